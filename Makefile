@@ -1,0 +1,35 @@
+# The two commands of the README:
+#   make demo   set up, build, and turn the bundled example workspace into makefiles
+#   make test   set up, build, and run every test
+# Both install the missing Debian packages first (as root, with apt-get).
+
+BUILD ?= build
+CMAKE_FLAGS ?=
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all deps configure build demo test clean format
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+configure: deps
+	@if [ ! -f $(BUILD)/CMakeCache.txt ]; then cmake -S . -B $(BUILD) $(GENERATOR) $(CMAKE_FLAGS); \
+	else cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null; fi
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	tools/demo.sh $(BUILD)/src/cli/zelvan
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)

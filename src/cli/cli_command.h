@@ -1,0 +1,39 @@
+// How the command line is put together: every command group registers its
+// subcommands on the application; the subcommand that the user chose leaves
+// the function to run in `selected`. A command returns the exit status:
+// 0 success, 1 the operation failed (a one-line message went to stderr),
+// 2 bad usage.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+namespace zelvan::cli {
+
+enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+
+// Options that every command sees.
+struct GlobalOptions {
+  std::string workspace;      // -w/--workspace
+  std::string install_dir;    // --install
+  bool answer_yes = false;    // --yes
+  bool answer_no = false;     // --no
+  bool quiet = false;         // --quiet
+};
+
+using CommandFunction = std::function<int()>;
+
+struct CommandRegistry {
+  CLI::App* app = nullptr;
+  GlobalOptions* globals = nullptr;
+  CommandFunction* selected = nullptr;
+};
+
+// One per command group (each in its own file).
+void RegisterIniCommands(const CommandRegistry& registry);
+
+}  // namespace zelvan::cli

@@ -1,0 +1,64 @@
+// Single-byte (ANSI) text helpers shared by every layer.
+//
+// Text inside the system is single-byte. Names of sections, keys, files and
+// CPUs are compared without regard to ASCII case, the way the Windows
+// functions the system was designed around compare them. Double-byte lead
+// bytes follow the ANSI code page of the process: single-byte (no lead bytes)
+// unless a code page such as 932 is chosen with SetAnsiCodePage.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelvan {
+
+inline char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+inline char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+std::string ToLowerAscii(std::string_view text);
+std::string ToUpperAscii(std::string_view text);
+
+bool EqualsNoCase(std::string_view a, std::string_view b);
+// <0, 0, >0 like _stricmp.
+int CompareNoCase(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+bool EndsWithNoCase(std::string_view text, std::string_view suffix);
+// Index of the first occurrence of `needle` ignoring case, or npos.
+size_t FindNoCase(std::string_view text, std::string_view needle, size_t from = 0);
+
+// Blanks are space and tab.
+inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+std::string_view TrimBlanks(std::string_view text);
+std::string_view TrimLeftBlanks(std::string_view text);
+std::string_view TrimRightBlanks(std::string_view text);
+
+// Splits at every occurrence of `separator`, keeping empty pieces.
+std::vector<std::string> SplitAll(std::string_view text, char separator);
+
+// printf-style formatting into a std::string.
+std::string StringPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Function objects for containers keyed without regard to case.
+struct NoCaseLess {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const { return CompareNoCase(a, b) < 0; }
+};
+struct NoCaseHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view text) const;
+};
+struct NoCaseEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
+};
+
+// The ANSI code page decides which bytes lead a double-byte character.
+// 0 (the default) and every single-byte code page have none; 932, 936, 949
+// and 950 have their usual lead-byte ranges.
+void SetAnsiCodePage(unsigned code_page);
+unsigned GetAnsiCodePage();
+bool IsLeadByte(unsigned char byte);
+
+}  // namespace zelvan

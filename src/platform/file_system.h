@@ -1,0 +1,123 @@
+// The file system as the system sees it.
+//
+// Every path given to a FileSystem has Windows form (see win_path.h); a
+// relative path is taken against the current directory that the FileSystem
+// keeps itself (the process's own working directory is never changed, so two
+// FileSystem objects never disturb each other). Only an implementation knows
+// how such a path reaches the host: on POSIX, see posix_file_system.h.
+//
+// Every call reports failure by its result and never throws. Tests replace a
+// FileSystem by a wrapper that injects faults (tests/support) or by a
+// different root.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/local_time.h"
+
+namespace zelvan {
+
+struct FileStatus {
+  bool is_directory = false;
+  bool read_only = false;  // the owner may not write (the read-only attribute)
+  uint64_t size = 0;
+  int64_t mtime_ns = 0;    // modification time, nanoseconds since the epoch
+  LocalTime mtime_local;   // the same time, whole seconds, local time zone
+
+  bool SameVersion(const FileStatus& other) const {
+    return size == other.size && mtime_ns == other.mtime_ns;
+  }
+};
+
+struct DirectoryEntry {
+  std::string name;  // file name only, as stored on the host
+  bool is_directory = false;
+};
+
+// A file being written. Close must be called; a file destroyed unclosed is
+// closed without error report.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  virtual bool Append(std::string_view data) = 0;
+  // Hands buffered data to the operating system.
+  virtual bool Flush() = 0;
+  // Flushes and makes the data durable on disk.
+  virtual bool Sync() = 0;
+  virtual bool Close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The current directory, a full path ending in `\`.
+  virtual std::string GetCurrentDirectory() const = 0;
+  // Fails when `dir` is no existing directory.
+  virtual bool SetCurrentDirectory(std::string_view dir) = 0;
+  // The full path of `path` against the current directory (GetFullPathName of win_path.h).
+  std::string FullPath(std::string_view path) const;
+
+  // False when nothing exists at `path`.
+  virtual bool Stat(std::string_view path, FileStatus* status) = 0;
+  virtual bool ReadFile(std::string_view path, std::string* contents) = 0;
+  // Creates or truncates `path` for writing.
+  virtual std::unique_ptr<WritableFile> OpenForWrite(std::string_view path) = 0;
+  // Renames, replacing an existing `to` (as MoveFileEx with replace does).
+  virtual bool Rename(std::string_view from, std::string_view to) = 0;
+  virtual bool DeleteFile(std::string_view path) = 0;
+  // Copies contents and the read-only attribute. Fails when `to` exists and
+  // `fail_if_exists` is set, or when `to` exists and is read-only.
+  virtual bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) = 0;
+  // Moves a file or directory; fails when `to` exists.
+  virtual bool MoveFile(std::string_view from, std::string_view to) = 0;
+  virtual bool SetReadOnly(std::string_view path, bool read_only) = 0;
+  // One directory level; fails when it exists or its parent is missing.
+  virtual bool CreateDirectory(std::string_view path) = 0;
+  // An empty directory.
+  virtual bool RemoveDirectory(std::string_view path) = 0;
+  // The entries of `dir` whose names match `pattern` (`*` and `?`, ASCII case
+  // ignored), without "." and "..", sorted by name. False when `dir` cannot be read.
+  virtual bool ListDirectory(std::string_view dir, std::string_view pattern,
+                             std::vector<DirectoryEntry>* entries) = 0;
+  // The short (8.3) form of an existing path. False when the platform has none.
+  virtual bool GetShortPathName(std::string_view path, std::string* short_path) = 0;
+
+  // Mapping between the system's paths and the host's, for the edges that
+  // take host paths (the command line, loading a library). ToHostPath
+  // resolves letter case the way every other call does; it returns an empty
+  // text for a path that has no place on the host (an unmapped drive).
+  virtual std::string ToHostPath(std::string_view path) = 0;
+  virtual std::string FromHostPath(std::string_view host_path) const = 0;
+};
+
+// Helpers built on the interface, so every FileSystem gets the same rules.
+
+bool FileExists(FileSystem& fs, std::string_view path);
+bool DirectoryExists(FileSystem& fs, std::string_view path);
+
+// Writes the whole file or nothing: the contents go to a temporary file
+// beside `path`, which is flushed to disk and renamed over `path`. On any
+// failure the temporary is removed, an existing `path` stays as it was, and
+// the result is false with a reason in `error` (when given). A read-only
+// `path` is not replaced. A new file is created writable.
+bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
+                     std::string* error = nullptr);
+
+// Creates every missing directory along `path` (a directory path; a trailing
+// `\` is allowed). True when the directory exists afterwards.
+bool CreateDirectories(FileSystem& fs, std::string_view path);
+
+// Replaces the trailing "XXXXXX" of `pattern` with a suffix such that no
+// file of the resulting name exists; false when the pattern does not end in
+// six X or no free name was found. The file is not created.
+bool MakeUniqueName(FileSystem& fs, std::string_view pattern, std::string* path);
+
+// `*` and `?` matching without regard to ASCII case.
+bool MatchesPattern(std::string_view name, std::string_view pattern);
+
+}  // namespace zelvan

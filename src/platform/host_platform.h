@@ -1,0 +1,34 @@
+// The platform of the machine the program runs on, built from the
+// environment:
+//
+//   ZELVAN_DRIVE_<X>    host directory that drive X: maps to (for example
+//                       ZELVAN_DRIVE_C=/srv/c); a drive without one has no files
+//   ZELVAN_NETWORK_ROOT host directory under which \\server\share\... maps to
+//                       <root>/server/share/...; unset: network paths have no files
+//   ZELVAN_REGISTRY     the registry file (registry.h); default
+//                       $XDG_CONFIG_HOME/zelvan/registry.ini, else ~/.config/zelvan/registry.ini
+//   ZELVAN_CODEPAGE     ANSI code page for double-byte lead bytes (default single-byte)
+#pragma once
+
+#include <memory>
+
+#include "platform/platform.h"
+
+namespace zelvan {
+
+class HostPlatform {
+ public:
+  // `ui` stays owned by the caller and must outlive the HostPlatform.
+  static std::unique_ptr<HostPlatform> Create(UiHooks* ui);
+  ~HostPlatform();
+
+  Platform& platform() { return platform_; }
+
+ private:
+  HostPlatform();
+  struct Parts;
+  std::unique_ptr<Parts> parts_;
+  Platform platform_;
+};
+
+}  // namespace zelvan
