@@ -1,5 +1,7 @@
 #include "analysis/scan_words.h"
 
+#include "platform/ansi_text.h"
+
 namespace zelvan {
 
 namespace {
@@ -33,6 +35,26 @@ bool ReadActiveWords(CPerserBase& source, std::vector<ScannedWord>* words) {
   bool ok = source.ParseTokens();
   source.set_declaration_handler(nullptr);
   return ok;
+}
+
+std::string FormatWords(const std::vector<ScannedWord>& words) {
+  std::string out;
+  for (const ScannedWord& word : words) {
+    out += std::to_string(word.line);
+    out += " [";
+    for (char c : word.text) {
+      auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x20 || byte == 0x7F) {
+        out += StringPrintf("\\x%02X", byte);
+      } else {
+        out += c;
+      }
+    }
+    out += "] ";
+    out += DelimiterName(word.kind);
+    out += '\n';
+  }
+  return out;
 }
 
 std::string_view DelimiterName(uint32_t kind) {

@@ -28,6 +28,13 @@ void ReadAllWords(CPerserBase& source, std::vector<ScannedWord>* words);
 // handler is replaced for the run and cleared afterwards.
 bool ReadActiveWords(CPerserBase& source, std::vector<ScannedWord>* words);
 
+// One line per word: line number, the word in brackets, the delimiter name;
+// control characters in a word are written as \xHH. For example
+//   1 [char] SPACE
+//   1 [*] *
+//   1 [p] ;
+std::string FormatWords(const std::vector<ScannedWord>& words);
+
 // A short name of a delimiter kind: "LF", "TAB", "SPACE", ";", ",", "*",
 // "&", "=", "{", "}", "(", ")"; "?" for anything else.
 std::string_view DelimiterName(uint32_t kind);
