@@ -1,0 +1,77 @@
+#include "analysis/include_file_cache.h"
+
+#include "analysis/include_line.h"
+#include "platform/ansi_text.h"
+#include "platform/file_system.h"
+
+namespace zelvan {
+
+std::vector<IncludeLine> ParseIncludeLines(std::string_view text, IncludeReading reading) {
+  std::vector<IncludeLine> lines;
+  TextLineReader reader(text);
+  CCommentRemover comments;
+  std::string_view line;
+  std::string name;
+  int form = 0;
+  std::string buffer;
+  while (reader.Next(&line)) {
+    // Most lines hold no include at all, so the cleaning is done only where
+    // it can change something. A C line without "/" outside a block comment
+    // is its own cleaned form (the comment state carries across lines, a
+    // literal does not).
+    std::string_view cleaned = line;
+    if (reading == IncludeReading::kC) {
+      if (comments.in_block_comment() || line.find('/') != std::string_view::npos) {
+        buffer = comments.RemoveComments(line);
+        cleaned = buffer;
+      }
+    } else {
+      if (FindNoCase(line, "include") == std::string_view::npos) continue;
+      buffer = CleanAsmLine(line);
+      cleaned = buffer;
+    }
+    if (cleaned.find("include") == std::string_view::npos) continue;
+    if (!ParseIncludeLine(cleaned, &name, &form)) continue;
+    IncludeLine& entry = lines.emplace_back();
+    entry.line_number = reader.line_number();
+    entry.form = form;
+    entry.name = name;
+    entry.text.assign(line);
+  }
+  return lines;
+}
+
+bool IncludeFileCache::FileExists(std::string_view path) {
+  auto it = exists_.find(path);
+  if (it != exists_.end()) return it->second;
+  ++existence_checks_;
+  bool exists = zelvan::FileExists(fs_, path);
+  exists_.emplace(std::string(path), exists);
+  return exists;
+}
+
+const std::vector<IncludeLine>* IncludeFileCache::Lines(std::string_view path,
+                                                        IncludeReading reading) {
+  LineMap& map = lines_[static_cast<int>(reading)];
+  auto it = map.find(path);
+  if (it != map.end()) return it->second.get();
+  std::unique_ptr<std::vector<IncludeLine>> lines;
+  std::string text;
+  ++files_read_;
+  if (fs_.ReadFile(path, &text)) {
+    lines = std::make_unique<std::vector<IncludeLine>>(ParseIncludeLines(text, reading));
+  }
+  const std::vector<IncludeLine>* result = lines.get();
+  map.emplace(std::string(path), std::move(lines));
+  return result;
+}
+
+void IncludeFileCache::Clear() {
+  exists_.clear();
+  lines_[0].clear();
+  lines_[1].clear();
+  files_read_ = 0;
+  existence_checks_ = 0;
+}
+
+}  // namespace zelvan
