@@ -11,6 +11,13 @@
 namespace zelvan {
 namespace {
 
+using testing::Bytes;
+using testing::FaultyFileSystem;
+using testing::FsOp;
+using testing::FsOpName;
+using testing::MemoryFileSystem;
+using testing::Visible;
+
 constexpr char kFile[] = "C:\\work\\app.ini";
 
 class PrivateProfileTest : public ::testing::Test {

@@ -7,6 +7,9 @@
 namespace zelvan {
 namespace {
 
+using testing::Bytes;
+using testing::Visible;
+
 TEST(ProfileTextTest, ReadRules) {
   struct Case {
     const char* what;

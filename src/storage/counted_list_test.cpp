@@ -10,6 +10,10 @@
 namespace zelvan {
 namespace {
 
+using testing::Bytes;
+using testing::MemoryFileSystem;
+using testing::Visible;
+
 TEST(CountedListTest, WriteList) {
   CCountedList record("INC");
   record.set_stamp("2024-03-09 14:05:00");

@@ -9,6 +9,13 @@
 namespace zelvan {
 namespace {
 
+using testing::Bytes;
+using testing::FaultyFileSystem;
+using testing::FsOp;
+using testing::FsOpName;
+using testing::MemoryFileSystem;
+using testing::Visible;
+
 TEST(ProfileDataTest, ReadRules) {
   struct Case {
     const char* what;

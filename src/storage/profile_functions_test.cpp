@@ -11,6 +11,10 @@
 namespace zelvan {
 namespace {
 
+using testing::FaultyFileSystem;
+using testing::FsOp;
+using testing::MemoryFileSystem;
+
 constexpr char kFile[] = "C:\\work\\app.kbp";
 
 class ProfileFunctionsTest : public ::testing::Test {

@@ -16,6 +16,10 @@
 namespace zelvan {
 namespace {
 
+using testing::FaultyFileSystem;
+using testing::FsOp;
+using testing::MemoryFileSystem;
+
 // Only the environment is used here.
 class FakeSystem : public SystemServices {
  public:

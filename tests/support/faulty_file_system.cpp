@@ -1,6 +1,6 @@
 #include "tests/support/faulty_file_system.h"
 
-namespace zelvan {
+namespace zelvan::testing {
 
 const char* FsOpName(FsOp op) {
   static const char* const kNames[kFsOpCount] = {
@@ -139,4 +139,4 @@ std::string FaultyFileSystem::FromHostPath(std::string_view host_path) const {
   return base_.FromHostPath(host_path);
 }
 
-}  // namespace zelvan
+}  // namespace zelvan::testing

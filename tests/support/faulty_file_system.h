@@ -23,7 +23,7 @@
 
 #include "platform/file_system.h"
 
-namespace zelvan {
+namespace zelvan::testing {
 
 enum class FsOp {
   kStat,
@@ -96,4 +96,4 @@ class FaultyFileSystem : public FileSystem {
   std::array<bool, kFsOpCount> fail_always_{};
 };
 
-}  // namespace zelvan
+}  // namespace zelvan::testing

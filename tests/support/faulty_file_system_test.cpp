@@ -5,7 +5,7 @@
 #include "tests/support/memory_file_system.h"
 #include "tests/support/test_text.h"
 
-namespace zelvan {
+namespace zelvan::testing {
 namespace {
 
 TEST(FaultyFileSystemTest, FailsTheNthCallAndCounts) {
@@ -57,4 +57,4 @@ TEST(FaultyFileSystemTest, WriteFileAtomicLeavesTheOldFile) {
 }
 
 }  // namespace
-}  // namespace zelvan
+}  // namespace zelvan::testing

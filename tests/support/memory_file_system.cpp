@@ -5,7 +5,7 @@
 #include "platform/ansi_text.h"
 #include "platform/win_path.h"
 
-namespace zelvan {
+namespace zelvan::testing {
 
 struct MemoryFileSystem::Node {
   std::string path;  // full path, case as created
@@ -344,4 +344,4 @@ std::vector<std::string> MemoryFileSystem::AllFiles() const {
   return files;
 }
 
-}  // namespace zelvan
+}  // namespace zelvan::testing

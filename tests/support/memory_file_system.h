@@ -31,7 +31,7 @@
 
 #include "platform/file_system.h"
 
-namespace zelvan {
+namespace zelvan::testing {
 
 class MemoryFileSystem : public FileSystem {
  public:
@@ -90,4 +90,4 @@ class MemoryFileSystem : public FileSystem {
   int64_t now_ns_;
 };
 
-}  // namespace zelvan
+}  // namespace zelvan::testing

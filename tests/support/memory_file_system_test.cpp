@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace zelvan {
+namespace zelvan::testing {
 namespace {
 
 TEST(MemoryFileSystemTest, FilesAndDirectories) {
@@ -91,4 +91,4 @@ TEST(MemoryFileSystemTest, EveryChangeGetsALaterTime) {
 }
 
 }  // namespace
-}  // namespace zelvan
+}  // namespace zelvan::testing

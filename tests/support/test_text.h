@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace zelvan {
+namespace zelvan::testing {
 
 // A string from a literal that may hold NUL bytes: Bytes("a\0b") has three.
 template <size_t N>
@@ -29,4 +29,4 @@ inline std::string Visible(std::string_view text) {
   return out;
 }
 
-}  // namespace zelvan
+}  // namespace zelvan::testing
