@@ -117,9 +117,9 @@ class PrivateProfile::Impl {
 
   // Why `entry` may not be written, or empty.
   std::string WriteBlock(const Entry& entry) const {
-    if (entry.is_directory) return entry.path + " is a directory";
-    if (entry.unreadable) return "cannot read " + entry.path;
-    if (entry.exists && entry.status.read_only) return entry.path + " is read-only";
+    if (entry.is_directory) return "the file is a directory";
+    if (entry.unreadable) return "the file cannot be read";
+    if (entry.exists && entry.status.read_only) return "the file is read-only";
     return std::string();
   }
 
@@ -162,9 +162,8 @@ class PrivateProfile::Impl {
     }
     std::string error;
     if (!WriteFileAtomic(fs_, entry.path, text, &error)) {
-      std::string reason = "cannot write " + entry.path + ": " + error;
       Drop(entry);
-      return Fail(std::move(reason));
+      return Fail("cannot write the file: " + error);
     }
     FileStatus now;
     entry.exists = fs_.Stat(entry.path, &now) && !now.is_directory;
@@ -218,6 +217,11 @@ int PrivateProfile::GetInt(std::string_view section, std::string_view key, int d
   if (negative) number = -number;
   if (number > INT_MAX) number = INT_MAX;
   return static_cast<int>(number);
+}
+
+bool PrivateProfile::HasSection(std::string_view section, std::string_view file) {
+  Impl::Entry* entry = impl_->Get(file);
+  return entry != nullptr && entry->text.HasSection(section);
 }
 
 std::vector<std::string> PrivateProfile::GetKeyNames(std::string_view section,

@@ -72,6 +72,7 @@ class PrivateProfile {
   // `default_value` when the key is missing; a value without digits gives 0.
   int GetInt(std::string_view section, std::string_view key, int default_value,
              std::string_view file);
+  bool HasSection(std::string_view section, std::string_view file);
   // Names of the keys of the first section of that name, each once, in file order.
   std::vector<std::string> GetKeyNames(std::string_view section, std::string_view file);
   // Names of all sections in file order, each once (as first written).
@@ -97,7 +98,8 @@ class PrivateProfile {
   // Forgets the cached copy of `file` (pending writes are flushed first).
   void Forget(std::string_view file);
 
-  // Why the last call that failed failed, in a few words.
+  // Why the last call that failed failed, in a few words that do not repeat
+  // the file's name ("the file is read-only").
   const std::string& LastError() const;
 
  private:

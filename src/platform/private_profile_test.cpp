@@ -183,7 +183,7 @@ TEST_F(PrivateProfileTest, UnreadableFilesAndDirectoriesAreNotWritten) {
   fs_.FailAlways(FsOp::kReadFile);
   EXPECT_EQ(profile_.GetString("S", "k", "dflt", kFile), "dflt");
   EXPECT_FALSE(profile_.WriteString("S", "x", "2", kFile));
-  EXPECT_NE(profile_.LastError().find("cannot read"), std::string::npos);
+  EXPECT_EQ(profile_.LastError(), "the file cannot be read");
   fs_.ClearFaults();
   EXPECT_EQ(Disk(), "[S]\nk=1\n");
 
@@ -264,6 +264,8 @@ TEST_F(PrivateProfileTest, SectionEntriesAndNames) {
   EXPECT_EQ(profile_.GetSection("a", kFile), (Entries{{"x", "1"}, {"y", "2"}, {"x", "3"}}));
   EXPECT_EQ(profile_.GetSectionNames(kFile), (std::vector<std::string>{"A", "b"}));
   EXPECT_EQ(profile_.GetKeyNames("A", kFile), (std::vector<std::string>{"x", "y"}));
+  EXPECT_TRUE(profile_.HasSection(" B ", kFile));
+  EXPECT_FALSE(profile_.HasSection("c", kFile));
 }
 
 }  // namespace
