@@ -24,7 +24,8 @@ std::string LookUpEverything(const ProfileText& text) {
   std::string out;
   std::vector<std::string> sections = text.SectionNames();
   for (size_t i = 0; i < sections.size(); ++i) {
-    for (size_t j = 0; j < i; ++j) Check(!zelvan::EqualsNoCase(sections[i], sections[j]));
+    for (size_t j = 0; j < i; ++j)
+      Check(!zelvan::EqualsNoCase(sections[i], sections[j]));
     const std::string& section = sections[i];
     Check(text.HasSection(section));
     out += "[" + section + "]\n";
@@ -38,7 +39,8 @@ std::string LookUpEverything(const ProfileText& text) {
       std::string first;
       Check(text.Lookup(section, key, &first));
       bool listed = false;
-      for (const std::string& name : keys) listed = listed || zelvan::EqualsNoCase(name, key);
+      for (const std::string& name : keys)
+        listed = listed || zelvan::EqualsNoCase(name, key);
       Check(listed);
       out += "  " + key + ":" + value + "\n";
     }
@@ -54,7 +56,8 @@ class Chooser {
   std::string Slice(size_t max) {
     size_t length = Byte() % (max + 1);
     std::string out;
-    for (size_t i = 0; i < length; ++i) out += static_cast<char>(Byte());
+    for (size_t i = 0; i < length; ++i)
+      out += static_cast<char>(Byte());
     return out;
   }
 
@@ -80,8 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                               ? sections[choose.Byte() % sections.size()]
                               : choose.Slice(4);
     std::vector<std::string> keys = text.KeyNames(section);
-    std::string key =
-        !keys.empty() && choose.Byte() % 2 == 0 ? keys[choose.Byte() % keys.size()] : choose.Slice(4);
+    std::string key = !keys.empty() && choose.Byte() % 2 == 0 ? keys[choose.Byte() % keys.size()]
+                                                              : choose.Slice(4);
     std::string before = text.Render();
     switch (choose.Byte() % 3) {
       case 0: {
