@@ -59,11 +59,12 @@ class PrivateProfile::Impl {
   }
 
   Entry* Find(std::string_view file, bool create) {
-    // A full path names the same file whatever the current directory is, so
-    // the last one looked up is remembered as given.
-    if (memo_entry_ != nullptr && file == memo_path_) return memo_entry_;
+    // Callers read many values of one file in a row: the last path looked up
+    // is remembered as given, with the current directory it was taken against.
+    std::string cwd = fs_.GetCurrentDirectory();
+    if (memo_entry_ != nullptr && file == memo_path_ && cwd == memo_cwd_) return memo_entry_;
     std::string full;
-    if (!GetFullPathName(file, fs_.GetCurrentDirectory(), &full)) return nullptr;
+    if (!GetFullPathName(file, cwd, &full)) return nullptr;
     std::string key = ToLowerAscii(full);
     auto it = entries_.find(key);
     if (it == entries_.end()) {
@@ -72,10 +73,9 @@ class PrivateProfile::Impl {
       it->second.path = std::move(full);
       it->second.exists = false;
     }
-    if (IsFullPath(file)) {
-      memo_path_.assign(file);
-      memo_entry_ = &it->second;
-    }
+    memo_path_.assign(file);
+    memo_cwd_ = std::move(cwd);
+    memo_entry_ = &it->second;
     return &it->second;
   }
 
@@ -176,6 +176,7 @@ class PrivateProfile::Impl {
   FileSystem& fs_;
   std::unordered_map<std::string, Entry> entries_;  // by lower-cased full path
   std::string memo_path_;
+  std::string memo_cwd_;
   Entry* memo_entry_ = nullptr;
   std::string last_error_;
   std::string scratch_;

@@ -43,6 +43,8 @@ TEST_F(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
   EXPECT_FALSE(profile_.Lookup("S", "x", kFile, &value));
   EXPECT_TRUE(profile_.GetKeyNames("T", kFile).empty());
   EXPECT_TRUE(profile_.GetSectionNames("C:\\work\\none.ini").empty());
+  EXPECT_TRUE(profile_.HasSection(" s ", kFile));
+  EXPECT_FALSE(profile_.HasSection("T", kFile));
 }
 
 TEST_F(PrivateProfileTest, BufferSizeCutsLikeTheCallersBuffer) {
@@ -235,6 +237,12 @@ TEST_F(PrivateProfileTest, PathsAreMatchedWithoutCaseAndAgainstTheCurrentDirecto
   EXPECT_EQ(profile_.GetString("S", "k", "", "App.ini"), "v");
   ASSERT_TRUE(profile_.Flush("app.INI"));
   EXPECT_EQ(Disk(), "[S]\r\nk=v\r\n");
+  // The same relative or rooted path names another file in another directory.
+  memory_.AddFile("D:\\work\\app.ini", "[S]\r\nk=on d\r\n");
+  EXPECT_EQ(profile_.GetString("S", "k", "", "\\work\\app.ini"), "v");
+  ASSERT_TRUE(fs_.SetCurrentDirectory("D:\\work"));
+  EXPECT_EQ(profile_.GetString("S", "k", "", "\\work\\app.ini"), "on d");
+  EXPECT_EQ(profile_.GetString("S", "k", "", "app.ini"), "on d");
 }
 
 TEST_F(PrivateProfileTest, DestructionAndForgetFlush) {
@@ -256,16 +264,6 @@ TEST_F(PrivateProfileTest, FlushAllWritesEveryFileAndReportsFailures) {
   EXPECT_EQ(Disk(), "[S]\r\nk=1\r\n");
   EXPECT_EQ(profile_.GetString("S", "k", "gone", "C:\\missing\\dir\\x.ini"), "gone");
   EXPECT_TRUE(profile_.FlushAll());
-}
-
-TEST_F(PrivateProfileTest, SectionEntriesAndNames) {
-  memory_.AddFile(kFile, "[A]\nx = 1\ny='2'\nx=3\n[b]\n[a]\nz=4\n");
-  using Entries = std::vector<std::pair<std::string, std::string>>;
-  EXPECT_EQ(profile_.GetSection("a", kFile), (Entries{{"x", "1"}, {"y", "2"}, {"x", "3"}}));
-  EXPECT_EQ(profile_.GetSectionNames(kFile), (std::vector<std::string>{"A", "b"}));
-  EXPECT_EQ(profile_.GetKeyNames("A", kFile), (std::vector<std::string>{"x", "y"}));
-  EXPECT_TRUE(profile_.HasSection(" B ", kFile));
-  EXPECT_FALSE(profile_.HasSection("c", kFile));
 }
 
 }  // namespace
