@@ -18,13 +18,13 @@ template <class T>
 class ComPtr {
  public:
   ComPtr() = default;
-  ComPtr(std::nullptr_t) {}  // NOLINT: a null ComPtr reads naturally as nullptr
+  ComPtr(std::nullptr_t) {}
   // Takes a new reference to `p`.
   explicit ComPtr(T* p) : p_(p) { AddRefHeld(); }
   ComPtr(const ComPtr& other) : p_(other.p_) { AddRefHeld(); }
   ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
   template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
-  ComPtr(const ComPtr<U>& other) : p_(other.Get()) {  // NOLINT: converts like the pointer
+  ComPtr(const ComPtr<U>& other) : p_(other.Get()) {
     AddRefHeld();
   }
   ~ComPtr() { Reset(); }
