@@ -39,7 +39,8 @@
 // compiler uses).
 //
 // Formatting writes every stored option into the slot of its row's order
-// number, slots in increasing order, options of one slot in stored order,
+// number (the row of that exact name for the CPU; a name no row knows goes
+// with the empty-name row), slots in increasing order, options of one slot in stored order,
 // each followed by one blank (so a non-empty result ends in a blank). An
 // option is its name, a blank when the row has the blank flag (for "-f" only
 // when the stored flags say so, likewise for a free-text value that stood
