@@ -1,8 +1,8 @@
 // A read-only stand-in for the registry hive of the current user.
 //
-// The system reads a few values under "Software\Zentrak\Semiconductor\KOVA\
-// Builder" and its per-CPU subkeys. They come from a file of our own in the
-// profile syntax: one section per key path (below HKEY_CURRENT_USER, with
+// The system reads a few values under
+// "Software\Zentrak\Semiconductor\KOVA\Builder" and its per-CPU subkeys. They come from a file of
+// our own in the profile syntax: one section per key path (below HKEY_CURRENT_USER, with
 // `\` separators, case ignored), one line per value. A value written
 // `dword:` and eight hex digits is a DWORD; any other value is a string.
 //
