@@ -18,11 +18,11 @@ enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
 // Options that every command sees.
 struct GlobalOptions {
-  std::string workspace;      // -w/--workspace
-  std::string install_dir;    // --install
-  bool answer_yes = false;    // --yes
-  bool answer_no = false;     // --no
-  bool quiet = false;         // --quiet
+  std::string workspace;    // -w/--workspace
+  std::string install_dir;  // --install
+  bool answer_yes = false;  // --yes
+  bool answer_no = false;   // --no
+  bool quiet = false;       // --quiet
 };
 
 using CommandFunction = std::function<int()>;

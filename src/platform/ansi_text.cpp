@@ -8,13 +8,15 @@ namespace zelvan {
 
 std::string ToLowerAscii(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = ToLowerAscii(c);
+  for (char& c : out)
+    c = ToLowerAscii(c);
   return out;
 }
 
 std::string ToUpperAscii(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = ToUpperAscii(c);
+  for (char& c : out)
+    c = ToUpperAscii(c);
   return out;
 }
 
@@ -56,17 +58,21 @@ size_t FindNoCase(std::string_view text, std::string_view needle, size_t from) {
 
 std::string_view TrimLeftBlanks(std::string_view text) {
   size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
+  while (i < text.size() && IsBlank(text[i]))
+    ++i;
   return text.substr(i);
 }
 
 std::string_view TrimRightBlanks(std::string_view text) {
   size_t n = text.size();
-  while (n > 0 && IsBlank(text[n - 1])) --n;
+  while (n > 0 && IsBlank(text[n - 1]))
+    --n;
   return text.substr(0, n);
 }
 
-std::string_view TrimBlanks(std::string_view text) { return TrimRightBlanks(TrimLeftBlanks(text)); }
+std::string_view TrimBlanks(std::string_view text) {
+  return TrimRightBlanks(TrimLeftBlanks(text));
+}
 
 std::vector<std::string> SplitAll(std::string_view text, char separator) {
   std::vector<std::string> pieces;
@@ -113,8 +119,12 @@ namespace {
 std::atomic<unsigned> g_code_page{0};
 }  // namespace
 
-void SetAnsiCodePage(unsigned code_page) { g_code_page = code_page; }
-unsigned GetAnsiCodePage() { return g_code_page; }
+void SetAnsiCodePage(unsigned code_page) {
+  g_code_page = code_page;
+}
+unsigned GetAnsiCodePage() {
+  return g_code_page;
+}
 
 bool IsLeadByte(unsigned char byte) {
   switch (g_code_page.load(std::memory_order_relaxed)) {

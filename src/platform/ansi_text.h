@@ -14,8 +14,12 @@
 
 namespace zelvan {
 
-inline char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-inline char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+inline char ToLowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+inline char ToUpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 std::string ToLowerAscii(std::string_view text);
 std::string ToUpperAscii(std::string_view text);
@@ -29,7 +33,9 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix);
 size_t FindNoCase(std::string_view text, std::string_view needle, size_t from = 0);
 
 // Blanks are space and tab.
-inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+inline bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 std::string_view TrimBlanks(std::string_view text);
 std::string_view TrimLeftBlanks(std::string_view text);
 std::string_view TrimRightBlanks(std::string_view text);

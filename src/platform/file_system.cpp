@@ -124,7 +124,8 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
       return false;
     }
   }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
+  while (p < pattern.size() && pattern[p] == '*')
+    ++p;
   return p == pattern.size();
 }
 

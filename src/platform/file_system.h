@@ -25,8 +25,8 @@ struct FileStatus {
   bool is_directory = false;
   bool read_only = false;  // the owner may not write (the read-only attribute)
   uint64_t size = 0;
-  int64_t mtime_ns = 0;    // modification time, nanoseconds since the epoch
-  LocalTime mtime_local;   // the same time, whole seconds, local time zone
+  int64_t mtime_ns = 0;   // modification time, nanoseconds since the epoch
+  LocalTime mtime_local;  // the same time, whole seconds, local time zone
 
   bool SameVersion(const FileStatus& other) const {
     return size == other.size && mtime_ns == other.mtime_ns;

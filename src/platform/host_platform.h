@@ -5,16 +5,19 @@
 //                       ZELVAN_DRIVE_C=/srv/c); a drive without one has no files
 //   ZELVAN_NETWORK_ROOT host directory under which \\server\share\... maps to
 //                       <root>/server/share/...; unset: network paths have no files
-//   ZELVAN_REGISTRY     the registry file (registry.h); default
+//   ZELVAN_REGISTRY     host path of the registry file (registry.h); default
 //                       $XDG_CONFIG_HOME/zelvan/registry.ini, else ~/.config/zelvan/registry.ini
 //   ZELVAN_CODEPAGE     ANSI code page for double-byte lead bytes (default single-byte)
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/platform.h"
 
 namespace zelvan {
+
+class PosixFileSystem;
 
 class HostPlatform {
  public:
@@ -23,6 +26,9 @@ class HostPlatform {
   ~HostPlatform();
 
   Platform& platform() { return platform_; }
+
+  // Maps drive `letter` to a host directory unless the environment mapped it already.
+  bool MapDriveUnlessSet(char letter, const std::string& host_dir);
 
  private:
   HostPlatform();

@@ -15,9 +15,12 @@
 // There are no short (8.3) names: GetShortPathName fails ("no short form").
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -28,7 +31,51 @@ struct HostPathMap {
   std::string network_root;            // empty: network paths have no files
 };
 
-// `host_cwd` is the host directory the current directory starts at.
-std::unique_ptr<FileSystem> CreatePosixFileSystem(HostPathMap map, const std::string& host_cwd);
+class PosixFileSystem final : public FileSystem {
+ public:
+  // `host_cwd` is the host directory the current directory starts at.
+  PosixFileSystem(HostPathMap map, const std::string& host_cwd);
+
+  // Maps drive `letter` to a host directory. With `keep_existing`, a drive
+  // that is already mapped stays as it is. False for a letter that is no letter.
+  bool MapDrive(char letter, const std::string& host_dir, bool keep_existing);
+
+  std::string GetCurrentDirectory() const override;
+  bool SetCurrentDirectory(std::string_view dir) override;
+  bool Stat(std::string_view path, FileStatus* status) override;
+  bool ReadFile(std::string_view path, std::string* contents) override;
+  std::unique_ptr<WritableFile> OpenForWrite(std::string_view path) override;
+  bool Rename(std::string_view from, std::string_view to) override;
+  bool DeleteFile(std::string_view path) override;
+  bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override;
+  bool MoveFile(std::string_view from, std::string_view to) override;
+  bool SetReadOnly(std::string_view path, bool read_only) override;
+  bool CreateDirectory(std::string_view path) override;
+  bool RemoveDirectory(std::string_view path) override;
+  bool ListDirectory(std::string_view dir, std::string_view pattern,
+                     std::vector<DirectoryEntry>* entries) override;
+  bool GetShortPathName(std::string_view path, std::string* short_path) override;
+  std::string ToHostPath(std::string_view path) override;
+  std::string FromHostPath(std::string_view host_path) const override;
+
+ private:
+  struct Listing {
+    int64_t dir_mtime_ns = 0;
+    int64_t read_at_ns = 0;
+    std::unordered_map<std::string, std::vector<std::string>> by_lower_name;
+  };
+
+  bool MapToHost(std::string_view path, std::string* base,
+                 std::vector<std::string>* components) const;
+  bool Resolve(std::string_view path, std::string* host);
+  const std::string* FindEntry(const std::string& dir, const std::string& name);
+  const Listing* GetListing(const std::string& dir, bool force);
+  void Invalidate(const std::string& host_path);
+
+  HostPathMap map_;
+  std::string host_cwd_;
+  std::string cwd_;
+  std::unordered_map<std::string, Listing> cache_;
+};
 
 }  // namespace zelvan

@@ -1,6 +1,6 @@
 // A read-only stand-in for the registry hive of the current user.
 //
-// The system reads a few values under
+// The system reads a few values under the key
 // "Software\Zentrak\Semiconductor\KOVA\Builder" and its per-CPU subkeys. They come from a file of
 // our own in the profile syntax: one section per key path (below HKEY_CURRENT_USER, with
 // `\` separators, case ignored), one line per value. A value written
@@ -23,7 +23,7 @@
 
 namespace zelvan {
 
-class FileSystem;
+class PrivateProfile;
 
 class Registry {
  public:
@@ -36,8 +36,9 @@ class Registry {
   virtual bool ReadString(std::string_view key, std::string_view value, std::string* out) = 0;
 };
 
-// A Registry backed by the file described above; a missing file is an empty hive.
-// The file is read again whenever it changed.
-std::unique_ptr<Registry> CreateFileRegistry(FileSystem& fs, std::string path);
+// A Registry backed by the file described above (a system path), read through
+// the private-profile cache, so it is read again whenever it changed. A
+// missing file is an empty hive.
+std::unique_ptr<Registry> CreateFileRegistry(PrivateProfile& profile, std::string path);
 
 }  // namespace zelvan

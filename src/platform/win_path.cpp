@@ -6,7 +6,9 @@
 
 namespace zelvan {
 
-bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsPathSeparator(char c) {
+  return c == '\\' || c == '/';
+}
 
 size_t FindLastSeparator(std::string_view path) {
   size_t last = std::string_view::npos;
@@ -84,7 +86,8 @@ bool IsFullPath(std::string_view path) {
     // \\server\share at least.
     std::string_view rest = path.substr(2);
     size_t sep = 0;
-    while (sep < rest.size() && !IsPathSeparator(rest[sep])) ++sep;
+    while (sep < rest.size() && !IsPathSeparator(rest[sep]))
+      ++sep;
     return sep > 0 && sep + 1 < rest.size() && !IsPathSeparator(rest[sep + 1]);
   }
   return !path.empty() && IsPathSeparator(path[0]);
@@ -145,7 +148,8 @@ bool SplitRoot(std::string_view path, std::string* root, std::string_view* rest)
     size_t pos = 0;
     for (int n = 0; n < 2; ++n) {
       size_t start = pos;
-      while (pos < after.size() && !IsPathSeparator(after[pos])) ++pos;
+      while (pos < after.size() && !IsPathSeparator(after[pos]))
+        ++pos;
       if (pos == start) return false;
       parts.push_back(after.substr(start, pos - start));
       if (pos < after.size()) ++pos;
@@ -212,7 +216,9 @@ bool GetFullPathName(std::string_view path, std::string_view current_dir, std::s
   return true;
 }
 
-bool PathEquals(std::string_view a, std::string_view b) { return EqualsNoCase(a, b); }
+bool PathEquals(std::string_view a, std::string_view b) {
+  return EqualsNoCase(a, b);
+}
 
 bool CompareFileNameAndExt(std::string_view a, std::string_view b) {
   return EqualsNoCase(FileNamePart(a), FileNamePart(b));

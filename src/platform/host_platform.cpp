@@ -1,0 +1,88 @@
+#include "platform/host_platform.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "platform/ansi_text.h"
+#include "platform/posix_file_system.h"
+#include "platform/posix_system_services.h"
+#include "platform/private_profile.h"
+#include "platform/registry.h"
+
+namespace zelvan {
+
+struct HostPlatform::Parts {
+  std::unique_ptr<SystemServices> system;
+  std::unique_ptr<PosixFileSystem> fs;
+  std::unique_ptr<PrivateProfile> profile;
+  std::unique_ptr<Registry> registry;
+};
+
+HostPlatform::HostPlatform() : parts_(std::make_unique<Parts>()) {}
+
+HostPlatform::~HostPlatform() {
+  // The profile cache flushes pending writes, so it goes before the file system.
+  parts_->registry.reset();
+  parts_->profile.reset();
+  parts_->fs.reset();
+}
+
+namespace {
+
+std::string HostWorkingDirectory() {
+  char buffer[PATH_MAX + 1];
+  if (::getcwd(buffer, sizeof buffer) == nullptr) return "/";
+  return buffer;
+}
+
+std::string DefaultRegistryPath(SystemServices& system) {
+  if (auto config = system.GetEnv("XDG_CONFIG_HOME"); config && !config->empty()) {
+    return *config + "/zelvan/registry.ini";
+  }
+  if (auto home = system.GetEnv("HOME"); home && !home->empty()) {
+    return *home + "/.config/zelvan/registry.ini";
+  }
+  return "/etc/zelvan/registry.ini";
+}
+
+}  // namespace
+
+std::unique_ptr<HostPlatform> HostPlatform::Create(UiHooks* ui) {
+  std::unique_ptr<HostPlatform> host(new HostPlatform());
+  Parts& parts = *host->parts_;
+  parts.system = CreatePosixSystemServices();
+  SystemServices& system = *parts.system;
+
+  HostPathMap map;
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    std::string name = std::string("ZELVAN_DRIVE_") + letter;
+    if (auto dir = system.GetEnv(name); dir && !dir->empty()) map.drives[letter] = *dir;
+  }
+  if (auto root = system.GetEnv("ZELVAN_NETWORK_ROOT"); root && !root->empty()) {
+    map.network_root = *root;
+  }
+  if (auto code_page = system.GetEnv("ZELVAN_CODEPAGE"); code_page && !code_page->empty()) {
+    SetAnsiCodePage(static_cast<unsigned>(std::strtoul(code_page->c_str(), nullptr, 10)));
+  }
+  parts.fs = std::make_unique<PosixFileSystem>(std::move(map), HostWorkingDirectory());
+  parts.profile = std::make_unique<PrivateProfile>(*parts.fs);
+
+  std::string registry_host = DefaultRegistryPath(system);
+  if (auto path = system.GetEnv("ZELVAN_REGISTRY"); path && !path->empty()) registry_host = *path;
+  parts.registry = CreateFileRegistry(*parts.profile, parts.fs->FromHostPath(registry_host));
+
+  host->platform_.fs = parts.fs.get();
+  host->platform_.profile = parts.profile.get();
+  host->platform_.registry = parts.registry.get();
+  host->platform_.system = parts.system.get();
+  host->platform_.ui = ui;
+  return host;
+}
+
+bool HostPlatform::MapDriveUnlessSet(char letter, const std::string& host_dir) {
+  return parts_->fs->MapDrive(letter, host_dir, /*keep_existing=*/true);
+}
+
+}  // namespace zelvan

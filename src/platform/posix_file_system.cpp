@@ -1,0 +1,443 @@
+#include "platform/posix_file_system.h"
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/ansi_text.h"
+#include "platform/win_path.h"
+
+namespace zelvan {
+namespace {
+
+int64_t MtimeNs(const struct stat& st) {
+  return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+int64_t NowNs() {
+  struct timespec ts;
+  clock_gettime(CLOCK_REALTIME, &ts);
+  return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+std::string JoinHost(const std::string& dir, std::string_view name) {
+  std::string out = dir;
+  if (out.empty() || out.back() != '/') out += '/';
+  out += name;
+  return out;
+}
+
+// Lexically normalised absolute host path ("." and ".." resolved, no trailing slash).
+std::string NormaliseHostPath(std::string_view path, const std::string& cwd) {
+  std::string combined =
+      (!path.empty() && path[0] == '/') ? std::string(path) : JoinHost(cwd, path);
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= combined.size()) {
+    size_t slash = combined.find('/', start);
+    if (slash == std::string::npos) slash = combined.size();
+    std::string part = combined.substr(start, slash - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(std::move(part));
+    }
+    start = slash + 1;
+  }
+  std::string out;
+  for (const std::string& part : parts)
+    out += "/" + part;
+  return out.empty() ? "/" : out;
+}
+
+class PosixWritableFile : public WritableFile {
+ public:
+  explicit PosixWritableFile(int fd) : fd_(fd) {}
+  ~PosixWritableFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  bool Append(std::string_view data) override {
+    if (fd_ < 0) return false;
+    buffer_.append(data);
+    if (buffer_.size() >= kBufferSize) return WriteBuffer();
+    return true;
+  }
+  bool Flush() override { return fd_ >= 0 && WriteBuffer(); }
+  bool Sync() override { return Flush() && ::fsync(fd_) == 0; }
+  bool Close() override {
+    if (fd_ < 0) return false;
+    bool ok = WriteBuffer();
+    ok = (::close(fd_) == 0) && ok;
+    fd_ = -1;
+    return ok;
+  }
+
+ private:
+  static constexpr size_t kBufferSize = 1 << 16;
+
+  bool WriteBuffer() {
+    size_t done = 0;
+    while (done < buffer_.size()) {
+      ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        buffer_.erase(0, done);
+        return false;
+      }
+      done += static_cast<size_t>(n);
+    }
+    buffer_.clear();
+    return true;
+  }
+
+  int fd_;
+  std::string buffer_;
+};
+
+}  // namespace
+
+PosixFileSystem::PosixFileSystem(HostPathMap map, const std::string& host_cwd)
+    : map_(std::move(map)), host_cwd_(NormaliseHostPath(host_cwd, "/")) {
+  for (auto& [letter, dir] : map_.drives)
+    dir = NormaliseHostPath(dir, host_cwd_);
+  if (!map_.network_root.empty()) {
+    map_.network_root = NormaliseHostPath(map_.network_root, host_cwd_);
+  }
+  cwd_ = AppendLastSlash(FromHostPath(host_cwd_));
+}
+
+std::string PosixFileSystem::GetCurrentDirectory() const {
+  return cwd_;
+}
+
+bool PosixFileSystem::SetCurrentDirectory(std::string_view dir) {
+  std::string full = FullPath(dir);
+  FileStatus status;
+  if (!Stat(full, &status) || !status.is_directory) return false;
+  cwd_ = AppendLastSlash(full);
+  return true;
+}
+
+bool PosixFileSystem::Stat(std::string_view path, FileStatus* status) {
+  std::string host;
+  if (!Resolve(path, &host)) return false;
+  struct stat st;
+  if (::stat(host.c_str(), &st) != 0) return false;
+  status->is_directory = S_ISDIR(st.st_mode);
+  status->read_only = (st.st_mode & S_IWUSR) == 0;
+  status->size = static_cast<uint64_t>(st.st_size);
+  status->mtime_ns = MtimeNs(st);
+  status->mtime_local = ToLocalTime(static_cast<int64_t>(st.st_mtim.tv_sec));
+  return true;
+}
+
+bool PosixFileSystem::ReadFile(std::string_view path, std::string* contents) {
+  std::string host;
+  if (!Resolve(path, &host)) return false;
+  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  std::string data;
+  data.reserve(static_cast<size_t>(st.st_size));
+  char buffer[1 << 16];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    data.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  *contents = std::move(data);
+  return true;
+}
+
+std::unique_ptr<WritableFile> PosixFileSystem::OpenForWrite(std::string_view path) {
+  std::string host;
+  if (!Resolve(path, &host)) return nullptr;
+  int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  Invalidate(host);
+  return std::make_unique<PosixWritableFile>(fd);
+}
+
+bool PosixFileSystem::Rename(std::string_view from, std::string_view to) {
+  std::string host_from, host_to;
+  if (!Resolve(from, &host_from) || !Resolve(to, &host_to)) return false;
+  if (::rename(host_from.c_str(), host_to.c_str()) != 0) return false;
+  Invalidate(host_from);
+  Invalidate(host_to);
+  return true;
+}
+
+bool PosixFileSystem::DeleteFile(std::string_view path) {
+  std::string host;
+  if (!Resolve(path, &host)) return false;
+  struct stat st;
+  // Like the Windows call: directories and read-only files are not deleted.
+  if (::lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) return false;
+  if (::unlink(host.c_str()) != 0) return false;
+  Invalidate(host);
+  return true;
+}
+
+bool PosixFileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
+  FileStatus source;
+  if (!Stat(from, &source) || source.is_directory) return false;
+  FileStatus target;
+  if (Stat(to, &target) && (fail_if_exists || target.is_directory)) return false;
+  std::string contents;
+  if (!ReadFile(from, &contents)) return false;
+  if (!WriteFileAtomic(*this, to, contents)) return false;
+  return !source.read_only || SetReadOnly(to, true);
+}
+
+bool PosixFileSystem::MoveFile(std::string_view from, std::string_view to) {
+  std::string host_from, host_to;
+  if (!Resolve(from, &host_from) || !Resolve(to, &host_to)) return false;
+  struct stat st;
+  if (::lstat(host_from.c_str(), &st) != 0) return false;
+  if (::lstat(host_to.c_str(), &st) == 0) return false;
+  if (::rename(host_from.c_str(), host_to.c_str()) == 0) {
+    Invalidate(host_from);
+    Invalidate(host_to);
+    return true;
+  }
+  if (errno != EXDEV || S_ISDIR(st.st_mode)) return false;
+  // Another device: copy, then remove the original.
+  if (!CopyFile(from, to, true)) return false;
+  if (::unlink(host_from.c_str()) != 0) {
+    DeleteFile(to);
+    return false;
+  }
+  Invalidate(host_from);
+  return true;
+}
+
+bool PosixFileSystem::SetReadOnly(std::string_view path, bool read_only) {
+  std::string host;
+  if (!Resolve(path, &host)) return false;
+  struct stat st;
+  if (::stat(host.c_str(), &st) != 0) return false;
+  mode_t mode = st.st_mode & 07777;
+  mode = read_only ? (mode & ~(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
+  return ::chmod(host.c_str(), mode) == 0;
+}
+
+bool PosixFileSystem::CreateDirectory(std::string_view path) {
+  std::string host;
+  if (!Resolve(path, &host)) return false;
+  if (::mkdir(host.c_str(), 0777) != 0) return false;
+  Invalidate(host);
+  return true;
+}
+
+bool PosixFileSystem::RemoveDirectory(std::string_view path) {
+  std::string host;
+  if (!Resolve(path, &host)) return false;
+  if (::rmdir(host.c_str()) != 0) return false;
+  Invalidate(host);
+  cache_.erase(host);
+  return true;
+}
+
+bool PosixFileSystem::ListDirectory(std::string_view dir, std::string_view pattern,
+                                    std::vector<DirectoryEntry>* entries) {
+  std::string host;
+  if (!Resolve(dir, &host)) return false;
+  DIR* d = ::opendir(host.c_str());
+  if (d == nullptr) return false;
+  entries->clear();
+  while (struct dirent* e = ::readdir(d)) {
+    std::string_view name = e->d_name;
+    if (name == "." || name == "..") continue;
+    if (!MatchesPattern(name, pattern)) continue;
+    DirectoryEntry entry;
+    entry.name = std::string(name);
+    if (e->d_type == DT_DIR) {
+      entry.is_directory = true;
+    } else if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+      struct stat st;
+      entry.is_directory = ::stat(JoinHost(host, name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    entries->push_back(std::move(entry));
+  }
+  ::closedir(d);
+  std::sort(entries->begin(), entries->end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+  return true;
+}
+
+bool PosixFileSystem::GetShortPathName(std::string_view, std::string*) {
+  return false;
+}
+
+std::string PosixFileSystem::ToHostPath(std::string_view path) {
+  std::string host;
+  return Resolve(path, &host) ? host : std::string();
+}
+
+std::string PosixFileSystem::FromHostPath(std::string_view host_path) const {
+  std::string host = NormaliseHostPath(host_path, host_cwd_);
+  // The longest mapped prefix wins, so a drive inside another maps to itself.
+  const std::string* best_dir = nullptr;
+  std::string best_prefix;
+  auto consider = [&](const std::string& dir, std::string prefix) {
+    bool inside = host == dir || dir == "/" ||
+                  (host.size() > dir.size() && host.compare(0, dir.size(), dir) == 0 &&
+                   host[dir.size()] == '/');
+    if (inside && (best_dir == nullptr || dir.size() > best_dir->size())) {
+      best_dir = &dir;
+      best_prefix = std::move(prefix);
+    }
+  };
+  for (const auto& [letter, dir] : map_.drives)
+    consider(dir, std::string(1, letter) + ":");
+  if (!map_.network_root.empty()) consider(map_.network_root, "\\");
+  std::string rest = host;
+  std::string prefix;
+  if (best_dir != nullptr) {
+    rest = *best_dir == "/" ? host : host.substr(best_dir->size());
+    prefix = best_prefix;
+  }
+  std::replace(rest.begin(), rest.end(), '/', '\\');
+  if (rest.empty()) rest = "\\";
+  return prefix + rest;
+}
+
+// Maps a system path to the host: the host directory the path is rooted at,
+// and the components below it. False when the path has no place on the host.
+bool PosixFileSystem::MapToHost(std::string_view path, std::string* base,
+                                std::vector<std::string>* components) const {
+  std::string full;
+  if (!GetFullPathName(path, cwd_, &full)) return false;
+  std::string_view rest = full;
+  if (HasDrive(full)) {
+    auto it = map_.drives.find(ToUpperAscii(full[0]));
+    if (it == map_.drives.end()) return false;
+    *base = it->second;
+    rest.remove_prefix(2);
+  } else if (IsNetworkPath(full)) {
+    if (map_.network_root.empty()) return false;
+    *base = map_.network_root;
+    rest.remove_prefix(2);
+  } else {
+    *base = "/";
+  }
+  components->clear();
+  for (std::string& part : SplitAll(rest, '\\')) {
+    if (!part.empty()) components->push_back(std::move(part));
+  }
+  return true;
+}
+
+// The host path for a system path: the path as written when it exists,
+// else resolved without regard to case as far as it can be; the unresolved
+// rest is kept as written (so new files get the name they were given).
+bool PosixFileSystem::Resolve(std::string_view path, std::string* host) {
+  std::string base;
+  std::vector<std::string> components;
+  if (!MapToHost(path, &base, &components)) return false;
+  std::string direct = base;
+  for (const std::string& part : components)
+    direct = JoinHost(direct, part);
+  struct stat st;
+  if (::lstat(direct.c_str(), &st) == 0) {
+    *host = std::move(direct);
+    return true;
+  }
+  std::string current = base;
+  for (size_t i = 0; i < components.size(); ++i) {
+    const std::string* match = FindEntry(current, components[i]);
+    if (match == nullptr) {
+      for (size_t j = i; j < components.size(); ++j)
+        current = JoinHost(current, components[j]);
+      break;
+    }
+    current = JoinHost(current, *match);
+  }
+  *host = std::move(current);
+  return true;
+}
+
+// The entry of `dir` named `name`: the exact name when present, else the
+// first one equal without regard to case; null when there is none.
+const std::string* PosixFileSystem::FindEntry(const std::string& dir, const std::string& name) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const Listing* listing = GetListing(dir, attempt == 1);
+    if (listing == nullptr) return nullptr;
+    auto it = listing->by_lower_name.find(ToLowerAscii(name));
+    if (it != listing->by_lower_name.end()) {
+      for (const std::string& candidate : it->second) {
+        if (candidate == name) return &candidate;
+      }
+      return &it->second.front();
+    }
+    // A listing read in the same clock tick as the directory's last change
+    // may miss an entry made just after it: read it once more before saying no.
+    bool racy = listing->read_at_ns - listing->dir_mtime_ns < 2000000000;
+    if (!racy) return nullptr;
+  }
+  return nullptr;
+}
+
+const PosixFileSystem::Listing* PosixFileSystem::GetListing(const std::string& dir, bool force) {
+  struct stat st;
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    cache_.erase(dir);
+    return nullptr;
+  }
+  auto it = cache_.find(dir);
+  if (!force && it != cache_.end() && it->second.dir_mtime_ns == MtimeNs(st)) {
+    return &it->second;
+  }
+  Listing listing;
+  listing.dir_mtime_ns = MtimeNs(st);
+  listing.read_at_ns = NowNs();
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) return nullptr;
+  while (struct dirent* e = ::readdir(d)) {
+    std::string_view name = e->d_name;
+    if (name == "." || name == "..") continue;
+    listing.by_lower_name[ToLowerAscii(name)].emplace_back(name);
+  }
+  ::closedir(d);
+  Listing& stored = cache_[dir];
+  stored = std::move(listing);
+  return &stored;
+}
+
+// Forgets the cached listing of the directory that holds `host_path`.
+void PosixFileSystem::Invalidate(const std::string& host_path) {
+  size_t slash = host_path.rfind('/');
+  if (slash == std::string::npos) return;
+  cache_.erase(slash == 0 ? std::string("/") : host_path.substr(0, slash));
+}
+
+bool PosixFileSystem::MapDrive(char letter, const std::string& host_dir, bool keep_existing) {
+  char upper = ToUpperAscii(letter);
+  if (upper < 'A' || upper > 'Z') return false;
+  if (keep_existing && map_.drives.count(upper)) return true;
+  map_.drives[upper] = NormaliseHostPath(host_dir, host_cwd_);
+  return true;
+}
+
+}  // namespace zelvan
