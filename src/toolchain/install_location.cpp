@@ -98,11 +98,10 @@ bool LocateInstallation(Platform& platform, std::string_view install_option,
   return true;
 }
 
-bool MapInstallationDrive(Platform& platform, InstallLocation* location) {
+bool MapInstallationDrive(InstallLocation* location,
+                          const std::function<bool(char, const std::string&)>& map_drive) {
   if (!location->needs_drive) return true;
-  if (!platform.system->SetEnv(DriveVariable(location->drive), location->host_folder)) {
-    return false;
-  }
+  if (!map_drive(location->drive, location->host_folder)) return false;
   location->folder = std::string(1, location->drive) + ":";
   location->needs_drive = false;
   return true;

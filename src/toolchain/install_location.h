@@ -16,12 +16,11 @@
 //   Drive=K
 //
 // When the user has not mapped that drive (ZELVAN_DRIVE_K, see
-// host_platform.h), the program maps it to the installation, and the
-// installation folder becomes "K:": MapInstallationDrive sets the variable,
-// after which the caller builds its platform anew so that the file system
-// sees the drive.
+// host_platform.h), the program maps it to the installation with
+// MapInstallationDrive, and the installation folder becomes "K:".
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -45,10 +44,11 @@ struct InstallLocation {
 bool LocateInstallation(Platform& platform, std::string_view install_option,
                         InstallLocation* location, std::string* error);
 
-// When `location` needs its drive: sets ZELVAN_DRIVE_<X> to the installation
-// and makes the installation folder "<X>:". The caller must then build its
-// platform anew. False when the variable cannot be set.
-bool MapInstallationDrive(Platform& platform, InstallLocation* location);
+// When `location` needs its drive: maps it to the installation through
+// `map_drive` (letter, host directory; HostPlatform::MapDriveUnlessSet on a
+// host) and makes the installation folder "<X>:". False when the mapping fails.
+bool MapInstallationDrive(InstallLocation* location,
+                          const std::function<bool(char, const std::string&)>& map_drive);
 
 // "ZELVAN_DRIVE_" and the upper-case letter.
 std::string DriveVariable(char drive);
