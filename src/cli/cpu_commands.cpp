@@ -46,8 +46,9 @@ int ListCpus(const GlobalOptions& globals) {
   if (!Open(globals, &session)) return kExitFailed;
   const auto& cpus = session.cpus->Cpus();
   if (cpus.empty()) {
-    std::fprintf(stderr, "zelvan: no CPU families are installed in %s\n",
-                 session.util->InstallFolder().c_str());
+    std::string where = session.cpus->FromRegistry() ? "the registry (none has its INI file)"
+                                                     : session.cpus->Folder();
+    std::fprintf(stderr, "zelvan: no CPU families are installed: %s\n", where.c_str());
     return kExitFailed;
   }
   size_t width = 0;

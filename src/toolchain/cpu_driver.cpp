@@ -106,7 +106,9 @@ bool CheckOptionsWithDriver(Platform& platform, const CCPUTools& tools, std::str
 
   std::string library = StripTrailingSlash(home) + "\\bin\\" + row->DriverDll;
   std::string host_path = platform.fs->ToHostPath(library);
-  if (host_path.empty()) return Fail(reason, "no such driver library: " + library);
+  if (host_path.empty() || !FileExists(*platform.fs, library)) {
+    return Fail(reason, "no such driver library: " + library);
+  }
   std::string error;
   std::unique_ptr<DynamicLibrary> driver = platform.system->LoadLibrary(host_path, &error);
   if (!driver) return Fail(reason, "cannot load driver library " + library + ": " + error);
