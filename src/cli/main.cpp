@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
   CommandRegistry registry{&app, &globals, &selected};
   RegisterIniCommands(registry);
   RegisterCpuCommands(registry);
+  RegisterOptionsCommands(registry);
 
   try {
     app.parse(argc, argv);
