@@ -31,8 +31,10 @@ void CCPUTools::Clear() {
 
 bool CCPUTools::LoadCpuTools() {
   Clear();
-  if (LoadFromRegistry()) return true;
-  return LoadFromTemplates();
+  util_.StartUsedTime();
+  bool loaded = LoadFromRegistry() || LoadFromTemplates();
+  util_.EndUsedTime("LoadCpuTools");
+  return loaded;
 }
 
 bool CCPUTools::LoadFromRegistry() {
