@@ -16,13 +16,19 @@ std::vector<IncludeLine> ParseIncludeLines(std::string_view text, IncludeReading
   std::string buffer;
   while (reader.Next(&line)) {
     // Most lines hold no include at all, so the cleaning is done only where
-    // it can change something. A C line without "/" outside a block comment
-    // is its own cleaned form (the comment state carries across lines, a
-    // literal does not).
+    // it can change something: the comment state changes only at "/*"
+    // outside a comment and at "*/" inside one, and dropping the rest of a
+    // line after "//" cannot make an include appear.
     std::string_view cleaned = line;
     if (reading == IncludeReading::kC) {
+      if (comments.in_block_comment()) {
+        if (line.find("*/") == std::string_view::npos) continue;
+      } else if (line.find('/') == std::string_view::npos ||
+                 line.find("/*") == std::string_view::npos) {
+        if (line.find("include") == std::string_view::npos) continue;
+      }
       if (comments.in_block_comment() || line.find('/') != std::string_view::npos) {
-        buffer = comments.RemoveComments(line);
+        comments.RemoveComments(line, &buffer);
         cleaned = buffer;
       }
     } else {

@@ -20,25 +20,68 @@ struct CIncludeScanner::Node {
   bool lines_loaded[2] = {false, false};
   const std::vector<IncludeLine>* lines[2] = {nullptr, nullptr};
 
-  // What the current run knows about this file (valid when memo_run is the run).
+  // What the current run knows about this file (valid when memo_run is the
+  // run). A scan that may go `radius` levels below the file records every
+  // file within that distance of it.
   uint32_t memo_run = 0;
-  int limit_depth = INT_MAX;  // shallowest finished scan that reached the limit
-  int full_height = -1;       // height of a finished scan that did not, else -1
+  int full_height = -1;    // height of a finished scan that stayed within the limit
+  int limit_radius = -1;   // largest radius of a finished scan that reached it
+  bool saturated = false;  // such a scan reached every file below this one
 };
 
 // The result of the search for one include line.
 struct CIncludeScanner::Resolved {
   int node = -1;          // the file found, or -1
   int guess_record = -1;  // record id of the guess, or -1 when there is none
+  int guess_ref = 0;      // the guess as a record reference (below)
   std::string guess;
 };
 
-// Everything that decides how an include name is searched, and the searches
-// already done under it. Index 1 of `resolved` holds the outermost source's
-// searches where they differ from its searches as an included file.
-struct CIncludeScanner::Context {
-  std::vector<std::unique_ptr<std::vector<Resolved>>> resolved[2];
+// A run as it went, to give the same records and lines again when the same
+// source is scanned under the same context (the next target, mostly).
+// Records are references: a node id, or -1 - the index of a guess.
+struct CIncludeScanner::CachedRun {
+  struct Event {
+    int node;  // -1: the nesting limit was reached
+    int line;  // index among the node's include lines
+  };
+  std::vector<int> records;
+  std::string forms;  // one character per record
+  std::vector<Event> events;
 };
+
+// Everything a file records when it is scanned within the nesting limit,
+// whatever its depth: the first occurrences of its include tree, in order,
+// and the unresolved include lines met (first occurrences too).
+struct CIncludeScanner::Closure {
+  std::vector<int> refs;        // record references, as in CachedRun
+  std::vector<int> record_ids;  // parallel to refs
+  std::string forms;            // parallel to refs
+  std::vector<CachedRun::Event> events;
+};
+
+// Everything that decides how an include name is searched, the searches
+// already done under it, and what they say about the include graph. Index 1
+// of `resolved` holds the outermost source's searches where they differ
+// from its searches as an included file.
+struct CIncludeScanner::Context {
+  IncludeReading reading = IncludeReading::kC;
+  bool skip_system = false;
+  std::vector<std::unique_ptr<std::vector<Resolved>>> resolved[2];
+  std::vector<int> height;  // longest chain of includes below a file; see Height
+  std::vector<int> reach;   // largest distance from a file to a file below; -1 unknown
+  std::unordered_map<int, std::unique_ptr<CachedRun>> runs;  // by outermost source
+  std::vector<std::unique_ptr<Closure>> closures;            // by node
+  // Each search entry completed and in canonical form, with its trailing
+  // `\`; empty where that failed.
+  std::vector<std::string> entry_dirs;
+};
+
+namespace {
+constexpr int kHeightUnknown = -2;
+constexpr int kHeightInProgress = -3;
+constexpr int kHeightInfinite = INT_MAX;
+}  // namespace
 
 int IncludeStyleForCpu(std::string_view cpu_family, int previous) {
   if (EqualsNoCase(cpu_family, "MR44")) return 2;
@@ -59,11 +102,17 @@ void CIncludeScanner::BeginRefresh(bool update_dependency_file) {
   nesting_pending_ = true;
   unresolved_count_ = 0;
   file_scans_ = 0;
+  runs_replayed_ = 0;
   files_.Clear();
+  guess_texts_.clear();
   nodes_.clear();
   node_ids_.clear();
   record_ids_.clear();
   recorded_in_run_.clear();
+  bfs_mark_.clear();
+  bfs_generation_ = 0;
+  closure_mark_.clear();
+  closure_generation_ = 0;
   contexts_.clear();
   run_ = 0;
 }
@@ -80,6 +129,7 @@ void CIncludeScanner::SetBaseDirectory(std::string_view dir) {
 CIncludeScanner::Stats CIncludeScanner::stats() const {
   Stats stats;
   stats.file_scans = file_scans_;
+  stats.runs_replayed = runs_replayed_;
   stats.files_read = files_.files_read();
   stats.existence_checks = files_.existence_checks();
   return stats;
@@ -90,8 +140,11 @@ bool CIncludeScanner::ScanIncludes(std::string_view source, int scan_kind,
                                    const IncludeScanOptions& options,
                                    std::vector<std::string>* paths,
                                    std::vector<std::string>* forms) {
-  paths->clear();
-  forms->clear();
+  // The caller's strings are overwritten in place: their buffers serve again.
+  forms->resize(paths->size());
+  paths_ = paths;
+  forms_ = forms;
+  out_count_ = 0;
   ResetRun();
 
   std::string directory = GetFileDirectory(source);
@@ -116,20 +169,31 @@ bool CIncludeScanner::ScanIncludes(std::string_view source, int scan_kind,
       reading = IncludeReading::kAssembler;
       break;
     default:
-      return true;
+      reading = IncludeReading::kC;
+      break;
   }
 
-  source_.assign(source);
-  options_ = &options;
-  paths_ = paths;
-  forms_ = forms;
-  context_ = &FindContext(reading);
-  int node = NodeFor(source_);
-  if (reading == IncludeReading::kC) {
-    ScanCIncludes(node);
-  } else {
-    ScanAsmIncludes(node);
+  if (scan_kind >= kScanKindC && scan_kind <= kScanKindAssemblerMacro) {
+    source_.assign(source);
+    options_ = &options;
+    context_ = &FindContext(reading);
+    int node = NodeFor(source_);
+    std::unique_ptr<CachedRun>& cached = context_->runs[node];
+    if (cached) {
+      Replay(*cached, reading);
+    } else {
+      cached = std::make_unique<CachedRun>();
+      recording_ = cached.get();
+      if (reading == IncludeReading::kC) {
+        ScanCIncludes(node);
+      } else {
+        ScanAsmIncludes(node);
+      }
+      recording_ = nullptr;
+    }
   }
+  paths->resize(out_count_);
+  forms->resize(out_count_);
   context_ = nullptr;
   options_ = nullptr;
   paths_ = nullptr;
@@ -156,6 +220,7 @@ CIncludeScanner::Context& CIncludeScanner::FindContext(IncludeReading reading) {
   key += assembler_flag_ ? '1' : '0';
   key += reading == IncludeReading::kC ? 'c' : 'a';
   key += update_dependency_file_ ? '1' : '0';
+  key += options_->skip_system_includes ? '1' : '0';
   for (const std::string* part : {&base_directory_, &toolchain_include_}) {
     key += *part;
     key += '\0';
@@ -167,19 +232,28 @@ CIncludeScanner::Context& CIncludeScanner::FindContext(IncludeReading reading) {
     key += '\0';
   }
   std::unique_ptr<Context>& context = contexts_[key];
-  if (!context) context = std::make_unique<Context>();
+  if (!context) {
+    context = std::make_unique<Context>();
+    context->reading = reading;
+    context->skip_system = options_->skip_system_includes;
+    for (const std::string& entry : search_) {
+      std::string dir = CompletePath(entry, "");
+      if (IsFullPath(dir) && !dir.empty() && !IsPathSeparator(dir.back())) dir += '\\';
+      context->entry_dirs.push_back(IsFullPath(dir) ? dir : std::string());
+    }
+  }
   return *context;
 }
 
-int CIncludeScanner::NodeFor(const std::string& path) {
+int CIncludeScanner::NodeFor(std::string_view path) {
   auto it = node_ids_.find(path);
   if (it != node_ids_.end()) return it->second;
   int id = static_cast<int>(nodes_.size());
   Node& node = nodes_.emplace_back();
-  node.path = path;
+  node.path.assign(path);
   node.directory = GetFileDirectory(path);
   node.record_id = RecordIdFor(path);
-  node_ids_.emplace(path, id);
+  node_ids_.emplace(node.path, id);
   return id;
 }
 
@@ -209,6 +283,8 @@ const std::vector<CIncludeScanner::Resolved>& CIncludeScanner::Resolve(
         r.node = NodeFor(found);
       } else if (!r.guess.empty()) {
         r.guess_record = RecordIdFor(r.guess);
+        r.guess_ref = -1 - static_cast<int>(guess_texts_.size());
+        guess_texts_.push_back(&r.guess);
       }
     }
     table[node] = std::move(resolved);
@@ -235,16 +311,20 @@ CIncludeScanner::ScanResult CIncludeScanner::ScanAsmIncludes(int node) {
   return ScanFile(node, IncludeReading::kAssembler);
 }
 
-CIncludeScanner::ScanResult CIncludeScanner::ScanFile(int node, IncludeReading reading) {
-  ++file_scans_;
-  ScanResult result;
+const std::vector<IncludeLine>* CIncludeScanner::LinesOf(int node, IncludeReading reading) {
   int r = static_cast<int>(reading);
   if (!nodes_[node].lines_loaded[r]) {
     const std::vector<IncludeLine>* lines = files_.Lines(nodes_[node].path, reading);
     nodes_[node].lines[r] = lines;
     nodes_[node].lines_loaded[r] = true;
   }
-  const std::vector<IncludeLine>* lines = nodes_[node].lines[r];
+  return nodes_[node].lines[r];
+}
+
+CIncludeScanner::ScanResult CIncludeScanner::ScanFile(int node, IncludeReading reading) {
+  ++file_scans_;
+  ScanResult result;
+  const std::vector<IncludeLine>* lines = LinesOf(node, reading);
   if (lines == nullptr) return result;  // unreadable: no includes, no message
 
   bool assembler = reading == IncludeReading::kAssembler;
@@ -256,7 +336,8 @@ CIncludeScanner::ScanResult CIncludeScanner::ScanFile(int node, IncludeReading r
     if (found.node >= 0) {
       ++depth_;
       if (CheckIncludeDepth(assembler)) {
-        RecordDependency(line.form, nodes_[found.node].path, nodes_[found.node].record_id);
+        RecordDependency(line.form == kIncludeQuoted ? '1' : '0', found.node,
+                         nodes_[found.node].record_id);
         ScanResult below = VisitIncluded(found.node, reading);
         if (below.hit_limit) {
           result.hit_limit = true;
@@ -268,44 +349,253 @@ CIncludeScanner::ScanResult CIncludeScanner::ScanFile(int node, IncludeReading r
       }
       --depth_;
     } else {
-      if (found.guess_record >= 0) RecordDependency(line.form, found.guess, found.guess_record);
-      if (options_->report_unresolved) ReportUnresolved(node, i, line);
+      if (found.guess_record >= 0) {
+        RecordDependency(line.form == kIncludeQuoted ? '1' : '0', found.guess_ref,
+                         found.guess_record);
+      }
+      NoteUnresolved(node, i, line);
     }
   }
   return result;
 }
 
 CIncludeScanner::ScanResult CIncludeScanner::VisitIncluded(int node, IncludeReading reading) {
+  int radius = DepthLimit(reading == IncludeReading::kAssembler) - depth_;
   {
     Node& n = nodes_[node];
     if (n.memo_run != run_) {
       n.memo_run = run_;
-      n.limit_depth = INT_MAX;
       n.full_height = -1;
+      n.limit_radius = -1;
+      n.saturated = false;
     }
-    // Everything a scan here would record is recorded already; only whether
-    // it would reach the limit is left to decide.
+    // A scan here would record nothing new; only whether it would reach the
+    // limit is left to decide.
     if (n.full_height >= 0) {
-      if (depth_ + n.full_height <= DepthLimit(reading == IncludeReading::kAssembler)) {
-        return ScanResult{false, n.full_height};
-      }
-      ReportNestingLimit();
+      if (n.full_height <= radius) return ScanResult{false, n.full_height};
+      NoteNestingLimit();
       return ScanResult{true, 0};
     }
-    if (n.limit_depth <= depth_) {
-      ReportNestingLimit();
+    if (n.limit_radius >= radius || n.saturated) {
+      if (n.limit_radius < radius && Height(node) <= radius) return ScanResult{false, Height(node)};
+      NoteNestingLimit();
       return ScanResult{true, 0};
     }
   }
+  // A file whose whole tree fits below this depth records the same at any
+  // depth: its closure, worked out once per context, stands for the scan.
+  int height = Height(node);
+  if (height <= radius) {
+    const Closure& closure = ClosureOf(node);
+    for (size_t i = 0; i < closure.refs.size(); ++i) {
+      RecordDependency(closure.forms[i], closure.refs[i], closure.record_ids[i]);
+    }
+    for (const CachedRun::Event& event : closure.events) {
+      NoteUnresolved(event.node, event.line, (*LinesOf(event.node, reading))[event.line]);
+    }
+    nodes_[node].full_height = height;
+    return ScanResult{false, height};
+  }
   ScanResult result = reading == IncludeReading::kC ? ScanCIncludes(node) : ScanAsmIncludes(node);
-  Node& n = nodes_[node];  // the scan may have added nodes
-  if (result.hit_limit) {
-    n.limit_depth = std::min(n.limit_depth, depth_);
-  } else {
-    n.full_height = result.height;
+  if (!result.hit_limit) {
+    nodes_[node].full_height = result.height;
+  } else if (radius > nodes_[node].limit_radius) {
+    nodes_[node].limit_radius = radius;
+    // Past its reach a deeper scan cannot find more than this one did.
+    if (Reach(node) <= radius) nodes_[node].saturated = true;
   }
   return result;
 }
+
+const std::vector<CIncludeScanner::Resolved>* CIncludeScanner::Edges(int node) {
+  const std::vector<IncludeLine>* lines = LinesOf(node, context_->reading);
+  if (lines == nullptr) return nullptr;
+  // Searched as the scan searches below the outermost source.
+  bool replace = style_ == 3 && context_->reading == IncludeReading::kC;
+  std::string saved;
+  if (replace) {
+    saved = std::move(search_[1]);
+    search_[1] = nodes_[node].directory;
+  }
+  int depth = depth_;
+  depth_ = std::max(depth_, 1);
+  const std::vector<Resolved>* resolved = &Resolve(node, *lines, false);
+  depth_ = depth;
+  if (replace) search_[1] = std::move(saved);
+  return resolved;
+}
+
+bool CIncludeScanner::Counts(const IncludeLine& line) const {
+  return !(line.form == kIncludeAngle && context_->skip_system);
+}
+
+int CIncludeScanner::Height(int node) {
+  std::vector<int>& height = context_->height;
+  if (height.size() < nodes_.size()) height.resize(nodes_.size(), kHeightUnknown);
+  if (height[node] >= 0) return height[node];
+  // Depth first, without recursion: include graphs can be long chains. A
+  // file that reaches a file still in progress lies on or above a cycle:
+  // chains below it have no end.
+  struct Frame {
+    int node;
+    size_t next;
+    int height;
+  };
+  std::vector<Frame> stack{{node, 0, 0}};
+  height[node] = kHeightInProgress;
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    const std::vector<Resolved>* edges = Edges(frame.node);
+    const std::vector<IncludeLine>* lines = LinesOf(frame.node, context_->reading);
+    if (height.size() < nodes_.size()) height.resize(nodes_.size(), kHeightUnknown);
+    bool pushed = false;
+    while (edges != nullptr && frame.next < edges->size()) {
+      size_t i = frame.next++;
+      int child = (*edges)[i].node;
+      if (child < 0 || !Counts((*lines)[i])) continue;
+      int h = height[child];
+      if (h == kHeightUnknown) {
+        height[child] = kHeightInProgress;
+        stack.push_back(Frame{child, 0, 0});
+        pushed = true;
+        break;
+      }
+      if (h == kHeightInProgress || h == kHeightInfinite) {
+        frame.height = kHeightInfinite;
+      } else if (frame.height != kHeightInfinite) {
+        frame.height = std::max(frame.height, h + 1);
+      }
+    }
+    if (pushed) continue;
+    int done = frame.height;
+    height[frame.node] = done;
+    stack.pop_back();
+    if (!stack.empty()) {
+      Frame& parent = stack.back();
+      if (done == kHeightInfinite) {
+        parent.height = kHeightInfinite;
+      } else if (parent.height != kHeightInfinite) {
+        parent.height = std::max(parent.height, done + 1);
+      }
+    }
+  }
+  return height[node];
+}
+
+const CIncludeScanner::Closure& CIncludeScanner::ClosureOf(int node) {
+  std::vector<std::unique_ptr<Closure>>& closures = context_->closures;
+  if (closures.size() <= static_cast<size_t>(node)) closures.resize(nodes_.size());
+  if (closures[node]) return *closures[node];
+  // Height(node) is finite: no cycle lies below, so the recursion ends
+  // (after at most Height(node) levels).
+  auto closure = std::make_unique<Closure>();
+  const std::vector<Resolved>* edges = Edges(node);
+  const std::vector<IncludeLine>* lines = LinesOf(node, context_->reading);
+  if (edges != nullptr) {
+    for (size_t i = 0; i < edges->size(); ++i) {
+      if ((*edges)[i].node >= 0 && Counts((*lines)[i])) ClosureOf((*edges)[i].node);
+    }
+    if (++closure_generation_ == 0) {
+      std::fill(closure_mark_.begin(), closure_mark_.end(), 0);
+      closure_generation_ = 1;
+    }
+    if (closure_mark_.size() < recorded_in_run_.size()) {
+      closure_mark_.resize(recorded_in_run_.size(), 0);
+    }
+    std::unordered_set<uint64_t> events_seen;
+    auto add = [&](int ref, int record_id, char form) {
+      if (closure_mark_[record_id] == closure_generation_) return;
+      closure_mark_[record_id] = closure_generation_;
+      closure->refs.push_back(ref);
+      closure->record_ids.push_back(record_id);
+      closure->forms += form;
+    };
+    auto add_event = [&](const CachedRun::Event& event) {
+      uint64_t key = (static_cast<uint64_t>(event.node) << 32) | static_cast<uint32_t>(event.line);
+      if (events_seen.insert(key).second) closure->events.push_back(event);
+    };
+    for (size_t i = 0; i < edges->size(); ++i) {
+      const IncludeLine& line = (*lines)[i];
+      if (!Counts(line)) continue;
+      const Resolved& found = (*edges)[i];
+      char form = line.form == kIncludeQuoted ? '1' : '0';
+      if (found.node >= 0) {
+        add(found.node, nodes_[found.node].record_id, form);
+        const Closure& below = *context_->closures[found.node];
+        for (size_t k = 0; k < below.refs.size(); ++k) {
+          add(below.refs[k], below.record_ids[k], below.forms[k]);
+        }
+        for (const CachedRun::Event& event : below.events)
+          add_event(event);
+      } else {
+        if (found.guess_record >= 0) add(found.guess_ref, found.guess_record, form);
+        add_event({node, static_cast<int>(i)});
+      }
+    }
+  }
+  if (closures.size() <= static_cast<size_t>(node)) closures.resize(nodes_.size());
+  closures[node] = std::move(closure);
+  return *closures[node];
+}
+
+int CIncludeScanner::Reach(int node) {
+  std::vector<int>& reach = context_->reach;
+  if (reach.size() < nodes_.size()) reach.resize(nodes_.size(), -1);
+  if (reach[node] >= 0) return reach[node];
+  // Breadth first: the largest shortest distance from this file to a file
+  // below it (itself included when it lies on a cycle).
+  if (++bfs_generation_ == 0) {
+    std::fill(bfs_mark_.begin(), bfs_mark_.end(), 0);
+    bfs_generation_ = 1;
+  }
+  std::vector<int> frontier{node};
+  std::vector<int> next;
+  int distance = 0;
+  while (!frontier.empty()) {
+    next.clear();
+    for (int from : frontier) {
+      const std::vector<Resolved>* edges = Edges(from);
+      if (edges == nullptr) continue;
+      const std::vector<IncludeLine>* lines = LinesOf(from, context_->reading);
+      if (bfs_mark_.size() < nodes_.size()) bfs_mark_.resize(nodes_.size(), 0);
+      for (size_t i = 0; i < edges->size(); ++i) {
+        int child = (*edges)[i].node;
+        if (child < 0 || !Counts((*lines)[i]) || bfs_mark_[child] == bfs_generation_) continue;
+        bfs_mark_[child] = bfs_generation_;
+        next.push_back(child);
+      }
+    }
+    if (next.empty()) break;
+    ++distance;
+    frontier.swap(next);
+  }
+  if (reach.size() < nodes_.size()) reach.resize(nodes_.size(), -1);
+  reach[node] = distance;
+  return distance;
+}
+
+namespace {
+
+// A relative name whose components are all ordinary: canonical form leaves
+// it as it is. Names with bytes beyond ASCII go the long way (a trail byte
+// of a double-byte character may look like a separator).
+bool IsPlainName(std::string_view name) {
+  if (name.empty() || name.front() == '\\' || name.back() == '\\') return false;
+  size_t start = 0;
+  for (size_t i = 0; i <= name.size(); ++i) {
+    if (i < name.size()) {
+      unsigned char c = static_cast<unsigned char>(name[i]);
+      if (c >= 0x80 || c == '/' || c == ':') return false;
+      if (c != '\\') continue;
+    }
+    std::string_view part = name.substr(start, i - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    start = i + 1;
+  }
+  return true;
+}
+
+}  // namespace
 
 std::string CIncludeScanner::CompletePath(std::string_view dir, std::string_view name) const {
   std::string candidate;
@@ -339,10 +629,19 @@ bool CIncludeScanner::FindIncludeFile(std::string_view name, int form, std::stri
       start = 2;
     }
   }
+  bool plain = IsPlainName(name);
   for (size_t i = start; i < search_.size(); ++i) {
-    std::string candidate = CompletePath(search_[i], name);
-    if (files_.FileExists(candidate)) {
-      *found = std::move(candidate);
+    // A plain name only extends the canonical directory; the rest need the
+    // whole completion. Position 1 may hold the directory of the file
+    // being scanned (MR44A), which is canonical as it stands.
+    const std::string& dir = i == 1 && style_ == 3 ? search_[1] : context_->entry_dirs[i];
+    if (plain && !dir.empty() && IsPathSeparator(dir.back())) {
+      candidate_.assign(dir).append(name);
+    } else {
+      candidate_ = CompletePath(search_[i], name);
+    }
+    if (files_.FileExists(candidate_)) {
+      found->assign(candidate_);
       return true;
     }
   }
@@ -360,13 +659,41 @@ bool CIncludeScanner::FindIncludeFile(std::string_view name, int form, std::stri
   return false;
 }
 
-bool CIncludeScanner::RecordDependency(int form, const std::string& path, int record_id) {
+bool CIncludeScanner::RecordDependency(char form_char, int ref, int record_id) {
   uint32_t& recorded = recorded_in_run_[record_id];
   if (recorded == run_) return false;
   recorded = run_;
-  paths_->push_back(path);
-  forms_->push_back(form == kIncludeQuoted ? "1" : "0");
+  Emit(ref, form_char);
+  if (recording_ != nullptr) {
+    recording_->records.push_back(ref);
+    recording_->forms += form_char;
+  }
   return true;
+}
+
+void CIncludeScanner::Emit(int ref, char form) {
+  const std::string& path = ref >= 0 ? nodes_[ref].path : *guess_texts_[-1 - ref];
+  if (out_count_ < paths_->size()) {
+    (*paths_)[out_count_].assign(path);
+    (*forms_)[out_count_].assign(1, form);
+  } else {
+    paths_->push_back(path);
+    forms_->emplace_back(1, form);
+  }
+  ++out_count_;
+}
+
+void CIncludeScanner::Replay(const CachedRun& run, IncludeReading reading) {
+  ++runs_replayed_;
+  for (size_t i = 0; i < run.records.size(); ++i)
+    Emit(run.records[i], run.forms[i]);
+  for (const CachedRun::Event& event : run.events) {
+    if (event.node < 0) {
+      NoteNestingLimit();
+    } else {
+      NoteUnresolved(event.node, event.line, (*LinesOf(event.node, reading))[event.line]);
+    }
+  }
 }
 
 int CIncludeScanner::DepthLimit(bool assembler) const {
@@ -378,21 +705,27 @@ int CIncludeScanner::DepthLimit(bool assembler) const {
 
 bool CIncludeScanner::CheckIncludeDepth(bool assembler) {
   if (depth_ <= DepthLimit(assembler)) return true;
-  ReportNestingLimit();
+  NoteNestingLimit();
   return false;
 }
 
-void CIncludeScanner::ReportNestingLimit() {
+void CIncludeScanner::NoteNestingLimit() {
+  if (run_hit_limit_) return;
   run_hit_limit_ = true;
+  if (recording_ != nullptr) recording_->events.push_back({-1, 0});
   if (!nesting_pending_) return;
   nesting_pending_ = false;
   output_.WriteOutputLine("W-007-D003:" + ui_.LoadString(kMsgDependencyNestingLimit),
                           kDependencyLineWarning);
 }
 
-void CIncludeScanner::ReportUnresolved(int node, size_t line_index, const IncludeLine& line) {
+void CIncludeScanner::NoteUnresolved(int node, size_t line_index, const IncludeLine& line) {
   uint64_t key = (static_cast<uint64_t>(node) << 32) | static_cast<uint32_t>(line_index);
   if (!warned_lines_.insert(key).second) return;
+  if (recording_ != nullptr) {
+    recording_->events.push_back({node, static_cast<int>(line_index)});
+  }
+  if (!options_->report_unresolved) return;
   if (unresolved_pending_) {
     unresolved_pending_ = false;
     output_.WriteOutputLine("W-007-D000:" + ui_.LoadString(kMsgDependencyUnresolvedFirst),

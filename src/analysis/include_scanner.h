@@ -136,7 +136,8 @@ class CIncludeScanner {
 
   // Work done since BeginRefresh, for tests and benchmarks.
   struct Stats {
-    size_t file_scans = 0;  // files whose include lines were walked
+    size_t file_scans = 0;     // files whose include lines were walked
+    size_t runs_replayed = 0;  // runs answered from an earlier run
     size_t files_read = 0;
     size_t existence_checks = 0;
   };
@@ -148,16 +149,35 @@ class CIncludeScanner {
     bool hit_limit = false;  // some branch below stopped at the limit
     int height = 0;          // longest chain of includes below, when !hit_limit
   };
+  // Exact-text hashing that also takes string views.
+  struct PathHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+  };
   struct Node;
   struct Context;
   struct Resolved;
+  struct CachedRun;
+  struct Closure;
 
   void ResetRun();
   Context& FindContext(IncludeReading reading);
-  int NodeFor(const std::string& path);
+  int NodeFor(std::string_view path);
   int RecordIdFor(std::string_view path);
+  const std::vector<IncludeLine>* LinesOf(int node, IncludeReading reading);
   const std::vector<Resolved>& Resolve(int node, const std::vector<IncludeLine>& lines,
                                        bool outermost);
+  // The include graph of the current search context, below the outermost
+  // source: the searches of a file's lines (null when it cannot be read),
+  // whether a line takes part, the longest chain of includes below a file
+  // (kHeightInfinite when a cycle lies below it), and the largest distance
+  // from a file to any file below it.
+  const std::vector<Resolved>* Edges(int node);
+  bool Counts(const IncludeLine& line) const;
+  int Height(int node);
+  int Reach(int node);
+  // Everything a scan of `node` records, for a node of finite height.
+  const Closure& ClosureOf(int node);
 
   // Scans file `node`, which the current depth has reached.
   ScanResult ScanCIncludes(int node);
@@ -173,13 +193,19 @@ class CIncludeScanner {
   bool FindIncludeFile(std::string_view name, int form, std::string* found, std::string* guess);
   std::string CompletePath(std::string_view dir, std::string_view name) const;
   // Appends a path unless the run has recorded it; false when it had.
-  bool RecordDependency(int form, const std::string& path, int record_id);
+  // `ref` names the path: a node id, or -1 - the index of a guess; `form`
+  // is '1' or '0'.
+  bool RecordDependency(char form, int ref, int record_id);
+  void Emit(int ref, char form);
+  void Replay(const CachedRun& run, IncludeReading reading);
   // Checks the current depth against the limit; beyond it writes the
   // nesting warning (once per refresh) and fails.
   bool CheckIncludeDepth(bool assembler);
   int DepthLimit(bool assembler) const;
-  void ReportNestingLimit();
-  void ReportUnresolved(int node, size_t line_index, const IncludeLine& line);
+  // The nesting limit was reached (reported once per refresh), and an
+  // include was not found (reported once per line and run when asked for).
+  void NoteNestingLimit();
+  void NoteUnresolved(int node, size_t line_index, const IncludeLine& line);
 
   FileSystem& fs_;
   UiHooks& ui_;
@@ -192,6 +218,7 @@ class CIncludeScanner {
   bool nesting_pending_ = true;
   int unresolved_count_ = 0;
   size_t file_scans_ = 0;
+  size_t runs_replayed_ = 0;
 
   // Scanner state.
   int style_ = 0;
@@ -209,6 +236,8 @@ class CIncludeScanner {
   std::string source_;
   std::vector<std::string>* paths_ = nullptr;
   std::vector<std::string>* forms_ = nullptr;
+  size_t out_count_ = 0;
+  CachedRun* recording_ = nullptr;
   bool title_written_ = false;
   bool run_hit_limit_ = false;
   std::unordered_set<uint64_t> warned_lines_;  // node << 32 | line index
@@ -216,9 +245,15 @@ class CIncludeScanner {
   // Files met this refresh, by path as found (exact spelling), and the
   // record identity of paths (lower case).
   std::vector<Node> nodes_;
-  std::unordered_map<std::string, int> node_ids_;
-  std::unordered_map<std::string, int> record_ids_;
-  std::vector<uint32_t> recorded_in_run_;  // by record id
+  std::unordered_map<std::string, int, PathHash, std::equal_to<>> node_ids_;
+  std::unordered_map<std::string, int, PathHash, std::equal_to<>> record_ids_;
+  std::vector<const std::string*> guess_texts_;  // by guess index
+  std::vector<uint32_t> recorded_in_run_;        // by record id
+  std::string candidate_;                        // FindIncludeFile's buffer
+  std::vector<uint32_t> bfs_mark_;               // by node, for Reach
+  uint32_t bfs_generation_ = 0;
+  std::vector<uint32_t> closure_mark_;  // by record id, for ClosureOf
+  uint32_t closure_generation_ = 0;
   std::unordered_map<std::string, std::unique_ptr<Context>> contexts_;
 };
 
