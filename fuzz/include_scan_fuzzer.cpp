@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   reference.SetBaseDirectory(tree.base_directory);
   scanner.SetToolchainIncludeDirectory(tree.toolchain_include);
   reference.SetToolchainIncludeDirectory(tree.toolchain_include);
-  reference.set_scan_budget(5000);
+  reference.set_scan_budget(1000);
   zelvan::IncludeScanOptions options;
   options.report_unresolved = true;
   options.skip_system_includes = tree.skip_system_includes;
