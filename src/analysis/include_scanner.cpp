@@ -205,8 +205,9 @@ void CIncludeScanner::ResetRun() {
   if (++run_ == 0) {
     // After 2^32 runs the stamps would repeat: start them over.
     std::fill(recorded_in_run_.begin(), recorded_in_run_.end(), 0);
-    for (Node& node : nodes_)
+    for (Node& node : nodes_) {
       node.memo_run = 0;
+    }
     run_ = 1;
   }
   warned_lines_.clear();
@@ -632,10 +633,11 @@ bool CIncludeScanner::FindIncludeFile(std::string_view name, int form, std::stri
   bool plain = IsPlainName(name);
   for (size_t i = start; i < search_.size(); ++i) {
     // A plain name only extends the canonical directory; the rest need the
-    // whole completion. Position 1 may hold the directory of the file
-    // being scanned (MR44A), which is canonical as it stands.
-    const std::string& dir = i == 1 && style_ == 3 ? search_[1] : context_->entry_dirs[i];
-    if (plain && !dir.empty() && IsPathSeparator(dir.back())) {
+    // whole completion, and so does position 1 while it holds the directory
+    // of the C file being scanned (MR44A).
+    bool replaced = i == 1 && style_ == 3 && context_->reading == IncludeReading::kC;
+    const std::string& dir = context_->entry_dirs[i];
+    if (plain && !replaced && !dir.empty()) {
       candidate_.assign(dir).append(name);
     } else {
       candidate_ = CompletePath(search_[i], name);

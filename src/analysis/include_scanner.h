@@ -32,18 +32,25 @@
 // exponential time. This scanner gives exactly the same records (paths,
 // forms, order, guesses) and the same nesting-limit decisions:
 //   - What a scan of file F at depth d records depends only on F and d: the
-//     search for F's includes does not change while F is scanned, and a
-//     deeper scan sees a subtree of what a shallower one sees. So a file
-//     whose scan ended at depth d0 without reaching the limit is never
-//     scanned again in the run: its records are all seen already, and a
-//     visit at depth d passes the limit exactly when d plus the height of
-//     its include tree does. A file whose scan ended at d0 having reached
-//     the limit is skipped at depths d >= d0 (the limit is reached again)
-//     and scanned again at shallower depths, which can reach further.
+//     search for F's includes does not change while F is scanned. As a
+//     set it is every file within (limit - d) includes of F, and the guesses
+//     of every file scanned; the limit is reached exactly when a chain of
+//     includes below F is longer than (limit - d) (endless below a cycle).
+//   - So a file whose whole tree fits below the limit records the same at
+//     every depth, in the same order: its closure, worked out once per
+//     search context and refresh, stands for its scan.
+//   - A file already met in the run at a depth where its tree fitted is
+//     skipped (all its records are there). A file whose scan at d0 reached
+//     the limit is skipped at depths d >= d0, and at shallower depths when
+//     that scan already reached every file below it (the largest distance
+//     to a file below is at most limit - d0); otherwise it is scanned again,
+//     as a shallower scan can reach further.
 //   - A file met again while it is still being scanned lies on a cycle; it
 //     is scanned again, as the plain recursion does, because the order in
 //     which the limit cuts the repeated cycle decides the order of records.
 //     The skips above keep that repetition to the files on the cycle.
+//   - A source scanned again under the same context (mostly: for the next
+//     target) gives the records and lines of its first run again.
 //   - Include lines are parsed once per file and refresh, and the search
 //     for each include line is done once per search context (same search
 //     list, base directory and style) and refresh; file-existence checks

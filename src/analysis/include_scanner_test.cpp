@@ -572,6 +572,11 @@ TEST(IncludeScannerReferenceTest, TrickyTreesGiveTheSameRecordsAsThePlainRecursi
       {"shallow then deep", TreeOf(shallow_then_deep, {"C:\\p\\main.c"}, {1}, 0)},
       {"same name, style 0", TreeOf(same_name, {"C:\\p\\src\\main.c"}, {1}, 0)},
       {"same name, style 3", TreeOf(same_name, {"C:\\p\\src\\main.c"}, {1}, 3)},
+      // A source named by a path that is not in canonical form.
+      {"roundabout source path, style 3",
+       TreeOf(same_name, {"C:\\p\\inc\\..\\src\\.\\main.c", "c:/P/src/main.c"}, {1, 1}, 3)},
+      {"roundabout assembler source path, style 3",
+       TreeOf(asm_chain, {"C:\\p\\x\\..\\m.asm"}, {3}, 3)},
       {"assembler chain", TreeOf(asm_chain, {"C:\\p\\m.asm"}, {3}, 0)},
       {"assembler chain, macro", TreeOf(asm_chain, {"C:\\p\\m.asm"}, {4}, 0)},
       {"source in cycle, style 0", TreeOf(source_in_cycle, {"C:\\p\\m.mac"}, {4}, 0)},
