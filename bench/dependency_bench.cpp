@@ -3,6 +3,8 @@
 // the plain file-system work it should stay close to:
 //
 //   BM_ReadEveryFileOnce        every byte of every file read once
+//   BM_ParseEveryFileOnce       the same, and the include lines found (the
+//                               part of the scan that no caching can save)
 //   BM_ScanAllSourcesTwoTargets the include scan of every source for two
 //                               targets (aim: within 3 times the read)
 //   BM_StatEveryFileOnce        the modification time of every file, once
@@ -18,6 +20,7 @@
 #include "analysis/dependency_output.h"
 #include "analysis/dependency_record.h"
 #include "analysis/dependency_staleness.h"
+#include "analysis/include_file_cache.h"
 #include "analysis/include_scanner.h"
 #include "bench/include_tree_generator.h"
 #include "platform/file_system.h"
@@ -126,6 +129,19 @@ void BM_ReadEveryFileOnce(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * world.tree.total_bytes));
 }
 BENCHMARK(BM_ReadEveryFileOnce)->Unit(benchmark::kMillisecond);
+
+void BM_ParseEveryFileOnce(benchmark::State& state) {
+  World& world = TheWorld();
+  for (auto _ : state) {
+    zelvan::IncludeFileCache cache(*world.fs);
+    size_t lines = 0;
+    for (const auto& file : world.tree.files) {
+      lines += cache.Lines(file.path, zelvan::IncludeReading::kC)->size();
+    }
+    benchmark::DoNotOptimize(lines);
+  }
+}
+BENCHMARK(BM_ParseEveryFileOnce)->Unit(benchmark::kMillisecond);
 
 void BM_ScanAllSourcesTwoTargets(benchmark::State& state) {
   World& world = TheWorld();

@@ -3,6 +3,7 @@
 #include "analysis/include_line.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
+#include "platform/win_path.h"
 
 namespace zelvan {
 
@@ -48,12 +49,38 @@ std::vector<IncludeLine> ParseIncludeLines(std::string_view text, IncludeReading
 }
 
 bool IncludeFileCache::FileExists(std::string_view path) {
+  size_t separator = FindLastSeparator(path);
+  if (separator != std::string_view::npos && separator + 1 < path.size()) {
+    if (const auto* listing = ListingOf(path.substr(0, separator + 1))) {
+      name_buffer_.assign(path.substr(separator + 1));
+      for (char& c : name_buffer_)
+        c = ToLowerAscii(c);
+      return listing->count(name_buffer_) != 0;
+    }
+  }
   auto it = exists_.find(path);
   if (it != exists_.end()) return it->second;
   ++existence_checks_;
   bool exists = zelvan::FileExists(fs_, path);
   exists_.emplace(std::string(path), exists);
   return exists;
+}
+
+const std::unordered_set<std::string>* IncludeFileCache::ListingOf(std::string_view dir) {
+  auto it = listings_.find(dir);
+  if (it != listings_.end()) return it->second.get();
+  ++existence_checks_;
+  Listing listing;
+  std::vector<DirectoryEntry> entries;
+  if (fs_.ListDirectory(dir, "*", &entries)) {
+    listing = std::make_unique<std::unordered_set<std::string>>();
+    for (const DirectoryEntry& entry : entries) {
+      if (!entry.is_directory) listing->insert(ToLowerAscii(entry.name));
+    }
+  }
+  const std::unordered_set<std::string>* result = listing.get();
+  listings_.emplace(std::string(dir), std::move(listing));
+  return result;
 }
 
 const std::vector<IncludeLine>* IncludeFileCache::Lines(std::string_view path,
@@ -74,6 +101,7 @@ const std::vector<IncludeLine>* IncludeFileCache::Lines(std::string_view path,
 
 void IncludeFileCache::Clear() {
   exists_.clear();
+  listings_.clear();
   lines_[0].clear();
   lines_[1].clear();
   files_read_ = 0;

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/ansi_text.h"
@@ -44,6 +45,10 @@ class IncludeFileCache {
   IncludeFileCache& operator=(const IncludeFileCache&) = delete;
 
   // True when `path` (a full path) names an existing file (not a directory).
+  // Most candidates of an include search do not exist, and asking the file
+  // system about a missing name is slow where names are matched without
+  // regard to case; so each directory is listed once, and names are looked
+  // up in the listing.
   bool FileExists(std::string_view path);
 
   // The include lines of the file at `path`, in file order; null when the
@@ -55,15 +60,30 @@ class IncludeFileCache {
 
   // Counters for tests and benchmarks.
   size_t files_read() const { return files_read_; }
+  // Questions to the file system about existence (listings and single files).
   size_t existence_checks() const { return existence_checks_; }
+  size_t directories_listed() const { return listings_.size(); }
 
  private:
-  using ExistenceMap = std::unordered_map<std::string, bool, NoCaseHash, NoCaseEqual>;
+  // Candidates recur with the same spelling (directory entry + include
+  // name), so exact text is the quick key; the listing matches any case.
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+  };
+  using ExistenceMap = std::unordered_map<std::string, bool, TextHash, std::equal_to<>>;
   using LineMap = std::unordered_map<std::string, std::unique_ptr<std::vector<IncludeLine>>,
                                      NoCaseHash, NoCaseEqual>;
 
+  // The lower-cased names of the files (not directories) in a directory;
+  // null when it cannot be listed.
+  using Listing = std::unique_ptr<std::unordered_set<std::string>>;
+  const std::unordered_set<std::string>* ListingOf(std::string_view dir);
+
   FileSystem& fs_;
   ExistenceMap exists_;
+  std::unordered_map<std::string, Listing, TextHash, std::equal_to<>> listings_;
+  std::string name_buffer_;
   LineMap lines_[2];  // by IncludeReading; a null entry: the file cannot be read
   size_t files_read_ = 0;
   size_t existence_checks_ = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <deque>
 
 #include "analysis/dependency_output.h"
 #include "analysis/include_line.h"
@@ -41,10 +42,7 @@ struct CIncludeScanner::Resolved {
 // source is scanned under the same context (the next target, mostly).
 // Records are references: a node id, or -1 - the index of a guess.
 struct CIncludeScanner::CachedRun {
-  struct Event {
-    int node;  // -1: the nesting limit was reached
-    int line;  // index among the node's include lines
-  };
+  using Event = RunEvent;
   std::vector<int> records;
   std::string forms;  // one character per record
   std::vector<Event> events;
@@ -52,12 +50,16 @@ struct CIncludeScanner::CachedRun {
 
 // Everything a file records when it is scanned within the nesting limit,
 // whatever its depth: the first occurrences of its include tree, in order,
-// and the unresolved include lines met (first occurrences too).
+// and the unresolved include lines met (first occurrences too). The entries
+// stand in arenas of the scanner, kept from refresh to refresh, so a refresh
+// does not allocate (and free) blocks for every file in every context.
 struct CIncludeScanner::Closure {
-  std::vector<int> refs;        // record references, as in CachedRun
-  std::vector<int> record_ids;  // parallel to refs
-  std::string forms;            // parallel to refs
-  std::vector<CachedRun::Event> events;
+  using Entry = ClosureEntry;  // ref is a record reference, as in CachedRun
+  bool built = false;
+  uint32_t begin = 0;  // in closure_entries_
+  uint32_t count = 0;
+  uint32_t events_begin = 0;  // in closure_events_
+  uint32_t events_count = 0;
 };
 
 // Everything that decides how an include name is searched, the searches
@@ -67,14 +69,13 @@ struct CIncludeScanner::Closure {
 struct CIncludeScanner::Context {
   IncludeReading reading = IncludeReading::kC;
   bool skip_system = false;
-  std::vector<std::unique_ptr<std::vector<Resolved>>> resolved[2];
-  std::vector<int> height;  // longest chain of includes below a file; see Height
-  std::vector<int> reach;   // largest distance from a file to a file below; -1 unknown
   std::unordered_map<int, std::unique_ptr<CachedRun>> runs;  // by outermost source
-  std::vector<std::unique_ptr<Closure>> closures;            // by node
   // Each search entry completed and in canonical form, with its trailing
   // `\`; empty where that failed.
   std::vector<std::string> entry_dirs;
+  // Where each file's data under this context stands among the scanner's
+  // `placed_`, or -1: a context touches few of the refresh's files.
+  std::vector<int32_t> slots;
 };
 
 namespace {
@@ -82,6 +83,32 @@ constexpr int kHeightUnknown = -2;
 constexpr int kHeightInProgress = -3;
 constexpr int kHeightInfinite = INT_MAX;
 }  // namespace
+
+// A file under one context: the searches of its include lines (index 1:
+// as the outermost source, where that differs), the longest chain of
+// includes below it (see Height), the largest distance to a file below it
+// (-1 unknown), and its closure.
+struct CIncludeScanner::Placed {
+  std::unique_ptr<std::vector<Resolved>> resolved[2];
+  int height = kHeightUnknown;
+  int reach = -1;
+  Closure closure;
+};
+
+// A deque keeps references valid while it grows.
+struct CIncludeScanner::PlacedStore {
+  std::deque<Placed> items;
+};
+
+CIncludeScanner::Placed& CIncludeScanner::At(int node) {
+  std::vector<int32_t>& slots = context_->slots;
+  if (slots.size() <= static_cast<size_t>(node)) slots.resize(nodes_.size(), -1);
+  if (slots[node] < 0) {
+    slots[node] = static_cast<int32_t>(placed_->items.size());
+    placed_->items.emplace_back();
+  }
+  return placed_->items[slots[node]];
+}
 
 int IncludeStyleForCpu(std::string_view cpu_family, int previous) {
   if (EqualsNoCase(cpu_family, "MR44")) return 2;
@@ -92,7 +119,7 @@ int IncludeStyleForCpu(std::string_view cpu_family, int previous) {
 }
 
 CIncludeScanner::CIncludeScanner(FileSystem& fs, UiHooks& ui, DependencyOutput& output)
-    : fs_(fs), ui_(ui), output_(output), files_(fs) {}
+    : fs_(fs), ui_(ui), output_(output), files_(fs), placed_(std::make_unique<PlacedStore>()) {}
 
 CIncludeScanner::~CIncludeScanner() = default;
 
@@ -113,6 +140,9 @@ void CIncludeScanner::BeginRefresh(bool update_dependency_file) {
   bfs_generation_ = 0;
   closure_mark_.clear();
   closure_generation_ = 0;
+  closure_entries_.clear();
+  closure_events_.clear();
+  placed_->items.clear();
   contexts_.clear();
   run_ = 0;
 }
@@ -273,9 +303,8 @@ const std::vector<CIncludeScanner::Resolved>& CIncludeScanner::Resolve(
   // Only the quoted includes of an assembler macro source under style 0 are
   // searched differently in the outermost file.
   int variant = outermost && assembler_flag_ && style_ == 0 ? 1 : 0;
-  auto& table = context_->resolved[variant];
-  if (table.size() <= static_cast<size_t>(node)) table.resize(nodes_.size());
-  if (!table[node]) {
+  std::unique_ptr<std::vector<Resolved>>& table = At(node).resolved[variant];
+  if (!table) {
     auto resolved = std::make_unique<std::vector<Resolved>>(lines.size());
     std::string found;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -288,9 +317,9 @@ const std::vector<CIncludeScanner::Resolved>& CIncludeScanner::Resolve(
         guess_texts_.push_back(&r.guess);
       }
     }
-    table[node] = std::move(resolved);
+    table = std::move(resolved);
   }
-  return *table[node];
+  return *table;
 }
 
 CIncludeScanner::ScanResult CIncludeScanner::ScanCIncludes(int node) {
@@ -387,11 +416,13 @@ CIncludeScanner::ScanResult CIncludeScanner::VisitIncluded(int node, IncludeRead
   // depth: its closure, worked out once per context, stands for the scan.
   int height = Height(node);
   if (height <= radius) {
-    const Closure& closure = ClosureOf(node);
-    for (size_t i = 0; i < closure.refs.size(); ++i) {
-      RecordDependency(closure.forms[i], closure.refs[i], closure.record_ids[i]);
+    Closure closure = ClosureOf(node);
+    const Closure::Entry* entries = closure_entries_.data() + closure.begin;
+    for (uint32_t i = 0; i < closure.count; ++i) {
+      RecordDependency(entries[i].form, entries[i].ref, entries[i].record_id);
     }
-    for (const CachedRun::Event& event : closure.events) {
+    for (uint32_t i = 0; i < closure.events_count; ++i) {
+      const CachedRun::Event& event = closure_events_[closure.events_begin + i];
       NoteUnresolved(event.node, event.line, (*LinesOf(event.node, reading))[event.line]);
     }
     nodes_[node].full_height = height;
@@ -431,9 +462,7 @@ bool CIncludeScanner::Counts(const IncludeLine& line) const {
 }
 
 int CIncludeScanner::Height(int node) {
-  std::vector<int>& height = context_->height;
-  if (height.size() < nodes_.size()) height.resize(nodes_.size(), kHeightUnknown);
-  if (height[node] >= 0) return height[node];
+  if (At(node).height >= 0) return At(node).height;
   // Depth first, without recursion: include graphs can be long chains. A
   // file that reaches a file still in progress lies on or above a cycle:
   // chains below it have no end.
@@ -443,20 +472,19 @@ int CIncludeScanner::Height(int node) {
     int height;
   };
   std::vector<Frame> stack{{node, 0, 0}};
-  height[node] = kHeightInProgress;
+  At(node).height = kHeightInProgress;
   while (!stack.empty()) {
     Frame& frame = stack.back();
     const std::vector<Resolved>* edges = Edges(frame.node);
     const std::vector<IncludeLine>* lines = LinesOf(frame.node, context_->reading);
-    if (height.size() < nodes_.size()) height.resize(nodes_.size(), kHeightUnknown);
     bool pushed = false;
     while (edges != nullptr && frame.next < edges->size()) {
       size_t i = frame.next++;
       int child = (*edges)[i].node;
       if (child < 0 || !Counts((*lines)[i])) continue;
-      int h = height[child];
+      int& h = At(child).height;
       if (h == kHeightUnknown) {
-        height[child] = kHeightInProgress;
+        h = kHeightInProgress;
         stack.push_back(Frame{child, 0, 0});
         pushed = true;
         break;
@@ -469,7 +497,7 @@ int CIncludeScanner::Height(int node) {
     }
     if (pushed) continue;
     int done = frame.height;
-    height[frame.node] = done;
+    At(frame.node).height = done;
     stack.pop_back();
     if (!stack.empty()) {
       Frame& parent = stack.back();
@@ -480,22 +508,28 @@ int CIncludeScanner::Height(int node) {
       }
     }
   }
-  return height[node];
+  return At(node).height;
 }
 
 const CIncludeScanner::Closure& CIncludeScanner::ClosureOf(int node) {
-  std::vector<std::unique_ptr<Closure>>& closures = context_->closures;
-  if (closures.size() <= static_cast<size_t>(node)) closures.resize(nodes_.size());
-  if (closures[node]) return *closures[node];
+  if (At(node).closure.built) return At(node).closure;
   // Height(node) is finite: no cycle lies below, so the recursion ends
-  // (after at most Height(node) levels).
-  auto closure = std::make_unique<Closure>();
+  // (after at most Height(node) levels). The files below come first, so
+  // that this file's entries are appended in one piece.
   const std::vector<Resolved>* edges = Edges(node);
   const std::vector<IncludeLine>* lines = LinesOf(node, context_->reading);
   if (edges != nullptr) {
     for (size_t i = 0; i < edges->size(); ++i) {
       if ((*edges)[i].node >= 0 && Counts((*lines)[i])) ClosureOf((*edges)[i].node);
     }
+  }
+  std::vector<Closure::Entry>& entries = closure_entries_;
+  std::vector<CachedRun::Event>& events = closure_events_;
+  Closure closure;
+  closure.built = true;
+  closure.begin = static_cast<uint32_t>(entries.size());
+  closure.events_begin = static_cast<uint32_t>(events.size());
+  if (edges != nullptr) {
     if (++closure_generation_ == 0) {
       std::fill(closure_mark_.begin(), closure_mark_.end(), 0);
       closure_generation_ = 1;
@@ -503,17 +537,17 @@ const CIncludeScanner::Closure& CIncludeScanner::ClosureOf(int node) {
     if (closure_mark_.size() < recorded_in_run_.size()) {
       closure_mark_.resize(recorded_in_run_.size(), 0);
     }
-    std::unordered_set<uint64_t> events_seen;
-    auto add = [&](int ref, int record_id, char form) {
-      if (closure_mark_[record_id] == closure_generation_) return;
-      closure_mark_[record_id] = closure_generation_;
-      closure->refs.push_back(ref);
-      closure->record_ids.push_back(record_id);
-      closure->forms += form;
+    // Entries are copied by value: the arena may grow while they are read.
+    auto add = [&](Closure::Entry entry) {
+      if (closure_mark_[entry.record_id] == closure_generation_) return;
+      closure_mark_[entry.record_id] = closure_generation_;
+      entries.push_back(entry);
     };
-    auto add_event = [&](const CachedRun::Event& event) {
-      uint64_t key = (static_cast<uint64_t>(event.node) << 32) | static_cast<uint32_t>(event.line);
-      if (events_seen.insert(key).second) closure->events.push_back(event);
+    auto add_event = [&](CachedRun::Event event) {
+      for (size_t k = closure.events_begin; k < events.size(); ++k) {
+        if (events[k].node == event.node && events[k].line == event.line) return;
+      }
+      events.push_back(event);
     };
     for (size_t i = 0; i < edges->size(); ++i) {
       const IncludeLine& line = (*lines)[i];
@@ -521,28 +555,27 @@ const CIncludeScanner::Closure& CIncludeScanner::ClosureOf(int node) {
       const Resolved& found = (*edges)[i];
       char form = line.form == kIncludeQuoted ? '1' : '0';
       if (found.node >= 0) {
-        add(found.node, nodes_[found.node].record_id, form);
-        const Closure& below = *context_->closures[found.node];
-        for (size_t k = 0; k < below.refs.size(); ++k) {
-          add(below.refs[k], below.record_ids[k], below.forms[k]);
+        add({found.node, nodes_[found.node].record_id, form});
+        Closure below = At(found.node).closure;
+        for (uint32_t k = 0; k < below.count; ++k)
+          add(entries[below.begin + k]);
+        for (uint32_t k = 0; k < below.events_count; ++k) {
+          add_event(events[below.events_begin + k]);
         }
-        for (const CachedRun::Event& event : below.events)
-          add_event(event);
       } else {
-        if (found.guess_record >= 0) add(found.guess_ref, found.guess_record, form);
+        if (found.guess_record >= 0) add({found.guess_ref, found.guess_record, form});
         add_event({node, static_cast<int>(i)});
       }
     }
   }
-  if (closures.size() <= static_cast<size_t>(node)) closures.resize(nodes_.size());
-  closures[node] = std::move(closure);
-  return *closures[node];
+  closure.count = static_cast<uint32_t>(entries.size()) - closure.begin;
+  closure.events_count = static_cast<uint32_t>(events.size()) - closure.events_begin;
+  At(node).closure = closure;
+  return At(node).closure;
 }
 
 int CIncludeScanner::Reach(int node) {
-  std::vector<int>& reach = context_->reach;
-  if (reach.size() < nodes_.size()) reach.resize(nodes_.size(), -1);
-  if (reach[node] >= 0) return reach[node];
+  if (At(node).reach >= 0) return At(node).reach;
   // Breadth first: the largest shortest distance from this file to a file
   // below it (itself included when it lies on a cycle).
   if (++bfs_generation_ == 0) {
@@ -570,8 +603,7 @@ int CIncludeScanner::Reach(int node) {
     ++distance;
     frontier.swap(next);
   }
-  if (reach.size() < nodes_.size()) reach.resize(nodes_.size(), -1);
-  reach[node] = distance;
+  At(node).reach = distance;
   return distance;
 }
 

@@ -166,12 +166,26 @@ class CIncludeScanner {
   struct Resolved;
   struct CachedRun;
   struct Closure;
+  struct Placed;
+  // Parts of closures and cached runs (defined with them).
+  struct ClosureEntry {
+    int ref;
+    int record_id;
+    char form;
+  };
+  struct RunEvent {
+    int node;  // -1: the nesting limit was reached
+    int line;  // index among the node's include lines
+  };
 
   void ResetRun();
   Context& FindContext(IncludeReading reading);
   int NodeFor(std::string_view path);
   int RecordIdFor(std::string_view path);
   const std::vector<IncludeLine>* LinesOf(int node, IncludeReading reading);
+  // The data of `node` under the current context (created on first use;
+  // the reference stays valid).
+  Placed& At(int node);
   const std::vector<Resolved>& Resolve(int node, const std::vector<IncludeLine>& lines,
                                        bool outermost);
   // The include graph of the current search context, below the outermost
@@ -260,6 +274,10 @@ class CIncludeScanner {
   std::vector<uint32_t> bfs_mark_;               // by node, for Reach
   uint32_t bfs_generation_ = 0;
   std::vector<uint32_t> closure_mark_;  // by record id, for ClosureOf
+  std::vector<ClosureEntry> closure_entries_;
+  std::vector<RunEvent> closure_events_;
+  struct PlacedStore;
+  std::unique_ptr<PlacedStore> placed_;  // files under contexts, see Context::slots
   uint32_t closure_generation_ = 0;
   std::unordered_map<std::string, std::unique_ptr<Context>> contexts_;
 };
