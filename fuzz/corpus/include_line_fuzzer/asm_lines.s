@@ -1,0 +1,3 @@
+  .INCLUDE "Reg.inc" ; comment
+include <sfr.inc>
+$include(x.inc)

@@ -1,0 +1,5 @@
+#include "a.h"
+/* #include "b.h"
+*/ #include <c.h>
+// #include "d.h"
+const char *s = "/*"; #include "e.h"

@@ -1,0 +1,2 @@
+x = "include"; include "a\"b.h"include <>
+#include "

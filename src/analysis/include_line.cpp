@@ -1,0 +1,124 @@
+#include "analysis/include_line.h"
+
+#include <limits>
+
+#include "platform/ansi_text.h"
+
+namespace zelvan {
+
+namespace {
+
+constexpr std::string_view kKeyword = "include";
+
+bool IsIdentifierChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+}  // namespace
+
+std::string CCommentRemover::RemoveComments(std::string_view line) {
+  std::string out;
+  out.reserve(line.size());
+  char quote = 0;  // the open literal's quote character, 0 outside literals
+  for (size_t i = 0; i < line.size(); ++i) {
+    char c = line[i];
+    char next = i + 1 < line.size() ? line[i + 1] : '\0';
+    if (in_block_comment_) {
+      if (c == '*' && next == '/') {
+        in_block_comment_ = false;
+        ++i;
+      }
+      continue;
+    }
+    if (quote != 0) {
+      out += c;
+      if (c == '\\' && i + 1 < line.size()) {
+        out += next;
+        ++i;
+      } else if (c == quote) {
+        quote = 0;
+      }
+      continue;
+    }
+    if (c == '/' && next == '/') break;
+    if (c == '/' && next == '*') {
+      in_block_comment_ = true;
+      ++i;
+      continue;
+    }
+    if (c == '"' || c == '\'') quote = c;
+    out += c;
+  }
+  return out;
+}
+
+std::string CleanAsmLine(std::string_view line) {
+  return ToLowerAscii(line.substr(0, line.find(';')));
+}
+
+int FindIncludeKeyword(std::string_view line) {
+  // Lines are far shorter than this; a longer one has no index to give.
+  if (line.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return -1;
+  bool quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    char c = line[i];
+    if (quoted) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      }
+      continue;
+    }
+    if (c == '"') {
+      quoted = true;
+      continue;
+    }
+    if (line.compare(i, kKeyword.size(), kKeyword) != 0) continue;
+    size_t end = i + kKeyword.size();
+    bool starts_word = i == 0 || !IsIdentifierChar(line[i - 1]);
+    bool ends_word = end >= line.size() || !IsIdentifierChar(line[end]);
+    if (starts_word && ends_word) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+bool ParseIncludeLine(std::string_view line, std::string* name, int* form) {
+  int keyword = FindIncludeKeyword(line);
+  if (keyword < 0) return false;
+  size_t start = static_cast<size_t>(keyword);
+  if (line.substr(0, start).find("//") != std::string_view::npos) return false;
+  size_t after = start + kKeyword.size();
+
+  char close = '"';
+  int found_form = kIncludeQuoted;
+  size_t open = line.find('"', after);
+  if (open == std::string_view::npos) {
+    open = line.find('<', after);
+    if (open == std::string_view::npos) return false;
+    close = '>';
+    found_form = kIncludeAngle;
+  }
+  size_t end = line.find(close, open + 1);
+  if (end == std::string_view::npos || end == open + 1) return false;
+  name->assign(line.substr(open + 1, end - open - 1));
+  *form = found_form;
+  return true;
+}
+
+bool TextLineReader::Next(std::string_view* line) {
+  if (position_ >= text_.size()) return false;
+  size_t end = text_.find_first_of("\r\n", position_);
+  if (end == std::string_view::npos) {
+    *line = text_.substr(position_);
+    position_ = text_.size();
+  } else {
+    *line = text_.substr(position_, end - position_);
+    position_ = end + 1;
+    if (text_[end] == '\r' && position_ < text_.size() && text_[position_] == '\n') ++position_;
+  }
+  if (line_number_ < std::numeric_limits<int>::max()) ++line_number_;
+  return true;
+}
+
+}  // namespace zelvan

@@ -1,0 +1,218 @@
+#include "analysis/perser_base.h"
+
+#include <limits>
+#include <utility>
+
+namespace zelvan {
+
+namespace {
+
+// The kind of a delimiter character, 0 for a word character.
+uint32_t DelimiterKind(int c) {
+  switch (c) {
+    case '\n':
+      return token::kEndOfLine;
+    case '\t':
+      return token::kTab;
+    case ' ':
+      return token::kSpace;
+    case ';':
+      return token::kSemicolon;
+    case ',':
+      return token::kComma;
+    case '*':
+      return token::kStar;
+    case '&':
+      return token::kAmpersand;
+    case '=':
+      return token::kEquals;
+    case '{':
+      return token::kOpenBrace;
+    case '}':
+      return token::kCloseBrace;
+    case '(':
+      return token::kOpenParen;
+    case ')':
+      return token::kCloseParen;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+CPerserBase::~CPerserBase() = default;
+
+int CPerserBase::GetChar() {
+  return 0;
+}
+int CPerserBase::PeekChar() {
+  return 0;
+}
+size_t CPerserBase::GetPosition() const {
+  return 0;
+}
+size_t CPerserBase::SetPosition(size_t /*offset*/) {
+  return 0;
+}
+
+void CPerserBase::CountLine() {
+  // Saturate rather than overflow on absurdly long texts.
+  if (line_number_ < std::numeric_limits<int32_t>::max()) ++line_number_;
+}
+
+uint32_t CPerserBase::HandOut(std::string* word, uint32_t kind) {
+  if (kind == token::kStar) word_buffer_ += '*';
+  if (kind == token::kAmpersand) word_buffer_ += '&';
+  word->swap(word_buffer_);
+  word_buffer_.clear();
+  return kind | token::kResultMark;
+}
+
+uint32_t CPerserBase::NextToken(std::string* word) {
+  word_buffer_.clear();
+  word->clear();
+  int c;
+  do {
+    c = GetChar();
+  } while (c == ' ' || c == '\t');
+  if (c == 0) return 0;
+  token_line_ = line_number_;
+
+  for (;;) {
+    if (uint32_t kind = DelimiterKind(c)) {
+      if (c == '\n') CountLine();
+      return HandOut(word, kind);
+    }
+    switch (c) {
+      case '"':
+      case '\'':
+        SkipQuoted(c);
+        break;
+      case '[':
+        SkipQuoted(']');
+        break;
+      case '/': {
+        int next = PeekChar();
+        if (next == '/') {
+          SkipQuoted('\n');
+          return HandOut(word, token::kEndOfLine);
+        }
+        if (next == '*') {
+          GetChar();
+          SkipBlockComment();
+        } else {
+          word_buffer_ += '/';
+        }
+        break;
+      }
+      case '\\': {
+        int next = PeekChar();
+        if (next == '\n' || next == '\r') {
+          // Line continuation. A text held in memory keeps its carriage
+          // returns, so a CR LF after the backslash is one line end there too.
+          if (GetChar() == '\r' && PeekChar() == '\n') GetChar();
+          CountLine();
+        } else {
+          word_buffer_ += '\\';
+        }
+        break;
+      }
+      default:
+        word_buffer_ += static_cast<char>(c);
+        break;
+    }
+    c = GetChar();
+    if (c == 0) {
+      if (word_buffer_.empty()) return 0;
+      return HandOut(word, token::kEndOfLine);
+    }
+  }
+}
+
+uint32_t CPerserBase::SkipToKind(uint32_t kind) {
+  std::string word;
+  for (;;) {
+    uint32_t result = NextToken(&word);
+    if (result == 0 || token::KindOf(result) == kind) return result;
+  }
+}
+
+void CPerserBase::SkipQuoted(int terminator) {
+  for (;;) {
+    int c = GetChar();
+    if (c == 0) return;
+    if (c == '\\') {
+      c = GetChar();
+      if (c == 0) return;
+      if (c == '\r' && PeekChar() == '\n') c = GetChar();  // CR LF held in memory
+      if (c == '\n') CountLine();
+      continue;
+    }
+    if (c == '\n') CountLine();
+    if (c == terminator) return;
+  }
+}
+
+void CPerserBase::SkipBlockComment() {
+  for (;;) {
+    int c = GetChar();
+    if (c == 0) return;
+    if (c == '\n') CountLine();
+    if (c == '*' && PeekChar() == '/') {
+      GetChar();
+      return;
+    }
+  }
+}
+
+bool CPerserBase::ParseTokens() {
+  bool ok = true;
+  std::string word;
+  for (uint32_t result = NextToken(&word); result != 0; result = NextToken(&word)) {
+    bool line_ended = token::KindOf(result) == token::kEndOfLine;
+    if (word == "#if" || word == "#ifdef" || word == "#ifndef") {
+      if (!preprocessor_status_.BeginConditional(word)) {
+        ok = false;
+        break;
+      }
+    } else if (word == "#else" || word == "#elif") {
+      if (!preprocessor_status_.ToggleElse()) {
+        ok = false;
+        break;
+      }
+      if (!line_ended) SkipToEndOfLine();
+    } else if (word == "#include" || word == "#define" || word == "#undef") {
+      if (!line_ended) SkipToEndOfLine();
+    } else if (word == "#endif") {
+      preprocessor_status_.Pop();
+    } else if (preprocessor_status_.SetCondition(word)) {
+      if (!line_ended) SkipToEndOfLine();
+    } else if ((preprocessor_status_.GetEffectiveState() & pp_state::kStateMask) == 0) {
+      if (handler_ && handler_->HandleDeclarationToken(*this, word, result) == 0) {
+        ok = false;
+        break;
+      }
+    }
+  }
+  FinishCurrentRecord();
+  return ok;
+}
+
+void CPerserBase::SetCurrentRecord(std::unique_ptr<CDeclarationRecord> record) {
+  current_record_ = std::move(record);
+}
+
+std::unique_ptr<CDeclarationRecord> CPerserBase::TakeCurrentRecord() {
+  return std::move(current_record_);
+}
+
+void CPerserBase::FinishCurrentRecord() {
+  if (current_record_) records_.push_back(std::move(current_record_));
+}
+
+void CPerserBase::AppendRecord(std::unique_ptr<CDeclarationRecord> record) {
+  if (record) records_.push_back(std::move(record));
+}
+
+}  // namespace zelvan

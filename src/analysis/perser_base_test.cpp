@@ -1,0 +1,242 @@
+#include "analysis/perser_base.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/perser_string.h"
+#include "analysis/scan_words.h"
+
+namespace zelvan {
+namespace {
+
+std::string AllWords(std::string_view text) {
+  CPerserString source(text);
+  std::vector<ScannedWord> words;
+  ReadAllWords(source, &words);
+  return FormatWords(words);
+}
+
+struct ScanCase {
+  std::string_view text;
+  const char* words;
+};
+
+TEST(PerserBaseTest, WordsAndDelimiters) {
+  using namespace std::string_view_literals;
+  const ScanCase cases[] = {
+      {"char *p;", "1 [char] SPACE\n1 [*] *\n1 [p] ;\n"},
+      {"char* p", "1 [char*] *\n1 [p] LF\n"},
+      {"a & b", "1 [a] SPACE\n1 [&] &\n1 [b] LF\n"},
+      {"x = 1;", "1 [x] SPACE\n1 [] =\n1 [1] ;\n"},
+      {"a\tb c;d,e*f&g=h{i}j(k)l\nm",
+       "1 [a] TAB\n1 [b] SPACE\n1 [c] ;\n1 [d] ,\n1 [e*] *\n1 [f&] &\n1 [g] =\n1 [h] {\n"
+       "1 [i] }\n1 [j] (\n1 [k] )\n1 [l] LF\n2 [m] LF\n"},
+      // Delimiters after delimiters give empty words; leading blanks are skipped.
+      {"  \t f();", "1 [f] (\n1 [] )\n1 [] ;\n"},
+      {"\n\n", "1 [] LF\n2 [] LF\n"},
+      {"   \t ", ""},
+      {"", ""},
+      // Quoted text and brackets are dropped without ending the word.
+      {"s = \"a;{b}\";", "1 [s] SPACE\n1 [] =\n1 [] ;\n"},
+      {"c = ';' + '}';", "1 [c] SPACE\n1 [] =\n1 [] SPACE\n1 [+] SPACE\n1 [] ;\n"},
+      {"a'\\''b;", "1 [ab] ;\n"},
+      {"x\"a\\\"b\"y", "1 [xy] LF\n"},
+      {"a[10] = {0};", "1 [a] SPACE\n1 [] =\n1 [] {\n1 [0] }\n1 [] ;\n"},
+      // Brackets know no quotes: the first "]" closes, the quote after it opens.
+      {"a[\"]\"] b", "1 [a] LF\n"},
+      // Comments.
+      {"f() // {x}\ny", "1 [f] (\n1 [] )\n1 [] LF\n2 [y] LF\n"},
+      {"a// c\nb", "1 [a] LF\n2 [b] LF\n"},
+      {"// a \\\nb\nc", "1 [] LF\n3 [c] LF\n"},
+      {"a/* x; { */b", "1 [ab] LF\n"},
+      {"a/* 1\n2\n*/b c", "1 [ab] SPACE\n3 [c] LF\n"},
+      {"a/b/", "1 [a/b/] LF\n"},
+      {"a/**/", "1 [a] LF\n"},
+      // Line continuation and other backslashes.
+      {"ab\\\ncd e", "1 [abcd] SPACE\n2 [e] LF\n"},
+      {"a\\b \\", "1 [a\\b] SPACE\n1 [\\] LF\n"},
+      // Bytes of every value are word characters.
+      {"\x80\xff\x01~ x", "1 [\x80\xff\\x01~] SPACE\n1 [x] LF\n"},
+      // The end of the text inside a construct ends the scan.
+      {"a\"bc; d", "1 [a] LF\n"},
+      {"a/* x; y", "1 [a] LF\n"},
+      {"a[1; b", "1 [a] LF\n"},
+      {"\"abc", ""},
+      {"x //", "1 [x] SPACE\n1 [] LF\n"},
+      // A zero byte ends the text.
+      {"ab\0cd;"sv, "1 [ab] LF\n"},
+      {"\0ab"sv, ""},
+  };
+  for (const ScanCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "text: \"" << c.text << "\"");
+    EXPECT_EQ(AllWords(c.text), c.words);
+  }
+}
+
+TEST(PerserBaseTest, LinesAreCountedInsideQuotesAndComments) {
+  CPerserString source("a /* 1\n2 */ \"x\\\ny\n\" b\n[\n] c\n");
+  std::vector<ScannedWord> words;
+  ReadAllWords(source, &words);
+  EXPECT_EQ(FormatWords(words),
+            "1 [a] SPACE\n1 [] SPACE\n2 [] SPACE\n4 [b] LF\n5 [] SPACE\n6 [c] LF\n");
+  EXPECT_EQ(source.line_number(), 7);
+}
+
+TEST(PerserBaseTest, SkipToKindStopsAfterTheKindOrAtTheEnd) {
+  CPerserString source("a b; c\nd { e");
+  std::string word;
+  EXPECT_EQ(source.SkipToKind(token::kSemicolon), token::kSemicolon | token::kResultMark);
+  EXPECT_EQ(source.SkipToEndOfLine(), token::kEndOfLine | token::kResultMark);
+  EXPECT_EQ(source.NextToken(&word), token::kSpace | token::kResultMark);
+  EXPECT_EQ(word, "d");
+  EXPECT_EQ(source.SkipToKind(token::kCloseBrace), 0u);
+  EXPECT_EQ(source.NextToken(&word), 0u);
+  EXPECT_EQ(word, "");
+}
+
+// Accepts words until it meets `refuse`; remembers what it saw.
+class RecordingHandler : public DeclarationHandler {
+ public:
+  explicit RecordingHandler(std::string refuse = "") : refuse_(std::move(refuse)) {}
+  int HandleDeclarationToken(CPerserBase&, const std::string& word, uint32_t result) override {
+    seen += word + "|" + std::string(DelimiterName(token::KindOf(result))) + "\n";
+    return word == refuse_ ? 0 : 1;
+  }
+  std::string seen;
+
+ private:
+  std::string refuse_;
+};
+
+struct ParseCase {
+  const char* name;
+  const char* text;
+  bool ok;
+  const char* words;  // what the handler sees
+};
+
+TEST(PerserBaseTest, ParseTokensFollowsConditionals) {
+  const ParseCase cases[] = {
+      {"empty", "", true, ""},
+      {"ifdef", "#ifdef X\na\n#else\nb\n#endif\nc", true, "a|LF\nc|LF\n"},
+      {"ifndef", "#ifndef X\na\n#else\nb\n#endif\nc", true, "b|LF\nc|LF\n"},
+      {"if elif else", "#if 0\na\n#elif 1\nb\n#else\nc\n#endif\n", true, "b|LF\n"},
+      {"elif condition unread", "#if 1\na\n#elif 0\nb\n#endif\n", true, "a|LF\n"},
+      {"nested", "#if 1\n#if 0\na\n#endif\nb\n#endif\n#if 0\n#if 1\nc\n#endif\n#endif\nd", true,
+       "b|LF\nd|LF\n"},
+      {"if parenthesis", "#if (1)\na\n#endif\nb", true, "b|LF\n"},
+      {"if macro", "#if !defined(X)\na\n#endif", true, "a|LF\n"},
+      {"if zeros", "#if 00\na\n#endif", true, ""},
+      {"condition on next line", "#ifdef\nX\na\n#endif", true, "a|LF\n"},
+      {"rest of condition line", "#ifdef X // {\na\n#endif", true, "a|LF\n"},
+      {"else without if", "a\n#else\nb", false, "a|LF\n"},
+      {"elif without if", "#elif 1\na", false, ""},
+      {"if while pending", "#if\n#if 1\na\n#endif", false, ""},
+      {"else while pending", "#ifndef\n#else\n", false, ""},
+      {"word after endif", "#if X\n#endif b\nc", true, "b|LF\nc|LF\n"},
+      {"endif without if", "#endif\na", true, "a|LF\n"},
+      {"unclosed if", "a\n#if 0\nb", true, "a|LF\n"},
+      {"define continued", "#define A 1 \\\n  { 2\nx", true, "x|LF\n"},
+      {"define at line end", "#define\nx", true, "x|LF\n"},
+      {"include undef", "#include <a;b.h>\n#undef A\nx", true, "x|LF\n"},
+      {"define in dropped branch", "#if 0\n#define A {\n#endif\nx", true, "x|LF\n"},
+      {"pragma reaches handler", "#pragma once\nx", true, "#pragma|SPACE\nonce|LF\nx|LF\n"},
+      {"directive with blank", "# if 0\nx", true, "#|SPACE\nif|SPACE\n0|LF\nx|LF\n"},
+      {"upper case is no directive", "#IF 0\nx", true, "#IF|SPACE\n0|LF\nx|LF\n"},
+      {"handler refuses", "a b stop c", false, "a|SPACE\nb|SPACE\nstop|SPACE\n"},
+  };
+  for (const ParseCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    CPerserString source(c.text);
+    RecordingHandler handler("stop");
+    source.set_declaration_handler(&handler);
+    EXPECT_EQ(source.ParseTokens(), c.ok);
+    EXPECT_EQ(handler.seen, c.words);
+    EXPECT_TRUE(source.records().empty());
+  }
+}
+
+TEST(PerserBaseTest, ParseTokensWithoutHandlerAcceptsEverything) {
+  CPerserString source("int a;\n#if 0\nb\n#else\nc\n");
+  EXPECT_TRUE(source.ParseTokens());
+  EXPECT_EQ(source.line_number(), 6);
+}
+
+// Counts live records so the test sees that the scanner frees them.
+struct CountedRecord : CDeclarationRecord {
+  explicit CountedRecord(int* live, std::string w) : live_(live), word(std::move(w)) { ++*live_; }
+  ~CountedRecord() override { --*live_; }
+  int* live_;
+  std::string word;
+};
+
+// Starts a record at each word, finishes it at ";", refuses "stop", and
+// skips "enum ... ;" by reading words itself.
+class RecordBuilder : public DeclarationHandler {
+ public:
+  explicit RecordBuilder(int* live) : live_(live) {}
+  int HandleDeclarationToken(CPerserBase& parser, const std::string& word,
+                             uint32_t result) override {
+    if (word == "stop") return 0;
+    if (word == "enum") return parser.SkipToKind(token::kSemicolon) != 0;
+    if (!parser.current_record() && !word.empty()) {
+      parser.SetCurrentRecord(std::make_unique<CountedRecord>(live_, word));
+    }
+    if (token::KindOf(result) == token::kSemicolon) parser.FinishCurrentRecord();
+    return 1;
+  }
+
+ private:
+  int* live_;
+};
+
+std::string RecordWords(const CPerserBase& parser) {
+  std::string out;
+  for (const auto& record : parser.records()) {
+    out += static_cast<const CountedRecord&>(*record).word + " ";
+  }
+  return out;
+}
+
+TEST(PerserBaseTest, RecordsArePendedAtTheEndAndFreedWithTheScanner) {
+  struct Case {
+    const char* text;
+    bool ok;
+    const char* records;
+  };
+  const Case cases[] = {
+      {"", true, ""},
+      {"int a; char b; long c", true, "int char long "},
+      {"int a; enum { x, y }; long c;", true, "int long "},
+      {"int a; enum { x, y }", false, "int "},
+      {"int a; long stop b;", false, "int long "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    int live = 0;
+    {
+      CPerserString source(c.text);
+      RecordBuilder builder(&live);
+      source.set_declaration_handler(&builder);
+      EXPECT_EQ(source.ParseTokens(), c.ok);
+      EXPECT_EQ(source.current_record(), nullptr);
+      EXPECT_EQ(RecordWords(source), c.records);
+      EXPECT_EQ(live, static_cast<int>(source.records().size()));
+    }
+    EXPECT_EQ(live, 0);
+  }
+}
+
+TEST(PerserBaseTest, ActiveWordsKeepTheirStartLine) {
+  CPerserString source("int\n#ifdef A\n  f(a,\n     b);\n#endif\n");
+  std::vector<ScannedWord> words;
+  EXPECT_TRUE(ReadActiveWords(source, &words));
+  EXPECT_EQ(FormatWords(words),
+            "1 [int] LF\n3 [f] (\n3 [a] ,\n3 [] LF\n4 [b] )\n4 [] ;\n4 [] LF\n");
+}
+
+}  // namespace
+}  // namespace zelvan
