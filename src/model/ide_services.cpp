@@ -2,7 +2,6 @@
 
 #include "model/message_texts.h"
 #include "model/status_codes.h"
-#include "platform/ansi_text.h"
 
 namespace zelvan {
 
@@ -10,8 +9,8 @@ void ReportErrorById(IdeServices& ide, UiHooks& ui, uint32_t code, unsigned mess
   ide.ReportError(code, LoadMessage(ui, message_id));
 }
 
-void WriteOutputFileLine(IdeServices& ide, std::string_view prefix, std::string_view file,
-                         int line, std::string_view text, int kind) {
+void WriteOutputFileLine(IdeServices& ide, std::string_view prefix, std::string_view file, int line,
+                         std::string_view text, int kind) {
   std::string formatted = std::string(prefix) + std::string(file) + "(" + std::to_string(line) +
                           "):" + std::string(text);
   ide.WriteOutputLineAt(file, line, formatted, kind);

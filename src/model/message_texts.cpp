@@ -27,13 +27,16 @@ constexpr MessageText kTexts[] = {
     {5007, "Functions"},
     {5008, "c;cpp;cxx;cc;asm;eas;mac;app;src;cl;mpp"},
     {5009, "Dependencies"},
-    {kMsgCopyFailed, "The project could not be copied: its files already exist or cannot be written."},
+    {kMsgCopyFailed,
+     "The project could not be copied: its files already exist or cannot be written."},
     {kMsgInvalidType, "The project type must be \"abs\" or \"lib\"."},
     {kMsgIdeBusy, "A build is running. Try again when it has finished."},
     {kMsgNoWorkspace, "No workspace is open."},
-    {kMsgProjectExists, "A project with this project file or output name is already in the workspace."},
+    {kMsgProjectExists,
+     "A project with this project file or output name is already in the workspace."},
     {kMsgNoOutputOrTargets, "The project names no output file, or it has no build targets."},
-    {kMsgProjectNotFound, "The project file does not exist, or the project is not in the workspace."},
+    {kMsgProjectNotFound,
+     "The project file does not exist, or the project is not in the workspace."},
     {kMsgDependencyFailed, "The include dependencies could not be updated."},
     {kMsgLinkExists, "The project is already in the link list."},
     {kMsgLinkMissing, "The project is not in the link list."},
@@ -44,7 +47,8 @@ constexpr MessageText kTexts[] = {
     {kMsgMakefileNotWritten, "The makefile could not be written."},
     {kMsgFileExists, "The file %s already exists."},
     {kMsgFileNotInProject, "The file is not in the project."},
-    {kMsgInvalidPath, "The path is not a valid full path, or the name holds a character that is not allowed."},
+    {kMsgInvalidPath,
+     "The path is not a valid full path, or the name holds a character that is not allowed."},
     {kMsgFileSettingFailed, "The setting of the file could not be changed."},
     {kMsgOptionsRejected, "The options were rejected by the CPU's driver."},
     {kMsgIndexOutOfRange, "The index is out of range."},
@@ -52,7 +56,8 @@ constexpr MessageText kTexts[] = {
     {kMsgLinkRemoveFailed, "The project could not be removed from the link list."},
     {kMsgReadOnlyNotSaved, "These project files are read-only; their changes were not saved:\n%s"},
     {kMsgDependencyFileFailed, "The dependency file could not be read or written."},
-    {kMsgStaleDependencies, "These files are no longer in the project; their dependency records were dropped:\n%s"},
+    {kMsgStaleDependencies,
+     "These files are no longer in the project; their dependency records were dropped:\n%s"},
     {kMsgDependencyUpdateStart, "Updating include dependencies..."},
     {kMsgDependencyUpdateDone, "Include dependencies are up to date."},
     {kMsgOutputPane, "Build Project"},
@@ -62,7 +67,8 @@ constexpr MessageText kTexts[] = {
     {kMsgDependencyUpdateCancelled, "The dependency update was cancelled."},
     {kMsgSaveFailed, "These projects could not be saved:\n%s"},
     {kMsgCompilerMissing, "The compiler %s was not found."},
-    {kMsgMx520NotInstalled, "The CPU %s is not installed. Install the MX-520 toolchain and try again."},
+    {kMsgMx520NotInstalled,
+     "The CPU %s is not installed. Install the MX-520 toolchain and try again."},
     {kMsgCpuNotInstalled, "The CPU %s is not installed."},
     {kMsgReplaceFile, "The file %s already exists. Replace it?"},
     {kMsgProgress, "%s: %d%%"},
@@ -89,7 +95,8 @@ const char* DefaultMessageText(unsigned id) {
 
 std::vector<unsigned> DefaultMessageIds() {
   std::vector<unsigned> ids;
-  for (const MessageText& m : kTexts) ids.push_back(m.id);
+  for (const MessageText& m : kTexts)
+    ids.push_back(m.id);
   return ids;
 }
 
