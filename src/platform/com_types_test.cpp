@@ -1,0 +1,108 @@
+#include "platform/com_types.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+
+#include "platform/safe_array.h"
+#include "platform/variant.h"
+
+namespace zelvan {
+namespace {
+
+// The layouts a caller built against the standard headers relies on (64-bit).
+TEST(ComTypesTest, LayoutMatchesTheStandardOne) {
+  static_assert(sizeof(void*) == 8, "the layout checks below are for 64-bit hosts");
+  EXPECT_EQ(sizeof(GUID), 16u);
+  EXPECT_EQ(offsetof(GUID, Data1), 0u);
+  EXPECT_EQ(offsetof(GUID, Data2), 4u);
+  EXPECT_EQ(offsetof(GUID, Data3), 6u);
+  EXPECT_EQ(offsetof(GUID, Data4), 8u);
+
+  EXPECT_EQ(sizeof(VARIANT), 24u);
+  EXPECT_EQ(offsetof(VARIANT, vt), 0u);
+  EXPECT_EQ(offsetof(VARIANT, wReserved1), 2u);
+  EXPECT_EQ(offsetof(VARIANT, wReserved3), 6u);
+  EXPECT_EQ(offsetof(VARIANT, lVal), 8u);
+  EXPECT_EQ(offsetof(VARIANT, bstrVal), 8u);
+  EXPECT_EQ(offsetof(VARIANT, parray), 8u);
+  EXPECT_EQ(offsetof(VARIANT, pvarVal), 8u);
+
+  EXPECT_EQ(sizeof(SAFEARRAYBOUND), 8u);
+  EXPECT_EQ(sizeof(SAFEARRAY), 32u);
+  EXPECT_EQ(offsetof(SAFEARRAY, cDims), 0u);
+  EXPECT_EQ(offsetof(SAFEARRAY, fFeatures), 2u);
+  EXPECT_EQ(offsetof(SAFEARRAY, cbElements), 4u);
+  EXPECT_EQ(offsetof(SAFEARRAY, cLocks), 8u);
+  EXPECT_EQ(offsetof(SAFEARRAY, pvData), 16u);
+  EXPECT_EQ(offsetof(SAFEARRAY, rgsabound), 24u);
+
+  EXPECT_EQ(sizeof(DISPPARAMS), 24u);
+  EXPECT_EQ(offsetof(DISPPARAMS, cArgs), 16u);
+  EXPECT_EQ(sizeof(EXCEPINFO), 64u);
+  EXPECT_EQ(offsetof(EXCEPINFO, bstrSource), 8u);
+  EXPECT_EQ(offsetof(EXCEPINFO, scode), 56u);
+
+  EXPECT_EQ(sizeof(OLECHAR), 2u);
+  EXPECT_EQ(sizeof(HRESULT), 4u);
+  EXPECT_EQ(sizeof(LONG), 4u);
+}
+
+TEST(ComTypesTest, ResultCodesHaveTheirStandardValues) {
+  EXPECT_EQ(static_cast<uint32_t>(E_FAIL), 0x80004005u);
+  EXPECT_EQ(static_cast<uint32_t>(E_NOINTERFACE), 0x80004002u);
+  EXPECT_EQ(static_cast<uint32_t>(E_POINTER), 0x80004003u);
+  EXPECT_EQ(static_cast<uint32_t>(DISP_E_MEMBERNOTFOUND), 0x80020003u);
+  EXPECT_EQ(static_cast<uint32_t>(DISP_E_BADPARAMCOUNT), 0x8002000Eu);
+  EXPECT_TRUE(SUCCEEDED(S_OK));
+  EXPECT_TRUE(SUCCEEDED(S_FALSE));  // a success that says "no"
+  EXPECT_FALSE(FAILED(S_FALSE));
+  EXPECT_TRUE(FAILED(E_FAIL));
+  EXPECT_EQ(FormatGuid(IID_IDispatch), "{00020400-0000-0000-C000-000000000046}");
+  EXPECT_EQ(FormatGuid(IID_IUnknown), "{00000000-0000-0000-C000-000000000046}");
+}
+
+TEST(ComTypesTest, ParsesAndFormatsGuids) {
+  GUID guid{};
+  ASSERT_TRUE(ParseGuid("{6A3F2B10-1C4D-4E5F-8A9B-0C1D2E3F4A50}", &guid));
+  EXPECT_EQ(guid.Data1, 0x6A3F2B10u);
+  EXPECT_EQ(guid.Data2, 0x1C4D);
+  EXPECT_EQ(guid.Data3, 0x4E5F);
+  const uint8_t data4[8] = {0x8A, 0x9B, 0x0C, 0x1D, 0x2E, 0x3F, 0x4A, 0x50};
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(guid.Data4[i], data4[i]) << i;
+  }
+  EXPECT_EQ(FormatGuid(guid), "{6A3F2B10-1C4D-4E5F-8A9B-0C1D2E3F4A50}");
+
+  GUID lower{};
+  ASSERT_TRUE(ParseGuid("6a3f2b10-1c4d-4e5f-8a9b-0c1d2e3f4a50", &lower));
+  EXPECT_TRUE(IsEqualGUID(lower, guid));
+  EXPECT_FALSE(IsEqualGUID(lower, IID_IUnknown));
+
+  const char* bad[] = {
+      "",
+      "{}",
+      "{6A3F2B10-1C4D-4E5F-8A9B-0C1D2E3F4A50",    // one brace
+      "6A3F2B10-1C4D-4E5F-8A9B-0C1D2E3F4A50}",    // one brace
+      "(6A3F2B10-1C4D-4E5F-8A9B-0C1D2E3F4A50)",   // other brackets
+      "{6A3F2B10-1C4D-4E5F-8A9B-0C1D2E3F4A5}",    // too short
+      "{6A3F2B10-1C4D-4E5F-8A9B-0C1D2E3F4A500}",  // too long
+      "{6A3F2B10+1C4D-4E5F-8A9B-0C1D2E3F4A50}",   // separator
+      "{6A3F2B1G-1C4D-4E5F-8A9B-0C1D2E3F4A50}",   // not hex
+      "{6A3F2B10-1C4D-4E5F-8A9B-0C1D2E3F4A5 }",   // blank
+      "{ 6A3F2B10-1C4D-4E5F-8A9B-0C1D2E3F4A5}",
+      "6A3F2B101C4D4E5F8A9B0C1D2E3F4A50",
+  };
+  for (const char* text : bad) {
+    SCOPED_TRACE(text);
+    GUID untouched = IID_IDispatch;
+    EXPECT_FALSE(ParseGuid(text, &untouched));
+    EXPECT_TRUE(IsEqualGUID(untouched, IID_IDispatch));
+  }
+  GUID with_zero{};
+  EXPECT_FALSE(
+      ParseGuid(std::string_view("{6A3F2B10-1C4D-4E5F-8A9B-0C1D2E3F4A5\0}", 38), &with_zero));
+}
+
+}  // namespace
+}  // namespace zelvan
