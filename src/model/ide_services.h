@@ -78,8 +78,8 @@ class IdeServices {
 void ReportErrorById(IdeServices& ide, UiHooks& ui, uint32_t code, unsigned message_id);
 
 // The line "<prefix><file>(<line>):<text>", handed over with its file and line.
-void WriteOutputFileLine(IdeServices& ide, std::string_view prefix, std::string_view file,
-                         int line, std::string_view text, int kind);
+void WriteOutputFileLine(IdeServices& ide, std::string_view prefix, std::string_view file, int line,
+                         std::string_view text, int kind);
 
 // Progress of a long operation in the output pane, one line per percent
 // step: nothing for a total of 0 or a percentage already written.

@@ -58,7 +58,8 @@ void MakeRelativePath(std::string_view base, std::string_view path, std::string*
     return;
   }
   std::string result;
-  for (size_t i = common; i < base_dirs.size(); ++i) result += "..\\";
+  for (size_t i = common; i < base_dirs.size(); ++i)
+    result += "..\\";
   for (size_t i = common; i < path_dirs.size(); ++i) {
     result.append(path_dirs[i]);
     result += '\\';

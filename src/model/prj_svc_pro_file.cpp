@@ -40,7 +40,7 @@ void CPrjSvcProFile::LoadServiceSettings() {
   frame_window_title_ = LoadMessage(ui, kMsgFrameTitle);
   if (!settings_file_path_.empty() && platform_.profile != nullptr) {
     frame_window_title_ = platform_.profile->GetString("KPrjSvc", "FrameWindowTitle",
-                                                      frame_window_title_, settings_file_path_);
+                                                       frame_window_title_, settings_file_path_);
   }
   text_5009_ = LoadMessage(ui, kMsgText5009);
   ReloadBuildSwitches();

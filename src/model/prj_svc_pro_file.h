@@ -17,7 +17,8 @@
 
 namespace zelvan {
 
-inline constexpr const char* kBuilderRegistryKey = "Software\\Zentrak\\Semiconductor\\KOVA\\Builder";
+inline constexpr const char* kBuilderRegistryKey =
+    "Software\\Zentrak\\Semiconductor\\KOVA\\Builder";
 
 class CPrjSvcProFile {
  public:

@@ -26,7 +26,8 @@ inline constexpr uint32_t kStatusTargetNotFound = 0x40031109;     // with kMsgTa
 inline constexpr uint32_t kStatusTargetExists = 0x4003110A;       // with kMsgTargetExists
 inline constexpr uint32_t kStatusDependencyFailed = 0x4003110B;   // with kMsgDependencyFailed
 inline constexpr uint32_t kStatusUnknownCpu = 0x4003110F;         // with kMsgUnknownCpu
-inline constexpr uint32_t kStatusDependencyFileFailed = 0x40031121;  // with kMsgDependencyFileFailed
+inline constexpr uint32_t kStatusDependencyFileFailed =
+    0x40031121;  // with kMsgDependencyFileFailed
 // The project path is no valid full path; the code equals its message ID.
 inline constexpr uint32_t kStatusInvalidPath = 5055;  // with kMsgInvalidPath
 
@@ -35,10 +36,11 @@ inline constexpr uint32_t kStatusInvalidPath = 5055;  // with kMsgInvalidPath
 inline constexpr uint32_t kStatusWorkingCopyFailed = 0x40031130;  // with kMsgWorkingCopyFailed
 // Changes of modified projects did not reach their project files (read-only
 // or failed copy); the projects keep their changes in their working copies.
-inline constexpr uint32_t kStatusProjectsNotSaved = 0x40031131;  // kMsgReadOnlyNotSaved or kMsgSaveFailed
+inline constexpr uint32_t kStatusProjectsNotSaved =
+    0x40031131;  // kMsgReadOnlyNotSaved or kMsgSaveFailed
 
 // Message string IDs.
-inline constexpr unsigned kMsgSettingKindFirst = 5000;  // 5000..5002 setting-kind names
+inline constexpr unsigned kMsgSettingKindFirst = 5000;   // 5000..5002 setting-kind names
 inline constexpr unsigned kMsgSettingLabelFirst = 5003;  // 5003..5005 setting-kind labels
 inline constexpr unsigned kMsgText5006 = 5006;
 inline constexpr unsigned kMsgText5007 = 5007;
@@ -77,8 +79,8 @@ inline constexpr unsigned kMsgIncludeNotFound = 5073;
 inline constexpr unsigned kMsgIncludesNotFoundCount = 5074;  // %d: the count
 inline constexpr unsigned kMsgRenameCopyFailed = 5076;
 inline constexpr unsigned kMsgDependencyUpdateCancelled = 5079;
-inline constexpr unsigned kMsgSaveFailed = 5082;      // %s: the project files, one a line
-inline constexpr unsigned kMsgCompilerMissing = 5083;  // %s: the compiler path
+inline constexpr unsigned kMsgSaveFailed = 5082;         // %s: the project files, one a line
+inline constexpr unsigned kMsgCompilerMissing = 5083;    // %s: the compiler path
 inline constexpr unsigned kMsgMx520NotInstalled = 5084;  // %s: the CPU name
 inline constexpr unsigned kMsgCpuNotInstalled = 5085;    // %s: the CPU name
 inline constexpr unsigned kMsgReplaceFile = 5086;        // %s: the path
