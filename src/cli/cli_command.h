@@ -23,6 +23,7 @@ struct GlobalOptions {
   bool answer_yes = false;  // --yes
   bool answer_no = false;   // --no
   bool quiet = false;       // --quiet
+  bool verbose = false;     // --verbose
 };
 
 using CommandFunction = std::function<int()>;
@@ -35,5 +36,6 @@ struct CommandRegistry {
 
 // One per command group (each in its own file).
 void RegisterIniCommands(const CommandRegistry& registry);
+void RegisterWorkspaceCommands(const CommandRegistry& registry);
 
 }  // namespace zelvan::cli
