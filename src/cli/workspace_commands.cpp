@@ -150,7 +150,7 @@ int RunInit(const GlobalOptions& globals, const std::string& workspace_arg,
   } else {
     for (const std::string& arg : project_args) {
       if (!session.workspace().AddProject(session.SystemPath(arg))) {
-        status = session.Failed();
+        status = session.FailedWith(arg);
         break;
       }
     }
@@ -179,7 +179,9 @@ int RunProjects(const GlobalOptions& globals) {
 int RunAddProject(const GlobalOptions& globals, const std::string& project_arg) {
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
-  if (!session.workspace().AddProject(session.SystemPath(project_arg))) return session.Failed();
+  if (!session.workspace().AddProject(session.SystemPath(project_arg))) {
+    return session.FailedWith(project_arg);
+  }
   return session.Save();
 }
 

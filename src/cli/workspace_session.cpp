@@ -106,8 +106,7 @@ COneProjectData* WorkspaceSession::FindProject(std::string_view name) {
   }
   if (project == nullptr) {
     workspace_->SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
-    err_ << StringPrintf("zelvan: error 0x%08X: ", workspace_->GetLastStatus())
-         << workspace_->GetLastMessage() << " (" << name << ")\n";
+    FailedWith(name);
   }
   return project;
 }
@@ -118,9 +117,15 @@ int WorkspaceSession::Save() {
 }
 
 int WorkspaceSession::Failed() {
+  return FailedWith("");
+}
+
+int WorkspaceSession::FailedWith(std::string_view subject) {
   uint32_t status = workspace_ ? workspace_->GetLastStatus() : 0;
   if (status != 0) {
-    err_ << StringPrintf("zelvan: error 0x%08X: ", status) << workspace_->GetLastMessage() << "\n";
+    err_ << StringPrintf("zelvan: error 0x%08X: ", status) << workspace_->GetLastMessage();
+    if (!subject.empty()) err_ << " (" << subject << ")";
+    err_ << "\n";
   } else if (!host_.LastError().empty()) {
     err_ << "zelvan: " << host_.LastError() << "\n";
   } else {

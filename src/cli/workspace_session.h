@@ -46,8 +46,10 @@ class WorkspaceSession {
 
   // Saves the workspace; the exit status of the command.
   int Save();
-  // Prints the workspace's status and message; returns kExitFailed.
+  // Prints the workspace's status and message, followed by what it
+  // concerns when `subject` is given; returns kExitFailed.
   int Failed();
+  int FailedWith(std::string_view subject);
   // Prints `message`; returns kExitFailed.
   int Failed(std::string_view message);
 

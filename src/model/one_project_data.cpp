@@ -150,7 +150,7 @@ void COneProjectData::LoadSettings() {
     for (const std::string& name : names)
       AddLink(name);
   }
-  LoadFolders(*whole_file_);
+  ListFolders(*whole_file_, &folders_, &sources_);
   // Source files with their per-file settings are created from the folder
   // sections here once the model holds them.
 }
@@ -159,9 +159,10 @@ void COneProjectData::ReleaseWholeFile() {
   whole_file_.reset();
 }
 
-void COneProjectData::LoadFolders(const CProfileData& file) {
-  folders_.clear();
-  sources_.clear();
+void COneProjectData::ListFolders(const CProfileData& file, std::vector<std::string>* folders,
+                                  std::vector<std::string>* sources) {
+  folders->clear();
+  sources->clear();
   std::set<std::string, NoCaseLess> seen_folders;
   std::set<std::string, NoCaseLess> seen_sources;
   // Depth first from the outermost folders, as files are placed into them.
@@ -171,16 +172,21 @@ void COneProjectData::LoadFolders(const CProfileData& file) {
     for (const std::string& folder : names) {
       // A folder that lists itself or an ancestor is visited once.
       if (depth > 64 || !seen_folders.insert(folder).second) continue;
-      folders_.push_back(folder);
+      folders->push_back(folder);
       std::string count_text;
       file.GetValue(folder, "SOURCECOUNT", &count_text);
       long count = std::strtol(count_text.c_str(), nullptr, 10);
-      for (long i = 0; i < count && i < 1000000; ++i) {
+      // No more entries than the folder's sections have lines, whatever the count says.
+      size_t lines = 0;
+      for (const auto& section : file.sections()) {
+        if (EqualsNoCase(section->name(), folder)) lines += section->values().size();
+      }
+      for (long i = 0; i < count && static_cast<size_t>(i) < lines; ++i) {
         std::string source;
         if (!file.GetValue(folder, StringPrintf("SOURCE%ld", i), &source) || source.empty()) {
           continue;
         }
-        if (seen_sources.insert(source).second) sources_.push_back(source);
+        if (seen_sources.insert(source).second) sources->push_back(source);
       }
       std::string sub;
       if (file.GetValue(folder, "Folder", &sub)) visit(sub, depth + 1);

@@ -198,6 +198,12 @@ class COneProjectData {
   bool DeleteTarget(std::string_view target);
 
   // --- Folders and sources (as listed in the folder sections).
+
+  // The folder sections of a project file, depth first from PROJECT/Folder
+  // (a folder listed again, under itself or elsewhere, is taken once), and
+  // their non-empty SOURCE entries in that order, each once.
+  static void ListFolders(const CProfileData& file, std::vector<std::string>* folders,
+                          std::vector<std::string>* sources);
   const std::vector<std::string>& FolderSections() const { return folders_; }
   const std::vector<std::string>& SourceEntries() const { return sources_; }
   const std::vector<std::string>& OpenFolders() const { return open_folders_; }
@@ -245,7 +251,6 @@ class COneProjectData {
                       const char* link_key);
   bool RecordWorkingCopyState();
   std::string DebugFileFor(std::string_view target, bool default_dir);
-  void LoadFolders(const CProfileData& file);
 
   Platform platform_;
   // Fingerprint of the working copy as made or last saved (see IsModified).
