@@ -18,8 +18,8 @@ echo "== the workspace"
 run projects
 run get Motor Debug compile
 run get Motor Debug link
-run set Motor Release output '.\bin'
-run get Motor Release link
+run set Motor Debug output '.\bin'
+run get Motor Debug link
 run target add Sensor Release Trace
 run get Sensor Trace output
 run link add Sensor MathLib
