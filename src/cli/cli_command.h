@@ -36,6 +36,7 @@ struct CommandRegistry {
 
 // One per command group (each in its own file).
 void RegisterIniCommands(const CommandRegistry& registry);
+void RegisterOptionsCommands(const CommandRegistry& registry);
 void RegisterWorkspaceCommands(const CommandRegistry& registry);
 
 }  // namespace zelvan::cli

@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
   CommandFunction selected;
   CommandRegistry registry{&app, &globals, &selected};
   RegisterIniCommands(registry);
+  RegisterOptionsCommands(registry);
   RegisterWorkspaceCommands(registry);
 
   try {
