@@ -72,13 +72,12 @@ COneProjectData::~COneProjectData() {
 }
 
 bool COneProjectData::Open(std::string* error) {
-  dependency_file_ = WithExtension(project_file_, "kde");
-  makefile_ = WithExtension(project_file_, "mak");
-  ide_project_file_ = WithExtension(project_file_, "kpr");
-  output_name_ = Profile().GetString(kProjectSection, "OUTPUT", "", project_file_, kIdentityBuffer);
-  cpu_ = Profile().GetString(kProjectSection, "CPU", "", project_file_, kIdentityBuffer);
-  cpu_family_ =
-      Profile().GetString(kProjectSection, "CPUFAMILY", "", project_file_, kIdentityBuffer);
+  dependency_file_ = WithExtension(project_file_, kDependencyExtension);
+  makefile_ = WithExtension(project_file_, kMakefileExtension);
+  ide_project_file_ = WithExtension(project_file_, kIdeProjectExtension);
+  output_name_ = ReadProjectFileKey(kOutputKey);
+  cpu_ = ReadProjectFileKey(kCpuKey);
+  cpu_family_ = ReadProjectFileKey(kCpuFamilyKey);
 
   PathParts parts = SplitPath(project_file_);
   drive_ = parts.drive;
@@ -95,7 +94,7 @@ bool COneProjectData::Open(std::string* error) {
     return false;
   }
 
-  archive_settings_ = WithExtension(project_file_, "kba");
+  archive_settings_ = WithExtension(project_file_, kArchiveSettingsExtension);
   std::string archive = Profile().GetString(kArchiveSection, kArchivePathKey, "", archive_settings_,
                                             kArchivePathBuffer);
   archive_path_.clear();
@@ -103,21 +102,18 @@ bool COneProjectData::Open(std::string* error) {
     GetFullPathName(archive, drive_ + directory_, &archive_path_);
   }
 
-  compiler_settings_ = WithExtension(project_file_, "KCC");
-  options_path_ = WithExtension(project_file_, "kop");
-  function_database_ = WithExtension(project_file_, "kfv");
-  is_library_ = EqualsNoCase(SplitPath(output_name_).extension, ".lib");
+  compiler_settings_ = WithExtension(project_file_, kCompilerSettingsExtension);
+  options_path_ = WithExtension(project_file_, kProjectOptionsExtension);
+  function_database_ = WithExtension(project_file_, kFunctionDatabaseExtension);
+  is_library_ = IsLibraryOutput(output_name_);
 
-  targets_.clear();
-  SplitList(Profile().GetString(kProjectSection, "TARGET", "", project_file_, kIdentityBuffer),
-            &targets_);
+  SplitList(ReadProjectFileKey(kTargetKey), &targets_);
 
-  std::string dir = drive_ + directory_;
-  temp_makefiles_[0] = StringPrintf("%s%stempmake.%s", drive_.c_str(), directory_.c_str(), "mak");
-  temp_makefiles_[1] = dir + "tempmake.falmak";
-  temp_makefiles_[2] = dir + "tempmakeabs.mak";
-  temp_makefiles_[3] = dir + "tempmakepre.mak";
-  project_directory_ = dir;
+  project_directory_ = drive_ + directory_;
+  temp_makefiles_[0] = project_directory_ + std::string(kTempMakefile);
+  temp_makefiles_[1] = project_directory_ + std::string(kTempFalMakefile);
+  temp_makefiles_[2] = project_directory_ + std::string(kTempAbsMakefile);
+  temp_makefiles_[3] = project_directory_ + std::string(kTempPreMakefile);
   return true;
 }
 
@@ -144,7 +140,7 @@ bool COneProjectData::LoadWholeFile() {
 void COneProjectData::LoadSettings() {
   if (!whole_file_) return;
   std::string legacy_links;
-  if (whole_file_->GetValue(kProjectSection, "LinkProject", &legacy_links)) {
+  if (whole_file_->GetValue(kProjectSection, kLinkProjectKey, &legacy_links)) {
     std::vector<std::string> names;
     SplitList(legacy_links, &names);
     for (const std::string& name : names)
@@ -174,7 +170,7 @@ void COneProjectData::ListFolders(const CProfileData& file, std::vector<std::str
       if (depth > 64 || !seen_folders.insert(folder).second) continue;
       folders->push_back(folder);
       std::string count_text;
-      file.GetValue(folder, "SOURCECOUNT", &count_text);
+      file.GetValue(folder, kSourceCountKey, &count_text);
       long count = std::strtol(count_text.c_str(), nullptr, 10);
       // No more entries than the folder's sections have lines, whatever the count says.
       size_t lines = 0;
@@ -183,17 +179,17 @@ void COneProjectData::ListFolders(const CProfileData& file, std::vector<std::str
       }
       for (long i = 0; i < count && static_cast<size_t>(i) < lines; ++i) {
         std::string source;
-        if (!file.GetValue(folder, StringPrintf("SOURCE%ld", i), &source) || source.empty()) {
+        if (!file.GetValue(folder, SourceKey(static_cast<int>(i)), &source) || source.empty()) {
           continue;
         }
         if (seen_sources.insert(source).second) sources->push_back(source);
       }
       std::string sub;
-      if (file.GetValue(folder, "Folder", &sub)) visit(sub, depth + 1);
+      if (file.GetValue(folder, kFolderKey, &sub)) visit(sub, depth + 1);
     }
   };
   std::string top;
-  file.GetValue(kProjectSection, "Folder", &top);
+  file.GetValue(kProjectSection, kFolderKey, &top);
   visit(top, 0);
 }
 
@@ -201,7 +197,7 @@ void COneProjectData::ListFolders(const CProfileData& file, std::vector<std::str
 
 void COneProjectData::ReloadTargets() {
   targets_.clear();
-  SplitList(ReadKey(kProjectSection, "TARGET"), &targets_);
+  SplitList(ReadKey(kProjectSection, kTargetKey), &targets_);
 }
 
 bool COneProjectData::HasTarget(std::string_view target) const {
@@ -224,6 +220,10 @@ void COneProjectData::ReloadTargetCache(std::string_view target) {
 }
 
 // --- Reading and writing the working copy.
+
+std::string COneProjectData::ReadProjectFileKey(std::string_view key) const {
+  return Profile().GetString(kProjectSection, key, "", project_file_, kIdentityBuffer);
+}
 
 std::string COneProjectData::ReadKey(std::string_view section, std::string_view key) const {
   return Profile().GetString(section, key, "", working_copy_);
@@ -512,7 +512,7 @@ bool COneProjectData::CopyTarget(std::string_view existing, std::string_view new
   names.emplace_back(new_target);
   std::string list;
   JoinList(names, &list);
-  if (!profile.WriteString(kProjectSection, "TARGET", list, working_copy_)) return false;
+  if (!profile.WriteString(kProjectSection, kTargetKey, list, working_copy_)) return false;
   if (!Flush()) return false;
   ReloadTargets();
 
@@ -537,7 +537,7 @@ bool COneProjectData::DeleteTarget(std::string_view target) {
   }
   std::string list;
   JoinList(remaining, &list);
-  if (!profile.WriteString(kProjectSection, "TARGET", list, working_copy_)) return false;
+  if (!profile.WriteString(kProjectSection, kTargetKey, list, working_copy_)) return false;
   profile.DeleteSection(TargetSection(target), working_copy_);
   for (const std::string& source : sources_) {
     profile.DeleteSection(ItemSection(target, source), working_copy_);
@@ -580,8 +580,8 @@ bool COneProjectData::RemoveLink(std::string_view name) {
 
 void COneProjectData::RemoveLinkProjectKey() {
   std::string value;
-  if (Profile().Lookup(kProjectSection, "LinkProject", working_copy_, &value)) {
-    Profile().DeleteKey(kProjectSection, "LinkProject", working_copy_);
+  if (Profile().Lookup(kProjectSection, kLinkProjectKey, working_copy_, &value)) {
+    Profile().DeleteKey(kProjectSection, kLinkProjectKey, working_copy_);
     Flush();
   }
 }

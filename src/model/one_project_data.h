@@ -238,6 +238,8 @@ class COneProjectData {
  private:
   PrivateProfile& Profile() const { return *platform_.profile; }
   FileSystem& Fs() const { return *platform_.fs; }
+  // PROJECT keys of the project file itself, read before the working copy exists.
+  std::string ReadProjectFileKey(std::string_view key) const;
   std::string ReadKey(std::string_view section, std::string_view key) const;
   std::string ReadTargetKey(std::string_view target, std::string_view key) const;
   bool WriteTargetKey(std::string_view target, std::string_view key, std::string_view value,

@@ -129,13 +129,15 @@ bool CProjectData::OpenWorkspace(ArgText workspace_path) {
     SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return false;
   }
-  ChangeExtension(*platform_.fs, workspace_path_, "kop", &workspace_options_path_);
+  ChangeExtension(*platform_.fs, workspace_path_, kWorkspaceOptionsExtension,
+                  &workspace_options_path_);
 
   std::string progress_text = LoadMessage(*platform_.ui, kMsgOutputPane);
   progress_.Reset();
   for (size_t i = 0; i < files.size(); ++i) {
     std::string file;
-    if (!ChangeExtension(*platform_.fs, platform_.fs->FullPath(files[i]), "kbp", &file) ||
+    if (!ChangeExtension(*platform_.fs, platform_.fs->FullPath(files[i]), kProjectExtension,
+                         &file) ||
         !FileExists(*platform_.fs, file)) {
       continue;
     }
@@ -167,7 +169,7 @@ bool CProjectData::OpenWorkspace(ArgText workspace_path) {
   std::string active = ide_.GetActiveProjectFile();
   COneProjectData* current = nullptr;
   if (!active.empty() &&
-      ChangeExtension(*platform_.fs, platform_.fs->FullPath(active), "kbp", &active)) {
+      ChangeExtension(*platform_.fs, platform_.fs->FullPath(active), kProjectExtension, &active)) {
     active_project_file_ = active;
     for (const auto& project : projects_) {
       if (PathEquals(project->ProjectFilePath(), active)) current = project.get();
@@ -196,8 +198,10 @@ void CProjectData::SetCurrentTargetOfProject(COneProjectData& project) {
 void CProjectData::ReadArchiveSettings() {
   workspace_archive_path_.clear();
   std::string settings;
-  if (!ChangeExtension(*platform_.fs, workspace_path_, "kba", &settings)) return;
-  std::string archive = platform_.profile->GetString("Arcive", "ArcivePath", "", settings, 260);
+  if (!ChangeExtension(*platform_.fs, workspace_path_, kArchiveSettingsExtension, &settings))
+    return;
+  std::string archive = platform_.profile->GetString(kArchiveSection, kArchivePathKey, "", settings,
+                                                     kArchivePathMax + 1);
   if (!archive.empty()) {
     GetFullPathName(archive, GetFileDirectory(workspace_path_), &workspace_archive_path_);
   }
@@ -414,7 +418,7 @@ bool CProjectData::AddProject(ArgText project_file) {
   }
   FileSystem& fs = *platform_.fs;
   std::string path;
-  if (project_file->empty() || !ChangeExtension(fs, *project_file, "kbp", &path)) {
+  if (project_file->empty() || !ChangeExtension(fs, *project_file, kProjectExtension, &path)) {
     SetStatus(kStatusProjectFileMissing, kMsgProjectNotFound);
     return false;
   }
@@ -427,7 +431,8 @@ bool CProjectData::AddProject(ArgText project_file) {
     return false;
   }
   path = fs.FullPath(path);
-  if (platform_.profile->GetString("PROJECT", "Output", "", path, kIdentityBuffer).empty()) {
+  if (platform_.profile->GetString(kProjectSection, kOutputKey, "", path, kIdentityBuffer)
+          .empty()) {
     SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
     return false;
   }
@@ -481,11 +486,11 @@ bool CProjectData::ActiveProjectChanged() {
   if (active.empty()) active = active_project_file_;
   std::string file;
   if (active.empty() ||
-      !ChangeExtension(*platform_.fs, platform_.fs->FullPath(active), "kbp", &file)) {
+      !ChangeExtension(*platform_.fs, platform_.fs->FullPath(active), kProjectExtension, &file)) {
     return false;
   }
   current_project_name_ =
-      platform_.profile->GetString("PROJECT", "Output", "", file, kIdentityBuffer);
+      platform_.profile->GetString(kProjectSection, kOutputKey, "", file, kIdentityBuffer);
   active_project_file_ = file;
   COneProjectData* project = FindProject(current_project_name_);
   if (project == nullptr) return false;
