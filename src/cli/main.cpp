@@ -25,7 +25,9 @@ int main(int argc, char** argv) {
   CommandFunction selected;
   CommandRegistry registry{&app, &globals, &selected};
   RegisterIniCommands(registry);
+  RegisterCpuCommands(registry);
   RegisterOptionsCommands(registry);
+  RegisterScanCommands(registry);
   RegisterWorkspaceCommands(registry);
 
   try {
