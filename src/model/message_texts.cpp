@@ -5,6 +5,7 @@
 
 #include "model/status_codes.h"
 #include "platform/ui_hooks.h"
+#include "toolchain/cpu_tools.h"
 
 namespace zelvan {
 
@@ -42,7 +43,7 @@ constexpr MessageText kTexts[] = {
     {kMsgLinkMissing, "The project is not in the link list."},
     {kMsgTargetNotFound, "The build target is not one of the project's targets."},
     {kMsgTargetExists, "A build target of that name already exists."},
-    {kMsgUnknownCpu, "The CPU name is not known."},
+    {kMsgCpuNameNotKnown, "The CPU name is not known."},
     {kMsgBadArgument, "An argument is not acceptable."},
     {kMsgMakefileNotWritten, "The makefile could not be written."},
     {kMsgFileExists, "The file %s already exists."},
@@ -66,10 +67,10 @@ constexpr MessageText kTexts[] = {
     {kMsgRenameCopyFailed, "The project could not be renamed: its files could not be copied."},
     {kMsgDependencyUpdateCancelled, "The dependency update was cancelled."},
     {kMsgSaveFailed, "These projects could not be saved:\n%s"},
-    {kMsgCompilerMissing, "The compiler %s was not found."},
-    {kMsgMx520NotInstalled,
+    {kMsgCompilerNotFound, "The compiler %s was not found."},
+    {kMsgUnknownCpuMX520,
      "The CPU %s is not installed. Install the MX-520 toolchain and try again."},
-    {kMsgCpuNotInstalled, "The CPU %s is not installed."},
+    {kMsgUnknownCpu, "The CPU %s is not installed."},
     {kMsgReplaceFile, "The file %s already exists. Replace it?"},
     {kMsgProgress, "%s: %d%%"},
     {kMsgReadOnlyAskCancel,

@@ -12,6 +12,7 @@
 #include "storage/profile_functions.h"
 #include "storage/project_files.h"
 #include "storage/working_copy.h"
+#include "toolchain/cpu_tools.h"
 #include "toolchain/option_text.h"
 
 namespace zelvan {
@@ -481,6 +482,35 @@ void COneProjectData::RefreshProjectCompile(std::string_view target) {
 
 void COneProjectData::RemoveTargetCache(std::string_view target) {
   target_cache_.RemoveSection(target);
+}
+
+// --- System directories.
+
+std::string COneProjectData::SystemDirectoryOption(const std::vector<std::string>& dirs,
+                                                   const char* variable, const char* option) {
+  std::string collected;
+  for (const std::string& dir : dirs) {
+    std::string kept = dir;
+    if (dir.find(' ') != std::string::npos && !Fs().GetShortPathName(dir, &kept)) continue;
+    collected += option;
+    collected += kept;
+  }
+  if (collected.empty()) return std::string();
+  return std::string(variable) + "=" + collected + "\n\n";
+}
+
+bool COneProjectData::GetSystemLibraryOption(const CCPUTools& cpus, std::string* text) {
+  std::vector<std::string> dirs;
+  bool known = cpus.GetLibraryDirs(cpu_, &dirs);
+  *text = SystemDirectoryOption(dirs, "SysLibraryPath", " -L ");
+  return known;
+}
+
+bool COneProjectData::GetSystemIncludeOption(const CCPUTools& cpus, std::string* text) {
+  std::vector<std::string> dirs;
+  bool known = cpus.GetIncludeDirs(cpu_, &dirs);
+  *text = SystemDirectoryOption(dirs, "SysIncludePath", " -I ");
+  return known;
 }
 
 // --- Targets added and removed.

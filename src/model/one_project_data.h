@@ -51,6 +51,7 @@
 
 namespace zelvan {
 
+class CCPUTools;
 class CProfileData;
 
 // Per-target keys.
@@ -188,6 +189,16 @@ class COneProjectData {
   void RefreshProjectCompile(std::string_view target);
   void RemoveTargetCache(std::string_view target);
 
+  // --- System directories of the project's CPU, as make variable lines.
+
+  // "SysLibraryPath=" followed by " -L <dir>" for each library directory of
+  // the CPU, and two line feeds; empty when the CPU has none. A directory
+  // holding a blank is given in its short form, and left out when the system
+  // has none. False for a CPU that `cpus` does not know (the text is empty).
+  bool GetSystemLibraryOption(const CCPUTools& cpus, std::string* text);
+  // The same with " -I " and "SysIncludePath" for the include directories.
+  bool GetSystemIncludeOption(const CCPUTools& cpus, std::string* text);
+
   // --- Targets added and removed (the workspace checks names and reports).
 
   // Copies `existing` to `new_target` with its per-file and per-folder
@@ -252,6 +263,8 @@ class COneProjectData {
   bool MoveOutputFile(std::string_view target, std::string_view dir, const char* dir_key,
                       const char* link_key);
   bool RecordWorkingCopyState();
+  std::string SystemDirectoryOption(const std::vector<std::string>& dirs, const char* variable,
+                                    const char* option);
   std::string DebugFileFor(std::string_view target, bool default_dir);
 
   Platform platform_;

@@ -5,6 +5,8 @@
 
 #include "tests/support/model_test_platform.h"
 #include "tests/support/test_text.h"
+#include "toolchain/cpu_tools.h"
+#include "toolchain/qk_util.h"
 
 namespace zelvan {
 namespace {
@@ -356,6 +358,38 @@ TEST_F(COneProjectDataTest, AReadOnlyProjectFileIsNeverOverwritten) {
   ASSERT_TRUE(project->SetProjectCompile("Release", "-O1"));
   EXPECT_FALSE(project->Save());
   EXPECT_EQ(env_.Contents(kProjectFile), kAppProject);
+}
+
+TEST_F(COneProjectDataTest, SystemDirectoriesOfTheCpu) {
+  env_.AddFile("C:\\Inst\\Config\\Builder\\Template\\MX-520.ini",
+               Crlf("[TOOLS]\nCC=cc520\n[LIB]\nFILE=3\nFILE0=C:\\KOVA\\lib\n"
+                    "FILE1=C:\\Program Files\\KOVA\\lib\nFILE2=D:\\lib2\n"
+                    "[INC]\nFILE=1\nFILE0=C:\\KOVA\\include\n"));
+  env_.AddFile("C:\\Inst\\Config\\Builder\\Template\\MR44.ini", Crlf("[TOOLS]\nCC=cc52i\n"));
+  QkUtil util(env_.platform, "C:\\Inst");
+  CCPUTools cpus(env_.platform, util);
+  ASSERT_TRUE(cpus.LoadCpuTools());
+  auto project = OpenProject();
+  std::string text;
+  // A directory with a blank and no short form is left out.
+  ASSERT_TRUE(project->GetSystemLibraryOption(cpus, &text));
+  EXPECT_EQ(text, "SysLibraryPath= -L C:\\KOVA\\lib -L D:\\lib2\n\n");
+  ASSERT_TRUE(project->GetSystemIncludeOption(cpus, &text));
+  EXPECT_EQ(text, "SysIncludePath= -I C:\\KOVA\\include\n\n");
+
+  // A CPU without directories gives nothing; an unknown CPU is reported.
+  env_.AddFile("C:\\work\\s\\S.kbp", Crlf("[PROJECT]\nOUTPUT=S.abs\nCPU=mr44\nTARGET=Debug\n"));
+  env_.AddFile("C:\\work\\u\\U.kbp", Crlf("[PROJECT]\nOUTPUT=U.abs\nCPU=Z80\nTARGET=Debug\n"));
+  COneProjectData sensor(env_.platform, "C:\\work\\s\\S.kbp", "S.kbp");
+  COneProjectData unknown(env_.platform, "C:\\work\\u\\U.kbp", "U.kbp");
+  std::string error;
+  ASSERT_TRUE(sensor.Open(&error));
+  ASSERT_TRUE(unknown.Open(&error));
+  EXPECT_TRUE(sensor.GetSystemLibraryOption(cpus, &text));
+  EXPECT_EQ(text, "");
+  text = "old";
+  EXPECT_FALSE(unknown.GetSystemIncludeOption(cpus, &text));
+  EXPECT_EQ(text, "");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "platform/ansi_text.h"
 #include "platform/private_profile.h"
 #include "platform/registry.h"
+#include "toolchain/qk_util.h"
 
 namespace zelvan {
 

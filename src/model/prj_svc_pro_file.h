@@ -1,7 +1,8 @@
 // The service settings: switches and texts the whole service reads, loaded
 // once when the IDE connects and re-read where noted.
 //
-// Registry values (current user, key kBuilderRegistryKey, DWORD, default 0):
+// Registry values (current user, key kBuilderRegistryKey of toolchain/qk_util.h, DWORD,
+// default 0):
 //   BuildMake             non-zero: saving the workspace writes every project's makefile
 //   BuildDepend           handed to that makefile export
 //   UpdateDependencyFile  non-zero: unresolved includes are left out of the dependency lists
@@ -16,9 +17,6 @@
 #include "platform/platform.h"
 
 namespace zelvan {
-
-inline constexpr const char* kBuilderRegistryKey =
-    "Software\\Zentrak\\Semiconductor\\KOVA\\Builder";
 
 class CPrjSvcProFile {
  public:

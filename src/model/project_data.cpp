@@ -11,6 +11,7 @@
 #include "platform/ui_hooks.h"
 #include "platform/win_path.h"
 #include "storage/project_files.h"
+#include "toolchain/qk_util.h"
 
 namespace zelvan {
 
@@ -426,7 +427,7 @@ bool CProjectData::AddProject(ArgText project_file) {
     SetStatus(kStatusProjectFileMissing, kMsgProjectNotFound);
     return false;
   }
-  if (!IsFullPath(path)) {
+  if (!QkUtil::CheckFullPathName(path)) {
     SetStatus(kStatusInvalidPath, kMsgInvalidPath);
     return false;
   }

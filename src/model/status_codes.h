@@ -25,7 +25,7 @@ inline constexpr uint32_t kStatusLinkMissing = 0x40031107;        // with kMsgLi
 inline constexpr uint32_t kStatusTargetNotFound = 0x40031109;     // with kMsgTargetNotFound
 inline constexpr uint32_t kStatusTargetExists = 0x4003110A;       // with kMsgTargetExists
 inline constexpr uint32_t kStatusDependencyFailed = 0x4003110B;   // with kMsgDependencyFailed
-inline constexpr uint32_t kStatusUnknownCpu = 0x4003110F;         // with kMsgUnknownCpu
+inline constexpr uint32_t kStatusUnknownCpu = 0x4003110F;         // with kMsgCpuNameNotKnown
 inline constexpr uint32_t kStatusDependencyFileFailed =
     0x40031121;  // with kMsgDependencyFileFailed
 // The project path is no valid full path; the code equals its message ID.
@@ -58,7 +58,7 @@ inline constexpr unsigned kMsgLinkExists = 5041;
 inline constexpr unsigned kMsgLinkMissing = 5042;
 inline constexpr unsigned kMsgTargetNotFound = 5044;
 inline constexpr unsigned kMsgTargetExists = 5045;
-inline constexpr unsigned kMsgUnknownCpu = 5049;
+inline constexpr unsigned kMsgCpuNameNotKnown = 5049;
 inline constexpr unsigned kMsgBadArgument = 5050;
 inline constexpr unsigned kMsgMakefileNotWritten = 5051;
 inline constexpr unsigned kMsgFileExists = 5052;  // %s: the path
@@ -79,10 +79,8 @@ inline constexpr unsigned kMsgIncludeNotFound = 5073;
 inline constexpr unsigned kMsgIncludesNotFoundCount = 5074;  // %d: the count
 inline constexpr unsigned kMsgRenameCopyFailed = 5076;
 inline constexpr unsigned kMsgDependencyUpdateCancelled = 5079;
-inline constexpr unsigned kMsgSaveFailed = 5082;         // %s: the project files, one a line
-inline constexpr unsigned kMsgCompilerMissing = 5083;    // %s: the compiler path
-inline constexpr unsigned kMsgMx520NotInstalled = 5084;  // %s: the CPU name
-inline constexpr unsigned kMsgCpuNotInstalled = 5085;    // %s: the CPU name
+inline constexpr unsigned kMsgSaveFailed = 5082;  // %s: the project files, one a line
+// 5083 to 5085, the compiler check, are named in toolchain/cpu_tools.h.
 inline constexpr unsigned kMsgReplaceFile = 5086;        // %s: the path
 inline constexpr unsigned kMsgProgress = 5087;           // %s, %d: the name, the percentage
 inline constexpr unsigned kMsgReadOnlyAskCancel = 5088;  // %s: the project files, one a line
