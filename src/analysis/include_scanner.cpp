@@ -6,6 +6,8 @@
 
 #include "analysis/dependency_output.h"
 #include "analysis/include_line.h"
+#include "model/message_texts.h"
+#include "model/status_codes.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/ui_hooks.h"
@@ -749,8 +751,7 @@ void CIncludeScanner::NoteNestingLimit() {
   if (recording_ != nullptr) recording_->events.push_back({-1, 0});
   if (!nesting_pending_) return;
   nesting_pending_ = false;
-  output_.WriteOutputLine("W-007-D003:" + ui_.LoadString(kMsgDependencyNestingLimit),
-                          kDependencyLineWarning);
+  output_.WriteOutputLine("W-007-D003:" + LoadMessage(ui_, kMsgIncludeTooDeep), kOutputWarning);
 }
 
 void CIncludeScanner::NoteUnresolved(int node, size_t line_index, const IncludeLine& line) {
@@ -762,17 +763,16 @@ void CIncludeScanner::NoteUnresolved(int node, size_t line_index, const IncludeL
   if (!options_->report_unresolved) return;
   if (unresolved_pending_) {
     unresolved_pending_ = false;
-    output_.WriteOutputLine("W-007-D000:" + ui_.LoadString(kMsgDependencyUnresolvedFirst),
-                            kDependencyLineWarning);
+    output_.WriteOutputLine("W-007-D000:" + LoadMessage(ui_, kMsgIncludeNotFound), kOutputWarning);
   }
   if (!options_->title.empty() && !title_written_) {
     title_written_ = true;
     output_.WriteOutputLine("I-007-1300:" + options_->title + " - (" + source_ + ")",
-                            kDependencyLineInformation);
+                            kOutputInformation);
   }
   ++unresolved_count_;
   output_.WriteOutputLineAt("W-007-D001:", nodes_[node].path, line.line_number, line.text,
-                            kDependencyLineWarning);
+                            kOutputWarning);
 }
 
 }  // namespace zelvan

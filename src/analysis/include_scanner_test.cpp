@@ -1,5 +1,7 @@
 #include "analysis/include_scanner.h"
 
+#include "analysis/dependency_output.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -9,6 +11,7 @@
 
 #include "tests/support/include_tree.h"
 #include "tests/support/memory_file_system.h"
+#include "tests/support/recording_ide_services.h"
 #include "tests/support/reference_include_scanner.h"
 
 namespace zelvan {
@@ -357,6 +360,25 @@ TEST_F(IncludeScannerTest, UnresolvedIncludesAreReportedOncePerIncludingFileAndR
       (std::vector<std::string>{"1 C:\\p\\src\\a.h", "1 C:\\p\\src\\h.h", "1 C:\\p\\src\\b.h"}));
   EXPECT_EQ(scanner_.unresolved_count(), 2);
   EXPECT_EQ(out_.lines.size(), 3u);
+}
+
+TEST(IncludeScannerOutputTest, LinesReachTheIdeOutputPaneWithTheirTexts) {
+  MemoryFileSystem fs;
+  ASSERT_TRUE(fs.AddFile("C:\\p\\main.c", "#include \"gone.h\"\n#include \"self.h\"\n"));
+  ASSERT_TRUE(fs.AddFile("C:\\p\\self.h", "#include \"self.h\"\n"));
+  testing::RecordingIdeServices ide;
+  IdeDependencyOutput output(ide);
+  CIncludeScanner scanner(fs, ide, output);
+  IncludeScanOptions options;
+  options.report_unresolved = true;
+  std::vector<std::string> paths, forms;
+  scanner.ScanIncludes("C:\\p\\main.c", kScanKindC, {}, options, &paths, &forms);
+  EXPECT_EQ(ide.Calls("WriteOutputLine"),
+            (std::vector<std::string>{"17|W-007-D000:Some included files were not found:",
+                                      "17|W-007-D003:Include files are nested too deeply."}));
+  EXPECT_EQ(ide.Calls("WriteOutputLineAt"),
+            std::vector<std::string>{
+                "C:\\p\\main.c|1|17|W-007-D001:C:\\p\\main.c(1):#include \"gone.h\""});
 }
 
 TEST_F(IncludeScannerTest, UnreadableSourcesGiveNoRecords) {

@@ -2,6 +2,8 @@
 
 #include "analysis/dependency_output.h"
 #include "analysis/include_line.h"
+#include "model/message_texts.h"
+#include "model/status_codes.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/ui_hooks.h"
@@ -107,17 +109,16 @@ void ReferenceIncludeScanner::ScanLines(const std::string& file, bool assembler)
     if (!options_->report_unresolved) continue;
     if (unresolved_pending_) {
       unresolved_pending_ = false;
-      output_.WriteOutputLine("W-007-D000:" + ui_.LoadString(kMsgDependencyUnresolvedFirst),
-                              kDependencyLineWarning);
+      output_.WriteOutputLine("W-007-D000:" + LoadMessage(ui_, kMsgIncludeNotFound),
+                              kOutputWarning);
     }
     if (!options_->title.empty() && !title_written_) {
       title_written_ = true;
       output_.WriteOutputLine("I-007-1300:" + options_->title + " - (" + source_ + ")",
-                              kDependencyLineInformation);
+                              kOutputInformation);
     }
     ++unresolved_count_;
-    output_.WriteOutputLineAt("W-007-D001:", file, reader.line_number(), raw,
-                              kDependencyLineWarning);
+    output_.WriteOutputLineAt("W-007-D001:", file, reader.line_number(), raw, kOutputWarning);
   }
 }
 
@@ -182,8 +183,7 @@ bool ReferenceIncludeScanner::CheckIncludeDepth(bool assembler) {
   run_hit_limit_ = true;
   if (nesting_pending_) {
     nesting_pending_ = false;
-    output_.WriteOutputLine("W-007-D003:" + ui_.LoadString(kMsgDependencyNestingLimit),
-                            kDependencyLineWarning);
+    output_.WriteOutputLine("W-007-D003:" + LoadMessage(ui_, kMsgIncludeTooDeep), kOutputWarning);
   }
   return false;
 }
