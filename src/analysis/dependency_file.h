@@ -24,8 +24,9 @@
 // count lines as its values whatever their keys, then the stamp line when
 // it follows (any other line is left for the next record). A record whose
 // value lines run out, or that could not be written back (a line break in
-// a value or stamp, an empty target name), is dropped: its source is then
-// stale and is scanned again.
+// a value or stamp, a zero byte in the target name), is dropped: its source
+// is then stale and is scanned again. Whatever was read is written back as
+// it was read.
 #pragma once
 
 #include <functional>
@@ -44,8 +45,8 @@ struct DependencySection {
   bool operator==(const DependencySection&) const = default;
 };
 
-// The whole file. Sections whose name holds a line break, and records that
-// cannot be written whole, are left out.
+// The whole file, lines ended by CR LF. Sections whose name holds a line
+// feed, and records that cannot be written whole (see above), are left out.
 std::string WriteDependencyFile(const std::vector<DependencySection>& sections);
 
 // The sections of a file's text, in file order (a source may appear twice).
