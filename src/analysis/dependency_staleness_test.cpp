@@ -36,6 +36,12 @@ class DependencyStalenessTest : public ::testing::Test {
     return {record};
   }
 
+  static std::vector<CDependencyRecord> WithStamp(std::vector<CDependencyRecord> records,
+                                                  const std::string& stamp) {
+    records[0].set_stamp(stamp);
+    return records;
+  }
+
   MemoryFileSystem fs_;
 };
 
@@ -68,6 +74,13 @@ TEST_F(DependencyStalenessTest, StaleWhenAnythingIsNewerThanTheStamp) {
       {"a directory counts as missing", Records("Debug", 25, {"inc", "inc\\b.h"}), "Debug",
        "src\\main.c", true},
       {"source missing", Records("Debug", 0, {"inc\\b.h"}), "Debug", "src\\gone.c", false},
+      // Stamps of another shape are compared as text.
+      {"empty stamp", WithStamp(Records("Debug", 0, {}), ""), "Debug", "src\\main.c", true},
+      {"stamp of letters", WithStamp(Records("Debug", 0, {"inc\\b.h"}), "never"), "Debug",
+       "src\\main.c", false},
+      {"stamp without seconds",
+       WithStamp(Records("Debug", 0, {"inc\\b.h"}), StampAt(25).substr(0, 16)), "Debug",
+       "src\\main.c", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
