@@ -105,6 +105,8 @@ struct IncludeScanOptions {
   std::string title;
 };
 
+// All state lives in the object: scanners do not share anything, so two of
+// them may work at the same time. One object serves one refresh at a time.
 class CIncludeScanner {
  public:
   // `fs`, `ui` and `output` must outlive the scanner.
@@ -114,7 +116,9 @@ class CIncludeScanner {
   CIncludeScanner& operator=(const CIncludeScanner&) = delete;
 
   // Starts a refresh: both warnings ("W-007-D000:", "W-007-D003:") are due
-  // again, the unresolved count is 0, and the file cache is emptied.
+  // again, the unresolved count is 0, and what the last refresh learnt about
+  // files is forgotten. Within a refresh, files are taken as they were when
+  // first looked at. A new scanner starts as after BeginRefresh(false).
   void BeginRefresh(bool update_dependency_file);
 
   // Sets `IncludeStyle` from a CPU family; a family without a style of its
