@@ -5,10 +5,36 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "analysis/include_file_cache.h"
 #include "analysis/include_line.h"
 
 namespace {
+
+// The include lines of a text found the slow way, every line cleaned and
+// parsed; the file cache's reading skips lines and must find the same.
+void CheckAgainstLineByLine(std::string_view text, zelvan::IncludeReading reading) {
+  std::vector<zelvan::IncludeLine> fast = zelvan::ParseIncludeLines(text, reading);
+  zelvan::TextLineReader reader(text);
+  zelvan::CCommentRemover remover;
+  std::string_view line;
+  size_t index = 0;
+  while (reader.Next(&line)) {
+    std::string cleaned = reading == zelvan::IncludeReading::kC ? remover.RemoveComments(line)
+                                                                : zelvan::CleanAsmLine(line);
+    std::string name;
+    int form = -1;
+    if (!zelvan::ParseIncludeLine(cleaned, &name, &form)) continue;
+    if (index >= fast.size()) __builtin_trap();
+    const zelvan::IncludeLine& found = fast[index++];
+    if (found.line_number != reader.line_number() || found.form != form || found.name != name ||
+        found.text != line) {
+      __builtin_trap();
+    }
+  }
+  if (index != fast.size()) __builtin_trap();
+}
 
 void CheckInclude(std::string_view line) {
   int keyword = zelvan::FindIncludeKeyword(line);
@@ -53,5 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckInclude(line);
   }
   if (static_cast<size_t>(previous) > size) __builtin_trap();
+  CheckAgainstLineByLine(text, zelvan::IncludeReading::kC);
+  CheckAgainstLineByLine(text, zelvan::IncludeReading::kAssembler);
   return 0;
 }

@@ -23,6 +23,11 @@ namespace zelvan {
 
 class FileSystem;
 
+struct ListingHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+};
+
 // One include line of a file.
 struct IncludeLine {
   int line_number = 0;  // from 1
@@ -51,6 +56,13 @@ class IncludeFileCache {
   // up in the listing.
   bool FileExists(std::string_view path);
 
+  // The lower-cased names of the files (not directories) in a directory.
+  using Listing = std::unordered_set<std::string, struct ListingHash, std::equal_to<>>;
+  // The listing of `dir` (a full path with its trailing `\`), for callers
+  // that ask about many names in one directory; null when it cannot be
+  // listed. Valid until Clear.
+  const Listing* ListingOf(std::string_view dir);
+
   // The include lines of the file at `path`, in file order; null when the
   // file cannot be read. The result stays valid until Clear.
   const std::vector<IncludeLine>* Lines(std::string_view path, IncludeReading reading);
@@ -75,14 +87,9 @@ class IncludeFileCache {
   using LineMap = std::unordered_map<std::string, std::unique_ptr<std::vector<IncludeLine>>,
                                      NoCaseHash, NoCaseEqual>;
 
-  // The lower-cased names of the files (not directories) in a directory;
-  // null when it cannot be listed.
-  using Listing = std::unique_ptr<std::unordered_set<std::string>>;
-  const std::unordered_set<std::string>* ListingOf(std::string_view dir);
-
   FileSystem& fs_;
   ExistenceMap exists_;
-  std::unordered_map<std::string, Listing, TextHash, std::equal_to<>> listings_;
+  std::unordered_map<std::string, std::unique_ptr<Listing>, TextHash, std::equal_to<>> listings_;
   std::string name_buffer_;
   LineMap lines_[2];  // by IncludeReading; a null entry: the file cannot be read
   size_t files_read_ = 0;

@@ -52,6 +52,15 @@ TEST(IncludeFileCacheTest, ParsesAsTheLineByLineReadingDoes) {
       "  .INCLUDE \"Reg.INC\" ; .include \"no.inc\"\n\tInclude <x.inc>\n",
       testing::Bytes("\0#include \"z\0.h\"\n\xff\xfe\n"),
       "",
+      // Lines between the ones that matter are counted, not read: every
+      // kind of line end before an include, and comments that open and
+      // close on lines far from the includes.
+      "int a;\r\nint b;\rint c;\n\r\n\n#include \"n6.h\"\r\n",
+      "a\n/* x\n#include \"in.h\"\ny\n\nz */ b\n\nq /* */ #include \"after.h\"\n/*/ still\n*/",
+      "/* a */ /* b\n c */ x /* d\n#include <no.h>\n e */ #include <yes.h> // f /* g\n"
+      "#include \"next.h\"\r\r#include \"cr.h\"",
+      "\"/*\" #include \"q.h\"\n#include \"r.h\"\n  // /*\n#include \"s.h\"\n",
+      "includes\n#include\n#include \"\"\ninclude \"bare.h\"\n*/ #include \"t.h\"\n",
   };
   for (const std::string& text : texts) {
     for (IncludeReading reading : {IncludeReading::kC, IncludeReading::kAssembler}) {

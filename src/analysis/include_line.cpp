@@ -28,7 +28,43 @@ void CCommentRemover::RemoveComments(std::string_view line, std::string* cleaned
   std::string& out = *cleaned;
   out.clear();
   out.reserve(line.size());
-  char quote = 0;  // the open literal's quote character, 0 outside literals
+  char quote = 0;   // the open literal's quote character, 0 outside literals
+  size_t kept = 0;  // start of the run of kept characters not yet copied
+  for (size_t i = 0; i < line.size(); ++i) {
+    char c = line[i];
+    char next = i + 1 < line.size() ? line[i + 1] : '\0';
+    if (in_block_comment_) {
+      if (c == '*' && next == '/') {
+        in_block_comment_ = false;
+        ++i;
+        kept = i + 1;
+      }
+      continue;
+    }
+    if (quote != 0) {
+      if (c == '\\' && i + 1 < line.size()) {
+        ++i;
+      } else if (c == quote) {
+        quote = 0;
+      }
+      continue;
+    }
+    if (c == '/' && (next == '/' || next == '*')) {
+      out.append(line.substr(kept, i - kept));
+      kept = line.size();
+      if (next == '/') return;
+      in_block_comment_ = true;
+      ++i;
+      continue;
+    }
+    if (c == '"' || c == '\'') quote = c;
+  }
+  if (!in_block_comment_ && kept < line.size()) out.append(line.substr(kept));
+}
+
+void CCommentRemover::SkipLine(std::string_view line) {
+  // The same walk as RemoveComments, without the copy.
+  char quote = 0;
   for (size_t i = 0; i < line.size(); ++i) {
     char c = line[i];
     char next = i + 1 < line.size() ? line[i + 1] : '\0';
@@ -40,23 +76,20 @@ void CCommentRemover::RemoveComments(std::string_view line, std::string* cleaned
       continue;
     }
     if (quote != 0) {
-      out += c;
-      if (c == '\\' && i + 1 < line.size()) {
-        out += next;
+      if (c == '\\') {
         ++i;
       } else if (c == quote) {
         quote = 0;
       }
       continue;
     }
-    if (c == '/' && next == '/') break;
+    if (c == '/' && next == '/') return;
     if (c == '/' && next == '*') {
       in_block_comment_ = true;
       ++i;
       continue;
     }
     if (c == '"' || c == '\'') quote = c;
-    out += c;
   }
 }
 

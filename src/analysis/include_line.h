@@ -32,6 +32,9 @@ class CCommentRemover {
   std::string RemoveComments(std::string_view line);
   // The same into `out`, whose buffer serves again (no allocation per line).
   void RemoveComments(std::string_view line, std::string* out);
+  // Only carries the comment state over `line`, for a line whose text is
+  // not needed (no include can stand in it).
+  void SkipLine(std::string_view line);
   bool in_block_comment() const { return in_block_comment_; }
   void Reset() { in_block_comment_ = false; }
 

@@ -75,6 +75,10 @@ struct CIncludeScanner::Context {
   // Each search entry completed and in canonical form, with its trailing
   // `\`; empty where that failed.
   std::vector<std::string> entry_dirs;
+  // The listing of each entry directory, looked up on first use (null: it
+  // cannot be listed).
+  std::vector<const IncludeFileCache::Listing*> entry_listings;
+  std::vector<bool> entry_listed;
   // Where each file's data under this context stands among the scanner's
   // `placed_`, or -1: a context touches few of the refresh's files.
   std::vector<int32_t> slots;
@@ -274,6 +278,8 @@ CIncludeScanner::Context& CIncludeScanner::FindContext(IncludeReading reading) {
       if (IsFullPath(dir) && !dir.empty() && !IsPathSeparator(dir.back())) dir += '\\';
       context->entry_dirs.push_back(IsFullPath(dir) ? dir : std::string());
     }
+    context->entry_listings.assign(search_.size(), nullptr);
+    context->entry_listed.assign(search_.size(), false);
   }
   return *context;
 }
@@ -665,6 +671,11 @@ bool CIncludeScanner::FindIncludeFile(std::string_view name, int form, std::stri
     }
   }
   bool plain = IsPlainName(name);
+  // A plain name without directory part is looked up in the listing of
+  // each entry directory, which saves forming the candidates that do not
+  // exist (most of them).
+  bool bare = plain && name.find('\\') == std::string_view::npos;
+  if (bare) lower_name_ = ToLowerAscii(name);
   for (size_t i = start; i < search_.size(); ++i) {
     // A plain name only extends the canonical directory; the rest need the
     // whole completion, and so does position 1 while it holds the directory
@@ -672,6 +683,18 @@ bool CIncludeScanner::FindIncludeFile(std::string_view name, int form, std::stri
     bool replaced = i == 1 && style_ == 3 && context_->reading == IncludeReading::kC;
     const std::string& dir = context_->entry_dirs[i];
     if (plain && !replaced && !dir.empty()) {
+      if (bare) {
+        if (!context_->entry_listed[i]) {
+          context_->entry_listings[i] = files_.ListingOf(dir);
+          context_->entry_listed[i] = true;
+        }
+        const IncludeFileCache::Listing* listing = context_->entry_listings[i];
+        if (listing != nullptr) {
+          if (listing->find(lower_name_) == listing->end()) continue;
+          found->assign(dir).append(name);
+          return true;
+        }
+      }
       candidate_.assign(dir).append(name);
     } else {
       candidate_ = CompletePath(search_[i], name);

@@ -274,8 +274,9 @@ class CIncludeScanner {
   std::unordered_map<std::string, int, PathHash, std::equal_to<>> record_ids_;
   std::vector<const std::string*> guess_texts_;  // by guess index
   std::vector<uint32_t> recorded_in_run_;        // by record id
-  std::string candidate_;                        // FindIncludeFile's buffer
-  std::vector<uint32_t> bfs_mark_;               // by node, for Reach
+  std::string candidate_;                        // FindIncludeFile's buffers
+  std::string lower_name_;
+  std::vector<uint32_t> bfs_mark_;  // by node, for Reach
   uint32_t bfs_generation_ = 0;
   std::vector<uint32_t> closure_mark_;  // by record id, for ClosureOf
   std::vector<ClosureEntry> closure_entries_;
