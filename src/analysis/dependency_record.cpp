@@ -6,12 +6,14 @@ namespace zelvan {
 
 void CDependencyRecord::SetDependencies(std::vector<std::string> paths,
                                         std::vector<std::string> forms) {
+  path_ids_.reset();
   paths_ = std::move(paths);
   forms_ = std::move(forms);
   forms_.resize(paths_.size());
 }
 
 void CDependencyRecord::AddDependency(std::string path, std::string form) {
+  path_ids_.reset();
   paths_.push_back(std::move(path));
   forms_.push_back(std::move(form));
 }

@@ -9,11 +9,17 @@
 // project directory, the others stand as they were found.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zelvan {
+
+// The paths of a record as ids of a path table, kept by the staleness test
+// (analysis/dependency_staleness.h) so that a refresh with nothing changed
+// does not look up every path by its text.
+struct DependencyPathIds;
 
 class CDependencyRecord {
  public:
@@ -32,13 +38,23 @@ class CDependencyRecord {
   void SetDependencies(std::vector<std::string> paths, std::vector<std::string> forms);
   void AddDependency(std::string path, std::string form);
 
-  bool operator==(const CDependencyRecord&) const = default;
+  // The staleness test's ids of paths() (null when none are kept). Not part
+  // of the record's value: any change of the paths drops them, and records
+  // with equal lists may share them.
+  const std::shared_ptr<DependencyPathIds>& path_ids() const { return path_ids_; }
+  void set_path_ids(std::shared_ptr<DependencyPathIds> ids) const { path_ids_ = std::move(ids); }
+
+  bool operator==(const CDependencyRecord& other) const {
+    return target_ == other.target_ && stamp_ == other.stamp_ && paths_ == other.paths_ &&
+           forms_ == other.forms_;
+  }
 
  private:
   std::string target_;
   std::string stamp_;
   std::vector<std::string> paths_;
   std::vector<std::string> forms_;
+  mutable std::shared_ptr<DependencyPathIds> path_ids_;
 };
 
 // The record of `target` (compared without regard to case), or null.

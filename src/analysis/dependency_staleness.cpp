@@ -1,6 +1,7 @@
 #include "analysis/dependency_staleness.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "platform/file_system.h"
@@ -9,11 +10,43 @@
 
 namespace zelvan {
 
+// A record's list as ids of one table, and its newest time in the refresh
+// that last asked.
+struct DependencyPathIds {
+  uint64_t table = 0;
+  std::vector<uint32_t> ids;
+  uint32_t computed = 0;  // the refresh `newest` was worked out in; 0 never
+  int64_t newest = -1;
+};
+
+namespace {
+// Tables of all caches are numbered apart, so ids kept on a record are
+// never taken for ids of another table.
+std::atomic<uint64_t> next_table_serial{1};
+}  // namespace
+
+ModificationTimeCache::ModificationTimeCache(FileSystem& fs) : fs_(fs) {}
+
 void ModificationTimeCache::SetBaseDirectory(std::string_view dir) {
-  base_directory_ = dir.empty() ? std::string() : AppendLastSlash(dir);
-  std::unique_ptr<Table>& table = tables_[base_directory_];
-  if (!table) table = std::make_unique<Table>();
+  std::string base = dir.empty() ? std::string() : AppendLastSlash(dir);
+  std::unique_ptr<Table>& table = tables_[base];
+  if (!table) {
+    table = std::make_unique<Table>();
+    table->serial = next_table_serial++;
+    table->base_directory = base;
+  }
   table_ = table.get();
+}
+
+void ModificationTimeCache::BeginRefresh() {
+  // After 2^32 refreshes the numbers would repeat; a list then takes the
+  // newest time of a refresh long past. Ids are made anew instead.
+  if (++refresh_ == 0) {
+    std::string base = table_ != nullptr ? table_->base_directory : std::string();
+    Clear();
+    SetBaseDirectory(base);
+    refresh_ = 1;
+  }
 }
 
 namespace {
@@ -54,9 +87,22 @@ int64_t StampNumber(std::string_view stamp) {
   return number;
 }
 
+// StampNumber(FormatTimeStamp(time)) without the text: -1 when a field
+// would not fit its digits (the text would not have the stamp's shape).
+int64_t TimeNumber(const LocalTime& time) {
+  const int fields[] = {time.year, time.month, time.day, time.hour, time.minute, time.second};
+  int64_t number = 0;
+  for (size_t i = 0; i < 6; ++i) {
+    int limit = i == 0 ? 10000 : 100;
+    if (fields[i] < 0 || fields[i] >= limit) return -1;
+    number = number * limit + fields[i];
+  }
+  return number;
+}
+
 }  // namespace
 
-const ModificationTimeCache::Entry& ModificationTimeCache::Lookup(std::string_view path) {
+uint32_t ModificationTimeCache::Intern(std::string_view path) {
   if (table_ == nullptr) SetBaseDirectory({});
   Table& table = *table_;
   uint64_t hash = HashPath(path);
@@ -64,34 +110,30 @@ const ModificationTimeCache::Entry& ModificationTimeCache::Lookup(std::string_vi
   size_t slot = hash & mask;
   if (!table.slots.empty()) {
     for (; table.slots[slot] != 0; slot = (slot + 1) & mask) {
-      const Entry& entry = table.entries[table.slots[slot] - 1];
+      uint32_t id = table.slots[slot] - 1;
+      const Entry& entry = table.entries[id];
       if (entry.hash == hash && entry.length == path.size() &&
           std::memcmp(table.arena.data() + entry.offset, path.data(), path.size()) == 0) {
-        return entry;
+        return id;
       }
     }
   }
-
-  // A new path: ask the file system. Without a base directory it takes
-  // relative paths against its current directory.
-  std::string full;
-  if (base_directory_.empty() || !GetFullPathName(path, base_directory_, &full)) {
-    full.assign(path);
-  }
-  ++stat_calls_;
   Entry entry;
   entry.hash = hash;
   entry.offset = static_cast<uint32_t>(table.arena.size());
   entry.length = static_cast<uint32_t>(path.size());
-  FileStatus status;
-  if (fs_.Stat(full, &status) && !status.is_directory) {
-    // A time outside the years 0 to 9999 has no stamp of the usual shape;
-    // it counts as newer than any stamp, which errs towards a new scan.
-    entry.time = StampNumber(FormatTimeStamp(status.mtime_local));
-    if (entry.time < 0) entry.time = kNewest;
-  }
   table.arena.append(path);
+  // Without a base directory a path is taken against the file system's
+  // current directory.
+  std::string full;
+  if (table.base_directory.empty() || !GetFullPathName(path, table.base_directory, &full)) {
+    full.assign(path);
+  }
+  entry.full_offset = static_cast<uint32_t>(table.arena.size());
+  entry.full_length = static_cast<uint32_t>(full.size());
+  table.arena.append(full);
   table.entries.push_back(entry);
+  table.times.push_back(kTimeUnknown);
   // At most half full, so probe runs stay short.
   if (table.entries.size() * 2 > table.slots.size()) {
     table.slots.assign(std::max<size_t>(64, table.slots.size() * 2), 0);
@@ -105,17 +147,67 @@ const ModificationTimeCache::Entry& ModificationTimeCache::Lookup(std::string_vi
   } else {
     table.slots[slot] = static_cast<uint32_t>(table.entries.size());
   }
-  return table.entries.back();
+  return static_cast<uint32_t>(table.entries.size() - 1);
+}
+
+void ModificationTimeCache::AskTable() {
+  if (table_ == nullptr) SetBaseDirectory({});
+  Table& table = *table_;
+  if (table.asked == refresh_) return;
+  table.asked = refresh_;
+  bool changed = false;
+  for (uint32_t id = 0; id < table.entries.size(); ++id) {
+    int64_t before = table.times[id];
+    if (StatEntry(id) != before) changed = true;
+  }
+  if (changed) table.changed = refresh_;
+}
+
+int64_t ModificationTimeCache::StatEntry(uint32_t id) {
+  Table& table = *table_;
+  const Entry& entry = table.entries[id];
+  std::string_view full(table.arena.data() + entry.full_offset, entry.full_length);
+  ++stat_calls_;
+  int64_t time = -1;
+  FileStatus status;
+  if (fs_.Stat(full, &status) && !status.is_directory) {
+    // A time outside the years 0 to 9999 has no stamp of the usual shape;
+    // it counts as newer than any stamp, which errs towards a new scan.
+    time = TimeNumber(status.mtime_local);
+    if (time < 0) time = kNewest;
+  }
+  table.times[id] = time;
+  return time;
+}
+
+DependencyPathIds& ModificationTimeCache::IdsOf(const CDependencyRecord& record,
+                                                const std::vector<CDependencyRecord>& records) {
+  const std::shared_ptr<DependencyPathIds>& kept = record.path_ids();
+  if (kept && kept->table == table_->serial) return *kept;
+  for (const CDependencyRecord& other : records) {
+    const std::shared_ptr<DependencyPathIds>& ids = other.path_ids();
+    if (&other != &record && ids && ids->table == table_->serial &&
+        other.paths() == record.paths()) {
+      record.set_path_ids(ids);
+      return *ids;
+    }
+  }
+  auto ids = std::make_shared<DependencyPathIds>();
+  ids->table = table_->serial;
+  ids->ids.reserve(record.paths().size());
+  for (const std::string& path : record.paths())
+    ids->ids.push_back(Intern(path));
+  record.set_path_ids(ids);
+  return *ids;
 }
 
 const std::string* ModificationTimeCache::Stamp(std::string_view path) {
-  const Entry& entry = Lookup(path);
-  if (entry.time < 0) return nullptr;
-  if (entry.time == kNewest) {
+  int64_t t = TimeOf(path);
+  if (t < 0) return nullptr;
+  if (t == kNewest) {
     stamp_ = "9999-12-31 23:59:59";
     return &stamp_;
   }
-  int64_t t = entry.time;
   int fields[6];
   for (int i = 5; i >= 0; --i) {
     int64_t div = i == 0 ? 10000 : 100;
@@ -130,7 +222,6 @@ const std::string* ModificationTimeCache::Stamp(std::string_view path) {
 void ModificationTimeCache::Clear() {
   tables_.clear();
   table_ = nullptr;
-  base_directory_.clear();
   stat_calls_ = 0;
 }
 
@@ -150,13 +241,20 @@ bool IsDependencyStale(const std::vector<CDependencyRecord>& records, std::strin
     }
     return false;
   }
-  int64_t source = times.Lookup(source_path).time;
+  int64_t source = times.TimeOf(source_path);
   if (source < 0) return false;
   if (source > stamp) return true;
-  for (const std::string& path : record->paths()) {
-    if (times.Lookup(path).time > stamp) return true;
+  // An unreadable dependency (-1) makes nothing stale: only the newest
+  // readable time counts. It holds while no time of the table changed.
+  DependencyPathIds& ids = times.IdsOf(*record, records);
+  if (ids.computed == 0 || ids.computed < times.table_->changed) {
+    int64_t newest = -1;
+    for (uint32_t id : ids.ids)
+      newest = std::max(newest, times.TimeOf(id));
+    ids.newest = newest;
+    ids.computed = times.refresh_;
   }
-  return false;
+  return ids.newest > stamp;
 }
 
 }  // namespace zelvan

@@ -122,5 +122,58 @@ TEST_F(DependencyStalenessTest, EachFileIsAskedOncePerRefreshAndDirectory) {
   EXPECT_TRUE(IsDependencyStale(records, "Debug", "a.c", times));
 }
 
+// Lists are kept as ids from refresh to refresh, and the targets of a
+// source share them; none of that may hide a change.
+TEST_F(DependencyStalenessTest, KeptListsSeeEveryChangeOfANewRefresh) {
+  AddFile("C:\\p\\a.c", 1);
+  AddFile("C:\\p\\x.h", 2);
+  AddFile("C:\\p\\y.h", 3);
+  std::vector<CDependencyRecord> records = Records("Debug", 10, {"x.h", "y.h"});
+  records.push_back(Records("Release", 10, {"x.h", "y.h"})[0]);
+  ModificationTimeCache times(fs_);
+  times.SetBaseDirectory("C:\\p");
+  auto stale = [&](const char* target) { return IsDependencyStale(records, target, "a.c", times); };
+
+  EXPECT_FALSE(stale("Debug"));
+  EXPECT_FALSE(stale("Release"));
+  ASSERT_NE(records[0].path_ids(), nullptr);
+  EXPECT_EQ(records[0].path_ids(), records[1].path_ids());  // equal lists share their ids
+  size_t asked = times.stat_calls();
+
+  // Nothing changed: each file is asked once more, no list is read again.
+  times.BeginRefresh();
+  EXPECT_FALSE(stale("Debug"));
+  EXPECT_FALSE(stale("Release"));
+  EXPECT_EQ(times.stat_calls(), asked + 3);
+
+  // A header changes: both targets see it in the next refresh.
+  ASSERT_TRUE(fs_.SetModificationTime("C:\\p\\y.h", (kBase + 20) * kSecond));
+  times.BeginRefresh();
+  EXPECT_TRUE(stale("Debug"));
+  EXPECT_TRUE(stale("Release"));
+
+  // One target rescanned: its new list and stamp count, the other's do not.
+  records[0].SetDependencies({"x.h"}, {"1"});
+  EXPECT_EQ(records[0].path_ids(), nullptr);
+  EXPECT_FALSE(stale("Debug"));
+  EXPECT_TRUE(stale("Release"));
+  records[1].set_stamp(StampAt(30));
+  EXPECT_FALSE(stale("Release"));
+
+  // A deleted header makes nothing stale; one that appears again newer does.
+  ASSERT_TRUE(fs_.DeleteFile("C:\\p\\y.h"));
+  times.BeginRefresh();
+  EXPECT_FALSE(stale("Release"));
+  AddFile("C:\\p\\y.h", 40);
+  times.BeginRefresh();
+  EXPECT_TRUE(stale("Release"));
+
+  // Records copied keep their ids; compared records ignore them.
+  std::vector<CDependencyRecord> copy = records;
+  EXPECT_EQ(copy[1].path_ids(), records[1].path_ids());
+  copy[1].set_path_ids(nullptr);
+  EXPECT_EQ(copy, records);
+}
+
 }  // namespace
 }  // namespace zelvan
