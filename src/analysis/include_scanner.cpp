@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <deque>
+#include <utility>
 
 #include "analysis/dependency_output.h"
 #include "analysis/include_line.h"
@@ -82,9 +83,21 @@ struct CIncludeScanner::Context {
   // Where each file's data under this context stands among the scanner's
   // `placed_`, or -1: a context touches few of the refresh's files.
   std::vector<int32_t> slots;
+  // The contexts of sources in other directories with the same search
+  // entries after the first two (the source's directory) share data where
+  // that directory decides nothing: in `tail`, a context that only stores.
+  Context* tail = nullptr;
+  // By file: where its searches stand (kUnknown, kShared in the tail,
+  // kOwn here), and whether the source's directory decides anything in the
+  // tree below it (kUnknown, kShared: it does not, kOwn: it does).
+  std::vector<uint8_t> table_home;
+  std::vector<uint8_t> tree_home;
 };
 
 namespace {
+constexpr uint8_t kHomeUnknown = 0;
+constexpr uint8_t kHomeShared = 1;
+constexpr uint8_t kHomeOwn = 2;
 constexpr int kHeightUnknown = -2;
 constexpr int kHeightInProgress = -3;
 constexpr int kHeightInfinite = INT_MAX;
@@ -106,14 +119,21 @@ struct CIncludeScanner::PlacedStore {
   std::deque<Placed> items;
 };
 
-CIncludeScanner::Placed& CIncludeScanner::At(int node) {
-  std::vector<int32_t>& slots = context_->slots;
+CIncludeScanner::Placed& CIncludeScanner::SlotOf(Context& context, int node) {
+  std::vector<int32_t>& slots = context.slots;
   if (slots.size() <= static_cast<size_t>(node)) slots.resize(nodes_.size(), -1);
   if (slots[node] < 0) {
     slots[node] = static_cast<int32_t>(placed_->items.size());
     placed_->items.emplace_back();
   }
   return placed_->items[slots[node]];
+}
+
+CIncludeScanner::Placed& CIncludeScanner::At(int node) {
+  if (context_->tail != nullptr && TreeHome(node) == kHomeShared) {
+    return SlotOf(*context_->tail, node);
+  }
+  return SlotOf(*context_, node);
 }
 
 int IncludeStyleForCpu(std::string_view cpu_family, int previous) {
@@ -150,6 +170,7 @@ void CIncludeScanner::BeginRefresh(bool update_dependency_file) {
   closure_events_.clear();
   placed_->items.clear();
   contexts_.clear();
+  tails_.clear();
   run_ = 0;
 }
 
@@ -264,6 +285,7 @@ CIncludeScanner::Context& CIncludeScanner::FindContext(IncludeReading reading) {
   }
   key += fs_.GetCurrentDirectory();
   key += '\0';
+  size_t prefix_size = key.size();
   for (const std::string& entry : search_) {
     key += entry;
     key += '\0';
@@ -280,6 +302,15 @@ CIncludeScanner::Context& CIncludeScanner::FindContext(IncludeReading reading) {
     }
     context->entry_listings.assign(search_.size(), nullptr);
     context->entry_listed.assign(search_.size(), false);
+    // The same key without the first two entries (the source's directory).
+    std::string tail_key = key.substr(0, prefix_size);
+    for (size_t i = 2; i < search_.size(); ++i) {
+      tail_key += search_[i];
+      tail_key += '\0';
+    }
+    std::unique_ptr<Context>& tail = tails_[tail_key];
+    if (!tail) tail = std::make_unique<Context>();
+    context->tail = tail.get();
   }
   return *context;
 }
@@ -306,28 +337,103 @@ int CIncludeScanner::RecordIdFor(std::string_view path) {
   return id;
 }
 
+std::unique_ptr<std::vector<CIncludeScanner::Resolved>> CIncludeScanner::Search(
+    const std::vector<IncludeLine>& lines, bool* source_directory) {
+  auto resolved = std::make_unique<std::vector<Resolved>>(lines.size());
+  std::string found;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    Resolved& r = (*resolved)[i];
+    if (FindIncludeFile(lines[i].name, lines[i].form, &found, &r.guess, source_directory)) {
+      r.node = NodeFor(found);
+    } else if (!r.guess.empty()) {
+      r.guess_record = RecordIdFor(r.guess);
+      r.guess_ref = -1 - static_cast<int>(guess_texts_.size());
+      guess_texts_.push_back(&r.guess);
+    }
+  }
+  return resolved;
+}
+
 const std::vector<CIncludeScanner::Resolved>& CIncludeScanner::Resolve(
     int node, const std::vector<IncludeLine>& lines, bool outermost) {
   // Only the quoted includes of an assembler macro source under style 0 are
   // searched differently in the outermost file.
   int variant = outermost && assembler_flag_ && style_ == 0 ? 1 : 0;
-  std::unique_ptr<std::vector<Resolved>>& table = At(node).resolved[variant];
-  if (!table) {
-    auto resolved = std::make_unique<std::vector<Resolved>>(lines.size());
-    std::string found;
-    for (size_t i = 0; i < lines.size(); ++i) {
-      Resolved& r = (*resolved)[i];
-      if (FindIncludeFile(lines[i].name, lines[i].form, &found, &r.guess)) {
-        r.node = NodeFor(found);
-      } else if (!r.guess.empty()) {
-        r.guess_record = RecordIdFor(r.guess);
-        r.guess_ref = -1 - static_cast<int>(guess_texts_.size());
-        guess_texts_.push_back(&r.guess);
+  if (variant == 0 && context_->tail != nullptr) {
+    // Searches that the source's directory does not decide are the same
+    // for every source with the same further entries: they are done once
+    // and kept in the tail.
+    std::vector<uint8_t>& home = context_->table_home;
+    if (home.size() <= static_cast<size_t>(node)) home.resize(nodes_.size(), kHomeUnknown);
+    if (home[node] == kHomeUnknown) {
+      if (SlotOf(*context_->tail, node).resolved[0]) {
+        home[node] = InSourceDirectory(lines) ? kHomeOwn : kHomeShared;
+      } else {
+        bool source_directory = false;
+        std::unique_ptr<std::vector<Resolved>> table = Search(lines, &source_directory);
+        Context& keeper = source_directory ? *context_ : *context_->tail;
+        home[node] = source_directory ? kHomeOwn : kHomeShared;
+        SlotOf(keeper, node).resolved[0] = std::move(table);
       }
     }
-    table = std::move(resolved);
+    if (home[node] == kHomeShared) return *SlotOf(*context_->tail, node).resolved[0];
   }
-  return *table;
+  std::unique_ptr<std::vector<Resolved>>& table = SlotOf(*context_, node).resolved[variant];
+  if (!table) {
+    bool source_directory = false;
+    std::unique_ptr<std::vector<Resolved>> searched = Search(lines, &source_directory);
+    SlotOf(*context_, node).resolved[variant] = std::move(searched);
+  }
+  return *SlotOf(*context_, node).resolved[variant];
+}
+
+uint8_t CIncludeScanner::TreeHome(int node) {
+  std::vector<uint8_t>& home = context_->tree_home;
+  if (home.size() <= static_cast<size_t>(node)) home.resize(nodes_.size(), kHomeUnknown);
+  if (home[node] != kHomeUnknown) return home[node];
+  // The files below `node` not classified yet, each with the files that
+  // include it among them. A file whose searches the source's directory
+  // decides, and every file above it, keeps its own data; the others share.
+  constexpr uint8_t kVisiting = 3;
+  std::vector<int> order{node};
+  home[node] = kVisiting;
+  std::vector<std::pair<int, int>> up;  // (file, a file that includes it)
+  std::vector<int> seeds;
+  for (size_t k = 0; k < order.size(); ++k) {
+    int from = order[k];
+    const std::vector<Resolved>* edges = Edges(from);
+    if (edges == nullptr) continue;
+    if (context_->table_home[from] == kHomeOwn) seeds.push_back(from);
+    const std::vector<IncludeLine>& lines = *LinesOf(from, context_->reading);
+    if (home.size() < nodes_.size()) home.resize(nodes_.size(), kHomeUnknown);
+    for (size_t i = 0; i < edges->size(); ++i) {
+      int child = (*edges)[i].node;
+      if (child < 0 || !Counts(lines[i])) continue;
+      if (home[child] == kHomeOwn) {
+        seeds.push_back(from);
+      } else if (home[child] == kHomeUnknown) {
+        home[child] = kVisiting;
+        order.push_back(child);
+        up.emplace_back(child, from);
+      } else if (home[child] == kVisiting) {
+        up.emplace_back(child, from);
+      }
+    }
+  }
+  std::sort(up.begin(), up.end());
+  for (size_t k = 0; k < seeds.size(); ++k) {
+    int v = seeds[k];
+    if (home[v] == kHomeOwn) continue;
+    home[v] = kHomeOwn;
+    auto it = std::lower_bound(up.begin(), up.end(), std::make_pair(v, INT_MIN));
+    for (; it != up.end() && it->first == v; ++it) {
+      if (home[it->second] != kHomeOwn) seeds.push_back(it->second);
+    }
+  }
+  for (int v : order) {
+    if (home[v] == kVisiting) home[v] = kHomeShared;
+  }
+  return home[node];
 }
 
 CIncludeScanner::ScanResult CIncludeScanner::ScanCIncludes(int node) {
@@ -650,8 +756,70 @@ std::string CIncludeScanner::CompletePath(std::string_view dir, std::string_view
   return canonical;
 }
 
+bool CIncludeScanner::IsSourceDirectoryEntry(size_t i) const {
+  // Position 0 always holds the source's directory; position 1 does too,
+  // except while it holds the directory of the C file being scanned (MR44A).
+  return i == 0 || (i == 1 && !(style_ == 3 && context_->reading == IncludeReading::kC));
+}
+
+size_t CIncludeScanner::SearchStart(int form) const {
+  size_t start = form == kIncludeQuoted ? 0 : 2;
+  if (assembler_flag_ && form == kIncludeQuoted) {
+    if (style_ == 1) {
+      start = 1;
+    } else if (style_ == 0 && depth_ >= 1) {
+      start = 2;
+    }
+  }
+  return start;
+}
+
+bool CIncludeScanner::InSourceDirectory(const std::vector<IncludeLine>& lines) {
+  std::string found;
+  for (const IncludeLine& line : lines) {
+    std::string_view name = line.name;
+    if (HasDrive(name) || (!name.empty() && IsPathSeparator(name[0]))) continue;
+    bool plain = IsPlainName(name);
+    bool bare = plain && name.find('\\') == std::string_view::npos;
+    if (bare) lower_name_ = ToLowerAscii(name);
+    for (size_t i = SearchStart(line.form); i < 2 && i < search_.size(); ++i) {
+      if (IsSourceDirectoryEntry(i) && Probe(i, name, plain, bare, &found)) return true;
+    }
+  }
+  return false;
+}
+
+bool CIncludeScanner::Probe(size_t i, std::string_view name, bool plain, bool bare,
+                            std::string* found) {
+  // A plain name only extends the canonical directory; the rest need the
+  // whole completion, and so does position 1 while it holds the directory
+  // of the C file being scanned (MR44A).
+  bool replaced = i == 1 && style_ == 3 && context_->reading == IncludeReading::kC;
+  const std::string& dir = context_->entry_dirs[i];
+  if (plain && !replaced && !dir.empty()) {
+    if (bare) {
+      if (!context_->entry_listed[i]) {
+        context_->entry_listings[i] = files_.ListingOf(dir);
+        context_->entry_listed[i] = true;
+      }
+      const IncludeFileCache::Listing* listing = context_->entry_listings[i];
+      if (listing != nullptr) {
+        if (listing->find(lower_name_) == listing->end()) return false;
+        found->assign(dir).append(name);
+        return true;
+      }
+    }
+    candidate_.assign(dir).append(name);
+  } else {
+    candidate_ = CompletePath(search_[i], name);
+  }
+  if (!files_.FileExists(candidate_)) return false;
+  found->assign(candidate_);
+  return true;
+}
+
 bool CIncludeScanner::FindIncludeFile(std::string_view name, int form, std::string* found,
-                                      std::string* guess) {
+                                      std::string* guess, bool* source_directory) {
   guess->clear();
   if (HasDrive(name) || (!name.empty() && IsPathSeparator(name[0]))) {
     if (files_.FileExists(name)) {
@@ -662,45 +830,15 @@ bool CIncludeScanner::FindIncludeFile(std::string_view name, int form, std::stri
     return false;
   }
 
-  size_t start = form == kIncludeQuoted ? 0 : 2;
-  if (assembler_flag_ && form == kIncludeQuoted) {
-    if (style_ == 1) {
-      start = 1;
-    } else if (style_ == 0 && depth_ >= 1) {
-      start = 2;
-    }
-  }
   bool plain = IsPlainName(name);
   // A plain name without directory part is looked up in the listing of
   // each entry directory, which saves forming the candidates that do not
   // exist (most of them).
   bool bare = plain && name.find('\\') == std::string_view::npos;
   if (bare) lower_name_ = ToLowerAscii(name);
-  for (size_t i = start; i < search_.size(); ++i) {
-    // A plain name only extends the canonical directory; the rest need the
-    // whole completion, and so does position 1 while it holds the directory
-    // of the C file being scanned (MR44A).
-    bool replaced = i == 1 && style_ == 3 && context_->reading == IncludeReading::kC;
-    const std::string& dir = context_->entry_dirs[i];
-    if (plain && !replaced && !dir.empty()) {
-      if (bare) {
-        if (!context_->entry_listed[i]) {
-          context_->entry_listings[i] = files_.ListingOf(dir);
-          context_->entry_listed[i] = true;
-        }
-        const IncludeFileCache::Listing* listing = context_->entry_listings[i];
-        if (listing != nullptr) {
-          if (listing->find(lower_name_) == listing->end()) continue;
-          found->assign(dir).append(name);
-          return true;
-        }
-      }
-      candidate_.assign(dir).append(name);
-    } else {
-      candidate_ = CompletePath(search_[i], name);
-    }
-    if (files_.FileExists(candidate_)) {
-      found->assign(candidate_);
+  for (size_t i = SearchStart(form); i < search_.size(); ++i) {
+    if (Probe(i, name, plain, bare, found)) {
+      if (IsSourceDirectoryEntry(i)) *source_directory = true;
       return true;
     }
   }
@@ -714,6 +852,7 @@ bool CIncludeScanner::FindIncludeFile(std::string_view name, int form, std::stri
       dir = &toolchain_include_;
     }
   }
+  if (dir == &search_[0]) *source_directory = true;
   *guess = CompletePath(*dir, name);
   return false;
 }

@@ -214,8 +214,27 @@ class CIncludeScanner {
 
   // The search for one include name; see the header comment. `found` gets
   // the file's canonical full path; on failure `guess` gets the path to
-  // record (empty under `UpdateDependencyFile`).
-  bool FindIncludeFile(std::string_view name, int form, std::string* found, std::string* guess);
+  // record (empty under `UpdateDependencyFile`). `source_directory` is set
+  // when the source's directory decided the result (found there, or the
+  // guess lies there).
+  bool FindIncludeFile(std::string_view name, int form, std::string* found, std::string* guess,
+                       bool* source_directory);
+  size_t SearchStart(int form) const;
+  // Whether search entry `i` holds the directory of the outermost source.
+  bool IsSourceDirectoryEntry(size_t i) const;
+  // Whether entry `i` holds `name` (see FindIncludeFile); `lower_name_`
+  // holds its lower case when `bare`.
+  bool Probe(size_t i, std::string_view name, bool plain, bool bare, std::string* found);
+  // Whether the source's directory holds a file that one of `lines` names
+  // where the search looks there.
+  bool InSourceDirectory(const std::vector<IncludeLine>& lines);
+  // The searches of `lines`, and whether the source's directory decided any.
+  std::unique_ptr<std::vector<Resolved>> Search(const std::vector<IncludeLine>& lines,
+                                                bool* source_directory);
+  // Whether the source's directory decides anything in the tree below
+  // `node` (kHomeOwn) or not (kHomeShared: its data is the tail's).
+  uint8_t TreeHome(int node);
+  Placed& SlotOf(Context& context, int node);
   std::string CompletePath(std::string_view dir, std::string_view name) const;
   // Appends a path unless the run has recorded it; false when it had.
   // `ref` names the path: a node id, or -1 - the index of a guess; `form`
@@ -285,6 +304,7 @@ class CIncludeScanner {
   std::unique_ptr<PlacedStore> placed_;  // files under contexts, see Context::slots
   uint32_t closure_generation_ = 0;
   std::unordered_map<std::string, std::unique_ptr<Context>> contexts_;
+  std::unordered_map<std::string, std::unique_ptr<Context>> tails_;
 };
 
 }  // namespace zelvan
