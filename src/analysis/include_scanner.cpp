@@ -202,6 +202,36 @@ bool CIncludeScanner::ScanIncludes(std::string_view source, int scan_kind,
   paths_ = paths;
   forms_ = forms;
   out_count_ = 0;
+  Run(source, scan_kind, std::move(search_list), options);
+  paths->resize(out_count_);
+  forms->resize(out_count_);
+  paths_ = nullptr;
+  forms_ = nullptr;
+  return true;
+}
+
+bool CIncludeScanner::ScanIncludeRefs(std::string_view source, int scan_kind,
+                                      std::vector<std::string> search_list,
+                                      const IncludeScanOptions& options, std::vector<int>* refs,
+                                      std::string* forms) {
+  refs->clear();
+  forms->clear();
+  refs_ = refs;
+  ref_forms_ = forms;
+  Run(source, scan_kind, std::move(search_list), options);
+  refs_ = nullptr;
+  ref_forms_ = nullptr;
+  return true;
+}
+
+size_t CIncludeScanner::node_count() const { return nodes_.size(); }
+
+const std::string& CIncludeScanner::RecordPath(int ref) const {
+  return ref >= 0 ? nodes_[ref].path : *guess_texts_[-1 - ref];
+}
+
+void CIncludeScanner::Run(std::string_view source, int scan_kind,
+                          std::vector<std::string> search_list, const IncludeScanOptions& options) {
   ResetRun();
 
   std::string directory = GetFileDirectory(source);
@@ -249,13 +279,8 @@ bool CIncludeScanner::ScanIncludes(std::string_view source, int scan_kind,
       recording_ = nullptr;
     }
   }
-  paths->resize(out_count_);
-  forms->resize(out_count_);
   context_ = nullptr;
   options_ = nullptr;
-  paths_ = nullptr;
-  forms_ = nullptr;
-  return true;
 }
 
 void CIncludeScanner::ResetRun() {
@@ -870,6 +895,11 @@ bool CIncludeScanner::RecordDependency(char form_char, int ref, int record_id) {
 }
 
 void CIncludeScanner::Emit(int ref, char form) {
+  if (refs_ != nullptr) {
+    refs_->push_back(ref);
+    *ref_forms_ += form;
+    return;
+  }
   const std::string& path = ref >= 0 ? nodes_[ref].path : *guess_texts_[-1 - ref];
   if (out_count_ < paths_->size()) {
     (*paths_)[out_count_].assign(path);
@@ -883,8 +913,13 @@ void CIncludeScanner::Emit(int ref, char form) {
 
 void CIncludeScanner::Replay(const CachedRun& run, IncludeReading reading) {
   ++runs_replayed_;
-  for (size_t i = 0; i < run.records.size(); ++i)
-    Emit(run.records[i], run.forms[i]);
+  if (refs_ != nullptr) {
+    refs_->assign(run.records.begin(), run.records.end());
+    *ref_forms_ = run.forms;
+  } else {
+    for (size_t i = 0; i < run.records.size(); ++i)
+      Emit(run.records[i], run.forms[i]);
+  }
   for (const CachedRun::Event& event : run.events) {
     if (event.node < 0) {
       NoteNestingLimit();

@@ -55,6 +55,13 @@
 //     for each include line is done once per search context (same search
 //     list, base directory and style) and refresh; file-existence checks
 //     are cached for the refresh (IncludeFileCache).
+//   - Contexts that differ only in the source's directory (positions 0 and
+//     1) share what that directory does not decide: a file's searches when
+//     none of them finds a file there or guesses a path there (checked
+//     with one look into the directory's listing per line and context),
+//     and the height, reach and closure of a file when that holds for
+//     every file below it. So the sources of a hundred module directories
+//     work out the tree of the shared headers once.
 // What does change: an unresolved include in a header reached along
 // several paths is warned once per including file and run, not once per
 // path, and counted once.
@@ -139,6 +146,19 @@ class CIncludeScanner {
   bool ScanIncludes(std::string_view source, int scan_kind, std::vector<std::string> search_list,
                     const IncludeScanOptions& options, std::vector<std::string>* paths,
                     std::vector<std::string>* forms);
+
+  // The same scan, with the records as references instead of texts: `refs`
+  // receives one per record (RecordPath gives its path), `forms` one
+  // character per record ('1' quoted, '0' angle). A refresh that stores
+  // thousands of lists works on each distinct path once. References stay
+  // valid until BeginRefresh; each names one path (exact text) and lies in
+  // [-guess_count(), node_count()).
+  bool ScanIncludeRefs(std::string_view source, int scan_kind, std::vector<std::string> search_list,
+                       const IncludeScanOptions& options, std::vector<int>* refs,
+                       std::string* forms);
+  const std::string& RecordPath(int ref) const;
+  size_t node_count() const;
+  size_t guess_count() const { return guess_texts_.size(); }
 
   // Unresolved includes reported since BeginRefresh.
   int unresolved_count() const { return unresolved_count_; }
@@ -241,6 +261,8 @@ class CIncludeScanner {
   // is '1' or '0'.
   bool RecordDependency(char form, int ref, int record_id);
   void Emit(int ref, char form);
+  void Run(std::string_view source, int scan_kind, std::vector<std::string> search_list,
+           const IncludeScanOptions& options);
   void Replay(const CachedRun& run, IncludeReading reading);
   // Checks the current depth against the limit; beyond it writes the
   // nesting warning (once per refresh) and fails.
@@ -280,6 +302,8 @@ class CIncludeScanner {
   std::string source_;
   std::vector<std::string>* paths_ = nullptr;
   std::vector<std::string>* forms_ = nullptr;
+  std::vector<int>* refs_ = nullptr;  // instead of paths_ and forms_
+  std::string* ref_forms_ = nullptr;
   size_t out_count_ = 0;
   CachedRun* recording_ = nullptr;
   bool title_written_ = false;

@@ -448,6 +448,13 @@ bool ExpectSameAsReference(const IncludeTreeCase& tree, size_t budget) {
   RecordingDependencyOutput reference_out;
   CIncludeScanner scanner(fs, ui, out);
   ReferenceIncludeScanner reference(fs, ui, reference_out);
+  // The same scan giving references instead of texts.
+  RecordingDependencyOutput refs_out;
+  CIncludeScanner refs_scanner(fs, ui, refs_out);
+  refs_scanner.BeginRefresh(tree.update_dependency_file);
+  refs_scanner.set_include_style(tree.style);
+  refs_scanner.SetBaseDirectory(tree.base_directory);
+  refs_scanner.SetToolchainIncludeDirectory(tree.toolchain_include);
   scanner.BeginRefresh(tree.update_dependency_file);
   reference.BeginRefresh(tree.update_dependency_file);
   scanner.set_include_style(tree.style);
@@ -476,6 +483,16 @@ bool ExpectSameAsReference(const IncludeTreeCase& tree, size_t budget) {
                          &forms);
     EXPECT_EQ(Joined(paths, forms), Joined(ref_paths, ref_forms));
     EXPECT_EQ(scanner.last_run_hit_limit(), reference.last_run_hit_limit());
+    std::vector<int> refs;
+    std::string ref_form_chars;
+    refs_scanner.ScanIncludeRefs(tree.sources[i], tree.scan_kinds[i], tree.search_list, options,
+                                 &refs, &ref_form_chars);
+    std::vector<std::string> refs_paths, refs_forms;
+    for (size_t k = 0; k < refs.size(); ++k) {
+      refs_paths.push_back(refs_scanner.RecordPath(refs[k]));
+      refs_forms.emplace_back(1, ref_form_chars[k]);
+    }
+    EXPECT_EQ(Joined(refs_paths, refs_forms), Joined(paths, forms));
 
     std::vector<std::string> lines(out.lines.begin() + first_line, out.lines.end());
     std::vector<std::string> expected;
