@@ -54,15 +54,23 @@ bool ToCountedList(const CDependencyRecord& record, CCountedList* list) {
 }  // namespace
 
 std::string WriteDependencyFile(const std::vector<DependencySection>& sections) {
+  std::vector<DependencySectionView> views;
+  views.reserve(sections.size());
+  for (const DependencySection& section : sections)
+    views.push_back({section.source, &section.records});
+  return WriteDependencySections(views);
+}
+
+std::string WriteDependencySections(const std::vector<DependencySectionView>& sections) {
   std::string text;
-  for (const DependencySection& section : sections) {
+  for (const DependencySectionView& section : sections) {
     // A name with a line break would not read back; a carriage return
     // inside it does, as it is.
     if (section.source.find('\n') != std::string::npos) continue;
     text += '[';
     text += section.source;
     text += "]\r\n";
-    for (const CDependencyRecord& record : section.records) {
+    for (const CDependencyRecord& record : *section.records) {
       CCountedList list;
       if (ToCountedList(record, &list)) list.WriteList(&text);
     }

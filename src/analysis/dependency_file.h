@@ -48,6 +48,13 @@ struct DependencySection {
 // The whole file, lines ended by CR LF. Sections whose name holds a line
 // feed, and records that cannot be written whole (see above), are left out.
 std::string WriteDependencyFile(const std::vector<DependencySection>& sections);
+// The same from the records where they are kept (a project's source files),
+// without copying them.
+struct DependencySectionView {
+  std::string_view source;
+  const std::vector<CDependencyRecord>* records;
+};
+std::string WriteDependencySections(const std::vector<DependencySectionView>& sections);
 
 // The sections of a file's text, in file order (a source may appear twice).
 std::vector<DependencySection> ReadDependencyFile(std::string_view text);

@@ -1,0 +1,191 @@
+// Keeps the include dependencies of every source of an open workspace up to
+// date: the per-file step, the refresh of a project, of the whole workspace
+// and of listed projects, the project's dependency file, and the list of a
+// project's dependencies for the IDE's tree.
+//
+// Per-file step (one source, one target): the search list is the "-I"
+// values of the options that apply to the file (its own COMPILE options
+// when it has them, else the project's), then the include directories of
+// the project's CPU (its INC list, then the secondary and the main home
+// with "\include"). Each entry is expanded with the target's make variables
+// (see TargetMacros). The source is scanned (CIncludeScanner) and its record
+// for the target replaced: found files relative to the project directory,
+// guessed paths of unresolved includes as they were guessed, the forms, and
+// the current time as stamp.
+//
+// A refresh goes target by target through the project's files in project
+// order; before each file it asks whether to stop, and in modified mode it
+// skips a file whose record is not stale. Afterwards the project's
+// dependency file is rewritten (atomically) when the refresh ran over all
+// files, or when it recomputed any. Status lines go to the output pane:
+//
+//   I-007-1000:<5070>          the refresh starts
+//   W-007-D000:<5073>          the first unresolved include of the refresh
+//   I-007-1300:<project> - (<source>)   the first unresolved include of a source
+//   W-007-D001:<file>(<line>):<text>    each unresolved include line
+//   W-007-D003:<5093>          nesting past the limit (once per refresh)
+//   I-007-1200:<5079>          stopped on request
+//   W-007-D002:<5074 with the count>    the number of unresolved includes
+//   I-007-1100:<5071>          the refresh is done
+//
+// One updater serves one workspace for its whole life: it keeps what it
+// learnt about paths from refresh to refresh (see ModificationTimeCache),
+// and is not reentrant.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/dependency_output.h"
+#include "analysis/dependency_staleness.h"
+#include "analysis/include_scanner.h"
+#include "platform/ansi_text.h"
+
+namespace zelvan {
+
+class CCPUTools;
+class COneProjectData;
+class COneSourceFile;
+class CProjectData;
+class DependencyProgress;
+
+enum class DependencyMode {
+  kAllFiles = 0,       // every file is scanned again
+  kModifiedFiles = 1,  // only files whose record is stale
+};
+
+// The make variables of a target that include directories may name, as the
+// makefile defines them: DefaultTEMP, DefaultOUTPUT, DefaultWORK, TEMP,
+// OUTPUT, WORK, TARGET and TARGET_NAME from the target's section (TEMP and
+// OUTPUT without one trailing `\`, the default value where they are empty),
+// then the tool variables of the project's CPU (CC, AS, ...). Only this
+// small part of the makefile's variables is known here: a name that is not
+// among them stays as it is written.
+struct TargetMacros {
+  std::vector<std::string> names;
+  std::vector<std::string> values;
+};
+TargetMacros MakeTargetMacros(COneProjectData& project, std::string_view target,
+                              const CCPUTools& cpus);
+// Every "$(NAME)" of a known name replaced by its value.
+std::string ExpandTargetMacros(std::string_view text, const TargetMacros& macros);
+
+class DependencyUpdater {
+ public:
+  // All must outlive the updater. Lines go to the workspace's IDE services.
+  explicit DependencyUpdater(const CCPUTools& cpus);
+  ~DependencyUpdater();
+  DependencyUpdater(const DependencyUpdater&) = delete;
+  DependencyUpdater& operator=(const DependencyUpdater&) = delete;
+
+  // The progress window of refreshes that are given none (opening a
+  // workspace, a notification of the IDE). Null: none.
+  void SetDefaultProgress(DependencyProgress* progress) { default_progress_ = progress; }
+  // When false, opening a workspace only reads the dependency files.
+  void SetRefreshOnOpen(bool refresh) { refresh_on_open_ = refresh; }
+
+  // --- Operations.
+
+  // The whole workspace; `cancelled` (when given) tells whether it was
+  // stopped. False only without an open workspace (status set).
+  bool UpdateDependencies(CProjectData& workspace, DependencyMode mode,
+                          DependencyProgress* progress, bool* cancelled);
+  // The projects named in `names` (output name or project file base name).
+  // A name that is no project of the workspace fails the call before
+  // anything is scanned (kStatusProjectNotFound).
+  bool UpdateDependencies(CProjectData& workspace, const std::vector<std::string>& names,
+                          DependencyMode mode, DependencyProgress* progress, bool* cancelled);
+  // One project, within a refresh that UpdateDependencies began. False
+  // when stopped.
+  bool UpdateProjectDependencies(CProjectData& workspace, COneProjectData& project,
+                                 DependencyMode mode, DependencyProgress* progress);
+
+  // Reads the project's dependency file into its sources' records (once
+  // per opened project). Sections of sources the project no longer holds
+  // are dropped; with `warn` they are named in message box 5069. A missing
+  // file is no error (every source is then stale).
+  void LoadDependencyFile(CProjectData& workspace, COneProjectData& project, bool warn);
+  // Writes the project's dependency file from its sources' records. False,
+  // with the workspace's status set (kStatusDependencyFile), when it cannot
+  // be written; the file is then as it was.
+  bool WriteDependencyFile(CProjectData& workspace, COneProjectData& project);
+
+  // The per-file step for one file outside a refresh (a file just added):
+  // the workspace's current target, else the project's.
+  void ComputeAddedFile(CProjectData& workspace, COneProjectData& project, COneSourceFile& file);
+
+  // Every dependency of the project's records for `target`, once, keyed by
+  // its lower-case path (the value: the path as stored). Angle-bracket
+  // includes only with `system_includes` (the setting TreeViewSystemInclude).
+  static std::map<std::string, std::string> CollectProjectDependencies(
+      const COneProjectData& project, std::string_view target, bool system_includes);
+
+  // --- What the workspace hooks call.
+
+  // A workspace has opened: reads every project's dependency file, then
+  // brings every project up to date (modified mode).
+  void WorkspaceOpened(CProjectData& workspace);
+  // A project is being saved: its dependency file is written when its
+  // records changed since it was read or last written.
+  void ProjectSaving(CProjectData& workspace, COneProjectData& project);
+
+  // For tests and benchmarks.
+  CIncludeScanner& scanner() { return *scanner_; }
+
+ private:
+  class WorkspaceOutput;
+  // One file for one target; the records of the scan were `refs`/`forms`.
+  void ComputeFile(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
+                   std::string_view target);
+  // Starts a refresh: warnings due again, files looked at anew.
+  void BeginRefresh(CProjectData& workspace);
+  // Sets the scanner up for a project.
+  void BeginProject(COneProjectData& project);
+  // Whether the user asked to stop. The stop object of another process is
+  // looked for at most every few milliseconds: looking costs a call to the
+  // file system, and a refresh with nothing to do checks thousands of files
+  // in that time.
+  bool StopRequested(CProjectData& workspace);
+  // The stored form of scanner reference `ref` for the current project.
+  const std::string& StoredPath(int ref);
+  bool IsLoaded(const COneProjectData& project) const;
+  void MarkChanged(const COneProjectData& project) { changed_.insert(Key(project)); }
+  static std::string Key(const COneProjectData& project);
+
+  const CCPUTools& cpus_;
+  std::unique_ptr<WorkspaceOutput> output_;
+  std::unique_ptr<CIncludeScanner> scanner_;
+  ModificationTimeCache times_;
+  DependencyProgress* default_progress_ = nullptr;
+  bool refresh_on_open_ = true;
+  bool in_refresh_ = false;
+  std::chrono::steady_clock::time_point last_stop_check_{};
+
+  // Projects whose dependency file was read, and those whose records changed
+  // since (both by working copy, which names one opened project).
+  std::set<std::string, NoCaseLess> loaded_;
+  std::set<std::string, NoCaseLess> changed_;
+
+  // The current project of a refresh.
+  std::string project_directory_;
+  std::string title_;
+  TargetMacros macros_;
+  std::string macros_target_;
+  std::vector<std::string> cpu_include_dirs_;
+  // The stored form of each scanner reference, for the current project:
+  // indices into stored_paths_ by node id and by guess index (-1: not yet
+  // worked out). A refresh stores each distinct path once per project.
+  std::vector<int32_t> node_stored_;
+  std::vector<int32_t> guess_stored_;
+  std::vector<std::string> stored_paths_;
+  std::vector<int> refs_;
+  std::string forms_;
+};
+
+}  // namespace zelvan
