@@ -35,5 +35,6 @@ struct CommandRegistry {
 
 // One per command group (each in its own file).
 void RegisterIniCommands(const CommandRegistry& registry);
+void RegisterOptionsCommands(const CommandRegistry& registry);
 
 }  // namespace zelvan::cli

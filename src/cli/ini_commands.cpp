@@ -1,12 +1,181 @@
+// zelvan ini: read and write single values of profile (INI) files, with the
+// same rules the system uses for its project files (platform/private_profile.h).
+//
+//   zelvan ini get FILE SECTION KEY [--default TEXT]
+//   zelvan ini set FILE SECTION KEY VALUE
+//   zelvan ini delete FILE SECTION [KEY]
+//   zelvan ini keys FILE SECTION
+//   zelvan ini sections FILE
+//
+// FILE is a host path. Unlike the system's own writes, `set` and `delete`
+// refuse a read-only file instead of clearing its attribute.
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
 #include "cli/cli_command.h"
+#include "platform/file_system.h"
+#include "platform/host_platform.h"
+#include "platform/private_profile.h"
 
 namespace zelvan::cli {
 
+namespace {
+
+struct IniArguments {
+  std::string file;  // host path
+  std::string section;
+  std::string key;
+  std::string value;
+  std::string default_value;
+  bool has_default = false;
+};
+
+// One line on stderr; line breaks in names or values would split it.
+int Fail(std::string message) {
+  for (char& c : message) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  std::fprintf(stderr, "zelvan: %s\n", message.c_str());
+  return kExitFailed;
+}
+
+void PrintLine(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+// The platform and the system's path of the file.
+struct Session {
+  std::unique_ptr<HostPlatform> host;
+  std::string path;
+
+  explicit Session(const IniArguments& args) : host(HostPlatform::Create(nullptr)) {
+    path = fs().FromHostPath(args.file);
+  }
+  FileSystem& fs() { return *host->platform().fs; }
+  PrivateProfile& profile() { return *host->platform().profile; }
+
+  // Why the file cannot be read, or empty.
+  std::string ReadProblem(const std::string& shown) {
+    FileStatus status;
+    if (path.empty() || !fs().Stat(path, &status)) return shown + ": no such file";
+    if (status.is_directory) return shown + ": is a directory";
+    std::string contents;
+    if (!fs().ReadFile(path, &contents)) return shown + ": cannot be read";
+    return std::string();
+  }
+};
+
+int RunGet(const IniArguments& args) {
+  Session session(args);
+  std::string value;
+  if (session.profile().Lookup(args.section, args.key, session.path, &value)) {
+    PrintLine(value);
+    return kExitOk;
+  }
+  if (args.has_default) {
+    PrintLine(args.default_value);
+    return kExitOk;
+  }
+  std::string problem = session.ReadProblem(args.file);
+  if (!problem.empty()) return Fail(problem);
+  return Fail("no key " + args.key + " in section [" + args.section + "] of " + args.file);
+}
+
+int RunSet(const IniArguments& args) {
+  Session session(args);
+  PrivateProfile& profile = session.profile();
+  if (!profile.WriteString(args.section, args.key, args.value, session.path) ||
+      !profile.Flush(session.path)) {
+    return Fail("cannot set " + args.key + " in " + args.file + ": " + profile.LastError());
+  }
+  return kExitOk;
+}
+
+int RunDelete(const IniArguments& args) {
+  Session session(args);
+  PrivateProfile& profile = session.profile();
+  bool ok = args.key.empty() ? profile.DeleteSection(args.section, session.path)
+                             : profile.DeleteKey(args.section, args.key, session.path);
+  if (!ok || !profile.Flush(session.path)) {
+    return Fail("cannot delete from " + args.file + ": " + profile.LastError());
+  }
+  return kExitOk;
+}
+
+int RunKeys(const IniArguments& args) {
+  Session session(args);
+  std::string problem = session.ReadProblem(args.file);
+  if (!problem.empty()) return Fail(problem);
+  PrivateProfile& profile = session.profile();
+  if (!profile.HasSection(args.section, session.path))
+    return Fail("no section [" + args.section + "] in " + args.file);
+  for (const std::string& key : profile.GetKeyNames(args.section, session.path))
+    PrintLine(key);
+  return kExitOk;
+}
+
+int RunSections(const IniArguments& args) {
+  Session session(args);
+  std::string problem = session.ReadProblem(args.file);
+  if (!problem.empty()) return Fail(problem);
+  for (const std::string& name : session.profile().GetSectionNames(session.path)) {
+    PrintLine(name);
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
 void RegisterIniCommands(const CommandRegistry& registry) {
-  CLI::App* ini = registry.app->add_subcommand("ini", "Read and write profile (INI) files");
+  CLI::App* ini = registry.app->add_subcommand(
+      "ini", "Read and write profile (INI) files by the rules of the system's project files");
   ini->require_subcommand(1);
+  auto args = std::make_shared<IniArguments>();
+  CommandFunction* selected = registry.selected;
+  auto select = [selected, args](int (*run)(const IniArguments&)) {
+    return [selected, args, run]() { *selected = [args, run]() { return run(*args); }; };
+  };
+
+  CLI::App* get = ini->add_subcommand("get", "Print the value of KEY in SECTION");
+  get->add_option("FILE", args->file, "Profile file (host path)")->required();
+  get->add_option("SECTION", args->section, "Section name (case ignored)")->required();
+  get->add_option("KEY", args->key, "Key name (case ignored)")->required();
+  get->add_option("--default", args->default_value,
+                  "Print TEXT when the file, section or key is missing, instead of failing")
+      ->each([args](const std::string&) { args->has_default = true; });
+  get->callback(select(RunGet));
+
+  CLI::App* set = ini->add_subcommand(
+      "set", "Set KEY in SECTION to VALUE, creating the file, section or key as needed");
+  set->add_option("FILE", args->file, "Profile file (host path)")->required();
+  set->add_option("SECTION", args->section, "Section name")->required();
+  set->add_option("KEY", args->key, "Key name")->required();
+  set->add_option("VALUE", args->value,
+                  "The value, written as given (use -- before a value "
+                  "that starts with -)")
+      ->required();
+  set->callback(select(RunSet));
+
+  CLI::App* remove = ini->add_subcommand(
+      "delete", "Delete KEY from SECTION, or the whole SECTION when no KEY is given");
+  remove->add_option("FILE", args->file, "Profile file (host path)")->required();
+  remove->add_option("SECTION", args->section, "Section name")->required();
+  remove->add_option("KEY", args->key, "Key name");
+  remove->callback(select(RunDelete));
+
+  CLI::App* keys = ini->add_subcommand("keys", "Print the key names of SECTION, one a line");
+  keys->add_option("FILE", args->file, "Profile file (host path)")->required();
+  keys->add_option("SECTION", args->section, "Section name")->required();
+  keys->callback(select(RunKeys));
+
+  CLI::App* sections = ini->add_subcommand("sections", "Print the section names, one a line");
+  sections->add_option("FILE", args->file, "Profile file (host path)")->required();
+  sections->callback(select(RunSections));
 }
 
 }  // namespace zelvan::cli

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
   CommandFunction selected;
   CommandRegistry registry{&app, &globals, &selected};
   RegisterIniCommands(registry);
+  RegisterOptionsCommands(registry);
 
   try {
     app.parse(argc, argv);

@@ -37,6 +37,9 @@
 // When the file changed on disk while writes were pending, the pending
 // writes are applied again to the new contents. A failed flush drops the
 // pending writes of that file, so the cache never shows what the disk lacks.
+// A file that exists but cannot be read reads as empty and is not written.
+//
+// One PrivateProfile serves the whole process; it is not thread-safe.
 #pragma once
 
 #include <cstddef>
@@ -69,6 +72,7 @@ class PrivateProfile {
   // `default_value` when the key is missing; a value without digits gives 0.
   int GetInt(std::string_view section, std::string_view key, int default_value,
              std::string_view file);
+  bool HasSection(std::string_view section, std::string_view file);
   // Names of the keys of the first section of that name, each once, in file order.
   std::vector<std::string> GetKeyNames(std::string_view section, std::string_view file);
   // Names of all sections in file order, each once (as first written).
@@ -79,16 +83,24 @@ class PrivateProfile {
 
   // Set `key` of `section` to `value`, creating the file, section or key as
   // needed. False, with nothing changed, for CR or LF in an argument, an
-  // empty section or key name, or a file that exists read-only.
+  // empty section or key name, a name that would not read back as written
+  // (`]` in a section name; `=` in a key, or a key starting with `;` or `[`),
+  // or a file that exists read-only, cannot be read or is a directory.
   bool WriteString(std::string_view section, std::string_view key, std::string_view value,
                    std::string_view file);
+  // Every line of `key` in the first section of that name goes.
   bool DeleteKey(std::string_view section, std::string_view key, std::string_view file);
+  // Every section of that name goes.
   bool DeleteSection(std::string_view section, std::string_view file);
   // Writes the pending changes of `file` to disk. True when nothing was pending.
   bool Flush(std::string_view file);
   bool FlushAll();
   // Forgets the cached copy of `file` (pending writes are flushed first).
   void Forget(std::string_view file);
+
+  // Why the last call that failed failed, in a few words that do not repeat
+  // the file's name ("the file is read-only").
+  const std::string& LastError() const;
 
  private:
   class Impl;

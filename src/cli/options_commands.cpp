@@ -1,0 +1,69 @@
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli_command.h"
+#include "toolchain/option_definition.h"
+#include "toolchain/proj_opt_string.h"
+
+namespace zelvan::cli {
+namespace {
+
+struct FormatArgs {
+  std::string cpu;
+  std::string table = "compiler";
+  std::vector<std::string> options;
+};
+
+// Quotes an argument that holds a blank, so that the words given on the
+// command line reach the parser as the words they were.
+std::string JoinArguments(const std::vector<std::string>& args) {
+  std::string text;
+  for (const std::string& arg : args) {
+    if (!text.empty()) text += ' ';
+    bool blank = arg.find_first_of(" \t") != std::string::npos;
+    bool quoted = arg.find('"') != std::string::npos;
+    text += (blank && !quoted) ? "\"" + arg + "\"" : arg;
+  }
+  return text;
+}
+
+int RunFormat(const FormatArgs& args) {
+  CProjOPtString options;
+  if (args.table == "compiler") {
+    options.SetTable(CompilerOptionTable());
+  } else if (args.table == "linker") {
+    options.SetTable(LinkerOptionTable());
+  } else {
+    options.SetTable(ConverterOptionTable());
+  }
+  options.SetCpu(args.cpu);
+  bool accepted = options.ParseOptions(JoinArguments(args.options), false);
+  std::printf("%s\n", options.FormatOptions().c_str());
+  for (const std::string& rejected : options.GetRejected()) {
+    std::fprintf(stderr, "not accepted: %s\n", rejected.c_str());
+  }
+  return accepted ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+void RegisterOptionsCommands(const CommandRegistry& registry) {
+  CLI::App* group = registry.app->add_subcommand("options", "Parse and rebuild tool options");
+  group->require_subcommand(1);
+
+  auto args = std::make_shared<FormatArgs>();
+  CLI::App* format = group->add_subcommand(
+      "format",
+      "Print an option string in canonical order; each argument that is not accepted goes to "
+      "stderr (exit 1)");
+  format->add_option("--cpu", args->cpu, "CPU family of the project, e.g. MX-520")->required();
+  format->add_option("--table", args->table, "Option table")
+      ->check(CLI::IsMember({"compiler", "linker", "converter"}));
+  format->add_option("options", args->options, "The options (put them after --)");
+  format->callback([args, registry] { *registry.selected = [args] { return RunFormat(*args); }; });
+}
+
+}  // namespace zelvan::cli

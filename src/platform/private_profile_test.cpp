@@ -1,0 +1,270 @@
+#include "platform/private_profile.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/memory_file_system.h"
+#include "tests/support/test_text.h"
+
+namespace zelvan {
+namespace {
+
+using testing::Bytes;
+using testing::FaultyFileSystem;
+using testing::FsOp;
+using testing::FsOpName;
+using testing::MemoryFileSystem;
+using testing::Visible;
+
+constexpr char kFile[] = "C:\\work\\app.ini";
+
+class PrivateProfileTest : public ::testing::Test {
+ protected:
+  PrivateProfileTest() { memory_.AddDirectory("C:\\work"); }
+
+  std::string Disk(std::string_view path = kFile) {
+    return memory_.Contents(path).value_or("<none>");
+  }
+
+  MemoryFileSystem memory_;
+  FaultyFileSystem fs_{memory_};
+  PrivateProfile profile_{fs_};
+};
+
+TEST_F(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
+  EXPECT_EQ(profile_.GetString("S", "k", "dflt", kFile), "dflt");
+  memory_.AddFile(kFile, "[S]\r\nk=v\r\n");
+  EXPECT_EQ(profile_.GetString("T", "k", "dflt", kFile), "dflt");
+  EXPECT_EQ(profile_.GetString("S", "x", "dflt", kFile), "dflt");
+  EXPECT_EQ(profile_.GetString("s", "K", "dflt", kFile), "v");
+  std::string value = "old";
+  EXPECT_FALSE(profile_.Lookup("S", "x", kFile, &value));
+  EXPECT_TRUE(profile_.GetKeyNames("T", kFile).empty());
+  EXPECT_TRUE(profile_.GetSectionNames("C:\\work\\none.ini").empty());
+  EXPECT_TRUE(profile_.HasSection(" s ", kFile));
+  EXPECT_FALSE(profile_.HasSection("T", kFile));
+}
+
+TEST_F(PrivateProfileTest, BufferSizeCutsLikeTheCallersBuffer) {
+  memory_.AddFile(kFile, "[S]\nk=abcdef\n");
+  EXPECT_EQ(profile_.GetString("S", "k", "", kFile, 4), "abc");
+  EXPECT_EQ(profile_.GetString("S", "k", "", kFile, 1), "");
+  EXPECT_EQ(profile_.GetString("S", "k", "", kFile, 7), "abcdef");
+  EXPECT_EQ(profile_.GetString("S", "x", "default", kFile, 3), "de");
+}
+
+TEST_F(PrivateProfileTest, Integers) {
+  memory_.AddFile(kFile,
+                  "[S]\n"
+                  "plain=12\n"
+                  "signed=-5x\n"
+                  "plus=+7\n"
+                  "words=abc\n"
+                  "empty=\n"
+                  "quoted=\" 42\"\n"
+                  "huge=99999999999999999999\n"
+                  "tiny=-99999999999999999999\n");
+  struct Case {
+    const char* key;
+    int expected;
+  };
+  const Case cases[] = {
+      {"plain", 12}, {"signed", -5},    {"plus", 7},       {"words", 0},     {"empty", 0},
+      {"quoted", 0}, {"huge", INT_MAX}, {"tiny", INT_MIN}, {"missing", -42},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    EXPECT_EQ(profile_.GetInt("S", c.key, -42, kFile), c.expected);
+  }
+}
+
+TEST_F(PrivateProfileTest, WritesReachTheDiskAtTheFlush) {
+  ASSERT_TRUE(profile_.WriteString("S", "k", "v", kFile));
+  EXPECT_EQ(Disk(), "<none>");
+  EXPECT_EQ(profile_.GetString("S", "k", "", kFile), "v");  // the cache shows it already
+  ASSERT_TRUE(profile_.WriteString("S", "k2", "w", kFile));
+  ASSERT_TRUE(profile_.Flush(kFile));
+  EXPECT_EQ(Visible(Disk()), Visible("[S]\r\nk=v\r\nk2=w\r\n"));
+  EXPECT_EQ(fs_.Count(FsOp::kRename), 1);  // one atomic write for the batch
+  EXPECT_TRUE(profile_.Flush(kFile));      // nothing pending
+  EXPECT_EQ(fs_.Count(FsOp::kRename), 1);
+}
+
+TEST_F(PrivateProfileTest, UnchangedFileIsNotRewritten) {
+  memory_.AddFile(kFile, "[S]\nk=v\n");
+  ASSERT_TRUE(profile_.WriteString("S", "k", "v", kFile));  // the same value
+  ASSERT_TRUE(profile_.Flush(kFile));
+  ASSERT_TRUE(profile_.WriteString("S", "k", "other", kFile));
+  ASSERT_TRUE(profile_.WriteString("S", "k", "v", kFile));  // and back
+  ASSERT_TRUE(profile_.Flush(kFile));
+  ASSERT_TRUE(profile_.DeleteKey("S", "missing", kFile));
+  ASSERT_TRUE(profile_.DeleteSection("missing", kFile));
+  ASSERT_TRUE(profile_.Flush(kFile));
+  ASSERT_TRUE(profile_.DeleteKey("S", "k", "C:\\work\\none.ini"));
+  ASSERT_TRUE(profile_.Flush("C:\\work\\none.ini"));
+  EXPECT_EQ(fs_.Count(FsOp::kOpenForWrite), 0);
+  EXPECT_EQ(memory_.AllFiles(), std::vector<std::string>{kFile});
+}
+
+TEST_F(PrivateProfileTest, ExternalChangesAreSeen) {
+  memory_.AddFile(kFile, "[S]\nk=1\n");
+  EXPECT_EQ(profile_.GetString("S", "k", "", kFile), "1");
+  memory_.AddFile(kFile, "[S]\nk=2\n");
+  EXPECT_EQ(profile_.GetString("S", "k", "", kFile), "2");
+  fs_.DeleteFile(kFile);
+  EXPECT_EQ(profile_.GetString("S", "k", "gone", kFile), "gone");
+  memory_.AddFile(kFile, "[S]\nk=3\n");
+  EXPECT_EQ(profile_.GetString("S", "k", "", kFile), "3");
+}
+
+TEST_F(PrivateProfileTest, PendingWritesAreAppliedAgainToAChangedFile) {
+  memory_.AddFile(kFile, "[S]\r\na=1\r\n");
+  ASSERT_TRUE(profile_.WriteString("S", "b", "2", kFile));
+  ASSERT_TRUE(profile_.DeleteKey("S", "a", kFile));
+  // Another program rewrites the file before the flush.
+  memory_.AddFile(kFile, "; edited\r\n[S]\r\na=1\r\nc=3\r\n");
+  EXPECT_EQ(profile_.GetString("S", "c", "", kFile), "3");
+  EXPECT_EQ(profile_.GetString("S", "b", "", kFile), "2");
+  ASSERT_TRUE(profile_.Flush(kFile));
+  EXPECT_EQ(Visible(Disk()), Visible("; edited\r\n[S]\r\nc=3\r\nb=2\r\n"));
+}
+
+TEST_F(PrivateProfileTest, FailedFlushLeavesTheOldFileAndDropsThePendingWrites) {
+  const std::string old_text = "; keep me\n[S]\nk=old\n";
+  const FsOp faults[] = {FsOp::kOpenForWrite, FsOp::kAppend, FsOp::kFlush,
+                         FsOp::kSync,         FsOp::kClose,  FsOp::kRename};
+  for (FsOp fault : faults) {
+    SCOPED_TRACE(FsOpName(fault));
+    memory_.AddFile(kFile, old_text);
+    ASSERT_TRUE(profile_.WriteString("S", "k", "new", kFile));
+    fs_.FailNth(fault, 1);
+    EXPECT_FALSE(profile_.Flush(kFile));
+    EXPECT_NE(profile_.LastError().find("cannot write"), std::string::npos);
+    EXPECT_EQ(Disk(), old_text);
+    EXPECT_EQ(memory_.AllFiles(), std::vector<std::string>{kFile});  // no temporary left
+    EXPECT_EQ(profile_.GetString("S", "k", "", kFile), "old");
+    EXPECT_TRUE(profile_.Flush(kFile));  // nothing is pending any more
+    EXPECT_EQ(Disk(), old_text);
+    fs_.ClearFaults();
+  }
+}
+
+TEST_F(PrivateProfileTest, ReadOnlyFilesAreNotWritten) {
+  const std::string old_text = "[S]\nk=1\n";
+  memory_.AddFile(kFile, old_text);
+  EXPECT_EQ(profile_.GetString("S", "k", "", kFile), "1");
+  memory_.SetReadOnly(kFile, true);
+  EXPECT_FALSE(profile_.WriteString("S", "k", "2", kFile));
+  EXPECT_NE(profile_.LastError().find("read-only"), std::string::npos);
+  EXPECT_FALSE(profile_.DeleteKey("S", "k", kFile));
+  EXPECT_FALSE(profile_.DeleteSection("S", kFile));
+  EXPECT_TRUE(profile_.DeleteKey("S", "missing", kFile));  // nothing to delete
+  EXPECT_TRUE(profile_.Flush(kFile));
+  EXPECT_EQ(Disk(), old_text);
+  EXPECT_EQ(profile_.GetString("S", "k", "", kFile), "1");
+  // Clearing the attribute changes neither size nor time; the cache must still notice.
+  memory_.SetReadOnly(kFile, false);
+  EXPECT_TRUE(profile_.WriteString("S", "k", "2", kFile));
+  EXPECT_TRUE(profile_.Flush(kFile));
+  EXPECT_EQ(Disk(), "[S]\nk=2\n");
+}
+
+TEST_F(PrivateProfileTest, FileMadeReadOnlyBeforeTheFlush) {
+  memory_.AddFile(kFile, "[S]\nk=1\n");
+  ASSERT_TRUE(profile_.WriteString("S", "k", "2", kFile));
+  memory_.SetReadOnly(kFile, true);
+  EXPECT_FALSE(profile_.Flush(kFile));
+  EXPECT_EQ(Disk(), "[S]\nk=1\n");
+  EXPECT_EQ(profile_.GetString("S", "k", "", kFile), "1");
+}
+
+TEST_F(PrivateProfileTest, UnreadableFilesAndDirectoriesAreNotWritten) {
+  memory_.AddFile(kFile, "[S]\nk=1\n");
+  fs_.FailAlways(FsOp::kReadFile);
+  EXPECT_EQ(profile_.GetString("S", "k", "dflt", kFile), "dflt");
+  EXPECT_FALSE(profile_.WriteString("S", "x", "2", kFile));
+  EXPECT_EQ(profile_.LastError(), "the file cannot be read");
+  fs_.ClearFaults();
+  EXPECT_EQ(Disk(), "[S]\nk=1\n");
+
+  memory_.AddDirectory("C:\\work\\dir.ini");
+  EXPECT_FALSE(profile_.WriteString("S", "x", "2", "C:\\work\\dir.ini"));
+  EXPECT_EQ(profile_.GetString("S", "x", "dflt", "C:\\work\\dir.ini"), "dflt");
+}
+
+TEST_F(PrivateProfileTest, RefusedArguments) {
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"S", "k", "line\nbreak"}, {"S", "k", "cr\r"}, {"S\n", "k", "v"},
+      {"S", "k\r\nx", "v"},      {"", "k", "v"},     {"S", " ", "v"},
+      {"a]b", "k", "v"},         {"S", "a=b", "v"},  {"S", ";k", "v"},
+      {"S", "[k", "v"},
+  };
+  memory_.AddFile(kFile, "[S]\r\nk=1\r\n");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Visible(std::string(c.section) + "|" + c.key + "|" + c.value));
+    EXPECT_FALSE(profile_.WriteString(c.section, c.key, c.value, kFile));
+    EXPECT_FALSE(profile_.LastError().empty());
+  }
+  EXPECT_TRUE(profile_.Flush(kFile));
+  EXPECT_EQ(Disk(), "[S]\r\nk=1\r\n");
+  EXPECT_EQ(fs_.Count(FsOp::kOpenForWrite), 0);
+}
+
+TEST_F(PrivateProfileTest, HugeValuesAndBinaryBytes) {
+  std::string huge(2 * 1024 * 1024, 'h');
+  huge[12345] = 'x';
+  const std::string binary = Bytes("\x01\0\xff\x80 tail");
+  ASSERT_TRUE(profile_.WriteString("S", "huge", huge, kFile));
+  ASSERT_TRUE(profile_.WriteString("S", "binary", binary, kFile));
+  ASSERT_TRUE(profile_.Flush(kFile));
+  PrivateProfile fresh(memory_);
+  EXPECT_EQ(fresh.GetString("S", "huge", "", kFile), huge);
+  EXPECT_EQ(fresh.GetString("S", "binary", "", kFile), binary);
+  EXPECT_EQ(fresh.GetKeyNames("S", kFile), (std::vector<std::string>{"huge", "binary"}));
+}
+
+TEST_F(PrivateProfileTest, PathsAreMatchedWithoutCaseAndAgainstTheCurrentDirectory) {
+  ASSERT_TRUE(profile_.WriteString("S", "k", "v", "C:\\WORK\\APP.INI"));
+  EXPECT_EQ(profile_.GetString("S", "k", "", "c:\\work\\.\\sub\\..\\app.ini"), "v");
+  ASSERT_TRUE(fs_.SetCurrentDirectory("C:\\work"));
+  EXPECT_EQ(profile_.GetString("S", "k", "", "App.ini"), "v");
+  ASSERT_TRUE(profile_.Flush("app.INI"));
+  EXPECT_EQ(Disk(), "[S]\r\nk=v\r\n");
+  // The same relative or rooted path names another file in another directory.
+  memory_.AddFile("D:\\work\\app.ini", "[S]\r\nk=on d\r\n");
+  EXPECT_EQ(profile_.GetString("S", "k", "", "\\work\\app.ini"), "v");
+  ASSERT_TRUE(fs_.SetCurrentDirectory("D:\\work"));
+  EXPECT_EQ(profile_.GetString("S", "k", "", "\\work\\app.ini"), "on d");
+  EXPECT_EQ(profile_.GetString("S", "k", "", "app.ini"), "on d");
+}
+
+TEST_F(PrivateProfileTest, DestructionAndForgetFlush) {
+  {
+    PrivateProfile scoped(memory_);
+    ASSERT_TRUE(scoped.WriteString("S", "k", "1", kFile));
+    ASSERT_TRUE(scoped.WriteString("S", "k", "2", "C:\\work\\other.ini"));
+    scoped.Forget("C:\\work\\other.ini");
+    EXPECT_EQ(memory_.Contents("C:\\work\\other.ini").value_or(""), "[S]\r\nk=2\r\n");
+    EXPECT_EQ(Disk(), "<none>");
+  }
+  EXPECT_EQ(Disk(), "[S]\r\nk=1\r\n");
+}
+
+TEST_F(PrivateProfileTest, FlushAllWritesEveryFileAndReportsFailures) {
+  ASSERT_TRUE(profile_.WriteString("S", "k", "1", kFile));
+  ASSERT_TRUE(profile_.WriteString("S", "k", "2", "C:\\missing\\dir\\x.ini"));
+  EXPECT_FALSE(profile_.FlushAll());
+  EXPECT_EQ(Disk(), "[S]\r\nk=1\r\n");
+  EXPECT_EQ(profile_.GetString("S", "k", "gone", "C:\\missing\\dir\\x.ini"), "gone");
+  EXPECT_TRUE(profile_.FlushAll());
+}
+
+}  // namespace
+}  // namespace zelvan

@@ -1,0 +1,85 @@
+#include "storage/cash_profile_data.h"
+
+#include "platform/ansi_text.h"
+#include "storage/profile_functions.h"
+
+namespace zelvan {
+
+COneCashProfileData::COneCashProfileData(std::string name) : name_(std::move(name)) {}
+COneCashProfileData::~COneCashProfileData() = default;
+
+bool COneCashProfileData::GetValue(std::string_view key, std::string* value) const {
+  auto it = values_.find(std::string(key));
+  if (it == values_.end()) return false;
+  *value = it->second;
+  return true;
+}
+
+void COneCashProfileData::SetValue(std::string_view key, std::string_view value) {
+  values_[std::string(key)].assign(value);
+}
+
+CCashProfileData::CCashProfileData() = default;
+CCashProfileData::~CCashProfileData() = default;
+
+COneCashProfileData* CCashProfileData::Find(std::string_view section) const {
+  for (const auto& one : sections_) {
+    if (EqualsNoCase(one->name(), section)) return one.get();
+  }
+  return nullptr;
+}
+
+bool CCashProfileData::SetValue(std::string_view section, std::string_view key,
+                                std::string_view value) {
+  COneCashProfileData* one = Find(section);
+  if (one == nullptr) {
+    sections_.push_back(std::make_unique<COneCashProfileData>(std::string(section)));
+    one = sections_.back().get();
+  }
+  one->SetValue(key, value);
+  return true;
+}
+
+bool CCashProfileData::GetValue(std::string_view section, std::string_view key,
+                                std::string* value) const {
+  value->clear();
+  COneCashProfileData* one = Find(section);
+  return one != nullptr && one->GetValue(key, value);
+}
+
+bool CCashProfileData::HasSection(std::string_view section) const {
+  return Find(section) != nullptr;
+}
+
+bool CCashProfileData::RemoveSection(std::string_view section) {
+  for (auto it = sections_.begin(); it != sections_.end(); ++it) {
+    if (EqualsNoCase((*it)->name(), section)) {
+      sections_.erase(it);
+      break;
+    }
+  }
+  return true;
+}
+
+void CCashProfileData::RemoveAll() {
+  sections_.clear();
+}
+
+void ReadCachedTargetValue(PrivateProfile& profile, const CCashProfileData& cache,
+                           std::string_view target, std::string_view key, std::string_view file,
+                           std::string* value) {
+  if (cache.GetValue(target, key, value)) return;
+  ReadTargetProfileString(profile, target, key, value, file);
+}
+
+bool WriteCachedTargetValue(const Platform& platform, CCashProfileData& cache,
+                            std::string_view target, std::string_view key, std::string_view value,
+                            std::string_view file, std::string* error) {
+  if (!WriteProfileString(platform, TargetSectionName(target), key, value, file, error)) {
+    return false;
+  }
+  cache.SetValue(target, key, value);
+  return true;
+}
+
+}  // namespace zelvan

@@ -1,0 +1,72 @@
+// The per-target value cache that each project and each source file keeps
+// in front of its file, so that repeated reads of one target setting during
+// makefile generation do not go to the disk.
+//
+// Sections (by convention named after build targets such as "Debug") are
+// found without regard to case; keys are compared exactly as passed. The
+// cache is filled only by per-target writes and by explicit refreshes of the
+// owner, never by reads, so it never holds a value the file lacks.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace zelvan {
+
+class PrivateProfile;
+struct Platform;
+
+// One cached section.
+class COneCashProfileData {
+ public:
+  explicit COneCashProfileData(std::string name);
+  virtual ~COneCashProfileData();
+
+  const std::string& name() const { return name_; }
+  bool GetValue(std::string_view key, std::string* value) const;
+  void SetValue(std::string_view key, std::string_view value);
+
+ private:
+  std::string name_;
+  std::unordered_map<std::string, std::string> values_;  // exact keys
+};
+
+class CCashProfileData {
+ public:
+  CCashProfileData();
+  ~CCashProfileData();
+  CCashProfileData(const CCashProfileData&) = delete;
+  CCashProfileData& operator=(const CCashProfileData&) = delete;
+
+  // Stores into the first section of that name, creating it at the end. Always true.
+  bool SetValue(std::string_view section, std::string_view key, std::string_view value);
+  // Empties `value` first; true and the value when the section holds the key.
+  bool GetValue(std::string_view section, std::string_view key, std::string* value) const;
+  bool HasSection(std::string_view section) const;
+  // Removes the first section of that name (a target was deleted). Always true.
+  bool RemoveSection(std::string_view section);
+  void RemoveAll();
+
+ private:
+  COneCashProfileData* Find(std::string_view section) const;
+
+  std::vector<std::unique_ptr<COneCashProfileData>> sections_;  // in order of creation
+};
+
+// A per-target setting read through the owner's cache: a cached value is the
+// answer; otherwise the value is read from the target's section of `file`
+// ("PROJECT!MACRO!" + target) and not cached.
+void ReadCachedTargetValue(PrivateProfile& profile, const CCashProfileData& cache,
+                           std::string_view target, std::string_view key, std::string_view file,
+                           std::string* value);
+
+// A per-target setting written to the target's section of `file` and, once
+// that succeeded, to the cache. False (the cache untouched) when the write failed.
+bool WriteCachedTargetValue(const Platform& platform, CCashProfileData& cache,
+                            std::string_view target, std::string_view key, std::string_view value,
+                            std::string_view file, std::string* error = nullptr);
+
+}  // namespace zelvan

@@ -1,0 +1,235 @@
+#include "storage/counted_list.h"
+
+#include <gtest/gtest.h>
+
+#include "storage/line_reader.h"
+#include "storage/time_stamp.h"
+#include "tests/support/memory_file_system.h"
+#include "tests/support/test_text.h"
+
+namespace zelvan {
+namespace {
+
+using testing::Bytes;
+using testing::MemoryFileSystem;
+using testing::Visible;
+
+TEST(CountedListTest, WriteList) {
+  CCountedList record("INC");
+  record.set_stamp("2024-03-09 14:05:00");
+  ASSERT_TRUE(record.Add("C:\\kova\\include\\stdio.h", "S"));
+  ASSERT_TRUE(record.Add("src\\main.h"));
+  std::string text = "[src\\main.c]\r\n";
+  ASSERT_TRUE(record.WriteList(&text));
+  EXPECT_EQ(Visible(text), Visible("[src\\main.c]\r\n"
+                                   "INC=2\r\n"
+                                   "INC0=S|C:\\kova\\include\\stdio.h\r\n"
+                                   "INC1=src\\main.h\r\n"
+                                   "INCstamp=2024-03-09 14:05:00\r\n"));
+  CCountedList empty("Debug");
+  text.clear();
+  ASSERT_TRUE(empty.WriteList(&text));
+  EXPECT_EQ(text, "Debug=0\r\nDebugstamp=\r\n");
+}
+
+TEST(CountedListTest, RefusesWhatWouldNotReadBack) {
+  CCountedList record("INC");
+  EXPECT_FALSE(record.Add("a", "SS"));
+  EXPECT_FALSE(record.Add("a\nb"));
+  EXPECT_FALSE(record.Add("a", "\r"));
+  EXPECT_FALSE(record.Add("x|looks marked"));
+  EXPECT_TRUE(record.Add("x|fine", "1"));
+  EXPECT_EQ(record.values().size(), 1u);
+  std::string text;
+  for (const char* name : {"", "A=B", "A\nB"}) {
+    SCOPED_TRACE(name);
+    record.set_name(name);
+    EXPECT_FALSE(record.WriteList(&text));
+  }
+  record.set_name("INC");
+  record.set_stamp("2024\n");
+  EXPECT_FALSE(record.WriteList(&text));
+  EXPECT_EQ(text, "");
+}
+
+TEST(CountedListTest, ReadList) {
+  struct Case {
+    const char* what;
+    std::string text;  // after the count line
+    int count;
+    bool ok;
+    std::vector<std::string> values;
+    std::vector<std::string> marks;
+    const char* stamp;
+    const char* next_line;  // what the caller reads next; null at the end
+  };
+  const Case cases[] = {
+      {"values and stamp",
+       "INC0=S|a.h\r\nINC1=b.h\r\nincSTAMP=2024-01-01 00:00:00\r\n[next]\r\n",
+       2,
+       true,
+       {"a.h", "b.h"},
+       {"S", ""},
+       "2024-01-01 00:00:00",
+       "[next]"},
+      {"indices are not checked",
+       "INC7=a\nINC7=b\nINCstamp=s\n",
+       2,
+       true,
+       {"a", "b"},
+       {"", ""},
+       "s",
+       nullptr},
+      {"no stamp line: the next line is left",
+       "INC0=a\r\n[src\\b.c]\r\n",
+       1,
+       true,
+       {"a"},
+       {""},
+       "old",
+       "[src\\b.c]"},
+      {"no stamp line, LF ends",
+       "INC0=a\n[src\\b.c]\nINC=1\n",
+       1,
+       true,
+       {"a"},
+       {""},
+       "old",
+       "[src\\b.c]"},
+      {"another record's stamp is left",
+       "INC0=a\nLIBstamp=x\n",
+       1,
+       true,
+       {"a"},
+       {""},
+       "old",
+       "LIBstamp=x"},
+      {"end of text instead of a stamp", "INC0=a", 1, true, {"a"}, {""}, "old", nullptr},
+      {"equals signs in a value", "INC0=S|a=b\n", 1, true, {"a=b"}, {"S"}, "old", nullptr},
+      {"a one-character value", "INC0=x\n", 1, true, {"x"}, {""}, "old", nullptr},
+      {"an empty value", "INC0=\n", 1, true, {""}, {""}, "old", nullptr},
+      {"zero count", "INCstamp=s\n", 0, true, {}, {}, "s", nullptr},
+      {"negative count", "INCstamp=s\n", -3, true, {}, {}, "s", nullptr},
+      {"end of text among the values", "INC0=a\n", 2, false, {}, {}, "old", nullptr},
+      {"a line without equals among the values",
+       "INC0=a\n[next]\n",
+       2,
+       false,
+       {},
+       {},
+       "old",
+       "[next]"},
+      {"a huge count", "INC0=a\n", 2000000000, false, {}, {}, "old", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CCountedList record("INC");
+    record.set_stamp("old");
+    LineReader reader(c.text);
+    EXPECT_EQ(record.ReadList(reader, c.count), c.ok);
+    EXPECT_EQ(record.values(), c.values);
+    EXPECT_EQ(record.marks(), c.marks);
+    EXPECT_EQ(record.stamp(), c.stamp);
+    std::string_view line;
+    if (c.next_line == nullptr) {
+      EXPECT_FALSE(reader.ReadLine(&line));
+    } else {
+      ASSERT_TRUE(reader.ReadLine(&line));
+      EXPECT_EQ(line, c.next_line);
+    }
+  }
+}
+
+TEST(CountedListTest, WrittenRecordsReadBack) {
+  CCountedList record("Debug");
+  record.set_stamp("2024-03-09 14:05:00");
+  ASSERT_TRUE(record.Add("a.h", "1"));
+  ASSERT_TRUE(record.Add(Bytes("b\0\xff.h")));
+  ASSERT_TRUE(record.Add("c.h", "0"));
+  std::string text;
+  ASSERT_TRUE(record.WriteList(&text));
+  LineReader reader(text);
+  std::string_view count_line;
+  ASSERT_TRUE(reader.ReadLine(&count_line));
+  EXPECT_EQ(count_line, "Debug=3");
+  CCountedList read("DEBUG");
+  ASSERT_TRUE(read.ReadList(reader, 3));
+  EXPECT_EQ(read.values(), record.values());
+  EXPECT_EQ(read.marks(), (std::vector<std::string>{"1", "", "0"}));
+  EXPECT_EQ(read.stamp(), record.stamp());
+  EXPECT_TRUE(reader.AtEnd());
+
+  CCountedList copy = record;
+  EXPECT_EQ(record.kind(), 0u);
+  EXPECT_EQ(copy.kind(), 1u);
+  EXPECT_EQ(copy.values(), record.values());
+}
+
+TEST(CountedListTest, MarksStayParallelWhenAdded) {
+  CCountedList record("INC");
+  ASSERT_TRUE(record.Add("a"));
+  LineReader reader("INC0=S|b\n");
+  ASSERT_TRUE(record.ReadList(reader, 1));
+  EXPECT_EQ(record.MarkAt(0), "");
+  EXPECT_EQ(record.MarkAt(1), "S");
+  EXPECT_EQ(record.MarkAt(5), "");
+}
+
+TEST(CountedListTest, IsOutOfDate) {
+  MemoryFileSystem fs;
+  auto at = [&](const char* path, LocalTime time) {
+    fs.AddFile(path, "");
+    fs.SetModificationTime(path, FromLocalTime(time) * 1000000000);
+  };
+  at("C:\\old.h", {2024, 1, 1, 10, 0, 0});
+  at("C:\\same.h", {2024, 1, 1, 12, 0, 0});
+  at("C:\\new.h", {2024, 1, 1, 12, 0, 1});
+  const std::string stamp = FormatTimeStamp({2024, 1, 1, 12, 0, 0});
+  EXPECT_EQ(stamp, "2024-01-01 12:00:00");
+  struct Case {
+    const char* what;
+    const char* name;
+    std::vector<const char*> files;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"all older or the same", "INC", {"C:\\old.h", "C:\\same.h"}, false},
+      {"one newer", "INC", {"C:\\old.h", "C:\\new.h"}, true},
+      {"name compared without case", "inc", {"C:\\new.h"}, true},
+      {"another name", "LIB", {"C:\\new.h"}, false},
+      {"no values", "INC", {}, false},
+      {"a missing file before a newer one", "INC", {"C:\\gone.h", "C:\\new.h"}, false},
+      {"a newer file before a missing one", "INC", {"C:\\new.h", "C:\\gone.h"}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CCountedList record("INC");
+    record.set_stamp(stamp);
+    for (const char* file : c.files)
+      record.Add(file);
+    EXPECT_EQ(record.IsOutOfDate(fs, c.name), c.expected);
+  }
+}
+
+TEST(CountedListTest, LineReader) {
+  LineReader reader("a\r\nb\n\nc\rd");
+  std::string_view line;
+  ASSERT_TRUE(reader.ReadLine(&line));
+  EXPECT_EQ(line, "a");
+  reader.PutBack();
+  reader.PutBack();  // only one line goes back
+  ASSERT_TRUE(reader.ReadLine(&line));
+  EXPECT_EQ(line, "a");
+  EXPECT_EQ(reader.line_number(), 1u);
+  ASSERT_TRUE(reader.ReadLine(&line));
+  EXPECT_EQ(line, "b");
+  ASSERT_TRUE(reader.ReadLine(&line));
+  EXPECT_EQ(line, "");
+  ASSERT_TRUE(reader.ReadLine(&line));
+  EXPECT_EQ(line, "c\rd");
+  EXPECT_EQ(reader.line_number(), 4u);
+  EXPECT_FALSE(reader.ReadLine(&line));
+}
+
+}  // namespace
+}  // namespace zelvan

@@ -1,0 +1,139 @@
+#include "storage/profile_data.h"
+
+#include "platform/file_system.h"
+#include "storage/profile_functions.h"
+
+namespace zelvan {
+
+CSectionData::CSectionData(std::string name) : name_(std::move(name)) {}
+CSectionData::~CSectionData() = default;
+
+bool CSectionData::GetValue(std::string_view key, std::string* value) const {
+  auto it = index_.find(ToUpperAscii(key));
+  if (it == index_.end()) return false;
+  *value = values_[it->second].second;
+  return true;
+}
+
+void CSectionData::SetValue(std::string_view key, std::string_view value) {
+  std::string upper = ToUpperAscii(key);
+  auto [it, added] = index_.try_emplace(upper, values_.size());
+  if (added) {
+    values_.emplace_back(std::move(upper), std::string(value));
+  } else {
+    values_[it->second].second.assign(value);
+  }
+}
+
+bool CSectionData::AddValue(std::string_view key, std::string_view value) {
+  std::string upper = ToUpperAscii(key);
+  auto [it, added] = index_.try_emplace(upper, values_.size());
+  if (added) values_.emplace_back(std::move(upper), std::string(value));
+  return added;
+}
+
+CProfileData::CProfileData() = default;
+CProfileData::~CProfileData() = default;
+
+bool CProfileData::Load(FileSystem& fs, std::string_view path) {
+  ClearReadOnly(fs, path);  // a failure shows in the read below
+  std::string text;
+  if (!fs.ReadFile(path, &text)) return false;
+  Parse(text);
+  path_.assign(path);
+  return true;
+}
+
+bool CProfileData::Save(FileSystem& fs, std::string_view path, std::string* error) const {
+  ClearReadOnly(fs, path);
+  return WriteFileAtomic(fs, path, Render(), error);
+}
+
+void CProfileData::Parse(std::string_view text) {
+  CSectionData* current = nullptr;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty() || line[0] == '#') continue;
+    if (line.size() >= 2 && line[0] == '[' && line.back() == ']') {
+      current = AddSection(line.substr(1, line.size() - 2));
+      continue;
+    }
+    if (current == nullptr) continue;
+    size_t eq = line.find('=');
+    if (eq == std::string_view::npos) continue;
+    current->AddValue(line.substr(0, eq), line.substr(eq + 1));
+  }
+}
+
+std::string CProfileData::Render() const {
+  std::string out;
+  for (const auto& section : sections_) {
+    out += '[';
+    out += section->name();
+    out += "]\r\n";
+    for (const auto& [key, value] : section->values()) {
+      out += key;
+      out += '=';
+      out += value;
+      out += "\r\n";
+    }
+  }
+  return out;
+}
+
+void CProfileData::Clear() {
+  sections_.clear();
+  by_name_.clear();
+}
+
+CSectionData* CProfileData::AddSection(std::string_view name) {
+  by_name_[std::string(name)].push_back(sections_.size());
+  sections_.push_back(std::make_unique<CSectionData>(std::string(name)));
+  return sections_.back().get();
+}
+
+CSectionData* CProfileData::FindSection(std::string_view name) const {
+  auto it = by_name_.find(name);
+  return it == by_name_.end() ? nullptr : sections_[it->second.front()].get();
+}
+
+bool CProfileData::GetValue(std::string_view section, std::string_view key,
+                            std::string* value) const {
+  auto it = by_name_.find(section);
+  if (it == by_name_.end()) return false;
+  std::string upper = ToUpperAscii(key);
+  for (size_t index : it->second) {
+    if (sections_[index]->GetValue(upper, value)) return true;
+  }
+  return false;
+}
+
+std::string CProfileData::WriteRefusal(std::string_view section, std::string_view key,
+                                       std::string_view value) {
+  for (std::string_view text : {section, key, value}) {
+    if (text.find_first_of("\r\n") != std::string_view::npos) {
+      return "a section, key or value may not hold a line break";
+    }
+  }
+  if (key.find('=') != std::string_view::npos) return "a key may not hold '='";
+  if (!key.empty() && (key[0] == '#' || key[0] == '[')) {
+    return "a key may not start with '#' or '['";
+  }
+  return std::string();
+}
+
+bool CProfileData::SetValue(std::string_view section, std::string_view key,
+                            std::string_view value) {
+  if (!WriteRefusal(section, key, value).empty()) return false;
+  CSectionData* found = FindSection(section);
+  if (found == nullptr) found = AddSection(section);
+  found->SetValue(key, value);
+  return true;
+}
+
+}  // namespace zelvan

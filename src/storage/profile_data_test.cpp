@@ -1,0 +1,208 @@
+#include "storage/profile_data.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/memory_file_system.h"
+#include "tests/support/test_text.h"
+
+namespace zelvan {
+namespace {
+
+using testing::Bytes;
+using testing::FaultyFileSystem;
+using testing::FsOp;
+using testing::FsOpName;
+using testing::MemoryFileSystem;
+using testing::Visible;
+
+TEST(ProfileDataTest, ReadRules) {
+  struct Case {
+    const char* what;
+    const char* text;
+    const char* section;
+    const char* key;
+    const char* expected;  // null: not found
+  };
+  const Case cases[] = {
+      {"plain", "[S]\r\nk=v\r\n", "S", "k", "v"},
+      {"key and section ignore case", "[Sec]\nKey=v\n", "sEC", "KEY", "v"},
+      {"first line of a key wins", "[S]\nk=1\nK=2\n", "S", "k", "1"},
+      {"further equals signs stay in the value", "[S]\nk=a=b=\n", "S", "k", "a=b="},
+      {"keys are not trimmed", "[S]\n k =v\n", "S", "k", nullptr},
+      {"a key with its blanks", "[S]\n k =v\n", "S", " K ", "v"},
+      {"values are not trimmed", "[S]\nk= \"v\" \n", "S", "k", " \"v\" "},
+      {"header names are not trimmed", "[ S ]\nk=v\n", " s ", "k", "v"},
+      {"trimmed name is another section", "[ S ]\nk=v\n", "S", "k", nullptr},
+      {"lines before the first header", "k=v\n[S]\n", "S", "k", nullptr},
+      {"hash lines skipped", "[S]\n#k=v\n", "S", "#k", nullptr},
+      {"semicolon starts a key", "[S]\n;k=v\n", "S", ";K", "v"},
+      {"lines without equals skipped", "[S]\njunk\nk=v\n", "S", "k", "v"},
+      {"empty lines skipped", "[S]\n\n\r\nk=v\n", "S", "k", "v"},
+      {"a header must end in a bracket", "[S]\nk=1\n[T] \nx=2\n", "S", "x", "2"},
+      {"the last bracket closes the header", "[a]b]\nk=v\n", "a]b", "k", "v"},
+      {"empty section name", "[]\nk=v\n", "", "k", "v"},
+      {"empty key", "[S]\n=v\n", "S", "", "v"},
+      {"CR inside a line stays", "[S]\nk=a\rb\r\n", "S", "k", "a\rb"},
+      {"no final line end", "[S]\nk=v", "S", "k", "v"},
+      {"a key in the second of two sections", "[S]\na=1\n[T]\n[s]\nb=2\n", "S", "b", "2"},
+      {"the first section that holds the key", "[S]\na=1\n[s]\na=2\n", "s", "a", "1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CProfileData data;
+    data.Parse(c.text);
+    std::string value = "unchanged";
+    bool found = data.GetValue(c.section, c.key, &value);
+    if (c.expected == nullptr) {
+      EXPECT_FALSE(found);
+    } else {
+      EXPECT_TRUE(found);
+      EXPECT_EQ(value, c.expected);
+    }
+  }
+}
+
+TEST(ProfileDataTest, RepeatedSections) {
+  CProfileData data;
+  data.Parse("[S]\na=1\n[T]\nt=1\n[s]\na=2\nb=2\n");
+  ASSERT_EQ(data.sections().size(), 3u);
+  CSectionData* first = data.FindSection("s");
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first, data.sections()[0].get());
+  EXPECT_EQ(first->name(), "S");
+  std::string value;
+  EXPECT_TRUE(data.GetValue("S", "b", &value));  // only the second has it
+  EXPECT_EQ(value, "2");
+  EXPECT_TRUE(data.SetValue("S", "b", "new"));  // goes into the first
+  EXPECT_TRUE(first->GetValue("B", &value));
+  EXPECT_EQ(value, "new");
+  EXPECT_TRUE(data.SetValue("U", "k", "v"));  // a new section at the end
+  EXPECT_EQ(data.sections().back()->name(), "U");
+  EXPECT_EQ(data.FindSection("missing"), nullptr);
+}
+
+TEST(ProfileDataTest, RenderWritesUpperCaseKeysInOrderWithCrLf) {
+  struct Case {
+    const char* what;
+    const char* text;
+    const char* rendered;
+  };
+  const Case cases[] = {
+      {"empty", "", ""},
+      {"order of reading, keys upper-cased",
+       "# comment\nignored=1\n[Beta]\nzeta=1\nalpha=2\n\n[alpha]\nk=v\n",
+       "[Beta]\r\nZETA=1\r\nALPHA=2\r\n[alpha]\r\nK=v\r\n"},
+      {"repeated sections stay apart", "[S]\na=1\n[S]\na=2\n", "[S]\r\nA=1\r\n[S]\r\nA=2\r\n"},
+      {"only the first line of a key", "[S]\nk=1\nk=2\n", "[S]\r\nK=1\r\n"},
+      {"empty sections kept", "[S]\n[T]\n", "[S]\r\n[T]\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CProfileData data;
+    data.Parse(c.text);
+    EXPECT_EQ(Visible(data.Render()), Visible(c.rendered));
+  }
+}
+
+TEST(ProfileDataTest, SetValueRefusesWhatWouldNotReadBack) {
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"S\n", "k", "v"}, {"S", "k\r", "v"}, {"S", "k", "a\nb"},
+      {"S", "a=b", "v"}, {"S", "#k", "v"},  {"S", "[k", "v]"},
+  };
+  CProfileData data;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Visible(std::string(c.section) + "|" + c.key + "|" + c.value));
+    EXPECT_FALSE(data.SetValue(c.section, c.key, c.value));
+    EXPECT_FALSE(CProfileData::WriteRefusal(c.section, c.key, c.value).empty());
+  }
+  EXPECT_TRUE(data.sections().empty());
+  EXPECT_TRUE(data.SetValue("S", "", "empty key reads back"));
+}
+
+class ProfileDataFileTest : public ::testing::Test {
+ protected:
+  MemoryFileSystem memory_;
+  FaultyFileSystem fs_{memory_};
+};
+
+TEST_F(ProfileDataFileTest, LoadAddsToWhatIsHeld) {
+  memory_.AddFile("C:\\a.kfv", "[A]\nk=1\n");
+  memory_.AddFile("C:\\b.kfv", "[B]\nk=2\n");
+  CProfileData data;
+  EXPECT_FALSE(data.Load(fs_, "C:\\missing.kfv"));
+  EXPECT_TRUE(data.sections().empty());
+  EXPECT_EQ(data.path(), "");
+  ASSERT_TRUE(data.Load(fs_, "C:\\a.kfv"));
+  EXPECT_EQ(data.path(), "C:\\a.kfv");
+  ASSERT_TRUE(data.Load(fs_, "C:\\b.kfv"));
+  EXPECT_EQ(data.path(), "C:\\b.kfv");
+  EXPECT_EQ(data.sections().size(), 2u);
+  EXPECT_FALSE(data.Load(fs_, "C:\\missing.kfv"));
+  EXPECT_EQ(data.sections().size(), 2u);
+  EXPECT_EQ(data.path(), "C:\\b.kfv");
+  data.Clear();
+  EXPECT_TRUE(data.sections().empty());
+}
+
+TEST_F(ProfileDataFileTest, ReadOnlyFilesAreMadeWritableToLoadAndSave) {
+  memory_.AddFile("C:\\a.kfv", "[A]\nk=1\n");
+  memory_.SetReadOnly("C:\\a.kfv", true);
+  CProfileData data;
+  ASSERT_TRUE(data.Load(fs_, "C:\\a.kfv"));
+  FileStatus status;
+  ASSERT_TRUE(fs_.Stat("C:\\a.kfv", &status));
+  EXPECT_FALSE(status.read_only);
+  memory_.SetReadOnly("C:\\a.kfv", true);
+  data.SetValue("A", "k", "2");
+  ASSERT_TRUE(data.Save(fs_, "C:\\a.kfv"));
+  EXPECT_EQ(memory_.Contents("C:\\a.kfv"), "[A]\r\nK=2\r\n");
+}
+
+TEST_F(ProfileDataFileTest, FailedSaveLeavesTheOldFile) {
+  const std::string old_text = "[A]\nk=old\n";
+  const FsOp faults[] = {FsOp::kOpenForWrite, FsOp::kAppend, FsOp::kFlush,
+                         FsOp::kSync,         FsOp::kClose,  FsOp::kRename};
+  for (FsOp fault : faults) {
+    SCOPED_TRACE(FsOpName(fault));
+    memory_.AddFile("C:\\db.kfv", old_text);
+    CProfileData data;
+    ASSERT_TRUE(data.Load(fs_, "C:\\db.kfv"));
+    data.SetValue("A", "k", std::string(100000, 'n'));
+    fs_.FailNth(fault, 1);
+    std::string error;
+    EXPECT_FALSE(data.Save(fs_, "C:\\db.kfv", &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(memory_.Contents("C:\\db.kfv"), old_text);
+    EXPECT_EQ(memory_.AllFiles(), std::vector<std::string>{"C:\\db.kfv"});
+    fs_.ClearFaults();
+  }
+}
+
+TEST_F(ProfileDataFileTest, HugeValuesAndBinaryBytesSurviveSaveAndLoad) {
+  CProfileData data;
+  std::string huge(4 * 1024 * 1024, 'h');
+  huge[7] = '=';
+  const std::string binary = Bytes("\0\x01\xff\x80[x]#");
+  ASSERT_TRUE(data.SetValue("S", "huge", huge));
+  ASSERT_TRUE(data.SetValue("S", "binary", binary));
+  ASSERT_TRUE(data.SetValue(Bytes("bin\0ary"), "k", "v"));
+  ASSERT_TRUE(data.Save(fs_, "C:\\big.kfv"));
+  CProfileData loaded;
+  ASSERT_TRUE(loaded.Load(fs_, "C:\\big.kfv"));
+  std::string value;
+  ASSERT_TRUE(loaded.GetValue("s", "HUGE", &value));
+  EXPECT_EQ(value, huge);
+  ASSERT_TRUE(loaded.GetValue("s", "Binary", &value));
+  EXPECT_EQ(value, binary);
+  ASSERT_TRUE(loaded.GetValue(Bytes("BIN\0ARY"), "k", &value));
+  EXPECT_EQ(value, "v");
+}
+
+}  // namespace
+}  // namespace zelvan

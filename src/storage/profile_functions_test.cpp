@@ -1,0 +1,148 @@
+#include "storage/profile_functions.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+#include "platform/private_profile.h"
+#include "storage/cash_profile_data.h"
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/memory_file_system.h"
+
+namespace zelvan {
+namespace {
+
+using testing::FaultyFileSystem;
+using testing::FsOp;
+using testing::MemoryFileSystem;
+
+constexpr char kFile[] = "C:\\work\\app.kbp";
+
+class ProfileFunctionsTest : public ::testing::Test {
+ protected:
+  ProfileFunctionsTest() {
+    platform_.fs = &fs_;
+    platform_.profile = &profile_;
+  }
+
+  MemoryFileSystem memory_;
+  FaultyFileSystem fs_{memory_};
+  PrivateProfile profile_{fs_};
+  Platform platform_;
+};
+
+TEST_F(ProfileFunctionsTest, ReadProfileString) {
+  std::string long_value(5000, 'x');
+  long_value += "end";
+  memory_.AddFile(kFile,
+                  "[PROJECT]\r\n"
+                  "CPU=MX-520\r\n"
+                  "LONG=" +
+                      long_value +
+                      "\r\n"
+                      "[Keys]\r\n"
+                      "A=1\r\n"
+                      "B=2\r\n"
+                      "a=3\r\n"
+                      "[Empty]\r\n");
+  struct Case {
+    const char* section;
+    const char* key;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"PROJECT", "CPU", "MX-520"}, {"project", "long", long_value}, {"PROJECT", "NONE", ""},
+      {"Keys", ".~ALL", "A;B;"},    {"Empty", ".~ALL", ""},          {"Missing", ".~ALL", ""},
+      {"Keys", ".~all", ""},  // only the exact literal lists the keys
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.section) + "/" + c.key);
+    std::string value = "stale";
+    EXPECT_EQ(ReadProfileString(profile_, c.section, c.key, &value, kFile), c.expected.size());
+    EXPECT_EQ(value, c.expected);
+  }
+  std::string value = "stale";
+  EXPECT_EQ(ReadProfileString(profile_, "PROJECT", "CPU", &value, "C:\\work\\missing.kbp"), 0u);
+  EXPECT_EQ(value, "");
+}
+
+TEST_F(ProfileFunctionsTest, TargetSections) {
+  memory_.AddFile(kFile, "[PROJECT!MACRO!Debug]\r\nOUTPUT=debug.abs\r\n");
+  EXPECT_EQ(TargetSectionName("Release"), "PROJECT!MACRO!Release");
+  std::string value;
+  EXPECT_TRUE(ReadTargetProfileString(profile_, "debug", "output", &value, kFile));
+  EXPECT_EQ(value, "debug.abs");
+  EXPECT_TRUE(ReadTargetProfileString(profile_, "Release", "OUTPUT", &value, kFile));
+  EXPECT_EQ(value, "");
+}
+
+TEST_F(ProfileFunctionsTest, WriteProfileStringClearsReadOnlyAndFlushes) {
+  memory_.AddFile(kFile, "[PROJECT]\r\nCPU=MX-310\r\n");
+  memory_.SetReadOnly(kFile, true);
+  EXPECT_EQ(profile_.GetString("PROJECT", "CPU", "", kFile), "MX-310");  // cached while read-only
+  ASSERT_TRUE(WriteProfileString(platform_, "PROJECT", "CPU", "MX-520", kFile));
+  EXPECT_EQ(memory_.Contents(kFile), "[PROJECT]\r\nCPU=MX-520\r\n");
+  ASSERT_TRUE(WriteProfileString(platform_, "New", "k", "v", "C:\\work\\new.kbp"));
+  EXPECT_EQ(memory_.Contents("C:\\work\\new.kbp"), "[New]\r\nk=v\r\n");
+}
+
+TEST_F(ProfileFunctionsTest, WriteProfileStringReportsFailures) {
+  memory_.AddFile(kFile, "[PROJECT]\r\nCPU=MX-310\r\n");
+  std::string error;
+  EXPECT_FALSE(WriteProfileString(platform_, "PROJECT", "CPU", "a\nb", kFile, &error));
+  EXPECT_NE(error.find("line break"), std::string::npos);
+  fs_.FailNth(FsOp::kRename, 1);
+  EXPECT_FALSE(WriteProfileString(platform_, "PROJECT", "CPU", "MX-520", kFile, &error));
+  EXPECT_NE(error.find("cannot write"), std::string::npos);
+  EXPECT_EQ(memory_.Contents(kFile), "[PROJECT]\r\nCPU=MX-310\r\n");
+  EXPECT_EQ(memory_.AllFiles(), std::vector<std::string>{kFile});
+  EXPECT_EQ(profile_.GetString("PROJECT", "CPU", "", kFile), "MX-310");
+  fs_.FailNth(FsOp::kSetReadOnly, 1);
+  memory_.SetReadOnly(kFile, true);
+  EXPECT_FALSE(WriteProfileString(platform_, "PROJECT", "CPU", "MX-520", kFile, &error));
+  EXPECT_NE(error.find("read-only"), std::string::npos);
+}
+
+TEST_F(ProfileFunctionsTest, ClearReadOnly) {
+  memory_.AddFile("C:\\work\\rw.txt", "");
+  memory_.AddFile("C:\\work\\ro.txt", "");
+  memory_.SetReadOnly("C:\\work\\ro.txt", true);
+  memory_.AddFile("C:\\work\\stuck.txt", "");
+  memory_.SetReadOnly("C:\\work\\stuck.txt", true);
+  EXPECT_FALSE(ClearReadOnly(fs_, "C:\\work\\missing.txt"));
+  EXPECT_TRUE(ClearReadOnly(fs_, "C:\\work\\rw.txt"));
+  EXPECT_TRUE(ClearReadOnly(fs_, "C:\\work\\ro.txt"));
+  FileStatus status;
+  ASSERT_TRUE(fs_.Stat("C:\\work\\ro.txt", &status));
+  EXPECT_FALSE(status.read_only);
+  fs_.FailNth(FsOp::kSetReadOnly, 1);
+  EXPECT_FALSE(ClearReadOnly(fs_, "C:\\work\\stuck.txt"));
+}
+
+// The per-target pattern: the cache answers first, the file otherwise, and
+// only writes fill the cache.
+TEST_F(ProfileFunctionsTest, PerTargetValuesThroughTheCache) {
+  memory_.AddFile(kFile, "[PROJECT!MACRO!Debug]\r\nDefaultCompile=-O0\r\n");
+  CCashProfileData cache;
+  std::string value;
+  EXPECT_FALSE(cache.GetValue("Debug", "DefaultCompile", &value));  // the file holds it
+  ReadCachedTargetValue(profile_, cache, "Debug", "DefaultCompile", kFile, &value);
+  EXPECT_EQ(value, "-O0");
+  EXPECT_FALSE(cache.GetValue("Debug", "DefaultCompile", &value));  // reads do not cache
+
+  ASSERT_TRUE(WriteCachedTargetValue(platform_, cache, "Debug", "DefaultCompile", "-O2", kFile));
+  EXPECT_TRUE(cache.GetValue("DEBUG", "DefaultCompile", &value));
+  EXPECT_EQ(value, "-O2");
+  EXPECT_EQ(memory_.Contents(kFile), "[PROJECT!MACRO!Debug]\r\nDefaultCompile=-O2\r\n");
+  // The cached value is the answer even when the file changes behind it.
+  memory_.AddFile(kFile, "[PROJECT!MACRO!Debug]\r\nDefaultCompile=-Os\r\n");
+  ReadCachedTargetValue(profile_, cache, "Debug", "DefaultCompile", kFile, &value);
+  EXPECT_EQ(value, "-O2");
+
+  // A failed write leaves the cache alone.
+  fs_.FailNth(FsOp::kRename, 1);
+  EXPECT_FALSE(WriteCachedTargetValue(platform_, cache, "Release", "DefaultCompile", "-O3", kFile));
+  EXPECT_FALSE(cache.HasSection("Release"));
+}
+
+}  // namespace
+}  // namespace zelvan

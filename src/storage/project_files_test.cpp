@@ -1,0 +1,271 @@
+#include "storage/project_files.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/platform.h"
+#include "platform/private_profile.h"
+#include "platform/system_services.h"
+#include "storage/old_project_files.h"
+#include "storage/project_folders.h"
+#include "storage/working_copy.h"
+#include "tests/support/faulty_file_system.h"
+#include "tests/support/memory_file_system.h"
+
+namespace zelvan {
+namespace {
+
+using testing::FaultyFileSystem;
+using testing::FsOp;
+using testing::MemoryFileSystem;
+
+// Only the environment is used here.
+class FakeSystem : public SystemServices {
+ public:
+  std::map<std::string, std::string> env;
+
+  std::optional<std::string> GetEnv(std::string_view name) override {
+    auto it = env.find(std::string(name));
+    if (it == env.end()) return std::nullopt;
+    return it->second;
+  }
+  bool SetEnv(std::string_view name, std::string_view value) override {
+    env[std::string(name)] = std::string(value);
+    return true;
+  }
+  bool UnsetEnv(std::string_view name) override { return env.erase(std::string(name)) > 0; }
+  std::string UserName() override { return "user"; }
+  std::string ComputerName() override { return "host"; }
+  LocalTime Now() override { return LocalTime{}; }
+  std::string ExecutableHostPath() override { return "/bin/zelvan"; }
+  bool NamedObjectExists(std::string_view) override { return false; }
+  bool CreateNamedObject(std::string_view) override { return false; }
+  bool RemoveNamedObject(std::string_view) override { return false; }
+  std::unique_ptr<DynamicLibrary> LoadLibrary(std::string_view, std::string* error) override {
+    *error = "not here";
+    return nullptr;
+  }
+};
+
+class ProjectFilesTest : public ::testing::Test {
+ protected:
+  ProjectFilesTest() {
+    platform_.fs = &fs_;
+    platform_.profile = &profile_;
+    platform_.system = &system_;
+  }
+
+  MemoryFileSystem memory_;
+  FaultyFileSystem fs_{memory_};
+  PrivateProfile profile_{fs_};
+  FakeSystem system_;
+  Platform platform_;
+};
+
+TEST_F(ProjectFilesTest, ChangeExtension) {
+  memory_.AddDirectory("C:\\work\\dir.kbp");
+  struct Case {
+    const char* path;
+    const char* extension;
+    const char* expected;  // null: no name
+  };
+  const Case cases[] = {
+      {"C:\\work\\app.kbp", "kde", "C:\\work\\app.kde"},
+      {"C:\\work\\app.KBP", "mak", "C:\\work\\app.mak"},
+      {"C:\\work\\app", "kbp", "C:\\work\\app.kbp"},
+      {"C:\\w.d\\app.tar.kbp", ".kfv", "C:\\w.d\\app.tar.kfv"},
+      {"\\\\srv\\share\\app.kbp", "KCC", "\\\\srv\\share\\app.KCC"},
+      {"rel\\app.kbp", "kop", "rel\\app.kop"},
+      {"C:\\work\\dir.kbp", "kde", nullptr},
+      {"C:\\work\\", "kde", nullptr},
+      {"", "kde", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string result = "unchanged";
+    bool ok = ChangeExtension(fs_, c.path, c.extension, &result);
+    if (c.expected == nullptr) {
+      EXPECT_FALSE(ok);
+      EXPECT_EQ(result, "unchanged");
+    } else {
+      EXPECT_TRUE(ok);
+      EXPECT_EQ(result, c.expected);
+    }
+  }
+}
+
+TEST_F(ProjectFilesTest, Lists) {
+  struct Case {
+    const char* text;
+    int examined;
+    std::vector<std::string> items;
+    const char* joined;
+  };
+  const Case cases[] = {
+      {"Debug;Release", 2, {"Debug", "Release"}, "Debug;Release;"},
+      {"Debug;;Release", 3, {"Debug", "Release"}, "Debug;Release;"},
+      {"Debug;Release;", 2, {"Debug", "Release"}, "Debug;Release;"},
+      {";Debug", 2, {"Debug"}, "Debug;"},
+      {"", 0, {}, ""},
+      {";;", 2, {}, ""},
+      {" a ; b", 2, {" a ", " b"}, " a ; b;"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::vector<std::string> items = {"stale"};
+    EXPECT_EQ(SplitList(c.text, &items), c.examined);
+    EXPECT_EQ(items, c.items);
+    std::string joined = "stale";
+    JoinList(items, &joined);
+    EXPECT_EQ(joined, c.joined);
+  }
+}
+
+TEST_F(ProjectFilesTest, LibraryOutputs) {
+  struct Case {
+    const char* output;
+    bool library;
+  };
+  const Case cases[] = {
+      {"app.abs", false},  {"app.lib", true},       {"APP.LIB", true},      {"lib", false},
+      {"app.libx", false}, {"a.lib\\b.abs", false}, {"dir.x\\a.Lib", true}, {"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output);
+    EXPECT_EQ(IsLibraryOutput(c.output), c.library);
+  }
+  // As read from a project file.
+  memory_.AddFile("C:\\w\\lib.kbp", "[PROJECT]\r\nOUTPUT=mylib.LIB\r\nTARGET=Debug;;Release\r\n");
+  EXPECT_TRUE(
+      IsLibraryOutput(profile_.GetString(kProjectSection, kOutputKey, "", "C:\\w\\lib.kbp")));
+  std::vector<std::string> targets;
+  SplitList(profile_.GetString(kProjectSection, kTargetKey, "", "C:\\w\\lib.kbp"), &targets);
+  EXPECT_EQ(targets, (std::vector<std::string>{"Debug", "Release"}));
+}
+
+TEST_F(ProjectFilesTest, WorkingCopyNames) {
+  struct Case {
+    const char* temp;  // null: unset
+    const char* tmp;
+    const char* project;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"C:\\Temp", "D:\\tmp", "C:\\work\\app.kbp", "C:\\Temp\\KOVA\\app_kbp_XXXXXX"},
+      {"C:\\Temp\\", nullptr, "C:\\work\\app.kbp", "C:\\Temp\\KOVA\\app_kbp_XXXXXX"},
+      {"", "D:\\tmp", "C:\\work\\app.kbp", "D:\\tmp\\KOVA\\app_kbp_XXXXXX"},
+      {nullptr, "D:\\tmp", "C:\\work\\App.KBP", "D:\\tmp\\KOVA\\App_KBP_XXXXXX"},
+      {nullptr, nullptr, "C:\\work\\app.kbp", "C:\\work\\KOVA\\app_kbp_XXXXXX"},
+      {"", "", "C:\\work\\app", "C:\\work\\KOVA\\app__XXXXXX"},
+      {"/tmp", nullptr, "C:\\work\\app.kbp", "C:\\tmp\\KOVA\\app_kbp_XXXXXX"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.temp ? c.temp : "-") + " " + (c.tmp ? c.tmp : "-"));
+    system_.env.clear();
+    if (c.temp) system_.env["TEMP"] = c.temp;
+    if (c.tmp) system_.env["TMP"] = c.tmp;
+    EXPECT_EQ(WorkingCopyPattern(platform_, c.project), c.expected);
+  }
+}
+
+TEST_F(ProjectFilesTest, CreateWorkingCopy) {
+  memory_.AddFile("C:\\work\\app.kbp", "[PROJECT]\r\nOUTPUT=app.abs\r\n");
+  memory_.SetReadOnly("C:\\work\\app.kbp", true);
+  std::string copy, error;
+  ASSERT_TRUE(CreateWorkingCopy(platform_, "C:\\work\\app.kbp", &copy, &error)) << error;
+  EXPECT_TRUE(copy.starts_with("C:\\work\\KOVA\\app_kbp_")) << copy;
+  EXPECT_EQ(copy.size(), std::string("C:\\work\\KOVA\\app_kbp_XXXXXX").size());
+  EXPECT_EQ(memory_.Contents(copy), "[PROJECT]\r\nOUTPUT=app.abs\r\n");
+  FileStatus status;
+  ASSERT_TRUE(fs_.Stat(copy, &status));
+  EXPECT_FALSE(status.read_only);
+  std::string second;
+  ASSERT_TRUE(CreateWorkingCopy(platform_, "C:\\work\\app.kbp", &second, &error));
+  EXPECT_NE(second, copy);
+
+  EXPECT_FALSE(CreateWorkingCopy(platform_, "C:\\work\\missing.kbp", &copy, &error));
+  EXPECT_NE(error.find("cannot find"), std::string::npos);
+  system_.env["TEMP"] = "Q:\\nowhere\\";
+  fs_.FailAlways(FsOp::kCreateDirectory);
+  EXPECT_FALSE(CreateWorkingCopy(platform_, "C:\\work\\app.kbp", &copy, &error));
+  EXPECT_NE(error.find("cannot create"), std::string::npos);
+  fs_.ClearFaults();
+  fs_.FailNth(FsOp::kSetReadOnly, 1);
+  size_t files = memory_.AllFiles().size();
+  EXPECT_FALSE(CreateWorkingCopy(platform_, "C:\\work\\app.kbp", &copy, &error));
+  EXPECT_EQ(memory_.AllFiles().size(), files);  // no copy left behind
+}
+
+TEST_F(ProjectFilesTest, OlderGenerationFiles) {
+  memory_.AddFile("C:\\old\\ws.kiw", "[SIGNATURE]\r\nTYPE=KOVA_WSP\r\n");
+  memory_.AddFile("C:\\old\\prj.KIP", "[signature]\r\ntype = KOVA_PRJ\r\n");
+  memory_.AddFile("C:\\old\\older.kip", "[PROJECT]\r\nX=1\r\n");
+  memory_.AddFile("C:\\old\\swapped.kip", "[SIGNATURE]\r\nTYPE=KOVA_WSP\r\n");
+  memory_.AddFile("C:\\old\\a.bprj", "");
+  memory_.AddFile("C:\\old\\app.kbp", "[SIGNATURE]\r\nTYPE=KOVA_PRJ\r\n");
+  struct Case {
+    const char* path;
+    OldFileKind kind;
+  };
+  const Case cases[] = {
+      {"C:\\old\\ws.kiw", OldFileKind::kWorkspace},
+      {"C:\\old\\prj.KIP", OldFileKind::kProject},
+      {"C:\\old\\older.kip", OldFileKind::kOlderKind},
+      {"C:\\old\\swapped.kip", OldFileKind::kWorkspace},
+      {"C:\\old\\missing.kiw", OldFileKind::kMissing},
+      {"C:\\old\\a.bprj", OldFileKind::kIgnored},
+      {"C:\\old\\app.kbp", OldFileKind::kNotOld},
+      {"C:\\old\\noext", OldFileKind::kNotOld},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(ClassifyOldFile(platform_, c.path), c.kind);
+  }
+}
+
+TEST_F(ProjectFilesTest, Folders) {
+  const char* project = "C:\\work\\app.kbp";
+  memory_.AddFile(project,
+                  "[PROJECT]\r\n"
+                  "Folder=Sources;Headers;Loop\r\n"
+                  "[Sources]\r\n"
+                  "FILTER=asm\r\n"
+                  "Folder=C files;Startup\r\n"
+                  "SOURCECOUNT=1\r\n"
+                  "SOURCE0=src\\boot.asm\r\n"
+                  "[C files]\r\n"
+                  "FILTER=.c;*.h\r\n"
+                  "SOURCE0=src\\Main.c\r\n"
+                  "[Startup]\r\n"
+                  "FILTER=s\r\n"
+                  "[Headers]\r\n"
+                  "FILTER=h;inc\r\n"
+                  "[Loop]\r\n"
+                  "Folder=Loop\r\n"
+                  "[PROJECT!MACRO!Debug]\r\n"
+                  "SOURCEX=src\\other.c\r\n");
+  struct Case {
+    const char* extension;
+    const char* folder;  // null: none
+  };
+  const Case cases[] = {
+      {"asm", "Sources"},  {"C", "C files"}, {"h", "C files"},  // depth first: before Headers
+      {".inc", "Headers"}, {"s", "Startup"}, {"txt", nullptr}, {"", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.extension);
+    std::string folder = "none";
+    EXPECT_EQ(FindFolderForExtension(profile_, project, c.extension, &folder), c.folder != nullptr);
+    EXPECT_EQ(folder, c.folder ? c.folder : "none");
+  }
+  std::string folder;
+  ASSERT_TRUE(FindFolderOfSource(profile_, project, "SRC\\main.c", &folder));
+  EXPECT_EQ(folder, "C files");
+  ASSERT_TRUE(FindFolderOfSource(profile_, project, "src\\boot.asm", &folder));
+  EXPECT_EQ(folder, "Sources");
+  EXPECT_FALSE(FindFolderOfSource(profile_, project, "src\\other.c", &folder));
+}
+
+}  // namespace
+}  // namespace zelvan

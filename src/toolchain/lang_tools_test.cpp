@@ -1,0 +1,85 @@
+#include "toolchain/lang_tools.h"
+
+#include <gtest/gtest.h>
+
+namespace zelvan {
+namespace {
+
+TEST(LangToolsTest, ClassifiesExtensionsIgnoringCase) {
+  struct Case {
+    const char* ext;
+    const char* tool_key;  // "" when no source language has the extension
+    int32_t scan_kind;
+    bool header;
+    bool library;
+  };
+  const Case cases[] = {
+      {"c", "CC", kScanC, false, false},       {"C", "CC", kScanC, false, false},
+      {"cpp", "CC", kScanC, false, false},     {"CXX", "CC", kScanC, false, false},
+      {"cc", "CC", kScanC, false, false},      {"asm", "AS", kScanAsm, false, false},
+      {"EAS", "AS", kScanAsm, false, false},   {"mac", "MAC", kScanAsmMacro, false, false},
+      {"app", "APP", kScanAsm, false, false},  {"src", "CCL", kScanCcl, false, false},
+      {"cl", "CCL", kScanCcl, false, false},   {"mpp", "MPP", kScanAsm, false, false},
+      {"rel", "LINK", kScanNone, false, true}, {"lcf", "LINK", kScanNone, false, false},
+      {"LIB", "LINK", kScanNone, false, true}, {"cfg", "", kScanC, false, false},
+      {"h", "", kScanNone, true, false},       {"INC", "", kScanNone, true, false},
+      {".c", "CC", kScanC, false, false},      {"", "", kScanNone, false, false},
+      {"c;cpp", "", kScanNone, false, false},  {"xyz", "", kScanNone, false, false},
+  };
+  CLangTools tools;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ext);
+    std::string key = "stale";
+    EXPECT_EQ(tools.GetToolKeyByExt(c.ext, &key), *c.tool_key != '\0');
+    EXPECT_EQ(key, c.tool_key);
+    EXPECT_EQ(tools.GetScanKindByExt(c.ext), c.scan_kind);
+    EXPECT_EQ(tools.IsHeaderExt(c.ext), c.header);
+    EXPECT_EQ(tools.IsLibraryExt(c.ext), c.library);
+  }
+}
+
+TEST(LangToolsTest, TablesKeepTheirOrderAndDropEmptyExtensions) {
+  CLangTools tools;
+  ASSERT_EQ(tools.SourceLanguages().size(), 7u);
+  ASSERT_EQ(tools.ScannedLanguages().size(), 8u);
+  for (size_t i = 0; i < 7; ++i) {
+    EXPECT_EQ(tools.SourceLanguages()[i].ToolKey(), kToolKindNames[i]);
+    EXPECT_EQ(tools.ScannedLanguages()[i].ToolKey(), kToolKindNames[i]);
+  }
+  EXPECT_EQ(tools.ScannedLanguages()[7].ToolKey(), "TRC");
+  ASSERT_EQ(tools.HeaderLanguages().size(), 1u);
+  EXPECT_EQ(tools.HeaderLanguages()[0].ExtensionText(), "h;inc;");
+  EXPECT_EQ(tools.HeaderLanguages()[0].Extensions(), (std::vector<std::string>{"h", "inc"}));
+  EXPECT_EQ(tools.SourceLanguages()[0].Extensions(),
+            (std::vector<std::string>{"c", "cpp", "cxx", "cc"}));
+}
+
+TEST(LangToolsTest, ToolIndexAndObjectNames) {
+  for (size_t i = 0; i < kToolKindNames.size(); ++i) {
+    SCOPED_TRACE(kToolKindNames[i]);
+    EXPECT_EQ(ToolIndex(kToolKindNames[i]), static_cast<int>(i));
+    EXPECT_EQ(ToolKindName(static_cast<int>(i)), kToolKindNames[i]);
+  }
+  EXPECT_EQ(ToolIndex("link"), kToolIndexLink);
+  EXPECT_EQ(ToolIndex("TRC"), -1);
+  EXPECT_EQ(ToolIndex("EXT"), -1);
+  EXPECT_EQ(ToolIndex(""), -1);
+  EXPECT_EQ(ToolKindName(-1), "");
+  EXPECT_EQ(ToolKindName(7), "");
+
+  // An assembler source becomes "<title>.rel"; a link command file is LINK
+  // input with no object of its own.
+  CLangTools tools;
+  std::string key;
+  ASSERT_TRUE(tools.GetToolKeyByExt("asm", &key));
+  EXPECT_EQ(ObjectNameFor("boot", ToolIndex(key)), "boot.rel");
+  ASSERT_TRUE(tools.GetToolKeyByExt("lcf", &key));
+  EXPECT_EQ(ToolIndex(key), kToolIndexLink);
+  EXPECT_EQ(ObjectNameFor("boot", ToolIndex(key)), "");
+  EXPECT_EQ(ObjectNameFor("x", -1), "");
+  EXPECT_TRUE(IsCompiledToolIndex(5));
+  EXPECT_FALSE(IsCompiledToolIndex(6));
+}
+
+}  // namespace
+}  // namespace zelvan

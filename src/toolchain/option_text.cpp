@@ -1,0 +1,181 @@
+#include "toolchain/option_text.h"
+
+#include "platform/ansi_text.h"
+#include "toolchain/option_definition.h"
+#include "toolchain/proj_opt_string.h"
+
+namespace zelvan {
+namespace {
+
+constexpr std::string_view kOutputOption = "-o";
+
+// Visits, in order, every position outside quotes that starts an argument
+// and where `token` begins. `visit` returns true to stop; the stopping
+// position is returned, or npos.
+template <typename Visit>
+size_t FindAtArgumentStart(std::string_view text, std::string_view token, Visit visit) {
+  if (token.empty()) return std::string_view::npos;
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!quoted && (i == 0 || IsBlank(text[i - 1])) && text.substr(i).starts_with(token) &&
+        visit(i)) {
+      return i;
+    }
+    if (text[i] == '"') quoted = !quoted;
+  }
+  return std::string_view::npos;
+}
+
+// Index of the first blank outside quotes at or after `from` (quotes counted
+// from `from` on); text.size() when none.
+size_t EndOfArgument(std::string_view text, size_t from) {
+  bool quoted = false;
+  for (size_t i = from; i < text.size(); ++i) {
+    if (text[i] == '"') {
+      quoted = !quoted;
+    } else if (!quoted && IsBlank(text[i])) {
+      return i;
+    }
+  }
+  return text.size();
+}
+
+std::string Splice(std::string_view text, size_t cut_from, size_t resume_at) {
+  std::string out(text.substr(0, cut_from));
+  out.append(text.substr(resume_at));
+  return out;
+}
+
+// Where the argument of an option ends, given the index just after its name:
+// the attached text, or when blanks follow, the next argument.
+size_t EndOfOptionArgument(std::string_view text, size_t after_name) {
+  size_t i = after_name;
+  while (i < text.size() && IsBlank(text[i]))
+    ++i;
+  return EndOfArgument(text, i);
+}
+
+}  // namespace
+
+std::ptrdiff_t FindOutsideQuotes(std::string_view text, std::string_view token) {
+  if (text.empty() || token.empty()) return -1;
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!quoted && text.substr(i).starts_with(token)) return static_cast<std::ptrdiff_t>(i);
+    if (text[i] == '"') quoted = !quoted;
+  }
+  return -1;
+}
+
+size_t ReadFirstArgument(std::string_view text, std::string* arg) {
+  arg->clear();
+  size_t i = 0;
+  while (i < text.size() && IsBlank(text[i]))
+    ++i;
+  bool quoted = false;
+  for (; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && IsBlank(c)) {
+      break;
+    } else {
+      arg->push_back(c);
+    }
+  }
+  return i;
+}
+
+bool RemoveOption(std::string_view text, std::string_view option, std::string* rest) {
+  size_t pos = FindAtArgumentStart(text, option, [](size_t) { return true; });
+  if (pos == std::string_view::npos) return false;
+  *rest = Splice(text, pos, EndOfArgument(text, pos + option.size()));
+  return true;
+}
+
+bool RemoveWordOption(std::string_view text, std::string_view option, std::string* rest) {
+  size_t pos = FindAtArgumentStart(text, option, [&](size_t i) {
+    size_t end = i + option.size();
+    return end == text.size() || IsBlank(text[end]);
+  });
+  if (pos == std::string_view::npos) return false;
+  *rest = Splice(text, pos, pos + option.size());
+  return true;
+}
+
+bool HasWordOption(std::string_view text, std::string_view option) {
+  std::string unused;
+  return RemoveWordOption(text, option, &unused);
+}
+
+std::ptrdiff_t FindOutputOption(std::string_view text) {
+  size_t pos = FindAtArgumentStart(
+      text, kOutputOption, [&](size_t i) { return !text.substr(i).starts_with("-opndtrk"); });
+  return pos == std::string_view::npos ? -1 : static_cast<std::ptrdiff_t>(pos);
+}
+
+bool ReadOutputArgument(std::string_view text, std::string* arg) {
+  std::ptrdiff_t pos = FindOutputOption(text);
+  if (pos < 0) return false;
+  ReadFirstArgument(text.substr(static_cast<size_t>(pos) + kOutputOption.size()), arg);
+  return true;
+}
+
+bool RemoveOutputOption(std::string_view text, std::string* rest) {
+  std::ptrdiff_t pos = FindOutputOption(text);
+  if (pos < 0) return false;
+  size_t start = static_cast<size_t>(pos);
+  *rest = Splice(text, start, EndOfOptionArgument(text, start + kOutputOption.size()));
+  return true;
+}
+
+std::ptrdiff_t FindLibraryOption(std::string_view text) {
+  size_t pos = FindAtArgumentStart(text, "-l", [&](size_t i) {
+    std::string_view at = text.substr(i);
+    return !at.starts_with("-licm") && !at.starts_with("-lvcm") &&
+           !at.starts_with("-loop_unroll") && !at.starts_with("-loop_rotation");
+  });
+  return pos == std::string_view::npos ? -1 : static_cast<std::ptrdiff_t>(pos);
+}
+
+std::vector<std::string> SplitArguments(std::string_view text) {
+  std::vector<std::string> args;
+  size_t i = 0;
+  while (true) {
+    while (i < text.size() && IsBlank(text[i]))
+      ++i;
+    if (i == text.size()) return args;
+    std::string arg;
+    i += ReadFirstArgument(text.substr(i), &arg);
+    args.push_back(std::move(arg));
+  }
+}
+
+std::vector<std::string> ExtractOptionValues(std::string_view text, std::string_view option) {
+  std::vector<std::string> values;
+  if (option.empty()) return values;
+  size_t from = 0;
+  while (from < text.size()) {
+    size_t pos = FindAtArgumentStart(text.substr(from), option, [](size_t) { return true; });
+    if (pos == std::string_view::npos) break;
+    // The search restarts after the value, so a value is never read as an option.
+    size_t after_name = from + pos + option.size();
+    std::string value;
+    size_t consumed = ReadFirstArgument(text.substr(after_name), &value);
+    if (!value.empty()) values.push_back(std::move(value));
+    from = after_name + consumed;
+  }
+  return values;
+}
+
+std::string GetEndianOptionText(std::string_view compile_options, std::string_view cpu_name) {
+  CProjOPtString options;
+  options.SetTable(CompilerOptionTable());
+  options.SetCpu(cpu_name);
+  options.ParseOptions(compile_options, false);
+  std::string value;
+  if (!options.FindOptionValue("-R", &value)) return std::string();
+  return "-R" + value;
+}
+
+}  // namespace zelvan

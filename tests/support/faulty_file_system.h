@@ -1,0 +1,99 @@
+// A FileSystem wrapper that counts calls and makes chosen calls fail, to
+// show what the code above does when the disk lets it down.
+//
+//   MemoryFileSystem memory;
+//   FaultyFileSystem fs(memory);
+//   fs.FailNth(FsOp::kRename, 1);   // the next Rename fails
+//   EXPECT_FALSE(WriteFileAtomic(fs, "C:\\a.ini", "new"));
+//   EXPECT_EQ(fs.Count(FsOp::kRename), 1);
+//
+// Calls are counted per operation from construction (or ResetCounts). The
+// operations of a WritableFile (Append, Flush, Sync, Close) are counted over
+// every file the wrapper opened. A failing Append first writes half of its
+// data, like a disk that fills up mid-write; a failing Close still closes the
+// file. Every other failing call does nothing and reports false (or null).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace zelvan::testing {
+
+enum class FsOp {
+  kStat,
+  kReadFile,
+  kOpenForWrite,
+  kAppend,
+  kFlush,
+  kSync,
+  kClose,
+  kRename,
+  kDeleteFile,
+  kCopyFile,
+  kMoveFile,
+  kSetReadOnly,
+  kCreateDirectory,
+  kRemoveDirectory,
+  kListDirectory,
+};
+inline constexpr size_t kFsOpCount = static_cast<size_t>(FsOp::kListDirectory) + 1;
+
+const char* FsOpName(FsOp op);
+
+class FaultyFileSystem : public FileSystem {
+ public:
+  // `base` stays owned by the caller and must outlive the wrapper.
+  explicit FaultyFileSystem(FileSystem& base);
+  ~FaultyFileSystem() override;
+
+  // The `n`th call of `op` from now on fails (1: the next one). Each
+  // operation holds one such trigger; setting it again replaces it.
+  void FailNth(FsOp op, int n);
+  // Every call of `op` fails until ClearFaults.
+  void FailAlways(FsOp op);
+  void ClearFaults();
+
+  // Calls of `op` so far, failed ones included.
+  int Count(FsOp op) const { return counts_[static_cast<size_t>(op)]; }
+  // Calls of `op` that were made to fail.
+  int Failures(FsOp op) const { return failures_[static_cast<size_t>(op)]; }
+  void ResetCounts();
+
+  std::string GetCurrentDirectory() const override;
+  bool SetCurrentDirectory(std::string_view dir) override;
+  bool Stat(std::string_view path, FileStatus* status) override;
+  bool ReadFile(std::string_view path, std::string* contents) override;
+  std::unique_ptr<WritableFile> OpenForWrite(std::string_view path) override;
+  bool Rename(std::string_view from, std::string_view to) override;
+  bool DeleteFile(std::string_view path) override;
+  bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override;
+  bool MoveFile(std::string_view from, std::string_view to) override;
+  bool SetReadOnly(std::string_view path, bool read_only) override;
+  bool CreateDirectory(std::string_view path) override;
+  bool RemoveDirectory(std::string_view path) override;
+  bool ListDirectory(std::string_view dir, std::string_view pattern,
+                     std::vector<DirectoryEntry>* entries) override;
+  bool GetShortPathName(std::string_view path, std::string* short_path) override;
+  std::string ToHostPath(std::string_view path) override;
+  std::string FromHostPath(std::string_view host_path) const override;
+
+ private:
+  class File;
+
+  // Counts a call of `op` and tells whether it is to fail.
+  bool ShouldFail(FsOp op);
+
+  FileSystem& base_;
+  std::array<int, kFsOpCount> counts_{};
+  std::array<int, kFsOpCount> failures_{};
+  std::array<int, kFsOpCount> fail_at_{};  // the count at which to fail, 0 for none
+  std::array<bool, kFsOpCount> fail_always_{};
+};
+
+}  // namespace zelvan::testing

@@ -1,0 +1,347 @@
+#include "tests/support/memory_file_system.h"
+
+#include <algorithm>
+
+#include "platform/ansi_text.h"
+#include "platform/win_path.h"
+
+namespace zelvan::testing {
+
+struct MemoryFileSystem::Node {
+  std::string path;  // full path, case as created
+  bool is_directory = false;
+  bool read_only = false;
+  int64_t mtime_ns = 0;
+  std::string data;
+};
+
+class MemoryFileSystem::File : public WritableFile {
+ public:
+  File(MemoryFileSystem* fs, std::shared_ptr<Node> node) : fs_(fs), node_(std::move(node)) {}
+  bool Append(std::string_view data) override {
+    if (closed_) return false;
+    node_->data.append(data);
+    node_->mtime_ns = fs_->Tick();
+    return true;
+  }
+  bool Flush() override { return !closed_; }
+  bool Sync() override { return !closed_; }
+  bool Close() override {
+    if (closed_) return false;
+    closed_ = true;
+    return true;
+  }
+
+ private:
+  MemoryFileSystem* fs_;
+  std::shared_ptr<Node> node_;
+  bool closed_ = false;
+};
+
+namespace {
+
+constexpr int64_t kSecond = 1000000000;
+constexpr int64_t kStartTime = 1704164645 * kSecond;  // 2024-01-02 03:04:05 UTC
+
+bool IsRoot(std::string_view full) {
+  if (full == "\\") return true;
+  if (full.size() == 3 && HasDrive(full) && full[2] == '\\') return true;
+  if (IsNetworkPath(full) && full.back() == '\\') {
+    return std::count(full.begin() + 2, full.end(), '\\') == 2;
+  }
+  return false;
+}
+
+// The key of the directory that holds `key`; empty for a root.
+std::string ParentKey(std::string_view key) {
+  if (IsRoot(key)) return std::string();
+  std::string parent = GetFileDirectory(key);
+  if (parent.empty() || IsRoot(parent)) return parent;
+  return StripTrailingSlash(parent);
+}
+
+FileStatus MakeStatus(bool is_directory, bool read_only, uint64_t size, int64_t mtime_ns) {
+  FileStatus status;
+  status.is_directory = is_directory;
+  status.read_only = read_only;
+  status.size = size;
+  status.mtime_ns = mtime_ns;
+  int64_t seconds = mtime_ns / kSecond;
+  if (mtime_ns < 0 && mtime_ns % kSecond != 0) --seconds;
+  status.mtime_local = ToLocalTime(seconds);
+  return status;
+}
+
+}  // namespace
+
+MemoryFileSystem::MemoryFileSystem() : now_ns_(kStartTime) {}
+MemoryFileSystem::~MemoryFileSystem() = default;
+
+int64_t MemoryFileSystem::Tick() {
+  now_ns_ += kSecond;
+  return now_ns_;
+}
+
+bool MemoryFileSystem::Resolve(std::string_view path, std::string* full, std::string* key) const {
+  std::string out;
+  if (!GetFullPathName(path, cwd_, &out)) return false;
+  if (!IsRoot(out) && IsPathSeparator(out.back())) out.pop_back();
+  *key = ToLowerAscii(out);
+  *full = std::move(out);
+  return true;
+}
+
+std::shared_ptr<MemoryFileSystem::Node> MemoryFileSystem::Find(std::string_view key) const {
+  auto it = nodes_.find(std::string(key));
+  return it == nodes_.end() ? nullptr : it->second;
+}
+
+bool MemoryFileSystem::IsDirectoryKey(std::string_view key) const {
+  if (IsRoot(key)) return true;
+  std::shared_ptr<Node> node = Find(key);
+  return node && node->is_directory;
+}
+
+std::string MemoryFileSystem::GetCurrentDirectory() const {
+  return cwd_;
+}
+
+bool MemoryFileSystem::SetCurrentDirectory(std::string_view dir) {
+  std::string full, key;
+  if (!Resolve(dir, &full, &key) || !IsDirectoryKey(key)) return false;
+  cwd_ = AppendLastSlash(full);
+  return true;
+}
+
+bool MemoryFileSystem::Stat(std::string_view path, FileStatus* status) {
+  std::string full, key;
+  if (!Resolve(path, &full, &key)) return false;
+  if (IsRoot(key)) {
+    *status = MakeStatus(true, false, 0, kStartTime);
+    return true;
+  }
+  std::shared_ptr<Node> node = Find(key);
+  if (!node) return false;
+  *status = MakeStatus(node->is_directory, node->read_only,
+                       node->is_directory ? 0 : node->data.size(), node->mtime_ns);
+  return true;
+}
+
+bool MemoryFileSystem::ReadFile(std::string_view path, std::string* contents) {
+  std::string full, key;
+  if (!Resolve(path, &full, &key)) return false;
+  std::shared_ptr<Node> node = Find(key);
+  if (!node || node->is_directory) return false;
+  *contents = node->data;
+  return true;
+}
+
+std::unique_ptr<WritableFile> MemoryFileSystem::OpenForWrite(std::string_view path) {
+  std::string full, key;
+  if (!Resolve(path, &full, &key) || IsRoot(key)) return nullptr;
+  std::shared_ptr<Node> node = Find(key);
+  if (node) {
+    if (node->is_directory || node->read_only) return nullptr;
+    node->data.clear();
+    node->mtime_ns = Tick();
+  } else {
+    if (!IsDirectoryKey(ParentKey(key))) return nullptr;
+    node = std::make_shared<Node>();
+    node->path = full;
+    node->mtime_ns = Tick();
+    nodes_[key] = node;
+  }
+  return std::make_unique<File>(this, node);
+}
+
+bool MemoryFileSystem::Rename(std::string_view from, std::string_view to) {
+  std::string from_full, from_key, to_full, to_key;
+  if (!Resolve(from, &from_full, &from_key) || !Resolve(to, &to_full, &to_key)) return false;
+  std::shared_ptr<Node> source = Find(from_key);
+  if (!source || IsRoot(to_key) || !IsDirectoryKey(ParentKey(to_key))) return false;
+  if (from_key == to_key) {  // a change of letter case only
+    source->path = to_full;
+    return true;
+  }
+  std::shared_ptr<Node> target = Find(to_key);
+  if (target) {
+    if (target->is_directory || source->is_directory || target->read_only) return false;
+  }
+  if (source->is_directory) {
+    if (to_key.compare(0, from_key.size() + 1, from_key + "\\") == 0) return false;  // into itself
+    // Move the whole subtree.
+    std::string prefix = from_key + "\\";
+    std::vector<std::pair<std::string, std::shared_ptr<Node>>> moved;
+    for (auto it = nodes_.lower_bound(prefix);
+         it != nodes_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
+      moved.emplace_back(it->first.substr(prefix.size()), it->second);
+      it = nodes_.erase(it);
+    }
+    for (auto& [rest, node] : moved) {
+      node->path = to_full + "\\" + node->path.substr(node->path.size() - rest.size());
+      nodes_[to_key + "\\" + rest] = node;
+    }
+  }
+  nodes_.erase(from_key);
+  source->path = to_full;
+  nodes_[to_key] = source;
+  return true;
+}
+
+bool MemoryFileSystem::DeleteFile(std::string_view path) {
+  std::string full, key;
+  if (!Resolve(path, &full, &key)) return false;
+  std::shared_ptr<Node> node = Find(key);
+  if (!node || node->is_directory || node->read_only) return false;
+  nodes_.erase(key);
+  return true;
+}
+
+bool MemoryFileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
+  std::string from_full, from_key, to_full, to_key;
+  if (!Resolve(from, &from_full, &from_key) || !Resolve(to, &to_full, &to_key)) return false;
+  std::shared_ptr<Node> source = Find(from_key);
+  if (!source || source->is_directory) return false;
+  if (from_key == to_key) return false;
+  std::shared_ptr<Node> target = Find(to_key);
+  if (target) {
+    if (fail_if_exists || target->is_directory || target->read_only) return false;
+  } else {
+    if (!IsDirectoryKey(ParentKey(to_key))) return false;
+    target = std::make_shared<Node>();
+    target->path = to_full;
+    nodes_[to_key] = target;
+  }
+  Tick();
+  target->data = source->data;
+  target->read_only = source->read_only;
+  target->mtime_ns = source->mtime_ns;
+  return true;
+}
+
+bool MemoryFileSystem::MoveFile(std::string_view from, std::string_view to) {
+  std::string from_full, from_key, to_full, to_key;
+  if (!Resolve(from, &from_full, &from_key) || !Resolve(to, &to_full, &to_key)) return false;
+  if (from_key != to_key && Find(to_key)) return false;
+  return Rename(from, to);
+}
+
+bool MemoryFileSystem::SetReadOnly(std::string_view path, bool read_only) {
+  std::string full, key;
+  if (!Resolve(path, &full, &key)) return false;
+  std::shared_ptr<Node> node = Find(key);
+  if (!node) return false;
+  node->read_only = read_only;
+  return true;
+}
+
+bool MemoryFileSystem::CreateDirectory(std::string_view path) {
+  std::string full, key;
+  if (!Resolve(path, &full, &key) || IsRoot(key) || Find(key)) return false;
+  if (!IsDirectoryKey(ParentKey(key))) return false;
+  auto node = std::make_shared<Node>();
+  node->path = full;
+  node->is_directory = true;
+  node->mtime_ns = Tick();
+  nodes_[key] = node;
+  return true;
+}
+
+bool MemoryFileSystem::RemoveDirectory(std::string_view path) {
+  std::string full, key;
+  if (!Resolve(path, &full, &key)) return false;
+  std::shared_ptr<Node> node = Find(key);
+  if (!node || !node->is_directory) return false;
+  auto child = nodes_.lower_bound(key + "\\");
+  if (child != nodes_.end() && child->first.compare(0, key.size() + 1, key + "\\") == 0) {
+    return false;
+  }
+  nodes_.erase(key);
+  return true;
+}
+
+bool MemoryFileSystem::ListDirectory(std::string_view dir, std::string_view pattern,
+                                     std::vector<DirectoryEntry>* entries) {
+  std::string full, key;
+  if (!Resolve(dir, &full, &key) || !IsDirectoryKey(key)) return false;
+  std::string prefix = AppendLastSlash(key);
+  entries->clear();
+  for (auto it = nodes_.lower_bound(prefix);
+       it != nodes_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+    std::string_view rest(it->first);
+    rest.remove_prefix(prefix.size());
+    if (rest.find('\\') != std::string_view::npos) continue;
+    std::string name = FileNamePart(it->second->path);
+    if (!MatchesPattern(name, pattern)) continue;
+    entries->push_back({name, it->second->is_directory});
+  }
+  std::sort(entries->begin(), entries->end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+  return true;
+}
+
+bool MemoryFileSystem::GetShortPathName(std::string_view, std::string*) {
+  return false;
+}
+
+std::string MemoryFileSystem::ToHostPath(std::string_view path) {
+  std::string full, key;
+  if (!Resolve(path, &full, &key)) return std::string();
+  std::replace(full.begin(), full.end(), '\\', '/');
+  return full;
+}
+
+std::string MemoryFileSystem::FromHostPath(std::string_view host_path) const {
+  std::string out(host_path);
+  std::replace(out.begin(), out.end(), '/', '\\');
+  return out;
+}
+
+bool MemoryFileSystem::AddFile(std::string_view path, std::string_view contents) {
+  std::string full, key;
+  if (!Resolve(path, &full, &key) || IsRoot(key)) return false;
+  std::string parent = ParentKey(key);
+  if (!IsDirectoryKey(parent) && !AddDirectory(GetFileDirectory(full))) return false;
+  std::shared_ptr<Node> node = Find(key);
+  if (node && node->is_directory) return false;
+  if (!node) {
+    node = std::make_shared<Node>();
+    node->path = full;
+    nodes_[key] = node;
+  }
+  node->data = std::string(contents);
+  node->read_only = false;
+  node->mtime_ns = Tick();
+  return true;
+}
+
+bool MemoryFileSystem::AddDirectory(std::string_view path) {
+  return CreateDirectories(*this, path);
+}
+
+std::optional<std::string> MemoryFileSystem::Contents(std::string_view path) const {
+  std::string full, key;
+  if (!Resolve(path, &full, &key)) return std::nullopt;
+  std::shared_ptr<Node> node = Find(key);
+  if (!node || node->is_directory) return std::nullopt;
+  return node->data;
+}
+
+bool MemoryFileSystem::SetModificationTime(std::string_view path, int64_t mtime_ns) {
+  std::string full, key;
+  if (!Resolve(path, &full, &key)) return false;
+  std::shared_ptr<Node> node = Find(key);
+  if (!node) return false;
+  node->mtime_ns = mtime_ns;
+  return true;
+}
+
+std::vector<std::string> MemoryFileSystem::AllFiles() const {
+  std::vector<std::string> files;
+  for (const auto& [key, node] : nodes_) {
+    if (!node->is_directory) files.push_back(node->path);
+  }
+  return files;
+}
+
+}  // namespace zelvan::testing

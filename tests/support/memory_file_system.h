@@ -1,0 +1,93 @@
+// An in-memory FileSystem for tests.
+//
+// Paths have Windows form and are matched without regard to ASCII case, like
+// the file systems that projects come from; names are listed and reported in
+// the case they were created with. Every drive root ("C:\", "D:\" ...), the
+// root "\" and every network share root ("\\server\share\") exist from the
+// start. The current directory starts at "C:\".
+//
+// Semantics follow the Windows calls the system was designed around:
+//   - OpenForWrite, DeleteFile and Rename onto a read-only file fail;
+//   - CopyFile copies contents, the read-only attribute and the modification time;
+//   - data appended to an open file is visible at once (a file left half
+//     written by a failing writer shows its half);
+//   - an open file keeps writing to its node when it is renamed or deleted.
+//
+// Modification times come from a clock of the file system's own that
+// advances one second with every change, so two writes never share a time;
+// tests may set the clock or a file's time.
+//
+// Host paths are fictional: ToHostPath gives the full path with `/`
+// separators ("C:\a\b" is "C:/a/b"), FromHostPath turns `/` back into `\`.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace zelvan::testing {
+
+class MemoryFileSystem : public FileSystem {
+ public:
+  MemoryFileSystem();
+  ~MemoryFileSystem() override;
+
+  std::string GetCurrentDirectory() const override;
+  bool SetCurrentDirectory(std::string_view dir) override;
+  bool Stat(std::string_view path, FileStatus* status) override;
+  bool ReadFile(std::string_view path, std::string* contents) override;
+  std::unique_ptr<WritableFile> OpenForWrite(std::string_view path) override;
+  bool Rename(std::string_view from, std::string_view to) override;
+  bool DeleteFile(std::string_view path) override;
+  bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override;
+  bool MoveFile(std::string_view from, std::string_view to) override;
+  bool SetReadOnly(std::string_view path, bool read_only) override;
+  bool CreateDirectory(std::string_view path) override;
+  bool RemoveDirectory(std::string_view path) override;
+  bool ListDirectory(std::string_view dir, std::string_view pattern,
+                     std::vector<DirectoryEntry>* entries) override;
+  bool GetShortPathName(std::string_view path, std::string* short_path) override;
+  std::string ToHostPath(std::string_view path) override;
+  std::string FromHostPath(std::string_view host_path) const override;
+
+  // Test helpers.
+
+  // Creates or replaces a writable file, creating missing directories.
+  bool AddFile(std::string_view path, std::string_view contents);
+  // Creates a directory and every missing one above it.
+  bool AddDirectory(std::string_view path);
+  // The contents of a file; nullopt when there is no file at `path`.
+  std::optional<std::string> Contents(std::string_view path) const;
+  bool SetModificationTime(std::string_view path, int64_t mtime_ns);
+  // Full paths of every file (not directories), in the case they were
+  // created with, sorted without regard to case.
+  std::vector<std::string> AllFiles() const;
+
+  // The clock, nanoseconds since the epoch. Every change to a file or
+  // directory advances it by one second first and stamps the result.
+  int64_t Now() const { return now_ns_; }
+  void SetNow(int64_t now_ns) { now_ns_ = now_ns; }
+
+ private:
+  struct Node;
+  class File;
+
+  // The full path of `path` and its lookup key; false for a malformed path.
+  bool Resolve(std::string_view path, std::string* full, std::string* key) const;
+  std::shared_ptr<Node> Find(std::string_view key) const;
+  // True for an existing directory or a root.
+  bool IsDirectoryKey(std::string_view key) const;
+  int64_t Tick();
+
+  std::map<std::string, std::shared_ptr<Node>> nodes_;  // by lower-cased full path
+  std::string cwd_ = "C:\\";
+  int64_t now_ns_;
+};
+
+}  // namespace zelvan::testing
