@@ -35,6 +35,8 @@ struct CommandRegistry {
 
 // One per command group (each in its own file).
 void RegisterIniCommands(const CommandRegistry& registry);
+void RegisterCpuCommands(const CommandRegistry& registry);
 void RegisterOptionsCommands(const CommandRegistry& registry);
+void RegisterScanCommands(const CommandRegistry& registry);
 
 }  // namespace zelvan::cli

@@ -23,7 +23,9 @@ int main(int argc, char** argv) {
   CommandFunction selected;
   CommandRegistry registry{&app, &globals, &selected};
   RegisterIniCommands(registry);
+  RegisterCpuCommands(registry);
   RegisterOptionsCommands(registry);
+  RegisterScanCommands(registry);
 
   try {
     app.parse(argc, argv);

@@ -129,10 +129,14 @@ bool PosixFileSystem::SetCurrentDirectory(std::string_view dir) {
 }
 
 bool PosixFileSystem::Stat(std::string_view path, FileStatus* status) {
-  std::string host;
-  if (!Resolve(path, &host)) return false;
+  const MappedPath* mapped = MapToHost(path);
+  if (mapped == nullptr) return false;
+  // Most paths exist as written: one stat answers them.
   struct stat st;
-  if (::stat(host.c_str(), &st) != 0) return false;
+  if (::stat(mapped->direct.c_str(), &st) != 0) {
+    std::string resolved = ResolveComponents(mapped->base, mapped->components);
+    if (resolved == mapped->direct || ::stat(resolved.c_str(), &st) != 0) return false;
+  }
   status->is_directory = S_ISDIR(st.st_mode);
   status->read_only = (st.st_mode & S_IWUSR) == 0;
   status->size = static_cast<uint64_t>(st.st_size);
@@ -325,45 +329,61 @@ std::string PosixFileSystem::FromHostPath(std::string_view host_path) const {
 
 // Maps a system path to the host: the host directory the path is rooted at,
 // and the components below it. False when the path has no place on the host.
-bool PosixFileSystem::MapToHost(std::string_view path, std::string* base,
-                                std::vector<std::string>* components) const {
+const PosixFileSystem::MappedPath* PosixFileSystem::MapToHost(std::string_view path) {
+  // Profile reads map the same few paths again and again; remember them.
+  std::string key = cwd_;
+  key += '|';
+  key += path;
+  if (auto it = mapped_.find(key); it != mapped_.end()) return &it->second;
   std::string full;
-  if (!GetFullPathName(path, cwd_, &full)) return false;
+  if (!GetFullPathName(path, cwd_, &full)) return nullptr;
+  MappedPath mapped;
   std::string_view rest = full;
   if (HasDrive(full)) {
     auto it = map_.drives.find(ToUpperAscii(full[0]));
-    if (it == map_.drives.end()) return false;
-    *base = it->second;
+    if (it == map_.drives.end()) return nullptr;
+    mapped.base = it->second;
     rest.remove_prefix(2);
   } else if (IsNetworkPath(full)) {
-    if (map_.network_root.empty()) return false;
-    *base = map_.network_root;
+    if (map_.network_root.empty()) return nullptr;
+    mapped.base = map_.network_root;
     rest.remove_prefix(2);
   } else {
-    *base = "/";
+    mapped.base = "/";
   }
-  components->clear();
   for (std::string& part : SplitAll(rest, '\\')) {
-    if (!part.empty()) components->push_back(std::move(part));
+    if (!part.empty()) mapped.components.push_back(std::move(part));
   }
-  return true;
+  mapped.direct = JoinComponents(mapped.base, mapped.components);
+  if (mapped_.size() >= kMaxMappedPaths) mapped_.clear();
+  return &mapped_.emplace(std::move(key), std::move(mapped)).first->second;
 }
 
 // The host path for a system path: the path as written when it exists,
 // else resolved without regard to case as far as it can be; the unresolved
 // rest is kept as written (so new files get the name they were given).
 bool PosixFileSystem::Resolve(std::string_view path, std::string* host) {
-  std::string base;
-  std::vector<std::string> components;
-  if (!MapToHost(path, &base, &components)) return false;
-  std::string direct = base;
-  for (const std::string& part : components)
-    direct = JoinHost(direct, part);
+  const MappedPath* mapped = MapToHost(path);
+  if (mapped == nullptr) return false;
   struct stat st;
-  if (::lstat(direct.c_str(), &st) == 0) {
-    *host = std::move(direct);
+  if (::lstat(mapped->direct.c_str(), &st) == 0) {
+    *host = mapped->direct;
     return true;
   }
+  *host = ResolveComponents(mapped->base, mapped->components);
+  return true;
+}
+
+std::string PosixFileSystem::JoinComponents(const std::string& base,
+                                            const std::vector<std::string>& components) {
+  std::string out = base;
+  for (const std::string& part : components)
+    out = JoinHost(out, part);
+  return out;
+}
+
+std::string PosixFileSystem::ResolveComponents(const std::string& base,
+                                               const std::vector<std::string>& components) {
   std::string current = base;
   for (size_t i = 0; i < components.size(); ++i) {
     const std::string* match = FindEntry(current, components[i]);
@@ -374,8 +394,7 @@ bool PosixFileSystem::Resolve(std::string_view path, std::string* host) {
     }
     current = JoinHost(current, *match);
   }
-  *host = std::move(current);
-  return true;
+  return current;
 }
 
 // The entry of `dir` named `name`: the exact name when present, else the
@@ -437,6 +456,7 @@ bool PosixFileSystem::MapDrive(char letter, const std::string& host_dir, bool ke
   if (upper < 'A' || upper > 'Z') return false;
   if (keep_existing && map_.drives.count(upper)) return true;
   map_.drives[upper] = NormaliseHostPath(host_dir, host_cwd_);
+  mapped_.clear();
   return true;
 }
 

@@ -65,9 +65,26 @@ class PosixFileSystem final : public FileSystem {
     std::unordered_map<std::string, std::vector<std::string>> by_lower_name;
   };
 
-  bool MapToHost(std::string_view path, std::string* base,
-                 std::vector<std::string>* components) const;
+  // A system path mapped to the host: the host directory it is rooted at,
+  // the components below it, and the path as written on the host.
+  struct MappedPath {
+    std::string base;
+    std::vector<std::string> components;
+    std::string direct;
+  };
+  static constexpr size_t kMaxMappedPaths = 8192;
+
+  // Null when the path has no place on the host. The result stays valid
+  // until the next call.
+  const MappedPath* MapToHost(std::string_view path);
+  // The host path for a system path: the path as written when it exists,
+  // else resolved without regard to case as far as it can be; the unresolved
+  // rest is kept as written (so new files get the name they were given).
   bool Resolve(std::string_view path, std::string* host);
+  static std::string JoinComponents(const std::string& base,
+                                    const std::vector<std::string>& components);
+  std::string ResolveComponents(const std::string& base,
+                                const std::vector<std::string>& components);
   const std::string* FindEntry(const std::string& dir, const std::string& name);
   const Listing* GetListing(const std::string& dir, bool force);
   void Invalidate(const std::string& host_path);
@@ -76,6 +93,7 @@ class PosixFileSystem final : public FileSystem {
   std::string host_cwd_;
   std::string cwd_;
   std::unordered_map<std::string, Listing> cache_;
+  std::unordered_map<std::string, MappedPath> mapped_;
 };
 
 }  // namespace zelvan

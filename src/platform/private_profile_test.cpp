@@ -237,11 +237,13 @@ TEST_F(PrivateProfileTest, PathsAreMatchedWithoutCaseAndAgainstTheCurrentDirecto
   EXPECT_EQ(profile_.GetString("S", "k", "", "App.ini"), "v");
   ASSERT_TRUE(profile_.Flush("app.INI"));
   EXPECT_EQ(Disk(), "[S]\r\nk=v\r\n");
-  // The same relative or rooted path names another file in another directory.
+  // The same relative path names another file in another directory; a rooted
+  // path without drive names the host root's file, whatever the current drive.
   memory_.AddFile("D:\\work\\app.ini", "[S]\r\nk=on d\r\n");
-  EXPECT_EQ(profile_.GetString("S", "k", "", "\\work\\app.ini"), "v");
+  memory_.AddFile("\\work\\app.ini", "[S]\r\nk=root\r\n");
+  EXPECT_EQ(profile_.GetString("S", "k", "", "\\work\\app.ini"), "root");
   ASSERT_TRUE(fs_.SetCurrentDirectory("D:\\work"));
-  EXPECT_EQ(profile_.GetString("S", "k", "", "\\work\\app.ini"), "on d");
+  EXPECT_EQ(profile_.GetString("S", "k", "", "\\work\\app.ini"), "root");
   EXPECT_EQ(profile_.GetString("S", "k", "", "app.ini"), "on d");
 }
 

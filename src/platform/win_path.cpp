@@ -186,9 +186,9 @@ bool GetFullPathName(std::string_view path, std::string_view current_dir, std::s
         combined = std::string(path.substr(0, 2)) + "\\" + std::string(path.substr(2));
       }
     } else if (IsPathSeparator(path[0])) {
-      // Rooted on the drive (or share) of the current directory.
-      combined = StripTrailingSlash(cwd_root) + std::string(path);
-      if (cwd_root == "\\") combined = std::string(path);
+      // A rooted path without a drive names the host's root, whatever drive
+      // the current directory is on: that is the only way to reach it.
+      combined = std::string(path);
     } else {
       combined = AppendLastSlash(current_dir) + std::string(path);
     }

@@ -8,8 +8,8 @@
 //
 // A rooted path without a drive (`\home\me\a.kbp`) names a path below the
 // host's root directory; on this platform it is a full path as much as
-// `C:\a.kbp` is. Resolved against a current directory on a drive or share, it
-// takes that drive or share, as on Windows.
+// `C:\a.kbp` is, also when the current directory is on a drive or share (where
+// Windows would take that drive's root instead).
 #pragma once
 
 #include <string>
@@ -53,8 +53,8 @@ std::string FileNamePart(std::string_view path);
 
 // Canonical full path: `/` become `\`, runs of separators collapse, `.` and
 // `..` are resolved, and a relative path is taken against `current_dir`
-// (itself a full path). A drive-relative path ("\a") takes the drive of
-// `current_dir`; "X:a" takes `current_dir` when it is on drive X, else X's
+// (itself a full path). A rooted path ("\a") stays below the host's root;
+// "X:a" takes `current_dir` when it is on drive X, else X's
 // root. `..` never climbs above the root or the network share. A trailing
 // separator is kept. Returns false for an empty path, a malformed network
 // path or an unusable `current_dir`.

@@ -158,7 +158,7 @@ TEST_F(ProjectFilesTest, WorkingCopyNames) {
       {nullptr, "D:\\tmp", "C:\\work\\App.KBP", "D:\\tmp\\KOVA\\App_KBP_XXXXXX"},
       {nullptr, nullptr, "C:\\work\\app.kbp", "C:\\work\\KOVA\\app_kbp_XXXXXX"},
       {"", "", "C:\\work\\app", "C:\\work\\KOVA\\app__XXXXXX"},
-      {"/tmp", nullptr, "C:\\work\\app.kbp", "C:\\tmp\\KOVA\\app_kbp_XXXXXX"},
+      {"/tmp", nullptr, "C:\\work\\app.kbp", "\\tmp\\KOVA\\app_kbp_XXXXXX"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.temp ? c.temp : "-") + " " + (c.tmp ? c.tmp : "-"));

@@ -1,0 +1,45 @@
+#include "cli/cli_toolchain.h"
+
+#include "platform/ui_hooks.h"
+#include "toolchain/install_location.h"
+
+namespace zelvan::cli {
+
+namespace {
+
+// The toolchain commands ask no questions and show no messages.
+class QuietUi : public UiHooks {
+ public:
+  int MessageBox(std::string_view, std::string_view, unsigned style) override {
+    return (style & 0xF) == kMbOk ? kIdOk : kIdCancel;
+  }
+  std::string LoadString(unsigned) override { return {}; }
+};
+
+}  // namespace
+
+bool OpenToolchain(const GlobalOptions& globals, ToolchainSession* session, std::string* error) {
+  session->ui = std::make_unique<QuietUi>();
+  session->host = HostPlatform::Create(session->ui.get());
+  if (!session->host) {
+    *error = "cannot set up the platform";
+    return false;
+  }
+  InstallLocation location;
+  if (!LocateInstallation(session->platform(), globals.install_dir, &location, error)) {
+    return false;
+  }
+  HostPlatform& host = *session->host;
+  if (!MapInstallationDrive(&location, [&host](char letter, const std::string& dir) {
+        return host.MapDriveUnlessSet(letter, dir);
+      })) {
+    *error = "cannot map drive " + std::string(1, location.drive) + ": to the installation";
+    return false;
+  }
+  session->util = std::make_unique<QkUtil>(session->platform(), location.folder);
+  session->cpus = std::make_unique<CCPUTools>(session->platform(), *session->util);
+  session->cpus->LoadCpuTools();
+  return true;
+}
+
+}  // namespace zelvan::cli

@@ -1,0 +1,80 @@
+#include "toolchain/custom_event_data.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace zelvan {
+namespace {
+
+std::vector<uint32_t> Ids(const CCustomEventData& events, const char* name) {
+  std::vector<uint32_t> ids;
+  events.GetEventID(name, &ids);
+  return ids;
+}
+
+TEST(CCustomEventDataTest, GivesIdsFromTheRangeAndTakesThemBack) {
+  CCustomEventData events(kCustomEventFirstId, kCustomEventLastId);
+  uint32_t id = 0;
+  ASSERT_TRUE(events.SetEventData(0x100, "build", &id));
+  EXPECT_EQ(id, 12550u);
+  ASSERT_TRUE(events.SetEventData(0x200, "build", &id));
+  EXPECT_EQ(id, 12551u);
+  ASSERT_TRUE(events.SetEventData(0x300, "scan", &id));
+  EXPECT_EQ(id, 12552u);
+  EXPECT_EQ(Ids(events, "build"), (std::vector<uint32_t>{12550, 12551}));
+  EXPECT_EQ(Ids(events, "Build"), std::vector<uint32_t>{});  // names are exact
+
+  // Registering a handle again renames it and keeps its id.
+  ASSERT_TRUE(events.SetEventData(0x100, "scan", &id));
+  EXPECT_EQ(id, 12550u);
+  EXPECT_EQ(Ids(events, "scan"), (std::vector<uint32_t>{12550, 12552}));
+
+  // A freed id is the next one given.
+  EXPECT_TRUE(events.DelEventData(0x200));
+  EXPECT_FALSE(events.DelEventData(0x200));
+  EXPECT_EQ(Ids(events, "build"), std::vector<uint32_t>{});
+  ASSERT_TRUE(events.SetEventData(0x400, "other", &id));
+  EXPECT_EQ(id, 12551u);
+
+  // GetEventID appends.
+  std::vector<uint32_t> ids = {1};
+  events.GetEventID("other", &ids);
+  EXPECT_EQ(ids, (std::vector<uint32_t>{1, 12551}));
+}
+
+TEST(CCustomEventDataTest, RefusesWhatItCannotHold) {
+  CCustomEventData events(kCustomEventFirstId, kCustomEventLastId);
+  uint32_t id = 7;
+  EXPECT_FALSE(events.SetEventData(0, "build", &id));
+  EXPECT_FALSE(events.SetEventData(1, "", &id));
+  EXPECT_EQ(id, 7u);
+  EXPECT_FALSE(events.DelEventData(0));
+
+  for (uintptr_t handle = 1; handle <= 10; ++handle) {
+    ASSERT_TRUE(events.SetEventData(handle, "e", &id));
+  }
+  EXPECT_EQ(id, kCustomEventLastId);
+  id = 7;
+  EXPECT_FALSE(events.SetEventData(11, "e", &id));  // the range is used up
+  EXPECT_EQ(id, 7u);
+  EXPECT_EQ(Ids(events, "e").size(), 10u);
+
+  CCustomEventData empty(5, 4);
+  EXPECT_FALSE(empty.SetEventData(1, "e", &id));
+
+  // A range as wide as the id type costs nothing until used, and ends right.
+  CCustomEventData wide(0xFFFFFFFEu, 0xFFFFFFFFu);
+  ASSERT_TRUE(wide.SetEventData(1, "e", &id));
+  EXPECT_EQ(id, 0xFFFFFFFEu);
+  ASSERT_TRUE(wide.SetEventData(2, "e", &id));
+  EXPECT_EQ(id, 0xFFFFFFFFu);
+  EXPECT_FALSE(wide.SetEventData(3, "e", &id));
+  CCustomEventData all(0, 0xFFFFFFFFu);
+  ASSERT_TRUE(all.SetEventData(1, "e", &id));
+  EXPECT_EQ(id, 0u);
+}
+
+}  // namespace
+}  // namespace zelvan

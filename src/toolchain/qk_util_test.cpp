@@ -1,0 +1,189 @@
+#include "toolchain/qk_util.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "tests/support/toolchain_platform.h"
+
+namespace zelvan {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(QkUtilPathTest, PathHelpers) {
+  std::string drive, dir, title, ext;
+  QkUtil::SplitPath("C:\\work\\app.v1\\main.c", &drive, &dir, &title, &ext);
+  EXPECT_EQ(drive, "C:");
+  EXPECT_EQ(dir, "\\work\\app.v1\\");
+  EXPECT_EQ(title, "main");
+  EXPECT_EQ(ext, ".c");
+  QkUtil::FreeSplitPath(&drive, &dir, &title, &ext);
+  EXPECT_EQ(drive + dir + title + ext, "");
+
+  struct SlashCase {
+    const char* in;
+    const char* out;
+  };
+  for (const SlashCase& c :
+       {SlashCase{"", "\\"}, SlashCase{"C:\\a", "C:\\a\\"}, SlashCase{"C:\\a\\", "C:\\a\\"}}) {
+    SCOPED_TRACE(c.in);
+    std::string path = c.in;
+    QkUtil::AppendLastSlash(&path);
+    EXPECT_EQ(path, c.out);
+  }
+
+  EXPECT_TRUE(QkUtil::CheckFullPathName("C:\\a\\b.kbp"));
+  EXPECT_TRUE(QkUtil::CheckFullPathName("\\\\server\\share\\a"));
+  EXPECT_FALSE(QkUtil::CheckFullPathName("a\\b.kbp"));
+  EXPECT_FALSE(QkUtil::CheckFullPathName("C:a"));
+  EXPECT_FALSE(QkUtil::CheckFullPathName(""));
+  EXPECT_FALSE(QkUtil::CheckFullPathName("\\\\server"));
+
+  std::string out = "x";
+  QkUtil::GetFileDirectory("C:\\a\\b.c", &out);
+  EXPECT_EQ(out, "C:\\a\\");
+  EXPECT_EQ(QkUtil::CompareFileNameAnsExt("C:\\x\\Main.C", "main.c"), 1);
+  EXPECT_EQ(QkUtil::CompareFileNameAnsExt("main.c", "main.h"), 0);
+}
+
+class QkUtilTest : public ::testing::Test {
+ protected:
+  testing::ToolchainPlatform env_;
+  QkUtil util_{env_.platform(), "T:\\Inst\\"};
+};
+
+TEST_F(QkUtilTest, InstallationLayout) {
+  EXPECT_EQ(util_.InstallFolder(), "T:\\Inst");
+  std::string folder;
+  util_.GetCPUInfoFolder(&folder);
+  EXPECT_EQ(folder, "T:\\Inst\\Config\\Builder\\Template\\");
+  EXPECT_EQ(util_.QkGetDefaultConfigIniPath("MX-520S"),
+            "T:\\Inst\\Config\\Builder\\Template\\MX-520S.ini");
+  EXPECT_EQ(util_.QkGetBuilderConfigPath(), "T:\\Inst\\Config\\Builder\\Builder.ini");
+
+  // A relative path is taken against the current directory; in and out may be one object.
+  ASSERT_TRUE(env_.fs().SetCurrentDirectory("T:\\"));
+  std::string path = "a\\..\\b\\c.kbp";
+  ASSERT_TRUE(util_.QkGetFullPathName(path, &path));
+  EXPECT_EQ(path, "T:\\b\\c.kbp");
+  path = "kept";
+  EXPECT_FALSE(util_.QkGetFullPathName("", &path));
+  EXPECT_EQ(path, "kept");
+}
+
+TEST_F(QkUtilTest, SettingsOfTheInstallation) {
+  // Nothing installed: every answer is the default.
+  uint32_t language = 0;
+  EXPECT_FALSE(util_.IsSupportCPP());
+  EXPECT_TRUE(util_.GetDLLLanguage("T:\\bin\\ZelvanRES.DLL", &language));
+  EXPECT_EQ(language, 1033u);
+  EXPECT_EQ(util_.QkGetLibraryNameByOption("MX-520", "-Nc1"), "");
+
+  env_.Write("Inst\\Config\\QkUtil.ini",
+             "[Toolchain]\nSupportCPP=1\n[Resource]\nLanguage=1041\nzelvanres.dll=1031\n"
+             "Broken.DLL=12abc\nHuge.DLL=4294967297\n");
+  EXPECT_TRUE(util_.IsSupportCPP());
+  struct Case {
+    const char* module;
+    uint32_t language;
+  };
+  const Case cases[] = {
+      {"T:\\bin\\ZelvanRES.DLL", 1031},  // by its file name, case ignored
+      {"T:\\bin\\Other.DLL", 1041},
+      {"", 1041},
+      {"Broken.DLL", 1033},  // not a number: the default, not a part of it
+      {"Huge.DLL", 1033},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.module);
+    ASSERT_TRUE(util_.GetDLLLanguage(c.module, &language));
+    EXPECT_EQ(language, c.language);
+  }
+  env_.Write("Inst\\Config\\QkUtil.ini", "[Toolchain]\nSupportCPP=0\n");
+  EXPECT_FALSE(util_.IsSupportCPP());
+}
+
+TEST_F(QkUtilTest, LibraryAndConverterByCpuOption) {
+  env_.Write("Inst\\Config\\Builder\\CpuOption.ini",
+             "[Library:MX-520]\n-Nc1=c520n1.lib\n-nc1=lower.lib\n-Nc2 = c520n2.lib\n"
+             "[Convert:mx-520]\n-Nc1=-M64\n"
+             "[Library:MX-520/S]\n-Nc3=special.lib\n"
+             "[Library:MR44]\n-Nc1=mr.lib\n");
+  struct Case {
+    const char* cpu;
+    const char* option;
+    const char* library;
+    const char* converter;
+  };
+  const Case cases[] = {
+      {"MX-520", "-Nc1", "c520n1.lib", "-M64"},
+      {"MX-520", "-nc1", "lower.lib", ""},  // options differ by letter case
+      {"MX-520", "-Nc2", "c520n2.lib", ""},
+      {"MX-520", "-Nc9", "", ""},
+      {"MX-520/S", "-Nc3", "special.lib", ""},
+      {"MX-520/S", "-Nc1", "c520n1.lib", "-M64"},  // the family's entry
+      {"mx-520/r1", "-Nc1", "c520n1.lib", "-M64"},
+      {"MR44", "-Nc1", "mr.lib", ""},
+      {"MR44A", "-Nc1", "", ""},
+      {"", "-Nc1", "", ""},
+      {"MX-520", "", "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.cpu) + " " + c.option);
+    EXPECT_EQ(util_.QkGetLibraryNameByOption(c.cpu, c.option), c.library);
+    EXPECT_EQ(util_.QkGetConvertOptionByOption(c.cpu, c.option), c.converter);
+  }
+}
+
+TEST_F(QkUtilTest, RegisteredCpus) {
+  EXPECT_FALSE(util_.GetCPUInfoInRegister());  // no registry file
+  env_.Write("registry.ini",
+             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder]\nBuildMake=dword:00000001\n"
+             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\Options\\Colors]\nX=1\n");
+  EXPECT_FALSE(util_.GetCPUInfoInRegister());  // values and other subkeys are no CPUs
+  env_.Write("registry.ini",
+             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\MX-310/P\\KHOMExx]\nNAME=X\n"
+             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\Options\\Colors]\nX=1\n"
+             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\MR44\\inc]\n"
+             "FILE=dword:00000000\n");
+  EXPECT_TRUE(util_.GetCPUInfoInRegister());
+  Strings names = {"kept"};
+  util_.GetCPUNameInRegister(&names);
+  EXPECT_EQ(names, (Strings{"kept", "MX-310/P", "MR44"}));
+  EXPECT_EQ(util_.Setting("Toolchain", "SupportCPP"), "");
+
+  QkUtil::InitStringSafeArray(&names);
+  EXPECT_TRUE(names.empty());
+}
+
+TEST_F(QkUtilTest, TimingTraceWritesOnlyWhenEnabled) {
+  util_.StartUsedTime();
+  util_.EndUsedTime("off");
+  EXPECT_FALSE(FileExists(env_.fs(), "T:\\time.log"));
+
+  util_.SetTimingLog("T:\\time.log");
+  util_.StartUsedTime();
+  util_.StartUsedTime();
+  util_.EndUsedTime("inner");
+  util_.EndUsedTime("outer\r\nforged line");
+  util_.EndUsedTime("since start");
+  std::string log;
+  ASSERT_TRUE(env_.fs().ReadFile("T:\\time.log", &log));
+  EXPECT_TRUE(std::regex_match(log, std::regex("inner\t[0-9]+ us\n"
+                                               "outer  forged line\t[0-9]+ us\n"
+                                               "since start\t[0-9]+ us\n")))
+      << log;
+
+  // A log that cannot be written changes nothing else.
+  ASSERT_TRUE(env_.fs().SetReadOnly("T:\\time.log", true));
+  util_.EndUsedTime("dropped");
+  ASSERT_TRUE(env_.fs().ReadFile("T:\\time.log", &log));
+  EXPECT_EQ(log.find("dropped"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zelvan
