@@ -13,3 +13,19 @@ run() { echo "\$ zelvan $*"; "$zelvan" "$@"; echo; }
 if [ -f demo/project.ini ]; then
   run ini sections demo/project.ini
 fi
+
+echo "== the workspace"
+run projects
+run get Motor Debug compile
+run get Motor Debug link
+run set Motor Debug output '.\bin'
+run get Motor Debug link
+run target add Sensor Release Trace
+run get Sensor Trace output
+run link add Sensor MathLib
+run projects
+run activate Sensor Trace
+run target remove Sensor Trace
+run link remove Sensor MathLib
+echo "\$ zelvan get Motor Final compile    (fails: no such target)"
+"$zelvan" get Motor Final compile || echo "(exit status $?)"

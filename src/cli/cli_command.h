@@ -23,6 +23,7 @@ struct GlobalOptions {
   bool answer_yes = false;  // --yes
   bool answer_no = false;   // --no
   bool quiet = false;       // --quiet
+  bool verbose = false;     // --verbose
 };
 
 using CommandFunction = std::function<int()>;
@@ -38,5 +39,6 @@ void RegisterIniCommands(const CommandRegistry& registry);
 void RegisterCpuCommands(const CommandRegistry& registry);
 void RegisterOptionsCommands(const CommandRegistry& registry);
 void RegisterScanCommands(const CommandRegistry& registry);
+void RegisterWorkspaceCommands(const CommandRegistry& registry);
 
 }  // namespace zelvan::cli

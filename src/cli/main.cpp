@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
   auto* yes = app.add_flag("--yes", globals.answer_yes, "Answer Yes to every question");
   app.add_flag("--no", globals.answer_no, "Answer No to every question")->excludes(yes);
   app.add_flag("-q,--quiet", globals.quiet, "Print no progress");
+  app.add_flag("-v,--verbose", globals.verbose,
+               "Print progress, and the session stamp that `zelvan stop` takes");
 
   CommandFunction selected;
   CommandRegistry registry{&app, &globals, &selected};
@@ -26,6 +28,7 @@ int main(int argc, char** argv) {
   RegisterCpuCommands(registry);
   RegisterOptionsCommands(registry);
   RegisterScanCommands(registry);
+  RegisterWorkspaceCommands(registry);
 
   try {
     app.parse(argc, argv);

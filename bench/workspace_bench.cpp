@@ -1,0 +1,181 @@
+// Opening and closing a large workspace: 20 projects of 500 source files and
+// 2 targets each (folder sections with SOURCE entries, one section per file
+// and target), written once by the generator below into a temporary folder.
+// One iteration opens the workspace (working copies made, project files read
+// whole) and closes it (working copies deleted).
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/headless_host.h"
+#include "model/prj_svc_pro_file.h"
+#include "model/project_data.h"
+#include "platform/ansi_text.h"
+#include "platform/file_system.h"
+#include "platform/posix_file_system.h"
+#include "platform/posix_system_services.h"
+#include "platform/private_profile.h"
+#include "platform/registry.h"
+#include "platform/system_services.h"
+
+namespace zelvan {
+namespace {
+
+constexpr int kProjects = 20;
+constexpr int kFilesPerProject = 500;
+constexpr int kFolders = 5;
+const char* const kTargets[] = {"Debug", "Release"};
+
+// One project file in the layout the IDE writes.
+std::string ProjectText(int project) {
+  std::string name = StringPrintf("Unit%02d", project);
+  std::string text;
+  auto line = [&](const std::string& s) { text += s + "\r\n"; };
+  line("[PROJECT]");
+  line("Name=" + name);
+  line("OUTPUT=" + name + ".abs");
+  line("CPU=MX-520");
+  line("CPUFAMILY=MX-520");
+  line("TARGET=Debug;Release;");
+  std::string folders;
+  for (int f = 0; f < kFolders; ++f)
+    folders += StringPrintf("Folder %d;", f);
+  line("Folder=" + folders);
+  int per_folder = kFilesPerProject / kFolders;
+  for (int f = 0; f < kFolders; ++f) {
+    line(StringPrintf("[Folder %d]", f));
+    line("FILTER=c;asm");
+    line(StringPrintf("SOURCECOUNT=%d", per_folder));
+    for (int i = 0; i < per_folder; ++i) {
+      line(StringPrintf("SOURCE%d=src\\f%d\\module%03d.c", i, f, i));
+    }
+  }
+  for (const char* target : kTargets) {
+    line(std::string("[PROJECT!MACRO!") + target + "]");
+    line("DefaultCompile=-g -O0 -I..\\include -DUNIT=" + name);
+    line("ProjectCompile=");
+    line(StringPrintf("DefaultLink=-o .\\%s\\%s.abs", target, name.c_str()));
+    line(StringPrintf("DefaultOUTPUT=.\\%s", target));
+    line(StringPrintf("DefaultTEMP=.\\%s\\obj", target));
+    line("UPDATE=");
+  }
+  for (const char* target : kTargets) {
+    for (int f = 0; f < kFolders; ++f) {
+      for (int i = 0; i < per_folder; ++i) {
+        line(StringPrintf("[%s!src\\f%d\\module%03d.c]", target, f, i));
+        line("NoBuild=0");
+        line("COMPILE=");
+        line("UPDATE=");
+      }
+    }
+  }
+  return text;
+}
+
+// Writes the workspace below `dir` (a system path ending in `\`); returns the .kws path.
+std::string WriteSyntheticWorkspace(FileSystem& fs, const std::string& dir) {
+  std::string kws = "[Workspace]\r\nFormat=1\r\nActive=Unit00\\Unit00.kbp\r\n[Projects]\r\n";
+  kws += StringPrintf("Count=%d\r\n", kProjects);
+  for (int p = 0; p < kProjects; ++p) {
+    std::string name = StringPrintf("Unit%02d", p);
+    CreateDirectories(fs, dir + name);
+    WriteFileAtomic(fs, dir + name + "\\" + name + ".kbp", ProjectText(p));
+    kws += StringPrintf("Project%d=%s\\%s.kbp\r\n", p, name.c_str(), name.c_str());
+  }
+  WriteFileAtomic(fs, dir + "Synthetic.kws", kws);
+  WriteFileAtomic(fs, dir + "Synthetic.kwa", "[Builder]\r\nComposition=Debug\r\n");
+  return dir + "Synthetic.kws";
+}
+
+void RemoveTree(FileSystem& fs, const std::string& dir) {
+  std::vector<DirectoryEntry> entries;
+  fs.ListDirectory(dir, "*", &entries);
+  for (const DirectoryEntry& entry : entries) {
+    std::string path = dir + entry.name;
+    if (entry.is_directory) {
+      RemoveTree(fs, path + "\\");
+    } else {
+      fs.DeleteFile(path);
+    }
+  }
+  fs.RemoveDirectory(dir);
+}
+
+class WorkspaceFixture {
+ public:
+  WorkspaceFixture()
+      : system_(CreatePosixSystemServices()),
+        fs_(HostPathMap{}, "/"),
+        profile_(fs_),
+        registry_(CreateFileRegistry(profile_, "\\nonexistent\\registry.ini")),
+        host_(AnswerPolicy::kSafe, sink_, /*show_information=*/false) {
+    std::string tmp = system_->GetEnv("TMPDIR").value_or("/tmp");
+    MakeUniqueName(fs_, fs_.FromHostPath(tmp) + "\\zelvan_bench_XXXXXX", &root_);
+    root_ += "\\";
+    CreateDirectories(fs_, root_ + "temp");
+    workspace_file_ = WriteSyntheticWorkspace(fs_, root_);
+    // Working copies go into the fixture's own folder.
+    saved_temp_ = system_->GetEnv("TEMP");
+    system_->SetEnv("TEMP", root_ + "temp");
+    platform_ = Platform{&fs_, &profile_, registry_.get(), system_.get(), &host_};
+    host_.Attach(platform_);
+    settings_ = std::make_unique<CPrjSvcProFile>(platform_);
+    workspace_ = std::make_unique<CProjectData>(platform_, *settings_, host_, nullptr);
+    std::string error;
+    host_.LoadWorkspaceFile(workspace_file_, &error);
+  }
+  ~WorkspaceFixture() {
+    workspace_.reset();
+    if (saved_temp_) {
+      system_->SetEnv("TEMP", *saved_temp_);
+    } else {
+      system_->UnsetEnv("TEMP");
+    }
+    profile_.FlushAll();
+    RemoveTree(fs_, root_);
+  }
+
+  CProjectData& workspace() { return *workspace_; }
+  const std::string& workspace_file() const { return workspace_file_; }
+  uint64_t ProjectFileBytes() {
+    FileStatus status;
+    fs_.Stat(root_ + "Unit00\\Unit00.kbp", &status);
+    return status.size;
+  }
+
+ private:
+  std::unique_ptr<SystemServices> system_;
+  PosixFileSystem fs_;
+  PrivateProfile profile_;
+  std::unique_ptr<Registry> registry_;
+  std::ostringstream sink_;
+  HeadlessHost host_;
+  Platform platform_;
+  std::unique_ptr<CPrjSvcProFile> settings_;
+  std::unique_ptr<CProjectData> workspace_;
+  std::string root_;
+  std::string workspace_file_;
+  std::optional<std::string> saved_temp_;
+};
+
+void BM_OpenCloseWorkspace(benchmark::State& state) {
+  WorkspaceFixture fixture;
+  size_t projects = 0;
+  for (auto _ : state) {
+    fixture.workspace().OpenWorkspace(fixture.workspace_file());
+    projects = fixture.workspace().Projects().size();
+    fixture.workspace().CloseWorkspace();
+  }
+  state.counters["projects"] = static_cast<double>(projects);
+  state.counters["project_file_bytes"] = static_cast<double>(fixture.ProjectFileBytes());
+  state.counters["projects_per_second"] =
+      benchmark::Counter(static_cast<double>(projects) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_OpenCloseWorkspace)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace zelvan

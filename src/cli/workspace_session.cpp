@@ -1,0 +1,142 @@
+#include "cli/workspace_session.h"
+
+#include <iostream>
+#include <vector>
+
+#include "model/status_codes.h"
+#include "platform/ansi_text.h"
+#include "platform/file_system.h"
+#include "platform/win_path.h"
+
+namespace zelvan::cli {
+
+namespace {
+
+AnswerPolicy PolicyOf(const GlobalOptions& options) {
+  if (options.answer_yes) return AnswerPolicy::kYes;
+  if (options.answer_no) return AnswerPolicy::kNo;
+  return AnswerPolicy::kSafe;
+}
+
+}  // namespace
+
+WorkspaceSession::WorkspaceSession(const GlobalOptions& options)
+    : options_(options),
+      err_(std::cerr),
+      host_(PolicyOf(options), std::cerr, options.verbose && !options.quiet) {}
+
+WorkspaceSession::~WorkspaceSession() {
+  if (workspace_) workspace_->CloseWorkspace();
+  workspace_.reset();
+  settings_.reset();
+  host_platform_.reset();
+}
+
+void WorkspaceSession::Start() {
+  if (host_platform_) return;
+  host_platform_ = HostPlatform::Create(&host_);
+  host_.Attach(platform());
+  HeadlessHost::PrepareEnvironment(*platform().system, fs());
+  settings_ = std::make_unique<CPrjSvcProFile>(platform());
+  settings_->LoadServiceSettings();
+  workspace_ = std::make_unique<CProjectData>(platform(), *settings_, host_, nullptr);
+  if (options_.verbose) {
+    err_ << "zelvan: session " << workspace_->StartStamp()
+         << " (another shell stops it with: zelvan stop " << workspace_->StartStamp() << ")\n";
+  }
+}
+
+std::string WorkspaceSession::SystemPath(std::string_view host_path) {
+  return fs().FullPath(fs().FromHostPath(host_path));
+}
+
+bool WorkspaceSession::Open() {
+  Start();
+  std::string path;
+  if (!options_.workspace.empty()) {
+    path = SystemPath(options_.workspace);
+  } else {
+    std::vector<DirectoryEntry> entries;
+    std::string dir = fs().GetCurrentDirectory();
+    fs().ListDirectory(dir, "*.kws", &entries);
+    std::vector<std::string> files;
+    for (const DirectoryEntry& entry : entries) {
+      if (!entry.is_directory) files.push_back(entry.name);
+    }
+    if (files.size() != 1) {
+      err_ << "zelvan: "
+           << (files.empty() ? "no workspace file (.kws) in the current directory"
+                             : "several workspace files (.kws) in the current directory")
+           << "; name one with -w\n";
+      return false;
+    }
+    path = dir + files.front();
+  }
+  if (EqualsNoCase(SplitPath(path).extension, ".kbp")) {
+    if (!FileExists(fs(), path)) {
+      err_ << "zelvan: the project file " << path << " does not exist\n";
+      return false;
+    }
+    host_.UseSingleProject(path);
+    if (!workspace_->OpenWorkspace(host_.WorkspacePath())) return Failed(), false;
+    return true;
+  }
+  return OpenWorkspaceFile(path);
+}
+
+bool WorkspaceSession::OpenWorkspaceFile(const std::string& workspace_path) {
+  Start();
+  std::string error;
+  if (!host_.LoadWorkspaceFile(workspace_path, &error)) {
+    err_ << "zelvan: " << error << "\n";
+    return false;
+  }
+  if (!workspace_->OpenWorkspace(workspace_path)) {
+    Failed();
+    return false;
+  }
+  return true;
+}
+
+COneProjectData* WorkspaceSession::FindProject(std::string_view name) {
+  COneProjectData* project = workspace_->FindProject(name);
+  if (project == nullptr) {
+    std::string file;
+    if (workspace_->ResolveProjectFile(name, &file)) project = workspace_->FindProjectByFile(file);
+  }
+  if (project == nullptr) {
+    workspace_->SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
+    FailedWith(name);
+  }
+  return project;
+}
+
+int WorkspaceSession::Save() {
+  if (!workspace_->SaveWorkspace(false)) return Failed();
+  return kExitOk;
+}
+
+int WorkspaceSession::Failed() {
+  return FailedWith("");
+}
+
+int WorkspaceSession::FailedWith(std::string_view subject) {
+  uint32_t status = workspace_ ? workspace_->GetLastStatus() : 0;
+  if (status != 0) {
+    err_ << StringPrintf("zelvan: error 0x%08X: ", status) << workspace_->GetLastMessage();
+    if (!subject.empty()) err_ << " (" << subject << ")";
+    err_ << "\n";
+  } else if (!host_.LastError().empty()) {
+    err_ << "zelvan: " << host_.LastError() << "\n";
+  } else {
+    err_ << "zelvan: the operation failed\n";
+  }
+  return kExitFailed;
+}
+
+int WorkspaceSession::Failed(std::string_view message) {
+  err_ << "zelvan: " << message << "\n";
+  return kExitFailed;
+}
+
+}  // namespace zelvan::cli

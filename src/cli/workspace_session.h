@@ -1,0 +1,65 @@
+// One command's run on a workspace: the platform, the headless host, the
+// service settings and the workspace, built in this order and torn down in
+// the reverse one. Destroying the session closes the workspace, so no
+// working copy outlives a command, whatever way it ends.
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "cli/cli_command.h"
+#include "host/headless_host.h"
+#include "model/prj_svc_pro_file.h"
+#include "model/project_data.h"
+#include "platform/host_platform.h"
+
+namespace zelvan::cli {
+
+class WorkspaceSession {
+ public:
+  explicit WorkspaceSession(const GlobalOptions& options);
+  ~WorkspaceSession();
+  WorkspaceSession(const WorkspaceSession&) = delete;
+  WorkspaceSession& operator=(const WorkspaceSession&) = delete;
+
+  // Builds the platform and the host without opening anything.
+  void Start();
+  // Start, then opens the workspace of -w/--workspace (a .kws file, or a
+  // .kbp project alone), else the one .kws file of the current directory.
+  // False after printing why.
+  bool Open();
+  // Opens the workspace file `workspace_path` (a system path).
+  bool OpenWorkspaceFile(const std::string& workspace_path);
+
+  CProjectData& workspace() { return *workspace_; }
+  HeadlessHost& host() { return host_; }
+  Platform& platform() { return host_platform_->platform(); }
+  FileSystem& fs() { return *platform().fs; }
+  // A host path from the command line as a full system path.
+  std::string SystemPath(std::string_view host_path);
+
+  // The project a command names: output name, output name without its
+  // extension, or project file base name. Prints and returns null when none.
+  COneProjectData* FindProject(std::string_view name);
+
+  // Saves the workspace; the exit status of the command.
+  int Save();
+  // Prints the workspace's status and message, followed by what it
+  // concerns when `subject` is given; returns kExitFailed.
+  int Failed();
+  int FailedWith(std::string_view subject);
+  // Prints `message`; returns kExitFailed.
+  int Failed(std::string_view message);
+
+ private:
+  const GlobalOptions& options_;
+  std::ostream& err_;
+  HeadlessHost host_;
+  std::unique_ptr<HostPlatform> host_platform_;
+  std::unique_ptr<CPrjSvcProFile> settings_;
+  std::unique_ptr<CProjectData> workspace_;
+};
+
+}  // namespace zelvan::cli

@@ -1,0 +1,238 @@
+#include "host/headless_host.h"
+
+#include "model/message_texts.h"
+#include "model/path_functions.h"
+#include "platform/file_system.h"
+#include "platform/private_profile.h"
+#include "platform/system_services.h"
+#include "platform/win_path.h"
+#include "storage/profile_functions.h"
+#include "storage/project_files.h"
+
+namespace zelvan {
+
+HeadlessHost::HeadlessHost(AnswerPolicy policy, std::ostream& messages, bool show_information)
+    : policy_(policy), messages_(messages), show_information_(show_information) {}
+
+void HeadlessHost::PrepareEnvironment(SystemServices& system, FileSystem& fs) {
+  if (auto temp = system.GetEnv("TEMP"); temp && !temp->empty()) return;
+  std::string host_dir = system.GetEnv("TMPDIR").value_or("");
+  if (host_dir.empty()) host_dir = "/tmp";
+  system.SetEnv("TEMP", fs.FromHostPath(host_dir));
+}
+
+bool HeadlessHost::CreateWorkspaceFile(FileSystem& fs, std::string_view workspace_path,
+                                       const std::vector<std::string>& projects,
+                                       std::string* error) {
+  if (FileExists(fs, workspace_path) || DirectoryExists(fs, workspace_path)) {
+    *error = std::string(workspace_path) + " exists already";
+    return false;
+  }
+  WorkspaceFile file;
+  for (const std::string& project : projects) {
+    std::string relative;
+    MakeRelativePath(workspace_path, project, &relative);
+    file.projects.push_back(relative);
+  }
+  if (!file.projects.empty()) file.active = file.projects.front();
+  std::string text;
+  if (!UpdateWorkspaceFileText("", file, &text, error)) return false;
+  return WriteFileAtomic(fs, workspace_path, text, error);
+}
+
+bool HeadlessHost::LoadWorkspaceFile(std::string_view workspace_path, std::string* error) {
+  std::string text;
+  if (!platform_.fs->ReadFile(workspace_path, &text)) {
+    *error = "cannot read the workspace file " + std::string(workspace_path);
+    return false;
+  }
+  WorkspaceFile file;
+  std::string reason;
+  if (!ParseWorkspaceFile(text, &file, &reason)) {
+    *error = std::string(workspace_path) + ": " + reason;
+    return false;
+  }
+  workspace_path_ = std::string(workspace_path);
+  single_project_ = false;
+  file_ = std::move(file);
+  if (!ChangeExtension(*platform_.fs, workspace_path_, kWorkspaceSettingsExtension,
+                       &settings_path_)) {
+    *error = std::string(workspace_path) + " is a directory";
+    return false;
+  }
+  return true;
+}
+
+void HeadlessHost::UseSingleProject(std::string_view project_path) {
+  single_project_ = true;
+  // The workspace takes the project's name; no file of that name is written.
+  PathParts parts = SplitPath(project_path);
+  workspace_path_ = MakePath(parts.drive, parts.directory, parts.title, kWorkspaceExtension);
+  file_ = WorkspaceFile();
+  file_.projects.emplace_back(project_path);
+  file_.active = std::string(project_path);
+  settings_path_.clear();
+}
+
+std::string HeadlessHost::FullProjectPath(std::string_view stored) const {
+  std::string full;
+  if (!GetFullPathName(stored, GetFileDirectory(workspace_path_), &full)) return std::string();
+  return full;
+}
+
+bool HeadlessHost::SetActiveProject(std::string_view project_file, std::string* error) {
+  if (single_project_) return true;
+  std::string relative;
+  MakeRelativePath(workspace_path_, project_file, &relative);
+  std::string previous = file_.active;
+  file_.active = relative;
+  if (!WriteWorkspaceFile(error)) {
+    file_.active = previous;
+    return false;
+  }
+  return true;
+}
+
+bool HeadlessHost::WriteWorkspaceFile(std::string* error) {
+  FileSystem& fs = *platform_.fs;
+  std::string old_text;
+  if (FileExists(fs, workspace_path_) && !fs.ReadFile(workspace_path_, &old_text)) {
+    *error = "cannot read the workspace file " + workspace_path_;
+    return false;
+  }
+  std::string text;
+  if (!UpdateWorkspaceFileText(old_text, file_, &text, error)) return false;
+  return WriteFileAtomic(fs, workspace_path_, text, error);
+}
+
+// --- IdeServices.
+
+bool HeadlessHost::GetWorkspaceProjectFiles(std::string_view workspace_path,
+                                            std::vector<std::string>* project_files) {
+  if (workspace_path_.empty() || !PathEquals(workspace_path, workspace_path_)) return false;
+  project_files->clear();
+  for (const std::string& stored : file_.projects) {
+    std::string full = FullProjectPath(stored);
+    if (!full.empty()) project_files->push_back(full);
+  }
+  return true;
+}
+
+std::string HeadlessHost::GetActiveProjectFile() {
+  if (file_.active.empty()) return std::string();
+  return FullProjectPath(file_.active);
+}
+
+std::string HeadlessHost::ReadWorkspaceSetting(std::string_view section, std::string_view key,
+                                               size_t buffer_size) {
+  std::string value;
+  if (single_project_) {
+    auto it = memory_settings_.find(std::string(section) + "\n" + std::string(key));
+    if (it != memory_settings_.end()) value = it->second;
+  } else if (!settings_path_.empty()) {
+    value = platform_.profile->GetString(section, key, "", settings_path_, buffer_size);
+  }
+  if (buffer_size > 0 && value.size() >= buffer_size) value.resize(buffer_size - 1);
+  return value;
+}
+
+bool HeadlessHost::WriteWorkspaceSetting(std::string_view section, std::string_view key,
+                                         std::string_view value) {
+  if (single_project_) {
+    memory_settings_[std::string(section) + "\n" + std::string(key)] = std::string(value);
+    return true;
+  }
+  if (settings_path_.empty()) return false;
+  std::string error;
+  if (!WriteProfileString(platform_, section, key, value, settings_path_, &error)) {
+    last_error_ = settings_path_ + ": " + error;
+    messages_ << "warning: the workspace settings could not be written: " << last_error_ << "\n";
+    return false;
+  }
+  return true;
+}
+
+bool HeadlessHost::AddProjectToWorkspace(std::string_view ide_project_file,
+                                         std::string_view workspace_path) {
+  if (single_project_ || !PathEquals(workspace_path, workspace_path_)) {
+    last_error_ = "a project opened alone takes no other projects; use a workspace file (.kws)";
+    messages_ << "error: " << last_error_ << "\n";
+    return false;
+  }
+  std::string project;
+  if (!ChangeExtension(*platform_.fs, ide_project_file, kProjectExtension, &project)) {
+    last_error_ = std::string(ide_project_file) + " is a directory";
+    return false;
+  }
+  std::string relative;
+  MakeRelativePath(workspace_path_, project, &relative);
+  file_.projects.push_back(relative);
+  bool set_active = file_.active.empty();
+  if (set_active) file_.active = relative;
+  std::string error;
+  if (!WriteWorkspaceFile(&error)) {
+    file_.projects.pop_back();
+    if (set_active) file_.active.clear();
+    last_error_ = error;
+    messages_ << "error: " << error << "\n";
+    return false;
+  }
+  return true;
+}
+
+int HeadlessHost::ShowMessage(std::string_view caption, std::string_view text, unsigned style,
+                              unsigned message_id) {
+  int answer = Answer(policy_, style, message_id);
+  messages_ << caption << ": " << text << "\n";
+  if ((style & 0xF) != kMbOk) {
+    const char* name = answer == kIdYes  ? "Yes"
+                       : answer == kIdNo ? "No"
+                       : answer == kIdOk ? "OK"
+                                         : "Cancel";
+    messages_ << "  (answered " << name << ")\n";
+  }
+  return answer;
+}
+
+int HeadlessHost::Answer(AnswerPolicy policy, unsigned style, unsigned /*message_id*/) {
+  switch (style & 0xF) {
+    case kMbOk:
+      return kIdOk;
+    case kMbOkCancel:
+      return policy == AnswerPolicy::kYes ? kIdOk : kIdCancel;
+    case kMbYesNo:
+      return policy == AnswerPolicy::kYes ? kIdYes : kIdNo;
+    case kMbYesNoCancel:
+      if (policy == AnswerPolicy::kYes) return kIdYes;
+      return policy == AnswerPolicy::kNo ? kIdNo : kIdCancel;
+    default:
+      return kIdCancel;
+  }
+}
+
+void HeadlessHost::ReportError(uint32_t code, std::string_view message) {
+  messages_ << StringPrintf("error 0x%08X: ", 0x40040000u + (code & 0xFFFFu)) << message << "\n";
+}
+
+void HeadlessHost::WriteOutputLine(std::string_view text, int kind) {
+  if (!show_information_ && kind != kOutputWarning) return;
+  messages_ << text << "\n";
+}
+
+void HeadlessHost::WriteOutputLineAt(std::string_view /*file*/, int /*line*/, std::string_view text,
+                                     int kind) {
+  WriteOutputLine(text, kind);
+}
+
+// --- UiHooks.
+
+int HeadlessHost::MessageBox(std::string_view caption, std::string_view text, unsigned style) {
+  return ShowMessage(caption, text, style, 0);
+}
+
+std::string HeadlessHost::LoadString(unsigned id) {
+  const char* text = DefaultMessageText(id);
+  return text ? std::string(text) : std::string();
+}
+
+}  // namespace zelvan

@@ -1,0 +1,118 @@
+// The headless host: what the IDE gives the workspace, for the command line
+// and for tests, without any window.
+//
+//   - The workspace's projects and its active project come from the
+//     workspace file (.kws, workspace_file.h); projects added by the
+//     workspace are written back to it. A project file opened alone serves
+//     as a workspace of one project, without a workspace file.
+//   - The workspace settings (section Builder) live in the settings file
+//     beside the workspace file (.kwa), written through the profile
+//     functions; a project opened alone keeps them in memory.
+//   - Message boxes are answered by a policy and shown, with the answer, on
+//     the message stream; output-window lines and errors go there too.
+//   - String resources are the built-in message texts (model/message_texts.h).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/workspace_file.h"
+#include "model/ide_services.h"
+#include "platform/ansi_text.h"
+#include "platform/platform.h"
+#include "platform/ui_hooks.h"
+
+namespace zelvan {
+
+class FileSystem;
+class SystemServices;
+
+enum class AnswerPolicy {
+  // The answer that overwrites and drops nothing: No or Cancel to a question
+  // whether to go ahead, the button of the box otherwise.
+  kSafe,
+  kYes,  // Yes, or OK
+  kNo,   // No, or Cancel
+};
+
+class HeadlessHost : public IdeServices, public UiHooks {
+ public:
+  // Messages, warnings and errors go to `messages`; information lines
+  // (progress among them) only with `show_information`.
+  HeadlessHost(AnswerPolicy policy, std::ostream& messages, bool show_information);
+
+  // The platform the host works with; its `ui` should be this host.
+  void Attach(const Platform& platform) { platform_ = platform; }
+
+  // Makes TEMP name the temporary folder when it is unset, so working copies
+  // go there rather than beside the projects: the host's TMPDIR, else /tmp.
+  static void PrepareEnvironment(SystemServices& system, FileSystem& fs);
+
+  // Writes a new workspace file listing `projects` (full paths), the first
+  // of them active. False, with a reason, when the file exists or cannot be written.
+  static bool CreateWorkspaceFile(FileSystem& fs, std::string_view workspace_path,
+                                  const std::vector<std::string>& projects, std::string* error);
+
+  // Serves the workspace of the workspace file `workspace_path` (full path).
+  bool LoadWorkspaceFile(std::string_view workspace_path, std::string* error);
+  // Serves the project file `project_path` (full path) as a workspace of its own.
+  void UseSingleProject(std::string_view project_path);
+  // The workspace path the workspace is opened with.
+  const std::string& WorkspacePath() const { return workspace_path_; }
+  bool IsSingleProject() const { return single_project_; }
+  // Makes `project_file` the active project and writes the workspace file.
+  bool SetActiveProject(std::string_view project_file, std::string* error);
+
+  // What the host was asked, for the caller to report.
+  const std::string& LastError() const { return last_error_; }
+
+  // --- IdeServices.
+  bool GetWorkspaceProjectFiles(std::string_view workspace_path,
+                                std::vector<std::string>* project_files) override;
+  std::string GetActiveProjectFile() override;
+  std::string ReadWorkspaceSetting(std::string_view section, std::string_view key,
+                                   size_t buffer_size) override;
+  bool WriteWorkspaceSetting(std::string_view section, std::string_view key,
+                             std::string_view value) override;
+  bool AddProjectToWorkspace(std::string_view ide_project_file,
+                             std::string_view workspace_path) override;
+  void ProjectFileAdded(std::string_view) override {}
+  void CurrentTargetChanged(std::string_view) override {}
+  void RefreshProjectView(std::string_view) override {}
+  void RefreshSourceControlStatus() override {}
+  int ShowMessage(std::string_view caption, std::string_view text, unsigned style,
+                  unsigned message_id) override;
+  void ReportError(uint32_t code, std::string_view message) override;
+  void WriteOutputLine(std::string_view text, int kind) override;
+  void WriteOutputLineAt(std::string_view file, int line, std::string_view text, int kind) override;
+  void ClearOutputPane() override {}
+  void ShowOutputPane() override {}
+
+  // --- UiHooks.
+  int MessageBox(std::string_view caption, std::string_view text, unsigned style) override;
+  std::string LoadString(unsigned id) override;
+
+  // The answer the policy gives to a box of `style` asking message `message_id`.
+  static int Answer(AnswerPolicy policy, unsigned style, unsigned message_id);
+
+ private:
+  bool WriteWorkspaceFile(std::string* error);
+  std::string FullProjectPath(std::string_view stored) const;
+
+  AnswerPolicy policy_;
+  std::ostream& messages_;
+  bool show_information_;
+  Platform platform_;
+  std::string workspace_path_;
+  std::string settings_path_;
+  bool single_project_ = false;
+  WorkspaceFile file_;
+  std::map<std::string, std::string, NoCaseLess> memory_settings_;
+  std::string last_error_;
+};
+
+}  // namespace zelvan

@@ -1,0 +1,107 @@
+#include "host/workspace_file.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/support/test_text.h"
+
+namespace zelvan {
+namespace {
+
+using testing::Bytes;
+using ::testing::ElementsAre;
+using testing::Visible;
+
+TEST(WorkspaceFile, ParsesProjectsInOrder) {
+  struct Case {
+    const char* name;
+    std::string text;
+    std::vector<std::string> projects;
+    std::string active;
+  };
+  const Case cases[] = {
+      {"plain",
+       "[Workspace]\r\nFormat=1\r\nActive=b\\b.kbp\r\n[Projects]\r\nCount=2\r\n"
+       "Project0=a\\a.kbp\r\nProject1=b\\b.kbp\r\n",
+       {"a\\a.kbp", "b\\b.kbp"},
+       "b\\b.kbp"},
+      {"LF, comments, any case, key order",
+       "; mine\n[projects]\nproject1=two.kbp\nPROJECT0=one.kbp\ncount=2\n",
+       {"one.kbp", "two.kbp"},
+       ""},
+      {"gaps and empty entries skipped",
+       "[Projects]\nCount=4\nProject0=a.kbp\nProject2=\nProject3=d.kbp\n",
+       {"a.kbp", "d.kbp"},
+       ""},
+      {"entries beyond Count ignored",
+       "[Projects]\nCount=1\nProject0=a.kbp\nProject1=b.kbp\n",
+       {"a.kbp"},
+       ""},
+      {"a huge Count is bounded by the lines",
+       "[Projects]\nCount=4000000000\nProject0=a.kbp\n",
+       {"a.kbp"},
+       ""},
+      {"no projects", "[Workspace]\nFormat=1\n", {}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WorkspaceFile file;
+    std::string error;
+    ASSERT_TRUE(ParseWorkspaceFile(c.text, &file, &error)) << error;
+    EXPECT_EQ(file.projects, c.projects);
+    EXPECT_EQ(file.active, c.active);
+  }
+}
+
+TEST(WorkspaceFile, RefusesWhatIsNoWorkspaceFile) {
+  const std::string cases[] = {
+      "",
+      "[PROJECT]\nOUTPUT=a.abs\n",
+      Bytes("\x7f"
+            "ELF\0\0\x01[x"),
+      "[Workspace]\nFormat=2\n",
+      "[Workspace]\nFormat=one\n",
+      "[Projects]\nCount=-1\n",
+      "[Projects]\nCount=3x\n",
+  };
+  for (const std::string& text : cases) {
+    SCOPED_TRACE(Visible(text));
+    WorkspaceFile file;
+    file.active = "kept";
+    std::string error;
+    EXPECT_FALSE(ParseWorkspaceFile(text, &file, &error));
+    EXPECT_NE(error, "");
+    EXPECT_EQ(file.active, "kept");
+  }
+}
+
+TEST(WorkspaceFile, WritesNewAndUpdatesExistingText) {
+  WorkspaceFile file;
+  file.projects = {"a\\a.kbp", "b\\b.kbp"};
+  file.active = "a\\a.kbp";
+  std::string text, error;
+  ASSERT_TRUE(UpdateWorkspaceFileText("", file, &text, &error));
+  EXPECT_EQ(Visible(text), Visible("; Zelvan workspace\r\n[Workspace]\r\nFormat=1\r\n"
+                                   "Active=a\\a.kbp\r\n[Projects]\r\nCount=2\r\n"
+                                   "Project0=a\\a.kbp\r\nProject1=b\\b.kbp\r\n"));
+
+  // Other lines stay; entries beyond the new count go.
+  std::string old =
+      "; keep me\n[Workspace]\nFormat=1\nActive=c.kbp\nTool=x\n[Projects]\nCount=3\n"
+      "Project0=a\\a.kbp\nProject1=b\\b.kbp\nProject2=c.kbp\nProject7=stale.kbp\n";
+  file.projects = {"a\\a.kbp"};
+  ASSERT_TRUE(UpdateWorkspaceFileText(old, file, &text, &error));
+  EXPECT_EQ(Visible(text),
+            Visible("; keep me\n[Workspace]\nFormat=1\nActive=a\\a.kbp\nTool=x\n[Projects]\n"
+                    "Count=1\nProject0=a\\a.kbp\n"));
+  WorkspaceFile back;
+  ASSERT_TRUE(ParseWorkspaceFile(text, &back, &error));
+  EXPECT_THAT(back.projects, ElementsAre("a\\a.kbp"));
+
+  file.projects = {"bad\r\nProject1=x"};
+  EXPECT_FALSE(UpdateWorkspaceFileText(old, file, &text, &error));
+  EXPECT_NE(error, "");
+}
+
+}  // namespace
+}  // namespace zelvan

@@ -1,0 +1,67 @@
+#include "model/message_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "model/status_codes.h"
+#include "platform/ui_hooks.h"
+
+namespace zelvan {
+namespace {
+
+class FakeUi : public UiHooks {
+ public:
+  int MessageBox(std::string_view, std::string_view, unsigned) override { return kIdOk; }
+  std::string LoadString(unsigned id) override {
+    return id == kMsgNoWorkspace ? "Kein Arbeitsbereich offen." : "";
+  }
+};
+
+TEST(MessageTexts, EveryIdTheSystemUsesHasAText) {
+  const unsigned used[] = {5000, 5001, 5002, 5003, 5004, 5005, 5006, 5007,  5008, 5009, 5023, 5024,
+                           5025, 5031, 5034, 5035, 5036, 5037, 5041, 5042,  5044, 5045, 5049, 5050,
+                           5051, 5052, 5053, 5055, 5056, 5057, 5061, 5062,  5063, 5064, 5067, 5069,
+                           5070, 5071, 5072, 5073, 5074, 5076, 5079, 5082,  5083, 5084, 5085, 5086,
+                           5087, 5088, 5089, 5090, 5091, 5093, 5100, 13100, 13702};
+  for (unsigned id : used) {
+    SCOPED_TRACE(id);
+    ASSERT_NE(DefaultMessageText(id), nullptr);
+    EXPECT_NE(std::string(DefaultMessageText(id)), "");
+  }
+  EXPECT_EQ(DefaultMessageText(4999), nullptr);
+  std::vector<unsigned> ids = DefaultMessageIds();
+  EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
+  EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
+}
+
+TEST(MessageTexts, PlacesAreFilledInOrderAndNeverTrusted) {
+  struct Case {
+    const char* text;
+    std::initializer_list<std::string_view> args;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"The file %s already exists.", {"C:\\a.c"}, "The file C:\\a.c already exists."},
+      {"%s: %d%%", {"main.c", "50"}, "main.c: 50%"},
+      {"%d of %s", {}, " of "},               // missing arguments: empty
+      {"no places", {"extra"}, "no places"},  // extra arguments: ignored
+      {"%n %x %", {"a"}, "%n %x %"},          // other sequences stay
+      {"%s%s", {"%s", "%d"}, "%s%d"},         // arguments are not re-read
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(FormatMessageText(c.text, c.args), c.expected);
+  }
+}
+
+TEST(MessageTexts, LoadsFromTheResourcesFirst) {
+  FakeUi ui;
+  EXPECT_EQ(LoadMessage(ui, kMsgNoWorkspace), "Kein Arbeitsbereich offen.");
+  EXPECT_EQ(LoadMessage(ui, kMsgLinkExists), DefaultMessageText(kMsgLinkExists));
+  EXPECT_EQ(LoadMessage(ui, 4242), "Message 4242");
+  EXPECT_EQ(LoadMessage(ui, kMsgFileExists, {"C:\\x.lcf"}), "The file C:\\x.lcf already exists.");
+}
+
+}  // namespace
+}  // namespace zelvan

@@ -1,0 +1,302 @@
+// One project of the workspace: its files, its build targets and the
+// per-target settings that makefile generation and the IDE's dialogs read
+// and change.
+//
+// While the workspace is open every read and write of project settings goes
+// to the project's working copy, a private copy of the project file in the
+// temporary directory; the project file itself changes only when the project
+// is saved, by copying the working copy over it. Destroying the project
+// deletes the working copy, which discards unsaved changes.
+//
+// Project file (profile syntax, CR LF line ends), the parts read here:
+//
+//   [PROJECT]
+//   OUTPUT=Motor.abs            output file; identifies the project in the workspace
+//   CPU=MX-520                  CPU and CPU family
+//   CPUFAMILY=MX-520
+//   TARGET=Debug;Release;       build targets in order (empty pieces skipped)
+//   Folder=Sources;Headers;     outermost folders
+//   LinkProject=MathLib.lib;    link list of an earlier layout (read when the
+//                               workspace settings hold none; removed on save)
+//   [Sources]                   a folder section
+//   FILTER=c;asm                extensions that go into this folder
+//   Folder=Startup;             sub-folders
+//   SOURCECOUNT=2
+//   SOURCE0=main.c              paths relative to the project directory
+//   SOURCE1=..\common\util.c
+//   [PROJECT!MACRO!Debug]       one section per target; keys below
+//   ProjectCompile=-g -I..\include
+//   DefaultCompile=-g
+//   OUTPUT=.\Debug
+//   DefaultLink=-o .\Debug\Motor.abs
+//
+// Per-target keys: a project value, when not empty, takes the place of the
+// default value (ProjectCompile/DefaultCompile, ProjectLink/DefaultLink,
+// ProjectConvert/DefaultConvert, OUTPUT/DefaultOUTPUT, WORK/DefaultWORK,
+// TEMP/DefaultTEMP, DEBUG/DefaultDEBUG); BlankCompileOption and
+// BlankLinkOption "1" mean "no options, not the default"; UPDATE and
+// UPDATECONVERT "1" mark a target whose makefile must be regenerated.
+// Per-target values of a folder stand in the section "<target>!<folder>",
+// those of a source file in "<target>!<relative path>".
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+#include "storage/cash_profile_data.h"
+
+namespace zelvan {
+
+class CCPUTools;
+class CProfileData;
+
+// Per-target keys.
+inline constexpr const char* kKeyProjectCompile = "ProjectCompile";
+inline constexpr const char* kKeyDefaultCompile = "DefaultCompile";
+inline constexpr const char* kKeyBlankCompileOption = "BlankCompileOption";
+inline constexpr const char* kKeyProjectLink = "ProjectLink";
+inline constexpr const char* kKeyDefaultLink = "DefaultLink";
+inline constexpr const char* kKeyBlankLinkOption = "BlankLinkOption";
+inline constexpr const char* kKeyProjectConvert = "ProjectConvert";
+inline constexpr const char* kKeyDefaultConvert = "DefaultConvert";
+inline constexpr const char* kKeyOutput = "OUTPUT";
+inline constexpr const char* kKeyDefaultOutput = "DefaultOUTPUT";
+inline constexpr const char* kKeyWork = "WORK";
+inline constexpr const char* kKeyDefaultWork = "DefaultWORK";
+inline constexpr const char* kKeyTemp = "TEMP";
+inline constexpr const char* kKeyDefaultTemp = "DefaultTEMP";
+inline constexpr const char* kKeyDebug = "DEBUG";
+inline constexpr const char* kKeyDefaultDebug = "DefaultDEBUG";
+inline constexpr const char* kKeyUpdate = "UPDATE";
+inline constexpr const char* kKeyUpdateConvert = "UPDATECONVERT";
+
+class COneProjectData {
+ public:
+  // `project_file` is the full path of the .kbp file, `relative_path` its
+  // path relative to the workspace directory. Nothing is read or made until Open.
+  COneProjectData(const Platform& platform, std::string project_file, std::string relative_path);
+  // Deletes the working copy.
+  ~COneProjectData();
+  COneProjectData(const COneProjectData&) = delete;
+  COneProjectData& operator=(const COneProjectData&) = delete;
+
+  // Reads the project's identity from the project file and makes the
+  // working copy. False, with a reason in `error` and no working copy left,
+  // when the working copy cannot be made.
+  bool Open(std::string* error);
+
+  // While the workspace opens: reads the whole working copy once and loads
+  // the settings that need many values of it (link list of the earlier
+  // layout, folders and their sources). ReleaseWholeFile frees it again.
+  bool LoadWholeFile();
+  void LoadSettings();
+  void ReleaseWholeFile();
+  const CProfileData* WholeFile() const { return whole_file_.get(); }
+
+  // Deletes the working copy; the project is unusable afterwards.
+  void DeleteWorkingCopy();
+
+  // --- Identity and companion files.
+  const std::string& ProjectFilePath() const { return project_file_; }
+  const std::string& RelativePath() const { return relative_path_; }
+  const std::string& WorkingCopyPath() const { return working_copy_; }
+  const std::string& DependencyFilePath() const { return dependency_file_; }
+  const std::string& MakefilePath() const { return makefile_; }
+  const std::string& IdeProjectFilePath() const { return ide_project_file_; }
+  const std::string& ArchiveSettingsPath() const { return archive_settings_; }
+  const std::string& ArchivePath() const { return archive_path_; }
+  const std::string& CompilerSettingsPath() const { return compiler_settings_; }
+  const std::string& OptionsPath() const { return options_path_; }
+  const std::string& FunctionDatabasePath() const { return function_database_; }
+  // "tempmake.mak", "tempmake.falmak", "tempmakeabs.mak", "tempmakepre.mak" in the project
+  // directory.
+  const std::string& TempMakefilePath(int index) const { return temp_makefiles_[index]; }
+  const std::string& ProjectDirectory() const { return project_directory_; }
+  const std::string& Drive() const { return drive_; }
+  const std::string& Directory() const { return directory_; }
+  const std::string& BaseName() const { return base_name_; }
+  const std::string& Extension() const { return extension_; }
+  const std::string& OutputName() const { return output_name_; }
+  const std::string& Cpu() const { return cpu_; }
+  const std::string& CpuFamily() const { return cpu_family_; }
+  bool IsLibrary() const { return is_library_; }
+
+  // --- Targets.
+  const std::vector<std::string>& Targets() const { return targets_; }
+  // Re-reads the target list from the working copy.
+  void ReloadTargets();
+  // Letter case of the name is ignored.
+  bool HasTarget(std::string_view target) const;
+  const std::string& CurrentTarget() const { return current_target_; }
+  // Makes `target` current and loads its settings into the cache.
+  void SetCurrentTarget(std::string_view target);
+  // Re-reads the cached settings of `target` from the working copy.
+  void ReloadTargetCache(std::string_view target);
+
+  // --- Per-target settings.
+
+  // A per-target value: the cached one, else the working copy's. Always true.
+  bool GetTargetValue(std::string_view target, std::string_view key, std::string* value);
+  // Writes a per-target value, flushes and caches it; false for an unknown
+  // target, or when the working copy cannot take it.
+  bool SetTargetValue(std::string_view target, std::string_view key, std::string_view value);
+  // The effective options: the project value; empty when its blank mark is
+  // "1"; else the default. False for an unknown target.
+  bool GetCompileOptions(std::string_view target, std::string* options);
+  bool GetLinkOptions(std::string_view target, std::string* options);
+  // Project convert options when set, else the default ones.
+  bool GetConvertOptions(std::string_view target, std::string* options);
+  // Directory settings: the project value, else the default value (cached reads).
+  bool GetOutputDir(std::string_view target, std::string* dir);
+  bool GetWorkDir(std::string_view target, std::string* dir);
+  bool GetTempDir(std::string_view target, std::string* dir);
+  bool GetDebugFile(std::string_view target, std::string* path);
+  // The output directory read straight from the working copy; false for an unknown target.
+  bool GetOutputDirDirect(std::string_view target, std::string* dir);
+  bool GetProjectConvert(std::string_view target, std::string* options);
+
+  bool SetDefaultCompile(std::string_view target, std::string_view options);  // no target check
+  bool SetDefaultLink(std::string_view target, std::string_view options);
+  bool SetDefaultConvert(std::string_view target, std::string_view options);
+  bool SetProjectConvert(std::string_view target, std::string_view options);
+  // Writes the options, marks the target for update.
+  bool SetProjectCompile(std::string_view target, std::string_view options);
+  // Writes the options; an "-o" path among them sets OUTPUT to its directory. No target check.
+  bool SetProjectLink(std::string_view target, std::string_view options);
+  // Writes OUTPUT (DefaultOUTPUT) and moves the "-o" file of ProjectLink
+  // (DefaultLink) into the new directory, marking the target for update.
+  bool SetOutputDir(std::string_view target, std::string_view dir);
+  bool SetDefaultOutputDir(std::string_view target, std::string_view dir);
+  bool SetWorkDir(std::string_view target, std::string_view dir);
+  bool SetTempDir(std::string_view target, std::string_view dir);
+  bool SetDefaultTempDir(std::string_view target, std::string_view dir);
+  // DEBUG (DefaultDEBUG) := "<output directory>\<output name>".
+  bool SetDebugFile(std::string_view target);
+  bool SetDefaultDebugFile(std::string_view target);
+  bool SetDebugFilePath(std::string_view target, std::string_view path);
+  // UPDATE := "1" (left for the next flush).
+  bool MarkUpdate(std::string_view target);
+  bool NeedsUpdate(std::string_view target);
+
+  // Cache refreshes from the working copy.
+  void RefreshTempDir(std::string_view target);
+  void RefreshDefaultTempDir(std::string_view target);
+  void RefreshDefaultCompile(std::string_view target);
+  void RefreshProjectCompile(std::string_view target);
+  void RemoveTargetCache(std::string_view target);
+
+  // --- System directories of the project's CPU, as make variable lines.
+
+  // "SysLibraryPath=" followed by " -L <dir>" for each library directory of
+  // the CPU, and two line feeds; empty when the CPU has none. A directory
+  // holding a blank is given in its short form, and left out when the system
+  // has none. False for a CPU that `cpus` does not know (the text is empty).
+  bool GetSystemLibraryOption(const CCPUTools& cpus, std::string* text);
+  // The same with " -I " and "SysIncludePath" for the include directories.
+  bool GetSystemIncludeOption(const CCPUTools& cpus, std::string* text);
+
+  // --- Targets added and removed (the workspace checks names and reports).
+
+  // Copies `existing` to `new_target` with its per-file and per-folder
+  // sections, appends it to TARGET, makes it current and gives it its own
+  // ".\<name>" directories. The caller has checked both names.
+  bool CopyTarget(std::string_view existing, std::string_view new_target);
+  // Removes `target` from TARGET with its own, per-file and per-folder sections.
+  bool DeleteTarget(std::string_view target);
+
+  // --- Folders and sources (as listed in the folder sections).
+
+  // The folder sections of a project file, depth first from PROJECT/Folder
+  // (a folder listed again, under itself or elsewhere, is taken once), and
+  // their non-empty SOURCE entries in that order, each once.
+  static void ListFolders(const CProfileData& file, std::vector<std::string>* folders,
+                          std::vector<std::string>* sources);
+  const std::vector<std::string>& FolderSections() const { return folders_; }
+  const std::vector<std::string>& SourceEntries() const { return sources_; }
+  const std::vector<std::string>& OpenFolders() const { return open_folders_; }
+  void SetOpenFolders(std::vector<std::string> folders) { open_folders_ = std::move(folders); }
+  int32_t ExpandState() const { return expand_state_; }
+  void SetExpandState(int32_t state) { expand_state_ = state; }
+
+  // --- Link list: output names of the projects this one links.
+  const std::vector<std::string>& LinkList() const { return links_; }
+  // Each name followed by `;`.
+  void GetLinkList(std::string* text) const;
+  // False when the name is present already (letter case ignored).
+  bool AddLink(std::string_view name);
+  // False when absent.
+  bool RemoveLink(std::string_view name);
+  // Deletes PROJECT/LinkProject from the working copy when it is there.
+  void RemoveLinkProjectKey();
+
+  // --- Saving.
+
+  // True when the working copy differs from the project file as it was
+  // copied or last saved.
+  bool IsModified();
+  // Copies a modified working copy over the project file. False when the
+  // copy failed (the project file is then as it was).
+  bool Save();
+  bool ProjectFileIsReadOnly();
+
+  bool MakefileOutOfDate() const { return makefile_out_of_date_; }
+  void SetMakefileOutOfDate(bool out_of_date) { makefile_out_of_date_ = out_of_date; }
+
+ private:
+  PrivateProfile& Profile() const { return *platform_.profile; }
+  FileSystem& Fs() const { return *platform_.fs; }
+  // PROJECT keys of the project file itself, read before the working copy exists.
+  std::string ReadProjectFileKey(std::string_view key) const;
+  std::string ReadKey(std::string_view section, std::string_view key) const;
+  std::string ReadTargetKey(std::string_view target, std::string_view key) const;
+  bool WriteTargetKey(std::string_view target, std::string_view key, std::string_view value,
+                      bool flush);
+  bool Flush();
+  bool EffectiveOptions(std::string_view target, const char* project_key, const char* blank_key,
+                        const char* default_key, bool direct, std::string* options);
+  std::string ProjectOrDefault(std::string_view target, const char* project_key,
+                               const char* default_key);
+  bool MoveOutputFile(std::string_view target, std::string_view dir, const char* dir_key,
+                      const char* link_key);
+  bool RecordWorkingCopyState();
+  std::string SystemDirectoryOption(const std::vector<std::string>& dirs, const char* variable,
+                                    const char* option);
+  std::string DebugFileFor(std::string_view target, bool default_dir);
+
+  Platform platform_;
+  // Fingerprint of the working copy as made or last saved (see IsModified).
+  uint64_t recorded_size_ = 0;
+  size_t recorded_hash_ = 0;
+  bool is_library_ = false;
+  std::string drive_, directory_, base_name_, extension_;
+  std::string project_file_;
+  std::string relative_path_;
+  std::string dependency_file_;
+  std::string makefile_;
+  std::string ide_project_file_;
+  std::string working_copy_;
+  std::string output_name_;
+  std::string cpu_, cpu_family_;
+  std::vector<std::string> links_;
+  std::vector<std::string> folders_;
+  std::vector<std::string> sources_;
+  std::vector<std::string> open_folders_;
+  int32_t expand_state_ = 2;
+  std::vector<std::string> targets_;
+  std::string current_target_;
+  CCashProfileData target_cache_;
+  std::string archive_settings_, archive_path_;
+  std::string compiler_settings_;
+  std::string options_path_;
+  std::string temp_makefiles_[4];
+  bool makefile_out_of_date_ = true;
+  std::string project_directory_;
+  std::string function_database_;
+  std::unique_ptr<CProfileData> whole_file_;
+};
+
+}  // namespace zelvan

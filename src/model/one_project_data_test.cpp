@@ -1,0 +1,396 @@
+#include "model/one_project_data.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/support/model_test_platform.h"
+#include "tests/support/test_text.h"
+#include "toolchain/cpu_tools.h"
+#include "toolchain/qk_util.h"
+
+namespace zelvan {
+namespace {
+
+using testing::Crlf;
+using ::testing::ElementsAre;
+using testing::FsOp;
+using testing::ModelTestPlatform;
+
+constexpr const char* kProjectFile = "C:\\work\\app\\App.kbp";
+
+const std::string kAppProject = Crlf(R"([PROJECT]
+OUTPUT=App.abs
+CPU=MX-520
+CPUFAMILY=MX-520
+TARGET=Debug;;Release
+Folder=Sources;Headers;
+LinkProject=Util.lib;Base.lib;
+[Sources]
+FILTER=c;asm
+Folder=Startup;
+SOURCECOUNT=2
+SOURCE0=main.c
+SOURCE1=..\common\util.c
+[Startup]
+FILTER=asm
+SOURCECOUNT=2
+SOURCE0=start.asm
+SOURCE1=
+[Headers]
+FILTER=h
+Folder=Sources;
+SOURCECOUNT=1
+SOURCE0=app.h
+[PROJECT!MACRO!Debug]
+DefaultCompile=-g
+ProjectCompile=
+BlankCompileOption=1
+DefaultLink=-g -o "out dir\App.abs"
+ProjectLink=-x -o "C:\my out\App.abs" -m
+OUTPUT=
+DefaultOUTPUT=.\Debug
+TEMP=.\Debug\obj
+DefaultTEMP=.\obj
+WORK=
+DefaultWORK=.
+[PROJECT!MACRO!Release]
+DefaultCompile=-O2
+ProjectCompile=-O2 -DNDEBUG
+DefaultLink=-oApp.abs
+ProjectLink=
+BlankLinkOption=1
+ProjectConvert=
+DefaultConvert=-Fhex
+OUTPUT=.\Release
+[Debug!main.c]
+COMPILE=-g -O0
+[Release!main.c]
+NoBuild=1
+[Debug!Sources]
+NoBuild=0
+)");
+
+class COneProjectDataTest : public ::testing::Test {
+ protected:
+  COneProjectDataTest() { env_.AddFile(kProjectFile, kAppProject); }
+
+  std::unique_ptr<COneProjectData> OpenProject() {
+    auto project = std::make_unique<COneProjectData>(env_.platform, kProjectFile, "app\\App.kbp");
+    std::string error;
+    EXPECT_TRUE(project->Open(&error)) << error;
+    return project;
+  }
+  // The working copy's value of a per-target key.
+  std::string WorkingValue(COneProjectData& project, const std::string& target,
+                           const std::string& key) {
+    env_.profile.Flush(project.WorkingCopyPath());
+    return env_.profile.GetString("PROJECT!MACRO!" + target, key, "", project.WorkingCopyPath());
+  }
+
+  ModelTestPlatform env_;
+};
+
+TEST_F(COneProjectDataTest, OpenDerivesNamesAndMakesTheWorkingCopy) {
+  auto project = OpenProject();
+  EXPECT_EQ(project->OutputName(), "App.abs");
+  EXPECT_EQ(project->Cpu(), "MX-520");
+  EXPECT_EQ(project->CpuFamily(), "MX-520");
+  EXPECT_FALSE(project->IsLibrary());
+  // An empty piece between two targets is skipped.
+  EXPECT_THAT(project->Targets(), ElementsAre("Debug", "Release"));
+  EXPECT_EQ(project->ProjectDirectory(), "C:\\work\\app\\");
+  EXPECT_EQ(project->DependencyFilePath(), "C:\\work\\app\\App.kde");
+  EXPECT_EQ(project->MakefilePath(), "C:\\work\\app\\App.mak");
+  EXPECT_EQ(project->IdeProjectFilePath(), "C:\\work\\app\\App.kpr");
+  EXPECT_EQ(project->CompilerSettingsPath(), "C:\\work\\app\\App.KCC");
+  EXPECT_EQ(project->OptionsPath(), "C:\\work\\app\\App.kop");
+  EXPECT_EQ(project->FunctionDatabasePath(), "C:\\work\\app\\App.kfv");
+  EXPECT_EQ(project->TempMakefilePath(0), "C:\\work\\app\\tempmake.mak");
+  EXPECT_EQ(project->TempMakefilePath(1), "C:\\work\\app\\tempmake.falmak");
+  EXPECT_EQ(project->TempMakefilePath(2), "C:\\work\\app\\tempmakeabs.mak");
+  EXPECT_EQ(project->TempMakefilePath(3), "C:\\work\\app\\tempmakepre.mak");
+  EXPECT_EQ(project->ArchivePath(), "");
+
+  ASSERT_THAT(env_.WorkingCopies(), ElementsAre(project->WorkingCopyPath()));
+  EXPECT_TRUE(StartsWithNoCase(project->WorkingCopyPath(), "C:\\Temp\\KOVA\\App_kbp_"));
+  EXPECT_EQ(env_.Contents(project->WorkingCopyPath()), kAppProject);
+  EXPECT_FALSE(project->IsModified());
+
+  project.reset();
+  EXPECT_THAT(env_.WorkingCopies(), ElementsAre());
+  EXPECT_EQ(env_.Contents(kProjectFile), kAppProject);
+}
+
+TEST_F(COneProjectDataTest, LibraryArchiveAndWorkingCopyBesideTheProject) {
+  env_.AddFile("C:\\lib\\Util.kbp", Crlf("[PROJECT]\nOUTPUT=Util.LIB\nTARGET=Debug\n"));
+  env_.AddFile("C:\\lib\\Util.kba", Crlf("[Arcive]\nArcivePath=..\\archive\\util.arc\n"));
+  env_.system.env.erase("TEMP");
+  env_.system.env.erase("TMP");
+  COneProjectData project(env_.platform, "C:\\lib\\Util.kbp", "Util.kbp");
+  std::string error;
+  ASSERT_TRUE(project.Open(&error)) << error;
+  EXPECT_TRUE(project.IsLibrary());
+  EXPECT_EQ(project.ArchivePath(), "C:\\archive\\util.arc");
+  // Without TEMP and TMP the working copy goes beside the project.
+  EXPECT_TRUE(StartsWithNoCase(project.WorkingCopyPath(), "C:\\lib\\KOVA\\Util_kbp_"));
+}
+
+TEST_F(COneProjectDataTest, OpenFailsCleanlyWhenTheWorkingCopyCannotBeMade) {
+  env_.fs.FailAlways(FsOp::kCopyFile);
+  COneProjectData project(env_.platform, kProjectFile, "app\\App.kbp");
+  std::string error;
+  EXPECT_FALSE(project.Open(&error));
+  EXPECT_NE(error, "");
+  EXPECT_EQ(project.WorkingCopyPath(), "");
+  EXPECT_THAT(env_.WorkingCopies(), ElementsAre());
+}
+
+TEST_F(COneProjectDataTest, WholeFileLoadsFoldersSourcesAndTheEarlierLinkList) {
+  auto project = OpenProject();
+  ASSERT_TRUE(project->LoadWholeFile());
+  project->LoadSettings();
+  project->ReleaseWholeFile();
+  EXPECT_EQ(project->WholeFile(), nullptr);
+  // Depth first; a folder that lists an ancestor is visited once; empty entries skipped.
+  EXPECT_THAT(project->FolderSections(), ElementsAre("Sources", "Startup", "Headers"));
+  EXPECT_THAT(project->SourceEntries(),
+              ElementsAre("main.c", "..\\common\\util.c", "start.asm", "app.h"));
+  EXPECT_THAT(project->LinkList(), ElementsAre("Util.lib", "Base.lib"));
+}
+
+TEST_F(COneProjectDataTest, EffectiveOptionsFollowProjectBlankAndDefault) {
+  auto project = OpenProject();
+  std::string value;
+  // Debug: ProjectCompile empty and BlankCompileOption "1": no options, not the default.
+  ASSERT_TRUE(project->GetCompileOptions("Debug", &value));
+  EXPECT_EQ(value, "");
+  ASSERT_TRUE(project->GetCompileOptions("release", &value));
+  EXPECT_EQ(value, "-O2 -DNDEBUG");
+  ASSERT_TRUE(project->GetLinkOptions("Debug", &value));
+  EXPECT_EQ(value, "-x -o \"C:\\my out\\App.abs\" -m");
+  ASSERT_TRUE(project->GetLinkOptions("Release", &value));
+  EXPECT_EQ(value, "");  // BlankLinkOption
+  ASSERT_TRUE(project->GetConvertOptions("Release", &value));
+  EXPECT_EQ(value, "-Fhex");
+  EXPECT_FALSE(project->GetCompileOptions("Final", &value));
+  EXPECT_FALSE(project->GetLinkOptions("Final", &value));
+
+  // Directories: the project value, else the default one.
+  project->GetOutputDir("Debug", &value);
+  EXPECT_EQ(value, ".\\Debug");
+  project->GetOutputDir("Release", &value);
+  EXPECT_EQ(value, ".\\Release");
+  project->GetTempDir("Debug", &value);
+  EXPECT_EQ(value, ".\\Debug\\obj");
+  project->GetWorkDir("Debug", &value);
+  EXPECT_EQ(value, ".");
+  ASSERT_TRUE(project->GetOutputDirDirect("DEBUG", &value));
+  EXPECT_EQ(value, ".\\Debug");
+  EXPECT_FALSE(project->GetOutputDirDirect("Final", &value));
+  EXPECT_FALSE(project->GetProjectConvert("Final", &value));
+  // A missing key reads as empty.
+  project->GetTargetValue("Debug", "NoSuchKey", &value);
+  EXPECT_EQ(value, "");
+}
+
+TEST_F(COneProjectDataTest, SetOutputDirMovesTheOutputFileOfTheLinkOptions) {
+  struct Case {
+    const char* options;
+    const char* dir;
+    const char* expected;
+  };
+  const Case cases[] = {
+      // A quoted path with a blank: same file name in the new directory.
+      {"-x -o \"C:\\my out\\App.abs\" -m", ".\\Final", "-x -o .\\Final\\App.abs -m"},
+      {"-x -o \"C:\\my out\\App.abs\" -m", "C:\\new out\\", "-x -o \"C:\\new out\\App.abs\" -m"},
+      // An attached argument stays attached.
+      {"-oApp.abs -g", "bin", "-obin\\App.abs -g"},
+      {"-g -o out\\App.abs", "", "-g -o App.abs"},
+      // "-opndtrk" is another option.
+      {"-opndtrk -o a\\x.abs", "b", "-opndtrk -o b\\x.abs"},
+      // Without -o the options stay as they were.
+      {"-g -m", "bin", "-g -m"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    auto project = OpenProject();
+    ASSERT_TRUE(project->SetTargetValue("Debug", kKeyProjectLink, c.options));
+    ASSERT_TRUE(project->SetTargetValue("Debug", kKeyUpdate, ""));
+    ASSERT_TRUE(project->SetOutputDir("debug", c.dir));
+    EXPECT_EQ(WorkingValue(*project, "Debug", "OUTPUT"), c.dir);
+    EXPECT_EQ(WorkingValue(*project, "Debug", "ProjectLink"), c.expected);
+    EXPECT_EQ(WorkingValue(*project, "Debug", "UPDATE"), "1");
+  }
+}
+
+TEST_F(COneProjectDataTest, SetDefaultOutputDirRewritesTheDefaultLinkOptions) {
+  auto project = OpenProject();
+  ASSERT_TRUE(project->SetDefaultOutputDir("Debug", ".\\D2"));
+  EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultOUTPUT"), ".\\D2");
+  EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultLink"), "-g -o .\\D2\\App.abs");
+  // The project's own link options are not the default's business.
+  EXPECT_EQ(WorkingValue(*project, "Debug", "ProjectLink"), "-x -o \"C:\\my out\\App.abs\" -m");
+  EXPECT_FALSE(project->SetOutputDir("Final", ".\\x"));
+  EXPECT_FALSE(project->SetDefaultOutputDir("Final", ".\\x"));
+}
+
+TEST_F(COneProjectDataTest, SetProjectLinkTakesTheOutputDirectoryFromMinusO) {
+  auto project = OpenProject();
+  ASSERT_TRUE(project->SetProjectLink("Release", "-g -o \"D:\\out dir\\App.abs\""));
+  EXPECT_EQ(WorkingValue(*project, "Release", "OUTPUT"), "D:\\out dir");
+  EXPECT_EQ(WorkingValue(*project, "Release", "ProjectLink"), "-g -o \"D:\\out dir\\App.abs\"");
+  // Without -o, OUTPUT stays.
+  ASSERT_TRUE(project->SetProjectLink("Release", "-g -m"));
+  EXPECT_EQ(WorkingValue(*project, "Release", "OUTPUT"), "D:\\out dir");
+  std::string value;
+  project->GetOutputDir("Release", &value);
+  EXPECT_EQ(value, "D:\\out dir");
+}
+
+TEST_F(COneProjectDataTest, SettersCheckTheTargetAndWriteNothingForAnUnknownOne) {
+  auto project = OpenProject();
+  EXPECT_FALSE(project->SetProjectCompile("Final", "-O3"));
+  EXPECT_FALSE(project->SetTempDir("Final", "x"));
+  EXPECT_FALSE(project->SetDefaultTempDir("Final", "x"));
+  EXPECT_FALSE(project->SetProjectConvert("Final", "x"));
+  EXPECT_FALSE(project->SetDefaultLink("Final", "x"));
+  EXPECT_FALSE(project->SetDebugFile("Final"));
+  EXPECT_FALSE(project->MarkUpdate("Final"));
+  EXPECT_FALSE(project->SetTargetValue("Final", "KEY", "x"));
+  EXPECT_FALSE(project->IsModified());
+  EXPECT_EQ(env_.Contents(project->WorkingCopyPath()), kAppProject);
+
+  // A target name in another letter case is the same target.
+  EXPECT_TRUE(project->HasTarget("rElEaSe"));
+  ASSERT_TRUE(project->SetProjectCompile("RELEASE", "-O3"));
+  EXPECT_EQ(WorkingValue(*project, "Release", "ProjectCompile"), "-O3");
+  EXPECT_EQ(WorkingValue(*project, "Release", "UPDATE"), "1");
+  EXPECT_TRUE(project->NeedsUpdate("Release"));
+  EXPECT_FALSE(project->NeedsUpdate("Debug"));
+}
+
+TEST_F(COneProjectDataTest, TheCacheAnswersWithoutReadingTheFile) {
+  auto project = OpenProject();
+  ASSERT_TRUE(project->SetTempDir("Debug", ".\\tmp2"));
+  // The file changes behind the project's back: the cached value stands.
+  env_.profile.WriteString("PROJECT!MACRO!Debug", "TEMP", ".\\other", project->WorkingCopyPath());
+  env_.profile.Flush(project->WorkingCopyPath());
+  std::string value;
+  project->GetTargetValue("Debug", "TEMP", &value);
+  EXPECT_EQ(value, ".\\tmp2");
+  // A refresh reads the file again.
+  project->RefreshTempDir("Debug");
+  project->GetTargetValue("Debug", "TEMP", &value);
+  EXPECT_EQ(value, ".\\other");
+  project->RemoveTargetCache("Debug");
+  project->GetTargetValue("Debug", "TEMP", &value);
+  EXPECT_EQ(value, ".\\other");
+}
+
+TEST_F(COneProjectDataTest, DebugFilesFollowTheOutputDirectories) {
+  auto project = OpenProject();
+  ASSERT_TRUE(project->SetDebugFile("Debug"));
+  ASSERT_TRUE(project->SetDefaultDebugFile("Debug"));
+  EXPECT_EQ(WorkingValue(*project, "Debug", "DEBUG"), ".\\Debug\\App.abs");
+  EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultDEBUG"), ".\\Debug\\App.abs");
+  std::string value;
+  project->GetDebugFile("Debug", &value);
+  EXPECT_EQ(value, ".\\Debug\\App.abs");
+}
+
+TEST_F(COneProjectDataTest, LinkListKeepsOrderAndIgnoresCase) {
+  auto project = OpenProject();
+  EXPECT_TRUE(project->AddLink("Util.lib"));
+  EXPECT_FALSE(project->AddLink("UTIL.LIB"));
+  EXPECT_TRUE(project->AddLink("Base.lib"));
+  std::string text;
+  project->GetLinkList(&text);
+  EXPECT_EQ(text, "Util.lib;Base.lib;");
+  EXPECT_TRUE(project->RemoveLink("util.lib"));
+  EXPECT_FALSE(project->RemoveLink("util.lib"));
+  EXPECT_THAT(project->LinkList(), ElementsAre("Base.lib"));
+  project->RemoveLinkProjectKey();
+  env_.profile.Flush(project->WorkingCopyPath());
+  std::string raw;
+  EXPECT_FALSE(env_.profile.Lookup("PROJECT", "LinkProject", project->WorkingCopyPath(), &raw));
+}
+
+TEST_F(COneProjectDataTest, SaveCopiesOnlyAModifiedWorkingCopy) {
+  auto project = OpenProject();
+  env_.AddFile("C:\\work\\app\\tempmake.mak", "all:\r\n");
+  env_.fs.ResetCounts();
+  EXPECT_TRUE(project->Save());
+  EXPECT_EQ(env_.fs.Count(FsOp::kCopyFile), 0);
+  // The out-of-date mark (set at construction) takes the build makefile away.
+  EXPECT_FALSE(env_.memory.Contents("C:\\work\\app\\tempmake.mak").has_value());
+
+  // A change of the same size within the same clock tick is still a change.
+  ASSERT_TRUE(project->SetTargetValue("Debug", "TEMP", ".\\Debug\\ob2"));
+  EXPECT_TRUE(project->IsModified());
+  EXPECT_TRUE(project->Save());
+  EXPECT_EQ(env_.fs.Count(FsOp::kCopyFile), 1);
+  EXPECT_FALSE(project->IsModified());
+  std::string expected = kAppProject;
+  expected.replace(expected.find("TEMP=.\\Debug\\obj"), 16, "TEMP=.\\Debug\\ob2");
+  EXPECT_EQ(env_.Contents(kProjectFile), expected);
+
+  // Writing a value back to what it was leaves nothing to save.
+  ASSERT_TRUE(project->SetTargetValue("Debug", "TEMP", ".\\x"));
+  ASSERT_TRUE(project->SetTargetValue("Debug", "TEMP", ".\\Debug\\ob2"));
+  EXPECT_FALSE(project->IsModified());
+}
+
+TEST_F(COneProjectDataTest, AFailedCopyLeavesTheProjectFileAndReportsIt) {
+  auto project = OpenProject();
+  ASSERT_TRUE(project->SetProjectCompile("Release", "-O1"));
+  env_.fs.FailNth(FsOp::kCopyFile, 1);
+  EXPECT_FALSE(project->Save());
+  EXPECT_EQ(env_.Contents(kProjectFile), kAppProject);
+  EXPECT_TRUE(project->IsModified());
+  EXPECT_TRUE(project->Save());
+  EXPECT_FALSE(project->IsModified());
+}
+
+TEST_F(COneProjectDataTest, AReadOnlyProjectFileIsNeverOverwritten) {
+  auto project = OpenProject();
+  env_.memory.SetReadOnly(kProjectFile, true);
+  EXPECT_TRUE(project->ProjectFileIsReadOnly());
+  ASSERT_TRUE(project->SetProjectCompile("Release", "-O1"));
+  EXPECT_FALSE(project->Save());
+  EXPECT_EQ(env_.Contents(kProjectFile), kAppProject);
+}
+
+TEST_F(COneProjectDataTest, SystemDirectoriesOfTheCpu) {
+  env_.AddFile("C:\\Inst\\Config\\Builder\\Template\\MX-520.ini",
+               Crlf("[TOOLS]\nCC=cc520\n[LIB]\nFILE=3\nFILE0=C:\\KOVA\\lib\n"
+                    "FILE1=C:\\Program Files\\KOVA\\lib\nFILE2=D:\\lib2\n"
+                    "[INC]\nFILE=1\nFILE0=C:\\KOVA\\include\n"));
+  env_.AddFile("C:\\Inst\\Config\\Builder\\Template\\MR44.ini", Crlf("[TOOLS]\nCC=cc52i\n"));
+  QkUtil util(env_.platform, "C:\\Inst");
+  CCPUTools cpus(env_.platform, util);
+  ASSERT_TRUE(cpus.LoadCpuTools());
+  auto project = OpenProject();
+  std::string text;
+  // A directory with a blank and no short form is left out.
+  ASSERT_TRUE(project->GetSystemLibraryOption(cpus, &text));
+  EXPECT_EQ(text, "SysLibraryPath= -L C:\\KOVA\\lib -L D:\\lib2\n\n");
+  ASSERT_TRUE(project->GetSystemIncludeOption(cpus, &text));
+  EXPECT_EQ(text, "SysIncludePath= -I C:\\KOVA\\include\n\n");
+
+  // A CPU without directories gives nothing; an unknown CPU is reported.
+  env_.AddFile("C:\\work\\s\\S.kbp", Crlf("[PROJECT]\nOUTPUT=S.abs\nCPU=mr44\nTARGET=Debug\n"));
+  env_.AddFile("C:\\work\\u\\U.kbp", Crlf("[PROJECT]\nOUTPUT=U.abs\nCPU=Z80\nTARGET=Debug\n"));
+  COneProjectData sensor(env_.platform, "C:\\work\\s\\S.kbp", "S.kbp");
+  COneProjectData unknown(env_.platform, "C:\\work\\u\\U.kbp", "U.kbp");
+  std::string error;
+  ASSERT_TRUE(sensor.Open(&error));
+  ASSERT_TRUE(unknown.Open(&error));
+  EXPECT_TRUE(sensor.GetSystemLibraryOption(cpus, &text));
+  EXPECT_EQ(text, "");
+  text = "old";
+  EXPECT_FALSE(unknown.GetSystemIncludeOption(cpus, &text));
+  EXPECT_EQ(text, "");
+}
+
+}  // namespace
+}  // namespace zelvan

@@ -1,0 +1,77 @@
+#include "model/path_functions.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/ansi_text.h"
+
+namespace zelvan {
+namespace {
+
+struct RelativeCase {
+  const char* base;
+  const char* path;
+  const char* relative;
+  const char* dotted;
+};
+
+TEST(PathFunctions, MakeRelativePathAndDot) {
+  const RelativeCase cases[] = {
+      // Same directory: the file name alone.
+      {"C:\\ws\\ws.kws", "C:\\ws\\a.kbp", "a.kbp", ".\\a.kbp"},
+      {"C:\\WS\\ws.kws", "c:\\ws\\a.kbp", "a.kbp", ".\\a.kbp"},
+      // Below the base.
+      {"C:\\ws\\ws.kws", "C:\\ws\\lib\\m.kbp", "lib\\m.kbp", ".\\lib\\m.kbp"},
+      // A sibling: up, then down.
+      {"C:\\ws\\app\\app.kbp", "C:\\ws\\include\\board.h", "..\\include\\board.h",
+       "..\\include\\board.h"},
+      {"C:\\ws\\a\\b\\c\\p.kbp", "C:\\ws\\x\\y.c", "..\\..\\..\\x\\y.c", "..\\..\\..\\x\\y.c"},
+      // A directory path as base.
+      {"C:\\ws\\", "C:\\ws\\sub\\f.c", "sub\\f.c", ".\\sub\\f.c"},
+      // No common directory: the whole path.
+      {"C:\\ws\\ws.kws", "C:\\other\\a.kbp", "C:\\other\\a.kbp", "C:\\other\\a.kbp"},
+      // Another drive: the whole path.
+      {"C:\\ws\\ws.kws", "D:\\ws\\a.kbp", "D:\\ws\\a.kbp", "D:\\ws\\a.kbp"},
+      // A network path stays whole.
+      {"C:\\ws\\ws.kws", "\\\\srv\\share\\a.c", "\\\\srv\\share\\a.c", "\\\\srv\\share\\a.c"},
+      // Rooted paths without a drive (this platform's host paths).
+      {"\\home\\me\\ws\\ws.kws", "\\home\\me\\ws\\lib\\m.kbp", "lib\\m.kbp", ".\\lib\\m.kbp"},
+      {"\\home\\me\\ws\\ws.kws", "\\tmp\\a.c", "\\tmp\\a.c", "\\tmp\\a.c"},
+      // Letter case of directories is ignored, the path's own case kept.
+      {"C:\\Ws\\App\\app.kbp", "C:\\wS\\Lib\\Util.C", "..\\Lib\\Util.C", "..\\Lib\\Util.C"},
+  };
+  for (const RelativeCase& c : cases) {
+    SCOPED_TRACE(std::string(c.base) + " | " + c.path);
+    std::string out;
+    MakeRelativePath(c.base, c.path, &out);
+    EXPECT_EQ(out, c.relative);
+    MakeRelativePathDot(c.base, c.path, &out);
+    EXPECT_EQ(out, c.dotted);
+  }
+}
+
+TEST(PathFunctions, RelativePathHonoursDoubleByteNames) {
+  SetAnsiCodePage(932);
+  // 0x5C after a lead byte is the trail byte of a character, not a separator.
+  std::string dir = "C:\\ws\\\x95\x5C\\";
+  std::string out;
+  MakeRelativePath("C:\\ws\\ws.kws", dir + "a.c", &out);
+  EXPECT_EQ(out, "\x95\x5C\\a.c");
+  SetAnsiCodePage(0);
+}
+
+TEST(PathFunctions, QuoteStripAndFileName) {
+  EXPECT_EQ(QuoteIfBlank("C:\\my dir\\a.c"), "\"C:\\my dir\\a.c\"");
+  EXPECT_EQ(QuoteIfBlank("C:\\dir\\a.c"), "C:\\dir\\a.c");
+  EXPECT_EQ(QuoteIfBlank(""), "");
+  EXPECT_EQ(StripTrailingBackslash("C:\\out\\"), "C:\\out");
+  EXPECT_EQ(StripTrailingBackslash("C:\\out\\\\"), "C:\\out\\");
+  EXPECT_EQ(StripTrailingBackslash("out"), "out");
+  EXPECT_EQ(StripTrailingBackslash(""), "");
+  EXPECT_EQ(FileNamePart("C:\\a\\b.c"), "b.c");
+  EXPECT_EQ(FileNamePart("a/b/c.h"), "c.h");
+  EXPECT_EQ(FileNamePart("plain"), "plain");
+  EXPECT_EQ(FileNamePart("C:\\dir\\"), "");
+}
+
+}  // namespace
+}  // namespace zelvan

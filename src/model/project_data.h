@@ -1,0 +1,205 @@
+// The workspace: the open workspace with its projects in workspace order,
+// the current project and target, and the status of the last operation.
+//
+// One instance serves a whole session; the host creates it with the platform,
+// the service settings, the IDE services and the hooks of the layers above,
+// all of which must outlive it. The IDE owns the workspace file and its list
+// of projects; the workspace asks for that list when it opens and keeps its
+// own workspace-level values in the IDE's per-workspace settings file:
+//
+//   [Builder]
+//   Composition=Debug              the current build target
+//   LinkProject=2                  number of numbered entries below
+//   LinkProject0=MathLib.lib;      per project in workspace order: its output
+//   LinkProject1=Motor.abs;MathLib.lib;   name, then the projects it links
+//
+// Beside the workspace file it writes the workspace options file (.kop):
+//
+//   [OpenProjectFolder]
+//   Motor\Motor.kbp=Sources;       folders shown open, by project path
+//   [OpenProjectExpand]
+//   Motor\Motor.kbp=2              the project's expand state
+//
+// Operations return true on success. A failing operation leaves a status
+// code and a message (status_codes.h) for GetLastStatus and GetLastMessage;
+// every operation that can fail starts by setting the status to 0.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/ide_services.h"
+#include "model/one_project_data.h"
+#include "model/tree_node_table.h"
+#include "platform/ansi_text.h"
+#include "platform/platform.h"
+
+namespace zelvan {
+
+class CPrjSvcProFile;
+class WorkspaceHooks;
+
+// An argument that should hold a string; nullopt when the caller's argument
+// held something else (the operation then fails with kStatusBadArgument).
+using ArgText = std::optional<std::string_view>;
+
+class CProjectData {
+ public:
+  // Reads the user and computer names, TEMP, TMP and PATH, and forms the
+  // start stamp. `hooks` may be null.
+  CProjectData(const Platform& platform, CPrjSvcProFile& settings, IdeServices& ide,
+               WorkspaceHooks* hooks);
+  // Destroys the projects (deleting their working copies) and restores PATH.
+  ~CProjectData();
+  CProjectData(const CProjectData&) = delete;
+  CProjectData& operator=(const CProjectData&) = delete;
+
+  // --- The workspace.
+
+  // Opens the projects the IDE lists for `workspace_path`. Project files
+  // that do not exist are skipped without a message.
+  bool OpenWorkspace(ArgText workspace_path);
+  // Discards unsaved changes with the working copies. Always true.
+  bool CloseWorkspace();
+  // Saves the modified projects. A read-only project file is never
+  // overwritten: with `ask` the user may cancel the whole save, without it
+  // he is told. False when a change did not reach its project file.
+  bool SaveWorkspace(bool ask);
+  // Adds a project file to the workspace (and to the IDE's).
+  bool AddProject(ArgText project_file);
+  // Re-reads the IDE's active project and chooses the current project and target.
+  bool ActiveProjectChanged();
+  // Makes `target` the workspace's current target (no check against the
+  // current project's targets).
+  bool ChangeCurrentTarget(std::string_view target);
+
+  bool AddLinkProject(ArgText project, ArgText linked);
+  bool RemoveLinkProject(ArgText project, ArgText linked);
+  // Adds `new_target` to a project as a copy of `existing`.
+  bool AddTarget(ArgText project, ArgText existing, ArgText new_target);
+  bool RemoveTarget(ArgText project, ArgText target);
+
+  void SaveTargetSetting();
+  void SaveLinkLists();
+
+  // --- Look-ups.
+
+  // By output name or project file base name (letter case ignored), then
+  // among the conversion projects by output name.
+  COneProjectData* FindProject(std::string_view name);
+  // By project file, then by working copy, then among the conversion projects.
+  COneProjectData* FindProjectByFile(std::string_view path);
+  // The project file of the first project whose output name, with or
+  // without its extension, is `name`.
+  bool ResolveProjectFile(std::string_view name, std::string* project_file);
+  COneProjectData* CurrentProject();
+
+  // --- Status of the last operation.
+  uint32_t GetLastStatus() const { return last_status_; }
+  const std::string& GetLastMessage() const { return last_message_; }
+  void ClearStatus();
+  // Sets the status and loads the message text, formatted with `args`.
+  void SetStatus(uint32_t code, unsigned message_id,
+                 std::initializer_list<std::string_view> args = {});
+
+  // --- Stop requests from other processes.
+
+  // True when another process has created the named object of the start stamp.
+  bool IsStopRequested();
+  const std::string& StartStamp() const { return start_stamp_; }
+
+  // --- State.
+  bool IsOpen() const { return !workspace_path_.empty(); }
+  const std::string& WorkspacePath() const { return workspace_path_; }
+  const std::string& WorkspaceOptionsPath() const { return workspace_options_path_; }
+  const std::string& WorkspaceArchivePath() const { return workspace_archive_path_; }
+  const std::string& CurrentProjectName() const { return current_project_name_; }
+  const std::string& CurrentTarget() const { return current_target_; }
+  const std::string& ActiveProjectFile() const { return active_project_file_; }
+  const std::vector<std::unique_ptr<COneProjectData>>& Projects() const { return projects_; }
+  bool IsModified() const { return modified_; }
+  void SetModified() { modified_ = true; }
+  bool SaveViewState() const { return save_view_state_; }
+  void SetSaveViewState(bool save) { save_view_state_ = save; }
+  const std::string& UserName() const { return user_name_; }
+  const std::string& ComputerName() const { return computer_name_; }
+  const std::string& TempDirectory() const { return temp_dir_; }
+  const std::string& SecondTempDirectory() const { return tmp_dir_; }
+  int32_t UpdateDependencyFile() const { return update_dependency_file_; }
+
+  // The view trees of the IDE; the current one is 1 or 2.
+  CTreeNodeTable& TreeTable(int index) { return index == 2 ? tree_tables_[1] : tree_tables_[0]; }
+  int CurrentTreeIndex() const { return current_tree_; }
+  void SetCurrentTreeIndex(int index) { current_tree_ = index == 2 ? 2 : 1; }
+  // The text of one node, looked up in both trees in order.
+  bool GetTreeNodeText(uint32_t handle, std::string* text);
+  // The texts of several nodes of the current tree, each followed by `;`.
+  void GetTreeNodeTexts(const std::vector<uint32_t>& handles, std::string* text);
+
+  // Projects that a conversion is building; searched after the workspace's own.
+  void AddConversionProject(std::unique_ptr<COneProjectData> project);
+  void ClearConversionProjects();
+
+  const Platform& platform() const { return platform_; }
+  IdeServices& ide() { return ide_; }
+  CPrjSvcProFile& settings() { return settings_; }
+  WorkspaceHooks& hooks() { return *hooks_; }
+  ProgressWriter& progress() { return progress_; }
+
+ private:
+  using ProjectMap = std::map<std::string, COneProjectData*, NoCaseLess>;
+
+  // Makes, opens and loads one project; null (reported) when its working copy cannot be made.
+  std::unique_ptr<COneProjectData> LoadProject(const std::string& project_file, std::string* error);
+  void Register(std::unique_ptr<COneProjectData> project);
+  COneProjectData* FindByOutputName(std::string_view output_name);
+  // The project a name argument names, through ResolveProjectFile; sets the status when none.
+  COneProjectData* ProjectArgument(ArgText name);
+  void LoadLinkLists();
+  std::vector<std::string> LinkListValues() const;
+  void ReadArchiveSettings();
+  void WriteViewTrees();
+  void WriteViewState(bool replace);
+  void SetCurrentTargetOfProject(COneProjectData& project);
+  void DestroyProjects();
+
+  Platform platform_;
+  CPrjSvcProFile& settings_;
+  IdeServices& ide_;
+  WorkspaceHooks* hooks_;
+
+  uint32_t last_status_ = 0;
+  std::string user_name_;
+  std::string computer_name_;
+  std::string temp_dir_;
+  std::string tmp_dir_;
+  std::string last_message_;
+  std::string workspace_path_;
+  std::string workspace_options_path_;
+  std::string workspace_archive_path_;
+  std::string current_project_name_;
+  std::string current_target_;
+  std::string saved_target_;
+  std::vector<std::string> saved_link_values_;
+  bool link_lists_known_ = false;
+  std::string active_project_file_;
+  std::optional<std::string> saved_path_;
+  CTreeNodeTable tree_tables_[2];
+  int current_tree_ = 1;
+  bool modified_ = false;
+  std::vector<std::unique_ptr<COneProjectData>> projects_;
+  ProjectMap projects_by_file_;
+  ProjectMap projects_by_working_copy_;
+  std::vector<std::unique_ptr<COneProjectData>> conversion_projects_;
+  std::string start_stamp_;
+  int32_t update_dependency_file_ = 0;
+  bool save_view_state_ = true;
+  ProgressWriter progress_;
+};
+
+}  // namespace zelvan

@@ -1,0 +1,587 @@
+#include "model/project_data.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "model/status_codes.h"
+#include "model/workspace_hooks.h"
+#include "tests/support/model_test_platform.h"
+
+namespace zelvan {
+namespace {
+
+using testing::Crlf;
+using ::testing::ElementsAre;
+using testing::FsOp;
+using ::testing::IsEmpty;
+using testing::ModelTestPlatform;
+
+constexpr const char* kWorkspace = "C:\\ws\\Demo.kws";
+constexpr const char* kLibFile = "C:\\ws\\lib\\Mathe.kbp";
+constexpr const char* kAppFile = "C:\\ws\\app\\App.kbp";
+constexpr const char* kToolFile = "C:\\ws\\tool\\Tool.kbp";
+
+const std::string kLibProject = Crlf(R"(; the library
+[PROJECT]
+OUTPUT=Mathe.lib
+CPU=MX-520
+TARGET=Debug;Release;
+Folder=Sources;
+[Sources]
+SOURCECOUNT=1
+SOURCE0=fix.c
+[PROJECT!MACRO!Debug]
+DefaultCompile=-g
+ProjectCompile=
+DefaultOUTPUT=.\Debug
+[PROJECT!MACRO!Release]
+DefaultCompile=-O2
+DefaultOUTPUT=.\Release
+[Debug!fix.c]
+COMPILE=-g -O0
+)");
+
+const std::string kAppProject = Crlf(R"([PROJECT]
+OUTPUT=App.abs
+CPU=MR44
+TARGET=Debug;Release;Final;
+Folder=Sources;
+[Sources]
+Folder=Asm;
+SOURCECOUNT=2
+SOURCE0=main.c
+SOURCE1=io.c
+[Asm]
+SOURCECOUNT=1
+SOURCE0=start.asm
+[PROJECT!MACRO!Debug]
+DefaultCompile=-g
+ProjectCompile=-g -I..\lib
+DefaultLink=-o .\Debug\App.abs
+ProjectLink=-g -o "C:\out dir\App.abs"
+DefaultOUTPUT=.\Debug
+OUTPUT=.\Debug
+TEMP=.\Debug\obj
+[PROJECT!MACRO!Release]
+DefaultCompile=-O2
+[PROJECT!MACRO!Final]
+DefaultCompile=-O3
+[Debug!main.c]
+COMPILE=-g -O0
+[Debug!start.asm]
+NoBuild=1
+[Release!main.c]
+NoBuild=1
+[Debug!Sources]
+NoBuild=0
+)");
+
+const std::string kToolProject = Crlf(R"([PROJECT]
+OUTPUT=Tool.abs
+CPU=MX-520
+TARGET=Only;
+[PROJECT!MACRO!Only]
+DefaultCompile=-g
+)");
+
+// Hooks that count what the workspace started.
+class CountingHooks : public WorkspaceHooks {
+ public:
+  void RefreshDependencies(CProjectData&) override { ++refreshes; }
+  bool WriteMakefile(CProjectData&, COneProjectData& project, bool without_dependencies) override {
+    makefiles.push_back(project.OutputName() + (without_dependencies ? " nodep" : " dep"));
+    return true;
+  }
+  int refreshes = 0;
+  std::vector<std::string> makefiles;
+};
+
+class CProjectDataTest : public ::testing::Test {
+ protected:
+  CProjectDataTest() {
+    env_.AddFile(kLibFile, kLibProject);
+    env_.AddFile(kAppFile, kAppProject);
+    env_.AddFile(kToolFile, kToolProject);
+    env_.ide.project_files = {kLibFile, "C:\\ws\\gone\\Gone.kbp", "C:\\ws\\app\\App.kpr"};
+    env_.ide.active_project = kAppFile;
+    env_.ide.settings["Builder|Composition"] = "Release";
+    workspace_ = env_.NewWorkspace(&hooks_);
+  }
+
+  void Open() { ASSERT_TRUE(workspace_->OpenWorkspace(kWorkspace)); }
+  std::string Value(const std::string& file, const std::string& section, const std::string& key) {
+    return env_.profile.GetString(section, key, "", file);
+  }
+  void ExpectStatus(uint32_t code, unsigned message_id) {
+    EXPECT_EQ(workspace_->GetLastStatus(), code);
+    EXPECT_EQ(workspace_->GetLastMessage(), env_.ide.LoadString(message_id));
+  }
+
+  ModelTestPlatform env_;
+  CountingHooks hooks_;
+  std::unique_ptr<CProjectData> workspace_;
+};
+
+TEST_F(CProjectDataTest, ConstructionReadsTheMachineAndRestoresPath) {
+  env_.system.user_name = "";
+  env_.system.env["TMP"] = "D:\\tmp";
+  env_.system.env["PATH"] = std::string(5000, 'p');  // longer than any fixed buffer
+  auto workspace = env_.NewWorkspace();
+  EXPECT_EQ(workspace->UserName(), "Default");
+  EXPECT_EQ(workspace->ComputerName(), "BENCH-PC");
+  EXPECT_EQ(workspace->TempDirectory(), "C:\\Temp");
+  EXPECT_EQ(workspace->SecondTempDirectory(), "D:\\tmp");
+  EXPECT_EQ(workspace->StartStamp(), "202437952");  // 2024-03-07 09:05:02, no leading zeros
+  EXPECT_FALSE(workspace->IsModified());
+  EXPECT_FALSE(workspace->IsOpen());
+
+  env_.system.env["PATH"] = "C:\\changed";
+  workspace.reset();
+  EXPECT_EQ(env_.system.env["PATH"], std::string(5000, 'p'));
+
+  env_.system.env.erase("PATH");
+  workspace = env_.NewWorkspace();
+  env_.system.env["PATH"] = "C:\\set later";
+  workspace.reset();
+  EXPECT_EQ(env_.system.env.count("PATH"), 0u);
+}
+
+TEST_F(CProjectDataTest, StopRequestsComeThroughTheNamedObject) {
+  EXPECT_FALSE(workspace_->IsStopRequested());
+  env_.system.CreateNamedObject(workspace_->StartStamp());
+  EXPECT_TRUE(workspace_->IsStopRequested());
+  workspace_.reset();
+  // The request dies with the session it was meant for.
+  EXPECT_THAT(env_.system.named_objects, IsEmpty());
+}
+
+TEST_F(CProjectDataTest, OpenSkipsMissingProjectsAndChoosesTheActiveOne) {
+  Open();
+  ASSERT_EQ(workspace_->Projects().size(), 2u);
+  EXPECT_EQ(workspace_->Projects()[0]->OutputName(), "Mathe.lib");
+  EXPECT_EQ(workspace_->Projects()[0]->RelativePath(), "lib\\Mathe.kbp");
+  EXPECT_EQ(workspace_->Projects()[1]->ProjectFilePath(), kAppFile);  // .kpr made .kbp
+  EXPECT_EQ(workspace_->WorkspaceOptionsPath(), "C:\\ws\\Demo.kop");
+  EXPECT_EQ(workspace_->ActiveProjectFile(), kAppFile);
+  EXPECT_EQ(workspace_->CurrentProjectName(), "App.abs");
+  EXPECT_EQ(workspace_->CurrentTarget(), "Release");
+  EXPECT_EQ(workspace_->CurrentProject()->CurrentTarget(), "Release");
+  EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
+  EXPECT_EQ(hooks_.refreshes, 1);
+  EXPECT_THAT(env_.ide.Calls("RefreshSourceControlStatus"), ElementsAre(""));
+  EXPECT_EQ(env_.WorkingCopies().size(), 2u);
+  for (const auto& project : workspace_->Projects())
+    EXPECT_EQ(project->WholeFile(), nullptr);
+  // Progress after each project, in percent.
+  EXPECT_THAT(env_.ide.Calls("WriteOutputLine"),
+              ElementsAre("18|Build Project: 33%", "18|Build Project: 100%"));
+}
+
+TEST_F(CProjectDataTest, AStoredTargetTheActiveProjectLacksFallsBackToItsFirst) {
+  env_.ide.settings["Builder|Composition"] = "Nightly";
+  Open();
+  EXPECT_EQ(workspace_->CurrentTarget(), "Debug");
+  // Closing writes the target that became current.
+  workspace_->CloseWorkspace();
+  EXPECT_EQ(env_.ide.Setting("Builder", "Composition"), "Debug");
+}
+
+TEST_F(CProjectDataTest, FailedProjectListAndLookUps) {
+  env_.ide.fail_project_list = true;
+  EXPECT_FALSE(workspace_->OpenWorkspace(kWorkspace));
+  EXPECT_FALSE(workspace_->IsOpen());
+  ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+  EXPECT_FALSE(workspace_->OpenWorkspace(std::nullopt));
+  ExpectStatus(kStatusBadArgument, kMsgBadArgument);
+
+  env_.ide.fail_project_list = false;
+  Open();
+  EXPECT_EQ(workspace_->FindProject("mathe.LIB")->ProjectFilePath(), kLibFile);
+  EXPECT_EQ(workspace_->FindProject("app")->ProjectFilePath(), kAppFile);  // file base name
+  EXPECT_EQ(workspace_->FindProject("Nothing"), nullptr);
+  EXPECT_EQ(workspace_->FindProjectByFile("c:\\WS\\lib\\mathe.kbp")->OutputName(), "Mathe.lib");
+  COneProjectData* app = workspace_->FindProject("App.abs");
+  EXPECT_EQ(workspace_->FindProjectByFile(app->WorkingCopyPath()), app);
+  std::string file;
+  ASSERT_TRUE(workspace_->ResolveProjectFile("MATHE", &file));  // without the extension
+  EXPECT_EQ(file, kLibFile);
+  EXPECT_FALSE(workspace_->ResolveProjectFile("Mathe.l", &file));
+}
+
+TEST_F(CProjectDataTest, CloseWithoutSaveDiscardsEveryChange) {
+  Open();
+  COneProjectData* app = workspace_->FindProject("App.abs");
+  ASSERT_TRUE(app->SetProjectCompile("Debug", "-O0"));
+  ASSERT_TRUE(workspace_->AddLinkProject("App", "Mathe"));
+  EXPECT_TRUE(workspace_->CloseWorkspace());
+  EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
+  EXPECT_EQ(env_.Contents(kLibFile), kLibProject);
+  EXPECT_THAT(env_.WorkingCopies(), IsEmpty());
+  EXPECT_FALSE(workspace_->IsOpen());
+  EXPECT_TRUE(workspace_->Projects().empty());
+  EXPECT_FALSE(workspace_->IsModified());
+  // Nothing shown, nothing written beside the workspace.
+  EXPECT_FALSE(env_.memory.Contents("C:\\ws\\Demo.kop").has_value());
+}
+
+TEST_F(CProjectDataTest, SaveRewritesOnlyTheChangedKeys) {
+  Open();
+  COneProjectData* app = workspace_->FindProject("App.abs");
+  ASSERT_TRUE(app->SetTempDir("Release", ".\\R\\obj"));
+  ASSERT_TRUE(app->SetProjectCompile("debug", "-g -I..\\lib -DTRACE"));
+  ASSERT_TRUE(workspace_->SaveWorkspace(false));
+  EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
+  std::string expected = kAppProject;
+  expected.replace(expected.find("ProjectCompile=-g -I..\\lib"), 26,
+                   "ProjectCompile=-g -I..\\lib -DTRACE");
+  expected.replace(expected.find("TEMP=.\\Debug\\obj\r\n"), 18,
+                   "TEMP=.\\Debug\\obj\r\nUPDATE=1\r\n");
+  expected.replace(expected.find("DefaultCompile=-O2\r\n"), 20,
+                   "DefaultCompile=-O2\r\nTEMP=.\\R\\obj\r\n");
+  EXPECT_EQ(env_.Contents(kAppFile), expected);
+  EXPECT_EQ(env_.Contents(kLibFile), kLibProject);  // unchanged: not rewritten
+  workspace_->CloseWorkspace();
+  EXPECT_EQ(env_.Contents(kAppFile), expected);
+  EXPECT_THAT(env_.WorkingCopies(), IsEmpty());
+}
+
+TEST_F(CProjectDataTest, SaveWritesLinkListsTargetViewStateAndMakefiles) {
+  env_.registry.reset();
+  env_.AddFile("C:\\registry.ini", Crlf("[Software\\Zentrak\\Semiconductor\\KOVA\\Builder]\n"
+                                        "BuildMake=dword:00000001\n"));
+  env_.registry = CreateFileRegistry(env_.profile, "C:\\registry.ini");
+  env_.platform.registry = env_.registry.get();
+  CPrjSvcProFile settings(env_.platform);
+  CProjectData workspace(env_.platform, settings, env_.ide, &hooks_);
+  ASSERT_TRUE(workspace.OpenWorkspace(kWorkspace));
+  ASSERT_TRUE(workspace.AddLinkProject("App.abs", "Mathe.lib"));
+  EXPECT_TRUE(workspace.IsModified());
+  ASSERT_TRUE(workspace.SaveWorkspace(false));
+  EXPECT_FALSE(workspace.IsModified());
+  EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject0"), "Mathe.lib;");
+  EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject1"), "App.abs;Mathe.lib;");
+  EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject"), "2");
+  EXPECT_THAT(hooks_.makefiles, ElementsAre("Mathe.lib nodep", "App.abs nodep"));
+  EXPECT_EQ(env_.Contents("C:\\ws\\Demo.kop"),
+            Crlf("[OpenProjectFolder]\nlib\\Mathe.kbp=\napp\\App.kbp=\n"
+                 "[OpenProjectExpand]\nlib\\Mathe.kbp=2\napp\\App.kbp=2\n"));
+
+  // Unchanged lists are not written again.
+  size_t writes = env_.ide.Calls("WriteWorkspaceSetting").size();
+  ASSERT_TRUE(workspace.SaveWorkspace(false));
+  EXPECT_EQ(env_.ide.Calls("WriteWorkspaceSetting").size(), writes);
+  workspace.CloseWorkspace();
+
+  // The lists come back on the next open.
+  ASSERT_TRUE(workspace.OpenWorkspace(kWorkspace));
+  EXPECT_THAT(workspace.FindProject("App")->LinkList(), ElementsAre("Mathe.lib"));
+  ASSERT_TRUE(workspace.SaveWorkspace(false));
+  EXPECT_EQ(env_.ide.Calls("WriteWorkspaceSetting").size(), writes);
+}
+
+TEST_F(CProjectDataTest, TheEarlierLayoutsLinkKeyMovesToTheWorkspace) {
+  std::string app = kAppProject;
+  app.replace(app.find("Folder=Sources;"), 15, "Folder=Sources;\r\nLinkProject=Mathe.lib;");
+  env_.AddFile(kAppFile, app);
+  Open();
+  EXPECT_THAT(workspace_->FindProject("App")->LinkList(), ElementsAre("Mathe.lib"));
+  ASSERT_TRUE(workspace_->SaveWorkspace(false));
+  EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject1"), "App.abs;Mathe.lib;");
+  EXPECT_EQ(env_.Contents(kAppFile), kAppProject);  // the key is gone from the project file
+}
+
+TEST_F(CProjectDataTest, ReadOnlyProjectFilesAreToldOrAsked) {
+  Open();
+  env_.memory.SetReadOnly(kAppFile, true);
+  COneProjectData* app = workspace_->FindProject("App");
+  COneProjectData* lib = workspace_->FindProject("Mathe");
+  ASSERT_TRUE(app->SetProjectCompile("Debug", "-O1"));
+  ASSERT_TRUE(lib->SetProjectCompile("Debug", "-O1"));
+
+  // Asked, and the answer is Yes: nothing is saved.
+  env_.ide.answer = kIdYes;
+  EXPECT_FALSE(workspace_->SaveWorkspace(true));
+  ASSERT_EQ(env_.ide.Calls("ShowMessage").size(), 1u);
+  EXPECT_EQ(env_.ide.Calls("ShowMessage")[0],
+            "KOVA|These project files are read-only and cannot be saved:\nC:\\ws\\app\\App.kbp\n"
+            "Cancel saving? (No saves the other projects.)|308|5088");
+  EXPECT_EQ(env_.Contents(kLibFile), kLibProject);
+
+  // Asked, and the answer is No: the others are saved.
+  env_.ide.answer = kIdNo;
+  EXPECT_FALSE(workspace_->SaveWorkspace(true));
+  EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectsNotSaved);
+  EXPECT_NE(env_.Contents(kLibFile), kLibProject);
+  EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
+
+  // Not asked: told.
+  EXPECT_FALSE(workspace_->SaveWorkspace(false));
+  EXPECT_EQ(env_.ide.Calls("ShowMessage")[2],
+            "KOVA|These project files are read-only; their changes were not saved:\n"
+            "C:\\ws\\app\\App.kbp|48|5064");
+  EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
+
+  // A read-only project without changes is no reason to complain.
+  env_.memory.SetReadOnly(kAppFile, false);
+  ASSERT_TRUE(workspace_->SaveWorkspace(false));
+  env_.memory.SetReadOnly(kAppFile, true);
+  EXPECT_TRUE(workspace_->SaveWorkspace(false));
+  EXPECT_EQ(env_.ide.Calls("ShowMessage").size(), 3u);
+}
+
+TEST_F(CProjectDataTest, AFailedCopyIsListedAndReported) {
+  Open();
+  ASSERT_TRUE(workspace_->FindProject("App")->SetProjectCompile("Debug", "-O1"));
+  env_.fs.FailAlways(FsOp::kCopyFile);
+  EXPECT_FALSE(workspace_->SaveWorkspace(false));
+  env_.fs.ClearFaults();
+  EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectsNotSaved);
+  EXPECT_EQ(workspace_->GetLastMessage(),
+            "These projects could not be saved:\nC:\\ws\\app\\App.kbp");
+  EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
+  EXPECT_TRUE(workspace_->SaveWorkspace(false));
+  EXPECT_NE(env_.Contents(kAppFile), kAppProject);
+}
+
+TEST_F(CProjectDataTest, SavingWithoutAWorkspaceSucceedsWithAStatus) {
+  EXPECT_TRUE(workspace_->SaveWorkspace(false));
+  ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+  EXPECT_TRUE(workspace_->CloseWorkspace());
+}
+
+TEST_F(CProjectDataTest, AddProjectChecksInOrderAndLeavesNoWorkingCopy) {
+  EXPECT_FALSE(workspace_->AddProject(kToolFile));
+  ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+  Open();
+  const size_t open_copies = env_.WorkingCopies().size();
+
+  struct Case {
+    const char* name;
+    ArgText path;
+    uint32_t status;
+    unsigned message;
+  };
+  env_.AddFile("C:\\ws\\x\\NoOut.kbp", Crlf("[PROJECT]\nTARGET=Debug\n"));
+  env_.AddFile("C:\\ws\\x\\Twin.kbp", Crlf("[PROJECT]\nOUTPUT=app.ABS\nTARGET=Debug\n"));
+  env_.AddFile("rel.kbp", Crlf("[PROJECT]\nOUTPUT=Rel.abs\n"));
+  const Case cases[] = {
+      {"no string", std::nullopt, kStatusBadArgument, kMsgBadArgument},
+      {"missing", "C:\\ws\\x\\None.kbp", kStatusProjectFileMissing, kMsgProjectNotFound},
+      {"not full", "rel.kbp", kStatusInvalidPath, kMsgInvalidPath},
+      {"no output", "C:\\ws\\x\\NoOut.kbp", kStatusNoOutputOrTargets, kMsgNoOutputOrTargets},
+      {"same file", "C:\\WS\\APP\\app.kpr", kStatusProjectExists, kMsgProjectExists},
+      {"same output", "C:\\ws\\x\\Twin.kbp", kStatusProjectExists, kMsgProjectExists},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(workspace_->AddProject(c.path));
+    ExpectStatus(c.status, c.message);
+    EXPECT_EQ(workspace_->Projects().size(), 2u);
+    EXPECT_EQ(env_.WorkingCopies().size(), open_copies);
+  }
+
+  // The working copy cannot be made.
+  env_.fs.FailNth(FsOp::kCopyFile, 1);
+  EXPECT_FALSE(workspace_->AddProject(kToolFile));
+  EXPECT_EQ(workspace_->GetLastStatus(), kStatusWorkingCopyFailed);
+  EXPECT_EQ(env_.WorkingCopies().size(), open_copies);
+
+  // The IDE refuses: no status, nothing kept.
+  env_.ide.refuse_add = true;
+  EXPECT_FALSE(workspace_->AddProject(kToolFile));
+  EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
+  EXPECT_EQ(workspace_->Projects().size(), 2u);
+  EXPECT_EQ(env_.WorkingCopies().size(), open_copies);
+}
+
+TEST_F(CProjectDataTest, AddProjectJoinsTheWorkspaceAndSavesIt) {
+  Open();
+  ASSERT_TRUE(workspace_->AddProject(kToolFile));
+  EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
+  ASSERT_EQ(workspace_->Projects().size(), 3u);
+  COneProjectData* tool = workspace_->Projects()[2].get();
+  EXPECT_EQ(tool->RelativePath(), "tool\\Tool.kbp");
+  // It lacks the workspace's target, so it starts with its own first one.
+  EXPECT_EQ(tool->CurrentTarget(), "Only");
+  EXPECT_THAT(env_.ide.Calls("AddProjectToWorkspace"),
+              ElementsAre("C:\\ws\\tool\\Tool.kpr|C:\\ws\\Demo.kws"));
+  EXPECT_THAT(env_.ide.Calls("ProjectFileAdded"), ElementsAre(kToolFile));
+  EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject2"), "Tool.abs;");
+  // The save that adding does writes no view state.
+  EXPECT_FALSE(env_.memory.Contents("C:\\ws\\Demo.kop").has_value());
+  EXPECT_EQ(workspace_->FindProjectByFile(kToolFile), tool);
+}
+
+TEST_F(CProjectDataTest, TheFirstProjectAddedBecomesActive) {
+  env_.ide.project_files.clear();
+  env_.ide.active_project.clear();
+  Open();
+  EXPECT_EQ(workspace_->CurrentProject(), nullptr);
+  ASSERT_TRUE(workspace_->AddProject(kAppFile));
+  EXPECT_EQ(workspace_->ActiveProjectFile(), kAppFile);
+  EXPECT_EQ(workspace_->CurrentProjectName(), "App.abs");
+  EXPECT_EQ(workspace_->CurrentTarget(), "Release");
+}
+
+TEST_F(CProjectDataTest, ActiveProjectChangedPicksProjectAndTarget) {
+  Open();
+  env_.ide.active_project = "C:\\ws\\lib\\Mathe.kpr";
+  ASSERT_TRUE(workspace_->ActiveProjectChanged());
+  EXPECT_EQ(workspace_->CurrentProjectName(), "Mathe.lib");
+  EXPECT_EQ(workspace_->CurrentTarget(), "Release");
+  ASSERT_TRUE(workspace_->ChangeCurrentTarget("Debug"));
+  EXPECT_EQ(workspace_->FindProject("Mathe")->CurrentTarget(), "Debug");
+  EXPECT_TRUE(workspace_->FindProject("App")->MakefileOutOfDate());
+
+  env_.ide.active_project = kToolFile;  // not in the workspace
+  EXPECT_FALSE(workspace_->ActiveProjectChanged());
+}
+
+TEST_F(CProjectDataTest, LinkProjectsAreCheckedAndCounted) {
+  Open();
+  struct Case {
+    const char* name;
+    bool add;
+    ArgText project, linked;
+    bool ok;
+    uint32_t status;
+  };
+  const Case cases[] = {
+      {"add", true, "App.abs", "mathe", true, kStatusOk},
+      {"add again", true, "app", "MATHE.LIB", false, kStatusLinkExists},
+      {"unknown project", true, "Nope", "Mathe", false, kStatusProjectNotFound},
+      {"unknown link", true, "App", "Nope", false, kStatusProjectNotFound},
+      {"itself", true, "App", "App", false, kStatusBadArgument},
+      {"no string", true, std::nullopt, "App", false, kStatusBadArgument},
+      {"remove", false, "App", "Mathe", true, kStatusOk},
+      {"remove again", false, "App", "Mathe", false, kStatusLinkMissing},
+      {"remove unknown", false, "App", "Nope", false, kStatusProjectNotFound},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    bool ok = c.add ? workspace_->AddLinkProject(c.project, c.linked)
+                    : workspace_->RemoveLinkProject(c.project, c.linked);
+    EXPECT_EQ(ok, c.ok);
+    EXPECT_EQ(workspace_->GetLastStatus(), c.status);
+  }
+  // An entry of a project that left the workspace is removed by its name.
+  workspace_->FindProject("App")->AddLink("Old.lib");
+  EXPECT_TRUE(workspace_->RemoveLinkProject("App", "old.lib"));
+  EXPECT_THAT(workspace_->FindProject("App")->LinkList(), IsEmpty());
+
+  workspace_->CloseWorkspace();
+  EXPECT_FALSE(workspace_->AddLinkProject("App", "Mathe"));
+  EXPECT_EQ(workspace_->GetLastStatus(), kStatusNoWorkspace);
+}
+
+TEST_F(CProjectDataTest, AddTargetCopiesSettingsFilesAndFolders) {
+  Open();
+  ASSERT_TRUE(workspace_->AddTarget("App", "debug", "Trace"));
+  EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
+  COneProjectData* app = workspace_->FindProject("App");
+  EXPECT_THAT(app->Targets(), ElementsAre("Debug", "Release", "Final", "Trace"));
+  EXPECT_EQ(app->CurrentTarget(), "Trace");
+  const std::string& copy = app->WorkingCopyPath();
+  EXPECT_EQ(Value(copy, "PROJECT", "TARGET"), "Debug;Release;Final;Trace;");
+  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "ProjectCompile"), "-g -I..\\lib");
+  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "OUTPUT"), ".\\Trace");
+  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "DefaultOUTPUT"), ".\\Trace");
+  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "TEMP"), ".\\Trace");
+  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "DefaultTEMP"), ".\\Trace");
+  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "ProjectLink"), "-g -o .\\Trace\\App.abs");
+  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "DefaultLink"), "-o .\\Trace\\App.abs");
+  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "DEBUG"), ".\\Trace\\App.abs");
+  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "DefaultDEBUG"), ".\\Trace\\App.abs");
+  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "UPDATE"), "1");
+  EXPECT_EQ(Value(copy, "Trace!main.c", "COMPILE"), "-g -O0");
+  EXPECT_EQ(Value(copy, "Trace!start.asm", "NoBuild"), "1");
+  EXPECT_EQ(Value(copy, "Trace!Sources", "NoBuild"), "0");
+  // The existing target is as it was.
+  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Debug", "ProjectLink"), "-g -o \"C:\\out dir\\App.abs\"");
+  // A name beginning with a dot is a directory as it stands.
+  ASSERT_TRUE(workspace_->AddTarget("App", "Release", ".rel"));
+  EXPECT_EQ(Value(copy, "PROJECT!MACRO!.rel", "OUTPUT"), ".rel");
+}
+
+TEST_F(CProjectDataTest, AddTargetRefusals) {
+  Open();
+  struct Case {
+    const char* name;
+    ArgText project, existing, added;
+    uint32_t status;
+  };
+  const Case cases[] = {
+      {"no string", "App", std::nullopt, "X", kStatusBadArgument},
+      {"unknown project", "Nope", "Debug", "X", kStatusProjectNotFound},
+      {"exists", "App", "Debug", "RELEASE", kStatusTargetExists},
+      {"unknown existing", "App", "Nightly", "X", kStatusTargetNotFound},
+      {"semicolon", "App", "Debug", "A;B", kStatusBadArgument},
+      {"bracket", "App", "Debug", "A]", kStatusBadArgument},
+      {"empty", "App", "Debug", " ", kStatusBadArgument},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(workspace_->AddTarget(c.project, c.existing, c.added));
+    EXPECT_EQ(workspace_->GetLastStatus(), c.status);
+  }
+  EXPECT_FALSE(workspace_->FindProject("App")->IsModified());
+}
+
+TEST_F(CProjectDataTest, RemoveTargetDropsItsSectionsAndKeepsTheLastOne) {
+  Open();
+  COneProjectData* app = workspace_->FindProject("App");
+  EXPECT_EQ(workspace_->CurrentTarget(), "Release");
+  ASSERT_TRUE(workspace_->RemoveTarget("App", "release"));
+  const std::string& copy = app->WorkingCopyPath();
+  EXPECT_EQ(Value(copy, "PROJECT", "TARGET"), "Debug;Final;");
+  EXPECT_FALSE(env_.profile.GetSectionNames(copy).empty());
+  for (const std::string& section : env_.profile.GetSectionNames(copy)) {
+    EXPECT_FALSE(StartsWithNoCase(section, "Release!")) << section;
+    EXPECT_NE(section, "PROJECT!MACRO!Release");
+  }
+  // The current target was removed: the first remaining one takes its place.
+  EXPECT_EQ(workspace_->CurrentTarget(), "Debug");
+  EXPECT_THAT(env_.ide.Calls("CurrentTargetChanged"), ElementsAre("Debug"));
+
+  EXPECT_FALSE(workspace_->RemoveTarget("App", "Release"));
+  EXPECT_EQ(workspace_->GetLastStatus(), kStatusTargetNotFound);
+  ASSERT_TRUE(workspace_->RemoveTarget("App", "Final"));
+  // The last target stays, and nothing is written.
+  std::string before = env_.Contents(copy);
+  EXPECT_FALSE(workspace_->RemoveTarget("App", "Debug"));
+  EXPECT_EQ(workspace_->GetLastStatus(), kStatusNoOutputOrTargets);
+  EXPECT_EQ(env_.Contents(copy), before);
+  EXPECT_THAT(app->Targets(), ElementsAre("Debug"));
+}
+
+TEST_F(CProjectDataTest, OpeningAgainKeepsOpenProjectsAndSkipsDuplicateNames) {
+  env_.AddFile("C:\\ws\\x\\Twin.kbp", Crlf("[PROJECT]\nOUTPUT=APP.abs\nTARGET=Debug\n"));
+  env_.ide.project_files.push_back("C:\\ws\\x\\Twin.kbp");
+  Open();
+  EXPECT_EQ(workspace_->Projects().size(), 2u);
+  EXPECT_THAT(env_.ide.Calls("WriteOutputLine"),
+              ::testing::Contains(::testing::HasSubstr("C:\\ws\\x\\Twin.kbp: A project with")));
+  ASSERT_TRUE(workspace_->FindProject("App")->SetProjectCompile("Debug", "-O1"));
+  Open();
+  EXPECT_EQ(workspace_->Projects().size(), 2u);
+  EXPECT_EQ(env_.WorkingCopies().size(), 2u);
+  EXPECT_TRUE(workspace_->FindProject("App")->IsModified());  // the open project stayed
+}
+
+TEST_F(CProjectDataTest, TreeNodeTexts) {
+  workspace_->TreeTable(1).SetNodeText(10, "main.c");
+  workspace_->TreeTable(2).SetNodeText(20, "Sources");
+  workspace_->TreeTable(1).SetNodeText(11, "io.c");
+  std::string text;
+  ASSERT_TRUE(workspace_->GetTreeNodeText(20, &text));
+  EXPECT_EQ(text, "Sources");
+  EXPECT_FALSE(workspace_->GetTreeNodeText(99, &text));
+  workspace_->GetTreeNodeTexts({10, 99, 11}, &text);
+  EXPECT_EQ(text, "main.c;io.c;");
+  workspace_->SetCurrentTreeIndex(2);
+  workspace_->GetTreeNodeTexts({10, 20}, &text);
+  EXPECT_EQ(text, "Sources;");
+}
+
+}  // namespace
+}  // namespace zelvan

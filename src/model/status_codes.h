@@ -1,0 +1,98 @@
+// Status codes and message IDs that the workspace leaves behind on failure.
+//
+// An operation that fails sets the workspace's LastStatus to one of the codes
+// below and loads LastMessage by the message ID paired with it. The texts
+// themselves are resources (message_texts.h), so another language can
+// replace them; the numbers are fixed, callers and the IDE rely on them.
+#pragma once
+
+#include <cstdint>
+
+namespace zelvan {
+
+// LastStatus values.
+inline constexpr uint32_t kStatusOk = 0;
+inline constexpr uint32_t kStatusNoWorkspace = 0x40031000;         // with kMsgNoWorkspace
+inline constexpr uint32_t kStatusBadArgument = 0x40030005;         // with kMsgBadArgument
+inline constexpr uint32_t kStatusMakefileNotWritten = 0x40030006;  // with kMsgMakefileNotWritten
+inline constexpr uint32_t kStatusProjectFileMissing = 0x40031100;  // with kMsgProjectNotFound
+// The project file names no output; for target operations, the project has no targets.
+inline constexpr uint32_t kStatusNoOutputOrTargets = 0x40031102;  // with kMsgNoOutputOrTargets
+inline constexpr uint32_t kStatusProjectNotFound = 0x40031103;    // with kMsgProjectNotFound
+inline constexpr uint32_t kStatusProjectExists = 0x40031105;      // with kMsgProjectExists
+inline constexpr uint32_t kStatusLinkExists = 0x40031106;         // with kMsgLinkExists
+inline constexpr uint32_t kStatusLinkMissing = 0x40031107;        // with kMsgLinkMissing
+inline constexpr uint32_t kStatusTargetNotFound = 0x40031109;     // with kMsgTargetNotFound
+inline constexpr uint32_t kStatusTargetExists = 0x4003110A;       // with kMsgTargetExists
+inline constexpr uint32_t kStatusDependencyFailed = 0x4003110B;   // with kMsgDependencyFailed
+inline constexpr uint32_t kStatusUnknownCpu = 0x4003110F;         // with kMsgCpuNameNotKnown
+inline constexpr uint32_t kStatusDependencyFileFailed =
+    0x40031121;  // with kMsgDependencyFileFailed
+// The project path is no valid full path; the code equals its message ID.
+inline constexpr uint32_t kStatusInvalidPath = 5055;  // with kMsgInvalidPath
+
+// Codes of our own, for failures that have no code of their own above.
+// The working copy of a project file could not be made.
+inline constexpr uint32_t kStatusWorkingCopyFailed = 0x40031130;  // with kMsgWorkingCopyFailed
+// Changes of modified projects did not reach their project files (read-only
+// or failed copy); the projects keep their changes in their working copies.
+inline constexpr uint32_t kStatusProjectsNotSaved =
+    0x40031131;  // kMsgReadOnlyNotSaved or kMsgSaveFailed
+
+// Message string IDs.
+inline constexpr unsigned kMsgSettingKindFirst = 5000;   // 5000..5002 setting-kind names
+inline constexpr unsigned kMsgSettingLabelFirst = 5003;  // 5003..5005 setting-kind labels
+inline constexpr unsigned kMsgText5006 = 5006;
+inline constexpr unsigned kMsgText5007 = 5007;
+inline constexpr unsigned kMsgSpecialExtensions = 5008;
+inline constexpr unsigned kMsgText5009 = 5009;
+inline constexpr unsigned kMsgCopyFailed = 5023;
+inline constexpr unsigned kMsgInvalidType = 5024;
+inline constexpr unsigned kMsgIdeBusy = 5025;
+inline constexpr unsigned kMsgNoWorkspace = 5031;
+inline constexpr unsigned kMsgProjectExists = 5034;
+inline constexpr unsigned kMsgNoOutputOrTargets = 5035;
+inline constexpr unsigned kMsgProjectNotFound = 5036;
+inline constexpr unsigned kMsgDependencyFailed = 5037;
+inline constexpr unsigned kMsgLinkExists = 5041;
+inline constexpr unsigned kMsgLinkMissing = 5042;
+inline constexpr unsigned kMsgTargetNotFound = 5044;
+inline constexpr unsigned kMsgTargetExists = 5045;
+inline constexpr unsigned kMsgCpuNameNotKnown = 5049;
+inline constexpr unsigned kMsgBadArgument = 5050;
+inline constexpr unsigned kMsgMakefileNotWritten = 5051;
+inline constexpr unsigned kMsgFileExists = 5052;  // %s: the path
+inline constexpr unsigned kMsgFileNotInProject = 5053;
+inline constexpr unsigned kMsgInvalidPath = 5055;
+inline constexpr unsigned kMsgFileSettingFailed = 5056;
+inline constexpr unsigned kMsgOptionsRejected = 5057;
+inline constexpr unsigned kMsgIndexOutOfRange = 5061;
+inline constexpr unsigned kMsgLinkAddFailed = 5062;
+inline constexpr unsigned kMsgLinkRemoveFailed = 5063;
+inline constexpr unsigned kMsgReadOnlyNotSaved = 5064;  // %s: the project files, one a line
+inline constexpr unsigned kMsgDependencyFileFailed = 5067;
+inline constexpr unsigned kMsgStaleDependencies = 5069;  // %s: the sources, one a line
+inline constexpr unsigned kMsgDependencyUpdateStart = 5070;
+inline constexpr unsigned kMsgDependencyUpdateDone = 5071;
+inline constexpr unsigned kMsgOutputPane = 5072;  // name of the output pane; progress on open
+inline constexpr unsigned kMsgIncludeNotFound = 5073;
+inline constexpr unsigned kMsgIncludesNotFoundCount = 5074;  // %d: the count
+inline constexpr unsigned kMsgRenameCopyFailed = 5076;
+inline constexpr unsigned kMsgDependencyUpdateCancelled = 5079;
+inline constexpr unsigned kMsgSaveFailed = 5082;  // %s: the project files, one a line
+// 5083 to 5085, the compiler check, are named in toolchain/cpu_tools.h.
+inline constexpr unsigned kMsgReplaceFile = 5086;        // %s: the path
+inline constexpr unsigned kMsgProgress = 5087;           // %s, %d: the name, the percentage
+inline constexpr unsigned kMsgReadOnlyAskCancel = 5088;  // %s: the project files, one a line
+inline constexpr unsigned kMsgInvalidName = 5089;
+inline constexpr unsigned kMsgInvalidMemorySize = 5090;
+inline constexpr unsigned kMsgUnsupportedCpu = 5091;
+inline constexpr unsigned kMsgIncludeTooDeep = 5093;
+inline constexpr unsigned kMsgWorkingCopyFailed = 5100;  // %s: the project file (our own ID)
+inline constexpr unsigned kMsgFrameTitle = 13100;
+inline constexpr unsigned kMsgErrorTitle = 13702;
+
+// Caption of the workspace's message boxes.
+inline constexpr const char* kMessageCaption = "KOVA";
+
+}  // namespace zelvan

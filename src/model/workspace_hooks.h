@@ -1,0 +1,32 @@
+// Work that opening and saving a workspace starts in the layers above the
+// model (dependency analysis, makefile generation). Those layers implement
+// this interface and hand it to the workspace; the model never includes them.
+#pragma once
+
+namespace zelvan {
+
+class CProjectData;
+class COneProjectData;
+
+class WorkspaceHooks {
+ public:
+  virtual ~WorkspaceHooks() = default;
+
+  // A workspace has opened: bring the include dependencies of every project
+  // up to date.
+  virtual void RefreshDependencies(CProjectData& workspace) = 0;
+  // The workspace is being saved with makefile export on: write the
+  // project's makefile. `without_dependencies` when dependency lines are off.
+  // False when the makefile could not be written (the workspace's status says why).
+  virtual bool WriteMakefile(CProjectData& workspace, COneProjectData& project,
+                             bool without_dependencies) = 0;
+};
+
+// Does nothing; the workspace uses it when it is given no hooks.
+class NullWorkspaceHooks final : public WorkspaceHooks {
+ public:
+  void RefreshDependencies(CProjectData&) override {}
+  bool WriteMakefile(CProjectData&, COneProjectData&, bool) override { return true; }
+};
+
+}  // namespace zelvan
