@@ -1,8 +1,9 @@
 #include "service/ide_connection.h"
 
-#include <initializer_list>
 #include <utility>
 
+#include "model/message_texts.h"
+#include "model/status_codes.h"
 #include "platform/ansi_text.h"
 #include "platform/bstr.h"
 #include "platform/dispatch_object.h"
@@ -13,37 +14,7 @@ namespace zelvan {
 
 namespace {
 
-constexpr unsigned kMsgIdeBusy = 5025;
-constexpr unsigned kMsgOutputPane = 5072;
-constexpr unsigned kMsgProgress = 5087;
-constexpr unsigned kMsgErrorTitle = 13702;
-
 constexpr uint32_t kReportedErrorBase = 0x40040000;
-
-// Fills the `%s` and `%d` places of a resource text in order; the text
-// may have been replaced, so a place without an argument stays empty and
-// any other `%` is kept.
-std::string FillPlaces(std::string_view text, std::initializer_list<std::string_view> args) {
-  std::string out;
-  auto next = args.begin();
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 1 < text.size()) {
-      const char c = text[i + 1];
-      if (c == 's' || c == 'd') {
-        if (next != args.end()) out += *next++;
-        ++i;
-        continue;
-      }
-      if (c == '%') {
-        out += '%';
-        ++i;
-        continue;
-      }
-    }
-    out += text[i];
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -169,7 +140,7 @@ bool IdeConnection::SendCommand(LONG command) {
 }
 
 std::string IdeConnection::Text(unsigned id) {
-  return ui_.LoadString(id);
+  return LoadMessage(ui_, id);
 }
 
 void IdeConnection::ReportError(uint32_t code, std::string_view message) {
@@ -237,7 +208,7 @@ void IdeConnection::WriteProgress(std::string_view name, uint64_t done, uint64_t
   if (percentage == last_percentage_) return;
   last_percentage_ = percentage;
   const std::string number = std::to_string(percentage);
-  const std::string text = FillPlaces(Text(kMsgProgress), {name, number});
+  const std::string text = LoadMessage(ui_, kMsgProgress, {name, number});
   ShowOutputPane();
   WriteOutputLine(text, kOutputLineInformation);
 }
