@@ -59,7 +59,7 @@ TEST(HostIdeObjectsTest, EveryRequestReachesTheHostUnchanged) {
       {"setting cut",
        [](IdeServices& ide) { return ide.ReadWorkspaceSetting("Builder", "Composition", 4); }},
       {"missing setting",
-       [](IdeServices& ide) { return ide.ReadWorkspaceSetting("Builder", "None", 0); }},
+       [](IdeServices& ide) { return "<" + ide.ReadWorkspaceSetting("Builder", "None", 0) + ">"; }},
       {"write setting",
        [](IdeServices& ide) {
          return std::to_string(ide.WriteWorkspaceSetting("Builder", "LinkProject", "2"));
