@@ -8,6 +8,9 @@
 
 namespace zelvan {
 
+// Line kinds pass to the output window unchanged.
+static_assert(kOutputWarning == kOutputLineWarning && kOutputInformation == kOutputLineInformation);
+
 bool IdeBridge::GetWorkspaceProjectFiles(std::string_view workspace_path,
                                          std::vector<std::string>* project_files) {
   IKovaWorkspace* workspace = connection_.Workspace();

@@ -19,9 +19,6 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testing::RecordingIdeHost;
 
-static_assert(kOutputWarning == kOutputLineWarning && kOutputInformation == kOutputLineInformation,
-              "the model's line kinds are the output window's");
-
 class IdeBridgeTest : public ::testing::Test {
  protected:
   void SetUp() override {
