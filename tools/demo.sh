@@ -21,7 +21,7 @@ echo "== the toolchain"
 run cpu list
 run cpu show MX-520
 run options format --cpu MX-520 --table compiler -- -I ..\\include -O2 -g -w1
-run scan --active include/types.h
+run scan Motor/motor.h
 
 echo "== the workspace"
 run projects
