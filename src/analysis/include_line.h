@@ -30,6 +30,8 @@ class CCommentRemover {
  public:
   // `line` without its line end.
   std::string RemoveComments(std::string_view line);
+  // The same into `out`, whose buffer serves again (no allocation per line).
+  void RemoveComments(std::string_view line, std::string* out);
   bool in_block_comment() const { return in_block_comment_; }
   void Reset() { in_block_comment_ = false; }
 

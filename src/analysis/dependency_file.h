@@ -1,0 +1,65 @@
+// The dependency file of a project (".kde"): the include dependencies of
+// every source for every target, so that opening a project does not have
+// to scan its sources again.
+//
+// Profile syntax, lines ended by CR LF. One section per source, named by
+// the source's path relative to the project directory, in project order;
+// in it one counted list per target (see storage/counted_list.h): the
+// number of dependencies, one numbered line per dependency whose value is
+// the form, "|" and the path (just the path when the form is empty), and
+// the stamp line with the time the list was computed:
+//
+//   [src\main.c]
+//   Debug=2
+//   Debug0=1|inc\main.h
+//   Debug1=0|C:\kova\include\stdio.h
+//   Debugstamp=2024-03-09 14:05:00
+//   Release=0
+//   Releasestamp=2024-03-09 14:05:01
+//   [src\util.c]
+//
+// Reading is tolerant: a section named "SYSTEM" (any case) is no source;
+// lines outside a source's section, and lines in it that are no count line
+// ("<target>=<decimal count>"), are skipped; a count line takes the next
+// count lines as its values whatever their keys, then the stamp line when
+// it follows (any other line is left for the next record). A record whose
+// value lines run out, or that could not be written back (a line break in
+// a value or stamp, a zero byte in the target name), is dropped: its source
+// is then stale and is scanned again. Whatever was read is written back as
+// it was read.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/dependency_record.h"
+
+namespace zelvan {
+
+struct DependencySection {
+  std::string source;  // relative path, as written
+  std::vector<CDependencyRecord> records;
+
+  bool operator==(const DependencySection&) const = default;
+};
+
+// The whole file, lines ended by CR LF. Sections whose name holds a line
+// feed, and records that cannot be written whole (see above), are left out.
+std::string WriteDependencyFile(const std::vector<DependencySection>& sections);
+
+// The sections of a file's text, in file order (a source may appear twice).
+std::vector<DependencySection> ReadDependencyFile(std::string_view text);
+
+// Hands the records of each section to the source it names: `find_source`
+// receives the section name lower-cased and returns the source's record
+// list, or null for a source the project no longer holds. The records of
+// a section replace the source's records of the same target (compared
+// without regard to case) and are added otherwise. Returns the names of
+// the sections without source, as written, in file order.
+std::vector<std::string> DistributeDependencySections(
+    std::vector<DependencySection> sections,
+    const std::function<std::vector<CDependencyRecord>*(std::string_view)>& find_source);
+
+}  // namespace zelvan

@@ -1,0 +1,166 @@
+#include "analysis/dependency_file.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_text.h"
+
+namespace zelvan {
+namespace {
+
+using testing::Visible;
+
+CDependencyRecord Record(const std::string& target, const std::string& stamp,
+                         std::vector<std::string> paths, std::vector<std::string> forms) {
+  CDependencyRecord record(target);
+  record.set_stamp(stamp);
+  record.SetDependencies(std::move(paths), std::move(forms));
+  return record;
+}
+
+// The sections as text, one line per record, to compare and print.
+std::string Show(const std::vector<DependencySection>& sections) {
+  std::string out;
+  for (const DependencySection& section : sections) {
+    out += "[" + section.source + "]\n";
+    for (const CDependencyRecord& record : section.records) {
+      out += "  " + record.target() + " @" + record.stamp() + ":";
+      for (size_t i = 0; i < record.paths().size(); ++i) {
+        out += " " + record.forms()[i] + "|" + record.paths()[i];
+      }
+      out += "\n";
+    }
+  }
+  return out;
+}
+
+const std::vector<DependencySection> kProject = {
+    {"src\\main.c",
+     {Record("Debug", "2024-03-09 14:05:00", {"inc\\main.h", "C:\\kova\\include\\stdio.h"},
+             {"1", "0"}),
+      Record("Release", "2024-03-09 14:05:01", {}, {})}},
+    {"src\\util.c", {}},
+    {"..\\shared\\crc.c",
+     {Record("Debug", "", {"crc.h", "C:\\p\\gone.h", "x|y.h"}, {"1", "", "1"})}},
+};
+
+const char kProjectText[] =
+    "[src\\main.c]\r\n"
+    "Debug=2\r\n"
+    "Debug0=1|inc\\main.h\r\n"
+    "Debug1=0|C:\\kova\\include\\stdio.h\r\n"
+    "Debugstamp=2024-03-09 14:05:00\r\n"
+    "Release=0\r\n"
+    "Releasestamp=2024-03-09 14:05:01\r\n"
+    "[src\\util.c]\r\n"
+    "[..\\shared\\crc.c]\r\n"
+    "Debug=3\r\n"
+    "Debug0=1|crc.h\r\n"
+    "Debug1=C:\\p\\gone.h\r\n"
+    "Debug2=1|x|y.h\r\n"
+    "Debugstamp=\r\n";
+
+TEST(DependencyFileTest, WritesTheWholeFileAndReadsItBack) {
+  std::string text = WriteDependencyFile(kProject);
+  EXPECT_EQ(Visible(text), Visible(kProjectText));
+  EXPECT_EQ(Show(ReadDependencyFile(text)), Show(kProject));
+  EXPECT_EQ(ReadDependencyFile(text), kProject);
+  EXPECT_EQ(WriteDependencyFile({}), "");
+}
+
+TEST(DependencyFileTest, WritingLeavesOutWhatCouldNotBeReadBack) {
+  std::vector<DependencySection> sections = {
+      {"a.c",
+       {Record("Debug", "s", {"ok.h", "bad\r\nname.h"}, {"1", "1"}),
+        Record("Release", "s", {"ok.h"}, {"1"}), Record("", "s", {"ok.h"}, {"1"}),
+        Record("Test", "line\nbreak", {}, {}), Record("Form", "s", {"ok.h"}, {"10"}),
+        Record("Bar", "s", {"x|y.h"}, {""})}},
+      {"b\nc.c", {Record("Debug", "s", {}, {})}},
+      {"odd\r.c", {}},
+  };
+  EXPECT_EQ(Visible(WriteDependencyFile(sections)),
+            Visible("[a.c]\r\nRelease=1\r\nRelease0=1|ok.h\r\nReleasestamp=s\r\n[odd\r.c]\r\n"));
+}
+
+TEST(DependencyFileTest, ReadingIsTolerant) {
+  const struct {
+    const char* name;
+    std::string text;
+    std::string expected;
+  } cases[] = {
+      {"line feeds only, lines outside sections, SYSTEM skipped",
+       "stray=1\n[SYSTEM]\nDebug=1\nDebug0=1|x.h\n[system]\nDebug=0\n[a.c]\nDebug=1\nDebug9=0|s.h\n"
+       "Debugstamp=t\n",
+       "[a.c]\n  Debug @t: 0|s.h\n"},
+      {"record without stamp line: the next line is the next record's",
+       "[a.c]\r\nDebug=1\r\nDebug0=1|a.h\r\nRelease=1\r\nRelease0=b.h\r\nRELEASESTAMP=u\r\n",
+       "[a.c]\n  Debug @: 1|a.h\n  Release @u: |b.h\n"},
+      {"a stamp line of another target is left for the next reader",
+       "[a.c]\r\nDebug=0\r\nReleasestamp=x\r\n[b.c]\r\n", "[a.c]\n  Debug @:\n[b.c]\n"},
+      {"malformed count lines are skipped",
+       "[a.c]\r\nDebug=abc\r\n=3\r\nDebug=-1\r\nDebug=99999999999\r\nDebug=\r\nno equals\r\n"
+       "[]\r\nDebug=0\r\nDebugstamp=s\r\n",
+       "[a.c]\n[]\n  Debug @s:\n"},
+      {"value lines run out: the record is dropped, the section line stays",
+       "[a.c]\r\nDebug=3\r\nDebug0=a.h\r\n[b.c]\r\nDebug=1\r\nDebug0=1|b.h\r\n",
+       "[a.c]\n[b.c]\n  Debug @: 1|b.h\n"},
+      {"the text ends among the value lines", "[a.c]\r\nDebug=2\r\nDebug0=a.h\r\n", "[a.c]\n"},
+      {"a value may hold \"=\", \"[\" and a second \"|\"",
+       "[a.c]\nDebug=2\nDebug0=1|C:\\a=b\\[x].h\nany key=0|p|q\nDebugstamp=2024\n",
+       "[a.c]\n  Debug @2024: 1|C:\\a=b\\[x].h 0|p|q\n"},
+      {"a counted line takes a section line with \"=\" as a value line", "[a.c]\nDebug=1\n[b=c]\n",
+       "[a.c]\n  Debug @: |c]\n"},
+      {"binary bytes", testing::Bytes("[\0\xff]\r\nD=1\r\nD0=1|\xfe\0.h\r\nD\0=0\r\n"),
+       testing::Bytes("[\0\xff]\n  D @: 1|\xfe\0.h\n")},
+      {"a huge count with few lines", "[a.c]\nDebug=2147483647\nDebug0=a.h\n", "[a.c]\n"},
+      {"nothing", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<DependencySection> sections = ReadDependencyFile(c.text);
+    EXPECT_EQ(Show(sections), c.expected);
+    // Whatever was read is written and read back unchanged.
+    EXPECT_EQ(ReadDependencyFile(WriteDependencyFile(sections)), sections);
+  }
+}
+
+TEST(DependencyFileTest, SectionsGoToTheSourcesTheProjectHolds) {
+  std::map<std::string, std::vector<CDependencyRecord>> sources;
+  sources["src\\main.c"] = {Record("DEBUG", "old", {"old.h"}, {"1"}), Record("Test", "t", {}, {})};
+  sources["src\\util.c"] = {};
+  std::vector<std::string> asked;
+  std::vector<std::string> unknown = DistributeDependencySections(
+      ReadDependencyFile("[SRC\\Main.c]\r\nDebug=1\r\nDebug0=1|new.h\r\nDebugstamp=new\r\n"
+                         "Release=0\r\n[gone.c]\r\nDebug=0\r\n[src\\util.c]\r\n[Old\\Gone.c]\r\n"),
+      [&](std::string_view name) -> std::vector<CDependencyRecord>* {
+        asked.emplace_back(name);
+        auto it = sources.find(std::string(name));
+        return it == sources.end() ? nullptr : &it->second;
+      });
+  EXPECT_EQ(asked,
+            (std::vector<std::string>{"src\\main.c", "gone.c", "src\\util.c", "old\\gone.c"}));
+  EXPECT_EQ(unknown, (std::vector<std::string>{"gone.c", "Old\\Gone.c"}));
+  EXPECT_EQ(
+      sources["src\\main.c"],
+      (std::vector<CDependencyRecord>{Record("Debug", "new", {"new.h"}, {"1"}),
+                                      Record("Test", "t", {}, {}), Record("Release", "", {}, {})}));
+  EXPECT_TRUE(sources["src\\util.c"].empty());
+}
+
+TEST(DependencyFileTest, RecordsKeepTheirListsParallel) {
+  CDependencyRecord record("Debug");
+  record.SetDependencies({"a.h", "b.h"}, {"1"});
+  EXPECT_EQ(record.forms(), (std::vector<std::string>{"1", ""}));
+  record.AddDependency("c.h", "0");
+  EXPECT_EQ(record.paths().size(), 3u);
+  std::vector<CDependencyRecord> records = {CDependencyRecord("Debug"),
+                                            CDependencyRecord("Release")};
+  EXPECT_EQ(FindDependencyRecord(records, "RELEASE"), &records[1]);
+  EXPECT_EQ(FindDependencyRecord(records, "Test"), nullptr);
+}
+
+}  // namespace
+}  // namespace zelvan

@@ -1,0 +1,92 @@
+// What one dependency refresh learns about files, kept so that it is learnt
+// once: whether a path names an existing file, and the include lines of
+// each file for the C and the assembler reading.
+//
+// A refresh scans thousands of sources whose include trees overlap almost
+// entirely; without this cache every shared header would be read, and every
+// search directory probed, once per source and target. The cache assumes
+// that files do not change while a refresh runs; a new refresh starts with a
+// new (or cleared) cache.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/ansi_text.h"
+
+namespace zelvan {
+
+class FileSystem;
+
+// One include line of a file.
+struct IncludeLine {
+  int line_number = 0;  // from 1
+  int form = 0;         // kIncludeQuoted or kIncludeAngle
+  std::string name;     // as written between the quotes or brackets
+  std::string text;     // the line as it stands in the file, for messages
+};
+
+// How a file's lines are read: C (comments removed) or assembler (lower
+// case, cut at ";").
+enum class IncludeReading { kC = 0, kAssembler = 1 };
+
+// Finds the include lines of a text (pure; the cache calls it for each file).
+std::vector<IncludeLine> ParseIncludeLines(std::string_view text, IncludeReading reading);
+
+class IncludeFileCache {
+ public:
+  explicit IncludeFileCache(FileSystem& fs) : fs_(fs) {}
+  IncludeFileCache(const IncludeFileCache&) = delete;
+  IncludeFileCache& operator=(const IncludeFileCache&) = delete;
+
+  // True when `path` (a full path) names an existing file (not a directory).
+  // Most candidates of an include search do not exist, and asking the file
+  // system about a missing name is slow where names are matched without
+  // regard to case; so each directory is listed once, and names are looked
+  // up in the listing.
+  bool FileExists(std::string_view path);
+
+  // The include lines of the file at `path`, in file order; null when the
+  // file cannot be read. The result stays valid until Clear.
+  const std::vector<IncludeLine>* Lines(std::string_view path, IncludeReading reading);
+
+  // Forgets everything (the next refresh sees the files as they are then).
+  void Clear();
+
+  // Counters for tests and benchmarks.
+  size_t files_read() const { return files_read_; }
+  // Questions to the file system about existence (listings and single files).
+  size_t existence_checks() const { return existence_checks_; }
+  size_t directories_listed() const { return listings_.size(); }
+
+ private:
+  // Candidates recur with the same spelling (directory entry + include
+  // name), so exact text is the quick key; the listing matches any case.
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+  };
+  using ExistenceMap = std::unordered_map<std::string, bool, TextHash, std::equal_to<>>;
+  using LineMap = std::unordered_map<std::string, std::unique_ptr<std::vector<IncludeLine>>,
+                                     NoCaseHash, NoCaseEqual>;
+
+  // The lower-cased names of the files (not directories) in a directory;
+  // null when it cannot be listed.
+  using Listing = std::unique_ptr<std::unordered_set<std::string>>;
+  const std::unordered_set<std::string>* ListingOf(std::string_view dir);
+
+  FileSystem& fs_;
+  ExistenceMap exists_;
+  std::unordered_map<std::string, Listing, TextHash, std::equal_to<>> listings_;
+  std::string name_buffer_;
+  LineMap lines_[2];  // by IncludeReading; a null entry: the file cannot be read
+  size_t files_read_ = 0;
+  size_t existence_checks_ = 0;
+};
+
+}  // namespace zelvan

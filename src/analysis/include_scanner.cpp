@@ -1,0 +1,778 @@
+#include "analysis/include_scanner.h"
+
+#include <algorithm>
+#include <climits>
+#include <deque>
+
+#include "analysis/dependency_output.h"
+#include "analysis/include_line.h"
+#include "model/message_texts.h"
+#include "model/status_codes.h"
+#include "platform/ansi_text.h"
+#include "platform/file_system.h"
+#include "platform/ui_hooks.h"
+#include "platform/win_path.h"
+
+namespace zelvan {
+
+// A file met during the refresh, under the spelling it was found by.
+struct CIncludeScanner::Node {
+  std::string path;
+  std::string directory;  // drive and directory, with its trailing `\`
+  int record_id = -1;
+  bool lines_loaded[2] = {false, false};
+  const std::vector<IncludeLine>* lines[2] = {nullptr, nullptr};
+
+  // What the current run knows about this file (valid when memo_run is the
+  // run). A scan that may go `radius` levels below the file records every
+  // file within that distance of it.
+  uint32_t memo_run = 0;
+  int full_height = -1;    // height of a finished scan that stayed within the limit
+  int limit_radius = -1;   // largest radius of a finished scan that reached it
+  bool saturated = false;  // such a scan reached every file below this one
+};
+
+// The result of the search for one include line.
+struct CIncludeScanner::Resolved {
+  int node = -1;          // the file found, or -1
+  int guess_record = -1;  // record id of the guess, or -1 when there is none
+  int guess_ref = 0;      // the guess as a record reference (below)
+  std::string guess;
+};
+
+// A run as it went, to give the same records and lines again when the same
+// source is scanned under the same context (the next target, mostly).
+// Records are references: a node id, or -1 - the index of a guess.
+struct CIncludeScanner::CachedRun {
+  using Event = RunEvent;
+  std::vector<int> records;
+  std::string forms;  // one character per record
+  std::vector<Event> events;
+};
+
+// Everything a file records when it is scanned within the nesting limit,
+// whatever its depth: the first occurrences of its include tree, in order,
+// and the unresolved include lines met (first occurrences too). The entries
+// stand in arenas of the scanner, kept from refresh to refresh, so a refresh
+// does not allocate (and free) blocks for every file in every context.
+struct CIncludeScanner::Closure {
+  using Entry = ClosureEntry;  // ref is a record reference, as in CachedRun
+  bool built = false;
+  uint32_t begin = 0;  // in closure_entries_
+  uint32_t count = 0;
+  uint32_t events_begin = 0;  // in closure_events_
+  uint32_t events_count = 0;
+};
+
+// Everything that decides how an include name is searched, the searches
+// already done under it, and what they say about the include graph. Index 1
+// of `resolved` holds the outermost source's searches where they differ
+// from its searches as an included file.
+struct CIncludeScanner::Context {
+  IncludeReading reading = IncludeReading::kC;
+  bool skip_system = false;
+  std::unordered_map<int, std::unique_ptr<CachedRun>> runs;  // by outermost source
+  // Each search entry completed and in canonical form, with its trailing
+  // `\`; empty where that failed.
+  std::vector<std::string> entry_dirs;
+  // Where each file's data under this context stands among the scanner's
+  // `placed_`, or -1: a context touches few of the refresh's files.
+  std::vector<int32_t> slots;
+};
+
+namespace {
+constexpr int kHeightUnknown = -2;
+constexpr int kHeightInProgress = -3;
+constexpr int kHeightInfinite = INT_MAX;
+}  // namespace
+
+// A file under one context: the searches of its include lines (index 1:
+// as the outermost source, where that differs), the longest chain of
+// includes below it (see Height), the largest distance to a file below it
+// (-1 unknown), and its closure.
+struct CIncludeScanner::Placed {
+  std::unique_ptr<std::vector<Resolved>> resolved[2];
+  int height = kHeightUnknown;
+  int reach = -1;
+  Closure closure;
+};
+
+// A deque keeps references valid while it grows.
+struct CIncludeScanner::PlacedStore {
+  std::deque<Placed> items;
+};
+
+CIncludeScanner::Placed& CIncludeScanner::At(int node) {
+  std::vector<int32_t>& slots = context_->slots;
+  if (slots.size() <= static_cast<size_t>(node)) slots.resize(nodes_.size(), -1);
+  if (slots[node] < 0) {
+    slots[node] = static_cast<int32_t>(placed_->items.size());
+    placed_->items.emplace_back();
+  }
+  return placed_->items[slots[node]];
+}
+
+int IncludeStyleForCpu(std::string_view cpu_family, int previous) {
+  if (EqualsNoCase(cpu_family, "MR44")) return 2;
+  if (EqualsNoCase(cpu_family, "MR44A")) return 3;
+  if (EqualsNoCase(cpu_family, "MX-520")) return 1;
+  if (EqualsNoCase(cpu_family, "MX-310/P") || EqualsNoCase(cpu_family, "MX-310/P1")) return 0;
+  return previous;
+}
+
+CIncludeScanner::CIncludeScanner(FileSystem& fs, UiHooks& ui, DependencyOutput& output)
+    : fs_(fs), ui_(ui), output_(output), files_(fs), placed_(std::make_unique<PlacedStore>()) {}
+
+CIncludeScanner::~CIncludeScanner() = default;
+
+void CIncludeScanner::BeginRefresh(bool update_dependency_file) {
+  update_dependency_file_ = update_dependency_file;
+  unresolved_pending_ = true;
+  nesting_pending_ = true;
+  unresolved_count_ = 0;
+  file_scans_ = 0;
+  runs_replayed_ = 0;
+  files_.Clear();
+  guess_texts_.clear();
+  nodes_.clear();
+  node_ids_.clear();
+  record_ids_.clear();
+  recorded_in_run_.clear();
+  bfs_mark_.clear();
+  bfs_generation_ = 0;
+  closure_mark_.clear();
+  closure_generation_ = 0;
+  closure_entries_.clear();
+  closure_events_.clear();
+  placed_->items.clear();
+  contexts_.clear();
+  run_ = 0;
+}
+
+int CIncludeScanner::SetIncludeStyle(std::string_view cpu_family) {
+  style_ = IncludeStyleForCpu(cpu_family, style_);
+  return style_;
+}
+
+void CIncludeScanner::SetBaseDirectory(std::string_view dir) {
+  base_directory_ = dir.empty() ? std::string() : AppendLastSlash(dir);
+}
+
+CIncludeScanner::Stats CIncludeScanner::stats() const {
+  Stats stats;
+  stats.file_scans = file_scans_;
+  stats.runs_replayed = runs_replayed_;
+  stats.files_read = files_.files_read();
+  stats.existence_checks = files_.existence_checks();
+  return stats;
+}
+
+bool CIncludeScanner::ScanIncludes(std::string_view source, int scan_kind,
+                                   std::vector<std::string> search_list,
+                                   const IncludeScanOptions& options,
+                                   std::vector<std::string>* paths,
+                                   std::vector<std::string>* forms) {
+  // The caller's strings are overwritten in place: their buffers serve again.
+  forms->resize(paths->size());
+  paths_ = paths;
+  forms_ = forms;
+  out_count_ = 0;
+  ResetRun();
+
+  std::string directory = GetFileDirectory(source);
+  search_ = std::move(search_list);
+  search_.insert(search_.begin(), 2, directory);
+  saved_entries_.clear();
+  depth_ = 0;
+  assembler_flag_ = false;
+
+  IncludeReading reading;
+  switch (scan_kind) {
+    case kScanKindC:
+    case kScanKindCcl:
+      reading = IncludeReading::kC;
+      break;
+    case kScanKindAssembler:
+      search_.emplace_back(".");
+      reading = IncludeReading::kAssembler;
+      break;
+    case kScanKindAssemblerMacro:
+      assembler_flag_ = true;
+      reading = IncludeReading::kAssembler;
+      break;
+    default:
+      reading = IncludeReading::kC;
+      break;
+  }
+
+  if (scan_kind >= kScanKindC && scan_kind <= kScanKindAssemblerMacro) {
+    source_.assign(source);
+    options_ = &options;
+    context_ = &FindContext(reading);
+    int node = NodeFor(source_);
+    std::unique_ptr<CachedRun>& cached = context_->runs[node];
+    if (cached) {
+      Replay(*cached, reading);
+    } else {
+      cached = std::make_unique<CachedRun>();
+      recording_ = cached.get();
+      if (reading == IncludeReading::kC) {
+        ScanCIncludes(node);
+      } else {
+        ScanAsmIncludes(node);
+      }
+      recording_ = nullptr;
+    }
+  }
+  paths->resize(out_count_);
+  forms->resize(out_count_);
+  context_ = nullptr;
+  options_ = nullptr;
+  paths_ = nullptr;
+  forms_ = nullptr;
+  return true;
+}
+
+void CIncludeScanner::ResetRun() {
+  if (++run_ == 0) {
+    // After 2^32 runs the stamps would repeat: start them over.
+    std::fill(recorded_in_run_.begin(), recorded_in_run_.end(), 0);
+    for (Node& node : nodes_) {
+      node.memo_run = 0;
+    }
+    run_ = 1;
+  }
+  warned_lines_.clear();
+  title_written_ = false;
+  run_hit_limit_ = false;
+}
+
+CIncludeScanner::Context& CIncludeScanner::FindContext(IncludeReading reading) {
+  std::string key;
+  key += static_cast<char>('0' + style_);
+  key += assembler_flag_ ? '1' : '0';
+  key += reading == IncludeReading::kC ? 'c' : 'a';
+  key += update_dependency_file_ ? '1' : '0';
+  key += options_->skip_system_includes ? '1' : '0';
+  for (const std::string* part : {&base_directory_, &toolchain_include_}) {
+    key += *part;
+    key += '\0';
+  }
+  key += fs_.GetCurrentDirectory();
+  key += '\0';
+  for (const std::string& entry : search_) {
+    key += entry;
+    key += '\0';
+  }
+  std::unique_ptr<Context>& context = contexts_[key];
+  if (!context) {
+    context = std::make_unique<Context>();
+    context->reading = reading;
+    context->skip_system = options_->skip_system_includes;
+    for (const std::string& entry : search_) {
+      std::string dir = CompletePath(entry, "");
+      if (IsFullPath(dir) && !dir.empty() && !IsPathSeparator(dir.back())) dir += '\\';
+      context->entry_dirs.push_back(IsFullPath(dir) ? dir : std::string());
+    }
+  }
+  return *context;
+}
+
+int CIncludeScanner::NodeFor(std::string_view path) {
+  auto it = node_ids_.find(path);
+  if (it != node_ids_.end()) return it->second;
+  int id = static_cast<int>(nodes_.size());
+  Node& node = nodes_.emplace_back();
+  node.path.assign(path);
+  node.directory = GetFileDirectory(path);
+  node.record_id = RecordIdFor(path);
+  node_ids_.emplace(node.path, id);
+  return id;
+}
+
+int CIncludeScanner::RecordIdFor(std::string_view path) {
+  std::string key = ToLowerAscii(path);
+  auto it = record_ids_.find(key);
+  if (it != record_ids_.end()) return it->second;
+  int id = static_cast<int>(recorded_in_run_.size());
+  recorded_in_run_.push_back(0);
+  record_ids_.emplace(std::move(key), id);
+  return id;
+}
+
+const std::vector<CIncludeScanner::Resolved>& CIncludeScanner::Resolve(
+    int node, const std::vector<IncludeLine>& lines, bool outermost) {
+  // Only the quoted includes of an assembler macro source under style 0 are
+  // searched differently in the outermost file.
+  int variant = outermost && assembler_flag_ && style_ == 0 ? 1 : 0;
+  std::unique_ptr<std::vector<Resolved>>& table = At(node).resolved[variant];
+  if (!table) {
+    auto resolved = std::make_unique<std::vector<Resolved>>(lines.size());
+    std::string found;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      Resolved& r = (*resolved)[i];
+      if (FindIncludeFile(lines[i].name, lines[i].form, &found, &r.guess)) {
+        r.node = NodeFor(found);
+      } else if (!r.guess.empty()) {
+        r.guess_record = RecordIdFor(r.guess);
+        r.guess_ref = -1 - static_cast<int>(guess_texts_.size());
+        guess_texts_.push_back(&r.guess);
+      }
+    }
+    table = std::move(resolved);
+  }
+  return *table;
+}
+
+CIncludeScanner::ScanResult CIncludeScanner::ScanCIncludes(int node) {
+  // MR44A: while a C file is scanned, position 1 is that file's directory.
+  bool replace = style_ == 3;
+  if (replace) {
+    saved_entries_.push_back(std::move(search_[1]));
+    search_[1] = nodes_[node].directory;
+  }
+  ScanResult result = ScanFile(node, IncludeReading::kC);
+  if (replace) {
+    search_[1] = std::move(saved_entries_.back());
+    saved_entries_.pop_back();
+  }
+  return result;
+}
+
+CIncludeScanner::ScanResult CIncludeScanner::ScanAsmIncludes(int node) {
+  return ScanFile(node, IncludeReading::kAssembler);
+}
+
+const std::vector<IncludeLine>* CIncludeScanner::LinesOf(int node, IncludeReading reading) {
+  int r = static_cast<int>(reading);
+  if (!nodes_[node].lines_loaded[r]) {
+    const std::vector<IncludeLine>* lines = files_.Lines(nodes_[node].path, reading);
+    nodes_[node].lines[r] = lines;
+    nodes_[node].lines_loaded[r] = true;
+  }
+  return nodes_[node].lines[r];
+}
+
+CIncludeScanner::ScanResult CIncludeScanner::ScanFile(int node, IncludeReading reading) {
+  ++file_scans_;
+  ScanResult result;
+  const std::vector<IncludeLine>* lines = LinesOf(node, reading);
+  if (lines == nullptr) return result;  // unreadable: no includes, no message
+
+  bool assembler = reading == IncludeReading::kAssembler;
+  const std::vector<Resolved>& resolved = Resolve(node, *lines, depth_ == 0);
+  for (size_t i = 0; i < lines->size(); ++i) {
+    const IncludeLine& line = (*lines)[i];
+    if (line.form == kIncludeAngle && options_->skip_system_includes) continue;
+    const Resolved& found = resolved[i];
+    if (found.node >= 0) {
+      ++depth_;
+      if (CheckIncludeDepth(assembler)) {
+        RecordDependency(line.form == kIncludeQuoted ? '1' : '0', found.node,
+                         nodes_[found.node].record_id);
+        ScanResult below = VisitIncluded(found.node, reading);
+        if (below.hit_limit) {
+          result.hit_limit = true;
+        } else {
+          result.height = std::max(result.height, below.height + 1);
+        }
+      } else {
+        result.hit_limit = true;
+      }
+      --depth_;
+    } else {
+      if (found.guess_record >= 0) {
+        RecordDependency(line.form == kIncludeQuoted ? '1' : '0', found.guess_ref,
+                         found.guess_record);
+      }
+      NoteUnresolved(node, i, line);
+    }
+  }
+  return result;
+}
+
+CIncludeScanner::ScanResult CIncludeScanner::VisitIncluded(int node, IncludeReading reading) {
+  int radius = DepthLimit(reading == IncludeReading::kAssembler) - depth_;
+  {
+    Node& n = nodes_[node];
+    if (n.memo_run != run_) {
+      n.memo_run = run_;
+      n.full_height = -1;
+      n.limit_radius = -1;
+      n.saturated = false;
+    }
+    // A scan here would record nothing new; only whether it would reach the
+    // limit is left to decide.
+    if (n.full_height >= 0) {
+      if (n.full_height <= radius) return ScanResult{false, n.full_height};
+      NoteNestingLimit();
+      return ScanResult{true, 0};
+    }
+    if (n.limit_radius >= radius || n.saturated) {
+      if (n.limit_radius < radius && Height(node) <= radius) return ScanResult{false, Height(node)};
+      NoteNestingLimit();
+      return ScanResult{true, 0};
+    }
+  }
+  // A file whose whole tree fits below this depth records the same at any
+  // depth: its closure, worked out once per context, stands for the scan.
+  int height = Height(node);
+  if (height <= radius) {
+    Closure closure = ClosureOf(node);
+    const Closure::Entry* entries = closure_entries_.data() + closure.begin;
+    for (uint32_t i = 0; i < closure.count; ++i) {
+      RecordDependency(entries[i].form, entries[i].ref, entries[i].record_id);
+    }
+    for (uint32_t i = 0; i < closure.events_count; ++i) {
+      const CachedRun::Event& event = closure_events_[closure.events_begin + i];
+      NoteUnresolved(event.node, event.line, (*LinesOf(event.node, reading))[event.line]);
+    }
+    nodes_[node].full_height = height;
+    return ScanResult{false, height};
+  }
+  ScanResult result = reading == IncludeReading::kC ? ScanCIncludes(node) : ScanAsmIncludes(node);
+  if (!result.hit_limit) {
+    nodes_[node].full_height = result.height;
+  } else if (radius > nodes_[node].limit_radius) {
+    nodes_[node].limit_radius = radius;
+    // Past its reach a deeper scan cannot find more than this one did.
+    if (Reach(node) <= radius) nodes_[node].saturated = true;
+  }
+  return result;
+}
+
+const std::vector<CIncludeScanner::Resolved>* CIncludeScanner::Edges(int node) {
+  const std::vector<IncludeLine>* lines = LinesOf(node, context_->reading);
+  if (lines == nullptr) return nullptr;
+  // Searched as the scan searches below the outermost source.
+  bool replace = style_ == 3 && context_->reading == IncludeReading::kC;
+  std::string saved;
+  if (replace) {
+    saved = std::move(search_[1]);
+    search_[1] = nodes_[node].directory;
+  }
+  int depth = depth_;
+  depth_ = std::max(depth_, 1);
+  const std::vector<Resolved>* resolved = &Resolve(node, *lines, false);
+  depth_ = depth;
+  if (replace) search_[1] = std::move(saved);
+  return resolved;
+}
+
+bool CIncludeScanner::Counts(const IncludeLine& line) const {
+  return !(line.form == kIncludeAngle && context_->skip_system);
+}
+
+int CIncludeScanner::Height(int node) {
+  if (At(node).height >= 0) return At(node).height;
+  // Depth first, without recursion: include graphs can be long chains. A
+  // file that reaches a file still in progress lies on or above a cycle:
+  // chains below it have no end.
+  struct Frame {
+    int node;
+    size_t next;
+    int height;
+  };
+  std::vector<Frame> stack{{node, 0, 0}};
+  At(node).height = kHeightInProgress;
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    const std::vector<Resolved>* edges = Edges(frame.node);
+    const std::vector<IncludeLine>* lines = LinesOf(frame.node, context_->reading);
+    bool pushed = false;
+    while (edges != nullptr && frame.next < edges->size()) {
+      size_t i = frame.next++;
+      int child = (*edges)[i].node;
+      if (child < 0 || !Counts((*lines)[i])) continue;
+      int& h = At(child).height;
+      if (h == kHeightUnknown) {
+        h = kHeightInProgress;
+        stack.push_back(Frame{child, 0, 0});
+        pushed = true;
+        break;
+      }
+      if (h == kHeightInProgress || h == kHeightInfinite) {
+        frame.height = kHeightInfinite;
+      } else if (frame.height != kHeightInfinite) {
+        frame.height = std::max(frame.height, h + 1);
+      }
+    }
+    if (pushed) continue;
+    int done = frame.height;
+    At(frame.node).height = done;
+    stack.pop_back();
+    if (!stack.empty()) {
+      Frame& parent = stack.back();
+      if (done == kHeightInfinite) {
+        parent.height = kHeightInfinite;
+      } else if (parent.height != kHeightInfinite) {
+        parent.height = std::max(parent.height, done + 1);
+      }
+    }
+  }
+  return At(node).height;
+}
+
+const CIncludeScanner::Closure& CIncludeScanner::ClosureOf(int node) {
+  if (At(node).closure.built) return At(node).closure;
+  // Height(node) is finite: no cycle lies below, so the recursion ends
+  // (after at most Height(node) levels). The files below come first, so
+  // that this file's entries are appended in one piece.
+  const std::vector<Resolved>* edges = Edges(node);
+  const std::vector<IncludeLine>* lines = LinesOf(node, context_->reading);
+  if (edges != nullptr) {
+    for (size_t i = 0; i < edges->size(); ++i) {
+      if ((*edges)[i].node >= 0 && Counts((*lines)[i])) ClosureOf((*edges)[i].node);
+    }
+  }
+  std::vector<Closure::Entry>& entries = closure_entries_;
+  std::vector<CachedRun::Event>& events = closure_events_;
+  Closure closure;
+  closure.built = true;
+  closure.begin = static_cast<uint32_t>(entries.size());
+  closure.events_begin = static_cast<uint32_t>(events.size());
+  if (edges != nullptr) {
+    if (++closure_generation_ == 0) {
+      std::fill(closure_mark_.begin(), closure_mark_.end(), 0);
+      closure_generation_ = 1;
+    }
+    if (closure_mark_.size() < recorded_in_run_.size()) {
+      closure_mark_.resize(recorded_in_run_.size(), 0);
+    }
+    // Entries are copied by value: the arena may grow while they are read.
+    auto add = [&](Closure::Entry entry) {
+      if (closure_mark_[entry.record_id] == closure_generation_) return;
+      closure_mark_[entry.record_id] = closure_generation_;
+      entries.push_back(entry);
+    };
+    auto add_event = [&](CachedRun::Event event) {
+      for (size_t k = closure.events_begin; k < events.size(); ++k) {
+        if (events[k].node == event.node && events[k].line == event.line) return;
+      }
+      events.push_back(event);
+    };
+    for (size_t i = 0; i < edges->size(); ++i) {
+      const IncludeLine& line = (*lines)[i];
+      if (!Counts(line)) continue;
+      const Resolved& found = (*edges)[i];
+      char form = line.form == kIncludeQuoted ? '1' : '0';
+      if (found.node >= 0) {
+        add({found.node, nodes_[found.node].record_id, form});
+        Closure below = At(found.node).closure;
+        for (uint32_t k = 0; k < below.count; ++k)
+          add(entries[below.begin + k]);
+        for (uint32_t k = 0; k < below.events_count; ++k) {
+          add_event(events[below.events_begin + k]);
+        }
+      } else {
+        if (found.guess_record >= 0) add({found.guess_ref, found.guess_record, form});
+        add_event({node, static_cast<int>(i)});
+      }
+    }
+  }
+  closure.count = static_cast<uint32_t>(entries.size()) - closure.begin;
+  closure.events_count = static_cast<uint32_t>(events.size()) - closure.events_begin;
+  At(node).closure = closure;
+  return At(node).closure;
+}
+
+int CIncludeScanner::Reach(int node) {
+  if (At(node).reach >= 0) return At(node).reach;
+  // Breadth first: the largest shortest distance from this file to a file
+  // below it (itself included when it lies on a cycle).
+  if (++bfs_generation_ == 0) {
+    std::fill(bfs_mark_.begin(), bfs_mark_.end(), 0);
+    bfs_generation_ = 1;
+  }
+  std::vector<int> frontier{node};
+  std::vector<int> next;
+  int distance = 0;
+  while (!frontier.empty()) {
+    next.clear();
+    for (int from : frontier) {
+      const std::vector<Resolved>* edges = Edges(from);
+      if (edges == nullptr) continue;
+      const std::vector<IncludeLine>* lines = LinesOf(from, context_->reading);
+      if (bfs_mark_.size() < nodes_.size()) bfs_mark_.resize(nodes_.size(), 0);
+      for (size_t i = 0; i < edges->size(); ++i) {
+        int child = (*edges)[i].node;
+        if (child < 0 || !Counts((*lines)[i]) || bfs_mark_[child] == bfs_generation_) continue;
+        bfs_mark_[child] = bfs_generation_;
+        next.push_back(child);
+      }
+    }
+    if (next.empty()) break;
+    ++distance;
+    frontier.swap(next);
+  }
+  At(node).reach = distance;
+  return distance;
+}
+
+namespace {
+
+// A relative name whose components are all ordinary: canonical form leaves
+// it as it is. Names with bytes beyond ASCII go the long way (a trail byte
+// of a double-byte character may look like a separator).
+bool IsPlainName(std::string_view name) {
+  if (name.empty() || name.front() == '\\' || name.back() == '\\') return false;
+  size_t start = 0;
+  for (size_t i = 0; i <= name.size(); ++i) {
+    if (i < name.size()) {
+      unsigned char c = static_cast<unsigned char>(name[i]);
+      if (c >= 0x80 || c == '/' || c == ':') return false;
+      if (c != '\\') continue;
+    }
+    std::string_view part = name.substr(start, i - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    start = i + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string CIncludeScanner::CompletePath(std::string_view dir, std::string_view name) const {
+  std::string candidate;
+  if (!dir.empty()) candidate = AppendLastSlash(dir);
+  candidate += name;
+  bool full = (candidate.size() >= 2 && candidate[1] == ':') ||
+              (!candidate.empty() && IsPathSeparator(candidate[0]));
+  if (!full) candidate.insert(0, base_directory_);
+  std::string canonical;
+  if (!GetFullPathName(candidate, fs_.GetCurrentDirectory(), &canonical)) return candidate;
+  return canonical;
+}
+
+bool CIncludeScanner::FindIncludeFile(std::string_view name, int form, std::string* found,
+                                      std::string* guess) {
+  guess->clear();
+  if (HasDrive(name) || (!name.empty() && IsPathSeparator(name[0]))) {
+    if (files_.FileExists(name)) {
+      found->assign(name);
+      return true;
+    }
+    if (!update_dependency_file_) guess->assign(name);
+    return false;
+  }
+
+  size_t start = form == kIncludeQuoted ? 0 : 2;
+  if (assembler_flag_ && form == kIncludeQuoted) {
+    if (style_ == 1) {
+      start = 1;
+    } else if (style_ == 0 && depth_ >= 1) {
+      start = 2;
+    }
+  }
+  bool plain = IsPlainName(name);
+  for (size_t i = start; i < search_.size(); ++i) {
+    // A plain name only extends the canonical directory; the rest need the
+    // whole completion, and so does position 1 while it holds the directory
+    // of the C file being scanned (MR44A).
+    bool replaced = i == 1 && style_ == 3 && context_->reading == IncludeReading::kC;
+    const std::string& dir = context_->entry_dirs[i];
+    if (plain && !replaced && !dir.empty()) {
+      candidate_.assign(dir).append(name);
+    } else {
+      candidate_ = CompletePath(search_[i], name);
+    }
+    if (files_.FileExists(candidate_)) {
+      found->assign(candidate_);
+      return true;
+    }
+  }
+
+  if (update_dependency_file_) return false;
+  const std::string* dir = &search_[0];
+  if (form == kIncludeAngle) {
+    if (search_.size() >= 3) {
+      dir = &search_[2];
+    } else if (!toolchain_include_.empty()) {
+      dir = &toolchain_include_;
+    }
+  }
+  *guess = CompletePath(*dir, name);
+  return false;
+}
+
+bool CIncludeScanner::RecordDependency(char form_char, int ref, int record_id) {
+  uint32_t& recorded = recorded_in_run_[record_id];
+  if (recorded == run_) return false;
+  recorded = run_;
+  Emit(ref, form_char);
+  if (recording_ != nullptr) {
+    recording_->records.push_back(ref);
+    recording_->forms += form_char;
+  }
+  return true;
+}
+
+void CIncludeScanner::Emit(int ref, char form) {
+  const std::string& path = ref >= 0 ? nodes_[ref].path : *guess_texts_[-1 - ref];
+  if (out_count_ < paths_->size()) {
+    (*paths_)[out_count_].assign(path);
+    (*forms_)[out_count_].assign(1, form);
+  } else {
+    paths_->push_back(path);
+    forms_->emplace_back(1, form);
+  }
+  ++out_count_;
+}
+
+void CIncludeScanner::Replay(const CachedRun& run, IncludeReading reading) {
+  ++runs_replayed_;
+  for (size_t i = 0; i < run.records.size(); ++i)
+    Emit(run.records[i], run.forms[i]);
+  for (const CachedRun::Event& event : run.events) {
+    if (event.node < 0) {
+      NoteNestingLimit();
+    } else {
+      NoteUnresolved(event.node, event.line, (*LinesOf(event.node, reading))[event.line]);
+    }
+  }
+}
+
+int CIncludeScanner::DepthLimit(bool assembler) const {
+  if (assembler_flag_) return 255;
+  if (assembler) return 8;
+  if (style_ == 2 || style_ == 0) return 31;
+  return 255;
+}
+
+bool CIncludeScanner::CheckIncludeDepth(bool assembler) {
+  if (depth_ <= DepthLimit(assembler)) return true;
+  NoteNestingLimit();
+  return false;
+}
+
+void CIncludeScanner::NoteNestingLimit() {
+  if (run_hit_limit_) return;
+  run_hit_limit_ = true;
+  if (recording_ != nullptr) recording_->events.push_back({-1, 0});
+  if (!nesting_pending_) return;
+  nesting_pending_ = false;
+  output_.WriteOutputLine("W-007-D003:" + LoadMessage(ui_, kMsgIncludeTooDeep), kOutputWarning);
+}
+
+void CIncludeScanner::NoteUnresolved(int node, size_t line_index, const IncludeLine& line) {
+  uint64_t key = (static_cast<uint64_t>(node) << 32) | static_cast<uint32_t>(line_index);
+  if (!warned_lines_.insert(key).second) return;
+  if (recording_ != nullptr) {
+    recording_->events.push_back({node, static_cast<int>(line_index)});
+  }
+  if (!options_->report_unresolved) return;
+  if (unresolved_pending_) {
+    unresolved_pending_ = false;
+    output_.WriteOutputLine("W-007-D000:" + LoadMessage(ui_, kMsgIncludeNotFound), kOutputWarning);
+  }
+  if (!options_->title.empty() && !title_written_) {
+    title_written_ = true;
+    output_.WriteOutputLine("I-007-1300:" + options_->title + " - (" + source_ + ")",
+                            kOutputInformation);
+  }
+  ++unresolved_count_;
+  output_.WriteOutputLineAt("W-007-D001:", nodes_[node].path, line.line_number, line.text,
+                            kOutputWarning);
+}
+
+}  // namespace zelvan

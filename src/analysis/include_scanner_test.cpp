@@ -1,0 +1,637 @@
+#include "analysis/include_scanner.h"
+
+#include "analysis/dependency_output.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/support/include_tree.h"
+#include "tests/support/memory_file_system.h"
+#include "tests/support/recording_ide_services.h"
+#include "tests/support/reference_include_scanner.h"
+
+namespace zelvan {
+namespace {
+
+using testing::FixedTextUi;
+using testing::IncludeTreeCase;
+using testing::MemoryFileSystem;
+using testing::RecordingDependencyOutput;
+using testing::ReferenceIncludeScanner;
+
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// Records as "<form> <path>" lines.
+std::vector<std::string> Joined(const std::vector<std::string>& paths,
+                                const std::vector<std::string>& forms) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < paths.size(); ++i)
+    out.push_back(forms[i] + " " + paths[i]);
+  return out;
+}
+
+class IncludeScannerTest : public ::testing::Test {
+ protected:
+  void AddFiles(const Files& files) {
+    for (const auto& [path, text] : files)
+      ASSERT_TRUE(fs_.AddFile(path, text)) << path;
+  }
+  std::vector<std::string> Scan(const std::string& source, int kind,
+                                std::vector<std::string> search = {},
+                                const IncludeScanOptions& options = {}) {
+    std::vector<std::string> paths;
+    std::vector<std::string> forms;
+    EXPECT_TRUE(scanner_.ScanIncludes(source, kind, std::move(search), options, &paths, &forms));
+    EXPECT_EQ(paths.size(), forms.size());
+    return Joined(paths, forms);
+  }
+
+  MemoryFileSystem fs_;
+  FixedTextUi ui_;
+  RecordingDependencyOutput out_;
+  CIncludeScanner scanner_{fs_, ui_, out_};
+};
+
+TEST_F(IncludeScannerTest, RecordsEachFileOnceInDiscoveryOrderWithItsFirstForm) {
+  AddFiles({
+      {"C:\\p\\src\\main.c",
+       "#include \"a.h\"\r\n"
+       "#include <b.h>\r\n"
+       "/* #include \"hidden1.h\"\r\n"
+       "   #include \"hidden2.h\" */\r\n"
+       "// #include \"hidden3.h\"\r\n"
+       "char* s = \"#include \\\"hidden4.h\\\"\";\r\n"
+       "#include \"b.h\"  /* again, quoted */\r\n"
+       "#include \"A.H\"\r\n"},
+      {"C:\\p\\src\\a.h", "#include \"c.h\"\n"},
+      {"C:\\p\\inc\\b.h", "#include \"a.h\"\n#include <d.h>\n"},
+      {"C:\\p\\src\\c.h", ""},
+      {"C:\\p\\inc\\d.h", "int d;\n"},
+  });
+  scanner_.SetBaseDirectory("C:\\p");
+  EXPECT_EQ(Scan("C:\\p\\src\\main.c", kScanKindC, {"C:\\p\\inc"}),
+            (std::vector<std::string>{"1 C:\\p\\src\\a.h", "1 C:\\p\\src\\c.h", "0 C:\\p\\inc\\b.h",
+                                      "0 C:\\p\\inc\\d.h"}));
+  EXPECT_FALSE(scanner_.last_run_hit_limit());
+  EXPECT_TRUE(out_.lines.empty());
+}
+
+TEST_F(IncludeScannerTest, SearchOrderCompletionAndGuesses) {
+  AddFiles({
+      {"C:\\p\\src\\both.h", ""},
+      {"C:\\p\\inc\\both.h", ""},
+      {"C:\\p\\src\\local.h", ""},
+      {"C:\\p\\inc\\x.h", ""},
+      {"C:\\p\\inc\\sub\\y.h", ""},
+      {"C:\\p\\top.h", ""},
+      {"C:\\sys\\s.h", ""},
+  });
+  const struct {
+    const char* line;
+    std::vector<std::string> search;
+    bool update_dependency_file;
+    const char* toolchain_include;
+    std::vector<std::string> expected;
+  } cases[] = {
+      // Quoted: the source's directory first; angle: never there.
+      {"#include \"both.h\"", {"C:\\p\\inc"}, false, "", {"1 C:\\p\\src\\both.h"}},
+      {"#include <both.h>", {"C:\\p\\inc"}, false, "", {"0 C:\\p\\inc\\both.h"}},
+      {"#include <local.h>", {"C:\\p\\inc"}, false, "", {"0 C:\\p\\inc\\local.h"}},
+      {"#include <local.h>", {}, false, "C:\\kova\\include", {"0 C:\\kova\\include\\local.h"}},
+      {"#include <local.h>", {}, false, "", {"0 C:\\p\\src\\local.h"}},
+      // Guesses for quoted names take the first entry, in canonical form.
+      {"#include \"gone.h\"", {"C:\\p\\inc"}, false, "", {"1 C:\\p\\src\\gone.h"}},
+      {"#include \"..\\inc\\gone.h\"", {}, false, "", {"1 C:\\p\\inc\\gone.h"}},
+      {"#include \"gone.h\"", {"C:\\p\\inc"}, true, "", {}},
+      {"#include <gone.h>", {"C:\\p\\inc"}, true, "", {}},
+      // Absolute names stand as written.
+      {"#include \"C:\\p\\inc\\..\\inc\\x.h\"", {}, false, "", {"1 C:\\p\\inc\\..\\inc\\x.h"}},
+      {"#include <D:\\nowhere\\n.h>", {}, false, "", {"0 D:\\nowhere\\n.h"}},
+      {"#include <D:\\nowhere\\n.h>", {}, true, "", {}},
+      // Relative and empty entries are completed with the base directory.
+      {"#include <x.h>", {"inc"}, false, "", {"0 C:\\p\\inc\\x.h"}},
+      {"#include <s.h>", {"..\\sys"}, false, "", {"0 C:\\sys\\s.h"}},
+      {"#include <top.h>", {""}, false, "", {"0 C:\\p\\top.h"}},
+      {"#include <x.h>", {"C:\\p\\src\\..\\inc\\"}, false, "", {"0 C:\\p\\inc\\x.h"}},
+      // A directory part in the name, with either separator.
+      {"#include \"sub\\y.h\"", {"C:\\p\\inc"}, false, "", {"1 C:\\p\\inc\\sub\\y.h"}},
+      {"#include <sub/y.h>", {"C:\\p\\inc"}, false, "", {"0 C:\\p\\inc\\sub\\y.h"}},
+      // The path is recorded as the include line spells it.
+      {"#include \"X.H\"", {"C:\\p\\inc"}, false, "", {"1 C:\\p\\inc\\X.H"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    ASSERT_TRUE(fs_.AddFile("C:\\p\\src\\main.c", c.line));
+    scanner_.BeginRefresh(c.update_dependency_file);
+    scanner_.SetBaseDirectory("C:\\p\\");
+    scanner_.SetToolchainIncludeDirectory(c.toolchain_include);
+    EXPECT_EQ(Scan("C:\\p\\src\\main.c", kScanKindC, c.search), c.expected);
+  }
+}
+
+TEST_F(IncludeScannerTest, IncludeStyleComesFromTheCpuFamily) {
+  const struct {
+    const char* cpu;
+    int previous;
+    int style;
+  } cases[] = {
+      {"MR44", 0, 2},      {"mr44a", 0, 3},    {"MX-520", 3, 1}, {"mx-310/p", 3, 0},
+      {"MX-310/P1", 2, 0}, {"MX-520/S", 3, 3}, {"", 2, 2},       {"MR44B", 1, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cpu);
+    EXPECT_EQ(IncludeStyleForCpu(c.cpu, c.previous), c.style);
+  }
+  scanner_.set_include_style(2);
+  EXPECT_EQ(scanner_.SetIncludeStyle("unknown"), 2);
+  EXPECT_EQ(scanner_.SetIncludeStyle("MR44A"), 3);
+  EXPECT_EQ(scanner_.include_style(), 3);
+}
+
+TEST_F(IncludeScannerTest, Mr44aSearchesTheDirectoryOfEachCFileAndRestoresIt) {
+  AddFiles({
+      {"C:\\p\\src\\main.c",
+       "#include \"C:\\p\\lib\\l.h\"\n#include \"after.h\"\n#include \"x.h\"\n"},
+      {"C:\\p\\lib\\l.h", "#include \"x.h\"\n#include \"deep\\d.h\"\n#include \"x3.h\"\n"},
+      {"C:\\p\\lib\\x.h", ""},
+      {"C:\\p\\lib\\after.h", ""},
+      {"C:\\p\\lib\\x3.h", ""},
+      {"C:\\p\\lib\\x2.h", ""},
+      {"C:\\p\\lib\\deep\\d.h", "#include \"z.h\"\n#include \"x2.h\"\n"},
+      {"C:\\p\\lib\\deep\\z.h", ""},
+  });
+  const struct {
+    int style;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {3,
+       {"1 C:\\p\\lib\\l.h", "1 C:\\p\\lib\\x.h", "1 C:\\p\\lib\\deep\\d.h",
+        "1 C:\\p\\lib\\deep\\z.h", "1 C:\\p\\src\\x2.h", "1 C:\\p\\lib\\x3.h",
+        "1 C:\\p\\src\\after.h", "1 C:\\p\\src\\x.h"}},
+      {0,
+       {"1 C:\\p\\lib\\l.h", "1 C:\\p\\src\\x.h", "1 C:\\p\\src\\deep\\d.h", "1 C:\\p\\src\\x3.h",
+        "1 C:\\p\\src\\after.h"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.style);
+    scanner_.BeginRefresh(false);
+    scanner_.set_include_style(c.style);
+    EXPECT_EQ(Scan("C:\\p\\src\\main.c", kScanKindC), c.expected);
+    // The assembler scanner never replaces position 1.
+    if (c.style == 3) {
+      ASSERT_TRUE(fs_.AddFile("C:\\p\\src\\m.asm", ".include \"C:\\p\\lib\\l.h\"\n"));
+      EXPECT_EQ(Scan("C:\\p\\src\\m.asm", kScanKindAssembler),
+                (std::vector<std::string>{"1 c:\\p\\lib\\l.h", "1 C:\\p\\src\\x.h",
+                                          "1 C:\\p\\src\\deep\\d.h", "1 C:\\p\\src\\x3.h"}));
+    }
+  }
+}
+
+TEST_F(IncludeScannerTest, AssemblerSourcesByKindAndStyle) {
+  AddFiles({
+      {"C:\\p\\src\\m.mac", "\t.INCLUDE \"A.INC\" ; first\n;.include \"hidden.inc\"\n"},
+      {"C:\\p\\src\\m.asm", "\t.INCLUDE \"A.INC\" ; first\n"},
+      {"C:\\p\\src\\a.inc", ".include \"b.inc\"\n.include \"only.inc\"\n"},
+      {"C:\\p\\src\\b.inc", ""},
+      {"C:\\p\\inc\\b.inc", ""},
+      {"C:\\p\\src\\only.inc", ""},
+      {"C:\\p\\dot.inc", ""},
+      {"C:\\p\\src\\d.asm", ".include <dot.inc>\n"},
+  });
+  const struct {
+    const char* source;
+    int kind;
+    int style;
+    std::vector<std::string> expected;
+  } cases[] = {
+      // Macro sources, style 0: a quoted include below the source skips its directory.
+      {"C:\\p\\src\\m.mac",
+       kScanKindAssemblerMacro,
+       0,
+       {"1 C:\\p\\src\\a.inc", "1 C:\\p\\inc\\b.inc", "1 C:\\p\\src\\only.inc"}},
+      {"C:\\p\\src\\m.mac",
+       kScanKindAssemblerMacro,
+       1,
+       {"1 C:\\p\\src\\a.inc", "1 C:\\p\\src\\b.inc", "1 C:\\p\\src\\only.inc"}},
+      {"C:\\p\\src\\m.asm",
+       kScanKindAssembler,
+       0,
+       {"1 C:\\p\\src\\a.inc", "1 C:\\p\\src\\b.inc", "1 C:\\p\\src\\only.inc"}},
+      // Plain assembler sources search "." (the base directory) last.
+      {"C:\\p\\src\\d.asm", kScanKindAssembler, 0, {"0 C:\\p\\dot.inc"}},
+      {"C:\\p\\src\\d.asm", kScanKindAssemblerMacro, 0, {"0 C:\\p\\inc\\dot.inc"}},
+      {"C:\\p\\src\\m.mac", kScanKindNone, 0, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.source) + " kind " + std::to_string(c.kind) + " style " +
+                 std::to_string(c.style));
+    scanner_.BeginRefresh(false);
+    scanner_.SetBaseDirectory("C:\\p");
+    scanner_.set_include_style(c.style);
+    EXPECT_EQ(Scan(c.source, c.kind, {"C:\\p\\inc"}), c.expected);
+  }
+}
+
+// A chain main -> h1 -> h2 -> ... -> h<length>, in C or assembler syntax.
+Files Chain(int length, bool assembler) {
+  Files files;
+  const char* keyword = assembler ? ".include" : "#include";
+  std::string ext = assembler ? ".inc" : ".h";
+  files.push_back({"C:\\p\\main" + std::string(assembler ? ".asm" : ".c"),
+                   std::string(keyword) + " \"h1" + ext + "\"\n"});
+  for (int i = 1; i <= length; ++i) {
+    std::string text;
+    if (i < length) text = std::string(keyword) + " \"h" + std::to_string(i + 1) + ext + "\"\n";
+    files.push_back({"C:\\p\\h" + std::to_string(i) + ext, text});
+  }
+  return files;
+}
+
+TEST_F(IncludeScannerTest, NestingLimitsByKindAndStyle) {
+  const struct {
+    int kind;
+    int style;
+    int length;
+    size_t recorded;
+    bool warned;
+  } cases[] = {
+      {kScanKindC, 0, 31, 31, false},
+      {kScanKindC, 0, 32, 31, true},
+      {kScanKindC, 2, 32, 31, true},
+      {kScanKindC, 1, 255, 255, false},
+      {kScanKindC, 3, 256, 255, true},
+      {kScanKindAssembler, 1, 8, 8, false},
+      {kScanKindAssembler, 3, 9, 8, true},
+      {kScanKindAssemblerMacro, 1, 255, 255, false},
+      {kScanKindAssemblerMacro, 1, 256, 255, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("kind " + std::to_string(c.kind) + " style " + std::to_string(c.style) +
+                 " length " + std::to_string(c.length));
+    MemoryFileSystem fs;
+    RecordingDependencyOutput out;
+    CIncludeScanner scanner(fs, ui_, out);
+    bool assembler = c.kind != kScanKindC;
+    for (const auto& [path, text] : Chain(c.length, assembler))
+      ASSERT_TRUE(fs.AddFile(path, text));
+    scanner.set_include_style(c.style);
+    std::vector<std::string> paths;
+    std::vector<std::string> forms;
+    std::string source = assembler ? "C:\\p\\main.asm" : "C:\\p\\main.c";
+    if (c.kind == kScanKindAssemblerMacro) source = "C:\\p\\main.asm";
+    scanner.ScanIncludes(source, c.kind, {}, {}, &paths, &forms);
+    ASSERT_EQ(paths.size(), c.recorded);
+    EXPECT_EQ(paths.back(), "C:\\p\\h" + std::to_string(c.recorded) + (assembler ? ".inc" : ".h"));
+    EXPECT_EQ(scanner.last_run_hit_limit(), c.warned);
+    std::vector<std::string> expected_lines;
+    if (c.warned) expected_lines.push_back("17:W-007-D003:<text 5093>");
+    EXPECT_EQ(out.lines, expected_lines);
+  }
+}
+
+TEST_F(IncludeScannerTest, CycleIsListedOnceAndWarnedOncePerRefresh) {
+  AddFiles({
+      {"C:\\p\\one.c", "#include \"a.h\"\n"},
+      {"C:\\p\\two.c", "#include \"b.h\"\n#include \"two.c\"\n"},
+      {"C:\\p\\a.h", "#include \"b.h\"\n"},
+      {"C:\\p\\b.h", "#include \"a.h\"\n#include \"one.c\"\n"},
+  });
+  const std::string warning = "17:W-007-D003:<text 5093>";
+  for (int style : {0, 1}) {
+    SCOPED_TRACE(style);
+    out_.lines.clear();
+    scanner_.BeginRefresh(false);
+    scanner_.set_include_style(style);
+    EXPECT_EQ(Scan("C:\\p\\one.c", kScanKindC),
+              (std::vector<std::string>{"1 C:\\p\\a.h", "1 C:\\p\\b.h", "1 C:\\p\\one.c"}));
+    EXPECT_TRUE(scanner_.last_run_hit_limit());
+    EXPECT_EQ(Scan("C:\\p\\two.c", kScanKindC),
+              (std::vector<std::string>{"1 C:\\p\\b.h", "1 C:\\p\\a.h", "1 C:\\p\\one.c",
+                                        "1 C:\\p\\two.c"}));
+    EXPECT_TRUE(scanner_.last_run_hit_limit());
+    EXPECT_EQ(out_.lines, std::vector<std::string>{warning});
+  }
+}
+
+TEST_F(IncludeScannerTest, UnresolvedIncludesAreReportedOncePerIncludingFileAndRun) {
+  AddFiles({
+      {"C:\\p\\src\\main.c",
+       "#include \"a.h\"\n#include \"missing.h\" // here\n#include \"b.h\"\n#include <sys.h>\n"},
+      {"C:\\p\\src\\a.h", "#include \"h.h\"\n"},
+      {"C:\\p\\src\\b.h", "#include \"h.h\"\n"},
+      {"C:\\p\\src\\h.h", "  #include \"gone.h\"\n"},
+      {"C:\\p\\src\\other.c", "#include \"h.h\"\n"},
+  });
+  IncludeScanOptions options;
+  options.report_unresolved = true;
+  options.title = "Debug";
+  EXPECT_EQ(Scan("C:\\p\\src\\main.c", kScanKindC, {"C:\\p\\inc"}, options),
+            (std::vector<std::string>{"1 C:\\p\\src\\a.h", "1 C:\\p\\src\\h.h",
+                                      "1 C:\\p\\src\\gone.h", "1 C:\\p\\src\\missing.h",
+                                      "1 C:\\p\\src\\b.h", "0 C:\\p\\inc\\sys.h"}));
+  EXPECT_EQ(Scan("C:\\p\\src\\other.c", kScanKindC, {}, options),
+            (std::vector<std::string>{"1 C:\\p\\src\\h.h", "1 C:\\p\\src\\gone.h"}));
+  IncludeScanOptions quiet;
+  Scan("C:\\p\\src\\main.c", kScanKindC, {}, quiet);
+  options.title.clear();
+  Scan("C:\\p\\src\\other.c", kScanKindC, {}, options);
+  EXPECT_EQ(out_.lines, (std::vector<std::string>{
+                            "17:W-007-D000:<text 5073>",
+                            "18:I-007-1300:Debug - (C:\\p\\src\\main.c)",
+                            "17:W-007-D001:C:\\p\\src\\h.h(1):  #include \"gone.h\"",
+                            "17:W-007-D001:C:\\p\\src\\main.c(2):#include \"missing.h\" // here",
+                            "17:W-007-D001:C:\\p\\src\\main.c(4):#include <sys.h>",
+                            "18:I-007-1300:Debug - (C:\\p\\src\\other.c)",
+                            "17:W-007-D001:C:\\p\\src\\h.h(1):  #include \"gone.h\"",
+                            "17:W-007-D001:C:\\p\\src\\h.h(1):  #include \"gone.h\"",
+                        }));
+  EXPECT_EQ(scanner_.unresolved_count(), 5);
+
+  // Skipping system includes leaves angle includes out altogether.
+  out_.lines.clear();
+  scanner_.BeginRefresh(true);
+  options.skip_system_includes = true;
+  EXPECT_EQ(
+      Scan("C:\\p\\src\\main.c", kScanKindC, {"C:\\p\\inc"}, options),
+      (std::vector<std::string>{"1 C:\\p\\src\\a.h", "1 C:\\p\\src\\h.h", "1 C:\\p\\src\\b.h"}));
+  EXPECT_EQ(scanner_.unresolved_count(), 2);
+  EXPECT_EQ(out_.lines.size(), 3u);
+}
+
+TEST(IncludeScannerOutputTest, LinesReachTheIdeOutputPaneWithTheirTexts) {
+  MemoryFileSystem fs;
+  ASSERT_TRUE(fs.AddFile("C:\\p\\main.c", "#include \"gone.h\"\n#include \"self.h\"\n"));
+  ASSERT_TRUE(fs.AddFile("C:\\p\\self.h", "#include \"self.h\"\n"));
+  testing::RecordingIdeServices ide;
+  IdeDependencyOutput output(ide);
+  CIncludeScanner scanner(fs, ide, output);
+  IncludeScanOptions options;
+  options.report_unresolved = true;
+  std::vector<std::string> paths, forms;
+  scanner.ScanIncludes("C:\\p\\main.c", kScanKindC, {}, options, &paths, &forms);
+  EXPECT_EQ(ide.Calls("WriteOutputLine"),
+            (std::vector<std::string>{"17|W-007-D000:Some included files were not found:",
+                                      "17|W-007-D003:Include files are nested too deeply."}));
+  EXPECT_EQ(ide.Calls("WriteOutputLineAt"),
+            std::vector<std::string>{
+                "C:\\p\\main.c|1|17|W-007-D001:C:\\p\\main.c(1):#include \"gone.h\""});
+}
+
+TEST_F(IncludeScannerTest, UnreadableSourcesGiveNoRecords) {
+  ASSERT_TRUE(fs_.AddDirectory("C:\\p\\dir.c"));
+  const char kBinary[] = "\0\xff#include \"a.h\"\0\n";
+  ASSERT_TRUE(fs_.AddFile("C:\\p\\bin.c", std::string(kBinary, sizeof(kBinary) - 1)));
+  EXPECT_TRUE(Scan("C:\\p\\none.c", kScanKindC).empty());
+  EXPECT_TRUE(Scan("C:\\p\\dir.c", kScanKindC).empty());
+  // Binary bytes are ordinary characters of a line.
+  EXPECT_EQ(Scan("C:\\p\\bin.c", kScanKindC), std::vector<std::string>{"1 C:\\p\\a.h"});
+  EXPECT_TRUE(out_.lines.empty());
+}
+
+// Level i holds two headers that both include both headers of level i+1:
+// 2^levels include paths, the case that made the plain recursion hang.
+Files Ladder(int levels) {
+  Files files;
+  files.push_back({"C:\\p\\main.c", "#include \"l1a.h\"\n#include \"l1b.h\"\n"});
+  for (int i = 1; i <= levels; ++i) {
+    std::string next;
+    if (i < levels) {
+      std::string n = std::to_string(i + 1);
+      next = "#include \"l" + n + "a.h\"\n#include \"l" + n + "b.h\"\n";
+    }
+    files.push_back({"C:\\p\\l" + std::to_string(i) + "a.h", next});
+    files.push_back({"C:\\p\\l" + std::to_string(i) + "b.h", next});
+  }
+  return files;
+}
+
+TEST_F(IncludeScannerTest, DiamondsAreScannedOncePerRefresh) {
+  AddFiles(Ladder(60));
+  AddFiles({{"C:\\p\\second.c", "#include \"l1b.h\"\n"}});
+  scanner_.set_include_style(1);
+  std::vector<std::string> records = Scan("C:\\p\\main.c", kScanKindC);
+  ASSERT_EQ(records.size(), 120u);
+  EXPECT_EQ(records[0], "1 C:\\p\\l1a.h");
+  EXPECT_EQ(records[1], "1 C:\\p\\l2a.h");
+  EXPECT_EQ(records[119], "1 C:\\p\\l1b.h");
+  // Each file is read once; below the source, whole trees that fit within
+  // the limit are taken from their closures without walking them again.
+  CIncludeScanner::Stats stats = scanner_.stats();
+  EXPECT_EQ(stats.files_read, 121u);
+  EXPECT_EQ(stats.file_scans, 1u);
+  EXPECT_EQ(Scan("C:\\p\\second.c", kScanKindC).size(), 119u);
+  EXPECT_EQ(scanner_.stats().files_read, 122u);
+  EXPECT_EQ(scanner_.stats().file_scans, 2u);
+
+  // Past the limit of style 0 every level is walked once.
+  scanner_.BeginRefresh(false);
+  scanner_.set_include_style(0);
+  EXPECT_EQ(Scan("C:\\p\\main.c", kScanKindC).size(), 62u);
+  EXPECT_TRUE(scanner_.last_run_hit_limit());
+  EXPECT_EQ(scanner_.stats().file_scans, 63u);
+}
+
+// Runs both scanners over a tree in one refresh each and expects the same
+// records, the same limit decisions, and the same lines except repeated
+// warnings for one include line within a run. False when the plain
+// recursion ran out of its budget.
+bool ExpectSameAsReference(const IncludeTreeCase& tree, size_t budget) {
+  MemoryFileSystem fs;
+  for (const auto& file : tree.files)
+    EXPECT_TRUE(fs.AddFile(file.path, file.text)) << file.path;
+  FixedTextUi ui;
+  RecordingDependencyOutput out;
+  RecordingDependencyOutput reference_out;
+  CIncludeScanner scanner(fs, ui, out);
+  ReferenceIncludeScanner reference(fs, ui, reference_out);
+  scanner.BeginRefresh(tree.update_dependency_file);
+  reference.BeginRefresh(tree.update_dependency_file);
+  scanner.set_include_style(tree.style);
+  reference.set_include_style(tree.style);
+  scanner.SetBaseDirectory(tree.base_directory);
+  reference.SetBaseDirectory(tree.base_directory);
+  scanner.SetToolchainIncludeDirectory(tree.toolchain_include);
+  reference.SetToolchainIncludeDirectory(tree.toolchain_include);
+  reference.set_scan_budget(budget);
+  IncludeScanOptions options;
+  options.report_unresolved = true;
+  options.skip_system_includes = tree.skip_system_includes;
+  options.title = "T";
+
+  int reference_count = 0;
+  for (size_t i = 0; i < tree.sources.size(); ++i) {
+    SCOPED_TRACE(tree.sources[i]);
+    std::vector<std::string> paths, forms, ref_paths, ref_forms;
+    size_t first_line = out.lines.size();
+    size_t ref_first_line = reference_out.lines.size();
+    if (!reference.ScanIncludes(tree.sources[i], tree.scan_kinds[i], tree.search_list, options,
+                                &ref_paths, &ref_forms)) {
+      return false;
+    }
+    scanner.ScanIncludes(tree.sources[i], tree.scan_kinds[i], tree.search_list, options, &paths,
+                         &forms);
+    EXPECT_EQ(Joined(paths, forms), Joined(ref_paths, ref_forms));
+    EXPECT_EQ(scanner.last_run_hit_limit(), reference.last_run_hit_limit());
+
+    std::vector<std::string> lines(out.lines.begin() + first_line, out.lines.end());
+    std::vector<std::string> expected;
+    std::set<std::string> warned;
+    for (size_t l = ref_first_line; l < reference_out.lines.size(); ++l) {
+      const std::string& line = reference_out.lines[l];
+      bool located = line.find(":W-007-D001:") != std::string::npos;
+      if (located && !warned.insert(line).second) continue;
+      if (located) ++reference_count;
+      expected.push_back(line);
+    }
+    EXPECT_EQ(lines, expected);
+  }
+  EXPECT_EQ(scanner.unresolved_count(), reference_count);
+  return true;
+}
+
+IncludeTreeCase TreeOf(const Files& files, std::vector<std::string> sources, std::vector<int> kinds,
+                       int style) {
+  IncludeTreeCase tree;
+  for (const auto& [path, text] : files)
+    tree.files.push_back({path, text});
+  tree.sources = std::move(sources);
+  tree.scan_kinds = std::move(kinds);
+  tree.style = style;
+  tree.base_directory = "C:\\p\\";
+  return tree;
+}
+
+TEST(IncludeScannerReferenceTest, TrickyTreesGiveTheSameRecordsAsThePlainRecursion) {
+  // A cycle whose files include more after the include that closes it: the
+  // plain recursion first meets those includes deep in the repeated cycle,
+  // where the limit cuts their trees short, and records in that order.
+  Files cycle_then_branches = {
+      {"C:\\p\\main.c", "#include \"g.h\"\n#include \"late.h\"\n"},
+      {"C:\\p\\g.h", "#include \"a.h\"\n#include \"b.h\"\n"},
+      {"C:\\p\\a.h", "#include \"g.h\"\n#include \"a2.h\"\n"},
+      {"C:\\p\\a2.h", "#include \"x1.h\"\n"},
+      {"C:\\p\\b.h", "#include \"c.h\"\n#include \"d.h\"\n"},
+      {"C:\\p\\c.h", "#include \"x1.h\"\n#include \"e.h\"\n"},
+      {"C:\\p\\x1.h", "#include \"x2.h\"\n"},
+      {"C:\\p\\x2.h", "#include \"x3.h\"\n#include \"gone.h\"\n"},
+      {"C:\\p\\x3.h", "#include \"x4.h\"\n"},
+      {"C:\\p\\x4.h", "#include \"x5.h\"\n"},
+      {"C:\\p\\x5.h", ""},
+      {"C:\\p\\d.h", "#include \"x4.h\"\n"},
+      {"C:\\p\\e.h", ""},
+      {"C:\\p\\late.h", "#include \"x1.h\"\n#include \"b.h\"\n"},
+  };
+  // Diamonds reached first deep, then shallow, past the limit.
+  Files deep_then_shallow = {
+      {"C:\\p\\main.c", "#include \"h1.h\"\n#include \"m.h\"\n"},
+      {"C:\\p\\m.h", "#include \"t1.h\"\n"},
+  };
+  for (int i = 1; i <= 28; ++i) {
+    deep_then_shallow.push_back(
+        {"C:\\p\\h" + std::to_string(i) + ".h",
+         i < 28 ? "#include \"h" + std::to_string(i + 1) + ".h\"\n" : "#include \"t1.h\"\n"});
+  }
+  for (int i = 1; i <= 8; ++i) {
+    deep_then_shallow.push_back({"C:\\p\\t" + std::to_string(i) + ".h",
+                                 "#include \"t" + std::to_string(i + 1) + ".h\"\n#include \"u" +
+                                     std::to_string(i) + ".h\"\n"});
+    deep_then_shallow.push_back({"C:\\p\\u" + std::to_string(i) + ".h", ""});
+  }
+  // A tree met shallow first, whole, and later deep enough to pass the
+  // limit: the skipped visit must still stop at the limit.
+  Files shallow_then_deep = {
+      {"C:\\p\\main.c", "#include \"t1.h\"\n#include \"h1.h\"\n"},
+  };
+  for (int i = 1; i <= 25; ++i) {
+    shallow_then_deep.push_back(
+        {"C:\\p\\h" + std::to_string(i) + ".h",
+         i < 25 ? "#include \"h" + std::to_string(i + 1) + ".h\"\n" : "#include \"t1.h\"\n"});
+  }
+  for (int i = 1; i <= 10; ++i) {
+    shallow_then_deep.push_back(
+        {"C:\\p\\t" + std::to_string(i) + ".h",
+         i < 10 ? "#include \"t" + std::to_string(i + 1) + ".h\"\n" : "#include \"gone.h\"\n"});
+  }
+  // One name found through different search entries, by style.
+  Files same_name = {
+      {"C:\\p\\src\\main.c", "#include \"C:\\p\\lib\\l.h\"\n#include \"k.h\"\n#include <k.h>\n"},
+      {"C:\\p\\lib\\l.h", "#include \"k.h\"\n#include \"sub\\m.h\"\n"},
+      {"C:\\p\\lib\\k.h", "#include <k.h>\n"},
+      {"C:\\p\\src\\k.h", "#include <k.h>\n"},
+      {"C:\\p\\inc\\k.h", "#include \"C:\\p\\lib\\l.h\"\n"},
+      {"C:\\p\\inc\\sub\\m.h", ""},
+  };
+  // Assembler: a chain near the limit of 8 with a cycle at its end.
+  Files asm_chain = {{"C:\\p\\m.asm", ".include \"i1.inc\"\n"}};
+  for (int i = 1; i <= 9; ++i) {
+    asm_chain.push_back({"C:\\p\\i" + std::to_string(i) + ".inc",
+                         ".include \"i" + std::to_string(i + 1) + ".inc\"\n.include \"j" +
+                             std::to_string(i % 3) + ".inc\"\n"});
+  }
+  asm_chain.push_back({"C:\\p\\i10.inc", ".include \"i7.inc\"\n"});
+  asm_chain.push_back({"C:\\p\\j0.inc", ".include \"j1.inc\"\n"});
+  asm_chain.push_back({"C:\\p\\j1.inc", ".include \"j2.inc\"\n"});
+  asm_chain.push_back({"C:\\p\\j2.inc", ".include \"missing.inc\"\n"});
+  // The source included back by its own headers.
+  Files source_in_cycle = {
+      {"C:\\p\\m.mac", ".include \"a.inc\"\n"},
+      {"C:\\p\\a.inc", ".include \"m.mac\"\n.include \"b.inc\"\n"},
+      {"C:\\p\\b.inc", ".include \"c.inc\"\n"},
+      {"C:\\p\\inc\\a.inc", ".include \"z.inc\"\n"},
+  };
+
+  const struct {
+    const char* name;
+    IncludeTreeCase tree;
+  } cases[] = {
+      {"cycle then branches, style 0", TreeOf(cycle_then_branches, {"C:\\p\\main.c"}, {1}, 0)},
+      {"cycle then branches, style 3", TreeOf(cycle_then_branches, {"C:\\p\\main.c"}, {1}, 3)},
+      {"deep then shallow", TreeOf(deep_then_shallow, {"C:\\p\\main.c"}, {1}, 2)},
+      {"shallow then deep", TreeOf(shallow_then_deep, {"C:\\p\\main.c"}, {1}, 0)},
+      {"same name, style 0", TreeOf(same_name, {"C:\\p\\src\\main.c"}, {1}, 0)},
+      {"same name, style 3", TreeOf(same_name, {"C:\\p\\src\\main.c"}, {1}, 3)},
+      // A source named by a path that is not in canonical form.
+      {"roundabout source path, style 3",
+       TreeOf(same_name, {"C:\\p\\inc\\..\\src\\.\\main.c", "c:/P/src/main.c"}, {1, 1}, 3)},
+      {"roundabout assembler source path, style 3",
+       TreeOf(asm_chain, {"C:\\p\\x\\..\\m.asm"}, {3}, 3)},
+      {"assembler chain", TreeOf(asm_chain, {"C:\\p\\m.asm"}, {3}, 0)},
+      {"assembler chain, macro", TreeOf(asm_chain, {"C:\\p\\m.asm"}, {4}, 0)},
+      {"source in cycle, style 0", TreeOf(source_in_cycle, {"C:\\p\\m.mac"}, {4}, 0)},
+      {"source in cycle, style 1", TreeOf(source_in_cycle, {"C:\\p\\m.mac"}, {4}, 1)},
+      {"ladder past the limit", TreeOf(Ladder(14), {"C:\\p\\main.c"}, {1}, 0)},
+  };
+  for (const auto& c : cases) {
+    for (bool update_dependency_file : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (update_dependency_file ? ", no guesses" : ""));
+      IncludeTreeCase tree = c.tree;
+      tree.update_dependency_file = update_dependency_file;
+      tree.search_list = {"C:\\p\\inc"};
+      EXPECT_TRUE(ExpectSameAsReference(tree, 1000000));
+    }
+  }
+}
+
+TEST(IncludeScannerReferenceTest, RandomTreesGiveTheSameRecordsAsThePlainRecursion) {
+  std::mt19937 random(20240611);
+  int compared = 0;
+  const int kCases = 1500;
+  for (int i = 0; i < kCases; ++i) {
+    std::string bytes(96, '\0');
+    for (char& b : bytes)
+      b = static_cast<char>(random());
+    IncludeTreeCase tree = testing::MakeIncludeTreeCase(bytes);
+    SCOPED_TRACE("case " + std::to_string(i) + "\n" + tree.Describe());
+    if (ExpectSameAsReference(tree, 20000)) ++compared;
+    if (::testing::Test::HasFailure()) break;
+  }
+  // Only trees whose plain recursion explodes are left out.
+  EXPECT_GT(compared, kCases * 9 / 10);
+}
+
+}  // namespace
+}  // namespace zelvan
