@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "analysis/dependency_output.h"
-#include "analysis/dependency_record.h"
+#include "model/dependency_record.h"
 #include "analysis/dependency_staleness.h"
 #include "analysis/include_file_cache.h"
 #include "analysis/include_scanner.h"
