@@ -279,6 +279,19 @@ bool ReadSourceCount(PrivateProfile& profile, std::string_view file, std::string
 
 }  // namespace
 
+bool COneProjectData::ListsSource(std::string_view folder, std::string_view entry) {
+  std::string text;
+  if (!Fs().ReadFile(working_copy_, &text)) return false;
+  CProfileData file;
+  file.Parse(text);
+  std::vector<std::string> folders, sources, source_folders;
+  ListFolders(file, &folders, &sources, &source_folders);
+  for (size_t i = 0; i < sources.size(); ++i) {
+    if (EqualsNoCase(sources[i], entry)) return EqualsNoCase(source_folders[i], folder);
+  }
+  return false;
+}
+
 std::string COneProjectData::FolderForNewFile(std::string_view extension, bool* created) {
   *created = false;
   std::string folder;
@@ -318,6 +331,12 @@ COneProjectData::AddFileResult COneProjectData::AddSourceFile(std::string_view f
   }
 
   PrivateProfile& profile = Profile();
+  // The working copy as it was, to go back to when the file would not be
+  // found where it was put.
+  std::string before;
+  if (!Flush() || !Fs().ReadFile(working_copy_, &before)) {
+    return fail(AddFileResult::kNotWritten, "the working copy cannot be read");
+  }
   bool new_folder = false;
   std::string folder = FolderForNewFile(SplitPath(full_path).extension, &new_folder);
   int count = 0;
@@ -346,6 +365,15 @@ COneProjectData::AddFileResult COneProjectData::AddSourceFile(std::string_view f
   if (!Flush()) {
     return fail(AddFileResult::kNotWritten,
                 "the working copy cannot be written: " + profile.LastError());
+  }
+  // Opening reads the folders from the whole file, which a folder written
+  // oddly (blanks in keys, repeated sections, nesting beyond reach) can
+  // hide the new entry from. Such a project gets no entry that would be lost.
+  if (!ListsSource(folder, relative)) {
+    WriteFileAtomic(Fs(), working_copy_, before, nullptr, Durability::kScratch);
+    profile.Forget(working_copy_);
+    return fail(AddFileResult::kFolderDamaged,
+                "the project file, read anew, would not list it in the folder [" + folder + "]");
   }
 
   sources_.push_back(relative);

@@ -320,6 +320,9 @@ class COneProjectData {
   // The folder a new file of that extension goes into; `created` when the
   // project has no folder and the folder is to be made.
   std::string FolderForNewFile(std::string_view extension, bool* created);
+  // True when the working copy, read whole as opening reads it, lists
+  // `entry` in `folder`.
+  bool ListsSource(std::string_view folder, std::string_view entry);
   std::string SystemDirectoryOption(const std::vector<std::string>& dirs, const char* variable,
                                     const char* option);
   std::string DebugFileFor(std::string_view target, bool default_dir);

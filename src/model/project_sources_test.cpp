@@ -274,6 +274,24 @@ TEST_F(ProjectSourcesTest, AProjectWithoutFoldersGetsOne) {
   EXPECT_THAT(bare.FolderSections(), ElementsAre("Source Files"));
 }
 
+// The profile functions and opening read a key written with blanks around it
+// differently; a file added there would be lost on the next open.
+TEST_F(ProjectSourcesTest, AFileThatOpeningWouldNotFindIsRefused) {
+  const std::string odd = Crlf(
+      "[PROJECT]\nOUTPUT=Bare.abs\nTARGET=Debug;\nFolder=Src;\n"
+      "[Src]\nFILTER=c\nSOURCECOUNT = 1\nSOURCE0=a.c\n");
+  env_.AddFile(kBareFile, odd);
+  Open();
+  COneProjectData& bare = *workspace_->FindProject("Bare");
+  EXPECT_FALSE(workspace_->AddFile("Bare", "C:\\ws\\app\\main.c"));
+  ExpectStatus(kStatusFileNotAdded, kMsgFileNotAdded, "[Src]");
+  EXPECT_EQ(Visible(WorkingCopy(bare)), Visible(odd));
+  EXPECT_THAT(bare.SourceFiles(), IsEmpty());
+  // Later changes still reach the working copy.
+  ASSERT_TRUE(bare.SetTempDir("Debug", ".\\t"));
+  EXPECT_NE(WorkingCopy(bare).find("TEMP=.\\t"), std::string::npos);
+}
+
 TEST_F(ProjectSourcesTest, BadFilesAreRefusedAndChangeNothing) {
   COneProjectData& app = Open();
   std::string before = WorkingCopy(app);
