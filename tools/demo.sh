@@ -10,9 +10,18 @@ cp -r examples "$work/"
 cd "$work/examples"
 echo "== zelvan on the example (copied to $work/examples)"
 run() { echo "\$ zelvan $*"; "$zelvan" "$@"; echo; }
-if [ -f demo/project.ini ]; then
-  run ini sections demo/project.ini
-fi
+
+echo "== profile files"
+run ini sections Motor/Motor.kbp
+run ini keys Motor/Motor.kbp 'PROJECT!MACRO!Debug'
+run ini get Motor/Motor.kbp PROJECT CPU
+run ini get Motor/Motor.kbp PROJECT Missing --default '(none)'
+
+echo "== the toolchain"
+run cpu list
+run cpu show MX-520
+run options format --cpu MX-520 --table compiler -- -I ..\\include -O2 -g -w1
+run scan Motor/motor.h
 
 echo "== the workspace"
 run projects

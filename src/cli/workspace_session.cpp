@@ -28,6 +28,10 @@ WorkspaceSession::WorkspaceSession(const GlobalOptions& options)
 WorkspaceSession::~WorkspaceSession() {
   if (workspace_) workspace_->CloseWorkspace();
   workspace_.reset();
+  bridge_.reset();
+  if (connection_) connection_->Disconnect();
+  connection_.reset();
+  application_ = nullptr;
   settings_.reset();
   host_platform_.reset();
 }
@@ -38,8 +42,15 @@ void WorkspaceSession::Start() {
   host_.Attach(platform());
   HeadlessHost::PrepareEnvironment(*platform().system, fs());
   settings_ = std::make_unique<CPrjSvcProFile>(platform());
-  settings_->LoadServiceSettings();
-  workspace_ = std::make_unique<CProjectData>(platform(), *settings_, host_, nullptr);
+  ConnectionHooks hooks;
+  hooks.load_service_settings = [this] { settings_->LoadServiceSettings(); };
+  connection_ = std::make_unique<IdeConnection>(host_, std::move(hooks));
+  application_ = MakeComObject<HostApplication>(host_);
+  if (connection_->Connect(application_.Get()) != S_OK) {
+    err_ << "zelvan: warning: the host's IDE objects could not be connected\n";
+  }
+  bridge_ = std::make_unique<IdeBridge>(*connection_);
+  workspace_ = std::make_unique<CProjectData>(platform(), *settings_, *bridge_, nullptr);
   if (options_.verbose) {
     err_ << "zelvan: session " << workspace_->StartStamp()
          << " (another shell stops it with: zelvan stop " << workspace_->StartStamp() << ")\n";

@@ -11,9 +11,13 @@
 
 #include "cli/cli_command.h"
 #include "host/headless_host.h"
+#include "host/host_ide_objects.h"
 #include "model/prj_svc_pro_file.h"
 #include "model/project_data.h"
+#include "platform/com_ptr.h"
 #include "platform/host_platform.h"
+#include "service/ide_bridge.h"
+#include "service/ide_connection.h"
 
 namespace zelvan::cli {
 
@@ -59,6 +63,11 @@ class WorkspaceSession {
   HeadlessHost host_;
   std::unique_ptr<HostPlatform> host_platform_;
   std::unique_ptr<CPrjSvcProFile> settings_;
+  // The host's IDE objects, and the service's connection to them that the
+  // workspace reaches the host through, as it reaches a real IDE.
+  ComPtr<HostApplication> application_;
+  std::unique_ptr<IdeConnection> connection_;
+  std::unique_ptr<IdeBridge> bridge_;
   std::unique_ptr<CProjectData> workspace_;
 };
 

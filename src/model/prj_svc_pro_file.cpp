@@ -21,14 +21,16 @@ std::vector<std::string> SplitExtensions(std::string_view list) {
 
 }  // namespace
 
-CPrjSvcProFile::CPrjSvcProFile(const Platform& platform)
+CPrjSvcProFile::CPrjSvcProFile(const Platform& platform, const QkUtil* util)
     : platform_(platform),
+      util_(util),
       scope_names_{"Project", "Individual"},
       header_extensions_{"h", "inc"},
       function_scan_extensions_{"c", "h"} {}
 
 void CPrjSvcProFile::LoadServiceSettings() {
   UiHooks& ui = *platform_.ui;
+  if (util_ != nullptr) util_->GetDLLLanguage(resource_module_path_, &resource_language_);
   setting_kind_names_.clear();
   setting_kind_labels_.clear();
   for (unsigned i = 0; i < 3; ++i) {
@@ -46,6 +48,12 @@ void CPrjSvcProFile::LoadServiceSettings() {
   text_5009_ = LoadMessage(ui, kMsgText5009);
   ReloadBuildSwitches();
   header_extensions_ = {"h", "inc"};
+  function_scan_extensions_ = {"c", "h"};
+  if (util_ != nullptr && platform_.profile != nullptr) {
+    // The buffer of the configuration read holds 1023 characters.
+    SetFunctionScanExtensions(platform_.profile->GetString("Builder", "FunctionExtend", "",
+                                                           util_->QkGetBuilderConfigPath(), 1024));
+  }
 }
 
 void CPrjSvcProFile::ReloadBuildSwitches() {

@@ -6,7 +6,13 @@
 //   BuildMake             non-zero: saving the workspace writes every project's makefile
 //   BuildDepend           handed to that makefile export
 //   UpdateDependencyFile  non-zero: unresolved includes are left out of the dependency lists
-// Texts come from the string resources (message_texts.h).
+// Texts come from the string resources (message_texts.h). With the
+// utility library, loading also reads the language of the resource module
+// and the builder configuration file (QkGetBuilderConfigPath):
+//
+//   [Builder]
+//   FunctionExtend=c;h;cpp   ; files scanned for function declarations
+//                            ; (empty or missing: "c;h")
 #pragma once
 
 #include <cstdint>
@@ -18,9 +24,13 @@
 
 namespace zelvan {
 
+class QkUtil;
+
 class CPrjSvcProFile {
  public:
-  explicit CPrjSvcProFile(const Platform& platform);
+  // `util` (may be null: no resource language, no builder configuration)
+  // must outlive the settings.
+  explicit CPrjSvcProFile(const Platform& platform, const QkUtil* util = nullptr);
 
   // Loads the texts and reads every switch.
   void LoadServiceSettings();
@@ -48,6 +58,14 @@ class CPrjSvcProFile {
   const std::string& Text5007() const { return text_5007_; }
   const std::string& Text5009() const { return text_5009_; }
 
+  // The language of the resource module, from the utility library; 0 until
+  // loaded or without it.
+  uint32_t ResourceLanguage() const { return resource_language_; }
+  // The resource module: the module's own path with its extension replaced
+  // by "RES.DLL", set when the module loads.
+  const std::string& ResourceModulePath() const { return resource_module_path_; }
+  void SetResourceModulePath(std::string path) { resource_module_path_ = std::move(path); }
+
   // The profile file of section "KPrjSvc"; empty: the built-in frame title.
   void SetSettingsFilePath(std::string path) { settings_file_path_ = std::move(path); }
   // Replaces the function-scan extensions (the builder configuration's "FunctionExtend").
@@ -57,6 +75,9 @@ class CPrjSvcProFile {
   uint32_t ReadSwitch(const char* name) const;
 
   Platform platform_;
+  const QkUtil* util_;
+  uint32_t resource_language_ = 0;
+  std::string resource_module_path_;
   std::string settings_file_path_;
   std::vector<std::string> setting_kind_names_;
   std::vector<std::string> setting_kind_labels_;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/model_test_platform.h"
+#include "toolchain/qk_util.h"
 
 namespace zelvan {
 namespace {
@@ -64,6 +65,44 @@ TEST(CPrjSvcProFile, TextsAndExtensionLists) {
   settings.SetSettingsFilePath("C:\\kova\\kprjsvc.ini");
   settings.LoadServiceSettings();
   EXPECT_EQ(settings.FrameWindowTitle(), "KOVA Studio");
+}
+
+TEST(CPrjSvcProFile, ResourceLanguageAndFunctionExtensionsComeFromTheUtilityLibrary) {
+  ModelTestPlatform env;
+  QkUtil util(env.platform, "C:\\kova");
+  env.AddFile("C:\\kova\\Config\\QkUtil.ini", Crlf("[Resource]\nZelvanRES.DLL=1041\n"));
+  env.AddFile("C:\\kova\\Config\\Builder\\Builder.ini",
+              Crlf("[Builder]\nFunctionExtend=c;;cpp;h\n"));
+  CPrjSvcProFile settings(env.platform, &util);
+  settings.SetResourceModulePath("C:\\kova\\bin\\ZelvanRES.DLL");
+  settings.LoadServiceSettings();
+  EXPECT_EQ(settings.ResourceLanguage(), 1041u);
+  EXPECT_THAT(settings.FunctionScanExtensions(), ElementsAre("c", "cpp", "h"));
+
+  struct Case {
+    std::string builder_ini;
+    std::vector<std::string> extensions;
+  };
+  const Case cases[] = {
+      {"[Builder]\nFunctionExtend=\n", {"c", "h"}},    // empty: the default
+      {"[Builder]\nFunctionExtend=;;\n", {"c", "h"}},  // nothing but separators
+      {"[Other]\nFunctionExtend=asm\n", {"c", "h"}},   // not in section Builder
+      {"[Builder]\nFunctionExtend=C;H;inc\n", {"C", "H", "inc"}},
+      // Longer than the 1023 characters read: cut there.
+      {"[Builder]\nFunctionExtend=c;\x01\xFF;" + std::string(1100, 'x') + "\n",
+       {"c", "\x01\xFF", std::string(1023 - 5, 'x')}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.builder_ini);
+    env.AddFile("C:\\kova\\Config\\Builder\\Builder.ini", Crlf(c.builder_ini));
+    settings.LoadServiceSettings();
+    EXPECT_EQ(settings.FunctionScanExtensions(), c.extensions);
+  }
+
+  // Without a resource entry of its own the module takes the installation's language.
+  settings.SetResourceModulePath("C:\\kova\\bin\\OtherRES.DLL");
+  settings.LoadServiceSettings();
+  EXPECT_EQ(settings.ResourceLanguage(), kDefaultResourceLanguage);
 }
 
 }  // namespace

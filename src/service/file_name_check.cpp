@@ -1,0 +1,21 @@
+#include "service/file_name_check.h"
+
+#include <string>
+
+#include "platform/ansi_text.h"
+#include "platform/win_path.h"
+
+namespace zelvan {
+
+bool IsValidFileName(std::string_view path) {
+  const PathParts parts = SplitPath(path);
+  const std::string name = parts.directory + parts.title + parts.extension;
+  constexpr std::string_view kForbidden = "/:,;*?\"<>|";
+  for (const char c : name) {
+    if (kForbidden.find(c) != std::string_view::npos) return false;
+    if (IsLeadByte(static_cast<unsigned char>(c))) return false;
+  }
+  return true;
+}
+
+}  // namespace zelvan
