@@ -20,11 +20,11 @@
 #include <vector>
 
 #include "analysis/dependency_output.h"
-#include "analysis/dependency_record.h"
 #include "analysis/dependency_staleness.h"
 #include "analysis/include_file_cache.h"
 #include "analysis/include_scanner.h"
 #include "bench/include_tree_generator.h"
+#include "model/dependency_record.h"
 #include "platform/file_system.h"
 #include "platform/posix_file_system.h"
 #include "platform/ui_hooks.h"

@@ -1,8 +1,10 @@
 // Opening and closing a large workspace: 20 projects of 500 source files and
 // 2 targets each (folder sections with SOURCE entries, one section per file
-// and target), written once by the generator below into a temporary folder.
-// One iteration opens the workspace (working copies made, project files read
-// whole) and closes it (working copies deleted).
+// and target), written once by the generator below into a temporary folder,
+// with the source files themselves (empty). Opening makes the working
+// copies, reads the project files whole and loads every source file with its
+// settings of both targets; closing deletes the working copies. Both are
+// measured together and each on its own.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "host/headless_host.h"
+#include "model/one_source_file.h"
 #include "model/prj_svc_pro_file.h"
 #include "model/project_data.h"
 #include "platform/ansi_text.h"
@@ -83,6 +86,15 @@ std::string WriteSyntheticWorkspace(FileSystem& fs, const std::string& dir) {
     std::string name = StringPrintf("Unit%02d", p);
     CreateDirectories(fs, dir + name);
     WriteFileAtomic(fs, dir + name + "\\" + name + ".kbp", ProjectText(p));
+    for (int f = 0; f < kFolders; ++f) {
+      std::string folder = dir + name + StringPrintf("\\src\\f%d\\", f);
+      CreateDirectories(fs, folder);
+      for (int i = 0; i < kFilesPerProject / kFolders; ++i) {
+        std::unique_ptr<WritableFile> file =
+            fs.OpenForWrite(folder + StringPrintf("module%03d.c", i));
+        if (file) file->Close();
+      }
+    }
     kws += StringPrintf("Project%d=%s\\%s.kbp\r\n", p, name.c_str(), name.c_str());
   }
   WriteFileAtomic(fs, dir + "Synthetic.kws", kws);
@@ -161,21 +173,61 @@ class WorkspaceFixture {
   std::optional<std::string> saved_temp_;
 };
 
+size_t LoadedFiles(CProjectData& workspace) {
+  size_t files = 0;
+  for (const auto& project : workspace.Projects())
+    files += project->SourceFiles().size();
+  return files;
+}
+
 void BM_OpenCloseWorkspace(benchmark::State& state) {
   WorkspaceFixture fixture;
   size_t projects = 0;
+  size_t files = 0;
   for (auto _ : state) {
     fixture.workspace().OpenWorkspace(fixture.workspace_file());
     projects = fixture.workspace().Projects().size();
+    files = LoadedFiles(fixture.workspace());
     fixture.workspace().CloseWorkspace();
   }
   state.counters["projects"] = static_cast<double>(projects);
+  state.counters["files"] = static_cast<double>(files);
   state.counters["project_file_bytes"] = static_cast<double>(fixture.ProjectFileBytes());
   state.counters["projects_per_second"] =
       benchmark::Counter(static_cast<double>(projects) * static_cast<double>(state.iterations()),
                          benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_OpenCloseWorkspace)->Unit(benchmark::kMillisecond);
+
+// Opening alone: working copies, whole-file reads, source files and their settings.
+void BM_OpenWorkspace(benchmark::State& state) {
+  WorkspaceFixture fixture;
+  size_t files = 0;
+  for (auto _ : state) {
+    fixture.workspace().OpenWorkspace(fixture.workspace_file());
+    state.PauseTiming();
+    files = LoadedFiles(fixture.workspace());
+    fixture.workspace().CloseWorkspace();
+    state.ResumeTiming();
+  }
+  state.counters["files"] = static_cast<double>(files);
+  state.counters["files_per_second"] =
+      benchmark::Counter(static_cast<double>(files) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_OpenWorkspace)->Unit(benchmark::kMillisecond);
+
+// Closing alone: the projects and their files destroyed, the working copies deleted.
+void BM_CloseWorkspace(benchmark::State& state) {
+  WorkspaceFixture fixture;
+  for (auto _ : state) {
+    state.PauseTiming();
+    fixture.workspace().OpenWorkspace(fixture.workspace_file());
+    state.ResumeTiming();
+    fixture.workspace().CloseWorkspace();
+  }
+}
+BENCHMARK(BM_CloseWorkspace)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace zelvan

@@ -36,5 +36,13 @@ run projects
 run activate Sensor Trace
 run target remove Sensor Trace
 run link remove Sensor MathLib
+
+echo "== the files of a project"
+run files Motor --target Debug
+printf 'int pwm_duty;\n' > Motor/pwm.c
+run add-file Motor Motor/pwm.c
+run file-set Motor Release pwm.c compile -- '-O3 -DPWM'
+run file-set Motor Debug Motor.lcf nolcf 1
+run files Motor --target Release
 echo "\$ zelvan get Motor Final compile    (fails: no such target)"
 "$zelvan" get Motor Final compile || echo "(exit status $?)"

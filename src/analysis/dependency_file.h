@@ -34,7 +34,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/dependency_record.h"
+#include "model/dependency_record.h"
 
 namespace zelvan {
 

@@ -18,7 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "analysis/dependency_record.h"
+#include "model/dependency_record.h"
 
 namespace zelvan {
 

@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
   RegisterOptionsCommands(registry);
   RegisterScanCommands(registry);
   RegisterWorkspaceCommands(registry);
+  RegisterFileCommands(registry);
 
   try {
     app.parse(argc, argv);

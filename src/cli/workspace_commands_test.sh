@@ -77,11 +77,16 @@ check "get unknown target" 1 "" -- "$zelvan" get Motor Final compile
 stderr_has "get unknown target" "error 0x40031109"
 
 # A change rewrites only what changed; the rest of the file stays byte for byte.
+# Files without options of their own follow the project's and are marked
+# for update (startup.asm has its own).
 cp Motor/Motor.kbp "$work/Motor.before"
 check "set compile" 0 "" -- "$zelvan" set Motor debug compile -- "-g -O1 -I..\\include -I..\\MathLib"
-expected=$(sed -e 's/^ProjectCompile=\r$/ProjectCompile=-g -O1 -I..\\include -I..\\MathLib\r/' \
-               -e '0,/^UPDATE=\r$/s//UPDATE=1\r/' "$work/Motor.before" | od -c)
-[ "$(od -c < Motor/Motor.kbp)" = "$expected" ] || fail "set compile changed more than two lines: $(diff "$work/Motor.before" Motor/Motor.kbp)"
+expected=$( (sed -e 's/^ProjectCompile=\r$/ProjectCompile=-g -O1 -I..\\include -I..\\MathLib\r/' \
+               -e '0,/^UPDATE=\r$/s//UPDATE=1\r/' "$work/Motor.before"
+             for f in main.c motor.c motor.h '..\include\board.h' '..\include\types.h' Motor.lcf; do
+               printf '[Debug!%s]\r\nUPDATE=1\r\n' "$f"
+             done) | od -c)
+[ "$(od -c < Motor/Motor.kbp)" = "$expected" ] || fail "set compile changed more than it should: $(diff "$work/Motor.before" Motor/Motor.kbp)"
 check "the change reads back" 0 '-g -O1 -I..\include -I..\MathLib' -- "$zelvan" get Motor Debug compile
 same_bytes MathLib/MathLib.kbp "$examples/MathLib/MathLib.kbp" "set touched another project"
 
@@ -143,6 +148,91 @@ printf '[PROJECT]\r\nTARGET=Debug\r\n' > "$work/NoOut.kbp"
 check "add-project without output" 1 "" -- "$zelvan" -w New.kws add-project "$work/NoOut.kbp"
 stderr_has "add-project without output" "error 0x40031102"
 check "add-project to a project alone" 1 "" -- "$zelvan" -w Sensor/Sensor.kbp add-project Motor/Motor.kbp
+
+# Files of a project: listing, adding, per-file settings.
+ws=(-w Example.kws)
+check "files" 0 "main.c${tab}CC${tab}main.rel${tab}Source Files${tab}0${tab}0${tab}-${tab}-
+motor.c${tab}CC${tab}motor.rel${tab}Source Files${tab}0${tab}0${tab}-${tab}-
+startup.asm${tab}AS${tab}startup.rel${tab}Startup${tab}0${tab}0${tab}-g -I..\\include${tab}-
+motor.h${tab}-${tab}-${tab}Header Files${tab}0${tab}0${tab}-${tab}-
+..\\include\\board.h${tab}-${tab}-${tab}Header Files${tab}0${tab}0${tab}-${tab}-
+..\\include\\types.h${tab}-${tab}-${tab}Header Files${tab}0${tab}0${tab}-${tab}-
+Motor.lcf${tab}LINK${tab}-${tab}Link Files${tab}0${tab}0${tab}-${tab}-" -- "$zelvan" "${ws[@]}" files Motor --target debug
+check "files of the current target" 0 "$("$zelvan" "${ws[@]}" files MathLib --target Release)" \
+  -- "$zelvan" "${ws[@]}" files MathLib
+check "files of an unknown target" 1 "" -- "$zelvan" "${ws[@]}" files Motor --target Final
+stderr_has "files of an unknown target" "error 0x40031109"
+check "files of an unknown project" 1 "" -- "$zelvan" "${ws[@]}" files Nope
+stderr_has "files of an unknown project" "error 0x40031103"
+
+cp Motor/Motor.kbp "$work/Motor.before"
+printf 'int pwm;\n' > Motor/pwm.c
+: > Motor/notes.txt
+: > include/extra.inc
+check "add-file" 0 "pwm.c${tab}Source Files
+notes.txt${tab}Source Files
+..\\include\\extra.inc${tab}Header Files" -- "$zelvan" "${ws[@]}" add-file Motor Motor/pwm.c Motor/notes.txt include/extra.inc
+expected=$(sed -e 's/^SOURCECOUNT=2\r$/SOURCECOUNT=4\r/' \
+               -e 's/^SOURCE1=motor\.c\r$/SOURCE1=motor.c\r\nSOURCE2=pwm.c\r\nSOURCE3=notes.txt\r/' \
+               -e 's/^SOURCECOUNT=3\r$/SOURCECOUNT=4\r/' \
+               -e 's/^SOURCE2=\.\.\\include\\types\.h\r$/SOURCE2=..\\include\\types.h\r\nSOURCE3=..\\include\\extra.inc\r/' \
+               "$work/Motor.before" | od -c)
+[ "$(od -c < Motor/Motor.kbp)" = "$expected" ] || fail "add-file: $(diff "$work/Motor.before" Motor/Motor.kbp)"
+check "add-file: listed" 0 "pwm.c${tab}CC${tab}pwm.rel${tab}Source Files${tab}0${tab}0${tab}-${tab}-" \
+  -- bash -c "'$zelvan' -w Example.kws files Motor --target Debug | grep pwm"
+cp Motor/Motor.kbp "$work/Motor.added"
+check "add-file twice" 1 "" -- "$zelvan" "${ws[@]}" add-file Motor motor/PWM.C
+stderr_has "add-file twice" "error 0x40031133"
+check "add-file missing" 1 "" -- "$zelvan" "${ws[@]}" add-file Motor Motor/none.c
+stderr_has "add-file missing" "error 0x40031132"
+: > "Motor/bad$(printf '\001')name.c"
+check "add-file binary name" 1 "" -- "$zelvan" "${ws[@]}" add-file Motor "Motor/bad$(printf '\001')name.c"
+stderr_has "add-file binary name" "error 0x000013BF"
+same_bytes Motor/Motor.kbp "$work/Motor.added" "refused files changed the project"
+: > Motor/pwm2.c
+check "add-file, one of two missing" 1 "pwm2.c${tab}Source Files" \
+  -- "$zelvan" "${ws[@]}" add-file Motor Motor/none.c Motor/pwm2.c
+grep -q "SOURCE4=pwm2.c"$'\r' Motor/Motor.kbp || fail "the file that exists was not added"
+
+# A folder whose count is damaged takes no file, and the project stays as it was.
+for count in abc 99999999999; do
+  sed -i "s/^SOURCECOUNT=3\r$/SOURCECOUNT=$count\r/" MathLib/MathLib.kbp
+  cp MathLib/MathLib.kbp "$work/MathLib.damaged"
+  : > MathLib/new.c
+  check "add-file to a damaged folder ($count)" 1 "" -- "$zelvan" "${ws[@]}" add-file MathLib MathLib/new.c
+  stderr_has "damaged folder ($count)" "error 0x40031135"
+  same_bytes MathLib/MathLib.kbp "$work/MathLib.damaged" "damaged folder ($count) was written"
+  cp "$examples/MathLib/MathLib.kbp" MathLib/MathLib.kbp
+done
+
+cp Motor/Motor.kbp "$work/Motor.before"
+check "file-set nobuild" 0 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug pwm.c nobuild 1
+check "file-set compile" 0 "" -- "$zelvan" "${ws[@]}" file-set Motor release Motor/pwm.c compile -- "-O3 -DPWM"
+check "file-set temp" 0 "" -- "$zelvan" "${ws[@]}" file-set Motor Release pwm.c temp '.\R obj'
+check "file-set custombuild" 0 "" -- "$zelvan" "${ws[@]}" file-set Motor Release pwm.c custombuild 1
+check "file-set nolcf" 0 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug Motor.lcf nolcf 1
+# NoLCF joins the section [Debug!Motor.lcf] that ends the file; new sections follow.
+[ "$(od -c < Motor/Motor.kbp)" = "$( (cat "$work/Motor.before"
+    printf 'NoLCF=1\r\n[Debug!pwm.c]\r\nNoBuild=1\r\n[Release!pwm.c]\r\nCOMPILE=-O3 -DPWM\r\n'
+    printf 'UPDATE=1\r\nTEMP=.\\R obj\r\nCustomBuild=1\r\n') | od -c)" ] ||
+  fail "file-set: $(diff "$work/Motor.before" Motor/Motor.kbp)"
+check "file-set: listed" 0 "pwm.c${tab}CC${tab}pwm.rel${tab}Source Files${tab}0${tab}1${tab}-O3 -DPWM${tab}.\\R obj" \
+  -- bash -c "'$zelvan' -w Example.kws files Motor --target Release | grep '^pwm.c'"
+check "file-set nolcf on a source" 1 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug pwm.c nolcf 1
+stderr_has "nolcf on a source" "error 0x40031136"
+check "file-set unknown file" 1 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug nope.c temp x
+stderr_has "file-set unknown file" "error 0x40031134"
+check "file-set unknown target" 1 "" -- "$zelvan" "${ws[@]}" file-set Motor Final pwm.c temp x
+stderr_has "file-set unknown target" "error 0x40031109"
+check "file-set bad number" 1 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug pwm.c nobuild yes
+stderr_has "file-set bad number" "error 0x40030005"
+check "file-set unknown setting" 2 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug pwm.c color red
+cp Motor/Motor.kbp "$work/Motor.before"
+chmod a-w Motor/Motor.kbp
+check "file-set on a read-only project" 1 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug pwm.c nobuild 0
+stderr_has "file-set read-only" "read-only"
+chmod u+w Motor/Motor.kbp
+same_bytes Motor/Motor.kbp "$work/Motor.before" "refused file settings changed the project"
 
 # Bad workspaces.
 check "no workspace here" 1 "" -- bash -c "cd '$work' && '$zelvan' projects"

@@ -81,6 +81,9 @@ constexpr MessageText kTexts[] = {
     {kMsgUnsupportedCpu, "New projects cannot be created for this CPU."},
     {kMsgIncludeTooDeep, "Include files are nested too deeply."},
     {kMsgWorkingCopyFailed, "The working copy of the project file %s could not be made."},
+    {kMsgFileNotFound, "The file %s does not exist."},
+    {kMsgFileInProject, "The file %s is already in the project."},
+    {kMsgFileNotAdded, "The file %s could not be added to the project: %s."},
     {kMsgFrameTitle, "KOVA"},
     {kMsgErrorTitle, "Build Project Service"},
 };

@@ -3,16 +3,21 @@
 #include <functional>
 #include <set>
 
+#include "model/one_source_file.h"
 #include "model/path_functions.h"
+#include "model/workspace_hooks.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/private_profile.h"
+#include "platform/profile_text.h"
 #include "platform/win_path.h"
 #include "storage/profile_data.h"
 #include "storage/profile_functions.h"
 #include "storage/project_files.h"
+#include "storage/project_folders.h"
 #include "storage/working_copy.h"
 #include "toolchain/cpu_tools.h"
+#include "toolchain/lang_tools.h"
 #include "toolchain/option_text.h"
 
 namespace zelvan {
@@ -63,12 +68,24 @@ bool FindOutputSpan(std::string_view options, OutputOptionSpan* span) {
 }  // namespace
 
 COneProjectData::COneProjectData(const Platform& platform, std::string project_file,
-                                 std::string relative_path)
+                                 std::string relative_path, const ProjectEnvironment* environment)
     : platform_(platform),
+      environment_(environment),
       project_file_(std::move(project_file)),
-      relative_path_(std::move(relative_path)) {}
+      relative_path_(std::move(relative_path)) {
+  if (environment_ == nullptr || environment_->languages == nullptr) {
+    own_languages_ = std::make_unique<CLangTools>();
+    if (environment_ != nullptr) own_environment_ = *environment_;
+    own_environment_.languages = own_languages_.get();
+    environment_ = &own_environment_;
+  }
+}
 
 COneProjectData::~COneProjectData() {
+  // The files go first: they refer to the project.
+  sources_by_path_.clear();
+  sources_by_relative_path_.clear();
+  source_files_.clear();
   DeleteWorkingCopy();
 }
 
@@ -147,9 +164,44 @@ void COneProjectData::LoadSettings() {
     for (const std::string& name : names)
       AddLink(name);
   }
-  ListFolders(*whole_file_, &folders_, &sources_);
-  // Source files with their per-file settings are created from the folder
-  // sections here once the model holds them.
+  std::vector<std::string> source_folders;
+  ListFolders(*whole_file_, &folders_, &sources_, &source_folders);
+  LoadSourceFiles(source_folders);
+}
+
+void COneProjectData::LoadSourceFiles(const std::vector<std::string>& source_folders) {
+  source_files_.clear();
+  sources_by_path_.clear();
+  sources_by_relative_path_.clear();
+  for (size_t i = 0; i < sources_.size(); ++i) {
+    std::string full;
+    // An entry that names no path stays in the file, but no record can stand for it.
+    if (!GetFullPathName(sources_[i], project_directory_, &full)) continue;
+    // Two spellings of one file ("a.c", "..c") make one record.
+    if (FindSourceFile(full) != nullptr) continue;
+    auto file = std::make_unique<COneSourceFile>(std::move(full), *this, false);
+    file->SetFolderName(source_folders[i]);
+    for (const std::string& target : targets_)
+      file->LoadSettingsFromSection(target);
+    RegisterSourceFile(std::move(file));
+  }
+}
+
+void COneProjectData::RegisterSourceFile(std::unique_ptr<COneSourceFile> file) {
+  sources_by_path_.emplace(file->FullPath(), file.get());
+  sources_by_relative_path_.emplace(file->RelativePath(), file.get());
+  source_files_.push_back(std::move(file));
+}
+
+COneSourceFile* COneProjectData::FindSourceFile(std::string_view full_path) const {
+  auto it = sources_by_path_.find(full_path);
+  return it == sources_by_path_.end() ? nullptr : it->second;
+}
+
+COneSourceFile* COneProjectData::FindSourceFileByRelativePath(
+    std::string_view relative_path) const {
+  auto it = sources_by_relative_path_.find(relative_path);
+  return it == sources_by_relative_path_.end() ? nullptr : it->second;
 }
 
 void COneProjectData::ReleaseWholeFile() {
@@ -157,9 +209,11 @@ void COneProjectData::ReleaseWholeFile() {
 }
 
 void COneProjectData::ListFolders(const CProfileData& file, std::vector<std::string>* folders,
-                                  std::vector<std::string>* sources) {
+                                  std::vector<std::string>* sources,
+                                  std::vector<std::string>* source_folders) {
   folders->clear();
   sources->clear();
+  if (source_folders) source_folders->clear();
   std::set<std::string, NoCaseLess> seen_folders;
   std::set<std::string, NoCaseLess> seen_sources;
   // Depth first from the outermost folders, as files are placed into them.
@@ -183,7 +237,10 @@ void COneProjectData::ListFolders(const CProfileData& file, std::vector<std::str
         if (!file.GetValue(folder, SourceKey(static_cast<int>(i)), &source) || source.empty()) {
           continue;
         }
-        if (seen_sources.insert(source).second) sources->push_back(source);
+        if (seen_sources.insert(source).second) {
+          sources->push_back(source);
+          if (source_folders) source_folders->push_back(folder);
+        }
       }
       std::string sub;
       if (file.GetValue(folder, kFolderKey, &sub)) visit(sub, depth + 1);
@@ -192,6 +249,143 @@ void COneProjectData::ListFolders(const CProfileData& file, std::vector<std::str
   std::string top;
   file.GetValue(kProjectSection, kFolderKey, &top);
   visit(top, 0);
+}
+
+// --- Adding files.
+
+namespace {
+
+// The folder a project without folders gets for its first file.
+constexpr std::string_view kDefaultSourceFolder = "Source Files";
+
+// The SOURCECOUNT of a folder: a decimal number (absent or empty: 0), no
+// more than the folder's keys. False for anything else.
+bool ReadSourceCount(PrivateProfile& profile, std::string_view file, std::string_view folder,
+                     int* count) {
+  std::string text;
+  profile.Lookup(folder, kSourceCountKey, file, &text);
+  if (text.empty()) {
+    *count = 0;
+    return true;
+  }
+  if (text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  long value = std::strtol(text.c_str(), nullptr, 10);
+  // Every entry is a key of its own: a count beyond the keys is damaged,
+  // and loading would not reach an entry written behind it.
+  if (static_cast<size_t>(value) > profile.GetKeyNames(folder, file).size()) return false;
+  *count = static_cast<int>(value);
+  return true;
+}
+
+}  // namespace
+
+bool COneProjectData::ListsSource(std::string_view folder, std::string_view entry) {
+  std::string text;
+  if (!Fs().ReadFile(working_copy_, &text)) return false;
+  CProfileData file;
+  file.Parse(text);
+  std::vector<std::string> folders, sources, source_folders;
+  ListFolders(file, &folders, &sources, &source_folders);
+  for (size_t i = 0; i < sources.size(); ++i) {
+    if (EqualsNoCase(sources[i], entry)) return EqualsNoCase(source_folders[i], folder);
+  }
+  return false;
+}
+
+std::string COneProjectData::FolderForNewFile(std::string_view extension, bool* created) {
+  *created = false;
+  std::string folder;
+  if (FindFolderForExtension(Profile(), working_copy_, extension, &folder)) return folder;
+  std::vector<std::string> top;
+  SplitList(ReadKey(kProjectSection, kFolderKey), &top);
+  if (!top.empty()) return top.front();
+  *created = true;
+  return std::string(kDefaultSourceFolder);
+}
+
+COneProjectData::AddFileResult COneProjectData::AddSourceFile(std::string_view full_path,
+                                                              COneSourceFile** added,
+                                                              std::string* detail) {
+  *added = nullptr;
+  auto fail = [&](AddFileResult result, std::string reason) {
+    if (detail) *detail = std::move(reason);
+    return result;
+  };
+  if (working_copy_.empty()) return fail(AddFileResult::kNotWritten, "the project is not open");
+  std::string relative;
+  MakeRelativePath(project_file_, full_path, &relative);
+  if (FindSourceFile(full_path) != nullptr || FindSourceFileByRelativePath(relative) != nullptr) {
+    return fail(AddFileResult::kAlreadyInProject, "the project has this file");
+  }
+  // The name must read back as written, as an entry and in the name of the
+  // file's settings sections.
+  for (char c : relative) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == ']') {
+      return fail(AddFileResult::kInvalidName,
+                  "the name holds a control character or `]`, which the project file cannot keep");
+    }
+  }
+  if (ProfileText::ReadValue(relative) != relative) {
+    return fail(AddFileResult::kInvalidName,
+                "the name begins or ends with a blank or quote, which the project file drops");
+  }
+
+  PrivateProfile& profile = Profile();
+  // The working copy as it was, to go back to when the file would not be
+  // found where it was put.
+  std::string before;
+  if (!Flush() || !Fs().ReadFile(working_copy_, &before)) {
+    return fail(AddFileResult::kNotWritten, "the working copy cannot be read");
+  }
+  bool new_folder = false;
+  std::string folder = FolderForNewFile(SplitPath(full_path).extension, &new_folder);
+  int count = 0;
+  std::string entry_key;
+  std::string entry;
+  if (!ReadSourceCount(profile, working_copy_, folder, &count) ||
+      (profile.Lookup(folder, SourceKey(count), working_copy_, &entry) && !entry.empty())) {
+    return fail(AddFileResult::kFolderDamaged,
+                "the SOURCECOUNT of the folder [" + folder + "] disagrees with its entries");
+  }
+  entry_key = SourceKey(count);
+  bool written =
+      profile.WriteString(folder, entry_key, relative, working_copy_) &&
+      profile.WriteString(folder, kSourceCountKey, StringPrintf("%d", count + 1), working_copy_);
+  if (written && new_folder) {
+    std::string list(kDefaultSourceFolder);
+    list += ';';
+    written = profile.WriteString(kProjectSection, kFolderKey, list, working_copy_);
+  }
+  if (!written) {
+    // An entry of this call still pending goes before anything reaches the file.
+    std::string reason = profile.LastError();
+    profile.DeleteKey(folder, entry_key, working_copy_);
+    return fail(AddFileResult::kNotWritten, "the working copy cannot be written: " + reason);
+  }
+  if (!Flush()) {
+    return fail(AddFileResult::kNotWritten,
+                "the working copy cannot be written: " + profile.LastError());
+  }
+  // Opening reads the folders from the whole file, which a folder written
+  // oddly (blanks in keys, repeated sections, nesting beyond reach) can
+  // hide the new entry from. Such a project gets no entry that would be lost.
+  if (!ListsSource(folder, relative)) {
+    WriteFileAtomic(Fs(), working_copy_, before, nullptr, Durability::kScratch);
+    profile.Forget(working_copy_);
+    return fail(AddFileResult::kFolderDamaged,
+                "the project file, read anew, would not list it in the folder [" + folder + "]");
+  }
+
+  sources_.push_back(relative);
+  if (new_folder) folders_.push_back(folder);
+  auto file = std::make_unique<COneSourceFile>(std::string(full_path), *this, false);
+  file->SetFolderName(folder);
+  // A section left by an earlier file of that name holds its settings.
+  for (const std::string& target : targets_)
+    file->ReloadSettings(target);
+  *added = file.get();
+  RegisterSourceFile(std::move(file));
+  return AddFileResult::kAdded;
 }
 
 // --- Targets.
@@ -206,6 +400,13 @@ bool COneProjectData::HasTarget(std::string_view target) const {
     if (EqualsNoCase(name, target)) return true;
   }
   return false;
+}
+
+std::string_view COneProjectData::TargetSpelling(std::string_view target) const {
+  for (const std::string& name : targets_) {
+    if (EqualsNoCase(name, target)) return name;
+  }
+  return target;
 }
 
 void COneProjectData::SetCurrentTarget(std::string_view target) {
@@ -369,8 +570,16 @@ bool COneProjectData::SetProjectCompile(std::string_view target, std::string_vie
   if (!HasTarget(target)) return false;
   if (!WriteTargetKey(target, kKeyProjectCompile, options, false)) return false;
   if (!WriteTargetKey(target, kKeyUpdate, "1", true)) return false;
-  // Source files whose own options are empty follow the project's options:
-  // they are marked for update here once the model holds them.
+  // Files without options of their own follow the project's: they need
+  // building again. One flush for all of them.
+  for (const auto& file : source_files_)
+    file->MarkUpdateIfNoOwnOptions(target, /*flush=*/false);
+  if (!Flush()) {
+    // The marks did not reach the file: the caches must not show them.
+    for (const auto& file : source_files_)
+      file->ReloadSettings(target);
+    return false;
+  }
   return true;
 }
 
@@ -457,9 +666,11 @@ bool COneProjectData::NeedsUpdate(std::string_view target) {
   GetTargetValue(target, kKeyUpdate, &update);
   if (!update.empty()) return true;
   GetTargetValue(target, kKeyUpdateConvert, &update);
-  // Source files that need an update for the target count here too once
-  // the model holds them.
-  return !update.empty();
+  if (!update.empty()) return true;
+  for (const auto& file : source_files_) {
+    if (file->IsUpdate(target)) return true;
+  }
+  return false;
 }
 
 void COneProjectData::RefreshTempDir(std::string_view target) {
@@ -536,7 +747,10 @@ bool COneProjectData::CopyTarget(std::string_view existing, std::string_view new
     }
     return true;
   };
-  if (!copy_items(sources_)) return false;
+  std::vector<std::string> files;
+  for (const auto& file : source_files_)
+    files.push_back(file->RelativePath());
+  if (!copy_items(files)) return false;
 
   std::vector<std::string> names = targets_;
   names.emplace_back(new_target);
@@ -548,8 +762,10 @@ bool COneProjectData::CopyTarget(std::string_view existing, std::string_view new
 
   if (!copy_items(folders_) || !Flush()) return false;
 
-  // The new target's cache starts from its section, a copy of the existing one.
+  // The new target's caches start from its sections, copies of the existing ones.
   ReloadTargetCache(new_target);
+  for (const auto& file : source_files_)
+    file->ReloadSettings(new_target);
   current_target_ = std::string(new_target);
 
   std::string dir =
@@ -569,8 +785,8 @@ bool COneProjectData::DeleteTarget(std::string_view target) {
   JoinList(remaining, &list);
   if (!profile.WriteString(kProjectSection, kTargetKey, list, working_copy_)) return false;
   profile.DeleteSection(TargetSection(target), working_copy_);
-  for (const std::string& source : sources_) {
-    profile.DeleteSection(ItemSection(target, source), working_copy_);
+  for (const auto& file : source_files_) {
+    profile.DeleteSection(ItemSection(target, file->RelativePath()), working_copy_);
   }
   for (const std::string& folder : folders_) {
     profile.DeleteSection(ItemSection(target, folder), working_copy_);
@@ -578,6 +794,8 @@ bool COneProjectData::DeleteTarget(std::string_view target) {
   if (!Flush()) return false;
   ReloadTargets();
   RemoveTargetCache(target);
+  for (const auto& file : source_files_)
+    file->ForgetTarget(target);
   if (EqualsNoCase(current_target_, target)) {
     SetCurrentTarget(targets_.empty() ? std::string() : targets_.front());
   }
@@ -643,8 +861,8 @@ bool COneProjectData::ProjectFileIsReadOnly() {
 
 bool COneProjectData::Save() {
   bool ok = true;
+  if (environment_->hooks != nullptr) environment_->hooks->SaveSourceFileData(*this);
   if (IsModified()) {
-    // Source-file data is saved here too once the model holds source files.
     // CopyFile replaces the project file in one step and refuses a read-only one.
     if (Fs().CopyFile(working_copy_, project_file_, false)) {
       RecordWorkingCopyState();

@@ -37,21 +37,31 @@
 // BlankLinkOption "1" mean "no options, not the default"; UPDATE and
 // UPDATECONVERT "1" mark a target whose makefile must be regenerated.
 // Per-target values of a folder stand in the section "<target>!<folder>",
-// those of a source file in "<target>!<relative path>".
+// those of a source file in "<target>!<relative path>" (one_source_file.h).
+//
+// The project owns a COneSourceFile for every file its folders list, in
+// project order: the folders depth first from PROJECT/Folder, each folder's
+// SOURCE entries in index order. That order is the order of every makefile
+// list, so it is kept exactly as the file gives it.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include "model/project_environment.h"
+#include "platform/ansi_text.h"
 #include "platform/platform.h"
 #include "storage/cash_profile_data.h"
 
 namespace zelvan {
 
 class CCPUTools;
+class CLangTools;
+class COneSourceFile;
 class CProfileData;
 
 // Per-target keys.
@@ -77,8 +87,11 @@ inline constexpr const char* kKeyUpdateConvert = "UPDATECONVERT";
 class COneProjectData {
  public:
   // `project_file` is the full path of the .kbp file, `relative_path` its
-  // path relative to the workspace directory. Nothing is read or made until Open.
-  COneProjectData(const Platform& platform, std::string project_file, std::string relative_path);
+  // path relative to the workspace directory. Nothing is read or made until
+  // Open. `environment` (kept, not copied) serves the project's source files;
+  // without one the project uses the fixed language tables and nothing else.
+  COneProjectData(const Platform& platform, std::string project_file, std::string relative_path,
+                  const ProjectEnvironment* environment = nullptr);
   // Deletes the working copy.
   ~COneProjectData();
   COneProjectData(const COneProjectData&) = delete;
@@ -91,7 +104,8 @@ class COneProjectData {
 
   // While the workspace opens: reads the whole working copy once and loads
   // the settings that need many values of it (link list of the earlier
-  // layout, folders and their sources). ReleaseWholeFile frees it again.
+  // layout, folders and their sources, and the source files with their
+  // settings of every target). ReleaseWholeFile frees it again.
   bool LoadWholeFile();
   void LoadSettings();
   void ReleaseWholeFile();
@@ -99,6 +113,9 @@ class COneProjectData {
 
   // Deletes the working copy; the project is unusable afterwards.
   void DeleteWorkingCopy();
+
+  const Platform& platform() const { return platform_; }
+  const ProjectEnvironment& Environment() const { return *environment_; }
 
   // --- Identity and companion files.
   const std::string& ProjectFilePath() const { return project_file_; }
@@ -131,6 +148,9 @@ class COneProjectData {
   void ReloadTargets();
   // Letter case of the name is ignored.
   bool HasTarget(std::string_view target) const;
+  // The target's name as the project spells it; `target` itself when the
+  // project does not have it.
+  std::string_view TargetSpelling(std::string_view target) const;
   const std::string& CurrentTarget() const { return current_target_; }
   // Makes `target` current and loads its settings into the cache.
   void SetCurrentTarget(std::string_view target);
@@ -163,7 +183,8 @@ class COneProjectData {
   bool SetDefaultLink(std::string_view target, std::string_view options);
   bool SetDefaultConvert(std::string_view target, std::string_view options);
   bool SetProjectConvert(std::string_view target, std::string_view options);
-  // Writes the options, marks the target for update.
+  // Writes the options, marks the target for update, and marks for update
+  // every source file without options of its own.
   bool SetProjectCompile(std::string_view target, std::string_view options);
   // Writes the options; an "-o" path among them sets OUTPUT to its directory. No target check.
   bool SetProjectLink(std::string_view target, std::string_view options);
@@ -180,6 +201,7 @@ class COneProjectData {
   bool SetDebugFilePath(std::string_view target, std::string_view path);
   // UPDATE := "1" (left for the next flush).
   bool MarkUpdate(std::string_view target);
+  // UPDATE or UPDATECONVERT of the target is set, or a source file is marked for update.
   bool NeedsUpdate(std::string_view target);
 
   // Cache refreshes from the working copy.
@@ -212,15 +234,44 @@ class COneProjectData {
 
   // The folder sections of a project file, depth first from PROJECT/Folder
   // (a folder listed again, under itself or elsewhere, is taken once), and
-  // their non-empty SOURCE entries in that order, each once.
+  // their non-empty SOURCE entries in that order, each once; with
+  // `source_folders` also the folder of each entry.
   static void ListFolders(const CProfileData& file, std::vector<std::string>* folders,
-                          std::vector<std::string>* sources);
+                          std::vector<std::string>* sources,
+                          std::vector<std::string>* source_folders = nullptr);
   const std::vector<std::string>& FolderSections() const { return folders_; }
   const std::vector<std::string>& SourceEntries() const { return sources_; }
   const std::vector<std::string>& OpenFolders() const { return open_folders_; }
   void SetOpenFolders(std::vector<std::string> folders) { open_folders_ = std::move(folders); }
   int32_t ExpandState() const { return expand_state_; }
   void SetExpandState(int32_t state) { expand_state_ = state; }
+
+  // --- Source files, in project order.
+  const std::vector<std::unique_ptr<COneSourceFile>>& SourceFiles() const { return source_files_; }
+  // By full path, or by the path relative to the project directory (letter
+  // case ignored); null when the project has no such file.
+  COneSourceFile* FindSourceFile(std::string_view full_path) const;
+  COneSourceFile* FindSourceFileByRelativePath(std::string_view relative_path) const;
+
+  enum class AddFileResult {
+    kAdded,
+    kAlreadyInProject,  // the project has a file of that path
+    kInvalidName,       // the name cannot be stored (line breaks, `]`, blanks around it)
+    kFolderDamaged,     // the folder's SOURCECOUNT disagrees with its entries
+    kNotWritten,        // the working copy cannot be written
+  };
+  // Adds an existing file (a full path in canonical form) to the project:
+  // the first folder, depth first, whose FILTER holds its extension takes it;
+  // when none does, the first outermost folder; a project without folders
+  // gets the folder "Source Files". The file becomes the folder's next
+  // SOURCE entry, SOURCECOUNT is raised and the working copy flushed. On
+  // failure nothing is changed and `detail` (when given) says why.
+  AddFileResult AddSourceFile(std::string_view full_path, COneSourceFile** added,
+                              std::string* detail = nullptr);
+
+  // The project's macro table, filled by the makefile generator.
+  std::vector<std::string>& MacroNames() { return macro_names_; }
+  std::vector<std::string>& MacroValues() { return macro_values_; }
 
   // --- Link list: output names of the projects this one links.
   const std::vector<std::string>& LinkList() const { return links_; }
@@ -238,7 +289,8 @@ class COneProjectData {
   // True when the working copy differs from the project file as it was
   // copied or last saved.
   bool IsModified();
-  // Copies a modified working copy over the project file. False when the
+  // Saves the source files' data (the hooks' SaveSourceFileData), then
+  // copies a modified working copy over the project file. False when the
   // copy failed (the project file is then as it was).
   bool Save();
   bool ProjectFileIsReadOnly();
@@ -263,11 +315,23 @@ class COneProjectData {
   bool MoveOutputFile(std::string_view target, std::string_view dir, const char* dir_key,
                       const char* link_key);
   bool RecordWorkingCopyState();
+  void LoadSourceFiles(const std::vector<std::string>& folders);
+  void RegisterSourceFile(std::unique_ptr<COneSourceFile> file);
+  // The folder a new file of that extension goes into; `created` when the
+  // project has no folder and the folder is to be made.
+  std::string FolderForNewFile(std::string_view extension, bool* created);
+  // True when the working copy, read whole as opening reads it, lists
+  // `entry` in `folder`.
+  bool ListsSource(std::string_view folder, std::string_view entry);
   std::string SystemDirectoryOption(const std::vector<std::string>& dirs, const char* variable,
                                     const char* option);
   std::string DebugFileFor(std::string_view target, bool default_dir);
 
   Platform platform_;
+  const ProjectEnvironment* environment_;
+  // The environment of a project made without one.
+  std::unique_ptr<CLangTools> own_languages_;
+  ProjectEnvironment own_environment_;
   // Fingerprint of the working copy as made or last saved (see IsModified).
   uint64_t recorded_size_ = 0;
   size_t recorded_hash_ = 0;
@@ -297,6 +361,11 @@ class COneProjectData {
   std::string project_directory_;
   std::string function_database_;
   std::unique_ptr<CProfileData> whole_file_;
+  std::vector<std::unique_ptr<COneSourceFile>> source_files_;
+  using SourceMap = std::unordered_map<std::string, COneSourceFile*, NoCaseHash, NoCaseEqual>;
+  SourceMap sources_by_path_;
+  SourceMap sources_by_relative_path_;
+  std::vector<std::string> macro_names_, macro_values_;
 };
 
 }  // namespace zelvan

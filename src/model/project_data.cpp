@@ -1,6 +1,7 @@
 #include "model/project_data.h"
 
 #include "model/message_texts.h"
+#include "model/one_source_file.h"
 #include "model/path_functions.h"
 #include "model/prj_svc_pro_file.h"
 #include "model/status_codes.h"
@@ -11,6 +12,7 @@
 #include "platform/ui_hooks.h"
 #include "platform/win_path.h"
 #include "storage/project_files.h"
+#include "toolchain/lang_tools.h"
 #include "toolchain/qk_util.h"
 
 namespace zelvan {
@@ -47,8 +49,15 @@ std::string StripExtension(std::string_view name) {
 }  // namespace
 
 CProjectData::CProjectData(const Platform& platform, CPrjSvcProFile& settings, IdeServices& ide,
-                           WorkspaceHooks* hooks)
+                           WorkspaceHooks* hooks, const CLangTools* languages)
     : platform_(platform), settings_(settings), ide_(ide), hooks_(hooks ? hooks : &null_hooks) {
+  if (languages == nullptr) {
+    own_languages_ = std::make_unique<CLangTools>();
+    languages = own_languages_.get();
+  }
+  environment_.languages = languages;
+  environment_.settings = &settings_;
+  environment_.hooks = hooks_;
   SystemServices& system = *platform_.system;
   user_name_ = system.UserName();
   if (user_name_.empty()) user_name_ = "Default";
@@ -99,7 +108,8 @@ std::unique_ptr<COneProjectData> CProjectData::LoadProject(const std::string& pr
                                                            std::string* error) {
   std::string relative;
   MakeRelativePath(workspace_path_, project_file, &relative);
-  auto project = std::make_unique<COneProjectData>(platform_, project_file, relative);
+  auto project =
+      std::make_unique<COneProjectData>(platform_, project_file, relative, &environment_);
   if (!project->Open(error)) return nullptr;
   project->LoadWholeFile();
   project->LoadSettings();
@@ -628,6 +638,50 @@ bool CProjectData::RemoveLinkProject(ArgText project, ArgText linked) {
     return false;
   }
   modified_ = true;
+  return true;
+}
+
+// --- Files.
+
+bool CProjectData::AddFile(ArgText project, ArgText file) {
+  ClearStatus();
+  if (!IsOpen()) {
+    SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+    return false;
+  }
+  if (!project || !file) {
+    SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return false;
+  }
+  COneProjectData* owner = ProjectArgument(project);
+  if (owner == nullptr) return false;
+  std::string path;
+  if (!QkUtil::CheckFullPathName(*file) || !GetFullPathName(*file, "\\", &path)) {
+    SetStatus(kStatusInvalidPath, kMsgInvalidPath);
+    return false;
+  }
+  FileStatus status;
+  if (!platform_.fs->Stat(path, &status) || status.is_directory) {
+    SetStatus(kStatusFileNotFound, kMsgFileNotFound, {path});
+    return false;
+  }
+  COneSourceFile* added = nullptr;
+  std::string detail;
+  switch (owner->AddSourceFile(path, &added, &detail)) {
+    case COneProjectData::AddFileResult::kAdded:
+      break;
+    case COneProjectData::AddFileResult::kAlreadyInProject:
+      SetStatus(kStatusFileInProject, kMsgFileInProject, {path});
+      return false;
+    case COneProjectData::AddFileResult::kInvalidName:
+      SetStatus(kStatusInvalidPath, kMsgInvalidPath);
+      return false;
+    case COneProjectData::AddFileResult::kFolderDamaged:
+    case COneProjectData::AddFileResult::kNotWritten:
+      SetStatus(kStatusFileNotAdded, kMsgFileNotAdded, {path, detail});
+      return false;
+  }
+  hooks_->SourceFileAdded(*this, *owner, *added);
   return true;
 }
 

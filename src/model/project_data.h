@@ -35,12 +35,15 @@
 
 #include "model/ide_services.h"
 #include "model/one_project_data.h"
+#include "model/project_environment.h"
 #include "model/tree_node_table.h"
 #include "platform/ansi_text.h"
 #include "platform/platform.h"
 
 namespace zelvan {
 
+class CLangTools;
+class COneSourceFile;
 class CPrjSvcProFile;
 class WorkspaceHooks;
 
@@ -51,9 +54,10 @@ using ArgText = std::optional<std::string_view>;
 class CProjectData {
  public:
   // Reads the user and computer names, TEMP, TMP and PATH, and forms the
-  // start stamp. `hooks` may be null.
+  // start stamp. `hooks` may be null; without `languages` the workspace
+  // keeps the fixed language tables of its own.
   CProjectData(const Platform& platform, CPrjSvcProFile& settings, IdeServices& ide,
-               WorkspaceHooks* hooks);
+               WorkspaceHooks* hooks, const CLangTools* languages = nullptr);
   // Destroys the projects (deleting their working copies) and restores PATH.
   ~CProjectData();
   CProjectData(const CProjectData&) = delete;
@@ -80,6 +84,14 @@ class CProjectData {
 
   bool AddLinkProject(ArgText project, ArgText linked);
   bool RemoveLinkProject(ArgText project, ArgText linked);
+  // Adds an existing file (a full path) to a project: it goes into the
+  // folder its extension belongs to (COneProjectData::AddSourceFile), and
+  // its include dependencies are computed at once. Fails, changing nothing,
+  // for a path that is no valid full path or cannot be stored (5055), a file
+  // that does not exist (kStatusFileNotFound), a file the project has
+  // (kStatusFileInProject), or a project file that cannot take it
+  // (kStatusFileNotAdded).
+  bool AddFile(ArgText project, ArgText file);
   // Adds `new_target` to a project as a copy of `existing`.
   bool AddTarget(ArgText project, ArgText existing, ArgText new_target);
   bool RemoveTarget(ArgText project, ArgText target);
@@ -150,6 +162,12 @@ class CProjectData {
   CPrjSvcProFile& settings() { return settings_; }
   WorkspaceHooks& hooks() { return *hooks_; }
   ProgressWriter& progress() { return progress_; }
+  const CLangTools& languages() const { return *environment_.languages; }
+  // Extensions (without dot) whose files get the ListedExtension flag; a
+  // host may supply them before the workspace opens.
+  void SetListedExtensions(std::vector<std::string> extensions) {
+    environment_.listed_extensions = std::move(extensions);
+  }
 
  private:
   using ProjectMap = std::map<std::string, COneProjectData*, NoCaseLess>;
@@ -172,6 +190,8 @@ class CProjectData {
   CPrjSvcProFile& settings_;
   IdeServices& ide_;
   WorkspaceHooks* hooks_;
+  std::unique_ptr<CLangTools> own_languages_;
+  ProjectEnvironment environment_;
 
   uint32_t last_status_ = 0;
   std::string user_name_;

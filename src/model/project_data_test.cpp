@@ -238,6 +238,10 @@ TEST_F(CProjectDataTest, SaveRewritesOnlyTheChangedKeys) {
                    "TEMP=.\\Debug\\obj\r\nUPDATE=1\r\n");
   expected.replace(expected.find("DefaultCompile=-O2\r\n"), 20,
                    "DefaultCompile=-O2\r\nTEMP=.\\R\\obj\r\n");
+  // Files without options of their own follow the project's: marked for update.
+  expected.replace(expected.find("[Debug!start.asm]\r\nNoBuild=1\r\n"), 30,
+                   "[Debug!start.asm]\r\nNoBuild=1\r\nUPDATE=1\r\n");
+  expected += "[Debug!io.c]\r\nUPDATE=1\r\n";
   EXPECT_EQ(env_.Contents(kAppFile), expected);
   EXPECT_EQ(env_.Contents(kLibFile), kLibProject);  // unchanged: not rewritten
   workspace_->CloseWorkspace();

@@ -38,6 +38,16 @@ inline constexpr uint32_t kStatusWorkingCopyFailed = 0x40031130;  // with kMsgWo
 // or failed copy); the projects keep their changes in their working copies.
 inline constexpr uint32_t kStatusProjectsNotSaved =
     0x40031131;  // kMsgReadOnlyNotSaved or kMsgSaveFailed
+// A file to add to a project does not exist (or is a directory).
+inline constexpr uint32_t kStatusFileNotFound = 0x40031132;  // with kMsgFileNotFound
+// A file to add is in the project already.
+inline constexpr uint32_t kStatusFileInProject = 0x40031133;  // with kMsgFileInProject
+// A file named by an operation is not in the project.
+inline constexpr uint32_t kStatusFileNotInProject = 0x40031134;  // with kMsgFileNotInProject
+// The project file cannot take a new file (damaged folder, unwritable working copy).
+inline constexpr uint32_t kStatusFileNotAdded = 0x40031135;  // with kMsgFileNotAdded
+// A per-file setting could not be changed.
+inline constexpr uint32_t kStatusFileSettingFailed = 0x40031136;  // with kMsgFileSettingFailed
 
 // Message string IDs.
 inline constexpr unsigned kMsgSettingKindFirst = 5000;   // 5000..5002 setting-kind names
@@ -89,6 +99,9 @@ inline constexpr unsigned kMsgInvalidMemorySize = 5090;
 inline constexpr unsigned kMsgUnsupportedCpu = 5091;
 inline constexpr unsigned kMsgIncludeTooDeep = 5093;
 inline constexpr unsigned kMsgWorkingCopyFailed = 5100;  // %s: the project file (our own ID)
+inline constexpr unsigned kMsgFileNotFound = 5101;       // %s: the file (our own ID)
+inline constexpr unsigned kMsgFileInProject = 5102;      // %s: the file (our own ID)
+inline constexpr unsigned kMsgFileNotAdded = 5103;       // %s, %s: the file, why (our own ID)
 inline constexpr unsigned kMsgFrameTitle = 13100;
 inline constexpr unsigned kMsgErrorTitle = 13702;
 

@@ -7,6 +7,7 @@ namespace zelvan {
 
 class CProjectData;
 class COneProjectData;
+class COneSourceFile;
 
 class WorkspaceHooks {
  public:
@@ -20,6 +21,13 @@ class WorkspaceHooks {
   // False when the makefile could not be written (the workspace's status says why).
   virtual bool WriteMakefile(CProjectData& workspace, COneProjectData& project,
                              bool without_dependencies) = 0;
+  // A file joined a project: compute its include dependencies for the
+  // workspace's current target at once.
+  virtual void SourceFileAdded(CProjectData& /*workspace*/, COneProjectData& /*project*/,
+                               COneSourceFile& /*file*/) {}
+  // A project is being saved: write what its source files keep beside the
+  // project file (their dependency records). Failures are the hook's to report.
+  virtual void SaveSourceFileData(COneProjectData& /*project*/) {}
 };
 
 // Does nothing; the workspace uses it when it is given no hooks.

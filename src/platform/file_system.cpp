@@ -59,7 +59,7 @@ bool MakeUniqueName(FileSystem& fs, std::string_view pattern, std::string* path)
 }
 
 bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
-                     std::string* error) {
+                     std::string* error, Durability durability) {
   auto fail = [&](const std::string& reason) {
     if (error) *error = reason;
     return false;
@@ -75,7 +75,8 @@ bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view con
   }
   std::unique_ptr<WritableFile> file = fs.OpenForWrite(temp);
   if (!file) return fail("cannot create a temporary file beside the file");
-  bool ok = file->Append(contents) && file->Flush() && file->Sync();
+  bool ok = file->Append(contents) && file->Flush() &&
+            (durability == Durability::kScratch || file->Sync());
   bool closed = file->Close();
   file.reset();
   if (!ok || !closed) {

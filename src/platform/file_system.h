@@ -73,6 +73,12 @@ class FileSystem {
   // Copies contents and the read-only attribute. Fails when `to` exists and
   // `fail_if_exists` is set, or when `to` exists and is read-only.
   virtual bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) = 0;
+  // CopyFile for a scratch copy, one that is made again from its source
+  // after a crash (a project's working copy): the same result, but the data
+  // may stay in the system's buffers instead of being forced to disk.
+  virtual bool CopyScratchFile(std::string_view from, std::string_view to, bool fail_if_exists) {
+    return CopyFile(from, to, fail_if_exists);
+  }
   // Moves a file or directory; fails when `to` exists.
   virtual bool MoveFile(std::string_view from, std::string_view to) = 0;
   virtual bool SetReadOnly(std::string_view path, bool read_only) = 0;
@@ -100,13 +106,19 @@ class FileSystem {
 bool FileExists(FileSystem& fs, std::string_view path);
 bool DirectoryExists(FileSystem& fs, std::string_view path);
 
+// Whether a write must be on disk before it counts as done.
+enum class Durability {
+  kDurable,  // forced to disk: the file survives a crash of the machine
+  kScratch,  // may stay in the system's buffers: the file is made again after a crash
+};
+
 // Writes the whole file or nothing: the contents go to a temporary file
-// beside `path`, which is flushed to disk and renamed over `path`. On any
-// failure the temporary is removed, an existing `path` stays as it was, and
-// the result is false with a reason in `error` (when given). A read-only
-// `path` is not replaced. A new file is created writable.
+// beside `path`, which is flushed (to disk, unless the file is scratch) and
+// renamed over `path`. On any failure the temporary is removed, an existing
+// `path` stays as it was, and the result is false with a reason in `error`
+// (when given). A read-only `path` is not replaced. A new file is created writable.
 bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
-                     std::string* error = nullptr);
+                     std::string* error = nullptr, Durability durability = Durability::kDurable);
 
 // Creates every missing directory along `path` (a directory path; a trailing
 // `\` is allowed). True when the directory exists afterwards.

@@ -204,13 +204,23 @@ bool PosixFileSystem::DeleteFile(std::string_view path) {
 }
 
 bool PosixFileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
+  return Copy(from, to, fail_if_exists, Durability::kDurable);
+}
+
+bool PosixFileSystem::CopyScratchFile(std::string_view from, std::string_view to,
+                                      bool fail_if_exists) {
+  return Copy(from, to, fail_if_exists, Durability::kScratch);
+}
+
+bool PosixFileSystem::Copy(std::string_view from, std::string_view to, bool fail_if_exists,
+                           Durability durability) {
   FileStatus source;
   if (!Stat(from, &source) || source.is_directory) return false;
   FileStatus target;
   if (Stat(to, &target) && (fail_if_exists || target.is_directory)) return false;
   std::string contents;
   if (!ReadFile(from, &contents)) return false;
-  if (!WriteFileAtomic(*this, to, contents)) return false;
+  if (!WriteFileAtomic(*this, to, contents, nullptr, durability)) return false;
   return !source.read_only || SetReadOnly(to, true);
 }
 

@@ -48,6 +48,7 @@ class PosixFileSystem final : public FileSystem {
   bool Rename(std::string_view from, std::string_view to) override;
   bool DeleteFile(std::string_view path) override;
   bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override;
+  bool CopyScratchFile(std::string_view from, std::string_view to, bool fail_if_exists) override;
   bool MoveFile(std::string_view from, std::string_view to) override;
   bool SetReadOnly(std::string_view path, bool read_only) override;
   bool CreateDirectory(std::string_view path) override;
@@ -59,6 +60,8 @@ class PosixFileSystem final : public FileSystem {
   std::string FromHostPath(std::string_view host_path) const override;
 
  private:
+  bool Copy(std::string_view from, std::string_view to, bool fail_if_exists, Durability durability);
+
   struct Listing {
     int64_t dir_mtime_ns = 0;
     int64_t read_at_ns = 0;

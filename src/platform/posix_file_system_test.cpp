@@ -120,10 +120,19 @@ TEST(PosixFileSystemTest, ReadOnlyFilesAreNeverReplaced) {
   EXPECT_EQ(dir.ListNames(""), "p.kbp\n");
 
   // A copy carries the attribute; clearing it makes the file writable again.
+  // A scratch copy behaves alike.
   ASSERT_TRUE(fs.CopyFile("p.kbp", "copy.kbp", true));
   ASSERT_TRUE(fs.Stat("copy.kbp", &status));
   EXPECT_TRUE(status.read_only);
   EXPECT_FALSE(fs.CopyFile("p.kbp", "copy.kbp", true));
+  ASSERT_TRUE(fs.CopyScratchFile("p.kbp", "scratch.kbp", true));
+  ASSERT_TRUE(fs.Stat("scratch.kbp", &status));
+  EXPECT_TRUE(status.read_only);
+  EXPECT_EQ(dir.ReadFile("scratch.kbp"), "original");
+  EXPECT_FALSE(fs.CopyScratchFile("p.kbp", "scratch.kbp", true));
+  EXPECT_FALSE(fs.CopyScratchFile("p.kbp", "scratch.kbp", false));  // read-only target
+  ASSERT_TRUE(fs.SetReadOnly("scratch.kbp", false));
+  ASSERT_TRUE(fs.DeleteFile("scratch.kbp"));
   ASSERT_TRUE(fs.SetReadOnly("p.kbp", false));
   EXPECT_TRUE(WriteFileAtomic(fs, "p.kbp", "changed"));
   EXPECT_EQ(dir.ReadFile("p.kbp"), "changed");

@@ -9,14 +9,25 @@ COneCashProfileData::COneCashProfileData(std::string name) : name_(std::move(nam
 COneCashProfileData::~COneCashProfileData() = default;
 
 bool COneCashProfileData::GetValue(std::string_view key, std::string* value) const {
-  auto it = values_.find(std::string(key));
-  if (it == values_.end()) return false;
-  *value = it->second;
-  return true;
+  for (const auto& [name, stored] : values_) {
+    if (name == key) {
+      *value = stored;
+      return true;
+    }
+  }
+  return false;
 }
 
 void COneCashProfileData::SetValue(std::string_view key, std::string_view value) {
-  values_[std::string(key)].assign(value);
+  for (auto& [name, stored] : values_) {
+    if (name == key) {
+      stored.assign(value);
+      return;
+    }
+  }
+  // A source file caches six keys per target: room for them at once.
+  if (values_.empty()) values_.reserve(8);
+  values_.emplace_back(std::string(key), std::string(value));
 }
 
 CCashProfileData::CCashProfileData() = default;

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace zelvan {
@@ -31,7 +31,10 @@ class COneCashProfileData {
 
  private:
   std::string name_;
-  std::unordered_map<std::string, std::string> values_;  // exact keys
+  // Exact keys in order of storing. A section holds a handful of keys and
+  // every source file keeps a few sections: a flat list is found faster than
+  // a hash table is built.
+  std::vector<std::pair<std::string, std::string>> values_;
 };
 
 class CCashProfileData {

@@ -52,7 +52,9 @@ bool CreateWorkingCopy(const Platform& platform, std::string_view project_path,
   for (int attempt = 0; attempt < 10; ++attempt) {
     std::string name;
     if (!MakeUniqueName(fs, pattern, &name)) break;
-    if (!fs.CopyFile(project_path, name, /*fail_if_exists=*/true)) {
+    // A working copy is made again from the project file after a crash: it
+    // need not be forced to disk.
+    if (!fs.CopyScratchFile(project_path, name, /*fail_if_exists=*/true)) {
       if (FileExists(fs, name)) continue;
       return fail("cannot copy " + std::string(project_path) + " to " + name);
     }

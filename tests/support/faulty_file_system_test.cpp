@@ -56,5 +56,23 @@ TEST(FaultyFileSystemTest, WriteFileAtomicLeavesTheOldFile) {
   }
 }
 
+// A scratch write is the same atomic write without forcing the data to disk.
+TEST(FaultyFileSystemTest, ScratchWritesAreNotSynced) {
+  MemoryFileSystem memory;
+  FaultyFileSystem fs(memory);
+  ASSERT_TRUE(WriteFileAtomic(fs, "C:\\a.ini", "durable"));
+  EXPECT_EQ(fs.Count(FsOp::kSync), 1);
+  ASSERT_TRUE(WriteFileAtomic(fs, "C:\\a.ini", "scratch", nullptr, Durability::kScratch));
+  EXPECT_EQ(fs.Count(FsOp::kSync), 1);
+  EXPECT_EQ(fs.Count(FsOp::kRename), 2);
+  EXPECT_EQ(memory.Contents("C:\\a.ini"), "scratch");
+  // A scratch copy is a copy as far as anyone can see, failures included.
+  ASSERT_TRUE(fs.CopyScratchFile("C:\\a.ini", "C:\\b.ini", true));
+  EXPECT_EQ(memory.Contents("C:\\b.ini"), "scratch");
+  fs.FailNth(FsOp::kCopyFile, 1);
+  EXPECT_FALSE(fs.CopyScratchFile("C:\\a.ini", "C:\\c.ini", true));
+  EXPECT_FALSE(memory.Contents("C:\\c.ini").has_value());
+}
+
 }  // namespace
 }  // namespace zelvan::testing

@@ -1,4 +1,4 @@
-#include "analysis/dependency_record.h"
+#include "model/dependency_record.h"
 
 #include "platform/ansi_text.h"
 

@@ -1,0 +1,228 @@
+// The file commands: list a project's files with their settings for a
+// target, add files to a project, and change a file's setting. Each command
+// opens the workspace, runs its operations, saves when it changed
+// something, and closes.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/cli_command.h"
+#include "cli/workspace_session.h"
+#include "model/one_project_data.h"
+#include "model/one_source_file.h"
+#include "model/status_codes.h"
+#include "platform/ansi_text.h"
+
+namespace zelvan::cli {
+
+namespace {
+
+std::string OrDash(std::string_view text) {
+  return text.empty() ? std::string("-") : std::string(text);
+}
+
+// The target a listing shows: the one asked for, else the workspace's
+// current target when the project has it, else the project's first.
+bool ChooseTarget(WorkspaceSession& session, COneProjectData& project, const std::string& asked,
+                  std::string* target) {
+  if (!asked.empty()) {
+    if (!project.HasTarget(asked)) {
+      session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
+      session.FailedWith(asked);
+      return false;
+    }
+    *target = std::string(project.TargetSpelling(asked));
+    return true;
+  }
+  const std::string& current = session.workspace().CurrentTarget();
+  if (project.HasTarget(current)) {
+    *target = std::string(project.TargetSpelling(current));
+  } else if (!project.Targets().empty()) {
+    *target = project.Targets().front();
+  } else {
+    target->clear();
+  }
+  return true;
+}
+
+int RunFiles(const GlobalOptions& globals, const std::string& project_arg,
+             const std::string& target_arg) {
+  WorkspaceSession session(globals);
+  if (!session.Open()) return kExitFailed;
+  COneProjectData* project = session.FindProject(project_arg);
+  if (project == nullptr) return kExitFailed;
+  std::string target;
+  if (!ChooseTarget(session, *project, target_arg, &target)) return kExitFailed;
+  for (const auto& file : project->SourceFiles()) {
+    std::cout << file->RelativePath() << '\t' << OrDash(file->ToolKindName()) << '\t'
+              << OrDash(file->ObjectName()) << '\t' << OrDash(file->FolderName());
+    if (target.empty()) {
+      std::cout << "\t-\t-\t-\t-\n";
+      continue;
+    }
+    std::string compile, temp;
+    file->ReadFileSetting(target, kKeyCompile, &compile);
+    file->GetTempDir(target, &temp);
+    std::cout << '\t' << (file->IsBuilt(target) ? 0 : 1) << '\t' << file->GetCustomBuild(target)
+              << '\t' << OrDash(compile) << '\t' << OrDash(temp) << '\n';
+  }
+  return kExitOk;
+}
+
+int RunAddFile(const GlobalOptions& globals, const std::string& project_arg,
+               const std::vector<std::string>& file_args) {
+  WorkspaceSession session(globals);
+  if (!session.Open()) return kExitFailed;
+  COneProjectData* project = session.FindProject(project_arg);
+  if (project == nullptr) return kExitFailed;
+  // Each file is added or refused on its own; those added are saved either way.
+  bool all_added = true;
+  for (const std::string& arg : file_args) {
+    if (!session.workspace().AddFile(project->OutputName(), session.SystemPath(arg))) {
+      session.FailedWith(arg);
+      all_added = false;
+      continue;
+    }
+    const COneSourceFile& added = *project->SourceFiles().back();
+    std::cout << added.RelativePath() << '\t' << added.FolderName() << '\n';
+  }
+  int status = session.Save();
+  return all_added ? status : kExitFailed;
+}
+
+// A setting a file can be given from the command line.
+enum class FileSetting { kNoBuild, kCustomBuild, kCompile, kTemp, kNoLcf };
+
+const std::pair<const char*, FileSetting> kFileSettings[] = {
+    {"nobuild", FileSetting::kNoBuild}, {"custombuild", FileSetting::kCustomBuild},
+    {"compile", FileSetting::kCompile}, {"temp", FileSetting::kTemp},
+    {"nolcf", FileSetting::kNoLcf},
+};
+
+bool IsIntegerText(std::string_view text) {
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
+  return !text.empty() && text.size() <= 9 &&
+         text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+struct FileSetArgs {
+  std::string project, target, file, setting, value;
+};
+
+int RunFileSet(const GlobalOptions& globals, const FileSetArgs& args) {
+  WorkspaceSession session(globals);
+  if (!session.Open()) return kExitFailed;
+  CProjectData& workspace = session.workspace();
+  COneProjectData* project = session.FindProject(args.project);
+  if (project == nullptr) return kExitFailed;
+  if (!project->HasTarget(args.target)) {
+    workspace.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
+    return session.FailedWith(args.target);
+  }
+  // A file is named as `files` lists it, or by its path.
+  COneSourceFile* file = project->FindSourceFileByRelativePath(args.file);
+  if (file == nullptr) file = project->FindSourceFile(session.SystemPath(args.file));
+  if (file == nullptr) {
+    workspace.SetStatus(kStatusFileNotInProject, kMsgFileNotInProject);
+    return session.FailedWith(args.file);
+  }
+  FileSetting setting = FileSetting::kCompile;
+  for (const auto& [name, value] : kFileSettings) {
+    if (args.setting == name) setting = value;
+  }
+  const std::string& target = args.target;
+  const std::string& value = args.value;
+  bool integer = setting == FileSetting::kNoBuild || setting == FileSetting::kCustomBuild;
+  if ((integer && !IsIntegerText(value)) ||
+      (setting == FileSetting::kNoLcf && value != "0" && value != "1") ||
+      value.find_first_of("\r\n") != std::string::npos) {
+    workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return session.FailedWith(value);
+  }
+  if (setting == FileSetting::kNoLcf && !file->HasFlag(COneSourceFile::kLinkCommandFile)) {
+    workspace.SetStatus(kStatusFileSettingFailed, kMsgFileSettingFailed);
+    return session.FailedWith(file->RelativePath() + " is no link command file");
+  }
+  bool ok = false;
+  switch (setting) {
+    case FileSetting::kNoBuild:
+      ok = file->SetNoBuild(target, value);
+      break;
+    case FileSetting::kCustomBuild:
+      ok = file->SetCustomBuild(target, value);
+      break;
+    case FileSetting::kCompile:
+      ok = file->SetCompileOptions(target, value);
+      break;
+    case FileSetting::kTemp:
+      ok = file->SetTempDir(target, value);
+      break;
+    case FileSetting::kNoLcf:
+      ok = file->SetLcfUsed(target, value == "0");
+      break;
+  }
+  if (!ok) {
+    workspace.SetStatus(kStatusFileSettingFailed, kMsgFileSettingFailed);
+    return session.FailedWith("the working copy of " + project->ProjectFilePath() +
+                              " cannot be written");
+  }
+  return session.Save();
+}
+
+}  // namespace
+
+void RegisterFileCommands(const CommandRegistry& registry) {
+  CLI::App& app = *registry.app;
+  const GlobalOptions& globals = *registry.globals;
+  CommandFunction& selected = *registry.selected;
+
+  {
+    auto* cmd = app.add_subcommand(
+        "files",
+        "List a project's files in project order: relative path, tool kind, object, folder, "
+        "and for the target NoBuild, CustomBuild, COMPILE and TEMP");
+    auto project = std::make_shared<std::string>();
+    auto target = std::make_shared<std::string>();
+    cmd->add_option("PROJECT", *project, "Output name or project name")->required();
+    cmd->add_option("--target", *target,
+                    "Build target (default: the current one, else the project's first)");
+    cmd->callback([&, project, target] {
+      selected = [&globals, project, target] { return RunFiles(globals, *project, *target); };
+    });
+  }
+  {
+    auto* cmd = app.add_subcommand(
+        "add-file", "Add files to a project; each goes into the folder that takes its extension");
+    auto project = std::make_shared<std::string>();
+    auto files = std::make_shared<std::vector<std::string>>();
+    cmd->add_option("PROJECT", *project, "Output name or project name")->required();
+    cmd->add_option("FILES", *files, "The files to add")->required();
+    cmd->callback([&, project, files] {
+      selected = [&globals, project, files] { return RunAddFile(globals, *project, *files); };
+    });
+  }
+  {
+    auto* cmd = app.add_subcommand("file-set", "Change a setting of a project's file for a target");
+    auto args = std::make_shared<FileSetArgs>();
+    std::vector<std::string> names;
+    for (const auto& [name, setting] : kFileSettings)
+      names.emplace_back(name);
+    cmd->add_option("PROJECT", args->project, "Output name or project name")->required();
+    cmd->add_option("TARGET", args->target, "Build target")->required();
+    cmd->add_option("FILE", args->file, "The file, as `files` lists it, or its path")->required();
+    cmd->add_option("SETTING", args->setting,
+                    "nobuild (1: not built), custombuild (non-zero: built by its custom build "
+                    "step), compile (own options), temp (own directory), nolcf (1: a link "
+                    "command file not used)")
+        ->required()
+        ->check(CLI::IsMember(names));
+    cmd->add_option("VALUE", args->value, "The new value (may be empty)")->required();
+    cmd->callback(
+        [&, args] { selected = [&globals, args] { return RunFileSet(globals, *args); }; });
+  }
+}
+
+}  // namespace zelvan::cli

@@ -1,0 +1,522 @@
+#include "model/one_source_file.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "model/one_project_data.h"
+#include "tests/support/model_test_platform.h"
+#include "tests/support/test_text.h"
+#include "toolchain/lang_tools.h"
+
+namespace zelvan {
+namespace {
+
+using testing::Crlf;
+using ::testing::ElementsAre;
+using testing::FsOp;
+using ::testing::IsEmpty;
+using testing::ModelTestPlatform;
+using testing::Visible;
+
+constexpr const char* kProjectFile = "C:\\work\\app\\App.kbp";
+
+const std::string kProject = Crlf(R"([PROJECT]
+OUTPUT=App.abs
+CPU=MR44A
+CPUFAMILY=MR44A
+TARGET=Debug;Release;
+Folder=Sources;Link;
+[Sources]
+FILTER=c
+Folder=Startup;
+SOURCECOUNT=3
+SOURCE0=main.c
+SOURCE1=..\common\util.c
+SOURCE2=gen.mac
+[Startup]
+FILTER=asm
+SOURCECOUNT=1
+SOURCE0=start.asm
+[Link]
+FILTER=lcf;lib
+SOURCECOUNT=4
+SOURCE0=boot.lcf
+SOURCE1=rt.lib
+SOURCE2=tables.def
+SOURCE3=app.h
+[PROJECT!MACRO!Debug]
+ProjectCompile=-g -I..\inc
+DefaultCompile=-g
+TEMP=.\Debug\obj
+[PROJECT!MACRO!Release]
+DefaultCompile=-O2
+DefaultTEMP=.\Release\obj
+[Debug!main.c]
+COMPILE=-g -O0
+TEMP=.\main\obj
+UPDATE=1
+[Release!main.c]
+NoBuild=1
+[Debug!..\common\util.c]
+BlankCompileOption=1
+NoBuild=2
+[Release!..\common\util.c]
+COMPILE=
+BlankCompileOption=0
+NoBuild=abc
+[Debug!boot.lcf]
+NoLCF=1
+[Debug!tables.def]
+CustomBuild=1
+CBuildComment=Generating tables
+CBuildCommandCount=3
+CBuildCommand-0=gen $(InputPath)
+CBuildCommand-1=
+CBuildCommand-2=echo done
+CBuildOutputCount=2
+CBuildOutput-0=$(IntDir)\tables.c
+CBuildOutput-1=out dir\tables.h
+CBuildDependencyCount=3
+CBuildDependency-0=gen.py
+CBuildDependency-1=missing.py
+CBuildDependency-2=my tools\gen.cfg
+[Release!tables.def]
+CBuildCommandCount=2147483647
+CBuildCommand-0=one
+CBuildOutputCount=-3
+CBuildOutput-0=never
+)");
+
+// Replaces the first `from` in `text`; a test text that lacks it fails the test.
+void Replace(std::string* text, std::string_view from, std::string_view to) {
+  size_t at = text->find(from);
+  ASSERT_NE(at, std::string::npos) << from;
+  text->replace(at, from.size(), to);
+}
+
+class COneSourceFileTest : public ::testing::Test {
+ protected:
+  COneSourceFileTest() {
+    env_.settings.LoadServiceSettings();
+    environment_.languages = &languages_;
+    environment_.settings = &env_.settings;
+    env_.AddFile(kProjectFile, kProject);
+    for (const char* file : {"main.c", "..\\common\\util.c", "gen.mac", "start.asm", "boot.lcf",
+                             "tables.def", "gen.py", "my tools\\gen.cfg", "app.h"}) {
+      env_.AddFile(std::string("C:\\work\\app\\") + file, "");
+    }
+  }
+
+  // Opens the project and loads its files as opening the workspace does.
+  COneProjectData& Open() {
+    project_ = std::make_unique<COneProjectData>(env_.platform, kProjectFile, "app\\App.kbp",
+                                                 &environment_);
+    std::string error;
+    EXPECT_TRUE(project_->Open(&error)) << error;
+    EXPECT_TRUE(project_->LoadWholeFile());
+    project_->LoadSettings();
+    project_->ReleaseWholeFile();
+    return *project_;
+  }
+  COneSourceFile& File(std::string_view relative) {
+    COneSourceFile* file = project_->FindSourceFileByRelativePath(relative);
+    EXPECT_NE(file, nullptr) << relative;
+    return *file;
+  }
+  std::string WorkingCopy() {
+    env_.profile.Flush(project_->WorkingCopyPath());
+    return env_.Contents(project_->WorkingCopyPath());
+  }
+  std::string Read(COneSourceFile& file, std::string_view target, std::string_view key) {
+    std::string value;
+    EXPECT_TRUE(file.ReadFileSetting(target, key, &value));
+    return value;
+  }
+
+  ModelTestPlatform env_;
+  CLangTools languages_;
+  ProjectEnvironment environment_;
+  std::unique_ptr<COneProjectData> project_;
+};
+
+TEST_F(COneSourceFileTest, ClassifiesByExtensionOnce) {
+  struct Case {
+    const char* path;
+    const char* kind_name;
+    int kind;
+    const char* object;
+    uint32_t flags;
+    int image_base;
+    uint32_t file_info;
+  };
+  constexpr uint32_t kExists = CBuilderFileInfo::kAlways | CBuilderFileInfo::kExists;
+  const Case cases[] = {
+      {"C:\\work\\app\\main.c", "CC", 0, "main.rel", 0, 6, kExists},
+      // Extensions and kind names ignore letter case.
+      {"C:\\work\\app\\Main.C", "CC", 0, "Main.rel", 0, 6, kExists},
+      {"C:\\work\\app\\x.cpp", "CC", 0, "x.rel", 0, 6, 2},
+      {"C:\\work\\app\\a.ASM", "AS", 1, "a.rel", 0, 6, 2},
+      {"C:\\work\\app\\gen.mac", "MAC", 2, "gen.rel", 0, 6, kExists},
+      {"C:\\work\\app\\p.app", "APP", 3, "p.rel", 0, 6, 2},
+      {"C:\\work\\app\\q.cl", "CCL", 4, "q.rel", 0, 6, 2},
+      {"C:\\work\\app\\m.mpp", "MPP", 5, "m.rel", 0, 6, 2},
+      // A LINK-kind file has no object; a link command file is marked.
+      {"C:\\work\\app\\boot.lcf", "LINK", 6, "", COneSourceFile::kLinkCommandFile, 8, kExists},
+      {"C:\\work\\app\\BOOT.LCF", "LINK", 6, "", COneSourceFile::kLinkCommandFile, 8, kExists},
+      {"C:\\work\\app\\rt.lib", "LINK", 6, "", 0, 8, 2 | CBuilderFileInfo::kLibrary},
+      {"C:\\work\\app\\x.REL", "LINK", 6, "", 0, 8, 2 | CBuilderFileInfo::kObject},
+      {"C:\\work\\app\\app.h", "", -1, "", COneSourceFile::kHeader, 8, kExists},
+      {"C:\\work\\app\\board.INC", "", -1, "", COneSourceFile::kHeader, 8, 2},
+      {"C:\\work\\app\\sys.cfg", "", -1, "", COneSourceFile::kConfigFile, 8, 2},
+      {"C:\\work\\app\\notes.txt", "", -1, "", 0, 8, 2},
+      {"C:\\work\\app\\Makefile", "", -1, "", 0, 8, 2},
+      {"C:\\work\\app\\odd.", "", -1, "", 0, 8, 2},
+  };
+  COneProjectData& project = Open();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    COneSourceFile file(c.path, project, false);
+    EXPECT_EQ(file.ToolKindName(), c.kind_name);
+    EXPECT_EQ(file.ToolKind(), c.kind);
+    EXPECT_EQ(file.ObjectName(), c.object);
+    EXPECT_EQ(file.Flags(), c.flags);
+    EXPECT_EQ(file.ImageBase(), c.image_base);
+    EXPECT_EQ(file.FileInfo().flags(), c.file_info);
+  }
+  COneSourceFile parts("C:\\work\\app\\src\\Main.C", project, false);
+  EXPECT_EQ(parts.Drive(), "C:");
+  EXPECT_EQ(parts.Directory(), "\\work\\app\\src\\");
+  EXPECT_EQ(parts.Title(), "Main");
+  EXPECT_EQ(parts.Extension(), ".C");
+  EXPECT_EQ(parts.FileName(), "Main.C");
+  EXPECT_EQ(parts.RelativePath(), "src\\Main.C");
+
+  // The existence flag follows the disk when asked to.
+  env_.AddFile("C:\\work\\app\\src\\Main.C", "");
+  EXPECT_FALSE(parts.FileInfo().Has(CBuilderFileInfo::kExists));
+  parts.RefreshExists();
+  EXPECT_TRUE(parts.FileInfo().Has(CBuilderFileInfo::kExists));
+  env_.memory.DeleteFile("C:\\work\\app\\src\\Main.C");
+  parts.RefreshExists();
+  EXPECT_FALSE(parts.FileInfo().Has(CBuilderFileInfo::kExists));
+}
+
+TEST_F(COneSourceFileTest, ListedExtensionsComeFromTheHostOnly) {
+  COneProjectData& project = Open();
+  EXPECT_FALSE(COneSourceFile("C:\\work\\app\\notes.txt", project, false)
+                   .HasFlag(COneSourceFile::kListedExtension));
+  environment_.listed_extensions = {"TXT"};
+  EXPECT_TRUE(COneSourceFile("C:\\work\\app\\notes.txt", project, false)
+                  .HasFlag(COneSourceFile::kListedExtension));
+  EXPECT_FALSE(COneSourceFile("C:\\work\\app\\main.c", project, false)
+                   .HasFlag(COneSourceFile::kListedExtension));
+}
+
+TEST_F(COneSourceFileTest, RelativePathAgainstTheProjectDirectory) {
+  struct Case {
+    const char* project;
+    const char* file;
+    const char* relative;
+  };
+  const Case cases[] = {
+      // The project directory itself: the file name alone, in the file's case.
+      {"C:\\work\\app\\App.kbp", "C:\\work\\app\\main.c", "main.c"},
+      {"C:\\work\\app\\App.kbp", "c:\\WORK\\APP\\Main.c", "Main.c"},
+      // Deeper.
+      {"C:\\work\\app\\App.kbp", "C:\\work\\app\\src\\drv\\io.c", "src\\drv\\io.c"},
+      {"C:\\Work\\App\\App.kbp", "C:\\work\\app\\Src\\A.c", "Src\\A.c"},
+      // Shallower, and beside.
+      {"C:\\work\\app\\App.kbp", "C:\\work\\x.c", "..\\x.c"},
+      {"C:\\work\\app\\App.kbp", "C:\\work\\common\\util.c", "..\\common\\util.c"},
+      {"C:\\work\\a\\b\\c\\App.kbp", "C:\\WORK\\A\\lib\\u.c", "..\\..\\lib\\u.c"},
+      // No directory in common: the whole path.
+      {"C:\\work\\app\\App.kbp", "C:\\other\\a.c", "C:\\other\\a.c"},
+      {"C:\\work\\app\\App.kbp", "C:\\a.c", "C:\\a.c"},
+      // Another drive: the whole path, even below an equal directory.
+      {"C:\\work\\app\\App.kbp", "D:\\work\\app\\a.c", "D:\\work\\app\\a.c"},
+      // A network path stays whole, also beside a project on the same share.
+      {"C:\\work\\app\\App.kbp", "\\\\srv\\share\\app\\a.c", "\\\\srv\\share\\app\\a.c"},
+      {"\\\\srv\\share\\app\\App.kbp", "\\\\srv\\share\\app\\a.c", "\\\\srv\\share\\app\\a.c"},
+      // A project on a share and a file on a drive.
+      {"\\\\srv\\share\\app\\App.kbp", "C:\\app\\a.c", "C:\\app\\a.c"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.project) + " | " + c.file);
+    env_.AddFile(c.project, kProject);
+    COneProjectData project(env_.platform, c.project, "App.kbp", &environment_);
+    std::string error;
+    ASSERT_TRUE(project.Open(&error)) << error;
+    COneSourceFile file(c.file, project, false);
+    EXPECT_EQ(file.RelativePath(), c.relative);
+  }
+}
+
+TEST_F(COneSourceFileTest, SettingsLoadedWithTheProjectAreServedFromTheCache) {
+  Open();
+  COneSourceFile& main = File("main.c");
+  // All six keys of every target are cached, absent ones as empty.
+  for (const char* target : {"Debug", "Release"}) {
+    for (const char* key :
+         {"NoBuild", "CustomBuild", "TEMP", "COMPILE", "BlankCompileOption", "UPDATE"}) {
+      std::string value;
+      EXPECT_TRUE(main.SettingsCache().GetValue(target, key, &value)) << target << " " << key;
+    }
+  }
+  env_.fs.ResetCounts();
+  EXPECT_EQ(Read(main, "Debug", "COMPILE"), "-g -O0");
+  EXPECT_EQ(Read(main, "debug", "TEMP"), ".\\main\\obj");
+  EXPECT_EQ(Read(main, "Release", "NoBuild"), "1");
+  EXPECT_EQ(Read(main, "Release", "COMPILE"), "");
+  EXPECT_EQ(env_.fs.Count(FsOp::kStat) + env_.fs.Count(FsOp::kReadFile), 0);
+
+  // A key that is not cached is read from the working copy.
+  EXPECT_EQ(Read(File("tables.def"), "Debug", "CBuildComment"), "Generating tables");
+  EXPECT_GT(env_.fs.Count(FsOp::kStat), 0);
+
+  // A change made behind the file's back shows once the file reloads.
+  env_.profile.WriteString("Debug!main.c", "COMPILE", "-O1", project_->WorkingCopyPath());
+  EXPECT_EQ(Read(main, "Debug", "COMPILE"), "-g -O0");
+  main.ReloadSettings("Debug");
+  EXPECT_EQ(Read(main, "Debug", "COMPILE"), "-O1");
+}
+
+TEST_F(COneSourceFileTest, ValuesFromTheWholeFileReadAsTheProfileFunctionsReadThem) {
+  std::string text = kProject;
+  Replace(&text, "COMPILE=-g -O0", "COMPILE=  \" -g -O0 \"  ");
+  env_.AddFile(kProjectFile, text);
+  Open();
+  COneSourceFile& main = File("main.c");
+  EXPECT_EQ(Read(main, "Debug", "COMPILE"), " -g -O0 ");
+  main.ReloadSettings("Debug");
+  EXPECT_EQ(Read(main, "Debug", "COMPILE"), " -g -O0 ");
+}
+
+TEST_F(COneSourceFileTest, ChangesWriteTheWorkingCopyAndTheCache) {
+  Open();
+  COneSourceFile& util = File("..\\common\\util.c");
+  COneSourceFile& start = File("start.asm");
+  ASSERT_TRUE(util.SetCompileOptions("release", "-O3"));
+  ASSERT_TRUE(util.SetNoBuild("Release", "1"));
+  ASSERT_TRUE(util.SetTempDir("Release", ".\\t"));
+  ASSERT_TRUE(start.SetCustomBuild("Debug", "1"));
+  ASSERT_TRUE(start.SetUpdate("Debug", true));
+  ASSERT_TRUE(start.SetUpdate("Debug", false));  // removes the key
+  ASSERT_TRUE(File("main.c").SetUpdate("Debug", false));
+  ASSERT_TRUE(File("boot.lcf").SetLcfUsed("Debug", true));
+
+  std::string expected = kProject;
+  Replace(&expected, "TEMP=.\\main\\obj\r\nUPDATE=1\r\n", "TEMP=.\\main\\obj\r\n");
+  Replace(&expected, "COMPILE=\r\nBlankCompileOption=0\r\nNoBuild=abc\r\n",
+          "COMPILE=-O3\r\nBlankCompileOption=0\r\nNoBuild=1\r\nUPDATE=1\r\nTEMP=.\\t\r\n");
+  Replace(&expected, "NoLCF=1", "NoLCF=0");
+  expected += "[Debug!start.asm]\r\nCustomBuild=1\r\n";
+  EXPECT_EQ(Visible(WorkingCopy()), Visible(expected));
+
+  env_.fs.ResetCounts();
+  EXPECT_EQ(Read(util, "Release", "COMPILE"), "-O3");
+  EXPECT_EQ(Read(util, "Release", "UPDATE"), "1");
+  EXPECT_EQ(Read(util, "Release", "TEMP"), ".\\t");
+  EXPECT_EQ(Read(start, "Debug", "CustomBuild"), "1");
+  // A cleared mark is cached as "0".
+  EXPECT_EQ(Read(start, "Debug", "UPDATE"), "0");
+  EXPECT_FALSE(start.IsUpdate("Debug"));
+  EXPECT_EQ(env_.fs.Count(FsOp::kStat), 0);
+}
+
+TEST_F(COneSourceFileTest, ChangesThatCannotBeWrittenChangeNothing) {
+  Open();
+  COneSourceFile& main = File("main.c");
+  std::string before = WorkingCopy();
+  // Unknown target, a link-command-file setting of another file, a value
+  // that would break the file.
+  EXPECT_FALSE(main.SetCompileOptions("Final", "-O3"));
+  EXPECT_FALSE(main.SetLcfUsed("Debug", false));
+  EXPECT_FALSE(File("boot.lcf").SetLcfUsed("Final", false));
+  EXPECT_FALSE(main.SetTempDir("Debug", "a\r\nb"));
+  EXPECT_FALSE(main.SetCompileOptions("Debug", "-O3\n-O1"));
+  std::string section;
+  EXPECT_FALSE(main.GetFileSection("Final", &section));
+  ASSERT_TRUE(main.GetFileSection("release", &section));
+  EXPECT_EQ(section, "Release!main.c");
+
+  // The disk refuses: the cache keeps what the file has.
+  env_.fs.FailAlways(FsOp::kRename);
+  EXPECT_FALSE(main.SetCompileOptions("Debug", "-O3"));
+  EXPECT_FALSE(main.SetUpdate("Debug", false));
+  env_.fs.ClearFaults();
+  EXPECT_EQ(Read(main, "Debug", "COMPILE"), "-g -O0");
+  EXPECT_EQ(Read(main, "Debug", "UPDATE"), "1");
+  EXPECT_EQ(WorkingCopy(), before);
+}
+
+TEST_F(COneSourceFileTest, IntegerSettingsAndEffectiveValues) {
+  Open();
+  COneSourceFile& main = File("main.c");
+  COneSourceFile& util = File("..\\common\\util.c");
+  // Only the integer 1 excludes.
+  EXPECT_TRUE(main.IsBuilt("Debug"));
+  EXPECT_FALSE(main.IsBuilt("Release"));
+  EXPECT_TRUE(util.IsBuilt("Debug"));    // "2"
+  EXPECT_TRUE(util.IsBuilt("Release"));  // "abc"
+  struct IntCase {
+    const char* text;
+    int64_t value;
+  };
+  const IntCase ints[] = {{"1", 1},
+                          {" 1", 1},
+                          {"01", 1},
+                          {"1x", 1},
+                          {"x1", 0},
+                          {"", 0},
+                          {"-1", -1},
+                          {"+7", 7},
+                          {"2", 2},
+                          {"99999999999", 2147483647},
+                          {"-99999999999", -2147483648},
+                          {"\x01\xff", 0}};
+  for (const IntCase& c : ints) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(ReadsAsInteger(c.text), c.value);
+  }
+
+  std::string value;
+  // Own options; blank mark; blank mark "0" and the project's options.
+  ASSERT_TRUE(main.GetCompileOptions("Debug", &value));
+  EXPECT_EQ(value, "-g -O0");
+  ASSERT_TRUE(util.GetCompileOptions("Debug", &value));
+  EXPECT_EQ(value, "");
+  ASSERT_TRUE(util.GetCompileOptions("Release", &value));
+  EXPECT_EQ(value, "-O2");
+  ASSERT_TRUE(File("gen.mac").GetCompileOptions("Debug", &value));
+  EXPECT_EQ(value, "-g -I..\\inc");
+  EXPECT_FALSE(File("gen.mac").GetCompileOptions("Final", &value));
+
+  main.GetTempDir("Debug", &value);
+  EXPECT_EQ(value, ".\\main\\obj");
+  main.GetTempDir("Release", &value);
+  EXPECT_EQ(value, "");
+  main.GetEffectiveTempDir("Release", &value);
+  EXPECT_EQ(value, ".\\Release\\obj");  // the project's, through its default
+  util.GetEffectiveTempDir("Debug", &value);
+  EXPECT_EQ(value, ".\\Debug\\obj");
+
+  EXPECT_TRUE(main.IsUpdate("Debug"));
+  EXPECT_FALSE(main.IsUpdate("Release"));
+  EXPECT_FALSE(File("boot.lcf").IsLcfUsed("Debug"));
+  EXPECT_TRUE(File("boot.lcf").IsLcfUsed("Release"));
+  EXPECT_FALSE(main.IsLcfUsed("Release"));
+  EXPECT_EQ(File("tables.def").GetCustomBuild("Debug"), 1);
+  EXPECT_EQ(File("tables.def").GetCustomBuild("Release"), 0);
+}
+
+TEST_F(COneSourceFileTest, CustomBuildLists) {
+  Open();
+  COneSourceFile& tables = File("tables.def");
+  std::string text;
+  tables.GetCBuildComment("Debug", &text);
+  EXPECT_EQ(text, "Generating tables");
+  std::vector<std::string> list = {"stale"};
+  tables.GetCBuildCommands("Debug", &list);
+  EXPECT_THAT(list, ElementsAre("gen $(InputPath)", "echo done"));
+  tables.GetCBuildOutputs("Debug", &list);
+  EXPECT_THAT(list, ElementsAre("$(IntDir)\\tables.c", "out dir\\tables.h"));
+  tables.GetCBuildDependencies("Debug", &list, false, false);
+  EXPECT_THAT(list, ElementsAre("gen.py", "missing.py", "my tools\\gen.cfg"));
+  tables.GetCBuildDependencies("Debug", &list, true, true);
+  EXPECT_THAT(list, ElementsAre("gen.py", "\"my tools\\gen.cfg\""));
+  // A count far beyond the section's keys costs no more than the section;
+  // a negative one lists nothing.
+  tables.GetCBuildCommands("Release", &list);
+  EXPECT_THAT(list, ElementsAre("one"));
+  tables.GetCBuildOutputs("Release", &list);
+  EXPECT_THAT(list, IsEmpty());
+  File("main.c").GetCBuildCommands("Debug", &list);
+  EXPECT_THAT(list, IsEmpty());
+
+  EXPECT_TRUE(tables.GetCBuildDependencyText("Debug", &text));
+  EXPECT_EQ(text, "tables.def gen.py \"my tools\\gen.cfg\" ");
+
+  // Outputs take the file's macros, then the project's; the directory of
+  // each output without macros left is made.
+  tables.MacroNames() = {"IntDir"};
+  tables.MacroValues() = {".\\Debug\\obj"};
+  project_->MacroNames() = {"IntDir", "ProjDir"};
+  project_->MacroValues() = {"ignored", "C:\\work\\app"};
+  ASSERT_TRUE(tables.GetCBuildOutputText("Debug", &text, 1));
+  EXPECT_EQ(text, "\".\\Debug\\obj\\tables.c\" \"out dir\\tables.h\" ");
+  EXPECT_TRUE(DirectoryExists(env_.memory, "C:\\work\\app\\Debug\\obj"));
+  EXPECT_TRUE(DirectoryExists(env_.memory, "C:\\work\\app\\out dir"));
+  ASSERT_TRUE(tables.GetCBuildOutputText("Debug", &text, 0));
+  EXPECT_EQ(text, ".\\Debug\\obj\\tables.c out dir\\tables.h");
+  // An output still naming an unknown macro makes no directory.
+  tables.MacroNames().clear();
+  project_->MacroNames().clear();
+  ASSERT_TRUE(tables.GetCBuildOutputText("Debug", &text, 0));
+  EXPECT_EQ(text, "$(IntDir)\\tables.c out dir\\tables.h");
+  EXPECT_FALSE(DirectoryExists(env_.memory, "C:\\work\\app\\$(IntDir)"));
+}
+
+TEST_F(COneSourceFileTest, ImagesLabelsLibrariesAndPreprocessedNames) {
+  COneProjectData& project = Open();
+  struct Case {
+    const char* file;
+    const char* target;
+    int32_t image;
+    const char* label;
+  };
+  const Case cases[] = {
+      {"main.c", "Debug", 6, "Lang Tool"},      {"main.c", "Release", 16, "Lang Tool"},  // excluded
+      {"main.c", "Final", 6, "Lang Tool"},     // an unknown target: the first one
+      {"boot.lcf", "Debug", 16, "Lang Tool"},  // not used for the link
+      {"boot.lcf", "Release", 22, "Lang Tool"}, {"tables.def", "Debug", 20, "Custom Build"},
+      {"tables.def", "Release", 8, ""},         {"app.h", "Debug", 8, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + c.target);
+    int32_t image = -1;
+    std::string label = "stale";
+    EXPECT_TRUE(File(c.file).GetImageIndex(c.target, &image));
+    EXPECT_EQ(image, c.image);
+    EXPECT_TRUE(File(c.file).GetToolLabel(c.target, &label));
+    EXPECT_EQ(label, c.label);
+  }
+  std::string label;
+  COneSourceFile("C:\\work\\app\\sys.cfg", project, false).GetToolLabel("Debug", &label);
+  EXPECT_EQ(label, "Lang Tool");
+
+  std::vector<std::string> libraries;
+  EXPECT_TRUE(File("rt.lib").AddToLibraryList("Debug", &libraries));
+  EXPECT_FALSE(File("boot.lcf").AddToLibraryList("Debug", &libraries));
+  EXPECT_FALSE(File("main.c").AddToLibraryList("Debug", &libraries));
+  ASSERT_TRUE(File("rt.lib").SetNoBuild("Release", "1"));
+  EXPECT_FALSE(File("rt.lib").AddToLibraryList("Release", &libraries));
+  EXPECT_THAT(libraries, ElementsAre("rt.lib"));
+
+  std::string path;
+  EXPECT_TRUE(File("gen.mac").GetPreprocessedName("Debug", &path));
+  EXPECT_EQ(path, "C:\\work\\app\\gen.eas");  // MR44A
+  EXPECT_FALSE(File("main.c").GetPreprocessedName("Debug", &path));
+  EXPECT_EQ(path, "");
+  std::string other = kProject;
+  Replace(&other, "CPUFAMILY=MR44A", "CPUFAMILY=MX-520");
+  env_.AddFile(kProjectFile, other);
+  Open();
+  EXPECT_TRUE(File("gen.mac").GetPreprocessedName("Debug", &path));
+  EXPECT_EQ(path, "C:\\work\\app\\gen.asm");
+}
+
+TEST_F(COneSourceFileTest, ForgettingATargetDropsItsCacheAndRecord) {
+  Open();
+  COneSourceFile& main = File("main.c");
+  main.TargetEntries().emplace_back("Debug");
+  main.TargetEntries().emplace_back("Release");
+  main.ForgetTarget("DEBUG");
+  std::string value;
+  EXPECT_FALSE(main.SettingsCache().GetValue("Debug", "COMPILE", &value));
+  ASSERT_EQ(main.TargetEntries().size(), 1u);
+  EXPECT_EQ(FindDependencyRecord(main.TargetEntries(), "release"), &main.TargetEntries()[0]);
+  EXPECT_EQ(FindDependencyRecord(main.TargetEntries(), "Debug"), nullptr);
+}
+
+}  // namespace
+}  // namespace zelvan
