@@ -54,6 +54,7 @@ class COneProjectData;
 class COneSourceFile;
 class CProjectData;
 class DependencyProgress;
+class FileSystem;
 
 enum class DependencyMode {
   kAllFiles = 0,       // every file is scanned again
@@ -78,7 +79,8 @@ std::string ExpandTargetMacros(std::string_view text, const TargetMacros& macros
 
 class DependencyUpdater {
  public:
-  // All must outlive the updater. Lines go to the workspace's IDE services.
+  // `cpus` must outlive the updater. Lines go to the IDE services of the
+  // workspace each operation is given, texts come from its string resources.
   explicit DependencyUpdater(const CCPUTools& cpus);
   ~DependencyUpdater();
   DependencyUpdater(const DependencyUpdater&) = delete;
@@ -135,22 +137,31 @@ class DependencyUpdater {
   // records changed since it was read or last written.
   void ProjectSaving(CProjectData& workspace, COneProjectData& project);
 
-  // For tests and benchmarks.
-  CIncludeScanner& scanner() { return *scanner_; }
+  // How often a refresh looks for the stop object of another process, at
+  // most (looking costs a call to the file system, and a refresh with
+  // nothing to do checks thousands of files a millisecond). A Ctrl-C of
+  // the host is seen the same way. Zero: before every file.
+  void SetStopCheckInterval(std::chrono::milliseconds interval) { stop_check_interval_ = interval; }
+
+  // For tests and benchmarks (null before the first use).
+  CIncludeScanner* scanner() { return scanner_.get(); }
 
  private:
   class WorkspaceOutput;
-  // One file for one target; the records of the scan were `refs`/`forms`.
+  // Takes the workspace's output, texts and file system.
+  void Attach(CProjectData& workspace);
+  bool Run(CProjectData& workspace, const std::vector<COneProjectData*>& projects,
+           DependencyMode mode, DependencyProgress* progress, bool* cancelled);
+  // The per-file step for one file and target.
   void ComputeFile(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
                    std::string_view target);
+  // The current time as a stamp.
+  const std::string& Now(CProjectData& workspace);
   // Starts a refresh: warnings due again, files looked at anew.
   void BeginRefresh(CProjectData& workspace);
   // Sets the scanner up for a project.
   void BeginProject(COneProjectData& project);
-  // Whether the user asked to stop. The stop object of another process is
-  // looked for at most every few milliseconds: looking costs a call to the
-  // file system, and a refresh with nothing to do checks thousands of files
-  // in that time.
+  // Whether the user asked to stop (see SetStopCheckInterval).
   bool StopRequested(CProjectData& workspace);
   // The stored form of scanner reference `ref` for the current project.
   const std::string& StoredPath(int ref);
@@ -160,12 +171,15 @@ class DependencyUpdater {
 
   const CCPUTools& cpus_;
   std::unique_ptr<WorkspaceOutput> output_;
+  FileSystem* fs_ = nullptr;
   std::unique_ptr<CIncludeScanner> scanner_;
-  ModificationTimeCache times_;
+  std::unique_ptr<ModificationTimeCache> times_;
   DependencyProgress* default_progress_ = nullptr;
   bool refresh_on_open_ = true;
-  bool in_refresh_ = false;
+  std::chrono::milliseconds stop_check_interval_{20};
   std::chrono::steady_clock::time_point last_stop_check_{};
+  std::chrono::steady_clock::time_point last_clock_{};
+  std::string now_stamp_;
 
   // Projects whose dependency file was read, and those whose records changed
   // since (both by working copy, which names one opened project).
@@ -176,6 +190,7 @@ class DependencyUpdater {
   std::string project_directory_;
   std::string title_;
   TargetMacros macros_;
+  bool macros_ready_ = false;
   std::string macros_target_;
   std::vector<std::string> cpu_include_dirs_;
   // The stored form of each scanner reference, for the current project:

@@ -37,6 +37,7 @@ struct CommandRegistry {
 // One per command group (each in its own file).
 void RegisterIniCommands(const CommandRegistry& registry);
 void RegisterCpuCommands(const CommandRegistry& registry);
+void RegisterDepsCommands(const CommandRegistry& registry);
 void RegisterFileCommands(const CommandRegistry& registry);
 void RegisterOptionsCommands(const CommandRegistry& registry);
 void RegisterScanCommands(const CommandRegistry& registry);

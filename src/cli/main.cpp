@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
   CommandRegistry registry{&app, &globals, &selected};
   RegisterIniCommands(registry);
   RegisterCpuCommands(registry);
+  RegisterDepsCommands(registry);
   RegisterOptionsCommands(registry);
   RegisterScanCommands(registry);
   RegisterWorkspaceCommands(registry);

@@ -6,7 +6,9 @@
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
+#include "platform/interrupt.h"
 #include "platform/win_path.h"
+#include "toolchain/install_location.h"
 
 namespace zelvan::cli {
 
@@ -28,6 +30,10 @@ WorkspaceSession::WorkspaceSession(const GlobalOptions& options)
 WorkspaceSession::~WorkspaceSession() {
   if (workspace_) workspace_->CloseWorkspace();
   workspace_.reset();
+  hooks_.reset();
+  dependencies_.reset();
+  cpus_.reset();
+  util_.reset();
   bridge_.reset();
   if (connection_) connection_->Disconnect();
   connection_.reset();
@@ -50,11 +56,61 @@ void WorkspaceSession::Start() {
     err_ << "zelvan: warning: the host's IDE objects could not be connected\n";
   }
   bridge_ = std::make_unique<IdeBridge>(*connection_);
-  workspace_ = std::make_unique<CProjectData>(platform(), *settings_, *bridge_, nullptr);
+
+  interruptible_ = std::make_unique<InterruptibleSystemServices>(*platform().system);
+  platform().system = interruptible_.get();
+  // The include directories of the CPUs come from the installation; without
+  // one, dependencies are searched in the projects' own directories only.
+  InstallLocation location;
+  std::string error;
+  HostPlatform& host = *host_platform_;
+  if (LocateInstallation(platform(), options_.install_dir, &location, &error) &&
+      MapInstallationDrive(&location, [&host](char letter, const std::string& dir) {
+        return host.MapDriveUnlessSet(letter, dir);
+      })) {
+    util_ = std::make_unique<QkUtil>(platform(), location.folder);
+  } else {
+    if (options_.verbose) err_ << "zelvan: warning: no installation: " << error << "\n";
+    util_ = std::make_unique<QkUtil>(platform(), std::string());
+  }
+  cpus_ = std::make_unique<CCPUTools>(platform(), *util_);
+  if (!location.folder.empty()) cpus_->LoadCpuTools();
+  dependencies_ = std::make_unique<DependencyUpdater>(*cpus_);
+  // A refresh started by opening shows a bar on a terminal and nothing in
+  // a log: every command opens a workspace.
+  open_progress_ = std::make_unique<TerminalProgress>(
+      std::cerr, !options_.quiet && StandardErrorIsTerminal() ? TerminalProgress::Style::kBar
+                                                              : TerminalProgress::Style::kQuiet);
+  dependencies_->SetDefaultProgress(open_progress_.get());
+  hooks_ = std::make_unique<ServiceHooks>(*dependencies_);
+  ConnectionHooks connection_hooks;
+  connection_hooks.load_service_settings = [this] { settings_->LoadServiceSettings(); };
+  connection_hooks.update_dependencies = [this](std::string_view project) {
+    hooks_->UpdateDependenciesRequested(project);
+  };
+  connection_->SetHooks(std::move(connection_hooks));
+
+  workspace_ = std::make_unique<CProjectData>(platform(), *settings_, *bridge_, hooks_.get());
+  hooks_->SetWorkspace(workspace_.get());
   if (options_.verbose) {
     err_ << "zelvan: session " << workspace_->StartStamp()
          << " (another shell stops it with: zelvan stop " << workspace_->StartStamp() << ")\n";
   }
+}
+
+void WorkspaceSession::SetRefreshDependenciesOnOpen(bool refresh) {
+  Start();
+  dependencies_->SetRefreshOnOpen(refresh);
+}
+
+DependencyProgress& WorkspaceSession::CommandProgress() {
+  if (!command_progress_) {
+    TerminalProgress::Style style = options_.quiet              ? TerminalProgress::Style::kQuiet
+                                    : StandardErrorIsTerminal() ? TerminalProgress::Style::kBar
+                                                                : TerminalProgress::Style::kLines;
+    command_progress_ = std::make_unique<TerminalProgress>(std::cerr, style);
+  }
+  return *command_progress_;
 }
 
 std::string WorkspaceSession::SystemPath(std::string_view host_path) {

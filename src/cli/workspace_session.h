@@ -9,15 +9,21 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/dependency_updater.h"
 #include "cli/cli_command.h"
 #include "host/headless_host.h"
 #include "host/host_ide_objects.h"
+#include "host/interrupt_stop.h"
+#include "host/terminal_progress.h"
 #include "model/prj_svc_pro_file.h"
 #include "model/project_data.h"
 #include "platform/com_ptr.h"
 #include "platform/host_platform.h"
 #include "service/ide_bridge.h"
 #include "service/ide_connection.h"
+#include "service/service_hooks.h"
+#include "toolchain/cpu_tools.h"
+#include "toolchain/qk_util.h"
 
 namespace zelvan::cli {
 
@@ -37,7 +43,16 @@ class WorkspaceSession {
   // Opens the workspace file `workspace_path` (a system path).
   bool OpenWorkspaceFile(const std::string& workspace_path);
 
+  // Before Open: whether opening brings the dependency data up to date
+  // (it always reads the dependency files). Commands that refresh on their
+  // own, or show what is stored, turn it off.
+  void SetRefreshDependenciesOnOpen(bool refresh);
+
   CProjectData& workspace() { return *workspace_; }
+  DependencyUpdater& dependencies() { return *dependencies_; }
+  // The progress display of a refresh the command asks for: a bar on a
+  // terminal, plain lines elsewhere, nothing with --quiet.
+  DependencyProgress& CommandProgress();
   HeadlessHost& host() { return host_; }
   Platform& platform() { return host_platform_->platform(); }
   FileSystem& fs() { return *platform().fs; }
@@ -68,6 +83,16 @@ class WorkspaceSession {
   ComPtr<HostApplication> application_;
   std::unique_ptr<IdeConnection> connection_;
   std::unique_ptr<IdeBridge> bridge_;
+  // Ctrl-C as the workspace's stop request.
+  std::unique_ptr<InterruptibleSystemServices> interruptible_;
+  // The toolchain (include directories of each CPU) and the service's
+  // parts above the model.
+  std::unique_ptr<QkUtil> util_;
+  std::unique_ptr<CCPUTools> cpus_;
+  std::unique_ptr<DependencyUpdater> dependencies_;
+  std::unique_ptr<ServiceHooks> hooks_;
+  std::unique_ptr<TerminalProgress> open_progress_;
+  std::unique_ptr<TerminalProgress> command_progress_;
   std::unique_ptr<CProjectData> workspace_;
 };
 

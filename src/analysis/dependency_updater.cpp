@@ -1,0 +1,462 @@
+#include "analysis/dependency_updater.h"
+
+#include <algorithm>
+
+#include "analysis/dependency_file.h"
+#include "analysis/dependency_progress.h"
+#include "model/ide_services.h"
+#include "model/message_texts.h"
+#include "model/one_project_data.h"
+#include "model/one_source_file.h"
+#include "model/path_functions.h"
+#include "model/prj_svc_pro_file.h"
+#include "model/project_data.h"
+#include "model/status_codes.h"
+#include "model/substitute_macros.h"
+#include "platform/file_system.h"
+#include "platform/system_services.h"
+#include "platform/ui_hooks.h"
+#include "platform/win_path.h"
+#include "storage/time_stamp.h"
+#include "toolchain/cpu_tools.h"
+#include "toolchain/lang_tools.h"
+#include "toolchain/option_text.h"
+
+namespace zelvan {
+
+namespace {
+
+// How long a stamp of the current time serves (stamps are seconds; an older
+// stamp only makes a file look stale sooner).
+constexpr auto kClockInterval = std::chrono::milliseconds(100);
+
+void RemoveOneTrailingBackslash(std::string* text) {
+  if (!text->empty() && text->back() == '\\') text->pop_back();
+}
+
+}  // namespace
+
+// --- Make variables.
+
+TargetMacros MakeTargetMacros(COneProjectData& project, std::string_view target,
+                              const CCPUTools& cpus) {
+  static const char* const kKeys[] = {"DefaultTEMP", "DefaultOUTPUT", "DefaultWORK", "TEMP",
+                                      "OUTPUT",      "WORK",          "TARGET",      "TARGET_NAME"};
+  TargetMacros macros;
+  auto define = [&macros](std::string_view name, std::string value) {
+    // A later definition replaces an earlier one, as in the makefile.
+    for (size_t i = 0; i < macros.names.size(); ++i) {
+      if (macros.names[i] == name) {
+        macros.values[i] = std::move(value);
+        return;
+      }
+    }
+    macros.names.emplace_back(name);
+    macros.values.push_back(std::move(value));
+  };
+  std::string default_temp, default_output;
+  for (const char* key : kKeys) {
+    std::string value;
+    project.GetTargetValue(target, key, &value);
+    std::string_view name = key;
+    if (name == "TEMP" || name == "OUTPUT") RemoveOneTrailingBackslash(&value);
+    if (name == "DefaultTEMP") default_temp = value;
+    if (name == "DefaultOUTPUT") default_output = value;
+    if (name == "TEMP" && value.empty()) value = default_temp;
+    if (name == "OUTPUT" && value.empty()) value = default_output;
+    define(name, std::move(value));
+  }
+  std::string tools;
+  cpus.GetToolsText(project.Cpu(), &tools);
+  std::string_view rest = tools;
+  while (!rest.empty()) {
+    size_t end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos || equals == 0) continue;
+    define(line.substr(0, equals), std::string(line.substr(equals + 1)));
+  }
+  return macros;
+}
+
+std::string ExpandTargetMacros(std::string_view text, const TargetMacros& macros) {
+  if (text.find("$(") == std::string_view::npos) return std::string(text);
+  return SubstituteMacros(text, macros.names, macros.values);
+}
+
+// --- Output: the lines of the scanner go to the workspace's IDE services,
+// and its texts come from the workspace's string resources.
+
+class DependencyUpdater::WorkspaceOutput final : public DependencyOutput, public UiHooks {
+ public:
+  void Attach(CProjectData& workspace) {
+    ide_ = &workspace.ide();
+    ui_ = workspace.platform().ui;
+  }
+  void WriteOutputLine(std::string_view text, int kind) override {
+    if (ide_ != nullptr) ide_->WriteOutputLine(text, kind);
+  }
+  void WriteOutputLineAt(std::string_view prefix, std::string_view file, int line,
+                         std::string_view text, int kind) override {
+    if (ide_ != nullptr) WriteOutputFileLine(*ide_, prefix, file, line, text, kind);
+  }
+  int MessageBox(std::string_view caption, std::string_view text, unsigned style) override {
+    return ui_ != nullptr ? ui_->MessageBox(caption, text, style) : kIdOk;
+  }
+  std::string LoadString(unsigned id) override {
+    return ui_ != nullptr ? ui_->LoadString(id) : std::string();
+  }
+
+ private:
+  IdeServices* ide_ = nullptr;
+  UiHooks* ui_ = nullptr;
+};
+
+DependencyUpdater::DependencyUpdater(const CCPUTools& cpus)
+    : cpus_(cpus), output_(std::make_unique<WorkspaceOutput>()) {}
+
+DependencyUpdater::~DependencyUpdater() = default;
+
+std::string DependencyUpdater::Key(const COneProjectData& project) {
+  return project.WorkingCopyPath();
+}
+
+bool DependencyUpdater::IsLoaded(const COneProjectData& project) const {
+  return loaded_.count(Key(project)) != 0;
+}
+
+void DependencyUpdater::Attach(CProjectData& workspace) {
+  output_->Attach(workspace);
+  FileSystem* fs = workspace.platform().fs;
+  if (fs_ != fs) {
+    // Paths and times are those of one file system.
+    fs_ = fs;
+    scanner_ = std::make_unique<CIncludeScanner>(*fs, *output_, *output_);
+    times_ = std::make_unique<ModificationTimeCache>(*fs);
+  }
+}
+
+// --- Refreshes.
+
+void DependencyUpdater::BeginRefresh(CProjectData& workspace) {
+  Attach(workspace);
+  scanner_->BeginRefresh(workspace.settings().ReadUpdateDependencyFile() != 0);
+  times_->BeginRefresh();
+  last_stop_check_ = {};
+  last_clock_ = {};
+  project_directory_.clear();
+}
+
+void DependencyUpdater::BeginProject(COneProjectData& project) {
+  project_directory_ = AppendLastSlash(project.ProjectDirectory());
+  scanner_->SetBaseDirectory(project_directory_);
+  times_->SetBaseDirectory(project_directory_);
+  // Each project takes the style of its own CPU family; a family without a
+  // style of its own scans in style 0, whatever project came before.
+  scanner_->set_include_style(IncludeStyleForCpu(project.CpuFamily(), 0));
+  cpu_include_dirs_.clear();
+  cpus_.GetIncludeDirs(project.Cpu(), &cpu_include_dirs_);
+  scanner_->SetToolchainIncludeDirectory(cpu_include_dirs_.empty() ? std::string()
+                                                                   : cpu_include_dirs_.front());
+  node_stored_.clear();
+  guess_stored_.clear();
+  stored_paths_.clear();
+  macros_ready_ = false;
+  title_ = project.OutputName();
+}
+
+bool DependencyUpdater::StopRequested(CProjectData& workspace) {
+  auto now = std::chrono::steady_clock::now();
+  if (last_stop_check_ != std::chrono::steady_clock::time_point{} &&
+      now - last_stop_check_ < stop_check_interval_) {
+    return false;
+  }
+  last_stop_check_ = now;
+  return workspace.IsStopRequested();
+}
+
+const std::string& DependencyUpdater::Now(CProjectData& workspace) {
+  auto now = std::chrono::steady_clock::now();
+  if (last_clock_ == std::chrono::steady_clock::time_point{} ||
+      now - last_clock_ >= kClockInterval) {
+    last_clock_ = now;
+    now_stamp_ = FormatTimeStamp(workspace.platform().system->Now());
+  }
+  return now_stamp_;
+}
+
+bool DependencyUpdater::UpdateDependencies(CProjectData& workspace, DependencyMode mode,
+                                           DependencyProgress* progress, bool* cancelled) {
+  workspace.ClearStatus();
+  if (!workspace.IsOpen()) {
+    workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+    return false;
+  }
+  std::vector<COneProjectData*> projects;
+  for (const auto& project : workspace.Projects())
+    projects.push_back(project.get());
+  return Run(workspace, projects, mode, progress, cancelled);
+}
+
+bool DependencyUpdater::UpdateDependencies(CProjectData& workspace,
+                                           const std::vector<std::string>& names,
+                                           DependencyMode mode, DependencyProgress* progress,
+                                           bool* cancelled) {
+  workspace.ClearStatus();
+  if (!workspace.IsOpen()) {
+    workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+    return false;
+  }
+  std::vector<COneProjectData*> projects;
+  for (const std::string& name : names) {
+    COneProjectData* project = workspace.FindProject(name);
+    if (project == nullptr) {
+      std::string file;
+      if (workspace.ResolveProjectFile(name, &file)) project = workspace.FindProjectByFile(file);
+    }
+    if (project == nullptr) {
+      workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
+      return false;
+    }
+    // A project named twice is refreshed once.
+    if (std::find(projects.begin(), projects.end(), project) == projects.end()) {
+      projects.push_back(project);
+    }
+  }
+  return Run(workspace, projects, mode, progress, cancelled);
+}
+
+bool DependencyUpdater::Run(CProjectData& workspace, const std::vector<COneProjectData*>& projects,
+                            DependencyMode mode, DependencyProgress* progress, bool* cancelled) {
+  if (cancelled != nullptr) *cancelled = false;
+  if (progress == nullptr) progress = default_progress_;
+  IdeServices& ide = workspace.ide();
+  UiHooks& ui = *workspace.platform().ui;
+  ide.ClearOutputPane();
+  ide.ShowOutputPane();
+  ide.WriteOutputLine("I-007-1000:" + LoadMessage(ui, kMsgDependencyUpdateStart),
+                      kOutputInformation);
+  BeginRefresh(workspace);
+
+  uint64_t total = 0;
+  for (COneProjectData* project : projects) {
+    total += static_cast<uint64_t>(project->Targets().size()) * project->SourceFiles().size();
+  }
+  if (progress != nullptr) progress->SetTotal(total);
+  bool stopped = false;
+  for (COneProjectData* project : projects) {
+    // A project added after the workspace opened has its file read now.
+    LoadDependencyFile(workspace, *project, true);
+    if (progress != nullptr) progress->SetProject(project->OutputName());
+    if (!UpdateProjectDependencies(workspace, *project, mode, progress)) {
+      stopped = true;
+      break;
+    }
+  }
+  if (progress != nullptr) progress->Finish();
+  if (stopped) {
+    if (cancelled != nullptr) *cancelled = true;
+    ide.WriteOutputLine("I-007-1200:" + LoadMessage(ui, kMsgDependencyUpdateCancelled),
+                        kOutputInformation);
+    return true;
+  }
+  int unresolved = scanner_->unresolved_count();
+  if (unresolved != 0) {
+    ide.WriteOutputLine(
+        "W-007-D002:" + LoadMessage(ui, kMsgIncludesNotFoundCount, {std::to_string(unresolved)}),
+        kOutputWarning);
+  }
+  ide.WriteOutputLine("I-007-1100:" + LoadMessage(ui, kMsgDependencyUpdateDone),
+                      kOutputInformation);
+  return true;
+}
+
+bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneProjectData& project,
+                                                  DependencyMode mode,
+                                                  DependencyProgress* progress) {
+  if (scanner_ == nullptr) BeginRefresh(workspace);
+  BeginProject(project);
+  const std::vector<std::string> targets = project.Targets();
+  bool recomputed = false;
+  bool stopped = false;
+  for (const std::string& target : targets) {
+    for (const auto& file : project.SourceFiles()) {
+      if (StopRequested(workspace)) {
+        stopped = true;
+        break;
+      }
+      if (mode == DependencyMode::kAllFiles ||
+          IsDependencyStale(file->TargetEntries(), target, file->RelativePath(), *times_)) {
+        ComputeFile(workspace, project, *file, target);
+        recomputed = true;
+      }
+      if (progress != nullptr) progress->Step();
+    }
+    if (stopped) break;
+  }
+  // What was computed before a stop is kept too: each record is whole.
+  if ((mode == DependencyMode::kAllFiles && !stopped) || recomputed) {
+    WriteDependencyFile(workspace, project);
+    workspace.ide().RefreshProjectView(project.ProjectFilePath());
+  }
+  return !stopped;
+}
+
+// --- The per-file step.
+
+const std::string& DependencyUpdater::StoredPath(int ref) {
+  std::vector<int32_t>& slots = ref >= 0 ? node_stored_ : guess_stored_;
+  size_t index = ref >= 0 ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref);
+  if (slots.size() <= index) slots.resize(index + 1, -1);
+  if (slots[index] < 0) {
+    const std::string& path = scanner_->RecordPath(ref);
+    std::string stored;
+    // Found files exist: they are stored relative to the project directory.
+    // A guessed path names no file; it is stored as it was guessed.
+    if (ref >= 0) {
+      MakeRelativePath(project_directory_, path, &stored);
+    } else {
+      stored = path;
+    }
+    slots[index] = static_cast<int32_t>(stored_paths_.size());
+    stored_paths_.push_back(std::move(stored));
+  }
+  return stored_paths_[static_cast<size_t>(slots[index])];
+}
+
+void DependencyUpdater::ComputeFile(CProjectData& workspace, COneProjectData& project,
+                                    COneSourceFile& file, std::string_view target) {
+  std::string options;
+  file.GetCompileOptions(target, &options);
+  std::vector<std::string> search = ExtractOptionValues(options, "-I");
+  // The compiler searches the CPU's directories whatever options a file
+  // has (SysIncludePath stands on every compile line), so the scan does too.
+  search.insert(search.end(), cpu_include_dirs_.begin(), cpu_include_dirs_.end());
+  if (!macros_ready_ || macros_target_ != target) {
+    macros_ = MakeTargetMacros(project, target, cpus_);
+    macros_target_.assign(target);
+    macros_ready_ = true;
+  }
+  for (std::string& entry : search) {
+    if (entry.find("$(") != std::string::npos) entry = ExpandTargetMacros(entry, macros_);
+  }
+  std::string_view extension = file.Extension();
+  if (!extension.empty() && extension.front() == '.') extension.remove_prefix(1);
+  int kind = workspace.languages().GetScanKindByExt(extension);
+
+  IncludeScanOptions scan_options;
+  scan_options.report_unresolved = true;
+  scan_options.title = title_;
+  scanner_->ScanIncludeRefs(file.FullPath(), kind, std::move(search), scan_options, &refs_,
+                            &forms_);
+
+  std::vector<std::string> paths;
+  std::vector<std::string> forms;
+  paths.reserve(refs_.size());
+  forms.reserve(refs_.size());
+  for (size_t i = 0; i < refs_.size(); ++i) {
+    paths.push_back(StoredPath(refs_[i]));
+    forms.emplace_back(1, forms_[i]);
+  }
+  CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
+  if (record == nullptr) {
+    record = &file.TargetEntries().emplace_back(std::string(project.TargetSpelling(target)));
+  }
+  record->SetDependencies(std::move(paths), std::move(forms));
+  record->set_stamp(Now(workspace));
+  MarkChanged(project);
+}
+
+void DependencyUpdater::ComputeAddedFile(CProjectData& workspace, COneProjectData& project,
+                                         COneSourceFile& file) {
+  std::string target = workspace.CurrentTarget();
+  if (!project.HasTarget(target)) target = project.CurrentTarget();
+  if (!project.HasTarget(target)) return;
+  // Files are looked at as they are now, not as an earlier refresh saw them.
+  BeginRefresh(workspace);
+  BeginProject(project);
+  ComputeFile(workspace, project, file, target);
+}
+
+// --- The dependency file.
+
+void DependencyUpdater::LoadDependencyFile(CProjectData& workspace, COneProjectData& project,
+                                           bool warn) {
+  if (!loaded_.insert(Key(project)).second) return;
+  Attach(workspace);
+  std::string text;
+  // A missing or unreadable file leaves every source stale: a refresh
+  // scans them and writes the file anew.
+  if (!fs_->ReadFile(project.DependencyFilePath(), &text)) return;
+  std::vector<std::string> orphans = DistributeDependencySections(
+      ReadDependencyFile(text), [&project](std::string_view lower_path) {
+        COneSourceFile* file = project.FindSourceFileByRelativePath(lower_path);
+        return file != nullptr ? &file->TargetEntries() : nullptr;
+      });
+  if (orphans.empty()) return;
+  // The next write drops them.
+  MarkChanged(project);
+  if (!warn) return;
+  std::string names;
+  std::string directory = AppendLastSlash(project.ProjectDirectory());
+  for (const std::string& orphan : orphans) {
+    std::string full;
+    if (!GetFullPathName(orphan, directory, &full)) full = orphan;
+    names += full;
+    names += '\n';
+  }
+  if (!names.empty()) names.pop_back();
+  workspace.ide().ShowMessage("",
+                              LoadMessage(*workspace.platform().ui, kMsgStaleDependencies, {names}),
+                              kMbOk | kMbIconWarning, kMsgStaleDependencies);
+}
+
+bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProjectData& project) {
+  Attach(workspace);
+  std::vector<DependencySectionView> sections;
+  sections.reserve(project.SourceFiles().size());
+  for (const auto& file : project.SourceFiles())
+    sections.push_back({file->RelativePath(), &file->TargetEntries()});
+  std::string error;
+  if (!WriteFileAtomic(*fs_, project.DependencyFilePath(), WriteDependencySections(sections),
+                       &error)) {
+    workspace.SetStatus(kStatusDependencyFileFailed, kMsgDependencyFileFailed,
+                        {project.DependencyFilePath()});
+    workspace.ide().WriteOutputLine(workspace.GetLastMessage() + " (" + error + ")",
+                                    kOutputWarning);
+    return false;
+  }
+  changed_.erase(Key(project));
+  return true;
+}
+
+// --- Hooks.
+
+void DependencyUpdater::WorkspaceOpened(CProjectData& workspace) {
+  for (const auto& project : workspace.Projects())
+    LoadDependencyFile(workspace, *project, true);
+  if (refresh_on_open_) {
+    UpdateDependencies(workspace, DependencyMode::kModifiedFiles, nullptr, nullptr);
+  }
+}
+
+void DependencyUpdater::ProjectSaving(CProjectData& workspace, COneProjectData& project) {
+  if (changed_.count(Key(project)) != 0) WriteDependencyFile(workspace, project);
+}
+
+std::map<std::string, std::string> DependencyUpdater::CollectProjectDependencies(
+    const COneProjectData& project, std::string_view target, bool system_includes) {
+  std::map<std::string, std::string> collected;
+  for (const auto& file : project.SourceFiles()) {
+    const CDependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
+    if (record == nullptr) continue;
+    for (size_t i = 0; i < record->paths().size(); ++i) {
+      if (!system_includes && record->forms()[i] == "0") continue;
+      collected.emplace(ToLowerAscii(record->paths()[i]), record->paths()[i]);
+    }
+  }
+  return collected;
+}
+
+}  // namespace zelvan

@@ -1,0 +1,139 @@
+// zelvan deps: include dependencies of the workspace's sources.
+//
+//   zelvan deps [--all|--modified] [PROJECT...]   refresh (every project when none is named)
+//   zelvan deps show PROJECT FILE [--target T]    the stored list of one source
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/dependency_updater.h"
+#include "cli/cli_command.h"
+#include "cli/workspace_session.h"
+#include "model/dependency_record.h"
+#include "model/one_project_data.h"
+#include "model/one_source_file.h"
+
+namespace zelvan::cli {
+
+namespace {
+
+struct DepsArgs {
+  bool all = false;
+  bool modified = false;
+  std::vector<std::string> projects;
+};
+
+int RunDeps(const GlobalOptions& globals, const DepsArgs& args) {
+  WorkspaceSession session(globals);
+  // The refresh asked for is the only one: opening only reads the files.
+  session.SetRefreshDependenciesOnOpen(false);
+  if (!session.Open()) return kExitFailed;
+  DependencyMode mode = args.all ? DependencyMode::kAllFiles : DependencyMode::kModifiedFiles;
+  bool cancelled = false;
+  bool done =
+      args.projects.empty()
+          ? session.dependencies().UpdateDependencies(session.workspace(), mode,
+                                                      &session.CommandProgress(), &cancelled)
+          : session.dependencies().UpdateDependencies(session.workspace(), args.projects, mode,
+                                                      &session.CommandProgress(), &cancelled);
+  if (!done) {
+    std::string names;
+    for (const std::string& name : args.projects)
+      names += (names.empty() ? "" : " ") + name;
+    return session.FailedWith(names);
+  }
+  if (cancelled) {
+    std::cerr << "zelvan: the refresh was stopped; the lists computed so far are kept\n";
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+struct ShowArgs {
+  std::string project;
+  std::string file;
+  std::string target;
+};
+
+int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
+  WorkspaceSession session(globals);
+  // What is stored, as it is stored.
+  session.SetRefreshDependenciesOnOpen(false);
+  if (!session.Open()) return kExitFailed;
+  COneProjectData* project = session.FindProject(args.project);
+  if (project == nullptr) return kExitFailed;
+  // The file as the project names it ("src\main.c", or with `/`), else a
+  // path to it.
+  std::string relative = args.file;
+  for (char& c : relative) {
+    if (c == '/') c = '\\';
+  }
+  COneSourceFile* file = project->FindSourceFileByRelativePath(relative);
+  if (file == nullptr) file = project->FindSourceFile(session.SystemPath(args.file));
+  if (file == nullptr) {
+    return session.Failed("the project " + project->OutputName() + " has no file " + args.file);
+  }
+  std::string target = args.target;
+  if (target.empty()) target = session.workspace().CurrentTarget();
+  if (!project->HasTarget(target)) target = project->CurrentTarget();
+  if (!project->HasTarget(target)) {
+    return session.Failed("the project " + project->OutputName() + " has no target " +
+                          (args.target.empty() ? std::string("at all") : args.target));
+  }
+  const CDependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
+  if (record == nullptr) {
+    return session.Failed("no dependency list of " + file->RelativePath() + " for " + target +
+                          " is stored (zelvan deps makes them)");
+  }
+  // One path a line, in the form it was included by: "..." or <...>.
+  for (size_t i = 0; i < record->paths().size(); ++i) {
+    const std::string& form = record->forms()[i];
+    const std::string& path = record->paths()[i];
+    if (form == "1") {
+      std::cout << '"' << path << "\"\n";
+    } else if (form == "0") {
+      std::cout << '<' << path << ">\n";
+    } else {
+      std::cout << path << '\n';
+    }
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+void RegisterDepsCommands(const CommandRegistry& registry) {
+  CLI::App& app = *registry.app;
+  GlobalOptions& globals = *registry.globals;
+  CommandFunction& selected = *registry.selected;
+
+  auto* deps = app.add_subcommand(
+      "deps",
+      "Bring the include dependencies of the sources up to date (modified files only "
+      "unless --all); `deps show` prints a stored list");
+  auto args = std::make_shared<DepsArgs>();
+  auto* all = deps->add_flag("--all", args->all, "Scan every source again");
+  deps->add_flag("--modified", args->modified, "Scan only sources whose list is out of date")
+      ->excludes(all);
+  deps->add_option("PROJECT", args->projects, "Output names or project names (default: all)");
+  deps->callback([&, deps, args] {
+    if (deps->get_subcommands().empty()) {
+      selected = [&globals, args] { return RunDeps(globals, *args); };
+    }
+  });
+
+  auto* show = deps->add_subcommand("show", "Print the stored include list of one source");
+  auto show_args = std::make_shared<ShowArgs>();
+  show->add_option("PROJECT", show_args->project, "Output name or project name")->required();
+  show->add_option("FILE", show_args->file, "The source as the project names it, or its path")
+      ->required();
+  show->add_option("--target", show_args->target, "Build target (default: the current one)");
+  show->callback([&, show_args] {
+    selected = [&globals, show_args] { return RunShow(globals, *show_args); };
+  });
+}
+
+}  // namespace zelvan::cli

@@ -1,0 +1,42 @@
+#include "service/service_hooks.h"
+
+#include <string>
+#include <vector>
+
+#include "analysis/dependency_updater.h"
+#include "model/project_data.h"
+
+namespace zelvan {
+
+void ServiceHooks::RefreshDependencies(CProjectData& workspace) {
+  workspace_ = &workspace;
+  dependencies_.WorkspaceOpened(workspace);
+}
+
+bool ServiceHooks::WriteMakefile(CProjectData&, COneProjectData&, bool) {
+  return true;
+}
+
+void ServiceHooks::SourceFileAdded(CProjectData& workspace, COneProjectData& project,
+                                   COneSourceFile& file) {
+  workspace_ = &workspace;
+  dependencies_.ComputeAddedFile(workspace, project, file);
+}
+
+void ServiceHooks::SaveSourceFileData(COneProjectData& project) {
+  if (workspace_ != nullptr) dependencies_.ProjectSaving(*workspace_, project);
+}
+
+void ServiceHooks::UpdateDependenciesRequested(std::string_view project) {
+  if (workspace_ == nullptr || !workspace_->IsOpen()) return;
+  if (project.empty()) {
+    dependencies_.UpdateDependencies(*workspace_, DependencyMode::kModifiedFiles, nullptr, nullptr);
+  } else {
+    dependencies_.UpdateDependencies(*workspace_, {std::string(project)},
+                                     DependencyMode::kModifiedFiles, nullptr, nullptr);
+  }
+  // The function view (function database) is redrawn by its own part of
+  // the service, which this service does not have yet.
+}
+
+}  // namespace zelvan

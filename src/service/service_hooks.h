@@ -1,0 +1,45 @@
+// The work that the workspace hands to the layers above the model
+// (WorkspaceHooks), and what the IDE's notifications start, wired to the
+// service's parts: include dependencies (DependencyUpdater) when a workspace
+// opens, a file is added, a project is saved, or the IDE asks (event 12806).
+//
+// Makefile export on save belongs to the makefile generator; until the
+// service has one, WriteMakefile writes nothing and succeeds.
+#pragma once
+
+#include <string_view>
+
+#include "model/workspace_hooks.h"
+
+namespace zelvan {
+
+class DependencyUpdater;
+
+class ServiceHooks final : public WorkspaceHooks {
+ public:
+  // `dependencies` must outlive the hooks.
+  explicit ServiceHooks(DependencyUpdater& dependencies) : dependencies_(dependencies) {}
+
+  void RefreshDependencies(CProjectData& workspace) override;
+  bool WriteMakefile(CProjectData& workspace, COneProjectData& project,
+                     bool without_dependencies) override;
+  void SourceFileAdded(CProjectData& workspace, COneProjectData& project,
+                       COneSourceFile& file) override;
+  void SaveSourceFileData(COneProjectData& project) override;
+
+  // The workspace the hooks serve (saving a project names none); set by
+  // whoever creates both.
+  void SetWorkspace(CProjectData* workspace) { workspace_ = workspace; }
+
+  // The IDE asked for the include dependencies of `project` (empty: of
+  // every project) to be brought up to date. Files whose records are stale
+  // are scanned again. Nothing happens without an open workspace; an
+  // unknown project name leaves the workspace's status set.
+  void UpdateDependenciesRequested(std::string_view project);
+
+ private:
+  DependencyUpdater& dependencies_;
+  CProjectData* workspace_ = nullptr;
+};
+
+}  // namespace zelvan
