@@ -421,10 +421,10 @@ bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProject
   std::string error;
   if (!WriteFileAtomic(*fs_, project.DependencyFilePath(), WriteDependencySections(sections),
                        &error)) {
-    workspace.SetStatus(kStatusDependencyFileFailed, kMsgDependencyFileFailed,
-                        {project.DependencyFilePath()});
-    workspace.ide().WriteOutputLine(workspace.GetLastMessage() + " (" + error + ")",
-                                    kOutputWarning);
+    workspace.SetStatus(kStatusDependencyFileFailed, kMsgDependencyFileFailed);
+    workspace.ide().WriteOutputLine(
+        project.DependencyFilePath() + ": " + workspace.GetLastMessage() + " (" + error + ")",
+        kOutputWarning);
     return false;
   }
   changed_.erase(Key(project));

@@ -1,0 +1,433 @@
+// The dependency refresh of a workspace: what it records for each source and
+// target, what it writes and says, when it scans, and how it stops.
+#include "analysis/dependency_updater.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "analysis/dependency_progress.h"
+#include "model/message_texts.h"
+#include "model/one_project_data.h"
+#include "model/one_source_file.h"
+#include "model/project_data.h"
+#include "model/status_codes.h"
+#include "platform/local_time.h"
+#include "service/service_hooks.h"
+#include "tests/support/model_test_platform.h"
+#include "toolchain/cpu_tools.h"
+#include "toolchain/qk_util.h"
+
+namespace zelvan {
+namespace {
+
+using testing::Crlf;
+using ::testing::ElementsAre;
+using testing::ModelTestPlatform;
+
+constexpr const char* kWorkspace = "C:\\ws\\Demo.kws";
+constexpr const char* kAppFile = "C:\\ws\\app\\App.kbp";
+constexpr const char* kAppDeps = "C:\\ws\\app\\App.kde";
+constexpr int64_t kSecond = 1000000000;
+
+// Two targets; main.c has options of its own for Debug.
+const std::string kAppProject = Crlf(
+    "[PROJECT]\n"
+    "OUTPUT=App.abs\n"
+    "CPU=MX-520\n"
+    "CPUFAMILY=MX-520\n"
+    "TARGET=Debug;Release;\n"
+    "Folder=Code;\n"
+    "[Code]\n"
+    "SOURCECOUNT=3\n"
+    "SOURCE0=main.c\n"
+    "SOURCE1=util.c\n"
+    "SOURCE2=start.asm\n"
+    "[PROJECT!MACRO!Debug]\n"
+    "ProjectCompile=-g -I..\\inc -I$(OUTPUT)\\gen\n"
+    "OUTPUT=out\\\n"
+    "[PROJECT!MACRO!Release]\n"
+    "ProjectCompile=-O2 -I..\\inc\n"
+    "[Debug!main.c]\n"
+    "COMPILE=-O0 -I..\\own\n");
+
+class DependencyUpdaterTest : public ::testing::Test {
+ protected:
+  DependencyUpdaterTest() : util_(env_.platform, "C:\\kova"), cpus_(env_.platform, util_) {
+    // The CPU's include directory; its home has the compiler, so its
+    // include directory is searched too.
+    env_.AddFile("C:\\kova\\Config\\Builder\\Template\\MX-520.ini",
+                 Crlf("[TOOLS]\nCC=cc520\nAS=as520\n[INC]\nFILE=1\nFILE0=C:\\kova\\sys\n"
+                      "[KHOME]\nFILE=1\nFILE0=C:\\kova\n"));
+    env_.AddFile("C:\\kova\\bin\\cc520.exe", "");
+    cpus_.LoadCpuTools();
+    updater_ = std::make_unique<DependencyUpdater>(cpus_);
+    updater_->SetStopCheckInterval(std::chrono::milliseconds(0));
+    hooks_ = std::make_unique<ServiceHooks>(*updater_);
+    env_.ide.project_files = {kAppFile};
+    env_.AddFile(kAppFile, kAppProject);
+  }
+
+  // Opens the workspace (which reads the dependency files and refreshes
+  // what is stale), with the clock just after every file written so far.
+  void Open() {
+    SyncClock();
+    workspace_ = env_.NewWorkspace(hooks_.get());
+    hooks_->SetWorkspace(workspace_.get());
+    ASSERT_TRUE(workspace_->OpenWorkspace(kWorkspace));
+  }
+  void SyncClock() { env_.system.now = ToLocalTime(env_.memory.Now() / kSecond); }
+  COneProjectData& App() { return *workspace_->FindProject("App.abs"); }
+  COneSourceFile& File(const char* relative) {
+    return *App().FindSourceFileByRelativePath(relative);
+  }
+  // "<form>|<path>" of a file's record for a target.
+  std::vector<std::string> List(const char* relative, const char* target) {
+    std::vector<std::string> out;
+    const CDependencyRecord* record = FindDependencyRecord(File(relative).TargetEntries(), target);
+    if (record == nullptr) return {"(none)"};
+    for (size_t i = 0; i < record->paths().size(); ++i)
+      out.push_back(record->forms()[i] + "|" + record->paths()[i]);
+    return out;
+  }
+  std::vector<std::string> OutputLines() { return env_.ide.Calls("WriteOutputLine"); }
+  bool Refresh(DependencyMode mode, bool* cancelled = nullptr) {
+    env_.ide.calls.clear();
+    return updater_->UpdateDependencies(*workspace_, mode, nullptr, cancelled);
+  }
+
+  ModelTestPlatform env_;
+  QkUtil util_;
+  CCPUTools cpus_;
+  std::unique_ptr<DependencyUpdater> updater_;
+  std::unique_ptr<ServiceHooks> hooks_;
+  std::unique_ptr<CProjectData> workspace_;
+};
+
+TEST_F(DependencyUpdaterTest, RecordsFollowTheSearchListOfEachFileAndTarget) {
+  env_.AddFile("C:\\ws\\app\\main.c",
+               "#include \"app.h\"\n"
+               "#include \"sys.h\"\n"
+               "#include <sys.h>\n"  // listed once, with the form of its first inclusion
+               "#include \"own.h\"\n"
+               "/* #include \"comment.h\"\n"
+               "   #include \"still.h\" */\n"
+               "// #include \"line.h\"\n"
+               "const char* s = \"#include \\\"string.h\\\"\";\n");
+  env_.AddFile("C:\\ws\\app\\util.c",
+               "#include <local.h>\n"  // never looked up in the source's own directory
+               "#include \"gen.h\"\n"
+               "#include \"app.h\"\n");
+  env_.AddFile("C:\\ws\\app\\local.h", "");
+  env_.AddFile("C:\\ws\\app\\start.asm", "  .include \"app.h\" ; .include \"no.inc\"\n");
+  env_.AddFile("C:\\ws\\app\\app.h", "#include \"types.h\"\n");
+  env_.AddFile("C:\\ws\\inc\\types.h", "");
+  env_.AddFile("C:\\ws\\own\\own.h", "");
+  env_.AddFile("C:\\ws\\app\\out\\gen\\gen.h", "");
+  env_.AddFile("C:\\kova\\sys\\sys.h", "");
+  env_.AddFile("C:\\kova\\include\\local.h", "");
+  Open();
+
+  const struct {
+    const char* file;
+    const char* target;
+    std::vector<std::string> list;
+  } cases[] = {
+      // Own options (Debug): its -I, then the CPU's directories; types.h is
+      // not among them, so it is guessed beside the source.
+      {"main.c",
+       "Debug",
+       {"1|app.h", "1|C:\\ws\\app\\types.h", "1|C:\\kova\\sys\\sys.h", "1|..\\own\\own.h"}},
+      // The project's options: ..\inc, not ..\own.
+      {"main.c",
+       "Release",
+       {"1|app.h", "1|..\\inc\\types.h", "1|C:\\kova\\sys\\sys.h", "1|C:\\ws\\app\\own.h"}},
+      // $(OUTPUT) is the target's OUTPUT without its trailing backslash.
+      {"util.c",
+       "Debug",
+       {"0|C:\\kova\\include\\local.h", "1|out\\gen\\gen.h", "1|app.h", "1|..\\inc\\types.h"}},
+      // Assembler lines: lower case, cut at ";"; headers read the same way.
+      {"start.asm", "Debug", {"1|app.h", "1|..\\inc\\types.h"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + c.target);
+    EXPECT_EQ(List(c.file, c.target), c.list);
+  }
+
+  // The dependency file holds every source in project order, every target.
+  std::string file = env_.Contents(kAppDeps);
+  EXPECT_EQ(file.substr(0, file.find("Debugstamp")), Crlf("[main.c]\n"
+                                                          "Debug=4\n"
+                                                          "Debug0=1|app.h\n"
+                                                          "Debug1=1|C:\\ws\\app\\types.h\n"
+                                                          "Debug2=1|C:\\kova\\sys\\sys.h\n"
+                                                          "Debug3=1|..\\own\\own.h\n"));
+  EXPECT_NE(file.find("[util.c]"), std::string::npos);
+  EXPECT_NE(file.find("[start.asm]"), std::string::npos);
+
+  // The tree: every dependency once; angle includes only when asked for.
+  std::map<std::string, std::string> tree =
+      DependencyUpdater::CollectProjectDependencies(App(), "Debug", false);
+  std::vector<std::string> keys;
+  for (const auto& [key, path] : tree)
+    keys.push_back(key + "=" + path);
+  EXPECT_THAT(
+      keys,
+      ElementsAre("..\\inc\\types.h=..\\inc\\types.h", "..\\own\\own.h=..\\own\\own.h",
+                  "app.h=app.h", "c:\\kova\\sys\\sys.h=C:\\kova\\sys\\sys.h",
+                  "c:\\ws\\app\\types.h=C:\\ws\\app\\types.h", "out\\gen\\gen.h=out\\gen\\gen.h"));
+  EXPECT_EQ(DependencyUpdater::CollectProjectDependencies(App(), "Debug", true).size(), 7u);
+}
+
+TEST_F(DependencyUpdaterTest, StatusLinesOfARefreshWithUnresolvedIncludesAndACycle) {
+  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n#include \"gone.h\"\n");
+  env_.AddFile("C:\\ws\\app\\util.c", "#include \"b.h\"\n");
+  env_.AddFile("C:\\ws\\app\\start.asm", "");
+  env_.AddFile("C:\\ws\\app\\a.h", "#include \"b.h\"\n");
+  env_.AddFile("C:\\ws\\app\\b.h", "#include \"a.h\"\n");
+  Open();
+  EXPECT_EQ(List("main.c", "Debug"),
+            (std::vector<std::string>{"1|a.h", "1|b.h", "1|C:\\ws\\app\\gone.h"}));
+  EXPECT_EQ(List("util.c", "Release"), (std::vector<std::string>{"1|b.h", "1|a.h"}));
+
+  bool cancelled = true;
+  ASSERT_TRUE(Refresh(DependencyMode::kAllFiles, &cancelled));
+  EXPECT_FALSE(cancelled);
+  EXPECT_THAT(env_.ide.calls, ::testing::IsSupersetOf({"ClearOutputPane ", "ShowOutputPane "}));
+  // The cycle stops at the nesting limit, which is said once; the missing
+  // header is reported for each target's scan, and counted.
+  EXPECT_THAT(OutputLines(),
+              ElementsAre("18|I-007-1000:" + std::string(DefaultMessageText(5070)),
+                          "17|W-007-D003:" + std::string(DefaultMessageText(5093)),
+                          "17|W-007-D000:" + std::string(DefaultMessageText(5073)),
+                          "18|I-007-1300:App.abs - (C:\\ws\\app\\main.c)",
+                          "18|I-007-1300:App.abs - (C:\\ws\\app\\main.c)",
+                          "17|W-007-D002:" + FormatMessageText(DefaultMessageText(5074), {"2"}),
+                          "18|I-007-1100:" + std::string(DefaultMessageText(5071))));
+  EXPECT_EQ(env_.ide.Calls("WriteOutputLineAt"),
+            (std::vector<std::string>{
+                "C:\\ws\\app\\main.c|2|17|W-007-D001:C:\\ws\\app\\main.c(2):#include \"gone.h\"",
+                "C:\\ws\\app\\main.c|2|17|W-007-D001:C:\\ws\\app\\main.c(2):#include \"gone.h\""}));
+  EXPECT_EQ(env_.ide.Calls("RefreshProjectView"), (std::vector<std::string>{kAppFile}));
+}
+
+TEST_F(DependencyUpdaterTest, UnresolvedIncludesAreLeftOutUnderUpdateDependencyFile) {
+  env_.AddFile("C:\\registry.ini", Crlf("[Software\\Zentrak\\Semiconductor\\KOVA\\Builder]\n"
+                                        "UpdateDependencyFile=dword:00000001\n"));
+  env_.AddFile("C:\\ws\\app\\main.c", "#include \"gone.h\"\n#include <none.h>\n#include \"a.h\"\n");
+  env_.AddFile("C:\\ws\\app\\a.h", "");
+  Open();
+  EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h"}));
+  // A file that cannot be read has an empty list.
+  EXPECT_EQ(List("util.c", "Debug"), (std::vector<std::string>{}));
+}
+
+// Progress, and what a refresh with nothing changed does: it asks about
+// files, scans nothing, writes nothing.
+class RecordingProgress final : public DependencyProgress {
+ public:
+  void SetTotal(uint64_t total) override { events.push_back("total " + std::to_string(total)); }
+  void SetProject(std::string_view name) override {
+    events.push_back("project " + std::string(name));
+  }
+  void Step() override {
+    ++steps;
+    if (on_step) on_step(steps);
+  }
+  void Finish() override { events.push_back("finish"); }
+  std::vector<std::string> events;
+  int steps = 0;
+  std::function<void(int)> on_step;
+};
+
+TEST_F(DependencyUpdaterTest, ModifiedModeScansStaleFilesOnlyAndWritesOnlyWhenItDid) {
+  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n#include \"b.h\"\n");
+  env_.AddFile("C:\\ws\\app\\util.c", "#include \"b.h\"\n");
+  env_.AddFile("C:\\ws\\app\\start.asm", "");
+  env_.AddFile("C:\\ws\\app\\a.h", "");
+  env_.AddFile("C:\\ws\\app\\b.h", "");
+  Open();
+  std::string written = env_.Contents(kAppDeps);
+  ASSERT_FALSE(written.empty());
+
+  RecordingProgress progress;
+  env_.ide.calls.clear();
+  ASSERT_TRUE(updater_->UpdateDependencies(*workspace_, DependencyMode::kModifiedFiles, &progress,
+                                           nullptr));
+  EXPECT_THAT(progress.events, ElementsAre("total 6", "project App.abs", "finish"));
+  EXPECT_EQ(progress.steps, 6);
+  EXPECT_EQ(env_.Contents(kAppDeps), written);
+  EXPECT_TRUE(env_.ide.Calls("RefreshProjectView").empty());
+
+  // A header deleted: nothing is stale.
+  ASSERT_TRUE(env_.memory.DeleteFile("C:\\ws\\app\\a.h"));
+  ASSERT_TRUE(Refresh(DependencyMode::kModifiedFiles));
+  EXPECT_EQ(env_.Contents(kAppDeps), written);
+
+  // b.h changed: the two sources that include it are scanned again, for
+  // both targets; a.h is now a guess.
+  env_.AddFile("C:\\ws\\app\\b.h", "// changed\n");
+  SyncClock();
+  ASSERT_TRUE(Refresh(DependencyMode::kModifiedFiles));
+  EXPECT_EQ(List("main.c", "Release"), (std::vector<std::string>{"1|C:\\ws\\app\\a.h", "1|b.h"}));
+  EXPECT_NE(env_.Contents(kAppDeps), written);
+  EXPECT_EQ(env_.ide.Calls("RefreshProjectView"), (std::vector<std::string>{kAppFile}));
+}
+
+TEST_F(DependencyUpdaterTest, AStopEndsTheRefreshAfterTheCurrentFileAndKeepsFilesWhole) {
+  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n");
+  env_.AddFile("C:\\ws\\app\\util.c", "#include \"a.h\"\n");
+  env_.AddFile("C:\\ws\\app\\start.asm", "");
+  env_.AddFile("C:\\ws\\app\\a.h", "");
+  Open();
+  std::string before = env_.Contents(kAppDeps);
+
+  // Stopped before the first file: nothing scanned, nothing written.
+  ASSERT_TRUE(env_.system.CreateNamedObject(workspace_->StartStamp()));
+  bool cancelled = false;
+  ASSERT_TRUE(Refresh(DependencyMode::kAllFiles, &cancelled));
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(OutputLines().back(), "18|I-007-1200:" + std::string(DefaultMessageText(5079)));
+  EXPECT_EQ(env_.Contents(kAppDeps), before);
+  ASSERT_TRUE(env_.system.RemoveNamedObject(workspace_->StartStamp()));
+
+  // Stopped after the second file: the two lists computed are written, the
+  // rest is as it was, and the file is whole.
+  env_.AddFile("C:\\ws\\app\\a.h", "#include \"b.h\"\n");
+  env_.AddFile("C:\\ws\\app\\b.h", "");
+  SyncClock();
+  RecordingProgress progress;
+  progress.on_step = [&](int step) {
+    if (step == 2) env_.system.CreateNamedObject(workspace_->StartStamp());
+  };
+  env_.ide.calls.clear();
+  ASSERT_TRUE(
+      updater_->UpdateDependencies(*workspace_, DependencyMode::kAllFiles, &progress, &cancelled));
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(progress.steps, 2);
+  EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h", "1|b.h"}));
+  EXPECT_EQ(List("util.c", "Debug"), (std::vector<std::string>{"1|a.h", "1|b.h"}));
+  EXPECT_EQ(List("main.c", "Release"), (std::vector<std::string>{"1|a.h"}));
+  std::string after = env_.Contents(kAppDeps);
+  EXPECT_NE(after.find("Debug1=1|b.h"), std::string::npos);
+  EXPECT_NE(after.find("Release0=1|a.h"), std::string::npos);
+  EXPECT_EQ(after.find("Release1="), std::string::npos);
+  EXPECT_EQ(after.substr(after.size() - 2), "\r\n");
+  EXPECT_THAT(env_.memory.AllFiles(),
+              ::testing::Not(::testing::Contains(::testing::HasSubstr(".tmp"))));
+}
+
+TEST_F(DependencyUpdaterTest, TheDependencyFileIsReadOnOpenAndStrangersAreNamed) {
+  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n");
+  env_.AddFile("C:\\ws\\app\\a.h", "");
+  env_.AddFile(kAppDeps, Crlf("[main.c]\n"
+                              "Debug=1\n"
+                              "Debug0=1|kept.h\n"
+                              "Debugstamp=2099-01-01 00:00:00\n"
+                              "[gone.c]\n"
+                              "Debug=0\n"
+                              "Debugstamp=2099-01-01 00:00:00\n"
+                              "[SYSTEM]\n"));
+  Open();
+  // main.c for Debug is fresh: its stored list stays; the others were scanned.
+  EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|kept.h"}));
+  EXPECT_EQ(List("main.c", "Release"), (std::vector<std::string>{"1|a.h"}));
+  std::vector<std::string> boxes = env_.ide.Calls("ShowMessage");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("C:\\ws\\app\\gone.c"), std::string::npos);
+  EXPECT_NE(boxes[0].find("|5069"), std::string::npos);
+  EXPECT_EQ(env_.Contents(kAppDeps).find("gone.c"), std::string::npos);
+}
+
+TEST_F(DependencyUpdaterTest, AnUnwritableDependencyFileIsReportedAndLeftAsItWas) {
+  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n");
+  env_.AddFile("C:\\ws\\app\\a.h", "");
+  env_.AddFile(kAppDeps, "old");
+  ASSERT_TRUE(env_.memory.SetReadOnly(kAppDeps, true));
+  Open();
+  EXPECT_EQ(env_.Contents(kAppDeps), "old");
+  EXPECT_EQ(workspace_->GetLastStatus(), kStatusDependencyFileFailed);
+  bool warned = false;
+  for (const std::string& line : OutputLines()) {
+    warned = warned || line.find(kAppDeps) != std::string::npos;
+  }
+  EXPECT_TRUE(warned);
+  // The records are there all the same.
+  EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h"}));
+}
+
+TEST_F(DependencyUpdaterTest, ListedRefreshChecksEveryNameFirst) {
+  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n");
+  env_.AddFile("C:\\ws\\app\\a.h", "");
+  updater_->SetRefreshOnOpen(false);
+  Open();
+  EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"(none)"}));
+  env_.ide.calls.clear();
+  EXPECT_FALSE(updater_->UpdateDependencies(*workspace_, {"App", "Nope"}, DependencyMode::kAllFiles,
+                                            nullptr, nullptr));
+  EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectNotFound);
+  EXPECT_TRUE(env_.ide.calls.empty());
+  EXPECT_EQ(env_.Contents(kAppDeps), "");
+
+  ASSERT_TRUE(updater_->UpdateDependencies(*workspace_, {"App", "app.abs"},
+                                           DependencyMode::kModifiedFiles, nullptr, nullptr));
+  EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h"}));
+
+  // The IDE's request (event 12806) for one project, and for all.
+  env_.AddFile("C:\\ws\\app\\a.h", "#include \"b.h\"\n");
+  env_.AddFile("C:\\ws\\app\\b.h", "");
+  SyncClock();
+  hooks_->UpdateDependenciesRequested("App");
+  EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h", "1|b.h"}));
+  hooks_->UpdateDependenciesRequested("");
+  EXPECT_EQ(workspace_->GetLastStatus(), 0u);
+}
+
+TEST_F(DependencyUpdaterTest, AnAddedFileGetsItsListAtOnceAndTheSaveWritesIt) {
+  env_.AddFile("C:\\ws\\app\\main.c", "");
+  env_.AddFile("C:\\ws\\app\\new.c", "#include \"a.h\"\n");
+  env_.AddFile("C:\\ws\\app\\a.h", "");
+  Open();
+  ASSERT_TRUE(workspace_->ChangeCurrentTarget("Release"));
+  ASSERT_TRUE(workspace_->AddFile("App", "C:\\ws\\app\\new.c"));
+  EXPECT_EQ(List("new.c", "Release"), (std::vector<std::string>{"1|a.h"}));
+  EXPECT_EQ(List("new.c", "Debug"), (std::vector<std::string>{"(none)"}));
+  ASSERT_TRUE(workspace_->SaveWorkspace(false));
+  EXPECT_NE(env_.Contents(kAppDeps).find("[new.c]\r\nRelease=1\r\nRelease0=1|a.h\r\n"),
+            std::string::npos);
+}
+
+// The include style of a project comes from its own CPU family: a family
+// without a style of its own scans in style 0, whatever came before.
+TEST_F(DependencyUpdaterTest, EachProjectScansInTheStyleOfItsOwnFamily) {
+  const char* kFirst = "C:\\ws\\first\\First.kbp";
+  const char* kSecondFile = "C:\\ws\\second\\Second.kbp";
+  auto project = [](const char* output, const char* family) {
+    return Crlf(std::string("[PROJECT]\nOUTPUT=") + output + "\nCPU=" + family + "\nCPUFAMILY=" +
+                family + "\nTARGET=Debug;\nFolder=Code;\n[Code]\nSOURCECOUNT=1\nSOURCE0=main.c\n");
+  };
+  // MR44A searches the directory of the including C file at position 1.
+  for (const char* dir : {"C:\\ws\\first\\", "C:\\ws\\second\\"}) {
+    env_.AddFile(std::string(dir) + "main.c", "#include \"sub\\h.h\"\n");
+    env_.AddFile(std::string(dir) + "sub\\h.h", "#include \"x.h\"\n");
+    env_.AddFile(std::string(dir) + "sub\\x.h", "");
+  }
+  env_.AddFile(kFirst, project("First.abs", "MR44A"));
+  env_.AddFile(kSecondFile, project("Second.abs", "K310SA1"));
+  env_.ide.project_files = {kFirst, kSecondFile};
+  Open();
+  auto list = [&](const char* name) {
+    const CDependencyRecord* record = FindDependencyRecord(
+        workspace_->FindProject(name)->SourceFiles()[0]->TargetEntries(), "Debug");
+    return record->paths();
+  };
+  EXPECT_EQ(list("First.abs"), (std::vector<std::string>{"sub\\h.h", "sub\\x.h"}));
+  EXPECT_EQ(list("Second.abs"), (std::vector<std::string>{"sub\\h.h", "C:\\ws\\second\\x.h"}));
+}
+
+}  // namespace
+}  // namespace zelvan
