@@ -76,12 +76,16 @@ int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
   if (file == nullptr) {
     return session.Failed("the project " + project->OutputName() + " has no file " + args.file);
   }
+  // The target asked for, else the workspace's current one, else the
+  // project's own current one.
   std::string target = args.target;
-  if (target.empty()) target = session.workspace().CurrentTarget();
-  if (!project->HasTarget(target)) target = project->CurrentTarget();
+  if (target.empty()) {
+    target = session.workspace().CurrentTarget();
+    if (!project->HasTarget(target)) target = project->CurrentTarget();
+  }
   if (!project->HasTarget(target)) {
     return session.Failed("the project " + project->OutputName() + " has no target " +
-                          (args.target.empty() ? std::string("at all") : args.target));
+                          (target.empty() ? std::string("at all") : target));
   }
   const CDependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
   if (record == nullptr) {

@@ -1,2 +1,114 @@
-#!/bin/sh
-exit 0
+#!/usr/bin/env bash
+# Runs `zelvan deps` on a copy of the example workspace: the refresh writes
+# each project's dependency file, `deps show` prints the stored lists, a
+# change of a header is seen by the next refresh, and bad requests fail with
+# a message and change nothing.
+# Usage: deps_commands_test.sh path/to/zelvan path/to/examples
+set -u
+zelvan=$(realpath "$1")
+examples=$(realpath "$2")
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+mkdir -p "$work/tmp" "$work/run"
+export TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
+unset TEMP TMP
+cp -r "$examples" "$work/ws"
+cd "$work/ws"
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# check NAME EXPECTED_STATUS EXPECTED_STDOUT -- command...
+check() {
+  local name=$1 status=$2 expected=$3
+  shift 4
+  local out rc
+  out=$("$@" 2>"$work/stderr.txt")
+  rc=$?
+  if [ "$rc" != "$status" ] || [ "$out" != "$expected" ]; then
+    fail "$name: status $rc (want $status), output [$out] (want [$expected])"
+    echo "  stderr: $(cat "$work/stderr.txt")"
+  fi
+  if [ "$status" != 0 ] && [ ! -s "$work/stderr.txt" ]; then
+    fail "$name: no message on stderr"
+  fi
+}
+
+stderr_has() {
+  grep -qF -- "$2" "$work/stderr.txt" || fail "$1: stderr lacks [$2]: $(cat "$work/stderr.txt")"
+}
+
+# The refresh: modified files by default, which at first is every file.
+check "deps" 0 "" -- "$zelvan" deps
+for p in MathLib Motor Sensor; do
+  [ -s "$p/$p.kde" ] || fail "deps: $p/$p.kde was not written"
+done
+# Not a terminal: plain progress lines on stderr.
+stderr_has "deps" "dependencies: 36 files to check"
+stderr_has "deps" "dependencies: Sensor.abs 36/36 (100%)"
+head -c 14 Motor/Motor.kde | od -c | grep -q '\\r  \\n' || fail "deps: Motor.kde lines do not end in CR LF"
+
+# The stored lists, one path a line with its form.
+check "show main.c" 0 '<..\include\board.h>
+"..\include\types.h"
+"motor.h"
+"..\MathLib\fixmath.h"' -- "$zelvan" deps show Motor main.c
+check "show motor.c Release" 0 '<..\include\board.h>
+"..\include\types.h"
+"motor.h"
+"..\MathLib\fixmath.h"
+"..\MathLib\filter.h"' -- "$zelvan" deps show Motor motor.c --target Release
+check "show assembler" 0 '"..\include\board.inc"' -- "$zelvan" deps show Motor startup.asm
+check "show by path" 0 '"filter.h"
+"fixmath.h"
+<..\include\types.h>' -- "$zelvan" deps show MathLib MathLib/filter.c
+
+# Nothing changed: nothing is written again.
+cp Motor/Motor.kde "$work/Motor.kde"
+check "deps again" 0 "" -- "$zelvan" --quiet deps
+[ -s "$work/stderr.txt" ] && fail "deps --quiet: printed [$(cat "$work/stderr.txt")]"
+cmp -s Motor/Motor.kde "$work/Motor.kde" || fail "deps again: Motor.kde was rewritten"
+
+# A header changes: the sources that include it get their new lists.
+sleep 1
+printf '#include "missing.h"\n#include <types.h>\n' >> include/board.h
+check "deps after a change" 0 "" -- "$zelvan" --quiet deps Motor
+stderr_has "deps after a change" "W-007-D001:"
+stderr_has "deps after a change" "W-007-D002:"
+# The guess of an unresolved include lies beside the source (a host path
+# without a drive is rooted at the host's root).
+check "show after a change" 0 '<..\include\board.h>
+"..\include\types.h"
+"'"$(printf '%s' "$work/ws" | tr '/' '\\')"'\Motor\missing.h"
+"motor.h"
+"..\MathLib\fixmath.h"' -- "$zelvan" deps show Motor main.c
+cmp -s Sensor/Sensor.kde "$work/Motor.kde" && fail "deps Motor: Sensor.kde should differ from Motor's"
+
+# Everything again, for one project.
+cp Sensor/Sensor.kde "$work/Sensor.kde"
+check "deps --all MathLib" 0 "" -- "$zelvan" --quiet deps --all MathLib
+cmp -s Sensor/Sensor.kde "$work/Sensor.kde" || fail "deps --all MathLib: Sensor.kde changed"
+
+# Bad requests.
+check "unknown project" 1 "" -- "$zelvan" deps Motor Nope
+stderr_has "unknown project" "0x40031103"
+check "both modes" 2 "" -- "$zelvan" deps --all --modified
+check "unknown file" 1 "" -- "$zelvan" deps show Motor none.c
+check "unknown target" 1 "" -- "$zelvan" deps show Motor main.c --target Final
+stderr_has "unknown target" "has no target Final"
+rm Motor/Motor.kde
+check "no stored list" 1 "" -- "$zelvan" deps show Motor main.c
+stderr_has "no stored list" "zelvan deps"
+
+# No temporary file of an atomic write is left anywhere.
+left=$(find . "$TMPDIR" -type f -newer "$work/Motor.kde" ! -name '*.kde' ! -name '*.h' | head -5)
+[ -z "$left" ] || fail "files left behind: $left"
+
+if [ "$failures" != 0 ]; then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "all deps command checks passed"
