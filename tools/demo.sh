@@ -46,3 +46,18 @@ run file-set Motor Debug Motor.lcf nolcf 1
 run files Motor --target Release
 echo "\$ zelvan get Motor Final compile    (fails: no such target)"
 "$zelvan" get Motor Final compile || echo "(exit status $?)"
+
+echo "== include dependencies"
+run deps --all
+run deps show Motor main.c
+run deps show Motor startup.asm
+run deps show MathLib filter.c --target Release
+echo "\$ head -8 Motor/Motor.kde"
+head -8 Motor/Motor.kde | tr -d '\r'
+echo
+# A header of the shared include folder changes: the next refresh scans the
+# sources that include it, and reports the include it cannot find.
+sleep 1
+printf '#include "missing.h"\n' >> include/board.h
+run --verbose deps Motor
+run deps show Motor main.c
