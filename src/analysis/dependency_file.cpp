@@ -1,5 +1,7 @@
 #include "analysis/dependency_file.h"
 
+#include <cstdio>
+
 #include <climits>
 
 #include "platform/ansi_text.h"
@@ -61,8 +63,68 @@ std::string WriteDependencyFile(const std::vector<DependencySection>& sections) 
   return WriteDependencySections(views);
 }
 
+namespace {
+
+// Whether a record reads back as it is written: what ToCountedList and
+// CCountedList::WriteList accept, checked without copying the record.
+bool IsWritable(const CDependencyRecord& record) {
+  const std::string& target = record.target();
+  if (target.empty() || target.find('=') != std::string::npos || HasLineBreak(target) ||
+      target.find('\0') != std::string::npos || HasLineBreak(record.stamp())) {
+    return false;
+  }
+  for (size_t i = 0; i < record.paths().size(); ++i) {
+    const std::string& path = record.paths()[i];
+    const std::string& form = record.forms()[i];
+    if (form.size() > 1 || HasLineBreak(path) || HasLineBreak(form)) return false;
+    if (form.empty() && path.size() >= 2 && path[1] == '|') return false;
+  }
+  return true;
+}
+
+// The lines of CCountedList::WriteList, appended directly: a large
+// workspace's file has over a million of them.
+void AppendRecord(const CDependencyRecord& record, std::string* out) {
+  std::string& text = *out;
+  const std::string& target = record.target();
+  char number[24];
+  text += target;
+  text += '=';
+  text.append(number, static_cast<size_t>(std::snprintf(number, sizeof number, "%d",
+                                                        static_cast<int>(record.paths().size()))));
+  text += "\r\n";
+  for (size_t i = 0; i < record.paths().size(); ++i) {
+    text += target;
+    text.append(number, static_cast<size_t>(std::snprintf(number, sizeof number, "%zu", i)));
+    text += '=';
+    const std::string& form = record.forms()[i];
+    if (!form.empty()) {
+      text += form;
+      text += '|';
+    }
+    text += record.paths()[i];
+    text += "\r\n";
+  }
+  text += target;
+  text += "stamp=";
+  text += record.stamp();
+  text += "\r\n";
+}
+
+}  // namespace
+
 std::string WriteDependencySections(const std::vector<DependencySectionView>& sections) {
+  size_t size = 0;
+  for (const DependencySectionView& section : sections) {
+    size += section.source.size() + 4;
+    for (const CDependencyRecord& record : *section.records) {
+      size += 2 * record.target().size() + record.stamp().size() + 24;
+      for (const std::string& path : record.paths())
+        size += record.target().size() + path.size() + 10;
+    }
+  }
   std::string text;
+  text.reserve(size);
   for (const DependencySectionView& section : sections) {
     // A name with a line break would not read back; a carriage return
     // inside it does, as it is.
@@ -71,8 +133,7 @@ std::string WriteDependencySections(const std::vector<DependencySectionView>& se
     text += section.source;
     text += "]\r\n";
     for (const CDependencyRecord& record : *section.records) {
-      CCountedList list;
-      if (ToCountedList(record, &list)) list.WriteList(&text);
+      if (IsWritable(record)) AppendRecord(record, &text);
     }
   }
   return text;

@@ -419,8 +419,11 @@ bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProject
   for (const auto& file : project.SourceFiles())
     sections.push_back({file->RelativePath(), &file->TargetEntries()});
   std::string error;
+  // The file is made again by a refresh when it is lost: it is written
+  // whole or not at all, but not forced to disk (a large workspace's file
+  // holds tens of megabytes).
   if (!WriteFileAtomic(*fs_, project.DependencyFilePath(), WriteDependencySections(sections),
-                       &error)) {
+                       &error, Durability::kScratch)) {
     workspace.SetStatus(kStatusDependencyFileFailed, kMsgDependencyFileFailed);
     workspace.ide().WriteOutputLine(
         project.DependencyFilePath() + ": " + workspace.GetLastMessage() + " (" + error + ")",

@@ -1,0 +1,192 @@
+// A dependency refresh of a whole workspace through UpdateDependencies: the
+// generated tree of 5,000 sources and 1,000 headers (include_tree_generator.h)
+// on disk as one project of two targets whose compile options name the
+// shared and system include folders. Beside the plain file-system work it
+// should stay close to (dependency_bench.cpp measures those on a tree of
+// the same shape):
+//
+//   BM_RefreshAllFiles        every source scanned for both targets, the
+//                             dependency file written (aim: within 3 times
+//                             BM_ReadEveryFileOnce)
+//   BM_RefreshNothingChanged  the refresh in modified mode after an earlier
+//                             one, with nothing changed (aim: within 2 times
+//                             BM_StatEveryFileOnce)
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "analysis/dependency_updater.h"
+#include "bench/include_tree_generator.h"
+#include "host/headless_host.h"
+#include "model/one_source_file.h"
+#include "model/prj_svc_pro_file.h"
+#include "model/project_data.h"
+#include "platform/ansi_text.h"
+#include "platform/posix_file_system.h"
+#include "platform/posix_system_services.h"
+#include "platform/private_profile.h"
+#include "platform/registry.h"
+#include "service/service_hooks.h"
+#include "tests/support/temp_dir.h"
+#include "toolchain/cpu_tools.h"
+#include "toolchain/qk_util.h"
+
+namespace zelvan {
+namespace {
+
+// The project file: one folder per module, both targets with the include
+// folders of the tree.
+std::string ProjectText(const bench::GeneratedTree& tree) {
+  std::string text;
+  auto line = [&text](const std::string& s) { text += s + "\r\n"; };
+  line("[PROJECT]");
+  line("OUTPUT=Bench.abs");
+  line("CPU=MX-310/P");
+  line("CPUFAMILY=MX-310/P");
+  line("TARGET=Debug;Release;");
+  // Sources are grouped by their module directory, in project order.
+  std::vector<std::string> folders;
+  std::vector<std::vector<std::string>> entries;
+  for (const std::string& source : tree.sources) {
+    std::string relative = source.substr(tree.root.size());
+    std::string folder = relative.substr(0, relative.rfind('\\'));
+    if (folders.empty() || folders.back() != folder) {
+      folders.push_back(folder);
+      entries.emplace_back();
+    }
+    entries.back().push_back(relative);
+  }
+  std::string list;
+  for (size_t f = 0; f < folders.size(); ++f)
+    list += StringPrintf("Module %zu;", f);
+  line("Folder=" + list);
+  for (size_t f = 0; f < folders.size(); ++f) {
+    line(StringPrintf("[Module %zu]", f));
+    line(StringPrintf("SOURCECOUNT=%zu", entries[f].size()));
+    for (size_t i = 0; i < entries[f].size(); ++i)
+      line(StringPrintf("SOURCE%zu=%s", i, entries[f][i].c_str()));
+  }
+  std::string includes;
+  for (const std::string& dir : tree.include_dirs)
+    includes += " -I" + dir;
+  line("[PROJECT!MACRO!Debug]");
+  line("DefaultCompile=-g -O0" + includes);
+  line("[PROJECT!MACRO!Release]");
+  line("DefaultCompile=-O2" + includes);
+  return text;
+}
+
+class RefreshWorld {
+ public:
+  RefreshWorld()
+      : system_(CreatePosixSystemServices()),
+        fs_(MapOf(dir_), dir_.path()),
+        profile_(fs_),
+        registry_(CreateFileRegistry(profile_, "\\nonexistent\\registry.ini")),
+        host_(AnswerPolicy::kSafe, sink_, /*show_information=*/false) {
+    tree_ = bench::GenerateIncludeTree({}, "C:\\bench\\");
+    for (const auto& file : tree_.files)
+      dir_.WriteFile(Relative(file.path), file.text);
+    dir_.WriteFile("bench/Bench.kbp", ProjectText(tree_));
+    dir_.WriteFile("temp/.keep", "");
+    saved_temp_ = system_->GetEnv("TEMP");
+    system_->SetEnv("TEMP", "C:\\temp");
+    platform_ = Platform{&fs_, &profile_, registry_.get(), system_.get(), &host_};
+    host_.Attach(platform_);
+    settings_ = std::make_unique<CPrjSvcProFile>(platform_);
+    util_ = std::make_unique<QkUtil>(platform_, "C:\\noinstall");
+    cpus_ = std::make_unique<CCPUTools>(platform_, *util_);
+    updater_ = std::make_unique<DependencyUpdater>(*cpus_);
+    updater_->SetRefreshOnOpen(false);
+    hooks_ = std::make_unique<ServiceHooks>(*updater_);
+    workspace_ = std::make_unique<CProjectData>(platform_, *settings_, host_, hooks_.get());
+    hooks_->SetWorkspace(workspace_.get());
+    host_.UseSingleProject("C:\\bench\\Bench.kbp");
+    workspace_->OpenWorkspace(host_.WorkspacePath());
+  }
+  ~RefreshWorld() {
+    workspace_.reset();
+    if (saved_temp_) {
+      system_->SetEnv("TEMP", *saved_temp_);
+    } else {
+      system_->UnsetEnv("TEMP");
+    }
+  }
+
+  CProjectData& workspace() { return *workspace_; }
+  DependencyUpdater& updater() { return *updater_; }
+  size_t Records() {
+    size_t records = 0;
+    for (const auto& project : workspace_->Projects()) {
+      for (const auto& file : project->SourceFiles()) {
+        for (const auto& record : file->TargetEntries())
+          records += record.paths().size();
+      }
+    }
+    return records;
+  }
+
+ private:
+  static HostPathMap MapOf(const testing::TempDir& dir) {
+    HostPathMap map;
+    map.drives['C'] = dir.path();
+    return map;
+  }
+  static std::string Relative(const std::string& path) {
+    std::string relative = path.substr(3);
+    for (char& c : relative) {
+      if (c == '\\') c = '/';
+    }
+    return relative;
+  }
+
+  testing::TempDir dir_;
+  bench::GeneratedTree tree_;
+  std::unique_ptr<SystemServices> system_;
+  PosixFileSystem fs_;
+  PrivateProfile profile_;
+  std::unique_ptr<Registry> registry_;
+  std::ostringstream sink_;
+  HeadlessHost host_;
+  Platform platform_;
+  std::unique_ptr<CPrjSvcProFile> settings_;
+  std::unique_ptr<QkUtil> util_;
+  std::unique_ptr<CCPUTools> cpus_;
+  std::unique_ptr<DependencyUpdater> updater_;
+  std::unique_ptr<ServiceHooks> hooks_;
+  std::unique_ptr<CProjectData> workspace_;
+  std::optional<std::string> saved_temp_;
+};
+
+RefreshWorld& TheWorld() {
+  static RefreshWorld world;
+  return world;
+}
+
+void BM_RefreshAllFiles(benchmark::State& state) {
+  RefreshWorld& world = TheWorld();
+  for (auto _ : state) {
+    world.updater().UpdateDependencies(world.workspace(), DependencyMode::kAllFiles, nullptr,
+                                       nullptr);
+  }
+  state.counters["records"] = static_cast<double>(world.Records());
+}
+BENCHMARK(BM_RefreshAllFiles)->Unit(benchmark::kMillisecond);
+
+void BM_RefreshNothingChanged(benchmark::State& state) {
+  RefreshWorld& world = TheWorld();
+  world.updater().UpdateDependencies(world.workspace(), DependencyMode::kAllFiles, nullptr,
+                                     nullptr);
+  for (auto _ : state) {
+    world.updater().UpdateDependencies(world.workspace(), DependencyMode::kModifiedFiles, nullptr,
+                                       nullptr);
+  }
+  state.counters["records"] = static_cast<double>(world.Records());
+}
+BENCHMARK(BM_RefreshNothingChanged)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace zelvan
