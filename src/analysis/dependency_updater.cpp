@@ -14,6 +14,8 @@
 #include "model/status_codes.h"
 #include "model/substitute_macros.h"
 #include "platform/file_system.h"
+#include "platform/platform.h"
+#include "platform/registry.h"
 #include "platform/system_services.h"
 #include "platform/ui_hooks.h"
 #include "platform/win_path.h"
@@ -21,6 +23,7 @@
 #include "toolchain/cpu_tools.h"
 #include "toolchain/lang_tools.h"
 #include "toolchain/option_text.h"
+#include "toolchain/qk_util.h"
 
 namespace zelvan {
 
@@ -245,6 +248,7 @@ bool DependencyUpdater::Run(CProjectData& workspace, const std::vector<COneProje
   }
   if (progress != nullptr) progress->SetTotal(total);
   bool stopped = false;
+  in_refresh_ = true;
   for (COneProjectData* project : projects) {
     // A project added after the workspace opened has its file read now.
     LoadDependencyFile(workspace, *project, true);
@@ -254,6 +258,7 @@ bool DependencyUpdater::Run(CProjectData& workspace, const std::vector<COneProje
       break;
     }
   }
+  in_refresh_ = false;
   if (progress != nullptr) progress->Finish();
   if (stopped) {
     if (cancelled != nullptr) *cancelled = true;
@@ -275,7 +280,7 @@ bool DependencyUpdater::Run(CProjectData& workspace, const std::vector<COneProje
 bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneProjectData& project,
                                                   DependencyMode mode,
                                                   DependencyProgress* progress) {
-  if (scanner_ == nullptr) BeginRefresh(workspace);
+  if (!in_refresh_) BeginRefresh(workspace);
   BeginProject(project);
   const std::vector<std::string> targets = project.Targets();
   bool recomputed = false;
@@ -446,6 +451,13 @@ void DependencyUpdater::WorkspaceOpened(CProjectData& workspace) {
 
 void DependencyUpdater::ProjectSaving(CProjectData& workspace, COneProjectData& project) {
   if (changed_.count(Key(project)) != 0) WriteDependencyFile(workspace, project);
+}
+
+bool DependencyUpdater::TreeViewSystemInclude(const Platform& platform) {
+  uint32_t value = 0;
+  return platform.registry != nullptr &&
+         platform.registry->ReadDword(kBuilderRegistryKey, "TreeViewSystemInclude", &value) &&
+         value != 0;
 }
 
 std::map<std::string, std::string> DependencyUpdater::CollectProjectDependencies(

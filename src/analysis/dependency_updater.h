@@ -55,6 +55,7 @@ class COneSourceFile;
 class CProjectData;
 class DependencyProgress;
 class FileSystem;
+struct Platform;
 
 enum class DependencyMode {
   kAllFiles = 0,       // every file is scanned again
@@ -103,8 +104,8 @@ class DependencyUpdater {
   // anything is scanned (kStatusProjectNotFound).
   bool UpdateDependencies(CProjectData& workspace, const std::vector<std::string>& names,
                           DependencyMode mode, DependencyProgress* progress, bool* cancelled);
-  // One project, within a refresh that UpdateDependencies began. False
-  // when stopped.
+  // One project; outside a refresh that UpdateDependencies began, files
+  // are looked at anew first. False when stopped.
   bool UpdateProjectDependencies(CProjectData& workspace, COneProjectData& project,
                                  DependencyMode mode, DependencyProgress* progress);
 
@@ -127,6 +128,9 @@ class DependencyUpdater {
   // includes only with `system_includes` (the setting TreeViewSystemInclude).
   static std::map<std::string, std::string> CollectProjectDependencies(
       const COneProjectData& project, std::string_view target, bool system_includes);
+  // The service setting "TreeViewSystemInclude" (a registry value beside
+  // BuildMake; missing: 0): whether the tree shows angle-bracket includes.
+  static bool TreeViewSystemInclude(const Platform& platform);
 
   // --- What the workspace hooks call.
 
@@ -176,6 +180,7 @@ class DependencyUpdater {
   std::unique_ptr<ModificationTimeCache> times_;
   DependencyProgress* default_progress_ = nullptr;
   bool refresh_on_open_ = true;
+  bool in_refresh_ = false;  // within Run
   std::chrono::milliseconds stop_check_interval_{20};
   std::chrono::steady_clock::time_point last_stop_check_{};
   std::chrono::steady_clock::time_point last_clock_{};

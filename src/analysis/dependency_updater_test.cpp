@@ -181,6 +181,10 @@ TEST_F(DependencyUpdaterTest, RecordsFollowTheSearchListOfEachFileAndTarget) {
                   "app.h=app.h", "c:\\kova\\sys\\sys.h=C:\\kova\\sys\\sys.h",
                   "c:\\ws\\app\\types.h=C:\\ws\\app\\types.h", "out\\gen\\gen.h=out\\gen\\gen.h"));
   EXPECT_EQ(DependencyUpdater::CollectProjectDependencies(App(), "Debug", true).size(), 7u);
+  EXPECT_FALSE(DependencyUpdater::TreeViewSystemInclude(env_.platform));
+  env_.AddFile("C:\\registry.ini", Crlf("[Software\\Zentrak\\Semiconductor\\KOVA\\Builder]\n"
+                                        "TreeViewSystemInclude=dword:00000001\n"));
+  EXPECT_TRUE(DependencyUpdater::TreeViewSystemInclude(env_.platform));
 }
 
 TEST_F(DependencyUpdaterTest, StatusLinesOfARefreshWithUnresolvedIncludesAndACycle) {
