@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes through the line-level include scanner pieces: the
 // line splitter, the C comment remover, the assembler line cleaner, the
-// keyword finder and the include-line parser.
+// keyword finder and the include-line parser; and checks that the file
+// cache's reading of a whole text, which skips the lines that cannot
+// matter, finds the include lines that reading every line finds.
 #include <cstddef>
 #include <cstdint>
 #include <string>
