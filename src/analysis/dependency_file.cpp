@@ -1,8 +1,8 @@
 #include "analysis/dependency_file.h"
 
-#include <cstdio>
-
 #include <climits>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/ansi_text.h"
 #include "storage/counted_list.h"
@@ -65,6 +65,13 @@ std::string WriteDependencyFile(const std::vector<DependencySection>& sections) 
 
 namespace {
 
+bool HasLineBreakQuick(const std::string& text) {
+  for (char c : text) {
+    if (c == '\r' || c == '\n') return true;
+  }
+  return false;
+}
+
 // Whether a record reads back as it is written: what ToCountedList and
 // CCountedList::WriteList accept, checked without copying the record.
 bool IsWritable(const CDependencyRecord& record) {
@@ -76,39 +83,69 @@ bool IsWritable(const CDependencyRecord& record) {
   for (size_t i = 0; i < record.paths().size(); ++i) {
     const std::string& path = record.paths()[i];
     const std::string& form = record.forms()[i];
-    if (form.size() > 1 || HasLineBreak(path) || HasLineBreak(form)) return false;
+    if (form.size() > 1 || HasLineBreakQuick(path) || HasLineBreakQuick(form)) return false;
     if (form.empty() && path.size() >= 2 && path[1] == '|') return false;
   }
   return true;
 }
 
-// The lines of CCountedList::WriteList, appended directly: a large
-// workspace's file has over a million of them.
-void AppendRecord(const CDependencyRecord& record, std::string* out) {
-  std::string& text = *out;
-  const std::string& target = record.target();
-  char number[24];
-  text += target;
-  text += '=';
-  text.append(number, static_cast<size_t>(std::snprintf(number, sizeof number, "%d",
-                                                        static_cast<int>(record.paths().size()))));
-  text += "\r\n";
-  for (size_t i = 0; i < record.paths().size(); ++i) {
-    text += target;
-    text.append(number, static_cast<size_t>(std::snprintf(number, sizeof number, "%zu", i)));
-    text += '=';
-    const std::string& form = record.forms()[i];
-    if (!form.empty()) {
-      text += form;
-      text += '|';
-    }
-    text += record.paths()[i];
-    text += "\r\n";
+size_t DecimalDigits(uint64_t value) {
+  size_t digits = 1;
+  while (value >= 10) {
+    value /= 10;
+    ++digits;
   }
-  text += target;
-  text += "stamp=";
-  text += record.stamp();
-  text += "\r\n";
+  return digits;
+}
+
+char* Put(char* out, std::string_view text) {
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+}
+
+char* PutNumber(char* out, uint64_t value, size_t digits) {
+  for (size_t i = digits; i > 0; --i) {
+    out[i - 1] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return out + digits;
+}
+
+// The lines of CCountedList::WriteList, appended directly: a large
+// workspace's file has over a million of them, so the record's size is
+// worked out first and its text copied into place.
+void AppendRecord(const CDependencyRecord& record, std::string* out) {
+  const std::string& target = record.target();
+  const std::vector<std::string>& paths = record.paths();
+  const std::vector<std::string>& forms = record.forms();
+  size_t size = target.size() + 1 + DecimalDigits(paths.size()) + 2;
+  for (size_t i = 0; i < paths.size(); ++i) {
+    size += target.size() + DecimalDigits(i) + 1 + paths[i].size() + 2;
+    if (!forms[i].empty()) size += forms[i].size() + 1;
+  }
+  size += target.size() + 6 + record.stamp().size() + 2;
+  size_t at = out->size();
+  out->resize(at + size);
+  char* p = out->data() + at;
+  p = Put(p, target);
+  *p++ = '=';
+  p = PutNumber(p, paths.size(), DecimalDigits(paths.size()));
+  p = Put(p, "\r\n");
+  for (size_t i = 0; i < paths.size(); ++i) {
+    p = Put(p, target);
+    p = PutNumber(p, i, DecimalDigits(i));
+    *p++ = '=';
+    if (!forms[i].empty()) {
+      p = Put(p, forms[i]);
+      *p++ = '|';
+    }
+    p = Put(p, paths[i]);
+    p = Put(p, "\r\n");
+  }
+  p = Put(p, target);
+  p = Put(p, "stamp=");
+  p = Put(p, record.stamp());
+  Put(p, "\r\n");
 }
 
 }  // namespace
