@@ -7,6 +7,8 @@
 //                               part of the scan that no caching can save)
 //   BM_ScanAllSourcesTwoTargets the include scan of every source for two
 //                               targets (aim: within 3 times the read)
+//   BM_ScanAllSourcesTwoTargetsRefs  the same, records as references (as
+//                               the refresh takes them)
 //   BM_StatEveryFileOnce        the modification time of every file, once
 //   BM_StalenessNothingChanged  the staleness test of every record for two
 //                               targets with nothing changed, after an
