@@ -224,7 +224,9 @@ bool CIncludeScanner::ScanIncludeRefs(std::string_view source, int scan_kind,
   return true;
 }
 
-size_t CIncludeScanner::node_count() const { return nodes_.size(); }
+size_t CIncludeScanner::node_count() const {
+  return nodes_.size();
+}
 
 const std::string& CIncludeScanner::RecordPath(int ref) const {
   return ref >= 0 ? nodes_[ref].path : *guess_texts_[-1 - ref];
