@@ -102,6 +102,7 @@ inline constexpr unsigned kMsgWorkingCopyFailed = 5100;  // %s: the project file
 inline constexpr unsigned kMsgFileNotFound = 5101;       // %s: the file (our own ID)
 inline constexpr unsigned kMsgFileInProject = 5102;      // %s: the file (our own ID)
 inline constexpr unsigned kMsgFileNotAdded = 5103;       // %s, %s: the file, why (our own ID)
+inline constexpr unsigned kMsgNoMakefileExport = 5104;   // %s: the project (our own ID)
 inline constexpr unsigned kMsgFrameTitle = 13100;
 inline constexpr unsigned kMsgErrorTitle = 13702;
 

@@ -4,7 +4,11 @@
 #include <vector>
 
 #include "analysis/dependency_updater.h"
+#include "model/ide_services.h"
+#include "model/message_texts.h"
 #include "model/project_data.h"
+#include "model/status_codes.h"
+#include "platform/platform.h"
 
 namespace zelvan {
 
@@ -13,7 +17,11 @@ void ServiceHooks::RefreshDependencies(CProjectData& workspace) {
   dependencies_.WorkspaceOpened(workspace);
 }
 
-bool ServiceHooks::WriteMakefile(CProjectData&, COneProjectData&, bool) {
+bool ServiceHooks::WriteMakefile(CProjectData& workspace, COneProjectData& project, bool) {
+  // Saving stays successful, but nobody may believe a makefile was written.
+  std::string text =
+      LoadMessage(*workspace.platform().ui, kMsgNoMakefileExport, {project.ProjectFilePath()});
+  workspace.ide().WriteOutputLine(text, kOutputWarning);
   return true;
 }
 

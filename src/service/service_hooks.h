@@ -4,7 +4,7 @@
 // opens, a file is added, a project is saved, or the IDE asks (event 12806).
 //
 // Makefile export on save belongs to the makefile generator; until the
-// service has one, WriteMakefile writes nothing and succeeds.
+// service has one, WriteMakefile writes a warning line instead of the file.
 #pragma once
 
 #include <string_view>
