@@ -32,13 +32,13 @@ WorkspaceSession::~WorkspaceSession() {
   workspace_.reset();
   hooks_.reset();
   dependencies_.reset();
-  cpus_.reset();
-  util_.reset();
   bridge_.reset();
   if (connection_) connection_->Disconnect();
   connection_.reset();
   application_ = nullptr;
   settings_.reset();
+  cpus_.reset();
+  util_.reset();
   host_platform_.reset();
 }
 
@@ -47,19 +47,10 @@ void WorkspaceSession::Start() {
   host_platform_ = HostPlatform::Create(&host_);
   host_.Attach(platform());
   HeadlessHost::PrepareEnvironment(*platform().system, fs());
-  settings_ = std::make_unique<CPrjSvcProFile>(platform());
-  ConnectionHooks hooks;
-  hooks.load_service_settings = [this] { settings_->LoadServiceSettings(); };
-  connection_ = std::make_unique<IdeConnection>(host_, std::move(hooks));
-  application_ = MakeComObject<HostApplication>(host_);
-  if (connection_->Connect(application_.Get()) != S_OK) {
-    err_ << "zelvan: warning: the host's IDE objects could not be connected\n";
-  }
-  bridge_ = std::make_unique<IdeBridge>(*connection_);
-
   interruptible_ = std::make_unique<InterruptibleSystemServices>(*platform().system);
   platform().system = interruptible_.get();
-  // The include directories of the CPUs come from the installation; without
+
+  // The utility library and the CPU list come from the installation; without
   // one, dependencies are searched in the projects' own directories only.
   InstallLocation location;
   std::string error;
@@ -73,22 +64,35 @@ void WorkspaceSession::Start() {
     if (options_.verbose) err_ << "zelvan: warning: no installation: " << error << "\n";
     util_ = std::make_unique<QkUtil>(platform(), std::string());
   }
+  settings_ = std::make_unique<CPrjSvcProFile>(platform(), util_.get());
   cpus_ = std::make_unique<CCPUTools>(platform(), *util_);
-  if (!location.folder.empty()) cpus_->LoadCpuTools();
   dependencies_ = std::make_unique<DependencyUpdater>(*cpus_);
+  hooks_ = std::make_unique<ServiceHooks>(*dependencies_);
+
+  // Connecting loads the service settings and the CPU list, as the IDE's
+  // connect does, then finds the host's workspace object.
+  ConnectionHooks connection_hooks;
+  connection_hooks.load_service_settings = [this] { settings_->LoadServiceSettings(); };
+  bool has_installation = !location.folder.empty();
+  connection_hooks.load_cpu_tools = [this, has_installation] {
+    if (has_installation) cpus_->LoadCpuTools();
+  };
+  connection_hooks.update_dependencies = [this](std::string_view project) {
+    hooks_->UpdateDependenciesRequested(project);
+  };
+  connection_ = std::make_unique<IdeConnection>(host_, std::move(connection_hooks));
+  application_ = MakeComObject<HostApplication>(host_);
+  if (connection_->Connect(application_.Get()) != S_OK) {
+    err_ << "zelvan: warning: the host's IDE objects could not be connected\n";
+  }
+  bridge_ = std::make_unique<IdeBridge>(*connection_);
+
   // A refresh started by opening shows a bar on a terminal and nothing in
   // a log: every command opens a workspace.
   open_progress_ = std::make_unique<TerminalProgress>(
       std::cerr, !options_.quiet && StandardErrorIsTerminal() ? TerminalProgress::Style::kBar
                                                               : TerminalProgress::Style::kQuiet);
   dependencies_->SetDefaultProgress(open_progress_.get());
-  hooks_ = std::make_unique<ServiceHooks>(*dependencies_);
-  ConnectionHooks connection_hooks;
-  connection_hooks.load_service_settings = [this] { settings_->LoadServiceSettings(); };
-  connection_hooks.update_dependencies = [this](std::string_view project) {
-    hooks_->UpdateDependenciesRequested(project);
-  };
-  connection_->SetHooks(std::move(connection_hooks));
 
   workspace_ = std::make_unique<CProjectData>(platform(), *settings_, *bridge_, hooks_.get());
   hooks_->SetWorkspace(workspace_.get());
