@@ -116,11 +116,11 @@ std::string FormatMessageText(std::string_view text, std::initializer_list<std::
       out += c;
       continue;
     }
-    char spec = text[i + 1];
-    if (spec == '%') {
+    char conversion = text[i + 1];
+    if (conversion == '%') {
       out += '%';
       ++i;
-    } else if (spec == 's' || spec == 'd') {
+    } else if (conversion == 's' || conversion == 'd') {
       if (next != args.end()) out.append(*next++);
       ++i;
     } else {

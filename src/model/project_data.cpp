@@ -417,16 +417,23 @@ void CProjectData::WriteViewState(bool replace) {
 
 // --- Adding projects.
 
-bool CProjectData::AddProject(ArgText project_file) {
+bool CProjectData::BeginOperation(std::initializer_list<ArgText> args) {
   ClearStatus();
   if (!IsOpen()) {
     SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return false;
   }
-  if (!project_file) {
-    SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
+  for (const ArgText& arg : args) {
+    if (!arg) {
+      SetStatus(kStatusBadArgument, kMsgBadArgument);
+      return false;
+    }
   }
+  return true;
+}
+
+bool CProjectData::AddProject(ArgText project_file) {
+  if (!BeginOperation({project_file})) return false;
   FileSystem& fs = *platform_.fs;
   std::string path;
   if (project_file->empty() || !ChangeExtension(fs, *project_file, kProjectExtension, &path)) {
@@ -587,15 +594,7 @@ COneProjectData* CProjectData::ProjectArgument(ArgText name) {
 // --- Link lists.
 
 bool CProjectData::AddLinkProject(ArgText project, ArgText linked) {
-  ClearStatus();
-  if (!IsOpen()) {
-    SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return false;
-  }
-  if (!project || !linked) {
-    SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
-  }
+  if (!BeginOperation({project, linked})) return false;
   COneProjectData* owner = ProjectArgument(project);
   if (owner == nullptr) return false;
   COneProjectData* target = ProjectArgument(linked);
@@ -614,15 +613,7 @@ bool CProjectData::AddLinkProject(ArgText project, ArgText linked) {
 }
 
 bool CProjectData::RemoveLinkProject(ArgText project, ArgText linked) {
-  ClearStatus();
-  if (!IsOpen()) {
-    SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return false;
-  }
-  if (!project || !linked) {
-    SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
-  }
+  if (!BeginOperation({project, linked})) return false;
   COneProjectData* owner = ProjectArgument(project);
   if (owner == nullptr) return false;
   std::string file;
@@ -644,15 +635,7 @@ bool CProjectData::RemoveLinkProject(ArgText project, ArgText linked) {
 // --- Files.
 
 bool CProjectData::AddFile(ArgText project, ArgText file) {
-  ClearStatus();
-  if (!IsOpen()) {
-    SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return false;
-  }
-  if (!project || !file) {
-    SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
-  }
+  if (!BeginOperation({project, file})) return false;
   COneProjectData* owner = ProjectArgument(project);
   if (owner == nullptr) return false;
   std::string path;
@@ -705,12 +688,8 @@ bool IsValidTargetName(std::string_view name) {
 }  // namespace
 
 bool CProjectData::AddTarget(ArgText project, ArgText existing, ArgText new_target) {
-  ClearStatus();
-  if (!IsOpen()) {
-    SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return false;
-  }
-  if (!project || !existing || !new_target || !IsValidTargetName(*new_target)) {
+  if (!BeginOperation({project, existing, new_target})) return false;
+  if (!IsValidTargetName(*new_target)) {
     SetStatus(kStatusBadArgument, kMsgBadArgument);
     return false;
   }
@@ -737,15 +716,7 @@ bool CProjectData::AddTarget(ArgText project, ArgText existing, ArgText new_targ
 }
 
 bool CProjectData::RemoveTarget(ArgText project, ArgText target) {
-  ClearStatus();
-  if (!IsOpen()) {
-    SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return false;
-  }
-  if (!project || !target) {
-    SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
-  }
+  if (!BeginOperation({project, target})) return false;
   COneProjectData* owner = ProjectArgument(project);
   if (owner == nullptr) return false;
   owner->ReloadTargets();

@@ -26,6 +26,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -118,6 +119,9 @@ class CProjectData {
   // Sets the status and loads the message text, formatted with `args`.
   void SetStatus(uint32_t code, unsigned message_id,
                  std::initializer_list<std::string_view> args = {});
+  // The start of an operation on the open workspace: clears the status, then
+  // fails with "no workspace" or "bad argument" (an argument that is no text).
+  bool BeginOperation(std::initializer_list<ArgText> args);
 
   // --- Stop requests from other processes.
 
