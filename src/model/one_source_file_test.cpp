@@ -212,45 +212,6 @@ TEST_F(COneSourceFileTest, ListedExtensionsComeFromTheHostOnly) {
                    .HasFlag(COneSourceFile::kListedExtension));
 }
 
-TEST_F(COneSourceFileTest, RelativePathAgainstTheProjectDirectory) {
-  struct Case {
-    const char* project;
-    const char* file;
-    const char* relative;
-  };
-  const Case cases[] = {
-      // The project directory itself: the file name alone, in the file's case.
-      {"C:\\work\\app\\App.kbp", "C:\\work\\app\\main.c", "main.c"},
-      {"C:\\work\\app\\App.kbp", "c:\\WORK\\APP\\Main.c", "Main.c"},
-      // Deeper.
-      {"C:\\work\\app\\App.kbp", "C:\\work\\app\\src\\drv\\io.c", "src\\drv\\io.c"},
-      {"C:\\Work\\App\\App.kbp", "C:\\work\\app\\Src\\A.c", "Src\\A.c"},
-      // Shallower, and beside.
-      {"C:\\work\\app\\App.kbp", "C:\\work\\x.c", "..\\x.c"},
-      {"C:\\work\\app\\App.kbp", "C:\\work\\common\\util.c", "..\\common\\util.c"},
-      {"C:\\work\\a\\b\\c\\App.kbp", "C:\\WORK\\A\\lib\\u.c", "..\\..\\lib\\u.c"},
-      // No directory in common: the whole path.
-      {"C:\\work\\app\\App.kbp", "C:\\other\\a.c", "C:\\other\\a.c"},
-      {"C:\\work\\app\\App.kbp", "C:\\a.c", "C:\\a.c"},
-      // Another drive: the whole path, even below an equal directory.
-      {"C:\\work\\app\\App.kbp", "D:\\work\\app\\a.c", "D:\\work\\app\\a.c"},
-      // A network path stays whole, also beside a project on the same share.
-      {"C:\\work\\app\\App.kbp", "\\\\srv\\share\\app\\a.c", "\\\\srv\\share\\app\\a.c"},
-      {"\\\\srv\\share\\app\\App.kbp", "\\\\srv\\share\\app\\a.c", "\\\\srv\\share\\app\\a.c"},
-      // A project on a share and a file on a drive.
-      {"\\\\srv\\share\\app\\App.kbp", "C:\\app\\a.c", "C:\\app\\a.c"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.project) + " | " + c.file);
-    env_.AddFile(c.project, kProject);
-    COneProjectData project(env_.platform, c.project, "App.kbp", &environment_);
-    std::string error;
-    ASSERT_TRUE(project.Open(&error)) << error;
-    COneSourceFile file(c.file, project, false);
-    EXPECT_EQ(file.RelativePath(), c.relative);
-  }
-}
-
 TEST_F(COneSourceFileTest, SettingsLoadedWithTheProjectAreServedFromTheCache) {
   Open();
   COneSourceFile& main = File("main.c");

@@ -31,8 +31,11 @@ TEST(PathFunctions, MakeRelativePathAndDot) {
       {"C:\\ws\\ws.kws", "C:\\other\\a.kbp", "C:\\other\\a.kbp", "C:\\other\\a.kbp"},
       // Another drive: the whole path.
       {"C:\\ws\\ws.kws", "D:\\ws\\a.kbp", "D:\\ws\\a.kbp", "D:\\ws\\a.kbp"},
-      // A network path stays whole.
+      // A network path stays whole, even beside a base on the same share.
       {"C:\\ws\\ws.kws", "\\\\srv\\share\\a.c", "\\\\srv\\share\\a.c", "\\\\srv\\share\\a.c"},
+      {"\\\\srv\\share\\app\\App.kbp", "\\\\srv\\share\\app\\a.c", "\\\\srv\\share\\app\\a.c",
+       "\\\\srv\\share\\app\\a.c"},
+      {"\\\\srv\\share\\app\\App.kbp", "C:\\app\\a.c", "C:\\app\\a.c", "C:\\app\\a.c"},
       // Rooted paths without a drive (this platform's host paths).
       {"\\home\\me\\ws\\ws.kws", "\\home\\me\\ws\\lib\\m.kbp", "lib\\m.kbp", ".\\lib\\m.kbp"},
       {"\\home\\me\\ws\\ws.kws", "\\tmp\\a.c", "\\tmp\\a.c", "\\tmp\\a.c"},

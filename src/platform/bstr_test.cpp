@@ -38,21 +38,19 @@ TEST(BstrTest, LayoutIsByteCountThenUnitsThenZero) {
   SysFreeString(blank);
 }
 
-TEST(BstrTest, ZeroTerminatedCopyStopsAtTheFirstZero) {
-  const OLECHAR units[] = {u'x', u'y', 0, u'z', 0};
-  BSTR text = SysAllocString(units);
-  EXPECT_EQ(SysStringLen(text), 2u);
-  EXPECT_EQ(TextFromBstr(text), "xy");
-  SysFreeString(text);
-  EXPECT_EQ(SysAllocString(nullptr), nullptr);
-}
-
-TEST(BstrTest, NullIsTheEmptyString) {
+// Null is the empty string; a zero-terminated copy stops at the first zero.
+TEST(BstrTest, NullAndZeroTerminatedStrings) {
   EXPECT_EQ(SysStringLen(nullptr), 0u);
   EXPECT_EQ(SysStringByteLen(nullptr), 0u);
   EXPECT_EQ(TextFromBstr(nullptr), "");
   EXPECT_EQ(TextFromOleString(nullptr), "");
   SysFreeString(nullptr);  // no effect
+  EXPECT_EQ(SysAllocString(nullptr), nullptr);
+  const OLECHAR units[] = {u'x', u'y', 0, u'z', 0};
+  BSTR text = SysAllocString(units);
+  EXPECT_EQ(SysStringLen(text), 2u);
+  EXPECT_EQ(TextFromBstr(text), "xy");
+  SysFreeString(text);
 }
 
 TEST(BstrTest, EveryByteStringRoundTrips) {

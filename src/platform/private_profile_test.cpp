@@ -169,15 +169,13 @@ TEST_F(PrivateProfileTest, ReadOnlyFilesAreNotWritten) {
   EXPECT_TRUE(profile_.WriteString("S", "k", "2", kFile));
   EXPECT_TRUE(profile_.Flush(kFile));
   EXPECT_EQ(Disk(), "[S]\nk=2\n");
-}
 
-TEST_F(PrivateProfileTest, FileMadeReadOnlyBeforeTheFlush) {
-  memory_.AddFile(kFile, "[S]\nk=1\n");
-  ASSERT_TRUE(profile_.WriteString("S", "k", "2", kFile));
+  // Made read-only between the write and the flush: the write is dropped.
+  ASSERT_TRUE(profile_.WriteString("S", "k", "3", kFile));
   memory_.SetReadOnly(kFile, true);
   EXPECT_FALSE(profile_.Flush(kFile));
-  EXPECT_EQ(Disk(), "[S]\nk=1\n");
-  EXPECT_EQ(profile_.GetString("S", "k", "", kFile), "1");
+  EXPECT_EQ(Disk(), "[S]\nk=2\n");
+  EXPECT_EQ(profile_.GetString("S", "k", "", kFile), "2");
 }
 
 TEST_F(PrivateProfileTest, UnreadableFilesAndDirectoriesAreNotWritten) {

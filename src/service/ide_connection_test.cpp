@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "platform/ui_hooks.h"
 #include "service/component_ids.h"
 #include "tests/support/recording_ide_host.h"
+#include "tests/support/recording_ide_services.h"
 
 namespace zelvan {
 namespace {
@@ -21,26 +21,19 @@ using ::testing::IsEmpty;
 using testing::RecordingIdeHost;
 using testing::ReferenceCount;
 
-class FakeUi : public UiHooks {
- public:
-  std::map<unsigned, std::string> strings = {
-      {13702, "Error"}, {5072, "Zelvan"}, {5087, "%s: %d%% done"}, {5025, "The IDE is building."}};
-  std::vector<std::string> boxes;
-
-  int MessageBox(std::string_view caption, std::string_view text, unsigned style) override {
-    boxes.push_back(std::string(caption) + "|" + std::string(text) + "|" + std::to_string(style));
-    return kIdCancel;
-  }
-  std::string LoadString(unsigned id) override {
-    auto it = strings.find(id);
-    return it == strings.end() ? std::string() : it->second;
-  }
-};
-
 const std::string kProjectIid = FormatGuid(IID_IProject);
 
 class IdeConnectionTest : public ::testing::Test {
  protected:
+  // The IDE's own texts; message boxes shown without the IDE are cancelled.
+  IdeConnectionTest() {
+    ui_.strings = {{13702, "Error"},
+                   {5072, "Zelvan"},
+                   {5087, "%s: %d%% done"},
+                   {5025, "The IDE is building."}};
+    ui_.answer = kIdCancel;
+  }
+
   // Connects and obtains every service, then forgets the calls that took.
   void ConnectWithEveryService() {
     ASSERT_EQ(connection_.Connect(host_.application()), S_OK);
@@ -55,7 +48,7 @@ class IdeConnectionTest : public ::testing::Test {
     return host_.Calls(testing::kRecordedApplication, kDispIdApplicationService);
   }
 
-  FakeUi ui_;
+  testing::RecordingIdeServices ui_;
   RecordingIdeHost host_;
   IdeConnection connection_{ui_};
 };
@@ -388,13 +381,13 @@ TEST_F(IdeConnectionTest, MessageBoxesGoToTheIdeOrElseToTheUi) {
   EXPECT_EQ(connection_.ShowMessage("", "No caption", kMbOk, 5064), kIdYes);
   EXPECT_THAT(host_.Calls(kErrorMessagesProgId, 7),
               ElementsAre("KOVA|Save changes?|0|52|5088", "<null>|No caption|0|0|5064"));
-  EXPECT_THAT(ui_.boxes, IsEmpty());
+  EXPECT_THAT(ui_.Calls("MessageBox"), IsEmpty());
 
   host_.state().refused_services.insert(kErrorMessagesProgId);
   connection_.Disconnect();
   ASSERT_EQ(connection_.Connect(host_.application()), S_OK);
   EXPECT_EQ(connection_.ShowMessage("KOVA", "Still shown", kMbOk, 5064), kIdCancel);
-  EXPECT_THAT(ui_.boxes, ElementsAre("KOVA|Still shown|0"));
+  EXPECT_THAT(ui_.Calls("MessageBox"), ElementsAre("KOVA|Still shown|0"));
 }
 
 TEST_F(IdeConnectionTest, CommandsGoToApplicationMemberTen) {

@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "platform/platform.h"
 #include "platform/private_profile.h"
-#include "platform/system_services.h"
 #include "storage/old_project_files.h"
 #include "storage/project_folders.h"
 #include "storage/working_copy.h"
+#include "tests/support/fake_system_services.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 
@@ -19,34 +17,6 @@ namespace {
 using testing::FaultyFileSystem;
 using testing::FsOp;
 using testing::MemoryFileSystem;
-
-// Only the environment is used here.
-class FakeSystem : public SystemServices {
- public:
-  std::map<std::string, std::string> env;
-
-  std::optional<std::string> GetEnv(std::string_view name) override {
-    auto it = env.find(std::string(name));
-    if (it == env.end()) return std::nullopt;
-    return it->second;
-  }
-  bool SetEnv(std::string_view name, std::string_view value) override {
-    env[std::string(name)] = std::string(value);
-    return true;
-  }
-  bool UnsetEnv(std::string_view name) override { return env.erase(std::string(name)) > 0; }
-  std::string UserName() override { return "user"; }
-  std::string ComputerName() override { return "host"; }
-  LocalTime Now() override { return LocalTime{}; }
-  std::string ExecutableHostPath() override { return "/bin/zelvan"; }
-  bool NamedObjectExists(std::string_view) override { return false; }
-  bool CreateNamedObject(std::string_view) override { return false; }
-  bool RemoveNamedObject(std::string_view) override { return false; }
-  std::unique_ptr<DynamicLibrary> LoadLibrary(std::string_view, std::string* error) override {
-    *error = "not here";
-    return nullptr;
-  }
-};
 
 class ProjectFilesTest : public ::testing::Test {
  protected:
@@ -59,7 +29,7 @@ class ProjectFilesTest : public ::testing::Test {
   MemoryFileSystem memory_;
   FaultyFileSystem fs_{memory_};
   PrivateProfile profile_{fs_};
-  FakeSystem system_;
+  testing::FakeSystemServices system_;
   Platform platform_;
 };
 
@@ -135,13 +105,6 @@ TEST_F(ProjectFilesTest, LibraryOutputs) {
     SCOPED_TRACE(c.output);
     EXPECT_EQ(IsLibraryOutput(c.output), c.library);
   }
-  // As read from a project file.
-  memory_.AddFile("C:\\w\\lib.kbp", "[PROJECT]\r\nOUTPUT=mylib.LIB\r\nTARGET=Debug;;Release\r\n");
-  EXPECT_TRUE(
-      IsLibraryOutput(profile_.GetString(kProjectSection, kOutputKey, "", "C:\\w\\lib.kbp")));
-  std::vector<std::string> targets;
-  SplitList(profile_.GetString(kProjectSection, kTargetKey, "", "C:\\w\\lib.kbp"), &targets);
-  EXPECT_EQ(targets, (std::vector<std::string>{"Debug", "Release"}));
 }
 
 TEST_F(ProjectFilesTest, WorkingCopyNames) {

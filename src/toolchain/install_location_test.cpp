@@ -2,52 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
+#include "tests/support/fake_system_services.h"
 #include "tests/support/toolchain_platform.h"
 
 namespace zelvan {
 namespace {
 
-// The real system services, with an environment and an executable path of the test's own.
-class ScriptedSystem : public SystemServices {
- public:
-  explicit ScriptedSystem(SystemServices& real) : real_(real) {}
-
-  std::optional<std::string> GetEnv(std::string_view name) override {
-    auto it = env.find(std::string(name));
-    if (it == env.end()) return std::nullopt;
-    return it->second;
-  }
-  bool SetEnv(std::string_view name, std::string_view value) override {
-    env[std::string(name)] = std::string(value);
-    return true;
-  }
-  bool UnsetEnv(std::string_view name) override { return env.erase(std::string(name)) > 0; }
-  std::string UserName() override { return real_.UserName(); }
-  std::string ComputerName() override { return real_.ComputerName(); }
-  LocalTime Now() override { return real_.Now(); }
-  std::string ExecutableHostPath() override { return executable; }
-  bool NamedObjectExists(std::string_view name) override { return real_.NamedObjectExists(name); }
-  bool CreateNamedObject(std::string_view name) override { return real_.CreateNamedObject(name); }
-  bool RemoveNamedObject(std::string_view name) override { return real_.RemoveNamedObject(name); }
-  std::unique_ptr<DynamicLibrary> LoadLibrary(std::string_view host_path,
-                                              std::string* error) override {
-    return real_.LoadLibrary(host_path, error);
-  }
-
-  std::map<std::string, std::string> env;
-  std::string executable;
-
- private:
-  SystemServices& real_;
-};
-
 class InstallLocationTest : public ::testing::Test {
  protected:
-  InstallLocationTest() : system_(env_.system()) {
+  InstallLocationTest() {
     platform_ = env_.platform();
     platform_.system = &system_;
     // A clone: the demo installation in share/kova, the program deep in a build folder.
@@ -58,7 +24,7 @@ class InstallLocationTest : public ::testing::Test {
   }
 
   testing::ToolchainPlatform env_;
-  ScriptedSystem system_;
+  testing::FakeSystemServices system_;
   Platform platform_;
 };
 

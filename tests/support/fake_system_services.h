@@ -24,7 +24,7 @@ class FakeSystemServices : public SystemServices {
   std::string UserName() override { return user_name; }
   std::string ComputerName() override { return computer_name; }
   LocalTime Now() override { return now; }
-  std::string ExecutableHostPath() override { return "/opt/kova/bin/kova"; }
+  std::string ExecutableHostPath() override { return executable; }
   bool NamedObjectExists(std::string_view name) override;
   bool CreateNamedObject(std::string_view name) override;
   bool RemoveNamedObject(std::string_view name) override;
@@ -35,6 +35,7 @@ class FakeSystemServices : public SystemServices {
   std::map<std::string, std::string> env;  // exact names
   std::string user_name = "tester";
   std::string computer_name = "BENCH-PC";
+  std::string executable = "/opt/kova/bin/kova";  // host path
   LocalTime now{2024, 3, 7, 9, 5, 2};
   std::set<std::string> named_objects;
 };

@@ -166,6 +166,7 @@ bool MemoryFileSystem::Rename(std::string_view from, std::string_view to) {
   std::shared_ptr<Node> target = Find(to_key);
   if (target) {
     if (target->is_directory || source->is_directory || target->read_only) return false;
+    to_full = target->path;  // a replaced file keeps its own spelling, as on the host
   }
   if (source->is_directory) {
     if (to_key.compare(0, from_key.size() + 1, from_key + "\\") == 0) return false;  // into itself

@@ -1,0 +1,152 @@
+// The contract of FileSystem, run against the real file system and against
+// the in-memory one the other tests stand on, so that the stand-in cannot
+// drift from what it stands in for. Paths are relative to each one's
+// current directory.
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/posix_file_system.h"
+#include "tests/support/memory_file_system.h"
+#include "tests/support/temp_dir.h"
+
+namespace zelvan {
+namespace {
+
+enum class Kind { kPosix, kMemory };
+
+class FileSystemContractTest : public ::testing::TestWithParam<Kind> {
+ protected:
+  FileSystemContractTest() {
+    if (GetParam() == Kind::kPosix) {
+      posix_ = std::make_unique<PosixFileSystem>(HostPathMap{}, dir_.path());
+      fs_ = posix_.get();
+    } else {
+      fs_ = &memory_;
+    }
+  }
+
+  std::string Read(std::string_view path) {
+    std::string contents;
+    return fs_->ReadFile(path, &contents) ? contents : "<none>";
+  }
+  // The names in `dir`, each followed by a blank, directories by "\ ".
+  std::string Names(std::string_view dir, std::string_view pattern = "*") {
+    std::vector<DirectoryEntry> entries;
+    if (!fs_->ListDirectory(dir, pattern, &entries)) return "<fails>";
+    std::string names;
+    for (const DirectoryEntry& entry : entries)
+      names += entry.name + (entry.is_directory ? "\\ " : " ");
+    return names;
+  }
+
+  testing::TempDir dir_;
+  testing::MemoryFileSystem memory_;
+  std::unique_ptr<PosixFileSystem> posix_;
+  FileSystem* fs_;
+};
+
+INSTANTIATE_TEST_SUITE_P(Both, FileSystemContractTest,
+                         ::testing::Values(Kind::kPosix, Kind::kMemory),
+                         [](const ::testing::TestParamInfo<Kind>& param) {
+                           return param.param == Kind::kPosix ? "Posix" : "Memory";
+                         });
+
+TEST_P(FileSystemContractTest, ReadOnlyFilesAreNeverReplaced) {
+  FileSystem& fs = *fs_;
+  ASSERT_TRUE(WriteFileAtomic(fs, "p.kbp", "original"));
+  ASSERT_TRUE(WriteFileAtomic(fs, "other.kbp", "other"));
+  ASSERT_TRUE(fs.SetReadOnly("p.kbp", true));
+  FileStatus status;
+  ASSERT_TRUE(fs.Stat("P.KBP", &status));
+  EXPECT_TRUE(status.read_only);
+  EXPECT_EQ(status.size, 8u);
+
+  std::string error;
+  EXPECT_FALSE(WriteFileAtomic(fs, "p.kbp", "changed", &error));
+  EXPECT_EQ(error, "the file is read-only");
+  EXPECT_FALSE(fs.DeleteFile("p.kbp"));
+  EXPECT_FALSE(fs.CopyFile("other.kbp", "p.kbp", false));
+  EXPECT_FALSE(fs.CopyFile("p.kbp", "p.kbp", false));
+  EXPECT_EQ(Read("p.kbp"), "original");
+  EXPECT_EQ(Names("."), "other.kbp p.kbp ");
+
+  // A copy, scratch or not, carries the attribute; clearing it makes the
+  // file writable again.
+  ASSERT_TRUE(fs.CopyFile("p.kbp", "copy.kbp", true));
+  ASSERT_TRUE(fs.Stat("copy.kbp", &status));
+  EXPECT_TRUE(status.read_only);
+  EXPECT_FALSE(fs.CopyFile("other.kbp", "copy.kbp", true));
+  ASSERT_TRUE(fs.CopyScratchFile("p.kbp", "scratch.kbp", true));
+  ASSERT_TRUE(fs.Stat("scratch.kbp", &status));
+  EXPECT_TRUE(status.read_only);
+  EXPECT_EQ(Read("scratch.kbp"), "original");
+  EXPECT_FALSE(fs.CopyScratchFile("other.kbp", "scratch.kbp", false));  // read-only target
+  ASSERT_TRUE(fs.SetReadOnly("p.kbp", false));
+  EXPECT_TRUE(WriteFileAtomic(fs, "p.kbp", "changed"));
+  EXPECT_EQ(Read("p.kbp"), "changed");
+}
+
+TEST_P(FileSystemContractTest, DirectoriesListingsAndNames) {
+  FileSystem& fs = *fs_;
+  EXPECT_FALSE(fs.CreateDirectory("x\\y"));  // the parent is missing
+  ASSERT_TRUE(CreateDirectories(fs, "x\\y\\z\\"));
+  EXPECT_TRUE(DirectoryExists(fs, "X\\Y\\Z"));
+  EXPECT_TRUE(CreateDirectories(fs, "x\\y"));
+  EXPECT_FALSE(fs.CreateDirectory("x"));
+  for (const char* name : {"x\\A.ini", "x\\b.INI", "x\\c.txt"})
+    ASSERT_TRUE(WriteFileAtomic(fs, name, "data"));
+  FileStatus status;
+  ASSERT_TRUE(fs.Stat("X\\a.INI", &status));
+  EXPECT_FALSE(status.is_directory);
+  EXPECT_EQ(status.size, 4u);
+  EXPECT_EQ(Read("x\\C.TXT"), "data");
+  // Names as they were created.
+  EXPECT_EQ(Names("x", "*.ini"), "A.ini b.INI ");
+  EXPECT_EQ(Names("X"), "A.ini b.INI c.txt y\\ ");
+  EXPECT_EQ(Names("missing"), "<fails>");
+
+  std::string unique;
+  ASSERT_TRUE(MakeUniqueName(fs, "x\\p_kbp_XXXXXX", &unique));
+  EXPECT_EQ(unique.size(), std::string("x\\p_kbp_XXXXXX").size());
+  EXPECT_FALSE(FileExists(fs, unique));
+  EXPECT_FALSE(MakeUniqueName(fs, "x\\p_kbp_XXXXX", &unique));
+  std::string short_name;
+  EXPECT_FALSE(fs.GetShortPathName("x", &short_name));
+
+  ASSERT_TRUE(fs.MoveFile("x\\c.txt", "x\\y\\moved.txt"));
+  EXPECT_EQ(Read("x\\y\\moved.txt"), "data");
+  EXPECT_FALSE(fs.MoveFile("x\\A.ini", "x\\b.INI"));  // the target exists
+  ASSERT_TRUE(fs.Rename("x\\A.ini", "x\\b.INI"));     // Rename replaces it
+  EXPECT_EQ(Names("x"), "b.INI y\\ ");
+  ASSERT_TRUE(fs.DeleteFile("x\\y\\MOVED.txt"));
+  EXPECT_FALSE(fs.DeleteFile("x\\y"));    // a directory
+  EXPECT_FALSE(fs.RemoveDirectory("x"));  // not empty
+  EXPECT_TRUE(fs.RemoveDirectory("x\\y\\z"));
+
+  ASSERT_TRUE(fs.SetCurrentDirectory("X\\y"));
+  EXPECT_FALSE(fs.SetCurrentDirectory("missing"));
+  EXPECT_FALSE(fs.SetCurrentDirectory("..\\b.ini"));
+  EXPECT_EQ(Read("..\\B.ini"), "data");
+}
+
+TEST_P(FileSystemContractTest, AtomicWriteLeavesNoTemporary) {
+  FileSystem& fs = *fs_;
+  ASSERT_TRUE(WriteFileAtomic(fs, "f.txt", std::string(200000, 'x')));
+  // Replacing a file spelled in other letters keeps the file's own name.
+  ASSERT_TRUE(WriteFileAtomic(fs, "F.TXT", "short"));
+  EXPECT_EQ(Read("f.txt"), "short");
+  EXPECT_EQ(Names("."), "f.txt ");
+  std::string error;
+  EXPECT_FALSE(WriteFileAtomic(fs, "no\\f.txt", "x", &error));  // no such directory
+  EXPECT_NE(error, "");
+  ASSERT_TRUE(fs.CreateDirectory("d"));
+  EXPECT_FALSE(WriteFileAtomic(fs, "d", "x", &error));
+  EXPECT_EQ(error, "is a directory");
+  EXPECT_EQ(Names("."), "d\\ f.txt ");
+}
+
+}  // namespace
+}  // namespace zelvan
