@@ -49,7 +49,7 @@ stderr_has() {
   grep -qF -- "$2" "$work/stderr.txt" || fail "$1: stderr lacks [$2]: $(cat "$work/stderr.txt")"
 }
 
-# A project file and its pristine copy differ by exactly the given diff lines.
+# Two files hold the same bytes.
 same_bytes() {
   cmp -s "$1" "$2" || fail "$3: $1 differs from $2"
 }
@@ -111,8 +111,6 @@ check "target add: copied" 0 '-O2 -I..\include' -- "$zelvan" get MathLib Trace c
 check "target add: directory" 0 '.\Trace' -- "$zelvan" get MathLib Trace output
 check "target add twice" 1 "" -- "$zelvan" target add MathLib Release TRACE
 stderr_has "target add twice" "error 0x4003110A"
-check "target add from nothing" 1 "" -- "$zelvan" target add MathLib Nightly X
-stderr_has "target add from nothing" "error 0x40031109"
 check "target remove" 0 "" -- "$zelvan" target remove MathLib trace
 check "target remove: gone" 1 "" -- "$zelvan" get MathLib Trace compile
 same_bytes MathLib/MathLib.kbp "$examples/MathLib/MathLib.kbp" "add and remove left traces"
@@ -122,8 +120,6 @@ check "link add" 0 "" -- "$zelvan" link add Sensor MathLib
 check "link add again" 1 "" -- "$zelvan" link add Sensor mathlib.lib
 stderr_has "link add again" "error 0x40031106"
 check "link remove" 0 "" -- "$zelvan" link remove Sensor MathLib
-check "link remove again" 1 "" -- "$zelvan" link remove Sensor MathLib
-stderr_has "link remove again" "error 0x40031107"
 grep -q "LinkProject2=Sensor.abs;"$'\r' Example.kwa || fail "link lists: $(cat Example.kwa)"
 
 # Active project and target.
@@ -162,8 +158,6 @@ check "files of the current target" 0 "$("$zelvan" "${ws[@]}" files MathLib --ta
   -- "$zelvan" "${ws[@]}" files MathLib
 check "files of an unknown target" 1 "" -- "$zelvan" "${ws[@]}" files Motor --target Final
 stderr_has "files of an unknown target" "error 0x40031109"
-check "files of an unknown project" 1 "" -- "$zelvan" "${ws[@]}" files Nope
-stderr_has "files of an unknown project" "error 0x40031103"
 
 cp Motor/Motor.kbp "$work/Motor.before"
 printf 'int pwm;\n' > Motor/pwm.c
@@ -183,8 +177,6 @@ check "add-file: listed" 0 "pwm.c${tab}CC${tab}pwm.rel${tab}Source Files${tab}0$
 cp Motor/Motor.kbp "$work/Motor.added"
 check "add-file twice" 1 "" -- "$zelvan" "${ws[@]}" add-file Motor motor/PWM.C
 stderr_has "add-file twice" "error 0x40031133"
-check "add-file missing" 1 "" -- "$zelvan" "${ws[@]}" add-file Motor Motor/none.c
-stderr_has "add-file missing" "error 0x40031132"
 : > "Motor/bad$(printf '\001')name.c"
 check "add-file binary name" 1 "" -- "$zelvan" "${ws[@]}" add-file Motor "Motor/bad$(printf '\001')name.c"
 stderr_has "add-file binary name" "error 0x000013BF"
@@ -193,17 +185,6 @@ same_bytes Motor/Motor.kbp "$work/Motor.added" "refused files changed the projec
 check "add-file, one of two missing" 1 "pwm2.c${tab}Source Files" \
   -- "$zelvan" "${ws[@]}" add-file Motor Motor/none.c Motor/pwm2.c
 grep -q "SOURCE4=pwm2.c"$'\r' Motor/Motor.kbp || fail "the file that exists was not added"
-
-# A folder whose count is damaged takes no file, and the project stays as it was.
-for count in abc 99999999999; do
-  sed -i "s/^SOURCECOUNT=3\r$/SOURCECOUNT=$count\r/" MathLib/MathLib.kbp
-  cp MathLib/MathLib.kbp "$work/MathLib.damaged"
-  : > MathLib/new.c
-  check "add-file to a damaged folder ($count)" 1 "" -- "$zelvan" "${ws[@]}" add-file MathLib MathLib/new.c
-  stderr_has "damaged folder ($count)" "error 0x40031135"
-  same_bytes MathLib/MathLib.kbp "$work/MathLib.damaged" "damaged folder ($count) was written"
-  cp "$examples/MathLib/MathLib.kbp" MathLib/MathLib.kbp
-done
 
 cp Motor/Motor.kbp "$work/Motor.before"
 check "file-set nobuild" 0 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug pwm.c nobuild 1
@@ -222,8 +203,6 @@ check "file-set nolcf on a source" 1 "" -- "$zelvan" "${ws[@]}" file-set Motor D
 stderr_has "nolcf on a source" "error 0x40031136"
 check "file-set unknown file" 1 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug nope.c temp x
 stderr_has "file-set unknown file" "error 0x40031134"
-check "file-set unknown target" 1 "" -- "$zelvan" "${ws[@]}" file-set Motor Final pwm.c temp x
-stderr_has "file-set unknown target" "error 0x40031109"
 check "file-set bad number" 1 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug pwm.c nobuild yes
 stderr_has "file-set bad number" "error 0x40030005"
 check "file-set unknown setting" 2 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug pwm.c color red

@@ -121,18 +121,14 @@ TEST_F(COneProjectDataTest, OpenDerivesNamesAndMakesTheWorkingCopy) {
   EXPECT_EQ(env_.Contents(kProjectFile), kAppProject);
 }
 
-TEST_F(COneProjectDataTest, LibraryArchiveAndWorkingCopyBesideTheProject) {
+TEST_F(COneProjectDataTest, LibraryAndArchive) {
   env_.AddFile("C:\\lib\\Util.kbp", Crlf("[PROJECT]\nOUTPUT=Util.LIB\nTARGET=Debug\n"));
   env_.AddFile("C:\\lib\\Util.kba", Crlf("[Arcive]\nArcivePath=..\\archive\\util.arc\n"));
-  env_.system.env.erase("TEMP");
-  env_.system.env.erase("TMP");
   COneProjectData project(env_.platform, "C:\\lib\\Util.kbp", "Util.kbp");
   std::string error;
   ASSERT_TRUE(project.Open(&error)) << error;
   EXPECT_TRUE(project.IsLibrary());
   EXPECT_EQ(project.ArchivePath(), "C:\\archive\\util.arc");
-  // Without TEMP and TMP the working copy goes beside the project.
-  EXPECT_TRUE(StartsWithNoCase(project.WorkingCopyPath(), "C:\\lib\\KOVA\\Util_kbp_"));
 }
 
 TEST_F(COneProjectDataTest, OpenFailsCleanlyWhenTheWorkingCopyCannotBeMade) {
@@ -338,26 +334,6 @@ TEST_F(COneProjectDataTest, SaveCopiesOnlyAModifiedWorkingCopy) {
   ASSERT_TRUE(project->SetTargetValue("Debug", "TEMP", ".\\x"));
   ASSERT_TRUE(project->SetTargetValue("Debug", "TEMP", ".\\Debug\\ob2"));
   EXPECT_FALSE(project->IsModified());
-}
-
-TEST_F(COneProjectDataTest, AFailedCopyLeavesTheProjectFileAndReportsIt) {
-  auto project = OpenProject();
-  ASSERT_TRUE(project->SetProjectCompile("Release", "-O1"));
-  env_.fs.FailNth(FsOp::kCopyFile, 1);
-  EXPECT_FALSE(project->Save());
-  EXPECT_EQ(env_.Contents(kProjectFile), kAppProject);
-  EXPECT_TRUE(project->IsModified());
-  EXPECT_TRUE(project->Save());
-  EXPECT_FALSE(project->IsModified());
-}
-
-TEST_F(COneProjectDataTest, AReadOnlyProjectFileIsNeverOverwritten) {
-  auto project = OpenProject();
-  env_.memory.SetReadOnly(kProjectFile, true);
-  EXPECT_TRUE(project->ProjectFileIsReadOnly());
-  ASSERT_TRUE(project->SetProjectCompile("Release", "-O1"));
-  EXPECT_FALSE(project->Save());
-  EXPECT_EQ(env_.Contents(kProjectFile), kAppProject);
 }
 
 TEST_F(COneProjectDataTest, SystemDirectoriesOfTheCpu) {

@@ -44,14 +44,8 @@ TEST(CpuDriverTableTest, CompilerByCpuAndHomeVariable) {
 }
 
 TEST(CpuDriverTableTest, RowsByHomeVariable) {
-  int rows = 0;
-  while (CpuDriverTable[rows].CpuCode != 0)
-    ++rows;
-  EXPECT_EQ(rows, 6);
-
   const CpuDriverRow* row = FindDriverRow("khome52ip");
   ASSERT_NE(row, nullptr);
-  EXPECT_EQ(row->CheckOptionForm, 2u);
   EXPECT_STREQ(row->DriverDll, "QkDriver52IP.DLL");
   row = FindDriverRow("KHOME310P");
   ASSERT_NE(row, nullptr);

@@ -55,12 +55,8 @@ TEST(LangToolsTest, TablesKeepTheirOrderAndDropEmptyExtensions) {
 }
 
 TEST(LangToolsTest, ToolIndexAndObjectNames) {
-  for (size_t i = 0; i < kToolKindNames.size(); ++i) {
-    SCOPED_TRACE(kToolKindNames[i]);
-    EXPECT_EQ(ToolIndex(kToolKindNames[i]), static_cast<int>(i));
-    EXPECT_EQ(ToolKindName(static_cast<int>(i)), kToolKindNames[i]);
-  }
   EXPECT_EQ(ToolIndex("link"), kToolIndexLink);
+  EXPECT_EQ(ToolKindName(kToolIndexLink), "LINK");
   EXPECT_EQ(ToolIndex("TRC"), -1);
   EXPECT_EQ(ToolIndex("EXT"), -1);
   EXPECT_EQ(ToolIndex(""), -1);
