@@ -16,39 +16,33 @@ TEST(WorkspaceFile, ParsesProjectsInOrder) {
   struct Case {
     const char* name;
     std::string text;
-    std::vector<std::string> projects;
+    const char* projects;  // each ended by ";"
     std::string active;
   };
   const Case cases[] = {
       {"plain",
        "[Workspace]\r\nFormat=1\r\nActive=b\\b.kbp\r\n[Projects]\r\nCount=2\r\n"
        "Project0=a\\a.kbp\r\nProject1=b\\b.kbp\r\n",
-       {"a\\a.kbp", "b\\b.kbp"},
-       "b\\b.kbp"},
+       "a\\a.kbp;b\\b.kbp;", "b\\b.kbp"},
       {"LF, comments, any case, key order",
-       "; mine\n[projects]\nproject1=two.kbp\nPROJECT0=one.kbp\ncount=2\n",
-       {"one.kbp", "two.kbp"},
-       ""},
+       "; mine\n[projects]\nproject1=two.kbp\nPROJECT0=one.kbp\ncount=2\n", "one.kbp;two.kbp;", ""},
       {"gaps and empty entries skipped",
-       "[Projects]\nCount=4\nProject0=a.kbp\nProject2=\nProject3=d.kbp\n",
-       {"a.kbp", "d.kbp"},
-       ""},
-      {"entries beyond Count ignored",
-       "[Projects]\nCount=1\nProject0=a.kbp\nProject1=b.kbp\n",
-       {"a.kbp"},
-       ""},
-      {"a huge Count is bounded by the lines",
-       "[Projects]\nCount=4000000000\nProject0=a.kbp\n",
-       {"a.kbp"},
-       ""},
-      {"no projects", "[Workspace]\nFormat=1\n", {}, ""},
+       "[Projects]\nCount=4\nProject0=a.kbp\nProject2=\nProject3=d.kbp\n", "a.kbp;d.kbp;", ""},
+      {"entries beyond Count ignored", "[Projects]\nCount=1\nProject0=a.kbp\nProject1=b.kbp\n",
+       "a.kbp;", ""},
+      {"a huge Count is bounded by the lines", "[Projects]\nCount=4000000000\nProject0=a.kbp\n",
+       "a.kbp;", ""},
+      {"no projects", "[Workspace]\nFormat=1\n", "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WorkspaceFile file;
     std::string error;
     ASSERT_TRUE(ParseWorkspaceFile(c.text, &file, &error)) << error;
-    EXPECT_EQ(file.projects, c.projects);
+    std::string projects;
+    for (const std::string& project : file.projects)
+      projects += project + ";";
+    EXPECT_EQ(projects, c.projects);
     EXPECT_EQ(file.active, c.active);
   }
 }

@@ -16,7 +16,7 @@
 //
 // Modification times come from a clock of the file system's own that
 // advances one second with every change, so two writes never share a time;
-// tests may set the clock or a file's time.
+// tests may set a file's time.
 //
 // Host paths are fictional: ToHostPath gives the full path with `/`
 // separators ("C:\a\b" is "C:/a/b"), FromHostPath turns `/` back into `\`.
@@ -69,11 +69,9 @@ class MemoryFileSystem : public FileSystem {
   // Full paths of every file (not directories), in the case they were
   // created with, sorted without regard to case.
   std::vector<std::string> AllFiles() const;
-
   // The clock, nanoseconds since the epoch. Every change to a file or
   // directory advances it by one second first and stamps the result.
   int64_t Now() const { return now_ns_; }
-  void SetNow(int64_t now_ns) { now_ns_ = now_ns; }
 
  private:
   struct Node;

@@ -47,14 +47,6 @@ std::string TempDir::ReadFile(std::string_view relative) const {
   return text.str();
 }
 
-bool TempDir::Exists(std::string_view relative) const {
-  return std::filesystem::exists(HostPath(relative));
-}
-
-void TempDir::MakeDirectory(std::string_view relative) const {
-  std::filesystem::create_directories(HostPath(relative));
-}
-
 std::string TempDir::ListNames(std::string_view relative) const {
   std::vector<std::string> names;
   std::error_code ec;

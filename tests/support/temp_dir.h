@@ -22,8 +22,6 @@ class TempDir {
   std::string WriteFile(std::string_view relative, std::string_view contents) const;
   // Reads a file; empty when it cannot be read.
   std::string ReadFile(std::string_view relative) const;
-  bool Exists(std::string_view relative) const;
-  void MakeDirectory(std::string_view relative) const;
   // Names of the entries of a directory, sorted.
   std::string ListNames(std::string_view relative) const;
 

@@ -29,7 +29,6 @@ class ToolchainPlatform {
   FileSystem& fs() { return *fs_; }
   PrivateProfile& profile() { return *profile_; }
   SystemServices& system() { return *system_; }
-  const TempDir& dir() const { return dir_; }
 
   // Writes a file below T:, given as a relative Windows path ("Tools\bin\cc.exe").
   void Write(std::string_view relative, std::string_view contents = "");
