@@ -6,6 +6,7 @@
 #include "model/status_codes.h"
 #include "model/workspace_hooks.h"
 #include "tests/support/model_test_platform.h"
+#include "tests/support/test_text.h"
 
 namespace zelvan {
 namespace {
@@ -15,6 +16,7 @@ using ::testing::ElementsAre;
 using testing::FsOp;
 using ::testing::IsEmpty;
 using testing::ModelTestPlatform;
+using testing::Visible;
 
 constexpr const char* kWorkspace = "C:\\ws\\Demo.kws";
 constexpr const char* kLibFile = "C:\\ws\\lib\\Mathe.kbp";
@@ -485,23 +487,32 @@ TEST_F(CProjectDataTest, AddTargetCopiesSettingsFilesAndFolders) {
   COneProjectData* app = workspace_->FindProject("App");
   EXPECT_THAT(app->Targets(), ElementsAre("Debug", "Release", "Final", "Trace"));
   EXPECT_EQ(app->CurrentTarget(), "Trace");
+  // The new target's section and file sections follow; nothing else changes.
   const std::string& copy = app->WorkingCopyPath();
-  EXPECT_EQ(Value(copy, "PROJECT", "TARGET"), "Debug;Release;Final;Trace;");
-  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "ProjectCompile"), "-g -I..\\lib");
-  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "OUTPUT"), ".\\Trace");
-  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "DefaultOUTPUT"), ".\\Trace");
-  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "TEMP"), ".\\Trace");
-  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "DefaultTEMP"), ".\\Trace");
-  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "ProjectLink"), "-g -o .\\Trace\\App.abs");
-  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "DefaultLink"), "-o .\\Trace\\App.abs");
-  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "DEBUG"), ".\\Trace\\App.abs");
-  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "DefaultDEBUG"), ".\\Trace\\App.abs");
-  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Trace", "UPDATE"), "1");
-  EXPECT_EQ(Value(copy, "Trace!main.c", "COMPILE"), "-g -O0");
-  EXPECT_EQ(Value(copy, "Trace!start.asm", "NoBuild"), "1");
-  EXPECT_EQ(Value(copy, "Trace!Sources", "NoBuild"), "0");
-  // The existing target is as it was.
-  EXPECT_EQ(Value(copy, "PROJECT!MACRO!Debug", "ProjectLink"), "-g -o \"C:\\out dir\\App.abs\"");
+  std::string expected = kAppProject;
+  expected.replace(expected.find("TARGET=Debug;Release;Final;"), 27,
+                   "TARGET=Debug;Release;Final;Trace;");
+  expected += Crlf(R"([PROJECT!MACRO!Trace]
+DefaultCompile=-g
+ProjectCompile=-g -I..\lib
+DefaultLink=-o .\Trace\App.abs
+ProjectLink=-g -o .\Trace\App.abs
+DefaultOUTPUT=.\Trace
+OUTPUT=.\Trace
+TEMP=.\Trace
+UPDATE=1
+DefaultTEMP=.\Trace
+DEBUG=.\Trace\App.abs
+DefaultDEBUG=.\Trace\App.abs
+[Trace!main.c]
+COMPILE=-g -O0
+[Trace!start.asm]
+NoBuild=1
+[Trace!Sources]
+NoBuild=0
+)");
+  env_.profile.Flush(copy);
+  EXPECT_EQ(Visible(env_.Contents(copy)), Visible(expected));
   // A name beginning with a dot is a directory as it stands.
   ASSERT_TRUE(workspace_->AddTarget("App", "Release", ".rel"));
   EXPECT_EQ(Value(copy, "PROJECT!MACRO!.rel", "OUTPUT"), ".rel");

@@ -14,17 +14,15 @@ TEST(LangToolsTest, ClassifiesExtensionsIgnoringCase) {
     bool library;
   };
   const Case cases[] = {
-      {"c", "CC", kScanC, false, false},       {"C", "CC", kScanC, false, false},
-      {"cpp", "CC", kScanC, false, false},     {"CXX", "CC", kScanC, false, false},
-      {"cc", "CC", kScanC, false, false},      {"asm", "AS", kScanAsm, false, false},
-      {"EAS", "AS", kScanAsm, false, false},   {"mac", "MAC", kScanAsmMacro, false, false},
-      {"app", "APP", kScanAsm, false, false},  {"src", "CCL", kScanCcl, false, false},
-      {"cl", "CCL", kScanCcl, false, false},   {"mpp", "MPP", kScanAsm, false, false},
-      {"rel", "LINK", kScanNone, false, true}, {"lcf", "LINK", kScanNone, false, false},
-      {"LIB", "LINK", kScanNone, false, true}, {"cfg", "", kScanC, false, false},
-      {"h", "", kScanNone, true, false},       {"INC", "", kScanNone, true, false},
-      {".c", "CC", kScanC, false, false},      {"", "", kScanNone, false, false},
-      {"c;cpp", "", kScanNone, false, false},  {"xyz", "", kScanNone, false, false},
+      {"c", "CC", kScanC, false, false},           {"CXX", "CC", kScanC, false, false},
+      {"asm", "AS", kScanAsm, false, false},       {"EAS", "AS", kScanAsm, false, false},
+      {"mac", "MAC", kScanAsmMacro, false, false}, {"app", "APP", kScanAsm, false, false},
+      {"src", "CCL", kScanCcl, false, false},      {"mpp", "MPP", kScanAsm, false, false},
+      {"rel", "LINK", kScanNone, false, true},     {"lcf", "LINK", kScanNone, false, false},
+      {"LIB", "LINK", kScanNone, false, true},     {"cfg", "", kScanC, false, false},
+      {"h", "", kScanNone, true, false},           {"INC", "", kScanNone, true, false},
+      {".c", "CC", kScanC, false, false},          {"", "", kScanNone, false, false},
+      {"c;cpp", "", kScanNone, false, false},      {"xyz", "", kScanNone, false, false},
   };
   CLangTools tools;
   for (const Case& c : cases) {

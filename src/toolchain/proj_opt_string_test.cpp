@@ -161,7 +161,6 @@ TEST(ProjOptStringTest, FormatsInTableOrder) {
   const Case cases[] = {
       {cc, "MX-520", "-I c:\\inc -g -O2 -DX -w9", "-O2 -g -DX -I c:\\inc -w9 ", {"-w9"}},
       {cc, "MX-520", "-O2\t-g\t", "-O2 -g ", {}},
-      {cc, "MX-520", "", "", {}},
       {cc, "MX-520", " \t ", "", {}},
       // Options of another family fall to the row for any other argument.
       {cc, "MR44", "-Nr32 -O1", "-O1 -Nr32 ", {}},
