@@ -29,8 +29,6 @@ check "compiler options in canonical order" 0 "-w1 -O2 -g -Nr32 -I \"C:\\my dir\
   "$zelvan" options format --cpu MR44 -- -O2 -g -I "C:\\my dir" -w1 -Nr32
 check "a value out of the allowed list is reported" 1 "-O9 " "not accepted: -O9" -- \
   "$zelvan" options format --cpu MX-520 -- -O9
-check "an option of another family falls to the catch-all" 0 "-Nr32 " "" -- \
-  "$zelvan" options format --cpu MX-520 -- -Nr32
 check "linker options" 0 "-o out.abs -L lib -lp40 " "" -- \
   "$zelvan" options format --cpu MX-520 --table linker -- -lp40 -L lib -o out.abs
 check "a linker range is checked" 1 "-lp20 " "not accepted: -lp20" -- \
