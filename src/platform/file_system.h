@@ -67,7 +67,8 @@ class FileSystem {
   virtual bool ReadFile(std::string_view path, std::string* contents) = 0;
   // Creates or truncates `path` for writing.
   virtual std::unique_ptr<WritableFile> OpenForWrite(std::string_view path) = 0;
-  // Renames, replacing an existing `to` (as MoveFileEx with replace does).
+  // Renames, replacing an existing `to` (as MoveFileEx with replace does); a
+  // read-only `to` is not replaced.
   virtual bool Rename(std::string_view from, std::string_view to) = 0;
   virtual bool DeleteFile(std::string_view path) = 0;
   // Copies contents and the read-only attribute. Fails when `to` exists and

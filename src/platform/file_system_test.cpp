@@ -70,6 +70,7 @@ TEST_P(FileSystemContractTest, ReadOnlyFilesAreNeverReplaced) {
   EXPECT_FALSE(fs.DeleteFile("p.kbp"));
   EXPECT_FALSE(fs.CopyFile("other.kbp", "p.kbp", false));
   EXPECT_FALSE(fs.CopyFile("p.kbp", "p.kbp", false));
+  EXPECT_FALSE(fs.Rename("other.kbp", "p.kbp"));
   EXPECT_EQ(Read("p.kbp"), "original");
   EXPECT_EQ(Names("."), "other.kbp p.kbp ");
 

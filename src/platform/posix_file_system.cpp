@@ -185,6 +185,11 @@ std::unique_ptr<WritableFile> PosixFileSystem::OpenForWrite(std::string_view pat
 bool PosixFileSystem::Rename(std::string_view from, std::string_view to) {
   std::string host_from, host_to;
   if (!Resolve(from, &host_from) || !Resolve(to, &host_to)) return false;
+  // Like the Windows call, a read-only file is not replaced.
+  struct stat st;
+  if (::lstat(host_to.c_str(), &st) == 0 && !S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) {
+    return false;
+  }
   if (::rename(host_from.c_str(), host_to.c_str()) != 0) return false;
   Invalidate(host_from);
   Invalidate(host_to);
