@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "analysis/include_line.h"
+#include "analysis/text_search.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
@@ -16,136 +17,143 @@ namespace zelvan {
 
 namespace {
 
+constexpr size_t npos = std::string_view::npos;
+
+bool IsLineEnd(char c) {
+  return c == '\n' || c == '\r';
+}
+
+// Whether an assembler line holds "include" in any case (it is lower-cased
+// before it is parsed).
+bool HasIncludeNoCase(std::string_view line) {
+  for (size_t i = 0; i + 7 <= line.size(); ++i) {
+    if ((line[i] | 0x20) == 'i' && EqualsNoCase(line.substr(i, 7), "include")) return true;
+  }
+  return false;
+}
+
 // Reads one line as the scanner does and appends its include, if any.
 // `comments` carries the block-comment state from line to line.
 void ParseOneLine(std::string_view line, int line_number, IncludeReading reading,
                   CCommentRemover* comments, std::string* buffer, std::string* name,
                   std::vector<IncludeLine>* lines) {
-  // Most lines hold no include at all, so the cleaning is done only where
-  // it can change something: the comment state changes only at "/*"
-  // outside a comment and at "*/" inside one, and dropping the rest of a
-  // line after "//" cannot make an include appear.
   std::string_view cleaned = line;
   if (reading == IncludeReading::kC) {
-    if (comments->in_block_comment()) {
-      if (line.find("*/") == std::string_view::npos) return;
-    } else if (line.find('/') == std::string_view::npos ||
-               line.find("/*") == std::string_view::npos) {
-      if (line.find("include") == std::string_view::npos) return;
-    }
-    if (comments->in_block_comment() || line.find('/') != std::string_view::npos) {
+    if (comments->in_block_comment() && line.find("*/") == npos) return;
+    if (comments->in_block_comment() || line.find('/') != npos) {
       comments->RemoveComments(line, buffer);
       cleaned = *buffer;
     }
   } else {
-    if (FindNoCase(line, "include") == std::string_view::npos) return;
+    if (!HasIncludeNoCase(line)) return;
     *buffer = CleanAsmLine(line);
     cleaned = *buffer;
   }
-  if (cleaned.find("include") == std::string_view::npos) return;
+  if (cleaned.find("include") == npos) return;
   int form = 0;
   if (!ParseIncludeLine(cleaned, name, &form)) return;
   IncludeLine& entry = lines->emplace_back();
   entry.line_number = line_number;
   entry.form = form;
   entry.name = *name;
-  entry.text.assign(line);
+  entry.text = line;
 }
 
-size_t FindText(std::string_view text, size_t from, std::string_view what) {
-  if (from >= text.size()) return std::string_view::npos;
-  const void* found = memmem(text.data() + from, text.size() - from, what.data(), what.size());
-  if (found == nullptr) return std::string_view::npos;
-  return static_cast<size_t>(static_cast<const char*>(found) - text.data());
+const char* FindChar(const char* p, const char* end, char c) {
+  const void* found = std::memchr(p, c, static_cast<size_t>(end - p));
+  return found != nullptr ? static_cast<const char*>(found) : end;
 }
 
-// The next two-character mark ("/*" or "*/") from `from`: a search for its
-// first character is much quicker than a search for both.
-size_t FindMark(std::string_view text, size_t from, char first, char second) {
-  const char* end = text.data() + text.size();
-  for (const char* p = text.data() + from; p < end; ++p) {
-    p = static_cast<const char*>(std::memchr(p, first, static_cast<size_t>(end - p)));
-    if (p == nullptr) break;
-    if (p + 1 < end && p[1] == second) return static_cast<size_t>(p - text.data());
-  }
-  return std::string_view::npos;
-}
-
-bool IsLineEnd(char c) {
-  return c == '\n' || c == '\r';
-}
-
-// A mask with the high bit of each zero byte of `word` set.
-uint64_t ZeroBytes(uint64_t word) {
-  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-  return ~(((word & kLow7) + kLow7) | word | kLow7);
-}
-
-// The number of bytes marked in a ZeroBytes mask (without a popcount
-// instruction, which the target need not have).
-int64_t CountMarks(uint64_t marks) {
-  return static_cast<int64_t>(((marks >> 7) * 0x0101010101010101ull) >> 56);
-}
-
-// The number of line ends in [from, to), where `to` starts a line: LF,
-// CR LF and a lone CR each end one line. Eight bytes at a time: the lines
-// between those that matter are only counted.
-int64_t CountLineEnds(std::string_view text, size_t from, size_t to, bool has_cr) {
-  constexpr uint64_t kOnes = 0x0101010101010101ull;
-  const char* p = text.data() + from;
-  const char* end = text.data() + to;
-  int64_t lf = 0;
-  int64_t cr = 0;
-  int64_t crlf = 0;
-  for (; p + 8 <= end; p += 8) {
-    uint64_t word;
-    std::memcpy(&word, p, 8);
-    uint64_t lf_bytes = ZeroBytes(word ^ (kOnes * '\n'));
-    lf += CountMarks(lf_bytes);
-    if (has_cr) {
-      uint64_t cr_bytes = ZeroBytes(word ^ (kOnes * '\r'));
-      cr += CountMarks(cr_bytes);
-      crlf += CountMarks(cr_bytes & (lf_bytes >> 8));  // within the word (little-endian)
-      if ((cr_bytes >> 63) != 0 && p + 8 < text.data() + text.size() && p[8] == '\n') ++crlf;
+// Carries the block-comment state over a line that holds no "include", as
+// CCommentRemover does, without making the cleaned line. Returns the state
+// after the line; `joined` is set when comments split the line's kept text
+// into several pieces (joined, they might spell "include").
+bool CarryCommentState(std::string_view line, bool in_comment, bool* joined) {
+  const char* p = line.data();
+  const char* end = p + line.size();
+  const char* kept = p;  // start of the current kept piece
+  int pieces = 0;
+  *joined = false;
+  while (p < end) {
+    if (in_comment) {
+      const char* close = end;
+      for (const char* star = FindChar(p, end, '*'); star < end;
+           star = FindChar(star + 1, end, '*')) {
+        if (star + 1 < end && star[1] == '/') {
+          close = star;
+          break;
+        }
+      }
+      if (close == end) return true;
+      in_comment = false;
+      p = close + 2;
+      kept = p;
+      continue;
+    }
+    // The next character that can change the state: '/' or a quote.
+    const char* slash = FindChar(p, end, '/');
+    const char* quote = FindChar(p, slash, '"');
+    const char* special = FindChar(p, quote, '\'');
+    if (special == end) break;
+    p = special;
+    if (*p == '/') {
+      if (p + 1 < end && (p[1] == '/' || p[1] == '*')) {
+        if (p > kept && ++pieces > 1) *joined = true;
+        if (p[1] == '/') return false;
+        in_comment = true;
+        p += 2;
+        kept = end;
+        continue;
+      }
+      ++p;
+      continue;
+    }
+    // A literal: comment marks inside it are text.
+    char close = *p++;
+    while (p < end) {
+      if (*p == '\\') {
+        p = end - p > 2 ? p + 2 : end;
+      } else if (*p++ == close) {
+        break;
+      }
     }
   }
-  for (; p < end; ++p) {
-    if (*p == '\n') ++lf;
-    if (*p == '\r') {
-      ++cr;
-      if (p + 1 < text.data() + text.size() && p[1] == '\n') ++crlf;
-    }
-  }
-  return lf + cr - crlf;
+  if (!in_comment && end > kept && ++pieces > 1) *joined = true;
+  return in_comment;
 }
 
 // The C reading, done without visiting every line: a line can only matter
 // when it holds "include" or "/*" (outside a block comment) or "*/" (inside
 // one), so the text is searched for those and the lines between are
-// counted, not read. Each line that may matter is read whole, as the
-// line-by-line reading reads it, with the comment state at its start.
+// counted, not read. Each line that may matter is read whole, with the
+// comment state at its start.
 std::vector<IncludeLine> ParseCIncludeLines(std::string_view text) {
   std::vector<IncludeLine> lines;
   CCommentRemover comments;
   std::string buffer;
   std::string name;
   bool has_cr = std::memchr(text.data(), '\r', text.size()) != nullptr;
-  constexpr size_t npos = std::string_view::npos;
-  size_t next_open = FindMark(text, 0, '/', '*');
-  size_t next_keyword = FindText(text, 0, "include");
-  size_t next_close = npos;
+  // The next comment opening and keyword at or after `position`, searched
+  // again only when the position passes them.
+  size_t next_open = 0;
+  bool open_known = false;
+  size_t next_keyword = 0;
+  bool keyword_known = false;
   size_t position = 0;     // start of a line
   int64_t line_count = 0;  // lines before `position`
   while (position < text.size()) {
     size_t target;
     if (comments.in_block_comment()) {
-      if (next_close == npos || next_close < position) {
-        next_close = FindMark(text, position, '*', '/');
-      }
-      target = next_close;
+      target = FindPair(text, position, '*', '/');
     } else {
-      if (next_open < position) next_open = FindMark(text, position, '/', '*');
-      if (next_keyword < position) next_keyword = FindText(text, position, "include");
+      if (!open_known || (next_open != npos && next_open < position)) {
+        next_open = FindPair(text, position, '/', '*');
+        open_known = true;
+      }
+      if (!keyword_known || (next_keyword != npos && next_keyword < position)) {
+        next_keyword = FindSubstring(text, position, "include");
+        keyword_known = true;
+      }
       target = std::min(next_open, next_keyword);
     }
     if (target == npos) break;
@@ -153,13 +161,28 @@ std::vector<IncludeLine> ParseCIncludeLines(std::string_view text) {
     while (line_start > position && !IsLineEnd(text[line_start - 1]))
       --line_start;
     line_count += CountLineEnds(text, position, line_start, has_cr);
-    size_t line_end = line_start;
-    while (line_end < text.size() && !IsLineEnd(text[line_end]))
-      ++line_end;
+    size_t line_end = FindLineEnd(text, target, has_cr);
     ++line_count;
-    int line_number = static_cast<int>(std::min<int64_t>(line_count, INT_MAX));
-    ParseOneLine(text.substr(line_start, line_end - line_start), line_number, IncludeReading::kC,
-                 &comments, &buffer, &name, &lines);
+    std::string_view line = text.substr(line_start, line_end - line_start);
+    if (!keyword_known || (next_keyword != npos && next_keyword < line_start)) {
+      next_keyword = FindSubstring(text, line_start, "include");
+      keyword_known = true;
+    }
+    bool joined = false;
+    if (next_keyword < line_end) {
+      joined = true;
+    } else {
+      bool before = comments.in_block_comment();
+      bool after = CarryCommentState(line, before, &joined);
+      if (!joined) {
+        // No include can stand in the line: only its comment state counts.
+        comments.set_in_block_comment(after);
+      }
+    }
+    if (joined) {
+      int line_number = static_cast<int>(std::min<int64_t>(line_count, INT_MAX));
+      ParseOneLine(line, line_number, IncludeReading::kC, &comments, &buffer, &name, &lines);
+    }
     position = line_end;
     if (position < text.size()) {
       if (text[position] == '\r' && position + 1 < text.size() && text[position + 1] == '\n') {
@@ -232,10 +255,27 @@ const std::vector<IncludeLine>* IncludeFileCache::Lines(std::string_view path,
   ++files_read_;
   if (fs_.ReadFile(path, &text)) {
     lines = std::make_unique<std::vector<IncludeLine>>(ParseIncludeLines(text, reading));
+    for (IncludeLine& line : *lines)
+      line.text = KeepText(line.text);
   }
   const std::vector<IncludeLine>* result = lines.get();
   map.emplace(std::string(path), std::move(lines));
   return result;
+}
+
+std::string_view IncludeFileCache::KeepText(std::string_view text) {
+  constexpr size_t kBlockSize = 64 * 1024;
+  if (text.empty()) return {};
+  if (block_size_ - block_used_ < text.size()) {
+    size_t size = std::max(kBlockSize, text.size());
+    text_blocks_.push_back(std::make_unique<char[]>(size));
+    block_size_ = size;
+    block_used_ = 0;
+  }
+  char* kept = text_blocks_.back().get() + block_used_;
+  std::memcpy(kept, text.data(), text.size());
+  block_used_ += text.size();
+  return std::string_view(kept, text.size());
 }
 
 void IncludeFileCache::Clear() {
@@ -243,6 +283,9 @@ void IncludeFileCache::Clear() {
   listings_.clear();
   lines_[0].clear();
   lines_[1].clear();
+  text_blocks_.clear();
+  block_used_ = 0;
+  block_size_ = 0;
   files_read_ = 0;
   existence_checks_ = 0;
 }

@@ -30,10 +30,10 @@ struct ListingHash {
 
 // One include line of a file.
 struct IncludeLine {
-  int line_number = 0;  // from 1
-  int form = 0;         // kIncludeQuoted or kIncludeAngle
-  std::string name;     // as written between the quotes or brackets
-  std::string text;     // the line as it stands in the file, for messages
+  int line_number = 0;    // from 1
+  int form = 0;           // kIncludeQuoted or kIncludeAngle
+  std::string name;       // as written between the quotes or brackets
+  std::string_view text;  // the line as it stands in the file, for messages
 };
 
 // How a file's lines are read: C (comments removed) or assembler (lower
@@ -41,6 +41,7 @@ struct IncludeLine {
 enum class IncludeReading { kC = 0, kAssembler = 1 };
 
 // Finds the include lines of a text (pure; the cache calls it for each file).
+// The lines' texts are views of `text`.
 std::vector<IncludeLine> ParseIncludeLines(std::string_view text, IncludeReading reading);
 
 class IncludeFileCache {
@@ -64,7 +65,8 @@ class IncludeFileCache {
   const Listing* ListingOf(std::string_view dir);
 
   // The include lines of the file at `path`, in file order; null when the
-  // file cannot be read. The result stays valid until Clear.
+  // file cannot be read. The result, and the texts it views, stay valid
+  // until Clear.
   const std::vector<IncludeLine>* Lines(std::string_view path, IncludeReading reading);
 
   // Forgets everything (the next refresh sees the files as they are then).
@@ -87,11 +89,19 @@ class IncludeFileCache {
   using LineMap = std::unordered_map<std::string, std::unique_ptr<std::vector<IncludeLine>>,
                                      NoCaseHash, NoCaseEqual>;
 
+  // A copy of `text` that lives until Clear.
+  std::string_view KeepText(std::string_view text);
+
   FileSystem& fs_;
   ExistenceMap exists_;
   std::unordered_map<std::string, std::unique_ptr<Listing>, TextHash, std::equal_to<>> listings_;
   std::string name_buffer_;
   LineMap lines_[2];  // by IncludeReading; a null entry: the file cannot be read
+  // The texts of the include lines, in blocks that never move: a file's
+  // text is dropped once its lines are found.
+  std::vector<std::unique_ptr<char[]>> text_blocks_;
+  size_t block_used_ = 0;
+  size_t block_size_ = 0;
   size_t files_read_ = 0;
   size_t existence_checks_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -35,7 +37,7 @@ std::vector<std::string> Shown(const std::vector<IncludeLine>& lines) {
   std::vector<std::string> out;
   for (const IncludeLine& line : lines) {
     out.push_back(std::to_string(line.line_number) + ":" + std::to_string(line.form) + ":" +
-                  line.name + ":" + line.text);
+                  line.name + ":" + std::string(line.text));
   }
   return out;
 }
@@ -70,6 +72,23 @@ TEST(IncludeFileCacheTest, ParsesAsTheLineByLineReadingDoes) {
   }
   EXPECT_EQ(Shown(ParseIncludeLines("inc/**/lude \"joined.h\"\n", IncludeReading::kC)),
             std::vector<std::string>{"1:1:joined.h:inc/**/lude \"joined.h\""});
+}
+
+// Texts made of the pieces that change how a line reads: comment marks,
+// quotes, escapes, parts of the keyword and every kind of line end.
+TEST(IncludeFileCacheTest, RandomTextsParseAsTheLineByLineReadingDoes) {
+  const char* const pieces[] = {"/*", "*/", "//", "\"", "'", "\\", "#include", "inc", "lude",
+                                " \"a.h\"", "<b.h>", "\n", "\r\n", "\r", "x", " ", "*", "/", "/**/", "\\\""};
+  std::mt19937 random(11);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    size_t count = random() % 24;
+    for (size_t i = 0; i < count; ++i)
+      text += pieces[random() % std::size(pieces)];
+    SCOPED_TRACE(testing::Visible(text));
+    ASSERT_EQ(Shown(ParseIncludeLines(text, IncludeReading::kC)),
+              LineByLine(text, IncludeReading::kC));
+  }
 }
 
 TEST(IncludeFileCacheTest, FilesAreReadOnceAndExistenceComesFromListings) {

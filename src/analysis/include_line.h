@@ -37,6 +37,7 @@ class CCommentRemover {
   void SkipLine(std::string_view line);
   bool in_block_comment() const { return in_block_comment_; }
   void Reset() { in_block_comment_ = false; }
+  void set_in_block_comment(bool in) { in_block_comment_ = in; }
 
  private:
   bool in_block_comment_ = false;
