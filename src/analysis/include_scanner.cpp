@@ -19,7 +19,8 @@ namespace zelvan {
 // A file met during the refresh, under the spelling it was found by.
 struct CIncludeScanner::Node {
   std::string path;
-  std::string directory;  // drive and directory, with its trailing `\`
+  std::string directory;  // drive and directory, with its trailing `\` (see DirectoryOf)
+  bool directory_known = false;
   int record_id = -1;
   bool lines_loaded[2] = {false, false};
   const std::vector<IncludeLine>* lines[2] = {nullptr, nullptr};
@@ -50,6 +51,15 @@ struct CIncludeScanner::CachedRun {
   std::string forms;  // one character per record
   std::vector<Event> events;
 };
+
+inline bool CIncludeScanner::RecordDependency(char form, int ref, int record_id) {
+  uint32_t& recorded = recorded_in_run_[record_id];
+  if (recorded == run_) return false;
+  recorded = run_;
+  recording_->records.push_back(ref);
+  recording_->forms += form;
+  return true;
+}
 
 // Everything a file records when it is scanned within the nesting limit,
 // whatever its depth: the first occurrences of its include tree, in order,
@@ -171,6 +181,7 @@ void CIncludeScanner::BeginRefresh(bool update_dependency_file) {
   placed_->items.clear();
   contexts_.clear();
   tails_.clear();
+  last_context_ = nullptr;
   run_ = 0;
 }
 
@@ -197,16 +208,15 @@ bool CIncludeScanner::ScanIncludes(std::string_view source, int scan_kind,
                                    const IncludeScanOptions& options,
                                    std::vector<std::string>* paths,
                                    std::vector<std::string>* forms) {
+  const CachedRun* run = Run(source, scan_kind, std::move(search_list), options);
+  size_t count = run != nullptr ? run->records.size() : 0;
   // The caller's strings are overwritten in place: their buffers serve again.
-  forms->resize(paths->size());
-  paths_ = paths;
-  forms_ = forms;
-  out_count_ = 0;
-  Run(source, scan_kind, std::move(search_list), options);
-  paths->resize(out_count_);
-  forms->resize(out_count_);
-  paths_ = nullptr;
-  forms_ = nullptr;
+  paths->resize(count);
+  forms->resize(count);
+  for (size_t i = 0; i < count; ++i) {
+    (*paths)[i].assign(RecordPath(run->records[i]));
+    (*forms)[i].assign(1, run->forms[i]);
+  }
   return true;
 }
 
@@ -214,13 +224,14 @@ bool CIncludeScanner::ScanIncludeRefs(std::string_view source, int scan_kind,
                                       std::vector<std::string> search_list,
                                       const IncludeScanOptions& options, std::vector<int>* refs,
                                       std::string* forms) {
-  refs->clear();
-  forms->clear();
-  refs_ = refs;
-  ref_forms_ = forms;
-  Run(source, scan_kind, std::move(search_list), options);
-  refs_ = nullptr;
-  ref_forms_ = nullptr;
+  const CachedRun* run = Run(source, scan_kind, std::move(search_list), options);
+  if (run != nullptr) {
+    refs->assign(run->records.begin(), run->records.end());
+    forms->assign(run->forms);
+  } else {
+    refs->clear();
+    forms->clear();
+  }
   return true;
 }
 
@@ -232,8 +243,9 @@ const std::string& CIncludeScanner::RecordPath(int ref) const {
   return ref >= 0 ? nodes_[ref].path : *guess_texts_[-1 - ref];
 }
 
-void CIncludeScanner::Run(std::string_view source, int scan_kind,
-                          std::vector<std::string> search_list, const IncludeScanOptions& options) {
+const CIncludeScanner::CachedRun* CIncludeScanner::Run(std::string_view source, int scan_kind,
+                                                       std::vector<std::string> search_list,
+                                                       const IncludeScanOptions& options) {
   ResetRun();
 
   std::string directory = GetFileDirectory(source);
@@ -262,6 +274,7 @@ void CIncludeScanner::Run(std::string_view source, int scan_kind,
       break;
   }
 
+  const CachedRun* result = nullptr;
   if (scan_kind >= kScanKindC && scan_kind <= kScanKindAssemblerMacro) {
     source_.assign(source);
     options_ = &options;
@@ -280,9 +293,11 @@ void CIncludeScanner::Run(std::string_view source, int scan_kind,
       }
       recording_ = nullptr;
     }
+    result = cached.get();
   }
   context_ = nullptr;
   options_ = nullptr;
+  return result;
 }
 
 void CIncludeScanner::ResetRun() {
@@ -300,7 +315,8 @@ void CIncludeScanner::ResetRun() {
 }
 
 CIncludeScanner::Context& CIncludeScanner::FindContext(IncludeReading reading) {
-  std::string key;
+  std::string& key = context_key_;
+  key.clear();
   key += static_cast<char>('0' + style_);
   key += assembler_flag_ ? '1' : '0';
   key += reading == IncludeReading::kC ? 'c' : 'a';
@@ -317,6 +333,8 @@ CIncludeScanner::Context& CIncludeScanner::FindContext(IncludeReading reading) {
     key += entry;
     key += '\0';
   }
+  // Sources come in project order: mostly the context of the last one.
+  if (last_context_ != nullptr && key == last_context_key_) return *last_context_;
   std::unique_ptr<Context>& context = contexts_[key];
   if (!context) {
     context = std::make_unique<Context>();
@@ -339,6 +357,8 @@ CIncludeScanner::Context& CIncludeScanner::FindContext(IncludeReading reading) {
     if (!tail) tail = std::make_unique<Context>();
     context->tail = tail.get();
   }
+  last_context_ = context.get();
+  last_context_key_ = key;
   return *context;
 }
 
@@ -348,10 +368,18 @@ int CIncludeScanner::NodeFor(std::string_view path) {
   int id = static_cast<int>(nodes_.size());
   Node& node = nodes_.emplace_back();
   node.path.assign(path);
-  node.directory = GetFileDirectory(path);
   node.record_id = RecordIdFor(path);
   node_ids_.emplace(node.path, id);
   return id;
+}
+
+const std::string& CIncludeScanner::DirectoryOf(int node) {
+  Node& n = nodes_[node];
+  if (!n.directory_known) {
+    n.directory = GetFileDirectory(n.path);
+    n.directory_known = true;
+  }
+  return n.directory;
 }
 
 int CIncludeScanner::RecordIdFor(std::string_view path) {
@@ -468,7 +496,7 @@ CIncludeScanner::ScanResult CIncludeScanner::ScanCIncludes(int node) {
   bool replace = style_ == 3;
   if (replace) {
     saved_entries_.push_back(std::move(search_[1]));
-    search_[1] = nodes_[node].directory;
+    search_[1] = DirectoryOf(node);
   }
   ScanResult result = ScanFile(node, IncludeReading::kC);
   if (replace) {
@@ -588,7 +616,7 @@ const std::vector<CIncludeScanner::Resolved>* CIncludeScanner::Edges(int node) {
   std::string saved;
   if (replace) {
     saved = std::move(search_[1]);
-    search_[1] = nodes_[node].directory;
+    search_[1] = DirectoryOf(node);
   }
   int depth = depth_;
   depth_ = std::max(depth_, 1);
@@ -884,44 +912,8 @@ bool CIncludeScanner::FindIncludeFile(std::string_view name, int form, std::stri
   return false;
 }
 
-bool CIncludeScanner::RecordDependency(char form_char, int ref, int record_id) {
-  uint32_t& recorded = recorded_in_run_[record_id];
-  if (recorded == run_) return false;
-  recorded = run_;
-  Emit(ref, form_char);
-  if (recording_ != nullptr) {
-    recording_->records.push_back(ref);
-    recording_->forms += form_char;
-  }
-  return true;
-}
-
-void CIncludeScanner::Emit(int ref, char form) {
-  if (refs_ != nullptr) {
-    refs_->push_back(ref);
-    *ref_forms_ += form;
-    return;
-  }
-  const std::string& path = ref >= 0 ? nodes_[ref].path : *guess_texts_[-1 - ref];
-  if (out_count_ < paths_->size()) {
-    (*paths_)[out_count_].assign(path);
-    (*forms_)[out_count_].assign(1, form);
-  } else {
-    paths_->push_back(path);
-    forms_->emplace_back(1, form);
-  }
-  ++out_count_;
-}
-
 void CIncludeScanner::Replay(const CachedRun& run, IncludeReading reading) {
   ++runs_replayed_;
-  if (refs_ != nullptr) {
-    refs_->assign(run.records.begin(), run.records.end());
-    *ref_forms_ = run.forms;
-  } else {
-    for (size_t i = 0; i < run.records.size(); ++i)
-      Emit(run.records[i], run.forms[i]);
-  }
   for (const CachedRun::Event& event : run.events) {
     if (event.node < 0) {
       NoteNestingLimit();

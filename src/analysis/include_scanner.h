@@ -206,6 +206,9 @@ class CIncludeScanner {
   Context& FindContext(IncludeReading reading);
   int NodeFor(std::string_view path);
   int RecordIdFor(std::string_view path);
+  // The drive and directory of a file, worked out when first asked for
+  // (only the MR44A style needs them).
+  const std::string& DirectoryOf(int node);
   const std::vector<IncludeLine>* LinesOf(int node, IncludeReading reading);
   // The data of `node` under the current context (created on first use;
   // the reference stays valid).
@@ -260,9 +263,11 @@ class CIncludeScanner {
   // `ref` names the path: a node id, or -1 - the index of a guess; `form`
   // is '1' or '0'.
   bool RecordDependency(char form, int ref, int record_id);
-  void Emit(int ref, char form);
-  void Run(std::string_view source, int scan_kind, std::vector<std::string> search_list,
-           const IncludeScanOptions& options);
+  // Scans a source, or gives its run again; the records of the run (null
+  // for a source that is not scanned).
+  const CachedRun* Run(std::string_view source, int scan_kind,
+                       std::vector<std::string> search_list, const IncludeScanOptions& options);
+  // Writes the lines of an earlier run again.
   void Replay(const CachedRun& run, IncludeReading reading);
   // Checks the current depth against the limit; beyond it writes the
   // nesting warning (once per refresh) and fails.
@@ -300,12 +305,7 @@ class CIncludeScanner {
   Context* context_ = nullptr;
   const IncludeScanOptions* options_ = nullptr;
   std::string source_;
-  std::vector<std::string>* paths_ = nullptr;
-  std::vector<std::string>* forms_ = nullptr;
-  std::vector<int>* refs_ = nullptr;  // instead of paths_ and forms_
-  std::string* ref_forms_ = nullptr;
-  size_t out_count_ = 0;
-  CachedRun* recording_ = nullptr;
+  CachedRun* recording_ = nullptr;  // receives the records of the run
   bool title_written_ = false;
   bool run_hit_limit_ = false;
   std::unordered_set<uint64_t> warned_lines_;  // node << 32 | line index
@@ -328,6 +328,9 @@ class CIncludeScanner {
   std::unique_ptr<PlacedStore> placed_;  // files under contexts, see Context::slots
   uint32_t closure_generation_ = 0;
   std::unordered_map<std::string, std::unique_ptr<Context>> contexts_;
+  std::string context_key_;  // FindContext's buffer
+  Context* last_context_ = nullptr;
+  std::string last_context_key_;
   std::unordered_map<std::string, std::unique_ptr<Context>> tails_;
 };
 
