@@ -24,6 +24,9 @@ struct CIncludeScanner::Node {
   int record_id = -1;
   bool lines_loaded[2] = {false, false};
   const std::vector<IncludeLine>* lines[2] = {nullptr, nullptr};
+  // Parallel to lines (null until asked for); apart from the node, as
+  // searches add nodes while they read them.
+  std::unique_ptr<std::vector<LineName>> names[2];
 
   // What the current run knows about this file (valid when memo_run is the
   // run). A scan that may go `radius` levels below the file records every
@@ -86,9 +89,10 @@ struct CIncludeScanner::Context {
   // Each search entry completed and in canonical form, with its trailing
   // `\`; empty where that failed.
   std::vector<std::string> entry_dirs;
-  // The listing of each entry directory, looked up on first use (null: it
-  // cannot be listed).
-  std::vector<const IncludeFileCache::Listing*> entry_listings;
+  std::vector<int32_t> entry_dir_ids;  // the same by id (see FoundNode)
+  // The names in each entry directory (by lower-case name id), looked up
+  // on first use (null: it cannot be listed).
+  std::vector<const std::vector<bool>*> entry_names;
   std::vector<bool> entry_listed;
   // Where each file's data under this context stands among the scanner's
   // `placed_`, or -1: a context touches few of the refresh's files.
@@ -167,6 +171,11 @@ void CIncludeScanner::BeginRefresh(bool update_dependency_file) {
   file_scans_ = 0;
   runs_replayed_ = 0;
   files_.Clear();
+  exact_names_.clear();
+  lower_names_.clear();
+  listing_names_.clear();
+  dir_ids_.clear();
+  found_nodes_.clear();
   guess_texts_.clear();
   nodes_.clear();
   node_ids_.clear();
@@ -344,8 +353,9 @@ CIncludeScanner::Context& CIncludeScanner::FindContext(IncludeReading reading) {
       std::string dir = CompletePath(entry, "");
       if (IsFullPath(dir) && !dir.empty() && !IsPathSeparator(dir.back())) dir += '\\';
       context->entry_dirs.push_back(IsFullPath(dir) ? dir : std::string());
+      context->entry_dir_ids.push_back(Intern(dir_ids_, context->entry_dirs.back()));
     }
-    context->entry_listings.assign(search_.size(), nullptr);
+    context->entry_names.assign(search_.size(), nullptr);
     context->entry_listed.assign(search_.size(), false);
     // The same key without the first two entries (the source's directory).
     std::string tail_key = key.substr(0, prefix_size);
@@ -393,17 +403,18 @@ int CIncludeScanner::RecordIdFor(std::string_view path) {
 }
 
 std::unique_ptr<std::vector<CIncludeScanner::Resolved>> CIncludeScanner::Search(
-    const std::vector<IncludeLine>& lines, bool* source_directory) {
+    int node, const std::vector<IncludeLine>& lines, bool* source_directory) {
   auto resolved = std::make_unique<std::vector<Resolved>>(lines.size());
-  std::string found;
+  const std::vector<LineName>& names = NamesOf(node, context_->reading);
   for (size_t i = 0; i < lines.size(); ++i) {
     Resolved& r = (*resolved)[i];
-    if (FindIncludeFile(lines[i].name, lines[i].form, &found, &r.guess, source_directory)) {
-      r.node = NodeFor(found);
-    } else if (!r.guess.empty()) {
-      r.guess_record = RecordIdFor(r.guess);
-      r.guess_ref = -1 - static_cast<int>(guess_texts_.size());
-      guess_texts_.push_back(&r.guess);
+    if (!FindIncludeFile(lines[i], names[i], &r.node, &r.guess, source_directory)) {
+      r.node = -1;
+      if (!r.guess.empty()) {
+        r.guess_record = RecordIdFor(r.guess);
+        r.guess_ref = -1 - static_cast<int>(guess_texts_.size());
+        guess_texts_.push_back(&r.guess);
+      }
     }
   }
   return resolved;
@@ -422,10 +433,10 @@ const std::vector<CIncludeScanner::Resolved>& CIncludeScanner::Resolve(
     if (home.size() <= static_cast<size_t>(node)) home.resize(nodes_.size(), kHomeUnknown);
     if (home[node] == kHomeUnknown) {
       if (SlotOf(*context_->tail, node).resolved[0]) {
-        home[node] = InSourceDirectory(lines) ? kHomeOwn : kHomeShared;
+        home[node] = InSourceDirectory(node, lines) ? kHomeOwn : kHomeShared;
       } else {
         bool source_directory = false;
-        std::unique_ptr<std::vector<Resolved>> table = Search(lines, &source_directory);
+        std::unique_ptr<std::vector<Resolved>> table = Search(node, lines, &source_directory);
         Context& keeper = source_directory ? *context_ : *context_->tail;
         home[node] = source_directory ? kHomeOwn : kHomeShared;
         SlotOf(keeper, node).resolved[0] = std::move(table);
@@ -436,7 +447,7 @@ const std::vector<CIncludeScanner::Resolved>& CIncludeScanner::Resolve(
   std::unique_ptr<std::vector<Resolved>>& table = SlotOf(*context_, node).resolved[variant];
   if (!table) {
     bool source_directory = false;
-    std::unique_ptr<std::vector<Resolved>> searched = Search(lines, &source_directory);
+    std::unique_ptr<std::vector<Resolved>> searched = Search(node, lines, &source_directory);
     SlotOf(*context_, node).resolved[variant] = std::move(searched);
   }
   return *SlotOf(*context_, node).resolved[variant];
@@ -829,70 +840,123 @@ size_t CIncludeScanner::SearchStart(int form) const {
   return start;
 }
 
-bool CIncludeScanner::InSourceDirectory(const std::vector<IncludeLine>& lines) {
-  std::string found;
-  for (const IncludeLine& line : lines) {
-    std::string_view name = line.name;
-    if (HasDrive(name) || (!name.empty() && IsPathSeparator(name[0]))) continue;
-    bool plain = IsPlainName(name);
-    bool bare = plain && name.find('\\') == std::string_view::npos;
-    if (bare) lower_name_ = ToLowerAscii(name);
-    for (size_t i = SearchStart(line.form); i < 2 && i < search_.size(); ++i) {
-      if (IsSourceDirectoryEntry(i) && Probe(i, name, plain, bare, &found)) return true;
+bool CIncludeScanner::InSourceDirectory(int node, const std::vector<IncludeLine>& lines) {
+  const std::vector<LineName>& names = NamesOf(node, context_->reading);
+  for (size_t k = 0; k < lines.size(); ++k) {
+    if (names[k].absolute) continue;
+    for (size_t i = SearchStart(lines[k].form); i < 2 && i < search_.size(); ++i) {
+      if (IsSourceDirectoryEntry(i) && Probe(i, lines[k], names[k], nullptr)) return true;
     }
   }
   return false;
 }
 
-bool CIncludeScanner::Probe(size_t i, std::string_view name, bool plain, bool bare,
-                            std::string* found) {
+const std::vector<CIncludeScanner::LineName>& CIncludeScanner::NamesOf(int node,
+                                                                        IncludeReading reading) {
+  int r = static_cast<int>(reading);
+  std::unique_ptr<std::vector<LineName>>& kept = nodes_[node].names[r];
+  if (kept) return *kept;
+  kept = std::make_unique<std::vector<LineName>>();
+  std::vector<LineName>& names = *kept;
+  const std::vector<IncludeLine>* lines = LinesOf(node, reading);
+  if (lines == nullptr) return names;
+  names.resize(lines->size());
+  for (size_t k = 0; k < lines->size(); ++k) {
+    std::string_view name = (*lines)[k].name;
+    LineName& entry = names[k];
+    entry.absolute = HasDrive(name) || (!name.empty() && IsPathSeparator(name[0]));
+    if (entry.absolute) continue;
+    entry.plain = IsPlainName(name);
+    // A plain name without directory part is looked up in the listing of
+    // each entry directory, which saves forming the candidates that do not
+    // exist (most of them).
+    if (entry.plain && name.find('\\') == std::string_view::npos) {
+      entry.exact = Intern(exact_names_, name);
+      entry.lower = Intern(lower_names_, ToLowerAscii(name));
+    }
+  }
+  return names;
+}
+
+int32_t CIncludeScanner::Intern(NameTable& table, std::string_view name) {
+  auto it = table.find(name);
+  if (it != table.end()) return it->second;
+  int32_t id = static_cast<int32_t>(table.size());
+  table.emplace(std::string(name), id);
+  return id;
+}
+
+const std::vector<bool>* CIncludeScanner::EntryNames(size_t i) {
+  if (!context_->entry_listed[i]) {
+    context_->entry_listed[i] = true;
+    const IncludeFileCache::Listing* listing = files_.ListingOf(context_->entry_dirs[i]);
+    if (listing != nullptr) {
+      // The listing as a set of name ids: every name in it is given an id
+      // now, so an id given later names no file of it.
+      auto [it, added] = listing_names_.try_emplace(listing);
+      if (added) {
+        for (const std::string& name : *listing) {
+          size_t id = static_cast<size_t>(Intern(lower_names_, name));
+          if (it->second.size() <= id) it->second.resize(id + 1, false);
+          it->second[id] = true;
+        }
+      }
+      context_->entry_names[i] = &it->second;
+    }
+  }
+  return context_->entry_names[i];
+}
+
+int CIncludeScanner::FoundNode(size_t i, std::string_view name, int32_t exact) {
+  uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(context_->entry_dir_ids[i])) << 32) |
+                 static_cast<uint32_t>(exact);
+  auto found = found_nodes_.find(key);
+  if (found != found_nodes_.end()) return found->second;
+  candidate_.assign(context_->entry_dirs[i]).append(name);
+  int node = NodeFor(candidate_);
+  found_nodes_.emplace(key, node);
+  return node;
+}
+
+bool CIncludeScanner::Probe(size_t i, const IncludeLine& line, const LineName& name, int* node) {
   // A plain name only extends the canonical directory; the rest need the
   // whole completion, and so does position 1 while it holds the directory
   // of the C file being scanned (MR44A).
   bool replaced = i == 1 && style_ == 3 && context_->reading == IncludeReading::kC;
   const std::string& dir = context_->entry_dirs[i];
-  if (plain && !replaced && !dir.empty()) {
-    if (bare) {
-      if (!context_->entry_listed[i]) {
-        context_->entry_listings[i] = files_.ListingOf(dir);
-        context_->entry_listed[i] = true;
-      }
-      const IncludeFileCache::Listing* listing = context_->entry_listings[i];
-      if (listing != nullptr) {
-        if (listing->find(lower_name_) == listing->end()) return false;
-        found->assign(dir).append(name);
+  if (name.plain && !replaced && !dir.empty()) {
+    if (name.lower >= 0) {
+      const std::vector<bool>* listed = EntryNames(i);
+      if (listed != nullptr) {
+        size_t id = static_cast<size_t>(name.lower);
+        if (id >= listed->size() || !(*listed)[id]) return false;
+        if (node != nullptr) *node = FoundNode(i, line.name, name.exact);
         return true;
       }
     }
-    candidate_.assign(dir).append(name);
+    candidate_.assign(dir).append(line.name);
   } else {
-    candidate_ = CompletePath(search_[i], name);
+    candidate_ = CompletePath(search_[i], line.name);
   }
   if (!files_.FileExists(candidate_)) return false;
-  found->assign(candidate_);
+  if (node != nullptr) *node = NodeFor(candidate_);
   return true;
 }
 
-bool CIncludeScanner::FindIncludeFile(std::string_view name, int form, std::string* found,
+bool CIncludeScanner::FindIncludeFile(const IncludeLine& line, const LineName& name, int* node,
                                       std::string* guess, bool* source_directory) {
   guess->clear();
-  if (HasDrive(name) || (!name.empty() && IsPathSeparator(name[0]))) {
-    if (files_.FileExists(name)) {
-      found->assign(name);
+  if (name.absolute) {
+    if (files_.FileExists(line.name)) {
+      *node = NodeFor(line.name);
       return true;
     }
-    if (!update_dependency_file_) guess->assign(name);
+    if (!update_dependency_file_) guess->assign(line.name);
     return false;
   }
 
-  bool plain = IsPlainName(name);
-  // A plain name without directory part is looked up in the listing of
-  // each entry directory, which saves forming the candidates that do not
-  // exist (most of them).
-  bool bare = plain && name.find('\\') == std::string_view::npos;
-  if (bare) lower_name_ = ToLowerAscii(name);
-  for (size_t i = SearchStart(form); i < search_.size(); ++i) {
-    if (Probe(i, name, plain, bare, found)) {
+  for (size_t i = SearchStart(line.form); i < search_.size(); ++i) {
+    if (Probe(i, line, name, node)) {
       if (IsSourceDirectoryEntry(i)) *source_directory = true;
       return true;
     }
@@ -900,7 +964,7 @@ bool CIncludeScanner::FindIncludeFile(std::string_view name, int form, std::stri
 
   if (update_dependency_file_) return false;
   const std::string* dir = &search_[0];
-  if (form == kIncludeAngle) {
+  if (line.form == kIncludeAngle) {
     if (search_.size() >= 3) {
       dir = &search_[2];
     } else if (!toolchain_include_.empty()) {
@@ -908,7 +972,7 @@ bool CIncludeScanner::FindIncludeFile(std::string_view name, int form, std::stri
     }
   }
   if (dir == &search_[0]) *source_directory = true;
-  *guess = CompletePath(*dir, name);
+  *guess = CompletePath(*dir, line.name);
   return false;
 }
 

@@ -235,24 +235,40 @@ class CIncludeScanner {
   // answers from what this run already knows about it.
   ScanResult VisitIncluded(int node, IncludeReading reading);
 
-  // The search for one include name; see the header comment. `found` gets
-  // the file's canonical full path; on failure `guess` gets the path to
-  // record (empty under `UpdateDependencyFile`). `source_directory` is set
-  // when the source's directory decided the result (found there, or the
-  // guess lies there).
-  bool FindIncludeFile(std::string_view name, int form, std::string* found, std::string* guess,
-                       bool* source_directory);
+  // How the name of an include line is searched, worked out once per file.
+  struct LineName {
+    bool absolute = false;  // drive or leading `\`: taken as it is
+    bool plain = false;     // relative, ordinary components (see IsPlainName)
+    int32_t exact = -1;     // for a plain name without directory part: its
+    int32_t lower = -1;     // id as written and the id of its lower case
+  };
+  using NameTable = std::unordered_map<std::string, int32_t, PathHash, std::equal_to<>>;
+  const std::vector<LineName>& NamesOf(int node, IncludeReading reading);
+  static int32_t Intern(NameTable& table, std::string_view name);
+  // The search for one include line; see the header comment. `node` gets
+  // the file found, by its canonical full path; on failure `guess` gets
+  // the path to record (empty under `UpdateDependencyFile`).
+  // `source_directory` is set when the source's directory decided the
+  // result (found there, or the guess lies there).
+  bool FindIncludeFile(const IncludeLine& line, const LineName& name, int* node,
+                       std::string* guess, bool* source_directory);
   size_t SearchStart(int form) const;
   // Whether search entry `i` holds the directory of the outermost source.
   bool IsSourceDirectoryEntry(size_t i) const;
-  // Whether entry `i` holds `name` (see FindIncludeFile); `lower_name_`
-  // holds its lower case when `bare`.
-  bool Probe(size_t i, std::string_view name, bool plain, bool bare, std::string* found);
-  // Whether the source's directory holds a file that one of `lines` names
-  // where the search looks there.
-  bool InSourceDirectory(const std::vector<IncludeLine>& lines);
-  // The searches of `lines`, and whether the source's directory decided any.
-  std::unique_ptr<std::vector<Resolved>> Search(const std::vector<IncludeLine>& lines,
+  // Whether entry `i` holds the file `line` names (see FindIncludeFile);
+  // `node` (when given) receives it.
+  bool Probe(size_t i, const IncludeLine& line, const LineName& name, int* node);
+  // The names of the files in entry directory `i`, by lower-case name id
+  // (null when it cannot be listed).
+  const std::vector<bool>* EntryNames(size_t i);
+  // The file that a bare name with id `exact` names in entry `i`.
+  int FoundNode(size_t i, std::string_view name, int32_t exact);
+  // Whether the source's directory holds a file that one of the lines of
+  // `node` names where the search looks there.
+  bool InSourceDirectory(int node, const std::vector<IncludeLine>& lines);
+  // The searches of the lines of `node`, and whether the source's
+  // directory decided any.
+  std::unique_ptr<std::vector<Resolved>> Search(int node, const std::vector<IncludeLine>& lines,
                                                 bool* source_directory);
   // Whether the source's directory decides anything in the tree below
   // `node` (kHomeOwn) or not (kHomeShared: its data is the tail's).
@@ -317,8 +333,14 @@ class CIncludeScanner {
   std::unordered_map<std::string, int, PathHash, std::equal_to<>> record_ids_;
   std::vector<const std::string*> guess_texts_;  // by guess index
   std::vector<uint32_t> recorded_in_run_;        // by record id
-  std::string candidate_;                        // FindIncludeFile's buffers
-  std::string lower_name_;
+  std::string candidate_;                        // FindIncludeFile's buffer
+  // Include names by id, the names in each directory listing, and the file
+  // found for a name in a directory (by directory id << 32 | exact name id).
+  NameTable exact_names_;
+  NameTable lower_names_;
+  std::unordered_map<const IncludeFileCache::Listing*, std::vector<bool>> listing_names_;
+  NameTable dir_ids_;
+  std::unordered_map<uint64_t, int> found_nodes_;
   std::vector<uint32_t> bfs_mark_;  // by node, for Reach
   uint32_t bfs_generation_ = 0;
   std::vector<uint32_t> closure_mark_;  // by record id, for ClosureOf
