@@ -315,7 +315,7 @@ const std::string& DependencyUpdater::StoredPath(int ref) {
   size_t index = ref >= 0 ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref);
   if (slots.size() <= index) slots.resize(index + 1, -1);
   if (slots[index] < 0) {
-    const std::string& path = scanner_->RecordPath(ref);
+    std::string_view path = scanner_->RecordPath(ref);
     std::string stored;
     // Found files exist: they are stored relative to the project directory.
     // A guessed path names no file; it is stored as it was guessed.

@@ -1,7 +1,5 @@
 #include "analysis/include_file_cache.h"
 
-#include <string.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -18,10 +16,6 @@ namespace zelvan {
 namespace {
 
 constexpr size_t npos = std::string_view::npos;
-
-bool IsLineEnd(char c) {
-  return c == '\n' || c == '\r';
-}
 
 // Whether an assembler line holds "include" in any case (it is lower-cased
 // before it is parsed).
@@ -127,8 +121,8 @@ bool CarryCommentState(std::string_view line, bool in_comment, bool* joined) {
 // one), so the text is searched for those and the lines between are
 // counted, not read. Each line that may matter is read whole, with the
 // comment state at its start.
-std::vector<IncludeLine> ParseCIncludeLines(std::string_view text) {
-  std::vector<IncludeLine> lines;
+void ParseCIncludeLines(std::string_view text, std::vector<IncludeLine>* out) {
+  std::vector<IncludeLine>& lines = *out;
   CCommentRemover comments;
   std::string buffer;
   std::string name;
@@ -157,9 +151,7 @@ std::vector<IncludeLine> ParseCIncludeLines(std::string_view text) {
       target = std::min(next_open, next_keyword);
     }
     if (target == npos) break;
-    size_t line_start = target;
-    while (line_start > position && !IsLineEnd(text[line_start - 1]))
-      --line_start;
+    size_t line_start = FindLineStart(text, position, target, has_cr);
     line_count += CountLineEnds(text, position, line_start, has_cr);
     size_t line_end = FindLineEnd(text, target, has_cr);
     ++line_count;
@@ -191,101 +183,131 @@ std::vector<IncludeLine> ParseCIncludeLines(std::string_view text) {
       ++position;
     }
   }
-  return lines;
 }
 
 }  // namespace
 
 std::vector<IncludeLine> ParseIncludeLines(std::string_view text, IncludeReading reading) {
-  if (reading == IncludeReading::kC) return ParseCIncludeLines(text);
   std::vector<IncludeLine> lines;
+  AppendIncludeLines(text, reading, &lines);
+  return lines;
+}
+
+void AppendIncludeLines(std::string_view text, IncludeReading reading,
+                        std::vector<IncludeLine>* lines) {
+  if (reading == IncludeReading::kC) {
+    ParseCIncludeLines(text, lines);
+    return;
+  }
   TextLineReader reader(text);
   CCommentRemover comments;
   std::string_view line;
   std::string name;
   std::string buffer;
   while (reader.Next(&line)) {
-    ParseOneLine(line, reader.line_number(), reading, &comments, &buffer, &name, &lines);
+    ParseOneLine(line, reader.line_number(), reading, &comments, &buffer, &name, lines);
   }
-  return lines;
 }
 
 bool IncludeFileCache::FileExists(std::string_view path) {
   size_t separator = FindLastSeparator(path);
   if (separator != std::string_view::npos && separator + 1 < path.size()) {
-    if (const auto* listing = ListingOf(path.substr(0, separator + 1))) {
+    if (const Listing* listing = ListingOf(path.substr(0, separator + 1))) {
       name_buffer_.assign(path.substr(separator + 1));
       for (char& c : name_buffer_)
         c = ToLowerAscii(c);
-      return listing->count(name_buffer_) != 0;
+      return std::binary_search(listing->begin(), listing->end(), name_buffer_);
     }
   }
-  auto it = exists_.find(path);
-  if (it != exists_.end()) return it->second;
+  int32_t id = exists_paths_.Find(path);
+  if (id >= 0) return exists_[static_cast<size_t>(id)];
   ++existence_checks_;
   bool exists = zelvan::FileExists(fs_, path);
-  exists_.emplace(std::string(path), exists);
+  exists_paths_.Add(path);
+  exists_.push_back(exists);
   return exists;
 }
 
 const IncludeFileCache::Listing* IncludeFileCache::ListingOf(std::string_view dir) {
-  auto it = listings_.find(dir);
-  if (it != listings_.end()) return it->second.get();
+  int32_t id = listed_dirs_.Find(dir);
+  if (id >= 0) return listings_[static_cast<size_t>(id)].get();
   ++existence_checks_;
   std::unique_ptr<Listing> listing;
   std::vector<DirectoryEntry> entries;
   if (fs_.ListDirectory(dir, "*", &entries)) {
     listing = std::make_unique<Listing>();
     for (const DirectoryEntry& entry : entries) {
-      if (!entry.is_directory) listing->insert(ToLowerAscii(entry.name));
+      if (!entry.is_directory) listing->push_back(ToLowerAscii(entry.name));
     }
+    std::sort(listing->begin(), listing->end());
+    listing->erase(std::unique(listing->begin(), listing->end()), listing->end());
   }
-  const Listing* result = listing.get();
-  listings_.emplace(std::string(dir), std::move(listing));
-  return result;
+  listed_dirs_.Add(dir);
+  listings_.push_back(std::move(listing));
+  return listings_.back().get();
 }
 
-const std::vector<IncludeLine>* IncludeFileCache::Lines(std::string_view path,
-                                                        IncludeReading reading) {
-  LineMap& map = lines_[static_cast<int>(reading)];
-  auto it = map.find(path);
-  if (it != map.end()) return it->second.get();
-  std::unique_ptr<std::vector<IncludeLine>> lines;
+const IncludeLines* IncludeFileCache::Lines(std::string_view path, IncludeReading reading) {
+  int r = static_cast<int>(reading);
+  // Any spelling of a path names the same file.
+  name_buffer_.assign(path);
+  for (char& c : name_buffer_)
+    c = ToLowerAscii(c);
+  int32_t id = line_paths_[r].Find(name_buffer_);
+  if (id >= 0) return lines_[r][static_cast<size_t>(id)];
+  line_paths_[r].Add(name_buffer_);
+  const IncludeLines* result = nullptr;
   std::string text;
   ++files_read_;
   if (fs_.ReadFile(path, &text)) {
-    lines = std::make_unique<std::vector<IncludeLine>>(ParseIncludeLines(text, reading));
-    for (IncludeLine& line : *lines)
-      line.text = KeepText(line.text);
+    scratch_.clear();
+    AppendIncludeLines(text, reading, &scratch_);
+    std::span<IncludeLine> kept = line_store_.Allocate(scratch_.size());
+    for (size_t i = 0; i < scratch_.size(); ++i) {
+      kept[i] = std::move(scratch_[i]);
+      kept[i].text = KeepText(kept[i].text);
+    }
+    std::span<IncludeLines> table = line_tables_.Allocate(1);
+    table[0] = kept;
+    result = &table[0];
   }
-  const std::vector<IncludeLine>* result = lines.get();
-  map.emplace(std::string(path), std::move(lines));
+  lines_[r].push_back(result);
   return result;
 }
 
 std::string_view IncludeFileCache::KeepText(std::string_view text) {
   constexpr size_t kBlockSize = 64 * 1024;
   if (text.empty()) return {};
-  if (block_size_ - block_used_ < text.size()) {
+  while (text_block_ < text_blocks_.size() &&
+         text_block_sizes_[text_block_] - text_used_ < text.size()) {
+    ++text_block_;
+    text_used_ = 0;
+  }
+  if (text_block_ == text_blocks_.size()) {
     size_t size = std::max(kBlockSize, text.size());
     text_blocks_.push_back(std::make_unique<char[]>(size));
-    block_size_ = size;
-    block_used_ = 0;
+    text_block_sizes_.push_back(size);
+    text_used_ = 0;
   }
-  char* kept = text_blocks_.back().get() + block_used_;
+  char* kept = text_blocks_[text_block_].get() + text_used_;
   std::memcpy(kept, text.data(), text.size());
-  block_used_ += text.size();
+  text_used_ += text.size();
   return std::string_view(kept, text.size());
 }
 
 void IncludeFileCache::Clear() {
+  exists_paths_.Clear();
   exists_.clear();
+  listed_dirs_.Clear();
   listings_.clear();
-  lines_[0].clear();
-  lines_[1].clear();
-  text_blocks_.clear();
-  block_used_ = 0;
-  block_size_ = 0;
+  for (int r = 0; r < 2; ++r) {
+    line_paths_[r].Clear();
+    lines_[r].clear();
+  }
+  line_store_.Reset();
+  line_tables_.Reset();
+  text_block_ = 0;
+  text_used_ = 0;
   files_read_ = 0;
   existence_checks_ = 0;
 }

@@ -11,22 +11,17 @@
 
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
-#include "platform/ansi_text.h"
+#include "analysis/span_arena.h"
+#include "analysis/text_table.h"
 
 namespace zelvan {
 
 class FileSystem;
-
-struct ListingHash {
-  using is_transparent = void;
-  size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
-};
 
 // One include line of a file.
 struct IncludeLine {
@@ -43,6 +38,12 @@ enum class IncludeReading { kC = 0, kAssembler = 1 };
 // Finds the include lines of a text (pure; the cache calls it for each file).
 // The lines' texts are views of `text`.
 std::vector<IncludeLine> ParseIncludeLines(std::string_view text, IncludeReading reading);
+// The same, appended to `lines`.
+void AppendIncludeLines(std::string_view text, IncludeReading reading,
+                        std::vector<IncludeLine>* lines);
+
+// The include lines of one file, in file order.
+using IncludeLines = std::span<const IncludeLine>;
 
 class IncludeFileCache {
  public:
@@ -57,51 +58,54 @@ class IncludeFileCache {
   // up in the listing.
   bool FileExists(std::string_view path);
 
-  // The lower-cased names of the files (not directories) in a directory.
-  using Listing = std::unordered_set<std::string, struct ListingHash, std::equal_to<>>;
+  // The lower-cased names of the files (not directories) in a directory,
+  // sorted.
+  using Listing = std::vector<std::string>;
   // The listing of `dir` (a full path with its trailing `\`), for callers
   // that ask about many names in one directory; null when it cannot be
   // listed. Valid until Clear.
   const Listing* ListingOf(std::string_view dir);
 
-  // The include lines of the file at `path`, in file order; null when the
-  // file cannot be read. The result, and the texts it views, stay valid
-  // until Clear.
-  const std::vector<IncludeLine>* Lines(std::string_view path, IncludeReading reading);
+  // The include lines of the file at `path` (any case); null when the file
+  // cannot be read. The result, and the texts it views, stay valid until
+  // Clear.
+  const IncludeLines* Lines(std::string_view path, IncludeReading reading);
 
   // Forgets everything (the next refresh sees the files as they are then).
+  // The memory serves again.
   void Clear();
 
   // Counters for tests and benchmarks.
   size_t files_read() const { return files_read_; }
   // Questions to the file system about existence (listings and single files).
   size_t existence_checks() const { return existence_checks_; }
-  size_t directories_listed() const { return listings_.size(); }
+  size_t directories_listed() const { return listed_dirs_.size(); }
 
  private:
-  // Candidates recur with the same spelling (directory entry + include
-  // name), so exact text is the quick key; the listing matches any case.
-  struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
-  };
-  using ExistenceMap = std::unordered_map<std::string, bool, TextHash, std::equal_to<>>;
-  using LineMap = std::unordered_map<std::string, std::unique_ptr<std::vector<IncludeLine>>,
-                                     NoCaseHash, NoCaseEqual>;
-
   // A copy of `text` that lives until Clear.
   std::string_view KeepText(std::string_view text);
 
   FileSystem& fs_;
-  ExistenceMap exists_;
-  std::unordered_map<std::string, std::unique_ptr<Listing>, TextHash, std::equal_to<>> listings_;
+  // Candidates recur with the same spelling (directory entry + include
+  // name), so exact text is the quick key; the listing matches any case.
+  TextTable exists_paths_;
+  std::vector<bool> exists_;  // by id in exists_paths_
+  TextTable listed_dirs_;
+  std::vector<std::unique_ptr<Listing>> listings_;  // by id in listed_dirs_; null: not listable
   std::string name_buffer_;
-  LineMap lines_[2];  // by IncludeReading; a null entry: the file cannot be read
+  // By IncludeReading: files by lower-case path, and their lines (null:
+  // the file cannot be read).
+  TextTable line_paths_[2];
+  std::vector<const IncludeLines*> lines_[2];
+  SpanArena<IncludeLine> line_store_;
+  SpanArena<IncludeLines> line_tables_{1024};
+  std::vector<IncludeLine> scratch_;
   // The texts of the include lines, in blocks that never move: a file's
   // text is dropped once its lines are found.
   std::vector<std::unique_ptr<char[]>> text_blocks_;
-  size_t block_used_ = 0;
-  size_t block_size_ = 0;
+  std::vector<size_t> text_block_sizes_;
+  size_t text_block_ = 0;
+  size_t text_used_ = 0;
   size_t files_read_ = 0;
   size_t existence_checks_ = 0;
 };

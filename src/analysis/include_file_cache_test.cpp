@@ -33,7 +33,7 @@ std::vector<std::string> LineByLine(std::string_view text, IncludeReading readin
   return out;
 }
 
-std::vector<std::string> Shown(const std::vector<IncludeLine>& lines) {
+std::vector<std::string> Shown(std::span<const IncludeLine> lines) {
   std::vector<std::string> out;
   for (const IncludeLine& line : lines) {
     out.push_back(std::to_string(line.line_number) + ":" + std::to_string(line.form) + ":" +
@@ -77,8 +77,9 @@ TEST(IncludeFileCacheTest, ParsesAsTheLineByLineReadingDoes) {
 // Texts made of the pieces that change how a line reads: comment marks,
 // quotes, escapes, parts of the keyword and every kind of line end.
 TEST(IncludeFileCacheTest, RandomTextsParseAsTheLineByLineReadingDoes) {
-  const char* const pieces[] = {"/*", "*/", "//", "\"", "'", "\\", "#include", "inc", "lude",
-                                " \"a.h\"", "<b.h>", "\n", "\r\n", "\r", "x", " ", "*", "/", "/**/", "\\\""};
+  const char* const pieces[] = {"/*",  "*/",   "//",       "\"",    "'",    "\\",   "#include",
+                                "inc", "lude", " \"a.h\"", "<b.h>", "\n",   "\r\n", "\r",
+                                "x",   " ",    "*",        "/",     "/**/", "\\\""};
   std::mt19937 random(11);
   for (int round = 0; round < 20000; ++round) {
     std::string text;
@@ -98,7 +99,7 @@ TEST(IncludeFileCacheTest, FilesAreReadOnceAndExistenceComesFromListings) {
   ASSERT_TRUE(fs.AddDirectory("C:\\p\\dir.h"));
   IncludeFileCache cache(fs);
 
-  const std::vector<IncludeLine>* lines = cache.Lines("C:\\p\\a.h", IncludeReading::kC);
+  const IncludeLines* lines = cache.Lines("C:\\p\\a.h", IncludeReading::kC);
   ASSERT_NE(lines, nullptr);
   EXPECT_EQ(lines->size(), 1u);
   EXPECT_EQ(cache.Lines("c:\\P\\A.H", IncludeReading::kC), lines);
@@ -119,11 +120,17 @@ TEST(IncludeFileCacheTest, FilesAreReadOnceAndExistenceComesFromListings) {
     SCOPED_TRACE(c.path);
     EXPECT_EQ(cache.FileExists(c.path), c.exists);
   }
-  // Files added later are not seen until the cache is cleared.
+  // Files added or changed later are not seen until the cache is cleared;
+  // then they are read again, into the memory the cache keeps.
   ASSERT_TRUE(fs.AddFile("C:\\p\\new.h", ""));
+  ASSERT_TRUE(fs.AddFile("C:\\p\\a.h", "#include <c.h>\n\n#include \"d.h\"\n"));
   EXPECT_FALSE(cache.FileExists("C:\\p\\new.h"));
+  EXPECT_EQ(Shown(*cache.Lines("C:\\p\\a.h", IncludeReading::kC)),
+            std::vector<std::string>{"1:1:b.h:#include \"b.h\""});
   cache.Clear();
   EXPECT_TRUE(cache.FileExists("C:\\p\\new.h"));
+  EXPECT_EQ(Shown(*cache.Lines("C:\\p\\a.h", IncludeReading::kC)),
+            (std::vector<std::string>{"1:0:c.h:#include <c.h>", "3:1:d.h:#include \"d.h\""}));
 }
 
 }  // namespace

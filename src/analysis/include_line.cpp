@@ -100,8 +100,13 @@ std::string CleanAsmLine(std::string_view line) {
 int FindIncludeKeyword(std::string_view line) {
   // Lines are far shorter than this; a longer one has no index to give.
   if (line.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return -1;
+  // Up to the first "include" only a quote matters: without one the walk
+  // starts there.
+  size_t first = line.find(kKeyword);
+  if (first == std::string_view::npos) return -1;
+  size_t from = std::memchr(line.data(), '"', first) == nullptr ? first : 0;
   bool quoted = false;
-  for (size_t i = 0; i < line.size(); ++i) {
+  for (size_t i = from; i < line.size(); ++i) {
     char c = line[i];
     if (quoted) {
       if (c == '\\') {

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <climits>
-#include <deque>
 #include <utility>
 
 #include "analysis/dependency_output.h"
 #include "analysis/include_line.h"
+#include "analysis/span_arena.h"
 #include "model/message_texts.h"
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
@@ -17,16 +17,15 @@
 namespace zelvan {
 
 // A file met during the refresh, under the spelling it was found by.
+// Its path is text `id` of node_paths_.
 struct CIncludeScanner::Node {
-  std::string path;
   std::string directory;  // drive and directory, with its trailing `\` (see DirectoryOf)
   bool directory_known = false;
   int record_id = -1;
   bool lines_loaded[2] = {false, false};
-  const std::vector<IncludeLine>* lines[2] = {nullptr, nullptr};
-  // Parallel to lines (null until asked for); apart from the node, as
-  // searches add nodes while they read them.
-  std::unique_ptr<std::vector<LineName>> names[2];
+  const IncludeLines* lines[2] = {nullptr, nullptr};
+  bool names_known[2] = {false, false};
+  std::span<const LineName> names[2];  // parallel to lines
 
   // What the current run knows about this file (valid when memo_run is the
   // run). A scan that may go `radius` levels below the file records every
@@ -42,25 +41,27 @@ struct CIncludeScanner::Resolved {
   int node = -1;          // the file found, or -1
   int guess_record = -1;  // record id of the guess, or -1 when there is none
   int guess_ref = 0;      // the guess as a record reference (below)
-  std::string guess;
 };
 
 // A run as it went, to give the same records and lines again when the same
 // source is scanned under the same context (the next target, mostly).
-// Records are references: a node id, or -1 - the index of a guess.
+// Records are references: a node id, or -1 - the id of a guess; they stand
+// in run_records_ and run_forms_ (one character per record), the events in
+// run_events_.
 struct CIncludeScanner::CachedRun {
   using Event = RunEvent;
-  std::vector<int> records;
-  std::string forms;  // one character per record
-  std::vector<Event> events;
+  uint32_t begin = 0;
+  uint32_t count = 0;
+  uint32_t events_begin = 0;
+  uint32_t events_count = 0;
 };
 
 inline bool CIncludeScanner::RecordDependency(char form, int ref, int record_id) {
   uint32_t& recorded = recorded_in_run_[record_id];
   if (recorded == run_) return false;
   recorded = run_;
-  recording_->records.push_back(ref);
-  recording_->forms += form;
+  run_records_.push_back(ref);
+  run_forms_ += form;
   return true;
 }
 
@@ -85,7 +86,7 @@ struct CIncludeScanner::Closure {
 struct CIncludeScanner::Context {
   IncludeReading reading = IncludeReading::kC;
   bool skip_system = false;
-  std::unordered_map<int, std::unique_ptr<CachedRun>> runs;  // by outermost source
+  std::vector<int32_t> runs;  // by outermost source: index in runs_, or -1
   // Each search entry completed and in canonical form, with its trailing
   // `\`; empty where that failed.
   std::vector<std::string> entry_dirs;
@@ -122,15 +123,19 @@ constexpr int kHeightInfinite = INT_MAX;
 // includes below it (see Height), the largest distance to a file below it
 // (-1 unknown), and its closure.
 struct CIncludeScanner::Placed {
-  std::unique_ptr<std::vector<Resolved>> resolved[2];
+  bool searched[2] = {false, false};
+  std::span<const Resolved> resolved[2];
   int height = kHeightUnknown;
   int reach = -1;
   Closure closure;
 };
 
-// A deque keeps references valid while it grows.
+// Blocks that never move keep references valid while the store grows.
 struct CIncludeScanner::PlacedStore {
-  std::deque<Placed> items;
+  SpanArena<Placed> store{1024};
+  std::vector<Placed*> items;
+  SpanArena<Resolved> resolved;
+  SpanArena<LineName> names;
 };
 
 CIncludeScanner::Placed& CIncludeScanner::SlotOf(Context& context, int node) {
@@ -138,9 +143,9 @@ CIncludeScanner::Placed& CIncludeScanner::SlotOf(Context& context, int node) {
   if (slots.size() <= static_cast<size_t>(node)) slots.resize(nodes_.size(), -1);
   if (slots[node] < 0) {
     slots[node] = static_cast<int32_t>(placed_->items.size());
-    placed_->items.emplace_back();
+    placed_->items.push_back(&placed_->store.Allocate(1)[0]);
   }
-  return placed_->items[slots[node]];
+  return *placed_->items[static_cast<size_t>(slots[node])];
 }
 
 CIncludeScanner::Placed& CIncludeScanner::At(int node) {
@@ -171,16 +176,20 @@ void CIncludeScanner::BeginRefresh(bool update_dependency_file) {
   file_scans_ = 0;
   runs_replayed_ = 0;
   files_.Clear();
-  exact_names_.clear();
-  lower_names_.clear();
+  exact_names_.Clear();
+  lower_names_.Clear();
   listing_names_.clear();
-  dir_ids_.clear();
-  found_nodes_.clear();
-  guess_texts_.clear();
+  dir_ids_.Clear();
+  found_nodes_.Clear();
+  guesses_.Clear();
   nodes_.clear();
-  node_ids_.clear();
-  record_ids_.clear();
+  node_paths_.Clear();
+  record_paths_.Clear();
   recorded_in_run_.clear();
+  runs_.clear();
+  run_records_.clear();
+  run_forms_.clear();
+  run_events_.clear();
   bfs_mark_.clear();
   bfs_generation_ = 0;
   closure_mark_.clear();
@@ -188,6 +197,9 @@ void CIncludeScanner::BeginRefresh(bool update_dependency_file) {
   closure_entries_.clear();
   closure_events_.clear();
   placed_->items.clear();
+  placed_->store.Reset();
+  placed_->resolved.Reset();
+  placed_->names.Reset();
   contexts_.clear();
   tails_.clear();
   last_context_ = nullptr;
@@ -218,13 +230,15 @@ bool CIncludeScanner::ScanIncludes(std::string_view source, int scan_kind,
                                    std::vector<std::string>* paths,
                                    std::vector<std::string>* forms) {
   const CachedRun* run = Run(source, scan_kind, std::move(search_list), options);
-  size_t count = run != nullptr ? run->records.size() : 0;
+  size_t count = run != nullptr ? run->count : 0;
   // The caller's strings are overwritten in place: their buffers serve again.
   paths->resize(count);
   forms->resize(count);
   for (size_t i = 0; i < count; ++i) {
-    (*paths)[i].assign(RecordPath(run->records[i]));
-    (*forms)[i].assign(1, run->forms[i]);
+    (*paths)[i] = RecordPath(run_records_[run->begin + i]);
+    std::string& form = (*forms)[i];
+    if (form.size() != 1) form.resize(1);
+    form[0] = run_forms_[run->begin + i];
   }
   return true;
 }
@@ -235,8 +249,8 @@ bool CIncludeScanner::ScanIncludeRefs(std::string_view source, int scan_kind,
                                       std::string* forms) {
   const CachedRun* run = Run(source, scan_kind, std::move(search_list), options);
   if (run != nullptr) {
-    refs->assign(run->records.begin(), run->records.end());
-    forms->assign(run->forms);
+    refs->assign(run_records_.begin() + run->begin, run_records_.begin() + run->begin + run->count);
+    forms->assign(run_forms_, run->begin, run->count);
   } else {
     refs->clear();
     forms->clear();
@@ -248,8 +262,8 @@ size_t CIncludeScanner::node_count() const {
   return nodes_.size();
 }
 
-const std::string& CIncludeScanner::RecordPath(int ref) const {
-  return ref >= 0 ? nodes_[ref].path : *guess_texts_[-1 - ref];
+std::string_view CIncludeScanner::RecordPath(int ref) const {
+  return ref >= 0 ? node_paths_.Text(ref) : guesses_.Text(-1 - ref);
 }
 
 const CIncludeScanner::CachedRun* CIncludeScanner::Run(std::string_view source, int scan_kind,
@@ -289,20 +303,27 @@ const CIncludeScanner::CachedRun* CIncludeScanner::Run(std::string_view source, 
     options_ = &options;
     context_ = &FindContext(reading);
     int node = NodeFor(source_);
-    std::unique_ptr<CachedRun>& cached = context_->runs[node];
-    if (cached) {
-      Replay(*cached, reading);
+    std::vector<int32_t>& runs = context_->runs;
+    if (runs.size() <= static_cast<size_t>(node)) runs.resize(nodes_.size(), -1);
+    if (runs[node] >= 0) {
+      Replay(runs_[static_cast<size_t>(runs[node])], reading);
     } else {
-      cached = std::make_unique<CachedRun>();
-      recording_ = cached.get();
+      CachedRun cached;
+      cached.begin = static_cast<uint32_t>(run_records_.size());
+      cached.events_begin = static_cast<uint32_t>(run_events_.size());
+      recording_ = true;
       if (reading == IncludeReading::kC) {
         ScanCIncludes(node);
       } else {
         ScanAsmIncludes(node);
       }
-      recording_ = nullptr;
+      recording_ = false;
+      cached.count = static_cast<uint32_t>(run_records_.size()) - cached.begin;
+      cached.events_count = static_cast<uint32_t>(run_events_.size()) - cached.events_begin;
+      context_->runs[node] = static_cast<int32_t>(runs_.size());
+      runs_.push_back(cached);
     }
-    result = cached.get();
+    result = &runs_[static_cast<size_t>(context_->runs[node])];
   }
   context_ = nullptr;
   options_ = nullptr;
@@ -318,7 +339,7 @@ void CIncludeScanner::ResetRun() {
     }
     run_ = 1;
   }
-  warned_lines_.clear();
+  if (!warned_lines_.empty()) warned_lines_.clear();
   title_written_ = false;
   run_hit_limit_ = false;
 }
@@ -353,7 +374,7 @@ CIncludeScanner::Context& CIncludeScanner::FindContext(IncludeReading reading) {
       std::string dir = CompletePath(entry, "");
       if (IsFullPath(dir) && !dir.empty() && !IsPathSeparator(dir.back())) dir += '\\';
       context->entry_dirs.push_back(IsFullPath(dir) ? dir : std::string());
-      context->entry_dir_ids.push_back(Intern(dir_ids_, context->entry_dirs.back()));
+      context->entry_dir_ids.push_back(dir_ids_.Add(context->entry_dirs.back()));
     }
     context->entry_names.assign(search_.size(), nullptr);
     context->entry_listed.assign(search_.size(), false);
@@ -373,55 +394,53 @@ CIncludeScanner::Context& CIncludeScanner::FindContext(IncludeReading reading) {
 }
 
 int CIncludeScanner::NodeFor(std::string_view path) {
-  auto it = node_ids_.find(path);
-  if (it != node_ids_.end()) return it->second;
-  int id = static_cast<int>(nodes_.size());
-  Node& node = nodes_.emplace_back();
-  node.path.assign(path);
-  node.record_id = RecordIdFor(path);
-  node_ids_.emplace(node.path, id);
+  int id = node_paths_.Add(path);
+  if (static_cast<size_t>(id) == nodes_.size()) {
+    int record_id = RecordIdFor(path);
+    nodes_.emplace_back().record_id = record_id;
+  }
   return id;
 }
 
 const std::string& CIncludeScanner::DirectoryOf(int node) {
   Node& n = nodes_[node];
   if (!n.directory_known) {
-    n.directory = GetFileDirectory(n.path);
+    n.directory = GetFileDirectory(node_paths_.Text(node));
     n.directory_known = true;
   }
   return n.directory;
 }
 
 int CIncludeScanner::RecordIdFor(std::string_view path) {
-  std::string key = ToLowerAscii(path);
-  auto it = record_ids_.find(key);
-  if (it != record_ids_.end()) return it->second;
-  int id = static_cast<int>(recorded_in_run_.size());
-  recorded_in_run_.push_back(0);
-  record_ids_.emplace(std::move(key), id);
+  // Paths that differ only in case are recorded once.
+  lower_buffer_.assign(path);
+  for (char& c : lower_buffer_)
+    c = ToLowerAscii(c);
+  int id = record_paths_.Add(lower_buffer_);
+  if (static_cast<size_t>(id) == recorded_in_run_.size()) recorded_in_run_.push_back(0);
   return id;
 }
 
-std::unique_ptr<std::vector<CIncludeScanner::Resolved>> CIncludeScanner::Search(
-    int node, const std::vector<IncludeLine>& lines, bool* source_directory) {
-  auto resolved = std::make_unique<std::vector<Resolved>>(lines.size());
-  const std::vector<LineName>& names = NamesOf(node, context_->reading);
+std::span<const CIncludeScanner::Resolved> CIncludeScanner::Search(int node,
+                                                                   const IncludeLines& lines,
+                                                                   bool* source_directory) {
+  std::span<Resolved> resolved = placed_->resolved.Allocate(lines.size());
+  std::span<const LineName> names = NamesOf(node, context_->reading);
   for (size_t i = 0; i < lines.size(); ++i) {
-    Resolved& r = (*resolved)[i];
-    if (!FindIncludeFile(lines[i], names[i], &r.node, &r.guess, source_directory)) {
+    Resolved& r = resolved[i];
+    if (!FindIncludeFile(lines[i], names[i], &r.node, &guess_, source_directory)) {
       r.node = -1;
-      if (!r.guess.empty()) {
-        r.guess_record = RecordIdFor(r.guess);
-        r.guess_ref = -1 - static_cast<int>(guess_texts_.size());
-        guess_texts_.push_back(&r.guess);
+      if (!guess_.empty()) {
+        r.guess_record = RecordIdFor(guess_);
+        r.guess_ref = -1 - guesses_.Add(guess_);
       }
     }
   }
   return resolved;
 }
 
-const std::vector<CIncludeScanner::Resolved>& CIncludeScanner::Resolve(
-    int node, const std::vector<IncludeLine>& lines, bool outermost) {
+const std::span<const CIncludeScanner::Resolved>& CIncludeScanner::Resolve(
+    int node, const IncludeLines& lines, bool outermost) {
   // Only the quoted includes of an assembler macro source under style 0 are
   // searched differently in the outermost file.
   int variant = outermost && assembler_flag_ && style_ == 0 ? 1 : 0;
@@ -432,25 +451,26 @@ const std::vector<CIncludeScanner::Resolved>& CIncludeScanner::Resolve(
     std::vector<uint8_t>& home = context_->table_home;
     if (home.size() <= static_cast<size_t>(node)) home.resize(nodes_.size(), kHomeUnknown);
     if (home[node] == kHomeUnknown) {
-      if (SlotOf(*context_->tail, node).resolved[0]) {
+      if (SlotOf(*context_->tail, node).searched[0]) {
         home[node] = InSourceDirectory(node, lines) ? kHomeOwn : kHomeShared;
       } else {
         bool source_directory = false;
-        std::unique_ptr<std::vector<Resolved>> table = Search(node, lines, &source_directory);
-        Context& keeper = source_directory ? *context_ : *context_->tail;
+        std::span<const Resolved> table = Search(node, lines, &source_directory);
+        Placed& keeper = SlotOf(source_directory ? *context_ : *context_->tail, node);
         home[node] = source_directory ? kHomeOwn : kHomeShared;
-        SlotOf(keeper, node).resolved[0] = std::move(table);
+        keeper.resolved[0] = table;
+        keeper.searched[0] = true;
       }
     }
-    if (home[node] == kHomeShared) return *SlotOf(*context_->tail, node).resolved[0];
+    if (home[node] == kHomeShared) return SlotOf(*context_->tail, node).resolved[0];
   }
-  std::unique_ptr<std::vector<Resolved>>& table = SlotOf(*context_, node).resolved[variant];
-  if (!table) {
+  Placed& placed = SlotOf(*context_, node);
+  if (!placed.searched[variant]) {
     bool source_directory = false;
-    std::unique_ptr<std::vector<Resolved>> searched = Search(node, lines, &source_directory);
-    SlotOf(*context_, node).resolved[variant] = std::move(searched);
+    placed.resolved[variant] = Search(node, lines, &source_directory);
+    placed.searched[variant] = true;
   }
-  return *SlotOf(*context_, node).resolved[variant];
+  return placed.resolved[variant];
 }
 
 uint8_t CIncludeScanner::TreeHome(int node) {
@@ -467,10 +487,10 @@ uint8_t CIncludeScanner::TreeHome(int node) {
   std::vector<int> seeds;
   for (size_t k = 0; k < order.size(); ++k) {
     int from = order[k];
-    const std::vector<Resolved>* edges = Edges(from);
+    const std::span<const Resolved>* edges = Edges(from);
     if (edges == nullptr) continue;
     if (context_->table_home[from] == kHomeOwn) seeds.push_back(from);
-    const std::vector<IncludeLine>& lines = *LinesOf(from, context_->reading);
+    const IncludeLines& lines = *LinesOf(from, context_->reading);
     if (home.size() < nodes_.size()) home.resize(nodes_.size(), kHomeUnknown);
     for (size_t i = 0; i < edges->size(); ++i) {
       int child = (*edges)[i].node;
@@ -521,10 +541,10 @@ CIncludeScanner::ScanResult CIncludeScanner::ScanAsmIncludes(int node) {
   return ScanFile(node, IncludeReading::kAssembler);
 }
 
-const std::vector<IncludeLine>* CIncludeScanner::LinesOf(int node, IncludeReading reading) {
+const IncludeLines* CIncludeScanner::LinesOf(int node, IncludeReading reading) {
   int r = static_cast<int>(reading);
   if (!nodes_[node].lines_loaded[r]) {
-    const std::vector<IncludeLine>* lines = files_.Lines(nodes_[node].path, reading);
+    const IncludeLines* lines = files_.Lines(node_paths_.Text(node), reading);
     nodes_[node].lines[r] = lines;
     nodes_[node].lines_loaded[r] = true;
   }
@@ -534,11 +554,11 @@ const std::vector<IncludeLine>* CIncludeScanner::LinesOf(int node, IncludeReadin
 CIncludeScanner::ScanResult CIncludeScanner::ScanFile(int node, IncludeReading reading) {
   ++file_scans_;
   ScanResult result;
-  const std::vector<IncludeLine>* lines = LinesOf(node, reading);
+  const IncludeLines* lines = LinesOf(node, reading);
   if (lines == nullptr) return result;  // unreadable: no includes, no message
 
   bool assembler = reading == IncludeReading::kAssembler;
-  const std::vector<Resolved>& resolved = Resolve(node, *lines, depth_ == 0);
+  const std::span<const Resolved> resolved = Resolve(node, *lines, depth_ == 0);
   for (size_t i = 0; i < lines->size(); ++i) {
     const IncludeLine& line = (*lines)[i];
     if (line.form == kIncludeAngle && options_->skip_system_includes) continue;
@@ -619,8 +639,8 @@ CIncludeScanner::ScanResult CIncludeScanner::VisitIncluded(int node, IncludeRead
   return result;
 }
 
-const std::vector<CIncludeScanner::Resolved>* CIncludeScanner::Edges(int node) {
-  const std::vector<IncludeLine>* lines = LinesOf(node, context_->reading);
+const std::span<const CIncludeScanner::Resolved>* CIncludeScanner::Edges(int node) {
+  const IncludeLines* lines = LinesOf(node, context_->reading);
   if (lines == nullptr) return nullptr;
   // Searched as the scan searches below the outermost source.
   bool replace = style_ == 3 && context_->reading == IncludeReading::kC;
@@ -631,7 +651,7 @@ const std::vector<CIncludeScanner::Resolved>* CIncludeScanner::Edges(int node) {
   }
   int depth = depth_;
   depth_ = std::max(depth_, 1);
-  const std::vector<Resolved>* resolved = &Resolve(node, *lines, false);
+  const std::span<const Resolved>* resolved = &Resolve(node, *lines, false);
   depth_ = depth;
   if (replace) search_[1] = std::move(saved);
   return resolved;
@@ -655,8 +675,8 @@ int CIncludeScanner::Height(int node) {
   At(node).height = kHeightInProgress;
   while (!stack.empty()) {
     Frame& frame = stack.back();
-    const std::vector<Resolved>* edges = Edges(frame.node);
-    const std::vector<IncludeLine>* lines = LinesOf(frame.node, context_->reading);
+    const std::span<const Resolved>* edges = Edges(frame.node);
+    const IncludeLines* lines = LinesOf(frame.node, context_->reading);
     bool pushed = false;
     while (edges != nullptr && frame.next < edges->size()) {
       size_t i = frame.next++;
@@ -696,8 +716,8 @@ const CIncludeScanner::Closure& CIncludeScanner::ClosureOf(int node) {
   // Height(node) is finite: no cycle lies below, so the recursion ends
   // (after at most Height(node) levels). The files below come first, so
   // that this file's entries are appended in one piece.
-  const std::vector<Resolved>* edges = Edges(node);
-  const std::vector<IncludeLine>* lines = LinesOf(node, context_->reading);
+  const std::span<const Resolved>* edges = Edges(node);
+  const IncludeLines* lines = LinesOf(node, context_->reading);
   if (edges != nullptr) {
     for (size_t i = 0; i < edges->size(); ++i) {
       if ((*edges)[i].node >= 0 && Counts((*lines)[i])) ClosureOf((*edges)[i].node);
@@ -768,9 +788,9 @@ int CIncludeScanner::Reach(int node) {
   while (!frontier.empty()) {
     next.clear();
     for (int from : frontier) {
-      const std::vector<Resolved>* edges = Edges(from);
+      const std::span<const Resolved>* edges = Edges(from);
       if (edges == nullptr) continue;
-      const std::vector<IncludeLine>* lines = LinesOf(from, context_->reading);
+      const IncludeLines* lines = LinesOf(from, context_->reading);
       if (bfs_mark_.size() < nodes_.size()) bfs_mark_.resize(nodes_.size(), 0);
       for (size_t i = 0; i < edges->size(); ++i) {
         int child = (*edges)[i].node;
@@ -840,8 +860,8 @@ size_t CIncludeScanner::SearchStart(int form) const {
   return start;
 }
 
-bool CIncludeScanner::InSourceDirectory(int node, const std::vector<IncludeLine>& lines) {
-  const std::vector<LineName>& names = NamesOf(node, context_->reading);
+bool CIncludeScanner::InSourceDirectory(int node, const IncludeLines& lines) {
+  std::span<const LineName> names = NamesOf(node, context_->reading);
   for (size_t k = 0; k < lines.size(); ++k) {
     if (names[k].absolute) continue;
     for (size_t i = SearchStart(lines[k].form); i < 2 && i < search_.size(); ++i) {
@@ -851,16 +871,14 @@ bool CIncludeScanner::InSourceDirectory(int node, const std::vector<IncludeLine>
   return false;
 }
 
-const std::vector<CIncludeScanner::LineName>& CIncludeScanner::NamesOf(int node,
-                                                                        IncludeReading reading) {
+std::span<const CIncludeScanner::LineName> CIncludeScanner::NamesOf(int node,
+                                                                    IncludeReading reading) {
   int r = static_cast<int>(reading);
-  std::unique_ptr<std::vector<LineName>>& kept = nodes_[node].names[r];
-  if (kept) return *kept;
-  kept = std::make_unique<std::vector<LineName>>();
-  std::vector<LineName>& names = *kept;
-  const std::vector<IncludeLine>* lines = LinesOf(node, reading);
-  if (lines == nullptr) return names;
-  names.resize(lines->size());
+  if (nodes_[node].names_known[r]) return nodes_[node].names[r];
+  nodes_[node].names_known[r] = true;
+  const IncludeLines* lines = LinesOf(node, reading);
+  if (lines == nullptr) return {};
+  std::span<LineName> names = placed_->names.Allocate(lines->size());
   for (size_t k = 0; k < lines->size(); ++k) {
     std::string_view name = (*lines)[k].name;
     LineName& entry = names[k];
@@ -871,19 +889,15 @@ const std::vector<CIncludeScanner::LineName>& CIncludeScanner::NamesOf(int node,
     // each entry directory, which saves forming the candidates that do not
     // exist (most of them).
     if (entry.plain && name.find('\\') == std::string_view::npos) {
-      entry.exact = Intern(exact_names_, name);
-      entry.lower = Intern(lower_names_, ToLowerAscii(name));
+      entry.exact = exact_names_.Add(name);
+      lower_buffer_.assign(name);
+      for (char& c : lower_buffer_)
+        c = ToLowerAscii(c);
+      entry.lower = lower_names_.Add(lower_buffer_);
     }
   }
+  nodes_[node].names[r] = names;
   return names;
-}
-
-int32_t CIncludeScanner::Intern(NameTable& table, std::string_view name) {
-  auto it = table.find(name);
-  if (it != table.end()) return it->second;
-  int32_t id = static_cast<int32_t>(table.size());
-  table.emplace(std::string(name), id);
-  return id;
 }
 
 const std::vector<bool>* CIncludeScanner::EntryNames(size_t i) {
@@ -896,7 +910,7 @@ const std::vector<bool>* CIncludeScanner::EntryNames(size_t i) {
       auto [it, added] = listing_names_.try_emplace(listing);
       if (added) {
         for (const std::string& name : *listing) {
-          size_t id = static_cast<size_t>(Intern(lower_names_, name));
+          size_t id = static_cast<size_t>(lower_names_.Add(name));
           if (it->second.size() <= id) it->second.resize(id + 1, false);
           it->second[id] = true;
         }
@@ -910,11 +924,11 @@ const std::vector<bool>* CIncludeScanner::EntryNames(size_t i) {
 int CIncludeScanner::FoundNode(size_t i, std::string_view name, int32_t exact) {
   uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(context_->entry_dir_ids[i])) << 32) |
                  static_cast<uint32_t>(exact);
-  auto found = found_nodes_.find(key);
-  if (found != found_nodes_.end()) return found->second;
+  int32_t* found = found_nodes_.Find(key);
+  if (found != nullptr) return *found;
   candidate_.assign(context_->entry_dirs[i]).append(name);
   int node = NodeFor(candidate_);
-  found_nodes_.emplace(key, node);
+  found_nodes_.Insert(key, node);
   return node;
 }
 
@@ -978,7 +992,8 @@ bool CIncludeScanner::FindIncludeFile(const IncludeLine& line, const LineName& n
 
 void CIncludeScanner::Replay(const CachedRun& run, IncludeReading reading) {
   ++runs_replayed_;
-  for (const CachedRun::Event& event : run.events) {
+  for (uint32_t i = 0; i < run.events_count; ++i) {
+    const CachedRun::Event event = run_events_[run.events_begin + i];
     if (event.node < 0) {
       NoteNestingLimit();
     } else {
@@ -1003,7 +1018,7 @@ bool CIncludeScanner::CheckIncludeDepth(bool assembler) {
 void CIncludeScanner::NoteNestingLimit() {
   if (run_hit_limit_) return;
   run_hit_limit_ = true;
-  if (recording_ != nullptr) recording_->events.push_back({-1, 0});
+  if (recording_) run_events_.push_back({-1, 0});
   if (!nesting_pending_) return;
   nesting_pending_ = false;
   output_.WriteOutputLine("W-007-D003:" + LoadMessage(ui_, kMsgIncludeTooDeep), kOutputWarning);
@@ -1012,8 +1027,8 @@ void CIncludeScanner::NoteNestingLimit() {
 void CIncludeScanner::NoteUnresolved(int node, size_t line_index, const IncludeLine& line) {
   uint64_t key = (static_cast<uint64_t>(node) << 32) | static_cast<uint32_t>(line_index);
   if (!warned_lines_.insert(key).second) return;
-  if (recording_ != nullptr) {
-    recording_->events.push_back({node, static_cast<int>(line_index)});
+  if (recording_) {
+    run_events_.push_back({node, static_cast<int>(line_index)});
   }
   if (!options_->report_unresolved) return;
   if (unresolved_pending_) {
@@ -1026,7 +1041,7 @@ void CIncludeScanner::NoteUnresolved(int node, size_t line_index, const IncludeL
                             kOutputInformation);
   }
   ++unresolved_count_;
-  output_.WriteOutputLineAt("W-007-D001:", nodes_[node].path, line.line_number, line.text,
+  output_.WriteOutputLineAt("W-007-D001:", node_paths_.Text(node), line.line_number, line.text,
                             kOutputWarning);
 }
 

@@ -82,6 +82,7 @@
 #include <vector>
 
 #include "analysis/include_file_cache.h"
+#include "analysis/text_table.h"
 
 namespace zelvan {
 
@@ -156,9 +157,9 @@ class CIncludeScanner {
   bool ScanIncludeRefs(std::string_view source, int scan_kind, std::vector<std::string> search_list,
                        const IncludeScanOptions& options, std::vector<int>* refs,
                        std::string* forms);
-  const std::string& RecordPath(int ref) const;
+  std::string_view RecordPath(int ref) const;
   size_t node_count() const;
-  size_t guess_count() const { return guess_texts_.size(); }
+  size_t guess_count() const { return guesses_.size(); }
 
   // Unresolved includes reported since BeginRefresh.
   int unresolved_count() const { return unresolved_count_; }
@@ -179,11 +180,6 @@ class CIncludeScanner {
   struct ScanResult {
     bool hit_limit = false;  // some branch below stopped at the limit
     int height = 0;          // longest chain of includes below, when !hit_limit
-  };
-  // Exact-text hashing that also takes string views.
-  struct PathHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
   };
   struct Node;
   struct Context;
@@ -209,18 +205,17 @@ class CIncludeScanner {
   // The drive and directory of a file, worked out when first asked for
   // (only the MR44A style needs them).
   const std::string& DirectoryOf(int node);
-  const std::vector<IncludeLine>* LinesOf(int node, IncludeReading reading);
+  const IncludeLines* LinesOf(int node, IncludeReading reading);
   // The data of `node` under the current context (created on first use;
   // the reference stays valid).
   Placed& At(int node);
-  const std::vector<Resolved>& Resolve(int node, const std::vector<IncludeLine>& lines,
-                                       bool outermost);
+  const std::span<const Resolved>& Resolve(int node, const IncludeLines& lines, bool outermost);
   // The include graph of the current search context, below the outermost
   // source: the searches of a file's lines (null when it cannot be read),
   // whether a line takes part, the longest chain of includes below a file
   // (kHeightInfinite when a cycle lies below it), and the largest distance
   // from a file to any file below it.
-  const std::vector<Resolved>* Edges(int node);
+  const std::span<const Resolved>* Edges(int node);
   bool Counts(const IncludeLine& line) const;
   int Height(int node);
   int Reach(int node);
@@ -242,16 +237,14 @@ class CIncludeScanner {
     int32_t exact = -1;     // for a plain name without directory part: its
     int32_t lower = -1;     // id as written and the id of its lower case
   };
-  using NameTable = std::unordered_map<std::string, int32_t, PathHash, std::equal_to<>>;
-  const std::vector<LineName>& NamesOf(int node, IncludeReading reading);
-  static int32_t Intern(NameTable& table, std::string_view name);
+  std::span<const LineName> NamesOf(int node, IncludeReading reading);
   // The search for one include line; see the header comment. `node` gets
   // the file found, by its canonical full path; on failure `guess` gets
   // the path to record (empty under `UpdateDependencyFile`).
   // `source_directory` is set when the source's directory decided the
   // result (found there, or the guess lies there).
-  bool FindIncludeFile(const IncludeLine& line, const LineName& name, int* node,
-                       std::string* guess, bool* source_directory);
+  bool FindIncludeFile(const IncludeLine& line, const LineName& name, int* node, std::string* guess,
+                       bool* source_directory);
   size_t SearchStart(int form) const;
   // Whether search entry `i` holds the directory of the outermost source.
   bool IsSourceDirectoryEntry(size_t i) const;
@@ -265,11 +258,10 @@ class CIncludeScanner {
   int FoundNode(size_t i, std::string_view name, int32_t exact);
   // Whether the source's directory holds a file that one of the lines of
   // `node` names where the search looks there.
-  bool InSourceDirectory(int node, const std::vector<IncludeLine>& lines);
+  bool InSourceDirectory(int node, const IncludeLines& lines);
   // The searches of the lines of `node`, and whether the source's
   // directory decided any.
-  std::unique_ptr<std::vector<Resolved>> Search(int node, const std::vector<IncludeLine>& lines,
-                                                bool* source_directory);
+  std::span<const Resolved> Search(int node, const IncludeLines& lines, bool* source_directory);
   // Whether the source's directory decides anything in the tree below
   // `node` (kHomeOwn) or not (kHomeShared: its data is the tail's).
   uint8_t TreeHome(int node);
@@ -281,8 +273,8 @@ class CIncludeScanner {
   bool RecordDependency(char form, int ref, int record_id);
   // Scans a source, or gives its run again; the records of the run (null
   // for a source that is not scanned).
-  const CachedRun* Run(std::string_view source, int scan_kind,
-                       std::vector<std::string> search_list, const IncludeScanOptions& options);
+  const CachedRun* Run(std::string_view source, int scan_kind, std::vector<std::string> search_list,
+                       const IncludeScanOptions& options);
   // Writes the lines of an earlier run again.
   void Replay(const CachedRun& run, IncludeReading reading);
   // Checks the current depth against the limit; beyond it writes the
@@ -321,7 +313,7 @@ class CIncludeScanner {
   Context* context_ = nullptr;
   const IncludeScanOptions* options_ = nullptr;
   std::string source_;
-  CachedRun* recording_ = nullptr;  // receives the records of the run
+  bool recording_ = false;  // a run is scanned (not given again)
   bool title_written_ = false;
   bool run_hit_limit_ = false;
   std::unordered_set<uint64_t> warned_lines_;  // node << 32 | line index
@@ -329,18 +321,25 @@ class CIncludeScanner {
   // Files met this refresh, by path as found (exact spelling), and the
   // record identity of paths (lower case).
   std::vector<Node> nodes_;
-  std::unordered_map<std::string, int, PathHash, std::equal_to<>> node_ids_;
-  std::unordered_map<std::string, int, PathHash, std::equal_to<>> record_ids_;
-  std::vector<const std::string*> guess_texts_;  // by guess index
-  std::vector<uint32_t> recorded_in_run_;        // by record id
-  std::string candidate_;                        // FindIncludeFile's buffer
+  TextTable node_paths_;    // by node id
+  TextTable record_paths_;  // lower case, by record id
+  TextTable guesses_;       // by guess id
+  std::string guess_;       // Search's buffers
+  std::string lower_buffer_;
+  std::vector<uint32_t> recorded_in_run_;  // by record id
+  std::string candidate_;                  // FindIncludeFile's buffer
   // Include names by id, the names in each directory listing, and the file
   // found for a name in a directory (by directory id << 32 | exact name id).
-  NameTable exact_names_;
-  NameTable lower_names_;
+  TextTable exact_names_;
+  TextTable lower_names_;
   std::unordered_map<const IncludeFileCache::Listing*, std::vector<bool>> listing_names_;
-  NameTable dir_ids_;
-  std::unordered_map<uint64_t, int> found_nodes_;
+  TextTable dir_ids_;
+  IdMap found_nodes_;
+  // The runs so far, and their records and events, one after the other.
+  std::vector<CachedRun> runs_;
+  std::vector<int> run_records_;
+  std::string run_forms_;
+  std::vector<RunEvent> run_events_;
   std::vector<uint32_t> bfs_mark_;  // by node, for Reach
   uint32_t bfs_generation_ = 0;
   std::vector<uint32_t> closure_mark_;  // by record id, for ClosureOf

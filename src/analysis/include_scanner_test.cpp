@@ -489,7 +489,7 @@ bool ExpectSameAsReference(const IncludeTreeCase& tree, size_t budget) {
                                  &refs, &ref_form_chars);
     std::vector<std::string> refs_paths, refs_forms;
     for (size_t k = 0; k < refs.size(); ++k) {
-      refs_paths.push_back(refs_scanner.RecordPath(refs[k]));
+      refs_paths.emplace_back(refs_scanner.RecordPath(refs[k]));
       refs_forms.emplace_back(1, ref_form_chars[k]);
     }
     EXPECT_EQ(Joined(refs_paths, refs_forms), Joined(paths, forms));

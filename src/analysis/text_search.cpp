@@ -37,17 +37,19 @@ size_t FindSubstring(std::string_view text, size_t from, std::string_view needle
   const size_t size = text.size();
   size_t i = from;
 #if defined(__SSE2__)
-  // Candidates are the places where the first and the last character of
-  // the needle both match; only those are compared whole.
-  if (n >= 2) {
-    const __m128i first = _mm_set1_epi8(needle.front());
-    const __m128i last = _mm_set1_epi8(needle.back());
+  // Candidates are the places where the first two and the last character
+  // of the needle match; only those are compared whole.
+  if (n >= 3) {
+    const __m128i first = _mm_set1_epi8(needle[0]);
+    const __m128i second = _mm_set1_epi8(needle[1]);
+    const __m128i last = _mm_set1_epi8(needle[n - 1]);
     for (; i + (n - 1) + 16 <= size; i += 16) {
-      uint32_t mask = Mask(_mm_and_si128(_mm_cmpeq_epi8(Load(data + i), first),
-                                         _mm_cmpeq_epi8(Load(data + i + n - 1), last)));
+      __m128i head = _mm_and_si128(_mm_cmpeq_epi8(Load(data + i), first),
+                                   _mm_cmpeq_epi8(Load(data + i + 1), second));
+      uint32_t mask = Mask(_mm_and_si128(head, _mm_cmpeq_epi8(Load(data + i + n - 1), last)));
       while (mask != 0) {
         size_t at = i + static_cast<size_t>(std::countr_zero(mask));
-        if (std::memcmp(data + at + 1, needle.data() + 1, n - 2) == 0) return at;
+        if (std::memcmp(data + at + 2, needle.data() + 2, n - 3) == 0) return at;
         mask &= mask - 1;
       }
     }
@@ -110,6 +112,25 @@ int64_t CountLineEnds(std::string_view text, size_t from, size_t to, bool has_cr
     }
   }
   return count;
+}
+
+size_t FindLineStart(std::string_view text, size_t from, size_t at, bool has_cr) {
+  const char* begin = text.data() + from;
+  size_t span = at - from;
+#if defined(__GLIBC__)
+  const void* lf = memrchr(begin, '\n', span);
+  size_t start = lf != nullptr ? static_cast<size_t>(static_cast<const char*>(lf) - begin) + 1 : 0;
+  if (has_cr) {
+    const void* cr = memrchr(begin + start, '\r', span - start);
+    if (cr != nullptr) start = static_cast<size_t>(static_cast<const char*>(cr) - begin) + 1;
+  }
+  return from + start;
+#else
+  (void)has_cr;
+  while (span > 0 && begin[span - 1] != '\n' && begin[span - 1] != '\r')
+    --span;
+  return from + span;
+#endif
 }
 
 size_t FindLineEnd(std::string_view text, size_t from, bool has_cr) {

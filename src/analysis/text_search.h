@@ -24,6 +24,10 @@ size_t FindPair(std::string_view text, size_t from, char first, char second);
 // false promises that the range holds no CR.
 int64_t CountLineEnds(std::string_view text, size_t from, size_t to, bool has_cr);
 
+// The start of the line that holds `at`, where `from` (<= at) starts a
+// line: the index after the last CR or LF in [from, at), or `from`.
+size_t FindLineStart(std::string_view text, size_t from, size_t at, bool has_cr);
+
 // The end of the line that holds `from`: the index of the first CR or LF
 // at or after it, or the size of the text.
 size_t FindLineEnd(std::string_view text, size_t from, bool has_cr);

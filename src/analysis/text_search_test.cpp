@@ -47,6 +47,11 @@ TEST(TextSearchTest, AgreesWithThePlainSearchesEverywhere) {
       ASSERT_EQ(FindPair(text, from, '/', '*'), std::string_view(text).find("/*", from)) << from;
       if (from > text.size()) continue;
       ASSERT_EQ(FindLineEnd(text, from, has_cr), PlainLineEnd(text, from)) << from;
+      for (size_t at = from; at <= text.size(); ++at) {
+        size_t start = text.find_last_of("\r\n", at == 0 ? std::string::npos : at - 1);
+        start = start == std::string::npos || start < from || at == 0 ? from : start + 1;
+        ASSERT_EQ(FindLineStart(text, from, at, has_cr), start) << from << ".." << at;
+      }
       for (size_t to = from; to <= text.size(); to += 1 + to / 16) {
         ASSERT_EQ(CountLineEnds(text, from, to, has_cr), PlainLineEnds(text, from, to))
             << from << ".." << to;

@@ -1,0 +1,83 @@
+#include "analysis/text_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "analysis/span_arena.h"
+
+namespace zelvan {
+namespace {
+
+// Many texts, long and short, some of them longer than a block, added
+// twice over a Clear: ids count up in order of first addition, each text
+// keeps its id and its place, and a cleared table starts again from 0.
+TEST(TextTableTest, NumbersTextsOnceAndKeepsThemInPlace) {
+  TextTable table;
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    std::vector<std::string> texts;
+    for (int i = 0; i < 5000; ++i)
+      texts.push_back("C:\\src\\m" + std::to_string(i % 97) + "\\f" + std::to_string(i) + ".h");
+    texts.push_back("");
+    texts.push_back(std::string(100000, 'x'));
+    texts.push_back(std::string("a\0b", 3));
+    std::vector<std::string_view> views;
+    for (size_t i = 0; i < texts.size(); ++i) {
+      ASSERT_EQ(table.Find(texts[i]), -1) << texts[i];
+      ASSERT_EQ(table.Add(texts[i]), static_cast<int32_t>(i)) << texts[i];
+      views.push_back(table.Text(static_cast<int32_t>(i)));
+    }
+    EXPECT_EQ(table.size(), texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+      EXPECT_EQ(table.Add(texts[i]), static_cast<int32_t>(i));
+      EXPECT_EQ(table.Find(texts[i]), static_cast<int32_t>(i));
+      EXPECT_EQ(views[i], texts[i]);  // still where it was first put
+      EXPECT_EQ(views[i].data(), table.Text(static_cast<int32_t>(i)).data());
+    }
+    EXPECT_EQ(table.Find("C:\\SRC\\m0\\f0.h"), -1);  // exact bytes
+    EXPECT_EQ(table.Find(std::string("a\0c", 3)), -1);
+    table.Clear();
+    EXPECT_EQ(table.size(), 0u);
+    EXPECT_EQ(table.Find(texts[0]), -1);
+  }
+}
+
+TEST(TextTableTest, IdMapAndSpanArenaKeepWhatTheyHold) {
+  IdMap map;
+  for (int round = 0; round < 2; ++round) {
+    for (uint64_t k = 0; k < 3000; ++k)
+      map.Insert(k << 32 | (k * 7), static_cast<int32_t>(k));
+    EXPECT_EQ(map.size(), 3000u);
+    for (uint64_t k = 0; k < 3000; ++k) {
+      int32_t* value = map.Find(k << 32 | (k * 7));
+      ASSERT_NE(value, nullptr) << k;
+      EXPECT_EQ(*value, static_cast<int32_t>(k));
+    }
+    EXPECT_EQ(map.Find(1), nullptr);
+    map.Clear();
+    EXPECT_EQ(map.Find(0), nullptr);
+  }
+
+  SpanArena<std::string> arena(8);
+  for (int round = 0; round < 2; ++round) {
+    std::vector<std::span<std::string>> runs;
+    for (size_t n : {3u, 5u, 0u, 20u, 1u, 8u}) {
+      std::span<std::string> run = arena.Allocate(n);
+      for (const std::string& item : run)
+        EXPECT_EQ(item, "");  // made anew, also where a block serves again
+      for (size_t i = 0; i < n; ++i)
+        run[i] = std::to_string(n) + "-" + std::to_string(i);
+      runs.push_back(run);
+    }
+    for (std::span<std::string> run : runs) {
+      for (size_t i = 0; i < run.size(); ++i)
+        EXPECT_EQ(run[i], std::to_string(run.size()) + "-" + std::to_string(i));
+    }
+    arena.Reset();
+  }
+}
+
+}  // namespace
+}  // namespace zelvan
