@@ -4,42 +4,7 @@
 # change of a header is seen by the next refresh, and bad requests fail with
 # a message and change nothing.
 # Usage: deps_commands_test.sh path/to/zelvan path/to/examples
-set -u
-zelvan=$(realpath "$1")
-examples=$(realpath "$2")
-work=$(mktemp -d)
-trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
-mkdir -p "$work/tmp" "$work/run"
-export TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
-unset TEMP TMP
-cp -r "$examples" "$work/ws"
-cd "$work/ws"
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-# check NAME EXPECTED_STATUS EXPECTED_STDOUT -- command...
-check() {
-  local name=$1 status=$2 expected=$3
-  shift 4
-  local out rc
-  out=$("$@" 2>"$work/stderr.txt")
-  rc=$?
-  if [ "$rc" != "$status" ] || [ "$out" != "$expected" ]; then
-    fail "$name: status $rc (want $status), output [$out] (want [$expected])"
-    echo "  stderr: $(cat "$work/stderr.txt")"
-  fi
-  if [ "$status" != 0 ] && [ ! -s "$work/stderr.txt" ]; then
-    fail "$name: no message on stderr"
-  fi
-}
-
-stderr_has() {
-  grep -qF -- "$2" "$work/stderr.txt" || fail "$1: stderr lacks [$2]: $(cat "$work/stderr.txt")"
-}
+source "$(dirname "$0")/example_workspace_test_lib.sh"
 
 # The refresh: modified files by default, which at first is every file.
 check "deps" 0 "" -- "$zelvan" deps
@@ -107,8 +72,4 @@ stderr_has "no stored list" "zelvan deps"
 left=$(find . "$TMPDIR" -type f -newer "$work/Motor.kde" ! -name '*.kde' ! -name '*.h' | head -5)
 [ -z "$left" ] || fail "files left behind: $left"
 
-if [ "$failures" != 0 ]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "all deps command checks passed"
+finish "deps command"

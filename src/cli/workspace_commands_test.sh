@@ -3,22 +3,7 @@
 # exit statuses, output, the project files' bytes after each change, and no
 # working copy left in the temporary folder after any command, failed or not.
 # Usage: workspace_commands_test.sh path/to/zelvan path/to/examples
-set -u
-zelvan=$(realpath "$1")
-examples=$(realpath "$2")
-work=$(mktemp -d)
-trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
-mkdir -p "$work/tmp" "$work/run"
-export TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
-unset TEMP TMP
-cp -r "$examples" "$work/ws"
-cd "$work/ws"
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/example_workspace_test_lib.sh"
 
 # No working copy may outlive a command.
 no_working_copies() {
@@ -27,27 +12,7 @@ no_working_copies() {
   [ -z "$left" ] || fail "$1: working copies left behind: $left"
 }
 
-# check NAME EXPECTED_STATUS EXPECTED_STDOUT -- command...
-check() {
-  local name=$1 status=$2 expected=$3
-  shift 4
-  local out rc
-  out=$("$@" 2>"$work/stderr.txt")
-  rc=$?
-  if [ "$rc" != "$status" ] || [ "$out" != "$expected" ]; then
-    fail "$name: status $rc (want $status), output [$out] (want [$expected])"
-    echo "  stderr: $(cat "$work/stderr.txt")"
-  fi
-  if [ "$status" != 0 ] && [ ! -s "$work/stderr.txt" ]; then
-    fail "$name: no message on stderr"
-  fi
-  no_working_copies "$name"
-}
-
-# stderr_has NAME TEXT: the last command's stderr holds TEXT.
-stderr_has() {
-  grep -qF -- "$2" "$work/stderr.txt" || fail "$1: stderr lacks [$2]: $(cat "$work/stderr.txt")"
-}
+after_check() { no_working_copies "$1"; }
 
 # Two files hold the same bytes.
 same_bytes() {
@@ -218,5 +183,4 @@ check "stop" 0 "" -- "$zelvan" stop 2024379520
 [ -e "$XDG_RUNTIME_DIR/zelvan-objects/2024379520" ] || fail "stop made no request"
 check "stop with a bad stamp" 1 "" -- "$zelvan" stop 'x/../y'
 
-[ "$failures" = 0 ] && echo "all workspace command checks passed"
-exit $((failures != 0))
+finish "workspace command"

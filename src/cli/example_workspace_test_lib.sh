@@ -1,0 +1,53 @@
+# Shared by the command tests that run on a copy of the example workspace.
+# Sourced with the zelvan binary and the examples folder as $1 and $2; it
+# leaves the shell in the copy, with a private TMPDIR and runtime folder.
+# A test may define after_check NAME to look at each command's results.
+set -u
+zelvan=$(realpath "$1")
+examples=$(realpath "$2")
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+mkdir -p "$work/tmp" "$work/run"
+export TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
+unset TEMP TMP
+cp -r "$examples" "$work/ws"
+cd "$work/ws"
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+after_check() { :; }
+
+# check NAME EXPECTED_STATUS EXPECTED_STDOUT -- command...
+check() {
+  local name=$1 status=$2 expected=$3
+  shift 4
+  local out rc
+  out=$("$@" 2>"$work/stderr.txt")
+  rc=$?
+  if [ "$rc" != "$status" ] || [ "$out" != "$expected" ]; then
+    fail "$name: status $rc (want $status), output [$out] (want [$expected])"
+    echo "  stderr: $(cat "$work/stderr.txt")"
+  fi
+  if [ "$status" != 0 ] && [ ! -s "$work/stderr.txt" ]; then
+    fail "$name: no message on stderr"
+  fi
+  after_check "$name"
+}
+
+# stderr_has NAME TEXT: the last command's stderr holds TEXT.
+stderr_has() {
+  grep -qF -- "$2" "$work/stderr.txt" || fail "$1: stderr lacks [$2]: $(cat "$work/stderr.txt")"
+}
+
+# finish NAME: the exit status and summary line.
+finish() {
+  if [ "$failures" != 0 ]; then
+    echo "$failures failure(s)"
+    exit 1
+  fi
+  echo "all $1 checks passed"
+}
