@@ -265,24 +265,21 @@ TEST_F(IncludeScannerTest, NestingLimitsByKindAndStyle) {
   for (const auto& c : cases) {
     SCOPED_TRACE("kind " + std::to_string(c.kind) + " style " + std::to_string(c.style) +
                  " length " + std::to_string(c.length));
-    MemoryFileSystem fs;
-    RecordingDependencyOutput out;
-    CIncludeScanner scanner(fs, ui_, out);
     bool assembler = c.kind != kScanKindC;
-    for (const auto& [path, text] : Chain(c.length, assembler))
-      ASSERT_TRUE(fs.AddFile(path, text));
-    scanner.set_include_style(c.style);
-    std::vector<std::string> paths;
-    std::vector<std::string> forms;
-    std::string source = assembler ? "C:\\p\\main.asm" : "C:\\p\\main.c";
-    if (c.kind == kScanKindAssemblerMacro) source = "C:\\p\\main.asm";
-    scanner.ScanIncludes(source, c.kind, {}, {}, &paths, &forms);
-    ASSERT_EQ(paths.size(), c.recorded);
-    EXPECT_EQ(paths.back(), "C:\\p\\h" + std::to_string(c.recorded) + (assembler ? ".inc" : ".h"));
-    EXPECT_EQ(scanner.last_run_hit_limit(), c.warned);
+    // Each chain replaces the files of the one before; its last file ends it.
+    AddFiles(Chain(c.length, assembler));
+    out_.lines.clear();
+    scanner_.BeginRefresh(false);
+    scanner_.set_include_style(c.style);
+    std::vector<std::string> records =
+        Scan(assembler ? "C:\\p\\main.asm" : "C:\\p\\main.c", c.kind);
+    ASSERT_EQ(records.size(), c.recorded);
+    EXPECT_EQ(records.back(),
+              "1 C:\\p\\h" + std::to_string(c.recorded) + (assembler ? ".inc" : ".h"));
+    EXPECT_EQ(scanner_.last_run_hit_limit(), c.warned);
     std::vector<std::string> expected_lines;
     if (c.warned) expected_lines.push_back("17:W-007-D003:<text 5093>");
-    EXPECT_EQ(out.lines, expected_lines);
+    EXPECT_EQ(out_.lines, expected_lines);
   }
 }
 
