@@ -153,36 +153,5 @@ TEST(IncludeLineTest, LinesSplitAsATextModeRead) {
   }
 }
 
-// The line-level pieces together, as the C include scanner runs them.
-std::string CIncludes(std::string_view text) {
-  TextLineReader reader(text);
-  CCommentRemover remover;
-  std::string out;
-  std::string_view line;
-  while (reader.Next(&line)) {
-    std::string name;
-    int form = 0;
-    if (ParseIncludeLine(remover.RemoveComments(line), &name, &form)) {
-      out += std::to_string(reader.line_number()) + ":" + std::to_string(form) + ":" + name + "\n";
-    }
-  }
-  return out;
-}
-
-TEST(IncludeLineTest, IncludesOfACSource) {
-  const char* text =
-      "#include \"a.h\"\r\n"
-      "/* #include \"hidden1.h\"\r\n"
-      "   #include <hidden2.h>\r\n"
-      "*/ #include <b.h>\r\n"
-      "// #include \"hidden3.h\"\r\n"
-      "const char* s = \"#include <hidden4.h>\";\r\n"
-      "const char* t = \"/*\";\r\n"
-      "#include \"c.h\" /* trailing\r\n"
-      "#include \"hidden5.h\" */\r\n"
-      "  #  include   <sys\\d.h>\r\n";
-  EXPECT_EQ(CIncludes(text), "1:1:a.h\n4:0:b.h\n8:1:c.h\n10:0:sys\\d.h\n");
-}
-
 }  // namespace
 }  // namespace zelvan

@@ -1,7 +1,5 @@
 #include "analysis/include_scanner.h"
 
-#include "analysis/dependency_output.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
@@ -11,7 +9,6 @@
 
 #include "tests/support/include_tree.h"
 #include "tests/support/memory_file_system.h"
-#include "tests/support/recording_ide_services.h"
 #include "tests/support/reference_include_scanner.h"
 
 namespace zelvan {
@@ -133,7 +130,7 @@ TEST_F(IncludeScannerTest, SearchOrderCompletionAndGuesses) {
   }
 }
 
-TEST_F(IncludeScannerTest, IncludeStyleComesFromTheCpuFamily) {
+TEST(IncludeScannerStyleTest, IncludeStyleComesFromTheCpuFamily) {
   const struct {
     const char* cpu;
     int previous;
@@ -146,10 +143,6 @@ TEST_F(IncludeScannerTest, IncludeStyleComesFromTheCpuFamily) {
     SCOPED_TRACE(c.cpu);
     EXPECT_EQ(IncludeStyleForCpu(c.cpu, c.previous), c.style);
   }
-  scanner_.set_include_style(2);
-  EXPECT_EQ(scanner_.SetIncludeStyle("unknown"), 2);
-  EXPECT_EQ(scanner_.SetIncludeStyle("MR44A"), 3);
-  EXPECT_EQ(scanner_.include_style(), 3);
 }
 
 TEST_F(IncludeScannerTest, Mr44aSearchesTheDirectoryOfEachCFileAndRestoresIt) {
@@ -272,24 +265,21 @@ TEST_F(IncludeScannerTest, NestingLimitsByKindAndStyle) {
   for (const auto& c : cases) {
     SCOPED_TRACE("kind " + std::to_string(c.kind) + " style " + std::to_string(c.style) +
                  " length " + std::to_string(c.length));
-    MemoryFileSystem fs;
-    RecordingDependencyOutput out;
-    CIncludeScanner scanner(fs, ui_, out);
     bool assembler = c.kind != kScanKindC;
-    for (const auto& [path, text] : Chain(c.length, assembler))
-      ASSERT_TRUE(fs.AddFile(path, text));
-    scanner.set_include_style(c.style);
-    std::vector<std::string> paths;
-    std::vector<std::string> forms;
-    std::string source = assembler ? "C:\\p\\main.asm" : "C:\\p\\main.c";
-    if (c.kind == kScanKindAssemblerMacro) source = "C:\\p\\main.asm";
-    scanner.ScanIncludes(source, c.kind, {}, {}, &paths, &forms);
-    ASSERT_EQ(paths.size(), c.recorded);
-    EXPECT_EQ(paths.back(), "C:\\p\\h" + std::to_string(c.recorded) + (assembler ? ".inc" : ".h"));
-    EXPECT_EQ(scanner.last_run_hit_limit(), c.warned);
+    // Each chain replaces the files of the one before; its last file ends it.
+    AddFiles(Chain(c.length, assembler));
+    out_.lines.clear();
+    scanner_.BeginRefresh(false);
+    scanner_.set_include_style(c.style);
+    std::vector<std::string> records =
+        Scan(assembler ? "C:\\p\\main.asm" : "C:\\p\\main.c", c.kind);
+    ASSERT_EQ(records.size(), c.recorded);
+    EXPECT_EQ(records.back(),
+              "1 C:\\p\\h" + std::to_string(c.recorded) + (assembler ? ".inc" : ".h"));
+    EXPECT_EQ(scanner_.last_run_hit_limit(), c.warned);
     std::vector<std::string> expected_lines;
     if (c.warned) expected_lines.push_back("17:W-007-D003:<text 5093>");
-    EXPECT_EQ(out.lines, expected_lines);
+    EXPECT_EQ(out_.lines, expected_lines);
   }
 }
 
@@ -362,25 +352,6 @@ TEST_F(IncludeScannerTest, UnresolvedIncludesAreReportedOncePerIncludingFileAndR
   EXPECT_EQ(out_.lines.size(), 3u);
 }
 
-TEST(IncludeScannerOutputTest, LinesReachTheIdeOutputPaneWithTheirTexts) {
-  MemoryFileSystem fs;
-  ASSERT_TRUE(fs.AddFile("C:\\p\\main.c", "#include \"gone.h\"\n#include \"self.h\"\n"));
-  ASSERT_TRUE(fs.AddFile("C:\\p\\self.h", "#include \"self.h\"\n"));
-  testing::RecordingIdeServices ide;
-  IdeDependencyOutput output(ide);
-  CIncludeScanner scanner(fs, ide, output);
-  IncludeScanOptions options;
-  options.report_unresolved = true;
-  std::vector<std::string> paths, forms;
-  scanner.ScanIncludes("C:\\p\\main.c", kScanKindC, {}, options, &paths, &forms);
-  EXPECT_EQ(ide.Calls("WriteOutputLine"),
-            (std::vector<std::string>{"17|W-007-D000:Some included files were not found:",
-                                      "17|W-007-D003:Include files are nested too deeply."}));
-  EXPECT_EQ(ide.Calls("WriteOutputLineAt"),
-            std::vector<std::string>{
-                "C:\\p\\main.c|1|17|W-007-D001:C:\\p\\main.c(1):#include \"gone.h\""});
-}
-
 TEST_F(IncludeScannerTest, UnreadableSourcesGiveNoRecords) {
   ASSERT_TRUE(fs_.AddDirectory("C:\\p\\dir.c"));
   const char kBinary[] = "\0\xff#include \"a.h\"\0\n";
@@ -451,18 +422,15 @@ bool ExpectSameAsReference(const IncludeTreeCase& tree, size_t budget) {
   // The same scan giving references instead of texts.
   RecordingDependencyOutput refs_out;
   CIncludeScanner refs_scanner(fs, ui, refs_out);
-  refs_scanner.BeginRefresh(tree.update_dependency_file);
-  refs_scanner.set_include_style(tree.style);
-  refs_scanner.SetBaseDirectory(tree.base_directory);
-  refs_scanner.SetToolchainIncludeDirectory(tree.toolchain_include);
-  scanner.BeginRefresh(tree.update_dependency_file);
-  reference.BeginRefresh(tree.update_dependency_file);
-  scanner.set_include_style(tree.style);
-  reference.set_include_style(tree.style);
-  scanner.SetBaseDirectory(tree.base_directory);
-  reference.SetBaseDirectory(tree.base_directory);
-  scanner.SetToolchainIncludeDirectory(tree.toolchain_include);
-  reference.SetToolchainIncludeDirectory(tree.toolchain_include);
+  auto configure = [&](auto& s) {
+    s.BeginRefresh(tree.update_dependency_file);
+    s.set_include_style(tree.style);
+    s.SetBaseDirectory(tree.base_directory);
+    s.SetToolchainIncludeDirectory(tree.toolchain_include);
+  };
+  configure(scanner);
+  configure(refs_scanner);
+  configure(reference);
   reference.set_scan_budget(budget);
   IncludeScanOptions options;
   options.report_unresolved = true;
@@ -621,6 +589,10 @@ TEST(IncludeScannerReferenceTest, TrickyTreesGiveTheSameRecordsAsThePlainRecursi
       {"source in cycle, style 0", TreeOf(source_in_cycle, {"C:\\p\\m.mac"}, {4}, 0)},
       {"source in cycle, style 1", TreeOf(source_in_cycle, {"C:\\p\\m.mac"}, {4}, 1)},
       {"ladder past the limit", TreeOf(Ladder(14), {"C:\\p\\main.c"}, {1}, 0)},
+      {"chain at the limit of 31", TreeOf(Chain(31, false), {"C:\\p\\main.c"}, {1}, 0)},
+      {"chain past the limit of 31", TreeOf(Chain(32, false), {"C:\\p\\main.c"}, {1}, 2)},
+      {"chain past the limit of 255", TreeOf(Chain(256, false), {"C:\\p\\main.c"}, {1}, 1)},
+      {"assembler chain past the limit of 8", TreeOf(Chain(9, true), {"C:\\p\\main.asm"}, {3}, 1)},
   };
   for (const auto& c : cases) {
     for (bool update_dependency_file : {false, true}) {

@@ -55,6 +55,9 @@ TEST(PerserBaseTest, WordsAndDelimiters) {
       {"a/* 1\n2\n*/b c", "1 [ab] SPACE\n3 [c] LF\n"},
       {"a/b/", "1 [a/b/] LF\n"},
       {"a/**/", "1 [a] LF\n"},
+      // Lines are counted inside comments, quotes and brackets.
+      {"a /* 1\n2 */ \"x\\\ny\n\" b\n[\n] c\n",
+       "1 [a] SPACE\n1 [] SPACE\n2 [] SPACE\n4 [b] LF\n5 [] SPACE\n6 [c] LF\n"},
       // Line continuation and other backslashes.
       {"ab\\\ncd e", "1 [abcd] SPACE\n2 [e] LF\n"},
       {"a\\b \\", "1 [a\\b] SPACE\n1 [\\] LF\n"},
@@ -74,15 +77,6 @@ TEST(PerserBaseTest, WordsAndDelimiters) {
     SCOPED_TRACE(testing::Message() << "text: \"" << c.text << "\"");
     EXPECT_EQ(AllWords(c.text), c.words);
   }
-}
-
-TEST(PerserBaseTest, LinesAreCountedInsideQuotesAndComments) {
-  CPerserString source("a /* 1\n2 */ \"x\\\ny\n\" b\n[\n] c\n");
-  std::vector<ScannedWord> words;
-  ReadAllWords(source, &words);
-  EXPECT_EQ(FormatWords(words),
-            "1 [a] SPACE\n1 [] SPACE\n2 [] SPACE\n4 [b] LF\n5 [] SPACE\n6 [c] LF\n");
-  EXPECT_EQ(source.line_number(), 7);
 }
 
 TEST(PerserBaseTest, SkipToKindStopsAfterTheKindOrAtTheEnd) {

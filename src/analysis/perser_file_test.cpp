@@ -9,50 +9,13 @@
 
 #include "analysis/perser_string.h"
 #include "analysis/scan_words.h"
-#include "platform/file_system.h"
+#include "tests/support/memory_file_system.h"
 
 namespace zelvan {
 namespace {
 
 using namespace std::string_view_literals;
-
-// Files held in memory; only reading is needed here.
-class ReadOnlyMemoryFileSystem : public FileSystem {
- public:
-  std::map<std::string, std::string, std::less<>> files;
-  int reads = 0;
-
-  std::string GetCurrentDirectory() const override { return "C:\\"; }
-  bool SetCurrentDirectory(std::string_view) override { return false; }
-  bool Stat(std::string_view path, FileStatus* status) override {
-    auto it = files.find(path);
-    if (it == files.end()) return false;
-    *status = FileStatus{};
-    status->size = it->second.size();
-    return true;
-  }
-  bool ReadFile(std::string_view path, std::string* contents) override {
-    ++reads;
-    auto it = files.find(path);
-    if (it == files.end()) return false;
-    *contents = it->second;
-    return true;
-  }
-  std::unique_ptr<WritableFile> OpenForWrite(std::string_view) override { return nullptr; }
-  bool Rename(std::string_view, std::string_view) override { return false; }
-  bool DeleteFile(std::string_view) override { return false; }
-  bool CopyFile(std::string_view, std::string_view, bool) override { return false; }
-  bool MoveFile(std::string_view, std::string_view) override { return false; }
-  bool SetReadOnly(std::string_view, bool) override { return false; }
-  bool CreateDirectory(std::string_view) override { return false; }
-  bool RemoveDirectory(std::string_view) override { return false; }
-  bool ListDirectory(std::string_view, std::string_view, std::vector<DirectoryEntry>*) override {
-    return false;
-  }
-  bool GetShortPathName(std::string_view, std::string*) override { return false; }
-  std::string ToHostPath(std::string_view) override { return ""; }
-  std::string FromHostPath(std::string_view) const override { return ""; }
-};
+using testing::MemoryFileSystem;
 
 // The characters GetChar hands out, line feeds shown as "|".
 std::string Characters(CPerserBase& source) {
@@ -88,7 +51,8 @@ TEST(PerserFileTest, LineEndsAreTranslated) {
       {"\r", "|"},        {"a\r\n", "a|"},    {"a\r\0\nb"sv, "a|"},   {"ab\0cd"sv, "ab"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "bytes: " << testing::PrintToString(std::string(c.bytes)));
+    SCOPED_TRACE(::testing::Message()
+                 << "bytes: " << ::testing::PrintToString(std::string(c.bytes)));
     CPerserFile source;
     ASSERT_TRUE(source.OpenBytes(std::string(c.bytes), "x.c"));
     EXPECT_EQ(Characters(source), c.chars);
@@ -120,36 +84,23 @@ TEST(PerserFileTest, SourcesAgreeWithoutCarriageReturns) {
       "",
   };
   for (std::string_view text : texts) {
-    SCOPED_TRACE(testing::PrintToString(std::string(text)));
+    SCOPED_TRACE(::testing::PrintToString(std::string(text)));
     EXPECT_EQ(FileWords(text), StringWords(text));
   }
 }
 
+// A file reads "\r" as a line end, the in-memory text as a character; a
+// continuation before "\r\n" counts one line in both.
 TEST(PerserFileTest, SourcesDifferOnCarriageReturns) {
-  struct Case {
-    std::string_view text;
-    const char* file_words;
-    const char* string_words;
-  };
-  const Case cases[] = {
-      {"ab\r\ncd", "1 [ab] LF\n2 [cd] LF\n", "1 [ab\\x0D] LF\n2 [cd] LF\n"},
-      {"a\rb\n\rc\r\nd", "1 [a] LF\n2 [b] LF\n3 [c] LF\n4 [d] LF\n",
-       "1 [a\\x0Db] LF\n2 [\\x0Dc\\x0D] LF\n3 [d] LF\n"},
-      {"x;\r\r", "1 [x] ;\n1 [] LF\n2 [] LF\n", "1 [x] ;\n1 [\\x0D\\x0D] LF\n"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(std::string(c.text)));
-    EXPECT_EQ(FileWords(c.text), c.file_words);
-    EXPECT_EQ(StringWords(c.text), c.string_words);
-  }
-}
-
-TEST(PerserFileTest, ContinuationBeforeCrLfCountsOneLineInBothSources) {
   const struct {
     std::string_view text;
     const char* file_words;
     const char* string_words;
   } cases[] = {
+      {"ab\r\ncd", "1 [ab] LF\n2 [cd] LF\n", "1 [ab\\x0D] LF\n2 [cd] LF\n"},
+      {"a\rb\n\rc\r\nd", "1 [a] LF\n2 [b] LF\n3 [c] LF\n4 [d] LF\n",
+       "1 [a\\x0Db] LF\n2 [\\x0Dc\\x0D] LF\n3 [d] LF\n"},
+      {"x;\r\r", "1 [x] ;\n1 [] LF\n2 [] LF\n", "1 [x] ;\n1 [\\x0D\\x0D] LF\n"},
       {"ab\\\r\ncd e\r\nx", "1 [abcd] SPACE\n2 [e] LF\n3 [x] LF\n",
        "1 [abcd] SPACE\n2 [e\\x0D] LF\n3 [x] LF\n"},
       {"// comment \\\r\nstill\r\ny", "1 [] LF\n3 [y] LF\n", "1 [] LF\n3 [y] LF\n"},
@@ -157,7 +108,7 @@ TEST(PerserFileTest, ContinuationBeforeCrLfCountsOneLineInBothSources) {
        "1 [s] SPACE\n1 [] =\n1 [] ;\n2 [z] LF\n"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(std::string(c.text)));
+    SCOPED_TRACE(::testing::PrintToString(std::string(c.text)));
     EXPECT_EQ(FileWords(c.text), c.file_words);
     EXPECT_EQ(StringWords(c.text), c.string_words);
   }
@@ -191,22 +142,26 @@ TEST(PerserFileTest, PositionsAreClampedPerSource) {
 }
 
 TEST(PerserFileTest, ProgressIsToldAfterEveryCharacter) {
-  ReadOnlyMemoryFileSystem fs;
-  fs.files["C:\\src\\main.c"] = "a;\r\nb";
+  MemoryFileSystem fs;
+  ASSERT_TRUE(fs.AddFile("C:\\src\\main.c", "a;\r\nb"));
   std::string progress;
+  auto record = [&](const std::string& name, uint32_t position, uint32_t length) {
+    progress += name + " " + std::to_string(position) + "/" + std::to_string(length) + "\n";
+  };
   CPerserFile source;
-  EXPECT_TRUE(source.ParseFile(
-      fs, "C:\\src\\main.c", [&](const std::string& name, uint32_t position, uint32_t length) {
-        progress += name + " " + std::to_string(position) + "/" + std::to_string(length) + "\n";
-      }));
+  EXPECT_TRUE(source.ParseFile(fs, "C:\\src\\main.c", record));
   EXPECT_EQ(progress, "main.c 1/5\nmain.c 2/5\nmain.c 4/5\nmain.c 5/5\n");
   EXPECT_EQ(source.file_name(), "main.c");
   EXPECT_EQ(source.line_number(), 2);
   // The text is dropped when the parse is done.
   EXPECT_EQ(source.GetChar(), 0);
+  // A missing file tells nothing.
+  progress.clear();
+  EXPECT_FALSE(source.ParseFile(fs, "C:\\src\\missing.c", record));
+  EXPECT_EQ(progress, "");
 }
 
-TEST(PerserFileTest, ParseFileRunsTheParseLoop) {
+TEST(PerserFileTest, ParseFileRunsTheParseLoopOverTheFile) {
   struct Handler : DeclarationHandler {
     int HandleDeclarationToken(CPerserBase&, const std::string& word, uint32_t) override {
       if (!word.empty()) words += word + " ";
@@ -214,50 +169,32 @@ TEST(PerserFileTest, ParseFileRunsTheParseLoop) {
     }
     std::string words;
   };
-  ReadOnlyMemoryFileSystem fs;
-  fs.files["C:\\a.c"] = "#ifdef X\r\nint a;\r\n#else\r\nint b;\r\n#endif\r\n";
-  fs.files["C:\\bad.c"] = "#else\r\nint a;";
-  fs.files["C:\\binary.c"] = std::string("\x00\xff\x01\x02", 4) + "int a;";
-
-  Handler good;
-  CPerserFile a;
-  a.set_declaration_handler(&good);
-  EXPECT_TRUE(a.ParseFile(fs, "C:\\a.c", nullptr));
-  EXPECT_EQ(good.words, "int a ");
-  EXPECT_EQ(a.line_number(), 6);
-
-  Handler bad;
-  CPerserFile b;
-  b.set_declaration_handler(&bad);
-  EXPECT_FALSE(b.ParseFile(fs, "C:\\bad.c", nullptr));
-  EXPECT_EQ(bad.words, "");
-
-  // A file that starts with a zero byte has no text at all.
-  Handler binary;
-  CPerserFile c;
-  c.set_declaration_handler(&binary);
-  EXPECT_TRUE(c.ParseFile(fs, "C:\\binary.c", nullptr));
-  EXPECT_EQ(binary.words, "");
-}
-
-TEST(PerserFileTest, MissingFileScansNothing) {
-  ReadOnlyMemoryFileSystem fs;
-  int calls = 0;
-  struct Refuser : DeclarationHandler {
-    explicit Refuser(int* n) : calls(n) {}
-    int HandleDeclarationToken(CPerserBase&, const std::string&, uint32_t) override {
-      ++*calls;
-      return 1;
-    }
-    int* calls;
-  } handler(&calls);
+  MemoryFileSystem fs;
+  ASSERT_TRUE(fs.AddFile("C:\\a.c", "#ifdef X\r\nint a;\r\n#else\r\nint b;\r\n#endif\r\n"));
+  ASSERT_TRUE(fs.AddFile("C:\\bad.c", "#else\r\nint a;"));
+  ASSERT_TRUE(fs.AddFile("C:\\binary.c", std::string("\x00\xff\x01\x02", 4) + "int a;"));
+  const struct {
+    const char* path;
+    bool ok;
+    const char* words;
+  } cases[] = {
+      {"C:\\a.c", true, "int a "},
+      {"C:\\bad.c", false, ""},
+      // A file that starts with a zero byte has no text at all.
+      {"C:\\binary.c", true, ""},
+      {"C:\\missing.c", false, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    Handler handler;
+    CPerserFile source;
+    source.set_declaration_handler(&handler);
+    EXPECT_EQ(source.ParseFile(fs, c.path, nullptr), c.ok);
+    EXPECT_EQ(handler.words, c.words);
+    EXPECT_TRUE(source.records().empty());
+    EXPECT_EQ(source.GetChar(), 0);
+  }
   CPerserFile source;
-  source.set_declaration_handler(&handler);
-  EXPECT_FALSE(source.ParseFile(fs, "C:\\missing.c", [&](auto&, uint32_t, uint32_t) { ++calls; }));
-  EXPECT_EQ(fs.reads, 1);
-  EXPECT_EQ(calls, 0);
-  EXPECT_TRUE(source.records().empty());
-  EXPECT_EQ(source.GetChar(), 0);
   EXPECT_FALSE(source.Open(fs, "C:\\missing.c"));
 }
 

@@ -5,6 +5,9 @@
 namespace zelvan {
 namespace {
 
+// Misplaced directives, "#else" and nesting are tested through
+// CPerserBase::ParseTokens.
+
 TEST(StatusManagementTest, StackOperationsReportAnEmptyStack) {
   CStatusManagement stack;
   EXPECT_EQ(stack.GetLast(), CStatusManagement::kEmpty);
@@ -47,43 +50,6 @@ TEST(StatusManagementTest, ConditionOfIfDecidesTheBranch) {
     EXPECT_FALSE(status.SetCondition("0"));
     EXPECT_EQ(status.GetLast(), c.state);
   }
-}
-
-TEST(StatusManagementTest, MisplacedDirectivesFail) {
-  CPreprocessorStatus status;
-  EXPECT_EQ(status.GetLastOrZero(), 0u);
-  EXPECT_FALSE(status.SetCondition("1"));  // no conditional open
-  EXPECT_FALSE(status.ToggleElse());       // "#else" without "#if"
-  EXPECT_TRUE(status.empty());
-
-  ASSERT_TRUE(status.BeginConditional("#ifdef"));
-  EXPECT_FALSE(status.BeginConditional("#if"));  // still waiting for its condition
-  EXPECT_FALSE(status.ToggleElse());
-  EXPECT_EQ(status.words(), (std::vector<uint32_t>{pp_state::kIfdefPending}));
-}
-
-TEST(StatusManagementTest, ElseTogglesAndNestingDeactivates) {
-  CPreprocessorStatus status;
-  status.BeginConditional("#if");
-  status.SetCondition("0");
-  EXPECT_TRUE(pp_state::IsInactive(status.GetEffectiveState()));
-  ASSERT_TRUE(status.ToggleElse());  // "#elif"
-  EXPECT_EQ(status.GetLast(), pp_state::kIfTaken);
-  ASSERT_TRUE(status.ToggleElse());  // "#else"
-  EXPECT_EQ(status.GetLast(), pp_state::kIfNotTaken);
-
-  // A taken branch inside a branch that is not taken stays inactive.
-  status.BeginConditional("#ifdef");
-  status.SetCondition("X");
-  EXPECT_EQ(status.GetLast(), pp_state::kIfdefTaken);
-  EXPECT_EQ(status.GetEffectiveState(), pp_state::kIfdefTaken | pp_state::kInactive);
-  status.Pop();
-  status.ToggleElse();
-  status.BeginConditional("#ifdef");
-  status.SetCondition("X");
-  EXPECT_EQ(status.GetEffectiveState(), pp_state::kIfdefTaken);
-  status.BeginConditional("#if");
-  EXPECT_TRUE(pp_state::IsPending(status.GetEffectiveState()));
 }
 
 }  // namespace

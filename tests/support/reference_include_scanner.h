@@ -42,7 +42,6 @@ class ReferenceIncludeScanner {
 
   int unresolved_count() const { return unresolved_count_; }
   bool last_run_hit_limit() const { return run_hit_limit_; }
-  size_t file_scans() const { return scans_; }
 
  private:
   void ScanCIncludes(const std::string& file);
