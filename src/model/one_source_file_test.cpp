@@ -180,11 +180,6 @@ TEST_F(COneSourceFileTest, ClassifiesByExtensionOnce) {
     EXPECT_EQ(file.FileInfo().flags(), c.file_info);
   }
   COneSourceFile parts("C:\\work\\app\\src\\Main.C", project, false);
-  EXPECT_EQ(parts.Drive(), "C:");
-  EXPECT_EQ(parts.Directory(), "\\work\\app\\src\\");
-  EXPECT_EQ(parts.Title(), "Main");
-  EXPECT_EQ(parts.Extension(), ".C");
-  EXPECT_EQ(parts.FileName(), "Main.C");
   EXPECT_EQ(parts.RelativePath(), "src\\Main.C");
 
   // The existence flag follows the disk when asked to.
