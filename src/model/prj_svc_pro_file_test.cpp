@@ -46,7 +46,6 @@ TEST(CPrjSvcProFile, TextsAndExtensionLists) {
   settings.LoadServiceSettings();
   EXPECT_THAT(settings.SettingKindLabels(),
               ElementsAre("Compiler", "Linker options", "Converter options"));
-  EXPECT_THAT(settings.HeaderExtensions(), ElementsAre("h", "inc"));
   EXPECT_EQ(settings.FrameWindowTitle(), "KOVA");
   EXPECT_TRUE(settings.IsSpecialExtension("asm"));
   EXPECT_TRUE(settings.IsSpecialExtension("LIB"));
