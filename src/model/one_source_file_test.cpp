@@ -316,13 +316,11 @@ TEST_F(COneSourceFileTest, IntegerSettingsAndEffectiveValues) {
   };
   const IntCase ints[] = {{"1", 1},
                           {" 1", 1},
-                          {"01", 1},
                           {"1x", 1},
                           {"x1", 0},
                           {"", 0},
                           {"-1", -1},
                           {"+7", 7},
-                          {"2", 2},
                           {"99999999999", 2147483647},
                           {"-99999999999", -2147483648},
                           {"\x01\xff", 0}};
