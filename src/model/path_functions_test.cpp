@@ -62,7 +62,7 @@ TEST(PathFunctions, RelativePathHonoursDoubleByteNames) {
   SetAnsiCodePage(0);
 }
 
-TEST(PathFunctions, QuoteStripAndFileName) {
+TEST(PathFunctions, QuoteAndStrip) {
   EXPECT_EQ(QuoteIfBlank("C:\\my dir\\a.c"), "\"C:\\my dir\\a.c\"");
   EXPECT_EQ(QuoteIfBlank("C:\\dir\\a.c"), "C:\\dir\\a.c");
   EXPECT_EQ(QuoteIfBlank(""), "");
@@ -70,10 +70,6 @@ TEST(PathFunctions, QuoteStripAndFileName) {
   EXPECT_EQ(StripTrailingBackslash("C:\\out\\\\"), "C:\\out\\");
   EXPECT_EQ(StripTrailingBackslash("out"), "out");
   EXPECT_EQ(StripTrailingBackslash(""), "");
-  EXPECT_EQ(FileNamePart("C:\\a\\b.c"), "b.c");
-  EXPECT_EQ(FileNamePart("a/b/c.h"), "c.h");
-  EXPECT_EQ(FileNamePart("plain"), "plain");
-  EXPECT_EQ(FileNamePart("C:\\dir\\"), "");
 }
 
 }  // namespace

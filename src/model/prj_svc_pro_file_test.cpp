@@ -44,11 +44,8 @@ TEST(CPrjSvcProFile, TextsAndExtensionLists) {
   env.ide.strings[5003] = "  Compiler  ";
   CPrjSvcProFile settings(env.platform);
   settings.LoadServiceSettings();
-  EXPECT_THAT(settings.SettingKindNames(), ElementsAre("Compile", "Link", "Convert"));
   EXPECT_THAT(settings.SettingKindLabels(),
               ElementsAre("Compiler", "Linker options", "Converter options"));
-  EXPECT_THAT(settings.ScopeNames(), ElementsAre("Project", "Individual"));
-  EXPECT_THAT(settings.HeaderExtensions(), ElementsAre("h", "inc"));
   EXPECT_EQ(settings.FrameWindowTitle(), "KOVA");
   EXPECT_TRUE(settings.IsSpecialExtension("asm"));
   EXPECT_TRUE(settings.IsSpecialExtension("LIB"));

@@ -103,24 +103,25 @@ struct Call {
   }
 };
 
-TEST(DispatchObjectTest, MembersReadArgumentsInCallOrder) {
-  bool alive = false;
-  ComPtr<Counter> counter = MakeComObject<Counter>(&alive);
-  ASSERT_TRUE(counter);
+class DispatchObjectTest : public ::testing::Test {
+ protected:
+  bool alive_ = false;
+  ComPtr<Counter> counter_ = MakeComObject<Counter>(&alive_);
+};
 
+TEST_F(DispatchObjectTest, MembersReadArgumentsInCallOrder) {
   Call call({VariantFromText("first"), VariantFromText("second"), VariantFromText("third")});
-  EXPECT_EQ(TextFromBstr(call.params.rgvarg[0].bstrVal), "third");  // as the caller laid it out
   VARIANT result;
   VariantInit(&result);
-  EXPECT_EQ(counter->Invoke(kConcat, IID_NULL, 0, DISPATCH_METHOD, &call.params, &result, nullptr,
-                            nullptr),
+  EXPECT_EQ(counter_->Invoke(kConcat, IID_NULL, 0, DISPATCH_METHOD, &call.params, &result, nullptr,
+                             nullptr),
             S_OK);
   ASSERT_EQ(result.vt, VT_BSTR);
   EXPECT_EQ(TextFromBstr(result.bstrVal), "first|second|third");
 
   // The caller's side reverses them itself.
   VARIANT args[] = {VariantFromText("a"), VariantFromText("b")};
-  EXPECT_EQ(CallDispatch(counter.Get(), kConcat, DISPATCH_METHOD, args, 2, &result), S_OK);
+  EXPECT_EQ(CallDispatch(counter_.Get(), kConcat, DISPATCH_METHOD, args, 2, &result), S_OK);
   EXPECT_EQ(TextFromBstr(result.bstrVal), "a|b");
   for (VARIANT& v : args) {
     VariantClear(&v);
@@ -128,16 +129,14 @@ TEST(DispatchObjectTest, MembersReadArgumentsInCallOrder) {
 
   // Property put and get; the put value travels as the named argument.
   VARIANT seven = VariantFromLong(7);
-  EXPECT_EQ(CallDispatch(counter.Get(), kTotal, DISPATCH_PROPERTYPUT, &seven, 1, nullptr), S_OK);
-  EXPECT_EQ(CallDispatch(counter.Get(), kTotal, DISPATCH_PROPERTYGET, nullptr, 0, &result), S_OK);
+  EXPECT_EQ(CallDispatch(counter_.Get(), kTotal, DISPATCH_PROPERTYPUT, &seven, 1, nullptr), S_OK);
+  EXPECT_EQ(CallDispatch(counter_.Get(), kTotal, DISPATCH_PROPERTYGET, nullptr, 0, &result), S_OK);
   EXPECT_EQ(result.vt, VT_I4);
   EXPECT_EQ(result.lVal, 7);
   VariantClear(&result);
 }
 
-TEST(DispatchObjectTest, InvokeRefusesCallsItDoesNotKnow) {
-  bool alive = false;
-  ComPtr<Counter> counter = MakeComObject<Counter>(&alive);
+TEST_F(DispatchObjectTest, InvokeRefusesCallsItDoesNotKnow) {
   const size_t live = BstrLiveCount();
   // One named argument at most; null for none.
   static const DISPID kPutId = DISPID_PROPERTYPUT;
@@ -177,85 +176,80 @@ TEST(DispatchObjectTest, InvokeRefusesCallsItDoesNotKnow) {
     Call call(args, c.named ? std::vector<DISPID>{*c.named} : std::vector<DISPID>{});
     VARIANT result;
     VariantInit(&result);
-    EXPECT_EQ(counter->Invoke(c.id, *c.riid, 0, c.flags, &call.params, &result, nullptr, nullptr),
+    EXPECT_EQ(counter_->Invoke(c.id, *c.riid, 0, c.flags, &call.params, &result, nullptr, nullptr),
               c.expected);
     VariantClear(&result);
   }
   VARIANT result;
   EXPECT_EQ(
-      counter->Invoke(kConcat, IID_NULL, 0, DISPATCH_METHOD, nullptr, &result, nullptr, nullptr),
+      counter_->Invoke(kConcat, IID_NULL, 0, DISPATCH_METHOD, nullptr, &result, nullptr, nullptr),
       E_INVALIDARG);
   DISPPARAMS missing{nullptr, nullptr, 2, 0};
   EXPECT_EQ(
-      counter->Invoke(kConcat, IID_NULL, 0, DISPATCH_METHOD, &missing, &result, nullptr, nullptr),
+      counter_->Invoke(kConcat, IID_NULL, 0, DISPATCH_METHOD, &missing, &result, nullptr, nullptr),
       E_INVALIDARG);
   EXPECT_EQ(BstrLiveCount(), live);
 }
 
-TEST(DispatchObjectTest, ReportsTheArgumentAtFaultAndContainsFailures) {
-  bool alive = false;
-  ComPtr<Counter> counter = MakeComObject<Counter>(&alive);
+TEST_F(DispatchObjectTest, ReportsTheArgumentAtFaultAndContainsFailures) {
   const size_t live = BstrLiveCount();
 
   Call call({VariantFromLong(1), VariantFromText("not a number")});
   UINT arg_error = 77;
   VARIANT result;
-  EXPECT_EQ(counter->Invoke(kNeedsLong, IID_NULL, 0, DISPATCH_METHOD, &call.params, &result,
-                            nullptr, &arg_error),
+  EXPECT_EQ(counter_->Invoke(kNeedsLong, IID_NULL, 0, DISPATCH_METHOD, &call.params, &result,
+                             nullptr, &arg_error),
             DISP_E_TYPEMISMATCH);
   EXPECT_EQ(arg_error, 0u);  // the second argument sits first in rgvarg
 
   // The caller's side reports the index in call order.
   VARIANT args[] = {VariantFromLong(1), VariantFromText("not a number")};
   UINT call_order_error = 77;
-  EXPECT_EQ(
-      CallDispatch(counter.Get(), kNeedsLong, DISPATCH_METHOD, args, 2, nullptr, &call_order_error),
-      DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(CallDispatch(counter_.Get(), kNeedsLong, DISPATCH_METHOD, args, 2, nullptr,
+                         &call_order_error),
+            DISP_E_TYPEMISMATCH);
   EXPECT_EQ(call_order_error, 1u);
   VariantClear(&args[1]);
 
   // A member that throws: the exception stays inside and its result is freed.
   Call none({});
   VariantInit(&result);
-  EXPECT_EQ(counter->Invoke(kThrows, IID_NULL, 0, DISPATCH_METHOD, &none.params, &result, nullptr,
-                            nullptr),
+  EXPECT_EQ(counter_->Invoke(kThrows, IID_NULL, 0, DISPATCH_METHOD, &none.params, &result, nullptr,
+                             nullptr),
             E_UNEXPECTED);
   EXPECT_EQ(result.vt, VT_EMPTY);
   EXPECT_EQ(BstrLiveCount(), live + 1);  // only `call`'s text
 }
 
-TEST(DispatchObjectTest, GetIDsOfNamesIgnoresCase) {
-  bool alive = false;
-  ComPtr<Counter> counter = MakeComObject<Counter>(&alive);
+TEST_F(DispatchObjectTest, GetIDsOfNamesIgnoresCase) {
   OLECHAR concat[] = u"CONCAT";
   OLECHAR unknown[] = u"Nothing";
   OLECHAR arg_name[] = u"value";
   LPOLESTR names[] = {concat, arg_name};
   DISPID ids[2] = {0, 0};
-  EXPECT_EQ(counter->GetIDsOfNames(IID_NULL, names, 1, 0, ids), S_OK);
+  EXPECT_EQ(counter_->GetIDsOfNames(IID_NULL, names, 1, 0, ids), S_OK);
   EXPECT_EQ(ids[0], kConcat);
-  EXPECT_EQ(counter->GetIDsOfNames(IID_NULL, names, 2, 0, ids), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(counter_->GetIDsOfNames(IID_NULL, names, 2, 0, ids), DISP_E_UNKNOWNNAME);
   EXPECT_EQ(ids[0], kConcat);
   EXPECT_EQ(ids[1], DISPID_UNKNOWN);
   names[0] = unknown;
-  EXPECT_EQ(counter->GetIDsOfNames(IID_NULL, names, 1, 0, ids), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(counter_->GetIDsOfNames(IID_NULL, names, 1, 0, ids), DISP_E_UNKNOWNNAME);
   EXPECT_EQ(ids[0], DISPID_UNKNOWN);
 }
 
-TEST(DispatchObjectTest, RegistrationRefusesClashesAndNonsense) {
-  bool alive = false;
-  ComPtr<Counter> counter = MakeComObject<Counter>(&alive);
-  EXPECT_TRUE(counter->Register(10, "Fresh", DISPATCH_METHOD, 0, 1));
-  EXPECT_FALSE(counter->Register(kConcat, "Other", DISPATCH_METHOD, 0, 1));  // id taken
-  EXPECT_FALSE(counter->Register(11, "concat", DISPATCH_METHOD, 0, 1));      // name taken
-  EXPECT_FALSE(counter->Register(12, "", 0, 0, 1));                          // no kind
-  EXPECT_FALSE(counter->Register(13, "", 0x10 | DISPATCH_METHOD, 0, 1));     // unknown bit
-  EXPECT_FALSE(counter->Register(14, "", DISPATCH_METHOD, 2, 1));            // min > max
-  EXPECT_TRUE(counter->Register(15, "", DISPATCH_METHOD, 0, 0));             // unnamed
-  EXPECT_TRUE(counter->Register(16, "", DISPATCH_METHOD, 0, 0));
+TEST_F(DispatchObjectTest, RegistrationRefusesClashesAndNonsense) {
+  EXPECT_TRUE(counter_->Register(10, "Fresh", DISPATCH_METHOD, 0, 1));
+  EXPECT_FALSE(counter_->Register(kConcat, "Other", DISPATCH_METHOD, 0, 1));  // id taken
+  EXPECT_FALSE(counter_->Register(11, "concat", DISPATCH_METHOD, 0, 1));      // name taken
+  EXPECT_FALSE(counter_->Register(12, "", 0, 0, 1));                          // no kind
+  EXPECT_FALSE(counter_->Register(13, "", 0x10 | DISPATCH_METHOD, 0, 1));     // unknown bit
+  EXPECT_FALSE(counter_->Register(14, "", DISPATCH_METHOD, 2, 1));            // min > max
+  EXPECT_TRUE(counter_->Register(15, "", DISPATCH_METHOD, 0, 0));             // unnamed
+  EXPECT_TRUE(counter_->Register(16, "", DISPATCH_METHOD, 0, 0));
 }
 
-TEST(DispatchObjectTest, CountsReferencesAndAnswersItsInterfaces) {
+// Its own object, so that its end can be watched.
+TEST_F(DispatchObjectTest, CountsReferencesAndAnswersItsInterfaces) {
   bool alive = false;
   {
     ComPtr<Counter> counter = MakeComObject<Counter>(&alive);
@@ -311,10 +305,8 @@ CallSlot(void* object, int slot, Args... args) {
   return function(object, args...);
 }
 
-TEST(DispatchObjectTest, VtableSlotsFollowTheStandardOrder) {
-  bool alive = false;
-  ComPtr<Counter> counter = MakeComObject<Counter>(&alive);
-  void* object = static_cast<ITestCounter*>(counter.Get());
+TEST_F(DispatchObjectTest, VtableSlotsFollowTheStandardOrder) {
+  void* object = static_cast<ITestCounter*>(counter_.Get());
 
   void* queried = nullptr;
   EXPECT_EQ(CallSlot<HRESULT>(object, 0, &IID_IDispatch, &queried), S_OK);

@@ -198,12 +198,8 @@ TEST_F(PrivateProfileTest, RefusedArguments) {
     const char* key;
     const char* value;
   };
-  const Case cases[] = {
-      {"S", "k", "line\nbreak"}, {"S", "k", "cr\r"}, {"S\n", "k", "v"},
-      {"S", "k\r\nx", "v"},      {"", "k", "v"},     {"S", " ", "v"},
-      {"a]b", "k", "v"},         {"S", "a=b", "v"},  {"S", ";k", "v"},
-      {"S", "[k", "v"},
-  };
+  // Which names and values are refused is ProfileText's rule; each argument once here.
+  const Case cases[] = {{"S", "k", "line\nbreak"}, {"S\n", "k", "v"}, {"S", "a=b", "v"}};
   memory_.AddFile(kFile, "[S]\r\nk=1\r\n");
   for (const Case& c : cases) {
     SCOPED_TRACE(Visible(std::string(c.section) + "|" + c.key + "|" + c.value));

