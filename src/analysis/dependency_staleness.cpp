@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 
 #include "platform/file_system.h"
 #include "platform/win_path.h"
@@ -51,22 +50,6 @@ void ModificationTimeCache::BeginRefresh() {
 
 namespace {
 
-// A quick hash of short texts, eight bytes at a time.
-uint64_t HashPath(std::string_view text) {
-  uint64_t hash = 0x9E3779B97F4A7C15ull ^ text.size();
-  size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    uint64_t chunk;
-    std::memcpy(&chunk, text.data() + i, 8);
-    hash = (hash ^ chunk) * 0xBF58476D1CE4E5B9ull;
-    hash ^= hash >> 31;
-  }
-  uint64_t tail = 0;
-  std::memcpy(&tail, text.data() + i, text.size() - i);
-  hash = (hash ^ tail) * 0x94D049BB133111EBull;
-  return hash ^ (hash >> 29);
-}
-
 constexpr int64_t kNewest = 99991231235959;
 
 // The stamp "YYYY-MM-DD hh:mm:ss" as the number YYYYMMDDhhmmss, which
@@ -105,49 +88,19 @@ int64_t TimeNumber(const LocalTime& time) {
 uint32_t ModificationTimeCache::Intern(std::string_view path) {
   if (table_ == nullptr) SetBaseDirectory({});
   Table& table = *table_;
-  uint64_t hash = HashPath(path);
-  size_t mask = table.slots.empty() ? 0 : table.slots.size() - 1;
-  size_t slot = hash & mask;
-  if (!table.slots.empty()) {
-    for (; table.slots[slot] != 0; slot = (slot + 1) & mask) {
-      uint32_t id = table.slots[slot] - 1;
-      const Entry& entry = table.entries[id];
-      if (entry.hash == hash && entry.length == path.size() &&
-          std::memcmp(table.arena.data() + entry.offset, path.data(), path.size()) == 0) {
-        return id;
-      }
+  size_t known = table.paths.size();
+  int32_t id = table.paths.Add(path);
+  if (static_cast<size_t>(id) == known) {
+    // Without a base directory a path is taken against the file system's
+    // current directory.
+    std::string full;
+    if (table.base_directory.empty() || !GetFullPathName(path, table.base_directory, &full)) {
+      full.assign(path);
     }
+    table.full_ids.push_back(table.full_paths.Add(full));
+    table.times.push_back(kTimeUnknown);
   }
-  Entry entry;
-  entry.hash = hash;
-  entry.offset = static_cast<uint32_t>(table.arena.size());
-  entry.length = static_cast<uint32_t>(path.size());
-  table.arena.append(path);
-  // Without a base directory a path is taken against the file system's
-  // current directory.
-  std::string full;
-  if (table.base_directory.empty() || !GetFullPathName(path, table.base_directory, &full)) {
-    full.assign(path);
-  }
-  entry.full_offset = static_cast<uint32_t>(table.arena.size());
-  entry.full_length = static_cast<uint32_t>(full.size());
-  table.arena.append(full);
-  table.entries.push_back(entry);
-  table.times.push_back(kTimeUnknown);
-  // At most half full, so probe runs stay short.
-  if (table.entries.size() * 2 > table.slots.size()) {
-    table.slots.assign(std::max<size_t>(64, table.slots.size() * 2), 0);
-    mask = table.slots.size() - 1;
-    for (size_t e = 0; e < table.entries.size(); ++e) {
-      size_t i = table.entries[e].hash & mask;
-      while (table.slots[i] != 0)
-        i = (i + 1) & mask;
-      table.slots[i] = static_cast<uint32_t>(e + 1);
-    }
-  } else {
-    table.slots[slot] = static_cast<uint32_t>(table.entries.size());
-  }
-  return static_cast<uint32_t>(table.entries.size() - 1);
+  return static_cast<uint32_t>(id);
 }
 
 void ModificationTimeCache::AskTable() {
@@ -156,7 +109,7 @@ void ModificationTimeCache::AskTable() {
   if (table.asked == refresh_) return;
   table.asked = refresh_;
   bool changed = false;
-  for (uint32_t id = 0; id < table.entries.size(); ++id) {
+  for (uint32_t id = 0; id < table.paths.size(); ++id) {
     int64_t before = table.times[id];
     if (StatEntry(id) != before) changed = true;
   }
@@ -165,8 +118,7 @@ void ModificationTimeCache::AskTable() {
 
 int64_t ModificationTimeCache::StatEntry(uint32_t id) {
   Table& table = *table_;
-  const Entry& entry = table.entries[id];
-  std::string_view full(table.arena.data() + entry.full_offset, entry.full_length);
+  std::string_view full = table.full_paths.Text(table.full_ids[id]);
   ++stat_calls_;
   int64_t time = -1;
   FileStatus status;

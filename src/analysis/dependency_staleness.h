@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "analysis/text_table.h"
 #include "model/dependency_record.h"
 
 namespace zelvan {
@@ -64,30 +65,22 @@ class ModificationTimeCache {
   friend bool IsDependencyStale(const std::vector<CDependencyRecord>&, std::string_view,
                                 std::string_view, ModificationTimeCache&);
 
-  // Paths as stored, with their times: an open-addressing table over one
-  // text arena, since a refresh looks up every dependency of every record
-  // (over a million lookups in a large workspace), where a node-based map
-  // costs several times as much per lookup.
-  struct Entry {
-    uint64_t hash = 0;
-    uint32_t offset = 0;  // of the path in `arena`
-    uint32_t length = 0;
-    uint32_t full_offset = 0;  // of the full path in `arena`
-    uint32_t full_length = 0;
-  };
-  // Entry times, apart from the entries so that the test of a long list
-  // reads a small array: the stamp as the number YYYYMMDDhhmmss, -1
-  // unreadable, kTimeUnknown not yet asked.
+  // Paths as stored, by id, with their full paths and times. A refresh
+  // looks up every dependency of every record (over a million lookups in a
+  // large workspace), so the paths sit in a TextTable rather than a
+  // node-based map; the times sit apart so that the test of a long list
+  // reads a small array. A time is the stamp as the number YYYYMMDDhhmmss,
+  // -1 unreadable, kTimeUnknown not yet asked.
   static constexpr int64_t kTimeUnknown = -2;
   struct Table {
     uint64_t serial = 0;  // names the table in DependencyPathIds
     std::string base_directory;
-    std::string arena;
-    std::vector<Entry> entries;
-    std::vector<int64_t> times;   // by entry
-    uint32_t asked = 0;           // the refresh whose times `times` holds
-    uint32_t changed = 0;         // the last refresh in which a time changed
-    std::vector<uint32_t> slots;  // entry index + 1; 0 is free
+    TextTable paths;
+    TextTable full_paths;
+    std::vector<int32_t> full_ids;  // by path id
+    std::vector<int64_t> times;     // by path id
+    uint32_t asked = 0;             // the refresh whose times `times` holds
+    uint32_t changed = 0;           // the last refresh in which a time changed
   };
   // The id of `path` in the current table, adding it when new.
   uint32_t Intern(std::string_view path);
