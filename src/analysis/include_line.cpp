@@ -25,9 +25,16 @@ std::string CCommentRemover::RemoveComments(std::string_view line) {
 }
 
 void CCommentRemover::RemoveComments(std::string_view line, std::string* cleaned) {
-  std::string& out = *cleaned;
-  out.clear();
-  out.reserve(line.size());
+  cleaned->clear();
+  cleaned->reserve(line.size());
+  Walk(line, cleaned);
+}
+
+void CCommentRemover::SkipLine(std::string_view line) {
+  Walk(line, nullptr);
+}
+
+void CCommentRemover::Walk(std::string_view line, std::string* out) {
   char quote = 0;   // the open literal's quote character, 0 outside literals
   size_t kept = 0;  // start of the run of kept characters not yet copied
   for (size_t i = 0; i < line.size(); ++i) {
@@ -50,7 +57,7 @@ void CCommentRemover::RemoveComments(std::string_view line, std::string* cleaned
       continue;
     }
     if (c == '/' && (next == '/' || next == '*')) {
-      out.append(line.substr(kept, i - kept));
+      if (out != nullptr) out->append(line.substr(kept, i - kept));
       kept = line.size();
       if (next == '/') return;
       in_block_comment_ = true;
@@ -59,38 +66,7 @@ void CCommentRemover::RemoveComments(std::string_view line, std::string* cleaned
     }
     if (c == '"' || c == '\'') quote = c;
   }
-  if (!in_block_comment_ && kept < line.size()) out.append(line.substr(kept));
-}
-
-void CCommentRemover::SkipLine(std::string_view line) {
-  // The same walk as RemoveComments, without the copy.
-  char quote = 0;
-  for (size_t i = 0; i < line.size(); ++i) {
-    char c = line[i];
-    char next = i + 1 < line.size() ? line[i + 1] : '\0';
-    if (in_block_comment_) {
-      if (c == '*' && next == '/') {
-        in_block_comment_ = false;
-        ++i;
-      }
-      continue;
-    }
-    if (quote != 0) {
-      if (c == '\\') {
-        ++i;
-      } else if (c == quote) {
-        quote = 0;
-      }
-      continue;
-    }
-    if (c == '/' && next == '/') return;
-    if (c == '/' && next == '*') {
-      in_block_comment_ = true;
-      ++i;
-      continue;
-    }
-    if (c == '"' || c == '\'') quote = c;
-  }
+  if (out != nullptr && !in_block_comment_ && kept < line.size()) out->append(line.substr(kept));
 }
 
 std::string CleanAsmLine(std::string_view line) {

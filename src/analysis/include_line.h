@@ -40,6 +40,9 @@ class CCommentRemover {
   void set_in_block_comment(bool in) { in_block_comment_ = in; }
 
  private:
+  // Carries the comment state over `line`, appending its text outside
+  // comments to `out` when given.
+  void Walk(std::string_view line, std::string* out);
   bool in_block_comment_ = false;
 };
 
