@@ -14,21 +14,15 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include <optional>
-#include <sstream>
 #include <string>
 
 #include "analysis/dependency_updater.h"
+#include "bench/headless_world.h"
 #include "bench/include_tree_generator.h"
-#include "host/headless_host.h"
 #include "model/one_source_file.h"
-#include "model/prj_svc_pro_file.h"
 #include "model/project_data.h"
 #include "platform/ansi_text.h"
 #include "platform/posix_file_system.h"
-#include "platform/posix_system_services.h"
-#include "platform/private_profile.h"
-#include "platform/registry.h"
 #include "service/service_hooks.h"
 #include "tests/support/temp_dir.h"
 #include "toolchain/cpu_tools.h"
@@ -81,40 +75,26 @@ std::string ProjectText(const bench::GeneratedTree& tree) {
 
 class RefreshWorld {
  public:
-  RefreshWorld()
-      : system_(CreatePosixSystemServices()),
-        fs_(MapOf(dir_), dir_.path()),
-        profile_(fs_),
-        registry_(CreateFileRegistry(profile_, "\\nonexistent\\registry.ini")),
-        host_(AnswerPolicy::kSafe, sink_, /*show_information=*/false) {
+  RefreshWorld() : world_(MapOf(dir_), dir_.path()) {
     tree_ = bench::GenerateIncludeTree({}, "C:\\bench\\");
     for (const auto& file : tree_.files)
       dir_.WriteFile(Relative(file.path), file.text);
     dir_.WriteFile("bench/Bench.kbp", ProjectText(tree_));
     dir_.WriteFile("temp/.keep", "");
-    saved_temp_ = system_->GetEnv("TEMP");
-    system_->SetEnv("TEMP", "C:\\temp");
-    platform_ = Platform{&fs_, &profile_, registry_.get(), system_.get(), &host_};
-    host_.Attach(platform_);
-    settings_ = std::make_unique<CPrjSvcProFile>(platform_);
-    util_ = std::make_unique<QkUtil>(platform_, "C:\\noinstall");
-    cpus_ = std::make_unique<CCPUTools>(platform_, *util_);
+    world_.SetTemp("C:\\temp");
+    Platform& platform = world_.platform();
+    util_ = std::make_unique<QkUtil>(platform, "C:\\noinstall");
+    cpus_ = std::make_unique<CCPUTools>(platform, *util_);
     updater_ = std::make_unique<DependencyUpdater>(*cpus_);
     updater_->SetRefreshOnOpen(false);
     hooks_ = std::make_unique<ServiceHooks>(*updater_);
-    workspace_ = std::make_unique<CProjectData>(platform_, *settings_, host_, hooks_.get());
+    workspace_ =
+        std::make_unique<CProjectData>(platform, world_.settings(), world_.host(), hooks_.get());
     hooks_->SetWorkspace(workspace_.get());
-    host_.UseSingleProject("C:\\bench\\Bench.kbp");
-    workspace_->OpenWorkspace(host_.WorkspacePath());
+    world_.host().UseSingleProject("C:\\bench\\Bench.kbp");
+    workspace_->OpenWorkspace(world_.host().WorkspacePath());
   }
-  ~RefreshWorld() {
-    workspace_.reset();
-    if (saved_temp_) {
-      system_->SetEnv("TEMP", *saved_temp_);
-    } else {
-      system_->UnsetEnv("TEMP");
-    }
-  }
+  ~RefreshWorld() { workspace_.reset(); }
 
   CProjectData& workspace() { return *workspace_; }
   DependencyUpdater& updater() { return *updater_; }
@@ -145,20 +125,12 @@ class RefreshWorld {
 
   testing::TempDir dir_;
   bench::GeneratedTree tree_;
-  std::unique_ptr<SystemServices> system_;
-  PosixFileSystem fs_;
-  PrivateProfile profile_;
-  std::unique_ptr<Registry> registry_;
-  std::ostringstream sink_;
-  HeadlessHost host_;
-  Platform platform_;
-  std::unique_ptr<CPrjSvcProFile> settings_;
+  bench::HeadlessWorld world_;
   std::unique_ptr<QkUtil> util_;
   std::unique_ptr<CCPUTools> cpus_;
   std::unique_ptr<DependencyUpdater> updater_;
   std::unique_ptr<ServiceHooks> hooks_;
   std::unique_ptr<CProjectData> workspace_;
-  std::optional<std::string> saved_temp_;
 };
 
 RefreshWorld& TheWorld() {

@@ -8,21 +8,15 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "host/headless_host.h"
+#include "bench/headless_world.h"
 #include "model/one_source_file.h"
-#include "model/prj_svc_pro_file.h"
 #include "model/project_data.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/posix_file_system.h"
-#include "platform/posix_system_services.h"
-#include "platform/private_profile.h"
-#include "platform/registry.h"
-#include "platform/system_services.h"
 
 namespace zelvan {
 namespace {
@@ -118,59 +112,39 @@ void RemoveTree(FileSystem& fs, const std::string& dir) {
 
 class WorkspaceFixture {
  public:
-  WorkspaceFixture()
-      : system_(CreatePosixSystemServices()),
-        fs_(HostPathMap{}, "/"),
-        profile_(fs_),
-        registry_(CreateFileRegistry(profile_, "\\nonexistent\\registry.ini")),
-        host_(AnswerPolicy::kSafe, sink_, /*show_information=*/false) {
-    std::string tmp = system_->GetEnv("TMPDIR").value_or("/tmp");
-    MakeUniqueName(fs_, fs_.FromHostPath(tmp) + "\\zelvan_bench_XXXXXX", &root_);
+  WorkspaceFixture() : world_(HostPathMap{}, "/") {
+    PosixFileSystem& fs = world_.fs();
+    std::string tmp = world_.system().GetEnv("TMPDIR").value_or("/tmp");
+    MakeUniqueName(fs, fs.FromHostPath(tmp) + "\\zelvan_bench_XXXXXX", &root_);
     root_ += "\\";
-    CreateDirectories(fs_, root_ + "temp");
-    workspace_file_ = WriteSyntheticWorkspace(fs_, root_);
+    CreateDirectories(fs, root_ + "temp");
+    workspace_file_ = WriteSyntheticWorkspace(fs, root_);
     // Working copies go into the fixture's own folder.
-    saved_temp_ = system_->GetEnv("TEMP");
-    system_->SetEnv("TEMP", root_ + "temp");
-    platform_ = Platform{&fs_, &profile_, registry_.get(), system_.get(), &host_};
-    host_.Attach(platform_);
-    settings_ = std::make_unique<CPrjSvcProFile>(platform_);
-    workspace_ = std::make_unique<CProjectData>(platform_, *settings_, host_, nullptr);
+    world_.SetTemp(root_ + "temp");
+    workspace_ = std::make_unique<CProjectData>(world_.platform(), world_.settings(), world_.host(),
+                                                nullptr);
     std::string error;
-    host_.LoadWorkspaceFile(workspace_file_, &error);
+    world_.host().LoadWorkspaceFile(workspace_file_, &error);
   }
   ~WorkspaceFixture() {
     workspace_.reset();
-    if (saved_temp_) {
-      system_->SetEnv("TEMP", *saved_temp_);
-    } else {
-      system_->UnsetEnv("TEMP");
-    }
-    profile_.FlushAll();
-    RemoveTree(fs_, root_);
+    world_.profile().FlushAll();
+    RemoveTree(world_.fs(), root_);
   }
 
   CProjectData& workspace() { return *workspace_; }
   const std::string& workspace_file() const { return workspace_file_; }
   uint64_t ProjectFileBytes() {
     FileStatus status;
-    fs_.Stat(root_ + "Unit00\\Unit00.kbp", &status);
+    world_.fs().Stat(root_ + "Unit00\\Unit00.kbp", &status);
     return status.size;
   }
 
  private:
-  std::unique_ptr<SystemServices> system_;
-  PosixFileSystem fs_;
-  PrivateProfile profile_;
-  std::unique_ptr<Registry> registry_;
-  std::ostringstream sink_;
-  HeadlessHost host_;
-  Platform platform_;
-  std::unique_ptr<CPrjSvcProFile> settings_;
+  bench::HeadlessWorld world_;
   std::unique_ptr<CProjectData> workspace_;
   std::string root_;
   std::string workspace_file_;
-  std::optional<std::string> saved_temp_;
 };
 
 size_t LoadedFiles(CProjectData& workspace) {
