@@ -12,10 +12,6 @@ namespace zelvan {
 
 namespace {
 
-bool HasLineBreak(std::string_view text) {
-  return text.find_first_of("\r\n") != std::string_view::npos;
-}
-
 bool IsSectionLine(std::string_view line) {
   return line.size() >= 2 && line.front() == '[' && line.back() == ']';
 }
@@ -65,13 +61,6 @@ std::string WriteDependencyFile(const std::vector<DependencySection>& sections) 
 
 namespace {
 
-bool HasLineBreakQuick(const std::string& text) {
-  for (char c : text) {
-    if (c == '\r' || c == '\n') return true;
-  }
-  return false;
-}
-
 // Whether a record reads back as it is written: what ToCountedList and
 // CCountedList::WriteList accept, checked without copying the record.
 bool IsWritable(const CDependencyRecord& record) {
@@ -83,7 +72,7 @@ bool IsWritable(const CDependencyRecord& record) {
   for (size_t i = 0; i < record.paths().size(); ++i) {
     const std::string& path = record.paths()[i];
     const std::string& form = record.forms()[i];
-    if (form.size() > 1 || HasLineBreakQuick(path) || HasLineBreakQuick(form)) return false;
+    if (form.size() > 1 || HasLineBreak(path) || HasLineBreak(form)) return false;
     if (form.empty() && path.size() >= 2 && path[1] == '|') return false;
   }
   return true;

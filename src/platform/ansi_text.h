@@ -36,6 +36,15 @@ size_t FindNoCase(std::string_view text, std::string_view needle, size_t from = 
 inline bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
+// Whether `text` holds a CR or LF: such a text cannot stand on one line of
+// a profile or list file. A plain loop, since the lists of a large workspace
+// hold millions of short texts and find_first_of costs more per character.
+inline bool HasLineBreak(std::string_view text) {
+  for (char c : text) {
+    if (c == '\r' || c == '\n') return true;
+  }
+  return false;
+}
 std::string_view TrimBlanks(std::string_view text);
 std::string_view TrimLeftBlanks(std::string_view text);
 std::string_view TrimRightBlanks(std::string_view text);

@@ -1,5 +1,7 @@
 #include "platform/profile_text.h"
 
+#include "platform/ansi_text.h"
+
 namespace zelvan {
 
 namespace {
@@ -51,10 +53,6 @@ LineInfo Classify(std::string_view text) {
   info.name = key;
   info.value_pos = eq + 1;
   return info;
-}
-
-bool HasLineBreak(std::string_view text) {
-  return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
 }  // namespace

@@ -7,14 +7,6 @@
 
 namespace zelvan {
 
-namespace {
-
-bool HasLineBreak(std::string_view text) {
-  return text.find_first_of("\r\n") != std::string_view::npos;
-}
-
-}  // namespace
-
 CCountedList::CCountedList(const CCountedList& other)
     : kind_(1),
       stamp_(other.stamp_),
