@@ -47,9 +47,13 @@ bool MemoryMapSettings::SetHexFormat(std::string_view format) {
     if (++i < format.size() && format[i] == '%') continue;
     while (i < format.size() && std::string_view("-+ #0").find(format[i]) != std::string::npos)
       ++i;
-    if (!SkipDigits(format, &i)) return false;
-    if (i < format.size() && format[i] == '.' && !SkipDigits(format, &++i)) return false;
-    if (i >= format.size() || std::string_view("xXuo").find(format[i]) == std::string::npos) {
+    bool short_numbers = SkipDigits(format, &i);
+    if (i < format.size() && format[i] == '.') {
+      ++i;
+      short_numbers = short_numbers && SkipDigits(format, &i);
+    }
+    if (!short_numbers || i >= format.size() ||
+        std::string_view("xXuo").find(format[i]) == std::string::npos) {
       return false;
     }
     ++conversions;
