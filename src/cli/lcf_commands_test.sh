@@ -25,6 +25,7 @@ stderr_has "outer, missing file" "error 0x40031141"
 check "memory" 0 "ROM${tab}0x00000000${tab}0x00008000
 RAM${tab}0x00000080${tab}0x00000F80
 IO${tab}0x00000000${tab}0x00000080" -- "$zelvan" lcf memory Sensor/Sensor.lcf
+check "memory, missing file" 1 "" -- "$zelvan" lcf memory Motor/None.lcf
 
 # set-memory replaces only the lines inside the block.
 cp Motor/Motor.lcf "$work/Motor.before"

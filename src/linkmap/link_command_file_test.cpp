@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/memory_file_system.h"
-
 namespace zelvan {
 namespace {
 
@@ -19,6 +17,7 @@ constexpr const char* kScript =
     "wide = 4294967296;\r\n"
     "negative = -1;\r\n"
     "top = 0xFFFFFFFF;\r\n"
+    "upper = 0X1f; plus = +5; zero = 0; half = 0x; eight = 089; huge = 99999999999999999999;\r\n"
     "split =\r\n    0x10;\r\n"
     "SECTIONS\r\n{\r\n"
     "    .text : { *(code) } > code.l\r\n"
@@ -42,7 +41,10 @@ TEST(LinkCommandFile, AssignmentsOutsideAndAtTheFirstLevelOfSections) {
       {"heap_size", false, true, 0x8000}, {"octal", false, true, 0x8000},
       {"bad", false, false, 0},           {"empty", false, false, 0},
       {"wide", false, false, 0},          {"negative", false, false, 0},
-      {"top", false, true, 0xFFFFFFFF},   {"split", false, false, 0},
+      {"top", false, true, 0xFFFFFFFF},   {"upper", false, true, 0x1F},
+      {"plus", false, true, 5},           {"zero", false, true, 0},
+      {"half", false, false, 0},          {"eight", false, false, 0},
+      {"huge", false, false, 0},          {"split", false, false, 0},
       {"after", false, true, 7},          {"stack_top", true, true, 0x83FE0},
       {"stack_top", false, false, 0},     {"bss_end", true, false, 0},
       {"data_end", true, true, 0x90000},  {"stack_size", true, false, 0},
@@ -56,40 +58,6 @@ TEST(LinkCommandFile, AssignmentsOutsideAndAtTheFirstLevelOfSections) {
       EXPECT_EQ(value, c.value);
     }
   }
-}
-
-TEST(LinkCommandFile, NumbersAsStrtolReadsThemWithinThirtyTwoBits) {
-  struct Case {
-    const char* text;
-    bool ok;
-    uint32_t value;
-  } cases[] = {{"0x8000", true, 0x8000},  {"32768", true, 32768},
-               {"0100000", true, 0x8000}, {"0X1f", true, 0x1F},
-               {"+5", true, 5},           {"0", true, 0},
-               {"0x8000h", false, 0},     {"", false, 0},
-               {"0x", false, 0},          {"089", false, 0},
-               {" 1", false, 0},          {"-1", false, 0},
-               {"0x100000000", false, 0}, {"99999999999999999999", false, 0}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    uint32_t value = 0;
-    EXPECT_EQ(ParseLinkerNumber(c.text, &value), c.ok);
-    if (c.ok) {
-      EXPECT_EQ(value, c.value);
-    }
-  }
-}
-
-TEST(LinkCommandFile, AnUnreadableFileIsReported) {
-  testing::MemoryFileSystem fs;
-  fs.AddFile("C:\\p\\a.lcf", "x = 1;\n");
-  CAnalizeLinkCommandFile missing("C:\\p\\missing.lcf");
-  EXPECT_FALSE(missing.AnalyzeLinkCommandFile(fs));
-  CAnalizeLinkCommandFile present("C:\\p\\a.lcf");
-  uint32_t value = 0;
-  ASSERT_TRUE(present.AnalyzeLinkCommandFile(fs));
-  EXPECT_TRUE(present.GetOuterValue("X", &value));
-  EXPECT_EQ(value, 1u);
 }
 
 }  // namespace

@@ -13,14 +13,6 @@ namespace {
 
 using testing::Visible;
 
-TEST(MemoryMapGenerator, AreaSizeBelow) {
-  EXPECT_EQ(AreaSizeBelow(0x100, 0x80, 0x1FFFF), 0x80u);
-  EXPECT_EQ(AreaSizeBelow(0x10000, 0x80, 0x1FFFF), 0xFF80u);
-  EXPECT_EQ(AreaSizeBelow(0x100, 0x10, 0x1F), 0x10u);
-  EXPECT_EQ(AreaSizeBelow(0x100, 0x100, 0x1FF), 0u);
-  EXPECT_EQ(AreaSizeBelow(0x100, 0xFF, 0xFF), 1u);
-}
-
 TEST(MemoryMapGenerator, BlocksOfMaps) {
   struct Case {
     const char* areas;  // area list text

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/memory_file_system.h"
 #include "tests/support/test_text.h"
 
 namespace zelvan {
@@ -58,21 +57,6 @@ TEST(MemoryMapReader, ReadsTheAreasOfRealWorldScripts) {
     EXPECT_EQ(testing::Visible(FormatAreaListText(areas)),
               testing::Visible(s.areas ? s.areas : ""));
   }
-}
-
-TEST(MemoryMapReader, AppendsToTheListAndReportsUnreadableFiles) {
-  testing::MemoryFileSystem fs;
-  fs.AddFile("C:\\p\\a.lcf", kScripts[0].text);
-  fs.AddFile("C:\\p\\none.lcf", "SECTIONS { }\n");
-  MemoryAreaList areas;
-  areas.Append("HEAP", 0x90000, 0x1000);
-  std::string error;
-  ASSERT_TRUE(ReadMemoryMap(fs, "C:\\p\\a.lcf", &areas, &error));
-  EXPECT_EQ(areas.size(), 4u);
-  EXPECT_FALSE(ReadMemoryMap(fs, "C:\\p\\missing.lcf", &areas, &error));
-  EXPECT_EQ(error, "cannot read C:\\p\\missing.lcf");
-  EXPECT_FALSE(ReadMemoryMap(fs, "C:\\p\\none.lcf", &areas, &error));
-  EXPECT_EQ(error, "C:\\p\\none.lcf has no memory block");
 }
 
 }  // namespace
