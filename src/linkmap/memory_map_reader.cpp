@@ -42,7 +42,8 @@ std::string NormalName(std::string_view name) {
 
 // The value after the "=" that follows the first of `keywords`, searched
 // from `*cursor` up to `end`; the cursor moves past the value. The value
-// ends at a blank, a line end or ",".
+// ends at a blank, a line end or ",": at a line feed too, or the name on an
+// unindented next line would be read as part of the number.
 bool ReadKeywordValue(std::string_view lower, std::string_view text,
                       std::initializer_list<std::string_view> keywords, size_t end, size_t* cursor,
                       std::string_view* value) {
@@ -73,6 +74,8 @@ bool ReadKeywordValue(std::string_view lower, std::string_view text,
   return true;
 }
 
+// An entry that starts inside an area of the same name widens that area to
+// cover both, whatever their starts.
 void AddArea(std::string name, uint32_t start, uint32_t size, MemoryAreaList* areas) {
   uint64_t end = uint64_t{start} + size;
   for (size_t i = 0; i < areas->size(); ++i) {
