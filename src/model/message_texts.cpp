@@ -86,6 +86,9 @@ constexpr MessageText kTexts[] = {
     {kMsgFileNotAdded, "The file %s could not be added to the project: %s."},
     {kMsgNoMakefileExport,
      "The makefile of %s was not written: this version does not generate makefiles yet."},
+    {kMsgNoLinkCommandFile, "The project %s uses no link command file for the target %s."},
+    {kMsgLinkCommandFileUnreadable, "The link command file %s cannot be read."},
+    {kMsgSymbolHasNoValue, "The symbol %s has no numeric value in %s."},
     {kMsgFrameTitle, "KOVA"},
     {kMsgErrorTitle, "Build Project Service"},
 };

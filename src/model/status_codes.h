@@ -48,6 +48,12 @@ inline constexpr uint32_t kStatusFileNotInProject = 0x40031134;  // with kMsgFil
 inline constexpr uint32_t kStatusFileNotAdded = 0x40031135;  // with kMsgFileNotAdded
 // A per-file setting could not be changed.
 inline constexpr uint32_t kStatusFileSettingFailed = 0x40031136;  // with kMsgFileSettingFailed
+// Link command files: the target uses none; the file cannot be read; the
+// symbol has no numeric value in it.
+inline constexpr uint32_t kStatusNoLinkCommandFile = 0x40031140;  // with kMsgNoLinkCommandFile
+inline constexpr uint32_t kStatusLinkCommandFileUnreadable =
+    0x40031141;  // with kMsgLinkCommandFileUnreadable
+inline constexpr uint32_t kStatusSymbolHasNoValue = 0x40031142;  // with kMsgSymbolHasNoValue
 
 // Message string IDs.
 inline constexpr unsigned kMsgSettingKindFirst = 5000;   // 5000..5002 setting-kind names
@@ -103,6 +109,9 @@ inline constexpr unsigned kMsgFileNotFound = 5101;       // %s: the file (our ow
 inline constexpr unsigned kMsgFileInProject = 5102;      // %s: the file (our own ID)
 inline constexpr unsigned kMsgFileNotAdded = 5103;       // %s, %s: the file, why (our own ID)
 inline constexpr unsigned kMsgNoMakefileExport = 5104;   // %s: the project (our own ID)
+inline constexpr unsigned kMsgNoLinkCommandFile = 5120;  // %s, %s: project, target (our own ID)
+inline constexpr unsigned kMsgLinkCommandFileUnreadable = 5121;  // %s: the file (our own ID)
+inline constexpr unsigned kMsgSymbolHasNoValue = 5122;  // %s, %s: symbol, file (our own ID)
 inline constexpr unsigned kMsgFrameTitle = 13100;
 inline constexpr unsigned kMsgErrorTitle = 13702;
 

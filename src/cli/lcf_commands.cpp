@@ -1,0 +1,149 @@
+// zelvan lcf: symbol values and the memory block of link command files.
+//
+//   zelvan lcf value [PROJECT] [TARGET] SYMBOL      first-level SECTIONS assignment
+//   zelvan lcf outer FILE SYMBOL                     assignment outside SECTIONS
+//   zelvan lcf memory FILE                           the areas of the memory block
+//   zelvan lcf set-memory FILE NAME:START:SIZE...    write the memory block
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/cli_command.h"
+#include "cli/workspace_session.h"
+#include "linkmap/link_command_file.h"
+#include "linkmap/link_command_values.h"
+#include "linkmap/memory_map_generator.h"
+#include "linkmap/memory_map_reader.h"
+
+namespace zelvan::cli {
+
+namespace {
+
+struct LcfArgs {
+  std::vector<std::string> words;  // value: [PROJECT] [TARGET] SYMBOL
+  std::string file;
+  std::string symbol;
+  std::vector<std::string> areas;
+};
+
+int PrintValue(uint32_t value) {
+  std::printf("0x%08X\n", value);
+  return kExitOk;
+}
+
+int RunValue(const GlobalOptions& globals, const LcfArgs& args) {
+  WorkspaceSession session(globals);
+  session.SetRefreshDependenciesOnOpen(false);
+  if (!session.Open()) return kExitFailed;
+  const std::vector<std::string>& w = args.words;
+  std::string project = w.size() >= 2 ? w[0] : "";
+  std::string target = w.size() == 3 ? w[1] : "";
+  uint32_t value = 0;
+  if (!GetSectionsValue(session.workspace(), project, target, w.back(), &value)) {
+    return session.FailedWith(w.back());
+  }
+  return PrintValue(value);
+}
+
+int RunOuter(const GlobalOptions& globals, const LcfArgs& args) {
+  WorkspaceSession session(globals);
+  session.Start();
+  uint32_t value = 0;
+  if (!GetOuterValue(session.workspace(), session.SystemPath(args.file), args.symbol, &value)) {
+    return session.Failed();
+  }
+  return PrintValue(value);
+}
+
+int RunMemory(const GlobalOptions& globals, const LcfArgs& args) {
+  WorkspaceSession session(globals);
+  session.Start();
+  MemoryAreaList areas;
+  std::string error;
+  if (!ReadMemoryMap(session.fs(), session.SystemPath(args.file), &areas, &error)) {
+    return session.Failed(error);
+  }
+  for (size_t i = 0; i < areas.size(); ++i) {
+    std::printf("%s\t0x%08X\t0x%08X\n", areas.names[i].c_str(), areas.starts[i], areas.sizes[i]);
+  }
+  return kExitOk;
+}
+
+// NAME:START:SIZE, the numbers in C notation (0x hexadecimal, else decimal).
+bool ParseAreaArgument(const std::string& text, MemoryAreaList* areas) {
+  size_t size_colon = text.rfind(':');
+  if (size_colon == std::string::npos || size_colon == 0) return false;
+  size_t start_colon = text.rfind(':', size_colon - 1);
+  if (start_colon == std::string::npos) return false;
+  uint32_t start = 0;
+  uint32_t size = 0;
+  if (!ParseLinkerNumber(text.substr(start_colon + 1, size_colon - start_colon - 1), &start) ||
+      !ParseLinkerNumber(text.substr(size_colon + 1), &size)) {
+    return false;
+  }
+  areas->Append(text.substr(0, start_colon), start, size);
+  return true;
+}
+
+int RunSetMemory(const GlobalOptions& globals, const LcfArgs& args) {
+  MemoryAreaList areas;
+  for (const std::string& area : args.areas) {
+    if (!ParseAreaArgument(area, &areas)) {
+      std::fprintf(stderr,
+                   "zelvan: %s is no area: NAME:START:SIZE with numbers from 0 to 0xFFFFFFFF\n",
+                   area.c_str());
+      return kExitUsage;
+    }
+  }
+  WorkspaceSession session(globals);
+  session.Start();
+  MemoryMapSettings settings;
+  std::string error;
+  if (!WriteMemoryMapToLcf(session.fs(), session.SystemPath(args.file), areas, settings, &error)) {
+    return session.Failed(error);
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+void RegisterLcfCommands(const CommandRegistry& registry) {
+  GlobalOptions& globals = *registry.globals;
+  CommandFunction& selected = *registry.selected;
+  auto args = std::make_shared<LcfArgs>();
+  CLI::App* lcf = registry.app->add_subcommand(
+      "lcf", "Symbol values and the memory block of link command files");
+  lcf->require_subcommand(1);
+
+  CLI::App* value = lcf->add_subcommand(
+      "value", "The value of a first-level SECTIONS assignment in a target's link command file");
+  value->add_option("ARGS", args->words, "[PROJECT] [TARGET] SYMBOL (default: the current ones)")
+      ->required()
+      ->expected(1, 3);
+  value->callback([&, args] { selected = [&globals, args] { return RunValue(globals, *args); }; });
+
+  CLI::App* outer = lcf->add_subcommand("outer", "The value of an assignment outside SECTIONS");
+  outer->add_option("FILE", args->file, "The link command file")->required();
+  outer->add_option("SYMBOL", args->symbol, "The symbol")->required();
+  outer->callback([&, args] { selected = [&globals, args] { return RunOuter(globals, *args); }; });
+
+  CLI::App* memory =
+      lcf->add_subcommand("memory", "The areas of the memory block: name, start, size");
+  memory->add_option("FILE", args->file, "The link command file")->required();
+  memory->callback(
+      [&, args] { selected = [&globals, args] { return RunMemory(globals, *args); }; });
+
+  CLI::App* set = lcf->add_subcommand(
+      "set-memory",
+      "Replace the memory block with the given areas (RAM and ROM as data.s/m/l "
+      "and code.s/m/l); the rest of the file stays as it is");
+  set->add_option("FILE", args->file, "The link command file")->required();
+  set->add_option("AREA", args->areas, "NAME:START:SIZE, e.g. ROM:0:0x40000")->required();
+  set->callback(
+      [&, args] { selected = [&globals, args] { return RunSetMemory(globals, *args); }; });
+}
+
+}  // namespace zelvan::cli
