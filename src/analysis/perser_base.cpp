@@ -171,6 +171,8 @@ bool CPerserBase::ParseTokens() {
   std::string word;
   for (uint32_t result = NextToken(&word); result != 0; result = NextToken(&word)) {
     bool line_ended = token::KindOf(result) == token::kEndOfLine;
+    bool guard_armed = guard_armed_;
+    guard_armed_ = false;
     if (word == "#if" || word == "#ifdef" || word == "#ifndef") {
       if (!preprocessor_status_.BeginConditional(word)) {
         ok = false;
@@ -182,11 +184,23 @@ bool CPerserBase::ParseTokens() {
         break;
       }
       if (!line_ended) SkipToEndOfLine();
+    } else if (word == "#define" && guard_armed && !line_ended) {
+      // "#ifndef X" "#define X": an include guard, whose branch is taken.
+      std::string name;
+      uint32_t name_result = NextToken(&name);
+      if (name == guard_name_ && preprocessor_status_.GetLast() == pp_state::kIfndefNotTaken) {
+        preprocessor_status_.SetLast(pp_state::kIfndefTaken);
+      }
+      if (name_result != 0 && token::KindOf(name_result) != token::kEndOfLine) SkipToEndOfLine();
     } else if (word == "#include" || word == "#define" || word == "#undef") {
       if (!line_ended) SkipToEndOfLine();
     } else if (word == "#endif") {
       preprocessor_status_.Pop();
     } else if (preprocessor_status_.SetCondition(word)) {
+      if (preprocessor_status_.GetLast() == pp_state::kIfndefNotTaken) {
+        guard_name_ = word;
+        guard_armed_ = true;
+      }
       if (!line_ended) SkipToEndOfLine();
     } else if ((preprocessor_status_.GetEffectiveState() & pp_state::kStateMask) == 0) {
       if (handler_ && handler_->HandleDeclarationToken(*this, word, result) == 0) {
