@@ -146,19 +146,22 @@ bool CDeclarationParser::TakeConstructorName(CDefileVariable* record) const {
 
 int CDeclarationParser::HandleDeclarationToken(CPerserBase& parser, const std::string& word,
                                                uint32_t result) {
-  Token token{word, token::KindOf(result), parser.token_line(), false};
-  // A text held in memory keeps its carriage returns in the words.
-  if (token.word.find('\r') != std::string::npos) std::erase(token.word, '\r');
-  queue_.push_back(std::move(token));
-  while (!queue_.empty()) {
+  std::string_view text = word;
+  std::string stripped;
+  if (word.find('\r') != std::string::npos) {
+    // A text held in memory keeps its carriage returns in the words.
+    stripped = word;
+    std::erase(stripped, '\r');
+    text = stripped;
+  }
+  int ok = Step(parser, TokenView{text, token::KindOf(result), parser.token_line(), false});
+  while (ok != 0 && !queue_.empty()) {
     Token next = std::move(queue_.front());
     queue_.pop_front();
-    if (Step(parser, next) == 0) {
-      queue_.clear();
-      return 0;
-    }
+    ok = Step(parser, next.View());
   }
-  return 1;
+  if (ok == 0) queue_.clear();
+  return ok;
 }
 
 bool CDeclarationParser::ReadSignificant(CPerserBase& p, Token* token) {
@@ -187,7 +190,7 @@ int CDeclarationParser::SkipEnumBody(CPerserBase& p) {
   return 1;
 }
 
-int CDeclarationParser::SkipEnum(CPerserBase& p, const Token& token) {
+int CDeclarationParser::SkipEnum(CPerserBase& p, const TokenView& token) {
   if (token.kind == token::kOpenBrace) return SkipEnumBody(p);
   Token tag;
   if (IsBlankKind(token.kind)) {
@@ -215,7 +218,7 @@ int CDeclarationParser::SkipEnum(CPerserBase& p, const Token& token) {
   return 1;
 }
 
-int CDeclarationParser::SkipExtension(CPerserBase& p, const Token& token) {
+int CDeclarationParser::SkipExtension(CPerserBase& p, const TokenView& token) {
   if (token.kind != token::kOpenParen) {
     if (!IsBlankKind(token.kind)) {
       // "__attribute__;": the delimiter still counts.
@@ -239,8 +242,26 @@ int CDeclarationParser::SkipExtension(CPerserBase& p, const Token& token) {
   return 1;
 }
 
-int CDeclarationParser::Step(CPerserBase& p, const Token& token) {
-  const std::string& w = token.word;
+int CDeclarationParser::StepInBody(CPerserBase& p, const TokenView& token) {
+  if (!token.raw && !token.word.empty() && token.word[0] == '#' &&
+      token.kind != token::kEndOfLine) {
+    return p.SkipToEndOfLine() != 0 ? 1 : 0;
+  }
+  if (token.kind == token::kOpenBrace) {
+    scope_names_.emplace_back();
+    p.class_status().Push(2);
+    p.set_brace_depth(p.brace_depth() + 1);
+  } else if (token.kind == token::kCloseBrace) {
+    CloseBrace(p);
+  }
+  return 1;
+}
+
+int CDeclarationParser::Step(CPerserBase& p, const TokenView& token) {
+  // Nothing inside a function body is a record of its own: only the brace
+  // that closes it matters.
+  if (p.member_flag() != 0) return StepInBody(p, token);
+  const std::string_view w = token.word;
   const uint32_t k = token.kind;
 
   // Constructs skipped whole.
@@ -263,9 +284,8 @@ int CDeclarationParser::Step(CPerserBase& p, const Token& token) {
   if (state == kAfterParameters && ConsumedAfterParameters(p, w, k)) return 1;
 
   // "extern "C"": the string is dropped by the scanner, leaving an empty word.
-  bool linkage =
-      previous_word_ == "extern" && w.empty() && (IsBlankKind(k) || k == token::kOpenBrace);
-  previous_word_ = w;
+  bool linkage = after_extern_ && w.empty() && (IsBlankKind(k) || k == token::kOpenBrace);
+  after_extern_ = w == "extern";
   if (linkage) {
     if (CDefileVariable* current = Current(p)) current->storage &= ~CDefileVariable::kExtern;
   }
@@ -332,7 +352,7 @@ int CDeclarationParser::Step(CPerserBase& p, const Token& token) {
         break;
       case kArguments:
       case kAfterBody:
-        current->argument_words.push_back(w);
+        current->argument_words.emplace_back(w);
         break;
       default:
         break;
@@ -398,7 +418,7 @@ bool CDeclarationParser::ConsumedByInitialiser(CPerserBase& p, uint32_t kind) {
   }
 }
 
-bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, const std::string& word,
+bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, std::string_view word,
                                                  uint32_t kind) {
   if (kind == token::kOpenBrace || kind == token::kCloseBrace) return false;
   if (kind != token::kSemicolon) return true;

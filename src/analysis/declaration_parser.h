@@ -43,24 +43,34 @@ class CDeclarationParser : public DeclarationHandler {
                              uint32_t result) override;
 
  private:
-  struct Token {
-    std::string word;
+  struct TokenView {
+    std::string_view word;
     uint32_t kind;  // a token::k... value
     int32_t line;
     bool raw;  // no construct is skipped for it (it was read ahead already)
   };
+  // A word read ahead, waiting in the queue.
+  struct Token {
+    std::string word;
+    uint32_t kind = 0;
+    int32_t line = 0;
+    bool raw = false;
+    TokenView View() const { return {word, kind, line, raw}; }
+  };
 
-  int Step(CPerserBase& p, const Token& token);
+  int Step(CPerserBase& p, const TokenView& token);
+  // Inside a function body only the braces count.
+  int StepInBody(CPerserBase& p, const TokenView& token);
   // Reads the next word that is not an empty one ended by a blank or line
   // end; false at the end of the text.
   bool ReadSignificant(CPerserBase& p, Token* token);
-  int SkipEnum(CPerserBase& p, const Token& token);
+  int SkipEnum(CPerserBase& p, const TokenView& token);
   int SkipEnumBody(CPerserBase& p);
-  int SkipExtension(CPerserBase& p, const Token& token);
+  int SkipExtension(CPerserBase& p, const TokenView& token);
   // The states that swallow words: 6 skips an initialiser, 8 passes over
   // what stands between a parameter list and a body. True when consumed.
   bool ConsumedByInitialiser(CPerserBase& p, uint32_t kind);
-  bool ConsumedAfterParameters(CPerserBase& p, const std::string& word, uint32_t kind);
+  bool ConsumedAfterParameters(CPerserBase& p, std::string_view word, uint32_t kind);
 
   void OpenParen(CPerserBase& p);
   void CloseParen(CPerserBase& p);
@@ -92,7 +102,7 @@ class CDeclarationParser : public DeclarationHandler {
   uint32_t state_before_initialiser_ = 0;
   // The class or struct name of each open brace level ("" for others).
   std::vector<std::string> scope_names_;
-  std::string previous_word_;
+  bool after_extern_ = false;
 };
 
 // The functions that a text, or a file, defines: the scan with a
