@@ -57,6 +57,20 @@ bool IsBlankKind(uint32_t kind) {
   return kind == token::kSpace || kind == token::kTab || kind == token::kEndOfLine;
 }
 
+// A name that can follow a macro call: no keyword, type word or qualifier.
+bool IsPlainName(std::string_view word) {
+  static constexpr std::string_view kNotNames[] = {
+      "const", "volatile", "throw",    "noexcept", "override", "final", "struct", "union",
+      "enum",  "unsigned", "signed",   "void",     "char",     "short", "int",    "long",
+      "float", "double",   "register", "static",   "extern",   "inline"};
+  if (word.empty() || (word[0] >= '0' && word[0] <= '9')) return false;
+  for (char c : word) {
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter && c != '_' && !(c >= '0' && c <= '9')) return false;
+  }
+  return std::find(std::begin(kNotNames), std::end(kNotNames), word) == std::end(kNotNames);
+}
+
 bool EndsInPointerMark(std::string_view word) {
   return !word.empty() && (word.back() == '*' || word.back() == '&');
 }
@@ -281,7 +295,7 @@ int CDeclarationParser::Step(CPerserBase& p, const TokenView& token) {
 
   uint32_t state = p.parser_state();
   if (state == kInitialiser && ConsumedByInitialiser(p, k)) return 1;
-  if (state == kAfterParameters && ConsumedAfterParameters(p, w, k)) return 1;
+  if (state == kAfterParameters && ConsumedAfterParameters(p, token)) return 1;
 
   // "extern "C"": the string is dropped by the scanner, leaving an empty word.
   bool linkage = after_extern_ && w.empty() && (IsBlankKind(k) || k == token::kOpenBrace);
@@ -418,9 +432,31 @@ bool CDeclarationParser::ConsumedByInitialiser(CPerserBase& p, uint32_t kind) {
   }
 }
 
-bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, std::string_view word,
-                                                 uint32_t kind) {
-  if (kind == token::kOpenBrace || kind == token::kCloseBrace) return false;
+bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, const TokenView& token) {
+  std::string_view word = token.word;
+  uint32_t kind = token.kind;
+  // "= {...}": the parentheses were a macro call in an object's declarator.
+  if (kind == token::kOpenBrace || kind == token::kCloseBrace || kind == token::kEquals) {
+    return false;
+  }
+  if (!word.empty() && words_after_parameters_++ == 0) {
+    first_after_parameters_ = word;
+    first_after_parameters_line_ = token.line;
+  }
+  if (kind == token::kOpenParen && words_after_parameters_ == 1 &&
+      IsPlainName(first_after_parameters_)) {
+    // "static void PRINTF_STYLE(1, 2) die(const char *f, ...)": what looked
+    // like the parameter list was a macro call, and this is the name.
+    CDefileVariable* current = Current(p);
+    if (current == nullptr) return true;
+    current->SetName(first_after_parameters_);
+    current->line = first_after_parameters_line_;
+    current->argument_words.clear();
+    current->argument_level = 1;
+    p.set_paren_depth(1);
+    p.set_parser_state(kArguments);
+    return true;
+  }
   if (kind != token::kSemicolon) return true;
   // "int f(a, b) int a; char *b; {": a ";" that ends the declaration of a
   // parameter named in an identifier list. Any other ends a prototype.
@@ -502,6 +538,7 @@ void CDeclarationParser::CloseParen(CPerserBase& p) {
   // declarations, attributes or qualifiers, then a body or ";".
   bool parameters_done = current != nullptr && current->kind == kFunction && p.member_flag() == 0;
   p.set_parser_state(parameters_done ? kAfterParameters : kName);
+  words_after_parameters_ = 0;
 }
 
 void CDeclarationParser::OpenBrace(CPerserBase& p, int32_t line) {

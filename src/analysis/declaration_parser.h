@@ -13,7 +13,8 @@
 //     a prototype, unless it ends the declaration of a K&R parameter;
 //   - a parenthesised declarator "(*name)" is a pointer, and "(*name(...))"
 //     a function returning one; "FOO(x)" followed by more words was a macro
-//     call, and the words after it go on as usual;
+//     call, and the words after it go on as usual ("FOO(1, 2) name(...)"
+//     defines name, "T FOO(x) = {...}" is an object);
 //   - "enum" bodies, "__attribute__((...))" and similar compiler extensions,
 //     and preprocessor lines the scanner leaves are skipped;
 //   - inside a class body, a member function with a body is a record of its
@@ -70,7 +71,7 @@ class CDeclarationParser : public DeclarationHandler {
   // The states that swallow words: 6 skips an initialiser, 8 passes over
   // what stands between a parameter list and a body. True when consumed.
   bool ConsumedByInitialiser(CPerserBase& p, uint32_t kind);
-  bool ConsumedAfterParameters(CPerserBase& p, std::string_view word, uint32_t kind);
+  bool ConsumedAfterParameters(CPerserBase& p, const TokenView& token);
 
   void OpenParen(CPerserBase& p);
   void CloseParen(CPerserBase& p);
@@ -103,6 +104,10 @@ class CDeclarationParser : public DeclarationHandler {
   // The class or struct name of each open brace level ("" for others).
   std::vector<std::string> scope_names_;
   bool after_extern_ = false;
+  // The words read since a parameter list closed, and the first of them.
+  int words_after_parameters_ = 0;
+  std::string first_after_parameters_;
+  int32_t first_after_parameters_line_ = 0;
 };
 
 // The functions that a text, or a file, defines: the scan with a

@@ -65,6 +65,10 @@ TEST(DeclarationParserTest, FunctionsOfRealWorldShapes) {
       {"macros before a definition",
        "EXPORT_API int api_open(int mode) { }\nDECLARE_THING(x)\nint after_macro(void) { }\n",
        "1 EXPORT_API int|api_open(int mode)\n3 DECLARE_THING x int|after_macro(void)\n"},
+      {"macro call before the name",
+       "static void NORETURN PRINTF_STYLE(1,2)\ndie(const char *f, ...)\n{ }\n"
+       "Transport TRANS(TcpFuncs) = {\n  open_tcp, close_tcp\n};\n",
+       "2 void NORETURN PRINTF_STYLE|die(const char * f,...)\n"},
       {"macro that defines a function", "DEFINE_HANDLER(irq) { return 0; }\nint after(void) { }",
        "2 int|after(void)\n"},
       {"static inline in a guarded header",
