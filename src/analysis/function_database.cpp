@@ -219,10 +219,14 @@ bool ParseFunctions(CProjectData& workspace, COneSourceFile& file,
     next_step = ((percent + 1) * length + 99) / 100;
   };
   FileSystem& fs = *workspace.platform().fs;
+  // The time before the text: a change while the file is read then shows
+  // as a newer time at the next update, instead of being taken as seen.
+  std::string time;
+  ReadFunctionTime(fs, file.FullPath(), &time);
   std::vector<CDefineVariableData> functions;
   if (!ParseFunctionsInFile(fs, file.FullPath(), report, &functions)) return false;
   file.Functions() = std::move(functions);
-  ReadFunctionTime(fs, file.FullPath(), &file.FunctionTime());
+  file.FunctionTime() = std::move(time);
   return true;
 }
 

@@ -78,7 +78,7 @@ bool SetFunctionDatabase(FileSystem& fs, COneSourceFile& file, std::string_view 
 // progress lines to the IDE's output pane. With `directory_filter`, a source
 // in another directory is left as it is (true); a path without a directory
 // gives false. False, with no entries, when the file cannot be read or its
-// scan fails. Sets FunctionTime to the file's time.
+// scan fails. Sets FunctionTime to the time the file had when it was read.
 bool ParseFunctions(CProjectData& workspace, COneSourceFile& file,
                     const std::string* directory_filter = nullptr);
 // Parses the editor's text of the file, or another file, in place of the

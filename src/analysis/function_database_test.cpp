@@ -198,6 +198,31 @@ TEST_F(FunctionDatabaseTest, FailedWriteLeavesTheOldFile) {
   EXPECT_EQ(Source(App(), "main.c").Functions().size(), 1u);
 }
 
+TEST_F(FunctionDatabaseTest, SourceChangedWhileParsedIsParsedAgain) {
+  // A file system on which main.c is written again while it is read.
+  class ChangingFileSystem : public testing::FaultyFileSystem {
+   public:
+    explicit ChangingFileSystem(testing::MemoryFileSystem& memory)
+        : FaultyFileSystem(memory), memory_(memory) {}
+    bool ReadFile(std::string_view path, std::string* contents) override {
+      bool read = FaultyFileSystem::ReadFile(path, contents);
+      if (path.ends_with("main.c")) memory_.SetModificationTime(path, memory_.Now() + 5000000000);
+      return read;
+    }
+
+   private:
+    testing::MemoryFileSystem& memory_;
+  };
+  ChangingFileSystem changing(env_.memory);
+  env_.platform.fs = &changing;
+  Open();
+  Update(App());
+  EXPECT_FALSE(IsFunctionDataCurrent(changing, Source(App(), "main.c")));
+  EXPECT_TRUE(IsFunctionDataCurrent(changing, Source(App(), "util.c")));
+  workspace_.reset();
+  env_.platform.fs = &env_.fs;
+}
+
 TEST_F(FunctionDatabaseTest, TransferTextAndSingleSources) {
   Open();
   COneSourceFile& main = Source(App(), "main.c");
