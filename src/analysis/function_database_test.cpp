@@ -317,6 +317,26 @@ TEST_F(FunctionDatabaseTest, RequestsOfTheIde) {
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusNoWorkspace);
 }
 
+TEST(DefineVariableDataTest, DisplayFormsOfEachKind) {
+  const struct {
+    CDefineVariableData entry;
+    const char* display;
+  } cases[] = {
+      {{1, 3, "int", "table[4]", {}}, "table"},
+      {{2, 3, "int *", "handler", {"int"}}, "handler"},
+      {{3, 3, "void", "f", {"char * p", "int n"}}, "f(char * p,int n)"},
+      {{3, 3, "void", "g", {}}, "g()"},
+      {{4, 3, "struct", "point", {}}, "struct point"},
+      {{6, 3, "union", "u", {}}, "union u"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.entry.DisplayForm(), c.display);
+    CDefineVariableData read;
+    ASSERT_TRUE(read.ReadStoredForm(c.entry.StoredForm())) << c.entry.StoredForm();
+    EXPECT_EQ(read, c.entry);
+  }
+}
+
 TEST(SourceDirectoryTest, DirectoriesAreListedOnce) {
   std::vector<std::string> directories;
   for (const char* path : {"C:\\a\\b.c", "c:\\A\\c.c", "C:\\top.c", "bare.c", "\\\\srv\\s\\x.c"})
