@@ -39,6 +39,21 @@ uint32_t DelimiterKind(int c) {
   }
 }
 
+enum class Directive { kNone, kConditional, kElse, kDefine, kLine, kEndif };
+
+// The directives the parse loop handles itself; compared exactly, so "# if"
+// and "#IF" are none.
+Directive DirectiveOf(const std::string& word) {
+  // Most words are no directive; one look at the first byte says so.
+  if (word.empty() || word[0] != '#') return Directive::kNone;
+  if (word == "#if" || word == "#ifdef" || word == "#ifndef") return Directive::kConditional;
+  if (word == "#else" || word == "#elif") return Directive::kElse;
+  if (word == "#define") return Directive::kDefine;
+  if (word == "#include" || word == "#undef") return Directive::kLine;
+  if (word == "#endif") return Directive::kEndif;
+  return Directive::kNone;
+}
+
 }  // namespace
 
 CPerserBase::~CPerserBase() = default;
@@ -169,30 +184,49 @@ void CPerserBase::SkipBlockComment() {
 bool CPerserBase::ParseTokens() {
   bool ok = true;
   std::string word;
-  for (uint32_t result = NextToken(&word); result != 0; result = NextToken(&word)) {
+  while (ok) {
+    uint32_t result = NextToken(&word);
+    if (result == 0) break;
     bool line_ended = token::KindOf(result) == token::kEndOfLine;
-    if (word == "#if" || word == "#ifdef" || word == "#ifndef") {
-      if (!preprocessor_status_.BeginConditional(word)) {
-        ok = false;
+    bool guard_armed = guard_armed_;
+    guard_armed_ = false;
+    switch (DirectiveOf(word)) {
+      case Directive::kConditional:
+        ok = preprocessor_status_.BeginConditional(word);
+        continue;
+      case Directive::kElse:
+        ok = preprocessor_status_.ToggleElse();
+        if (ok && !line_ended) SkipToEndOfLine();
+        continue;
+      case Directive::kDefine:
+        if (guard_armed && !line_ended) {
+          // "#ifndef X" "#define X": an include guard, whose branch is taken.
+          std::string name;
+          uint32_t name_result = NextToken(&name);
+          if (name == guard_name_ && preprocessor_status_.GetLast() == pp_state::kIfndefNotTaken) {
+            preprocessor_status_.SetLast(pp_state::kIfndefTaken);
+          }
+          line_ended = name_result == 0 || token::KindOf(name_result) == token::kEndOfLine;
+        }
+        if (!line_ended) SkipToEndOfLine();
+        continue;
+      case Directive::kLine:
+        if (!line_ended) SkipToEndOfLine();
+        continue;
+      case Directive::kEndif:
+        preprocessor_status_.Pop();
+        continue;
+      case Directive::kNone:
         break;
+    }
+    if (preprocessor_status_.SetCondition(word)) {
+      if (preprocessor_status_.GetLast() == pp_state::kIfndefNotTaken) {
+        guard_name_ = word;
+        guard_armed_ = true;
       }
-    } else if (word == "#else" || word == "#elif") {
-      if (!preprocessor_status_.ToggleElse()) {
-        ok = false;
-        break;
-      }
-      if (!line_ended) SkipToEndOfLine();
-    } else if (word == "#include" || word == "#define" || word == "#undef") {
-      if (!line_ended) SkipToEndOfLine();
-    } else if (word == "#endif") {
-      preprocessor_status_.Pop();
-    } else if (preprocessor_status_.SetCondition(word)) {
       if (!line_ended) SkipToEndOfLine();
     } else if ((preprocessor_status_.GetEffectiveState() & pp_state::kStateMask) == 0) {
-      if (handler_ && handler_->HandleDeclarationToken(*this, word, result) == 0) {
-        ok = false;
-        break;
-      }
+      if (handler_ && handler_->HandleDeclarationToken(*this, word, result) == 0) ok = false;
     }
   }
   FinishCurrentRecord();

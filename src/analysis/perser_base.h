@@ -5,7 +5,9 @@
 //
 // The scanner is shallow on purpose: no macro expansion, no expression
 // evaluation, no include processing. "#if" is taken unless its first word is
-// empty or all zeros, "#ifdef" is always taken, "#ifndef" never.
+// empty or all zeros, "#ifdef" is always taken, "#ifndef" never, except as
+// an include guard: an "#ifndef X" whose next line is "#define X" is taken,
+// or nothing in a guarded header would ever be seen.
 //
 // Subclasses supply the characters (CPerserFile, CPerserString). One scanner
 // object serves one text: its line count and stacks are never reset.
@@ -154,6 +156,9 @@ class CPerserBase {
 
   int32_t token_line_ = 1;
   DeclarationHandler* handler_ = nullptr;
+  // The condition of an "#ifndef" just read, while its "#define" may follow.
+  std::string guard_name_;
+  bool guard_armed_ = false;
 };
 
 }  // namespace zelvan

@@ -28,6 +28,7 @@ inline constexpr uint32_t kIfTaken = 0x0001;
 inline constexpr uint32_t kIfNotTaken = 0x1001;
 inline constexpr uint32_t kIfdefTaken = 0x0002;
 inline constexpr uint32_t kIfndefNotTaken = 0x1004;
+inline constexpr uint32_t kIfndefTaken = 0x0004;  // "#else" of an "#ifndef", or an include guard
 
 inline constexpr uint32_t kStateMask = 0xF000;
 inline constexpr uint32_t kInactive = 0x1000;

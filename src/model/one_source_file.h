@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "model/builder_file_info.h"
+#include "model/define_variable_data.h"
 #include "model/dependency_record.h"
 #include "storage/cash_profile_data.h"
 
@@ -117,6 +118,13 @@ class COneSourceFile {
   std::vector<std::string>& ImsMoveSteps() { return ims_move_steps_; }
   const CCashProfileData& SettingsCache() const { return settings_cache_; }
   DependencyScanState& ScanState() { return scan_state_; }
+  // The functions the file defines, in the order they were found
+  // (analysis/function_database.h), and the file's modification time when
+  // they were found, as "%04d%02d%02d%02d%02d%02d"; empty when there is none.
+  std::vector<CDefineVariableData>& Functions() { return functions_; }
+  const std::vector<CDefineVariableData>& Functions() const { return functions_; }
+  std::string& FunctionTime() { return function_time_; }
+  const std::string& FunctionTime() const { return function_time_; }
 
   // --- Settings of a target.
 
@@ -234,6 +242,8 @@ class COneSourceFile {
   std::vector<std::string> ims_move_steps_;
   CCashProfileData settings_cache_;
   DependencyScanState scan_state_;
+  std::vector<CDefineVariableData> functions_;
+  std::string function_time_;
 };
 
 // The integer at the start of a setting's text (blanks, an optional sign,

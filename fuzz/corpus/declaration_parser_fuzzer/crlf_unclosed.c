@@ -1,0 +1,5 @@
+int
+main(void)
+{
+}
+enum e { A, B

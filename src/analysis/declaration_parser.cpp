@@ -1,0 +1,684 @@
+#include "analysis/declaration_parser.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "analysis/perser_string.h"
+#include "platform/ansi_text.h"
+
+namespace zelvan {
+
+namespace {
+
+constexpr int32_t kUnknown = CDefineVariableData::kUnknown;
+constexpr int32_t kObject = CDefineVariableData::kObject;
+constexpr int32_t kDeclarator = CDefineVariableData::kDeclarator;
+constexpr int32_t kFunction = CDefineVariableData::kFunction;
+constexpr int32_t kBody = CDefineVariableData::kBody;
+
+// Parser states (CPerserBase::parser_state).
+enum State : uint32_t {
+  kNone = 0,
+  kStart = 1,            // a declaration begins: its first type word
+  kType = 2,             // type words, then the name
+  kName = 3,             // the name (again)
+  kDeclaratorName = 4,   // the name inside declarator parentheses
+  kArguments = 5,        // the words of a parameter list
+  kInitialiser = 6,      // words after "=", skipped
+  kAfterBody = 7,        // declarators after a struct body
+  kAfterParameters = 8,  // between a parameter list and a body or ";"
+};
+
+bool IsTypeWord(std::string_view word) {
+  static constexpr std::string_view kWords[] = {
+      "char",     "short",   "int",   "long",   "float", "double", "register",
+      "volatile", "virtual", "class", "struct", "union", "*",      "&"};
+  return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
+}
+
+// 3 public, 2 protected, 1 private; 0 for any other word.
+int32_t AccessOf(std::string_view word) {
+  if (word == "public" || word == "public:") return 3;
+  if (word == "protected" || word == "protected:") return 2;
+  if (word == "private" || word == "private:") return 1;
+  return 0;
+}
+
+// Compiler extensions whose parenthesised argument says nothing about the
+// declaration: "int __attribute__((noreturn)) f(void)".
+bool IsExtensionWithArgument(std::string_view word) {
+  static constexpr std::string_view kWords[] = {"__attribute__", "__attribute", "__declspec",
+                                                "_declspec",     "__asm__",     "__asm",
+                                                "asm",           "_Alignas",    "alignas"};
+  return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
+}
+
+bool IsBlankKind(uint32_t kind) {
+  return kind == token::kSpace || kind == token::kTab || kind == token::kEndOfLine;
+}
+
+// A name that can follow a macro call: no keyword, type word or qualifier.
+bool IsPlainName(std::string_view word) {
+  static constexpr std::string_view kNotNames[] = {
+      "const", "volatile", "throw",    "noexcept", "override", "final", "struct", "union",
+      "enum",  "unsigned", "signed",   "void",     "char",     "short", "int",    "long",
+      "float", "double",   "register", "static",   "extern",   "inline"};
+  if (word.empty() || (word[0] >= '0' && word[0] <= '9')) return false;
+  for (char c : word) {
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter && c != '_' && !(c >= '0' && c <= '9')) return false;
+  }
+  return std::find(std::begin(kNotNames), std::end(kNotNames), word) == std::end(kNotNames);
+}
+
+bool EndsInPointerMark(std::string_view word) {
+  return !word.empty() && (word.back() == '*' || word.back() == '&');
+}
+
+// The class, struct or union that a record with a body names: the word after
+// the keyword in its type ("class X" names X).
+std::string ScopeNameOf(const CDefileVariable* record) {
+  if (record == nullptr || record->kind < kBody) return std::string();
+  std::vector<std::string> words = SplitAll(record->type, ' ');
+  for (size_t i = 0; i + 1 < words.size(); ++i) {
+    if (words[i] == "class" || words[i] == "struct" || words[i] == "union") return words[i + 1];
+  }
+  return std::string();
+}
+
+// Whether a body that closed leaves the declaration open for declarators
+// ("struct s { ... } a, *b;"); linkage blocks and namespaces end at "}".
+bool TakesDeclarators(const CDefileVariable& record) {
+  if ((record.storage & CDefileVariable::kTypedef) != 0) return true;
+  for (const std::string& word : SplitAll(record.type, ' ')) {
+    if (word == "struct" || word == "union" || word == "class" || word == "enum") return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// --- Records.
+
+CDefileVariable* CDeclarationParser::Root(CPerserBase& p) const {
+  return static_cast<CDefileVariable*>(p.current_record());
+}
+
+int32_t CDeclarationParser::RelativeDepth(CPerserBase& p) const {
+  return p.brace_depth() - base_depth_;
+}
+
+CDefileVariable* CDeclarationParser::Current(CPerserBase& p) const {
+  CDefileVariable* root = Root(p);
+  int32_t depth = RelativeDepth(p);
+  return root != nullptr && depth >= 0 ? root->At(depth) : nullptr;
+}
+
+int32_t CDeclarationParser::NewestAccess(CPerserBase& p) const {
+  uint32_t access = p.class_status().GetLast();
+  return access == CStatusManagement::kEmpty ? 2 : static_cast<int32_t>(access);
+}
+
+void CDeclarationParser::StartRoot(CPerserBase& p, int32_t line) {
+  p.SetCurrentRecord(std::make_unique<CDefileVariable>(static_cast<int32_t>(p.member_flag()), line,
+                                                       NewestAccess(p)));
+  base_depth_ = p.brace_depth();
+}
+
+void CDeclarationParser::FinishRoot(CPerserBase& p) {
+  p.FinishCurrentRecord();
+  p.set_parser_state(kNone);
+  // Parentheses never span declarations: one left open by a macro call must
+  // not keep every later name from being taken for a function.
+  p.set_paren_depth(0);
+}
+
+void CDeclarationParser::ReplaceCurrent(CPerserBase& p, std::unique_ptr<CDefileVariable> next) {
+  CDefileVariable* root = Root(p);
+  int32_t depth = RelativeDepth(p);
+  if (root == nullptr || depth <= 0) return;
+  CDefileVariable* parent = root->At(depth - 1);
+  if (parent != nullptr && !parent->nested.empty()) parent->nested.back() = std::move(next);
+}
+
+bool CDeclarationParser::TakeConstructorName(CDefileVariable* record) const {
+  if (scope_names_.empty() || scope_names_.back().empty()) return false;
+  const std::string& scope = scope_names_.back();
+  size_t blank = record->type.rfind(' ');
+  size_t start = blank == std::string::npos ? 0 : blank + 1;
+  std::string_view last = std::string_view(record->type).substr(start);
+  if (last != scope &&
+      !(last.size() == scope.size() + 1 && last[0] == '~' && last.substr(1) == scope)) {
+    return false;
+  }
+  record->name = std::string(last);
+  record->type.erase(blank == std::string::npos ? 0 : blank);
+  return true;
+}
+
+// --- Words.
+
+int CDeclarationParser::HandleDeclarationToken(CPerserBase& parser, const std::string& word,
+                                               uint32_t result) {
+  std::string_view text = word;
+  std::string stripped;
+  if (word.find('\r') != std::string::npos) {
+    // A text held in memory keeps its carriage returns in the words.
+    stripped = word;
+    std::erase(stripped, '\r');
+    text = stripped;
+  }
+  int ok = Step(parser, TokenView{text, token::KindOf(result), parser.token_line(), false});
+  while (ok != 0 && !queue_.empty()) {
+    Token next = std::move(queue_.front());
+    queue_.pop_front();
+    ok = Step(parser, next.View());
+  }
+  if (ok == 0) queue_.clear();
+  return ok;
+}
+
+bool CDeclarationParser::ReadSignificant(CPerserBase& p, Token* token) {
+  for (;;) {
+    uint32_t result = p.NextToken(&token->word);
+    if (result == 0) return false;
+    if (token->word.find('\r') != std::string::npos) std::erase(token->word, '\r');
+    token->kind = token::KindOf(result);
+    token->line = p.token_line();
+    token->raw = false;
+    if (!token->word.empty() || !IsBlankKind(token->kind)) return true;
+  }
+}
+
+int CDeclarationParser::SkipEnumBody(CPerserBase& p) {
+  std::string word;
+  for (int depth = 1; depth > 0;) {
+    uint32_t result = p.NextToken(&word);
+    if (result == 0) return 0;
+    if (token::KindOf(result) == token::kOpenBrace) ++depth;
+    if (token::KindOf(result) == token::kCloseBrace) --depth;
+  }
+  if (p.SkipToKind(token::kSemicolon) == 0) return 0;
+  // The ";" ends the declaration the enumeration stood in.
+  queue_.push_front(Token{std::string(), token::kSemicolon, p.token_line(), true});
+  return 1;
+}
+
+int CDeclarationParser::SkipEnum(CPerserBase& p, const TokenView& token) {
+  if (token.kind == token::kOpenBrace) return SkipEnumBody(p);
+  Token tag;
+  if (IsBlankKind(token.kind)) {
+    if (!ReadSignificant(p, &tag)) return 0;
+    if (tag.kind == token::kOpenBrace) return SkipEnumBody(p);
+  } else {
+    // "enum;" or "enum*": nothing more to look at.
+    tag = Token{std::string(), token.kind, token.line, false};
+  }
+  Token enum_word{"enum", token::kSpace, token.line, true};
+  if (!tag.word.empty() && IsBlankKind(tag.kind)) {
+    Token next;
+    if (!ReadSignificant(p, &next)) return 0;
+    if (next.word.empty() && next.kind == token::kOpenBrace) return SkipEnumBody(p);
+    // "enum mode get_mode(void)": an enumeration type, read as type words.
+    tag.raw = true;
+    queue_.push_front(std::move(next));
+    queue_.push_front(std::move(tag));
+    queue_.push_front(std::move(enum_word));
+    return 1;
+  }
+  tag.raw = true;
+  queue_.push_front(std::move(tag));
+  queue_.push_front(std::move(enum_word));
+  return 1;
+}
+
+int CDeclarationParser::SkipExtension(CPerserBase& p, const TokenView& token) {
+  if (token.kind != token::kOpenParen) {
+    if (!IsBlankKind(token.kind)) {
+      // "__attribute__;": the delimiter still counts.
+      queue_.push_front(Token{std::string(), token.kind, token.line, true});
+      return 1;
+    }
+    Token next;
+    if (!ReadSignificant(p, &next)) return 1;
+    if (!(next.word.empty() && next.kind == token::kOpenParen)) {
+      queue_.push_front(std::move(next));
+      return 1;
+    }
+  }
+  std::string word;
+  for (int depth = 1; depth > 0;) {
+    uint32_t result = p.NextToken(&word);
+    if (result == 0) return 1;
+    if (token::KindOf(result) == token::kOpenParen) ++depth;
+    if (token::KindOf(result) == token::kCloseParen) --depth;
+  }
+  return 1;
+}
+
+int CDeclarationParser::StepInBody(CPerserBase& p, const TokenView& token) {
+  if (!token.raw && !token.word.empty() && token.word[0] == '#' &&
+      token.kind != token::kEndOfLine) {
+    return p.SkipToEndOfLine() != 0 ? 1 : 0;
+  }
+  if (token.kind == token::kOpenBrace) {
+    scope_names_.emplace_back();
+    p.class_status().Push(2);
+    p.set_brace_depth(p.brace_depth() + 1);
+  } else if (token.kind == token::kCloseBrace) {
+    CloseBrace(p);
+  }
+  return 1;
+}
+
+int CDeclarationParser::Step(CPerserBase& p, const TokenView& token) {
+  // Nothing inside a function body is a record of its own: only the brace
+  // that closes it matters.
+  if (p.member_flag() != 0) return StepInBody(p, token);
+  const std::string_view w = token.word;
+  const uint32_t k = token.kind;
+
+  // Constructs skipped whole.
+  if (!token.raw) {
+    if (w == "enum" && p.paren_depth() == 0) return SkipEnum(p, token);
+    if (w == "__regbank" || w == "__regbank_os") {
+      if (k != token::kOpenParen && p.SkipToKind(token::kOpenParen) == 0) return 0;
+      return p.SkipToKind(token::kCloseParen) != 0 ? 1 : 0;
+    }
+    if (!w.empty() && w[0] == '#') {
+      // "#pragma", and the directives the scanner leaves to us.
+      if (k == token::kEndOfLine) return 1;
+      return p.SkipToEndOfLine() != 0 ? 1 : 0;
+    }
+    if (IsExtensionWithArgument(w)) return SkipExtension(p, token);
+  }
+
+  uint32_t state = p.parser_state();
+  if (state == kInitialiser && ConsumedByInitialiser(p, k)) return 1;
+  if (state == kAfterParameters && ConsumedAfterParameters(p, token)) return 1;
+
+  // "extern "C"": the string is dropped by the scanner, leaving an empty word.
+  bool linkage = after_extern_ && w.empty() && (IsBlankKind(k) || k == token::kOpenBrace);
+  after_extern_ = w == "extern";
+  if (linkage) {
+    if (CDefileVariable* current = Current(p)) current->storage &= ~CDefileVariable::kExtern;
+  }
+
+  // Access words inside braces only change the access of what follows.
+  if (!w.empty() && p.brace_depth() > 0) {
+    if (int32_t access = AccessOf(w)) {
+      p.class_status().SetLast(static_cast<uint32_t>(access));
+      if (CDefileVariable* current = Current(p)) current->access = access;
+      return 1;
+    }
+  }
+
+  // A declaration starts.
+  if (w == "struct" || w == "union" || w == "class" || (!w.empty() && Root(p) == nullptr)) {
+    if (Root(p) == nullptr) {
+      StartRoot(p, token.line);
+      state = kStart;
+    } else if (p.paren_depth() == 0) {
+      state = kStart;
+    }
+  }
+
+  // The word.
+  CDefileVariable* current = Current(p);
+  if (!w.empty() && current != nullptr) {
+    switch (state) {
+      case kStart:
+        if (w.find("::") != std::string::npos) {
+          state = kName;
+          current->SetName(w);
+          current->line = token.line;
+        } else if (!EqualsNoCase(w, "switch")) {
+          state = kType;
+          current->AddTypeWord(w);
+          current->line = token.line;
+        }
+        break;
+      case kType:
+        if (IsTypeWord(w) || current->type.empty()) {
+          current->AddTypeWord(w);
+        } else if (current->type == "class" || current->type == "struct" ||
+                   current->type == "union") {
+          current->AddTypeWord(w);
+          state = kName;
+        } else {
+          state = kName;
+          current->SetName(w);
+          current->line = token.line;
+        }
+        break;
+      case kName:
+        // A name after "FOO(x)": that was a macro call, not a declarator.
+        if (current->kind == kDeclarator && !current->pointer_declarator && p.paren_depth() == 0) {
+          current->kind = kUnknown;
+        }
+        current->SetName(w);
+        current->line = token.line;
+        break;
+      case kDeclaratorName:
+        if (EndsInPointerMark(w)) current->pointer_declarator = true;
+        current->SetName(w);
+        current->line = token.line;
+        break;
+      case kArguments:
+      case kAfterBody:
+        current->argument_words.emplace_back(w);
+        break;
+      default:
+        break;
+    }
+  }
+  p.set_parser_state(state);
+
+  // The delimiter.
+  switch (k) {
+    case token::kOpenParen:
+      OpenParen(p);
+      break;
+    case token::kCloseParen:
+      CloseParen(p);
+      break;
+    case token::kOpenBrace:
+      OpenBrace(p, token.line);
+      break;
+    case token::kCloseBrace:
+      CloseBrace(p);
+      break;
+    case token::kSemicolon:
+      Semicolon(p, token.line);
+      break;
+    case token::kComma:
+      Comma(p, token.line);
+      break;
+    case token::kEquals:
+      Equals(p);
+      break;
+    default:
+      break;
+  }
+  return 1;
+}
+
+bool CDeclarationParser::ConsumedByInitialiser(CPerserBase& p, uint32_t kind) {
+  switch (kind) {
+    case token::kSemicolon:
+    case token::kComma:
+      return false;
+    case token::kOpenBrace:
+      p.set_brace_depth(p.brace_depth() + 1);
+      return true;
+    case token::kCloseBrace:
+      // A brace that closes more than the initialiser opened ends it.
+      if (p.brace_depth() <= initialiser_braces_) return false;
+      p.set_brace_depth(p.brace_depth() - 1);
+      return true;
+    case token::kOpenParen:
+      p.set_paren_depth(p.paren_depth() + 1);
+      return true;
+    case token::kCloseParen:
+      if (p.paren_depth() <= initialiser_parens_) {
+        // "if (a == b)": the comparison ends with its parenthesis.
+        p.set_parser_state(state_before_initialiser_);
+        return false;
+      }
+      p.set_paren_depth(p.paren_depth() - 1);
+      return true;
+    default:
+      return true;
+  }
+}
+
+bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, const TokenView& token) {
+  std::string_view word = token.word;
+  uint32_t kind = token.kind;
+  // "= {...}": the parentheses were a macro call in an object's declarator.
+  if (kind == token::kOpenBrace || kind == token::kCloseBrace || kind == token::kEquals) {
+    return false;
+  }
+  if (!word.empty() && words_after_parameters_++ == 0) {
+    first_after_parameters_ = word;
+    first_after_parameters_line_ = token.line;
+  }
+  if (kind == token::kOpenParen && words_after_parameters_ == 1 &&
+      IsPlainName(first_after_parameters_)) {
+    // "static void PRINTF_STYLE(1, 2) die(const char *f, ...)": what looked
+    // like the parameter list was a macro call, and this is the name.
+    CDefileVariable* current = Current(p);
+    if (current == nullptr) return true;
+    current->SetName(first_after_parameters_);
+    current->line = first_after_parameters_line_;
+    current->argument_words.clear();
+    current->argument_level = 1;
+    p.set_paren_depth(1);
+    p.set_parser_state(kArguments);
+    return true;
+  }
+  if (kind != token::kSemicolon) return true;
+  // "int f(a, b) int a; char *b; {": a ";" that ends the declaration of a
+  // parameter named in an identifier list. Any other ends a prototype.
+  CDefileVariable* current = Current(p);
+  if (current == nullptr) return false;
+  std::string_view name = word;
+  while (!name.empty() && (name.front() == '*' || name.front() == '&'))
+    name.remove_prefix(1);
+  if (name.empty()) return false;
+  bool named = false;
+  bool identifiers_only = true;
+  bool after_comma = true;
+  for (const std::string& argument : current->argument_words) {
+    if (argument == ",") {
+      after_comma = true;
+      continue;
+    }
+    if (!after_comma || argument == "void") identifiers_only = false;
+    after_comma = false;
+    if (argument == name) named = true;
+  }
+  return named && identifiers_only;
+}
+
+// --- Delimiters.
+
+void CDeclarationParser::OpenParen(CPerserBase& p) {
+  CDefileVariable* current = Current(p);
+  int32_t parens = p.paren_depth();
+  uint32_t state = p.parser_state();
+  if (current != nullptr) {
+    if (current->kind == kUnknown) {
+      if (current->name.empty()) {
+        if (TakeConstructorName(current)) {
+          current->kind = kFunction;
+          state = kArguments;
+        } else {
+          current->kind = kDeclarator;
+          state = kDeclaratorName;
+        }
+      } else if (parens == 0) {
+        current->kind = kFunction;
+        state = kArguments;
+      }
+      if (current->kind == kFunction) current->argument_level = parens + 1;
+    } else if (current->kind == kObject || current->kind == kFunction) {
+      if (state == kArguments && current->argument_level > 0 && parens >= current->argument_level) {
+        current->argument_words.push_back("(");
+      }
+      state = kArguments;
+    } else if (current->kind == kDeclarator) {
+      if (parens == 1 && state == kDeclaratorName && current->pointer_declarator &&
+          !current->name.empty()) {
+        // "(*name(": a function that returns a pointer; these are its parameters.
+        current->kind = kFunction;
+        current->argument_words.clear();
+        current->argument_level = parens + 1;
+        state = kArguments;
+      } else {
+        state = current->name.empty() ? kDeclaratorName : kArguments;
+      }
+    }
+  }
+  p.set_parser_state(state);
+  p.set_paren_depth(parens + 1);
+}
+
+void CDeclarationParser::CloseParen(CPerserBase& p) {
+  int32_t parens = p.paren_depth();
+  if (parens <= 0) return;
+  CDefileVariable* current = Current(p);
+  if (current != nullptr && p.parser_state() == kArguments && current->argument_level > 0 &&
+      parens > current->argument_level) {
+    current->argument_words.push_back(")");
+  }
+  p.set_paren_depth(--parens);
+  if (parens > 0) return;
+  // After the parameters of a function (outside function bodies) come K&R
+  // declarations, attributes or qualifiers, then a body or ";".
+  bool parameters_done = current != nullptr && current->kind == kFunction && p.member_flag() == 0;
+  p.set_parser_state(parameters_done ? kAfterParameters : kName);
+  words_after_parameters_ = 0;
+}
+
+void CDeclarationParser::OpenBrace(CPerserBase& p, int32_t line) {
+  CDefileVariable* current = Current(p);
+  int32_t depth = RelativeDepth(p);
+  if (current != nullptr && current->kind == kUnknown) current->kind = kBody;
+  if (current != nullptr && current->kind == kFunction && depth > 0 && p.member_flag() == 0) {
+    // A member function defined inside a class body: the class record is
+    // finished, and the function goes on as a record of its own.
+    CDefileVariable* parent = Root(p)->At(depth - 1);
+    std::unique_ptr<CDefileVariable> member = std::move(parent->nested.back());
+    parent->nested.pop_back();
+    p.FinishCurrentRecord();
+    p.SetCurrentRecord(std::move(member));
+    base_depth_ = p.brace_depth();
+    depth = 0;
+    current = Root(p);
+  }
+  scope_names_.push_back(ScopeNameOf(current));
+  p.set_brace_depth(p.brace_depth() + 1);
+  p.set_parser_state(kStart);
+  CDefileVariable* root = Root(p);
+  if (root != nullptr) {
+    if (CDefileVariable* parent = root->At(depth)) {
+      parent->nested.push_back(
+          std::make_unique<CDefileVariable>(static_cast<int32_t>(p.member_flag()), line, 2));
+    }
+  }
+  p.class_status().Push(2);
+  // A body of a function, or of a macro that defines one ("FOO(x) {"):
+  // nothing inside it is a record of its own.
+  if (root != nullptr && depth == 0 && (root->kind == kFunction || root->kind == kDeclarator)) {
+    p.set_member_flag(1);
+  }
+}
+
+void CDeclarationParser::CloseBrace(CPerserBase& p) {
+  if (p.brace_depth() <= 0) return;
+  // A brace that closes the level a declaration started on ends it.
+  if (Root(p) != nullptr && RelativeDepth(p) == 0) FinishRoot(p);
+  p.class_status().Pop();
+  if (!scope_names_.empty()) scope_names_.pop_back();
+  p.set_brace_depth(p.brace_depth() - 1);
+  CDefileVariable* root = Root(p);
+  if (root == nullptr || RelativeDepth(p) != 0) return;
+  p.set_member_flag(0);
+  p.set_parser_state(kNone);
+  if (root->kind == kObject) return;  // "int a[] = {...}": ";" or "," follows
+  if (root->kind >= kBody && TakesDeclarators(*root)) {
+    p.set_parser_state(kAfterBody);
+    return;
+  }
+  FinishRoot(p);
+}
+
+void CDeclarationParser::Semicolon(CPerserBase& p, int32_t line) {
+  CDefileVariable* current = Current(p);
+  if (current != nullptr && current->kind == kUnknown) current->kind = kObject;
+  if (Root(p) == nullptr) return;
+  if (RelativeDepth(p) == 0) {
+    FinishRoot(p);
+    return;
+  }
+  // Each declaration or statement inside braces starts afresh.
+  p.set_parser_state(kStart);
+  if (current != nullptr) {
+    ReplaceCurrent(p, std::make_unique<CDefileVariable>(static_cast<int32_t>(p.member_flag()), line,
+                                                        NewestAccess(p)));
+  }
+}
+
+void CDeclarationParser::Comma(CPerserBase& p, int32_t line) {
+  CDefileVariable* current = Current(p);
+  if (current == nullptr) return;
+  if (current->kind == kUnknown) current->kind = kObject;
+  if (p.paren_depth() > 0 || (current->kind != kObject && current->kind != kDeclarator)) {
+    current->argument_words.push_back(",");
+    return;
+  }
+  // The next declaration of a list: "int a, *b;".
+  p.set_parser_state(kName);
+  if (RelativeDepth(p) == 0) {
+    std::unique_ptr<CDefileVariable> next = current->NextOfList(line);
+    p.FinishCurrentRecord();
+    p.SetCurrentRecord(std::move(next));
+  } else {
+    std::unique_ptr<CDefileVariable> next = current->NextOfList(line);
+    next->kind = kUnknown;
+    ReplaceCurrent(p, std::move(next));
+  }
+}
+
+void CDeclarationParser::Equals(CPerserBase& p) {
+  CDefileVariable* current = Current(p);
+  if (current != nullptr && current->kind == kUnknown) current->kind = kObject;
+  if (p.parser_state() == kArguments && p.paren_depth() > 0) {
+    // A default argument: "int f(int n = 3)".
+    if (current != nullptr) current->argument_words.push_back("=");
+    return;
+  }
+  state_before_initialiser_ = p.parser_state();
+  initialiser_parens_ = p.paren_depth();
+  initialiser_braces_ = p.brace_depth();
+  p.set_parser_state(kInitialiser);
+}
+
+// --- Whole texts.
+
+namespace {
+
+bool Collect(CPerserBase& scanner, bool scanned, std::vector<CDefineVariableData>* functions) {
+  if (!scanned) return false;
+  CollectFunctions(scanner, functions);
+  return true;
+}
+
+}  // namespace
+
+bool ParseFunctionsInText(std::string_view text, std::vector<CDefineVariableData>* functions) {
+  CPerserString scanner(text);
+  CDeclarationParser parser;
+  scanner.set_declaration_handler(&parser);
+  return Collect(scanner, scanner.ParseTokens(), functions);
+}
+
+bool ParseFunctionsInFile(FileSystem& fs, std::string_view path, ProgressCallback callback,
+                          std::vector<CDefineVariableData>* functions) {
+  CPerserFile scanner;
+  CDeclarationParser parser;
+  scanner.set_declaration_handler(&parser);
+  return Collect(scanner, scanner.ParseFile(fs, path, std::move(callback)), functions);
+}
+
+bool ParseFunctionsInBytes(std::string bytes, std::string_view path, ProgressCallback callback,
+                           std::vector<CDefineVariableData>* functions) {
+  CPerserFile scanner;
+  CDeclarationParser parser;
+  scanner.set_declaration_handler(&parser);
+  return Collect(scanner, scanner.ParseBytes(std::move(bytes), path, std::move(callback)),
+                 functions);
+}
+
+}  // namespace zelvan

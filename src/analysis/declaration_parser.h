@@ -1,0 +1,123 @@
+// The declaration parser: follows the words of the C scanner through
+// declarations, brace levels and parameter lists, and leaves one finished
+// declaration record (define_variable.h) per outer declaration on the
+// scanner, from which the function definitions are collected.
+//
+// Like the scanner it is shallow: it knows declarations by their shape, not
+// by a grammar, and no macro is expanded. The shapes it follows:
+//   - type words, then a name, then a parameter list: a function, defined
+//     when a body follows. "static unsigned long f(char *p, int n) {" gives
+//     type "unsigned long", name "f" and the arguments "char * p", "int n";
+//   - words between the parameter list and the body (K&R parameter
+//     declarations, attributes, "const") are passed over; a ";" there ends
+//     a prototype, unless it ends the declaration of a K&R parameter;
+//   - a parenthesised declarator "(*name)" is a pointer, and "(*name(...))"
+//     a function returning one; "FOO(x)" followed by more words was a macro
+//     call, and the words after it go on as usual ("FOO(1, 2) name(...)"
+//     defines name, "T FOO(x) = {...}" is an object);
+//   - "enum" bodies, "__attribute__((...))" and similar compiler extensions,
+//     and preprocessor lines the scanner leaves are skipped;
+//   - inside a class body, a member function with a body is a record of its
+//     own; statements inside a function body never are;
+//   - "extern" marks no definition, but "extern "C"" only names a linkage.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/define_variable.h"
+#include "analysis/perser_file.h"
+
+namespace zelvan {
+
+class FileSystem;
+
+class CDeclarationParser : public DeclarationHandler {
+ public:
+  // Returns 0, which stops the scan, only when the text ends inside an
+  // "enum" or "__regbank" construct being skipped, or right after "#pragma".
+  int HandleDeclarationToken(CPerserBase& parser, const std::string& word,
+                             uint32_t result) override;
+
+ private:
+  struct TokenView {
+    std::string_view word;
+    uint32_t kind;  // a token::k... value
+    int32_t line;
+    bool raw;  // no construct is skipped for it (it was read ahead already)
+  };
+  // A word read ahead, waiting in the queue.
+  struct Token {
+    std::string word;
+    uint32_t kind = 0;
+    int32_t line = 0;
+    bool raw = false;
+    TokenView View() const { return {word, kind, line, raw}; }
+  };
+
+  int Step(CPerserBase& p, const TokenView& token);
+  // Inside a function body only the braces count.
+  int StepInBody(CPerserBase& p, const TokenView& token);
+  // Reads the next word that is not an empty one ended by a blank or line
+  // end; false at the end of the text.
+  bool ReadSignificant(CPerserBase& p, Token* token);
+  int SkipEnum(CPerserBase& p, const TokenView& token);
+  int SkipEnumBody(CPerserBase& p);
+  int SkipExtension(CPerserBase& p, const TokenView& token);
+  // The states that swallow words: 6 skips an initialiser, 8 passes over
+  // what stands between a parameter list and a body. True when consumed.
+  bool ConsumedByInitialiser(CPerserBase& p, uint32_t kind);
+  bool ConsumedAfterParameters(CPerserBase& p, const TokenView& token);
+
+  void OpenParen(CPerserBase& p);
+  void CloseParen(CPerserBase& p);
+  void OpenBrace(CPerserBase& p, int32_t line);
+  void CloseBrace(CPerserBase& p);
+  void Semicolon(CPerserBase& p, int32_t line);
+  void Comma(CPerserBase& p, int32_t line);
+  void Equals(CPerserBase& p);
+
+  CDefileVariable* Root(CPerserBase& p) const;
+  int32_t RelativeDepth(CPerserBase& p) const;
+  // The declaration at the current brace level; null when there is none.
+  CDefileVariable* Current(CPerserBase& p) const;
+  void StartRoot(CPerserBase& p, int32_t line);
+  void FinishRoot(CPerserBase& p);
+  // Starts a fresh declaration in place of the one at the current level.
+  void ReplaceCurrent(CPerserBase& p, std::unique_ptr<CDefileVariable> next);
+  int32_t NewestAccess(CPerserBase& p) const;
+  // A constructor or destructor of the class whose body is open: the last
+  // type word becomes the name.
+  bool TakeConstructorName(CDefileVariable* record) const;
+
+  std::deque<Token> queue_;
+  // The brace depth at which the current record started.
+  int32_t base_depth_ = 0;
+  // Where the initialiser being skipped started, and the state before it.
+  int32_t initialiser_parens_ = 0;
+  int32_t initialiser_braces_ = 0;
+  uint32_t state_before_initialiser_ = 0;
+  // The class or struct name of each open brace level ("" for others).
+  std::vector<std::string> scope_names_;
+  bool after_extern_ = false;
+  // The words read since a parameter list closed, and the first of them.
+  int words_after_parameters_ = 0;
+  std::string first_after_parameters_;
+  int32_t first_after_parameters_line_ = 0;
+};
+
+// The functions that a text, or a file, defines: the scan with a
+// declaration parser, then IsFunctionDefinition. False when the scan failed
+// (the file could not be read, or it ended inside a construct being
+// skipped); nothing is appended then.
+bool ParseFunctionsInText(std::string_view text, std::vector<CDefineVariableData>* functions);
+bool ParseFunctionsInFile(FileSystem& fs, std::string_view path, ProgressCallback callback,
+                          std::vector<CDefineVariableData>* functions);
+bool ParseFunctionsInBytes(std::string bytes, std::string_view path, ProgressCallback callback,
+                           std::vector<CDefineVariableData>* functions);
+
+}  // namespace zelvan

@@ -1,0 +1,108 @@
+#include "analysis/define_variable.h"
+
+#include <algorithm>
+
+namespace zelvan {
+
+namespace {
+
+bool IsPointerMarks(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("*&") == std::string_view::npos;
+}
+
+void AppendWord(std::string* text, std::string_view word) {
+  if (!text->empty()) *text += ' ';
+  *text += word;
+}
+
+// Statement words that a shallow parse can take for the name of a function
+// ("else if (x) {" looks like a definition of "if").
+bool IsStatementWord(std::string_view name) {
+  static constexpr std::string_view kWords[] = {"if",     "switch", "while", "for",  "do",
+                                                "return", "else",   "case",  "goto", "sizeof"};
+  return std::find(std::begin(kWords), std::end(kWords), name) != std::end(kWords);
+}
+
+}  // namespace
+
+CDefileVariable* CDefileVariable::At(int32_t depth) {
+  CDefileVariable* record = this;
+  for (; depth > 0; --depth) {
+    if (record->nested.empty()) return nullptr;
+    record = record->nested.back().get();
+  }
+  return depth == 0 ? record : nullptr;
+}
+
+void CDefileVariable::AddTypeWord(std::string_view word) {
+  if (word == "extern") {
+    storage |= kExtern;
+  } else if (word == "static") {
+    storage |= kStatic;
+  } else if (word == "const") {
+    storage |= kConst;
+  } else if (word == "typedef") {
+    storage |= kTypedef;
+  } else if (word != ":") {
+    AppendWord(&type, word);
+  }
+}
+
+void CDefileVariable::SetName(std::string_view word) {
+  if (!name.empty()) {
+    char last = name.back();
+    if ((last != '*' && last != '&') || IsPointerMarks(name)) {
+      AppendWord(&type, name);
+      name.clear();
+    }
+  }
+  name += word;
+}
+
+std::unique_ptr<CDefileVariable> CDefileVariable::NextOfList(int32_t next_line) const {
+  auto next = std::make_unique<CDefileVariable>(body_flag, next_line, access);
+  next->storage = storage;
+  next->kind = kind;
+  next->type = type;
+  return next;
+}
+
+std::vector<std::string> CDefileVariable::Arguments() const {
+  std::vector<std::string> arguments;
+  std::string current;
+  int nesting = 0;
+  for (const std::string& word : argument_words) {
+    if (word == "," && nesting == 0) {
+      arguments.push_back(std::move(current));
+      current.clear();
+      continue;
+    }
+    if (word == "(") ++nesting;
+    if (word == ")" && nesting > 0) --nesting;
+    // Blanks between words, none inside the parentheses of a nested
+    // parameter list: "void (* cb)(int, char)".
+    bool tight = current.empty() || current.back() == '(' || word == ")" || word == "," ||
+                 (current.back() == ')' && word == "(");
+    if (!tight) current += ' ';
+    current += word;
+  }
+  if (!current.empty()) arguments.push_back(std::move(current));
+  return arguments;
+}
+
+bool IsFunctionDefinition(const CDefileVariable& record) {
+  return record.kind == CDefineVariableData::kFunction && record.body_flag == 0 &&
+         (record.storage & CDefileVariable::kExtern) == 0 && !IsStatementWord(record.name) &&
+         !record.nested.empty();
+}
+
+void CollectFunctions(const CPerserBase& scanner, std::vector<CDefineVariableData>* functions) {
+  for (const auto& finished : scanner.records()) {
+    const auto* record = dynamic_cast<const CDefileVariable*>(finished.get());
+    if (record == nullptr || !IsFunctionDefinition(*record)) continue;
+    functions->push_back(CDefineVariableData{record->kind, record->line, record->type, record->name,
+                                             record->Arguments()});
+  }
+}
+
+}  // namespace zelvan

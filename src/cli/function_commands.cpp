@@ -1,0 +1,176 @@
+// zelvan functions: the functions the sources of the workspace define.
+//
+//   zelvan functions [PROJECT] [FILE...] [--refresh] [--format plain|ctags]
+//
+// The function database of each project is brought up to date first: only
+// sources that changed since their entries were found are parsed. The
+// sources that take part are those whose extension is in the builder
+// configuration's "FunctionExtend" list ("c;h" without one).
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "analysis/function_database.h"
+#include "cli/cli_command.h"
+#include "cli/workspace_session.h"
+#include "model/one_project_data.h"
+#include "model/one_source_file.h"
+#include "model/prj_svc_pro_file.h"
+#include "platform/file_system.h"
+
+namespace zelvan::cli {
+
+namespace {
+
+struct FunctionsArgs {
+  std::string project;
+  std::vector<std::string> files;
+  bool refresh = false;
+  std::string format = "plain";
+};
+
+// A source's host path, relative to the current directory when it lies below it.
+std::string ShownPath(FileSystem& fs, const COneSourceFile& file) {
+  std::string path = fs.ToHostPath(file.FullPath());
+  std::string here = fs.ToHostPath(fs.GetCurrentDirectory());
+  if (!here.empty() && here.back() != '/') here += '/';
+  if (!here.empty() && path.compare(0, here.size(), here) == 0) path.erase(0, here.size());
+  return path;
+}
+
+// The sources a command names: as the project names them, or by path.
+bool NamedSources(WorkspaceSession& session, COneProjectData& project,
+                  const std::vector<std::string>& names, std::vector<COneSourceFile*>* files) {
+  for (const std::string& name : names) {
+    std::string relative = name;
+    std::replace(relative.begin(), relative.end(), '/', '\\');
+    COneSourceFile* file = project.FindSourceFileByRelativePath(relative);
+    if (file == nullptr) file = project.FindSourceFile(session.SystemPath(name));
+    if (file == nullptr) {
+      session.Failed("the project " + project.OutputName() + " has no file " + name);
+      return false;
+    }
+    if (!file->HasFlag(COneSourceFile::kListedExtension)) {
+      session.Failed(file->RelativePath() +
+                     " takes no part in the function database (its extension is not in the "
+                     "builder configuration's FunctionExtend list)");
+      return false;
+    }
+    files->push_back(file);
+  }
+  return true;
+}
+
+int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
+  WorkspaceSession session(globals);
+  // Only the functions are asked for: the include dependencies wait.
+  session.SetRefreshDependenciesOnOpen(false);
+  CProjectData& workspace = session.workspace();
+  workspace.SetListedExtensions(workspace.settings().FunctionScanExtensions());
+  if (!session.Open()) return kExitFailed;
+
+  std::vector<COneProjectData*> projects;
+  if (args.project.empty()) {
+    for (const auto& project : workspace.Projects())
+      projects.push_back(project.get());
+  } else {
+    COneProjectData* project = session.FindProject(args.project);
+    if (project == nullptr) return kExitFailed;
+    projects.push_back(project);
+  }
+  std::vector<COneSourceFile*> named;
+  if (!args.files.empty() && !NamedSources(session, *projects.front(), args.files, &named)) {
+    return kExitFailed;
+  }
+
+  FunctionUpdateOptions options;
+  options.parse_all = args.refresh;
+  FunctionUpdateCounts counts;
+  std::string error;
+  for (COneProjectData* project : projects) {
+    if (named.empty()) {
+      UpdateFunctionDatabase(workspace, *project, options, &counts, &error);
+    } else {
+      for (COneSourceFile* file : named)
+        RefreshFunctionDatabase(workspace, *file, options, &counts, &error);
+    }
+    if (!error.empty()) {
+      std::cerr << "zelvan: warning: " << error << "\n";
+      error.clear();
+    }
+  }
+  if (globals.verbose && !globals.quiet) {
+    std::cerr << "zelvan: functions: " << counts.parsed << " sources parsed, " << counts.loaded
+              << " read from the function database, " << counts.transferred
+              << " taken from other projects\n";
+  }
+
+  // Every source in project order, or the named ones in that order.
+  FileSystem& fs = session.fs();
+  std::vector<std::tuple<std::string, std::string, int32_t>> tags;
+  for (COneProjectData* project : projects) {
+    for (const auto& file : project->SourceFiles()) {
+      if (!file->HasFlag(COneSourceFile::kListedExtension)) continue;
+      if (!named.empty() && std::find(named.begin(), named.end(), file.get()) == named.end()) {
+        continue;
+      }
+      if (file->FunctionTime().empty()) {
+        std::cerr << "zelvan: warning: " << file->RelativePath() << " of " << project->OutputName()
+                  << " could not be read or scanned\n";
+        continue;
+      }
+      std::string path = ShownPath(fs, *file);
+      for (const CDefineVariableData& entry : file->Functions()) {
+        if (args.format == "ctags") {
+          tags.emplace_back(entry.name, path, entry.line);
+        } else {
+          std::cout << path << '(' << entry.line << "): " << entry.DisplayForm() << '\n';
+        }
+      }
+    }
+  }
+  if (args.format == "ctags") {
+    // The tags-file format of the ctags family, sorted so editors can
+    // search it: name, file, line address, kind.
+    std::sort(tags.begin(), tags.end());
+    std::cout << "!_TAG_FILE_FORMAT\t2\t/extended format; --format=1 will not append ;\" to "
+                 "lines/\n"
+                 "!_TAG_FILE_SORTED\t1\t/0=unsorted, 1=sorted, 2=foldcase/\n"
+                 "!_TAG_PROGRAM_NAME\tzelvan\t//\n";
+    for (const auto& [name, path, line] : tags)
+      std::cout << name << '\t' << path << '\t' << line << ";\"\tf\n";
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+void RegisterFunctionCommands(const CommandRegistry& registry) {
+  auto args = std::make_shared<FunctionsArgs>();
+  CLI::App* functions = registry.app->add_subcommand(
+      "functions",
+      "List the functions the sources define, one a line: file(line): name(arguments); the "
+      "function database is brought up to date first");
+  functions->add_option("PROJECT", args->project,
+                        "Output name or project name (default: every project)");
+  functions->add_option("FILE", args->files,
+                        "Sources of the project, as the project names them or by path "
+                        "(default: all)");
+  functions->add_flag("--refresh", args->refresh,
+                      "Parse every source again instead of trusting the function database");
+  functions
+      ->add_option("--format", args->format,
+                   "plain (default), or ctags: a sorted tags file for editors")
+      ->check(CLI::IsMember({"plain", "ctags"}));
+  GlobalOptions* globals = registry.globals;
+  functions->callback([args, registry, globals] {
+    *registry.selected = [args, globals] { return RunFunctions(*globals, *args); };
+  });
+}
+
+}  // namespace zelvan::cli
