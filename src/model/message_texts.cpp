@@ -86,6 +86,10 @@ constexpr MessageText kTexts[] = {
     {kMsgFileNotAdded, "The file %s could not be added to the project: %s."},
     {kMsgNoMakefileExport,
      "The makefile of %s was not written: this version does not generate makefiles yet."},
+    {kMsgNotAvailable, "%s is not available in this version of the service."},
+    {kMsgOperationPending, "%s needs a part of the service that this version does not have yet."},
+    {kMsgNotConnected, "The IDE's %s is not connected."},
+    {kMsgArchiveFailed, "Source control did not carry out the action on %s."},
     {kMsgFrameTitle, "KOVA"},
     {kMsgErrorTitle, "Build Project Service"},
 };

@@ -64,7 +64,7 @@ class ForeignApplication : public DispatchObject<IDispatch> {};
 
 TEST_F(IdeConnectionTest, FailedConnectKeepsWhatItObtained) {
   int loads = 0;
-  connection_.SetHooks({[&] { ++loads; }, [&] { ++loads; }, {}, {}});
+  connection_.SetHooks({[&] { ++loads; }, [&] { ++loads; }, {}, {}, {}});
 
   SCOPED_TRACE("no application object");
   EXPECT_EQ(connection_.Connect(nullptr), S_FALSE);
@@ -145,7 +145,7 @@ TEST_F(IdeConnectionTest, ConnectingAgainLetsGoOfTheFirstIde) {
 TEST_F(IdeConnectionTest, ConnectFindsTheWorkspaceAndOtherServicesComeOnceWhenUsed) {
   std::vector<std::string> steps;
   connection_.SetHooks(
-      {[&] { steps.push_back("settings"); }, [&] { steps.push_back("cpu"); }, {}, {}});
+      {[&] { steps.push_back("settings"); }, [&] { steps.push_back("cpu"); }, {}, {}, {}});
   ASSERT_EQ(connection_.Connect(host_.application()), S_OK);
   EXPECT_THAT(steps, ElementsAre("settings", "cpu"));
   EXPECT_TRUE(connection_.IsConnected());
@@ -312,7 +312,7 @@ TEST_F(IdeConnectionTest, NotificationsSetTheFunctionDatabaseStateAndCallTheHook
   int frees = 0;
   std::vector<std::string> updates;
   connection_.SetHooks(
-      {{}, {}, [&] { ++frees; }, [&](std::string_view p) { updates.emplace_back(p); }});
+      {{}, {}, [&] { ++frees; }, [&](std::string_view p) { updates.emplace_back(p); }, {}});
 
   VARIANT text = VariantFromText("C:\\ws\\functions.kfd");
   VARIANT number = VariantFromLong(5);
