@@ -52,6 +52,33 @@ class IdeConnectionTest : public ::testing::Test {
   IdeConnection connection_{ui_};
 };
 
+// Connect makes the service's Service, Version and Project objects in that
+// order; the first it cannot make leaves it none of them.
+TEST_F(IdeConnectionTest, ConnectHoldsTheServicesOwnObjectsOrNone) {
+  std::vector<std::string> made;
+  std::string refused;
+  ConnectionHooks hooks;
+  hooks.create_object = [&](REFCLSID clsid, ComPtr<IDispatch>* object) {
+    made.push_back(FormatGuid(clsid));
+    if (FormatGuid(clsid) == refused) return E_OUTOFMEMORY;
+    *object = ComPtr<IDispatch>(host_.service(kOutputWindowProgId));
+    return S_OK;
+  };
+  connection_.SetHooks(hooks);
+  ASSERT_EQ(connection_.Connect(host_.application()), S_OK);
+  EXPECT_THAT(made, ElementsAre(FormatGuid(CLSID_Service), FormatGuid(CLSID_Version),
+                                FormatGuid(CLSID_Project)));
+  EXPECT_NE(connection_.OwnObject(CLSID_Version), nullptr);
+  EXPECT_EQ(connection_.OwnObject(CLSID_Connect), nullptr);
+
+  refused = FormatGuid(CLSID_Version);
+  made.clear();
+  EXPECT_EQ(connection_.Connect(host_.application()), S_FALSE);
+  EXPECT_EQ(made.size(), 2u);
+  EXPECT_EQ(connection_.OwnObject(CLSID_Service), nullptr);
+  EXPECT_TRUE(connection_.IsConnected());
+}
+
 TEST_F(IdeConnectionTest, ComponentKindIsComponent) {
   ScopedBstr kind;
   EXPECT_EQ(IdeConnection::GetComponentKind(kind.Receive()), S_OK);

@@ -106,11 +106,9 @@ class Query {
       case 131:
       case 132:
       case 133: {
+        // What the value means is the operation's own business.
         std::string text;
-        std::string value = Value();
-        if (workspace_.GetLastStatus() == 0) {
-          pending::ProjectInfo(workspace_, kind, *project_, value, &text);
-        }
+        pending::ProjectInfo(workspace_, kind, *project_, TextArg(value_).str(), &text);
         return text;
       }
       case 1001:
