@@ -306,6 +306,10 @@ int RunCall(const GlobalOptions& options, const CallArgs& args) {
     if (last_status != 0) std::cout << ": " << last_message.Text();
     std::cout << "\n";
     status = hr == S_OK ? kExitOk : kExitFailed;
+    if (status != kExitOk) {
+      std::cerr << "zelvan: " << args.member
+                << StringPrintf(" answered 0x%08X", static_cast<unsigned>(hr)) << "\n";
+    }
 
     if (opened) {
       if (args.save && workspace->SaveWorkspace(0) != S_OK) status = kExitFailed;

@@ -378,9 +378,9 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
          return s->Method75(a.Empty(), a.Empty()); }, S_FALSE, kStatusNotAvailable},
       {"76 import", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->Method76(a.Array({"x"})); }, S_FALSE, kStatusNotAvailable},
-      {"77 event", [](IService* s, VariantArgs&, VARIANT* o) {
+      {"77 event", [](IService* s, VariantArgs& a, VARIANT* o) {
          LONG message = 0; o->vt = VT_I4;
-         HRESULT hr = s->SetEventData(5, VariantArgs::Owned("build"), &o->lVal, &message);
+         HRESULT hr = s->SetEventData(5, a.Bstr("build"), &o->lVal, &message);
          return message == 12549 ? hr : E_FAIL; }, S_OK, 0},
       {"78 event", [](IService* s, VariantArgs&, VARIANT*) { return s->DeleteEventData(5); }, S_OK,
        0},
@@ -487,8 +487,8 @@ TEST_F(ComponentLibraryTest, ObjectsHoldTheModuleAndAFreshLoadStartsAfresh) {
             CLASS_E_CLASSNOTAVAILABLE);
   LONG id = 0;
   LONG message = 0;
-  ASSERT_EQ(service->SetEventData(1, VariantArgs::Owned("a"), &id, &message), S_OK);
-  ASSERT_EQ(service->SetEventData(2, VariantArgs::Owned("b"), &id, &message), S_OK);
+  ASSERT_EQ(service->SetEventData(1, args_.Bstr("a"), &id, &message), S_OK);
+  ASSERT_EQ(service->SetEventData(2, args_.Bstr("b"), &id, &message), S_OK);
   EXPECT_EQ(id, 12551);
   EXPECT_EQ(module_->CanUnloadNow(), S_FALSE);
   // The Command object hands out the module's objects by the last part of a ProgID.
@@ -524,7 +524,7 @@ TEST_F(ComponentLibraryTest, ObjectsHoldTheModuleAndAFreshLoadStartsAfresh) {
   Unload();
   Load();
   service = Create<IService>(CLSID_Service);
-  ASSERT_EQ(service->SetEventData(2, VariantArgs::Owned("b"), &id, &message), S_OK);
+  ASSERT_EQ(service->SetEventData(2, args_.Bstr("b"), &id, &message), S_OK);
   EXPECT_EQ(id, 12550);
   service = nullptr;
   EXPECT_EQ(module_->CanUnloadNow(), S_OK);

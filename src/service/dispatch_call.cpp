@@ -158,8 +158,11 @@ HRESULT DispatchCall::Finish(HRESULT hr, VARIANT* result) {
         out = VariantFromLong(slot.number);
         break;
       case Shape::kOutBstr:
-        out.vt = VT_BSTR;
-        out.bstrVal = std::exchange(slot.bstr, nullptr);
+        // A method that gave no string (it failed) gives an empty result.
+        if (slot.bstr != nullptr) {
+          out.vt = VT_BSTR;
+          out.bstrVal = std::exchange(slot.bstr, nullptr);
+        }
         break;
       case Shape::kOutVariant:
         out = slot.value;

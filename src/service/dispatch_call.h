@@ -7,7 +7,7 @@
 // VARIANT at each out position, or only the in arguments. Either way the
 // out values become the call's result: one out value is the result itself,
 // several are a SAFEARRAY of VARIANTs in order; by-reference out arguments
-// receive them as well.
+// receive them as well. A BSTR out the method left null is VT_EMPTY.
 //
 //   in shapes     accepted VARIANTs
 //   kVariant      any (a SAFEARRAY by value is copied: the method takes the copy)
