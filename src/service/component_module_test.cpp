@@ -14,6 +14,7 @@
 #include "platform/bstr.h"
 #include "platform/dispatch_object.h"
 #include "platform/inproc_server.h"
+#include "platform/registry.h"
 #include "platform/safe_array.h"
 #include "service/component_interfaces.h"
 #include "tests/support/model_test_platform.h"
@@ -375,6 +376,14 @@ TEST_F(ComponentModuleTest, CallsByNameTakeAndGiveWhatTheSlotsDo) {
     EXPECT_EQ(SafeArrayDestroy(held->parray), S_OK);
   }
 
+  // Outs by reference: what the references held before is freed.
+  VARIANT status = args_.LongsRef({7});
+  EXPECT_EQ(CallDispatch(service.Get(), 16, DISPATCH_METHOD, &status, 1, nullptr), S_OK);
+  EXPECT_EQ(*status.plVal, 0);
+  VARIANT message = args_.Ref("old text");
+  EXPECT_EQ(CallDispatch(service.Get(), 54, DISPATCH_METHOD, &message, 1, nullptr), S_OK);
+  EXPECT_EQ(TextOf(message), "");
+
   // Several outs come back as an array, in order.
   ComPtr<IVersion> version = Create<IVersion>(CLSID_Version);
   ComPtr<IDispatch> version_dispatch;
@@ -388,6 +397,19 @@ TEST_F(ComponentModuleTest, CallsByNameTakeAndGiveWhatTheSlotsDo) {
   SafeArrayGetElement(result.parray, &index, &least);
   EXPECT_EQ(least.vt, VT_I4);
   VariantClear(&result);
+}
+
+// Unregistering removes the values registration wrote, and a key only when
+// nothing of another program's is left in it or below it.
+TEST_F(ComponentModuleTest, UnregisteringLeavesWhatOthersWroteInOurKeys) {
+  ASSERT_EQ(module_.RegisterServer(), S_OK);
+  const std::string server = "Software\\Classes\\CLSID\\" + FormatGuid(CLSID_Service);
+  Registry& registry = *env_.platform.registry;
+  ASSERT_TRUE(registry.WriteString(server + "\\InprocServer32", "Extra", "1"));
+  ASSERT_TRUE(registry.Flush());
+  ASSERT_EQ(module_.UnregisterServer(), S_OK);
+  EXPECT_EQ(env_.Contents("C:\\registry.ini"),
+            "[" + server + "]\r\n[" + server + "\\InprocServer32]\r\nExtra=1\r\n");
 }
 
 TEST_F(ComponentModuleTest, RegistrationThatTheRegistryRefusesLeavesItAsItWas) {
