@@ -2,8 +2,9 @@
 // and call its objects by name as a script host would (`call`), or have it
 // write and remove its registration (`register`, `unregister`).
 //
-// The module is the one the registry names for "Zelvan.Connect"; when the
-// classes are not registered, the module beside this program. `call`
+// `call` loads the module the registry names for "Zelvan.Connect"; when the
+// classes are not registered (or that module cannot be loaded), the module
+// beside this program, which `register` and `unregister` always take. `call`
 // connects it to the headless host's IDE objects first, so the workspace
 // of -w is served as the IDE would serve it, and opens that workspace
 // through the Service object before the call.
@@ -173,18 +174,20 @@ class ComponentHost {
   Platform& platform() { return platform_->platform(); }
   HeadlessHost& host() { return host_; }
 
-  // The registered module, else the one beside this program.
-  InprocServerModule* Module(std::string* error) {
-    std::string path;
+  // With `registered`, the module the registry names (when it can be
+  // loaded); else, and otherwise, the one beside this program.
+  InprocServerModule* Module(bool registered, std::string* error) {
     CLSID clsid;
     Registry& registry = *platform().registry;
-    if (!ClsidFromProgId(registry, "Zelvan.Connect", &clsid) ||
-        !InprocServerPath(registry, clsid, &path)) {
-      const std::string program = platform().system->ExecutableHostPath();
-      path = GetFileDirectory(platform().fs->FromHostPath(program)) + kComponentLibraryName;
+    if (registered && ClsidFromProgId(registry, "Zelvan.Connect", &clsid) &&
+        InprocServerPath(registry, clsid, &module_path_)) {
+      if (InprocServerModule* module = loader_->LoadModule(module_path_, error)) return module;
+      std::cerr << "zelvan: warning: the registered component " << module_path_
+                << " cannot be loaded (" << *error << "); using the one beside zelvan\n";
     }
-    module_path_ = path;
-    return loader_->LoadModule(path, error);
+    const std::string program = platform().system->ExecutableHostPath();
+    module_path_ = GetFileDirectory(platform().fs->FromHostPath(program)) + kComponentLibraryName;
+    return loader_->LoadModule(module_path_, error);
   }
   const std::string& ModulePath() const { return module_path_; }
 
@@ -240,7 +243,7 @@ int RunCall(const GlobalOptions& options, const CallArgs& args) {
   if (!ParseArguments(args.words, &call_args, &error)) return Fail(error, kExitUsage);
 
   ComponentHost component(options);
-  InprocServerModule* module = component.Module(&error);
+  InprocServerModule* module = component.Module(true, &error);
   if (module == nullptr) return Fail("cannot load the component: " + error);
 
   int status = kExitFailed;
@@ -323,7 +326,8 @@ int RunCall(const GlobalOptions& options, const CallArgs& args) {
 int RunRegistration(const GlobalOptions& options, bool install) {
   ComponentHost component(options);
   std::string error;
-  InprocServerModule* module = component.Module(&error);
+  // The module this program comes with, whatever the registry names now.
+  InprocServerModule* module = component.Module(false, &error);
   if (module == nullptr) return Fail("cannot load the component: " + error);
   const HRESULT hr = install ? module->RegisterServer() : module->UnregisterServer();
   std::cout << StringPrintf("HRESULT 0x%08X", static_cast<unsigned>(hr)) << "\n";
