@@ -61,3 +61,17 @@ sleep 1
 printf '#include "missing.h"\n' >> include/board.h
 run --verbose deps Motor
 run deps show Motor main.c
+
+echo "== the component module, called by name as a script would"
+# A registry file of the demo's own, so the user's stays as it is.
+export ZELVAN_REGISTRY="$work/registry.ini"
+run register
+run call Version.Method7
+echo "\$ zelvan call Service.GetProjectInfo --long 2 \"\" \"\"    (fails: no workspace is open)"
+"$zelvan" call Service.GetProjectInfo --long 2 "" "" || echo "(exit status $?)"
+echo
+run -w Example.kws call Service.GetProjectInfo --long 2 "" ""
+run -w Example.kws call Service.GetCpuInfo --long 1 MX-520 --empty
+run -w Example.kws call --save Service.SetProjectInfo --long 9 Motor "Source Files" "c;cpp"
+run ini get Motor/Motor.kbp "Source Files" FILTER
+run unregister

@@ -36,6 +36,7 @@ struct CommandRegistry {
 
 // One per command group (each in its own file).
 void RegisterIniCommands(const CommandRegistry& registry);
+void RegisterComponentCommands(const CommandRegistry& registry);
 void RegisterCpuCommands(const CommandRegistry& registry);
 void RegisterDepsCommands(const CommandRegistry& registry);
 void RegisterFileCommands(const CommandRegistry& registry);

@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
   RegisterFileCommands(registry);
   RegisterLcfCommands(registry);
   RegisterFunctionCommands(registry);
+  RegisterComponentCommands(registry);
 
   try {
     app.parse(argc, argv);

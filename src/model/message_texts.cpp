@@ -89,6 +89,10 @@ constexpr MessageText kTexts[] = {
     {kMsgNoLinkCommandFile, "The project %s uses no link command file for the target %s."},
     {kMsgLinkCommandFileUnreadable, "The link command file %s cannot be read."},
     {kMsgSymbolHasNoValue, "The symbol %s has no numeric value in %s."},
+    {kMsgNotAvailable, "%s is not available in this version of the service."},
+    {kMsgOperationPending, "%s needs a part of the service that this version does not have yet."},
+    {kMsgNotConnected, "The IDE's %s is not connected."},
+    {kMsgArchiveFailed, "Source control did not carry out the action on %s."},
     {kMsgFrameTitle, "KOVA"},
     {kMsgErrorTitle, "Build Project Service"},
 };

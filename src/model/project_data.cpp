@@ -521,6 +521,28 @@ bool CProjectData::ActiveProjectChanged() {
   return true;
 }
 
+bool CProjectData::SetActiveProject(std::string_view name) {
+  ClearStatus();
+  COneProjectData* project = FindProject(name);
+  if (project == nullptr) {
+    SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
+    return false;
+  }
+  active_project_file_ = project->ProjectFilePath();
+  current_project_name_ = project->OutputName();
+  std::string previous = current_target_;
+  SetCurrentTargetOfProject(*project);
+  if (!EqualsNoCase(previous, current_target_)) {
+    for (const auto& each : projects_)
+      each->SetMakefileOutOfDate(true);
+  }
+  return true;
+}
+
+void CProjectData::SetCurrentProjectName(std::string_view name) {
+  if (!EqualsNoCase(name, current_project_name_)) current_project_name_ = std::string(name);
+}
+
 bool CProjectData::ChangeCurrentTarget(std::string_view target) {
   if (EqualsNoCase(target, current_target_)) return true;
   current_target_ = std::string(target);

@@ -82,6 +82,13 @@ class CProjectData {
   // Makes `target` the workspace's current target (no check against the
   // current project's targets).
   bool ChangeCurrentTarget(std::string_view target);
+  // Makes the project of that name (FindProject) the active and current
+  // project and chooses its target, as ActiveProjectChanged does for the
+  // project the IDE names. Fails with kStatusProjectNotFound.
+  bool SetActiveProject(std::string_view name);
+  // The current project name becomes `name` (no look-up) when it differs
+  // without regard to case.
+  void SetCurrentProjectName(std::string_view name);
 
   bool AddLinkProject(ArgText project, ArgText linked);
   bool RemoveLinkProject(ArgText project, ArgText linked);
@@ -116,6 +123,11 @@ class CProjectData {
   uint32_t GetLastStatus() const { return last_status_; }
   const std::string& GetLastMessage() const { return last_message_; }
   void ClearStatus();
+  // Empties LastMessage as well (the Project object's methods start so).
+  void ClearStatusAndMessage() {
+    ClearStatus();
+    last_message_.clear();
+  }
   // Sets the status and loads the message text, formatted with `args`.
   void SetStatus(uint32_t code, unsigned message_id,
                  std::initializer_list<std::string_view> args = {});

@@ -54,6 +54,20 @@ inline constexpr uint32_t kStatusNoLinkCommandFile = 0x40031140;  // with kMsgNo
 inline constexpr uint32_t kStatusLinkCommandFileUnreadable =
     0x40031141;  // with kMsgLinkCommandFileUnreadable
 inline constexpr uint32_t kStatusSymbolHasNoValue = 0x40031142;  // with kMsgSymbolHasNoValue
+// The CPU's driver rejected the options.
+inline constexpr uint32_t kStatusOptionsRejected = 0x40031116;  // with kMsgOptionsRejected
+// An index past the end of a list.
+inline constexpr uint32_t kStatusIndexOutOfRange = 0x4003111A;  // with kMsgIndexOutOfRange
+
+// Codes of the component's methods (our own).
+// The method has no operation in this service.
+inline constexpr uint32_t kStatusNotAvailable = 0x40031150;  // with kMsgNotAvailable
+// The method's operation belongs to a part of the service this build lacks.
+inline constexpr uint32_t kStatusOperationPending = 0x40031151;  // with kMsgOperationPending
+// The IDE service the method hands on to is not connected.
+inline constexpr uint32_t kStatusNotConnected = 0x40031152;  // with kMsgNotConnected
+// The IDE's source control did not carry out an action.
+inline constexpr uint32_t kStatusArchiveFailed = 0x40031153;  // with kMsgArchiveFailed
 
 // Message string IDs.
 inline constexpr unsigned kMsgSettingKindFirst = 5000;   // 5000..5002 setting-kind names
@@ -112,6 +126,10 @@ inline constexpr unsigned kMsgNoMakefileExport = 5104;   // %s: the project (our
 inline constexpr unsigned kMsgNoLinkCommandFile = 5120;  // %s, %s: project, target (our own ID)
 inline constexpr unsigned kMsgLinkCommandFileUnreadable = 5121;  // %s: the file (our own ID)
 inline constexpr unsigned kMsgSymbolHasNoValue = 5122;  // %s, %s: symbol, file (our own ID)
+inline constexpr unsigned kMsgNotAvailable = 5140;       // %s: the method (our own ID)
+inline constexpr unsigned kMsgOperationPending = 5141;   // %s: the method (our own ID)
+inline constexpr unsigned kMsgNotConnected = 5142;       // %s: the IDE service (our own ID)
+inline constexpr unsigned kMsgArchiveFailed = 5143;      // %s: the path (our own ID)
 inline constexpr unsigned kMsgFrameTitle = 13100;
 inline constexpr unsigned kMsgErrorTitle = 13702;
 

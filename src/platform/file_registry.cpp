@@ -1,8 +1,10 @@
 #include <cstdlib>
 
 #include "platform/ansi_text.h"
+#include "platform/file_system.h"
 #include "platform/private_profile.h"
 #include "platform/registry.h"
+#include "platform/win_path.h"
 
 namespace zelvan {
 namespace {
@@ -20,8 +22,8 @@ std::string NormaliseKey(std::string_view key) {
 
 class FileRegistry : public Registry {
  public:
-  FileRegistry(PrivateProfile& profile, std::string path)
-      : profile_(profile), path_(std::move(path)) {}
+  FileRegistry(PrivateProfile& profile, std::string path, FileSystem* fs)
+      : profile_(profile), path_(std::move(path)), fs_(fs) {}
 
   bool KeyExists(std::string_view key) override {
     std::string wanted = NormaliseKey(key);
@@ -69,6 +71,29 @@ class FileRegistry : public Registry {
     return true;
   }
 
+  bool WriteString(std::string_view key, std::string_view value, std::string_view text) override {
+    return profile_.WriteString(NormaliseKey(key), value, text, path_);
+  }
+
+  bool DeleteValue(std::string_view key, std::string_view value) override {
+    return profile_.DeleteKey(NormaliseKey(key), value, path_);
+  }
+
+  bool DeleteKey(std::string_view key) override {
+    const std::string name = NormaliseKey(key);
+    if (name.empty()) return false;
+    for (const std::string& section : profile_.GetSectionNames(path_)) {
+      if (IsBelow(NormaliseKey(section), name)) return false;
+    }
+    if (!profile_.GetKeyNames(name, path_).empty()) return false;
+    return profile_.DeleteSection(name, path_);
+  }
+
+  bool Flush() override {
+    if (fs_ != nullptr) CreateDirectories(*fs_, GetFileDirectory(path_));
+    return profile_.Flush(path_);
+  }
+
  private:
   static bool IsBelow(const std::string& name, const std::string& parent) {
     if (parent.empty()) return !name.empty();
@@ -78,12 +103,14 @@ class FileRegistry : public Registry {
 
   PrivateProfile& profile_;
   std::string path_;
+  FileSystem* fs_;
 };
 
 }  // namespace
 
-std::unique_ptr<Registry> CreateFileRegistry(PrivateProfile& profile, std::string path) {
-  return std::make_unique<FileRegistry>(profile, std::move(path));
+std::unique_ptr<Registry> CreateFileRegistry(PrivateProfile& profile, std::string path,
+                                             FileSystem* fs) {
+  return std::make_unique<FileRegistry>(profile, std::move(path), fs);
 }
 
 }  // namespace zelvan

@@ -71,7 +71,8 @@ std::unique_ptr<HostPlatform> HostPlatform::Create(UiHooks* ui) {
 
   std::string registry_host = DefaultRegistryPath(system);
   if (auto path = system.GetEnv("ZELVAN_REGISTRY"); path && !path->empty()) registry_host = *path;
-  parts.registry = CreateFileRegistry(*parts.profile, parts.fs->FromHostPath(registry_host));
+  parts.registry =
+      CreateFileRegistry(*parts.profile, parts.fs->FromHostPath(registry_host), parts.fs.get());
 
   host->platform_.fs = parts.fs.get();
   host->platform_.profile = parts.profile.get();

@@ -37,4 +37,27 @@ inline constexpr IID IID_IProject = {
 // The name the service reports its errors under.
 inline constexpr const char* kComponentModuleName = "Zelvan";
 
+// The module file: "ZELVAN.DLL" in a Windows build, this on a POSIX host.
+inline constexpr const char* kComponentLibraryName = "libzelvan_component.so";
+
+// The registration of one creatable class.
+struct ComponentClass {
+  const char* object;  // Connect, Command, Service, Version, Project
+  const CLSID& clsid;
+  const char* prog_id;              // versioned
+  const char* independent_prog_id;  // version-independent
+  const char* description;
+};
+
+inline constexpr ComponentClass kComponentClasses[] = {
+    {"Connect", CLSID_Connect, "Zelvan.Connect.1", "Zelvan.Connect", "Zelvan Connect"},
+    {"Command", CLSID_Command, "Zelvan.Command.1", "Zelvan.Command", "Zelvan Command"},
+    {"Service", CLSID_Service, "Zelvan.Service.1", "Zelvan.Service", "Zelvan Service"},
+    {"Version", CLSID_Version, "Zelvan.Version.1", "Zelvan.Version", "Zelvan Version"},
+    {"Project", CLSID_Project, "Zelvan.Project.1", "Zelvan.Project", "Zelvan Project"},
+};
+
+// Registered with every class.
+inline constexpr const char* kComponentThreadingModel = "Apartment";
+
 }  // namespace zelvan

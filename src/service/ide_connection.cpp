@@ -46,11 +46,29 @@ HRESULT IdeConnection::Connect(IUnknown* application) {
     return S_FALSE;
   }
 
-  // TODO(service objects): create the service's own Service, Version and
-  // Project objects here, in that order, into service_object_,
-  // version_object_ and project_object_; the first that cannot be created
-  // releases what this call holds and makes Connect return S_FALSE.
+  if (hooks_.create_object) {
+    const std::pair<const CLSID*, ComPtr<IDispatch>*> own[] = {
+        {&CLSID_Service, &service_object_},
+        {&CLSID_Version, &version_object_},
+        {&CLSID_Project, &project_object_},
+    };
+    for (const auto& [clsid, slot] : own) {
+      if (FAILED(hooks_.create_object(*clsid, slot)) || !*slot) {
+        service_object_.Reset();
+        version_object_.Reset();
+        project_object_.Reset();
+        return S_FALSE;
+      }
+    }
+  }
   return S_OK;
+}
+
+IDispatch* IdeConnection::OwnObject(REFCLSID clsid) const {
+  if (IsEqualCLSID(clsid, CLSID_Service)) return service_object_.Get();
+  if (IsEqualCLSID(clsid, CLSID_Version)) return version_object_.Get();
+  if (IsEqualCLSID(clsid, CLSID_Project)) return project_object_.Get();
+  return nullptr;
 }
 
 HRESULT IdeConnection::Disconnect() {

@@ -53,6 +53,10 @@ struct ConnectionHooks {
   // kEventUpdateDependencies: bring the include dependencies of `project`
   // (empty: of every project) up to date and redraw the function view.
   std::function<void(std::string_view project)> update_dependencies;
+  // Connect: a new object of the service's own class `clsid` (the
+  // Service, Version and Project objects the connection holds). Without
+  // it, Connect creates none.
+  std::function<HRESULT(REFCLSID clsid, ComPtr<IDispatch>* object)> create_object;
 };
 
 class IdeConnection {
@@ -68,10 +72,12 @@ class IdeConnection {
   // --- Connecting.
 
   // Connects to the IDE whose application object is `application`: runs
-  // the loading hooks, keeps the application interface and obtains the
-  // workspace object. S_OK when both were obtained; S_FALSE otherwise,
-  // keeping what was obtained up to the failure. What an earlier
-  // connection held is released first.
+  // the loading hooks, keeps the application interface, obtains the
+  // workspace object and creates the service's own Service, Version and
+  // Project objects, in that order. S_OK when all were obtained; S_FALSE
+  // otherwise, keeping the IDE's objects obtained up to the failure (of
+  // the service's own objects, none is kept unless all three were made).
+  // What an earlier connection held is released first.
   HRESULT Connect(IUnknown* application);
   // Releases every interface pointer held; S_OK.
   HRESULT Disconnect();
@@ -79,6 +85,8 @@ class IdeConnection {
   static HRESULT GetComponentKind(BSTR* kind);
 
   bool IsConnected() const { return application_ && workspace_; }
+  // The service's own object of `clsid` held since Connect; null for another class.
+  IDispatch* OwnObject(REFCLSID clsid) const;
   IKovaApplication* Application() const { return application_.Get(); }
   IKovaWorkspace* Workspace() const { return workspace_.Get(); }
 

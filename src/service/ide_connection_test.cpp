@@ -52,6 +52,33 @@ class IdeConnectionTest : public ::testing::Test {
   IdeConnection connection_{ui_};
 };
 
+// Connect makes the service's Service, Version and Project objects in that
+// order; the first it cannot make leaves it none of them.
+TEST_F(IdeConnectionTest, ConnectHoldsTheServicesOwnObjectsOrNone) {
+  std::vector<std::string> made;
+  std::string refused;
+  ConnectionHooks hooks;
+  hooks.create_object = [&](REFCLSID clsid, ComPtr<IDispatch>* object) {
+    made.push_back(FormatGuid(clsid));
+    if (FormatGuid(clsid) == refused) return E_OUTOFMEMORY;
+    *object = ComPtr<IDispatch>(host_.service(kOutputWindowProgId));
+    return S_OK;
+  };
+  connection_.SetHooks(hooks);
+  ASSERT_EQ(connection_.Connect(host_.application()), S_OK);
+  EXPECT_THAT(made, ElementsAre(FormatGuid(CLSID_Service), FormatGuid(CLSID_Version),
+                                FormatGuid(CLSID_Project)));
+  EXPECT_NE(connection_.OwnObject(CLSID_Version), nullptr);
+  EXPECT_EQ(connection_.OwnObject(CLSID_Connect), nullptr);
+
+  refused = FormatGuid(CLSID_Version);
+  made.clear();
+  EXPECT_EQ(connection_.Connect(host_.application()), S_FALSE);
+  EXPECT_EQ(made.size(), 2u);
+  EXPECT_EQ(connection_.OwnObject(CLSID_Service), nullptr);
+  EXPECT_TRUE(connection_.IsConnected());
+}
+
 TEST_F(IdeConnectionTest, ComponentKindIsComponent) {
   ScopedBstr kind;
   EXPECT_EQ(IdeConnection::GetComponentKind(kind.Receive()), S_OK);
@@ -64,7 +91,7 @@ class ForeignApplication : public DispatchObject<IDispatch> {};
 
 TEST_F(IdeConnectionTest, FailedConnectKeepsWhatItObtained) {
   int loads = 0;
-  connection_.SetHooks({[&] { ++loads; }, [&] { ++loads; }, {}, {}});
+  connection_.SetHooks({[&] { ++loads; }, [&] { ++loads; }, {}, {}, {}});
 
   SCOPED_TRACE("no application object");
   EXPECT_EQ(connection_.Connect(nullptr), S_FALSE);
@@ -145,7 +172,7 @@ TEST_F(IdeConnectionTest, ConnectingAgainLetsGoOfTheFirstIde) {
 TEST_F(IdeConnectionTest, ConnectFindsTheWorkspaceAndOtherServicesComeOnceWhenUsed) {
   std::vector<std::string> steps;
   connection_.SetHooks(
-      {[&] { steps.push_back("settings"); }, [&] { steps.push_back("cpu"); }, {}, {}});
+      {[&] { steps.push_back("settings"); }, [&] { steps.push_back("cpu"); }, {}, {}, {}});
   ASSERT_EQ(connection_.Connect(host_.application()), S_OK);
   EXPECT_THAT(steps, ElementsAre("settings", "cpu"));
   EXPECT_TRUE(connection_.IsConnected());
@@ -312,7 +339,7 @@ TEST_F(IdeConnectionTest, NotificationsSetTheFunctionDatabaseStateAndCallTheHook
   int frees = 0;
   std::vector<std::string> updates;
   connection_.SetHooks(
-      {{}, {}, [&] { ++frees; }, [&](std::string_view p) { updates.emplace_back(p); }});
+      {{}, {}, [&] { ++frees; }, [&](std::string_view p) { updates.emplace_back(p); }, {}});
 
   VARIANT text = VariantFromText("C:\\ws\\functions.kfd");
   VARIANT number = VariantFromLong(5);

@@ -1,0 +1,224 @@
+// The component's objects called by name with any arguments, as a script
+// host could: random members of the five objects, random numbers of
+// VARIANTs of every kind (by value and by reference, strings of any bytes,
+// arrays with odd bounds, arrays the runtime refuses to make), on a
+// workspace of two projects in memory. No call may crash, and each must
+// answer S_OK, S_FALSE or a failure.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/com_ptr.h"
+#include "platform/dispatch_object.h"
+#include "platform/safe_array.h"
+#include "platform/variant.h"
+#include "service/component_ids.h"
+#include "service/component_module.h"
+#include "tests/support/model_test_platform.h"
+#include "tests/support/recording_ide_host.h"
+
+namespace {
+
+using namespace zelvan;
+
+class Reader {
+ public:
+  Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  bool empty() const { return pos_ >= size_; }
+  uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+  LONG Long() {
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+      value = value << 8 | Byte();
+    return static_cast<LONG>(value);
+  }
+  std::string Text() {
+    std::string text;
+    for (size_t n = Byte() % 24; n > 0 && !empty(); --n)
+      text += static_cast<char>(Byte());
+    return text;
+  }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  size_t pos_ = 0;
+};
+
+// Names worth sending: the workspace's projects, targets and files.
+const char* const kWords[] = {"App",     "Lib",    "App.abs",          "Debug",
+                              "Release", "main.c", "C:\\ws\\Demo.kws", "C:\\ws\\app\\util.c",
+                              "",        "Src",    "PROJECT"};
+
+// What the by-reference arguments of one call point to; freed afterwards.
+struct Targets {
+  std::deque<BSTR> bstrs;
+  std::deque<VARIANT> variants;
+  std::deque<std::vector<LONG>> longs;
+  std::deque<SAFEARRAY*> arrays;
+  std::deque<IDispatch*> objects;
+  ~Targets() {
+    for (BSTR b : bstrs)
+      SysFreeString(b);
+    for (VARIANT& v : variants)
+      VariantClear(&v);
+    for (SAFEARRAY* a : arrays)
+      SafeArrayDestroy(a);
+    for (IDispatch* o : objects)
+      if (o != nullptr) o->Release();
+  }
+};
+
+std::string Word(Reader& in) {
+  const uint8_t pick = in.Byte();
+  if (pick < 200) return kWords[pick % (sizeof kWords / sizeof kWords[0])];
+  return in.Text();
+}
+
+SAFEARRAY* Array(Reader& in, VARTYPE element) {
+  SAFEARRAYBOUND bound{static_cast<ULONG>(in.Byte() % 5), static_cast<LONG>(in.Long() % 1000)};
+  // Two dimensions are refused by the runtime: the VARIANT then holds none.
+  SAFEARRAY* psa = SafeArrayCreate(element, 1 + in.Byte() % 8 / 7, &bound);
+  for (ULONG i = 0; psa != nullptr && i < bound.cElements; ++i) {
+    LONG index = bound.lLbound + static_cast<LONG>(i);
+    if (element == VT_BSTR) {
+      BSTR text = BstrFromText(Word(in));
+      SafeArrayPutElement(psa, &index, text);
+      SysFreeString(text);
+    } else if (element == VT_I4) {
+      LONG value = in.Long() % 16;
+      SafeArrayPutElement(psa, &index, &value);
+    } else {
+      VARIANT value = in.Byte() % 2 ? VariantFromText(Word(in)) : VariantFromLong(in.Byte());
+      SafeArrayPutElement(psa, &index, &value);
+      VariantClear(&value);
+    }
+  }
+  return psa;
+}
+
+VARIANT Argument(Reader& in, Targets& targets, IDispatch* application, int depth = 0) {
+  VARIANT v;
+  VariantInit(&v);
+  const VARTYPE element[] = {VT_BSTR, VT_I4, VT_VARIANT};
+  switch (in.Byte() % 16) {
+    case 0:
+      break;
+    case 1:
+      v.vt = VT_NULL;
+      break;
+    case 2:
+    case 3:
+      v = VariantFromLong(in.Byte() % 2 ? in.Long() : in.Byte() % 12);
+      break;
+    case 4:
+    case 5:
+    case 6:
+      v = VariantFromText(Word(in));
+      break;
+    case 7:
+      targets.bstrs.push_back(BstrFromText(Word(in)));
+      v.vt = VT_BSTR | VT_BYREF;
+      v.pbstrVal = &targets.bstrs.back();
+      break;
+    case 8:
+      // A list by reference ends at its first 0.
+      targets.longs.push_back({in.Long(), in.Byte() % 9, 0});
+      v.vt = VT_I4 | VT_BYREF;
+      v.plVal = targets.longs.back().data();
+      break;
+    case 9:
+      targets.variants.push_back(depth == 0 ? Argument(in, targets, application, 1) : VARIANT{});
+      v.vt = VT_VARIANT | VT_BYREF;
+      v.pvarVal = &targets.variants.back();
+      break;
+    case 10:
+    case 11: {
+      const VARTYPE type = element[in.Byte() % 3];
+      v.vt = VT_ARRAY | type;
+      v.parray = Array(in, type);
+      break;
+    }
+    case 12:
+      targets.arrays.push_back(Array(in, VT_BSTR));
+      v.vt = VT_ARRAY | VT_BSTR | VT_BYREF;
+      v.pparray = &targets.arrays.back();
+      break;
+    case 13:
+      v.vt = VT_DISPATCH;
+      v.pdispVal = in.Byte() % 2 ? application : nullptr;
+      if (v.pdispVal != nullptr) v.pdispVal->AddRef();
+      break;
+    case 14:
+      targets.objects.push_back(nullptr);
+      v.vt = VT_DISPATCH | VT_BYREF;
+      v.ppdispVal = &targets.objects.back();
+      break;
+    default:
+      v.vt = static_cast<VARTYPE>(in.Byte() % 2 ? VT_R8 : VT_BOOL);
+      break;
+  }
+  return v;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  Reader in(data, size);
+  testing::ModelTestPlatform env;
+  env.AddFile("C:\\ws\\app\\App.kbp",
+              "[PROJECT]\r\nOUTPUT=App.abs\r\nCPU=MX-520\r\nTARGET=Debug;Release;\r\n"
+              "Folder=Src;\r\n[Src]\r\nFILTER=c\r\nSOURCECOUNT=1\r\nSOURCE0=main.c\r\n");
+  env.AddFile("C:\\ws\\app\\main.c", "#include \"main.h\"\n");
+  env.AddFile("C:\\ws\\app\\util.c", "int util;\n");
+  env.AddFile("C:\\ws\\lib\\Lib.kbp", "[PROJECT]\r\nOUTPUT=Lib.lib\r\nTARGET=Debug;\r\n");
+  testing::RecordingIdeHost ide;
+  ide.state().project_files = {"C:\\ws\\app\\App.kbp", "C:\\ws\\lib\\Lib.kbp"};
+  ide.state().active_project = "C:\\ws\\app\\App.kbp";
+  ComponentModule module(env.platform, {"C:\\Zelvan\\libzelvan_component.so", ""});
+  {
+    std::vector<ComPtr<IDispatch>> objects;
+    for (const ComponentClass& entry : kComponentClasses) {
+      ComPtr<IDispatch> object;
+      module.CreateObject(entry.clsid, IID_IDispatch,
+                          reinterpret_cast<void**>(object.ReleaseAndGetAddressOf()));
+      if (!object) std::abort();
+      objects.push_back(object);
+    }
+    IDispatch* application = ide.application();
+    // Most runs work on a connected, open workspace.
+    if (in.Byte() % 4 != 0) {
+      VARIANT connect[] = {VARIANT{}, VARIANT{}, VARIANT{}};
+      connect[0].vt = VT_DISPATCH;
+      connect[0].pdispVal = application;
+      CallDispatch(objects[0].Get(), 7, DISPATCH_METHOD, connect, 3, nullptr);
+      VARIANT open = VariantFromText("C:\\ws\\Demo.kws");
+      CallDispatch(objects[2].Get(), 31, DISPATCH_METHOD, &open, 1, nullptr);
+      VariantClear(&open);
+    }
+    for (int calls = 0; calls < 48 && !in.empty(); ++calls) {
+      IDispatch* target = objects[in.Byte() % objects.size()].Get();
+      const DISPID id = in.Byte() % 92;
+      const UINT count = in.Byte() % 9;
+      Targets targets;
+      std::vector<VARIANT> args;
+      for (UINT i = 0; i < count; ++i)
+        args.push_back(Argument(in, targets, application));
+      VARIANT result;
+      VariantInit(&result);
+      const WORD flags = in.Byte() % 8 == 0 ? DISPATCH_PROPERTYPUT : DISPATCH_METHOD;
+      const HRESULT hr = CallDispatch(target, id, flags, args.data(), count, &result);
+      if (hr != S_OK && hr != S_FALSE && SUCCEEDED(hr)) std::abort();
+      VariantClear(&result);
+      for (VARIANT& arg : args)
+        VariantClear(&arg);
+    }
+    VARIANT none{};
+    CallDispatch(objects[0].Get(), 8, DISPATCH_METHOD, &none, 0, nullptr);
+  }
+  if (module.CanUnloadNow() != S_OK) std::abort();
+  return 0;
+}

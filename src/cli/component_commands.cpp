@@ -1,0 +1,378 @@
+// The component commands: load the component module the way a host does,
+// and call its objects by name as a script host would (`call`), or have it
+// write and remove its registration (`register`, `unregister`).
+//
+// `call` loads the module the registry names for "Zelvan.Connect"; when the
+// classes are not registered (or that module cannot be loaded), the module
+// beside this program, which `register` and `unregister` always take. `call`
+// connects it to the headless host's IDE objects first, so the workspace
+// of -w is served as the IDE would serve it, and opens that workspace
+// through the Service object before the call.
+#include <CLI/CLI.hpp>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/cli_command.h"
+#include "host/headless_host.h"
+#include "host/host_ide_objects.h"
+#include "platform/ansi_text.h"
+#include "platform/class_registry.h"
+#include "platform/file_system.h"
+#include "platform/host_platform.h"
+#include "platform/inproc_server.h"
+#include "platform/registry.h"
+#include "platform/system_services.h"
+#include "platform/win_path.h"
+#include "service/component_ids.h"
+#include "service/component_interfaces.h"
+
+namespace zelvan::cli {
+namespace {
+
+struct CallArgs {
+  std::string member;  // OBJECT.METHOD
+  std::vector<std::string> words;
+  bool save = false;
+};
+
+// A VARIANT that frees what it holds.
+struct Argument {
+  VARIANT value;
+  Argument() { VariantInit(&value); }
+  ~Argument() { VariantClear(&value); }
+  Argument(const Argument&) = delete;
+  Argument& operator=(const Argument&) = delete;
+};
+
+// The call's arguments from the words after OBJECT.METHOD: text by default;
+// "--long N", "--strings a;b;c" (a string array), "--empty"; "--" makes
+// every later word text.
+bool ParseArguments(const std::vector<std::string>& words, std::vector<VARIANT>* args,
+                    std::string* error) {
+  bool options = true;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::string& word = words[i];
+    VARIANT v;
+    VariantInit(&v);
+    if (options && word == "--") {
+      options = false;
+      continue;
+    }
+    if (options && word == "--empty") {
+      args->push_back(v);
+      continue;
+    }
+    if (options && (word == "--long" || word == "--strings")) {
+      if (i + 1 >= words.size()) {
+        *error = word + " needs a value";
+        return false;
+      }
+      const std::string& value = words[++i];
+      if (word == "--long") {
+        char* end = nullptr;
+        errno = 0;
+        const long long number = std::strtoll(value.c_str(), &end, 0);
+        if (value.empty() || *end != '\0' || errno != 0 || number < INT32_MIN ||
+            number > UINT32_MAX) {
+          *error = "--long takes a 32-bit number, not \"" + value + "\"";
+          return false;
+        }
+        v = VariantFromLong(static_cast<LONG>(number));
+      } else {
+        std::vector<std::string> items;
+        for (size_t start = 0; !value.empty() && start <= value.size();) {
+          size_t end = value.find(';', start);
+          if (end == std::string::npos) end = value.size();
+          items.push_back(value.substr(start, end - start));
+          start = end + 1;
+        }
+        v.vt = VT_ARRAY | VT_BSTR;
+        v.parray = SafeArrayFromStrings(items);
+      }
+      args->push_back(v);
+      continue;
+    }
+    args->push_back(VariantFromText(word));
+  }
+  return true;
+}
+
+std::string FormatValue(const VARIANT& v) {
+  switch (v.vt) {
+    case VT_EMPTY:
+      return "(empty)";
+    case VT_I4:
+      return std::to_string(v.lVal);
+    case VT_BSTR:
+      return "\"" + TextFromBstr(v.bstrVal) + "\"";
+    case VT_DISPATCH:
+      return v.pdispVal != nullptr ? "(object)" : "(null object)";
+    case VT_ARRAY | VT_BSTR: {
+      std::vector<std::string> items;
+      StringsFromSafeArray(v.parray, &items);
+      std::string text = "[";
+      for (size_t i = 0; i < items.size(); ++i) {
+        text += (i > 0 ? ", \"" : "\"") + items[i] + "\"";
+      }
+      return text + "]";
+    }
+    default:
+      return StringPrintf("(type %u)", static_cast<unsigned>(v.vt));
+  }
+}
+
+// Prints the out values a call returned: one value, or an array of them.
+void PrintOuts(const VARIANT& result) {
+  if (result.vt == (VT_ARRAY | VT_VARIANT) && result.parray != nullptr) {
+    LONG lower = 0;
+    LONG upper = -1;
+    SafeArrayGetLBound(result.parray, 1, &lower);
+    SafeArrayGetUBound(result.parray, 1, &upper);
+    for (LONG i = lower; i <= upper; ++i) {
+      VARIANT item;
+      VariantInit(&item);
+      SafeArrayGetElement(result.parray, &i, &item);
+      std::cout << "out[" << i - lower << "]: " << FormatValue(item) << "\n";
+      VariantClear(&item);
+    }
+  } else if (result.vt != VT_EMPTY) {
+    std::cout << "out: " << FormatValue(result) << "\n";
+  }
+}
+
+// The component module loaded as a host loads it, with the headless host
+// beside it. Members are declared in the order they are built, and go in
+// the reverse one: the objects, the module, then the host.
+class ComponentHost {
+ public:
+  explicit ComponentHost(const GlobalOptions& options)
+      : host_(options.answer_yes  ? AnswerPolicy::kYes
+              : options.answer_no ? AnswerPolicy::kNo
+                                  : AnswerPolicy::kSafe,
+              std::cerr, options.verbose && !options.quiet) {
+    platform_ = HostPlatform::Create(&host_);
+    host_.Attach(platform());
+    // The module reads these when it loads.
+    HeadlessHost::PrepareEnvironment(*platform().system, *platform().fs);
+    if (!options.install_dir.empty()) {
+      platform().system->SetEnv("ZELVAN_INSTALL", options.install_dir);
+    }
+    loader_ = std::make_unique<ClassObjectLoader>(platform());
+  }
+  ~ComponentHost() {
+    loader_.reset();
+    application_ = nullptr;
+  }
+
+  Platform& platform() { return platform_->platform(); }
+  HeadlessHost& host() { return host_; }
+
+  // With `registered`, the module the registry names (when it can be
+  // loaded); else, and otherwise, the one beside this program.
+  InprocServerModule* Module(bool registered, std::string* error) {
+    CLSID clsid;
+    Registry& registry = *platform().registry;
+    if (registered && ClsidFromProgId(registry, "Zelvan.Connect", &clsid) &&
+        InprocServerPath(registry, clsid, &module_path_)) {
+      if (InprocServerModule* module = loader_->LoadModule(module_path_, error)) return module;
+      std::cerr << "zelvan: warning: the registered component " << module_path_
+                << " cannot be loaded (" << *error << "); using the one beside zelvan\n";
+    }
+    const std::string program = platform().system->ExecutableHostPath();
+    module_path_ = GetFileDirectory(platform().fs->FromHostPath(program)) + kComponentLibraryName;
+    return loader_->LoadModule(module_path_, error);
+  }
+  const std::string& ModulePath() const { return module_path_; }
+
+  // A new object of the class of `object` ("Service", any case).
+  HRESULT Create(InprocServerModule& module, std::string_view object, ComPtr<IDispatch>* out) {
+    for (const ComponentClass& entry : kComponentClasses) {
+      if (!EqualsNoCase(entry.object, object)) continue;
+      ComPtr<IClassFactory> factory;
+      HRESULT hr =
+          module.GetClassObject(entry.clsid, IID_IClassFactory,
+                                reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
+      if (FAILED(hr)) return hr;
+      return factory->CreateInstance(nullptr, IID_IDispatch,
+                                     reinterpret_cast<void**>(out->ReleaseAndGetAddressOf()));
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+  }
+
+  IKovaApplication* Application() {
+    if (!application_) application_ = MakeComObject<HostApplication>(host_);
+    return application_.Get();
+  }
+
+ private:
+  HeadlessHost host_;
+  std::unique_ptr<HostPlatform> platform_;
+  ComPtr<HostApplication> application_;
+  std::unique_ptr<ClassObjectLoader> loader_;
+  std::string module_path_;
+};
+
+int Fail(const std::string& message, int status = kExitFailed) {
+  std::cerr << "zelvan: " << message << "\n";
+  return status;
+}
+
+int RunCall(const GlobalOptions& options, const CallArgs& args) {
+  const size_t dot = args.member.find('.');
+  if (dot == std::string::npos || dot == 0 || dot + 1 == args.member.size()) {
+    return Fail("name the method as OBJECT.METHOD (for example Service.GetLastStatus)", kExitUsage);
+  }
+  const std::string object_name = args.member.substr(0, dot);
+  const std::string method = args.member.substr(dot + 1);
+  std::vector<VARIANT> call_args;
+  std::string error;
+  struct ArgsGuard {
+    std::vector<VARIANT>& args;
+    ~ArgsGuard() {
+      for (VARIANT& v : args)
+        VariantClear(&v);
+    }
+  } guard{call_args};
+  if (!ParseArguments(args.words, &call_args, &error)) return Fail(error, kExitUsage);
+
+  ComponentHost component(options);
+  InprocServerModule* module = component.Module(true, &error);
+  if (module == nullptr) return Fail("cannot load the component: " + error);
+
+  int status = kExitFailed;
+  {
+    ComPtr<IDispatch> connect;
+    ComPtr<IDispatch> service;
+    ComPtr<IDispatch> target;
+    if (FAILED(component.Create(*module, "Connect", &connect)) ||
+        FAILED(component.Create(*module, "Service", &service))) {
+      return Fail("the component made no objects");
+    }
+    if (FAILED(component.Create(*module, object_name, &target))) {
+      return Fail("no object " + object_name + " (Connect, Command, Service, Version, Project)",
+                  kExitUsage);
+    }
+    ComPtr<IConnect> connection;
+    ComPtr<IService> workspace;
+    connect.As(&connection);
+    service.As(&workspace);
+    Argument none;
+    if (connection->Connect(component.Application(), none.value, none.value) != S_OK) {
+      std::cerr << "zelvan: warning: the component could not connect to the host\n";
+    }
+
+    bool opened = false;
+    if (!options.workspace.empty()) {
+      FileSystem& fs = *component.platform().fs;
+      const std::string path = fs.FullPath(fs.FromHostPath(options.workspace));
+      if (EqualsNoCase(SplitPath(path).extension, ".kbp")) {
+        component.host().UseSingleProject(path);
+      } else if (!component.host().LoadWorkspaceFile(path, &error)) {
+        return Fail(error);
+      }
+      Argument workspace_path;
+      workspace_path.value = VariantFromText(component.host().WorkspacePath());
+      if (workspace->OpenWorkspace(workspace_path.value) != S_OK) {
+        std::cerr << "zelvan: warning: the workspace " << path << " did not open\n";
+      }
+      opened = true;
+    }
+
+    ScopedBstr name(method);
+    LPOLESTR names[] = {name.Get()};
+    DISPID id = DISPID_UNKNOWN;
+    if (FAILED(target->GetIDsOfNames(IID_NULL, names, 1, 0, &id))) {
+      return Fail("the " + object_name + " object has no method " + method, kExitUsage);
+    }
+    Argument result;
+    UINT arg_error = 0;
+    const HRESULT hr = CallDispatch(target.Get(), id, DISPATCH_METHOD, call_args.data(),
+                                    static_cast<UINT>(call_args.size()), &result.value, &arg_error);
+    std::cout << StringPrintf("HRESULT 0x%08X", static_cast<unsigned>(hr));
+    if (hr == DISP_E_TYPEMISMATCH) std::cout << " (argument " << arg_error + 1 << ")";
+    if (hr == DISP_E_BADPARAMCOUNT) std::cout << " (wrong number of arguments)";
+    std::cout << "\n";
+    PrintOuts(result.value);
+
+    LONG last_status = 0;
+    ScopedBstr last_message;
+    workspace->GetLastStatus(&last_status);
+    workspace->GetLastMessage(last_message.Receive());
+    std::cout << StringPrintf("status 0x%08X", static_cast<unsigned>(last_status));
+    if (last_status != 0) std::cout << ": " << last_message.Text();
+    std::cout << "\n";
+    status = hr == S_OK ? kExitOk : kExitFailed;
+    if (status != kExitOk) {
+      std::cerr << "zelvan: " << args.member
+                << StringPrintf(" answered 0x%08X", static_cast<unsigned>(hr)) << "\n";
+    }
+
+    if (opened) {
+      if (args.save && workspace->SaveWorkspace(0) != S_OK) status = kExitFailed;
+      workspace->CloseWorkspace();
+    }
+    connection->Disconnect();
+  }
+  return status;
+}
+
+int RunRegistration(const GlobalOptions& options, bool install) {
+  ComponentHost component(options);
+  std::string error;
+  // The module this program comes with, whatever the registry names now.
+  InprocServerModule* module = component.Module(false, &error);
+  if (module == nullptr) return Fail("cannot load the component: " + error);
+  const HRESULT hr = install ? module->RegisterServer() : module->UnregisterServer();
+  std::cout << StringPrintf("HRESULT 0x%08X", static_cast<unsigned>(hr)) << "\n";
+  if (FAILED(hr)) {
+    return Fail(install ? "the registry did not take the classes"
+                        : "the registry did not let the classes go");
+  }
+  std::cout << (install ? "registered " : "unregistered ") << component.ModulePath() << "\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+void RegisterComponentCommands(const CommandRegistry& registry) {
+  CLI::App& app = *registry.app;
+  const GlobalOptions& globals = *registry.globals;
+  CommandFunction& selected = *registry.selected;
+
+  {
+    auto* cmd = app.add_subcommand(
+        "call",
+        "Call a method of the component by name, as a script does: zelvan call OBJECT.METHOD "
+        "[ARG...]; arguments are text, --long N, --strings 'a;b;c' or --empty. Prints the "
+        "HRESULT, the out values and the workspace's status");
+    auto args = std::make_shared<CallArgs>();
+    cmd->add_flag("--save", args->save, "Save the workspace of -w after the call");
+    cmd->prefix_command();
+    cmd->callback([&, args, cmd] {
+      std::vector<std::string> words = cmd->remaining();
+      if (!words.empty()) {
+        args->member = words.front();
+        args->words.assign(words.begin() + 1, words.end());
+      }
+      selected = [&globals, args] { return RunCall(globals, *args); };
+    });
+  }
+  {
+    auto* cmd = app.add_subcommand(
+        "register", "Register the component's classes (Zelvan.Connect and the others)");
+    cmd->callback([&] { selected = [&globals] { return RunRegistration(globals, true); }; });
+  }
+  {
+    auto* cmd = app.add_subcommand("unregister", "Remove the component's registration");
+    cmd->callback([&] { selected = [&globals] { return RunRegistration(globals, false); }; });
+  }
+}
+
+}  // namespace zelvan::cli

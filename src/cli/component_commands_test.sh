@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Runs `zelvan call`, `register` and `unregister` on a copy of the example
+# workspace: each call loads the component module, connects it to the
+# headless host and prints the HRESULT, the out values and the status.
+# Usage: component_commands_test.sh path/to/zelvan path/to/examples
+source "$(dirname "$0")/example_workspace_test_lib.sh"
+export ZELVAN_REGISTRY="$work/registry.ini"
+
+after_check() {
+  local left
+  left=$(find "$TMPDIR" -type f | head -5)
+  [ -z "$left" ] || fail "$1: working copies left behind: $left"
+}
+
+check "targets" 0 'HRESULT 0x00000000
+out: "Debug;Release;"
+status 0x00000000' -- "$zelvan" -w Example.kws call Service.GetProjectInfo --long 6 Motor ""
+check "two outs" 0 'HRESULT 0x00000000
+out[0]: 1
+out[1]: 0
+status 0x00000000' -- "$zelvan" call version.method7
+check "a list" 0 'HRESULT 0x00000000
+out: ["K:\Shared\include", "K:\Tools\MX520\include"]
+status 0x00000000' -- "$zelvan" call Service.GetCpuInfo --long 1 MX-520 --empty
+check "listed projects" 0 'HRESULT 0x00000000
+status 0x00000000' -- "$zelvan" -w Example.kws call Service.Method73 --long 10004 \
+  --strings 'Motor;Sensor' --long 0 --empty
+check "no workspace" 1 'HRESULT 0x00000001
+status 0x40031000: No workspace is open.' -- "$zelvan" call Service.AddLinkProject Motor MathLib
+check "wrong argument type" 1 'HRESULT 0x80020005 (argument 1)
+status 0x00000000' -- "$zelvan" call Service.GetProjectInfo Motor "" ""
+check "unknown method" 2 "" -- "$zelvan" call Service.Nothing
+stderr_has "unknown method" "has no method Nothing"
+check "unknown object" 2 "" -- "$zelvan" call Nothing.Method8
+check "value missing" 2 "" -- "$zelvan" call Service.GetProjectInfo --long
+stderr_has "value missing" "--long needs a value"
+
+# A change is kept with --save only.
+check "add a target" 0 'HRESULT 0x00000000
+status 0x00000000' -- "$zelvan" -w Example.kws call --save Service.AddTarget Motor Debug Trace
+check "the target is there" 0 '.\Trace' -- "$zelvan" get Motor Trace output
+
+# Registration writes the classes and removes exactly them.
+printf '; mine\r\n[Software\\Other]\r\nX=1\r\n' > "$work/registry.ini"
+cp "$work/registry.ini" "$work/registry.before"
+module=$(dirname "$zelvan")/libzelvan_component.so
+check "register" 0 "HRESULT 0x00000000
+registered $(printf '%s' "$(realpath "$module")" | tr / '\\')" -- "$zelvan" register
+grep -q '^@=Zelvan.Service.1' "$work/registry.ini" || fail "register: no CurVer of Zelvan.Service"
+check "through the registry" 0 'HRESULT 0x00000000
+out: "COMPONENT"
+status 0x00000000' -- "$zelvan" call Connect.GetComponentKind
+check "unregister" 0 "HRESULT 0x00000000
+unregistered $(printf '%s' "$(realpath "$module")" | tr / '\\')" -- "$zelvan" unregister
+cmp -s "$work/registry.ini" "$work/registry.before" || fail "unregister: registry differs"
+
+finish component

@@ -1,0 +1,582 @@
+// The built component module, loaded the way a host loads it: through the
+// platform's library loader, by its four entry points, with a recording IDE
+// connected. Every Service slot is called through its slot.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/status_codes.h"
+#include "platform/class_registry.h"
+#include "platform/file_system.h"
+#include "platform/host_platform.h"
+#include "platform/inproc_server.h"
+#include "platform/system_services.h"
+#include "service/component_interfaces.h"
+#include "tests/support/recording_ide_host.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/variant_args.h"
+
+namespace zelvan {
+namespace {
+
+using testing::RecordingIdeHost;
+using testing::TempDir;
+using testing::TextOf;
+using testing::VariantArgs;
+
+constexpr const char* kApp =
+    "[PROJECT]\r\nOUTPUT=App.abs\r\nCPU=MX-520\r\nTARGET=Debug;Release;\r\nFolder=Src;\r\n"
+    "[Src]\r\nFILTER=c\r\nSOURCECOUNT=1\r\nSOURCE0=main.c\r\n"
+    "[PROJECT!MACRO!Debug]\r\nDefaultWORK=.\\work\r\n";
+constexpr const char* kLib =
+    "[PROJECT]\r\nOUTPUT=Lib.lib\r\nCPU=MX-520\r\nTARGET=Debug;\r\nFolder=Src;\r\n"
+    "[Src]\r\nSOURCECOUNT=0\r\n";
+
+// The environment the module reads when it loads, set for one test.
+class ScopedEnv {
+ public:
+  ScopedEnv(SystemServices& system, std::string name, const std::string& value)
+      : system_(system), name_(std::move(name)), old_(system.GetEnv(name_)) {
+    system_.SetEnv(name_, value);
+  }
+  ~ScopedEnv() { old_ ? system_.SetEnv(name_, *old_) : system_.UnsetEnv(name_); }
+
+ private:
+  SystemServices& system_;
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+class ComponentLibraryTest : public ::testing::Test {
+ protected:
+  ComponentLibraryTest()
+      : host_(HostPlatform::Create(nullptr)),
+        registry_env_(System(), "ZELVAN_REGISTRY", dir_.HostPath("registry.ini")),
+        temp_env_(System(), "TEMP", SystemPath("temp")) {
+    dir_.WriteFile("temp/.keep", "");
+    dir_.WriteFile("ws/app/App.kbp", kApp);
+    dir_.WriteFile("ws/app/main.c", "#include \"main.h\"\nint main(void) { return 0; }\n");
+    dir_.WriteFile("ws/app/main.h", "\n");
+    dir_.WriteFile("ws/app/util.c", "int util;\n");
+    dir_.WriteFile("ws/lib/Lib.kbp", kLib);
+    dir_.WriteFile("ws/Demo.kba", "[Arcive]\r\nArcivePath=archive\r\n");
+    ide_.state().project_files = {SystemPath("ws/app/App.kbp"), SystemPath("ws/lib/Lib.kbp")};
+    ide_.state().active_project = SystemPath("ws/app/App.kbp");
+  }
+  ~ComponentLibraryTest() override { Unload(); }
+
+  SystemServices& System() { return *host_->platform().system; }
+  std::string SystemPath(std::string_view relative) {
+    return host_->platform().fs->FromHostPath(dir_.HostPath(relative));
+  }
+
+  void Load() {
+    std::string error;
+    module_ = InprocServerModule::Load(System(), ZELVAN_COMPONENT_PATH, &error);
+    ASSERT_TRUE(module_) << error;
+  }
+  void Unload() {
+    service_ = nullptr;
+    connect_ = nullptr;
+    module_.reset();
+  }
+  template <class Interface>
+  ComPtr<Interface> Create(REFCLSID clsid) {
+    ComPtr<IClassFactory> factory;
+    ComPtr<Interface> object;
+    EXPECT_EQ(module_->GetClassObject(clsid, IID_IClassFactory,
+                                      reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())),
+              S_OK);
+    if (factory) {
+      EXPECT_EQ(factory->CreateInstance(nullptr, InterfaceTraits<Interface>::Iid(),
+                                        reinterpret_cast<void**>(object.ReleaseAndGetAddressOf())),
+                S_OK);
+    }
+    return object;
+  }
+  // Loads, connects the recording IDE and opens the workspace.
+  void Open() {
+    Load();
+    connect_ = Create<IConnect>(CLSID_Connect);
+    service_ = Create<IService>(CLSID_Service);
+    ASSERT_TRUE(connect_ && service_);
+    ASSERT_EQ(connect_->Connect(ide_.application(), args_.Empty(), args_.Empty()), S_OK);
+    ASSERT_EQ(service_->OpenWorkspace(args_.Text(SystemPath("ws/Demo.kws"))), S_OK);
+  }
+  LONG Status() {
+    LONG status = -1;
+    service_->GetLastStatus(&status);
+    return status;
+  }
+
+  TempDir dir_;
+  std::unique_ptr<HostPlatform> host_;
+  ScopedEnv registry_env_;
+  ScopedEnv temp_env_;
+  RecordingIdeHost ide_;
+  VariantArgs args_;
+  std::unique_ptr<InprocServerModule> module_;
+  ComPtr<IConnect> connect_;
+  ComPtr<IService> service_;
+};
+
+struct SlotCase {
+  const char* name;
+  std::function<HRESULT(IService*, VariantArgs&, VARIANT* out)> call;
+  HRESULT hr;
+  uint32_t status;
+  const char* text = nullptr;  // what `out` holds afterwards
+};
+
+// A text out argument as a VARIANT, for the cases' common check.
+HRESULT Text(HRESULT hr, BSTR* text, VARIANT* out) {
+  out->vt = VT_BSTR;
+  out->bstrVal = *text;
+  return hr;
+}
+
+TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
+  Open();
+  const std::string util = SystemPath("ws/app/util.c");
+  // Run in order: later cases see what earlier ones changed.
+  const std::vector<SlotCase> cases = {
+      {"7 active project", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->ActiveProjectChanged(a.Long(3)); }, S_OK, 0},
+      {"8 reserved", [](IService* s, VariantArgs&, VARIANT*) { return s->Method8(); }, S_OK, 0},
+      {"9 reserved", [](IService* s, VariantArgs&, VARIANT*) { return s->Method9(); }, S_OK, 0},
+      {"10 function database", [](IService* s, VariantArgs&, VARIANT*) {
+         return s->Method10(nullptr); }, S_FALSE, kStatusOperationPending},
+      {"11 function database", [](IService* s, VariantArgs&, VARIANT*) {
+         return s->Method11(nullptr); }, S_FALSE, kStatusOperationPending},
+      {"12 every project", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetProjectInfo(2, a.Text(""), a.Empty(), &t), &t, o);
+       }, S_OK, 0, "App.abs;Lib.lib;"},
+      {"12 targets, by reference", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetProjectInfo(6, a.Ref("App"), a.Empty(), &t), &t, o);
+       }, S_OK, 0, "Debug;Release;"},
+      {"12 project not a string", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetProjectInfo(6, a.Long(1), a.Empty(), &t), &t, o);
+       }, S_FALSE, kStatusBadArgument, ""},
+      {"12 unknown project", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetProjectInfo(6, a.Text("No"), a.Empty(), &t), &t, o);
+       }, S_FALSE, kStatusProjectNotFound, ""},
+      {"12 makefile kind", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetProjectInfo(100, a.Text("App"), a.Text(""), &t), &t, o);
+       }, S_FALSE, kStatusOperationPending, ""},
+      {"12 null out", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->GetProjectInfo(0, a.Text(""), a.Empty(), nullptr); }, E_POINTER, 0},
+      {"13 current target", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->SetProjectInfo(1, a.Text(""), a.Empty(), VariantArgs::Owned("Release")); },
+       S_OK, 0},
+      {"13 unknown kind", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->SetProjectInfo(77, a.Text(""), a.Empty(), VariantArgs::Owned("x")); },
+       S_FALSE, kStatusBadArgument},
+      {"14 profile value", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->Method14(a.Text("App"), a.Out(), a.Ref("PROJECT"), a.Out(), a.Text("CPU"), o);
+       }, S_OK, 0, "MX-520"},
+      {"14 key not a string", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->Method14(a.Text("App"), a.Out(), a.Text("PROJECT"), a.Out(), a.Long(0), o);
+       }, S_FALSE, kStatusBadArgument},
+      {"15 custom build", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->Method15(0, a.Text("App"), a.Out(), a.Text(""), a.Out(), a.Text(""), o,
+                            a.Bstr("")); }, S_FALSE, kStatusOperationPending},
+      {"16 null out", [](IService* s, VariantArgs&, VARIANT*) { return s->GetLastStatus(nullptr); },
+       E_POINTER, 0},
+      {"17 link", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->AddLinkProject(a.Text("App"), a.Ref("Lib")); }, S_OK, 0},
+      {"17 link again", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->AddLinkProject(a.Text("App"), a.Text("Lib")); }, S_FALSE, kStatusLinkExists},
+      {"27 link count", [](IService* s, VariantArgs& a, VARIANT* o) {
+         o->vt = VT_I4; return s->GetLinkProjectCount(a.Text("App"), &o->lVal); }, S_OK, 0},
+      {"28 link entry", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetLinkProjectByIndex(a.Text("App"), 0, &t), &t, o);
+       }, S_OK, 0, "Lib.lib"},
+      {"28 past the end", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetLinkProjectByIndex(a.Text("App"), 1, &t), &t, o);
+       }, S_FALSE, kStatusIndexOutOfRange, ""},
+      {"18 unlink", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->RemoveLinkProject(a.Text("App"), a.Text("Lib")); }, S_OK, 0},
+      {"18 unlink again", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->RemoveLinkProject(a.Text("App"), a.Text("Lib")); }, S_FALSE, kStatusLinkMissing},
+      {"72 node table", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->CreateTable(a.Long(1), a.LongArray({7, 8}), a.Array({"seven", "eight"})); },
+       S_OK, 0},
+      {"72 counts differ", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->CreateTable(a.Long(1), a.Long(7), a.Array({"a", "b"})); }, S_FALSE,
+       kStatusBadArgument},
+      {"19 one node", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetTreeNodeText(a.Long(8), &t), &t, o); }, S_OK, 0,
+       "eight"},
+      {"20 node list", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->Method20(a.LongsRef({7, 9, 8, 0}), &t), &t, o); }, S_OK, 0,
+       "seven;eight;"},
+      {"19 node not a number", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetTreeNodeText(a.Text("7"), &t), &t, o); }, S_FALSE,
+       kStatusBadArgument},
+      {"21 makefile", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->SaveMakefile(a.Empty()); }, S_FALSE, kStatusOperationPending},
+      {"21 makefile path not a string", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->SaveMakefile(a.Long(1)); }, S_FALSE, kStatusBadArgument},
+      {"22 one file", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->UpdateDependencies(a.Text("App"), a.Text("main.c")); }, S_OK, 0},
+      {"22 file not in the project", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->UpdateDependencies(a.Text("App"), a.Text("no.c")); }, S_FALSE,
+       kStatusFileNotInProject},
+      {"22 whole project", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->UpdateDependencies(a.Text("App"), a.Empty()); }, S_OK, 0},
+      {"23 files not strings", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->AddFile(a.Text("App"), a.Long(2), a.Empty()); }, S_FALSE, kStatusBadArgument},
+      {"23 a list of files", [&](IService* s, VariantArgs& a, VARIANT*) {
+         return s->AddFile(a.Text("App"), a.Array({util}), a.Empty()); }, S_OK, 0},
+      {"80 unknown mode", [&](IService* s, VariantArgs& a, VARIANT*) {
+         return s->AddFileEx(2, a.Text("App"), a.Text(util), a.Empty()); }, S_FALSE,
+       kStatusBadArgument},
+      {"80 the file again", [&](IService* s, VariantArgs& a, VARIANT*) {
+         return s->AddFileEx(0, a.Text("App"), a.Text(util), a.Empty()); }, S_FALSE,
+       kStatusFileInProject},
+      {"24 function database", [](IService* s, VariantArgs&, VARIANT*) {
+         return s->Method24(nullptr); }, S_FALSE, kStatusOperationPending},
+      {"25 target", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->AddTarget(a.Text("App"), a.Text("Debug"), a.Text("Trace")); }, S_OK, 0},
+      {"26 target", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->RemoveTarget(a.Text("App"), a.Text("Trace")); }, S_OK, 0},
+      {"26 target again", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->RemoveTarget(a.Text("App"), a.Text("Trace")); }, S_FALSE,
+       kStatusTargetNotFound},
+      {"29 include dirs", [](IService* s, VariantArgs& a, VARIANT* o) {
+         HRESULT hr = s->GetCpuInfo(1, a.Text("mx-520"), a.Empty(), o);
+         std::vector<std::string> dirs;
+         StringsFromVariant(*o, &dirs);
+         VariantClear(o);
+         *o = VariantFromText(dirs.empty() ? "" : dirs.back());
+         return hr; }, S_OK, 0, "K:\\Tools\\MX520\\include"},
+      {"29 unknown CPU", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->GetCpuInfo(0, a.Text("ZX-1"), a.Empty(), o); }, S_FALSE, kStatusUnknownCpu},
+      {"29 option library", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->GetCpuInfo(300, a.Text("MX-520"), a.Ref("-Nc1"), o); }, S_OK, 0},
+      {"29 unknown kind", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->GetCpuInfo(42, a.Text("MX-520"), a.Empty(), o); }, S_FALSE, kStatusBadArgument},
+      {"30 folder operation", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method30(a.Empty(), a.Array({"x"}), a.Empty()); }, S_FALSE,
+       kStatusNotAvailable},
+      {"31 path not a string", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->OpenWorkspace(a.Long(0)); }, S_FALSE, kStatusBadArgument},
+      {"33 save", [](IService* s, VariantArgs&, VARIANT*) { return s->SaveWorkspace(0); }, S_OK, 0},
+      {"34 include paths", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->GetIncludePaths(0, a.Bstr("App"), a.Bstr(""), o); }, S_FALSE,
+       kStatusOperationPending},
+      {"35 a project already there", [&](IService* s, VariantArgs& a, VARIANT*) {
+         return s->AddProject(a.Text(SystemPath("ws/lib/Lib.kbp"))); }, S_FALSE,
+       kStatusProjectExists},
+      {"36 source-file operation", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method36(a.Text("a"), a.Text("b")); }, S_FALSE, kStatusNotAvailable},
+      {"37 new project", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->CreateProject(a.Out(), a.Out(), a.Out(), a.Out(), a.Out(), o); }, S_FALSE,
+       kStatusOperationPending},
+      {"38 null out", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method38(a.Out(), a.Out(), a.Out(), a.Out(), nullptr, nullptr); }, E_POINTER,
+       0},
+      {"39 new project", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->Method39(a.Out(), a.Out(), a.Out(), a.Out(), a.Out(), o); }, S_FALSE,
+       kStatusOperationPending},
+      {"40 missing old project", [&](IService* s, VariantArgs& a, VARIANT*) {
+         return s->ConvertOldProject(a.Text(SystemPath("ws/old.kip"))); }, S_FALSE,
+       kStatusProjectFileMissing},
+      {"40 ignored kind", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->ConvertOldProject(a.Text("x.bprj")); }, S_OK, 0},
+      {"41 entries", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method41(a.LongArray({1, 2})); }, S_FALSE, kStatusNotAvailable},
+      {"41 entries not numbers", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method41(a.Text("1")); }, S_FALSE, kStatusBadArgument},
+      {"42 workspace archive", [](IService* s, VariantArgs&, VARIANT*) { return s->Method42(); },
+       S_OK, 0},
+      {"43 workspace archive", [](IService* s, VariantArgs&, VARIANT*) { return s->Method43(); },
+       S_OK, 0},
+      {"44 workspace archive", [](IService* s, VariantArgs&, VARIANT*) { return s->Method44(); },
+       S_OK, 0},
+      {"45 project without archive", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method45(a.Bstr("App")); }, S_FALSE, kStatusArchiveFailed},
+      {"46 unknown project", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method46(a.Bstr("No")); }, S_FALSE, kStatusProjectNotFound},
+      {"47 project without archive", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method47(a.Bstr("Lib")); }, S_FALSE, kStatusArchiveFailed},
+      {"48 file", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method48(a.Bstr("App"), a.Text("main.c")); }, S_OK, 0},
+      {"49 file not a string", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method49(a.Bstr("App"), a.Long(1)); }, S_FALSE, kStatusBadArgument},
+      // 50 to 52 leave the status of 49 as it is.
+      {"50 reserved", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method50(a.Bstr(""), a.Array({})); }, S_OK, kStatusBadArgument},
+      {"51 workspace state", [](IService* s, VariantArgs&, VARIANT* o) {
+         o->vt = VT_I4; return s->GetWorkspaceArchiveState(&o->lVal); }, S_OK, kStatusBadArgument},
+      {"52 unknown project's state", [](IService* s, VariantArgs& a, VARIANT* o) {
+         o->vt = VT_I4; return s->GetProjectArchiveState(a.Bstr("No"), &o->lVal); }, S_OK, kStatusBadArgument},
+      {"53 query", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->Method53(a.Bstr(""), a.Bstr(""), o); }, S_OK, kStatusNotAvailable, ""},
+      {"55 work directory", [](IService* s, VariantArgs& a, VARIANT* o) {
+         VARIANT work = a.VariantRef();
+         HRESULT hr = s->GetWorkDir(a.Bstr("App"), a.Bstr("debug"), work, a.Empty());
+         VariantCopy(o, work.pvarVal);
+         return hr; }, S_OK, 0, ".\\work"},
+      {"55 no place for the answer", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->GetWorkDir(a.Bstr("App"), a.Bstr(""), a.Text("x"), a.Empty()); }, S_FALSE,
+       kStatusBadArgument},
+      {"56 custom build", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method56(a.Bstr("App"), a.Bstr("Debug"), a.Empty(), a.Empty()); }, S_FALSE,
+       kStatusOperationPending},
+      {"57 no-build flag", [](IService* s, VariantArgs& a, VARIANT* o) {
+         o->vt = VT_I4;
+         return s->GetFileNoBuild(a.Bstr("App"), a.Bstr("main.c"), a.Bstr("Debug"), &o->lVal); },
+       S_OK, 0},
+      {"58 CPU name", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->GetCpuName(0, a.Bstr("MX-520/S"), o); }, S_OK, 0, "MX-520S"},
+      {"58 unknown kind", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->GetCpuName(9, a.Bstr("MX-520"), o); }, S_FALSE, kStatusBadArgument},
+      {"59 conversion", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method59(a.Bstr(""), a.Empty()); }, S_FALSE, kStatusNotAvailable},
+      {"60 conversion", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method60(a.Bstr(""), a.Empty(), a.Array({"a"})); }, S_FALSE,
+       kStatusNotAvailable},
+      {"61 query", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method61(a.Bstr(""), a.Bstr(""), a.Empty()); }, S_FALSE, kStatusNotAvailable},
+      {"62 function database", [](IService* s, VariantArgs&, VARIANT*) { return s->Method62(); },
+       S_FALSE, kStatusOperationPending},
+      {"63 source control", [](IService* s, VariantArgs&, VARIANT*) { return s->Method63(); }, S_OK,
+       0},
+      {"64 item images", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method64(a.Bstr("App")); }, S_OK, 0},
+      {"65 get latest", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method65(a.Text("App"), a.Text("")); }, S_OK, 0},
+      {"66 check out", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method66(a.Text("App"), a.Ref("main.c")); }, S_OK, 0},
+      {"67 unknown project", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method67(a.Text("No"), a.Text("")); }, S_FALSE, kStatusProjectNotFound},
+      {"68 file not a string", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method68(a.Text("App"), a.Long(1)); }, S_FALSE, kStatusBadArgument},
+      {"69 project query", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method69(0, a.Empty(), a.Empty()); }, S_FALSE, kStatusNotAvailable},
+      {"70 project query", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method70(0, a.Empty(), a.Empty()); }, S_FALSE, kStatusNotAvailable},
+      {"71 source-control refresh", [](IService* s, VariantArgs&, VARIANT*) {
+         return s->Method71(); }, S_OK, 0},
+      {"73 listed projects", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method73(10004, a.Array({"App"}), a.Long(0), a.VariantRef()); }, S_OK, 0},
+      {"73 unknown project", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method73(10003, a.Array({"App", "No"}), a.Long(0), a.VariantRef()); }, S_FALSE,
+       kStatusProjectNotFound},
+      {"73 other kind", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method73(10001, a.Empty(), a.Empty(), a.Empty()); }, S_FALSE,
+       kStatusNotAvailable},
+      {"74 import", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method74(a.Empty(), a.Empty()); }, S_FALSE, kStatusNotAvailable},
+      {"75 import", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method75(a.Empty(), a.Empty()); }, S_FALSE, kStatusNotAvailable},
+      {"76 import", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method76(a.Array({"x"})); }, S_FALSE, kStatusNotAvailable},
+      {"77 event", [](IService* s, VariantArgs& a, VARIANT* o) {
+         LONG message = 0; o->vt = VT_I4;
+         HRESULT hr = s->SetEventData(5, a.Bstr("build"), &o->lVal, &message);
+         return message == 12549 ? hr : E_FAIL; }, S_OK, 0},
+      {"78 event", [](IService* s, VariantArgs&, VARIANT*) { return s->DeleteEventData(5); }, S_OK,
+       0},
+      {"78 event again", [](IService* s, VariantArgs&, VARIANT*) { return s->DeleteEventData(5); },
+       S_FALSE, kStatusBadArgument},
+      {"79 every project", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->UpdateProjectDependencies(1, a.Text(""), a.Long(0)); }, S_OK, 0},
+      {"79 unknown mode", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->UpdateProjectDependencies(2, a.Text("App"), a.Long(0)); }, S_FALSE,
+       kStatusBadArgument},
+      {"81 project operation", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method81(a.Empty()); }, S_FALSE, kStatusNotAvailable},
+      {"82 project view", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method82(a.Bstr("Lib")); }, S_OK, 0},
+      {"83 sections value", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->GetSectionsValue(a.Text(""), a.Text(""), a.Text("x"), o); }, S_FALSE,
+       kStatusOperationPending},
+      {"83 symbol not a string", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->GetSectionsValue(a.Text(""), a.Text(""), a.Long(0), o); }, S_FALSE,
+       kStatusBadArgument},
+      {"84 outer value", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->GetOuterValue(a.Text("a.lcf"), a.Text("x"), o); }, S_FALSE,
+       kStatusOperationPending},
+      {"85 project operation", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method85(a.Empty()); }, S_FALSE, kStatusNotAvailable},
+      {"86 unknown project", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->CopyProject(a.Bstr("No")); }, S_FALSE, kStatusProjectNotFound},
+      {"86 copy", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->CopyProject(a.Bstr("App")); }, S_FALSE, kStatusOperationPending},
+      {"87 rename", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->RenameProject(a.Bstr("App"), a.Bstr("New")); }, S_FALSE,
+       kStatusOperationPending},
+      {"32 close", [](IService* s, VariantArgs&, VARIANT*) { return s->CloseWorkspace(); }, S_OK,
+       0},
+      {"17 without a workspace", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->AddLinkProject(a.Text("App"), a.Text("Lib")); }, S_FALSE, kStatusNoWorkspace},
+      {"12 without a workspace", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetProjectInfo(0, a.Text(""), a.Empty(), &t), &t, o);
+       }, S_FALSE, kStatusNoWorkspace, ""},
+  };
+  for (const SlotCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    VARIANT out;
+    VariantInit(&out);
+    EXPECT_EQ(c.call(service_.Get(), args_, &out), c.hr);
+    if (c.hr != E_POINTER) {
+      EXPECT_EQ(static_cast<uint32_t>(Status()), c.status);
+    }
+    if (c.text != nullptr) {
+      EXPECT_EQ(TextOf(out), c.text);
+    }
+    VariantClear(&out);
+    args_.Clear();
+  }
+  // The message belongs to the last status.
+  BSTR message = nullptr;
+  EXPECT_EQ(service_->GetLastMessage(&message), S_OK);
+  EXPECT_EQ(TextFromBstr(message), "No workspace is open.");
+  SysFreeString(message);
+}
+
+// Every string argument refuses every other kind of VARIANT alike; arrays
+// passed by value are taken (and destroyed) all the same.
+TEST_F(ComponentLibraryTest, StringArgumentsRefuseOtherTypes) {
+  Open();
+  using Call = std::function<HRESULT(IService*, VARIANT)>;
+  const std::vector<std::pair<const char*, Call>> slots = {
+      {"17", [&](IService* s, VARIANT v) { return s->AddLinkProject(args_.Text("App"), v); }},
+      {"25",
+       [&](IService* s, VARIANT v) { return s->AddTarget(args_.Text("App"), v, args_.Text("T")); }},
+      {"26", [&](IService* s, VARIANT v) { return s->RemoveTarget(v, args_.Text("Debug")); }},
+      {"31", [&](IService* s, VARIANT v) { return s->OpenWorkspace(v); }},
+      {"35", [&](IService* s, VARIANT v) { return s->AddProject(v); }},
+      {"40", [&](IService* s, VARIANT v) { return s->ConvertOldProject(v); }},
+      {"79",
+       [&](IService* s, VARIANT v) { return s->UpdateProjectDependencies(0, v, args_.Long(0)); }},
+  };
+  const int kTypes[] = {VT_EMPTY,         VT_NULL,           VT_I4,       VT_R8,
+                        VT_BOOL,          VT_ERROR,          VT_DISPATCH, VT_VARIANT | VT_BYREF,
+                        VT_I4 | VT_BYREF, VT_ARRAY | VT_BSTR};
+  for (const auto& [slot, call] : slots) {
+    for (int vt : kTypes) {
+      SCOPED_TRACE(std::string("slot ") + slot + ", type " + std::to_string(vt));
+      VARIANT v = args_.Empty();
+      v.vt = static_cast<VARTYPE>(vt);
+      if (vt == (VT_VARIANT | VT_BYREF)) v = args_.VariantRef(args_.Long(1));
+      if (vt == (VT_I4 | VT_BYREF)) v = args_.LongsRef({1, 0});
+      if (vt == (VT_ARRAY | VT_BSTR)) v = args_.Array({"App"});
+      EXPECT_EQ(call(service_.Get(), v), S_FALSE);
+      EXPECT_EQ(static_cast<uint32_t>(Status()), kStatusBadArgument);
+      args_.Clear();
+    }
+  }
+}
+
+TEST_F(ComponentLibraryTest, ObjectsHoldTheModuleAndAFreshLoadStartsAfresh) {
+  Load();
+  ComPtr<IService> service = Create<IService>(CLSID_Service);
+  ComPtr<IVersion> version = Create<IVersion>(CLSID_Version);
+  ComPtr<ICommand> command = Create<ICommand>(CLSID_Command);
+  ComPtr<IDispatch> unknown;
+  EXPECT_EQ(module_->GetClassObject(GUID_NULL, IID_IClassFactory,
+                                    reinterpret_cast<void**>(unknown.ReleaseAndGetAddressOf())),
+            CLASS_E_CLASSNOTAVAILABLE);
+  LONG id = 0;
+  LONG message = 0;
+  ASSERT_EQ(service->SetEventData(1, args_.Bstr("a"), &id, &message), S_OK);
+  ASSERT_EQ(service->SetEventData(2, args_.Bstr("b"), &id, &message), S_OK);
+  EXPECT_EQ(id, 12551);
+  EXPECT_EQ(module_->CanUnloadNow(), S_FALSE);
+  // The Command object hands out the module's objects by the last part of a ProgID.
+  ComPtr<IDispatch> found;
+  EXPECT_EQ(command->Method8(args_.Bstr("Zelvan.version"), found.ReleaseAndGetAddressOf()), S_OK);
+  ComPtr<IVersion> as_version;
+  EXPECT_EQ(found.As(&as_version), S_OK);
+  EXPECT_EQ(command->Method8(args_.Bstr("Zelvan.Other"), found.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(found, nullptr);
+  LONG most = 0;
+  LONG least = 0;
+  EXPECT_EQ(version->Method7(&most, &least), S_OK);
+  EXPECT_EQ(most, 0x00000001);  // 0.1.0
+
+  // A lock keeps the module after its objects are gone.
+  ComPtr<IClassFactory> factory;
+  module_->GetClassObject(CLSID_Project, IID_IClassFactory,
+                          reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
+  factory->LockServer(1);
+  factory = nullptr;
+  as_version = nullptr;
+  service = nullptr;
+  version = nullptr;
+  command = nullptr;
+  EXPECT_EQ(module_->CanUnloadNow(), S_FALSE);
+  module_->GetClassObject(CLSID_Project, IID_IClassFactory,
+                          reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
+  factory->LockServer(0);
+  factory->LockServer(0);  // one unlock too many changes nothing
+  factory = nullptr;
+  EXPECT_EQ(module_->CanUnloadNow(), S_OK);
+
+  Unload();
+  Load();
+  service = Create<IService>(CLSID_Service);
+  ASSERT_EQ(service->SetEventData(2, args_.Bstr("b"), &id, &message), S_OK);
+  EXPECT_EQ(id, 12550);
+  service = nullptr;
+  EXPECT_EQ(module_->CanUnloadNow(), S_OK);
+}
+
+TEST_F(ComponentLibraryTest, ConnectHoldsItsObjectsUntilDisconnect) {
+  Load();
+  ComPtr<IConnect> connect = Create<IConnect>(CLSID_Connect);
+  BSTR kind = nullptr;
+  EXPECT_EQ(connect->GetComponentKind(&kind), S_OK);
+  EXPECT_EQ(TextFromBstr(kind), "COMPONENT");
+  SysFreeString(kind);
+  EXPECT_EQ(connect->Connect(nullptr, args_.Empty(), args_.Empty()), S_FALSE);
+  EXPECT_EQ(connect->Connect(ide_.application(), args_.Empty(), args_.Empty()), S_OK);
+  connect = nullptr;
+  // The Service, Version and Project objects of the connection remain.
+  EXPECT_EQ(module_->CanUnloadNow(), S_FALSE);
+  connect = Create<IConnect>(CLSID_Connect);
+  EXPECT_EQ(connect->Disconnect(), S_OK);
+  connect = nullptr;
+  EXPECT_EQ(module_->CanUnloadNow(), S_OK);
+}
+
+TEST_F(ComponentLibraryTest, RegistrationRoundTripLeavesTheRegistryAsItWas) {
+  const std::string before =
+      "; the user's own\r\n[Software\\Zentrak\\Semiconductor\\KOVA\\Builder]"
+      "\r\nBuildMake=dword:00000001\r\n";
+  dir_.WriteFile("registry.ini", before);
+  Load();
+  ASSERT_EQ(module_->RegisterServer(), S_OK);
+  {
+    // A host of its own, which sees the registry the test chose.
+    std::unique_ptr<HostPlatform> platform = HostPlatform::Create(nullptr);
+    ClassObjectLoader loader(platform->platform());
+    for (const char* prog_id : {"Zelvan.Service", "Zelvan.Service.1"}) {
+      SCOPED_TRACE(prog_id);
+      ComPtr<IDispatch> object;
+      std::string error;
+      ASSERT_EQ(loader.CreateInstance(prog_id, &object, &error), S_OK) << error;
+      ComPtr<IService> service;
+      EXPECT_EQ(object.As(&service), S_OK);
+    }
+    std::string error;
+    ComPtr<IDispatch> none;
+    EXPECT_EQ(loader.CreateInstance("Zelvan.Nothing", &none, &error), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(loader.LoadedModuleCount(), 1u);
+    loader.FreeUnusedLibraries();
+    EXPECT_EQ(loader.LoadedModuleCount(), 0u);
+  }
+  ASSERT_EQ(module_->UnregisterServer(), S_OK);
+  EXPECT_EQ(dir_.ReadFile("registry.ini"), before);
+}
+
+}  // namespace
+}  // namespace zelvan

@@ -1,0 +1,94 @@
+// IDispatch calls of the service's objects: the arguments of Invoke matched
+// against the shape of the method they reach, so that a script host calls
+// every method by name and each call ends in the very method the IDE calls
+// through its slot.
+//
+// A caller passes either every argument in order, with a by-reference
+// VARIANT at each out position, or only the in arguments. Either way the
+// out values become the call's result: one out value is the result itself,
+// several are a SAFEARRAY of VARIANTs in order; by-reference out arguments
+// receive them as well. A BSTR out the method left null is VT_EMPTY.
+//
+//   in shapes     accepted VARIANTs
+//   kVariant      any (a SAFEARRAY by value is copied: the method takes the copy)
+//   kVariantRef   any; the method reads the caller's VARIANT
+//   kBstr         a string (StringFromVariant); kOwnedBstr the same, freed by the method
+//   kLong         VT_I4, by value or by reference
+//   kUnknown      VT_UNKNOWN or VT_DISPATCH, VT_EMPTY or VT_NULL for none
+//   kRequest      any; a script cannot build a binary request record, so the
+//                 method is given none (null)
+// A mismatch fails the call with DISP_E_TYPEMISMATCH, the argument marked.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/com_types.h"
+#include "platform/dispatch_object.h"
+#include "platform/variant.h"
+
+namespace zelvan {
+
+enum class Shape : uint8_t {
+  kVariant,
+  kVariantRef,
+  kBstr,
+  kOwnedBstr,
+  kLong,
+  kUnknown,
+  kRequest,
+  kOutLong,
+  kOutBstr,
+  kOutVariant,
+  kOutDispatch,
+};
+
+bool IsOutShape(Shape shape);
+
+class DispatchCall {
+ public:
+  DispatchCall(DispatchArgs& args, const std::vector<Shape>& shapes);
+  ~DispatchCall();
+  DispatchCall(const DispatchCall&) = delete;
+  DispatchCall& operator=(const DispatchCall&) = delete;
+
+  // Matches the arguments to the shapes: DISP_E_BADPARAMCOUNT, or
+  // DISP_E_TYPEMISMATCH with the argument marked; S_OK otherwise.
+  HRESULT Prepare();
+
+  // Parameter `i` of the method (in declaration order, outs counted).
+  VARIANT Variant(size_t i) const { return slots_[i].value; }
+  VARIANT* VariantRef(size_t i) const { return slots_[i].arg; }
+  BSTR Bstr(size_t i) const { return slots_[i].bstr; }
+  // The method frees it: the call lets go of it.
+  BSTR OwnedBstr(size_t i);
+  LONG Long(size_t i) const { return slots_[i].number; }
+  IUnknown* Unknown(size_t i) const { return slots_[i].unknown; }
+  LONG* OutLong(size_t i) { return &slots_[i].number; }
+  BSTR* OutBstr(size_t i) { return &slots_[i].bstr; }
+  VARIANT* OutVariant(size_t i) { return &slots_[i].value; }
+  IDispatch** OutDispatch(size_t i) { return &slots_[i].dispatch; }
+
+  // After the method returned `hr`: hands its out values on (see above) and
+  // returns `hr`.
+  HRESULT Finish(HRESULT hr, VARIANT* result);
+
+ private:
+  HRESULT PrepareSlots();
+
+  struct Slot {
+    Shape shape = Shape::kVariant;
+    VARIANT* arg = nullptr;     // the caller's argument, null for an omitted out
+    VARIANT value{};            // kVariant, kOutVariant
+    bool copied_array = false;  // a copy of the caller's array, for the method to take
+    BSTR bstr = nullptr;        // kBstr, kOwnedBstr, kOutBstr
+    LONG number = 0;            // kLong, kOutLong
+    IUnknown* unknown = nullptr;
+    IDispatch* dispatch = nullptr;  // kOutDispatch
+  };
+
+  DispatchArgs& args_;
+  std::vector<Slot> slots_;
+};
+
+}  // namespace zelvan

@@ -1,0 +1,357 @@
+#include "service/project_info.h"
+
+#include <string>
+#include <vector>
+
+#include "analysis/dependency_updater.h"
+#include "model/one_project_data.h"
+#include "model/path_functions.h"
+#include "model/project_data.h"
+#include "model/status_codes.h"
+#include "platform/ansi_text.h"
+#include "platform/bstr.h"
+#include "platform/private_profile.h"
+#include "service/argument_shapes.h"
+#include "service/component_module.h"
+#include "service/pending_operations.h"
+#include "storage/profile_functions.h"
+#include "storage/project_files.h"
+#include "toolchain/cpu_tools.h"
+
+namespace zelvan {
+namespace {
+
+// The one kind that answers without an open workspace.
+constexpr LONG kKindWithoutWorkspace = 121;
+// Profile values read "with the 32768-character buffer".
+constexpr size_t kLongValueBuffer = 32768;
+
+bool IsKnownKind(LONG kind) {
+  return (kind >= 0 && kind <= 25) || (kind >= 50 && kind <= 61) || (kind >= 100 && kind <= 133) ||
+         (kind >= 1001 && kind <= 1020) || kind == 2000;
+}
+
+bool NeedsProject(LONG kind) {
+  if (kind == 3 || (kind >= 6 && kind <= 9)) return true;
+  if (kind == 16 || kind == 24 || kind == 50 || kind == 51 || kind == 58) return true;
+  if (kind >= 100 && kind <= 133) return kind != 121 && kind != 125 && kind != 126;
+  return (kind >= 1001 && kind <= 1020) || kind == 2000;
+}
+
+bool NeedsTarget(LONG kind) {
+  return kind >= 100 && kind <= 107;
+}
+
+std::string ProjectNames(const CProjectData& workspace) {
+  std::vector<std::string> names;
+  for (const auto& project : workspace.Projects()) {
+    names.push_back(project->OutputName());
+  }
+  return JoinWithSemicolons(names);
+}
+
+class Query {
+ public:
+  Query(ComponentModule& module, COneProjectData* project, const VARIANT& value)
+      : module_(module), workspace_(module.workspace()), project_(project), value_(value) {}
+
+  // The text of `kind`; a failure leaves the workspace's status set.
+  std::string Answer(LONG kind) {
+    PrivateProfile& profile = *workspace_.platform().profile;
+    switch (kind) {
+      case 0:
+      case 5:
+        return workspace_.CurrentProjectName();
+      case 1:
+        return workspace_.CurrentTarget();
+      case 2:
+      case 4:
+        return ProjectNames(workspace_);
+      case 6:
+        return JoinWithSemicolons(project_->Targets());
+      case 9:
+        return ReadWorkingCopy(profile, Value(), kFilterKey, 0);
+      case 16:
+        return ReadWorkingCopy(profile, kProjectSection, Value(), kLongValueBuffer);
+      case 50:
+        return project_->IdeProjectFilePath();
+      case 51: {
+        std::string names;
+        if (value_ok()) ReadProfileString(profile, Value(), kAllKeys, &names, WorkingCopy());
+        return names;
+      }
+      case 58:
+        return project_->OptionsPath();
+      case 101:
+      case 102:
+        return TargetOutput(kind);
+      case 108:
+        return LcfOpen(profile);
+      case 110: {
+        std::string relative;
+        if (value_ok()) MakeRelativePathDot(project_->ProjectFilePath(), Value(), &relative);
+        return relative;
+      }
+      case 114:
+        return JoinWithSemicolons(project_->SourceEntries());
+      case 125:
+      case 126:
+        return UpdateEveryProject(kind == 125 ? DependencyMode::kAllFiles
+                                              : DependencyMode::kModifiedFiles);
+      case 24:
+      case 100:
+      case 103:
+      case 107:
+      case 130:
+      case 131:
+      case 132:
+      case 133: {
+        // What the value means is the operation's own business.
+        std::string text;
+        pending::ProjectInfo(workspace_, kind, *project_, TextArg(value_).str(), &text);
+        return text;
+      }
+      case 1001:
+      case 1002:
+      case 1003:
+      case 1006:
+      case 1007:
+      case 1008:
+        return CpuAnswer(kind);
+      default:
+        return std::string();
+    }
+  }
+
+ private:
+  bool value_ok() {
+    if (IsText(value_)) return true;
+    workspace_.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return false;
+  }
+  std::string Value() {
+    TextArg value(value_);
+    if (!value.ok()) workspace_.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return value.str();
+  }
+  const std::string& WorkingCopy() const { return project_->WorkingCopyPath(); }
+
+  std::string ReadWorkingCopy(PrivateProfile& profile, std::string_view section,
+                              std::string_view key, size_t buffer) {
+    if (workspace_.GetLastStatus() != 0) return std::string();
+    return profile.GetString(section, key, "", WorkingCopy(), buffer);
+  }
+
+  // The target the value names (empty: the project's current one).
+  bool Target(std::string* target) {
+    std::string name = Value();
+    if (workspace_.GetLastStatus() != 0) return false;
+    if (name.empty()) name = project_->CurrentTarget();
+    if (!project_->HasTarget(name)) {
+      workspace_.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
+      return false;
+    }
+    *target = std::string(project_->TargetSpelling(name));
+    return true;
+  }
+
+  std::string TargetOutput(LONG kind) {
+    std::string target;
+    std::string dir;
+    if (!Target(&target)) return dir;
+    if (kind == 101) {
+      project_->GetOutputDir(target, &dir);
+    } else {
+      project_->GetTargetValue(target, kKeyOutput, &dir);
+    }
+    return dir;
+  }
+
+  // The IDE keeps the setting in the project's .kpa file; the project
+  // file's own value stands in when the IDE has none.
+  std::string LcfOpen(PrivateProfile& profile) {
+    std::string settings;
+    std::string value;
+    if (ChangeExtension(*workspace_.platform().fs, project_->ProjectFilePath(),
+                        kIdeSettingsExtension, &settings) &&
+        profile.Lookup(kProjectSection, kLcfOpenKey, settings, &value)) {
+      return value;
+    }
+    return profile.GetString(kProjectSection, kLcfOpenKey, "", WorkingCopy());
+  }
+
+  std::string UpdateEveryProject(DependencyMode mode) {
+    bool cancelled = false;
+    // The IDE's progress window cannot be reached from here: the refresh
+    // reports its progress in the output pane alone.
+    module_.dependencies().UpdateDependencies(workspace_, mode, nullptr, &cancelled);
+    return cancelled ? "1" : "";
+  }
+
+  std::string CpuAnswer(LONG kind) {
+    const CCPUTools& cpus = module_.cpus();
+    const std::string& cpu = project_->Cpu();
+    if (cpus.FindCpu(cpu) == nullptr) {
+      workspace_.SetStatus(kStatusUnknownCpu, kMsgCpuNameNotKnown);
+      return std::string();
+    }
+    std::string text;
+    std::string variable;
+    std::vector<std::string> dirs;
+    switch (kind) {
+      case 1001:
+        cpus.ReadHomeDir(cpu, &text);
+        return text;
+      case 1002:
+        cpus.ReadSecondHome(cpu, &variable, &text);
+        return text;
+      case 1003:
+        cpus.ReadSecondHome(cpu, &variable, &text);
+        return variable;
+      case 1006:
+        cpus.GetTemporaryDirs(cpu, &dirs);
+        return dirs.empty() ? std::string() : dirs.front();
+      case 1007:
+        cpus.GetExecutableDirs(cpu, &dirs);
+        return JoinWithSemicolons(dirs);
+      default: {
+        const std::string tool = Value();
+        cpus.ReadHomeDir(cpu, &text);
+        return text + "\\bin\\" + tool;
+      }
+    }
+  }
+
+  ComponentModule& module_;
+  CProjectData& workspace_;
+  COneProjectData* project_;
+  const VARIANT& value_;
+};
+
+// The project the project VARIANT names; `*project` stays null for an empty
+// name. False with the status set when the name is no text or names none.
+bool ProjectOf(CProjectData& workspace, const VARIANT& name_arg, COneProjectData** project) {
+  *project = nullptr;
+  TextArg name(name_arg);
+  if (!name.ok()) {
+    workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return false;
+  }
+  if (name.str().empty()) return true;
+  std::string file;
+  if (workspace.ResolveProjectFile(name.str(), &file)) *project = workspace.FindProjectByFile(file);
+  if (*project == nullptr) {
+    workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+HRESULT GetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& project_arg,
+                       const VARIANT& value, BSTR* result) {
+  if (result == nullptr) return E_POINTER;
+  *result = nullptr;
+  CProjectData& workspace = module.workspace();
+  workspace.ClearStatus();
+  if (!workspace.IsOpen() && kind != kKindWithoutWorkspace) {
+    workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+    return S_FALSE;
+  }
+  COneProjectData* project = nullptr;
+  // The dependency kinds take their second argument (the progress window)
+  // as it is and name no project.
+  if (kind != 125 && kind != 126 && !ProjectOf(workspace, project_arg, &project)) return S_FALSE;
+
+  std::string text;
+  if (!IsKnownKind(kind)) {
+    if (project != nullptr) workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
+  } else if (NeedsProject(kind) && project == nullptr) {
+    workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
+  } else if (NeedsTarget(kind) && project != nullptr && project->Targets().empty()) {
+    workspace.SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
+  } else {
+    text = Query(module, project, value).Answer(kind);
+  }
+  if (workspace.GetLastStatus() != 0) return S_FALSE;
+  *result = BstrFromText(text);
+  return *result != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT SetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& project_arg,
+                       const VARIANT& value, std::string_view text) {
+  CProjectData& workspace = module.workspace();
+  workspace.ClearStatus();
+  if (!workspace.IsOpen()) {
+    workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+    return S_FALSE;
+  }
+  COneProjectData* project = nullptr;
+  if (!ProjectOf(workspace, project_arg, &project)) return S_FALSE;
+
+  const Platform& platform = workspace.platform();
+  auto needs_project = [&]() {
+    if (project == nullptr) workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return project != nullptr;
+  };
+  switch (kind) {
+    case 0:
+    case 5:
+      return workspace.SetActiveProject(text) ? S_OK : S_FALSE;
+    case 1:
+      return workspace.ChangeCurrentTarget(text) ? S_OK : S_FALSE;
+    case 9: {
+      TextArg folder(value);
+      if (!needs_project()) return S_FALSE;
+      if (!folder.ok() || folder.str().empty()) {
+        workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
+        return S_FALSE;
+      }
+      if (!WriteProfileString(platform, folder.str(), kFilterKey, text,
+                              project->WorkingCopyPath())) {
+        workspace.SetStatus(kStatusFileSettingFailed, kMsgFileSettingFailed);
+        return S_FALSE;
+      }
+      return S_OK;
+    }
+    case 22:
+      workspace.SetCurrentProjectName(text);
+      return S_OK;
+    case 108: {
+      std::string settings;
+      if (!needs_project()) return S_FALSE;
+      if (!ChangeExtension(*platform.fs, project->ProjectFilePath(), kIdeSettingsExtension,
+                           &settings) ||
+          !WriteProfileString(platform, kProjectSection, kLcfOpenKey, text, settings)) {
+        workspace.SetStatus(kStatusFileSettingFailed, kMsgFileSettingFailed);
+        return S_FALSE;
+      }
+      return S_OK;
+    }
+    case 11:
+    case 15:
+    case 19:
+    case 20:
+    case 21:
+    case 57:
+    case 60:
+    case 61:
+    case 127:
+    case 1009:
+    case 1010:
+    case 1011:
+    case 1012:
+    case 1013:
+    case 1014:
+    case 1015:
+    case 1017:
+    case 1018:
+      return S_OK;
+    default:
+      workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
+      return S_FALSE;
+  }
+}
+
+}  // namespace zelvan

@@ -1,0 +1,407 @@
+#include "service/project_object.h"
+
+#include <string>
+#include <string_view>
+
+#include "model/one_project_data.h"
+#include "model/one_source_file.h"
+#include "model/project_data.h"
+#include "model/status_codes.h"
+#include "platform/ansi_text.h"
+#include "platform/bstr.h"
+#include "service/argument_shapes.h"
+#include "service/ide_connection.h"
+#include "service/pending_operations.h"
+#include "toolchain/cpu_driver.h"
+
+namespace zelvan {
+namespace {
+
+// Characters the dialogs refuse in a directory name.
+constexpr std::string_view kForbiddenInDirectory = "/:,;*?\"<>|";
+
+}  // namespace
+
+ProjectObject::ProjectObject(ComponentModule& module) : ComponentObject(module, IID_IProject) {
+  RegisterMembers();
+}
+
+bool ProjectObject::Begin() {
+  CProjectData& ws = workspace();
+  ws.ClearStatusAndMessage();
+  if (ws.IsOpen()) return true;
+  ws.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+  return false;
+}
+
+bool ProjectObject::Begin(BSTR project, COneProjectData** found) {
+  if (!Begin()) return false;
+  CProjectData& ws = workspace();
+  const std::string name = TextFromBstr(project);
+  *found = name.empty() ? ws.CurrentProject() : ws.FindProject(name);
+  if (*found != nullptr) return true;
+  ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
+  return false;
+}
+
+bool ProjectObject::Begin(BSTR project, BSTR target, COneProjectData** found,
+                          std::string* target_name) {
+  if (!Begin(project, found)) return false;
+  *target_name = TextFromBstr(target);
+  if (target_name->empty()) *target_name = workspace().CurrentTarget();
+  if ((*found)->HasTarget(*target_name)) {
+    *target_name = std::string((*found)->TargetSpelling(*target_name));
+    return true;
+  }
+  workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
+  return false;
+}
+
+bool ProjectObject::Begin(BSTR project, BSTR target, BSTR file, COneProjectData** found,
+                          std::string* target_name, COneSourceFile** source) {
+  if (!Begin(project, target, found, target_name)) return false;
+  *source = FindNamedFile(workspace(), **found, TextFromBstr(file));
+  return *source != nullptr;
+}
+
+HRESULT ProjectObject::Fail() {
+  CProjectData& ws = workspace();
+  module_.connection().ReportError(ws.GetLastStatus() & 0xFFFFu, ws.GetLastMessage());
+  return E_FAIL;
+}
+
+HRESULT ProjectObject::Check(bool ok, uint32_t status, unsigned message_id) {
+  if (!ok) workspace().SetStatus(status, message_id);
+  return Done(ok);
+}
+
+bool ProjectObject::CheckDirectoryName(BSTR dir) {
+  if (TextFromBstr(dir).find_first_of(kForbiddenInDirectory) == std::string::npos) return true;
+  workspace().SetStatus(kStatusInvalidPath, kMsgInvalidPath);
+  return false;
+}
+
+HRESULT ProjectObject::NotAvailable(const char* method) {
+  if (!Begin()) return Fail();
+  workspace().SetStatus(kStatusNotAvailable, kMsgNotAvailable, {method});
+  return S_FALSE;
+}
+
+// --- Workspace queries.
+
+HRESULT ProjectObject::GetProjectCount(LONG* count) {
+  if (count == nullptr) return E_POINTER;
+  *count = 0;
+  if (!Begin()) return Fail();
+  *count = static_cast<LONG>(workspace().Projects().size());
+  return S_OK;
+}
+
+HRESULT ProjectObject::GetProjectByIndex(LONG index, BSTR* name) {
+  if (name == nullptr) return E_POINTER;
+  *name = nullptr;
+  if (!Begin()) return Fail();
+  const auto& projects = workspace().Projects();
+  if (index < 0 || static_cast<size_t>(index) >= projects.size()) {
+    return Check(false, kStatusIndexOutOfRange, kMsgIndexOutOfRange);
+  }
+  *name = BstrFromText(projects[index]->OutputName());
+  return S_OK;
+}
+
+HRESULT ProjectObject::Method14P(BSTR project) {
+  COneProjectData* found = nullptr;
+  return Done(Begin(project, &found));
+}
+
+HRESULT ProjectObject::GetLinkProjectCount(BSTR project, LONG* count) {
+  if (count == nullptr) return E_POINTER;
+  *count = 0;
+  COneProjectData* found = nullptr;
+  if (!Begin(project, &found)) return Fail();
+  *count = static_cast<LONG>(found->LinkList().size());
+  return S_OK;
+}
+
+HRESULT ProjectObject::GetLinkProjectByIndex(BSTR project, LONG index, BSTR* name) {
+  if (name == nullptr) return E_POINTER;
+  *name = nullptr;
+  COneProjectData* found = nullptr;
+  if (!Begin(project, &found)) return Fail();
+  const auto& links = found->LinkList();
+  if (index < 0 || static_cast<size_t>(index) >= links.size()) {
+    return Check(false, kStatusIndexOutOfRange, kMsgIndexOutOfRange);
+  }
+  if (workspace().FindProject(links[index]) == nullptr) {
+    return Check(false, kStatusProjectNotFound, kMsgProjectNotFound);
+  }
+  *name = BstrFromText(links[index]);
+  return S_OK;
+}
+
+HRESULT ProjectObject::Method12(BSTR project, BSTR linked) {
+  COneProjectData* found = nullptr;
+  if (!Begin(project, &found)) return Fail();
+  CProjectData& ws = workspace();
+  COneProjectData* other = ws.FindProject(TextFromBstr(linked));
+  if (other == nullptr) return Check(false, kStatusProjectNotFound, kMsgProjectNotFound);
+  bool listed = false;
+  for (const std::string& link : found->LinkList()) {
+    listed = listed || EqualsNoCase(link, other->OutputName());
+  }
+  const std::string& a = found->OutputName();
+  const std::string& b = other->OutputName();
+  if (listed ? ws.RemoveLinkProject(a, b) : ws.AddLinkProject(a, b)) return S_OK;
+  ws.SetStatus(ws.GetLastStatus(), listed ? kMsgLinkRemoveFailed : kMsgLinkAddFailed);
+  return Fail();
+}
+
+// --- Per-target settings.
+
+HRESULT ProjectObject::GetOutputDir(BSTR project, BSTR target, BSTR* dir) {
+  if (dir == nullptr) return E_POINTER;
+  *dir = nullptr;
+  COneProjectData* found = nullptr;
+  std::string name;
+  if (!Begin(project, target, &found, &name)) return Fail();
+  std::string text;
+  found->GetOutputDirDirect(name, &text);
+  *dir = BstrFromText(text);
+  return S_OK;
+}
+
+HRESULT ProjectObject::SetOutputDir(BSTR project, BSTR target, BSTR dir) {
+  COneProjectData* found = nullptr;
+  std::string name;
+  if (!Begin(project, target, &found, &name) || !CheckDirectoryName(dir)) return Fail();
+  return Check(found->SetOutputDir(name, TextFromBstr(dir)), kStatusFileSettingFailed,
+               kMsgFileSettingFailed);
+}
+
+HRESULT ProjectObject::GetLinkOptions(BSTR project, BSTR target, BSTR* options) {
+  if (options == nullptr) return E_POINTER;
+  *options = nullptr;
+  COneProjectData* found = nullptr;
+  std::string name;
+  if (!Begin(project, target, &found, &name)) return Fail();
+  std::string text;
+  found->GetLinkOptions(name, &text);
+  *options = BstrFromText(text);
+  return S_OK;
+}
+
+HRESULT ProjectObject::SetProjectLink(BSTR project, BSTR target, BSTR options) {
+  COneProjectData* found = nullptr;
+  std::string name;
+  if (!Begin(project, target, &found, &name)) return Fail();
+  return Check(found->SetProjectLink(name, TextFromBstr(options)), kStatusFileSettingFailed,
+               kMsgFileSettingFailed);
+}
+
+HRESULT ProjectObject::GetProjectConvert(BSTR project, BSTR target, BSTR* options) {
+  if (options == nullptr) return E_POINTER;
+  *options = nullptr;
+  COneProjectData* found = nullptr;
+  std::string name;
+  if (!Begin(project, target, &found, &name)) return Fail();
+  std::string text;
+  found->GetProjectConvert(name, &text);
+  *options = BstrFromText(text);
+  return S_OK;
+}
+
+HRESULT ProjectObject::SetProjectConvert(BSTR project, BSTR target, BSTR options) {
+  COneProjectData* found = nullptr;
+  std::string name;
+  if (!Begin(project, target, &found, &name)) return Fail();
+  return Check(found->SetProjectConvert(name, TextFromBstr(options)), kStatusFileSettingFailed,
+               kMsgFileSettingFailed);
+}
+
+// --- Per-file settings.
+
+HRESULT ProjectObject::GetFileTempDir(BSTR project, BSTR target, BSTR file, BSTR* dir) {
+  if (dir == nullptr) return E_POINTER;
+  *dir = nullptr;
+  COneProjectData* found = nullptr;
+  std::string name;
+  COneSourceFile* source = nullptr;
+  if (!Begin(project, target, file, &found, &name, &source)) return Fail();
+  std::string text;
+  source->GetTempDir(name, &text);
+  *dir = BstrFromText(text);
+  return S_OK;
+}
+
+HRESULT ProjectObject::SetFileTempDir(BSTR project, BSTR target, BSTR file, BSTR dir) {
+  COneProjectData* found = nullptr;
+  std::string name;
+  COneSourceFile* source = nullptr;
+  if (!Begin(project, target, file, &found, &name, &source) || !CheckDirectoryName(dir)) {
+    return Fail();
+  }
+  return Check(source->SetTempDir(name, TextFromBstr(dir)), kStatusFileSettingFailed,
+               kMsgFileSettingFailed);
+}
+
+HRESULT ProjectObject::GetFileNoBuild(BSTR project, BSTR target, BSTR file, LONG* no_build) {
+  if (no_build == nullptr) return E_POINTER;
+  *no_build = 0;
+  COneProjectData* found = nullptr;
+  std::string name;
+  COneSourceFile* source = nullptr;
+  if (!Begin(project, target, file, &found, &name, &source)) return Fail();
+  *no_build = source->IsBuilt(name) ? 0 : 1;
+  return S_OK;
+}
+
+HRESULT ProjectObject::Method20(BSTR project, BSTR target, BSTR file, LONG no_build) {
+  COneProjectData* found = nullptr;
+  std::string name;
+  COneSourceFile* source = nullptr;
+  if (!Begin(project, target, file, &found, &name, &source)) return Fail();
+  return Check(source->SetNoBuild(name, std::to_string(no_build)), kStatusFileSettingFailed,
+               kMsgFileSettingFailed);
+}
+
+HRESULT ProjectObject::SetOptionsChecked(BSTR project, BSTR target, BSTR file, BSTR options) {
+  COneProjectData* found = nullptr;
+  std::string name;
+  if (!Begin(project, target, &found, &name)) return Fail();
+  const std::string file_name = TextFromBstr(file);
+  COneSourceFile* source = nullptr;
+  if (!file_name.empty()) {
+    source = FindNamedFile(workspace(), *found, file_name);
+    if (source == nullptr) return Fail();
+  }
+  const std::string text = TextFromBstr(options);
+  if (!CheckOptionsWithDriver(module_.platform(), module_.cpus(), found->Cpu(), text)) {
+    return Check(false, kStatusOptionsRejected, kMsgOptionsRejected);
+  }
+  const bool set = source != nullptr ? source->SetCompileOptions(name, text)
+                                     : found->SetProjectCompile(name, text);
+  return Check(set, kStatusFileSettingFailed, kMsgFileSettingFailed);
+}
+
+// --- Operations of other parts of the service.
+
+HRESULT ProjectObject::WriteMakefileOfProject(BSTR project, LONG mode) {
+  COneProjectData* found = nullptr;
+  if (!Begin(project, &found)) return Fail();
+  return Done(pending::WriteMakefileOfProject(workspace(), *found, mode));
+}
+
+HRESULT ProjectObject::SaveMakefile(VARIANT makefile) {
+  ArgumentScope scope{&makefile};
+  CProjectData& ws = workspace();
+  ws.ClearStatusAndMessage();
+  TextArg path(makefile);
+  if (!path.ok() && makefile.vt != VT_EMPTY) {
+    return Check(false, kStatusBadArgument, kMsgBadArgument);
+  }
+  return Done(pending::SaveMakefile(ws, path.str()));
+}
+
+HRESULT ProjectObject::NewProject(BSTR command, VARIANT arguments) {
+  ArgumentScope scope{&arguments};
+  workspace().ClearStatusAndMessage();
+  // The new project could not join a workspace while the IDE builds it.
+  if (module_.connection().RefuseIfBusy()) return E_FAIL;
+  if (!Begin()) return Fail();
+  return Done(pending::ProjectCommand(workspace(), 31, TextFromBstr(command), arguments));
+}
+
+HRESULT ProjectObject::Method32(BSTR command, VARIANT arguments) {
+  ArgumentScope scope{&arguments};
+  if (!Begin()) return Fail();
+  return Done(pending::ProjectCommand(workspace(), 32, TextFromBstr(command), arguments));
+}
+
+HRESULT ProjectObject::Method33(BSTR command, VARIANT arguments) {
+  ArgumentScope scope{&arguments};
+  if (!Begin()) return Fail();
+  return Done(pending::ProjectCommand(workspace(), 33, TextFromBstr(command), arguments));
+}
+
+// --- Workspace queries with no operation in this service.
+
+HRESULT ProjectObject::Method7(BSTR, LONG) {
+  return NotAvailable("Method7");
+}
+HRESULT ProjectObject::Method8(BSTR, LONG, LONG) {
+  return NotAvailable("Method8");
+}
+HRESULT ProjectObject::Method10(LONG) {
+  return NotAvailable("Method10");
+}
+HRESULT ProjectObject::Method11(LONG) {
+  return NotAvailable("Method11");
+}
+HRESULT ProjectObject::Method13(BSTR, LONG) {
+  return NotAvailable("Method13");
+}
+
+void ProjectObject::RegisterMembers() {
+  using S = Shape;
+  Member(7, "Method7", {S::kBstr, S::kLong},
+         [this](DispatchCall& c) { return Method7(c.Bstr(0), c.Long(1)); });
+  Member(8, "Method8", {S::kBstr, S::kLong, S::kLong},
+         [this](DispatchCall& c) { return Method8(c.Bstr(0), c.Long(1), c.Long(2)); });
+  Member(9, "WriteMakefileOfProject", {S::kBstr, S::kLong},
+         [this](DispatchCall& c) { return WriteMakefileOfProject(c.Bstr(0), c.Long(1)); });
+  Member(10, "Method10", {S::kLong}, [this](DispatchCall& c) { return Method10(c.Long(0)); });
+  Member(11, "Method11", {S::kLong}, [this](DispatchCall& c) { return Method11(c.Long(0)); });
+  Member(12, "Method12", {S::kBstr, S::kBstr},
+         [this](DispatchCall& c) { return Method12(c.Bstr(0), c.Bstr(1)); });
+  Member(13, "Method13", {S::kBstr, S::kLong},
+         [this](DispatchCall& c) { return Method13(c.Bstr(0), c.Long(1)); });
+  Member(14, "Method14P", {S::kBstr}, [this](DispatchCall& c) { return Method14P(c.Bstr(0)); });
+  Member(15, "GetFileTempDir", {S::kBstr, S::kBstr, S::kBstr, S::kOutBstr},
+         [this](DispatchCall& c) {
+           return GetFileTempDir(c.Bstr(0), c.Bstr(1), c.Bstr(2), c.OutBstr(3));
+         });
+  Member(16, "SetFileTempDir", {S::kBstr, S::kBstr, S::kBstr, S::kBstr}, [this](DispatchCall& c) {
+    return SetFileTempDir(c.Bstr(0), c.Bstr(1), c.Bstr(2), c.Bstr(3));
+  });
+  Member(17, "GetOutputDir", {S::kBstr, S::kBstr, S::kOutBstr},
+         [this](DispatchCall& c) { return GetOutputDir(c.Bstr(0), c.Bstr(1), c.OutBstr(2)); });
+  Member(18, "SetOutputDir", {S::kBstr, S::kBstr, S::kBstr},
+         [this](DispatchCall& c) { return SetOutputDir(c.Bstr(0), c.Bstr(1), c.Bstr(2)); });
+  Member(19, "GetFileNoBuild", {S::kBstr, S::kBstr, S::kBstr, S::kOutLong},
+         [this](DispatchCall& c) {
+           return GetFileNoBuild(c.Bstr(0), c.Bstr(1), c.Bstr(2), c.OutLong(3));
+         });
+  Member(20, "Method20", {S::kBstr, S::kBstr, S::kBstr, S::kLong},
+         [this](DispatchCall& c) { return Method20(c.Bstr(0), c.Bstr(1), c.Bstr(2), c.Long(3)); });
+  Member(21, "SaveMakefile", {S::kVariant},
+         [this](DispatchCall& c) { return SaveMakefile(c.Variant(0)); });
+  Member(22, "SetOptionsChecked", {S::kBstr, S::kBstr, S::kBstr, S::kBstr},
+         [this](DispatchCall& c) {
+           return SetOptionsChecked(c.Bstr(0), c.Bstr(1), c.Bstr(2), c.Bstr(3));
+         });
+  Member(23, "GetLinkOptions", {S::kBstr, S::kBstr, S::kOutBstr},
+         [this](DispatchCall& c) { return GetLinkOptions(c.Bstr(0), c.Bstr(1), c.OutBstr(2)); });
+  Member(24, "SetProjectLink", {S::kBstr, S::kBstr, S::kBstr},
+         [this](DispatchCall& c) { return SetProjectLink(c.Bstr(0), c.Bstr(1), c.Bstr(2)); });
+  Member(25, "GetProjectCount", {S::kOutLong},
+         [this](DispatchCall& c) { return GetProjectCount(c.OutLong(0)); });
+  Member(26, "GetProjectByIndex", {S::kLong, S::kOutBstr},
+         [this](DispatchCall& c) { return GetProjectByIndex(c.Long(0), c.OutBstr(1)); });
+  Member(27, "GetLinkProjectCount", {S::kBstr, S::kOutLong},
+         [this](DispatchCall& c) { return GetLinkProjectCount(c.Bstr(0), c.OutLong(1)); });
+  Member(28, "GetLinkProjectByIndex", {S::kBstr, S::kLong, S::kOutBstr}, [this](DispatchCall& c) {
+    return GetLinkProjectByIndex(c.Bstr(0), c.Long(1), c.OutBstr(2));
+  });
+  Member(29, "GetProjectConvert", {S::kBstr, S::kBstr, S::kOutBstr},
+         [this](DispatchCall& c) { return GetProjectConvert(c.Bstr(0), c.Bstr(1), c.OutBstr(2)); });
+  Member(30, "SetProjectConvert", {S::kBstr, S::kBstr, S::kBstr},
+         [this](DispatchCall& c) { return SetProjectConvert(c.Bstr(0), c.Bstr(1), c.Bstr(2)); });
+  Member(31, "NewProject", {S::kBstr, S::kVariant},
+         [this](DispatchCall& c) { return NewProject(c.Bstr(0), c.Variant(1)); });
+  Member(32, "Method32", {S::kBstr, S::kVariant},
+         [this](DispatchCall& c) { return Method32(c.Bstr(0), c.Variant(1)); });
+  Member(33, "Method33", {S::kBstr, S::kVariant},
+         [this](DispatchCall& c) { return Method33(c.Bstr(0), c.Variant(1)); });
+}
+
+}  // namespace zelvan

@@ -1,0 +1,76 @@
+// The Project object: per-project and per-target answers for the IDE's
+// dialogs. Unlike the Service object's, its methods answer S_OK or E_FAIL,
+// and report a failure to the IDE themselves (output window and automation
+// server, under "Zelvan", error number 0x40040000 + the low 16 bits of the
+// status) after leaving it on the workspace. Each starts by clearing the
+// status and message, then checks, in order: a workspace is open (5031),
+// the project is known (FindProject; empty: the current project, 5036), the
+// target is one of the project's (empty: the current target, 5044).
+#pragma once
+
+#include <string>
+
+#include "service/component_interfaces.h"
+#include "service/component_object.h"
+
+namespace zelvan {
+
+class COneProjectData;
+class COneSourceFile;
+class CProjectData;
+
+class ProjectObject final : public ComponentObject<IProject> {
+ public:
+  explicit ProjectObject(ComponentModule& module);
+
+  HRESULT STDMETHODCALLTYPE Method7(BSTR a, LONG b) override;
+  HRESULT STDMETHODCALLTYPE Method8(BSTR a, LONG b, LONG c) override;
+  HRESULT STDMETHODCALLTYPE WriteMakefileOfProject(BSTR project, LONG mode) override;
+  HRESULT STDMETHODCALLTYPE Method10(LONG a) override;
+  HRESULT STDMETHODCALLTYPE Method11(LONG a) override;
+  HRESULT STDMETHODCALLTYPE Method12(BSTR project, BSTR linked) override;
+  HRESULT STDMETHODCALLTYPE Method13(BSTR a, LONG b) override;
+  HRESULT STDMETHODCALLTYPE Method14P(BSTR project) override;
+  HRESULT STDMETHODCALLTYPE GetFileTempDir(BSTR project, BSTR target, BSTR file,
+                                           BSTR* dir) override;
+  HRESULT STDMETHODCALLTYPE SetFileTempDir(BSTR project, BSTR target, BSTR file, BSTR dir) override;
+  HRESULT STDMETHODCALLTYPE GetOutputDir(BSTR project, BSTR target, BSTR* dir) override;
+  HRESULT STDMETHODCALLTYPE SetOutputDir(BSTR project, BSTR target, BSTR dir) override;
+  HRESULT STDMETHODCALLTYPE GetFileNoBuild(BSTR project, BSTR target, BSTR file,
+                                           LONG* no_build) override;
+  HRESULT STDMETHODCALLTYPE Method20(BSTR project, BSTR target, BSTR file, LONG no_build) override;
+  HRESULT STDMETHODCALLTYPE SaveMakefile(VARIANT makefile) override;
+  HRESULT STDMETHODCALLTYPE SetOptionsChecked(BSTR project, BSTR target, BSTR file,
+                                              BSTR options) override;
+  HRESULT STDMETHODCALLTYPE GetLinkOptions(BSTR project, BSTR target, BSTR* options) override;
+  HRESULT STDMETHODCALLTYPE SetProjectLink(BSTR project, BSTR target, BSTR options) override;
+  HRESULT STDMETHODCALLTYPE GetProjectCount(LONG* count) override;
+  HRESULT STDMETHODCALLTYPE GetProjectByIndex(LONG index, BSTR* name) override;
+  HRESULT STDMETHODCALLTYPE GetLinkProjectCount(BSTR project, LONG* count) override;
+  HRESULT STDMETHODCALLTYPE GetLinkProjectByIndex(BSTR project, LONG index, BSTR* name) override;
+  HRESULT STDMETHODCALLTYPE GetProjectConvert(BSTR project, BSTR target, BSTR* options) override;
+  HRESULT STDMETHODCALLTYPE SetProjectConvert(BSTR project, BSTR target, BSTR options) override;
+  HRESULT STDMETHODCALLTYPE NewProject(BSTR command, VARIANT arguments) override;
+  HRESULT STDMETHODCALLTYPE Method32(BSTR command, VARIANT arguments) override;
+  HRESULT STDMETHODCALLTYPE Method33(BSTR command, VARIANT arguments) override;
+
+ private:
+  CProjectData& workspace() { return module_.workspace(); }
+  // The common checks; false with the status set.
+  bool Begin();
+  bool Begin(BSTR project, COneProjectData** found);
+  bool Begin(BSTR project, BSTR target, COneProjectData** found, std::string* target_name);
+  bool Begin(BSTR project, BSTR target, BSTR file, COneProjectData** found,
+             std::string* target_name, COneSourceFile** source);
+  // Reports the workspace's status to the IDE; E_FAIL.
+  HRESULT Fail();
+  HRESULT Done(bool ok) { return ok ? S_OK : Fail(); }
+  // Sets `status` and `message_id` unless `ok`; then Done.
+  HRESULT Check(bool ok, uint32_t status, unsigned message_id);
+  // A directory name the dialogs may store; 5055 otherwise.
+  bool CheckDirectoryName(BSTR dir);
+  HRESULT NotAvailable(const char* method);
+  void RegisterMembers();
+};
+
+}  // namespace zelvan

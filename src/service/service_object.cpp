@@ -1,0 +1,761 @@
+#include "service/service_object.h"
+
+#include <string>
+#include <vector>
+
+#include "analysis/dependency_updater.h"
+#include "model/one_project_data.h"
+#include "model/one_source_file.h"
+#include "model/project_data.h"
+#include "model/status_codes.h"
+#include "platform/bstr.h"
+#include "platform/private_profile.h"
+#include "platform/variant.h"
+#include "service/argument_shapes.h"
+#include "service/ide_connection.h"
+#include "service/pending_operations.h"
+#include "service/project_info.h"
+#include "storage/old_project_files.h"
+#include "storage/profile_functions.h"
+#include "toolchain/cpu_tools.h"
+#include "toolchain/custom_event_data.h"
+#include "toolchain/qk_util.h"
+#include "toolchain/support_cpu.h"
+
+namespace zelvan {
+namespace {
+
+// The message that carries custom events to the windows registered for them.
+constexpr LONG kCustomEventMessage = 12549;
+// A list of tree node handles ends at the first 0; this many at most are read.
+constexpr size_t kMaxNodeHandles = 1 << 20;
+
+// GetCpuInfo kinds.
+enum CpuInfoKind : LONG {
+  kCpuTools = 0,            // the tool table, "key=value\n" per tool
+  kCpuIncludeDirs = 1,      // directory lists, as string arrays
+  kCpuLibraryDirs = 2,      //
+  kCpuExecutableDirs = 3,   //
+  kCpuTemporaryDirs = 4,    //
+  kCpuHomeDir = 5,          // texts
+  kCpuSecondHomeDir = 6,    //
+  kCpuSecondHomeName = 7,   //
+  kCpuOptionLibrary = 300,  // the standard library a CPU option brings
+  kCpuOptionConvert = 301,  // the converter option a CPU option brings
+};
+
+}  // namespace
+
+ServiceObject::ServiceObject(ComponentModule& module) : ComponentObject(module, IID_IService) {
+  RegisterMembers();
+}
+
+HRESULT ServiceObject::NotAvailable(std::string_view method) {
+  workspace().SetStatus(kStatusNotAvailable, kMsgNotAvailable, {method});
+  return S_FALSE;
+}
+
+HRESULT ServiceObject::NotConnected(std::string_view service) {
+  workspace().SetStatus(kStatusNotConnected, kMsgNotConnected, {service});
+  return S_FALSE;
+}
+
+// --- The workspace.
+
+HRESULT ServiceObject::ActiveProjectChanged(VARIANT unused) {
+  ArgumentScope scope{&unused};
+  return Result(workspace().ActiveProjectChanged());
+}
+
+HRESULT ServiceObject::OpenWorkspace(VARIANT path) {
+  ArgumentScope scope{&path};
+  return Result(workspace().OpenWorkspace(TextArg(path)));
+}
+
+HRESULT ServiceObject::CloseWorkspace() {
+  workspace().ClearStatus();
+  return Result(workspace().CloseWorkspace());
+}
+
+HRESULT ServiceObject::SaveWorkspace(LONG ask) {
+  return Result(workspace().SaveWorkspace(ask != 0));
+}
+
+HRESULT ServiceObject::AddProject(VARIANT project_file) {
+  ArgumentScope scope{&project_file};
+  return Result(workspace().AddProject(TextArg(project_file)));
+}
+
+HRESULT ServiceObject::GetLastStatus(LONG* status) {
+  if (status == nullptr) return E_POINTER;
+  *status = static_cast<LONG>(workspace().GetLastStatus());
+  return S_OK;
+}
+
+HRESULT ServiceObject::GetLastMessage(BSTR* message) {
+  if (message == nullptr) return E_POINTER;
+  *message = BstrFromText(workspace().GetLastMessage());
+  return *message != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT ServiceObject::GetProjectInfo(LONG kind, VARIANT project, VARIANT value, BSTR* result) {
+  ArgumentScope scope{&project, &value};
+  return zelvan::GetProjectInfo(module_, kind, project, value, result);
+}
+
+HRESULT ServiceObject::SetProjectInfo(LONG kind, VARIANT project, VARIANT value, BSTR text) {
+  // The text is handed over with the call.
+  ScopedBstr owned(text);
+  ArgumentScope scope{&project, &value};
+  return zelvan::SetProjectInfo(module_, kind, project, value, owned.Text());
+}
+
+HRESULT ServiceObject::Method14(VARIANT project, VARIANT* project_file, VARIANT section,
+                                VARIANT* key_names, VARIANT key, VARIANT* value) {
+  ArgumentScope scope{&project, &section, &key};
+  if (project_file == nullptr || key_names == nullptr || value == nullptr) return E_POINTER;
+  TextArg name(project);
+  TextArg section_name(section);
+  TextArg key_name(key);
+  CProjectData& ws = workspace();
+  if (!ws.BeginOperation({name, section_name, key_name})) return S_FALSE;
+  COneProjectData* found = FindNamedProject(ws, name.str());
+  if (found == nullptr) return S_FALSE;
+  PrivateProfile& profile = *ws.platform().profile;
+  std::string names;
+  std::string text;
+  ReadProfileString(profile, section_name.str(), kAllKeys, &names, found->WorkingCopyPath());
+  ReadProfileString(profile, section_name.str(), key_name.str(), &text, found->WorkingCopyPath());
+  const bool stored = StoreText(project_file, found->ProjectFilePath()) &&
+                      StoreText(key_names, names) && StoreText(value, text);
+  return stored ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT ServiceObject::AddLinkProject(VARIANT project, VARIANT linked) {
+  ArgumentScope scope{&project, &linked};
+  return Result(workspace().AddLinkProject(TextArg(project), TextArg(linked)));
+}
+
+HRESULT ServiceObject::RemoveLinkProject(VARIANT project, VARIANT linked) {
+  ArgumentScope scope{&project, &linked};
+  return Result(workspace().RemoveLinkProject(TextArg(project), TextArg(linked)));
+}
+
+HRESULT ServiceObject::GetLinkProjectCount(VARIANT project, LONG* count) {
+  ArgumentScope scope{&project};
+  if (count == nullptr) return E_POINTER;
+  *count = 0;
+  TextArg name(project);
+  if (!workspace().BeginOperation({name})) return S_FALSE;
+  COneProjectData* found = FindNamedProject(workspace(), name.str());
+  if (found == nullptr) return S_FALSE;
+  *count = static_cast<LONG>(found->LinkList().size());
+  return S_OK;
+}
+
+HRESULT ServiceObject::GetLinkProjectByIndex(VARIANT project, LONG index, BSTR* name) {
+  ArgumentScope scope{&project};
+  if (name == nullptr) return E_POINTER;
+  *name = nullptr;
+  TextArg project_name(project);
+  CProjectData& ws = workspace();
+  if (!ws.BeginOperation({project_name})) return S_FALSE;
+  COneProjectData* found = FindNamedProject(ws, project_name.str());
+  if (found == nullptr) return S_FALSE;
+  const std::vector<std::string>& links = found->LinkList();
+  if (index < 0 || static_cast<size_t>(index) >= links.size()) {
+    ws.SetStatus(kStatusIndexOutOfRange, kMsgIndexOutOfRange);
+    return S_FALSE;
+  }
+  if (ws.FindProject(links[index]) == nullptr) {
+    ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
+    return S_FALSE;
+  }
+  *name = BstrFromText(links[index]);
+  return S_OK;
+}
+
+HRESULT ServiceObject::AddTarget(VARIANT project, VARIANT existing, VARIANT new_target) {
+  ArgumentScope scope{&project, &existing, &new_target};
+  return Result(workspace().AddTarget(TextArg(project), TextArg(existing), TextArg(new_target)));
+}
+
+HRESULT ServiceObject::RemoveTarget(VARIANT project, VARIANT target) {
+  ArgumentScope scope{&project, &target};
+  return Result(workspace().RemoveTarget(TextArg(project), TextArg(target)));
+}
+
+HRESULT ServiceObject::GetWorkDir(BSTR project, BSTR target, VARIANT work, VARIANT default_work) {
+  ArgumentScope scope{&work, &default_work};
+  CProjectData& ws = workspace();
+  if (!ws.BeginOperation({})) return S_FALSE;
+  auto is_place = [](const VARIANT& v) {
+    return (v.vt & VT_BYREF) != 0 || v.vt == VT_EMPTY || v.vt == VT_ERROR;
+  };
+  if (!is_place(work) || !is_place(default_work)) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  const std::string name = TextFromBstr(project);
+  COneProjectData* found = name.empty() ? ws.CurrentProject() : FindNamedProject(ws, name);
+  if (found == nullptr) {
+    ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
+    return S_FALSE;
+  }
+  std::string target_name = TextFromBstr(target);
+  if (target_name.empty()) target_name = found->CurrentTarget();
+  if (!found->HasTarget(target_name)) {
+    ws.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
+    return S_FALSE;
+  }
+  std::string dir;
+  std::string default_dir;
+  found->GetWorkDir(target_name, &dir);
+  found->GetTargetValue(target_name, kKeyDefaultWork, &default_dir);
+  StoreTextThrough(work, dir);
+  StoreTextThrough(default_work, default_dir);
+  return S_OK;
+}
+
+HRESULT ServiceObject::GetFileNoBuild(BSTR project, BSTR file, BSTR target, LONG* no_build) {
+  if (no_build == nullptr) return E_POINTER;
+  *no_build = 0;
+  CProjectData& ws = workspace();
+  if (!ws.BeginOperation({})) return S_OK;
+  COneProjectData* found = FindNamedProject(ws, TextFromBstr(project));
+  COneSourceFile* source = found ? FindNamedFile(ws, *found, TextFromBstr(file)) : nullptr;
+  if (source == nullptr) return S_OK;
+  const std::string target_name = TextFromBstr(target);
+  if (!found->HasTarget(target_name)) {
+    ws.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
+    return S_OK;
+  }
+  *no_build = source->IsBuilt(target_name) ? 0 : 1;
+  return S_OK;
+}
+
+// --- Tree nodes.
+
+HRESULT ServiceObject::GetTreeNodeTextOf(const VARIANT& node, BSTR* text) {
+  if (text == nullptr) return E_POINTER;
+  *text = nullptr;
+  CProjectData& ws = workspace();
+  ws.ClearStatus();
+  std::string answer;
+  LONG handle = 0;
+  if (node.vt == (VT_I4 | VT_BYREF) && node.plVal != nullptr) {
+    std::vector<uint32_t> handles;
+    for (const LONG* next = node.plVal; *next != 0 && handles.size() < kMaxNodeHandles; ++next) {
+      handles.push_back(static_cast<uint32_t>(*next));
+    }
+    ws.GetTreeNodeTexts(handles, &answer);
+  } else if (!LongFromVariant(node, &handle) ||
+             !ws.GetTreeNodeText(static_cast<uint32_t>(handle), &answer)) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  *text = BstrFromText(answer);
+  return *text != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT ServiceObject::GetTreeNodeText(VARIANT node, BSTR* text) {
+  ArgumentScope scope{&node};
+  return GetTreeNodeTextOf(node, text);
+}
+
+HRESULT ServiceObject::Method20(VARIANT node, BSTR* text) {
+  ArgumentScope scope{&node};
+  return GetTreeNodeTextOf(node, text);
+}
+
+HRESULT ServiceObject::CreateTable(VARIANT tree, VARIANT handles, VARIANT texts) {
+  ArgumentScope scope{&tree, &handles, &texts};
+  CProjectData& ws = workspace();
+  ws.ClearStatus();
+  LONG index = 0;
+  std::vector<LONG> numbers;
+  std::vector<std::string> strings;
+  if (!LongFromVariant(tree, &index) || (index != 1 && index != 2) ||
+      !LongsFromVariant(handles, &numbers) || !TextsFromVariant(texts, &strings) ||
+      numbers.size() != strings.size()) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  CTreeNodeTable& table = ws.TreeTable(index);
+  table.ClearNodes();
+  for (size_t i = 0; i < numbers.size(); ++i) {
+    table.SetNodeText(static_cast<uint32_t>(numbers[i]), strings[i]);
+  }
+  ws.SetCurrentTreeIndex(index);
+  return S_OK;
+}
+
+// --- Files and dependencies.
+
+HRESULT ServiceObject::UpdateDependencies(VARIANT project, VARIANT file) {
+  ArgumentScope scope{&project, &file};
+  TextArg name(project);
+  CProjectData& ws = workspace();
+  if (!ws.BeginOperation({name})) return S_FALSE;
+  COneProjectData* found = FindNamedProject(ws, name.str());
+  if (found == nullptr) return S_FALSE;
+  if (file.vt == VT_BSTR) {
+    COneSourceFile* source = FindNamedFile(ws, *found, TextFromBstr(file.bstrVal));
+    if (source == nullptr) return S_FALSE;
+    module_.dependencies().ComputeAddedFile(ws, *found, *source);
+    return S_OK;
+  }
+  return Result(module_.dependencies().UpdateProjectDependencies(
+      ws, *found, DependencyMode::kAllFiles, nullptr));
+}
+
+HRESULT ServiceObject::UpdateProjectDependencies(LONG mode, VARIANT project, VARIANT window) {
+  ArgumentScope scope{&project, &window};
+  TextArg name(project);
+  CProjectData& ws = workspace();
+  if (!ws.BeginOperation({name})) return S_FALSE;
+  if (mode != 0 && mode != 1) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  // The IDE's progress window cannot be reached from here: progress goes to
+  // the output pane.
+  const DependencyMode dependency_mode =
+      mode == 0 ? DependencyMode::kAllFiles : DependencyMode::kModifiedFiles;
+  DependencyUpdater& updater = module_.dependencies();
+  if (name.str().empty()) {
+    bool cancelled = false;
+    return Result(updater.UpdateDependencies(ws, dependency_mode, nullptr, &cancelled) &&
+                  !cancelled);
+  }
+  COneProjectData* found = FindNamedProject(ws, name.str());
+  if (found == nullptr) return S_FALSE;
+  return Result(updater.UpdateProjectDependencies(ws, *found, dependency_mode, nullptr));
+}
+
+HRESULT ServiceObject::AddFiles(const VARIANT& project, const VARIANT& files, bool one_file) {
+  TextArg name(project);
+  CProjectData& ws = workspace();
+  if (!ws.BeginOperation({name})) return S_FALSE;
+  std::vector<std::string> paths;
+  if (one_file ? !IsText(files) : !TextsFromVariant(files, &paths)) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  if (one_file) paths = {TextArg(files).str()};
+  for (const std::string& path : paths) {
+    if (!ws.AddFile(name, path)) return S_FALSE;
+  }
+  return S_OK;
+}
+
+HRESULT ServiceObject::AddFile(VARIANT project, VARIANT files, VARIANT mode) {
+  ArgumentScope scope{&project, &files, &mode};
+  return AddFiles(project, files, mode.vt == VT_BSTR);
+}
+
+HRESULT ServiceObject::AddFileEx(LONG mode, VARIANT project, VARIANT files, VARIANT unused) {
+  ArgumentScope scope{&project, &files, &unused};
+  if (mode != 0 && mode != 1) {
+    workspace().ClearStatus();
+    workspace().SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  return AddFiles(project, files, mode == 0);
+}
+
+HRESULT ServiceObject::Method73(LONG kind, VARIANT projects, VARIANT window, VARIANT result) {
+  ArgumentScope scope{&projects, &window, &result};
+  CProjectData& ws = workspace();
+  if (!ws.BeginOperation({})) return S_FALSE;
+  constexpr LONG kUpdateAll = 10003;
+  constexpr LONG kUpdateStale = 10004;
+  if (kind != kUpdateAll && kind != kUpdateStale) return NotAvailable("Method73");
+  std::vector<std::string> names;
+  if (!TextsFromVariant(projects, &names)) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  bool cancelled = false;
+  const DependencyMode mode =
+      kind == kUpdateAll ? DependencyMode::kAllFiles : DependencyMode::kModifiedFiles;
+  if (!module_.dependencies().UpdateDependencies(ws, names, mode, nullptr, &cancelled)) {
+    return S_FALSE;
+  }
+  if (cancelled) StoreStringsThrough(result, {"1"});
+  return S_OK;
+}
+
+// --- The toolchain.
+
+HRESULT ServiceObject::GetCpuInfo(LONG kind, VARIANT cpu, VARIANT option, VARIANT* result) {
+  ArgumentScope scope{&cpu, &option};
+  if (result == nullptr) return E_POINTER;
+  CProjectData& ws = workspace();
+  ws.ClearStatus();
+  TextArg name(cpu);
+  TextArg text(option);
+  const bool needs_option = kind == kCpuOptionLibrary || kind == kCpuOptionConvert;
+  if (!name.ok() || (needs_option && !text.ok())) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  const CCPUTools& cpus = module_.cpus();
+  if (cpus.FindCpu(name.str()) == nullptr) {
+    ws.SetStatus(kStatusUnknownCpu, kMsgCpuNameNotKnown);
+    return S_FALSE;
+  }
+  std::string answer;
+  std::string variable;
+  std::vector<std::string> dirs;
+  switch (kind) {
+    case kCpuTools:
+      cpus.GetToolsText(name.str(), &answer);
+      break;
+    case kCpuIncludeDirs:
+      cpus.GetIncludeDirs(name.str(), &dirs);
+      return StoreStrings(result, dirs) ? S_OK : E_OUTOFMEMORY;
+    case kCpuLibraryDirs:
+      cpus.GetLibraryDirs(name.str(), &dirs);
+      return StoreStrings(result, dirs) ? S_OK : E_OUTOFMEMORY;
+    case kCpuExecutableDirs:
+      cpus.GetExecutableDirs(name.str(), &dirs);
+      return StoreStrings(result, dirs) ? S_OK : E_OUTOFMEMORY;
+    case kCpuTemporaryDirs:
+      cpus.GetTemporaryDirs(name.str(), &dirs);
+      return StoreStrings(result, dirs) ? S_OK : E_OUTOFMEMORY;
+    case kCpuHomeDir:
+      cpus.ReadHomeDir(name.str(), &answer);
+      break;
+    case kCpuSecondHomeDir:
+      cpus.ReadSecondHome(name.str(), &variable, &answer);
+      break;
+    case kCpuSecondHomeName:
+      cpus.ReadSecondHome(name.str(), &answer, &variable);
+      break;
+    case kCpuOptionLibrary:
+      answer = module_.util().QkGetLibraryNameByOption(name.str(), text.str());
+      break;
+    case kCpuOptionConvert:
+      answer = module_.util().QkGetConvertOptionByOption(name.str(), text.str());
+      break;
+    default:
+      ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+      return S_FALSE;
+  }
+  return StoreText(result, answer) ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT ServiceObject::GetCpuName(LONG kind, BSTR cpu, VARIANT* result) {
+  if (result == nullptr) return E_POINTER;
+  CProjectData& ws = workspace();
+  ws.ClearStatus();
+  const SupportCpu support(TextFromBstr(cpu));
+  std::string answer;
+  switch (kind) {
+    case 0:
+      answer = support.GetCpuNameWithoutSlash();
+      break;
+    case 1:
+      answer = support.GetTemplateCpuName();
+      break;
+    case 2:
+      answer.push_back(support.IsSupported() ? '1' : '0');
+      break;
+    default:
+      ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+      return S_FALSE;
+  }
+  return StoreText(result, answer) ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT ServiceObject::SetEventData(LONG window, BSTR name, LONG* event_id, LONG* message) {
+  if (event_id == nullptr || message == nullptr) return E_POINTER;
+  CProjectData& ws = workspace();
+  ws.ClearStatus();
+  uint32_t id = 0;
+  if (!module_.events().SetEventData(static_cast<CCustomEventData::Handle>(window),
+                                     TextFromBstr(name), &id)) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  *event_id = static_cast<LONG>(id);
+  *message = kCustomEventMessage;
+  return S_OK;
+}
+
+HRESULT ServiceObject::DeleteEventData(LONG window) {
+  CProjectData& ws = workspace();
+  ws.ClearStatus();
+  if (module_.events().DelEventData(static_cast<CCustomEventData::Handle>(window))) return S_OK;
+  ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+  return S_FALSE;
+}
+
+// --- Files of the older generation.
+
+HRESULT ServiceObject::ConvertOldProject(VARIANT file) {
+  ArgumentScope scope{&file};
+  CProjectData& ws = workspace();
+  ws.ClearStatus();
+  TextArg path(file);
+  if (!path.ok()) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  switch (ClassifyOldFile(ws.platform(), path.str())) {
+    case OldFileKind::kIgnored:
+      return S_OK;
+    case OldFileKind::kNotOld:
+      ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+      return S_FALSE;
+    case OldFileKind::kMissing:
+      ws.SetStatus(kStatusProjectFileMissing, kMsgProjectNotFound);
+      return S_FALSE;
+    default:
+      return NotAvailable("ConvertOldProject");
+  }
+}
+
+// --- Operations of other parts of the service.
+
+HRESULT ServiceObject::Method10(PVOID request) {
+  workspace().ClearStatus();
+  return Result(pending::FunctionDatabaseRequest(workspace(), 0, request));
+}
+
+HRESULT ServiceObject::Method11(PVOID request) {
+  workspace().ClearStatus();
+  return Result(pending::FunctionDatabaseRequest(workspace(), 1, request));
+}
+
+HRESULT ServiceObject::Method24(PVOID request) {
+  workspace().ClearStatus();
+  return Result(pending::FunctionDatabaseRequest(workspace(), 2, request));
+}
+
+HRESULT ServiceObject::Method62() {
+  workspace().ClearStatus();
+  return Result(pending::FunctionDatabaseRefresh(workspace()));
+}
+
+HRESULT ServiceObject::Method15(LONG kind, VARIANT project, VARIANT* out1, VARIANT target,
+                                VARIANT* out2, VARIANT file, VARIANT* out3, BSTR text) {
+  ArgumentScope scope{&project, &target, &file};
+  if (out1 == nullptr || out2 == nullptr || out3 == nullptr) return E_POINTER;
+  TextArg name(project);
+  TextArg target_name(target);
+  TextArg file_name(file);
+  CProjectData& ws = workspace();
+  if (!ws.BeginOperation({name, target_name, file_name})) return S_FALSE;
+  if (FindNamedProject(ws, name.str()) == nullptr) return S_FALSE;
+  std::vector<std::string> answers;
+  if (!pending::CustomBuildStep(ws, kind, name.str(), target_name.str(), file_name.str(),
+                                TextFromBstr(text), &answers)) {
+    return S_FALSE;
+  }
+  answers.resize(3);
+  StoreText(out1, answers[0]);
+  StoreText(out2, answers[1]);
+  StoreText(out3, answers[2]);
+  return S_OK;
+}
+
+HRESULT ServiceObject::Method56(BSTR project, BSTR target, VARIANT a, VARIANT b) {
+  ArgumentScope scope{&a, &b};
+  CProjectData& ws = workspace();
+  if (!ws.BeginOperation({})) return S_FALSE;
+  const std::string name = TextFromBstr(project);
+  if (FindNamedProject(ws, name) == nullptr) return S_FALSE;
+  return Result(pending::CustomBuildSettings(ws, name, TextFromBstr(target), a, b));
+}
+
+HRESULT ServiceObject::SaveMakefile(VARIANT makefile) {
+  ArgumentScope scope{&makefile};
+  CProjectData& ws = workspace();
+  ws.ClearStatus();
+  TextArg path(makefile);
+  if (!path.ok() && makefile.vt != VT_EMPTY) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  return Result(pending::SaveMakefile(ws, path.str()));
+}
+
+HRESULT ServiceObject::GetIncludePaths(LONG kind, BSTR project, BSTR target, VARIANT* paths) {
+  if (paths == nullptr) return E_POINTER;
+  workspace().ClearStatus();
+  std::vector<std::string> list;
+  if (!pending::GetIncludePaths(workspace(), kind, TextFromBstr(project), TextFromBstr(target),
+                                &list)) {
+    return S_FALSE;
+  }
+  return StoreStrings(paths, list) ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT ServiceObject::CreateProjectVariant(int variant, VARIANT* const (&args)[4], VARIANT* count,
+                                            VARIANT* result) {
+  if (count == nullptr || result == nullptr) return E_POINTER;
+  CProjectData& ws = workspace();
+  ws.ClearStatus();
+  if (module_.connection().RefuseIfBusy()) return S_FALSE;
+  std::string count_text;
+  std::string result_text;
+  if (!pending::CreateProject(ws, variant, args, &count_text, &result_text)) return S_FALSE;
+  StoreText(count, count_text);
+  StoreText(result, result_text);
+  return S_OK;
+}
+
+HRESULT ServiceObject::CreateProject(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d, VARIANT* count,
+                                     VARIANT* result) {
+  return CreateProjectVariant(37, {a, b, c, d}, count, result);
+}
+
+HRESULT ServiceObject::Method38(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d, VARIANT* count,
+                                VARIANT* result) {
+  return CreateProjectVariant(38, {a, b, c, d}, count, result);
+}
+
+HRESULT ServiceObject::Method39(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d, VARIANT* count,
+                                VARIANT* result) {
+  return CreateProjectVariant(39, {a, b, c, d}, count, result);
+}
+
+HRESULT ServiceObject::GetSectionsValue(VARIANT project, VARIANT target, VARIANT symbol,
+                                        VARIANT* value) {
+  ArgumentScope scope{&project, &target, &symbol};
+  if (value == nullptr) return E_POINTER;
+  CProjectData& ws = workspace();
+  ws.ClearStatus();
+  TextArg name(project);
+  TextArg target_name(target);
+  TextArg symbol_name(symbol);
+  if (!name.ok() || !target_name.ok() || !symbol_name.ok()) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  std::string answer;
+  if (!pending::GetSectionsValue(ws, name.str(), target_name.str(), symbol_name.str(), &answer)) {
+    return S_FALSE;
+  }
+  return StoreText(value, answer) ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT ServiceObject::GetOuterValue(VARIANT link_file, VARIANT symbol, VARIANT* value) {
+  ArgumentScope scope{&link_file, &symbol};
+  if (value == nullptr) return E_POINTER;
+  CProjectData& ws = workspace();
+  ws.ClearStatus();
+  TextArg path(link_file);
+  TextArg symbol_name(symbol);
+  if (!path.ok() || !symbol_name.ok()) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  std::string answer;
+  if (!pending::GetOuterValue(ws, path.str(), symbol_name.str(), &answer)) return S_FALSE;
+  return StoreText(value, answer) ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT ServiceObject::CopyProject(BSTR project) {
+  CProjectData& ws = workspace();
+  ws.ClearStatus();
+  if (module_.connection().RefuseIfBusy()) return S_FALSE;
+  COneProjectData* found = ws.FindProject(TextFromBstr(project));
+  if (found == nullptr) {
+    ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
+    return S_FALSE;
+  }
+  return Result(pending::CopyProject(ws, *found));
+}
+
+HRESULT ServiceObject::RenameProject(BSTR project, BSTR new_name) {
+  CProjectData& ws = workspace();
+  ws.ClearStatus();
+  if (module_.connection().RefuseIfBusy()) return S_FALSE;
+  COneProjectData* found = ws.FindProject(TextFromBstr(project));
+  if (found == nullptr) {
+    ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
+    return S_FALSE;
+  }
+  return Result(pending::RenameProject(ws, *found, TextFromBstr(new_name)));
+}
+
+// --- Reserved slots, and slots with no operation in this service.
+
+HRESULT ServiceObject::Method8() {
+  return S_OK;
+}
+HRESULT ServiceObject::Method9() {
+  return S_OK;
+}
+HRESULT ServiceObject::Method50(BSTR, VARIANT b) {
+  ArgumentScope scope{&b};
+  return S_OK;
+}
+HRESULT ServiceObject::Method30(VARIANT a, VARIANT b, VARIANT c) {
+  ArgumentScope scope{&a, &b, &c};
+  return NotAvailable("Method30");
+}
+HRESULT ServiceObject::Method36(VARIANT a, VARIANT b) {
+  ArgumentScope scope{&a, &b};
+  return NotAvailable("Method36");
+}
+HRESULT ServiceObject::Method41(VARIANT entries) {
+  ArgumentScope scope{&entries};
+  std::vector<LONG> numbers;
+  if (!LongsFromVariant(entries, &numbers)) {
+    workspace().SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  return NotAvailable("Method41");
+}
+HRESULT ServiceObject::Method53(BSTR, BSTR, VARIANT* result) {
+  if (result == nullptr) return E_POINTER;
+  if (!StoreText(result, "")) return E_OUTOFMEMORY;
+  NotAvailable("Method53");
+  return S_OK;
+}
+HRESULT ServiceObject::Method59(BSTR, VARIANT a) {
+  ArgumentScope scope{&a};
+  return NotAvailable("Method59");
+}
+HRESULT ServiceObject::Method60(BSTR, VARIANT a, VARIANT b) {
+  ArgumentScope scope{&a, &b};
+  return NotAvailable("Method60");
+}
+HRESULT ServiceObject::Method61(BSTR, BSTR, VARIANT c) {
+  ArgumentScope scope{&c};
+  return NotAvailable("Method61");
+}
+HRESULT ServiceObject::Method69(LONG, VARIANT a, VARIANT b) {
+  ArgumentScope scope{&a, &b};
+  return NotAvailable("Method69");
+}
+HRESULT ServiceObject::Method70(LONG, VARIANT a, VARIANT b) {
+  ArgumentScope scope{&a, &b};
+  return NotAvailable("Method70");
+}
+HRESULT ServiceObject::Method74(VARIANT a, VARIANT b) {
+  ArgumentScope scope{&a, &b};
+  return NotAvailable("Method74");
+}
+HRESULT ServiceObject::Method75(VARIANT a, VARIANT b) {
+  ArgumentScope scope{&a, &b};
+  return NotAvailable("Method75");
+}
+HRESULT ServiceObject::Method76(VARIANT a) {
+  ArgumentScope scope{&a};
+  return NotAvailable("Method76");
+}
+HRESULT ServiceObject::Method81(VARIANT a) {
+  ArgumentScope scope{&a};
+  return NotAvailable("Method81");
+}
+HRESULT ServiceObject::Method85(VARIANT a) {
+  ArgumentScope scope{&a};
+  return NotAvailable("Method85");
+}
+
+}  // namespace zelvan
