@@ -196,8 +196,10 @@ TEST(CountedListTest, LineReader) {
   ASSERT_TRUE(reader.ReadLine(&line));
   EXPECT_EQ(line, "");
   ASSERT_TRUE(reader.ReadLine(&line));
-  EXPECT_EQ(line, "c\rd");
-  EXPECT_EQ(reader.line_number(), 4u);
+  EXPECT_EQ(line, "c");
+  ASSERT_TRUE(reader.ReadLine(&line));
+  EXPECT_EQ(line, "d");
+  EXPECT_EQ(reader.line_number(), 5u);
   EXPECT_FALSE(reader.ReadLine(&line));
 }
 

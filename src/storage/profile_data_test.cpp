@@ -43,7 +43,7 @@ TEST(ProfileDataTest, ReadRules) {
       {"the last bracket closes the header", "[a]b]\nk=v\n", "a]b", "k", "v"},
       {"empty section name", "[]\nk=v\n", "", "k", "v"},
       {"empty key", "[S]\n=v\n", "S", "", "v"},
-      {"CR inside a line stays", "[S]\nk=a\rb\r\n", "S", "k", "a\rb"},
+      {"a lone CR ends a line", "[S]\rk=a\rb=c\r\n", "S", "b", "c"},
       {"no final line end", "[S]\nk=v", "S", "k", "v"},
       {"a key in the second of two sections", "[S]\na=1\n[T]\n[s]\nb=2\n", "S", "b", "2"},
       {"the first section that holds the key", "[S]\na=1\n[s]\na=2\n", "s", "a", "1"},

@@ -94,6 +94,14 @@ std::unique_ptr<WritableFile> FaultyFileSystem::OpenForWrite(std::string_view pa
   return std::make_unique<File>(this, std::move(file));
 }
 
+std::unique_ptr<WritableFile> FaultyFileSystem::CreateFileLike(std::string_view path,
+                                                               std::string_view like) {
+  if (ShouldFail(FsOp::kOpenForWrite)) return nullptr;
+  std::unique_ptr<WritableFile> file = base_.CreateFileLike(path, like);
+  if (!file) return nullptr;
+  return std::make_unique<File>(this, std::move(file));
+}
+
 bool FaultyFileSystem::Rename(std::string_view from, std::string_view to) {
   return !ShouldFail(FsOp::kRename) && base_.Rename(from, to);
 }

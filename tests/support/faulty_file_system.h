@@ -70,6 +70,17 @@ class FaultyFileSystem : public FileSystem {
   bool Stat(std::string_view path, FileStatus* status) override;
   bool ReadFile(std::string_view path, std::string* contents) override;
   std::unique_ptr<WritableFile> OpenForWrite(std::string_view path) override;
+  // Counted and failed as OpenForWrite.
+  std::unique_ptr<WritableFile> CreateFileLike(std::string_view path,
+                                               std::string_view like) override;
+  std::string ResolveLinks(std::string_view path) override { return base_.ResolveLinks(path); }
+  void SyncDirectory(std::string_view dir) override { base_.SyncDirectory(dir); }
+  bool AppendToFile(std::string_view path, std::string_view data) override {
+    return base_.AppendToFile(path, data);
+  }
+  LockResult TryLockFile(std::string_view lock_path, std::unique_ptr<FileLock>* lock) override {
+    return base_.TryLockFile(lock_path, lock);
+  }
   bool Rename(std::string_view from, std::string_view to) override;
   bool DeleteFile(std::string_view path) override;
   bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override;
