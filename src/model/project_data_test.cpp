@@ -147,11 +147,14 @@ TEST_F(CProjectDataTest, ConstructionReadsTheMachineAndRestoresPath) {
 
 TEST_F(CProjectDataTest, StopRequestsComeThroughTheNamedObject) {
   EXPECT_FALSE(workspace_->IsStopRequested());
-  env_.system.CreateNamedObject(workspace_->StartStamp());
+  env_.system.CreateNamedObject(workspace_->StartStamp());  // the stamp alone is another session's
+  EXPECT_FALSE(workspace_->IsStopRequested());
+  env_.system.CreateNamedObject(workspace_->StopObjectName());
   EXPECT_TRUE(workspace_->IsStopRequested());
+  std::string other = workspace_->StartStamp();
   workspace_.reset();
-  // The request dies with the session it was meant for.
-  EXPECT_THAT(env_.system.named_objects, IsEmpty());
+  // The request dies with the session it was meant for, and only that one.
+  EXPECT_THAT(env_.system.named_objects, ElementsAre(other));
 }
 
 TEST_F(CProjectDataTest, OpenSkipsMissingProjectsAndChoosesTheActiveOne) {

@@ -89,8 +89,9 @@ class RecordingHooks : public WorkspaceHooks {
     added.push_back(project.OutputName() + " " + file.RelativePath() + " " +
                     workspace.CurrentTarget());
   }
-  void SaveSourceFileData(COneProjectData& project) override {
+  bool SaveSourceFileData(COneProjectData& project) override {
     saved.push_back(project.OutputName());
+    return true;
   }
   std::vector<std::string> added;
   std::vector<std::string> saved;

@@ -262,6 +262,11 @@ bool PosixFileSystem::AppendToFile(std::string_view path, std::string_view data)
   int fd = ::open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   Invalidate(host);
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)) {
+    ::close(fd);  // the read-only attribute holds for appends too
+    return false;
+  }
   int flags = ::fcntl(fd, F_GETFL);
   if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   bool ok = WriteAll(fd, data);
