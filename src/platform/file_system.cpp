@@ -166,7 +166,7 @@ LockResult LockFileWaiting(FileSystem& fs, std::string_view path, std::chrono::m
     std::this_thread::sleep_for(std::min<std::chrono::milliseconds>(
         pause, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +
                    std::chrono::milliseconds(1)));
-    pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    pause = std::min(pause * 2, std::chrono::milliseconds(10));
   }
 }
 
