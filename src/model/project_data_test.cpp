@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "model/status_codes.h"
 #include "model/workspace_hooks.h"
 #include "tests/support/model_test_platform.h"
@@ -94,8 +96,10 @@ class CountingHooks : public WorkspaceHooks {
     makefiles.push_back(project.OutputName() + (without_dependencies ? " nodep" : " dep"));
     return true;
   }
+  bool SaveSourceFileData(COneProjectData&) override { return source_data_saves; }
   int refreshes = 0;
   std::vector<std::string> makefiles;
+  bool source_data_saves = true;
 };
 
 class CProjectDataTest : public ::testing::Test {
@@ -332,18 +336,49 @@ TEST_F(CProjectDataTest, ReadOnlyProjectFilesAreToldOrAsked) {
   EXPECT_EQ(env_.ide.Calls("ShowMessage").size(), 3u);
 }
 
-TEST_F(CProjectDataTest, AFailedCopyIsListedAndReported) {
-  Open();
-  ASSERT_TRUE(workspace_->FindProject("App")->SetProjectCompile("Debug", "-O1"));
-  env_.fs.FailAlways(FsOp::kCopyFile);
-  EXPECT_FALSE(workspace_->SaveWorkspace(false));
-  env_.fs.ClearFaults();
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectsNotSaved);
-  EXPECT_EQ(workspace_->GetLastMessage(),
-            "These projects could not be saved:\nC:\\ws\\app\\App.kbp");
-  EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
-  EXPECT_TRUE(workspace_->SaveWorkspace(false));
-  EXPECT_NE(env_.Contents(kAppFile), kAppProject);
+TEST_F(CProjectDataTest, WhatASaveCouldNotWriteIsListedAndNothingIsLost) {
+  struct Case {
+    const char* what;
+    std::function<void()> fault;
+    std::string message;  // after "These projects could not be saved:\n"
+    std::string on_disk;  // the project file afterwards
+  };
+  const std::string theirs = kAppProject + "; another writer\r\n";
+  const Case cases[] = {
+      {"copy fails", [&] { env_.fs.FailAlways(FsOp::kCopyFile); }, kAppFile, kAppProject},
+      {"dependency data fails", [&] { hooks_.source_data_saves = false; },
+       "C:\\ws\\lib\\Mathe.kde\nC:\\ws\\app\\App.kde", ""},
+      {"changed behind our back", [&] { env_.AddFile(kAppFile, theirs); },
+       std::string(kAppFile) + ": changed by another program since it was read; the changes " +
+           "not saved are in " + kAppFile + ".unsaved-",
+       theirs},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    env_.AddFile(kAppFile, kAppProject);
+    Open();
+    ASSERT_TRUE(workspace_->FindProject("App")->SetProjectCompile("Debug", "-O1"));
+    c.fault();
+    EXPECT_FALSE(workspace_->SaveWorkspace(false));
+    env_.fs.ClearFaults();
+    hooks_.source_data_saves = true;
+    EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectsNotSaved);
+    std::string message = workspace_->GetLastMessage();
+    EXPECT_EQ(message.substr(0, message.find(".unsaved-") == std::string::npos
+                                    ? std::string::npos
+                                    : message.find(".unsaved-") + 9),
+              "These projects could not be saved:\n" + c.message);
+    if (!c.on_disk.empty()) {
+      EXPECT_EQ(env_.Contents(kAppFile), c.on_disk);
+    }
+    workspace_->CloseWorkspace();
+  }
+  // The changes the third save could not make are beside the project file.
+  std::vector<DirectoryEntry> kept;
+  ASSERT_TRUE(env_.memory.ListDirectory("C:\\ws\\app", "App.kbp.unsaved-*", &kept));
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_NE(env_.Contents("C:\\ws\\app\\" + kept[0].name).find("ProjectCompile=-O1"),
+            std::string::npos);
 }
 
 TEST_F(CProjectDataTest, SavingWithoutAWorkspaceSucceedsWithAStatus) {

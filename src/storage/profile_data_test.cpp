@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/private_profile.h"
+#include "storage/line_reader.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/test_text.h"
@@ -15,6 +17,31 @@ using testing::FsOp;
 using testing::FsOpName;
 using testing::MemoryFileSystem;
 using testing::Visible;
+
+// The readers of one project file agree on its lines whatever ends them:
+// the profile functions, the whole-file reader and the record reader.
+TEST(ProfileDataTest, EveryReaderEndsLinesAlike) {
+  for (std::string eol : {"\n", "\r\n", "\r"}) {
+    SCOPED_TRACE(Visible(eol));
+    std::string text = "[Sources]" + eol + "SOURCECOUNT=2" + eol + "SOURCE0=a.c" + eol +
+                       "SOURCE1=b.c" + eol + eol + "[Other]";
+    MemoryFileSystem fs;
+    fs.AddFile("C:\\p.kbp", text);
+    PrivateProfile profile(fs);
+    CProfileData data;
+    ASSERT_TRUE(data.Load(fs, "C:\\p.kbp"));
+    std::string lines, value;
+    for (const char* key : {"SOURCECOUNT", "SOURCE0", "SOURCE1"}) {
+      ASSERT_TRUE(data.GetValue("Sources", key, &value)) << key;
+      EXPECT_EQ(value, profile.GetString("Sources", key, "-", "C:\\p.kbp")) << key;
+    }
+    LineReader reader(text);
+    std::string_view line;
+    while (reader.ReadLine(&line))
+      lines += std::string(line) + "|";
+    EXPECT_EQ(lines, "[Sources]|SOURCECOUNT=2|SOURCE0=a.c|SOURCE1=b.c||[Other]|");
+  }
+}
 
 TEST(ProfileDataTest, ReadRules) {
   struct Case {
