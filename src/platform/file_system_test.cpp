@@ -9,8 +9,10 @@
 #include <memory>
 
 #include "platform/posix_file_system.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_text.h"
 
 namespace zelvan {
 namespace {
@@ -151,6 +153,31 @@ TEST_P(FileSystemContractTest, AtomicWriteLeavesNoTemporary) {
   EXPECT_FALSE(WriteFileAtomic(fs, "d", "x", &error));
   EXPECT_EQ(error, "is a directory");
   EXPECT_EQ(Names("."), "d\\ f.txt ");
+}
+
+// Whatever step of a whole-file write fails, the old file stays byte for
+// byte, no temporary is left beside it, and the failure is noted. A scratch
+// write is the same write without forcing the data to disk.
+TEST(WriteFileAtomicTest, AFailedStepLeavesTheOldFile) {
+  using testing::FsOp;
+  const std::string old_text = testing::Bytes("old\r\ncontents\0\xff");
+  for (FsOp fault : {FsOp::kOpenForWrite, FsOp::kAppend, FsOp::kFlush, FsOp::kSync, FsOp::kClose,
+                     FsOp::kRename}) {
+    SCOPED_TRACE(testing::FsOpName(fault));
+    testing::MemoryFileSystem memory;
+    testing::FaultyFileSystem fs(memory);
+    memory.AddFile("C:\\d\\file.ini", old_text);
+    fs.FailNth(fault, 1);
+    EXPECT_FALSE(WriteFileAtomic(fs, "C:\\d\\file.ini", "new contents"));
+    EXPECT_EQ(memory.Contents("C:\\d\\file.ini"), old_text);
+    EXPECT_EQ(memory.AllFiles(), std::vector<std::string>{"C:\\d\\file.ini"});
+    EXPECT_EQ(fs.FailedWrites().size(), 1u);
+    fs.ClearFaults();
+    ASSERT_TRUE(WriteFileAtomic(fs, "C:\\d\\file.ini", "scratch", nullptr, Durability::kScratch));
+    EXPECT_EQ(
+        fs.Count(FsOp::kSync),
+        fault == FsOp::kOpenForWrite || fault == FsOp::kAppend || fault == FsOp::kFlush ? 0 : 1);
+  }
 }
 
 }  // namespace
