@@ -133,10 +133,10 @@ TEST_F(CProjectDataTest, ConstructionReadsTheMachineAndRestoresPath) {
   env_.system.env["TMP"] = "D:\\tmp";
   env_.system.env["PATH"] = std::string(5000, 'p');  // longer than any fixed buffer
   auto workspace = env_.NewWorkspace();
-  EXPECT_EQ(workspace->UserName(), "Default");
-  EXPECT_EQ(workspace->TempDirectory(), "C:\\Temp");
-  EXPECT_EQ(workspace->SecondTempDirectory(), "D:\\tmp");
-  EXPECT_EQ(workspace->StartStamp(), "202437952");  // 2024-03-07 09:05:02, no leading zeros
+  // The stamp of 2024-03-07 09:05:02 has no leading zeros.
+  EXPECT_EQ(workspace->UserName() + " " + workspace->TempDirectory() + " " +
+                workspace->SecondTempDirectory() + " " + workspace->StartStamp(),
+            "Default C:\\Temp D:\\tmp 202437952");
 
   env_.system.env["PATH"] = "C:\\changed";
   workspace.reset();
@@ -164,14 +164,14 @@ TEST_F(CProjectDataTest, StopRequestsComeThroughTheNamedObject) {
 TEST_F(CProjectDataTest, OpenSkipsMissingProjectsAndChoosesTheActiveOne) {
   Open();
   ASSERT_EQ(workspace_->Projects().size(), 2u);
-  EXPECT_EQ(workspace_->Projects()[0]->OutputName(), "Mathe.lib");
-  EXPECT_EQ(workspace_->Projects()[0]->RelativePath(), "lib\\Mathe.kbp");
-  EXPECT_EQ(workspace_->Projects()[1]->ProjectFilePath(), kAppFile);  // .kpr made .kbp
-  EXPECT_EQ(workspace_->WorkspaceOptionsPath(), "C:\\ws\\Demo.kop");
-  EXPECT_EQ(workspace_->ActiveProjectFile(), kAppFile);
-  EXPECT_EQ(workspace_->CurrentProjectName(), "App.abs");
-  EXPECT_EQ(workspace_->CurrentTarget(), "Release");
-  EXPECT_EQ(workspace_->CurrentProject()->CurrentTarget(), "Release");
+  // The .kpr listed is opened as the .kbp.
+  const CProjectData& w = *workspace_;
+  EXPECT_EQ(w.Projects()[0]->OutputName() + " " + w.Projects()[0]->RelativePath() + " " +
+                w.Projects()[1]->ProjectFilePath() + " " + w.WorkspaceOptionsPath() + " " +
+                w.ActiveProjectFile() + " " + w.CurrentProjectName() + " " + w.CurrentTarget() +
+                " " + workspace_->CurrentProject()->CurrentTarget(),
+            "Mathe.lib lib\\Mathe.kbp C:\\ws\\app\\App.kbp C:\\ws\\Demo.kop C:\\ws\\app\\App.kbp "
+            "App.abs Release Release");
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
   EXPECT_EQ(hooks_.refreshes, 1);
   EXPECT_THAT(env_.ide.Calls("RefreshSourceControlStatus"), ElementsAre(""));
@@ -223,9 +223,7 @@ TEST_F(CProjectDataTest, CloseWithoutSaveDiscardsEveryChange) {
   EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
   EXPECT_EQ(env_.Contents(kLibFile), kLibProject);
   EXPECT_THAT(env_.WorkingCopies(), IsEmpty());
-  EXPECT_FALSE(workspace_->IsOpen());
-  EXPECT_TRUE(workspace_->Projects().empty());
-  EXPECT_FALSE(workspace_->IsModified());
+  EXPECT_FALSE(workspace_->IsOpen() || !workspace_->Projects().empty() || workspace_->IsModified());
   // Nothing shown, nothing written beside the workspace.
   EXPECT_FALSE(env_.memory.Contents("C:\\ws\\Demo.kop").has_value());
 }
@@ -265,9 +263,10 @@ TEST_F(CProjectDataTest, SaveWritesLinkListsTargetViewStateAndMakefiles) {
   EXPECT_TRUE(workspace.IsModified());
   ASSERT_TRUE(workspace.SaveWorkspace(false));
   EXPECT_FALSE(workspace.IsModified());
-  EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject0"), "Mathe.lib;");
-  EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject1"), "App.abs;Mathe.lib;");
-  EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject"), "2");
+  EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject") + " " +
+                env_.ide.Setting("Builder", "LinkProject0") + " " +
+                env_.ide.Setting("Builder", "LinkProject1"),
+            "2 Mathe.lib; App.abs;Mathe.lib;");
   EXPECT_THAT(hooks_.makefiles, ElementsAre("Mathe.lib nodep", "App.abs nodep"));
   EXPECT_EQ(env_.Contents("C:\\ws\\Demo.kop"),
             Crlf("[OpenProjectFolder]\nlib\\Mathe.kbp=\napp\\App.kbp=\n"
@@ -438,9 +437,8 @@ TEST_F(CProjectDataTest, AddProjectJoinsTheWorkspaceAndSavesIt) {
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
   ASSERT_EQ(workspace_->Projects().size(), 3u);
   COneProjectData* tool = workspace_->Projects()[2].get();
-  EXPECT_EQ(tool->RelativePath(), "tool\\Tool.kbp");
   // It lacks the workspace's target, so it starts with its own first one.
-  EXPECT_EQ(tool->CurrentTarget(), "Only");
+  EXPECT_EQ(tool->RelativePath() + " " + tool->CurrentTarget(), "tool\\Tool.kbp Only");
   EXPECT_THAT(env_.ide.Calls("AddProjectToWorkspace"),
               ElementsAre("C:\\ws\\tool\\Tool.kpr|C:\\ws\\Demo.kws"));
   EXPECT_THAT(env_.ide.Calls("ProjectFileAdded"), ElementsAre(kToolFile));
@@ -456,17 +454,17 @@ TEST_F(CProjectDataTest, TheFirstProjectAddedBecomesActive) {
   Open();
   EXPECT_EQ(workspace_->CurrentProject(), nullptr);
   ASSERT_TRUE(workspace_->AddProject(kAppFile));
-  EXPECT_EQ(workspace_->ActiveProjectFile(), kAppFile);
-  EXPECT_EQ(workspace_->CurrentProjectName(), "App.abs");
-  EXPECT_EQ(workspace_->CurrentTarget(), "Release");
+  EXPECT_EQ(workspace_->ActiveProjectFile() + " " + workspace_->CurrentProjectName() + " " +
+                workspace_->CurrentTarget(),
+            std::string(kAppFile) + " App.abs Release");
 }
 
 TEST_F(CProjectDataTest, ActiveProjectChangedPicksProjectAndTarget) {
   Open();
   env_.ide.active_project = "C:\\ws\\lib\\Mathe.kpr";
   ASSERT_TRUE(workspace_->ActiveProjectChanged());
-  EXPECT_EQ(workspace_->CurrentProjectName(), "Mathe.lib");
-  EXPECT_EQ(workspace_->CurrentTarget(), "Release");
+  EXPECT_EQ(workspace_->CurrentProjectName() + " " + workspace_->CurrentTarget(),
+            "Mathe.lib Release");
   ASSERT_TRUE(workspace_->ChangeCurrentTarget("Debug"));
   EXPECT_EQ(workspace_->FindProject("Mathe")->CurrentTarget(), "Debug");
   EXPECT_TRUE(workspace_->FindProject("App")->MakefileOutOfDate());
@@ -619,15 +617,13 @@ TEST_F(CProjectDataTest, TreeNodeTexts) {
   workspace_->TreeTable(1).SetNodeText(10, "main.c");
   workspace_->TreeTable(2).SetNodeText(20, "Sources");
   workspace_->TreeTable(1).SetNodeText(11, "io.c");
-  std::string text;
-  ASSERT_TRUE(workspace_->GetTreeNodeText(20, &text));
-  EXPECT_EQ(text, "Sources");
-  EXPECT_FALSE(workspace_->GetTreeNodeText(99, &text));
+  std::string one, text, other;
+  ASSERT_TRUE(workspace_->GetTreeNodeText(20, &one));  // either tree
+  EXPECT_FALSE(workspace_->GetTreeNodeText(99, &one));
   workspace_->GetTreeNodeTexts({10, 99, 11}, &text);
-  EXPECT_EQ(text, "main.c;io.c;");
   workspace_->SetCurrentTreeIndex(2);
-  workspace_->GetTreeNodeTexts({10, 20}, &text);
-  EXPECT_EQ(text, "Sources;");
+  workspace_->GetTreeNodeTexts({10, 20}, &other);
+  EXPECT_EQ(one + " " + text + " " + other, "Sources main.c;io.c; Sources;");
 }
 
 }  // namespace
