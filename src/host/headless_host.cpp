@@ -1,8 +1,8 @@
 #include "host/headless_host.h"
 
 #include "model/message_texts.h"
-#include "model/status_codes.h"
 #include "model/path_functions.h"
+#include "model/status_codes.h"
 #include "platform/file_system.h"
 #include "platform/private_profile.h"
 #include "platform/system_services.h"
