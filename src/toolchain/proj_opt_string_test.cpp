@@ -181,6 +181,7 @@ TEST(ProjOptStringTest, FormatsInTableOrder) {
        "-lp99999999999999999999999999 ",
        {"-lp99999999999999999999999999"}},
       {lnk, "MX-520", "-FFFFF -F0x10", "-FFFFF -F0x10 ", {"-F0x10"}},
+      {lnk, "MX-520", "-F10000 -lp0033", "-lp0033 -F10000 ", {"-F10000"}},
       {lnk, "MX-520", "-f sub.lnk -e _start", "-e _start -f sub.lnk ", {}},
       {cvt, "MX-520", "-P a -ra b -Fs16 -cc \"x y\" z", "-Fs16 -cc \"x y\" -P a -ra b z ", {}},
       {cvt, "MX-520", "-Fs99 -F s16", "-Fs99 -F s16 ", {"-Fs99", "-F"}},
