@@ -234,6 +234,9 @@ bool DependencyUpdater::Run(CProjectData& workspace, const std::vector<COneProje
                             DependencyMode mode, DependencyProgress* progress, bool* cancelled) {
   if (cancelled != nullptr) *cancelled = false;
   if (progress == nullptr) progress = default_progress_;
+  ScopedUsedTime timing(&cpus_.util(), mode == DependencyMode::kAllFiles
+                                           ? "GPDGetDependencyAllFiles end"
+                                           : "GPDGetDependencyModifiedFiles end");
   IdeServices& ide = workspace.ide();
   UiHooks& ui = *workspace.platform().ui;
   ide.ClearOutputPane();
@@ -427,8 +430,9 @@ bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProject
   // The file is made again by a refresh when it is lost: it is written
   // whole or not at all, but not forced to disk (a large workspace's file
   // holds tens of megabytes).
+  // The file is the system's own: a read-only one is replaced all the same.
   if (!WriteFileAtomic(*fs_, project.DependencyFilePath(), WriteDependencySections(sections),
-                       &error, Durability::kScratch)) {
+                       &error, WriteOptions{Durability::kScratch, true, {}})) {
     workspace.SetStatus(kStatusDependencyFileFailed, kMsgDependencyFileFailed);
     workspace.ide().WriteOutputLine(
         project.DependencyFilePath() + ": " + workspace.GetLastMessage() + " (" + error + ")",
@@ -449,8 +453,8 @@ void DependencyUpdater::WorkspaceOpened(CProjectData& workspace) {
   }
 }
 
-void DependencyUpdater::ProjectSaving(CProjectData& workspace, COneProjectData& project) {
-  if (changed_.count(Key(project)) != 0) WriteDependencyFile(workspace, project);
+bool DependencyUpdater::ProjectSaving(CProjectData& workspace, COneProjectData& project) {
+  return changed_.count(Key(project)) == 0 || WriteDependencyFile(workspace, project);
 }
 
 bool DependencyUpdater::TreeViewSystemInclude(const Platform& platform) {

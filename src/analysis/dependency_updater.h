@@ -138,8 +138,9 @@ class DependencyUpdater {
   // brings every project up to date (modified mode).
   void WorkspaceOpened(CProjectData& workspace);
   // A project is being saved: its dependency file is written when its
-  // records changed since it was read or last written.
-  void ProjectSaving(CProjectData& workspace, COneProjectData& project);
+  // records changed since it was read or last written. False when it could
+  // not be written (WriteDependencyFile).
+  bool ProjectSaving(CProjectData& workspace, COneProjectData& project);
 
   // How often a refresh looks for the stop object of another process, at
   // most (looking costs a call to the file system, and a refresh with

@@ -286,13 +286,13 @@ TEST_F(DependencyUpdaterTest, AStopEndsTheRefreshAfterTheCurrentFileAndKeepsFile
   std::string before = env_.Contents(kAppDeps);
 
   // Stopped before the first file: nothing scanned, nothing written.
-  ASSERT_TRUE(env_.system.CreateNamedObject(workspace_->StartStamp()));
+  ASSERT_TRUE(env_.system.CreateNamedObject(workspace_->StopObjectName()));
   bool cancelled = false;
   ASSERT_TRUE(Refresh(DependencyMode::kAllFiles, &cancelled));
   EXPECT_TRUE(cancelled);
   EXPECT_EQ(OutputLines().back(), "18|I-007-1200:" + std::string(DefaultMessageText(5079)));
   EXPECT_EQ(env_.Contents(kAppDeps), before);
-  ASSERT_TRUE(env_.system.RemoveNamedObject(workspace_->StartStamp()));
+  ASSERT_TRUE(env_.system.RemoveNamedObject(workspace_->StopObjectName()));
 
   // Stopped after the second file: the two lists computed are written, the
   // rest is as it was, and the file is whole.
@@ -301,7 +301,7 @@ TEST_F(DependencyUpdaterTest, AStopEndsTheRefreshAfterTheCurrentFileAndKeepsFile
   SyncClock();
   RecordingProgress progress;
   progress.on_step = [&](int step) {
-    if (step == 2) env_.system.CreateNamedObject(workspace_->StartStamp());
+    if (step == 2) env_.system.CreateNamedObject(workspace_->StopObjectName());
   };
   ASSERT_TRUE(Refresh(DependencyMode::kAllFiles, &cancelled, &progress));
   EXPECT_TRUE(cancelled);
@@ -344,8 +344,9 @@ TEST_F(DependencyUpdaterTest, AnUnwritableDependencyFileIsReportedAndLeftAsItWas
   env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n");
   env_.AddFile("C:\\ws\\app\\a.h", "");
   env_.AddFile(kAppDeps, "old");
-  ASSERT_TRUE(env_.memory.SetReadOnly(kAppDeps, true));
+  env_.fs.FailAlways(testing::FsOp::kRename);
   Open();
+  env_.fs.ClearFaults();
   EXPECT_EQ(env_.Contents(kAppDeps), "old");
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusDependencyFileFailed);
   EXPECT_THAT(OutputLines(), ::testing::Contains(::testing::HasSubstr(kAppDeps)));

@@ -28,6 +28,10 @@ struct GlobalOptions {
 
 using CommandFunction = std::function<int()>;
 
+// The exit status of a command that returned `status`: kExitFailed as well
+// when a file it had to write was not written (see WorkspaceSession).
+int FinalExitStatus(int status);
+
 struct CommandRegistry {
   CLI::App* app = nullptr;
   GlobalOptions* globals = nullptr;

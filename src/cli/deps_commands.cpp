@@ -49,6 +49,8 @@ int RunDeps(const GlobalOptions& globals, const DepsArgs& args) {
     std::cerr << "zelvan: the refresh was stopped; the lists computed so far are kept\n";
     return kExitFailed;
   }
+  // A dependency file that could not be written leaves its status behind.
+  if (session.workspace().GetLastStatus() != 0) return session.Failed();
   return kExitOk;
 }
 

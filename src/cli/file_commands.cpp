@@ -78,19 +78,21 @@ int RunAddFile(const GlobalOptions& globals, const std::string& project_arg,
   if (!session.Open()) return kExitFailed;
   COneProjectData* project = session.FindProject(project_arg);
   if (project == nullptr) return kExitFailed;
-  // Each file is added or refused on its own; those added are saved either way.
-  bool all_added = true;
+  // Each file is added or refused on its own; those added are saved either
+  // way, and when none was, nothing is written.
+  size_t added_count = 0;
   for (const std::string& arg : file_args) {
     if (!session.workspace().AddFile(project->OutputName(), session.SystemPath(arg))) {
       session.FailedWith(arg);
-      all_added = false;
       continue;
     }
+    ++added_count;
     const COneSourceFile& added = *project->SourceFiles().back();
     std::cout << added.RelativePath() << '\t' << added.FolderName() << '\n';
   }
+  if (added_count == 0) return kExitFailed;
   int status = session.Save();
-  return all_added ? status : kExitFailed;
+  return added_count == file_args.size() ? status : kExitFailed;
 }
 
 // A setting a file can be given from the command line.

@@ -42,5 +42,5 @@ int main(int argc, char** argv) {
     return code == 0 ? kExitOk : kExitUsage;
   }
   if (!selected) return kExitUsage;
-  return selected();
+  return FinalExitStatus(selected());
 }

@@ -12,6 +12,7 @@
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
+#include "platform/process_tag.h"
 #include "platform/system_services.h"
 #include "platform/win_path.h"
 #include "storage/project_files.h"
@@ -149,8 +150,8 @@ int RunInit(const GlobalOptions& globals, const std::string& workspace_arg,
     status = kExitFailed;
   } else {
     for (const std::string& arg : project_args) {
-      if (!session.workspace().AddProject(session.SystemPath(arg))) {
-        status = session.FailedWith(arg);
+      if (!session.AddProject(arg)) {
+        status = kExitFailed;
         break;
       }
     }
@@ -179,9 +180,7 @@ int RunProjects(const GlobalOptions& globals) {
 int RunAddProject(const GlobalOptions& globals, const std::string& project_arg) {
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
-  if (!session.workspace().AddProject(session.SystemPath(project_arg))) {
-    return session.FailedWith(project_arg);
-  }
+  if (!session.AddProject(project_arg)) return kExitFailed;
   return session.Save();
 }
 
@@ -282,14 +281,22 @@ int RunSet(const GlobalOptions& globals, const ProjectTargetArgs& args, const st
   return session.Save();
 }
 
-int RunStop(const GlobalOptions& globals, const std::string& stamp) {
+// A session is named "<start stamp>-<process tag>" (StopObjectName): the
+// request reaches that session only, and only while it runs.
+int RunStop(const GlobalOptions& globals, const std::string& name) {
   WorkspaceSession session(globals);
   session.Start();
-  if (stamp.empty() || stamp.find_first_not_of("0123456789") != std::string::npos) {
-    return session.Failed("a session stamp is a number, as --verbose prints it");
+  size_t dash = name.find('-');
+  std::string_view stamp = std::string_view(name).substr(0, dash);
+  std::string_view tag =
+      dash == std::string::npos ? std::string_view() : std::string_view(name).substr(dash + 1);
+  if (stamp.empty() || stamp.find_first_not_of("0123456789") != std::string::npos ||
+      !IsProcessTag(tag)) {
+    return session.Failed("a session is named like 2024379-4711-93215, as --verbose prints it");
   }
+  if (!IsProcessTagAlive(tag)) return session.Failed("no zelvan session " + name + " is running");
   SystemServices& system = *session.platform().system;
-  if (!system.NamedObjectExists(stamp) && !system.CreateNamedObject(stamp)) {
+  if (!system.NamedObjectExists(name) && !system.CreateNamedObject(name)) {
     return session.Failed("the stop request could not be made");
   }
   return kExitOk;
@@ -411,7 +418,7 @@ void RegisterWorkspaceCommands(const CommandRegistry& registry) {
     auto* cmd = app.add_subcommand(
         "stop", "Ask a running zelvan session to stop its long work (see --verbose)");
     auto stamp = std::make_shared<std::string>();
-    cmd->add_option("STAMP", *stamp, "The session's stamp")->required();
+    cmd->add_option("SESSION", *stamp, "The session's name, as --verbose prints it")->required();
     cmd->callback(
         [&, stamp] { selected = [&globals, stamp] { return RunStop(globals, *stamp); }; });
   }

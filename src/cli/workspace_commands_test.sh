@@ -178,9 +178,10 @@ check "binary workspace file" 1 "" -- "$zelvan" -w Bin.kws projects
 check "missing workspace file" 1 "" -- "$zelvan" -w Missing.kws projects
 check "two workspaces here, none named" 1 "" -- "$zelvan" projects
 
-# Stop requests.
-check "stop" 0 "" -- "$zelvan" stop 2024379520
-[ -e "$XDG_RUNTIME_DIR/zelvan-objects/2024379520" ] || fail "stop made no request"
-check "stop with a bad stamp" 1 "" -- "$zelvan" stop 'x/../y'
+# Stop requests reach running sessions only (concurrency_test.sh stops one).
+check "stop a session that is not running" 1 "" -- "$zelvan" stop "2024379520-$$-1"
+stderr_has "stop a session that is not running" "no zelvan session"
+check "stop with a bad name" 1 "" -- "$zelvan" stop 'x/../y'
+[ -z "$(ls -A "$XDG_RUNTIME_DIR")" ] || fail "a refused stop left a request: $(ls -R "$XDG_RUNTIME_DIR")"
 
 finish "workspace command"

@@ -1,18 +1,26 @@
 #include "cli/workspace_session.h"
 
+#include <algorithm>
 #include <iostream>
+#include <set>
 #include <vector>
 
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/interrupt.h"
+#include "platform/private_profile.h"
 #include "platform/win_path.h"
+#include "storage/project_files.h"
+#include "storage/working_copy.h"
 #include "toolchain/install_location.h"
 
 namespace zelvan::cli {
 
 namespace {
+
+// Set by a session that could not write a file; read at the command's end.
+bool unwritten_files = false;
 
 AnswerPolicy PolicyOf(const GlobalOptions& options) {
   if (options.answer_yes) return AnswerPolicy::kYes;
@@ -30,6 +38,15 @@ WorkspaceSession::WorkspaceSession(const GlobalOptions& options)
 WorkspaceSession::~WorkspaceSession() {
   if (workspace_) workspace_->CloseWorkspace();
   workspace_.reset();
+  if (host_platform_) {
+    // Closing wrote settings into the profile cache: they reach the disk
+    // now, while a failure can still be told.
+    platform().profile->FlushAll();
+    for (const std::string& failure : fs().FailedWrites())
+      err_ << "zelvan: not written: " << failure << "\n";
+    if (!fs().FailedWrites().empty()) unwritten_files = true;
+  }
+  locks_.reset();
   hooks_.reset();
   dependencies_.reset();
   bridge_.reset();
@@ -54,6 +71,7 @@ void WorkspaceSession::Start() {
   // one, dependencies are searched in the projects' own directories only.
   InstallLocation location;
   std::string error;
+  locks_ = std::make_unique<WriteLocks>(fs(), err_, WriteLocks::TimeoutFrom(*platform().system));
   HostPlatform& host = *host_platform_;
   if (LocateInstallation(platform(), options_.install_dir, &location, &error) &&
       MapInstallationDrive(&location, [&host](char letter, const std::string& dir) {
@@ -67,7 +85,7 @@ void WorkspaceSession::Start() {
   settings_ = std::make_unique<CPrjSvcProFile>(platform(), util_.get());
   cpus_ = std::make_unique<CCPUTools>(platform(), *util_);
   dependencies_ = std::make_unique<DependencyUpdater>(*cpus_);
-  hooks_ = std::make_unique<ServiceHooks>(*dependencies_);
+  hooks_ = std::make_unique<ServiceHooks>(*dependencies_, util_.get());
 
   // Connecting loads the service settings and the CPU list, as the IDE's
   // connect does, then finds the host's workspace object.
@@ -97,8 +115,8 @@ void WorkspaceSession::Start() {
   workspace_ = std::make_unique<CProjectData>(platform(), *settings_, *bridge_, hooks_.get());
   hooks_->SetWorkspace(workspace_.get());
   if (options_.verbose) {
-    err_ << "zelvan: session " << workspace_->StartStamp()
-         << " (another shell stops it with: zelvan stop " << workspace_->StartStamp() << ")\n";
+    err_ << "zelvan: session " << workspace_->StopObjectName()
+         << " (another shell stops it with: zelvan stop " << workspace_->StopObjectName() << ")\n";
   }
 }
 
@@ -148,8 +166,10 @@ bool WorkspaceSession::Open() {
       err_ << "zelvan: the project file " << path << " does not exist\n";
       return false;
     }
+    if (!LockFile(path)) return false;
     host_.UseSingleProject(path);
     if (!workspace_->OpenWorkspace(host_.WorkspacePath())) return Failed(), false;
+    RemoveDeadTemporaries();
     return true;
   }
   return OpenWorkspaceFile(path);
@@ -157,16 +177,65 @@ bool WorkspaceSession::Open() {
 
 bool WorkspaceSession::OpenWorkspaceFile(const std::string& workspace_path) {
   Start();
+  // The workspace file is read under its lock, so it is the latest one.
+  if (!LockFile(workspace_path)) return false;
   std::string error;
   if (!host_.LoadWorkspaceFile(workspace_path, &error)) {
     err_ << "zelvan: " << error << "\n";
     return false;
   }
+  // Projects in one order for every command, so two commands on workspaces
+  // that share projects never wait for each other in a circle.
+  std::vector<std::string> projects;
+  host_.GetWorkspaceProjectFiles(workspace_path, &projects);
+  std::set<std::string, NoCaseLess> project_files;
+  for (const std::string& project : projects) {
+    std::string file;
+    if (ChangeExtension(fs(), fs().FullPath(project), kProjectExtension, &file)) {
+      project_files.insert(file);
+    }
+  }
+  for (const std::string& file : project_files) {
+    if (!LockFile(file)) return false;
+  }
   if (!workspace_->OpenWorkspace(workspace_path)) {
     Failed();
     return false;
   }
+  RemoveDeadTemporaries();
   return true;
+}
+
+bool WorkspaceSession::AddProject(const std::string& host_path) {
+  std::string path = SystemPath(host_path);
+  std::string file;
+  if (ChangeExtension(fs(), path, kProjectExtension, &file) && !LockFile(file)) return false;
+  if (!workspace_->AddProject(path)) return FailedWith(host_path), false;
+  ::zelvan::RemoveDeadTemporaries(fs(), GetFileDirectory(file));
+  return true;
+}
+
+bool WorkspaceSession::LockFile(std::string_view path) {
+  std::string error;
+  if (locks_->Lock(path, &error)) return true;
+  err_ << "zelvan: " << error << "\n";
+  return false;
+}
+
+void WorkspaceSession::RemoveDeadTemporaries() {
+  const std::string& workspace = workspace_->WorkspacePath();
+  std::set<std::string, NoCaseLess> dirs = {
+      GetFileDirectory(workspace), GetFileDirectory(WorkingCopyPattern(platform(), workspace))};
+  for (const auto& project : workspace_->Projects()) {
+    dirs.insert(GetFileDirectory(project->ProjectFilePath()));
+    dirs.insert(GetFileDirectory(project->WorkingCopyPath()));
+  }
+  for (const std::string& dir : dirs)
+    ::zelvan::RemoveDeadTemporaries(fs(), dir);
+}
+
+int FinalExitStatus(int status) {
+  return status == kExitOk && unwritten_files ? kExitFailed : status;
 }
 
 COneProjectData* WorkspaceSession::FindProject(std::string_view name) {

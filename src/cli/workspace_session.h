@@ -2,6 +2,12 @@
 // service settings and the workspace, built in this order and torn down in
 // the reverse one. Destroying the session closes the workspace, so no
 // working copy outlives a command, whatever way it ends.
+//
+// Opening locks the workspace file and its project files (WriteLocks) for
+// the whole command, and removes what killed commands left in their
+// directories and in the working-copy folder (RemoveDeadTemporaries).
+// Every write that failed, even one no operation reported, makes the
+// command fail (FinalExitStatus of cli_command.h).
 #pragma once
 
 #include <iosfwd>
@@ -15,6 +21,7 @@
 #include "host/host_ide_objects.h"
 #include "host/interrupt_stop.h"
 #include "host/terminal_progress.h"
+#include "host/write_locks.h"
 #include "model/prj_svc_pro_file.h"
 #include "model/project_data.h"
 #include "platform/com_ptr.h"
@@ -42,6 +49,12 @@ class WorkspaceSession {
   bool Open();
   // Opens the workspace file `workspace_path` (a system path).
   bool OpenWorkspaceFile(const std::string& workspace_path);
+  // Adds the project file named on the command line to the open workspace,
+  // locked like the others. False after printing why.
+  bool AddProject(const std::string& host_path);
+  // Locks a file the command will write (see WriteLocks). False after
+  // printing why.
+  bool LockFile(std::string_view path);
 
   // Before Open: whether opening brings the dependency data up to date
   // (it always reads the dependency files). Commands that refresh on their
@@ -73,10 +86,13 @@ class WorkspaceSession {
   int Failed(std::string_view message);
 
  private:
+  // Removes the temporaries of killed commands beside the workspace's files.
+  void RemoveDeadTemporaries();
   const GlobalOptions& options_;
   std::ostream& err_;
   HeadlessHost host_;
   std::unique_ptr<HostPlatform> host_platform_;
+  std::unique_ptr<WriteLocks> locks_;
   std::unique_ptr<CPrjSvcProFile> settings_;
   // The host's IDE objects, and the service's connection to them that the
   // workspace reaches the host through, as it reaches a real IDE.

@@ -2,6 +2,7 @@
 
 #include "model/message_texts.h"
 #include "model/path_functions.h"
+#include "model/status_codes.h"
 #include "platform/file_system.h"
 #include "platform/private_profile.h"
 #include "platform/system_services.h"
@@ -183,7 +184,9 @@ bool HeadlessHost::AddProjectToWorkspace(std::string_view ide_project_file,
 int HeadlessHost::ShowMessage(std::string_view caption, std::string_view text, unsigned style,
                               unsigned message_id) {
   int answer = Answer(policy_, style, message_id);
-  messages_ << caption << ": " << text << "\n";
+  // A box without a caption of its own shows the product's, as Windows does.
+  messages_ << (caption.empty() ? std::string_view(kMessageCaption) : caption) << ": " << text
+            << "\n";
   if ((style & 0xF) != kMbOk) {
     const char* name = answer == kIdYes  ? "Yes"
                        : answer == kIdNo ? "No"

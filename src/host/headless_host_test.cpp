@@ -109,11 +109,12 @@ TEST_F(HeadlessHostTest, AProjectAloneKeepsItsSettingsInMemory) {
 
 TEST_F(HeadlessHostTest, PrintsMessagesOutputAndErrors) {
   EXPECT_EQ(host_.ShowMessage("KOVA", "Save?", kMbYesNo | kMbDefButton2, 5088), kIdNo);
+  EXPECT_EQ(host_.ShowMessage("", "Gone.", kMbOk, 5069), kIdOk);  // the product's caption
   host_.WriteOutputLine("I-007-1000:start", kOutputInformation);
   host_.WriteOutputLine("W-007-D000:missing", kOutputWarning);
   host_.ReportError(0x1103, "no project");
   EXPECT_EQ(out_.str(),
-            "KOVA: Save?\n  (answered No)\nI-007-1000:start\nW-007-D000:missing\n"
+            "KOVA: Save?\n  (answered No)\nKOVA: Gone.\nI-007-1000:start\nW-007-D000:missing\n"
             "error 0x40041103: no project\n");
   EXPECT_EQ(host_.LoadString(kMsgNoWorkspace), DefaultMessageText(kMsgNoWorkspace));
   EXPECT_EQ(host_.LoadString(1), "");

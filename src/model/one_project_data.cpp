@@ -860,21 +860,34 @@ bool COneProjectData::ProjectFileIsReadOnly() {
 }
 
 bool COneProjectData::Save() {
-  bool ok = true;
-  if (environment_->hooks != nullptr) environment_->hooks->SaveSourceFileData(*this);
+  save_failures_.clear();
+  if (environment_->hooks != nullptr && !environment_->hooks->SaveSourceFileData(*this)) {
+    save_failures_.push_back(dependency_file_);
+  }
   if (IsModified()) {
-    // CopyFile replaces the project file in one step and refuses a read-only one.
-    if (Fs().CopyFile(working_copy_, project_file_, false)) {
+    std::string on_disk;
+    if (Fs().ReadFile(project_file_, &on_disk) &&
+        (on_disk.size() != recorded_size_ || HashText(on_disk) != recorded_hash_)) {
+      // Another program wrote the file since it was copied: neither version
+      // may be lost, so ours goes beside it.
+      std::string kept;
+      bool saved = MakeUniqueName(Fs(), project_file_ + ".unsaved-XXXXXX", &kept) &&
+                   Fs().CopyFile(working_copy_, kept, true);
+      save_failures_.push_back(project_file_ + ": changed by another program since it was read; " +
+                               (saved ? "the changes not saved are in " + kept
+                                      : std::string("the changes could not be kept")));
+    } else if (Fs().CopyFile(working_copy_, project_file_, false)) {
+      // CopyFile replaces the project file in one step and refuses a read-only one.
       RecordWorkingCopyState();
     } else {
-      ok = false;
+      save_failures_.push_back(project_file_);
     }
   }
   if (makefile_out_of_date_) {
     Fs().SetReadOnly(temp_makefiles_[0], false);
     Fs().DeleteFile(temp_makefiles_[0]);
   }
-  return ok;
+  return save_failures_.empty();
 }
 
 }  // namespace zelvan

@@ -290,9 +290,16 @@ class COneProjectData {
   // copied or last saved.
   bool IsModified();
   // Saves the source files' data (the hooks' SaveSourceFileData), then
-  // copies a modified working copy over the project file. False when the
-  // copy failed (the project file is then as it was).
+  // copies a modified working copy over the project file. The copy is made
+  // only when the project file is still what was copied at open or last
+  // saved (size and contents): a file that another program changed
+  // meanwhile is kept, and the working copy goes beside it as
+  // "<project file>.unsaved-XXXXXX". False when anything was not written
+  // (the project file is then as it was); SaveFailures says what.
   bool Save();
+  // The files the last Save did not write, each with the reason when it is
+  // not plain ("C:\wpp.kbp: changed by another program ...").
+  const std::vector<std::string>& SaveFailures() const { return save_failures_; }
   bool ProjectFileIsReadOnly();
 
   bool MakefileOutOfDate() const { return makefile_out_of_date_; }
@@ -335,6 +342,7 @@ class COneProjectData {
   // Fingerprint of the working copy as made or last saved (see IsModified).
   uint64_t recorded_size_ = 0;
   size_t recorded_hash_ = 0;
+  std::vector<std::string> save_failures_;
   bool is_library_ = false;
   std::string drive_, directory_, base_name_, extension_;
   std::string project_file_;

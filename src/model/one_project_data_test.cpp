@@ -92,20 +92,17 @@ class COneProjectDataTest : public ::testing::Test {
 
 TEST_F(COneProjectDataTest, OpenDerivesNamesAndMakesTheWorkingCopy) {
   auto project = OpenProject();
-  EXPECT_EQ(project->OutputName(), "App.abs");
-  EXPECT_EQ(project->Cpu(), "MX-520");
-  EXPECT_EQ(project->CpuFamily(), "MX-520");
-  EXPECT_FALSE(project->IsLibrary());
-  // An empty piece between two targets is skipped.
+  // An empty piece between two targets is skipped. Companion files: the
+  // project's title with another extension, or a fixed name beside it by index.
   EXPECT_THAT(project->Targets(), ElementsAre("Debug", "Release"));
-  // Companion files: the project's title with another extension, or a fixed
-  // name beside it by index.
-  EXPECT_EQ(project->DependencyFilePath(), "C:\\work\\app\\App.kde");
-  EXPECT_EQ(project->TempMakefilePath(0), "C:\\work\\app\\tempmake.mak");
-  EXPECT_EQ(project->TempMakefilePath(1), "C:\\work\\app\\tempmake.falmak");
-  EXPECT_EQ(project->TempMakefilePath(2), "C:\\work\\app\\tempmakeabs.mak");
-  EXPECT_EQ(project->TempMakefilePath(3), "C:\\work\\app\\tempmakepre.mak");
-  EXPECT_EQ(project->ArchivePath(), "");
+  EXPECT_EQ(project->OutputName() + " " + project->Cpu() + " " + project->CpuFamily() + " " +
+                std::to_string(project->IsLibrary()) + " [" + project->ArchivePath() + "] " +
+                project->DependencyFilePath() + " " + project->TempMakefilePath(0) + " " +
+                project->TempMakefilePath(1) + " " + project->TempMakefilePath(2) + " " +
+                project->TempMakefilePath(3),
+            "App.abs MX-520 MX-520 0 [] C:\\work\\app\\App.kde C:\\work\\app\\tempmake.mak "
+            "C:\\work\\app\\tempmake.falmak C:\\work\\app\\tempmakeabs.mak "
+            "C:\\work\\app\\tempmakepre.mak");
 
   ASSERT_THAT(env_.WorkingCopies(), ElementsAre(project->WorkingCopyPath()));
   EXPECT_TRUE(StartsWithNoCase(project->WorkingCopyPath(), "C:\\Temp\\KOVA\\App_kbp_"));
@@ -152,35 +149,41 @@ TEST_F(COneProjectDataTest, WholeFileLoadsFoldersSourcesAndTheEarlierLinkList) {
 
 TEST_F(COneProjectDataTest, EffectiveOptionsFollowProjectBlankAndDefault) {
   auto project = OpenProject();
-  std::string value;
-  // Debug: ProjectCompile empty and BlankCompileOption "1": no options, not the default.
-  ASSERT_TRUE(project->GetCompileOptions("Debug", &value));
-  EXPECT_EQ(value, "");
-  ASSERT_TRUE(project->GetCompileOptions("release", &value));
-  EXPECT_EQ(value, "-O2 -DNDEBUG");
-  ASSERT_TRUE(project->GetLinkOptions("Debug", &value));
-  EXPECT_EQ(value, "-x -o \"C:\\my out\\App.abs\" -m");
-  ASSERT_TRUE(project->GetLinkOptions("Release", &value));
-  EXPECT_EQ(value, "");  // BlankLinkOption
-  ASSERT_TRUE(project->GetConvertOptions("Release", &value));
-  EXPECT_EQ(value, "-Fhex");
-  EXPECT_FALSE(project->GetCompileOptions("Final", &value));
-  EXPECT_FALSE(project->GetLinkOptions("Final", &value));
-
-  // Directories: the project value, else the default one.
-  project->GetOutputDir("Debug", &value);
-  EXPECT_EQ(value, ".\\Debug");
-  project->GetOutputDir("Release", &value);
-  EXPECT_EQ(value, ".\\Release");
-  project->GetTempDir("Debug", &value);
-  EXPECT_EQ(value, ".\\Debug\\obj");
-  project->GetWorkDir("Debug", &value);
-  EXPECT_EQ(value, ".");
-  ASSERT_TRUE(project->GetOutputDirDirect("DEBUG", &value));
-  EXPECT_EQ(value, ".\\Debug");
-  EXPECT_FALSE(project->GetOutputDirDirect("Final", &value));
-  EXPECT_FALSE(project->GetProjectConvert("Final", &value));
+  using Getter = bool (COneProjectData::*)(std::string_view, std::string*);
+  struct Case {
+    const char* what;
+    Getter get;
+    const char* target;
+    const char* expected;  // null: fails
+  };
+  const Case cases[] = {
+      // ProjectCompile empty and BlankCompileOption "1": no options, not the default.
+      {"compile", &COneProjectData::GetCompileOptions, "Debug", ""},
+      {"compile", &COneProjectData::GetCompileOptions, "release", "-O2 -DNDEBUG"},
+      {"compile", &COneProjectData::GetCompileOptions, "Final", nullptr},
+      {"link", &COneProjectData::GetLinkOptions, "Debug", "-x -o \"C:\\my out\\App.abs\" -m"},
+      {"link", &COneProjectData::GetLinkOptions, "Release", ""},  // BlankLinkOption
+      {"link", &COneProjectData::GetLinkOptions, "Final", nullptr},
+      {"convert", &COneProjectData::GetConvertOptions, "Release", "-Fhex"},
+      {"project convert", &COneProjectData::GetProjectConvert, "Final", nullptr},
+      // Directories: the project value, else the default one.
+      {"output", &COneProjectData::GetOutputDir, "Debug", ".\\Debug"},
+      {"output", &COneProjectData::GetOutputDir, "Release", ".\\Release"},
+      {"output direct", &COneProjectData::GetOutputDirDirect, "DEBUG", ".\\Debug"},
+      {"output direct", &COneProjectData::GetOutputDirDirect, "Final", nullptr},
+      {"temp", &COneProjectData::GetTempDir, "Debug", ".\\Debug\\obj"},
+      {"work", &COneProjectData::GetWorkDir, "Debug", "."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.what) + " " + c.target);
+    std::string value;
+    EXPECT_EQ(((*project).*c.get)(c.target, &value), c.expected != nullptr);
+    if (c.expected) {
+      EXPECT_EQ(value, c.expected);
+    }
+  }
   // A missing key reads as empty.
+  std::string value = "stale";
   project->GetTargetValue("Debug", "NoSuchKey", &value);
   EXPECT_EQ(value, "");
 }
@@ -241,14 +244,11 @@ TEST_F(COneProjectDataTest, SetProjectLinkTakesTheOutputDirectoryFromMinusO) {
 
 TEST_F(COneProjectDataTest, SettersCheckTheTargetAndWriteNothingForAnUnknownOne) {
   auto project = OpenProject();
-  EXPECT_FALSE(project->SetProjectCompile("Final", "-O3"));
-  EXPECT_FALSE(project->SetTempDir("Final", "x"));
-  EXPECT_FALSE(project->SetDefaultTempDir("Final", "x"));
-  EXPECT_FALSE(project->SetProjectConvert("Final", "x"));
-  EXPECT_FALSE(project->SetDefaultLink("Final", "x"));
-  EXPECT_FALSE(project->SetDebugFile("Final"));
-  EXPECT_FALSE(project->MarkUpdate("Final"));
-  EXPECT_FALSE(project->SetTargetValue("Final", "KEY", "x"));
+  EXPECT_FALSE(project->SetProjectCompile("Final", "-O3") || project->SetTempDir("Final", "x") ||
+               project->SetDefaultTempDir("Final", "x") ||
+               project->SetProjectConvert("Final", "x") || project->SetDefaultLink("Final", "x") ||
+               project->SetDebugFile("Final") || project->MarkUpdate("Final") ||
+               project->SetTargetValue("Final", "KEY", "x"));
   EXPECT_FALSE(project->IsModified());
   EXPECT_EQ(env_.Contents(project->WorkingCopyPath()), kAppProject);
 

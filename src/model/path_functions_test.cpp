@@ -63,13 +63,12 @@ TEST(PathFunctions, RelativePathHonoursDoubleByteNames) {
 }
 
 TEST(PathFunctions, QuoteAndStrip) {
-  EXPECT_EQ(QuoteIfBlank("C:\\my dir\\a.c"), "\"C:\\my dir\\a.c\"");
-  EXPECT_EQ(QuoteIfBlank("C:\\dir\\a.c"), "C:\\dir\\a.c");
-  EXPECT_EQ(QuoteIfBlank(""), "");
-  EXPECT_EQ(StripTrailingBackslash("C:\\out\\"), "C:\\out");
-  EXPECT_EQ(StripTrailingBackslash("C:\\out\\\\"), "C:\\out\\");
-  EXPECT_EQ(StripTrailingBackslash("out"), "out");
-  EXPECT_EQ(StripTrailingBackslash(""), "");
+  EXPECT_EQ(
+      QuoteIfBlank("C:\\my dir\\a.c") + "|" + QuoteIfBlank("C:\\dir\\a.c") + "|" + QuoteIfBlank(""),
+      "\"C:\\my dir\\a.c\"|C:\\dir\\a.c|");
+  EXPECT_EQ(StripTrailingBackslash("C:\\out\\") + "|" + StripTrailingBackslash("C:\\out\\\\") +
+                "|" + StripTrailingBackslash("out") + "|" + StripTrailingBackslash(""),
+            "C:\\out|C:\\out\\|out|");
 }
 
 }  // namespace

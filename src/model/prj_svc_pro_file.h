@@ -31,6 +31,8 @@ class CPrjSvcProFile {
   // `util` (may be null: no resource language, no builder configuration)
   // must outlive the settings.
   explicit CPrjSvcProFile(const Platform& platform, const QkUtil* util = nullptr);
+  // The utility library (its timing trace among others); may be null.
+  const QkUtil* util() const { return util_; }
 
   // Loads the texts and reads every switch.
   void LoadServiceSettings();

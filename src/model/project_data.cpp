@@ -8,6 +8,7 @@
 #include "model/workspace_hooks.h"
 #include "platform/file_system.h"
 #include "platform/private_profile.h"
+#include "platform/process_tag.h"
 #include "platform/system_services.h"
 #include "platform/ui_hooks.h"
 #include "platform/win_path.h"
@@ -70,6 +71,7 @@ CProjectData::CProjectData(const Platform& platform, CPrjSvcProFile& settings, I
   LocalTime now = system.Now();
   start_stamp_ =
       StringPrintf("%d%d%d%d%d%d", now.year, now.month, now.day, now.hour, now.minute, now.second);
+  stop_object_name_ = start_stamp_ + "-" + OwnProcessTag();
   update_dependency_file_ = settings_.ReadUpdateDependencyFile();
 }
 
@@ -83,7 +85,7 @@ CProjectData::~CProjectData() {
     system.UnsetEnv("PATH");
   }
   // A stop request addressed to this session is of no use to anyone once it ends.
-  if (system.NamedObjectExists(start_stamp_)) system.RemoveNamedObject(start_stamp_);
+  if (system.NamedObjectExists(stop_object_name_)) system.RemoveNamedObject(stop_object_name_);
 }
 
 // --- Status.
@@ -99,7 +101,7 @@ void CProjectData::SetStatus(uint32_t code, unsigned message_id,
 }
 
 bool CProjectData::IsStopRequested() {
-  return platform_.system->NamedObjectExists(start_stamp_);
+  return platform_.system->NamedObjectExists(stop_object_name_);
 }
 
 // --- Opening and closing.
@@ -283,7 +285,9 @@ bool CProjectData::SaveWorkspace(bool ask) {
   std::vector<std::string> failed;
   for (const auto& project : projects_) {
     if (project->ProjectFileIsReadOnly()) continue;
-    if (!project->Save()) failed.push_back(project->ProjectFilePath());
+    if (!project->Save()) {
+      failed.insert(failed.end(), project->SaveFailures().begin(), project->SaveFailures().end());
+    }
   }
   if (!failed.empty()) {
     std::string text = LoadMessage(*platform_.ui, kMsgSaveFailed, {JoinLines(failed)});
@@ -660,19 +664,31 @@ bool CProjectData::AddFile(ArgText project, ArgText file) {
   if (!BeginOperation({project, file})) return false;
   COneProjectData* owner = ProjectArgument(project);
   if (owner == nullptr) return false;
+  const QkUtil* util = settings_.util();
   std::string path;
-  if (!QkUtil::CheckFullPathName(*file) || !GetFullPathName(*file, "\\", &path)) {
+  bool valid;
+  {
+    ScopedUsedTime timing(util, "Check File Name");
+    valid = QkUtil::CheckFullPathName(*file) && GetFullPathName(*file, "\\", &path);
+  }
+  if (!valid) {
     SetStatus(kStatusInvalidPath, kMsgInvalidPath);
     return false;
   }
   FileStatus status;
-  if (!platform_.fs->Stat(path, &status) || status.is_directory) {
+  // A device or FIFO is no source: reading it could wait forever.
+  if (!platform_.fs->Stat(path, &status) || status.is_directory || status.is_other) {
     SetStatus(kStatusFileNotFound, kMsgFileNotFound, {path});
     return false;
   }
   COneSourceFile* added = nullptr;
   std::string detail;
-  switch (owner->AddSourceFile(path, &added, &detail)) {
+  COneProjectData::AddFileResult result;
+  {
+    ScopedUsedTime timing(util, "AddFile");
+    result = owner->AddSourceFile(path, &added, &detail);
+  }
+  switch (result) {
     case COneProjectData::AddFileResult::kAdded:
       break;
     case COneProjectData::AddFileResult::kAlreadyInProject:
@@ -686,6 +702,7 @@ bool CProjectData::AddFile(ArgText project, ArgText file) {
       SetStatus(kStatusFileNotAdded, kMsgFileNotAdded, {path, detail});
       return false;
   }
+  ScopedUsedTime timing(util, "GetDependence");
   hooks_->SourceFileAdded(*this, *owner, *added);
   return true;
 }

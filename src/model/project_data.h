@@ -137,9 +137,14 @@ class CProjectData {
 
   // --- Stop requests from other processes.
 
-  // True when another process has created the named object of the start stamp.
+  // True when another process has created the stop object of this session.
   bool IsStopRequested();
   const std::string& StartStamp() const { return start_stamp_; }
+  // The name of the session's stop object: the start stamp, then the tag of
+  // this process ("2024379-4711-93215"). The stamp alone is no name: two
+  // sessions started in one second share it, and its digits without
+  // leading zeros can stand for two different times.
+  const std::string& StopObjectName() const { return stop_object_name_; }
 
   // --- State.
   bool IsOpen() const { return !workspace_path_.empty(); }
@@ -233,6 +238,7 @@ class CProjectData {
   ProjectMap projects_by_working_copy_;
   std::vector<std::unique_ptr<COneProjectData>> conversion_projects_;
   std::string start_stamp_;
+  std::string stop_object_name_;
   int32_t update_dependency_file_ = 0;
   bool save_view_state_ = true;
   ProgressWriter progress_;

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "model/status_codes.h"
 #include "model/workspace_hooks.h"
 #include "tests/support/model_test_platform.h"
@@ -94,8 +96,10 @@ class CountingHooks : public WorkspaceHooks {
     makefiles.push_back(project.OutputName() + (without_dependencies ? " nodep" : " dep"));
     return true;
   }
+  bool SaveSourceFileData(COneProjectData&) override { return source_data_saves; }
   int refreshes = 0;
   std::vector<std::string> makefiles;
+  bool source_data_saves = true;
 };
 
 class CProjectDataTest : public ::testing::Test {
@@ -129,10 +133,10 @@ TEST_F(CProjectDataTest, ConstructionReadsTheMachineAndRestoresPath) {
   env_.system.env["TMP"] = "D:\\tmp";
   env_.system.env["PATH"] = std::string(5000, 'p');  // longer than any fixed buffer
   auto workspace = env_.NewWorkspace();
-  EXPECT_EQ(workspace->UserName(), "Default");
-  EXPECT_EQ(workspace->TempDirectory(), "C:\\Temp");
-  EXPECT_EQ(workspace->SecondTempDirectory(), "D:\\tmp");
-  EXPECT_EQ(workspace->StartStamp(), "202437952");  // 2024-03-07 09:05:02, no leading zeros
+  // The stamp of 2024-03-07 09:05:02 has no leading zeros.
+  EXPECT_EQ(workspace->UserName() + " " + workspace->TempDirectory() + " " +
+                workspace->SecondTempDirectory() + " " + workspace->StartStamp(),
+            "Default C:\\Temp D:\\tmp 202437952");
 
   env_.system.env["PATH"] = "C:\\changed";
   workspace.reset();
@@ -147,24 +151,27 @@ TEST_F(CProjectDataTest, ConstructionReadsTheMachineAndRestoresPath) {
 
 TEST_F(CProjectDataTest, StopRequestsComeThroughTheNamedObject) {
   EXPECT_FALSE(workspace_->IsStopRequested());
-  env_.system.CreateNamedObject(workspace_->StartStamp());
+  env_.system.CreateNamedObject(workspace_->StartStamp());  // the stamp alone is another session's
+  EXPECT_FALSE(workspace_->IsStopRequested());
+  env_.system.CreateNamedObject(workspace_->StopObjectName());
   EXPECT_TRUE(workspace_->IsStopRequested());
+  std::string other = workspace_->StartStamp();
   workspace_.reset();
-  // The request dies with the session it was meant for.
-  EXPECT_THAT(env_.system.named_objects, IsEmpty());
+  // The request dies with the session it was meant for, and only that one.
+  EXPECT_THAT(env_.system.named_objects, ElementsAre(other));
 }
 
 TEST_F(CProjectDataTest, OpenSkipsMissingProjectsAndChoosesTheActiveOne) {
   Open();
   ASSERT_EQ(workspace_->Projects().size(), 2u);
-  EXPECT_EQ(workspace_->Projects()[0]->OutputName(), "Mathe.lib");
-  EXPECT_EQ(workspace_->Projects()[0]->RelativePath(), "lib\\Mathe.kbp");
-  EXPECT_EQ(workspace_->Projects()[1]->ProjectFilePath(), kAppFile);  // .kpr made .kbp
-  EXPECT_EQ(workspace_->WorkspaceOptionsPath(), "C:\\ws\\Demo.kop");
-  EXPECT_EQ(workspace_->ActiveProjectFile(), kAppFile);
-  EXPECT_EQ(workspace_->CurrentProjectName(), "App.abs");
-  EXPECT_EQ(workspace_->CurrentTarget(), "Release");
-  EXPECT_EQ(workspace_->CurrentProject()->CurrentTarget(), "Release");
+  // The .kpr listed is opened as the .kbp.
+  const CProjectData& w = *workspace_;
+  EXPECT_EQ(w.Projects()[0]->OutputName() + " " + w.Projects()[0]->RelativePath() + " " +
+                w.Projects()[1]->ProjectFilePath() + " " + w.WorkspaceOptionsPath() + " " +
+                w.ActiveProjectFile() + " " + w.CurrentProjectName() + " " + w.CurrentTarget() +
+                " " + workspace_->CurrentProject()->CurrentTarget(),
+            "Mathe.lib lib\\Mathe.kbp C:\\ws\\app\\App.kbp C:\\ws\\Demo.kop C:\\ws\\app\\App.kbp "
+            "App.abs Release Release");
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
   EXPECT_EQ(hooks_.refreshes, 1);
   EXPECT_THAT(env_.ide.Calls("RefreshSourceControlStatus"), ElementsAre(""));
@@ -216,9 +223,7 @@ TEST_F(CProjectDataTest, CloseWithoutSaveDiscardsEveryChange) {
   EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
   EXPECT_EQ(env_.Contents(kLibFile), kLibProject);
   EXPECT_THAT(env_.WorkingCopies(), IsEmpty());
-  EXPECT_FALSE(workspace_->IsOpen());
-  EXPECT_TRUE(workspace_->Projects().empty());
-  EXPECT_FALSE(workspace_->IsModified());
+  EXPECT_FALSE(workspace_->IsOpen() || !workspace_->Projects().empty() || workspace_->IsModified());
   // Nothing shown, nothing written beside the workspace.
   EXPECT_FALSE(env_.memory.Contents("C:\\ws\\Demo.kop").has_value());
 }
@@ -258,9 +263,10 @@ TEST_F(CProjectDataTest, SaveWritesLinkListsTargetViewStateAndMakefiles) {
   EXPECT_TRUE(workspace.IsModified());
   ASSERT_TRUE(workspace.SaveWorkspace(false));
   EXPECT_FALSE(workspace.IsModified());
-  EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject0"), "Mathe.lib;");
-  EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject1"), "App.abs;Mathe.lib;");
-  EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject"), "2");
+  EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject") + " " +
+                env_.ide.Setting("Builder", "LinkProject0") + " " +
+                env_.ide.Setting("Builder", "LinkProject1"),
+            "2 Mathe.lib; App.abs;Mathe.lib;");
   EXPECT_THAT(hooks_.makefiles, ElementsAre("Mathe.lib nodep", "App.abs nodep"));
   EXPECT_EQ(env_.Contents("C:\\ws\\Demo.kop"),
             Crlf("[OpenProjectFolder]\nlib\\Mathe.kbp=\napp\\App.kbp=\n"
@@ -329,18 +335,49 @@ TEST_F(CProjectDataTest, ReadOnlyProjectFilesAreToldOrAsked) {
   EXPECT_EQ(env_.ide.Calls("ShowMessage").size(), 3u);
 }
 
-TEST_F(CProjectDataTest, AFailedCopyIsListedAndReported) {
-  Open();
-  ASSERT_TRUE(workspace_->FindProject("App")->SetProjectCompile("Debug", "-O1"));
-  env_.fs.FailAlways(FsOp::kCopyFile);
-  EXPECT_FALSE(workspace_->SaveWorkspace(false));
-  env_.fs.ClearFaults();
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectsNotSaved);
-  EXPECT_EQ(workspace_->GetLastMessage(),
-            "These projects could not be saved:\nC:\\ws\\app\\App.kbp");
-  EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
-  EXPECT_TRUE(workspace_->SaveWorkspace(false));
-  EXPECT_NE(env_.Contents(kAppFile), kAppProject);
+TEST_F(CProjectDataTest, WhatASaveCouldNotWriteIsListedAndNothingIsLost) {
+  struct Case {
+    const char* what;
+    std::function<void()> fault;
+    std::string message;  // after "These projects could not be saved:\n"
+    std::string on_disk;  // the project file afterwards
+  };
+  const std::string theirs = kAppProject + "; another writer\r\n";
+  const Case cases[] = {
+      {"copy fails", [&] { env_.fs.FailAlways(FsOp::kCopyFile); }, kAppFile, kAppProject},
+      {"dependency data fails", [&] { hooks_.source_data_saves = false; },
+       "C:\\ws\\lib\\Mathe.kde\nC:\\ws\\app\\App.kde", ""},
+      {"changed behind our back", [&] { env_.AddFile(kAppFile, theirs); },
+       std::string(kAppFile) + ": changed by another program since it was read; the changes " +
+           "not saved are in " + kAppFile + ".unsaved-",
+       theirs},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    env_.AddFile(kAppFile, kAppProject);
+    Open();
+    ASSERT_TRUE(workspace_->FindProject("App")->SetProjectCompile("Debug", "-O1"));
+    c.fault();
+    EXPECT_FALSE(workspace_->SaveWorkspace(false));
+    env_.fs.ClearFaults();
+    hooks_.source_data_saves = true;
+    EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectsNotSaved);
+    std::string message = workspace_->GetLastMessage();
+    EXPECT_EQ(message.substr(0, message.find(".unsaved-") == std::string::npos
+                                    ? std::string::npos
+                                    : message.find(".unsaved-") + 9),
+              "These projects could not be saved:\n" + c.message);
+    if (!c.on_disk.empty()) {
+      EXPECT_EQ(env_.Contents(kAppFile), c.on_disk);
+    }
+    workspace_->CloseWorkspace();
+  }
+  // The changes the third save could not make are beside the project file.
+  std::vector<DirectoryEntry> kept;
+  ASSERT_TRUE(env_.memory.ListDirectory("C:\\ws\\app", "App.kbp.unsaved-*", &kept));
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_NE(env_.Contents("C:\\ws\\app\\" + kept[0].name).find("ProjectCompile=-O1"),
+            std::string::npos);
 }
 
 TEST_F(CProjectDataTest, SavingWithoutAWorkspaceSucceedsWithAStatus) {
@@ -400,9 +437,8 @@ TEST_F(CProjectDataTest, AddProjectJoinsTheWorkspaceAndSavesIt) {
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
   ASSERT_EQ(workspace_->Projects().size(), 3u);
   COneProjectData* tool = workspace_->Projects()[2].get();
-  EXPECT_EQ(tool->RelativePath(), "tool\\Tool.kbp");
   // It lacks the workspace's target, so it starts with its own first one.
-  EXPECT_EQ(tool->CurrentTarget(), "Only");
+  EXPECT_EQ(tool->RelativePath() + " " + tool->CurrentTarget(), "tool\\Tool.kbp Only");
   EXPECT_THAT(env_.ide.Calls("AddProjectToWorkspace"),
               ElementsAre("C:\\ws\\tool\\Tool.kpr|C:\\ws\\Demo.kws"));
   EXPECT_THAT(env_.ide.Calls("ProjectFileAdded"), ElementsAre(kToolFile));
@@ -418,17 +454,17 @@ TEST_F(CProjectDataTest, TheFirstProjectAddedBecomesActive) {
   Open();
   EXPECT_EQ(workspace_->CurrentProject(), nullptr);
   ASSERT_TRUE(workspace_->AddProject(kAppFile));
-  EXPECT_EQ(workspace_->ActiveProjectFile(), kAppFile);
-  EXPECT_EQ(workspace_->CurrentProjectName(), "App.abs");
-  EXPECT_EQ(workspace_->CurrentTarget(), "Release");
+  EXPECT_EQ(workspace_->ActiveProjectFile() + " " + workspace_->CurrentProjectName() + " " +
+                workspace_->CurrentTarget(),
+            std::string(kAppFile) + " App.abs Release");
 }
 
 TEST_F(CProjectDataTest, ActiveProjectChangedPicksProjectAndTarget) {
   Open();
   env_.ide.active_project = "C:\\ws\\lib\\Mathe.kpr";
   ASSERT_TRUE(workspace_->ActiveProjectChanged());
-  EXPECT_EQ(workspace_->CurrentProjectName(), "Mathe.lib");
-  EXPECT_EQ(workspace_->CurrentTarget(), "Release");
+  EXPECT_EQ(workspace_->CurrentProjectName() + " " + workspace_->CurrentTarget(),
+            "Mathe.lib Release");
   ASSERT_TRUE(workspace_->ChangeCurrentTarget("Debug"));
   EXPECT_EQ(workspace_->FindProject("Mathe")->CurrentTarget(), "Debug");
   EXPECT_TRUE(workspace_->FindProject("App")->MakefileOutOfDate());
@@ -581,15 +617,13 @@ TEST_F(CProjectDataTest, TreeNodeTexts) {
   workspace_->TreeTable(1).SetNodeText(10, "main.c");
   workspace_->TreeTable(2).SetNodeText(20, "Sources");
   workspace_->TreeTable(1).SetNodeText(11, "io.c");
-  std::string text;
-  ASSERT_TRUE(workspace_->GetTreeNodeText(20, &text));
-  EXPECT_EQ(text, "Sources");
-  EXPECT_FALSE(workspace_->GetTreeNodeText(99, &text));
+  std::string one, text, other;
+  ASSERT_TRUE(workspace_->GetTreeNodeText(20, &one));  // either tree
+  EXPECT_FALSE(workspace_->GetTreeNodeText(99, &one));
   workspace_->GetTreeNodeTexts({10, 99, 11}, &text);
-  EXPECT_EQ(text, "main.c;io.c;");
   workspace_->SetCurrentTreeIndex(2);
-  workspace_->GetTreeNodeTexts({10, 20}, &text);
-  EXPECT_EQ(text, "Sources;");
+  workspace_->GetTreeNodeTexts({10, 20}, &other);
+  EXPECT_EQ(one + " " + text + " " + other, "Sources main.c;io.c; Sources;");
 }
 
 }  // namespace

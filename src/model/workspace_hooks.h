@@ -26,8 +26,9 @@ class WorkspaceHooks {
   virtual void SourceFileAdded(CProjectData& /*workspace*/, COneProjectData& /*project*/,
                                COneSourceFile& /*file*/) {}
   // A project is being saved: write what its source files keep beside the
-  // project file (their dependency records). Failures are the hook's to report.
-  virtual void SaveSourceFileData(COneProjectData& /*project*/) {}
+  // project file (their dependency records). False when it could not be
+  // written; the hook has said why, and the save fails.
+  virtual bool SaveSourceFileData(COneProjectData& /*project*/) { return true; }
 };
 
 // Does nothing; the workspace uses it when it is given no hooks.

@@ -45,6 +45,20 @@ inline bool HasLineBreak(std::string_view text) {
   }
   return false;
 }
+// The end of the line that starts at `pos` in `text`, and in `*next` where
+// the following line starts. Every reader of the system's files ends lines
+// by this one rule: CR LF, LF and a lone CR alike.
+inline size_t FindLineEnd(std::string_view text, size_t pos, size_t* next) {
+  size_t end = pos;
+  while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+    ++end;
+  *next = end;
+  if (end < text.size()) {
+    *next = end + 1;
+    if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') *next = end + 2;
+  }
+  return end;
+}
 std::string_view TrimBlanks(std::string_view text);
 std::string_view TrimLeftBlanks(std::string_view text);
 std::string_view TrimRightBlanks(std::string_view text);

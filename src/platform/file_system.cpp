@@ -3,8 +3,10 @@
 #include <atomic>
 #include <chrono>
 #include <random>
+#include <thread>
 
 #include "platform/ansi_text.h"
+#include "platform/process_tag.h"
 #include "platform/win_path.h"
 
 namespace zelvan {
@@ -15,9 +17,17 @@ std::string FileSystem::FullPath(std::string_view path) const {
   return full;
 }
 
+bool FileSystem::AppendToFile(std::string_view path, std::string_view data) {
+  std::string text;
+  FileStatus status;
+  if (Stat(path, &status) && !ReadFile(path, &text)) return false;
+  text += data;
+  return WriteFileAtomic(*this, path, text);
+}
+
 bool FileExists(FileSystem& fs, std::string_view path) {
   FileStatus status;
-  return fs.Stat(path, &status) && !status.is_directory;
+  return fs.Stat(path, &status) && !status.is_directory && !status.is_other;
 }
 
 bool DirectoryExists(FileSystem& fs, std::string_view path) {
@@ -59,35 +69,105 @@ bool MakeUniqueName(FileSystem& fs, std::string_view pattern, std::string* path)
 }
 
 bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
-                     std::string* error, Durability durability) {
+                     std::string* error, const WriteOptions& options) {
+  std::string target = fs.ResolveLinks(path);
   auto fail = [&](const std::string& reason) {
     if (error) *error = reason;
+    fs.NoteFailedWrite(target + ": " + reason);
     return false;
   };
   FileStatus existing;
-  if (fs.Stat(path, &existing)) {
+  bool exists = fs.Stat(target, &existing);
+  if (exists) {
     if (existing.is_directory) return fail("is a directory");
-    if (existing.read_only) return fail("the file is read-only");
+    if (existing.is_other) return fail("is not a regular file");
+    if (existing.read_only && !options.replace_read_only) return fail("the file is read-only");
   }
   std::string temp;
-  if (!MakeUniqueName(fs, std::string(path) + ".~zvXXXXXX", &temp)) {
+  if (!MakeUniqueName(fs, TemporaryPattern(target + "."), &temp)) {
     return fail("no temporary name beside the file");
   }
-  std::unique_ptr<WritableFile> file = fs.OpenForWrite(temp);
+  std::unique_ptr<WritableFile> file =
+      fs.CreateFileLike(temp, exists ? std::string_view(target) : options.permissions_of);
   if (!file) return fail("cannot create a temporary file beside the file");
-  bool ok = file->Append(contents) && file->Flush() &&
-            (durability == Durability::kScratch || file->Sync());
+  bool durable = options.durability == Durability::kDurable;
+  bool ok = file->Append(contents) && file->Flush() && (!durable || file->Sync());
   bool closed = file->Close();
   file.reset();
   if (!ok || !closed) {
     fs.DeleteFile(temp);
     return fail("writing the temporary file failed");
   }
-  if (!fs.Rename(temp, path)) {
+  bool cleared = exists && existing.read_only;
+  if (cleared && !fs.SetReadOnly(target, false)) {
+    fs.DeleteFile(temp);
+    return fail("cannot clear the read-only attribute");
+  }
+  if (!fs.Rename(temp, target)) {
+    if (cleared) fs.SetReadOnly(target, true);
     fs.DeleteFile(temp);
     return fail("replacing the file failed");
   }
+  // The new name must survive a crash of the machine as much as the data.
+  if (durable) fs.SyncDirectory(GetFileDirectory(target));
   return true;
+}
+
+namespace {
+
+constexpr std::string_view kTemporaryMark = "~zv";
+
+}  // namespace
+
+std::string TemporaryPattern(std::string_view prefix) {
+  return std::string(prefix) + std::string(kTemporaryMark) + OwnProcessTag() + "-XXXXXX";
+}
+
+std::string_view TemporaryOwner(std::string_view name) {
+  size_t mark = name.rfind(kTemporaryMark);
+  if (mark == std::string_view::npos || name.size() < mark + kTemporaryMark.size() + 7) return {};
+  std::string_view tag = name.substr(mark + kTemporaryMark.size());
+  tag.remove_suffix(7);  // "-" and the six characters MakeUniqueName chose
+  if (name[name.size() - 7] != '-' || !IsProcessTag(tag)) return {};
+  return tag;
+}
+
+int RemoveDeadTemporaries(FileSystem& fs, std::string_view dir) {
+  std::vector<DirectoryEntry> entries;
+  if (!fs.ListDirectory(dir, "*~zv*", &entries)) return 0;
+  int removed = 0;
+  for (const DirectoryEntry& entry : entries) {
+    std::string_view owner = TemporaryOwner(entry.name);
+    if (entry.is_directory || owner.empty() || IsProcessTagAlive(owner)) continue;
+    std::string path = AppendLastSlash(dir) + entry.name;
+    fs.SetReadOnly(path, false);
+    if (fs.DeleteFile(path)) ++removed;
+  }
+  return removed;
+}
+
+std::string LockFilePath(FileSystem& fs, std::string_view path) {
+  return fs.ResolveLinks(fs.FullPath(path)) + ".lock";
+}
+
+LockResult LockFileWaiting(FileSystem& fs, std::string_view path, std::chrono::milliseconds timeout,
+                           const std::function<void()>& on_wait, std::unique_ptr<FileLock>* lock) {
+  std::string lock_path = LockFilePath(fs, path);
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  std::chrono::milliseconds pause{2};
+  bool told = false;
+  for (;;) {
+    LockResult result = fs.TryLockFile(lock_path, lock);
+    if (result != LockResult::kBusy) return result;
+    auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) return LockResult::kBusy;
+    if (!told && on_wait) on_wait();
+    told = true;
+    std::this_thread::sleep_for(std::min<std::chrono::milliseconds>(
+        pause, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +
+                   std::chrono::milliseconds(1)));
+    pause = std::min(pause * 2, std::chrono::milliseconds(10));
+  }
 }
 
 bool CreateDirectories(FileSystem& fs, std::string_view path) {

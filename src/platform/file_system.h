@@ -11,7 +11,9 @@
 // different root.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,6 +25,9 @@ namespace zelvan {
 
 struct FileStatus {
   bool is_directory = false;
+  // Neither a regular file nor a directory (a device, FIFO or socket): such
+  // a file is never read as a source nor replaced by a write.
+  bool is_other = false;
   bool read_only = false;  // the owner may not write (the read-only attribute)
   uint64_t size = 0;
   int64_t mtime_ns = 0;   // modification time, nanoseconds since the epoch
@@ -51,6 +56,19 @@ class WritableFile {
   virtual bool Close() = 0;
 };
 
+// An advisory lock, released when destroyed (and by the host when the
+// process ends, however it ends).
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
+enum class LockResult {
+  kLocked,
+  kBusy,         // another process holds it
+  kUnavailable,  // no lock file can be made there (so nothing can be written there either)
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -67,6 +85,31 @@ class FileSystem {
   virtual bool ReadFile(std::string_view path, std::string* contents) = 0;
   // Creates or truncates `path` for writing.
   virtual std::unique_ptr<WritableFile> OpenForWrite(std::string_view path) = 0;
+  // Creates `path`, which does not exist yet, for writing. It gets the
+  // permissions, and where the host allows the owner, of the existing file
+  // `like` (a new file's when `like` is empty or missing), always writable by
+  // the owner. The default has no permissions to keep: OpenForWrite.
+  virtual std::unique_ptr<WritableFile> CreateFileLike(std::string_view path,
+                                                       std::string_view /*like*/) {
+    return OpenForWrite(path);
+  }
+  // Where a write to `path` lands: the file a symbolic link at `path` leads
+  // to (through every link), else `path`. The default has no links.
+  virtual std::string ResolveLinks(std::string_view path) { return std::string(path); }
+  // Makes the names of directory `dir` durable after a rename. The default
+  // has nothing to make durable.
+  virtual void SyncDirectory(std::string_view /*dir*/) {}
+  // Appends `data` to `path` (created when missing) in one write of the
+  // host, so lines of two processes never mix and a link, FIFO or pipe is
+  // written, not replaced; never waits for a FIFO without reader. The
+  // default reads the file and writes it whole again.
+  virtual bool AppendToFile(std::string_view path, std::string_view data);
+  // Takes the exclusive advisory lock of the lock file `lock_path`, made
+  // when missing, without waiting. The default has no other process to lock out.
+  virtual LockResult TryLockFile(std::string_view /*lock_path*/, std::unique_ptr<FileLock>* lock) {
+    *lock = std::make_unique<FileLock>();
+    return LockResult::kLocked;
+  }
   // Renames, replacing an existing `to` (as MoveFileEx with replace does); a
   // read-only `to` is not replaced.
   virtual bool Rename(std::string_view from, std::string_view to) = 0;
@@ -100,6 +143,15 @@ class FileSystem {
   // text for a path that has no place on the host (an unmapped drive).
   virtual std::string ToHostPath(std::string_view path) = 0;
   virtual std::string FromHostPath(std::string_view host_path) const = 0;
+
+  // Every WriteFileAtomic through this file system that failed, as
+  // "<path>: <reason>", in order: a host that must not report success when
+  // a file it had to write was not written looks here at the end.
+  const std::vector<std::string>& FailedWrites() const { return failed_writes_; }
+  void NoteFailedWrite(std::string text) { failed_writes_.push_back(std::move(text)); }
+
+ private:
+  std::vector<std::string> failed_writes_;
 };
 
 // Helpers built on the interface, so every FileSystem gets the same rules.
@@ -113,13 +165,53 @@ enum class Durability {
   kScratch,  // may stay in the system's buffers: the file is made again after a crash
 };
 
+struct WriteOptions {
+  Durability durability = Durability::kDurable;
+  // A read-only file is replaced too, its read-only attribute cleared first
+  // (for files the system owns, such as dependency files); the new file is writable.
+  bool replace_read_only = false;
+  // A file that does not exist yet gets the permissions of this one.
+  std::string_view permissions_of;
+};
+
 // Writes the whole file or nothing: the contents go to a temporary file
-// beside `path`, which is flushed (to disk, unless the file is scratch) and
-// renamed over `path`. On any failure the temporary is removed, an existing
-// `path` stays as it was, and the result is false with a reason in `error`
-// (when given). A read-only `path` is not replaced. A new file is created writable.
+// beside the file (named after this process, see TemporaryPattern), which
+// is flushed (to disk, and then the directory, unless the file is scratch)
+// and renamed over it. The file keeps its identity: a symbolic link is
+// followed and the file it leads to replaced, the permissions and owner of
+// the file replaced are kept, and a directory, device, FIFO or socket is
+// never replaced. A read-only file is refused unless the options say
+// otherwise. On any failure the temporary is removed, the file stays as it
+// was, the result is false with a reason in `error` (when given), and the
+// failure is noted on `fs` (FailedWrites).
 bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
-                     std::string* error = nullptr, Durability durability = Durability::kDurable);
+                     std::string* error, const WriteOptions& options);
+inline bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
+                            std::string* error = nullptr,
+                            Durability durability = Durability::kDurable) {
+  return WriteFileAtomic(fs, path, contents, error, WriteOptions{durability, false, {}});
+}
+
+// Temporaries carry the tag of the process that made them, so that one left
+// by a killed process can be told from one still being written:
+// "<prefix>~zv<pid>-<start>-XXXXXX" (see process_tag.h). The pattern of a
+// temporary of this process, for MakeUniqueName.
+std::string TemporaryPattern(std::string_view prefix);
+// The owner's tag in the name of a temporary, or empty for any other name.
+std::string_view TemporaryOwner(std::string_view name);
+// Removes the temporaries in `dir` whose owner is gone, and only those; the
+// number removed.
+int RemoveDeadTemporaries(FileSystem& fs, std::string_view dir);
+
+// The lock file that serialises the writers of `path`: "<path>.lock", beside
+// the file a link at `path` leads to (the file itself cannot carry the lock:
+// writing replaces it).
+std::string LockFilePath(FileSystem& fs, std::string_view path);
+// Takes the lock of `path` (LockFilePath), waiting up to `timeout` for the
+// process that holds it; `on_wait` (when given) is called once when the
+// wait starts. kBusy when the time ran out.
+LockResult LockFileWaiting(FileSystem& fs, std::string_view path, std::chrono::milliseconds timeout,
+                           const std::function<void()>& on_wait, std::unique_ptr<FileLock>* lock);
 
 // Creates every missing directory along `path` (a directory path; a trailing
 // `\` is allowed). True when the directory exists afterwards.

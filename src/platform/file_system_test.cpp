@@ -9,8 +9,10 @@
 #include <memory>
 
 #include "platform/posix_file_system.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_text.h"
 
 namespace zelvan {
 namespace {
@@ -67,6 +69,8 @@ TEST_P(FileSystemContractTest, ReadOnlyFilesAreNeverReplaced) {
   std::string error;
   EXPECT_FALSE(WriteFileAtomic(fs, "p.kbp", "changed", &error));
   EXPECT_EQ(error, "the file is read-only");
+  ASSERT_EQ(fs.FailedWrites().size(), 1u);
+  EXPECT_TRUE(fs.FailedWrites()[0].ends_with("p.kbp: the file is read-only"));
   EXPECT_FALSE(fs.DeleteFile("p.kbp"));
   EXPECT_FALSE(fs.CopyFile("other.kbp", "p.kbp", false));
   EXPECT_FALSE(fs.CopyFile("p.kbp", "p.kbp", false));
@@ -85,9 +89,11 @@ TEST_P(FileSystemContractTest, ReadOnlyFilesAreNeverReplaced) {
   EXPECT_TRUE(status.read_only);
   EXPECT_EQ(Read("scratch.kbp"), "original");
   EXPECT_FALSE(fs.CopyScratchFile("other.kbp", "scratch.kbp", false));  // read-only target
-  ASSERT_TRUE(fs.SetReadOnly("p.kbp", false));
-  EXPECT_TRUE(WriteFileAtomic(fs, "p.kbp", "changed"));
+  // A file of the system's own is replaced all the same, and is writable then.
+  EXPECT_TRUE(WriteFileAtomic(fs, "p.kbp", "changed", nullptr, {Durability::kScratch, true, {}}));
   EXPECT_EQ(Read("p.kbp"), "changed");
+  ASSERT_TRUE(fs.Stat("p.kbp", &status));
+  EXPECT_FALSE(status.read_only);
 }
 
 TEST_P(FileSystemContractTest, DirectoriesListingsAndNames) {
@@ -147,6 +153,31 @@ TEST_P(FileSystemContractTest, AtomicWriteLeavesNoTemporary) {
   EXPECT_FALSE(WriteFileAtomic(fs, "d", "x", &error));
   EXPECT_EQ(error, "is a directory");
   EXPECT_EQ(Names("."), "d\\ f.txt ");
+}
+
+// Whatever step of a whole-file write fails, the old file stays byte for
+// byte, no temporary is left beside it, and the failure is noted. A scratch
+// write is the same write without forcing the data to disk.
+TEST(WriteFileAtomicTest, AFailedStepLeavesTheOldFile) {
+  using testing::FsOp;
+  const std::string old_text = testing::Bytes("old\r\ncontents\0\xff");
+  for (FsOp fault : {FsOp::kOpenForWrite, FsOp::kAppend, FsOp::kFlush, FsOp::kSync, FsOp::kClose,
+                     FsOp::kRename}) {
+    SCOPED_TRACE(testing::FsOpName(fault));
+    testing::MemoryFileSystem memory;
+    testing::FaultyFileSystem fs(memory);
+    memory.AddFile("C:\\d\\file.ini", old_text);
+    fs.FailNth(fault, 1);
+    EXPECT_FALSE(WriteFileAtomic(fs, "C:\\d\\file.ini", "new contents"));
+    EXPECT_EQ(memory.Contents("C:\\d\\file.ini"), old_text);
+    EXPECT_EQ(memory.AllFiles(), std::vector<std::string>{"C:\\d\\file.ini"});
+    EXPECT_EQ(fs.FailedWrites().size(), 1u);
+    fs.ClearFaults();
+    ASSERT_TRUE(WriteFileAtomic(fs, "C:\\d\\file.ini", "scratch", nullptr, Durability::kScratch));
+    EXPECT_EQ(
+        fs.Count(FsOp::kSync),
+        fault == FsOp::kOpenForWrite || fault == FsOp::kAppend || fault == FsOp::kFlush ? 0 : 1);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/host_platform.h"
 
+#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -50,6 +51,9 @@ std::string DefaultRegistryPath(SystemServices& system) {
 }  // namespace
 
 std::unique_ptr<HostPlatform> HostPlatform::Create(UiHooks* ui) {
+  // A write past the file-size limit fails like one on a full disk, and is
+  // reported, instead of ending the process.
+  ::signal(SIGXFSZ, SIG_IGN);
   std::unique_ptr<HostPlatform> host(new HostPlatform());
   Parts& parts = *host->parts_;
   parts.system = CreatePosixSystemServices();

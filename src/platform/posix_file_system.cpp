@@ -3,6 +3,8 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <time.h>
@@ -104,6 +106,27 @@ class PosixWritableFile : public WritableFile {
   std::string buffer_;
 };
 
+class PosixFileLock : public FileLock {
+ public:
+  explicit PosixFileLock(int fd) : fd_(fd) {}
+  ~PosixFileLock() override { ::close(fd_); }  // closing releases the lock
+
+ private:
+  int fd_;
+};
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
 }  // namespace
 
 PosixFileSystem::PosixFileSystem(HostPathMap map, const std::string& host_cwd)
@@ -138,6 +161,7 @@ bool PosixFileSystem::Stat(std::string_view path, FileStatus* status) {
     if (resolved == mapped->direct || ::stat(resolved.c_str(), &st) != 0) return false;
   }
   status->is_directory = S_ISDIR(st.st_mode);
+  status->is_other = !S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode);
   status->read_only = (st.st_mode & S_IWUSR) == 0;
   status->size = static_cast<uint64_t>(st.st_size);
   status->mtime_ns = MtimeNs(st);
@@ -148,10 +172,11 @@ bool PosixFileSystem::Stat(std::string_view path, FileStatus* status) {
 bool PosixFileSystem::ReadFile(std::string_view path, std::string* contents) {
   std::string host;
   if (!Resolve(path, &host)) return false;
-  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+  int fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return false;
   }
@@ -180,6 +205,90 @@ std::unique_ptr<WritableFile> PosixFileSystem::OpenForWrite(std::string_view pat
   if (fd < 0) return nullptr;
   Invalidate(host);
   return std::make_unique<PosixWritableFile>(fd);
+}
+
+std::unique_ptr<WritableFile> PosixFileSystem::CreateFileLike(std::string_view path,
+                                                              std::string_view like) {
+  std::string host, host_like;
+  if (!Resolve(path, &host)) return nullptr;
+  struct stat st;
+  bool keep = !like.empty() && Resolve(like, &host_like) && ::stat(host_like.c_str(), &st) == 0;
+  int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, keep ? 0600 : 0666);
+  if (fd < 0) return nullptr;
+  Invalidate(host);
+  if (keep) {
+    // The owner first: changing it may clear set-id bits that the mode then restores.
+    if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) {
+      if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        // Not permitted: the new file stays ours, which is all the host allows.
+      }
+    }
+    ::fchmod(fd, (st.st_mode & 07777) | S_IWUSR);
+  }
+  return std::make_unique<PosixWritableFile>(fd);
+}
+
+std::string PosixFileSystem::ResolveLinks(std::string_view path) {
+  std::string host;
+  if (!Resolve(path, &host)) return std::string(path);
+  bool followed = false;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (::lstat(host.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+    std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
+    ssize_t n = ::readlink(host.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<size_t>(n) >= target.size()) break;
+    target.resize(static_cast<size_t>(n));
+    host = target[0] == '/' ? target : host.substr(0, host.rfind('/') + 1) + target;
+    followed = true;
+  }
+  return followed ? FromHostPath(host) : std::string(path);
+}
+
+void PosixFileSystem::SyncDirectory(std::string_view dir) {
+  std::string host;
+  if (!Resolve(dir, &host)) return;
+  int fd = ::open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+bool PosixFileSystem::AppendToFile(std::string_view path, std::string_view data) {
+  std::string host;
+  if (!Resolve(path, &host)) return false;
+  // O_NONBLOCK only for the open: a FIFO without reader fails at once
+  // instead of waiting, and the write then waits like any other.
+  int fd = ::open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  Invalidate(host);
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)) {
+    ::close(fd);  // the read-only attribute holds for appends too
+    return false;
+  }
+  int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  bool ok = WriteAll(fd, data);
+  return (::close(fd) == 0) && ok;
+}
+
+LockResult PosixFileSystem::TryLockFile(std::string_view lock_path,
+                                        std::unique_ptr<FileLock>* lock) {
+  std::string host;
+  if (!Resolve(lock_path, &host)) return LockResult::kUnavailable;
+  int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);  // one we may not write
+  if (fd < 0) return LockResult::kUnavailable;
+  Invalidate(host);
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    bool busy = errno == EWOULDBLOCK;
+    ::close(fd);
+    return busy ? LockResult::kBusy : LockResult::kUnavailable;
+  }
+  *lock = std::make_unique<PosixFileLock>(fd);
+  return LockResult::kLocked;
 }
 
 bool PosixFileSystem::Rename(std::string_view from, std::string_view to) {
@@ -225,7 +334,10 @@ bool PosixFileSystem::Copy(std::string_view from, std::string_view to, bool fail
   if (Stat(to, &target) && (fail_if_exists || target.is_directory)) return false;
   std::string contents;
   if (!ReadFile(from, &contents)) return false;
-  if (!WriteFileAtomic(*this, to, contents, nullptr, durability)) return false;
+  // A new copy gets the permissions of its source, as cp gives them.
+  if (!WriteFileAtomic(*this, to, contents, nullptr, WriteOptions{durability, false, from})) {
+    return false;
+  }
   return !source.read_only || SetReadOnly(to, true);
 }
 
@@ -366,9 +478,9 @@ const PosixFileSystem::MappedPath* PosixFileSystem::MapToHost(std::string_view p
   } else {
     mapped.base = "/";
   }
-  for (std::string& part : SplitAll(rest, '\\')) {
-    if (!part.empty()) mapped.components.push_back(std::move(part));
-  }
+  // A trail byte of a double-byte character may be 0x5C: no separator.
+  for (std::string_view part : PathComponents(rest))
+    mapped.components.emplace_back(part);
   mapped.direct = JoinComponents(mapped.base, mapped.components);
   if (mapped_.size() >= kMaxMappedPaths) mapped_.clear();
   return &mapped_.emplace(std::move(key), std::move(mapped)).first->second;

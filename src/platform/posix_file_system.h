@@ -11,7 +11,8 @@
 // component, against directory listings that are cached and re-read when a
 // directory's modification time changes.
 //
-// The read-only attribute is the owner's write permission bit.
+// The read-only attribute is the owner's write permission bit. Locks are
+// flock(2) locks, which the host drops when the process ends.
 // There are no short (8.3) names: GetShortPathName fails ("no short form").
 #pragma once
 
@@ -45,6 +46,12 @@ class PosixFileSystem final : public FileSystem {
   bool Stat(std::string_view path, FileStatus* status) override;
   bool ReadFile(std::string_view path, std::string* contents) override;
   std::unique_ptr<WritableFile> OpenForWrite(std::string_view path) override;
+  std::unique_ptr<WritableFile> CreateFileLike(std::string_view path,
+                                               std::string_view like) override;
+  std::string ResolveLinks(std::string_view path) override;
+  void SyncDirectory(std::string_view dir) override;
+  bool AppendToFile(std::string_view path, std::string_view data) override;
+  LockResult TryLockFile(std::string_view lock_path, std::unique_ptr<FileLock>* lock) override;
   bool Rename(std::string_view from, std::string_view to) override;
   bool DeleteFile(std::string_view path) override;
   bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override;

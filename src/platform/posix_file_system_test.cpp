@@ -1,10 +1,15 @@
 #include "platform/posix_file_system.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
 
+#include "platform/ansi_text.h"
+#include "platform/process_tag.h"
 #include "platform/win_path.h"
 #include "tests/support/temp_dir.h"
 
@@ -89,6 +94,168 @@ TEST(PosixFileSystemTest, KeepsItsOwnCurrentDirectory) {
   char after[PATH_MAX];
   ASSERT_NE(::getcwd(after, sizeof after), nullptr);
   EXPECT_STREQ(before, after);
+}
+
+// The permission bits of a host file, or -1; whether it is a symbolic link.
+int Mode(const std::string& host) {
+  struct stat st;
+  return ::stat(host.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+}
+int Umask() {
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  return static_cast<int>(mask);
+}
+bool IsLink(const std::string& host) {
+  struct stat st;
+  return ::lstat(host.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+TEST(PosixFileSystemTest, WritesKeepTheFilesIdentity) {
+  TempDir dir;
+  PosixFileSystem fs({}, dir.path());
+  dir.WriteFile("real/p.kbp", "old");
+  ::chmod(dir.HostPath("real/p.kbp").c_str(), 0600);
+  dir.WriteFile("ws/plain.kde", "old");
+  ::chmod(dir.HostPath("ws/plain.kde").c_str(), 0640);
+  ::symlink("../real/p.kbp", dir.HostPath("ws/link.kbp").c_str());
+  ::symlink("link.kbp", dir.HostPath("ws/chain.kbp").c_str());
+  ::symlink("../real/new.kws", dir.HostPath("ws/dangling.kws").c_str());
+  ::symlink("/dev/null", dir.HostPath("ws/device.log").c_str());
+  ::mkfifo(dir.HostPath("ws/fifo.kde").c_str(), 0600);
+  dir.WriteFile("ws/ro.kde", "old");
+  ::chmod(dir.HostPath("ws/ro.kde").c_str(), 0444);
+  struct Case {
+    const char* path;  // written, below ws
+    bool replace_read_only;
+    const char* error;     // null: written
+    const char* lands_in;  // the host file that holds the new contents
+    int mode;
+  };
+  const Case cases[] = {
+      {"plain.kde", false, nullptr, "ws/plain.kde", 0640},
+      {"link.kbp", false, nullptr, "real/p.kbp", 0600},
+      {"chain.kbp", false, nullptr, "real/p.kbp", 0600},
+      {"dangling.kws", false, nullptr, "real/new.kws", 0666 & ~Umask()},
+      {"device.log", false, "is not a regular file", nullptr, 0},
+      {"fifo.kde", false, "is not a regular file", nullptr, 0},
+      {"ro.kde", false, "the file is read-only", nullptr, 0},
+      {"ro.kde", true, nullptr, "ws/ro.kde", 0644},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string error;
+    std::string path = Win(dir.HostPath("ws/")) + c.path;
+    WriteOptions options;
+    options.replace_read_only = c.replace_read_only;
+    EXPECT_EQ(WriteFileAtomic(fs, path, "new", &error, options), c.error == nullptr);
+    EXPECT_EQ(error, c.error ? c.error : "");
+    if (c.lands_in != nullptr) {
+      EXPECT_EQ(dir.ReadFile(c.lands_in), "new");
+      EXPECT_EQ(Mode(dir.HostPath(c.lands_in)), c.mode);
+    }
+  }
+  for (const char* link : {"link.kbp", "chain.kbp", "dangling.kws", "device.log"})
+    EXPECT_TRUE(IsLink(dir.HostPath("ws/") + link)) << link;
+  EXPECT_EQ(dir.ListNames("ws"),
+            "chain.kbp\ndangling.kws\ndevice.log\nfifo.kde\nlink.kbp\nplain.kde\nro.kde\n");
+  EXPECT_EQ(fs.FailedWrites().size(), 3u);
+
+  // A copy replaces the file a link leads to, keeping its mode; a new copy
+  // takes its source's, as a working copy of a private project must.
+  ASSERT_TRUE(
+      fs.CopyFile(Win(dir.HostPath("ws/plain.kde")), Win(dir.HostPath("ws/link.kbp")), false));
+  EXPECT_TRUE(IsLink(dir.HostPath("ws/link.kbp")));
+  EXPECT_EQ(Mode(dir.HostPath("real/p.kbp")), 0600);
+  ASSERT_TRUE(fs.CopyScratchFile(Win(dir.HostPath("real/p.kbp")), Win(dir.HostPath("copy")), true));
+  EXPECT_EQ(Mode(dir.HostPath("copy")), 0600);
+}
+
+TEST(PosixFileSystemTest, DevicesAndFifosAreNeverRead) {
+  TempDir dir;
+  PosixFileSystem fs({}, dir.path());
+  ::mkfifo(dir.HostPath("fifo.h").c_str(), 0600);
+  for (const std::string& path : {Win(dir.HostPath("fifo.h")), std::string("\\dev\\null")}) {
+    SCOPED_TRACE(path);
+    FileStatus status;
+    ASSERT_TRUE(fs.Stat(path, &status));
+    EXPECT_TRUE(status.is_other);
+    EXPECT_FALSE(FileExists(fs, path));
+    std::string contents;
+    EXPECT_FALSE(fs.ReadFile(path, &contents));  // without waiting for a writer
+  }
+}
+
+TEST(PosixFileSystemTest, AppendsNeverRewrite) {
+  TempDir dir;
+  PosixFileSystem fs({}, dir.path());
+  dir.WriteFile("real.log", "a\n");
+  ::symlink("real.log", dir.HostPath("link.log").c_str());
+  ::mkfifo(dir.HostPath("fifo.log").c_str(), 0600);
+  dir.WriteFile("ro.log", "");
+  ::chmod(dir.HostPath("ro.log").c_str(), 0444);
+  EXPECT_TRUE(fs.AppendToFile(Win(dir.HostPath("link.log")), "b\n"));
+  EXPECT_TRUE(fs.AppendToFile(Win(dir.HostPath("new.log")), "c\n"));
+  EXPECT_TRUE(IsLink(dir.HostPath("link.log")));
+  EXPECT_EQ(dir.ReadFile("real.log") + dir.ReadFile("new.log"), "a\nb\nc\n");
+  EXPECT_FALSE(fs.AppendToFile(Win(dir.HostPath("fifo.log")), "x\n"));  // no reader: no wait
+  EXPECT_FALSE(fs.AppendToFile(Win(dir.HostPath("ro.log")), "x\n"));
+  EXPECT_EQ(dir.ReadFile("ro.log"), "");
+}
+
+TEST(PosixFileSystemTest, LocksShutOutOtherHolders) {
+  TempDir dir;
+  PosixFileSystem fs({}, dir.path());
+  std::string file = Win(dir.HostPath("ws.kws"));
+  std::unique_ptr<FileLock> first, second;
+  ASSERT_EQ(fs.TryLockFile(LockFilePath(fs, file), &first), LockResult::kLocked);
+  int waits = 0;
+  EXPECT_EQ(LockFileWaiting(
+                fs, file, std::chrono::milliseconds(30), [&] { ++waits; }, &second),
+            LockResult::kBusy);
+  EXPECT_EQ(waits, 1);
+  first.reset();
+  EXPECT_EQ(LockFileWaiting(fs, file, std::chrono::milliseconds(0), nullptr, &second),
+            LockResult::kLocked);
+  EXPECT_EQ(fs.TryLockFile(Win(dir.HostPath("missing/ws.kws.lock")), &first),
+            LockResult::kUnavailable);
+}
+
+TEST(PosixFileSystemTest, OnlyTemporariesOfGoneProcessesAreSwept) {
+  TempDir dir;
+  PosixFileSystem fs({}, dir.path());
+  pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  std::string gone = std::to_string(child) + "-1";
+  std::string reused = std::to_string(::getpid()) + "-1";  // our pid, another start
+  EXPECT_TRUE(IsProcessTagAlive(OwnProcessTag()));
+  EXPECT_FALSE(IsProcessTagAlive(gone));
+  EXPECT_FALSE(IsProcessTagAlive(reused));
+  EXPECT_TRUE(IsProcessTagAlive("no tag"));
+  for (const std::string& name :
+       {"a.kde.~zv" + gone + "-abc123", "app_kbp_~zv" + reused + "-k3x9qa",
+        "a.kde.~zv" + OwnProcessTag() + "-abc123", std::string("a.kde.~zvabc123"),
+        "a.kde.~zv" + gone + "-toolong1", std::string("plain.kbp")}) {
+    dir.WriteFile(name, "x");
+  }
+  ::chmod(dir.HostPath("a.kde.~zv" + gone + "-abc123").c_str(), 0444);
+  EXPECT_EQ(RemoveDeadTemporaries(fs, Win(dir.path())), 2);
+  EXPECT_EQ(dir.ListNames(""), "a.kde.~zv" + OwnProcessTag() + "-abc123\na.kde.~zv" + gone +
+                                   "-toolong1\na.kde.~zvabc123\nplain.kbp\n");
+  EXPECT_EQ(TemporaryOwner(FileNamePart(TemporaryPattern("C:\\x.kde."))), OwnProcessTag());
+}
+
+TEST(PosixFileSystemTest, DoubleByteNamesAreNeverSplitInsideACharacter) {
+  TempDir dir;
+  dir.WriteFile("\x83\x5C/\x83\x5C.c", "int x;");  // U+30BD twice: trail byte 0x5C
+  SetAnsiCodePage(932);
+  PosixFileSystem fs({}, dir.path());
+  std::string contents;
+  bool read = fs.ReadFile(Win(dir.path()) + "\\\x83\x5C\\\x83\x5C.C", &contents);
+  SetAnsiCodePage(0);
+  EXPECT_TRUE(read);
+  EXPECT_EQ(contents, "int x;");
 }
 
 }  // namespace

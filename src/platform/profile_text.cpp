@@ -119,20 +119,10 @@ void ProfileText::Parse(std::string_view text) {
   Section* current = sections_.back().get();
   size_t pos = 0;
   while (pos < text.size()) {
-    size_t end = text.find_first_of("\r\n", pos);
-    Line line;
     size_t next;
-    if (end == std::string_view::npos) {
-      end = text.size();
-      line.eol = kNoEol;
-      next = end;
-    } else if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') {
-      line.eol = kCrLf;
-      next = end + 2;
-    } else {
-      line.eol = text[end] == '\r' ? kCr : kLf;
-      next = end + 1;
-    }
+    size_t end = FindLineEnd(text, pos, &next);
+    Line line;
+    line.eol = next == end ? kNoEol : next == end + 2 ? kCrLf : text[end] == '\r' ? kCr : kLf;
     line.text.assign(text.substr(pos, end - pos));
     pos = next;
 

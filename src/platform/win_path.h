@@ -14,6 +14,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelvan {
 
@@ -50,6 +51,8 @@ std::string StripTrailingSlash(std::string_view path);
 std::string GetFileDirectory(std::string_view path);
 // The text after the last `\` or `/`.
 std::string FileNamePart(std::string_view path);
+// The names between separators, empty ones dropped ("a\\b\" gives a, b).
+std::vector<std::string_view> PathComponents(std::string_view path);
 
 // Canonical full path: `/` become `\`, runs of separators collapse, `.` and
 // `..` are resolved, and a relative path is taken against `current_dir`

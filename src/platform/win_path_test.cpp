@@ -29,10 +29,8 @@ TEST(WinPathTest, SplitPathLikeTheRuntime) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     PathParts parts = SplitPath(c.path);
-    EXPECT_EQ(parts.drive, c.drive);
-    EXPECT_EQ(parts.directory, c.dir);
-    EXPECT_EQ(parts.title, c.title);
-    EXPECT_EQ(parts.extension, c.ext);
+    EXPECT_EQ(parts.drive + "|" + parts.directory + "|" + parts.title + "|" + parts.extension,
+              std::string(c.drive) + "|" + c.dir + "|" + c.title + "|" + c.ext);
     EXPECT_EQ(MakePath(parts.drive, parts.directory, parts.title, parts.extension), c.path);
   }
 }
@@ -44,10 +42,8 @@ TEST(WinPathTest, DoubleByteTrailBytesAreNoSeparators) {
   PathParts sjis = SplitPath(path);
   SetAnsiCodePage(0);
   PathParts single = SplitPath(path);
-  EXPECT_EQ(sjis.directory, "\\d\\");
-  EXPECT_EQ(sjis.title, "\x95\x5C");
-  EXPECT_EQ(single.directory, "\\d\\\x95\\");
-  EXPECT_EQ(single.title, "");
+  EXPECT_EQ(sjis.directory + "|" + sjis.title + "|" + single.directory + "|" + single.title,
+            "\\d\\|\x95\x5C|\\d\\\x95\\|");
 }
 
 TEST(WinPathTest, FullPathNames) {
@@ -87,20 +83,14 @@ TEST(WinPathTest, FullPathNames) {
 }
 
 TEST(WinPathTest, FullPathCheckAndSlashes) {
-  EXPECT_TRUE(IsFullPath("C:\\a"));
-  EXPECT_TRUE(IsFullPath("\\\\srv\\share"));
-  EXPECT_TRUE(IsFullPath("\\rooted"));
-  EXPECT_FALSE(IsFullPath("C:a"));
-  EXPECT_FALSE(IsFullPath("a\\b"));
-  EXPECT_FALSE(IsFullPath("\\\\srv"));
-  EXPECT_FALSE(IsFullPath(""));
-  EXPECT_EQ(AppendLastSlash("C:\\a"), "C:\\a\\");
-  EXPECT_EQ(AppendLastSlash("C:\\a\\"), "C:\\a\\");
-  EXPECT_EQ(AppendLastSlash(""), "\\");
-  EXPECT_EQ(StripTrailingSlash("C:\\a\\"), "C:\\a");
-  EXPECT_EQ(FileNamePart("a/b\\c.d"), "c.d");
-  EXPECT_EQ(FileNamePart("C:\\dir\\"), "");
-  EXPECT_EQ(GetFileDirectory("C:\\a\\b.c"), "C:\\a\\");
+  for (const char* full : {"C:\\a", "\\\\srv\\share", "\\rooted"})
+    EXPECT_TRUE(IsFullPath(full)) << full;
+  for (const char* not_full : {"C:a", "a\\b", "\\\\srv", ""})
+    EXPECT_FALSE(IsFullPath(not_full)) << not_full;
+  EXPECT_EQ(AppendLastSlash("C:\\a") + AppendLastSlash("C:\\a\\") + AppendLastSlash("") + "|" +
+                StripTrailingSlash("C:\\a\\") + "|" + FileNamePart("a/b\\c.d") + "|" +
+                FileNamePart("C:\\dir\\") + "|" + GetFileDirectory("C:\\a\\b.c"),
+            "C:\\a\\C:\\a\\\\|C:\\a|c.d||C:\\a\\");
   EXPECT_TRUE(PathEquals("C:\\Work\\A.KBP", "c:\\work\\a.kbp"));
   EXPECT_TRUE(CompareFileNameAndExt("C:\\x\\Main.C", "main.c"));
 }

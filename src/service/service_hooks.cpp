@@ -9,6 +9,7 @@
 #include "model/project_data.h"
 #include "model/status_codes.h"
 #include "platform/platform.h"
+#include "toolchain/qk_util.h"
 
 namespace zelvan {
 
@@ -31,8 +32,9 @@ void ServiceHooks::SourceFileAdded(CProjectData& workspace, COneProjectData& pro
   dependencies_.ComputeAddedFile(workspace, project, file);
 }
 
-void ServiceHooks::SaveSourceFileData(COneProjectData& project) {
-  if (workspace_ != nullptr) dependencies_.ProjectSaving(*workspace_, project);
+bool ServiceHooks::SaveSourceFileData(COneProjectData& project) {
+  ScopedUsedTime timing(util_, "UpdateDependencyFile");
+  return workspace_ == nullptr || dependencies_.ProjectSaving(*workspace_, project);
 }
 
 void ServiceHooks::UpdateDependenciesRequested(std::string_view project) {

@@ -14,18 +14,20 @@
 namespace zelvan {
 
 class DependencyUpdater;
+class QkUtil;
 
 class ServiceHooks final : public WorkspaceHooks {
  public:
-  // `dependencies` must outlive the hooks.
-  explicit ServiceHooks(DependencyUpdater& dependencies) : dependencies_(dependencies) {}
+  // `dependencies` and `util` (may be null: no timing trace) must outlive the hooks.
+  explicit ServiceHooks(DependencyUpdater& dependencies, const QkUtil* util = nullptr)
+      : dependencies_(dependencies), util_(util) {}
 
   void RefreshDependencies(CProjectData& workspace) override;
   bool WriteMakefile(CProjectData& workspace, COneProjectData& project,
                      bool without_dependencies) override;
   void SourceFileAdded(CProjectData& workspace, COneProjectData& project,
                        COneSourceFile& file) override;
-  void SaveSourceFileData(COneProjectData& project) override;
+  bool SaveSourceFileData(COneProjectData& project) override;
 
   // The workspace the hooks serve (saving a project names none); set by
   // whoever creates both.
@@ -39,6 +41,7 @@ class ServiceHooks final : public WorkspaceHooks {
 
  private:
   DependencyUpdater& dependencies_;
+  const QkUtil* util_;
   CProjectData* workspace_ = nullptr;
 };
 

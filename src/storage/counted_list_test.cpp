@@ -34,10 +34,8 @@ TEST(CountedListTest, WriteList) {
 
 TEST(CountedListTest, RefusesWhatWouldNotReadBack) {
   CCountedList record("INC");
-  EXPECT_FALSE(record.Add("a", "SS"));
-  EXPECT_FALSE(record.Add("a\nb"));
-  EXPECT_FALSE(record.Add("a", "\r"));
-  EXPECT_FALSE(record.Add("x|looks marked"));
+  EXPECT_FALSE(record.Add("a", "SS") || record.Add("a\nb") || record.Add("a", "\r") ||
+               record.Add("x|looks marked"));
   EXPECT_TRUE(record.Add("x|fine", "1"));
   EXPECT_EQ(record.values().size(), 1u);
   std::string text;
@@ -78,15 +76,12 @@ TEST(CountedListTest, ReadList) {
       {"indices are not checked", "INC7=a\nINC7=b\nINCstamp=s\n", 2, true, "a;b;", "s", nullptr},
       {"no stamp line: the next line is left", "INC0=a\r\n[src\\b.c]\r\n", 1, true, "a;", "old",
        "[src\\b.c]"},
-      {"no stamp line, LF ends", "INC0=a\n[src\\b.c]\nINC=1\n", 1, true, "a;", "old", "[src\\b.c]"},
       {"another record's stamp is left", "INC0=a\nLIBstamp=x\n", 1, true, "a;", "old",
        "LIBstamp=x"},
       {"end of text instead of a stamp", "INC0=a", 1, true, "a;", "old", nullptr},
       {"equals signs in a value", "INC0=S|a=b\n", 1, true, "S|a=b;", "old", nullptr},
-      {"a one-character value", "INC0=x\n", 1, true, "x;", "old", nullptr},
       {"an empty value", "INC0=\n", 1, true, ";", "old", nullptr},
       {"zero count", "INCstamp=s\n", 0, true, "", "s", nullptr},
-      {"negative count", "INCstamp=s\n", -3, true, "", "s", nullptr},
       {"end of text among the values", "INC0=a\n", 2, false, "", "old", nullptr},
       {"a line without equals among the values", "INC0=a\n[next]\n", 2, false, "", "old", "[next]"},
       {"a huge count", "INC0=a\n", 2000000000, false, "", "old", nullptr},
@@ -133,16 +128,11 @@ TEST(CountedListTest, WrittenRecordsReadBack) {
   EXPECT_EQ(record.kind(), 0u);
   EXPECT_EQ(copy.kind(), 1u);
   EXPECT_EQ(copy.values(), record.values());
-}
-
-TEST(CountedListTest, MarksStayParallelWhenAdded) {
-  CCountedList record("INC");
-  ASSERT_TRUE(record.Add("a"));
-  LineReader reader("INC0=S|b\n");
-  ASSERT_TRUE(record.ReadList(reader, 1));
-  EXPECT_EQ(record.MarkAt(0), "");
-  EXPECT_EQ(record.MarkAt(1), "S");
-  EXPECT_EQ(record.MarkAt(5), "");
+  // Marks stay parallel to values that were added, not read.
+  ASSERT_TRUE(copy.Add("d.h"));
+  EXPECT_EQ(std::string(copy.MarkAt(0)) + "/" + std::string(copy.MarkAt(3)) + "/" +
+                std::string(copy.MarkAt(9)),
+            "1//");
 }
 
 TEST(CountedListTest, IsOutOfDate) {
@@ -155,7 +145,6 @@ TEST(CountedListTest, IsOutOfDate) {
   at("C:\\same.h", {2024, 1, 1, 12, 0, 0});
   at("C:\\new.h", {2024, 1, 1, 12, 0, 1});
   const std::string stamp = FormatTimeStamp({2024, 1, 1, 12, 0, 0});
-  EXPECT_EQ(stamp, "2024-01-01 12:00:00");
   struct Case {
     const char* what;
     const char* name;
@@ -196,8 +185,10 @@ TEST(CountedListTest, LineReader) {
   ASSERT_TRUE(reader.ReadLine(&line));
   EXPECT_EQ(line, "");
   ASSERT_TRUE(reader.ReadLine(&line));
-  EXPECT_EQ(line, "c\rd");
-  EXPECT_EQ(reader.line_number(), 4u);
+  EXPECT_EQ(line, "c");
+  ASSERT_TRUE(reader.ReadLine(&line));
+  EXPECT_EQ(line, "d");
+  EXPECT_EQ(reader.line_number(), 5u);
   EXPECT_FALSE(reader.ReadLine(&line));
 }
 

@@ -1,15 +1,15 @@
 #include "storage/line_reader.h"
 
+#include "platform/ansi_text.h"
+
 namespace zelvan {
 
 bool LineReader::ReadLine(std::string_view* line) {
   if (pos_ >= text_.size()) return false;
-  size_t end = text_.find('\n', pos_);
-  if (end == std::string_view::npos) end = text_.size();
-  std::string_view found = text_.substr(pos_, end - pos_);
-  if (!found.empty() && found.back() == '\r') found.remove_suffix(1);
+  size_t next;
+  std::string_view found = text_.substr(pos_, FindLineEnd(text_, pos_, &next) - pos_);
   last_start_ = pos_;
-  pos_ = end < text_.size() ? end + 1 : end;
+  pos_ = next;
   ++line_number_;
   can_put_back_ = true;
   *line = found;

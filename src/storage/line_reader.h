@@ -1,5 +1,5 @@
-// Reads a text line by line, as the system's record readers expect: a line
-// ends at LF, and a CR just before the LF belongs to the line end. The line
+// Reads a text line by line, as the system's record readers expect: CR LF,
+// LF and a lone CR end lines alike (FindLineEnd). The line
 // read last can be put back, so a reader can leave a line that is not its
 // own to the next one.
 #pragma once

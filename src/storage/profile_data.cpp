@@ -1,5 +1,6 @@
 #include "storage/profile_data.h"
 
+#include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "storage/profile_functions.h"
 
@@ -53,11 +54,9 @@ void CProfileData::Parse(std::string_view text) {
   CSectionData* current = nullptr;
   size_t pos = 0;
   while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    size_t next;
+    std::string_view line = text.substr(pos, FindLineEnd(text, pos, &next) - pos);
+    pos = next;
     if (line.empty() || line[0] == '#') continue;
     if (line.size() >= 2 && line[0] == '[' && line.back() == ']') {
       current = AddSection(line.substr(1, line.size() - 2));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/private_profile.h"
+#include "storage/line_reader.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/test_text.h"
@@ -15,6 +17,31 @@ using testing::FsOp;
 using testing::FsOpName;
 using testing::MemoryFileSystem;
 using testing::Visible;
+
+// The readers of one project file agree on its lines whatever ends them:
+// the profile functions, the whole-file reader and the record reader.
+TEST(ProfileDataTest, EveryReaderEndsLinesAlike) {
+  for (std::string eol : {"\n", "\r\n", "\r"}) {
+    SCOPED_TRACE(Visible(eol));
+    std::string text = "[Sources]" + eol + "SOURCECOUNT=2" + eol + "SOURCE0=a.c" + eol +
+                       "SOURCE1=b.c" + eol + eol + "[Other]";
+    MemoryFileSystem fs;
+    fs.AddFile("C:\\p.kbp", text);
+    PrivateProfile profile(fs);
+    CProfileData data;
+    ASSERT_TRUE(data.Load(fs, "C:\\p.kbp"));
+    std::string lines, value;
+    for (const char* key : {"SOURCECOUNT", "SOURCE0", "SOURCE1"}) {
+      ASSERT_TRUE(data.GetValue("Sources", key, &value)) << key;
+      EXPECT_EQ(value, profile.GetString("Sources", key, "-", "C:\\p.kbp")) << key;
+    }
+    LineReader reader(text);
+    std::string_view line;
+    while (reader.ReadLine(&line))
+      lines += std::string(line) + "|";
+    EXPECT_EQ(lines, "[Sources]|SOURCECOUNT=2|SOURCE0=a.c|SOURCE1=b.c||[Other]|");
+  }
+}
 
 TEST(ProfileDataTest, ReadRules) {
   struct Case {
@@ -38,13 +65,10 @@ TEST(ProfileDataTest, ReadRules) {
       {"hash lines skipped", "[S]\n#k=v\n", "S", "#k", nullptr},
       {"semicolon starts a key", "[S]\n;k=v\n", "S", ";K", "v"},
       {"lines without equals skipped", "[S]\njunk\nk=v\n", "S", "k", "v"},
-      {"empty lines skipped", "[S]\n\n\r\nk=v\n", "S", "k", "v"},
       {"a header must end in a bracket", "[S]\nk=1\n[T] \nx=2\n", "S", "x", "2"},
       {"the last bracket closes the header", "[a]b]\nk=v\n", "a]b", "k", "v"},
       {"empty section name", "[]\nk=v\n", "", "k", "v"},
-      {"empty key", "[S]\n=v\n", "S", "", "v"},
-      {"CR inside a line stays", "[S]\nk=a\rb\r\n", "S", "k", "a\rb"},
-      {"no final line end", "[S]\nk=v", "S", "k", "v"},
+      {"a lone CR ends a line", "[S]\rk=a\rb=c\r\n", "S", "b", "c"},
       {"a key in the second of two sections", "[S]\na=1\n[T]\n[s]\nb=2\n", "S", "b", "2"},
       {"the first section that holds the key", "[S]\na=1\n[s]\na=2\n", "s", "a", "1"},
   };

@@ -60,19 +60,17 @@ TEST_F(ProfileFunctionsTest, ReadProfileString) {
     EXPECT_EQ(ReadProfileString(profile_, c.section, c.key, &value, kFile), c.expected.size());
     EXPECT_EQ(value, c.expected);
   }
-  std::string value = "stale";
-  EXPECT_EQ(ReadProfileString(profile_, "PROJECT", "CPU", &value, "C:\\work\\missing.kbp"), 0u);
+  std::string value = "stale";  // a missing file
+  EXPECT_EQ(ReadProfileString(profile_, "PROJECT", "CPU", &value, "C:\\work\\none.kbp"), 0u);
   EXPECT_EQ(value, "");
 }
 
 TEST_F(ProfileFunctionsTest, TargetSections) {
   memory_.AddFile(kFile, "[PROJECT!MACRO!Debug]\r\nOUTPUT=debug.abs\r\n");
-  EXPECT_EQ(TargetSectionName("Release"), "PROJECT!MACRO!Release");
-  std::string value;
-  EXPECT_TRUE(ReadTargetProfileString(profile_, "debug", "output", &value, kFile));
-  EXPECT_EQ(value, "debug.abs");
-  EXPECT_TRUE(ReadTargetProfileString(profile_, "Release", "OUTPUT", &value, kFile));
-  EXPECT_EQ(value, "");
+  std::string value, missing = "stale";
+  EXPECT_TRUE(ReadTargetProfileString(profile_, "debug", "output", &value, kFile) &&
+              ReadTargetProfileString(profile_, "Release", "OUTPUT", &missing, kFile));
+  EXPECT_EQ(value + "|" + missing, "debug.abs|");
 }
 
 TEST_F(ProfileFunctionsTest, WriteProfileStringClearsReadOnlyAndFlushes) {
@@ -102,22 +100,6 @@ TEST_F(ProfileFunctionsTest, WriteProfileStringReportsFailures) {
   EXPECT_NE(error.find("read-only"), std::string::npos);
 }
 
-TEST_F(ProfileFunctionsTest, ClearReadOnly) {
-  memory_.AddFile("C:\\work\\rw.txt", "");
-  memory_.AddFile("C:\\work\\ro.txt", "");
-  memory_.SetReadOnly("C:\\work\\ro.txt", true);
-  memory_.AddFile("C:\\work\\stuck.txt", "");
-  memory_.SetReadOnly("C:\\work\\stuck.txt", true);
-  EXPECT_FALSE(ClearReadOnly(fs_, "C:\\work\\missing.txt"));
-  EXPECT_TRUE(ClearReadOnly(fs_, "C:\\work\\rw.txt"));
-  EXPECT_TRUE(ClearReadOnly(fs_, "C:\\work\\ro.txt"));
-  FileStatus status;
-  ASSERT_TRUE(fs_.Stat("C:\\work\\ro.txt", &status));
-  EXPECT_FALSE(status.read_only);
-  fs_.FailNth(FsOp::kSetReadOnly, 1);
-  EXPECT_FALSE(ClearReadOnly(fs_, "C:\\work\\stuck.txt"));
-}
-
 // The per-target pattern: the cache answers first, the file otherwise, and
 // only writes fill the cache.
 TEST_F(ProfileFunctionsTest, PerTargetValuesThroughTheCache) {
@@ -141,6 +123,24 @@ TEST_F(ProfileFunctionsTest, PerTargetValuesThroughTheCache) {
   // A failed write leaves the cache alone.
   fs_.FailNth(FsOp::kRename, 1);
   EXPECT_FALSE(WriteCachedTargetValue(platform_, cache, "Release", "DefaultCompile", "-O3", kFile));
+  EXPECT_FALSE(cache.HasSection("Release"));
+}
+
+TEST(CashProfileDataTest, SectionsIgnoreCaseKeysDoNot) {
+  CCashProfileData cache;
+  std::string value = "stale";
+  EXPECT_FALSE(cache.GetValue("Debug", "OUTPUT", &value));
+  EXPECT_EQ(value, "");  // emptied even on a miss
+  EXPECT_TRUE(cache.SetValue("Debug", "OUTPUT", "a.abs") &&
+              cache.SetValue("DEBUG", "OUTPUT", "b.abs") &&  // the same section
+              cache.GetValue("debug", "OUTPUT", &value));
+  EXPECT_EQ(value, "b.abs");
+  EXPECT_FALSE(cache.GetValue("Debug", "output", &value));
+  EXPECT_TRUE(cache.SetValue("Release", "OUTPUT", "r.abs") && cache.RemoveSection("DEBUG"));
+  EXPECT_FALSE(cache.HasSection("Debug"));
+  EXPECT_TRUE(cache.RemoveSection("Debug"));  // nothing left to remove
+  EXPECT_TRUE(cache.HasSection("Release"));
+  cache.RemoveAll();
   EXPECT_FALSE(cache.HasSection("Release"));
 }
 

@@ -112,23 +112,23 @@ TEST_F(ProjectFilesTest, WorkingCopyNames) {
     const char* temp;  // null: unset
     const char* tmp;
     const char* project;
-    const char* expected;
+    const char* expected;  // before the owner's tag
   };
   const Case cases[] = {
-      {"C:\\Temp", "D:\\tmp", "C:\\work\\app.kbp", "C:\\Temp\\KOVA\\app_kbp_XXXXXX"},
-      {"C:\\Temp\\", nullptr, "C:\\work\\app.kbp", "C:\\Temp\\KOVA\\app_kbp_XXXXXX"},
-      {"", "D:\\tmp", "C:\\work\\app.kbp", "D:\\tmp\\KOVA\\app_kbp_XXXXXX"},
-      {nullptr, "D:\\tmp", "C:\\work\\App.KBP", "D:\\tmp\\KOVA\\App_KBP_XXXXXX"},
-      {nullptr, nullptr, "C:\\work\\app.kbp", "C:\\work\\KOVA\\app_kbp_XXXXXX"},
-      {"", "", "C:\\work\\app", "C:\\work\\KOVA\\app__XXXXXX"},
-      {"/tmp", nullptr, "C:\\work\\app.kbp", "\\tmp\\KOVA\\app_kbp_XXXXXX"},
+      {"C:\\Temp", "D:\\tmp", "C:\\work\\app.kbp", "C:\\Temp\\KOVA\\app_kbp_"},
+      {"C:\\Temp\\", nullptr, "C:\\work\\app.kbp", "C:\\Temp\\KOVA\\app_kbp_"},
+      {"", "D:\\tmp", "C:\\work\\app.kbp", "D:\\tmp\\KOVA\\app_kbp_"},
+      {nullptr, "D:\\tmp", "C:\\work\\App.KBP", "D:\\tmp\\KOVA\\App_KBP_"},
+      {nullptr, nullptr, "C:\\work\\app.kbp", "C:\\work\\KOVA\\app_kbp_"},
+      {"", "", "C:\\work\\app", "C:\\work\\KOVA\\app__"},
+      {"/tmp", nullptr, "C:\\work\\app.kbp", "\\tmp\\KOVA\\app_kbp_"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.temp ? c.temp : "-") + " " + (c.tmp ? c.tmp : "-"));
     system_.env.clear();
     if (c.temp) system_.env["TEMP"] = c.temp;
     if (c.tmp) system_.env["TMP"] = c.tmp;
-    EXPECT_EQ(WorkingCopyPattern(platform_, c.project), c.expected);
+    EXPECT_EQ(WorkingCopyPattern(platform_, c.project), TemporaryPattern(c.expected));
   }
 }
 
@@ -138,7 +138,7 @@ TEST_F(ProjectFilesTest, CreateWorkingCopy) {
   std::string copy, error;
   ASSERT_TRUE(CreateWorkingCopy(platform_, "C:\\work\\app.kbp", &copy, &error)) << error;
   EXPECT_TRUE(copy.starts_with("C:\\work\\KOVA\\app_kbp_")) << copy;
-  EXPECT_EQ(copy.size(), std::string("C:\\work\\KOVA\\app_kbp_XXXXXX").size());
+  EXPECT_EQ(copy.size(), TemporaryPattern("C:\\work\\KOVA\\app_kbp_").size());
   EXPECT_EQ(memory_.Contents(copy), "[PROJECT]\r\nOUTPUT=app.abs\r\n");
   FileStatus status;
   ASSERT_TRUE(fs_.Stat(copy, &status));

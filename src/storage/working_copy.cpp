@@ -31,7 +31,7 @@ std::string WorkingCopyPattern(const Platform& platform, std::string_view projec
     base = platform.fs->FullPath(base);
   }
   std::string extension = parts.extension.empty() ? std::string() : parts.extension.substr(1);
-  return AppendLastSlash(base) + "KOVA\\" + parts.title + "_" + extension + "_XXXXXX";
+  return TemporaryPattern(AppendLastSlash(base) + "KOVA\\" + parts.title + "_" + extension + "_");
 }
 
 bool CreateWorkingCopy(const Platform& platform, std::string_view project_path,

@@ -2,9 +2,11 @@
 // directory that every read and write of project settings goes to while
 // the project is open; saving copies it back over the project file.
 //
-// Its name is "<TEMP>\KOVA\<base>_<ext>_XXXXXX" with the project file's base
-// name and extension (without the dot), for example
-// "C:\Temp\KOVA\app_kbp_k3x9qa". TEMP comes from the environment variable
+// Its name is "<TEMP>\KOVA\<base>_<ext>_~zv<owner>-XXXXXX" with the project
+// file's base name and extension (without the dot) and the tag of the process
+// that made it (TemporaryPattern of file_system.h), for example
+// "C:\Temp\KOVA\app_kbp_~zv4711-93215-k3x9qa": a later process removes the
+// copies of a process that was killed. TEMP comes from the environment variable
 // TEMP, or TMP when that is empty; when both are empty, the project's own
 // directory takes its place ("C:\work\KOVA\app_kbp_..."). The six X become a
 // suffix that no existing file has.

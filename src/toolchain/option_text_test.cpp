@@ -2,203 +2,127 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace zelvan {
 namespace {
 
-TEST(OptionTextTest, FindOutsideQuotes) {
-  struct Case {
-    const char* text;
-    const char* token;
-    std::ptrdiff_t expected;
-  };
-  const Case cases[] = {
-      {"-O2 -o a.abs", "-o", 4},
-      {"\"-o x\" -o y", "-o", 7},
-      {"\"a\"-o", "-o", 3},
-      {"\"unclosed -o", "-o", -1},
-      {"", "-o", -1},
-      {"-o", "", -1},
-      {"x\"", "\"", 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(FindOutsideQuotes(c.text, c.token), c.expected);
-  }
+std::string Joined(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items)
+    text += "[" + item + "]";
+  return text;
 }
 
-TEST(OptionTextTest, ReadFirstArgument) {
+// Every function of option texts, each result written as one text.
+using Function = std::function<std::string(const char* text, const char* arg)>;
+const Function kFind = [](const char* text, const char* token) {
+  return std::to_string(FindOutsideQuotes(text, token));
+};
+const Function kFirst = [](const char* text, const char*) {
+  std::string arg = "stale";
+  size_t consumed = ReadFirstArgument(text, &arg);
+  return std::to_string(consumed) + " " + arg;
+};
+// The rest after removing, or "-" when not found (and nothing written).
+std::string Rest(bool found, const std::string& rest) {
+  return found ? rest : (rest == "untouched" ? "-" : "written: " + rest);
+}
+const Function kRemove = [](const char* text, const char* option) {
+  std::string rest = "untouched";
+  return Rest(RemoveOption(text, option, &rest), rest);
+};
+const Function kRemoveWord = [](const char* text, const char* option) {
+  std::string rest = "untouched";
+  bool found = RemoveWordOption(text, option, &rest);
+  return HasWordOption(text, option) == found ? Rest(found, rest) : "Has disagrees";
+};
+const Function kRemoveOutput = [](const char* text, const char*) {
+  std::string rest = "untouched";
+  return Rest(RemoveOutputOption(text, &rest), rest);
+};
+const Function kOutput = [](const char* text, const char*) {
+  std::string arg;
+  bool read = ReadOutputArgument(text, &arg);
+  return std::to_string(FindOutputOption(text)) + (read ? " " + arg : "");
+};
+const Function kLibrary = [](const char* text, const char*) {
+  return std::to_string(FindLibraryOption(text));
+};
+const Function kSplit = [](const char* text, const char*) { return Joined(SplitArguments(text)); };
+const Function kExtract = [](const char* text, const char* option) {
+  return Joined(ExtractOptionValues(text, option));
+};
+const Function kEndian = [](const char* text, const char* cpu) {
+  return GetEndianOptionText(text, cpu);
+};
+
+TEST(OptionTextTest, EveryFunctionOnItsCases) {
   struct Case {
+    const char* function;
+    const Function& run;
     const char* text;
     const char* arg;
-    size_t consumed;
-  };
-  const Case cases[] = {
-      {"a.abs -H", "a.abs", 5},
-      {"  \t a.abs", "a.abs", 9},
-      {"\"c:\\my dir\\a.abs\" -H", "c:\\my dir\\a.abs", 17},
-      {"c:\\\"my dir\"\\a.abs", "c:\\my dir\\a.abs", 17},
-      {"\"unclosed -H", "unclosed -H", 12},
-      {"", "", 0},
-      {"   ", "", 3},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    std::string arg = "stale";
-    EXPECT_EQ(ReadFirstArgument(c.text, &arg), c.consumed);
-    EXPECT_EQ(arg, c.arg);
-  }
-}
-
-TEST(OptionTextTest, RemoveOptions) {
-  struct Case {
-    const char* what;  // "attached", "word" or "output"
-    const char* text;
-    const char* option;
-    const char* rest;  // null: not found
-  };
-  const Case cases[] = {
-      {"attached", "-g -P -O2", "-P", "-g  -O2"},
-      {"attached", "-g -ofile.rel -O2", "-o", "-g  -O2"},
-      {"attached", "-g -o\"my file.rel\" -O2", "-o", "-g  -O2"},
-      {"attached", "-g -P", "-P", "-g "},
-      {"attached", "-DX-P -I\"a -P\"", "-P", nullptr},
-      {"attached", "", "-P", nullptr},
-      {"word", "-cpp -c -Xi", "-c", "-cpp  -Xi"},
-      {"word", "-cpp -Xi", "-c", nullptr},
-      {"word", "-c", "-c", ""},
-      {"word", "-O2 -c", "-c", "-O2 "},
-      {"word", "-c\t-O2", "-c", "\t-O2"},
-      {"word", "-g\t-Xi\t-O2", "-Xi", "-g\t\t-O2"},
-      {"word", "x-c", "-c", nullptr},
-      {"word", "\"-c\"", "-c", nullptr},
-      {"word", "-DX=\"a -c b\"", "-c", nullptr},
-      {"word", "", "-c", nullptr},
-      {"word", "-XF -Oal", "-Oal", "-XF "},
-      {"output", "-H -o a.abs -la", nullptr, "-H  -la"},
-      {"output", "-H -oa.abs -la", nullptr, "-H  -la"},
-      {"output", "-H -o \"my a.abs\" -la", nullptr, "-H  -la"},
-      {"output", "-opndtrk -o", nullptr, "-opndtrk "},
-      {"output", "-opndtrk", nullptr, nullptr},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.what) + ": " + c.text);
-    std::string rest = "untouched";
-    bool found = false;
-    if (std::string_view(c.what) == "attached") {
-      found = RemoveOption(c.text, c.option, &rest);
-    } else if (std::string_view(c.what) == "word") {
-      found = RemoveWordOption(c.text, c.option, &rest);
-      EXPECT_EQ(HasWordOption(c.text, c.option), found);
-    } else {
-      found = RemoveOutputOption(c.text, &rest);
-    }
-    EXPECT_EQ(found, c.rest != nullptr);
-    EXPECT_EQ(rest, c.rest ? c.rest : "untouched");
-  }
-}
-
-TEST(OptionTextTest, OutputOption) {
-  struct Case {
-    const char* text;
-    std::ptrdiff_t position;
-    const char* arg;
-  };
-  const Case cases[] = {
-      {"-oa.rel", 0, "a.rel"},
-      {"-H -o a.abs -la", 3, "a.abs"},
-      {"-H\t-o\"c:\\my dir\\a.abs\" -la", 3, "c:\\my dir\\a.abs"},
-      {"-opndtrk", -1, ""},
-      {"-opndtrk -o x.abs", 9, "x.abs"},
-      {"-DX-o -I\"a -o\"", -1, ""},
-      {"-H -o", 3, ""},
-      {"", -1, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(FindOutputOption(c.text), c.position);
-    std::string arg;
-    EXPECT_EQ(ReadOutputArgument(c.text, &arg), c.position >= 0);
-    EXPECT_EQ(arg, c.arg);
-  }
-}
-
-TEST(OptionTextTest, LibraryOption) {
-  struct Case {
-    const char* text;
-    std::ptrdiff_t position;
-  };
-  const Case cases[] = {
-      {"-l", 0},
-      {"-licm -lfout.lst", 6},
-      {"-O2 -lx", 4},
-      {"-licm -lvcm -loop_unroll -loop_rotation", -1},
-      {"-I\"a -lx\" -DX-l", -1},
-      {"", -1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(FindLibraryOption(c.text), c.position);
-  }
-}
-
-TEST(OptionTextTest, SplitArguments) {
-  struct Case {
-    const char* text;
-    std::vector<std::string> args;
-  };
-  const Case cases[] = {
-      {"-O2 \"-Ic:\\my dir\"", {"-O2", "-Ic:\\my dir"}},
-      {"  -O2 \t -g  ", {"-O2", "-g"}},
-      {"-DX=\"a b\"c", {"-DX=a bc"}},
-      {"a \"\" b", {"a", "", "b"}},
-      {"\"unclosed  x", {"unclosed  x"}},
-      {"", {}},
-      {" \t ", {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(SplitArguments(c.text), c.args);
-  }
-}
-
-TEST(OptionTextTest, ExtractOptionValues) {
-  struct Case {
-    const char* text;
-    std::vector<std::string> values;
-  };
-  const Case cases[] = {
-      {"-Ia -I b -I \"c:\\my inc\" -O2", {"a", "b", "c:\\my inc"}},
-      {"-I\"c:\\my inc\"\t-Id", {"c:\\my inc", "d"}},
-      {"-DX-Ie -i f \"-I g\"", {}},
-      {"-I -Ia", {"-Ia"}},
-      {"-I \"\" -I", {}},
-      {"", {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(ExtractOptionValues(c.text, "-I"), c.values);
-  }
-  EXPECT_EQ(ExtractOptionValues("-DA -DB=\"1 2\"", "-D"), (std::vector<std::string>{"A", "B=1 2"}));
-}
-
-TEST(OptionTextTest, EndianOption) {
-  struct Case {
-    const char* options;
-    const char* cpu;
     const char* expected;
   };
   const Case cases[] = {
-      {"-O2 -Rbe", "MR44", "-Rbe"},
-      {"-Rle -g", "MR44A", "-Rle"},
-      {"-Rbe", "MX-520", ""},  // not an option of that family
-      {"-Rbe", "mr44", ""},    // CPU masks take "MR44" in exact case
-      {"-Rxx -Rei", "MR44", ""},
-      {"-O2", "MR44", ""},
-      {"", "MR44", ""},
+      {"find", kFind, "-O2 -o a.abs", "-o", "4"},
+      {"find", kFind, "\"-o x\" -o y", "-o", "7"},
+      {"find", kFind, "\"a\"-o", "-o", "3"},
+      {"find", kFind, "\"unclosed -o", "-o", "-1"},
+      {"find", kFind, "-o", "", "-1"},
+      {"find", kFind, "x\"", "\"", "1"},
+      {"first", kFirst, "  \t a.abs -H", "", "9 a.abs"},
+      {"first", kFirst, "\"c:\\my dir\\a.abs\" -H", "", "17 c:\\my dir\\a.abs"},
+      {"first", kFirst, "c:\\\"my dir\"\\a.abs", "", "17 c:\\my dir\\a.abs"},
+      {"first", kFirst, "\"unclosed -H", "", "12 unclosed -H"},
+      {"first", kFirst, "   ", "", "3 "},
+      {"remove", kRemove, "-g -P -O2", "-P", "-g  -O2"},
+      {"remove", kRemove, "-g -o\"my file.rel\" -O2", "-o", "-g  -O2"},
+      {"remove", kRemove, "-g -P", "-P", "-g "},
+      {"remove", kRemove, "-DX-P -I\"a -P\"", "-P", "-"},
+      {"remove", kRemove, "", "-P", "-"},
+      {"word", kRemoveWord, "-cpp -c -Xi", "-c", "-cpp  -Xi"},
+      {"word", kRemoveWord, "-cpp -Xi", "-c", "-"},
+      {"word", kRemoveWord, "-c", "-c", ""},
+      {"word", kRemoveWord, "-g\t-Xi\t-O2", "-Xi", "-g\t\t-O2"},
+      {"word", kRemoveWord, "x-c", "-c", "-"},
+      {"word", kRemoveWord, "\"-c\"", "-c", "-"},
+      {"word", kRemoveWord, "-DX=\"a -c b\"", "-c", "-"},
+      {"word", kRemoveWord, "-XF -Oal", "-Oal", "-XF "},
+      {"remove output", kRemoveOutput, "-H -o a.abs -la", "", "-H  -la"},
+      {"remove output", kRemoveOutput, "-H -o \"my a.abs\" -la", "", "-H  -la"},
+      {"remove output", kRemoveOutput, "-opndtrk -o", "", "-opndtrk "},
+      {"remove output", kRemoveOutput, "-opndtrk", "", "-"},
+      {"output", kOutput, "-oa.rel", "", "0 a.rel"},
+      {"output", kOutput, "-H\t-o\"c:\\my dir\\a.abs\" -la", "", "3 c:\\my dir\\a.abs"},
+      {"output", kOutput, "-opndtrk -o x.abs", "", "9 x.abs"},
+      {"output", kOutput, "-DX-o -I\"a -o\"", "", "-1"},
+      {"output", kOutput, "-H -o", "", "3 "},
+      {"library", kLibrary, "-l", "", "0"},
+      {"library", kLibrary, "-licm -lfout.lst", "", "6"},
+      {"library", kLibrary, "-licm -lvcm -loop_unroll -loop_rotation", "", "-1"},
+      {"library", kLibrary, "-I\"a -lx\" -DX-l", "", "-1"},
+      {"split", kSplit, "  -O2 \t \"-Ic:\\my dir\"  ", "", "[-O2][-Ic:\\my dir]"},
+      {"split", kSplit, "-DX=\"a b\"c", "", "[-DX=a bc]"},
+      {"split", kSplit, "a \"\" b", "", "[a][][b]"},
+      {"split", kSplit, "\"unclosed  x", "", "[unclosed  x]"},
+      {"split", kSplit, " \t ", "", ""},
+      {"extract", kExtract, "-Ia -I b -I \"c:\\my inc\" -O2", "-I", "[a][b][c:\\my inc]"},
+      {"extract", kExtract, "-I\"c:\\my inc\"\t-Id", "-I", "[c:\\my inc][d]"},
+      {"extract", kExtract, "-DX-Ie -i f \"-I g\"", "-I", ""},
+      {"extract", kExtract, "-I -Ia", "-I", "[-Ia]"},
+      {"extract", kExtract, "-I \"\" -I", "-I", ""},
+      {"extract", kExtract, "-DA -DB=\"1 2\"", "-D", "[A][B=1 2]"},
+      {"endian", kEndian, "-O2 -Rbe", "MR44", "-Rbe"},
+      {"endian", kEndian, "-Rle -g", "MR44A", "-Rle"},
+      {"endian", kEndian, "-Rbe", "MX-520", ""},  // not an option of that family
+      {"endian", kEndian, "-Rbe", "mr44", ""},    // CPU masks take "MR44" in exact case
+      {"endian", kEndian, "-Rxx -Rei", "MR44", ""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.cpu) + ": " + c.options);
-    EXPECT_EQ(GetEndianOptionText(c.options, c.cpu), c.expected);
+    SCOPED_TRACE(std::string(c.function) + ": " + c.text + " / " + c.arg);
+    EXPECT_EQ(c.run(c.text, c.arg), c.expected);
   }
 }
 

@@ -176,12 +176,12 @@ void QkUtil::InitStringSafeArray(std::vector<std::string>* array) {
   array->clear();
 }
 
-void QkUtil::StartUsedTime() {
+void QkUtil::StartUsedTime() const {
   if (timing_log_.empty()) return;
   starts_.push_back(std::chrono::steady_clock::now());
 }
 
-void QkUtil::EndUsedTime(std::string_view label) {
+void QkUtil::EndUsedTime(std::string_view label) const {
   if (timing_log_.empty()) return;
   auto now = std::chrono::steady_clock::now();
   auto start = created_;
@@ -194,11 +194,10 @@ void QkUtil::EndUsedTime(std::string_view label) {
   for (char& c : line) {
     if (c == '\r' || c == '\n' || c == '\t') c = ' ';  // one line per measurement
   }
-  std::string log;
-  platform_.fs->ReadFile(timing_log_, &log);  // a missing log starts empty
-  log += StringPrintf("%s\t%lld us\n", line.c_str(), micros);
-  // The trace must never disturb the work it measures: a failed write is dropped.
-  WriteFileAtomic(*platform_.fs, timing_log_, log);
+  // One append a line, never a rewrite: the log may be shared with other
+  // processes, a link, a pipe or a terminal. The trace must never disturb
+  // the work it measures: a failed write is dropped.
+  platform_.fs->AppendToFile(timing_log_, StringPrintf("%s\t%lld us\n", line.c_str(), micros));
 }
 
 }  // namespace zelvan

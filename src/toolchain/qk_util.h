@@ -107,9 +107,10 @@ class QkUtil {
   static void InitStringSafeArray(std::vector<std::string>* array);
 
   // The timing trace. Starts nest; an EndUsedTime without a start measures
-  // from the construction of this object.
-  void StartUsedTime();
-  void EndUsedTime(std::string_view label);
+  // from the construction of this object. The trace changes no result, so
+  // whoever may read the utility library may measure with it.
+  void StartUsedTime() const;
+  void EndUsedTime(std::string_view label) const;
   // Sends the trace to `log` (a system path); empty turns it off.
   void SetTimingLog(std::string_view log) { timing_log_ = log; }
 
@@ -126,7 +127,25 @@ class QkUtil {
   std::string install_folder_;
   std::string timing_log_;
   std::chrono::steady_clock::time_point created_;
-  std::vector<std::chrono::steady_clock::time_point> starts_;
+  mutable std::vector<std::chrono::steady_clock::time_point> starts_;
+};
+
+// One measured stretch of the timing trace: from construction to the end of
+// the scope, written with `label`. A null `util` measures nothing.
+class ScopedUsedTime {
+ public:
+  ScopedUsedTime(const QkUtil* util, std::string_view label) : util_(util), label_(label) {
+    if (util_ != nullptr) util_->StartUsedTime();
+  }
+  ~ScopedUsedTime() {
+    if (util_ != nullptr) util_->EndUsedTime(label_);
+  }
+  ScopedUsedTime(const ScopedUsedTime&) = delete;
+  ScopedUsedTime& operator=(const ScopedUsedTime&) = delete;
+
+ private:
+  const QkUtil* util_;
+  std::string_view label_;
 };
 
 }  // namespace zelvan

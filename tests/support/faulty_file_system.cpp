@@ -71,22 +71,6 @@ bool FaultyFileSystem::ShouldFail(FsOp op) {
   return fail;
 }
 
-std::string FaultyFileSystem::GetCurrentDirectory() const {
-  return base_.GetCurrentDirectory();
-}
-
-bool FaultyFileSystem::SetCurrentDirectory(std::string_view dir) {
-  return base_.SetCurrentDirectory(dir);
-}
-
-bool FaultyFileSystem::Stat(std::string_view path, FileStatus* status) {
-  return !ShouldFail(FsOp::kStat) && base_.Stat(path, status);
-}
-
-bool FaultyFileSystem::ReadFile(std::string_view path, std::string* contents) {
-  return !ShouldFail(FsOp::kReadFile) && base_.ReadFile(path, contents);
-}
-
 std::unique_ptr<WritableFile> FaultyFileSystem::OpenForWrite(std::string_view path) {
   if (ShouldFail(FsOp::kOpenForWrite)) return nullptr;
   std::unique_ptr<WritableFile> file = base_.OpenForWrite(path);
@@ -94,49 +78,12 @@ std::unique_ptr<WritableFile> FaultyFileSystem::OpenForWrite(std::string_view pa
   return std::make_unique<File>(this, std::move(file));
 }
 
-bool FaultyFileSystem::Rename(std::string_view from, std::string_view to) {
-  return !ShouldFail(FsOp::kRename) && base_.Rename(from, to);
-}
-
-bool FaultyFileSystem::DeleteFile(std::string_view path) {
-  return !ShouldFail(FsOp::kDeleteFile) && base_.DeleteFile(path);
-}
-
-bool FaultyFileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
-  return !ShouldFail(FsOp::kCopyFile) && base_.CopyFile(from, to, fail_if_exists);
-}
-
-bool FaultyFileSystem::MoveFile(std::string_view from, std::string_view to) {
-  return !ShouldFail(FsOp::kMoveFile) && base_.MoveFile(from, to);
-}
-
-bool FaultyFileSystem::SetReadOnly(std::string_view path, bool read_only) {
-  return !ShouldFail(FsOp::kSetReadOnly) && base_.SetReadOnly(path, read_only);
-}
-
-bool FaultyFileSystem::CreateDirectory(std::string_view path) {
-  return !ShouldFail(FsOp::kCreateDirectory) && base_.CreateDirectory(path);
-}
-
-bool FaultyFileSystem::RemoveDirectory(std::string_view path) {
-  return !ShouldFail(FsOp::kRemoveDirectory) && base_.RemoveDirectory(path);
-}
-
-bool FaultyFileSystem::ListDirectory(std::string_view dir, std::string_view pattern,
-                                     std::vector<DirectoryEntry>* entries) {
-  return !ShouldFail(FsOp::kListDirectory) && base_.ListDirectory(dir, pattern, entries);
-}
-
-bool FaultyFileSystem::GetShortPathName(std::string_view path, std::string* short_path) {
-  return base_.GetShortPathName(path, short_path);
-}
-
-std::string FaultyFileSystem::ToHostPath(std::string_view path) {
-  return base_.ToHostPath(path);
-}
-
-std::string FaultyFileSystem::FromHostPath(std::string_view host_path) const {
-  return base_.FromHostPath(host_path);
+std::unique_ptr<WritableFile> FaultyFileSystem::CreateFileLike(std::string_view path,
+                                                               std::string_view like) {
+  if (ShouldFail(FsOp::kOpenForWrite)) return nullptr;
+  std::unique_ptr<WritableFile> file = base_.CreateFileLike(path, like);
+  if (!file) return nullptr;
+  return std::make_unique<File>(this, std::move(file));
 }
 
 }  // namespace zelvan::testing

@@ -65,23 +65,58 @@ class FaultyFileSystem : public FileSystem {
   int Failures(FsOp op) const { return failures_[static_cast<size_t>(op)]; }
   void ResetCounts();
 
-  std::string GetCurrentDirectory() const override;
-  bool SetCurrentDirectory(std::string_view dir) override;
-  bool Stat(std::string_view path, FileStatus* status) override;
-  bool ReadFile(std::string_view path, std::string* contents) override;
+  std::string GetCurrentDirectory() const override { return base_.GetCurrentDirectory(); }
+  bool SetCurrentDirectory(std::string_view dir) override { return base_.SetCurrentDirectory(dir); }
+  bool Stat(std::string_view path, FileStatus* status) override {
+    return !ShouldFail(FsOp::kStat) && base_.Stat(path, status);
+  }
+  bool ReadFile(std::string_view path, std::string* contents) override {
+    return !ShouldFail(FsOp::kReadFile) && base_.ReadFile(path, contents);
+  }
   std::unique_ptr<WritableFile> OpenForWrite(std::string_view path) override;
-  bool Rename(std::string_view from, std::string_view to) override;
-  bool DeleteFile(std::string_view path) override;
-  bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override;
-  bool MoveFile(std::string_view from, std::string_view to) override;
-  bool SetReadOnly(std::string_view path, bool read_only) override;
-  bool CreateDirectory(std::string_view path) override;
-  bool RemoveDirectory(std::string_view path) override;
+  // Counted and failed as OpenForWrite.
+  std::unique_ptr<WritableFile> CreateFileLike(std::string_view path,
+                                               std::string_view like) override;
+  std::string ResolveLinks(std::string_view path) override { return base_.ResolveLinks(path); }
+  void SyncDirectory(std::string_view dir) override { base_.SyncDirectory(dir); }
+  bool AppendToFile(std::string_view path, std::string_view data) override {
+    return base_.AppendToFile(path, data);
+  }
+  LockResult TryLockFile(std::string_view lock_path, std::unique_ptr<FileLock>* lock) override {
+    return base_.TryLockFile(lock_path, lock);
+  }
+  bool Rename(std::string_view from, std::string_view to) override {
+    return !ShouldFail(FsOp::kRename) && base_.Rename(from, to);
+  }
+  bool DeleteFile(std::string_view path) override {
+    return !ShouldFail(FsOp::kDeleteFile) && base_.DeleteFile(path);
+  }
+  bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override {
+    return !ShouldFail(FsOp::kCopyFile) && base_.CopyFile(from, to, fail_if_exists);
+  }
+  bool MoveFile(std::string_view from, std::string_view to) override {
+    return !ShouldFail(FsOp::kMoveFile) && base_.MoveFile(from, to);
+  }
+  bool SetReadOnly(std::string_view path, bool read_only) override {
+    return !ShouldFail(FsOp::kSetReadOnly) && base_.SetReadOnly(path, read_only);
+  }
+  bool CreateDirectory(std::string_view path) override {
+    return !ShouldFail(FsOp::kCreateDirectory) && base_.CreateDirectory(path);
+  }
+  bool RemoveDirectory(std::string_view path) override {
+    return !ShouldFail(FsOp::kRemoveDirectory) && base_.RemoveDirectory(path);
+  }
   bool ListDirectory(std::string_view dir, std::string_view pattern,
-                     std::vector<DirectoryEntry>* entries) override;
-  bool GetShortPathName(std::string_view path, std::string* short_path) override;
-  std::string ToHostPath(std::string_view path) override;
-  std::string FromHostPath(std::string_view host_path) const override;
+                     std::vector<DirectoryEntry>* entries) override {
+    return !ShouldFail(FsOp::kListDirectory) && base_.ListDirectory(dir, pattern, entries);
+  }
+  bool GetShortPathName(std::string_view path, std::string* short_path) override {
+    return base_.GetShortPathName(path, short_path);
+  }
+  std::string ToHostPath(std::string_view path) override { return base_.ToHostPath(path); }
+  std::string FromHostPath(std::string_view host_path) const override {
+    return base_.FromHostPath(host_path);
+  }
 
  private:
   class File;
