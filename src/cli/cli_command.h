@@ -39,6 +39,7 @@ void RegisterIniCommands(const CommandRegistry& registry);
 void RegisterCpuCommands(const CommandRegistry& registry);
 void RegisterDepsCommands(const CommandRegistry& registry);
 void RegisterFileCommands(const CommandRegistry& registry);
+void RegisterMakefileCommands(const CommandRegistry& registry);
 void RegisterOptionsCommands(const CommandRegistry& registry);
 void RegisterScanCommands(const CommandRegistry& registry);
 void RegisterWorkspaceCommands(const CommandRegistry& registry);

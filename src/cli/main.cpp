@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
   RegisterScanCommands(registry);
   RegisterWorkspaceCommands(registry);
   RegisterFileCommands(registry);
+  RegisterMakefileCommands(registry);
 
   try {
     app.parse(argc, argv);

@@ -84,8 +84,7 @@ constexpr MessageText kTexts[] = {
     {kMsgFileNotFound, "The file %s does not exist."},
     {kMsgFileInProject, "The file %s is already in the project."},
     {kMsgFileNotAdded, "The file %s could not be added to the project: %s."},
-    {kMsgNoMakefileExport,
-     "The makefile of %s was not written: this version does not generate makefiles yet."},
+    {kMsgTargetSettingFailed, "The setting of the build target could not be changed."},
     {kMsgFrameTitle, "KOVA"},
     {kMsgErrorTitle, "Build Project Service"},
 };

@@ -164,6 +164,16 @@ class COneProjectData {
   // Writes a per-target value, flushes and caches it; false for an unknown
   // target, or when the working copy cannot take it.
   bool SetTargetValue(std::string_view target, std::string_view key, std::string_view value);
+  // A counted per-target list ("<base>Count", then "<base>-0" onward, as
+  // the build events and the project custom build keep theirs): the
+  // non-empty entries in index order, read through the cache.
+  bool GetTargetList(std::string_view target, std::string_view base,
+                     std::vector<std::string>* items);
+  // Writes a counted list whole (count and entries, removing the entries
+  // of a longer list before it) and flushes. False for an unknown target,
+  // or when the working copy cannot take it.
+  bool SetTargetList(std::string_view target, std::string_view base,
+                     const std::vector<std::string>& items);
   // The effective options: the project value; empty when its blank mark is
   // "1"; else the default. False for an unknown target.
   bool GetCompileOptions(std::string_view target, std::string* options);

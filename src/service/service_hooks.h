@@ -3,8 +3,7 @@
 // service's parts: include dependencies (DependencyUpdater) when a workspace
 // opens, a file is added, a project is saved, or the IDE asks (event 12806).
 //
-// Makefile export on save belongs to the makefile generator; until the
-// service has one, WriteMakefile writes a warning line instead of the file.
+// Makefile export on save goes to the makefile generator (build/kmake_file.h).
 #pragma once
 
 #include <string_view>
@@ -13,12 +12,15 @@
 
 namespace zelvan {
 
+class CCPUTools;
 class DependencyUpdater;
 
 class ServiceHooks final : public WorkspaceHooks {
  public:
-  // `dependencies` must outlive the hooks.
-  explicit ServiceHooks(DependencyUpdater& dependencies) : dependencies_(dependencies) {}
+  // `dependencies` and `cpus` (may be null: makefiles without the tool
+  // lines and search paths of the CPU families) must outlive the hooks.
+  explicit ServiceHooks(DependencyUpdater& dependencies, const CCPUTools* cpus = nullptr)
+      : dependencies_(dependencies), cpus_(cpus) {}
 
   void RefreshDependencies(CProjectData& workspace) override;
   bool WriteMakefile(CProjectData& workspace, COneProjectData& project,
@@ -39,6 +41,7 @@ class ServiceHooks final : public WorkspaceHooks {
 
  private:
   DependencyUpdater& dependencies_;
+  const CCPUTools* cpus_;
   CProjectData* workspace_ = nullptr;
 };
 

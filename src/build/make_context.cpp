@@ -1,0 +1,310 @@
+#include "build/make_context.h"
+
+#include <algorithm>
+
+#include "build/custom_build_keys.h"
+#include "build/custom_build_rules.h"
+#include "build/dependency_paths.h"
+#include "build/make_variables.h"
+#include "build/rule_text.h"
+#include "model/one_project_data.h"
+#include "model/one_source_file.h"
+#include "model/path_functions.h"
+#include "model/project_data.h"
+#include "model/substitute_macros.h"
+#include "platform/ansi_text.h"
+#include "platform/file_system.h"
+#include "platform/win_path.h"
+#include "toolchain/lang_tools.h"
+#include "toolchain/option_text.h"
+
+namespace zelvan {
+
+MakeContext::MakeContext(CProjectData& workspace, COneProjectData& project, const CCPUTools* cpus,
+                         std::string_view target, MakeMode mode, bool prepare_disk)
+    : workspace_(workspace),
+      project_(project),
+      cpus_(cpus),
+      fs_(*project.platform().fs),
+      target_(project.TargetSpelling(target)),
+      mode_(mode),
+      prepare_disk_(prepare_disk) {
+  project.GetCompileOptions(target_, &default_compile_);
+  project.GetLinkOptions(target_, &link_options_);
+  project.GetConvertOptions(target_, &convert_options_);
+  project.GetTempDir(target_, &temp_dir_);
+  project.GetOutputDir(target_, &output_dir_);
+  project.GetWorkDir(target_, &work_dir_);
+  project.GetTargetValue(target_, kKeyLibraryOutput, &library_output_);
+  for (size_t i = 0; i < kVariableKeys.size(); ++i)
+    project.GetTargetValue(target_, kVariableKeys[i], &variables_[i]);
+  std::string source_folder;
+  project.GetTargetValue(target_, kKeySourceFolder, &source_folder);
+  source_folder_ = source_folder == "1";
+  ReadStep(kKeyBeforeBuildTitle, kKeyBeforeBuildCommand, &before_build_);
+  ReadStep(kKeyBeforeLinkTitle, kKeyBeforeLinkCommand, &before_link_);
+  ReadStep(kKeyAfterBuildTitle, kKeyAfterBuildCommand, &after_build_);
+  ReadStep(kKeyCBuildProjectComment, kKeyCBuildProjectCommand, &custom_build_);
+  project.GetTargetList(target_, kKeyCBuildProjectOutput, &custom_build_.outputs);
+  consumed_project_outputs_.assign(custom_build_.outputs.size(), false);
+
+  // The module: the "-o" file of the link options, else OUTPUT and TARGET_NAME.
+  has_link_output_ = ReadOutputArgument(link_options_, &link_output_);
+  if (has_link_output_) {
+    std::string full = FullPath(link_output_);
+    module_dir_ = GetFileDirectory(full);
+    module_name_ = FileNamePart(full);
+  } else {
+    module_dir_ = AppendLastSlash(FullPath(output_dir_.empty() ? "." : output_dir_));
+    module_name_ = variable("TARGET_NAME");
+    // A target without TARGET_NAME still makes the project's output file.
+    if (module_name_.empty()) module_name_ = project.OutputName();
+  }
+  if (fal()) module_dir_ += std::string(kFalDirectory) + "\\";
+
+  files_.reserve(project.SourceFiles().size());
+  for (const auto& file : project.SourceFiles()) {
+    FileState state;
+    state.file = file.get();
+    state.built = file->IsBuilt(target_);
+    state.custom_build = file->GetCustomBuild(target_);
+    file->ReadFileSetting(target_, kKeyCompile, &state.options);
+    if (state.options.empty()) {
+      std::string blank;
+      file->ReadFileSetting(target_, kKeyBlankCompileOption, &blank);
+      if (blank != "1") state.options = default_compile_;
+    }
+    file->GetTempDir(target_, &state.own_temp);
+    state.temp = state.own_temp.empty() ? temp_dir_ : state.own_temp;
+    state.has_output_option = ReadOutputArgument(state.options, &state.output_argument);
+    files_.push_back(std::move(state));
+  }
+}
+
+MakeContext::~MakeContext() = default;
+
+void MakeContext::ReadStep(const char* title_key, const char* base, BuildStep* step) const {
+  project_.GetTargetValue(target_, title_key, &step->title);
+  project_.GetTargetList(target_, base, &step->commands);
+}
+
+const std::string& MakeContext::variable(std::string_view key) const {
+  for (size_t i = 0; i < kVariableKeys.size(); ++i) {
+    if (key == kVariableKeys[i]) return variables_[i];
+  }
+  static const std::string kEmpty;
+  return kEmpty;
+}
+
+bool MakeContext::is_library() const {
+  return project_.IsLibrary();
+}
+
+bool MakeContext::has_conversion() const {
+  return !is_library() && !convert_options_.empty();
+}
+
+bool MakeContext::AnyProjectOutputConsumed() const {
+  return std::find(consumed_project_outputs_.begin(), consumed_project_outputs_.end(), true) !=
+         consumed_project_outputs_.end();
+}
+
+const std::string& MakeContext::project_directory() const {
+  return project_.ProjectDirectory();
+}
+
+std::string MakeContext::FullPath(std::string_view path) const {
+  std::string full;
+  if (!GetFullPathName(path, project_.ProjectDirectory(), &full)) return std::string(path);
+  return full;
+}
+
+std::string MakeContext::Relative(std::string_view path) const {
+  std::string relative;
+  MakeRelativePath(project_.ProjectFilePath(), path, &relative);
+  return relative;
+}
+
+const std::string& MakeContext::DependencyText(std::string_view path) {
+  auto it = dependency_texts_.find(path);
+  if (it != dependency_texts_.end()) return it->second;
+  // A path that is relative already stays as it is: made relative again,
+  // one whose first directory shares a name with the project's would be
+  // taken apart.
+  std::string text(path);
+  if (!source_folder_ && (HasDrive(path) || IsFullPath(path))) text = Relative(path);
+  return dependency_texts_.emplace(std::string(path), QuoteIfBlank(text)).first->second;
+}
+
+void MakeContext::EnsureDirectory(std::string_view dir) {
+  if (dir.empty() || !prepare_disk_) return;
+  std::string full = StripTrailingSlash(FullPath(dir));
+  if (!ensured_dirs_.insert(ToLowerAscii(full)).second) return;
+  CreateDirectories(fs_, full);
+}
+
+// --- The preparation pass.
+
+namespace {
+
+// FNV-1a of the lower-cased text.
+uint64_t NoCaseHashOf(std::string_view text) {
+  uint64_t hash = 1469598103934665603ull;
+  for (char c : text) {
+    hash ^= static_cast<unsigned char>(ToLowerAscii(c));
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+// The file name of a path, for the quick test; empty when the full path
+// could end differently ("." and "..", a trailing separator).
+std::string_view NamePart(std::string_view path) {
+  size_t separator = FindLastSeparator(path);
+  std::string_view name = separator == std::string_view::npos ? path : path.substr(separator + 1);
+  if (name.empty() || name.back() == '.') return std::string_view();
+  return name;
+}
+
+// The outputs of one block by their full lower-case paths, and the hashes
+// of their file names: most inputs (include dependencies) are told apart
+// by the name alone, without forming their full path.
+class OutputIndex {
+ public:
+  // `owner` >= 0: a file index; < 0: project output -owner - 1.
+  void Add(const std::string& full, int owner) {
+    owners_[full].push_back(owner);
+    names_.insert(NoCaseHashOf(NamePart(full)));
+  }
+  bool MayHold(std::string_view path) const {
+    if (path.find('$') != std::string_view::npos) return true;
+    std::string_view name = NamePart(path);
+    return name.empty() || names_.count(NoCaseHashOf(name)) != 0;
+  }
+  const std::vector<int>* Find(const std::string& full) const {
+    auto it = owners_.find(full);
+    return it == owners_.end() ? nullptr : &it->second;
+  }
+  bool empty() const { return owners_.empty(); }
+
+ private:
+  std::unordered_map<std::string, std::vector<int>> owners_;
+  std::unordered_set<uint64_t> names_;
+};
+
+class Preparation {
+ public:
+  explicit Preparation(MakeContext& context) : context_(context) {
+    // The values a path of the pass may name.
+    for (const char* key : {"TEMP", "OUTPUT", "WORK", "TARGET", "TARGET_NAME"}) {
+      names_.emplace_back(key);
+      values_.push_back(context.variable(key));
+    }
+  }
+
+  // A path as the pass compares it: substituted, full, lower case. A path
+  // with a drive or a network or rooted path is full already.
+  std::string Normalize(std::string_view entry) const {
+    std::string path = entry.find('$') == std::string_view::npos
+                           ? std::string(entry)
+                           : SubstituteMacros(entry, names_, values_);
+    bool full = (path.size() > 2 && path[1] == ':') || (!path.empty() && IsPathSeparator(path[0]));
+    if (!full) path = context_.FullPath(path);
+    return ToLowerAscii(path);
+  }
+
+  void Run() {
+    const std::string& target = context_.target();
+    std::vector<FileState>& files = context_.files();
+    for (size_t i = 0; i < files.size(); ++i) {
+      FileState& state = files[i];
+      COneSourceFile& file = *state.file;
+      file.SetConsumedOutput(false);
+      file.Outputs().clear();
+      file.Inputs().clear();
+      if (!state.built) continue;
+      std::vector<std::string> raw;
+      if (state.custom_build != 0) {
+        file.GetCBuildOutputs(target, &raw);
+      } else if (IsCompiledToolIndex(file.ToolKind())) {
+        raw.push_back(RawObjectOutput(state));
+      }
+      for (const std::string& entry : raw) {
+        file.Outputs().push_back(Normalize(entry));
+        index_.Add(file.Outputs().back(), static_cast<int>(i));
+      }
+    }
+    const std::vector<std::string>& project_outputs = context_.custom_build().outputs;
+    for (size_t i = 0; i < project_outputs.size(); ++i)
+      index_.Add(Normalize(project_outputs[i]), -static_cast<int>(i) - 1);
+
+    for (FileState& state : files) {
+      if (!state.built) continue;
+      COneSourceFile& file = *state.file;
+      file.Inputs().push_back(Normalize(file.RelativePath()));
+      if (state.custom_build != 0) {
+        std::vector<std::string> dependencies;
+        file.GetCBuildDependencies(target, &dependencies, /*quote=*/false, /*existing_only=*/false);
+        for (const std::string& dependency : dependencies)
+          file.Inputs().push_back(Normalize(dependency));
+      }
+      for (const std::string& input : file.Inputs())
+        Match(input);
+      if (state.custom_build == 0 && !index_.empty()) {
+        ForEachDependencyPath(file, target, [this](std::string_view path) {
+          if (index_.MayHold(path)) Match(Normalize(path));
+        });
+      }
+    }
+  }
+
+ private:
+  std::string RawObjectOutput(const FileState& state) {
+    const COneSourceFile& file = *state.file;
+    if (context_.fal()) return "$(OUTPUT)\\" + file.ObjectName();
+    if (state.has_output_option) {
+      context_.EnsureDirectory(GetFileDirectory(state.output_argument));
+      return state.output_argument;
+    }
+    return StripTrailingBackslash(state.temp) + "\\" + file.ObjectName();
+  }
+
+  void Match(const std::string& input) {
+    const std::vector<int>* owners = index_.Find(input);
+    if (owners == nullptr) return;
+    for (int owner : *owners) {
+      if (owner >= 0) {
+        context_.files()[static_cast<size_t>(owner)].file->SetConsumedOutput(true);
+      } else {
+        context_.consumed_project_outputs()[static_cast<size_t>(-owner - 1)] = true;
+      }
+    }
+  }
+
+  MakeContext& context_;
+  std::vector<std::string> names_, values_;
+  OutputIndex index_;
+};
+
+}  // namespace
+
+void PrepareTarget(MakeContext& context) {
+  Preparation(context).Run();
+  COneProjectData& project = context.project();
+  std::string block;
+  BuildIdeMacroBlock(context, &block);
+  project.MacroNames().clear();
+  project.MacroValues().clear();
+  AppendMacroLines(block, &project.MacroNames(), &project.MacroValues());
+  for (FileState& state : context.files()) {
+    COneSourceFile& file = *state.file;
+    file.MacroNames().clear();
+    file.MacroValues().clear();
+    if (state.custom_build == 0) continue;
+    block.clear();
+    BuildFileMacroBlock(context, state, &block);
+    AppendMacroLines(block, &file.MacroNames(), &file.MacroValues());
+  }
+}
+
+}  // namespace zelvan
