@@ -195,11 +195,10 @@ class OutputIndex {
 class Preparation {
  public:
   explicit Preparation(MakeContext& context) : context_(context) {
-    // The values a path of the pass may name.
-    for (const char* key : {"TEMP", "OUTPUT", "WORK", "TARGET", "TARGET_NAME"}) {
-      names_.emplace_back(key);
-      values_.push_back(context.variable(key));
-    }
+    // The values a path of the pass may name, as the block defines them.
+    names_ = {"TEMP", "OUTPUT", "WORK", "TARGET", "TARGET_NAME"};
+    values_ = {context.temp_dir(), context.output_dir(), context.variable("WORK"),
+               context.variable("TARGET"), context.variable("TARGET_NAME")};
   }
 
   // A path as the pass compares it: substituted, full, lower case. A path

@@ -1,5 +1,7 @@
 #include "build/rule_text.h"
 
+#include <algorithm>
+
 #include "model/path_functions.h"
 #include "platform/ansi_text.h"
 #include "platform/win_path.h"
@@ -121,8 +123,16 @@ void AppendMacroLines(std::string_view block, std::vector<std::string>* names,
     block = end == std::string_view::npos ? std::string_view() : block.substr(end + 1);
     size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    names->emplace_back(line.substr(0, equals));
-    values->emplace_back(line.substr(equals + 1));
+    std::string_view name = line.substr(0, equals);
+    std::string_view value = line.substr(equals + 1);
+    // A later definition is the one make sees.
+    auto it = std::find(names->begin(), names->end(), name);
+    if (it != names->end()) {
+      (*values)[static_cast<size_t>(it - names->begin())] = std::string(value);
+      continue;
+    }
+    names->emplace_back(name);
+    values->emplace_back(value);
   }
 }
 

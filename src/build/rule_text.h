@@ -49,7 +49,8 @@ void SplitLinkOptions(std::string_view options, const CLangTools& languages, std
 void AppendCommandLines(const std::vector<std::string>& commands, std::string* out);
 
 // The lines "NAME=value" of a block of make variables as a macro table;
-// lines without "=" are skipped.
+// lines without "=" are skipped, and a name defined again takes the later
+// value (as make does).
 void AppendMacroLines(std::string_view block, std::vector<std::string>* names,
                       std::vector<std::string>* values);
 
