@@ -465,19 +465,22 @@ bool COneProjectData::SetTargetValue(std::string_view target, std::string_view k
   return WriteTargetKey(target, key, value, true);
 }
 
+int64_t COneProjectData::TargetListCount(std::string_view target, std::string_view count_key) {
+  std::string text;
+  GetTargetValue(target, count_key, &text);
+  int64_t count = ReadsAsInteger(text);
+  if (count <= kTrustedListCount) return count;
+  // Every entry is a key of its own: a count beyond the keys is damaged.
+  return std::min<int64_t>(
+      count,
+      static_cast<int64_t>(Profile().GetKeyNames(TargetSection(target), working_copy_).size()));
+}
+
 bool COneProjectData::GetTargetList(std::string_view target, std::string_view base,
                                     std::vector<std::string>* items) {
   items->clear();
   std::string base_text(base);
-  std::string count_text;
-  GetTargetValue(target, base_text + "Count", &count_text);
-  int64_t count = ReadsAsInteger(count_text);
-  if (count > kTrustedListCount) {
-    // Every entry is a key of its own: a count beyond the keys is damaged.
-    count = std::min<int64_t>(
-        count,
-        static_cast<int64_t>(Profile().GetKeyNames(TargetSection(target), working_copy_).size()));
-  }
+  int64_t count = TargetListCount(target, base_text + "Count");
   for (int64_t i = 0; i < count; ++i) {
     std::string value;
     GetTargetValue(target, StringPrintf("%s-%d", base_text.c_str(), static_cast<int>(i)), &value);
@@ -495,9 +498,7 @@ bool COneProjectData::SetTargetList(std::string_view target, std::string_view ba
     std::string key = StringPrintf("%s-%d", base_text.c_str(), static_cast<int>(i));
     if (!ProfileText::WriteRefusal(TargetSection(target), key, items[i]).empty()) return false;
   }
-  std::string old_count;
-  GetTargetValue(target, count_key, &old_count);
-  int64_t old = std::min<int64_t>(ReadsAsInteger(old_count), kTrustedListCount * 1024);
+  int64_t old = TargetListCount(target, count_key);
   for (size_t i = 0; i < items.size(); ++i) {
     if (!WriteTargetKey(target, StringPrintf("%s-%d", base_text.c_str(), static_cast<int>(i)),
                         items[i], false)) {

@@ -318,6 +318,8 @@ class COneProjectData {
   bool WriteTargetKey(std::string_view target, std::string_view key, std::string_view value,
                       bool flush);
   bool Flush();
+  // The count of a counted per-target list, held to the section's keys.
+  int64_t TargetListCount(std::string_view target, std::string_view count_key);
   bool EffectiveOptions(std::string_view target, const char* project_key, const char* blank_key,
                         const char* default_key, bool direct, std::string* options);
   std::string ProjectOrDefault(std::string_view target, const char* project_key,
