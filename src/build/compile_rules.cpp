@@ -19,10 +19,6 @@ namespace {
 
 enum ToolKindIndex { kCC = 0, kAS = 1, kMAC = 2, kAPP = 3, kCCL = 4, kMPP = 5 };
 
-bool HasBlank(std::string_view text) {
-  return text.find_first_of(" \t") != std::string_view::npos;
-}
-
 std::string QuoteIfTrimmedBlank(const std::string& path) {
   return HasBlank(TrimBlanks(path)) ? "\"" + path + "\"" : path;
 }
@@ -77,7 +73,7 @@ class SideFileSteps {
 
   // The listing: a file named by the option itself stays where the
   // compiler writes it (its directory is made); else it goes to OUTPUT.
-  void Listing(const std::string& options) {
+  void Listing(std::string_view options) {
     std::string named;
     if (GetListingFile(options, &named)) {
       if (named.find('$') != std::string::npos) {
@@ -92,7 +88,7 @@ class SideFileSteps {
   }
 
   // The assembler's macro-expansion listing of MAC, APP and MPP files.
-  void MacroListing(const std::string& options) {
+  void MacroListing(std::string_view options) {
     const std::string& family = context_.project().CpuFamily();
     bool med = EqualsNoCase(family, "MR44A")
                    ? !HasOption(options, "-kumpp=off")
@@ -102,7 +98,7 @@ class SideFileSteps {
     if (med) Move("med", temp_dir_, true);
   }
 
-  void Write(const std::string& options, bool has_p, bool has_oal) {
+  void Write(std::string_view options, bool has_p, bool has_oal) {
     bool listing = HasListingOption(options);
     switch (file_.ToolKind()) {
       case kCC:
@@ -153,10 +149,26 @@ class SideFileSteps {
   std::string temp_dir_, list_dir_;
 };
 
+// Whether a compile may leave side files to move, before the steps are
+// worked out (most compiles leave none).
+bool MayLeaveSideFiles(int kind, std::string_view options, bool has_p, bool has_oal) {
+  if (kind == kCC) {
+    return has_p || has_oal || HasListingOption(options) || HasOption(options, "-XF");
+  }
+  return kind > kCC && kind <= kMPP && (has_oal || HasListingOption(options));
+}
+
+void WriteSideFileSteps(MakeContext& context, const FileState& state, std::string_view options,
+                        bool has_p, bool has_oal, std::string* out) {
+  if (MayLeaveSideFiles(state.file->ToolKind(), options, has_p, has_oal)) {
+    SideFileSteps(context, state, out).Write(options, has_p, has_oal);
+  }
+}
+
 void AppendDependencies(MakeContext& context, const COneSourceFile& file, std::string* out) {
   ForEachDependencyPath(file, context.target(), [&](std::string_view path) {
     *out += ' ';
-    *out += context.DependencyText(path);
+    context.AppendDependencyText(path, out);
   });
   *out += '\n';
 }
@@ -173,7 +185,7 @@ void BuildFalCompileRule(MakeContext& context, const FileState& state, std::stri
   *out += "-GF " + options + " $(" + std::string(kSysIncludePath) + ") \"" + file.FullPath() +
           "\" -o $@\n";
   if (has_p && file.ToolKind() == kCC) options += " -P";
-  SideFileSteps(context, state, out).Write(options, has_p, has_oal);
+  WriteSideFileSteps(context, state, options, has_p, has_oal, out);
   *out += '\n';
 }
 
@@ -185,9 +197,25 @@ std::string ObjectLocation(const FileState& state) {
 }
 
 std::string GetObjectPath(MakeContext& context, const FileState& state, bool create_dir) {
-  if (!state.built) return std::string();
+  std::string path;
+  AppendObjectPath(context, state, create_dir, &path);
+  return path;
+}
+
+void AppendObjectPath(MakeContext& context, const FileState& state, bool create_dir,
+                      std::string* out) {
+  if (!state.built) return;
   const std::string& object = state.file->ObjectName();
-  if (context.fal()) return "\"$(OUTPUT)\\" + object + "\"";
+  if (context.fal()) {
+    *out += "\"$(OUTPUT)\\" + object + "\"";
+    return;
+  }
+  if (state.own_temp.empty() && !state.has_output_option && !context.source_folder()) {
+    *out += "\"$(TEMP)\\";
+    *out += object;
+    *out += '"';
+    return;
+  }
   std::string path;
   if (state.has_output_option) {
     path = state.output_argument;
@@ -201,7 +229,7 @@ std::string GetObjectPath(MakeContext& context, const FileState& state, bool cre
     if (create_dir) context.EnsureDirectory(dir);
   }
   if (context.source_folder()) path = SourceFolderObjectPath(context, state, std::move(path));
-  return path;
+  *out += path;
 }
 
 void BuildCompileRule(MakeContext& context, const FileState& state, std::string* out) {
@@ -212,33 +240,52 @@ void BuildCompileRule(MakeContext& context, const FileState& state, std::string*
   }
   COneSourceFile& file = *state.file;
   file.ImsMoveSteps().clear();
-  std::string options = state.options;
-  if (options.find("$(") != std::string::npos) BuildFileMacroBlock(context, state, out);
-  bool has_p = RemoveWordOption(options, "-P", &options);
+  // Most rules take their options as they are: copied only when they change.
+  const std::string& stored = context.Options(state);
+  if (stored.find("$(") != std::string::npos) BuildFileMacroBlock(context, state, out);
+  std::string edited;
+  bool has_p = RemoveWordOption(stored, "-P", &edited);
+  std::string_view options = has_p ? std::string_view(edited) : std::string_view(stored);
   bool has_oal = HasOption(options, "-Oal");
   if (context.fal()) {
-    BuildFalCompileRule(context, state, std::move(options), has_p, has_oal, out);
+    BuildFalCompileRule(context, state, std::string(options), has_p, has_oal, out);
     return;
   }
 
-  std::string object = GetObjectPath(context, state, /*create_dir=*/true);
-  const std::string& source = context.source_folder() ? file.FullPath() : file.RelativePath();
-  *out += object;
+  AppendObjectPath(context, state, /*create_dir=*/true, out);
   *out += " : ";
-  *out += QuoteIfBlank(source);
+  const std::string& source = context.source_folder() ? file.FullPath() : file.RelativePath();
+  if (HasBlank(source)) {
+    *out += '"' + source + '"';
+  } else {
+    *out += source;
+  }
   AppendDependencies(context, file, out);
 
-  if (!HasOption(options, "-c")) options += " -c ";
-  std::string tool = "\t$(" + file.ToolKindName() + ") ";
-  std::string include = " $(" + std::string(kSysIncludePath) + ") $<";
-  *out += tool + options + include + (state.has_output_option ? "\n" : " -o $@\n");
+  const char* add_c = HasOption(options, "-c") ? "" : " -c ";
+  auto command = [&](std::string_view preprocess, std::string_view text, std::string_view more) {
+    *out += "\t$(";
+    *out += file.ToolKindName();
+    *out += ") ";
+    *out += preprocess;
+    *out += text;
+    *out += more;
+    *out += " $(";
+    *out += kSysIncludePath;
+    *out += ") $<";
+  };
+  command("", options, add_c);
+  *out += state.has_output_option ? "\n" : " -o $@\n";
   if (has_p && file.ToolKind() == kCC) {
-    RemoveWordOption(options, "-c", &options);
-    RemoveWordOption(options, "-Xi", &options);
-    *out += tool + "-P " + options + include + "\n";
+    std::string preprocess = std::string(options) + add_c;
+    RemoveWordOption(preprocess, "-c", &preprocess);
+    RemoveWordOption(preprocess, "-Xi", &preprocess);
+    command("-P ", preprocess, "");
+    *out += '\n';
+    WriteSideFileSteps(context, state, preprocess + " -P", has_p, has_oal, out);
+  } else {
+    WriteSideFileSteps(context, state, options, has_p, has_oal, out);
   }
-  if (has_p && file.ToolKind() == kCC) options += " -P";
-  SideFileSteps(context, state, out).Write(options, has_p, has_oal);
   *out += '\n';
 }
 

@@ -18,6 +18,8 @@ struct FileState;
 // The object path the rules name for a file; empty for an excluded file.
 // With `create_dir` its directory is made when missing.
 std::string GetObjectPath(MakeContext& context, const FileState& state, bool create_dir);
+void AppendObjectPath(MakeContext& context, const FileState& state, bool create_dir,
+                      std::string* out);
 // Where the file's object is made: the "-o" argument of its options, else
 // its TEMP directory and object name.
 std::string ObjectLocation(const FileState& state);

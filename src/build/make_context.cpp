@@ -15,6 +15,7 @@
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
+#include "storage/cash_profile_data.h"
 #include "toolchain/lang_tools.h"
 #include "toolchain/option_text.h"
 
@@ -62,22 +63,37 @@ MakeContext::MakeContext(CProjectData& workspace, COneProjectData& project, cons
   }
   if (fal()) module_dir_ += std::string(kFalDirectory) + "\\";
 
+  std::string default_output;
+  bool default_has_output = ReadOutputArgument(default_compile_, &default_output);
   files_.reserve(project.SourceFiles().size());
   for (const auto& file : project.SourceFiles()) {
-    FileState state;
+    FileState& state = files_.emplace_back();
     state.file = file.get();
-    state.built = file->IsBuilt(target_);
-    state.custom_build = file->GetCustomBuild(target_);
-    file->ReadFileSetting(target_, kKeyCompile, &state.options);
-    if (state.options.empty()) {
-      std::string blank;
-      file->ReadFileSetting(target_, kKeyBlankCompileOption, &blank);
-      if (blank != "1") state.options = default_compile_;
+    // The file's cached settings of the target, found once for its five keys.
+    const COneCashProfileData* cached = file->SettingsCache().FindSection(target_);
+    auto read = [&](const char* key, std::string* value) {
+      if (cached == nullptr || !cached->GetValue(key, value)) {
+        file->ReadFileSetting(target_, key, value);
+      }
+    };
+    std::string value;
+    read(kKeyNoBuild, &value);
+    state.built = ReadsAsInteger(value) != 1;
+    read(kKeyCustomBuild, &value);
+    state.custom_build = static_cast<int32_t>(ReadsAsInteger(value));
+    read(kKeyCompile, &state.own_options);
+    if (state.own_options.empty()) {
+      read(kKeyBlankCompileOption, &value);
+      state.default_options = value != "1";
     }
-    file->GetTempDir(target_, &state.own_temp);
+    read(kKeyTemp, &state.own_temp);
     state.temp = state.own_temp.empty() ? temp_dir_ : state.own_temp;
-    state.has_output_option = ReadOutputArgument(state.options, &state.output_argument);
-    files_.push_back(std::move(state));
+    if (state.default_options) {
+      state.has_output_option = default_has_output;
+      state.output_argument = default_output;
+    } else {
+      state.has_output_option = ReadOutputArgument(state.own_options, &state.output_argument);
+    }
   }
 }
 
@@ -125,6 +141,17 @@ std::string MakeContext::Relative(std::string_view path) const {
   return relative;
 }
 
+void MakeContext::AppendDependencyText(std::string_view path, std::string* out) {
+  // Most dependencies are relative paths without blanks: written as they are.
+  bool plain = source_folder_ ||
+               ((path.size() < 2 || path[1] != ':') && (path.empty() || !IsPathSeparator(path[0])));
+  if (plain && !HasBlank(path)) {
+    out->append(path);
+  } else {
+    out->append(DependencyText(path));
+  }
+}
+
 const std::string& MakeContext::DependencyText(std::string_view path) {
   auto it = dependency_texts_.find(path);
   if (it != dependency_texts_.end()) return it->second;
@@ -157,39 +184,78 @@ uint64_t NoCaseHashOf(std::string_view text) {
   return hash;
 }
 
-// The file name of a path, for the quick test; empty when the full path
-// could end differently ("." and "..", a trailing separator).
-std::string_view NamePart(std::string_view path) {
-  size_t separator = FindLastSeparator(path);
-  std::string_view name = separator == std::string_view::npos ? path : path.substr(separator + 1);
-  if (name.empty() || name.back() == '.') return std::string_view();
-  return name;
+// The last part of a path and the text after its last dot, as bytes. A
+// path keeps them when it is made full (only "." and ".." and a trailing
+// separator change it: `exact` is false for those, and for a path that
+// names a macro), so they tell most inputs apart from every output without
+// forming their full paths. One pass: it runs for every include dependency.
+struct PathEnd {
+  std::string_view name;
+  std::string_view extension;
+  bool exact = true;
+};
+
+PathEnd EndOf(std::string_view path) {
+  size_t name = 0, dot = std::string_view::npos;
+  bool macro = false;
+  for (size_t i = 0; i < path.size(); ++i) {
+    char c = path[i];
+    if (c == '\\' || c == '/') {
+      name = i + 1;
+      dot = std::string_view::npos;
+    } else if (c == '.') {
+      dot = i;
+    } else if (c == '$') {
+      macro = true;
+    }
+  }
+  PathEnd end;
+  end.name = path.substr(name);
+  if (dot != std::string_view::npos) end.extension = path.substr(dot + 1);
+  end.exact = !macro && !end.name.empty() && end.name.back() != '.';
+  return end;
 }
 
-// The outputs of one block by their full lower-case paths, and the hashes
-// of their file names: most inputs (include dependencies) are told apart
-// by the name alone, without forming their full path.
+// The outputs of one block by their full lower-case paths (views of the
+// strings in the files' Outputs and the project's), with the extensions and
+// the hashes of the names among them.
 class OutputIndex {
  public:
   // `owner` >= 0: a file index; < 0: project output -owner - 1.
-  void Add(const std::string& full, int owner) {
-    owners_[full].push_back(owner);
-    names_.insert(NoCaseHashOf(NamePart(full)));
+  void Add(std::string_view full, int owner) {
+    owners_.emplace(full, owner);
+    PathEnd end = EndOf(full);
+    names_.push_back(NoCaseHashOf(end.name));
+    for (const std::string& extension : extensions_) {
+      if (extension == end.extension) return;
+    }
+    extensions_.emplace_back(end.extension);
   }
+  // After the last Add.
+  void Seal() { std::sort(names_.begin(), names_.end()); }
+  // False when `path`, made full, can be no output.
   bool MayHold(std::string_view path) const {
-    if (path.find('$') != std::string_view::npos) return true;
-    std::string_view name = NamePart(path);
-    return name.empty() || names_.count(NoCaseHashOf(name)) != 0;
+    PathEnd end = EndOf(path);
+    if (!end.exact) return true;
+    for (const std::string& extension : extensions_) {
+      if (EqualsNoCase(extension, end.extension)) {
+        return std::binary_search(names_.begin(), names_.end(), NoCaseHashOf(end.name));
+      }
+    }
+    return false;
   }
-  const std::vector<int>* Find(const std::string& full) const {
-    auto it = owners_.find(full);
-    return it == owners_.end() ? nullptr : &it->second;
+  template <typename Visit>
+  void ForEachOwner(std::string_view full, Visit visit) const {
+    auto [from, to] = owners_.equal_range(full);
+    for (auto it = from; it != to; ++it)
+      visit(it->second);
   }
   bool empty() const { return owners_.empty(); }
 
  private:
-  std::unordered_map<std::string, std::vector<int>> owners_;
-  std::unordered_set<uint64_t> names_;
+  std::unordered_multimap<std::string_view, int> owners_;
+  std::vector<uint64_t> names_;
+  std::vector<std::string> extensions_;
 };
 
 class Preparation {
@@ -222,25 +288,31 @@ class Preparation {
       file.Outputs().clear();
       file.Inputs().clear();
       if (!state.built) continue;
-      std::vector<std::string> raw;
       if (state.custom_build != 0) {
+        std::vector<std::string> raw;
         file.GetCBuildOutputs(target, &raw);
+        for (const std::string& entry : raw)
+          file.Outputs().push_back(Normalize(entry));
       } else if (IsCompiledToolIndex(file.ToolKind())) {
-        raw.push_back(RawObjectOutput(state));
+        file.Outputs().push_back(ObjectOutput(state));
       }
-      for (const std::string& entry : raw) {
-        file.Outputs().push_back(Normalize(entry));
-        index_.Add(file.Outputs().back(), static_cast<int>(i));
-      }
+      for (const std::string& output : file.Outputs())
+        index_.Add(output, static_cast<int>(i));
     }
     const std::vector<std::string>& project_outputs = context_.custom_build().outputs;
-    for (size_t i = 0; i < project_outputs.size(); ++i)
-      index_.Add(Normalize(project_outputs[i]), -static_cast<int>(i) - 1);
+    for (const std::string& output : project_outputs)
+      project_outputs_.push_back(Normalize(output));
+    for (size_t i = 0; i < project_outputs_.size(); ++i)
+      index_.Add(project_outputs_[i], -static_cast<int>(i) - 1);
+    index_.Seal();
 
     for (FileState& state : files) {
       if (!state.built) continue;
       COneSourceFile& file = *state.file;
-      file.Inputs().push_back(Normalize(file.RelativePath()));
+      // A file's relative path made full is its full path.
+      file.Inputs().push_back(file.RelativePath().find('$') == std::string::npos
+                                  ? ToLowerAscii(file.FullPath())
+                                  : Normalize(file.RelativePath()));
       if (state.custom_build != 0) {
         std::vector<std::string> dependencies;
         file.GetCBuildDependencies(target, &dependencies, /*quote=*/false, /*existing_only=*/false);
@@ -258,31 +330,41 @@ class Preparation {
   }
 
  private:
-  std::string RawObjectOutput(const FileState& state) {
+  // The object as the pass compares it.
+  std::string ObjectOutput(const FileState& state) {
     const COneSourceFile& file = *state.file;
-    if (context_.fal()) return "$(OUTPUT)\\" + file.ObjectName();
+    if (context_.fal()) return Normalize("$(OUTPUT)\\" + file.ObjectName());
     if (state.has_output_option) {
       context_.EnsureDirectory(GetFileDirectory(state.output_argument));
-      return state.output_argument;
+      return Normalize(state.output_argument);
     }
-    return StripTrailingBackslash(state.temp) + "\\" + file.ObjectName();
+    // Files share their TEMP directory: it is made full once. An object
+    // name is a plain name, which a full path keeps as it is.
+    auto it = temp_dirs_.find(state.temp);
+    if (it == temp_dirs_.end()) {
+      it = temp_dirs_.emplace(state.temp, Normalize(StripTrailingBackslash(state.temp) + "\\x"))
+               .first;
+      it->second.pop_back();
+    }
+    return it->second + ToLowerAscii(file.ObjectName());
   }
 
-  void Match(const std::string& input) {
-    const std::vector<int>* owners = index_.Find(input);
-    if (owners == nullptr) return;
-    for (int owner : *owners) {
+  void Match(std::string_view input) {
+    if (!index_.MayHold(input)) return;
+    index_.ForEachOwner(input, [this](int owner) {
       if (owner >= 0) {
         context_.files()[static_cast<size_t>(owner)].file->SetConsumedOutput(true);
       } else {
         context_.consumed_project_outputs()[static_cast<size_t>(-owner - 1)] = true;
       }
-    }
+    });
   }
 
   MakeContext& context_;
   std::vector<std::string> names_, values_;
+  std::vector<std::string> project_outputs_;  // normalized; the index views them
   OutputIndex index_;
+  std::unordered_map<std::string, std::string> temp_dirs_;
 };
 
 }  // namespace

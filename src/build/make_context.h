@@ -36,9 +36,12 @@ struct FileState {
   COneSourceFile* file = nullptr;
   bool built = false;        // not excluded by NoBuild
   int32_t custom_build = 0;  // CustomBuild
-  std::string options;       // COMPILE; else the target's, unless BlankCompileOption is "1"
-  std::string own_temp;      // the file's own TEMP
-  std::string temp;          // its own TEMP, else the target's
+  // COMPILE; else the target's (MakeContext::Options), unless
+  // BlankCompileOption is "1".
+  std::string own_options;
+  bool default_options = false;
+  std::string own_temp;  // the file's own TEMP
+  std::string temp;      // its own TEMP, else the target's
   bool has_output_option = false;
   std::string output_argument;  // of "-o" in `options`
 };
@@ -76,6 +79,10 @@ class MakeContext {
 
   // --- Settings of the target.
   const std::string& default_compile() const { return default_compile_; }
+  // The compile options of a file.
+  const std::string& Options(const FileState& state) const {
+    return state.default_options ? default_compile_ : state.own_options;
+  }
   const std::string& link_options() const { return link_options_; }
   const std::string& convert_options() const { return convert_options_; }
   const std::string& temp_dir() const { return temp_dir_; }      // TEMP, else DefaultTEMP
@@ -120,6 +127,7 @@ class MakeContext {
   // directory (a relative path stays as it is), then quoted when it holds a
   // blank; as stored (quoted) in source-folder mode.
   const std::string& DependencyText(std::string_view path);
+  void AppendDependencyText(std::string_view path, std::string* out);
   // Creates a directory (relative: below the project directory) once per
   // context; failures are left for the build to show.
   void EnsureDirectory(std::string_view dir);

@@ -81,7 +81,7 @@ void BuildFileListVariable(MakeContext& context, const char* name,
   for (const std::string& path : paths) {
     *out += " \\\n";
     std::string short_path;
-    if (path.find_first_of(" \t") == std::string::npos) {
+    if (!HasBlank(path)) {
       *out += path;
     } else if (context.fs().GetShortPathName(context.FullPath(path), &short_path)) {
       *out += short_path;
@@ -100,7 +100,7 @@ void BuildObjectList(MakeContext& context, std::string* out) {
       continue;
     }
     *out += " \\\n";
-    *out += GetObjectPath(context, state, /*create_dir=*/true);
+    AppendObjectPath(context, state, /*create_dir=*/true, out);
   }
   *out += "\n\n";
 }
@@ -114,7 +114,7 @@ std::string FindLinkCommandFile(MakeContext& context) {
 
 void BuildLcfVariable(MakeContext& context, std::string* out) {
   std::string lcf = FindLinkCommandFile(context);
-  if (lcf.find_first_of(" \t") != std::string::npos) lcf = "\"" + lcf + "\"";
+  if (HasBlank(lcf)) lcf = "\"" + lcf + "\"";
   *out += "LCF=" + lcf + "\n\n";
 }
 

@@ -16,6 +16,15 @@ namespace zelvan {
 
 class CLangTools;
 
+// The text holds a blank or a tab (a plain loop: find_first_of costs a
+// memchr per character, and rules test every path they write).
+inline bool HasBlank(std::string_view text) {
+  for (char c : text) {
+    if (c == ' ' || c == '\t') return true;
+  }
+  return false;
+}
+
 // `option` stands as a whole argument.
 bool HasOption(std::string_view options, std::string_view option);
 // An argument begins with `prefix`.

@@ -17,10 +17,6 @@ namespace zelvan {
 
 namespace {
 
-bool HasBlank(std::string_view text) {
-  return text.find_first_of(" \t") != std::string_view::npos;
-}
-
 std::string Quoted(std::string_view text) {
   return "\"" + std::string(text) + "\"";
 }
