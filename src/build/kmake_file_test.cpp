@@ -92,27 +92,23 @@ CPU=MX-520
 CPUFAMILY=MX-520
 TARGET=Debug;
 LinkProject=Lib.lib;Gone.lib;
-Folder=Sources;Gen;Link;Headers;
-[Sources]
-SOURCECOUNT=5
+Folder=S;
+[S]
+SOURCECOUNT=14
 SOURCE0=main.c
 SOURCE1=util.c
 SOURCE2=boot.asm
 SOURCE3=my dir\space fn.c
 SOURCE4=skip.c
-[Gen]
-SOURCECOUNT=3
-SOURCE0=tables.def
-SOURCE1=tables.c
-SOURCE2=notes.txt
-[Link]
-SOURCECOUNT=3
-SOURCE0=App.lcf
-SOURCE1=extra.rel
-SOURCE2=rt.lib
-[Headers]
-SOURCECOUNT=1
-SOURCE0=app.h
+SOURCE5=tables.def
+SOURCE6=tables.c
+SOURCE7=notes.txt
+SOURCE8=App.lcf
+SOURCE9=extra.rel
+SOURCE10=rt.lib
+SOURCE11=app.h
+SOURCE12=inc #1\x y.h
+SOURCE13=rules.cl
 [PROJECT!MACRO!Debug]
 DefaultCompile=-g -DTAG=#1 -I..\inc
 DefaultLink=-g -l -o .\out\App.abs extra.rel
@@ -215,14 +211,16 @@ SysLibraryPath= -L K:\Tools\MX520\lib
 SysIncludePath= -I K:\Shared\include -I K:\Tools\MX520\include
 
 INCS= \
-app.h
+app.h \
+"inc '#1\x y.h"
 
 OBJS= \
 "$(TEMP)\main.rel" \
 obj\u\util.rel \
 "$(TEMP)\boot.rel" \
 ".\tmp dir\space fn.rel" \
-"$(TEMP)\tables.rel"
+"$(TEMP)\tables.rel" \
+"$(TEMP)\rules.rel"
 
 LIBS= \
 extra.rel \
@@ -304,6 +302,9 @@ OutName=
 "$(TEMP)\tables.rel" : tables.c app.h
 	$(CC) -g -DTAG='#1 -I..\inc -c  $(SysIncludePath) $< -o $@
 
+"$(TEMP)\rules.rel" : rules.cl
+	$(CCL) -g -DTAG='#1 -I..\inc -c  $(SysIncludePath) $< -o $@
+
 Clean :
 	rm C:\ws\app\obj\main.asm
 	rm C:\ws\app\obj\main.i
@@ -323,6 +324,8 @@ Clean :
 	rm C:\ws\app\obj\tables.i
 	rm C:\ws\app\obj\tables.rel
 	rm C:\ws\app\obj\tables.med
+	rm C:\ws\app\obj\rules.cpl
+	rm C:\ws\app\obj\rules.rel
 	rm .\out\App.pak
 
 endif
@@ -400,15 +403,6 @@ OutName=a
 	$(CC) -lf$(OutDir)\lst\a.lst -c  $(SysIncludePath) $< -o $@
 
 )"},
-    {"C with -kumpp=on and a listing", "MR44A", "a.c", "-l -kumpp=on", "", NormalMode, false,
-     R"("$(TEMP)\a.rel" : a.c one.h "..\inc\x y.h"
-	$(CC) -l -kumpp=on -c  $(SysIncludePath) $< -o $@
-	cp C:\ws\one\a.lst C:\ws\one\out\a.lst
-	rm C:\ws\one\a.lst
-	cp C:\ws\one\a.med C:\ws\one\obj\a.med
-	rm C:\ws\one\a.med
-
-)"},
     {"AS of MR44A with -kumpp=on", "MR44A", "a.asm", "-l -kumpp=on", "", NormalMode, false,
      R"("$(TEMP)\a.rel" : a.asm one.h "..\inc\x y.h"
 	$(AS) -l -kumpp=on -c  $(SysIncludePath) $< -o $@
@@ -416,6 +410,13 @@ OutName=a
 	rm C:\ws\one\a.lst
 	cp C:\ws\one\a.med C:\ws\one\obj\a.med
 	rm C:\ws\one\a.med
+
+)"},
+    {"MPP of MR44 with a listing: no .med for MR44", "MR44", "a.mpp", "-l", "", NormalMode, false,
+     R"("$(TEMP)\a.rel" : a.mpp one.h "..\inc\x y.h"
+	$(MPP) -l -c  $(SysIncludePath) $< -o $@
+	cp C:\ws\one\a.lst C:\ws\one\out\a.lst
+	rm C:\ws\one\a.lst
 
 )"},
     {"MAC of MX-520 with a listing", "MX-520", "a.mac", "-l", "", NormalMode, false,
@@ -437,20 +438,6 @@ OutName=a
     {"APP of MR44A with -kumpp=off", "MR44A", "a.app", "-l -kumpp=off", "", NormalMode, false,
      R"("$(TEMP)\a.rel" : a.app one.h "..\inc\x y.h"
 	$(APP) -l -kumpp=off -c  $(SysIncludePath) $< -o $@
-	cp C:\ws\one\a.lst C:\ws\one\out\a.lst
-	rm C:\ws\one\a.lst
-
-)"},
-    {"CCL with a listing", "MR44", "a.cl", "-l", "", NormalMode, false,
-     R"("$(TEMP)\a.rel" : a.cl one.h "..\inc\x y.h"
-	$(CCL) -l -c  $(SysIncludePath) $< -o $@
-	cp C:\ws\one\a.lst C:\ws\one\out\a.lst
-	rm C:\ws\one\a.lst
-
-)"},
-    {"MPP of MR44 with a listing", "MR44", "a.mpp", "-l", "", NormalMode, false,
-     R"("$(TEMP)\a.rel" : a.mpp one.h "..\inc\x y.h"
-	$(MPP) -l -c  $(SysIncludePath) $< -o $@
 	cp C:\ws\one\a.lst C:\ws\one\out\a.lst
 	rm C:\ws\one\a.lst
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "model/one_project_data.h"
 #include "model/status_codes.h"
 #include "tests/support/model_test_platform.h"
@@ -11,84 +13,67 @@ namespace {
 
 using testing::Crlf;
 using testing::FsOp;
+using Steps = std::vector<std::string>;
+constexpr auto kAfter = ProjectBuildStepKind::kAfterBuild;
+constexpr auto kCustom = ProjectBuildStepKind::kCustomBuild;
 
-class ProjectBuildStepsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    env_.AddFile("C:\\ws\\app\\App.kbp", Crlf(R"([PROJECT]
-OUTPUT=App.abs
-TARGET=Debug;Release;
-[PROJECT!MACRO!Debug]
-ProjectAfterBuildTitle=Size
-ProjectAfterBuildCommandCount=3
-ProjectAfterBuildCommand-0=size $(TargetPath)
-ProjectAfterBuildCommand-1=
-ProjectAfterBuildCommand-2=echo done
-ProjectCBuildCommandCount=99999
-ProjectCBuildCommand-0=pack
-)"));
-    env_.ide.project_files = {"C:\\ws\\app\\App.kbp"};
-    workspace_ = env_.NewWorkspace();
-    ASSERT_TRUE(workspace_->OpenWorkspace("C:\\ws\\Demo.kws"));
-  }
-  ProjectBuildStepSettings Get(std::string_view target, ProjectBuildStepKind kind) {
+TEST(ProjectBuildStepsTest, StepsAreReadChangedCopiedAndRefused) {
+  testing::ModelTestPlatform env;
+  env.AddFile("C:\\ws\\app\\App.kbp",
+              Crlf("[PROJECT]\nOUTPUT=App.abs\nTARGET=Debug;Release;\n[PROJECT!MACRO!Debug]\n"
+                   "ProjectAfterBuildTitle=Size\nProjectAfterBuildCommandCount=3\n"
+                   "ProjectAfterBuildCommand-0=size\nProjectAfterBuildCommand-1=\n"
+                   "ProjectAfterBuildCommand-2=echo done\nProjectCBuildCommandCount=99999\n"
+                   "ProjectCBuildCommand-0=pack\n"));
+  env.ide.project_files = {"C:\\ws\\app\\App.kbp"};
+  std::unique_ptr<CProjectData> workspace = env.NewWorkspace();
+  ASSERT_TRUE(workspace->OpenWorkspace("C:\\ws\\Demo.kws"));
+  auto get = [&](const char* target, ProjectBuildStepKind kind) {
     ProjectBuildStepSettings settings;
-    EXPECT_TRUE(GetProjectBuildStep(*workspace_, "App", target, kind, &settings));
+    EXPECT_TRUE(GetProjectBuildStep(*workspace, "App", target, kind, &settings));
     return settings;
-  }
-
-  testing::ModelTestPlatform env_;
-  std::unique_ptr<CProjectData> workspace_;
-};
-
-TEST_F(ProjectBuildStepsTest, StepsAreReadChangedAndCopied) {
+  };
   // Empty entries are skipped; a count beyond the keys is held to them.
-  ProjectBuildStepSettings after = Get("Debug", ProjectBuildStepKind::kAfterBuild);
-  EXPECT_EQ(after.title, "Size");
-  EXPECT_EQ(after.commands, (std::vector<std::string>{"size $(TargetPath)", "echo done"}));
-  EXPECT_EQ(Get("Debug", ProjectBuildStepKind::kCustomBuild).commands,
-            std::vector<std::string>{"pack"});
+  EXPECT_EQ(get("Debug", kAfter).commands, (Steps{"size", "echo done"}));
+  EXPECT_EQ(get("Debug", kCustom).commands, Steps{"pack"});
 
-  // A shorter list leaves no entry of the longer one behind.
-  ProjectBuildStepSettings custom{"Packing", {"pack $(TargetPath)"}, {"$(OutDir)\\App.pak"}};
-  ASSERT_TRUE(
-      SetProjectBuildStep(*workspace_, "App", "debug", ProjectBuildStepKind::kCustomBuild, custom));
-  ASSERT_TRUE(SetProjectBuildStep(*workspace_, "App", "Debug", ProjectBuildStepKind::kAfterBuild,
-                                  {"", {"report"}, {}}));
-  EXPECT_TRUE(workspace_->FindProject("App")->MakefileOutOfDate());
-  std::string text = env_.Contents(workspace_->FindProject("App")->WorkingCopyPath());
+  // A shorter list leaves no entry of the longer one; a copy takes every step.
+  ASSERT_TRUE(SetProjectBuildStep(*workspace, "App", "debug", kCustom, {"Pack", {"p"}, {"o.pak"}}));
+  ASSERT_TRUE(SetProjectBuildStep(*workspace, "App", "Debug", kAfter, {"", {"report"}, {}}));
+  EXPECT_TRUE(workspace->FindProject("App")->MakefileOutOfDate());
+  std::string text = env.Contents(workspace->FindProject("App")->WorkingCopyPath());
   EXPECT_NE(text.find("ProjectAfterBuildCommandCount=1\r\nProjectAfterBuildCommand-0=report\r\n"
                       "ProjectCBuildCommandCount=1\r\n"),
             std::string::npos)
       << text;
   EXPECT_EQ(text.find("ProjectAfterBuildCommand-2"), std::string::npos);
+  ASSERT_TRUE(CopyProjectBuildSteps(*workspace, "App", "Debug", "Release"));
+  ProjectBuildStepSettings copied = get("Release", kCustom);
+  EXPECT_EQ(copied.title + copied.commands[0] + copied.outputs[0], "Packpo.pak");
+  EXPECT_EQ(get("Release", kAfter).commands, Steps{"report"});
 
-  ASSERT_TRUE(CopyProjectBuildSteps(*workspace_, "App", "Debug", "Release"));
-  ProjectBuildStepSettings copied = Get("Release", ProjectBuildStepKind::kCustomBuild);
-  EXPECT_EQ(copied.title, custom.title);
-  EXPECT_EQ(copied.commands, custom.commands);
-  EXPECT_EQ(copied.outputs, custom.outputs);
-  EXPECT_EQ(Get("Release", ProjectBuildStepKind::kAfterBuild).commands,
-            std::vector<std::string>{"report"});
-}
-
-TEST_F(ProjectBuildStepsTest, FailuresAreReported) {
-  ProjectBuildStepSettings settings;
-  const auto kAfter = ProjectBuildStepKind::kAfterBuild;
-  EXPECT_FALSE(GetProjectBuildStep(*workspace_, "Nope", "Debug", kAfter, &settings));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectNotFound);
-  EXPECT_FALSE(GetProjectBuildStep(*workspace_, "App", "Final", kAfter, &settings));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusTargetNotFound);
-  EXPECT_FALSE(CopyProjectBuildSteps(*workspace_, "App", "Debug", std::nullopt));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusBadArgument);
-  EXPECT_FALSE(SetProjectBuildStep(*workspace_, "App", "Debug", kAfter, {"", {"a\nb"}, {}}));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusTargetSettingFailed);
-  env_.fs.FailAlways(FsOp::kRename);
-  EXPECT_FALSE(SetProjectBuildStep(*workspace_, "App", "Debug", kAfter, {"t", {"c"}, {}}));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusTargetSettingFailed);
-  workspace_->CloseWorkspace();
-  EXPECT_FALSE(GetProjectBuildStep(*workspace_, "App", "Debug", kAfter, &settings));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusNoWorkspace);
+  const std::pair<std::function<bool()>, uint32_t> failures[] = {
+      {[&] { return GetProjectBuildStep(*workspace, "Nope", "Debug", kAfter, &copied); },
+       kStatusProjectNotFound},
+      {[&] { return GetProjectBuildStep(*workspace, "App", "Final", kAfter, &copied); },
+       kStatusTargetNotFound},
+      {[&] { return CopyProjectBuildSteps(*workspace, "App", "Debug", std::nullopt); },
+       kStatusBadArgument},
+      {[&] {
+         return SetProjectBuildStep(*workspace, "App", "Debug", kAfter, {"", {"a\nb"}, {}});
+       },
+       kStatusTargetSettingFailed},
+  };
+  for (const auto& [call, status] : failures) {
+    EXPECT_FALSE(call());
+    EXPECT_EQ(workspace->GetLastStatus(), status);
+  }
+  env.fs.FailAlways(FsOp::kRename);
+  EXPECT_FALSE(SetProjectBuildStep(*workspace, "App", "Debug", kAfter, {"t", {"c"}, {}}));
+  EXPECT_EQ(workspace->GetLastStatus(), kStatusTargetSettingFailed);
+  workspace->CloseWorkspace();
+  EXPECT_FALSE(GetProjectBuildStep(*workspace, "App", "Debug", kAfter, &copied));
+  EXPECT_EQ(workspace->GetLastStatus(), kStatusNoWorkspace);
 }
 
 }  // namespace
