@@ -9,7 +9,6 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -43,7 +42,7 @@ struct FileState {
   std::string own_temp;  // the file's own TEMP
   std::string temp;      // its own TEMP, else the target's
   bool has_output_option = false;
-  std::string output_argument;  // of "-o" in `options`
+  std::string output_argument;  // of "-o" in its options
 };
 
 // A build event or the project custom build of a target.
