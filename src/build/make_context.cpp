@@ -185,10 +185,11 @@ uint64_t NoCaseHashOf(std::string_view text) {
 }
 
 // The last part of a path and the text after its last dot, as bytes. A
-// path keeps them when it is made full (only "." and ".." and a trailing
-// separator change it: `exact` is false for those, and for a path that
-// names a macro), so they tell most inputs apart from every output without
-// forming their full paths. One pass: it runs for every include dependency.
+// path keeps them when it is made full and its macros are substituted
+// (only "." and "..", a trailing separator and a macro in the last part
+// change them: `exact` is false for those), so they tell most inputs apart
+// from every output without forming their full paths. It runs for every
+// include dependency: one backward pass over the last part.
 struct PathEnd {
   std::string_view name;
   std::string_view extension;
@@ -196,18 +197,15 @@ struct PathEnd {
 };
 
 PathEnd EndOf(std::string_view path) {
-  size_t name = 0, dot = std::string_view::npos;
+  size_t name = path.size();
+  size_t dot = std::string_view::npos;
   bool macro = false;
-  for (size_t i = 0; i < path.size(); ++i) {
-    char c = path[i];
-    if (c == '\\' || c == '/') {
-      name = i + 1;
-      dot = std::string_view::npos;
-    } else if (c == '.') {
-      dot = i;
-    } else if (c == '$') {
-      macro = true;
-    }
+  while (name > 0) {
+    char c = path[name - 1];
+    if (c == '\\' || c == '/') break;
+    if (c == '.' && dot == std::string_view::npos) dot = name - 1;
+    macro = macro || c == '$';
+    --name;
   }
   PathEnd end;
   end.name = path.substr(name);
