@@ -20,6 +20,7 @@
 
 #include "analysis/dependency_file.h"
 #include "bench/headless_world.h"
+#include "build/dependency_paths.h"
 #include "build/kmake_file.h"
 #include "model/dependency_record.h"
 #include "model/one_project_data.h"
@@ -181,13 +182,10 @@ void BM_ConcatenateDependencies(benchmark::State& state) {
         text += file->ObjectName();
         text += " : ";
         text += file->RelativePath();
-        for (const CDependencyRecord& record : file->TargetEntries()) {
-          if (record.target() != target) continue;
-          for (const std::string& path : record.paths()) {
-            text += ' ';
-            text += path;
-          }
-        }
+        ForEachDependencyPath(*file, target, [&text](std::string_view path) {
+          text += ' ';
+          text += path;
+        });
         text += '\n';
       }
     }
