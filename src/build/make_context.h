@@ -128,7 +128,7 @@ class MakeContext {
   const std::string& DependencyText(std::string_view path);
   void AppendDependencyText(std::string_view path, std::string* out);
   // Creates a directory (relative: below the project directory) once per
-  // context; failures are left for the build to show.
+  // context, unless it names a macro; failures are left for the build to show.
   void EnsureDirectory(std::string_view dir);
 
  private:
