@@ -47,6 +47,18 @@ run files Motor --target Release
 echo "\$ zelvan get Motor Final compile    (fails: no such target)"
 "$zelvan" get Motor Final compile || echo "(exit status $?)"
 
+echo "== makefiles"
+echo "\$ zelvan makefile --check    (exit status 1: no makefile written yet)"
+"$zelvan" makefile --check || echo "(exit status $?)"
+echo
+run makefile
+run makefile MathLib
+run makefile Motor
+run makefile --check
+run makefile Motor --target Debug --stdout
+run build-makefile Motor Debug --pre-build
+run build-step Motor Debug after-build
+
 echo "== include dependencies"
 run deps --all
 run deps show Motor main.c

@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
   RegisterLcfCommands(registry);
   RegisterFunctionCommands(registry);
   RegisterComponentCommands(registry);
+  RegisterMakefileCommands(registry);
 
   try {
     app.parse(argc, argv);

@@ -32,7 +32,7 @@ same_bytes Example.kwa "$examples/Example.kwa" "reading changes no settings"
 # Effective values and raw keys.
 check "get compile (default)" 0 '-g -O0 -I..\include -I..\MathLib' -- "$zelvan" get Motor Debug compile
 check "get compile (project)" 0 '-O2 -I..\include -I..\MathLib -DNDEBUG' -- "$zelvan" get motor.abs release compile
-check "get link" 0 '-g -Map -o .\Debug\Motor.abs' -- "$zelvan" get Motor Debug link
+check "get link" 0 '-g -Map -o .\Debug\Motor.abs ..\MathLib\Debug\MathLib.lib' -- "$zelvan" get Motor Debug link
 check "get convert" 0 '-Fhex' -- "$zelvan" get Motor Release convert
 check "get output" 0 '.\Release' -- "$zelvan" get Sensor Release output
 check "get raw key" 0 'MathLib.lib' -- "$zelvan" get MathLib Debug TARGET_NAME
@@ -54,7 +54,7 @@ check "the change reads back" 0 '-g -O1 -I..\include -I..\MathLib' -- "$zelvan" 
 same_bytes MathLib/MathLib.kbp "$examples/MathLib/MathLib.kbp" "set touched another project"
 
 check "set output moves -o" 0 "" -- "$zelvan" set Motor Debug output '.\Out Dir'
-check "set output: link" 0 '-g -Map -o ".\Out Dir\Motor.abs"' -- "$zelvan" get Motor Debug link
+check "set output: link" 0 '-g -Map -o ".\Out Dir\Motor.abs" ..\MathLib\Debug\MathLib.lib' -- "$zelvan" get Motor Debug link
 check "set raw key" 0 "" -- "$zelvan" set Sensor Release NoLCF 1
 check "set raw key reads back" 0 "1" -- "$zelvan" get Sensor Release NoLCF
 check "set a key that cannot be one" 1 "" -- "$zelvan" set Sensor Release "A=B" 1

@@ -85,7 +85,7 @@ void WorkspaceSession::Start() {
   settings_ = std::make_unique<CPrjSvcProFile>(platform(), util_.get());
   cpus_ = std::make_unique<CCPUTools>(platform(), *util_);
   dependencies_ = std::make_unique<DependencyUpdater>(*cpus_);
-  hooks_ = std::make_unique<ServiceHooks>(*dependencies_, util_.get());
+  hooks_ = std::make_unique<ServiceHooks>(*dependencies_, util_.get(), cpus_.get());
 
   // Connecting loads the service settings and the CPU list, as the IDE's
   // connect does, then finds the host's workspace object.

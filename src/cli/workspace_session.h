@@ -63,6 +63,8 @@ class WorkspaceSession {
 
   CProjectData& workspace() { return *workspace_; }
   DependencyUpdater& dependencies() { return *dependencies_; }
+  // The CPU families of the installation (empty without one).
+  const CCPUTools& cpus() const { return *cpus_; }
   // The progress display of a refresh the command asks for: a bar on a
   // terminal, plain lines elsewhere, nothing with --quiet.
   DependencyProgress& CommandProgress();

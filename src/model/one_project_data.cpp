@@ -1,5 +1,6 @@
 #include "model/one_project_data.h"
 
+#include <algorithm>
 #include <functional>
 #include <set>
 
@@ -28,6 +29,9 @@ namespace {
 constexpr size_t kIdentityBuffer = 32768;
 // The archive path of the .kba file is read with at most this many characters.
 constexpr size_t kArchivePathBuffer = kArchivePathMax + 1;
+// A list count above this is checked against the keys the section really
+// has, so a damaged count costs no more than the section.
+constexpr int64_t kTrustedListCount = 64;
 
 std::string TargetSection(std::string_view target) {
   return TargetSectionName(target);
@@ -459,6 +463,54 @@ bool COneProjectData::SetTargetValue(std::string_view target, std::string_view k
                                      std::string_view value) {
   if (!HasTarget(target)) return false;
   return WriteTargetKey(target, key, value, true);
+}
+
+int64_t COneProjectData::TargetListCount(std::string_view target, std::string_view count_key) {
+  std::string text;
+  GetTargetValue(target, count_key, &text);
+  int64_t count = ReadsAsInteger(text);
+  if (count <= kTrustedListCount) return count;
+  // Every entry is a key of its own: a count beyond the keys is damaged.
+  return std::min<int64_t>(
+      count,
+      static_cast<int64_t>(Profile().GetKeyNames(TargetSection(target), working_copy_).size()));
+}
+
+bool COneProjectData::GetTargetList(std::string_view target, std::string_view base,
+                                    std::vector<std::string>* items) {
+  items->clear();
+  std::string base_text(base);
+  int64_t count = TargetListCount(target, base_text + "Count");
+  for (int64_t i = 0; i < count; ++i) {
+    std::string value;
+    GetTargetValue(target, StringPrintf("%s-%d", base_text.c_str(), static_cast<int>(i)), &value);
+    if (!value.empty()) items->push_back(std::move(value));
+  }
+  return true;
+}
+
+bool COneProjectData::SetTargetList(std::string_view target, std::string_view base,
+                                    const std::vector<std::string>& items) {
+  if (!HasTarget(target) || working_copy_.empty()) return false;
+  std::string base_text(base);
+  std::string count_key = base_text + "Count";
+  for (size_t i = 0; i < items.size(); ++i) {
+    std::string key = StringPrintf("%s-%d", base_text.c_str(), static_cast<int>(i));
+    if (!ProfileText::WriteRefusal(TargetSection(target), key, items[i]).empty()) return false;
+  }
+  int64_t old = TargetListCount(target, count_key);
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (!WriteTargetKey(target, StringPrintf("%s-%d", base_text.c_str(), static_cast<int>(i)),
+                        items[i], false)) {
+      return false;
+    }
+  }
+  for (int64_t i = static_cast<int64_t>(items.size()); i < old; ++i) {
+    std::string key = StringPrintf("%s-%d", base_text.c_str(), static_cast<int>(i));
+    Profile().DeleteKey(TargetSection(target), key, working_copy_);
+    target_cache_.SetValue(target, key, "");
+  }
+  return WriteTargetKey(target, count_key, StringPrintf("%zu", items.size()), true);
 }
 
 bool COneProjectData::EffectiveOptions(std::string_view target, const char* project_key,

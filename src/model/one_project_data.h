@@ -164,6 +164,16 @@ class COneProjectData {
   // Writes a per-target value, flushes and caches it; false for an unknown
   // target, or when the working copy cannot take it.
   bool SetTargetValue(std::string_view target, std::string_view key, std::string_view value);
+  // A counted per-target list ("<base>Count", then "<base>-0" onward, as
+  // the build events and the project custom build keep theirs): the
+  // non-empty entries in index order, read through the cache.
+  bool GetTargetList(std::string_view target, std::string_view base,
+                     std::vector<std::string>* items);
+  // Writes a counted list whole (count and entries, removing the entries
+  // of a longer list before it) and flushes. False for an unknown target,
+  // or when the working copy cannot take it.
+  bool SetTargetList(std::string_view target, std::string_view base,
+                     const std::vector<std::string>& items);
   // The effective options: the project value; empty when its blank mark is
   // "1"; else the default. False for an unknown target.
   bool GetCompileOptions(std::string_view target, std::string* options);
@@ -315,6 +325,8 @@ class COneProjectData {
   bool WriteTargetKey(std::string_view target, std::string_view key, std::string_view value,
                       bool flush);
   bool Flush();
+  // The count of a counted per-target list, held to the section's keys.
+  int64_t TargetListCount(std::string_view target, std::string_view count_key);
   bool EffectiveOptions(std::string_view target, const char* project_key, const char* blank_key,
                         const char* default_key, bool direct, std::string* options);
   std::string ProjectOrDefault(std::string_view target, const char* project_key,

@@ -237,8 +237,8 @@ bool COneSourceFile::GetCBuildDependencies(std::string_view target,
   return true;
 }
 
-bool COneSourceFile::GetCBuildOutputText(std::string_view target, std::string* text,
-                                         int quote_mode) const {
+bool COneSourceFile::GetCBuildOutputText(std::string_view target, std::string* text, int quote_mode,
+                                         bool create_dirs) const {
   text->clear();
   std::vector<std::string> outputs;
   GetCBuildOutputs(target, &outputs);
@@ -246,7 +246,7 @@ bool COneSourceFile::GetCBuildOutputText(std::string_view target, std::string* t
   for (const std::string& output : outputs) {
     std::string path = SubstituteMacros(output, macro_names_, macro_values_);
     path = SubstituteMacros(path, project_->MacroNames(), project_->MacroValues());
-    if (path.find('$') == std::string::npos) {
+    if (create_dirs && path.find('$') == std::string::npos) {
       std::string full;
       if (GetFullPathName(path, project_->ProjectDirectory(), &full)) {
         CreateDirectories(fs, GetFileDirectory(full));  // a failure shows when the step runs

@@ -48,6 +48,8 @@ inline constexpr uint32_t kStatusFileNotInProject = 0x40031134;  // with kMsgFil
 inline constexpr uint32_t kStatusFileNotAdded = 0x40031135;  // with kMsgFileNotAdded
 // A per-file setting could not be changed.
 inline constexpr uint32_t kStatusFileSettingFailed = 0x40031136;  // with kMsgFileSettingFailed
+// A per-target setting (build events, project custom build) could not be changed.
+inline constexpr uint32_t kStatusTargetSettingFailed = 0x40031137;  // with kMsgTargetSettingFailed
 // Link command files: the target uses none; the file cannot be read; the
 // symbol has no numeric value in it.
 inline constexpr uint32_t kStatusNoLinkCommandFile = 0x40031140;  // with kMsgNoLinkCommandFile
@@ -118,11 +120,11 @@ inline constexpr unsigned kMsgInvalidName = 5089;
 inline constexpr unsigned kMsgInvalidMemorySize = 5090;
 inline constexpr unsigned kMsgUnsupportedCpu = 5091;
 inline constexpr unsigned kMsgIncludeTooDeep = 5093;
-inline constexpr unsigned kMsgWorkingCopyFailed = 5100;  // %s: the project file (our own ID)
-inline constexpr unsigned kMsgFileNotFound = 5101;       // %s: the file (our own ID)
-inline constexpr unsigned kMsgFileInProject = 5102;      // %s: the file (our own ID)
-inline constexpr unsigned kMsgFileNotAdded = 5103;       // %s, %s: the file, why (our own ID)
-inline constexpr unsigned kMsgNoMakefileExport = 5104;   // %s: the project (our own ID)
+inline constexpr unsigned kMsgWorkingCopyFailed = 5100;    // %s: the project file (our own ID)
+inline constexpr unsigned kMsgFileNotFound = 5101;         // %s: the file (our own ID)
+inline constexpr unsigned kMsgFileInProject = 5102;        // %s: the file (our own ID)
+inline constexpr unsigned kMsgFileNotAdded = 5103;         // %s, %s: the file, why (our own ID)
+inline constexpr unsigned kMsgTargetSettingFailed = 5105;  // our own ID
 inline constexpr unsigned kMsgNoLinkCommandFile = 5120;  // %s, %s: project, target (our own ID)
 inline constexpr unsigned kMsgLinkCommandFileUnreadable = 5121;  // %s: the file (our own ID)
 inline constexpr unsigned kMsgSymbolHasNoValue = 5122;  // %s, %s: symbol, file (our own ID)

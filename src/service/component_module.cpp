@@ -64,7 +64,7 @@ ComponentModule::ComponentModule(const Platform& platform, ComponentOptions opti
   cpus_ = std::make_unique<CCPUTools>(platform_, *util_);
   events_ = std::make_unique<CCustomEventData>(kCustomEventFirstId, kCustomEventLastId);
   dependencies_ = std::make_unique<DependencyUpdater>(*cpus_);
-  hooks_ = std::make_unique<ServiceHooks>(*dependencies_);
+  hooks_ = std::make_unique<ServiceHooks>(*dependencies_, util_.get(), cpus_.get());
 
   ConnectionHooks connection_hooks;
   connection_hooks.load_service_settings = [this] { settings_->LoadServiceSettings(); };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "analysis/dependency_updater.h"
+#include "build/kmake_file.h"
 #include "model/ide_services.h"
 #include "model/message_texts.h"
 #include "model/project_data.h"
@@ -18,12 +19,9 @@ void ServiceHooks::RefreshDependencies(CProjectData& workspace) {
   dependencies_.WorkspaceOpened(workspace);
 }
 
-bool ServiceHooks::WriteMakefile(CProjectData& workspace, COneProjectData& project, bool) {
-  // Saving stays successful, but nobody may believe a makefile was written.
-  std::string text =
-      LoadMessage(*workspace.platform().ui, kMsgNoMakefileExport, {project.ProjectFilePath()});
-  workspace.ide().WriteOutputLine(text, kOutputWarning);
-  return true;
+bool ServiceHooks::WriteMakefile(CProjectData& workspace, COneProjectData& project,
+                                 bool without_dependencies) {
+  return WriteMakefileForSave(workspace, cpus_, project, without_dependencies);
 }
 
 void ServiceHooks::SourceFileAdded(CProjectData& workspace, COneProjectData& project,

@@ -3,8 +3,7 @@
 // service's parts: include dependencies (DependencyUpdater) when a workspace
 // opens, a file is added, a project is saved, or the IDE asks (event 12806).
 //
-// Makefile export on save belongs to the makefile generator; until the
-// service has one, WriteMakefile writes a warning line instead of the file.
+// Makefile export on save goes to the makefile generator (build/kmake_file.h).
 #pragma once
 
 #include <string_view>
@@ -13,14 +12,18 @@
 
 namespace zelvan {
 
+class CCPUTools;
 class DependencyUpdater;
 class QkUtil;
 
 class ServiceHooks final : public WorkspaceHooks {
  public:
-  // `dependencies` and `util` (may be null: no timing trace) must outlive the hooks.
-  explicit ServiceHooks(DependencyUpdater& dependencies, const QkUtil* util = nullptr)
-      : dependencies_(dependencies), util_(util) {}
+  // `dependencies`, `util` (may be null: no timing trace) and `cpus` (may be
+  // null: makefiles without the tool lines and search paths of the CPU
+  // families) must outlive the hooks.
+  explicit ServiceHooks(DependencyUpdater& dependencies, const QkUtil* util = nullptr,
+                        const CCPUTools* cpus = nullptr)
+      : dependencies_(dependencies), util_(util), cpus_(cpus) {}
 
   void RefreshDependencies(CProjectData& workspace) override;
   bool WriteMakefile(CProjectData& workspace, COneProjectData& project,
@@ -42,6 +45,7 @@ class ServiceHooks final : public WorkspaceHooks {
  private:
   DependencyUpdater& dependencies_;
   const QkUtil* util_;
+  const CCPUTools* cpus_;
   CProjectData* workspace_ = nullptr;
 };
 
