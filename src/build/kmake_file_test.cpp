@@ -903,9 +903,9 @@ TEST_F(KmakeFileTest, GenerationFailuresLeaveTheMakefileAsItWas) {
   env_.fs.FailNth(FsOp::kRename, 1);
   expect_failure("unwritable", generate(kMakefile, "C:\\ws\\app\\App.kbp"),
                  kStatusMakefileNotWritten, kMsgMakefileNotWritten);
-  env_.system.CreateNamedObject(workspace_->StartStamp());
+  env_.system.CreateNamedObject(workspace_->StopObjectName());
   expect_failure("stop requested", generate(kMakefile, "C:\\ws\\app\\App.kbp"), 0, 0);
-  env_.system.RemoveNamedObject(workspace_->StartStamp());
+  env_.system.RemoveNamedObject(workspace_->StopObjectName());
   workspace_->CloseWorkspace();
   expect_failure("no workspace", SaveMakefile(*workspace_, &cpus_, std::string_view()),
                  kStatusNoWorkspace, kMsgNoWorkspace);
