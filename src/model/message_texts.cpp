@@ -89,6 +89,13 @@ constexpr MessageText kTexts[] = {
     {kMsgNoLinkCommandFile, "The project %s uses no link command file for the target %s."},
     {kMsgLinkCommandFileUnreadable, "The link command file %s cannot be read."},
     {kMsgSymbolHasNoValue, "The symbol %s has no numeric value in %s."},
+    {kMsgTemplateUnreadable, "The template file %s cannot be read."},
+    {kMsgTemplateEntryRefused,
+     "The template entry %s names a file outside its folder (a full path, a drive or \"..\")."},
+    {kMsgFileNotWritten, "The file %s could not be written: %s."},
+    {kMsgWorkspaceStateNotSaved,
+     "The workspace settings could not be saved; the workspace was left as it was."},
+    {kMsgOldFileNotDeleted, "The file %s of the renamed project could not be deleted."},
     {kMsgFrameTitle, "KOVA"},
     {kMsgErrorTitle, "Build Project Service"},
 };
