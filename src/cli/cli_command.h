@@ -41,6 +41,7 @@ void RegisterDepsCommands(const CommandRegistry& registry);
 void RegisterFileCommands(const CommandRegistry& registry);
 void RegisterLcfCommands(const CommandRegistry& registry);
 void RegisterOptionsCommands(const CommandRegistry& registry);
+void RegisterProjectCommands(const CommandRegistry& registry);
 void RegisterScanCommands(const CommandRegistry& registry);
 void RegisterWorkspaceCommands(const CommandRegistry& registry);
 

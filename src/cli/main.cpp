@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
   RegisterWorkspaceCommands(registry);
   RegisterFileCommands(registry);
   RegisterLcfCommands(registry);
+  RegisterProjectCommands(registry);
 
   try {
     app.parse(argc, argv);

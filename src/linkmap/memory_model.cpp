@@ -104,8 +104,9 @@ bool AppendMemoryModelMacros(const ProfileText& ini, const MemoryModel& model, M
                                  access, settings.FormatHex(start).c_str(),
                                  settings.FormatHex(areas.sizes[i]).c_str());
     } else {
-      equates += StringPrintf("        .equ    __%s_START, 0x%X\r\n        .equ    __%s_END, 0x%X\r\n",
-                              name.c_str(), start, name.c_str(), last);
+      equates +=
+          StringPrintf("        .equ    __%s_START, 0x%X\r\n        .equ    __%s_END, 0x%X\r\n",
+                       name.c_str(), start, name.c_str(), last);
     }
   }
   auto append = [&](const char* name, std::string value) {

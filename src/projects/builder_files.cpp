@@ -103,8 +103,8 @@ std::string RenameOutputOption(std::string_view options, std::string_view new_ba
   std::string_view argument = options.substr(begin, consumed);
   size_t blanks = argument.size() - TrimLeftBlanks(argument).size();
   std::string renamed = ReplaceBaseName(path, new_base_name);
-  bool quoted = argument.find('"') != std::string_view::npos ||
-                renamed.find(' ') != std::string::npos;
+  bool quoted =
+      argument.find('"') != std::string_view::npos || renamed.find(' ') != std::string::npos;
   if (quoted) renamed = "\"" + renamed + "\"";
   return std::string(options.substr(0, begin + blanks)) + renamed +
          std::string(options.substr(begin + consumed));

@@ -16,8 +16,8 @@ bool ReportCommandFailure(CProjectData& workspace, ProjectServices& services, bo
   workspace.SetStatus(code, message_id, args);
   if (interactive) {
     services.Beep();
-    workspace.ide().ShowMessage(kMessageCaption, workspace.GetLastMessage(),
-                                kMbOk | kMbIconWarning, message_id);
+    workspace.ide().ShowMessage(kMessageCaption, workspace.GetLastMessage(), kMbOk | kMbIconWarning,
+                                message_id);
   }
   return false;
 }

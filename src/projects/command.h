@@ -37,8 +37,7 @@ class Command {
  protected:
   // Clears the status; while the IDE builds, fails with 40965 / 5025.
   bool Begin();
-  bool Fail(uint32_t code, unsigned message_id,
-            std::initializer_list<std::string_view> args = {});
+  bool Fail(uint32_t code, unsigned message_id, std::initializer_list<std::string_view> args = {});
   // The workspace-state step: the current target and the link lists go to
   // the IDE's workspace settings. False when they could not be written.
   bool SaveWorkspaceState();

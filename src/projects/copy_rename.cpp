@@ -79,11 +79,11 @@ bool CommandRenameProject::Execute(std::string_view name, std::string_view new_n
   BuilderProfile project_file(old_file);
   BuilderFile compiler_settings(project->CompilerSettingsPath());
   BuilderFile layout(Companion(*project, kLayoutExtension));
-  std::vector<std::string> old_files = {ide_settings.Path(),      ide_record.Path(),
-                                        project_file.Path(),      compiler_settings.Path(),
-                                        layout.Path(),            project->FunctionDatabasePath()};
+  std::vector<std::string> old_files = {ide_settings.Path(), ide_record.Path(),
+                                        project_file.Path(), compiler_settings.Path(),
+                                        layout.Path(),       project->FunctionDatabasePath()};
   for (BuilderFile* file : std::vector<BuilderFile*>{&ide_settings, &ide_record, &project_file,
-                                                      &compiler_settings, &layout}) {
+                                                     &compiler_settings, &layout}) {
     if (file != &project_file && !file->Exists(fs)) continue;
     std::string error;
     if (!file->CopyTo(new_name, fs, files, &error)) {
@@ -97,6 +97,10 @@ bool CommandRenameProject::Execute(std::string_view name, std::string_view new_n
   if (renamed == nullptr) {
     return Fail(kStatusWorkingCopyFailed, kMsgWorkingCopyFailed, {project_file.Path()});
   }
+  // The workspace keeps the link lists: the renamed project takes the old
+  // one's, and every list that names the old project names the new one.
+  for (const std::string& link : project->LinkList())
+    renamed->AddLink(link);
   for (const auto& each : workspace_.Projects())
     each->ReplaceLink(old_output, renamed->OutputName());
   workspace_.RemoveProject(project, renamed);
@@ -128,6 +132,10 @@ void CommandRenameProject::Undo(COneProjectData* renamed, const std::string& old
   for (const auto& each : workspace_.Projects())
     each->ReplaceLink(renamed->OutputName(), old_output);
   COneProjectData* old = workspace_.InsertProject(old_file, renamed, &error);
+  if (old != nullptr) {
+    for (const std::string& link : renamed->LinkList())
+      old->AddLink(link);
+  }
   workspace_.RemoveProject(renamed, old);
   workspace_.SaveLinkLists();
 }

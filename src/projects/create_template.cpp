@@ -99,10 +99,10 @@ bool CCreateTemplate::Plan() {
   ini_ = ProfileText(text);
   std::string hex_format = Lookup(ini_, kSystemSection, "HexFormat");
   if (!hex_format.empty() && !map_settings_.SetHexFormat(hex_format)) {
-    workspace_.ide().WriteOutputLine(
-        template_ini_ + ": HexFormat \"" + hex_format + "\" is no number format; using " +
-            MemoryMapSettings::kDefaultHexFormat,
-        kOutputWarning);
+    workspace_.ide().WriteOutputLine(template_ini_ + ": HexFormat \"" + hex_format +
+                                         "\" is no number format; using " +
+                                         MemoryMapSettings::kDefaultHexFormat,
+                                     kOutputWarning);
   }
   // Only the memory map of a full project can switch the heap on.
   map_settings_.SetHeapFlag(false);
@@ -300,7 +300,8 @@ bool CCreateProject::AppendKindMacros() {
   std::string model_name = memory_model_.empty() ? default_model : memory_model_;
   if (models.empty() && memory_model_.empty()) {
     // A family without memory models: its templates use no memory macros.
-    for (const char* name : {"TARGET_CHANGE_MEMORY", "TARGET_MEMORY", "MAINPROGRAM", "INSERTPROGRAM"})
+    for (const char* name :
+         {"TARGET_CHANGE_MEMORY", "TARGET_MEMORY", "MAINPROGRAM", "INSERTPROGRAM"})
       AppendMacro(name, "");
     return true;
   }

@@ -53,8 +53,9 @@ bool MethodNewProject::Run(const NewProjectRequest& request, Kind kind, bool add
   if (!workspace_.IsOpen()) return Fail(kStatusNewNoWorkspace, kMsgNoWorkspace);
 
   std::string folder_path;
-  if (!GetFullPathName(IsFullPath(folder) ? folder : GetFileDirectory(workspace_.WorkspacePath()) + folder,
-                       "\\", &folder_path)) {
+  if (!GetFullPathName(
+          IsFullPath(folder) ? folder : GetFileDirectory(workspace_.WorkspacePath()) + folder, "\\",
+          &folder_path)) {
     return Fail(kStatusInvalidFolder, kMsgInvalidPath);
   }
   folder_path = AppendLastSlash(StripTrailingSlash(folder_path));
