@@ -47,6 +47,17 @@ run files Motor --target Release
 echo "\$ zelvan get Motor Final compile    (fails: no such target)"
 "$zelvan" get Motor Final compile || echo "(exit status $?)"
 
+echo "== new projects, copies and new names"
+run new Pump --cpu MX-520/R1
+run new Probe --cpu MR44 --type full
+echo "\$ head -12 Probe/link.lcf"
+head -12 Probe/link.lcf | tr -d '\r'
+echo
+run copy Motor
+run link add Sensor Pump
+run rename Pump Valve
+run projects
+
 echo "== include dependencies"
 run deps --all
 run deps show Motor main.c
@@ -61,3 +72,4 @@ sleep 1
 printf '#include "missing.h"\n' >> include/board.h
 run --verbose deps Motor
 run deps show Motor main.c
+
