@@ -43,21 +43,19 @@ int PrintProjectFile(WorkspaceSession& session, const std::string& project_file)
   return kExitOk;
 }
 
-// Opens the workspace for a command that changes its list of projects.
+// Opens the workspace; the commands need no dependency refresh.
 bool OpenForProjects(WorkspaceSession& session) {
   session.SetRefreshDependenciesOnOpen(false);
-  if (!session.Open()) return false;
-  if (session.host().IsSingleProject()) {
-    session.Failed(
-        "a project opened alone is no workspace to add to; name a workspace file (.kws)");
-    return false;
-  }
-  return true;
+  return session.Open();
 }
 
 int RunNew(const GlobalOptions& globals, const ProjectArgs& args) {
   WorkspaceSession session(globals);
   if (!OpenForProjects(session)) return kExitFailed;
+  if (session.host().IsSingleProject()) {
+    return session.Failed(
+        "a project opened alone is no workspace to add to; name a workspace file (.kws)");
+  }
   HeadlessProjectServices services(session.host(), &session.connection());
   NewProjectRequest request;
   request.name = args.name;
