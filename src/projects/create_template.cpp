@@ -58,6 +58,35 @@ void Append(ProfileText& file, std::string_view section, std::string_view key,
   file.Set(section, key, Lookup(file, section, key) + std::string(suffix));
 }
 
+// One FILE<n> entry of a file list: the template file and its name in the project.
+struct ListEntry {
+  std::string source, destination;
+};
+
+// The entries of a file list, up to the first missing or empty one. False,
+// with the entry in `refused`, when one names a file outside its folder:
+// nothing may be read from or written to anywhere else.
+bool ReadFileList(const ProfileText& ini, std::string_view list, std::vector<ListEntry>* entries,
+                  std::string* refused) {
+  for (int i = 0;; ++i) {
+    std::string key = StringPrintf("FILE%d", i);
+    std::string value = Lookup(ini, list, key);
+    if (value.empty()) return true;
+    std::string_view text = value;
+    size_t semicolon = text.find(';');
+    ListEntry entry{std::string(TrimBlanks(text.substr(0, semicolon))), ""};
+    if (semicolon != std::string_view::npos) {
+      entry.destination = std::string(TrimBlanks(text.substr(semicolon + 1)));
+    }
+    if (entry.destination.empty()) entry.destination = entry.source;
+    if (!IsNameInsideFolder(entry.source) || !IsNameInsideFolder(entry.destination)) {
+      *refused = "[" + std::string(list) + "] " + key + "=" + value;
+      return false;
+    }
+    entries->push_back(std::move(entry));
+  }
+}
+
 }  // namespace
 
 CCreateTemplate::CCreateTemplate(CProjectData& workspace, const QkUtil& util,
@@ -148,25 +177,10 @@ bool CCreateTemplate::CopyTemplateFiles() {
   std::string list(ListName());
   if ((language & 0x3FF) != kJapanese) list += "!English";
 
-  // Every entry is checked before anything is read or asked.
-  struct Entry {
-    std::string source, destination;
-  };
-  std::vector<Entry> entries;
-  for (int i = 0;; ++i) {
-    std::string value = Lookup(ini_, list, StringPrintf("FILE%d", i));
-    if (value.empty()) break;
-    size_t semicolon = value.find(';');
-    Entry entry{std::string(TrimBlanks(value.substr(0, semicolon))), ""};
-    if (semicolon != std::string::npos) {
-      entry.destination = std::string(TrimBlanks(std::string_view(value).substr(semicolon + 1)));
-    }
-    if (entry.destination.empty()) entry.destination = entry.source;
-    if (!IsNameInsideFolder(entry.source) || !IsNameInsideFolder(entry.destination)) {
-      return Fail(kStatusTemplateEntryRefused, kMsgTemplateEntryRefused,
-                  {"[" + list + "] FILE" + std::to_string(i) + "=" + value});
-    }
-    entries.push_back(std::move(entry));
+  std::vector<ListEntry> entries;
+  std::string refused;
+  if (!ReadFileList(ini_, list, &entries, &refused)) {
+    return Fail(kStatusTemplateEntryRefused, kMsgTemplateEntryRefused, {refused});
   }
   std::string project_template = Lookup(ini_, list, kProjectKey);
   if (project_template.empty()) {
@@ -182,11 +196,17 @@ bool CCreateTemplate::CopyTemplateFiles() {
   if (FileExists(fs, project_file_) || DirectoryExists(fs, project_file_)) {
     return Fail(kStatusDestinationExists, kMsgFileExists, {project_file_});
   }
+  // Every template file is read before the first question is asked.
+  std::string project_template_text;
+  std::vector<std::string> texts(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!ReadTemplateFile(entries[i].source, &texts[i])) return false;
+  }
+  if (!ReadTemplateFile(project_template, &project_template_text)) return false;
+
   planned_.clear();
-  for (const Entry& entry : entries) {
-    std::string text;
-    if (!ReadTemplateFile(entry.source, &text)) return false;
-    PlannedFile file{folder_ + entry.destination, CopyWithSubstitution(text), false};
+  for (size_t i = 0; i < entries.size(); ++i) {
+    PlannedFile file{folder_ + entries[i].destination, CopyWithSubstitution(texts[i]), false};
     if (PathEquals(file.path, project_file_)) {
       return Fail(kStatusDestinationExists, kMsgFileExists, {project_file_});
     }
@@ -213,9 +233,7 @@ bool CCreateTemplate::CopyTemplateFiles() {
     planned_.push_back(std::move(file));
   }
 
-  std::string text;
-  if (!ReadTemplateFile(project_template, &text)) return false;
-  project_text_ = ProfileText(CopyWithSubstitution(text));
+  project_text_ = ProfileText(CopyWithSubstitution(project_template_text));
   if (name_.find(' ') != std::string::npos) QuoteOutputFiles();
   AddChipOption();
   AddMemoryModelOptions();
