@@ -11,7 +11,7 @@ after_check() {
 tab=$'\t'
 crlf() { printf '%s\r\n' "$@"; }
 
-check "new" 0 'App\App.KBP' -- "$zelvan" new App --cpu MX-520/R1
+check "new" 0 'App\App.KBP' -- "$zelvan" new App --cpu mx-520/r1
 for f in App.KBP main.c startup.asm kova_cfg.h; do [ -f "App/$f" ] || fail "new: App/$f missing"; done
 check "new: compile options" 0 '-g -O0 -Nb3' -- "$zelvan" get App Debug compile
 grep -q $'^Project3=App\\\\App.kbp\r$' Example.kws || fail "new: not in Example.kws: $(cat Example.kws)"

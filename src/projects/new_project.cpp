@@ -60,7 +60,8 @@ bool MethodNewProject::Run(const NewProjectRequest& request, Kind kind, bool add
   }
   folder_path = AppendLastSlash(StripTrailingSlash(folder_path));
   std::string variant;
-  if (cpu.IsMX520Family()) variant = cpu.GetCpuNameWithoutSlash();
+  // CPU names match in any letter case; the chip options go by the upper-case names.
+  if (cpu.IsMX520Family()) variant = ToUpperAscii(cpu.GetCpuNameWithoutSlash());
   if (cpu.IsMX310P1()) variant = StringPrintf("%dk", size);
 
   std::unique_ptr<CCreateTemplate> creator;
