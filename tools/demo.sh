@@ -58,6 +58,16 @@ run makefile --check
 run makefile Motor --target Debug --stdout
 run build-makefile Motor Debug --pre-build
 run build-step Motor Debug after-build
+echo "== new projects, copies and new names"
+run new Pump --cpu MX-520/R1
+run new Probe --cpu MR44 --type full
+echo "\$ head -12 Probe/link.lcf"
+head -12 Probe/link.lcf | tr -d '\r'
+echo
+run copy Motor
+run link add Sensor Pump
+run rename Pump Valve
+run projects
 
 echo "== include dependencies"
 run deps --all

@@ -48,6 +48,7 @@ void RegisterLcfCommands(const CommandRegistry& registry);
 void RegisterFunctionCommands(const CommandRegistry& registry);
 void RegisterMakefileCommands(const CommandRegistry& registry);
 void RegisterOptionsCommands(const CommandRegistry& registry);
+void RegisterProjectCommands(const CommandRegistry& registry);
 void RegisterScanCommands(const CommandRegistry& registry);
 void RegisterWorkspaceCommands(const CommandRegistry& registry);
 

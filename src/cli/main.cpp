@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
   RegisterFunctionCommands(registry);
   RegisterComponentCommands(registry);
   RegisterMakefileCommands(registry);
+  RegisterProjectCommands(registry);
 
   try {
     app.parse(argc, argv);

@@ -69,6 +69,10 @@ class WorkspaceSession {
   // terminal, plain lines elsewhere, nothing with --quiet.
   DependencyProgress& CommandProgress();
   HeadlessHost& host() { return host_; }
+  // The toolchain installation, its CPU families and the IDE connection (after Start).
+  QkUtil& util() { return *util_; }
+  CCPUTools& cpus() { return *cpus_; }
+  IdeConnection& connection() { return *connection_; }
   Platform& platform() { return host_platform_->platform(); }
   FileSystem& fs() { return *platform().fs; }
   // A host path from the command line as a full system path.

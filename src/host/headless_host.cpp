@@ -94,6 +94,51 @@ bool HeadlessHost::SetActiveProject(std::string_view project_file, std::string* 
   return true;
 }
 
+bool HeadlessHost::ReplaceProject(std::string_view old_project_file,
+                                  std::string_view new_project_file, std::string* error) {
+  WorkspaceFile previous = file_;
+  std::string relative;
+  MakeRelativePath(workspace_path_, new_project_file, &relative);
+  // A project opened alone is its own workspace: the new file takes its place.
+  if (single_project_) relative = std::string(new_project_file);
+  bool found = false;
+  for (std::string& stored : file_.projects) {
+    if (PathEquals(FullProjectPath(stored), old_project_file)) {
+      stored = relative;
+      found = true;
+    }
+  }
+  if (!found) {
+    *error = std::string(old_project_file) + " is not in the workspace";
+    return false;
+  }
+  if (!file_.active.empty() && PathEquals(FullProjectPath(file_.active), old_project_file)) {
+    file_.active = relative;
+  }
+  if (single_project_) return true;
+  if (!WriteWorkspaceFile(error)) {
+    file_ = std::move(previous);
+    return false;
+  }
+  return true;
+}
+
+bool HeadlessHost::RemoveProject(std::string_view project_file, std::string* error) {
+  WorkspaceFile previous = file_;
+  std::erase_if(file_.projects, [&](const std::string& stored) {
+    return PathEquals(FullProjectPath(stored), project_file);
+  });
+  if (!file_.active.empty() && PathEquals(FullProjectPath(file_.active), project_file)) {
+    file_.active.clear();
+  }
+  if (single_project_) return true;
+  if (!WriteWorkspaceFile(error)) {
+    file_ = std::move(previous);
+    return false;
+  }
+  return true;
+}
+
 bool HeadlessHost::WriteWorkspaceFile(std::string* error) {
   FileSystem& fs = *platform_.fs;
   std::string old_text;

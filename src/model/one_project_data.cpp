@@ -878,6 +878,16 @@ bool COneProjectData::RemoveLink(std::string_view name) {
   return false;
 }
 
+bool COneProjectData::ReplaceLink(std::string_view name, std::string_view new_name) {
+  for (std::string& link : links_) {
+    if (EqualsNoCase(link, name)) {
+      link = std::string(new_name);
+      return true;
+    }
+  }
+  return false;
+}
+
 void COneProjectData::RemoveLinkProjectKey() {
   std::string value;
   if (Profile().Lookup(kProjectSection, kLinkProjectKey, working_copy_, &value)) {

@@ -291,6 +291,8 @@ class COneProjectData {
   bool AddLink(std::string_view name);
   // False when absent.
   bool RemoveLink(std::string_view name);
+  // Renames an entry in place, keeping the order of the list; false when absent.
+  bool ReplaceLink(std::string_view name, std::string_view new_name);
   // Deletes PROJECT/LinkProject from the working copy when it is there.
   void RemoveLinkProjectKey();
 

@@ -1,5 +1,7 @@
 #include "model/project_data.h"
 
+#include <iterator>
+
 #include "model/message_texts.h"
 #include "model/one_source_file.h"
 #include "model/path_functions.h"
@@ -118,10 +120,14 @@ std::unique_ptr<COneProjectData> CProjectData::LoadProject(const std::string& pr
   return project;
 }
 
-void CProjectData::Register(std::unique_ptr<COneProjectData> project) {
+void CProjectData::Register(std::unique_ptr<COneProjectData> project,
+                            const COneProjectData* before) {
   projects_by_file_[project->ProjectFilePath()] = project.get();
   projects_by_working_copy_[project->WorkingCopyPath()] = project.get();
-  projects_.push_back(std::move(project));
+  auto position = projects_.begin();
+  while (position != projects_.end() && position->get() != before)
+    ++position;
+  projects_.insert(position, std::move(project));
 }
 
 bool CProjectData::OpenWorkspace(ArgText workspace_path) {
@@ -339,19 +345,27 @@ std::vector<std::string> CProjectData::LinkListValues() const {
   return values;
 }
 
-void CProjectData::SaveLinkLists() {
-  if (!IsOpen() || (!save_view_state_ && !modified_)) return;
+bool CProjectData::SaveLinkLists() {
+  if (!IsOpen() || (!save_view_state_ && !modified_)) return true;
   std::vector<std::string> values = LinkListValues();
-  if (values == saved_link_values_ && link_lists_known_) return;
+  if (values == saved_link_values_ && link_lists_known_) return true;
+  bool written = true;
   for (size_t i = 0; i < values.size(); ++i) {
-    ide_.WriteWorkspaceSetting(kBuilderSection, std::string(kLinkProjectKey) + std::to_string(i),
-                               values[i]);
+    written &= ide_.WriteWorkspaceSetting(
+        kBuilderSection, std::string(kLinkProjectKey) + std::to_string(i), values[i]);
   }
   for (const auto& project : projects_)
     project->RemoveLinkProjectKey();
-  ide_.WriteWorkspaceSetting(kBuilderSection, kLinkProjectKey, StringPrintf("%zu", values.size()));
+  written &= ide_.WriteWorkspaceSetting(kBuilderSection, kLinkProjectKey,
+                                        StringPrintf("%zu", values.size()));
+  // Lists the IDE did not take are written again by the next save.
+  if (!written) {
+    link_lists_known_ = false;
+    return false;
+  }
   saved_link_values_ = std::move(values);
   link_lists_known_ = true;
+  return true;
 }
 
 void CProjectData::LoadLinkLists() {
@@ -500,6 +514,42 @@ bool CProjectData::AddProject(ArgText project_file) {
   save_view_state_ = save_view_state;
   ClearStatus();
   return true;
+}
+
+COneProjectData* CProjectData::InsertProject(std::string_view project_file,
+                                             const COneProjectData* before, std::string* error) {
+  std::unique_ptr<COneProjectData> project = LoadProject(std::string(project_file), error);
+  if (!project) return nullptr;
+  project->ReleaseWholeFile();
+  COneProjectData& inserted = *project;
+  Register(std::move(project), before);
+  inserted.SetCurrentTarget(
+      inserted.HasTarget(current_target_)
+          ? current_target_
+          : (inserted.Targets().empty() ? std::string() : inserted.Targets().front()));
+  modified_ = true;
+  return &inserted;
+}
+
+void CProjectData::RemoveProject(const COneProjectData* project, COneProjectData* successor) {
+  auto it = projects_.begin();
+  while (it != projects_.end() && it->get() != project)
+    ++it;
+  if (it == projects_.end()) return;
+  for (ProjectMap* map : {&projects_by_file_, &projects_by_working_copy_}) {
+    for (auto entry = map->begin(); entry != map->end();) {
+      entry = entry->second == project ? map->erase(entry) : std::next(entry);
+    }
+  }
+  bool was_active = PathEquals(active_project_file_, project->ProjectFilePath());
+  bool was_current = EqualsNoCase(current_project_name_, project->OutputName());
+  projects_.erase(it);  // the project and its working copy go
+  if (was_active) active_project_file_ = successor ? successor->ProjectFilePath() : std::string();
+  if (was_current) {
+    current_project_name_ = successor ? successor->OutputName() : std::string();
+    if (successor) SetCurrentTargetOfProject(*successor);
+  }
+  modified_ = true;
 }
 
 bool CProjectData::ActiveProjectChanged() {

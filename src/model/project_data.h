@@ -105,7 +105,23 @@ class CProjectData {
   bool RemoveTarget(ArgText project, ArgText target);
 
   void SaveTargetSetting();
-  void SaveLinkLists();
+  // Writes the numbered LinkProject entries of the workspace settings when
+  // they changed. False when the IDE did not take one of them; the lists
+  // then count as unsaved, so the next call writes them again.
+  bool SaveLinkLists();
+
+  // --- Projects put in and taken out by the project commands (new, rename).
+
+  // Loads `project_file` (a full path) and puts it into the workspace
+  // directly before `before` (at the end when null) with the workspace's
+  // current target. Null, with the reason in `error` and the workspace
+  // unchanged, when its working copy cannot be made.
+  COneProjectData* InsertProject(std::string_view project_file, const COneProjectData* before,
+                                 std::string* error);
+  // Takes `project` out of the workspace and destroys it with its working
+  // copy. When it was the active or current project, `successor` (none when
+  // null) takes its place.
+  void RemoveProject(const COneProjectData* project, COneProjectData* successor);
 
   // --- Look-ups.
 
@@ -195,7 +211,8 @@ class CProjectData {
 
   // Makes, opens and loads one project; null (reported) when its working copy cannot be made.
   std::unique_ptr<COneProjectData> LoadProject(const std::string& project_file, std::string* error);
-  void Register(std::unique_ptr<COneProjectData> project);
+  // Appends the project, or puts it before `before`, and enters it in the maps.
+  void Register(std::unique_ptr<COneProjectData> project, const COneProjectData* before = nullptr);
   COneProjectData* FindByOutputName(std::string_view output_name);
   // The project a name argument names, through ResolveProjectFile; sets the status when none.
   COneProjectData* ProjectArgument(ArgText name);

@@ -71,6 +71,22 @@ inline constexpr uint32_t kStatusNotConnected = 0x40031152;  // with kMsgNotConn
 // The IDE's source control did not carry out an action.
 inline constexpr uint32_t kStatusArchiveFailed = 0x40031153;  // with kMsgArchiveFailed
 
+// New projects from templates: 16-bit codes, which the IDE receives as
+// 0x40040000 + code. Copy and rename use their message IDs as codes.
+inline constexpr uint32_t kStatusNewNoWorkspace = 4096;      // with kMsgNoWorkspace
+inline constexpr uint32_t kStatusInvalidFolder = 4371;       // with kMsgInvalidPath
+inline constexpr uint32_t kStatusInvalidProjectName = 4416;  // with kMsgInvalidName
+inline constexpr uint32_t kStatusInvalidMemorySize = 4417;   // with kMsgInvalidMemorySize
+inline constexpr uint32_t kStatusUnsupportedCpu = 4418;      // with kMsgUnsupportedCpu
+inline constexpr uint32_t kStatusInvalidProjectType = 4419;  // with kMsgInvalidType
+inline constexpr uint32_t kStatusDestinationExists = 4433;   // with kMsgFileExists
+inline constexpr uint32_t kStatusIdeBusy = 40965;            // with kMsgIdeBusy
+// Codes of our own for new, copy and rename.
+inline constexpr uint32_t kStatusTemplateUnreadable = 4435;      // with kMsgTemplateUnreadable
+inline constexpr uint32_t kStatusTemplateEntryRefused = 4436;    // with kMsgTemplateEntryRefused
+inline constexpr uint32_t kStatusFileNotWritten = 4437;          // with kMsgFileNotWritten
+inline constexpr uint32_t kStatusWorkspaceStateNotSaved = 4438;  // kMsgWorkspaceStateNotSaved
+
 // Message string IDs.
 inline constexpr unsigned kMsgSettingKindFirst = 5000;   // 5000..5002 setting-kind names
 inline constexpr unsigned kMsgSettingLabelFirst = 5003;  // 5003..5005 setting-kind labels
@@ -127,7 +143,12 @@ inline constexpr unsigned kMsgFileNotAdded = 5103;         // %s, %s: the file, 
 inline constexpr unsigned kMsgTargetSettingFailed = 5105;  // our own ID
 inline constexpr unsigned kMsgNoLinkCommandFile = 5120;  // %s, %s: project, target (our own ID)
 inline constexpr unsigned kMsgLinkCommandFileUnreadable = 5121;  // %s: the file (our own ID)
-inline constexpr unsigned kMsgSymbolHasNoValue = 5122;  // %s, %s: symbol, file (our own ID)
+inline constexpr unsigned kMsgSymbolHasNoValue = 5122;        // %s, %s: symbol, file (our own ID)
+inline constexpr unsigned kMsgTemplateUnreadable = 5130;      // %s: the file (our own ID)
+inline constexpr unsigned kMsgTemplateEntryRefused = 5131;    // %s: the entry (our own ID)
+inline constexpr unsigned kMsgFileNotWritten = 5132;          // %s, %s: file, why (our own ID)
+inline constexpr unsigned kMsgWorkspaceStateNotSaved = 5133;  // (our own ID)
+inline constexpr unsigned kMsgOldFileNotDeleted = 5134;       // %s: the file (our own ID)
 inline constexpr unsigned kMsgNotAvailable = 5140;       // %s: the method (our own ID)
 inline constexpr unsigned kMsgOperationPending = 5141;   // %s: the method (our own ID)
 inline constexpr unsigned kMsgNotConnected = 5142;       // %s: the IDE service (our own ID)

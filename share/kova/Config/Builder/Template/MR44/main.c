@@ -1,0 +1,8 @@
+/* $(TARGET_NAME): the main program ($(BANNER)). */
+#include "kova_cfg.h"
+
+void main(void)
+{
+    for (;;) {
+    }
+}

@@ -1,0 +1,8 @@
+/* $(TARGET_NAME): mein puroguramu ($(BANNER)). */
+#include "kova_cfg.h"
+
+void main(void)
+{
+    for (;;) {
+    }
+}

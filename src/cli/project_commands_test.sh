@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Runs zelvan new, copy and rename on a copy of the example workspace with
+# the demo installation: what they print, the files and workspace they
+# leave, their failures, and no working copy left behind.
+# Usage: project_commands_test.sh path/to/zelvan path/to/examples
+source "$(dirname "$0")/example_workspace_test_lib.sh"
+
+after_check() {
+  [ -z "$(find "$TMPDIR" -type f | head -1)" ] || fail "$1: working copies left behind"
+}
+tab=$'\t'
+crlf() { printf '%s\r\n' "$@"; }
+
+check "new" 0 'App\App.KBP' -- "$zelvan" new App --cpu mx-520/r1
+for f in App.KBP main.c startup.asm kova_cfg.h; do [ -f "App/$f" ] || fail "new: App/$f missing"; done
+check "new: compile options" 0 '-g -O0 -Nb3' -- "$zelvan" get App Debug compile
+grep -q $'^Project3=App\\\\App.kbp\r$' Example.kws || fail "new: not in Example.kws: $(cat Example.kws)"
+grep -q $'^LinkProject3=App.abs;\r$' Example.kwa || fail "new: no link list: $(cat Example.kwa)"
+
+check "new library at 96k" 0 'Libs\My Lib.KBP' -- \
+  "$zelvan" new "My Lib.lib" --cpu MX-310/P1 --type lib --memory 96 --dir Libs
+check "new library: options" 0 '-g -O0 -Nc2' -- "$zelvan" get "My Lib" Debug compile
+check "new full MR44" 0 'Probe\Probe.KBP' -- "$zelvan" new Probe --cpu mr44 --type full
+check "new full: memory block" 0 "ROM${tab}0x00000000${tab}0x00040000
+RESERVED${tab}0x00040000${tab}0x00001000
+RAM${tab}0x00080000${tab}0x00010000
+IO${tab}0x000F0000${tab}0x00001000" -- "$zelvan" lcf memory Probe/link.lcf
+
+# A file of the folder that exists: kept unless the answer is yes.
+mkdir Keep Swap && echo mine > Keep/main.c && echo mine > Swap/main.c
+check "new keeps a file" 0 'Keep\Keep.KBP' -- "$zelvan" new Keep --cpu MX-520
+stderr_has "new keeps a file" "(answered Cancel)"
+[ "$(cat Keep/main.c)" = mine ] || fail "new keeps a file: main.c replaced"
+check "new replaces a file" 0 'Swap\Swap.KBP' -- "$zelvan" --yes new Swap --cpu MX-520
+grep -q 'Swap: the main program' Swap/main.c || fail "new replaces a file: main.c kept"
+
+cp Example.kws "$work/kws.before"
+cp Example.kwa "$work/kwa.before"
+check "new: unsupported CPU" 1 "" -- "$zelvan" new X --cpu Z80
+stderr_has "new: unsupported CPU" "error 0x00001142: New projects cannot be created for this CPU."
+check "new: folder outside" 1 "" -- "$zelvan" new X --cpu MX-520 --dir ../out
+stderr_has "new: folder outside" "error 0x00001113"
+check "new: project exists" 1 "" -- "$zelvan" new App --cpu MX-520
+stderr_has "new: project exists" "error 0x00001151: The file"
+check "new: memory size" 1 "" -- "$zelvan" new X --cpu MX-310/P1 --memory 80
+stderr_has "new: memory size" "error 0x00001141"
+check "new: bad type" 2 "" -- "$zelvan" new X --cpu MX-520 --type exe
+check "new: project alone" 1 "" -- "$zelvan" -w Sensor/Sensor.kbp new X --cpu MX-520
+cmp -s Example.kws "$work/kws.before" && cmp -s Example.kwa "$work/kwa.before" ||
+  fail "a failed new changed the workspace"
+[ ! -e X ] && [ ! -e ../out ] || fail "a failed new left files"
+
+check "copy" 0 'Motor\CopyMotor.kbp' -- "$zelvan" copy Motor
+grep -q $'^OUTPUT=CopyMotor.abs\r$' Motor/CopyMotor.kbp || fail "copy: output not renamed"
+check "copy again" 1 "" -- "$zelvan" copy Motor
+stderr_has "copy again" "error 0x0000139F"
+check "copy: not in the workspace" 1 "" -- "$zelvan" copy CopyMotor
+stderr_has "copy: not in the workspace" "error 0x000013AC"
+
+check "link Sensor to Motor" 0 "" -- "$zelvan" link add Sensor Motor
+check "rename" 0 'Motor\Drive.kbp' -- "$zelvan" rename Motor "Drive.abs"
+[ ! -e Motor/Motor.kbp ] || fail "rename: old project file left"
+check "rename: the workspace" 0 "MathLib.lib${tab}MathLib\\MathLib.kbp${tab}MX-520${tab}Debug;Release${tab}-
+Drive.abs${tab}Motor\\Drive.kbp${tab}MX-520${tab}Debug;Release${tab}MathLib.lib
+Sensor.abs${tab}Sensor\\Sensor.kbp${tab}MR44${tab}Debug;Release${tab}Drive.abs" -- \
+  bash -c "\"$zelvan\" projects | head -3"
+check "rename: link options" 0 '-g -Map -o .\Debug\Drive.abs' -- "$zelvan" get Drive Debug link
+grep -q $'^Active=Motor\\\\Drive.kbp\r$' Example.kws || fail "rename: active project: $(cat Example.kws)"
+check "rename: invalid name" 1 "" -- "$zelvan" rename Drive "a:b"
+stderr_has "rename: invalid name" "error 0x000013E1"
+
+finish "project command"

@@ -1,0 +1,159 @@
+#include "projects/copy_rename.h"
+
+#include <vector>
+
+#include "model/message_texts.h"
+#include "model/one_project_data.h"
+#include "model/project_data.h"
+#include "model/status_codes.h"
+#include "platform/file_system.h"
+#include "projects/builder_files.h"
+#include "projects/file_transaction.h"
+#include "projects/project_name.h"
+#include "projects/project_services.h"
+#include "storage/project_files.h"
+
+namespace zelvan {
+
+namespace {
+
+constexpr std::string_view kLayoutExtension = "KLO";
+
+// A companion of the project file: its path with another extension.
+std::string Companion(const COneProjectData& project, std::string_view extension) {
+  const std::string& file = project.ProjectFilePath();
+  return file.substr(0, file.size() - project.Extension().size()) + "." + std::string(extension);
+}
+
+}  // namespace
+
+bool CommandCopyProject::Execute(std::string_view name) {
+  new_project_file_.clear();
+  if (!Begin()) return false;
+  COneProjectData* project = workspace_.IsOpen() ? workspace_.FindProject(name) : nullptr;
+  if (project == nullptr) return Fail(kMsgProjectNotFound, kMsgProjectNotFound);
+  if (!SaveProjectFirst(*project)) return false;
+
+  FileSystem& fs = *workspace_.platform().fs;
+  FileTransaction files(fs);
+  std::string new_base_name = "Copy" + project->BaseName();
+  ProjectFile ide_record(project->IdeProjectFilePath());
+  BuilderProfile project_file(project->ProjectFilePath());
+  std::string error;
+  if ((ide_record.Exists(fs) && !ide_record.CopyTo(new_base_name, fs, files, &error)) ||
+      !project_file.CopyTo(new_base_name, fs, files, &error)) {
+    workspace_.ide().WriteOutputLine(error, kOutputWarning);
+    return Fail(kMsgCopyFailed, kMsgCopyFailed);
+  }
+  files.Commit();
+  new_project_file_ = project_file.Path();
+  return true;
+}
+
+bool CommandRenameProject::Execute(std::string_view name, std::string_view new_name_argument) {
+  new_project_file_.clear();
+  if (!Begin()) return false;
+  COneProjectData* project = workspace_.IsOpen() ? workspace_.FindProject(name) : nullptr;
+  if (project == nullptr) return Fail(kMsgProjectNotFound, kMsgProjectNotFound);
+  std::string new_name = NormalizeProjectName(new_name_argument);
+  if (!IsValidProjectName(new_name)) return Fail(kMsgInvalidName, kMsgInvalidName);
+  if (new_name == project->BaseName()) {
+    new_project_file_ = project->ProjectFilePath();
+    return true;
+  }
+  // Output names identify projects; a second project of the same name would
+  // make every look-up by name ambiguous.
+  COneProjectData* other = workspace_.FindProject(ReplaceBaseName(project->OutputName(), new_name));
+  if (other != nullptr && other != project) return Fail(kStatusProjectExists, kMsgProjectExists);
+  if (!SaveProjectFirst(*project)) return false;
+
+  FileSystem& fs = *workspace_.platform().fs;
+  FileTransaction files(fs);
+  ProtectWorkspaceState(files);
+  const std::string old_file = project->ProjectFilePath();
+  const std::string old_output = project->OutputName();
+  // The IDE's files first, the project file after them; compiler settings
+  // and layout are carried over too, since the old ones are deleted.
+  ActiveProjectFile ide_settings(Companion(*project, kIdeSettingsExtension));
+  ProjectFile ide_record(project->IdeProjectFilePath());
+  BuilderProfile project_file(old_file);
+  BuilderFile compiler_settings(project->CompilerSettingsPath());
+  BuilderFile layout(Companion(*project, kLayoutExtension));
+  std::vector<std::string> old_files = {ide_settings.Path(), ide_record.Path(),
+                                        project_file.Path(), compiler_settings.Path(),
+                                        layout.Path(),       project->FunctionDatabasePath()};
+  for (BuilderFile* file : std::vector<BuilderFile*>{&ide_settings, &ide_record, &project_file,
+                                                     &compiler_settings, &layout}) {
+    if (file != &project_file && !file->Exists(fs)) continue;
+    std::string error;
+    if (!file->CopyTo(new_name, fs, files, &error)) {
+      workspace_.ide().WriteOutputLine(error, kOutputWarning);
+      return Fail(kMsgRenameCopyFailed, kMsgRenameCopyFailed);
+    }
+  }
+
+  std::string error;
+  COneProjectData* renamed = workspace_.InsertProject(project_file.Path(), project, &error);
+  if (renamed == nullptr) {
+    return Fail(kStatusWorkingCopyFailed, kMsgWorkingCopyFailed, {project_file.Path()});
+  }
+  // The workspace keeps the link lists: the renamed project takes the old
+  // one's, and every list that names the old project names the new one.
+  for (const std::string& link : project->LinkList())
+    renamed->AddLink(link);
+  for (const auto& each : workspace_.Projects())
+    each->ReplaceLink(old_output, renamed->OutputName());
+  workspace_.RemoveProject(project, renamed);
+  if (!services_.ReplaceWorkspaceProject(old_file, renamed->ProjectFilePath(), &error) ||
+      !SaveWorkspaceState()) {
+    Undo(renamed, old_file, old_output);
+    return Fail(kStatusWorkspaceStateNotSaved, kMsgWorkspaceStateNotSaved);
+  }
+  files.Commit();
+
+  // The renamed project is loaded and the workspace names it: the old
+  // files can go.
+  for (const std::string& path : old_files) {
+    if (!FileExists(fs, path)) continue;
+    fs.SetReadOnly(path, false);
+    if (!fs.DeleteFile(path)) {
+      workspace_.ide().WriteOutputLine(
+          LoadMessage(*workspace_.platform().ui, kMsgOldFileNotDeleted, {path}), kOutputWarning);
+    }
+  }
+  new_project_file_ = renamed->ProjectFilePath();
+  return true;
+}
+
+void CommandRenameProject::Undo(COneProjectData* renamed, const std::string& old_file,
+                                const std::string& old_output) {
+  std::string error;
+  services_.ReplaceWorkspaceProject(renamed->ProjectFilePath(), old_file, &error);
+  for (const auto& each : workspace_.Projects())
+    each->ReplaceLink(renamed->OutputName(), old_output);
+  COneProjectData* old = workspace_.InsertProject(old_file, renamed, &error);
+  if (old != nullptr) {
+    for (const std::string& link : renamed->LinkList())
+      old->AddLink(link);
+  }
+  workspace_.RemoveProject(renamed, old);
+  workspace_.SaveLinkLists();
+}
+
+bool CopyProject(CProjectData& workspace, ProjectServices& services, std::string_view project,
+                 std::string* new_project_file) {
+  CommandCopyProject command(workspace, services);
+  bool copied = command.Execute(project);
+  if (copied && new_project_file) *new_project_file = command.NewProjectFile();
+  return copied;
+}
+
+bool RenameProject(CProjectData& workspace, ProjectServices& services, std::string_view project,
+                   std::string_view new_name, std::string* new_project_file) {
+  CommandRenameProject command(workspace, services);
+  bool renamed = command.Execute(project, new_name);
+  if (renamed && new_project_file) *new_project_file = command.NewProjectFile();
+  return renamed;
+}
+
+}  // namespace zelvan
