@@ -64,7 +64,7 @@ check "rename: the workspace" 0 "MathLib.lib${tab}MathLib\\MathLib.kbp${tab}MX-5
 Drive.abs${tab}Motor\\Drive.kbp${tab}MX-520${tab}Debug;Release${tab}MathLib.lib
 Sensor.abs${tab}Sensor\\Sensor.kbp${tab}MR44${tab}Debug;Release${tab}Drive.abs" -- \
   bash -c "\"$zelvan\" projects | head -3"
-check "rename: link options" 0 '-g -Map -o .\Debug\Drive.abs' -- "$zelvan" get Drive Debug link
+check "rename: link options" 0 '-g -Map -o .\Debug\Drive.abs ..\MathLib\Debug\MathLib.lib' -- "$zelvan" get Drive Debug link
 grep -q $'^Active=Motor\\\\Drive.kbp\r$' Example.kws || fail "rename: active project: $(cat Example.kws)"
 check "rename: invalid name" 1 "" -- "$zelvan" rename Drive "a:b"
 stderr_has "rename: invalid name" "error 0x000013E1"
