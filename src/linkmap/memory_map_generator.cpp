@@ -149,7 +149,9 @@ bool WriteMemoryMapToLcf(FileSystem& fs, std::string_view path, const MemoryArea
   std::string new_text;
   std::string why;
   if (!ReplaceMemoryBlock(old_text, areas, settings, &new_text, &why) ||
-      (new_text != old_text && !WriteFileAtomic(fs, path, new_text, &why))) {
+      (new_text != old_text &&
+       !WriteFileAtomic(fs, path, new_text, &why,
+                        WriteOptions{Durability::kDurable, /*replace_read_only=*/true, {}}))) {
     if (error) *error = std::string(path) + ": " + why;
     return false;
   }

@@ -79,9 +79,10 @@ bool GenerateMemoryBlock(std::string_view area_list_text, MemoryMapSettings& set
 bool ReplaceMemoryBlock(std::string_view lcf_text, const MemoryAreaList& areas,
                         MemoryMapSettings& settings, std::string* new_text, std::string* error);
 
-// ReplaceMemoryBlock on the file at `path`, written atomically: on any
-// failure (unreadable, read-only, no memory block, a failed write) the file
-// stays as it was. An unchanged text is not written again.
+// ReplaceMemoryBlock on the file at `path`, written atomically (a read-only
+// file too, as every file the system writes): on any failure (unreadable, no
+// memory block, a failed write) the file stays as it was. An unchanged text
+// is not written again.
 bool WriteMemoryMapToLcf(FileSystem& fs, std::string_view path, const MemoryAreaList& areas,
                          MemoryMapSettings& settings, std::string* error);
 
