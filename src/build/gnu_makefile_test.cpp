@@ -1,0 +1,1 @@
+#include "build/gnu_makefile.h"
