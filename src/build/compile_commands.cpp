@@ -49,8 +49,8 @@ class Database {
       std::string object = Object(context, state);
       nlohmann::ordered_json arguments = nlohmann::ordered_json::array();
       arguments.push_back(Tool(project, file.ToolKindName()));
-      std::string options;
-      RemoveWordOption(context.Options(state), "-P", &options);
+      std::string options = context.Options(state);
+      RemoveWordOption(options, "-P", &options);
       AddOptions(context, options, &arguments);
       if (!HasOption(options, "-c")) arguments.push_back("-c");
       for (const std::string& dir : system_includes) {

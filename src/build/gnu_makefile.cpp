@@ -287,11 +287,30 @@ class GnuMakefileWriter {
                                               : "\\" + state.file->ObjectName());
     }
     std::string path = GetObjectPath(context, state, /*create_dir=*/true);
-    if (!host()) return path;
-    path = Unquoted(path);
+    return host() ? HostFile(context, ObjectFile(context, state)) : path;
+  }
+
+  // The object's full path.
+  std::string ObjectFile(MakeContext& context, const FileState& state) {
+    std::string path = Unquoted(GetObjectPath(context, state, /*create_dir=*/false));
     size_t at = path.find("$(TEMP)");
     if (at != std::string::npos) path.replace(at, 7, StripTrailingBackslash(state.temp));
-    return HostFile(context, path);
+    return context.FullPath(path);
+  }
+
+  // The commands that made an object, kept beside it ("<object>.cmd") and
+  // written only when they change: the object depends on them, so that
+  // new options make it again. Its host path.
+  std::string CommandRecord(MakeContext& context, const FileState& state,
+                            const std::string& commands) {
+    std::string path = ObjectFile(context, state) + ".cmd";
+    std::string old;
+    if (context.prepare_disk() && !(context.fs().ReadFile(path, &old) && old == commands)) {
+      context.EnsureDirectory(GetFileDirectory(path));
+      // A record that cannot be written only makes the next build compile again.
+      WriteFileAtomic(context.fs(), path, commands, nullptr, Durability::kScratch);
+    }
+    return host_.File(path);
   }
 
   // The IDE macro block (or a file's) with its paths and options mapped.
@@ -556,19 +575,6 @@ class GnuMakefileWriter {
     std::string options = has_p ? edited : stored;
     bool has_oal = HasOption(options, "-Oal");
 
-    *out += ObjectPath(context, state) + " : ";
-    const std::string& source = context.source_folder() ? file.FullPath() : file.RelativePath();
-    *out += host() ? host_.File(file.FullPath()) : QuoteIfBlank(source);
-    ForEachDependencyPath(file, context.target(), [&](std::string_view path) {
-      *out += ' ';
-      if (host()) {
-        *out += HostDependency(context, path);
-      } else {
-        context.AppendDependencyText(path, out);
-      }
-    });
-    *out += '\n';
-
     std::string tool = "\t$(" + file.ToolKindName() + ") ";
     std::string include = " $(" + std::string(kSysIncludePath) + ") \"$<\"";
     std::string with_c = options + (HasOption(options, "-c") ? "" : " -c ");
@@ -584,7 +590,21 @@ class GnuMakefileWriter {
     } else {
       WriteSideFileSteps(context, state, options, has_p, has_oal, &steps);
     }
-    *out += Commands(commands + steps) + "\n";
+    std::string recipe = Commands(commands + steps);
+
+    *out += ObjectPath(context, state) + " : ";
+    const std::string& source = context.source_folder() ? file.FullPath() : file.RelativePath();
+    *out += host() ? host_.File(file.FullPath()) : QuoteIfBlank(source);
+    ForEachDependencyPath(file, context.target(), [&](std::string_view path) {
+      *out += ' ';
+      if (host()) {
+        *out += HostDependency(context, path);
+      } else {
+        context.AppendDependencyText(path, out);
+      }
+    });
+    if (host()) *out += " " + CommandRecord(context, state, recipe);
+    *out += '\n' + recipe + "\n";
   }
 
   // A dependency as the rule names it; the same few headers come again and again.
