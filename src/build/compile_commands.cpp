@@ -40,6 +40,7 @@ class Database {
     if (cpus_ != nullptr) cpus_->GetIncludeDirs(project.Cpu(), &system_includes);
     for (std::string& dir : system_includes)
       dir = Host(StripTrailingSlash(dir));
+    std::unordered_map<std::string, std::string> tools;  // by tool kind
     for (FileState& state : context.files()) {
       COneSourceFile& file = *state.file;
       if (!state.built || state.custom_build != 0 || !IsCompiledToolIndex(file.ToolKind())) {
@@ -48,7 +49,11 @@ class Database {
       std::string source = Host(file.FullPath());
       std::string object = Object(context, state);
       nlohmann::ordered_json arguments = nlohmann::ordered_json::array();
-      arguments.push_back(Tool(project, file.ToolKindName()));
+      auto tool = tools.find(file.ToolKindName());
+      if (tool == tools.end()) {
+        tool = tools.emplace(file.ToolKindName(), Tool(project, file.ToolKindName())).first;
+      }
+      arguments.push_back(tool->second);
       std::string options = context.Options(state);
       RemoveWordOption(options, "-P", &options);
       AddOptions(context, options, &arguments);
@@ -88,11 +93,13 @@ class Database {
     return hosts_.emplace(full, std::move(host)).first->second;
   }
 
+  // Objects share a few directories: each is mapped once.
   std::string Object(MakeContext& context, const FileState& state) {
     std::string path = Unquoted(GetObjectPath(context, state, /*create_dir=*/false));
     size_t at = path.find("$(TEMP)");
     if (at != std::string::npos) path.replace(at, 7, StripTrailingBackslash(state.temp));
-    return Host(context.FullPath(path));
+    std::string full = context.FullPath(path);
+    return Host(StripTrailingSlash(GetFileDirectory(full))) + "/" + FileNamePart(full);
   }
 
   // The program a TOOLS line names, found in the CPU family's executable directories.

@@ -1,6 +1,7 @@
 #include "build/gnu_makefile.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <unordered_set>
 
@@ -40,36 +41,55 @@ bool IsNameCharacter(char c) {
 
 }  // namespace
 
-std::string NumberMakeVariables(std::string_view text, int number) {
+void AppendNumbered(std::string_view text, int number, std::string* out) {
   std::string suffix = std::to_string(number);
-  std::string out;
-  out.reserve(text.size() + text.size() / 32);
-  size_t done = 0;
-  auto copy_to = [&](size_t at) {
-    out.append(text, done, at - done);
-    done = at;
+  out->reserve(out->size() + text.size() + text.size() / 32);
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  const char* done = begin;
+  // A definition: the name up to "=" at the start of a line.
+  auto definition = [&](const char* line) {
+    const char* name_end = line;
+    while (name_end < end && IsNameCharacter(*name_end))
+      ++name_end;
+    if (name_end < end && *name_end == '=' &&
+        IsNumberedVariable(std::string_view(line, static_cast<size_t>(name_end - line)))) {
+      out->append(done, name_end);
+      *out += suffix;
+      done = name_end;
+    }
   };
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (i == 0 || text[i - 1] == '\n') {
-      // A definition: the name up to "=" at the start of a line.
-      size_t end = i;
-      while (end < text.size() && IsNameCharacter(text[end]))
-        ++end;
-      if (end < text.size() && text[end] == '=' && IsNumberedVariable(text.substr(i, end - i))) {
-        copy_to(end);
-        out += suffix;
+  definition(begin);
+  // The next line start and the next "$", each found with memchr.
+  auto find = [end](const char* from, char c) {
+    const void* at = from < end ? std::memchr(from, c, static_cast<size_t>(end - from)) : nullptr;
+    return at == nullptr ? end : static_cast<const char*>(at);
+  };
+  const char* newline = find(begin, '\n');
+  const char* dollar = find(begin, '$');
+  while (newline < end || dollar < end) {
+    if (newline < dollar) {
+      definition(newline + 1);
+      newline = find(newline + 1, '\n');
+      continue;
+    }
+    if (dollar + 1 < end && dollar[1] == '(') {
+      const char* close = find(dollar + 2, ')');
+      if (close < end && IsNumberedVariable(std::string_view(
+                             dollar + 2, static_cast<size_t>(close - dollar - 2)))) {
+        out->append(done, close);
+        *out += suffix;
+        done = close;
       }
     }
-    if (text[i] == '$' && i + 1 < text.size() && text[i + 1] == '(') {
-      size_t close = text.find(')', i + 2);
-      if (close != std::string_view::npos &&
-          IsNumberedVariable(text.substr(i + 2, close - i - 2))) {
-        copy_to(close);
-        out += suffix;
-      }
-    }
+    dollar = find(dollar + 1, '$');
   }
-  copy_to(text.size());
+  out->append(done, end);
+}
+
+std::string NumberMakeVariables(std::string_view text, int number) {
+  std::string out;
+  AppendNumbered(text, number, &out);
   return out;
 }
 
@@ -144,7 +164,7 @@ class GnuMakefileWriter {
     for (Part& part : parts) {
       std::string text;
       Variables(*part.context, &text);
-      *out += NumberMakeVariables(text, part.number);
+      AppendNumbered(text, part.number, out);
     }
     *out += "all:";
     for (Part& part : parts) {
@@ -155,13 +175,14 @@ class GnuMakefileWriter {
     for (Part& part : parts) {
       std::string text;
       Rules(part, parts, &text);
-      *out += NumberMakeVariables(text, part.number);
+      AppendNumbered(text, part.number, out);
     }
     for (Part& part : parts) {
       std::string text;
       Clean(*part.context, &text);
-      *out += "Clean" + std::to_string(part.number) + " :\n" +
-              NumberMakeVariables(text, part.number) + "\n";
+      *out += "Clean" + std::to_string(part.number) + " :\n";
+      AppendNumbered(text, part.number, out);
+      *out += "\n";
     }
     *out += "endif\n\n";
   }

@@ -37,9 +37,13 @@
 // The host form (`host_paths`) is the same makefile for this machine's GNU
 // make (see host_make_text.h): every file by its full host path, the tools
 // by the files the CPU family's executable directories hold, every command
-// run in its project's directory ("cd $(ProjDir<i>) && ..."), Clean with
-// "rm -f", the librarian command file with host paths, and the link rule
-// of a project waiting for the modules of the projects it links.
+// run in its project's directory ("cd $(ProjDir<i>) && ..."), the option
+// "-$" written "-$$", Clean with "rm -f". So that a real make builds right
+// and incrementally: each object depends on the record of the commands
+// that make it ("<object>.cmd", rewritten only when they change), the
+// link rule of a project waits for the modules of the projects it links,
+// and each target has its own librarian command file
+// ("<project>.<target>.klo": one makefile holds every target).
 #pragma once
 
 #include <array>
@@ -101,6 +105,7 @@ inline constexpr std::array<std::string_view, 41> kNumberedVariables = {"TEMP",
 // `text` with every "$(NAME)" of the list written "$(NAME<number>)", and
 // every line that defines one ("NAME=...") defining "NAME<number>".
 std::string NumberMakeVariables(std::string_view text, int number);
+void AppendNumbered(std::string_view text, int number, std::string* out);
 
 // The projects of the makefile: the linked projects that the workspace has
 // (by output name or title, each once), then the project; with `alone` the

@@ -242,8 +242,8 @@ void BuildCleanLine(MakeContext& context, const FileState& state, std::string* o
   if (!IsCompiledToolIndex(kind)) return;
   const std::string& family = context.project().CpuFamily();
   bool mr44 = EqualsNoCase(family, "MR44") || EqualsNoCase(family, "MR44A");
-  std::string dir = state.temp.empty() ? context.project_directory()
-                                       : AppendLastSlash(context.FullPath(state.temp));
+  const std::string& dir =
+      state.temp.empty() ? context.project_directory() : context.FullDirectory(state.temp);
   for (const char* const* extension = kRemoved[kind]; *extension != nullptr; ++extension) {
     // "+": only for the MR44 family.
     const char* name = *extension;
