@@ -8,6 +8,11 @@
 //                               25 ms; a build-system generator re-run on the
 //                               same shape takes about 0.48 s on this machine)
 //   BM_GenerateKmakeFile        the same written to disk, as `zelvan makefile` does
+//   BM_GenerateGnuText          the GNU-format makefile, stored form (aim: 30 ms)
+//   BM_GenerateGnuHostText      its host form, as `zelvan build` makes it (paths
+//                               through the drive map, command records looked at)
+//   BM_MakeDryRun               for scale: GNU make -n on that host form
+//   BM_CompileCommands          compile_commands.json of both targets (aim: 30 ms)
 //   BM_CommandProjects          baseline: `zelvan projects` on the workspace on
 //                               disk (start, open with the dependency check, close)
 //   BM_CommandMakefile          `zelvan makefile` on it, end to end
@@ -20,13 +25,16 @@
 
 #include "analysis/dependency_file.h"
 #include "bench/headless_world.h"
+#include "build/compile_commands.h"
 #include "build/dependency_paths.h"
+#include "build/gnu_makefile.h"
 #include "build/kmake_file.h"
 #include "model/dependency_record.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
 #include "model/project_data.h"
 #include "platform/ansi_text.h"
+#include "platform/child_process.h"
 #include "platform/file_system.h"
 #include "tests/support/temp_dir.h"
 #include "toolchain/cpu_tools.h"
@@ -139,6 +147,7 @@ class MakefileWorld {
   CProjectData& workspace() { return *workspace_; }
   COneProjectData& project() { return *project_; }
   const CCPUTools& cpus() { return *cpus_; }
+  const std::string& dir() const { return dir_.path(); }
   // Runs the command line on the workspace; false when it failed.
   bool Command(const std::string& arguments) {
     std::string line = "cd '" + dir_.path() + "' && env -u TEMP -u TMP TMPDIR='" + dir_.path() +
@@ -217,6 +226,65 @@ void BM_GenerateKmakeFile(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_GenerateKmakeFile)->Unit(benchmark::kMillisecond);
+
+std::string GnuText(bool host, bool prepare_disk) {
+  MakefileWorld& world = TheWorld();
+  GnuMakefileOptions options;
+  options.host_paths = host;
+  options.prepare_disk = prepare_disk;
+  std::string text;
+  GenerateGnuMakefileText(world.workspace(), world.project(), &world.cpus(), options, &text);
+  return text;
+}
+
+void BM_GenerateGnuText(benchmark::State& state) {
+  size_t bytes = 0;
+  for (auto _ : state)
+    bytes = GnuText(false, false).size();
+  state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_GenerateGnuText)->Unit(benchmark::kMillisecond);
+
+void BM_GenerateGnuHostText(benchmark::State& state) {
+  GnuText(true, true);  // the command records exist, as after a build
+  size_t bytes = 0;
+  for (auto _ : state)
+    bytes = GnuText(true, true).size();
+  state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_GenerateGnuHostText)->Unit(benchmark::kMillisecond);
+
+void BM_MakeDryRun(benchmark::State& state) {
+  MakefileWorld& world = TheWorld();
+  std::string make = FindProgramOnPath("make", "/usr/bin:/bin");
+  if (make.empty()) {
+    state.SkipWithError("GNU make is not installed");
+    return;
+  }
+  std::string makefile = world.dir() + "/bench/gnu.mak";
+  WriteFileAtomic(*world.workspace().platform().fs, "C:\\bench\\gnu.mak", GnuText(true, true));
+  for (auto _ : state) {
+    std::string output, error;
+    int status = 0;
+    if (!RunChildProcess({make, {"-n", "-f", makefile, "CFG=Debug", "all"}, world.dir(), {}},
+                         &output, &status, &error) ||
+        status != 0) {
+      state.SkipWithError(("make -n failed: " + error + output.substr(0, 500)).c_str());
+    }
+  }
+}
+BENCHMARK(BM_MakeDryRun)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_CompileCommands(benchmark::State& state) {
+  MakefileWorld& world = TheWorld();
+  size_t bytes = 0;
+  for (auto _ : state) {
+    bytes = BuildCompileCommands(world.workspace(), {&world.project()}, &world.cpus(), std::nullopt)
+                .size();
+  }
+  state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_CompileCommands)->Unit(benchmark::kMillisecond);
 
 void BM_CommandProjects(benchmark::State& state) {
   MakefileWorld& world = TheWorld();

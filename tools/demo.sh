@@ -58,6 +58,18 @@ run makefile --check
 run makefile Motor --target Debug --stdout
 run build-makefile Motor Debug --pre-build
 run build-step Motor Debug after-build
+echo "== a real build with GNU make and the stub toolchain of the demo installation"
+echo "\$ zelvan makefile --gnu Motor --alone --stdout | head -12"
+"$zelvan" makefile --gnu Motor --alone --stdout | sed -n 1,12p
+echo
+run build Motor
+echo "\$ cat Motor/bin/Motor.abs    (the link options name .\\bin since the set above)"
+cat Motor/bin/Motor.abs
+echo
+run build Motor --target Release
+run build Motor --target Release
+run compile-commands Motor --target Debug
+run clean Motor
 echo "== new projects, copies and new names"
 run new Pump --cpu MX-520/R1
 run new Probe --cpu MR44 --type full

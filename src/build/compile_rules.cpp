@@ -158,13 +158,6 @@ bool MayLeaveSideFiles(int kind, std::string_view options, bool has_p, bool has_
   return kind > kCC && kind <= kMPP && (has_oal || HasListingOption(options));
 }
 
-void WriteSideFileSteps(MakeContext& context, const FileState& state, std::string_view options,
-                        bool has_p, bool has_oal, std::string* out) {
-  if (MayLeaveSideFiles(state.file->ToolKind(), options, has_p, has_oal)) {
-    SideFileSteps(context, state, out).Write(options, has_p, has_oal);
-  }
-}
-
 void AppendDependencies(MakeContext& context, const COneSourceFile& file, std::string* out) {
   ForEachDependencyPath(file, context.target(), [&](std::string_view path) {
     *out += ' ';
@@ -190,6 +183,13 @@ void BuildFalCompileRule(MakeContext& context, const FileState& state, std::stri
 }
 
 }  // namespace
+
+void WriteSideFileSteps(MakeContext& context, const FileState& state, std::string_view options,
+                        bool has_p, bool has_oal, std::string* out) {
+  if (MayLeaveSideFiles(state.file->ToolKind(), options, has_p, has_oal)) {
+    SideFileSteps(context, state, out).Write(options, has_p, has_oal);
+  }
+}
 
 std::string ObjectLocation(const FileState& state) {
   if (state.has_output_option) return state.output_argument;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zelvan {
 
@@ -23,6 +24,11 @@ void AppendObjectPath(MakeContext& context, const FileState& state, bool create_
 // Where the file's object is made: the "-o" argument of its options, else
 // its TEMP directory and object name.
 std::string ObjectLocation(const FileState& state);
+// The steps that move the side files a compile with `options` leaves
+// (`has_p`: "-P" was given, `has_oal`: "-Oal"); ".ims" moves go to the
+// file's ImsMoveSteps.
+void WriteSideFileSteps(MakeContext& context, const FileState& state, std::string_view options,
+                        bool has_p, bool has_oal, std::string* out);
 // The rule of one file (its custom build rule when it has one); nothing for
 // an excluded file.
 void BuildCompileRule(MakeContext& context, const FileState& state, std::string* out);

@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "build/compile_rules.h"
 #include "build/custom_build_rules.h"
 #include "build/make_context.h"
@@ -18,6 +14,7 @@
 #include "model/workspace_hooks.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
+#include "tests/support/demo_installation.h"
 #include "tests/support/model_test_platform.h"
 #include "tests/support/test_text.h"
 #include "toolchain/cpu_tools.h"
@@ -26,25 +23,10 @@
 namespace zelvan {
 namespace {
 
+using testing::AddDemoInstallation;
 using testing::Crlf;
 using testing::FsOp;
 using testing::Visible;
-
-// The demo installation, copied into the in-memory file system as drive K:.
-void AddDemoInstallation(testing::MemoryFileSystem& memory) {
-  std::filesystem::path root = std::filesystem::path(ZELVAN_SOURCE_DIR) / "share" / "kova";
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    if (!entry.is_regular_file()) continue;
-    std::string relative = std::filesystem::relative(entry.path(), root).string();
-    for (char& c : relative) {
-      if (c == '/') c = '\\';
-    }
-    std::ifstream in(entry.path(), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    memory.AddFile("K:\\" + relative, text.str());
-  }
-}
 
 class KmakeFileTest : public ::testing::Test {
  protected:

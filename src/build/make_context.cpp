@@ -135,6 +135,12 @@ std::string MakeContext::FullPath(std::string_view path) const {
   return full;
 }
 
+const std::string& MakeContext::FullDirectory(const std::string& dir) {
+  auto it = full_dirs_.find(dir);
+  if (it == full_dirs_.end()) it = full_dirs_.emplace(dir, AppendLastSlash(FullPath(dir))).first;
+  return it->second;
+}
+
 std::string MakeContext::Relative(std::string_view path) const {
   std::string relative;
   MakeRelativePath(project_.ProjectFilePath(), path, &relative);

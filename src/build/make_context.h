@@ -120,6 +120,9 @@ class MakeContext {
   const std::string& project_directory() const;
   // `path` resolved against the project directory; `path` itself when it cannot be.
   std::string FullPath(std::string_view path) const;
+  // A directory resolved against the project directory, ending in `\`;
+  // looked up once per context (files share their directories).
+  const std::string& FullDirectory(const std::string& dir);
   // A full path relative to the project directory.
   std::string Relative(std::string_view path) const;
   // A dependency path as a rule lists it: relative to the project
@@ -152,6 +155,7 @@ class MakeContext {
   std::vector<FileState> files_;
   std::vector<bool> consumed_project_outputs_;
   std::unordered_set<std::string> ensured_dirs_;
+  std::unordered_map<std::string, std::string> full_dirs_;
   struct TextHash {
     using is_transparent = void;
     size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }

@@ -29,30 +29,9 @@ std::string AgainstModule(const MakeContext& context, std::string_view path) {
   return full;
 }
 
-// The link options with " -$" when they lack it, split into option words
-// and object or library names; the module directory is made, the map file
-// of a listing asked for, and " $(SysLibraryPath)" added.
-void PrepareLinkWords(MakeContext& context, std::string* words, std::string* names) {
-  std::string options = context.link_options();
-  if (!HasOption(options, "-$")) options += " -$";
-  SplitLinkOptions(options, *context.project().Environment().languages, words, names);
-  context.EnsureDirectory(context.module_dir());
-  if (HasListingOption(*words) && !HasOptionPrefix(*words, "-lf")) {
-    std::string map = ReplaceExtension(context.module_path(), "map");
-    *words += " -lf" + QuoteIfBlank(context.Relative(map)) + " ";
-  }
-  std::string listing;
-  if (GetListingFile(*words, &listing)) {
-    COneProjectData& project = context.project();
-    listing = SubstituteMacros(listing, project.MacroNames(), project.MacroValues());
-    context.EnsureDirectory(GetFileDirectory(listing));
-  }
-  *words += " $(" + std::string(kSysLibraryPath) + ")";
-}
-
 void BuildExecutableLinkRule(MakeContext& context, std::string* out) {
   std::string words, names;
-  PrepareLinkWords(context, &words, &names);
+  BuildLinkWords(context, &words, &names);
   std::string link = "\t$(" + std::string(kLinkTool) + ") ";
   if (context.fal()) {
     RemoveOutputOption(words, &words);
@@ -118,6 +97,27 @@ void BuildLibraryRule(MakeContext& context, std::string* out) {
 }
 
 }  // namespace
+
+// The link options with " -$" when they lack it, split into option words
+// and object or library names; the module directory is made, the map file
+// of a listing asked for, and " $(SysLibraryPath)" added.
+void BuildLinkWords(MakeContext& context, std::string* words, std::string* names) {
+  std::string options = context.link_options();
+  if (!HasOption(options, "-$")) options += " -$";
+  SplitLinkOptions(options, *context.project().Environment().languages, words, names);
+  context.EnsureDirectory(context.module_dir());
+  if (HasListingOption(*words) && !HasOptionPrefix(*words, "-lf")) {
+    std::string map = ReplaceExtension(context.module_path(), "map");
+    *words += " -lf" + QuoteIfBlank(context.Relative(map)) + " ";
+  }
+  std::string listing;
+  if (GetListingFile(*words, &listing)) {
+    COneProjectData& project = context.project();
+    listing = SubstituteMacros(listing, project.MacroNames(), project.MacroValues());
+    context.EnsureDirectory(GetFileDirectory(listing));
+  }
+  *words += " $(" + std::string(kSysLibraryPath) + ")";
+}
 
 std::string GetLibraryPath(const MakeContext& context) {
   if (!context.library_output().empty()) return context.library_output();
@@ -242,8 +242,8 @@ void BuildCleanLine(MakeContext& context, const FileState& state, std::string* o
   if (!IsCompiledToolIndex(kind)) return;
   const std::string& family = context.project().CpuFamily();
   bool mr44 = EqualsNoCase(family, "MR44") || EqualsNoCase(family, "MR44A");
-  std::string dir = state.temp.empty() ? context.project_directory()
-                                       : AppendLastSlash(context.FullPath(state.temp));
+  const std::string& dir =
+      state.temp.empty() ? context.project_directory() : context.FullDirectory(state.temp);
   for (const char* const* extension = kRemoved[kind]; *extension != nullptr; ++extension) {
     // "+": only for the MR44 family.
     const char* name = *extension;

@@ -34,6 +34,11 @@ std::string GetLibraryPath(const MakeContext& context);
 // conversion (a library, or no convert options).
 bool GetConvertOutput(const MakeContext& context, std::string* path);
 
+// The link options (" -$" added when they lack it) split into the option
+// words and the object and library names; the words get the map file of a
+// listing and " $(SysLibraryPath)". The module directory is made.
+void BuildLinkWords(MakeContext& context, std::string* words, std::string* names);
+
 void BuildAllRule(MakeContext& context, std::string* out);
 // The link rule of an executable or the library rule of a library, then
 // the project custom build rule (not in FalMode).

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "cli/build_commands.h"
 #include "cli/cli_command.h"
 
 int main(int argc, char** argv) {
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
   RegisterComponentCommands(registry);
   RegisterMakefileCommands(registry);
   RegisterProjectCommands(registry);
+  RegisterBuildCommands(registry);
 
   try {
     app.parse(argc, argv);

@@ -19,6 +19,7 @@
 #include "build/custom_build_rules.h"
 #include "build/kmake_file.h"
 #include "build/project_build_steps.h"
+#include "cli/build_commands.h"
 #include "cli/cli_command.h"
 #include "cli/workspace_session.h"
 #include "model/one_project_data.h"
@@ -64,6 +65,9 @@ struct MakefileArgs {
   bool check = false;
   bool to_stdout = false;
   std::string output;
+  bool gnu = false;
+  bool alone = false;
+  bool host_paths = false;
 };
 
 int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
@@ -95,6 +99,14 @@ int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
 }
 
 int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
+  if (args.gnu) {
+    if (args.projects.size() > 1) {
+      std::cerr << "zelvan: name one project\n";
+      return kExitUsage;
+    }
+    return RunGnuMakefile(globals, {args.projects.empty() ? std::string() : args.projects.front(),
+                                    args.alone, args.host_paths, args.to_stdout, args.output});
+  }
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
   if (args.check) return RunCheck(session, args);
@@ -244,6 +256,16 @@ void RegisterMakefileCommands(const CommandRegistry& registry) {
                   "would be generated now")
         ->excludes(output)
         ->excludes(to_stdout);
+    auto* gnu = cmd->add_flag("--gnu", args->gnu,
+                              "The GNU-format makefile: the project and the projects it links")
+                    ->excludes("--check")
+                    ->excludes("--target")
+                    ->excludes("--clean")
+                    ->excludes("--mode");
+    cmd->add_flag("--alone", args->alone, "GNU form: the project alone")->needs(gnu);
+    cmd->add_flag("--host-paths", args->host_paths,
+                  "GNU form with this host's paths and tools, for a real build")
+        ->needs(gnu);
     cmd->callback(
         [&, args] { selected = [&globals, args] { return RunMakefile(globals, *args); }; });
   }

@@ -1,0 +1,36 @@
+// The JSON compilation database ("compile_commands.json") that clangd,
+// clang-tidy and editors read: one entry per compiled source of each
+// project and target, with host paths, the command formed as the compile
+// rule forms it (the options with "-c", then the system include path),
+// every include directory made absolute.
+//
+//   [
+//     {
+//       "directory": "/home/ann/ws/Motor",
+//       "file": "/home/ann/ws/Motor/main.c",
+//       "output": "/home/ann/ws/Motor/Debug/obj/main.rel",
+//       "arguments": ["/opt/kova/Tools/MX520/bin/cc520", "-g", "-O0",
+//                     "-I/home/ann/ws/include", "-c", "-I", "/opt/kova/Shared/include",
+//                     "/home/ann/ws/Motor/main.c", "-o", "/home/ann/ws/Motor/Debug/obj/main.rel"]
+//     }
+//   ]
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelvan {
+
+class CCPUTools;
+class COneProjectData;
+class CProjectData;
+
+// The database of `projects`, for every target each has (or `target`
+// only; a project without it has no entries), as JSON text.
+std::string BuildCompileCommands(CProjectData& workspace,
+                                 const std::vector<COneProjectData*>& projects,
+                                 const CCPUTools* cpus, std::optional<std::string_view> target);
+
+}  // namespace zelvan

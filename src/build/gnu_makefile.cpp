@@ -1,0 +1,714 @@
+#include "build/gnu_makefile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <unordered_set>
+
+#include "build/compile_rules.h"
+#include "build/custom_build_rules.h"
+#include "build/dependency_paths.h"
+#include "build/host_make_text.h"
+#include "build/make_context.h"
+#include "build/make_variables.h"
+#include "build/rule_text.h"
+#include "build/target_rules.h"
+#include "model/message_texts.h"
+#include "model/one_project_data.h"
+#include "model/one_source_file.h"
+#include "model/path_functions.h"
+#include "model/status_codes.h"
+#include "model/substitute_macros.h"
+#include "platform/file_system.h"
+#include "platform/win_path.h"
+#include "toolchain/cpu_tools.h"
+#include "toolchain/lang_tools.h"
+#include "toolchain/option_text.h"
+
+namespace zelvan {
+
+namespace {
+
+bool IsNumberedVariable(std::string_view name) {
+  static const std::unordered_set<std::string_view> kNames(kNumberedVariables.begin(),
+                                                           kNumberedVariables.end());
+  return kNames.count(name) != 0;
+}
+
+bool IsNameCharacter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+}  // namespace
+
+void AppendNumbered(std::string_view text, int number, std::string* out) {
+  std::string suffix = std::to_string(number);
+  out->reserve(out->size() + text.size() + text.size() / 32);
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  const char* done = begin;
+  // A definition: the name up to "=" at the start of a line.
+  auto definition = [&](const char* line) {
+    const char* name_end = line;
+    while (name_end < end && IsNameCharacter(*name_end))
+      ++name_end;
+    if (name_end < end && *name_end == '=' &&
+        IsNumberedVariable(std::string_view(line, static_cast<size_t>(name_end - line)))) {
+      out->append(done, name_end);
+      *out += suffix;
+      done = name_end;
+    }
+  };
+  definition(begin);
+  // The next line start and the next "$", each found with memchr.
+  auto find = [end](const char* from, char c) {
+    const void* at = from < end ? std::memchr(from, c, static_cast<size_t>(end - from)) : nullptr;
+    return at == nullptr ? end : static_cast<const char*>(at);
+  };
+  const char* newline = find(begin, '\n');
+  const char* dollar = find(begin, '$');
+  while (newline < end || dollar < end) {
+    if (newline < dollar) {
+      definition(newline + 1);
+      newline = find(newline + 1, '\n');
+      continue;
+    }
+    if (dollar + 1 < end && dollar[1] == '(') {
+      const char* close = find(dollar + 2, ')');
+      if (close < end && IsNumberedVariable(std::string_view(
+                             dollar + 2, static_cast<size_t>(close - dollar - 2)))) {
+        out->append(done, close);
+        *out += suffix;
+        done = close;
+      }
+    }
+    dollar = find(dollar + 1, '$');
+  }
+  out->append(done, end);
+}
+
+std::string NumberMakeVariables(std::string_view text, int number) {
+  std::string out;
+  AppendNumbered(text, number, &out);
+  return out;
+}
+
+std::vector<COneProjectData*> GnuProjectList(CProjectData& workspace, COneProjectData& project,
+                                             bool alone) {
+  std::vector<COneProjectData*> list;
+  if (!alone) {
+    for (const std::string& name : project.LinkList()) {
+      COneProjectData* linked = workspace.FindProject(name);
+      if (linked == nullptr || linked == &project ||
+          std::find(list.begin(), list.end(), linked) != list.end()) {
+        continue;
+      }
+      list.push_back(linked);
+    }
+  }
+  list.push_back(&project);
+  return list;
+}
+
+namespace {
+
+std::string Unquoted(std::string_view text) {
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+    return std::string(text.substr(1, text.size() - 2));
+  }
+  return std::string(text);
+}
+
+// The module a project's block makes: its library, or the linked module.
+std::string ModuleFile(const MakeContext& context) {
+  if (context.is_library()) return context.FullPath(GetLibraryPath(context));
+  return context.module_path();
+}
+
+// The names of the IDE macro block whose values are paths.
+bool IsPathMacro(std::string_view name) {
+  for (std::string_view path : {"WkspDir", "ProjDir", "TargetPath", "TargetDir", "InputPath",
+                                "InputDir", "OutDir", "TmpDir", "IntDir"}) {
+    if (name == path) return true;
+  }
+  return false;
+}
+
+// One project of the list, for one target.
+struct Part {
+  int number = 0;
+  COneProjectData* project = nullptr;
+  std::unique_ptr<MakeContext> context;
+};
+
+class GnuMakefileWriter {
+ public:
+  GnuMakefileWriter(CProjectData& workspace, const CCPUTools* cpus,
+                    const GnuMakefileOptions& options)
+      : workspace_(workspace), cpus_(cpus), options_(options), host_(*workspace.platform().fs) {}
+
+  void Block(const std::string& target, const std::vector<COneProjectData*>& projects,
+             std::string* out) {
+    std::vector<Part> parts;
+    for (size_t i = 0; i < projects.size(); ++i) {
+      COneProjectData& project = *projects[i];
+      if (!project.HasTarget(target)) continue;
+      Part& part = parts.emplace_back();
+      part.number = static_cast<int>(i) + 1;
+      part.project = &project;
+      part.context = std::make_unique<MakeContext>(workspace_, project, cpus_, target, NormalMode,
+                                                   options_.prepare_disk);
+      PrepareTarget(*part.context);
+    }
+    *out += "ifeq ($(CFG)," + target + ")\n";
+    for (Part& part : parts) {
+      std::string text;
+      Variables(*part.context, &text);
+      AppendNumbered(text, part.number, out);
+    }
+    *out += "all:";
+    for (Part& part : parts) {
+      *out += "\\\n";
+      AllEntries(part, out);
+    }
+    *out += "\n\n";
+    for (Part& part : parts) {
+      std::string text;
+      Rules(part, parts, &text);
+      AppendNumbered(text, part.number, out);
+    }
+    for (Part& part : parts) {
+      std::string text;
+      Clean(*part.context, &text);
+      *out += "Clean" + std::to_string(part.number) + " :\n";
+      AppendNumbered(text, part.number, out);
+      *out += "\n";
+    }
+    *out += "endif\n\n";
+  }
+
+ private:
+  bool host() const { return options_.host_paths; }
+
+  // A file of the project in host form.
+  const std::string& HostFile(const MakeContext& context, std::string_view path) {
+    std::string unquoted = Unquoted(path);
+    if (unquoted.find("$(") != std::string::npos) return host_.File(unquoted);
+    return host_.File(context.FullPath(unquoted));
+  }
+  // Runs the commands in the project's directory.
+  std::string Recipe(std::string_view lines) { return host_.Recipe(lines, kInProjectDir); }
+  static constexpr std::string_view kInProjectDir = "cd $(ProjDir) && ";
+
+  // --- Variables.
+
+  void Variables(MakeContext& context, std::string* out) {
+    COneProjectData& project = context.project();
+    std::string temp = StripTrailingBackslashes(context.temp_dir());
+    std::string output = StripTrailingBackslashes(context.output_dir());
+    if (host()) {
+      *out += "TEMP=" + HostFile(context, temp.empty() ? "." : temp) + "\n";
+      *out += "OUTPUT" + Number(context) + "=" + HostFile(context, output.empty() ? "." : output) +
+              "\n";
+    } else {
+      *out += "TEMP=" + ToGnuPath(temp) + "\n";
+      *out += "OUTPUT" + Number(context) + "=" + ToGnuPath(output) + "\n";
+    }
+    std::string tools;
+    if (cpus_ == nullptr || !cpus_->GetToolsText(project.Cpu(), &tools)) tools = "\n";
+    if (host()) tools = HostTools(project, tools);
+    *out += tools;
+    if (host()) {
+      HostSystemPath(context, "SysLibraryPath", " -L ", &CCPUTools::GetLibraryDirs, out);
+      HostSystemPath(context, "SysIncludePath", " -I ", &CCPUTools::GetIncludeDirs, out);
+    } else {
+      BuildSysLibraryPath(context, out);
+      BuildSysIncludePath(context, out);
+    }
+    std::vector<std::string> headers, libraries;
+    CollectHeaderFiles(context, &headers);
+    CollectLibraryFiles(context, &libraries);
+    FileList(context, "INCS", headers, out);
+    *out += "OBJS=";
+    bool first = true;
+    for (FileState& state : context.files()) {
+      if (!state.built || state.custom_build != 0 || !IsCompiledToolIndex(state.file->ToolKind())) {
+        continue;
+      }
+      if (!first) *out += "\\\n";
+      first = false;
+      *out += ObjectPath(context, state);
+    }
+    *out += "\n";
+    FileList(context, "LIBS", libraries, out);
+    std::string lcf = FindLinkCommandFile(context);
+    *out += "LCF=" + (host() ? (lcf.empty() ? std::string() : host_.File(lcf)) : ToGnuPath(lcf)) +
+            "\n\n";
+    std::string macros;
+    BuildIdeMacroBlock(context, &macros);
+    *out += host() ? HostMacroLines(context, macros) : macros;
+  }
+
+  std::string Number(const MakeContext& context) const {
+    return std::to_string(number_of_.at(&context.project()));
+  }
+
+  std::string HostTools(const COneProjectData& project, std::string_view tools) {
+    std::string out;
+    while (!tools.empty()) {
+      size_t end = tools.find('\n');
+      std::string_view line = tools.substr(0, end);
+      size_t equals = line.find('=');
+      if (equals == std::string_view::npos) {
+        out += line;
+      } else {
+        out += line.substr(0, equals + 1);
+        out += host_.Tool(cpus_, project.Cpu(), line.substr(equals + 1));
+      }
+      if (end == std::string_view::npos) break;
+      out += '\n';
+      tools.remove_prefix(end + 1);
+    }
+    return out;
+  }
+
+  void HostSystemPath(MakeContext& context, const char* name, const char* option,
+                      bool (CCPUTools::*dirs_of)(std::string_view, std::vector<std::string>*) const,
+                      std::string* out) {
+    std::vector<std::string> dirs;
+    if (cpus_ == nullptr) return;
+    (cpus_->*dirs_of)(context.project().Cpu(), &dirs);
+    if (dirs.empty()) return;
+    *out += name;
+    *out += '=';
+    for (const std::string& dir : dirs)
+      *out += option + host_.File(StripTrailingSlash(dir));
+    *out += "\n\n";
+  }
+
+  void FileList(MakeContext& context, const char* name, const std::vector<std::string>& paths,
+                std::string* out) {
+    if (!host()) {
+      BuildFileListVariable(context, name, paths, out);
+      return;
+    }
+    *out += name;
+    *out += '=';
+    for (const std::string& path : paths)
+      *out += " \\\n" + HostFile(context, path);
+    *out += "\n\n";
+  }
+
+  // The object as the rules name it: in the target's TEMP unless the file
+  // says otherwise.
+  std::string ObjectPath(MakeContext& context, const FileState& state) {
+    bool in_temp = !context.source_folder() && !state.has_output_option && state.own_temp.empty();
+    if (in_temp) {
+      return std::string("$(TEMP)") + (host() ? "/" + EscapeForMake(state.file->ObjectName())
+                                              : "\\" + state.file->ObjectName());
+    }
+    std::string path = GetObjectPath(context, state, /*create_dir=*/true);
+    return host() ? HostFile(context, ObjectFile(context, state)) : path;
+  }
+
+  // The object's full path.
+  std::string ObjectFile(MakeContext& context, const FileState& state) {
+    std::string path = Unquoted(GetObjectPath(context, state, /*create_dir=*/false));
+    size_t at = path.find("$(TEMP)");
+    if (at != std::string::npos) path.replace(at, 7, StripTrailingBackslash(state.temp));
+    return context.FullPath(path);
+  }
+
+  // The commands that made an object, kept beside it ("<object>.cmd") and
+  // written only when they change: the object depends on them, so that
+  // new options make it again. Its host path.
+  std::string CommandRecord(MakeContext& context, const FileState& state,
+                            const std::string& commands) {
+    std::string path = ObjectFile(context, state) + ".cmd";
+    std::string old;
+    if (context.prepare_disk() && !(context.fs().ReadFile(path, &old) && old == commands)) {
+      context.EnsureDirectory(GetFileDirectory(path));
+      // A record that cannot be written only makes the next build compile again.
+      WriteFileAtomic(context.fs(), path, commands, nullptr, Durability::kScratch);
+    }
+    return host_.File(path);
+  }
+
+  // The IDE macro block (or a file's) with its paths and options mapped.
+  std::string HostMacroLines(const MakeContext& context, std::string_view block) {
+    std::string out;
+    while (!block.empty()) {
+      size_t end = block.find('\n');
+      std::string_view line = block.substr(0, end);
+      size_t equals = line.find('=');
+      if (equals == std::string_view::npos) {
+        out += line;
+      } else {
+        std::string_view name = line.substr(0, equals);
+        std::string_view value = line.substr(equals + 1);
+        out += line.substr(0, equals + 1);
+        if (value.empty()) {
+        } else if (IsPathMacro(name)) {
+          out += HostFile(context, StripTrailingBackslashes(value));
+        } else if (name.find('_') != std::string_view::npos) {
+          out += host_.Words(value);  // the option variables
+        } else {
+          out += value;
+        }
+      }
+      if (end == std::string_view::npos) break;
+      out += '\n';
+      block.remove_prefix(end + 1);
+    }
+    return out;
+  }
+
+  // --- "all".
+
+  void AllEntries(const Part& part, std::string* out) {
+    const MakeContext& context = *part.context;
+    std::string entries;
+    if (!context.before_build().commands.empty())
+      entries = "prebuild" + std::to_string(part.number);
+    auto add = [&](const std::string& full) {
+      if (!entries.empty()) entries += ' ';
+      entries += host() ? host_.File(full) : ToGnuPath(context.Relative(full));
+    };
+    add(ModuleFile(context));
+    std::string convert;
+    if (GetConvertOutput(context, &convert)) add(convert);
+    *out += entries;
+  }
+
+  // --- Rules.
+
+  void Rules(Part& part, const std::vector<Part>& parts, std::string* out) {
+    MakeContext& context = *part.context;
+    std::string before;
+    BuildEventCommands(context.before_build(), &before);
+    if (!before.empty()) {
+      *out += "prebuild" + std::to_string(part.number) + ":\n" + Commands(before) + "\n";
+    }
+    if (context.has_conversion()) {
+      ConvertRule(context, out);
+      std::string after;
+      BuildEventCommands(context.after_build(), &after);
+      if (!after.empty()) {
+        while (!out->empty() && out->back() == '\n')
+          out->pop_back();
+        *out += "\n" + Commands(after) + "\n";
+      }
+    }
+    std::string linked;
+    if (host()) linked = LinkedModules(part, parts);
+    if (context.is_library()) {
+      LibraryRule(context, linked, out);
+    } else {
+      LinkRule(context, linked, out);
+    }
+    ProjectCustomBuildRule(context, out);
+    for (FileState& state : context.files()) {
+      if (!state.built) continue;
+      if (state.custom_build != 0) {
+        if (IsCompiledToolIndex(state.file->ToolKind()) || state.custom_build == 1) {
+          CustomBuildRule(context, state, out);
+        }
+      } else if (IsCompiledToolIndex(state.file->ToolKind())) {
+        CompileRule(context, state, out);
+      }
+    }
+    context.EnsureDirectory(AppendLastSlash(context.temp_dir()));
+  }
+
+  std::string Commands(std::string_view lines) {
+    return host() ? Recipe(lines) : std::string(lines);
+  }
+
+  // The modules of the projects of the makefile that this one links: a
+  // real make must have them before the link, and link again when they change.
+  std::string LinkedModules(const Part& part, const std::vector<Part>& parts) {
+    std::string text;
+    for (const std::string& name : part.project->LinkList()) {
+      COneProjectData* linked = workspace_.FindProject(name);
+      for (const Part& other : parts) {
+        if (other.project == linked && &other != &part) {
+          text += " " + host_.File(ModuleFile(*other.context));
+        }
+      }
+    }
+    return text;
+  }
+
+  void ConvertRule(MakeContext& context, std::string* out) {
+    std::string convert;
+    GetConvertOutput(context, &convert);
+    std::string module = context.module_path();
+    if (!host()) {
+      *out +=
+          ToGnuPath(context.Relative(convert)) + " : " + ToGnuPath(context.Relative(module)) + "\n";
+      BuildConvertCommand(context, out);
+      *out += '\n';
+      return;
+    }
+    std::string options = context.convert_options();
+    if (!HasOption(options, "-$")) options += " -$";
+    *out += host_.File(convert) + " : " + host_.File(module) + "\n";
+    *out += "\tcd " + host_.File(StripTrailingBackslash(context.module_dir())) + " && $(" +
+            std::string(kConverterTool) + ") " + host_.Words(options) + " " +
+            EscapeForMake(context.module_name()) + "\n\n";
+  }
+
+  void LinkRule(MakeContext& context, const std::string& linked, std::string* out) {
+    std::string words, names;
+    BuildLinkWords(context, &words, &names);
+    if (host()) {
+      *out += host_.File(context.module_path());
+    } else if (context.has_link_output()) {
+      *out += context.link_output();
+    } else {
+      *out += "$(OUTPUT" + Number(context) + ")/" + context.module_name();
+    }
+    *out += " : $(OBJS) $(LIBS) $(LCF)" + linked + "\n";
+    std::string before;
+    BuildEventCommands(context.before_link(), &before);
+    *out += Commands(before);
+    std::string command =
+        "\t$(" + std::string(kLinkTool) + ") " + words + " $(OBJS) $(LIBS) " + names + " $(LCF) ";
+    if (!context.has_link_output()) command += " -o \"$@\"";
+    *out += Commands(command);
+    std::string after;
+    BuildEventCommands(context.after_build(), &after);
+    if (!context.has_conversion() && !after.empty()) *out += "\n" + Commands(after);
+    *out += "\n\n";
+  }
+
+  void LibraryRule(MakeContext& context, const std::string& linked, std::string* out) {
+    std::string library = GetLibraryPath(context);
+    *out += (host() ? HostFile(context, library) : library) + " : $(OBJS) $(LIBS)" + linked + "\n";
+    std::string before;
+    BuildEventCommands(context.before_link(), &before);
+    *out += Commands(before);
+    std::string argument;
+    if (host()) {
+      argument = HostLibrarianCommandFile(context);
+      *out += "\t" + std::string(kInProjectDir) + "$(" + std::string(kLibrarianTool) + ") -f" +
+              argument + "\n";
+    } else {
+      WriteLibrarianCommandFile(context, &argument);
+      if (HasBlank(argument)) argument = "\"" + argument + "\"";
+      *out += "\t$(" + std::string(kLibrarianTool) + ") -f" + argument + "\n";
+    }
+    std::string after;
+    BuildEventCommands(context.after_build(), &after);
+    *out += Commands(after);
+    *out += '\n';
+  }
+
+  // The librarian command file with host paths, one a line; its host
+  // path. Each target has its own: one makefile makes every target.
+  std::string HostLibrarianCommandFile(MakeContext& context) {
+    std::string path =
+        ReplaceExtension(LibrarianCommandFilePath(context.project()), context.target() + ".klo");
+    std::string stored_text = BuildLibrarianCommandText(context);
+    std::string_view stored = stored_text;
+    std::string text;
+    bool first = true;
+    while (!stored.empty()) {
+      size_t end = stored.find('\n');
+      std::string line = Unquoted(stored.substr(0, end));
+      stored.remove_prefix(end == std::string_view::npos ? stored.size() : end + 1);
+      if (!first) {
+        std::string host = context.fs().ToHostPath(context.FullPath(line));
+        if (!host.empty()) line = HasBlank(host) ? "\"" + host + "\"" : host;
+      }
+      first = false;
+      text += line + "\n";
+    }
+    if (context.prepare_disk()) {
+      // The librarian reports a command file it cannot read.
+      WriteFileAtomic(context.fs(), path, text, nullptr, Durability::kScratch);
+    }
+    return host_.File(path);
+  }
+
+  void ProjectCustomBuildRule(MakeContext& context, std::string* out) {
+    if (!host()) {
+      BuildProjectCustomBuildRule(context, out);
+      return;
+    }
+    if (context.AnyProjectOutputConsumed()) return;
+    std::vector<std::string> outputs = ProjectCBuildOutputs(context);
+    if (outputs.empty()) return;
+    for (const std::string& output : outputs)
+      *out += HostFile(context, output) + " ";
+    *out += ": " + host_.File(ModuleFile(context)) + "\n";
+    const BuildStep& step = context.custom_build();
+    std::string commands;
+    if (!step.title.empty()) commands += "\techo " + step.title + "\n";
+    AppendCommandLines(step.commands, &commands);
+    *out += Recipe(commands) + "\n";
+  }
+
+  void CustomBuildRule(MakeContext& context, const FileState& state, std::string* out) {
+    if (!host()) {
+      BuildCustomBuildRule(context, state, out);
+      return;
+    }
+    COneSourceFile& file = *state.file;
+    const std::string& target = context.target();
+    std::string block;
+    BuildFileMacroBlock(context, state, &block);
+    *out += HostMacroLines(context, block);
+    std::vector<std::string> outputs, dependencies;
+    file.GetCBuildOutputs(target, &outputs);
+    for (const std::string& output : outputs) {
+      std::string path = SubstituteMacros(output, file.MacroNames(), file.MacroValues());
+      path =
+          SubstituteMacros(path, context.project().MacroNames(), context.project().MacroValues());
+      context.EnsureDirectory(GetFileDirectory(context.FullPath(path)));
+      *out += HostFile(context, path) + " ";
+    }
+    *out += ": " + host_.File(file.FullPath());
+    file.GetCBuildDependencies(target, &dependencies, /*quote=*/false, /*existing_only=*/true);
+    for (const std::string& dependency : dependencies)
+      *out += " " + HostFile(context, dependency);
+    *out += "\n";
+    std::string comment, commands;
+    file.GetCBuildComment(target, &comment);
+    if (!comment.empty()) commands += "\techo " + comment + "\n";
+    std::vector<std::string> list;
+    file.GetCBuildCommands(target, &list);
+    AppendCommandLines(list, &commands);
+    *out += Recipe(commands) + "\n";
+  }
+
+  void CompileRule(MakeContext& context, const FileState& state, std::string* out) {
+    COneSourceFile& file = *state.file;
+    file.ImsMoveSteps().clear();
+    const std::string& stored = context.Options(state);
+    if (stored.find("$(") != std::string::npos) {
+      std::string block;
+      BuildFileMacroBlock(context, state, &block);
+      *out += host() ? HostMacroLines(context, block) : block;
+    }
+    std::string edited;
+    bool has_p = RemoveWordOption(stored, "-P", &edited);
+    std::string options = has_p ? edited : stored;
+    bool has_oal = HasOption(options, "-Oal");
+
+    std::string tool = "\t$(" + file.ToolKindName() + ") ";
+    std::string include = " $(" + std::string(kSysIncludePath) + ") \"$<\"";
+    std::string with_c = options + (HasOption(options, "-c") ? "" : " -c ");
+    std::string commands =
+        tool + with_c + include + (state.has_output_option ? "\n" : " -o \"$@\"\n");
+    std::string steps;
+    if (has_p && file.ToolKind() == 0) {
+      std::string preprocess = with_c;
+      RemoveWordOption(preprocess, "-c", &preprocess);
+      RemoveWordOption(preprocess, "-Xi", &preprocess);
+      commands += tool + "-P " + preprocess + include + "\n";
+      WriteSideFileSteps(context, state, preprocess + " -P", has_p, has_oal, &steps);
+    } else {
+      WriteSideFileSteps(context, state, options, has_p, has_oal, &steps);
+    }
+    std::string recipe = Commands(commands + steps);
+
+    *out += ObjectPath(context, state) + " : ";
+    const std::string& source = context.source_folder() ? file.FullPath() : file.RelativePath();
+    *out += host() ? host_.File(file.FullPath()) : QuoteIfBlank(source);
+    ForEachDependencyPath(file, context.target(), [&](std::string_view path) {
+      *out += ' ';
+      if (host()) {
+        *out += HostDependency(context, path);
+      } else {
+        context.AppendDependencyText(path, out);
+      }
+    });
+    if (host()) *out += " " + CommandRecord(context, state, recipe);
+    *out += '\n' + recipe + "\n";
+  }
+
+  // A dependency as the rule names it; the same few headers come again and again.
+  const std::string& HostDependency(MakeContext& context, std::string_view path) {
+    auto& cache = dependencies_[&context.project()];
+    auto it = cache.find(std::string(path));
+    if (it != cache.end()) return it->second;
+    return cache.emplace(std::string(path), HostFile(context, path)).first->second;
+  }
+
+  // --- Clean.
+
+  void Clean(MakeContext& context, std::string* out) {
+    std::string lines;
+    BuildCleanLines(context, &lines);
+    if (!host()) {
+      *out += lines;
+      return;
+    }
+    // A file that is not there is no failure of Clean.
+    std::string_view rest = lines;
+    while (!rest.empty()) {
+      size_t end = rest.find('\n');
+      std::string_view line = rest.substr(0, end);
+      rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+      if (!line.starts_with("\trm ")) continue;
+      *out += "\trm -f";
+      for (std::string_view file : ArgumentSlices(line.substr(4)))
+        *out += " " + HostFile(context, file);
+      *out += "\n";
+    }
+  }
+
+ public:
+  void SetNumbers(const std::vector<COneProjectData*>& projects) {
+    for (size_t i = 0; i < projects.size(); ++i)
+      number_of_[projects[i]] = static_cast<int>(i) + 1;
+  }
+
+ private:
+  CProjectData& workspace_;
+  const CCPUTools* cpus_;
+  GnuMakefileOptions options_;
+  HostPathMapper host_;
+  std::unordered_map<const COneProjectData*, int> number_of_;
+  std::unordered_map<const COneProjectData*, std::unordered_map<std::string, std::string>>
+      dependencies_;
+};
+
+}  // namespace
+
+void GenerateGnuMakefileText(CProjectData& workspace, COneProjectData& project,
+                             const CCPUTools* cpus, const GnuMakefileOptions& options,
+                             std::string* text) {
+  std::vector<COneProjectData*> projects = GnuProjectList(workspace, project, options.alone);
+  GnuMakefileWriter writer(workspace, cpus, options);
+  writer.SetNumbers(projects);
+  *text = "#\n# KOVA Generated GNU Format makefile, based on " + project.BaseName() + ".KBP\n#\n";
+  for (const std::string& target : project.Targets())
+    writer.Block(target, projects, text);
+}
+
+bool WriteGnuMakefile(CProjectData& workspace, COneProjectData& project, const CCPUTools* cpus,
+                      const GnuMakefileOptions& options, std::string_view path) {
+  std::string text;
+  GenerateGnuMakefileText(workspace, project, cpus, options, &text);
+  FileSystem& fs = *workspace.platform().fs;
+  bool written = options.host_paths ? WriteFileAtomic(fs, path, text, nullptr,
+                                                      WriteOptions{Durability::kScratch, true, {}})
+                                    : WriteKmakeDocument(fs, path, text, Durability::kDurable);
+  if (!written) {
+    workspace.SetStatus(kStatusMakefileNotWritten, kMsgMakefileNotWritten);
+    return false;
+  }
+  return true;
+}
+
+bool GenerateGnuMakefile(CProjectData& workspace, const CCPUTools* cpus, COneProjectData& project,
+                         std::string_view alone_text) {
+  workspace.ClearStatus();
+  GnuMakefileOptions options;
+  options.alone = ReadsAsInteger(alone_text) != 0;
+  return WriteGnuMakefile(workspace, project, cpus, options, project.MakefilePath());
+}
+
+}  // namespace zelvan

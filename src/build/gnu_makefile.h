@@ -1,0 +1,144 @@
+// The GNU-format makefile of a project: the project and the projects it
+// links, all in one file, one block per build target chosen by CFG. Each
+// project of the list has a number (the linked ones first, in the order
+// the project names them, the project itself last), and every variable of
+// a project carries its number.
+//
+//   #
+//   # KOVA Generated GNU Format makefile, based on Motor.KBP
+//   #
+//   ifeq ($(CFG),Debug)
+//   TEMP1=./Debug/obj              project 1 (MathLib): its variables
+//   OUTPUT1=./Debug
+//   CC1=cc520
+//   ...
+//   OBJS1=$(TEMP1)\fixmath.rel\     (entries joined by "\" and a line feed)
+//   $(TEMP1)\filter.rel
+//   ...
+//   TEMP2=./Debug/obj              project 2 (Motor)
+//   ...
+//   all:\                          (each project on a line of its own)
+//   Debug/MathLib.lib\                  (the linked project first)
+//   prebuild2 Debug/Motor.abs Debug/Motor.h16
+//
+//   .\Debug\MathLib.lib : $(OBJS1) $(LIBS1)
+//   	$(AR1) -f.\MathLib.klo
+//   ...                            the rules of each project, in order
+//   Clean1 :
+//   	rm C:\work\MathLib\Debug\obj\fixmath.rel
+//   ...
+//   endif
+//
+// The numbered names are the fixed list of kNumberedVariables; a
+// reference to any other name (such as $(OUTPUT) in an option) stays as
+// written. OUTPUT<i>, which the link rule of an executable names, is
+// defined beside TEMP<i>.
+//
+// The host form (`host_paths`) is the same makefile for this machine's GNU
+// make (see host_make_text.h): every file by its full host path, the tools
+// by the files the CPU family's executable directories hold, every command
+// run in its project's directory ("cd $(ProjDir<i>) && ..."), the option
+// "-$" written "-$$", Clean with "rm -f". So that a real make builds right
+// and incrementally: each object depends on the record of the commands
+// that make it ("<object>.cmd", rewritten only when they change), the
+// link rule of a project waits for the modules of the projects it links,
+// and each target has its own librarian command file
+// ("<project>.<target>.klo": one makefile holds every target).
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/project_data.h"
+
+namespace zelvan {
+
+class CCPUTools;
+class COneProjectData;
+
+// The variables whose definitions and references get the project's number.
+inline constexpr std::array<std::string_view, 41> kNumberedVariables = {"TEMP",
+                                                                        "CC",
+                                                                        "CCL",
+                                                                        "AS",
+                                                                        "MAC",
+                                                                        "APP",
+                                                                        "AR",
+                                                                        "LINK",
+                                                                        "CONV",
+                                                                        "FAL",
+                                                                        "KUAPP",
+                                                                        "KUMPL",
+                                                                        "SysIncludePath",
+                                                                        "SysLibraryPath",
+                                                                        "INCS",
+                                                                        "OBJS",
+                                                                        "LIBS",
+                                                                        "LCF",
+                                                                        "WkspDir",
+                                                                        "WkspName",
+                                                                        "ProjDir",
+                                                                        "ProjName",
+                                                                        "TargetPath",
+                                                                        "TargetDir",
+                                                                        "TargetName",
+                                                                        "InputPath",
+                                                                        "InputDir",
+                                                                        "InputName",
+                                                                        "OutDir",
+                                                                        "TmpDir",
+                                                                        "IntDir",
+                                                                        "CC_Opt_All",
+                                                                        "CC_Def_Macro",
+                                                                        "CC_Undef_Macro",
+                                                                        "CC_Inc_Path",
+                                                                        "Lnk_Opt_All",
+                                                                        "Lnk_ObjLib_Name",
+                                                                        "Lnk_Ref_Symbol",
+                                                                        "Lnk_Search_Path",
+                                                                        "Cvt_Opt_All",
+                                                                        "Cvt_fillComment"};
+
+// `text` with every "$(NAME)" of the list written "$(NAME<number>)", and
+// every line that defines one ("NAME=...") defining "NAME<number>".
+std::string NumberMakeVariables(std::string_view text, int number);
+void AppendNumbered(std::string_view text, int number, std::string* out);
+
+// The projects of the makefile: the linked projects that the workspace has
+// (by output name or title, each once), then the project; with `alone` the
+// project only.
+std::vector<COneProjectData*> GnuProjectList(CProjectData& workspace, COneProjectData& project,
+                                             bool alone);
+
+struct GnuMakefileOptions {
+  bool alone = false;
+  bool host_paths = false;
+  // Without `prepare_disk` no directory and no librarian command file is
+  // made: the text is only looked at.
+  bool prepare_disk = true;
+};
+
+// The whole text, every target of the project. A linked project without
+// the target has no part in that target's block.
+void GenerateGnuMakefileText(CProjectData& workspace, COneProjectData& project,
+                             const CCPUTools* cpus, const GnuMakefileOptions& options,
+                             std::string* text);
+
+// Writes the text to `path` in one piece (the host form with line feeds,
+// the stored form in text mode, CR LF). A file that cannot be written
+// gives kStatusMakefileNotWritten and false; the old file stays whole.
+bool WriteGnuMakefile(CProjectData& workspace, COneProjectData& project, const CCPUTools* cpus,
+                      const GnuMakefileOptions& options, std::string_view path);
+
+// What the component runs for the GNU makefile of a project: `alone_text`
+// is read as an integer, non-zero meaning the project alone; the file is
+// the project's own makefile ("<project>.mak"), in the stored form.
+// Starts with the status cleared; false with kStatusMakefileNotWritten
+// when the file cannot be written.
+bool GenerateGnuMakefile(CProjectData& workspace, const CCPUTools* cpus, COneProjectData& project,
+                         std::string_view alone_text);
+
+}  // namespace zelvan

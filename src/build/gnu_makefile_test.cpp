@@ -1,0 +1,580 @@
+#include "build/gnu_makefile.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <regex>
+
+#include "build/compile_commands.h"
+#include "build/host_make_text.h"
+#include "model/dependency_record.h"
+#include "model/message_texts.h"
+#include "model/one_project_data.h"
+#include "model/one_source_file.h"
+#include "model/status_codes.h"
+#include "platform/child_process.h"
+#include "platform/file_system.h"
+#include "tests/support/demo_installation.h"
+#include "tests/support/model_test_platform.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_text.h"
+#include "toolchain/cpu_tools.h"
+#include "toolchain/qk_util.h"
+
+namespace zelvan {
+namespace {
+
+using testing::Crlf;
+using testing::FsOp;
+using testing::Visible;
+
+// Host paths below a real directory, so that make can read the host form:
+// "C:\ws\a.c" is "<root>/C/ws/a.c".
+class RootedFileSystem : public testing::FaultyFileSystem {
+ public:
+  RootedFileSystem(FileSystem& base, std::string root) : FaultyFileSystem(base), root_(root) {}
+  std::string ToHostPath(std::string_view path) override {
+    std::string host = FaultyFileSystem::ToHostPath(path);
+    if (host.size() > 1 && host[1] == ':') return root_ + "/" + host[0] + host.substr(2);
+    return host;
+  }
+
+ private:
+  std::string root_;
+};
+
+class GnuMakefileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::AddDemoInstallation(env_.memory);
+    env_.platform.fs = &rooted_;
+    ASSERT_TRUE(cpus_.LoadCpuTools());
+  }
+
+  void Open(std::initializer_list<std::pair<const char*, std::string>> projects) {
+    env_.ide.project_files.clear();
+    for (const auto& [path, text] : projects) {
+      env_.AddFile(path, Crlf(text));
+      env_.ide.project_files.push_back(path);
+    }
+    env_.ide.active_project = env_.ide.project_files.front();
+    workspace_ = env_.NewWorkspace();
+    ASSERT_TRUE(workspace_->OpenWorkspace("C:\\ws\\Demo.kws"));
+  }
+  COneProjectData& Project(std::string_view name) { return *workspace_->FindProject(name); }
+  void Depend(std::string_view project, std::string_view file, std::vector<std::string> paths) {
+    CDependencyRecord record{"Debug"};
+    record.SetDependencies(std::move(paths), {});
+    Project(project).FindSourceFileByRelativePath(file)->TargetEntries().push_back(record);
+  }
+  // The text in the stored form; the host form, with the host root shown
+  // as "<root>", is checked with GNU make on the way.
+  std::string Text(std::string_view project, bool alone = false, bool host = false) {
+    GnuMakefileOptions options;
+    options.alone = alone;
+    options.host_paths = host;
+    options.prepare_disk = false;
+    std::string text;
+    GenerateGnuMakefileText(*workspace_, Project(project), &cpus_, options, &text);
+    if (!host) {
+      Text(project, alone, true);
+      return text;
+    }
+    ExpectMakeReads(text);
+    for (size_t at = text.find(root_.path()); at != std::string::npos;
+         at = text.find(root_.path(), at)) {
+      text.replace(at, root_.path().size(), "<root>");
+    }
+    return text;
+  }
+  // GNU make reads the host form without a syntax error, for every target.
+  void ExpectMakeReads(const std::string& text) {
+    std::string make = FindProgramOnPath("make", "/usr/bin:/bin");
+    if (make.empty()) return;
+    std::string makefile = root_.WriteFile("test.mak", text);
+    for (std::string target : {"Debug", "Release"}) {
+      std::string output, error;
+      int status = 0;
+      ASSERT_TRUE(
+          RunChildProcess({make, {"-n", "-p", "-f", makefile, "CFG=" + target, "all"}, {}, {}},
+                          &output, &status, &error))
+          << error;
+      EXPECT_FALSE(std::regex_search(output, std::regex("test\\.mak:[0-9]+: \\*\\*\\*")))
+          << output.substr(0, 2000) << "\n"
+          << text;
+      EXPECT_NE(output.find("# Files"), std::string::npos);
+    }
+  }
+
+  testing::TempDir root_;
+  testing::ModelTestPlatform env_;
+  RootedFileSystem rooted_{env_.fs, root_.path()};
+  QkUtil util_{env_.platform, "K:"};
+  CCPUTools cpus_{env_.platform, util_};
+  std::unique_ptr<CProjectData> workspace_;
+};
+
+void ExpectText(const std::string& actual, const std::string& expected, std::string_view name) {
+  EXPECT_EQ(actual, expected) << name << ":\n" << Visible(actual);
+}
+
+const char* kLib = R"([PROJECT]
+OUTPUT=Lib.lib
+CPU=MX-520
+CPUFAMILY=MX-520
+TARGET=Debug;
+Folder=S;
+[S]
+SOURCECOUNT=2
+SOURCE0=a.c
+SOURCE1=b.asm
+[PROJECT!MACRO!Debug]
+DefaultCompile=-g
+DefaultOUTPUT=.\out
+DefaultTEMP=.\obj
+LibraryOutput=.\out\Lib.lib
+[Debug!b.asm]
+COMPILE=-l
+)";
+
+const char* kApp = R"([PROJECT]
+OUTPUT=App.abs
+CPU=MR44
+CPUFAMILY=MR44
+TARGET=Debug;
+LinkProject=Lib.lib;Gone.lib;Tool;
+Folder=S;
+[S]
+SOURCECOUNT=3
+SOURCE0=main.c
+SOURCE1=gen.def
+SOURCE2=App.lcf
+[PROJECT!MACRO!Debug]
+DefaultCompile=-g $(CC)
+DefaultLink=-g
+DefaultConvert=-Fs24
+DefaultOUTPUT=.\out
+DefaultTEMP=.\my tmp
+ProjectBeforeBuildCommandCount=1
+ProjectBeforeBuildCommand-0=stamp $(ProjDir)
+[Debug!gen.def]
+CustomBuild=1
+CBuildCommandCount=1
+CBuildCommand-0=gen $(InputPath)
+CBuildOutputCount=1
+CBuildOutput-0=gen.c
+)";
+
+const char* kTool = R"([PROJECT]
+OUTPUT=Tool.abs
+CPU=MX-520
+CPUFAMILY=MX-520
+TARGET=Debug;Release;
+Folder=S;
+[S]
+SOURCECOUNT=1
+SOURCE0=t.c
+[PROJECT!MACRO!Debug]
+DefaultLink=-o .\out\Tool.abs
+DefaultTEMP=.\obj
+[PROJECT!MACRO!Release]
+DefaultTEMP=.\obj
+)";
+
+// Lib and Tool first (as App names them; Gone is no project), App last:
+// every variable numbered, $(CC) in App's options too, $(OUTPUT) not.
+TEST_F(GnuMakefileTest, WholeMakefileOfAProjectLinkingTwo) {
+  Open({{"C:\\ws\\app\\App.kbp", kApp},
+        {"C:\\ws\\lib\\Lib.kbp", kLib},
+        {"C:\\ws\\tool\\Tool.kbp", kTool}});
+  Depend("App", "main.c", {"..\\lib\\a.h"});
+  ExpectText(Text("App"), R"(#
+# KOVA Generated GNU Format makefile, based on App.KBP
+#
+ifeq ($(CFG),Debug)
+TEMP1=./obj
+OUTPUT1=./out
+CC1=cc520
+AS1=as520
+MAC1=mac520
+LINK1=lk520
+AR1=lb520
+CONV1=cv520
+
+SysLibraryPath1= -L K:\Tools\MX520\lib
+
+SysIncludePath1= -I K:\Shared\include -I K:\Tools\MX520\include
+
+INCS1=
+
+OBJS1=$(TEMP1)\a.rel\
+$(TEMP1)\b.rel
+LIBS1=
+
+LCF1=
+
+WkspDir1=C:\ws
+WkspName1=Demo
+ProjDir1=C:\ws\lib
+ProjName1=Lib
+TargetPath1=.\out\Lib.lib
+TargetDir1=.\out
+TargetName1=Lib
+InputPath1=.\out\Lib.lib
+InputDir1=.\out
+InputName1=Lib
+OutDir1=.\out
+TmpDir1=
+IntDir1=.\obj
+
+CC_Opt_All1=-g -$
+CC_Def_Macro1=
+CC_Undef_Macro1=
+CC_Inc_Path1=
+Lnk_Opt_All1= -$
+Lnk_ObjLib_Name1=
+Lnk_Ref_Symbol1=
+Lnk_Search_Path1=
+Cvt_Opt_All1= -$
+Cvt_fillComment1=
+
+TEMP2=./obj
+OUTPUT2=
+CC2=cc520
+AS2=as520
+MAC2=mac520
+LINK2=lk520
+AR2=lb520
+CONV2=cv520
+
+SysLibraryPath2= -L K:\Tools\MX520\lib
+
+SysIncludePath2= -I K:\Shared\include -I K:\Tools\MX520\include
+
+INCS2=
+
+OBJS2=$(TEMP2)\t.rel
+LIBS2=
+
+LCF2=
+
+WkspDir2=C:\ws
+WkspName2=Demo
+ProjDir2=C:\ws\tool
+ProjName2=Tool
+TargetPath2=.\out\Tool.abs
+TargetDir2=.\out
+TargetName2=Tool
+InputPath2=.\out\Tool.abs
+InputDir2=.\out
+InputName2=Tool
+OutDir2=
+TmpDir2=
+IntDir2=.\obj
+
+CC_Opt_All2= -$
+CC_Def_Macro2=
+CC_Undef_Macro2=
+CC_Inc_Path2=
+Lnk_Opt_All2= -$
+Lnk_ObjLib_Name2=
+Lnk_Ref_Symbol2=
+Lnk_Search_Path2=
+Cvt_Opt_All2= -$
+Cvt_fillComment2=
+
+TEMP3=./my\ tmp
+OUTPUT3=./out
+CC3=cc52ip
+AS3=as52i
+MPP=mpp52i
+LINK3=lk52i
+AR3=lb52i
+CONV3=cv52i
+FAL3=fal52i
+
+SysLibraryPath3= -L K:\Tools\MR44\lib
+
+SysIncludePath3= -I K:\Shared\include -I K:\Tools\MR44P\include -I K:\Tools\MR44\include
+
+INCS3=
+
+OBJS3=$(TEMP3)\main.rel
+LIBS3=
+
+LCF3=C:/ws/app/App.lcf
+
+WkspDir3=C:\ws
+WkspName3=Demo
+ProjDir3=C:\ws\app
+ProjName3=App
+TargetPath3=$(OUTPUT)\App.abs
+TargetDir3=$(OUTPUT)
+TargetName3=App
+InputPath3=$(OUTPUT)\App.abs
+InputDir3=$(OUTPUT)
+InputName3=App
+OutDir3=.\out
+TmpDir3=
+IntDir3=.\my tmp
+
+CC_Opt_All3=-g $(CC3) -$
+CC_Def_Macro3=
+CC_Undef_Macro3=
+CC_Inc_Path3=
+Lnk_Opt_All3=-g -$
+Lnk_ObjLib_Name3=
+Lnk_Ref_Symbol3=
+Lnk_Search_Path3=
+Cvt_Opt_All3=-Fs24 -$
+Cvt_fillComment3=
+
+all:\
+out/Lib.lib\
+out/Tool.abs\
+prebuild3 out/App.abs out/App.s24
+
+.\out\Lib.lib : $(OBJS1) $(LIBS1)
+	$(AR1) -f.\Lib.klo
+
+$(TEMP1)\a.rel : a.c
+	$(CC1) -g -c  $(SysIncludePath1) "$<" -o "$@"
+
+$(TEMP1)\b.rel : b.asm
+	$(AS1) -l -c  $(SysIncludePath1) "$<" -o "$@"
+	cp C:\ws\lib\b.lst C:\ws\lib\out\b.lst
+	rm C:\ws\lib\b.lst
+
+.\out\Tool.abs : $(OBJS2) $(LIBS2) $(LCF2)
+	$(LINK2) -o .\out\Tool.abs -$ $(SysLibraryPath2) $(OBJS2) $(LIBS2)  $(LCF2) 
+
+$(TEMP2)\t.rel : t.c
+	$(CC2)  -c  $(SysIncludePath2) "$<" -o "$@"
+
+prebuild3:
+	echo stamp $(ProjDir3)
+	stamp $(ProjDir3)
+
+out/App.s24 : out/App.abs
+	cd C:\ws\app\out&&$(CONV3) -Fs24 -$ App.abs
+
+$(OUTPUT3)/App.abs : $(OBJS3) $(LIBS3) $(LCF3)
+	$(LINK3) -g -$ $(SysLibraryPath3) $(OBJS3) $(LIBS3)  $(LCF3)  -o "$@"
+
+IntDir3=.\my tmp
+InputPath3=main.c
+InputDir3=.
+InputName3=main
+OutDir3=.\my tmp
+OutName=main
+
+$(TEMP3)\main.rel : main.c ..\lib\a.h
+	$(CC3) -g $(CC3) -c  $(SysIncludePath3) "$<" -o "$@"
+
+IntDir3=.\my tmp
+InputPath3=gen.def
+InputDir3=.
+InputName3=gen
+OutDir3=.\my tmp
+OutName=
+
+"gen.c"  : gen.def 
+	echo gen $(InputPath3)
+	gen $(InputPath3)
+
+Clean1 :
+	rm C:\ws\lib\obj\a.asm
+	rm C:\ws\lib\obj\a.i
+	rm C:\ws\lib\obj\a.rel
+	rm C:\ws\lib\obj\a.med
+	rm C:\ws\lib\obj\b.rel
+	rm C:\ws\lib\obj\b.med
+
+Clean2 :
+	rm C:\ws\tool\obj\t.asm
+	rm C:\ws\tool\obj\t.i
+	rm C:\ws\tool\obj\t.rel
+	rm C:\ws\tool\obj\t.med
+
+Clean3 :
+	rm "C:\ws\app\my tmp\main.asm"
+	rm "C:\ws\app\my tmp\main.i"
+	rm "C:\ws\app\my tmp\main.rel"
+	rm "C:\ws\app\my tmp\main.fal"
+	rm "C:\ws\app\my tmp\main.ims"
+	rm "C:\ws\app\my tmp\main.irl"
+	rm "C:\ws\app\my tmp\main.med"
+	rm gen.c
+
+endif
+
+)",
+             "stored form");
+  // The host form: files by host paths, commands in their project's
+  // directory, "$" of options doubled, objects behind their command
+  // records, the link waiting for the linked modules.
+  std::string host = Text("App", false, true);
+  ExpectText(host.substr(host.find("all:\\"), host.find("Clean1 :") - host.find("all:\\")),
+             R"(all:\
+<root>/C/ws/lib/out/Lib.lib\
+<root>/C/ws/tool/out/Tool.abs\
+prebuild3 <root>/C/ws/app/out/App.abs <root>/C/ws/app/out/App.s24
+
+<root>/C/ws/lib/out/Lib.lib : $(OBJS1) $(LIBS1)
+	cd $(ProjDir1) && $(AR1) -f<root>/C/ws/lib/Lib.Debug.klo
+
+$(TEMP1)/a.rel : <root>/C/ws/lib/a.c <root>/C/ws/lib/obj/a.rel.cmd
+	cd $(ProjDir1) && $(CC1) -g -c  $(SysIncludePath1) "$<" -o "$@"
+
+$(TEMP1)/b.rel : <root>/C/ws/lib/b.asm <root>/C/ws/lib/obj/b.rel.cmd
+	cd $(ProjDir1) && $(AS1) -l -c  $(SysIncludePath1) "$<" -o "$@"
+	cd $(ProjDir1) && cp <root>/C/ws/lib/b.lst <root>/C/ws/lib/out/b.lst
+	cd $(ProjDir1) && rm <root>/C/ws/lib/b.lst
+
+<root>/C/ws/tool/out/Tool.abs : $(OBJS2) $(LIBS2) $(LCF2)
+	cd $(ProjDir2) && $(LINK2) -o ./out/Tool.abs -$$ $(SysLibraryPath2) $(OBJS2) $(LIBS2)  $(LCF2) 
+
+$(TEMP2)/t.rel : <root>/C/ws/tool/t.c <root>/C/ws/tool/obj/t.rel.cmd
+	cd $(ProjDir2) && $(CC2)  -c  $(SysIncludePath2) "$<" -o "$@"
+
+prebuild3:
+	echo stamp $(ProjDir3)
+	cd $(ProjDir3) && stamp $(ProjDir3)
+
+<root>/C/ws/app/out/App.s24 : <root>/C/ws/app/out/App.abs
+	cd <root>/C/ws/app/out && $(CONV3) -Fs24 -$$ App.abs
+
+<root>/C/ws/app/out/App.abs : $(OBJS3) $(LIBS3) $(LCF3) <root>/C/ws/lib/out/Lib.lib <root>/C/ws/tool/out/Tool.abs
+	cd $(ProjDir3) && $(LINK3) -g -$$ $(SysLibraryPath3) $(OBJS3) $(LIBS3)  $(LCF3)  -o "$@"
+
+IntDir3=<root>/C/ws/app/my\ tmp
+InputPath3=<root>/C/ws/app/main.c
+InputDir3=<root>/C/ws/app
+InputName3=main
+OutDir3=<root>/C/ws/app/my\ tmp
+OutName=main
+
+$(TEMP3)/main.rel : <root>/C/ws/app/main.c <root>/C/ws/lib/a.h <root>/C/ws/app/my\ tmp/main.rel.cmd
+	cd $(ProjDir3) && $(CC3) -g $(CC3) -c  $(SysIncludePath3) "$<" -o "$@"
+
+IntDir3=<root>/C/ws/app/my\ tmp
+InputPath3=<root>/C/ws/app/gen.def
+InputDir3=<root>/C/ws/app
+InputName3=gen
+OutDir3=<root>/C/ws/app/my\ tmp
+OutName=
+
+<root>/C/ws/app/gen.c : <root>/C/ws/app/gen.def
+	echo gen $(InputPath3)
+	cd $(ProjDir3) && gen $(InputPath3)
+
+)",
+             "host form");
+  EXPECT_NE(host.find("\nSysIncludePath3= -I <root>/K/Shared/include"), std::string::npos);
+}
+
+TEST_F(GnuMakefileTest, ProjectAloneAndNoLinkedProjectWithoutTheTarget) {
+  Open({{"C:\\ws\\tool\\Tool.kbp", R"([PROJECT]
+OUTPUT=Tool.abs
+CPU=MX-520
+CPUFAMILY=MX-520
+TARGET=Debug;Release;
+LinkProject=Lib.lib;
+Folder=S;
+[S]
+SOURCECOUNT=1
+SOURCE0=t.c
+[PROJECT!MACRO!Debug]
+DefaultLink=-o .\out\Tool.abs
+)"},
+        {"C:\\ws\\lib\\Lib.kbp", kLib}});
+  for (bool alone : {true, false}) {
+    std::string text = Text("Tool", alone);
+    // Lib has no Release: that block makes Tool (number 2) alone.
+    std::string release = text.substr(text.find("ifeq ($(CFG),Release)"));
+    EXPECT_EQ(text.find("OBJS2") != std::string::npos, !alone) << text;
+    EXPECT_EQ(release.find("OBJS1") != std::string::npos, alone) << text;
+    EXPECT_NE(release.find(alone ? "OBJS1=" : "OBJS2="), std::string::npos) << text;
+    EXPECT_NE(text.find("Clean1 :"), std::string::npos);
+  }
+}
+
+TEST_F(GnuMakefileTest, WrittenWholeOrNotAtAll) {
+  std::string many =
+      "[PROJECT]\nOUTPUT=Big.abs\nCPU=MX-520\nTARGET=Debug;\nFolder=S;\n[S]\n"
+      "SOURCECOUNT=3000\n";
+  for (int i = 0; i < 3000; ++i)
+    many += "SOURCE" + std::to_string(i) + "=src\\file" + std::to_string(i) + ".c\n";
+  Open({{"C:\\ws\\big\\Big.kbp", many}});
+  COneProjectData& big = Project("Big");
+  env_.AddFile(big.MakefilePath(), "old");
+  env_.memory.SetReadOnly(big.MakefilePath(), true);
+  ASSERT_TRUE(GenerateGnuMakefile(*workspace_, &cpus_, big, "0"));
+  std::string text;
+  GenerateGnuMakefileText(*workspace_, big, &cpus_, {}, &text);
+  EXPECT_GT(text.size(), 300000u);
+  EXPECT_EQ(env_.Contents(big.MakefilePath()), testing::Crlf(text));  // read-only replaced
+  env_.fs.FailNth(FsOp::kRename, 1);
+  workspace_->SetStatus(kStatusOk, 0);
+  EXPECT_FALSE(GenerateGnuMakefile(*workspace_, &cpus_, big, "1"));
+  EXPECT_EQ(workspace_->GetLastStatus(), kStatusMakefileNotWritten);
+  EXPECT_EQ(workspace_->GetLastMessage(), DefaultMessageText(kMsgMakefileNotWritten));
+  EXPECT_EQ(env_.Contents(big.MakefilePath()), testing::Crlf(text));
+}
+
+TEST(NumberMakeVariablesTest, ListedNamesOnly) {
+  const struct {
+    const char* text;
+    const char* numbered;
+  } cases[] = {
+      {"$(CC) $(OUTPUT) $(CCL)x $(TEMP1)", "$(CC7) $(OUTPUT) $(CCL7)x $(TEMP1)"},
+      {"TEMP=a\nOutName=b\nIntDir=$(IntDir)\n\tCC=c\n",
+       "TEMP7=a\nOutName=b\nIntDir7=$(IntDir7)\n\tCC=c\n"},
+      {"$(CC", "$(CC"},
+      {"SysIncludePath= -I x\n", "SysIncludePath7= -I x\n"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(NumberMakeVariables(c.text, 7), c.numbered) << c.text;
+}
+
+TEST(HostPathMapperTest, WordsThatNamePaths) {
+  testing::MemoryFileSystem fs;
+  HostPathMapper mapper(fs);
+  const struct {
+    const char* words;
+    const char* host;
+  } cases[] = {
+      {"-I..\\include -DX=1", "-I../include -DX=1"},
+      {"cp C:\\ws\\a.lst \"C:\\ws\\out dir\\a.lst\"", "cp C:/ws/a.lst \"C:/ws/out dir/a.lst\""},
+      {"-g -$  $(SysLibraryPath) $$x \"$<\" -o \"$@\"",
+       "-g -$$  $(SysLibraryPath) $$x \"$<\" -o \"$@\""},
+      {"-lf.\\list\\a.lst $(OutDir)\\x.c -DS=\\\"a\\\"",
+       "-lf./list/a.lst $(OutDir)/x.c -DS=\\\"a\\\""},
+      {"-IK:\\inc -o obj\\a.rel", "-IK:/inc -o obj/a.rel"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(mapper.Words(c.words), c.host) << c.words;
+  EXPECT_EQ(mapper.File("\"C:\\a b\\#1.c\""), "C:/a\\ b/\\#1.c");
+  EXPECT_EQ(ToGnuPath(".\\my tmp\\x"), "./my\\ tmp/x");
+}
+
+// An entry per compiled source and target, read back; the command as the
+// compile rule forms it, every include directory full.
+TEST_F(GnuMakefileTest, CompileCommandsReadBack) {
+  Open({{"C:\\ws\\app\\App.kbp", kApp}, {"C:\\ws\\lib\\Lib.kbp", kLib}});
+  auto json = nlohmann::json::parse(
+      BuildCompileCommands(*workspace_, {&Project("Lib"), &Project("App")}, &cpus_, "Debug"));
+  ASSERT_EQ(json.size(), 3u);  // a.c, b.asm, main.c; no custom build step
+  std::string root = root_.path();
+  EXPECT_EQ(json[1]["directory"], root + "/C/ws/lib");
+  EXPECT_EQ(json[1]["file"], root + "/C/ws/lib/b.asm");
+  EXPECT_EQ(json[1]["output"], root + "/C/ws/lib/obj/b.rel");
+  EXPECT_EQ(json[1]["arguments"],
+            nlohmann::json({"as520", "-l", "-c", "-I", root + "/K/Shared/include", "-I",
+                            root + "/K/Tools/MX520/include", root + "/C/ws/lib/b.asm", "-o",
+                            root + "/C/ws/lib/obj/b.rel"}));
+  EXPECT_EQ(json[2]["output"], root + "/C/ws/app/my tmp/main.rel");
+}
+
+}  // namespace
+}  // namespace zelvan

@@ -1,0 +1,176 @@
+#include "build/host_make_text.h"
+
+#include <cctype>
+#include <vector>
+
+#include "build/rule_text.h"
+#include "platform/file_system.h"
+#include "platform/win_path.h"
+#include "toolchain/cpu_tools.h"
+
+namespace zelvan {
+
+namespace {
+
+std::string WithSlashes(std::string_view path) {
+  std::string out(path);
+  for (char& c : out) {
+    if (c == '\\') c = '/';
+  }
+  return out;
+}
+
+bool IsQuoted(std::string_view text) {
+  return text.size() >= 2 && text.front() == '"' && text.back() == '"';
+}
+
+// Where a drive path ("X:\") starts in `word`, or npos.
+size_t FindDrive(std::string_view word) {
+  for (size_t i = 0; i + 2 < word.size(); ++i) {
+    if (std::isalpha(static_cast<unsigned char>(word[i])) && word[i + 1] == ':' &&
+        word[i + 2] == '\\' && (i == 0 || !std::isalnum(static_cast<unsigned char>(word[i - 1])))) {
+      return i;
+    }
+  }
+  return std::string_view::npos;
+}
+
+// A "$" that starts no make reference (the toolchain's option "-$") is
+// written "$$", which make passes on as "$".
+std::string EscapeLoneDollars(std::string_view word) {
+  std::string out;
+  for (size_t i = 0; i < word.size(); ++i) {
+    out += word[i];
+    if (word[i] != '$') continue;
+    char next = i + 1 < word.size() ? word[i + 1] : ' ';
+    if (next == '$') {
+      out += word[++i];
+    } else if (std::string_view("({<@^*?%+|").find(next) == std::string_view::npos) {
+      out += '$';
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string ToGnuPath(std::string_view path) {
+  std::string out;
+  out.reserve(path.size() + 8);
+  for (char c : path) {
+    if (c == '\\') {
+      out += '/';
+    } else if (c == ' ') {
+      out += "\\ ";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string EscapeForMake(std::string_view host_path) {
+  std::string out;
+  out.reserve(host_path.size() + 8);
+  for (char c : host_path) {
+    if (c == ' ' || c == '\t' || c == '#') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+const std::string& HostPathMapper::File(std::string_view full_path) {
+  auto it = files_.find(full_path);
+  if (it != files_.end()) return it->second;
+  std::string_view path =
+      IsQuoted(full_path) ? full_path.substr(1, full_path.size() - 2) : full_path;
+  std::string mapped;
+  if (path.find("$(") != std::string_view::npos) {
+    mapped = EscapeForMake(WithSlashes(path));
+  } else {
+    std::string host = path.empty() ? std::string() : fs_.ToHostPath(path);
+    mapped = host.empty() ? ToGnuPath(path) : EscapeForMake(host);
+  }
+  return files_.emplace(std::string(full_path), std::move(mapped)).first->second;
+}
+
+std::string HostPathMapper::PathPart(std::string_view path) {
+  bool quoted = IsQuoted(path);
+  std::string_view inner = quoted ? path.substr(1, path.size() - 2) : path;
+  std::string mapped;
+  if (HasDrive(inner) || (!inner.empty() && inner[0] == '\\')) mapped = fs_.ToHostPath(inner);
+  if (mapped.empty()) mapped = WithSlashes(inner);
+  return quoted ? "\"" + mapped + "\"" : EscapeForMake(mapped);
+}
+
+std::string HostPathMapper::Word(std::string_view word) {
+  size_t drive = FindDrive(word);
+  if (word.find('\\') == std::string_view::npos && drive == std::string_view::npos) {
+    return std::string(word);
+  }
+  if (!word.starts_with("-")) return PathPart(word);
+  // Options that take a path right behind their letters.
+  for (std::string_view option : {"-lf", "-I", "-L", "-o", "-P", "-ra", "-rb"}) {
+    if (word.starts_with(option) && word.size() > option.size()) {
+      return std::string(option) + PathPart(word.substr(option.size()));
+    }
+  }
+  if (drive != std::string_view::npos) {
+    return std::string(word.substr(0, drive)) + PathPart(word.substr(drive));
+  }
+  // Some other option: separators turned, an escaped quote kept.
+  std::string out(word);
+  for (size_t i = 0; i < out.size(); ++i) {
+    if (out[i] == '\\' && (i + 1 == out.size() || out[i + 1] != '"')) out[i] = '/';
+  }
+  return out;
+}
+
+std::string HostPathMapper::Words(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 16);
+  size_t done = 0;
+  for (std::string_view slice : ArgumentSlices(text)) {
+    size_t at = static_cast<size_t>(slice.data() - text.data());
+    out.append(text.substr(done, at - done));
+    out += EscapeLoneDollars(Word(slice));
+    done = at + slice.size();
+  }
+  out.append(text.substr(done));
+  return out;
+}
+
+std::string HostPathMapper::Recipe(std::string_view lines, std::string_view prefix) {
+  std::string out;
+  out.reserve(lines.size() + 64);
+  while (!lines.empty()) {
+    size_t end = lines.find('\n');
+    std::string_view line = lines.substr(0, end);
+    if (line.starts_with("\t")) {
+      out += '\t';
+      // An echo runs anywhere.
+      if (!line.substr(1).starts_with("echo ")) out += prefix;
+      out += Words(line.substr(1));
+    } else {
+      out += line;
+    }
+    if (end == std::string_view::npos) break;
+    out += '\n';
+    lines.remove_prefix(end + 1);
+  }
+  return out;
+}
+
+std::string HostPathMapper::Tool(const CCPUTools* cpus, std::string_view cpu,
+                                 std::string_view name) {
+  std::vector<std::string> dirs;
+  if (cpus != nullptr) cpus->GetExecutableDirs(cpu, &dirs);
+  for (const std::string& dir : dirs) {
+    std::string candidate = AppendLastSlash(dir) + std::string(name);
+    FileStatus status;
+    if (fs_.Stat(candidate, &status) && !status.is_directory) return File(candidate);
+  }
+  return std::string(name);
+}
+
+}  // namespace zelvan

@@ -1,0 +1,282 @@
+// The GNU-format makefile of a project, a real build with GNU make, and
+// the compilation database that editors read.
+//
+//   zelvan makefile --gnu [PROJECT] [--alone] [--host-paths] [-o FILE] [--stdout]
+//   zelvan build [PROJECT] [--target T] [-j N]
+//   zelvan clean [PROJECT] [--target T]
+//   zelvan compile-commands [PROJECT...] [--target T] [-o FILE]
+//
+// `build` writes the host form of the GNU makefile of the project and the
+// projects it links into the target's intermediate directory (TEMP) and
+// runs GNU make on it there, with the CPU families' executable directories
+// first on PATH; make's output streams through and its exit status is the
+// command's. The workspace is closed (its files unlocked) while make runs.
+#include "cli/build_commands.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "build/compile_commands.h"
+#include "build/gnu_makefile.h"
+#include "cli/workspace_session.h"
+#include "model/one_project_data.h"
+#include "model/path_functions.h"
+#include "model/status_codes.h"
+#include "platform/child_process.h"
+#include "platform/file_system.h"
+#include "platform/system_services.h"
+#include "platform/win_path.h"
+
+namespace zelvan::cli {
+
+namespace {
+
+// The project a command names, or the active one when it names none.
+COneProjectData* ProjectOrActive(WorkspaceSession& session, const std::string& name) {
+  if (!name.empty()) return session.FindProject(name);
+  CProjectData& workspace = session.workspace();
+  COneProjectData* project = workspace.FindProjectByFile(workspace.ActiveProjectFile());
+  if (project == nullptr) session.Failed("the workspace has no active project; name one");
+  return project;
+}
+
+// `target`, else the project's current target, else its first; empty
+// after printing why when the project has no such target.
+std::string ChooseTarget(WorkspaceSession& session, COneProjectData& project,
+                         const std::string& target) {
+  if (!target.empty()) {
+    if (project.HasTarget(target)) return std::string(project.TargetSpelling(target));
+    session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
+    session.FailedWith(project.OutputName() + " " + target);
+    return std::string();
+  }
+  if (project.HasTarget(project.CurrentTarget())) return project.CurrentTarget();
+  if (project.Targets().empty()) {
+    session.Failed(project.OutputName() + " has no target");
+    return std::string();
+  }
+  return project.Targets().front();
+}
+
+}  // namespace
+
+int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
+  WorkspaceSession session(globals);
+  if (!session.Open()) return kExitFailed;
+  COneProjectData* project = ProjectOrActive(session, args.project);
+  if (project == nullptr) return kExitFailed;
+  CProjectData& workspace = session.workspace();
+  GnuMakefileOptions options;
+  options.alone = args.alone;
+  options.host_paths = args.host_paths;
+  if (args.to_stdout) {
+    options.prepare_disk = false;
+    std::string text;
+    GenerateGnuMakefileText(workspace, *project, &session.cpus(), options, &text);
+    std::cout << text;
+    return kExitOk;
+  }
+  std::string path =
+      args.output.empty() ? project->MakefilePath() : session.SystemPath(args.output);
+  workspace.ClearStatus();
+  if (!WriteGnuMakefile(workspace, *project, &session.cpus(), options, path)) {
+    return session.FailedWith(path);
+  }
+  std::cout << session.fs().ToHostPath(path) << '\n';
+  return kExitOk;
+}
+
+namespace {
+
+struct BuildArgs {
+  std::string project;
+  std::string target;
+  int jobs = 0;
+};
+
+// What runs make: its program, makefile, directory and goals.
+struct MakeRun {
+  ChildProcess make;
+  std::string target;
+  std::string announce;  // what is built, with which makefile
+};
+
+// Writes the host-form makefile and sets up the run; false after printing why.
+bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean, MakeRun* run) {
+  COneProjectData* project = ProjectOrActive(session, args.project);
+  if (project == nullptr) return false;
+  run->target = ChooseTarget(session, *project, args.target);
+  if (run->target.empty()) return false;
+  SystemServices& system = *session.platform().system;
+  std::string path_variable = system.GetEnv("PATH").value_or("/usr/bin:/bin");
+  run->make.program = FindProgramOnPath("make", path_variable);
+  if (run->make.program.empty()) {
+    session.Failed("GNU make is not on PATH (Debian package make); nothing was built");
+    return false;
+  }
+
+  CProjectData& workspace = session.workspace();
+  FileSystem& fs = session.fs();
+  std::string temp;
+  project->GetTempDir(run->target, &temp);
+  std::string dir;
+  if (!GetFullPathName(temp.empty() ? "." : temp, project->ProjectDirectory(), &dir) ||
+      !CreateDirectories(fs, dir)) {
+    session.Failed("cannot make the directory " + fs.ToHostPath(dir));
+    return false;
+  }
+  std::string makefile = AppendLastSlash(dir) + project->BaseName() + ".mak";
+  GnuMakefileOptions options;
+  options.host_paths = true;
+  workspace.ClearStatus();
+  if (!WriteGnuMakefile(workspace, *project, &session.cpus(), options, makefile)) {
+    session.FailedWith(makefile);
+    return false;
+  }
+
+  // The tools, and the programs that build steps name, come from the CPU
+  // families' executable directories.
+  std::vector<std::string> path;
+  std::vector<COneProjectData*> projects = GnuProjectList(workspace, *project, false);
+  for (COneProjectData* member : projects) {
+    std::vector<std::string> dirs;
+    session.cpus().GetExecutableDirs(member->Cpu(), &dirs);
+    for (const std::string& exe : dirs) {
+      std::string host = fs.ToHostPath(StripTrailingSlash(exe));
+      if (!host.empty() && std::find(path.begin(), path.end(), host) == path.end()) {
+        path.push_back(host);
+      }
+    }
+  }
+  std::string path_value;
+  for (const std::string& entry : path)
+    path_value += entry + ":";
+  run->make.environment.emplace_back("PATH", path_value + path_variable);
+  run->make.working_dir = fs.ToHostPath(dir);
+  run->make.arguments = {"-f", fs.ToHostPath(makefile), "CFG=" + run->target};
+  if (args.jobs > 0) run->make.arguments.push_back("-j" + std::to_string(args.jobs));
+  if (!clean) {
+    run->make.arguments.push_back("all");
+  } else {
+    for (size_t i = 0; i < projects.size(); ++i) {
+      if (projects[i]->HasTarget(run->target)) {
+        run->make.arguments.push_back("Clean" + std::to_string(i + 1));
+      }
+    }
+  }
+  run->announce = std::string(clean ? "cleaning " : "building ") + project->OutputName() + " (" +
+                  run->target + ") with " + fs.ToHostPath(makefile);
+  return true;
+}
+
+int RunMake(const GlobalOptions& globals, const BuildArgs& args, bool clean) {
+  MakeRun run;
+  {
+    WorkspaceSession session(globals);
+    if (!session.Open() || !PrepareMakeRun(session, args, clean, &run)) return kExitFailed;
+  }
+  if (!globals.quiet) std::cerr << "zelvan: " << run.announce << std::endl;
+  int status = 0;
+  std::string error;
+  if (!RunChildProcess(run.make, nullptr, &status, &error)) {
+    std::cerr << "zelvan: " << error << "\n";
+    return kExitFailed;
+  }
+  return status;
+}
+
+struct CompileCommandsArgs {
+  std::vector<std::string> projects;
+  std::string target;
+  std::string output;
+};
+
+int RunCompileCommands(const GlobalOptions& globals, const CompileCommandsArgs& args) {
+  WorkspaceSession session(globals);
+  if (!session.Open()) return kExitFailed;
+  CProjectData& workspace = session.workspace();
+  std::vector<COneProjectData*> projects;
+  for (const std::string& name : args.projects) {
+    COneProjectData* project = session.FindProject(name);
+    if (project == nullptr) return kExitFailed;
+    projects.push_back(project);
+  }
+  if (args.projects.empty()) {
+    for (const auto& project : workspace.Projects())
+      projects.push_back(project.get());
+  }
+  std::optional<std::string_view> target;
+  if (!args.target.empty()) {
+    bool any = false;
+    for (COneProjectData* project : projects)
+      any = any || project->HasTarget(args.target);
+    if (!any) {
+      workspace.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
+      return session.FailedWith(args.target);
+    }
+    target = args.target;
+  }
+  std::string path;
+  if (!args.output.empty()) {
+    path = session.SystemPath(args.output);
+  } else {
+    const std::string& anchor = workspace.WorkspacePath().empty()
+                                    ? projects.front()->ProjectFilePath()
+                                    : workspace.WorkspacePath();
+    path = GetFileDirectory(anchor) + "compile_commands.json";
+  }
+  std::string text = BuildCompileCommands(workspace, projects, &session.cpus(), target);
+  std::string error;
+  if (!session.LockFile(path)) return kExitFailed;
+  if (!WriteFileAtomic(session.fs(), path, text, &error, Durability::kScratch)) {
+    return session.Failed(error);
+  }
+  std::cout << session.fs().ToHostPath(path) << '\n';
+  return kExitOk;
+}
+
+}  // namespace
+
+void RegisterBuildCommands(const CommandRegistry& registry) {
+  CLI::App& app = *registry.app;
+  GlobalOptions& globals = *registry.globals;
+  CommandFunction& selected = *registry.selected;
+  for (bool clean : {false, true}) {
+    auto* cmd = app.add_subcommand(
+        clean ? "clean" : "build",
+        clean ? "Remove what a build of a project and the projects it links made (their Clean "
+                "rules), with GNU make"
+              : "Build a project and the projects it links with GNU make; the exit status is "
+                "make's");
+    auto args = std::make_shared<BuildArgs>();
+    cmd->add_option("PROJECT", args->project, "Output name or project name (default: the active)");
+    cmd->add_option("--target", args->target, "Build target (default: the project's current one)");
+    if (!clean) {
+      cmd->add_option("-j,--jobs", args->jobs, "Jobs make runs at once")
+          ->check(CLI::Range(1, 1024));
+    }
+    cmd->callback([&, args, clean] {
+      selected = [&globals, args, clean] { return RunMake(globals, *args, clean); };
+    });
+  }
+  {
+    auto* cmd = app.add_subcommand(
+        "compile-commands",
+        "Write compile_commands.json (for clangd and editors) of the projects; print its path");
+    auto args = std::make_shared<CompileCommandsArgs>();
+    cmd->add_option("PROJECT", args->projects, "Output or project names (default: every project)");
+    cmd->add_option("--target", args->target, "One target only (default: every target)");
+    cmd->add_option("-o,--output", args->output,
+                    "The file (default: compile_commands.json beside the workspace file)");
+    cmd->callback(
+        [&, args] { selected = [&globals, args] { return RunCompileCommands(globals, *args); }; });
+  }
+}
+
+}  // namespace zelvan::cli

@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# A real build of the example workspace with GNU make and the stub
+# toolchain of the demo installation: what zelvan writes (dependency
+# records, makefile rules) and what make does with it must agree.
+#   - a clean build makes every object, library, module and converted file,
+#     each recording the right inputs, in an order that works: the custom
+#     step's output before the file that consumes it, the library before
+#     the application that links it;
+#   - a second build makes nothing;
+#   - a touched header makes again exactly the objects whose sources
+#     include it (directly or through other headers), then the modules;
+#   - new options for one file make that object again;
+#   - clean removes what the build made; compile_commands.json is read back.
+# Usage: build_commands_test.sh path/to/zelvan path/to/examples
+source "$(dirname "$0")/example_workspace_test_lib.sh"
+ws=$PWD
+export STUB_TOOL_LOG="$work/tools.log"
+: > "$STUB_TOOL_LOG"
+
+# The tools that ran since the last call, one "<tool> <output>" a line, sorted.
+ran() {
+  sort "$STUB_TOOL_LOG"
+  : > "$STUB_TOOL_LOG"
+}
+# build NAME ARGS...: a build or clean that succeeds; make's output is kept in $work/make.txt.
+build() {
+  local name=$1
+  shift
+  "$zelvan" -q "$@" > "$work/make.txt" 2>&1 || fail "$name: status $?: $(tail -n 5 "$work/make.txt")"
+}
+# The line number of the first log line holding $1.
+order_of() { grep -n -- "$1" "$work/first.log" | head -n 1 | cut -d: -f1; }
+
+build "build" build Motor
+cp "$STUB_TOOL_LOG" "$work/first.log"
+expected_tools="as520 $ws/MathLib/Debug/obj/mulacc.rel
+as520 $ws/Motor/Debug/obj/startup.rel
+cc520 $ws/MathLib/Debug/obj/filter.rel
+cc520 $ws/MathLib/Debug/obj/fixmath.rel
+cc520 $ws/MathLib/Debug/obj/sintab.rel
+cc520 $ws/Motor/Debug/obj/main.rel
+cc520 $ws/Motor/Debug/obj/motor.rel
+cv520 Motor.h16
+gentab sintab.c
+lb520 $ws/MathLib/Debug/MathLib.lib
+lk520 ./Debug/Motor.abs"
+[ "$(ran)" = "$expected_tools" ] || fail "clean build: the tools that ran: $(sort "$work/first.log")"
+[ "$(order_of gentab)" -lt "$(order_of sintab.rel)" ] || fail "sintab.c was compiled before it was made"
+[ "$(order_of lb520)" -lt "$(order_of lk520)" ] || fail "Motor was linked before MathLib.lib was made"
+[ "$(cat Motor/Debug/Motor.abs)" = "; lk520 module Motor.abs
+object $ws/Motor/Debug/obj/main.rel
+object $ws/Motor/Debug/obj/motor.rel
+object $ws/Motor/Debug/obj/startup.rel
+library ../MathLib/Debug/MathLib.lib
+lcf $ws/Motor/Motor.lcf" ] || fail "Motor.abs: $(cat Motor/Debug/Motor.abs)"
+[ "$(cat MathLib/Debug/MathLib.lib)" = "; lb520 library MathLib.lib
+object $ws/MathLib/Debug/obj/fixmath.rel
+object $ws/MathLib/Debug/obj/filter.rel
+object $ws/MathLib/Debug/obj/mulacc.rel
+object $ws/MathLib/Debug/obj/sintab.rel" ] || fail "MathLib.lib: $(cat MathLib/Debug/MathLib.lib)"
+[ "$(cat Motor/Debug/Motor.h16)" = "; cv520 converted
+module Motor.abs" ] || fail "Motor.h16: $(cat Motor/Debug/Motor.h16)"
+[ "$(cat Motor/Debug/obj/motor.rel)" = "; cc520 object
+source $ws/Motor/motor.c
+include ../include/board.h
+include $ws/Motor/motor.h
+include ../MathLib/filter.h
+include ../include/types.h
+include ../MathLib/fixmath.h" ] || fail "motor.rel: $(cat Motor/Debug/obj/motor.rel)"
+[ -f MathLib/Debug/mulacc.lst ] && [ ! -f MathLib/mulacc.lst ] || fail "the listing was not moved to OUTPUT"
+
+# Nothing to do: the Debug build runs its before-build event only; a
+# target without one makes nothing at all, and make says so.
+check "second build: the before-build event only" 0 "echo Board check
+Board check
+echo Building Motor for Debug
+Building Motor for Debug" -- "$zelvan" -q build Motor
+[ -z "$(ran)" ] || fail "a second build ran tools"
+build "Release build" build Motor --target Release -j 2
+ran > /dev/null
+out=$("$zelvan" -q build Motor --target Release 2>&1)
+[[ $out == *"Nothing to be done for 'all'"* ]] || fail "second Release build: $out"
+
+# sintab.c, which the build made, was written within the second its empty
+# record was stamped at: only a full refresh can tell it changed.
+"$zelvan" -q deps --all MathLib > /dev/null
+sleep 1
+touch MathLib/fixmath.h
+build "build after a touched header" build Motor
+including=$(grep -l "fixmath.h" MathLib/Debug/obj/*.rel Motor/Debug/obj/*.rel | sed 's/\.rel$//' |
+  sort)
+[ "$(echo "$including" | wc -l)" = 5 ] || fail "fixmath.h: not in 5 objects: $including"
+expected_tools=$({
+  for object in $including; do echo "cc520 $ws/$object.rel"; done
+  echo "cv520 Motor.h16"
+  echo "lb520 $ws/MathLib/Debug/MathLib.lib"
+  echo "lk520 ./Debug/Motor.abs"
+} | sort)
+got=$(ran)
+[ "$got" = "$expected_tools" ] || fail "touched header: ran [$got], want [$expected_tools]"
+
+check "new options for motor.c" 0 "" -- "$zelvan" -q file-set Motor Debug motor.c compile -- '-g -O2 -I..\include -I..\MathLib'
+build "build after new options" build Motor
+[ "$(ran)" = "cc520 $ws/Motor/Debug/obj/motor.rel
+cv520 Motor.h16
+lk520 ./Debug/Motor.abs" ] || fail "new options: not motor.rel alone"
+
+build "clean" clean Motor
+for made in MathLib/Debug/obj/fixmath.rel MathLib/Debug/obj/sintab.rel Motor/Debug/obj/main.rel \
+  Motor/Debug/obj/startup.rel; do
+  [ ! -e "$made" ] || fail "clean left $made"
+done
+
+# The makefile the build ran is the host form that `makefile --gnu --host-paths` prints.
+check "host form" 0 "$(cat Motor/Debug/obj/Motor.mak)" -- "$zelvan" -q makefile --gnu --host-paths --stdout Motor
+check "stored form, alone" 0 "$ws/Motor/Motor.mak" -- "$zelvan" -q makefile --gnu --alone Motor
+grep -q '^# KOVA Generated GNU Format makefile, based on Motor.KBP' Motor/Motor.mak ||
+  fail "Motor.mak: not the GNU form"
+grep -q 'OBJS1' Motor/Motor.mak && ! grep -q 'OBJS2' Motor/Motor.mak || fail "--alone: not one project"
+check "unknown target" 1 "" -- "$zelvan" -q build Motor --target Final
+stderr_has "unknown target" "error 0x40031109"
+check "no make on PATH" 1 "" -- env PATH=/nonexistent "$zelvan" -q build Motor
+stderr_has "no make" "GNU make is not on PATH"
+
+# compile_commands.json: an entry per compiled source of each target, read back.
+check "compile-commands" 0 "$ws/compile_commands.json" -- "$zelvan" -q compile-commands
+count=$(grep -c '"file":' compile_commands.json)
+[ "$count" = 20 ] || fail "compile_commands.json: $count entries, want 20 (10 sources, 2 targets)"
+if command -v clangd > /dev/null; then
+  mkdir cc
+  check "compile-commands Debug" 0 "$ws/cc/compile_commands.json" -- "$zelvan" -q compile-commands --target Debug -o cc/compile_commands.json
+  clangd --check=Motor/motor.c --compile-commands-dir=cc > "$work/clangd.txt" 2>&1 ||
+    fail "clangd --check: $(tail -n 5 "$work/clangd.txt")"
+  grep -q "All checks completed, 0 errors" "$work/clangd.txt" ||
+    fail "clangd did not find the headers: $(grep '^E' "$work/clangd.txt" | head -n 3)"
+else
+  echo "clangd is not installed: its check is skipped"
+fi
+finish build
