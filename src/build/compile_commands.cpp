@@ -72,11 +72,15 @@ class Database {
       entry["file"] = std::move(source);
       entry["output"] = std::move(object);
       entry["arguments"] = std::move(arguments);
-      entries_.push_back(std::move(entry));
+      // One entry a line, serialised at once: the whole tree is never held,
+      // and a name that is no UTF-8 (a double-byte code page) is written
+      // with replacement characters instead of failing.
+      text_ += text_.size() > 2 ? ",\n" : "";
+      text_ += entry.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     }
   }
 
-  std::string Text() const { return entries_.dump(2) + "\n"; }
+  std::string Text() { return text_ + "\n]\n"; }
 
  private:
   // A full system path on the host; the path with "/" when it has no place there.
@@ -143,7 +147,7 @@ class Database {
   CProjectData& workspace_;
   const CCPUTools* cpus_;
   std::unordered_map<std::string, std::string> hosts_;
-  nlohmann::ordered_json entries_ = nlohmann::ordered_json::array();
+  std::string text_ = "[\n";
 };
 
 }  // namespace

@@ -4,15 +4,15 @@
 // rule forms it (the options with "-c", then the system include path),
 // every include directory made absolute.
 //
+// One entry a line (wrapped here):
+//
 //   [
-//     {
-//       "directory": "/home/ann/ws/Motor",
-//       "file": "/home/ann/ws/Motor/main.c",
-//       "output": "/home/ann/ws/Motor/Debug/obj/main.rel",
-//       "arguments": ["/opt/kova/Tools/MX520/bin/cc520", "-g", "-O0",
-//                     "-I/home/ann/ws/include", "-c", "-I", "/opt/kova/Shared/include",
-//                     "/home/ann/ws/Motor/main.c", "-o", "/home/ann/ws/Motor/Debug/obj/main.rel"]
-//     }
+//   {"directory":"/home/ann/ws/Motor","file":"/home/ann/ws/Motor/main.c",
+//    "output":"/home/ann/ws/Motor/Debug/obj/main.rel",
+//    "arguments":["/opt/kova/Tools/MX520/bin/cc520","-g","-O0","-I/home/ann/ws/include","-c",
+//                 "-I","/opt/kova/Shared/include","/home/ann/ws/Motor/main.c","-o",
+//                 "/home/ann/ws/Motor/Debug/obj/main.rel"]},
+//   ...
 //   ]
 #pragma once
 
