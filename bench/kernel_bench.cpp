@@ -219,13 +219,13 @@ class KernelWorld {
     for (const auto& project : session.workspace().Projects()) {
       for (const auto& file : project->SourceFiles()) {
         for (const auto& record : file->TargetEntries()) {
-          size_t count = record.paths().size();
+          size_t count = record.size();
           records += count;
           ++sources;
           lowest = std::min(lowest, count);
           highest = std::max(highest, count);
-          for (const std::string& path : record.paths())
-            reached.insert(ToLowerAscii(path));
+          for (size_t i = 0; i < count; ++i)
+            reached.insert(ToLowerAscii(record.path(i)));
         }
       }
     }

@@ -304,6 +304,7 @@ class KernelGenerator {
       folder_locals_[folder].push_back(static_cast<int>(headers_.size()));
       headers_.push_back(std::move(header));
     }
+    level_begin_[6] = static_cast<int>(headers_.size());
   }
 
   // A header of `level` (a random one), or of ranks [low, high) when given.
@@ -371,13 +372,13 @@ class KernelGenerator {
         }
       }
     }
-    // A few guarded cycles among the leaves: a leaf includes one of a
-    // higher rank that reaches it back.
-    for (int c = 0; c < 3 && level_begin_[2] - level_begin_[1] > 2; ++c) {
-      int from = Uniform(level_begin_[1], level_begin_[2] - 2);
-      int to = Uniform(from + 1, level_begin_[2] - 1);
-      AddInclude(to, from);
-      AddInclude(from, to);
+    // Two guarded cycles, each among the headers of one folder.
+    for (int c = 0, f = 0; c < 2 && f < static_cast<int>(folders_.size()); ++f) {
+      const std::vector<int>& locals = folder_locals_[static_cast<size_t>(f)];
+      if (locals.size() < 2) continue;
+      AddInclude(locals.front(), locals.back());
+      AddInclude(locals.back(), locals.front());
+      ++c;
     }
   }
 
@@ -448,12 +449,12 @@ class KernelGenerator {
     for (int u = 0; u < shape_.unresolved; ++u) {
       std::string name = "asm/mr_" + std::string(kWords[Uniform(0, std::size(kWords) - 1)]) +
                          std::to_string(u) + ".h";
-      // Most in sources; some in leaf headers, which few sources reach.
-      if (Real() < 0.85) {
+      // Most in sources; some in the headers of a folder.
+      if (Real() < 0.85 || level_begin_[5] == static_cast<int>(headers_.size())) {
         sources_[static_cast<size_t>(Uniform(0, static_cast<int>(sources_.size()) - 1))]
             .unresolved.push_back(name);
       } else {
-        headers_[static_cast<size_t>(OfLevel(1))].unresolved.push_back(name);
+        headers_[static_cast<size_t>(OfLevel(5))].unresolved.push_back(name);
       }
     }
   }
@@ -574,7 +575,7 @@ class KernelGenerator {
   std::mt19937 random_;
   std::unordered_set<std::string> used_names_;
   std::vector<Header> headers_;
-  int level_begin_[6] = {};
+  int level_begin_[7] = {};  // where each level's headers begin; [6]: the end
   std::vector<std::string> folders_;
   std::vector<std::vector<int>> folder_locals_;
   std::vector<Source> sources_;

@@ -1,16 +1,36 @@
 #include "analysis/dependency_file.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <thread>
 
 #include "platform/ansi_text.h"
-#include "storage/counted_list.h"
-#include "storage/line_reader.h"
 
 namespace zelvan {
 
 namespace {
+
+constexpr size_t kNone = std::string_view::npos;
+// Below this size a second thread costs more than it saves.
+constexpr size_t kParallelBytes = size_t{4} << 20;
+
+bool Holds(std::string_view text, char c) {
+  return !text.empty() && std::memchr(text.data(), c, text.size()) != nullptr;
+}
+
+// The line at `pos` without its line end (LF, or CR LF), and where the next
+// one starts: lines as LineReader reads them.
+std::string_view LineAt(std::string_view text, size_t pos, size_t* next) {
+  const char* start = text.data() + pos;
+  size_t left = text.size() - pos;
+  const void* lf = std::memchr(start, '\n', left);
+  size_t length = lf != nullptr ? static_cast<size_t>(static_cast<const char*>(lf) - start) : left;
+  *next = lf != nullptr ? pos + length + 1 : text.size();
+  if (length > 0 && start[length - 1] == '\r') --length;
+  return {start, length};
+}
 
 bool IsSectionLine(std::string_view line) {
   return line.size() >= 2 && line.front() == '[' && line.back() == ']';
@@ -19,11 +39,9 @@ bool IsSectionLine(std::string_view line) {
 // "<name>=<decimal count>"; false for anything else.
 bool ParseCountLine(std::string_view line, std::string_view* name, int* count) {
   size_t eq = line.find('=');
-  if (eq == std::string_view::npos || eq == 0) return false;
-  std::string_view digits = line.substr(eq + 1);
-  if (digits.empty()) return false;
+  if (eq == kNone || eq == 0 || eq + 1 == line.size()) return false;
   long long value = 0;
-  for (char c : digits) {
+  for (char c : line.substr(eq + 1)) {
     if (c < '0' || c > '9') return false;
     value = value * 10 + (c - '0');
     if (value > INT_MAX) return false;
@@ -33,47 +51,164 @@ bool ParseCountLine(std::string_view line, std::string_view* name, int* count) {
   return true;
 }
 
-// The counted list of a record, or false when a line of it could not be
-// written and read back as it is.
-bool ToCountedList(const CDependencyRecord& record, CCountedList* list) {
-  // A target name is text: a zero byte would end it early in the count line.
-  if (HasLineBreak(record.target()) || HasLineBreak(record.stamp()) ||
-      record.target().find('\0') != std::string::npos) {
+// Reads the sections of a text, or of its part from `begin`, into path ids
+// of one table.
+class SectionReader {
+ public:
+  SectionReader(std::string_view text, TextTable& paths) : text_(text), paths_(paths) {}
+
+  // Reads from `begin` (a line start) to the end of the text. When the
+  // reading reaches `stop` as the start of a line of its own (not a value
+  // or stamp line of a record), it ends there and returns true.
+  bool Read(size_t begin, size_t stop, std::vector<DependencySection>* sections) {
+    bool in_source = false;
+    size_t pos = begin;
+    while (pos < text_.size()) {
+      if (pos == stop) return true;
+      size_t next = 0;
+      std::string_view line = LineAt(text_, pos, &next);
+      pos = next;
+      if (IsSectionLine(line)) {
+        std::string_view name = line.substr(1, line.size() - 2);
+        in_source = !EqualsNoCase(name, "SYSTEM");
+        if (in_source) sections->push_back(DependencySection{std::string(name), {}});
+        continue;
+      }
+      std::string_view target;
+      int count = 0;
+      if (!in_source || !ParseCountLine(line, &target, &count)) continue;
+      CDependencyRecord record;
+      if (ReadRecord(target, count, &pos, &record)) {
+        sections->back().records.push_back(std::move(record));
+      }
+    }
     return false;
   }
-  list->set_name(record.target());
-  list->set_stamp(record.stamp());
-  for (size_t i = 0; i < record.paths().size(); ++i) {
-    if (!list->Add(record.paths()[i], record.forms()[i])) return false;
+
+ private:
+  // The value lines and the stamp line after a count line; `pos` moves past
+  // what the record takes. False when the record cannot be kept.
+  bool ReadRecord(std::string_view target, int count, size_t* pos, CDependencyRecord* record) {
+    ids_.clear();
+    forms_.clear();
+    bool writable = !Holds(target, '\r') && !Holds(target, '\0');
+    size_t p = *pos;
+    for (int i = 0; i < count; ++i) {
+      if (p >= text_.size()) {
+        *pos = p;
+        return false;
+      }
+      size_t next = 0;
+      std::string_view line = LineAt(text_, p, &next);
+      const void* eq = std::memchr(line.data(), '=', line.size());
+      if (eq == nullptr) {
+        *pos = p;  // the line is the next reader's
+        return false;
+      }
+      size_t value_at = static_cast<size_t>(static_cast<const char*>(eq) - line.data()) + 1;
+      std::string_view value = line.substr(value_at);
+      if (Holds(value, '\r')) writable = false;
+      char form = CDependencyRecord::kNoForm;
+      // A form byte of 0 could not be told from no form: such a value is
+      // kept whole as the path, which writes back the same bytes.
+      if (value.size() >= 2 && value[1] == '|' && value[0] != '\0') {
+        form = value[0];
+        value.remove_prefix(2);
+      }
+      ids_.push_back(paths_.Add(value));
+      forms_ += form;
+      p = next;
+    }
+    std::string stamp;
+    if (p < text_.size()) {
+      size_t next = 0;
+      std::string_view line = LineAt(text_, p, &next);
+      size_t eq = line.find('=');
+      if (eq == target.size() + 5 && EqualsNoCase(line.substr(0, target.size()), target) &&
+          EqualsNoCase(line.substr(target.size(), 5), "stamp")) {
+        stamp.assign(line.substr(eq + 1));
+        if (Holds(stamp, '\r')) writable = false;
+        p = next;
+      }
+    }
+    *pos = p;
+    if (!writable) return false;
+    record->set_target(std::string(target));
+    record->set_stamp(std::move(stamp));
+    record->SetDependencies(paths_, ids_, forms_);
+    return true;
   }
-  return true;
+
+  std::string_view text_;
+  TextTable& paths_;
+  std::vector<DependencyPathId> ids_;
+  std::string forms_;
+};
+
+// Where a second reader may start: the first section line after the middle
+// of the text (kNone when there is none).
+size_t SplitPoint(std::string_view text) {
+  for (size_t pos = text.find("\n[", text.size() / 2); pos != kNone;
+       pos = text.find("\n[", pos + 1)) {
+    size_t next = 0;
+    if (IsSectionLine(LineAt(text, pos + 1, &next))) return pos + 1;
+  }
+  return kNone;
 }
 
 }  // namespace
 
-std::string WriteDependencyFile(const std::vector<DependencySection>& sections) {
-  std::vector<DependencySectionView> views;
-  views.reserve(sections.size());
-  for (const DependencySection& section : sections)
-    views.push_back({section.source, &section.records});
-  return WriteDependencySections(views);
+std::vector<DependencySection> ReadDependencyFile(std::string_view text, TextTable& paths,
+                                                  int threads) {
+  std::vector<DependencySection> sections;
+  size_t split = threads > 1 && text.size() >= kParallelBytes ? SplitPoint(text) : kNone;
+  if (split == kNone) {
+    SectionReader(text, paths).Read(0, kNone, &sections);
+    return sections;
+  }
+  // The second half into a table of its own; its ids are made the
+  // workspace's afterwards. It counts only when the first half's reading
+  // reaches the split as a line of its own (not as a record's value line).
+  TextTable second_paths;
+  std::vector<DependencySection> second;
+  std::thread helper(
+      [&] { SectionReader(text, second_paths).Read(split, kNone, &second); });
+  bool joined = SectionReader(text, paths).Read(0, split, &sections);
+  helper.join();
+  if (!joined) return sections;
+  std::vector<DependencyPathId> global(second_paths.size());
+  for (size_t id = 0; id < global.size(); ++id)
+    global[id] = paths.Add(second_paths.Text(static_cast<int32_t>(id)));
+  for (DependencySection& section : second) {
+    for (CDependencyRecord& record : section.records) {
+      std::vector<DependencyPathId> ids(record.path_ids().begin(), record.path_ids().end());
+      for (DependencyPathId& id : ids)
+        id = global[static_cast<size_t>(id)];
+      record.SetDependencies(paths, std::move(ids), std::string(record.forms()));
+    }
+    sections.push_back(std::move(section));
+  }
+  return sections;
 }
 
 namespace {
 
-// Whether a record reads back as it is written: what ToCountedList and
-// CCountedList::WriteList accept, checked without copying the record.
+// Whether a record reads back as it is written (see the header comment).
 bool IsWritable(const CDependencyRecord& record) {
   const std::string& target = record.target();
-  if (target.empty() || target.find('=') != std::string::npos || HasLineBreak(target) ||
-      target.find('\0') != std::string::npos || HasLineBreak(record.stamp())) {
+  if (target.empty() || Holds(target, '=') || HasLineBreak(target) || Holds(target, '\0') ||
+      HasLineBreak(record.stamp())) {
     return false;
   }
-  for (size_t i = 0; i < record.paths().size(); ++i) {
-    const std::string& path = record.paths()[i];
-    const std::string& form = record.forms()[i];
-    if (form.size() > 1 || HasLineBreak(path) || HasLineBreak(form)) return false;
-    if (form.empty() && path.size() >= 2 && path[1] == '|') return false;
+  for (size_t i = 0; i < record.size(); ++i) {
+    std::string_view path = record.path(i);
+    char form = record.form(i);
+    if (form == '\r' || form == '\n' || HasLineBreak(path)) return false;
+    // Without a form, "x|y" would read back as form x and path y.
+    if (form == CDependencyRecord::kNoForm && path.size() >= 2 && path[1] == '|' &&
+        path[0] != '\0') {
+      return false;
+    }
   }
   return true;
 }
@@ -92,7 +227,8 @@ char* Put(char* out, std::string_view text) {
   return out + text.size();
 }
 
-char* PutNumber(char* out, uint64_t value, size_t digits) {
+char* PutNumber(char* out, uint64_t value) {
+  size_t digits = DecimalDigits(value);
   for (size_t i = digits; i > 0; --i) {
     out[i - 1] = static_cast<char>('0' + value % 10);
     value /= 10;
@@ -100,99 +236,115 @@ char* PutNumber(char* out, uint64_t value, size_t digits) {
   return out + digits;
 }
 
-// The lines of CCountedList::WriteList, appended directly: a large
-// workspace's file has over a million of them, so the record's size is
-// worked out first and its text copied into place.
-void AppendRecord(const CDependencyRecord& record, std::string* out) {
-  const std::string& target = record.target();
-  const std::vector<std::string>& paths = record.paths();
-  const std::vector<std::string>& forms = record.forms();
-  size_t size = target.size() + 1 + DecimalDigits(paths.size()) + 2;
-  for (size_t i = 0; i < paths.size(); ++i) {
-    size += target.size() + DecimalDigits(i) + 1 + paths[i].size() + 2;
-    if (!forms[i].empty()) size += forms[i].size() + 1;
-  }
-  size += target.size() + 6 + record.stamp().size() + 2;
-  size_t at = out->size();
-  out->resize(at + size);
-  char* p = out->data() + at;
-  p = Put(p, target);
-  *p++ = '=';
-  p = PutNumber(p, paths.size(), DecimalDigits(paths.size()));
-  p = Put(p, "\r\n");
-  for (size_t i = 0; i < paths.size(); ++i) {
-    p = Put(p, target);
-    p = PutNumber(p, i, DecimalDigits(i));
-    *p++ = '=';
-    if (!forms[i].empty()) {
-      p = Put(p, forms[i]);
-      *p++ = '|';
+// The bytes of a section, as FormatSection writes it (0 when it is left out).
+size_t SectionSize(const DependencySectionView& section) {
+  if (section.source.find('\n') != std::string_view::npos) return 0;
+  size_t size = section.source.size() + 4;
+  for (const CDependencyRecord& record : *section.records) {
+    if (!IsWritable(record)) continue;
+    size_t target = record.target().size();
+    size += target + 1 + DecimalDigits(record.size()) + 2;
+    for (size_t i = 0; i < record.size(); ++i) {
+      size += target + DecimalDigits(i) + 1 + record.path(i).size() + 2;
+      if (record.form(i) != CDependencyRecord::kNoForm) size += 2;
     }
-    p = Put(p, paths[i]);
+    size += target + 6 + record.stamp().size() + 2;
+  }
+  return size;
+}
+
+// The lines of a section: the profile lines of CCountedList::WriteList for
+// each record, copied into place.
+char* FormatSection(const DependencySectionView& section, char* p) {
+  // A name with a line feed would not read back; a carriage return inside
+  // it does, as it is.
+  if (section.source.find('\n') != std::string_view::npos) return p;
+  *p++ = '[';
+  p = Put(p, section.source);
+  p = Put(p, "]\r\n");
+  for (const CDependencyRecord& record : *section.records) {
+    if (!IsWritable(record)) continue;
+    std::string_view target = record.target();
+    p = Put(p, target);
+    *p++ = '=';
+    p = PutNumber(p, record.size());
+    p = Put(p, "\r\n");
+    for (size_t i = 0; i < record.size(); ++i) {
+      p = Put(p, target);
+      p = PutNumber(p, i);
+      *p++ = '=';
+      char form = record.form(i);
+      if (form != CDependencyRecord::kNoForm) {
+        *p++ = form;
+        *p++ = '|';
+      }
+      p = Put(p, record.path(i));
+      p = Put(p, "\r\n");
+    }
+    p = Put(p, target);
+    p = Put(p, "stamp=");
+    p = Put(p, record.stamp());
     p = Put(p, "\r\n");
   }
-  p = Put(p, target);
-  p = Put(p, "stamp=");
-  p = Put(p, record.stamp());
-  Put(p, "\r\n");
+  return p;
 }
 
 }  // namespace
 
-std::string WriteDependencySections(const std::vector<DependencySectionView>& sections) {
-  size_t size = 0;
+DependencyFileText FormatDependencySections(const std::vector<DependencySectionView>& sections,
+                                            int threads) {
+  // Sizes first, so that each section is copied straight to its place; with
+  // two threads each works out and writes one half (by dependencies).
+  std::vector<size_t> offsets(sections.size() + 1, 0);
+  size_t dependencies = 0;
   for (const DependencySectionView& section : sections) {
-    size += section.source.size() + 4;
-    for (const CDependencyRecord& record : *section.records) {
-      size += 2 * record.target().size() + record.stamp().size() + 24;
-      for (const std::string& path : record.paths())
-        size += record.target().size() + path.size() + 10;
+    for (const CDependencyRecord& record : *section.records)
+      dependencies += record.size() + 2;
+  }
+  size_t half = sections.size();
+  if (threads > 1 && dependencies * 32 >= kParallelBytes) {
+    size_t seen = 0;
+    for (half = 0; half < sections.size() && seen < dependencies / 2; ++half) {
+      for (const CDependencyRecord& record : *sections[half].records)
+        seen += record.size() + 2;
     }
   }
-  std::string text;
-  text.reserve(size);
-  for (const DependencySectionView& section : sections) {
-    // A name with a line break would not read back; a carriage return
-    // inside it does, as it is.
-    if (section.source.find('\n') != std::string::npos) continue;
-    text += '[';
-    text += section.source;
-    text += "]\r\n";
-    for (const CDependencyRecord& record : *section.records) {
-      if (IsWritable(record)) AppendRecord(record, &text);
-    }
+  auto measure = [&](size_t begin, size_t end) {
+    for (size_t s = begin; s < end; ++s)
+      offsets[s + 1] = SectionSize(sections[s]);
+  };
+  auto format = [&](DependencyFileText& text, size_t begin, size_t end) {
+    for (size_t s = begin; s < end; ++s)
+      FormatSection(sections[s], text.bytes.get() + offsets[s]);
+  };
+  DependencyFileText text;
+  if (half == sections.size()) {
+    measure(0, sections.size());
+  } else {
+    std::thread helper([&] { measure(half, sections.size()); });
+    measure(0, half);
+    helper.join();
+  }
+  for (size_t s = 0; s < sections.size(); ++s)
+    offsets[s + 1] += offsets[s];
+  text.size = offsets.back();
+  text.bytes.reset(new char[std::max<size_t>(text.size, 1)]);
+  if (half == sections.size()) {
+    format(text, 0, sections.size());
+  } else {
+    std::thread helper([&] { format(text, half, sections.size()); });
+    format(text, 0, half);
+    helper.join();
   }
   return text;
 }
 
-std::vector<DependencySection> ReadDependencyFile(std::string_view text) {
-  std::vector<DependencySection> sections;
-  LineReader reader(text);
-  std::string_view line;
-  bool in_source = false;
-  while (reader.ReadLine(&line)) {
-    if (IsSectionLine(line)) {
-      std::string_view name = line.substr(1, line.size() - 2);
-      in_source = !EqualsNoCase(name, "SYSTEM");
-      if (in_source) sections.push_back(DependencySection{std::string(name), {}});
-      continue;
-    }
-    std::string_view target;
-    int count = 0;
-    if (!in_source || !ParseCountLine(line, &target, &count)) continue;
-    CCountedList list{std::string(target)};
-    if (!list.ReadList(reader, count)) continue;
-    CDependencyRecord record(list.name());
-    record.set_stamp(list.stamp());
-    std::vector<std::string> forms;
-    for (size_t i = 0; i < list.values().size(); ++i)
-      forms.emplace_back(list.MarkAt(i));
-    record.SetDependencies(list.values(), std::move(forms));
-    CCountedList check;
-    if (!ToCountedList(record, &check)) continue;  // it would not be written back
-    sections.back().records.push_back(std::move(record));
-  }
-  return sections;
+std::string WriteDependencyFile(const std::vector<DependencySection>& sections) {
+  std::vector<DependencySectionView> views;
+  views.reserve(sections.size());
+  for (const DependencySection& section : sections)
+    views.push_back({section.source, &section.records});
+  return std::string(FormatDependencySections(views).view());
 }
 
 std::vector<std::string> DistributeDependencySections(

@@ -6,7 +6,7 @@
 // the source's path relative to the project directory, in project order;
 // in it one counted list per target (see storage/counted_list.h): the
 // number of dependencies, one numbered line per dependency whose value is
-// the form, "|" and the path (just the path when the form is empty), and
+// the form, "|" and the path (just the path when there is no form), and
 // the stamp line with the time the list was computed:
 //
 //   [src\main.c]
@@ -26,10 +26,16 @@
 // value lines run out, or that could not be written back (a line break in
 // a value or stamp, a zero byte in the target name), is dropped: its source
 // is then stale and is scanned again. Whatever was read is written back as
-// it was read.
+// it was read (a value "\0|x" is read as the path "\0|x" without form).
+//
+// A large workspace's file holds millions of lines, so both directions work
+// on path ids (model/dependency_record.h), go over the text once, and may
+// use a second thread for the second half of the file.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,19 +51,32 @@ struct DependencySection {
   bool operator==(const DependencySection&) const = default;
 };
 
-// The whole file, lines ended by CR LF. Sections whose name holds a line
-// feed, and records that cannot be written whole (see above), are left out.
-std::string WriteDependencyFile(const std::vector<DependencySection>& sections);
-// The same from the records where they are kept (a project's source files),
-// without copying them.
+// The sections to write: the records where they are kept (a project's
+// source files), not copied.
 struct DependencySectionView {
   std::string_view source;
   const std::vector<CDependencyRecord>* records;
 };
-std::string WriteDependencySections(const std::vector<DependencySectionView>& sections);
 
-// The sections of a file's text, in file order (a source may appear twice).
-std::vector<DependencySection> ReadDependencyFile(std::string_view text);
+// The text of a file, in one block that is not cleared before it is filled.
+struct DependencyFileText {
+  std::unique_ptr<char[]> bytes;
+  size_t size = 0;
+  std::string_view view() const { return {bytes.get(), size}; }
+};
+
+// The whole file, lines ended by CR LF. Sections whose name holds a line
+// feed, and records that cannot be written whole (see above), are left out.
+// With `threads` 2 a large file is formatted in two halves at once.
+DependencyFileText FormatDependencySections(const std::vector<DependencySectionView>& sections,
+                                            int threads = 1);
+std::string WriteDependencyFile(const std::vector<DependencySection>& sections);
+
+// The sections of a file's text, in file order (a source may appear twice),
+// their paths added to `paths`. With `threads` 2 a large text is read in two
+// halves at once.
+std::vector<DependencySection> ReadDependencyFile(std::string_view text, TextTable& paths,
+                                                  int threads = 1);
 
 // Hands the records of each section to the source it names: `find_source`
 // receives the section name lower-cased and returns the source's record

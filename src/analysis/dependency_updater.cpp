@@ -1,6 +1,7 @@
 #include "analysis/dependency_updater.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "analysis/dependency_file.h"
 #include "analysis/dependency_progress.h"
@@ -117,7 +118,9 @@ class DependencyUpdater::WorkspaceOutput final : public DependencyOutput, public
 };
 
 DependencyUpdater::DependencyUpdater(const CCPUTools& cpus)
-    : cpus_(cpus), output_(std::make_unique<WorkspaceOutput>()) {}
+    : cpus_(cpus), output_(std::make_unique<WorkspaceOutput>()) {
+  SetThreads(static_cast<int>(std::thread::hardware_concurrency()));
+}
 
 DependencyUpdater::~DependencyUpdater() = default;
 
@@ -138,6 +141,7 @@ void DependencyUpdater::Attach(CProjectData& workspace) {
     scanner_ = std::make_unique<CIncludeScanner>(*fs, *output_, *output_);
     times_ = std::make_unique<ModificationTimeCache>(*fs);
   }
+  paths_ = &workspace.dependency_paths();
 }
 
 // --- Refreshes.
@@ -164,7 +168,6 @@ void DependencyUpdater::BeginProject(COneProjectData& project) {
                                                                    : cpu_include_dirs_.front());
   node_stored_.clear();
   guess_stored_.clear();
-  stored_paths_.clear();
   macros_ready_ = false;
   title_ = project.OutputName();
 }
@@ -310,24 +313,23 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
 
 // --- The per-file step.
 
-const std::string& DependencyUpdater::StoredPath(int ref) {
-  std::vector<int32_t>& slots = ref >= 0 ? node_stored_ : guess_stored_;
+DependencyPathId DependencyUpdater::StoredPath(int ref) {
+  std::vector<DependencyPathId>& slots = ref >= 0 ? node_stored_ : guess_stored_;
   size_t index = ref >= 0 ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref);
   if (slots.size() <= index) slots.resize(index + 1, -1);
   if (slots[index] < 0) {
     std::string_view path = scanner_->RecordPath(ref);
-    std::string stored;
     // Found files exist: they are stored relative to the project directory.
     // A guessed path names no file; it is stored as it was guessed.
     if (ref >= 0) {
+      std::string stored;
       MakeRelativePath(project_directory_, path, &stored);
+      slots[index] = paths_->Add(stored);
     } else {
-      stored = path;
+      slots[index] = paths_->Add(path);
     }
-    slots[index] = static_cast<int32_t>(stored_paths_.size());
-    stored_paths_.push_back(std::move(stored));
   }
-  return stored_paths_[static_cast<size_t>(slots[index])];
+  return slots[index];
 }
 
 void DependencyUpdater::ComputeFile(CProjectData& workspace, COneProjectData& project,
@@ -356,19 +358,14 @@ void DependencyUpdater::ComputeFile(CProjectData& workspace, COneProjectData& pr
   scanner_->ScanIncludeRefs(file.FullPath(), kind, std::move(search), scan_options, &refs_,
                             &forms_);
 
-  std::vector<std::string> paths;
-  std::vector<std::string> forms;
-  paths.reserve(refs_.size());
-  forms.reserve(refs_.size());
-  for (size_t i = 0; i < refs_.size(); ++i) {
-    paths.push_back(StoredPath(refs_[i]));
-    forms.emplace_back(1, forms_[i]);
-  }
+  std::vector<DependencyPathId> ids(refs_.size());
+  for (size_t i = 0; i < refs_.size(); ++i)
+    ids[i] = StoredPath(refs_[i]);
   CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
   if (record == nullptr) {
     record = &file.TargetEntries().emplace_back(std::string(project.TargetSpelling(target)));
   }
-  record->SetDependencies(std::move(paths), std::move(forms));
+  record->SetDependencies(*paths_, std::move(ids), forms_);
   record->set_stamp(Now(workspace));
   MarkChanged(project);
 }
@@ -394,8 +391,12 @@ void DependencyUpdater::LoadDependencyFile(CProjectData& workspace, COneProjectD
   // A missing or unreadable file leaves every source stale: a refresh
   // scans them and writes the file anew.
   if (!fs_->ReadFile(project.DependencyFilePath(), &text)) return;
+  std::vector<DependencySection> sections =
+      ReadDependencyFile(text, workspace.dependency_paths(), threads_);
+  // The text is not needed any more: a large workspace's is large.
+  std::string().swap(text);
   std::vector<std::string> orphans = DistributeDependencySections(
-      ReadDependencyFile(text), [&project](std::string_view lower_path) {
+      std::move(sections), [&project](std::string_view lower_path) {
         COneSourceFile* file = project.FindSourceFileByRelativePath(lower_path);
         return file != nullptr ? &file->TargetEntries() : nullptr;
       });
@@ -427,8 +428,9 @@ bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProject
   // The file is made again by a refresh when it is lost: it is written
   // whole or not at all, but not forced to disk (a large workspace's file
   // holds tens of megabytes).
-  if (!WriteFileAtomic(*fs_, project.DependencyFilePath(), WriteDependencySections(sections),
-                       &error, Durability::kScratch)) {
+  if (!WriteFileAtomic(*fs_, project.DependencyFilePath(),
+                       FormatDependencySections(sections, threads_).view(), &error,
+                       Durability::kScratch)) {
     workspace.SetStatus(kStatusDependencyFileFailed, kMsgDependencyFileFailed);
     workspace.ide().WriteOutputLine(
         project.DependencyFilePath() + ": " + workspace.GetLastMessage() + " (" + error + ")",
@@ -466,9 +468,9 @@ std::map<std::string, std::string> DependencyUpdater::CollectProjectDependencies
   for (const auto& file : project.SourceFiles()) {
     const CDependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
     if (record == nullptr) continue;
-    for (size_t i = 0; i < record->paths().size(); ++i) {
-      if (!system_includes && record->forms()[i] == "0") continue;
-      collected.emplace(ToLowerAscii(record->paths()[i]), record->paths()[i]);
+    for (size_t i = 0; i < record->size(); ++i) {
+      if (!system_includes && record->form(i) == CDependencyRecord::kAngle) continue;
+      collected.emplace(ToLowerAscii(record->path(i)), record->path(i));
     }
   }
   return collected;

@@ -147,6 +147,10 @@ class DependencyUpdater {
   // the host is seen the same way. Zero: before every file.
   void SetStopCheckInterval(std::chrono::milliseconds interval) { stop_check_interval_ = interval; }
 
+  // How many threads a refresh may use (1 or 2; the default: 2 where the
+  // machine has two cores). Results, lines and their order are the same.
+  void SetThreads(int threads) { threads_ = threads > 1 ? 2 : 1; }
+
   // For tests and benchmarks (null before the first use).
   CIncludeScanner* scanner() { return scanner_.get(); }
 
@@ -167,8 +171,8 @@ class DependencyUpdater {
   void BeginProject(COneProjectData& project);
   // Whether the user asked to stop (see SetStopCheckInterval).
   bool StopRequested(CProjectData& workspace);
-  // The stored form of scanner reference `ref` for the current project.
-  const std::string& StoredPath(int ref);
+  // The stored path of scanner reference `ref` for the current project.
+  DependencyPathId StoredPath(int ref);
   bool IsLoaded(const COneProjectData& project) const;
   void MarkChanged(const COneProjectData& project) { changed_.insert(Key(project)); }
   static std::string Key(const COneProjectData& project);
@@ -182,6 +186,7 @@ class DependencyUpdater {
   bool refresh_on_open_ = true;
   bool in_refresh_ = false;  // within Run
   std::chrono::milliseconds stop_check_interval_{20};
+  int threads_ = 1;
   std::chrono::steady_clock::time_point last_stop_check_{};
   std::chrono::steady_clock::time_point last_clock_{};
   std::string now_stamp_;
@@ -198,12 +203,13 @@ class DependencyUpdater {
   bool macros_ready_ = false;
   std::string macros_target_;
   std::vector<std::string> cpu_include_dirs_;
-  // The stored form of each scanner reference, for the current project:
-  // indices into stored_paths_ by node id and by guess index (-1: not yet
-  // worked out). A refresh stores each distinct path once per project.
-  std::vector<int32_t> node_stored_;
-  std::vector<int32_t> guess_stored_;
-  std::vector<std::string> stored_paths_;
+  // The workspace's path table, and the stored path of each scanner
+  // reference for the current project, by node id and by guess index (-1:
+  // not yet worked out). A refresh works out each distinct path once per
+  // project.
+  TextTable* paths_ = nullptr;
+  std::vector<DependencyPathId> node_stored_;
+  std::vector<DependencyPathId> guess_stored_;
   std::vector<int> refs_;
   std::string forms_;
 };

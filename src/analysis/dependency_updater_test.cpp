@@ -90,8 +90,8 @@ class DependencyUpdaterTest : public ::testing::Test {
     std::vector<std::string> out;
     const CDependencyRecord* record = FindDependencyRecord(File(relative).TargetEntries(), target);
     if (record == nullptr) return {"(none)"};
-    for (size_t i = 0; i < record->paths().size(); ++i)
-      out.push_back(record->forms()[i] + "|" + record->paths()[i]);
+    for (size_t i = 0; i < record->size(); ++i)
+      out.push_back(record->form(i) + ("|" + std::string(record->path(i))));
     return out;
   }
   std::vector<std::string> OutputLines() { return env_.ide.Calls("WriteOutputLine"); }
@@ -416,7 +416,10 @@ TEST_F(DependencyUpdaterTest, EachProjectScansInTheStyleOfItsOwnFamily) {
   auto list = [&](const char* name) {
     const CDependencyRecord* record = FindDependencyRecord(
         workspace_->FindProject(name)->SourceFiles()[0]->TargetEntries(), "Debug");
-    return record->paths();
+    std::vector<std::string> paths;
+    for (size_t i = 0; i < record->size(); ++i)
+      paths.emplace_back(record->path(i));
+    return paths;
   };
   EXPECT_EQ(list("First.abs"), (std::vector<std::string>{"sub\\h.h", "sub\\x.h"}));
   EXPECT_EQ(list("Second.abs"), (std::vector<std::string>{"sub\\h.h", "C:\\ws\\second\\x.h"}));

@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/span_arena.h"
-#include "analysis/text_table.h"
+#include "storage/span_arena.h"
+#include "storage/text_table.h"
 
 namespace zelvan {
 

@@ -6,7 +6,7 @@
 
 #include "analysis/dependency_output.h"
 #include "analysis/include_line.h"
-#include "analysis/span_arena.h"
+#include "storage/span_arena.h"
 #include "model/message_texts.h"
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"

@@ -82,7 +82,7 @@
 #include <vector>
 
 #include "analysis/include_file_cache.h"
-#include "analysis/text_table.h"
+#include "storage/text_table.h"
 
 namespace zelvan {
 
