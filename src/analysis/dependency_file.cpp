@@ -171,8 +171,7 @@ std::vector<DependencySection> ReadDependencyFile(std::string_view text, TextTab
   // reaches the split as a line of its own (not as a record's value line).
   TextTable second_paths;
   std::vector<DependencySection> second;
-  std::thread helper(
-      [&] { SectionReader(text, second_paths).Read(split, kNone, &second); });
+  std::thread helper([&] { SectionReader(text, second_paths).Read(split, kNone, &second); });
   bool joined = SectionReader(text, paths).Read(0, split, &sections);
   helper.join();
   if (!joined) return sections;
@@ -192,26 +191,6 @@ std::vector<DependencySection> ReadDependencyFile(std::string_view text, TextTab
 }
 
 namespace {
-
-// Whether a record reads back as it is written (see the header comment).
-bool IsWritable(const CDependencyRecord& record) {
-  const std::string& target = record.target();
-  if (target.empty() || Holds(target, '=') || HasLineBreak(target) || Holds(target, '\0') ||
-      HasLineBreak(record.stamp())) {
-    return false;
-  }
-  for (size_t i = 0; i < record.size(); ++i) {
-    std::string_view path = record.path(i);
-    char form = record.form(i);
-    if (form == '\r' || form == '\n' || HasLineBreak(path)) return false;
-    // Without a form, "x|y" would read back as form x and path y.
-    if (form == CDependencyRecord::kNoForm && path.size() >= 2 && path[1] == '|' &&
-        path[0] != '\0') {
-      return false;
-    }
-  }
-  return true;
-}
 
 size_t DecimalDigits(uint64_t value) {
   size_t digits = 1;
@@ -236,58 +215,137 @@ char* PutNumber(char* out, uint64_t value) {
   return out + digits;
 }
 
-// The bytes of a section, as FormatSection writes it (0 when it is left out).
-size_t SectionSize(const DependencySectionView& section) {
-  if (section.source.find('\n') != std::string_view::npos) return 0;
-  size_t size = section.source.size() + 4;
-  for (const CDependencyRecord& record : *section.records) {
-    if (!IsWritable(record)) continue;
-    size_t target = record.target().size();
-    size += target + 1 + DecimalDigits(record.size()) + 2;
-    for (size_t i = 0; i < record.size(); ++i) {
-      size += target + DecimalDigits(i) + 1 + record.path(i).size() + 2;
-      if (record.form(i) != CDependencyRecord::kNoForm) size += 2;
-    }
-    size += target + 6 + record.stamp().size() + 2;
-  }
-  return size;
+// What keeps a path from being written back as it is: a line break, or
+// (written without form) the shape "x|..." that would read back as form x
+// (except "\0|...", which reads back as it is). Worked out once per path of
+// the table most records use.
+constexpr uint8_t kBreaks = 1;
+constexpr uint8_t kLooksFormed = 2;
+
+uint8_t PathFlags(std::string_view path) {
+  uint8_t flags = HasLineBreak(path) ? kBreaks : 0;
+  if (path.size() >= 2 && path[1] == '|' && path[0] != '\0') flags |= kLooksFormed;
+  return flags;
 }
 
-// The lines of a section: the profile lines of CCountedList::WriteList for
-// each record, copied into place.
-char* FormatSection(const DependencySectionView& section, char* p) {
-  // A name with a line feed would not read back; a carriage return inside
-  // it does, as it is.
-  if (section.source.find('\n') != std::string_view::npos) return p;
-  *p++ = '[';
-  p = Put(p, section.source);
-  p = Put(p, "]\r\n");
-  for (const CDependencyRecord& record : *section.records) {
-    if (!IsWritable(record)) continue;
-    std::string_view target = record.target();
-    p = Put(p, target);
-    *p++ = '=';
-    p = PutNumber(p, record.size());
-    p = Put(p, "\r\n");
-    for (size_t i = 0; i < record.size(); ++i) {
-      p = Put(p, target);
-      p = PutNumber(p, i);
-      *p++ = '=';
-      char form = record.form(i);
-      if (form != CDependencyRecord::kNoForm) {
-        *p++ = form;
-        *p++ = '|';
+class Writer {
+ public:
+  explicit Writer(const std::vector<DependencySectionView>& sections) : sections_(sections) {
+    for (const DependencySectionView& section : sections) {
+      for (const CDependencyRecord& record : *section.records) {
+        if (table_ == nullptr) table_ = record.path_table();
       }
-      p = Put(p, record.path(i));
-      p = Put(p, "\r\n");
     }
-    p = Put(p, target);
-    p = Put(p, "stamp=");
-    p = Put(p, record.stamp());
-    p = Put(p, "\r\n");
+    if (table_ != nullptr) {
+      flags_.resize(table_->size());
+      for (size_t id = 0; id < flags_.size(); ++id)
+        flags_[id] = PathFlags(table_->Text(static_cast<int32_t>(id)));
+    }
+    first_record_.resize(sections.size() + 1, 0);
+    for (size_t s = 0; s < sections.size(); ++s)
+      first_record_[s + 1] = first_record_[s] + sections[s].records->size();
+    writable_.resize(first_record_.back());
+    offsets_.resize(sections.size() + 1, 0);
   }
-  return p;
-}
+
+  // The bytes of sections [begin, end), and which records can be written.
+  void Measure(size_t begin, size_t end) {
+    for (size_t s = begin; s < end; ++s) {
+      const DependencySectionView& section = sections_[s];
+      if (section.source.find('\n') != std::string_view::npos) continue;
+      size_t size = section.source.size() + 4;
+      for (size_t r = 0; r < section.records->size(); ++r) {
+        const CDependencyRecord& record = (*section.records)[r];
+        writable_[first_record_[s] + r] = IsWritable(record);
+        if (!writable_[first_record_[s] + r]) continue;
+        size_t target = record.target().size();
+        size += target + 1 + DecimalDigits(record.size()) + 2;
+        size += target + 6 + record.stamp().size() + 2;
+        size_t digits = 0;
+        for (size_t i = 0; i < record.size(); ++i) {
+          size += record.path(i).size();
+          if (record.form(i) != CDependencyRecord::kNoForm) size += 2;
+        }
+        for (size_t limit = 10, low = 0; low < record.size(); low = limit, limit *= 10)
+          digits += (std::min(limit, record.size()) - low) * DecimalDigits(low);
+        size += record.size() * (target + 3) + digits;
+      }
+      offsets_[s + 1] = size;
+    }
+  }
+
+  // Places the sections once all are measured.
+  size_t Place() {
+    for (size_t s = 0; s < sections_.size(); ++s)
+      offsets_[s + 1] += offsets_[s];
+    return offsets_.back();
+  }
+
+  // The lines of sections [begin, end) at their places in `out`: the
+  // profile lines of CCountedList::WriteList for each record.
+  void Format(size_t begin, size_t end, char* out) const {
+    for (size_t s = begin; s < end; ++s) {
+      const DependencySectionView& section = sections_[s];
+      // A name with a line feed would not read back; a carriage return
+      // inside it does, as it is.
+      if (section.source.find('\n') != std::string_view::npos) continue;
+      char* p = out + offsets_[s];
+      *p++ = '[';
+      p = Put(p, section.source);
+      p = Put(p, "]\r\n");
+      for (size_t r = 0; r < section.records->size(); ++r) {
+        if (!writable_[first_record_[s] + r]) continue;
+        const CDependencyRecord& record = (*section.records)[r];
+        std::string_view target = record.target();
+        p = Put(p, target);
+        *p++ = '=';
+        p = PutNumber(p, record.size());
+        p = Put(p, "\r\n");
+        for (size_t i = 0; i < record.size(); ++i) {
+          p = Put(p, target);
+          p = PutNumber(p, i);
+          *p++ = '=';
+          char form = record.form(i);
+          if (form != CDependencyRecord::kNoForm) {
+            *p++ = form;
+            *p++ = '|';
+          }
+          p = Put(p, record.path(i));
+          p = Put(p, "\r\n");
+        }
+        p = Put(p, target);
+        p = Put(p, "stamp=");
+        p = Put(p, record.stamp());
+        p = Put(p, "\r\n");
+      }
+    }
+  }
+
+ private:
+  bool IsWritable(const CDependencyRecord& record) const {
+    const std::string& target = record.target();
+    if (target.empty() || Holds(target, '=') || HasLineBreak(target) || Holds(target, '\0') ||
+        HasLineBreak(record.stamp())) {
+      return false;
+    }
+    bool known = record.path_table() == table_;
+    for (size_t i = 0; i < record.size(); ++i) {
+      char form = record.form(i);
+      uint8_t flags =
+          known ? flags_[static_cast<size_t>(record.path_id(i))] : PathFlags(record.path(i));
+      if ((flags & kBreaks) != 0 || form == '\r' || form == '\n') return false;
+      if (form == CDependencyRecord::kNoForm && (flags & kLooksFormed) != 0) return false;
+    }
+    return true;
+  }
+
+  const std::vector<DependencySectionView>& sections_;
+  const TextTable* table_ = nullptr;
+  std::vector<uint8_t> flags_;        // by path id of table_
+  std::vector<size_t> first_record_;  // by section: index of its first record
+  std::vector<uint8_t> writable_;     // by record
+  std::vector<size_t> offsets_;       // by section: where it is written
+};
 
 }  // namespace
 
@@ -295,7 +353,7 @@ DependencyFileText FormatDependencySections(const std::vector<DependencySectionV
                                             int threads) {
   // Sizes first, so that each section is copied straight to its place; with
   // two threads each works out and writes one half (by dependencies).
-  std::vector<size_t> offsets(sections.size() + 1, 0);
+  Writer writer(sections);
   size_t dependencies = 0;
   for (const DependencySectionView& section : sections) {
     for (const CDependencyRecord& record : *section.records)
@@ -309,33 +367,20 @@ DependencyFileText FormatDependencySections(const std::vector<DependencySectionV
         seen += record.size() + 2;
     }
   }
-  auto measure = [&](size_t begin, size_t end) {
-    for (size_t s = begin; s < end; ++s)
-      offsets[s + 1] = SectionSize(sections[s]);
-  };
-  auto format = [&](DependencyFileText& text, size_t begin, size_t end) {
-    for (size_t s = begin; s < end; ++s)
-      FormatSection(sections[s], text.bytes.get() + offsets[s]);
-  };
   DependencyFileText text;
-  if (half == sections.size()) {
-    measure(0, sections.size());
-  } else {
-    std::thread helper([&] { measure(half, sections.size()); });
-    measure(0, half);
+  auto in_halves = [&](const std::function<void(size_t, size_t)>& work) {
+    if (half == sections.size()) {
+      work(0, sections.size());
+      return;
+    }
+    std::thread helper([&] { work(half, sections.size()); });
+    work(0, half);
     helper.join();
-  }
-  for (size_t s = 0; s < sections.size(); ++s)
-    offsets[s + 1] += offsets[s];
-  text.size = offsets.back();
+  };
+  in_halves([&](size_t begin, size_t end) { writer.Measure(begin, end); });
+  text.size = writer.Place();
   text.bytes.reset(new char[std::max<size_t>(text.size, 1)]);
-  if (half == sections.size()) {
-    format(text, 0, sections.size());
-  } else {
-    std::thread helper([&] { format(text, half, sections.size()); });
-    format(text, 0, half);
-    helper.join();
-  }
+  in_halves([&](size_t begin, size_t end) { writer.Format(begin, end, text.bytes.get()); });
   return text;
 }
 

@@ -234,6 +234,7 @@ const IncludeFileCache::Listing* IncludeFileCache::ListingOf(std::string_view di
   ++existence_checks_;
   std::unique_ptr<Listing> listing;
   std::vector<DirectoryEntry> entries;
+  FileStatus status;
   if (fs_.ListDirectory(dir, "*", &entries)) {
     listing = std::make_unique<Listing>();
     for (const DirectoryEntry& entry : entries) {
@@ -241,6 +242,11 @@ const IncludeFileCache::Listing* IncludeFileCache::ListingOf(std::string_view di
     }
     std::sort(listing->begin(), listing->end());
     listing->erase(std::unique(listing->begin(), listing->end()), listing->end());
+  } else if (!fs_.Stat(StripTrailingSlash(dir), &status)) {
+    // A folder that does not exist holds no files: include folders that
+    // are not there (an architecture's "linux" folder) are searched for
+    // thousands of names.
+    listing = std::make_unique<Listing>();
   }
   listed_dirs_.Add(dir);
   listings_.push_back(std::move(listing));
