@@ -358,8 +358,8 @@ class GoalReporter : public benchmark::ConsoleReporter {
     auto peak = counters_.find("BM_KernelDepsAll.peak_heap_per_file");
     if (peak != counters_.end()) {
       std::printf("  %-44s %7.1f MB / dependency file = %5.2f  (goal <= 2.5: %s)\n",
-                  "deps --all peak heap", counters_["BM_KernelDepsAll.peak_heap_MB"],
-                  peak->second, peak->second <= 2.5 ? "met" : "missed");
+                  "deps --all peak heap", counters_["BM_KernelDepsAll.peak_heap_MB"], peak->second,
+                  peak->second <= 2.5 ? "met" : "missed");
     }
   }
 
@@ -414,14 +414,13 @@ int main(int argc, char** argv) {
   zelvan::g_world = &world;
   world.PrintShape();
   // Each run takes seconds: the best of two is kept.
-  for (auto* b : {benchmark::RegisterBenchmark("BM_KernelReadEveryByte",
-                                               zelvan::BM_KernelReadEveryByte),
-                  benchmark::RegisterBenchmark("BM_KernelDepsAll", zelvan::BM_KernelDepsAll),
-                  benchmark::RegisterBenchmark("BM_KernelStatAndReadDeps",
-                                               zelvan::BM_KernelStatAndReadDeps),
-                  benchmark::RegisterBenchmark("BM_KernelDepsNothingChanged",
-                                               zelvan::BM_KernelDepsNothingChanged),
-                  benchmark::RegisterBenchmark("BM_KernelProjects", zelvan::BM_KernelProjects)}) {
+  for (auto* b :
+       {benchmark::RegisterBenchmark("BM_KernelReadEveryByte", zelvan::BM_KernelReadEveryByte),
+        benchmark::RegisterBenchmark("BM_KernelDepsAll", zelvan::BM_KernelDepsAll),
+        benchmark::RegisterBenchmark("BM_KernelStatAndReadDeps", zelvan::BM_KernelStatAndReadDeps),
+        benchmark::RegisterBenchmark("BM_KernelDepsNothingChanged",
+                                     zelvan::BM_KernelDepsNothingChanged),
+        benchmark::RegisterBenchmark("BM_KernelProjects", zelvan::BM_KernelProjects)}) {
     b->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(2);
   }
   zelvan::GoalReporter reporter;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <set>
 #include <string_view>
@@ -51,22 +51,21 @@ constexpr HeaderFolder kFolders[] = {
 
 // The "-I" folders, in the kernel's order.
 const char* const kIncludeDirs[] = {
-    "arch\\mr\\include",       "arch\\mr\\include\\generated",
-    "include",                 "arch\\mr\\include\\uapi",
-    "arch\\mr\\include\\generated\\uapi", "include\\uapi",
+    "arch\\mr\\include",        "arch\\mr\\include\\generated",       "include",
+    "arch\\mr\\include\\uapi",  "arch\\mr\\include\\generated\\uapi", "include\\uapi",
     "include\\generated\\uapi",
 };
 
 const char* const kWords[] = {
-    "spin",  "lock",   "types", "irq",    "sched",  "page",   "dev",    "net",   "skb",
-    "buf",   "bio",    "block", "time",   "clock",  "list",   "hash",   "rcu",   "atomic",
-    "bit",   "ops",    "cpu",   "mask",   "wait",   "queue",  "work",   "timer", "pci",
-    "usb",   "dma",    "map",   "kobj",   "sysfs",  "proc",   "seq",    "file",  "inode",
-    "dentry", "mount", "cred",  "task",   "signal", "mutex",  "sem",    "percpu", "cache",
-    "slab",  "vm",     "io",    "port",   "reg",    "gpio",   "of",     "acpi",  "power",
-    "thermal", "crypto", "hw",  "core",   "util",   "compat", "trace",  "event", "perf",
-    "stat",  "ref",    "count", "err",    "log",    "string", "kernel", "module", "param",
-    "init",  "export", "node",  "zone",   "swap",   "fault",  "sock",   "addr",  "route",
+    "spin",    "lock",   "types", "irq",  "sched",  "page",   "dev",    "net",    "skb",
+    "buf",     "bio",    "block", "time", "clock",  "list",   "hash",   "rcu",    "atomic",
+    "bit",     "ops",    "cpu",   "mask", "wait",   "queue",  "work",   "timer",  "pci",
+    "usb",     "dma",    "map",   "kobj", "sysfs",  "proc",   "seq",    "file",   "inode",
+    "dentry",  "mount",  "cred",  "task", "signal", "mutex",  "sem",    "percpu", "cache",
+    "slab",    "vm",     "io",    "port", "reg",    "gpio",   "of",     "acpi",   "power",
+    "thermal", "crypto", "hw",    "core", "util",   "compat", "trace",  "event",  "perf",
+    "stat",    "ref",    "count", "err",  "log",    "string", "kernel", "module", "param",
+    "init",    "export", "node",  "zone", "swap",   "fault",  "sock",   "addr",   "route",
 };
 
 const char* const kLocalNames[] = {
@@ -75,8 +74,8 @@ const char* const kLocalNames[] = {
     "irq.h",      "sysfs.h", "mac.h",  "dma.h",    "link.h",  "params.h",
 };
 
-const char* const kSourceFolders[] = {"drivers", "fs", "net", "kernel", "mm",
-                                      "sound",   "block", "crypto", "lib", "arch\\mr"};
+const char* const kSourceFolders[] = {"drivers", "fs",    "net",    "kernel", "mm",
+                                      "sound",   "block", "crypto", "lib",    "arch\\mr"};
 
 constexpr const char* kSourceSnippets[] = {
     "/**\n"
@@ -180,8 +179,7 @@ constexpr const char* kHeaderSnippets[] = {
 void AppendSnippet(std::string_view snippet, std::string_view name, std::string_view counter,
                    std::string* out) {
   size_t start = 0;
-  for (size_t at = snippet.find('@'); at != std::string_view::npos;
-       at = snippet.find('@', start)) {
+  for (size_t at = snippet.find('@'); at != std::string_view::npos; at = snippet.find('@', start)) {
     out->append(snippet.substr(start, at - start));
     char key = at + 1 < snippet.size() ? snippet[at + 1] : '\0';
     if (key == 'N') {
@@ -199,11 +197,11 @@ void AppendSnippet(std::string_view snippet, std::string_view name, std::string_
 }
 
 struct Header {
-  std::string dir;       // relative to the root, ending in `\`
-  std::string name;      // file name
-  std::string prefix;    // folder part of an angle include ("linux/"); empty for local headers
-  int level = 0;         // 0 core; 1..4 leaf to hub; 5 folder-local
-  int folder = -1;       // source folder of a local header
+  std::string dir;     // relative to the root, ending in `\`
+  std::string name;    // file name
+  std::string prefix;  // folder part of an angle include ("linux/"); empty for local headers
+  int level = 0;       // 0 core; 1..4 leaf to hub; 5 folder-local
+  int folder = -1;     // source folder of a local header
   std::vector<int> includes;
   std::vector<std::string> unresolved;
 };
@@ -539,7 +537,8 @@ class KernelGenerator {
       const Source& source = sources_[s];
       const std::string& dir = folders_[static_cast<size_t>(source.folder)];
       std::string text = "// SPDX-License-Identifier: GPL-2.0\n/*\n * " + dir + source.name +
-                         " - part of the " + dir + " subsystem\n *\n"
+                         " - part of the " + dir +
+                         " subsystem\n *\n"
                          " * Copyright (C) The Authors\n */\n\n"
                          "#define pr_fmt(fmt) KBUILD_MODNAME \": \" fmt\n\n";
       for (int h : source.includes)
@@ -554,8 +553,8 @@ class KernelGenerator {
     for (size_t h = 0; h < headers_.size(); ++h) {
       const Header& header = headers_[h];
       std::string guard = Guard(header);
-      std::string text = "/* SPDX-License-Identifier: GPL-2.0 */\n#ifndef " + guard +
-                         "\n#define " + guard + "\n\n";
+      std::string text = "/* SPDX-License-Identifier: GPL-2.0 */\n#ifndef " + guard + "\n#define " +
+                         guard + "\n\n";
       for (int to : header.includes)
         text += IncludeLine(header.dir, to);
       Unresolved(header.unresolved, &text);

@@ -53,7 +53,8 @@ const std::vector<DependencySection> kProject = {
       Record("Release", "2024-03-09 14:05:01", {}, {})}},
     {"src\\util.c", {}},
     // Forms missing from the list are none.
-    {"..\\shared\\crc.c", {Record("Debug", "", {"crc.h", "C:\\p\\gone.h", "x|y.h"}, {"1", "", "1"})}},
+    {"..\\shared\\crc.c",
+     {Record("Debug", "", {"crc.h", "C:\\p\\gone.h", "x|y.h"}, {"1", "", "1"})}},
 };
 
 const char kProjectText[] =

@@ -75,8 +75,8 @@ class ModificationTimeCache {
   FileSystem& fs_;
   std::unordered_map<std::string, std::unique_ptr<Base>> bases_;  // by directory
   Base* base_ = nullptr;
-  TextTable files_;             // full paths
-  std::vector<int64_t> times_;  // by file
+  TextTable files_;              // full paths
+  std::vector<int64_t> times_;   // by file
   std::vector<uint32_t> asked_;  // by file: the refresh its time is from
   uint32_t refresh_ = 1;
   std::string stamp_;  // Stamp's answer

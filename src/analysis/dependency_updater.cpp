@@ -395,8 +395,8 @@ void DependencyUpdater::LoadDependencyFile(CProjectData& workspace, COneProjectD
       ReadDependencyFile(text, workspace.dependency_paths(), threads_);
   // The text is not needed any more: a large workspace's is large.
   std::string().swap(text);
-  std::vector<std::string> orphans = DistributeDependencySections(
-      std::move(sections), [&project](std::string_view lower_path) {
+  std::vector<std::string> orphans =
+      DistributeDependencySections(std::move(sections), [&project](std::string_view lower_path) {
         COneSourceFile* file = project.FindSourceFileByRelativePath(lower_path);
         return file != nullptr ? &file->TargetEntries() : nullptr;
       });
