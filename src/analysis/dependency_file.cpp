@@ -91,6 +91,7 @@ class SectionReader {
   bool ReadRecord(std::string_view target, int count, size_t* pos, CDependencyRecord* record) {
     ids_.clear();
     forms_.clear();
+    last_ = -1;
     bool writable = !Holds(target, '\r') && !Holds(target, '\0');
     size_t p = *pos;
     for (int i = 0; i < count; ++i) {
@@ -100,13 +101,12 @@ class SectionReader {
       }
       size_t next = 0;
       std::string_view line = LineAt(text_, p, &next);
-      const void* eq = std::memchr(line.data(), '=', line.size());
-      if (eq == nullptr) {
+      size_t eq = KeyEnd(line, target);
+      if (eq == kNone) {
         *pos = p;  // the line is the next reader's
         return false;
       }
-      size_t value_at = static_cast<size_t>(static_cast<const char*>(eq) - line.data()) + 1;
-      std::string_view value = line.substr(value_at);
+      std::string_view value = line.substr(eq + 1);
       if (Holds(value, '\r')) writable = false;
       char form = CDependencyRecord::kNoForm;
       // A form byte of 0 could not be told from no form: such a value is
@@ -115,7 +115,7 @@ class SectionReader {
         form = value[0];
         value.remove_prefix(2);
       }
-      ids_.push_back(paths_.Add(value));
+      ids_.push_back(Intern(value));
       forms_ += form;
       p = next;
     }
@@ -132,17 +132,52 @@ class SectionReader {
       }
     }
     *pos = p;
-    if (!writable) return false;
-    record->set_target(std::string(target));
-    record->set_stamp(std::move(stamp));
-    record->SetDependencies(paths_, ids_, forms_);
-    return true;
+    if (writable) {
+      record->set_target(std::string(target));
+      record->set_stamp(std::move(stamp));
+      record->SetDependencies(paths_, ids_, forms_);
+    }
+    return writable;
+  }
+
+  // Where the first "=" of a value line stands (kNone: nowhere). Mostly
+  // the key is the target and a number.
+  static size_t KeyEnd(std::string_view line, std::string_view target) {
+    size_t at = target.size();
+    if (line.size() > at && std::memcmp(line.data(), target.data(), at) == 0) {
+      while (at < line.size() && line[at] >= '0' && line[at] <= '9')
+        ++at;
+      if (at < line.size() && line[at] == '=') return at;
+    }
+    // The target holds no "=": the first one is not before it.
+    const void* eq = std::memchr(line.data(), '=', line.size());
+    return eq != nullptr ? static_cast<size_t>(static_cast<const char*>(eq) - line.data()) : kNone;
+  }
+
+  // The id of a path. Lists run alike (a header's includes come in the
+  // same order in every list that reaches it), so the path that followed
+  // the last one the previous time is tried first: one comparison instead
+  // of a lookup, for most of a large file's lines.
+  DependencyPathId Intern(std::string_view path) {
+    DependencyPathId guess = last_ >= 0 ? next_[static_cast<size_t>(last_)] : first_;
+    if (guess >= 0 && paths_.Text(guess) == path) {
+      last_ = guess;
+      return guess;
+    }
+    DependencyPathId id = paths_.Add(path);
+    if (next_.size() < paths_.size()) next_.resize(paths_.size(), -1);
+    (last_ >= 0 ? next_[static_cast<size_t>(last_)] : first_) = id;
+    last_ = id;
+    return id;
   }
 
   std::string_view text_;
   TextTable& paths_;
   std::vector<DependencyPathId> ids_;
   std::string forms_;
+  std::vector<DependencyPathId> next_;  // by path id: the path after it last time, or -1
+  DependencyPathId first_ = -1;         // the first path of the last list
+  DependencyPathId last_ = -1;          // the path before, in the list being read
 };
 
 // Where a second reader may start: the first section line after the middle

@@ -138,9 +138,12 @@ void DependencyUpdater::Attach(CProjectData& workspace) {
   if (fs_ != fs) {
     // Paths and times are those of one file system.
     fs_ = fs;
-    scanner_ = std::make_unique<CIncludeScanner>(*fs, *output_, *output_);
+    helper_.reset();
+    locked_fs_ = std::make_unique<LockedFileSystem>(*fs);
+    scanner_ = std::make_unique<CIncludeScanner>(*locked_fs_, *output_, *output_);
     times_ = std::make_unique<ModificationTimeCache>(*fs);
   }
+  if (threads_ > 1 && !helper_) helper_ = std::make_unique<DependencyScanHelper>(*locked_fs_);
   paths_ = &workspace.dependency_paths();
 }
 
@@ -148,7 +151,11 @@ void DependencyUpdater::Attach(CProjectData& workspace) {
 
 void DependencyUpdater::BeginRefresh(CProjectData& workspace) {
   Attach(workspace);
-  scanner_->BeginRefresh(workspace.settings().ReadUpdateDependencyFile() != 0);
+  bool update_dependency_file = workspace.settings().ReadUpdateDependencyFile() != 0;
+  scanner_->BeginRefresh(update_dependency_file);
+  if (helper_) helper_->BeginRefresh(update_dependency_file);
+  helper_node_paths_.clear();
+  helper_guess_paths_.clear();
   times_->BeginRefresh();
   last_stop_check_ = {};
   last_clock_ = {};
@@ -157,17 +164,20 @@ void DependencyUpdater::BeginRefresh(CProjectData& workspace) {
 
 void DependencyUpdater::BeginProject(COneProjectData& project) {
   project_directory_ = AppendLastSlash(project.ProjectDirectory());
-  scanner_->SetBaseDirectory(project_directory_);
   times_->SetBaseDirectory(project_directory_);
-  // Each project takes the style of its own CPU family; a family without a
-  // style of its own scans in style 0, whatever project came before.
-  scanner_->set_include_style(IncludeStyleForCpu(project.CpuFamily(), 0));
   cpu_include_dirs_.clear();
   cpus_.GetIncludeDirs(project.Cpu(), &cpu_include_dirs_);
-  scanner_->SetToolchainIncludeDirectory(cpu_include_dirs_.empty() ? std::string()
-                                                                   : cpu_include_dirs_.front());
-  node_stored_.clear();
-  guess_stored_.clear();
+  for (CIncludeScanner* scanner : {scanner_.get(), helper_ ? &helper_->scanner() : nullptr}) {
+    if (scanner == nullptr) continue;
+    scanner->SetBaseDirectory(project_directory_);
+    // Each project takes the style of its own CPU family; a family without
+    // a style of its own scans in style 0, whatever project came before.
+    scanner->set_include_style(IncludeStyleForCpu(project.CpuFamily(), 0));
+    scanner->SetToolchainIncludeDirectory(cpu_include_dirs_.empty() ? std::string()
+                                                                     : cpu_include_dirs_.front());
+  }
+  for (auto* stored : {&node_stored_, &guess_stored_, &helper_node_stored_, &helper_guess_stored_})
+    stored->clear();
   macros_ready_ = false;
   title_ = project.OutputName();
 }
@@ -286,23 +296,53 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
   if (!in_refresh_) BeginRefresh(workspace);
   BeginProject(project);
   const std::vector<std::string> targets = project.Targets();
-  bool recomputed = false;
-  bool stopped = false;
+  // The steps in order (each file for each target), and the scans among
+  // them. Staleness and search lists are worked out first: while a second
+  // thread scans, only the scanners call the file system.
+  struct Step {
+    COneSourceFile* file;
+    const std::string* target;
+    bool scan;
+  };
+  std::vector<Step> steps;
+  std::vector<DependencyScanJob> jobs;
   for (const std::string& target : targets) {
     for (const auto& file : project.SourceFiles()) {
-      if (StopRequested(workspace)) {
-        stopped = true;
-        break;
-      }
-      if (mode == DependencyMode::kAllFiles ||
-          IsDependencyStale(file->TargetEntries(), target, file->RelativePath(), *times_)) {
-        ComputeFile(workspace, project, *file, target);
-        recomputed = true;
-      }
-      if (progress != nullptr) progress->Step();
+      bool scan = mode == DependencyMode::kAllFiles ||
+                  IsDependencyStale(file->TargetEntries(), target, file->RelativePath(), *times_);
+      steps.push_back({file.get(), &target, scan});
+      if (scan) jobs.push_back(MakeJob(workspace, project, *file, target));
     }
-    if (stopped) break;
   }
+  // The helper takes the second half of the scans.
+  size_t own = jobs.size();
+  if (helper_ && jobs.size() >= 2) {
+    own = (jobs.size() + 1) / 2;
+    std::vector<DependencyScanJob> rest(std::make_move_iterator(jobs.begin() + own),
+                                        std::make_move_iterator(jobs.end()));
+    helper_->Start(std::move(rest), ScanOptions());
+  }
+  bool recomputed = false;
+  bool stopped = false;
+  size_t job = 0;
+  for (const Step& step : steps) {
+    if (StopRequested(workspace)) {
+      stopped = true;
+      break;
+    }
+    if (step.scan) {
+      if (job < own) {
+        ComputeFile(workspace, project, *step.file, *step.target, std::move(jobs[job]));
+      } else {
+        TakeHelperRun(workspace, project, *step.file, *step.target, step.file->FullPath(),
+                      job - own);
+      }
+      ++job;
+      recomputed = true;
+    }
+    if (progress != nullptr) progress->Step();
+  }
+  if (helper_) helper_->Stop();
   // What was computed before a stop is kept too: each record is whole.
   if ((mode == DependencyMode::kAllFiles && !stopped) || recomputed) {
     WriteDependencyFile(workspace, project);
@@ -313,12 +353,17 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
 
 // --- The per-file step.
 
-DependencyPathId DependencyUpdater::StoredPath(int ref) {
-  std::vector<DependencyPathId>& slots = ref >= 0 ? node_stored_ : guess_stored_;
-  size_t index = ref >= 0 ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref);
+IncludeScanOptions DependencyUpdater::ScanOptions() const {
+  IncludeScanOptions options;
+  options.report_unresolved = true;
+  options.title = title_;
+  return options;
+}
+
+DependencyPathId DependencyUpdater::StoredPath(std::vector<DependencyPathId>& slots, size_t index,
+                                               int ref, std::string_view path) {
   if (slots.size() <= index) slots.resize(index + 1, -1);
   if (slots[index] < 0) {
-    std::string_view path = scanner_->RecordPath(ref);
     // Found files exist: they are stored relative to the project directory.
     // A guessed path names no file; it is stored as it was guessed.
     if (ref >= 0) {
@@ -332,40 +377,76 @@ DependencyPathId DependencyUpdater::StoredPath(int ref) {
   return slots[index];
 }
 
-void DependencyUpdater::ComputeFile(CProjectData& workspace, COneProjectData& project,
-                                    COneSourceFile& file, std::string_view target) {
+DependencyScanJob DependencyUpdater::MakeJob(CProjectData& workspace, COneProjectData& project,
+                                             COneSourceFile& file, std::string_view target) {
+  DependencyScanJob job;
   std::string options;
   file.GetCompileOptions(target, &options);
-  std::vector<std::string> search = ExtractOptionValues(options, "-I");
+  job.search = ExtractOptionValues(options, "-I");
   // The compiler searches the CPU's directories whatever options a file
   // has (SysIncludePath stands on every compile line), so the scan does too.
-  search.insert(search.end(), cpu_include_dirs_.begin(), cpu_include_dirs_.end());
+  job.search.insert(job.search.end(), cpu_include_dirs_.begin(), cpu_include_dirs_.end());
   if (!macros_ready_ || macros_target_ != target) {
     macros_ = MakeTargetMacros(project, target, cpus_);
     macros_target_.assign(target);
     macros_ready_ = true;
   }
-  for (std::string& entry : search) {
+  for (std::string& entry : job.search) {
     if (entry.find("$(") != std::string::npos) entry = ExpandTargetMacros(entry, macros_);
   }
   std::string_view extension = file.Extension();
   if (!extension.empty() && extension.front() == '.') extension.remove_prefix(1);
-  int kind = workspace.languages().GetScanKindByExt(extension);
+  job.scan_kind = workspace.languages().GetScanKindByExt(extension);
+  job.source = file.FullPath();
+  return job;
+}
 
-  IncludeScanOptions scan_options;
-  scan_options.report_unresolved = true;
-  scan_options.title = title_;
-  scanner_->ScanIncludeRefs(file.FullPath(), kind, std::move(search), scan_options, &refs_,
-                            &forms_);
-
+void DependencyUpdater::ComputeFile(CProjectData& workspace, COneProjectData& project,
+                                    COneSourceFile& file, std::string_view target,
+                                    DependencyScanJob job) {
+  scanner_->ScanIncludeRefs(job.source, job.scan_kind, std::move(job.search), ScanOptions(),
+                            &refs_, &forms_);
   std::vector<DependencyPathId> ids(refs_.size());
-  for (size_t i = 0; i < refs_.size(); ++i)
-    ids[i] = StoredPath(refs_[i]);
+  for (size_t i = 0; i < refs_.size(); ++i) {
+    int ref = refs_[i];
+    bool node = ref >= 0;
+    ids[i] = StoredPath(node ? node_stored_ : guess_stored_,
+                        node ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref), ref,
+                        scanner_->RecordPath(ref));
+  }
+  StoreRecord(workspace, project, file, target, std::move(ids), forms_);
+}
+
+void DependencyUpdater::TakeHelperRun(CProjectData& workspace, COneProjectData& project,
+                                      COneSourceFile& file, std::string_view target,
+                                      std::string_view source, size_t index) {
+  const DependencyScanHelper::Result& run = helper_->Wait(index);
+  for (const auto& [ref, path] : run.new_paths) {
+    std::vector<std::string_view>& paths = ref >= 0 ? helper_node_paths_ : helper_guess_paths_;
+    size_t at = ref >= 0 ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref);
+    if (paths.size() <= at) paths.resize(at + 1);
+    paths[at] = path;
+  }
+  scanner_->warnings().Report(run.notes, ScanOptions(), source);
+  std::vector<DependencyPathId> ids(run.refs.size());
+  for (size_t i = 0; i < run.refs.size(); ++i) {
+    int ref = run.refs[i];
+    bool node = ref >= 0;
+    size_t at = node ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref);
+    ids[i] = StoredPath(node ? helper_node_stored_ : helper_guess_stored_, at, ref,
+                        node ? helper_node_paths_[at] : helper_guess_paths_[at]);
+  }
+  StoreRecord(workspace, project, file, target, std::move(ids), run.forms);
+}
+
+void DependencyUpdater::StoreRecord(CProjectData& workspace, COneProjectData& project,
+                                    COneSourceFile& file, std::string_view target,
+                                    std::vector<DependencyPathId> ids, const std::string& forms) {
   CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
   if (record == nullptr) {
     record = &file.TargetEntries().emplace_back(std::string(project.TargetSpelling(target)));
   }
-  record->SetDependencies(*paths_, std::move(ids), forms_);
+  record->SetDependencies(*paths_, std::move(ids), forms);
   record->set_stamp(Now(workspace));
   MarkChanged(project);
 }
@@ -378,7 +459,7 @@ void DependencyUpdater::ComputeAddedFile(CProjectData& workspace, COneProjectDat
   // Files are looked at as they are now, not as an earlier refresh saw them.
   BeginRefresh(workspace);
   BeginProject(project);
-  ComputeFile(workspace, project, file, target);
+  ComputeFile(workspace, project, file, target, MakeJob(workspace, project, file, target));
 }
 
 // --- The dependency file.

@@ -43,8 +43,10 @@
 #include <vector>
 
 #include "analysis/dependency_output.h"
+#include "analysis/dependency_scan_helper.h"
 #include "analysis/dependency_staleness.h"
 #include "analysis/include_scanner.h"
+#include "analysis/locked_file_system.h"
 #include "platform/ansi_text.h"
 
 namespace zelvan {
@@ -149,7 +151,10 @@ class DependencyUpdater {
 
   // How many threads a refresh may use (1 or 2; the default: 2 where the
   // machine has two cores). Results, lines and their order are the same.
-  void SetThreads(int threads) { threads_ = threads > 1 ? 2 : 1; }
+  void SetThreads(int threads) {
+    threads_ = threads > 1 ? 2 : 1;
+    if (threads_ == 1) helper_.reset();
+  }
 
   // For tests and benchmarks (null before the first use).
   CIncludeScanner* scanner() { return scanner_.get(); }
@@ -160,9 +165,19 @@ class DependencyUpdater {
   void Attach(CProjectData& workspace);
   bool Run(CProjectData& workspace, const std::vector<COneProjectData*>& projects,
            DependencyMode mode, DependencyProgress* progress, bool* cancelled);
-  // The per-file step for one file and target.
+  // The per-file step: what the scan of a file for a target needs, the
+  // scan on this thread, a scan of the helper's taken over, and the record
+  // stored.
+  DependencyScanJob MakeJob(CProjectData& workspace, COneProjectData& project,
+                            COneSourceFile& file, std::string_view target);
   void ComputeFile(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
-                   std::string_view target);
+                   std::string_view target, DependencyScanJob job);
+  void TakeHelperRun(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
+                     std::string_view target, std::string_view source, size_t index);
+  void StoreRecord(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
+                   std::string_view target, std::vector<DependencyPathId> ids,
+                   const std::string& forms);
+  IncludeScanOptions ScanOptions() const;
   // The current time as a stamp.
   const std::string& Now(CProjectData& workspace);
   // Starts a refresh: warnings due again, files looked at anew.
@@ -171,8 +186,10 @@ class DependencyUpdater {
   void BeginProject(COneProjectData& project);
   // Whether the user asked to stop (see SetStopCheckInterval).
   bool StopRequested(CProjectData& workspace);
-  // The stored path of scanner reference `ref` for the current project.
-  DependencyPathId StoredPath(int ref);
+  // The stored path of a scanner reference `ref` (whose path is `path`) for
+  // the current project, kept in `slots` at `index`.
+  DependencyPathId StoredPath(std::vector<DependencyPathId>& slots, size_t index, int ref,
+                              std::string_view path);
   bool IsLoaded(const COneProjectData& project) const;
   void MarkChanged(const COneProjectData& project) { changed_.insert(Key(project)); }
   static std::string Key(const COneProjectData& project);
@@ -180,7 +197,11 @@ class DependencyUpdater {
   const CCPUTools& cpus_;
   std::unique_ptr<WorkspaceOutput> output_;
   FileSystem* fs_ = nullptr;
+  // The scanners reach the file system through a lock: with two threads,
+  // the helper scans the second half of a project's files.
+  std::unique_ptr<LockedFileSystem> locked_fs_;
   std::unique_ptr<CIncludeScanner> scanner_;
+  std::unique_ptr<DependencyScanHelper> helper_;
   std::unique_ptr<ModificationTimeCache> times_;
   DependencyProgress* default_progress_ = nullptr;
   bool refresh_on_open_ = true;
@@ -210,6 +231,11 @@ class DependencyUpdater {
   TextTable* paths_ = nullptr;
   std::vector<DependencyPathId> node_stored_;
   std::vector<DependencyPathId> guess_stored_;
+  // The same for the helper's references, and their paths for the refresh.
+  std::vector<DependencyPathId> helper_node_stored_;
+  std::vector<DependencyPathId> helper_guess_stored_;
+  std::vector<std::string_view> helper_node_paths_;
+  std::vector<std::string_view> helper_guess_paths_;
   std::vector<int> refs_;
   std::string forms_;
 };

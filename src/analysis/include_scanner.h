@@ -83,6 +83,8 @@ class CIncludeScanner {
 
   // Unresolved includes reported since BeginRefresh.
   int unresolved_count() const { return warnings_.unresolved_count(); }
+  // The refresh's status lines, for runs scanned elsewhere.
+  IncludeWarnings& warnings() { return warnings_; }
   // Whether the last run stopped a branch at the nesting limit.
   bool last_run_hit_limit() const { return last_run_hit_limit_; }
 
