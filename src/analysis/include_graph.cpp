@@ -56,6 +56,18 @@ struct IncludeGraph::Context {
   // tree below it (kUnknown, kShared: it does not, kOwn: it does).
   std::vector<uint8_t> table_home;
   std::vector<uint8_t> tree_home;
+  // In a tail: the names its tables look for in the source's directory
+  // (lower-case name ids, each once, in the order they came), whether a
+  // table looks there for a name the listing cannot answer, and the files
+  // whose whole tree has its searches here.
+  std::vector<int32_t> probed_names;
+  std::vector<bool> probed;
+  bool irregular = false;
+  std::vector<uint8_t> complete;
+  // In a context: how many of its tail's names were checked against the
+  // source's directory, and whether one of them is in it.
+  size_t names_checked = 0;
+  bool dirty = false;
 };
 
 namespace {
@@ -220,6 +232,7 @@ const std::span<const IncludeResolved>& IncludeGraph::Resolve(int node, const In
         home[node] = source_directory ? kHomeOwn : kHomeShared;
         keeper.resolved[0] = table;
         keeper.searched[0] = true;
+        if (!source_directory) NoteTailTable(node, lines);
       }
     }
     if (home[node] == kHomeShared) return SlotOf(*tail_, node).resolved[0];
@@ -233,10 +246,82 @@ const std::span<const IncludeResolved>& IncludeGraph::Resolve(int node, const In
   return placed.resolved[variant];
 }
 
+void IncludeGraph::NoteTailTable(int node, const IncludeLines& lines) {
+  size_t known = names_.size();
+  if (!search_.SourceDirectoryNames(node, lines, &names_)) tail_->irregular = true;
+  for (size_t k = known; k < names_.size(); ++k) {
+    size_t id = static_cast<size_t>(names_[k]);
+    if (tail_->probed.size() <= id) tail_->probed.resize(id + 1, false);
+    if (tail_->probed[id]) continue;
+    tail_->probed[id] = true;
+    tail_->probed_names.push_back(names_[k]);
+  }
+  names_.resize(known);
+}
+
+bool IncludeGraph::Clean() {
+  if (tail_->irregular || context_->dirty) return false;
+  const std::vector<bool>* listing = search_.SourceDirectoryListing();
+  if (listing == nullptr) {
+    context_->dirty = true;
+    return false;
+  }
+  for (; context_->names_checked < tail_->probed_names.size(); ++context_->names_checked) {
+    size_t id = static_cast<size_t>(tail_->probed_names[context_->names_checked]);
+    if (id < listing->size() && (*listing)[id]) {
+      context_->dirty = true;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool IncludeGraph::TailComplete(int node) {
+  std::vector<uint8_t>& complete = tail_->complete;
+  if (complete.size() < search_.node_count()) complete.resize(search_.node_count(), 0);
+  if (complete[node] != 0) return true;
+  if (++bfs_generation_ == 0) {
+    std::fill(bfs_mark_.begin(), bfs_mark_.end(), 0);
+    bfs_generation_ = 1;
+  }
+  if (bfs_mark_.size() < search_.node_count()) bfs_mark_.resize(search_.node_count(), 0);
+  std::vector<int>& order = tail_order_;
+  order.assign(1, node);
+  bfs_mark_[node] = bfs_generation_;
+  for (size_t k = 0; k < order.size(); ++k) {
+    int from = order[k];
+    if (complete[from] != 0) continue;
+    const IncludeLines* lines = search_.LinesOf(from, reading_);
+    if (lines == nullptr) continue;
+    const std::vector<int32_t>& slots = tail_->slots;
+    if (slots.size() <= static_cast<size_t>(from) || slots[from] < 0) return false;
+    const Placed& placed = *placed_->items[static_cast<size_t>(slots[from])];
+    if (!placed.searched[0]) return false;
+    for (size_t i = 0; i < placed.resolved[0].size(); ++i) {
+      int child = placed.resolved[0][i].node;
+      if (child < 0 || !search_.Counts((*lines)[i]) || bfs_mark_[child] == bfs_generation_) {
+        continue;
+      }
+      bfs_mark_[child] = bfs_generation_;
+      order.push_back(child);
+    }
+  }
+  // Every file below one whose tree is complete is complete too.
+  for (int v : order)
+    complete[v] = 1;
+  return true;
+}
+
 uint8_t IncludeGraph::TreeHome(int node) {
   std::vector<uint8_t>& home = context_->tree_home;
   if (home.size() <= static_cast<size_t>(node)) home.resize(search_.node_count(), kHomeUnknown);
   if (home[node] != kHomeUnknown) return home[node];
+  // Where the source's directory decides none of the tail's searches, a
+  // file whose tree has all its searches in the tail shares its data.
+  if (Clean() && TailComplete(node)) {
+    home[node] = kHomeShared;
+    return kHomeShared;
+  }
   // The files below `node` not classified yet, each with the files that
   // include it among them. A file whose searches the source's directory
   // decides, and every file above it, keeps its own data; the others share.

@@ -119,6 +119,14 @@ class IncludeGraph {
   // Whether the source's directory decides anything in the tree below
   // `node` (kHomeOwn) or not (kHomeShared: its data is the tail's).
   uint8_t TreeHome(int node);
+  // A table of searches is kept in the tail: the names it looks for in the
+  // source's directory are noted there.
+  void NoteTailTable(int node, const IncludeLines& lines);
+  // Whether the source's directory holds none of the names that the
+  // tail's tables look for there: then it decides none of their searches.
+  bool Clean();
+  // Whether every file below `node` has its searches in the tail.
+  bool TailComplete(int node);
   // The include graph of the current context below the outermost source:
   // the searches of a file's lines (null when it cannot be read), the
   // longest chain of includes below a file (kHeightInfinite when a cycle
@@ -172,6 +180,8 @@ class IncludeGraph {
   std::vector<ClosureEntry> closure_entries_;
   std::vector<Event> closure_events_;
   std::unique_ptr<PlacedStore> placed_;  // files under contexts, see Context::slots
+  std::vector<int> tail_order_;           // TailComplete's buffer
+  std::vector<int32_t> names_;            // NoteTailTable's buffer
 };
 
 }  // namespace zelvan

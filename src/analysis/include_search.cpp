@@ -211,16 +211,17 @@ std::span<const IncludeResolved> IncludeSearch::Search(int node, const IncludeLi
 namespace {
 
 // A relative name whose components are all ordinary: canonical form leaves
-// it as it is. Names with bytes beyond ASCII go the long way (a trail byte
-// of a double-byte character may look like a separator).
+// it as it is, but for `/` made `\`. Names with bytes beyond ASCII go the
+// long way (a trail byte of a double-byte character may look like a
+// separator).
 bool IsPlainName(std::string_view name) {
-  if (name.empty() || name.front() == '\\' || name.back() == '\\') return false;
+  if (name.empty() || IsPathSeparator(name.front()) || IsPathSeparator(name.back())) return false;
   size_t start = 0;
   for (size_t i = 0; i <= name.size(); ++i) {
     if (i < name.size()) {
       unsigned char c = static_cast<unsigned char>(name[i]);
-      if (c >= 0x80 || c == '/' || c == ':') return false;
-      if (c != '\\') continue;
+      if (c >= 0x80 || c == ':') return false;
+      if (c != '\\' && c != '/') continue;
     }
     std::string_view part = name.substr(start, i - start);
     if (part.empty() || part == "." || part == "..") return false;
@@ -272,6 +273,22 @@ bool IncludeSearch::InSourceDirectory(int node, const IncludeLines& lines) {
   return false;
 }
 
+bool IncludeSearch::SourceDirectoryNames(int node, const IncludeLines& lines,
+                                         std::vector<int32_t>* found) {
+  std::span<const LineName> names = NamesOf(node, context_->reading);
+  for (size_t k = 0; k < lines.size(); ++k) {
+    if (names[k].absolute) continue;
+    for (size_t i = SearchStart(lines[k].form); i < 2 && i < search_.size(); ++i) {
+      if (!IsSourceDirectoryEntry(i)) continue;
+      // Probe looks these up in the listing of entry 0 (the same directory
+      // as entry 1 where that is the source's).
+      if (!names[k].plain || names[k].lower < 0 || context_->entry_dirs[i].empty()) return false;
+      found->push_back(names[k].lower);
+    }
+  }
+  return true;
+}
+
 std::span<const IncludeSearch::LineName> IncludeSearch::NamesOf(int node, IncludeReading reading) {
   int r = static_cast<int>(reading);
   if (nodes_[static_cast<size_t>(node)].names_known[r]) {
@@ -287,10 +304,17 @@ std::span<const IncludeSearch::LineName> IncludeSearch::NamesOf(int node, Includ
     entry.absolute = HasDrive(name) || (!name.empty() && IsPathSeparator(name[0]));
     if (entry.absolute) continue;
     entry.plain = IsPlainName(name);
+    if (entry.plain && name.find('/') != std::string_view::npos) {
+      lower_buffer_.assign(name);
+      for (char& c : lower_buffer_) {
+        if (c == '/') c = '\\';
+      }
+      entry.spelled = exact_names_.Add(lower_buffer_);
+    }
     // A plain name without directory part is looked up in the listing of
     // each entry directory, which saves forming the candidates that do not
     // exist (most of them).
-    if (entry.plain && name.find('\\') == std::string_view::npos) {
+    if (entry.plain && name.find_first_of("\\/") == std::string_view::npos) {
       entry.exact = exact_names_.Add(name);
       lower_buffer_.assign(name);
       for (char& c : lower_buffer_)
@@ -350,7 +374,7 @@ bool IncludeSearch::Probe(size_t i, const IncludeLine& line, const LineName& nam
         return true;
       }
     }
-    candidate_.assign(dir).append(line.name);
+    candidate_.assign(dir).append(name.spelled >= 0 ? exact_names_.Text(name.spelled) : line.name);
   } else {
     candidate_ = CompletePath(search_[i], line.name);
   }

@@ -81,6 +81,7 @@ class IncludeSearch {
     bool plain = false;     // relative, ordinary components (see IsPlainName)
     int32_t exact = -1;     // for a plain name without directory part: its
     int32_t lower = -1;     // id as written and the id of its lower case
+    int32_t spelled = -1;   // for a plain name with `/`: the id of it with `\`
   };
   // A file met during the refresh, under the spelling it was found by.
   struct Node {
@@ -145,6 +146,14 @@ class IncludeSearch {
   // Whether the source's directory holds a file that one of the lines of
   // `node` names where the search looks there.
   bool InSourceDirectory(int node, const IncludeLines& lines);
+  // The names that a search of the lines of `node` looks for in the
+  // source's directory, as lower-case name ids (appended to `names`); false
+  // when it looks there for a name with a directory part, which the
+  // directory's listing cannot answer.
+  bool SourceDirectoryNames(int node, const IncludeLines& lines, std::vector<int32_t>* names);
+  // The names in the source's directory, by lower-case name id (null when
+  // it cannot be listed).
+  const std::vector<bool>* SourceDirectoryListing() { return EntryNames(0); }
   // Whether a line takes part in the scan at all.
   bool Counts(const IncludeLine& line) const {
     return !(line.form == kIncludeAngle && skip_system_);
