@@ -309,6 +309,71 @@ class Writer {
     }
   }
 
+  // The body of the index (see the header) of what Format writes, once
+  // Measure has judged every record.
+  std::string IndexBody() const {
+    // Paths are numbered in the order they first come; those of the table
+    // most records use through a vector, others by their texts.
+    std::vector<int32_t> numbers(flags_.size(), -1);
+    TextTable others;
+    std::vector<int32_t> other_numbers;
+    std::vector<std::string_view> texts;
+    std::string body;
+    std::string refs;
+    Put32(&body, 0);  // the path count, set below
+    std::string sections;
+    uint32_t section_count = 0;
+    for (size_t s = 0; s < sections_.size(); ++s) {
+      const DependencySectionView& section = sections_[s];
+      if (section.source.find('\n') != std::string_view::npos) continue;
+      ++section_count;
+      PutText(&sections, section.source);
+      uint32_t count = 0;
+      for (size_t r = 0; r < section.records->size(); ++r)
+        count += writable_[first_record_[s] + r];
+      Put32(&sections, count);
+      for (size_t r = 0; r < section.records->size(); ++r) {
+        if (!writable_[first_record_[s] + r]) continue;
+        const CDependencyRecord& record = (*section.records)[r];
+        PutText(&sections, record.target());
+        PutText(&sections, record.stamp());
+        Put32(&sections, static_cast<uint32_t>(record.size()));
+        bool known = record.path_table() == table_;
+        for (size_t i = 0; i < record.size(); ++i) {
+          int32_t* number = nullptr;
+          if (known) {
+            number = &numbers[static_cast<size_t>(record.path_id(i))];
+          } else {
+            size_t other = static_cast<size_t>(others.Add(record.path(i)));
+            if (other == other_numbers.size()) other_numbers.push_back(-1);
+            number = &other_numbers[other];
+          }
+          if (*number < 0) {
+            *number = static_cast<int32_t>(texts.size());
+            texts.push_back(record.path(i));
+          }
+          Put32(&sections, static_cast<uint32_t>(*number));
+        }
+        sections.append(record.forms());
+      }
+    }
+    for (std::string_view text : texts)
+      PutText(&body, text);
+    uint32_t path_count = static_cast<uint32_t>(texts.size());
+    std::memcpy(body.data(), &path_count, 4);
+    Put32(&body, section_count);
+    body += sections;
+    return body;
+  }
+
+  static void Put32(std::string* out, uint32_t value) {
+    out->append(reinterpret_cast<const char*>(&value), 4);
+  }
+  static void PutText(std::string* out, std::string_view text) {
+    Put32(out, static_cast<uint32_t>(text.size()));
+    out->append(text);
+  }
+
   // Places the sections once all are measured.
   size_t Place() {
     for (size_t s = 0; s < sections_.size(); ++s)
@@ -417,6 +482,126 @@ DependencyFileText FormatDependencySections(const std::vector<DependencySectionV
   text.bytes.reset(new char[std::max<size_t>(text.size, 1)]);
   in_halves([&](size_t begin, size_t end) { writer.Format(begin, end, text.bytes.get()); });
   return text;
+}
+
+namespace {
+
+constexpr char kIndexMagic[4] = {'Z', 'K', 'D', 'X'};
+constexpr uint32_t kIndexVersion = 1;
+constexpr size_t kIndexHeader = 4 + 4 + 8 + 8 + 8 + 8;
+
+// Reads an index's numbers and texts; any read past the end fails it.
+class IndexReader {
+ public:
+  explicit IndexReader(std::string_view bytes) : p_(bytes.data()), end_(p_ + bytes.size()) {}
+  bool ok() const { return ok_; }
+  bool at_end() const { return p_ == end_; }
+  size_t left() const { return static_cast<size_t>(end_ - p_); }
+  template <typename T>
+  T Number() {
+    T value{};
+    if (left() < sizeof(T)) {
+      ok_ = false;
+      return value;
+    }
+    std::memcpy(&value, p_, sizeof(T));
+    p_ += sizeof(T);
+    return value;
+  }
+  std::string_view Bytes(size_t size) {
+    if (!ok_ || left() < size) {
+      ok_ = false;
+      return {};
+    }
+    std::string_view bytes(p_, size);
+    p_ += size;
+    return bytes;
+  }
+  std::string_view Text() { return Bytes(Number<uint32_t>()); }
+
+ private:
+  const char* p_;
+  const char* end_;
+  bool ok_ = true;
+};
+
+}  // namespace
+
+std::string FormatDependencyIndex(const std::vector<DependencySectionView>& sections,
+                                  const FileStatus& text) {
+  Writer writer(sections);
+  writer.Measure(0, sections.size());
+  std::string body = writer.IndexBody();
+  std::string index(kIndexMagic, 4);
+  auto put = [&index](auto value) {
+    index.append(reinterpret_cast<const char*>(&value), sizeof(value));
+  };
+  put(kIndexVersion);
+  put(static_cast<uint64_t>(text.size));
+  put(static_cast<int64_t>(text.mtime_ns));
+  put(static_cast<uint64_t>(body.size()));
+  put(HashText(body));
+  return index + body;
+}
+
+bool ReadDependencyIndex(std::string_view index, const FileStatus& text, TextTable& paths,
+                         std::vector<DependencySection>* sections) {
+  sections->clear();
+  IndexReader header(index.substr(0, std::min(index.size(), kIndexHeader)));
+  if (header.Bytes(4) != std::string_view(kIndexMagic, 4) ||
+      header.Number<uint32_t>() != kIndexVersion || header.Number<uint64_t>() != text.size ||
+      header.Number<int64_t>() != text.mtime_ns ||
+      header.Number<uint64_t>() != index.size() - std::min(index.size(), kIndexHeader)) {
+    return false;
+  }
+  std::string_view body = index.substr(kIndexHeader);
+  if (header.Number<uint64_t>() != HashText(body) || !header.ok()) return false;
+  IndexReader in(body);
+  uint32_t path_count = in.Number<uint32_t>();
+  if (path_count > in.left() / 4) return false;
+  std::vector<DependencyPathId> ids(path_count);
+  for (DependencyPathId& id : ids) {
+    std::string_view path = in.Text();
+    if (!in.ok()) return false;
+    id = paths.Add(path);
+  }
+  uint32_t section_count = in.Number<uint32_t>();
+  if (section_count > in.left() / 8) return false;
+  sections->reserve(section_count);
+  std::vector<DependencyPathId> record_ids;
+  for (uint32_t s = 0; s < section_count && in.ok(); ++s) {
+    DependencySection& section = sections->emplace_back();
+    section.source = in.Text();
+    uint32_t record_count = in.Number<uint32_t>();
+    if (record_count > in.left() / 12) {
+      sections->clear();
+      return false;
+    }
+    for (uint32_t r = 0; r < record_count && in.ok(); ++r) {
+      CDependencyRecord& record = section.records.emplace_back(std::string(in.Text()));
+      record.set_stamp(std::string(in.Text()));
+      uint32_t count = in.Number<uint32_t>();
+      if (count > in.left() / 5) {
+        sections->clear();
+        return false;
+      }
+      record_ids.resize(count);
+      for (DependencyPathId& id : record_ids) {
+        uint32_t number = in.Number<uint32_t>();
+        if (number >= path_count) {
+          sections->clear();
+          return false;
+        }
+        id = ids[number];
+      }
+      record.SetDependencies(paths, record_ids, std::string(in.Bytes(count)));
+    }
+  }
+  if (!in.ok() || !in.at_end()) {
+    sections->clear();
+    return false;
+  }
+  return true;
 }
 
 std::string WriteDependencyFile(const std::vector<DependencySection>& sections) {

@@ -31,6 +31,19 @@
 // A large workspace's file holds millions of lines, so both directions work
 // on path ids (model/dependency_record.h), go over the text once, and may
 // use a second thread for the second half of the file.
+//
+// Beside the file stands its index (".kdx"): what reading the text gave,
+// in a compact form that is read without parsing, with the size and
+// modification time of the text it was read from. The text stays the file
+// of record: the index is used only while the text is that one and the
+// index is whole, and it is made again from the text otherwise. Layout
+// (native byte order; n32 is a 32-bit count, a text is n32 and its bytes):
+//
+//   "ZKDX", version n32 (1), text size (64 bits), text time (64 bits, ns),
+//   body size (64 bits), HashText of the body (64 bits), then the body:
+//   n32 paths, each a text; n32 sections, each a name (text) and n32
+//   records, each a target and a stamp (texts), n32 dependencies, their
+//   path numbers (n32 each), then their form bytes.
 #pragma once
 
 #include <cstddef>
@@ -41,6 +54,7 @@
 #include <vector>
 
 #include "model/dependency_record.h"
+#include "platform/file_system.h"
 
 namespace zelvan {
 
@@ -77,6 +91,16 @@ std::string WriteDependencyFile(const std::vector<DependencySection>& sections);
 // halves at once.
 std::vector<DependencySection> ReadDependencyFile(std::string_view text, TextTable& paths,
                                                   int threads = 1);
+
+// The index of the file that FormatDependencySections makes of `sections`,
+// once that file is written and has the status `text`.
+std::string FormatDependencyIndex(const std::vector<DependencySectionView>& sections,
+                                  const FileStatus& text);
+// The sections of an index, paths added to `paths`; false (and no
+// sections) when the index is not whole or is not that of the text whose
+// status is `text`.
+bool ReadDependencyIndex(std::string_view index, const FileStatus& text, TextTable& paths,
+                         std::vector<DependencySection>* sections);
 
 // Hands the records of each section to the source it names: `find_source`
 // receives the section name lower-cased and returns the source's record

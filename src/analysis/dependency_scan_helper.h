@@ -71,7 +71,7 @@ class DependencyScanHelper {
   std::thread thread_;
   std::mutex mutex_;
   std::condition_variable ready_;
-  size_t done_ = 0;       // results there (under mutex_)
+  size_t done_ = 0;        // results there (under mutex_)
   bool finished_ = false;  // the thread has ended (under mutex_)
   bool stop_ = false;      // under mutex_
 };

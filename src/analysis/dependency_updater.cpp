@@ -174,7 +174,7 @@ void DependencyUpdater::BeginProject(COneProjectData& project) {
     // a style of its own scans in style 0, whatever project came before.
     scanner->set_include_style(IncludeStyleForCpu(project.CpuFamily(), 0));
     scanner->SetToolchainIncludeDirectory(cpu_include_dirs_.empty() ? std::string()
-                                                                     : cpu_include_dirs_.front());
+                                                                    : cpu_include_dirs_.front());
   }
   for (auto* stored : {&node_stored_, &guess_stored_, &helper_node_stored_, &helper_guess_stored_})
     stored->clear();
@@ -404,8 +404,8 @@ DependencyScanJob DependencyUpdater::MakeJob(CProjectData& workspace, COneProjec
 void DependencyUpdater::ComputeFile(CProjectData& workspace, COneProjectData& project,
                                     COneSourceFile& file, std::string_view target,
                                     DependencyScanJob job) {
-  scanner_->ScanIncludeRefs(job.source, job.scan_kind, std::move(job.search), ScanOptions(),
-                            &refs_, &forms_);
+  scanner_->ScanIncludeRefs(job.source, job.scan_kind, std::move(job.search), ScanOptions(), &refs_,
+                            &forms_);
   std::vector<DependencyPathId> ids(refs_.size());
   for (size_t i = 0; i < refs_.size(); ++i) {
     int ref = refs_[i];
@@ -468,14 +468,28 @@ void DependencyUpdater::LoadDependencyFile(CProjectData& workspace, COneProjectD
                                            bool warn) {
   if (!loaded_.insert(Key(project)).second) return;
   Attach(workspace);
-  std::string text;
   // A missing or unreadable file leaves every source stale: a refresh
   // scans them and writes the file anew.
-  if (!fs_->ReadFile(project.DependencyFilePath(), &text)) return;
-  std::vector<DependencySection> sections =
-      ReadDependencyFile(text, workspace.dependency_paths(), threads_);
-  // The text is not needed any more: a large workspace's is large.
-  std::string().swap(text);
+  const std::string& path = project.DependencyFilePath();
+  FileStatus status;
+  if (!fs_->Stat(path, &status) || status.is_directory) return;
+  std::vector<DependencySection> sections;
+  std::string bytes;
+  if (!fs_->ReadFile(IndexPath(project), &bytes) ||
+      !ReadDependencyIndex(bytes, status, *paths_, &sections)) {
+    if (!fs_->ReadFile(path, &bytes)) return;
+    sections = ReadDependencyFile(bytes, *paths_, threads_);
+    // The index is made again, for the text as it was read.
+    FileStatus after;
+    if (fs_->Stat(path, &after) && after.SameVersion(status)) {
+      std::vector<DependencySectionView> views;
+      for (const DependencySection& section : sections)
+        views.push_back({section.source, &section.records});
+      WriteIndex(project, views, status);
+    }
+  }
+  // A large workspace's file is large.
+  std::string().swap(bytes);
   std::vector<std::string> orphans =
       DistributeDependencySections(std::move(sections), [&project](std::string_view lower_path) {
         COneSourceFile* file = project.FindSourceFileByRelativePath(lower_path);
@@ -519,7 +533,28 @@ bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProject
     return false;
   }
   changed_.erase(Key(project));
+  FileStatus written;
+  if (fs_->Stat(project.DependencyFilePath(), &written)) WriteIndex(project, sections, written);
   return true;
+}
+
+std::string DependencyUpdater::IndexPath(const COneProjectData& project) {
+  std::string path = project.DependencyFilePath();
+  size_t dot = path.rfind('.');
+  size_t separator = FindLastSeparator(path);
+  if (dot != std::string::npos && (separator == std::string::npos || dot > separator)) {
+    path.resize(dot);
+  }
+  return path + ".kdx";
+}
+
+void DependencyUpdater::WriteIndex(const COneProjectData& project,
+                                   const std::vector<DependencySectionView>& sections,
+                                   const FileStatus& text) {
+  // The index is only a copy: when it cannot be written, the next opening
+  // reads the text (an older index names another text and is not used).
+  WriteFileAtomic(*fs_, IndexPath(project), FormatDependencyIndex(sections, text), nullptr,
+                  Durability::kScratch);
 }
 
 // --- Hooks.

@@ -42,6 +42,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/dependency_file.h"
 #include "analysis/dependency_output.h"
 #include "analysis/dependency_scan_helper.h"
 #include "analysis/dependency_staleness.h"
@@ -168,8 +169,8 @@ class DependencyUpdater {
   // The per-file step: what the scan of a file for a target needs, the
   // scan on this thread, a scan of the helper's taken over, and the record
   // stored.
-  DependencyScanJob MakeJob(CProjectData& workspace, COneProjectData& project,
-                            COneSourceFile& file, std::string_view target);
+  DependencyScanJob MakeJob(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
+                            std::string_view target);
   void ComputeFile(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
                    std::string_view target, DependencyScanJob job);
   void TakeHelperRun(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
@@ -191,6 +192,11 @@ class DependencyUpdater {
   DependencyPathId StoredPath(std::vector<DependencyPathId>& slots, size_t index, int ref,
                               std::string_view path);
   bool IsLoaded(const COneProjectData& project) const;
+  // The index beside the dependency file (see dependency_file.h), and its
+  // writing for the text whose status is `text`.
+  static std::string IndexPath(const COneProjectData& project);
+  void WriteIndex(const COneProjectData& project,
+                  const std::vector<DependencySectionView>& sections, const FileStatus& text);
   void MarkChanged(const COneProjectData& project) { changed_.insert(Key(project)); }
   static std::string Key(const COneProjectData& project);
 

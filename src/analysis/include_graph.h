@@ -180,8 +180,8 @@ class IncludeGraph {
   std::vector<ClosureEntry> closure_entries_;
   std::vector<Event> closure_events_;
   std::unique_ptr<PlacedStore> placed_;  // files under contexts, see Context::slots
-  std::vector<int> tail_order_;           // TailComplete's buffer
-  std::vector<int32_t> names_;            // NoteTailTable's buffer
+  std::vector<int> tail_order_;          // TailComplete's buffer
+  std::vector<int32_t> names_;           // NoteTailTable's buffer
 };
 
 }  // namespace zelvan
