@@ -103,44 +103,6 @@ namespace {
 
 double g_scale = 1.0;
 
-// The project file: one folder per source folder, one target.
-std::string ProjectText(const bench::GeneratedTree& tree) {
-  std::string text;
-  auto line = [&text](const std::string& s) { text += s + "\r\n"; };
-  line("[PROJECT]");
-  line("OUTPUT=vmlinux.abs");
-  line("CPU=MR44A");
-  line("CPUFAMILY=MR44A");
-  line("TARGET=Debug;");
-  std::vector<std::string> folders;
-  std::vector<std::vector<std::string>> entries;
-  for (const std::string& source : tree.sources) {
-    std::string relative = source.substr(tree.root.size());
-    std::string folder = relative.substr(0, relative.rfind('\\'));
-    if (folders.empty() || folders.back() != folder) {
-      folders.push_back(folder);
-      entries.emplace_back();
-    }
-    entries.back().push_back(relative);
-  }
-  std::string list;
-  for (size_t f = 0; f < folders.size(); ++f)
-    list += StringPrintf("F%zu;", f);
-  line("Folder=" + list);
-  for (size_t f = 0; f < folders.size(); ++f) {
-    line(StringPrintf("[F%zu]", f));
-    line(StringPrintf("SOURCECOUNT=%zu", entries[f].size()));
-    for (size_t i = 0; i < entries[f].size(); ++i)
-      line(StringPrintf("SOURCE%zu=%s", i, entries[f][i].c_str()));
-  }
-  std::string includes;
-  for (const std::string& dir : tree.include_dirs)
-    includes += " -I" + dir;
-  line("[PROJECT!MACRO!Debug]");
-  line("DefaultCompile=-O2" + includes);
-  return text;
-}
-
 std::string HostRelative(const std::string& path) {
   std::string relative = path.substr(3);
   std::replace(relative.begin(), relative.end(), '\\', '/');
@@ -158,7 +120,7 @@ class KernelWorld {
       bytes_ += file.text.size();
       largest_ = std::max(largest_, file.text.size());
     }
-    dir_.WriteFile("kernel/kernel.kbp", ProjectText(tree_));
+    dir_.WriteFile("kernel/kernel.kbp", bench::KernelProjectText(tree_));
     dir_.WriteFile("temp/.keep", "");
     world_.SetTemp("C:\\temp");
     util_ = std::make_unique<QkUtil>(world_.platform(), "C:\\noinstall");
@@ -383,7 +345,7 @@ int WriteTree(const std::string& dir) {
       return 1;
     }
   }
-  WriteFileAtomic(fs, root + "kernel.kbp", ProjectText(tree));
+  WriteFileAtomic(fs, root + "kernel.kbp", bench::KernelProjectText(tree));
   std::printf("%zu files, %zu bytes, project %skernel.kbp\n", tree.files.size(), tree.total_bytes,
               root.c_str());
   return 0;

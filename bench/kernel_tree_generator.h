@@ -47,4 +47,9 @@ struct KernelTreeShape {
 // `include_dirs` are relative to the root, where the project file goes.
 GeneratedTree GenerateKernelTree(const KernelTreeShape& shape, const std::string& root);
 
+// The tree as one project of CPU family MR44A, file "kernel.kbp" in the
+// root: one folder per source folder, one target "Debug" whose compile
+// options name the include folders.
+std::string KernelProjectText(const GeneratedTree& tree);
+
 }  // namespace zelvan::bench
