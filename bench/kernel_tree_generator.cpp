@@ -370,8 +370,8 @@ class KernelGenerator {
         }
       }
     }
-    // Two guarded cycles, each among the headers of one folder.
-    for (int c = 0, f = 0; c < 2 && f < static_cast<int>(folders_.size()); ++f) {
+    // Guarded cycles, each among the headers of one folder.
+    for (int c = 0, f = 0; c < shape_.cycles && f < static_cast<int>(folders_.size()); ++f) {
       const std::vector<int>& locals = folder_locals_[static_cast<size_t>(f)];
       if (locals.size() < 2) continue;
       AddInclude(locals.front(), locals.back());

@@ -34,6 +34,7 @@ struct KernelTreeShape {
   int core = 200;      // reached by nearly every source
   int source_folders = 290;
   int unresolved = 300;    // include lines that name no file
+  int cycles = 2;          // guarded include cycles
   int mean_closure = 700;  // headers reached by one source, on average
   size_t total_bytes = size_t{83} << 20;
   size_t largest_file = size_t{100} << 10;
