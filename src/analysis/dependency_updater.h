@@ -28,6 +28,15 @@
 //   W-007-D002:<5074 with the count>    the number of unresolved includes
 //   I-007-1100:<5071>          the refresh is done
 //
+// Records hold ids of the workspace's path table; the scanner's references
+// are made stored paths (relative to the project) once per distinct path
+// and project. With two threads a refresh works out every file's staleness
+// and search list first, then scans the first half of a project's stale
+// files itself and hands the second half to a DependencyScanHelper, whose
+// runs it takes over in order: records, lines and their order are those of
+// one thread. The dependency file is read from its index when that is the
+// text's (see dependency_file.h) and written with it.
+//
 // One updater serves one workspace for its whole life: it keeps what it
 // learnt about paths from refresh to refresh (see ModificationTimeCache),
 // and is not reentrant.
