@@ -263,9 +263,11 @@ uint8_t PathFlags(std::string_view path) {
   return flags;
 }
 
-class Writer {
+}  // namespace
+
+class DependencyFileWriter::Impl {
  public:
-  explicit Writer(const std::vector<DependencySectionView>& sections) : sections_(sections) {
+  explicit Impl(const std::vector<DependencySectionView>& sections) : sections_(sections) {
     for (const DependencySectionView& section : sections) {
       for (const CDependencyRecord& record : *section.records) {
         if (table_ == nullptr) table_ = record.path_table();
@@ -374,6 +376,10 @@ class Writer {
     out->append(text);
   }
 
+  const std::vector<DependencySectionView>& sections() const { return sections_; }
+  bool measured() const { return measured_; }
+  void set_measured() { measured_ = true; }
+
   // Places the sections once all are measured.
   size_t Place() {
     for (size_t s = 0; s < sections_.size(); ++s)
@@ -445,15 +451,19 @@ class Writer {
   std::vector<size_t> first_record_;  // by section: index of its first record
   std::vector<uint8_t> writable_;     // by record
   std::vector<size_t> offsets_;       // by section: where it is written
+  bool measured_ = false;
 };
 
-}  // namespace
+DependencyFileWriter::DependencyFileWriter(const std::vector<DependencySectionView>& sections)
+    : impl_(std::make_unique<Impl>(sections)) {}
 
-DependencyFileText FormatDependencySections(const std::vector<DependencySectionView>& sections,
-                                            int threads) {
+DependencyFileWriter::~DependencyFileWriter() = default;
+
+DependencyFileText DependencyFileWriter::Format(int threads) {
   // Sizes first, so that each section is copied straight to its place; with
   // two threads each works out and writes one half (by dependencies).
-  Writer writer(sections);
+  Impl& writer = *impl_;
+  const std::vector<DependencySectionView>& sections = writer.sections();
   size_t dependencies = 0;
   for (const DependencySectionView& section : sections) {
     for (const CDependencyRecord& record : *section.records)
@@ -478,6 +488,7 @@ DependencyFileText FormatDependencySections(const std::vector<DependencySectionV
     helper.join();
   };
   in_halves([&](size_t begin, size_t end) { writer.Measure(begin, end); });
+  writer.set_measured();
   text.size = writer.Place();
   text.bytes.reset(new char[std::max<size_t>(text.size, 1)]);
   in_halves([&](size_t begin, size_t end) { writer.Format(begin, end, text.bytes.get()); });
@@ -527,11 +538,25 @@ class IndexReader {
 
 }  // namespace
 
+std::string DependencyFileWriter::IndexBody() {
+  if (!impl_->measured()) {
+    impl_->Measure(0, impl_->sections().size());
+    impl_->set_measured();
+  }
+  return impl_->IndexBody();
+}
+
+DependencyFileText FormatDependencySections(const std::vector<DependencySectionView>& sections,
+                                            int threads) {
+  return DependencyFileWriter(sections).Format(threads);
+}
+
 std::string FormatDependencyIndex(const std::vector<DependencySectionView>& sections,
                                   const FileStatus& text) {
-  Writer writer(sections);
-  writer.Measure(0, sections.size());
-  std::string body = writer.IndexBody();
+  return DependencyIndex(DependencyFileWriter(sections).IndexBody(), text);
+}
+
+std::string DependencyIndex(std::string_view body, const FileStatus& text) {
   std::string index(kIndexMagic, 4);
   auto put = [&index](auto value) {
     index.append(reinterpret_cast<const char*>(&value), sizeof(value));
@@ -541,7 +566,8 @@ std::string FormatDependencyIndex(const std::vector<DependencySectionView>& sect
   put(static_cast<int64_t>(text.mtime_ns));
   put(static_cast<uint64_t>(body.size()));
   put(HashText(body));
-  return index + body;
+  index.append(body);
+  return index;
 }
 
 bool ReadDependencyIndex(std::string_view index, const FileStatus& text, TextTable& paths,

@@ -84,6 +84,24 @@ struct DependencyFileText {
 // With `threads` 2 a large file is formatted in two halves at once.
 DependencyFileText FormatDependencySections(const std::vector<DependencySectionView>& sections,
                                             int threads = 1);
+// The same, and the body of its index from the same work: IndexBody may
+// run (on another thread) while the text is written, DependencyIndex adds
+// the written text's status.
+class DependencyFileWriter {
+ public:
+  // `sections` must outlive the writer.
+  explicit DependencyFileWriter(const std::vector<DependencySectionView>& sections);
+  ~DependencyFileWriter();
+  DependencyFileWriter(const DependencyFileWriter&) = delete;
+  DependencyFileWriter& operator=(const DependencyFileWriter&) = delete;
+  DependencyFileText Format(int threads = 1);
+  std::string IndexBody();
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+std::string DependencyIndex(std::string_view body, const FileStatus& text);
 std::string WriteDependencyFile(const std::vector<DependencySection>& sections);
 
 // The sections of a file's text, in file order (a source may appear twice),

@@ -520,12 +520,22 @@ bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProject
   for (const auto& file : project.SourceFiles())
     sections.push_back({file->RelativePath(), &file->TargetEntries()});
   std::string error;
-  // The file is made again by a refresh when it is lost: it is written
-  // whole or not at all, but not forced to disk (a large workspace's file
-  // holds tens of megabytes).
-  if (!WriteFileAtomic(*fs_, project.DependencyFilePath(),
-                       FormatDependencySections(sections, threads_).view(), &error,
-                       Durability::kScratch)) {
+  DependencyFileWriter writer(sections);
+  bool written = false;
+  std::string index_body;
+  {
+    DependencyFileText text = writer.Format(threads_);
+    // With two threads the index is worked out while the text is written.
+    std::thread indexer;
+    if (threads_ > 1) indexer = std::thread([&] { index_body = writer.IndexBody(); });
+    // The file is made again by a refresh when it is lost: it is written
+    // whole or not at all, but not forced to disk (a large workspace's
+    // file holds tens of megabytes).
+    written = WriteFileAtomic(*fs_, project.DependencyFilePath(), text.view(), &error,
+                              Durability::kScratch);
+    if (indexer.joinable()) indexer.join();
+  }
+  if (!written) {
     workspace.SetStatus(kStatusDependencyFileFailed, kMsgDependencyFileFailed);
     workspace.ide().WriteOutputLine(
         project.DependencyFilePath() + ": " + workspace.GetLastMessage() + " (" + error + ")",
@@ -533,8 +543,14 @@ bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProject
     return false;
   }
   changed_.erase(Key(project));
-  FileStatus written;
-  if (fs_->Stat(project.DependencyFilePath(), &written)) WriteIndex(project, sections, written);
+  FileStatus status;
+  if (fs_->Stat(project.DependencyFilePath(), &status)) {
+    if (threads_ == 1) index_body = writer.IndexBody();
+    // The index is only a copy: when it cannot be written, the next opening
+    // reads the text (an older index names another text and is not used).
+    WriteFileAtomic(*fs_, IndexPath(project), DependencyIndex(index_body, status), nullptr,
+                    Durability::kScratch);
+  }
   return true;
 }
 
@@ -551,8 +567,6 @@ std::string DependencyUpdater::IndexPath(const COneProjectData& project) {
 void DependencyUpdater::WriteIndex(const COneProjectData& project,
                                    const std::vector<DependencySectionView>& sections,
                                    const FileStatus& text) {
-  // The index is only a copy: when it cannot be written, the next opening
-  // reads the text (an older index names another text and is not used).
   WriteFileAtomic(*fs_, IndexPath(project), FormatDependencyIndex(sections, text), nullptr,
                   Durability::kScratch);
 }

@@ -480,7 +480,7 @@ TEST_F(DependencyUpdaterTest, TheIndexIsTrustedOnlyForItsOwnText) {
 // same to the byte.
 TEST(DependencyRefreshAtScaleTest, TwoThreadsWriteWhatOneWrites) {
   const bench::GeneratedTree tree =
-      bench::GenerateKernelTree(bench::KernelTreeShape::Scaled(0.03), "C:\\kernel\\");
+      bench::GenerateKernelTree(bench::KernelTreeShape::Scaled(0.08), "C:\\kernel\\");
   const char* kProject = "C:\\kernel\\kernel.kbp";
   const char* kDeps = "C:\\kernel\\kernel.kde";
   std::string written[2];
