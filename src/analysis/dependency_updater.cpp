@@ -138,12 +138,11 @@ void DependencyUpdater::Attach(CProjectData& workspace) {
   if (fs_ != fs) {
     // Paths and times are those of one file system.
     fs_ = fs;
-    helper_.reset();
+    scanner_.reset();
     locked_fs_ = std::make_unique<LockedFileSystem>(*fs);
     scanner_ = std::make_unique<CIncludeScanner>(*locked_fs_, *output_, *output_);
     times_ = std::make_unique<ModificationTimeCache>(*fs);
   }
-  if (threads_ > 1 && !helper_) helper_ = std::make_unique<DependencyScanHelper>(*locked_fs_);
   paths_ = &workspace.dependency_paths();
 }
 
@@ -153,9 +152,6 @@ void DependencyUpdater::BeginRefresh(CProjectData& workspace) {
   Attach(workspace);
   bool update_dependency_file = workspace.settings().ReadUpdateDependencyFile() != 0;
   scanner_->BeginRefresh(update_dependency_file);
-  if (helper_) helper_->BeginRefresh(update_dependency_file);
-  helper_node_paths_.clear();
-  helper_guess_paths_.clear();
   times_->BeginRefresh();
   last_stop_check_ = {};
   last_clock_ = {};
@@ -167,17 +163,14 @@ void DependencyUpdater::BeginProject(COneProjectData& project) {
   times_->SetBaseDirectory(project_directory_);
   cpu_include_dirs_.clear();
   cpus_.GetIncludeDirs(project.Cpu(), &cpu_include_dirs_);
-  for (CIncludeScanner* scanner : {scanner_.get(), helper_ ? &helper_->scanner() : nullptr}) {
-    if (scanner == nullptr) continue;
-    scanner->SetBaseDirectory(project_directory_);
-    // Each project takes the style of its own CPU family; a family without
-    // a style of its own scans in style 0, whatever project came before.
-    scanner->set_include_style(IncludeStyleForCpu(project.CpuFamily(), 0));
-    scanner->SetToolchainIncludeDirectory(cpu_include_dirs_.empty() ? std::string()
-                                                                    : cpu_include_dirs_.front());
-  }
-  for (auto* stored : {&node_stored_, &guess_stored_, &helper_node_stored_, &helper_guess_stored_})
-    stored->clear();
+  scanner_->SetBaseDirectory(project_directory_);
+  // Each project takes the style of its own CPU family; a family without a
+  // style of its own scans in style 0, whatever project came before.
+  scanner_->set_include_style(IncludeStyleForCpu(project.CpuFamily(), 0));
+  scanner_->SetToolchainIncludeDirectory(cpu_include_dirs_.empty() ? std::string()
+                                                                   : cpu_include_dirs_.front());
+  node_stored_.clear();
+  guess_stored_.clear();
   macros_ready_ = false;
   title_ = project.OutputName();
 }
@@ -298,7 +291,7 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
   const std::vector<std::string> targets = project.Targets();
   // The steps in order (each file for each target), and the scans among
   // them. Staleness and search lists are worked out first: while a second
-  // thread scans, only the scanners call the file system.
+  // thread reads ahead, only the scanner calls the file system.
   struct Step {
     COneSourceFile* file;
     const std::string* target;
@@ -314,13 +307,11 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
       if (scan) jobs.push_back(MakeJob(workspace, project, *file, target));
     }
   }
-  // The helper takes the second half of the scans.
-  size_t own = jobs.size();
-  if (helper_ && jobs.size() >= 2) {
-    own = (jobs.size() + 1) / 2;
-    std::vector<DependencyScanJob> rest(std::make_move_iterator(jobs.begin() + own),
-                                        std::make_move_iterator(jobs.end()));
-    helper_->Start(std::move(rest), ScanOptions());
+  if (threads_ > 1 && jobs.size() >= 2) {
+    std::vector<std::pair<std::string, int>> sources;
+    for (const DependencyScanJob& job : jobs)
+      sources.emplace_back(job.source, job.scan_kind);
+    scanner_->ReadAhead(sources);
   }
   bool recomputed = false;
   bool stopped = false;
@@ -331,18 +322,12 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
       break;
     }
     if (step.scan) {
-      if (job < own) {
-        ComputeFile(workspace, project, *step.file, *step.target, std::move(jobs[job]));
-      } else {
-        TakeHelperRun(workspace, project, *step.file, *step.target, step.file->FullPath(),
-                      job - own);
-      }
-      ++job;
+      ComputeFile(workspace, project, *step.file, *step.target, std::move(jobs[job++]));
       recomputed = true;
     }
     if (progress != nullptr) progress->Step();
   }
-  if (helper_) helper_->Stop();
+  scanner_->StopReadAhead();
   // What was computed before a stop is kept too: each record is whole.
   if ((mode == DependencyMode::kAllFiles && !stopped) || recomputed) {
     WriteDependencyFile(workspace, project);
@@ -415,28 +400,6 @@ void DependencyUpdater::ComputeFile(CProjectData& workspace, COneProjectData& pr
                         scanner_->RecordPath(ref));
   }
   StoreRecord(workspace, project, file, target, std::move(ids), forms_);
-}
-
-void DependencyUpdater::TakeHelperRun(CProjectData& workspace, COneProjectData& project,
-                                      COneSourceFile& file, std::string_view target,
-                                      std::string_view source, size_t index) {
-  const DependencyScanHelper::Result& run = helper_->Wait(index);
-  for (const auto& [ref, path] : run.new_paths) {
-    std::vector<std::string_view>& paths = ref >= 0 ? helper_node_paths_ : helper_guess_paths_;
-    size_t at = ref >= 0 ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref);
-    if (paths.size() <= at) paths.resize(at + 1);
-    paths[at] = path;
-  }
-  scanner_->warnings().Report(run.notes, ScanOptions(), source);
-  std::vector<DependencyPathId> ids(run.refs.size());
-  for (size_t i = 0; i < run.refs.size(); ++i) {
-    int ref = run.refs[i];
-    bool node = ref >= 0;
-    size_t at = node ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref);
-    ids[i] = StoredPath(node ? helper_node_stored_ : helper_guess_stored_, at, ref,
-                        node ? helper_node_paths_[at] : helper_guess_paths_[at]);
-  }
-  StoreRecord(workspace, project, file, target, std::move(ids), run.forms);
 }
 
 void DependencyUpdater::StoreRecord(CProjectData& workspace, COneProjectData& project,

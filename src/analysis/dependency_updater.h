@@ -30,12 +30,12 @@
 //
 // Records hold ids of the workspace's path table; the scanner's references
 // are made stored paths (relative to the project) once per distinct path
-// and project. With two threads a refresh works out every file's staleness
-// and search list first, then scans the first half of a project's stale
-// files itself and hands the second half to a DependencyScanHelper, whose
-// runs it takes over in order: records, lines and their order are those of
-// one thread. The dependency file is read from its index when that is the
-// text's (see dependency_file.h) and written with it.
+// and project. A refresh works out every file's staleness and search list
+// first; with two threads a second thread then reads the sources to be
+// scanned ahead of the scan (records, lines and their order do not
+// change), and the dependency file is read and written in halves. The file
+// is read from its index when that is the text's (see dependency_file.h)
+// and written with it.
 //
 // One updater serves one workspace for its whole life: it keeps what it
 // learnt about paths from refresh to refresh (see ModificationTimeCache),
@@ -53,7 +53,6 @@
 
 #include "analysis/dependency_file.h"
 #include "analysis/dependency_output.h"
-#include "analysis/dependency_scan_helper.h"
 #include "analysis/dependency_staleness.h"
 #include "analysis/include_scanner.h"
 #include "analysis/locked_file_system.h"
@@ -89,6 +88,13 @@ TargetMacros MakeTargetMacros(COneProjectData& project, std::string_view target,
                               const CCPUTools& cpus);
 // Every "$(NAME)" of a known name replaced by its value.
 std::string ExpandTargetMacros(std::string_view text, const TargetMacros& macros);
+
+// One source to scan, with everything the per-file step works out for it.
+struct DependencyScanJob {
+  std::string source;  // full path
+  int scan_kind = kScanKindNone;
+  std::vector<std::string> search;
+};
 
 class DependencyUpdater {
  public:
@@ -161,10 +167,7 @@ class DependencyUpdater {
 
   // How many threads a refresh may use (1 or 2; the default: 2 where the
   // machine has two cores). Results, lines and their order are the same.
-  void SetThreads(int threads) {
-    threads_ = threads > 1 ? 2 : 1;
-    if (threads_ == 1) helper_.reset();
-  }
+  void SetThreads(int threads) { threads_ = threads > 1 ? 2 : 1; }
 
   // For tests and benchmarks (null before the first use).
   CIncludeScanner* scanner() { return scanner_.get(); }
@@ -176,14 +179,11 @@ class DependencyUpdater {
   bool Run(CProjectData& workspace, const std::vector<COneProjectData*>& projects,
            DependencyMode mode, DependencyProgress* progress, bool* cancelled);
   // The per-file step: what the scan of a file for a target needs, the
-  // scan on this thread, a scan of the helper's taken over, and the record
-  // stored.
+  // scan, and the record stored.
   DependencyScanJob MakeJob(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
                             std::string_view target);
   void ComputeFile(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
                    std::string_view target, DependencyScanJob job);
-  void TakeHelperRun(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
-                     std::string_view target, std::string_view source, size_t index);
   void StoreRecord(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
                    std::string_view target, std::vector<DependencyPathId> ids,
                    const std::string& forms);
@@ -212,11 +212,10 @@ class DependencyUpdater {
   const CCPUTools& cpus_;
   std::unique_ptr<WorkspaceOutput> output_;
   FileSystem* fs_ = nullptr;
-  // The scanners reach the file system through a lock: with two threads,
-  // the helper scans the second half of a project's files.
+  // The scanner reaches the file system through a lock: with two threads
+  // it reads ahead on the second.
   std::unique_ptr<LockedFileSystem> locked_fs_;
   std::unique_ptr<CIncludeScanner> scanner_;
-  std::unique_ptr<DependencyScanHelper> helper_;
   std::unique_ptr<ModificationTimeCache> times_;
   DependencyProgress* default_progress_ = nullptr;
   bool refresh_on_open_ = true;
@@ -246,11 +245,6 @@ class DependencyUpdater {
   TextTable* paths_ = nullptr;
   std::vector<DependencyPathId> node_stored_;
   std::vector<DependencyPathId> guess_stored_;
-  // The same for the helper's references, and their paths for the refresh.
-  std::vector<DependencyPathId> helper_node_stored_;
-  std::vector<DependencyPathId> helper_guess_stored_;
-  std::vector<std::string_view> helper_node_paths_;
-  std::vector<std::string_view> helper_guess_paths_;
   std::vector<int> refs_;
   std::string forms_;
 };

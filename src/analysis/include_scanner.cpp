@@ -30,17 +30,16 @@ CIncludeScanner::Stats CIncludeScanner::stats() const {
 
 bool CIncludeScanner::Run(std::string_view source, int scan_kind,
                           std::vector<std::string> search_list, const IncludeScanOptions& options,
-                          IncludeGraph::Records* records, std::vector<IncludeNote>* notes) {
+                          IncludeGraph::Records* records) {
   IncludeSearch::Run run;
   last_run_hit_limit_ = false;
   if (!search_.BeginRun(source, scan_kind, std::move(search_list), options.skip_system_includes,
                         &run)) {
-    if (notes != nullptr) notes->clear();
     return false;
   }
   *records = graph_.Scan(run);
   last_run_hit_limit_ = records->hit_limit;
-  std::vector<IncludeNote>& kept = notes != nullptr ? *notes : notes_;
+  std::vector<IncludeNote>& kept = notes_;
   kept.clear();
   for (const IncludeGraph::Event& event : records->events) {
     IncludeNote& note = kept.emplace_back();
@@ -54,7 +53,7 @@ bool CIncludeScanner::Run(std::string_view source, int scan_kind,
     note.line_number = line.line_number;
     note.text = line.text;
   }
-  if (notes == nullptr) warnings_.Report(kept, options, source);
+  warnings_.Report(kept, options, source);
   return true;
 }
 
@@ -64,7 +63,7 @@ bool CIncludeScanner::ScanIncludes(std::string_view source, int scan_kind,
                                    std::vector<std::string>* paths,
                                    std::vector<std::string>* forms) {
   IncludeGraph::Records records;
-  Run(source, scan_kind, std::move(search_list), options, &records, nullptr);
+  Run(source, scan_kind, std::move(search_list), options, &records);
   size_t count = records.refs.size();
   // The caller's strings are overwritten in place: their buffers serve again.
   paths->resize(count);
@@ -81,12 +80,22 @@ bool CIncludeScanner::ScanIncludes(std::string_view source, int scan_kind,
 bool CIncludeScanner::ScanIncludeRefs(std::string_view source, int scan_kind,
                                       std::vector<std::string> search_list,
                                       const IncludeScanOptions& options, std::vector<int>* refs,
-                                      std::string* forms, std::vector<IncludeNote>* notes) {
+                                      std::string* forms) {
   IncludeGraph::Records records;
-  Run(source, scan_kind, std::move(search_list), options, &records, notes);
+  Run(source, scan_kind, std::move(search_list), options, &records);
   refs->assign(records.refs.begin(), records.refs.end());
   forms->assign(records.forms);
   return true;
+}
+
+void CIncludeScanner::ReadAhead(const std::vector<std::pair<std::string, int>>& sources) {
+  std::vector<std::pair<std::string, IncludeReading>> files;
+  for (const auto& [source, kind] : sources) {
+    if (kind < kScanKindC || kind > kScanKindAssemblerMacro) continue;
+    files.emplace_back(
+        source, kind >= kScanKindAssembler ? IncludeReading::kAssembler : IncludeReading::kC);
+  }
+  files_.ReadAhead(std::move(files));
 }
 
 }  // namespace zelvan

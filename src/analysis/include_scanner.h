@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "analysis/include_file_cache.h"
@@ -71,20 +72,22 @@ class CIncludeScanner {
   // character per record ('1' quoted, '0' angle). A refresh that stores
   // thousands of lists works on each distinct path once. References stay
   // valid until BeginRefresh; each names one path (exact text) and lies in
-  // [-guess_count(), node_count()). With `notes`, the run's lines are not
-  // written: `notes` receives what they report (texts valid until
-  // BeginRefresh), for IncludeWarnings::Report in the order of the runs.
+  // [-guess_count(), node_count()).
   bool ScanIncludeRefs(std::string_view source, int scan_kind, std::vector<std::string> search_list,
                        const IncludeScanOptions& options, std::vector<int>* refs,
-                       std::string* forms, std::vector<IncludeNote>* notes = nullptr);
+                       std::string* forms);
+
+  // The sources to be scanned next, in order, each with its scan kind: a
+  // second thread reads them and finds their include lines meanwhile (see
+  // IncludeFileCache::ReadAhead; the file system must allow it).
+  void ReadAhead(const std::vector<std::pair<std::string, int>>& sources);
+  void StopReadAhead() { files_.StopReadAhead(); }
   std::string_view RecordPath(int ref) const { return search_.RecordPath(ref); }
   size_t node_count() const { return search_.node_count(); }
   size_t guess_count() const { return search_.guess_count(); }
 
   // Unresolved includes reported since BeginRefresh.
   int unresolved_count() const { return warnings_.unresolved_count(); }
-  // The refresh's status lines, for runs scanned elsewhere.
-  IncludeWarnings& warnings() { return warnings_; }
   // Whether the last run stopped a branch at the nesting limit.
   bool last_run_hit_limit() const { return last_run_hit_limit_; }
 
@@ -98,10 +101,10 @@ class CIncludeScanner {
   Stats stats() const;
 
  private:
-  // Scans or gives again a run; false for a kind that is not scanned.
+  // Scans or gives again a run and writes its lines; false for a kind that
+  // is not scanned.
   bool Run(std::string_view source, int scan_kind, std::vector<std::string> search_list,
-           const IncludeScanOptions& options, IncludeGraph::Records* records,
-           std::vector<IncludeNote>* notes);
+           const IncludeScanOptions& options, IncludeGraph::Records* records);
 
   IncludeFileCache files_;
   IncludeSearch search_;
