@@ -250,6 +250,18 @@ char* PutNumber(char* out, uint64_t value) {
   return out + digits;
 }
 
+// Adds 1 to the decimal number that stands in `text` from `at` on.
+void CountUp(std::string* text, size_t at) {
+  size_t i = text->size();
+  while (i > at && (*text)[i - 1] == '9')
+    (*text)[--i] = '0';
+  if (i > at) {
+    ++(*text)[i - 1];
+  } else {
+    text->insert(text->begin() + static_cast<long>(at), '1');
+  }
+}
+
 // What keeps a path from being written back as it is: a line break, or
 // (written without form) the shape "x|..." that would read back as form x
 // (except "\0|...", which reads back as it is). Worked out once per path of
@@ -313,67 +325,76 @@ class DependencyFileWriter::Impl {
 
   // The body of the index (see the header) of what Format writes, once
   // Measure has judged every record.
-  std::string IndexBody() const {
+  // The index (see the header) of what Format writes, once Measure has
+  // judged every record, with room for its header left at the front.
+  std::string IndexBody(size_t header) const {
     // Paths are numbered in the order they first come; those of the table
-    // most records use through a vector, others by their texts.
+    // most records use through a vector, others by their texts. The first
+    // pass numbers and measures, the second copies into place.
     std::vector<int32_t> numbers(flags_.size(), -1);
     TextTable others;
     std::vector<int32_t> other_numbers;
     std::vector<std::string_view> texts;
-    std::string body;
-    std::string refs;
-    Put32(&body, 0);  // the path count, set below
-    std::string sections;
+    size_t size = header + 8;
     uint32_t section_count = 0;
+    auto number_of = [&](const CDependencyRecord& record, size_t i) -> int32_t& {
+      if (record.path_table() == table_) return numbers[static_cast<size_t>(record.path_id(i))];
+      size_t other = static_cast<size_t>(others.Add(record.path(i)));
+      if (other == other_numbers.size()) other_numbers.push_back(-1);
+      return other_numbers[other];
+    };
     for (size_t s = 0; s < sections_.size(); ++s) {
       const DependencySectionView& section = sections_[s];
       if (section.source.find('\n') != std::string_view::npos) continue;
       ++section_count;
-      PutText(&sections, section.source);
-      uint32_t count = 0;
-      for (size_t r = 0; r < section.records->size(); ++r)
-        count += writable_[first_record_[s] + r];
-      Put32(&sections, count);
+      size += 8 + section.source.size();
       for (size_t r = 0; r < section.records->size(); ++r) {
         if (!writable_[first_record_[s] + r]) continue;
         const CDependencyRecord& record = (*section.records)[r];
-        PutText(&sections, record.target());
-        PutText(&sections, record.stamp());
-        Put32(&sections, static_cast<uint32_t>(record.size()));
-        bool known = record.path_table() == table_;
+        size += 12 + record.target().size() + record.stamp().size() + 5 * record.size();
         for (size_t i = 0; i < record.size(); ++i) {
-          int32_t* number = nullptr;
-          if (known) {
-            number = &numbers[static_cast<size_t>(record.path_id(i))];
-          } else {
-            size_t other = static_cast<size_t>(others.Add(record.path(i)));
-            if (other == other_numbers.size()) other_numbers.push_back(-1);
-            number = &other_numbers[other];
-          }
-          if (*number < 0) {
-            *number = static_cast<int32_t>(texts.size());
-            texts.push_back(record.path(i));
-          }
-          Put32(&sections, static_cast<uint32_t>(*number));
+          int32_t& number = number_of(record, i);
+          if (number >= 0) continue;
+          number = static_cast<int32_t>(texts.size());
+          texts.push_back(record.path(i));
+          size += 4 + texts.back().size();
         }
-        sections.append(record.forms());
       }
     }
+    std::string index(size, '\0');
+    char* p = index.data() + header;
+    p = Put32(p, static_cast<uint32_t>(texts.size()));
     for (std::string_view text : texts)
-      PutText(&body, text);
-    uint32_t path_count = static_cast<uint32_t>(texts.size());
-    std::memcpy(body.data(), &path_count, 4);
-    Put32(&body, section_count);
-    body += sections;
-    return body;
+      p = PutText(p, text);
+    p = Put32(p, section_count);
+    for (size_t s = 0; s < sections_.size(); ++s) {
+      const DependencySectionView& section = sections_[s];
+      if (section.source.find('\n') != std::string_view::npos) continue;
+      p = PutText(p, section.source);
+      uint32_t count = 0;
+      for (size_t r = 0; r < section.records->size(); ++r)
+        count += writable_[first_record_[s] + r];
+      p = Put32(p, count);
+      for (size_t r = 0; r < section.records->size(); ++r) {
+        if (!writable_[first_record_[s] + r]) continue;
+        const CDependencyRecord& record = (*section.records)[r];
+        p = PutText(p, record.target());
+        p = PutText(p, record.stamp());
+        p = Put32(p, static_cast<uint32_t>(record.size()));
+        for (size_t i = 0; i < record.size(); ++i)
+          p = Put32(p, static_cast<uint32_t>(number_of(record, i)));
+        p = Put(p, record.forms());
+      }
+    }
+    return index;
   }
 
-  static void Put32(std::string* out, uint32_t value) {
-    out->append(reinterpret_cast<const char*>(&value), 4);
+  static char* Put32(char* out, uint32_t value) {
+    std::memcpy(out, &value, 4);
+    return out + 4;
   }
-  static void PutText(std::string* out, std::string_view text) {
-    Put32(out, static_cast<uint32_t>(text.size()));
-    out->append(text);
+  static char* PutText(char* out, std::string_view text) {
+    return Put(Put32(out, static_cast<uint32_t>(text.size())), text);
   }
 
   const std::vector<DependencySectionView>& sections() const { return sections_; }
@@ -390,6 +411,7 @@ class DependencyFileWriter::Impl {
   // The lines of sections [begin, end) at their places in `out`: the
   // profile lines of CCountedList::WriteList for each record.
   void Format(size_t begin, size_t end, char* out) const {
+    std::string key;
     for (size_t s = begin; s < end; ++s) {
       const DependencySectionView& section = sections_[s];
       // A name with a line feed would not read back; a carriage return
@@ -407,9 +429,13 @@ class DependencyFileWriter::Impl {
         *p++ = '=';
         p = PutNumber(p, record.size());
         p = Put(p, "\r\n");
+        // The key of a value line: the target and its number, counted up
+        // in place.
+        key.assign(target);
+        key += '0';
         for (size_t i = 0; i < record.size(); ++i) {
-          p = Put(p, target);
-          p = PutNumber(p, i);
+          if (i > 0) CountUp(&key, target.size());
+          p = Put(p, key);
           *p++ = '=';
           char form = record.form(i);
           if (form != CDependencyRecord::kNoForm) {
@@ -543,7 +569,7 @@ std::string DependencyFileWriter::IndexBody() {
     impl_->Measure(0, impl_->sections().size());
     impl_->set_measured();
   }
-  return impl_->IndexBody();
+  return impl_->IndexBody(kIndexHeader);
 }
 
 DependencyFileText FormatDependencySections(const std::vector<DependencySectionView>& sections,
@@ -556,17 +582,20 @@ std::string FormatDependencyIndex(const std::vector<DependencySectionView>& sect
   return DependencyIndex(DependencyFileWriter(sections).IndexBody(), text);
 }
 
-std::string DependencyIndex(std::string_view body, const FileStatus& text) {
-  std::string index(kIndexMagic, 4);
-  auto put = [&index](auto value) {
-    index.append(reinterpret_cast<const char*>(&value), sizeof(value));
+std::string DependencyIndex(std::string index, const FileStatus& text) {
+  std::string_view body = std::string_view(index).substr(kIndexHeader);
+  char* p = index.data();
+  auto put = [&p](auto value) {
+    std::memcpy(p, &value, sizeof(value));
+    p += sizeof(value);
   };
+  std::memcpy(p, kIndexMagic, 4);
+  p += 4;
   put(kIndexVersion);
   put(static_cast<uint64_t>(text.size));
   put(static_cast<int64_t>(text.mtime_ns));
   put(static_cast<uint64_t>(body.size()));
   put(HashText(body));
-  index.append(body);
   return index;
 }
 

@@ -84,9 +84,9 @@ struct DependencyFileText {
 // With `threads` 2 a large file is formatted in two halves at once.
 DependencyFileText FormatDependencySections(const std::vector<DependencySectionView>& sections,
                                             int threads = 1);
-// The same, and the body of its index from the same work: IndexBody may
-// run (on another thread) while the text is written, DependencyIndex adds
-// the written text's status.
+// The same, and its index from the same work: IndexBody (the index with
+// its header left to fill) may run on another thread while the text is
+// written; DependencyIndex fills the header with the written text's status.
 class DependencyFileWriter {
  public:
   // `sections` must outlive the writer.
@@ -101,7 +101,7 @@ class DependencyFileWriter {
   class Impl;
   std::unique_ptr<Impl> impl_;
 };
-std::string DependencyIndex(std::string_view body, const FileStatus& text);
+std::string DependencyIndex(std::string index, const FileStatus& text);
 std::string WriteDependencyFile(const std::vector<DependencySection>& sections);
 
 // The sections of a file's text, in file order (a source may appear twice),

@@ -307,6 +307,9 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
       if (scan) jobs.push_back(MakeJob(workspace, project, *file, target));
     }
   }
+  // A source scanned for one target only is never scanned again under the
+  // same search list.
+  scanner_->set_keep_runs(targets.size() > 1);
   if (threads_ > 1 && jobs.size() >= 2) {
     std::vector<std::pair<std::string, int>> sources;
     for (const DependencyScanJob& job : jobs)
@@ -511,8 +514,8 @@ bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProject
     if (threads_ == 1) index_body = writer.IndexBody();
     // The index is only a copy: when it cannot be written, the next opening
     // reads the text (an older index names another text and is not used).
-    WriteFileAtomic(*fs_, IndexPath(project), DependencyIndex(index_body, status), nullptr,
-                    Durability::kScratch);
+    WriteFileAtomic(*fs_, IndexPath(project), DependencyIndex(std::move(index_body), status),
+                    nullptr, Durability::kScratch);
   }
   return true;
 }

@@ -172,10 +172,16 @@ IncludeGraph::Records IncludeGraph::Scan(const IncludeSearch::Run& run) {
   int node = run.source;
   std::vector<int32_t>& runs = context_->runs;
   if (runs.size() <= static_cast<size_t>(node)) runs.resize(search_.node_count(), -1);
+  CachedRun cached;
   if (runs[node] >= 0) {
     ++runs_replayed_;
+    cached = runs_[static_cast<size_t>(runs[node])];
   } else {
-    CachedRun cached;
+    if (!keep_runs_) {
+      run_records_.clear();
+      run_forms_.clear();
+      run_events_.clear();
+    }
     cached.begin = static_cast<uint32_t>(run_records_.size());
     cached.events_begin = static_cast<uint32_t>(run_events_.size());
     if (reading_ == IncludeReading::kC) {
@@ -186,10 +192,12 @@ IncludeGraph::Records IncludeGraph::Scan(const IncludeSearch::Run& run) {
     cached.count = static_cast<uint32_t>(run_records_.size()) - cached.begin;
     cached.events_count = static_cast<uint32_t>(run_events_.size()) - cached.events_begin;
     cached.hit_limit = run_hit_limit_;
-    context_->runs[node] = static_cast<int32_t>(runs_.size());
-    runs_.push_back(cached);
+    if (keep_runs_) {
+      context_->runs[node] = static_cast<int32_t>(runs_.size());
+      runs_.push_back(cached);
+    }
   }
-  const CachedRun& done = runs_[static_cast<size_t>(context_->runs[node])];
+  const CachedRun& done = cached;
   Records records;
   records.refs = std::span<const int>(run_records_).subspan(done.begin, done.count);
   records.forms = std::string_view(run_forms_).substr(done.begin, done.count);
@@ -340,7 +348,10 @@ uint8_t IncludeGraph::TreeHome(int node) {
     for (size_t i = 0; i < edges->size(); ++i) {
       int child = (*edges)[i].node;
       if (child < 0 || !search_.Counts(lines[i])) continue;
-      if (home[child] == kHomeOwn) {
+      if (home[child] == kHomeUnknown && Clean() && TailComplete(child)) {
+        // As above: its tree is the tail's, no need to walk it.
+        home[child] = kHomeShared;
+      } else if (home[child] == kHomeOwn) {
         seeds.push_back(from);
       } else if (home[child] == kHomeUnknown) {
         home[child] = kVisiting;

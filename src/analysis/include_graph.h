@@ -84,6 +84,10 @@ class IncludeGraph {
   // Scans the source of a run that `search` has set up, or gives its
   // earlier run under the same context again.
   Records Scan(const IncludeSearch::Run& run);
+  // Whether runs are kept to be given again (the default). A refresh of
+  // one target scans each source once: keeping its runs costs time and
+  // memory for nothing.
+  void set_keep_runs(bool keep) { keep_runs_ = keep; }
 
   size_t file_scans() const { return file_scans_; }
   size_t runs_replayed() const { return runs_replayed_; }
@@ -153,6 +157,7 @@ class IncludeGraph {
   void NoteUnresolved(int node, size_t line_index);
 
   IncludeSearch& search_;
+  bool keep_runs_ = true;
   size_t file_scans_ = 0;
   size_t runs_replayed_ = 0;
 

@@ -82,6 +82,10 @@ class CIncludeScanner {
   // IncludeFileCache::ReadAhead; the file system must allow it).
   void ReadAhead(const std::vector<std::pair<std::string, int>>& sources);
   void StopReadAhead() { files_.StopReadAhead(); }
+  // Whether a source scanned again under the same search list gives its
+  // first run again (the default) or is scanned anew: see
+  // IncludeGraph::set_keep_runs.
+  void set_keep_runs(bool keep) { graph_.set_keep_runs(keep); }
   std::string_view RecordPath(int ref) const { return search_.RecordPath(ref); }
   size_t node_count() const { return search_.node_count(); }
   size_t guess_count() const { return search_.guess_count(); }

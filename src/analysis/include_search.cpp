@@ -39,6 +39,7 @@ void IncludeSearch::BeginRefresh(bool update_dependency_file) {
   listing_names_.clear();
   dir_ids_.Clear();
   found_nodes_.Clear();
+  probed_paths_.Clear();
   guesses_.Clear();
   nodes_.clear();
   node_paths_.Clear();
@@ -321,6 +322,7 @@ std::span<const IncludeSearch::LineName> IncludeSearch::NamesOf(int node, Includ
         c = ToLowerAscii(c);
       entry.lower = lower_names_.Add(lower_buffer_);
     }
+    if (entry.plain) entry.path = entry.spelled >= 0 ? entry.spelled : exact_names_.Add(name);
   }
   nodes_[static_cast<size_t>(node)].names[r] = names;
   return names;
@@ -373,8 +375,32 @@ bool IncludeSearch::Probe(size_t i, const IncludeLine& line, const LineName& nam
         if (node != nullptr) *node = FoundNode(i, line.name, name.exact);
         return true;
       }
+    } else {
+      // The same name is looked for below the same directory by many
+      // files: the answer is kept.
+      uint64_t key =
+          (static_cast<uint64_t>(static_cast<uint32_t>(context_->entry_dir_ids[i])) << 32) |
+          static_cast<uint32_t>(name.path);
+      int32_t* known = probed_paths_.Find(key);
+      if (known == nullptr) {
+        candidate_.assign(dir).append(exact_names_.Text(name.path));
+        probed_paths_.Insert(key, files_.FileExists(candidate_) ? -2 : -1);
+        known = probed_paths_.Find(key);
+      }
+      if (*known == -1) return false;
+      if (node != nullptr) {
+        if (*known == -2) {
+          candidate_.assign(dir).append(exact_names_.Text(name.path));
+          int found = NodeFor(candidate_);
+          *probed_paths_.Find(key) = found;
+          *node = found;
+        } else {
+          *node = *known;
+        }
+      }
+      return true;
     }
-    candidate_.assign(dir).append(name.spelled >= 0 ? exact_names_.Text(name.spelled) : line.name);
+    candidate_.assign(dir).append(line.name);
   } else {
     candidate_ = CompletePath(search_[i], line.name);
   }

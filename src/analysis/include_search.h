@@ -82,6 +82,7 @@ class IncludeSearch {
     int32_t exact = -1;     // for a plain name without directory part: its
     int32_t lower = -1;     // id as written and the id of its lower case
     int32_t spelled = -1;   // for a plain name with `/`: the id of it with `\`
+    int32_t path = -1;      // for a plain name: the id of it as it extends a directory
   };
   // A file met during the refresh, under the spelling it was found by.
   struct Node {
@@ -229,6 +230,10 @@ class IncludeSearch {
   std::unordered_map<const IncludeFileCache::Listing*, std::vector<bool>> listing_names_;
   TextTable dir_ids_;
   IdMap found_nodes_;
+  // Whether a plain name with a directory part names a file below an entry
+  // directory (by directory id << 32 | path id): its node, -1 no file, -2 a
+  // file whose node is not made yet.
+  IdMap probed_paths_;
   SpanArena<IncludeResolved> resolved_;
   SpanArena<LineName> names_;
   // Contexts by key, and tails by the key without the first two entries.
