@@ -124,6 +124,20 @@ void IncludeGraph::BeginRefresh() {
   run_ = 0;
 }
 
+void IncludeGraph::set_keep_runs(bool keep) {
+  if (keep_runs_ && !keep) {
+    // A run not kept uses the run arrays on its own.
+    for (const auto& context : contexts_) {
+      if (context) context->runs.clear();
+    }
+    runs_.clear();
+    run_records_.clear();
+    run_forms_.clear();
+    run_events_.clear();
+  }
+  keep_runs_ = keep;
+}
+
 IncludeGraph::Context& IncludeGraph::ContextAt(std::vector<std::unique_ptr<Context>>& list,
                                                int index) {
   size_t i = static_cast<size_t>(index);

@@ -87,7 +87,8 @@ class IncludeGraph {
   // Whether runs are kept to be given again (the default). A refresh of
   // one target scans each source once: keeping its runs costs time and
   // memory for nothing.
-  void set_keep_runs(bool keep) { keep_runs_ = keep; }
+  // Runs kept so far are forgotten when keeping stops.
+  void set_keep_runs(bool keep);
 
   size_t file_scans() const { return file_scans_; }
   size_t runs_replayed() const { return runs_replayed_; }

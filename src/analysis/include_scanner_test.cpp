@@ -328,6 +328,11 @@ TEST_F(IncludeScannerTest, DiamondsAreScannedOncePerRefresh) {
   EXPECT_EQ(Scan("C:\\p\\second.c", kScanKindC).size(), 119u);
   EXPECT_EQ(scanner_.stats().files_read, 122u);
   EXPECT_EQ(scanner_.stats().file_scans, 2u);
+  // A run given again, and (runs no longer kept) scanned again.
+  EXPECT_EQ(Scan("C:\\p\\main.c", kScanKindC), records);
+  scanner_.set_keep_runs(false);
+  EXPECT_EQ(Scan("C:\\p\\main.c", kScanKindC), records);
+  EXPECT_EQ(scanner_.stats().runs_replayed, 1u);
 
   // Past the limit of style 0 every level is walked once.
   scanner_.BeginRefresh(false);
