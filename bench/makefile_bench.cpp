@@ -36,6 +36,7 @@
 #include "platform/ansi_text.h"
 #include "platform/child_process.h"
 #include "platform/file_system.h"
+#include "storage/text_table.h"
 #include "tests/support/temp_dir.h"
 #include "toolchain/cpu_tools.h"
 #include "toolchain/qk_util.h"
@@ -116,7 +117,8 @@ class MakefileWorld {
       DependencySection section{name, {}};
       for (const char* target : kTargets) {
         CDependencyRecord record{target};
-        record.SetDependencies(DependenciesOf(i), std::vector<std::string>(kDependencies, "1"));
+        record.SetDependencies(paths_, DependenciesOf(i),
+                               std::vector<std::string>(kDependencies, "1"));
         record.set_stamp("2099-12-31 23:59:59");  // later than every file
         section.records.push_back(std::move(record));
       }
@@ -169,6 +171,7 @@ class MakefileWorld {
   }
 
   testing::TempDir dir_;
+  TextTable paths_;  // the records' paths
   bench::HeadlessWorld world_;
   std::unique_ptr<QkUtil> util_;
   std::unique_ptr<CCPUTools> cpus_;

@@ -103,7 +103,7 @@ class RefreshWorld {
     for (const auto& project : workspace_->Projects()) {
       for (const auto& file : project->SourceFiles()) {
         for (const auto& record : file->TargetEntries())
-          records += record.paths().size();
+          records += record.size();
       }
     }
     return records;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ansi_text.h"
 #include "tests/support/test_text.h"
 
 namespace zelvan {
@@ -13,11 +14,17 @@ namespace {
 
 using testing::Visible;
 
+TextTable& Paths() {
+  static TextTable paths;
+  return paths;
+}
+
 CDependencyRecord Record(const std::string& target, const std::string& stamp,
-                         std::vector<std::string> paths, std::vector<std::string> forms) {
+                         const std::vector<std::string>& paths,
+                         const std::vector<std::string>& forms) {
   CDependencyRecord record(target);
   record.set_stamp(stamp);
-  record.SetDependencies(std::move(paths), std::move(forms));
+  record.SetDependencies(Paths(), paths, forms);
   return record;
 }
 
@@ -28,8 +35,10 @@ std::string Show(const std::vector<DependencySection>& sections) {
     out += "[" + section.source + "]\n";
     for (const CDependencyRecord& record : section.records) {
       out += "  " + record.target() + " @" + record.stamp() + ":";
-      for (size_t i = 0; i < record.paths().size(); ++i) {
-        out += " " + record.forms()[i] + "|" + record.paths()[i];
+      for (size_t i = 0; i < record.size(); ++i) {
+        out += " ";
+        if (record.form(i) != CDependencyRecord::kNoForm) out += record.form(i);
+        out += "|" + std::string(record.path(i));
       }
       out += "\n";
     }
@@ -43,6 +52,7 @@ const std::vector<DependencySection> kProject = {
              {"1", "0"}),
       Record("Release", "2024-03-09 14:05:01", {}, {})}},
     {"src\\util.c", {}},
+    // Forms missing from the list are none.
     {"..\\shared\\crc.c",
      {Record("Debug", "", {"crc.h", "C:\\p\\gone.h", "x|y.h"}, {"1", "", "1"})}},
 };
@@ -66,8 +76,7 @@ const char kProjectText[] =
 TEST(DependencyFileTest, WritesTheWholeFileAndReadsItBack) {
   std::string text = WriteDependencyFile(kProject);
   EXPECT_EQ(Visible(text), Visible(kProjectText));
-  EXPECT_EQ(Show(ReadDependencyFile(text)), Show(kProject));
-  EXPECT_EQ(ReadDependencyFile(text), kProject);
+  EXPECT_EQ(Show(ReadDependencyFile(text, Paths())), Show(kProject));
   EXPECT_EQ(WriteDependencyFile({}), "");
 }
 
@@ -76,7 +85,7 @@ TEST(DependencyFileTest, WritingLeavesOutWhatCouldNotBeReadBack) {
       {"a.c",
        {Record("Debug", "s", {"ok.h", "bad\r\nname.h"}, {"1", "1"}),
         Record("Release", "s", {"ok.h"}, {"1"}), Record("", "s", {"ok.h"}, {"1"}),
-        Record("Test", "line\nbreak", {}, {}), Record("Form", "s", {"ok.h"}, {"10"}),
+        Record("Test", "line\nbreak", {}, {}), Record("Form", "s", {"ok.h"}, {"\r"}),
         Record("Bar", "s", {"x|y.h"}, {""})}},
       {"b\nc.c", {Record("Debug", "s", {}, {})}},
       {"odd\r.c", {}},
@@ -113,17 +122,62 @@ TEST(DependencyFileTest, ReadingIsTolerant) {
        "[a.c]\n  Debug @2024: 1|C:\\a=b\\[x].h 0|p|q\n"},
       {"a counted line takes a section line with \"=\" as a value line", "[a.c]\nDebug=1\n[b=c]\n",
        "[a.c]\n  Debug @: |c]\n"},
-      {"binary bytes", testing::Bytes("[\0\xff]\r\nD=1\r\nD0=1|\xfe\0.h\r\nD\0=0\r\n"),
-       testing::Bytes("[\0\xff]\n  D @: 1|\xfe\0.h\n")},
+      {"carriage returns inside a value, target or stamp drop the record",
+       "[a.c]\nD=1\nD0=a\r.h\r\nT\r=0\nS=0\nSstamp=x\ry\nOk=0\n", "[a.c]\n  Ok @:\n"},
+      {"binary bytes; a zero form byte stays part of the path",
+       testing::Bytes("[\0\xff]\r\nD=2\r\nD0=1|\xfe\0.h\r\nD1=\0|z.h\r\nD\0=0\r\n"),
+       testing::Bytes("[\0\xff]\n  D @: 1|\xfe\0.h |\0|z.h\n")},
       {"a huge count with few lines", "[a.c]\nDebug=2147483647\nDebug0=a.h\n", "[a.c]\n"},
       {"nothing", "", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    std::vector<DependencySection> sections = ReadDependencyFile(c.text);
+    std::vector<DependencySection> sections = ReadDependencyFile(c.text, Paths());
     EXPECT_EQ(Show(sections), c.expected);
     // Whatever was read is written and read back unchanged.
-    EXPECT_EQ(ReadDependencyFile(WriteDependencyFile(sections)), sections);
+    std::string written = WriteDependencyFile(sections);
+    EXPECT_EQ(ReadDependencyFile(written, Paths()), sections);
+    EXPECT_EQ(WriteDependencyFile(ReadDependencyFile(written, Paths())), written);
+  }
+}
+
+// A file large enough to be read and formatted in two halves: the same
+// sections and the same text as with one thread, also where the line at
+// the split belongs to a record of the first half.
+TEST(DependencyFileTest, TwoThreadsReadAndWriteAsOneDoes) {
+  auto block = [](int first, int count) {
+    std::vector<DependencySection> sections;
+    for (int s = first; s < first + count; ++s) {
+      std::vector<std::string> paths;
+      for (int d = 0; d < 60; ++d)
+        paths.push_back(StringPrintf("include\\linux\\h%04d.h", (s * 7 + d * 13) % 5000));
+      sections.push_back({StringPrintf("src\\m%04d.c", s),
+                          {Record("Debug", "2024-03-09 14:05:00", paths, {"0", "1"})}});
+    }
+    return WriteDependencyFile(sections);
+  };
+  std::string half = block(0, 1200);
+  const std::string texts[] = {
+      half + block(1200, 1200),
+      half + "[mid.c]\r\nDebug=2\r\nDebug0=1|" + std::string(3000, 'x') +
+          "\r\n[b=c]\r\nDebugstamp=s\r\n" + block(1200, 1200),
+  };
+  ASSERT_GE(texts[0].size(), size_t{4} << 20);
+  for (const std::string& text : texts) {
+    TextTable one_paths, two_paths;
+    std::vector<DependencySection> one = ReadDependencyFile(text, one_paths, 1);
+    std::vector<DependencySection> two = ReadDependencyFile(text, two_paths, 2);
+    ASSERT_EQ(one.size(), two.size());
+    EXPECT_TRUE(one == two);
+    std::vector<DependencySectionView> views;
+    for (const DependencySection& section : two)
+      views.push_back({section.source, &section.records});
+    EXPECT_TRUE(FormatDependencySections(views, 2).view() ==
+                FormatDependencySections(views, 1).view());
+    // The file as written reads back and is written as it is.
+    if (&text == &texts[0]) {
+      EXPECT_TRUE(FormatDependencySections(views, 2).view() == text);
+    }
   }
 }
 
@@ -134,7 +188,8 @@ TEST(DependencyFileTest, SectionsGoToTheSourcesTheProjectHolds) {
   std::vector<std::string> asked;
   std::vector<std::string> unknown = DistributeDependencySections(
       ReadDependencyFile("[SRC\\Main.c]\r\nDebug=1\r\nDebug0=1|new.h\r\nDebugstamp=new\r\n"
-                         "Release=0\r\n[gone.c]\r\nDebug=0\r\n[src\\util.c]\r\n[Old\\Gone.c]\r\n"),
+                         "Release=0\r\n[gone.c]\r\nDebug=0\r\n[src\\util.c]\r\n[Old\\Gone.c]\r\n",
+                         Paths()),
       [&](std::string_view name) -> std::vector<CDependencyRecord>* {
         asked.emplace_back(name);
         auto it = sources.find(std::string(name));
@@ -148,13 +203,6 @@ TEST(DependencyFileTest, SectionsGoToTheSourcesTheProjectHolds) {
       (std::vector<CDependencyRecord>{Record("Debug", "new", {"new.h"}, {"1"}),
                                       Record("Test", "t", {}, {}), Record("Release", "", {}, {})}));
   EXPECT_TRUE(sources["src\\util.c"].empty());
-}
-
-// Forms missing from a list are empty, so the two lists stay parallel.
-TEST(DependencyFileTest, RecordsKeepTheirListsParallel) {
-  CDependencyRecord record("Debug");
-  record.SetDependencies({"a.h", "b.h"}, {"1"});
-  EXPECT_EQ(record.forms(), (std::vector<std::string>{"1", ""}));
 }
 
 }  // namespace

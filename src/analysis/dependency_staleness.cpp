@@ -1,52 +1,12 @@
 #include "analysis/dependency_staleness.h"
 
 #include <algorithm>
-#include <atomic>
 
 #include "platform/file_system.h"
 #include "platform/win_path.h"
 #include "storage/time_stamp.h"
 
 namespace zelvan {
-
-// A record's list as ids of one table, and its newest time in the refresh
-// that last asked.
-struct DependencyPathIds {
-  uint64_t table = 0;
-  std::vector<uint32_t> ids;
-  uint32_t computed = 0;  // the refresh `newest` was worked out in; 0 never
-  int64_t newest = -1;
-};
-
-namespace {
-// Tables of all caches are numbered apart, so ids kept on a record are
-// never taken for ids of another table.
-std::atomic<uint64_t> next_table_serial{1};
-}  // namespace
-
-ModificationTimeCache::ModificationTimeCache(FileSystem& fs) : fs_(fs) {}
-
-void ModificationTimeCache::SetBaseDirectory(std::string_view dir) {
-  std::string base = dir.empty() ? std::string() : AppendLastSlash(dir);
-  std::unique_ptr<Table>& table = tables_[base];
-  if (!table) {
-    table = std::make_unique<Table>();
-    table->serial = next_table_serial++;
-    table->base_directory = base;
-  }
-  table_ = table.get();
-}
-
-void ModificationTimeCache::BeginRefresh() {
-  // After 2^32 refreshes the numbers would repeat; a list then takes the
-  // newest time of a refresh long past. Ids are made anew instead.
-  if (++refresh_ == 0) {
-    std::string base = table_ != nullptr ? table_->base_directory : std::string();
-    Clear();
-    SetBaseDirectory(base);
-    refresh_ = 1;
-  }
-}
 
 namespace {
 
@@ -85,72 +45,74 @@ int64_t TimeNumber(const LocalTime& time) {
 
 }  // namespace
 
-uint32_t ModificationTimeCache::Intern(std::string_view path) {
-  if (table_ == nullptr) SetBaseDirectory({});
-  Table& table = *table_;
-  size_t known = table.paths.size();
-  int32_t id = table.paths.Add(path);
-  if (static_cast<size_t>(id) == known) {
-    // Without a base directory a path is taken against the file system's
-    // current directory.
-    std::string full;
-    if (table.base_directory.empty() || !GetFullPathName(path, table.base_directory, &full)) {
-      full.assign(path);
-    }
-    table.full_ids.push_back(table.full_paths.Add(full));
-    table.times.push_back(kTimeUnknown);
+ModificationTimeCache::ModificationTimeCache(FileSystem& fs) : fs_(fs) {}
+
+void ModificationTimeCache::SetBaseDirectory(std::string_view dir) {
+  std::string directory = dir.empty() ? std::string() : AppendLastSlash(dir);
+  std::unique_ptr<Base>& base = bases_[directory];
+  if (!base) {
+    base = std::make_unique<Base>();
+    base->directory = std::move(directory);
   }
-  return static_cast<uint32_t>(id);
+  base_ = base.get();
 }
 
-void ModificationTimeCache::AskTable() {
-  if (table_ == nullptr) SetBaseDirectory({});
-  Table& table = *table_;
-  if (table.asked == refresh_) return;
-  table.asked = refresh_;
-  bool changed = false;
-  for (uint32_t id = 0; id < table.paths.size(); ++id) {
-    int64_t before = table.times[id];
-    if (StatEntry(id) != before) changed = true;
+void ModificationTimeCache::BeginRefresh() {
+  // After 2^32 refreshes the numbers would repeat: start them over.
+  if (++refresh_ == 0) {
+    std::fill(asked_.begin(), asked_.end(), 0);
+    refresh_ = 1;
   }
-  if (changed) table.changed = refresh_;
 }
 
-int64_t ModificationTimeCache::StatEntry(uint32_t id) {
-  Table& table = *table_;
-  std::string_view full = table.full_paths.Text(table.full_ids[id]);
+int32_t ModificationTimeCache::FileOf(std::string_view path) {
+  if (base_ == nullptr) SetBaseDirectory({});
+  // Without a base directory a path is taken against the file system's
+  // current directory.
+  if (base_->directory.empty() || !GetFullPathName(path, base_->directory, &full_)) {
+    full_.assign(path);
+  }
+  int32_t file = files_.Add(full_);
+  if (static_cast<size_t>(file) == times_.size()) {
+    times_.push_back(-1);
+    asked_.push_back(0);
+  }
+  return file;
+}
+
+int64_t ModificationTimeCache::Time(int32_t file) {
+  size_t f = static_cast<size_t>(file);
+  if (asked_[f] == refresh_) return times_[f];
+  asked_[f] = refresh_;
   ++stat_calls_;
   int64_t time = -1;
   FileStatus status;
-  if (fs_.Stat(full, &status) && !status.is_directory) {
+  if (fs_.Stat(files_.Text(file), &status) && !status.is_directory) {
     // A time outside the years 0 to 9999 has no stamp of the usual shape;
     // it counts as newer than any stamp, which errs towards a new scan.
     time = TimeNumber(status.mtime_local);
     if (time < 0) time = kNewest;
   }
-  table.times[id] = time;
+  times_[f] = time;
   return time;
 }
 
-DependencyPathIds& ModificationTimeCache::IdsOf(const CDependencyRecord& record,
-                                                const std::vector<CDependencyRecord>& records) {
-  const std::shared_ptr<DependencyPathIds>& kept = record.path_ids();
-  if (kept && kept->table == table_->serial) return *kept;
-  for (const CDependencyRecord& other : records) {
-    const std::shared_ptr<DependencyPathIds>& ids = other.path_ids();
-    if (&other != &record && ids && ids->table == table_->serial &&
-        other.paths() == record.paths()) {
-      record.set_path_ids(ids);
-      return *ids;
-    }
+int64_t ModificationTimeCache::TimeOf(std::string_view path) {
+  return Time(FileOf(path));
+}
+
+int64_t ModificationTimeCache::TimeOf(const TextTable& paths, DependencyPathId id) {
+  if (base_ == nullptr) SetBaseDirectory({});
+  Base& base = *base_;
+  if (base.paths != &paths) {
+    base.paths = &paths;
+    base.files.clear();
   }
-  auto ids = std::make_shared<DependencyPathIds>();
-  ids->table = table_->serial;
-  ids->ids.reserve(record.paths().size());
-  for (const std::string& path : record.paths())
-    ids->ids.push_back(Intern(path));
-  record.set_path_ids(ids);
-  return *ids;
+  size_t index = static_cast<size_t>(id);
+  if (index >= base.files.size()) base.files.resize(paths.size(), -1);
+  int32_t& file = base.files[index];
+  if (file < 0) file = FileOf(paths.Text(id));
+  return Time(file);
 }
 
 const std::string* ModificationTimeCache::Stamp(std::string_view path) {
@@ -172,8 +134,11 @@ const std::string* ModificationTimeCache::Stamp(std::string_view path) {
 }
 
 void ModificationTimeCache::Clear() {
-  tables_.clear();
-  table_ = nullptr;
+  bases_.clear();
+  base_ = nullptr;
+  files_.Clear();
+  times_.clear();
+  asked_.clear();
   stat_calls_ = 0;
 }
 
@@ -187,8 +152,8 @@ bool IsDependencyStale(const std::vector<CDependencyRecord>& records, std::strin
     const std::string* source = times.Stamp(source_path);
     if (source == nullptr) return false;
     if (*source > record->stamp()) return true;
-    for (const std::string& path : record->paths()) {
-      const std::string* modified = times.Stamp(path);
+    for (size_t i = 0; i < record->size(); ++i) {
+      const std::string* modified = times.Stamp(record->path(i));
       if (modified != nullptr && *modified > record->stamp()) return true;
     }
     return false;
@@ -196,17 +161,13 @@ bool IsDependencyStale(const std::vector<CDependencyRecord>& records, std::strin
   int64_t source = times.TimeOf(source_path);
   if (source < 0) return false;
   if (source > stamp) return true;
-  // An unreadable dependency (-1) makes nothing stale: only the newest
-  // readable time counts. It holds while no time of the table changed.
-  DependencyPathIds& ids = times.IdsOf(*record, records);
-  if (ids.computed == 0 || ids.computed < times.table_->changed) {
-    int64_t newest = -1;
-    for (uint32_t id : ids.ids)
-      newest = std::max(newest, times.TimeOf(id));
-    ids.newest = newest;
-    ids.computed = times.refresh_;
+  // An unreadable dependency (-1) makes nothing stale.
+  if (record->empty()) return false;
+  const TextTable& paths = *record->path_table();
+  for (DependencyPathId id : record->path_ids()) {
+    if (times.TimeOf(paths, id) > stamp) return true;
   }
-  return ids.newest > stamp;
+  return false;
 }
 
 }  // namespace zelvan

@@ -1,6 +1,7 @@
 #include "analysis/dependency_updater.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "analysis/dependency_file.h"
 #include "analysis/dependency_progress.h"
@@ -117,7 +118,9 @@ class DependencyUpdater::WorkspaceOutput final : public DependencyOutput, public
 };
 
 DependencyUpdater::DependencyUpdater(const CCPUTools& cpus)
-    : cpus_(cpus), output_(std::make_unique<WorkspaceOutput>()) {}
+    : cpus_(cpus), output_(std::make_unique<WorkspaceOutput>()) {
+  SetThreads(static_cast<int>(std::thread::hardware_concurrency()));
+}
 
 DependencyUpdater::~DependencyUpdater() = default;
 
@@ -135,16 +138,20 @@ void DependencyUpdater::Attach(CProjectData& workspace) {
   if (fs_ != fs) {
     // Paths and times are those of one file system.
     fs_ = fs;
-    scanner_ = std::make_unique<CIncludeScanner>(*fs, *output_, *output_);
+    scanner_.reset();
+    locked_fs_ = std::make_unique<LockedFileSystem>(*fs);
+    scanner_ = std::make_unique<CIncludeScanner>(*locked_fs_, *output_, *output_);
     times_ = std::make_unique<ModificationTimeCache>(*fs);
   }
+  paths_ = &workspace.dependency_paths();
 }
 
 // --- Refreshes.
 
 void DependencyUpdater::BeginRefresh(CProjectData& workspace) {
   Attach(workspace);
-  scanner_->BeginRefresh(workspace.settings().ReadUpdateDependencyFile() != 0);
+  bool update_dependency_file = workspace.settings().ReadUpdateDependencyFile() != 0;
+  scanner_->BeginRefresh(update_dependency_file);
   times_->BeginRefresh();
   last_stop_check_ = {};
   last_clock_ = {};
@@ -153,18 +160,17 @@ void DependencyUpdater::BeginRefresh(CProjectData& workspace) {
 
 void DependencyUpdater::BeginProject(COneProjectData& project) {
   project_directory_ = AppendLastSlash(project.ProjectDirectory());
-  scanner_->SetBaseDirectory(project_directory_);
   times_->SetBaseDirectory(project_directory_);
+  cpu_include_dirs_.clear();
+  cpus_.GetIncludeDirs(project.Cpu(), &cpu_include_dirs_);
+  scanner_->SetBaseDirectory(project_directory_);
   // Each project takes the style of its own CPU family; a family without a
   // style of its own scans in style 0, whatever project came before.
   scanner_->set_include_style(IncludeStyleForCpu(project.CpuFamily(), 0));
-  cpu_include_dirs_.clear();
-  cpus_.GetIncludeDirs(project.Cpu(), &cpu_include_dirs_);
   scanner_->SetToolchainIncludeDirectory(cpu_include_dirs_.empty() ? std::string()
                                                                    : cpu_include_dirs_.front());
   node_stored_.clear();
   guess_stored_.clear();
-  stored_paths_.clear();
   macros_ready_ = false;
   title_ = project.OutputName();
 }
@@ -286,23 +292,48 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
   if (!in_refresh_) BeginRefresh(workspace);
   BeginProject(project);
   const std::vector<std::string> targets = project.Targets();
-  bool recomputed = false;
-  bool stopped = false;
+  // The steps in order (each file for each target), and the scans among
+  // them. Staleness and search lists are worked out first: while a second
+  // thread reads ahead, only the scanner calls the file system.
+  struct Step {
+    COneSourceFile* file;
+    const std::string* target;
+    bool scan;
+  };
+  std::vector<Step> steps;
+  std::vector<DependencyScanJob> jobs;
   for (const std::string& target : targets) {
     for (const auto& file : project.SourceFiles()) {
-      if (StopRequested(workspace)) {
-        stopped = true;
-        break;
-      }
-      if (mode == DependencyMode::kAllFiles ||
-          IsDependencyStale(file->TargetEntries(), target, file->RelativePath(), *times_)) {
-        ComputeFile(workspace, project, *file, target);
-        recomputed = true;
-      }
-      if (progress != nullptr) progress->Step();
+      bool scan = mode == DependencyMode::kAllFiles ||
+                  IsDependencyStale(file->TargetEntries(), target, file->RelativePath(), *times_);
+      steps.push_back({file.get(), &target, scan});
+      if (scan) jobs.push_back(MakeJob(workspace, project, *file, target));
     }
-    if (stopped) break;
   }
+  // A source scanned for one target only is never scanned again under the
+  // same search list.
+  scanner_->set_keep_runs(targets.size() > 1);
+  if (threads_ > 1 && jobs.size() >= 2) {
+    std::vector<std::pair<std::string, int>> sources;
+    for (const DependencyScanJob& job : jobs)
+      sources.emplace_back(job.source, job.scan_kind);
+    scanner_->ReadAhead(sources);
+  }
+  bool recomputed = false;
+  bool stopped = false;
+  size_t job = 0;
+  for (const Step& step : steps) {
+    if (StopRequested(workspace)) {
+      stopped = true;
+      break;
+    }
+    if (step.scan) {
+      ComputeFile(workspace, project, *step.file, *step.target, std::move(jobs[job++]));
+      recomputed = true;
+    }
+    if (progress != nullptr) progress->Step();
+  }
+  scanner_->StopReadAhead();
   // What was computed before a stop is kept too: each record is whole.
   if ((mode == DependencyMode::kAllFiles && !stopped) || recomputed) {
     WriteDependencyFile(workspace, project);
@@ -313,65 +344,78 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
 
 // --- The per-file step.
 
-const std::string& DependencyUpdater::StoredPath(int ref) {
-  std::vector<int32_t>& slots = ref >= 0 ? node_stored_ : guess_stored_;
-  size_t index = ref >= 0 ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref);
+IncludeScanOptions DependencyUpdater::ScanOptions() const {
+  IncludeScanOptions options;
+  options.report_unresolved = true;
+  options.title = title_;
+  return options;
+}
+
+DependencyPathId DependencyUpdater::StoredPath(std::vector<DependencyPathId>& slots, size_t index,
+                                               int ref, std::string_view path) {
   if (slots.size() <= index) slots.resize(index + 1, -1);
   if (slots[index] < 0) {
-    std::string_view path = scanner_->RecordPath(ref);
-    std::string stored;
     // Found files exist: they are stored relative to the project directory.
     // A guessed path names no file; it is stored as it was guessed.
     if (ref >= 0) {
+      std::string stored;
       MakeRelativePath(project_directory_, path, &stored);
+      slots[index] = paths_->Add(stored);
     } else {
-      stored = path;
+      slots[index] = paths_->Add(path);
     }
-    slots[index] = static_cast<int32_t>(stored_paths_.size());
-    stored_paths_.push_back(std::move(stored));
   }
-  return stored_paths_[static_cast<size_t>(slots[index])];
+  return slots[index];
 }
 
-void DependencyUpdater::ComputeFile(CProjectData& workspace, COneProjectData& project,
-                                    COneSourceFile& file, std::string_view target) {
+DependencyScanJob DependencyUpdater::MakeJob(CProjectData& workspace, COneProjectData& project,
+                                             COneSourceFile& file, std::string_view target) {
+  DependencyScanJob job;
   std::string options;
   file.GetCompileOptions(target, &options);
-  std::vector<std::string> search = ExtractOptionValues(options, "-I");
+  job.search = ExtractOptionValues(options, "-I");
   // The compiler searches the CPU's directories whatever options a file
   // has (SysIncludePath stands on every compile line), so the scan does too.
-  search.insert(search.end(), cpu_include_dirs_.begin(), cpu_include_dirs_.end());
+  job.search.insert(job.search.end(), cpu_include_dirs_.begin(), cpu_include_dirs_.end());
   if (!macros_ready_ || macros_target_ != target) {
     macros_ = MakeTargetMacros(project, target, cpus_);
     macros_target_.assign(target);
     macros_ready_ = true;
   }
-  for (std::string& entry : search) {
+  for (std::string& entry : job.search) {
     if (entry.find("$(") != std::string::npos) entry = ExpandTargetMacros(entry, macros_);
   }
   std::string_view extension = file.Extension();
   if (!extension.empty() && extension.front() == '.') extension.remove_prefix(1);
-  int kind = workspace.languages().GetScanKindByExt(extension);
+  job.scan_kind = workspace.languages().GetScanKindByExt(extension);
+  job.source = file.FullPath();
+  return job;
+}
 
-  IncludeScanOptions scan_options;
-  scan_options.report_unresolved = true;
-  scan_options.title = title_;
-  scanner_->ScanIncludeRefs(file.FullPath(), kind, std::move(search), scan_options, &refs_,
+void DependencyUpdater::ComputeFile(CProjectData& workspace, COneProjectData& project,
+                                    COneSourceFile& file, std::string_view target,
+                                    DependencyScanJob job) {
+  scanner_->ScanIncludeRefs(job.source, job.scan_kind, std::move(job.search), ScanOptions(), &refs_,
                             &forms_);
-
-  std::vector<std::string> paths;
-  std::vector<std::string> forms;
-  paths.reserve(refs_.size());
-  forms.reserve(refs_.size());
+  std::vector<DependencyPathId> ids(refs_.size());
   for (size_t i = 0; i < refs_.size(); ++i) {
-    paths.push_back(StoredPath(refs_[i]));
-    forms.emplace_back(1, forms_[i]);
+    int ref = refs_[i];
+    bool node = ref >= 0;
+    ids[i] = StoredPath(node ? node_stored_ : guess_stored_,
+                        node ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref), ref,
+                        scanner_->RecordPath(ref));
   }
+  StoreRecord(workspace, project, file, target, std::move(ids), forms_);
+}
+
+void DependencyUpdater::StoreRecord(CProjectData& workspace, COneProjectData& project,
+                                    COneSourceFile& file, std::string_view target,
+                                    std::vector<DependencyPathId> ids, const std::string& forms) {
   CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
   if (record == nullptr) {
     record = &file.TargetEntries().emplace_back(std::string(project.TargetSpelling(target)));
   }
-  record->SetDependencies(std::move(paths), std::move(forms));
+  record->SetDependencies(*paths_, std::move(ids), forms);
   record->set_stamp(Now(workspace));
   MarkChanged(project);
 }
@@ -384,7 +428,7 @@ void DependencyUpdater::ComputeAddedFile(CProjectData& workspace, COneProjectDat
   // Files are looked at as they are now, not as an earlier refresh saw them.
   BeginRefresh(workspace);
   BeginProject(project);
-  ComputeFile(workspace, project, file, target);
+  ComputeFile(workspace, project, file, target, MakeJob(workspace, project, file, target));
 }
 
 // --- The dependency file.
@@ -393,12 +437,30 @@ void DependencyUpdater::LoadDependencyFile(CProjectData& workspace, COneProjectD
                                            bool warn) {
   if (!loaded_.insert(Key(project)).second) return;
   Attach(workspace);
-  std::string text;
   // A missing or unreadable file leaves every source stale: a refresh
   // scans them and writes the file anew.
-  if (!fs_->ReadFile(project.DependencyFilePath(), &text)) return;
-  std::vector<std::string> orphans = DistributeDependencySections(
-      ReadDependencyFile(text), [&project](std::string_view lower_path) {
+  const std::string& path = project.DependencyFilePath();
+  FileStatus status;
+  if (!fs_->Stat(path, &status) || status.is_directory) return;
+  std::vector<DependencySection> sections;
+  std::string bytes;
+  if (!fs_->ReadFile(IndexPath(project), &bytes) ||
+      !ReadDependencyIndex(bytes, status, *paths_, &sections)) {
+    if (!fs_->ReadFile(path, &bytes)) return;
+    sections = ReadDependencyFile(bytes, *paths_, threads_);
+    // The index is made again, for the text as it was read.
+    FileStatus after;
+    if (fs_->Stat(path, &after) && after.SameVersion(status)) {
+      std::vector<DependencySectionView> views;
+      for (const DependencySection& section : sections)
+        views.push_back({section.source, &section.records});
+      WriteIndex(project, views, status);
+    }
+  }
+  // A large workspace's file is large.
+  std::string().swap(bytes);
+  std::vector<std::string> orphans =
+      DistributeDependencySections(std::move(sections), [&project](std::string_view lower_path) {
         COneSourceFile* file = project.FindSourceFileByRelativePath(lower_path);
         return file != nullptr ? &file->TargetEntries() : nullptr;
       });
@@ -427,12 +489,23 @@ bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProject
   for (const auto& file : project.SourceFiles())
     sections.push_back({file->RelativePath(), &file->TargetEntries()});
   std::string error;
-  // The file is made again by a refresh when it is lost: it is written
-  // whole or not at all, but not forced to disk (a large workspace's file
-  // holds tens of megabytes).
-  // The file is the system's own: a read-only one is replaced all the same.
-  if (!WriteFileAtomic(*fs_, project.DependencyFilePath(), WriteDependencySections(sections),
-                       &error, WriteOptions{Durability::kScratch, true, {}})) {
+  DependencyFileWriter writer(sections);
+  bool written = false;
+  std::string index_body;
+  {
+    DependencyFileText text = writer.Format(threads_);
+    // With two threads the index is worked out while the text is written.
+    std::thread indexer;
+    if (threads_ > 1) indexer = std::thread([&] { index_body = writer.IndexBody(); });
+    // The file is made again by a refresh when it is lost: it is written
+    // whole or not at all, but not forced to disk (a large workspace's
+    // file holds tens of megabytes). The file is the system's own: a
+    // read-only one is replaced all the same.
+    written = WriteFileAtomic(*fs_, project.DependencyFilePath(), text.view(), &error,
+                              WriteOptions{Durability::kScratch, true, {}});
+    if (indexer.joinable()) indexer.join();
+  }
+  if (!written) {
     workspace.SetStatus(kStatusDependencyFileFailed, kMsgDependencyFileFailed);
     workspace.ide().WriteOutputLine(
         project.DependencyFilePath() + ": " + workspace.GetLastMessage() + " (" + error + ")",
@@ -440,7 +513,32 @@ bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProject
     return false;
   }
   changed_.erase(Key(project));
+  FileStatus status;
+  if (fs_->Stat(project.DependencyFilePath(), &status)) {
+    if (threads_ == 1) index_body = writer.IndexBody();
+    // The index is only a copy: when it cannot be written, the next opening
+    // reads the text (an older index names another text and is not used).
+    WriteFileAtomic(*fs_, IndexPath(project), DependencyIndex(std::move(index_body), status),
+                    nullptr, WriteOptions{Durability::kScratch, true, {}});
+  }
   return true;
+}
+
+std::string DependencyUpdater::IndexPath(const COneProjectData& project) {
+  std::string path = project.DependencyFilePath();
+  size_t dot = path.rfind('.');
+  size_t separator = FindLastSeparator(path);
+  if (dot != std::string::npos && (separator == std::string::npos || dot > separator)) {
+    path.resize(dot);
+  }
+  return path + ".kdx";
+}
+
+void DependencyUpdater::WriteIndex(const COneProjectData& project,
+                                   const std::vector<DependencySectionView>& sections,
+                                   const FileStatus& text) {
+  WriteFileAtomic(*fs_, IndexPath(project), FormatDependencyIndex(sections, text), nullptr,
+                  WriteOptions{Durability::kScratch, true, {}});
 }
 
 // --- Hooks.
@@ -470,9 +568,9 @@ std::map<std::string, std::string> DependencyUpdater::CollectProjectDependencies
   for (const auto& file : project.SourceFiles()) {
     const CDependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
     if (record == nullptr) continue;
-    for (size_t i = 0; i < record->paths().size(); ++i) {
-      if (!system_includes && record->forms()[i] == "0") continue;
-      collected.emplace(ToLowerAscii(record->paths()[i]), record->paths()[i]);
+    for (size_t i = 0; i < record->size(); ++i) {
+      if (!system_includes && record->form(i) == CDependencyRecord::kAngle) continue;
+      collected.emplace(ToLowerAscii(record->path(i)), record->path(i));
     }
   }
   return collected;

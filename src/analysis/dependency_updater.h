@@ -28,6 +28,15 @@
 //   W-007-D002:<5074 with the count>    the number of unresolved includes
 //   I-007-1100:<5071>          the refresh is done
 //
+// Records hold ids of the workspace's path table; the scanner's references
+// are made stored paths (relative to the project) once per distinct path
+// and project. A refresh works out every file's staleness and search list
+// first; with two threads a second thread then reads the sources to be
+// scanned ahead of the scan (records, lines and their order do not
+// change), and the dependency file is read and written in halves. The file
+// is read from its index when that is the text's (see dependency_file.h)
+// and written with it.
+//
 // One updater serves one workspace for its whole life: it keeps what it
 // learnt about paths from refresh to refresh (see ModificationTimeCache),
 // and is not reentrant.
@@ -42,9 +51,11 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/dependency_file.h"
 #include "analysis/dependency_output.h"
 #include "analysis/dependency_staleness.h"
 #include "analysis/include_scanner.h"
+#include "analysis/locked_file_system.h"
 #include "platform/ansi_text.h"
 
 namespace zelvan {
@@ -77,6 +88,13 @@ TargetMacros MakeTargetMacros(COneProjectData& project, std::string_view target,
                               const CCPUTools& cpus);
 // Every "$(NAME)" of a known name replaced by its value.
 std::string ExpandTargetMacros(std::string_view text, const TargetMacros& macros);
+
+// One source to scan, with everything the per-file step works out for it.
+struct DependencyScanJob {
+  std::string source;  // full path
+  int scan_kind = kScanKindNone;
+  std::vector<std::string> search;
+};
 
 class DependencyUpdater {
  public:
@@ -148,6 +166,10 @@ class DependencyUpdater {
   // the host is seen the same way. Zero: before every file.
   void SetStopCheckInterval(std::chrono::milliseconds interval) { stop_check_interval_ = interval; }
 
+  // How many threads a refresh may use (1 or 2; the default: 2 where the
+  // machine has two cores). Results, lines and their order are the same.
+  void SetThreads(int threads) { threads_ = threads > 1 ? 2 : 1; }
+
   // For tests and benchmarks (null before the first use).
   CIncludeScanner* scanner() { return scanner_.get(); }
 
@@ -157,9 +179,16 @@ class DependencyUpdater {
   void Attach(CProjectData& workspace);
   bool Run(CProjectData& workspace, const std::vector<COneProjectData*>& projects,
            DependencyMode mode, DependencyProgress* progress, bool* cancelled);
-  // The per-file step for one file and target.
+  // The per-file step: what the scan of a file for a target needs, the
+  // scan, and the record stored.
+  DependencyScanJob MakeJob(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
+                            std::string_view target);
   void ComputeFile(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
-                   std::string_view target);
+                   std::string_view target, DependencyScanJob job);
+  void StoreRecord(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
+                   std::string_view target, std::vector<DependencyPathId> ids,
+                   const std::string& forms);
+  IncludeScanOptions ScanOptions() const;
   // The current time as a stamp.
   const std::string& Now(CProjectData& workspace);
   // Starts a refresh: warnings due again, files looked at anew.
@@ -168,21 +197,32 @@ class DependencyUpdater {
   void BeginProject(COneProjectData& project);
   // Whether the user asked to stop (see SetStopCheckInterval).
   bool StopRequested(CProjectData& workspace);
-  // The stored form of scanner reference `ref` for the current project.
-  const std::string& StoredPath(int ref);
+  // The stored path of a scanner reference `ref` (whose path is `path`) for
+  // the current project, kept in `slots` at `index`.
+  DependencyPathId StoredPath(std::vector<DependencyPathId>& slots, size_t index, int ref,
+                              std::string_view path);
   bool IsLoaded(const COneProjectData& project) const;
+  // The index beside the dependency file (see dependency_file.h), and its
+  // writing for the text whose status is `text`.
+  static std::string IndexPath(const COneProjectData& project);
+  void WriteIndex(const COneProjectData& project,
+                  const std::vector<DependencySectionView>& sections, const FileStatus& text);
   void MarkChanged(const COneProjectData& project) { changed_.insert(Key(project)); }
   static std::string Key(const COneProjectData& project);
 
   const CCPUTools& cpus_;
   std::unique_ptr<WorkspaceOutput> output_;
   FileSystem* fs_ = nullptr;
+  // The scanner reaches the file system through a lock: with two threads
+  // it reads ahead on the second.
+  std::unique_ptr<LockedFileSystem> locked_fs_;
   std::unique_ptr<CIncludeScanner> scanner_;
   std::unique_ptr<ModificationTimeCache> times_;
   DependencyProgress* default_progress_ = nullptr;
   bool refresh_on_open_ = true;
   bool in_refresh_ = false;  // within Run
   std::chrono::milliseconds stop_check_interval_{20};
+  int threads_ = 1;
   std::chrono::steady_clock::time_point last_stop_check_{};
   std::chrono::steady_clock::time_point last_clock_{};
   std::string now_stamp_;
@@ -199,12 +239,13 @@ class DependencyUpdater {
   bool macros_ready_ = false;
   std::string macros_target_;
   std::vector<std::string> cpu_include_dirs_;
-  // The stored form of each scanner reference, for the current project:
-  // indices into stored_paths_ by node id and by guess index (-1: not yet
-  // worked out). A refresh stores each distinct path once per project.
-  std::vector<int32_t> node_stored_;
-  std::vector<int32_t> guess_stored_;
-  std::vector<std::string> stored_paths_;
+  // The workspace's path table, and the stored path of each scanner
+  // reference for the current project, by node id and by guess index (-1:
+  // not yet worked out). A refresh works out each distinct path once per
+  // project.
+  TextTable* paths_ = nullptr;
+  std::vector<DependencyPathId> node_stored_;
+  std::vector<DependencyPathId> guess_stored_;
   std::vector<int> refs_;
   std::string forms_;
 };

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #include "analysis/include_line.h"
 #include "analysis/text_search.h"
@@ -234,6 +237,7 @@ const IncludeFileCache::Listing* IncludeFileCache::ListingOf(std::string_view di
   ++existence_checks_;
   std::unique_ptr<Listing> listing;
   std::vector<DirectoryEntry> entries;
+  FileStatus status;
   if (fs_.ListDirectory(dir, "*", &entries)) {
     listing = std::make_unique<Listing>();
     for (const DirectoryEntry& entry : entries) {
@@ -241,10 +245,139 @@ const IncludeFileCache::Listing* IncludeFileCache::ListingOf(std::string_view di
     }
     std::sort(listing->begin(), listing->end());
     listing->erase(std::unique(listing->begin(), listing->end()), listing->end());
+  } else if (!fs_.Stat(StripTrailingSlash(dir), &status)) {
+    // A folder that does not exist holds no files: include folders that
+    // are not there (an architecture's "linux" folder) are searched for
+    // thousands of names.
+    listing = std::make_unique<Listing>();
   }
   listed_dirs_.Add(dir);
   listings_.push_back(std::move(listing));
   return listings_.back().get();
+}
+
+// Parsed include lines and their texts, in blocks that never move (a
+// file's text is dropped once its lines are found). One per thread.
+struct IncludeFileCache::Store {
+  SpanArena<IncludeLine> line_store;
+  SpanArena<IncludeLines> line_tables{1024};
+  std::vector<IncludeLine> scratch;
+  std::vector<std::unique_ptr<char[]>> text_blocks;
+  std::vector<size_t> text_block_sizes;
+  size_t text_block = 0;
+  size_t text_used = 0;
+
+  const IncludeLines* Parse(std::string_view text, IncludeReading reading) {
+    scratch.clear();
+    AppendIncludeLines(text, reading, &scratch);
+    std::span<IncludeLine> kept = line_store.Allocate(scratch.size());
+    for (size_t i = 0; i < scratch.size(); ++i) {
+      kept[i] = std::move(scratch[i]);
+      kept[i].text = KeepText(kept[i].text);
+    }
+    std::span<IncludeLines> table = line_tables.Allocate(1);
+    table[0] = kept;
+    return &table[0];
+  }
+
+  std::string_view KeepText(std::string_view text) {
+    constexpr size_t kBlockSize = 64 * 1024;
+    if (text.empty()) return {};
+    while (text_block < text_blocks.size() &&
+           text_block_sizes[text_block] - text_used < text.size()) {
+      ++text_block;
+      text_used = 0;
+    }
+    if (text_block == text_blocks.size()) {
+      size_t size = std::max(kBlockSize, text.size());
+      text_blocks.push_back(std::make_unique<char[]>(size));
+      text_block_sizes.push_back(size);
+      text_used = 0;
+    }
+    char* kept = text_blocks[text_block].get() + text_used;
+    std::memcpy(kept, text.data(), text.size());
+    text_used += text.size();
+    return std::string_view(kept, text.size());
+  }
+
+  void Reset() {
+    line_store.Reset();
+    line_tables.Reset();
+    text_block = 0;
+    text_used = 0;
+  }
+};
+
+// A read-ahead: the files by lower-case path (per reading), and how far
+// each is. The keys are made before the thread starts and only read after.
+struct IncludeFileCache::Ahead {
+  enum State : uint8_t { kQueued, kReading, kDone, kTaken };
+  std::vector<std::pair<std::string, IncludeReading>> files;
+  TextTable keys[2];
+  std::vector<size_t> index[2];  // by key id: the file's index in `files`
+  std::vector<uint8_t> state;
+  std::vector<const IncludeLines*> lines;
+  size_t next = 0;
+  bool stop = false;
+  std::mutex mutex;
+  std::condition_variable done;
+  std::thread thread;
+};
+
+IncludeFileCache::IncludeFileCache(FileSystem& fs)
+    : fs_(fs), store_(std::make_unique<Store>()), ahead_store_(std::make_unique<Store>()) {}
+
+IncludeFileCache::~IncludeFileCache() {
+  StopReadAhead();
+}
+
+void IncludeFileCache::ReadAhead(std::vector<std::pair<std::string, IncludeReading>> files) {
+  StopReadAhead();
+  auto ahead = std::make_unique<Ahead>();
+  for (auto& file : files) {
+    std::string key = ToLowerAscii(file.first);
+    int r = static_cast<int>(file.second);
+    // A file already known here, or named twice, is not read again.
+    if (line_paths_[r].Find(key) >= 0 || ahead->keys[r].Find(key) >= 0) continue;
+    ahead->keys[r].Add(key);
+    ahead->index[r].push_back(ahead->files.size());
+    ahead->files.push_back(std::move(file));
+  }
+  ahead->state.assign(ahead->files.size(), Ahead::kQueued);
+  ahead->lines.assign(ahead->files.size(), nullptr);
+  Ahead& a = *ahead;
+  a.thread = std::thread([this, &a] {
+    std::string text;
+    std::unique_lock<std::mutex> lock(a.mutex);
+    for (;;) {
+      while (a.next < a.files.size() && a.state[a.next] != Ahead::kQueued)
+        ++a.next;
+      if (a.stop || a.next == a.files.size()) break;
+      size_t i = a.next++;
+      a.state[i] = Ahead::kReading;
+      lock.unlock();
+      const IncludeLines* lines = nullptr;
+      if (fs_.ReadFile(a.files[i].first, &text)) {
+        lines = ahead_store_->Parse(text, a.files[i].second);
+      }
+      lock.lock();
+      a.lines[i] = lines;
+      a.state[i] = Ahead::kDone;
+      a.done.notify_all();
+    }
+  });
+  ahead_ = std::move(ahead);
+}
+
+void IncludeFileCache::StopReadAhead() {
+  if (!ahead_) return;
+  {
+    std::lock_guard<std::mutex> lock(ahead_->mutex);
+    ahead_->stop = true;
+  }
+  ahead_->thread.join();
+  // What was read ahead stays where it is until Clear.
+  ahead_.reset();
 }
 
 const IncludeLines* IncludeFileCache::Lines(std::string_view path, IncludeReading reading) {
@@ -256,46 +389,30 @@ const IncludeLines* IncludeFileCache::Lines(std::string_view path, IncludeReadin
   int32_t id = line_paths_[r].Find(name_buffer_);
   if (id >= 0) return lines_[r][static_cast<size_t>(id)];
   line_paths_[r].Add(name_buffer_);
+  ++files_read_;
+  int32_t ahead = ahead_ ? ahead_->keys[r].Find(name_buffer_) : -1;
+  if (ahead >= 0) {
+    // Files are read ahead in the order they will be asked for: the one
+    // asked for is mostly there already, or being read.
+    size_t i = ahead_->index[r][static_cast<size_t>(ahead)];
+    std::unique_lock<std::mutex> lock(ahead_->mutex);
+    if (ahead_->state[i] == Ahead::kQueued) {
+      ahead_->state[i] = Ahead::kTaken;
+    } else {
+      ahead_->done.wait(lock, [&] { return ahead_->state[i] == Ahead::kDone; });
+      lines_[r].push_back(ahead_->lines[i]);
+      return lines_[r].back();
+    }
+  }
   const IncludeLines* result = nullptr;
   std::string text;
-  ++files_read_;
-  if (fs_.ReadFile(path, &text)) {
-    scratch_.clear();
-    AppendIncludeLines(text, reading, &scratch_);
-    std::span<IncludeLine> kept = line_store_.Allocate(scratch_.size());
-    for (size_t i = 0; i < scratch_.size(); ++i) {
-      kept[i] = std::move(scratch_[i]);
-      kept[i].text = KeepText(kept[i].text);
-    }
-    std::span<IncludeLines> table = line_tables_.Allocate(1);
-    table[0] = kept;
-    result = &table[0];
-  }
+  if (fs_.ReadFile(path, &text)) result = store_->Parse(text, reading);
   lines_[r].push_back(result);
   return result;
 }
 
-std::string_view IncludeFileCache::KeepText(std::string_view text) {
-  constexpr size_t kBlockSize = 64 * 1024;
-  if (text.empty()) return {};
-  while (text_block_ < text_blocks_.size() &&
-         text_block_sizes_[text_block_] - text_used_ < text.size()) {
-    ++text_block_;
-    text_used_ = 0;
-  }
-  if (text_block_ == text_blocks_.size()) {
-    size_t size = std::max(kBlockSize, text.size());
-    text_blocks_.push_back(std::make_unique<char[]>(size));
-    text_block_sizes_.push_back(size);
-    text_used_ = 0;
-  }
-  char* kept = text_blocks_[text_block_].get() + text_used_;
-  std::memcpy(kept, text.data(), text.size());
-  text_used_ += text.size();
-  return std::string_view(kept, text.size());
-}
-
 void IncludeFileCache::Clear() {
+  StopReadAhead();
   exists_paths_.Clear();
   exists_.clear();
   listed_dirs_.Clear();
@@ -304,10 +421,8 @@ void IncludeFileCache::Clear() {
     line_paths_[r].Clear();
     lines_[r].clear();
   }
-  line_store_.Reset();
-  line_tables_.Reset();
-  text_block_ = 0;
-  text_used_ = 0;
+  store_->Reset();
+  ahead_store_->Reset();
   files_read_ = 0;
   existence_checks_ = 0;
 }

@@ -14,10 +14,11 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-#include "analysis/span_arena.h"
-#include "analysis/text_table.h"
+#include "storage/span_arena.h"
+#include "storage/text_table.h"
 
 namespace zelvan {
 
@@ -47,7 +48,8 @@ using IncludeLines = std::span<const IncludeLine>;
 
 class IncludeFileCache {
  public:
-  explicit IncludeFileCache(FileSystem& fs) : fs_(fs) {}
+  explicit IncludeFileCache(FileSystem& fs);
+  ~IncludeFileCache();
   IncludeFileCache(const IncludeFileCache&) = delete;
   IncludeFileCache& operator=(const IncludeFileCache&) = delete;
 
@@ -71,6 +73,15 @@ class IncludeFileCache {
   // Clear.
   const IncludeLines* Lines(std::string_view path, IncludeReading reading);
 
+  // Reading ahead: a second thread reads the files `ahead` names (each with
+  // its reading), in that order, and finds their include lines while the
+  // caller goes on; Lines takes what it has done, waits for a file it is
+  // reading, and reads a file itself that it has not begun. The file system
+  // must allow calls from two threads (see LockedFileSystem). A new
+  // ReadAhead, StopReadAhead, Clear and the destructor end it.
+  void ReadAhead(std::vector<std::pair<std::string, IncludeReading>> ahead);
+  void StopReadAhead();
+
   // Forgets everything (the next refresh sees the files as they are then).
   // The memory serves again.
   void Clear();
@@ -82,8 +93,8 @@ class IncludeFileCache {
   size_t directories_listed() const { return listed_dirs_.size(); }
 
  private:
-  // A copy of `text` that lives until Clear.
-  std::string_view KeepText(std::string_view text);
+  struct Store;
+  struct Ahead;
 
   FileSystem& fs_;
   // Candidates recur with the same spelling (directory entry + include
@@ -97,15 +108,10 @@ class IncludeFileCache {
   // the file cannot be read).
   TextTable line_paths_[2];
   std::vector<const IncludeLines*> lines_[2];
-  SpanArena<IncludeLine> line_store_;
-  SpanArena<IncludeLines> line_tables_{1024};
-  std::vector<IncludeLine> scratch_;
-  // The texts of the include lines, in blocks that never move: a file's
-  // text is dropped once its lines are found.
-  std::vector<std::unique_ptr<char[]>> text_blocks_;
-  std::vector<size_t> text_block_sizes_;
-  size_t text_block_ = 0;
-  size_t text_used_ = 0;
+  // Where the lines of the files read here, and of those read ahead, stand.
+  std::unique_ptr<Store> store_;
+  std::unique_ptr<Store> ahead_store_;
+  std::unique_ptr<Ahead> ahead_;
   size_t files_read_ = 0;
   size_t existence_checks_ = 0;
 };

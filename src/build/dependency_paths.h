@@ -18,8 +18,8 @@ template <typename Visit>
 void ForEachDependencyPath(const COneSourceFile& file, std::string_view target, Visit&& visit) {
   const CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
   if (record == nullptr) return;
-  for (const std::string& path : record->paths())
-    visit(std::string_view(path));
+  for (size_t i = 0; i < record->size(); ++i)
+    visit(record->path(i));
 }
 
 }  // namespace zelvan

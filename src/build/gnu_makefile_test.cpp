@@ -64,7 +64,7 @@ class GnuMakefileTest : public ::testing::Test {
   COneProjectData& Project(std::string_view name) { return *workspace_->FindProject(name); }
   void Depend(std::string_view project, std::string_view file, std::vector<std::string> paths) {
     CDependencyRecord record{"Debug"};
-    record.SetDependencies(std::move(paths), {});
+    record.SetDependencies(workspace_->dependency_paths(), paths, {});
     Project(project).FindSourceFileByRelativePath(file)->TargetEntries().push_back(record);
   }
   // The text in the stored form; the host form, with the host root shown

@@ -51,7 +51,7 @@ class KmakeFileTest : public ::testing::Test {
   void Depend(std::string_view project, std::string_view file, std::string_view target,
               std::vector<std::string> paths) {
     CDependencyRecord record{std::string(target)};
-    record.SetDependencies(std::move(paths), {});
+    record.SetDependencies(workspace_->dependency_paths(), paths, {});
     Project(project).FindSourceFileByRelativePath(file)->TargetEntries().push_back(record);
   }
   std::string Text(std::string_view project, MakeMode mode = NormalMode,

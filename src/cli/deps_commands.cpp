@@ -95,12 +95,12 @@ int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
                           " is stored (zelvan deps makes them)");
   }
   // One path a line, in the form it was included by: "..." or <...>.
-  for (size_t i = 0; i < record->paths().size(); ++i) {
-    const std::string& form = record->forms()[i];
-    const std::string& path = record->paths()[i];
-    if (form == "1") {
+  for (size_t i = 0; i < record->size(); ++i) {
+    char form = record->form(i);
+    std::string_view path = record->path(i);
+    if (form == CDependencyRecord::kQuoted) {
       std::cout << '"' << path << "\"\n";
-    } else if (form == "0") {
+    } else if (form == CDependencyRecord::kAngle) {
       std::cout << '<' << path << ">\n";
     } else {
       std::cout << path << '\n';

@@ -69,7 +69,7 @@ check "no stored list" 1 "" -- "$zelvan" deps show Motor main.c
 stderr_has "no stored list" "zelvan deps"
 
 # No temporary file of an atomic write is left anywhere.
-left=$(find . "$TMPDIR" -type f -newer "$work/Motor.kde" ! -name '*.kde' ! -name '*.h' | head -5)
+left=$(find . "$TMPDIR" -type f -newer "$work/Motor.kde" ! -name '*.kde' ! -name '*.kdx' ! -name '*.h' | head -5)
 [ -z "$left" ] || fail "files left behind: $left"
 
 finish "deps command"

@@ -4,18 +4,31 @@
 
 namespace zelvan {
 
-void CDependencyRecord::SetDependencies(std::vector<std::string> paths,
-                                        std::vector<std::string> forms) {
-  path_ids_.reset();
-  paths_ = std::move(paths);
+void CDependencyRecord::SetDependencies(const TextTable& table, std::vector<DependencyPathId> ids,
+                                        std::string forms) {
+  paths_ = &table;
+  ids_ = std::move(ids);
   forms_ = std::move(forms);
-  forms_.resize(paths_.size());
+  forms_.resize(ids_.size(), kNoForm);
 }
 
-void CDependencyRecord::AddDependency(std::string path, std::string form) {
-  path_ids_.reset();
-  paths_.push_back(std::move(path));
-  forms_.push_back(std::move(form));
+void CDependencyRecord::SetDependencies(TextTable& table, const std::vector<std::string>& paths,
+                                        const std::vector<std::string>& forms) {
+  std::vector<DependencyPathId> ids;
+  std::string form_bytes;
+  for (size_t i = 0; i < paths.size(); ++i) {
+    ids.push_back(table.Add(paths[i]));
+    form_bytes += i < forms.size() && !forms[i].empty() ? forms[i][0] : kNoForm;
+  }
+  SetDependencies(table, std::move(ids), std::move(form_bytes));
+}
+
+bool CDependencyRecord::operator==(const CDependencyRecord& other) const {
+  if (target_ != other.target_ || stamp_ != other.stamp_ || forms_ != other.forms_) return false;
+  for (size_t i = 0; i < size(); ++i) {
+    if (path(i) != other.path(i)) return false;
+  }
+  return true;
 }
 
 const CDependencyRecord* FindDependencyRecord(const std::vector<CDependencyRecord>& records,

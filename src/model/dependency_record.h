@@ -1,28 +1,45 @@
 // The include dependencies of one source for one build target: the files it
 // includes, directly or through other headers, in discovery order, each
-// with the form of its first include ("1" quoted, "0" angle brackets, empty
-// when unknown), and the local time at which the list was computed
+// with the form of its first include ('1' quoted, '0' angle brackets, no
+// form when unknown), and the local time at which the list was computed
 // ("%04d-%02d-%02d %02d:%02d:%02d", compared as text).
 //
 // A source keeps one record per target; the per-file step replaces a
 // record whole, it never merges. Paths of existing files are relative to the
 // project directory, the others stand as they were found.
+//
+// A large workspace holds millions of dependencies but a few thousand
+// distinct paths, so a record holds ids of the workspace's path table
+// (CProjectData::dependency_paths) and one form byte per dependency, not
+// strings. Reading a record:
+//
+//   for (size_t i = 0; i < record.size(); ++i)
+//     use(record.path(i), record.form(i));   // string_view, char
+//
+// path_id(i) names a path for callers that work on many records at once.
 #pragma once
 
-#include <memory>
+#include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "storage/text_table.h"
+
 namespace zelvan {
 
-// The paths of a record as ids of a path table, kept by the staleness test
-// (analysis/dependency_staleness.h) so that a refresh with nothing changed
-// does not look up every path by its text.
-struct DependencyPathIds;
+// A path of the workspace's path table.
+using DependencyPathId = int32_t;
 
 class CDependencyRecord {
  public:
+  // Forms of a dependency.
+  static constexpr char kQuoted = '1';
+  static constexpr char kAngle = '0';
+  static constexpr char kNoForm = '\0';
+
   CDependencyRecord() = default;
   explicit CDependencyRecord(std::string target) : target_(std::move(target)) {}
 
@@ -31,30 +48,37 @@ class CDependencyRecord {
   const std::string& stamp() const { return stamp_; }
   void set_stamp(std::string stamp) { stamp_ = std::move(stamp); }
 
-  const std::vector<std::string>& paths() const { return paths_; }
-  // Parallel to paths().
-  const std::vector<std::string>& forms() const { return forms_; }
-  // Replaces the list. `forms` is made as long as `paths` (missing forms empty).
-  void SetDependencies(std::vector<std::string> paths, std::vector<std::string> forms);
-  void AddDependency(std::string path, std::string form);
+  size_t size() const { return ids_.size(); }
+  bool empty() const { return ids_.empty(); }
+  // The path of dependency `i`, as stored; valid while the table lives.
+  std::string_view path(size_t i) const { return paths_->Text(ids_[i]); }
+  // The form of dependency `i`: kQuoted, kAngle, kNoForm, or another byte
+  // that a dependency file gave.
+  char form(size_t i) const { return forms_[i]; }
+  DependencyPathId path_id(size_t i) const { return ids_[i]; }
+  std::span<const DependencyPathId> path_ids() const { return ids_; }
+  // One form byte per dependency.
+  std::string_view forms() const { return forms_; }
+  // The table the ids belong to (null while the record has none).
+  const TextTable* path_table() const { return paths_; }
 
-  // The staleness test's ids of paths() (null when none are kept). Not part
-  // of the record's value: any change of the paths drops them, and records
-  // with equal lists may share them.
-  const std::shared_ptr<DependencyPathIds>& path_ids() const { return path_ids_; }
-  void set_path_ids(std::shared_ptr<DependencyPathIds> ids) const { path_ids_ = std::move(ids); }
+  // Replaces the list: ids of `table` (which must outlive the record) and
+  // their forms, one byte each (made as long as `ids`, missing ones kNoForm).
+  void SetDependencies(const TextTable& table, std::vector<DependencyPathId> ids,
+                       std::string forms);
+  // The same from texts, added to `table`; a form is its text's first byte.
+  void SetDependencies(TextTable& table, const std::vector<std::string>& paths,
+                       const std::vector<std::string>& forms);
 
-  bool operator==(const CDependencyRecord& other) const {
-    return target_ == other.target_ && stamp_ == other.stamp_ && paths_ == other.paths_ &&
-           forms_ == other.forms_;
-  }
+  // Records are equal when target, stamp, paths (as texts) and forms are.
+  bool operator==(const CDependencyRecord& other) const;
 
  private:
   std::string target_;
   std::string stamp_;
-  std::vector<std::string> paths_;
-  std::vector<std::string> forms_;
-  mutable std::shared_ptr<DependencyPathIds> path_ids_;
+  const TextTable* paths_ = nullptr;
+  std::vector<DependencyPathId> ids_;
+  std::string forms_;
 };
 
 // The record of `target` (compared without regard to case), or null.

@@ -16,6 +16,7 @@
 #include "storage/profile_functions.h"
 #include "storage/project_files.h"
 #include "storage/project_folders.h"
+#include "storage/text_table.h"
 #include "storage/working_copy.h"
 #include "toolchain/cpu_tools.h"
 #include "toolchain/lang_tools.h"
@@ -45,10 +46,6 @@ std::string ItemSection(std::string_view target, std::string_view item) {
 std::string WithExtension(std::string_view path, std::string_view extension) {
   PathParts parts = SplitPath(path);
   return MakePath(parts.drive, parts.directory, parts.title, extension);
-}
-
-size_t HashText(std::string_view text) {
-  return std::hash<std::string_view>{}(text);
 }
 
 // Where the output option and its argument stand in an option text.

@@ -40,6 +40,7 @@
 #include "model/tree_node_table.h"
 #include "platform/ansi_text.h"
 #include "platform/platform.h"
+#include "storage/text_table.h"
 
 namespace zelvan {
 
@@ -171,6 +172,10 @@ class CProjectData {
   const std::string& CurrentTarget() const { return current_target_; }
   const std::string& ActiveProjectFile() const { return active_project_file_; }
   const std::vector<std::unique_ptr<COneProjectData>>& Projects() const { return projects_; }
+  // The paths that the dependency records of every project refer to by id
+  // (model/dependency_record.h): each distinct path once, for the
+  // workspace object's whole life.
+  TextTable& dependency_paths() { return dependency_paths_; }
   bool IsModified() const { return modified_; }
   void SetModified() { modified_ = true; }
   bool SaveViewState() const { return save_view_state_; }
@@ -250,6 +255,8 @@ class CProjectData {
   CTreeNodeTable tree_tables_[2];
   int current_tree_ = 1;
   bool modified_ = false;
+  // Before the projects: their records refer to it.
+  TextTable dependency_paths_;
   std::vector<std::unique_ptr<COneProjectData>> projects_;
   ProjectMap projects_by_file_;
   ProjectMap projects_by_working_copy_;

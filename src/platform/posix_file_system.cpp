@@ -70,9 +70,13 @@ class PosixWritableFile : public WritableFile {
 
   bool Append(std::string_view data) override {
     if (fd_ < 0) return false;
-    buffer_.append(data);
-    if (buffer_.size() >= kBufferSize) return WriteBuffer();
-    return true;
+    if (buffer_.size() + data.size() < kBufferSize) {
+      buffer_.append(data);
+      return true;
+    }
+    // Large pieces (a whole file written at once) go out as they are, not
+    // copied into the buffer first.
+    return WriteBuffer() && WriteAll(data);
   }
   bool Flush() override { return fd_ >= 0 && WriteBuffer(); }
   bool Sync() override { return Flush() && ::fsync(fd_) == 0; }
@@ -87,19 +91,27 @@ class PosixWritableFile : public WritableFile {
  private:
   static constexpr size_t kBufferSize = 1 << 16;
 
-  bool WriteBuffer() {
-    size_t done = 0;
-    while (done < buffer_.size()) {
-      ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+  // Writes `data` whole; `done` tells how much of it went out.
+  bool WriteAll(std::string_view data, size_t* done = nullptr) {
+    size_t written = 0;
+    bool ok = true;
+    while (written < data.size()) {
+      ssize_t n = ::write(fd_, data.data() + written, data.size() - written);
       if (n < 0) {
         if (errno == EINTR) continue;
-        buffer_.erase(0, done);
-        return false;
+        ok = false;
+        break;
       }
-      done += static_cast<size_t>(n);
+      written += static_cast<size_t>(n);
     }
-    buffer_.clear();
-    return true;
+    if (done != nullptr) *done = written;
+    return ok;
+  }
+  bool WriteBuffer() {
+    size_t done = 0;
+    bool ok = WriteAll(buffer_, &done);
+    buffer_.erase(0, done);
+    return ok;
   }
 
   int fd_;

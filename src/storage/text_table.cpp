@@ -1,4 +1,4 @@
-#include "analysis/text_table.h"
+#include "storage/text_table.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,11 +1,11 @@
-#include "analysis/text_table.h"
+#include "storage/text_table.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "analysis/span_arena.h"
+#include "storage/span_arena.h"
 
 namespace zelvan {
 namespace {
