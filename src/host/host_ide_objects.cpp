@@ -78,6 +78,24 @@ HRESULT HostWorkspace::GetProjectFiles(BSTR workspace, VARIANT* files) {
   return zelvan::StoreStrings(files, list) ? S_OK : E_OUTOFMEMORY;
 }
 
+HRESULT HostWorkspace::ReplaceProject(BSTR old_project_file, BSTR new_project_file) {
+  std::string error;
+  return ide_.ReplaceWorkspaceProject(TextFromBstr(old_project_file),
+                                      TextFromBstr(new_project_file), &error)
+             ? S_OK
+             : S_FALSE;
+}
+
+HRESULT HostWorkspace::RemoveProject(BSTR project_file) {
+  std::string error;
+  return ide_.RemoveWorkspaceProject(TextFromBstr(project_file), &error) ? S_OK : S_FALSE;
+}
+
+HRESULT HostWorkspace::GetRecordFiles(VARIANT* files) {
+  if (files == nullptr) return E_POINTER;
+  return zelvan::StoreStrings(files, ide_.WorkspaceRecordFiles()) ? S_OK : E_OUTOFMEMORY;
+}
+
 // --- HostOutputWindow.
 
 HostOutputWindow::HostOutputWindow(IdeServices& ide)

@@ -38,7 +38,10 @@ class HostWorkspace : public DispatchObject<IKovaWorkspace> {
   HRESULT STDMETHODCALLTYPE SetCurrentTarget(BSTR target) override;
   HRESULT STDMETHODCALLTYPE RefreshProject(BSTR project_file) override;
   HRESULT STDMETHODCALLTYPE RefreshSourceControl() override;
+  HRESULT STDMETHODCALLTYPE ReplaceProject(BSTR old_project_file, BSTR new_project_file) override;
+  HRESULT STDMETHODCALLTYPE RemoveProject(BSTR project_file) override;
   HRESULT STDMETHODCALLTYPE GetProjectFiles(BSTR workspace, VARIANT* files) override;
+  HRESULT STDMETHODCALLTYPE GetRecordFiles(VARIANT* files) override;
 
  private:
   IdeServices& ide_;

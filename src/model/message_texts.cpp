@@ -99,6 +99,7 @@ constexpr MessageText kTexts[] = {
     {kMsgOperationPending, "%s needs a part of the service that this version does not have yet."},
     {kMsgNotConnected, "The IDE's %s is not connected."},
     {kMsgArchiveFailed, "Source control did not carry out the action on %s."},
+    {kMsgStopped, "The operation was stopped; nothing was written."},
     {kMsgFrameTitle, "KOVA"},
     {kMsgErrorTitle, "Build Project Service"},
 };

@@ -13,6 +13,7 @@
 #include "platform/win_path.h"
 #include "service/component_ids.h"
 #include "service/component_objects.h"
+#include "service/connection_project_services.h"
 #include "service/ide_bridge.h"
 #include "service/ide_connection.h"
 #include "service/project_object.h"
@@ -67,7 +68,11 @@ ComponentModule::ComponentModule(const Platform& platform, ComponentOptions opti
   hooks_ = std::make_unique<ServiceHooks>(*dependencies_, util_.get(), cpus_.get());
 
   ConnectionHooks connection_hooks;
-  connection_hooks.load_service_settings = [this] { settings_->LoadServiceSettings(); };
+  connection_hooks.load_service_settings = [this] {
+    settings_->LoadServiceSettings();
+    // The sources of the function database are those the settings name.
+    workspace_->SetListedExtensions(settings_->FunctionScanExtensions());
+  };
   connection_hooks.load_cpu_tools = [this] {
     if (!options_.install_folder.empty()) cpus_->LoadCpuTools();
   };
@@ -80,6 +85,7 @@ ComponentModule::ComponentModule(const Platform& platform, ComponentOptions opti
   };
   connection_ = std::make_unique<IdeConnection>(*platform_.ui, std::move(connection_hooks));
   bridge_ = std::make_unique<IdeBridge>(*connection_);
+  project_services_ = std::make_unique<ConnectionProjectServices>(*connection_);
   workspace_ = std::make_unique<CProjectData>(platform_, *settings_, *bridge_, hooks_.get(),
                                               languages_.get());
   hooks_->SetWorkspace(workspace_.get());
@@ -91,8 +97,13 @@ ComponentModule::~ComponentModule() {
   connection_->Disconnect();
   workspace_.reset();
   hooks_.reset();
+  project_services_.reset();
   bridge_.reset();
   connection_.reset();
+}
+
+ProjectServices& ComponentModule::project_services() {
+  return *project_services_;
 }
 
 void ComponentModule::LockServer(bool lock) {

@@ -33,9 +33,11 @@ class CCustomEventData;
 class CLangTools;
 class CPrjSvcProFile;
 class CProjectData;
+class ConnectionProjectServices;
 class DependencyUpdater;
 class IdeBridge;
 class IdeConnection;
+class ProjectServices;
 class QkUtil;
 class ServiceHooks;
 
@@ -97,6 +99,8 @@ class ComponentModule {
   DependencyUpdater& dependencies() { return *dependencies_; }
   CCustomEventData& events() { return *events_; }
   CPrjSvcProFile& settings() { return *settings_; }
+  // What new, copy and rename need of the IDE.
+  ProjectServices& project_services();
   // The source-control state of the workspace's archive, set by the
   // archive actions (kArchiveState* of ide_interfaces.h).
   LONG WorkspaceArchiveState() const { return workspace_archive_state_; }
@@ -117,6 +121,7 @@ class ComponentModule {
   std::unique_ptr<ServiceHooks> hooks_;
   std::unique_ptr<IdeConnection> connection_;
   std::unique_ptr<IdeBridge> bridge_;
+  std::unique_ptr<ConnectionProjectServices> project_services_;
   std::unique_ptr<CProjectData> workspace_;
 };
 

@@ -42,6 +42,7 @@ SOURCECOUNT=1
 SOURCE0=main.c
 [PROJECT!MACRO!Debug]
 DefaultOUTPUT=.\Debug
+DefaultCompile=-g -I..\inc -I "..\my inc"
 ProjectLink=-g -o .\Debug\App.abs
 [PROJECT!MACRO!Release]
 OUTPUT=.\Rel
@@ -110,7 +111,7 @@ TEST_F(ComponentModuleTest, ProjectInfoKindsAnswerAndChange) {
       {9, "App", [](VariantArgs& a) { return a.Long(1); }, "", false, S_FALSE, kStatusBadArgument},
       {16, "App", text("CPU"), "MX-520", false, S_OK, 0},
       {17, "App", none, "", false, S_OK, 0},
-      {24, "App", none, "", false, S_FALSE, kStatusOperationPending},
+      {24, "App", none, "", false, S_FALSE, kStatusTemplateUnreadable},
       {50, "App", none, "C:\\ws\\app\\App.kpr", false, S_OK, 0},
       {51, "App", text("Src"), "FILTER;SOURCECOUNT;SOURCE0;", false, S_OK, 0},
       {58, "App", none, "C:\\ws\\app\\App.kop", false, S_OK, 0},
@@ -121,7 +122,20 @@ TEST_F(ComponentModuleTest, ProjectInfoKindsAnswerAndChange) {
       {110, "App", text("C:\\ws\\app\\src\\a.c"), ".\\src\\a.c", false, S_OK, 0},
       {114, "App", none, "main.c;", false, S_OK, 0},
       {126, "", [](VariantArgs& a) { return a.Long(0); }, "", false, S_OK, 0},
-      {130, "App", text(""), "", false, S_FALSE, kStatusOperationPending},
+      {107, "App", text("release"), "C:\\ws\\app\\Rel\\_FALTMP_\\", false, S_OK, 0},
+      {130, "App", text(""),
+       "\"$(TEMP)\\main.rel\" : main.c\n"
+       "\t$(CC) -g -I..\\inc -I \"..\\my inc\" -c  $(SysIncludePath) $< -o $@\n\n",
+       false, S_OK, 0},
+      {131, "App", none,
+       ".\\Debug\\App.abs : $(OBJS) $(LIBS) $(LCF)\n"
+       "\t$(LINK) -g -o .\\Debug\\App.abs -$ $(SysLibraryPath) $(OBJS) $(LIBS)  $(LCF) \n\n",
+       false, S_OK, 0},
+      {132, "App", none,
+       "Clean :\n\trm C:\\ws\\app\\main.asm\n\trm C:\\ws\\app\\main.i\n"
+       "\trm C:\\ws\\app\\main.rel\n\trm C:\\ws\\app\\main.med\n",
+       false, S_OK, 0},
+      {132, "App", text("Final"), "", false, S_FALSE, kStatusTargetNotFound},
       {1001, "App", none, "", false, S_FALSE, kStatusUnknownCpu},
       {999, "", none, "", false, S_OK, 0},
       {999, "App", none, "", false, S_FALSE, kStatusBadArgument},
@@ -160,6 +174,15 @@ TEST_F(ComponentModuleTest, ProjectInfoKindsAnswerAndChange) {
     args_.Clear();
   }
   EXPECT_EQ(env_.Contents("C:\\ws\\app\\App.kpa"), "[PROJECT]\r\nLCFOPEN=0\r\n");
+
+  // The directories of the compile options' "-I", as written.
+  VARIANT paths;
+  VariantInit(&paths);
+  EXPECT_EQ(service_->GetIncludePaths(0, args_.Bstr("App"), args_.Bstr("debug"), &paths), S_OK);
+  std::vector<std::string> dirs;
+  EXPECT_TRUE(StringsFromVariant(paths, &dirs));
+  EXPECT_THAT(dirs, ::testing::ElementsAre("..\\inc", "..\\my inc"));
+  VariantClear(&paths);
 
   service_->CloseWorkspace();
   ScopedBstr answer;
@@ -272,7 +295,39 @@ TEST_F(ComponentModuleTest, ProjectObjectChecksInOrderAndReportsItsFailures) {
        [&](IProject* p, VariantArgs& a, VARIANT*) {
          return p->WriteMakefileOfProject(b(a, "App"), 0);
        },
-       E_FAIL, kStatusOperationPending},
+       S_OK, 0},
+      {"makefile in an unknown mode",
+       [&](IProject* p, VariantArgs& a, VARIANT*) {
+         return p->WriteMakefileOfProject(b(a, ""), 3);
+       },
+       E_FAIL, kStatusBadArgument},
+      {"the active project's makefile",
+       [&](IProject* p, VariantArgs& a, VARIANT*) { return p->SaveMakefile(a.Ref("C:\\m.mak")); },
+       S_OK, 0},
+      {"new project without templates",
+       [&](IProject* p, VariantArgs& a, VARIANT*) {
+         return p->NewProject(b(a, "New"), a.Array({"MX-520", "new"}));
+       },
+       E_FAIL, kStatusTemplateUnreadable},
+      {"new project of no size",
+       [&](IProject* p, VariantArgs& a, VARIANT*) {
+         return p->NewProject(b(a, "New"), a.Array({"MX-520", "", "abs", "big"}));
+       },
+       E_FAIL, kStatusBadArgument},
+      {"copy of an unknown project",
+       [&](IProject* p, VariantArgs& a, VARIANT*) { return p->Method32(b(a, "Nope"), a.Empty()); },
+       E_FAIL, kMsgProjectNotFound},
+      {"rename to no text",
+       [&](IProject* p, VariantArgs& a, VARIANT*) { return p->Method33(b(a, "Lib"), a.Long(1)); },
+       E_FAIL, kStatusBadArgument},
+      {"rename",
+       [&](IProject* p, VariantArgs& a, VARIANT* o) {
+         HRESULT hr = p->Method33(b(a, "Lib"), a.Ref("Base"));
+         BSTR t = nullptr;
+         p->GetProjectByIndex(1, &t);
+         return text_out(hr, &t, o);
+       },
+       S_OK, 0, "Base.lib"},
       {"new project while the IDE builds",
        [&](IProject* p, VariantArgs& a, VARIANT*) {
          command->Notify(8192, a.Empty());
@@ -280,7 +335,7 @@ TEST_F(ComponentModuleTest, ProjectObjectChecksInOrderAndReportsItsFailures) {
          command->Notify(8193, a.Empty());
          return hr;
        },
-       E_FAIL, 0},
+       E_FAIL, kStatusIdeBusy},
       {"workspace query", [&](IProject* p, VariantArgs&, VARIANT*) { return p->Method10(0); },
        S_FALSE, kStatusNotAvailable},
   };

@@ -101,12 +101,23 @@ class IKovaWorkspace : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE RefreshProject(BSTR project_file) = 0;
   // 14: refresh the source-control state of every project.
   virtual HRESULT STDMETHODCALLTYPE RefreshSourceControl() = 0;
-  ZELVAN_RESERVED_SLOT(15)
-  ZELVAN_RESERVED_SLOT(16)
+  // 15: names `new_project_file` in the place of `old_project_file` in the
+  // IDE's list of projects (and as the active project when the old one was):
+  // a project was renamed. S_FALSE when the list cannot be changed.
+  virtual HRESULT STDMETHODCALLTYPE ReplaceProject(BSTR old_project_file,
+                                                   BSTR new_project_file) = 0;
+  // 16: takes a project out of the IDE's list again (a new project whose
+  // creation failed after it joined). S_FALSE when the list cannot be changed.
+  virtual HRESULT STDMETHODCALLTYPE RemoveProject(BSTR project_file) = 0;
   // 17: the project files of the workspace `workspace`, full paths in
   // workspace order, stored into `files` (StoreStrings: a SAFEARRAY of BSTR).
   // S_FALSE when the IDE cannot give them.
   virtual HRESULT STDMETHODCALLTYPE GetProjectFiles(BSTR workspace, VARIANT* files) = 0;
+  // 18: the files in which the IDE keeps its record of the workspace (its
+  // list of projects, its settings), stored into `files` like 17; none when
+  // it keeps the record elsewhere. An operation that fails after changing
+  // the record puts these files back as they were.
+  virtual HRESULT STDMETHODCALLTYPE GetRecordFiles(VARIANT* files) = 0;
 
  protected:
   ~IKovaWorkspace() = default;
