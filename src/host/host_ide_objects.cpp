@@ -96,6 +96,27 @@ HRESULT HostWorkspace::GetRecordFiles(VARIANT* files) {
   return zelvan::StoreStrings(files, ide_.WorkspaceRecordFiles()) ? S_OK : E_OUTOFMEMORY;
 }
 
+// --- HostProgressWindow.
+
+HostProgressWindow::HostProgressWindow(DependencyProgress& progress)
+    : DispatchObject(IID_IKovaProgressWindow), progress_(progress) {}
+
+HRESULT HostProgressWindow::PostProgress(UINT message, ULONGLONG number, BSTR text) {
+  switch (message) {
+    case kProgressTotalMessage:
+      progress_.SetTotal(number);
+      return S_OK;
+    case kProgressStepMessage:
+      progress_.Step();
+      return S_OK;
+    case kProgressProjectMessage:
+      progress_.SetProject(TextFromBstr(text));
+      return S_OK;
+    default:
+      return E_INVALIDARG;
+  }
+}
+
 // --- HostOutputWindow.
 
 HostOutputWindow::HostOutputWindow(IdeServices& ide)

@@ -4,11 +4,14 @@
 #include <utility>
 
 #include "analysis/dependency_updater.h"
+#include "model/message_texts.h"
 #include "model/prj_svc_pro_file.h"
 #include "model/project_data.h"
+#include "model/status_codes.h"
 #include "platform/class_registry.h"
 #include "platform/com_ptr.h"
 #include "platform/dispatch_object.h"
+#include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/win_path.h"
 #include "service/component_ids.h"
@@ -65,6 +68,7 @@ ComponentModule::ComponentModule(const Platform& platform, ComponentOptions opti
   cpus_ = std::make_unique<CCPUTools>(platform_, *util_);
   events_ = std::make_unique<CCustomEventData>(kCustomEventFirstId, kCustomEventLastId);
   dependencies_ = std::make_unique<DependencyUpdater>(*cpus_);
+  dependencies_->SetRefreshOnOpen(options_.refresh_dependencies_on_open);
   hooks_ = std::make_unique<ServiceHooks>(*dependencies_, util_.get(), cpus_.get());
 
   ConnectionHooks connection_hooks;
@@ -100,6 +104,19 @@ ComponentModule::~ComponentModule() {
   project_services_.reset();
   bridge_.reset();
   connection_.reset();
+}
+
+void ComponentModule::ReportFailedWrites() {
+  const std::vector<std::string>& failed = platform_.fs->FailedWrites();
+  for (; reported_writes_ < failed.size(); ++reported_writes_) {
+    // Each is "<path>: <reason>".
+    const std::string& failure = failed[reported_writes_];
+    const size_t colon = failure.find(": ");
+    const std::string path = failure.substr(0, colon);
+    const std::string reason = colon == std::string::npos ? "" : failure.substr(colon + 2);
+    connection_->ReportError(kStatusFileNotWritten,
+                             LoadMessage(*platform_.ui, kMsgFileNotWritten, {path, reason}));
+  }
 }
 
 ProjectServices& ComponentModule::project_services() {

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/dependency_progress.h"
+#include "host/host_ide_objects.h"
+#include "model/project_data.h"
 #include "model/status_codes.h"
 #include "platform/bstr.h"
 #include "platform/dispatch_object.h"
@@ -121,6 +124,8 @@ TEST_F(ComponentModuleTest, ProjectInfoKindsAnswerAndChange) {
       {108, "App", none, "1", false, S_OK, 0},
       {110, "App", text("C:\\ws\\app\\src\\a.c"), ".\\src\\a.c", false, S_OK, 0},
       {114, "App", none, "main.c;", false, S_OK, 0},
+      {104, "App", text("Release"), "C:\\ws\\app\\tempmakepre.mak", false, S_OK, 0},
+      {105, "Lib", text("Debug"), "", false, S_FALSE, kStatusBadArgument},
       {126, "", [](VariantArgs& a) { return a.Long(0); }, "", false, S_OK, 0},
       {107, "App", text("release"), "C:\\ws\\app\\Rel\\_FALTMP_\\", false, S_OK, 0},
       {130, "App", text(""),
@@ -187,6 +192,7 @@ TEST_F(ComponentModuleTest, ProjectInfoKindsAnswerAndChange) {
   service_->CloseWorkspace();
   ScopedBstr answer;
   EXPECT_EQ(service_->GetProjectInfo(121, args_.Text(""), args_.Empty(), answer.Receive()), S_OK);
+  EXPECT_EQ(answer.Text(), module_.workspace().StopObjectName());
   EXPECT_EQ(service_->GetProjectInfo(0, args_.Text(""), args_.Empty(), answer.Receive()), S_FALSE);
   EXPECT_EQ(Status(), kStatusNoWorkspace);
 }
@@ -366,6 +372,37 @@ TEST_F(ComponentModuleTest, ProjectObjectChecksInOrderAndReportsItsFailures) {
   LONG count = 0;
   EXPECT_EQ(project->GetProjectCount(&count), E_FAIL);
   EXPECT_EQ(Status(), kStatusNoWorkspace);
+}
+
+// A refresh posts its progress to the window the IDE hands over; a write
+// that failed is told to the IDE once, when the workspace is saved or closed.
+TEST_F(ComponentModuleTest, RefreshesShowTheirProgressAndFailedWritesAreTold) {
+  struct Recorded final : DependencyProgress {
+    void SetTotal(uint64_t steps) override { log += "total " + std::to_string(steps) + ";"; }
+    void SetProject(std::string_view name) override { log += std::string(name) + ";"; }
+    void Step() override { log += "+"; }
+    std::string log;
+  } progress;
+  Open();
+  ComPtr<HostProgressWindow> window = MakeComObject<HostProgressWindow>(progress);
+  VARIANT handle = args_.Empty();
+  handle.vt = VT_UNKNOWN;
+  handle.punkVal = window.Get();
+  EXPECT_EQ(service_->Method73(10003, args_.Array({"App"}), handle, args_.VariantRef()), S_OK);
+  EXPECT_EQ(progress.log, "total 2;App.abs;++");
+  ScopedBstr cancelled;
+  EXPECT_EQ(service_->GetProjectInfo(125, args_.Empty(), handle, cancelled.Receive()), S_OK);
+  EXPECT_EQ(progress.log, "total 2;App.abs;++total 2;App.abs;++Lib.lib;");
+  // A number (a window of another system) shows nothing.
+  EXPECT_EQ(service_->UpdateProjectDependencies(0, args_.Text("App"), args_.Long(7)), S_OK);
+
+  env_.platform.fs->NoteFailedWrite("C:\\ws\\app\\App.kde: disk full");
+  ide_.ClearCalls();
+  EXPECT_EQ(service_->SaveWorkspace(0), S_OK);
+  EXPECT_EQ(service_->CloseWorkspace(), S_OK);
+  EXPECT_THAT(ide_.Calls(kOutputWindowProgId, 22),
+              ::testing::ElementsAre("Build Project Service|0|0x40041155|The file "
+                                     "C:\\ws\\app\\App.kde was not written: disk full.|Zelvan"));
 }
 
 // Calls by name end in the same methods: outs become the result, or go

@@ -63,6 +63,13 @@ inline constexpr IID IID_IAutomationServer = {
     0x4B1E7C26, 0x5D2A, 0x4C3B, {0x9E, 0x8F, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E, 0x66}};
 inline constexpr IID IID_IKovaArchiveProvider = {
     0x4B1E7C27, 0x5D2A, 0x4C3B, {0x9E, 0x8F, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E, 0x67}};
+inline constexpr IID IID_IKovaProgressWindow = {
+    0x4B1E7C28, 0x5D2A, 0x4C3B, {0x9E, 0x8F, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E, 0x68}};
+
+// The messages a progress window receives (IKovaProgressWindow).
+inline constexpr UINT kProgressTotalMessage = 0x400;    // `number`: the steps to come
+inline constexpr UINT kProgressStepMessage = 0x401;     // one step done
+inline constexpr UINT kProgressProjectMessage = 0x403;  // `text`: the project at work
 
 // Declares reserved slot N: a method the service never calls.
 #define ZELVAN_RESERVED_SLOT(n)                     \
@@ -338,6 +345,24 @@ struct InterfaceTraits<IAutomationServer> {
 template <>
 struct InterfaceTraits<IKovaArchiveProvider> {
   static constexpr const IID& Iid() { return IID_IKovaArchiveProvider; }
+};
+
+// A progress window that the IDE hands to a long operation (a dependency
+// refresh) in a VARIANT, as VT_UNKNOWN or VT_DISPATCH. The operation posts
+// its progress to it; the window shows it as it likes.
+class IKovaProgressWindow : public IDispatch {
+ public:
+  // 7: a message (kProgress*) with its number or its text; the text is the
+  // caller's and lives for the call only.
+  virtual HRESULT STDMETHODCALLTYPE PostProgress(UINT message, ULONGLONG number, BSTR text) = 0;
+
+ protected:
+  ~IKovaProgressWindow() = default;
+};
+
+template <>
+struct InterfaceTraits<IKovaProgressWindow> {
+  static constexpr const IID& Iid() { return IID_IKovaProgressWindow; }
 };
 
 }  // namespace zelvan

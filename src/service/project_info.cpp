@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "analysis/dependency_updater.h"
+#include "build/custom_build_rules.h"
 #include "build/kmake_file.h"
 #include "model/one_project_data.h"
 #include "model/path_functions.h"
@@ -16,6 +17,7 @@
 #include "service/build_queries.h"
 #include "service/component_module.h"
 #include "service/pending_operations.h"
+#include "service/window_progress.h"
 #include "storage/profile_functions.h"
 #include "storage/project_files.h"
 #include "toolchain/cpu_tools.h"
@@ -23,7 +25,8 @@
 namespace zelvan {
 namespace {
 
-// The one kind that answers without an open workspace.
+// The one kind that answers without an open workspace: the name of the
+// stop request of the workspace's long operations.
 constexpr LONG kKindWithoutWorkspace = 121;
 // Profile values read "with the 32768-character buffer".
 constexpr size_t kLongValueBuffer = 32768;
@@ -96,6 +99,8 @@ class Query {
       }
       case 114:
         return JoinWithSemicolons(project_->SourceEntries());
+      case kKindWithoutWorkspace:
+        return workspace_.StopObjectName();
       case 125:
       case 126:
         return UpdateEveryProject(kind == 125 ? DependencyMode::kAllFiles
@@ -112,6 +117,9 @@ class Query {
         return ProjectMakefile();
       case 103:
         return BuildMakefile();
+      case 104:
+      case 105:
+        return SideMakefile(kind);
       case 107: {
         std::string target;
         if (!Target(OptionalValue(), &target)) return std::string();
@@ -252,11 +260,32 @@ class Query {
     return MakefileOrStop(done, makefile);
   }
 
+  // The value is the progress window (window_progress.h).
+  // Kinds 104 and 105: the target's pre-build makefile and its convert
+  // makefile (an executable's only), written, and their paths.
+  std::string SideMakefile(LONG kind) {
+    std::string target;
+    if (!Target(OptionalValue(), &target)) return std::string();
+    if (kind == 105 && project_->IsLibrary()) {
+      workspace_.SetStatus(kStatusBadArgument, kMsgBadArgument);
+      return std::string();
+    }
+    std::string makefile;
+    const bool written =
+        kind == 104
+            ? WritePreBuildMakefile(workspace_, *project_, &module_.cpus(), target, &makefile)
+            : WriteConversionMakefile(workspace_, *project_, &module_.cpus(), target, &makefile);
+    if (written) return makefile;
+    if (workspace_.GetLastStatus() == 0) {
+      workspace_.SetStatus(kStatusMakefileNotWritten, kMsgMakefileNotWritten);
+    }
+    return std::string();
+  }
+
   std::string UpdateEveryProject(DependencyMode mode) {
     bool cancelled = false;
-    // The IDE's progress window cannot be reached from here: the refresh
-    // reports its progress in the output pane alone.
-    module_.dependencies().UpdateDependencies(workspace_, mode, nullptr, &cancelled);
+    WindowProgress progress(value_);
+    module_.dependencies().UpdateDependencies(workspace_, mode, progress.get(), &cancelled);
     return cancelled ? "1" : "";
   }
 

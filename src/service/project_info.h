@@ -19,6 +19,9 @@
 //   102      OUTPUT of the target's section       108   LCFOPEN of the .kpa, else the project's
 //   110      a path relative to the project, ".\" form
 //   114      the source entries of the project's folders, each followed by `;`
+//   121      (also without a workspace) the name of the stop request: while
+//            a named object of that name exists (SystemServices), makefile
+//            generation and dependency refreshes stop
 //   125, 126 the dependencies of every project, all or stale files; "1" when stopped
 //   1001     the home of the project's CPU        1002, 1003 its second home, its variable
 //   1006     its first temporary directory        1007  its executable directories + `;`
@@ -31,6 +34,8 @@
 //            and answers its path; the value is the target, or a string
 //            list of the target, the mode ("0" or "2") and "1" to force the
 //            Clean section
+//   104, 105 writes the target's pre-build makefile, or its convert makefile
+//            (not for a library), and answers its path
 //   107      the directory of the target's FAL side files
 //   130-132  the target's compile rules, link or library rule, Clean section
 //   133      the GNU-format makefile: not in this build (kStatusOperationPending)

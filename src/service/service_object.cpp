@@ -1,5 +1,7 @@
 #include "service/service_object.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@
 #include "service/build_queries.h"
 #include "service/ide_connection.h"
 #include "service/project_info.h"
+#include "service/window_progress.h"
 #include "storage/old_project_files.h"
 #include "storage/profile_functions.h"
 #include "toolchain/cpu_tools.h"
@@ -81,11 +84,18 @@ HRESULT ServiceObject::OpenWorkspace(VARIANT path) {
 
 HRESULT ServiceObject::CloseWorkspace() {
   workspace().ClearStatus();
-  return Result(workspace().CloseWorkspace());
+  const bool closed = workspace().CloseWorkspace();
+  // What closing left in the profile cache reaches the disk now, while a
+  // failure can still be told.
+  module_.platform().profile->FlushAll();
+  module_.ReportFailedWrites();
+  return Result(closed);
 }
 
 HRESULT ServiceObject::SaveWorkspace(LONG ask) {
-  return Result(workspace().SaveWorkspace(ask != 0));
+  const bool saved = workspace().SaveWorkspace(ask != 0);
+  module_.ReportFailedWrites();
+  return Result(saved);
 }
 
 HRESULT ServiceObject::AddProject(VARIANT project_file) {
@@ -325,19 +335,18 @@ HRESULT ServiceObject::UpdateProjectDependencies(LONG mode, VARIANT project, VAR
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
   }
-  // The IDE's progress window cannot be reached from here: progress goes to
-  // the output pane.
   const DependencyMode dependency_mode =
       mode == 0 ? DependencyMode::kAllFiles : DependencyMode::kModifiedFiles;
   DependencyUpdater& updater = module_.dependencies();
+  WindowProgress progress(window);
   if (name.str().empty()) {
     bool cancelled = false;
-    return Result(updater.UpdateDependencies(ws, dependency_mode, nullptr, &cancelled) &&
+    return Result(updater.UpdateDependencies(ws, dependency_mode, progress.get(), &cancelled) &&
                   !cancelled);
   }
   COneProjectData* found = FindNamedProject(ws, name.str());
   if (found == nullptr) return S_FALSE;
-  return Result(updater.UpdateProjectDependencies(ws, *found, dependency_mode, nullptr));
+  return Result(updater.UpdateProjectDependencies(ws, *found, dependency_mode, progress.get()));
 }
 
 HRESULT ServiceObject::AddFiles(const VARIANT& project, const VARIANT& files, bool one_file) {
@@ -386,7 +395,8 @@ HRESULT ServiceObject::Method73(LONG kind, VARIANT projects, VARIANT window, VAR
   bool cancelled = false;
   const DependencyMode mode =
       kind == kUpdateAll ? DependencyMode::kAllFiles : DependencyMode::kModifiedFiles;
-  if (!module_.dependencies().UpdateDependencies(ws, names, mode, nullptr, &cancelled)) {
+  WindowProgress progress(window);
+  if (!module_.dependencies().UpdateDependencies(ws, names, mode, progress.get(), &cancelled)) {
     return S_FALSE;
   }
   if (cancelled) StoreStringsThrough(result, {"1"});
@@ -656,9 +666,17 @@ HRESULT ServiceObject::CreateProjectVariant(int variant, VARIANT* const (&args)[
   const VARIANT& last = *args[3];
   TextArg last_text(last);
   LONG memory = 0;
-  const bool memory_ok = last.vt == VT_EMPTY || LongFromVariant(last, &memory) || last_text.ok();
-  if (!name.ok() || !cpu.ok() || (!folder.ok() && args[2]->vt != VT_EMPTY) || !memory_ok ||
-      (variant == kNewProjectOfType && !last_text.ok() && last.vt != VT_EMPTY)) {
+  // 39: the type, or a list of the type and the memory size in KB.
+  std::vector<std::string> type_and_size;
+  bool last_ok = last.vt == VT_EMPTY || LongFromVariant(last, &memory) || last_text.ok();
+  if (variant == kNewProjectOfType) {
+    last_ok = last.vt == VT_EMPTY || TextsFromVariant(last, &type_and_size);
+    type_and_size.resize(std::max<size_t>(type_and_size.size(), 2));
+    char* end = nullptr;
+    memory = std::strtol(type_and_size[1].c_str(), &end, 10);
+    last_ok = last_ok && *end == '\0' && memory >= 0 && memory <= 0xFFFF;
+  }
+  if (!name.ok() || !cpu.ok() || (!folder.ok() && args[2]->vt != VT_EMPTY) || !last_ok) {
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
   }
@@ -670,7 +688,8 @@ HRESULT ServiceObject::CreateProjectVariant(int variant, VARIANT* const (&args)[
   int kept = 0;
   bool created = false;
   if (variant == kNewProjectOfType) {
-    request.type = last_text.str();
+    request.type = type_and_size[0];
+    if (memory > 0) request.memory_kb = memory;
     created = NewProject(ws, module_.util(), module_.project_services(), request, &project_file);
   } else {
     // A size in KB names the model of that size; a text names a model.

@@ -21,7 +21,8 @@
 //               fourth value: 37 a full project added to the workspace, 38
 //               one left out of it, the fourth its memory size in KB (VT_I4)
 //               or its memory model (text; empty: the default); 39 a blank
-//               ("abs") or library ("lib") project, the fourth its type. The
+//               ("abs") or library ("lib") project, the fourth its type, or
+//               a string list of the type and the memory size in KB. The
 //               outs: the kept-file result as "%d" text, the project file
 //   83, 84      the value as "0x%08X" text
 #pragma once
