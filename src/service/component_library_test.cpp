@@ -382,6 +382,13 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
       {"37 name not a string", [](IService* s, VariantArgs& a, VARIANT* o) {
          return s->CreateProject(a.Out(), a.Out(), a.Out(), a.Out(), a.Out(), o); }, S_FALSE,
        kStatusBadArgument},
+      {"38 a full project left out", [](IService* s, VariantArgs& a, VARIANT* o) {
+         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
+         *args[0] = VariantFromText("Alone");
+         *args[1] = VariantFromText("mr44");
+         *args[2] = VariantFromText("alone");
+         return s->Method38(args[0], args[1], args[2], args[3], a.Out(), o); }, S_OK, 0,
+       SystemPath("ws") + "\\alone\\Alone.KBP"},
       {"38 null out", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->Method38(a.Out(), a.Out(), a.Out(), a.Out(), nullptr, nullptr); }, E_POINTER,
        0},
@@ -393,6 +400,19 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
          *args[3] = VariantFromText("lib");
          return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_OK, 0,
        SystemPath("ws") + "\\libs\\Extra.KBP"},
+      {"39 type and memory size", [](IService* s, VariantArgs& a, VARIANT* o) {
+         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
+         *args[0] = VariantFromText("Small");
+         *args[1] = VariantFromText("MX-310/P1");
+         *args[2] = VariantFromText("small");
+         *args[3] = a.Array({"abs", "96"});
+         return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_OK, 0, SystemPath("ws") + "\\small\\Small.KBP"},
+      {"39 a size that is no number", [](IService* s, VariantArgs& a, VARIANT* o) {
+         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
+         *args[0] = VariantFromText("X");
+         *args[1] = VariantFromText("MX-310/P1");
+         *args[3] = a.Array({"abs", "big"});
+         return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_FALSE, kStatusBadArgument},
       {"39 unknown type", [](IService* s, VariantArgs& a, VARIANT* o) {
          VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
          *args[0] = VariantFromText("X");
@@ -534,7 +554,7 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
          HRESULT hr = s->RenameProject(a.Bstr("App"), a.Bstr("Main.abs"));
          BSTR t = nullptr;
          s->GetProjectInfo(2, a.Text(""), a.Empty(), &t);
-         return Text(hr, &t, o); }, S_OK, 0, "Main.abs;Lib.lib;Full.abs;Extra.lib;"},
+         return Text(hr, &t, o); }, S_OK, 0, "Main.abs;Lib.lib;Full.abs;Extra.lib;Small.abs;"},
       {"87 invalid name", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->RenameProject(a.Bstr("Main"), a.Bstr("a:b")); }, S_FALSE,
        kMsgInvalidName},

@@ -1,7 +1,6 @@
 #include "service/connection_project_services.h"
 
-#include "platform/bstr.h"
-#include "platform/variant.h"
+#include "model/ide_services.h"
 #include "service/file_name_check.h"
 #include "service/ide_connection.h"
 
@@ -22,34 +21,16 @@ void ConnectionProjectServices::SendIdeCommand(int command) {
 bool ConnectionProjectServices::ReplaceWorkspaceProject(std::string_view old_project_file,
                                                         std::string_view new_project_file,
                                                         std::string* error) {
-  IKovaWorkspace* workspace = connection_.Workspace();
-  if (workspace == nullptr) return true;
-  ScopedBstr old_file(old_project_file);
-  ScopedBstr new_file(new_project_file);
-  if (workspace->ReplaceProject(old_file.Get(), new_file.Get()) == S_OK) return true;
-  *error = "the IDE did not take the project's new name into its workspace";
-  return false;
+  return ide_.ReplaceWorkspaceProject(old_project_file, new_project_file, error);
 }
 
 bool ConnectionProjectServices::RemoveWorkspaceProject(std::string_view project_file,
                                                        std::string* error) {
-  IKovaWorkspace* workspace = connection_.Workspace();
-  if (workspace == nullptr) return true;
-  ScopedBstr file(project_file);
-  if (workspace->RemoveProject(file.Get()) == S_OK) return true;
-  *error = "the IDE did not take the project out of its workspace";
-  return false;
+  return ide_.RemoveWorkspaceProject(project_file, error);
 }
 
 std::vector<std::string> ConnectionProjectServices::WorkspaceStateFiles() {
-  std::vector<std::string> files;
-  IKovaWorkspace* workspace = connection_.Workspace();
-  if (workspace == nullptr) return files;
-  VARIANT list;
-  VariantInit(&list);
-  if (workspace->GetRecordFiles(&list) == S_OK) StringsFromVariant(list, &files);
-  VariantClear(&list);
-  return files;
+  return ide_.WorkspaceRecordFiles();
 }
 
 }  // namespace zelvan

@@ -1,7 +1,7 @@
 // The project commands' services (projects/project_services.h) for the
 // component: the busy flag and the commands of the IDE connection, the
-// service's file-name check, and the IDE's workspace object as the keeper
-// of the workspace's record.
+// service's file-name check, and the IDE (through its workspace object)
+// as the keeper of the workspace's record.
 #pragma once
 
 #include <string>
@@ -13,17 +13,17 @@
 namespace zelvan {
 
 class IdeConnection;
+class IdeServices;
 
 class ConnectionProjectServices final : public ProjectServices {
  public:
-  // `connection` must outlive the services.
-  explicit ConnectionProjectServices(IdeConnection& connection) : connection_(connection) {}
+  // Both must outlive the services.
+  ConnectionProjectServices(IdeConnection& connection, IdeServices& ide)
+      : connection_(connection), ide_(ide) {}
 
   bool IsBusy() override;
   bool IsValidFileName(std::string_view path) override;
   void SendIdeCommand(int command) override;
-  // Without a connected IDE there is no record to keep in step: the
-  // changes succeed with nothing to do.
   bool ReplaceWorkspaceProject(std::string_view old_project_file, std::string_view new_project_file,
                                std::string* error) override;
   bool RemoveWorkspaceProject(std::string_view project_file, std::string* error) override;
@@ -31,6 +31,7 @@ class ConnectionProjectServices final : public ProjectServices {
 
  private:
   IdeConnection& connection_;
+  IdeServices& ide_;
 };
 
 }  // namespace zelvan
