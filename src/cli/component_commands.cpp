@@ -20,17 +20,10 @@
 #include <vector>
 
 #include "cli/cli_command.h"
-#include "host/headless_host.h"
-#include "host/host_ide_objects.h"
+#include "cli/component_host.h"
 #include "platform/ansi_text.h"
-#include "platform/class_registry.h"
 #include "platform/file_system.h"
-#include "platform/host_platform.h"
-#include "platform/inproc_server.h"
-#include "platform/registry.h"
-#include "platform/system_services.h"
 #include "platform/win_path.h"
-#include "service/component_ids.h"
 #include "service/component_interfaces.h"
 
 namespace zelvan::cli {
@@ -146,78 +139,6 @@ void PrintOuts(const VARIANT& result) {
     std::cout << "out: " << FormatValue(result) << "\n";
   }
 }
-
-// The component module loaded as a host loads it, with the headless host
-// beside it. Members are declared in the order they are built, and go in
-// the reverse one: the objects, the module, then the host.
-class ComponentHost {
- public:
-  explicit ComponentHost(const GlobalOptions& options)
-      : host_(options.answer_yes  ? AnswerPolicy::kYes
-              : options.answer_no ? AnswerPolicy::kNo
-                                  : AnswerPolicy::kSafe,
-              std::cerr, options.verbose && !options.quiet) {
-    platform_ = HostPlatform::Create(&host_);
-    host_.Attach(platform());
-    // The module reads these when it loads.
-    HeadlessHost::PrepareEnvironment(*platform().system, *platform().fs);
-    if (!options.install_dir.empty()) {
-      platform().system->SetEnv("ZELVAN_INSTALL", options.install_dir);
-    }
-    loader_ = std::make_unique<ClassObjectLoader>(platform());
-  }
-  ~ComponentHost() {
-    loader_.reset();
-    application_ = nullptr;
-  }
-
-  Platform& platform() { return platform_->platform(); }
-  HeadlessHost& host() { return host_; }
-
-  // With `registered`, the module the registry names (when it can be
-  // loaded); else, and otherwise, the one beside this program.
-  InprocServerModule* Module(bool registered, std::string* error) {
-    CLSID clsid;
-    Registry& registry = *platform().registry;
-    if (registered && ClsidFromProgId(registry, "Zelvan.Connect", &clsid) &&
-        InprocServerPath(registry, clsid, &module_path_)) {
-      if (InprocServerModule* module = loader_->LoadModule(module_path_, error)) return module;
-      std::cerr << "zelvan: warning: the registered component " << module_path_
-                << " cannot be loaded (" << *error << "); using the one beside zelvan\n";
-    }
-    const std::string program = platform().system->ExecutableHostPath();
-    module_path_ = GetFileDirectory(platform().fs->FromHostPath(program)) + kComponentLibraryName;
-    return loader_->LoadModule(module_path_, error);
-  }
-  const std::string& ModulePath() const { return module_path_; }
-
-  // A new object of the class of `object` ("Service", any case).
-  HRESULT Create(InprocServerModule& module, std::string_view object, ComPtr<IDispatch>* out) {
-    for (const ComponentClass& entry : kComponentClasses) {
-      if (!EqualsNoCase(entry.object, object)) continue;
-      ComPtr<IClassFactory> factory;
-      HRESULT hr =
-          module.GetClassObject(entry.clsid, IID_IClassFactory,
-                                reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
-      if (FAILED(hr)) return hr;
-      return factory->CreateInstance(nullptr, IID_IDispatch,
-                                     reinterpret_cast<void**>(out->ReleaseAndGetAddressOf()));
-    }
-    return CLASS_E_CLASSNOTAVAILABLE;
-  }
-
-  IKovaApplication* Application() {
-    if (!application_) application_ = MakeComObject<HostApplication>(host_);
-    return application_.Get();
-  }
-
- private:
-  HeadlessHost host_;
-  std::unique_ptr<HostPlatform> platform_;
-  ComPtr<HostApplication> application_;
-  std::unique_ptr<ClassObjectLoader> loader_;
-  std::string module_path_;
-};
 
 int Fail(const std::string& message, int status = kExitFailed) {
   std::cerr << "zelvan: " << message << "\n";

@@ -2,6 +2,11 @@
 //
 //   zelvan deps [--all|--modified] [PROJECT...]   refresh (every project when none is named)
 //   zelvan deps show PROJECT FILE [--target T]    the stored list of one source
+//
+// The refresh goes through the component: GetProjectInfo kinds 125 and 126
+// for every project, Method73 kinds 10003 and 10004 for named ones, each
+// with a progress window of the command's own. No method gives a source's
+// stored list: `deps show` reads it from the workspace directly.
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -11,14 +16,22 @@
 
 #include "analysis/dependency_updater.h"
 #include "cli/cli_command.h"
+#include "cli/component_session.h"
 #include "cli/workspace_session.h"
 #include "model/dependency_record.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
+#include "platform/bstr.h"
 
 namespace zelvan::cli {
 
 namespace {
+
+// The refresh requests: GetProjectInfo kinds and Method73 kinds.
+constexpr LONG kUpdateEveryProject = 125;
+constexpr LONG kUpdateStaleOfEveryProject = 126;
+constexpr LONG kUpdateProjects = 10003;
+constexpr LONG kUpdateStaleOfProjects = 10004;
 
 struct DepsArgs {
   bool all = false;
@@ -27,19 +40,31 @@ struct DepsArgs {
 };
 
 int RunDeps(const GlobalOptions& globals, const DepsArgs& args) {
-  WorkspaceSession session(globals);
+  ComponentSession session(globals);
   // The refresh asked for is the only one: opening only reads the files.
   session.SetRefreshDependenciesOnOpen(false);
   if (!session.Open()) return kExitFailed;
-  DependencyMode mode = args.all ? DependencyMode::kAllFiles : DependencyMode::kModifiedFiles;
+  IService& service = session.service();
+  ComArgs a;
+  HRESULT hr = S_OK;
   bool cancelled = false;
-  bool done =
-      args.projects.empty()
-          ? session.dependencies().UpdateDependencies(session.workspace(), mode,
-                                                      &session.CommandProgress(), &cancelled)
-          : session.dependencies().UpdateDependencies(session.workspace(), args.projects, mode,
-                                                      &session.CommandProgress(), &cancelled);
-  if (!done) {
+  if (args.projects.empty()) {
+    ScopedBstr result;
+    hr = service.GetProjectInfo(args.all ? kUpdateEveryProject : kUpdateStaleOfEveryProject,
+                                a.Empty(), session.ProgressWindow(), result.Receive());
+    cancelled = result.Text() == "1";
+  } else {
+    VARIANT* answer = a.Out();
+    VARIANT place = a.Empty();
+    place.vt = VT_VARIANT | VT_BYREF;
+    place.pvarVal = answer;
+    hr = service.Method73(args.all ? kUpdateProjects : kUpdateStaleOfProjects,
+                          a.Strings(args.projects), session.ProgressWindow(), place);
+    std::vector<std::string> result;
+    cancelled = StringsFromVariant(*answer, &result) && result == std::vector<std::string>{"1"};
+  }
+  session.CommandProgress().Finish();
+  if (hr != S_OK) {
     std::string names;
     for (const std::string& name : args.projects)
       names += (names.empty() ? "" : " ") + name;
@@ -50,7 +75,7 @@ int RunDeps(const GlobalOptions& globals, const DepsArgs& args) {
     return kExitFailed;
   }
   // A dependency file that could not be written leaves its status behind.
-  if (session.workspace().GetLastStatus() != 0) return session.Failed();
+  if (session.LastStatus() != 0) return session.Failed();
   return kExitOk;
 }
 

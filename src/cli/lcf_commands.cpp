@@ -4,6 +4,9 @@
 //   zelvan lcf outer FILE SYMBOL                     assignment outside SECTIONS
 //   zelvan lcf memory FILE                           the areas of the memory block
 //   zelvan lcf set-memory FILE NAME:START:SIZE...    write the memory block
+//
+// The values come through the component (GetSectionsValue, GetOuterValue);
+// the memory block is an edit of the file, which no method makes.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -12,9 +15,9 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "cli/component_session.h"
 #include "cli/workspace_session.h"
 #include "linkmap/link_command_file.h"
-#include "linkmap/link_command_values.h"
 #include "linkmap/memory_map_generator.h"
 #include "linkmap/memory_map_reader.h"
 
@@ -29,33 +32,34 @@ struct LcfArgs {
   std::vector<std::string> areas;
 };
 
-int PrintValue(uint32_t value) {
-  std::printf("0x%08X\n", value);
-  return kExitOk;
-}
-
 int RunValue(const GlobalOptions& globals, const LcfArgs& args) {
-  WorkspaceSession session(globals);
+  ComponentSession session(globals);
   session.SetRefreshDependenciesOnOpen(false);
   if (!session.Open()) return kExitFailed;
   const std::vector<std::string>& w = args.words;
-  std::string project = w.size() >= 2 ? w[0] : "";
-  std::string target = w.size() == 3 ? w[1] : "";
-  uint32_t value = 0;
-  if (!GetSectionsValue(session.workspace(), project, target, w.back(), &value)) {
+  ComArgs a;
+  VARIANT* value = a.Out();
+  if (session.service().GetSectionsValue(a.Text(w.size() >= 2 ? w[0] : ""),
+                                         a.Text(w.size() == 3 ? w[1] : ""), a.Text(w.back()),
+                                         value) != S_OK) {
     return session.FailedWith(w.back());
   }
-  return PrintValue(value);
+  std::printf("%s\n", VariantText(*value).c_str());
+  return kExitOk;
 }
 
+// The file needs no workspace.
 int RunOuter(const GlobalOptions& globals, const LcfArgs& args) {
-  WorkspaceSession session(globals);
-  session.Start();
-  uint32_t value = 0;
-  if (!GetOuterValue(session.workspace(), session.SystemPath(args.file), args.symbol, &value)) {
+  ComponentSession session(globals);
+  if (!session.Start()) return kExitFailed;
+  ComArgs a;
+  VARIANT* value = a.Out();
+  if (session.service().GetOuterValue(a.Text(session.SystemPath(args.file)), a.Text(args.symbol),
+                                      value) != S_OK) {
     return session.Failed();
   }
-  return PrintValue(value);
+  std::printf("%s\n", VariantText(*value).c_str());
+  return kExitOk;
 }
 
 int RunMemory(const GlobalOptions& globals, const LcfArgs& args) {

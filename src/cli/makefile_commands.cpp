@@ -7,6 +7,14 @@
 //   zelvan build-makefile PROJECT TARGET [--mode normal|fal] [--clean] [--pre-build] [--convert]
 //   zelvan build-step PROJECT TARGET STEP [--title T] [--command C]... [--output O]... [--clear]
 //   zelvan build-step PROJECT TARGET --copy-to OTHER
+//
+// They go through the component: the makefile of a project with
+// GetProjectInfo kind 100, or SaveMakefile for the active project's to
+// another file; the build makefile and its side makefiles with kinds 103
+// to 105; build steps with Method15 and Method56. No method takes a single
+// target or the Clean flag of the project's makefile, gives its text or
+// compares it with the file: `makefile` with --target, --clean, --stdout,
+// --check, or -o with a project named, works on the workspace directly.
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -21,10 +29,13 @@
 #include "build/project_build_steps.h"
 #include "cli/build_commands.h"
 #include "cli/cli_command.h"
+#include "cli/component_session.h"
 #include "cli/workspace_session.h"
 #include "model/one_project_data.h"
 #include "model/status_codes.h"
+#include "platform/bstr.h"
 #include "platform/file_system.h"
+#include "platform/win_path.h"
 
 namespace zelvan::cli {
 
@@ -32,6 +43,14 @@ namespace {
 
 const std::map<std::string, MakeMode> kModes = {
     {"normal", NormalMode}, {"sub", SubProjectMode}, {"fal", FalMode}};
+
+// GetProjectInfo kinds, and the kinds of Method15.
+constexpr LONG kProjectMakefile = 100;
+constexpr LONG kBuildMakefile = 103;
+constexpr LONG kPreBuildMakefile = 104;
+constexpr LONG kConvertMakefile = 105;
+constexpr LONG kReadBuildStep = 0;
+constexpr LONG kWriteBuildStep = 1;
 
 // The project a command names, or the active one when it names none.
 COneProjectData* ProjectOrActive(WorkspaceSession& session, const std::string& name) {
@@ -98,6 +117,43 @@ int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
                         " makefile(s) differ from what would be generated now");
 }
 
+// The makefile of a project, or of the active one, in a mode and to its own
+// name (GetProjectInfo kind 100), or the active project's to another file
+// (SaveMakefile).
+int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs& args) {
+  ComponentSession session(globals);
+  if (!session.Open()) return kExitFailed;
+  if (args.projects.size() > 1) return session.Failed("name one project (or use --check)");
+  IService& service = session.service();
+  ComArgs a;
+  std::string path;
+  if (!args.output.empty()) {
+    path = session.SystemPath(args.output);
+    if (service.SaveMakefile(a.Text(path)) != S_OK) {
+      return session.LastStatus() == 0
+                 ? session.Failed("the workspace has no active project, or it was stopped")
+                 : session.FailedWith(path);
+    }
+  } else {
+    std::string project = args.projects.empty() ? "" : args.projects.front();
+    if (project.empty()) {
+      ScopedBstr current;
+      service.GetProjectInfo(0, a.Text(""), a.Empty(), current.Receive());
+      project = current.Text();
+      if (project.empty()) return session.Failed("the workspace has no active project; name one");
+    }
+    ScopedBstr makefile;
+    const std::string mode = std::to_string(static_cast<int>(kModes.at(args.mode)));
+    if (service.GetProjectInfo(kProjectMakefile, a.Text(project), a.Text(mode),
+                               makefile.Receive()) != S_OK) {
+      return session.FailedWith(project);
+    }
+    path = makefile.Text();
+  }
+  std::cout << session.fs().ToHostPath(path) << '\n';
+  return kExitOk;
+}
+
 int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
   if (args.gnu) {
     if (args.projects.size() > 1) {
@@ -106,6 +162,11 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
     }
     return RunGnuMakefile(globals, {args.projects.empty() ? std::string() : args.projects.front(),
                                     args.alone, args.host_paths, args.to_stdout, args.output});
+  }
+  const bool named_elsewhere = !args.output.empty() && !args.projects.empty();
+  if (!args.check && !args.to_stdout && !args.clean && args.target.empty() && !named_elsewhere &&
+      (args.output.empty() || args.mode == "normal")) {
+    return RunMakefileThroughComponent(globals, args);
   }
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
@@ -146,32 +207,50 @@ struct BuildMakefileArgs {
   bool convert = false;
 };
 
-int RunBuildMakefile(const GlobalOptions& globals, const BuildMakefileArgs& args) {
-  WorkspaceSession session(globals);
-  if (!session.Open()) return kExitFailed;
-  COneProjectData* project = session.FindProject(args.project);
-  if (project == nullptr || !CheckTarget(session, *project, args.target)) return kExitFailed;
-  CProjectData& workspace = session.workspace();
-  std::string path;
-  bool regenerated = false;
-  if (!PrepareBuildMakefile(workspace, &session.cpus(), project->ProjectFilePath(), args.target,
-                            kModes.at(args.mode), args.clean, &path, &regenerated)) {
-    return GenerationFailed(session, path);
+// A makefile of GetProjectInfo kinds 103 to 105: its path, or empty after
+// printing why.
+std::string ProjectInfoMakefile(ComponentSession& session, LONG kind, const std::string& project,
+                                VARIANT value) {
+  ComArgs a;
+  ScopedBstr path;
+  if (session.service().GetProjectInfo(kind, a.Text(project), value, path.Receive()) != S_OK) {
+    session.FailedWith(project);
+    return std::string();
   }
+  return path.Text();
+}
+
+int RunBuildMakefile(const GlobalOptions& globals, const BuildMakefileArgs& args) {
+  ComponentSession session(globals);
+  if (!session.Open()) return kExitFailed;
+  ComArgs a;
+  // The build makefile lies beside the project file; whether it was made
+  // again shows in its file status.
+  VARIANT* project_file = a.Out();
+  if (session.service().Method14(a.Text(args.project), project_file, a.Text(""), a.Out(),
+                                 a.Text(""), a.Out()) != S_OK) {
+    return session.FailedWith(args.project);
+  }
+  const MakeMode mode = kModes.at(args.mode);
+  const std::string expected = GetFileDirectory(VariantText(*project_file)) +
+                               (mode == FalMode ? "tempmake.falmak" : "tempmake.mak");
+  FileStatus before;
+  const bool existed = session.fs().Stat(expected, &before);
+  const std::string path = ProjectInfoMakefile(
+      session, kBuildMakefile, args.project,
+      a.Strings({args.target, std::to_string(static_cast<int>(mode)), args.clean ? "1" : "0"}));
+  if (path.empty()) return kExitFailed;
+  FileStatus after;
+  const bool regenerated =
+      !existed || !session.fs().Stat(path, &after) || !after.SameVersion(before);
   std::cout << session.fs().ToHostPath(path) << '\n';
   std::cerr << "zelvan: " << (regenerated ? "regenerated" : "up to date, left as it was") << "\n";
-  if (args.pre_build) {
-    if (!WritePreBuildMakefile(workspace, *project, &session.cpus(), args.target, &path)) {
-      return session.Failed("the pre-build makefile could not be written");
-    }
-    std::cout << session.fs().ToHostPath(path) << '\n';
-  }
-  if (args.convert) {
-    if (!WriteConversionMakefile(workspace, *project, &session.cpus(), args.target, &path)) {
-      return session.Failed(project->IsLibrary() ? "a library project has no convert step"
-                                                 : "the convert makefile could not be written");
-    }
-    std::cout << session.fs().ToHostPath(path) << '\n';
+  for (const auto& [wanted, kind] :
+       {std::pair{args.pre_build, kPreBuildMakefile}, std::pair{args.convert, kConvertMakefile}}) {
+    if (!wanted) continue;
+    const std::string side = ProjectInfoMakefile(session, kind, args.project, a.Text(args.target));
+    if (side.empty()) return kExitFailed;
+    std::cout << session.fs().ToHostPath(side) << '\n';
   }
   return kExitOk;
 }
@@ -196,11 +275,13 @@ void PrintStep(const ProjectBuildStepSettings& settings) {
 }
 
 int RunBuildStep(const GlobalOptions& globals, const BuildStepArgs& args) {
-  WorkspaceSession session(globals);
+  ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
-  CProjectData& workspace = session.workspace();
+  IService& service = session.service();
+  ComArgs a;
   if (!args.copy_to.empty()) {
-    if (!CopyProjectBuildSteps(workspace, args.project, args.target, args.copy_to)) {
+    if (service.Method56(a.Bstr(args.project), a.Bstr(args.target), a.Text(args.copy_to),
+                         a.Empty()) != S_OK) {
       return session.FailedWith(args.project);
     }
     return session.Save();
@@ -209,10 +290,17 @@ int RunBuildStep(const GlobalOptions& globals, const BuildStepArgs& args) {
   if (!ParseProjectBuildStepKind(args.step, &kind)) {
     return session.Failed("STEP is one of before-build, before-link, after-build, custom-build");
   }
-  ProjectBuildStepSettings settings;
-  if (!GetProjectBuildStep(workspace, args.project, args.target, kind, &settings)) {
+  VARIANT* title = a.Out();
+  VARIANT* commands = a.Out();
+  VARIANT* outputs = a.Out();
+  if (service.Method15(kReadBuildStep, a.Text(args.project), title, a.Text(args.target), commands,
+                       a.Text(args.step), outputs, nullptr) != S_OK) {
     return session.FailedWith(args.project + " " + args.target);
   }
+  ProjectBuildStepSettings settings;
+  settings.title = VariantText(*title);
+  StringsFromVariant(*commands, &settings.commands);
+  StringsFromVariant(*outputs, &settings.outputs);
   bool change = args.title || !args.commands.empty() || !args.outputs.empty() || args.clear;
   if (!change) {
     PrintStep(settings);
@@ -222,7 +310,12 @@ int RunBuildStep(const GlobalOptions& globals, const BuildStepArgs& args) {
   if (args.title) settings.title = *args.title;
   if (!args.commands.empty()) settings.commands = args.commands;
   if (!args.outputs.empty()) settings.outputs = args.outputs;
-  if (!SetProjectBuildStep(workspace, args.project, args.target, kind, settings)) {
+  // The new step goes in through the same three VARIANTs.
+  VARIANT* new_title = a.Out(VariantFromText(settings.title));
+  VARIANT* new_commands = a.Out(a.Strings(settings.commands));
+  VARIANT* new_outputs = a.Out(a.Strings(settings.outputs));
+  if (service.Method15(kWriteBuildStep, a.Text(args.project), new_title, a.Text(args.target),
+                       new_commands, a.Text(args.step), new_outputs, nullptr) != S_OK) {
     return session.FailedWith(args.project + " " + args.target);
   }
   return session.Save();

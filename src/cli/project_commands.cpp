@@ -6,6 +6,8 @@
 //   zelvan rename PROJECT NEWNAME
 //
 // Each prints the project file it made, relative to the workspace's folder.
+// They go through the component: Service slots 37 (full), 39 (blank or
+// library), 86 (copy) and 87 (rename).
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -13,13 +15,11 @@
 #include <string>
 
 #include "cli/cli_command.h"
-#include "cli/workspace_session.h"
-#include "host/headless_project_services.h"
+#include "cli/component_session.h"
 #include "model/path_functions.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
-#include "projects/copy_rename.h"
-#include "projects/new_project.h"
+#include "platform/win_path.h"
 #include "projects/project_name.h"
 
 namespace zelvan::cli {
@@ -36,79 +36,88 @@ struct ProjectArgs {
   std::string new_name;
 };
 
-int PrintProjectFile(WorkspaceSession& session, const std::string& project_file) {
+int PrintProjectFile(ComponentSession& session, const std::string& project_file) {
   std::string relative;
-  MakeRelativePath(session.workspace().WorkspacePath(), project_file, &relative);
+  MakeRelativePath(session.host().WorkspacePath(), project_file, &relative);
   std::printf("%s\n", relative.c_str());
   return kExitOk;
 }
 
+// The project file of a project of the workspace (Method14).
+std::string ProjectFileOf(ComponentSession& session, std::string_view project) {
+  ComArgs a;
+  VARIANT* file = a.Out();
+  session.service().Method14(a.Text(project), file, a.Text(""), a.Out(), a.Text(""), a.Out());
+  return VariantText(*file);
+}
+
 // Opens the workspace; the commands need no dependency refresh.
-bool OpenForProjects(WorkspaceSession& session) {
+bool OpenForProjects(ComponentSession& session) {
   session.SetRefreshDependenciesOnOpen(false);
   return session.Open();
 }
 
+// A full project comes from Service slot 37, a blank or library project
+// from slot 39; both answer the project file they made.
 int RunNew(const GlobalOptions& globals, const ProjectArgs& args) {
-  WorkspaceSession session(globals);
+  ComponentSession session(globals);
   if (!OpenForProjects(session)) return kExitFailed;
   if (session.host().IsSingleProject()) {
     return session.Failed(
         "a project opened alone is no workspace to add to; name a workspace file (.kws)");
   }
-  HeadlessProjectServices services(session.host(), &session.connection());
-  NewProjectRequest request;
-  request.name = args.name;
-  request.cpu = args.cpu;
   // A relative folder is taken against the workspace's folder, as the IDE
   // takes it; without one the project gets a folder of its own name.
+  std::string folder;
   if (args.dir.empty()) {
-    request.folder = NormalizeProjectName(args.name);
+    folder = NormalizeProjectName(args.name);
   } else if (args.dir.front() == '/') {
-    request.folder = session.SystemPath(args.dir);
+    folder = session.SystemPath(args.dir);
   } else {
-    request.folder = args.dir;
-    for (char& c : request.folder) {
+    folder = args.dir;
+    for (char& c : folder) {
       if (c == '/') c = '\\';
     }
   }
-  request.memory_kb = args.memory != 0 ? args.memory : 64;
-  std::string project_file;
-  bool created = false;
-  if (EqualsNoCase(args.type, "full")) {
-    if (args.memory != 0) request.memory_model = StringPrintf("%dk", args.memory);
-    session.cpus().ReadHomeDir(args.cpu, &request.toolchain_folder);
-    int result = 0;
-    created = CreateFullProject(session.workspace(), session.util(), services, request,
-                                /*add_to_workspace=*/true, &result, &project_file);
-  } else {
-    request.type = args.type;
-    created = NewProject(session.workspace(), session.util(), services, request, &project_file);
-  }
-  if (!created) return session.FailedWith(args.name);
+  ComArgs a;
+  const bool full = EqualsNoCase(args.type, "full");
+  const std::string memory = args.memory != 0 ? std::to_string(args.memory) : "";
+  VARIANT last = full ? (args.memory != 0 ? VariantFromLong(args.memory) : a.Empty())
+                      : a.Strings({args.type, memory});
+  VARIANT* result = a.Out();
+  IService& service = session.service();
+  VARIANT* values[] = {a.Out(VariantFromText(args.name)), a.Out(VariantFromText(args.cpu)),
+                       a.Out(VariantFromText(folder)), a.Out(last)};
+  const HRESULT hr =
+      full ? service.CreateProject(values[0], values[1], values[2], values[3], a.Out(), result)
+           : service.Method39(values[0], values[1], values[2], values[3], a.Out(), result);
+  if (hr != S_OK) return session.FailedWith(args.name);
+  const std::string project_file = VariantText(*result);
   return PrintProjectFile(session, project_file);
 }
 
 int RunCopy(const GlobalOptions& globals, const ProjectArgs& args) {
-  WorkspaceSession session(globals);
+  ComponentSession session(globals);
   if (!OpenForProjects(session)) return kExitFailed;
-  HeadlessProjectServices services(session.host(), &session.connection());
-  std::string project_file;
-  if (!CopyProject(session.workspace(), services, args.project, &project_file)) {
+  ComArgs a;
+  if (session.service().CopyProject(a.Bstr(args.project)) != S_OK) {
     return session.FailedWith(args.project);
   }
-  return PrintProjectFile(session, project_file);
+  // The copy joins no workspace: it lies beside the project, named "Copy"
+  // and the project file's base name.
+  const PathParts parts = SplitPath(ProjectFileOf(session, args.project));
+  return PrintProjectFile(session,
+                          parts.drive + parts.directory + "Copy" + parts.title + parts.extension);
 }
 
 int RunRename(const GlobalOptions& globals, const ProjectArgs& args) {
-  WorkspaceSession session(globals);
+  ComponentSession session(globals);
   if (!OpenForProjects(session)) return kExitFailed;
-  HeadlessProjectServices services(session.host(), &session.connection());
-  std::string project_file;
-  if (!RenameProject(session.workspace(), services, args.project, args.new_name, &project_file)) {
+  ComArgs a;
+  if (session.service().RenameProject(a.Bstr(args.project), a.Bstr(args.new_name)) != S_OK) {
     return session.FailedWith(args.project);
   }
-  return PrintProjectFile(session, project_file);
+  return PrintProjectFile(session, ProjectFileOf(session, NormalizeProjectName(args.new_name)));
 }
 
 }  // namespace

@@ -2,19 +2,29 @@
 // activate projects, add and remove targets and links, read and change
 // per-target settings. Each command opens the workspace, runs one
 // operation, saves when it changed something, and closes.
+//
+// They go through the component (ComponentSession), calling the methods of
+// its Service and Project objects: every one but the per-target settings
+// that no method reads or changes (get compile, convert, temp, debug; set
+// compile, work, temp, debug and raw keys), which work on the workspace
+// directly, and stop, which needs no workspace.
 #include <CLI/CLI.hpp>
 
 #include <iostream>
 
 #include "cli/cli_command.h"
+#include "cli/component_session.h"
 #include "cli/workspace_session.h"
 #include "model/one_project_data.h"
+#include "model/path_functions.h"
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
+#include "platform/bstr.h"
 #include "platform/file_system.h"
 #include "platform/process_tag.h"
 #include "platform/system_services.h"
 #include "platform/win_path.h"
+#include "storage/profile_functions.h"
 #include "storage/project_files.h"
 
 namespace zelvan::cli {
@@ -126,8 +136,8 @@ int CheckTarget(WorkspaceSession& session, COneProjectData& project, std::string
 
 int RunInit(const GlobalOptions& globals, const std::string& workspace_arg,
             const std::vector<std::string>& project_args) {
-  WorkspaceSession session(globals);
-  session.Start();
+  ComponentSession session(globals);
+  if (!session.Start()) return kExitFailed;
   FileSystem& fs = session.fs();
   std::string workspace = session.SystemPath(workspace_arg);
   PathParts parts = SplitPath(workspace);
@@ -156,7 +166,7 @@ int RunInit(const GlobalOptions& globals, const std::string& workspace_arg,
       }
     }
   }
-  session.workspace().CloseWorkspace();
+  session.Close();
   if (status != kExitOk) {
     // A workspace that could not take all its projects is not left half made.
     fs.DeleteFile(workspace);
@@ -166,19 +176,76 @@ int RunInit(const GlobalOptions& globals, const std::string& workspace_arg,
   return status;
 }
 
+// A list of the workspace or of a project (GetProjectInfo kind 2 or 6).
+bool ProjectInfoList(ComponentSession& session, LONG kind, std::string_view project,
+                     std::vector<std::string>* items) {
+  ComArgs args;
+  ScopedBstr text;
+  if (session.service().GetProjectInfo(kind, args.Text(project), args.Empty(), text.Receive()) !=
+      S_OK) {
+    return false;
+  }
+  SplitList(text.Text(), items);
+  return true;
+}
+
+// The targets of a project, after the checks of a command that names a
+// project and a target; false after printing why.
+bool CheckProjectTarget(ComponentSession& session, std::string_view project,
+                        std::string_view target, std::vector<std::string>* targets) {
+  if (!ProjectInfoList(session, 6, project, targets)) return session.FailedWith(project), false;
+  for (std::string& name : *targets) {
+    if (EqualsNoCase(name, target)) return true;
+  }
+  return session.FailedWithStatus(kStatusTargetNotFound, kMsgTargetNotFound), false;
+}
+
+// The stored spelling of a target given in any letter case.
+std::string TargetName(const std::vector<std::string>& targets, std::string_view name) {
+  for (const std::string& target : targets) {
+    if (EqualsNoCase(target, name)) return target;
+  }
+  return std::string(name);
+}
+
 int RunProjects(const GlobalOptions& globals) {
-  WorkspaceSession session(globals);
+  ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
-  for (const auto& project : session.workspace().Projects()) {
-    std::cout << project->OutputName() << '\t' << project->RelativePath() << '\t'
-              << (project->Cpu().empty() ? "-" : project->Cpu()) << '\t'
-              << JoinOrDash(project->Targets()) << '\t' << JoinOrDash(project->LinkList()) << '\n';
+  IService& service = session.service();
+  std::vector<std::string> names;
+  if (!ProjectInfoList(session, 2, "", &names)) return session.Failed();
+  for (const std::string& name : names) {
+    ComArgs args;
+    VARIANT* file = args.Out();
+    VARIANT* cpu = args.Out();
+    std::vector<std::string> targets;
+    if (service.Method14(args.Text(name), file, args.Text(kProjectSection), args.Out(),
+                         args.Text(kCpuKey), cpu) != S_OK ||
+        !ProjectInfoList(session, 6, name, &targets)) {
+      return session.FailedWith(name);
+    }
+    // The link list holds projects of the workspace; an entry of one that
+    // left it names no project and is not shown.
+    LONG count = 0;
+    service.GetLinkProjectCount(args.Text(name), &count);
+    std::vector<std::string> links;
+    for (LONG i = 0; i < count; ++i) {
+      ScopedBstr link;
+      if (service.GetLinkProjectByIndex(args.Text(name), i, link.Receive()) == S_OK) {
+        links.push_back(link.Text());
+      }
+    }
+    std::string relative;
+    MakeRelativePath(session.host().WorkspacePath(), VariantText(*file), &relative);
+    const std::string cpu_name = VariantText(*cpu);
+    std::cout << name << '\t' << relative << '\t' << (cpu_name.empty() ? "-" : cpu_name) << '\t'
+              << JoinOrDash(targets) << '\t' << JoinOrDash(links) << '\n';
   }
   return kExitOk;
 }
 
 int RunAddProject(const GlobalOptions& globals, const std::string& project_arg) {
-  WorkspaceSession session(globals);
+  ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
   if (!session.AddProject(project_arg)) return kExitFailed;
   return session.Save();
@@ -186,67 +253,162 @@ int RunAddProject(const GlobalOptions& globals, const std::string& project_arg) 
 
 int RunActivate(const GlobalOptions& globals, const std::string& project_arg,
                 const std::string& target_arg) {
-  WorkspaceSession session(globals);
+  ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
-  CProjectData& workspace = session.workspace();
-  COneProjectData* project = session.FindProject(project_arg);
-  if (project == nullptr) return kExitFailed;
-  if (!target_arg.empty() && CheckTarget(session, *project, target_arg) != kExitOk) {
+  IService& service = session.service();
+  ComArgs args;
+  VARIANT* file = args.Out();
+  if (service.Method14(args.Text(project_arg), file, args.Text(kProjectSection), args.Out(),
+                       args.Text(kCpuKey), args.Out()) != S_OK) {
+    return session.FailedWith(project_arg);
+  }
+  std::vector<std::string> targets;
+  if (!target_arg.empty() && !CheckProjectTarget(session, project_arg, target_arg, &targets)) {
     return kExitFailed;
   }
+  // The host keeps the active project; the service hears that it changed.
   std::string error;
-  if (!session.host().SetActiveProject(project->ProjectFilePath(), &error)) {
-    return session.Failed(error);
+  if (!session.host().SetActiveProject(VariantText(*file), &error)) return session.Failed(error);
+  if (service.ActiveProjectChanged(args.Empty()) != S_OK) return session.Failed();
+  if (!target_arg.empty()) {
+    service.SetProjectInfo(1, args.Text(""), args.Empty(),
+                           BstrFromText(TargetName(targets, target_arg)));
   }
-  if (!workspace.ActiveProjectChanged()) return session.Failed();
-  if (!target_arg.empty()) workspace.ChangeCurrentTarget(TargetName(*project, target_arg));
   int status = session.Save();
   if (status == kExitOk) {
-    std::cout << workspace.CurrentProjectName() << " (" << workspace.CurrentTarget() << ")\n";
+    ScopedBstr project;
+    ScopedBstr target;
+    service.GetProjectInfo(0, args.Text(""), args.Empty(), project.Receive());
+    service.GetProjectInfo(1, args.Text(""), args.Empty(), target.Receive());
+    std::cout << project.Text() << " (" << target.Text() << ")\n";
   }
   return status;
 }
 
+// The end of a command that changed the workspace with `hr`: saved, or
+// the failure printed (naming the project when it was not found).
+int SavedUnless(ComponentSession& session, HRESULT hr, std::string_view project) {
+  if (hr == S_OK) return session.Save();
+  return session.FailedWith(session.LastStatus() == kStatusProjectNotFound ? project : "");
+}
+
 int RunTargetAdd(const GlobalOptions& globals, const std::string& project_arg,
                  const std::string& existing, const std::string& new_target) {
-  WorkspaceSession session(globals);
+  ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
-  COneProjectData* project = session.FindProject(project_arg);
-  if (project == nullptr) return kExitFailed;
-  if (!session.workspace().AddTarget(project->OutputName(), existing, new_target)) {
-    return session.Failed();
-  }
-  return session.Save();
+  ComArgs args;
+  return SavedUnless(session,
+                     session.service().AddTarget(args.Text(project_arg), args.Text(existing),
+                                                 args.Text(new_target)),
+                     project_arg);
 }
 
 int RunTargetRemove(const GlobalOptions& globals, const std::string& project_arg,
                     const std::string& target) {
-  WorkspaceSession session(globals);
+  ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
-  COneProjectData* project = session.FindProject(project_arg);
-  if (project == nullptr) return kExitFailed;
-  if (!session.workspace().RemoveTarget(project->OutputName(), target)) return session.Failed();
-  return session.Save();
+  ComArgs args;
+  return SavedUnless(session,
+                     session.service().RemoveTarget(args.Text(project_arg), args.Text(target)),
+                     project_arg);
 }
 
+// An entry of a project that left the workspace can still be removed by the
+// name it was linked as.
 int RunLink(const GlobalOptions& globals, bool add, const std::string& project_arg,
             const std::string& linked_arg) {
-  WorkspaceSession session(globals);
+  ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
-  COneProjectData* project = session.FindProject(project_arg);
-  if (project == nullptr) return kExitFailed;
-  // A linked project is named like any other; an entry of a project that
-  // left the workspace can still be removed by the name it was linked as.
-  COneProjectData* linked = session.workspace().FindProject(linked_arg);
-  std::string linked_name = linked ? linked->OutputName() : linked_arg;
-  CProjectData& workspace = session.workspace();
-  bool ok = add ? workspace.AddLinkProject(project->OutputName(), linked_name)
-                : workspace.RemoveLinkProject(project->OutputName(), linked_name);
-  if (!ok) return session.Failed();
+  ComArgs args;
+  IService& service = session.service();
+  return SavedUnless(session,
+                     add ? service.AddLinkProject(args.Text(project_arg), args.Text(linked_arg))
+                         : service.RemoveLinkProject(args.Text(project_arg), args.Text(linked_arg)),
+                     project_arg);
+}
+
+// The settings a method of the component reads, and those it changes.
+bool ReadByComponent(Setting setting) {
+  return setting == Setting::kLink || setting == Setting::kOutput || setting == Setting::kWork ||
+         setting == Setting::kRaw;
+}
+bool WrittenByComponent(Setting setting) {
+  return setting == Setting::kLink || setting == Setting::kConvert || setting == Setting::kOutput;
+}
+
+int RunGetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs& args,
+                           const std::string& name) {
+  ComponentSession session(globals);
+  if (!session.Open()) return kExitFailed;
+  std::vector<std::string> targets;
+  if (!CheckProjectTarget(session, args.project, args.target, &targets)) return kExitFailed;
+  const std::string target = TargetName(targets, args.target);
+  const Setting setting = SettingOf(name);
+  if (setting == Setting::kRaw && !IsUsableKey(name)) {
+    return session.FailedWithStatus(kStatusBadArgument, kMsgBadArgument);
+  }
+  ComArgs a;
+  ScopedBstr text;
+  VARIANT* value = a.Out();
+  HRESULT hr = S_OK;
+  switch (setting) {
+    case Setting::kLink:
+      hr = session.project_object().GetLinkOptions(a.Bstr(args.project), a.Bstr(target),
+                                                   text.Receive());
+      break;
+    case Setting::kOutput:
+      hr = session.project_object().GetOutputDir(a.Bstr(args.project), a.Bstr(target),
+                                                 text.Receive());
+      break;
+    case Setting::kWork: {
+      VARIANT place = a.Empty();
+      place.vt = VT_VARIANT | VT_BYREF;
+      place.pvarVal = value;
+      hr = session.service().GetWorkDir(a.Bstr(args.project), a.Bstr(target), place, a.Empty());
+      break;
+    }
+    default:
+      hr = session.service().Method14(a.Text(args.project), a.Out(),
+                                      a.Text(TargetSectionName(target)), a.Out(), a.Text(name),
+                                      value);
+      break;
+  }
+  if (hr != S_OK) return session.Failed();
+  std::cout << (text.Get() != nullptr ? text.Text() : VariantText(*value)) << '\n';
+  return kExitOk;
+}
+
+int RunSetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs& args,
+                           const std::string& name, const std::string& value) {
+  ComponentSession session(globals);
+  if (!session.Open()) return kExitFailed;
+  std::vector<std::string> targets;
+  if (!CheckProjectTarget(session, args.project, args.target, &targets)) return kExitFailed;
+  if (value.find_first_of("\r\n") != std::string::npos) {
+    return session.FailedWithStatus(kStatusBadArgument, kMsgBadArgument);
+  }
+  const std::string target = TargetName(targets, args.target);
+  ComArgs a;
+  IProject& project = session.project_object();
+  BSTR owner = a.Bstr(args.project);
+  HRESULT hr = S_OK;
+  switch (SettingOf(name)) {
+    case Setting::kLink:
+      hr = project.SetProjectLink(owner, a.Bstr(target), a.Bstr(value));
+      break;
+    case Setting::kConvert:
+      hr = project.SetProjectConvert(owner, a.Bstr(target), a.Bstr(value));
+      break;
+    default:
+      hr = project.SetOutputDir(owner, a.Bstr(target), a.Bstr(value));
+      break;
+  }
+  if (hr != S_OK) return session.Failed();
   return session.Save();
 }
 
 int RunGet(const GlobalOptions& globals, const ProjectTargetArgs& args, const std::string& name) {
+  if (ReadByComponent(SettingOf(name))) return RunGetThroughComponent(globals, args, name);
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
   COneProjectData* project = session.FindProject(args.project);
@@ -264,6 +426,9 @@ int RunGet(const GlobalOptions& globals, const ProjectTargetArgs& args, const st
 
 int RunSet(const GlobalOptions& globals, const ProjectTargetArgs& args, const std::string& name,
            const std::string& value) {
+  if (WrittenByComponent(SettingOf(name))) {
+    return RunSetThroughComponent(globals, args, name, value);
+  }
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
   COneProjectData* project = session.FindProject(args.project);

@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "cli/session_files.h"
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
@@ -12,15 +13,11 @@
 #include "platform/private_profile.h"
 #include "platform/win_path.h"
 #include "storage/project_files.h"
-#include "storage/working_copy.h"
 #include "toolchain/install_location.h"
 
 namespace zelvan::cli {
 
 namespace {
-
-// Set by a session that could not write a file; read at the command's end.
-bool unwritten_files = false;
 
 AnswerPolicy PolicyOf(const GlobalOptions& options) {
   if (options.answer_yes) return AnswerPolicy::kYes;
@@ -38,14 +35,9 @@ WorkspaceSession::WorkspaceSession(const GlobalOptions& options)
 WorkspaceSession::~WorkspaceSession() {
   if (workspace_) workspace_->CloseWorkspace();
   workspace_.reset();
-  if (host_platform_) {
-    // Closing wrote settings into the profile cache: they reach the disk
-    // now, while a failure can still be told.
-    platform().profile->FlushAll();
-    for (const std::string& failure : fs().FailedWrites())
-      err_ << "zelvan: not written: " << failure << "\n";
-    if (!fs().FailedWrites().empty()) unwritten_files = true;
-  }
+  // Closing wrote settings into the profile cache: they reach the disk
+  // now, while a failure can still be told.
+  if (host_platform_) ReportUnwrittenFiles(platform(), err_);
   locks_.reset();
   hooks_.reset();
   dependencies_.reset();
@@ -142,25 +134,7 @@ std::string WorkspaceSession::SystemPath(std::string_view host_path) {
 bool WorkspaceSession::Open() {
   Start();
   std::string path;
-  if (!options_.workspace.empty()) {
-    path = SystemPath(options_.workspace);
-  } else {
-    std::vector<DirectoryEntry> entries;
-    std::string dir = fs().GetCurrentDirectory();
-    fs().ListDirectory(dir, "*.kws", &entries);
-    std::vector<std::string> files;
-    for (const DirectoryEntry& entry : entries) {
-      if (!entry.is_directory) files.push_back(entry.name);
-    }
-    if (files.size() != 1) {
-      err_ << "zelvan: "
-           << (files.empty() ? "no workspace file (.kws) in the current directory"
-                             : "several workspace files (.kws) in the current directory")
-           << "; name one with -w\n";
-      return false;
-    }
-    path = dir + files.front();
-  }
+  if (!ChooseWorkspacePath(fs(), options_, err_, &path)) return false;
   if (EqualsNoCase(SplitPath(path).extension, ".kbp")) {
     if (!FileExists(fs(), path)) {
       err_ << "zelvan: the project file " << path << " does not exist\n";
@@ -184,18 +158,7 @@ bool WorkspaceSession::OpenWorkspaceFile(const std::string& workspace_path) {
     err_ << "zelvan: " << error << "\n";
     return false;
   }
-  // Projects in one order for every command, so two commands on workspaces
-  // that share projects never wait for each other in a circle.
-  std::vector<std::string> projects;
-  host_.GetWorkspaceProjectFiles(workspace_path, &projects);
-  std::set<std::string, NoCaseLess> project_files;
-  for (const std::string& project : projects) {
-    std::string file;
-    if (ChangeExtension(fs(), fs().FullPath(project), kProjectExtension, &file)) {
-      project_files.insert(file);
-    }
-  }
-  for (const std::string& file : project_files) {
+  for (const std::string& file : WorkspaceProjectFiles(host_, fs(), workspace_path)) {
     if (!LockFile(file)) return false;
   }
   if (!workspace_->OpenWorkspace(workspace_path)) {
@@ -223,19 +186,10 @@ bool WorkspaceSession::LockFile(std::string_view path) {
 }
 
 void WorkspaceSession::RemoveDeadTemporaries() {
-  const std::string& workspace = workspace_->WorkspacePath();
-  std::set<std::string, NoCaseLess> dirs = {
-      GetFileDirectory(workspace), GetFileDirectory(WorkingCopyPattern(platform(), workspace))};
-  for (const auto& project : workspace_->Projects()) {
-    dirs.insert(GetFileDirectory(project->ProjectFilePath()));
-    dirs.insert(GetFileDirectory(project->WorkingCopyPath()));
-  }
-  for (const std::string& dir : dirs)
-    ::zelvan::RemoveDeadTemporaries(fs(), dir);
-}
-
-int FinalExitStatus(int status) {
-  return status == kExitOk && unwritten_files ? kExitFailed : status;
+  std::set<std::string, NoCaseLess> projects;
+  for (const auto& project : workspace_->Projects())
+    projects.insert(project->ProjectFilePath());
+  RemoveDeadTemporariesOf(platform(), workspace_->WorkspacePath(), projects);
 }
 
 COneProjectData* WorkspaceSession::FindProject(std::string_view name) {

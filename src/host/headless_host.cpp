@@ -94,8 +94,8 @@ bool HeadlessHost::SetActiveProject(std::string_view project_file, std::string* 
   return true;
 }
 
-bool HeadlessHost::ReplaceProject(std::string_view old_project_file,
-                                  std::string_view new_project_file, std::string* error) {
+bool HeadlessHost::ReplaceWorkspaceProject(std::string_view old_project_file,
+                                           std::string_view new_project_file, std::string* error) {
   WorkspaceFile previous = file_;
   std::string relative;
   MakeRelativePath(workspace_path_, new_project_file, &relative);
@@ -123,7 +123,7 @@ bool HeadlessHost::ReplaceProject(std::string_view old_project_file,
   return true;
 }
 
-bool HeadlessHost::RemoveProject(std::string_view project_file, std::string* error) {
+bool HeadlessHost::RemoveWorkspaceProject(std::string_view project_file, std::string* error) {
   WorkspaceFile previous = file_;
   std::erase_if(file_.projects, [&](const std::string& stored) {
     return PathEquals(FullProjectPath(stored), project_file);
@@ -137,6 +137,13 @@ bool HeadlessHost::RemoveProject(std::string_view project_file, std::string* err
     return false;
   }
   return true;
+}
+
+std::vector<std::string> HeadlessHost::WorkspaceRecordFiles() {
+  if (single_project_ || workspace_path_.empty()) return {};
+  PathParts parts = SplitPath(workspace_path_);
+  return {workspace_path_, MakePath(parts.drive, parts.directory, parts.title,
+                                    std::string(kWorkspaceSettingsExtension))};
 }
 
 bool HeadlessHost::WriteWorkspaceFile(std::string* error) {

@@ -66,14 +66,6 @@ class HeadlessHost : public IdeServices, public UiHooks {
   bool IsSingleProject() const { return single_project_; }
   // Makes `project_file` the active project and writes the workspace file.
   bool SetActiveProject(std::string_view project_file, std::string* error);
-  // Names `new_project_file` in the place of `old_project_file` (and as the
-  // active project when the old one was) and writes the workspace file.
-  // False, with the list as it was, when the old project is not listed or
-  // the file cannot be written.
-  bool ReplaceProject(std::string_view old_project_file, std::string_view new_project_file,
-                      std::string* error);
-  // Takes a project out of the list (and out of Active) and writes the workspace file.
-  bool RemoveProject(std::string_view project_file, std::string* error);
 
   // What the host was asked, for the caller to report.
   const std::string& LastError() const { return last_error_; }
@@ -92,6 +84,17 @@ class HeadlessHost : public IdeServices, public UiHooks {
   void CurrentTargetChanged(std::string_view) override {}
   void RefreshProjectView(std::string_view) override {}
   void RefreshSourceControlStatus() override {}
+  // Names `new_project_file` in the place of `old_project_file` (and as the
+  // active project when the old one was) and writes the workspace file.
+  // False, with the list as it was, when the old project is not listed or
+  // the file cannot be written.
+  bool ReplaceWorkspaceProject(std::string_view old_project_file, std::string_view new_project_file,
+                               std::string* error) override;
+  // Takes a project out of the list (and out of Active) and writes the workspace file.
+  bool RemoveWorkspaceProject(std::string_view project_file, std::string* error) override;
+  // The workspace file and its settings file; none for a project opened
+  // alone, which keeps its workspace in memory.
+  std::vector<std::string> WorkspaceRecordFiles() override;
   int ShowMessage(std::string_view caption, std::string_view text, unsigned style,
                   unsigned message_id) override;
   void ReportError(uint32_t code, std::string_view message) override;

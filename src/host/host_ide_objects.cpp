@@ -78,6 +78,45 @@ HRESULT HostWorkspace::GetProjectFiles(BSTR workspace, VARIANT* files) {
   return zelvan::StoreStrings(files, list) ? S_OK : E_OUTOFMEMORY;
 }
 
+HRESULT HostWorkspace::ReplaceProject(BSTR old_project_file, BSTR new_project_file) {
+  std::string error;
+  return ide_.ReplaceWorkspaceProject(TextFromBstr(old_project_file),
+                                      TextFromBstr(new_project_file), &error)
+             ? S_OK
+             : S_FALSE;
+}
+
+HRESULT HostWorkspace::RemoveProject(BSTR project_file) {
+  std::string error;
+  return ide_.RemoveWorkspaceProject(TextFromBstr(project_file), &error) ? S_OK : S_FALSE;
+}
+
+HRESULT HostWorkspace::GetRecordFiles(VARIANT* files) {
+  if (files == nullptr) return E_POINTER;
+  return zelvan::StoreStrings(files, ide_.WorkspaceRecordFiles()) ? S_OK : E_OUTOFMEMORY;
+}
+
+// --- HostProgressWindow.
+
+HostProgressWindow::HostProgressWindow(DependencyProgress& progress)
+    : DispatchObject(IID_IKovaProgressWindow), progress_(progress) {}
+
+HRESULT HostProgressWindow::PostProgress(UINT message, ULONGLONG number, BSTR text) {
+  switch (message) {
+    case kProgressTotalMessage:
+      progress_.SetTotal(number);
+      return S_OK;
+    case kProgressStepMessage:
+      progress_.Step();
+      return S_OK;
+    case kProgressProjectMessage:
+      progress_.SetProject(TextFromBstr(text));
+      return S_OK;
+    default:
+      return E_INVALIDARG;
+  }
+}
+
 // --- HostOutputWindow.
 
 HostOutputWindow::HostOutputWindow(IdeServices& ide)

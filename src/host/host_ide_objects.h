@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/dependency_progress.h"
 #include "model/ide_services.h"
 #include "platform/com_ptr.h"
 #include "platform/dispatch_object.h"
@@ -38,7 +39,10 @@ class HostWorkspace : public DispatchObject<IKovaWorkspace> {
   HRESULT STDMETHODCALLTYPE SetCurrentTarget(BSTR target) override;
   HRESULT STDMETHODCALLTYPE RefreshProject(BSTR project_file) override;
   HRESULT STDMETHODCALLTYPE RefreshSourceControl() override;
+  HRESULT STDMETHODCALLTYPE ReplaceProject(BSTR old_project_file, BSTR new_project_file) override;
+  HRESULT STDMETHODCALLTYPE RemoveProject(BSTR project_file) override;
   HRESULT STDMETHODCALLTYPE GetProjectFiles(BSTR workspace, VARIANT* files) override;
+  HRESULT STDMETHODCALLTYPE GetRecordFiles(VARIANT* files) override;
 
  private:
   IdeServices& ide_;
@@ -124,6 +128,19 @@ class HostArchiveProvider : public DispatchObject<IKovaArchiveProvider> {
   HRESULT STDMETHODCALLTYPE AddToArchive(BSTR path, LONG flags, LONG* result) override;
   HRESULT STDMETHODCALLTYPE RemoveFromArchive(BSTR path, LONG flags, LONG* result) override;
   HRESULT STDMETHODCALLTYPE ShowHistory(BSTR path, LONG flags, LONG* result) override;
+};
+
+// A progress window of the host's own, handed to the service with a long
+// operation (a VARIANT holding it as VT_UNKNOWN): what the operation posts
+// to it goes to `progress`, which must outlive the window's use.
+class HostProgressWindow : public DispatchObject<IKovaProgressWindow> {
+ public:
+  explicit HostProgressWindow(DependencyProgress& progress);
+
+  HRESULT STDMETHODCALLTYPE PostProgress(UINT message, ULONGLONG number, BSTR text) override;
+
+ private:
+  DependencyProgress& progress_;
 };
 
 // The application object. Member 39 (property get, ProgID) hands out the

@@ -76,6 +76,15 @@ TEST(HostIdeObjectsTest, EveryRequestReachesTheHostUnchanged) {
          ide.RefreshSourceControlStatus();
          return std::string();
        }},
+      {"the workspace's record",
+       [](IdeServices& ide) {
+         std::string error;
+         const bool replaced =
+             ide.ReplaceWorkspaceProject("C:\\ws\\a\\a.kbp", "C:\\ws\\a\\z.kbp", &error);
+         const bool removed = ide.RemoveWorkspaceProject("C:\\ws\\b\\b.kbp", &error);
+         std::vector<std::string> files = ide.WorkspaceRecordFiles();
+         return std::to_string(replaced) + std::to_string(removed) + files.back();
+       }},
       {"message box",
        [](IdeServices& ide) {
          return std::to_string(ide.ShowMessage("KOVA", "Save?", kMbYesNo | kMbIconWarning, 5088));
@@ -115,6 +124,10 @@ TEST(HostIdeObjectsTest, RefusalsOfTheHostArePassedBack) {
   EXPECT_FALSE(hosted.bridge.GetWorkspaceProjectFiles("C:\\ws\\ws.kws", &files));
   EXPECT_THAT(files, ElementsAre("kept"));
   EXPECT_FALSE(hosted.bridge.AddProjectToWorkspace("C:\\ws\\c\\c.kpr", "C:\\ws\\ws.kws"));
+  std::string error;
+  EXPECT_FALSE(hosted.bridge.ReplaceWorkspaceProject("C:\\a.kbp", "C:\\b.kbp", &error));
+  EXPECT_FALSE(hosted.bridge.RemoveWorkspaceProject("C:\\a.kbp", &error));
+  EXPECT_EQ(error, "the IDE did not take the project out of its workspace");
 }
 
 TEST(HostIdeObjectsTest, HeadlessServicesAnswerWithoutWindowOrSourceControl) {

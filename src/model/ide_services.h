@@ -52,6 +52,20 @@ class IdeServices {
   // Asks the IDE to refresh the source-control state of every project.
   virtual void RefreshSourceControlStatus() = 0;
 
+  // The IDE's own record of the workspace, which new, copy and rename keep
+  // in step (see projects/project_services.h). An IDE that keeps no record
+  // of its own refuses the changes and names no files.
+  virtual bool ReplaceWorkspaceProject(std::string_view /*old_project_file*/,
+                                       std::string_view /*new_project_file*/, std::string* error) {
+    *error = "the IDE keeps no list of projects";
+    return false;
+  }
+  virtual bool RemoveWorkspaceProject(std::string_view /*project_file*/, std::string* error) {
+    *error = "the IDE keeps no list of projects";
+    return false;
+  }
+  virtual std::vector<std::string> WorkspaceRecordFiles() { return {}; }
+
   // --- The error-message service.
 
   // Shows a message box (style: platform/ui_hooks.h) and returns the button pressed.

@@ -91,7 +91,7 @@ constexpr MessageText kTexts[] = {
     {kMsgTemplateUnreadable, "The template file %s cannot be read."},
     {kMsgTemplateEntryRefused,
      "The template entry %s names a file outside its folder (a full path, a drive or \"..\")."},
-    {kMsgFileNotWritten, "The file %s could not be written: %s."},
+    {kMsgFileNotWritten, "The file %s was not written: %s."},
     {kMsgWorkspaceStateNotSaved,
      "The workspace settings could not be saved; the workspace was left as it was."},
     {kMsgOldFileNotDeleted, "The file %s of the renamed project could not be deleted."},
@@ -99,6 +99,7 @@ constexpr MessageText kTexts[] = {
     {kMsgOperationPending, "%s needs a part of the service that this version does not have yet."},
     {kMsgNotConnected, "The IDE's %s is not connected."},
     {kMsgArchiveFailed, "Source control did not carry out the action on %s."},
+    {kMsgStopped, "The operation was stopped; nothing was written."},
     {kMsgFrameTitle, "KOVA"},
     {kMsgErrorTitle, "Build Project Service"},
 };

@@ -70,6 +70,8 @@ inline constexpr uint32_t kStatusOperationPending = 0x40031151;  // with kMsgOpe
 inline constexpr uint32_t kStatusNotConnected = 0x40031152;  // with kMsgNotConnected
 // The IDE's source control did not carry out an action.
 inline constexpr uint32_t kStatusArchiveFailed = 0x40031153;  // with kMsgArchiveFailed
+// A stop was requested while the method's operation ran; it wrote nothing.
+inline constexpr uint32_t kStatusStopped = 0x40031154;  // with kMsgStopped
 
 // New projects from templates: 16-bit codes, which the IDE receives as
 // 0x40040000 + code. Copy and rename use their message IDs as codes.
@@ -141,7 +143,7 @@ inline constexpr unsigned kMsgFileNotFound = 5101;         // %s: the file (our 
 inline constexpr unsigned kMsgFileInProject = 5102;        // %s: the file (our own ID)
 inline constexpr unsigned kMsgFileNotAdded = 5103;         // %s, %s: the file, why (our own ID)
 inline constexpr unsigned kMsgTargetSettingFailed = 5105;  // our own ID
-inline constexpr unsigned kMsgNoLinkCommandFile = 5120;  // %s, %s: project, target (our own ID)
+inline constexpr unsigned kMsgNoLinkCommandFile = 5120;    // %s, %s: project, target (our own ID)
 inline constexpr unsigned kMsgLinkCommandFileUnreadable = 5121;  // %s: the file (our own ID)
 inline constexpr unsigned kMsgSymbolHasNoValue = 5122;        // %s, %s: symbol, file (our own ID)
 inline constexpr unsigned kMsgTemplateUnreadable = 5130;      // %s: the file (our own ID)
@@ -149,10 +151,11 @@ inline constexpr unsigned kMsgTemplateEntryRefused = 5131;    // %s: the entry (
 inline constexpr unsigned kMsgFileNotWritten = 5132;          // %s, %s: file, why (our own ID)
 inline constexpr unsigned kMsgWorkspaceStateNotSaved = 5133;  // (our own ID)
 inline constexpr unsigned kMsgOldFileNotDeleted = 5134;       // %s: the file (our own ID)
-inline constexpr unsigned kMsgNotAvailable = 5140;       // %s: the method (our own ID)
-inline constexpr unsigned kMsgOperationPending = 5141;   // %s: the method (our own ID)
-inline constexpr unsigned kMsgNotConnected = 5142;       // %s: the IDE service (our own ID)
-inline constexpr unsigned kMsgArchiveFailed = 5143;      // %s: the path (our own ID)
+inline constexpr unsigned kMsgNotAvailable = 5140;            // %s: the method (our own ID)
+inline constexpr unsigned kMsgOperationPending = 5141;        // %s: the method (our own ID)
+inline constexpr unsigned kMsgNotConnected = 5142;            // %s: the IDE service (our own ID)
+inline constexpr unsigned kMsgArchiveFailed = 5143;           // %s: the path (our own ID)
+inline constexpr unsigned kMsgStopped = 5144;                 // our own ID
 inline constexpr unsigned kMsgFrameTitle = 13100;
 inline constexpr unsigned kMsgErrorTitle = 13702;
 

@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "platform/ansi_text.h"
+#include "platform/interrupt_stop.h"
 #include "platform/posix_file_system.h"
 #include "platform/posix_system_services.h"
 #include "platform/private_profile.h"
@@ -16,6 +17,7 @@ namespace zelvan {
 
 struct HostPlatform::Parts {
   std::unique_ptr<SystemServices> system;
+  std::unique_ptr<InterruptibleSystemServices> interruptible;
   std::unique_ptr<PosixFileSystem> fs;
   std::unique_ptr<PrivateProfile> profile;
   std::unique_ptr<Registry> registry;
@@ -28,6 +30,7 @@ HostPlatform::~HostPlatform() {
   parts_->registry.reset();
   parts_->profile.reset();
   parts_->fs.reset();
+  parts_->interruptible.reset();
 }
 
 namespace {
@@ -82,6 +85,10 @@ std::unique_ptr<HostPlatform> HostPlatform::Create(UiHooks* ui) {
   host->platform_.profile = parts.profile.get();
   host->platform_.registry = parts.registry.get();
   host->platform_.system = parts.system.get();
+  if (auto stop = system.GetEnv("ZELVAN_STOP_ON_INTERRUPT"); stop && *stop == "1") {
+    parts.interruptible = std::make_unique<InterruptibleSystemServices>(system);
+    host->platform_.system = parts.interruptible.get();
+  }
   host->platform_.ui = ui;
   return host;
 }

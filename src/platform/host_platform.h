@@ -8,6 +8,8 @@
 //   ZELVAN_REGISTRY     host path of the registry file (registry.h); default
 //                       $XDG_CONFIG_HOME/zelvan/registry.ini, else ~/.config/zelvan/registry.ini
 //   ZELVAN_CODEPAGE     ANSI code page for double-byte lead bytes (default single-byte)
+//   ZELVAN_STOP_ON_INTERRUPT  "1": the first Ctrl-C is a stop request of every
+//                       session (interrupt_stop.h), for a host on a terminal
 #pragma once
 
 #include <memory>

@@ -13,6 +13,9 @@ namespace zelvan {
 // below (and restores the usual handling for the next one). Installing it
 // again arms it again.
 void InstallInterruptHandler();
+// Restores the usual handling when the handler above is installed: a
+// module that installed it must remove it before it is unloaded.
+void RemoveInterruptHandler();
 // True once an interrupt arrived since the handler was installed or the
 // flag was cleared.
 bool InterruptRequested();

@@ -24,6 +24,13 @@ void InstallInterruptHandler() {
   ::sigaction(SIGINT, &action, nullptr);
 }
 
+void RemoveInterruptHandler() {
+  struct sigaction current = {};
+  if (::sigaction(SIGINT, nullptr, &current) == 0 && current.sa_handler == OnInterrupt) {
+    ::signal(SIGINT, SIG_DFL);
+  }
+}
+
 bool InterruptRequested() {
   return interrupted != 0;
 }

@@ -2,6 +2,12 @@
 // libzelvan_component.so; "ZELVAN.DLL" in a Windows build). Loading the
 // library builds the module's process-wide objects on a platform of its own;
 // unloading it destroys them. Only these four functions are exported.
+//
+// The platform is read from the environment of the process (HostPlatform:
+// drives, registry, code page, Ctrl-C as a stop request), as is the
+// installation (ZELVAN_INSTALL, else beside the host program). A host that
+// refreshes include dependencies on its own sets ZELVAN_REFRESH_ON_OPEN=0
+// before it loads the module.
 #include <memory>
 #include <string>
 
@@ -9,6 +15,7 @@
 #include "platform/file_system.h"
 #include "platform/host_platform.h"
 #include "platform/module_path.h"
+#include "platform/system_services.h"
 #include "platform/ui_hooks.h"
 #include "service/component_module.h"
 #include "toolchain/install_location.h"
@@ -64,6 +71,9 @@ struct LoadedModule {
           return mapper.MapDriveUnlessSet(letter, dir);
         })) {
       options.install_folder = location.folder;
+    }
+    if (auto refresh = platform.system->GetEnv("ZELVAN_REFRESH_ON_OPEN"); refresh == "0") {
+      options.refresh_dependencies_on_open = false;
     }
     module = std::make_unique<ComponentModule>(platform, std::move(options));
   }

@@ -217,7 +217,9 @@ class IProject : public IDispatch {
                                                       BSTR* options) = 0;  // 29
   virtual HRESULT STDMETHODCALLTYPE SetProjectConvert(BSTR project, BSTR target,
                                                       BSTR options) = 0;  // 30
-  // 31-33: project commands (new project, adding, the active project file).
+  // 31-33: project commands: a new project (the name, and a string list of
+  // the CPU, folder, type and memory size), a copy of the named project,
+  // and its rename to the text of the VARIANT.
   virtual HRESULT STDMETHODCALLTYPE NewProject(BSTR command, VARIANT arguments) = 0;
   virtual HRESULT STDMETHODCALLTYPE Method32(BSTR command, VARIANT arguments) = 0;
   virtual HRESULT STDMETHODCALLTYPE Method33(BSTR command, VARIANT arguments) = 0;

@@ -10,12 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "analysis/function_requests.h"
 #include "model/status_codes.h"
 #include "platform/class_registry.h"
 #include "platform/file_system.h"
 #include "platform/host_platform.h"
 #include "platform/inproc_server.h"
 #include "platform/system_services.h"
+#include "service/argument_shapes.h"
 #include "service/component_interfaces.h"
 #include "tests/support/recording_ide_host.h"
 #include "tests/support/temp_dir.h"
@@ -65,6 +67,7 @@ class ComponentLibraryTest : public ::testing::Test {
     dir_.WriteFile("ws/app/util.c", "int util;\n");
     dir_.WriteFile("ws/lib/Lib.kbp", kLib);
     dir_.WriteFile("ws/Demo.kba", "[Arcive]\r\nArcivePath=archive\r\n");
+    dir_.WriteFile("ws/app/app.lcf", "_stack = 0x8000;\nSECTIONS {\n  _heap = 010;\n}\n");
     ide_.state().project_files = {SystemPath("ws/app/App.kbp"), SystemPath("ws/lib/Lib.kbp")};
     ide_.state().active_project = SystemPath("ws/app/App.kbp");
   }
@@ -130,7 +133,7 @@ struct SlotCase {
   std::function<HRESULT(IService*, VariantArgs&, VARIANT* out)> call;
   HRESULT hr;
   uint32_t status;
-  const char* text = nullptr;  // what `out` holds afterwards
+  std::optional<std::string> text = std::nullopt;  // what `out` holds afterwards
 };
 
 // A text out argument as a VARIANT, for the cases' common check.
@@ -140,19 +143,37 @@ HRESULT Text(HRESULT hr, BSTR* text, VARIANT* out) {
   return hr;
 }
 
+// A function-database transfer text without the time on its first line.
+std::string Entries(const std::string& text) {
+  return text.substr(std::min(text.size(), text.find('\n') + 1));
+}
+
 TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
   Open();
   const std::string util = SystemPath("ws/app/util.c");
+  const std::string app = SystemPath("ws/app") + "\\";
+  FunctionDatabaseRequest record;
   // Run in order: later cases see what earlier ones changed.
   const std::vector<SlotCase> cases = {
       {"7 active project", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->ActiveProjectChanged(a.Long(3)); }, S_OK, 0},
       {"8 reserved", [](IService* s, VariantArgs&, VARIANT*) { return s->Method8(); }, S_OK, 0},
       {"9 reserved", [](IService* s, VariantArgs&, VARIANT*) { return s->Method9(); }, S_OK, 0},
-      {"10 function database", [](IService* s, VariantArgs&, VARIANT*) {
-         return s->Method10(nullptr); }, S_FALSE, kStatusOperationPending},
-      {"11 function database", [](IService* s, VariantArgs&, VARIANT*) {
-         return s->Method11(nullptr); }, S_FALSE, kStatusOperationPending},
+      {"10 no record", [](IService* s, VariantArgs&, VARIANT*) { return s->Method10(nullptr); },
+       S_FALSE, kStatusBadArgument},
+      {"10 a source's functions", [&](IService* s, VariantArgs&, VARIANT* o) {
+         record.project = "App"; record.file = "main.c";
+         HRESULT hr = s->Method10(&record);
+         *o = VariantFromText(Entries(record.functions)); return hr; }, S_OK, 0,
+       "1\n3;int;main;2;1;void;\n"},
+      {"11 the editor's text", [&](IService* s, VariantArgs&, VARIANT* o) {
+         record.project = ""; record.text = "\nlong edited(int a) { return a; }\n";
+         HRESULT hr = s->Method11(&record);
+         *o = VariantFromText(Entries(record.functions)); return hr; }, S_OK, 0,
+       "1\n3;long;edited;2;1;int a;\n"},
+      {"11 a file not in the project", [&](IService* s, VariantArgs&, VARIANT*) {
+         record.file = "none.c"; return s->Method11(&record); }, S_FALSE,
+       kStatusFileNotInProject},
       {"12 every project", [](IService* s, VariantArgs& a, VARIANT* o) {
          BSTR t = nullptr; return Text(s->GetProjectInfo(2, a.Text(""), a.Empty(), &t), &t, o);
        }, S_OK, 0, "App.abs;Lib.lib;"},
@@ -165,8 +186,31 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
       {"12 unknown project", [](IService* s, VariantArgs& a, VARIANT* o) {
          BSTR t = nullptr; return Text(s->GetProjectInfo(6, a.Text("No"), a.Empty(), &t), &t, o);
        }, S_FALSE, kStatusProjectNotFound, ""},
-      {"12 makefile kind", [](IService* s, VariantArgs& a, VARIANT* o) {
+      {"12 the project's makefile", [](IService* s, VariantArgs& a, VARIANT* o) {
          BSTR t = nullptr; return Text(s->GetProjectInfo(100, a.Text("App"), a.Text(""), &t), &t, o);
+       }, S_OK, 0, app + "App.mak"},
+      {"12 makefile mode not one", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetProjectInfo(100, a.Text("App"), a.Text("3"), &t), &t, o);
+       }, S_FALSE, kStatusBadArgument, ""},
+      {"12 build makefile", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetProjectInfo(103, a.Text("App"), a.Ref("debug"), &t), &t, o);
+       }, S_OK, 0, app + "tempmake.mak"},
+      {"12 build makefile, FAL, Clean", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr;
+         return Text(s->GetProjectInfo(103, a.Text("App"), a.Array({"Release", "2", "1"}), &t), &t, o);
+       }, S_OK, 0, app + "tempmake.falmak"},
+      {"12 build makefile, unknown mode", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr;
+         return Text(s->GetProjectInfo(103, a.Text("App"), a.Array({"Debug", "1"}), &t), &t, o);
+       }, S_FALSE, kStatusBadArgument, ""},
+      {"12 FAL directory", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetProjectInfo(107, a.Text("App"), a.Empty(), &t), &t, o);
+       }, S_OK, 0, app + "_FALTMP_\\"},
+      {"12 memory models", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetProjectInfo(24, a.Text("App"), a.Empty(), &t), &t, o);
+       }, S_OK, 0, "64k;128k;"},
+      {"12 GNU makefile", [](IService* s, VariantArgs& a, VARIANT* o) {
+         BSTR t = nullptr; return Text(s->GetProjectInfo(133, a.Text("App"), a.Empty(), &t), &t, o);
        }, S_FALSE, kStatusOperationPending, ""},
       {"12 null out", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->GetProjectInfo(0, a.Text(""), a.Empty(), nullptr); }, E_POINTER, 0},
@@ -182,9 +226,42 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
       {"14 key not a string", [](IService* s, VariantArgs& a, VARIANT* o) {
          return s->Method14(a.Text("App"), a.Out(), a.Text("PROJECT"), a.Out(), a.Long(0), o);
        }, S_FALSE, kStatusBadArgument},
-      {"15 custom build", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->Method15(0, a.Text("App"), a.Out(), a.Text(""), a.Out(), a.Text(""), o,
-                            a.Bstr("")); }, S_FALSE, kStatusOperationPending},
+      {"15 write a step", [](IService* s, VariantArgs& a, VARIANT*) {
+         VARIANT* title = a.Out();
+         VARIANT* commands = a.Out();
+         *title = VariantFromText("Pack");
+         *commands = a.Array({"pack $(TargetPath)"});
+         return s->Method15(1, a.Text("App"), title, a.Text("Debug"), commands,
+                            a.Ref("custom-build"), a.Out(), nullptr); }, S_OK, 0},
+      {"56 copy the steps", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method56(a.Bstr("App"), a.Bstr("Debug"), a.Text("Release"), a.Empty()); },
+       S_OK, 0},
+      {"15 read the copy", [](IService* s, VariantArgs& a, VARIANT* o) {
+         VARIANT* title = a.Out();
+         HRESULT hr = s->Method15(0, a.Text("App"), title, a.Text("release"), a.Out(),
+                                  a.Text("custom-build"), a.Out(), nullptr);
+         VariantCopy(o, title);
+         return hr; }, S_OK, 0, "Pack"},
+      {"15 unknown step", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method15(0, a.Text("App"), a.Out(), a.Text("Debug"), a.Out(),
+                            a.Text("during-build"), a.Out(), nullptr); }, S_FALSE,
+       kStatusBadArgument},
+      {"15 unknown target", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method15(0, a.Text("App"), a.Out(), a.Text("Final"), a.Out(),
+                            a.Text("after-build"), a.Out(), nullptr); }, S_FALSE,
+       kStatusTargetNotFound},
+      {"15 commands not strings", [](IService* s, VariantArgs& a, VARIANT*) {
+         VARIANT* commands = a.Out();
+         *commands = VariantFromLong(1);
+         return s->Method15(1, a.Text("App"), a.Out(), a.Text("Debug"), commands,
+                            a.Text("after-build"), a.Out(), nullptr); }, S_FALSE,
+       kStatusBadArgument},
+      {"56 unknown project", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method56(a.Bstr("No"), a.Bstr("Debug"), a.Text("Release"), a.Empty()); },
+       S_FALSE, kStatusProjectNotFound},
+      {"56 target not a string", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->Method56(a.Bstr("App"), a.Bstr("Debug"), a.Long(1), a.Empty()); },
+       S_FALSE, kStatusBadArgument},
       {"16 null out", [](IService* s, VariantArgs&, VARIANT*) { return s->GetLastStatus(nullptr); },
        E_POINTER, 0},
       {"17 link", [](IService* s, VariantArgs& a, VARIANT*) {
@@ -219,7 +296,10 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
          BSTR t = nullptr; return Text(s->GetTreeNodeText(a.Text("7"), &t), &t, o); }, S_FALSE,
        kStatusBadArgument},
       {"21 makefile", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->SaveMakefile(a.Empty()); }, S_FALSE, kStatusOperationPending},
+         return s->SaveMakefile(a.Empty()); }, S_OK, 0},
+      {"21 makefile in a missing folder", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->SaveMakefile(a.Text("Z:\\none\\App.mak")); }, S_FALSE,
+       kStatusMakefileNotWritten},
       {"21 makefile path not a string", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->SaveMakefile(a.Long(1)); }, S_FALSE, kStatusBadArgument},
       {"22 one file", [](IService* s, VariantArgs& a, VARIANT*) {
@@ -239,8 +319,13 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
       {"80 the file again", [&](IService* s, VariantArgs& a, VARIANT*) {
          return s->AddFileEx(0, a.Text("App"), a.Text(util), a.Empty()); }, S_FALSE,
        kStatusFileInProject},
-      {"24 function database", [](IService* s, VariantArgs&, VARIANT*) {
-         return s->Method24(nullptr); }, S_FALSE, kStatusOperationPending},
+      {"24 a project's directories", [&](IService* s, VariantArgs&, VARIANT* o) {
+         record.project = "App";
+         HRESULT hr = s->Method24(&record);
+         *o = VariantFromText(record.directories.empty() ? "" : record.directories.front());
+         return hr; }, S_OK, 0, SystemPath("ws/app")},
+      {"24 unknown project", [&](IService* s, VariantArgs&, VARIANT*) {
+         record.project = "No"; return s->Method24(&record); }, S_FALSE, kStatusProjectNotFound},
       {"25 target", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->AddTarget(a.Text("App"), a.Text("Debug"), a.Text("Trace")); }, S_OK, 0},
       {"26 target", [](IService* s, VariantArgs& a, VARIANT*) {
@@ -268,22 +353,73 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
          return s->OpenWorkspace(a.Long(0)); }, S_FALSE, kStatusBadArgument},
       {"33 save", [](IService* s, VariantArgs&, VARIANT*) { return s->SaveWorkspace(0); }, S_OK, 0},
       {"34 include paths", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->GetIncludePaths(0, a.Bstr("App"), a.Bstr(""), o); }, S_FALSE,
-       kStatusOperationPending},
+         HRESULT hr = s->GetIncludePaths(2, a.Bstr("App"), a.Bstr(""), o);
+         std::vector<std::string> dirs;
+         StringsFromVariant(*o, &dirs);
+         VariantClear(o);
+         *o = VariantFromText(JoinWithSemicolons(dirs));
+         return hr; }, S_OK, 0, "K:\\Shared\\include;K:\\Tools\\MX520\\include;"},
+      {"34 unknown kind", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->GetIncludePaths(3, a.Bstr(""), a.Bstr(""), o); }, S_FALSE, kStatusBadArgument},
+      {"34 unknown target", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->GetIncludePaths(0, a.Bstr("Lib"), a.Bstr("Release"), o); }, S_FALSE,
+       kStatusTargetNotFound},
       {"35 a project already there", [&](IService* s, VariantArgs& a, VARIANT*) {
          return s->AddProject(a.Text(SystemPath("ws/lib/Lib.kbp"))); }, S_FALSE,
        kStatusProjectExists},
       {"36 source-file operation", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->Method36(a.Text("a"), a.Text("b")); }, S_FALSE, kStatusNotAvailable},
-      {"37 new project", [](IService* s, VariantArgs& a, VARIANT* o) {
+      {"37 a full project", [](IService* s, VariantArgs& a, VARIANT* o) {
+         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
+         *args[0] = VariantFromText("Full");
+         *args[1] = VariantFromText("MX-520");
+         *args[2] = VariantFromText("Full");
+         *args[3] = VariantFromLong(128);
+         VARIANT* count = a.Out();
+         HRESULT hr = s->CreateProject(args[0], args[1], args[2], args[3], count, o);
+         return TextOf(*count) == "0" ? hr : E_UNEXPECTED; }, S_OK, 0,
+       SystemPath("ws") + "\\Full\\Full.KBP"},
+      {"37 name not a string", [](IService* s, VariantArgs& a, VARIANT* o) {
          return s->CreateProject(a.Out(), a.Out(), a.Out(), a.Out(), a.Out(), o); }, S_FALSE,
-       kStatusOperationPending},
+       kStatusBadArgument},
+      {"38 a full project left out", [](IService* s, VariantArgs& a, VARIANT* o) {
+         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
+         *args[0] = VariantFromText("Alone");
+         *args[1] = VariantFromText("mr44");
+         *args[2] = VariantFromText("alone");
+         return s->Method38(args[0], args[1], args[2], args[3], a.Out(), o); }, S_OK, 0,
+       SystemPath("ws") + "\\alone\\Alone.KBP"},
       {"38 null out", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->Method38(a.Out(), a.Out(), a.Out(), a.Out(), nullptr, nullptr); }, E_POINTER,
        0},
-      {"39 new project", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->Method39(a.Out(), a.Out(), a.Out(), a.Out(), a.Out(), o); }, S_FALSE,
-       kStatusOperationPending},
+      {"39 a library", [](IService* s, VariantArgs& a, VARIANT* o) {
+         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
+         *args[0] = VariantFromText("Extra");
+         *args[1] = VariantFromText("MX-520");
+         *args[2] = VariantFromText("libs");
+         *args[3] = VariantFromText("lib");
+         return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_OK, 0,
+       SystemPath("ws") + "\\libs\\Extra.KBP"},
+      {"39 type and memory size", [](IService* s, VariantArgs& a, VARIANT* o) {
+         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
+         *args[0] = VariantFromText("Small");
+         *args[1] = VariantFromText("MX-310/P1");
+         *args[2] = VariantFromText("small");
+         *args[3] = a.Array({"abs", "96"});
+         return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_OK, 0, SystemPath("ws") + "\\small\\Small.KBP"},
+      {"39 a size that is no number", [](IService* s, VariantArgs& a, VARIANT* o) {
+         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
+         *args[0] = VariantFromText("X");
+         *args[1] = VariantFromText("MX-310/P1");
+         *args[3] = a.Array({"abs", "big"});
+         return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_FALSE, kStatusBadArgument},
+      {"39 unknown type", [](IService* s, VariantArgs& a, VARIANT* o) {
+         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
+         *args[0] = VariantFromText("X");
+         *args[1] = VariantFromText("MX-520");
+         *args[3] = VariantFromText("exe");
+         return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_FALSE,
+       kStatusInvalidProjectType},
       {"40 missing old project", [&](IService* s, VariantArgs& a, VARIANT*) {
          return s->ConvertOldProject(a.Text(SystemPath("ws/old.kip"))); }, S_FALSE,
        kStatusProjectFileMissing},
@@ -326,9 +462,6 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
       {"55 no place for the answer", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->GetWorkDir(a.Bstr("App"), a.Bstr(""), a.Text("x"), a.Empty()); }, S_FALSE,
        kStatusBadArgument},
-      {"56 custom build", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method56(a.Bstr("App"), a.Bstr("Debug"), a.Empty(), a.Empty()); }, S_FALSE,
-       kStatusOperationPending},
       {"57 no-build flag", [](IService* s, VariantArgs& a, VARIANT* o) {
          o->vt = VT_I4;
          return s->GetFileNoBuild(a.Bstr("App"), a.Bstr("main.c"), a.Bstr("Debug"), &o->lVal); },
@@ -344,8 +477,8 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
        kStatusNotAvailable},
       {"61 query", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->Method61(a.Bstr(""), a.Bstr(""), a.Empty()); }, S_FALSE, kStatusNotAvailable},
-      {"62 function database", [](IService* s, VariantArgs&, VARIANT*) { return s->Method62(); },
-       S_FALSE, kStatusOperationPending},
+      {"62 every project's functions", [](IService* s, VariantArgs&, VARIANT*) {
+         return s->Method62(); }, S_OK, 0},
       {"63 source control", [](IService* s, VariantArgs&, VARIANT*) { return s->Method63(); }, S_OK,
        0},
       {"64 item images", [](IService* s, VariantArgs& a, VARIANT*) {
@@ -395,24 +528,36 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
          return s->Method81(a.Empty()); }, S_FALSE, kStatusNotAvailable},
       {"82 project view", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->Method82(a.Bstr("Lib")); }, S_OK, 0},
-      {"83 sections value", [](IService* s, VariantArgs& a, VARIANT* o) {
+      {"83 no link command file", [](IService* s, VariantArgs& a, VARIANT* o) {
          return s->GetSectionsValue(a.Text(""), a.Text(""), a.Text("x"), o); }, S_FALSE,
-       kStatusOperationPending},
+       kStatusNoLinkCommandFile},
       {"83 symbol not a string", [](IService* s, VariantArgs& a, VARIANT* o) {
          return s->GetSectionsValue(a.Text(""), a.Text(""), a.Long(0), o); }, S_FALSE,
        kStatusBadArgument},
-      {"84 outer value", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->GetOuterValue(a.Text("a.lcf"), a.Text("x"), o); }, S_FALSE,
-       kStatusOperationPending},
+      {"84 outer value", [&](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->GetOuterValue(a.Text(app + "app.lcf"), a.Ref("_STACK"), o); }, S_OK, 0,
+       "0x00008000"},
+      {"84 inside SECTIONS", [&](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->GetOuterValue(a.Text(app + "app.lcf"), a.Text("_heap"), o); }, S_FALSE,
+       kStatusSymbolHasNoValue},
+      {"84 file not a string", [](IService* s, VariantArgs& a, VARIANT* o) {
+         return s->GetOuterValue(a.Long(0), a.Text("x"), o); }, S_FALSE, kStatusBadArgument},
       {"85 project operation", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->Method85(a.Empty()); }, S_FALSE, kStatusNotAvailable},
       {"86 unknown project", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->CopyProject(a.Bstr("No")); }, S_FALSE, kStatusProjectNotFound},
+         return s->CopyProject(a.Bstr("No")); }, S_FALSE, kMsgProjectNotFound},
       {"86 copy", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->CopyProject(a.Bstr("App")); }, S_FALSE, kStatusOperationPending},
-      {"87 rename", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->RenameProject(a.Bstr("App"), a.Bstr("New")); }, S_FALSE,
-       kStatusOperationPending},
+         return s->CopyProject(a.Bstr("App")); }, S_OK, 0},
+      {"86 copy again", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->CopyProject(a.Bstr("App")); }, S_FALSE, kMsgCopyFailed},
+      {"87 rename", [](IService* s, VariantArgs& a, VARIANT* o) {
+         HRESULT hr = s->RenameProject(a.Bstr("App"), a.Bstr("Main.abs"));
+         BSTR t = nullptr;
+         s->GetProjectInfo(2, a.Text(""), a.Empty(), &t);
+         return Text(hr, &t, o); }, S_OK, 0, "Main.abs;Lib.lib;Full.abs;Extra.lib;Small.abs;"},
+      {"87 invalid name", [](IService* s, VariantArgs& a, VARIANT*) {
+         return s->RenameProject(a.Bstr("Main"), a.Bstr("a:b")); }, S_FALSE,
+       kMsgInvalidName},
       {"32 close", [](IService* s, VariantArgs&, VARIANT*) { return s->CloseWorkspace(); }, S_OK,
        0},
       {"17 without a workspace", [](IService* s, VariantArgs& a, VARIANT*) {
@@ -429,8 +574,8 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
     if (c.hr != E_POINTER) {
       EXPECT_EQ(static_cast<uint32_t>(Status()), c.status);
     }
-    if (c.text != nullptr) {
-      EXPECT_EQ(TextOf(out), c.text);
+    if (c.text) {
+      EXPECT_EQ(TextOf(out), *c.text);
     }
     VariantClear(&out);
     args_.Clear();

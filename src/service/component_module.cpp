@@ -4,15 +4,19 @@
 #include <utility>
 
 #include "analysis/dependency_updater.h"
+#include "model/message_texts.h"
 #include "model/prj_svc_pro_file.h"
 #include "model/project_data.h"
+#include "model/status_codes.h"
 #include "platform/class_registry.h"
 #include "platform/com_ptr.h"
 #include "platform/dispatch_object.h"
+#include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/win_path.h"
 #include "service/component_ids.h"
 #include "service/component_objects.h"
+#include "service/connection_project_services.h"
 #include "service/ide_bridge.h"
 #include "service/ide_connection.h"
 #include "service/project_object.h"
@@ -64,10 +68,15 @@ ComponentModule::ComponentModule(const Platform& platform, ComponentOptions opti
   cpus_ = std::make_unique<CCPUTools>(platform_, *util_);
   events_ = std::make_unique<CCustomEventData>(kCustomEventFirstId, kCustomEventLastId);
   dependencies_ = std::make_unique<DependencyUpdater>(*cpus_);
+  dependencies_->SetRefreshOnOpen(options_.refresh_dependencies_on_open);
   hooks_ = std::make_unique<ServiceHooks>(*dependencies_, util_.get(), cpus_.get());
 
   ConnectionHooks connection_hooks;
-  connection_hooks.load_service_settings = [this] { settings_->LoadServiceSettings(); };
+  connection_hooks.load_service_settings = [this] {
+    settings_->LoadServiceSettings();
+    // The sources of the function database are those the settings name.
+    workspace_->SetListedExtensions(settings_->FunctionScanExtensions());
+  };
   connection_hooks.load_cpu_tools = [this] {
     if (!options_.install_folder.empty()) cpus_->LoadCpuTools();
   };
@@ -80,6 +89,7 @@ ComponentModule::ComponentModule(const Platform& platform, ComponentOptions opti
   };
   connection_ = std::make_unique<IdeConnection>(*platform_.ui, std::move(connection_hooks));
   bridge_ = std::make_unique<IdeBridge>(*connection_);
+  project_services_ = std::make_unique<ConnectionProjectServices>(*connection_, *bridge_);
   workspace_ = std::make_unique<CProjectData>(platform_, *settings_, *bridge_, hooks_.get(),
                                               languages_.get());
   hooks_->SetWorkspace(workspace_.get());
@@ -91,8 +101,26 @@ ComponentModule::~ComponentModule() {
   connection_->Disconnect();
   workspace_.reset();
   hooks_.reset();
+  project_services_.reset();
   bridge_.reset();
   connection_.reset();
+}
+
+void ComponentModule::ReportFailedWrites() {
+  const std::vector<std::string>& failed = platform_.fs->FailedWrites();
+  for (; reported_writes_ < failed.size(); ++reported_writes_) {
+    // Each is "<path>: <reason>".
+    const std::string& failure = failed[reported_writes_];
+    const size_t colon = failure.find(": ");
+    const std::string path = failure.substr(0, colon);
+    const std::string reason = colon == std::string::npos ? "" : failure.substr(colon + 2);
+    connection_->ReportError(kStatusFileNotWritten,
+                             LoadMessage(*platform_.ui, kMsgFileNotWritten, {path, reason}));
+  }
+}
+
+ProjectServices& ComponentModule::project_services() {
+  return *project_services_;
 }
 
 void ComponentModule::LockServer(bool lock) {

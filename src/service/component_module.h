@@ -33,9 +33,11 @@ class CCustomEventData;
 class CLangTools;
 class CPrjSvcProFile;
 class CProjectData;
+class ConnectionProjectServices;
 class DependencyUpdater;
 class IdeBridge;
 class IdeConnection;
+class ProjectServices;
 class QkUtil;
 class ServiceHooks;
 
@@ -46,6 +48,9 @@ struct ComponentOptions {
   // The toolchain installation (Windows form); empty: none, and Connect
   // loads no CPU list.
   std::string install_folder;
+  // Opening a workspace brings its include dependencies up to date; a host
+  // that refreshes them on its own turns this off (they are then only read).
+  bool refresh_dependencies_on_open = true;
 };
 
 // The product version the Version object reports: major and minor in the
@@ -97,6 +102,12 @@ class ComponentModule {
   DependencyUpdater& dependencies() { return *dependencies_; }
   CCustomEventData& events() { return *events_; }
   CPrjSvcProFile& settings() { return *settings_; }
+  // What new, copy and rename need of the IDE.
+  ProjectServices& project_services();
+  // Reports every write through the module's file system that failed since
+  // the last report to the IDE as an error (kStatusFileNotWritten), so that
+  // no file that was not written goes untold.
+  void ReportFailedWrites();
   // The source-control state of the workspace's archive, set by the
   // archive actions (kArchiveState* of ide_interfaces.h).
   LONG WorkspaceArchiveState() const { return workspace_archive_state_; }
@@ -107,6 +118,7 @@ class ComponentModule {
   ComponentOptions options_;
   int64_t references_ = 0;
   int64_t locks_ = 0;
+  size_t reported_writes_ = 0;
   LONG workspace_archive_state_ = -1;
   std::unique_ptr<QkUtil> util_;
   std::unique_ptr<CPrjSvcProFile> settings_;
@@ -117,6 +129,7 @@ class ComponentModule {
   std::unique_ptr<ServiceHooks> hooks_;
   std::unique_ptr<IdeConnection> connection_;
   std::unique_ptr<IdeBridge> bridge_;
+  std::unique_ptr<ConnectionProjectServices> project_services_;
   std::unique_ptr<CProjectData> workspace_;
 };
 

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/dependency_progress.h"
+#include "host/host_ide_objects.h"
+#include "model/project_data.h"
 #include "model/status_codes.h"
 #include "platform/bstr.h"
 #include "platform/dispatch_object.h"
@@ -42,6 +45,7 @@ SOURCECOUNT=1
 SOURCE0=main.c
 [PROJECT!MACRO!Debug]
 DefaultOUTPUT=.\Debug
+DefaultCompile=-g -I..\inc -I "..\my inc"
 ProjectLink=-g -o .\Debug\App.abs
 [PROJECT!MACRO!Release]
 OUTPUT=.\Rel
@@ -110,7 +114,7 @@ TEST_F(ComponentModuleTest, ProjectInfoKindsAnswerAndChange) {
       {9, "App", [](VariantArgs& a) { return a.Long(1); }, "", false, S_FALSE, kStatusBadArgument},
       {16, "App", text("CPU"), "MX-520", false, S_OK, 0},
       {17, "App", none, "", false, S_OK, 0},
-      {24, "App", none, "", false, S_FALSE, kStatusOperationPending},
+      {24, "App", none, "", false, S_FALSE, kStatusTemplateUnreadable},
       {50, "App", none, "C:\\ws\\app\\App.kpr", false, S_OK, 0},
       {51, "App", text("Src"), "FILTER;SOURCECOUNT;SOURCE0;", false, S_OK, 0},
       {58, "App", none, "C:\\ws\\app\\App.kop", false, S_OK, 0},
@@ -120,8 +124,23 @@ TEST_F(ComponentModuleTest, ProjectInfoKindsAnswerAndChange) {
       {108, "App", none, "1", false, S_OK, 0},
       {110, "App", text("C:\\ws\\app\\src\\a.c"), ".\\src\\a.c", false, S_OK, 0},
       {114, "App", none, "main.c;", false, S_OK, 0},
+      {104, "App", text("Release"), "C:\\ws\\app\\tempmakepre.mak", false, S_OK, 0},
+      {105, "Lib", text("Debug"), "", false, S_FALSE, kStatusBadArgument},
       {126, "", [](VariantArgs& a) { return a.Long(0); }, "", false, S_OK, 0},
-      {130, "App", text(""), "", false, S_FALSE, kStatusOperationPending},
+      {107, "App", text("release"), "C:\\ws\\app\\Rel\\_FALTMP_\\", false, S_OK, 0},
+      {130, "App", text(""),
+       "\"$(TEMP)\\main.rel\" : main.c\n"
+       "\t$(CC) -g -I..\\inc -I \"..\\my inc\" -c  $(SysIncludePath) $< -o $@\n\n",
+       false, S_OK, 0},
+      {131, "App", none,
+       ".\\Debug\\App.abs : $(OBJS) $(LIBS) $(LCF)\n"
+       "\t$(LINK) -g -o .\\Debug\\App.abs -$ $(SysLibraryPath) $(OBJS) $(LIBS)  $(LCF) \n\n",
+       false, S_OK, 0},
+      {132, "App", none,
+       "Clean :\n\trm C:\\ws\\app\\main.asm\n\trm C:\\ws\\app\\main.i\n"
+       "\trm C:\\ws\\app\\main.rel\n\trm C:\\ws\\app\\main.med\n",
+       false, S_OK, 0},
+      {132, "App", text("Final"), "", false, S_FALSE, kStatusTargetNotFound},
       {1001, "App", none, "", false, S_FALSE, kStatusUnknownCpu},
       {999, "", none, "", false, S_OK, 0},
       {999, "App", none, "", false, S_FALSE, kStatusBadArgument},
@@ -161,9 +180,19 @@ TEST_F(ComponentModuleTest, ProjectInfoKindsAnswerAndChange) {
   }
   EXPECT_EQ(env_.Contents("C:\\ws\\app\\App.kpa"), "[PROJECT]\r\nLCFOPEN=0\r\n");
 
+  // The directories of the compile options' "-I", as written.
+  VARIANT paths;
+  VariantInit(&paths);
+  EXPECT_EQ(service_->GetIncludePaths(0, args_.Bstr("App"), args_.Bstr("debug"), &paths), S_OK);
+  std::vector<std::string> dirs;
+  EXPECT_TRUE(StringsFromVariant(paths, &dirs));
+  EXPECT_THAT(dirs, ::testing::ElementsAre("..\\inc", "..\\my inc"));
+  VariantClear(&paths);
+
   service_->CloseWorkspace();
   ScopedBstr answer;
   EXPECT_EQ(service_->GetProjectInfo(121, args_.Text(""), args_.Empty(), answer.Receive()), S_OK);
+  EXPECT_EQ(answer.Text(), module_.workspace().StopObjectName());
   EXPECT_EQ(service_->GetProjectInfo(0, args_.Text(""), args_.Empty(), answer.Receive()), S_FALSE);
   EXPECT_EQ(Status(), kStatusNoWorkspace);
 }
@@ -272,7 +301,39 @@ TEST_F(ComponentModuleTest, ProjectObjectChecksInOrderAndReportsItsFailures) {
        [&](IProject* p, VariantArgs& a, VARIANT*) {
          return p->WriteMakefileOfProject(b(a, "App"), 0);
        },
-       E_FAIL, kStatusOperationPending},
+       S_OK, 0},
+      {"makefile in an unknown mode",
+       [&](IProject* p, VariantArgs& a, VARIANT*) {
+         return p->WriteMakefileOfProject(b(a, ""), 3);
+       },
+       E_FAIL, kStatusBadArgument},
+      {"the active project's makefile",
+       [&](IProject* p, VariantArgs& a, VARIANT*) { return p->SaveMakefile(a.Ref("C:\\m.mak")); },
+       S_OK, 0},
+      {"new project without templates",
+       [&](IProject* p, VariantArgs& a, VARIANT*) {
+         return p->NewProject(b(a, "New"), a.Array({"MX-520", "new"}));
+       },
+       E_FAIL, kStatusTemplateUnreadable},
+      {"new project of no size",
+       [&](IProject* p, VariantArgs& a, VARIANT*) {
+         return p->NewProject(b(a, "New"), a.Array({"MX-520", "", "abs", "big"}));
+       },
+       E_FAIL, kStatusBadArgument},
+      {"copy of an unknown project",
+       [&](IProject* p, VariantArgs& a, VARIANT*) { return p->Method32(b(a, "Nope"), a.Empty()); },
+       E_FAIL, kMsgProjectNotFound},
+      {"rename to no text",
+       [&](IProject* p, VariantArgs& a, VARIANT*) { return p->Method33(b(a, "Lib"), a.Long(1)); },
+       E_FAIL, kStatusBadArgument},
+      {"rename",
+       [&](IProject* p, VariantArgs& a, VARIANT* o) {
+         HRESULT hr = p->Method33(b(a, "Lib"), a.Ref("Base"));
+         BSTR t = nullptr;
+         p->GetProjectByIndex(1, &t);
+         return text_out(hr, &t, o);
+       },
+       S_OK, 0, "Base.lib"},
       {"new project while the IDE builds",
        [&](IProject* p, VariantArgs& a, VARIANT*) {
          command->Notify(8192, a.Empty());
@@ -280,7 +341,7 @@ TEST_F(ComponentModuleTest, ProjectObjectChecksInOrderAndReportsItsFailures) {
          command->Notify(8193, a.Empty());
          return hr;
        },
-       E_FAIL, 0},
+       E_FAIL, kStatusIdeBusy},
       {"workspace query", [&](IProject* p, VariantArgs&, VARIANT*) { return p->Method10(0); },
        S_FALSE, kStatusNotAvailable},
   };
@@ -311,6 +372,37 @@ TEST_F(ComponentModuleTest, ProjectObjectChecksInOrderAndReportsItsFailures) {
   LONG count = 0;
   EXPECT_EQ(project->GetProjectCount(&count), E_FAIL);
   EXPECT_EQ(Status(), kStatusNoWorkspace);
+}
+
+// A refresh posts its progress to the window the IDE hands over; a write
+// that failed is told to the IDE once, when the workspace is saved or closed.
+TEST_F(ComponentModuleTest, RefreshesShowTheirProgressAndFailedWritesAreTold) {
+  struct Recorded final : DependencyProgress {
+    void SetTotal(uint64_t steps) override { log += "total " + std::to_string(steps) + ";"; }
+    void SetProject(std::string_view name) override { log += std::string(name) + ";"; }
+    void Step() override { log += "+"; }
+    std::string log;
+  } progress;
+  Open();
+  ComPtr<HostProgressWindow> window = MakeComObject<HostProgressWindow>(progress);
+  VARIANT handle = args_.Empty();
+  handle.vt = VT_UNKNOWN;
+  handle.punkVal = window.Get();
+  EXPECT_EQ(service_->Method73(10003, args_.Array({"App"}), handle, args_.VariantRef()), S_OK);
+  EXPECT_EQ(progress.log, "total 2;App.abs;++");
+  ScopedBstr cancelled;
+  EXPECT_EQ(service_->GetProjectInfo(125, args_.Empty(), handle, cancelled.Receive()), S_OK);
+  EXPECT_EQ(progress.log, "total 2;App.abs;++total 2;App.abs;++Lib.lib;");
+  // A number (a window of another system) shows nothing.
+  EXPECT_EQ(service_->UpdateProjectDependencies(0, args_.Text("App"), args_.Long(7)), S_OK);
+
+  env_.platform.fs->NoteFailedWrite("C:\\ws\\app\\App.kde: disk full");
+  ide_.ClearCalls();
+  EXPECT_EQ(service_->SaveWorkspace(0), S_OK);
+  EXPECT_EQ(service_->CloseWorkspace(), S_OK);
+  EXPECT_THAT(ide_.Calls(kOutputWindowProgId, 22),
+              ::testing::ElementsAre("Build Project Service|0|0x40041155|The file "
+                                     "C:\\ws\\app\\App.kde was not written: disk full.|Zelvan"));
 }
 
 // Calls by name end in the same methods: outs become the result, or go

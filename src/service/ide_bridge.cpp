@@ -97,6 +97,38 @@ void IdeBridge::RefreshSourceControlStatus() {
   if (IKovaWorkspace* workspace = connection_.Workspace()) workspace->RefreshSourceControl();
 }
 
+bool IdeBridge::ReplaceWorkspaceProject(std::string_view old_project_file,
+                                        std::string_view new_project_file, std::string* error) {
+  IKovaWorkspace* workspace = connection_.Workspace();
+  ScopedBstr old_file(old_project_file);
+  ScopedBstr new_file(new_project_file);
+  if (workspace != nullptr && workspace->ReplaceProject(old_file.Get(), new_file.Get()) == S_OK) {
+    return true;
+  }
+  *error = "the IDE did not take the project's new name into its workspace";
+  return false;
+}
+
+bool IdeBridge::RemoveWorkspaceProject(std::string_view project_file, std::string* error) {
+  IKovaWorkspace* workspace = connection_.Workspace();
+  ScopedBstr file(project_file);
+  if (workspace != nullptr && workspace->RemoveProject(file.Get()) == S_OK) return true;
+  *error = "the IDE did not take the project out of its workspace";
+  return false;
+}
+
+std::vector<std::string> IdeBridge::WorkspaceRecordFiles() {
+  std::vector<std::string> files;
+  IKovaWorkspace* workspace = connection_.Workspace();
+  VARIANT list;
+  VariantInit(&list);
+  if (workspace != nullptr && workspace->GetRecordFiles(&list) == S_OK) {
+    StringsFromVariant(list, &files);
+  }
+  VariantClear(&list);
+  return files;
+}
+
 int IdeBridge::ShowMessage(std::string_view caption, std::string_view text, unsigned style,
                            unsigned message_id) {
   return connection_.ShowMessage(caption, text, style, message_id);

@@ -40,6 +40,11 @@ class IdeBridge : public IdeServices {
   void CurrentTargetChanged(std::string_view target) override;
   void RefreshProjectView(std::string_view project_file) override;
   void RefreshSourceControlStatus() override;
+  // Workspace object slots 15, 16 and 18.
+  bool ReplaceWorkspaceProject(std::string_view old_project_file, std::string_view new_project_file,
+                               std::string* error) override;
+  bool RemoveWorkspaceProject(std::string_view project_file, std::string* error) override;
+  std::vector<std::string> WorkspaceRecordFiles() override;
 
   // Error-message service, slot 7.
   int ShowMessage(std::string_view caption, std::string_view text, unsigned style,

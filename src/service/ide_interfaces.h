@@ -63,6 +63,13 @@ inline constexpr IID IID_IAutomationServer = {
     0x4B1E7C26, 0x5D2A, 0x4C3B, {0x9E, 0x8F, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E, 0x66}};
 inline constexpr IID IID_IKovaArchiveProvider = {
     0x4B1E7C27, 0x5D2A, 0x4C3B, {0x9E, 0x8F, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E, 0x67}};
+inline constexpr IID IID_IKovaProgressWindow = {
+    0x4B1E7C28, 0x5D2A, 0x4C3B, {0x9E, 0x8F, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E, 0x68}};
+
+// The messages a progress window receives (IKovaProgressWindow).
+inline constexpr UINT kProgressTotalMessage = 0x400;    // `number`: the steps to come
+inline constexpr UINT kProgressStepMessage = 0x401;     // one step done
+inline constexpr UINT kProgressProjectMessage = 0x403;  // `text`: the project at work
 
 // Declares reserved slot N: a method the service never calls.
 #define ZELVAN_RESERVED_SLOT(n)                     \
@@ -101,12 +108,23 @@ class IKovaWorkspace : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE RefreshProject(BSTR project_file) = 0;
   // 14: refresh the source-control state of every project.
   virtual HRESULT STDMETHODCALLTYPE RefreshSourceControl() = 0;
-  ZELVAN_RESERVED_SLOT(15)
-  ZELVAN_RESERVED_SLOT(16)
+  // 15: names `new_project_file` in the place of `old_project_file` in the
+  // IDE's list of projects (and as the active project when the old one was):
+  // a project was renamed. S_FALSE when the list cannot be changed.
+  virtual HRESULT STDMETHODCALLTYPE ReplaceProject(BSTR old_project_file,
+                                                   BSTR new_project_file) = 0;
+  // 16: takes a project out of the IDE's list again (a new project whose
+  // creation failed after it joined). S_FALSE when the list cannot be changed.
+  virtual HRESULT STDMETHODCALLTYPE RemoveProject(BSTR project_file) = 0;
   // 17: the project files of the workspace `workspace`, full paths in
   // workspace order, stored into `files` (StoreStrings: a SAFEARRAY of BSTR).
   // S_FALSE when the IDE cannot give them.
   virtual HRESULT STDMETHODCALLTYPE GetProjectFiles(BSTR workspace, VARIANT* files) = 0;
+  // 18: the files in which the IDE keeps its record of the workspace (its
+  // list of projects, its settings), stored into `files` like 17; none when
+  // it keeps the record elsewhere. An operation that fails after changing
+  // the record puts these files back as they were.
+  virtual HRESULT STDMETHODCALLTYPE GetRecordFiles(VARIANT* files) = 0;
 
  protected:
   ~IKovaWorkspace() = default;
@@ -327,6 +345,24 @@ struct InterfaceTraits<IAutomationServer> {
 template <>
 struct InterfaceTraits<IKovaArchiveProvider> {
   static constexpr const IID& Iid() { return IID_IKovaArchiveProvider; }
+};
+
+// A progress window that the IDE hands to a long operation (a dependency
+// refresh) in a VARIANT, as VT_UNKNOWN or VT_DISPATCH. The operation posts
+// its progress to it; the window shows it as it likes.
+class IKovaProgressWindow : public IDispatch {
+ public:
+  // 7: a message (kProgress*) with its number or its text; the text is the
+  // caller's and lives for the call only.
+  virtual HRESULT STDMETHODCALLTYPE PostProgress(UINT message, ULONGLONG number, BSTR text) = 0;
+
+ protected:
+  ~IKovaProgressWindow() = default;
+};
+
+template <>
+struct InterfaceTraits<IKovaProgressWindow> {
+  static constexpr const IID& Iid() { return IID_IKovaProgressWindow; }
 };
 
 }  // namespace zelvan

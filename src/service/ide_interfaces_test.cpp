@@ -55,8 +55,11 @@ TEST(IdeInterfacesTest, EachMethodSitsAtItsSlot) {
   CallSlot<HRESULT>(workspace, 12, a.Get());
   CallSlot<HRESULT>(workspace, 13, a.Get());
   CallSlot<HRESULT>(workspace, 14);
-  EXPECT_EQ(CallSlot<HRESULT>(workspace, 15), E_NOTIMPL);
+  CallSlot<HRESULT>(workspace, 15, a.Get(), b.Get());
+  CallSlot<HRESULT>(workspace, 16, a.Get());
   EXPECT_EQ(CallSlot<HRESULT>(workspace, 17, a.Get(), &files), S_OK);
+  VariantClear(&files);
+  EXPECT_EQ(CallSlot<HRESULT>(workspace, 18, &files), S_OK);
   VariantClear(&files);
 
   void* output = Object<IKovaOutputWindow>(host, kOutputWindowProgId);
@@ -102,7 +105,8 @@ TEST(IdeInterfacesTest, EachMethodSitsAtItsSlot) {
   EXPECT_EQ(
       slots,
       "KOVA.Workspace 7,KOVA.Workspace 8,KOVA.Workspace 9,KOVA.Workspace 10,KOVA.Workspace 11,"
-      "KOVA.Workspace 12,KOVA.Workspace 13,KOVA.Workspace 14,KOVA.Workspace 17,"
+      "KOVA.Workspace 12,KOVA.Workspace 13,KOVA.Workspace 14,KOVA.Workspace 15,"
+      "KOVA.Workspace 16,KOVA.Workspace 17,KOVA.Workspace 18,"
       "KOutputW.Service 16,KOutputW.Service 17,KOutputW.Service 18,KOutputW.Service 22,"
       "KErrMsg.Service 7,KFileVw.Service 16,KFileVw.Service 17,KFileVw.Service 18,"
       "KFileVw.Service 22,KFileVw.Service 23,KFileVw.Service 36,KFileVw.Service 37,"

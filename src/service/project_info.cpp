@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "analysis/dependency_updater.h"
+#include "build/custom_build_rules.h"
+#include "build/kmake_file.h"
 #include "model/one_project_data.h"
 #include "model/path_functions.h"
 #include "model/project_data.h"
@@ -12,8 +14,10 @@
 #include "platform/bstr.h"
 #include "platform/private_profile.h"
 #include "service/argument_shapes.h"
+#include "service/build_queries.h"
 #include "service/component_module.h"
 #include "service/pending_operations.h"
+#include "service/window_progress.h"
 #include "storage/profile_functions.h"
 #include "storage/project_files.h"
 #include "toolchain/cpu_tools.h"
@@ -21,7 +25,8 @@
 namespace zelvan {
 namespace {
 
-// The one kind that answers without an open workspace.
+// The one kind that answers without an open workspace: the name of the
+// stop request of the workspace's long operations.
 constexpr LONG kKindWithoutWorkspace = 121;
 // Profile values read "with the 32768-character buffer".
 constexpr size_t kLongValueBuffer = 32768;
@@ -94,21 +99,45 @@ class Query {
       }
       case 114:
         return JoinWithSemicolons(project_->SourceEntries());
+      case kKindWithoutWorkspace:
+        return workspace_.StopObjectName();
       case 125:
       case 126:
         return UpdateEveryProject(kind == 125 ? DependencyMode::kAllFiles
                                               : DependencyMode::kModifiedFiles);
-      case 24:
+      case 24: {
+        std::string text;
+        const std::string model = OptionalValue();
+        if (workspace_.GetLastStatus() == 0) {
+          MemoryModelInfo(workspace_, module_.util(), *project_, model, &text);
+        }
+        return text;
+      }
       case 100:
+        return ProjectMakefile();
       case 103:
-      case 107:
+        return BuildMakefile();
+      case 104:
+      case 105:
+        return SideMakefile(kind);
+      case 107: {
+        std::string target;
+        if (!Target(OptionalValue(), &target)) return std::string();
+        return FalDirectory(workspace_, &module_.cpus(), *project_, target);
+      }
       case 130:
       case 131:
-      case 132:
-      case 133: {
-        // What the value means is the operation's own business.
+      case 132: {
+        std::string target;
         std::string text;
-        pending::ProjectInfo(workspace_, kind, *project_, TextArg(value_).str(), &text);
+        if (Target(OptionalValue(), &target)) {
+          RuleText(workspace_, &module_.cpus(), *project_, target, kind, &text);
+        }
+        return text;
+      }
+      case 133: {
+        std::string text;
+        pending::GnuMakefile(workspace_, *project_, TextArg(value_).str(), &text);
         return text;
       }
       case 1001:
@@ -134,6 +163,8 @@ class Query {
     if (!value.ok()) workspace_.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return value.str();
   }
+  // The value, where leaving it empty (VT_EMPTY) is allowed.
+  std::string OptionalValue() { return value_.vt == VT_EMPTY ? std::string() : Value(); }
   const std::string& WorkingCopy() const { return project_->WorkingCopyPath(); }
 
   std::string ReadWorkingCopy(PrivateProfile& profile, std::string_view section,
@@ -142,9 +173,8 @@ class Query {
     return profile.GetString(section, key, "", WorkingCopy(), buffer);
   }
 
-  // The target the value names (empty: the project's current one).
-  bool Target(std::string* target) {
-    std::string name = Value();
+  // The target `name` names (empty: the project's current one).
+  bool Target(std::string name, std::string* target) {
     if (workspace_.GetLastStatus() != 0) return false;
     if (name.empty()) name = project_->CurrentTarget();
     if (!project_->HasTarget(name)) {
@@ -158,7 +188,7 @@ class Query {
   std::string TargetOutput(LONG kind) {
     std::string target;
     std::string dir;
-    if (!Target(&target)) return dir;
+    if (!Target(Value(), &target)) return dir;
     if (kind == 101) {
       project_->GetOutputDir(target, &dir);
     } else {
@@ -180,11 +210,82 @@ class Query {
     return profile.GetString(kProjectSection, kLcfOpenKey, "", WorkingCopy());
   }
 
+  // A makefile the operation wrote or found current; a stop leaves a
+  // status of its own, so that an empty answer never counts as a path.
+  std::string MakefileOrStop(bool done, std::string makefile) {
+    if (!done && workspace_.GetLastStatus() == 0) workspace_.SetStatus(kStatusStopped, kMsgStopped);
+    return done ? makefile : std::string();
+  }
+
+  // Kind 100: the project's own KMAKE makefile, written in the mode the
+  // value gives ("0", "1" or "2"; empty: "0").
+  std::string ProjectMakefile() {
+    std::string mode = OptionalValue();
+    if (workspace_.GetLastStatus() != 0) return std::string();
+    std::string makefile;
+    const bool done =
+        WriteMakefileOfProject(workspace_, &module_.cpus(), project_->ProjectFilePath(),
+                               project_->OutputName(), mode.empty() ? "0" : mode, &makefile);
+    return MakefileOrStop(done, makefile);
+  }
+
+  // Kind 103: the build makefile of a target, made again when it is out of
+  // date. The value is the target, or a string list of the target, the mode
+  // ("0" or "2"; empty: "0") and "1" for the Clean section whatever the
+  // number of files.
+  std::string BuildMakefile() {
+    std::vector<std::string> parts;
+    if (value_.vt == VT_EMPTY) {
+      parts.emplace_back();
+    } else if (!TextsFromVariant(value_, &parts) || parts.empty() || parts.size() > 3) {
+      workspace_.SetStatus(kStatusBadArgument, kMsgBadArgument);
+      return std::string();
+    }
+    parts.resize(3);
+    std::string target;
+    if (!Target(parts[0], &target)) return std::string();
+    MakeMode mode = NormalMode;
+    if (parts[1] == "2") {
+      mode = FalMode;
+    } else if (!parts[1].empty() && parts[1] != "0") {
+      workspace_.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    }
+    if (!parts[2].empty() && parts[2] != "0" && parts[2] != "1") {
+      workspace_.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    }
+    if (workspace_.GetLastStatus() != 0) return std::string();
+    std::string makefile;
+    const bool done = PrepareBuildMakefile(workspace_, &module_.cpus(), project_->ProjectFilePath(),
+                                           target, mode, parts[2] == "1", &makefile);
+    return MakefileOrStop(done, makefile);
+  }
+
+  // The value is the progress window (window_progress.h).
+  // Kinds 104 and 105: the target's pre-build makefile and its convert
+  // makefile (an executable's only), written, and their paths.
+  std::string SideMakefile(LONG kind) {
+    std::string target;
+    if (!Target(OptionalValue(), &target)) return std::string();
+    if (kind == 105 && project_->IsLibrary()) {
+      workspace_.SetStatus(kStatusBadArgument, kMsgBadArgument);
+      return std::string();
+    }
+    std::string makefile;
+    const bool written =
+        kind == 104
+            ? WritePreBuildMakefile(workspace_, *project_, &module_.cpus(), target, &makefile)
+            : WriteConversionMakefile(workspace_, *project_, &module_.cpus(), target, &makefile);
+    if (written) return makefile;
+    if (workspace_.GetLastStatus() == 0) {
+      workspace_.SetStatus(kStatusMakefileNotWritten, kMsgMakefileNotWritten);
+    }
+    return std::string();
+  }
+
   std::string UpdateEveryProject(DependencyMode mode) {
     bool cancelled = false;
-    // The IDE's progress window cannot be reached from here: the refresh
-    // reports its progress in the output pane alone.
-    module_.dependencies().UpdateDependencies(workspace_, mode, nullptr, &cancelled);
+    WindowProgress progress(value_);
+    module_.dependencies().UpdateDependencies(workspace_, mode, progress.get(), &cancelled);
     return cancelled ? "1" : "";
   }
 

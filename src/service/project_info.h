@@ -6,7 +6,7 @@
 // with or without its extension (ResolveProjectFile); an empty name names
 // none. The value VARIANT, where a kind reads it, is a string: a folder
 // section (9), a key of section PROJECT (16), a section (51), a target
-// (100 to 133; empty: the project's current target), a path (110) or a
+// (101 to 107, 130 to 133; empty: the project's current target), a path (110) or a
 // tool's file name (1008).
 //
 // GetProjectInfo kinds with a subject of their own:
@@ -19,12 +19,28 @@
 //   102      OUTPUT of the target's section       108   LCFOPEN of the .kpa, else the project's
 //   110      a path relative to the project, ".\" form
 //   114      the source entries of the project's folders, each followed by `;`
+//   121      (also without a workspace) the name of the stop request: while
+//            a named object of that name exists (SystemServices), makefile
+//            generation and dependency refreshes stop
 //   125, 126 the dependencies of every project, all or stale files; "1" when stopped
 //   1001     the home of the project's CPU        1002, 1003 its second home, its variable
 //   1006     its first temporary directory        1007  its executable directories + `;`
 //   1008     "<home>\bin\<tool>"
-// 24, 100, 103, 107 and 130 to 133 reach pending_operations.h. The other
-// kinds of 0-25, 50-61, 100-133, 1001-1020 and 2000 answer an empty text;
+//   24       the memory models of the project's CPU family; with a model
+//            name as the value, that model's areas (build_queries.h)
+//   100      writes the project's own KMAKE makefile in the mode the value
+//            gives ("0", "1", "2"; empty: "0") and answers its path
+//   103      makes the build makefile of the target when it is out of date
+//            and answers its path; the value is the target, or a string
+//            list of the target, the mode ("0" or "2") and "1" to force the
+//            Clean section
+//   104, 105 writes the target's pre-build makefile, or its convert makefile
+//            (not for a library), and answers its path
+//   107      the directory of the target's FAL side files
+//   130-132  the target's compile rules, link or library rule, Clean section
+//   133      the GNU-format makefile: not in this build (kStatusOperationPending)
+// A makefile kind whose generation was stopped fails with kStatusStopped.
+// The other kinds of 0-25, 50-61, 100-133, 1001-1020 and 2000 answer an empty text;
 // kinds 3, 6 to 9 and every kind from 16 on with a subject of the project
 // need a project name (0x40030005 without). An unknown kind answers an
 // empty text without a project name, 0x40030005 with one.

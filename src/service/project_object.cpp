@@ -1,17 +1,22 @@
 #include "service/project_object.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "build/kmake_file.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
 #include "model/project_data.h"
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
 #include "platform/bstr.h"
+#include "projects/copy_rename.h"
+#include "projects/new_project.h"
 #include "service/argument_shapes.h"
 #include "service/ide_connection.h"
-#include "service/pending_operations.h"
 #include "toolchain/cpu_driver.h"
 
 namespace zelvan {
@@ -283,12 +288,29 @@ HRESULT ProjectObject::SetOptionsChecked(BSTR project, BSTR target, BSTR file, B
   return Check(set, kStatusFileSettingFailed, kMsgFileSettingFailed);
 }
 
-// --- Operations of other parts of the service.
+// --- Makefiles.
+
+HRESULT ProjectObject::MakefileDone(bool ok) {
+  CProjectData& ws = workspace();
+  // The generator fails without a status when it was stopped or had no
+  // makefile name: the IDE must still be told why.
+  if (!ok && ws.GetLastStatus() == 0) {
+    if (ws.IsStopRequested()) {
+      ws.SetStatus(kStatusStopped, kMsgStopped);
+    } else {
+      ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    }
+  }
+  return Done(ok);
+}
 
 HRESULT ProjectObject::WriteMakefileOfProject(BSTR project, LONG mode) {
   COneProjectData* found = nullptr;
   if (!Begin(project, &found)) return Fail();
-  return Done(pending::WriteMakefileOfProject(workspace(), *found, mode));
+  std::string makefile;
+  return MakefileDone(zelvan::WriteMakefileOfProject(workspace(), &module_.cpus(),
+                                                     found->ProjectFilePath(), found->OutputName(),
+                                                     std::to_string(mode), &makefile));
 }
 
 HRESULT ProjectObject::SaveMakefile(VARIANT makefile) {
@@ -299,28 +321,50 @@ HRESULT ProjectObject::SaveMakefile(VARIANT makefile) {
   if (!path.ok() && makefile.vt != VT_EMPTY) {
     return Check(false, kStatusBadArgument, kMsgBadArgument);
   }
-  return Done(pending::SaveMakefile(ws, path.str()));
+  return MakefileDone(zelvan::SaveMakefile(ws, &module_.cpus(), path.str()));
 }
 
-HRESULT ProjectObject::NewProject(BSTR command, VARIANT arguments) {
+// --- New projects, copy and rename. The commands refuse while the IDE
+// builds (40965) and look the project up themselves.
+
+HRESULT ProjectObject::NewProject(BSTR name, VARIANT arguments) {
   ArgumentScope scope{&arguments};
+  CProjectData& ws = workspace();
+  ws.ClearStatusAndMessage();
+  std::vector<std::string> values;
+  if (arguments.vt != VT_EMPTY && !TextsFromVariant(arguments, &values)) {
+    return Check(false, kStatusBadArgument, kMsgBadArgument);
+  }
+  values.resize(std::max<size_t>(values.size(), 4));
+  NewProjectRequest request;
+  request.name = TextFromBstr(name);
+  request.cpu = values[0];
+  request.folder = values[1];
+  request.type = values[2];
+  if (!values[3].empty()) {
+    char* end = nullptr;
+    const long kb = std::strtol(values[3].c_str(), &end, 10);
+    if (*end != '\0' || kb <= 0 || kb > 0xFFFF) {
+      return Check(false, kStatusBadArgument, kMsgBadArgument);
+    }
+    request.memory_kb = static_cast<int>(kb);
+  }
+  return Done(zelvan::NewProject(ws, module_.util(), module_.project_services(), request));
+}
+
+HRESULT ProjectObject::Method32(BSTR project, VARIANT unused) {
+  ArgumentScope scope{&unused};
   workspace().ClearStatusAndMessage();
-  // The new project could not join a workspace while the IDE builds it.
-  if (module_.connection().RefuseIfBusy()) return E_FAIL;
-  if (!Begin()) return Fail();
-  return Done(pending::ProjectCommand(workspace(), 31, TextFromBstr(command), arguments));
+  return Done(CopyProject(workspace(), module_.project_services(), TextFromBstr(project)));
 }
 
-HRESULT ProjectObject::Method32(BSTR command, VARIANT arguments) {
-  ArgumentScope scope{&arguments};
-  if (!Begin()) return Fail();
-  return Done(pending::ProjectCommand(workspace(), 32, TextFromBstr(command), arguments));
-}
-
-HRESULT ProjectObject::Method33(BSTR command, VARIANT arguments) {
-  ArgumentScope scope{&arguments};
-  if (!Begin()) return Fail();
-  return Done(pending::ProjectCommand(workspace(), 33, TextFromBstr(command), arguments));
+HRESULT ProjectObject::Method33(BSTR project, VARIANT new_name) {
+  ArgumentScope scope{&new_name};
+  workspace().ClearStatusAndMessage();
+  TextArg name(new_name);
+  if (!name.ok()) return Check(false, kStatusBadArgument, kMsgBadArgument);
+  return Done(
+      RenameProject(workspace(), module_.project_services(), TextFromBstr(project), name.str()));
 }
 
 // --- Workspace queries with no operation in this service.

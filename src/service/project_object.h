@@ -6,6 +6,12 @@
 // status and message, then checks, in order: a workspace is open (5031),
 // the project is known (FindProject; empty: the current project, 5036), the
 // target is one of the project's (empty: the current target, 5044).
+//
+// New, copy and rename (31 to 33) make their own checks, in their own
+// order: 31 takes the project name and a string list of the CPU, the
+// folder, the type ("abs" or "lib") and the memory size in KB (later ones
+// may be left out); 32 copies the named project; 33 renames it to the
+// text the VARIANT holds.
 #pragma once
 
 #include <string>
@@ -50,9 +56,9 @@ class ProjectObject final : public ComponentObject<IProject> {
   HRESULT STDMETHODCALLTYPE GetLinkProjectByIndex(BSTR project, LONG index, BSTR* name) override;
   HRESULT STDMETHODCALLTYPE GetProjectConvert(BSTR project, BSTR target, BSTR* options) override;
   HRESULT STDMETHODCALLTYPE SetProjectConvert(BSTR project, BSTR target, BSTR options) override;
-  HRESULT STDMETHODCALLTYPE NewProject(BSTR command, VARIANT arguments) override;
-  HRESULT STDMETHODCALLTYPE Method32(BSTR command, VARIANT arguments) override;
-  HRESULT STDMETHODCALLTYPE Method33(BSTR command, VARIANT arguments) override;
+  HRESULT STDMETHODCALLTYPE NewProject(BSTR name, VARIANT arguments) override;
+  HRESULT STDMETHODCALLTYPE Method32(BSTR project, VARIANT unused) override;
+  HRESULT STDMETHODCALLTYPE Method33(BSTR project, VARIANT new_name) override;
 
  private:
   CProjectData& workspace() { return module_.workspace(); }
@@ -65,6 +71,8 @@ class ProjectObject final : public ComponentObject<IProject> {
   // Reports the workspace's status to the IDE; E_FAIL.
   HRESULT Fail();
   HRESULT Done(bool ok) { return ok ? S_OK : Fail(); }
+  // Done for the makefile generator, which may fail without a status.
+  HRESULT MakefileDone(bool ok);
   // Sets `status` and `message_id` unless `ok`; then Done.
   HRESULT Check(bool ok, uint32_t status, unsigned message_id);
   // A directory name the dialogs may store; 5055 otherwise.

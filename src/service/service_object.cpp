@@ -1,20 +1,30 @@
 #include "service/service_object.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "analysis/dependency_updater.h"
+#include "analysis/function_requests.h"
+#include "build/kmake_file.h"
+#include "build/project_build_steps.h"
+#include "linkmap/link_command_values.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
 #include "model/project_data.h"
 #include "model/status_codes.h"
+#include "platform/ansi_text.h"
 #include "platform/bstr.h"
 #include "platform/private_profile.h"
 #include "platform/variant.h"
+#include "projects/copy_rename.h"
+#include "projects/new_project.h"
 #include "service/argument_shapes.h"
+#include "service/build_queries.h"
 #include "service/ide_connection.h"
-#include "service/pending_operations.h"
 #include "service/project_info.h"
+#include "service/window_progress.h"
 #include "storage/old_project_files.h"
 #include "storage/profile_functions.h"
 #include "toolchain/cpu_tools.h"
@@ -74,11 +84,18 @@ HRESULT ServiceObject::OpenWorkspace(VARIANT path) {
 
 HRESULT ServiceObject::CloseWorkspace() {
   workspace().ClearStatus();
-  return Result(workspace().CloseWorkspace());
+  const bool closed = workspace().CloseWorkspace();
+  // What closing left in the profile cache reaches the disk now, while a
+  // failure can still be told.
+  module_.platform().profile->FlushAll();
+  module_.ReportFailedWrites();
+  return Result(closed);
 }
 
 HRESULT ServiceObject::SaveWorkspace(LONG ask) {
-  return Result(workspace().SaveWorkspace(ask != 0));
+  const bool saved = workspace().SaveWorkspace(ask != 0);
+  module_.ReportFailedWrites();
+  return Result(saved);
 }
 
 HRESULT ServiceObject::AddProject(VARIANT project_file) {
@@ -318,19 +335,18 @@ HRESULT ServiceObject::UpdateProjectDependencies(LONG mode, VARIANT project, VAR
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
   }
-  // The IDE's progress window cannot be reached from here: progress goes to
-  // the output pane.
   const DependencyMode dependency_mode =
       mode == 0 ? DependencyMode::kAllFiles : DependencyMode::kModifiedFiles;
   DependencyUpdater& updater = module_.dependencies();
+  WindowProgress progress(window);
   if (name.str().empty()) {
     bool cancelled = false;
-    return Result(updater.UpdateDependencies(ws, dependency_mode, nullptr, &cancelled) &&
+    return Result(updater.UpdateDependencies(ws, dependency_mode, progress.get(), &cancelled) &&
                   !cancelled);
   }
   COneProjectData* found = FindNamedProject(ws, name.str());
   if (found == nullptr) return S_FALSE;
-  return Result(updater.UpdateProjectDependencies(ws, *found, dependency_mode, nullptr));
+  return Result(updater.UpdateProjectDependencies(ws, *found, dependency_mode, progress.get()));
 }
 
 HRESULT ServiceObject::AddFiles(const VARIANT& project, const VARIANT& files, bool one_file) {
@@ -379,7 +395,8 @@ HRESULT ServiceObject::Method73(LONG kind, VARIANT projects, VARIANT window, VAR
   bool cancelled = false;
   const DependencyMode mode =
       kind == kUpdateAll ? DependencyMode::kAllFiles : DependencyMode::kModifiedFiles;
-  if (!module_.dependencies().UpdateDependencies(ws, names, mode, nullptr, &cancelled)) {
+  WindowProgress progress(window);
+  if (!module_.dependencies().UpdateDependencies(ws, names, mode, progress.get(), &cancelled)) {
     return S_FALSE;
   }
   if (cancelled) StoreStringsThrough(result, {"1"});
@@ -517,57 +534,85 @@ HRESULT ServiceObject::ConvertOldProject(VARIANT file) {
   }
 }
 
-// --- Operations of other parts of the service.
+// --- The function database.
+
+HRESULT ServiceObject::FunctionRequest(PVOID request,
+                                       bool (*operation)(CProjectData&, FunctionDatabaseRequest*)) {
+  CProjectData& ws = workspace();
+  ws.ClearStatus();
+  // A script has no record to hand over.
+  if (request == nullptr) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  return Result(operation(ws, static_cast<FunctionDatabaseRequest*>(request)));
+}
 
 HRESULT ServiceObject::Method10(PVOID request) {
-  workspace().ClearStatus();
-  return Result(pending::FunctionDatabaseRequest(workspace(), 0, request));
+  return FunctionRequest(request, [](CProjectData& ws, FunctionDatabaseRequest* record) {
+    return GetSourceFunctions(ws, record, FunctionSourceMode::kFromFile);
+  });
 }
 
 HRESULT ServiceObject::Method11(PVOID request) {
-  workspace().ClearStatus();
-  return Result(pending::FunctionDatabaseRequest(workspace(), 1, request));
+  return FunctionRequest(request, [](CProjectData& ws, FunctionDatabaseRequest* record) {
+    return GetSourceFunctions(ws, record, FunctionSourceMode::kFromEditorText);
+  });
 }
 
 HRESULT ServiceObject::Method24(PVOID request) {
-  workspace().ClearStatus();
-  return Result(pending::FunctionDatabaseRequest(workspace(), 2, request));
+  return FunctionRequest(request, UpdateProjectFunctions);
 }
 
 HRESULT ServiceObject::Method62() {
   workspace().ClearStatus();
-  return Result(pending::FunctionDatabaseRefresh(workspace()));
+  return Result(UpdateWorkspaceFunctions(workspace()));
 }
 
-HRESULT ServiceObject::Method15(LONG kind, VARIANT project, VARIANT* out1, VARIANT target,
-                                VARIANT* out2, VARIANT file, VARIANT* out3, BSTR text) {
-  ArgumentScope scope{&project, &target, &file};
-  if (out1 == nullptr || out2 == nullptr || out3 == nullptr) return E_POINTER;
+// --- Makefiles and build steps.
+
+HRESULT ServiceObject::Method15(LONG kind, VARIANT project, VARIANT* title, VARIANT target,
+                                VARIANT* commands, VARIANT step, VARIANT* outputs, BSTR) {
+  ArgumentScope scope{&project, &target, &step};
+  if (title == nullptr || commands == nullptr || outputs == nullptr) return E_POINTER;
   TextArg name(project);
   TextArg target_name(target);
-  TextArg file_name(file);
+  TextArg step_name(step);
   CProjectData& ws = workspace();
-  if (!ws.BeginOperation({name, target_name, file_name})) return S_FALSE;
-  if (FindNamedProject(ws, name.str()) == nullptr) return S_FALSE;
-  std::vector<std::string> answers;
-  if (!pending::CustomBuildStep(ws, kind, name.str(), target_name.str(), file_name.str(),
-                                TextFromBstr(text), &answers)) {
+  if (!ws.BeginOperation({name, target_name, step_name})) return S_FALSE;
+  ProjectBuildStepKind step_kind;
+  if (!ParseProjectBuildStepKind(step_name.str(), &step_kind) ||
+      (kind != kReadBuildStep && kind != kWriteBuildStep)) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
   }
-  answers.resize(3);
-  StoreText(out1, answers[0]);
-  StoreText(out2, answers[1]);
-  StoreText(out3, answers[2]);
-  return S_OK;
+  ProjectBuildStepSettings settings;
+  if (kind == kReadBuildStep) {
+    if (!GetProjectBuildStep(ws, name, target_name, step_kind, &settings)) return S_FALSE;
+    const bool stored = StoreText(title, settings.title) &&
+                        StoreStrings(commands, settings.commands) &&
+                        StoreStrings(outputs, settings.outputs);
+    return stored ? S_OK : E_OUTOFMEMORY;
+  }
+  // The new step is what the three VARIANTs point to: nothing means empty.
+  TextArg new_title(*title);
+  const bool read = (title->vt == VT_EMPTY || new_title.ok()) &&
+                    (commands->vt == VT_EMPTY || TextsFromVariant(*commands, &settings.commands)) &&
+                    (outputs->vt == VT_EMPTY || TextsFromVariant(*outputs, &settings.outputs));
+  if (!read) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  settings.title = new_title.str();
+  return Result(SetProjectBuildStep(ws, name, target_name, step_kind, settings));
 }
 
-HRESULT ServiceObject::Method56(BSTR project, BSTR target, VARIANT a, VARIANT b) {
-  ArgumentScope scope{&a, &b};
-  CProjectData& ws = workspace();
-  if (!ws.BeginOperation({})) return S_FALSE;
+HRESULT ServiceObject::Method56(BSTR project, BSTR target, VARIANT other_target, VARIANT unused) {
+  ArgumentScope scope{&other_target, &unused};
+  workspace().ClearStatus();
   const std::string name = TextFromBstr(project);
-  if (FindNamedProject(ws, name) == nullptr) return S_FALSE;
-  return Result(pending::CustomBuildSettings(ws, name, TextFromBstr(target), a, b));
+  const std::string from = TextFromBstr(target);
+  return Result(CopyProjectBuildSteps(workspace(), name, from, TextArg(other_target)));
 }
 
 HRESULT ServiceObject::SaveMakefile(VARIANT makefile) {
@@ -579,107 +624,141 @@ HRESULT ServiceObject::SaveMakefile(VARIANT makefile) {
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
   }
-  return Result(pending::SaveMakefile(ws, path.str()));
+  return Result(zelvan::SaveMakefile(ws, &module_.cpus(), path.str()));
 }
 
 HRESULT ServiceObject::GetIncludePaths(LONG kind, BSTR project, BSTR target, VARIANT* paths) {
   if (paths == nullptr) return E_POINTER;
-  workspace().ClearStatus();
+  CProjectData& ws = workspace();
+  if (!ws.BeginOperation({})) return S_FALSE;
+  const std::string name = TextFromBstr(project);
+  COneProjectData* found = name.empty() ? ws.CurrentProject() : FindNamedProject(ws, name);
+  if (found == nullptr) {
+    ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
+    return S_FALSE;
+  }
+  std::string target_name = TextFromBstr(target);
+  if (target_name.empty()) target_name = found->CurrentTarget();
+  if (!found->HasTarget(target_name)) {
+    ws.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
+    return S_FALSE;
+  }
   std::vector<std::string> list;
-  if (!pending::GetIncludePaths(workspace(), kind, TextFromBstr(project), TextFromBstr(target),
-                                &list)) {
+  if (!IncludePaths(ws, module_.cpus(), *found, found->TargetSpelling(target_name), kind, &list)) {
     return S_FALSE;
   }
   return StoreStrings(paths, list) ? S_OK : E_OUTOFMEMORY;
 }
 
+// --- New projects, copy and rename.
+
 HRESULT ServiceObject::CreateProjectVariant(int variant, VARIANT* const (&args)[4], VARIANT* count,
                                             VARIANT* result) {
   if (count == nullptr || result == nullptr) return E_POINTER;
+  for (VARIANT* arg : args) {
+    if (arg == nullptr) return E_POINTER;
+  }
   CProjectData& ws = workspace();
   ws.ClearStatus();
-  if (module_.connection().RefuseIfBusy()) return S_FALSE;
-  std::string count_text;
-  std::string result_text;
-  if (!pending::CreateProject(ws, variant, args, &count_text, &result_text)) return S_FALSE;
-  StoreText(count, count_text);
-  StoreText(result, result_text);
-  return S_OK;
+  TextArg name(*args[0]);
+  TextArg cpu(*args[1]);
+  TextArg folder(*args[2]);
+  const VARIANT& last = *args[3];
+  TextArg last_text(last);
+  LONG memory = 0;
+  // 39: the type, or a list of the type and the memory size in KB.
+  std::vector<std::string> type_and_size;
+  bool last_ok = last.vt == VT_EMPTY || LongFromVariant(last, &memory) || last_text.ok();
+  if (variant == kNewProjectOfType) {
+    last_ok = last.vt == VT_EMPTY || TextsFromVariant(last, &type_and_size);
+    type_and_size.resize(std::max<size_t>(type_and_size.size(), 2));
+    char* end = nullptr;
+    memory = std::strtol(type_and_size[1].c_str(), &end, 10);
+    last_ok = last_ok && *end == '\0' && memory >= 0 && memory <= 0xFFFF;
+  }
+  if (!name.ok() || !cpu.ok() || (!folder.ok() && args[2]->vt != VT_EMPTY) || !last_ok) {
+    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return S_FALSE;
+  }
+  NewProjectRequest request;
+  request.name = name.str();
+  request.cpu = cpu.str();
+  request.folder = folder.str();
+  std::string project_file;
+  int kept = 0;
+  bool created = false;
+  if (variant == kNewProjectOfType) {
+    request.type = type_and_size[0];
+    if (memory > 0) request.memory_kb = memory;
+    created = NewProject(ws, module_.util(), module_.project_services(), request, &project_file);
+  } else {
+    // A size in KB names the model of that size; a text names a model.
+    if (memory > 0) {
+      request.memory_kb = memory;
+      request.memory_model = StringPrintf("%dk", static_cast<int>(memory));
+    } else if (last_text.ok()) {
+      request.memory_model = last_text.str();
+    }
+    module_.cpus().ReadHomeDir(request.cpu, &request.toolchain_folder);
+    created = CreateFullProject(ws, module_.util(), module_.project_services(), request,
+                                variant == kNewFullProject, &kept, &project_file);
+  }
+  if (!created) return S_FALSE;
+  const bool stored = StoreText(count, StringPrintf("%d", kept)) && StoreText(result, project_file);
+  return stored ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT ServiceObject::CreateProject(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d, VARIANT* count,
                                      VARIANT* result) {
-  return CreateProjectVariant(37, {a, b, c, d}, count, result);
+  return CreateProjectVariant(kNewFullProject, {a, b, c, d}, count, result);
 }
 
 HRESULT ServiceObject::Method38(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d, VARIANT* count,
                                 VARIANT* result) {
-  return CreateProjectVariant(38, {a, b, c, d}, count, result);
+  return CreateProjectVariant(kNewFullProjectAlone, {a, b, c, d}, count, result);
 }
 
 HRESULT ServiceObject::Method39(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d, VARIANT* count,
                                 VARIANT* result) {
-  return CreateProjectVariant(39, {a, b, c, d}, count, result);
+  return CreateProjectVariant(kNewProjectOfType, {a, b, c, d}, count, result);
 }
+
+HRESULT ServiceObject::CopyProject(BSTR project) {
+  workspace().ClearStatus();
+  return Result(
+      zelvan::CopyProject(workspace(), module_.project_services(), TextFromBstr(project)));
+}
+
+HRESULT ServiceObject::RenameProject(BSTR project, BSTR new_name) {
+  workspace().ClearStatus();
+  return Result(zelvan::RenameProject(workspace(), module_.project_services(),
+                                      TextFromBstr(project), TextFromBstr(new_name)));
+}
+
+// --- Link command files.
 
 HRESULT ServiceObject::GetSectionsValue(VARIANT project, VARIANT target, VARIANT symbol,
                                         VARIANT* value) {
   ArgumentScope scope{&project, &target, &symbol};
   if (value == nullptr) return E_POINTER;
-  CProjectData& ws = workspace();
-  ws.ClearStatus();
-  TextArg name(project);
-  TextArg target_name(target);
-  TextArg symbol_name(symbol);
-  if (!name.ok() || !target_name.ok() || !symbol_name.ok()) {
-    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+  workspace().ClearStatus();
+  uint32_t number = 0;
+  if (!zelvan::GetSectionsValue(workspace(), TextArg(project), TextArg(target), TextArg(symbol),
+                                &number)) {
     return S_FALSE;
   }
-  std::string answer;
-  if (!pending::GetSectionsValue(ws, name.str(), target_name.str(), symbol_name.str(), &answer)) {
-    return S_FALSE;
-  }
-  return StoreText(value, answer) ? S_OK : E_OUTOFMEMORY;
+  return StoreText(value, StringPrintf("0x%08X", number)) ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT ServiceObject::GetOuterValue(VARIANT link_file, VARIANT symbol, VARIANT* value) {
   ArgumentScope scope{&link_file, &symbol};
   if (value == nullptr) return E_POINTER;
-  CProjectData& ws = workspace();
-  ws.ClearStatus();
-  TextArg path(link_file);
-  TextArg symbol_name(symbol);
-  if (!path.ok() || !symbol_name.ok()) {
-    ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
+  workspace().ClearStatus();
+  uint32_t number = 0;
+  if (!zelvan::GetOuterValue(workspace(), TextArg(link_file), TextArg(symbol), &number)) {
     return S_FALSE;
   }
-  std::string answer;
-  if (!pending::GetOuterValue(ws, path.str(), symbol_name.str(), &answer)) return S_FALSE;
-  return StoreText(value, answer) ? S_OK : E_OUTOFMEMORY;
-}
-
-HRESULT ServiceObject::CopyProject(BSTR project) {
-  CProjectData& ws = workspace();
-  ws.ClearStatus();
-  if (module_.connection().RefuseIfBusy()) return S_FALSE;
-  COneProjectData* found = ws.FindProject(TextFromBstr(project));
-  if (found == nullptr) {
-    ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
-    return S_FALSE;
-  }
-  return Result(pending::CopyProject(ws, *found));
-}
-
-HRESULT ServiceObject::RenameProject(BSTR project, BSTR new_name) {
-  CProjectData& ws = workspace();
-  ws.ClearStatus();
-  if (module_.connection().RefuseIfBusy()) return S_FALSE;
-  COneProjectData* found = ws.FindProject(TextFromBstr(project));
-  if (found == nullptr) {
-    ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
-    return S_FALSE;
-  }
-  return Result(pending::RenameProject(ws, *found, TextFromBstr(new_name)));
+  return StoreText(value, StringPrintf("0x%08X", number)) ? S_OK : E_OUTOFMEMORY;
 }
 
 // --- Reserved slots, and slots with no operation in this service.

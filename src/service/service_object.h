@@ -2,9 +2,29 @@
 // operation of the workspace (or of the service part that owns it), and
 // answers S_OK when the operation succeeded, S_FALSE when it failed with
 // its status left on the workspace. Methods whose operation this service
-// does not have answer S_FALSE with kStatusNotAvailable; those whose
-// operation another part of the service carries out reach it through
-// pending_operations.h.
+// does not have answer S_FALSE with kStatusNotAvailable.
+//
+// Methods whose arguments the table leaves to us:
+//   10, 11, 24  a FunctionDatabaseRequest record (analysis/function_requests.h):
+//               a source's entries from its file (10) or from the editor's
+//               text (11), a project's update (24); null (a script) is refused
+//   15          kind 0 reads the build step the third string names
+//               ("before-build", "before-link", "after-build", "custom-build")
+//               of the project's target into the three VARIANTs: the title
+//               (text), the commands and the outputs (string lists); kind 1
+//               writes the step from what they hold (VT_EMPTY: nothing)
+//   56          copies every build step of the target to the target the
+//               first VARIANT names
+//   34          kind (build_queries.h), project and target (empty: the
+//               current project, its current target), the paths as a string list
+//   37-39       name, CPU, folder (full, or relative to the workspace's) and a
+//               fourth value: 37 a full project added to the workspace, 38
+//               one left out of it, the fourth its memory size in KB (VT_I4)
+//               or its memory model (text; empty: the default); 39 a blank
+//               ("abs") or library ("lib") project, the fourth its type, or
+//               a string list of the type and the memory size in KB. The
+//               outs: the kept-file result as "%d" text, the project file
+//   83, 84      the value as "0x%08X" text
 #pragma once
 
 #include <string>
@@ -17,6 +37,7 @@ namespace zelvan {
 
 class COneProjectData;
 class CProjectData;
+struct FunctionDatabaseRequest;
 
 class ServiceObject final : public ComponentObject<IService> {
  public:
@@ -33,9 +54,9 @@ class ServiceObject final : public ComponentObject<IService> {
                                            BSTR text) override;
   HRESULT STDMETHODCALLTYPE Method14(VARIANT project, VARIANT* project_file, VARIANT section,
                                      VARIANT* key_names, VARIANT key, VARIANT* value) override;
-  HRESULT STDMETHODCALLTYPE Method15(LONG kind, VARIANT project, VARIANT* out1, VARIANT target,
-                                     VARIANT* out2, VARIANT file, VARIANT* out3,
-                                     BSTR text) override;
+  HRESULT STDMETHODCALLTYPE Method15(LONG kind, VARIANT project, VARIANT* title, VARIANT target,
+                                     VARIANT* commands, VARIANT step, VARIANT* outputs,
+                                     BSTR unused) override;
   HRESULT STDMETHODCALLTYPE GetLastStatus(LONG* status) override;
   HRESULT STDMETHODCALLTYPE AddLinkProject(VARIANT project, VARIANT linked) override;
   HRESULT STDMETHODCALLTYPE RemoveLinkProject(VARIANT project, VARIANT linked) override;
@@ -83,7 +104,8 @@ class ServiceObject final : public ComponentObject<IService> {
   HRESULT STDMETHODCALLTYPE GetLastMessage(BSTR* message) override;
   HRESULT STDMETHODCALLTYPE GetWorkDir(BSTR project, BSTR target, VARIANT work,
                                        VARIANT default_work) override;
-  HRESULT STDMETHODCALLTYPE Method56(BSTR project, BSTR target, VARIANT a, VARIANT b) override;
+  HRESULT STDMETHODCALLTYPE Method56(BSTR project, BSTR target, VARIANT other_target,
+                                     VARIANT unused) override;
   HRESULT STDMETHODCALLTYPE GetFileNoBuild(BSTR project, BSTR file, BSTR target,
                                            LONG* no_build) override;
   HRESULT STDMETHODCALLTYPE GetCpuName(LONG kind, BSTR cpu, VARIANT* result) override;
@@ -125,6 +147,15 @@ class ServiceObject final : public ComponentObject<IService> {
 
  private:
   enum class ArchiveAction { kGetLatest, kCheckOut, kCheckIn, kUndoCheckOut };
+  // Method15 kinds.
+  static constexpr LONG kReadBuildStep = 0;
+  static constexpr LONG kWriteBuildStep = 1;
+  // The new-project slots.
+  enum NewProjectVariant {
+    kNewFullProject = 37,
+    kNewFullProjectAlone = 38,
+    kNewProjectOfType = 39
+  };
 
   CProjectData& workspace() { return module_.workspace(); }
   // S_OK for true, S_FALSE for false.
@@ -135,6 +166,8 @@ class ServiceObject final : public ComponentObject<IService> {
   HRESULT NotConnected(std::string_view service);
   HRESULT GetTreeNodeTextOf(const VARIANT& node, BSTR* text);
   HRESULT AddFiles(const VARIANT& project, const VARIANT& files, bool one_file);
+  HRESULT FunctionRequest(PVOID request,
+                          bool (*operation)(CProjectData&, FunctionDatabaseRequest*));
   HRESULT CreateProjectVariant(int variant, VARIANT* const (&args)[4], VARIANT* count,
                                VARIANT* result);
   // An action of the IDE's source control on `path`; the path's state

@@ -96,10 +96,29 @@ class RecordingWorkspace : public DispatchObject<IKovaWorkspace> {
     Record(*state_, kWorkspaceProgId, 14, {});
     return S_OK;
   }
+  HRESULT STDMETHODCALLTYPE ReplaceProject(BSTR old_file, BSTR new_file) override {
+    Record(*state_, kWorkspaceProgId, 15, {Text(old_file), Text(new_file)});
+    for (std::string& file : state_->project_files) {
+      if (file == TextFromBstr(old_file)) file = TextFromBstr(new_file);
+    }
+    if (state_->active_project == TextFromBstr(old_file)) {
+      state_->active_project = TextFromBstr(new_file);
+    }
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE RemoveProject(BSTR project_file) override {
+    Record(*state_, kWorkspaceProgId, 16, {Text(project_file)});
+    std::erase(state_->project_files, TextFromBstr(project_file));
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE GetProjectFiles(BSTR workspace, VARIANT* files) override {
     Record(*state_, kWorkspaceProgId, 17, {Text(workspace)});
     if (state_->fail_project_files) return S_FALSE;
     return StoreStrings(files, state_->project_files) ? S_OK : E_INVALIDARG;
+  }
+  HRESULT STDMETHODCALLTYPE GetRecordFiles(VARIANT* files) override {
+    Record(*state_, kWorkspaceProgId, 18, {});
+    return StoreStrings(files, state_->record_files) ? S_OK : E_INVALIDARG;
   }
 
  private:

@@ -51,6 +51,8 @@ struct RecordingIdeState {
   bool fail_project_files = false;
   std::string active_project;
   bool refuse_add_project = false;
+  // The files of the IDE's record of the workspace (slot 18).
+  std::vector<std::string> record_files;
   // Workspace settings "section|key" -> value.
   std::vector<std::pair<std::string, std::string>> settings;
   // The button every message box returns.

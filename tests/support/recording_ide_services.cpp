@@ -83,6 +83,26 @@ void RecordingIdeServices::RefreshSourceControlStatus() {
   Record("RefreshSourceControlStatus", {});
 }
 
+bool RecordingIdeServices::ReplaceWorkspaceProject(std::string_view old_project_file,
+                                                   std::string_view new_project_file,
+                                                   std::string* error) {
+  Record("ReplaceWorkspaceProject", {old_project_file, new_project_file});
+  if (refuse_add) *error = "refused";
+  return !refuse_add;
+}
+
+bool RecordingIdeServices::RemoveWorkspaceProject(std::string_view project_file,
+                                                  std::string* error) {
+  Record("RemoveWorkspaceProject", {project_file});
+  if (refuse_add) *error = "refused";
+  return !refuse_add;
+}
+
+std::vector<std::string> RecordingIdeServices::WorkspaceRecordFiles() {
+  Record("WorkspaceRecordFiles", {});
+  return {"C:\\ws\\ws.kws", "C:\\ws\\ws.kwa"};
+}
+
 int RecordingIdeServices::ShowMessage(std::string_view caption, std::string_view text,
                                       unsigned style, unsigned message_id) {
   Record("ShowMessage", {caption, text, std::to_string(style), std::to_string(message_id)});

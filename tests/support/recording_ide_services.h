@@ -53,6 +53,10 @@ class RecordingIdeServices : public IdeServices, public UiHooks {
   void CurrentTargetChanged(std::string_view target) override;
   void RefreshProjectView(std::string_view project_file) override;
   void RefreshSourceControlStatus() override;
+  bool ReplaceWorkspaceProject(std::string_view old_project_file, std::string_view new_project_file,
+                               std::string* error) override;
+  bool RemoveWorkspaceProject(std::string_view project_file, std::string* error) override;
+  std::vector<std::string> WorkspaceRecordFiles() override;
   int ShowMessage(std::string_view caption, std::string_view text, unsigned style,
                   unsigned message_id) override;
   void ReportError(uint32_t code, std::string_view message) override;

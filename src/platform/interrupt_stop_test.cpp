@@ -1,4 +1,4 @@
-#include "host/interrupt_stop.h"
+#include "platform/interrupt_stop.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -26,6 +26,16 @@ TEST(InterruptStopTest, CtrlCIsAStopRequest) {
   // The usual handling is back for the next interrupt; leave the process
   // as the other tests expect it.
   ::signal(SIGINT, SIG_DFL);
+}
+
+// A module that took Ctrl-C gives it back before it is unloaded, so no
+// handler is left that points into unloaded code.
+TEST(InterruptStopTest, TheHandlerGoesWithTheServices) {
+  testing::FakeSystemServices inner;
+  { InterruptibleSystemServices system(inner); }
+  struct sigaction action = {};
+  ASSERT_EQ(::sigaction(SIGINT, nullptr, &action), 0);
+  EXPECT_EQ(action.sa_handler, SIG_DFL);
 }
 
 }  // namespace

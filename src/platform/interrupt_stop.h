@@ -17,10 +17,12 @@ namespace zelvan {
 
 class InterruptibleSystemServices final : public SystemServices {
  public:
-  // `inner` must outlive this object. Installs the Ctrl-C handler.
+  // `inner` must outlive this object. Installs the Ctrl-C handler, and
+  // removes it again when it goes.
   explicit InterruptibleSystemServices(SystemServices& inner) : inner_(inner) {
     InstallInterruptHandler();
   }
+  ~InterruptibleSystemServices() override { RemoveInterruptHandler(); }
 
   std::optional<std::string> GetEnv(std::string_view name) override { return inner_.GetEnv(name); }
   bool SetEnv(std::string_view name, std::string_view value) override {

@@ -1,0 +1,77 @@
+#include "cli/component_host.h"
+
+#include <iostream>
+
+#include "platform/ansi_text.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/system_services.h"
+#include "platform/win_path.h"
+#include "service/component_ids.h"
+
+namespace zelvan::cli {
+
+namespace {
+
+AnswerPolicy PolicyOf(const GlobalOptions& options) {
+  if (options.answer_yes) return AnswerPolicy::kYes;
+  if (options.answer_no) return AnswerPolicy::kNo;
+  return AnswerPolicy::kSafe;
+}
+
+}  // namespace
+
+ComponentHost::ComponentHost(const GlobalOptions& options)
+    : host_(PolicyOf(options), std::cerr, options.verbose && !options.quiet) {
+  platform_ = HostPlatform::Create(&host_);
+  host_.Attach(platform());
+  HeadlessHost::PrepareEnvironment(*platform().system, *platform().fs);
+  if (!options.install_dir.empty()) SetModuleOption("ZELVAN_INSTALL", options.install_dir);
+  // A long operation of the module ends after the step at hand on Ctrl-C.
+  SetModuleOption("ZELVAN_STOP_ON_INTERRUPT", "1");
+  loader_ = std::make_unique<ClassObjectLoader>(platform());
+}
+
+ComponentHost::~ComponentHost() {
+  loader_.reset();
+  application_ = nullptr;
+}
+
+void ComponentHost::SetModuleOption(std::string_view name, std::string_view value) {
+  platform().system->SetEnv(name, value);
+}
+
+InprocServerModule* ComponentHost::Module(bool registered, std::string* error) {
+  CLSID clsid;
+  Registry& registry = *platform().registry;
+  if (registered && ClsidFromProgId(registry, "Zelvan.Connect", &clsid) &&
+      InprocServerPath(registry, clsid, &module_path_)) {
+    if (InprocServerModule* module = loader_->LoadModule(module_path_, error)) return module;
+    std::cerr << "zelvan: warning: the registered component " << module_path_
+              << " cannot be loaded (" << *error << "); using the one beside zelvan\n";
+  }
+  const std::string program = platform().system->ExecutableHostPath();
+  module_path_ = GetFileDirectory(platform().fs->FromHostPath(program)) + kComponentLibraryName;
+  return loader_->LoadModule(module_path_, error);
+}
+
+HRESULT ComponentHost::Create(InprocServerModule& module, std::string_view object,
+                              ComPtr<IDispatch>* out) {
+  for (const ComponentClass& entry : kComponentClasses) {
+    if (!EqualsNoCase(entry.object, object)) continue;
+    ComPtr<IClassFactory> factory;
+    HRESULT hr = module.GetClassObject(entry.clsid, IID_IClassFactory,
+                                       reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
+    if (FAILED(hr)) return hr;
+    return factory->CreateInstance(nullptr, IID_IDispatch,
+                                   reinterpret_cast<void**>(out->ReleaseAndGetAddressOf()));
+  }
+  return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+HostApplication* ComponentHost::Application() {
+  if (!application_) application_ = MakeComObject<HostApplication>(host_);
+  return application_.Get();
+}
+
+}  // namespace zelvan::cli

@@ -1,0 +1,60 @@
+// The component module loaded the way a host loads it, with the headless
+// host beside it: the module the registry names for "Zelvan.Connect" (when
+// it can be loaded), else the one beside this program, and the host's IDE
+// objects for the module to connect with. Members are built in the order
+// they are declared and go in the reverse one: the module before the host.
+//
+// The module reads the platform and the installation from the process's
+// environment when it loads (ZELVAN_INSTALL from --install, Ctrl-C as a
+// stop request); set more before Module() with SetModuleOption.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "cli/cli_command.h"
+#include "host/headless_host.h"
+#include "host/host_ide_objects.h"
+#include "platform/class_registry.h"
+#include "platform/com_ptr.h"
+#include "platform/host_platform.h"
+#include "platform/inproc_server.h"
+
+namespace zelvan::cli {
+
+class ComponentHost {
+ public:
+  explicit ComponentHost(const GlobalOptions& options);
+  ~ComponentHost();
+  ComponentHost(const ComponentHost&) = delete;
+  ComponentHost& operator=(const ComponentHost&) = delete;
+
+  Platform& platform() { return platform_->platform(); }
+  HostPlatform& host_platform() { return *platform_; }
+  HeadlessHost& host() { return host_; }
+
+  // An environment variable the module reads when it loads.
+  void SetModuleOption(std::string_view name, std::string_view value);
+
+  // With `registered`, the module the registry names (when it can be
+  // loaded); else, and otherwise, the one beside this program. Null, with
+  // the reason in `error`, when none can be loaded.
+  InprocServerModule* Module(bool registered, std::string* error);
+  const std::string& ModulePath() const { return module_path_; }
+
+  // A new object of the class of `object` ("Service", any case).
+  HRESULT Create(InprocServerModule& module, std::string_view object, ComPtr<IDispatch>* out);
+
+  // The host's application object, made on first use.
+  HostApplication* Application();
+
+ private:
+  HeadlessHost host_;
+  std::unique_ptr<HostPlatform> platform_;
+  ComPtr<HostApplication> application_;
+  std::unique_ptr<ClassObjectLoader> loader_;
+  std::string module_path_;
+};
+
+}  // namespace zelvan::cli

@@ -1,0 +1,274 @@
+#include "cli/component_session.h"
+
+#include <iostream>
+
+#include "cli/session_files.h"
+#include "model/message_texts.h"
+#include "model/status_codes.h"
+#include "platform/ansi_text.h"
+#include "platform/bstr.h"
+#include "platform/file_system.h"
+#include "platform/interrupt.h"
+#include "platform/safe_array.h"
+#include "platform/system_services.h"
+#include "platform/win_path.h"
+#include "storage/project_files.h"
+#include "toolchain/install_location.h"
+
+namespace zelvan::cli {
+
+// --- ComArgs.
+
+ComArgs::~ComArgs() {
+  for (VARIANT& v : variants_)
+    VariantClear(&v);
+  for (BSTR b : bstrs_)
+    SysFreeString(b);
+}
+
+VARIANT ComArgs::Empty() const {
+  VARIANT v;
+  VariantInit(&v);
+  return v;
+}
+
+VARIANT ComArgs::Text(std::string_view text) {
+  VARIANT v = Empty();
+  v.vt = VT_BSTR;
+  v.bstrVal = Bstr(text);
+  return v;
+}
+
+VARIANT ComArgs::Strings(const std::vector<std::string>& items) const {
+  VARIANT v = Empty();
+  v.vt = VT_ARRAY | VT_BSTR;
+  v.parray = SafeArrayFromStrings(items);
+  return v;
+}
+
+BSTR ComArgs::Bstr(std::string_view text) {
+  bstrs_.push_back(BstrFromText(text));
+  return bstrs_.back();
+}
+
+VARIANT* ComArgs::Out(VARIANT value) {
+  variants_.push_back(value);
+  return &variants_.back();
+}
+
+std::string VariantText(const VARIANT& v) {
+  std::string text;
+  StringFromVariant(v, &text);
+  return text;
+}
+
+// --- ComponentSession.
+
+ComponentSession::ComponentSession(const GlobalOptions& options)
+    : options_(options), err_(std::cerr), component_(options) {}
+
+ComponentSession::~ComponentSession() {
+  Close();
+  // The module tells the IDE of each file it could not write.
+  if (const HostAutomationServer* errors = component_.Application()->automation_server()) {
+    for (const AutomationError& error : errors->errors()) {
+      if (static_cast<uint32_t>(error.code) == (0x40040000u | kStatusFileNotWritten)) {
+        NoteUnwrittenFiles();
+      }
+    }
+  }
+  ReportUnwrittenFiles(platform(), err_);
+  // The files stay locked until the module has let them go.
+  if (connect_) connect_->Disconnect();
+  project_ = nullptr;
+  service_ = nullptr;
+  connect_ = nullptr;
+  progress_window_ = nullptr;
+  locks_.reset();
+}
+
+void ComponentSession::Close() {
+  if (opened_) service_->CloseWorkspace();
+  opened_ = false;
+}
+
+FileSystem& ComponentSession::fs() {
+  return *platform().fs;
+}
+
+std::string ComponentSession::SystemPath(std::string_view host_path) {
+  return fs().FullPath(fs().FromHostPath(host_path));
+}
+
+bool ComponentSession::Start() {
+  if (service_) return true;
+  SystemServices& system = *platform().system;
+  locks_ = std::make_unique<WriteLocks>(fs(), err_, WriteLocks::TimeoutFrom(system));
+  // The installation, for the paths the module answers with; without one,
+  // dependencies are searched in the projects' own directories only.
+  InstallLocation location;
+  std::string error;
+  HostPlatform& host = component_.host_platform();
+  if (!LocateInstallation(platform(), options_.install_dir, &location, &error) ||
+      !MapInstallationDrive(&location, [&host](char letter, const std::string& dir) {
+        return host.MapDriveUnlessSet(letter, dir);
+      })) {
+    if (options_.verbose) err_ << "zelvan: warning: no installation: " << error << "\n";
+  }
+  component_.SetModuleOption("ZELVAN_REFRESH_ON_OPEN", refresh_on_open_ ? "1" : "0");
+  InprocServerModule* module = component_.Module(true, &error);
+  if (module == nullptr) return Failed("cannot load the component: " + error), false;
+  ComPtr<IDispatch> connect;
+  ComPtr<IDispatch> service;
+  ComPtr<IDispatch> project;
+  if (FAILED(component_.Create(*module, "Connect", &connect)) ||
+      FAILED(component_.Create(*module, "Service", &service)) ||
+      FAILED(component_.Create(*module, "Project", &project)) || FAILED(connect.As(&connect_)) ||
+      FAILED(service.As(&service_)) || FAILED(project.As(&project_))) {
+    service_ = nullptr;
+    return Failed("the component made no objects"), false;
+  }
+  ComArgs args;
+  if (connect_->Connect(component_.Application(), args.Empty(), args.Empty()) != S_OK) {
+    err_ << "zelvan: warning: the host's IDE objects could not be connected\n";
+  }
+  if (options_.verbose) {
+    ScopedBstr name;
+    service_->GetProjectInfo(121, args.Text(""), args.Empty(), name.Receive());
+    err_ << "zelvan: session " << name.Text() << " (another shell stops it with: zelvan stop "
+         << name.Text() << ")\n";
+  }
+  return true;
+}
+
+bool ComponentSession::Open() {
+  if (!Start()) return false;
+  std::string path;
+  if (!ChooseWorkspacePath(fs(), options_, err_, &path)) return false;
+  if (EqualsNoCase(SplitPath(path).extension, ".kbp")) {
+    if (!FileExists(fs(), path)) {
+      err_ << "zelvan: the project file " << path << " does not exist\n";
+      return false;
+    }
+    if (!LockFile(path)) return false;
+    host().UseSingleProject(path);
+    return OpenThroughService();
+  }
+  return OpenWorkspaceFile(path);
+}
+
+bool ComponentSession::OpenWorkspaceFile(const std::string& workspace_path) {
+  if (!Start()) return false;
+  // The workspace file is read under its lock, so it is the latest one.
+  if (!LockFile(workspace_path)) return false;
+  std::string error;
+  if (!host().LoadWorkspaceFile(workspace_path, &error)) {
+    err_ << "zelvan: " << error << "\n";
+    return false;
+  }
+  for (const std::string& file : WorkspaceProjectFiles(host(), fs(), workspace_path)) {
+    if (!LockFile(file)) return false;
+  }
+  return OpenThroughService();
+}
+
+bool ComponentSession::OpenThroughService() {
+  ComArgs args;
+  opened_ = true;
+  if (service_->OpenWorkspace(args.Text(host().WorkspacePath())) != S_OK) {
+    Failed();
+    return false;
+  }
+  RemoveDeadTemporariesOf(platform(), host().WorkspacePath(),
+                          WorkspaceProjectFiles(host(), fs(), host().WorkspacePath()));
+  return true;
+}
+
+bool ComponentSession::AddProject(const std::string& host_path) {
+  const std::string path = SystemPath(host_path);
+  std::string file;
+  if (ChangeExtension(fs(), path, kProjectExtension, &file) && !LockFile(file)) return false;
+  ComArgs args;
+  if (service_->AddProject(args.Text(path)) != S_OK) return FailedWith(host_path), false;
+  RemoveDeadTemporaries(fs(), GetFileDirectory(file));
+  return true;
+}
+
+bool ComponentSession::LockFile(std::string_view path) {
+  std::string error;
+  if (locks_->Lock(path, &error)) return true;
+  err_ << "zelvan: " << error << "\n";
+  return false;
+}
+
+DependencyProgress& ComponentSession::CommandProgress() {
+  if (!command_progress_) {
+    TerminalProgress::Style style = options_.quiet              ? TerminalProgress::Style::kQuiet
+                                    : StandardErrorIsTerminal() ? TerminalProgress::Style::kBar
+                                                                : TerminalProgress::Style::kLines;
+    command_progress_ = std::make_unique<TerminalProgress>(std::cerr, style);
+  }
+  return *command_progress_;
+}
+
+VARIANT ComponentSession::ProgressWindow() {
+  if (!progress_window_) {
+    ComPtr<HostProgressWindow> window = MakeComObject<HostProgressWindow>(CommandProgress());
+    window.As(&progress_window_);
+  }
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_UNKNOWN;
+  v.punkVal = progress_window_.Get();
+  return v;
+}
+
+uint32_t ComponentSession::LastStatus() {
+  LONG status = 0;
+  if (service_) service_->GetLastStatus(&status);
+  return static_cast<uint32_t>(status);
+}
+
+std::string ComponentSession::LastMessage() {
+  ScopedBstr message;
+  if (service_) service_->GetLastMessage(message.Receive());
+  return message.Text();
+}
+
+int ComponentSession::Save() {
+  if (service_->SaveWorkspace(0) != S_OK) return Failed();
+  return kExitOk;
+}
+
+int ComponentSession::Failed() {
+  return FailedWith("");
+}
+
+int ComponentSession::FailedWith(std::string_view subject) {
+  const uint32_t status = LastStatus();
+  if (status != 0) {
+    err_ << StringPrintf("zelvan: error 0x%08X: ", status) << LastMessage();
+    if (!subject.empty()) err_ << " (" << subject << ")";
+    err_ << "\n";
+  } else if (!host().LastError().empty()) {
+    err_ << "zelvan: " << host().LastError() << "\n";
+  } else {
+    err_ << "zelvan: the operation failed\n";
+  }
+  return kExitFailed;
+}
+
+int ComponentSession::Failed(std::string_view message) {
+  err_ << "zelvan: " << message << "\n";
+  return kExitFailed;
+}
+
+int ComponentSession::FailedWithStatus(uint32_t status, unsigned message_id,
+                                       std::string_view subject) {
+  err_ << StringPrintf("zelvan: error 0x%08X: ", status) << LoadMessage(host(), message_id);
+  if (!subject.empty()) err_ << " (" << subject << ")";
+  err_ << "\n";
+  return kExitFailed;
+}
+
+}  // namespace zelvan::cli

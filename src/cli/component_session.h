@@ -1,0 +1,139 @@
+// One command's run through the component, the way the IDE runs the
+// service: the headless host with its IDE objects, the component module
+// loaded through the registry (or from beside this program) and connected
+// with the host's application object, and the workspace opened through the
+// Service object. The command then calls the Service and Project objects'
+// methods and prints what they return. Destroying the session closes the
+// workspace (so no working copy outlives a command) and lets the module go.
+//
+// The session keeps the command line's care for the user's files, as
+// WorkspaceSession does: it locks the workspace file and its project files
+// (WriteLocks) before the module opens them and until it has closed them,
+// removes what killed commands left (RemoveDeadTemporariesOf), and fails
+// the command when a file was not written, by the host (workspace file,
+// settings file) or by the module, which reports each such file to the
+// IDE as an error (kStatusFileNotWritten). The module reads its platform
+// from this process's environment, with Ctrl-C as a stop request of its
+// long operations, and is asked to leave the include dependencies alone
+// on opening when the command refreshes them itself.
+#pragma once
+
+#include <deque>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/cli_command.h"
+#include "cli/component_host.h"
+#include "host/terminal_progress.h"
+#include "host/write_locks.h"
+#include "platform/com_ptr.h"
+#include "platform/variant.h"
+#include "service/component_interfaces.h"
+
+namespace zelvan::cli {
+
+// Arguments for one command's calls: texts and their BSTRs, freed with the
+// arena. Arrays are not kept: a method takes an array passed by value over.
+class ComArgs {
+ public:
+  ComArgs() = default;
+  ~ComArgs();
+  ComArgs(const ComArgs&) = delete;
+  ComArgs& operator=(const ComArgs&) = delete;
+
+  VARIANT Empty() const;
+  VARIANT Text(std::string_view text);
+  VARIANT Strings(const std::vector<std::string>& items) const;
+  BSTR Bstr(std::string_view text);
+  // A VARIANT of the arena for an out argument, or for an in-and-out one
+  // with `value`, which the arena takes over (not a Text of the arena's).
+  VARIANT* Out(VARIANT value = {});
+
+ private:
+  std::deque<VARIANT> variants_;
+  std::deque<BSTR> bstrs_;
+};
+
+// The text a VARIANT holds (StringFromVariant); empty when it holds none.
+std::string VariantText(const VARIANT& v);
+
+class ComponentSession {
+ public:
+  explicit ComponentSession(const GlobalOptions& options);
+  ~ComponentSession();
+  ComponentSession(const ComponentSession&) = delete;
+  ComponentSession& operator=(const ComponentSession&) = delete;
+
+  // Before Start: whether opening brings the dependency data up to date
+  // (it always reads the dependency files).
+  void SetRefreshDependenciesOnOpen(bool refresh) { refresh_on_open_ = refresh; }
+
+  // Loads the module, makes its objects and connects it. False after
+  // printing why.
+  bool Start();
+  // Start, then opens the workspace of -w/--workspace, else the one .kws
+  // file of the current directory. False after printing why.
+  bool Open();
+  // Opens the workspace file `workspace_path` (a system path).
+  bool OpenWorkspaceFile(const std::string& workspace_path);
+  // Adds the project file named on the command line to the open workspace,
+  // locked like the others. False after printing why.
+  bool AddProject(const std::string& host_path);
+
+  // Closes the workspace (CloseWorkspace) before the session ends; the
+  // destructor does it otherwise.
+  void Close();
+
+  IService& service() { return *service_.Get(); }
+  IProject& project_object() { return *project_.Get(); }
+  HeadlessHost& host() { return component_.host(); }
+  Platform& platform() { return component_.platform(); }
+  FileSystem& fs();
+  // A host path from the command line as a full system path.
+  std::string SystemPath(std::string_view host_path);
+
+  // The progress of a refresh the command asks for (see WorkspaceSession),
+  // and a progress window over it to hand to the refresh (VT_UNKNOWN; the
+  // session keeps the window).
+  DependencyProgress& CommandProgress();
+  VARIANT ProgressWindow();
+
+  // The workspace's status and message (GetLastStatus, GetLastMessage).
+  uint32_t LastStatus();
+  std::string LastMessage();
+
+  // Saves the workspace (SaveWorkspace); the exit status of the command.
+  int Save();
+  // Prints the workspace's status and message, followed by what it
+  // concerns when `subject` is given; returns kExitFailed.
+  int Failed();
+  int FailedWith(std::string_view subject);
+  // Prints `message`; returns kExitFailed.
+  int Failed(std::string_view message);
+  // Prints a status that a check of the command's own found, as the
+  // workspace's would be printed; returns kExitFailed.
+  int FailedWithStatus(uint32_t status, unsigned message_id, std::string_view subject = {});
+
+ private:
+  bool LockFile(std::string_view path);
+  bool OpenThroughService();
+
+  const GlobalOptions& options_;
+  std::ostream& err_;
+  bool refresh_on_open_ = true;
+  // Built in this order, let go in the reverse one: the objects before the
+  // module, the module before the host.
+  ComponentHost component_;
+  std::unique_ptr<WriteLocks> locks_;
+  ComPtr<IConnect> connect_;
+  ComPtr<IService> service_;
+  ComPtr<IProject> project_;
+  bool opened_ = false;
+  std::unique_ptr<TerminalProgress> command_progress_;
+  ComPtr<IUnknown> progress_window_;
+};
+
+}  // namespace zelvan::cli

@@ -1,0 +1,126 @@
+#include "service/build_queries.h"
+
+#include "build/compile_rules.h"
+#include "build/make_context.h"
+#include "build/rule_text.h"
+#include "build/target_rules.h"
+#include "linkmap/memory_model.h"
+#include "model/one_project_data.h"
+#include "model/project_data.h"
+#include "model/status_codes.h"
+#include "platform/ansi_text.h"
+#include "platform/file_system.h"
+#include "platform/profile_text.h"
+#include "toolchain/cpu_tools.h"
+#include "toolchain/qk_util.h"
+#include "toolchain/support_cpu.h"
+
+namespace zelvan {
+
+namespace {
+
+std::string Unquoted(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c != '"') out.push_back(c);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::string> IncludeOptionPaths(std::string_view options) {
+  std::vector<std::string> paths;
+  std::vector<std::string_view> args = ArgumentSlices(options);
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-I") {
+      if (i + 1 < args.size()) paths.push_back(Unquoted(args[++i]));
+    } else if (args[i].starts_with("-I")) {
+      paths.push_back(Unquoted(args[i].substr(2)));
+    }
+  }
+  return paths;
+}
+
+bool IncludePaths(CProjectData& workspace, const CCPUTools& cpus, COneProjectData& project,
+                  std::string_view target, LONG kind, std::vector<std::string>* paths) {
+  paths->clear();
+  if (kind != kOwnIncludePaths && kind != kSystemIncludePaths && kind != kAllIncludePaths) {
+    workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return false;
+  }
+  if (kind != kSystemIncludePaths) {
+    std::string options;
+    project.GetCompileOptions(target, &options);
+    *paths = IncludeOptionPaths(options);
+  }
+  if (kind != kOwnIncludePaths) {
+    std::vector<std::string> system;
+    cpus.GetIncludeDirs(project.Cpu(), &system);
+    paths->insert(paths->end(), system.begin(), system.end());
+  }
+  return true;
+}
+
+bool RuleText(CProjectData& workspace, const CCPUTools* cpus, COneProjectData& project,
+              std::string_view target, LONG kind, std::string* text) {
+  text->clear();
+  MakeContext context(workspace, project, cpus, target, NormalMode, /*prepare_disk=*/false);
+  PrepareTarget(context);
+  std::string rules;
+  switch (kind) {
+    case 130:
+      BuildCompileRules(context, &rules);
+      break;
+    case 131:
+      BuildLinkRule(context, &rules);
+      break;
+    case 132:
+      rules = "Clean :\n";
+      BuildCleanLines(context, &rules);
+      break;
+    default:
+      workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
+      return false;
+  }
+  *text = EscapeComments(rules);
+  return true;
+}
+
+std::string FalDirectory(CProjectData& workspace, const CCPUTools* cpus, COneProjectData& project,
+                         std::string_view target) {
+  MakeContext context(workspace, project, cpus, target, FalMode, /*prepare_disk=*/false);
+  return context.module_dir();
+}
+
+bool MemoryModelInfo(CProjectData& workspace, const QkUtil& util, const COneProjectData& project,
+                     std::string_view model, std::string* text) {
+  text->clear();
+  const std::string cpu = SupportCpu(project.Cpu()).GetTemplateCpuName();
+  const std::string path = util.InstallPath(kTemplateFolder) + "\\" + cpu + "\\" + cpu + ".INI";
+  std::string contents;
+  if (!workspace.platform().fs->ReadFile(path, &contents)) {
+    workspace.SetStatus(kStatusTemplateUnreadable, kMsgTemplateUnreadable, {path});
+    return false;
+  }
+  const ProfileText ini(contents);
+  std::string default_model;
+  std::vector<std::string> names = MemoryModelNames(ini, &default_model);
+  if (model.empty()) {
+    if (!names.empty()) *text = default_model + ";";
+    for (const std::string& name : names) {
+      if (!EqualsNoCase(name, default_model)) *text += name + ";";
+    }
+    return true;
+  }
+  MemoryModel found;
+  std::string error;
+  if (!ReadMemoryModel(ini, model, &found, &error)) {
+    workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return false;
+  }
+  *text = FormatAreaListText(found.areas);
+  return true;
+}
+
+}  // namespace zelvan
