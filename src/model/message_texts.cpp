@@ -96,7 +96,6 @@ constexpr MessageText kTexts[] = {
      "The workspace settings could not be saved; the workspace was left as it was."},
     {kMsgOldFileNotDeleted, "The file %s of the renamed project could not be deleted."},
     {kMsgNotAvailable, "%s is not available in this version of the service."},
-    {kMsgOperationPending, "%s needs a part of the service that this version does not have yet."},
     {kMsgNotConnected, "The IDE's %s is not connected."},
     {kMsgArchiveFailed, "Source control did not carry out the action on %s."},
     {kMsgStopped, "The operation was stopped; nothing was written."},

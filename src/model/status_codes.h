@@ -64,8 +64,6 @@ inline constexpr uint32_t kStatusIndexOutOfRange = 0x4003111A;  // with kMsgInde
 // Codes of the component's methods (our own).
 // The method has no operation in this service.
 inline constexpr uint32_t kStatusNotAvailable = 0x40031150;  // with kMsgNotAvailable
-// The method's operation belongs to a part of the service this build lacks.
-inline constexpr uint32_t kStatusOperationPending = 0x40031151;  // with kMsgOperationPending
 // The IDE service the method hands on to is not connected.
 inline constexpr uint32_t kStatusNotConnected = 0x40031152;  // with kMsgNotConnected
 // The IDE's source control did not carry out an action.
@@ -152,7 +150,6 @@ inline constexpr unsigned kMsgFileNotWritten = 5132;          // %s, %s: file, w
 inline constexpr unsigned kMsgWorkspaceStateNotSaved = 5133;  // (our own ID)
 inline constexpr unsigned kMsgOldFileNotDeleted = 5134;       // %s: the file (our own ID)
 inline constexpr unsigned kMsgNotAvailable = 5140;            // %s: the method (our own ID)
-inline constexpr unsigned kMsgOperationPending = 5141;        // %s: the method (our own ID)
 inline constexpr unsigned kMsgNotConnected = 5142;            // %s: the IDE service (our own ID)
 inline constexpr unsigned kMsgArchiveFailed = 5143;           // %s: the path (our own ID)
 inline constexpr unsigned kMsgStopped = 5144;                 // our own ID

@@ -210,8 +210,8 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
          BSTR t = nullptr; return Text(s->GetProjectInfo(24, a.Text("App"), a.Empty(), &t), &t, o);
        }, S_OK, 0, "64k;128k;"},
       {"12 GNU makefile", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->GetProjectInfo(133, a.Text("App"), a.Empty(), &t), &t, o);
-       }, S_FALSE, kStatusOperationPending, ""},
+         BSTR t = nullptr; return Text(s->GetProjectInfo(133, a.Text("App"), a.Text("1"), &t), &t, o);
+       }, S_OK, 0, app + "App.mak"},
       {"12 null out", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->GetProjectInfo(0, a.Text(""), a.Empty(), nullptr); }, E_POINTER, 0},
       {"13 current target", [](IService* s, VariantArgs& a, VARIANT*) {

@@ -5,6 +5,7 @@
 
 #include "analysis/dependency_updater.h"
 #include "build/custom_build_rules.h"
+#include "build/gnu_makefile.h"
 #include "build/kmake_file.h"
 #include "model/one_project_data.h"
 #include "model/path_functions.h"
@@ -16,7 +17,6 @@
 #include "service/argument_shapes.h"
 #include "service/build_queries.h"
 #include "service/component_module.h"
-#include "service/pending_operations.h"
 #include "service/window_progress.h"
 #include "storage/profile_functions.h"
 #include "storage/project_files.h"
@@ -135,11 +135,12 @@ class Query {
         }
         return text;
       }
-      case 133: {
-        std::string text;
-        pending::GnuMakefile(workspace_, *project_, TextArg(value_).str(), &text);
-        return text;
-      }
+      case 133:
+        // The project with the projects it links (the value "1": alone),
+        // written to its own makefile, whose path is the answer.
+        return GenerateGnuMakefile(workspace_, &module_.cpus(), *project_, OptionalValue())
+                   ? project_->MakefilePath()
+                   : std::string();
       case 1001:
       case 1002:
       case 1003:

@@ -38,7 +38,8 @@
 //            (not for a library), and answers its path
 //   107      the directory of the target's FAL side files
 //   130-132  the target's compile rules, link or library rule, Clean section
-//   133      the GNU-format makefile: not in this build (kStatusOperationPending)
+//   133      writes the GNU-format makefile of the project and the projects it
+//            links (the value "1": the project alone) and answers its path
 // A makefile kind whose generation was stopped fails with kStatusStopped.
 // The other kinds of 0-25, 50-61, 100-133, 1001-1020 and 2000 answer an empty text;
 // kinds 3, 6 to 9 and every kind from 16 on with a subject of the project
