@@ -46,6 +46,7 @@ const std::map<std::string, MakeMode> kModes = {
 
 // GetProjectInfo kinds, and the kinds of Method15.
 constexpr LONG kProjectMakefile = 100;
+constexpr LONG kGnuMakefile = 133;
 constexpr LONG kBuildMakefile = 103;
 constexpr LONG kPreBuildMakefile = 104;
 constexpr LONG kConvertMakefile = 105;
@@ -118,8 +119,8 @@ int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
 }
 
 // The makefile of a project, or of the active one, in a mode and to its own
-// name (GetProjectInfo kind 100), or the active project's to another file
-// (SaveMakefile).
+// name (GetProjectInfo kind 100; the GNU form, kind 133), or the active
+// project's to another file (SaveMakefile).
 int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs& args) {
   ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
@@ -143,9 +144,11 @@ int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs
       if (project.empty()) return session.Failed("the workspace has no active project; name one");
     }
     ScopedBstr makefile;
-    const std::string mode = std::to_string(static_cast<int>(kModes.at(args.mode)));
-    if (service.GetProjectInfo(kProjectMakefile, a.Text(project), a.Text(mode),
-                               makefile.Receive()) != S_OK) {
+    // Kind 100 takes the mode, kind 133 whether the project stands alone.
+    const std::string value = args.gnu ? (args.alone ? "1" : "0")
+                                       : std::to_string(static_cast<int>(kModes.at(args.mode)));
+    if (service.GetProjectInfo(args.gnu ? kGnuMakefile : kProjectMakefile, a.Text(project),
+                               a.Text(value), makefile.Receive()) != S_OK) {
       return session.FailedWith(project);
     }
     path = makefile.Text();
@@ -159,6 +162,9 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
     if (args.projects.size() > 1) {
       std::cerr << "zelvan: name one project\n";
       return kExitUsage;
+    }
+    if (!args.host_paths && !args.to_stdout && args.output.empty()) {
+      return RunMakefileThroughComponent(globals, args);
     }
     return RunGnuMakefile(globals, {args.projects.empty() ? std::string() : args.projects.front(),
                                     args.alone, args.host_paths, args.to_stdout, args.output});
