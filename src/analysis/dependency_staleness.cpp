@@ -151,21 +151,21 @@ bool IsDependencyStale(const std::vector<CDependencyRecord>& records, std::strin
     // A stamp of another shape (edited by hand): compare the texts.
     const std::string* source = times.Stamp(source_path);
     if (source == nullptr) return false;
-    if (*source > record->stamp()) return true;
+    if (*source >= record->stamp()) return true;
     for (size_t i = 0; i < record->size(); ++i) {
       const std::string* modified = times.Stamp(record->path(i));
-      if (modified != nullptr && *modified > record->stamp()) return true;
+      if (modified != nullptr && *modified >= record->stamp()) return true;
     }
     return false;
   }
   int64_t source = times.TimeOf(source_path);
   if (source < 0) return false;
-  if (source > stamp) return true;
+  if (source >= stamp) return true;
   // An unreadable dependency (-1) makes nothing stale.
   if (record->empty()) return false;
   const TextTable& paths = *record->path_table();
   for (DependencyPathId id : record->path_ids()) {
-    if (times.TimeOf(paths, id) > stamp) return true;
+    if (times.TimeOf(paths, id) >= stamp) return true;
   }
   return false;
 }

@@ -3,8 +3,11 @@
 // checks every source of every target.
 //
 // A record is stale when there is none for the target, or when the source
-// or one of its recorded files was modified after the record's stamp (the
-// modification time in stamp form compared as text). A source whose status
+// or one of its recorded files was modified in the second of the record's
+// stamp or after it (the modification time in stamp form compared as text).
+// Stamps hold whole seconds and are taken when the refresh begins, so a file
+// changed after it was read, even within that second, is never taken for
+// current. A source whose status
 // cannot be read is not stale (there is nothing to scan). A recorded file
 // whose status cannot be read (deleted, or an unresolved include recorded
 // by its guessed path) does not make the record stale by itself, and the

@@ -30,10 +30,6 @@ namespace zelvan {
 
 namespace {
 
-// How long a stamp of the current time serves (stamps are seconds; an older
-// stamp only makes a file look stale sooner).
-constexpr auto kClockInterval = std::chrono::milliseconds(100);
-
 void RemoveOneTrailingBackslash(std::string* text) {
   if (!text->empty() && text->back() == '\\') text->pop_back();
 }
@@ -154,7 +150,10 @@ void DependencyUpdater::BeginRefresh(CProjectData& workspace) {
   scanner_->BeginRefresh(update_dependency_file);
   times_->BeginRefresh();
   last_stop_check_ = {};
-  last_clock_ = {};
+  // Every record of the refresh is stamped with the time it began, before
+  // anything was read: a file changed later, even within the same second,
+  // is at least as new as the stamp and counts as stale next time.
+  refresh_stamp_ = FormatTimeStamp(workspace.platform().system->Now());
   project_directory_.clear();
 }
 
@@ -183,16 +182,6 @@ bool DependencyUpdater::StopRequested(CProjectData& workspace) {
   }
   last_stop_check_ = now;
   return workspace.IsStopRequested();
-}
-
-const std::string& DependencyUpdater::Now(CProjectData& workspace) {
-  auto now = std::chrono::steady_clock::now();
-  if (last_clock_ == std::chrono::steady_clock::time_point{} ||
-      now - last_clock_ >= kClockInterval) {
-    last_clock_ = now;
-    now_stamp_ = FormatTimeStamp(workspace.platform().system->Now());
-  }
-  return now_stamp_;
 }
 
 bool DependencyUpdater::UpdateDependencies(CProjectData& workspace, DependencyMode mode,
@@ -328,7 +317,7 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
       break;
     }
     if (step.scan) {
-      ComputeFile(workspace, project, *step.file, *step.target, std::move(jobs[job++]));
+      ComputeFile(project, *step.file, *step.target, std::move(jobs[job++]));
       recomputed = true;
     }
     if (progress != nullptr) progress->Step();
@@ -392,9 +381,8 @@ DependencyScanJob DependencyUpdater::MakeJob(CProjectData& workspace, COneProjec
   return job;
 }
 
-void DependencyUpdater::ComputeFile(CProjectData& workspace, COneProjectData& project,
-                                    COneSourceFile& file, std::string_view target,
-                                    DependencyScanJob job) {
+void DependencyUpdater::ComputeFile(COneProjectData& project, COneSourceFile& file,
+                                    std::string_view target, DependencyScanJob job) {
   scanner_->ScanIncludeRefs(job.source, job.scan_kind, std::move(job.search), ScanOptions(), &refs_,
                             &forms_);
   std::vector<DependencyPathId> ids(refs_.size());
@@ -405,18 +393,18 @@ void DependencyUpdater::ComputeFile(CProjectData& workspace, COneProjectData& pr
                         node ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref), ref,
                         scanner_->RecordPath(ref));
   }
-  StoreRecord(workspace, project, file, target, std::move(ids), forms_);
+  StoreRecord(project, file, target, std::move(ids), forms_);
 }
 
-void DependencyUpdater::StoreRecord(CProjectData& workspace, COneProjectData& project,
-                                    COneSourceFile& file, std::string_view target,
-                                    std::vector<DependencyPathId> ids, const std::string& forms) {
+void DependencyUpdater::StoreRecord(COneProjectData& project, COneSourceFile& file,
+                                    std::string_view target, std::vector<DependencyPathId> ids,
+                                    const std::string& forms) {
   CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
   if (record == nullptr) {
     record = &file.TargetEntries().emplace_back(std::string(project.TargetSpelling(target)));
   }
   record->SetDependencies(*paths_, std::move(ids), forms);
-  record->set_stamp(Now(workspace));
+  record->set_stamp(refresh_stamp_);
   MarkChanged(project);
 }
 
@@ -428,7 +416,7 @@ void DependencyUpdater::ComputeAddedFile(CProjectData& workspace, COneProjectDat
   // Files are looked at as they are now, not as an earlier refresh saw them.
   BeginRefresh(workspace);
   BeginProject(project);
-  ComputeFile(workspace, project, file, target, MakeJob(workspace, project, file, target));
+  ComputeFile(project, file, target, MakeJob(workspace, project, file, target));
 }
 
 // --- The dependency file.

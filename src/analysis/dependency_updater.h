@@ -183,14 +183,11 @@ class DependencyUpdater {
   // scan, and the record stored.
   DependencyScanJob MakeJob(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
                             std::string_view target);
-  void ComputeFile(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
-                   std::string_view target, DependencyScanJob job);
-  void StoreRecord(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
-                   std::string_view target, std::vector<DependencyPathId> ids,
-                   const std::string& forms);
+  void ComputeFile(COneProjectData& project, COneSourceFile& file, std::string_view target,
+                   DependencyScanJob job);
+  void StoreRecord(COneProjectData& project, COneSourceFile& file, std::string_view target,
+                   std::vector<DependencyPathId> ids, const std::string& forms);
   IncludeScanOptions ScanOptions() const;
-  // The current time as a stamp.
-  const std::string& Now(CProjectData& workspace);
   // Starts a refresh: warnings due again, files looked at anew.
   void BeginRefresh(CProjectData& workspace);
   // Sets the scanner up for a project.
@@ -224,8 +221,8 @@ class DependencyUpdater {
   std::chrono::milliseconds stop_check_interval_{20};
   int threads_ = 1;
   std::chrono::steady_clock::time_point last_stop_check_{};
-  std::chrono::steady_clock::time_point last_clock_{};
-  std::string now_stamp_;
+  // The time the refresh began, the stamp of every record it makes.
+  std::string refresh_stamp_;
 
   // Projects whose dependency file was read, and those whose records changed
   // since (both by working copy, which names one opened project).
