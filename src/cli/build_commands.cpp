@@ -159,7 +159,10 @@ bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean
     path_value += entry + ":";
   run->make.environment.emplace_back("PATH", path_value + path_variable);
   run->make.working_dir = fs.ToHostPath(dir);
-  run->make.arguments = {"-f", fs.ToHostPath(makefile), "CFG=" + run->target};
+  // The same output whether or not zelvan itself runs under make (which
+  // would otherwise announce every directory of a nested make).
+  run->make.arguments = {"--no-print-directory", "-f", fs.ToHostPath(makefile),
+                         "CFG=" + run->target};
   if (args.jobs > 0) run->make.arguments.push_back("-j" + std::to_string(args.jobs));
   if (!clean) {
     run->make.arguments.push_back("all");
