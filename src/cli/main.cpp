@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   CLI::App app{"zelvan - build projects of the KOVA IDE without the IDE", "zelvan"};
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "Show help for every command");
+  app.set_version_flag("--version", "zelvan " ZELVAN_VERSION, "Print the version and exit");
 
   GlobalOptions globals;
   app.add_option("-w,--workspace", globals.workspace,
