@@ -5,6 +5,7 @@
 
 #include "cli/build_commands.h"
 #include "cli/cli_command.h"
+#include "cli/command_reference.h"
 
 int main(int argc, char** argv) {
   using namespace zelvan::cli;
@@ -39,6 +40,8 @@ int main(int argc, char** argv) {
   RegisterMakefileCommands(registry);
   RegisterProjectCommands(registry);
   RegisterBuildCommands(registry);
+  // Last: they describe every command above.
+  RegisterReferenceCommands(registry);
 
   try {
     app.parse(argc, argv);
