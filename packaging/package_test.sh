@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package with CPack, unpacks it into a scratch root with
-# dpkg -x (no root needed) and checks its fields, its file list (the
+# dpkg -x (no root needed) and checks its fields and its file list (the
 # program, the module, the demo installation and the examples as the source
-# tree holds them, the manual page, the completion, the doc files) and that
-# the unpacked program runs; lintian, when installed, must report no error.
+# tree holds them, the manual page, the completion, the doc files); lintian,
+# when installed, must report no error. (install_test.sh runs the same
+# layout.)
 # Skipped (77) without the tools CPack needs for it.
 # Usage: package_test.sh BUILD_DIR SOURCE_DIR VERSION
 set -euo pipefail
@@ -50,17 +51,8 @@ diff "$work/expected" "$work/actual" >"$work/list.diff" ||
   fail "file list (- missing, + extra): $(cat "$work/list.diff")"
 file "$work/root/usr/bin/zelvan" | grep -q ', stripped' || fail "the program is not stripped"
 
-# The unpacked program finds its demo installation and its module.
-zelvan=$work/root/usr/bin/zelvan
-[ "$("$zelvan" --version)" = "zelvan $version" ] || fail "--version: $("$zelvan" --version)"
-env -u ZELVAN_INSTALL HOME="$work" "$zelvan" cpu list >"$work/cpus" 2>&1 ||
-  fail "cpu list: $(cat "$work/cpus")"
-env HOME="$work" ZELVAN_REGISTRY="$work/registry.ini" "$zelvan" register >"$work/register" 2>&1 &&
-  grep -qF "registered ${work//\//\\}\\root\\usr\\lib\\zelvan\\libzelvan_component.so" "$work/register" ||
-  fail "register: $(cat "$work/register")"
-
 if command -v lintian >/dev/null; then
-  # As a plain user when run as root (lintian prefers it); errors fail the test.
+  # Errors fail the test; warnings are shown. (lintian refuses root unless allowed.)
   if ! lintian --fail-on error --allow-root "$deb" >"$work/lintian" 2>&1; then
     fail "lintian: $(cat "$work/lintian")"
   else
