@@ -76,18 +76,27 @@ int ListCpus(const GlobalOptions& globals, bool json) {
   return kExitOk;
 }
 
+// The directory lists of a family: label of the text form, key of the JSON.
+struct DirectoryList {
+  const char* label;
+  const char* key;
+  bool (CCPUTools::*read)(std::string_view, std::vector<std::string>*) const;
+};
+const DirectoryList kDirectoryLists[] = {
+    {"Include", "include", &CCPUTools::GetIncludeDirs},
+    {"Library", "library", &CCPUTools::GetLibraryDirs},
+    {"Executable", "executable", &CCPUTools::GetExecutableDirs},
+    {"Temporary", "temporary", &CCPUTools::GetTemporaryDirs}};
+
 // What `cpu show` prints, label by label.
 struct CpuFacts {
   std::vector<std::string> tools;  // KEY=program
   JsonDocument tool_table = JsonDocument::object();
-  std::vector<std::string> lists[4];  // include, library, executable, temporary
+  std::vector<std::vector<std::string>> lists;  // as kDirectoryLists
   std::string home, second_var, second_home;
   CompilerCheck check;
   bool compiler_found = false;
 };
-
-constexpr const char* kListLabels[4] = {"Include", "Library", "Executable", "Temporary"};
-constexpr const char* kListKeys[4] = {"include", "library", "executable", "temporary"};
 
 // --json:
 //   {"cpu": "MX-520", "source": "INI files", "ini_file": "K:\\...\\MX-520.ini",
@@ -102,8 +111,8 @@ void PrintCpuJson(const CCPUTools& tools, const CCPUInfo& info, CpuFacts facts) 
                            {"source", SourceName(tools)},
                            {"ini_file", info.IniPath},
                            {"tools", std::move(facts.tool_table)}};
-  for (int i = 0; i < 4; ++i)
-    document[kListKeys[i]] = std::move(facts.lists[i]);
+  for (size_t i = 0; i < facts.lists.size(); ++i)
+    document[kDirectoryLists[i].key] = std::move(facts.lists[i]);
   document["home"] = TextOrNull(facts.home);
   document["secondary_home"] = facts.second_var.empty() && facts.second_home.empty()
                                    ? JsonDocument()
@@ -127,11 +136,10 @@ int ShowCpu(const GlobalOptions& globals, const std::string& cpu, bool json) {
     facts.tools.push_back(info->ToolKeys[i] + "=" + info->ToolValues[i]);
     facts.tool_table[info->ToolKeys[i]] = info->ToolValues[i];
   }
-  bool (CCPUTools::*const reads[4])(std::string_view, std::vector<std::string>*)
-      const = {&CCPUTools::GetIncludeDirs, &CCPUTools::GetLibraryDirs,
-               &CCPUTools::GetExecutableDirs, &CCPUTools::GetTemporaryDirs};
-  for (int i = 0; i < 4; ++i)
-    (tools.*reads[i])(cpu, &facts.lists[i]);
+  for (const DirectoryList& list : kDirectoryLists) {
+    facts.lists.emplace_back();
+    (tools.*list.read)(cpu, &facts.lists.back());
+  }
   tools.ReadHomeDir(cpu, &facts.home);
   tools.ReadSecondHome(cpu, &facts.second_var, &facts.second_home);
   facts.compiler_found = tools.CheckCompiler(cpu, &facts.check);
@@ -144,8 +152,8 @@ int ShowCpu(const GlobalOptions& globals, const std::string& cpu, bool json) {
   PrintField("Source", SourceName(tools));
   PrintField("INI file", info->IniPath);
   PrintField("Tools", facts.tools);
-  for (int i = 0; i < 4; ++i)
-    PrintField(kListLabels[i], facts.lists[i]);
+  for (size_t i = 0; i < facts.lists.size(); ++i)
+    PrintField(kDirectoryLists[i].label, facts.lists[i]);
   PrintField("Home", facts.home);
   std::string second = facts.second_home;
   if (!facts.second_var.empty()) second += (second.empty() ? "(" : " (") + facts.second_var + ")";
