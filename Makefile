@@ -2,13 +2,17 @@
 #   make demo   set up, build, and turn the bundled example workspace into makefiles
 #   make test   set up, build, and run every test
 # Both install the missing Debian packages first (as root, with apt-get).
+# Then:
+#   make install PREFIX=DIR   install the build below DIR (default /usr/local; DESTDIR is honoured)
+#   make package              the Debian package $(BUILD)/zelvan_<version>_<arch>.deb
 
 BUILD ?= build
 CMAKE_FLAGS ?=
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build demo test clean format
+.PHONY: all deps configure build demo test install package clean format
 
 all: build
 
@@ -27,6 +31,12 @@ demo: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 format:
 	git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' | xargs clang-format -i

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The main job on the bundled example: what `make demo` runs.
+# Usage: demo.sh ZELVAN [EXAMPLES]   (default: the examples folder of this repository;
+# an installed zelvan has its own in <prefix>/share/doc/zelvan/examples)
 set -euo pipefail
 zelvan=$(realpath "$1")
-cd "$(dirname "$0")/.."
+examples=$(realpath "${2:-$(dirname "$0")/../examples}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# Work on a copy, so the example in the repository stays as it is.
-cp -r examples "$work/"
+# Work on a copy, so the example stays as it is.
+cp -r "$examples" "$work/examples"
 cd "$work/examples"
 echo "== zelvan on the example (copied to $work/examples)"
 run() { echo "\$ zelvan $*"; "$zelvan" "$@"; echo; }

@@ -13,6 +13,9 @@ namespace zelvan::cli {
 
 namespace {
 
+// Where an installed prefix keeps the module, beside the prefix's bin/.
+constexpr std::string_view kInstalledModuleFolder = "lib/zelvan";
+
 AnswerPolicy PolicyOf(const GlobalOptions& options) {
   if (options.answer_yes) return AnswerPolicy::kYes;
   if (options.answer_no) return AnswerPolicy::kNo;
@@ -50,9 +53,21 @@ InprocServerModule* ComponentHost::Module(bool registered, std::string* error) {
     std::cerr << "zelvan: warning: the registered component " << module_path_
               << " cannot be loaded (" << *error << "); using the one beside zelvan\n";
   }
-  const std::string program = platform().system->ExecutableHostPath();
-  module_path_ = GetFileDirectory(platform().fs->FromHostPath(program)) + kComponentLibraryName;
+  module_path_ = ModuleBesideProgram();
   return loader_->LoadModule(module_path_, error);
+}
+
+std::string ComponentHost::ModuleBesideProgram() {
+  FileSystem& fs = *platform().fs;
+  const std::string program = platform().system->ExecutableHostPath();
+  const std::string beside = GetFileDirectory(fs.FromHostPath(program)) + kComponentLibraryName;
+  if (FileExists(fs, beside)) return beside;
+  // <prefix>/bin/zelvan and <prefix>/lib/zelvan/libzelvan_component.so.
+  std::string prefix = program.substr(0, program.find_last_of('/'));
+  prefix.resize(prefix.find_last_of('/') == std::string::npos ? 0 : prefix.find_last_of('/'));
+  const std::string installed = fs.FromHostPath(prefix + "/" + std::string(kInstalledModuleFolder) +
+                                                "/" + kComponentLibraryName);
+  return FileExists(fs, installed) ? installed : beside;
 }
 
 HRESULT ComponentHost::Create(InprocServerModule& module, std::string_view object,

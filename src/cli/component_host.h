@@ -1,6 +1,7 @@
 // The component module loaded the way a host loads it, with the headless
 // host beside it: the module the registry names for "Zelvan.Connect" (when
-// it can be loaded), else the one beside this program, and the host's IDE
+// it can be loaded), else the one that came with this program (beside it in
+// a build tree, in <prefix>/lib/zelvan/ when installed), and the host's IDE
 // objects for the module to connect with. Members are built in the order
 // they are declared and go in the reverse one: the module before the host.
 //
@@ -38,8 +39,8 @@ class ComponentHost {
   void SetModuleOption(std::string_view name, std::string_view value);
 
   // With `registered`, the module the registry names (when it can be
-  // loaded); else, and otherwise, the one beside this program. Null, with
-  // the reason in `error`, when none can be loaded.
+  // loaded); else, and otherwise, the one that came with this program. Null,
+  // with the reason in `error`, when none can be loaded.
   InprocServerModule* Module(bool registered, std::string* error);
   const std::string& ModulePath() const { return module_path_; }
 
@@ -50,6 +51,11 @@ class ComponentHost {
   HostApplication* Application();
 
  private:
+  // The module that came with this program: "libzelvan_component.so" beside
+  // it, else "../lib/zelvan/libzelvan_component.so" from its folder (the
+  // first when neither exists, for the error).
+  std::string ModuleBesideProgram();
+
   HeadlessHost host_;
   std::unique_ptr<HostPlatform> platform_;
   ComPtr<HostApplication> application_;

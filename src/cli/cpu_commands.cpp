@@ -10,6 +10,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_toolchain.h"
+#include "cli/json_output.h"
 #include "platform/file_system.h"
 #include "toolchain/cpu_tools.h"
 
@@ -34,6 +35,10 @@ void PrintField(const char* label, const std::string& value) {
   PrintField(label, value.empty() ? std::vector<std::string>{} : std::vector<std::string>{value});
 }
 
+const char* SourceName(const CCPUTools& tools) {
+  return tools.FromRegistry() ? "registry" : "INI files";
+}
+
 bool Open(const GlobalOptions& globals, ToolchainSession* session) {
   std::string error;
   if (OpenToolchain(globals, session, &error)) return true;
@@ -41,7 +46,10 @@ bool Open(const GlobalOptions& globals, ToolchainSession* session) {
   return false;
 }
 
-int ListCpus(const GlobalOptions& globals) {
+// --json:
+//   {"source": "INI files", "cpus": [{"name": "MR44", "ini_file": "K:\\...\\MR44.ini"}, ...]}
+// ("source" is "registry" when the families come from the registry).
+int ListCpus(const GlobalOptions& globals, bool json) {
   ToolchainSession session;
   if (!Open(globals, &session)) return kExitFailed;
   const auto& cpus = session.cpus->Cpus();
@@ -50,6 +58,13 @@ int ListCpus(const GlobalOptions& globals) {
                                                      : session.cpus->Folder();
     std::fprintf(stderr, "zelvan: no CPU families are installed: %s\n", where.c_str());
     return kExitFailed;
+  }
+  if (json) {
+    JsonDocument list = JsonDocument::array();
+    for (const auto& info : cpus)
+      list.push_back({{"name", info->CpuName}, {"ini_file", info->IniPath}});
+    PrintJson({{"source", SourceName(*session.cpus)}, {"cpus", std::move(list)}});
+    return kExitOk;
   }
   size_t width = 0;
   for (const auto& info : cpus)
@@ -61,7 +76,53 @@ int ListCpus(const GlobalOptions& globals) {
   return kExitOk;
 }
 
-int ShowCpu(const GlobalOptions& globals, const std::string& cpu) {
+// The directory lists of a family: label of the text form, key of the JSON.
+struct DirectoryList {
+  const char* label;
+  const char* key;
+  bool (CCPUTools::*read)(std::string_view, std::vector<std::string>*) const;
+};
+const DirectoryList kDirectoryLists[] = {
+    {"Include", "include", &CCPUTools::GetIncludeDirs},
+    {"Library", "library", &CCPUTools::GetLibraryDirs},
+    {"Executable", "executable", &CCPUTools::GetExecutableDirs},
+    {"Temporary", "temporary", &CCPUTools::GetTemporaryDirs}};
+
+// What `cpu show` prints, label by label.
+struct CpuFacts {
+  std::vector<std::string> tools;  // KEY=program
+  JsonDocument tool_table = JsonDocument::object();
+  std::vector<std::vector<std::string>> lists;  // as kDirectoryLists
+  std::string home, second_var, second_home;
+  CompilerCheck check;
+  bool compiler_found = false;
+};
+
+// --json:
+//   {"cpu": "MX-520", "source": "INI files", "ini_file": "K:\\...\\MX-520.ini",
+//    "tools": {"CC": "cc520", "AS": "as520", ...},
+//    "include": ["K:\\Shared\\include", ...], "library": [...], "executable": [...],
+//    "temporary": [...], "home": "K:\\Tools\\MX520",
+//    "secondary_home": {"variable": "KHOME520", "folder": "K:\\Tools\\MX520"},
+//    "compiler": {"path": "K:\\Tools\\MX520\\bin\\cc520.exe", "found": false}}
+// ("home" and "secondary_home" are null when the family has none).
+void PrintCpuJson(const CCPUTools& tools, const CCPUInfo& info, CpuFacts facts) {
+  JsonDocument document = {{"cpu", info.CpuName},
+                           {"source", SourceName(tools)},
+                           {"ini_file", info.IniPath},
+                           {"tools", std::move(facts.tool_table)}};
+  for (size_t i = 0; i < facts.lists.size(); ++i)
+    document[kDirectoryLists[i].key] = std::move(facts.lists[i]);
+  document["home"] = TextOrNull(facts.home);
+  document["secondary_home"] = facts.second_var.empty() && facts.second_home.empty()
+                                   ? JsonDocument()
+                                   : JsonDocument{{"variable", TextOrNull(facts.second_var)},
+                                                  {"folder", TextOrNull(facts.second_home)}};
+  document["compiler"] = {{"path", facts.check.compiler_path}, {"found", facts.compiler_found}};
+  PrintJson(document);
+}
+
+int ShowCpu(const GlobalOptions& globals, const std::string& cpu, bool json) {
   ToolchainSession session;
   if (!Open(globals, &session)) return kExitFailed;
   const CCPUTools& tools = *session.cpus;
@@ -70,38 +131,34 @@ int ShowCpu(const GlobalOptions& globals, const std::string& cpu) {
     std::fprintf(stderr, "zelvan: unknown CPU: %s\n", cpu.c_str());
     return kExitFailed;
   }
-  PrintField("CPU", info->CpuName);
-  PrintField("Source", tools.FromRegistry() ? "registry" : "INI files");
-  PrintField("INI file", info->IniPath);
-
-  std::vector<std::string> lines;
+  CpuFacts facts;
   for (size_t i = 0; i < info->ToolKeys.size(); ++i) {
-    lines.push_back(info->ToolKeys[i] + "=" + info->ToolValues[i]);
+    facts.tools.push_back(info->ToolKeys[i] + "=" + info->ToolValues[i]);
+    facts.tool_table[info->ToolKeys[i]] = info->ToolValues[i];
   }
-  PrintField("Tools", lines);
-  struct {
-    const char* label;
-    bool (CCPUTools::*read)(std::string_view, std::vector<std::string>*) const;
-  } lists[] = {{"Include", &CCPUTools::GetIncludeDirs},
-               {"Library", &CCPUTools::GetLibraryDirs},
-               {"Executable", &CCPUTools::GetExecutableDirs},
-               {"Temporary", &CCPUTools::GetTemporaryDirs}};
-  for (const auto& list : lists) {
-    lines.clear();
-    (tools.*list.read)(cpu, &lines);
-    PrintField(list.label, lines);
+  for (const DirectoryList& list : kDirectoryLists) {
+    facts.lists.emplace_back();
+    (tools.*list.read)(cpu, &facts.lists.back());
+  }
+  tools.ReadHomeDir(cpu, &facts.home);
+  tools.ReadSecondHome(cpu, &facts.second_var, &facts.second_home);
+  facts.compiler_found = tools.CheckCompiler(cpu, &facts.check);
+  if (json) {
+    PrintCpuJson(tools, *info, std::move(facts));
+    return kExitOk;
   }
 
-  std::string home, second_var, second_home;
-  tools.ReadHomeDir(cpu, &home);
-  tools.ReadSecondHome(cpu, &second_var, &second_home);
-  PrintField("Home", home);
-  if (!second_var.empty()) second_home += (second_home.empty() ? "(" : " (") + second_var + ")";
-  PrintField("Secondary home", second_home);
-
-  CompilerCheck check;
-  bool found = tools.CheckCompiler(cpu, &check);
-  PrintField("Compiler", check.compiler_path + (found ? "" : " (not found)"));
+  PrintField("CPU", info->CpuName);
+  PrintField("Source", SourceName(tools));
+  PrintField("INI file", info->IniPath);
+  PrintField("Tools", facts.tools);
+  for (size_t i = 0; i < facts.lists.size(); ++i)
+    PrintField(kDirectoryLists[i].label, facts.lists[i]);
+  PrintField("Home", facts.home);
+  std::string second = facts.second_home;
+  if (!facts.second_var.empty()) second += (second.empty() ? "(" : " (") + facts.second_var + ")";
+  PrintField("Secondary home", second);
+  PrintField("Compiler", facts.check.compiler_path + (facts.compiler_found ? "" : " (not found)"));
   return kExitOk;
 }
 
@@ -114,14 +171,20 @@ void RegisterCpuCommands(const CommandRegistry& registry) {
   CommandFunction* selected = registry.selected;
 
   CLI::App* list = cpu->add_subcommand("list", "List the CPU families with their INI files");
-  list->callback([globals, selected] { *selected = [globals] { return ListCpus(*globals); }; });
+  auto list_json = std::make_shared<bool>(false);
+  AddJsonFlag(list, list_json.get());
+  list->callback([globals, selected, list_json] {
+    *selected = [globals, list_json] { return ListCpus(*globals, *list_json); };
+  });
 
   auto name = std::make_shared<std::string>();
+  auto show_json = std::make_shared<bool>(false);
   CLI::App* show =
       cpu->add_subcommand("show", "Show the tools, directories and homes of a CPU family");
   show->add_option("CPU", *name, "CPU family name, e.g. MX-520/S (case ignored)")->required();
-  show->callback([globals, selected, name] {
-    *selected = [globals, name] { return ShowCpu(*globals, *name); };
+  AddJsonFlag(show, show_json.get());
+  show->callback([globals, selected, name, show_json] {
+    *selected = [globals, name, show_json] { return ShowCpu(*globals, *name, *show_json); };
   });
 }
 

@@ -17,6 +17,7 @@
 #include "analysis/dependency_updater.h"
 #include "cli/cli_command.h"
 #include "cli/component_session.h"
+#include "cli/json_output.h"
 #include "cli/workspace_session.h"
 #include "model/dependency_record.h"
 #include "model/one_project_data.h"
@@ -83,7 +84,29 @@ struct ShowArgs {
   std::string project;
   std::string file;
   std::string target;
+  bool json = false;
 };
+
+// --json:
+//   {"project": "Motor.abs", "file": "main.c", "target": "Debug",
+//    "includes": [{"path": "..\\include\\board.h", "form": "angle"},
+//                 {"path": "motor.h", "form": "quoted"}, ...]}
+// ("form" is null for a dependency stored without one).
+void PrintIncludesJson(const COneProjectData& project, const COneSourceFile& file,
+                       const std::string& target, const CDependencyRecord& record) {
+  JsonDocument includes = JsonDocument::array();
+  for (size_t i = 0; i < record.size(); ++i) {
+    const char form = record.form(i);
+    includes.push_back({{"path", std::string(record.path(i))},
+                        {"form", form == CDependencyRecord::kQuoted  ? JsonDocument("quoted")
+                                 : form == CDependencyRecord::kAngle ? JsonDocument("angle")
+                                                                     : JsonDocument()}});
+  }
+  PrintJson({{"project", project.OutputName()},
+             {"file", file.RelativePath()},
+             {"target", target},
+             {"includes", std::move(includes)}});
+}
 
 int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
   WorkspaceSession session(globals);
@@ -118,6 +141,10 @@ int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
   if (record == nullptr) {
     return session.Failed("no dependency list of " + file->RelativePath() + " for " + target +
                           " is stored (zelvan deps makes them)");
+  }
+  if (args.json) {
+    PrintIncludesJson(*project, *file, std::string(project->TargetSpelling(target)), *record);
+    return kExitOk;
   }
   // One path a line, in the form it was included by: "..." or <...>.
   for (size_t i = 0; i < record->size(); ++i) {
@@ -162,6 +189,7 @@ void RegisterDepsCommands(const CommandRegistry& registry) {
   show->add_option("FILE", show_args->file, "The source as the project names it, or its path")
       ->required();
   show->add_option("--target", show_args->target, "Build target (default: the current one)");
+  AddJsonFlag(show, &show_args->json);
   show->callback([&, show_args] {
     selected = [&globals, show_args] { return RunShow(globals, *show_args); };
   });

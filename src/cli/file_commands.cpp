@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "cli/json_output.h"
 #include "cli/workspace_session.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
@@ -48,26 +49,57 @@ bool ChooseTarget(WorkspaceSession& session, COneProjectData& project, const std
   return true;
 }
 
+// --json:
+//   {"project": "Motor.abs", "target": "Debug",
+//    "files": [{"path": "main.c", "tool": "CC", "object": "main.rel", "folder": "Source Files",
+//               "nobuild": 0, "custombuild": 0, "compile": null, "temp": null}, ...]}
+// Texts the text form prints as "-" are null; so are "target" and the four
+// per-target values when the project has no target.
 int RunFiles(const GlobalOptions& globals, const std::string& project_arg,
-             const std::string& target_arg) {
+             const std::string& target_arg, bool json) {
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
   COneProjectData* project = session.FindProject(project_arg);
   if (project == nullptr) return kExitFailed;
   std::string target;
   if (!ChooseTarget(session, *project, target_arg, &target)) return kExitFailed;
+  JsonDocument list = JsonDocument::array();
   for (const auto& file : project->SourceFiles()) {
+    std::string compile, temp;
+    int nobuild = 0;
+    int custom_build = 0;
+    if (!target.empty()) {
+      file->ReadFileSetting(target, kKeyCompile, &compile);
+      file->GetTempDir(target, &temp);
+      nobuild = file->IsBuilt(target) ? 0 : 1;
+      custom_build = file->GetCustomBuild(target);
+    }
+    if (json) {
+      JsonDocument entry = {{"path", file->RelativePath()},
+                            {"tool", TextOrNull(file->ToolKindName())},
+                            {"object", TextOrNull(file->ObjectName())},
+                            {"folder", TextOrNull(file->FolderName())}};
+      const bool has_target = !target.empty();
+      entry["nobuild"] = has_target ? JsonDocument(nobuild) : JsonDocument();
+      entry["custombuild"] = has_target ? JsonDocument(custom_build) : JsonDocument();
+      entry["compile"] = TextOrNull(compile);
+      entry["temp"] = TextOrNull(temp);
+      list.push_back(std::move(entry));
+      continue;
+    }
     std::cout << file->RelativePath() << '\t' << OrDash(file->ToolKindName()) << '\t'
               << OrDash(file->ObjectName()) << '\t' << OrDash(file->FolderName());
     if (target.empty()) {
       std::cout << "\t-\t-\t-\t-\n";
       continue;
     }
-    std::string compile, temp;
-    file->ReadFileSetting(target, kKeyCompile, &compile);
-    file->GetTempDir(target, &temp);
-    std::cout << '\t' << (file->IsBuilt(target) ? 0 : 1) << '\t' << file->GetCustomBuild(target)
-              << '\t' << OrDash(compile) << '\t' << OrDash(temp) << '\n';
+    std::cout << '\t' << nobuild << '\t' << custom_build << '\t' << OrDash(compile) << '\t'
+              << OrDash(temp) << '\n';
+  }
+  if (json) {
+    PrintJson({{"project", project->OutputName()},
+               {"target", TextOrNull(target)},
+               {"files", std::move(list)}});
   }
   return kExitOk;
 }
@@ -191,8 +223,12 @@ void RegisterFileCommands(const CommandRegistry& registry) {
     cmd->add_option("PROJECT", *project, "Output name or project name")->required();
     cmd->add_option("--target", *target,
                     "Build target (default: the current one, else the project's first)");
-    cmd->callback([&, project, target] {
-      selected = [&globals, project, target] { return RunFiles(globals, *project, *target); };
+    auto json = std::make_shared<bool>(false);
+    AddJsonFlag(cmd, json.get());
+    cmd->callback([&, project, target, json] {
+      selected = [&globals, project, target, json] {
+        return RunFiles(globals, *project, *target, *json);
+      };
     });
   }
   {

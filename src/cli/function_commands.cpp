@@ -17,6 +17,7 @@
 
 #include "analysis/function_database.h"
 #include "cli/cli_command.h"
+#include "cli/json_output.h"
 #include "cli/workspace_session.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
@@ -32,6 +33,7 @@ struct FunctionsArgs {
   std::vector<std::string> files;
   bool refresh = false;
   std::string format = "plain";
+  bool json = false;
 };
 
 // A source's host path, relative to the current directory when it lies below it.
@@ -111,8 +113,13 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
   }
 
   // Every source in project order, or the named ones in that order.
+  // --json:
+  //   {"functions": [{"project": "Motor.abs", "file": "Motor/motor.c", "line": 17,
+  //                   "name": "motor_set_speed", "type": "void", "arguments": ["q15 speed"],
+  //                   "display": "motor_set_speed(q15 speed)"}, ...]}
   FileSystem& fs = session.fs();
   std::vector<std::tuple<std::string, std::string, int32_t>> tags;
+  JsonDocument list = JsonDocument::array();
   for (COneProjectData* project : projects) {
     for (const auto& file : project->SourceFiles()) {
       if (!file->HasFlag(COneSourceFile::kListedExtension)) continue;
@@ -126,7 +133,15 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
       }
       std::string path = ShownPath(fs, *file);
       for (const CDefineVariableData& entry : file->Functions()) {
-        if (args.format == "ctags") {
+        if (args.json) {
+          list.push_back({{"project", project->OutputName()},
+                          {"file", path},
+                          {"line", entry.line},
+                          {"name", entry.name},
+                          {"type", entry.type},
+                          {"arguments", entry.arguments},
+                          {"display", entry.DisplayForm()}});
+        } else if (args.format == "ctags") {
           tags.emplace_back(entry.name, path, entry.line);
         } else {
           std::cout << path << '(' << entry.line << "): " << entry.DisplayForm() << '\n';
@@ -134,6 +149,7 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
       }
     }
   }
+  if (args.json) PrintJson({{"functions", std::move(list)}});
   if (args.format == "ctags") {
     // The tags-file format of the ctags family, sorted so editors can
     // search it: name, file, line address, kind.
@@ -163,10 +179,11 @@ void RegisterFunctionCommands(const CommandRegistry& registry) {
                         "(default: all)");
   functions->add_flag("--refresh", args->refresh,
                       "Parse every source again instead of trusting the function database");
-  functions
-      ->add_option("--format", args->format,
-                   "plain (default), or ctags: a sorted tags file for editors")
-      ->check(CLI::IsMember({"plain", "ctags"}));
+  auto* format = functions
+                     ->add_option("--format", args->format,
+                                  "plain (default), or ctags: a sorted tags file for editors")
+                     ->check(CLI::IsMember({"plain", "ctags"}));
+  AddJsonFlag(functions, &args->json)->excludes(format);
   GlobalOptions* globals = registry.globals;
   functions->callback([args, registry, globals] {
     *registry.selected = [args, globals] { return RunFunctions(*globals, *args); };

@@ -16,6 +16,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/component_session.h"
+#include "cli/json_output.h"
 #include "cli/workspace_session.h"
 #include "linkmap/link_command_file.h"
 #include "linkmap/memory_map_generator.h"
@@ -30,6 +31,7 @@ struct LcfArgs {
   std::string file;
   std::string symbol;
   std::vector<std::string> areas;
+  bool json = false;  // memory --json
 };
 
 int RunValue(const GlobalOptions& globals, const LcfArgs& args) {
@@ -62,6 +64,8 @@ int RunOuter(const GlobalOptions& globals, const LcfArgs& args) {
   return kExitOk;
 }
 
+// --json (numbers as numbers, the file as the command named it):
+//   {"file": "Motor/Motor.lcf", "areas": [{"name": "ROM", "start": 0, "size": 262144}, ...]}
 int RunMemory(const GlobalOptions& globals, const LcfArgs& args) {
   WorkspaceSession session(globals);
   session.Start();
@@ -69,6 +73,15 @@ int RunMemory(const GlobalOptions& globals, const LcfArgs& args) {
   std::string error;
   if (!ReadMemoryMap(session.fs(), session.SystemPath(args.file), &areas, &error)) {
     return session.Failed(error);
+  }
+  if (args.json) {
+    JsonDocument list = JsonDocument::array();
+    for (size_t i = 0; i < areas.size(); ++i) {
+      list.push_back(
+          {{"name", areas.names[i]}, {"start", areas.starts[i]}, {"size", areas.sizes[i]}});
+    }
+    PrintJson({{"file", args.file}, {"areas", std::move(list)}});
+    return kExitOk;
   }
   for (size_t i = 0; i < areas.size(); ++i) {
     std::printf("%s\t0x%08X\t0x%08X\n", areas.names[i].c_str(), areas.starts[i], areas.sizes[i]);
@@ -137,6 +150,7 @@ void RegisterLcfCommands(const CommandRegistry& registry) {
   CLI::App* memory =
       lcf->add_subcommand("memory", "The areas of the memory block: name, start, size");
   memory->add_option("FILE", args->file, "The link command file")->required();
+  AddJsonFlag(memory, &args->json);
   memory->callback(
       [&, args] { selected = [&globals, args] { return RunMemory(globals, *args); }; });
 

@@ -5,6 +5,7 @@
 
 #include "cli/build_commands.h"
 #include "cli/cli_command.h"
+#include "cli/command_reference.h"
 
 int main(int argc, char** argv) {
   using namespace zelvan::cli;
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
   CLI::App app{"zelvan - build projects of the KOVA IDE without the IDE", "zelvan"};
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "Show help for every command");
+  app.set_version_flag("--version", "zelvan " ZELVAN_VERSION, "Print the version and exit");
 
   GlobalOptions globals;
   app.add_option("-w,--workspace", globals.workspace,
@@ -38,6 +40,8 @@ int main(int argc, char** argv) {
   RegisterMakefileCommands(registry);
   RegisterProjectCommands(registry);
   RegisterBuildCommands(registry);
+  // Last: they describe every command above.
+  RegisterReferenceCommands(registry);
 
   try {
     app.parse(argc, argv);

@@ -30,6 +30,7 @@
 #include "cli/build_commands.h"
 #include "cli/cli_command.h"
 #include "cli/component_session.h"
+#include "cli/json_output.h"
 #include "cli/workspace_session.h"
 #include "model/one_project_data.h"
 #include "model/status_codes.h"
@@ -88,8 +89,13 @@ struct MakefileArgs {
   bool gnu = false;
   bool alone = false;
   bool host_paths = false;
+  bool json = false;  // --check --json
 };
 
+// --json lists every project checked, the current ones too (the exit
+// status and the message on stderr are those of the text form):
+//   {"makefiles": [{"project": "Motor.abs", "makefile": "/home/me/ws/Motor/Motor.mak",
+//                   "current": false}, ...]}
 int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
   CProjectData& workspace = session.workspace();
   std::vector<COneProjectData*> projects;
@@ -103,16 +109,22 @@ int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
       projects.push_back(project.get());
   }
   int stale = 0;
+  JsonDocument list = JsonDocument::array();
   for (COneProjectData* project : projects) {
     bool current = false;
     if (!IsKmakeFileCurrent(workspace, &session.cpus(), *project, &current)) {
       return GenerationFailed(session, project->OutputName());
     }
+    const std::string makefile = session.fs().ToHostPath(project->MakefilePath());
+    if (args.json) {
+      list.push_back(
+          {{"project", project->OutputName()}, {"makefile", makefile}, {"current", current}});
+    }
     if (current) continue;
     ++stale;
-    std::cout << project->OutputName() << '\t' << session.fs().ToHostPath(project->MakefilePath())
-              << '\n';
+    if (!args.json) std::cout << project->OutputName() << '\t' << makefile << '\n';
   }
+  if (args.json) PrintJson({{"makefiles", std::move(list)}});
   if (stale == 0) return kExitOk;
   return session.Failed(std::to_string(stale) +
                         " makefile(s) differ from what would be generated now");
@@ -350,11 +362,12 @@ void RegisterMakefileCommands(const CommandRegistry& registry) {
                                    "The makefile (default: the project's own, <project>.mak)");
     auto* to_stdout = cmd->add_flag("--stdout", args->to_stdout, "Print the text, write nothing");
     output->excludes(to_stdout);
-    cmd->add_flag("--check", args->check,
-                  "Write nothing; exit 1 naming each project whose makefile differs from what "
-                  "would be generated now")
-        ->excludes(output)
-        ->excludes(to_stdout);
+    auto* check = cmd->add_flag("--check", args->check,
+                                "Write nothing; exit 1 naming each project whose makefile "
+                                "differs from what would be generated now")
+                      ->excludes(output)
+                      ->excludes(to_stdout);
+    AddJsonFlag(cmd, &args->json)->needs(check);
     auto* gnu = cmd->add_flag("--gnu", args->gnu,
                               "The GNU-format makefile: the project and the projects it links")
                     ->excludes("--check")

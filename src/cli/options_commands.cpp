@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "cli/json_output.h"
 #include "toolchain/option_definition.h"
 #include "toolchain/proj_opt_string.h"
 
@@ -15,6 +16,7 @@ struct FormatArgs {
   std::string cpu;
   std::string table = "compiler";
   std::vector<std::string> options;
+  bool json = false;
 };
 
 // Quotes an argument that holds a blank, so that the words given on the
@@ -30,6 +32,9 @@ std::string JoinArguments(const std::vector<std::string>& args) {
   return text;
 }
 
+// --json (the arguments not accepted are on stderr as well, and make the
+// exit status 1):
+//   {"cpu": "MR44", "table": "compiler", "options": "-O2 -w1 ", "rejected": ["-Zq"]}
 int RunFormat(const FormatArgs& args) {
   CProjOPtString options;
   if (args.table == "compiler") {
@@ -41,7 +46,14 @@ int RunFormat(const FormatArgs& args) {
   }
   options.SetCpu(args.cpu);
   bool accepted = options.ParseOptions(JoinArguments(args.options), false);
-  std::printf("%s\n", options.FormatOptions().c_str());
+  if (args.json) {
+    PrintJson({{"cpu", args.cpu},
+               {"table", args.table},
+               {"options", options.FormatOptions()},
+               {"rejected", options.GetRejected()}});
+  } else {
+    std::printf("%s\n", options.FormatOptions().c_str());
+  }
   for (const std::string& rejected : options.GetRejected()) {
     std::fprintf(stderr, "not accepted: %s\n", rejected.c_str());
   }
@@ -63,6 +75,7 @@ void RegisterOptionsCommands(const CommandRegistry& registry) {
   format->add_option("--table", args->table, "Option table")
       ->check(CLI::IsMember({"compiler", "linker", "converter"}));
   format->add_option("options", args->options, "The options (put them after --)");
+  AddJsonFlag(format, &args->json);
   format->callback([args, registry] { *registry.selected = [args] { return RunFormat(*args); }; });
 }
 

@@ -14,6 +14,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/component_session.h"
+#include "cli/json_output.h"
 #include "cli/workspace_session.h"
 #include "model/one_project_data.h"
 #include "model/path_functions.h"
@@ -124,7 +125,23 @@ bool IsUsableKey(std::string_view key) {
 struct ProjectTargetArgs {
   std::string project;
   std::string target;
+  bool json = false;  // get --json
 };
+
+// What `get` prints: the value, or with --json
+//   {"project": "Motor", "target": "Debug", "setting": "compile", "value": "-g -O0"}
+// (the project as the command named it, the target as the project spells it).
+void PrintSetting(const ProjectTargetArgs& args, std::string_view target, std::string_view name,
+                  const std::string& value) {
+  if (!args.json) {
+    std::cout << value << '\n';
+    return;
+  }
+  PrintJson({{"project", args.project},
+             {"target", std::string(target)},
+             {"setting", std::string(name)},
+             {"value", value}});
+}
 
 int CheckTarget(WorkspaceSession& session, COneProjectData& project, std::string_view target) {
   if (project.HasTarget(target)) return kExitOk;
@@ -208,12 +225,17 @@ std::string TargetName(const std::vector<std::string>& targets, std::string_view
   return std::string(name);
 }
 
-int RunProjects(const GlobalOptions& globals) {
+// --json:
+//   {"projects": [{"output": "Motor.abs", "file": "Motor\\Motor.kbp", "cpu": "MX-520",
+//                  "targets": ["Debug", "Release"], "links": ["MathLib.lib"]}, ...]}
+// ("cpu" is null when the project names none).
+int RunProjects(const GlobalOptions& globals, bool json) {
   ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
   IService& service = session.service();
   std::vector<std::string> names;
   if (!ProjectInfoList(session, 2, "", &names)) return session.Failed();
+  JsonDocument list = JsonDocument::array();
   for (const std::string& name : names) {
     ComArgs args;
     VARIANT* file = args.Out();
@@ -238,9 +260,18 @@ int RunProjects(const GlobalOptions& globals) {
     std::string relative;
     MakeRelativePath(session.host().WorkspacePath(), VariantText(*file), &relative);
     const std::string cpu_name = VariantText(*cpu);
+    if (json) {
+      list.push_back({{"output", name},
+                      {"file", relative},
+                      {"cpu", TextOrNull(cpu_name)},
+                      {"targets", targets},
+                      {"links", links}});
+      continue;
+    }
     std::cout << name << '\t' << relative << '\t' << (cpu_name.empty() ? "-" : cpu_name) << '\t'
               << JoinOrDash(targets) << '\t' << JoinOrDash(links) << '\n';
   }
+  if (json) PrintJson({{"projects", std::move(list)}});
   return kExitOk;
 }
 
@@ -374,7 +405,7 @@ int RunGetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs
       break;
   }
   if (hr != S_OK) return session.Failed();
-  std::cout << (text.Get() != nullptr ? text.Text() : VariantText(*value)) << '\n';
+  PrintSetting(args, target, name, text.Get() != nullptr ? text.Text() : VariantText(*value));
   return kExitOk;
 }
 
@@ -420,7 +451,7 @@ int RunGet(const GlobalOptions& globals, const ProjectTargetArgs& args, const st
   }
   std::string value;
   GetSetting(*project, args.target, name, &value);
-  std::cout << value << '\n';
+  PrintSetting(args, TargetName(*project, args.target), name, value);
   return kExitOk;
 }
 
@@ -489,7 +520,10 @@ void RegisterWorkspaceCommands(const CommandRegistry& registry) {
   {
     auto* cmd = app.add_subcommand(
         "projects", "List the projects: output, project file, CPU, targets, linked projects");
-    cmd->callback([&] { selected = [&globals] { return RunProjects(globals); }; });
+    auto json = std::make_shared<bool>(false);
+    AddJsonFlag(cmd, json.get());
+    cmd->callback(
+        [&, json] { selected = [&globals, json] { return RunProjects(globals, *json); }; });
   }
   {
     auto* cmd = app.add_subcommand("add-project", "Add a project file to the workspace");
@@ -562,6 +596,7 @@ void RegisterWorkspaceCommands(const CommandRegistry& registry) {
     cmd->add_option("PROJECT", args->project, "Output name or project name")->required();
     cmd->add_option("TARGET", args->target, "Build target")->required();
     cmd->add_option("SETTING", *name, kSettingHelp)->required();
+    AddJsonFlag(cmd, &args->json);
     cmd->callback([&, args, name] {
       selected = [&globals, args, name] { return RunGet(globals, *args, *name); };
     });

@@ -39,10 +39,12 @@ std::string FindDemoInstallation(Platform& platform) {
     size_t slash = dir.find_last_of('/');
     if (slash == std::string::npos) return {};
     dir.resize(slash);
-    std::string candidate = dir + "/" + std::string(kDemoInstallation);
-    std::string marker =
-        platform.fs->FromHostPath(candidate) + "\\" + std::string(kQkUtilSettingsFile);
-    if (FileExists(*platform.fs, marker)) return candidate;
+    for (std::string_view layout : {kDemoInstallation, kInstalledDemoInstallation}) {
+      std::string candidate = dir + "/" + std::string(layout);
+      std::string marker =
+          platform.fs->FromHostPath(candidate) + "\\" + std::string(kQkUtilSettingsFile);
+      if (FileExists(*platform.fs, marker)) return candidate;
+    }
     if (dir.empty()) return {};
   }
 }

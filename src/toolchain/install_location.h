@@ -3,9 +3,12 @@
 // The installation folder is, first found:
 //   1. the folder the user names (the command line's `--install DIR`);
 //   2. the environment variable ZELVAN_INSTALL;
-//   3. the demo installation "share/kova" beside the program: the first of the
+//   3. the demo installation beside the program: the first of the
 //      executable's parent directories (walking up) that holds
-//      "share/kova/Config/QkUtil.ini".
+//      "share/kova/Config/QkUtil.ini" (a build tree: the program is
+//      build/src/cli/zelvan, the demo lies in the source tree above it) or
+//      "share/zelvan/kova/Config/QkUtil.ini" (an installed prefix: the program
+//      is <prefix>/bin/zelvan).
 // Each is a host path; the first two must name an existing directory.
 //
 // An installation may name itself by a drive letter in its own files (the
@@ -29,8 +32,10 @@
 namespace zelvan {
 
 inline constexpr std::string_view kInstallEnvironmentVariable = "ZELVAN_INSTALL";
-// The demo installation, relative to a parent directory of the executable.
+// The demo installation, relative to a parent directory of the executable:
+// in the source tree, and in an installed prefix.
 inline constexpr std::string_view kDemoInstallation = "share/kova";
+inline constexpr std::string_view kInstalledDemoInstallation = "share/zelvan/kova";
 
 struct InstallLocation {
   std::string folder;        // as the system names it (Windows form, no trailing `\`)
