@@ -8,7 +8,7 @@ examples=$(realpath "${2:-$(dirname "$0")/../examples}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # Work on a copy, so the example stays as it is.
-cp -r "$examples" "$work/examples"
+cp -rp "$examples" "$work/examples"
 cd "$work/examples"
 echo "== zelvan on the example (copied to $work/examples)"
 run() { echo "\$ zelvan $*"; "$zelvan" "$@"; echo; }
