@@ -134,7 +134,7 @@ std::string Generate(const std::string& project_text,
   for (size_t i = 0; i < project->SourceFiles().size() && i < dependencies.size(); ++i) {
     for (const char* target : {"Debug", "Release"}) {
       zelvan::CDependencyRecord record{target};
-      record.SetDependencies(dependencies[i], {});
+      record.SetDependencies(workspace->dependency_paths(), dependencies[i], {});
       project->SourceFiles()[i]->TargetEntries().push_back(record);
     }
   }
