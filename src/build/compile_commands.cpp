@@ -35,12 +35,14 @@ class Database {
 
   void AddProject(COneProjectData& project, std::string_view target) {
     MakeContext context(workspace_, project, cpus_, target, NormalMode, /*prepare_disk=*/false);
-    std::string directory = Host(StripTrailingSlash(project.ProjectDirectory()));
+    std::string encoded_directory = Encode(Host(StripTrailingSlash(project.ProjectDirectory())));
     std::vector<std::string> system_includes;
     if (cpus_ != nullptr) cpus_->GetIncludeDirs(project.Cpu(), &system_includes);
     for (std::string& dir : system_includes)
       dir = Host(StripTrailingSlash(dir));
     std::unordered_map<std::string, std::string> tools;  // by tool kind
+    leading_.clear();  // options and objects name paths relative to this project
+    object_dirs_.clear();
     for (FileState& state : context.files()) {
       COneSourceFile& file = *state.file;
       if (!state.built || state.custom_build != 0 || !IsCompiledToolIndex(file.ToolKind())) {
@@ -48,39 +50,58 @@ class Database {
       }
       std::string source = Host(file.FullPath());
       std::string object = Object(context, state);
-      nlohmann::ordered_json arguments = nlohmann::ordered_json::array();
-      auto tool = tools.find(file.ToolKindName());
-      if (tool == tools.end()) {
-        tool = tools.emplace(file.ToolKindName(), Tool(project, file.ToolKindName())).first;
-      }
-      arguments.push_back(tool->second);
+      // Most files of a target share tool and options: their leading
+      // arguments are formed and encoded once.
       std::string options = context.Options(state);
-      RemoveWordOption(options, "-P", &options);
-      AddOptions(context, options, &arguments);
-      if (!HasOption(options, "-c")) arguments.push_back("-c");
-      for (const std::string& dir : system_includes) {
-        arguments.push_back("-I");
-        arguments.push_back(dir);
+      std::string key = file.ToolKindName() + '\n' + options;
+      auto leading = leading_.find(key);
+      if (leading == leading_.end()) {
+        nlohmann::ordered_json first = nlohmann::ordered_json::array();
+        auto tool = tools.find(file.ToolKindName());
+        if (tool == tools.end()) {
+          tool = tools.emplace(file.ToolKindName(), Tool(project, file.ToolKindName())).first;
+        }
+        first.push_back(tool->second);
+        RemoveWordOption(options, "-P", &options);
+        AddOptions(context, options, &first);
+        if (!HasOption(options, "-c")) first.push_back("-c");
+        for (const std::string& dir : system_includes) {
+          first.push_back("-I");
+          first.push_back(dir);
+        }
+        std::string encoded = Encode(first);
+        encoded.pop_back();  // the array stays open for the file's own arguments
+        leading = leading_.emplace(std::move(key), std::move(encoded)).first;
       }
-      arguments.push_back(source);
-      if (!state.has_output_option) {
-        arguments.push_back("-o");
-        arguments.push_back(object);
-      }
-      nlohmann::ordered_json entry;
-      entry["directory"] = directory;
-      entry["file"] = std::move(source);
-      entry["output"] = std::move(object);
-      entry["arguments"] = std::move(arguments);
-      // One entry a line, serialised at once: the whole tree is never held,
-      // and a name that is no UTF-8 (a double-byte code page) is written
-      // with replacement characters instead of failing.
+      // One entry a line, its values encoded by the library: the whole tree
+      // is never held, and a name that is no UTF-8 (a double-byte code
+      // page) is written with replacement characters instead of failing.
+      std::string encoded_source = Encode(source);
+      std::string encoded_object = Encode(object);
       text_ += text_.size() > 2 ? ",\n" : "";
-      text_ += entry.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+      text_ += "{\"directory\":";
+      text_ += encoded_directory;
+      text_ += ",\"file\":";
+      text_ += encoded_source;
+      text_ += ",\"output\":";
+      text_ += encoded_object;
+      text_ += ",\"arguments\":";
+      text_ += leading->second;
+      text_ += ',';
+      text_ += encoded_source;
+      if (!state.has_output_option) {
+        text_ += ",\"-o\",";
+        text_ += encoded_object;
+      }
+      text_ += "]}";
     }
   }
 
   std::string Text() { return text_ + "\n]\n"; }
+
+  static std::string Encode(const nlohmann::ordered_json& value) {
+    return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+  }
 
  private:
   // A full system path on the host; the path with "/" when it has no place there.
@@ -97,13 +118,26 @@ class Database {
     return hosts_.emplace(full, std::move(host)).first->second;
   }
 
-  // Objects share a few directories: each is mapped once.
+  // The object's full host path.
   std::string Object(MakeContext& context, const FileState& state) {
     std::string path = Unquoted(GetObjectPath(context, state, /*create_dir=*/false));
     size_t at = path.find("$(TEMP)");
     if (at != std::string::npos) path.replace(at, 7, StripTrailingBackslash(state.temp));
-    std::string full = context.FullPath(path);
-    return Host(StripTrailingSlash(GetFileDirectory(full))) + "/" + FileNamePart(full);
+    // Objects share a few directories: each is made full and mapped once.
+    size_t slash = FindLastSeparator(path);
+    std::string_view name =
+        std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+    if (name.empty() || name == "." || name == "..") {
+      std::string full = context.FullPath(path);
+      return Host(StripTrailingSlash(GetFileDirectory(full))) + "/" + FileNamePart(full);
+    }
+    std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    auto known = object_dirs_.find(dir);
+    if (known == object_dirs_.end()) {
+      std::string host = Host(StripTrailingSlash(GetFileDirectory(context.FullPath(path))));
+      known = object_dirs_.emplace(std::move(dir), std::move(host)).first;
+    }
+    return known->second + "/" + std::string(name);
   }
 
   // The program a TOOLS line names, found in the CPU family's executable directories.
@@ -147,6 +181,8 @@ class Database {
   CProjectData& workspace_;
   const CCPUTools* cpus_;
   std::unordered_map<std::string, std::string> hosts_;
+  std::unordered_map<std::string, std::string> object_dirs_;  // host directory, by its text
+  std::unordered_map<std::string, std::string> leading_;      // encoded, by tool and options
   std::string text_ = "[\n";
 };
 
