@@ -98,16 +98,6 @@ TEST_F(DemoInstallationTest, WhatTheFamiliesHold) {
     const char* description;
   };
   const Case cases[] = {
-      {"mx-520/s",
-       "CC=cc520\nAS=as520\nMAC=mac520\nLINK=lk520\nAR=lb520\nCONV=cv520\n\n"
-       "INC=K:\\Shared\\include;K:\\Tools\\MX520\\include\n"
-       "LIB=K:\\Tools\\MX520\\lib\n"
-       "EXE=K:\\Tools\\MX520\\bin;K:\\KOVA\\bin\n"
-       "TMP=K:\\Temp\\MX520\n"
-       "HOMES=K:\\Tools\\MX520\n"
-       "KHOME=K:\\Tools\\MX520\n"
-       "KHOME520=K:\\Tools\\MX520\n"
-       "COMPILER=K:\\Tools\\MX520\\bin\\cc520.exe\n"},
       {"MR44",
        "CC=cc52ip\nAS=as52i\nMPP=mpp52i\nLINK=lk52i\nAR=lb52i\nCONV=cv52i\nFAL=fal52i\n\n"
        "INC=K:\\Shared\\include;K:\\Tools\\MR44P\\include;K:\\Tools\\MR44\\include\n"
