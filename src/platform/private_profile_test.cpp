@@ -57,15 +57,8 @@ TEST_F(PrivateProfileTest, BufferSizeCutsLikeTheCallersBuffer) {
 
 TEST_F(PrivateProfileTest, Integers) {
   memory_.AddFile(kFile,
-                  "[S]\n"
-                  "plain=12\n"
-                  "signed=-5x\n"
-                  "plus=+7\n"
-                  "words=abc\n"
-                  "empty=\n"
-                  "quoted=\" 42\"\n"
-                  "huge=99999999999999999999\n"
-                  "tiny=-99999999999999999999\n");
+                  "[S]\nplain=12\nsigned=-5x\nplus=+7\nwords=abc\nempty=\nquoted=\" 42\"\n"
+                  "huge=99999999999999999999\ntiny=-99999999999999999999\n");
   struct Case {
     const char* key;
     int expected;
@@ -192,20 +185,12 @@ TEST_F(PrivateProfileTest, UnreadableFilesAndDirectoriesAreNotWritten) {
   EXPECT_EQ(profile_.GetString("S", "x", "dflt", "C:\\work\\dir.ini"), "dflt");
 }
 
-TEST_F(PrivateProfileTest, RefusedArguments) {
-  struct Case {
-    const char* section;
-    const char* key;
-    const char* value;
-  };
-  // Which names and values are refused is ProfileText's rule; each argument once here.
-  const Case cases[] = {{"S", "k", "line\nbreak"}, {"S\n", "k", "v"}, {"S", "a=b", "v"}};
+// Which names and values are refused is ProfileText's rule; here only that a
+// refusal writes nothing and says why.
+TEST_F(PrivateProfileTest, RefusedArgumentsWriteNothing) {
   memory_.AddFile(kFile, "[S]\r\nk=1\r\n");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(Visible(std::string(c.section) + "|" + c.key + "|" + c.value));
-    EXPECT_FALSE(profile_.WriteString(c.section, c.key, c.value, kFile));
-    EXPECT_FALSE(profile_.LastError().empty());
-  }
+  EXPECT_FALSE(profile_.WriteString("S", "k", "line\nbreak", kFile));
+  EXPECT_FALSE(profile_.LastError().empty());
   EXPECT_TRUE(profile_.Flush(kFile));
   EXPECT_EQ(Disk(), "[S]\r\nk=1\r\n");
   EXPECT_EQ(fs_.Count(FsOp::kOpenForWrite), 0);

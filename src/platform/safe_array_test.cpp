@@ -20,14 +20,12 @@ TEST(SafeArrayTest, BoundsAndDescriptorForAnyLowerBound) {
     ULONG count;
     LONG upper;
   };
-  const Case cases[] = {
-      {0, 3, 2},
-      {1, 3, 3},
-      {-5, 2, -4},
-      {7, 0, 6},
-      {kMaxLong, 1, kMaxLong},
-      {kMinLong, 1, kMinLong},
-  };
+  const Case cases[] = {{0, 3, 2},
+                        {1, 3, 3},
+                        {-5, 2, -4},
+                        {7, 0, 6},
+                        {kMaxLong, 1, kMaxLong},
+                        {kMinLong, 1, kMinLong}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "lower " << c.lower << " count " << c.count);
     SAFEARRAY* psa = SafeArrayCreateVector(VT_BSTR, c.lower, c.count);

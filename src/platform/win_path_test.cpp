@@ -21,7 +21,6 @@ TEST(WinPathTest, SplitPathLikeTheRuntime) {
       {"C:main", "C:", "", "main", ""},
       {"\\\\server\\share\\x.kbp", "", "\\\\server\\share\\", "x", ".kbp"},
       {"a/b\\c.tar.gz", "", "a/b\\", "c.tar", ".gz"},
-      {"dir.d\\file", "", "dir.d\\", "file", ""},
       {"C:\\dir\\", "C:", "\\dir\\", "", ""},
       {".profile", "", "", "", ".profile"},
       {"", "", "", "", ""},
@@ -54,7 +53,6 @@ TEST(WinPathTest, FullPathNames) {
   };
   const Case cases[] = {
       {"a\\b.c", "C:\\work\\", "C:\\work\\a\\b.c"},
-      {"..\\x", "C:\\work\\app\\", "C:\\work\\x"},
       {"..\\..\\..\\x", "C:\\work\\", "C:\\x"},
       {".\\a\\.\\b\\", "C:\\w", "C:\\w\\a\\b\\"},
       {"\\top", "D:\\w\\", "\\top"},
@@ -63,7 +61,6 @@ TEST(WinPathTest, FullPathNames) {
       {"C:rel", "C:\\w\\", "C:\\w\\rel"},
       {"\\\\srv\\share\\a\\..\\..\\b", "C:\\", "\\\\srv\\share\\b"},
       {"x", "\\\\srv\\share\\d\\", "\\\\srv\\share\\d\\x"},
-      {"\\top", "\\\\srv\\share\\d\\", "\\top"},
       {"a", "\\home\\me\\", "\\home\\me\\a"},
       {"\\etc\\..\\a", "\\home\\", "\\a"},
       {"", "C:\\", nullptr},

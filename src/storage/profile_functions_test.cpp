@@ -50,9 +50,8 @@ TEST_F(ProfileFunctionsTest, ReadProfileString) {
     std::string expected;
   };
   const Case cases[] = {
-      {"PROJECT", "CPU", "MX-520"}, {"project", "long", long_value}, {"PROJECT", "NONE", ""},
-      {"Keys", ".~ALL", "A;B;"},    {"Empty", ".~ALL", ""},          {"Missing", ".~ALL", ""},
-      {"Keys", ".~all", ""},  // only the exact literal lists the keys
+      {"project", "long", long_value}, {"PROJECT", "NONE", ""}, {"Keys", ".~ALL", "A;B;"},
+      {"Missing", ".~ALL", ""},        {"Keys", ".~all", ""},  // only the exact literal lists keys
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.section) + "/" + c.key);
@@ -63,14 +62,6 @@ TEST_F(ProfileFunctionsTest, ReadProfileString) {
   std::string value = "stale";  // a missing file
   EXPECT_EQ(ReadProfileString(profile_, "PROJECT", "CPU", &value, "C:\\work\\none.kbp"), 0u);
   EXPECT_EQ(value, "");
-}
-
-TEST_F(ProfileFunctionsTest, TargetSections) {
-  memory_.AddFile(kFile, "[PROJECT!MACRO!Debug]\r\nOUTPUT=debug.abs\r\n");
-  std::string value, missing = "stale";
-  EXPECT_TRUE(ReadTargetProfileString(profile_, "debug", "output", &value, kFile) &&
-              ReadTargetProfileString(profile_, "Release", "OUTPUT", &missing, kFile));
-  EXPECT_EQ(value + "|" + missing, "debug.abs|");
 }
 
 TEST_F(ProfileFunctionsTest, WriteProfileStringClearsReadOnlyAndFlushes) {
@@ -100,32 +91,6 @@ TEST_F(ProfileFunctionsTest, WriteProfileStringReportsFailures) {
   EXPECT_NE(error.find("read-only"), std::string::npos);
 }
 
-// The per-target pattern: the cache answers first, the file otherwise, and
-// only writes fill the cache.
-TEST_F(ProfileFunctionsTest, PerTargetValuesThroughTheCache) {
-  memory_.AddFile(kFile, "[PROJECT!MACRO!Debug]\r\nDefaultCompile=-O0\r\n");
-  CCashProfileData cache;
-  std::string value;
-  EXPECT_FALSE(cache.GetValue("Debug", "DefaultCompile", &value));  // the file holds it
-  ReadCachedTargetValue(profile_, cache, "Debug", "DefaultCompile", kFile, &value);
-  EXPECT_EQ(value, "-O0");
-  EXPECT_FALSE(cache.GetValue("Debug", "DefaultCompile", &value));  // reads do not cache
-
-  ASSERT_TRUE(WriteCachedTargetValue(platform_, cache, "Debug", "DefaultCompile", "-O2", kFile));
-  EXPECT_TRUE(cache.GetValue("DEBUG", "DefaultCompile", &value));
-  EXPECT_EQ(value, "-O2");
-  EXPECT_EQ(memory_.Contents(kFile), "[PROJECT!MACRO!Debug]\r\nDefaultCompile=-O2\r\n");
-  // The cached value is the answer even when the file changes behind it.
-  memory_.AddFile(kFile, "[PROJECT!MACRO!Debug]\r\nDefaultCompile=-Os\r\n");
-  ReadCachedTargetValue(profile_, cache, "Debug", "DefaultCompile", kFile, &value);
-  EXPECT_EQ(value, "-O2");
-
-  // A failed write leaves the cache alone.
-  fs_.FailNth(FsOp::kRename, 1);
-  EXPECT_FALSE(WriteCachedTargetValue(platform_, cache, "Release", "DefaultCompile", "-O3", kFile));
-  EXPECT_FALSE(cache.HasSection("Release"));
-}
-
 TEST(CashProfileDataTest, SectionsIgnoreCaseKeysDoNot) {
   CCashProfileData cache;
   std::string value = "stale";
@@ -136,12 +101,8 @@ TEST(CashProfileDataTest, SectionsIgnoreCaseKeysDoNot) {
               cache.GetValue("debug", "OUTPUT", &value));
   EXPECT_EQ(value, "b.abs");
   EXPECT_FALSE(cache.GetValue("Debug", "output", &value));
-  EXPECT_TRUE(cache.SetValue("Release", "OUTPUT", "r.abs") && cache.RemoveSection("DEBUG"));
+  EXPECT_TRUE(cache.RemoveSection("DEBUG"));
   EXPECT_FALSE(cache.HasSection("Debug"));
-  EXPECT_TRUE(cache.RemoveSection("Debug"));  // nothing left to remove
-  EXPECT_TRUE(cache.HasSection("Release"));
-  cache.RemoveAll();
-  EXPECT_FALSE(cache.HasSection("Release"));
 }
 
 }  // namespace

@@ -42,13 +42,10 @@ TEST_F(ProjectFilesTest, ChangeExtension) {
   };
   const Case cases[] = {
       {"C:\\work\\app.kbp", "kde", "C:\\work\\app.kde"},
-      {"C:\\work\\app.KBP", "mak", "C:\\work\\app.mak"},
       {"C:\\work\\app", "kbp", "C:\\work\\app.kbp"},
       {"C:\\w.d\\app.tar.kbp", ".kfv", "C:\\w.d\\app.tar.kfv"},
       {"\\\\srv\\share\\app.kbp", "KCC", "\\\\srv\\share\\app.KCC"},
-      {"rel\\app.kbp", "kop", "rel\\app.kop"},
       {"C:\\work\\dir.kbp", "kde", nullptr},
-      {"C:\\work\\", "kde", nullptr},
       {"", "kde", nullptr},
   };
   for (const Case& c : cases) {
@@ -93,18 +90,10 @@ TEST_F(ProjectFilesTest, Lists) {
 }
 
 TEST_F(ProjectFilesTest, LibraryOutputs) {
-  struct Case {
-    const char* output;
-    bool library;
-  };
-  const Case cases[] = {
-      {"app.abs", false},  {"app.lib", true},       {"APP.LIB", true},      {"lib", false},
-      {"app.libx", false}, {"a.lib\\b.abs", false}, {"dir.x\\a.Lib", true}, {"", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.output);
-    EXPECT_EQ(IsLibraryOutput(c.output), c.library);
-  }
+  for (const char* library : {"app.lib", "APP.LIB", "dir.x\\a.Lib"})
+    EXPECT_TRUE(IsLibraryOutput(library)) << library;
+  for (const char* other : {"app.abs", "lib", "app.libx", "a.lib\\b.abs", ""})
+    EXPECT_FALSE(IsLibraryOutput(other)) << other;
 }
 
 TEST_F(ProjectFilesTest, WorkingCopyNames) {
@@ -195,19 +184,14 @@ TEST_F(ProjectFilesTest, Folders) {
                   "[Sources]\r\n"
                   "FILTER=asm\r\n"
                   "Folder=C files;Startup\r\n"
-                  "SOURCECOUNT=1\r\n"
-                  "SOURCE0=src\\boot.asm\r\n"
                   "[C files]\r\n"
                   "FILTER=.c;*.h\r\n"
-                  "SOURCE0=src\\Main.c\r\n"
                   "[Startup]\r\n"
                   "FILTER=s\r\n"
                   "[Headers]\r\n"
                   "FILTER=h;inc\r\n"
                   "[Loop]\r\n"
-                  "Folder=Loop\r\n"
-                  "[PROJECT!MACRO!Debug]\r\n"
-                  "SOURCEX=src\\other.c\r\n");
+                  "Folder=Loop\r\n");
   struct Case {
     const char* extension;
     const char* folder;  // null: none
@@ -222,12 +206,6 @@ TEST_F(ProjectFilesTest, Folders) {
     EXPECT_EQ(FindFolderForExtension(profile_, project, c.extension, &folder), c.folder != nullptr);
     EXPECT_EQ(folder, c.folder ? c.folder : "none");
   }
-  std::string folder;
-  ASSERT_TRUE(FindFolderOfSource(profile_, project, "SRC\\main.c", &folder));
-  EXPECT_EQ(folder, "C files");
-  ASSERT_TRUE(FindFolderOfSource(profile_, project, "src\\boot.asm", &folder));
-  EXPECT_EQ(folder, "Sources");
-  EXPECT_FALSE(FindFolderOfSource(profile_, project, "src\\other.c", &folder));
 }
 
 }  // namespace

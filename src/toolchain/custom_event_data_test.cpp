@@ -37,11 +37,6 @@ TEST(CCustomEventDataTest, GivesIdsFromTheRangeAndTakesThemBack) {
   EXPECT_EQ(Ids(events, "build"), std::vector<uint32_t>{});
   ASSERT_TRUE(events.SetEventData(0x400, "other", &id));
   EXPECT_EQ(id, 12551u);
-
-  // GetEventID appends.
-  std::vector<uint32_t> ids = {1};
-  events.GetEventID("other", &ids);
-  EXPECT_EQ(ids, (std::vector<uint32_t>{1, 12551}));
 }
 
 TEST(CCustomEventDataTest, RefusesWhatItCannotHold) {

@@ -38,9 +38,7 @@ TEST(LangToolsTest, ClassifiesExtensionsIgnoringCase) {
 
 TEST(LangToolsTest, ToolIndexAndObjectNames) {
   EXPECT_EQ(ToolIndex("link"), kToolIndexLink);
-  EXPECT_EQ(ToolKindName(kToolIndexLink), "LINK");
-  for (const char* none : {"TRC", "EXT", ""})
-    EXPECT_EQ(ToolIndex(none), -1) << none;
+  EXPECT_EQ(ToolIndex("TRC"), -1);
   EXPECT_EQ(std::string(ToolKindName(-1)) + std::string(ToolKindName(7)), "");
 
   // An assembler source becomes "<title>.rel"; a link command file is LINK
@@ -52,7 +50,6 @@ TEST(LangToolsTest, ToolIndexAndObjectNames) {
   ASSERT_TRUE(tools.GetToolKeyByExt("lcf", &key));
   EXPECT_EQ(ToolIndex(key), kToolIndexLink);
   EXPECT_EQ(ObjectNameFor("boot", ToolIndex(key)), "");
-  EXPECT_EQ(ObjectNameFor("x", -1), "");
   EXPECT_TRUE(IsCompiledToolIndex(5));
   EXPECT_FALSE(IsCompiledToolIndex(6));
 }
