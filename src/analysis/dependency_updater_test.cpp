@@ -75,6 +75,11 @@ class DependencyUpdaterTest : public ::testing::Test {
     env_.AddFile(kAppFile, kAppProject);
   }
 
+  // Writes files of the App project's directory (name, text).
+  void AppFiles(std::initializer_list<std::pair<const char*, const char*>> files) {
+    for (const auto& [name, text] : files)
+      env_.AddFile(std::string("C:\\ws\\app\\") + name, text);
+  }
   // Opens the workspace (which reads the dependency files and refreshes
   // what is stale), with the clock just after every file written so far.
   void Open() {
@@ -124,9 +129,9 @@ TEST_F(DependencyUpdaterTest, RecordsFollowTheSearchListOfEachFileAndTarget) {
                "#include <local.h>\n"  // never looked up in the source's own directory
                "#include \"gen.h\"\n"
                "#include \"app.h\"\n");
-  env_.AddFile("C:\\ws\\app\\local.h", "");
-  env_.AddFile("C:\\ws\\app\\start.asm", "  .include \"app.h\" ; .include \"no.inc\"\n");
-  env_.AddFile("C:\\ws\\app\\app.h", "#include \"types.h\"\n");
+  AppFiles({{"local.h", ""},
+            {"start.asm", "  .include \"app.h\" ; .include \"no.inc\"\n"},
+            {"app.h", "#include \"types.h\"\n"}});
   env_.AddFile("C:\\ws\\inc\\types.h", "");
   env_.AddFile("C:\\ws\\own\\own.h", "");
   env_.AddFile("C:\\ws\\app\\out\\gen\\gen.h", "");
@@ -190,11 +195,11 @@ TEST_F(DependencyUpdaterTest, RecordsFollowTheSearchListOfEachFileAndTarget) {
 }
 
 TEST_F(DependencyUpdaterTest, StatusLinesOfARefreshWithUnresolvedIncludesAndACycle) {
-  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n#include \"gone.h\"\n");
-  env_.AddFile("C:\\ws\\app\\util.c", "#include \"b.h\"\n");
-  env_.AddFile("C:\\ws\\app\\start.asm", "");
-  env_.AddFile("C:\\ws\\app\\a.h", "#include \"b.h\"\n");
-  env_.AddFile("C:\\ws\\app\\b.h", "#include \"a.h\"\n");
+  AppFiles({{"main.c", "#include \"a.h\"\n#include \"gone.h\"\n"},
+            {"util.c", "#include \"b.h\"\n"},
+            {"start.asm", ""},
+            {"a.h", "#include \"b.h\"\n"},
+            {"b.h", "#include \"a.h\"\n"}});
   Open();
   EXPECT_EQ(List("main.c", "Debug"),
             (std::vector<std::string>{"1|a.h", "1|b.h", "1|C:\\ws\\app\\gone.h"}));
@@ -224,8 +229,7 @@ TEST_F(DependencyUpdaterTest, StatusLinesOfARefreshWithUnresolvedIncludesAndACyc
 TEST_F(DependencyUpdaterTest, UnresolvedIncludesAreLeftOutUnderUpdateDependencyFile) {
   env_.AddFile("C:\\registry.ini", Crlf("[Software\\Zentrak\\Semiconductor\\KOVA\\Builder]\n"
                                         "UpdateDependencyFile=dword:00000001\n"));
-  env_.AddFile("C:\\ws\\app\\main.c", "#include \"gone.h\"\n#include <none.h>\n#include \"a.h\"\n");
-  env_.AddFile("C:\\ws\\app\\a.h", "");
+  AppFiles({{"main.c", "#include \"gone.h\"\n#include <none.h>\n#include \"a.h\"\n"}, {"a.h", ""}});
   Open();
   EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h"}));
   // A file that cannot be read has an empty list.
@@ -251,11 +255,11 @@ class RecordingProgress final : public DependencyProgress {
 };
 
 TEST_F(DependencyUpdaterTest, ModifiedModeScansStaleFilesOnlyAndWritesOnlyWhenItDid) {
-  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n#include \"b.h\"\n");
-  env_.AddFile("C:\\ws\\app\\util.c", "#include \"b.h\"\n");
-  env_.AddFile("C:\\ws\\app\\start.asm", "");
-  env_.AddFile("C:\\ws\\app\\a.h", "");
-  env_.AddFile("C:\\ws\\app\\b.h", "");
+  AppFiles({{"main.c", "#include \"a.h\"\n#include \"b.h\"\n"},
+            {"util.c", "#include \"b.h\"\n"},
+            {"start.asm", ""},
+            {"a.h", ""},
+            {"b.h", ""}});
   Open();
   std::string written = env_.Contents(kAppDeps);
   ASSERT_FALSE(written.empty());
@@ -278,10 +282,10 @@ TEST_F(DependencyUpdaterTest, ModifiedModeScansStaleFilesOnlyAndWritesOnlyWhenIt
 }
 
 TEST_F(DependencyUpdaterTest, AStopEndsTheRefreshAfterTheCurrentFileAndKeepsFilesWhole) {
-  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n");
-  env_.AddFile("C:\\ws\\app\\util.c", "#include \"a.h\"\n");
-  env_.AddFile("C:\\ws\\app\\start.asm", "");
-  env_.AddFile("C:\\ws\\app\\a.h", "");
+  AppFiles({{"main.c", "#include \"a.h\"\n"},
+            {"util.c", "#include \"a.h\"\n"},
+            {"start.asm", ""},
+            {"a.h", ""}});
   Open();
   std::string before = env_.Contents(kAppDeps);
 
@@ -296,8 +300,7 @@ TEST_F(DependencyUpdaterTest, AStopEndsTheRefreshAfterTheCurrentFileAndKeepsFile
 
   // Stopped after the second file: the two lists computed are written, the
   // rest is as it was, and the file is whole.
-  env_.AddFile("C:\\ws\\app\\a.h", "#include \"b.h\"\n");
-  env_.AddFile("C:\\ws\\app\\b.h", "");
+  AppFiles({{"a.h", "#include \"b.h\"\n"}, {"b.h", ""}});
   SyncClock();
   RecordingProgress progress;
   progress.on_step = [&](int step) {
@@ -319,8 +322,7 @@ TEST_F(DependencyUpdaterTest, AStopEndsTheRefreshAfterTheCurrentFileAndKeepsFile
 }
 
 TEST_F(DependencyUpdaterTest, TheDependencyFileIsReadOnOpenAndStrangersAreNamed) {
-  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n");
-  env_.AddFile("C:\\ws\\app\\a.h", "");
+  AppFiles({{"main.c", "#include \"a.h\"\n"}, {"a.h", ""}});
   env_.AddFile(kAppDeps, Crlf("[main.c]\n"
                               "Debug=1\n"
                               "Debug0=1|kept.h\n"
@@ -341,8 +343,7 @@ TEST_F(DependencyUpdaterTest, TheDependencyFileIsReadOnOpenAndStrangersAreNamed)
 }
 
 TEST_F(DependencyUpdaterTest, AnUnwritableDependencyFileIsReportedAndLeftAsItWas) {
-  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n");
-  env_.AddFile("C:\\ws\\app\\a.h", "");
+  AppFiles({{"main.c", "#include \"a.h\"\n"}, {"a.h", ""}});
   env_.AddFile(kAppDeps, "old");
   env_.fs.FailAlways(testing::FsOp::kRename);
   Open();
@@ -355,8 +356,7 @@ TEST_F(DependencyUpdaterTest, AnUnwritableDependencyFileIsReportedAndLeftAsItWas
 }
 
 TEST_F(DependencyUpdaterTest, ListedRefreshChecksEveryNameFirst) {
-  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n");
-  env_.AddFile("C:\\ws\\app\\a.h", "");
+  AppFiles({{"main.c", "#include \"a.h\"\n"}, {"a.h", ""}});
   updater_->SetRefreshOnOpen(false);
   Open();
   EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"(none)"}));
@@ -372,8 +372,7 @@ TEST_F(DependencyUpdaterTest, ListedRefreshChecksEveryNameFirst) {
   EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h"}));
 
   // The IDE's request (event 12806) for one project, and for all.
-  env_.AddFile("C:\\ws\\app\\a.h", "#include \"b.h\"\n");
-  env_.AddFile("C:\\ws\\app\\b.h", "");
+  AppFiles({{"a.h", "#include \"b.h\"\n"}, {"b.h", ""}});
   SyncClock();
   hooks_->UpdateDependenciesRequested("App");
   EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h", "1|b.h"}));
@@ -382,9 +381,7 @@ TEST_F(DependencyUpdaterTest, ListedRefreshChecksEveryNameFirst) {
 }
 
 TEST_F(DependencyUpdaterTest, AnAddedFileGetsItsListAtOnceAndTheSaveWritesIt) {
-  env_.AddFile("C:\\ws\\app\\main.c", "");
-  env_.AddFile("C:\\ws\\app\\new.c", "#include \"a.h\"\n");
-  env_.AddFile("C:\\ws\\app\\a.h", "");
+  AppFiles({{"main.c", ""}, {"new.c", "#include \"a.h\"\n"}, {"a.h", ""}});
   Open();
   ASSERT_TRUE(workspace_->ChangeCurrentTarget("Release"));
   ASSERT_TRUE(workspace_->AddFile("App", "C:\\ws\\app\\new.c"));
@@ -431,8 +428,7 @@ TEST_F(DependencyUpdaterTest, EachProjectScansInTheStyleOfItsOwnFamily) {
 // again. Written again with nothing changed, the file is the same to the
 // byte.
 TEST_F(DependencyUpdaterTest, TheIndexIsTrustedOnlyForItsOwnText) {
-  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n");
-  env_.AddFile("C:\\ws\\app\\a.h", "");
+  AppFiles({{"main.c", "#include \"a.h\"\n"}, {"a.h", ""}});
   Open();
   const std::string text = env_.Contents(kAppDeps);
   FileStatus status;

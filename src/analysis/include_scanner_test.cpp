@@ -54,30 +54,6 @@ class IncludeScannerTest : public ::testing::Test {
   CIncludeScanner scanner_{fs_, ui_, out_};
 };
 
-TEST_F(IncludeScannerTest, RecordsEachFileOnceInDiscoveryOrderWithItsFirstForm) {
-  AddFiles({
-      {"C:\\p\\src\\main.c",
-       "#include \"a.h\"\r\n"
-       "#include <b.h>\r\n"
-       "/* #include \"hidden1.h\"\r\n"
-       "   #include \"hidden2.h\" */\r\n"
-       "// #include \"hidden3.h\"\r\n"
-       "char* s = \"#include \\\"hidden4.h\\\"\";\r\n"
-       "#include \"b.h\"  /* again, quoted */\r\n"
-       "#include \"A.H\"\r\n"},
-      {"C:\\p\\src\\a.h", "#include \"c.h\"\n"},
-      {"C:\\p\\inc\\b.h", "#include \"a.h\"\n#include <d.h>\n"},
-      {"C:\\p\\src\\c.h", ""},
-      {"C:\\p\\inc\\d.h", "int d;\n"},
-  });
-  scanner_.SetBaseDirectory("C:\\p");
-  EXPECT_EQ(Scan("C:\\p\\src\\main.c", kScanKindC, {"C:\\p\\inc"}),
-            (std::vector<std::string>{"1 C:\\p\\src\\a.h", "1 C:\\p\\src\\c.h", "0 C:\\p\\inc\\b.h",
-                                      "0 C:\\p\\inc\\d.h"}));
-  EXPECT_FALSE(scanner_.last_run_hit_limit());
-  EXPECT_TRUE(out_.lines.empty());
-}
-
 TEST_F(IncludeScannerTest, SearchOrderCompletionAndGuesses) {
   AddFiles({
       {"C:\\p\\src\\both.h", ""},
@@ -233,30 +209,6 @@ Files Chain(int length, bool assembler) {
     files.push_back({"C:\\p\\h" + std::to_string(i) + ext, text});
   }
   return files;
-}
-
-TEST_F(IncludeScannerTest, CycleIsListedOnceAndWarnedOncePerRefresh) {
-  AddFiles({
-      {"C:\\p\\one.c", "#include \"a.h\"\n"},
-      {"C:\\p\\two.c", "#include \"b.h\"\n#include \"two.c\"\n"},
-      {"C:\\p\\a.h", "#include \"b.h\"\n"},
-      {"C:\\p\\b.h", "#include \"a.h\"\n#include \"one.c\"\n"},
-  });
-  const std::string warning = "17:W-007-D003:<text 5093>";
-  for (int style : {0, 1}) {
-    SCOPED_TRACE(style);
-    out_.lines.clear();
-    scanner_.BeginRefresh(false);
-    scanner_.set_include_style(style);
-    EXPECT_EQ(Scan("C:\\p\\one.c", kScanKindC),
-              (std::vector<std::string>{"1 C:\\p\\a.h", "1 C:\\p\\b.h", "1 C:\\p\\one.c"}));
-    EXPECT_TRUE(scanner_.last_run_hit_limit());
-    EXPECT_EQ(Scan("C:\\p\\two.c", kScanKindC),
-              (std::vector<std::string>{"1 C:\\p\\b.h", "1 C:\\p\\a.h", "1 C:\\p\\one.c",
-                                        "1 C:\\p\\two.c"}));
-    EXPECT_TRUE(scanner_.last_run_hit_limit());
-    EXPECT_EQ(out_.lines, std::vector<std::string>{warning});
-  }
 }
 
 TEST_F(IncludeScannerTest, UnresolvedIncludesAreReportedOncePerIncludingFileAndRun) {

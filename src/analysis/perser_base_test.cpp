@@ -79,18 +79,6 @@ TEST(PerserBaseTest, WordsAndDelimiters) {
   }
 }
 
-TEST(PerserBaseTest, SkipToKindStopsAfterTheKindOrAtTheEnd) {
-  CPerserString source("a b; c\nd { e");
-  std::string word;
-  EXPECT_EQ(source.SkipToKind(token::kSemicolon), token::kSemicolon | token::kResultMark);
-  EXPECT_EQ(source.SkipToEndOfLine(), token::kEndOfLine | token::kResultMark);
-  EXPECT_EQ(source.NextToken(&word), token::kSpace | token::kResultMark);
-  EXPECT_EQ(word, "d");
-  EXPECT_EQ(source.SkipToKind(token::kCloseBrace), 0u);
-  EXPECT_EQ(source.NextToken(&word), 0u);
-  EXPECT_EQ(word, "");
-}
-
 // Accepts words until it meets `refuse`; remembers what it saw.
 class RecordingHandler : public DeclarationHandler {
  public:
@@ -154,12 +142,6 @@ TEST(PerserBaseTest, ParseTokensFollowsConditionals) {
     EXPECT_EQ(handler.seen, c.words);
     EXPECT_TRUE(source.records().empty());
   }
-}
-
-TEST(PerserBaseTest, ParseTokensWithoutHandlerAcceptsEverything) {
-  CPerserString source("int a;\n#if 0\nb\n#else\nc\n");
-  EXPECT_TRUE(source.ParseTokens());
-  EXPECT_EQ(source.line_number(), 6);
 }
 
 // Counts live records so the test sees that the scanner frees them.

@@ -62,18 +62,6 @@ TEST(PerserFileTest, LineEndsAreTranslated) {
   }
 }
 
-TEST(PerserFileTest, PeekGivesTheRawByte) {
-  CPerserFile source;
-  ASSERT_TRUE(source.OpenBytes("\r\n\xff", "x.c"));
-  EXPECT_EQ(source.PeekChar(), '\r');
-  EXPECT_EQ(source.PeekChar(), '\r');
-  EXPECT_EQ(source.GetChar(), '\n');
-  EXPECT_EQ(source.GetPosition(), 2u);
-  EXPECT_EQ(source.PeekChar(), 0xff);
-  EXPECT_EQ(source.GetChar(), 0xff);
-  EXPECT_EQ(source.GetChar(), 0);
-}
-
 TEST(PerserFileTest, SourcesAgreeWithoutCarriageReturns) {
   const std::string_view texts[] = {
       "int main(void)\n{\n  char *p = \"a;b\"; /* x\n y */ q[3] = 1;\n}\n",
@@ -114,33 +102,6 @@ TEST(PerserFileTest, SourcesDifferOnCarriageReturns) {
   }
 }
 
-TEST(PerserFileTest, PositionsAreClampedPerSource) {
-  CPerserFile file;
-  ASSERT_TRUE(file.OpenBytes("abcde", "x.c"));
-  EXPECT_EQ(file.SetPosition(2), 2u);
-  EXPECT_EQ(file.GetChar(), 'c');
-  EXPECT_EQ(file.SetPosition(5), 4u);
-  EXPECT_EQ(file.SetPosition(1000), 4u);
-  EXPECT_EQ(file.GetChar(), 'e');
-  EXPECT_EQ(file.GetChar(), 0);
-
-  CPerserFile empty;
-  ASSERT_TRUE(empty.OpenBytes("", "x.c"));
-  EXPECT_EQ(empty.SetPosition(3), 0u);
-  EXPECT_EQ(empty.GetChar(), 0);
-
-  CPerserString text("abcde");
-  EXPECT_EQ(text.SetPosition(3), 3u);
-  EXPECT_EQ(text.GetChar(), 'd');
-  EXPECT_EQ(text.SetPosition(1000), 5u);
-  EXPECT_EQ(text.GetChar(), 0);
-  EXPECT_EQ(text.GetPosition(), 5u);
-
-  // A zero byte ends the in-memory text, so positions stop before it.
-  CPerserString cut("ab\0cd"sv);
-  EXPECT_EQ(cut.SetPosition(4), 2u);
-}
-
 TEST(PerserFileTest, ProgressIsToldAfterEveryCharacter) {
   MemoryFileSystem fs;
   ASSERT_TRUE(fs.AddFile("C:\\src\\main.c", "a;\r\nb"));
@@ -155,10 +116,6 @@ TEST(PerserFileTest, ProgressIsToldAfterEveryCharacter) {
   EXPECT_EQ(source.line_number(), 2);
   // The text is dropped when the parse is done.
   EXPECT_EQ(source.GetChar(), 0);
-  // A missing file tells nothing.
-  progress.clear();
-  EXPECT_FALSE(source.ParseFile(fs, "C:\\src\\missing.c", record));
-  EXPECT_EQ(progress, "");
 }
 
 TEST(PerserFileTest, ParseFileRunsTheParseLoopOverTheFile) {

@@ -5,26 +5,8 @@
 namespace zelvan {
 namespace {
 
-// Misplaced directives, "#else" and nesting are tested through
-// CPerserBase::ParseTokens.
-
-TEST(StatusManagementTest, StackOperationsReportAnEmptyStack) {
-  CStatusManagement stack;
-  EXPECT_EQ(stack.GetLast(), CStatusManagement::kEmpty);
-  EXPECT_FALSE(stack.Pop());
-  EXPECT_FALSE(stack.SetLast(7));
-  EXPECT_TRUE(stack.empty());
-
-  EXPECT_TRUE(stack.Push(1));
-  EXPECT_TRUE(stack.Push(2));
-  EXPECT_EQ(stack.GetLast(), 2u);
-  EXPECT_TRUE(stack.SetLast(5));
-  EXPECT_EQ(stack.words(), (std::vector<uint32_t>{1, 5}));
-  EXPECT_TRUE(stack.Pop());
-  EXPECT_EQ(stack.GetLast(), 1u);
-  EXPECT_TRUE(stack.Pop());
-  EXPECT_FALSE(stack.Pop());
-}
+// The stack itself, misplaced directives, "#else" and nesting are tested
+// through CPerserBase::ParseTokens.
 
 TEST(StatusManagementTest, ConditionOfIfDecidesTheBranch) {
   struct Case {

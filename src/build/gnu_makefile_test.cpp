@@ -7,26 +7,19 @@
 
 #include "build/compile_commands.h"
 #include "build/host_make_text.h"
-#include "model/dependency_record.h"
 #include "model/message_texts.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
 #include "model/status_codes.h"
 #include "platform/child_process.h"
 #include "platform/file_system.h"
-#include "tests/support/demo_installation.h"
-#include "tests/support/model_test_platform.h"
+#include "tests/support/makefile_workspace.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/test_text.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/qk_util.h"
 
 namespace zelvan {
 namespace {
 
 using testing::Crlf;
+using testing::ExpectText;
 using testing::FsOp;
-using testing::Visible;
 
 // Host paths below a real directory, so that make can read the host form:
 // "C:\ws\a.c" is "<root>/C/ws/a.c".
@@ -43,30 +36,14 @@ class RootedFileSystem : public testing::FaultyFileSystem {
   std::string root_;
 };
 
-class GnuMakefileTest : public ::testing::Test {
+class GnuMakefileTest : public testing::MakefileWorkspaceTest {
  protected:
   void SetUp() override {
-    testing::AddDemoInstallation(env_.memory);
     env_.platform.fs = &rooted_;
-    ASSERT_TRUE(cpus_.LoadCpuTools());
+    MakefileWorkspaceTest::SetUp();
   }
-
-  void Open(std::initializer_list<std::pair<const char*, std::string>> projects) {
-    env_.ide.project_files.clear();
-    for (const auto& [path, text] : projects) {
-      env_.AddFile(path, Crlf(text));
-      env_.ide.project_files.push_back(path);
-    }
-    env_.ide.active_project = env_.ide.project_files.front();
-    workspace_ = env_.NewWorkspace();
-    ASSERT_TRUE(workspace_->OpenWorkspace("C:\\ws\\Demo.kws"));
-  }
-  COneProjectData& Project(std::string_view name) { return *workspace_->FindProject(name); }
-  void Depend(std::string_view project, std::string_view file, std::vector<std::string> paths) {
-    CDependencyRecord record{"Debug"};
-    record.SetDependencies(workspace_->dependency_paths(), paths, {});
-    Project(project).FindSourceFileByRelativePath(file)->TargetEntries().push_back(record);
-  }
+  // The workspace goes before the file system it was given.
+  void TearDown() override { workspace_.reset(); }
   // The text in the stored form; the host form, with the host root shown
   // as "<root>", is checked with GNU make on the way.
   std::string Text(std::string_view project, bool alone = false, bool host = false) {
@@ -107,16 +84,8 @@ class GnuMakefileTest : public ::testing::Test {
   }
 
   testing::TempDir root_;
-  testing::ModelTestPlatform env_;
   RootedFileSystem rooted_{env_.fs, root_.path()};
-  QkUtil util_{env_.platform, "K:"};
-  CCPUTools cpus_{env_.platform, util_};
-  std::unique_ptr<CProjectData> workspace_;
 };
-
-void ExpectText(const std::string& actual, const std::string& expected, std::string_view name) {
-  EXPECT_EQ(actual, expected) << name << ":\n" << Visible(actual);
-}
 
 const char* kLib = R"([PROJECT]
 OUTPUT=Lib.lib
@@ -142,7 +111,7 @@ OUTPUT=App.abs
 CPU=MR44
 CPUFAMILY=MR44
 TARGET=Debug;
-LinkProject=Lib.lib;Gone.lib;Tool;
+LinkProject=Lib;Gone.lib;
 Folder=S;
 [S]
 SOURCECOUNT=3
@@ -165,29 +134,11 @@ CBuildOutputCount=1
 CBuildOutput-0=gen.c
 )";
 
-const char* kTool = R"([PROJECT]
-OUTPUT=Tool.abs
-CPU=MX-520
-CPUFAMILY=MX-520
-TARGET=Debug;Release;
-Folder=S;
-[S]
-SOURCECOUNT=1
-SOURCE0=t.c
-[PROJECT!MACRO!Debug]
-DefaultLink=-o .\out\Tool.abs
-DefaultTEMP=.\obj
-[PROJECT!MACRO!Release]
-DefaultTEMP=.\obj
-)";
-
-// Lib and Tool first (as App names them; Gone is no project), App last:
-// every variable numbered, $(CC) in App's options too, $(OUTPUT) not.
-TEST_F(GnuMakefileTest, WholeMakefileOfAProjectLinkingTwo) {
-  Open({{"C:\\ws\\app\\App.kbp", kApp},
-        {"C:\\ws\\lib\\Lib.kbp", kLib},
-        {"C:\\ws\\tool\\Tool.kbp", kTool}});
-  Depend("App", "main.c", {"..\\lib\\a.h"});
+// Lib first (App names it without its extension; Gone is no project), App
+// last: every variable numbered, $(CC) in App's options too, $(OUTPUT) not.
+TEST_F(GnuMakefileTest, WholeMakefileOfAProjectLinkingAnother) {
+  Open({{"C:\\ws\\app\\App.kbp", kApp}, {"C:\\ws\\lib\\Lib.kbp", kLib}});
+  Depend("App", "main.c", "Debug", {"..\\lib\\a.h"});
   ExpectText(Text("App"), R"(#
 # KOVA Generated GNU Format makefile, based on App.KBP
 #
@@ -238,101 +189,55 @@ Lnk_Search_Path1=
 Cvt_Opt_All1= -$
 Cvt_fillComment1=
 
-TEMP2=./obj
-OUTPUT2=
-CC2=cc520
-AS2=as520
-MAC2=mac520
-LINK2=lk520
-AR2=lb520
-CONV2=cv520
+TEMP2=./my\ tmp
+OUTPUT2=./out
+CC2=cc52ip
+AS2=as52i
+MPP=mpp52i
+LINK2=lk52i
+AR2=lb52i
+CONV2=cv52i
+FAL2=fal52i
 
-SysLibraryPath2= -L K:\Tools\MX520\lib
+SysLibraryPath2= -L K:\Tools\MR44\lib
 
-SysIncludePath2= -I K:\Shared\include -I K:\Tools\MX520\include
+SysIncludePath2= -I K:\Shared\include -I K:\Tools\MR44P\include -I K:\Tools\MR44\include
 
 INCS2=
 
-OBJS2=$(TEMP2)\t.rel
+OBJS2=$(TEMP2)\main.rel
 LIBS2=
 
-LCF2=
+LCF2=C:/ws/app/App.lcf
 
 WkspDir2=C:\ws
 WkspName2=Demo
-ProjDir2=C:\ws\tool
-ProjName2=Tool
-TargetPath2=.\out\Tool.abs
-TargetDir2=.\out
-TargetName2=Tool
-InputPath2=.\out\Tool.abs
-InputDir2=.\out
-InputName2=Tool
-OutDir2=
+ProjDir2=C:\ws\app
+ProjName2=App
+TargetPath2=$(OUTPUT)\App.abs
+TargetDir2=$(OUTPUT)
+TargetName2=App
+InputPath2=$(OUTPUT)\App.abs
+InputDir2=$(OUTPUT)
+InputName2=App
+OutDir2=.\out
 TmpDir2=
-IntDir2=.\obj
+IntDir2=.\my tmp
 
-CC_Opt_All2= -$
+CC_Opt_All2=-g $(CC2) -$
 CC_Def_Macro2=
 CC_Undef_Macro2=
 CC_Inc_Path2=
-Lnk_Opt_All2= -$
+Lnk_Opt_All2=-g -$
 Lnk_ObjLib_Name2=
 Lnk_Ref_Symbol2=
 Lnk_Search_Path2=
-Cvt_Opt_All2= -$
+Cvt_Opt_All2=-Fs24 -$
 Cvt_fillComment2=
-
-TEMP3=./my\ tmp
-OUTPUT3=./out
-CC3=cc52ip
-AS3=as52i
-MPP=mpp52i
-LINK3=lk52i
-AR3=lb52i
-CONV3=cv52i
-FAL3=fal52i
-
-SysLibraryPath3= -L K:\Tools\MR44\lib
-
-SysIncludePath3= -I K:\Shared\include -I K:\Tools\MR44P\include -I K:\Tools\MR44\include
-
-INCS3=
-
-OBJS3=$(TEMP3)\main.rel
-LIBS3=
-
-LCF3=C:/ws/app/App.lcf
-
-WkspDir3=C:\ws
-WkspName3=Demo
-ProjDir3=C:\ws\app
-ProjName3=App
-TargetPath3=$(OUTPUT)\App.abs
-TargetDir3=$(OUTPUT)
-TargetName3=App
-InputPath3=$(OUTPUT)\App.abs
-InputDir3=$(OUTPUT)
-InputName3=App
-OutDir3=.\out
-TmpDir3=
-IntDir3=.\my tmp
-
-CC_Opt_All3=-g $(CC3) -$
-CC_Def_Macro3=
-CC_Undef_Macro3=
-CC_Inc_Path3=
-Lnk_Opt_All3=-g -$
-Lnk_ObjLib_Name3=
-Lnk_Ref_Symbol3=
-Lnk_Search_Path3=
-Cvt_Opt_All3=-Fs24 -$
-Cvt_fillComment3=
 
 all:\
 out/Lib.lib\
-out/Tool.abs\
-prebuild3 out/App.abs out/App.s24
+prebuild2 out/App.abs out/App.s24
 
 .\out\Lib.lib : $(OBJS1) $(LIBS1)
 	$(AR1) -f.\Lib.klo
@@ -345,42 +250,36 @@ $(TEMP1)\b.rel : b.asm
 	cp C:\ws\lib\b.lst C:\ws\lib\out\b.lst
 	rm C:\ws\lib\b.lst
 
-.\out\Tool.abs : $(OBJS2) $(LIBS2) $(LCF2)
-	$(LINK2) -o .\out\Tool.abs -$ $(SysLibraryPath2) $(OBJS2) $(LIBS2)  $(LCF2) 
-
-$(TEMP2)\t.rel : t.c
-	$(CC2)  -c  $(SysIncludePath2) "$<" -o "$@"
-
-prebuild3:
-	echo stamp $(ProjDir3)
-	stamp $(ProjDir3)
+prebuild2:
+	echo stamp $(ProjDir2)
+	stamp $(ProjDir2)
 
 out/App.s24 : out/App.abs
-	cd C:\ws\app\out&&$(CONV3) -Fs24 -$ App.abs
+	cd C:\ws\app\out&&$(CONV2) -Fs24 -$ App.abs
 
-$(OUTPUT3)/App.abs : $(OBJS3) $(LIBS3) $(LCF3)
-	$(LINK3) -g -$ $(SysLibraryPath3) $(OBJS3) $(LIBS3)  $(LCF3)  -o "$@"
+$(OUTPUT2)/App.abs : $(OBJS2) $(LIBS2) $(LCF2)
+	$(LINK2) -g -$ $(SysLibraryPath2) $(OBJS2) $(LIBS2)  $(LCF2)  -o "$@"
 
-IntDir3=.\my tmp
-InputPath3=main.c
-InputDir3=.
-InputName3=main
-OutDir3=.\my tmp
+IntDir2=.\my tmp
+InputPath2=main.c
+InputDir2=.
+InputName2=main
+OutDir2=.\my tmp
 OutName=main
 
-$(TEMP3)\main.rel : main.c ..\lib\a.h
-	$(CC3) -g $(CC3) -c  $(SysIncludePath3) "$<" -o "$@"
+$(TEMP2)\main.rel : main.c ..\lib\a.h
+	$(CC2) -g $(CC2) -c  $(SysIncludePath2) "$<" -o "$@"
 
-IntDir3=.\my tmp
-InputPath3=gen.def
-InputDir3=.
-InputName3=gen
-OutDir3=.\my tmp
+IntDir2=.\my tmp
+InputPath2=gen.def
+InputDir2=.
+InputName2=gen
+OutDir2=.\my tmp
 OutName=
 
 "gen.c"  : gen.def 
-	echo gen $(InputPath3)
-	gen $(InputPath3)
+	echo gen $(InputPath2)
+	gen $(InputPath2)
 
 Clean1 :
 	rm C:\ws\lib\obj\a.asm
@@ -391,12 +290,6 @@ Clean1 :
 	rm C:\ws\lib\obj\b.med
 
 Clean2 :
-	rm C:\ws\tool\obj\t.asm
-	rm C:\ws\tool\obj\t.i
-	rm C:\ws\tool\obj\t.rel
-	rm C:\ws\tool\obj\t.med
-
-Clean3 :
 	rm "C:\ws\app\my tmp\main.asm"
 	rm "C:\ws\app\my tmp\main.i"
 	rm "C:\ws\app\my tmp\main.rel"
@@ -417,8 +310,7 @@ endif
   ExpectText(host.substr(host.find("all:\\"), host.find("Clean1 :") - host.find("all:\\")),
              R"(all:\
 <root>/C/ws/lib/out/Lib.lib\
-<root>/C/ws/tool/out/Tool.abs\
-prebuild3 <root>/C/ws/app/out/App.abs <root>/C/ws/app/out/App.s24
+prebuild2 <root>/C/ws/app/out/App.abs <root>/C/ws/app/out/App.s24
 
 <root>/C/ws/lib/out/Lib.lib : $(OBJS1) $(LIBS1)
 	cd $(ProjDir1) && $(AR1) -f<root>/C/ws/lib/Lib.Debug.klo
@@ -431,46 +323,40 @@ $(TEMP1)/b.rel : <root>/C/ws/lib/b.asm <root>/C/ws/lib/obj/b.rel.cmd
 	cd $(ProjDir1) && cp <root>/C/ws/lib/b.lst <root>/C/ws/lib/out/b.lst
 	cd $(ProjDir1) && rm <root>/C/ws/lib/b.lst
 
-<root>/C/ws/tool/out/Tool.abs : $(OBJS2) $(LIBS2) $(LCF2)
-	cd $(ProjDir2) && $(LINK2) -o ./out/Tool.abs -$$ $(SysLibraryPath2) $(OBJS2) $(LIBS2)  $(LCF2) 
-
-$(TEMP2)/t.rel : <root>/C/ws/tool/t.c <root>/C/ws/tool/obj/t.rel.cmd
-	cd $(ProjDir2) && $(CC2)  -c  $(SysIncludePath2) "$<" -o "$@"
-
-prebuild3:
-	echo stamp $(ProjDir3)
-	cd $(ProjDir3) && stamp $(ProjDir3)
+prebuild2:
+	echo stamp $(ProjDir2)
+	cd $(ProjDir2) && stamp $(ProjDir2)
 
 <root>/C/ws/app/out/App.s24 : <root>/C/ws/app/out/App.abs
-	cd <root>/C/ws/app/out && $(CONV3) -Fs24 -$$ App.abs
+	cd <root>/C/ws/app/out && $(CONV2) -Fs24 -$$ App.abs
 
-<root>/C/ws/app/out/App.abs : $(OBJS3) $(LIBS3) $(LCF3) <root>/C/ws/lib/out/Lib.lib <root>/C/ws/tool/out/Tool.abs
-	cd $(ProjDir3) && $(LINK3) -g -$$ $(SysLibraryPath3) $(OBJS3) $(LIBS3)  $(LCF3)  -o "$@"
+<root>/C/ws/app/out/App.abs : $(OBJS2) $(LIBS2) $(LCF2) <root>/C/ws/lib/out/Lib.lib
+	cd $(ProjDir2) && $(LINK2) -g -$$ $(SysLibraryPath2) $(OBJS2) $(LIBS2)  $(LCF2)  -o "$@"
 
-IntDir3=<root>/C/ws/app/my\ tmp
-InputPath3=<root>/C/ws/app/main.c
-InputDir3=<root>/C/ws/app
-InputName3=main
-OutDir3=<root>/C/ws/app/my\ tmp
+IntDir2=<root>/C/ws/app/my\ tmp
+InputPath2=<root>/C/ws/app/main.c
+InputDir2=<root>/C/ws/app
+InputName2=main
+OutDir2=<root>/C/ws/app/my\ tmp
 OutName=main
 
-$(TEMP3)/main.rel : <root>/C/ws/app/main.c <root>/C/ws/lib/a.h <root>/C/ws/app/my\ tmp/main.rel.cmd
-	cd $(ProjDir3) && $(CC3) -g $(CC3) -c  $(SysIncludePath3) "$<" -o "$@"
+$(TEMP2)/main.rel : <root>/C/ws/app/main.c <root>/C/ws/lib/a.h <root>/C/ws/app/my\ tmp/main.rel.cmd
+	cd $(ProjDir2) && $(CC2) -g $(CC2) -c  $(SysIncludePath2) "$<" -o "$@"
 
-IntDir3=<root>/C/ws/app/my\ tmp
-InputPath3=<root>/C/ws/app/gen.def
-InputDir3=<root>/C/ws/app
-InputName3=gen
-OutDir3=<root>/C/ws/app/my\ tmp
+IntDir2=<root>/C/ws/app/my\ tmp
+InputPath2=<root>/C/ws/app/gen.def
+InputDir2=<root>/C/ws/app
+InputName2=gen
+OutDir2=<root>/C/ws/app/my\ tmp
 OutName=
 
 <root>/C/ws/app/gen.c : <root>/C/ws/app/gen.def
-	echo gen $(InputPath3)
-	cd $(ProjDir3) && gen $(InputPath3)
+	echo gen $(InputPath2)
+	cd $(ProjDir2) && gen $(InputPath2)
 
 )",
              "host form");
-  EXPECT_NE(host.find("\nSysIncludePath3= -I <root>/K/Shared/include"), std::string::npos);
+  EXPECT_NE(host.find("\nSysIncludePath2= -I <root>/K/Shared/include"), std::string::npos);
 }
 
 TEST_F(GnuMakefileTest, ProjectAloneAndNoLinkedProjectWithoutTheTarget) {

@@ -6,54 +6,23 @@
 #include "build/custom_build_rules.h"
 #include "build/make_context.h"
 #include "build/target_rules.h"
-#include "model/dependency_record.h"
 #include "model/message_texts.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
 #include "model/status_codes.h"
 #include "model/workspace_hooks.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
-#include "tests/support/demo_installation.h"
-#include "tests/support/model_test_platform.h"
-#include "tests/support/test_text.h"
+#include "tests/support/makefile_workspace.h"
 #include "toolchain/cpu_tools.h"
-#include "toolchain/qk_util.h"
 
 namespace zelvan {
 namespace {
 
-using testing::AddDemoInstallation;
 using testing::Crlf;
+using testing::ExpectText;
 using testing::FsOp;
-using testing::Visible;
 
-class KmakeFileTest : public ::testing::Test {
+class KmakeFileTest : public testing::MakefileWorkspaceTest {
  protected:
-  void SetUp() override {
-    AddDemoInstallation(env_.memory);
-    ASSERT_TRUE(cpus_.LoadCpuTools());
-  }
-
-  // Opens a workspace of the given projects (path, text); the first is active.
-  void Open(std::initializer_list<std::pair<const char*, std::string>> projects) {
-    env_.ide.project_files.clear();
-    for (const auto& [path, text] : projects) {
-      env_.AddFile(path, Crlf(text));
-      env_.ide.project_files.push_back(path);
-    }
-    env_.ide.active_project = env_.ide.project_files.front();
-    workspace_ = env_.NewWorkspace();
-    ASSERT_TRUE(workspace_->OpenWorkspace("C:\\ws\\Demo.kws"));
-  }
-  COneProjectData& Project(std::string_view name) { return *workspace_->FindProject(name); }
-  // Gives a file the include dependencies of a target.
-  void Depend(std::string_view project, std::string_view file, std::string_view target,
-              std::vector<std::string> paths) {
-    CDependencyRecord record{std::string(target)};
-    record.SetDependencies(workspace_->dependency_paths(), paths, {});
-    Project(project).FindSourceFileByRelativePath(file)->TargetEntries().push_back(record);
-  }
   std::string Text(std::string_view project, MakeMode mode = NormalMode,
                    std::optional<std::string_view> target = std::nullopt, bool clean = false) {
     std::string text;
@@ -61,11 +30,6 @@ class KmakeFileTest : public ::testing::Test {
         GenerateKmakeText(*workspace_, Project(project), &cpus_, mode, target, clean, &text));
     return text;
   }
-
-  testing::ModelTestPlatform env_;
-  QkUtil util_{env_.platform, "K:"};
-  CCPUTools cpus_{env_.platform, util_};
-  std::unique_ptr<CProjectData> workspace_;
 };
 
 const char* kApp = R"([PROJECT]
@@ -149,11 +113,6 @@ DefaultCompile=-O2
 DefaultOUTPUT=.\Release
 DefaultTEMP=.\Release\obj
 )";
-
-// Compares and names the case on failure, with line ends shown.
-void ExpectText(const std::string& actual, const std::string& expected, std::string_view name) {
-  EXPECT_EQ(actual, expected) << name << ":\n" << Visible(actual);
-}
 
 // The rules of the first block, from "all :" up to its Clean section.
 std::string Rules(const std::string& text) {

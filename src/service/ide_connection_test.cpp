@@ -79,13 +79,6 @@ TEST_F(IdeConnectionTest, ConnectHoldsTheServicesOwnObjectsOrNone) {
   EXPECT_TRUE(connection_.IsConnected());
 }
 
-TEST_F(IdeConnectionTest, ComponentKindIsComponent) {
-  ScopedBstr kind;
-  EXPECT_EQ(IdeConnection::GetComponentKind(kind.Receive()), S_OK);
-  EXPECT_EQ(kind.Text(), "COMPONENT");
-  EXPECT_EQ(IdeConnection::GetComponentKind(nullptr), E_POINTER);
-}
-
 // An application object that is no IDE application.
 class ForeignApplication : public DispatchObject<IDispatch> {};
 
