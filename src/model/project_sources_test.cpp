@@ -26,8 +26,8 @@ constexpr const char* kWorkspace = "C:\\ws\\Demo.kws";
 constexpr const char* kAppFile = "C:\\ws\\app\\App.kbp";
 constexpr const char* kBareFile = "C:\\ws\\bare\\Bare.kbp";
 
-// Folders nested two deep; "C Sources" and the later outermost "Docs" both
-// take C files. Damaged folders: Docs (a count that is no number), Libs (a
+// Folders nested two deep, Asm listing Code again; "C Sources" and the later
+// outermost "Docs" both take C files. Damaged folders: Docs (a count that is no number), Libs (a
 // count beyond its entries), Asm (an entry behind its count).
 const std::string kAppProject = Crlf(
     "[PROJECT]\n"
@@ -43,7 +43,7 @@ const std::string kAppProject = Crlf(
     "SOURCE0=app.h\n"
     "SOURCE1=.\\APP.h\n"
     "[C Sources]\n"
-    "FILTER=*.c;cpp\n"
+    "FILTER=*.c;.cpp\n"
     "SOURCECOUNT=4\n"
     "SOURCE0=main.c\n"
     "SOURCE1=\n"
@@ -51,6 +51,7 @@ const std::string kAppProject = Crlf(
     "SOURCE3=bad\x01name.c\n"
     "[Asm]\n"
     "FILTER=asm;c\n"
+    "Folder=Code;\n"
     "SOURCECOUNT=1\n"
     "SOURCE0=start.asm\n"
     "SOURCE1=lost.asm\n"

@@ -1,7 +1,6 @@
 #include "storage/cash_profile_data.h"
 
 #include "platform/ansi_text.h"
-#include "storage/profile_functions.h"
 
 namespace zelvan {
 
@@ -74,23 +73,6 @@ bool CCashProfileData::RemoveSection(std::string_view section) {
 
 void CCashProfileData::RemoveAll() {
   sections_.clear();
-}
-
-void ReadCachedTargetValue(PrivateProfile& profile, const CCashProfileData& cache,
-                           std::string_view target, std::string_view key, std::string_view file,
-                           std::string* value) {
-  if (cache.GetValue(target, key, value)) return;
-  ReadTargetProfileString(profile, target, key, value, file);
-}
-
-bool WriteCachedTargetValue(const Platform& platform, CCashProfileData& cache,
-                            std::string_view target, std::string_view key, std::string_view value,
-                            std::string_view file, std::string* error) {
-  if (!WriteProfileString(platform, TargetSectionName(target), key, value, file, error)) {
-    return false;
-  }
-  cache.SetValue(target, key, value);
-  return true;
 }
 
 }  // namespace zelvan

@@ -16,9 +16,6 @@
 
 namespace zelvan {
 
-class PrivateProfile;
-struct Platform;
-
 // One cached section.
 class COneCashProfileData {
  public:
@@ -60,18 +57,5 @@ class CCashProfileData {
 
   std::vector<std::unique_ptr<COneCashProfileData>> sections_;  // in order of creation
 };
-
-// A per-target setting read through the owner's cache: a cached value is the
-// answer; otherwise the value is read from the target's section of `file`
-// ("PROJECT!MACRO!" + target) and not cached.
-void ReadCachedTargetValue(PrivateProfile& profile, const CCashProfileData& cache,
-                           std::string_view target, std::string_view key, std::string_view file,
-                           std::string* value);
-
-// A per-target setting written to the target's section of `file` and, once
-// that succeeded, to the cache. False (the cache untouched) when the write failed.
-bool WriteCachedTargetValue(const Platform& platform, CCashProfileData& cache,
-                            std::string_view target, std::string_view key, std::string_view value,
-                            std::string_view file, std::string* error = nullptr);
 
 }  // namespace zelvan

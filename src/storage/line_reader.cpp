@@ -10,7 +10,6 @@ bool LineReader::ReadLine(std::string_view* line) {
   std::string_view found = text_.substr(pos_, FindLineEnd(text_, pos_, &next) - pos_);
   last_start_ = pos_;
   pos_ = next;
-  ++line_number_;
   can_put_back_ = true;
   *line = found;
   return true;
@@ -19,7 +18,6 @@ bool LineReader::ReadLine(std::string_view* line) {
 void LineReader::PutBack() {
   if (!can_put_back_) return;
   pos_ = last_start_;
-  --line_number_;
   can_put_back_ = false;
 }
 

@@ -20,14 +20,11 @@ class LineReader {
   // be put back; a second call before the next read does nothing.
   void PutBack();
   bool AtEnd() const { return pos_ >= text_.size(); }
-  // The number of the line read last, from 1 (0 before the first read).
-  size_t line_number() const { return line_number_; }
 
  private:
   std::string_view text_;
   size_t pos_ = 0;
   size_t last_start_ = 0;
-  size_t line_number_ = 0;
   bool can_put_back_ = false;
 };
 

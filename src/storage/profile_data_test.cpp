@@ -81,25 +81,6 @@ TEST(ProfileDataTest, ReadRules) {
   }
 }
 
-TEST(ProfileDataTest, RepeatedSections) {
-  CProfileData data;
-  data.Parse("[S]\na=1\n[T]\nt=1\n[s]\na=2\nb=2\n");
-  ASSERT_EQ(data.sections().size(), 3u);
-  CSectionData* first = data.FindSection("s");
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(first, data.sections()[0].get());
-  EXPECT_EQ(first->name(), "S");
-  std::string value;
-  EXPECT_TRUE(data.GetValue("S", "b", &value));  // only the second has it
-  EXPECT_EQ(value, "2");
-  EXPECT_TRUE(data.SetValue("S", "b", "new"));  // goes into the first
-  EXPECT_TRUE(first->GetValue("B", &value));
-  EXPECT_EQ(value, "new");
-  EXPECT_TRUE(data.SetValue("U", "k", "v"));  // a new section at the end
-  EXPECT_EQ(data.sections().back()->name(), "U");
-  EXPECT_EQ(data.FindSection("missing"), nullptr);
-}
-
 TEST(ProfileDataTest, RenderWritesUpperCaseKeysInOrderWithCrLf) {
   struct Case {
     const char* what;

@@ -5,7 +5,6 @@
 #include "platform/platform.h"
 #include "platform/private_profile.h"
 #include "storage/old_project_files.h"
-#include "storage/project_folders.h"
 #include "storage/working_copy.h"
 #include "tests/support/fake_system_services.h"
 #include "tests/support/faulty_file_system.h"
@@ -173,38 +172,6 @@ TEST_F(ProjectFilesTest, OlderGenerationFiles) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     EXPECT_EQ(ClassifyOldFile(platform_, c.path), c.kind);
-  }
-}
-
-TEST_F(ProjectFilesTest, Folders) {
-  const char* project = "C:\\work\\app.kbp";
-  memory_.AddFile(project,
-                  "[PROJECT]\r\n"
-                  "Folder=Sources;Headers;Loop\r\n"
-                  "[Sources]\r\n"
-                  "FILTER=asm\r\n"
-                  "Folder=C files;Startup\r\n"
-                  "[C files]\r\n"
-                  "FILTER=.c;*.h\r\n"
-                  "[Startup]\r\n"
-                  "FILTER=s\r\n"
-                  "[Headers]\r\n"
-                  "FILTER=h;inc\r\n"
-                  "[Loop]\r\n"
-                  "Folder=Loop\r\n");
-  struct Case {
-    const char* extension;
-    const char* folder;  // null: none
-  };
-  const Case cases[] = {
-      {"asm", "Sources"},  {"C", "C files"}, {"h", "C files"},  // depth first: before Headers
-      {".inc", "Headers"}, {"s", "Startup"}, {"txt", nullptr}, {"", nullptr},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.extension);
-    std::string folder = "none";
-    EXPECT_EQ(FindFolderForExtension(profile_, project, c.extension, &folder), c.folder != nullptr);
-    EXPECT_EQ(folder, c.folder ? c.folder : "none");
   }
 }
 

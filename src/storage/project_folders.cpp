@@ -47,16 +47,6 @@ class FolderSearch {
   std::set<std::string> visited_;
 };
 
-bool IsSourceKey(std::string_view key) {
-  if (!StartsWithNoCase(key, kSourceKeyPrefix) || key.size() == kSourceKeyPrefix.size()) {
-    return false;
-  }
-  for (char c : key.substr(kSourceKeyPrefix.size())) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool FindFolderForExtension(PrivateProfile& profile, std::string_view project_file,
@@ -64,19 +54,6 @@ bool FindFolderForExtension(PrivateProfile& profile, std::string_view project_fi
   if (BareExtension(extension).empty()) return false;
   FolderSearch search(profile, project_file, extension);
   return search.Search(kProjectSection, folder);
-}
-
-bool FindFolderOfSource(PrivateProfile& profile, std::string_view project_file,
-                        std::string_view source, std::string* folder) {
-  for (const std::string& section : profile.GetSectionNames(project_file)) {
-    for (const auto& [key, value] : profile.GetSection(section, project_file)) {
-      if (IsSourceKey(key) && EqualsNoCase(value, source)) {
-        *folder = section;
-        return true;
-      }
-    }
-  }
-  return false;
 }
 
 }  // namespace zelvan

@@ -28,9 +28,4 @@ class PrivateProfile;
 bool FindFolderForExtension(PrivateProfile& profile, std::string_view project_file,
                             std::string_view extension, std::string* folder);
 
-// The first section of the project file that lists `source` (compared
-// without regard to case) as the value of a SOURCE<n> key.
-bool FindFolderOfSource(PrivateProfile& profile, std::string_view project_file,
-                        std::string_view source, std::string* folder);
-
 }  // namespace zelvan

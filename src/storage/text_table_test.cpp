@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "storage/span_arena.h"
-
 namespace zelvan {
 namespace {
 
@@ -41,27 +39,6 @@ TEST(TextTableTest, NumbersTextsOnceAndKeepsThemInPlace) {
     table.Clear();
     EXPECT_EQ(table.size(), 0u);
     EXPECT_EQ(table.Find(texts[0]), -1);
-  }
-}
-
-// Blocks serve again after a Reset; what they hand out is made anew.
-TEST(TextTableTest, SpanArenaStartsEachRunAfresh) {
-  SpanArena<std::string> arena(8);
-  for (int round = 0; round < 2; ++round) {
-    std::vector<std::span<std::string>> runs;
-    for (size_t n : {3u, 5u, 0u, 20u, 1u, 8u}) {
-      std::span<std::string> run = arena.Allocate(n);
-      for (const std::string& item : run)
-        EXPECT_EQ(item, "");  // made anew, also where a block serves again
-      for (size_t i = 0; i < n; ++i)
-        run[i] = std::to_string(n) + "-" + std::to_string(i);
-      runs.push_back(run);
-    }
-    for (std::span<std::string> run : runs) {
-      for (size_t i = 0; i < run.size(); ++i)
-        EXPECT_EQ(run[i], std::to_string(run.size()) + "-" + std::to_string(i));
-    }
-    arena.Reset();
   }
 }
 
