@@ -180,63 +180,48 @@ TEST_F(CCPUToolsTest, RegistryModeReadsDirectoriesFromTheRegistry) {
            "[TOOLS]\nCC=cc310p\n[INC]\nFILE=1\nFILE0=T:\\FromIni\n[CHECK]\nkhome=kova.chk\n"
            "KHOMEXX=\n");
   WriteIni("MX-310P1.ini", "[TOOLS]\nCC=cc310p\n");
+  const std::string key = "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder";
   env_.Write("registry.ini",
-             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder]\nBuildMake=dword:00000001\n"
-             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\Settings]\nX=1\n"
-             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\MX-520\\INC]\n"
-             "FILE=dword:00000000\n"
-             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\MX-310/P\\INC]\n"
-             "FILE=dword:00000004\nFILE0=T:\\Inc\\\\\nFILE1=t:\\inc\nFILE3=T:\\More\\\n"
-             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\MX-310/P\\LIB]\n"
-             "FILE=dword:ffffffff\nFILE0=T:\\Lib\n"
-             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\MX-310/P\\KHOME]\n"
-             "NAME=KHOME\nFILE=dword:00000003\nFILE0=T:\\Nothing\nFILE1=T:\\Checked\\\n"
-             "FILE2=T:\\H310\n"
-             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\MX-310/P\\KHOMExx]\n"
-             "NAME=KHOME310P\\\nFILE0=T:\\Unchecked\\\n"
-             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\MX-310/P1\\TMP]\n"
-             "FILE=dword:00000001\nFILE0=T:\\Tmp\n");
+             key + "]\nBuildMake=dword:00000001\n" + key + "\\Settings]\nX=1\n" + key +
+                 "\\MX-520\\INC]\nFILE=dword:00000000\n" + key +
+                 "\\MX-310/P\\INC]\nFILE=dword:00000004\nFILE0=T:\\Inc\\\\\nFILE1=t:\\inc\n"
+                 "FILE3=T:\\More\\\n" +
+                 key + "\\MX-310/P\\LIB]\nFILE=dword:ffffffff\nFILE0=T:\\Lib\n" + key +
+                 "\\MX-310/P\\KHOME]\nNAME=KHOME\nFILE=dword:00000003\nFILE0=T:\\Nothing\n"
+                 "FILE1=T:\\Checked\\\nFILE2=T:\\H310\n" +
+                 key + "\\MX-310/P\\KHOMExx]\nNAME=KHOME310P\\\nFILE0=T:\\Unchecked\\\n" + key +
+                 "\\MX-310/P1\\TMP]\nFILE=dword:00000001\nFILE0=T:\\Tmp\n");
   CCPUTools& tools = Load();
   ASSERT_TRUE(tools.FromRegistry());
-  EXPECT_EQ(tools.Folder(), "");
-  // MX-520 has no INI file; "Settings" holds no CPU sections.
+  // MX-520 has no INI file; "Settings" holds no CPU sections; the name
+  // without "/" finds the registered family too.
   ASSERT_EQ(tools.Cpus().size(), 2u);
   const CCPUInfo* info = tools.FindCpu("mx-310/p");
   ASSERT_NE(info, nullptr);
-  EXPECT_EQ(info->CpuName, "MX-310/P");
-  EXPECT_EQ(info->IniPath, "T:\\Inst\\Config\\Builder\\Template\\MX-310P.ini");
-  EXPECT_EQ(info->CompilerName, "cc310p");
+  EXPECT_EQ(info->CpuName + "|" + info->IniPath + "|" + info->CompilerName + "|" +
+                tools.FindCpu("MX-310P1")->CpuName,
+            "MX-310/P|T:\\Inst\\Config\\Builder\\Template\\MX-310P.ini|cc310p|MX-310/P1");
   const auto& checks = dynamic_cast<const CCPUInfoInReg&>(*info).CheckFiles;
   ASSERT_EQ(checks.size(), 1u);
   EXPECT_EQ(checks.at("KHOME"), "kova.chk");
-  // The name without "/" finds the registered family too.
-  EXPECT_EQ(tools.FindCpu("MX-310P1")->CpuName, "MX-310/P1");
 
-  Strings list;
-  ASSERT_TRUE(tools.GetLibraryDirs("MX-310/P", &list));  // a huge count ends
-  EXPECT_EQ(list, (Strings{"T:\\Lib"}));
-  // The home is the one proved by its CHECK file.
-  std::string home, var, second, plain_var;
-  ASSERT_TRUE(tools.ReadHomeDir("MX-310/P", &home) &&
+  // A huge count ends; the home is the one proved by its CHECK file; missing
+  // keys leave the lists unchanged.
+  Strings lib, inc, p1 = {"kept"};
+  std::string home, var, second, plain_var, p1_home;
+  ASSERT_TRUE(tools.GetLibraryDirs("MX-310/P", &lib) && tools.ReadHomeDir("MX-310/P", &home) &&
               tools.ReadSecondHome("MX-310/P", &var, &second) &&
-              tools.GetSecondHomeVariable("MX-310/P", &plain_var));
+              tools.GetSecondHomeVariable("MX-310/P", &plain_var) &&
+              tools.GetIncludeDirs("MX-310/P", &inc));
+  EXPECT_EQ(lib, (Strings{"T:\\Lib"}));
   EXPECT_EQ(home + "|" + var + "|" + second + "|" + plain_var,
             "T:\\Checked\\|KHOME310P\\|T:\\Unchecked\\|KHOME310P");
-
-  list.clear();
-  ASSERT_TRUE(tools.GetIncludeDirs("MX-310/P", &list));
-  EXPECT_EQ(list,
+  EXPECT_EQ(inc,
             (Strings{"T:\\Inc", "T:\\More", "T:\\Unchecked\\include", "T:\\Checked\\include"}));
-
-  // Missing keys leave the lists unchanged.
-  list = {"kept"};
-  ASSERT_TRUE(tools.GetExecutableDirs("MX-310/P1", &list));
-  ASSERT_TRUE(tools.GetIncludeDirs("MX-310/P1", &list));
-  EXPECT_EQ(list, Strings{"kept"});
-  ASSERT_TRUE(tools.GetTemporaryDirs("MX-310/P1", &list));
-  EXPECT_EQ(list, (Strings{"kept", "T:\\Tmp"}));
-  ASSERT_TRUE(tools.ReadHomeDir("MX-310/P1", &home));
-  EXPECT_EQ(home, "");
+  ASSERT_TRUE(tools.GetExecutableDirs("MX-310/P1", &p1) && tools.GetIncludeDirs("MX-310/P1", &p1) &&
+              tools.GetTemporaryDirs("MX-310/P1", &p1) && tools.ReadHomeDir("MX-310/P1", &p1_home));
+  EXPECT_EQ(p1, (Strings{"kept", "T:\\Tmp"}));
+  EXPECT_EQ(p1_home, "");
 }
 
 TEST_F(CCPUToolsTest, CheckCompiler) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "tests/support/fake_system_services.h"
 #include "tests/support/toolchain_platform.h"
@@ -28,26 +27,63 @@ class InstallLocationTest : public ::testing::Test {
   Platform platform_;
 };
 
-TEST_F(InstallLocationTest, DemoInstallationAboveTheProgram) {
-  InstallLocation location;
-  std::string error;
-  ASSERT_TRUE(LocateInstallation(platform_, "", &location, &error)) << error;
-  EXPECT_EQ(location.host_folder, env_.HostPath("clone/share/kova"));
-  EXPECT_EQ(location.drive, 'K');
-  EXPECT_TRUE(location.needs_drive);
+// The option, then the environment, then the demo above the program.
+TEST_F(InstallLocationTest, OptionThenEnvironmentThenDemo) {
+  const std::string demo = env_.HostPath("clone/share/kova");
+  struct Case {
+    std::string option, env, executable;
+    std::string expected;  // the host folder, or the error
+    char drive;
+  };
+  const Case cases[] = {
+      {env_.HostPath("other/"), demo, "", env_.HostPath("other"), 0},
+      {"share/kova", "", "", demo, 'K'},  // against the current directory
+      {"", demo, "/usr/bin/zelvan-nowhere", demo, 'K'},
+      {"", "", "", demo, 'K'},
+      {"", "", "/usr/bin/zelvan-nowhere",
+       "no toolchain installation: give --install DIR or set ZELVAN_INSTALL", 0},
+      {env_.HostPath("missing"), "", "",
+       "installation folder not found: " + env_.HostPath("missing"), 0},
+      {"", "/no/such/kova", "", "ZELVAN_INSTALL names no folder: /no/such/kova", 0},
+  };
+  ASSERT_TRUE(env_.fs().SetCurrentDirectory(env_.fs().FromHostPath(env_.HostPath("clone"))));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.option + " | " + c.env + " | " + c.executable);
+    system_.env.clear();
+    if (!c.env.empty()) system_.env["ZELVAN_INSTALL"] = c.env;
+    if (!c.executable.empty()) system_.executable = c.executable;
+    InstallLocation location;
+    location.folder = "kept";
+    std::string error;
+    if (LocateInstallation(platform_, c.option, &location, &error)) {
+      EXPECT_EQ(location.host_folder, c.expected);
+      EXPECT_EQ(location.drive, c.drive);
+      EXPECT_EQ(location.needs_drive, c.drive != 0);
+    } else {
+      EXPECT_EQ(error, c.expected);
+      EXPECT_EQ(location.folder, "kept");
+    }
+    system_.executable = env_.HostPath("clone\\build\\src\\cli\\zelvan");
+  }
+}
 
-  std::vector<std::pair<char, std::string>> mapped;
+TEST_F(InstallLocationTest, TheDriveIsMappedUnlessTheUserDid) {
+  InstallLocation location;
+  std::string error, mapped;
+  ASSERT_TRUE(LocateInstallation(platform_, "", &location, &error)) << error;
+  // A mapping that fails leaves the location as it was.
+  EXPECT_FALSE(MapInstallationDrive(&location, [](char, const std::string&) { return false; }));
+  EXPECT_TRUE(location.needs_drive);
   ASSERT_TRUE(MapInstallationDrive(&location, [&](char letter, const std::string& dir) {
-    mapped.emplace_back(letter, dir);
+    mapped += std::string(1, letter) + " " + dir;
     return true;
   }));
-  EXPECT_EQ(mapped,
-            (std::vector<std::pair<char, std::string>>{{'K', env_.HostPath("clone/share/kova")}}));
+  EXPECT_EQ(mapped, "K " + env_.HostPath("clone/share/kova"));
   EXPECT_EQ(location.folder, "K:");
   EXPECT_FALSE(location.needs_drive);
 
   // Mapped by the user: the drive stays theirs and the folder stays a host folder.
-  system_.env["ZELVAN_DRIVE_K"] = "/somewhere";
+  system_.env[DriveVariable('k')] = "/somewhere";
   ASSERT_TRUE(LocateInstallation(platform_, "", &location, &error));
   EXPECT_FALSE(location.needs_drive);
   EXPECT_EQ(location.folder, env_.fs().FromHostPath(env_.HostPath("clone/share/kova")));
@@ -55,54 +91,6 @@ TEST_F(InstallLocationTest, DemoInstallationAboveTheProgram) {
     ADD_FAILURE() << "mapped a drive the user mapped";
     return false;
   }));
-}
-
-TEST_F(InstallLocationTest, OptionThenEnvironmentThenDemo) {
-  InstallLocation location;
-  std::string error;
-  system_.env["ZELVAN_INSTALL"] = env_.HostPath("clone/share/kova");
-  ASSERT_TRUE(LocateInstallation(platform_, env_.HostPath("other/"), &location, &error)) << error;
-  EXPECT_EQ(location.host_folder, env_.HostPath("other"));
-  EXPECT_EQ(location.drive, 0);
-  EXPECT_FALSE(location.needs_drive);
-
-  // A relative option is taken against the current directory.
-  ASSERT_TRUE(env_.fs().SetCurrentDirectory(env_.fs().FromHostPath(env_.HostPath("clone"))));
-  ASSERT_TRUE(LocateInstallation(platform_, "share/kova", &location, &error)) << error;
-  EXPECT_EQ(location.host_folder, env_.HostPath("clone/share/kova"));
-
-  ASSERT_TRUE(LocateInstallation(platform_, "", &location, &error));
-  EXPECT_EQ(location.host_folder, env_.HostPath("clone/share/kova"));
-  EXPECT_EQ(location.drive, 'K');
-
-  // The program is nowhere near an installation.
-  system_.env.clear();
-  system_.executable = "/usr/bin/zelvan-nowhere";
-  location.folder = "kept";
-  EXPECT_FALSE(LocateInstallation(platform_, "", &location, &error));
-  EXPECT_EQ(error, "no toolchain installation: give --install DIR or set ZELVAN_INSTALL");
-  EXPECT_EQ(location.folder, "kept");
-}
-
-TEST_F(InstallLocationTest, FoldersThatDoNotExist) {
-  InstallLocation location;
-  std::string error;
-  EXPECT_FALSE(LocateInstallation(platform_, env_.HostPath("missing"), &location, &error));
-  EXPECT_EQ(error, "installation folder not found: " + env_.HostPath("missing"));
-  EXPECT_FALSE(LocateInstallation(platform_, env_.HostPath("clone\\build\\src\\cli\\zelvan"),
-                                  &location, &error));
-
-  system_.env["ZELVAN_INSTALL"] = "/no/such/kova";
-  EXPECT_FALSE(LocateInstallation(platform_, "", &location, &error));
-  EXPECT_EQ(error, "ZELVAN_INSTALL names no folder: /no/such/kova");
-
-  // A mapping that fails leaves the location as it was.
-  system_.env.clear();
-  ASSERT_TRUE(LocateInstallation(platform_, "", &location, &error));
-  std::string folder = location.folder;
-  EXPECT_FALSE(MapInstallationDrive(&location, [](char, const std::string&) { return false; }));
-  EXPECT_EQ(location.folder, folder);
-  EXPECT_EQ(DriveVariable('k'), "ZELVAN_DRIVE_K");
 }
 
 }  // namespace

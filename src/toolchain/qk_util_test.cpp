@@ -12,8 +12,6 @@
 namespace zelvan {
 namespace {
 
-using Strings = std::vector<std::string>;
-
 // The splitting and comparing helpers pass straight to the platform's path
 // functions; these are the ones with rules of their own.
 TEST(QkUtilPathTest, PathHelpers) {
@@ -114,24 +112,6 @@ TEST_F(QkUtilTest, LibraryAndConverterByCpuOption) {
     EXPECT_EQ(util_.QkGetLibraryNameByOption(c.cpu, c.option), c.library);
     EXPECT_EQ(util_.QkGetConvertOptionByOption(c.cpu, c.option), c.converter);
   }
-}
-
-TEST_F(QkUtilTest, RegisteredCpus) {
-  EXPECT_FALSE(util_.GetCPUInfoInRegister());  // no registry file
-  env_.Write("registry.ini",
-             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder]\nBuildMake=dword:00000001\n"
-             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\Options\\Colors]\nX=1\n");
-  EXPECT_FALSE(util_.GetCPUInfoInRegister());  // values and other subkeys are no CPUs
-  env_.Write("registry.ini",
-             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\MX-310/P\\KHOMExx]\nNAME=X\n"
-             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\Options\\Colors]\nX=1\n"
-             "[Software\\Zentrak\\Semiconductor\\KOVA\\Builder\\MR44\\inc]\n"
-             "FILE=dword:00000000\n");
-  EXPECT_TRUE(util_.GetCPUInfoInRegister());
-  Strings names = {"kept"};
-  util_.GetCPUNameInRegister(&names);
-  EXPECT_EQ(names, (Strings{"kept", "MX-310/P", "MR44"}));
-  EXPECT_EQ(util_.Setting("Toolchain", "SupportCPP"), "");
 }
 
 TEST_F(QkUtilTest, TimingTraceWritesOnlyWhenEnabled) {
