@@ -147,16 +147,13 @@ TEST_F(COneProjectDataTest, EffectiveOptionsFollowProjectBlankAndDefault) {
   const Case cases[] = {
       // ProjectCompile empty and BlankCompileOption "1": no options, not the default.
       {"compile", &COneProjectData::GetCompileOptions, "Debug", ""},
-      {"compile", &COneProjectData::GetCompileOptions, "release", "-O2 -DNDEBUG"},
       {"compile", &COneProjectData::GetCompileOptions, "Final", nullptr},
       {"link", &COneProjectData::GetLinkOptions, "Debug", "-x -o \"C:\\my out\\App.abs\" -m"},
       {"link", &COneProjectData::GetLinkOptions, "Release", ""},  // BlankLinkOption
       {"link", &COneProjectData::GetLinkOptions, "Final", nullptr},
-      {"convert", &COneProjectData::GetConvertOptions, "Release", "-Fhex"},
       {"project convert", &COneProjectData::GetProjectConvert, "Final", nullptr},
       // Directories: the project value, else the default one.
       {"output", &COneProjectData::GetOutputDir, "Debug", ".\\Debug"},
-      {"output", &COneProjectData::GetOutputDir, "Release", ".\\Release"},
       {"output direct", &COneProjectData::GetOutputDirDirect, "DEBUG", ".\\Debug"},
       {"output direct", &COneProjectData::GetOutputDirDirect, "Final", nullptr},
       {"temp", &COneProjectData::GetTempDir, "Debug", ".\\Debug\\obj"},
@@ -270,23 +267,6 @@ TEST_F(COneProjectDataTest, DebugFilesFollowTheOutputDirectories) {
   ASSERT_TRUE(project->SetDefaultDebugFile("Debug"));
   EXPECT_EQ(WorkingValue(*project, "Debug", "DEBUG"), ".\\Debug\\App.abs");
   EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultDEBUG"), ".\\Debug\\App.abs");
-}
-
-TEST_F(COneProjectDataTest, LinkListKeepsOrderAndIgnoresCase) {
-  auto project = OpenProject();
-  EXPECT_TRUE(project->AddLink("Util.lib"));
-  EXPECT_FALSE(project->AddLink("UTIL.LIB"));
-  EXPECT_TRUE(project->AddLink("Base.lib"));
-  std::string text;
-  project->GetLinkList(&text);
-  EXPECT_EQ(text, "Util.lib;Base.lib;");
-  EXPECT_TRUE(project->RemoveLink("util.lib"));
-  EXPECT_FALSE(project->RemoveLink("util.lib"));
-  EXPECT_THAT(project->LinkList(), ElementsAre("Base.lib"));
-  project->RemoveLinkProjectKey();
-  env_.profile.Flush(project->WorkingCopyPath());
-  std::string raw;
-  EXPECT_FALSE(env_.profile.Lookup("PROJECT", "LinkProject", project->WorkingCopyPath(), &raw));
 }
 
 TEST_F(COneProjectDataTest, SaveCopiesOnlyAModifiedWorkingCopy) {

@@ -289,22 +289,16 @@ TEST_F(COneSourceFileTest, IntegerSettingsAndEffectiveValues) {
   // Only the integer 1 excludes: not "2", not "abc".
   EXPECT_TRUE(main.IsBuilt("Debug") && !main.IsBuilt("Release") && util.IsBuilt("Debug") &&
               util.IsBuilt("Release"));
-  struct IntCase {
-    const char* text;
-    int64_t value;
-  };
-  const IntCase ints[] = {{" 1x", 1},
-                          {"x1", 0},
-                          {"", 0},
-                          {"-1", -1},
-                          {"+7", 7},
-                          {"99999999999", 2147483647},
-                          {"-99999999999", -2147483648},
-                          {"\x01\xff", 0}};
-  for (const IntCase& c : ints) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(ReadsAsInteger(c.text), c.value);
-  }
+  const std::pair<const char*, int64_t> ints[] = {{" 1x", 1},
+                                                  {"x1", 0},
+                                                  {"", 0},
+                                                  {"-1", -1},
+                                                  {"+7", 7},
+                                                  {"99999999999", 2147483647},
+                                                  {"-99999999999", -2147483648},
+                                                  {"\x01\xff", 0}};
+  for (const auto& [text, value] : ints)
+    EXPECT_EQ(ReadsAsInteger(text), value) << text;
 
   // Own options; blank mark; blank mark "0" and the project's options.
   std::string own, blank, project, plain, value;
@@ -424,19 +418,6 @@ TEST_F(COneSourceFileTest, ImagesLabelsLibrariesAndPreprocessedNames) {
   Open();
   EXPECT_TRUE(File("gen.mac").GetPreprocessedName("Debug", &path));
   EXPECT_EQ(path, "C:\\work\\app\\gen.asm");
-}
-
-TEST_F(COneSourceFileTest, ForgettingATargetDropsItsCacheAndRecord) {
-  Open();
-  COneSourceFile& main = File("main.c");
-  main.TargetEntries().emplace_back("Debug");
-  main.TargetEntries().emplace_back("Release");
-  main.ForgetTarget("DEBUG");
-  std::string value;
-  EXPECT_FALSE(main.SettingsCache().GetValue("Debug", "COMPILE", &value));
-  ASSERT_EQ(main.TargetEntries().size(), 1u);
-  EXPECT_EQ(FindDependencyRecord(main.TargetEntries(), "release"), &main.TargetEntries()[0]);
-  EXPECT_EQ(FindDependencyRecord(main.TargetEntries(), "Debug"), nullptr);
 }
 
 }  // namespace

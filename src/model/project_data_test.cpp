@@ -431,48 +431,6 @@ TEST_F(CProjectDataTest, AddProjectChecksInOrderAndLeavesNoWorkingCopy) {
   EXPECT_EQ(env_.WorkingCopies().size(), open_copies);
 }
 
-TEST_F(CProjectDataTest, AddProjectJoinsTheWorkspaceAndSavesIt) {
-  Open();
-  ASSERT_TRUE(workspace_->AddProject(kToolFile));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
-  ASSERT_EQ(workspace_->Projects().size(), 3u);
-  COneProjectData* tool = workspace_->Projects()[2].get();
-  // It lacks the workspace's target, so it starts with its own first one.
-  EXPECT_EQ(tool->RelativePath() + " " + tool->CurrentTarget(), "tool\\Tool.kbp Only");
-  EXPECT_THAT(env_.ide.Calls("AddProjectToWorkspace"),
-              ElementsAre("C:\\ws\\tool\\Tool.kpr|C:\\ws\\Demo.kws"));
-  EXPECT_THAT(env_.ide.Calls("ProjectFileAdded"), ElementsAre(kToolFile));
-  EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject2"), "Tool.abs;");
-  // The save that adding does writes no view state.
-  EXPECT_FALSE(env_.memory.Contents("C:\\ws\\Demo.kop").has_value());
-  EXPECT_EQ(workspace_->FindProjectByFile(kToolFile), tool);
-}
-
-TEST_F(CProjectDataTest, TheFirstProjectAddedBecomesActive) {
-  env_.ide.project_files.clear();
-  env_.ide.active_project.clear();
-  Open();
-  EXPECT_EQ(workspace_->CurrentProject(), nullptr);
-  ASSERT_TRUE(workspace_->AddProject(kAppFile));
-  EXPECT_EQ(workspace_->ActiveProjectFile() + " " + workspace_->CurrentProjectName() + " " +
-                workspace_->CurrentTarget(),
-            std::string(kAppFile) + " App.abs Release");
-}
-
-TEST_F(CProjectDataTest, ActiveProjectChangedPicksProjectAndTarget) {
-  Open();
-  env_.ide.active_project = "C:\\ws\\lib\\Mathe.kpr";
-  ASSERT_TRUE(workspace_->ActiveProjectChanged());
-  EXPECT_EQ(workspace_->CurrentProjectName() + " " + workspace_->CurrentTarget(),
-            "Mathe.lib Release");
-  ASSERT_TRUE(workspace_->ChangeCurrentTarget("Debug"));
-  EXPECT_EQ(workspace_->FindProject("Mathe")->CurrentTarget(), "Debug");
-  EXPECT_TRUE(workspace_->FindProject("App")->MakefileOutOfDate());
-
-  env_.ide.active_project = kToolFile;  // not in the workspace
-  EXPECT_FALSE(workspace_->ActiveProjectChanged());
-}
-
 TEST_F(CProjectDataTest, LinkProjectsAreCheckedAndCounted) {
   Open();
   struct Case {
@@ -572,24 +530,18 @@ TEST_F(CProjectDataTest, AddTargetRefusals) {
   EXPECT_FALSE(workspace_->FindProject("App")->IsModified());
 }
 
-TEST_F(CProjectDataTest, RemoveTargetDropsItsSectionsAndKeepsTheLastOne) {
+// The target add and remove commands cover the plain cases.
+TEST_F(CProjectDataTest, RemovingTheCurrentTargetAndTheLastOne) {
   Open();
   COneProjectData* app = workspace_->FindProject("App");
-  EXPECT_EQ(workspace_->CurrentTarget(), "Release");
   ASSERT_TRUE(workspace_->RemoveTarget("App", "release"));
   const std::string& copy = app->WorkingCopyPath();
-  EXPECT_EQ(Value(copy, "PROJECT", "TARGET"), "Debug;Final;");
-  EXPECT_FALSE(env_.profile.GetSectionNames(copy).empty());
-  for (const std::string& section : env_.profile.GetSectionNames(copy)) {
-    EXPECT_FALSE(StartsWithNoCase(section, "Release!")) << section;
-    EXPECT_NE(section, "PROJECT!MACRO!Release");
-  }
+  for (const std::string& section : env_.profile.GetSectionNames(copy))
+    EXPECT_FALSE(EndsWithNoCase(section, "Release") || StartsWithNoCase(section, "Release!"))
+        << section;
   // The current target was removed: the first remaining one takes its place.
   EXPECT_EQ(workspace_->CurrentTarget(), "Debug");
   EXPECT_THAT(env_.ide.Calls("CurrentTargetChanged"), ElementsAre("Debug"));
-
-  EXPECT_FALSE(workspace_->RemoveTarget("App", "Release"));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusTargetNotFound);
   ASSERT_TRUE(workspace_->RemoveTarget("App", "Final"));
   // The last target stays, and nothing is written.
   std::string before = env_.Contents(copy);
