@@ -129,29 +129,23 @@ class ProfileDataFileTest : public ::testing::Test {
   FaultyFileSystem fs_{memory_};
 };
 
-TEST_F(ProfileDataFileTest, LoadAddsToWhatIsHeld) {
+TEST_F(ProfileDataFileTest, LoadAddsToWhatIsHeldAndMakesReadOnlyFilesWritable) {
   memory_.AddFile("C:\\a.kfv", "[A]\nk=1\n");
   memory_.AddFile("C:\\b.kfv", "[B]\nk=2\n");
+  memory_.SetReadOnly("C:\\a.kfv", true);
   CProfileData data;
-  ASSERT_TRUE(data.Load(fs_, "C:\\a.kfv") && data.Load(fs_, "C:\\b.kfv"));
+  ASSERT_TRUE(data.Load(fs_, "C:\\b.kfv") && data.Load(fs_, "C:\\a.kfv"));
   // A missing file changes neither the sections nor the path.
   EXPECT_FALSE(data.Load(fs_, "C:\\missing.kfv"));
   EXPECT_EQ(data.sections().size(), 2u);
-  EXPECT_EQ(data.path(), "C:\\b.kfv");
-}
-
-TEST_F(ProfileDataFileTest, ReadOnlyFilesAreMadeWritableToLoadAndSave) {
-  memory_.AddFile("C:\\a.kfv", "[A]\nk=1\n");
-  memory_.SetReadOnly("C:\\a.kfv", true);
-  CProfileData data;
-  ASSERT_TRUE(data.Load(fs_, "C:\\a.kfv"));
+  EXPECT_EQ(data.path(), "C:\\a.kfv");
   FileStatus status;
   ASSERT_TRUE(fs_.Stat("C:\\a.kfv", &status));
   EXPECT_FALSE(status.read_only);
   memory_.SetReadOnly("C:\\a.kfv", true);
   data.SetValue("A", "k", "2");
   ASSERT_TRUE(data.Save(fs_, "C:\\a.kfv"));
-  EXPECT_EQ(memory_.Contents("C:\\a.kfv"), "[A]\r\nK=2\r\n");
+  EXPECT_EQ(memory_.Contents("C:\\a.kfv"), "[B]\r\nK=2\r\n[A]\r\nK=2\r\n");
 }
 
 TEST_F(ProfileDataFileTest, FailedSaveLeavesTheOldFile) {

@@ -17,12 +17,12 @@ std::vector<uint32_t> Ids(const CCustomEventData& events, const char* name) {
 TEST(CCustomEventDataTest, GivesIdsFromTheRangeAndTakesThemBack) {
   CCustomEventData events(kCustomEventFirstId, kCustomEventLastId);
   uint32_t id = 0;
-  ASSERT_TRUE(events.SetEventData(0x100, "build", &id));
-  EXPECT_EQ(id, 12550u);
-  ASSERT_TRUE(events.SetEventData(0x200, "build", &id));
-  EXPECT_EQ(id, 12551u);
-  ASSERT_TRUE(events.SetEventData(0x300, "scan", &id));
-  EXPECT_EQ(id, 12552u);
+  std::vector<uint32_t> given;
+  for (auto [handle, name] : {std::pair{0x100, "build"}, {0x200, "build"}, {0x300, "scan"}}) {
+    ASSERT_TRUE(events.SetEventData(handle, name, &id));
+    given.push_back(id);
+  }
+  EXPECT_EQ(given, (std::vector<uint32_t>{12550, 12551, 12552}));
   EXPECT_EQ(Ids(events, "build"), (std::vector<uint32_t>{12550, 12551}));
   EXPECT_EQ(Ids(events, "Build"), std::vector<uint32_t>{});  // names are exact
 
