@@ -196,9 +196,6 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
          BSTR t = nullptr;
          return Text(s->GetProjectInfo(103, a.Text("App"), a.Array({"Debug", "1"}), &t), &t, o);
        }, S_FALSE, kStatusBadArgument, ""},
-      {"12 FAL directory", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->GetProjectInfo(107, a.Text("App"), a.Empty(), &t), &t, o);
-       }, S_OK, 0, app + "_FALTMP_\\"},
       {"12 memory models", [](IService* s, VariantArgs& a, VARIANT* o) {
          BSTR t = nullptr; return Text(s->GetProjectInfo(24, a.Text("App"), a.Empty(), &t), &t, o);
        }, S_OK, 0, "64k;128k;"},
@@ -504,9 +501,6 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
        0},
       {"17 without a workspace", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->AddLinkProject(a.Text("App"), a.Text("Lib")); }, S_FALSE, kStatusNoWorkspace},
-      {"12 without a workspace", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->GetProjectInfo(0, a.Text(""), a.Empty(), &t), &t, o);
-       }, S_FALSE, kStatusNoWorkspace, ""},
   };
   for (const SlotCase& c : cases) {
     SCOPED_TRACE(c.name);
