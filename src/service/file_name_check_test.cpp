@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/ansi_text.h"
 
@@ -27,16 +28,7 @@ TEST_F(FileNameCheckTest, ForbiddenCharactersAnywhereButTheDrive) {
       {"C:", true},  // only a drive: the name part is empty
       {"C:\\", true},
       {"\\\\server\\share\\Motor", true},
-      {"C:\\a\\b/c", false},
       {"C:\\a:b", false},
-      {"a,b", false},
-      {"a;b", false},
-      {"a*", false},
-      {"a?", false},
-      {"a\"b", false},
-      {"a<b", false},
-      {"a>b", false},
-      {"a|b", false},
       {"C:\\dir;x\\name", false},  // in the directory too
       {"name.e|t", false},         // and in the extension
       {"\xE9t\xE9.c", true},       // high bytes are single characters without a code page
@@ -45,6 +37,8 @@ TEST_F(FileNameCheckTest, ForbiddenCharactersAnywhereButTheDrive) {
     SCOPED_TRACE(c.path);
     EXPECT_EQ(IsValidFileName(c.path), c.valid);
   }
+  for (char forbidden : std::string_view("/,;*?\"<>|"))
+    EXPECT_FALSE(IsValidFileName(std::string("C:\\a\\b") + forbidden + "c")) << forbidden;
 }
 
 TEST_F(FileNameCheckTest, DoubleByteCharactersAreRefusedUnderADoubleByteCodePage) {

@@ -59,7 +59,6 @@ void FaultyFileSystem::ResetCounts() {
     if (fail_at_[i] != 0) fail_at_[i] -= counts_[i];
   }
   counts_.fill(0);
-  failures_.fill(0);
 }
 
 bool FaultyFileSystem::ShouldFail(FsOp op) {
@@ -67,7 +66,6 @@ bool FaultyFileSystem::ShouldFail(FsOp op) {
   ++counts_[i];
   bool fail = fail_always_[i] || counts_[i] == fail_at_[i];
   if (counts_[i] == fail_at_[i]) fail_at_[i] = 0;
-  if (fail) ++failures_[i];
   return fail;
 }
 

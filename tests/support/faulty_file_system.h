@@ -61,8 +61,6 @@ class FaultyFileSystem : public FileSystem {
 
   // Calls of `op` so far, failed ones included.
   int Count(FsOp op) const { return counts_[static_cast<size_t>(op)]; }
-  // Calls of `op` that were made to fail.
-  int Failures(FsOp op) const { return failures_[static_cast<size_t>(op)]; }
   void ResetCounts();
 
   std::string GetCurrentDirectory() const override { return base_.GetCurrentDirectory(); }
@@ -126,7 +124,6 @@ class FaultyFileSystem : public FileSystem {
 
   FileSystem& base_;
   std::array<int, kFsOpCount> counts_{};
-  std::array<int, kFsOpCount> failures_{};
   std::array<int, kFsOpCount> fail_at_{};  // the count at which to fail, 0 for none
   std::array<bool, kFsOpCount> fail_always_{};
 };

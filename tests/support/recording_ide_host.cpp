@@ -78,7 +78,7 @@ class RecordingWorkspace : public DispatchObject<IKovaWorkspace> {
   }
   HRESULT STDMETHODCALLTYPE AddProject(BSTR ide_project_file, BSTR workspace) override {
     Record(*state_, kWorkspaceProgId, 10, {Text(ide_project_file), Text(workspace)});
-    return state_->refuse_add_project ? S_FALSE : S_OK;
+    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE ProjectAdded(BSTR project_file) override {
     Record(*state_, kWorkspaceProgId, 11, {Text(project_file)});
@@ -113,7 +113,6 @@ class RecordingWorkspace : public DispatchObject<IKovaWorkspace> {
   }
   HRESULT STDMETHODCALLTYPE GetProjectFiles(BSTR workspace, VARIANT* files) override {
     Record(*state_, kWorkspaceProgId, 17, {Text(workspace)});
-    if (state_->fail_project_files) return S_FALSE;
     return StoreStrings(files, state_->project_files) ? S_OK : E_INVALIDARG;
   }
   HRESULT STDMETHODCALLTYPE GetRecordFiles(VARIANT* files) override {

@@ -48,9 +48,7 @@ struct RecordingIdeState {
   std::set<std::string> refused_services;
   // The workspace.
   std::vector<std::string> project_files;
-  bool fail_project_files = false;
   std::string active_project;
-  bool refuse_add_project = false;
   // The files of the IDE's record of the workspace (slot 18).
   std::vector<std::string> record_files;
   // Workspace settings "section|key" -> value.
