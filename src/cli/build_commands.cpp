@@ -205,15 +205,7 @@ int RunCompileCommands(const GlobalOptions& globals, const CompileCommandsArgs& 
   if (!session.Open()) return kExitFailed;
   CProjectData& workspace = session.workspace();
   std::vector<COneProjectData*> projects;
-  for (const std::string& name : args.projects) {
-    COneProjectData* project = session.FindProject(name);
-    if (project == nullptr) return kExitFailed;
-    projects.push_back(project);
-  }
-  if (args.projects.empty()) {
-    for (const auto& project : workspace.Projects())
-      projects.push_back(project.get());
-  }
+  if (!session.FindProjects(args.projects, &projects)) return kExitFailed;
   std::optional<std::string_view> target;
   if (!args.target.empty()) {
     bool any = false;

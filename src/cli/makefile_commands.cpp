@@ -99,15 +99,7 @@ struct MakefileArgs {
 int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
   CProjectData& workspace = session.workspace();
   std::vector<COneProjectData*> projects;
-  for (const std::string& name : args.projects) {
-    COneProjectData* project = session.FindProject(name);
-    if (project == nullptr) return kExitFailed;
-    projects.push_back(project);
-  }
-  if (args.projects.empty()) {
-    for (const auto& project : workspace.Projects())
-      projects.push_back(project.get());
-  }
+  if (!session.FindProjects(args.projects, &projects)) return kExitFailed;
   int stale = 0;
   JsonDocument list = JsonDocument::array();
   for (COneProjectData* project : projects) {

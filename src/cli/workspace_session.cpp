@@ -183,6 +183,20 @@ COneProjectData* WorkspaceSession::FindProject(std::string_view name) {
   return project;
 }
 
+bool WorkspaceSession::FindProjects(const std::vector<std::string>& names,
+                                    std::vector<COneProjectData*>* projects) {
+  for (const std::string& name : names) {
+    COneProjectData* project = FindProject(name);
+    if (project == nullptr) return false;
+    projects->push_back(project);
+  }
+  if (names.empty()) {
+    for (const auto& project : workspace_->Projects())
+      projects->push_back(project.get());
+  }
+  return true;
+}
+
 int WorkspaceSession::Save() {
   if (!workspace_->SaveWorkspace(false)) return Failed();
   return kExitOk;
