@@ -183,6 +183,13 @@ COneProjectData* WorkspaceSession::FindProject(std::string_view name) {
   return project;
 }
 
+COneProjectData* WorkspaceSession::FindProjectOrActive(std::string_view name) {
+  if (!name.empty()) return FindProject(name);
+  COneProjectData* project = workspace_->FindProjectByFile(workspace_->ActiveProjectFile());
+  if (project == nullptr) Failed("the workspace has no active project; name one");
+  return project;
+}
+
 bool WorkspaceSession::FindProjects(const std::vector<std::string>& names,
                                     std::vector<COneProjectData*>* projects) {
   for (const std::string& name : names) {
