@@ -181,4 +181,32 @@ GeneratedTree GenerateIncludeTree(const IncludeTreeShape& shape, const std::stri
   return Generator(shape, root).Run();
 }
 
+std::string ProjectFolderLines(const GeneratedTree& tree,
+                               const std::function<std::string(size_t)>& section) {
+  std::string text;
+  auto line = [&text](const std::string& s) { text += s + "\r\n"; };
+  std::vector<std::string> folders;
+  std::vector<std::vector<std::string>> entries;
+  for (const std::string& source : tree.sources) {
+    std::string relative = source.substr(tree.root.size());
+    std::string folder = relative.substr(0, relative.rfind('\\'));
+    if (folders.empty() || folders.back() != folder) {
+      folders.push_back(folder);
+      entries.emplace_back();
+    }
+    entries.back().push_back(relative);
+  }
+  std::string list;
+  for (size_t f = 0; f < folders.size(); ++f)
+    list += section(f) + ";";
+  line("Folder=" + list);
+  for (size_t f = 0; f < folders.size(); ++f) {
+    line("[" + section(f) + "]");
+    line("SOURCECOUNT=" + std::to_string(entries[f].size()));
+    for (size_t i = 0; i < entries[f].size(); ++i)
+      line("SOURCE" + std::to_string(i) + "=" + entries[f][i]);
+  }
+  return text;
+}
+
 }  // namespace zelvan::bench

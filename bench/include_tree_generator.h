@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,5 +45,12 @@ struct GeneratedTree {
 };
 
 GeneratedTree GenerateIncludeTree(const IncludeTreeShape& shape, const std::string& root);
+
+// The folder lines of a project file holding `tree`'s sources, grouped by
+// their directory in project order: "Folder=" with the folder sections
+// `section(0)`, `section(1)` ..., then each section with SOURCECOUNT and its
+// SOURCEn entries (paths relative to the root); lines end in "\r\n".
+std::string ProjectFolderLines(const GeneratedTree& tree,
+                               const std::function<std::string(size_t)>& section);
 
 }  // namespace zelvan::bench

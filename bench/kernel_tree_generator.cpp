@@ -596,27 +596,7 @@ std::string KernelProjectText(const GeneratedTree& tree) {
   line("CPU=MR44A");
   line("CPUFAMILY=MR44A");
   line("TARGET=Debug;");
-  std::vector<std::string> folders;
-  std::vector<std::vector<std::string>> entries;
-  for (const std::string& source : tree.sources) {
-    std::string relative = source.substr(tree.root.size());
-    std::string folder = relative.substr(0, relative.rfind('\\'));
-    if (folders.empty() || folders.back() != folder) {
-      folders.push_back(folder);
-      entries.emplace_back();
-    }
-    entries.back().push_back(relative);
-  }
-  std::string list;
-  for (size_t f = 0; f < folders.size(); ++f)
-    list += "F" + std::to_string(f) + ";";
-  line("Folder=" + list);
-  for (size_t f = 0; f < folders.size(); ++f) {
-    line("[F" + std::to_string(f) + "]");
-    line("SOURCECOUNT=" + std::to_string(entries[f].size()));
-    for (size_t i = 0; i < entries[f].size(); ++i)
-      line("SOURCE" + std::to_string(i) + "=" + entries[f][i]);
-  }
+  text += ProjectFolderLines(tree, [](size_t f) { return "F" + std::to_string(f); });
   std::string includes;
   for (const std::string& dir : tree.include_dirs)
     includes += " -I" + dir;

@@ -42,27 +42,7 @@ std::string ProjectText(const bench::GeneratedTree& tree) {
   line("CPUFAMILY=MX-310/P");
   line("TARGET=Debug;Release;");
   // Sources are grouped by their module directory, in project order.
-  std::vector<std::string> folders;
-  std::vector<std::vector<std::string>> entries;
-  for (const std::string& source : tree.sources) {
-    std::string relative = source.substr(tree.root.size());
-    std::string folder = relative.substr(0, relative.rfind('\\'));
-    if (folders.empty() || folders.back() != folder) {
-      folders.push_back(folder);
-      entries.emplace_back();
-    }
-    entries.back().push_back(relative);
-  }
-  std::string list;
-  for (size_t f = 0; f < folders.size(); ++f)
-    list += StringPrintf("Module %zu;", f);
-  line("Folder=" + list);
-  for (size_t f = 0; f < folders.size(); ++f) {
-    line(StringPrintf("[Module %zu]", f));
-    line(StringPrintf("SOURCECOUNT=%zu", entries[f].size()));
-    for (size_t i = 0; i < entries[f].size(); ++i)
-      line(StringPrintf("SOURCE%zu=%s", i, entries[f][i].c_str()));
-  }
+  text += bench::ProjectFolderLines(tree, [](size_t f) { return StringPrintf("Module %zu", f); });
   std::string includes;
   for (const std::string& dir : tree.include_dirs)
     includes += " -I" + dir;

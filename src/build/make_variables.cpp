@@ -106,10 +106,8 @@ void BuildObjectList(MakeContext& context, std::string* out) {
 }
 
 std::string FindLinkCommandFile(MakeContext& context) {
-  for (const FileState& state : context.files()) {
-    if (state.file->IsLcfUsed(context.target())) return state.file->FullPath();
-  }
-  return std::string();
+  const COneSourceFile* file = context.project().FindLinkCommandFile(context.target());
+  return file == nullptr ? std::string() : file->FullPath();
 }
 
 void BuildLcfVariable(MakeContext& context, std::string* out) {

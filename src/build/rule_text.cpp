@@ -160,30 +160,30 @@ std::string ReplaceExtension(std::string_view path, std::string_view extension) 
   return parts.drive + parts.directory + parts.title + "." + std::string(extension);
 }
 
-std::string EscapeComments(std::string_view body) {
+namespace {
+
+// `text` with every `c` in it replaced by `with`.
+std::string ReplaceEach(std::string_view text, char c, std::string_view with) {
   std::string out;
-  out.reserve(body.size() + 64);
+  out.reserve(text.size() + text.size() / 16);
   size_t from = 0;
-  for (size_t at = body.find('#'); at != std::string_view::npos; at = body.find('#', from)) {
-    out.append(body, from, at - from);
-    out += "'#";
+  for (size_t at = text.find(c); at != std::string_view::npos; at = text.find(c, from)) {
+    out.append(text, from, at - from);
+    out += with;
     from = at + 1;
   }
-  out.append(body, from);
+  out.append(text, from);
   return out;
 }
 
+}  // namespace
+
+std::string EscapeComments(std::string_view body) {
+  return ReplaceEach(body, '#', "'#");
+}
+
 std::string ToTextModeFile(std::string_view text) {
-  std::string on_disk;
-  on_disk.reserve(text.size() + text.size() / 16);
-  size_t from = 0;
-  for (size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', from)) {
-    on_disk.append(text, from, at - from);
-    on_disk += "\r\n";
-    from = at + 1;
-  }
-  on_disk.append(text, from);
-  return on_disk;
+  return ReplaceEach(text, '\n', "\r\n");
 }
 
 bool WriteKmakeDocument(FileSystem& fs, std::string_view path, std::string_view text,

@@ -37,15 +37,6 @@ namespace zelvan::cli {
 
 namespace {
 
-// The project a command names, or the active one when it names none.
-COneProjectData* ProjectOrActive(WorkspaceSession& session, const std::string& name) {
-  if (!name.empty()) return session.FindProject(name);
-  CProjectData& workspace = session.workspace();
-  COneProjectData* project = workspace.FindProjectByFile(workspace.ActiveProjectFile());
-  if (project == nullptr) session.Failed("the workspace has no active project; name one");
-  return project;
-}
-
 // `target`, else the project's current target, else its first; empty
 // after printing why when the project has no such target.
 std::string ChooseTarget(WorkspaceSession& session, COneProjectData& project,
@@ -69,7 +60,7 @@ std::string ChooseTarget(WorkspaceSession& session, COneProjectData& project,
 int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
-  COneProjectData* project = ProjectOrActive(session, args.project);
+  COneProjectData* project = session.FindProjectOrActive(args.project);
   if (project == nullptr) return kExitFailed;
   CProjectData& workspace = session.workspace();
   GnuMakefileOptions options;
@@ -109,7 +100,7 @@ struct MakeRun {
 
 // Writes the host-form makefile and sets up the run; false after printing why.
 bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean, MakeRun* run) {
-  COneProjectData* project = ProjectOrActive(session, args.project);
+  COneProjectData* project = session.FindProjectOrActive(args.project);
   if (project == nullptr) return false;
   run->target = ChooseTarget(session, *project, args.target);
   if (run->target.empty()) return false;
@@ -205,15 +196,7 @@ int RunCompileCommands(const GlobalOptions& globals, const CompileCommandsArgs& 
   if (!session.Open()) return kExitFailed;
   CProjectData& workspace = session.workspace();
   std::vector<COneProjectData*> projects;
-  for (const std::string& name : args.projects) {
-    COneProjectData* project = session.FindProject(name);
-    if (project == nullptr) return kExitFailed;
-    projects.push_back(project);
-  }
-  if (args.projects.empty()) {
-    for (const auto& project : workspace.Projects())
-      projects.push_back(project.get());
-  }
+  if (!session.FindProjects(args.projects, &projects)) return kExitFailed;
   std::optional<std::string_view> target;
   if (!args.target.empty()) {
     bool any = false;

@@ -8,7 +8,6 @@
 #include "platform/ansi_text.h"
 #include "platform/bstr.h"
 #include "platform/file_system.h"
-#include "platform/interrupt.h"
 #include "platform/safe_array.h"
 #include "platform/system_services.h"
 #include "platform/win_path.h"
@@ -146,12 +145,7 @@ bool ComponentSession::Open() {
   std::string path;
   if (!ChooseWorkspacePath(fs(), options_, err_, &path)) return false;
   if (EqualsNoCase(SplitPath(path).extension, ".kbp")) {
-    if (!FileExists(fs(), path)) {
-      err_ << "zelvan: the project file " << path << " does not exist\n";
-      return false;
-    }
-    if (!LockFile(path)) return false;
-    host().UseSingleProject(path);
+    if (!LockSingleProject(host(), fs(), *locks_, path, err_)) return false;
     return OpenThroughService();
   }
   return OpenWorkspaceFile(path);
@@ -159,16 +153,7 @@ bool ComponentSession::Open() {
 
 bool ComponentSession::OpenWorkspaceFile(const std::string& workspace_path) {
   if (!Start()) return false;
-  // The workspace file is read under its lock, so it is the latest one.
-  if (!LockFile(workspace_path)) return false;
-  std::string error;
-  if (!host().LoadWorkspaceFile(workspace_path, &error)) {
-    err_ << "zelvan: " << error << "\n";
-    return false;
-  }
-  for (const std::string& file : WorkspaceProjectFiles(host(), fs(), workspace_path)) {
-    if (!LockFile(file)) return false;
-  }
+  if (!LockWorkspaceFiles(host(), fs(), *locks_, workspace_path, err_)) return false;
   return OpenThroughService();
 }
 
@@ -195,19 +180,11 @@ bool ComponentSession::AddProject(const std::string& host_path) {
 }
 
 bool ComponentSession::LockFile(std::string_view path) {
-  std::string error;
-  if (locks_->Lock(path, &error)) return true;
-  err_ << "zelvan: " << error << "\n";
-  return false;
+  return LockForCommand(*locks_, path, err_);
 }
 
 DependencyProgress& ComponentSession::CommandProgress() {
-  if (!command_progress_) {
-    TerminalProgress::Style style = options_.quiet              ? TerminalProgress::Style::kQuiet
-                                    : StandardErrorIsTerminal() ? TerminalProgress::Style::kBar
-                                                                : TerminalProgress::Style::kLines;
-    command_progress_ = std::make_unique<TerminalProgress>(std::cerr, style);
-  }
+  if (!command_progress_) command_progress_ = MakeCommandProgress(options_);
   return *command_progress_;
 }
 
@@ -245,17 +222,7 @@ int ComponentSession::Failed() {
 }
 
 int ComponentSession::FailedWith(std::string_view subject) {
-  const uint32_t status = LastStatus();
-  if (status != 0) {
-    err_ << StringPrintf("zelvan: error 0x%08X: ", status) << LastMessage();
-    if (!subject.empty()) err_ << " (" << subject << ")";
-    err_ << "\n";
-  } else if (!host().LastError().empty()) {
-    err_ << "zelvan: " << host().LastError() << "\n";
-  } else {
-    err_ << "zelvan: the operation failed\n";
-  }
-  return kExitFailed;
+  return PrintFailure(err_, LastStatus(), LastMessage(), host().LastError(), subject);
 }
 
 int ComponentSession::Failed(std::string_view message) {
@@ -265,10 +232,7 @@ int ComponentSession::Failed(std::string_view message) {
 
 int ComponentSession::FailedWithStatus(uint32_t status, unsigned message_id,
                                        std::string_view subject) {
-  err_ << StringPrintf("zelvan: error 0x%08X: ", status) << LoadMessage(host(), message_id);
-  if (!subject.empty()) err_ << " (" << subject << ")";
-  err_ << "\n";
-  return kExitFailed;
+  return PrintFailure(err_, status, LoadMessage(host(), message_id), {}, subject);
 }
 
 }  // namespace zelvan::cli

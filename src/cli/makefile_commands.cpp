@@ -54,15 +54,6 @@ constexpr LONG kConvertMakefile = 105;
 constexpr LONG kReadBuildStep = 0;
 constexpr LONG kWriteBuildStep = 1;
 
-// The project a command names, or the active one when it names none.
-COneProjectData* ProjectOrActive(WorkspaceSession& session, const std::string& name) {
-  if (!name.empty()) return session.FindProject(name);
-  CProjectData& workspace = session.workspace();
-  COneProjectData* project = workspace.FindProjectByFile(workspace.ActiveProjectFile());
-  if (project == nullptr) session.Failed("the workspace has no active project; name one");
-  return project;
-}
-
 // False after printing why when the project has no such target.
 bool CheckTarget(WorkspaceSession& session, COneProjectData& project, const std::string& target) {
   if (target.empty() || project.HasTarget(target)) return true;
@@ -99,15 +90,7 @@ struct MakefileArgs {
 int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
   CProjectData& workspace = session.workspace();
   std::vector<COneProjectData*> projects;
-  for (const std::string& name : args.projects) {
-    COneProjectData* project = session.FindProject(name);
-    if (project == nullptr) return kExitFailed;
-    projects.push_back(project);
-  }
-  if (args.projects.empty()) {
-    for (const auto& project : workspace.Projects())
-      projects.push_back(project.get());
-  }
+  if (!session.FindProjects(args.projects, &projects)) return kExitFailed;
   int stale = 0;
   JsonDocument list = JsonDocument::array();
   for (COneProjectData* project : projects) {
@@ -191,7 +174,7 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
   if (args.check) return RunCheck(session, args);
   if (args.projects.size() > 1) return session.Failed("name one project (or use --check)");
   COneProjectData* project =
-      ProjectOrActive(session, args.projects.empty() ? std::string() : args.projects.front());
+      session.FindProjectOrActive(args.projects.empty() ? std::string() : args.projects.front());
   if (project == nullptr || !CheckTarget(session, *project, args.target)) return kExitFailed;
   CProjectData& workspace = session.workspace();
   MakeMode mode = kModes.at(args.mode);

@@ -1,9 +1,12 @@
 #include "cli/session_files.h"
 
+#include <iostream>
 #include <vector>
 
 #include "host/headless_host.h"
+#include "host/write_locks.h"
 #include "platform/file_system.h"
+#include "platform/interrupt.h"
 #include "platform/platform.h"
 #include "platform/private_profile.h"
 #include "platform/win_path.h"
@@ -63,6 +66,38 @@ std::set<std::string, NoCaseLess> WorkspaceProjectFiles(HeadlessHost& host, File
   return files;
 }
 
+bool LockForCommand(WriteLocks& locks, std::string_view path, std::ostream& err) {
+  std::string error;
+  if (locks.Lock(path, &error)) return true;
+  err << "zelvan: " << error << "\n";
+  return false;
+}
+
+bool LockWorkspaceFiles(HeadlessHost& host, FileSystem& fs, WriteLocks& locks,
+                        const std::string& workspace_path, std::ostream& err) {
+  if (!LockForCommand(locks, workspace_path, err)) return false;
+  std::string error;
+  if (!host.LoadWorkspaceFile(workspace_path, &error)) {
+    err << "zelvan: " << error << "\n";
+    return false;
+  }
+  for (const std::string& file : WorkspaceProjectFiles(host, fs, workspace_path)) {
+    if (!LockForCommand(locks, file, err)) return false;
+  }
+  return true;
+}
+
+bool LockSingleProject(HeadlessHost& host, FileSystem& fs, WriteLocks& locks,
+                       const std::string& project_path, std::ostream& err) {
+  if (!FileExists(fs, project_path)) {
+    err << "zelvan: the project file " << project_path << " does not exist\n";
+    return false;
+  }
+  if (!LockForCommand(locks, project_path, err)) return false;
+  host.UseSingleProject(project_path);
+  return true;
+}
+
 void RemoveDeadTemporariesOf(const Platform& platform, const std::string& workspace_path,
                              const std::set<std::string, NoCaseLess>& project_files) {
   std::set<std::string, NoCaseLess> dirs = {
@@ -81,6 +116,27 @@ void ReportUnwrittenFiles(Platform& platform, std::ostream& err) {
   for (const std::string& failure : platform.fs->FailedWrites())
     err << "zelvan: not written: " << failure << "\n";
   if (!platform.fs->FailedWrites().empty()) NoteUnwrittenFiles();
+}
+
+std::unique_ptr<TerminalProgress> MakeCommandProgress(const GlobalOptions& options) {
+  TerminalProgress::Style style = options.quiet               ? TerminalProgress::Style::kQuiet
+                                  : StandardErrorIsTerminal() ? TerminalProgress::Style::kBar
+                                                              : TerminalProgress::Style::kLines;
+  return std::make_unique<TerminalProgress>(std::cerr, style);
+}
+
+int PrintFailure(std::ostream& err, uint32_t status, std::string_view message,
+                 std::string_view host_error, std::string_view subject) {
+  if (status != 0) {
+    err << StringPrintf("zelvan: error 0x%08X: ", status) << message;
+    if (!subject.empty()) err << " (" << subject << ")";
+    err << "\n";
+  } else if (!host_error.empty()) {
+    err << "zelvan: " << host_error << "\n";
+  } else {
+    err << "zelvan: the operation failed\n";
+  }
+  return kExitFailed;
 }
 
 }  // namespace zelvan::cli

@@ -1,18 +1,24 @@
 // What every session of the command line does with the files of the
-// workspace it opens, whether it reaches the workspace directly
-// (WorkspaceSession) or through the component (ComponentSession).
+// workspace it opens, and how it tells the user, whether it reaches the
+// workspace directly (WorkspaceSession) or through the component
+// (ComponentSession).
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <ostream>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "cli/cli_command.h"
+#include "host/terminal_progress.h"
 #include "platform/ansi_text.h"
 
 namespace zelvan {
 class FileSystem;
 class HeadlessHost;
+class WriteLocks;
 struct Platform;
 }  // namespace zelvan
 
@@ -30,6 +36,21 @@ bool ChooseWorkspacePath(FileSystem& fs, const GlobalOptions& options, std::ostr
 std::set<std::string, NoCaseLess> WorkspaceProjectFiles(HeadlessHost& host, FileSystem& fs,
                                                         const std::string& workspace_path);
 
+// Locks a file the command will write (WriteLocks::Lock). False after
+// printing why.
+bool LockForCommand(WriteLocks& locks, std::string_view path, std::ostream& err);
+
+// Locks the workspace file, has the host read it under that lock (so it is
+// the latest one), then locks the project files it lists. False after
+// printing why.
+bool LockWorkspaceFiles(HeadlessHost& host, FileSystem& fs, WriteLocks& locks,
+                        const std::string& workspace_path, std::ostream& err);
+
+// Locks a project file that a command opens alone and makes it the host's
+// workspace. False after printing why (also when the file does not exist).
+bool LockSingleProject(HeadlessHost& host, FileSystem& fs, WriteLocks& locks,
+                       const std::string& project_path, std::ostream& err);
+
 // Removes what killed commands left beside the workspace file and its
 // project files, and in their working-copy folders.
 void RemoveDeadTemporariesOf(const Platform& platform, const std::string& workspace_path,
@@ -39,6 +60,16 @@ void RemoveDeadTemporariesOf(const Platform& platform, const std::string& worksp
 // system that failed ("zelvan: not written: ..."); the command then fails
 // (FinalExitStatus).
 void ReportUnwrittenFiles(Platform& platform, std::ostream& err);
+
+// The progress display of a refresh a command asks for: a bar on a
+// terminal, plain lines elsewhere, nothing with --quiet.
+std::unique_ptr<TerminalProgress> MakeCommandProgress(const GlobalOptions& options);
+
+// Prints why an operation failed: a non-zero `status` with its `message`,
+// followed by what it concerns when `subject` is given; else the host's
+// last error; else that the operation failed. Returns kExitFailed.
+int PrintFailure(std::ostream& err, uint32_t status, std::string_view message,
+                 std::string_view host_error, std::string_view subject);
 
 // The command fails at its end: a file it had to write was not written.
 void NoteUnwrittenFiles();

@@ -118,12 +118,7 @@ void WorkspaceSession::SetRefreshDependenciesOnOpen(bool refresh) {
 }
 
 DependencyProgress& WorkspaceSession::CommandProgress() {
-  if (!command_progress_) {
-    TerminalProgress::Style style = options_.quiet              ? TerminalProgress::Style::kQuiet
-                                    : StandardErrorIsTerminal() ? TerminalProgress::Style::kBar
-                                                                : TerminalProgress::Style::kLines;
-    command_progress_ = std::make_unique<TerminalProgress>(std::cerr, style);
-  }
+  if (!command_progress_) command_progress_ = MakeCommandProgress(options_);
   return *command_progress_;
 }
 
@@ -136,12 +131,7 @@ bool WorkspaceSession::Open() {
   std::string path;
   if (!ChooseWorkspacePath(fs(), options_, err_, &path)) return false;
   if (EqualsNoCase(SplitPath(path).extension, ".kbp")) {
-    if (!FileExists(fs(), path)) {
-      err_ << "zelvan: the project file " << path << " does not exist\n";
-      return false;
-    }
-    if (!LockFile(path)) return false;
-    host_.UseSingleProject(path);
+    if (!LockSingleProject(host_, fs(), *locks_, path, err_)) return false;
     if (!workspace_->OpenWorkspace(host_.WorkspacePath())) return Failed(), false;
     RemoveDeadTemporaries();
     return true;
@@ -151,16 +141,7 @@ bool WorkspaceSession::Open() {
 
 bool WorkspaceSession::OpenWorkspaceFile(const std::string& workspace_path) {
   Start();
-  // The workspace file is read under its lock, so it is the latest one.
-  if (!LockFile(workspace_path)) return false;
-  std::string error;
-  if (!host_.LoadWorkspaceFile(workspace_path, &error)) {
-    err_ << "zelvan: " << error << "\n";
-    return false;
-  }
-  for (const std::string& file : WorkspaceProjectFiles(host_, fs(), workspace_path)) {
-    if (!LockFile(file)) return false;
-  }
+  if (!LockWorkspaceFiles(host_, fs(), *locks_, workspace_path, err_)) return false;
   if (!workspace_->OpenWorkspace(workspace_path)) {
     Failed();
     return false;
@@ -179,10 +160,7 @@ bool WorkspaceSession::AddProject(const std::string& host_path) {
 }
 
 bool WorkspaceSession::LockFile(std::string_view path) {
-  std::string error;
-  if (locks_->Lock(path, &error)) return true;
-  err_ << "zelvan: " << error << "\n";
-  return false;
+  return LockForCommand(*locks_, path, err_);
 }
 
 void WorkspaceSession::RemoveDeadTemporaries() {
@@ -205,6 +183,27 @@ COneProjectData* WorkspaceSession::FindProject(std::string_view name) {
   return project;
 }
 
+COneProjectData* WorkspaceSession::FindProjectOrActive(std::string_view name) {
+  if (!name.empty()) return FindProject(name);
+  COneProjectData* project = workspace_->FindProjectByFile(workspace_->ActiveProjectFile());
+  if (project == nullptr) Failed("the workspace has no active project; name one");
+  return project;
+}
+
+bool WorkspaceSession::FindProjects(const std::vector<std::string>& names,
+                                    std::vector<COneProjectData*>* projects) {
+  for (const std::string& name : names) {
+    COneProjectData* project = FindProject(name);
+    if (project == nullptr) return false;
+    projects->push_back(project);
+  }
+  if (names.empty()) {
+    for (const auto& project : workspace_->Projects())
+      projects->push_back(project.get());
+  }
+  return true;
+}
+
 int WorkspaceSession::Save() {
   if (!workspace_->SaveWorkspace(false)) return Failed();
   return kExitOk;
@@ -215,17 +214,9 @@ int WorkspaceSession::Failed() {
 }
 
 int WorkspaceSession::FailedWith(std::string_view subject) {
-  uint32_t status = workspace_ ? workspace_->GetLastStatus() : 0;
-  if (status != 0) {
-    err_ << StringPrintf("zelvan: error 0x%08X: ", status) << workspace_->GetLastMessage();
-    if (!subject.empty()) err_ << " (" << subject << ")";
-    err_ << "\n";
-  } else if (!host_.LastError().empty()) {
-    err_ << "zelvan: " << host_.LastError() << "\n";
-  } else {
-    err_ << "zelvan: the operation failed\n";
-  }
-  return kExitFailed;
+  if (!workspace_) return PrintFailure(err_, 0, {}, host_.LastError(), subject);
+  return PrintFailure(err_, workspace_->GetLastStatus(), workspace_->GetLastMessage(),
+                      host_.LastError(), subject);
 }
 
 int WorkspaceSession::Failed(std::string_view message) {

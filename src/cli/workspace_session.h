@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "analysis/dependency_updater.h"
 #include "cli/cli_command.h"
@@ -81,6 +82,13 @@ class WorkspaceSession {
   // The project a command names: output name, output name without its
   // extension, or project file base name. Prints and returns null when none.
   COneProjectData* FindProject(std::string_view name);
+  // The project a command names, or the active one when it names none.
+  // Prints and returns null when there is none.
+  COneProjectData* FindProjectOrActive(std::string_view name);
+  // The projects named, each as FindProject finds it, or every project of
+  // the workspace when `names` is empty. Prints and returns false when a
+  // name finds none.
+  bool FindProjects(const std::vector<std::string>& names, std::vector<COneProjectData*>* projects);
 
   // Saves the workspace; the exit status of the command.
   int Save();

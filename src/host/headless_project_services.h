@@ -1,38 +1,20 @@
 // The project commands' services (projects/project_services.h) for the
-// headless host: the busy flag and IDE commands of the service's
-// connection, the service's file-name check, and the host's workspace file
-// (.kws) and settings file (.kwa) as the record of the workspace.
+// headless host: those of the component, with the host as the IDE that
+// keeps the workspace's record, its workspace file (.kws) and settings file
+// (.kwa).
 #pragma once
 
-#include <string>
-#include <string_view>
-#include <vector>
-
-#include "projects/project_services.h"
+#include "host/headless_host.h"
+#include "service/connection_project_services.h"
 
 namespace zelvan {
 
-class HeadlessHost;
-class IdeConnection;
-
-class HeadlessProjectServices final : public ProjectServices {
+class HeadlessProjectServices final : public ConnectionProjectServices {
  public:
   // `connection` may be null (never busy, commands go nowhere); both must
   // outlive the services.
   HeadlessProjectServices(HeadlessHost& host, IdeConnection* connection)
-      : host_(host), connection_(connection) {}
-
-  bool IsBusy() override;
-  bool IsValidFileName(std::string_view path) override;
-  void SendIdeCommand(int command) override;
-  bool ReplaceWorkspaceProject(std::string_view old_project_file, std::string_view new_project_file,
-                               std::string* error) override;
-  bool RemoveWorkspaceProject(std::string_view project_file, std::string* error) override;
-  std::vector<std::string> WorkspaceStateFiles() override;
-
- private:
-  HeadlessHost& host_;
-  IdeConnection* connection_;
+      : ConnectionProjectServices(connection, host) {}
 };
 
 }  // namespace zelvan

@@ -26,17 +26,6 @@ bool AnswerFrom(CProjectData& workspace, const std::string& path, std::string_vi
 
 }  // namespace
 
-bool FindLinkCommandFile(const COneProjectData& project, std::string_view target,
-                         std::string* path) {
-  for (const auto& file : project.SourceFiles()) {
-    if (file->IsLcfUsed(target)) {
-      *path = file->FullPath();
-      return true;
-    }
-  }
-  return false;
-}
-
 bool GetSectionsValue(CProjectData& workspace, ArgText project, ArgText target, ArgText symbol,
                       uint32_t* value) {
   if (!workspace.BeginOperation({project, target, symbol})) return false;
@@ -62,13 +51,13 @@ bool GetSectionsValue(CProjectData& workspace, ArgText project, ArgText target, 
     return false;
   }
   std::string spelling(owner->TargetSpelling(name));
-  std::string path;
-  if (!FindLinkCommandFile(*owner, spelling, &path)) {
+  const COneSourceFile* lcf = owner->FindLinkCommandFile(spelling);
+  if (lcf == nullptr) {
     workspace.SetStatus(kStatusNoLinkCommandFile, kMsgNoLinkCommandFile,
                         {owner->OutputName(), spelling});
     return false;
   }
-  return AnswerFrom(workspace, path, *symbol, true, value);
+  return AnswerFrom(workspace, lcf->FullPath(), *symbol, true, value);
 }
 
 bool GetOuterValue(CProjectData& workspace, ArgText lcf_path, ArgText symbol, uint32_t* value) {

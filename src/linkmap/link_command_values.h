@@ -10,14 +10,6 @@
 
 namespace zelvan {
 
-class COneProjectData;
-
-// The link command file that `target` links with: the full path of the
-// first file, in project order, that is a link command file in use for the
-// target. False when there is none.
-bool FindLinkCommandFile(const COneProjectData& project, std::string_view target,
-                         std::string* path);
-
 // The numeric value of a first-level assignment inside SECTIONS of the link
 // command file of a target. An empty project name means the current
 // project, an empty target the current target (or, when the project lacks

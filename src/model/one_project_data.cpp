@@ -205,6 +205,13 @@ COneSourceFile* COneProjectData::FindSourceFileByRelativePath(
   return it == sources_by_relative_path_.end() ? nullptr : it->second;
 }
 
+const COneSourceFile* COneProjectData::FindLinkCommandFile(std::string_view target) const {
+  for (const auto& file : source_files_) {
+    if (file->IsLcfUsed(target)) return file.get();
+  }
+  return nullptr;
+}
+
 void COneProjectData::ReleaseWholeFile() {
   whole_file_.reset();
 }

@@ -262,6 +262,10 @@ class COneProjectData {
   // case ignored); null when the project has no such file.
   COneSourceFile* FindSourceFile(std::string_view full_path) const;
   COneSourceFile* FindSourceFileByRelativePath(std::string_view relative_path) const;
+  // The link command file that `target` links with: the first file, in
+  // project order, that is a link command file in use for the target; null
+  // when there is none.
+  const COneSourceFile* FindLinkCommandFile(std::string_view target) const;
 
   enum class AddFileResult {
     kAdded,

@@ -214,6 +214,15 @@ void CProjectData::SetCurrentTargetOfProject(COneProjectData& project) {
   project.SetCurrentTarget(current_target_);
 }
 
+void CProjectData::ActivateProject(COneProjectData& project) {
+  std::string previous = current_target_;
+  SetCurrentTargetOfProject(project);
+  if (!EqualsNoCase(previous, current_target_)) {
+    for (const auto& each : projects_)
+      each->SetMakefileOutOfDate(true);
+  }
+}
+
 void CProjectData::ReadArchiveSettings() {
   workspace_archive_path_.clear();
   std::string settings;
@@ -566,12 +575,7 @@ bool CProjectData::ActiveProjectChanged() {
   active_project_file_ = file;
   COneProjectData* project = FindProject(current_project_name_);
   if (project == nullptr) return false;
-  std::string previous = current_target_;
-  SetCurrentTargetOfProject(*project);
-  if (!EqualsNoCase(previous, current_target_)) {
-    for (const auto& each : projects_)
-      each->SetMakefileOutOfDate(true);
-  }
+  ActivateProject(*project);
   return true;
 }
 
@@ -584,12 +588,7 @@ bool CProjectData::SetActiveProject(std::string_view name) {
   }
   active_project_file_ = project->ProjectFilePath();
   current_project_name_ = project->OutputName();
-  std::string previous = current_target_;
-  SetCurrentTargetOfProject(*project);
-  if (!EqualsNoCase(previous, current_target_)) {
-    for (const auto& each : projects_)
-      each->SetMakefileOutOfDate(true);
-  }
+  ActivateProject(*project);
   return true;
 }
 

@@ -227,6 +227,9 @@ class CProjectData {
   void WriteViewTrees();
   void WriteViewState(bool replace);
   void SetCurrentTargetOfProject(COneProjectData& project);
+  // SetCurrentTargetOfProject for the project becoming the active one; a
+  // change of the current target leaves every makefile out of date.
+  void ActivateProject(COneProjectData& project);
   void DestroyProjects();
 
   Platform platform_;

@@ -89,7 +89,7 @@ ComponentModule::ComponentModule(const Platform& platform, ComponentOptions opti
   };
   connection_ = std::make_unique<IdeConnection>(*platform_.ui, std::move(connection_hooks));
   bridge_ = std::make_unique<IdeBridge>(*connection_);
-  project_services_ = std::make_unique<ConnectionProjectServices>(*connection_, *bridge_);
+  project_services_ = std::make_unique<ConnectionProjectServices>(connection_.get(), *bridge_);
   workspace_ = std::make_unique<CProjectData>(platform_, *settings_, *bridge_, hooks_.get(),
                                               languages_.get());
   hooks_->SetWorkspace(workspace_.get());

@@ -7,7 +7,7 @@
 namespace zelvan {
 
 bool ConnectionProjectServices::IsBusy() {
-  return connection_.BusyFlag();
+  return connection_ != nullptr && connection_->BusyFlag();
 }
 
 bool ConnectionProjectServices::IsValidFileName(std::string_view path) {
@@ -15,7 +15,7 @@ bool ConnectionProjectServices::IsValidFileName(std::string_view path) {
 }
 
 void ConnectionProjectServices::SendIdeCommand(int command) {
-  connection_.SendCommand(command);
+  if (connection_ != nullptr) connection_->SendCommand(command);
 }
 
 bool ConnectionProjectServices::ReplaceWorkspaceProject(std::string_view old_project_file,

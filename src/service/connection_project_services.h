@@ -1,7 +1,8 @@
 // The project commands' services (projects/project_services.h) for the
 // component: the busy flag and the commands of the IDE connection, the
 // service's file-name check, and the IDE (through its workspace object)
-// as the keeper of the workspace's record.
+// as the keeper of the workspace's record. The headless host uses them
+// too, as the IDE that keeps the record (HeadlessProjectServices).
 #pragma once
 
 #include <string>
@@ -15,10 +16,11 @@ namespace zelvan {
 class IdeConnection;
 class IdeServices;
 
-class ConnectionProjectServices final : public ProjectServices {
+class ConnectionProjectServices : public ProjectServices {
  public:
-  // Both must outlive the services.
-  ConnectionProjectServices(IdeConnection& connection, IdeServices& ide)
+  // `connection` may be null (never busy, commands go nowhere); both must
+  // outlive the services.
+  ConnectionProjectServices(IdeConnection* connection, IdeServices& ide)
       : connection_(connection), ide_(ide) {}
 
   bool IsBusy() override;
@@ -30,7 +32,7 @@ class ConnectionProjectServices final : public ProjectServices {
   std::vector<std::string> WorkspaceStateFiles() override;
 
  private:
-  IdeConnection& connection_;
+  IdeConnection* connection_;
   IdeServices& ide_;
 };
 

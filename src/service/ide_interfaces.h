@@ -76,6 +76,17 @@ inline constexpr UINT kProgressProjectMessage = 0x403;  // `text`: the project a
   virtual HRESULT STDMETHODCALLTYPE Reserved##n() { \
     return E_NOTIMPL;                               \
   }
+// Slots 7 to 15, before the first method of most IDE services at 16.
+#define ZELVAN_RESERVED_SLOTS_7_TO_15 \
+  ZELVAN_RESERVED_SLOT(7)             \
+  ZELVAN_RESERVED_SLOT(8)             \
+  ZELVAN_RESERVED_SLOT(9)             \
+  ZELVAN_RESERVED_SLOT(10)            \
+  ZELVAN_RESERVED_SLOT(11)            \
+  ZELVAN_RESERVED_SLOT(12)            \
+  ZELVAN_RESERVED_SLOT(13)            \
+  ZELVAN_RESERVED_SLOT(14)            \
+  ZELVAN_RESERVED_SLOT(15)
 
 // The application object: the object the IDE connects with. It has no slots
 // of its own; its members are reached by number (kDispIdApplication*).
@@ -133,15 +144,7 @@ class IKovaWorkspace : public IDispatch {
 // "KOutputW.Service": the output window with its named panes.
 class IKovaOutputWindow : public IDispatch {
  public:
-  ZELVAN_RESERVED_SLOT(7)
-  ZELVAN_RESERVED_SLOT(8)
-  ZELVAN_RESERVED_SLOT(9)
-  ZELVAN_RESERVED_SLOT(10)
-  ZELVAN_RESERVED_SLOT(11)
-  ZELVAN_RESERVED_SLOT(12)
-  ZELVAN_RESERVED_SLOT(13)
-  ZELVAN_RESERVED_SLOT(14)
-  ZELVAN_RESERVED_SLOT(15)
+  ZELVAN_RESERVED_SLOTS_7_TO_15
   // 16: empties the pane.
   virtual HRESULT STDMETHODCALLTYPE ClearPane(BSTR pane) = 0;
   // 17: one line in the pane. `file` (may be null) and `line` name the
@@ -179,15 +182,7 @@ class IKovaErrorMessages : public IDispatch {
 // projects, folders and files. Results of 1 mean success.
 class IKovaFileView : public IDispatch {
  public:
-  ZELVAN_RESERVED_SLOT(7)
-  ZELVAN_RESERVED_SLOT(8)
-  ZELVAN_RESERVED_SLOT(9)
-  ZELVAN_RESERVED_SLOT(10)
-  ZELVAN_RESERVED_SLOT(11)
-  ZELVAN_RESERVED_SLOT(12)
-  ZELVAN_RESERVED_SLOT(13)
-  ZELVAN_RESERVED_SLOT(14)
-  ZELVAN_RESERVED_SLOT(15)
+  ZELVAN_RESERVED_SLOTS_7_TO_15
   // 16: redraws the item images (build and source-control marks) of a project.
   virtual HRESULT STDMETHODCALLTYPE RefreshItemImages(BSTR project, LONG* result) = 0;
   // 17: the number of items under `folder` ("" the project itself).
@@ -227,15 +222,7 @@ class IKovaFileView : public IDispatch {
 // "KBuildSv.Service": the IDE's build runner.
 class IKovaBuildRunner : public IDispatch {
  public:
-  ZELVAN_RESERVED_SLOT(7)
-  ZELVAN_RESERVED_SLOT(8)
-  ZELVAN_RESERVED_SLOT(9)
-  ZELVAN_RESERVED_SLOT(10)
-  ZELVAN_RESERVED_SLOT(11)
-  ZELVAN_RESERVED_SLOT(12)
-  ZELVAN_RESERVED_SLOT(13)
-  ZELVAN_RESERVED_SLOT(14)
-  ZELVAN_RESERVED_SLOT(15)
+  ZELVAN_RESERVED_SLOTS_7_TO_15
   ZELVAN_RESERVED_SLOT(16)
   ZELVAN_RESERVED_SLOT(17)
   ZELVAN_RESERVED_SLOT(18)
@@ -265,15 +252,7 @@ class IKovaBuildRunner : public IDispatch {
 // every component for scripts that drive the IDE.
 class IAutomationServer : public IDispatch {
  public:
-  ZELVAN_RESERVED_SLOT(7)
-  ZELVAN_RESERVED_SLOT(8)
-  ZELVAN_RESERVED_SLOT(9)
-  ZELVAN_RESERVED_SLOT(10)
-  ZELVAN_RESERVED_SLOT(11)
-  ZELVAN_RESERVED_SLOT(12)
-  ZELVAN_RESERVED_SLOT(13)
-  ZELVAN_RESERVED_SLOT(14)
-  ZELVAN_RESERVED_SLOT(15)
+  ZELVAN_RESERVED_SLOTS_7_TO_15
   // 16: records an error of the component whose interface is `source`.
   virtual HRESULT STDMETHODCALLTYPE ReportError(REFIID source, BSTR module, BSTR message,
                                                 LONG reserved1, LONG reserved2, LONG code,
@@ -312,6 +291,7 @@ class IKovaArchiveProvider : public IDispatch {
   ~IKovaArchiveProvider() = default;
 };
 
+#undef ZELVAN_RESERVED_SLOTS_7_TO_15
 #undef ZELVAN_RESERVED_SLOT
 
 template <>

@@ -54,6 +54,26 @@ enum CpuInfoKind : LONG {
   kCpuOptionConvert = 301,  // the converter option a CPU option brings
 };
 
+// The project and target a call names: an empty project name means the
+// current project, an empty target that project's current one. Null, with
+// the status set, when either is unknown.
+COneProjectData* FindProjectAndTarget(CProjectData& ws, BSTR project, BSTR target,
+                                      std::string* target_name) {
+  const std::string name = TextFromBstr(project);
+  COneProjectData* found = name.empty() ? ws.CurrentProject() : FindNamedProject(ws, name);
+  if (found == nullptr) {
+    ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
+    return nullptr;
+  }
+  *target_name = TextFromBstr(target);
+  if (target_name->empty()) *target_name = found->CurrentTarget();
+  if (!found->HasTarget(*target_name)) {
+    ws.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
+    return nullptr;
+  }
+  return found;
+}
+
 }  // namespace
 
 ServiceObject::ServiceObject(ComponentModule& module) : ComponentObject(module, IID_IService) {
@@ -213,18 +233,9 @@ HRESULT ServiceObject::GetWorkDir(BSTR project, BSTR target, VARIANT work, VARIA
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
   }
-  const std::string name = TextFromBstr(project);
-  COneProjectData* found = name.empty() ? ws.CurrentProject() : FindNamedProject(ws, name);
-  if (found == nullptr) {
-    ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
-    return S_FALSE;
-  }
-  std::string target_name = TextFromBstr(target);
-  if (target_name.empty()) target_name = found->CurrentTarget();
-  if (!found->HasTarget(target_name)) {
-    ws.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-    return S_FALSE;
-  }
+  std::string target_name;
+  COneProjectData* found = FindProjectAndTarget(ws, project, target, &target_name);
+  if (found == nullptr) return S_FALSE;
   std::string dir;
   std::string default_dir;
   found->GetWorkDir(target_name, &dir);
@@ -631,18 +642,9 @@ HRESULT ServiceObject::GetIncludePaths(LONG kind, BSTR project, BSTR target, VAR
   if (paths == nullptr) return E_POINTER;
   CProjectData& ws = workspace();
   if (!ws.BeginOperation({})) return S_FALSE;
-  const std::string name = TextFromBstr(project);
-  COneProjectData* found = name.empty() ? ws.CurrentProject() : FindNamedProject(ws, name);
-  if (found == nullptr) {
-    ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
-    return S_FALSE;
-  }
-  std::string target_name = TextFromBstr(target);
-  if (target_name.empty()) target_name = found->CurrentTarget();
-  if (!found->HasTarget(target_name)) {
-    ws.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-    return S_FALSE;
-  }
+  std::string target_name;
+  COneProjectData* found = FindProjectAndTarget(ws, project, target, &target_name);
+  if (found == nullptr) return S_FALSE;
   std::vector<std::string> list;
   if (!IncludePaths(ws, module_.cpus(), *found, found->TargetSpelling(target_name), kind, &list)) {
     return S_FALSE;
