@@ -15,5 +15,13 @@ while read -r name; do
   echo "-- $name (${seconds}s)"
   args=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1)
   [ -d "$corpus" ] && args+=("$work" "$corpus") || args+=("$work")
-  "build-fuzz/fuzz/$name" "${args[@]}" 2>&1 | tail -n 12
+  args+=(-artifact_prefix="build-fuzz/$name-")
+  log=build-fuzz/$name.log
+  if "build-fuzz/fuzz/$name" "${args[@]}" >"$log" 2>&1; then
+    tail -n 4 "$log"
+  else
+    # The whole report of a failure: the input that caused it and where.
+    grep -v '^#[0-9]' "$log" | tail -n 80
+    exit 1
+  fi
 done < build-fuzz/fuzzers.txt

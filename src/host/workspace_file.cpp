@@ -18,6 +18,12 @@ std::string ProjectKey(size_t index) {
   return "Project" + std::to_string(index);
 }
 
+// A path as a profile line holds it: one with blanks at either end, or
+// quotes around it, would read back trimmed or unquoted, so it is quoted.
+std::string Stored(const std::string& path) {
+  return ProfileText::ReadValue(path) == path ? path : "\"" + path + "\"";
+}
+
 }  // namespace
 
 bool ParseWorkspaceFile(std::string_view text, WorkspaceFile* workspace, std::string* error) {
@@ -75,7 +81,7 @@ bool UpdateWorkspaceFileText(std::string_view old_text, const WorkspaceFile& wor
   }
   ProfileText file(old_text.empty() ? std::string_view(kNewFileHeader) : old_text);
   file.Set(kWorkspaceSection, "Format", std::to_string(kWorkspaceFileFormat));
-  file.Set(kWorkspaceSection, "Active", workspace.active);
+  file.Set(kWorkspaceSection, "Active", Stored(workspace.active));
   // Entries beyond the new count go, so the file never lists a project twice.
   for (const std::string& key : file.KeyNames(kProjectsSection)) {
     std::string_view digits = std::string_view(key).substr(std::min<size_t>(key.size(), 7));
@@ -89,7 +95,7 @@ bool UpdateWorkspaceFileText(std::string_view old_text, const WorkspaceFile& wor
   }
   file.Set(kProjectsSection, "Count", std::to_string(workspace.projects.size()));
   for (size_t i = 0; i < workspace.projects.size(); ++i) {
-    file.Set(kProjectsSection, ProjectKey(i), workspace.projects[i]);
+    file.Set(kProjectsSection, ProjectKey(i), Stored(workspace.projects[i]));
   }
   *text = file.Render();
   return true;

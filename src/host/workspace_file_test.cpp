@@ -87,6 +87,14 @@ TEST(WorkspaceFile, UpdatesExistingText) {
   ASSERT_TRUE(ParseWorkspaceFile(text, &back, &error));
   EXPECT_THAT(back.projects, ElementsAre("a\\a.kbp"));
 
+  // Paths a reader would trim or unquote are stored quoted and read back whole.
+  file.projects = {"'q.kbp'", " lead.kbp", "\"\""};
+  file.active = "\"a.kbp\"";
+  ASSERT_TRUE(UpdateWorkspaceFileText("", file, &text, &error));
+  ASSERT_TRUE(ParseWorkspaceFile(text, &back, &error));
+  EXPECT_EQ(back.projects, file.projects);
+  EXPECT_EQ(back.active, file.active);
+
   file.projects = {"bad\r\nProject1=x"};
   EXPECT_FALSE(UpdateWorkspaceFileText(old, file, &text, &error));
   EXPECT_NE(error, "");
