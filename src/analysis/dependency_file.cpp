@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 #include "platform/ansi_text.h"
@@ -398,6 +399,8 @@ class DependencyFileWriter::Impl {
   }
 
   const std::vector<DependencySectionView>& sections() const { return sections_; }
+  // Where section `s` starts (after Place), or the text's end for the count.
+  size_t offset(size_t s) const { return offsets_[s]; }
   bool measured() const { return measured_; }
   void set_measured() { measured_ = true; }
 
@@ -410,14 +413,15 @@ class DependencyFileWriter::Impl {
 
   // The lines of sections [begin, end) at their places in `out`: the
   // profile lines of CCountedList::WriteList for each record.
-  void Format(size_t begin, size_t end, char* out) const {
+  // `out` holds the text from offset `base` on.
+  void Format(size_t begin, size_t end, char* out, size_t base = 0) const {
     std::string key;
     for (size_t s = begin; s < end; ++s) {
       const DependencySectionView& section = sections_[s];
       // A name with a line feed would not read back; a carriage return
       // inside it does, as it is.
       if (section.source.find('\n') != std::string_view::npos) continue;
-      char* p = out + offsets_[s];
+      char* p = out + (offsets_[s] - base);
       *p++ = '[';
       p = Put(p, section.source);
       p = Put(p, "]\r\n");
@@ -485,40 +489,95 @@ DependencyFileWriter::DependencyFileWriter(const std::vector<DependencySectionVi
 
 DependencyFileWriter::~DependencyFileWriter() = default;
 
-DependencyFileText DependencyFileWriter::Format(int threads) {
-  // Sizes first, so that each section is copied straight to its place; with
-  // two threads each works out and writes one half (by dependencies).
+size_t DependencyFileWriter::Measure(int threads) {
   Impl& writer = *impl_;
+  if (placed_) return writer.offset(writer.sections().size());
+  // Sizes first, so that each section is copied straight to its place; with
+  // two threads each works out one half (by dependencies).
   const std::vector<DependencySectionView>& sections = writer.sections();
   size_t dependencies = 0;
   for (const DependencySectionView& section : sections) {
     for (const CDependencyRecord& record : *section.records)
       dependencies += record.size() + 2;
   }
-  size_t half = sections.size();
+  half_ = sections.size();
   if (threads > 1 && dependencies * 32 >= kParallelBytes) {
     size_t seen = 0;
-    for (half = 0; half < sections.size() && seen < dependencies / 2; ++half) {
-      for (const CDependencyRecord& record : *sections[half].records)
+    for (half_ = 0; half_ < sections.size() && seen < dependencies / 2; ++half_) {
+      for (const CDependencyRecord& record : *sections[half_].records)
         seen += record.size() + 2;
     }
   }
-  DependencyFileText text;
-  auto in_halves = [&](const std::function<void(size_t, size_t)>& work) {
-    if (half == sections.size()) {
-      work(0, sections.size());
-      return;
-    }
-    std::thread helper([&] { work(half, sections.size()); });
-    work(0, half);
+  if (half_ == sections.size()) {
+    writer.Measure(0, sections.size());
+  } else {
+    std::thread helper([&] { writer.Measure(half_, sections.size()); });
+    writer.Measure(0, half_);
     helper.join();
-  };
-  in_halves([&](size_t begin, size_t end) { writer.Measure(begin, end); });
+  }
   writer.set_measured();
-  text.size = writer.Place();
+  placed_ = true;
+  return writer.Place();
+}
+
+DependencyFileText DependencyFileWriter::Format(int threads) {
+  Impl& writer = *impl_;
+  const std::vector<DependencySectionView>& sections = writer.sections();
+  DependencyFileText text;
+  text.size = Measure(threads);
   text.bytes.reset(new char[std::max<size_t>(text.size, 1)]);
-  in_halves([&](size_t begin, size_t end) { writer.Format(begin, end, text.bytes.get()); });
+  if (half_ == sections.size()) {
+    writer.Format(0, sections.size(), text.bytes.get());
+  } else {
+    std::thread helper([&] { writer.Format(half_, sections.size(), text.bytes.get()); });
+    writer.Format(0, half_, text.bytes.get());
+    helper.join();
+  }
   return text;
+}
+
+bool DependencyFileWriter::Write(int threads, const std::function<bool(std::string_view)>& append,
+                                 size_t piece_bytes) {
+  Impl& writer = *impl_;
+  const size_t count = writer.sections().size();
+  Measure(threads);
+  // Pieces of whole sections, about `piece_bytes` each.
+  std::vector<size_t> starts{0};
+  size_t largest = 0;
+  for (size_t s = 0; s < count; ++s) {
+    if (writer.offset(s + 1) - writer.offset(starts.back()) >= piece_bytes || s + 1 == count) {
+      largest = std::max(largest, writer.offset(s + 1) - writer.offset(starts.back()));
+      starts.push_back(s + 1);
+    }
+  }
+  // Two buffers, used in turn: with two threads the next piece is formatted
+  // while this one is written. The same memory serves every piece.
+  std::unique_ptr<char[]> buffers[2] = {std::make_unique_for_overwrite<char[]>(largest + 1),
+                                        std::make_unique_for_overwrite<char[]>(largest + 1)};
+  auto format = [&](size_t piece) {
+    writer.Format(starts[piece], starts[piece + 1], buffers[piece % 2].get(),
+                  writer.offset(starts[piece]));
+  };
+  size_t pieces = starts.size() - 1;
+  if (pieces > 0) format(0);
+  for (size_t piece = 0; piece < pieces; ++piece) {
+    std::thread helper;
+    if (piece + 1 < pieces) {
+      if (threads > 1) {
+        helper = std::thread([&format, piece] { format(piece + 1); });
+      }
+    }
+    size_t begin = writer.offset(starts[piece]);
+    bool ok = append(
+        std::string_view(buffers[piece % 2].get(), writer.offset(starts[piece + 1]) - begin));
+    if (helper.joinable()) {
+      helper.join();
+    } else if (ok && piece + 1 < pieces) {
+      format(piece + 1);
+    }
+    if (!ok) return false;
+  }
+  return true;
 }
 
 namespace {

@@ -94,12 +94,23 @@ class DependencyFileWriter {
   ~DependencyFileWriter();
   DependencyFileWriter(const DependencyFileWriter&) = delete;
   DependencyFileWriter& operator=(const DependencyFileWriter&) = delete;
+  // Works out the text's size and which records it holds (IndexBody may
+  // run once this is done); Format and Write do it when it is not done.
+  size_t Measure(int threads = 1);
   DependencyFileText Format(int threads = 1);
+  // The same text handed to `append` in pieces of about `piece_bytes` (a
+  // large file is never whole in memory); false from `append` stops it and
+  // is the result. With `threads` 2 a piece is formatted while the one
+  // before is handed over.
+  bool Write(int threads, const std::function<bool(std::string_view)>& append,
+             size_t piece_bytes = size_t{4} << 20);
   std::string IndexBody();
 
  private:
   class Impl;
   std::unique_ptr<Impl> impl_;
+  bool placed_ = false;  // Measure is done
+  size_t half_ = 0;      // the first section of the second half (Measure)
 };
 std::string DependencyIndex(std::string index, const FileStatus& text);
 std::string WriteDependencyFile(const std::vector<DependencySection>& sections);

@@ -174,6 +174,26 @@ TEST(DependencyFileTest, TwoThreadsReadAndWriteAsOneDoes) {
       views.push_back({section.source, &section.records});
     EXPECT_TRUE(FormatDependencySections(views, 2).view() ==
                 FormatDependencySections(views, 1).view());
+    // Written in pieces (one section, several, all), the text is the same;
+    // a refusal stops it.
+    for (int threads : {1, 2}) {
+      for (size_t piece : {size_t{1}, size_t{100000}, size_t{1} << 30}) {
+        std::string written;
+        size_t calls = 0;
+        DependencyFileWriter writer(views);
+        EXPECT_TRUE(writer.Write(
+            threads,
+            [&](std::string_view data) {
+              written += data;
+              return ++calls > 0;
+            },
+            piece));
+        EXPECT_TRUE(written == FormatDependencySections(views, 1).view())
+            << threads << " threads, pieces of " << piece;
+        EXPECT_FALSE(DependencyFileWriter(views).Write(
+            threads, [](std::string_view) { return false; }, piece));
+      }
+    }
     // The file as written reads back and is written as it is.
     if (&text == &texts[0]) {
       EXPECT_TRUE(FormatDependencySections(views, 2).view() == text);

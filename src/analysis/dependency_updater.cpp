@@ -481,16 +481,21 @@ bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProject
   bool written = false;
   std::string index_body;
   {
-    DependencyFileText text = writer.Format(threads_);
+    writer.Measure(threads_);
     // With two threads the index is worked out while the text is written.
     std::thread indexer;
     if (threads_ > 1) indexer = std::thread([&] { index_body = writer.IndexBody(); });
     // The file is made again by a refresh when it is lost: it is written
     // whole or not at all, but not forced to disk (a large workspace's
     // file holds tens of megabytes). The file is the system's own: a
-    // read-only one is replaced all the same.
-    written = WriteFileAtomic(*fs_, project.DependencyFilePath(), text.view(), &error,
-                              WriteOptions{Durability::kScratch, true, {}});
+    // read-only one is replaced all the same. It is written in pieces, so
+    // the whole text is never in memory at once.
+    written = WriteFileAtomic(
+        *fs_, project.DependencyFilePath(),
+        [&](WritableFile& file) {
+          return writer.Write(threads_, [&](std::string_view piece) { return file.Append(piece); });
+        },
+        &error, WriteOptions{Durability::kScratch, true, {}});
     if (indexer.joinable()) indexer.join();
   }
   if (!written) {

@@ -491,6 +491,16 @@ IncludeGraph::ScanResult IncludeGraph::VisitIncluded(int node, IncludeReading re
 const std::span<const IncludeResolved>* IncludeGraph::Edges(int node) {
   const IncludeLines* lines = search_.LinesOf(node, reading_);
   if (lines == nullptr) return nullptr;
+  // Mostly asked again for a file whose searches are known: they are given
+  // as Resolve would give them, without entering the file.
+  const std::vector<uint8_t>& home = context_->table_home;
+  if (static_cast<size_t>(node) < home.size()) {
+    if (home[node] == kHomeShared) return &SlotOf(*tail_, node).resolved[0];
+    if (home[node] == kHomeOwn) {
+      Placed& placed = SlotOf(*context_, node);
+      if (placed.searched[0]) return &placed.resolved[0];
+    }
+  }
   // Searched as the scan searches below the outermost source.
   search_.EnterFile(node);
   int depth = search_.depth();

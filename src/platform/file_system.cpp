@@ -70,6 +70,13 @@ bool MakeUniqueName(FileSystem& fs, std::string_view pattern, std::string* path)
 
 bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
                      std::string* error, const WriteOptions& options) {
+  return WriteFileAtomic(
+      fs, path, [contents](WritableFile& file) { return file.Append(contents); }, error, options);
+}
+
+bool WriteFileAtomic(FileSystem& fs, std::string_view path,
+                     const std::function<bool(WritableFile& file)>& write, std::string* error,
+                     const WriteOptions& options) {
   std::string target = fs.ResolveLinks(path);
   auto fail = [&](const std::string& reason) {
     if (error) *error = reason;
@@ -91,7 +98,7 @@ bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view con
       fs.CreateFileLike(temp, exists ? std::string_view(target) : options.permissions_of);
   if (!file) return fail("cannot create a temporary file beside the file");
   bool durable = options.durability == Durability::kDurable;
-  bool ok = file->Append(contents) && file->Flush() && (!durable || file->Sync());
+  bool ok = write(*file) && file->Flush() && (!durable || file->Sync());
   bool closed = file->Close();
   file.reset();
   if (!ok || !closed) {

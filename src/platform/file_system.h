@@ -186,6 +186,12 @@ struct WriteOptions {
 // failure is noted on `fs` (FailedWrites).
 bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
                      std::string* error, const WriteOptions& options);
+// The same, the contents written by `write` into the temporary piece by
+// piece (a large file need not be built whole in memory first); false from
+// `write` fails the write as above.
+bool WriteFileAtomic(FileSystem& fs, std::string_view path,
+                     const std::function<bool(WritableFile& file)>& write, std::string* error,
+                     const WriteOptions& options);
 inline bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
                             std::string* error = nullptr,
                             Durability durability = Durability::kDurable) {

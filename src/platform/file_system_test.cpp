@@ -153,6 +153,15 @@ TEST_P(FileSystemContractTest, AtomicWriteLeavesNoTemporary) {
   EXPECT_FALSE(WriteFileAtomic(fs, "d", "x", &error));
   EXPECT_EQ(error, "is a directory");
   EXPECT_EQ(Names("."), "d\\ f.txt ");
+  // Written in pieces; a writer that fails leaves the file as it was.
+  auto pieces = [](bool ok) {
+    return [ok](WritableFile& file) { return file.Append("a") && file.Append("b") && ok; };
+  };
+  ASSERT_TRUE(WriteFileAtomic(fs, "f.txt", pieces(true), nullptr, WriteOptions{}));
+  EXPECT_EQ(Read("f.txt"), "ab");
+  EXPECT_FALSE(WriteFileAtomic(fs, "f.txt", pieces(false), &error, WriteOptions{}));
+  EXPECT_EQ(Read("f.txt"), "ab");
+  EXPECT_EQ(Names("."), "d\\ f.txt ");
 }
 
 // Whatever step of a whole-file write fails, the old file stays byte for
