@@ -101,7 +101,9 @@ IncludeSearch::Context& IncludeSearch::FindContext(IncludeReading reading, bool 
     key += *part;
     key += '\0';
   }
-  key += fs_.GetCurrentDirectory();
+  // Nothing changes the current directory while a run's searches are made.
+  cwd_ = fs_.GetCurrentDirectory();
+  key += cwd_;
   key += '\0';
   size_t prefix_size = key.size();
   for (const std::string& entry : search_) {
@@ -241,7 +243,7 @@ std::string IncludeSearch::CompletePath(std::string_view dir, std::string_view n
               (!candidate.empty() && IsPathSeparator(candidate[0]));
   if (!full) candidate.insert(0, base_directory_);
   std::string canonical;
-  if (!GetFullPathName(candidate, fs_.GetCurrentDirectory(), &canonical)) return candidate;
+  if (!GetFullPathName(candidate, cwd_, &canonical)) return candidate;
   return canonical;
 }
 

@@ -211,6 +211,7 @@ class IncludeSearch {
   std::string toolchain_include_;
   std::vector<std::string> search_;
   std::vector<std::string> saved_entries_;  // MR44A: outer position-1 entries
+  std::string cwd_;                         // the current directory of the run
   int depth_ = 0;
   bool assembler_flag_ = false;
   bool skip_system_ = false;
