@@ -466,8 +466,17 @@ IncludeGraph::ScanResult IncludeGraph::VisitIncluded(int node, IncludeReading re
   if (height <= radius) {
     Closure closure = ClosureOf(node);
     const ClosureEntry* entries = closure_entries_.data() + closure.begin;
+    // RecordDependency for each entry, the table sized once for all.
+    if (recorded_in_run_.size() < search_.record_count()) {
+      recorded_in_run_.resize(search_.record_count(), 0);
+    }
+    uint32_t* recorded = recorded_in_run_.data();
     for (uint32_t i = 0; i < closure.count; ++i) {
-      RecordDependency(entries[i].form, entries[i].ref, entries[i].record_id);
+      uint32_t& stamp = recorded[static_cast<size_t>(entries[i].record_id)];
+      if (stamp == run_) continue;
+      stamp = run_;
+      run_records_.push_back(entries[i].ref);
+      run_forms_ += entries[i].form;
     }
     for (uint32_t i = 0; i < closure.events_count; ++i) {
       const Event& event = closure_events_[closure.events_begin + i];
