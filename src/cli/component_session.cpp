@@ -16,51 +16,6 @@
 
 namespace zelvan::cli {
 
-// --- ComArgs.
-
-ComArgs::~ComArgs() {
-  for (VARIANT& v : variants_)
-    VariantClear(&v);
-  for (BSTR b : bstrs_)
-    SysFreeString(b);
-}
-
-VARIANT ComArgs::Empty() const {
-  VARIANT v;
-  VariantInit(&v);
-  return v;
-}
-
-VARIANT ComArgs::Text(std::string_view text) {
-  VARIANT v = Empty();
-  v.vt = VT_BSTR;
-  v.bstrVal = Bstr(text);
-  return v;
-}
-
-VARIANT ComArgs::Strings(const std::vector<std::string>& items) const {
-  VARIANT v = Empty();
-  v.vt = VT_ARRAY | VT_BSTR;
-  v.parray = SafeArrayFromStrings(items);
-  return v;
-}
-
-BSTR ComArgs::Bstr(std::string_view text) {
-  bstrs_.push_back(BstrFromText(text));
-  return bstrs_.back();
-}
-
-VARIANT* ComArgs::Out(VARIANT value) {
-  variants_.push_back(value);
-  return &variants_.back();
-}
-
-std::string VariantText(const VARIANT& v) {
-  std::string text;
-  StringFromVariant(v, &text);
-  return text;
-}
-
 // --- ComponentSession.
 
 ComponentSession::ComponentSession(const GlobalOptions& options)
@@ -127,7 +82,7 @@ bool ComponentSession::Start() {
     service_ = nullptr;
     return Failed("the component made no objects"), false;
   }
-  ComArgs args;
+  VariantArgs args;
   if (connect_->Connect(component_.Application(), args.Empty(), args.Empty()) != S_OK) {
     err_ << "zelvan: warning: the host's IDE objects could not be connected\n";
   }
@@ -158,7 +113,7 @@ bool ComponentSession::OpenWorkspaceFile(const std::string& workspace_path) {
 }
 
 bool ComponentSession::OpenThroughService() {
-  ComArgs args;
+  VariantArgs args;
   opened_ = true;
   if (service_->OpenWorkspace(args.Text(host().WorkspacePath())) != S_OK) {
     Failed();
@@ -173,7 +128,7 @@ bool ComponentSession::AddProject(const std::string& host_path) {
   const std::string path = SystemPath(host_path);
   std::string file;
   if (ChangeExtension(fs(), path, kProjectExtension, &file) && !LockFile(file)) return false;
-  ComArgs args;
+  VariantArgs args;
   if (service_->AddProject(args.Text(path)) != S_OK) return FailedWith(host_path), false;
   RemoveDeadTemporaries(fs(), GetFileDirectory(file));
   return true;

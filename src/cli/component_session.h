@@ -31,34 +31,10 @@
 #include "host/write_locks.h"
 #include "platform/com_ptr.h"
 #include "platform/variant.h"
+#include "platform/variant_args.h"
 #include "service/component_interfaces.h"
 
 namespace zelvan::cli {
-
-// Arguments for one command's calls: texts and their BSTRs, freed with the
-// arena. Arrays are not kept: a method takes an array passed by value over.
-class ComArgs {
- public:
-  ComArgs() = default;
-  ~ComArgs();
-  ComArgs(const ComArgs&) = delete;
-  ComArgs& operator=(const ComArgs&) = delete;
-
-  VARIANT Empty() const;
-  VARIANT Text(std::string_view text);
-  VARIANT Strings(const std::vector<std::string>& items) const;
-  BSTR Bstr(std::string_view text);
-  // A VARIANT of the arena for an out argument, or for an in-and-out one
-  // with `value`, which the arena takes over (not a Text of the arena's).
-  VARIANT* Out(VARIANT value = {});
-
- private:
-  std::deque<VARIANT> variants_;
-  std::deque<BSTR> bstrs_;
-};
-
-// The text a VARIANT holds (StringFromVariant); empty when it holds none.
-std::string VariantText(const VARIANT& v);
 
 class ComponentSession {
  public:

@@ -46,7 +46,7 @@ int RunDeps(const GlobalOptions& globals, const DepsArgs& args) {
   session.SetRefreshDependenciesOnOpen(false);
   if (!session.Open()) return kExitFailed;
   IService& service = session.service();
-  ComArgs a;
+  VariantArgs a;
   HRESULT hr = S_OK;
   bool cancelled = false;
   if (args.projects.empty()) {
@@ -60,7 +60,7 @@ int RunDeps(const GlobalOptions& globals, const DepsArgs& args) {
     place.vt = VT_VARIANT | VT_BYREF;
     place.pvarVal = answer;
     hr = service.Method73(args.all ? kUpdateProjects : kUpdateStaleOfProjects,
-                          a.Strings(args.projects), session.ProgressWindow(), place);
+                          a.Array(args.projects), session.ProgressWindow(), place);
     std::vector<std::string> result;
     cancelled = StringsFromVariant(*answer, &result) && result == std::vector<std::string>{"1"};
   }

@@ -39,7 +39,7 @@ int RunValue(const GlobalOptions& globals, const LcfArgs& args) {
   session.SetRefreshDependenciesOnOpen(false);
   if (!session.Open()) return kExitFailed;
   const std::vector<std::string>& w = args.words;
-  ComArgs a;
+  VariantArgs a;
   VARIANT* value = a.Out();
   if (session.service().GetSectionsValue(a.Text(w.size() >= 2 ? w[0] : ""),
                                          a.Text(w.size() == 3 ? w[1] : ""), a.Text(w.back()),
@@ -54,7 +54,7 @@ int RunValue(const GlobalOptions& globals, const LcfArgs& args) {
 int RunOuter(const GlobalOptions& globals, const LcfArgs& args) {
   ComponentSession session(globals);
   if (!session.Start()) return kExitFailed;
-  ComArgs a;
+  VariantArgs a;
   VARIANT* value = a.Out();
   if (session.service().GetOuterValue(a.Text(session.SystemPath(args.file)), a.Text(args.symbol),
                                       value) != S_OK) {

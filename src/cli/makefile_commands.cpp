@@ -121,7 +121,7 @@ int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs
   if (!session.Open()) return kExitFailed;
   if (args.projects.size() > 1) return session.Failed("name one project (or use --check)");
   IService& service = session.service();
-  ComArgs a;
+  VariantArgs a;
   std::string path;
   if (!args.output.empty()) {
     path = session.SystemPath(args.output);
@@ -212,7 +212,7 @@ struct BuildMakefileArgs {
 // printing why.
 std::string ProjectInfoMakefile(ComponentSession& session, LONG kind, const std::string& project,
                                 VARIANT value) {
-  ComArgs a;
+  VariantArgs a;
   ScopedBstr path;
   if (session.service().GetProjectInfo(kind, a.Text(project), value, path.Receive()) != S_OK) {
     session.FailedWith(project);
@@ -224,7 +224,7 @@ std::string ProjectInfoMakefile(ComponentSession& session, LONG kind, const std:
 int RunBuildMakefile(const GlobalOptions& globals, const BuildMakefileArgs& args) {
   ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
-  ComArgs a;
+  VariantArgs a;
   // The build makefile lies beside the project file; whether it was made
   // again shows in its file status.
   VARIANT* project_file = a.Out();
@@ -239,7 +239,7 @@ int RunBuildMakefile(const GlobalOptions& globals, const BuildMakefileArgs& args
   const bool existed = session.fs().Stat(expected, &before);
   const std::string path = ProjectInfoMakefile(
       session, kBuildMakefile, args.project,
-      a.Strings({args.target, std::to_string(static_cast<int>(mode)), args.clean ? "1" : "0"}));
+      a.Array({args.target, std::to_string(static_cast<int>(mode)), args.clean ? "1" : "0"}));
   if (path.empty()) return kExitFailed;
   FileStatus after;
   const bool regenerated =
@@ -279,7 +279,7 @@ int RunBuildStep(const GlobalOptions& globals, const BuildStepArgs& args) {
   ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
   IService& service = session.service();
-  ComArgs a;
+  VariantArgs a;
   if (!args.copy_to.empty()) {
     if (service.Method56(a.Bstr(args.project), a.Bstr(args.target), a.Text(args.copy_to),
                          a.Empty()) != S_OK) {
@@ -313,8 +313,8 @@ int RunBuildStep(const GlobalOptions& globals, const BuildStepArgs& args) {
   if (!args.outputs.empty()) settings.outputs = args.outputs;
   // The new step goes in through the same three VARIANTs.
   VARIANT* new_title = a.Out(VariantFromText(settings.title));
-  VARIANT* new_commands = a.Out(a.Strings(settings.commands));
-  VARIANT* new_outputs = a.Out(a.Strings(settings.outputs));
+  VARIANT* new_commands = a.Out(a.Array(settings.commands));
+  VARIANT* new_outputs = a.Out(a.Array(settings.outputs));
   if (service.Method15(kWriteBuildStep, a.Text(args.project), new_title, a.Text(args.target),
                        new_commands, a.Text(args.step), new_outputs, nullptr) != S_OK) {
     return session.FailedWith(args.project + " " + args.target);

@@ -45,7 +45,7 @@ int PrintProjectFile(ComponentSession& session, const std::string& project_file)
 
 // The project file of a project of the workspace (Method14).
 std::string ProjectFileOf(ComponentSession& session, std::string_view project) {
-  ComArgs a;
+  VariantArgs a;
   VARIANT* file = a.Out();
   session.service().Method14(a.Text(project), file, a.Text(""), a.Out(), a.Text(""), a.Out());
   return VariantText(*file);
@@ -79,11 +79,11 @@ int RunNew(const GlobalOptions& globals, const ProjectArgs& args) {
       if (c == '/') c = '\\';
     }
   }
-  ComArgs a;
+  VariantArgs a;
   const bool full = EqualsNoCase(args.type, "full");
   const std::string memory = args.memory != 0 ? std::to_string(args.memory) : "";
   VARIANT last = full ? (args.memory != 0 ? VariantFromLong(args.memory) : a.Empty())
-                      : a.Strings({args.type, memory});
+                      : a.Array({args.type, memory});
   VARIANT* result = a.Out();
   IService& service = session.service();
   VARIANT* values[] = {a.Out(VariantFromText(args.name)), a.Out(VariantFromText(args.cpu)),
@@ -99,7 +99,7 @@ int RunNew(const GlobalOptions& globals, const ProjectArgs& args) {
 int RunCopy(const GlobalOptions& globals, const ProjectArgs& args) {
   ComponentSession session(globals);
   if (!OpenForProjects(session)) return kExitFailed;
-  ComArgs a;
+  VariantArgs a;
   if (session.service().CopyProject(a.Bstr(args.project)) != S_OK) {
     return session.FailedWith(args.project);
   }
@@ -113,7 +113,7 @@ int RunCopy(const GlobalOptions& globals, const ProjectArgs& args) {
 int RunRename(const GlobalOptions& globals, const ProjectArgs& args) {
   ComponentSession session(globals);
   if (!OpenForProjects(session)) return kExitFailed;
-  ComArgs a;
+  VariantArgs a;
   if (session.service().RenameProject(a.Bstr(args.project), a.Bstr(args.new_name)) != S_OK) {
     return session.FailedWith(args.project);
   }

@@ -196,7 +196,7 @@ int RunInit(const GlobalOptions& globals, const std::string& workspace_arg,
 // A list of the workspace or of a project (GetProjectInfo kind 2 or 6).
 bool ProjectInfoList(ComponentSession& session, LONG kind, std::string_view project,
                      std::vector<std::string>* items) {
-  ComArgs args;
+  VariantArgs args;
   ScopedBstr text;
   if (session.service().GetProjectInfo(kind, args.Text(project), args.Empty(), text.Receive()) !=
       S_OK) {
@@ -237,7 +237,7 @@ int RunProjects(const GlobalOptions& globals, bool json) {
   if (!ProjectInfoList(session, 2, "", &names)) return session.Failed();
   JsonDocument list = JsonDocument::array();
   for (const std::string& name : names) {
-    ComArgs args;
+    VariantArgs args;
     VARIANT* file = args.Out();
     VARIANT* cpu = args.Out();
     std::vector<std::string> targets;
@@ -287,7 +287,7 @@ int RunActivate(const GlobalOptions& globals, const std::string& project_arg,
   ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
   IService& service = session.service();
-  ComArgs args;
+  VariantArgs args;
   VARIANT* file = args.Out();
   if (service.Method14(args.Text(project_arg), file, args.Text(kProjectSection), args.Out(),
                        args.Text(kCpuKey), args.Out()) != S_OK) {
@@ -327,7 +327,7 @@ int RunTargetAdd(const GlobalOptions& globals, const std::string& project_arg,
                  const std::string& existing, const std::string& new_target) {
   ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
-  ComArgs args;
+  VariantArgs args;
   return SavedUnless(session,
                      session.service().AddTarget(args.Text(project_arg), args.Text(existing),
                                                  args.Text(new_target)),
@@ -338,7 +338,7 @@ int RunTargetRemove(const GlobalOptions& globals, const std::string& project_arg
                     const std::string& target) {
   ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
-  ComArgs args;
+  VariantArgs args;
   return SavedUnless(session,
                      session.service().RemoveTarget(args.Text(project_arg), args.Text(target)),
                      project_arg);
@@ -350,7 +350,7 @@ int RunLink(const GlobalOptions& globals, bool add, const std::string& project_a
             const std::string& linked_arg) {
   ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
-  ComArgs args;
+  VariantArgs args;
   IService& service = session.service();
   return SavedUnless(session,
                      add ? service.AddLinkProject(args.Text(project_arg), args.Text(linked_arg))
@@ -378,7 +378,7 @@ int RunGetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs
   if (setting == Setting::kRaw && !IsUsableKey(name)) {
     return session.FailedWithStatus(kStatusBadArgument, kMsgBadArgument);
   }
-  ComArgs a;
+  VariantArgs a;
   ScopedBstr text;
   VARIANT* value = a.Out();
   HRESULT hr = S_OK;
@@ -419,7 +419,7 @@ int RunSetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs
     return session.FailedWithStatus(kStatusBadArgument, kMsgBadArgument);
   }
   const std::string target = TargetName(targets, args.target);
-  ComArgs a;
+  VariantArgs a;
   IProject& project = session.project_object();
   BSTR owner = a.Bstr(args.project);
   HRESULT hr = S_OK;

@@ -17,19 +17,17 @@
 #include "platform/host_platform.h"
 #include "platform/inproc_server.h"
 #include "platform/system_services.h"
+#include "platform/variant_args.h"
 #include "service/argument_shapes.h"
 #include "service/component_interfaces.h"
 #include "tests/support/recording_ide_host.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/variant_args.h"
 
 namespace zelvan {
 namespace {
 
 using testing::RecordingIdeHost;
 using testing::TempDir;
-using testing::TextOf;
-using testing::VariantArgs;
 
 constexpr const char* kApp =
     "[PROJECT]\r\nOUTPUT=App.abs\r\nCPU=MX-520\r\nTARGET=Debug;Release;\r\nFolder=Src;\r\n"
@@ -356,7 +354,7 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
          *args[3] = VariantFromLong(128);
          VARIANT* count = a.Out();
          HRESULT hr = s->CreateProject(args[0], args[1], args[2], args[3], count, o);
-         return TextOf(*count) == "0" ? hr : E_UNEXPECTED; }, S_OK, 0,
+         return VariantText(*count) == "0" ? hr : E_UNEXPECTED; }, S_OK, 0,
        SystemPath("ws") + "\\Full\\Full.KBP"},
       {"37 name not a string", [](IService* s, VariantArgs& a, VARIANT* o) {
          return s->CreateProject(a.Out(), a.Out(), a.Out(), a.Out(), a.Out(), o); }, S_FALSE,
@@ -511,7 +509,7 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
       EXPECT_EQ(static_cast<uint32_t>(Status()), c.status);
     }
     if (c.text) {
-      EXPECT_EQ(TextOf(out), *c.text);
+      EXPECT_EQ(VariantText(out), *c.text);
     }
     VariantClear(&out);
     args_.Clear();

@@ -19,10 +19,10 @@
 #include "platform/inproc_server.h"
 #include "platform/registry.h"
 #include "platform/safe_array.h"
+#include "platform/variant_args.h"
 #include "service/component_interfaces.h"
 #include "tests/support/model_test_platform.h"
 #include "tests/support/recording_ide_host.h"
-#include "tests/support/variant_args.h"
 
 namespace zelvan {
 namespace {
@@ -30,8 +30,6 @@ namespace {
 using testing::Crlf;
 using testing::ModelTestPlatform;
 using testing::RecordingIdeHost;
-using testing::TextOf;
-using testing::VariantArgs;
 
 const std::string kApp = Crlf(R"([PROJECT]
 OUTPUT=App.abs
@@ -350,7 +348,7 @@ TEST_F(ComponentModuleTest, ProjectObjectChecksInOrderAndReportsItsFailures) {
     EXPECT_EQ(c.call(project.Get(), args_, &out), c.hr);
     EXPECT_EQ(Status(), c.status);
     if (c.out != nullptr) {
-      EXPECT_EQ(TextOf(out), c.out);
+      EXPECT_EQ(VariantText(out), c.out);
     }
     // A failure goes to the IDE with the low half of its status.
     const std::vector<std::string> now = ide_.Calls(kOutputWindowProgId, 22);
@@ -426,14 +424,14 @@ TEST_F(ComponentModuleTest, CallsByNameTakeAndGiveWhatTheSlotsDo) {
   VariantInit(&result);
   VARIANT info[] = {args_.Long(6), args_.Text("App"), args_.Empty()};
   EXPECT_EQ(CallDispatch(service.Get(), 12, DISPATCH_METHOD, info, 3, &result), S_OK);
-  EXPECT_EQ(TextOf(result), "Debug;Release;");
+  EXPECT_EQ(VariantText(result), "Debug;Release;");
   VariantClear(&result);
 
   // Every argument, the out one by reference.
   VARIANT text = args_.VariantRef();
   VARIANT all[] = {args_.Long(0), args_.Text(""), args_.Empty(), text};
   EXPECT_EQ(CallDispatch(service.Get(), 12, DISPATCH_METHOD, all, 4, &result), S_OK);
-  EXPECT_EQ(TextOf(*text.pvarVal), "App.abs");
+  EXPECT_EQ(VariantText(*text.pvarVal), "App.abs");
   VariantClear(&result);
 
   UINT arg_error = 99;
@@ -452,12 +450,12 @@ TEST_F(ComponentModuleTest, CallsByNameTakeAndGiveWhatTheSlotsDo) {
   // a script's own arguments stay whole.
   VARIANT set[] = {args_.Long(1), args_.Text(""), args_.Empty(), args_.Text("Release")};
   EXPECT_EQ(CallDispatch(service.Get(), 13, DISPATCH_METHOD, set, 4, nullptr), S_OK);
-  EXPECT_EQ(TextOf(set[3]), "Release");
+  EXPECT_EQ(VariantText(set[3]), "Release");
   VARIANT table[] = {args_.Long(2), args_.LongArray({4, 5}), args_.Array({"four", "five"})};
   EXPECT_EQ(CallDispatch(service.Get(), 72, DISPATCH_METHOD, table, 3, nullptr), S_OK);
   VARIANT nodes[] = {args_.LongArray({5, 4})};
   EXPECT_EQ(CallDispatch(service.Get(), 19, DISPATCH_METHOD, nodes, 1, &result), S_OK);
-  EXPECT_EQ(TextOf(result), "five;four;");
+  EXPECT_EQ(VariantText(result), "five;four;");
   VariantClear(&result);
   for (VARIANT* held : {&table[1], &table[2], &nodes[0]}) {
     EXPECT_EQ(SafeArrayDestroy(held->parray), S_OK);
@@ -469,7 +467,7 @@ TEST_F(ComponentModuleTest, CallsByNameTakeAndGiveWhatTheSlotsDo) {
   EXPECT_EQ(*status.plVal, 0);
   VARIANT message = args_.Ref("old text");
   EXPECT_EQ(CallDispatch(service.Get(), 54, DISPATCH_METHOD, &message, 1, nullptr), S_OK);
-  EXPECT_EQ(TextOf(message), "");
+  EXPECT_EQ(VariantText(message), "");
 
   // Several outs come back as an array, in order.
   ComPtr<IVersion> version = Create<IVersion>(CLSID_Version);

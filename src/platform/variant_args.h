@@ -1,5 +1,5 @@
-// VARIANT arguments for calls of the component's methods in tests, kept
-// alive (and freed) by one arena. Arrays passed by value are handed to the
+// VARIANT arguments for calls of a component's methods, kept alive (and
+// freed) by one arena. Arrays passed by value are handed to the
 // method, which destroys them, so the arena makes them and forgets them.
 //
 //   VariantArgs a;
@@ -14,7 +14,7 @@
 #include "platform/bstr.h"
 #include "platform/variant.h"
 
-namespace zelvan::testing {
+namespace zelvan {
 
 class VariantArgs {
  public:
@@ -39,8 +39,9 @@ class VariantArgs {
   // A BSTR of the arena; Owned hands one to a method that frees it.
   BSTR Bstr(std::string_view text);
   static BSTR Owned(std::string_view text) { return BstrFromText(text); }
-  // The VARIANT a VariantRef points to, or a fresh out VARIANT of the arena.
-  VARIANT* Out();
+  // A VARIANT of the arena for an out argument, or for an in-and-out one
+  // with `value`, which the arena takes over (not a Text of the arena's).
+  VARIANT* Out(VARIANT value = {});
 
   void Clear();
 
@@ -50,7 +51,7 @@ class VariantArgs {
   std::deque<BSTR> bstrs_;  // a deque: references into it stay valid
 };
 
-// The text a VARIANT holds, "" when it holds none.
-std::string TextOf(const VARIANT& v);
+// The text a VARIANT holds (StringFromVariant), "" when it holds none.
+std::string VariantText(const VARIANT& v);
 
-}  // namespace zelvan::testing
+}  // namespace zelvan

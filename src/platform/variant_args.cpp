@@ -1,8 +1,8 @@
-#include "tests/support/variant_args.h"
+#include "platform/variant_args.h"
 
 #include "platform/safe_array.h"
 
-namespace zelvan::testing {
+namespace zelvan {
 
 VARIANT VariantArgs::Empty() const {
   VARIANT v;
@@ -64,8 +64,8 @@ BSTR VariantArgs::Bstr(std::string_view text) {
   return bstrs_.back();
 }
 
-VARIANT* VariantArgs::Out() {
-  variants_.push_back(Empty());
+VARIANT* VariantArgs::Out(VARIANT value) {
+  variants_.push_back(value);
   return &variants_.back();
 }
 
@@ -81,10 +81,10 @@ void VariantArgs::Clear() {
   bstrs_.clear();
 }
 
-std::string TextOf(const VARIANT& v) {
+std::string VariantText(const VARIANT& v) {
   std::string text;
   StringFromVariant(v, &text);
   return text;
 }
 
-}  // namespace zelvan::testing
+}  // namespace zelvan
