@@ -109,12 +109,7 @@ class Database {
     auto it = hosts_.find(full);
     if (it != hosts_.end()) return it->second;
     std::string host = fs_.ToHostPath(full);
-    if (host.empty()) {
-      host = full;
-      for (char& c : host) {
-        if (c == '\\') c = '/';
-      }
-    }
+    if (host.empty()) host = ForwardSlashes(full);
     return hosts_.emplace(full, std::move(host)).first->second;
   }
 

@@ -12,14 +12,6 @@ namespace zelvan {
 
 namespace {
 
-std::string WithSlashes(std::string_view path) {
-  std::string out(path);
-  for (char& c : out) {
-    if (c == '\\') c = '/';
-  }
-  return out;
-}
-
 bool IsQuoted(std::string_view text) {
   return text.size() >= 2 && text.front() == '"' && text.back() == '"';
 }
@@ -86,7 +78,7 @@ const std::string& HostPathMapper::File(std::string_view full_path) {
       IsQuoted(full_path) ? full_path.substr(1, full_path.size() - 2) : full_path;
   std::string mapped;
   if (path.find("$(") != std::string_view::npos) {
-    mapped = EscapeForMake(WithSlashes(path));
+    mapped = EscapeForMake(ForwardSlashes(path));
   } else {
     std::string host = path.empty() ? std::string() : fs_.ToHostPath(path);
     mapped = host.empty() ? ToGnuPath(path) : EscapeForMake(host);
@@ -99,7 +91,7 @@ std::string HostPathMapper::PathPart(std::string_view path) {
   std::string_view inner = quoted ? path.substr(1, path.size() - 2) : path;
   std::string mapped;
   if (HasDrive(inner) || (!inner.empty() && inner[0] == '\\')) mapped = fs_.ToHostPath(inner);
-  if (mapped.empty()) mapped = WithSlashes(inner);
+  if (mapped.empty()) mapped = ForwardSlashes(inner);
   return quoted ? "\"" + mapped + "\"" : EscapeForMake(mapped);
 }
 

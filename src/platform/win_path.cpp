@@ -22,6 +22,18 @@ size_t FindLastSeparator(std::string_view path) {
   return last;
 }
 
+std::string ForwardSlashes(std::string_view path) {
+  std::string out(path);
+  for (size_t i = 0; i < out.size(); ++i) {
+    if (IsLeadByte(static_cast<unsigned char>(out[i])) && i + 1 < out.size()) {
+      ++i;
+    } else if (out[i] == '\\') {
+      out[i] = '/';
+    }
+  }
+  return out;
+}
+
 PathParts SplitPath(std::string_view path) {
   PathParts parts;
   if (HasDrive(path)) {

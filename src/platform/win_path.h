@@ -47,6 +47,9 @@ bool IsFullPath(std::string_view path);
 std::string AppendLastSlash(std::string_view path);
 // Removes one trailing `\` (or `/`).
 std::string StripTrailingSlash(std::string_view path);
+// The path with every `\` made `/` (not the trail byte of a double-byte
+// character): the form for texts a host tool reads.
+std::string ForwardSlashes(std::string_view path);
 // Drive and directory of a path ("C:\a\b.c" gives "C:\a\").
 std::string GetFileDirectory(std::string_view path);
 // The text after the last `\` or `/`.
