@@ -1,6 +1,7 @@
 #include "analysis/dependency_updater.h"
 
 #include <algorithm>
+#include <iterator>
 #include <thread>
 
 #include "analysis/dependency_file.h"
@@ -134,6 +135,8 @@ void DependencyUpdater::Attach(CProjectData& workspace) {
   if (fs_ != fs) {
     // Paths and times are those of one file system.
     fs_ = fs;
+    worker_.reset();
+    worker_fs_.reset();
     scanner_.reset();
     locked_fs_ = std::make_unique<LockedFileSystem>(*fs);
     scanner_ = std::make_unique<CIncludeScanner>(*locked_fs_, *output_, *output_);
@@ -146,8 +149,9 @@ void DependencyUpdater::Attach(CProjectData& workspace) {
 
 void DependencyUpdater::BeginRefresh(CProjectData& workspace) {
   Attach(workspace);
-  bool update_dependency_file = workspace.settings().ReadUpdateDependencyFile() != 0;
-  scanner_->BeginRefresh(update_dependency_file);
+  update_dependency_file_ = workspace.settings().ReadUpdateDependencyFile() != 0;
+  scanner_->BeginRefresh(update_dependency_file_);
+  worker_refresh_due_ = true;
   times_->BeginRefresh();
   last_stop_check_ = {};
   // Every record of the refresh is stamped with the time it began, before
@@ -162,16 +166,21 @@ void DependencyUpdater::BeginProject(COneProjectData& project) {
   times_->SetBaseDirectory(project_directory_);
   cpu_include_dirs_.clear();
   cpus_.GetIncludeDirs(project.Cpu(), &cpu_include_dirs_);
-  scanner_->SetBaseDirectory(project_directory_);
   // Each project takes the style of its own CPU family; a family without a
   // style of its own scans in style 0, whatever project came before.
-  scanner_->set_include_style(IncludeStyleForCpu(project.CpuFamily(), 0));
-  scanner_->SetToolchainIncludeDirectory(cpu_include_dirs_.empty() ? std::string()
-                                                                   : cpu_include_dirs_.front());
+  include_style_ = IncludeStyleForCpu(project.CpuFamily(), 0);
+  SetUpScanner(*scanner_);
   node_stored_.clear();
   guess_stored_.clear();
   macros_ready_ = false;
   title_ = project.OutputName();
+}
+
+void DependencyUpdater::SetUpScanner(CIncludeScanner& scanner) const {
+  scanner.SetBaseDirectory(project_directory_);
+  scanner.set_include_style(include_style_);
+  scanner.SetToolchainIncludeDirectory(cpu_include_dirs_.empty() ? std::string()
+                                                                 : cpu_include_dirs_.front());
 }
 
 bool DependencyUpdater::StopRequested(CProjectData& workspace) {
@@ -282,8 +291,8 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
   BeginProject(project);
   const std::vector<std::string> targets = project.Targets();
   // The steps in order (each file for each target), and the scans among
-  // them. Staleness and search lists are worked out first: while a second
-  // thread reads ahead, only the scanner calls the file system.
+  // them. Staleness and search lists are worked out first: while the
+  // worker scans, only the scanners call the file system.
   struct Step {
     COneSourceFile* file;
     const std::string* target;
@@ -301,12 +310,15 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
   }
   // A source scanned for one target only is never scanned again under the
   // same search list.
-  scanner_->set_keep_runs(targets.size() > 1);
+  const bool keep_runs = targets.size() > 1;
+  scanner_->set_keep_runs(keep_runs);
+  // With two threads the worker scans the later half meanwhile.
+  size_t own_jobs = jobs.size();
   if (threads_ > 1 && jobs.size() >= 2) {
-    std::vector<std::pair<std::string, int>> sources;
-    for (const DependencyScanJob& job : jobs)
-      sources.emplace_back(job.source, job.scan_kind);
-    scanner_->ReadAhead(sources);
+    own_jobs = (jobs.size() + 1) / 2;
+    StartWorker(std::vector<DependencyScanJob>(std::make_move_iterator(jobs.begin() + own_jobs),
+                                               std::make_move_iterator(jobs.end())),
+                keep_runs);
   }
   bool recomputed = false;
   bool stopped = false;
@@ -317,12 +329,18 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
       break;
     }
     if (step.scan) {
-      ComputeFile(project, *step.file, *step.target, std::move(jobs[job++]));
+      if (job < own_jobs) {
+        ComputeFile(project, *step.file, *step.target, std::move(jobs[job]));
+      } else if (!StoreWorkerResult(project, *step.file, *step.target, job - own_jobs)) {
+        stopped = true;
+        break;
+      }
+      ++job;
       recomputed = true;
     }
     if (progress != nullptr) progress->Step();
   }
-  scanner_->StopReadAhead();
+  if (worker_ != nullptr) worker_->Stop();
   // What was computed before a stop is kept too: each record is whole.
   if ((mode == DependencyMode::kAllFiles && !stopped) || recomputed) {
     WriteDependencyFile(workspace, project);
@@ -394,6 +412,50 @@ void DependencyUpdater::ComputeFile(COneProjectData& project, COneSourceFile& fi
                         scanner_->RecordPath(ref));
   }
   StoreRecord(project, file, target, std::move(ids), forms_);
+}
+
+void DependencyUpdater::StartWorker(std::vector<DependencyScanJob> jobs, bool keep_runs) {
+  if (worker_ == nullptr || worker_refresh_due_) {
+    worker_.reset();
+    worker_fs_ = fs_->NewThreadReader();
+    worker_ = std::make_unique<ScanWorker>(worker_fs_ != nullptr ? *worker_fs_ : *locked_fs_,
+                                           *output_, *output_);
+    worker_->scanner().BeginRefresh(update_dependency_file_);
+    worker_refresh_due_ = false;
+  }
+  worker_->Stop();
+  CIncludeScanner& scanner = worker_->scanner();
+  SetUpScanner(scanner);
+  scanner.set_keep_runs(keep_runs);
+  worker_node_stored_.clear();
+  worker_guess_stored_.clear();
+  worker_->Start(std::move(jobs), ScanOptions());
+}
+
+bool DependencyUpdater::StoreWorkerResult(COneProjectData& project, COneSourceFile& file,
+                                          std::string_view target, size_t index) {
+  const ScanWorker::Result* result = worker_->Take(index);
+  if (result == nullptr) return false;
+  // Paths are added to the table in the order a scan on this thread would
+  // add them: the ids, and so the index, do not depend on the threads.
+  for (const auto& [ref, path] : result->new_refs) {
+    bool node = ref >= 0;
+    StoredPath(node ? worker_node_stored_ : worker_guess_stored_,
+               node ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref), ref, path);
+  }
+  std::vector<DependencyPathId> ids(result->refs.size());
+  for (size_t i = 0; i < ids.size(); ++i) {
+    int ref = result->refs[i];
+    ids[i] = ref >= 0 ? worker_node_stored_[static_cast<size_t>(ref)]
+                      : worker_guess_stored_[static_cast<size_t>(-1 - ref)];
+  }
+  std::vector<IncludeNote> notes;
+  notes.reserve(result->notes.size());
+  for (const ScanWorker::Note& note : result->notes)
+    notes.push_back({note.nesting_limit, note.file, note.line_number, note.text});
+  scanner_->Report(notes, ScanOptions(), result->source);
+  StoreRecord(project, file, target, std::move(ids), result->forms);
+  return true;
 }
 
 void DependencyUpdater::StoreRecord(COneProjectData& project, COneSourceFile& file,

@@ -31,9 +31,11 @@
 // Records hold ids of the workspace's path table; the scanner's references
 // are made stored paths (relative to the project) once per distinct path
 // and project. A refresh works out every file's staleness and search list
-// first; with two threads a second thread then reads the sources to be
-// scanned ahead of the scan (records, lines and their order do not
-// change), and the dependency file is read and written in halves. The file
+// first; with two threads a second scanner (ScanWorker) then scans the
+// later half of the sources while the refresh scans the earlier half, and
+// its records are stored and its lines written when the refresh comes to
+// them (records, lines and their order do not change), and the dependency
+// file is read and written in halves. The file
 // is read from its index when that is the text's (see dependency_file.h)
 // and written with it.
 //
@@ -56,6 +58,7 @@
 #include "analysis/dependency_staleness.h"
 #include "analysis/include_scanner.h"
 #include "analysis/locked_file_system.h"
+#include "analysis/scan_worker.h"
 #include "platform/ansi_text.h"
 
 namespace zelvan {
@@ -88,13 +91,6 @@ TargetMacros MakeTargetMacros(COneProjectData& project, std::string_view target,
                               const CCPUTools& cpus);
 // Every "$(NAME)" of a known name replaced by its value.
 std::string ExpandTargetMacros(std::string_view text, const TargetMacros& macros);
-
-// One source to scan, with everything the per-file step works out for it.
-struct DependencyScanJob {
-  std::string source;  // full path
-  int scan_kind = kScanKindNone;
-  std::vector<std::string> search;
-};
 
 class DependencyUpdater {
  public:
@@ -192,6 +188,14 @@ class DependencyUpdater {
   void BeginRefresh(CProjectData& workspace);
   // Sets the scanner up for a project.
   void BeginProject(COneProjectData& project);
+  void SetUpScanner(CIncludeScanner& scanner) const;
+  // Hands the jobs to the worker (made anew for each refresh, set up like
+  // the refresh's scanner).
+  void StartWorker(std::vector<DependencyScanJob> jobs, bool keep_runs);
+  // Stores the record of a job the worker scanned and writes its lines;
+  // false when the worker stopped before it.
+  bool StoreWorkerResult(COneProjectData& project, COneSourceFile& file, std::string_view target,
+                         size_t index);
   // Whether the user asked to stop (see SetStopCheckInterval).
   bool StopRequested(CProjectData& workspace);
   // The stored path of a scanner reference `ref` (whose path is `path`) for
@@ -210,10 +214,15 @@ class DependencyUpdater {
   const CCPUTools& cpus_;
   std::unique_ptr<WorkspaceOutput> output_;
   FileSystem* fs_ = nullptr;
-  // The scanner reaches the file system through a lock: with two threads
-  // it reads ahead on the second.
+  // The scanners reach the file system through a lock: with two threads
+  // the worker's scans run beside the refresh's own.
   std::unique_ptr<LockedFileSystem> locked_fs_;
   std::unique_ptr<CIncludeScanner> scanner_;
+  // The worker reads through a file system of its own where there is one.
+  std::unique_ptr<FileSystem> worker_fs_;
+  std::unique_ptr<ScanWorker> worker_;
+  bool worker_refresh_due_ = true;  // the worker has not begun this refresh
+  bool update_dependency_file_ = false;
   std::unique_ptr<ModificationTimeCache> times_;
   DependencyProgress* default_progress_ = nullptr;
   bool refresh_on_open_ = true;
@@ -243,6 +252,10 @@ class DependencyUpdater {
   TextTable* paths_ = nullptr;
   std::vector<DependencyPathId> node_stored_;
   std::vector<DependencyPathId> guess_stored_;
+  int include_style_ = 0;
+  // The same for the worker's references.
+  std::vector<DependencyPathId> worker_node_stored_;
+  std::vector<DependencyPathId> worker_guess_stored_;
   std::vector<int> refs_;
   std::string forms_;
 };

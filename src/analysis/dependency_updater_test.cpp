@@ -298,25 +298,33 @@ TEST_F(DependencyUpdaterTest, AStopEndsTheRefreshAfterTheCurrentFileAndKeepsFile
   EXPECT_EQ(env_.Contents(kAppDeps), before);
   ASSERT_TRUE(env_.system.RemoveNamedObject(workspace_->StopObjectName()));
 
-  // Stopped after the second file: the two lists computed are written, the
-  // rest is as it was, and the file is whole.
+  // Stopped after the second file (the first target's half of the scans)
+  // and after the fourth (the second target's half, scanned beside it):
+  // the lists computed are written, the rest is as it was, and the file is
+  // whole.
+  const std::vector<std::string> old_list = {"1|a.h"};
+  const std::vector<std::string> new_list = {"1|a.h", "1|b.h"};
   AppFiles({{"a.h", "#include \"b.h\"\n"}, {"b.h", ""}});
-  SyncClock();
-  RecordingProgress progress;
-  progress.on_step = [&](int step) {
-    if (step == 2) env_.system.CreateNamedObject(workspace_->StopObjectName());
-  };
-  ASSERT_TRUE(Refresh(DependencyMode::kAllFiles, &cancelled, &progress));
-  EXPECT_TRUE(cancelled);
-  EXPECT_EQ(progress.steps, 2);
-  EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h", "1|b.h"}));
-  EXPECT_EQ(List("util.c", "Debug"), (std::vector<std::string>{"1|a.h", "1|b.h"}));
-  EXPECT_EQ(List("main.c", "Release"), (std::vector<std::string>{"1|a.h"}));
-  std::string after = env_.Contents(kAppDeps);
-  EXPECT_NE(after.find("Debug1=1|b.h"), std::string::npos);
-  EXPECT_NE(after.find("Release0=1|a.h"), std::string::npos);
-  EXPECT_EQ(after.find("Release1="), std::string::npos);
-  EXPECT_EQ(after.substr(after.size() - 2), "\r\n");
+  for (int stop_at : {2, 4}) {
+    SCOPED_TRACE(stop_at);
+    SyncClock();
+    RecordingProgress progress;
+    progress.on_step = [&](int step) {
+      if (step == stop_at) env_.system.CreateNamedObject(workspace_->StopObjectName());
+    };
+    ASSERT_TRUE(Refresh(DependencyMode::kAllFiles, &cancelled, &progress));
+    ASSERT_TRUE(env_.system.RemoveNamedObject(workspace_->StopObjectName()));
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(progress.steps, stop_at);
+    EXPECT_EQ(List("main.c", "Debug"), new_list);
+    EXPECT_EQ(List("util.c", "Debug"), new_list);
+    EXPECT_EQ(List("main.c", "Release"), stop_at == 4 ? new_list : old_list);
+    EXPECT_EQ(List("util.c", "Release"), old_list);
+    std::string after = env_.Contents(kAppDeps);
+    EXPECT_NE(after.find("Debug1=1|b.h"), std::string::npos);
+    EXPECT_EQ(after.find("Release1=") != std::string::npos, stop_at == 4);
+    EXPECT_EQ(after.substr(after.size() - 2), "\r\n");
+  }
   EXPECT_THAT(env_.memory.AllFiles(),
               ::testing::Not(::testing::Contains(::testing::HasSubstr(".tmp"))));
 }

@@ -2,11 +2,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <condition_variable>
 #include <cstdint>
 #include <cstring>
-#include <mutex>
-#include <thread>
 
 #include "analysis/include_line.h"
 #include "analysis/text_search.h"
@@ -257,7 +254,7 @@ const IncludeFileCache::Listing* IncludeFileCache::ListingOf(std::string_view di
 }
 
 // Parsed include lines and their texts, in blocks that never move (a
-// file's text is dropped once its lines are found). One per thread.
+// file's text is dropped once its lines are found).
 struct IncludeFileCache::Store {
   SpanArena<IncludeLine> line_store;
   SpanArena<IncludeLines> line_tables{1024};
@@ -308,77 +305,9 @@ struct IncludeFileCache::Store {
   }
 };
 
-// A read-ahead: the files by lower-case path (per reading), and how far
-// each is. The keys are made before the thread starts and only read after.
-struct IncludeFileCache::Ahead {
-  enum State : uint8_t { kQueued, kReading, kDone, kTaken };
-  std::vector<std::pair<std::string, IncludeReading>> files;
-  TextTable keys[2];
-  std::vector<size_t> index[2];  // by key id: the file's index in `files`
-  std::vector<uint8_t> state;
-  std::vector<const IncludeLines*> lines;
-  size_t next = 0;
-  bool stop = false;
-  std::mutex mutex;
-  std::condition_variable done;
-  std::thread thread;
-};
+IncludeFileCache::IncludeFileCache(FileSystem& fs) : fs_(fs), store_(std::make_unique<Store>()) {}
 
-IncludeFileCache::IncludeFileCache(FileSystem& fs)
-    : fs_(fs), store_(std::make_unique<Store>()), ahead_store_(std::make_unique<Store>()) {}
-
-IncludeFileCache::~IncludeFileCache() {
-  StopReadAhead();
-}
-
-void IncludeFileCache::ReadAhead(std::vector<std::pair<std::string, IncludeReading>> files) {
-  StopReadAhead();
-  auto ahead = std::make_unique<Ahead>();
-  for (auto& file : files) {
-    std::string key = ToLowerAscii(file.first);
-    int r = static_cast<int>(file.second);
-    // A file already known here, or named twice, is not read again.
-    if (line_paths_[r].Find(key) >= 0 || ahead->keys[r].Find(key) >= 0) continue;
-    ahead->keys[r].Add(key);
-    ahead->index[r].push_back(ahead->files.size());
-    ahead->files.push_back(std::move(file));
-  }
-  ahead->state.assign(ahead->files.size(), Ahead::kQueued);
-  ahead->lines.assign(ahead->files.size(), nullptr);
-  Ahead& a = *ahead;
-  a.thread = std::thread([this, &a] {
-    std::string text;
-    std::unique_lock<std::mutex> lock(a.mutex);
-    for (;;) {
-      while (a.next < a.files.size() && a.state[a.next] != Ahead::kQueued)
-        ++a.next;
-      if (a.stop || a.next == a.files.size()) break;
-      size_t i = a.next++;
-      a.state[i] = Ahead::kReading;
-      lock.unlock();
-      const IncludeLines* lines = nullptr;
-      if (fs_.ReadFile(a.files[i].first, &text)) {
-        lines = ahead_store_->Parse(text, a.files[i].second);
-      }
-      lock.lock();
-      a.lines[i] = lines;
-      a.state[i] = Ahead::kDone;
-      a.done.notify_all();
-    }
-  });
-  ahead_ = std::move(ahead);
-}
-
-void IncludeFileCache::StopReadAhead() {
-  if (!ahead_) return;
-  {
-    std::lock_guard<std::mutex> lock(ahead_->mutex);
-    ahead_->stop = true;
-  }
-  ahead_->thread.join();
-  // What was read ahead stays where it is until Clear.
-  ahead_.reset();
-}
+IncludeFileCache::~IncludeFileCache() = default;
 
 const IncludeLines* IncludeFileCache::Lines(std::string_view path, IncludeReading reading) {
   int r = static_cast<int>(reading);
@@ -390,20 +319,6 @@ const IncludeLines* IncludeFileCache::Lines(std::string_view path, IncludeReadin
   if (id >= 0) return lines_[r][static_cast<size_t>(id)];
   line_paths_[r].Add(name_buffer_);
   ++files_read_;
-  int32_t ahead = ahead_ ? ahead_->keys[r].Find(name_buffer_) : -1;
-  if (ahead >= 0) {
-    // Files are read ahead in the order they will be asked for: the one
-    // asked for is mostly there already, or being read.
-    size_t i = ahead_->index[r][static_cast<size_t>(ahead)];
-    std::unique_lock<std::mutex> lock(ahead_->mutex);
-    if (ahead_->state[i] == Ahead::kQueued) {
-      ahead_->state[i] = Ahead::kTaken;
-    } else {
-      ahead_->done.wait(lock, [&] { return ahead_->state[i] == Ahead::kDone; });
-      lines_[r].push_back(ahead_->lines[i]);
-      return lines_[r].back();
-    }
-  }
   const IncludeLines* result = nullptr;
   std::string text;
   if (fs_.ReadFile(path, &text)) result = store_->Parse(text, reading);
@@ -412,7 +327,6 @@ const IncludeLines* IncludeFileCache::Lines(std::string_view path, IncludeReadin
 }
 
 void IncludeFileCache::Clear() {
-  StopReadAhead();
   exists_paths_.Clear();
   exists_.clear();
   listed_dirs_.Clear();
@@ -422,7 +336,6 @@ void IncludeFileCache::Clear() {
     lines_[r].clear();
   }
   store_->Reset();
-  ahead_store_->Reset();
   files_read_ = 0;
   existence_checks_ = 0;
 }

@@ -14,7 +14,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "storage/span_arena.h"
@@ -73,15 +72,6 @@ class IncludeFileCache {
   // Clear.
   const IncludeLines* Lines(std::string_view path, IncludeReading reading);
 
-  // Reading ahead: a second thread reads the files `ahead` names (each with
-  // its reading), in that order, and finds their include lines while the
-  // caller goes on; Lines takes what it has done, waits for a file it is
-  // reading, and reads a file itself that it has not begun. The file system
-  // must allow calls from two threads (see LockedFileSystem). A new
-  // ReadAhead, StopReadAhead, Clear and the destructor end it.
-  void ReadAhead(std::vector<std::pair<std::string, IncludeReading>> ahead);
-  void StopReadAhead();
-
   // Forgets everything (the next refresh sees the files as they are then).
   // The memory serves again.
   void Clear();
@@ -94,7 +84,6 @@ class IncludeFileCache {
 
  private:
   struct Store;
-  struct Ahead;
 
   FileSystem& fs_;
   // Candidates recur with the same spelling (directory entry + include
@@ -108,10 +97,8 @@ class IncludeFileCache {
   // the file cannot be read).
   TextTable line_paths_[2];
   std::vector<const IncludeLines*> lines_[2];
-  // Where the lines of the files read here, and of those read ahead, stand.
+  // Where the lines of the files read stand.
   std::unique_ptr<Store> store_;
-  std::unique_ptr<Store> ahead_store_;
-  std::unique_ptr<Ahead> ahead_;
   size_t files_read_ = 0;
   size_t existence_checks_ = 0;
 };

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "analysis/include_line.h"
-#include "analysis/locked_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/test_text.h"
 
@@ -132,37 +131,6 @@ TEST(IncludeFileCacheTest, FilesAreReadOnceAndExistenceComesFromListings) {
   EXPECT_TRUE(cache.FileExists("C:\\p\\new.h"));
   EXPECT_EQ(Shown(*cache.Lines("C:\\p\\a.h", IncludeReading::kC)),
             (std::vector<std::string>{"1:0:c.h:#include <c.h>", "3:1:d.h:#include \"d.h\""}));
-}
-
-// Files read ahead on a second thread, in either reading, give what
-// reading them on the spot gives, whether asked for in order or not.
-TEST(IncludeFileCacheTest, ReadAheadGivesWhatReadingGives) {
-  testing::MemoryFileSystem fs;
-  std::vector<std::pair<std::string, IncludeReading>> ahead;
-  for (int i = 0; i < 40; ++i) {
-    std::string path = "C:\\p\\f" + std::to_string(i) + (i % 3 == 0 ? ".asm" : ".c");
-    IncludeReading reading = i % 3 == 0 ? IncludeReading::kAssembler : IncludeReading::kC;
-    if (i % 7 != 0) {
-      ASSERT_TRUE(
-          fs.AddFile(path, "#include \"h" + std::to_string(i) + ".h\" ; x\n.INCLUDE <Y>\n"));
-    }
-    ahead.emplace_back(path, reading);
-  }
-  IncludeFileCache cache(fs);
-  LockedFileSystem locked(fs);
-  IncludeFileCache early(locked);
-  early.ReadAhead(ahead);
-  for (size_t k = 0; k < ahead.size(); ++k) {
-    const auto& [path, reading] = ahead[(k * 17) % ahead.size()];
-    SCOPED_TRACE(path);
-    const IncludeLines* expected = cache.Lines(path, reading);
-    const IncludeLines* got = early.Lines(path, reading);
-    ASSERT_EQ(got == nullptr, expected == nullptr);
-    if (got != nullptr) {
-      EXPECT_EQ(Shown(*got), Shown(*expected));
-    }
-  }
-  EXPECT_EQ(early.files_read(), ahead.size());
 }
 
 }  // namespace

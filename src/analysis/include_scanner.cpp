@@ -30,7 +30,7 @@ CIncludeScanner::Stats CIncludeScanner::stats() const {
 
 bool CIncludeScanner::Run(std::string_view source, int scan_kind,
                           std::vector<std::string> search_list, const IncludeScanOptions& options,
-                          IncludeGraph::Records* records) {
+                          IncludeGraph::Records* records, std::vector<IncludeNote>* notes) {
   IncludeSearch::Run run;
   last_run_hit_limit_ = false;
   if (!search_.BeginRun(source, scan_kind, std::move(search_list), options.skip_system_includes,
@@ -39,7 +39,7 @@ bool CIncludeScanner::Run(std::string_view source, int scan_kind,
   }
   *records = graph_.Scan(run);
   last_run_hit_limit_ = records->hit_limit;
-  std::vector<IncludeNote>& kept = notes_;
+  std::vector<IncludeNote>& kept = notes != nullptr ? *notes : notes_;
   kept.clear();
   for (const IncludeGraph::Event& event : records->events) {
     IncludeNote& note = kept.emplace_back();
@@ -53,7 +53,7 @@ bool CIncludeScanner::Run(std::string_view source, int scan_kind,
     note.line_number = line.line_number;
     note.text = line.text;
   }
-  warnings_.Report(kept, options, source);
+  if (notes == nullptr) warnings_.Report(kept, options, source);
   return true;
 }
 
@@ -88,14 +88,16 @@ bool CIncludeScanner::ScanIncludeRefs(std::string_view source, int scan_kind,
   return true;
 }
 
-void CIncludeScanner::ReadAhead(const std::vector<std::pair<std::string, int>>& sources) {
-  std::vector<std::pair<std::string, IncludeReading>> files;
-  for (const auto& [source, kind] : sources) {
-    if (kind < kScanKindC || kind > kScanKindAssemblerMacro) continue;
-    files.emplace_back(
-        source, kind >= kScanKindAssembler ? IncludeReading::kAssembler : IncludeReading::kC);
-  }
-  files_.ReadAhead(std::move(files));
+bool CIncludeScanner::ScanIncludeRefs(std::string_view source, int scan_kind,
+                                      std::vector<std::string> search_list,
+                                      const IncludeScanOptions& options, std::vector<int>* refs,
+                                      std::string* forms, std::vector<IncludeNote>* notes) {
+  IncludeGraph::Records records;
+  notes->clear();
+  Run(source, scan_kind, std::move(search_list), options, &records, notes);
+  refs->assign(records.refs.begin(), records.refs.end());
+  forms->assign(records.forms);
+  return true;
 }
 
 }  // namespace zelvan

@@ -14,9 +14,9 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "analysis/include_file_cache.h"
@@ -77,11 +77,19 @@ class CIncludeScanner {
                        const IncludeScanOptions& options, std::vector<int>* refs,
                        std::string* forms);
 
-  // The sources to be scanned next, in order, each with its scan kind: a
-  // second thread reads them and finds their include lines meanwhile (see
-  // IncludeFileCache::ReadAhead; the file system must allow it).
-  void ReadAhead(const std::vector<std::pair<std::string, int>>& sources);
-  void StopReadAhead() { files_.StopReadAhead(); }
+  // The same scan with the run's notes handed back instead of written: a
+  // scanner on another thread scans, and the refresh's own scanner writes
+  // the lines (Report) when the refresh comes to the run. The notes view
+  // data of this scanner and stay valid until its BeginRefresh.
+  bool ScanIncludeRefs(std::string_view source, int scan_kind, std::vector<std::string> search_list,
+                       const IncludeScanOptions& options, std::vector<int>* refs,
+                       std::string* forms, std::vector<IncludeNote>* notes);
+  // Writes the lines of a run scanned by another scanner, as if scanned here.
+  void Report(std::span<const IncludeNote> notes, const IncludeScanOptions& options,
+              std::string_view source) {
+    warnings_.Report(notes, options, source);
+  }
+
   // Whether a source scanned again under the same search list gives its
   // first run again (the default) or is scanned anew: see
   // IncludeGraph::set_keep_runs.
@@ -105,10 +113,11 @@ class CIncludeScanner {
   Stats stats() const;
 
  private:
-  // Scans or gives again a run and writes its lines; false for a kind that
-  // is not scanned.
+  // Scans or gives again a run and writes its lines (or, given `notes`,
+  // hands back its notes); false for a kind that is not scanned.
   bool Run(std::string_view source, int scan_kind, std::vector<std::string> search_list,
-           const IncludeScanOptions& options, IncludeGraph::Records* records);
+           const IncludeScanOptions& options, IncludeGraph::Records* records,
+           std::vector<IncludeNote>* notes = nullptr);
 
   IncludeFileCache files_;
   IncludeSearch search_;

@@ -144,6 +144,14 @@ class FileSystem {
   virtual std::string ToHostPath(std::string_view path) = 0;
   virtual std::string FromHostPath(std::string_view host_path) const = 0;
 
+  // A file system for another thread to read with while this one is used:
+  // the same files and current directory, with caches of its own, so that
+  // two threads read at once without waiting for each other. Null where
+  // this file system cannot be shared that way; the threads then take turns
+  // (see LockedFileSystem). Writes through it are not seen by this one's
+  // caches.
+  virtual std::unique_ptr<FileSystem> NewThreadReader() { return nullptr; }
+
   // Every WriteFileAtomic through this file system that failed, as
   // "<path>: <reason>", in order: a host that must not report success when
   // a file it had to write was not written looks here at the end.

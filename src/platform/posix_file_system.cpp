@@ -151,6 +151,13 @@ PosixFileSystem::PosixFileSystem(HostPathMap map, const std::string& host_cwd)
   cwd_ = AppendLastSlash(FromHostPath(host_cwd_));
 }
 
+std::unique_ptr<FileSystem> PosixFileSystem::NewThreadReader() {
+  // The drive map is already in host form; only the caches start empty.
+  auto reader = std::make_unique<PosixFileSystem>(map_, host_cwd_);
+  reader->cwd_ = cwd_;
+  return reader;
+}
+
 std::string PosixFileSystem::GetCurrentDirectory() const {
   return cwd_;
 }

@@ -65,6 +65,7 @@ class PosixFileSystem final : public FileSystem {
   bool GetShortPathName(std::string_view path, std::string* short_path) override;
   std::string ToHostPath(std::string_view path) override;
   std::string FromHostPath(std::string_view host_path) const override;
+  std::unique_ptr<FileSystem> NewThreadReader() override;
 
  private:
   bool Copy(std::string_view from, std::string_view to, bool fail_if_exists, Durability durability);

@@ -87,6 +87,13 @@ TEST(PosixFileSystemTest, KeepsItsOwnCurrentDirectory) {
   EXPECT_EQ(fs.GetCurrentDirectory(), Win(dir.path()) + "\\A\\b\\");
   std::string contents;
   EXPECT_TRUE(fs.ReadFile("..\\b\\F.TXT", &contents));
+  // A reader for another thread starts where this one stands.
+  std::unique_ptr<FileSystem> reader = fs.NewThreadReader();
+  ASSERT_NE(reader, nullptr);
+  EXPECT_EQ(reader->GetCurrentDirectory(), fs.GetCurrentDirectory());
+  contents.clear();
+  EXPECT_TRUE(reader->ReadFile("..\\b\\F.TXT", &contents));
+  EXPECT_EQ(contents, "F");
 
   char after[PATH_MAX];
   ASSERT_NE(::getcwd(after, sizeof after), nullptr);
