@@ -139,7 +139,7 @@ class KernelWorld {
   // to date (every command but deps and deps show).
   class Session {
    public:
-    Session(KernelWorld& world, bool refresh_on_open) {
+    Session(KernelWorld& world, bool refresh_on_open) : platform_(world.world_.platform()) {
       updater_ = std::make_unique<DependencyUpdater>(*world.cpus_);
       updater_->SetRefreshOnOpen(refresh_on_open);
       hooks_ = std::make_unique<ServiceHooks>(*updater_);
@@ -148,14 +148,18 @@ class KernelWorld {
       hooks_->SetWorkspace(workspace_.get());
       workspace_->OpenWorkspace(world.world_.host().WorkspacePath());
     }
+    // The command line's file system ends with its process: the run waits
+    // for what it still does in the background, as the process would.
     ~Session() {
       workspace_->CloseWorkspace();
       workspace_.reset();
+      platform_.fs->WaitForBackgroundWork();
     }
     CProjectData& workspace() { return *workspace_; }
     DependencyUpdater& updater() { return *updater_; }
 
    private:
+    const Platform& platform_;
     std::unique_ptr<DependencyUpdater> updater_;
     std::unique_ptr<ServiceHooks> hooks_;
     std::unique_ptr<CProjectData> workspace_;

@@ -116,4 +116,9 @@ std::string LockedFileSystem::FromHostPath(std::string_view host_path) const {
   return fs_.FromHostPath(host_path);
 }
 
+void LockedFileSystem::WaitForBackgroundWork() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  fs_.WaitForBackgroundWork();
+}
+
 }  // namespace zelvan

@@ -151,6 +151,10 @@ class FileSystem {
   // (see LockedFileSystem). Writes through it are not seen by this one's
   // caches.
   virtual std::unique_ptr<FileSystem> NewThreadReader() { return nullptr; }
+  // Waits for what calls that have returned left to do in the background
+  // (letting go of a large file that a rename replaced); the destructor
+  // waits too.
+  virtual void WaitForBackgroundWork() {}
 
   // Every WriteFileAtomic through this file system that failed, as
   // "<path>: <reason>", in order: a host that must not report success when

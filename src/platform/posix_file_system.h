@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -36,6 +37,9 @@ class PosixFileSystem final : public FileSystem {
  public:
   // `host_cwd` is the host directory the current directory starts at.
   PosixFileSystem(HostPathMap map, const std::string& host_cwd);
+  ~PosixFileSystem() override;
+  PosixFileSystem(const PosixFileSystem&) = delete;
+  PosixFileSystem& operator=(const PosixFileSystem&) = delete;
 
   // Maps drive `letter` to a host directory. With `keep_existing`, a drive
   // that is already mapped stays as it is. False for a letter that is no letter.
@@ -66,9 +70,12 @@ class PosixFileSystem final : public FileSystem {
   std::string ToHostPath(std::string_view path) override;
   std::string FromHostPath(std::string_view host_path) const override;
   std::unique_ptr<FileSystem> NewThreadReader() override;
+  void WaitForBackgroundWork() override;
 
  private:
   bool Copy(std::string_view from, std::string_view to, bool fail_if_exists, Durability durability);
+  // Rename's way for a large file that replaces another (host paths).
+  bool ReplaceLarge(const std::string& from, const std::string& to);
 
   struct Listing {
     int64_t dir_mtime_ns = 0;
@@ -100,6 +107,8 @@ class PosixFileSystem final : public FileSystem {
   const Listing* GetListing(const std::string& dir, bool force);
   void Invalidate(const std::string& host_path);
 
+  // Large files that Rename replaced, being let go (see ReplaceLarge).
+  std::vector<std::thread> releases_;
   HostPathMap map_;
   std::string host_cwd_;
   std::string cwd_;

@@ -129,6 +129,8 @@ TEST(PosixFileSystemTest, WritesKeepTheFilesIdentity) {
   ::mkfifo(dir.HostPath("ws/fifo.kde").c_str(), 0600);
   dir.WriteFile("ws/ro.kde", "old");
   ::chmod(dir.HostPath("ws/ro.kde").c_str(), 0444);
+  // A large file replaced is let go in the background.
+  dir.WriteFile("ws/big.kde", std::string(size_t{5} << 20, 'x'));
   struct Case {
     const char* path;  // written, below ws
     bool replace_read_only;
@@ -145,6 +147,7 @@ TEST(PosixFileSystemTest, WritesKeepTheFilesIdentity) {
       {"fifo.kde", false, "is not a regular file", nullptr, 0},
       {"ro.kde", false, "the file is read-only", nullptr, 0},
       {"ro.kde", true, nullptr, "ws/ro.kde", 0644},
+      {"big.kde", false, nullptr, "ws/big.kde", 0666 & ~Umask()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -161,8 +164,10 @@ TEST(PosixFileSystemTest, WritesKeepTheFilesIdentity) {
   }
   for (const char* link : {"link.kbp", "chain.kbp", "dangling.kws", "device.log"})
     EXPECT_TRUE(IsLink(dir.HostPath("ws/") + link)) << link;
+  fs.WaitForBackgroundWork();
   EXPECT_EQ(dir.ListNames("ws"),
-            "chain.kbp\ndangling.kws\ndevice.log\nfifo.kde\nlink.kbp\nplain.kde\nro.kde\n");
+            "big.kde\nchain.kbp\ndangling.kws\ndevice.log\n"
+            "fifo.kde\nlink.kbp\nplain.kde\nro.kde\n");
   EXPECT_EQ(fs.FailedWrites().size(), 3u);
 
   // A copy replaces the file a link leads to, keeping its mode; a new copy
