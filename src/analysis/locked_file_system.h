@@ -1,8 +1,9 @@
 // A file system that several threads may call at once: each call on the
 // file system it wraps is made under one lock. A file system keeps caches
 // of its own (listings, resolved paths), so the threads of a dependency
-// refresh share it this way; what they do with the data they read (most of
-// the work) runs in parallel.
+// refresh share it this way where it cannot give a thread one of its own
+// (FileSystem::NewThreadReader); what they do with the data they read (most
+// of the work) runs in parallel.
 #pragma once
 
 #include <memory>
