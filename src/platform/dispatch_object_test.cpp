@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "tests/support/vtable_call.h"
+
 namespace zelvan {
 
 // A dual interface of the kind the system's objects implement: IDispatch,
@@ -27,6 +29,8 @@ struct InterfaceTraits<ITestCounter> {
 };
 
 namespace {
+
+using testing::CallSlot;
 
 constexpr DISPID kConcat = 1;
 constexpr DISPID kTotal = 2;
@@ -287,19 +291,6 @@ TEST_F(DispatchObjectTest, CountsReferencesAndAnswersItsInterfaces) {
     attached.Detach()->Release();
   }
   EXPECT_FALSE(alive);
-}
-
-// Calls a slot the way a C client does: through the table of function
-// pointers, with the object as first argument.
-template <class Result, class... Args>
-#if defined(__clang__)
-__attribute__((no_sanitize("function")))
-#endif
-Result
-CallSlot(void* object, int slot, Args... args) {
-  void** table = *static_cast<void***>(object);
-  auto function = reinterpret_cast<Result (*)(void*, Args...)>(table[slot]);
-  return function(object, args...);
 }
 
 TEST_F(DispatchObjectTest, VtableSlotsFollowTheStandardOrder) {
