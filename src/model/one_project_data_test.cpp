@@ -112,16 +112,15 @@ TEST_F(COneProjectDataTest, OpenDerivesNamesAndMakesTheWorkingCopy) {
   project.reset();
   EXPECT_THAT(env_.WorkingCopies(), ElementsAre());
   EXPECT_EQ(env_.Contents(kProjectFile), kAppProject);
-}
 
-TEST_F(COneProjectDataTest, LibraryAndArchive) {
+  // A library, with an archive path relative to the project.
   env_.AddFile("C:\\lib\\Util.kbp", Crlf("[PROJECT]\nOUTPUT=Util.LIB\nTARGET=Debug\n"));
   env_.AddFile("C:\\lib\\Util.kba", Crlf("[Arcive]\nArcivePath=..\\archive\\util.arc\n"));
-  COneProjectData project(env_.platform, "C:\\lib\\Util.kbp", "Util.kbp");
+  COneProjectData library(env_.platform, "C:\\lib\\Util.kbp", "Util.kbp");
   std::string error;
-  ASSERT_TRUE(project.Open(&error)) << error;
-  EXPECT_TRUE(project.IsLibrary());
-  EXPECT_EQ(project.ArchivePath(), "C:\\archive\\util.arc");
+  ASSERT_TRUE(library.Open(&error)) << error;
+  EXPECT_TRUE(library.IsLibrary());
+  EXPECT_EQ(library.ArchivePath(), "C:\\archive\\util.arc");
 }
 
 TEST_F(COneProjectDataTest, WholeFileLoadsFoldersSourcesAndTheEarlierLinkList) {
@@ -203,8 +202,14 @@ TEST_F(COneProjectDataTest, SetOutputDirMovesTheOutputFileOfTheLinkOptions) {
   }
 }
 
-TEST_F(COneProjectDataTest, SetDefaultOutputDirRewritesTheDefaultLinkOptions) {
+// The default output directory rewrites the default link options; the
+// project's link options give the output directory; debug files follow it.
+TEST_F(COneProjectDataTest, OutputDirectoriesLinkOptionsAndDebugFiles) {
   auto project = OpenProject();
+  ASSERT_TRUE(project->SetDebugFile("Debug"));
+  ASSERT_TRUE(project->SetDefaultDebugFile("Debug"));
+  EXPECT_EQ(WorkingValue(*project, "Debug", "DEBUG"), ".\\Debug\\App.abs");
+  EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultDEBUG"), ".\\Debug\\App.abs");
   ASSERT_TRUE(project->SetDefaultOutputDir("Debug", ".\\D2"));
   EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultOUTPUT"), ".\\D2");
   EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultLink"), "-g -o .\\D2\\App.abs");
@@ -212,10 +217,7 @@ TEST_F(COneProjectDataTest, SetDefaultOutputDirRewritesTheDefaultLinkOptions) {
   EXPECT_EQ(WorkingValue(*project, "Debug", "ProjectLink"), "-x -o \"C:\\my out\\App.abs\" -m");
   EXPECT_FALSE(project->SetOutputDir("Final", ".\\x"));
   EXPECT_FALSE(project->SetDefaultOutputDir("Final", ".\\x"));
-}
 
-TEST_F(COneProjectDataTest, SetProjectLinkTakesTheOutputDirectoryFromMinusO) {
-  auto project = OpenProject();
   ASSERT_TRUE(project->SetProjectLink("Release", "-g -o \"D:\\out dir\\App.abs\""));
   EXPECT_EQ(WorkingValue(*project, "Release", "OUTPUT"), "D:\\out dir");
   EXPECT_EQ(WorkingValue(*project, "Release", "ProjectLink"), "-g -o \"D:\\out dir\\App.abs\"");
@@ -259,14 +261,6 @@ TEST_F(COneProjectDataTest, TheCacheAnswersWithoutReadingTheFile) {
   project->RefreshTempDir("Debug");
   project->GetTargetValue("Debug", "TEMP", &value);
   EXPECT_EQ(value, ".\\other");
-}
-
-TEST_F(COneProjectDataTest, DebugFilesFollowTheOutputDirectories) {
-  auto project = OpenProject();
-  ASSERT_TRUE(project->SetDebugFile("Debug"));
-  ASSERT_TRUE(project->SetDefaultDebugFile("Debug"));
-  EXPECT_EQ(WorkingValue(*project, "Debug", "DEBUG"), ".\\Debug\\App.abs");
-  EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultDEBUG"), ".\\Debug\\App.abs");
 }
 
 TEST_F(COneProjectDataTest, SaveCopiesOnlyAModifiedWorkingCopy) {

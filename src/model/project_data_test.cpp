@@ -199,6 +199,10 @@ TEST_F(CProjectDataTest, FailedProjectListAndLookUps) {
   ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
   EXPECT_FALSE(workspace_->OpenWorkspace(std::nullopt));
   ExpectStatus(kStatusBadArgument, kMsgBadArgument);
+  // Saving without a workspace succeeds with a status.
+  EXPECT_TRUE(workspace_->SaveWorkspace(false));
+  ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+  EXPECT_TRUE(workspace_->CloseWorkspace());
 
   env_.ide.fail_project_list = false;
   Open();
@@ -378,12 +382,6 @@ TEST_F(CProjectDataTest, WhatASaveCouldNotWriteIsListedAndNothingIsLost) {
   ASSERT_EQ(kept.size(), 1u);
   EXPECT_NE(env_.Contents("C:\\ws\\app\\" + kept[0].name).find("ProjectCompile=-O1"),
             std::string::npos);
-}
-
-TEST_F(CProjectDataTest, SavingWithoutAWorkspaceSucceedsWithAStatus) {
-  EXPECT_TRUE(workspace_->SaveWorkspace(false));
-  ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-  EXPECT_TRUE(workspace_->CloseWorkspace());
 }
 
 TEST_F(CProjectDataTest, AddProjectChecksInOrderAndLeavesNoWorkingCopy) {
