@@ -15,33 +15,21 @@ using testing::Crlf;
 using ::testing::ElementsAre;
 using testing::FsOp;
 using testing::ModelTestPlatform;
+using testing::SourceFolder;
 
 constexpr const char* kProjectFile = "C:\\work\\app\\App.kbp";
 
-const std::string kAppProject = Crlf(R"([PROJECT]
+const std::string kAppProject = Crlf(
+    R"([PROJECT]
 OUTPUT=App.abs
 CPU=MX-520
 CPUFAMILY=MX-520
 TARGET=Debug;;Release
 Folder=Sources;Headers;
 LinkProject=Util.lib;Base.lib;
-[Sources]
-FILTER=c;asm
-Folder=Startup;
-SOURCECOUNT=2
-SOURCE0=main.c
-SOURCE1=..\common\util.c
-[Startup]
-FILTER=asm
-SOURCECOUNT=2
-SOURCE0=start.asm
-SOURCE1=
-[Headers]
-FILTER=h
-Folder=Sources;
-SOURCECOUNT=1
-SOURCE0=app.h
-[PROJECT!MACRO!Debug]
+)" + SourceFolder("Sources", {"main.c", "..\\common\\util.c"}, "FILTER=c;asm\nFolder=Startup;\n") +
+    SourceFolder("Startup", {"start.asm", ""}, "FILTER=asm\n") +
+    SourceFolder("Headers", {"app.h"}, "FILTER=h\nFolder=Sources;\n") + R"([PROJECT!MACRO!Debug]
 DefaultCompile=-g
 ProjectCompile=
 BlankCompileOption=1

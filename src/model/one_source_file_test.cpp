@@ -17,35 +17,24 @@ using ::testing::ElementsAre;
 using testing::FsOp;
 using ::testing::IsEmpty;
 using testing::ModelTestPlatform;
+using testing::SourceFolder;
 using testing::Visible;
 
 constexpr const char* kProjectFile = "C:\\work\\app\\App.kbp";
 
-const std::string kProject = Crlf(R"([PROJECT]
+const std::string kProject =
+    Crlf(R"([PROJECT]
 OUTPUT=App.abs
 CPU=MR44A
 CPUFAMILY=MR44A
 TARGET=Debug;Release;
 Folder=Sources;Link;
-[Sources]
-FILTER=c
-Folder=Startup;
-SOURCECOUNT=3
-SOURCE0=main.c
-SOURCE1=..\common\util.c
-SOURCE2=gen.mac
-[Startup]
-FILTER=asm
-SOURCECOUNT=1
-SOURCE0=start.asm
-[Link]
-FILTER=lcf;lib
-SOURCECOUNT=4
-SOURCE0=boot.lcf
-SOURCE1=rt.lib
-SOURCE2=tables.def
-SOURCE3=app.h
-[PROJECT!MACRO!Debug]
+)" +
+         SourceFolder("Sources", {"main.c", "..\\common\\util.c", "gen.mac"},
+                      "FILTER=c\nFolder=Startup;\n") +
+         SourceFolder("Startup", {"start.asm"}, "FILTER=asm\n") +
+         SourceFolder("Link", {"boot.lcf", "rt.lib", "tables.def", "app.h"}, "FILTER=lcf;lib\n") +
+         R"([PROJECT!MACRO!Debug]
 ProjectCompile=-g -I..\inc
 DefaultCompile=-g
 TEMP=.\Debug\obj

@@ -18,6 +18,7 @@ using ::testing::ElementsAre;
 using testing::FsOp;
 using ::testing::IsEmpty;
 using testing::ModelTestPlatform;
+using testing::SourceFolder;
 using testing::Visible;
 
 constexpr const char* kWorkspace = "C:\\ws\\Demo.kws";
@@ -50,15 +51,8 @@ OUTPUT=App.abs
 CPU=MR44
 TARGET=Debug;Release;Final;
 Folder=Sources;
-[Sources]
-Folder=Asm;
-SOURCECOUNT=2
-SOURCE0=main.c
-SOURCE1=io.c
-[Asm]
-SOURCECOUNT=1
-SOURCE0=start.asm
-[PROJECT!MACRO!Debug]
+)" + SourceFolder("Sources", {"main.c", "io.c"}, "Folder=Asm;\n") +
+                                     SourceFolder("Asm", {"start.asm"}) + R"([PROJECT!MACRO!Debug]
 DefaultCompile=-g
 ProjectCompile=-g -I..\lib
 DefaultLink=-o .\Debug\App.abs
