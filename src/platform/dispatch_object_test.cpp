@@ -225,7 +225,8 @@ TEST_F(DispatchObjectTest, ReportsTheArgumentAtFaultAndContainsFailures) {
   EXPECT_EQ(BstrLiveCount(), live + 1);  // only `call`'s text
 }
 
-TEST_F(DispatchObjectTest, GetIDsOfNamesIgnoresCase) {
+// Names are found without regard to case; registration refuses clashes and nonsense.
+TEST_F(DispatchObjectTest, NamesAndRegistration) {
   OLECHAR concat[] = u"CONCAT";
   OLECHAR unknown[] = u"Nothing";
   OLECHAR arg_name[] = u"value";
@@ -239,9 +240,7 @@ TEST_F(DispatchObjectTest, GetIDsOfNamesIgnoresCase) {
   names[0] = unknown;
   EXPECT_EQ(counter_->GetIDsOfNames(IID_NULL, names, 1, 0, ids), DISP_E_UNKNOWNNAME);
   EXPECT_EQ(ids[0], DISPID_UNKNOWN);
-}
 
-TEST_F(DispatchObjectTest, RegistrationRefusesClashesAndNonsense) {
   EXPECT_TRUE(counter_->Register(10, "Fresh", DISPATCH_METHOD, 0, 1));
   EXPECT_FALSE(counter_->Register(kConcat, "Other", DISPATCH_METHOD, 0, 1));  // id taken
   EXPECT_FALSE(counter_->Register(11, "concat", DISPATCH_METHOD, 0, 1));      // name taken
