@@ -28,13 +28,10 @@ constexpr const char* kAppFile = "C:\\ws\\app\\App.kbp";
 constexpr const char* kLibFile = "C:\\ws\\lib\\Lib.kbp";
 constexpr const char* kAppDatabase = "C:\\ws\\app\\App.kfv";
 
-std::string Project(const char* output, const std::vector<const char*>& sources) {
-  std::string text = std::string("[PROJECT]\nOUTPUT=") + output +
-                     "\nCPU=MX-520\nTARGET=Debug;\nFolder=Code;\n[Code]\nSOURCECOUNT=" +
-                     std::to_string(sources.size()) + "\n";
-  for (size_t i = 0; i < sources.size(); ++i)
-    text += "SOURCE" + std::to_string(i) + "=" + sources[i] + "\n";
-  return Crlf(text);
+std::string Project(const char* output, const std::vector<std::string>& sources) {
+  return Crlf(std::string("[PROJECT]\nOUTPUT=") + output +
+              "\nCPU=MX-520\nTARGET=Debug;\nFolder=Code;\n" +
+              testing::SourceFolder("Code", sources));
 }
 
 class FunctionDatabaseTest : public ::testing::Test {

@@ -87,17 +87,14 @@ class GnuMakefileTest : public testing::MakefileWorkspaceTest {
   RootedFileSystem rooted_{env_.fs, root_.path()};
 };
 
-const char* kLib = R"([PROJECT]
+const std::string kLib = R"([PROJECT]
 OUTPUT=Lib.lib
 CPU=MX-520
 CPUFAMILY=MX-520
 TARGET=Debug;
 Folder=S;
-[S]
-SOURCECOUNT=2
-SOURCE0=a.c
-SOURCE1=b.asm
-[PROJECT!MACRO!Debug]
+)" + testing::SourceFolder("S", {"a.c", "b.asm"}) +
+                         R"([PROJECT!MACRO!Debug]
 DefaultCompile=-g
 DefaultOUTPUT=.\out
 DefaultTEMP=.\obj
@@ -106,19 +103,15 @@ LibraryOutput=.\out\Lib.lib
 COMPILE=-l
 )";
 
-const char* kApp = R"([PROJECT]
+const std::string kApp = R"([PROJECT]
 OUTPUT=App.abs
 CPU=MR44
 CPUFAMILY=MR44
 TARGET=Debug;
 LinkProject=Lib;Gone.lib;
 Folder=S;
-[S]
-SOURCECOUNT=3
-SOURCE0=main.c
-SOURCE1=gen.def
-SOURCE2=App.lcf
-[PROJECT!MACRO!Debug]
+)" + testing::SourceFolder("S", {"main.c", "gen.def", "App.lcf"}) +
+                         R"([PROJECT!MACRO!Debug]
 DefaultCompile=-g $(CC)
 DefaultLink=-g
 DefaultConvert=-Fs24
@@ -386,12 +379,12 @@ DefaultLink=-o .\out\Tool.abs
 }
 
 TEST_F(GnuMakefileTest, WrittenWholeOrNotAtAll) {
-  std::string many =
-      "[PROJECT]\nOUTPUT=Big.abs\nCPU=MX-520\nTARGET=Debug;\nFolder=S;\n[S]\n"
-      "SOURCECOUNT=3000\n";
+  std::vector<std::string> files;
   for (int i = 0; i < 3000; ++i)
-    many += "SOURCE" + std::to_string(i) + "=src\\file" + std::to_string(i) + ".c\n";
-  Open({{"C:\\ws\\big\\Big.kbp", many}});
+    files.push_back("src\\file" + std::to_string(i) + ".c");
+  Open({{"C:\\ws\\big\\Big.kbp",
+         "[PROJECT]\nOUTPUT=Big.abs\nCPU=MX-520\nTARGET=Debug;\nFolder=S;\n" +
+             testing::SourceFolder("S", files)}});
   COneProjectData& big = Project("Big");
   env_.AddFile(big.MakefilePath(), "old");
   env_.memory.SetReadOnly(big.MakefilePath(), true);

@@ -20,6 +20,7 @@ namespace {
 using testing::Crlf;
 using testing::ExpectText;
 using testing::FsOp;
+using testing::SourceFolder;
 
 class KmakeFileTest : public testing::MakefileWorkspaceTest {
  protected:
@@ -32,29 +33,19 @@ class KmakeFileTest : public testing::MakefileWorkspaceTest {
   }
 };
 
-const char* kApp = R"([PROJECT]
+const std::string kApp =
+    R"([PROJECT]
 OUTPUT=App.abs
 CPU=MX-520
 CPUFAMILY=MX-520
 TARGET=Debug;
 LinkProject=Lib.lib;Gone.lib;
 Folder=S;
-[S]
-SOURCECOUNT=13
-SOURCE0=main.c
-SOURCE1=boot.asm
-SOURCE2=my dir\space fn.c
-SOURCE3=skip.c
-SOURCE4=tables.def
-SOURCE5=tables.c
-SOURCE6=notes.txt
-SOURCE7=App.lcf
-SOURCE8=extra.rel
-SOURCE9=rt.lib
-SOURCE10=app.h
-SOURCE11=inc #1\x y.h
-SOURCE12=rules.cl
-[PROJECT!MACRO!Debug]
+)" +
+    SourceFolder("S", {"main.c", "boot.asm", "my dir\\space fn.c", "skip.c", "tables.def",
+                       "tables.c", "notes.txt", "App.lcf", "extra.rel", "rt.lib", "app.h",
+                       "inc #1\\x y.h", "rules.cl"}) +
+    R"([PROJECT!MACRO!Debug]
 DefaultCompile=-g -DTAG=#1 -I..\inc
 DefaultLink=-g -l -o .\out\App.abs extra.rel
 DefaultConvert=-Fs24
@@ -91,17 +82,14 @@ CBuildDependency-0=app.h
 CBuildDependency-1=missing.h
 )";
 
-const char* kLib = R"([PROJECT]
+const std::string kLib = R"([PROJECT]
 OUTPUT=Lib.lib
 CPU=MR44A
 CPUFAMILY=MR44A
 TARGET=Debug;Release;
 Folder=Sources;
-[Sources]
-SOURCECOUNT=2
-SOURCE0=a.c
-SOURCE1=b.asm
-[PROJECT!MACRO!Debug]
+)" + SourceFolder("Sources", {"a.c", "b.asm"}) +
+                         R"([PROJECT!MACRO!Debug]
 DefaultCompile=-g
 DefaultOUTPUT=.\Debug
 DefaultTEMP=.\Debug\obj
@@ -439,20 +427,15 @@ TEST_F(KmakeFileTest, CleanLinesOfEveryKind) {
 }
 
 // A small executable of MR44 in each mode: the rules of the block.
-const char* kTiny = R"([PROJECT]
+const std::string kTiny = R"([PROJECT]
 OUTPUT=Tiny.abs
 CPU=MR44
 CPUFAMILY=MR44
 TARGET=Debug;
 LinkProject=Lib.lib;
 Folder=S;
-[S]
-SOURCECOUNT=4
-SOURCE0=main.c
-SOURCE1=start.asm
-SOURCE2=my link.lcf
-SOURCE3=gen.h
-[PROJECT!MACRO!Debug]
+)" + SourceFolder("S", {"main.c", "start.asm", "my link.lcf", "gen.h"}) +
+                          R"([PROJECT!MACRO!Debug]
 DefaultCompile=-g
 DefaultLink=-g -l
 DefaultConvert=-Fs32
@@ -548,19 +531,14 @@ $(OUTPUT)\Tiny.abs : $(OBJS) $(LIBS) $(LCF)
 }
 
 TEST_F(KmakeFileTest, LibraryRulesAndTheLibrarianCommandFile) {
-  const char* lib = R"([PROJECT]
+  const std::string lib = R"([PROJECT]
 OUTPUT=Lib.lib
 CPU=MR44A
 CPUFAMILY=MR44A
 TARGET=Debug;Release;
 Folder=Sources;
-[Sources]
-SOURCECOUNT=4
-SOURCE0=a.c
-SOURCE1=b.asm
-SOURCE2=old.rel
-SOURCE3=c.c
-[PROJECT!MACRO!Debug]
+)" + SourceFolder("Sources", {"a.c", "b.asm", "old.rel", "c.c"}) +
+                          R"([PROJECT!MACRO!Debug]
 DefaultCompile=-g
 DefaultOUTPUT=.\Debug
 DefaultTEMP=.\Debug\obj
@@ -744,12 +722,12 @@ TEST_F(KmakeFileTest, ToolsAndSearchPathsOfEveryFamily) {
 
 // A project of `files` C files (the first links Lib), Debug and Release.
 std::string ProjectOfFiles(int files) {
-  std::string text =
-      "[PROJECT]\nOUTPUT=Many.abs\nCPU=MR44\nTARGET=Debug;Release;\nFolder=S;\n[S]\n";
-  text += StringPrintf("SOURCECOUNT=%d\n", files);
+  std::vector<std::string> names;
   for (int i = 0; i < files; ++i)
-    text += StringPrintf("SOURCE%d=a_rather_long_file_name_for_the_fal_line_%02d.c\n", i, i);
-  return text + "[PROJECT!MACRO!Debug]\nTEMP=o\n[PROJECT!MACRO!Release]\nTEMP=r\n";
+    names.push_back(StringPrintf("a_rather_long_file_name_for_the_fal_line_%02d.c", i));
+  return "[PROJECT]\nOUTPUT=Many.abs\nCPU=MR44\nTARGET=Debug;Release;\nFolder=S;\n" +
+         SourceFolder("S", names) +
+         "[PROJECT!MACRO!Debug]\nTEMP=o\n[PROJECT!MACRO!Release]\nTEMP=r\n";
 }
 
 size_t Count(std::string_view text, std::string_view part) {

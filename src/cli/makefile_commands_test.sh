@@ -26,8 +26,6 @@ check "check: Motor stale" 1 "Motor.abs${tab}$ws/Motor/Motor.mak" -- "$zelvan" -
 cp Motor/Motor.mak "$work/Motor.mak"
 check "unknown target" 1 "" -- "$zelvan" -q makefile Motor --target Final
 stderr_has "unknown target" "error 0x40031109"
-check "unknown project" 1 "" -- "$zelvan" -q makefile Nope
-stderr_has "unknown project" "error 0x40031103"
 check "no such folder" 1 "" -- "$zelvan" -q makefile Motor -o missing/Motor.mak
 stderr_has "no such folder" "error 0x40030006"
 cmp -s Motor/Motor.mak "$work/Motor.mak" || fail "a refused makefile changed the old one"

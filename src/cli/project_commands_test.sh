@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs zelvan new, copy and rename on a copy of the example workspace with
 # the demo installation: what they print, the files and workspace they
-# leave, their failures, and no working copy left behind.
+# leave, a failure of each (the unit tests hold every refusal), and no
+# working copy left behind.
 # Usage: project_commands_test.sh path/to/zelvan path/to/examples
 source "$(dirname "$0")/example_workspace_test_lib.sh"
 
@@ -38,24 +39,16 @@ cp Example.kws "$work/kws.before"
 cp Example.kwa "$work/kwa.before"
 check "new: unsupported CPU" 1 "" -- "$zelvan" new X --cpu Z80
 stderr_has "new: unsupported CPU" "error 0x00001142: New projects cannot be created for this CPU."
-check "new: folder outside" 1 "" -- "$zelvan" new X --cpu MX-520 --dir ../out
-stderr_has "new: folder outside" "error 0x00001113"
-check "new: project exists" 1 "" -- "$zelvan" new App --cpu MX-520
-stderr_has "new: project exists" "error 0x00001151: The file"
-check "new: memory size" 1 "" -- "$zelvan" new X --cpu MX-310/P1 --memory 80
-stderr_has "new: memory size" "error 0x00001141"
 check "new: bad type" 2 "" -- "$zelvan" new X --cpu MX-520 --type exe
 check "new: project alone" 1 "" -- "$zelvan" -w Sensor/Sensor.kbp new X --cpu MX-520
 cmp -s Example.kws "$work/kws.before" && cmp -s Example.kwa "$work/kwa.before" ||
   fail "a failed new changed the workspace"
-[ ! -e X ] && [ ! -e ../out ] || fail "a failed new left files"
+[ ! -e X ] || fail "a failed new left files"
 
 check "copy" 0 'Motor\CopyMotor.kbp' -- "$zelvan" copy Motor
 grep -q $'^OUTPUT=CopyMotor.abs\r$' Motor/CopyMotor.kbp || fail "copy: output not renamed"
 check "copy again" 1 "" -- "$zelvan" copy Motor
 stderr_has "copy again" "error 0x0000139F"
-check "copy: not in the workspace" 1 "" -- "$zelvan" copy CopyMotor
-stderr_has "copy: not in the workspace" "error 0x000013AC"
 
 check "link Sensor to Motor" 0 "" -- "$zelvan" link add Sensor Motor
 check "rename" 0 'Motor\Drive.kbp' -- "$zelvan" rename Motor "Drive.abs"

@@ -70,7 +70,9 @@ TEST_F(HeadlessHostTest, ServesTheWorkspaceFileAndItsSettings) {
                  "Project0=lib\\Lib.kbp\nProject1=D:\\far\\App.kbp\nProject2=tool\\Tool.kbp\n"));
 }
 
-TEST_F(HeadlessHostTest, ReportsBadWorkspaceFiles) {
+// Missing and too new workspace files are reported; a failed write keeps the
+// old file and list.
+TEST_F(HeadlessHostTest, BadAndUnwritableWorkspaceFiles) {
   std::string error;
   EXPECT_FALSE(host_.LoadWorkspaceFile("C:\\ws\\None.kws", &error));
   EXPECT_EQ(error, "cannot read the workspace file C:\\ws\\None.kws");
@@ -78,12 +80,9 @@ TEST_F(HeadlessHostTest, ReportsBadWorkspaceFiles) {
   EXPECT_FALSE(host_.LoadWorkspaceFile("C:\\ws\\Bad.kws", &error));
   EXPECT_EQ(error,
             "C:\\ws\\Bad.kws: the workspace file has format 9, newer than this program reads");
-}
 
-TEST_F(HeadlessHostTest, AFailedWorkspaceWriteKeepsTheOldFileAndList) {
   const std::string text = Crlf("[Projects]\nCount=1\nProject0=a.kbp\n");
   env_.AddFile("C:\\ws\\Demo.kws", text);
-  std::string error;
   ASSERT_TRUE(host_.LoadWorkspaceFile("C:\\ws\\Demo.kws", &error));
   env_.memory.SetReadOnly("C:\\ws\\Demo.kws", true);
   EXPECT_FALSE(host_.AddProjectToWorkspace("C:\\ws\\b.kpr", "C:\\ws\\Demo.kws"));

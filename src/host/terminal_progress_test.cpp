@@ -8,7 +8,8 @@
 namespace zelvan {
 namespace {
 
-TEST(TerminalProgressTest, BarLinesShowTheProjectAndCounts) {
+// The bar line, and the bar drawn in place and cleared at the end.
+TEST(TerminalProgressTest, BarShowsTheProjectAndCounts) {
   const struct {
     uint64_t done, total;
     const char* line;
@@ -23,6 +24,18 @@ TEST(TerminalProgressTest, BarLinesShowTheProjectAndCounts) {
     SCOPED_TRACE(c.line);
     EXPECT_EQ(TerminalProgress::BarLine("Motor.abs", c.done, c.total, 10), c.line);
   }
+  std::ostringstream bar;
+  TerminalProgress progress(bar, TerminalProgress::Style::kBar);
+  progress.SetTotal(2);
+  progress.SetProject("Motor.abs");
+  progress.Step();
+  progress.Step();
+  progress.Finish();
+  std::string text = bar.str();
+  EXPECT_EQ(text.find('\n'), std::string::npos);
+  EXPECT_NE(text.find("\r[" + std::string(20, '#') + "] Motor.abs 2/2"), std::string::npos);
+  // Ends with the line blanked out and the cursor at its start.
+  EXPECT_EQ(text.substr(text.size() - 2), " \r");
 }
 
 TEST(TerminalProgressTest, PlainLinesAtEachTenthAndProjectQuietWritesNothing) {
@@ -56,21 +69,6 @@ TEST(TerminalProgressTest, PlainLinesAtEachTenthAndProjectQuietWritesNothing) {
     progress.Step();
   }
   EXPECT_EQ(quiet.str(), "");
-}
-
-TEST(TerminalProgressTest, BarIsDrawnInPlaceAndClearedAtTheEnd) {
-  std::ostringstream bar;
-  TerminalProgress progress(bar, TerminalProgress::Style::kBar);
-  progress.SetTotal(2);
-  progress.SetProject("Motor.abs");
-  progress.Step();
-  progress.Step();
-  progress.Finish();
-  std::string text = bar.str();
-  EXPECT_EQ(text.find('\n'), std::string::npos);
-  EXPECT_NE(text.find("\r[" + std::string(20, '#') + "] Motor.abs 2/2"), std::string::npos);
-  // Ends with the line blanked out and the cursor at its start.
-  EXPECT_EQ(text.substr(text.size() - 2), " \r");
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ constexpr const char* kIni =
     "[MemoryModel!wide]\r\nArea0=0xFFFFF000;0x2000;ROM\r\n"
     "[ROM_MACROS]\r\nROM_TOP=$(BOTTOM)\r\n[HEAP_MACROS]\r\nHEAP_END=$(END)\r\n";
 
-TEST(MemoryModel, ReadsModelsAndRefusesBadOnes) {
+TEST(MemoryModel, ReadsModelsRefusesBadOnesAndMakesMacros) {
   ProfileText ini(kIni);
   std::string default_model;
   EXPECT_EQ(MemoryModelNames(ini, &default_model),
@@ -52,16 +52,11 @@ TEST(MemoryModel, ReadsModelsAndRefusesBadOnes) {
   EXPECT_FALSE(AppendMemoryModelMacros(ini, model, MemoryForm::kStandard, settings, &names, &values,
                                        &error));
   EXPECT_TRUE(names.empty());
-}
 
-TEST(MemoryModel, MacrosOfBothFormsReadBack) {
-  ProfileText ini(kIni);
+  // The macros of both forms; their memory blocks read back.
   MemoryModel small, big;
-  std::string error;
   ASSERT_TRUE(ReadMemoryModel(ini, "small", &small, &error));
   ASSERT_TRUE(ReadMemoryModel(ini, "big", &big, &error));
-  MemoryMapSettings settings;
-  std::vector<std::string> names, values;
   ASSERT_TRUE(
       AppendMemoryModelMacros(ini, small, MemoryForm::kMr44, settings, &names, &values, &error));
   EXPECT_FALSE(settings.HeapFlag());

@@ -15,33 +15,21 @@ using testing::Crlf;
 using ::testing::ElementsAre;
 using testing::FsOp;
 using testing::ModelTestPlatform;
+using testing::SourceFolder;
 
 constexpr const char* kProjectFile = "C:\\work\\app\\App.kbp";
 
-const std::string kAppProject = Crlf(R"([PROJECT]
+const std::string kAppProject = Crlf(
+    R"([PROJECT]
 OUTPUT=App.abs
 CPU=MX-520
 CPUFAMILY=MX-520
 TARGET=Debug;;Release
 Folder=Sources;Headers;
 LinkProject=Util.lib;Base.lib;
-[Sources]
-FILTER=c;asm
-Folder=Startup;
-SOURCECOUNT=2
-SOURCE0=main.c
-SOURCE1=..\common\util.c
-[Startup]
-FILTER=asm
-SOURCECOUNT=2
-SOURCE0=start.asm
-SOURCE1=
-[Headers]
-FILTER=h
-Folder=Sources;
-SOURCECOUNT=1
-SOURCE0=app.h
-[PROJECT!MACRO!Debug]
+)" + SourceFolder("Sources", {"main.c", "..\\common\\util.c"}, "FILTER=c;asm\nFolder=Startup;\n") +
+    SourceFolder("Startup", {"start.asm", ""}, "FILTER=asm\n") +
+    SourceFolder("Headers", {"app.h"}, "FILTER=h\nFolder=Sources;\n") + R"([PROJECT!MACRO!Debug]
 DefaultCompile=-g
 ProjectCompile=
 BlankCompileOption=1
@@ -112,16 +100,15 @@ TEST_F(COneProjectDataTest, OpenDerivesNamesAndMakesTheWorkingCopy) {
   project.reset();
   EXPECT_THAT(env_.WorkingCopies(), ElementsAre());
   EXPECT_EQ(env_.Contents(kProjectFile), kAppProject);
-}
 
-TEST_F(COneProjectDataTest, LibraryAndArchive) {
+  // A library, with an archive path relative to the project.
   env_.AddFile("C:\\lib\\Util.kbp", Crlf("[PROJECT]\nOUTPUT=Util.LIB\nTARGET=Debug\n"));
   env_.AddFile("C:\\lib\\Util.kba", Crlf("[Arcive]\nArcivePath=..\\archive\\util.arc\n"));
-  COneProjectData project(env_.platform, "C:\\lib\\Util.kbp", "Util.kbp");
+  COneProjectData library(env_.platform, "C:\\lib\\Util.kbp", "Util.kbp");
   std::string error;
-  ASSERT_TRUE(project.Open(&error)) << error;
-  EXPECT_TRUE(project.IsLibrary());
-  EXPECT_EQ(project.ArchivePath(), "C:\\archive\\util.arc");
+  ASSERT_TRUE(library.Open(&error)) << error;
+  EXPECT_TRUE(library.IsLibrary());
+  EXPECT_EQ(library.ArchivePath(), "C:\\archive\\util.arc");
 }
 
 TEST_F(COneProjectDataTest, WholeFileLoadsFoldersSourcesAndTheEarlierLinkList) {
@@ -203,8 +190,14 @@ TEST_F(COneProjectDataTest, SetOutputDirMovesTheOutputFileOfTheLinkOptions) {
   }
 }
 
-TEST_F(COneProjectDataTest, SetDefaultOutputDirRewritesTheDefaultLinkOptions) {
+// The default output directory rewrites the default link options; the
+// project's link options give the output directory; debug files follow it.
+TEST_F(COneProjectDataTest, OutputDirectoriesLinkOptionsAndDebugFiles) {
   auto project = OpenProject();
+  ASSERT_TRUE(project->SetDebugFile("Debug"));
+  ASSERT_TRUE(project->SetDefaultDebugFile("Debug"));
+  EXPECT_EQ(WorkingValue(*project, "Debug", "DEBUG"), ".\\Debug\\App.abs");
+  EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultDEBUG"), ".\\Debug\\App.abs");
   ASSERT_TRUE(project->SetDefaultOutputDir("Debug", ".\\D2"));
   EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultOUTPUT"), ".\\D2");
   EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultLink"), "-g -o .\\D2\\App.abs");
@@ -212,10 +205,7 @@ TEST_F(COneProjectDataTest, SetDefaultOutputDirRewritesTheDefaultLinkOptions) {
   EXPECT_EQ(WorkingValue(*project, "Debug", "ProjectLink"), "-x -o \"C:\\my out\\App.abs\" -m");
   EXPECT_FALSE(project->SetOutputDir("Final", ".\\x"));
   EXPECT_FALSE(project->SetDefaultOutputDir("Final", ".\\x"));
-}
 
-TEST_F(COneProjectDataTest, SetProjectLinkTakesTheOutputDirectoryFromMinusO) {
-  auto project = OpenProject();
   ASSERT_TRUE(project->SetProjectLink("Release", "-g -o \"D:\\out dir\\App.abs\""));
   EXPECT_EQ(WorkingValue(*project, "Release", "OUTPUT"), "D:\\out dir");
   EXPECT_EQ(WorkingValue(*project, "Release", "ProjectLink"), "-g -o \"D:\\out dir\\App.abs\"");
@@ -259,14 +249,6 @@ TEST_F(COneProjectDataTest, TheCacheAnswersWithoutReadingTheFile) {
   project->RefreshTempDir("Debug");
   project->GetTargetValue("Debug", "TEMP", &value);
   EXPECT_EQ(value, ".\\other");
-}
-
-TEST_F(COneProjectDataTest, DebugFilesFollowTheOutputDirectories) {
-  auto project = OpenProject();
-  ASSERT_TRUE(project->SetDebugFile("Debug"));
-  ASSERT_TRUE(project->SetDefaultDebugFile("Debug"));
-  EXPECT_EQ(WorkingValue(*project, "Debug", "DEBUG"), ".\\Debug\\App.abs");
-  EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultDEBUG"), ".\\Debug\\App.abs");
 }
 
 TEST_F(COneProjectDataTest, SaveCopiesOnlyAModifiedWorkingCopy) {

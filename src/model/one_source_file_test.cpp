@@ -17,35 +17,24 @@ using ::testing::ElementsAre;
 using testing::FsOp;
 using ::testing::IsEmpty;
 using testing::ModelTestPlatform;
+using testing::SourceFolder;
 using testing::Visible;
 
 constexpr const char* kProjectFile = "C:\\work\\app\\App.kbp";
 
-const std::string kProject = Crlf(R"([PROJECT]
+const std::string kProject =
+    Crlf(R"([PROJECT]
 OUTPUT=App.abs
 CPU=MR44A
 CPUFAMILY=MR44A
 TARGET=Debug;Release;
 Folder=Sources;Link;
-[Sources]
-FILTER=c
-Folder=Startup;
-SOURCECOUNT=3
-SOURCE0=main.c
-SOURCE1=..\common\util.c
-SOURCE2=gen.mac
-[Startup]
-FILTER=asm
-SOURCECOUNT=1
-SOURCE0=start.asm
-[Link]
-FILTER=lcf;lib
-SOURCECOUNT=4
-SOURCE0=boot.lcf
-SOURCE1=rt.lib
-SOURCE2=tables.def
-SOURCE3=app.h
-[PROJECT!MACRO!Debug]
+)" +
+         SourceFolder("Sources", {"main.c", "..\\common\\util.c", "gen.mac"},
+                      "FILTER=c\nFolder=Startup;\n") +
+         SourceFolder("Startup", {"start.asm"}, "FILTER=asm\n") +
+         SourceFolder("Link", {"boot.lcf", "rt.lib", "tables.def", "app.h"}, "FILTER=lcf;lib\n") +
+         R"([PROJECT!MACRO!Debug]
 ProjectCompile=-g -I..\inc
 DefaultCompile=-g
 TEMP=.\Debug\obj
@@ -185,10 +174,8 @@ TEST_F(COneSourceFileTest, ClassifiesByExtensionOnce) {
   env_.memory.DeleteFile("C:\\work\\app\\src\\Main.C");
   parts.RefreshExists();
   EXPECT_FALSE(parts.FileInfo().Has(CBuilderFileInfo::kExists));
-}
 
-TEST_F(COneSourceFileTest, ListedExtensionsComeFromTheHostOnly) {
-  COneProjectData& project = Open();
+  // Listed extensions come from the host only.
   EXPECT_FALSE(COneSourceFile("C:\\work\\app\\notes.txt", project, false)
                    .HasFlag(COneSourceFile::kListedExtension));
   environment_.listed_extensions = {"TXT"};
@@ -198,35 +185,30 @@ TEST_F(COneSourceFileTest, ListedExtensionsComeFromTheHostOnly) {
                    .HasFlag(COneSourceFile::kListedExtension));
 }
 
+// Values read as the profile functions read them (quotes removed).
 TEST_F(COneSourceFileTest, SettingsLoadedWithTheProjectAreServedFromTheCache) {
+  std::string text = kProject;
+  Replace(&text, "COMPILE=-g -O0", "COMPILE=  \" -g -O0 \"  ");
+  env_.AddFile(kProjectFile, text);
   Open();
   COneSourceFile& main = File("main.c");
   env_.fs.ResetCounts();
   EXPECT_EQ(Read(main, "Debug", "COMPILE") + "|" + Read(main, "debug", "TEMP") + "|" +
                 Read(main, "Release", "NoBuild") + "|" + Read(main, "Release", "COMPILE"),
-            "-g -O0|.\\main\\obj|1|");
+            " -g -O0 |.\\main\\obj|1|");
   EXPECT_EQ(env_.fs.Count(FsOp::kStat) + env_.fs.Count(FsOp::kReadFile), 0);
 
   // A key that is not cached is read from the working copy.
   EXPECT_EQ(Read(File("tables.def"), "Debug", "CBuildComment"), "Generating tables");
   EXPECT_GT(env_.fs.Count(FsOp::kStat), 0);
 
-  // A change made behind the file's back shows once the file reloads.
+  // Reloading reads the same; a change made behind the file's back shows then.
+  main.ReloadSettings("Debug");
+  EXPECT_EQ(Read(main, "Debug", "COMPILE"), " -g -O0 ");
   env_.profile.WriteString("Debug!main.c", "COMPILE", "-O1", project_->WorkingCopyPath());
-  EXPECT_EQ(Read(main, "Debug", "COMPILE"), "-g -O0");
+  EXPECT_EQ(Read(main, "Debug", "COMPILE"), " -g -O0 ");
   main.ReloadSettings("Debug");
   EXPECT_EQ(Read(main, "Debug", "COMPILE"), "-O1");
-}
-
-TEST_F(COneSourceFileTest, ValuesFromTheWholeFileReadAsTheProfileFunctionsReadThem) {
-  std::string text = kProject;
-  Replace(&text, "COMPILE=-g -O0", "COMPILE=  \" -g -O0 \"  ");
-  env_.AddFile(kProjectFile, text);
-  Open();
-  COneSourceFile& main = File("main.c");
-  EXPECT_EQ(Read(main, "Debug", "COMPILE"), " -g -O0 ");
-  main.ReloadSettings("Debug");
-  EXPECT_EQ(Read(main, "Debug", "COMPILE"), " -g -O0 ");
 }
 
 TEST_F(COneSourceFileTest, ChangesWriteTheWorkingCopyAndTheCache) {

@@ -18,6 +18,7 @@ using ::testing::ElementsAre;
 using testing::FsOp;
 using ::testing::IsEmpty;
 using testing::ModelTestPlatform;
+using testing::SourceFolder;
 using testing::Visible;
 
 constexpr const char* kWorkspace = "C:\\ws\\Demo.kws";
@@ -50,15 +51,8 @@ OUTPUT=App.abs
 CPU=MR44
 TARGET=Debug;Release;Final;
 Folder=Sources;
-[Sources]
-Folder=Asm;
-SOURCECOUNT=2
-SOURCE0=main.c
-SOURCE1=io.c
-[Asm]
-SOURCECOUNT=1
-SOURCE0=start.asm
-[PROJECT!MACRO!Debug]
+)" + SourceFolder("Sources", {"main.c", "io.c"}, "Folder=Asm;\n") +
+                                     SourceFolder("Asm", {"start.asm"}) + R"([PROJECT!MACRO!Debug]
 DefaultCompile=-g
 ProjectCompile=-g -I..\lib
 DefaultLink=-o .\Debug\App.abs
@@ -199,6 +193,10 @@ TEST_F(CProjectDataTest, FailedProjectListAndLookUps) {
   ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
   EXPECT_FALSE(workspace_->OpenWorkspace(std::nullopt));
   ExpectStatus(kStatusBadArgument, kMsgBadArgument);
+  // Saving without a workspace succeeds with a status.
+  EXPECT_TRUE(workspace_->SaveWorkspace(false));
+  ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+  EXPECT_TRUE(workspace_->CloseWorkspace());
 
   env_.ide.fail_project_list = false;
   Open();
@@ -378,12 +376,6 @@ TEST_F(CProjectDataTest, WhatASaveCouldNotWriteIsListedAndNothingIsLost) {
   ASSERT_EQ(kept.size(), 1u);
   EXPECT_NE(env_.Contents("C:\\ws\\app\\" + kept[0].name).find("ProjectCompile=-O1"),
             std::string::npos);
-}
-
-TEST_F(CProjectDataTest, SavingWithoutAWorkspaceSucceedsWithAStatus) {
-  EXPECT_TRUE(workspace_->SaveWorkspace(false));
-  ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-  EXPECT_TRUE(workspace_->CloseWorkspace());
 }
 
 TEST_F(CProjectDataTest, AddProjectChecksInOrderAndLeavesNoWorkingCopy) {

@@ -75,10 +75,7 @@ const std::string kAppProject = Crlf(
     "[Debug!io.c]\n"
     "NoBuild=1\n");
 
-const std::string kBareProject = Crlf(
-    "[PROJECT]\n"
-    "OUTPUT=Bare.abs\n"
-    "TARGET=Debug;\n");
+const std::string kBareProject = Crlf("[PROJECT]\nOUTPUT=Bare.abs\nTARGET=Debug;\n");
 
 // Hooks that record what the model asked of the layers above.
 class RecordingHooks : public WorkspaceHooks {
@@ -169,6 +166,11 @@ TEST_F(ProjectSourcesTest, OpeningLoadsTheFilesInProjectOrderAndChangesNothing) 
 
 TEST_F(ProjectSourcesTest, ProjectOptionsMarkTheFilesThatFollowThem) {
   COneProjectData& app = Open();
+  // Marks that cannot be written are not cached.
+  env_.fs.FailNth(FsOp::kRename, 2);  // the project's flush passes, the files' fails
+  EXPECT_FALSE(app.SetProjectCompile("Debug", "-g -O2"));
+  for (const auto& file : app.SourceFiles())
+    EXPECT_FALSE(file->IsUpdate("Debug")) << file->RelativePath();
   EXPECT_FALSE(app.NeedsUpdate("Release"));
   ASSERT_TRUE(app.SourceFiles()[1]->SetUpdate("Release", true));
   EXPECT_TRUE(app.NeedsUpdate("Release"));
@@ -179,14 +181,6 @@ TEST_F(ProjectSourcesTest, ProjectOptionsMarkTheFilesThatFollowThem) {
   // An unknown target marks nothing.
   EXPECT_FALSE(app.SetProjectCompile("Final", "-O3"));
   EXPECT_FALSE(app.SourceFiles()[0]->IsUpdate("Final"));
-}
-
-TEST_F(ProjectSourcesTest, MarksThatCannotBeWrittenAreNotCached) {
-  COneProjectData& app = Open();
-  env_.fs.FailNth(FsOp::kRename, 2);  // the project's flush passes, the files' fails
-  EXPECT_FALSE(app.SetProjectCompile("Debug", "-g -O1"));
-  for (const auto& file : app.SourceFiles())
-    EXPECT_FALSE(file->IsUpdate("Debug")) << file->RelativePath();
 }
 
 TEST_F(ProjectSourcesTest, TargetsCarryTheFilesSectionsAlong) {
@@ -202,13 +196,6 @@ TEST_F(ProjectSourcesTest, TargetsCarryTheFilesSectionsAlong) {
   // A target of that name made again starts from its own copy, not the old cache.
   ASSERT_TRUE(workspace_->AddTarget("App", "Debug", "Trace"));
   EXPECT_TRUE(util.IsBuilt("Trace"));
-}
-
-TEST_F(ProjectSourcesTest, SavingSavesTheSourceFileData) {
-  Open();
-  ASSERT_TRUE(workspace_->SaveWorkspace(false));
-  // Unmodified projects too: dependency records change without the project file.
-  EXPECT_THAT(hooks_.saved, ElementsAre("App.abs", "Bare.abs"));
 }
 
 TEST_F(ProjectSourcesTest, AddingPlacesFilesByFolderFilters) {
@@ -244,8 +231,11 @@ TEST_F(ProjectSourcesTest, AddingPlacesFilesByFolderFilters) {
   EXPECT_THAT(hooks_.added, ElementsAre("App.abs x.c Debug", "App.abs X.cpp Debug",
                                         "App.abs notes.md Debug", "App.abs io.c Debug"));
 
-  // Saved and opened again, the project lists them in its own order.
+  // Saved and opened again, the project lists them in its own order. The
+  // source data of every project is saved, unmodified ones too: dependency
+  // records change without the project file.
   ASSERT_TRUE(workspace_->SaveWorkspace(false));
+  EXPECT_THAT(hooks_.saved, ElementsAre("App.abs", "Bare.abs"));
   workspace_->CloseWorkspace();
   EXPECT_EQ(Visible(env_.Contents(kAppFile)), Visible(expected));
   COneProjectData& again = Open();

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "tests/support/vtable_call.h"
+
 namespace zelvan {
 
 // A dual interface of the kind the system's objects implement: IDispatch,
@@ -27,6 +29,8 @@ struct InterfaceTraits<ITestCounter> {
 };
 
 namespace {
+
+using testing::CallSlot;
 
 constexpr DISPID kConcat = 1;
 constexpr DISPID kTotal = 2;
@@ -221,7 +225,8 @@ TEST_F(DispatchObjectTest, ReportsTheArgumentAtFaultAndContainsFailures) {
   EXPECT_EQ(BstrLiveCount(), live + 1);  // only `call`'s text
 }
 
-TEST_F(DispatchObjectTest, GetIDsOfNamesIgnoresCase) {
+// Names are found without regard to case; registration refuses clashes and nonsense.
+TEST_F(DispatchObjectTest, NamesAndRegistration) {
   OLECHAR concat[] = u"CONCAT";
   OLECHAR unknown[] = u"Nothing";
   OLECHAR arg_name[] = u"value";
@@ -235,9 +240,7 @@ TEST_F(DispatchObjectTest, GetIDsOfNamesIgnoresCase) {
   names[0] = unknown;
   EXPECT_EQ(counter_->GetIDsOfNames(IID_NULL, names, 1, 0, ids), DISP_E_UNKNOWNNAME);
   EXPECT_EQ(ids[0], DISPID_UNKNOWN);
-}
 
-TEST_F(DispatchObjectTest, RegistrationRefusesClashesAndNonsense) {
   EXPECT_TRUE(counter_->Register(10, "Fresh", DISPATCH_METHOD, 0, 1));
   EXPECT_FALSE(counter_->Register(kConcat, "Other", DISPATCH_METHOD, 0, 1));  // id taken
   EXPECT_FALSE(counter_->Register(11, "concat", DISPATCH_METHOD, 0, 1));      // name taken
@@ -287,19 +290,6 @@ TEST_F(DispatchObjectTest, CountsReferencesAndAnswersItsInterfaces) {
     attached.Detach()->Release();
   }
   EXPECT_FALSE(alive);
-}
-
-// Calls a slot the way a C client does: through the table of function
-// pointers, with the object as first argument.
-template <class Result, class... Args>
-#if defined(__clang__)
-__attribute__((no_sanitize("function")))
-#endif
-Result
-CallSlot(void* object, int slot, Args... args) {
-  void** table = *static_cast<void***>(object);
-  auto function = reinterpret_cast<Result (*)(void*, Args...)>(table[slot]);
-  return function(object, args...);
 }
 
 TEST_F(DispatchObjectTest, VtableSlotsFollowTheStandardOrder) {

@@ -33,47 +33,51 @@ class PrivateProfileTest : public ::testing::Test {
   PrivateProfile profile_{fs_};
 };
 
-TEST_F(PrivateProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
+// Defaults for what is missing, the caller's buffer size, and integers.
+TEST_F(PrivateProfileTest, ReadsStringsAndIntegers) {
   EXPECT_EQ(profile_.GetString("S", "k", "dflt", kFile), "dflt");
-  memory_.AddFile(kFile, "[S]\r\nk=v\r\n");
-  EXPECT_EQ(profile_.GetString("T", "k", "dflt", kFile), "dflt");
-  EXPECT_EQ(profile_.GetString("S", "x", "dflt", kFile), "dflt");
-  EXPECT_EQ(profile_.GetString("s", "K", "dflt", kFile), "v");
+  memory_.AddFile(kFile,
+                  "[S]\nk=abcdef\nplain=12\nsigned=-5x\nplus=+7\nwords=abc\nempty=\n"
+                  "quoted=\" 42\"\nhuge=99999999999999999999\ntiny=-99999999999999999999\n");
+  const struct {
+    const char* section;
+    const char* key;
+    size_t buffer;
+    const char* expected;
+  } strings[] = {{"T", "k", 0, "dflt"}, {"S", "x", 0, "dflt"}, {"s", "K", 0, "abcdef"},
+                 {"S", "k", 4, "abc"},  {"S", "k", 1, ""},     {"S", "k", 7, "abcdef"},
+                 {"S", "x", 3, "df"}};
+  for (const auto& c : strings) {
+    EXPECT_EQ(profile_.GetString(c.section, c.key, "dflt", kFile, c.buffer), c.expected)
+        << c.section << " " << c.key << " " << c.buffer;
+  }
   std::string value = "old";
   EXPECT_FALSE(profile_.Lookup("S", "x", kFile, &value));
   EXPECT_TRUE(profile_.GetKeyNames("T", kFile).empty());
   EXPECT_TRUE(profile_.GetSectionNames("C:\\work\\none.ini").empty());
   EXPECT_TRUE(profile_.HasSection(" s ", kFile));
   EXPECT_FALSE(profile_.HasSection("T", kFile));
-}
-
-TEST_F(PrivateProfileTest, BufferSizeCutsLikeTheCallersBuffer) {
-  memory_.AddFile(kFile, "[S]\nk=abcdef\n");
-  EXPECT_EQ(profile_.GetString("S", "k", "", kFile, 4), "abc");
-  EXPECT_EQ(profile_.GetString("S", "k", "", kFile, 1), "");
-  EXPECT_EQ(profile_.GetString("S", "k", "", kFile, 7), "abcdef");
-  EXPECT_EQ(profile_.GetString("S", "x", "default", kFile, 3), "de");
-}
-
-TEST_F(PrivateProfileTest, Integers) {
-  memory_.AddFile(kFile,
-                  "[S]\nplain=12\nsigned=-5x\nplus=+7\nwords=abc\nempty=\nquoted=\" 42\"\n"
-                  "huge=99999999999999999999\ntiny=-99999999999999999999\n");
-  struct Case {
-    const char* key;
-    int expected;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, int> ints[] = {
       {"plain", 12}, {"signed", -5},    {"plus", 7},       {"words", 0},     {"empty", 0},
       {"quoted", 0}, {"huge", INT_MAX}, {"tiny", INT_MIN}, {"missing", -42},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.key);
-    EXPECT_EQ(profile_.GetInt("S", c.key, -42, kFile), c.expected);
-  }
+  for (const auto& [key, expected] : ints)
+    EXPECT_EQ(profile_.GetInt("S", key, -42, kFile), expected) << key;
 }
 
-TEST_F(PrivateProfileTest, WritesReachTheDiskAtTheFlush) {
+// Writes wait in the cache for a flush (of the file, of all files, or at the
+// end); a file that would not change is not written.
+TEST_F(PrivateProfileTest, WritesReachTheDiskAtTheFlushWhenTheyChangeIt) {
+  {
+    PrivateProfile scoped(memory_);
+    ASSERT_TRUE(scoped.WriteString("S", "k", "1", kFile));
+    ASSERT_TRUE(scoped.WriteString("S", "k", "2", "C:\\work\\other.ini"));
+    scoped.Forget("C:\\work\\other.ini");
+    EXPECT_EQ(memory_.Contents("C:\\work\\other.ini").value_or(""), "[S]\r\nk=2\r\n");
+    EXPECT_EQ(Disk(), "<none>");
+  }
+  EXPECT_EQ(Disk(), "[S]\r\nk=1\r\n");
+  memory_.DeleteFile(kFile);
   ASSERT_TRUE(profile_.WriteString("S", "k", "v", kFile));
   EXPECT_EQ(Disk(), "<none>");
   EXPECT_EQ(profile_.GetString("S", "k", "", kFile), "v");  // the cache shows it already
@@ -81,42 +85,47 @@ TEST_F(PrivateProfileTest, WritesReachTheDiskAtTheFlush) {
   ASSERT_TRUE(profile_.Flush(kFile));
   EXPECT_EQ(Visible(Disk()), Visible("[S]\r\nk=v\r\nk2=w\r\n"));
   EXPECT_EQ(fs_.Count(FsOp::kRename), 1);  // one atomic write for the batch
-  EXPECT_TRUE(profile_.Flush(kFile));      // nothing pending
-  EXPECT_EQ(fs_.Count(FsOp::kRename), 1);
-}
 
-TEST_F(PrivateProfileTest, UnchangedFileIsNotRewritten) {
-  memory_.AddFile(kFile, "[S]\nk=v\n");
+  EXPECT_TRUE(profile_.Flush(kFile));  // nothing pending
+  EXPECT_EQ(fs_.Count(FsOp::kRename), 1);
+
+  memory_.AddFile(kFile, "[S]\nk=v\nk2=w\n");  // line ends another program chose
+  fs_.ResetCounts();
   ASSERT_TRUE(profile_.WriteString("S", "k", "v", kFile));  // the same value
-  ASSERT_TRUE(profile_.Flush(kFile));
-  ASSERT_TRUE(profile_.WriteString("S", "k", "other", kFile));
-  ASSERT_TRUE(profile_.WriteString("S", "k", "v", kFile));  // and back
-  ASSERT_TRUE(profile_.Flush(kFile));
+  ASSERT_TRUE(profile_.WriteString("S", "k2", "other", kFile));
+  ASSERT_TRUE(profile_.WriteString("S", "k2", "w", kFile));  // and back
   ASSERT_TRUE(profile_.DeleteKey("S", "missing", kFile));
   ASSERT_TRUE(profile_.DeleteSection("missing", kFile));
   ASSERT_TRUE(profile_.Flush(kFile));
   ASSERT_TRUE(profile_.DeleteKey("S", "k", "C:\\work\\none.ini"));
   ASSERT_TRUE(profile_.Flush("C:\\work\\none.ini"));
+  // Refused arguments (ProfileText's rule) write nothing and say why.
+  EXPECT_FALSE(profile_.WriteString("S", "k", "line\nbreak", kFile));
+  EXPECT_FALSE(profile_.LastError().empty());
+  EXPECT_TRUE(profile_.Flush(kFile));
   EXPECT_EQ(fs_.Count(FsOp::kOpenForWrite), 0);
-  EXPECT_EQ(memory_.AllFiles(), std::vector<std::string>{kFile});
+  EXPECT_EQ(memory_.AllFiles(), (std::vector<std::string>{kFile, "C:\\work\\other.ini"}));
+
+  // FlushAll writes every file it can and reports the others.
+  ASSERT_TRUE(profile_.WriteString("S", "k", "1", kFile));
+  ASSERT_TRUE(profile_.WriteString("S", "k", "2", "C:\\missing\\dir\\x.ini"));
+  EXPECT_FALSE(profile_.FlushAll());
+  EXPECT_EQ(Disk(), "[S]\nk=1\nk2=w\n");
+  EXPECT_EQ(profile_.GetString("S", "k", "gone", "C:\\missing\\dir\\x.ini"), "gone");
+  EXPECT_TRUE(profile_.FlushAll());
 }
 
-TEST_F(PrivateProfileTest, ExternalChangesAreSeen) {
-  memory_.AddFile(kFile, "[S]\nk=1\n");
-  EXPECT_EQ(profile_.GetString("S", "k", "", kFile), "1");
-  memory_.AddFile(kFile, "[S]\nk=2\n");
-  EXPECT_EQ(profile_.GetString("S", "k", "", kFile), "2");
+// Another program's changes are seen, and pending writes are applied to them.
+TEST_F(PrivateProfileTest, ExternalChangesAreSeenAndKept) {
+  memory_.AddFile(kFile, "[S]\r\na=1\r\n");
+  EXPECT_EQ(profile_.GetString("S", "a", "", kFile), "1");
+  memory_.AddFile(kFile, "[S]\r\na=2\r\n");  // the same size, a later time
+  EXPECT_EQ(profile_.GetString("S", "a", "", kFile), "2");
   fs_.DeleteFile(kFile);
-  EXPECT_EQ(profile_.GetString("S", "k", "gone", kFile), "gone");
-  memory_.AddFile(kFile, "[S]\nk=3\n");
-  EXPECT_EQ(profile_.GetString("S", "k", "", kFile), "3");
-}
-
-TEST_F(PrivateProfileTest, PendingWritesAreAppliedAgainToAChangedFile) {
+  EXPECT_EQ(profile_.GetString("S", "a", "gone", kFile), "gone");
   memory_.AddFile(kFile, "[S]\r\na=1\r\n");
   ASSERT_TRUE(profile_.WriteString("S", "b", "2", kFile));
   ASSERT_TRUE(profile_.DeleteKey("S", "a", kFile));
-  // Another program rewrites the file before the flush.
   memory_.AddFile(kFile, "; edited\r\n[S]\r\na=1\r\nc=3\r\n");
   EXPECT_EQ(profile_.GetString("S", "c", "", kFile), "3");
   EXPECT_EQ(profile_.GetString("S", "b", "", kFile), "2");
@@ -185,17 +194,6 @@ TEST_F(PrivateProfileTest, UnreadableFilesAndDirectoriesAreNotWritten) {
   EXPECT_EQ(profile_.GetString("S", "x", "dflt", "C:\\work\\dir.ini"), "dflt");
 }
 
-// Which names and values are refused is ProfileText's rule; here only that a
-// refusal writes nothing and says why.
-TEST_F(PrivateProfileTest, RefusedArgumentsWriteNothing) {
-  memory_.AddFile(kFile, "[S]\r\nk=1\r\n");
-  EXPECT_FALSE(profile_.WriteString("S", "k", "line\nbreak", kFile));
-  EXPECT_FALSE(profile_.LastError().empty());
-  EXPECT_TRUE(profile_.Flush(kFile));
-  EXPECT_EQ(Disk(), "[S]\r\nk=1\r\n");
-  EXPECT_EQ(fs_.Count(FsOp::kOpenForWrite), 0);
-}
-
 TEST_F(PrivateProfileTest, HugeValuesAndBinaryBytes) {
   std::string huge(2 * 1024 * 1024, 'h');
   huge[12345] = 'x';
@@ -224,27 +222,6 @@ TEST_F(PrivateProfileTest, PathsAreMatchedWithoutCaseAndAgainstTheCurrentDirecto
   ASSERT_TRUE(fs_.SetCurrentDirectory("D:\\work"));
   EXPECT_EQ(profile_.GetString("S", "k", "", "\\work\\app.ini"), "root");
   EXPECT_EQ(profile_.GetString("S", "k", "", "app.ini"), "on d");
-}
-
-TEST_F(PrivateProfileTest, DestructionAndForgetFlush) {
-  {
-    PrivateProfile scoped(memory_);
-    ASSERT_TRUE(scoped.WriteString("S", "k", "1", kFile));
-    ASSERT_TRUE(scoped.WriteString("S", "k", "2", "C:\\work\\other.ini"));
-    scoped.Forget("C:\\work\\other.ini");
-    EXPECT_EQ(memory_.Contents("C:\\work\\other.ini").value_or(""), "[S]\r\nk=2\r\n");
-    EXPECT_EQ(Disk(), "<none>");
-  }
-  EXPECT_EQ(Disk(), "[S]\r\nk=1\r\n");
-}
-
-TEST_F(PrivateProfileTest, FlushAllWritesEveryFileAndReportsFailures) {
-  ASSERT_TRUE(profile_.WriteString("S", "k", "1", kFile));
-  ASSERT_TRUE(profile_.WriteString("S", "k", "2", "C:\\missing\\dir\\x.ini"));
-  EXPECT_FALSE(profile_.FlushAll());
-  EXPECT_EQ(Disk(), "[S]\r\nk=1\r\n");
-  EXPECT_EQ(profile_.GetString("S", "k", "gone", "C:\\missing\\dir\\x.ini"), "gone");
-  EXPECT_TRUE(profile_.FlushAll());
 }
 
 }  // namespace

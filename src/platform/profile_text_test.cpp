@@ -62,17 +62,7 @@ TEST(ProfileTextTest, ReadRules) {
 }
 
 TEST(ProfileTextTest, NamesAndEntries) {
-  ProfileText text(
-      "top=1\n"
-      "[Alpha]\n"
-      "b=1\n"
-      ";c=2\n"
-      "A=2\n"
-      "B=3\n"
-      "[beta]\n"
-      "x= 'q' \n"
-      "[ALPHA]\n"
-      "z=9\n");
+  ProfileText text("top=1\n[Alpha]\nb=1\n;c=2\nA=2\nB=3\n[beta]\nx= 'q' \n[ALPHA]\nz=9\n");
   EXPECT_EQ(text.SectionNames(), (std::vector<std::string>{"Alpha", "beta"}));
   EXPECT_EQ(text.KeyNames("alpha"), (std::vector<std::string>{"b", "A"}));
   EXPECT_EQ(text.KeyNames("missing"), std::vector<std::string>{});

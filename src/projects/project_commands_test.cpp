@@ -25,6 +25,7 @@
 #include "tests/support/fake_system_services.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
+#include "tests/support/repository_files.h"
 #include "tests/support/test_text.h"
 #include "toolchain/qk_util.h"
 
@@ -36,31 +37,6 @@ using Files = std::map<std::string, std::string>;
 
 constexpr const char* kWorkspace = "C:\\ws\\Example.kws";
 constexpr const char* kMx520Ini = "K:\\Config\\Builder\\Template\\MX-520\\MX-520.INI";
-
-void ReadTree(FileSystem& fs, const std::string& dir, const std::string& to, Files* files) {
-  std::vector<DirectoryEntry> entries;
-  fs.ListDirectory(dir, "*", &entries);
-  for (const DirectoryEntry& entry : entries) {
-    if (entry.is_directory) {
-      ReadTree(fs, dir + entry.name + "\\", to + entry.name + "\\", files);
-    } else {
-      fs.ReadFile(dir + entry.name, &(*files)[to + entry.name]);
-    }
-  }
-}
-
-// The demo installation as drive K: and the example workspace in C:\ws.
-const Files& RepositoryFiles() {
-  static const Files files = [] {
-    PosixFileSystem host(
-        {{{'K', ZELVAN_SOURCE_DIR "/share/kova"}, {'E', ZELVAN_SOURCE_DIR "/examples"}}, ""}, "/");
-    Files read;
-    ReadTree(host, "K:\\Config\\", "K:\\Config\\", &read);
-    ReadTree(host, "E:\\", "C:\\ws\\", &read);
-    return read;
-  }();
-  return files;
-}
 
 // The command's services over the headless host, with a busy switch and a
 // record of the IDE commands sent.
@@ -91,8 +67,8 @@ class World {
  public:
   explicit World(AnswerPolicy policy = AnswerPolicy::kSafe, const char* language = nullptr)
       : host(policy, messages, false) {
-    for (const auto& [path, text] : RepositoryFiles())
-      memory.AddFile(path, text);
+    testing::AddRepositoryFiles(memory, "share/kova/Config", "K:\\Config\\");
+    testing::AddRepositoryFiles(memory, "examples", "C:\\ws\\");
     if (language) {
       std::string settings_file = *memory.Contents("K:\\Config\\QkUtil.ini");
       settings_file.replace(settings_file.find("Language=1033"), 13,
@@ -231,6 +207,17 @@ TEST(ProjectCommands, FailuresChangeNothing) {
   };
   auto full = Request("Big", "MX-520", "full");
   full.memory_model = "48k";
+  const std::string kBusy = "A build is running. Try again when it has finished.";
+  const std::string kBadName = "The project name is not valid.";
+  const std::string kBadPath =
+      "The path is not a valid full path, or the name holds a character that is not allowed.";
+  const std::string kInWorkspace =
+      "A project with this project file or output name is already in the workspace.";
+  const std::string kNotSaved =
+      "The workspace settings could not be saved; the workspace was left as it was.";
+  const std::string kUnknown =
+      "The project file does not exist, or the project is not in the workspace.";
+  const Run new_a = new_project(Request("A", "MX-520"));
   const char* const kOutside = " names a file outside its folder (a full path, a drive or \"..\").";
   const struct {
     const char* name;
@@ -239,85 +226,69 @@ TEST(ProjectCommands, FailuresChangeNothing) {
     uint32_t status;
     std::string message;
   } kCases[] = {
-      {"busy", [](World& w) { w.services.busy = true; }, new_project(Request("A", "MX-520")), 40965,
-       "A build is running. Try again when it has finished."},
+      {"busy", [](World& w) { w.services.busy = true; }, new_a, 40965, kBusy},
       {"busy copy", [](World& w) { w.services.busy = true; },
-       [](World& w) { return w.Copy("Motor"); }, 40965,
-       "A build is running. Try again when it has finished."},
+       [](World& w) { return w.Copy("Motor"); }, 40965, kBusy},
       {"busy rename", [](World& w) { w.services.busy = true; },
-       [](World& w) { return w.Rename("Motor", "Drive"); }, 40965,
-       "A build is running. Try again when it has finished."},
-      {"empty name", nullptr, new_project(Request("", "MX-520", "abs", 64, "A")), 4416,
-       "The project name is not valid."},
+       [](World& w) { return w.Rename("Motor", "Drive"); }, 40965, kBusy},
+      {"empty name", nullptr, new_project(Request("", "MX-520", "abs", 64, "A")), 4416, kBadName},
       {"name of extensions", nullptr, new_project(Request(" .abs. ", "MX-520", "abs", 64, "A")),
-       4416, "The project name is not valid."},
+       4416, kBadName},
       {"name with ;", nullptr, new_project(Request("a;b", "MX-520", "abs", 64, "A")), 4416,
-       "The project name is not valid."},
+       kBadName},
       {"name with \\", nullptr, new_project(Request("a\\b", "MX-520", "abs", 64, "A")), 4416,
-       "The project name is not valid."},
+       kBadName},
       {"cpu", nullptr, new_project(Request("A", "MX-999")), 4418,
        "New projects cannot be created for this CPU."},
       {"folder ..", nullptr, new_project(Request("A", "MX-520", "abs", 64, "..\\out")), 4371,
-       "The path is not a valid full path, or the name holds a character that is not allowed."},
+       kBadPath},
       {"folder X:rel", nullptr, new_project(Request("A", "MX-520", "abs", 64, "D:rel")), 4371,
-       "The path is not a valid full path, or the name holds a character that is not allowed."},
-      {"folder |", nullptr, new_project(Request("A", "MX-520", "abs", 64, "a|b")), 4371,
-       "The path is not a valid full path, or the name holds a character that is not allowed."},
+       kBadPath},
+      {"folder |", nullptr, new_project(Request("A", "MX-520", "abs", 64, "a|b")), 4371, kBadPath},
       {"type", nullptr, new_project(Request("A", "MX-520", "exe")), 4419,
        "The project type must be \"abs\" or \"lib\"."},
       {"size", nullptr, new_project(Request("A", "MX-310/P1", "abs", 80)), 4417,
        "The memory size is not valid for this CPU."},
       {"model", nullptr, new_project(full), 4417, "The memory size is not valid for this CPU."},
-      {"no workspace", [](World& w) { w.workspace->CloseWorkspace(); },
-       new_project(Request("A", "MX-520")), 4096, "No workspace is open."},
+      {"no workspace", [](World& w) { w.workspace->CloseWorkspace(); }, new_a, 4096,
+       "No workspace is open."},
       {"project file exists", nullptr, new_project(Request("Motor", "MX-520")), 4433,
        "The file C:\\ws\\Motor\\Motor.KBP already exists."},
       {"output in workspace", nullptr, new_project(Request("MathLib", "MX-520", "lib", 64, "L")),
-       0x40031105, "A project with this project file or output name is already in the workspace."},
-      {"entry ..", entry("FILE1=startup.asm", "FILE1=..\\evil.asm"),
-       new_project(Request("A", "MX-520")), 4436,
+       0x40031105, kInWorkspace},
+      {"entry ..", entry("FILE1=startup.asm", "FILE1=..\\evil.asm"), new_a, 4436,
        "The template entry [BLANK!English] FILE1=..\\evil.asm" + std::string(kOutside)},
-      {"entry drive", entry("FILE1=startup.asm", "FILE1=startup.asm;C:\\evil.asm"),
-       new_project(Request("A", "MX-520")), 4436,
+      {"entry drive", entry("FILE1=startup.asm", "FILE1=startup.asm;C:\\evil.asm"), new_a, 4436,
        "The template entry [BLANK!English] FILE1=startup.asm;C:\\evil.asm" + std::string(kOutside)},
-      {"entry rooted", entry("FILE1=startup.asm", "FILE1=\\evil.asm"),
-       new_project(Request("A", "MX-520")), 4436,
+      {"entry rooted", entry("FILE1=startup.asm", "FILE1=\\evil.asm"), new_a, 4436,
        "The template entry [BLANK!English] FILE1=\\evil.asm" + std::string(kOutside)},
-      {"entry dots", entry("FILE1=startup.asm", "FILE1=startup.asm;sub\\...\\x.asm"),
-       new_project(Request("A", "MX-520")), 4436,
+      {"entry dots", entry("FILE1=startup.asm", "FILE1=startup.asm;sub\\...\\x.asm"), new_a, 4436,
        "The template entry [BLANK!English] FILE1=startup.asm;sub\\...\\x.asm" +
            std::string(kOutside)},
-      {"project entry", entry("PROJECT=BLANKPRJ.KIP", "PROJECT=..\\BLANKPRJ.KIP"),
-       new_project(Request("A", "MX-520")), 4436,
+      {"project entry", entry("PROJECT=BLANKPRJ.KIP", "PROJECT=..\\BLANKPRJ.KIP"), new_a, 4436,
        "The template entry [BLANK!English] PROJECT=..\\BLANKPRJ.KIP" + std::string(kOutside)},
-      {"template missing", [](World& w) { w.memory.DeleteFile(kMx520Ini); },
-       new_project(Request("A", "MX-520")), 4435,
+      {"template missing", [](World& w) { w.memory.DeleteFile(kMx520Ini); }, new_a, 4435,
        "The template file " + std::string(kMx520Ini) + " cannot be read."},
-      {"template file missing", entry("FILE1=startup.asm", "FILE1=gone.asm"),
-       new_project(Request("A", "MX-520")), 4435,
+      {"template file missing", entry("FILE1=startup.asm", "FILE1=gone.asm"), new_a, 4435,
        "The template file K:\\Config\\Builder\\Template\\MX-520\\Default\\gone.asm cannot be "
        "read."},
-      {"workspace file read-only", [](World& w) { w.memory.SetReadOnly(kWorkspace, true); },
-       new_project(Request("A", "MX-520")), 4438,
-       "The workspace settings could not be saved; the workspace was left as it was."},
-      {"copy unknown", nullptr, [](World& w) { return w.Copy("Nope"); }, 5036,
-       "The project file does not exist, or the project is not in the workspace."},
+      {"workspace file read-only", [](World& w) { w.memory.SetReadOnly(kWorkspace, true); }, new_a,
+       4438, kNotSaved},
+      {"copy unknown", nullptr, [](World& w) { return w.Copy("Nope"); }, 5036, kUnknown},
       {"copy exists", [](World& w) { w.memory.AddFile("C:\\ws\\Motor\\CopyMotor.kbp", "x"); },
        [](World& w) { return w.Copy("Motor"); }, 5023,
        "The project could not be copied: its files already exist or cannot be written."},
-      {"rename unknown", nullptr, [](World& w) { return w.Rename("Nope", "B"); }, 5036,
-       "The project file does not exist, or the project is not in the workspace."},
+      {"rename unknown", nullptr, [](World& w) { return w.Rename("Nope", "B"); }, 5036, kUnknown},
       {"rename invalid", nullptr, [](World& w) { return w.Rename("Motor", "a:b"); }, 5089,
-       "The project name is not valid."},
+       kBadName},
       {"rename to an output in use", nullptr, [](World& w) { return w.Rename("Motor", "Sensor"); },
-       0x40031105, "A project with this project file or output name is already in the workspace."},
+       0x40031105, kInWorkspace},
       {"rename exists", [](World& w) { w.memory.AddFile("C:\\ws\\Motor\\Drive.kbp", "x"); },
        [](World& w) { return w.Rename("Motor", "Drive"); }, 5076,
        "The project could not be renamed: its files could not be copied."},
       {"rename with a read-only workspace file",
        [](World& w) { w.memory.SetReadOnly(kWorkspace, true); },
-       [](World& w) { return w.Rename("Motor", "Drive"); }, 4438,
-       "The workspace settings could not be saved; the workspace was left as it was."},
+       [](World& w) { return w.Rename("Motor", "Drive"); }, 4438, kNotSaved},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);

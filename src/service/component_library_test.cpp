@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -139,6 +140,17 @@ HRESULT Text(HRESULT hr, BSTR* text, VARIANT* out) {
   out->vt = VT_BSTR;
   out->bstrVal = *text;
   return hr;
+}
+
+// The four in-out arguments of the project-creating slots, holding `texts`
+// (null: left empty).
+std::array<VARIANT*, 4> Outs(VariantArgs& a, std::array<const char*, 4> texts) {
+  std::array<VARIANT*, 4> outs;
+  for (size_t i = 0; i < outs.size(); ++i) {
+    outs[i] = a.Out();
+    if (texts[i] != nullptr) *outs[i] = VariantFromText(texts[i]);
+  }
+  return outs;
 }
 
 // A function-database transfer text without the time on its first line.
@@ -347,10 +359,7 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
          return s->AddProject(a.Text(SystemPath("ws/lib/Lib.kbp"))); }, S_FALSE,
        kStatusProjectExists},
       {"37 a full project", [](IService* s, VariantArgs& a, VARIANT* o) {
-         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
-         *args[0] = VariantFromText("Full");
-         *args[1] = VariantFromText("MX-520");
-         *args[2] = VariantFromText("Full");
+         auto args = Outs(a, {"Full", "MX-520", "Full", nullptr});
          *args[3] = VariantFromLong(128);
          VARIANT* count = a.Out();
          HRESULT hr = s->CreateProject(args[0], args[1], args[2], args[3], count, o);
@@ -360,41 +369,26 @@ TEST_F(ComponentLibraryTest, EverySlotAnswersItsArgumentsInOrder) {
          return s->CreateProject(a.Out(), a.Out(), a.Out(), a.Out(), a.Out(), o); }, S_FALSE,
        kStatusBadArgument},
       {"38 a full project left out", [](IService* s, VariantArgs& a, VARIANT* o) {
-         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
-         *args[0] = VariantFromText("Alone");
-         *args[1] = VariantFromText("mr44");
-         *args[2] = VariantFromText("alone");
+         auto args = Outs(a, {"Alone", "mr44", "alone", nullptr});
          return s->Method38(args[0], args[1], args[2], args[3], a.Out(), o); }, S_OK, 0,
        SystemPath("ws") + "\\alone\\Alone.KBP"},
       {"38 null out", [](IService* s, VariantArgs& a, VARIANT*) {
          return s->Method38(a.Out(), a.Out(), a.Out(), a.Out(), nullptr, nullptr); }, E_POINTER,
        0},
       {"39 a library", [](IService* s, VariantArgs& a, VARIANT* o) {
-         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
-         *args[0] = VariantFromText("Extra");
-         *args[1] = VariantFromText("MX-520");
-         *args[2] = VariantFromText("libs");
-         *args[3] = VariantFromText("lib");
+         auto args = Outs(a, {"Extra", "MX-520", "libs", "lib"});
          return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_OK, 0,
        SystemPath("ws") + "\\libs\\Extra.KBP"},
       {"39 type and memory size", [](IService* s, VariantArgs& a, VARIANT* o) {
-         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
-         *args[0] = VariantFromText("Small");
-         *args[1] = VariantFromText("MX-310/P1");
-         *args[2] = VariantFromText("small");
+         auto args = Outs(a, {"Small", "MX-310/P1", "small", nullptr});
          *args[3] = a.Array({"abs", "96"});
          return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_OK, 0, SystemPath("ws") + "\\small\\Small.KBP"},
       {"39 a size that is no number", [](IService* s, VariantArgs& a, VARIANT* o) {
-         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
-         *args[0] = VariantFromText("X");
-         *args[1] = VariantFromText("MX-310/P1");
+         auto args = Outs(a, {"X", "MX-310/P1", nullptr, nullptr});
          *args[3] = a.Array({"abs", "big"});
          return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_FALSE, kStatusBadArgument},
       {"39 unknown type", [](IService* s, VariantArgs& a, VARIANT* o) {
-         VARIANT* args[] = {a.Out(), a.Out(), a.Out(), a.Out()};
-         *args[0] = VariantFromText("X");
-         *args[1] = VariantFromText("MX-520");
-         *args[3] = VariantFromText("exe");
+         auto args = Outs(a, {"X", "MX-520", nullptr, "exe"});
          return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_FALSE,
        kStatusInvalidProjectType},
       {"40 missing old project", [&](IService* s, VariantArgs& a, VARIANT*) {

@@ -183,6 +183,10 @@ TEST_F(IdeConnectionTest, ConnectFindsTheWorkspaceAndOtherServicesComeOnceWhenUs
   EXPECT_THAT(AskedServices(), ElementsAre("KOVA.Workspace", "KOutputW.Service", "AutoSrv.Service",
                                            "KBuildSv.Service", "KFileVw.Service", "KBPArc.Provider",
                                            "KErrMsg.Service"));
+  // Commands go to member 10 of the application object.
+  EXPECT_TRUE(connection_.SendCommand(kIdeCommandProjectCreated));
+  EXPECT_THAT(host_.Calls(testing::kRecordedApplication, kDispIdApplicationCommand),
+              ElementsAre("12804|0"));
 }
 
 TEST_F(IdeConnectionTest, AServiceTheIdeLacksStaysEmptyAndIsAskedForAgain) {
@@ -386,13 +390,6 @@ TEST_F(IdeConnectionTest, MessageBoxesGoToTheIdeOrElseToTheUi) {
   ASSERT_EQ(connection_.Connect(host_.application()), S_OK);
   EXPECT_EQ(connection_.ShowMessage("KOVA", "Still shown", kMbOk, 5064), kIdCancel);
   EXPECT_THAT(ui_.Calls("MessageBox"), ElementsAre("KOVA|Still shown|0"));
-}
-
-TEST_F(IdeConnectionTest, CommandsGoToApplicationMemberTen) {
-  ASSERT_EQ(connection_.Connect(host_.application()), S_OK);
-  EXPECT_TRUE(connection_.SendCommand(kIdeCommandProjectCreated));
-  EXPECT_THAT(host_.Calls(testing::kRecordedApplication, kDispIdApplicationCommand),
-              ElementsAre("12804|0"));
 }
 
 }  // namespace

@@ -9,23 +9,14 @@
 
 #include "platform/bstr.h"
 #include "tests/support/recording_ide_host.h"
+#include "tests/support/vtable_call.h"
 
 namespace zelvan {
 namespace {
 
+using testing::CallSlot;
 using ::testing::ElementsAre;
 using testing::RecordingIdeHost;
-
-template <class Result, class... Args>
-#if defined(__clang__)
-__attribute__((no_sanitize("function")))
-#endif
-Result
-CallSlot(void* object, int slot, Args... args) {
-  void** table = *static_cast<void***>(object);
-  auto function = reinterpret_cast<Result (*)(void*, Args...)>(table[slot]);
-  return function(object, args...);
-}
 
 // The service's interface pointer of `prog_id`, as a C client holds it.
 template <class Interface>

@@ -32,17 +32,8 @@ class ProfileFunctionsTest : public ::testing::Test {
 TEST_F(ProfileFunctionsTest, ReadProfileString) {
   std::string long_value(5000, 'x');
   long_value += "end";
-  memory_.AddFile(kFile,
-                  "[PROJECT]\r\n"
-                  "CPU=MX-520\r\n"
-                  "LONG=" +
-                      long_value +
-                      "\r\n"
-                      "[Keys]\r\n"
-                      "A=1\r\n"
-                      "B=2\r\n"
-                      "a=3\r\n"
-                      "[Empty]\r\n");
+  memory_.AddFile(kFile, "[PROJECT]\r\nCPU=MX-520\r\nLONG=" + long_value +
+                             "\r\n[Keys]\r\nA=1\r\nB=2\r\na=3\r\n[Empty]\r\n");
   struct Case {
     const char* section;
     const char* key;

@@ -69,19 +69,17 @@ bool FaultyFileSystem::ShouldFail(FsOp op) {
   return fail;
 }
 
+std::unique_ptr<WritableFile> FaultyFileSystem::Wrap(std::unique_ptr<WritableFile> file) {
+  return file ? std::make_unique<File>(this, std::move(file)) : nullptr;
+}
+
 std::unique_ptr<WritableFile> FaultyFileSystem::OpenForWrite(std::string_view path) {
-  if (ShouldFail(FsOp::kOpenForWrite)) return nullptr;
-  std::unique_ptr<WritableFile> file = base_.OpenForWrite(path);
-  if (!file) return nullptr;
-  return std::make_unique<File>(this, std::move(file));
+  return ShouldFail(FsOp::kOpenForWrite) ? nullptr : Wrap(base_.OpenForWrite(path));
 }
 
 std::unique_ptr<WritableFile> FaultyFileSystem::CreateFileLike(std::string_view path,
                                                                std::string_view like) {
-  if (ShouldFail(FsOp::kOpenForWrite)) return nullptr;
-  std::unique_ptr<WritableFile> file = base_.CreateFileLike(path, like);
-  if (!file) return nullptr;
-  return std::make_unique<File>(this, std::move(file));
+  return ShouldFail(FsOp::kOpenForWrite) ? nullptr : Wrap(base_.CreateFileLike(path, like));
 }
 
 }  // namespace zelvan::testing

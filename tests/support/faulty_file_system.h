@@ -121,6 +121,8 @@ class FaultyFileSystem : public FileSystem {
 
   // Counts a call of `op` and tells whether it is to fail.
   bool ShouldFail(FsOp op);
+  // The file behind the wrapper that counts and fails its calls; null stays null.
+  std::unique_ptr<WritableFile> Wrap(std::unique_ptr<WritableFile> file);
 
   FileSystem& base_;
   std::array<int, kFsOpCount> counts_{};

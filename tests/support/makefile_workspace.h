@@ -18,8 +18,8 @@
 #include "model/dependency_record.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
-#include "tests/support/demo_installation.h"
 #include "tests/support/model_test_platform.h"
+#include "tests/support/repository_files.h"
 #include "tests/support/test_text.h"
 #include "toolchain/cpu_tools.h"
 #include "toolchain/qk_util.h"
@@ -29,7 +29,7 @@ namespace zelvan::testing {
 class MakefileWorkspaceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    AddDemoInstallation(env_.memory);
+    AddRepositoryFiles(env_.memory, "share/kova", "K:\\");
     ASSERT_TRUE(cpus_.LoadCpuTools());
   }
   // Opens a workspace of the given projects (path, text); the first is active.

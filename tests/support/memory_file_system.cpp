@@ -96,6 +96,11 @@ std::shared_ptr<MemoryFileSystem::Node> MemoryFileSystem::Find(std::string_view 
   return it == nodes_.end() ? nullptr : it->second;
 }
 
+std::shared_ptr<MemoryFileSystem::Node> MemoryFileSystem::FindPath(std::string_view path) const {
+  std::string full, key;
+  return Resolve(path, &full, &key) ? Find(key) : nullptr;
+}
+
 bool MemoryFileSystem::IsDirectoryKey(std::string_view key) const {
   if (IsRoot(key)) return true;
   std::shared_ptr<Node> node = Find(key);
@@ -128,9 +133,7 @@ bool MemoryFileSystem::Stat(std::string_view path, FileStatus* status) {
 }
 
 bool MemoryFileSystem::ReadFile(std::string_view path, std::string* contents) {
-  std::string full, key;
-  if (!Resolve(path, &full, &key)) return false;
-  std::shared_ptr<Node> node = Find(key);
+  std::shared_ptr<Node> node = FindPath(path);
   if (!node || node->is_directory) return false;
   *contents = node->data;
   return true;
@@ -228,9 +231,7 @@ bool MemoryFileSystem::MoveFile(std::string_view from, std::string_view to) {
 }
 
 bool MemoryFileSystem::SetReadOnly(std::string_view path, bool read_only) {
-  std::string full, key;
-  if (!Resolve(path, &full, &key)) return false;
-  std::shared_ptr<Node> node = Find(key);
+  std::shared_ptr<Node> node = FindPath(path);
   if (!node) return false;
   node->read_only = read_only;
   return true;
@@ -321,17 +322,13 @@ bool MemoryFileSystem::AddDirectory(std::string_view path) {
 }
 
 std::optional<std::string> MemoryFileSystem::Contents(std::string_view path) const {
-  std::string full, key;
-  if (!Resolve(path, &full, &key)) return std::nullopt;
-  std::shared_ptr<Node> node = Find(key);
+  std::shared_ptr<Node> node = FindPath(path);
   if (!node || node->is_directory) return std::nullopt;
   return node->data;
 }
 
 bool MemoryFileSystem::SetModificationTime(std::string_view path, int64_t mtime_ns) {
-  std::string full, key;
-  if (!Resolve(path, &full, &key)) return false;
-  std::shared_ptr<Node> node = Find(key);
+  std::shared_ptr<Node> node = FindPath(path);
   if (!node) return false;
   node->mtime_ns = mtime_ns;
   return true;

@@ -80,6 +80,8 @@ class MemoryFileSystem : public FileSystem {
   // The full path of `path` and its lookup key; false for a malformed path.
   bool Resolve(std::string_view path, std::string* full, std::string* key) const;
   std::shared_ptr<Node> Find(std::string_view key) const;
+  // The node of `path`; null for a malformed path or none there.
+  std::shared_ptr<Node> FindPath(std::string_view path) const;
   // True for an existing directory or a root.
   bool IsDirectoryKey(std::string_view key) const;
   int64_t Tick();

@@ -45,4 +45,13 @@ std::string Crlf(std::string_view text) {
   return out;
 }
 
+std::string SourceFolder(std::string_view name, const std::vector<std::string>& files,
+                         std::string_view keys) {
+  std::string text = "[" + std::string(name) + "]\n" + std::string(keys) +
+                     "SOURCECOUNT=" + std::to_string(files.size()) + "\n";
+  for (size_t i = 0; i < files.size(); ++i)
+    text += "SOURCE" + std::to_string(i) + "=" + files[i] + "\n";
+  return text;
+}
+
 }  // namespace zelvan::testing

@@ -54,4 +54,10 @@ class ModelTestPlatform {
 // stored the way project files are.
 std::string Crlf(std::string_view text);
 
+// A folder section of a project file listing `files` in order, its other
+// keys (`keys`, lines ended by "\n") first:
+// "[<name>]\n<keys>SOURCECOUNT=<n>\nSOURCE0=<first file>\n...".
+std::string SourceFolder(std::string_view name, const std::vector<std::string>& files,
+                         std::string_view keys = "");
+
 }  // namespace zelvan::testing

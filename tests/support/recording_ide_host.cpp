@@ -39,214 +39,192 @@ HRESULT StoreLong(LONG value, LONG* out) {
   return S_OK;
 }
 
-class RecordingWorkspace : public DispatchObject<IKovaWorkspace> {
+// An object of the IDE that records each call with its ProgID; Note
+// records and answers S_OK.
+template <class Interface>
+class RecordingObject : public DispatchObject<Interface> {
+ protected:
+  RecordingObject(const char* prog_id, State state)
+      : DispatchObject<Interface>(InterfaceTraits<Interface>::Iid()),
+        prog_id_(prog_id),
+        state_(std::move(state)) {}
+  HRESULT Note(int slot, std::vector<std::string> args) {
+    Record(*state_, prog_id_, slot, std::move(args));
+    return S_OK;
+  }
+
+  const char* prog_id_;
+  State state_;
+};
+
+// The workspace setting "section|key", found without regard to case.
+std::pair<std::string, std::string>* FindSetting(RecordingIdeState& state, BSTR section, BSTR key) {
+  const std::string name = TextFromBstr(section) + "|" + TextFromBstr(key);
+  for (auto& setting : state.settings) {
+    if (EqualsNoCase(setting.first, name)) return &setting;
+  }
+  return nullptr;
+}
+
+class RecordingWorkspace : public RecordingObject<IKovaWorkspace> {
  public:
-  explicit RecordingWorkspace(State state)
-      : DispatchObject(IID_IKovaWorkspace), state_(std::move(state)) {}
+  explicit RecordingWorkspace(State state) : RecordingObject(kWorkspaceProgId, std::move(state)) {}
 
   HRESULT STDMETHODCALLTYPE GetActiveProject(BSTR* project_file) override {
-    Record(*state_, kWorkspaceProgId, 7, {});
+    Note(7, {});
     return StoreBstr(state_->active_project, project_file);
   }
   HRESULT STDMETHODCALLTYPE GetSetting(BSTR section, BSTR key, LONG buffer_size,
                                        BSTR* value) override {
-    Record(*state_, kWorkspaceProgId, 8, {Text(section), Text(key), Number(buffer_size)});
-    std::string found;
-    const std::string name = TextFromBstr(section) + "|" + TextFromBstr(key);
-    for (const auto& [setting, setting_value] : state_->settings) {
-      if (EqualsNoCase(setting, name)) {
-        found = setting_value;
-        break;
-      }
-    }
+    Note(8, {Text(section), Text(key), Number(buffer_size)});
+    const auto* setting = FindSetting(*state_, section, key);
+    std::string found = setting ? setting->second : "";
     if (buffer_size > 0 && found.size() >= static_cast<size_t>(buffer_size)) {
       found.resize(static_cast<size_t>(buffer_size) - 1);
     }
     return StoreBstr(found, value);
   }
   HRESULT STDMETHODCALLTYPE WriteSetting(BSTR section, BSTR key, BSTR value) override {
-    Record(*state_, kWorkspaceProgId, 9, {Text(section), Text(key), Text(value)});
-    const std::string name = TextFromBstr(section) + "|" + TextFromBstr(key);
-    for (auto& [setting, setting_value] : state_->settings) {
-      if (EqualsNoCase(setting, name)) {
-        setting_value = TextFromBstr(value);
-        return S_OK;
-      }
+    auto* setting = FindSetting(*state_, section, key);
+    if (setting) {
+      setting->second = TextFromBstr(value);
+    } else {
+      state_->settings.emplace_back(TextFromBstr(section) + "|" + TextFromBstr(key),
+                                    TextFromBstr(value));
     }
-    state_->settings.emplace_back(name, TextFromBstr(value));
-    return S_OK;
+    return Note(9, {Text(section), Text(key), Text(value)});
   }
   HRESULT STDMETHODCALLTYPE AddProject(BSTR ide_project_file, BSTR workspace) override {
-    Record(*state_, kWorkspaceProgId, 10, {Text(ide_project_file), Text(workspace)});
-    return S_OK;
+    return Note(10, {Text(ide_project_file), Text(workspace)});
   }
   HRESULT STDMETHODCALLTYPE ProjectAdded(BSTR project_file) override {
-    Record(*state_, kWorkspaceProgId, 11, {Text(project_file)});
-    return S_OK;
+    return Note(11, {Text(project_file)});
   }
   HRESULT STDMETHODCALLTYPE SetCurrentTarget(BSTR target) override {
-    Record(*state_, kWorkspaceProgId, 12, {Text(target)});
-    return S_OK;
+    return Note(12, {Text(target)});
   }
   HRESULT STDMETHODCALLTYPE RefreshProject(BSTR project_file) override {
-    Record(*state_, kWorkspaceProgId, 13, {Text(project_file)});
-    return S_OK;
+    return Note(13, {Text(project_file)});
   }
-  HRESULT STDMETHODCALLTYPE RefreshSourceControl() override {
-    Record(*state_, kWorkspaceProgId, 14, {});
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE RefreshSourceControl() override { return Note(14, {}); }
   HRESULT STDMETHODCALLTYPE ReplaceProject(BSTR old_file, BSTR new_file) override {
-    Record(*state_, kWorkspaceProgId, 15, {Text(old_file), Text(new_file)});
     for (std::string& file : state_->project_files) {
       if (file == TextFromBstr(old_file)) file = TextFromBstr(new_file);
     }
     if (state_->active_project == TextFromBstr(old_file)) {
       state_->active_project = TextFromBstr(new_file);
     }
-    return S_OK;
+    return Note(15, {Text(old_file), Text(new_file)});
   }
   HRESULT STDMETHODCALLTYPE RemoveProject(BSTR project_file) override {
-    Record(*state_, kWorkspaceProgId, 16, {Text(project_file)});
     std::erase(state_->project_files, TextFromBstr(project_file));
-    return S_OK;
+    return Note(16, {Text(project_file)});
   }
   HRESULT STDMETHODCALLTYPE GetProjectFiles(BSTR workspace, VARIANT* files) override {
-    Record(*state_, kWorkspaceProgId, 17, {Text(workspace)});
+    Note(17, {Text(workspace)});
     return StoreStrings(files, state_->project_files) ? S_OK : E_INVALIDARG;
   }
   HRESULT STDMETHODCALLTYPE GetRecordFiles(VARIANT* files) override {
-    Record(*state_, kWorkspaceProgId, 18, {});
+    Note(18, {});
     return StoreStrings(files, state_->record_files) ? S_OK : E_INVALIDARG;
   }
-
- private:
-  State state_;
 };
 
-class RecordingOutputWindow : public DispatchObject<IKovaOutputWindow> {
+class RecordingOutputWindow : public RecordingObject<IKovaOutputWindow> {
  public:
   explicit RecordingOutputWindow(State state)
-      : DispatchObject(IID_IKovaOutputWindow), state_(std::move(state)) {}
+      : RecordingObject(kOutputWindowProgId, std::move(state)) {}
 
-  HRESULT STDMETHODCALLTYPE ClearPane(BSTR pane) override {
-    Record(*state_, kOutputWindowProgId, 16, {Text(pane)});
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE ClearPane(BSTR pane) override { return Note(16, {Text(pane)}); }
   HRESULT STDMETHODCALLTYPE WriteLine(BSTR pane, BSTR file, LONG line, LONG kind, BSTR text,
                                       LONG reserved) override {
-    Record(*state_, kOutputWindowProgId, 17,
-           {Text(pane), Text(file), Number(line), Number(kind), Text(text), Number(reserved)});
-    return S_OK;
+    return Note(17,
+                {Text(pane), Text(file), Number(line), Number(kind), Text(text), Number(reserved)});
   }
   HRESULT STDMETHODCALLTYPE ActivatePane(BSTR pane, LONG reserved1, LONG reserved2) override {
-    Record(*state_, kOutputWindowProgId, 18, {Text(pane), Number(reserved1), Number(reserved2)});
-    return S_OK;
+    return Note(18, {Text(pane), Number(reserved1), Number(reserved2)});
   }
   HRESULT STDMETHODCALLTYPE ReportError(BSTR title, LONG reserved, LONG code, BSTR message,
                                         BSTR module) override {
-    Record(*state_, kOutputWindowProgId, 22,
-           {Text(title), Number(reserved), Code(code), Text(message), Text(module)});
-    return S_OK;
+    return Note(22, {Text(title), Number(reserved), Code(code), Text(message), Text(module)});
   }
-
- private:
-  State state_;
 };
 
-class RecordingErrorMessages : public DispatchObject<IKovaErrorMessages> {
+class RecordingErrorMessages : public RecordingObject<IKovaErrorMessages> {
  public:
   explicit RecordingErrorMessages(State state)
-      : DispatchObject(IID_IKovaErrorMessages), state_(std::move(state)) {}
+      : RecordingObject(kErrorMessagesProgId, std::move(state)) {}
 
   HRESULT STDMETHODCALLTYPE ShowMessage(BSTR caption, BSTR text, LONG reserved, LONG style,
                                         LONG message_id, LONG* result) override {
-    Record(*state_, kErrorMessagesProgId, 7,
-           {Text(caption), Text(text), Number(reserved), Number(style), Number(message_id)});
+    Note(7, {Text(caption), Text(text), Number(reserved), Number(style), Number(message_id)});
     return StoreLong(state_->message_answer, result);
   }
-
- private:
-  State state_;
 };
 
-class RecordingFileView : public DispatchObject<IKovaFileView> {
+class RecordingFileView : public RecordingObject<IKovaFileView> {
  public:
-  explicit RecordingFileView(State state)
-      : DispatchObject(IID_IKovaFileView), state_(std::move(state)) {}
+  explicit RecordingFileView(State state) : RecordingObject(kFileViewProgId, std::move(state)) {}
 
   HRESULT STDMETHODCALLTYPE RefreshItemImages(BSTR project, LONG* result) override {
-    Record(*state_, kFileViewProgId, 16, {Text(project)});
+    Note(16, {Text(project)});
     return StoreLong(1, result);
   }
   HRESULT STDMETHODCALLTYPE GetItemCount(BSTR project, BSTR folder, LONG* count) override {
-    Record(*state_, kFileViewProgId, 17, {Text(project), Text(folder)});
+    Note(17, {Text(project), Text(folder)});
     return StoreLong(0, count);
   }
   HRESULT STDMETHODCALLTYPE GetItemName(BSTR project, BSTR folder, LONG index,
                                         BSTR* name) override {
-    Record(*state_, kFileViewProgId, 18, {Text(project), Text(folder), Number(index)});
+    Note(18, {Text(project), Text(folder), Number(index)});
     return StoreBstr("", name);
   }
   HRESULT STDMETHODCALLTYPE AddItem(BSTR project, BSTR folder, BSTR name, LONG* result) override {
-    Record(*state_, kFileViewProgId, 22, {Text(project), Text(folder), Text(name)});
+    Note(22, {Text(project), Text(folder), Text(name)});
     return StoreLong(1, result);
   }
   HRESULT STDMETHODCALLTYPE RemoveItem(BSTR project, BSTR name, LONG* result) override {
-    Record(*state_, kFileViewProgId, 23, {Text(project), Text(name)});
+    Note(23, {Text(project), Text(name)});
     return StoreLong(1, result);
   }
   HRESULT STDMETHODCALLTYPE RenameItem(BSTR project, BSTR old_name, BSTR new_name,
                                        LONG* result) override {
-    Record(*state_, kFileViewProgId, 36, {Text(project), Text(old_name), Text(new_name)});
+    Note(36, {Text(project), Text(old_name), Text(new_name)});
     return StoreLong(1, result);
   }
   HRESULT STDMETHODCALLTYPE GetLastError(LONG* code, BSTR* text) override {
-    Record(*state_, kFileViewProgId, 37, {});
+    Note(37, {});
     StoreLong(0, code);
     return StoreBstr("", text);
   }
-
- private:
-  State state_;
 };
 
-class RecordingBuildRunner : public DispatchObject<IKovaBuildRunner> {
+class RecordingBuildRunner : public RecordingObject<IKovaBuildRunner> {
  public:
   explicit RecordingBuildRunner(State state)
-      : DispatchObject(IID_IKovaBuildRunner), state_(std::move(state)) {}
+      : RecordingObject(kBuildRunnerProgId, std::move(state)) {}
 
   HRESULT STDMETHODCALLTYPE Request(VARIANT* request) override {
-    Record(*state_, kBuildRunnerProgId, 34,
-           {Number(request == nullptr ? -1 : static_cast<LONG>(request->vt))});
-    return S_OK;
+    return Note(34, {Number(request == nullptr ? -1 : static_cast<LONG>(request->vt))});
   }
-
- private:
-  State state_;
 };
 
-class RecordingAutomationServer : public DispatchObject<IAutomationServer> {
+class RecordingAutomationServer : public RecordingObject<IAutomationServer> {
  public:
   explicit RecordingAutomationServer(State state)
-      : DispatchObject(IID_IAutomationServer), state_(std::move(state)) {}
+      : RecordingObject(kAutomationServerProgId, std::move(state)) {}
 
   HRESULT STDMETHODCALLTYPE ReportError(REFIID source, BSTR module, BSTR message, LONG reserved1,
                                         LONG reserved2, LONG code, LONG reserved3) override {
-    Record(*state_, kAutomationServerProgId, 16,
-           {FormatGuid(source), Text(module), Text(message), Number(reserved1), Number(reserved2),
-            Code(code), Number(reserved3)});
-    return S_OK;
+    return Note(16, {FormatGuid(source), Text(module), Text(message), Number(reserved1),
+                     Number(reserved2), Code(code), Number(reserved3)});
   }
-
- private:
-  State state_;
 };
 
-class RecordingArchiveProvider : public DispatchObject<IKovaArchiveProvider> {
+class RecordingArchiveProvider : public RecordingObject<IKovaArchiveProvider> {
  public:
   explicit RecordingArchiveProvider(State state)
-      : DispatchObject(IID_IKovaArchiveProvider), state_(std::move(state)) {}
+      : RecordingObject(kArchiveProviderProgId, std::move(state)) {}
 
   HRESULT STDMETHODCALLTYPE GetState(BSTR path, LONG flags, LONG* state) override {
     return Action(10, path, flags, state, kArchiveStateUnknown);
@@ -275,11 +253,9 @@ class RecordingArchiveProvider : public DispatchObject<IKovaArchiveProvider> {
 
  private:
   HRESULT Action(int slot, BSTR path, LONG flags, LONG* result, LONG answer) {
-    Record(*state_, kArchiveProviderProgId, slot, {Text(path), Number(flags)});
+    Note(slot, {Text(path), Number(flags)});
     return StoreLong(answer, result);
   }
-
-  State state_;
 };
 
 // Hands out the services by ProgID (member 39) and takes commands (member 10).

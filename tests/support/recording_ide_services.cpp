@@ -39,10 +39,6 @@ bool RecordingIdeServices::GetWorkspaceProjectFiles(std::string_view workspace_p
   return true;
 }
 
-std::string RecordingIdeServices::GetActiveProjectFile() {
-  return active_project;
-}
-
 std::string RecordingIdeServices::ReadWorkspaceSetting(std::string_view section,
                                                        std::string_view key, size_t buffer_size) {
   std::string value = Setting(section, key);
@@ -65,22 +61,6 @@ bool RecordingIdeServices::AddProjectToWorkspace(std::string_view ide_project_fi
   project.replace(project.size() - 3, 3, "kbp");
   project_files.push_back(project);
   return true;
-}
-
-void RecordingIdeServices::ProjectFileAdded(std::string_view project_file) {
-  Record("ProjectFileAdded", {project_file});
-}
-
-void RecordingIdeServices::CurrentTargetChanged(std::string_view target) {
-  Record("CurrentTargetChanged", {target});
-}
-
-void RecordingIdeServices::RefreshProjectView(std::string_view project_file) {
-  Record("RefreshProjectView", {project_file});
-}
-
-void RecordingIdeServices::RefreshSourceControlStatus() {
-  Record("RefreshSourceControlStatus", {});
 }
 
 bool RecordingIdeServices::ReplaceWorkspaceProject(std::string_view old_project_file,
@@ -109,25 +89,9 @@ int RecordingIdeServices::ShowMessage(std::string_view caption, std::string_view
   return answer;
 }
 
-void RecordingIdeServices::ReportError(uint32_t code, std::string_view message) {
-  Record("ReportError", {std::to_string(code), message});
-}
-
-void RecordingIdeServices::WriteOutputLine(std::string_view text, int kind) {
-  Record("WriteOutputLine", {std::to_string(kind), text});
-}
-
 void RecordingIdeServices::WriteOutputLineAt(std::string_view file, int line, std::string_view text,
                                              int kind) {
   Record("WriteOutputLineAt", {file, std::to_string(line), std::to_string(kind), text});
-}
-
-void RecordingIdeServices::ClearOutputPane() {
-  Record("ClearOutputPane", {});
-}
-
-void RecordingIdeServices::ShowOutputPane() {
-  Record("ShowOutputPane", {});
 }
 
 int RecordingIdeServices::MessageBox(std::string_view caption, std::string_view text,

@@ -42,28 +42,34 @@ class RecordingIdeServices : public IdeServices, public UiHooks {
 
   bool GetWorkspaceProjectFiles(std::string_view workspace_path,
                                 std::vector<std::string>* files) override;
-  std::string GetActiveProjectFile() override;
+  std::string GetActiveProjectFile() override { return active_project; }
   std::string ReadWorkspaceSetting(std::string_view section, std::string_view key,
                                    size_t buffer_size) override;
   bool WriteWorkspaceSetting(std::string_view section, std::string_view key,
                              std::string_view value) override;
   bool AddProjectToWorkspace(std::string_view ide_project_file,
                              std::string_view workspace_path) override;
-  void ProjectFileAdded(std::string_view project_file) override;
-  void CurrentTargetChanged(std::string_view target) override;
-  void RefreshProjectView(std::string_view project_file) override;
-  void RefreshSourceControlStatus() override;
+  void ProjectFileAdded(std::string_view file) override { Record("ProjectFileAdded", {file}); }
+  void CurrentTargetChanged(std::string_view target) override {
+    Record("CurrentTargetChanged", {target});
+  }
+  void RefreshProjectView(std::string_view file) override { Record("RefreshProjectView", {file}); }
+  void RefreshSourceControlStatus() override { Record("RefreshSourceControlStatus", {}); }
   bool ReplaceWorkspaceProject(std::string_view old_project_file, std::string_view new_project_file,
                                std::string* error) override;
   bool RemoveWorkspaceProject(std::string_view project_file, std::string* error) override;
   std::vector<std::string> WorkspaceRecordFiles() override;
   int ShowMessage(std::string_view caption, std::string_view text, unsigned style,
                   unsigned message_id) override;
-  void ReportError(uint32_t code, std::string_view message) override;
-  void WriteOutputLine(std::string_view text, int kind) override;
+  void ReportError(uint32_t code, std::string_view message) override {
+    Record("ReportError", {std::to_string(code), message});
+  }
+  void WriteOutputLine(std::string_view text, int kind) override {
+    Record("WriteOutputLine", {std::to_string(kind), text});
+  }
   void WriteOutputLineAt(std::string_view file, int line, std::string_view text, int kind) override;
-  void ClearOutputPane() override;
-  void ShowOutputPane() override;
+  void ClearOutputPane() override { Record("ClearOutputPane", {}); }
+  void ShowOutputPane() override { Record("ShowOutputPane", {}); }
 
   int MessageBox(std::string_view caption, std::string_view text, unsigned style) override;
   std::string LoadString(unsigned id) override;
