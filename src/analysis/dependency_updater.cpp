@@ -449,11 +449,7 @@ bool DependencyUpdater::StoreWorkerResult(COneProjectData& project, COneSourceFi
     ids[i] = ref >= 0 ? worker_node_stored_[static_cast<size_t>(ref)]
                       : worker_guess_stored_[static_cast<size_t>(-1 - ref)];
   }
-  std::vector<IncludeNote> notes;
-  notes.reserve(result->notes.size());
-  for (const ScanWorker::Note& note : result->notes)
-    notes.push_back({note.nesting_limit, note.file, note.line_number, note.text});
-  scanner_->Report(notes, ScanOptions(), result->source);
+  scanner_->Report(result->notes, ScanOptions(), result->source);
   StoreRecord(project, file, target, std::move(ids), result->forms);
   return true;
 }

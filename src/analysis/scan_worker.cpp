@@ -43,9 +43,10 @@ void ScanWorker::Work() {
       seen[index] = true;
       result.new_refs.emplace_back(ref, std::string(scanner_.RecordPath(ref)));
     }
-    for (const IncludeNote& note : notes) {
-      result.notes.push_back(
-          {note.nesting_limit, std::string(note.file), note.line_number, std::string(note.text)});
+    for (IncludeNote note : notes) {
+      note.file = result.note_texts.emplace_back(note.file);
+      note.text = result.note_texts.emplace_back(note.text);
+      result.notes.push_back(note);
     }
     result.source = std::move(job.source);
     std::lock_guard<std::mutex> lock(mutex_);

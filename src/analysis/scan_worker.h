@@ -6,12 +6,13 @@
 // Scanners share nothing, so a job gives the records the refresh's scanner
 // would give; only the references are the worker's own. Each job's result
 // therefore names, with their texts, the references that no earlier job of
-// the same Start used, and its notes are copies: nothing of the worker's
+// the same Start used, and its notes view copies: nothing of the worker's
 // scanner is read by another thread while it runs.
 #pragma once
 
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -50,19 +51,16 @@ class ScanWorker {
   CIncludeScanner& scanner() { return scanner_; }
 
   // What the worker made of one job.
-  struct Note {
-    bool nesting_limit = false;
-    std::string file;
-    int line_number = 0;
-    std::string text;
-  };
   struct Result {
     std::string source;
     std::vector<int> refs;
     std::string forms;
     // References met for the first time since Start, with their paths.
     std::vector<std::pair<int, std::string>> new_refs;
-    std::vector<Note> notes;
+    // The run's notes, viewing copies of their texts in `note_texts` (a
+    // deque: its strings stay where they are).
+    std::vector<IncludeNote> notes;
+    std::deque<std::string> note_texts;
   };
 
   // Scans `jobs` in order on the thread (stopping the jobs of an earlier
