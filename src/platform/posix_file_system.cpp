@@ -319,12 +319,10 @@ bool PosixFileSystem::Rename(std::string_view from, std::string_view to) {
   if (!Resolve(from, &host_from) || !Resolve(to, &host_to)) return false;
   // Like the Windows call, a read-only file is not replaced.
   struct stat st;
-  if (::lstat(host_to.c_str(), &st) == 0 && !S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) {
-    return false;
-  }
+  bool exists = ::lstat(host_to.c_str(), &st) == 0;
+  if (exists && !S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) return false;
   constexpr off_t kLargeFile = off_t{4} << 20;
-  bool large =
-      ::lstat(host_to.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= kLargeFile;
+  bool large = exists && S_ISREG(st.st_mode) && st.st_size >= kLargeFile;
   if (large ? !ReplaceLarge(host_from, host_to)
             : ::rename(host_from.c_str(), host_to.c_str()) != 0) {
     return false;
