@@ -324,8 +324,6 @@ class DependencyFileWriter::Impl {
     }
   }
 
-  // The body of the index (see the header) of what Format writes, once
-  // Measure has judged every record.
   // The index (see the header) of what Format writes, once Measure has
   // judged every record, with room for its header left at the front.
   std::string IndexBody(size_t header) const {
@@ -401,8 +399,6 @@ class DependencyFileWriter::Impl {
   const std::vector<DependencySectionView>& sections() const { return sections_; }
   // Where section `s` starts (after Place), or the text's end for the count.
   size_t offset(size_t s) const { return offsets_[s]; }
-  bool measured() const { return measured_; }
-  void set_measured() { measured_ = true; }
 
   // Places the sections once all are measured.
   size_t Place() {
@@ -481,7 +477,6 @@ class DependencyFileWriter::Impl {
   std::vector<size_t> first_record_;  // by section: index of its first record
   std::vector<uint8_t> writable_;     // by record
   std::vector<size_t> offsets_;       // by section: where it is written
-  bool measured_ = false;
 };
 
 DependencyFileWriter::DependencyFileWriter(const std::vector<DependencySectionView>& sections)
@@ -515,7 +510,6 @@ size_t DependencyFileWriter::Measure(int threads) {
     writer.Measure(0, half_);
     helper.join();
   }
-  writer.set_measured();
   placed_ = true;
   return writer.Place();
 }
@@ -624,10 +618,7 @@ class IndexReader {
 }  // namespace
 
 std::string DependencyFileWriter::IndexBody() {
-  if (!impl_->measured()) {
-    impl_->Measure(0, impl_->sections().size());
-    impl_->set_measured();
-  }
+  Measure();
   return impl_->IndexBody(kIndexHeader);
 }
 

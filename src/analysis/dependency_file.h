@@ -94,8 +94,9 @@ class DependencyFileWriter {
   ~DependencyFileWriter();
   DependencyFileWriter(const DependencyFileWriter&) = delete;
   DependencyFileWriter& operator=(const DependencyFileWriter&) = delete;
-  // Works out the text's size and which records it holds (IndexBody may
-  // run once this is done); Format and Write do it when it is not done.
+  // Works out the text's size and which records it holds; Format, Write
+  // and IndexBody do it when it is not done. Once it is, IndexBody may run
+  // on another thread beside Format or Write.
   size_t Measure(int threads = 1);
   DependencyFileText Format(int threads = 1);
   // The same text handed to `append` in pieces of about `piece_bytes` (a

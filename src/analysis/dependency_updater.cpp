@@ -170,8 +170,7 @@ void DependencyUpdater::BeginProject(COneProjectData& project) {
   // style of its own scans in style 0, whatever project came before.
   include_style_ = IncludeStyleForCpu(project.CpuFamily(), 0);
   SetUpScanner(*scanner_);
-  node_stored_.clear();
-  guess_stored_.clear();
+  own_stored_.Clear();
   macros_ready_ = false;
   title_ = project.OutputName();
 }
@@ -358,21 +357,20 @@ IncludeScanOptions DependencyUpdater::ScanOptions() const {
   return options;
 }
 
-DependencyPathId DependencyUpdater::StoredPath(std::vector<DependencyPathId>& slots, size_t index,
-                                               int ref, std::string_view path) {
-  if (slots.size() <= index) slots.resize(index + 1, -1);
-  if (slots[index] < 0) {
+DependencyPathId DependencyUpdater::StoredPath(StoredSlots& slots, int ref, std::string_view path) {
+  DependencyPathId& slot = slots.At(ref);
+  if (slot < 0) {
     // Found files exist: they are stored relative to the project directory.
     // A guessed path names no file; it is stored as it was guessed.
     if (ref >= 0) {
       std::string stored;
       MakeRelativePath(project_directory_, path, &stored);
-      slots[index] = paths_->Add(stored);
+      slot = paths_->Add(stored);
     } else {
-      slots[index] = paths_->Add(path);
+      slot = paths_->Add(path);
     }
   }
-  return slots[index];
+  return slot;
 }
 
 DependencyScanJob DependencyUpdater::MakeJob(CProjectData& workspace, COneProjectData& project,
@@ -404,13 +402,8 @@ void DependencyUpdater::ComputeFile(COneProjectData& project, COneSourceFile& fi
   scanner_->ScanIncludeRefs(job.source, job.scan_kind, std::move(job.search), ScanOptions(), &refs_,
                             &forms_);
   std::vector<DependencyPathId> ids(refs_.size());
-  for (size_t i = 0; i < refs_.size(); ++i) {
-    int ref = refs_[i];
-    bool node = ref >= 0;
-    ids[i] = StoredPath(node ? node_stored_ : guess_stored_,
-                        node ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref), ref,
-                        scanner_->RecordPath(ref));
-  }
+  for (size_t i = 0; i < refs_.size(); ++i)
+    ids[i] = StoredPath(own_stored_, refs_[i], scanner_->RecordPath(refs_[i]));
   StoreRecord(project, file, target, std::move(ids), forms_);
 }
 
@@ -427,8 +420,7 @@ void DependencyUpdater::StartWorker(std::vector<DependencyScanJob> jobs, bool ke
   CIncludeScanner& scanner = worker_->scanner();
   SetUpScanner(scanner);
   scanner.set_keep_runs(keep_runs);
-  worker_node_stored_.clear();
-  worker_guess_stored_.clear();
+  worker_stored_.Clear();
   worker_->Start(std::move(jobs), ScanOptions());
 }
 
@@ -438,17 +430,11 @@ bool DependencyUpdater::StoreWorkerResult(COneProjectData& project, COneSourceFi
   if (result == nullptr) return false;
   // Paths are added to the table in the order a scan on this thread would
   // add them: the ids, and so the index, do not depend on the threads.
-  for (const auto& [ref, path] : result->new_refs) {
-    bool node = ref >= 0;
-    StoredPath(node ? worker_node_stored_ : worker_guess_stored_,
-               node ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref), ref, path);
-  }
+  for (const auto& [ref, path] : result->new_refs)
+    StoredPath(worker_stored_, ref, path);
   std::vector<DependencyPathId> ids(result->refs.size());
-  for (size_t i = 0; i < ids.size(); ++i) {
-    int ref = result->refs[i];
-    ids[i] = ref >= 0 ? worker_node_stored_[static_cast<size_t>(ref)]
-                      : worker_guess_stored_[static_cast<size_t>(-1 - ref)];
-  }
+  for (size_t i = 0; i < ids.size(); ++i)
+    ids[i] = worker_stored_.At(result->refs[i]);
   scanner_->Report(result->notes, ScanOptions(), result->source);
   StoreRecord(project, file, target, std::move(ids), result->forms);
   return true;

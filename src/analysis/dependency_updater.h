@@ -198,10 +198,25 @@ class DependencyUpdater {
                          size_t index);
   // Whether the user asked to stop (see SetStopCheckInterval).
   bool StopRequested(CProjectData& workspace);
-  // The stored path of a scanner reference `ref` (whose path is `path`) for
-  // the current project, kept in `slots` at `index`.
-  DependencyPathId StoredPath(std::vector<DependencyPathId>& slots, size_t index, int ref,
-                              std::string_view path);
+  // The stored path of each reference of one scanner for the current
+  // project, by node id and by guess index (-1: not yet worked out).
+  struct StoredSlots {
+    std::vector<DependencyPathId> nodes;
+    std::vector<DependencyPathId> guesses;
+    DependencyPathId& At(int ref) {
+      std::vector<DependencyPathId>& slots = ref >= 0 ? nodes : guesses;
+      size_t index = ref >= 0 ? static_cast<size_t>(ref) : static_cast<size_t>(-1 - ref);
+      if (slots.size() <= index) slots.resize(index + 1, -1);
+      return slots[index];
+    }
+    void Clear() {
+      nodes.clear();
+      guesses.clear();
+    }
+  };
+  // The stored path of scanner reference `ref` (whose path is `path`),
+  // worked out once and kept in `slots`.
+  DependencyPathId StoredPath(StoredSlots& slots, int ref, std::string_view path);
   bool IsLoaded(const COneProjectData& project) const;
   // The index beside the dependency file (see dependency_file.h), and its
   // writing for the text whose status is `text`.
@@ -245,17 +260,13 @@ class DependencyUpdater {
   bool macros_ready_ = false;
   std::string macros_target_;
   std::vector<std::string> cpu_include_dirs_;
-  // The workspace's path table, and the stored path of each scanner
-  // reference for the current project, by node id and by guess index (-1:
-  // not yet worked out). A refresh works out each distinct path once per
-  // project.
+  // The workspace's path table, and the stored paths of the references of
+  // the refresh's scanner and of the worker's: a refresh works out each
+  // distinct path once per project.
   TextTable* paths_ = nullptr;
-  std::vector<DependencyPathId> node_stored_;
-  std::vector<DependencyPathId> guess_stored_;
+  StoredSlots own_stored_;
+  StoredSlots worker_stored_;
   int include_style_ = 0;
-  // The same for the worker's references.
-  std::vector<DependencyPathId> worker_node_stored_;
-  std::vector<DependencyPathId> worker_guess_stored_;
   std::vector<int> refs_;
   std::string forms_;
 };
