@@ -495,19 +495,19 @@ size_t DependencyFileWriter::Measure(int threads) {
     for (const CDependencyRecord& record : *section.records)
       dependencies += record.size() + 2;
   }
-  half_ = sections.size();
+  size_t half = sections.size();
   if (threads > 1 && dependencies * 32 >= kParallelBytes) {
     size_t seen = 0;
-    for (half_ = 0; half_ < sections.size() && seen < dependencies / 2; ++half_) {
-      for (const CDependencyRecord& record : *sections[half_].records)
+    for (half = 0; half < sections.size() && seen < dependencies / 2; ++half) {
+      for (const CDependencyRecord& record : *sections[half].records)
         seen += record.size() + 2;
     }
   }
-  if (half_ == sections.size()) {
+  if (half == sections.size()) {
     writer.Measure(0, sections.size());
   } else {
-    std::thread helper([&] { writer.Measure(half_, sections.size()); });
-    writer.Measure(0, half_);
+    std::thread helper([&] { writer.Measure(half, sections.size()); });
+    writer.Measure(0, half);
     helper.join();
   }
   placed_ = true;
@@ -520,13 +520,7 @@ DependencyFileText DependencyFileWriter::Format(int threads) {
   DependencyFileText text;
   text.size = Measure(threads);
   text.bytes.reset(new char[std::max<size_t>(text.size, 1)]);
-  if (half_ == sections.size()) {
-    writer.Format(0, sections.size(), text.bytes.get());
-  } else {
-    std::thread helper([&] { writer.Format(half_, sections.size(), text.bytes.get()); });
-    writer.Format(0, half_, text.bytes.get());
-    helper.join();
-  }
+  writer.Format(0, sections.size(), text.bytes.get());
   return text;
 }
 

@@ -81,7 +81,7 @@ struct DependencyFileText {
 
 // The whole file, lines ended by CR LF. Sections whose name holds a line
 // feed, and records that cannot be written whole (see above), are left out.
-// With `threads` 2 a large file is formatted in two halves at once.
+// With `threads` 2 a large file is measured in two halves at once.
 DependencyFileText FormatDependencySections(const std::vector<DependencySectionView>& sections,
                                             int threads = 1);
 // The same, and its index from the same work: IndexBody (the index with
@@ -111,7 +111,6 @@ class DependencyFileWriter {
   class Impl;
   std::unique_ptr<Impl> impl_;
   bool placed_ = false;  // Measure is done
-  size_t half_ = 0;      // the first section of the second half (Measure)
 };
 std::string DependencyIndex(std::string index, const FileStatus& text);
 std::string WriteDependencyFile(const std::vector<DependencySection>& sections);
