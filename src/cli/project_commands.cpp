@@ -13,14 +13,18 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/cli_command.h"
+#include "cli/cli_toolchain.h"
+#include "cli/closest_name.h"
 #include "cli/component_session.h"
 #include "model/path_functions.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
 #include "projects/project_name.h"
+#include "toolchain/support_cpu.h"
 
 namespace zelvan::cli {
 
@@ -57,9 +61,41 @@ bool OpenForProjects(ComponentSession& session) {
   return session.Open();
 }
 
+// The CPU that `typed` names: one that `cpu list` prints (an INI file's
+// name, "MX-520R1") or its family's own spelling ("MX-520/R1"), in any
+// case. An installed CPU that takes no new projects is passed on, for the
+// component to refuse. False after printing why.
+bool ResolveCpu(const GlobalOptions& globals, const std::string& typed, std::string* cpu) {
+  *cpu = SupportCpu::FamilySpelling(typed);
+  if (!cpu->empty()) return true;
+  ToolchainSession toolchain;
+  std::string error;
+  std::vector<std::string> known;
+  if (OpenToolchain(globals, &toolchain, &error)) {
+    if (toolchain.cpus->FindCpu(typed) != nullptr) {
+      *cpu = typed;
+      return true;
+    }
+    for (const auto& info : toolchain.cpus->Cpus())
+      known.push_back(info->CpuName);
+  }
+  std::string message = "unknown CPU " + typed;
+  if (!known.empty()) {
+    message += "; known:";
+    for (const std::string& name : known)
+      message += (&name == &known.front() ? " " : ", ") + name;
+  }
+  std::string closest = ClosestName(typed, known);
+  if (!closest.empty()) message += " (did you mean " + closest + "?)";
+  std::fprintf(stderr, "zelvan: %s\n", message.c_str());
+  return false;
+}
+
 // A full project comes from Service slot 37, a blank or library project
 // from slot 39; both answer the project file they made.
 int RunNew(const GlobalOptions& globals, const ProjectArgs& args) {
+  std::string cpu;
+  if (!ResolveCpu(globals, args.cpu, &cpu)) return kExitFailed;
   ComponentSession session(globals);
   if (!OpenForProjects(session)) return kExitFailed;
   if (session.host().IsSingleProject()) {
@@ -86,7 +122,7 @@ int RunNew(const GlobalOptions& globals, const ProjectArgs& args) {
                       : a.Array({args.type, memory});
   VARIANT* result = a.Out();
   IService& service = session.service();
-  VARIANT* values[] = {a.Out(VariantFromText(args.name)), a.Out(VariantFromText(args.cpu)),
+  VARIANT* values[] = {a.Out(VariantFromText(args.name)), a.Out(VariantFromText(cpu)),
                        a.Out(VariantFromText(folder)), a.Out(last)};
   const HRESULT hr =
       full ? service.CreateProject(values[0], values[1], values[2], values[3], a.Out(), result)

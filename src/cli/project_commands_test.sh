@@ -19,7 +19,7 @@ grep -q $'^Project3=App\\\\App.kbp\r$' Example.kws || fail "new: not in Example.
 grep -q $'^LinkProject3=App.abs;\r$' Example.kwa || fail "new: no link list: $(cat Example.kwa)"
 
 check "new library at 96k" 0 'Libs\My Lib.KBP' -- \
-  "$zelvan" new "My Lib.lib" --cpu MX-310/P1 --type lib --memory 96 --dir Libs
+  "$zelvan" new "My Lib.lib" --cpu MX-310P1 --type lib --memory 96 --dir Libs
 check "new library: options" 0 '-g -O0 -Nc2' -- "$zelvan" get "My Lib" Debug compile
 check "new full MR44" 0 'Probe\Probe.KBP' -- "$zelvan" new Probe --cpu mr44 --type full
 check "new full: memory block" 0 "ROM${tab}0x00000000${tab}0x00040000
@@ -37,8 +37,11 @@ grep -q 'Swap: the main program' Swap/main.c || fail "new replaces a file: main.
 
 cp Example.kws "$work/kws.before"
 cp Example.kwa "$work/kwa.before"
-check "new: unsupported CPU" 1 "" -- "$zelvan" new X --cpu Z80
-stderr_has "new: unsupported CPU" "error 0x00001142: New projects cannot be created for this CPU."
+known="K310SA1, MR44, MR44A, MX-310P, MX-310P1, MX-520, MX-520R, MX-520R1, MX-520S, MX-520S1"
+check "new: unknown CPU" 1 "" -- "$zelvan" new X --cpu Z80
+stderr_has "new: unknown CPU" "zelvan: unknown CPU Z80; known: $known"
+check "new: CPU misspelt" 1 "" -- "$zelvan" new X --cpu mx-52o
+stderr_has "new: CPU misspelt" "zelvan: unknown CPU mx-52o; known: $known (did you mean MX-520?)"
 check "new: bad type" 2 "" -- "$zelvan" new X --cpu MX-520 --type exe
 check "new: project alone" 1 "" -- "$zelvan" -w Sensor/Sensor.kbp new X --cpu MX-520
 cmp -s Example.kws "$work/kws.before" && cmp -s Example.kwa "$work/kwa.before" ||

@@ -15,13 +15,31 @@ std::string CpuNameWithoutSlash(std::string_view cpu) {
   return out;
 }
 
+namespace {
+
+// The MX-520 family first.
+constexpr std::array<std::string_view, 10> kSupported = {
+    "MX-520",    "MX-520/S", "MX-520/S1", "MX-520/R", "MX-520/R1",
+    "MX-310/P1", "MX-310/P", "K310SA1",   "MR44",     "MR44A"};
+constexpr size_t kMX520FamilySize = 5;
+
+}  // namespace
+
 bool SupportCpu::IsMX520Family() const {
-  static constexpr std::array<std::string_view, 5> kFamily = {"MX-520", "MX-520/S", "MX-520/S1",
-                                                              "MX-520/R", "MX-520/R1"};
-  for (std::string_view member : kFamily) {
-    if (EqualsNoCase(cpu_, member)) return true;
+  for (size_t i = 0; i < kMX520FamilySize; ++i) {
+    if (EqualsNoCase(cpu_, kSupported[i])) return true;
   }
   return false;
+}
+
+std::string SupportCpu::FamilySpelling(std::string_view name) {
+  const std::string bare = CpuNameWithoutSlash(name);
+  for (std::string_view supported : kSupported) {
+    if (EqualsNoCase(supported, name) || EqualsNoCase(CpuNameWithoutSlash(supported), bare)) {
+      return std::string(supported);
+    }
+  }
+  return std::string();
 }
 
 bool SupportCpu::IsMX310P1() const {

@@ -30,6 +30,10 @@ class SupportCpu {
   // The name with every "/" removed, as the CPU's INI file is named.
   std::string GetCpuNameWithoutSlash() const;
 
+  // The supported CPU that `name` names, spelt as the family spells it
+  // ("MX-520/R1" for "mx-520r1" or "MX-520/R1"); empty for any other name.
+  static std::string FamilySpelling(std::string_view name);
+
  private:
   std::string cpu_;
 };

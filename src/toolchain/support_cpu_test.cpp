@@ -12,20 +12,22 @@ TEST(SupportCpuTest, FamiliesAndNames) {
     bool supported;
     const char* template_name;
     const char* without_slash;
+    const char* family_spelling;
   };
   const Case cases[] = {
-      {"MX-520", true, true, "MX-520", "MX-520"},
-      {"MX-520/S", true, true, "MX-520", "MX-520S"},
-      {"Mx-520/r1", true, true, "MX-520", "Mx-520r1"},
-      {"MX-520S", false, false, "MX-520S", "MX-520S"},  // the INI name is no CPU name
-      {"MX-310/P", false, true, "MX-310P", "MX-310P"},
-      {"mx-310/p1", false, true, "mx-310p1", "mx-310p1"},
-      {"K310SA1", false, true, "K310SA1", "K310SA1"},
-      {"MR44", false, true, "MR44", "MR44"},
-      {"mr44a", false, true, "mr44a", "mr44a"},
-      {"MR4", false, false, "MR4", "MR4"},
-      {"", false, false, "", ""},
-      {"//", false, false, "", ""},
+      {"MX-520", true, true, "MX-520", "MX-520", "MX-520"},
+      {"MX-520/S", true, true, "MX-520", "MX-520S", "MX-520/S"},
+      {"Mx-520/r1", true, true, "MX-520", "Mx-520r1", "MX-520/R1"},
+      {"MX-520S", false, false, "MX-520S", "MX-520S",
+       "MX-520/S"},  // an INI name, spelt as its family
+      {"MX-310/P", false, true, "MX-310P", "MX-310P", "MX-310/P"},
+      {"mx-310/p1", false, true, "mx-310p1", "mx-310p1", "MX-310/P1"},
+      {"K310SA1", false, true, "K310SA1", "K310SA1", "K310SA1"},
+      {"MR44", false, true, "MR44", "MR44", "MR44"},
+      {"mr44a", false, true, "mr44a", "mr44a", "MR44A"},
+      {"MR4", false, false, "MR4", "MR4", ""},
+      {"", false, false, "", "", ""},
+      {"//", false, false, "", "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.cpu);
@@ -34,6 +36,7 @@ TEST(SupportCpuTest, FamiliesAndNames) {
     EXPECT_EQ(cpu.IsSupported(), c.supported);
     EXPECT_EQ(cpu.GetTemplateCpuName(), c.template_name);
     EXPECT_EQ(cpu.GetCpuNameWithoutSlash(), c.without_slash);
+    EXPECT_EQ(SupportCpu::FamilySpelling(c.cpu), c.family_spelling);
   }
 }
 
