@@ -28,7 +28,7 @@ ComponentHost::ComponentHost(const GlobalOptions& options)
     : host_(PolicyOf(options), std::cerr, options.verbose && !options.quiet) {
   platform_ = HostPlatform::Create(&host_);
   host_.Attach(platform());
-  HeadlessHost::PrepareEnvironment(*platform().system, *platform().fs);
+  HeadlessHost::PrepareEnvironment(*platform().system, *platform().fs, &environment_error_);
   if (!options.install_dir.empty()) SetModuleOption("ZELVAN_INSTALL", options.install_dir);
   // A long operation of the module ends after the step at hand on Ctrl-C.
   SetModuleOption("ZELVAN_STOP_ON_INTERRUPT", "1");

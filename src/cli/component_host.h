@@ -37,6 +37,9 @@ class ComponentHost {
 
   // An environment variable the module reads when it loads.
   void SetModuleOption(std::string_view name, std::string_view value);
+  // Why the environment cannot serve a workspace (no private temporary
+  // folder); empty when it can.
+  const std::string& EnvironmentError() const { return environment_error_; }
 
   // With `registered`, the module the registry names (when it can be
   // loaded); else, and otherwise, the one that came with this program. Null,
@@ -51,6 +54,7 @@ class ComponentHost {
   HostApplication* Application();
 
  private:
+  std::string environment_error_;
   // The module that came with this program: "libzelvan_component.so" beside
   // it, else "../lib/zelvan/libzelvan_component.so" from its folder (the
   // first when neither exists, for the error).

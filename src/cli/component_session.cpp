@@ -56,6 +56,10 @@ std::string ComponentSession::SystemPath(std::string_view host_path) {
 
 bool ComponentSession::Start() {
   if (service_) return true;
+  if (!component_.EnvironmentError().empty()) {
+    err_ << "zelvan: " << component_.EnvironmentError() << "\n";
+    return false;
+  }
   SystemServices& system = *platform().system;
   locks_ = std::make_unique<WriteLocks>(fs(), err_, WriteLocks::TimeoutFrom(system));
   // The installation, for the paths the module answers with; without one,

@@ -55,7 +55,9 @@ void WorkspaceSession::Start() {
   if (host_platform_) return;
   host_platform_ = HostPlatform::Create(&host_);
   host_.Attach(platform());
-  HeadlessHost::PrepareEnvironment(*platform().system, fs());
+  if (!HeadlessHost::PrepareEnvironment(*platform().system, fs(), &start_error_)) {
+    start_error_ = "zelvan: " + start_error_ + "\n";
+  }
   interruptible_ = std::make_unique<InterruptibleSystemServices>(*platform().system);
   platform().system = interruptible_.get();
 
@@ -126,8 +128,14 @@ std::string WorkspaceSession::SystemPath(std::string_view host_path) {
   return fs().FullPath(fs().FromHostPath(host_path));
 }
 
-bool WorkspaceSession::Open() {
+bool WorkspaceSession::StartForOpening() {
   Start();
+  err_ << start_error_;
+  return start_error_.empty();
+}
+
+bool WorkspaceSession::Open() {
+  if (!StartForOpening()) return false;
   std::string path;
   if (!ChooseWorkspacePath(fs(), options_, err_, &path)) return false;
   if (EqualsNoCase(SplitPath(path).extension, ".kbp")) {
@@ -140,7 +148,7 @@ bool WorkspaceSession::Open() {
 }
 
 bool WorkspaceSession::OpenWorkspaceFile(const std::string& workspace_path) {
-  Start();
+  if (!StartForOpening()) return false;
   if (!LockWorkspaceFiles(host_, fs(), *locks_, workspace_path, err_)) return false;
   if (!workspace_->OpenWorkspace(workspace_path)) {
     Failed();

@@ -100,10 +100,14 @@ class WorkspaceSession {
   int Failed(std::string_view message);
 
  private:
+  // Start; false after printing why a workspace cannot be opened.
+  bool StartForOpening();
   // Removes the temporaries of killed commands beside the workspace's files.
   void RemoveDeadTemporaries();
   const GlobalOptions& options_;
   std::ostream& err_;
+  // Why the session cannot open a workspace ("zelvan: ...\n"), from Start.
+  std::string start_error_;
   HeadlessHost host_;
   std::unique_ptr<HostPlatform> host_platform_;
   std::unique_ptr<WriteLocks> locks_;

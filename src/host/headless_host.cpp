@@ -15,11 +15,18 @@ namespace zelvan {
 HeadlessHost::HeadlessHost(AnswerPolicy policy, std::ostream& messages, bool show_information)
     : policy_(policy), messages_(messages), show_information_(show_information) {}
 
-void HeadlessHost::PrepareEnvironment(SystemServices& system, FileSystem& fs) {
-  if (auto temp = system.GetEnv("TEMP"); temp && !temp->empty()) return;
-  std::string host_dir = system.GetEnv("TMPDIR").value_or("");
+bool HeadlessHost::PrepareEnvironment(SystemServices& system, FileSystem& fs, std::string* error) {
+  std::string host_dir;
+  for (std::string_view name : {"TEMP", "TMP", "TMPDIR"}) {
+    host_dir = system.GetEnv(name).value_or("");
+    if (!host_dir.empty()) break;
+  }
   if (host_dir.empty()) host_dir = "/tmp";
-  system.SetEnv("TEMP", fs.FromHostPath(host_dir));
+  if (host_dir[0] != '/') return true;
+  std::string folder;
+  if (!system.MakePrivateFolder(host_dir, &folder, error)) return false;
+  system.SetEnv("TEMP", fs.FromHostPath(folder));
+  return true;
 }
 
 bool HeadlessHost::CreateWorkspaceFile(FileSystem& fs, std::string_view workspace_path,

@@ -48,9 +48,12 @@ class HeadlessHost : public IdeServices, public UiHooks {
   // The platform the host works with; its `ui` should be this host.
   void Attach(const Platform& platform) { platform_ = platform; }
 
-  // Makes TEMP name the temporary folder when it is unset, so working copies
-  // go there rather than beside the projects: the host's TMPDIR, else /tmp.
-  static void PrepareEnvironment(SystemServices& system, FileSystem& fs);
+  // Makes TEMP name a temporary folder of this user's own, so working
+  // copies go there rather than beside the projects: TEMP, else TMP, else
+  // the host's TMPDIR, else /tmp, or a private folder inside it when other
+  // users can write to it (see SystemServices::MakePrivateFolder). A TEMP
+  // in the system's form (a drive path) is kept. False with the reason.
+  static bool PrepareEnvironment(SystemServices& system, FileSystem& fs, std::string* error);
 
   // Writes a new workspace file listing `projects` (full paths), the first
   // of them active. False, with a reason, when the file exists or cannot be written.

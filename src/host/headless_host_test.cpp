@@ -128,10 +128,11 @@ TEST_F(HeadlessHostTest, PrintsMessagesOutputAndErrors) {
 TEST_F(HeadlessHostTest, TempPointsAtTheTemporaryFolder) {
   env_.system.env.erase("TEMP");
   env_.system.env["TMPDIR"] = "/var/tmp/me";
-  HeadlessHost::PrepareEnvironment(env_.system, env_.fs);
+  std::string error;
+  EXPECT_TRUE(HeadlessHost::PrepareEnvironment(env_.system, env_.fs, &error));
   EXPECT_EQ(env_.system.env["TEMP"], "\\var\\tmp\\me");
   env_.system.env["TEMP"] = "D:\\keep";
-  HeadlessHost::PrepareEnvironment(env_.system, env_.fs);
+  EXPECT_TRUE(HeadlessHost::PrepareEnvironment(env_.system, env_.fs, &error));
   EXPECT_EQ(env_.system.env["TEMP"], "D:\\keep");
 }
 

@@ -11,6 +11,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <string>
 
 namespace zelvan {
@@ -120,6 +121,38 @@ class PosixSystemServices : public SystemServices {
       return nullptr;
     }
     return std::make_unique<PosixDynamicLibrary>(handle);
+  }
+
+  bool MakePrivateFolder(std::string_view host_dir, std::string* folder,
+                         std::string* error) override {
+    const uid_t me = ::geteuid();
+    std::string dir(host_dir);
+    struct stat st;
+    if (::stat(dir.c_str(), &st) != 0) {
+      *error = "the temporary folder " + dir + ": " + std::strerror(errno);
+      return false;
+    }
+    if (S_ISDIR(st.st_mode) && st.st_uid == me && (st.st_mode & 022) == 0) {
+      *folder = dir;
+      return true;
+    }
+    std::string own = (dir == "/" ? "" : dir) + "/zelvan-" + std::to_string(me);
+    if (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST) {
+      *error = "the temporary folder " + own + " cannot be made: " + std::strerror(errno);
+      return false;
+    }
+    if (::lstat(own.c_str(), &st) != 0) {
+      *error = "the temporary folder " + own + ": " + std::strerror(errno);
+      return false;
+    }
+    if (!S_ISDIR(st.st_mode) || st.st_uid != me || (st.st_mode & 077) != 0) {
+      *error = "the temporary folder " + own +
+               " is not this user's own (another user owns it or can open it); set TEMP to a "
+               "folder of your own";
+      return false;
+    }
+    *folder = std::move(own);
+    return true;
   }
 
  private:

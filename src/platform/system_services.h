@@ -41,6 +41,19 @@ class SystemServices {
   virtual bool CreateNamedObject(std::string_view name) = 0;
   virtual bool RemoveNamedObject(std::string_view name) = 0;
 
+  // A folder for this user's temporary files in the host folder `host_dir`:
+  // `host_dir` itself when this user owns it and no one else can write to
+  // it, else its subfolder "zelvan-<user id>", made with mode 0700 and
+  // refused when another user owns it or can write to it (whoever made it
+  // could read or swap the files put there). False with the reason.
+  // A host without other users (the tests' doubles) takes `host_dir`.
+  virtual bool MakePrivateFolder(std::string_view host_dir, std::string* folder,
+                                 std::string* error) {
+    (void)error;
+    *folder = std::string(host_dir);
+    return true;
+  }
+
   // Loads a library from a host path; null with a reason in `error` on failure.
   virtual std::unique_ptr<DynamicLibrary> LoadLibrary(std::string_view host_path,
                                                       std::string* error) = 0;
