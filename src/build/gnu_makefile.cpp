@@ -19,6 +19,7 @@
 #include "model/path_functions.h"
 #include "model/status_codes.h"
 #include "model/substitute_macros.h"
+#include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
 #include "toolchain/cpu_tools.h"
@@ -164,6 +165,16 @@ class GnuMakefileWriter {
                                                    options_.prepare_disk);
       PrepareTarget(*part.context);
     }
+    made_.clear();
+    headers_.clear();
+    header_seen_.clear();
+    if (host()) {
+      for (Part& part : parts) {
+        made_.insert(ToLowerAscii(ModuleFile(*part.context)));
+        std::string convert;
+        if (GetConvertOutput(*part.context, &convert)) made_.insert(ToLowerAscii(convert));
+      }
+    }
     *out += "ifeq ($(CFG)," + target + ")\n";
     for (Part& part : parts) {
       std::string text;
@@ -181,6 +192,11 @@ class GnuMakefileWriter {
       Rules(part, parts, &text);
       AppendNumbered(text, part.number, out);
     }
+    // As "gcc -MP" does: a header gone from the disk, which a dependency
+    // list still names, makes its objects again instead of stopping make.
+    for (const std::string* header : headers_)
+      *out += *header + " :\n";
+    if (!headers_.empty()) *out += "\n";
     for (Part& part : parts) {
       std::string text;
       Clean(*part.context, &text);
@@ -266,6 +282,7 @@ class GnuMakefileWriter {
     *out += "\n";
     FileList(context, "LIBS", libraries, out);
     std::string lcf = FindLinkCommandFile(context);
+    if (host() && !lcf.empty() && !IsPrerequisite(context, lcf)) lcf.clear();
     *out += "LCF=" + (host() ? (lcf.empty() ? std::string() : host_.File(lcf)) : ToGnuPath(lcf)) +
             "\n\n";
     std::string macros;
@@ -318,9 +335,19 @@ class GnuMakefileWriter {
     }
     *out += name;
     *out += '=';
-    for (const std::string& path : paths)
-      *out += " \\\n" + HostFile(context, path);
+    for (const std::string& path : paths) {
+      if (IsPrerequisite(context, path)) *out += " \\\n" + HostFile(context, path);
+    }
     *out += "\n\n";
+  }
+
+  // Whether a rule of the host form may name the file as a prerequisite:
+  // one that is not there and that no rule makes would stop make, where
+  // the command that uses it says better what is missing.
+  bool IsPrerequisite(const MakeContext& context, std::string_view path) {
+    std::string full = FullFile(context, path);
+    FileStatus status;
+    return context.fs().Stat(full, &status) || made_.count(ToLowerAscii(full)) != 0;
   }
 
   // The object as the rules name it: in the target's TEMP unless the file
@@ -679,7 +706,9 @@ class GnuMakefileWriter {
     ForEachDependencyPath(file, context.target(), [&](std::string_view path) {
       *out += ' ';
       if (host()) {
-        *out += HostDependency(context, path);
+        const std::string& header = HostDependency(context, path);
+        if (header_seen_.insert(header).second) headers_.push_back(&header);
+        *out += header;
       } else {
         context.AppendDependencyText(path, out);
       }
@@ -735,6 +764,11 @@ class GnuMakefileWriter {
   std::unordered_map<const COneProjectData*, int> number_of_;
   std::unordered_map<const COneProjectData*, std::unordered_map<std::string, std::string>>
       dependencies_;
+  // Of the block being written: the modules and converted files its rules
+  // make (full paths, lower case), and the headers its rules name.
+  std::unordered_set<std::string> made_;
+  std::vector<const std::string*> headers_;
+  std::unordered_set<std::string_view> header_seen_;
 };
 
 }  // namespace

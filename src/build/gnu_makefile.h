@@ -45,8 +45,11 @@
 // and incrementally: each object depends on the record of the commands
 // that make it ("<object>.cmd", rewritten only when they change), the
 // link rule of a project waits for the modules of the projects it links,
-// and each target has its own librarian command file
-// ("<project>.<target>.klo": one makefile holds every target).
+// each target has its own librarian command file ("<project>.<target>.klo":
+// one makefile holds every target), every header a rule names has an empty
+// rule of its own (as "gcc -MP" writes), and a library or link command file
+// that is not there and that no rule makes is no prerequisite: a file gone
+// never stops make.
 #pragma once
 
 #include <array>

@@ -299,7 +299,8 @@ endif
   // The host form: files by host paths, escaped for make in rules and one
   // shell word each in commands (no "$<", "$@" or "$(OBJS)" there),
   // commands in their project's directory, "$" of options doubled, objects
-  // behind their command records, the link waiting for the linked modules.
+  // behind their command records, the link waiting for the linked modules,
+  // an empty rule for each header (a header gone does not stop make).
   std::string host = Text("App", false, true);
   ExpectText(host.substr(host.find("all:\\"), host.find("Clean1 :") - host.find("all:\\")),
              R"(all:\
@@ -348,9 +349,14 @@ OutName=
 	echo gen $(InputPath2)
 	cd $(ProjDir2) && gen $(InputPath2)
 
+<root>/C/ws/lib/a.h :
+
 )",
              "host form");
   EXPECT_NE(host.find("\nSysIncludePath2= -I <root>/K/Shared/include"), std::string::npos);
+  // App.lcf is not on the disk and no rule makes it: no prerequisite, which
+  // would stop make; the link command still names it.
+  EXPECT_NE(host.find("\nLCF2=\n"), std::string::npos);
 }
 
 TEST_F(GnuMakefileTest, ProjectAloneAndNoLinkedProjectWithoutTheTarget) {
