@@ -112,21 +112,21 @@ ws=$work/ws2 kept "a refused build or clean" "$before"
 cd "$ws"
 
 # Projects: a name is refused by new and rename when a build could not
-# name it; any other builds. (A blank in a project's name splits the
-# template's link option "-o .\Debug\<name>.abs": such a build may fail,
-# but runs nothing. Libraries, whose template links nothing.)
+# name it; any other builds (new ones as libraries, whose template links
+# no library the demo installation lacks).
 check "new [a;b]" 1 "" -- "$zelvan" -q new 'a;b' --cpu MX-520
 check "new [p%]" 1 "" -- "$zelvan" -q new 'p%' --cpu MX-520
 check "rename Sensor [x|y]" 1 "" -- "$zelvan" -q rename Sensor 'x|y'
 check "new [\`touch PWNED\`]" 0 '`touch PWNED`\`touch PWNED`.KBP' -- "$zelvan" -q new '`touch PWNED`' --cpu MX-520 --type lib
-"$zelvan" -q build '`touch PWNED`' > "$work/make.txt" 2>&1
-no_pwned "build [\`touch PWNED\`]"
 check "new [\`touch\${IFS}PWNED\`]" 0 '`touch${IFS}PWNED`\`touch${IFS}PWNED`.KBP' -- "$zelvan" -q new '`touch${IFS}PWNED`' --cpu MX-520 --type lib
-check "rename Sensor [\$(touch\${IFS}PWNED)'#]" 0 'Sensor\$(touch${IFS}PWNED)'"'"'#.kbp' -- "$zelvan" -q rename Sensor '$(touch${IFS}PWNED)'"'"'#'
-for project in '`touch${IFS}PWNED`' '$(touch${IFS}PWNED)'"'"'#'; do
+motor='$(touch${IFS}PWNED)'"'"'#'
+check "rename Motor [$motor]" 0 "Motor\\$motor.kbp" -- "$zelvan" -q rename Motor "$motor"
+for project in '`touch PWNED`' '`touch${IFS}PWNED`' "$motor"; do
   "$zelvan" -q build "$project" > "$work/make.txt" 2>&1 ||
     fail "build [$project]: status $?: $(tail -n 5 "$work/make.txt")"
   no_pwned "build [$project]"
+  [ "$project" != "$motor" ] || grep -qxF "Building $motor for Debug" "$work/make.txt" ||
+    fail "build [$project]: the before-build event"
   "$zelvan" -q clean "$project" > "$work/make.txt" 2>&1 ||
     fail "clean [$project]: status $?: $(tail -n 5 "$work/make.txt")"
   no_pwned "clean [$project]"
