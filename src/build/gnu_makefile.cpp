@@ -19,6 +19,7 @@
 #include "model/path_functions.h"
 #include "model/status_codes.h"
 #include "model/substitute_macros.h"
+#include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
 #include "toolchain/cpu_tools.h"
@@ -71,6 +72,10 @@ void AppendNumbered(std::string_view text, int number, std::string* out) {
     if (newline < dollar) {
       definition(newline + 1);
       newline = find(newline + 1, '\n');
+      continue;
+    }
+    if (dollar + 1 < end && dollar[1] == '$') {
+      dollar = find(dollar + 2, '$');  // "$$" is a "$" of the text, no reference
       continue;
     }
     if (dollar + 1 < end && dollar[1] == '(') {
@@ -160,6 +165,16 @@ class GnuMakefileWriter {
                                                    options_.prepare_disk);
       PrepareTarget(*part.context);
     }
+    made_.clear();
+    headers_.clear();
+    header_seen_.clear();
+    if (host()) {
+      for (Part& part : parts) {
+        made_.insert(ToLowerAscii(ModuleFile(*part.context)));
+        std::string convert;
+        if (GetConvertOutput(*part.context, &convert)) made_.insert(ToLowerAscii(convert));
+      }
+    }
     *out += "ifeq ($(CFG)," + target + ")\n";
     for (Part& part : parts) {
       std::string text;
@@ -177,6 +192,11 @@ class GnuMakefileWriter {
       Rules(part, parts, &text);
       AppendNumbered(text, part.number, out);
     }
+    // As "gcc -MP" does: a header gone from the disk, which a dependency
+    // list still names, makes its objects again instead of stopping make.
+    for (const std::string* header : headers_)
+      *out += *header + " :\n";
+    if (!headers_.empty()) *out += "\n";
     for (Part& part : parts) {
       std::string text;
       Clean(*part.context, &text);
@@ -190,14 +210,33 @@ class GnuMakefileWriter {
  private:
   bool host() const { return options_.host_paths; }
 
-  // A file of the project in host form.
+  // A file of the project, its full path; one in TEMP or OUTPUT
+  // ("$(OUTPUT)\\Motor.abs") with the directory put in. A "$(" further on
+  // belongs to a name. Rules name every file by its path, never by a variable.
+  std::string FullFile(const MakeContext& context, std::string_view path) {
+    std::string full = Unquoted(path);
+    for (auto [name, dir] : {std::pair{std::string_view("$(TEMP)"), &context.temp_dir()},
+                             std::pair{std::string_view("$(OUTPUT)"), &context.output_dir()}}) {
+      if (!full.starts_with(name)) continue;
+      std::string value = StripTrailingBackslashes(*dir);
+      full.replace(0, name.size(), value.empty() ? std::string(".") : value);
+    }
+    return context.FullPath(full);
+  }
+  // A file of the project as a rule names it.
   const std::string& HostFile(const MakeContext& context, std::string_view path) {
-    std::string unquoted = Unquoted(path);
-    if (unquoted.find("$(") != std::string::npos) return host_.File(unquoted);
-    return host_.File(context.FullPath(unquoted));
+    return host_.File(FullFile(context, path));
+  }
+  // A file of the project as a word of a command.
+  std::string HostWord(const MakeContext& context, std::string_view path) {
+    return host_.Word(FullFile(context, path));
   }
   // Runs the commands in the project's directory.
   std::string Recipe(std::string_view lines) { return host_.Recipe(lines, kInProjectDir); }
+  // One command line of our own (its words already mapped).
+  static std::string HostCommand(std::string_view command) {
+    return "\t" + std::string(kInProjectDir) + std::string(command) + "\n";
+  }
   static constexpr std::string_view kInProjectDir = "cd $(ProjDir) && ";
 
   // --- Variables.
@@ -207,9 +246,10 @@ class GnuMakefileWriter {
     std::string temp = StripTrailingBackslashes(context.temp_dir());
     std::string output = StripTrailingBackslashes(context.output_dir());
     if (host()) {
-      *out += "TEMP=" + HostFile(context, temp.empty() ? "." : temp) + "\n";
-      *out += "OUTPUT" + Number(context) + "=" + HostFile(context, output.empty() ? "." : output) +
-              "\n";
+      // Commands name them, rules do not.
+      *out += "TEMP=" + DefinitionValue(HostWord(context, temp.empty() ? "." : temp)) + "\n";
+      *out += "OUTPUT" + Number(context) + "=" +
+              DefinitionValue(HostWord(context, output.empty() ? "." : output)) + "\n";
     } else {
       *out += "TEMP=" + ToGnuPath(temp) + "\n";
       *out += "OUTPUT" + Number(context) + "=" + ToGnuPath(output) + "\n";
@@ -242,6 +282,7 @@ class GnuMakefileWriter {
     *out += "\n";
     FileList(context, "LIBS", libraries, out);
     std::string lcf = FindLinkCommandFile(context);
+    if (host() && !lcf.empty() && !IsPrerequisite(context, lcf)) lcf.clear();
     *out += "LCF=" + (host() ? (lcf.empty() ? std::string() : host_.File(lcf)) : ToGnuPath(lcf)) +
             "\n\n";
     std::string macros;
@@ -282,7 +323,7 @@ class GnuMakefileWriter {
     *out += name;
     *out += '=';
     for (const std::string& dir : dirs)
-      *out += option + host_.File(StripTrailingSlash(dir));
+      *out += option + DefinitionValue(host_.Word(StripTrailingSlash(dir)));
     *out += "\n\n";
   }
 
@@ -294,21 +335,31 @@ class GnuMakefileWriter {
     }
     *out += name;
     *out += '=';
-    for (const std::string& path : paths)
-      *out += " \\\n" + HostFile(context, path);
+    for (const std::string& path : paths) {
+      if (IsPrerequisite(context, path)) *out += " \\\n" + HostFile(context, path);
+    }
     *out += "\n\n";
+  }
+
+  // Whether a rule of the host form may name the file as a prerequisite:
+  // one that is not there and that no rule makes would stop make, where
+  // the command that uses it says better what is missing.
+  bool IsPrerequisite(const MakeContext& context, std::string_view path) {
+    std::string full = FullFile(context, path);
+    FileStatus status;
+    return context.fs().Stat(full, &status) || made_.count(ToLowerAscii(full)) != 0;
   }
 
   // The object as the rules name it: in the target's TEMP unless the file
   // says otherwise.
   std::string ObjectPath(MakeContext& context, const FileState& state) {
-    bool in_temp = !context.source_folder() && !state.has_output_option && state.own_temp.empty();
-    if (in_temp) {
-      return std::string("$(TEMP)") + (host() ? "/" + EscapeForMake(state.file->ObjectName())
-                                              : "\\" + state.file->ObjectName());
+    if (host()) {
+      GetObjectPath(context, state, /*create_dir=*/true);
+      return host_.File(ObjectFile(context, state));
     }
-    std::string path = GetObjectPath(context, state, /*create_dir=*/true);
-    return host() ? HostFile(context, ObjectFile(context, state)) : path;
+    bool in_temp = !context.source_folder() && !state.has_output_option && state.own_temp.empty();
+    if (in_temp) return "$(TEMP)\\" + state.file->ObjectName();
+    return GetObjectPath(context, state, /*create_dir=*/true);
   }
 
   // The object's full path.
@@ -347,13 +398,14 @@ class GnuMakefileWriter {
         std::string_view name = line.substr(0, equals);
         std::string_view value = line.substr(equals + 1);
         out += line.substr(0, equals + 1);
+        // Commands name these variables: each holds shell words.
         if (value.empty()) {
         } else if (IsPathMacro(name)) {
-          out += HostFile(context, StripTrailingBackslashes(value));
+          out += DefinitionValue(HostWord(context, StripTrailingBackslashes(value)));
         } else if (name.find('_') != std::string_view::npos) {
-          out += host_.Words(value);  // the option variables
+          out += DefinitionValue(host_.Words(value));  // the option variables
         } else {
-          out += value;
+          out += DefinitionValue(RecipeWord(value));
         }
       }
       if (end == std::string_view::npos) break;
@@ -453,9 +505,9 @@ class GnuMakefileWriter {
     std::string options = context.convert_options();
     if (!HasOption(options, "-$")) options += " -$";
     *out += host_.File(convert) + " : " + host_.File(module) + "\n";
-    *out += "\tcd " + host_.File(StripTrailingBackslash(context.module_dir())) + " && $(" +
+    *out += "\tcd " + host_.Word(StripTrailingBackslash(context.module_dir())) + " && $(" +
             std::string(kConverterTool) + ") " + host_.Words(options) + " " +
-            EscapeForMake(context.module_name()) + "\n\n";
+            RecipeWord(context.module_name()) + "\n\n";
   }
 
   void LinkRule(MakeContext& context, const std::string& linked, std::string* out) {
@@ -472,14 +524,41 @@ class GnuMakefileWriter {
     std::string before;
     BuildEventCommands(context.before_link(), &before);
     *out += Commands(before);
-    std::string command =
-        "\t$(" + std::string(kLinkTool) + ") " + words + " $(OBJS) $(LIBS) " + names + " $(LCF) ";
-    if (!context.has_link_output()) command += " -o \"$@\"";
-    *out += Commands(command);
+    if (host()) {
+      std::string line = HostCommand(HostLinkCommand(context, words, names));
+      line.pop_back();
+      *out += line;
+    } else {
+      std::string command =
+          "\t$(" + std::string(kLinkTool) + ") " + words + " $(OBJS) $(LIBS) " + names + " $(LCF) ";
+      if (!context.has_link_output()) command += " -o \"$@\"";
+      *out += command;
+    }
     std::string after;
     BuildEventCommands(context.after_build(), &after);
     if (!context.has_conversion() && !after.empty()) *out += "\n" + Commands(after);
     *out += "\n\n";
+  }
+
+  // The link command with every file a word of its own; the variables
+  // that name them hold names for rules.
+  std::string HostLinkCommand(MakeContext& context, std::string_view words,
+                              std::string_view names) {
+    std::string command = "$(" + std::string(kLinkTool) + ") " + host_.Words(words);
+    for (FileState& state : context.files()) {
+      if (state.built && state.custom_build == 0 && IsCompiledToolIndex(state.file->ToolKind())) {
+        command += " " + host_.Word(ObjectFile(context, state));
+      }
+    }
+    std::vector<std::string> libraries;
+    CollectLibraryFiles(context, &libraries);
+    for (const std::string& library : libraries)
+      command += " " + HostWord(context, library);
+    command += " " + host_.Words(names);
+    std::string lcf = FindLinkCommandFile(context);
+    if (!lcf.empty()) command += " " + host_.Word(lcf);
+    if (!context.has_link_output()) command += " -o " + host_.Word(context.module_path());
+    return command;
   }
 
   void LibraryRule(MakeContext& context, const std::string& linked, std::string* out) {
@@ -491,8 +570,7 @@ class GnuMakefileWriter {
     std::string argument;
     if (host()) {
       argument = HostLibrarianCommandFile(context);
-      *out += "\t" + std::string(kInProjectDir) + "$(" + std::string(kLibrarianTool) + ") -f" +
-              argument + "\n";
+      *out += HostCommand("$(" + std::string(kLibrarianTool) + ") -f" + host_.Word(argument));
     } else {
       WriteLibrarianCommandFile(context, &argument);
       if (HasBlank(argument)) argument = "\"" + argument + "\"";
@@ -504,8 +582,8 @@ class GnuMakefileWriter {
     *out += '\n';
   }
 
-  // The librarian command file with host paths, one a line; its host
-  // path. Each target has its own: one makefile makes every target.
+  // The librarian command file with host paths, one a line; its path.
+  // Each target has its own: one makefile makes every target.
   std::string HostLibrarianCommandFile(MakeContext& context) {
     std::string path =
         ReplaceExtension(LibrarianCommandFilePath(context.project()), context.target() + ".klo");
@@ -528,7 +606,7 @@ class GnuMakefileWriter {
       // The librarian reports a command file it cannot read.
       WriteFileAtomic(context.fs(), path, text, nullptr, Durability::kScratch);
     }
-    return host_.File(path);
+    return path;
   }
 
   void ProjectCustomBuildRule(MakeContext& context, std::string* out) {
@@ -570,8 +648,10 @@ class GnuMakefileWriter {
     }
     *out += ": " + host_.File(file.FullPath());
     file.GetCBuildDependencies(target, &dependencies, /*quote=*/false, /*existing_only=*/true);
-    for (const std::string& dependency : dependencies)
-      *out += " " + HostFile(context, dependency);
+    for (const std::string& dependency : dependencies) {
+      *out += " " + HostFile(context,
+                             SubstituteMacros(dependency, file.MacroNames(), file.MacroValues()));
+    }
     *out += "\n";
     std::string comment, commands;
     file.GetCBuildComment(target, &comment);
@@ -596,22 +676,29 @@ class GnuMakefileWriter {
     std::string options = has_p ? edited : stored;
     bool has_oal = HasOption(options, "-Oal");
 
-    std::string tool = "\t$(" + file.ToolKindName() + ") ";
-    std::string include = " $(" + std::string(kSysIncludePath) + ") \"$<\"";
+    std::string tool = "$(" + file.ToolKindName() + ") ";
+    // The host form names source and object by their paths: "$<" and "$@"
+    // would reach the shell as make has them, unquoted.
+    std::string include = " $(" + std::string(kSysIncludePath) + ") " +
+                          (host() ? host_.Word(file.FullPath()) : std::string("\"$<\""));
+    std::string output = host() ? " -o " + host_.Word(ObjectFile(context, state)) : " -o \"$@\"";
     std::string with_c = options + (HasOption(options, "-c") ? "" : " -c ");
-    std::string commands =
-        tool + with_c + include + (state.has_output_option ? "\n" : " -o \"$@\"\n");
+    auto line = [&](const std::string& words, std::string_view more) {
+      return host() ? HostCommand(tool + host_.Words(words) + include + std::string(more))
+                    : "\t" + tool + words + include + std::string(more) + "\n";
+    };
+    std::string commands = line(with_c, state.has_output_option ? "" : output);
     std::string steps;
     if (has_p && file.ToolKind() == 0) {
       std::string preprocess = with_c;
       RemoveWordOption(preprocess, "-c", &preprocess);
       RemoveWordOption(preprocess, "-Xi", &preprocess);
-      commands += tool + "-P " + preprocess + include + "\n";
+      commands += line("-P " + preprocess, "");
       WriteSideFileSteps(context, state, preprocess + " -P", has_p, has_oal, &steps);
     } else {
       WriteSideFileSteps(context, state, options, has_p, has_oal, &steps);
     }
-    std::string recipe = Commands(commands + steps);
+    std::string recipe = commands + Commands(steps);
 
     *out += ObjectPath(context, state) + " : ";
     const std::string& source = context.source_folder() ? file.FullPath() : file.RelativePath();
@@ -619,7 +706,9 @@ class GnuMakefileWriter {
     ForEachDependencyPath(file, context.target(), [&](std::string_view path) {
       *out += ' ';
       if (host()) {
-        *out += HostDependency(context, path);
+        const std::string& header = HostDependency(context, path);
+        if (header_seen_.insert(header).second) headers_.push_back(&header);
+        *out += header;
       } else {
         context.AppendDependencyText(path, out);
       }
@@ -652,14 +741,16 @@ class GnuMakefileWriter {
       std::string_view line = rest.substr(0, end);
       rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
       if (!line.starts_with("\trm ")) continue;
+      // Each file one quoted word: a name is never a pattern.
       *out += "\trm -f";
       for (std::string_view file : ArgumentSlices(line.substr(4)))
-        *out += " " + HostFile(context, file);
+        *out += " " + HostWord(context, file);
       *out += "\n";
     }
   }
 
  public:
+  const std::string& unnamable() const { return host_.Unnamable(); }
   void SetNumbers(const std::vector<COneProjectData*>& projects) {
     for (size_t i = 0; i < projects.size(); ++i)
       number_of_[projects[i]] = static_cast<int>(i) + 1;
@@ -673,6 +764,11 @@ class GnuMakefileWriter {
   std::unordered_map<const COneProjectData*, int> number_of_;
   std::unordered_map<const COneProjectData*, std::unordered_map<std::string, std::string>>
       dependencies_;
+  // Of the block being written: the modules and converted files its rules
+  // make (full paths, lower case), and the headers its rules name.
+  std::unordered_set<std::string> made_;
+  std::vector<const std::string*> headers_;
+  std::unordered_set<std::string_view> header_seen_;
 };
 
 }  // namespace
@@ -686,12 +782,22 @@ void GenerateGnuMakefileText(CProjectData& workspace, COneProjectData& project,
   *text = "#\n# KOVA Generated GNU Format makefile, based on " + project.BaseName() + ".KBP\n#\n";
   for (const std::string& target : project.Targets())
     writer.Block(target, projects, text);
+  if (options.unnamable != nullptr) *options.unnamable = writer.unnamable();
 }
 
 bool WriteGnuMakefile(CProjectData& workspace, COneProjectData& project, const CCPUTools* cpus,
                       const GnuMakefileOptions& options, std::string_view path) {
   std::string text;
-  GenerateGnuMakefileText(workspace, project, cpus, options, &text);
+  std::string unnamable;
+  GnuMakefileOptions with_check = options;
+  with_check.unnamable = &unnamable;
+  GenerateGnuMakefileText(workspace, project, cpus, with_check, &text);
+  if (options.unnamable != nullptr) *options.unnamable = unnamable;
+  if (options.host_paths && !unnamable.empty()) {
+    // Make would build, or clean, some other file.
+    workspace.SetStatus(kStatusMakefileNotWritten, kMsgMakefileNotWritten);
+    return false;
+  }
   FileSystem& fs = *workspace.platform().fs;
   bool written = options.host_paths ? WriteFileAtomic(fs, path, text, nullptr,
                                                       WriteOptions{Durability::kScratch, true, {}})

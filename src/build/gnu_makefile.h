@@ -35,15 +35,21 @@
 // defined beside TEMP<i>.
 //
 // The host form (`host_paths`) is the same makefile for this machine's GNU
-// make (see host_make_text.h): every file by its full host path, the tools
-// by the files the CPU family's executable directories hold, every command
-// run in its project's directory ("cd $(ProjDir<i>) && ..."), the option
-// "-$" written "-$$", Clean with "rm -f". So that a real make builds right
+// make (see host_make_text.h): every file by its full host path, escaped
+// for make where a rule names it and one quoted shell word where a command
+// does (source, object and the link's files too, not "$<", "$@" or
+// "$(OBJS)"), the tools by the files the CPU family's executable
+// directories hold, every command run in its project's directory
+// ("cd $(ProjDir<i>) && ..."), the option "-$" written "-$$", Clean with
+// "rm -f" and each file a word of its own. So that a real make builds right
 // and incrementally: each object depends on the record of the commands
 // that make it ("<object>.cmd", rewritten only when they change), the
 // link rule of a project waits for the modules of the projects it links,
-// and each target has its own librarian command file
-// ("<project>.<target>.klo": one makefile holds every target).
+// each target has its own librarian command file ("<project>.<target>.klo":
+// one makefile holds every target), every header a rule names has an empty
+// rule of its own (as "gcc -MP" writes), and a library or link command file
+// that is not there and that no rule makes is no prerequisite: a file gone
+// never stops make.
 #pragma once
 
 #include <array>
@@ -119,6 +125,9 @@ struct GnuMakefileOptions {
   // Without `prepare_disk` no directory and no librarian command file is
   // made: the text is only looked at.
   bool prepare_disk = true;
+  // Where the host form puts the first host path that a rule cannot name
+  // (MakeCanName), or nothing; WriteGnuMakefile then writes no file.
+  std::string* unnamable = nullptr;
 };
 
 // The whole text, every target of the project. A linked project without
@@ -128,8 +137,9 @@ void GenerateGnuMakefileText(CProjectData& workspace, COneProjectData& project,
                              std::string* text);
 
 // Writes the text to `path` in one piece (the host form with line feeds,
-// the stored form in text mode, CR LF). A file that cannot be written
-// gives kStatusMakefileNotWritten and false; the old file stays whole.
+// the stored form in text mode, CR LF). A file that cannot be written, or
+// a host form with a path that make cannot name, gives
+// kStatusMakefileNotWritten and false; the old file stays whole.
 bool WriteGnuMakefile(CProjectData& workspace, COneProjectData& project, const CCPUTools* cpus,
                       const GnuMakefileOptions& options, std::string_view path);
 

@@ -296,9 +296,11 @@ endif
 
 )",
              "stored form");
-  // The host form: files by host paths, commands in their project's
-  // directory, "$" of options doubled, objects behind their command
-  // records, the link waiting for the linked modules.
+  // The host form: files by host paths, escaped for make in rules and one
+  // shell word each in commands (no "$<", "$@" or "$(OBJS)" there),
+  // commands in their project's directory, "$" of options doubled, objects
+  // behind their command records, the link waiting for the linked modules,
+  // an empty rule for each header (a header gone does not stop make).
   std::string host = Text("App", false, true);
   ExpectText(host.substr(host.find("all:\\"), host.find("Clean1 :") - host.find("all:\\")),
              R"(all:\
@@ -308,11 +310,11 @@ prebuild2 <root>/C/ws/app/out/App.abs <root>/C/ws/app/out/App.s24
 <root>/C/ws/lib/out/Lib.lib : $(OBJS1) $(LIBS1)
 	cd $(ProjDir1) && $(AR1) -f<root>/C/ws/lib/Lib.Debug.klo
 
-$(TEMP1)/a.rel : <root>/C/ws/lib/a.c <root>/C/ws/lib/obj/a.rel.cmd
-	cd $(ProjDir1) && $(CC1) -g -c  $(SysIncludePath1) "$<" -o "$@"
+<root>/C/ws/lib/obj/a.rel : <root>/C/ws/lib/a.c <root>/C/ws/lib/obj/a.rel.cmd
+	cd $(ProjDir1) && $(CC1) -g -c  $(SysIncludePath1) <root>/C/ws/lib/a.c -o <root>/C/ws/lib/obj/a.rel
 
-$(TEMP1)/b.rel : <root>/C/ws/lib/b.asm <root>/C/ws/lib/obj/b.rel.cmd
-	cd $(ProjDir1) && $(AS1) -l -c  $(SysIncludePath1) "$<" -o "$@"
+<root>/C/ws/lib/obj/b.rel : <root>/C/ws/lib/b.asm <root>/C/ws/lib/obj/b.rel.cmd
+	cd $(ProjDir1) && $(AS1) -l -c  $(SysIncludePath1) <root>/C/ws/lib/b.asm -o <root>/C/ws/lib/obj/b.rel
 	cd $(ProjDir1) && cp <root>/C/ws/lib/b.lst <root>/C/ws/lib/out/b.lst
 	cd $(ProjDir1) && rm <root>/C/ws/lib/b.lst
 
@@ -324,32 +326,37 @@ prebuild2:
 	cd <root>/C/ws/app/out && $(CONV2) -Fs24 -$$ App.abs
 
 <root>/C/ws/app/out/App.abs : $(OBJS2) $(LIBS2) $(LCF2) <root>/C/ws/lib/out/Lib.lib
-	cd $(ProjDir2) && $(LINK2) -g -$$ $(SysLibraryPath2) $(OBJS2) $(LIBS2)  $(LCF2)  -o "$@"
+	cd $(ProjDir2) && $(LINK2) -g -$$ $(SysLibraryPath2) '<root>/C/ws/app/my tmp/main.rel'  <root>/C/ws/app/App.lcf -o <root>/C/ws/app/out/App.abs
 
-IntDir2=<root>/C/ws/app/my\ tmp
+IntDir2='<root>/C/ws/app/my tmp'
 InputPath2=<root>/C/ws/app/main.c
 InputDir2=<root>/C/ws/app
 InputName2=main
-OutDir2=<root>/C/ws/app/my\ tmp
+OutDir2='<root>/C/ws/app/my tmp'
 OutName=main
 
-$(TEMP2)/main.rel : <root>/C/ws/app/main.c <root>/C/ws/lib/a.h <root>/C/ws/app/my\ tmp/main.rel.cmd
-	cd $(ProjDir2) && $(CC2) -g $(CC2) -c  $(SysIncludePath2) "$<" -o "$@"
+<root>/C/ws/app/my\ tmp/main.rel : <root>/C/ws/app/main.c <root>/C/ws/lib/a.h <root>/C/ws/app/my\ tmp/main.rel.cmd
+	cd $(ProjDir2) && $(CC2) -g $(CC2) -c  $(SysIncludePath2) <root>/C/ws/app/main.c -o '<root>/C/ws/app/my tmp/main.rel'
 
-IntDir2=<root>/C/ws/app/my\ tmp
+IntDir2='<root>/C/ws/app/my tmp'
 InputPath2=<root>/C/ws/app/gen.def
 InputDir2=<root>/C/ws/app
 InputName2=gen
-OutDir2=<root>/C/ws/app/my\ tmp
+OutDir2='<root>/C/ws/app/my tmp'
 OutName=
 
 <root>/C/ws/app/gen.c : <root>/C/ws/app/gen.def
 	echo gen $(InputPath2)
 	cd $(ProjDir2) && gen $(InputPath2)
 
+<root>/C/ws/lib/a.h :
+
 )",
              "host form");
   EXPECT_NE(host.find("\nSysIncludePath2= -I <root>/K/Shared/include"), std::string::npos);
+  // App.lcf is not on the disk and no rule makes it: no prerequisite, which
+  // would stop make; the link command still names it.
+  EXPECT_NE(host.find("\nLCF2=\n"), std::string::npos);
 }
 
 TEST_F(GnuMakefileTest, ProjectAloneAndNoLinkedProjectWithoutTheTarget) {
@@ -424,17 +431,72 @@ TEST(HostPathMapperTest, WordsThatNamePaths) {
     const char* host;
   } cases[] = {
       {"-I..\\include -DX=1", "-I../include -DX=1"},
-      {"cp C:\\ws\\a.lst \"C:\\ws\\out dir\\a.lst\"", "cp C:/ws/a.lst \"C:/ws/out dir/a.lst\""},
+      {"cp C:\\ws\\a.lst \"C:\\ws\\out dir\\a.lst\"", "cp C:/ws/a.lst 'C:/ws/out dir/a.lst'"},
       {"-g -$  $(SysLibraryPath) $$x \"$<\" -o \"$@\"",
        "-g -$$  $(SysLibraryPath) $$x \"$<\" -o \"$@\""},
       {"-lf.\\list\\a.lst $(OutDir)\\x.c -DS=\\\"a\\\"",
        "-lf./list/a.lst $(OutDir)/x.c -DS=\\\"a\\\""},
       {"-IK:\\inc -o obj\\a.rel", "-IK:/inc -o obj/a.rel"},
+      // A path is one shell word whatever its name holds; a reference to a
+      // variable of the makefile stays one, anything else that looks like
+      // a reference is text.
+      {"rm C:\\ws\\it's\\`x`$y.c", "rm 'C:/ws/it'\\''s/`x`$$y.c'"},
+      {"cp \"$(OutDir)\\a b.c\" C:\\$(x-y)\\a.c", "cp $(OutDir)'/a b.c' 'C:/$$(x-y)/a.c'"},
+      // Those variables hold shell words: double quotes let them be.
+      {"gen \"$(InputPath)\" \"-o$(InputName).c\"",
+       "gen \"\"$(InputPath)\"\" \"-o\"$(InputName)\".c\""},
   };
   for (const auto& c : cases)
     EXPECT_EQ(mapper.Words(c.words), c.host) << c.words;
-  EXPECT_EQ(mapper.File("\"C:\\a b\\#1.c\""), "C:/a\\ b/\\#1.c");
+  EXPECT_EQ(mapper.File("\"C:\\a b\\#1.c\""), "C\\:/a\\ b/\\#1.c");
+  EXPECT_EQ(mapper.Word("\"C:\\a b\\#1.c\""), "'C:/a b/#1.c'");
+  EXPECT_EQ(mapper.Unnamable(), "");
+  mapper.File("C:\\a\\b;c.c");
+  mapper.File("C:\\a\\d|e.c");
+  EXPECT_EQ(mapper.Unnamable(), "C:/a/b;c.c");
   EXPECT_EQ(ToGnuPath(".\\my tmp\\x"), "./my\\ tmp/x");
+}
+
+// A host path as a rule names it, as a word of a command, and whether a
+// rule can name it at all.
+TEST(HostMakeTextTest, NamesForMakeAndForTheShell) {
+  const struct {
+    const char* path;
+    const char* make;
+    const char* command;
+    bool nameable;
+  } cases[] = {
+      {"/ws/main.c", "/ws/main.c", "/ws/main.c", true},
+      {"/ws/a b/x.c", "/ws/a\\ b/x.c", "'/ws/a b/x.c'", true},
+      {"/ws/it's \"q\".c", "/ws/it's\\ \"q\".c", "'/ws/it'\\''s \"q\".c'", true},
+      {"/ws/dol$HOME.c", "/ws/dol$$HOME.c", "'/ws/dol$$HOME.c'", true},
+      {"/ws/$(shell x).c", "/ws/$$(shell\\ x).c", "'/ws/$$(shell x).c'", true},
+      {"/ws/hash#1.c", "/ws/hash\\#1.c", "'/ws/hash#1.c'", true},
+      {"/ws/co:lon.c", "/ws/co\\:lon.c", "/ws/co:lon.c", true},
+      {"/ws/eq=1.c", "/ws/eq$(if ,,=)1.c", "'/ws/eq=1.c'", true},
+      {"/ws/`touch P`&b.c", "/ws/`touch\\ P`&b.c", "'/ws/`touch P`&b.c'", true},
+      {"/ws/t\tb.c", "/ws/t\\\tb.c", "'/ws/t\tb.c'", false},
+      {"/ws/a;b.c", "/ws/a;b.c", "'/ws/a;b.c'", false},
+      {"/ws/p|x.c", "/ws/p|x.c", "'/ws/p|x.c'", false},
+      {"/ws/s*.c", "/ws/s*.c", "'/ws/s*.c'", false},
+      {"/ws/q?.c", "/ws/q?.c", "'/ws/q?.c'", false},
+      {"/ws/p%.c", "/ws/p%.c", "/ws/p%.c", false},
+      {"/ws/n\nl.c", "/ws/n\nl.c", "'/ws/n\nl.c'", false},
+      {"/ws/\xe9t\xe9.c", "/ws/\xe9t\xe9.c", "'/ws/\xe9t\xe9.c'", true},
+      // A double-byte character whose trail byte is "\" (code page 932).
+      {"/ws/\x83\\.c", "/ws/\x83\\.c", "'/ws/\x83\\.c'", true},
+      {"/ws/\x83\\ x.c", "/ws/\x83\\\\ x.c", "'/ws/\x83\\ x.c'", false},
+      {"/ws/\x83\\#.c", "/ws/\x83\\\\#.c", "'/ws/\x83\\#.c'", false},
+      {"/ws/\x83\\", "/ws/\x83\\", "'/ws/\x83\\'", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EscapeForMake(c.path), c.make) << c.path;
+    EXPECT_EQ(RecipeWord(c.path), c.command) << c.path;
+    EXPECT_EQ(MakeCanName(c.path), c.nameable) << c.path;
+  }
+  EXPECT_EQ(QuoteForShell(""), "''");
+  EXPECT_EQ(QuoteForShell("a$b"), "'a$b'");
+  EXPECT_EQ(DefinitionValue("'/a#b' -DX=#1"), "'/a\\#b' -DX=\\#1");
 }
 
 // An entry per compiled source and target, read back; the command as the

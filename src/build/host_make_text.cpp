@@ -3,6 +3,7 @@
 #include <cctype>
 #include <vector>
 
+#include "build/gnu_makefile.h"
 #include "build/rule_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
@@ -65,40 +66,161 @@ std::string EscapeForMake(std::string_view host_path) {
   std::string out;
   out.reserve(host_path.size() + 8);
   for (char c : host_path) {
-    if (c == ' ' || c == '\t' || c == '#') out += '\\';
+    if (c == '$') {
+      out += "$$";
+    } else if (c == '=') {
+      // A rule line with a bare "=" is read as a variable assignment.
+      out += "$(if ,,=)";
+    } else {
+      if (c == ' ' || c == '\t' || c == '#' || c == ':') out += '\\';
+      out += c;
+    }
+  }
+  return out;
+}
+
+bool MakeCanName(std::string_view host_path) {
+  for (size_t i = 0; i < host_path.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(host_path[i]);
+    if (c < 0x20 || c == 0x7f ||
+        std::string_view(";|%*?").find(static_cast<char>(c)) != std::string_view::npos) {
+      return false;
+    }
+    // Make reads "\\", "\ ", "\#" and "\:" as escapes, and a "\" at the
+    // end of a line as its continuation.
+    if (c == '\\' && (i + 1 == host_path.size() ||
+                      std::string_view(" #:\\").find(host_path[i + 1]) != std::string_view::npos)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string QuoteForShell(std::string_view text) {
+  bool plain = !text.empty();
+  for (char c : text) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) &&
+        std::string_view("_-./+,:@%").find(c) == std::string_view::npos) {
+      plain = false;
+      break;
+    }
+  }
+  if (plain) return std::string(text);
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      out += "'\\''";
+    } else {
+      out += c;
+    }
+  }
+  return out + "'";
+}
+
+std::string RecipeWord(std::string_view text) {
+  std::string quoted = QuoteForShell(text);
+  std::string out;
+  out.reserve(quoted.size() + 4);
+  for (char c : quoted) {
+    out += c;
+    if (c == '$') out += '$';
+  }
+  return out;
+}
+
+std::string DefinitionValue(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 4);
+  for (char c : text) {
+    if (c == '#') out += '\\';
     out += c;
   }
   return out;
 }
 
+bool IsHostMakeVariable(std::string_view name) {
+  for (std::string_view known : kNumberedVariables) {
+    if (name == known) return true;
+  }
+  for (std::string_view known : {"OUTPUT", "CFG", "OutName"}) {
+    if (name == known) return true;
+  }
+  return false;
+}
+
+const std::string& HostPathMapper::Path(std::string_view full_path) {
+  auto it = paths_.find(full_path);
+  if (it != paths_.end()) return it->second;
+  std::string_view path =
+      IsQuoted(full_path) ? full_path.substr(1, full_path.size() - 2) : full_path;
+  std::string host = path.empty() ? std::string() : fs_.ToHostPath(path);
+  if (host.empty()) host = ForwardSlashes(path);
+  return paths_.emplace(std::string(full_path), std::move(host)).first->second;
+}
+
 const std::string& HostPathMapper::File(std::string_view full_path) {
   auto it = files_.find(full_path);
   if (it != files_.end()) return it->second;
-  std::string_view path =
-      IsQuoted(full_path) ? full_path.substr(1, full_path.size() - 2) : full_path;
-  std::string mapped;
-  if (path.find("$(") != std::string_view::npos) {
-    mapped = EscapeForMake(ForwardSlashes(path));
-  } else {
-    std::string host = path.empty() ? std::string() : fs_.ToHostPath(path);
-    mapped = host.empty() ? ToGnuPath(path) : EscapeForMake(host);
-  }
-  return files_.emplace(std::string(full_path), std::move(mapped)).first->second;
+  const std::string& host = Path(full_path);
+  if (unnamable_.empty() && !MakeCanName(host)) unnamable_ = host;
+  return files_.emplace(std::string(full_path), EscapeForMake(host)).first->second;
 }
 
+// A path among the words of a command: one shell word, but for the
+// references to the makefile's variables, which hold shell words themselves.
 std::string HostPathMapper::PathPart(std::string_view path) {
-  bool quoted = IsQuoted(path);
-  std::string_view inner = quoted ? path.substr(1, path.size() - 2) : path;
+  std::string_view inner = IsQuoted(path) ? path.substr(1, path.size() - 2) : path;
   std::string mapped;
   if (HasDrive(inner) || (!inner.empty() && inner[0] == '\\')) mapped = fs_.ToHostPath(inner);
   if (mapped.empty()) mapped = ForwardSlashes(inner);
-  return quoted ? "\"" + mapped + "\"" : EscapeForMake(mapped);
+  std::string out;
+  std::string_view rest = mapped;
+  while (!rest.empty()) {
+    size_t at = rest.find("$(");
+    size_t close = at == std::string_view::npos ? at : rest.find(')', at);
+    while (close != std::string_view::npos &&
+           !IsHostMakeVariable(rest.substr(at + 2, close - at - 2))) {
+      at = rest.find("$(", at + 1);
+      close = at == std::string_view::npos ? at : rest.find(')', at);
+    }
+    if (close == std::string_view::npos) at = rest.size();
+    if (at > 0) out += RecipeWord(rest.substr(0, at));
+    if (close == std::string_view::npos) break;
+    out += rest.substr(at, close + 1 - at);
+    rest.remove_prefix(close + 1);
+  }
+  return out.empty() ? std::string("''") : out;
 }
 
-std::string HostPathMapper::Word(std::string_view word) {
+namespace {
+
+// The variables a command names hold shell words, which double quotes
+// around them would keep whole, quotes and all: "$(InputPath).bak" is
+// written ""$(InputPath)".bak".
+std::string OutOfDoubleQuotes(std::string_view word) {
+  std::string out;
+  bool quoted = false;
+  for (size_t i = 0; i < word.size(); ++i) {
+    if (word[i] == '"' && (i == 0 || word[i - 1] != '\\')) quoted = !quoted;
+    size_t close = quoted && word.substr(i).starts_with("$(") ? word.find(')', i) : word.npos;
+    if (close != word.npos && IsHostMakeVariable(word.substr(i + 2, close - i - 2))) {
+      out += '"';
+      out += word.substr(i, close + 1 - i);
+      out += '"';
+      i = close;
+      continue;
+    }
+    out += word[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string HostPathMapper::MapWord(std::string_view word) {
   size_t drive = FindDrive(word);
   if (word.find('\\') == std::string_view::npos && drive == std::string_view::npos) {
-    return std::string(word);
+    return OutOfDoubleQuotes(word);
   }
   if (!word.starts_with("-")) return PathPart(word);
   // Options that take a path right behind their letters.
@@ -125,7 +247,7 @@ std::string HostPathMapper::Words(std::string_view text) {
   for (std::string_view slice : ArgumentSlices(text)) {
     size_t at = static_cast<size_t>(slice.data() - text.data());
     out.append(text.substr(done, at - done));
-    out += EscapeLoneDollars(Word(slice));
+    out += EscapeLoneDollars(MapWord(slice));
     done = at + slice.size();
   }
   out.append(text.substr(done));
@@ -160,7 +282,9 @@ std::string HostPathMapper::Tool(const CCPUTools* cpus, std::string_view cpu,
   for (const std::string& dir : dirs) {
     std::string candidate = AppendLastSlash(dir) + std::string(name);
     FileStatus status;
-    if (fs_.Stat(candidate, &status) && !status.is_directory) return File(candidate);
+    if (fs_.Stat(candidate, &status) && !status.is_directory) {
+      return DefinitionValue(Word(candidate));
+    }
   }
   return std::string(name);
 }

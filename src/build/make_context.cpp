@@ -170,8 +170,9 @@ const std::string& MakeContext::DependencyText(std::string_view path) {
 }
 
 void MakeContext::EnsureDirectory(std::string_view dir) {
-  // A directory that names a macro is make's to expand, not a name to create.
-  if (dir.empty() || !prepare_disk_ || dir.find('$') != std::string_view::npos) return;
+  // A directory that names a macro is make's to expand, not a name to create
+  // (a lone "$" is part of a name).
+  if (dir.empty() || !prepare_disk_ || dir.find("$(") != std::string_view::npos) return;
   std::string full = StripTrailingSlash(FullPath(dir));
   if (!ensured_dirs_.insert(ToLowerAscii(full)).second) return;
   CreateDirectories(fs_, full);

@@ -55,6 +55,11 @@ std::string ChooseTarget(WorkspaceSession& session, COneProjectData& project,
   return project.Targets().front();
 }
 
+std::string UnnamableMessage(std::string_view path) {
+  return "GNU make cannot name the file " + std::string(path) +
+         " (a control character, ; | % * ? or a \\ before a blank, # or :)";
+}
+
 }  // namespace
 
 int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
@@ -66,10 +71,13 @@ int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
   GnuMakefileOptions options;
   options.alone = args.alone;
   options.host_paths = args.host_paths;
+  std::string unnamable;
+  options.unnamable = &unnamable;
   if (args.to_stdout) {
     options.prepare_disk = false;
     std::string text;
     GenerateGnuMakefileText(workspace, *project, &session.cpus(), options, &text);
+    if (!unnamable.empty()) return session.Failed(UnnamableMessage(unnamable));
     std::cout << text;
     return kExitOk;
   }
@@ -77,6 +85,7 @@ int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
       args.output.empty() ? project->MakefilePath() : session.SystemPath(args.output);
   workspace.ClearStatus();
   if (!WriteGnuMakefile(workspace, *project, &session.cpus(), options, path)) {
+    if (!unnamable.empty()) return session.Failed(UnnamableMessage(unnamable));
     return session.FailedWith(path);
   }
   std::cout << session.fs().ToHostPath(path) << '\n';
@@ -125,9 +134,16 @@ bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean
   std::string makefile = AppendLastSlash(dir) + project->BaseName() + ".mak";
   GnuMakefileOptions options;
   options.host_paths = true;
+  std::string unnamable;
+  options.unnamable = &unnamable;
   workspace.ClearStatus();
   if (!WriteGnuMakefile(workspace, *project, &session.cpus(), options, makefile)) {
-    session.FailedWith(makefile);
+    if (!unnamable.empty()) {
+      session.Failed(UnnamableMessage(unnamable) + "; nothing was " +
+                     (clean ? "removed" : "built"));
+    } else {
+      session.FailedWith(makefile);
+    }
     return false;
   }
 

@@ -10,6 +10,7 @@
 #   - a touched header makes again exactly the objects whose sources
 #     include it (directly or through other headers), then the modules;
 #   - new options for one file make that object again;
+#   - a header gone from the disk does not stop make;
 #   - clean removes what the build made; compile_commands.json is read back.
 # Usage: build_commands_test.sh path/to/zelvan path/to/examples
 source "$(dirname "$0")/example_workspace_test_lib.sh"
@@ -104,6 +105,24 @@ build "build after new options" build Motor
 [ "$(ran)" = "cc520 $ws/Motor/Debug/obj/motor.rel
 cv520 Motor.h16
 lk520 ./Debug/Motor.abs" ] || fail "new options: not motor.rel alone"
+
+# A header gone while a dependency list still names it (the source changed
+# back within its recorded time, so the refresh does not see it): make
+# goes on and compiles that source again, as with gcc -MP.
+echo '/* extra */' > Motor/extra.h
+echo '#include "extra.h"' >> Motor/main.c
+touch -r Motor/main.c "$work/stamp"
+sleep 1  # the refresh sees a time before its own second
+build "build with extra.h" build Motor
+sed -i 's|^#include "extra.h"$|// no extra.h now.|' Motor/main.c
+touch -r "$work/stamp" Motor/main.c
+rm Motor/extra.h
+ran > /dev/null
+build "build without extra.h" build Motor
+ran > "$work/gone.log"
+[ "$(cat "$work/gone.log")" = "cc520 $ws/Motor/Debug/obj/main.rel
+cv520 Motor.h16
+lk520 ./Debug/Motor.abs" ] || fail "a header gone: not main.rel again: $(cat "$work/gone.log")"
 
 build "clean" clean Motor
 for made in MathLib/Debug/obj/fixmath.rel MathLib/Debug/obj/sintab.rel Motor/Debug/obj/main.rel \

@@ -337,6 +337,9 @@ COneProjectData::AddFileResult COneProjectData::AddSourceFile(std::string_view f
     return fail(AddFileResult::kInvalidName,
                 "the name begins or ends with a blank or quote, which the project file drops");
   }
+  if (std::string reason = UnbuildableNameReason(relative); !reason.empty()) {
+    return fail(AddFileResult::kInvalidName, std::move(reason));
+  }
 
   PrivateProfile& profile = Profile();
   // The working copy as it was, to go back to when the file would not be

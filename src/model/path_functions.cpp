@@ -109,4 +109,24 @@ std::string StripTrailingBackslash(std::string_view path) {
   return out;
 }
 
+std::string UnbuildableNameReason(std::string_view path) {
+  for (size_t i = 0; i < path.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(path[i]);
+    if (c < 0x20 || c == 0x7f) return "the name holds a control character";
+    if (std::string_view(";|%*?\"").find(static_cast<char>(c)) != std::string_view::npos) {
+      return std::string("the name holds `") + static_cast<char>(c) +
+             "`, which a build cannot name";
+    }
+    if (IsLeadByte(c) && i + 1 < path.size()) {
+      ++i;
+      if (path[i] == '\\' && (i + 1 == path.size() || std::string_view(" #:").find(path[i + 1]) !=
+                                                          std::string_view::npos)) {
+        return "the name holds a double-byte character whose second byte, a `\\`, stands before "
+               "a blank, `#`, `:` or the end, which a build cannot name";
+      }
+    }
+  }
+  return std::string();
+}
+
 }  // namespace zelvan

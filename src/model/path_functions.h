@@ -29,6 +29,13 @@ void MakeRelativePathDot(std::string_view base, std::string_view path, std::stri
 void QuoteIfBlank(std::string_view path, std::string* out);
 std::string QuoteIfBlank(std::string_view path);
 
+// Why a build could not name a file of this name (a path in Windows form),
+// or empty when it can: GNU make cannot write a control character, ";",
+// "|", "%", "*" or "?" in a rule, nor a double-byte character whose trail
+// byte (a `\`) stands before a blank, "#", ":" or the end, which make
+// reads as an escape; a `"` would end the quotes around the name.
+std::string UnbuildableNameReason(std::string_view path);
+
 // Removes one trailing `\`.
 void StripTrailingBackslash(std::string_view path, std::string* out);
 std::string StripTrailingBackslash(std::string_view path);

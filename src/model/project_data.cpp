@@ -744,7 +744,8 @@ bool CProjectData::AddFile(ArgText project, ArgText file) {
       SetStatus(kStatusFileInProject, kMsgFileInProject, {path});
       return false;
     case COneProjectData::AddFileResult::kInvalidName:
-      SetStatus(kStatusInvalidPath, kMsgInvalidPath);
+      // The reason goes with it: the name alone does not show which character.
+      SetStatus(kStatusInvalidPath, kMsgFileNotAdded, {path, detail});
       return false;
     case COneProjectData::AddFileResult::kFolderDamaged:
     case COneProjectData::AddFileResult::kNotWritten:

@@ -100,8 +100,9 @@ class ProjectSourcesTest : public ::testing::Test {
   ProjectSourcesTest() {
     env_.AddFile(kAppFile, kAppProject);
     env_.AddFile(kBareFile, kBareProject);
-    for (const char* file : {"app.h", "main.c", "io.c", "x.c", "X.cpp", "notes.md", "b.asm",
-                             "readme2.txt", "y.lib", "bad]name.c", " blank.c", "a\x01z.c"}) {
+    for (const char* file :
+         {"app.h", "main.c", "io.c", "x.c", "X.cpp", "notes.md", "b.asm", "readme2.txt", "y.lib",
+          "bad]name.c", " blank.c", "a\x01z.c", "a;b.c", "s*.c", "p%.c", "a|b.c"}) {
       env_.AddFile(std::string("C:\\ws\\app\\") + file, "");
     }
     env_.AddFile("C:\\ws\\common\\util.c", "");
@@ -292,12 +293,17 @@ TEST_F(ProjectSourcesTest, BadFilesAreRefusedAndChangeNothing) {
       // In the project already, by another spelling of its path.
       {"App", "c:\\ws\\APP\\Main.C", kStatusFileInProject, kMsgFileInProject, "Main.C"},
       {"App", "C:\\ws\\app\\..\\common\\util.c", kStatusFileInProject, kMsgFileInProject, "util.c"},
-      // No full path; a name the project file cannot keep.
+      // No full path; a name the project file cannot keep, or a build
+      // could not name, with the reason.
       {"App", "main.c", kStatusInvalidPath, kMsgInvalidPath, ""},
       {"App", "", kStatusInvalidPath, kMsgInvalidPath, ""},
-      {"App", "C:\\ws\\app\\a\x01z.c", kStatusInvalidPath, kMsgInvalidPath, ""},
-      {"App", "C:\\ws\\app\\bad]name.c", kStatusInvalidPath, kMsgInvalidPath, ""},
-      {"App", "C:\\ws\\app\\ blank.c", kStatusInvalidPath, kMsgInvalidPath, ""},
+      {"App", "C:\\ws\\app\\a\x01z.c", kStatusInvalidPath, kMsgFileNotAdded, "control character"},
+      {"App", "C:\\ws\\app\\bad]name.c", kStatusInvalidPath, kMsgFileNotAdded, "`]`"},
+      {"App", "C:\\ws\\app\\ blank.c", kStatusInvalidPath, kMsgFileNotAdded, "begins or ends"},
+      {"App", "C:\\ws\\app\\a;b.c", kStatusInvalidPath, kMsgFileNotAdded, "holds `;`, which"},
+      {"App", "C:\\ws\\app\\s*.c", kStatusInvalidPath, kMsgFileNotAdded, "holds `*`"},
+      {"App", "C:\\ws\\app\\p%.c", kStatusInvalidPath, kMsgFileNotAdded, "holds `%`"},
+      {"App", "C:\\ws\\app\\a|b.c", kStatusInvalidPath, kMsgFileNotAdded, "holds `|`"},
       // Damaged folders: a count that is no number, one beyond the entries,
       // an entry behind the count.
       {"App", "C:\\ws\\app\\readme2.txt", kStatusFileNotAdded, kMsgFileNotAdded, "[Docs]"},

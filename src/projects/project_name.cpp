@@ -18,9 +18,11 @@ std::string NormalizeProjectName(std::string_view name) {
 
 bool IsValidProjectName(std::string_view name) {
   if (name.empty()) return false;
-  constexpr std::string_view kForbidden = "/:,;*?\"<>|\\";
+  // "%" and control characters: a build could not name the project's files.
+  constexpr std::string_view kForbidden = "/:,;*?\"<>|\\%\x7f";
   for (char c : name) {
     if (kForbidden.find(c) != std::string_view::npos) return false;
+    if (static_cast<unsigned char>(c) < 0x20) return false;
     if (IsLeadByte(static_cast<unsigned char>(c))) return false;
   }
   return true;

@@ -11,7 +11,8 @@ namespace zelvan {
 // removed for as long as the name ends in one: "App.lib." gives "App".
 std::string NormalizeProjectName(std::string_view name);
 
-// Not empty, and none of / : , ; * ? " < > | \ nor a double-byte character.
+// Not empty, and none of / : , ; * ? " < > | \ % nor a control or
+// double-byte character.
 bool IsValidProjectName(std::string_view name);
 
 // Whether `name` (a file name of a template list, perhaps with folders)

@@ -7,8 +7,9 @@
 namespace zelvan {
 
 // True when the directory, file name and extension of `path` (its drive left
-// out) hold none of the characters / : , ; * ? " < > | and no double-byte
-// lead byte of the current code page (ansi_text.h). A path whose parts are
+// out) hold none of the characters / : , ; * ? " < > | %, no control
+// character and no double-byte lead byte of the current code page
+// (ansi_text.h). A path whose parts are
 // all empty (only a drive, or nothing) is valid.
 bool IsValidFileName(std::string_view path);
 

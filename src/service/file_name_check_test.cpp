@@ -37,7 +37,7 @@ TEST_F(FileNameCheckTest, ForbiddenCharactersAnywhereButTheDrive) {
     SCOPED_TRACE(c.path);
     EXPECT_EQ(IsValidFileName(c.path), c.valid);
   }
-  for (char forbidden : std::string_view("/,;*?\"<>|"))
+  for (char forbidden : std::string_view("/,;*?\"<>|%\n\x01\x7f"))
     EXPECT_FALSE(IsValidFileName(std::string("C:\\a\\b") + forbidden + "c")) << forbidden;
 }
 
