@@ -255,6 +255,53 @@ def read_tags(path, root):
     return tags
 
 
+class SourceLines:
+    def __init__(self):
+        self.files = {}
+
+    def __call__(self, path, line):
+        if path not in self.files:
+            with open(path, errors="replace") as f:
+                self.files[path] = f.read().split("\n")
+        lines = self.files[path]
+        return lines[line - 1] if 0 < line <= len(lines) else ""
+
+
+def missed_causes(missed, ours):
+    """ctags' functions that zelvan does not list, by the likely cause."""
+    named = {(name, path) for name, path, _ in ours}
+    last = {}
+    for _, path, line in ours:
+        last[path] = max(last.get(path, 0), line)
+    text = SourceLines()
+    causes = {}
+    for name, path, line in sorted(missed, key=lambda t: (t[1], t[2])):
+        if (name, path) in named:
+            cause = "listed at another line"
+        elif re.match(r"\s*[A-Z][A-Z0-9_]*\s*\(", text(path, line)):
+            cause = "macro calls that ctags takes for definitions"
+        elif last.get(path, 0) < line:
+            cause = "after the last function zelvan lists in the file (the parser lost its place)"
+        else:
+            cause = "other"
+        causes.setdefault(cause, []).append(f"{os.path.basename(path)}:{line} {name}")
+    return causes
+
+
+def extra_causes(extra, theirs):
+    named = {(name, path) for name, path, _ in theirs}
+    causes = {}
+    for name, path, line in sorted(extra, key=lambda t: (t[1], t[2])):
+        if (name, path) in named:
+            cause = "ctags lists at another line"
+        elif name.startswith("__") or re.fullmatch(r"[A-Z0-9_]+", name):
+            cause = "annotation words or macros listed as the function"
+        else:
+            cause = "other"
+        causes.setdefault(cause, []).append(f"{os.path.basename(path)}:{line} {name}")
+    return causes
+
+
 def functions(args):
     if args.tree == "newlib":
         root = newlib_root(args.cache)
@@ -268,28 +315,26 @@ def functions(args):
     project = write_project(root, f"{args.tree}_functions", files, options)
     env = zelvan_env(work)
     r = run([args.zelvan, "-q", "-w", project, "functions", "--format", "ctags"], cwd=root, env=env)
-    with open(os.path.join(work, "zelvan.tags"), "w") as f:
+    with open(os.path.join(work, f"{args.tree}_zelvan.tags"), "w") as f:
         f.write(r.stdout)
-    with open(os.path.join(work, "files.txt"), "w") as f:
+    with open(os.path.join(work, f"{args.tree}_files.txt"), "w") as f:
         f.write("\n".join(files) + "\n")
     r = run(["ctags", "-x", "--languages=C", "--langmap=C:.c.h", "--kinds-C=f",
-             "--_xformat=%N\t%F\t%n", "-L", os.path.join(work, "files.txt")], cwd=root)
-    with open(os.path.join(work, "ctags.tags"), "w") as f:
+             "--_xformat=%N\t%F\t%n", "-L", os.path.join(work, f"{args.tree}_files.txt")], cwd=root)
+    with open(os.path.join(work, f"{args.tree}_ctags.tags"), "w") as f:
         f.write(r.stdout)
-    ours = read_tags(os.path.join(work, "zelvan.tags"), root)
-    theirs = read_tags(os.path.join(work, "ctags.tags"), root)
+    ours = read_tags(os.path.join(work, f"{args.tree}_zelvan.tags"), root)
+    theirs = read_tags(os.path.join(work, f"{args.tree}_ctags.tags"), root)
     both = ours & theirs
     recall = 100.0 * len(both) / max(1, len(theirs))
     precision = 100.0 * len(both) / max(1, len(ours))
     print(f"{args.tree}: {len(files)} sources; ctags {len(theirs)} functions, zelvan {len(ours)}, "
           f"both {len(both)}")
     print(f"recall {recall:.2f}% (name, file and line), precision {precision:.2f}%")
-    # The files with most differences, where the causes are found.
-    by_file = {}
-    for name, path, line in (theirs - ours) | (ours - theirs):
-        by_file.setdefault(os.path.relpath(path, root), []).append((line, name))
-    for path, diffs in sorted(by_file.items(), key=lambda kv: -len(kv[1]))[:args.show]:
-        print(f"  {path}: {len(diffs)} differences, e.g. line {min(diffs)[0]} {min(diffs)[1]}")
+    for title, causes in (("missed", missed_causes(theirs - ours, ours)),
+                          ("not confirmed", extra_causes(ours - theirs, theirs))):
+        for cause, found in sorted(causes.items(), key=lambda kv: -len(kv[1])):
+            print(f"  {title}: {len(found)} {cause}, e.g. {', '.join(found[:3])}")
     if recall < args.min_recall or precision < args.min_precision:
         sys.exit(f"FAIL: recall {recall:.2f}% (at least {args.min_recall}%), precision "
                  f"{precision:.2f}% (at least {args.min_precision}%)")
@@ -456,7 +501,6 @@ def main():
     p.add_argument("tree", choices=["newlib", "linux"])
     p.add_argument("--min-recall", type=float, default=97)
     p.add_argument("--min-precision", type=float, default=99)
-    p.add_argument("--show", type=int, default=15, help="files with differences to list")
     p.set_defaults(run=functions)
     p = sub.add_parser("lcf")
     p.add_argument("cache")
