@@ -15,8 +15,6 @@ void CIncludeScanner::BeginRefresh(bool update_dependency_file) {
   warnings_.BeginRefresh();
   chain_found_ = false;
   chain_.clear();
-  included_by_.clear();
-  too_short_.clear();
 }
 
 int CIncludeScanner::SetIncludeStyle(std::string_view cpu_family) {
@@ -76,6 +74,9 @@ std::string CIncludeScanner::DeepChain(std::string_view source, const IncludeSea
   const int limit = search_.DepthLimit(run.reading == IncludeReading::kAssembler);
   const bool found = ChainFrom(run.source, limit + 1, run.reading, &chain);
   search_.set_depth(saved_depth);
+  // What the search learnt holds for this run's search list only.
+  included_by_.clear();
+  too_short_.clear();
   if (!found) return std::string();
   std::string text(source);
   std::vector<int> seen{run.source};

@@ -123,7 +123,7 @@ class CIncludeScanner {
   // "<source> > <header> > ...": a chain of includes from the run's source
   // longer than the nesting limit, cut after the first file it meets again.
   std::string DeepChain(std::string_view source, const IncludeSearch::Run& run);
-  // The files that `node`'s include lines find, worked out once a refresh.
+  // The files that `node`'s include lines find, worked out once a search.
   const std::vector<int>& IncludedBy(int node, IncludeReading reading);
   bool ChainFrom(int node, int need, IncludeReading reading, std::vector<int>* chain);
 
@@ -134,7 +134,7 @@ class CIncludeScanner {
   bool last_run_hit_limit_ = false;
   std::vector<IncludeNote> notes_;
   // The chain of the refresh's first run that went too deep (one is shown),
-  // and what DeepChain learnt: the files each file includes, and the
+  // and, while DeepChain searches, the files each file includes and the
   // shortest remaining length known not to be reachable below each file.
   bool chain_found_ = false;
   std::string chain_;
