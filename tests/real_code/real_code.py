@@ -401,11 +401,12 @@ def lcf(args):
     scripts = sorted(os.path.join(args.scripts, f) for f in os.listdir(args.scripts)
                      if f.endswith(".ld"))
     own = len(scripts)
-    gloss = os.path.join(newlib_root(args.cache), "libgloss")
-    for here, _, files in sorted(os.walk(gloss)):
+    # Every linker script newlib ships with a memory block (the .sc, .src and
+    # .tmpl files beside them are templates that make scripts).
+    for here, _, files in sorted(os.walk(newlib_root(args.cache))):
         for f in sorted(files):
             path = os.path.join(here, f)
-            if f.endswith((".ld", ".x", ".lds", ".specs")) or "ld" in f.split("."):
+            if f.endswith((".ld", ".x")):
                 with open(path, errors="replace") as text:
                     if re.search(r"^\s*MEMORY\b", text.read(), re.M):
                         scripts.append(path)
@@ -415,7 +416,8 @@ def lcf(args):
                             "symbols", "symbols_answered", "symbols_agree", "symbols_wrong",
                             "ld_failed")}
     for script in scripts:
-        name = os.path.relpath(script, os.path.dirname(args.scripts))
+        name = os.path.relpath(script, args.cache if script.startswith(args.cache)
+                               else os.path.dirname(args.scripts))
         ref = ld_map(script, work)
         if ref is None:
             count["ld_failed"] += 1
