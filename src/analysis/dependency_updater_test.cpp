@@ -231,11 +231,11 @@ TEST_F(DependencyUpdaterTest, StatusLinesOfARefreshWithUnresolvedIncludesAndACyc
 TEST_F(DependencyUpdaterTest, DepthWarningIsFollowedByTheIncludeChainWhenAsked) {
   std::vector<std::pair<std::string, std::string>> deep = {
       {"main.c", "#include \"h0.h\"\n"}, {"util.c", ""}, {"start.asm", ""}};
-  std::string deep_chain = "C:\\ws\\app\\main.c";
+  std::string deep_chain = "C:/ws/app/main.c";
   for (int i = 0; i < 256; ++i) {
     std::string name = "h" + std::to_string(i) + ".h";
     deep.push_back({name, "#include \"h" + std::to_string(i + 1) + ".h\"\n"});
-    deep_chain += " > C:\\ws\\app\\" + name;
+    deep_chain += " > C:/ws/app/" + name;
   }
   deep.push_back({"h256.h", ""});
   struct Case {
@@ -253,16 +253,15 @@ TEST_F(DependencyUpdaterTest, DepthWarningIsFollowedByTheIncludeChainWhenAsked) 
         {"a.h", "#include \"types.h\"\n#include \"b.h\"\n"},
         {"b.h", "#include \"a.h\"\n"}},
        true,
-       "  C:\\ws\\app\\main.c > C:\\ws\\app\\a.h > C:\\ws\\app\\b.h > "
-       "C:\\ws\\app\\a.h > ... (256 includes deep)"},
+       "  C:/ws/app/main.c > C:/ws/app/a.h > C:/ws/app/b.h > C:/ws/app/a.h > ... (256 includes "
+       "deep)"},
       {"a header that includes itself, below a source",
        {{"main.c", ""},
         {"util.c", "#include \"self.h\"\n"},
         {"start.asm", ""},
         {"self.h", "#include \"self.h\"\n"}},
        true,
-       "  C:\\ws\\app\\util.c > C:\\ws\\app\\self.h > C:\\ws\\app\\self.h > ... "
-       "(256 includes deep)"},
+       "  C:/ws/app/util.c > C:/ws/app/self.h > C:/ws/app/self.h > ... (256 includes deep)"},
       {"a chain without a cycle, every file named", deep, true,
        "  " + deep_chain + " (256 includes deep)"},
       {"the IDE's window",

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/file_system.h"
+
 namespace zelvan {
 
 CIncludeScanner::CIncludeScanner(FileSystem& fs, UiHooks& ui, DependencyOutput& output)
-    : files_(fs), search_(fs, files_), graph_(search_), warnings_(ui, output) {}
+    : fs_(fs), files_(fs), search_(fs, files_), graph_(search_), warnings_(ui, output) {}
 
 void CIncludeScanner::BeginRefresh(bool update_dependency_file) {
   files_.Clear();
@@ -78,11 +80,16 @@ std::string CIncludeScanner::DeepChain(std::string_view source, const IncludeSea
   included_by_.clear();
   too_short_.clear();
   if (!found) return std::string();
-  std::string text(source);
+  // Only a command line shows the chain: its user reads host paths.
+  auto host = [this](std::string_view path) {
+    std::string host_path = fs_.ToHostPath(path);
+    return host_path.empty() ? std::string(path) : host_path;
+  };
+  std::string text = host(source);
   std::vector<int> seen{run.source};
   for (int node : chain) {
     text += " > ";
-    text += search_.NodePath(node);
+    text += host(search_.NodePath(node));
     if (std::find(seen.begin(), seen.end(), node) != seen.end()) {
       text += " > ...";
       break;

@@ -121,12 +121,14 @@ class CIncludeScanner {
            std::vector<IncludeNote>* notes = nullptr);
 
   // "<source> > <header> > ...": a chain of includes from the run's source
-  // longer than the nesting limit, cut after the first file it meets again.
+  // longer than the nesting limit, cut after the first file it meets again;
+  // host paths.
   std::string DeepChain(std::string_view source, const IncludeSearch::Run& run);
   // The files that `node`'s include lines find, worked out once a search.
   const std::vector<int>& IncludedBy(int node, IncludeReading reading);
   bool ChainFrom(int node, int need, IncludeReading reading, std::vector<int>* chain);
 
+  FileSystem& fs_;
   IncludeFileCache files_;
   IncludeSearch search_;
   IncludeGraph graph_;
