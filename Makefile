@@ -5,6 +5,8 @@
 # Then:
 #   make install PREFIX=DIR   install the build below DIR (default /usr/local; DESTDIR is honoured)
 #   make package              the Debian package $(BUILD)/zelvan_<version>_<arch>.deb
+#   make real-code            the real-code suite (tests/real_code): zelvan on the Linux
+#                             and newlib sources against gcc -MM, ctags and GNU ld
 
 BUILD ?= build
 CMAKE_FLAGS ?=
@@ -12,7 +14,7 @@ GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build demo test install package clean format
+.PHONY: all deps configure build demo test real-code install package clean format
 
 all: build
 
@@ -30,7 +32,12 @@ demo: build
 	tools/demo.sh $(BUILD)/src/cli/zelvan
 
 test: build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -LE real_code
+
+real-code: deps
+	@tools/install-deps.sh tools/packages-real-code.txt
+	@$(MAKE) --no-print-directory build CMAKE_FLAGS="$(CMAKE_FLAGS) -DZELVAN_REAL_CODE=ON"
+	ctest --test-dir $(BUILD) --output-on-failure -L real_code
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX) --strip

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of tools/packages.txt that are not installed yet.
+# Installs the Debian packages of a list (tools/packages.txt unless one is
+# named) that are not installed yet.
+#   tools/install-deps.sh [LIST]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 missing=()
 while read -r pkg; do
   case "$pkg" in ''|'#'*) continue ;; esac
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
-done < "$here/packages.txt"
+done < "${1:-$here/packages.txt}"
 [ ${#missing[@]} -eq 0 ] && exit 0
 echo "installing: ${missing[*]}"
 sudo=""

@@ -354,6 +354,7 @@ IncludeScanOptions DependencyUpdater::ScanOptions() const {
   IncludeScanOptions options;
   options.report_unresolved = true;
   options.title = title_;
+  options.include_chains = include_chains_;
   return options;
 }
 

@@ -24,6 +24,7 @@
 //   I-007-1300:<project> - (<source>)   the first unresolved include of a source
 //   W-007-D001:<file>(<line>):<text>    each unresolved include line
 //   W-007-D003:<5093>          nesting past the limit (once per refresh)
+//     <source> > <header> > ...         its chain of includes (SetIncludeChains)
 //   I-007-1200:<5079>          stopped on request
 //   W-007-D002:<5074 with the count>    the number of unresolved includes
 //   I-007-1100:<5071>          the refresh is done
@@ -106,6 +107,9 @@ class DependencyUpdater {
   void SetDefaultProgress(DependencyProgress* progress) { default_progress_ = progress; }
   // When false, opening a workspace only reads the dependency files.
   void SetRefreshOnOpen(bool refresh) { refresh_on_open_ = refresh; }
+  // When true, the depth warning is followed by the chain of includes that
+  // went too deep (a command line asks; the IDE's window stays as it is).
+  void SetIncludeChains(bool chains) { include_chains_ = chains; }
 
   // --- Operations.
 
@@ -241,6 +245,7 @@ class DependencyUpdater {
   std::unique_ptr<ModificationTimeCache> times_;
   DependencyProgress* default_progress_ = nullptr;
   bool refresh_on_open_ = true;
+  bool include_chains_ = false;
   bool in_refresh_ = false;  // within Run
   std::chrono::milliseconds stop_check_interval_{20};
   int threads_ = 1;

@@ -17,6 +17,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "analysis/include_file_cache.h"
@@ -119,12 +120,28 @@ class CIncludeScanner {
            const IncludeScanOptions& options, IncludeGraph::Records* records,
            std::vector<IncludeNote>* notes = nullptr);
 
+  // "<source> > <header> > ...": a chain of includes from the run's source
+  // longer than the nesting limit, cut after the first file it meets again;
+  // host paths.
+  std::string DeepChain(std::string_view source, const IncludeSearch::Run& run);
+  // The files that `node`'s include lines find, worked out once a search.
+  const std::vector<int>& IncludedBy(int node, IncludeReading reading);
+  bool ChainFrom(int node, int need, IncludeReading reading, std::vector<int>* chain);
+
+  FileSystem& fs_;
   IncludeFileCache files_;
   IncludeSearch search_;
   IncludeGraph graph_;
   IncludeWarnings warnings_;
   bool last_run_hit_limit_ = false;
   std::vector<IncludeNote> notes_;
+  // The chain of the refresh's first run that went too deep (one is shown),
+  // and, while DeepChain searches, the files each file includes and the
+  // shortest remaining length known not to be reachable below each file.
+  bool chain_found_ = false;
+  std::string chain_;
+  std::unordered_map<int, std::vector<int>> included_by_;
+  std::unordered_map<int, int> too_short_;
 };
 
 }  // namespace zelvan

@@ -21,6 +21,9 @@ void IncludeWarnings::Report(std::span<const IncludeNote> notes, const IncludeSc
       if (!nesting_pending_) continue;
       nesting_pending_ = false;
       output_.WriteOutputLine("W-007-D003:" + LoadMessage(ui_, kMsgIncludeTooDeep), kOutputWarning);
+      if (options.include_chains && !note.text.empty()) {
+        output_.WriteOutputLine("  " + std::string(note.text), kOutputWarning);
+      }
       continue;
     }
     if (!options.report_unresolved) continue;

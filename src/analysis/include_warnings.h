@@ -7,6 +7,7 @@
 //   I-007-1300:<title> - (<source>)     the first unresolved include of a run
 //   W-007-D001:<file>(<line>):<text>    each unresolved include line
 //   W-007-D003:<5093>                   nesting past the limit, once per refresh
+//     <source> > <header> > ...           the chain that went too deep, when asked
 //
 // Unresolved includes are reported and counted only when the caller asks.
 // Because a run's lines depend only on its notes, a run scanned on another
@@ -32,10 +33,14 @@ struct IncludeScanOptions {
   // When not empty, the first unresolved include of a run is preceded by
   // "I-007-1300:" + title + " - (" + source + ")".
   std::string title;
+  // The depth warning is followed by the chain of includes that went too
+  // deep. The IDE's window never gets it: only a command line asks.
+  bool include_chains = false;
 };
 
-// One note of a run: the nesting limit was reached, or the include line
-// `text` (line `line_number` of `file`) named no file that was found.
+// One note of a run: the nesting limit was reached (`text`: the chain that
+// went too deep, when asked for), or the include line `text` (line
+// `line_number` of `file`) named no file that was found.
 struct IncludeNote {
   bool nesting_limit = false;
   std::string_view file;

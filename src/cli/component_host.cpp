@@ -26,12 +26,15 @@ AnswerPolicy PolicyOf(const GlobalOptions& options) {
 
 ComponentHost::ComponentHost(const GlobalOptions& options)
     : host_(PolicyOf(options), std::cerr, options.verbose && !options.quiet) {
+  host_.SetSummarizeUnresolved(options.quiet && !options.verbose);
   platform_ = HostPlatform::Create(&host_);
   host_.Attach(platform());
   HeadlessHost::PrepareEnvironment(*platform().system, *platform().fs, &environment_error_);
   if (!options.install_dir.empty()) SetModuleOption("ZELVAN_INSTALL", options.install_dir);
   // A long operation of the module ends after the step at hand on Ctrl-C.
   SetModuleOption("ZELVAN_STOP_ON_INTERRUPT", "1");
+  // The depth warning names the include chain that went too deep.
+  SetModuleOption("ZELVAN_INCLUDE_CHAINS", "1");
   loader_ = std::make_unique<ClassObjectLoader>(platform());
 }
 

@@ -41,8 +41,14 @@ cmp -s Motor/Motor.kde "$work/Motor.kde" || fail "deps again: Motor.kde was rewr
 sleep 1
 printf '#include "missing.h"\n#include <types.h>\n' >> include/board.h
 check "deps after a change" 0 "" -- "$zelvan" --quiet deps Motor
-stderr_has "deps after a change" "W-007-D001:"
-stderr_has "deps after a change" "W-007-D002:"
+# Quiet: one line counts the includes not found and says how to list them.
+grep -qxE 'W-007-D002:[0-9]+ included files were not found\. \(--verbose lists them\)' \
+  "$work/stderr.txt" && [ "$(wc -l < "$work/stderr.txt")" = 1 ] ||
+  fail "deps --quiet after a change: stderr [$(cat "$work/stderr.txt")]"
+check "deps listing them" 0 "" -- "$zelvan" deps --all Motor
+stderr_has "deps listing them" "W-007-D001:"
+stderr_has "deps listing them" '#include "missing.h"'
+stderr_has "deps listing them" "W-007-D002:"
 # The guess of an unresolved include lies beside the source (a host path
 # without a drive is rooted at the host's root).
 check "show after a change" 0 '<..\include\board.h>
@@ -67,6 +73,16 @@ stderr_has "unknown target" "has no target Final"
 rm Motor/Motor.kde
 check "no stored list" 1 "" -- "$zelvan" deps show Motor main.c
 stderr_has "no stored list" "zelvan deps"
+
+# A header that includes itself: the depth warning names the chain that
+# went too deep (host paths), cut where it meets a file again.
+printf '#include "loop.h"\n' > Motor/loop.h
+printf '#include "loop.h"\n' >> Motor/motor.h
+check "deps with a loop" 0 "" -- "$zelvan" --quiet deps --all Motor
+stderr_has "deps with a loop" "W-007-D003:Include files are nested too deeply."
+grep -A1 -F "W-007-D003:" "$work/stderr.txt" | tail -n 1 |
+  grep -qxF "  $work/ws/Motor/main.c > $work/ws/Motor/motor.h > $work/ws/Motor/loop.h > $work/ws/Motor/loop.h > ... (256 includes deep)" ||
+  fail "deps with a loop: no chain after the warning: $(cat "$work/stderr.txt")"
 
 # No temporary file of an atomic write is left anywhere.
 left=$(find . "$TMPDIR" -type f -newer "$work/Motor.kde" ! -name '*.kde' ! -name '*.kdx' ! -name '*.h' | head -5)

@@ -30,7 +30,9 @@ AnswerPolicy PolicyOf(const GlobalOptions& options) {
 WorkspaceSession::WorkspaceSession(const GlobalOptions& options)
     : options_(options),
       err_(std::cerr),
-      host_(PolicyOf(options), std::cerr, options.verbose && !options.quiet) {}
+      host_(PolicyOf(options), std::cerr, options.verbose && !options.quiet) {
+  host_.SetSummarizeUnresolved(options.quiet && !options.verbose);
+}
 
 WorkspaceSession::~WorkspaceSession() {
   if (workspace_) workspace_->CloseWorkspace();
@@ -79,6 +81,7 @@ void WorkspaceSession::Start() {
   settings_ = std::make_unique<CPrjSvcProFile>(platform(), util_.get());
   cpus_ = std::make_unique<CCPUTools>(platform(), *util_);
   dependencies_ = std::make_unique<DependencyUpdater>(*cpus_);
+  dependencies_->SetIncludeChains(true);
   hooks_ = std::make_unique<ServiceHooks>(*dependencies_, util_.get(), cpus_.get());
 
   // Connecting loads the service settings and the CPU list, as the IDE's

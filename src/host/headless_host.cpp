@@ -277,8 +277,32 @@ void HeadlessHost::ReportError(uint32_t code, std::string_view message) {
 }
 
 void HeadlessHost::WriteOutputLine(std::string_view text, int kind) {
+  if (summarize_unresolved_ && Summarized(text)) return;
   if (!show_information_ && kind != kOutputWarning) return;
   messages_ << text << "\n";
+}
+
+bool HeadlessHost::Summarized(std::string_view text) {
+  static constexpr std::string_view kHint = " (--verbose lists them)";
+  if (text.starts_with("W-007-D000:")) return true;
+  if (text.starts_with("W-007-D001:")) {
+    ++unresolved_;
+    return true;
+  }
+  if (unresolved_ == 0) return false;
+  if (text.starts_with("W-007-D002:")) {
+    messages_ << text << kHint << "\n";
+    unresolved_ = 0;
+    return true;
+  }
+  if (text.starts_with("I-007-1200:")) {
+    messages_ << "W-007-D002:"
+              << FormatMessageText(LoadString(kMsgIncludesNotFoundCount),
+                                   {std::to_string(unresolved_)})
+              << kHint << "\n";
+    unresolved_ = 0;
+  }
+  return false;
 }
 
 void HeadlessHost::WriteOutputLineAt(std::string_view /*file*/, int /*line*/, std::string_view text,

@@ -45,6 +45,12 @@ class HeadlessHost : public IdeServices, public UiHooks {
   // (progress among them) only with `show_information`.
   HeadlessHost(AnswerPolicy policy, std::ostream& messages, bool show_information);
 
+  // For --quiet: the lines of each unresolved include ("W-007-D000:",
+  // "W-007-D001:") are counted, not printed, and the refresh's count line
+  // ("W-007-D002:") says how to list them; a refresh stopped before its
+  // count line ("I-007-1200:") gets a count line of the host's own.
+  void SetSummarizeUnresolved(bool summarize) { summarize_unresolved_ = summarize; }
+
   // The platform the host works with; its `ui` should be this host.
   void Attach(const Platform& platform) { platform_ = platform; }
 
@@ -115,11 +121,15 @@ class HeadlessHost : public IdeServices, public UiHooks {
 
  private:
   bool WriteWorkspaceFile(std::string* error);
+  // Whether a line is left out (or printed in its own way) under SetSummarizeUnresolved.
+  bool Summarized(std::string_view text);
   std::string FullProjectPath(std::string_view stored) const;
 
   AnswerPolicy policy_;
   std::ostream& messages_;
   bool show_information_;
+  bool summarize_unresolved_ = false;
+  int unresolved_ = 0;  // lines left out since the last count line
   Platform platform_;
   std::string workspace_path_;
   std::string settings_path_;

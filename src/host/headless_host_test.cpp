@@ -125,6 +125,48 @@ TEST_F(HeadlessHostTest, PrintsMessagesOutputAndErrors) {
   EXPECT_EQ(quiet_out.str(), "warning\n");
 }
 
+TEST_F(HeadlessHostTest, QuietHostCountsUnresolvedIncludesInOneLine) {
+  const std::string count3 = "W-007-D002:" + FormatMessageText(DefaultMessageText(5074), {"3"});
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;  // warnings, but "I-" lines are information
+    std::string printed;
+  };
+  const std::vector<Case> cases = {
+      {"a refresh's unresolved includes",
+       {"I-007-1000:start", "W-007-D000:missing", "W-007-D001:a.c(1):#include <x.h>",
+        "W-007-D001:a.c(2):#include <y.h>", "W-007-D001:b.c(1):#include <x.h>", count3,
+        "I-007-1100:done"},
+       count3 + " (--verbose lists them)\n"},
+      {"stopped before the count line",
+       {"W-007-D000:missing", "W-007-D001:a.c(1):#include <x.h>",
+        "W-007-D001:a.c(2):#include <y.h>", "W-007-D001:b.c(1):#include <x.h>",
+        "I-007-1200:stopped"},
+       count3 + " (--verbose lists them)\n"},
+      {"the depth warning and its chain stay",
+       {"W-007-D003:deep", "  a.c > a.h > a.h > ... (256 includes deep)", "I-007-1200:stopped"},
+       "W-007-D003:deep\n  a.c > a.h > a.h > ... (256 includes deep)\n"},
+      {"a count line of its own is printed as it is",
+       {"W-007-D002:7 included files were not found."},
+       "W-007-D002:7 included files were not found.\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::ostringstream out;
+    HeadlessHost quiet(AnswerPolicy::kSafe, out, /*show_information=*/false);
+    quiet.SetSummarizeUnresolved(true);
+    for (const std::string& line : c.lines) {
+      int kind = line.starts_with("I-") ? kOutputInformation : kOutputWarning;
+      if (line.starts_with("W-007-D001:")) {
+        quiet.WriteOutputLineAt("a.c", 1, line, kind);
+      } else {
+        quiet.WriteOutputLine(line, kind);
+      }
+    }
+    EXPECT_EQ(out.str(), c.printed);
+  }
+}
+
 TEST_F(HeadlessHostTest, TempPointsAtTheTemporaryFolder) {
   env_.system.env.erase("TEMP");
   env_.system.env["TMPDIR"] = "/var/tmp/me";

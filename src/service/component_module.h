@@ -51,6 +51,9 @@ struct ComponentOptions {
   // Opening a workspace brings its include dependencies up to date; a host
   // that refreshes them on its own turns this off (they are then only read).
   bool refresh_dependencies_on_open = true;
+  // The depth warning is followed by the include chain that went too deep:
+  // for a command line, never for the IDE's window.
+  bool include_chains = false;
 };
 
 // The product version the Version object reports: major and minor in the
