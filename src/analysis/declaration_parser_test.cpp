@@ -64,11 +64,28 @@ TEST(DeclarationParserTest, FunctionsOfRealWorldShapes) {
       {"register bank", "__regbank(2) void isr(void) { }", "1 void|isr(void)\n"},
       {"macros before a definition",
        "EXPORT_API int api_open(int mode) { }\nDECLARE_THING(x)\nint after_macro(void) { }\n",
-       "1 EXPORT_API int|api_open(int mode)\n3 DECLARE_THING x int|after_macro(void)\n"},
+       "1 EXPORT_API int|api_open(int mode)\n3 int|after_macro(void)\n"},
       {"macro call before the name",
        "static void NORETURN PRINTF_STYLE(1,2)\ndie(const char *f, ...)\n{ }\n"
        "Transport TRANS(TcpFuncs) = {\n  open_tcp, close_tcp\n};\n",
        "2 void NORETURN PRINTF_STYLE|die(const char * f,...)\n"},
+      {"annotations between the parameters and the body",
+       "int f(void) __acquires(x) {\n}\nstatic int g(int a)\n\t__must_hold(&l)\n"
+       "\t__releases(a) __acquires(b)\n{\n}\nvoid h(void) NOINLINE __attribute__((cold)) {\n}\n",
+       "1 int|f(void)\n3 int|g(int a)\n8 void|h(void)\n"},
+      // Text that cannot be placed never hides a later definition.
+      {"comma-separated lines with no semicolon",
+       "DEF_ENTRY(a, b),\nDEF_ENTRY(c, d)\nint after_table(void) { }\na, b, c\n"
+       "unsigned long* get(void) { }\nint x = 1, y = 2\nstatic int f(void) { }\n",
+       "3 int|after_table(void)\n5 unsigned long*|get(void)\n7 int|f(void)\n"},
+      {"body of a pragma asm block",
+       "#pragma asm\n    mov r0, #1\n    add r0, r1\n#pragma endasm\nint f(void) { }\nint g(void) "
+       "{ }\n",
+       "5 int|f(void)\n6 int|g(void)\n"},
+      {"macro calls with no semicolon",
+       "weak_alias (a, b)\nstrong_alias ( c, d)\n\nint g(const T *p, int *k)\n{\n}\n"
+       "FOO(a, b)\nstatic int\nbar (void)\n{\n}\nFOO(x) int\nf(void) { }\n",
+       "4 int|g(const T * p,int * k)\n9 int|bar(void)\n13 FOO x int|f(void)\n"},
       {"macro that defines a function", "DEFINE_HANDLER(irq) { return 0; }\nint after(void) { }",
        "2 int|after(void)\n"},
       {"static inline in a guarded header",
