@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 
@@ -95,8 +96,10 @@ class EntryReader {
  public:
   EntryReader(std::string_view text, size_t begin, size_t end, MemoryAreaList* areas, size_t* steps)
       : text_(text), cursor_(begin), end_(end), areas_(areas), steps_(steps) {
-    for (size_t i = 0; i < areas->size(); ++i)
-      by_name_[areas->names[i]].emplace(areas->starts[i], i);
+    for (size_t i = 0; i < areas->size(); ++i) {
+      auto [it, first] = by_name_.try_emplace(areas->names[i], Named{i, nullptr});
+      if (!first) Index(it->second, areas->starts[i], i);
+    }
   }
 
   void ReadAll() {
@@ -232,21 +235,43 @@ class EntryReader {
   // or below the new start.
   void AddArea(std::string name, uint32_t start, uint32_t size) {
     ++*steps_;
-    std::map<uint32_t, size_t>& starts = by_name_[name];
-    auto next = starts.upper_bound(start);
-    if (next != starts.begin()) {
-      size_t i = std::prev(next)->second;
-      uint64_t held_start = areas_->starts[i];
-      uint64_t held_end = held_start + areas_->sizes[i];
-      if (start < held_end) {
-        areas_->sizes[i] =
-            static_cast<uint32_t>(std::max(held_end, uint64_t{start} + size) - held_start);
-        return;
+    auto [it, first] = by_name_.try_emplace(name, Named{areas_->size(), nullptr});
+    if (!first) {
+      Named& named = it->second;
+      size_t held = kNone;
+      if (!named.starts) {
+        if (areas_->starts[named.first] <= start) held = named.first;
+      } else if (auto next = named.starts->upper_bound(start); next != named.starts->begin()) {
+        held = std::prev(next)->second;
       }
+      if (held != kNone) {
+        uint64_t held_start = areas_->starts[held];
+        uint64_t held_end = held_start + areas_->sizes[held];
+        if (start < held_end) {
+          areas_->sizes[held] =
+              static_cast<uint32_t>(std::max(held_end, uint64_t{start} + size) - held_start);
+          return;
+        }
+      }
+      Index(named, start, areas_->size());
+    }
+    areas_->Append(std::move(name), start, size);
+  }
+
+  // Most names stand for one area; a second one makes a map by start.
+  struct Named {
+    size_t first;
+    std::unique_ptr<std::map<uint32_t, size_t>> starts;
+  };
+  static constexpr size_t kNone = ~size_t{0};
+
+  void Index(Named& named, uint32_t start, size_t area) {
+    if (!named.starts) {
+      named.starts = std::make_unique<std::map<uint32_t, size_t>>();
+      named.starts->emplace(areas_->starts[named.first], named.first);
     }
     // An empty area of the same start gives way to the new one.
-    starts[start] = areas_->size();
-    areas_->Append(std::move(name), start, size);
+    (*named.starts)[start] = area;
   }
 
   std::string_view text_;
@@ -254,7 +279,7 @@ class EntryReader {
   size_t end_;
   MemoryAreaList* areas_;
   size_t* steps_;
-  std::unordered_map<std::string, std::map<uint32_t, size_t>> by_name_;
+  std::unordered_map<std::string, Named> by_name_;
 };
 
 }  // namespace
