@@ -1,7 +1,7 @@
 // Link command files from arbitrary bytes: the symbol reader and the memory
-// block reader must not fail on anything, and a map written into a file
-// with a memory block must read back as written, with everything outside
-// the block kept byte for byte.
+// block reader must not fail on anything, every area name read is one word,
+// and a map written into a file with a memory block must read back as
+// written, with everything outside the block kept byte for byte.
 //
 // Input: one byte with the number of areas (low three bits), nine bytes per
 // area (name, start, size), then the file's text. Inputs up to 64 MB are
@@ -70,6 +70,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zelvan::MemoryBlockSpan span;
   bool has_block = zelvan::FindMemoryBlock(zelvan::BlankBlockComments(text), &span);
   if (zelvan::ReadMemoryMapText(text, &read) != has_block) __builtin_trap();
+  // A name is one word: never a line break, a blank or another entry's text.
+  for (const std::string& name : read.names) {
+    if (name.empty()) __builtin_trap();
+    for (char c : name) {
+      auto byte = static_cast<unsigned char>(c);
+      if (byte <= 0x20 || byte == 0x7F ||
+          std::string_view(":,;=()").find(c) != std::string_view::npos) {
+        __builtin_trap();
+      }
+    }
+  }
 
   zelvan::MemoryMapSettings settings;
   std::string written;
