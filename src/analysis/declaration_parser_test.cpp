@@ -96,6 +96,10 @@ TEST(DeclarationParserTest, FunctionsOfRealWorldShapes) {
        "#if 0\nint never(void) { }\n#endif\n#ifdef CONFIG_X\nint x_on(void) { return 1; }\n"
        "#else\nint x_off(void) { return 0; }\n#endif\n",
        "5 int|x_on(void)\n"},
+      {"parenthesised conditions of an RTOS kernel",
+       "#if ( configUSE_MUTEXES == 1 )\nBaseType_t xGive( QueueHandle_t x )\n{\n}\n#endif\n"
+       "#if ( 0 )\nvoid vOff( void ) { }\n#endif\n",
+       "2 BaseType_t|xGive(QueueHandle_t x)\n"},
       {"nested struct and union bodies",
        "struct outer {\n  struct inner { int a; } in;\n  union { int i; float f; } u;\n"
        "  void (*cb)(int);\n} g_outer, *p_outer;\nint after(void) { }\n",
