@@ -1,6 +1,7 @@
 #include "analysis/declaration_parser.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <utility>
 
 #include "analysis/perser_string.h"
@@ -488,6 +489,7 @@ bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, const TokenView
     first_after_parameters_ = word;
     first_after_parameters_line_ = token.line;
   }
+  if (!word.empty()) statement_words_.emplace_back(word);
   if (kind == token::kOpenParen && words_after_parameters_ == 1 &&
       IsPlainName(first_after_parameters_)) {
     CDefileVariable* current = Current(p);
@@ -508,27 +510,30 @@ bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, const TokenView
     return true;
   }
   if (kind != token::kSemicolon) return true;
-  // "int f(a, b) int a; char *b; {": a ";" that ends the declaration of a
-  // parameter named in an identifier list. Any other ends a prototype.
+  // "int f(a, cb) int a; void (*cb)(int); {": a ";" that ends the
+  // declaration of a parameter named in an identifier list. Any other ends
+  // a prototype.
+  std::vector<std::string> words;
+  words.swap(statement_words_);
   CDefileVariable* current = Current(p);
   if (current == nullptr) return false;
-  std::string_view name = word;
-  while (!name.empty() && (name.front() == '*' || name.front() == '&'))
-    name.remove_prefix(1);
-  if (name.empty()) return false;
-  bool named = false;
-  bool identifiers_only = true;
+  std::unordered_set<std::string_view> identifiers;
   bool after_comma = true;
   for (const std::string& argument : current->argument_words) {
     if (argument == ",") {
       after_comma = true;
       continue;
     }
-    if (!after_comma || argument == "void") identifiers_only = false;
+    if (!after_comma || argument == "void") return false;
     after_comma = false;
-    if (argument == name) named = true;
+    identifiers.insert(argument);
   }
-  return named && identifiers_only;
+  for (std::string_view name : words) {
+    while (!name.empty() && (name.front() == '*' || name.front() == '&'))
+      name.remove_prefix(1);
+    if (identifiers.contains(name)) return true;
+  }
+  return false;
 }
 
 bool CDeclarationParser::SkipParenthesised(CPerserBase& p) {
@@ -703,6 +708,7 @@ void CDeclarationParser::CloseParen(CPerserBase& p) {
   bool parameters_done = current != nullptr && current->kind == kFunction && p.member_flag() == 0;
   p.set_parser_state(parameters_done ? kAfterParameters : kName);
   words_after_parameters_ = 0;
+  statement_words_.clear();
 }
 
 void CDeclarationParser::OpenBrace(CPerserBase& p, int32_t line) {

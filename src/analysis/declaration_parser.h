@@ -124,6 +124,8 @@ class CDeclarationParser : public DeclarationHandler {
   // The words read since a parameter list closed, and the first of them.
   int words_after_parameters_ = 0;
   std::string first_after_parameters_;
+  // The words since a parameter list closed or since the last ";" after it.
+  std::vector<std::string> statement_words_;
   int32_t first_after_parameters_line_ = 0;
 };
 

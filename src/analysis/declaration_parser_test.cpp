@@ -45,8 +45,10 @@ TEST(DeclarationParserTest, FunctionsOfRealWorldShapes) {
       {"pointer results", "struct point *make_point(int x, int y) { }\nchar *\ndup(void) { }",
        "1 struct point *|make_point(int x,int y)\n3 char *|dup(void)\n"},
       {"array parameter", "int sum(const int v[], int n) { }", "1 int|sum(const int v,int n)\n"},
-      {"K&R definition", "int add(a, b)\nint a;\nchar *b;\n{\n  return a;\n}\nint next(void) { }\n",
-       "1 int|add(a,b)\n7 int|next(void)\n"},
+      {"K&R definition",
+       "int add(a, b)\nint a;\nchar *b;\n{\n  return a;\n}\nint next(void) { }\n"
+       "static void\nwalk(root, action)\n\tnode_t *root;\n\tvoid (*action) __P((void *));\n{\n}\n",
+       "1 int|add(a,b)\n7 int|next(void)\n9 void|walk(root,action)\n"},
       {"prototype of typedef parameters", "void f(u32, u8);\nint g(void) { }", "2 int|g(void)\n"},
       {"function pointer parameter", "void on(void (*cb)(int, char), int n) { }",
        "1 void|on(void (* cb)(int, char),int n)\n"},
