@@ -1,10 +1,13 @@
 // Link command files from arbitrary bytes: the symbol reader and the memory
-// block reader must not fail on anything, and a map written into a file
-// with a memory block must read back as written, with everything outside
-// the block kept byte for byte.
+// block reader must not fail on anything, every area name read is one word,
+// and a map written into a file with a memory block must read back as
+// written, with everything outside the block kept byte for byte.
 //
 // Input: one byte with the number of areas (low three bits), nine bytes per
-// area (name, start, size), then the file's text.
+// area (name, start, size), then the file's text. Inputs up to 64 MB are
+// taken, so a memory block may hold a great many areas (the corpus seeds
+// one with thousands; run with -max_len to go further): every reader here
+// is linear.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -32,7 +35,7 @@ uint32_t Word(const uint8_t* p) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 1 || size > (1u << 16)) return 0;
+  if (size < 1 || size > (size_t{1} << 26)) return 0;
   size_t count = data[0] & 7;
   if (size < 1 + count * 9) return 0;
   zelvan::MemoryAreaList areas;
@@ -67,6 +70,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zelvan::MemoryBlockSpan span;
   bool has_block = zelvan::FindMemoryBlock(zelvan::BlankBlockComments(text), &span);
   if (zelvan::ReadMemoryMapText(text, &read) != has_block) __builtin_trap();
+  // A name is one word: never a line break, a blank or another entry's text.
+  for (const std::string& name : read.names) {
+    if (name.empty()) __builtin_trap();
+    for (char c : name) {
+      auto byte = static_cast<unsigned char>(c);
+      if (byte <= 0x20 || byte == 0x7F ||
+          std::string_view(":,;=()").find(c) != std::string_view::npos) {
+        __builtin_trap();
+      }
+    }
+  }
 
   zelvan::MemoryMapSettings settings;
   std::string written;

@@ -1,6 +1,7 @@
 #include "analysis/declaration_parser.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <utility>
 
 #include "analysis/perser_string.h"
@@ -71,6 +72,44 @@ bool IsPlainName(std::string_view word) {
   return std::find(std::begin(kNotNames), std::end(kNotNames), word) == std::end(kNotNames);
 }
 
+bool EndsInPointerMark(std::string_view word);
+
+// Whether the words of a parenthesised list are those of a macro call
+// ("1, 2", "x") rather than of a parameter list: every argument one name or
+// number, and at least one. "()", "(void)", "(int n)", "(char *p)" and
+// "(...)" are parameter lists.
+bool HoldsMacroArguments(const std::vector<std::string>& words) {
+  bool after_comma = true;
+  for (const std::string& word : words) {
+    if (word == ",") {
+      if (after_comma) return false;
+      after_comma = true;
+      continue;
+    }
+    if (!after_comma || word == "void" || word == "..." || word == "(" || word == ")" ||
+        EndsInPointerMark(word)) {
+      return false;
+    }
+    after_comma = false;
+  }
+  return !words.empty();
+}
+
+// Words that can open a definition's line: type words, qualifiers, names
+// (of types), pointer marks.
+bool CanStartDefinition(std::string_view word) {
+  if (word == "*" || word == "**") return true;
+  std::string_view name = word;
+  while (!name.empty() && (name.back() == '*' || name.back() == '&'))
+    name.remove_suffix(1);
+  if (name.empty() || (name[0] >= '0' && name[0] <= '9')) return false;
+  for (char c : name) {
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter && c != '_' && !(c >= '0' && c <= '9')) return false;
+  }
+  return true;
+}
+
 bool EndsInPointerMark(std::string_view word) {
   return !word.empty() && (word.back() == '*' || word.back() == '&');
 }
@@ -123,6 +162,7 @@ void CDeclarationParser::StartRoot(CPerserBase& p, int32_t line) {
   p.SetCurrentRecord(std::make_unique<CDefileVariable>(static_cast<int32_t>(p.member_flag()), line,
                                                        NewestAccess(p)));
   base_depth_ = p.brace_depth();
+  record_line_ = line;
 }
 
 void CDeclarationParser::FinishRoot(CPerserBase& p) {
@@ -287,11 +327,16 @@ int CDeclarationParser::Step(CPerserBase& p, const TokenView& token) {
     }
     if (!w.empty() && w[0] == '#') {
       // "#pragma", and the directives the scanner leaves to us.
+      line_tokens_.clear();
+      previous_line_tokens_.clear();
       if (k == token::kEndOfLine) return 1;
       return p.SkipToEndOfLine() != 0 ? 1 : 0;
     }
     if (IsExtensionWithArgument(w)) return SkipExtension(p, token);
   }
+
+  if (p.brace_depth() == 0 && Resynchronise(p, token)) return 1;
+  NoteLineToken(p, token);
 
   uint32_t state = p.parser_state();
   if (state == kInitialiser && ConsumedByInitialiser(p, k)) return 1;
@@ -355,6 +400,7 @@ int CDeclarationParser::Step(CPerserBase& p, const TokenView& token) {
         // A name after "FOO(x)": that was a macro call, not a declarator.
         if (current->kind == kDeclarator && !current->pointer_declarator && p.paren_depth() == 0) {
           current->kind = kUnknown;
+          current->after_macro_call = true;
         }
         current->SetName(w);
         current->line = token.line;
@@ -443,12 +489,18 @@ bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, const TokenView
     first_after_parameters_ = word;
     first_after_parameters_line_ = token.line;
   }
+  if (!word.empty()) statement_words_.emplace_back(word);
   if (kind == token::kOpenParen && words_after_parameters_ == 1 &&
       IsPlainName(first_after_parameters_)) {
-    // "static void PRINTF_STYLE(1, 2) die(const char *f, ...)": what looked
-    // like the parameter list was a macro call, and this is the name.
     CDefileVariable* current = Current(p);
     if (current == nullptr) return true;
+    if (!HoldsMacroArguments(current->argument_words)) {
+      // "int f(void) __acquires(x) {": an annotation after a real parameter
+      // list, passed over with its argument.
+      return SkipParenthesised(p);
+    }
+    // "static void PRINTF_STYLE(1, 2) die(const char *f, ...)": what looked
+    // like the parameter list was a macro call, and this is the name.
     current->SetName(first_after_parameters_);
     current->line = first_after_parameters_line_;
     current->argument_words.clear();
@@ -458,27 +510,144 @@ bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, const TokenView
     return true;
   }
   if (kind != token::kSemicolon) return true;
-  // "int f(a, b) int a; char *b; {": a ";" that ends the declaration of a
-  // parameter named in an identifier list. Any other ends a prototype.
+  // "int f(a, cb) int a; void (*cb)(int); {": a ";" that ends the
+  // declaration of a parameter named in an identifier list. Any other ends
+  // a prototype.
+  std::vector<std::string> words;
+  words.swap(statement_words_);
   CDefileVariable* current = Current(p);
   if (current == nullptr) return false;
-  std::string_view name = word;
-  while (!name.empty() && (name.front() == '*' || name.front() == '&'))
-    name.remove_prefix(1);
-  if (name.empty()) return false;
-  bool named = false;
-  bool identifiers_only = true;
+  std::unordered_set<std::string_view> identifiers;
   bool after_comma = true;
   for (const std::string& argument : current->argument_words) {
     if (argument == ",") {
       after_comma = true;
       continue;
     }
-    if (!after_comma || argument == "void") identifiers_only = false;
+    if (!after_comma || argument == "void") return false;
     after_comma = false;
-    if (argument == name) named = true;
+    identifiers.insert(argument);
   }
-  return named && identifiers_only;
+  for (std::string_view name : words) {
+    while (!name.empty() && (name.front() == '*' || name.front() == '&'))
+      name.remove_prefix(1);
+    if (identifiers.contains(name)) return true;
+  }
+  return false;
+}
+
+bool CDeclarationParser::SkipParenthesised(CPerserBase& p) {
+  std::string word;
+  for (int depth = 1; depth > 0;) {
+    uint32_t result = p.NextToken(&word);
+    if (result == 0) return true;
+    if (token::KindOf(result) == token::kOpenParen) ++depth;
+    if (token::KindOf(result) == token::kCloseParen) --depth;
+  }
+  return true;
+}
+
+void CDeclarationParser::NoteLineToken(CPerserBase& p, const TokenView& token) {
+  if (p.brace_depth() != 0 || token.kind == token::kOpenBrace || token.kind == token::kCloseBrace) {
+    line_tokens_.clear();
+    previous_line_tokens_.clear();
+    return;
+  }
+  if (!token.word.empty() || !IsBlankKind(token.kind)) {
+    line_tokens_.push_back(Token{std::string(token.word), token.kind, token.line, true});
+  }
+  if (token.kind == token::kEndOfLine) {
+    previous_line_tokens_.swap(line_tokens_);
+    line_tokens_.clear();
+  }
+}
+
+namespace {
+
+// A line that can begin a definition before its name: type words only,
+// each ended by a blank, a line end or "*" ("static int", "char *").
+bool OnlyTypeWords(const std::vector<std::string>& words, const std::vector<uint32_t>& kinds) {
+  for (size_t i = 0; i < words.size(); ++i) {
+    uint32_t kind = kinds[i];
+    if (!CanStartDefinition(words[i]) ||
+        !(IsBlankKind(kind) || kind == token::kStar || kind == token::kAmpersand)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CDeclarationParser::Resynchronise(CPerserBase& p, const TokenView& token) {
+  // Only "name(" at file scope, outside parentheses, in a declaration that
+  // began on an earlier line and cannot go on with a definition here.
+  CDefileVariable* root = Root(p);
+  if (token.kind != token::kOpenParen || root == nullptr || p.member_flag() != 0 ||
+      record_line_ >= token.line || resync_line_ == token.line) {
+    return false;
+  }
+  // The name is this word, or the word before it on the line ("name (").
+  size_t type_words = line_tokens_.size();
+  if (token.word.empty()) {
+    if (type_words == 0 || !IsBlankKind(line_tokens_.back().kind)) return false;
+    --type_words;
+  }
+  std::string_view name = token.word.empty() ? line_tokens_.back().word : token.word;
+  if (!IsPlainName(name)) return false;
+  uint32_t state = p.parser_state();
+  bool stranded = false;
+  if (state == kAfterParameters) {
+    // "FOO(a, b)" with no ";", then "int f(void) {" on a later line.
+    stranded = true;
+  } else if (state == kName && p.paren_depth() == 0 &&
+             (root->kind == kObject || root->after_macro_call)) {
+    // "mov r0, #1" or "a, b" with no ";": a declaration list cannot go on
+    // with a definition; nor can "FOO(a, b)" on a line of its own.
+    stranded = true;
+  } else if (state == kInitialiser && p.paren_depth() == initialiser_parens_ &&
+             p.brace_depth() == initialiser_braces_) {
+    // "x = 1" with no ";", then "static int f(void)": an initialiser goes
+    // on with a call, never with type words and a name.
+    stranded = type_words > 0;
+  }
+  if (!stranded) return false;
+  std::vector<std::string> words;
+  std::vector<uint32_t> kinds;
+  for (size_t i = 0; i < type_words; ++i) {
+    words.push_back(line_tokens_[i].word);
+    kinds.push_back(line_tokens_[i].kind);
+  }
+  if (!OnlyTypeWords(words, kinds)) return false;
+  std::vector<Token> replay = line_tokens_;
+  if (type_words == 0 && !previous_line_tokens_.empty()) {
+    // "static int" alone on the line before "name(".
+    words.clear();
+    kinds.clear();
+    for (const Token& t : previous_line_tokens_) {
+      words.push_back(t.word);
+      kinds.push_back(t.kind);
+    }
+    if (!OnlyTypeWords(words, kinds)) return false;
+    replay.insert(replay.begin(), previous_line_tokens_.begin(), previous_line_tokens_.end());
+  }
+  // A name alone is no definition's start: "__acquires(x)" on a line of its
+  // own still belongs to the definition above it.
+  if (words.empty()) return false;
+  // What stood before was no declaration that a definition could follow:
+  // it is dropped, and the line is read again as a declaration of its own.
+  resync_line_ = token.line;
+  p.TakeCurrentRecord();
+  p.set_parser_state(kNone);
+  p.set_paren_depth(0);
+  words_after_parameters_ = 0;
+  after_extern_ = false;
+  line_tokens_.clear();
+  previous_line_tokens_.clear();
+  queue_.push_front(Token{std::string(token.word), token.kind, token.line, true});
+  for (auto it = replay.rbegin(); it != replay.rend(); ++it)
+    queue_.push_front(*it);
+  return true;
 }
 
 // --- Delimiters.
@@ -539,6 +708,7 @@ void CDeclarationParser::CloseParen(CPerserBase& p) {
   bool parameters_done = current != nullptr && current->kind == kFunction && p.member_flag() == 0;
   p.set_parser_state(parameters_done ? kAfterParameters : kName);
   words_after_parameters_ = 0;
+  statement_words_.clear();
 }
 
 void CDeclarationParser::OpenBrace(CPerserBase& p, int32_t line) {

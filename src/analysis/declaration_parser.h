@@ -73,6 +73,17 @@ class CDeclarationParser : public DeclarationHandler {
   bool ConsumedByInitialiser(CPerserBase& p, uint32_t kind);
   bool ConsumedAfterParameters(CPerserBase& p, const TokenView& token);
 
+  // Reads up to the ")" that closes a "(" just read; true.
+  bool SkipParenthesised(CPerserBase& p);
+  // Keeps the words of the current and the previous line at file scope.
+  void NoteLineToken(CPerserBase& p, const TokenView& token);
+  // Text the parser could not place ("FOO(a, b)" or "a, b" with no ";", the
+  // body of a "#pragma asm" block) must not hide a definition on a later
+  // line: at "name(" there, preceded on its line (or alone on the line
+  // before) by type words only, the declaration so far is dropped and the
+  // line read again. True when it was.
+  bool Resynchronise(CPerserBase& p, const TokenView& token);
+
   void OpenParen(CPerserBase& p);
   void CloseParen(CPerserBase& p);
   void OpenBrace(CPerserBase& p, int32_t line);
@@ -95,6 +106,12 @@ class CDeclarationParser : public DeclarationHandler {
   bool TakeConstructorName(CDefileVariable* record) const;
 
   std::deque<Token> queue_;
+  // The words at file scope of the line being read and of the line before.
+  std::vector<Token> line_tokens_;
+  std::vector<Token> previous_line_tokens_;
+  // The line the current record started on; the last line resynchronised.
+  int32_t record_line_ = 0;
+  int32_t resync_line_ = 0;
   // The brace depth at which the current record started.
   int32_t base_depth_ = 0;
   // Where the initialiser being skipped started, and the state before it.
@@ -107,6 +124,8 @@ class CDeclarationParser : public DeclarationHandler {
   // The words read since a parameter list closed, and the first of them.
   int words_after_parameters_ = 0;
   std::string first_after_parameters_;
+  // The words since a parameter list closed or since the last ";" after it.
+  std::vector<std::string> statement_words_;
   int32_t first_after_parameters_line_ = 0;
 };
 

@@ -45,8 +45,10 @@ TEST(DeclarationParserTest, FunctionsOfRealWorldShapes) {
       {"pointer results", "struct point *make_point(int x, int y) { }\nchar *\ndup(void) { }",
        "1 struct point *|make_point(int x,int y)\n3 char *|dup(void)\n"},
       {"array parameter", "int sum(const int v[], int n) { }", "1 int|sum(const int v,int n)\n"},
-      {"K&R definition", "int add(a, b)\nint a;\nchar *b;\n{\n  return a;\n}\nint next(void) { }\n",
-       "1 int|add(a,b)\n7 int|next(void)\n"},
+      {"K&R definition",
+       "int add(a, b)\nint a;\nchar *b;\n{\n  return a;\n}\nint next(void) { }\n"
+       "static void\nwalk(root, action)\n\tnode_t *root;\n\tvoid (*action) __P((void *));\n{\n}\n",
+       "1 int|add(a,b)\n7 int|next(void)\n9 void|walk(root,action)\n"},
       {"prototype of typedef parameters", "void f(u32, u8);\nint g(void) { }", "2 int|g(void)\n"},
       {"function pointer parameter", "void on(void (*cb)(int, char), int n) { }",
        "1 void|on(void (* cb)(int, char),int n)\n"},
@@ -64,11 +66,28 @@ TEST(DeclarationParserTest, FunctionsOfRealWorldShapes) {
       {"register bank", "__regbank(2) void isr(void) { }", "1 void|isr(void)\n"},
       {"macros before a definition",
        "EXPORT_API int api_open(int mode) { }\nDECLARE_THING(x)\nint after_macro(void) { }\n",
-       "1 EXPORT_API int|api_open(int mode)\n3 DECLARE_THING x int|after_macro(void)\n"},
+       "1 EXPORT_API int|api_open(int mode)\n3 int|after_macro(void)\n"},
       {"macro call before the name",
        "static void NORETURN PRINTF_STYLE(1,2)\ndie(const char *f, ...)\n{ }\n"
        "Transport TRANS(TcpFuncs) = {\n  open_tcp, close_tcp\n};\n",
        "2 void NORETURN PRINTF_STYLE|die(const char * f,...)\n"},
+      {"annotations between the parameters and the body",
+       "int f(void) __acquires(x) {\n}\nstatic int g(int a)\n\t__must_hold(&l)\n"
+       "\t__releases(a) __acquires(b)\n{\n}\nvoid h(void) NOINLINE __attribute__((cold)) {\n}\n",
+       "1 int|f(void)\n3 int|g(int a)\n8 void|h(void)\n"},
+      // Text that cannot be placed never hides a later definition.
+      {"comma-separated lines with no semicolon",
+       "DEF_ENTRY(a, b),\nDEF_ENTRY(c, d)\nint after_table(void) { }\na, b, c\n"
+       "unsigned long* get(void) { }\nint x = 1, y = 2\nstatic int f(void) { }\n",
+       "3 int|after_table(void)\n5 unsigned long*|get(void)\n7 int|f(void)\n"},
+      {"body of a pragma asm block",
+       "#pragma asm\n    mov r0, #1\n    add r0, r1\n#pragma endasm\nint f(void) { }\nint g(void) "
+       "{ }\n",
+       "5 int|f(void)\n6 int|g(void)\n"},
+      {"macro calls with no semicolon",
+       "weak_alias (a, b)\nstrong_alias ( c, d)\n\nint g(const T *p, int *k)\n{\n}\n"
+       "FOO(a, b)\nstatic int\nbar (void)\n{\n}\nFOO(x) int\nf(void) { }\n",
+       "4 int|g(const T * p,int * k)\n9 int|bar(void)\n13 FOO x int|f(void)\n"},
       {"macro that defines a function", "DEFINE_HANDLER(irq) { return 0; }\nint after(void) { }",
        "2 int|after(void)\n"},
       {"static inline in a guarded header",
@@ -79,6 +98,10 @@ TEST(DeclarationParserTest, FunctionsOfRealWorldShapes) {
        "#if 0\nint never(void) { }\n#endif\n#ifdef CONFIG_X\nint x_on(void) { return 1; }\n"
        "#else\nint x_off(void) { return 0; }\n#endif\n",
        "5 int|x_on(void)\n"},
+      {"parenthesised conditions of an RTOS kernel",
+       "#if ( configUSE_MUTEXES == 1 )\nBaseType_t xGive( QueueHandle_t x )\n{\n}\n#endif\n"
+       "#if ( 0 )\nvoid vOff( void ) { }\n#endif\n",
+       "2 BaseType_t|xGive(QueueHandle_t x)\n"},
       {"nested struct and union bodies",
        "struct outer {\n  struct inner { int a; } in;\n  union { int i; float f; } u;\n"
        "  void (*cb)(int);\n} g_outer, *p_outer;\nint after(void) { }\n",

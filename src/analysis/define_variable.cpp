@@ -6,10 +6,6 @@ namespace zelvan {
 
 namespace {
 
-bool IsPointerMarks(std::string_view text) {
-  return !text.empty() && text.find_first_not_of("*&") == std::string_view::npos;
-}
-
 void AppendWord(std::string* text, std::string_view word) {
   if (!text->empty()) *text += ' ';
   *text += word;
@@ -49,14 +45,10 @@ void CDefileVariable::AddTypeWord(std::string_view word) {
 }
 
 void CDefileVariable::SetName(std::string_view word) {
-  if (!name.empty()) {
-    char last = name.back();
-    if ((last != '*' && last != '&') || IsPointerMarks(name)) {
-      AppendWord(&type, name);
-      name.clear();
-    }
-  }
-  name += word;
+  // "unsigned long* f": a word written with its pointer mark is a type word
+  // too, never the start of a longer name ("long*f").
+  if (!name.empty()) AppendWord(&type, name);
+  name = word;
 }
 
 std::unique_ptr<CDefileVariable> CDefileVariable::NextOfList(int32_t next_line) const {

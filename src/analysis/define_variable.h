@@ -33,10 +33,9 @@ class CDefileVariable : public CDeclarationRecord {
   // A type word: "extern", "static", "const" and "typedef" set storage
   // bits, ":" is dropped, others are appended after one blank.
   void AddTypeWord(std::string_view word);
-  // A new name: an earlier name that is no pointer mark goes to the type
-  // first ("unsigned" "long" "f" gives type "unsigned long", name "f"); a
-  // name ending in "*" or "&" takes the word on, and one that is nothing but
-  // such marks goes to the type (so "*" "f" gives the name "f").
+  // A new name: an earlier name goes to the type first ("unsigned" "long"
+  // "f" gives type "unsigned long", name "f"; "long*" "f" gives type
+  // "long*", name "f"; "*" "f" gives the name "f").
   void SetName(std::string_view word);
 
   // A new declaration of the same kind and type (the next one of a list:
@@ -59,6 +58,8 @@ class CDefileVariable : public CDeclarationRecord {
   // A "*" or "&" stood inside the declarator parentheses: "(*fp)" declares
   // a pointer, where "FOO(x)" was a macro call.
   bool pointer_declarator = false;
+  // Words followed "FOO(x)", which was thus a macro call.
+  bool after_macro_call = false;
   // The parenthesis depth inside the parameter list (1 for most functions);
   // parentheses deeper than it belong to an argument ("void (*cb)(int)").
   int32_t argument_level = 0;

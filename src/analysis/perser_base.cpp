@@ -193,6 +193,8 @@ bool CPerserBase::ParseTokens() {
     switch (DirectiveOf(word)) {
       case Directive::kConditional:
         ok = preprocessor_status_.BeginConditional(word);
+        // "#if(" : the condition word ended by the "(" is the directive itself.
+        parenthesised_if_ = word == "#if" && token::KindOf(result) == token::kOpenParen;
         continue;
       case Directive::kElse:
         ok = preprocessor_status_.ToggleElse();
@@ -219,7 +221,13 @@ bool CPerserBase::ParseTokens() {
       case Directive::kNone:
         break;
     }
-    if (preprocessor_status_.SetCondition(word)) {
+    if (preprocessor_status_.GetLastOrZero() == pp_state::kIfPending &&
+        (parenthesised_if_ || (word.empty() && token::KindOf(result) == token::kOpenParen))) {
+      // "#if ( configX == 1 )": the first word is no condition; the whole
+      // line is, and only a zero makes it false.
+      parenthesised_if_ = false;
+      preprocessor_status_.SetCondition(ReadConditionIsZero(word, result) ? "0" : "1");
+    } else if (preprocessor_status_.SetCondition(word)) {
       if (preprocessor_status_.GetLast() == pp_state::kIfndefNotTaken) {
         guard_name_ = word;
         guard_armed_ = true;
@@ -231,6 +239,25 @@ bool CPerserBase::ParseTokens() {
   }
   FinishCurrentRecord();
   return ok;
+}
+
+bool CPerserBase::ReadConditionIsZero(const std::string& first, uint32_t result) {
+  // Zero when every word is zeros (or nothing) and only parentheses and
+  // blanks stand between them: "(0)", "( 0 )", and "()" as "#if" alone.
+  bool only_zero = true;
+  std::string word = first;
+  for (;;) {
+    uint32_t kind = token::KindOf(result);
+    if (word.find_first_not_of('0') != std::string::npos) only_zero = false;
+    if (kind != token::kOpenParen && kind != token::kCloseParen && kind != token::kSpace &&
+        kind != token::kTab && kind != token::kEndOfLine) {
+      only_zero = false;
+    }
+    if (kind == token::kEndOfLine) break;
+    result = NextToken(&word);
+    if (result == 0) break;
+  }
+  return only_zero;
 }
 
 void CPerserBase::SetCurrentRecord(std::unique_ptr<CDeclarationRecord> record) {

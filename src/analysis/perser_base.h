@@ -5,7 +5,9 @@
 //
 // The scanner is shallow on purpose: no macro expansion, no expression
 // evaluation, no include processing. "#if" is taken unless its first word is
-// empty or all zeros, "#ifdef" is always taken, "#ifndef" never, except as
+// empty or all zeros, or, for a parenthesised condition, unless the whole
+// line is nothing but a zero in parentheses ("#if ( 0 )"; "#if ( X == 1 )"
+// is taken). "#ifdef" is always taken, "#ifndef" never, except as
 // an include guard: an "#ifndef X" whose next line is "#define X" is taken,
 // or nothing in a guarded header would ever be seen.
 //
@@ -142,6 +144,9 @@ class CPerserBase {
  private:
   void CountLine();
   uint32_t HandOut(std::string* word, uint32_t kind);
+  // Reads a parenthesised "#if" condition to the end of its line, starting
+  // from its first word and that word's result; true when it is only zero.
+  bool ReadConditionIsZero(const std::string& first, uint32_t result);
 
   std::string word_buffer_;
   CPreprocessorStatus preprocessor_status_;
@@ -156,6 +161,8 @@ class CPerserBase {
 
   int32_t token_line_ = 1;
   DeclarationHandler* handler_ = nullptr;
+  // "#if(" was read: its condition is parenthesised.
+  bool parenthesised_if_ = false;
   // The condition of an "#ifndef" just read, while its "#define" may follow.
   std::string guard_name_;
   bool guard_armed_ = false;

@@ -41,6 +41,10 @@ void CAnalizeLinkCommandFile::CollectAssignments() {
   bool in_sections = false;
   std::string name;
   std::string value;
+  // More than one word after the name makes an expression
+  // ("0x10000000 + 0x2000", "ORIGIN(RAM) + LENGTH(RAM)"): its words are kept
+  // joined by blanks, which no number reads.
+  int value_words = 0;
   std::string word;
   while (uint32_t result = NextToken(&word)) {
     uint32_t kind = token::KindOf(result);
@@ -55,19 +59,22 @@ void CAnalizeLinkCommandFile::CollectAssignments() {
       // would swallow the assignment on the next line.
       name.clear();
       value.clear();
+      value_words = 0;
       continue;
     }
     if (!word.empty()) {
       if (name.empty()) {
         name = ToLowerAscii(word);
       } else {
-        value = word;
+        if (value_words++ > 0) value += ' ';
+        value += word;
       }
     }
     if (kind == token::kSemicolon && level <= 1) {
       (level == 0 ? outer_ : sections_)[name] = value;
       name.clear();
       value.clear();
+      value_words = 0;
     }
   }
 }

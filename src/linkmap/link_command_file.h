@@ -9,10 +9,12 @@
 //       .bss : { end = .; } > data.l deeper levels are not read
 //   }
 //
-// The file is read as words by the C scanner: a name, then the last word
-// before ";" is its value. Names are found whatever their letter case. A
-// statement must stand on one line: the end of a line drops what was
-// collected on it.
+// The file is read as words by the C scanner: a name, then the word before
+// ";" is its value. A value of more than one word is an expression
+// ("0x10000000 + 0x2000", "DEFINED(x) ? x : 0"), which has no number: no
+// one of its words is taken for it. Names are found whatever their letter
+// case. A statement must stand on one line: the end of a line drops what
+// was collected on it.
 #pragma once
 
 #include <cstdint>
@@ -47,7 +49,8 @@ class CAnalizeLinkCommandFile : public CPerserFile {
   bool GetSectionsValue(std::string_view name, uint32_t* value) const;
 
   const std::string& path() const { return path_; }
-  // Lower-cased names to the value texts as written.
+  // Lower-cased names to the value texts as written (the words of an
+  // expression joined by one blank).
   const std::map<std::string, std::string>& outer_values() const { return outer_; }
   const std::map<std::string, std::string>& sections_values() const { return sections_; }
 

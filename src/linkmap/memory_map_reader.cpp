@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <optional>
+#include <unordered_map>
 
 #include "linkmap/memory_block_text.h"
 #include "platform/ansi_text.h"
@@ -16,12 +21,22 @@ bool IsControlOrBlank(char c) {
   return byte <= 0x20 || byte == 0x7F;
 }
 
-std::string_view TrimControl(std::string_view text) {
-  while (!text.empty() && IsControlOrBlank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && IsControlOrBlank(text.back()))
-    text.remove_suffix(1);
-  return text;
+bool IsLineBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r';
+}
+
+bool IsLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsAlphanumeric(char c) {
+  return IsLetter(c) || (c >= '0' && c <= '9');
+}
+
+// What separates the words of a name's text: blanks, control characters
+// and the punctuation that no name holds.
+bool EndsNameWord(char c) {
+  return IsControlOrBlank(c) || c == ',' || c == ';' || c == '=' || c == '(' || c == ')';
 }
 
 bool IsHexText(std::string_view text) {
@@ -40,91 +55,258 @@ std::string NormalName(std::string_view name) {
   return std::string(name);
 }
 
-// The value after the "=" that follows the first of `keywords`, searched
-// from `*cursor` up to `end`; the cursor moves past the value. The value
-// ends at a blank, a line end or ",": at a line feed too, or the name on an
-// unindented next line would be read as part of the number.
-bool ReadKeywordValue(std::string_view lower, std::string_view text,
-                      std::initializer_list<std::string_view> keywords, size_t end, size_t* cursor,
-                      std::string_view* value) {
-  size_t at = std::string_view::npos;
-  size_t keyword_size = 0;
-  for (std::string_view keyword : keywords) {
-    size_t found = lower.substr(0, end).find(keyword, *cursor);
-    if (found < at) {
-      at = found;
-      keyword_size = keyword.size();
-    }
+// The name in the text before an entry's ":": the last word of its last
+// non-empty line, an attribute list "(rx)" cut off. Whatever stands before
+// it (an INCLUDE line, the rest of an entry that could not be read) is no
+// part of it.
+std::string_view NameOf(std::string_view text) {
+  size_t end = text.size();
+  while (end > 0 && IsControlOrBlank(text[end - 1]))
+    --end;
+  if (end > 0 && text[end - 1] == ')') {
+    size_t open = text.rfind('(', end - 1);
+    if (open != std::string_view::npos) end = open;
+    while (end > 0 && IsControlOrBlank(text[end - 1]))
+      --end;
   }
-  if (at == std::string_view::npos) return false;
-  size_t equals = text.substr(0, end).find('=', at + keyword_size);
-  if (equals == std::string_view::npos) return false;
-  size_t begin = equals + 1;
-  while (begin < end && (text[begin] == ' ' || text[begin] == '\t' || text[begin] == '\r' ||
-                         text[begin] == '\n')) {
-    ++begin;
-  }
-  size_t stop = begin;
-  while (stop < end && text[stop] != ' ' && text[stop] != '\t' && text[stop] != '\r' &&
-         text[stop] != '\n' && text[stop] != ',') {
-    ++stop;
-  }
-  *value = text.substr(begin, stop - begin);
-  *cursor = stop;
-  return true;
+  size_t begin = end;
+  while (begin > 0 && !EndsNameWord(text[begin - 1]))
+    --begin;
+  return text.substr(begin, end - begin);
 }
 
-// An entry that starts inside an area of the same name widens that area to
-// cover both, whatever their starts.
-void AddArea(std::string name, uint32_t start, uint32_t size, MemoryAreaList* areas) {
-  uint64_t end = uint64_t{start} + size;
-  for (size_t i = 0; i < areas->size(); ++i) {
-    uint64_t held_start = areas->starts[i];
-    uint64_t held_end = held_start + areas->sizes[i];
-    if (areas->names[i] == name && held_start <= start && start < held_end) {
-      areas->sizes[i] = static_cast<uint32_t>(std::max(held_end, end) - held_start);
-      return;
+enum class Keyword { kNone, kOrigin, kLength };
+
+constexpr size_t kAttributeLimit = 32;
+
+Keyword KeywordOf(std::string_view word) {
+  for (std::string_view origin : {"origin", "org", "o"}) {
+    if (EqualsNoCase(word, origin)) return Keyword::kOrigin;
+  }
+  for (std::string_view length : {"length", "len", "l"}) {
+    if (EqualsNoCase(word, length)) return Keyword::kLength;
+  }
+  return Keyword::kNone;
+}
+
+// Reads the entries of a memory block one after the other. Every scan moves
+// the cursor forward, so a block is read in one pass; `steps` counts the
+// characters looked at and the areas compared.
+class EntryReader {
+ public:
+  EntryReader(std::string_view text, size_t begin, size_t end, MemoryAreaList* areas, size_t* steps)
+      : text_(text), cursor_(begin), end_(end), areas_(areas), steps_(steps) {
+    for (size_t i = 0; i < areas->size(); ++i) {
+      auto [it, first] = by_name_.try_emplace(areas->names[i], Named{i, nullptr});
+      if (!first) Index(it->second, areas->starts[i], i);
     }
   }
-  areas->Append(std::move(name), start, size);
-}
+
+  void ReadAll() {
+    while (ReadEntry()) {
+    }
+  }
+
+ private:
+  char At(size_t at) {
+    ++*steps_;
+    return text_[at];
+  }
+
+  // One entry: name ":" then "keyword = value" clauses, "," between them or
+  // not. False when no ":" is left.
+  bool ReadEntry() {
+    while (cursor_ < end_ && (IsControlOrBlank(At(cursor_)) || text_[cursor_] == ','))
+      ++cursor_;
+    size_t colon = cursor_;
+    while (colon < end_ && At(colon) != ':')
+      ++colon;
+    if (colon >= end_) return false;
+    std::string_view name = NameOf(text_.substr(cursor_, colon - cursor_));
+    cursor_ = colon + 1;
+    std::optional<uint32_t> origin;
+    std::optional<uint32_t> length;
+    bool plain = true;
+    for (;;) {
+      size_t at = cursor_;
+      while (at < end_ && (IsControlOrBlank(At(at)) || text_[at] == ','))
+        ++at;
+      size_t word_end = at;
+      while (word_end < end_ && IsLetter(At(word_end)))
+        ++word_end;
+      Keyword keyword = KeywordOf(text_.substr(at, word_end - at));
+      size_t equals = SkipLineBlanks(word_end);
+      if (keyword == Keyword::kNone || equals >= end_ || text_[equals] != '=') break;
+      uint32_t value = 0;
+      bool next_entry = false;
+      bool read = ReadValue(equals + 1, &value, &next_entry);
+      std::optional<uint32_t>& slot = keyword == Keyword::kOrigin ? origin : length;
+      // A value given twice is as unclear as one that is no plain number.
+      if (!read || slot) plain = false;
+      slot = value;
+      if (next_entry) break;
+    }
+    if (plain && origin && length && !name.empty()) AddArea(NormalName(name), *origin, *length);
+    return true;
+  }
+
+  size_t SkipLineBlanks(size_t at) {
+    while (at < end_ && IsLineBlank(At(at)))
+      ++at;
+    return at;
+  }
+
+  // The value after "=": true when it is one hexadecimal number, with no
+  // operator, suffix or parenthesis after it before the next "," or the end
+  // of its line. The cursor ends after the value; `next_entry` says that the
+  // next entry begins there ("len = 0x10 b : org = ...").
+  bool ReadValue(size_t at, uint32_t* value, bool* next_entry) {
+    while (at < end_ && IsControlOrBlank(At(at)))
+      ++at;
+    size_t word_end = at;
+    while (word_end < end_ && IsAlphanumeric(At(word_end)))
+      ++word_end;
+    size_t after = SkipLineBlanks(word_end);
+    if (word_end > at &&
+        (word_end >= end_ || text_[word_end] == ',' || IsControlOrBlank(text_[word_end]))) {
+      if (after >= end_ || text_[after] == ',' || text_[after] == '\n' || StartsClause(after) ||
+          (*next_entry = StartsEntry(after))) {
+        cursor_ = *next_entry ? after : word_end;
+        return ParseHexValue(text_.substr(at, word_end - at), value);
+      }
+    }
+    // An expression: it goes on to the next "," outside parentheses or the
+    // end of its line, unless the next entry starts first (after a blank,
+    // outside parentheses, and not after a "?", whose ":" is no entry's).
+    int depth = 0;
+    bool condition = false;
+    while (at < end_ && text_[at] != '\n') {
+      char c = At(at);
+      if (c == ',' && depth == 0) break;
+      if (c == '(') ++depth;
+      if (c == ')' && depth > 0) --depth;
+      if (c == '?') condition = true;
+      if (IsLineBlank(c) && depth == 0 && !condition) {
+        at = SkipLineBlanks(at);
+        if (StartsEntry(at)) {
+          *next_entry = true;
+          break;
+        }
+        continue;
+      }
+      ++at;
+    }
+    cursor_ = at;
+    return false;
+  }
+
+  // "length =" or the like.
+  bool StartsClause(size_t at) {
+    size_t word_end = at;
+    while (word_end < end_ && IsLetter(At(word_end)))
+      ++word_end;
+    if (KeywordOf(text_.substr(at, word_end - at)) == Keyword::kNone) return false;
+    word_end = SkipLineBlanks(word_end);
+    return word_end < end_ && text_[word_end] == '=';
+  }
+
+  // A name, an attribute list or not, then ":".
+  bool StartsEntry(size_t at) {
+    size_t word_end = at;
+    while (word_end < end_ && !EndsNameWord(At(word_end)) && text_[word_end] != ':')
+      ++word_end;
+    if (word_end == at) return false;
+    word_end = SkipLineBlanks(word_end);
+    if (word_end < end_ && text_[word_end] == '(') {
+      // Attribute lists are short; a longer look would make a line of
+      // "a ( b ( c ..." quadratic.
+      size_t limit = std::min(end_, word_end + kAttributeLimit);
+      while (word_end < limit && At(word_end) != ')' && text_[word_end] != '\n')
+        ++word_end;
+      if (word_end >= limit || text_[word_end] != ')') return false;
+      word_end = SkipLineBlanks(word_end + 1);
+    }
+    return word_end < end_ && text_[word_end] == ':';
+  }
+
+  // An entry that starts inside an area of the same name read before widens
+  // it to cover both: the nested lines of a RAM or ROM area read back as
+  // one. The area looked at is the one of that name that starts nearest at
+  // or below the new start.
+  void AddArea(std::string name, uint32_t start, uint32_t size) {
+    ++*steps_;
+    auto [it, first] = by_name_.try_emplace(name, Named{areas_->size(), nullptr});
+    if (!first) {
+      Named& named = it->second;
+      size_t held = kNone;
+      if (!named.starts) {
+        if (areas_->starts[named.first] <= start) held = named.first;
+      } else if (auto next = named.starts->upper_bound(start); next != named.starts->begin()) {
+        held = std::prev(next)->second;
+      }
+      if (held != kNone) {
+        uint64_t held_start = areas_->starts[held];
+        uint64_t held_end = held_start + areas_->sizes[held];
+        if (start < held_end) {
+          areas_->sizes[held] =
+              static_cast<uint32_t>(std::max(held_end, uint64_t{start} + size) - held_start);
+          return;
+        }
+      }
+      Index(named, start, areas_->size());
+    }
+    areas_->Append(std::move(name), start, size);
+  }
+
+  // Most names stand for one area; a second one makes a map by start.
+  struct Named {
+    size_t first;
+    std::unique_ptr<std::map<uint32_t, size_t>> starts;
+  };
+  static constexpr size_t kNone = ~size_t{0};
+
+  void Index(Named& named, uint32_t start, size_t area) {
+    if (!named.starts) {
+      named.starts = std::make_unique<std::map<uint32_t, size_t>>();
+      named.starts->emplace(areas_->starts[named.first], named.first);
+    }
+    // An empty area of the same start gives way to the new one.
+    (*named.starts)[start] = area;
+  }
+
+  std::string_view text_;
+  size_t cursor_;
+  size_t end_;
+  MemoryAreaList* areas_;
+  size_t* steps_;
+  std::unordered_map<std::string, Named> by_name_;
+};
 
 }  // namespace
 
 bool ParseHexValue(std::string_view text, uint32_t* value) {
-  std::string digits = ToLowerAscii(text);
-  std::erase(digits, '\n');
-  for (size_t at = digits.find("0x"); at != std::string::npos; at = digits.find("0x", at))
-    digits.erase(at, 2);
+  std::string lower = ToLowerAscii(text);
+  std::erase(lower, '\n');
+  // One pass: each "0x" of the text goes, the digits after it are looked at
+  // afresh.
+  std::string digits;
+  for (size_t i = 0; i < lower.size(); ++i) {
+    if (lower[i] == '0' && i + 1 < lower.size() && lower[i + 1] == 'x') {
+      ++i;
+      continue;
+    }
+    digits += lower[i];
+  }
   return ParseHexDigits(digits, value);
 }
 
-bool ReadMemoryMapText(std::string_view text, MemoryAreaList* areas) {
+bool ReadMemoryMapText(std::string_view text, MemoryAreaList* areas, size_t* steps) {
   std::string blanked = BlankBlockComments(text);
   MemoryBlockSpan span;
   if (!FindMemoryBlock(blanked, &span)) return false;
-  std::string lower = ToLowerAscii(blanked);
-  size_t end = span.close;
-  size_t cursor = span.open + 1;
-  for (;;) {
-    while (cursor < end && IsControlOrBlank(blanked[cursor]))
-      ++cursor;
-    size_t colon = blanked.find(':', cursor);
-    if (colon == std::string::npos || colon >= end) break;
-    std::string_view name = TrimControl(std::string_view(blanked).substr(cursor, colon - cursor));
-    name = TrimControl(name.substr(0, name.find('(')));
-    cursor = colon + 1;
-    std::string_view origin;
-    std::string_view length;
-    if (!ReadKeywordValue(lower, blanked, {"origin", "org"}, end, &cursor, &origin) ||
-        !ReadKeywordValue(lower, blanked, {"len"}, end, &cursor, &length)) {
-      break;
-    }
-    uint32_t start = 0;
-    uint32_t size = 0;
-    if (!ParseHexValue(origin, &start) || !ParseHexValue(length, &size)) continue;
-    AddArea(NormalName(name), start, size, areas);
-  }
+  size_t counted = 0;
+  EntryReader(blanked, span.open + 1, span.close, areas, &counted).ReadAll();
+  if (steps) *steps = counted;
   return true;
 }
 

@@ -8,18 +8,24 @@
 //   }                                       }
 //
 // An entry is a name up to ":" (an attribute list in parentheses is cut
-// off), then the value after the "=" that follows "org" (or "origin"), then
-// the value after the "=" that follows "len" (or "length"). Values are read
-// as hexadecimal, with or without "0x"; a value with any other character
-// (a "K" suffix, an expression) makes the entry be skipped, and an entry
-// without ":", "org" or "len" ends the list. Names are normalised:
-// "IO<hex digits>" reads as "IO", "Reserved<hex digits>" as "Reserved",
-// "data.s"/"data.m"/"data.l" as "RAM" and "code.s"/"code.m"/"code.l" as
-// "ROM" (these six without regard to case). An entry whose start lies within
-// an area of the same name read before widens that area instead of adding one,
-// so the three nested lines of a RAM or ROM area read back as one area.
+// off), then "keyword = value" clauses: "origin", "org" or "o" for the
+// start, "length", "len" or "l" for the size, with or without "," between.
+// Several entries may stand on one line. Values are read as hexadecimal,
+// with or without "0x" (a decimal "1024" too reads as 0x1024, as the
+// generator's own files are written). A value that goes on with an operator,
+// a suffix or a parenthesis before the next "," or the end of its line
+// ("0x0 + 8K", "256K", "(8*1024)") is no plain value, and its entry is
+// skipped, as is an entry without start or size; the next entry begins after
+// it, so a name never holds another entry's text or a line break. Names are
+// normalised: "IO<hex digits>" reads as "IO", "Reserved<hex digits>" as
+// "Reserved", "data.s"/"data.m"/"data.l" as "RAM" and "code.s"/"code.m"/
+// "code.l" as "ROM" (these six without regard to case). An entry whose start
+// lies within the area of the same name that starts nearest below it widens
+// that area instead of adding one, so the three nested lines of a RAM or ROM
+// area read back as one area.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -30,8 +36,9 @@ namespace zelvan {
 class FileSystem;
 
 // Appends the areas of the memory block of `text` to `areas`. False when the
-// text has no memory block.
-bool ReadMemoryMapText(std::string_view text, MemoryAreaList* areas);
+// text has no memory block. The reading is linear: `steps`, when given,
+// receives the number of characters looked at and areas compared.
+bool ReadMemoryMapText(std::string_view text, MemoryAreaList* areas, size_t* steps = nullptr);
 
 // The same for the file at `path`. False, with the reason in `error`, when
 // the file cannot be read or has no memory block.
