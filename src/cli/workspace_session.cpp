@@ -204,6 +204,34 @@ bool WorkspaceSession::FindProjects(const std::vector<std::string>& names,
   return true;
 }
 
+std::vector<std::string> WorkspaceSession::UnreadProjects() {
+  std::vector<std::string> files;
+  for (const CProjectData::UnreadProject& unread : workspace_->UnreadProjects())
+    files.push_back(fs().ToHostPath(unread.file));
+  return files;
+}
+
+bool WorkspaceSession::AllProjectsRead(std::string_view consequence) {
+  std::vector<std::string> unread = UnreadProjects();
+  if (unread.empty()) return true;
+  FailedForUnread(err_, consequence, unread);
+  return false;
+}
+
+bool WorkspaceSession::LinkedProjectsRead(COneProjectData& project, std::string_view consequence) {
+  std::vector<std::string> unread = UnreadProjects();
+  if (unread.empty()) return true;
+  for (const std::string& link : project.LinkList()) {
+    if (workspace_->FindProject(link) != nullptr) continue;
+    FailedForUnread(err_,
+                    project.OutputName() + " links " + link + ", which is not in the workspace; " +
+                        std::string(consequence),
+                    unread);
+    return false;
+  }
+  return true;
+}
+
 int WorkspaceSession::Save() {
   if (!workspace_->SaveWorkspace(false)) return Failed();
   return kExitOk;
