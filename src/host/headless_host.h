@@ -120,6 +120,7 @@ class HeadlessHost : public IdeServices, public UiHooks {
   Platform platform_;
   std::string workspace_path_;
   std::string settings_path_;
+  bool settings_unwritten_ = false;  // a write of the settings failed
   bool single_project_ = false;
   WorkspaceFile file_;
   std::map<std::string, std::string, NoCaseLess> memory_settings_;
