@@ -1,5 +1,6 @@
 #include "cli/component_session.h"
 
+#include <algorithm>
 #include <iostream>
 #include <set>
 
@@ -216,6 +217,16 @@ bool ComponentSession::LinkedProjectsRead(const std::string& project,
     return false;
   }
   return true;
+}
+
+int ComponentSession::NoActiveProject() {
+  const std::string active = host().GetActiveProjectFile();
+  const std::vector<std::string> unread = UnreadProjects();
+  const std::string shown = active.empty() ? std::string() : fs().ToHostPath(active);
+  if (!shown.empty() && std::find(unread.begin(), unread.end(), shown) != unread.end()) {
+    return FailedForUnread(err_, "the active project was left out of the workspace", {shown});
+  }
+  return Failed("the workspace has no active project; name one");
 }
 
 int ComponentSession::Save() {

@@ -91,6 +91,10 @@ class ComponentSession {
   // is not in the workspace while some projects could not be read.
   bool LinkedProjectsRead(const std::string& project, std::string_view consequence);
 
+  // Prints that the workspace has no active project, or that it could not
+  // read it; returns kExitFailed.
+  int NoActiveProject();
+
   // Saves the workspace (SaveWorkspace); the exit status of the command.
   int Save();
   // Prints the workspace's status and message, followed by what it

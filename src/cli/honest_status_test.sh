@@ -60,6 +60,15 @@ EOF
 [ ! -e compile_commands.json ] || fail "a database without MathLib was written"
 [ ! -e Motor/Motor.mak ] || fail "a makefile without MathLib was written"
 
+# The active project itself.
+cp Motor/Motor.kbp "$work/Motor.kbp" && printf '\x7fELF\0' >Motor/Motor.kbp
+for command in "makefile --gnu" "makefile" "build"; do
+  # shellcheck disable=SC2086
+  check "active project unread: $command" 1 "" -- "$zelvan" $command
+  stderr_has "active project unread: $command" "zelvan: the active project was left out of the workspace; could not read $ws/Motor/Motor.kbp"
+done
+cp "$work/Motor.kbp" Motor/Motor.kbp
+
 # A project without targets has no makefile of either form.
 sed -i '/^TARGET=/d' MathLib/MathLib.kbp
 for form in "" "--gnu" "--gnu --stdout"; do

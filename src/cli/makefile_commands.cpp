@@ -149,7 +149,7 @@ int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs
       ScopedBstr current;
       service.GetProjectInfo(0, a.Text(""), a.Empty(), current.Receive());
       project = current.Text();
-      if (project.empty()) return session.Failed("the workspace has no active project; name one");
+      if (project.empty()) return session.NoActiveProject();
     }
     if (takes_links && !session.LinkedProjectsRead(project, "nothing was written")) {
       return kExitFailed;

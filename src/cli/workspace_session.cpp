@@ -186,7 +186,15 @@ COneProjectData* WorkspaceSession::FindProject(std::string_view name) {
 COneProjectData* WorkspaceSession::FindProjectOrActive(std::string_view name) {
   if (!name.empty()) return FindProject(name);
   COneProjectData* project = workspace_->FindProjectByFile(workspace_->ActiveProjectFile());
-  if (project == nullptr) Failed("the workspace has no active project; name one");
+  if (project == nullptr) {
+    const std::string active = fs().ToHostPath(workspace_->ActiveProjectFile());
+    const std::vector<std::string> unread = UnreadProjects();
+    if (!active.empty() && std::find(unread.begin(), unread.end(), active) != unread.end()) {
+      FailedForUnread(err_, "the active project was left out of the workspace", {active});
+    } else {
+      Failed("the workspace has no active project; name one");
+    }
+  }
   return project;
 }
 
