@@ -14,6 +14,7 @@
 #include "platform/system_services.h"
 #include "platform/ui_hooks.h"
 #include "platform/win_path.h"
+#include "storage/profile_functions.h"
 #include "storage/project_files.h"
 #include "toolchain/lang_tools.h"
 #include "toolchain/qk_util.h"
@@ -445,6 +446,8 @@ void CProjectData::WriteViewState(bool replace) {
     }
     if (!shown) return;
   }
+  // The view state is the workspace's own: a read-only file is replaced too.
+  ClearReadOnly(*platform_.fs, workspace_options_path_);
   if (replace) {
     profile.DeleteSection(kOpenProjectFolderSection, workspace_options_path_);
     profile.DeleteSection(kOpenProjectExpandSection, workspace_options_path_);

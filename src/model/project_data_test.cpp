@@ -314,6 +314,9 @@ TEST_F(CProjectDataTest, SaveWritesLinkListsTargetViewStateAndMakefiles) {
   // Saving reads the switches again: makefiles are written on request.
   env_.AddFile("C:\\registry.ini", Crlf("[Software\\Zentrak\\Semiconductor\\KOVA\\Builder]\n"
                                         "BuildMake=dword:00000001\n"));
+  // The view state is the workspace's own: a read-only file is replaced.
+  env_.AddFile("C:\\ws\\Demo.kop", "");
+  env_.memory.SetReadOnly("C:\\ws\\Demo.kop", true);
   CProjectData& workspace = *workspace_;
   Open();
   ASSERT_TRUE(workspace.AddLinkProject("App.abs", "Mathe.lib"));
