@@ -340,8 +340,10 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
     if (progress != nullptr) progress->Step();
   }
   if (worker_ != nullptr) worker_->Stop();
-  // What was computed before a stop is kept too: each record is whole.
-  if ((mode == DependencyMode::kAllFiles && !stopped) || recomputed) {
+  // What was computed before a stop is kept too: each record is whole. A
+  // refresh that changed no record writes nothing.
+  if ((mode == DependencyMode::kAllFiles && !stopped) ||
+      (recomputed && changed_.count(Key(project)) != 0)) {
     WriteDependencyFile(workspace, project);
     workspace.ide().RefreshProjectView(project.ProjectFilePath());
   }
@@ -445,7 +447,24 @@ void DependencyUpdater::StoreRecord(COneProjectData& project, COneSourceFile& fi
                                     std::string_view target, std::vector<DependencyPathId> ids,
                                     const std::string& forms) {
   CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
-  if (record == nullptr) {
+  if (record != nullptr) {
+    // A scan that finds what is stored changes the file only when the new
+    // stamp makes the record current. Within the second a source was
+    // changed in, it stays stale whatever the stamp: writing it then would
+    // only make every command, a failing one too, write the file again.
+    CDependencyRecord scanned = *record;
+    scanned.SetDependencies(*paths_, ids, forms);
+    if (scanned == *record) {
+      const std::string stored_stamp = record->stamp();
+      record->set_stamp(refresh_stamp_);
+      if (!IsDependencyStale(file.TargetEntries(), target, file.RelativePath(), *times_)) {
+        MarkChanged(project);
+      } else {
+        record->set_stamp(stored_stamp);
+      }
+      return;
+    }
+  } else {
     record = &file.TargetEntries().emplace_back(std::string(project.TargetSpelling(target)));
   }
   record->SetDependencies(*paths_, std::move(ids), forms);

@@ -325,6 +325,7 @@ TEST_F(DependencyUpdaterTest, ModifiedModeScansStaleFilesOnlyAndWritesOnlyWhenIt
             {"b.h", ""}});
   Open();
   std::string written = env_.Contents(kAppDeps);
+  const std::string index = env_.Contents(kAppIndex);
   ASSERT_FALSE(written.empty());
 
   RecordingProgress progress;
@@ -335,8 +336,16 @@ TEST_F(DependencyUpdaterTest, ModifiedModeScansStaleFilesOnlyAndWritesOnlyWhenIt
   EXPECT_TRUE(env_.ide.Calls("RefreshProjectView").empty());
 
   // b.h changed: the two sources that include it are scanned again, for
-  // both targets.
+  // both targets. In the second it changed in they stay stale whatever
+  // their stamp: finding the lists as stored, the scan writes nothing (so
+  // a command that fails after it changes no file).
   env_.AddFile("C:\\ws\\app\\b.h", "// changed\n");
+  env_.system.now = ToLocalTime(env_.memory.Now() / kSecond);
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(Refresh(DependencyMode::kModifiedFiles));
+    EXPECT_EQ(env_.Contents(kAppDeps), written);
+    EXPECT_EQ(env_.Contents(kAppIndex), index);
+  }
   SyncClock();
   ASSERT_TRUE(Refresh(DependencyMode::kModifiedFiles));
   EXPECT_EQ(List("main.c", "Release"), (std::vector<std::string>{"1|a.h", "1|b.h"}));

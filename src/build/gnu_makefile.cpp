@@ -380,7 +380,8 @@ class GnuMakefileWriter {
     if (context.prepare_disk() && !(context.fs().ReadFile(path, &old) && old == commands)) {
       context.EnsureDirectory(GetFileDirectory(path));
       // A record that cannot be written only makes the next build compile again.
-      WriteFileAtomic(context.fs(), path, commands, nullptr, Durability::kScratch);
+      WriteFileAtomic(context.fs(), path, commands, nullptr,
+                      WriteOptions{Durability::kScratch, /*replace_read_only=*/true, {}});
     }
     return host_.File(path);
   }
@@ -604,7 +605,8 @@ class GnuMakefileWriter {
     }
     if (context.prepare_disk()) {
       // The librarian reports a command file it cannot read.
-      WriteFileAtomic(context.fs(), path, text, nullptr, Durability::kScratch);
+      WriteFileAtomic(context.fs(), path, text, nullptr,
+                      WriteOptions{Durability::kScratch, /*replace_read_only=*/true, {}});
     }
     return path;
   }

@@ -68,6 +68,13 @@ int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
   COneProjectData* project = session.FindProjectOrActive(args.project);
   if (project == nullptr) return kExitFailed;
   CProjectData& workspace = session.workspace();
+  const char* kNothing = args.to_stdout ? "nothing was printed" : "nothing was written";
+  if (!args.alone && !session.LinkedProjectsRead(*project, kNothing)) return kExitFailed;
+  // A makefile without a block builds nothing: refused, as the KMAKE one is.
+  if (project->Targets().empty()) {
+    workspace.SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
+    return session.FailedWith(project->OutputName());
+  }
   GnuMakefileOptions options;
   options.alone = args.alone;
   options.host_paths = args.host_paths;
@@ -113,6 +120,9 @@ bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean
   if (project == nullptr) return false;
   run->target = ChooseTarget(session, *project, args.target);
   if (run->target.empty()) return false;
+  if (!session.LinkedProjectsRead(*project, clean ? "nothing was cleaned" : "nothing was built")) {
+    return false;
+  }
   SystemServices& system = *session.platform().system;
   std::string path_variable = system.GetEnv("PATH").value_or("/usr/bin:/bin");
   run->make.program = FindProgramOnPath("make", path_variable);
@@ -233,11 +243,19 @@ int RunCompileCommands(const GlobalOptions& globals, const CompileCommandsArgs& 
                                     : workspace.WorkspacePath();
     path = GetFileDirectory(anchor) + "compile_commands.json";
   }
+  // A database that lacks a project would replace one that has it.
+  if (args.projects.empty() &&
+      !session.AllProjectsRead(session.fs().ToHostPath(path) + " was not written")) {
+    return kExitFailed;
+  }
   std::string text = BuildCompileCommands(workspace, projects, &session.cpus(), target);
   std::string error;
-  if (!session.LockFile(path)) return kExitFailed;
-  if (!WriteFileAtomic(session.fs(), path, text, &error, Durability::kScratch)) {
-    return session.Failed(error);
+  // The workspace's lock covers the file, and the write replaces it in one
+  // step: no lock file of its own is left beside it. Like every file made
+  // from the workspace, a read-only one is replaced.
+  if (!WriteFileAtomic(session.fs(), path, text, &error,
+                       WriteOptions{Durability::kScratch, /*replace_read_only=*/true, {}})) {
+    return session.Failed(session.fs().ToHostPath(path) + ": " + error);
   }
   std::cout << session.fs().ToHostPath(path) << '\n';
   return kExitOk;

@@ -1,6 +1,8 @@
 #include "cli/component_session.h"
 
+#include <algorithm>
 #include <iostream>
+#include <set>
 
 #include "cli/session_files.h"
 #include "model/message_texts.h"
@@ -169,6 +171,66 @@ std::string ComponentSession::LastMessage() {
   ScopedBstr message;
   if (service_) service_->GetLastMessage(message.Receive());
   return message.Text();
+}
+
+std::vector<std::string> ComponentSession::UnreadProjects() {
+  std::set<std::string, NoCaseLess> files =
+      WorkspaceProjectFiles(host(), fs(), host().WorkspacePath());
+  VariantArgs args;
+  ScopedBstr names;
+  if (service_->GetProjectInfo(2, args.Text(""), args.Empty(), names.Receive()) == S_OK) {
+    std::vector<std::string> outputs;
+    SplitList(names.Text(), &outputs);
+    for (const std::string& output : outputs) {
+      VARIANT* file = args.Out();
+      if (service_->Method14(args.Text(output), file, args.Text(""), args.Out(), args.Text(""),
+                             args.Out()) == S_OK) {
+        files.erase(VariantText(*file));
+      }
+    }
+  }
+  std::vector<std::string> unread;
+  for (const std::string& file : files)
+    unread.push_back(fs().ToHostPath(file));
+  return unread;
+}
+
+bool ComponentSession::AllProjectsRead(std::string_view consequence) {
+  std::vector<std::string> unread = UnreadProjects();
+  if (unread.empty()) return true;
+  FailedForUnread(err_, consequence, unread);
+  return false;
+}
+
+bool ComponentSession::LinkedProjectsRead(const std::string& project,
+                                          std::string_view consequence) {
+  std::vector<std::string> unread = UnreadProjects();
+  if (unread.empty()) return true;
+  VariantArgs args;
+  LONG count = 0;
+  service_->GetLinkProjectCount(args.Text(project), &count);
+  for (LONG i = 0; i < count; ++i) {
+    ScopedBstr link;
+    if (service_->GetLinkProjectByIndex(args.Text(project), i, link.Receive()) == S_OK) continue;
+    // An entry that names no project of the workspace is not handed out.
+    FailedForUnread(err_,
+                    (project.empty() ? std::string("the active project") : project) +
+                        " links a project that is not in the workspace; " +
+                        std::string(consequence),
+                    unread);
+    return false;
+  }
+  return true;
+}
+
+int ComponentSession::NoActiveProject() {
+  const std::string active = host().GetActiveProjectFile();
+  const std::vector<std::string> unread = UnreadProjects();
+  const std::string shown = active.empty() ? std::string() : fs().ToHostPath(active);
+  if (!shown.empty() && std::find(unread.begin(), unread.end(), shown) != unread.end()) {
+    return FailedForUnread(err_, "the active project was left out of the workspace", {shown});
+  }
+  return Failed("the workspace has no active project; name one");
 }
 
 int ComponentSession::Save() {

@@ -81,6 +81,20 @@ class ComponentSession {
   uint32_t LastStatus();
   std::string LastMessage();
 
+  // The project files of the workspace that it could not read (host paths).
+  std::vector<std::string> UnreadProjects();
+  // For a command whose work takes every project: false after printing
+  // `consequence` when the workspace could not read some.
+  bool AllProjectsRead(std::string_view consequence);
+  // For a command whose work takes the projects that `project` (empty: the
+  // active one) links: false after printing `consequence` when one of them
+  // is not in the workspace while some projects could not be read.
+  bool LinkedProjectsRead(const std::string& project, std::string_view consequence);
+
+  // Prints that the workspace has no active project, or that it could not
+  // read it; returns kExitFailed.
+  int NoActiveProject();
+
   // Saves the workspace (SaveWorkspace); the exit status of the command.
   int Save();
   // Prints the workspace's status and message, followed by what it

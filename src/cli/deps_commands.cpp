@@ -77,6 +77,10 @@ int RunDeps(const GlobalOptions& globals, const DepsArgs& args) {
   }
   // A dependency file that could not be written leaves its status behind.
   if (session.LastStatus() != 0) return session.Failed();
+  if (args.projects.empty() &&
+      !session.AllProjectsRead("the projects that could not be read were not refreshed")) {
+    return kExitFailed;
+  }
   return kExitOk;
 }
 

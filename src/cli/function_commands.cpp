@@ -18,6 +18,7 @@
 #include "analysis/function_database.h"
 #include "cli/cli_command.h"
 #include "cli/json_output.h"
+#include "cli/session_files.h"
 #include "cli/workspace_session.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
@@ -77,9 +78,17 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
   if (!session.Open()) return kExitFailed;
 
   std::vector<COneProjectData*> projects;
+  // A list of every project that lacks some is no answer: the text form
+  // lists the others first, the JSON and tags forms print nothing.
+  std::vector<std::string> unread;
+  const char* kIncomplete = "the list lacks the projects that could not be read";
   if (args.project.empty()) {
     for (const auto& project : workspace.Projects())
       projects.push_back(project.get());
+    unread = session.UnreadProjects();
+    if (!unread.empty() && (args.json || args.format == "ctags")) {
+      return FailedForUnread(std::cerr, kIncomplete, unread);
+    }
   } else {
     COneProjectData* project = session.FindProject(args.project);
     if (project == nullptr) return kExitFailed;
@@ -161,6 +170,7 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
     for (const auto& [name, path, line] : tags)
       std::cout << name << '\t' << path << '\t' << line << ";\"\tf\n";
   }
+  if (!unread.empty()) return FailedForUnread(std::cerr, kIncomplete, unread);
   return kExitOk;
 }
 

@@ -91,6 +91,11 @@ int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
   CProjectData& workspace = session.workspace();
   std::vector<COneProjectData*> projects;
   if (!session.FindProjects(args.projects, &projects)) return kExitFailed;
+  const char* kUnchecked = "nothing was checked";
+  if (args.projects.empty() && !session.AllProjectsRead(kUnchecked)) return kExitFailed;
+  for (COneProjectData* project : projects) {
+    if (!session.LinkedProjectsRead(*project, kUnchecked)) return kExitFailed;
+  }
   int stale = 0;
   JsonDocument list = JsonDocument::array();
   for (COneProjectData* project : projects) {
@@ -123,8 +128,16 @@ int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs
   IService& service = session.service();
   VariantArgs a;
   std::string path;
+  // Each form but the linked projects' own (sub) makes them first.
+  const bool takes_links = args.gnu ? !args.alone : kModes.at(args.mode) != SubProjectMode;
   if (!args.output.empty()) {
     path = session.SystemPath(args.output);
+    ScopedBstr active;
+    service.GetProjectInfo(0, a.Text(""), a.Empty(), active.Receive());
+    if (takes_links && !active.Text().empty() &&
+        !session.LinkedProjectsRead(active.Text(), "nothing was written")) {
+      return kExitFailed;
+    }
     if (service.SaveMakefile(a.Text(path)) != S_OK) {
       return session.LastStatus() == 0
                  ? session.Failed("the workspace has no active project, or it was stopped")
@@ -136,7 +149,10 @@ int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs
       ScopedBstr current;
       service.GetProjectInfo(0, a.Text(""), a.Empty(), current.Receive());
       project = current.Text();
-      if (project.empty()) return session.Failed("the workspace has no active project; name one");
+      if (project.empty()) return session.NoActiveProject();
+    }
+    if (takes_links && !session.LinkedProjectsRead(project, "nothing was written")) {
+      return kExitFailed;
     }
     ScopedBstr makefile;
     // Kind 100 takes the mode, kind 133 whether the project stands alone.
@@ -178,6 +194,11 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
   if (project == nullptr || !CheckTarget(session, *project, args.target)) return kExitFailed;
   CProjectData& workspace = session.workspace();
   MakeMode mode = kModes.at(args.mode);
+  if (mode != SubProjectMode &&
+      !session.LinkedProjectsRead(*project,
+                                  args.to_stdout ? "nothing was printed" : "nothing was written")) {
+    return kExitFailed;
+  }
   std::optional<std::string_view> target;
   if (!args.target.empty()) target = args.target;
   if (args.to_stdout) {
@@ -232,6 +253,7 @@ int RunBuildMakefile(const GlobalOptions& globals, const BuildMakefileArgs& args
                                  a.Text(""), a.Out()) != S_OK) {
     return session.FailedWith(args.project);
   }
+  if (!session.LinkedProjectsRead(args.project, "nothing was written")) return kExitFailed;
   const MakeMode mode = kModes.at(args.mode);
   const std::string expected = GetFileDirectory(VariantText(*project_file)) +
                                (mode == FalMode ? "tempmake.falmak" : "tempmake.mak");

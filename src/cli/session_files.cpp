@@ -139,4 +139,13 @@ int PrintFailure(std::ostream& err, uint32_t status, std::string_view message,
   return kExitFailed;
 }
 
+int FailedForUnread(std::ostream& err, std::string_view consequence,
+                    const std::vector<std::string>& unread) {
+  err << "zelvan: " << consequence << "; could not read";
+  for (size_t i = 0; i < unread.size(); ++i)
+    err << (i == 0 ? " " : ", ") << unread[i];
+  err << "\n";
+  return kExitFailed;
+}
+
 }  // namespace zelvan::cli

@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/cli_command.h"
 #include "host/terminal_progress.h"
@@ -73,5 +74,11 @@ int PrintFailure(std::ostream& err, uint32_t status, std::string_view message,
 
 // The command fails at its end: a file it had to write was not written.
 void NoteUnwrittenFiles();
+
+// Prints that the command could not do its work, `consequence`, because
+// the workspace could not read the project files `unread` (host paths; the
+// workspace said why as it opened). Returns kExitFailed.
+int FailedForUnread(std::ostream& err, std::string_view consequence,
+                    const std::vector<std::string>& unread);
 
 }  // namespace zelvan::cli

@@ -15,6 +15,7 @@
 #include "cli/cli_command.h"
 #include "cli/component_session.h"
 #include "cli/json_output.h"
+#include "cli/session_files.h"
 #include "cli/workspace_session.h"
 #include "model/one_project_data.h"
 #include "model/path_functions.h"
@@ -235,6 +236,11 @@ int RunProjects(const GlobalOptions& globals, bool json) {
   IService& service = session.service();
   std::vector<std::string> names;
   if (!ProjectInfoList(session, 2, "", &names)) return session.Failed();
+  // A list that lacks a project is no answer: the text form lists the
+  // others first, the JSON form prints nothing.
+  const std::vector<std::string> unread = session.UnreadProjects();
+  const char* kIncomplete = "the list lacks the projects that could not be read";
+  if (json && !unread.empty()) return FailedForUnread(std::cerr, kIncomplete, unread);
   JsonDocument list = JsonDocument::array();
   for (const std::string& name : names) {
     VariantArgs args;
@@ -272,6 +278,7 @@ int RunProjects(const GlobalOptions& globals, bool json) {
               << JoinOrDash(targets) << '\t' << JoinOrDash(links) << '\n';
   }
   if (json) PrintJson({{"projects", std::move(list)}});
+  if (!unread.empty()) return FailedForUnread(std::cerr, kIncomplete, unread);
   return kExitOk;
 }
 

@@ -197,7 +197,15 @@ COneProjectData* WorkspaceSession::FindProject(std::string_view name) {
 COneProjectData* WorkspaceSession::FindProjectOrActive(std::string_view name) {
   if (!name.empty()) return FindProject(name);
   COneProjectData* project = workspace_->FindProjectByFile(workspace_->ActiveProjectFile());
-  if (project == nullptr) Failed("the workspace has no active project; name one");
+  if (project == nullptr) {
+    const std::string active = fs().ToHostPath(workspace_->ActiveProjectFile());
+    const std::vector<std::string> unread = UnreadProjects();
+    if (!active.empty() && std::find(unread.begin(), unread.end(), active) != unread.end()) {
+      FailedForUnread(err_, "the active project was left out of the workspace", {active});
+    } else {
+      Failed("the workspace has no active project; name one");
+    }
+  }
   return project;
 }
 
@@ -211,6 +219,34 @@ bool WorkspaceSession::FindProjects(const std::vector<std::string>& names,
   if (names.empty()) {
     for (const auto& project : workspace_->Projects())
       projects->push_back(project.get());
+  }
+  return true;
+}
+
+std::vector<std::string> WorkspaceSession::UnreadProjects() {
+  std::vector<std::string> files;
+  for (const CProjectData::UnreadProject& unread : workspace_->UnreadProjects())
+    files.push_back(fs().ToHostPath(unread.file));
+  return files;
+}
+
+bool WorkspaceSession::AllProjectsRead(std::string_view consequence) {
+  std::vector<std::string> unread = UnreadProjects();
+  if (unread.empty()) return true;
+  FailedForUnread(err_, consequence, unread);
+  return false;
+}
+
+bool WorkspaceSession::LinkedProjectsRead(COneProjectData& project, std::string_view consequence) {
+  std::vector<std::string> unread = UnreadProjects();
+  if (unread.empty()) return true;
+  for (const std::string& link : project.LinkList()) {
+    if (workspace_->FindProject(link) != nullptr) continue;
+    FailedForUnread(err_,
+                    project.OutputName() + " links " + link + ", which is not in the workspace; " +
+                        std::string(consequence),
+                    unread);
+    return false;
   }
   return true;
 }

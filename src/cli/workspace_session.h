@@ -90,6 +90,16 @@ class WorkspaceSession {
   // name finds none.
   bool FindProjects(const std::vector<std::string>& names, std::vector<COneProjectData*>* projects);
 
+  // The project files of the workspace that it could not read (host paths).
+  std::vector<std::string> UnreadProjects();
+  // For a command whose work takes every project: false after printing
+  // `consequence` when the workspace could not read some.
+  bool AllProjectsRead(std::string_view consequence);
+  // For a command whose work takes the projects `project` links: false
+  // after printing `consequence` when one of them is not in the workspace
+  // while some projects could not be read (it may be one of those).
+  bool LinkedProjectsRead(COneProjectData& project, std::string_view consequence);
+
   // Saves the workspace; the exit status of the command.
   int Save();
   // Prints the workspace's status and message, followed by what it

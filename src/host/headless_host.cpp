@@ -68,6 +68,18 @@ bool HeadlessHost::LoadWorkspaceFile(std::string_view workspace_path, std::strin
     *error = std::string(workspace_path) + " is a directory";
     return false;
   }
+  // The settings hold the current target and the link lists: a workspace
+  // whose settings cannot be read would build other makefiles, and could
+  // save nothing. A missing file is made by the first save.
+  FileStatus status;
+  std::string settings;
+  if (platform_.fs->Stat(settings_path_, &status) &&
+      (status.is_directory || status.is_other ||
+       !platform_.fs->ReadFile(settings_path_, &settings))) {
+    *error = "cannot read the workspace settings " + platform_.fs->ToHostPath(settings_path_) +
+             (status.is_directory || status.is_other ? " (not a regular file)" : "");
+    return false;
+  }
   return true;
 }
 
@@ -206,7 +218,10 @@ bool HeadlessHost::WriteWorkspaceSetting(std::string_view section, std::string_v
   std::string error;
   if (!WriteProfileString(platform_, section, key, value, settings_path_, &error)) {
     last_error_ = settings_path_ + ": " + error;
-    messages_ << "warning: the workspace settings could not be written: " << last_error_ << "\n";
+    // The command fails at its end (the host looks at the failed writes),
+    // and says so once, not once per setting.
+    if (!settings_unwritten_) platform_.fs->NoteFailedWrite(last_error_);
+    settings_unwritten_ = true;
     return false;
   }
   return true;

@@ -67,6 +67,8 @@ class HeadlessHost : public IdeServices, public UiHooks {
                                   const std::vector<std::string>& projects, std::string* error);
 
   // Serves the workspace of the workspace file `workspace_path` (full path).
+  // False, with why in `error`, for a file that cannot be read, and for
+  // workspace settings (.kwa) that exist but cannot be read.
   bool LoadWorkspaceFile(std::string_view workspace_path, std::string* error);
   // Serves the project file `project_path` (full path) as a workspace of its own.
   void UseSingleProject(std::string_view project_path);
@@ -133,6 +135,7 @@ class HeadlessHost : public IdeServices, public UiHooks {
   Platform platform_;
   std::string workspace_path_;
   std::string settings_path_;
+  bool settings_unwritten_ = false;  // a write of the settings failed
   bool single_project_ = false;
   WorkspaceFile file_;
   std::map<std::string, std::string, NoCaseLess> memory_settings_;

@@ -84,6 +84,8 @@ constexpr MessageText kTexts[] = {
     {kMsgFileNotFound, "The file %s does not exist."},
     {kMsgFileInProject, "The file %s is already in the project."},
     {kMsgFileNotAdded, "The file %s could not be added to the project: %s."},
+    {kMsgProjectNotRead,
+     "The project file %s cannot be read and is left out of the workspace: %s."},
     {kMsgTargetSettingFailed, "The setting of the build target could not be changed."},
     {kMsgNoLinkCommandFile, "The project %s uses no link command file for the target %s."},
     {kMsgLinkCommandFileUnreadable, "The link command file %s cannot be read."},

@@ -14,6 +14,7 @@
 #include "platform/system_services.h"
 #include "platform/ui_hooks.h"
 #include "platform/win_path.h"
+#include "storage/profile_functions.h"
 #include "storage/project_files.h"
 #include "toolchain/lang_tools.h"
 #include "toolchain/qk_util.h"
@@ -153,27 +154,46 @@ bool CProjectData::OpenWorkspace(ArgText workspace_path) {
 
   std::string progress_text = LoadMessage(*platform_.ui, kMsgOutputPane);
   progress_.Reset();
+  unread_projects_.clear();
+  // A project that cannot be read is left out, and said so: the host decides
+  // whether the command it runs can do without it.
+  auto leave_out = [this](const std::string& file, std::string reason) {
+    ide_.WriteOutputLine(LoadMessage(*platform_.ui, kMsgProjectNotRead, {file, reason}),
+                         kOutputWarning);
+    unread_projects_.push_back({file, std::move(reason)});
+  };
   for (size_t i = 0; i < files.size(); ++i) {
     std::string file;
     if (!ChangeExtension(*platform_.fs, platform_.fs->FullPath(files[i]), kProjectExtension,
-                         &file) ||
-        !FileExists(*platform_.fs, file)) {
+                         &file)) {
       continue;
     }
     // Opening the same workspace again keeps the projects that are open.
     if (projects_by_file_.count(file) != 0) continue;
+    FileStatus status;
+    if (!platform_.fs->Stat(file, &status)) {
+      leave_out(file, "it does not exist");
+      continue;
+    }
+    if (status.is_directory || status.is_other) {
+      leave_out(file, "it is not a regular file");
+      continue;
+    }
     std::string error;
     std::unique_ptr<COneProjectData> project = LoadProject(file, &error);
     if (!project) {
-      std::string message = LoadMessage(*platform_.ui, kMsgWorkingCopyFailed, {file});
-      ide_.WriteOutputLine(message + " (" + error + ")", kOutputWarning);
+      leave_out(file, error);
+      continue;
+    }
+    // Output names identify projects; a file without one (damaged, cut
+    // short, or no project file at all) is refused as AddProject refuses it.
+    if (project->OutputName().empty()) {
+      leave_out(file, "it names no output file");
       continue;
     }
     if (FindByOutputName(project->OutputName()) != nullptr) {
-      // Output names identify projects: a second project of the same name
-      // would make every look-up by name ambiguous.
-      ide_.WriteOutputLine(file + ": " + LoadMessage(*platform_.ui, kMsgProjectExists),
-                           kOutputWarning);
+      // A second project of the same name would make every look-up by name ambiguous.
+      leave_out(file, "another project has its output name " + project->OutputName());
       continue;
     }
     Register(std::move(project));
@@ -248,6 +268,7 @@ bool CProjectData::CloseWorkspace() {
   workspace_archive_path_.clear();
   active_project_file_.clear();
   current_project_name_.clear();
+  unread_projects_.clear();
   current_target_.clear();
   saved_target_.clear();
   saved_link_values_.clear();
@@ -425,6 +446,8 @@ void CProjectData::WriteViewState(bool replace) {
     }
     if (!shown) return;
   }
+  // The view state is the workspace's own: a read-only file is replaced too.
+  ClearReadOnly(*platform_.fs, workspace_options_path_);
   if (replace) {
     profile.DeleteSection(kOpenProjectFolderSection, workspace_options_path_);
     profile.DeleteSection(kOpenProjectExpandSection, workspace_options_path_);
@@ -619,12 +642,25 @@ COneProjectData* CProjectData::FindByOutputName(std::string_view output_name) {
   return nullptr;
 }
 
-COneProjectData* CProjectData::FindProject(std::string_view name) {
+COneProjectData* CProjectData::FindNamedProject(std::string_view name) const {
+  // Every command names projects by this one rule. An output name is
+  // matched before a shortened one or a file name, so that a name never
+  // reaches another project than the one whose output it is.
   for (const auto& project : projects_) {
-    if (EqualsNoCase(project->OutputName(), name) || EqualsNoCase(project->BaseName(), name)) {
-      return project.get();
-    }
+    if (EqualsNoCase(project->OutputName(), name)) return project.get();
   }
+  for (const auto& project : projects_) {
+    if (EqualsNoCase(StripExtension(project->OutputName()), name)) return project.get();
+  }
+  for (const auto& project : projects_) {
+    if (EqualsNoCase(project->BaseName(), name)) return project.get();
+  }
+  return nullptr;
+}
+
+COneProjectData* CProjectData::FindProject(std::string_view name) {
+  if (name.empty()) return nullptr;
+  if (COneProjectData* project = FindNamedProject(name)) return project;
   for (const auto& project : conversion_projects_) {
     if (EqualsNoCase(project->OutputName(), name)) return project.get();
   }
@@ -643,14 +679,10 @@ COneProjectData* CProjectData::FindProjectByFile(std::string_view path) {
 }
 
 bool CProjectData::ResolveProjectFile(std::string_view name, std::string* project_file) {
-  for (const auto& project : projects_) {
-    const std::string& output = project->OutputName();
-    if (EqualsNoCase(output, name) || EqualsNoCase(StripExtension(output), name)) {
-      *project_file = project->ProjectFilePath();
-      return true;
-    }
-  }
-  return false;
+  const COneProjectData* project = name.empty() ? nullptr : FindNamedProject(name);
+  if (project == nullptr) return false;
+  *project_file = project->ProjectFilePath();
+  return true;
 }
 
 COneProjectData* CProjectData::CurrentProject() {

@@ -126,13 +126,16 @@ class CProjectData {
 
   // --- Look-ups.
 
-  // By output name or project file base name (letter case ignored), then
-  // among the conversion projects by output name.
+  // The project a name given by a user or a caller names, letter case
+  // ignored: the first whose output name is `name`, else the first whose
+  // output name without its extension is, else the first whose project file
+  // has that base name. Every look-up by name follows this one rule.
+  COneProjectData* FindNamedProject(std::string_view name) const;
+  // FindNamedProject, then among the conversion projects by output name.
   COneProjectData* FindProject(std::string_view name);
   // By project file, then by working copy, then among the conversion projects.
   COneProjectData* FindProjectByFile(std::string_view path);
-  // The project file of the first project whose output name, with or
-  // without its extension, is `name`.
+  // The project file of FindNamedProject(name).
   bool ResolveProjectFile(std::string_view name, std::string* project_file);
   COneProjectData* CurrentProject();
 
@@ -172,6 +175,13 @@ class CProjectData {
   const std::string& CurrentTarget() const { return current_target_; }
   const std::string& ActiveProjectFile() const { return active_project_file_; }
   const std::vector<std::unique_ptr<COneProjectData>>& Projects() const { return projects_; }
+  // The project files the workspace lists that the last OpenWorkspace left
+  // out (missing, unreadable, no project file, an output name taken), with why.
+  struct UnreadProject {
+    std::string file;
+    std::string reason;
+  };
+  const std::vector<UnreadProject>& UnreadProjects() const { return unread_projects_; }
   // The paths that the dependency records of every project refer to by id
   // (model/dependency_record.h): each distinct path once, for the
   // workspace object's whole life.
@@ -261,6 +271,7 @@ class CProjectData {
   // Before the projects: their records refer to it.
   TextTable dependency_paths_;
   std::vector<std::unique_ptr<COneProjectData>> projects_;
+  std::vector<UnreadProject> unread_projects_;
   ProjectMap projects_by_file_;
   ProjectMap projects_by_working_copy_;
   std::vector<std::unique_ptr<COneProjectData>> conversion_projects_;

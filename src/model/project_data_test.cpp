@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "model/status_codes.h"
@@ -172,9 +173,67 @@ TEST_F(CProjectDataTest, OpenSkipsMissingProjectsAndChoosesTheActiveOne) {
   EXPECT_EQ(env_.WorkingCopies().size(), 2u);
   for (const auto& project : workspace_->Projects())
     EXPECT_EQ(project->WholeFile(), nullptr);
-  // Progress after each project, in percent.
+  // Progress after each project, in percent, and the project left out.
   EXPECT_THAT(env_.ide.Calls("WriteOutputLine"),
-              ElementsAre("18|Build Project: 33%", "18|Build Project: 100%"));
+              ElementsAre("18|Build Project: 33%",
+                          "17|The project file C:\\ws\\gone\\Gone.kbp cannot be read and is left "
+                          "out of the workspace: it does not exist.",
+                          "18|Build Project: 100%"));
+}
+
+TEST_F(CProjectDataTest, OpenLeavesOutTheProjectsItCannotReadAndSaysWhy) {
+  const char* kBinary = "C:\\ws\\bin\\Bin.kbp";
+  const char* kCut = "C:\\ws\\cut\\Cut.kbp";
+  env_.AddFile(kBinary, std::string("\0\x01\xff[PROJECT]\0OUTPUT", 19));
+  env_.AddFile(kCut, "[PROJECT]\r\nOUTP");
+  env_.ide.project_files = {kAppFile, kBinary, kCut, "C:\\ws\\gone\\Gone.kbp", kLibFile};
+  Open();
+  std::vector<std::string> unread;
+  for (const CProjectData::UnreadProject& project : workspace_->UnreadProjects())
+    unread.push_back(project.file + ": " + project.reason);
+  EXPECT_THAT(unread, ElementsAre("C:\\ws\\bin\\Bin.kbp: it names no output file",
+                                  "C:\\ws\\cut\\Cut.kbp: it names no output file",
+                                  "C:\\ws\\gone\\Gone.kbp: it does not exist"));
+  ASSERT_EQ(workspace_->Projects().size(), 2u);
+  EXPECT_EQ(env_.WorkingCopies().size(), 2u);
+  // The host hears of each, to tell the user.
+  std::vector<std::string> lines = env_.ide.Calls("WriteOutputLine");
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) {
+                            return line.find("cannot be read and is left out") != std::string::npos;
+                          }),
+            3);
+  workspace_->CloseWorkspace();
+  EXPECT_THAT(workspace_->UnreadProjects(), IsEmpty());
+}
+
+TEST_F(CProjectDataTest, EveryLookUpByNameFollowsOneRule) {
+  // Output names and file names that cross: an output name is matched
+  // first, then one without its extension, then a file's base name.
+  const char* kA = "C:\\ws\\a\\Motor.kbp";
+  const char* kB = "C:\\ws\\b\\Drive.kbp";
+  const char* kC = "C:\\ws\\c\\Pump.kbp";
+  env_.AddFile(kA, Crlf("[PROJECT]\nOUTPUT=Drive.abs\nTARGET=Debug;\n"));
+  env_.AddFile(kB, Crlf("[PROJECT]\nOUTPUT=Motor.lib\nTARGET=Debug;\n"));
+  env_.AddFile(kC, Crlf("[PROJECT]\nOUTPUT=Gauge.abs\nTARGET=Debug;\n"));
+  env_.ide.project_files = {kA, kB, kC};
+  Open();
+  const struct {
+    const char* name;
+    const char* file;  // null: none
+  } kCases[] = {
+      {"Drive.abs", kA}, {"drive", kA},        {"MOTOR.LIB", kB},     {"Motor", kB},
+      {"Pump", kC},      {"gauge", kC},        {"Pump.abs", nullptr}, {"Drive.kbp", nullptr},
+      {"", nullptr},     {"Motor.l", nullptr},
+  };
+  for (const auto& c : kCases) {
+    const COneProjectData* found = workspace_->FindProject(c.name);
+    std::string file;
+    const bool resolved = workspace_->ResolveProjectFile(c.name, &file);
+    const std::string want = c.file ? c.file : "-";
+    EXPECT_EQ(found ? found->ProjectFilePath() : "-", want) << c.name;
+    EXPECT_EQ(resolved ? file : "-", want) << c.name;
+  }
 }
 
 TEST_F(CProjectDataTest, AStoredTargetTheActiveProjectLacksFallsBackToItsFirst) {
@@ -255,6 +314,9 @@ TEST_F(CProjectDataTest, SaveWritesLinkListsTargetViewStateAndMakefiles) {
   // Saving reads the switches again: makefiles are written on request.
   env_.AddFile("C:\\registry.ini", Crlf("[Software\\Zentrak\\Semiconductor\\KOVA\\Builder]\n"
                                         "BuildMake=dword:00000001\n"));
+  // The view state is the workspace's own: a read-only file is replaced.
+  env_.AddFile("C:\\ws\\Demo.kop", "");
+  env_.memory.SetReadOnly("C:\\ws\\Demo.kop", true);
   CProjectData& workspace = *workspace_;
   Open();
   ASSERT_TRUE(workspace.AddLinkProject("App.abs", "Mathe.lib"));
@@ -549,7 +611,9 @@ TEST_F(CProjectDataTest, OpeningAgainKeepsOpenProjectsAndSkipsDuplicateNames) {
   Open();
   EXPECT_EQ(workspace_->Projects().size(), 2u);
   EXPECT_THAT(env_.ide.Calls("WriteOutputLine"),
-              ::testing::Contains(::testing::HasSubstr("C:\\ws\\x\\Twin.kbp: A project with")));
+              ::testing::Contains(::testing::HasSubstr(
+                  "Twin.kbp cannot be read and is left out of the workspace: another project has "
+                  "its output name APP.abs.")));
   ASSERT_TRUE(workspace_->FindProject("App")->SetProjectCompile("Debug", "-O1"));
   Open();
   EXPECT_EQ(workspace_->Projects().size(), 2u);

@@ -140,6 +140,7 @@ inline constexpr unsigned kMsgWorkingCopyFailed = 5100;    // %s: the project fi
 inline constexpr unsigned kMsgFileNotFound = 5101;         // %s: the file (our own ID)
 inline constexpr unsigned kMsgFileInProject = 5102;        // %s: the file (our own ID)
 inline constexpr unsigned kMsgFileNotAdded = 5103;         // %s, %s: the file, why (our own ID)
+inline constexpr unsigned kMsgProjectNotRead = 5104;       // %s, %s: the file, why (our own ID)
 inline constexpr unsigned kMsgTargetSettingFailed = 5105;  // our own ID
 inline constexpr unsigned kMsgNoLinkCommandFile = 5120;    // %s, %s: project, target (our own ID)
 inline constexpr unsigned kMsgLinkCommandFileUnreadable = 5121;  // %s: the file (our own ID)

@@ -43,8 +43,10 @@ bool NeedsProject(LONG kind) {
   return (kind >= 1001 && kind <= 1020) || kind == 2000;
 }
 
+// The GNU-format makefile (133) has a block per target as the KMAKE one
+// has: without targets it would build nothing, and is refused the same way.
 bool NeedsTarget(LONG kind) {
-  return kind >= 100 && kind <= 107;
+  return (kind >= 100 && kind <= 107) || kind == 133;
 }
 
 std::string ProjectNames(const CProjectData& workspace) {
