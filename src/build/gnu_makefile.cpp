@@ -166,13 +166,22 @@ class GnuMakefileWriter {
       PrepareTarget(*part.context);
     }
     made_.clear();
+    dependencies_.clear();
     headers_.clear();
     header_seen_.clear();
     if (host()) {
       for (Part& part : parts) {
-        made_.insert(ToLowerAscii(ModuleFile(*part.context)));
+        MakeContext& context = *part.context;
+        made_.insert(ToLowerAscii(ModuleFile(context)));
         std::string convert;
-        if (GetConvertOutput(*part.context, &convert)) made_.insert(ToLowerAscii(convert));
+        if (GetConvertOutput(context, &convert)) made_.insert(ToLowerAscii(convert));
+        for (const std::string& output : ProjectCBuildOutputs(context))
+          made_.insert(ToLowerAscii(FullFile(context, output)));
+        for (FileState& state : context.files()) {
+          if (!state.built || state.custom_build == 0) continue;
+          for (const std::string& output : FileCBuildOutputs(context, state))
+            made_.insert(ToLowerAscii(FullFile(context, output)));
+        }
       }
     }
     *out += "ifeq ($(CFG)," + target + ")\n";
@@ -629,6 +638,19 @@ class GnuMakefileWriter {
     *out += Recipe(commands) + "\n";
   }
 
+  // The files a file's custom build step makes, its macros substituted.
+  static std::vector<std::string> FileCBuildOutputs(MakeContext& context, const FileState& state) {
+    COneSourceFile& file = *state.file;
+    std::vector<std::string> outputs;
+    file.GetCBuildOutputs(context.target(), &outputs);
+    for (std::string& output : outputs) {
+      output = SubstituteMacros(output, file.MacroNames(), file.MacroValues());
+      output =
+          SubstituteMacros(output, context.project().MacroNames(), context.project().MacroValues());
+    }
+    return outputs;
+  }
+
   void CustomBuildRule(MakeContext& context, const FileState& state, std::string* out) {
     if (!host()) {
       BuildCustomBuildRule(context, state, out);
@@ -639,12 +661,8 @@ class GnuMakefileWriter {
     std::string block;
     BuildFileMacroBlock(context, state, &block);
     *out += HostMacroLines(context, block);
-    std::vector<std::string> outputs, dependencies;
-    file.GetCBuildOutputs(target, &outputs);
-    for (const std::string& output : outputs) {
-      std::string path = SubstituteMacros(output, file.MacroNames(), file.MacroValues());
-      path =
-          SubstituteMacros(path, context.project().MacroNames(), context.project().MacroValues());
+    std::vector<std::string> dependencies;
+    for (const std::string& path : FileCBuildOutputs(context, state)) {
       context.EnsureDirectory(GetFileDirectory(context.FullPath(path)));
       *out += HostFile(context, path) + " ";
     }
@@ -706,25 +724,34 @@ class GnuMakefileWriter {
     const std::string& source = context.source_folder() ? file.FullPath() : file.RelativePath();
     *out += host() ? host_.File(file.FullPath()) : QuoteIfBlank(source);
     ForEachDependencyPath(file, context.target(), [&](std::string_view path) {
-      *out += ' ';
-      if (host()) {
-        const std::string& header = HostDependency(context, path);
-        if (header_seen_.insert(header).second) headers_.push_back(&header);
-        *out += header;
-      } else {
+      if (!host()) {
+        *out += ' ';
         context.AppendDependencyText(path, out);
+        return;
       }
+      // An include that was not found is listed under the path it was
+      // guessed at; as a prerequisite it would stop make, or make the
+      // object again on every build.
+      const std::string* header = HostDependency(context, path);
+      if (header == nullptr) return;
+      if (header_seen_.insert(*header).second) headers_.push_back(header);
+      *out += ' ';
+      *out += *header;
     });
     if (host()) *out += " " + CommandRecord(context, state, recipe);
     *out += '\n' + recipe + "\n";
   }
 
-  // A dependency as the rule names it; the same few headers come again and again.
-  const std::string& HostDependency(MakeContext& context, std::string_view path) {
+  // A dependency as the rule names it, null when it is no prerequisite
+  // (IsPrerequisite); the same few headers come again and again.
+  const std::string* HostDependency(MakeContext& context, std::string_view path) {
     auto& cache = dependencies_[&context.project()];
     auto it = cache.find(std::string(path));
-    if (it != cache.end()) return it->second;
-    return cache.emplace(std::string(path), HostFile(context, path)).first->second;
+    if (it == cache.end()) {
+      std::string named = IsPrerequisite(context, path) ? HostFile(context, path) : std::string();
+      it = cache.emplace(std::string(path), std::move(named)).first;
+    }
+    return it->second.empty() ? nullptr : &it->second;
   }
 
   // --- Clean.

@@ -131,7 +131,9 @@ CBuildOutput-0=gen.c
 // last: every variable numbered, $(CC) in App's options too, $(OUTPUT) not.
 TEST_F(GnuMakefileTest, WholeMakefileOfAProjectLinkingAnother) {
   Open({{"C:\\ws\\app\\App.kbp", kApp}, {"C:\\ws\\lib\\Lib.kbp", kLib}});
-  Depend("App", "main.c", "Debug", {"..\\lib\\a.h"});
+  // An include that was not found stays in the stored form only.
+  Depend("App", "main.c", "Debug", {"..\\lib\\a.h", "none.h"});
+  env_.AddFile("C:\\ws\\lib\\a.h", "");
   ExpectText(Text("App"), R"(#
 # KOVA Generated GNU Format makefile, based on App.KBP
 #
@@ -260,7 +262,7 @@ InputName2=main
 OutDir2=.\my tmp
 OutName=main
 
-$(TEMP2)\main.rel : main.c ..\lib\a.h
+$(TEMP2)\main.rel : main.c ..\lib\a.h none.h
 	$(CC2) -g $(CC2) -c  $(SysIncludePath2) "$<" -o "$@"
 
 IntDir2=.\my tmp

@@ -108,7 +108,7 @@ lk520 ./Debug/Motor.abs" ] || fail "new options: not motor.rel alone"
 
 # A header gone while a dependency list still names it (the source changed
 # back within its recorded time, so the refresh does not see it): make
-# goes on and compiles that source again, as with gcc -MP.
+# goes on, as with gcc -MP; the header is no prerequisite any more.
 echo '/* extra */' > Motor/extra.h
 echo '#include "extra.h"' >> Motor/main.c
 touch -r Motor/main.c "$work/stamp"
@@ -117,12 +117,8 @@ build "build with extra.h" build Motor
 sed -i 's|^#include "extra.h"$|// no extra.h now.|' Motor/main.c
 touch -r "$work/stamp" Motor/main.c
 rm Motor/extra.h
-ran > /dev/null
 build "build without extra.h" build Motor
-ran > "$work/gone.log"
-[ "$(cat "$work/gone.log")" = "cc520 $ws/Motor/Debug/obj/main.rel
-cv520 Motor.h16
-lk520 ./Debug/Motor.abs" ] || fail "a header gone: not main.rel again: $(cat "$work/gone.log")"
+grep -q 'extra\.h' Motor/Debug/obj/Motor.mak && fail "a header gone: still a prerequisite"
 
 build "clean" clean Motor
 for made in MathLib/Debug/obj/fixmath.rel MathLib/Debug/obj/sintab.rel Motor/Debug/obj/main.rel \
