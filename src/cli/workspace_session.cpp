@@ -33,12 +33,10 @@ WorkspaceSession::WorkspaceSession(const GlobalOptions& options)
       host_(PolicyOf(options), std::cerr, options.verbose && !options.quiet) {}
 
 WorkspaceSession::~WorkspaceSession() {
-  if (workspace_) workspace_->CloseWorkspace();
+  CloseWorkspace();
   workspace_.reset();
-  // Closing wrote settings into the profile cache: they reach the disk
-  // now, while a failure can still be told.
-  if (host_platform_) ReportUnwrittenFiles(platform(), err_);
   locks_.reset();
+  build_lock_.reset();
   hooks_.reset();
   dependencies_.reset();
   bridge_.reset();
@@ -161,6 +159,29 @@ bool WorkspaceSession::AddProject(const std::string& host_path) {
 
 bool WorkspaceSession::LockFile(std::string_view path) {
   return LockForCommand(*locks_, path, err_);
+}
+
+bool WorkspaceSession::LockBuild() {
+  Start();
+  std::string path;
+  if (!ChooseWorkspacePath(fs(), options_, err_, &path)) return false;
+  // No lock file beside a workspace that is not there: Open tells why.
+  if (!FileExists(fs(), path)) return true;
+  if (!build_lock_) {
+    build_lock_ =
+        std::make_unique<WriteLocks>(fs(), err_, WriteLocks::TimeoutFrom(*platform().system));
+  }
+  return LockForCommand(*build_lock_, fs().ResolveLinks(path) + ".build", err_);
+}
+
+void WorkspaceSession::CloseWorkspace() {
+  if (closed_ || !host_platform_) return;
+  closed_ = true;
+  if (workspace_) workspace_->CloseWorkspace();
+  // Closing wrote settings into the profile cache: they reach the disk
+  // now, while a failure can still be told.
+  ReportUnwrittenFiles(platform(), err_);
+  if (locks_) locks_->ReleaseAll();
 }
 
 void WorkspaceSession::RemoveDeadTemporaries() {
