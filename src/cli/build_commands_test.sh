@@ -139,8 +139,9 @@ fi
 
 # Builds take turns and stop whole. Motor's before-build step waits for
 # $work/go, with a grandchild that ignores SIGINT (as a background job of a
-# script does); every process of the build names $work, so pgrep finds
-# what survived. Jobs get process groups of their own, as in a terminal.
+# script does); every process of the build names $work on its command line,
+# which tells what survived. Jobs get process groups of their own, as in a
+# terminal.
 set -m
 cp "$(command -v sleep)" "$work/nap"
 printf '#!/bin/sh\necho $$ >> "%s/steps"\n"%s/nap" 60 &\nuntil [ -e "%s/go" ]; do sleep 0.02; done\nkill $!\n' \
@@ -149,7 +150,9 @@ chmod +x "$work/step.sh"
 "$zelvan" set Motor Debug ProjectBeforeBuildCommand-0 "$work/step.sh" || fail "set the step"
 # until_true COMMAND...: COMMAND succeeds within 10 s.
 until_true() { for _ in $(seq 500); do "$@" && return 0; sleep 0.02; done; false; }
-no_build_left() { ! pgrep -f -- "$work/" > /dev/null; }
+# The processes whose command line names $work ([/]: not this grep's own).
+build_left() { grep -las -- "$work[/]" /proc/[0-9]*/cmdline; }
+no_build_left() { [ -z "$(build_left)" ]; }
 steps() { cat "$work/steps" 2> /dev/null | wc -l; }
 session_of() { sed -n 's/^zelvan: session \([^ ]*\) .*/\1/p' "$1"; }
 # start ARGS...: zelvan in the background, its output in $work/bg.txt.
@@ -182,7 +185,7 @@ for phase in make refresh; do
     wait "$pid" 2> /dev/null
     rc=$?
     [ "$rc" = "${want[$how]}" ] || fail "$phase $how: status $rc, want ${want[$how]}: $(cat "$work/bg.txt")"
-    until_true no_build_left || fail "$phase $how: left running: $(pgrep -af -- "$work/")"
+    until_true no_build_left || fail "$phase $how: left running: $(build_left)"
     [ "$phase" = make ] || [ "$(steps)" = 0 ] || fail "$phase $how: make ran"
     [ "$how" = stop ] && ! grep -q "the build was stopped" "$work/bg.txt" && fail "$phase $how: no message"
     [ -z "$(find "$XDG_RUNTIME_DIR" -name "$(session_of "$work/bg.txt")")" ] ||
@@ -190,9 +193,10 @@ for phase in make refresh; do
   done
 done
 # A session has ended once its process has, even before its parent reaped it.
-("$zelvan" -v projects > /dev/null 2> "$work/zombie.txt" & exec "$work/nap" 30) &
+("$zelvan" -v projects > /dev/null 2> "$work/zombie.txt" & echo $! > "$work/zombie" && exec "$work/nap" 30) &
 reaper=$!
-until_true eval 'ps -o stat= --ppid "$reaper" | grep -q "^Z"' || fail "no ended session"
+state() { awk '{ print $3 }' "/proc/$(cat "$work/zombie")/stat" 2> /dev/null; }
+until_true eval '[ "$(state)" = Z ]' || fail "no ended session"
 for ended in bg zombie; do
   check "stop a session that ended ($ended)" 1 "" -- "$zelvan" stop "$(session_of "$work/$ended.txt")"
 done
