@@ -185,9 +185,8 @@ MakeEnd RunMakeSession(const GlobalOptions& globals, const BuildArgs& args, bool
   const char* what = clean ? "clean" : "build";
   WorkspaceSession session(globals);
   MakeRun run;
-  if (!session.LockBuild()) return {kExitFailed};
-  if (!session.Open() || !PrepareMakeRun(session, args, clean, &run)) {
-    // A refresh stopped by Ctrl-C or `zelvan stop` stops the build too.
+  if (!session.LockBuild() || !session.Open() || !PrepareMakeRun(session, args, clean, &run)) {
+    // A wait or a refresh stopped by Ctrl-C or `zelvan stop` stops the build too.
     if (!session.IsStopRequested()) return {kExitFailed};
   }
   if (session.IsStopRequested()) {

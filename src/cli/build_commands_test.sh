@@ -144,7 +144,8 @@ fi
 # terminal.
 set -m
 cp "$(command -v sleep)" "$work/nap"
-printf '#!/bin/sh\necho $$ >> "%s/steps"\n"%s/nap" 60 &\nuntil [ -e "%s/go" ]; do sleep 0.02; done\nkill $!\n' \
+# (At most 20 s, so that a failure cannot hang the test.)
+printf '#!/bin/sh\necho $$ >> "%s/steps"\n"%s/nap" 60 &\nfor _ in $(seq 1000); do [ -e "%s/go" ] && break; sleep 0.02; done\nkill $!\n' \
   "$work" "$work" "$work" > "$work/step.sh"
 chmod +x "$work/step.sh"
 "$zelvan" set Motor Debug ProjectBeforeBuildCommand-0 "$work/step.sh" || fail "set the step"
@@ -156,7 +157,11 @@ no_build_left() { [ -z "$(build_left)" ]; }
 steps() { cat "$work/steps" 2> /dev/null | wc -l; }
 session_of() { sed -n 's/^zelvan: session \([^ ]*\) .*/\1/p' "$1"; }
 # start ARGS...: zelvan in the background, its output in $work/bg.txt.
-start() { "$zelvan" "$@" > "$work/bg.txt" 2>&1 & pid=$!; }
+start() {
+  rm -f "$work/bg.txt"
+  "$zelvan" "$@" > "$work/bg.txt" 2>&1 &
+  pid=$!
+}
 # Ctrl-C (to the group, as a terminal sends it) or a signal to zelvan alone
 # ends it by that signal; `zelvan stop` with status 4. Before make started
 # (zelvan waits for the workspace's lock, then refreshes) make never starts.
@@ -170,7 +175,7 @@ for phase in make refresh; do
       holder=$!
       until_true eval '! flock -n Example.kws.lock true'
       start -v build Motor
-      until_true grep -q "waiting for another zelvan on Example.kws$" "$work/bg.txt" ||
+      until_true grep -qs "waiting for another zelvan on Example.kws$" "$work/bg.txt" ||
         fail "$phase $how: no wait: $(cat "$work/bg.txt")"
     else
       start -v build Motor
@@ -195,7 +200,7 @@ done
 # A session has ended once its process has, even before its parent reaped it.
 ("$zelvan" -v projects > /dev/null 2> "$work/zombie.txt" & echo $! > "$work/zombie" && exec "$work/nap" 30) &
 reaper=$!
-state() { awk '{ print $3 }' "/proc/$(cat "$work/zombie")/stat" 2> /dev/null; }
+state() { awk '{ print $3 }' "/proc/$(cat "$work/zombie" 2> /dev/null)/stat" 2> /dev/null; }
 until_true eval '[ "$(state)" = Z ]' || fail "no ended session"
 for ended in bg zombie; do
   check "stop a session that ended ($ended)" 1 "" -- "$zelvan" stop "$(session_of "$work/$ended.txt")"
@@ -214,13 +219,19 @@ first=$pid
 until_true test -s "$work/steps" || fail "turns: the first build did not start"
 "$zelvan" build Motor > "$work/second.txt" 2>&1 &
 second=$!
-until_true grep -q "waiting for another zelvan on Example.kws.build" "$work/second.txt" ||
+until_true grep -qs "waiting for another zelvan on Example.kws.build" "$work/second.txt" ||
   fail "turns: the second build does not wait: $(cat "$work/second.txt")"
 for other in build clean; do
   ZELVAN_LOCK_TIMEOUT=0.2 check "$other during a build" 1 "" -- "$zelvan" -q "$other" Motor
   stderr_has "$other during a build" "nothing was changed"
 done
 check "get during a build" 0 ".\Debug" -- "$zelvan" -q get Motor Debug output
+"$zelvan" build Motor > "$work/third.txt" 2>&1 &
+third=$!
+until_true grep -qs "waiting for another zelvan" "$work/third.txt" && kill -INT "$third"
+wait "$third" 2> /dev/null
+rc=$?
+[ "$rc" = 130 ] || fail "Ctrl-C while waiting: status $rc: $(cat "$work/third.txt")"
 [ "$(steps)" = 1 ] || fail "turns: $(steps) builds ran at once"
 touch "$work/go"
 wait "$first" || fail "turns: the first build failed: $(cat "$work/bg.txt")"

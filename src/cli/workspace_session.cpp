@@ -1,6 +1,7 @@
 #include "cli/workspace_session.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iostream>
 #include <set>
 #include <vector>
@@ -167,11 +168,30 @@ bool WorkspaceSession::LockBuild() {
   if (!ChooseWorkspacePath(fs(), options_, err_, &path)) return false;
   // No lock file beside a workspace that is not there: Open tells why.
   if (!FileExists(fs(), path)) return true;
-  if (!build_lock_) {
-    build_lock_ =
-        std::make_unique<WriteLocks>(fs(), err_, WriteLocks::TimeoutFrom(*platform().system));
+  std::string build = fs().ResolveLinks(path) + ".build";
+  using std::chrono::milliseconds;
+  auto deadline = std::chrono::steady_clock::now() + WriteLocks::TimeoutFrom(*platform().system);
+  bool told = false;
+  auto tell = [&] {
+    if (!told) err_ << "zelvan: waiting for another zelvan on " << FileNamePart(build) << std::endl;
+    told = true;
+  };
+  // Waited for in slices: Ctrl-C or `zelvan stop` ends the wait, as the
+  // build it waits to start.
+  while (true) {
+    auto left =
+        std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (LockFileWaiting(fs(), build, std::clamp(left, milliseconds(0), milliseconds(100)), tell,
+                        &build_lock_) != LockResult::kBusy) {
+      return true;
+    }
+    if (IsStopRequested()) return false;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      err_ << "zelvan: another zelvan is still working on " << fs().ToHostPath(build)
+           << "; nothing was changed\n";
+      return false;
+    }
   }
-  return LockForCommand(*build_lock_, fs().ResolveLinks(path) + ".build", err_);
 }
 
 void WorkspaceSession::CloseWorkspace() {

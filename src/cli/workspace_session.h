@@ -59,7 +59,8 @@ class WorkspaceSession {
   // Before Open: takes the build lock of the workspace Open would open
   // ("Example.kws.build.lock" beside it), held until the session ends,
   // so that two builds or cleans of one workspace take turns while other
-  // commands still use it. False after printing why.
+  // commands still use it; waits as WriteLocks does. False after printing
+  // why, or silently when a stop was requested meanwhile.
   bool LockBuild();
   // Closes the workspace early, telling the files that were not written,
   // and releases its locks (not the build lock). The session keeps its
@@ -118,7 +119,7 @@ class WorkspaceSession {
   HeadlessHost host_;
   std::unique_ptr<HostPlatform> host_platform_;
   std::unique_ptr<WriteLocks> locks_;
-  std::unique_ptr<WriteLocks> build_lock_;
+  std::unique_ptr<FileLock> build_lock_;
   bool closed_ = false;
   std::unique_ptr<CPrjSvcProFile> settings_;
   // The host's IDE objects, and the service's connection to them that the
