@@ -51,7 +51,8 @@ struct ChildOutcome {
 };
 
 // Runs the child as the leader of a process group of its own, with this
-// process's output, and waits for it. Meanwhile SIGINT, SIGTERM and SIGHUP
+// process's output (and its input, unless that is a terminal, which a
+// group in the background must not read), and waits for it. Meanwhile SIGINT, SIGTERM and SIGHUP
 // to this process are passed on to the child's whole group (a second one
 // sends SIGKILL), and `stop_requested` (may be empty) is asked every
 // `poll_ms` milliseconds, and once before the child starts: yes sends

@@ -86,11 +86,12 @@ struct Spawned {
 };
 
 // Forks and execs the child. `output_fd` >= 0 becomes its standard output
-// and error. With `own_group` the child leads a process group of its own
-// and takes the default handling of the stop signals and the signal mask
-// `mask` (the parent blocks them around the fork, so none is lost).
-bool Spawn(const ChildProcess& child, const ExecArguments& exec, int output_fd, bool own_group,
-           const sigset_t* mask, Spawned* spawned, std::string* error) {
+// and error, `input_fd` >= 0 its standard input. With `own_group` the child
+// leads a process group of its own and takes the default handling of the
+// stop signals and the signal mask `mask` (the parent blocks them around
+// the fork, so none is lost).
+bool Spawn(const ChildProcess& child, const ExecArguments& exec, int output_fd, int input_fd,
+           bool own_group, const sigset_t* mask, Spawned* spawned, std::string* error) {
   int report[2];
   if (::pipe2(report, O_CLOEXEC) != 0) {
     *error = std::string("cannot make a pipe: ") + ::strerror(errno);
@@ -130,6 +131,7 @@ bool Spawn(const ChildProcess& child, const ExecArguments& exec, int output_fd, 
       ::dup2(output_fd, STDOUT_FILENO);
       ::dup2(output_fd, STDERR_FILENO);
     }
+    if (input_fd >= 0) ::dup2(input_fd, STDIN_FILENO);
     // Tells the parent which step failed: 'd' the directory, 'x' the exec.
     char message[1 + sizeof(int)];
     message[0] = 'd';
@@ -195,7 +197,7 @@ bool RunChildProcess(const ChildProcess& child, std::string* output, int* exit_s
     return false;
   }
   Spawned spawned;
-  bool started = Spawn(child, exec, collect[1], false, nullptr, &spawned, error);
+  bool started = Spawn(child, exec, collect[1], -1, false, nullptr, &spawned, error);
   if (collect[1] >= 0) ::close(collect[1]);
   if (!started) {
     if (collect[0] >= 0) ::close(collect[0]);
@@ -306,7 +308,11 @@ bool RunChildProcessGroup(const ChildProcess& child, const std::function<bool()>
   sigaddset(&blocked, SIGCHLD);
   ::sigprocmask(SIG_BLOCK, &blocked, &previous_mask);
   Spawned spawned;
-  bool started = Spawn(child, exec, -1, true, &previous_mask, &spawned, error);
+  // Off the terminal's foreground group, a read of the terminal would stop
+  // the build for good (SIGTTIN): the group reads nothing instead.
+  int no_input = ::isatty(STDIN_FILENO) == 1 ? ::open("/dev/null", O_RDONLY | O_CLOEXEC) : -1;
+  bool started = Spawn(child, exec, -1, no_input, true, &previous_mask, &spawned, error);
+  if (no_input >= 0) ::close(no_input);
   if (started) group_leader = spawned.pid;
   // A signal that came meanwhile is handled now, and reaches the group.
   ::sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
