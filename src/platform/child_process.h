@@ -51,16 +51,16 @@ struct ChildOutcome {
 };
 
 // Runs the child as the leader of a process group of its own, with this
-// process's output (and its input, unless that is a terminal, which a
-// group in the background must not read), and waits for it. Meanwhile SIGINT, SIGTERM and SIGHUP
-// to this process are passed on to the child's whole group (a second one
-// sends SIGKILL), and `stop_requested` (may be empty) is asked every
-// `poll_ms` milliseconds, and once before the child starts: yes sends
-// SIGTERM to the group (before the start: starts nothing, `exit_status`
-// stays -1). Once a child stopped so has ended, whatever is left of its
-// group is killed: nothing it started outlives it. On Linux the child also
-// gets SIGTERM when this process dies. False, with the reason in `error`,
-// when the child could not be started.
+// process's output (and input, unless that is a terminal, which a group in
+// the background must not read), and waits for it. Meanwhile SIGINT,
+// SIGTERM and SIGHUP to this process are passed on to the child's whole
+// group (a second one sends SIGKILL), and `stop_requested` (may be empty)
+// is asked every `poll_ms` milliseconds: yes sends SIGTERM to the group.
+// A stop or a signal before the start starts nothing (`exit_status` stays
+// -1). Once a child stopped so has ended, whatever is left of its group is
+// killed: nothing it started outlives it. On Linux the child also gets
+// SIGTERM when this process dies. False, with the reason in `error`, when
+// the child could not be started.
 bool RunChildProcessGroup(const ChildProcess& child, const std::function<bool()>& stop_requested,
                           int poll_ms, ChildOutcome* outcome, std::string* error);
 

@@ -296,9 +296,13 @@ bool RunChildProcessGroup(const ChildProcess& child, const std::function<bool()>
   ExecArguments exec(child);
   GroupSignals signals;
   if (!signals.Install(error)) return false;
-  // A stop that came before the handlers did starts nothing.
+  // A stop that came before the child would start starts nothing.
   if (stop_requested && stop_requested()) {
     outcome->stop_requested = true;
+    return true;
+  }
+  if (group_signal != 0) {
+    outcome->signal = group_signal;
     return true;
   }
   sigset_t blocked, previous_mask;
@@ -314,8 +318,10 @@ bool RunChildProcessGroup(const ChildProcess& child, const std::function<bool()>
   bool started = Spawn(child, exec, -1, no_input, true, &previous_mask, &spawned, error);
   if (no_input >= 0) ::close(no_input);
   if (started) group_leader = spawned.pid;
-  // A signal that came meanwhile is handled now, and reaches the group.
+  // A signal that came meanwhile is handled now, and reaches the group; one
+  // that came just before the fork is passed on here.
   ::sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
+  if (started && group_signal != 0) ::kill(-spawned.pid, group_signal);
   if (!started) {
     outcome->signal = group_signal;
     return false;
