@@ -9,13 +9,17 @@
 // `build` writes the host form of the GNU makefile of the project and the
 // projects it links into the target's intermediate directory (TEMP) and
 // runs GNU make on it there, with the CPU families' executable directories
-// first on PATH; make's output streams through and its exit status is the
-// command's. The workspace is closed (its files unlocked) while make runs.
+// first on PATH; make's output streams through. The workspace is closed
+// (its files unlocked) while make runs, but the build lock of the workspace
+// is held to the end: two builds or cleans of one workspace take turns.
+// make runs in a process group of its own, so that Ctrl-C, a signal or
+// `zelvan stop` ends make and everything it started, not zelvan alone.
 #include "cli/build_commands.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <csignal>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -30,6 +34,7 @@
 #include "model/status_codes.h"
 #include "platform/child_process.h"
 #include "platform/file_system.h"
+#include "platform/interrupt.h"
 #include "platform/system_services.h"
 #include "platform/win_path.h"
 
@@ -195,20 +200,53 @@ bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean
   return true;
 }
 
-int RunMake(const GlobalOptions& globals, const BuildArgs& args, bool clean) {
+// How a build or clean ended: its exit status, or the signal that stopped
+// it, which ends zelvan too once everything is closed.
+struct MakeEnd {
+  int status = kExitOk;
+  int signal = 0;
+};
+
+MakeEnd RunMakeSession(const GlobalOptions& globals, const BuildArgs& args, bool clean) {
+  const char* what = clean ? "clean" : "build";
+  WorkspaceSession session(globals);
   MakeRun run;
-  {
-    WorkspaceSession session(globals);
-    if (!session.Open() || !PrepareMakeRun(session, args, clean, &run)) return kExitFailed;
+  if (!session.LockBuild() || !session.Open() || !PrepareMakeRun(session, args, clean, &run)) {
+    // A wait or a refresh stopped by Ctrl-C or `zelvan stop` stops the build too.
+    if (!session.IsStopRequested()) return {kExitFailed};
   }
+  if (session.IsStopRequested()) {
+    std::cerr << "zelvan: the " << what << " was stopped; make did not run\n";
+    return {kExitStopped, InterruptRequested() ? SIGINT : 0};
+  }
+  // Other commands may use the workspace while make runs; the build lock
+  // stays, and so does the session's name for `zelvan stop`.
+  session.CloseWorkspace();
   if (!globals.quiet) std::cerr << "zelvan: " << run.announce << std::endl;
-  int status = 0;
+  ChildOutcome outcome;
   std::string error;
-  if (!RunChildProcess(run.make, nullptr, &status, &error)) {
-    std::cerr << "zelvan: " << error << "\n";
-    return kExitFailed;
+  bool ran = RunChildProcessGroup(
+      run.make, [&session] { return session.IsStopRequested(); }, 100, &outcome, &error);
+  if (outcome.signal != 0 || outcome.stop_requested) {
+    std::cerr << "zelvan: the " << what << " was stopped\n";
+    return {kExitStopped, outcome.signal};
   }
-  return status;
+  if (!ran) {
+    std::cerr << "zelvan: " << error << "\n";
+    return {kExitFailed};
+  }
+  if (outcome.exit_status != 0) {
+    std::cerr << "zelvan: make failed (status " << outcome.exit_status << "); the " << what
+              << " is incomplete\n";
+    return {kExitMakeFailed};
+  }
+  return {kExitOk};
+}
+
+int RunMake(const GlobalOptions& globals, const BuildArgs& args, bool clean) {
+  MakeEnd end = RunMakeSession(globals, args, clean);
+  if (end.signal != 0) EndProcessBySignal(end.signal);
+  return end.status;
 }
 
 struct CompileCommandsArgs {
@@ -271,9 +309,11 @@ void RegisterBuildCommands(const CommandRegistry& registry) {
     auto* cmd = app.add_subcommand(
         clean ? "clean" : "build",
         clean ? "Remove what a build of a project and the projects it links made (their Clean "
-                "rules), with GNU make"
-              : "Build a project and the projects it links with GNU make; the exit status is "
-                "make's");
+                "rules), with GNU make; exit status 3 when make failed, 4 when `zelvan stop` "
+                "stopped it"
+              : "Build a project and the projects it links with GNU make; exit status 3 when "
+                "make failed, 4 when `zelvan stop` stopped it (Ctrl-C or a signal ends it by "
+                "that signal, with make and all it started)");
     auto args = std::make_shared<BuildArgs>();
     cmd->add_option("PROJECT", args->project, "Output name or project name (default: the active)");
     cmd->add_option("--target", args->target, "Build target (default: the project's current one)");

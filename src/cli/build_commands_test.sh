@@ -151,4 +151,114 @@ if command -v clangd > /dev/null; then
 else
   echo "clangd is not installed: its check is skipped"
 fi
+
+# Builds take turns and stop whole. Motor's before-build step waits for
+# $work/go, with a grandchild that ignores SIGINT (as a background job of a
+# script does); every process of the build names $work on its command line,
+# which tells what survived. Jobs get process groups of their own, as in a
+# terminal.
+set -m
+cp "$(command -v sleep)" "$work/nap"
+# (At most 20 s, so that a failure cannot hang the test.)
+printf '#!/bin/sh\necho $$ >> "%s/steps"\n"%s/nap" 60 &\nfor _ in $(seq 1000); do [ -e "%s/go" ] && break; sleep 0.02; done\nkill $!\n' \
+  "$work" "$work" "$work" > "$work/step.sh"
+chmod +x "$work/step.sh"
+"$zelvan" set Motor Debug ProjectBeforeBuildCommand-0 "$work/step.sh" || fail "set the step"
+# until_true COMMAND...: COMMAND succeeds within 10 s.
+until_true() { for _ in $(seq 500); do "$@" && return 0; sleep 0.02; done; false; }
+# The processes whose command line names $work ([/]: not this grep's own).
+build_left() { grep -las -- "$work[/]" /proc/[0-9]*/cmdline; }
+no_build_left() { [ -z "$(build_left)" ]; }
+steps() { cat "$work/steps" 2> /dev/null | wc -l; }
+session_of() { sed -n 's/^zelvan: session \([^ ]*\) .*/\1/p' "$1"; }
+# start ARGS...: zelvan in the background, its output in $work/bg.txt.
+start() {
+  rm -f "$work/bg.txt"
+  "$zelvan" "$@" > "$work/bg.txt" 2>&1 &
+  pid=$!
+}
+# Ctrl-C (to the group, as a terminal sends it) or a signal to zelvan alone
+# ends it by that signal; `zelvan stop` with status 4. Before make started
+# (zelvan waits for the workspace's lock, then refreshes) make never starts.
+declare -A want=([INT-group]=130 [INT]=130 [TERM]=143 [HUP]=129 [stop]=4)
+for phase in make refresh; do
+  for how in INT-group INT TERM HUP stop; do
+    [ "$phase" = refresh ] && case $how in TERM | HUP) continue ;; esac
+    rm -f "$work/steps" "$work/go"
+    if [ "$phase" = refresh ]; then
+      (exec 9> Example.kws.lock && flock 9 && exec "$work/nap" 30) &
+      holder=$!
+      until_true eval '! flock -n Example.kws.lock true'
+      start -v build Motor
+      until_true grep -qs "waiting for another zelvan on Example.kws$" "$work/bg.txt" ||
+        fail "$phase $how: no wait: $(cat "$work/bg.txt")"
+    else
+      start -v build Motor
+      until_true test -s "$work/steps" || fail "$phase $how: make did not start: $(cat "$work/bg.txt")"
+    fi
+    case $how in
+      INT-group) kill -INT -- "-$pid" ;;
+      stop) "$zelvan" stop "$(session_of "$work/bg.txt")" || fail "$phase $how: zelvan stop failed" ;;
+      *) kill "-$how" "$pid" ;;
+    esac
+    [ "$phase" = refresh ] && sleep 0.1 && kill "$holder" && wait "$holder" 2> /dev/null
+    wait "$pid" 2> /dev/null
+    rc=$?
+    [ "$rc" = "${want[$how]}" ] || fail "$phase $how: status $rc, want ${want[$how]}: $(cat "$work/bg.txt")"
+    until_true no_build_left || fail "$phase $how: left running: $(build_left)"
+    [ "$phase" = make ] || [ "$(steps)" = 0 ] || fail "$phase $how: make ran"
+    [ "$how" = stop ] && ! grep -q "the build was stopped" "$work/bg.txt" && fail "$phase $how: no message"
+    [ -z "$(find "$XDG_RUNTIME_DIR" -name "$(session_of "$work/bg.txt")")" ] ||
+      fail "$phase $how: the stop request was left behind"
+  done
+done
+# A session has ended once its process has, even before its parent reaped it.
+("$zelvan" -v projects > /dev/null 2> "$work/zombie.txt" & echo $! > "$work/zombie" && exec "$work/nap" 30) &
+reaper=$!
+state() { awk '{ print $3 }' "/proc/$(cat "$work/zombie" 2> /dev/null)/stat" 2> /dev/null; }
+until_true eval '[ "$(state)" = Z ]' || fail "no ended session"
+for ended in bg zombie; do
+  check "stop a session that ended ($ended)" 1 "" -- "$zelvan" stop "$(session_of "$work/$ended.txt")"
+done
+kill "$reaper" && wait "$reaper" 2> /dev/null
+[ -z "$(ls -A "$XDG_RUNTIME_DIR"/*)" ] || fail "stop requests left: $(ls "$XDG_RUNTIME_DIR"/*)"
+
+# A second build or clean waits for the first (or gives up in time, having
+# changed nothing), while other commands use the workspace; nothing is
+# made twice.
+rm -f "$work/steps" "$work/go"
+"$zelvan" -q clean Motor > /dev/null 2>&1
+: > "$STUB_TOOL_LOG"
+start build Motor
+first=$pid
+until_true test -s "$work/steps" || fail "turns: the first build did not start"
+"$zelvan" build Motor > "$work/second.txt" 2>&1 &
+second=$!
+until_true grep -qs "waiting for another zelvan on Example.kws.build" "$work/second.txt" ||
+  fail "turns: the second build does not wait: $(cat "$work/second.txt")"
+for other in build clean; do
+  ZELVAN_LOCK_TIMEOUT=0.2 check "$other during a build" 1 "" -- "$zelvan" -q "$other" Motor
+  stderr_has "$other during a build" "nothing was changed"
+done
+check "get during a build" 0 ".\Debug" -- "$zelvan" -q get Motor Debug output
+"$zelvan" build Motor > "$work/third.txt" 2>&1 &
+third=$!
+until_true grep -qs "waiting for another zelvan" "$work/third.txt" && kill -INT "$third"
+wait "$third" 2> /dev/null
+rc=$?
+[ "$rc" = 130 ] || fail "Ctrl-C while waiting: status $rc: $(cat "$work/third.txt")"
+[ "$(steps)" = 1 ] || fail "turns: $(steps) builds ran at once"
+touch "$work/go"
+wait "$first" || fail "turns: the first build failed: $(cat "$work/bg.txt")"
+wait "$second" || fail "turns: the second build failed: $(cat "$work/second.txt")"
+[ "$(steps)" = 2 ] || fail "turns: $(steps) before-build steps, want 2"
+[ -s "$STUB_TOOL_LOG" ] && [ -z "$(sort "$STUB_TOOL_LOG" | uniq -d)" ] ||
+  fail "turns: made twice: $(sort "$STUB_TOOL_LOG" | uniq -d)"
+
+# A failing make has a status of its own.
+"$zelvan" set Motor Debug ProjectBeforeBuildCommand-0 false || fail "set a failing step"
+"$zelvan" -q build Motor > /dev/null 2> "$work/stderr.txt"
+rc=$?
+[ "$rc" = 3 ] || fail "make failed: status $rc, want 3"
+stderr_has "make failed" "make failed"
 finish build

@@ -2,7 +2,8 @@
 // subcommands on the application; the subcommand that the user chose leaves
 // the function to run in `selected`. A command returns the exit status:
 // 0 success, 1 the operation failed (a one-line message went to stderr),
-// 2 bad usage.
+// 2 bad usage; `build` and `clean` also 3 when make failed and 4 when a
+// stop request ended them (a signal ends them by that signal).
 #pragma once
 
 #include <functional>
@@ -14,7 +15,13 @@ class App;
 
 namespace zelvan::cli {
 
-enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+enum ExitStatus {
+  kExitOk = 0,
+  kExitFailed = 1,
+  kExitUsage = 2,
+  kExitMakeFailed = 3,
+  kExitStopped = 4,
+};
 
 // Options that every command sees.
 struct GlobalOptions {

@@ -502,6 +502,11 @@ int RunStop(const GlobalOptions& globals, const std::string& name) {
   if (!system.NamedObjectExists(name) && !system.CreateNamedObject(name)) {
     return session.Failed("the stop request could not be made");
   }
+  // A session that ended meanwhile took no request: none is left behind.
+  if (!IsProcessTagAlive(tag)) {
+    system.RemoveNamedObject(name);
+    return session.Failed("no zelvan session " + name + " is running");
+  }
   return kExitOk;
 }
 

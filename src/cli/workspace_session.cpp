@@ -1,6 +1,7 @@
 #include "cli/workspace_session.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iostream>
 #include <set>
 #include <vector>
@@ -35,12 +36,10 @@ WorkspaceSession::WorkspaceSession(const GlobalOptions& options)
 }
 
 WorkspaceSession::~WorkspaceSession() {
-  if (workspace_) workspace_->CloseWorkspace();
+  CloseWorkspace();
   workspace_.reset();
-  // Closing wrote settings into the profile cache: they reach the disk
-  // now, while a failure can still be told.
-  if (host_platform_) ReportUnwrittenFiles(platform(), err_);
   locks_.reset();
+  build_lock_.reset();
   hooks_.reset();
   dependencies_.reset();
   bridge_.reset();
@@ -172,6 +171,48 @@ bool WorkspaceSession::AddProject(const std::string& host_path) {
 
 bool WorkspaceSession::LockFile(std::string_view path) {
   return LockForCommand(*locks_, path, err_);
+}
+
+bool WorkspaceSession::LockBuild() {
+  Start();
+  std::string path;
+  if (!ChooseWorkspacePath(fs(), options_, err_, &path)) return false;
+  // No lock file beside a workspace that is not there: Open tells why.
+  if (!FileExists(fs(), path)) return true;
+  std::string build = fs().ResolveLinks(path) + ".build";
+  using std::chrono::milliseconds;
+  auto deadline = std::chrono::steady_clock::now() + WriteLocks::TimeoutFrom(*platform().system);
+  bool told = false;
+  auto tell = [&] {
+    if (!told) err_ << "zelvan: waiting for another zelvan on " << FileNamePart(build) << std::endl;
+    told = true;
+  };
+  // Waited for in slices: Ctrl-C or `zelvan stop` ends the wait, as the
+  // build it waits to start.
+  while (true) {
+    auto left =
+        std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (LockFileWaiting(fs(), build, std::clamp(left, milliseconds(0), milliseconds(100)), tell,
+                        &build_lock_) != LockResult::kBusy) {
+      return true;
+    }
+    if (IsStopRequested()) return false;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      err_ << "zelvan: another zelvan is still working on " << fs().ToHostPath(build)
+           << "; nothing was changed\n";
+      return false;
+    }
+  }
+}
+
+void WorkspaceSession::CloseWorkspace() {
+  if (closed_ || !host_platform_) return;
+  closed_ = true;
+  if (workspace_) workspace_->CloseWorkspace();
+  // Closing wrote settings into the profile cache: they reach the disk
+  // now, while a failure can still be told.
+  ReportUnwrittenFiles(platform(), err_);
+  if (locks_) locks_->ReleaseAll();
 }
 
 void WorkspaceSession::RemoveDeadTemporaries() {

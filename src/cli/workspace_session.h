@@ -56,6 +56,18 @@ class WorkspaceSession {
   // Locks a file the command will write (see WriteLocks). False after
   // printing why.
   bool LockFile(std::string_view path);
+  // Before Open: takes the build lock of the workspace Open would open
+  // ("Example.kws.build.lock" beside it), held until the session ends,
+  // so that two builds or cleans of one workspace take turns while other
+  // commands still use it; waits as WriteLocks does. False after printing
+  // why, or silently when a stop was requested meanwhile.
+  bool LockBuild();
+  // Closes the workspace early, telling the files that were not written,
+  // and releases its locks (not the build lock). The session keeps its
+  // name: a stop request still reaches it (IsStopRequested).
+  void CloseWorkspace();
+  // Whether Ctrl-C or `zelvan stop` asked this session to stop.
+  bool IsStopRequested() { return workspace_->IsStopRequested(); }
 
   // Before Open: whether opening brings the dependency data up to date
   // (it always reads the dependency files). Commands that refresh on their
@@ -121,6 +133,8 @@ class WorkspaceSession {
   HeadlessHost host_;
   std::unique_ptr<HostPlatform> host_platform_;
   std::unique_ptr<WriteLocks> locks_;
+  std::unique_ptr<FileLock> build_lock_;
+  bool closed_ = false;
   std::unique_ptr<CPrjSvcProFile> settings_;
   // The host's IDE objects, and the service's connection to them that the
   // workspace reaches the host through, as it reaches a real IDE.

@@ -8,8 +8,12 @@
 //   make.environment = {{"PATH", "/kova/Tools/MX520/bin:" + env_path}};
 //   int status;
 //   RunChildProcess(make, nullptr, &status, &error);    // output streams to ours
+//
+// A build runs make with RunChildProcessGroup instead, so that one Ctrl-C
+// (or a signal, or a stop request) ends make and everything make started.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -36,5 +40,33 @@ std::string FindProgramOnPath(std::string_view name, std::string_view path_list)
 // it. False, with the reason in `error`, when it could not be started.
 bool RunChildProcess(const ChildProcess& child, std::string* output, int* exit_status,
                      std::string* error);
+
+// How a child run by RunChildProcessGroup ended.
+struct ChildOutcome {
+  int exit_status = -1;  // the child's exit status, or 128 + the signal that ended it
+  // SIGINT, SIGTERM or SIGHUP when one reached this process while the child
+  // ran (the first one, if several); 0 when none did.
+  int signal = 0;
+  bool stop_requested = false;  // `stop_requested` answered yes
+};
+
+// Runs the child as the leader of a process group of its own, with this
+// process's output (and input, unless that is a terminal, which a group in
+// the background must not read), and waits for it. Meanwhile SIGINT,
+// SIGTERM and SIGHUP to this process are passed on to the child's whole
+// group (a second one sends SIGKILL), and `stop_requested` (may be empty)
+// is asked every `poll_ms` milliseconds: yes sends SIGTERM to the group.
+// A stop or a signal before the start starts nothing (`exit_status` stays
+// -1). Once a child stopped so has ended, whatever is left of its group is
+// killed: nothing it started outlives it. On Linux the child also gets
+// SIGTERM when this process dies. False, with the reason in `error`, when
+// the child could not be started.
+bool RunChildProcessGroup(const ChildProcess& child, const std::function<bool()>& stop_requested,
+                          int poll_ms, ChildOutcome* outcome, std::string* error);
+
+// Ends this process by `signal`, as its default action would, so that the
+// parent (a shell running a script) sees what stopped it; when the signal
+// is ignored or blocked, exits with 128 + `signal` instead.
+[[noreturn]] void EndProcessBySignal(int signal);
 
 }  // namespace zelvan

@@ -13,9 +13,10 @@ namespace zelvan {
 
 namespace {
 
-// Field 22 of /proc/<pid>/stat, the start time in ticks since boot; the
-// fields are counted after the name, which may hold blanks and brackets.
-bool ReadStartTicks(const std::string& pid, std::string* ticks) {
+// Field 22 of /proc/<pid>/stat, the start time in ticks since boot, and
+// field 3, the state; the fields are counted after the name, which may hold
+// blanks and brackets.
+bool ReadStartTicks(const std::string& pid, std::string* ticks, char* state = nullptr) {
   std::string path = "/proc/";
   path.append(pid);
   path.append("/stat");
@@ -28,6 +29,7 @@ bool ReadStartTicks(const std::string& pid, std::string* ticks) {
   std::string field;
   for (int n = 3; n <= 22; ++n) {
     if (!(fields >> field)) return false;
+    if (n == 3 && state != nullptr) *state = field[0];
   }
   *ticks = field;
   return true;
@@ -67,7 +69,11 @@ bool IsProcessTagAlive(std::string_view tag) {
   std::from_chars(pid.data(), pid.data() + pid.size(), number);
   if (number <= 0 || number > 0x7FFFFFFF) return false;
   std::string ticks;
-  if (ReadStartTicks(pid, &ticks)) return start == "0" || ticks == start;
+  char state = 0;
+  // A zombie has ended; only its parent has not yet been told.
+  if (ReadStartTicks(pid, &ticks, &state)) {
+    return state != 'Z' && state != 'X' && (start == "0" || ticks == start);
+  }
   // No such entry: gone, unless the host has no /proc to look in.
   if (::access("/proc/self/stat", R_OK) == 0) return false;
   return ::kill(static_cast<pid_t>(number), 0) == 0 || errno == EPERM;
