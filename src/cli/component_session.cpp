@@ -51,7 +51,7 @@ FileSystem& ComponentSession::fs() {
 }
 
 std::string ComponentSession::SystemPath(std::string_view host_path) {
-  return fs().FullPath(fs().FromHostPath(host_path));
+  return CommandLinePath(fs(), host_path, err_);
 }
 
 bool ComponentSession::Start() {
