@@ -125,6 +125,7 @@ if [ -n "${3-}" ]; then
     "target add Motor Debug Trace|projects"
     "target remove Motor Release|projects"
     "link add Sensor Motor|projects"
+    "link remove Motor MathLib|projects"
     "activate Sensor Release|projects"
     "add-file Motor Motor/extra.c|projects"
     "file-set Motor Debug main.c nobuild 1|projects"
@@ -139,6 +140,7 @@ if [ -n "${3-}" ]; then
     "rename Motor Drive|projects"
     "lcf set-memory Motor/Motor.lcf ROM:0:0x40000 RAM:0x80:0x1FF80|lcf memory Motor/Motor.lcf"
     "ini set Motor/notes.ini Notes Key Value|ini keys Motor/notes.ini Notes"
+    "ini delete Motor/notes.ini Notes Old|ini keys Motor/notes.ini Notes"
     "init New.kws Motor/Motor.kbp|projects"
     "register|projects"
   )
@@ -170,7 +172,8 @@ if [ -n "${3-}" ]; then
       fresh
       steps=$((steps + 1))
       # (The shell's own word on the kill goes where the command's stderr goes.)
-      { ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=$kill_library ZELVAN_KILL_AT=$steps \
+      { ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 \
+        LD_PRELOAD=$kill_library ZELVAN_KILL_AT=$steps \
         "$zelvan" -q -w Example.kws "${cmd[@]}"; } >/dev/null 2>&1
       [ $? = 137 ]
     do
@@ -182,7 +185,7 @@ if [ -n "${3-}" ]; then
       [ "$again" = "$first" ] || [ "$again" = "$second" ] ||
         fail "${cmd[*]} killed at step $steps, run again: $again (a first run: $first; a second: $second)"
       [ "$failures" -gt 5 ] && break 2
-      # Past the bound, every few steps, the last one among them.
+      # Past ZELVAN_DEBRIS_STEPS, one step of each next eight.
       [ "$steps" -ge "$max_steps" ] && steps=$((steps + RANDOM % 8))
     done
     [ "$steps" -gt 1 ] || fail "${cmd[*]}: no step to kill it at"
