@@ -2,12 +2,16 @@
 // host could: random members of the five objects, random numbers of
 // VARIANTs of every kind (by value and by reference, strings of any bytes,
 // arrays with odd bounds, arrays the runtime refuses to make), on a
-// workspace of two projects in memory. No call may crash, and each must
-// answer S_OK, S_FALSE or a failure.
+// workspace of two projects in memory. No call may crash, each must answer
+// S_OK, S_FALSE or a failure, and no object may stay referenced after an
+// input. The platform and the module are made once; each input starts from
+// the same state (World::Reset).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +23,7 @@
 #include "service/component_module.h"
 #include "tests/support/model_test_platform.h"
 #include "tests/support/recording_ide_host.h"
+#include "tests/support/recording_ide_services.h"
 
 namespace {
 
@@ -164,31 +169,87 @@ VARIANT Argument(Reader& in, Targets& targets, IDispatch* application, int depth
   return v;
 }
 
-}  // namespace
+// The fixed world, made once: the platform with the workspace's files, the
+// recording IDE and the component module. The five objects are made for
+// each input (they keep what the calls did: names, dependency caches), and
+// Reset takes the rest back to its first state after each input (files,
+// environment, the IDE's answers), so that inputs do not depend on each
+// other and what an input made is freed before it ends (libFuzzer checks
+// for leaks after every input that frees less than it allocated).
+class World {
+ public:
+  World() : module_(env_.platform, {"C:\\Zelvan\\libzelvan_component.so", ""}) {
+    for (const auto& [path, text] : kFiles)
+      env_.AddFile(path, text);
+    for (const std::string& file : env_.memory.AllFiles())
+      fixed_.insert(file);
+    initial_env_ = env_.system.env;
+    Reset();
+  }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Reader in(data, size);
-  testing::ModelTestPlatform env;
-  env.AddFile("C:\\ws\\app\\App.kbp",
-              "[PROJECT]\r\nOUTPUT=App.abs\r\nCPU=MX-520\r\nTARGET=Debug;Release;\r\n"
-              "Folder=Src;\r\n[Src]\r\nFILTER=c\r\nSOURCECOUNT=1\r\nSOURCE0=main.c\r\n");
-  env.AddFile("C:\\ws\\app\\main.c", "#include \"main.h\"\n");
-  env.AddFile("C:\\ws\\app\\util.c", "int util;\n");
-  env.AddFile("C:\\ws\\lib\\Lib.kbp", "[PROJECT]\r\nOUTPUT=Lib.lib\r\nTARGET=Debug;\r\n");
-  testing::RecordingIdeHost ide;
-  ide.state().project_files = {"C:\\ws\\app\\App.kbp", "C:\\ws\\lib\\Lib.kbp"};
-  ide.state().active_project = "C:\\ws\\app\\App.kbp";
-  ComponentModule module(env.platform, {"C:\\Zelvan\\libzelvan_component.so", ""});
-  {
+  std::vector<ComPtr<IDispatch>> CreateObjects() {
     std::vector<ComPtr<IDispatch>> objects;
     for (const ComponentClass& entry : kComponentClasses) {
       ComPtr<IDispatch> object;
-      module.CreateObject(entry.clsid, IID_IDispatch,
-                          reinterpret_cast<void**>(object.ReleaseAndGetAddressOf()));
+      module_.CreateObject(entry.clsid, IID_IDispatch,
+                           reinterpret_cast<void**>(object.ReleaseAndGetAddressOf()));
       if (!object) std::abort();
       objects.push_back(object);
     }
-    IDispatch* application = ide.application();
+    return objects;
+  }
+
+  void Reset() {
+    // What the profile cache still holds goes to the files that go next.
+    env_.profile.FlushAll();
+    for (const std::string& file : env_.memory.AllFiles()) {
+      if (fixed_.count(file) == 0) {
+        env_.profile.Forget(file);
+        env_.memory.SetReadOnly(file, false);
+        env_.memory.DeleteFile(file);
+      }
+    }
+    for (const auto& [path, text] : kFiles) {
+      env_.memory.SetReadOnly(path, false);
+      env_.AddFile(path, text);
+    }
+    env_.ide.calls.clear();
+    env_.ide.settings.clear();
+    env_.system.env = initial_env_;
+    env_.system.named_objects.clear();
+    ide_.state() = testing::RecordingIdeState();
+    ide_.state().project_files = {"C:\\ws\\app\\App.kbp", "C:\\ws\\lib\\Lib.kbp"};
+    ide_.state().active_project = "C:\\ws\\app\\App.kbp";
+  }
+
+  ComponentModule& module() { return module_; }
+  IDispatch* application() { return ide_.application(); }
+
+ private:
+  static constexpr std::pair<const char*, const char*> kFiles[] = {
+      {"C:\\ws\\app\\App.kbp",
+       "[PROJECT]\r\nOUTPUT=App.abs\r\nCPU=MX-520\r\nTARGET=Debug;Release;\r\n"
+       "Folder=Src;\r\n[Src]\r\nFILTER=c\r\nSOURCECOUNT=1\r\nSOURCE0=main.c\r\n"},
+      {"C:\\ws\\app\\main.c", "#include \"main.h\"\n"},
+      {"C:\\ws\\app\\util.c", "int util;\n"},
+      {"C:\\ws\\lib\\Lib.kbp", "[PROJECT]\r\nOUTPUT=Lib.lib\r\nTARGET=Debug;\r\n"},
+  };
+
+  testing::ModelTestPlatform env_;
+  testing::RecordingIdeHost ide_;
+  ComponentModule module_;
+  std::set<std::string> fixed_;
+  std::map<std::string, std::string> initial_env_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static World* world = new World();
+  Reader in(data, size);
+  {
+    std::vector<ComPtr<IDispatch>> objects = world->CreateObjects();
+    IDispatch* application = world->application();
     // Most runs work on a connected, open workspace.
     if (in.Byte() % 4 != 0) {
       VARIANT connect[] = {VARIANT{}, VARIANT{}, VARIANT{}};
@@ -219,6 +280,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     VARIANT none{};
     CallDispatch(objects[0].Get(), 8, DISPATCH_METHOD, &none, 0, nullptr);
   }
-  if (module.CanUnloadNow() != S_OK) std::abort();
+  if (world->module().CanUnloadNow() != S_OK) std::abort();
+  world->Reset();
   return 0;
 }

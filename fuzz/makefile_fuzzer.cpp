@@ -1,23 +1,37 @@
 // Makefiles of random projects: project files made of random settings,
 // paths and options (blanks, "#", "$(...)", quotes and the options the rules
-// test for), with random include dependencies, generated in every mode.
-// Generation must not crash and must be deterministic: the same project
-// gives the same text twice, and in a workspace opened anew.
+// test for), with random include dependencies, generated in a mode the
+// input picks. Generation must not crash and must be deterministic: the
+// same project gives the same text twice, and in a workspace opened anew.
+// The platform is made once; each input only writes its project file.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "build/kmake_file.h"
 #include "model/dependency_record.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
+#include "model/prj_svc_pro_file.h"
+#include "model/project_data.h"
 #include "platform/ansi_text.h"
+#include "platform/file_system.h"
+#include "platform/platform.h"
+#include "platform/private_profile.h"
+#include "platform/registry.h"
+#include "tests/support/fake_system_services.h"
+#include "tests/support/memory_file_system.h"
 #include "tests/support/model_test_platform.h"
+#include "tests/support/recording_ide_services.h"
 
 namespace {
 
@@ -120,38 +134,196 @@ std::string ProjectText(FuzzedDataProvider& data, std::vector<std::string>* file
   return text;
 }
 
-// The makefile of the project in each mode, with the dependencies given.
-std::string Generate(const std::string& project_text,
-                     const std::vector<std::vector<std::string>>& dependencies, bool clean) {
-  zelvan::testing::ModelTestPlatform env;
-  env.AddFile("C:\\ws\\app\\App.kbp", zelvan::testing::Crlf(project_text));
-  env.AddFile("C:\\ws\\lib\\Lib.kbp", "[PROJECT]\r\nOUTPUT=Lib.lib\r\nTARGET=Debug;\r\n");
-  env.ide.project_files = {"C:\\ws\\app\\App.kbp", "C:\\ws\\lib\\Lib.kbp"};
-  std::unique_ptr<zelvan::CProjectData> workspace = env.NewWorkspace();
-  if (!workspace->OpenWorkspace("C:\\ws\\Demo.kws")) return "";
-  zelvan::COneProjectData* project = workspace->FindProject("App");
-  if (project == nullptr) return "";
-  for (size_t i = 0; i < project->SourceFiles().size() && i < dependencies.size(); ++i) {
-    for (const char* target : {"Debug", "Release"}) {
-      zelvan::CDependencyRecord record{target};
-      record.SetDependencies(workspace->dependency_paths(), dependencies[i], {});
-      project->SourceFiles()[i]->TargetEntries().push_back(record);
+// The in-memory file system with the status of each path remembered until
+// the next change: generation asks for the status of the project file at
+// every setting it reads, and the in-memory one works each path out anew.
+class StatCache : public zelvan::FileSystem {
+ public:
+  explicit StatCache(zelvan::FileSystem& fs) : fs_(fs) {}
+
+  bool Stat(std::string_view path, zelvan::FileStatus* status) override {
+    auto it = stats_.find(path);
+    if (it == stats_.end()) {
+      zelvan::FileStatus found;
+      bool exists = fs_.Stat(path, &found);
+      it = stats_.emplace(std::string(path), std::make_pair(exists, found)).first;
     }
+    *status = it->second.second;
+    return it->second.first;
   }
-  std::string all;
-  for (zelvan::MakeMode mode : {zelvan::NormalMode, zelvan::SubProjectMode, zelvan::FalMode}) {
-    std::string first, second;
-    zelvan::GenerateKmakeText(*workspace, *project, nullptr, mode, std::nullopt, clean, &first);
-    zelvan::GenerateKmakeText(*workspace, *project, nullptr, mode, std::nullopt, clean, &second);
-    if (first != second) std::abort();
-    all += first;
+  std::string GetCurrentDirectory() const override { return fs_.GetCurrentDirectory(); }
+  bool SetCurrentDirectory(std::string_view dir) override {
+    return Changed(fs_.SetCurrentDirectory(dir));
   }
-  return all;
-}
+  bool ReadFile(std::string_view path, std::string* contents) override {
+    return fs_.ReadFile(path, contents);
+  }
+  std::unique_ptr<zelvan::WritableFile> OpenForWrite(std::string_view path) override {
+    stats_.clear();
+    return Watched(fs_.OpenForWrite(path));
+  }
+  std::unique_ptr<zelvan::WritableFile> CreateFileLike(std::string_view path,
+                                                       std::string_view like) override {
+    stats_.clear();
+    return Watched(fs_.CreateFileLike(path, like));
+  }
+  bool AppendToFile(std::string_view path, std::string_view data) override {
+    return Changed(fs_.AppendToFile(path, data));
+  }
+  bool Rename(std::string_view from, std::string_view to) override {
+    return Changed(fs_.Rename(from, to));
+  }
+  bool DeleteFile(std::string_view path) override { return Changed(fs_.DeleteFile(path)); }
+  bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override {
+    return Changed(fs_.CopyFile(from, to, fail_if_exists));
+  }
+  bool MoveFile(std::string_view from, std::string_view to) override {
+    return Changed(fs_.MoveFile(from, to));
+  }
+  bool SetReadOnly(std::string_view path, bool read_only) override {
+    return Changed(fs_.SetReadOnly(path, read_only));
+  }
+  bool CreateDirectory(std::string_view path) override {
+    return Changed(fs_.CreateDirectory(path));
+  }
+  bool RemoveDirectory(std::string_view path) override {
+    return Changed(fs_.RemoveDirectory(path));
+  }
+  bool ListDirectory(std::string_view dir, std::string_view pattern,
+                     std::vector<zelvan::DirectoryEntry>* entries) override {
+    return fs_.ListDirectory(dir, pattern, entries);
+  }
+  bool GetShortPathName(std::string_view path, std::string* short_path) override {
+    return fs_.GetShortPathName(path, short_path);
+  }
+  std::string ToHostPath(std::string_view path) override { return fs_.ToHostPath(path); }
+  std::string FromHostPath(std::string_view host_path) const override {
+    return fs_.FromHostPath(host_path);
+  }
+  // Files written behind this one's back (the fixtures).
+  void Forget() { stats_.clear(); }
+
+ private:
+  // A file being written changes its status with every call.
+  class WatchedFile : public zelvan::WritableFile {
+   public:
+    WatchedFile(std::unique_ptr<zelvan::WritableFile> file, StatCache& cache)
+        : file_(std::move(file)), cache_(cache) {}
+    bool Append(std::string_view data) override { return cache_.Changed(file_->Append(data)); }
+    bool Flush() override { return cache_.Changed(file_->Flush()); }
+    bool Sync() override { return file_->Sync(); }
+    bool Close() override { return cache_.Changed(file_->Close()); }
+
+   private:
+    std::unique_ptr<zelvan::WritableFile> file_;
+    StatCache& cache_;
+  };
+  struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+  };
+
+  bool Changed(bool result) {
+    stats_.clear();
+    return result;
+  }
+  std::unique_ptr<zelvan::WritableFile> Watched(std::unique_ptr<zelvan::WritableFile> file) {
+    if (!file) return nullptr;
+    return std::make_unique<WatchedFile>(std::move(file), *this);
+  }
+
+  zelvan::FileSystem& fs_;
+  std::unordered_map<std::string, std::pair<bool, zelvan::FileStatus>, Hash, std::equal_to<>>
+      stats_;
+};
+
+// The fixed world, made once: the platform (the test platform's parts over
+// the status cache), the library project and the IDE's list. Each input
+// brings the application project and leaves nothing behind (Reset), so that
+// inputs do not depend on each other.
+class World {
+ public:
+  World() {
+    system_.env["TEMP"] = "C:\\Temp";
+    system_.env["PATH"] = "C:\\Windows;C:\\KOVA\\bin";
+    memory_.AddDirectory("C:\\Temp");
+    memory_.AddFile(kLibProject, "[PROJECT]\r\nOUTPUT=Lib.lib\r\nTARGET=Debug;\r\n");
+    ide_.project_files = {kAppProject, kLibProject};
+    for (const std::string& file : memory_.AllFiles())
+      fixed_.insert(file);
+  }
+
+  // The makefile of the project in `mode`, with the dependencies given, in
+  // a workspace opened for it; `twice`: generated a second time there, which
+  // must give the same text.
+  std::string Generate(const std::string& project_text,
+                       const std::vector<std::vector<std::string>>& dependencies,
+                       zelvan::MakeMode mode, bool clean, bool twice) {
+    memory_.AddFile(kAppProject, zelvan::testing::Crlf(project_text));
+    cache_.Forget();
+    auto workspace = std::make_unique<zelvan::CProjectData>(platform_, settings_, ide_, nullptr);
+    std::string text;
+    if (workspace->OpenWorkspace("C:\\ws\\Demo.kws")) {
+      if (zelvan::COneProjectData* project = workspace->FindProject("App")) {
+        const auto& sources = project->SourceFiles();
+        for (size_t i = 0; i < sources.size() && i < dependencies.size(); ++i) {
+          for (const char* target : {"Debug", "Release"}) {
+            zelvan::CDependencyRecord record{target};
+            record.SetDependencies(workspace->dependency_paths(), dependencies[i], {});
+            sources[i]->TargetEntries().push_back(record);
+          }
+        }
+        zelvan::GenerateKmakeText(*workspace, *project, nullptr, mode, std::nullopt, clean, &text);
+        std::string again;
+        if (twice) {
+          zelvan::GenerateKmakeText(*workspace, *project, nullptr, mode, std::nullopt, clean,
+                                    &again);
+          if (again != text) std::abort();
+        }
+      }
+      workspace->CloseWorkspace();
+    }
+    workspace.reset();
+    // Within the input, so that what it made is freed before it ends (the
+    // leak check runs on every input that frees less than it allocated).
+    Reset();
+    return text;
+  }
+
+ private:
+  static constexpr const char* kAppProject = "C:\\ws\\app\\App.kbp";
+  static constexpr const char* kLibProject = "C:\\ws\\lib\\Lib.kbp";
+
+  // Back to the fixed world: every file a run wrote goes, the IDE forgets.
+  void Reset() {
+    profile_.FlushAll();
+    for (const std::string& file : memory_.AllFiles()) {
+      if (fixed_.count(file) == 0) {
+        profile_.Forget(file);
+        memory_.DeleteFile(file);
+      }
+    }
+    cache_.Forget();
+    ide_.calls.clear();
+    ide_.settings.clear();
+  }
+
+  zelvan::testing::MemoryFileSystem memory_;
+  StatCache cache_{memory_};
+  zelvan::PrivateProfile profile_{cache_};
+  std::unique_ptr<zelvan::Registry> registry_ =
+      zelvan::CreateFileRegistry(profile_, "C:\\registry.ini");
+  zelvan::testing::FakeSystemServices system_;
+  zelvan::testing::RecordingIdeServices ide_;
+  zelvan::Platform platform_{&cache_, &profile_, registry_.get(), &system_, &ide_};
+  zelvan::CPrjSvcProFile settings_{platform_};
+  std::set<std::string> fixed_;
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  static World* world = new World();
   FuzzedDataProvider data(bytes, size);
   std::vector<std::string> files;
   std::string project = ProjectText(data, &files);
@@ -164,8 +336,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
                          : Value(data));
     }
   }
+  const zelvan::MakeMode kModes[] = {zelvan::NormalMode, zelvan::SubProjectMode, zelvan::FalMode};
+  zelvan::MakeMode mode = data.PickValueInArray(kModes);
   bool clean = data.ConsumeBool();
-  if (Generate(project, dependencies, clean) != Generate(project, dependencies, clean)) {
+  // Twice in one workspace, and once more in a workspace opened anew.
+  if (world->Generate(project, dependencies, mode, clean, true) !=
+      world->Generate(project, dependencies, mode, clean, false)) {
     std::abort();
   }
   return 0;

@@ -21,6 +21,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/component_host.h"
+#include "cli/session_files.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
@@ -192,7 +193,7 @@ int RunCall(const GlobalOptions& options, const CallArgs& args) {
     bool opened = false;
     if (!options.workspace.empty()) {
       FileSystem& fs = *component.platform().fs;
-      const std::string path = fs.FullPath(fs.FromHostPath(options.workspace));
+      const std::string path = CommandLinePath(fs, options.workspace, std::cerr);
       if (EqualsNoCase(SplitPath(path).extension, ".kbp")) {
         component.host().UseSingleProject(path);
       } else if (!component.host().LoadWorkspaceFile(path, &error)) {

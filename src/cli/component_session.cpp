@@ -53,7 +53,7 @@ FileSystem& ComponentSession::fs() {
 }
 
 std::string ComponentSession::SystemPath(std::string_view host_path) {
-  return fs().FullPath(fs().FromHostPath(host_path));
+  return CommandLinePath(fs(), host_path, err_);
 }
 
 bool ComponentSession::Start() {

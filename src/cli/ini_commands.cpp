@@ -12,14 +12,17 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "cli/cli_command.h"
+#include "cli/session_files.h"
 #include "platform/file_system.h"
 #include "platform/host_platform.h"
 #include "platform/private_profile.h"
+#include "platform/win_path.h"
 
 namespace zelvan::cli {
 
@@ -54,7 +57,9 @@ struct Session {
   std::string path;
 
   explicit Session(const IniArguments& args) : host(HostPlatform::Create(nullptr)) {
-    path = fs().FromHostPath(args.file);
+    path = CommandLinePath(fs(), args.file, std::cerr);
+    // The folder loses what killed commands left there.
+    RemoveDeadTemporaries(fs(), GetFileDirectory(path));
   }
   FileSystem& fs() { return *host->platform().fs; }
   PrivateProfile& profile() { return *host->platform().profile; }

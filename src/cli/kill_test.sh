@@ -4,7 +4,9 @@
 # killed after a random part of the time it takes. Afterwards every project,
 # dependency and workspace file is its old version or its new one, and once
 # the command has run again no temporary file of a killed process remains.
-# Usage: kill_test.sh path/to/zelvan path/to/examples
+# Then every writing command killed at each of its steps, and followed by
+# another command: see "Debris" below.
+# Usage: kill_test.sh path/to/zelvan path/to/examples [path/to/libkill_at_step.so]
 # The workspace lives in memory where it can: what is tested is the order of
 # the writes, not the disk's flushes.
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
@@ -104,4 +106,90 @@ for trial in $(seq 3 $((trials + 2))); do
   [ "$failures" -gt 5 ] && break
 done
 [ "$killed" -ge $((trials / 10)) ] || fail "only $killed of $trials commands were killed before their end"
-finish "kill ($killed of $trials commands killed in the middle)"
+
+# Debris: every command that writes, on a fresh copy of the example
+# workspace each time, killed just before its first step that changes a
+# folder, then before its second, and so on to its end (the preloaded
+# kill_at_step library; ZELVAN_DEBRIS_STEPS spreads the kills over at most
+# that many steps). After each kill another command that uses the same
+# folders runs, and then nothing of the killed one is left (no temporary,
+# journal or working copy, no half-made copy), and the killed command run
+# again does what a first run does or what a second run does.
+if [ -n "${3-}" ]; then
+  export ZELVAN_REGISTRY="$work/registry/registry.ini"
+  mkdir -p "$work/registry"
+  kill_library=$(realpath "$3")
+  max_steps=${ZELVAN_DEBRIS_STEPS:-1000}
+  writers=(
+    "set Motor Debug compile -- -g|projects"
+    "target add Motor Debug Trace|projects"
+    "target remove Motor Release|projects"
+    "link add Sensor Motor|projects"
+    "link remove Motor MathLib|projects"
+    "activate Sensor Release|projects"
+    "add-file Motor Motor/extra.c|projects"
+    "file-set Motor Debug main.c nobuild 1|projects"
+    "add-project Spare/Spare.kbp|projects"
+    "deps --all|projects"
+    "makefile Motor|projects"
+    "build-makefile Motor Debug|projects"
+    "compile-commands|projects"
+    "new Pump --cpu MX-520|projects"
+    "new Full --cpu MR44 --type full|projects"
+    "copy Motor|projects"
+    "rename Motor Drive|projects"
+    "lcf set-memory Motor/Motor.lcf ROM:0:0x40000 RAM:0x80:0x1FF80|lcf memory Motor/Motor.lcf"
+    "ini set Motor/notes.ini Notes Key Value|ini keys Motor/notes.ini Notes"
+    "ini delete Motor/notes.ini Notes Old|ini keys Motor/notes.ini Notes"
+    "init New.kws Motor/Motor.kbp|projects"
+    "register|projects"
+  )
+  # A fresh copy of the workspace in $work/trial, the shell in it.
+  fresh() {
+    cd "$work" && rm -rf trial && cp -rp "$examples" trial && cd trial || exit 1
+    mkdir Spare && sed 's/Sensor/Spare/g' Sensor/Sensor.kbp >Spare/Spare.kbp
+    printf 'int extra;\n' >Motor/extra.c
+    printf '[Notes]\nOld=1\n' >Motor/notes.ini
+    rm -rf "$TMPDIR"/* "$work/registry"/*
+  }
+  # The status of a run and what it prints on stderr, but for the records
+  # of a killed command's sources that its project file did not get yet.
+  run() {
+    "$zelvan" -q -w Example.kws "$@" >/dev/null 2>"$work/run.txt"
+    echo "$? $(awk '/their dependency records were dropped:$/ { drop = 1; next }
+                    drop && /^\\/ { next } { drop = 0; print }' "$work/run.txt")"
+  }
+  kills=0
+  for writer in "${writers[@]}"; do
+    read -r -a cmd <<<"${writer%%|*}"
+    read -r -a next <<<"${writer#*|}"
+    fresh
+    first=$(run "${cmd[@]}")
+    second=$(run "${cmd[@]}")
+    [ "${first%% *}" = 0 ] || fail "${cmd[*]}: the first run fails: $first"
+    steps=0
+    while
+      fresh
+      steps=$((steps + 1))
+      # (The shell's own word on the kill goes where the command's stderr goes.)
+      { ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 \
+        LD_PRELOAD=$kill_library ZELVAN_KILL_AT=$steps \
+        "$zelvan" -q -w Example.kws "${cmd[@]}"; } >/dev/null 2>&1
+      [ $? = 137 ]
+    do
+      kills=$((kills + 1))
+      "$zelvan" -q -w Example.kws "${next[@]}" >/dev/null 2>&1
+      left=$(find . "$TMPDIR" "$work/registry" -name '*~zv*' -o -path '*KOVA/*' | head -3)
+      [ -z "$left" ] || fail "${cmd[*]} killed at step $steps, then ${next[*]}: left behind: $left"
+      again=$(run "${cmd[@]}")
+      [ "$again" = "$first" ] || [ "$again" = "$second" ] ||
+        fail "${cmd[*]} killed at step $steps, run again: $again (a first run: $first; a second: $second)"
+      [ "$failures" -gt 5 ] && break 2
+      # Past ZELVAN_DEBRIS_STEPS, one step of each next eight.
+      [ "$steps" -ge "$max_steps" ] && steps=$((steps + RANDOM % 8))
+    done
+    [ "$steps" -gt 1 ] || fail "${cmd[*]}: no step to kill it at"
+  done
+  cd "$work"
+fi
+finish "kill ($killed of $trials commands killed in the middle; ${kills-0} killed at a step)"

@@ -21,10 +21,19 @@
 #include "linkmap/link_command_file.h"
 #include "linkmap/memory_map_generator.h"
 #include "linkmap/memory_map_reader.h"
+#include "platform/file_system.h"
+#include "platform/win_path.h"
 
 namespace zelvan::cli {
 
 namespace {
+
+// The system path of the file a command names. Its folder loses what
+// killed commands left there first.
+std::string LcfPath(FileSystem& fs, std::string system_path) {
+  RemoveDeadTemporaries(fs, GetFileDirectory(system_path));
+  return system_path;
+}
 
 struct LcfArgs {
   std::vector<std::string> words;  // value: [PROJECT] [TARGET] SYMBOL
@@ -56,8 +65,8 @@ int RunOuter(const GlobalOptions& globals, const LcfArgs& args) {
   if (!session.Start()) return kExitFailed;
   VariantArgs a;
   VARIANT* value = a.Out();
-  if (session.service().GetOuterValue(a.Text(session.SystemPath(args.file)), a.Text(args.symbol),
-                                      value) != S_OK) {
+  if (session.service().GetOuterValue(a.Text(LcfPath(session.fs(), session.SystemPath(args.file))),
+                                      a.Text(args.symbol), value) != S_OK) {
     return session.Failed();
   }
   std::printf("%s\n", VariantText(*value).c_str());
@@ -71,7 +80,8 @@ int RunMemory(const GlobalOptions& globals, const LcfArgs& args) {
   session.Start();
   MemoryAreaList areas;
   std::string error;
-  if (!ReadMemoryMap(session.fs(), session.SystemPath(args.file), &areas, &error)) {
+  if (!ReadMemoryMap(session.fs(), LcfPath(session.fs(), session.SystemPath(args.file)), &areas,
+                     &error)) {
     return session.Failed(error);
   }
   if (args.json) {
@@ -119,7 +129,8 @@ int RunSetMemory(const GlobalOptions& globals, const LcfArgs& args) {
   session.Start();
   MemoryMapSettings settings;
   std::string error;
-  if (!WriteMemoryMapToLcf(session.fs(), session.SystemPath(args.file), areas, settings, &error)) {
+  if (!WriteMemoryMapToLcf(session.fs(), LcfPath(session.fs(), session.SystemPath(args.file)),
+                           areas, settings, &error)) {
     return session.Failed(error);
   }
   return kExitOk;

@@ -61,4 +61,29 @@ grep -q "code.l : origin=0x00000000 length=0x00000001" locked.lcf || fail "read-
 [ "$(cat plain.lcf)" = "$(printf 'SECTIONS\n{\n}')" ] || fail "plain.lcf changed"
 [ -z "$(ls -A Motor | grep '~zv')" ] || fail "temporary files left: $(ls Motor)"
 
+# In a folder whose path is too long for the host to tell, a relative path
+# names no file (never the same path from the root) and the command says so;
+# full paths still work.
+ws=$PWD
+for i in $(seq 1 20); do
+  long=$(printf 'd%0250d' "$i")
+  mkdir "$long" && cd "$long" || fail "no deep folder"
+done
+probe=zelvan-probe-$$
+mkdir "$probe" && cp "$ws/Motor/Motor.lcf" "$probe/o.lcf"
+check "relative path without current folder" 1 "" -- \
+  "$zelvan" -w "$ws/Example.kws" lcf set-memory "$probe/o.lcf" ROM:0:0x100
+stderr_has "relative path without current folder" "zelvan: the current folder cannot be determined"
+cmp -s "$probe/o.lcf" "$ws/Motor/Motor.lcf" || fail "relative path without current folder: file changed"
+[ ! -e "/$probe" ] || fail "relative path without current folder: /$probe written"
+cp "$ws/Example.kws" .
+check "workspace without current folder" 1 "" -- "$zelvan" -w Example.kws projects
+stderr_has "workspace without current folder" "zelvan: the current folder cannot be determined"
+check "found workspace without current folder" 1 "" -- "$zelvan" projects
+stderr_has "found workspace without current folder" "zelvan: the current folder cannot be determined"
+check "full paths without current folder" 0 "ROM${tab}0x00000000${tab}0x00008000
+RAM${tab}0x00000080${tab}0x00000F80
+IO${tab}0x00000000${tab}0x00000080" -- "$zelvan" -w "$ws/Example.kws" lcf memory "$ws/Sensor/Sensor.lcf"
+cd "$ws"
+
 finish "lcf command"

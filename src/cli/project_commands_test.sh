@@ -48,13 +48,18 @@ cmp -s Example.kws "$work/kws.before" && cmp -s Example.kwa "$work/kwa.before" |
   fail "a failed new changed the workspace"
 [ ! -e X ] || fail "a failed new left files"
 
+# Copies and renamed files are no more widely readable than their originals.
+chmod 600 Motor/Motor.kbp
 check "copy" 0 'Motor\CopyMotor.kbp' -- "$zelvan" copy Motor
+[ "$(stat -c %a Motor/CopyMotor.kbp)" = 600 ] || fail "copy: mode $(stat -c %a Motor/CopyMotor.kbp)"
 grep -q $'^OUTPUT=CopyMotor.abs\r$' Motor/CopyMotor.kbp || fail "copy: output not renamed"
 check "copy again" 1 "" -- "$zelvan" copy Motor
 stderr_has "copy again" "error 0x0000139F"
 
 check "link Sensor to Motor" 0 "" -- "$zelvan" link add Sensor Motor
+chmod 640 Motor/Motor.kbp
 check "rename" 0 'Motor\Drive.kbp' -- "$zelvan" rename Motor "Drive.abs"
+[ "$(stat -c %a Motor/Drive.kbp)" = 640 ] || fail "rename: mode $(stat -c %a Motor/Drive.kbp)"
 [ ! -e Motor/Motor.kbp ] || fail "rename: old project file left"
 check "rename: the workspace" 0 "MathLib.lib${tab}MathLib\\MathLib.kbp${tab}MX-520${tab}Debug;Release${tab}-
 Drive.abs${tab}Motor\\Drive.kbp${tab}MX-520${tab}Debug;Release${tab}MathLib.lib

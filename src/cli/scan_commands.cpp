@@ -1,12 +1,14 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "analysis/perser_file.h"
 #include "analysis/scan_words.h"
 #include "cli/cli_command.h"
+#include "cli/session_files.h"
 #include "platform/file_system.h"
 #include "platform/host_platform.h"
 
@@ -22,7 +24,7 @@ int RunScan(const ScanArgs& args) {
   std::unique_ptr<HostPlatform> host = HostPlatform::Create(nullptr);
   FileSystem& fs = *host->platform().fs;
   CPerserFile source;
-  if (!source.Open(fs, fs.FromHostPath(args.file))) {
+  if (!source.Open(fs, CommandLinePath(fs, args.file, std::cerr))) {
     std::fprintf(stderr, "zelvan: cannot read %s\n", args.file.c_str());
     return kExitFailed;
   }

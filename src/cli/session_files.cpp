@@ -6,6 +6,7 @@
 #include "host/headless_host.h"
 #include "host/write_locks.h"
 #include "platform/file_system.h"
+#include "platform/host_platform.h"
 #include "platform/interrupt.h"
 #include "platform/platform.h"
 #include "platform/private_profile.h"
@@ -19,6 +20,16 @@ namespace {
 
 // Set when a file the command had to write was not written; read at its end.
 bool unwritten_files = false;
+// Set when a relative path could not be resolved for want of a current directory.
+bool unresolved_paths = false;
+
+void ReportNoCurrentDirectory(std::ostream& err) {
+  if (!unresolved_paths) {
+    err << "zelvan: the current folder cannot be determined (" << CurrentDirectoryProblem()
+        << "); name the files by their full paths\n";
+  }
+  unresolved_paths = true;
+}
 
 }  // namespace
 
@@ -27,17 +38,27 @@ void NoteUnwrittenFiles() {
 }
 
 int FinalExitStatus(int status) {
-  return status == kExitOk && unwritten_files ? kExitFailed : status;
+  return status == kExitOk && (unwritten_files || unresolved_paths) ? kExitFailed : status;
+}
+
+std::string CommandLinePath(FileSystem& fs, std::string_view host_path, std::ostream& err) {
+  bool relative = host_path.empty() || host_path[0] != '/';
+  if (relative && fs.GetCurrentDirectory().empty()) ReportNoCurrentDirectory(err);
+  return fs.FullPath(fs.FromHostPath(host_path));
 }
 
 bool ChooseWorkspacePath(FileSystem& fs, const GlobalOptions& options, std::ostream& err,
                          std::string* path) {
   if (!options.workspace.empty()) {
-    *path = fs.FullPath(fs.FromHostPath(options.workspace));
-    return true;
+    *path = CommandLinePath(fs, options.workspace, err);
+    return !unresolved_paths;
   }
   std::vector<DirectoryEntry> entries;
   std::string dir = fs.GetCurrentDirectory();
+  if (dir.empty()) {
+    ReportNoCurrentDirectory(err);
+    return false;
+  }
   fs.ListDirectory(dir, "*.kws", &entries);
   std::vector<std::string> files;
   for (const DirectoryEntry& entry : entries) {

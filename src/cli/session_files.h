@@ -25,6 +25,13 @@ struct Platform;
 
 namespace zelvan::cli {
 
+// The system path of a host path given on the command line, made full. A
+// relative path needs the current directory: when the host cannot tell it,
+// this prints why (once) and the command fails at its end (FinalExitStatus);
+// the path returned then stays relative and names no file, so nothing is
+// read or written in its stead.
+std::string CommandLinePath(FileSystem& fs, std::string_view host_path, std::ostream& err);
+
 // The workspace a command opens: the one of -w/--workspace (a .kws file, or
 // a .kbp project alone), else the one .kws file of the current directory.
 // False after printing why.

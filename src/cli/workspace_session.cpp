@@ -127,7 +127,7 @@ DependencyProgress& WorkspaceSession::CommandProgress() {
 }
 
 std::string WorkspaceSession::SystemPath(std::string_view host_path) {
-  return fs().FullPath(fs().FromHostPath(host_path));
+  return CommandLinePath(fs(), host_path, err_);
 }
 
 bool WorkspaceSession::StartForOpening() {

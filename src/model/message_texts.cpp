@@ -97,6 +97,9 @@ constexpr MessageText kTexts[] = {
     {kMsgWorkspaceStateNotSaved,
      "The workspace settings could not be saved; the workspace was left as it was."},
     {kMsgOldFileNotDeleted, "The file %s of the renamed project could not be deleted."},
+    {kMsgTemplateMacroEndless,
+     "The macros of %s do not come to an end: a macro names itself, or the text grows past "
+     "16 MB."},
     {kMsgNotAvailable, "%s is not available in this version of the service."},
     {kMsgNotConnected, "The IDE's %s is not connected."},
     {kMsgArchiveFailed, "Source control did not carry out the action on %s."},

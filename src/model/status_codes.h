@@ -86,6 +86,7 @@ inline constexpr uint32_t kStatusTemplateUnreadable = 4435;      // with kMsgTem
 inline constexpr uint32_t kStatusTemplateEntryRefused = 4436;    // with kMsgTemplateEntryRefused
 inline constexpr uint32_t kStatusFileNotWritten = 4437;          // with kMsgFileNotWritten
 inline constexpr uint32_t kStatusWorkspaceStateNotSaved = 4438;  // kMsgWorkspaceStateNotSaved
+inline constexpr uint32_t kStatusTemplateMacroEndless = 4439;    // with kMsgTemplateMacroEndless
 
 // Message string IDs.
 inline constexpr unsigned kMsgSettingKindFirst = 5000;   // 5000..5002 setting-kind names
@@ -150,6 +151,7 @@ inline constexpr unsigned kMsgTemplateEntryRefused = 5131;    // %s: the entry (
 inline constexpr unsigned kMsgFileNotWritten = 5132;          // %s, %s: file, why (our own ID)
 inline constexpr unsigned kMsgWorkspaceStateNotSaved = 5133;  // (our own ID)
 inline constexpr unsigned kMsgOldFileNotDeleted = 5134;       // %s: the file (our own ID)
+inline constexpr unsigned kMsgTemplateMacroEndless = 5135;    // %s: macro or file (our own ID)
 inline constexpr unsigned kMsgNotAvailable = 5140;            // %s: the method (our own ID)
 inline constexpr unsigned kMsgNotConnected = 5142;            // %s: the IDE service (our own ID)
 inline constexpr unsigned kMsgArchiveFailed = 5143;           // %s: the path (our own ID)

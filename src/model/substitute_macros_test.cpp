@@ -29,5 +29,23 @@ TEST(SubstituteMacros, ReplacesEachNameInTableOrder) {
   }
 }
 
+TEST(SubstituteMacros, BoundedSubstitutionStopsAtTheBound) {
+  // M0 names M1 twice, M1 names M2 twice, ...: unbounded, "$(M0)" would
+  // become 2^40 bytes in one pass.
+  std::vector<std::string> names, values;
+  for (int i = 0; i < 40; ++i) {
+    names.push_back("M" + std::to_string(i));
+    values.push_back("$(M" + std::to_string(i + 1) + ")$(M" + std::to_string(i + 1) + ")");
+  }
+  values.back() = "xy";
+  std::string result;
+  EXPECT_FALSE(SubstituteMacrosWithin("$(M0)", names, values, 1000, &result));
+  // The bound holds for every step; a result of the bound's size passes.
+  ASSERT_TRUE(SubstituteMacrosWithin("$(A)$(A)", {"A"}, {"vwxyz"}, 10, &result));
+  EXPECT_EQ(result, "vwxyzvwxyz");
+  EXPECT_FALSE(SubstituteMacrosWithin("$(A)$(A)", {"A"}, {"vwxyz"}, 9, &result));
+  EXPECT_FALSE(SubstituteMacrosWithin("too long", {}, {}, 7, &result));
+}
+
 }  // namespace
 }  // namespace zelvan

@@ -7,6 +7,7 @@
 
 #include "platform/ansi_text.h"
 #include "platform/process_tag.h"
+#include "platform/undo_journal.h"
 #include "platform/win_path.h"
 
 namespace zelvan {
@@ -140,6 +141,19 @@ std::string_view TemporaryOwner(std::string_view name) {
 }
 
 int RemoveDeadTemporaries(FileSystem& fs, std::string_view dir) {
+  std::vector<DirectoryEntry> entries;
+  if (!fs.ListDirectory(dir, "*~zv*", &entries)) return 0;
+  // The journals first: undoing one may remove the temporaries of its files.
+  for (const DirectoryEntry& entry : entries) {
+    std::string_view owner;
+    if (!entry.is_directory && IsUndoJournalName(entry.name, &owner) && !IsProcessTagAlive(owner)) {
+      UndoDeadJournal(fs, AppendLastSlash(dir) + entry.name);
+    }
+  }
+  return RemoveDeadTemporaryFiles(fs, dir);
+}
+
+int RemoveDeadTemporaryFiles(FileSystem& fs, std::string_view dir) {
   std::vector<DirectoryEntry> entries;
   if (!fs.ListDirectory(dir, "*~zv*", &entries)) return 0;
   int removed = 0;

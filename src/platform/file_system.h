@@ -73,7 +73,8 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  // The current directory, a full path ending in `\`.
+  // The current directory, a full path ending in `\`; empty when the host
+  // could not tell it (relative paths then name no file).
   virtual std::string GetCurrentDirectory() const = 0;
   // Fails when `dir` is no existing directory.
   virtual bool SetCurrentDirectory(std::string_view dir) = 0;
@@ -217,9 +218,12 @@ inline bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_v
 std::string TemporaryPattern(std::string_view prefix);
 // The owner's tag in the name of a temporary, or empty for any other name.
 std::string_view TemporaryOwner(std::string_view name);
-// Removes the temporaries in `dir` whose owner is gone, and only those; the
-// number removed.
+// Removes the temporaries in `dir` whose owner is gone, and only those, after
+// undoing the undo journals of such owners there (undo_journal.h); the
+// number of temporaries removed.
 int RemoveDeadTemporaries(FileSystem& fs, std::string_view dir);
+// The same without the journals.
+int RemoveDeadTemporaryFiles(FileSystem& fs, std::string_view dir);
 
 // The lock file that serialises the writers of `path`: "<path>.lock", beside
 // the file a link at `path` leads to (the file itself cannot carry the lock:

@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "platform/posix_file_system.h"
+#include "platform/process_tag.h"
+#include "platform/undo_journal.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/temp_dir.h"
@@ -186,6 +189,59 @@ TEST(WriteFileAtomicTest, AFailedStepLeavesTheOldFile) {
     EXPECT_EQ(
         fs.Count(FsOp::kSync),
         fault == FsOp::kOpenForWrite || fault == FsOp::kAppend || fault == FsOp::kFlush ? 0 : 1);
+  }
+}
+
+// What the next process does with the undo journal of a killed one: take
+// back what it made, unless a file of the same name is no longer what it
+// wrote or the operation had got past its end.
+TEST(UndoJournalTest, ADeadOperationIsTakenBackAsFarAsItIsItsOwn) {
+  const struct {
+    const char* name;
+    std::function<void(testing::MemoryFileSystem&)> after_kill;
+    const char* files_left;
+  } kCases[] = {
+      {"killed", nullptr, "C:\\ws\\Old.kbp C:\\ws\\Old.kde C:\\ws\\ws.kws "},
+      {"a file replaced by the user's",
+       [](testing::MemoryFileSystem& fs) { fs.AddFile("C:\\ws\\p\\b.c", "mine"); },
+       "C:\\ws\\Old.kbp C:\\ws\\Old.kde C:\\ws\\p\\b.c C:\\ws\\ws.kws "},
+      {"the workspace file changed",
+       [](testing::MemoryFileSystem& fs) { fs.AddFile("C:\\ws\\ws.kws", "new"); },
+       "C:\\ws\\p\\a.c C:\\ws\\p\\b.c C:\\ws\\p\\P.kbp C:\\ws\\ws.kws "},
+      {"an old file deleted",
+       [](testing::MemoryFileSystem& fs) { fs.DeleteFile("C:\\ws\\Old.kde"); },
+       "C:\\ws\\p\\a.c C:\\ws\\p\\b.c C:\\ws\\p\\P.kbp C:\\ws\\ws.kws "},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    testing::MemoryFileSystem fs;
+    fs.AddFile("C:\\ws\\ws.kws", "old");
+    fs.AddFile("C:\\ws\\Old.kbp", "old project");
+    fs.AddFile("C:\\ws\\Old.kde", "old dependencies");
+    UndoJournal journal(fs, "C:\\ws");
+    journal.DoneWhenChanged("C:\\ws\\ws.kws");
+    journal.DeleteWhenDone("C:\\ws\\Old.kbp");
+    journal.DeleteWhenDone("C:\\ws\\Old.kde");
+    ASSERT_TRUE(journal.WillCreateDirectory("C:\\ws\\p"));
+    ASSERT_TRUE(fs.CreateDirectory("C:\\ws\\p"));
+    for (const char* name : {"a.c", "b.c", "P.kbp"}) {
+      std::string path = std::string("C:\\ws\\p\\") + name;
+      ASSERT_TRUE(journal.WillCreateFile(path, name));
+      ASSERT_TRUE(WriteFileAtomic(fs, path, name));
+    }
+    if (c.after_kill) c.after_kill(fs);
+    std::vector<DirectoryEntry> journals;
+    ASSERT_TRUE(fs.ListDirectory("C:\\ws", "*.undo", &journals));
+    ASSERT_EQ(journals.size(), 1u);
+    std::string_view owner;
+    EXPECT_TRUE(IsUndoJournalName(journals[0].name, &owner));
+    EXPECT_EQ(owner, OwnProcessTag());
+    UndoDeadJournal(fs, "C:\\ws\\" + journals[0].name);
+    std::string left;
+    for (const std::string& file : fs.AllFiles())
+      left += file + " ";
+    EXPECT_EQ(left, c.files_left);
+    EXPECT_EQ(DirectoryExists(fs, "C:\\ws\\p"), left.find("\\p\\") != std::string::npos);
   }
 }
 

@@ -4,7 +4,9 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 
 #include "platform/ansi_text.h"
 #include "platform/interrupt_stop.h"
@@ -12,6 +14,7 @@
 #include "platform/posix_system_services.h"
 #include "platform/private_profile.h"
 #include "platform/registry.h"
+#include "platform/win_path.h"
 
 namespace zelvan {
 
@@ -35,9 +38,15 @@ HostPlatform::~HostPlatform() {
 
 namespace {
 
-std::string HostWorkingDirectory() {
+// Empty, with the reason in `error`, when it cannot be determined (a path
+// longer than PATH_MAX, a removed directory): no file could be named through
+// it anyway.
+std::string HostWorkingDirectory(std::string* error) {
   char buffer[PATH_MAX + 1];
-  if (::getcwd(buffer, sizeof buffer) == nullptr) return "/";
+  if (::getcwd(buffer, sizeof buffer) == nullptr) {
+    if (error) *error = std::strerror(errno);
+    return "";
+  }
   return buffer;
 }
 
@@ -73,13 +82,15 @@ std::unique_ptr<HostPlatform> HostPlatform::Create(UiHooks* ui) {
   if (auto code_page = system.GetEnv("ZELVAN_CODEPAGE"); code_page && !code_page->empty()) {
     SetAnsiCodePage(static_cast<unsigned>(std::strtoul(code_page->c_str(), nullptr, 10)));
   }
-  parts.fs = std::make_unique<PosixFileSystem>(std::move(map), HostWorkingDirectory());
+  parts.fs = std::make_unique<PosixFileSystem>(std::move(map), HostWorkingDirectory(nullptr));
   parts.profile = std::make_unique<PrivateProfile>(*parts.fs);
 
   std::string registry_host = DefaultRegistryPath(system);
   if (auto path = system.GetEnv("ZELVAN_REGISTRY"); path && !path->empty()) registry_host = *path;
-  parts.registry =
-      CreateFileRegistry(*parts.profile, parts.fs->FromHostPath(registry_host), parts.fs.get());
+  std::string registry_path = parts.fs->FromHostPath(registry_host);
+  // Every command reads the registry: its folder loses what killed ones left.
+  RemoveDeadTemporaries(*parts.fs, GetFileDirectory(registry_path));
+  parts.registry = CreateFileRegistry(*parts.profile, registry_path, parts.fs.get());
 
   host->platform_.fs = parts.fs.get();
   host->platform_.profile = parts.profile.get();
@@ -91,6 +102,12 @@ std::unique_ptr<HostPlatform> HostPlatform::Create(UiHooks* ui) {
   }
   host->platform_.ui = ui;
   return host;
+}
+
+std::string CurrentDirectoryProblem() {
+  std::string error;
+  HostWorkingDirectory(&error);
+  return error;
 }
 
 bool HostPlatform::MapDriveUnlessSet(char letter, const std::string& host_dir) {

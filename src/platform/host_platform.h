@@ -39,4 +39,8 @@ class HostPlatform {
   Platform platform_;
 };
 
+// Why the host cannot tell the current directory (GetCurrentDirectory of its
+// file system is empty), as the host words it; empty when it can.
+std::string CurrentDirectoryProblem();
+
 }  // namespace zelvan

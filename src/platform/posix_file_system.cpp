@@ -142,13 +142,27 @@ bool WriteAll(int fd, std::string_view data) {
 }  // namespace
 
 PosixFileSystem::PosixFileSystem(HostPathMap map, const std::string& host_cwd)
-    : map_(std::move(map)), host_cwd_(NormaliseHostPath(host_cwd, "/")) {
-  for (auto& [letter, dir] : map_.drives)
-    dir = NormaliseHostPath(dir, host_cwd_);
-  if (!map_.network_root.empty()) {
-    map_.network_root = NormaliseHostPath(map_.network_root, host_cwd_);
+    : map_(std::move(map)),
+      host_cwd_(host_cwd.empty() ? std::string() : NormaliseHostPath(host_cwd, "/")) {
+  // Without a current directory a relative directory is nowhere: it maps nothing.
+  for (auto it = map_.drives.begin(); it != map_.drives.end();) {
+    if (!IsKnownHostPath(it->second)) {
+      it = map_.drives.erase(it);
+      continue;
+    }
+    it->second = NormaliseHostPath(it->second, host_cwd_);
+    ++it;
   }
-  cwd_ = AppendLastSlash(FromHostPath(host_cwd_));
+  if (!map_.network_root.empty()) {
+    map_.network_root = IsKnownHostPath(map_.network_root)
+                            ? NormaliseHostPath(map_.network_root, host_cwd_)
+                            : std::string();
+  }
+  if (!host_cwd_.empty()) cwd_ = AppendLastSlash(FromHostPath(host_cwd_));
+}
+
+bool PosixFileSystem::IsKnownHostPath(std::string_view host_path) const {
+  return !host_cwd_.empty() || (!host_path.empty() && host_path[0] == '/');
 }
 
 PosixFileSystem::~PosixFileSystem() {
@@ -488,6 +502,13 @@ std::string PosixFileSystem::ToHostPath(std::string_view path) {
 }
 
 std::string PosixFileSystem::FromHostPath(std::string_view host_path) const {
+  if (!IsKnownHostPath(host_path)) {
+    // Relative, and no current directory to resolve it against: it stays
+    // relative, which no call resolves either, rather than landing in "/".
+    std::string relative(host_path);
+    std::replace(relative.begin(), relative.end(), '/', '\\');
+    return relative;
+  }
   std::string host = NormaliseHostPath(host_path, host_cwd_);
   // The longest mapped prefix wins, so a drive inside another maps to itself.
   const std::string* best_dir = nullptr;
@@ -643,6 +664,7 @@ bool PosixFileSystem::MapDrive(char letter, const std::string& host_dir, bool ke
   char upper = ToUpperAscii(letter);
   if (upper < 'A' || upper > 'Z') return false;
   if (keep_existing && map_.drives.count(upper)) return true;
+  if (!IsKnownHostPath(host_dir)) return false;
   map_.drives[upper] = NormaliseHostPath(host_dir, host_cwd_);
   mapped_.clear();
   return true;

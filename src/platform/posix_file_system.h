@@ -35,14 +35,17 @@ struct HostPathMap {
 
 class PosixFileSystem final : public FileSystem {
  public:
-  // `host_cwd` is the host directory the current directory starts at.
+  // `host_cwd` is the host directory the current directory starts at; empty
+  // when it cannot be determined: then GetCurrentDirectory is empty, and a
+  // relative host path stays relative (FromHostPath) and names no file.
   PosixFileSystem(HostPathMap map, const std::string& host_cwd);
   ~PosixFileSystem() override;
   PosixFileSystem(const PosixFileSystem&) = delete;
   PosixFileSystem& operator=(const PosixFileSystem&) = delete;
 
   // Maps drive `letter` to a host directory. With `keep_existing`, a drive
-  // that is already mapped stays as it is. False for a letter that is no letter.
+  // that is already mapped stays as it is. False for a letter that is no
+  // letter, and for a relative directory without a current directory.
   bool MapDrive(char letter, const std::string& host_dir, bool keep_existing);
 
   std::string GetCurrentDirectory() const override;
@@ -73,6 +76,8 @@ class PosixFileSystem final : public FileSystem {
   void WaitForBackgroundWork() override;
 
  private:
+  // Absolute, or relative with a current directory to resolve it against.
+  bool IsKnownHostPath(std::string_view host_path) const;
   bool Copy(std::string_view from, std::string_view to, bool fail_if_exists, Durability durability);
   // Rename's way for a large file that replaces another (host paths).
   bool ReplaceLarge(const std::string& from, const std::string& to);

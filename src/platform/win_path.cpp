@@ -189,7 +189,10 @@ bool GetFullPathName(std::string_view path, std::string_view current_dir, std::s
   if (rooted_with_drive || IsNetworkPath(path)) {
     combined = std::string(path);
   } else {
-    if (!SplitRoot(current_dir, &cwd_root, &cwd_rest)) return false;
+    // Only a relative path needs the current directory: a rooted one
+    // resolves without it (an unknown one is empty).
+    bool relative = !HasDrive(path) && !IsPathSeparator(path[0]);
+    if (relative && !SplitRoot(current_dir, &cwd_root, &cwd_rest)) return false;
     if (HasDrive(path)) {
       // "X:rest": relative to the current directory when it is on drive X.
       if (HasDrive(current_dir) && ToUpperAscii(current_dir[0]) == ToUpperAscii(path[0])) {

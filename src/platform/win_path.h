@@ -63,7 +63,7 @@ std::vector<std::string_view> PathComponents(std::string_view path);
 // "X:a" takes `current_dir` when it is on drive X, else X's
 // root. `..` never climbs above the root or the network share. A trailing
 // separator is kept. Returns false for an empty path, a malformed network
-// path or an unusable `current_dir`.
+// path, or a relative one with an unusable `current_dir` (empty: unknown).
 bool GetFullPathName(std::string_view path, std::string_view current_dir, std::string* out);
 
 // Compare whole paths without regard to ASCII case (no normalisation).

@@ -46,7 +46,7 @@ bool BuilderFile::CopyTo(std::string_view new_base_name, FileSystem& fs, FileTra
   std::string new_path = ReplaceBaseName(path_, new_base_name);
   std::string why;
   if (!files.WriteNewFile(new_path, Rewrite(text, SplitPath(path_).title, new_base_name), &why,
-                          status.read_only)) {
+                          status.read_only, path_)) {
     *error = new_path + ": " + why;
     return false;
   }

@@ -32,7 +32,7 @@ class BuilderFile {
 
   // Writes the copy through `files`: the path with only its base name
   // replaced by `new_base_name`, which must not exist yet; the copy keeps
-  // the read-only attribute. On success Path() names the copy. False, with
+  // the read-only attribute and the permissions. On success Path() names the copy. False, with
   // the reason in `error`, when the file cannot be read or the copy exists
   // or cannot be written.
   virtual bool CopyTo(std::string_view new_base_name, FileSystem& fs, FileTransaction& files,

@@ -46,8 +46,10 @@ bool Command::SaveProjectFirst(COneProjectData& project) {
 }
 
 void Command::ProtectWorkspaceState(FileTransaction& files) {
-  for (const std::string& file : services_.WorkspaceStateFiles())
+  for (const std::string& file : services_.WorkspaceStateFiles()) {
     files.Protect(file);
+    files.DoneWhenChanged(file);
+  }
   if (!workspace_.WorkspaceOptionsPath().empty()) files.Protect(workspace_.WorkspaceOptionsPath());
 }
 

@@ -46,7 +46,8 @@ class Command {
   // cannot be saved.
   bool SaveProjectFirst(COneProjectData& project);
   // Has `files` put back the host's workspace record and the workspace
-  // options, should the command fail.
+  // options, should the command fail; once the record changed, the
+  // command's files stay even if it is killed (FileTransaction::DoneWhenChanged).
   void ProtectWorkspaceState(FileTransaction& files);
 
   CProjectData& workspace_;

@@ -7,6 +7,7 @@
 #include "model/project_data.h"
 #include "model/status_codes.h"
 #include "platform/file_system.h"
+#include "platform/win_path.h"
 #include "projects/builder_files.h"
 #include "projects/file_transaction.h"
 #include "projects/project_name.h"
@@ -35,7 +36,8 @@ bool CommandCopyProject::Execute(std::string_view name) {
   if (!SaveProjectFirst(*project)) return false;
 
   FileSystem& fs = *workspace_.platform().fs;
-  FileTransaction files(fs);
+  // The journal goes beside the project file, where the copies go.
+  FileTransaction files(fs, GetFileDirectory(project->ProjectFilePath()));
   std::string new_base_name = "Copy" + project->BaseName();
   ProjectFile ide_record(project->IdeProjectFilePath());
   BuilderProfile project_file(project->ProjectFilePath());
@@ -68,7 +70,7 @@ bool CommandRenameProject::Execute(std::string_view name, std::string_view new_n
   if (!SaveProjectFirst(*project)) return false;
 
   FileSystem& fs = *workspace_.platform().fs;
-  FileTransaction files(fs);
+  FileTransaction files(fs, GetFileDirectory(project->ProjectFilePath()));
   ProtectWorkspaceState(files);
   const std::string old_file = project->ProjectFilePath();
   const std::string old_output = project->OutputName();
@@ -82,6 +84,9 @@ bool CommandRenameProject::Execute(std::string_view name, std::string_view new_n
   std::vector<std::string> old_files = {ide_settings.Path(), ide_record.Path(),
                                         project_file.Path(), compiler_settings.Path(),
                                         layout.Path(),       project->FunctionDatabasePath()};
+  for (const std::string& path : old_files) {
+    if (FileExists(fs, path)) files.DeleteWhenDone(path);
+  }
   for (BuilderFile* file : std::vector<BuilderFile*>{&ide_settings, &ide_record, &project_file,
                                                      &compiler_settings, &layout}) {
     if (file != &project_file && !file->Exists(fs)) continue;
@@ -109,10 +114,10 @@ bool CommandRenameProject::Execute(std::string_view name, std::string_view new_n
     Undo(renamed, old_file, old_output);
     return Fail(kStatusWorkspaceStateNotSaved, kMsgWorkspaceStateNotSaved);
   }
-  files.Commit();
 
   // The renamed project is loaded and the workspace names it: the old
-  // files can go.
+  // files can go. The journal is closed after them, so that a command
+  // killed meanwhile leaves none behind.
   for (const std::string& path : old_files) {
     if (!FileExists(fs, path)) continue;
     fs.SetReadOnly(path, false);
@@ -121,6 +126,7 @@ bool CommandRenameProject::Execute(std::string_view name, std::string_view new_n
           LoadMessage(*workspace_.platform().ui, kMsgOldFileNotDeleted, {path}), kOutputWarning);
     }
   }
+  files.Commit();
   new_project_file_ = renamed->ProjectFilePath();
   return true;
 }

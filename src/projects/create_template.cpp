@@ -32,9 +32,12 @@ constexpr std::string_view kProjectKey = "PROJECT";
 constexpr const char* kTargets[] = {"Debug", "Release"};
 // The primary language of Japanese resources; any other gets the "!English" lists.
 constexpr uint32_t kJapanese = 17;
-// Macro values may name other macros of the MACRO section; a value that
-// names itself stops growing after this many rounds.
+// Macro values may name other macros of the MACRO section, each round of
+// substitution resolving one more level. A value still changing after the
+// last round, or growing past the size bound (values that name themselves
+// twice double with every occurrence), names itself: the template is refused.
 constexpr int kMacroExpansionRounds = 8;
+constexpr size_t kMaxMacroText = size_t{16} << 20;  // all values together, and each file
 
 struct ChipOption {
   const char* variant;
@@ -143,11 +146,23 @@ bool CCreateTemplate::BuildMacroList() {
   macro_values_.clear();
   for (const std::string& key : ini_.KeyNames(kMacroSection))
     AppendMacro(key, Lookup(ini_, kMacroSection, key));
-  for (int round = 0; round < kMacroExpansionRounds; ++round) {
-    std::vector<std::string> expanded;
-    for (const std::string& value : macro_values_)
-      expanded.push_back(SubstituteMacros(value, macro_names_, macro_values_));
+  for (int round = 0;; ++round) {
+    std::vector<std::string> expanded(macro_values_.size());
+    size_t budget = kMaxMacroText;
+    for (size_t i = 0; i < macro_values_.size(); ++i) {
+      if (!SubstituteMacrosWithin(macro_values_[i], macro_names_, macro_values_, budget,
+                                  &expanded[i])) {
+        return FailEndless(macro_names_[i]);
+      }
+      budget -= expanded[i].size();
+    }
     if (expanded == macro_values_) break;
+    if (round == kMacroExpansionRounds) {
+      size_t i = 0;
+      while (expanded[i] == macro_values_[i])
+        ++i;
+      return FailEndless(macro_names_[i]);
+    }
     macro_values_ = std::move(expanded);
   }
   AppendMacro("TMP", workspace_.SecondTempDirectory());
@@ -168,8 +183,21 @@ bool CCreateTemplate::ReadTemplateFile(std::string_view name, std::string* text)
   return true;
 }
 
-std::string CCreateTemplate::CopyWithSubstitution(std::string_view text) const {
-  return InstantiateTemplateText(text, macro_names_, macro_values_, map_settings_);
+bool CCreateTemplate::FailEndless(std::string_view macro) {
+  std::string subject =
+      "[" + std::string(kMacroSection) + "] " + std::string(macro) + " of " + template_ini_;
+  return Fail(kStatusTemplateMacroEndless, kMsgTemplateMacroEndless, {subject});
+}
+
+bool CCreateTemplate::CopyWithSubstitution(std::string_view text, std::string_view name,
+                                           std::string* copy) {
+  std::string substituted;
+  if (!SubstituteMacrosWithin(text, macro_names_, macro_values_, kMaxMacroText, &substituted)) {
+    return Fail(kStatusTemplateMacroEndless, kMsgTemplateMacroEndless, {name});
+  }
+  // The macros are in; what is left to do is the heap switch.
+  *copy = InstantiateTemplateText(substituted, {}, {}, map_settings_);
+  return true;
 }
 
 bool CCreateTemplate::CopyTemplateFiles() {
@@ -206,7 +234,8 @@ bool CCreateTemplate::CopyTemplateFiles() {
 
   planned_.clear();
   for (size_t i = 0; i < entries.size(); ++i) {
-    PlannedFile file{folder_ + entries[i].destination, CopyWithSubstitution(texts[i]), false};
+    PlannedFile file{folder_ + entries[i].destination, "", false};
+    if (!CopyWithSubstitution(texts[i], entries[i].source, &file.contents)) return false;
     if (PathEquals(file.path, project_file_)) {
       return Fail(kStatusDestinationExists, kMsgFileExists, {project_file_});
     }
@@ -233,7 +262,9 @@ bool CCreateTemplate::CopyTemplateFiles() {
     planned_.push_back(std::move(file));
   }
 
-  project_text_ = ProfileText(CopyWithSubstitution(project_template_text));
+  std::string project_text;
+  if (!CopyWithSubstitution(project_template_text, project_template, &project_text)) return false;
+  project_text_ = ProfileText(project_text);
   if (name_.find(' ') != std::string::npos) QuoteOutputFiles();
   AddChipOption();
   AddMemoryModelOptions();

@@ -36,6 +36,9 @@
 // a blank gets its output file quoted in DefaultLink, and PROJECT/TARGET_CPU
 // is set to $(TARGET_CHIP) (the CPU name when there is none).
 //
+// A macro that names itself (BANNER=$(BANNER)x), or a text that grows past
+// 16 MB with the macros in, refuses the template.
+//
 // Nothing is written until the whole project is planned: every list entry
 // is checked (a name with a drive, a full path or ".." is refused), every
 // template file read and every question answered first.
@@ -117,7 +120,10 @@ class CCreateTemplate {
   bool CopyTemplateFiles();
   // Reads a template file from the template folder, else from Default.
   bool ReadTemplateFile(std::string_view name, std::string* text);
-  std::string CopyWithSubstitution(std::string_view text) const;
+  // The text of template file `name` with the macros in. False, with the
+  // status set, when it grows past the bound.
+  bool CopyWithSubstitution(std::string_view text, std::string_view name, std::string* copy);
+  bool FailEndless(std::string_view macro);
   void QuoteOutputFiles();
   void AddChipOption();
   void AddMemoryModelOptions();

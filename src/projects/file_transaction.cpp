@@ -21,6 +21,10 @@ bool FileTransaction::CreateDirectories(std::string_view dir, std::string* error
     path = parent;
   }
   for (const std::string& each : missing) {
+    if (!journal_.WillCreateDirectory(each)) {
+      *error = "the undo journal cannot be written";
+      return false;
+    }
     if (!fs_.CreateDirectory(each)) {
       *error = "the folder " + each + " cannot be created";
       return false;
@@ -51,7 +55,7 @@ void FileTransaction::Protect(std::string_view path) {
 }
 
 bool FileTransaction::Write(std::string_view path, std::string_view contents, bool must_be_new,
-                            bool read_only, std::string* error) {
+                            bool read_only, std::string_view permissions_of, std::string* error) {
   FileStatus status;
   bool exists = fs_.Stat(path, &status);
   if (exists && (must_be_new || status.is_directory)) {
@@ -62,11 +66,18 @@ bool FileTransaction::Write(std::string_view path, std::string_view contents, bo
     *error = "it cannot be read";
     return false;
   }
+  if (!exists && !journal_.WillCreateFile(path, contents)) {
+    *error = "the undo journal cannot be written";
+    return false;
+  }
   if (exists && status.read_only && !fs_.SetReadOnly(path, false)) {
     *error = "its read-only attribute cannot be cleared";
     return false;
   }
-  if (!WriteFileAtomic(fs_, path, contents, error)) return false;
+  if (!WriteFileAtomic(fs_, path, contents, error,
+                       WriteOptions{Durability::kDurable, false, permissions_of})) {
+    return false;
+  }
   if (read_only && !fs_.SetReadOnly(path, true)) {
     *error = "its read-only attribute cannot be set";
     return false;
@@ -75,13 +86,14 @@ bool FileTransaction::Write(std::string_view path, std::string_view contents, bo
 }
 
 bool FileTransaction::WriteNewFile(std::string_view path, std::string_view contents,
-                                   std::string* error, bool read_only) {
-  return Write(path, contents, /*must_be_new=*/true, read_only, error);
+                                   std::string* error, bool read_only,
+                                   std::string_view permissions_of) {
+  return Write(path, contents, /*must_be_new=*/true, read_only, permissions_of, error);
 }
 
 bool FileTransaction::ReplaceFile(std::string_view path, std::string_view contents,
                                   std::string* error) {
-  return Write(path, contents, /*must_be_new=*/false, /*read_only=*/false, error);
+  return Write(path, contents, /*must_be_new=*/false, /*read_only=*/false, {}, error);
 }
 
 void FileTransaction::Rollback() {
@@ -109,11 +121,13 @@ void FileTransaction::Rollback() {
   for (auto it = directories_.rbegin(); it != directories_.rend(); ++it)
     fs_.RemoveDirectory(*it);
   directories_.clear();
+  journal_.Close();
 }
 
 void FileTransaction::Commit() {
   entries_.clear();
   directories_.clear();
+  journal_.Close();
 }
 
 }  // namespace zelvan

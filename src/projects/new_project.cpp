@@ -85,7 +85,8 @@ bool MethodNewProject::Run(const NewProjectRequest& request, Kind kind, bool add
   }
 
   FileSystem& fs = *workspace_.platform().fs;
-  FileTransaction files(fs);
+  // The journal goes beside the workspace file, where every later command looks.
+  FileTransaction files(fs, GetFileDirectory(workspace_.WorkspacePath()));
   ProtectWorkspaceState(files);
   // Saving the workspace may write the new project's makefile and dependency file.
   for (std::string_view extension : {kMakefileExtension, kDependencyExtension}) {

@@ -218,6 +218,9 @@ TEST(ProjectCommands, FailuresChangeNothing) {
   const std::string kUnknown =
       "The project file does not exist, or the project is not in the workspace.";
   const Run new_a = new_project(Request("A", "MX-520"));
+  const std::string kEndless = "The macros of [MACRO] BANNER of " + std::string(kMx520Ini) +
+                               " do not come to an end: a macro names itself, or the text grows "
+                               "past 16 MB.";
   const char* const kOutside = " names a file outside its folder (a full path, a drive or \"..\").";
   const struct {
     const char* name;
@@ -269,6 +272,30 @@ TEST(ProjectCommands, FailuresChangeNothing) {
        "The template entry [BLANK!English] PROJECT=..\\BLANKPRJ.KIP" + std::string(kOutside)},
       {"template missing", [](World& w) { w.memory.DeleteFile(kMx520Ini); }, new_a, 4435,
        "The template file " + std::string(kMx520Ini) + " cannot be read."},
+      // Macros that name themselves are refused, however they grow, before
+      // more than the bound (16 MB) is held.
+      {"macro names itself twice",
+       entry("BANNER=$(TARGET_FAMILY) application", "BANNER=$(BANNER)$(BANNER)x"), new_a, 4439,
+       kEndless},
+      {"macro names itself", entry("BANNER=$(TARGET_FAMILY) application", "BANNER=$(BANNER)x"),
+       new_a, 4439, kEndless},
+      {"file grows past the bound",
+       [](World& w) {
+         std::string chain = "BANNER=$(B1)$(B1)";
+         for (int i = 1; i < 20; ++i)
+           chain += StringPrintf("\nB%d=$(B%d)$(B%d)", i, i + 1, i + 1);
+         Edit(w, kMx520Ini, "BANNER=$(TARGET_FAMILY) application", chain + "\nB20=x");
+         // 17 times a banner of 1 MB.
+         Edit(w, "K:\\Config\\Builder\\Template\\MX-520\\main.c", "($(BANNER))", [] {
+           std::string banners;
+           for (int i = 0; i < 17; ++i)
+             banners += "$(BANNER)";
+           return banners;
+         }());
+       },
+       new_a, 4439,
+       "The macros of main.c do not come to an end: a macro names itself, or the text grows past "
+       "16 MB."},
       {"template file missing", entry("FILE1=startup.asm", "FILE1=gone.asm"), new_a, 4435,
        "The template file K:\\Config\\Builder\\Template\\MX-520\\Default\\gone.asm cannot be "
        "read."},
