@@ -276,6 +276,8 @@ void RegisterComponentCommands(const CommandRegistry& registry) {
     auto args = std::make_shared<CallArgs>();
     cmd->add_flag("--save", args->save, "Save the workspace of -w after the call");
     cmd->prefix_command();
+    // Every word from OBJECT.METHOD on is the call's, none the top level's.
+    cmd->fallthrough(false);
     cmd->callback([&, args, cmd] {
       std::vector<std::string> words = cmd->remaining();
       if (!words.empty()) {
