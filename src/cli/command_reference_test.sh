@@ -123,6 +123,7 @@ offers "a file after a command" "" -- add-file Motor ""
 offers "the projects" $'MathLib.lib\nMotor.abs\nSensor.abs' -- get ""
 offers "the targets of the project named" $'Debug\nRelease' -- activate Sensor ""
 offers "the targets of an option" $'Debug\nRelease' -- files Motor --target ""
+offers "the targets of the active project" $'Debug\nRelease' -- build --target ""
 offers "the settings" $'compile\nconvert' -- set Motor Debug co
 offers "the projects of -w" "Sensor.abs" -- -w Sensor/Sensor.kbp get ""
 offers "the CPUs" $'MR44\nMR44A' -- new Pump --cpu MR
@@ -136,6 +137,16 @@ grep -q '^\.SH EXAMPLES$' <<<"$manual" || fail "the manual page has no examples"
 # A value is named by the word its description uses.
 grep -qF -- '\fB\-\-default\fR \fIDEFAULT\fR' <<<"$manual" || fail "the manual names --default's value otherwise"
 grep -qF -- '\fB\-\-jobs\fR \fIJOBS\fR' <<<"$manual" || fail "the manual names --jobs's value otherwise"
+
+# What a call may name: each object, then its methods with their parameters.
+check "call --list" 0 "Connect
+Command
+Service
+  Service.GetProjectInfo(--long N, value, value, out text)
+Version
+  Version.Method7(out number, out number)
+  Version.Method8(out text)
+Project" -- bash -c "'$zelvan' call --list | grep -E '^[A-Z]|GetProjectInfo|Version\\.'"
 
 check "options format of an unknown CPU" 1 "" -- "$zelvan" options format --cpu NOPE -- -O2
 stderr_has "options format of an unknown CPU" "zelvan: unknown CPU NOPE; known: "

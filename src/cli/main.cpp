@@ -59,6 +59,9 @@ int main(int argc, char** argv) {
     std::fputs(UsageErrorMessage(app, e).c_str(), stderr);
     return kExitUsage;
   }
-  if (!selected) return kExitUsage;
+  if (!selected) {
+    std::fputs("zelvan: a command is required; see zelvan --help\n", stderr);
+    return kExitUsage;
+  }
   return FinalExitStatus(selected());
 }

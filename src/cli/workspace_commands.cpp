@@ -536,10 +536,14 @@ int RunComplete(const GlobalOptions& globals, const std::string& kind, const std
   } else {
     ComponentSession session(globals);
     if (!session.Open()) return kExitFailed;
-    if (!ProjectInfoList(session, kind == "projects" ? 2 : 6, kind == "projects" ? "" : project,
-                         &words)) {
-      return kExitFailed;
+    std::string owner = project;
+    if (kind == "targets" && owner.empty()) {  // the active project's
+      VariantArgs args;
+      ScopedBstr active;
+      session.service().GetProjectInfo(0, args.Text(""), args.Empty(), active.Receive());
+      owner = active.Text();
     }
+    if (!ProjectInfoList(session, kind == "projects" ? 2 : 6, owner, &words)) return kExitFailed;
   }
   for (const std::string& word : words)
     std::cout << word << '\n';
