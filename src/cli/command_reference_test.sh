@@ -35,6 +35,8 @@ activate|zelvan: activate: PROJECT is required; see zelvan activate --help
 set Motor Debug compile '-g -O1'|zelvan: set: VALUE is required; $dash_hint zelvan set PROJECT TARGET SETTING -- VALUE
 file-set Motor Debug main.c compile -O2|zelvan: file-set: VALUE is required; $dash_hint zelvan file-set PROJECT TARGET FILE SETTING -- VALUE
 makefile --mode bad|zelvan: makefile: --mode: bad not in {normal,sub,fal}; see zelvan makefile --help
+makefile --mode fall|zelvan: makefile: --mode: fall not in {normal,sub,fal} (did you mean fal?); see zelvan makefile --help
+file-set Motor Debug main.c compil -- -O2|zelvan: file-set: SETTING: compil not in {nobuild,custombuild,compile,temp,nolcf} (did you mean compile?); see zelvan file-set --help
 --yes --no projects|zelvan: projects: --yes excludes --no; see zelvan projects --help
 EOF
 

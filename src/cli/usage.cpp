@@ -4,7 +4,9 @@
 
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/closest_name.h"
@@ -177,8 +179,9 @@ std::vector<std::string> OptionNames(const CLI::App& app) {
   return names;
 }
 
+// ("--" may be left over too: CLI11 keeps it once the arguments are taken.)
 bool LooksLikeOption(const std::string& word) {
-  return word.size() > 1 && word[0] == '-';
+  return word.size() > 1 && word[0] == '-' && word != "--";
 }
 
 // "PROJECT TARGET SETTING -- VALUE" for the hint on values that start with -.
@@ -316,6 +319,21 @@ std::string UsageErrorMessage(const CLI::App& app, const CLI::ParseError& error)
       {"The following arguments were not expected: ", "unexpected arguments "}};
   for (const auto& [theirs, ours] : kExtras) {
     if (message.starts_with(theirs)) message = std::string(ours) + message.substr(theirs.size());
+  }
+  // "--mode: fall not in {normal,sub,fal}": the closest of the words allowed.
+  const size_t not_in = message.find(" not in {");
+  const size_t colon = message.rfind(": ", not_in);
+  if (not_in != std::string::npos && colon != std::string::npos && message.back() == '}') {
+    std::vector<std::string> allowed;
+    std::string list = message.substr(not_in + 9, message.size() - not_in - 10);
+    for (size_t start = 0; start <= list.size();) {
+      size_t end = list.find(',', start);
+      if (end == std::string::npos) end = list.size();
+      allowed.push_back(list.substr(start, end - start));
+      start = end + 1;
+    }
+    const std::string closest = ClosestName(message.substr(colon + 2, not_in - colon - 2), allowed);
+    if (!closest.empty()) message += " (did you mean " + closest + "?)";
   }
   return prefix + message + Suffix(path);
 }
