@@ -264,6 +264,14 @@ std::string BashCompletion(const CLI::App& app) {
     }
     if (!names.empty()) arguments += "    [\"" + entry.path + "\"]=\"" + Join(names, " ") + "\"\n";
   }
+  // The options every command takes, after the command as well.
+  std::vector<std::string> global_names;
+  for (const CLI::Option* option :
+       app.get_options([](const CLI::Option* o) { return o->nonpositional(); })) {
+    if (IsHelp(app, option) || option == app.get_version_ptr()) continue;
+    for (const std::string& option_name : OptionNames(*option))
+      global_names.push_back(option_name);
+  }
   const std::string name = app.get_name();
   return "# bash completion for " + name + ", made from its command table by `" + name +
          " completion bash`.\n"
@@ -288,6 +296,9 @@ std::string BashCompletion(const CLI::App& app) {
          "  local -A arguments=(\n" +
          arguments +
          "  )\n"
+         "  local globals=\"" +
+         Join(global_names, " ") +
+         "\"\n"
          "  local cur=${COMP_WORDS[COMP_CWORD]} path=" +
          name +
          " word i rest= key kind\n"
@@ -322,7 +333,11 @@ std::string BashCompletion(const CLI::App& app) {
          "  if ((i == COMP_CWORD)); then\n"
          "    kind=\n"
          "    if [[ -z $rest && $cur == -* ]]; then\n"
-         "      COMPREPLY=($(compgen -W \"${options[\"$path\"]-}\" -- \"$cur\"))\n"
+         "      local offered=${options[\"$path\"]-}\n"
+         "      [[ $path == " +
+         name +
+         " ]] || offered+=\" $globals\"\n"
+         "      COMPREPLY=($(compgen -W \"$offered\" -- \"$cur\"))\n"
          "      return 0\n"
          "    elif [[ -z $rest && ${#given[@]} == 0 && -n ${commands[\"$path\"]-} ]]; then\n"
          "      COMPREPLY=($(compgen -W \"${commands[\"$path\"]}\" -- \"$cur\"))\n"

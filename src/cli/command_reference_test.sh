@@ -77,7 +77,7 @@ help_commands() {
     /^[A-Z]/ { s = 0 } s && /^  [a-z]/ { print $1 }' | sort
 }
 help_options() {
-  "$zelvan" "$@" --help | sed -n '/^Options:/,/^$/p' |
+  "$zelvan" "$@" --help | sed -n '/^Options:/,/^$/p; /^Global options/,/^$/p' |
     awk 'NR > 1 && $1 ~ /^-/ { n = split($1, names, ","); for (i = 1; i <= n; i++) print names[i] }' |
     sort
 }
@@ -117,6 +117,7 @@ offers() {
   [ "$(complete_words "$@")" = "$expected" ] || fail "$name: [$(complete_words "$@")] (want [$expected])"
 }
 offers "a command's options after global ones" "--json" -- -w ws.kws -q projects --j
+offers "global options after the command" "--workspace" -- projects --wor
 offers "the values of an option" $'fal\nnormal\nsub' -- makefile --mode ""
 offers "one value of an option" "ctags" -- functions --format c
 offers "an option's value is a file" "" -- -w ""
