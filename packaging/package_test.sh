@@ -34,7 +34,7 @@ for library in libc6 libstdc++6; do
   [[ ", $(field Depends)," == *", $library "* ]] || fail "Depends lacks $library: $(field Depends)"
 done
 [[ $(field Depends) != *make* ]] || fail "make is a dependency: $(field Depends)"
-[ "$(field Recommends)" = make ] || fail "Recommends: $(field Recommends)"
+[ "$(field Recommends)" = "make, bash-completion" ] || fail "Recommends: $(field Recommends)"
 
 # The file list: every file and link, as the source tree and the build say.
 dpkg -x "$deb" "$work/root"

@@ -78,6 +78,17 @@ std::string Join(const std::vector<std::string>& words, std::string_view separat
   return text;
 }
 
+// The words an argument or option value may be that only the workspace or
+// the installation knows: `zelvan complete KIND` prints them. Empty for
+// any other argument.
+std::string DynamicKind(const std::string& path, const std::string& name) {
+  if (name == "PROJECT" || name == "LINKED" || name == "project") return "projects";
+  if (name == "TARGET" || name == "EXISTING" || name == "target") return "targets";
+  if (name == "CPU" || name == "cpu") return "cpus";
+  if (name == "SETTING" && (path.ends_with(" get") || path.ends_with(" set"))) return "settings";
+  return "";
+}
+
 bool IsHelp(const CLI::App& app, const CLI::Option* option) {
   return option == app.get_help_ptr() || option == app.get_help_all_ptr();
 }
@@ -101,6 +112,16 @@ std::string Roff(std::string_view text) {
   return out;
 }
 
+// CLI11's names of value types, which say nothing of what a value is.
+// ("INT:INT in [1 - 1024]" names a check after the colon).
+bool IsGenericType(std::string type) {
+  type = type.substr(0, type.find(':'));
+  for (const char* generic : {"TEXT", "INT", "UINT", "FLOAT", "NUMBER", "BOOLEAN", "ENUM", ""}) {
+    if (type == generic) return true;
+  }
+  return false;
+}
+
 // "--target TARGET", "--mode {normal|sub|fal}", "--json", in roff.
 std::string OptionUsage(const CLI::Option& option) {
   std::vector<std::string> names;
@@ -112,10 +133,12 @@ std::string OptionUsage(const CLI::Option& option) {
   std::string value;
   if (!choices.empty()) {
     value = "{" + Join(choices, "|") + "}";
-  } else {
+  } else if (IsGenericType(option.get_type_name())) {  // --jobs JOBS, not --jobs INT
     value = option.get_lnames().empty() ? option.get_snames().front() : option.get_lnames()[0];
     for (char& c : value)
       c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  } else {
+    value = option.get_type_name();  // the word the help and the description use
   }
   return text + " \\fI" + Roff(value) + "\\fR";
 }
@@ -148,7 +171,30 @@ the current directory. Commands that list or show something take
 takes \fB\-h\fR, \fB\-\-help\fR.
 )";
 
-constexpr std::string_view kManualEnd = R"(.SH EXIT STATUS
+constexpr std::string_view kManualEnd = R"(.SH EXAMPLES
+The daily tasks, in a copy of the example workspace:
+.PP
+.nf
+.RS
+cd examples
+zelvan projects                      # the projects, their CPUs, targets and links
+zelvan activate Sensor Release       # the active project and target
+zelvan get Motor Debug compile       # a target's effective compile options
+zelvan set Motor Debug compile \-\- '\-g \-O1'   # \-\- before a value that starts with \-
+zelvan set \-\-raw Motor Debug SourceFolder 1   # a key of the target's section
+zelvan files Motor \-\-target Debug    # the files in project order
+zelvan add\-file Motor Motor/pwm.c     # a file joins the folder for its extension
+zelvan deps                          # bring the include dependencies up to date
+zelvan makefile                      # the active project's makefile
+zelvan makefile \-\-check              # exit 1 naming each project whose makefile is stale
+zelvan build Motor \-\-target Release  # MathLib, then Motor, with GNU make
+zelvan clean Motor
+zelvan compile\-commands               # compile_commands.json for clangd
+zelvan new Pump \-\-cpu MX\-520/R1      # a new project from the CPU's templates
+zelvan help set                      # the arguments and options of a command
+.RE
+.fi
+.SH EXIT STATUS
 0 on success; 1 when the operation failed or a file it had to write was not
 written (a message on standard error); 2 on bad usage.
 .SH ENVIRONMENT
@@ -188,7 +234,7 @@ An example workspace.
 
 std::string BashCompletion(const CLI::App& app) {
   const std::vector<CommandEntry> entries = AllCommands(app);
-  std::string commands, options, values;
+  std::string commands, options, values, arguments;
   for (const CommandEntry& entry : entries) {
     std::vector<std::string> names;
     for (const CLI::App* sub : VisibleSubcommands(*entry.command))
@@ -197,15 +243,34 @@ std::string BashCompletion(const CLI::App& app) {
     names.clear();
     for (const CLI::Option* option :
          entry.command->get_options([](const CLI::Option* o) { return o->nonpositional(); })) {
+      std::vector<std::string> words = Choices(*option);
+      const std::string kind = option->get_lnames().empty()
+                                   ? std::string()
+                                   : DynamicKind(entry.path, option->get_lnames().front());
+      if (words.empty() && !kind.empty()) words = {"@" + kind};
       for (const std::string& name : OptionNames(*option)) {
         names.push_back(name);
         if (TakesValue(*option)) {
-          values +=
-              "    [\"" + entry.path + "|" + name + "\"]=\"" + Join(Choices(*option), " ") + "\"\n";
+          values += "    [\"" + entry.path + "|" + name + "\"]=\"" + Join(words, " ") + "\"\n";
         }
       }
     }
     options += "    [\"" + entry.path + "\"]=\"" + Join(names, " ") + "\"\n";
+    names.clear();
+    for (const CLI::Option* option :
+         entry.command->get_options([](const CLI::Option* o) { return !o->nonpositional(); })) {
+      const std::string kind = DynamicKind(entry.path, option->get_name());
+      names.push_back(kind.empty() ? "-" : kind);
+    }
+    if (!names.empty()) arguments += "    [\"" + entry.path + "\"]=\"" + Join(names, " ") + "\"\n";
+  }
+  // The options every command takes, after the command as well.
+  std::vector<std::string> global_names;
+  for (const CLI::Option* option :
+       app.get_options([](const CLI::Option* o) { return o->nonpositional(); })) {
+    if (IsHelp(app, option) || option == app.get_version_ptr()) continue;
+    for (const std::string& option_name : OptionNames(*option))
+      global_names.push_back(option_name);
   }
   const std::string name = app.get_name();
   return "# bash completion for " + name + ", made from its command table by `" + name +
@@ -220,32 +285,75 @@ std::string BashCompletion(const CLI::App& app) {
          "  local -A options=(\n" +
          options +
          "  )\n"
-         "  # The options that take a value, with the words it may be (any when none).\n"
+         "  # The options that take a value, with the words it may be (any when none;\n"
+         "  # @KIND: the words `" +
+         name +
+         " complete KIND` prints).\n"
          "  local -A values=(\n" +
          values +
          "  )\n"
+         "  # The kinds of each command's arguments, in order (-: a file or any word).\n"
+         "  local -A arguments=(\n" +
+         arguments +
+         "  )\n"
+         "  local globals=\"" +
+         Join(global_names, " ") +
+         "\"\n"
          "  local cur=${COMP_WORDS[COMP_CWORD]} path=" +
          name +
-         " word i rest=\n"
+         " word i rest= key kind\n"
+         "  local -a given=() global=()\n"
          "  COMPREPLY=()\n"
          "  for ((i = 1; i < COMP_CWORD; i++)); do\n"
          "    word=${COMP_WORDS[i]}\n"
-         "    if [[ -z $rest && ${values[\"$path|$word\"]+set} ]]; then\n"
+         "    key=\"$path|$word\"\n"
+         "    [[ ${values[\"$key\"]+set} ]] || key=\"" +
+         name +
+         "|$word\"\n"
+         "    if [[ -z $rest && ${values[\"$key\"]+set} ]]; then\n"
          "      if ((i + 1 == COMP_CWORD)); then\n"
-         "        COMPREPLY=($(compgen -W \"${values[\"$path|$word\"]}\" -- \"$cur\"))\n"
-         "        return 0\n"
+         "        kind=${values[\"$key\"]}\n"
+         "        break\n"
          "      fi\n"
+         "      [[ $key == \"" +
+         name +
+         "|\"* ]] && global+=(\"$word\" \"${COMP_WORDS[i + 1]}\")\n"
          "      ((i++))\n"
          "    elif [[ $word == -- ]]; then\n"
          "      rest=1\n"
-         "    elif [[ -z $rest && \" ${commands[\"$path\"]-} \" == *\" $word \"* ]]; then\n"
+         "    elif [[ -z $rest && $word == -* ]]; then\n"
+         "      :\n"
+         "    elif [[ -z $rest && ${#given[@]} == 0 &&\n"
+         "            \" ${commands[\"$path\"]-} \" == *\" $word \"* ]]; then\n"
          "      path=\"$path $word\"\n"
+         "    else\n"
+         "      given+=(\"$word\")\n"
          "    fi\n"
          "  done\n"
-         "  if [[ -z $rest && $cur == -* ]]; then\n"
-         "    COMPREPLY=($(compgen -W \"${options[\"$path\"]-}\" -- \"$cur\"))\n"
-         "  elif [[ -z $rest && -n ${commands[\"$path\"]-} ]]; then\n"
-         "    COMPREPLY=($(compgen -W \"${commands[\"$path\"]}\" -- \"$cur\"))\n"
+         "  if ((i == COMP_CWORD)); then\n"
+         "    kind=\n"
+         "    if [[ -z $rest && $cur == -* ]]; then\n"
+         "      local offered=${options[\"$path\"]-}\n"
+         "      [[ $path == " +
+         name +
+         " ]] || offered+=\" $globals\"\n"
+         "      COMPREPLY=($(compgen -W \"$offered\" -- \"$cur\"))\n"
+         "      return 0\n"
+         "    elif [[ -z $rest && ${#given[@]} == 0 && -n ${commands[\"$path\"]-} ]]; then\n"
+         "      COMPREPLY=($(compgen -W \"${commands[\"$path\"]}\" -- \"$cur\"))\n"
+         "      return 0\n"
+         "    fi\n"
+         "    local -a kinds=(${arguments[\"$path\"]-})\n"
+         "    ((${#given[@]} < ${#kinds[@]})) && kind=@${kinds[${#given[@]}]}\n"
+         "  fi\n"
+         "  if [[ $kind == @* && $kind != @- ]]; then\n"
+         "    # Targets are those of the project named first (the active one when none).\n"
+         "    local -a words\n"
+         "    mapfile -t words < <(\"${COMP_WORDS[0]}\" \"${global[@]}\" -q complete ${kind#@} \\\n"
+         "      ${given[0]+\"${given[0]}\"} 2>/dev/null)\n"
+         "    COMPREPLY=($(compgen -W \"${words[*]}\" -- \"$cur\"))\n"
+         "  elif [[ -n $kind && $kind != @- ]]; then\n"
+         "    COMPREPLY=($(compgen -W \"$kind\" -- \"$cur\"))\n"
          "  fi\n"
          "  # Nothing offered: the words are files.\n"
          "}\n"

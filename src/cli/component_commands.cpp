@@ -25,7 +25,10 @@
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
+#include "service/component_ids.h"
 #include "service/component_interfaces.h"
+#include "service/component_module.h"
+#include "service/component_object.h"
 
 namespace zelvan::cli {
 namespace {
@@ -34,6 +37,7 @@ struct CallArgs {
   std::string member;  // OBJECT.METHOD
   std::vector<std::string> words;
   bool save = false;
+  bool list = false;
 };
 
 // A VARIANT that frees what it holds.
@@ -245,6 +249,58 @@ int RunCall(const GlobalOptions& options, const CallArgs& args) {
   return status;
 }
 
+// How a parameter is given on the command line.
+const char* ShapeText(Shape shape) {
+  switch (shape) {
+    case Shape::kVariant:
+    case Shape::kVariantRef:
+      return "value";
+    case Shape::kBstr:
+    case Shape::kOwnedBstr:
+      return "text";
+    case Shape::kLong:
+      return "--long N";
+    case Shape::kUnknown:
+      return "object";
+    case Shape::kRequest:
+      return "request (none)";
+    case Shape::kOutLong:
+      return "out number";
+    case Shape::kOutBstr:
+      return "out text";
+    case Shape::kOutVariant:
+      return "out value";
+    case Shape::kOutDispatch:
+      return "out object";
+  }
+  return "?";
+}
+
+// `call --list`: every object and its methods with their parameters, as the
+// objects themselves publish them (made here, not through the registry).
+// Out parameters may be left out of a call; their values are printed.
+int RunCallList(const GlobalOptions& options) {
+  ComponentHost component(options);
+  ComponentModule module(component.platform(), {"libzelvan_component.so", ""});
+  for (const ComponentClass& entry : kComponentClasses) {
+    ComPtr<IDispatch> object;
+    if (FAILED(module.CreateObject(entry.clsid, IID_IDispatch,
+                                   reinterpret_cast<void**>(object.ReleaseAndGetAddressOf())))) {
+      return Fail(std::string("the component made no ") + entry.object + " object");
+    }
+    const auto* described = dynamic_cast<const DescribedObject*>(object.Get());
+    if (described == nullptr) continue;
+    std::cout << entry.object << "\n";
+    for (const MemberSignature& member : described->Signatures()) {
+      std::cout << "  " << entry.object << "." << member.name << "(";
+      for (size_t i = 0; i < member.shapes.size(); ++i)
+        std::cout << (i > 0 ? ", " : "") << ShapeText(member.shapes[i]);
+      std::cout << ")\n";
+    }
+  }
+  return kExitOk;
+}
+
 int RunRegistration(const GlobalOptions& options, bool install) {
   ComponentHost component(options);
   std::string error;
@@ -276,14 +332,20 @@ void RegisterComponentCommands(const CommandRegistry& registry) {
         "HRESULT, the out values and the workspace's status");
     auto args = std::make_shared<CallArgs>();
     cmd->add_flag("--save", args->save, "Save the workspace of -w after the call");
+    cmd->add_flag("--list", args->list,
+                  "List the objects and their methods with their parameters, and call none");
     cmd->prefix_command();
+    // Every word from OBJECT.METHOD on is the call's, none the top level's.
+    cmd->fallthrough(false);
     cmd->callback([&, args, cmd] {
       std::vector<std::string> words = cmd->remaining();
       if (!words.empty()) {
         args->member = words.front();
         args->words.assign(words.begin() + 1, words.end());
       }
-      selected = [&globals, args] { return RunCall(globals, *args); };
+      selected = [&globals, args] {
+        return args->list ? RunCallList(globals) : RunCall(globals, *args);
+      };
     });
   }
   {

@@ -81,7 +81,7 @@ cp "$work/MathLib.kbp" MathLib/MathLib.kbp
 # --- Workspace settings that cannot be read: nothing is done, nothing changes.
 mv Example.kwa "$work/Example.kwa" && mkfifo Example.kwa
 cp Example.kws "$work/Example.kws"
-for command in "activate Sensor Release" "projects" "set Motor Debug K v"; do
+for command in "activate Sensor Release" "projects" "set --raw Motor Debug K v"; do
   # shellcheck disable=SC2086
   check "settings on a FIFO: $command" 1 "" -- timeout 10 "$zelvan" $command
   stderr_is "settings on a FIFO: $command" "zelvan: cannot read the workspace settings $ws/Example.kwa (not a regular file)"
@@ -98,7 +98,7 @@ while IFS='|' read -r command out <&3; do
 done 3<<EOF
 get Sensor Debug compile|-g -I..\\include
 get Sensor Debug link|-g -o .\\Debug\\Sensor.abs
-get Sensor Debug TARGET_NAME|Sensor.abs
+get --raw Sensor Debug TARGET_NAME|Sensor.abs
 get Sensor Release output|.\\Release
 makefile Sensor|$ws/Sensor/Sensor.mak
 makefile --gnu Sensor|$ws/Sensor/Sensor.mak
@@ -145,7 +145,7 @@ before=$(stamp Motor/Motor.kde Motor/Motor.kdx Motor/Motor.kbp Example.kwa)
 check "unknown project" 1 "" -- "$zelvan" get Nope Debug compile
 stderr_has "unknown project" "zelvan: error 0x40031103"
 check "unknown target" 1 "" -- "$zelvan" get Motor Nope link
-check "refused set" 1 "" -- "$zelvan" set Motor Debug "A=B" 1
+check "refused set" 1 "" -- "$zelvan" set --raw Motor Debug "A=B" 1
 check "a reading command" 0 '-g -O0 -I..\include -I..\MathLib' -- "$zelvan" get Motor Debug compile
 [ "$(stamp Motor/Motor.kde Motor/Motor.kdx Motor/Motor.kbp Example.kwa)" = "$before" ] ||
   fail "failing commands wrote: $before / $(stamp Motor/Motor.kde Motor/Motor.kdx Motor/Motor.kbp Example.kwa)"

@@ -151,7 +151,8 @@ void RegisterIniCommands(const CommandRegistry& registry) {
   get->add_option("SECTION", args->section, "Section name (case ignored)")->required();
   get->add_option("KEY", args->key, "Key name (case ignored)")->required();
   get->add_option("--default", args->default_value,
-                  "Print TEXT when the file, section or key is missing, instead of failing")
+                  "Print DEFAULT when the file, section or key is missing, instead of failing")
+      ->type_name("DEFAULT")
       ->each([args](const std::string&) { args->has_default = true; });
   get->callback(select(RunGet));
 

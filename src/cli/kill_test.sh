@@ -49,7 +49,7 @@ snapshot() {
 command_of() {
   case $(($1 % 3)) in
     0) cmd="-q deps --all" ;;
-    1) cmd="set P$(($1 % 4 + 1)) Debug K$1 v$1" ;;
+    1) cmd="set --raw P$(($1 % 4 + 1)) Debug K$1 v$1" ;;
     2) cmd="add-project X$1/X$1.kbp" ;;
   esac
 }

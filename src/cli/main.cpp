@@ -6,19 +6,25 @@
 #include "cli/build_commands.h"
 #include "cli/cli_command.h"
 #include "cli/command_reference.h"
+#include "cli/usage.h"
 
 int main(int argc, char** argv) {
   using namespace zelvan::cli;
 
   CLI::App app{"zelvan - build projects of the KOVA IDE without the IDE", "zelvan"};
   app.require_subcommand(1);
+  // Global options may follow the command too: what a command does not
+  // know goes up to the top level (every command inherits this).
+  app.fallthrough();
   app.set_help_all_flag("--help-all", "Show help for every command");
   app.set_version_flag("--version", "zelvan " ZELVAN_VERSION, "Print the version and exit");
 
   GlobalOptions globals;
   app.add_option("-w,--workspace", globals.workspace,
-                 "Workspace file (.kws), or a project file (.kbp) opened alone");
-  app.add_option("--install", globals.install_dir, "Installation folder of the toolchain");
+                 "Workspace file (.kws), or a project file (.kbp) opened alone")
+      ->type_name("FILE");
+  app.add_option("--install", globals.install_dir, "Installation folder of the toolchain")
+      ->type_name("DIR");
   auto* yes = app.add_flag("--yes", globals.answer_yes, "Answer Yes to every question");
   app.add_flag("--no", globals.answer_no, "Answer No to every question")->excludes(yes);
   app.add_flag("-q,--quiet", globals.quiet, "Print no progress");
@@ -40,15 +46,22 @@ int main(int argc, char** argv) {
   RegisterMakefileCommands(registry);
   RegisterProjectCommands(registry);
   RegisterBuildCommands(registry);
+  RegisterHelpCommand(registry);
   // Last: they describe every command above.
   RegisterReferenceCommands(registry);
+  ArrangeHelp(app);
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    int code = app.exit(e);
-    return code == 0 ? kExitOk : kExitUsage;
+    // Help and --version are no errors; they print to stdout.
+    if (e.get_exit_code() == 0) return app.exit(e) == 0 ? kExitOk : kExitUsage;
+    std::fputs(UsageErrorMessage(app, e).c_str(), stderr);
+    return kExitUsage;
   }
-  if (!selected) return kExitUsage;
+  if (!selected) {
+    std::fputs("zelvan: a command is required; see zelvan --help\n", stderr);
+    return kExitUsage;
+  }
   return FinalExitStatus(selected());
 }

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "cli/cli_toolchain.h"
+#include "cli/closest_name.h"
 #include "cli/json_output.h"
 #include "toolchain/option_definition.h"
 #include "toolchain/proj_opt_string.h"
@@ -35,7 +37,28 @@ std::string JoinArguments(const std::vector<std::string>& args) {
 // --json (the arguments not accepted are on stderr as well, and make the
 // exit status 1):
 //   {"cpu": "MR44", "table": "compiler", "options": "-O2 -w1 ", "rejected": ["-Zq"]}
-int RunFormat(const FormatArgs& args) {
+int RunFormat(const GlobalOptions& globals, const FormatArgs& args) {
+  // The tables know every family; a name that is none of the installed
+  // ones would silently be read as the default family.
+  ToolchainSession session;
+  std::string error;
+  if (!OpenToolchain(globals, &session, &error)) {
+    std::fprintf(stderr, "zelvan: %s\n", error.c_str());
+    return kExitFailed;
+  }
+  const CCPUInfo* cpu = session.cpus->FindCpu(args.cpu);
+  if (cpu == nullptr) {
+    std::vector<std::string> known;
+    for (const auto& info : session.cpus->Cpus())
+      known.push_back(info->CpuName);
+    const std::string closest = ClosestName(args.cpu, known);
+    std::string list;
+    for (const std::string& name : known)
+      list += (list.empty() ? "" : ", ") + name;
+    std::fprintf(stderr, "zelvan: unknown CPU %s%s; known: %s\n", args.cpu.c_str(),
+                 closest.empty() ? "" : (" (did you mean " + closest + "?)").c_str(), list.c_str());
+    return kExitFailed;
+  }
   CProjOPtString options;
   if (args.table == "compiler") {
     options.SetTable(CompilerOptionTable());
@@ -44,7 +67,7 @@ int RunFormat(const FormatArgs& args) {
   } else {
     options.SetTable(ConverterOptionTable());
   }
-  options.SetCpu(args.cpu);
+  options.SetCpu(cpu->CpuName);
   bool accepted = options.ParseOptions(JoinArguments(args.options), false);
   if (args.json) {
     PrintJson({{"cpu", args.cpu},
@@ -76,7 +99,9 @@ void RegisterOptionsCommands(const CommandRegistry& registry) {
       ->check(CLI::IsMember({"compiler", "linker", "converter"}));
   format->add_option("options", args->options, "The options (put them after --)");
   AddJsonFlag(format, &args->json);
-  format->callback([args, registry] { *registry.selected = [args] { return RunFormat(*args); }; });
+  format->callback([args, registry] {
+    *registry.selected = [args, globals = registry.globals] { return RunFormat(*globals, *args); };
+  });
 }
 
 }  // namespace zelvan::cli

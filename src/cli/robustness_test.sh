@@ -23,7 +23,7 @@ cp Motor/Motor.kbp "$work/Motor.before"
 (exec 9>Example.kws.lock && flock 9 && exec sleep 30) &
 holder=$!
 until ! flock -n Example.kws.lock true; do sleep 0.01; done
-ZELVAN_LOCK_TIMEOUT=0.3 check "locked: gives up" 1 "" -- "$zelvan" set Motor Debug K v
+ZELVAN_LOCK_TIMEOUT=0.3 check "locked: gives up" 1 "" -- "$zelvan" set --raw Motor Debug K v
 stderr_has "locked: gives up" "waiting for another zelvan on Example.kws"
 stderr_has "locked: gives up" "nothing was changed"
 cmp -s Motor/Motor.kbp "$work/Motor.before" || fail "locked: the project changed"
@@ -45,8 +45,8 @@ done
 check "deps through links" 0 "" -- "$zelvan" -q deps --all
 mv Motor/Motor.kde "$work/real/" && ln -s "$work/real/Motor.kde" Motor/Motor.kde
 chmod 600 "$work/real/Motor.kde" Motor/Motor.kbp
-check "set through a link" 0 "" -- "$zelvan" set Sensor Debug K linked
-check "set a private project" 0 "" -- "$zelvan" set Motor Debug K private
+check "set through a link" 0 "" -- "$zelvan" set --raw Sensor Debug K linked
+check "set a private project" 0 "" -- "$zelvan" set --raw Motor Debug K private
 check "deps through a link" 0 "" -- "$zelvan" -q deps --all Motor
 check "activate through a link" 0 "Sensor.abs (Debug)" -- "$zelvan" activate Sensor Debug
 for f in Sensor/Sensor.kbp Example.kws Motor/Motor.kde; do

@@ -20,7 +20,7 @@ worker() {
   for i in $(seq "$commands"); do
     project=${projects[$(((p + i) % 3))]}
     case $((i % 4)) in
-      0) args=(set "$project" Debug "K${p}_$i" "v${p}_$i") ;;
+      0) args=(set "$project" Debug "K${p}_$i" "v${p}_$i" --raw) ;;
       1) args=(target add "$project" Debug "T${p}_$i") ;;
       2)
         printf 'int s;\n' >"$project/s${p}_$i.c"

@@ -11,8 +11,11 @@
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <optional>
 
 #include "cli/cli_command.h"
+#include "cli/cli_toolchain.h"
+#include "cli/closest_name.h"
 #include "cli/component_session.h"
 #include "cli/json_output.h"
 #include "cli/session_files.h"
@@ -52,24 +55,42 @@ std::string TargetName(COneProjectData& project, std::string_view name) {
 }
 
 // Per-target settings by their short names, read and written through the
-// project's operations; any other name is a raw key of the target section.
+// project's operations; with --raw, SETTING is a key of the target section.
 enum class Setting { kRaw, kCompile, kLink, kConvert, kOutput, kWork, kTemp, kDebug };
 
-Setting SettingOf(std::string_view name) {
-  static const std::pair<const char*, Setting> kNames[] = {
-      {"compile", Setting::kCompile}, {"link", Setting::kLink}, {"convert", Setting::kConvert},
-      {"output", Setting::kOutput},   {"work", Setting::kWork}, {"temp", Setting::kTemp},
-      {"debug", Setting::kDebug},
-  };
-  for (const auto& [text, setting] : kNames) {
-    if (name == text) return setting;
+constexpr std::pair<const char*, Setting> kSettingNames[] = {
+    {"compile", Setting::kCompile}, {"link", Setting::kLink}, {"convert", Setting::kConvert},
+    {"output", Setting::kOutput},   {"work", Setting::kWork}, {"temp", Setting::kTemp},
+    {"debug", Setting::kDebug},
+};
+
+// The setting a short name names, in any letter case.
+std::optional<Setting> NamedSetting(std::string_view name) {
+  for (const auto& [text, setting] : kSettingNames) {
+    if (EqualsNoCase(name, text)) return setting;
   }
-  return Setting::kRaw;
+  return std::nullopt;
 }
 
-bool GetSetting(COneProjectData& project, std::string_view target, std::string_view name,
-                std::string* value) {
-  switch (SettingOf(name)) {
+// A typing slip must not become a key of its own: a name that is no setting
+// is refused, with the closest one and the list.
+int UnknownSetting(std::string_view name) {
+  std::vector<std::string> known;
+  for (const auto& [text, setting] : kSettingNames)
+    known.push_back(text);
+  const std::string closest = ClosestName(name, known);
+  std::cerr << "zelvan: unknown setting " << name;
+  if (!closest.empty()) std::cerr << " (did you mean " << closest << "?)";
+  std::cerr << "; settings: ";
+  for (size_t i = 0; i < known.size(); ++i)
+    std::cerr << (i > 0 ? ", " : "") << known[i];
+  std::cerr << "; --raw reads or writes a key of the target's section\n";
+  return kExitUsage;
+}
+
+bool GetSetting(COneProjectData& project, std::string_view target, Setting setting,
+                std::string_view name, std::string* value) {
+  switch (setting) {
     case Setting::kCompile:
       return project.GetCompileOptions(target, value);
     case Setting::kLink:
@@ -90,9 +111,9 @@ bool GetSetting(COneProjectData& project, std::string_view target, std::string_v
   return false;
 }
 
-bool SetSetting(COneProjectData& project, std::string_view target, std::string_view name,
-                std::string_view value) {
-  switch (SettingOf(name)) {
+bool SetSetting(COneProjectData& project, std::string_view target, Setting setting,
+                std::string_view name, std::string_view value) {
+  switch (setting) {
     case Setting::kCompile:
       return project.SetProjectCompile(target, value);
     case Setting::kLink:
@@ -127,6 +148,7 @@ struct ProjectTargetArgs {
   std::string project;
   std::string target;
   bool json = false;  // get --json
+  bool raw = false;   // --raw: SETTING is a key of the target section
 };
 
 // What `get` prints: the value, or with --json
@@ -375,13 +397,12 @@ bool WrittenByComponent(Setting setting) {
 }
 
 int RunGetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs& args,
-                           const std::string& name) {
+                           Setting setting, const std::string& name) {
   ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
   std::vector<std::string> targets;
   if (!CheckProjectTarget(session, args.project, args.target, &targets)) return kExitFailed;
   const std::string target = TargetName(targets, args.target);
-  const Setting setting = SettingOf(name);
   if (setting == Setting::kRaw && !IsUsableKey(name)) {
     return session.FailedWithStatus(kStatusBadArgument, kMsgBadArgument);
   }
@@ -417,7 +438,7 @@ int RunGetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs
 }
 
 int RunSetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs& args,
-                           const std::string& name, const std::string& value) {
+                           Setting setting, const std::string& value) {
   ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
   std::vector<std::string> targets;
@@ -430,7 +451,7 @@ int RunSetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs
   IProject& project = session.project_object();
   BSTR owner = a.Bstr(args.project);
   HRESULT hr = S_OK;
-  switch (SettingOf(name)) {
+  switch (setting) {
     case Setting::kLink:
       hr = project.SetProjectLink(owner, a.Bstr(target), a.Bstr(value));
       break;
@@ -445,43 +466,88 @@ int RunSetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs
   return session.Save();
 }
 
-int RunGet(const GlobalOptions& globals, const ProjectTargetArgs& args, const std::string& name) {
-  if (ReadByComponent(SettingOf(name))) return RunGetThroughComponent(globals, args, name);
+// The setting SETTING names, or nullopt after saying why not.
+std::optional<Setting> RequestedSetting(const ProjectTargetArgs& args, std::string_view name) {
+  if (args.raw) return Setting::kRaw;
+  std::optional<Setting> setting = NamedSetting(name);
+  if (!setting) UnknownSetting(name);
+  return setting;
+}
+
+// The short name as the command line spells it, or the raw key.
+std::string SettingName(Setting setting, const std::string& name) {
+  for (const auto& [text, known] : kSettingNames) {
+    if (known == setting) return text;
+  }
+  return name;
+}
+
+int RunGet(const GlobalOptions& globals, const ProjectTargetArgs& args, const std::string& typed) {
+  const std::optional<Setting> setting = RequestedSetting(args, typed);
+  if (!setting) return kExitUsage;
+  const std::string name = SettingName(*setting, typed);
+  if (ReadByComponent(*setting)) return RunGetThroughComponent(globals, args, *setting, name);
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
   COneProjectData* project = session.FindProject(args.project);
   if (project == nullptr) return kExitFailed;
   if (CheckTarget(session, *project, args.target) != kExitOk) return kExitFailed;
-  if (SettingOf(name) == Setting::kRaw && !IsUsableKey(name)) {
-    session.workspace().SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return session.Failed();
-  }
   std::string value;
-  GetSetting(*project, args.target, name, &value);
+  GetSetting(*project, args.target, *setting, name, &value);
   PrintSetting(args, TargetName(*project, args.target), name, value);
   return kExitOk;
 }
 
-int RunSet(const GlobalOptions& globals, const ProjectTargetArgs& args, const std::string& name,
+int RunSet(const GlobalOptions& globals, const ProjectTargetArgs& args, const std::string& typed,
            const std::string& value) {
-  if (WrittenByComponent(SettingOf(name))) {
-    return RunSetThroughComponent(globals, args, name, value);
-  }
+  const std::optional<Setting> setting = RequestedSetting(args, typed);
+  if (!setting) return kExitUsage;
+  if (WrittenByComponent(*setting)) return RunSetThroughComponent(globals, args, *setting, value);
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
   COneProjectData* project = session.FindProject(args.project);
   if (project == nullptr) return kExitFailed;
   if (CheckTarget(session, *project, args.target) != kExitOk) return kExitFailed;
-  bool raw = SettingOf(name) == Setting::kRaw;
-  if ((raw && !IsUsableKey(name)) || value.find_first_of("\r\n") != std::string::npos) {
+  if ((*setting == Setting::kRaw && !IsUsableKey(typed)) ||
+      value.find_first_of("\r\n") != std::string::npos) {
     session.workspace().SetStatus(kStatusBadArgument, kMsgBadArgument);
     return session.Failed();
   }
-  if (!SetSetting(*project, TargetName(*project, args.target), name, value)) {
+  if (!SetSetting(*project, TargetName(*project, args.target), *setting, typed, value)) {
     return session.Failed("the setting could not be written to the working copy of " +
                           project->ProjectFilePath());
   }
   return session.Save();
+}
+
+// `complete KIND [PROJECT]`: the words the shell's completion offers, one
+// a line. Nothing when the workspace or the installation cannot be read.
+int RunComplete(const GlobalOptions& globals, const std::string& kind, const std::string& project) {
+  std::vector<std::string> words;
+  if (kind == "settings") {
+    for (const auto& [text, setting] : kSettingNames)
+      words.push_back(text);
+  } else if (kind == "cpus") {
+    ToolchainSession toolchain;
+    std::string error;
+    if (!OpenToolchain(globals, &toolchain, &error)) return kExitFailed;
+    for (const auto& info : toolchain.cpus->Cpus())
+      words.push_back(info->CpuName);
+  } else {
+    ComponentSession session(globals);
+    if (!session.Open()) return kExitFailed;
+    std::string owner = project;
+    if (kind == "targets" && owner.empty()) {  // the active project's
+      VariantArgs args;
+      ScopedBstr active;
+      session.service().GetProjectInfo(0, args.Text(""), args.Empty(), active.Receive());
+      owner = active.Text();
+    }
+    if (!ProjectInfoList(session, kind == "projects" ? 2 : 6, owner, &words)) return kExitFailed;
+  }
+  for (const std::string& word : words)
+    std::cout << word << '\n';
+  return kExitOk;
 }
 
 // A session is named "<start stamp>-<process tag>" (StopObjectName): the
@@ -599,8 +665,9 @@ void RegisterWorkspaceCommands(const CommandRegistry& registry) {
     }
   }
   const char* kSettingHelp =
-      "compile, link, convert, output, work, temp or debug (effective values), or a key of "
-      "the target's section";
+      "compile, link, convert, output, work, temp or debug (the effective value); with --raw, "
+      "a key of the target's section";
+  const char* kRawHelp = "SETTING is a key of the target's section, read or written as it stands";
   {
     auto* cmd = app.add_subcommand("get", "Print a per-target setting of a project");
     auto args = std::make_shared<ProjectTargetArgs>();
@@ -608,6 +675,7 @@ void RegisterWorkspaceCommands(const CommandRegistry& registry) {
     cmd->add_option("PROJECT", args->project, "Output name or project name")->required();
     cmd->add_option("TARGET", args->target, "Build target")->required();
     cmd->add_option("SETTING", *name, kSettingHelp)->required();
+    cmd->add_flag("--raw", args->raw, kRawHelp);
     AddJsonFlag(cmd, &args->json);
     cmd->callback([&, args, name] {
       selected = [&globals, args, name] { return RunGet(globals, *args, *name); };
@@ -621,9 +689,25 @@ void RegisterWorkspaceCommands(const CommandRegistry& registry) {
     cmd->add_option("PROJECT", args->project, "Output name or project name")->required();
     cmd->add_option("TARGET", args->target, "Build target")->required();
     cmd->add_option("SETTING", *name, kSettingHelp)->required();
-    cmd->add_option("VALUE", *value, "The new value (may be empty)")->required();
+    cmd->add_option("VALUE", *value,
+                    "The new value (may be empty; -- before one that starts with -)")
+        ->required();
+    cmd->add_flag("--raw", args->raw, kRawHelp);
     cmd->callback([&, args, name, value] {
       selected = [&globals, args, name, value] { return RunSet(globals, *args, *name, *value); };
+    });
+  }
+  {
+    auto* cmd = app.add_subcommand("complete", "Print the words the shell's completion offers");
+    cmd->group("");
+    auto kind = std::make_shared<std::string>();
+    auto project = std::make_shared<std::string>();
+    cmd->add_option("KIND", *kind, "What to list")
+        ->required()
+        ->check(CLI::IsMember({"projects", "targets", "cpus", "settings"}));
+    cmd->add_option("PROJECT", *project, "The project whose targets to list (default: active)");
+    cmd->callback([&, kind, project] {
+      selected = [&globals, kind, project] { return RunComplete(globals, *kind, *project); };
     });
   }
   {

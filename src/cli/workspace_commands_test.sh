@@ -35,7 +35,7 @@ check "get compile (project)" 0 '-O2 -I..\include -I..\MathLib -DNDEBUG' -- "$ze
 check "get link" 0 '-g -Map -o .\Debug\Motor.abs ..\MathLib\Debug\MathLib.lib' -- "$zelvan" get Motor Debug link
 check "get convert" 0 '-Fhex' -- "$zelvan" get Motor Release convert
 check "get output" 0 '.\Release' -- "$zelvan" get Sensor Release output
-check "get raw key" 0 'MathLib.lib' -- "$zelvan" get MathLib Debug TARGET_NAME
+check "get raw key" 0 'MathLib.lib' -- "$zelvan" get --raw MathLib Debug TARGET_NAME
 check "get unknown project" 1 "" -- "$zelvan" get Nope Debug compile
 stderr_has "get unknown project" "error 0x40031103"
 
@@ -55,10 +55,36 @@ same_bytes MathLib/MathLib.kbp "$examples/MathLib/MathLib.kbp" "set touched anot
 
 check "set output moves -o" 0 "" -- "$zelvan" set Motor Debug output '.\Out Dir'
 check "set output: link" 0 '-g -Map -o ".\Out Dir\Motor.abs" ..\MathLib\Debug\MathLib.lib' -- "$zelvan" get Motor Debug link
-check "set raw key" 0 "" -- "$zelvan" set Sensor Release NoLCF 1
-check "set raw key reads back" 0 "1" -- "$zelvan" get Sensor Release NoLCF
-check "set a key that cannot be one" 1 "" -- "$zelvan" set Sensor Release "A=B" 1
+check "set raw key" 0 "" -- "$zelvan" set --raw Sensor Release NoLCF 1
+check "set raw key reads back" 0 "1" -- "$zelvan" get Sensor Release NoLCF --raw
+check "set a key that cannot be one" 1 "" -- "$zelvan" set --raw Sensor Release "A=B" 1
 stderr_has "bad key" "error 0x40030005"
+
+# A setting name is one of the known ones, in any letter case; anything else
+# is refused before the workspace is opened, and the project stays as it was.
+check_stderr() {
+  local name=$1 status=$2 expected=$3 err=$4
+  shift 5
+  check "$name" "$status" "$expected" -- "$@"
+  [ "$(cat "$work/stderr.txt")" = "$err" ] || fail "$name: stderr [$(cat "$work/stderr.txt")] (want [$err])"
+}
+known="settings: compile, link, convert, output, work, temp, debug; --raw reads or writes a key of the target's section"
+cp Motor/Motor.kbp "$work/Motor.before"
+check_stderr "set a slip" 2 "" "zelvan: unknown setting ouput (did you mean output?); $known" \
+  -- "$zelvan" set Motor Debug ouput '.\out'
+check_stderr "get a slip" 2 "" "zelvan: unknown setting compil (did you mean compile?); $known" \
+  -- "$zelvan" get Motor Debug compil
+check_stderr "get a key without --raw" 2 "" "zelvan: unknown setting TARGET_NAME; $known" \
+  -- "$zelvan" get Motor Debug TARGET_NAME
+check_stderr "set a key without --raw" 2 "" "zelvan: unknown setting NoLCF; $known" \
+  -- "$zelvan" set Motor Debug NoLCF 1
+check_stderr "a value that starts with -" 2 "" \
+  "zelvan: set: VALUE is required; a value that starts with - follows --, as in: zelvan set PROJECT TARGET SETTING -- VALUE" \
+  -- "$zelvan" set Motor Debug compile '-g -O1'
+check_stderr "any letter case" 0 '-Fhex' "" -- "$zelvan" get Motor Release CONVERT
+check_stderr "--json names the setting" 0 '{"project":"Motor","target":"Release","setting":"convert","value":"-Fhex"}' "" \
+  -- bash -c "'$zelvan' get Motor release Convert --json | tr -d ' \n'"
+same_bytes Motor/Motor.kbp "$work/Motor.before" "a refused setting changed the project"
 
 # A read-only project file is never overwritten.
 cp Sensor/Sensor.kbp "$work/Sensor.before"

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -18,8 +19,25 @@
 
 namespace zelvan {
 
+// The methods an object publishes, with the shapes of their parameters, so
+// that a host can list what a call by name may name (the objects publish no
+// type information).
+struct MemberSignature {
+  DISPID slot;
+  std::string name;
+  std::vector<Shape> shapes;
+};
+class DescribedObject {
+ public:
+  const std::vector<MemberSignature>& Signatures() const { return signatures_; }
+
+ protected:
+  ~DescribedObject() = default;
+  std::vector<MemberSignature> signatures_;
+};
+
 template <class Interface>
-class ComponentObject : public DispatchObject<Interface> {
+class ComponentObject : public DispatchObject<Interface>, public DescribedObject {
  protected:
   ComponentObject(ComponentModule& module, const IID& iid)
       : DispatchObject<Interface>(iid), module_(module), reference_(module) {}
@@ -32,14 +50,18 @@ class ComponentObject : public DispatchObject<Interface> {
       if (!IsOutShape(shape)) ++ins;
     }
     const UINT all = static_cast<UINT>(shapes.size());
-    return this->AddMember(
-        slot, name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, ins, all,
-        [shapes = std::move(shapes), body = std::move(body)](DispatchArgs& args, VARIANT* result) {
-          DispatchCall call(args, shapes);
-          const HRESULT hr = call.Prepare();
-          if (FAILED(hr)) return hr;
-          return call.Finish(body(call), result);
-        });
+    DispatchMember member = [shapes, body = std::move(body)](DispatchArgs& args, VARIANT* result) {
+      DispatchCall call(args, shapes);
+      const HRESULT hr = call.Prepare();
+      if (FAILED(hr)) return hr;
+      return call.Finish(body(call), result);
+    };
+    if (!this->AddMember(slot, name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, ins, all,
+                         std::move(member))) {
+      return false;
+    }
+    signatures_.push_back({slot, std::string(name), std::move(shapes)});
+    return true;
   }
 
   ComponentModule& module_;
