@@ -1,6 +1,7 @@
 # The two commands of the README:
-#   make demo   set up, build, and turn the bundled example workspace into makefiles
-#   make test   set up, build, and run every test
+#   make demo   set up, build the program and its component (not the tests), and run
+#               it on the bundled example workspace
+#   make test   set up, build everything, and run every test
 # Both install the missing Debian packages first (as root, with apt-get).
 # Then:
 #   make install PREFIX=DIR   install the build below DIR (default /usr/local; DESTDIR is honoured)
@@ -19,16 +20,23 @@ PREFIX ?= /usr/local
 all: build
 
 deps:
+	@echo "== dependencies (tools/packages.txt)"
 	@tools/install-deps.sh
 
 configure: deps
+	@echo "== configuring $(BUILD)/"
 	@if [ ! -f $(BUILD)/CMakeCache.txt ]; then cmake -S . -B $(BUILD) $(GENERATOR) $(CMAKE_FLAGS); \
 	else cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null; fi
 
 build: configure
+	@echo "== building everything: the program, its component, the tests and the benchmarks"
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+# The demo needs only the program and the component module; `make test` builds the rest.
+demo: configure
+	@echo "== building the program and its component (make test builds the tests)"
+	cmake --build $(BUILD) -j $(JOBS) --target zelvan zelvan_component
+	@echo "== the demo: tools/demo.sh on a copy of examples/"
 	tools/demo.sh $(BUILD)/src/cli/zelvan
 
 test: build

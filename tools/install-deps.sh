@@ -9,7 +9,10 @@ while read -r pkg; do
   case "$pkg" in ''|'#'*) continue ;; esac
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
 done < "${1:-$here/packages.txt}"
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "all packages present"
+  exit 0
+fi
 echo "installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
