@@ -163,7 +163,7 @@ cp "$(command -v sleep)" "$work/nap"
 printf '#!/bin/sh\necho $$ >> "%s/steps"\n"%s/nap" 60 &\nfor _ in $(seq 1000); do [ -e "%s/go" ] && break; sleep 0.02; done\nkill $!\n' \
   "$work" "$work" "$work" > "$work/step.sh"
 chmod +x "$work/step.sh"
-"$zelvan" set Motor Debug ProjectBeforeBuildCommand-0 "$work/step.sh" || fail "set the step"
+"$zelvan" set --raw Motor Debug ProjectBeforeBuildCommand-0 "$work/step.sh" || fail "set the step"
 # until_true COMMAND...: COMMAND succeeds within 10 s.
 until_true() { for _ in $(seq 500); do "$@" && return 0; sleep 0.02; done; false; }
 # The processes whose command line names $work ([/]: not this grep's own).
@@ -256,7 +256,7 @@ wait "$second" || fail "turns: the second build failed: $(cat "$work/second.txt"
   fail "turns: made twice: $(sort "$STUB_TOOL_LOG" | uniq -d)"
 
 # A failing make has a status of its own.
-"$zelvan" set Motor Debug ProjectBeforeBuildCommand-0 false || fail "set a failing step"
+"$zelvan" set --raw Motor Debug ProjectBeforeBuildCommand-0 false || fail "set a failing step"
 "$zelvan" -q build Motor > /dev/null 2> "$work/stderr.txt"
 rc=$?
 [ "$rc" = 3 ] || fail "make failed: status $rc, want 3"
