@@ -147,26 +147,41 @@ std::string MakeContext::Relative(std::string_view path) const {
   return relative;
 }
 
-void MakeContext::AppendDependencyText(std::string_view path, std::string* out) {
-  // Most dependencies are relative paths without blanks: written as they are.
-  bool plain = source_folder_ ||
-               ((path.size() < 2 || path[1] != ':') && (path.empty() || !IsPathSeparator(path[0])));
-  if (plain && !HasBlank(path)) {
-    out->append(path);
-  } else {
-    out->append(DependencyText(path));
+const std::string& MakeContext::FullDirectoryName(const std::string& dir) {
+  auto it = full_dir_names_.find(dir);
+  if (it == full_dir_names_.end()) {
+    it = full_dir_names_.emplace(dir, StripTrailingSlash(FullPath(dir))).first;
   }
+  return it->second;
 }
 
-const std::string& MakeContext::DependencyText(std::string_view path) {
-  auto it = dependency_texts_.find(path);
-  if (it != dependency_texts_.end()) return it->second;
-  // A path that is relative already stays as it is: made relative again,
-  // one whose first directory shares a name with the project's would be
-  // taken apart.
-  std::string text(path);
-  if (!source_folder_ && (HasDrive(path) || IsFullPath(path))) text = Relative(path);
-  return dependency_texts_.emplace(std::string(path), QuoteIfBlank(text)).first->second;
+void MakeContext::AppendDependencies(const COneSourceFile& file, std::string* out) {
+  const CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target_);
+  if (record == nullptr) return;
+  auto text_of = [this](std::string_view path) {
+    // A path that is relative already stays as it is: made relative again,
+    // one whose first directory shares a name with the project's would be
+    // taken apart.
+    std::string text(path);
+    if (!source_folder_ && (HasDrive(path) || IsFullPath(path))) text = Relative(path);
+    return " " + QuoteIfBlank(text);
+  };
+  for (size_t i = 0; i < record->size(); ++i)
+    out->append(dependency_texts_.Get(*record, i, text_of));
+}
+
+const OptionFacts& MakeContext::FactsOf(const std::string& options) {
+  auto it = option_facts_.find(options);
+  if (it != option_facts_.end()) return it->second;
+  OptionFacts facts;
+  facts.has_p = RemoveWordOption(options, "-P", &facts.without_p);
+  if (!facts.has_p) facts.without_p = options;
+  const std::string& rest = facts.without_p;
+  facts.has_oal = HasWordOption(rest, "-Oal");
+  facts.has_c = HasWordOption(rest, "-c");
+  facts.has_listing = FindLibraryOption(rest) >= 0;
+  facts.has_xf = HasWordOption(rest, "-XF");
+  return option_facts_.emplace(options, std::move(facts)).first->second;
 }
 
 void MakeContext::EnsureDirectory(std::string_view dir) {
@@ -327,9 +342,15 @@ class Preparation {
       }
       for (const std::string& input : file.Inputs())
         Match(input);
-      if (state.custom_build == 0 && !index_.empty()) {
-        ForEachDependencyPath(file, target, [this](std::string_view path) {
+      if (state.custom_build != 0 || index_.empty()) continue;
+      const CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
+      if (record == nullptr) continue;
+      // A path matched once is matched: the next file that includes it has
+      // nothing to add.
+      for (size_t i = 0; i < record->size(); ++i) {
+        matched_.Get(*record, i, [this](std::string_view path) {
           if (index_.MayHold(path)) Match(Normalize(path));
+          return char{1};
         });
       }
     }
@@ -370,6 +391,7 @@ class Preparation {
   std::vector<std::string> names_, values_;
   std::vector<std::string> project_outputs_;  // normalized; the index views them
   OutputIndex index_;
+  DependencyPathMemo<char> matched_;  // the paths of dependencies already matched
   std::unordered_map<std::string, std::string> temp_dirs_;
 };
 
