@@ -198,7 +198,7 @@ class GnuMakefileWriter {
     *out += "\n\n";
     for (Part& part : parts) {
       std::string text;
-      Rules(part, parts, &text);
+      Rules(part, parts, &text, out);
       AppendNumbered(text, part.number, out);
     }
     // As "gcc -MP" does: a header gone from the disk, which a dependency
@@ -247,6 +247,7 @@ class GnuMakefileWriter {
     return "\t" + std::string(kInProjectDir) + std::string(command) + "\n";
   }
   static constexpr std::string_view kInProjectDir = "cd $(ProjDir) && ";
+  static constexpr size_t kNumberedPiece = 64 * 1024;
 
   // --- Variables.
 
@@ -444,7 +445,11 @@ class GnuMakefileWriter {
 
   // --- Rules.
 
-  void Rules(Part& part, const std::vector<Part>& parts, std::string* out) {
+  // The rules of a part into `out`, numbered (see AppendNumbered), the
+  // compile rules through `out` a piece at a time: the rules of a large
+  // project are megabytes. What is left in `out` is for the caller to number.
+  void Rules(Part& part, const std::vector<Part>& parts, std::string* out,
+             std::string* numbered) {
     MakeContext& context = *part.context;
     std::string before;
     BuildEventCommands(context.before_build(), &before);
@@ -477,6 +482,12 @@ class GnuMakefileWriter {
         }
       } else if (IsCompiledToolIndex(state.file->ToolKind())) {
         CompileRule(context, state, out);
+      }
+      // Whole lines only: numbering reads a line's start.
+      if (out->size() >= kNumberedPiece) {
+        size_t lines = out->rfind('\n') + 1;
+        AppendNumbered(std::string_view(*out).substr(0, lines), part.number, numbered);
+        out->erase(0, lines);
       }
     }
     context.EnsureDirectory(AppendLastSlash(context.temp_dir()));
