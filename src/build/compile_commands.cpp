@@ -52,10 +52,13 @@ class Database {
       std::string object = Object(context, state);
       // Most files of a target share tool and options: their leading
       // arguments are formed and encoded once.
-      std::string options = context.Options(state);
-      std::string key = file.ToolKindName() + '\n' + options;
-      auto leading = leading_.find(key);
+      const std::string& stored = context.Options(state);
+      key_.assign(file.ToolKindName());
+      key_ += '\n';
+      key_ += stored;
+      auto leading = leading_.find(key_);
       if (leading == leading_.end()) {
+        std::string options = stored;
         nlohmann::ordered_json first = nlohmann::ordered_json::array();
         auto tool = tools.find(file.ToolKindName());
         if (tool == tools.end()) {
@@ -71,7 +74,7 @@ class Database {
         }
         std::string encoded = Encode(first);
         encoded.pop_back();  // the array stays open for the file's own arguments
-        leading = leading_.emplace(std::move(key), std::move(encoded)).first;
+        leading = leading_.emplace(key_, std::move(encoded)).first;
       }
       // One entry a line, its values encoded by the library: the whole tree
       // is never held, and a name that is no UTF-8 (a double-byte code
@@ -198,6 +201,7 @@ class Database {
   std::unordered_map<std::string, std::string> leading_;      // encoded, by tool and options
   std::string text_ = "[\n";
   std::string encoded_source_, encoded_object_;  // of the entry being written
+  std::string key_;                              // of leading_, for the entry being written
 };
 
 }  // namespace

@@ -344,7 +344,7 @@ class Preparation {
         Match(input);
       if (state.custom_build != 0 || index_.empty()) continue;
       const CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
-      if (record == nullptr) continue;
+      if (record == nullptr || !AnyMayBeOutput(record->path_table())) continue;
       // A path matched once is matched: the next file that includes it has
       // nothing to add.
       for (size_t i = 0; i < record->size(); ++i) {
@@ -376,6 +376,20 @@ class Preparation {
     return it->second + ToLowerAscii(file.ObjectName());
   }
 
+  // Whether some path of the records' table may be an output, asked once
+  // per table: most tables hold none (they are headers), which spares the
+  // walk over every dependency. A table far larger than the project is
+  // walked instead.
+  bool AnyMayBeOutput(const TextTable* table) {
+    if (table == nullptr) return false;
+    if (table == checked_table_) return checked_may_hold_;
+    checked_table_ = table;
+    checked_may_hold_ = table->size() > 64 * context_.files().size();
+    for (int32_t id = 0; !checked_may_hold_ && static_cast<size_t>(id) < table->size(); ++id)
+      checked_may_hold_ = index_.MayHold(table->Text(id));
+    return checked_may_hold_;
+  }
+
   void Match(std::string_view input) {
     if (!index_.MayHold(input)) return;
     index_.ForEachOwner(input, [this](int owner) {
@@ -391,7 +405,9 @@ class Preparation {
   std::vector<std::string> names_, values_;
   std::vector<std::string> project_outputs_;  // normalized; the index views them
   OutputIndex index_;
-  DependencyPathMemo<char> matched_;  // the paths of dependencies already matched
+  DependencyPathMemo<char> matched_;
+  const TextTable* checked_table_ = nullptr;
+  bool checked_may_hold_ = false;  // the paths of dependencies already matched
   std::unordered_map<std::string, std::string> temp_dirs_;
 };
 
