@@ -46,8 +46,8 @@ class SideFileSteps {
     } else {
       static const std::string kHere = ".";
       temp_dir_ = context.FullDirectoryName(state.temp.empty() ? kHere : state.temp);
-      list_dir_ = context.FullDirectoryName(context.output_dir().empty() ? kHere
-                                                                         : context.output_dir());
+      list_dir_ =
+          context.FullDirectoryName(context.output_dir().empty() ? kHere : context.output_dir());
     }
   }
 

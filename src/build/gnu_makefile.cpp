@@ -448,8 +448,7 @@ class GnuMakefileWriter {
   // The rules of a part into `out`, numbered (see AppendNumbered), the
   // compile rules through `out` a piece at a time: the rules of a large
   // project are megabytes. What is left in `out` is for the caller to number.
-  void Rules(Part& part, const std::vector<Part>& parts, std::string* out,
-             std::string* numbered) {
+  void Rules(Part& part, const std::vector<Part>& parts, std::string* out, std::string* numbered) {
     MakeContext& context = *part.context;
     std::string before;
     BuildEventCommands(context.before_build(), &before);

@@ -48,12 +48,12 @@ struct FileState {
 
 // A file's compile options as the compile rule reads them.
 struct OptionFacts {
-  bool has_p = false;           // "-P" (preprocess too), which the rule takes out
-  std::string without_p;        // the options without it
-  bool has_oal = false;         // "-Oal", of those
-  bool has_c = false;           // "-c"
-  bool has_listing = false;     // HasListingOption
-  bool has_xf = false;          // "-XF"
+  bool has_p = false;        // "-P" (preprocess too), which the rule takes out
+  std::string without_p;     // the options without it
+  bool has_oal = false;      // "-Oal", of those
+  bool has_c = false;        // "-c"
+  bool has_listing = false;  // HasListingOption
+  bool has_xf = false;       // "-XF"
 };
 
 // A build event or the project custom build of a target.
