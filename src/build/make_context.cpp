@@ -166,8 +166,8 @@ void MakeContext::AppendDependencies(const COneSourceFile& file, std::string* ou
     if (!source_folder_ && (HasDrive(path) || IsFullPath(path))) text = Relative(path);
     return " " + QuoteIfBlank(text);
   };
-  for (size_t i = 0; i < record->size(); ++i)
-    out->append(dependency_texts_.Get(*record, i, text_of));
+  dependency_texts_.ForEach(*record, text_of,
+                            [out](const std::string& text) { out->append(text); });
 }
 
 const OptionFacts& MakeContext::FactsOf(const std::string& options) {
@@ -347,12 +347,13 @@ class Preparation {
       if (record == nullptr || !AnyMayBeOutput(record->path_table())) continue;
       // A path matched once is matched: the next file that includes it has
       // nothing to add.
-      for (size_t i = 0; i < record->size(); ++i) {
-        matched_.Get(*record, i, [this](std::string_view path) {
-          if (index_.MayHold(path)) Match(Normalize(path));
-          return char{1};
-        });
-      }
+      matched_.ForEach(
+          *record,
+          [this](std::string_view path) {
+            if (index_.MayHold(path)) Match(Normalize(path));
+            return char{1};
+          },
+          [](char) {});
     }
   }
 
