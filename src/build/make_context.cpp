@@ -244,7 +244,7 @@ class OutputIndex {
  public:
   // `owner` >= 0: a file index; < 0: project output -owner - 1.
   void Add(std::string_view full, int owner) {
-    owners_.emplace(full, owner);
+    outputs_.emplace_back(full, owner);
     PathEnd end = EndOf(full);
     names_.push_back(NoCaseHashOf(end.name));
     for (const std::string& extension : extensions_) {
@@ -266,14 +266,21 @@ class OutputIndex {
     return false;
   }
   template <typename Visit>
-  void ForEachOwner(std::string_view full, Visit visit) const {
+  void ForEachOwner(std::string_view full, Visit visit) {
+    // Made when first asked: in most blocks no input passes MayHold.
+    if (owners_.empty()) {
+      owners_.reserve(outputs_.size());
+      for (const auto& [output, owner] : outputs_)
+        owners_.emplace(output, owner);
+    }
     auto [from, to] = owners_.equal_range(full);
     for (auto it = from; it != to; ++it)
       visit(it->second);
   }
-  bool empty() const { return owners_.empty(); }
+  bool empty() const { return outputs_.empty(); }
 
  private:
+  std::vector<std::pair<std::string_view, int>> outputs_;
   std::unordered_multimap<std::string_view, int> owners_;
   std::vector<uint64_t> names_;
   std::vector<std::string> extensions_;
