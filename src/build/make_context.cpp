@@ -171,8 +171,13 @@ void MakeContext::AppendDependencies(const COneSourceFile& file, std::string* ou
 }
 
 const OptionFacts& MakeContext::FactsOf(const std::string& options) {
+  // Files in a row mostly share their options: the last ones are tried first.
+  if (last_facts_ != nullptr && last_facts_->first == options) return last_facts_->second;
   auto it = option_facts_.find(options);
-  if (it != option_facts_.end()) return it->second;
+  if (it != option_facts_.end()) {
+    last_facts_ = &*it;
+    return it->second;
+  }
   OptionFacts facts;
   facts.has_p = RemoveWordOption(options, "-P", &facts.without_p);
   if (!facts.has_p) facts.without_p = options;
@@ -181,7 +186,8 @@ const OptionFacts& MakeContext::FactsOf(const std::string& options) {
   facts.has_c = HasWordOption(rest, "-c");
   facts.has_listing = FindLibraryOption(rest) >= 0;
   facts.has_xf = HasWordOption(rest, "-XF");
-  return option_facts_.emplace(options, std::move(facts)).first->second;
+  last_facts_ = &*option_facts_.emplace(options, std::move(facts)).first;
+  return last_facts_->second;
 }
 
 void MakeContext::EnsureDirectory(std::string_view dir) {

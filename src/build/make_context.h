@@ -176,6 +176,7 @@ class MakeContext {
   std::unordered_map<std::string, std::string> full_dir_names_;
   DependencyPathMemo<std::string> dependency_texts_;  // each with a blank before it
   std::unordered_map<std::string, OptionFacts> option_facts_;
+  const std::pair<const std::string, OptionFacts>* last_facts_ = nullptr;  // of option_facts_
 };
 
 // The preparation pass of a block. For every file: Outputs (the custom
