@@ -52,10 +52,13 @@ class Database {
       std::string object = Object(context, state);
       // Most files of a target share tool and options: their leading
       // arguments are formed and encoded once.
-      std::string options = context.Options(state);
-      std::string key = file.ToolKindName() + '\n' + options;
-      auto leading = leading_.find(key);
+      const std::string& stored = context.Options(state);
+      key_.assign(file.ToolKindName());
+      key_ += '\n';
+      key_ += stored;
+      auto leading = leading_.find(key_);
       if (leading == leading_.end()) {
+        std::string options = stored;
         nlohmann::ordered_json first = nlohmann::ordered_json::array();
         auto tool = tools.find(file.ToolKindName());
         if (tool == tools.end()) {
@@ -71,27 +74,29 @@ class Database {
         }
         std::string encoded = Encode(first);
         encoded.pop_back();  // the array stays open for the file's own arguments
-        leading = leading_.emplace(std::move(key), std::move(encoded)).first;
+        leading = leading_.emplace(key_, std::move(encoded)).first;
       }
       // One entry a line, its values encoded by the library: the whole tree
       // is never held, and a name that is no UTF-8 (a double-byte code
       // page) is written with replacement characters instead of failing.
-      std::string encoded_source = Encode(source);
-      std::string encoded_object = Encode(object);
       text_ += text_.size() > 2 ? ",\n" : "";
       text_ += "{\"directory\":";
       text_ += encoded_directory;
+      encoded_source_.clear();
+      AppendEncoded(source, &encoded_source_);
+      encoded_object_.clear();
+      AppendEncoded(object, &encoded_object_);
       text_ += ",\"file\":";
-      text_ += encoded_source;
+      text_ += encoded_source_;
       text_ += ",\"output\":";
-      text_ += encoded_object;
+      text_ += encoded_object_;
       text_ += ",\"arguments\":";
       text_ += leading->second;
       text_ += ',';
-      text_ += encoded_source;
+      text_ += encoded_source_;
       if (!state.has_output_option) {
         text_ += ",\"-o\",";
-        text_ += encoded_object;
+        text_ += encoded_object_;
       }
       text_ += "]}";
     }
@@ -101,6 +106,22 @@ class Database {
 
   static std::string Encode(const nlohmann::ordered_json& value) {
     return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+  }
+
+  // A string encoded as Encode does. Printable ASCII without a quote or a
+  // backslash (nearly every path) stands as it is between quotes, without
+  // building a JSON value for it: every file has two.
+  static void AppendEncoded(std::string_view text, std::string* out) {
+    for (char c : text) {
+      auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x20 || byte >= 0x7F || c == '"' || c == '\\') {
+        *out += Encode(std::string(text));
+        return;
+      }
+    }
+    *out += '"';
+    *out += text;
+    *out += '"';
   }
 
  private:
@@ -179,6 +200,8 @@ class Database {
   std::unordered_map<std::string, std::string> object_dirs_;  // host directory, by its text
   std::unordered_map<std::string, std::string> leading_;      // encoded, by tool and options
   std::string text_ = "[\n";
+  std::string encoded_source_, encoded_object_;  // of the entry being written
+  std::string key_;                              // of leading_, for the entry being written
 };
 
 }  // namespace

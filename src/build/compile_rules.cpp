@@ -44,9 +44,10 @@ class SideFileSteps {
     if (context.fal()) {
       temp_dir_ = list_dir_ = std::string(kFalDirectory);
     } else {
-      temp_dir_ = StripTrailingSlash(context.FullPath(state.temp.empty() ? "." : state.temp));
-      list_dir_ = StripTrailingSlash(
-          context.FullPath(context.output_dir().empty() ? "." : context.output_dir()));
+      static const std::string kHere = ".";
+      temp_dir_ = context.FullDirectoryName(state.temp.empty() ? kHere : state.temp);
+      list_dir_ =
+          context.FullDirectoryName(context.output_dir().empty() ? kHere : context.output_dir());
     }
   }
 
@@ -158,11 +159,14 @@ bool MayLeaveSideFiles(int kind, std::string_view options, bool has_p, bool has_
   return kind > kCC && kind <= kMPP && (has_oal || HasListingOption(options));
 }
 
+// The same from the facts of the options.
+bool MayLeaveSideFiles(int kind, const OptionFacts& facts) {
+  if (kind == kCC) return facts.has_p || facts.has_oal || facts.has_listing || facts.has_xf;
+  return kind > kCC && kind <= kMPP && (facts.has_oal || facts.has_listing);
+}
+
 void AppendDependencies(MakeContext& context, const COneSourceFile& file, std::string* out) {
-  ForEachDependencyPath(file, context.target(), [&](std::string_view path) {
-    *out += ' ';
-    context.AppendDependencyText(path, out);
-  });
+  context.AppendDependencies(file, out);
   *out += '\n';
 }
 
@@ -188,6 +192,13 @@ void WriteSideFileSteps(MakeContext& context, const FileState& state, std::strin
                         bool has_p, bool has_oal, std::string* out) {
   if (MayLeaveSideFiles(state.file->ToolKind(), options, has_p, has_oal)) {
     SideFileSteps(context, state, out).Write(options, has_p, has_oal);
+  }
+}
+
+void WriteSideFileSteps(MakeContext& context, const FileState& state, const OptionFacts& facts,
+                        std::string* out) {
+  if (MayLeaveSideFiles(state.file->ToolKind(), facts)) {
+    SideFileSteps(context, state, out).Write(facts.without_p, facts.has_p, facts.has_oal);
   }
 }
 
@@ -243,10 +254,10 @@ void BuildCompileRule(MakeContext& context, const FileState& state, std::string*
   // Most rules take their options as they are: copied only when they change.
   const std::string& stored = context.Options(state);
   if (stored.find("$(") != std::string::npos) BuildFileMacroBlock(context, state, out);
-  std::string edited;
-  bool has_p = RemoveWordOption(stored, "-P", &edited);
-  std::string_view options = has_p ? std::string_view(edited) : std::string_view(stored);
-  bool has_oal = HasOption(options, "-Oal");
+  const OptionFacts& facts = context.FactsOf(stored);
+  bool has_p = facts.has_p;
+  std::string_view options = facts.without_p;
+  bool has_oal = facts.has_oal;
   if (context.fal()) {
     BuildFalCompileRule(context, state, std::string(options), has_p, has_oal, out);
     return;
@@ -262,7 +273,7 @@ void BuildCompileRule(MakeContext& context, const FileState& state, std::string*
   }
   AppendDependencies(context, file, out);
 
-  const char* add_c = HasOption(options, "-c") ? "" : " -c ";
+  const char* add_c = facts.has_c ? "" : " -c ";
   auto command = [&](std::string_view preprocess, std::string_view text, std::string_view more) {
     *out += "\t$(";
     *out += file.ToolKindName();
@@ -284,7 +295,7 @@ void BuildCompileRule(MakeContext& context, const FileState& state, std::string*
     *out += '\n';
     WriteSideFileSteps(context, state, preprocess + " -P", has_p, has_oal, out);
   } else {
-    WriteSideFileSteps(context, state, options, has_p, has_oal, out);
+    WriteSideFileSteps(context, state, facts, out);
   }
   *out += '\n';
 }

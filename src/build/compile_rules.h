@@ -15,6 +15,7 @@ namespace zelvan {
 
 class MakeContext;
 struct FileState;
+struct OptionFacts;
 
 // The object path the rules name for a file; empty for an excluded file.
 // With `create_dir` its directory is made when missing.
@@ -29,6 +30,9 @@ std::string ObjectLocation(const FileState& state);
 // file's ImsMoveSteps.
 void WriteSideFileSteps(MakeContext& context, const FileState& state, std::string_view options,
                         bool has_p, bool has_oal, std::string* out);
+// The same for the options as the file has them, from their facts.
+void WriteSideFileSteps(MakeContext& context, const FileState& state, const OptionFacts& facts,
+                        std::string* out);
 // The rule of one file (its custom build rule when it has one); nothing for
 // an excluded file.
 void BuildCompileRule(MakeContext& context, const FileState& state, std::string* out);

@@ -198,7 +198,7 @@ class GnuMakefileWriter {
     *out += "\n\n";
     for (Part& part : parts) {
       std::string text;
-      Rules(part, parts, &text);
+      Rules(part, parts, &text, out);
       AppendNumbered(text, part.number, out);
     }
     // As "gcc -MP" does: a header gone from the disk, which a dependency
@@ -247,6 +247,7 @@ class GnuMakefileWriter {
     return "\t" + std::string(kInProjectDir) + std::string(command) + "\n";
   }
   static constexpr std::string_view kInProjectDir = "cd $(ProjDir) && ";
+  static constexpr size_t kNumberedPiece = 64 * 1024;
 
   // --- Variables.
 
@@ -444,7 +445,10 @@ class GnuMakefileWriter {
 
   // --- Rules.
 
-  void Rules(Part& part, const std::vector<Part>& parts, std::string* out) {
+  // The rules of a part into `out`, numbered (see AppendNumbered), the
+  // compile rules through `out` a piece at a time: the rules of a large
+  // project are megabytes. What is left in `out` is for the caller to number.
+  void Rules(Part& part, const std::vector<Part>& parts, std::string* out, std::string* numbered) {
     MakeContext& context = *part.context;
     std::string before;
     BuildEventCommands(context.before_build(), &before);
@@ -477,6 +481,12 @@ class GnuMakefileWriter {
         }
       } else if (IsCompiledToolIndex(state.file->ToolKind())) {
         CompileRule(context, state, out);
+      }
+      // Whole lines only: numbering reads a line's start.
+      if (out->size() >= kNumberedPiece) {
+        size_t lines = out->rfind('\n') + 1;
+        AppendNumbered(std::string_view(*out).substr(0, lines), part.number, numbered);
+        out->erase(0, lines);
       }
     }
     context.EnsureDirectory(AppendLastSlash(context.temp_dir()));
@@ -691,10 +701,14 @@ class GnuMakefileWriter {
       BuildFileMacroBlock(context, state, &block);
       *out += host() ? HostMacroLines(context, block) : block;
     }
-    std::string edited;
-    bool has_p = RemoveWordOption(stored, "-P", &edited);
-    std::string options = has_p ? edited : stored;
-    bool has_oal = HasOption(options, "-Oal");
+    const OptionFacts& facts = context.FactsOf(stored);
+    bool has_p = facts.has_p;
+    const std::string& options = facts.without_p;
+    bool has_oal = facts.has_oal;
+    if (!host()) {
+      StoredCompileRule(context, state, facts, out);
+      return;
+    }
 
     std::string tool = "$(" + file.ToolKindName() + ") ";
     // The host form names source and object by their paths: "$<" and "$@"
@@ -702,7 +716,7 @@ class GnuMakefileWriter {
     std::string include = " $(" + std::string(kSysIncludePath) + ") " +
                           (host() ? host_.Word(file.FullPath()) : std::string("\"$<\""));
     std::string output = host() ? " -o " + host_.Word(ObjectFile(context, state)) : " -o \"$@\"";
-    std::string with_c = options + (HasOption(options, "-c") ? "" : " -c ");
+    std::string with_c = options + (facts.has_c ? "" : " -c ");
     auto line = [&](const std::string& words, std::string_view more) {
       return host() ? HostCommand(tool + host_.Words(words) + include + std::string(more))
                     : "\t" + tool + words + include + std::string(more) + "\n";
@@ -724,11 +738,6 @@ class GnuMakefileWriter {
     const std::string& source = context.source_folder() ? file.FullPath() : file.RelativePath();
     *out += host() ? host_.File(file.FullPath()) : QuoteIfBlank(source);
     ForEachDependencyPath(file, context.target(), [&](std::string_view path) {
-      if (!host()) {
-        *out += ' ';
-        context.AppendDependencyText(path, out);
-        return;
-      }
       // An include that was not found is listed under the path it was
       // guessed at; as a prerequisite it would stop make, or make the
       // object again on every build.
@@ -738,8 +747,49 @@ class GnuMakefileWriter {
       *out += ' ';
       *out += *header;
     });
-    if (host()) *out += " " + CommandRecord(context, state, recipe);
+    *out += " " + CommandRecord(context, state, recipe);
     *out += '\n' + recipe + "\n";
+  }
+
+  // The compile rule of the stored form, written straight into the text:
+  // it is made for every file of every target.
+  void StoredCompileRule(MakeContext& context, const FileState& state, const OptionFacts& facts,
+                         std::string* out) {
+    const COneSourceFile& file = *state.file;
+    *out += ObjectPath(context, state);
+    *out += " : ";
+    const std::string& source = context.source_folder() ? file.FullPath() : file.RelativePath();
+    if (HasBlank(source)) {
+      *out += '"' + source + '"';
+    } else {
+      *out += source;
+    }
+    context.AppendDependencies(file, out);
+    *out += '\n';
+    auto line = [&](std::string_view words, std::string_view more) {
+      *out += "\t$(";
+      *out += file.ToolKindName();
+      *out += ") ";
+      *out += words;
+      *out += " $(";
+      *out += kSysIncludePath;
+      *out += ") \"$<\"";
+      *out += more;
+      *out += '\n';
+    };
+    const std::string& options = facts.without_p;
+    std::string with_c = options + (facts.has_c ? "" : " -c ");
+    line(with_c, state.has_output_option ? "" : " -o \"$@\"");
+    if (facts.has_p && file.ToolKind() == 0) {
+      std::string preprocess = with_c;
+      RemoveWordOption(preprocess, "-c", &preprocess);
+      RemoveWordOption(preprocess, "-Xi", &preprocess);
+      line("-P " + preprocess, "");
+      WriteSideFileSteps(context, state, preprocess + " -P", facts.has_p, facts.has_oal, out);
+    } else {
+      WriteSideFileSteps(context, state, facts, out);
+    }
+    *out += '\n';
   }
 
   // A dependency as the rule names it, null when it is no prerequisite

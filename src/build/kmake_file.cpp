@@ -88,7 +88,12 @@ bool GenerateKmakeText(CProjectData& workspace, COneProjectData& project, const 
     if (!chosen.empty()) targets.push_back(chosen);
   }
   bool clean = force_clean || project.SourceFiles().size() < kCleanFileLimit;
-  std::string body;
+  // The blocks are written behind the heading, in place: a large project's
+  // text is megabytes, and copying it costs as much as making it.
+  *text = "#\n# KOVA Generated KMAKE File, based on " + FileNamePart(project.ProjectFilePath()) +
+          "\n#\n";
+  size_t heading = text->size();
+  std::string& body = *text;
   std::string headers;
   for (const std::string& name : targets) {
     if (workspace.IsStopRequested()) {
@@ -102,16 +107,21 @@ bool GenerateKmakeText(CProjectData& workspace, COneProjectData& project, const 
       BuildFileListVariable(context, "INCS", list, &headers);
     }
     BuildBlock(workspace, context, headers, &body);
-    if (workspace.IsStopRequested()) return false;
+    if (workspace.IsStopRequested()) {
+      text->clear();
+      return false;
+    }
     if (clean) {
       body += "Clean :\n";
       BuildCleanLines(context, &body);
     }
     body += "\nendif\n\n";
   }
-  *text = "#\n# KOVA Generated KMAKE File, based on " + FileNamePart(project.ProjectFilePath()) +
-          "\n#\n";
-  *text += EscapeComments(body);
+  if (text->find('#', heading) != std::string::npos) {
+    std::string blocks = EscapeComments(std::string_view(*text).substr(heading));
+    text->resize(heading);
+    *text += blocks;
+  }
   return true;
 }
 

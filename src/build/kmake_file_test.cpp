@@ -6,11 +6,13 @@
 #include "build/custom_build_rules.h"
 #include "build/make_context.h"
 #include "build/target_rules.h"
+#include "model/dependency_record.h"
 #include "model/message_texts.h"
 #include "model/status_codes.h"
 #include "model/workspace_hooks.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
+#include "storage/text_table.h"
 #include "tests/support/makefile_workspace.h"
 #include "toolchain/cpu_tools.h"
 
@@ -771,10 +773,18 @@ TEST_F(KmakeFileTest, TargetsCleanSectionAndFalLines) {
 TEST_F(KmakeFileTest, AProjectOutputThatFeedsAFileGetsNoRule) {
   Open({{"C:\\ws\\tiny\\Tiny.kbp", kTiny}, {"C:\\ws\\lib\\Lib.kbp", kLib}});
   Depend("Tiny", "main.c", "Debug", {"OUT\\tiny.pak"});
+  // A record whose paths are in a table of its own reads alike (the rules
+  // look paths up by their ids).
+  TextTable own;
+  CDependencyRecord record{"Debug"};
+  record.SetDependencies(own, {"gen.h", "OUT\\tiny.pak"}, {});
+  Project("Tiny").FindSourceFileByRelativePath("start.asm")->TargetEntries().push_back(record);
   std::string text = Text("Tiny", SubProjectMode);
   EXPECT_NE(text.find("all :  \"$(OUTPUT)\\Tiny.abs\" \"out\\Tiny.s32\"\n"), std::string::npos);
   EXPECT_EQ(text.find(": \"$(OUTPUT)\\Tiny.abs\"\n\techo pack"), std::string::npos);
   EXPECT_NE(text.find("\"$(TEMP)\\main.rel\" : main.c OUT\\tiny.pak\n"), std::string::npos);
+  EXPECT_NE(text.find("\"$(TEMP)\\start.rel\" : start.asm gen.h OUT\\tiny.pak\n"),
+            std::string::npos);
 }
 
 TEST_F(KmakeFileTest, GenerationFailuresLeaveTheMakefileAsItWas) {

@@ -147,26 +147,47 @@ std::string MakeContext::Relative(std::string_view path) const {
   return relative;
 }
 
-void MakeContext::AppendDependencyText(std::string_view path, std::string* out) {
-  // Most dependencies are relative paths without blanks: written as they are.
-  bool plain = source_folder_ ||
-               ((path.size() < 2 || path[1] != ':') && (path.empty() || !IsPathSeparator(path[0])));
-  if (plain && !HasBlank(path)) {
-    out->append(path);
-  } else {
-    out->append(DependencyText(path));
+const std::string& MakeContext::FullDirectoryName(const std::string& dir) {
+  auto it = full_dir_names_.find(dir);
+  if (it == full_dir_names_.end()) {
+    it = full_dir_names_.emplace(dir, StripTrailingSlash(FullPath(dir))).first;
   }
+  return it->second;
 }
 
-const std::string& MakeContext::DependencyText(std::string_view path) {
-  auto it = dependency_texts_.find(path);
-  if (it != dependency_texts_.end()) return it->second;
-  // A path that is relative already stays as it is: made relative again,
-  // one whose first directory shares a name with the project's would be
-  // taken apart.
-  std::string text(path);
-  if (!source_folder_ && (HasDrive(path) || IsFullPath(path))) text = Relative(path);
-  return dependency_texts_.emplace(std::string(path), QuoteIfBlank(text)).first->second;
+void MakeContext::AppendDependencies(const COneSourceFile& file, std::string* out) {
+  const CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target_);
+  if (record == nullptr) return;
+  auto text_of = [this](std::string_view path) {
+    // A path that is relative already stays as it is: made relative again,
+    // one whose first directory shares a name with the project's would be
+    // taken apart.
+    std::string text(path);
+    if (!source_folder_ && (HasDrive(path) || IsFullPath(path))) text = Relative(path);
+    return " " + QuoteIfBlank(text);
+  };
+  dependency_texts_.ForEach(*record, text_of,
+                            [out](const std::string& text) { out->append(text); });
+}
+
+const OptionFacts& MakeContext::FactsOf(const std::string& options) {
+  // Files in a row mostly share their options: the last ones are tried first.
+  if (last_facts_ != nullptr && last_facts_->first == options) return last_facts_->second;
+  auto it = option_facts_.find(options);
+  if (it != option_facts_.end()) {
+    last_facts_ = &*it;
+    return it->second;
+  }
+  OptionFacts facts;
+  facts.has_p = RemoveWordOption(options, "-P", &facts.without_p);
+  if (!facts.has_p) facts.without_p = options;
+  const std::string& rest = facts.without_p;
+  facts.has_oal = HasWordOption(rest, "-Oal");
+  facts.has_c = HasWordOption(rest, "-c");
+  facts.has_listing = FindLibraryOption(rest) >= 0;
+  facts.has_xf = HasWordOption(rest, "-XF");
+  last_facts_ = &*option_facts_.emplace(options, std::move(facts)).first;
+  return last_facts_->second;
 }
 
 void MakeContext::EnsureDirectory(std::string_view dir) {
@@ -229,7 +250,7 @@ class OutputIndex {
  public:
   // `owner` >= 0: a file index; < 0: project output -owner - 1.
   void Add(std::string_view full, int owner) {
-    owners_.emplace(full, owner);
+    outputs_.emplace_back(full, owner);
     PathEnd end = EndOf(full);
     names_.push_back(NoCaseHashOf(end.name));
     for (const std::string& extension : extensions_) {
@@ -251,14 +272,21 @@ class OutputIndex {
     return false;
   }
   template <typename Visit>
-  void ForEachOwner(std::string_view full, Visit visit) const {
+  void ForEachOwner(std::string_view full, Visit visit) {
+    // Made when first asked: in most blocks no input passes MayHold.
+    if (owners_.empty()) {
+      owners_.reserve(outputs_.size());
+      for (const auto& [output, owner] : outputs_)
+        owners_.emplace(output, owner);
+    }
     auto [from, to] = owners_.equal_range(full);
     for (auto it = from; it != to; ++it)
       visit(it->second);
   }
-  bool empty() const { return owners_.empty(); }
+  bool empty() const { return outputs_.empty(); }
 
  private:
+  std::vector<std::pair<std::string_view, int>> outputs_;
   std::unordered_multimap<std::string_view, int> owners_;
   std::vector<uint64_t> names_;
   std::vector<std::string> extensions_;
@@ -327,11 +355,18 @@ class Preparation {
       }
       for (const std::string& input : file.Inputs())
         Match(input);
-      if (state.custom_build == 0 && !index_.empty()) {
-        ForEachDependencyPath(file, target, [this](std::string_view path) {
-          if (index_.MayHold(path)) Match(Normalize(path));
-        });
-      }
+      if (state.custom_build != 0 || index_.empty()) continue;
+      const CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
+      if (record == nullptr || !AnyMayBeOutput(record->path_table())) continue;
+      // A path matched once is matched: the next file that includes it has
+      // nothing to add.
+      matched_.ForEach(
+          *record,
+          [this](std::string_view path) {
+            if (index_.MayHold(path)) Match(Normalize(path));
+            return char{1};
+          },
+          [](char) {});
     }
   }
 
@@ -355,6 +390,20 @@ class Preparation {
     return it->second + ToLowerAscii(file.ObjectName());
   }
 
+  // Whether some path of the records' table may be an output, asked once
+  // per table: most tables hold none (they are headers), which spares the
+  // walk over every dependency. A table far larger than the project is
+  // walked instead.
+  bool AnyMayBeOutput(const TextTable* table) {
+    if (table == nullptr) return false;
+    if (table == checked_table_) return checked_may_hold_;
+    checked_table_ = table;
+    checked_may_hold_ = table->size() > 64 * context_.files().size();
+    for (int32_t id = 0; !checked_may_hold_ && static_cast<size_t>(id) < table->size(); ++id)
+      checked_may_hold_ = index_.MayHold(table->Text(id));
+    return checked_may_hold_;
+  }
+
   void Match(std::string_view input) {
     if (!index_.MayHold(input)) return;
     index_.ForEachOwner(input, [this](int owner) {
@@ -370,6 +419,9 @@ class Preparation {
   std::vector<std::string> names_, values_;
   std::vector<std::string> project_outputs_;  // normalized; the index views them
   OutputIndex index_;
+  DependencyPathMemo<char> matched_;
+  const TextTable* checked_table_ = nullptr;
+  bool checked_may_hold_ = false;  // the paths of dependencies already matched
   std::unordered_map<std::string, std::string> temp_dirs_;
 };
 

@@ -15,6 +15,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "build/dependency_paths.h"
 #include "build/make_mode.h"
 
 namespace zelvan {
@@ -43,6 +44,16 @@ struct FileState {
   std::string temp;      // its own TEMP, else the target's
   bool has_output_option = false;
   std::string output_argument;  // of "-o" in its options
+};
+
+// A file's compile options as the compile rule reads them.
+struct OptionFacts {
+  bool has_p = false;        // "-P" (preprocess too), which the rule takes out
+  std::string without_p;     // the options without it
+  bool has_oal = false;      // "-Oal", of those
+  bool has_c = false;        // "-c"
+  bool has_listing = false;  // HasListingOption
+  bool has_xf = false;       // "-XF"
 };
 
 // A build event or the project custom build of a target.
@@ -125,11 +136,17 @@ class MakeContext {
   const std::string& FullDirectory(const std::string& dir);
   // A full path relative to the project directory.
   std::string Relative(std::string_view path) const;
-  // A dependency path as a rule lists it: relative to the project
-  // directory (a relative path stays as it is), then quoted when it holds a
-  // blank; as stored (quoted) in source-folder mode.
-  const std::string& DependencyText(std::string_view path);
-  void AppendDependencyText(std::string_view path, std::string* out);
+  // A full directory without its trailing separator; looked up once per
+  // context, like FullDirectory.
+  const std::string& FullDirectoryName(const std::string& dir);
+  // Appends each dependency path of the file for the target as a rule lists
+  // it, a blank before each: relative to the project directory (a relative
+  // path stays as it is), then quoted when it holds a blank; as stored
+  // (quoted) in source-folder mode.
+  void AppendDependencies(const COneSourceFile& file, std::string* out);
+  // What the rules ask of a file's compile options, worked out once per
+  // distinct options text (most files of a target share the target's).
+  const OptionFacts& FactsOf(const std::string& options);
   // Creates a directory (relative: below the project directory) once per
   // context, unless it names a macro; failures are left for the build to show.
   void EnsureDirectory(std::string_view dir);
@@ -156,11 +173,10 @@ class MakeContext {
   std::vector<bool> consumed_project_outputs_;
   std::unordered_set<std::string> ensured_dirs_;
   std::unordered_map<std::string, std::string> full_dirs_;
-  struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-  };
-  std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> dependency_texts_;
+  std::unordered_map<std::string, std::string> full_dir_names_;
+  DependencyPathMemo<std::string> dependency_texts_;  // each with a blank before it
+  std::unordered_map<std::string, OptionFacts> option_facts_;
+  const std::pair<const std::string, OptionFacts>* last_facts_ = nullptr;  // of option_facts_
 };
 
 // The preparation pass of a block. For every file: Outputs (the custom

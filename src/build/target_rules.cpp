@@ -244,6 +244,8 @@ void BuildCleanLine(MakeContext& context, const FileState& state, std::string* o
   bool mr44 = EqualsNoCase(family, "MR44") || EqualsNoCase(family, "MR44A");
   const std::string& dir =
       state.temp.empty() ? context.project_directory() : context.FullDirectory(state.temp);
+  // Written piece by piece: a line for every side file of every source.
+  bool quoted = HasBlank(dir) || HasBlank(file.Title());
   for (const char* const* extension = kRemoved[kind]; *extension != nullptr; ++extension) {
     // "+": only for the MR44 family.
     const char* name = *extension;
@@ -251,7 +253,12 @@ void BuildCleanLine(MakeContext& context, const FileState& state, std::string* o
       if (!mr44) continue;
       ++name;
     }
-    *out += "\trm " + QuoteIfBlank(dir + file.Title() + "." + name) + "\n";
+    *out += quoted ? "\trm \"" : "\trm ";
+    *out += dir;
+    *out += file.Title();
+    *out += '.';
+    *out += name;
+    *out += quoted ? "\"\n" : "\n";
   }
 }
 
