@@ -58,6 +58,7 @@ bool ChooseTarget(WorkspaceSession& session, COneProjectData& project, const std
 int RunFiles(const GlobalOptions& globals, const std::string& project_arg,
              const std::string& target_arg, bool json) {
   WorkspaceSession session(globals);
+  session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   COneProjectData* project = session.FindProject(project_arg);
   if (project == nullptr) return kExitFailed;

@@ -36,22 +36,32 @@ bool ChooseWorkspacePath(FileSystem& fs, const GlobalOptions& options, std::ostr
     *path = fs.FullPath(fs.FromHostPath(options.workspace));
     return true;
   }
-  std::vector<DirectoryEntry> entries;
-  std::string dir = fs.GetCurrentDirectory();
-  fs.ListDirectory(dir, "*.kws", &entries);
-  std::vector<std::string> files;
-  for (const DirectoryEntry& entry : entries) {
-    if (!entry.is_directory) files.push_back(entry.name);
+  // As git finds its repository: the nearest directory upwards that holds
+  // a workspace file, which must then be the only one there.
+  const std::string start = fs.GetCurrentDirectory();
+  for (std::string dir = start;;) {
+    std::vector<DirectoryEntry> entries;
+    fs.ListDirectory(dir, "*.kws", &entries);
+    std::vector<std::string> files;
+    for (const DirectoryEntry& entry : entries) {
+      if (!entry.is_directory) files.push_back(entry.name);
+    }
+    if (files.size() == 1) {
+      *path = dir + files.front();
+      return true;
+    }
+    if (files.size() > 1) {
+      err << "zelvan: several workspace files (.kws) in " << fs.ToHostPath(dir)
+          << "; name one with -w\n";
+      return false;
+    }
+    std::string parent = GetFileDirectory(StripTrailingSlash(dir));
+    if (parent.empty() || parent.size() >= dir.size()) break;
+    dir = AppendLastSlash(parent);
   }
-  if (files.size() != 1) {
-    err << "zelvan: "
-        << (files.empty() ? "no workspace file (.kws) in the current directory"
-                          : "several workspace files (.kws) in the current directory")
-        << "; name one with -w\n";
-    return false;
-  }
-  *path = dir + files.front();
-  return true;
+  err << "zelvan: no workspace file (.kws) in " << fs.ToHostPath(start)
+      << " or any folder above it; name one with -w\n";
+  return false;
 }
 
 std::set<std::string, NoCaseLess> WorkspaceProjectFiles(HeadlessHost& host, FileSystem& fs,

@@ -232,6 +232,7 @@ std::string TargetName(const std::vector<std::string>& targets, std::string_view
 // ("cpu" is null when the project names none).
 int RunProjects(const GlobalOptions& globals, bool json) {
   ComponentSession session(globals);
+  session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   IService& service = session.service();
   std::vector<std::string> names;
@@ -377,6 +378,7 @@ bool WrittenByComponent(Setting setting) {
 int RunGetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs& args,
                            const std::string& name) {
   ComponentSession session(globals);
+  session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   std::vector<std::string> targets;
   if (!CheckProjectTarget(session, args.project, args.target, &targets)) return kExitFailed;
@@ -448,6 +450,7 @@ int RunSetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs
 int RunGet(const GlobalOptions& globals, const ProjectTargetArgs& args, const std::string& name) {
   if (ReadByComponent(SettingOf(name))) return RunGetThroughComponent(globals, args, name);
   WorkspaceSession session(globals);
+  session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   COneProjectData* project = session.FindProject(args.project);
   if (project == nullptr) return kExitFailed;
