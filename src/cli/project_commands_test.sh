@@ -56,9 +56,9 @@ stderr_has "copy again" "error 0x0000139F"
 check "link Sensor to Motor" 0 "" -- "$zelvan" link add Sensor Motor
 check "rename" 0 'Motor\Drive.kbp' -- "$zelvan" rename Motor "Drive.abs"
 [ ! -e Motor/Motor.kbp ] || fail "rename: old project file left"
-check "rename: the workspace" 0 "MathLib.lib${tab}MathLib\\MathLib.kbp${tab}MX-520${tab}Debug;Release${tab}-
-Drive.abs${tab}Motor\\Drive.kbp${tab}MX-520${tab}Debug;Release${tab}MathLib.lib
-Sensor.abs${tab}Sensor\\Sensor.kbp${tab}MR44${tab}Debug;Release${tab}Drive.abs" -- \
+check "rename: the workspace" 0 "MathLib.lib${tab}MathLib/MathLib.kbp${tab}MX-520${tab}Debug;Release${tab}-${tab}-
+Drive.abs${tab}Motor/Drive.kbp${tab}MX-520${tab}Debug;Release${tab}MathLib.lib${tab}Debug
+Sensor.abs${tab}Sensor/Sensor.kbp${tab}MR44${tab}Debug;Release${tab}Drive.abs${tab}-" -- \
   bash -c "\"$zelvan\" projects | head -3"
 check "rename: link options" 0 '-g -Map -o .\Debug\Drive.abs ..\MathLib\Debug\MathLib.lib' -- "$zelvan" get Drive Debug link
 grep -q $'^Active=Motor\\\\Drive.kbp\r$' Example.kws || fail "rename: active project: $(cat Example.kws)"
