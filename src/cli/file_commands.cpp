@@ -12,6 +12,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/json_output.h"
+#include "cli/session_files.h"
 #include "cli/workspace_session.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
@@ -35,7 +36,7 @@ bool ChooseTarget(WorkspaceSession& session, COneProjectData& project, const std
   if (!asked.empty()) {
     if (!project.HasTarget(asked)) {
       session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-      session.FailedWith(asked);
+      session.FailedWith(TargetsSubject(asked, project.Targets()));
       return false;
     }
     *target = std::string(project.TargetSpelling(asked));
@@ -204,7 +205,7 @@ int RunFileSet(const GlobalOptions& globals, const FileSetArgs& args) {
   if (project == nullptr) return kExitFailed;
   if (!project->HasTarget(args.target)) {
     workspace.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-    return session.FailedWith(args.target);
+    return session.FailedWith(TargetsSubject(args.target, project->Targets()));
   }
   // A file is named as `files` lists it, or by its path.
   COneSourceFile* file = project->FindSourceFileByRelativePath(args.file);

@@ -100,7 +100,7 @@ bool LockWorkspaceFiles(HeadlessHost& host, FileSystem& fs, WriteLocks& locks,
 bool LockSingleProject(HeadlessHost& host, FileSystem& fs, WriteLocks& locks,
                        const std::string& project_path, std::ostream& err) {
   if (!FileExists(fs, project_path)) {
-    err << "zelvan: the project file " << project_path << " does not exist\n";
+    err << "zelvan: the project file " << fs.ToHostPath(project_path) << " does not exist\n";
     return false;
   }
   if (!LockForCommand(locks, project_path, err)) return false;
@@ -147,6 +147,14 @@ int PrintFailure(std::ostream& err, uint32_t status, std::string_view message,
     err << "zelvan: the operation failed\n";
   }
   return kExitFailed;
+}
+
+std::string TargetsSubject(std::string_view asked, const std::vector<std::string>& targets) {
+  std::string subject = std::string(asked) + "; targets:";
+  for (size_t i = 0; i < targets.size(); ++i)
+    subject += (i == 0 ? " " : ", ") + targets[i];
+  if (targets.empty()) subject += " none";
+  return subject;
 }
 
 int FailedForUnread(std::ostream& err, std::string_view consequence,

@@ -150,7 +150,7 @@ void PrintSetting(const ProjectTargetArgs& args, std::string_view target, std::s
 int CheckTarget(WorkspaceSession& session, COneProjectData& project, std::string_view target) {
   if (project.HasTarget(target)) return kExitOk;
   session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-  return session.Failed();
+  return session.FailedWith(TargetsSubject(target, project.Targets()));
 }
 
 // --- The commands.
@@ -218,7 +218,9 @@ bool CheckProjectTarget(ComponentSession& session, std::string_view project,
   for (std::string& name : *targets) {
     if (EqualsNoCase(name, target)) return true;
   }
-  return session.FailedWithStatus(kStatusTargetNotFound, kMsgTargetNotFound), false;
+  return session.FailedWithStatus(kStatusTargetNotFound, kMsgTargetNotFound,
+                                  TargetsSubject(target, *targets)),
+         false;
 }
 
 // The stored spelling of a target given in any letter case.
@@ -430,9 +432,18 @@ int RunActivate(const GlobalOptions& globals, const std::string& project_arg,
 
 // The end of a command that changed the workspace with `hr`: saved, or
 // the failure printed (naming the project when it was not found).
-int SavedUnless(ComponentSession& session, HRESULT hr, std::string_view project) {
+// A failure names the project when it was not found, the target asked for
+// (with the project's) when that was not.
+int SavedUnless(ComponentSession& session, HRESULT hr, std::string_view project,
+                std::string_view target = {}) {
   if (hr == S_OK) return session.Save();
-  return session.FailedWith(session.LastStatus() == kStatusProjectNotFound ? project : "");
+  const uint32_t status = session.LastStatus();
+  if (status == kStatusTargetNotFound && !target.empty()) {
+    std::vector<std::string> targets;
+    ProjectInfoList(session, 6, project, &targets);
+    return session.FailedWithStatus(status, kMsgTargetNotFound, TargetsSubject(target, targets));
+  }
+  return session.FailedWith(status == kStatusProjectNotFound ? project : "");
 }
 
 int RunTargetAdd(const GlobalOptions& globals, const std::string& project_arg,
@@ -443,7 +454,7 @@ int RunTargetAdd(const GlobalOptions& globals, const std::string& project_arg,
   return SavedUnless(session,
                      session.service().AddTarget(args.Text(project_arg), args.Text(existing),
                                                  args.Text(new_target)),
-                     project_arg);
+                     project_arg, existing);
 }
 
 int RunTargetRemove(const GlobalOptions& globals, const std::string& project_arg,
@@ -453,7 +464,7 @@ int RunTargetRemove(const GlobalOptions& globals, const std::string& project_arg
   VariantArgs args;
   return SavedUnless(session,
                      session.service().RemoveTarget(args.Text(project_arg), args.Text(target)),
-                     project_arg);
+                     project_arg, target);
 }
 
 // An entry of a project that left the workspace can still be removed by the
@@ -464,10 +475,13 @@ int RunLink(const GlobalOptions& globals, bool add, const std::string& project_a
   if (!session.Open()) return kExitFailed;
   VariantArgs args;
   IService& service = session.service();
+  // When the project is there, a project not found is the linked one.
+  std::vector<std::string> targets;
+  const bool project_known = ProjectInfoList(session, 6, project_arg, &targets);
   return SavedUnless(session,
                      add ? service.AddLinkProject(args.Text(project_arg), args.Text(linked_arg))
                          : service.RemoveLinkProject(args.Text(project_arg), args.Text(linked_arg)),
-                     project_arg);
+                     project_known ? linked_arg : project_arg);
 }
 
 // The settings a method of the component reads, and those it changes.

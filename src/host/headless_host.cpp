@@ -51,7 +51,7 @@ bool HeadlessHost::CreateWorkspaceFile(FileSystem& fs, std::string_view workspac
 bool HeadlessHost::LoadWorkspaceFile(std::string_view workspace_path, std::string* error) {
   std::string text;
   if (!platform_.fs->ReadFile(workspace_path, &text)) {
-    *error = "cannot read the workspace file " + std::string(workspace_path);
+    *error = "cannot read the workspace file " + platform_.fs->ToHostPath(workspace_path);
     return false;
   }
   WorkspaceFile file;
@@ -169,7 +169,7 @@ bool HeadlessHost::WriteWorkspaceFile(std::string* error) {
   FileSystem& fs = *platform_.fs;
   std::string old_text;
   if (FileExists(fs, workspace_path_) && !fs.ReadFile(workspace_path_, &old_text)) {
-    *error = "cannot read the workspace file " + workspace_path_;
+    *error = "cannot read the workspace file " + fs.ToHostPath(workspace_path_);
     return false;
   }
   std::string text;
