@@ -319,7 +319,6 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
                                                std::make_move_iterator(jobs.end())),
                 keep_runs);
   }
-  bool recomputed = false;
   bool stopped = false;
   size_t job = 0;
   for (const Step& step : steps) {
@@ -335,15 +334,15 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
         break;
       }
       ++job;
-      recomputed = true;
     }
     if (progress != nullptr) progress->Step();
   }
   if (worker_ != nullptr) worker_->Stop();
   // What was computed before a stop is kept too: each record is whole. A
-  // refresh that changed no record writes nothing.
-  if ((mode == DependencyMode::kAllFiles && !stopped) ||
-      (recomputed && changed_.count(Key(project)) != 0)) {
+  // refresh that changed no record writes nothing; records of files no
+  // longer in the project that loading dropped are changes too, or every
+  // later command would find and name them again.
+  if ((mode == DependencyMode::kAllFiles && !stopped) || changed_.count(Key(project)) != 0) {
     WriteDependencyFile(workspace, project);
     workspace.ide().RefreshProjectView(project.ProjectFilePath());
   }
@@ -502,7 +501,7 @@ void DependencyUpdater::LoadDependencyFile(CProjectData& workspace, COneProjectD
     sections = ReadDependencyFile(bytes, *paths_, threads_);
     // The index is made again, for the text as it was read.
     FileStatus after;
-    if (fs_->Stat(path, &after) && after.SameVersion(status)) {
+    if (!read_only_ && fs_->Stat(path, &after) && after.SameVersion(status)) {
       std::vector<DependencySectionView> views;
       for (const DependencySection& section : sections)
         views.push_back({section.source, &section.records});
@@ -517,9 +516,10 @@ void DependencyUpdater::LoadDependencyFile(CProjectData& workspace, COneProjectD
         return file != nullptr ? &file->TargetEntries() : nullptr;
       });
   if (orphans.empty()) return;
-  // The next write drops them.
+  // The next write drops them; a command that writes nothing drops them
+  // again next time, so only one that writes tells of them.
   MarkChanged(project);
-  if (!warn) return;
+  if (!warn || read_only_) return;
   std::string names;
   std::string directory = AppendLastSlash(project.ProjectDirectory());
   for (const std::string& orphan : orphans) {
@@ -535,6 +535,7 @@ void DependencyUpdater::LoadDependencyFile(CProjectData& workspace, COneProjectD
 }
 
 bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProjectData& project) {
+  if (read_only_) return true;
   Attach(workspace);
   std::vector<DependencySectionView> sections;
   sections.reserve(project.SourceFiles().size());

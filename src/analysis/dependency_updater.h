@@ -107,6 +107,11 @@ class DependencyUpdater {
   void SetDefaultProgress(DependencyProgress* progress) { default_progress_ = progress; }
   // When false, opening a workspace only reads the dependency files.
   void SetRefreshOnOpen(bool refresh) { refresh_on_open_ = refresh; }
+  // When true (a command that only reads), no dependency file nor index is
+  // written: a refresh keeps its records in memory, and records of files no
+  // longer in a project are dropped silently, and again next time (a
+  // command that writes names them once, and drops them for good).
+  void SetReadOnly(bool read_only) { read_only_ = read_only; }
   // When true, the depth warning is followed by the chain of includes that
   // went too deep (a command line asks; the IDE's window stays as it is).
   void SetIncludeChains(bool chains) { include_chains_ = chains; }
@@ -245,6 +250,7 @@ class DependencyUpdater {
   std::unique_ptr<ModificationTimeCache> times_;
   DependencyProgress* default_progress_ = nullptr;
   bool refresh_on_open_ = true;
+  bool read_only_ = false;
   bool include_chains_ = false;
   bool in_refresh_ = false;  // within Run
   std::chrono::milliseconds stop_check_interval_{20};

@@ -281,7 +281,7 @@ bool UpdateFunctionDatabase(CProjectData& workspace, COneProjectData& project,
   for (const auto& file : project.SourceFiles()) {
     if (TakesPart(*file)) StoreSection(&written, *file);
   }
-  SaveDatabase(fs, project, written, write_error);
+  if (options.write) SaveDatabase(fs, project, written, write_error);
   return true;
 }
 
@@ -317,7 +317,7 @@ bool RefreshFunctionDatabase(CProjectData& workspace, COneSourceFile& file,
       written.SetValue(section->name(), key, value);
   }
   if (!stored) StoreSection(&written, file);
-  SaveDatabase(fs, project, written, write_error);
+  if (options.write) SaveDatabase(fs, project, written, write_error);
   return true;
 }
 

@@ -92,6 +92,9 @@ struct FunctionUpdateOptions {
   // Parse every source again, trusting neither the database file nor the
   // other projects.
   bool parse_all = false;
+  // Write the database file with what was parsed (a command that only
+  // reads keeps it in memory).
+  bool write = true;
 };
 
 // What an update did with the sources it did not find current.

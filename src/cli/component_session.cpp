@@ -76,6 +76,7 @@ bool ComponentSession::Start() {
     if (options_.verbose) err_ << "zelvan: warning: no installation: " << error << "\n";
   }
   component_.SetModuleOption("ZELVAN_REFRESH_ON_OPEN", refresh_on_open_ ? "1" : "0");
+  component_.SetModuleOption("ZELVAN_READ_ONLY", read_only_ ? "1" : "0");
   InprocServerModule* module = component_.Module(true, &error);
   if (module == nullptr) return Failed("cannot load the component: " + error), false;
   ComPtr<IDispatch> connect;

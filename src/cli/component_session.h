@@ -46,6 +46,12 @@ class ComponentSession {
   // Before Start: whether opening brings the dependency data up to date
   // (it always reads the dependency files).
   void SetRefreshDependenciesOnOpen(bool refresh) { refresh_on_open_ = refresh; }
+  // Before Start: the command only reads, and writes no file of its own
+  // (dependency files neither refreshed nor written).
+  void SetReadOnly() {
+    read_only_ = true;
+    refresh_on_open_ = false;
+  }
 
   // Loads the module, makes its objects and connects it. False after
   // printing why.
@@ -114,6 +120,7 @@ class ComponentSession {
   const GlobalOptions& options_;
   std::ostream& err_;
   bool refresh_on_open_ = true;
+  bool read_only_ = false;
   // Built in this order, let go in the reverse one: the objects before the
   // module, the module before the host.
   ComponentHost component_;

@@ -115,7 +115,7 @@ void PrintIncludesJson(const COneProjectData& project, const COneSourceFile& fil
 int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
   WorkspaceSession session(globals);
   // What is stored, as it is stored.
-  session.SetRefreshDependenciesOnOpen(false);
+  session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   COneProjectData* project = session.FindProject(args.project);
   if (project == nullptr) return kExitFailed;

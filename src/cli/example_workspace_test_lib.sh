@@ -40,6 +40,15 @@ check() {
   after_check "$name"
 }
 
+# lock_file PATH: where zelvan locks the file PATH (a per-user folder, the
+# full host path in the name with `%` and `/` escaped).
+lock_file() {
+  local path
+  path=$(realpath -m "$1")
+  path=${path//%/%25}
+  echo "$XDG_RUNTIME_DIR/zelvan-locks/${path//\//%2F}.lock"
+}
+
 # stderr_has NAME TEXT: the last command's stderr holds TEXT.
 stderr_has() {
   grep -qF -- "$2" "$work/stderr.txt" || fail "$1: stderr lacks [$2]: $(cat "$work/stderr.txt")"

@@ -4,6 +4,7 @@
 // something, and closes.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -11,11 +12,14 @@
 
 #include "cli/cli_command.h"
 #include "cli/json_output.h"
+#include "cli/session_files.h"
 #include "cli/workspace_session.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
+#include "platform/file_system.h"
+#include "platform/win_path.h"
 
 namespace zelvan::cli {
 
@@ -32,7 +36,7 @@ bool ChooseTarget(WorkspaceSession& session, COneProjectData& project, const std
   if (!asked.empty()) {
     if (!project.HasTarget(asked)) {
       session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-      session.FailedWith(asked);
+      session.FailedWith(TargetsSubject(asked, project.Targets()));
       return false;
     }
     *target = std::string(project.TargetSpelling(asked));
@@ -58,6 +62,7 @@ bool ChooseTarget(WorkspaceSession& session, COneProjectData& project, const std
 int RunFiles(const GlobalOptions& globals, const std::string& project_arg,
              const std::string& target_arg, bool json) {
   WorkspaceSession session(globals);
+  session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   COneProjectData* project = session.FindProject(project_arg);
   if (project == nullptr) return kExitFailed;
@@ -127,6 +132,52 @@ int RunAddFile(const GlobalOptions& globals, const std::string& project_arg,
   return added_count == file_args.size() ? status : kExitFailed;
 }
 
+// A file of `project` named as `files` lists it (either slash), or by its path.
+COneSourceFile* NamedFile(WorkspaceSession& session, COneProjectData& project,
+                          const std::string& name) {
+  std::string relative = name;
+  std::replace(relative.begin(), relative.end(), '/', '\\');
+  COneSourceFile* file = project.FindSourceFileByRelativePath(relative);
+  if (file == nullptr) file = project.FindSourceFile(session.SystemPath(name));
+  if (file == nullptr) {
+    session.workspace().SetStatus(kStatusFileNotInProject, kMsgFileNotInProject);
+    session.FailedWith(name);
+  }
+  return file;
+}
+
+// Every named file must be in the project before any is removed; their
+// dependency records go with them, so that no later command finds them.
+int RunRemoveFile(const GlobalOptions& globals, const std::string& project_arg,
+                  const std::vector<std::string>& file_args) {
+  WorkspaceSession session(globals);
+  session.SetRefreshDependenciesOnOpen(false);
+  if (!session.Open()) return kExitFailed;
+  COneProjectData* project = session.FindProject(project_arg);
+  if (project == nullptr) return kExitFailed;
+  std::vector<const COneSourceFile*> files;
+  for (const std::string& arg : file_args) {
+    const COneSourceFile* file = NamedFile(session, *project, arg);
+    if (file == nullptr) return kExitFailed;
+    if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
+  }
+  for (const COneSourceFile* file : files) {
+    const std::string shown = ForwardSlashes(file->RelativePath());
+    std::string detail;
+    if (!project->RemoveSourceFile(file, &detail)) {
+      return session.Failed("could not remove " + shown + ": " + detail);
+    }
+    std::cout << shown << '\n';
+  }
+  session.workspace().SetModified();
+  int status = session.Save();
+  if (status == kExitOk && FileExists(session.fs(), project->DependencyFilePath()) &&
+      !session.dependencies().WriteDependencyFile(session.workspace(), *project)) {
+    return session.Failed();
+  }
+  return status;
+}
+
 // A setting a file can be given from the command line.
 enum class FileSetting { kNoBuild, kCustomBuild, kCompile, kTemp, kNoLcf };
 
@@ -154,7 +205,7 @@ int RunFileSet(const GlobalOptions& globals, const FileSetArgs& args) {
   if (project == nullptr) return kExitFailed;
   if (!project->HasTarget(args.target)) {
     workspace.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-    return session.FailedWith(args.target);
+    return session.FailedWith(TargetsSubject(args.target, project->Targets()));
   }
   // A file is named as `files` lists it, or by its path.
   COneSourceFile* file = project->FindSourceFileByRelativePath(args.file);
@@ -240,6 +291,18 @@ void RegisterFileCommands(const CommandRegistry& registry) {
     cmd->add_option("FILES", *files, "The files to add")->required();
     cmd->callback([&, project, files] {
       selected = [&globals, project, files] { return RunAddFile(globals, *project, *files); };
+    });
+  }
+  {
+    auto* cmd = app.add_subcommand(
+        "remove-file", "Take files out of a project (the files themselves stay on disk)");
+    auto project = std::make_shared<std::string>();
+    auto files = std::make_shared<std::vector<std::string>>();
+    cmd->add_option("PROJECT", *project, "Output name or project name")->required();
+    cmd->add_option("FILES", *files, "The files, as `files` lists them, or their paths")
+        ->required();
+    cmd->callback([&, project, files] {
+      selected = [&globals, project, files] { return RunRemoveFile(globals, *project, *files); };
     });
   }
   {

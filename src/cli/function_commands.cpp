@@ -72,7 +72,11 @@ bool NamedSources(WorkspaceSession& session, COneProjectData& project,
 int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
   WorkspaceSession session(globals);
   // Only the functions are asked for: the include dependencies wait.
-  session.SetRefreshDependenciesOnOpen(false);
+  if (args.refresh) {
+    session.SetRefreshDependenciesOnOpen(false);
+  } else {
+    session.SetReadOnly();
+  }
   CProjectData& workspace = session.workspace();
   workspace.SetListedExtensions(workspace.settings().FunctionScanExtensions());
   if (!session.Open()) return kExitFailed;
@@ -101,6 +105,8 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
 
   FunctionUpdateOptions options;
   options.parse_all = args.refresh;
+  // Listing leaves the project tree as it is; --refresh writes the database.
+  options.write = args.refresh;
   FunctionUpdateCounts counts;
   std::string error;
   for (COneProjectData* project : projects) {

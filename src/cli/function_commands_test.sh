@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs `zelvan functions` on a copy of the example workspace: the listing,
-# the function database files it writes and reads back, a changed source
+# the function database files --refresh writes and a listing reads back, a changed source
 # parsed again, the tags format, a damaged database rebuilt, and bad
 # requests refused with a message.
 # Usage: function_commands_test.sh path/to/zelvan path/to/examples
@@ -21,7 +21,12 @@ Sensor/main.c(11): main(void)
 Sensor/adc.c(9): adc_init(void)
 Sensor/adc.c(14): adc_read(u8 channel)'
 
+# Listing leaves the project tree as it is; --refresh writes the databases.
 check "functions" 0 "$all" -- "$zelvan" functions
+for p in MathLib Motor Sensor; do
+  [ ! -e "$p/$p.kfv" ] || fail "functions: listing wrote $p/$p.kfv"
+done
+check "functions --refresh" 0 "$all" -- "$zelvan" functions --refresh
 for p in MathLib Motor Sensor; do
   [ -s "$p/$p.kfv" ] || fail "functions: $p/$p.kfv was not written"
 done
@@ -59,12 +64,12 @@ adc_read	Sensor/adc.c	14;"	f
 board_init	Sensor/main.c	6;"	f
 main	Sensor/main.c	11;"	f' -- "$zelvan" functions Sensor --format ctags
 
-# A damaged database is read as far as it is whole and written again.
+# A damaged database is written again, whole, by --refresh.
 printf '\0\377[main.c]\r\nDTIME=x\r\nCOUNT=9\r\n' > Sensor/Sensor.kfv
 check "damaged database" 0 'Sensor/main.c(6): board_init(void)
 Sensor/main.c(11): main(void)
 Sensor/adc.c(9): adc_init(void)
-Sensor/adc.c(14): adc_read(u8 channel)' -- "$zelvan" -v functions Sensor
+Sensor/adc.c(14): adc_read(u8 channel)' -- "$zelvan" -v functions --refresh Sensor
 stderr_has "damaged database" "4 sources parsed"
 grep -q '^\[adc.c\]'$'\r''$' Sensor/Sensor.kfv || fail "damaged database: not rewritten"
 

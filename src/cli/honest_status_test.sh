@@ -28,8 +28,8 @@ damage() {
     deleted) rm -f MathLib/MathLib.kbp ;;
   esac
 }
-others="Motor.abs${tab}Motor\\Motor.kbp${tab}MX-520${tab}Debug;Release${tab}-
-Sensor.abs${tab}Sensor\\Sensor.kbp${tab}MR44${tab}Debug;Release${tab}-"
+others="Motor.abs${tab}Motor/Motor.kbp${tab}MX-520${tab}Debug;Release${tab}-${tab}Debug
+Sensor.abs${tab}Sensor/Sensor.kbp${tab}MR44${tab}Debug;Release${tab}-${tab}-"
 listed=${others//$'\n'/'\n'}  # one line, for the table
 unread="could not read $ws/MathLib/MathLib.kbp"
 # command|status|stdout|last stderr line (after the warning naming the file)

@@ -117,10 +117,10 @@ cd "$ws"
 check "new [a;b]" 1 "" -- "$zelvan" -q new 'a;b' --cpu MX-520
 check "new [p%]" 1 "" -- "$zelvan" -q new 'p%' --cpu MX-520
 check "rename Sensor [x|y]" 1 "" -- "$zelvan" -q rename Sensor 'x|y'
-check "new [\`touch PWNED\`]" 0 '`touch PWNED`\`touch PWNED`.KBP' -- "$zelvan" -q new '`touch PWNED`' --cpu MX-520 --type lib
-check "new [\`touch\${IFS}PWNED\`]" 0 '`touch${IFS}PWNED`\`touch${IFS}PWNED`.KBP' -- "$zelvan" -q new '`touch${IFS}PWNED`' --cpu MX-520 --type lib
+check "new [\`touch PWNED\`]" 0 '`touch PWNED`/`touch PWNED`.KBP' -- "$zelvan" -q new '`touch PWNED`' --cpu MX-520 --type lib
+check "new [\`touch\${IFS}PWNED\`]" 0 '`touch${IFS}PWNED`/`touch${IFS}PWNED`.KBP' -- "$zelvan" -q new '`touch${IFS}PWNED`' --cpu MX-520 --type lib
 motor='$(touch${IFS}PWNED)'"'"'#'
-check "rename Motor [$motor]" 0 "Motor\\$motor.kbp" -- "$zelvan" -q rename Motor "$motor"
+check "rename Motor [$motor]" 0 "Motor/$motor.kbp" -- "$zelvan" -q rename Motor "$motor"
 for project in '`touch PWNED`' '`touch${IFS}PWNED`' "$motor"; do
   "$zelvan" -q build "$project" > "$work/make.txt" 2>&1 ||
     fail "build [$project]: status $?: $(tail -n 5 "$work/make.txt")"

@@ -54,7 +54,7 @@ $text"
 
 dash_list='if . == [] then "-" else join(";") end'
 agree "projects" '.projects[] | [.output, .file, .cpu // "-", (.targets | '"$dash_list"'),
-  (.links | '"$dash_list"')] | join("\t")' -- projects
+  (.links | '"$dash_list"'), .target // "-"] | join("\t")' -- projects
 files='.files[] | [.path, .tool // "-", .object // "-", .folder // "-",
   (.nobuild | tostring), (.custombuild | tostring), .compile // "-", .temp // "-"] | join("\t")'
 agree "files" "$files" -- files Motor --target debug

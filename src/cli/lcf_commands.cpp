@@ -45,7 +45,7 @@ struct LcfArgs {
 
 int RunValue(const GlobalOptions& globals, const LcfArgs& args) {
   ComponentSession session(globals);
-  session.SetRefreshDependenciesOnOpen(false);
+  session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   const std::vector<std::string>& w = args.words;
   VariantArgs a;

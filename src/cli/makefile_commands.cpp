@@ -186,6 +186,11 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
     return RunMakefileThroughComponent(globals, args);
   }
   WorkspaceSession session(globals);
+  if (args.check) {
+    // Up-to-date dependencies are compared, and kept in memory only.
+    session.SetReadOnly();
+    session.SetRefreshDependenciesOnOpen(true);
+  }
   if (!session.Open()) return kExitFailed;
   if (args.check) return RunCheck(session, args);
   if (args.projects.size() > 1) return session.Failed("name one project (or use --check)");

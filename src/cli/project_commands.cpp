@@ -20,6 +20,7 @@
 #include "cli/closest_name.h"
 #include "cli/component_session.h"
 #include "model/path_functions.h"
+#include "model/status_codes.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
@@ -43,7 +44,7 @@ struct ProjectArgs {
 int PrintProjectFile(ComponentSession& session, const std::string& project_file) {
   std::string relative;
   MakeRelativePath(session.host().WorkspacePath(), project_file, &relative);
-  std::printf("%s\n", relative.c_str());
+  std::printf("%s\n", ForwardSlashes(relative).c_str());
   return kExitOk;
 }
 
@@ -151,7 +152,9 @@ int RunRename(const GlobalOptions& globals, const ProjectArgs& args) {
   if (!OpenForProjects(session)) return kExitFailed;
   VariantArgs a;
   if (session.service().RenameProject(a.Bstr(args.project), a.Bstr(args.new_name)) != S_OK) {
-    return session.FailedWith(args.project);
+    // A name taken already is the new one.
+    return session.FailedWith(session.LastStatus() == kStatusProjectExists ? args.new_name
+                                                                           : args.project);
   }
   return PrintProjectFile(session, ProjectFileOf(session, NormalizeProjectName(args.new_name)));
 }

@@ -20,9 +20,11 @@ mode() { stat -c %a "$1"; }
 # A workspace another zelvan holds: a writer waits, says so, gives up in time
 # and changes nothing; a session that waits can be stopped by its name.
 cp Motor/Motor.kbp "$work/Motor.before"
-(exec 9>Example.kws.lock && flock 9 && exec sleep 30) &
+mkdir -p -m 700 "$XDG_RUNTIME_DIR/zelvan-locks"
+ws_lock=$(lock_file Example.kws)
+(exec 9>"$ws_lock" && flock 9 && exec sleep 30) &
 holder=$!
-until ! flock -n Example.kws.lock true; do sleep 0.01; done
+until ! flock -n "$ws_lock" true; do sleep 0.01; done
 ZELVAN_LOCK_TIMEOUT=0.3 check "locked: gives up" 1 "" -- "$zelvan" set --raw Motor Debug K v
 stderr_has "locked: gives up" "waiting for another zelvan on Example.kws"
 stderr_has "locked: gives up" "nothing was changed"

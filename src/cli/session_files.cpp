@@ -53,26 +53,36 @@ bool ChooseWorkspacePath(FileSystem& fs, const GlobalOptions& options, std::ostr
     *path = CommandLinePath(fs, options.workspace, err);
     return !unresolved_paths;
   }
-  std::vector<DirectoryEntry> entries;
-  std::string dir = fs.GetCurrentDirectory();
-  if (dir.empty()) {
+  // As git finds its repository: the nearest directory upwards that holds
+  // a workspace file, which must then be the only one there.
+  const std::string start = fs.GetCurrentDirectory();
+  if (start.empty()) {
     ReportNoCurrentDirectory(err);
     return false;
   }
-  fs.ListDirectory(dir, "*.kws", &entries);
-  std::vector<std::string> files;
-  for (const DirectoryEntry& entry : entries) {
-    if (!entry.is_directory) files.push_back(entry.name);
+  for (std::string dir = start;;) {
+    std::vector<DirectoryEntry> entries;
+    fs.ListDirectory(dir, "*.kws", &entries);
+    std::vector<std::string> files;
+    for (const DirectoryEntry& entry : entries) {
+      if (!entry.is_directory) files.push_back(entry.name);
+    }
+    if (files.size() == 1) {
+      *path = dir + files.front();
+      return true;
+    }
+    if (files.size() > 1) {
+      err << "zelvan: several workspace files (.kws) in " << fs.ToHostPath(dir)
+          << "; name one with -w\n";
+      return false;
+    }
+    std::string parent = GetFileDirectory(StripTrailingSlash(dir));
+    if (parent.empty() || parent.size() >= dir.size()) break;
+    dir = AppendLastSlash(parent);
   }
-  if (files.size() != 1) {
-    err << "zelvan: "
-        << (files.empty() ? "no workspace file (.kws) in the current directory"
-                          : "several workspace files (.kws) in the current directory")
-        << "; name one with -w\n";
-    return false;
-  }
-  *path = dir + files.front();
-  return true;
+  err << "zelvan: no workspace file (.kws) in " << fs.ToHostPath(start)
+      << " or any folder above it; name one with -w\n";
+  return false;
 }
 
 std::set<std::string, NoCaseLess> WorkspaceProjectFiles(HeadlessHost& host, FileSystem& fs,
@@ -111,7 +121,7 @@ bool LockWorkspaceFiles(HeadlessHost& host, FileSystem& fs, WriteLocks& locks,
 bool LockSingleProject(HeadlessHost& host, FileSystem& fs, WriteLocks& locks,
                        const std::string& project_path, std::ostream& err) {
   if (!FileExists(fs, project_path)) {
-    err << "zelvan: the project file " << project_path << " does not exist\n";
+    err << "zelvan: the project file " << fs.ToHostPath(project_path) << " does not exist\n";
     return false;
   }
   if (!LockForCommand(locks, project_path, err)) return false;
@@ -158,6 +168,14 @@ int PrintFailure(std::ostream& err, uint32_t status, std::string_view message,
     err << "zelvan: the operation failed\n";
   }
   return kExitFailed;
+}
+
+std::string TargetsSubject(std::string_view asked, const std::vector<std::string>& targets) {
+  std::string subject = std::string(asked) + "; targets:";
+  for (size_t i = 0; i < targets.size(); ++i)
+    subject += (i == 0 ? " " : ", ") + targets[i];
+  if (targets.empty()) subject += " none";
+  return subject;
 }
 
 int FailedForUnread(std::ostream& err, std::string_view consequence,

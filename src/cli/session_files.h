@@ -79,6 +79,10 @@ std::unique_ptr<TerminalProgress> MakeCommandProgress(const GlobalOptions& optio
 int PrintFailure(std::ostream& err, uint32_t status, std::string_view message,
                  std::string_view host_error, std::string_view subject);
 
+// What a "not one of the project's targets" failure concerns: the target
+// asked for and those the project has ("Nightly; targets: Debug, Release").
+std::string TargetsSubject(std::string_view asked, const std::vector<std::string>& targets);
+
 // The command fails at its end: a file it had to write was not written.
 void NoteUnwrittenFiles();
 

@@ -13,6 +13,8 @@
 #include <iostream>
 #include <optional>
 
+#include "analysis/dependency_staleness.h"
+#include "build/kmake_file.h"
 #include "cli/cli_command.h"
 #include "cli/cli_toolchain.h"
 #include "cli/closest_name.h"
@@ -21,6 +23,7 @@
 #include "cli/session_files.h"
 #include "cli/workspace_session.h"
 #include "model/one_project_data.h"
+#include "model/one_source_file.h"
 #include "model/path_functions.h"
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
@@ -169,7 +172,7 @@ void PrintSetting(const ProjectTargetArgs& args, std::string_view target, std::s
 int CheckTarget(WorkspaceSession& session, COneProjectData& project, std::string_view target) {
   if (project.HasTarget(target)) return kExitOk;
   session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-  return session.Failed();
+  return session.FailedWith(TargetsSubject(target, project.Targets()));
 }
 
 // --- The commands.
@@ -237,7 +240,9 @@ bool CheckProjectTarget(ComponentSession& session, std::string_view project,
   for (std::string& name : *targets) {
     if (EqualsNoCase(name, target)) return true;
   }
-  return session.FailedWithStatus(kStatusTargetNotFound, kMsgTargetNotFound), false;
+  return session.FailedWithStatus(kStatusTargetNotFound, kMsgTargetNotFound,
+                                  TargetsSubject(target, *targets)),
+         false;
 }
 
 // The stored spelling of a target given in any letter case.
@@ -248,16 +253,24 @@ std::string TargetName(const std::vector<std::string>& targets, std::string_view
   return std::string(name);
 }
 
-// --json:
-//   {"projects": [{"output": "Motor.abs", "file": "Motor\\Motor.kbp", "cpu": "MX-520",
-//                  "targets": ["Debug", "Release"], "links": ["MathLib.lib"]}, ...]}
-// ("cpu" is null when the project names none).
+// One line per project: output, project file (relative to the workspace,
+// host form), CPU, targets, linked projects, and the current target for the
+// active project ("-" for the others). --json:
+//   {"projects": [{"output": "Motor.abs", "file": "Motor/Motor.kbp", "cpu": "MX-520",
+//                  "targets": ["Debug", "Release"], "links": ["MathLib.lib"],
+//                  "active": true, "target": "Debug"}, ...]}
+// ("cpu" is null when the project names none, "target" for the others).
 int RunProjects(const GlobalOptions& globals, bool json) {
   ComponentSession session(globals);
+  session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   IService& service = session.service();
   std::vector<std::string> names;
   if (!ProjectInfoList(session, 2, "", &names)) return session.Failed();
+  VariantArgs info;
+  ScopedBstr active, active_target;
+  service.GetProjectInfo(0, info.Text(""), info.Empty(), active.Receive());
+  service.GetProjectInfo(1, info.Text(""), info.Empty(), active_target.Receive());
   // A list that lacks a project is no answer: the text form lists the
   // others first, the JSON form prints nothing.
   const std::vector<std::string> unread = session.UnreadProjects();
@@ -287,20 +300,86 @@ int RunProjects(const GlobalOptions& globals, bool json) {
     }
     std::string relative;
     MakeRelativePath(session.host().WorkspacePath(), VariantText(*file), &relative);
+    relative = ForwardSlashes(relative);
     const std::string cpu_name = VariantText(*cpu);
+    const bool is_active = EqualsNoCase(name, active.Text());
+    const std::string target = is_active ? active_target.Text() : std::string();
     if (json) {
       list.push_back({{"output", name},
                       {"file", relative},
                       {"cpu", TextOrNull(cpu_name)},
                       {"targets", targets},
-                      {"links", links}});
+                      {"links", links},
+                      {"active", is_active},
+                      {"target", TextOrNull(target)}});
       continue;
     }
     std::cout << name << '\t' << relative << '\t' << (cpu_name.empty() ? "-" : cpu_name) << '\t'
-              << JoinOrDash(targets) << '\t' << JoinOrDash(links) << '\n';
+              << JoinOrDash(targets) << '\t' << JoinOrDash(links) << '\t'
+              << (target.empty() ? "-" : target) << '\n';
   }
   if (json) PrintJson({{"projects", std::move(list)}});
   if (!unread.empty()) return FailedForUnread(std::cerr, kIncomplete, unread);
+  return kExitOk;
+}
+
+// What a user asks before building: the active project and target, the
+// makefiles that differ from what would be generated now, and how many
+// dependency lists (one per source and target) are stale. Reads only; the
+// makefiles are compared with the dependencies as a refresh would leave
+// them. Text:
+//   active project: Motor.abs (Debug)
+//   makefiles out of date: MathLib.lib Motor.abs
+//   stale dependency lists: 3 of 26
+// --json:
+//   {"project": "Motor.abs", "target": "Debug", "makefiles_out_of_date": ["MathLib.lib"],
+//    "stale_dependency_lists": 3, "dependency_lists": 26}
+int RunStatus(const GlobalOptions& globals, bool json) {
+  WorkspaceSession session(globals);
+  session.SetReadOnly();
+  if (!session.Open()) return kExitFailed;
+  CProjectData& workspace = session.workspace();
+  if (!session.AllProjectsRead("the status would be incomplete")) return kExitFailed;
+  size_t lists = 0;
+  size_t stale = 0;
+  ModificationTimeCache times(session.fs());
+  for (const auto& project : workspace.Projects()) {
+    times.SetBaseDirectory(project->ProjectDirectory());
+    for (const std::string& target : project->Targets()) {
+      for (const auto& file : project->SourceFiles()) {
+        ++lists;
+        if (IsDependencyStale(file->TargetEntries(), target, file->FullPath(), times)) ++stale;
+      }
+    }
+  }
+  if (stale != 0) {
+    session.dependencies().UpdateDependencies(workspace, DependencyMode::kModifiedFiles, nullptr,
+                                              nullptr);
+  }
+  std::vector<std::string> out_of_date;
+  for (const auto& project : workspace.Projects()) {
+    bool current = false;
+    if (!IsKmakeFileCurrent(workspace, &session.cpus(), *project, &current)) {
+      return session.FailedWith(project->OutputName());
+    }
+    if (!current) out_of_date.push_back(project->OutputName());
+  }
+  const std::string& active = workspace.CurrentProjectName();
+  const std::string& target = workspace.CurrentTarget();
+  if (json) {
+    PrintJson({{"project", TextOrNull(active)},
+               {"target", TextOrNull(active.empty() ? std::string() : target)},
+               {"makefiles_out_of_date", out_of_date},
+               {"stale_dependency_lists", stale},
+               {"dependency_lists", lists}});
+    return kExitOk;
+  }
+  std::cout << "active project: " << (active.empty() ? "none" : active + " (" + target + ")")
+            << "\nmakefiles out of date:";
+  if (out_of_date.empty()) std::cout << " none";
+  for (const std::string& name : out_of_date)
+    std::cout << ' ' << name;
+  std::cout << "\nstale dependency lists: " << stale << " of " << lists << '\n';
   return kExitOk;
 }
 
@@ -308,6 +387,34 @@ int RunAddProject(const GlobalOptions& globals, const std::string& project_arg) 
   ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
   if (!session.AddProject(project_arg)) return kExitFailed;
+  return session.Save();
+}
+
+// The project leaves the workspace file; its files stay on disk. When it
+// was the active project, the first one left takes its place.
+int RunRemoveProject(const GlobalOptions& globals, const std::string& project_arg) {
+  WorkspaceSession session(globals);
+  session.SetRefreshDependenciesOnOpen(false);
+  if (!session.Open()) return kExitFailed;
+  COneProjectData* project = session.FindProject(project_arg);
+  if (project == nullptr) return kExitFailed;
+  CProjectData& workspace = session.workspace();
+  COneProjectData* successor = nullptr;
+  for (const auto& other : workspace.Projects()) {
+    if (other.get() != project) {
+      successor = other.get();
+      break;
+    }
+  }
+  const std::string file = project->ProjectFilePath();
+  const bool was_active = PathEquals(workspace.ActiveProjectFile(), file);
+  std::string error;
+  if (!session.host().RemoveWorkspaceProject(file, &error)) return session.Failed(error);
+  workspace.RemoveProject(project, successor);
+  if (was_active && successor != nullptr &&
+      !session.host().SetActiveProject(successor->ProjectFilePath(), &error)) {
+    return session.Failed(error);
+  }
   return session.Save();
 }
 
@@ -347,9 +454,18 @@ int RunActivate(const GlobalOptions& globals, const std::string& project_arg,
 
 // The end of a command that changed the workspace with `hr`: saved, or
 // the failure printed (naming the project when it was not found).
-int SavedUnless(ComponentSession& session, HRESULT hr, std::string_view project) {
+// A failure names the project when it was not found, the target asked for
+// (with the project's) when that was not.
+int SavedUnless(ComponentSession& session, HRESULT hr, std::string_view project,
+                std::string_view target = {}) {
   if (hr == S_OK) return session.Save();
-  return session.FailedWith(session.LastStatus() == kStatusProjectNotFound ? project : "");
+  const uint32_t status = session.LastStatus();
+  if (status == kStatusTargetNotFound && !target.empty()) {
+    std::vector<std::string> targets;
+    ProjectInfoList(session, 6, project, &targets);
+    return session.FailedWithStatus(status, kMsgTargetNotFound, TargetsSubject(target, targets));
+  }
+  return session.FailedWith(status == kStatusProjectNotFound ? project : "");
 }
 
 int RunTargetAdd(const GlobalOptions& globals, const std::string& project_arg,
@@ -360,7 +476,7 @@ int RunTargetAdd(const GlobalOptions& globals, const std::string& project_arg,
   return SavedUnless(session,
                      session.service().AddTarget(args.Text(project_arg), args.Text(existing),
                                                  args.Text(new_target)),
-                     project_arg);
+                     project_arg, existing);
 }
 
 int RunTargetRemove(const GlobalOptions& globals, const std::string& project_arg,
@@ -370,7 +486,7 @@ int RunTargetRemove(const GlobalOptions& globals, const std::string& project_arg
   VariantArgs args;
   return SavedUnless(session,
                      session.service().RemoveTarget(args.Text(project_arg), args.Text(target)),
-                     project_arg);
+                     project_arg, target);
 }
 
 // An entry of a project that left the workspace can still be removed by the
@@ -381,10 +497,13 @@ int RunLink(const GlobalOptions& globals, bool add, const std::string& project_a
   if (!session.Open()) return kExitFailed;
   VariantArgs args;
   IService& service = session.service();
+  // When the project is there, a project not found is the linked one.
+  std::vector<std::string> targets;
+  const bool project_known = ProjectInfoList(session, 6, project_arg, &targets);
   return SavedUnless(session,
                      add ? service.AddLinkProject(args.Text(project_arg), args.Text(linked_arg))
                          : service.RemoveLinkProject(args.Text(project_arg), args.Text(linked_arg)),
-                     project_arg);
+                     project_known ? linked_arg : project_arg);
 }
 
 // The settings a method of the component reads, and those it changes.
@@ -399,6 +518,7 @@ bool WrittenByComponent(Setting setting) {
 int RunGetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs& args,
                            Setting setting, const std::string& name) {
   ComponentSession session(globals);
+  session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   std::vector<std::string> targets;
   if (!CheckProjectTarget(session, args.project, args.target, &targets)) return kExitFailed;
@@ -488,6 +608,7 @@ int RunGet(const GlobalOptions& globals, const ProjectTargetArgs& args, const st
   const std::string name = SettingName(*setting, typed);
   if (ReadByComponent(*setting)) return RunGetThroughComponent(globals, args, *setting, name);
   WorkspaceSession session(globals);
+  session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   COneProjectData* project = session.FindProject(args.project);
   if (project == nullptr) return kExitFailed;
@@ -604,11 +725,27 @@ void RegisterWorkspaceCommands(const CommandRegistry& registry) {
         [&, json] { selected = [&globals, json] { return RunProjects(globals, *json); }; });
   }
   {
+    auto* cmd = app.add_subcommand(
+        "status", "Show the active project and target, stale makefiles and dependency lists");
+    auto json = std::make_shared<bool>(false);
+    AddJsonFlag(cmd, json.get());
+    cmd->callback([&, json] { selected = [&globals, json] { return RunStatus(globals, *json); }; });
+  }
+  {
     auto* cmd = app.add_subcommand("add-project", "Add a project file to the workspace");
     auto project = std::make_shared<std::string>();
     cmd->add_option("PROJECT", *project, "The project file (.kbp)")->required();
     cmd->callback([&, project] {
       selected = [&globals, project] { return RunAddProject(globals, *project); };
+    });
+  }
+  {
+    auto* cmd = app.add_subcommand("remove-project",
+                                   "Take a project out of the workspace (its files stay on disk)");
+    auto project = std::make_shared<std::string>();
+    cmd->add_option("PROJECT", *project, "Output name or project name")->required();
+    cmd->callback([&, project] {
+      selected = [&globals, project] { return RunRemoveProject(globals, *project); };
     });
   }
   {

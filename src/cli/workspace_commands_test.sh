@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the built workspace commands on a copy of the example workspace:
 # exit statuses, output, the project files' bytes after each change, and no
-# working copy left in the temporary folder after any command, failed or not.
+# working copy left in the temporary folder after any command, failed or not;
+# commands that only read leave the tree as it was; status; the workspace
+# found upwards; remove-file and remove-project.
 # Usage: workspace_commands_test.sh path/to/zelvan path/to/examples
 source "$(dirname "$0")/example_workspace_test_lib.sh"
 
@@ -20,11 +22,78 @@ same_bytes() {
 }
 
 tab=$'\t'
-check "projects" 0 "MathLib.lib${tab}MathLib\\MathLib.kbp${tab}MX-520${tab}Debug;Release${tab}-
-Motor.abs${tab}Motor\\Motor.kbp${tab}MX-520${tab}Debug;Release${tab}MathLib.lib
-Sensor.abs${tab}Sensor\\Sensor.kbp${tab}MR44${tab}Debug;Release${tab}-" -- "$zelvan" projects
+top=$PWD
+
+# Commands that only read write nothing into the project tree, not even in
+# a tree they may not write; their locks lie in the user's runtime folder.
+snapshot() { find . -exec stat -c '%n %s %Y' {} + | sort; }
+before=$(snapshot)
+chmod -R a-w .
+while IFS='|' read -r status command; do
+  read -ra argv <<< "$command"
+  "$zelvan" "${argv[@]}" >/dev/null 2>"$work/stderr.txt"
+  rc=$?
+  [ "$rc" = "$status" ] || fail "read-only tree: $command: status $rc (want $status): $(cat "$work/stderr.txt")"
+done <<'TABLE'
+0|projects
+0|projects --json
+0|get Motor Debug compile
+0|get Motor Debug link
+0|files Motor
+1|deps show Motor main.c
+0|functions Motor
+0|status
+1|makefile --check
+1|-w nothere.kws projects
+TABLE
+chmod -R u+w .
+[ "$(snapshot)" = "$before" ] || fail "read-only commands changed the tree: $(diff <(echo "$before") <(snapshot))"
+[ -e "$(lock_file Example.kws)" ] && [ -e "$(lock_file Motor/Motor.kbp)" ] ||
+  fail "no locks in the runtime folder: $(ls "$XDG_RUNTIME_DIR/zelvan-locks")"
+
+# Status, in text and JSON, as dependencies and makefiles are brought up to date.
+check "status" 0 "active project: Motor.abs (Debug)
+makefiles out of date: MathLib.lib Motor.abs Sensor.abs
+stale dependency lists: 40 of 40" -- "$zelvan" status
+"$zelvan" -q deps --all >/dev/null 2>&1 && "$zelvan" makefile Motor >/dev/null 2>&1 ||
+  fail "status: deps and makefile failed"
+check "status: up to date" 0 "active project: Motor.abs (Debug)
+makefiles out of date: MathLib.lib Sensor.abs
+stale dependency lists: 0 of 40" -- "$zelvan" status
+check "status --json" 0 '{
+  "project": "Motor.abs",
+  "target": "Debug",
+  "makefiles_out_of_date": [
+    "MathLib.lib",
+    "Sensor.abs"
+  ],
+  "stale_dependency_lists": 0,
+  "dependency_lists": 40
+}' -- "$zelvan" status --json
+
+# The workspace is found upwards from any folder below it, as git finds its
+# repository; a folder with two workspace files stops the search.
+while IFS='|' read -r status dir message; do
+  out=$(cd "$dir" && "$zelvan" status 2>"$work/stderr.txt" | head -1)
+  rc=$(cd "$dir" && "$zelvan" status >/dev/null 2>&1; echo $?)
+  [ "$rc" = "$status" ] && [ "$(cat "$work/stderr.txt")$out" = "$message" ] ||
+    fail "found from $dir: [$(cat "$work/stderr.txt")$out] (want [$message])"
+done <<TABLE
+0|Motor|active project: Motor.abs (Debug)
+0|include|active project: Motor.abs (Debug)
+1|$work|zelvan: no workspace file (.kws) in $work or any folder above it; name one with -w
+TABLE
+mkdir -p Nested/deeper && touch Nested/A.kws Nested/B.kws
+check "two workspaces on the way up" 1 "" -- bash -c "cd Nested/deeper && '$zelvan' status"
+[ "$(cat "$work/stderr.txt")" = "zelvan: several workspace files (.kws) in $top/Nested; name one with -w" ] ||
+  fail "two workspaces: $(cat "$work/stderr.txt")"
+rm -r Nested
+
+check "projects" 0 "MathLib.lib${tab}MathLib/MathLib.kbp${tab}MX-520${tab}Debug;Release${tab}-${tab}-
+Motor.abs${tab}Motor/Motor.kbp${tab}MX-520${tab}Debug;Release${tab}MathLib.lib${tab}Debug
+Sensor.abs${tab}Sensor/Sensor.kbp${tab}MR44${tab}Debug;Release${tab}-${tab}-" -- "$zelvan" projects
 check "projects with -w" 0 "$("$zelvan" projects)" -- "$zelvan" -w Example.kws projects
-check "a project alone" 0 "Sensor.abs${tab}Sensor.kbp${tab}MR44${tab}Debug;Release${tab}-" \
+check "a project alone" 0 "Sensor.abs${tab}Sensor.kbp${tab}MR44${tab}Debug;Release${tab}-${tab}Debug" \
   -- "$zelvan" -w Sensor/Sensor.kbp projects
 same_bytes Example.kwa "$examples/Example.kwa" "reading changes no settings"
 [ ! -e Example.kop ] || fail "reading wrote workspace options"
@@ -119,7 +188,7 @@ check "activate an unknown target" 1 "" -- "$zelvan" activate Sensor Nightly
 
 # A new workspace, and adding projects to it.
 check "init" 0 "" -- "$zelvan" init New.kws MathLib/MathLib.kbp
-check "init: listed" 0 "MathLib.lib${tab}MathLib\\MathLib.kbp${tab}MX-520${tab}Debug;Release${tab}-" \
+check "init: listed" 0 "MathLib.lib${tab}MathLib/MathLib.kbp${tab}MX-520${tab}Debug;Release${tab}-${tab}Debug" \
   -- "$zelvan" -w New.kws projects
 check "init over an existing file" 1 "" -- "$zelvan" init New.kws
 check "init with a missing project" 1 "" -- "$zelvan" init Broken.kws Nope/Nope.kbp
@@ -208,6 +277,48 @@ check "two workspaces here, none named" 1 "" -- "$zelvan" projects
 check "stop a session that is not running" 1 "" -- "$zelvan" stop "2024379520-$$-1"
 stderr_has "stop a session that is not running" "no zelvan session"
 check "stop with a bad name" 1 "" -- "$zelvan" stop 'x/../y'
-[ -z "$(ls -A "$XDG_RUNTIME_DIR")" ] || fail "a refused stop left a request: $(ls -R "$XDG_RUNTIME_DIR")"
+[ -z "$(ls -A "$XDG_RUNTIME_DIR/zelvan-objects" 2>/dev/null)" ] ||
+  fail "a refused stop left a request: $(ls -R "$XDG_RUNTIME_DIR/zelvan-objects")"
+
+# Dependency records of files that left a project another way are named
+# once, by the next command that writes, and dropped for good.
+"$zelvan" "${ws[@]}" -q deps --all >/dev/null 2>&1 || fail "deps --all failed"
+sed -i -e '/^SOURCE2=vectors.asm\r$/d' -e '0,/^SOURCECOUNT=3\r$/s//SOURCECOUNT=2\r/' Sensor/Sensor.kbp
+dropped="KOVA: These files are no longer in the project; their dependency records were dropped:
+$top/Sensor/vectors.asm"
+for name in "get (reads only)" deps "deps again"; do
+  case $name in
+    get*) "$zelvan" "${ws[@]}" get Sensor Debug output >/dev/null 2>"$work/stderr.txt" ;;
+    *) "$zelvan" "${ws[@]}" -q deps >/dev/null 2>"$work/stderr.txt" ;;
+  esac
+  want=""
+  [ "$name" = deps ] && want=$dropped
+  [ "$(cat "$work/stderr.txt")" = "$want" ] || fail "dropped records, $name: [$(cat "$work/stderr.txt")] (want [$want])"
+done
+
+# remove-file and remove-project: what they print, their statuses and messages.
+while IFS='|' read -r status out err command; do
+  read -ra argv <<< "$command"
+  got=$("$zelvan" "${ws[@]}" "${argv[@]}" 2>"$work/stderr.txt")
+  rc=$?
+  [ "$rc|$got|$(cat "$work/stderr.txt")" = "$status|$out|$err" ] ||
+    fail "$command: [$rc|$got|$(cat "$work/stderr.txt")] (want [$status|$out|$err])"
+done <<'TABLE'
+0|motor.c||remove-file Motor Motor/motor.c
+0|../include/board.h||remove-file Motor ../include/board.h
+1||zelvan: error 0x40031134: The file is not in the project. (motor.c)|remove-file Motor motor.c
+1||zelvan: error 0x40031103: The project file does not exist, or the project is not in the workspace. (Nope)|remove-file Nope main.c
+0|||remove-project Sensor
+1||zelvan: error 0x40031103: The project file does not exist, or the project is not in the workspace. (Sensor)|remove-project Sensor
+TABLE
+! grep -q '^SOURCE[0-9]*=\(motor\.c\|\.\.\\include\\board\.h\)'$'\r''$' Motor/Motor.kbp ||
+  fail "remove-file: $(grep SOURCE Motor/Motor.kbp)"
+! grep -q '^\[motor\.c\]' Motor/Motor.kde || fail "remove-file left the records of motor.c"
+check "no records named after remove-file" 0 "" -- "$zelvan" "${ws[@]}" -q deps
+[ ! -s "$work/stderr.txt" ] || fail "remove-file: later command said: $(cat "$work/stderr.txt")"
+[ -e Sensor/Sensor.kbp ] || fail "remove-project deleted the project file"
+# Sensor was active (see activate): the first project left takes its place.
+check "projects after remove-project" 0 "MathLib.lib${tab}MathLib/MathLib.kbp${tab}MX-520${tab}Debug;Release${tab}-${tab}Release
+Motor.abs${tab}Motor/Motor.kbp${tab}MX-520${tab}Debug;Release${tab}MathLib.lib${tab}-" -- "$zelvan" "${ws[@]}" projects
 
 finish "workspace command"

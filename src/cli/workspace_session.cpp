@@ -121,6 +121,12 @@ void WorkspaceSession::SetRefreshDependenciesOnOpen(bool refresh) {
   dependencies_->SetRefreshOnOpen(refresh);
 }
 
+void WorkspaceSession::SetReadOnly() {
+  Start();
+  dependencies_->SetReadOnly(true);
+  dependencies_->SetRefreshOnOpen(false);
+}
+
 DependencyProgress& WorkspaceSession::CommandProgress() {
   if (!command_progress_) command_progress_ = MakeCommandProgress(options_);
   return *command_progress_;

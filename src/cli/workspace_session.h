@@ -73,6 +73,10 @@ class WorkspaceSession {
   // (it always reads the dependency files). Commands that refresh on their
   // own, or show what is stored, turn it off.
   void SetRefreshDependenciesOnOpen(bool refresh);
+  // Before Open: the command only reads, and writes no file of its own:
+  // the dependency files are read, not refreshed on opening (a later
+  // SetRefreshDependenciesOnOpen may ask for that), and never written.
+  void SetReadOnly();
 
   CProjectData& workspace() { return *workspace_; }
   DependencyUpdater& dependencies() { return *dependencies_; }

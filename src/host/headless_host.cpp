@@ -51,7 +51,7 @@ bool HeadlessHost::CreateWorkspaceFile(FileSystem& fs, std::string_view workspac
 bool HeadlessHost::LoadWorkspaceFile(std::string_view workspace_path, std::string* error) {
   std::string text;
   if (!platform_.fs->ReadFile(workspace_path, &text)) {
-    *error = "cannot read the workspace file " + std::string(workspace_path);
+    *error = "cannot read the workspace file " + platform_.fs->ToHostPath(workspace_path);
     return false;
   }
   WorkspaceFile file;
@@ -169,7 +169,7 @@ bool HeadlessHost::WriteWorkspaceFile(std::string* error) {
   FileSystem& fs = *platform_.fs;
   std::string old_text;
   if (FileExists(fs, workspace_path_) && !fs.ReadFile(workspace_path_, &old_text)) {
-    *error = "cannot read the workspace file " + workspace_path_;
+    *error = "cannot read the workspace file " + fs.ToHostPath(workspace_path_);
     return false;
   }
   std::string text;
@@ -259,7 +259,19 @@ int HeadlessHost::ShowMessage(std::string_view caption, std::string_view text, u
                               unsigned message_id) {
   int answer = Answer(policy_, style, message_id);
   // A box without a caption of its own shows the product's, as Windows does.
-  messages_ << (caption.empty() ? std::string_view(kMessageCaption) : caption) << ": " << text
+  // A line that is a full path (the lists of files some boxes show) is
+  // shown as the host names it.
+  std::string shown;
+  for (size_t start = 0; start <= text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    if (start != 0) shown += '\n';
+    shown += platform_.fs != nullptr && IsFullPath(line) ? platform_.fs->ToHostPath(line)
+                                                         : std::string(line);
+    start = end + 1;
+  }
+  messages_ << (caption.empty() ? std::string_view(kMessageCaption) : caption) << ": " << shown
             << "\n";
   if ((style & 0xF) != kMbOk) {
     const char* name = answer == kIdYes  ? "Yes"

@@ -75,7 +75,7 @@ TEST_F(HeadlessHostTest, ServesTheWorkspaceFileAndItsSettings) {
 TEST_F(HeadlessHostTest, BadAndUnwritableWorkspaceFiles) {
   std::string error;
   EXPECT_FALSE(host_.LoadWorkspaceFile("C:\\ws\\None.kws", &error));
-  EXPECT_EQ(error, "cannot read the workspace file C:\\ws\\None.kws");
+  EXPECT_EQ(error, "cannot read the workspace file C:/ws/None.kws");
   env_.AddFile("C:\\ws\\Bad.kws", "[Workspace]\r\nFormat=9\r\n");
   EXPECT_FALSE(host_.LoadWorkspaceFile("C:\\ws\\Bad.kws", &error));
   EXPECT_EQ(error,

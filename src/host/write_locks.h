@@ -3,9 +3,10 @@
 // project shared by two workspaces) take turns instead of copying a project
 // at the same moment and saving over each other's changes.
 //
-// Each lock is an advisory lock on the lock file beside the file
-// ("app.kbp.lock", LockFileWaiting of platform/file_system.h), released when
-// the command ends, or by the host when it is killed. A command that finds a
+// Each lock is an advisory lock on the file's lock file (LockFilePath of
+// platform/file_system.h: in the user's own lock folder, else beside the
+// file as "app.kbp.lock"), released when the command ends, or by the host
+// when it is killed. A command that finds a
 // file locked says so once ("zelvan: waiting for another zelvan on app.kbp")
 // and waits; after the timeout (ZELVAN_LOCK_TIMEOUT seconds, default 60) it
 // gives up before having changed anything. Where no lock file can be made

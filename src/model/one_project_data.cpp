@@ -399,6 +399,62 @@ COneProjectData::AddFileResult COneProjectData::AddSourceFile(std::string_view f
   return AddFileResult::kAdded;
 }
 
+bool COneProjectData::RemoveSourceFile(const COneSourceFile* file, std::string* detail) {
+  auto owned = std::find_if(source_files_.begin(), source_files_.end(),
+                            [file](const auto& own) { return own.get() == file; });
+  if (owned == source_files_.end()) return *detail = "the project has no such file", false;
+  if (working_copy_.empty()) return *detail = "the project is not open", false;
+  PrivateProfile& profile = Profile();
+  const std::string folder = file->FolderName();
+  std::string before;
+  int count = 0;
+  if (!Flush() || !Fs().ReadFile(working_copy_, &before) ||
+      !ReadSourceCount(profile, working_copy_, folder, &count)) {
+    return *detail = "the working copy cannot be read", false;
+  }
+  std::vector<std::string> entries;
+  int index = -1;
+  for (int i = 0; i < count; ++i) {
+    std::string entry, full;
+    profile.Lookup(folder, SourceKey(i), working_copy_, &entry);
+    if (index < 0 && GetFullPathName(entry, project_directory_, &full) &&
+        PathEquals(full, file->FullPath())) {
+      index = i;
+      continue;
+    }
+    entries.push_back(std::move(entry));
+  }
+  if (index < 0) {
+    return *detail = "the folder [" + folder + "] does not list " + file->RelativePath(), false;
+  }
+  bool written = true;
+  for (int i = index; i < count - 1 && written; ++i)
+    written =
+        profile.WriteString(folder, SourceKey(i), entries[static_cast<size_t>(i)], working_copy_);
+  written =
+      written && profile.DeleteKey(folder, SourceKey(count - 1), working_copy_) &&
+      profile.WriteString(folder, kSourceCountKey, StringPrintf("%d", count - 1), working_copy_) &&
+      Flush();
+  if (!written) {
+    std::string reason = profile.LastError();
+    WriteFileAtomic(Fs(), working_copy_, before, nullptr, Durability::kScratch);
+    profile.Forget(working_copy_);
+    return *detail = "the working copy cannot be written: " + reason, false;
+  }
+  std::string relative = file->RelativePath();
+  sources_.erase(std::remove_if(sources_.begin(), sources_.end(),
+                                [&](const std::string& entry) {
+                                  std::string full;
+                                  return GetFullPathName(entry, project_directory_, &full) &&
+                                         PathEquals(full, file->FullPath());
+                                }),
+                 sources_.end());
+  sources_by_path_.erase(file->FullPath());
+  sources_by_relative_path_.erase(relative);
+  source_files_.erase(owned);
+  return true;
+}
+
 // --- Targets.
 
 void COneProjectData::ReloadTargets() {

@@ -283,6 +283,14 @@ class COneProjectData {
   AddFileResult AddSourceFile(std::string_view full_path, COneSourceFile** added,
                               std::string* detail = nullptr);
 
+  // Takes `file` (one of SourceFiles) out of its folder: the SOURCE entries
+  // after it move up one, SOURCECOUNT is lowered and the working copy
+  // flushed; `file` is destroyed. Its settings sections stay, as they stay
+  // for a file added again. False, with nothing changed and the reason in
+  // `detail`, when the folder does not list it as opening read it or the
+  // working copy cannot be written.
+  bool RemoveSourceFile(const COneSourceFile* file, std::string* detail);
+
   // The project's macro table, filled by the makefile generator.
   std::vector<std::string>& MacroNames() { return macro_names_; }
   std::vector<std::string>& MacroValues() { return macro_values_; }

@@ -168,7 +168,7 @@ int RemoveDeadTemporaryFiles(FileSystem& fs, std::string_view dir) {
 }
 
 std::string LockFilePath(FileSystem& fs, std::string_view path) {
-  return fs.ResolveLinks(fs.FullPath(path)) + ".lock";
+  return fs.LockFileOf(fs.ResolveLinks(fs.FullPath(path)));
 }
 
 LockResult LockFileWaiting(FileSystem& fs, std::string_view path, std::chrono::milliseconds timeout,

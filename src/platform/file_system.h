@@ -107,6 +107,9 @@ class FileSystem {
   virtual bool AppendToFile(std::string_view path, std::string_view data);
   // Takes the exclusive advisory lock of the lock file `lock_path`, made
   // when missing, without waiting. The default has no other process to lock out.
+  // The lock file of `path` (a full path, links resolved): see LockFilePath.
+  // The default puts it beside the file.
+  virtual std::string LockFileOf(std::string_view path) { return std::string(path) + ".lock"; }
   virtual LockResult TryLockFile(std::string_view /*lock_path*/, std::unique_ptr<FileLock>* lock) {
     *lock = std::make_unique<FileLock>();
     return LockResult::kLocked;
@@ -225,9 +228,9 @@ int RemoveDeadTemporaries(FileSystem& fs, std::string_view dir);
 // The same without the journals.
 int RemoveDeadTemporaryFiles(FileSystem& fs, std::string_view dir);
 
-// The lock file that serialises the writers of `path`: "<path>.lock", beside
-// the file a link at `path` leads to (the file itself cannot carry the lock:
-// writing replaces it).
+// The lock file that serialises the writers of `path`, named after the file
+// a link at `path` leads to (the file itself cannot carry the lock: writing
+// replaces it). FileSystem::LockFileOf says where it lies.
 std::string LockFilePath(FileSystem& fs, std::string_view path);
 // Takes the lock of `path` (LockFilePath), waiting up to `timeout` for the
 // process that holds it; `on_wait` (when given) is called once when the

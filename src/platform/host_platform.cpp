@@ -83,6 +83,7 @@ std::unique_ptr<HostPlatform> HostPlatform::Create(UiHooks* ui) {
     SetAnsiCodePage(static_cast<unsigned>(std::strtoul(code_page->c_str(), nullptr, 10)));
   }
   parts.fs = std::make_unique<PosixFileSystem>(std::move(map), HostWorkingDirectory(nullptr));
+  parts.fs->SetLockDirectory(DefaultLockDir());
   parts.profile = std::make_unique<PrivateProfile>(*parts.fs);
 
   std::string registry_host = DefaultRegistryPath(system);

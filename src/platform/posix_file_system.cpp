@@ -328,6 +328,42 @@ LockResult PosixFileSystem::TryLockFile(std::string_view lock_path,
   return LockResult::kLocked;
 }
 
+std::string PosixFileSystem::LockFileOf(std::string_view path) {
+  if (lock_dir_state_ == 0) {
+    struct stat st;
+    ::mkdir(lock_dir_.c_str(), 0700);
+    lock_dir_state_ = !lock_dir_.empty() && ::lstat(lock_dir_.c_str(), &st) == 0 &&
+                              S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+                              (st.st_mode & 077) == 0
+                          ? 1
+                          : -1;
+  }
+  std::string host;
+  if (lock_dir_state_ < 0 || !Resolve(path, &host)) return FileSystem::LockFileOf(path);
+  // The whole host path in the name, so that a user (or a test) can tell
+  // which file it locks; a long one by its name and a hash instead.
+  std::string name;
+  for (char c : host) {
+    if (c == '%') {
+      name += "%25";
+    } else if (c == '/') {
+      name += "%2F";
+    } else if (c == '\\') {
+      name += "%5C";
+    } else {
+      name += c;
+    }
+  }
+  if (name.size() > 200) {
+    uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : host)
+      hash = (hash ^ c) * 1099511628211ull;
+    name = StringPrintf("%s-%016llx", host.substr(host.rfind('/') + 1).substr(0, 150).c_str(),
+                        static_cast<unsigned long long>(hash));
+  }
+  return FromHostPath(lock_dir_ + "/" + name + ".lock");
+}
+
 bool PosixFileSystem::Rename(std::string_view from, std::string_view to) {
   std::string host_from, host_to;
   if (!Resolve(from, &host_from) || !Resolve(to, &host_to)) return false;

@@ -12,7 +12,11 @@
 // directory's modification time changes.
 //
 // The read-only attribute is the owner's write permission bit. Locks are
-// flock(2) locks, which the host drops when the process ends.
+// flock(2) locks, which the host drops when the process ends. Lock files lie
+// in a folder of the user's own (SetLockDirectory), named after the file
+// they lock, so a command that only reads leaves nothing in the project
+// tree and works in a tree it may not write; without such a folder they
+// lie beside the file.
 // There are no short (8.3) names: GetShortPathName fails ("no short form").
 #pragma once
 
@@ -59,6 +63,11 @@ class PosixFileSystem final : public FileSystem {
   void SyncDirectory(std::string_view dir) override;
   bool AppendToFile(std::string_view path, std::string_view data) override;
   LockResult TryLockFile(std::string_view lock_path, std::unique_ptr<FileLock>* lock) override;
+  std::string LockFileOf(std::string_view path) override;
+  // The host folder lock files go to, made (mode 0700) when first used. One
+  // that is not a directory of this user's that only the user may enter is
+  // not used. Empty: beside the files.
+  void SetLockDirectory(std::string host_dir) { lock_dir_ = std::move(host_dir); }
   bool Rename(std::string_view from, std::string_view to) override;
   bool DeleteFile(std::string_view path) override;
   bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override;
@@ -78,6 +87,8 @@ class PosixFileSystem final : public FileSystem {
  private:
   // Absolute, or relative with a current directory to resolve it against.
   bool IsKnownHostPath(std::string_view host_path) const;
+  std::string lock_dir_;
+  int lock_dir_state_ = 0;  // 0 not yet looked at, 1 usable, -1 not
   bool Copy(std::string_view from, std::string_view to, bool fail_if_exists, Durability durability);
   // Rename's way for a large file that replaces another (host paths).
   bool ReplaceLarge(const std::string& from, const std::string& to);

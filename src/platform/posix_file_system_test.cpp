@@ -230,6 +230,40 @@ TEST(PosixFileSystemTest, LocksShutOutOtherHolders) {
             LockResult::kUnavailable);
 }
 
+// Lock files lie in the user's own folder, named after the whole path; a
+// folder others may enter, or none, leaves them beside the file.
+TEST(PosixFileSystemTest, LockFilesLieInAPrivateFolder) {
+  TempDir dir;
+  const std::string file = Win(dir.HostPath("ws 100%.kws"));
+  const std::string escaped = [&] {
+    std::string name;
+    for (char c : dir.HostPath("ws 100%.kws"))
+      name += c == '/' ? std::string("%2F") : c == '%' ? std::string("%25") : std::string(1, c);
+    return name;
+  }();
+  struct Case {
+    const char* name;
+    mode_t mode;  // 0: no folder given
+    bool private_folder;
+  };
+  for (const Case& c :
+       {Case{"private", 0700, true}, Case{"open to others", 0755, false}, Case{"none", 0, false}}) {
+    SCOPED_TRACE(c.name);
+    PosixFileSystem fs({}, dir.path());
+    const std::string locks = dir.HostPath(std::string("locks-") + c.name);
+    if (c.mode != 0) {
+      ASSERT_EQ(::mkdir(locks.c_str(), c.mode), 0);
+      ASSERT_EQ(::chmod(locks.c_str(), c.mode), 0);
+      fs.SetLockDirectory(locks);
+    }
+    EXPECT_EQ(LockFilePath(fs, file),
+              c.private_folder ? Win(locks + "/" + escaped + ".lock") : file + ".lock");
+    std::unique_ptr<FileLock> lock;
+    EXPECT_EQ(LockFileWaiting(fs, file, std::chrono::milliseconds(0), nullptr, &lock),
+              LockResult::kLocked);
+  }
+}
+
 TEST(PosixFileSystemTest, OnlyTemporariesOfGoneProcessesAreSwept) {
   TempDir dir;
   PosixFileSystem fs({}, dir.path());

@@ -176,6 +176,12 @@ std::string DefaultNamedObjectsDir() {
   return "/tmp/zelvan-objects-" + std::to_string(::getuid());
 }
 
+std::string DefaultLockDir() {
+  const char* runtime = ::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/') return std::string(runtime) + "/zelvan-locks";
+  return "/tmp/zelvan-locks-" + std::to_string(::getuid());
+}
+
 std::unique_ptr<SystemServices> CreatePosixSystemServices(std::string named_objects_dir) {
   if (named_objects_dir.empty()) named_objects_dir = DefaultNamedObjectsDir();
   return std::make_unique<PosixSystemServices>(std::move(named_objects_dir));

@@ -14,6 +14,9 @@
 namespace zelvan {
 
 std::string DefaultNamedObjectsDir();
+// Where the lock files of the user's commands lie: $XDG_RUNTIME_DIR/zelvan-locks,
+// else /tmp/zelvan-locks-<uid> (see PosixFileSystem::SetLockDirectory).
+std::string DefaultLockDir();
 
 // An empty `named_objects_dir` means DefaultNamedObjectsDir().
 std::unique_ptr<SystemServices> CreatePosixSystemServices(std::string named_objects_dir = "");

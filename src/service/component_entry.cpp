@@ -7,7 +7,9 @@
 // drives, registry, code page, Ctrl-C as a stop request), as is the
 // installation (ZELVAN_INSTALL, else beside the host program). A host that
 // refreshes include dependencies on its own sets ZELVAN_REFRESH_ON_OPEN=0
-// before it loads the module; a command line sets ZELVAN_INCLUDE_CHAINS=1
+// before it loads the module, a command that only reads sets
+// ZELVAN_READ_ONLY=1 (no dependency file is written); a command line sets
+// ZELVAN_INCLUDE_CHAINS=1
 // to have the depth warning followed by the include chain.
 #include <memory>
 #include <string>
@@ -75,6 +77,9 @@ struct LoadedModule {
     }
     if (auto refresh = platform.system->GetEnv("ZELVAN_REFRESH_ON_OPEN"); refresh == "0") {
       options.refresh_dependencies_on_open = false;
+    }
+    if (auto read_only = platform.system->GetEnv("ZELVAN_READ_ONLY"); read_only == "1") {
+      options.read_only = true;
     }
     if (auto chains = platform.system->GetEnv("ZELVAN_INCLUDE_CHAINS"); chains == "1") {
       options.include_chains = true;

@@ -69,6 +69,7 @@ ComponentModule::ComponentModule(const Platform& platform, ComponentOptions opti
   events_ = std::make_unique<CCustomEventData>(kCustomEventFirstId, kCustomEventLastId);
   dependencies_ = std::make_unique<DependencyUpdater>(*cpus_);
   dependencies_->SetRefreshOnOpen(options_.refresh_dependencies_on_open);
+  dependencies_->SetReadOnly(options_.read_only);
   dependencies_->SetIncludeChains(options_.include_chains);
   hooks_ = std::make_unique<ServiceHooks>(*dependencies_, util_.get(), cpus_.get());
 

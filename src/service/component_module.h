@@ -51,6 +51,8 @@ struct ComponentOptions {
   // Opening a workspace brings its include dependencies up to date; a host
   // that refreshes them on its own turns this off (they are then only read).
   bool refresh_dependencies_on_open = true;
+  // A command that only reads: no dependency file is refreshed or written.
+  bool read_only = false;
   // The depth warning is followed by the include chain that went too deep:
   // for a command line, never for the IDE's window.
   bool include_chains = false;
