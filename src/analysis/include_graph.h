@@ -139,8 +139,15 @@ class IncludeGraph {
   const std::span<const IncludeResolved>* Edges(int node);
   int Height(int node);
   int Reach(int node);
+  // The same, worked out (Height and Reach keep the answers by file).
+  int HeightOf(int node);
+  int ReachOf(int node);
   // Everything a scan of `node` records, for a node of finite height.
   const Closure& ClosureOf(int node);
+  // Works out, each in a run of its own, what a scan of each file that the
+  // outermost source `node` includes records at depth 1, where a cycle lies
+  // below it (its closure cannot stand for it).
+  void ScanDirectIncludes(int node);
 
   // Scans file `node`, which the current depth has reached.
   ScanResult ScanCIncludes(int node);
@@ -185,6 +192,9 @@ class IncludeGraph {
   uint32_t closure_generation_ = 0;
   std::vector<ClosureEntry> closure_entries_;
   std::vector<Event> closure_events_;
+  // What scans at depth 1 recorded (see ScanDirectIncludes), one after the other.
+  std::vector<ClosureEntry> direct_entries_;
+  std::vector<Event> direct_events_;
   std::unique_ptr<PlacedStore> placed_;  // files under contexts, see Context::slots
   std::vector<int> tail_order_;          // TailComplete's buffer
   std::vector<int32_t> names_;           // NoteTailTable's buffer

@@ -41,6 +41,7 @@ void IncludeSearch::BeginRefresh(bool update_dependency_file) {
   found_nodes_.Clear();
   probed_paths_.Clear();
   guesses_.Clear();
+  guess_records_.clear();
   nodes_.clear();
   node_paths_.Clear();
   record_paths_.Clear();
@@ -62,7 +63,7 @@ bool IncludeSearch::BeginRun(std::string_view source, int scan_kind,
   std::string directory = GetFileDirectory(source);
   search_ = std::move(search_list);
   search_.insert(search_.begin(), 2, directory);
-  saved_entries_.clear();
+  saved_count_ = 0;
   depth_ = 0;
   assembler_flag_ = false;
   skip_system_ = skip_system;
@@ -175,23 +176,17 @@ const IncludeLines* IncludeSearch::LinesOf(int node, IncludeReading reading) {
   return n.lines[r];
 }
 
-int IncludeSearch::DepthLimit(bool assembler) const {
-  if (assembler_flag_) return 255;
-  if (assembler) return 8;
-  if (style_ == 2 || style_ == 0) return 31;
-  return 255;
-}
-
 void IncludeSearch::EnterFile(int node) {
   if (style_ != 3 || context_->reading != IncludeReading::kC) return;
-  saved_entries_.push_back(std::move(search_[1]));
-  search_[1] = DirectoryOf(node);
+  // Swapped, not moved: the strings keep their buffers from file to file.
+  if (saved_count_ == saved_entries_.size()) saved_entries_.emplace_back();
+  saved_entries_[saved_count_++].swap(search_[1]);
+  search_[1].assign(DirectoryOf(node));
 }
 
 void IncludeSearch::LeaveFile() {
   if (style_ != 3 || context_->reading != IncludeReading::kC) return;
-  search_[1] = std::move(saved_entries_.back());
-  saved_entries_.pop_back();
+  search_[1].swap(saved_entries_[--saved_count_]);
 }
 
 std::span<const IncludeResolved> IncludeSearch::Search(int node, const IncludeLines& lines,
@@ -204,7 +199,11 @@ std::span<const IncludeResolved> IncludeSearch::Search(int node, const IncludeLi
       r.node = -1;
       if (!guess_.empty()) {
         r.guess_record = RecordIdFor(guess_);
-        r.guess_ref = -1 - guesses_.Add(guess_);
+        int guess = guesses_.Add(guess_);
+        if (static_cast<size_t>(guess) == guess_records_.size()) {
+          guess_records_.push_back(r.guess_record);
+        }
+        r.guess_ref = -1 - guess;
       }
     }
   }
