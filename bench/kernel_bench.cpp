@@ -169,12 +169,16 @@ class KernelWorld {
         }
       }
     }
+    // Guessed paths of includes that were not found are no files.
     std::string text;
+    std::vector<std::string> readable;
     for (const std::string& path : tree_files_) {
       if (!world_.fs().ReadFile(path, &text)) continue;
+      readable.push_back(path);
       bytes_ += text.size();
       largest_ = std::max(largest_, text.size());
     }
+    tree_files_.swap(readable);
     headers_ = tree_files_.size() - sources_;
   }
 
@@ -251,13 +255,18 @@ class KernelWorld {
       std::printf("  %-34s %12.0f  real %12.0f  ratio %.2f%s\n", what, figure, expected, ratio,
                   ratio >= 1 / 1.5 && ratio <= 1.5 ? "" : "  (outside 1.5x)");
     };
+    // The real figures: Linux 6.1 fs, kernel, mm and net as the real-code
+    // suite's project takes them (headers: the files the lists name). Its
+    // include graph besides: chains of includes 81 deep from a source on
+    // average (106 at most), 20 include cycles that 97% of the sources and
+    // 59% of the headers reach, headers of 2.6 KB in the median.
     row("sources", static_cast<double>(real_ ? sources_ : tree_.sources.size()), 3346);
-    row("headers", static_cast<double>(real_ ? headers_ : tree_.header_count), 3300);
-    row("bytes of C", static_cast<double>(bytes_), 83e6);
-    row("distinct paths in the records", static_cast<double>(reached.size()), 3300);
+    row("headers", static_cast<double>(real_ ? headers_ : tree_.header_count), 3452);
+    row("bytes of C", static_cast<double>(bytes_), 109e6);
+    row("distinct paths in the records", static_cast<double>(reached.size()), 3765);
     row("records (dependencies stored)", static_cast<double>(records), 2.38e6, 2);
-    row("headers per source (mean)", mean, 700);
-    row("dependency file bytes", static_cast<double>(dependency_file_bytes_), 98e6, 2);
+    row("headers per source (mean)", mean, 713);
+    row("dependency file bytes", static_cast<double>(dependency_file_bytes_), 99.5e6, 2);
     std::printf("  headers per source: %zu to %zu; largest file %zu bytes; %zu include folders\n\n",
                 lowest, highest, largest_, tree_.include_dirs.size());
   }

@@ -317,6 +317,11 @@ class KernelGenerator {
     if (low >= rank) return -1;
     return Uniform(low, rank - 1);
   }
+  // A core header of the lowest 40%, below the cycles.
+  int CoreLow() {
+    int end = level_begin_[0] + std::max(1, (level_begin_[1] - level_begin_[0]) * 40 / 100);
+    return Uniform(level_begin_[0], end - 1);
+  }
   int CoreTop() {
     int begin = level_begin_[0] + (level_begin_[1] - level_begin_[0]) * 85 / 100;
     return Uniform(begin, level_begin_[1] - 1);
@@ -334,13 +339,15 @@ class KernelGenerator {
         case 0:
           // One of the headers just below first: chains run through the
           // whole core, as deep as the real tree's.
-          AddInclude(h, Below(h, 0, 3));
+          AddInclude(h, Below(h, 0, 4));
           for (int k = Uniform(1, 3); k > 0; --k)
             AddInclude(h, Below(h, 0, 24));
           break;
         case 1:
+          // Leaves stay below the cycles, as about four in ten real
+          // headers do.
           for (int k = Uniform(1, 2); k > 0; --k)
-            AddInclude(h, OfLevel(0));
+            AddInclude(h, CoreLow());
           if (Real() < 0.5) AddInclude(h, Below(h, 1, 40));
           break;
         case 2:
@@ -378,14 +385,14 @@ class KernelGenerator {
         }
       }
     }
-    // Guarded cycles among the core headers of the lower half, which
-    // nearly every header above reaches: one of `largest_cycle` headers,
-    // the rest of 2 to 5. The lowest header of each includes the highest.
+    // Guarded cycles among the core headers of the middle, which every
+    // header above reaches: one of `largest_cycle` headers, the rest of 2 to
+    // 5. The lowest header of each includes the highest.
     int core = level_begin_[1] - level_begin_[0];
     for (int c = 0; c < shape_.cycles && core >= 4; ++c) {
       int length = c == 0 ? shape_.largest_cycle : Uniform(2, c < 6 ? 5 : 2);
       length = std::min(length, core / 4);
-      int top = level_begin_[0] + Uniform(core / 8 + length, core / 2);
+      int top = level_begin_[0] + Uniform(core * 40 / 100 + length, core * 80 / 100);
       for (int k = 0; k + 1 < length; ++k)
         AddInclude(top - k, top - k - 1);
       AddInclude(top - length + 1, top);
