@@ -157,12 +157,12 @@ IncludeGraph::Context& IncludeGraph::ContextAt(std::vector<std::unique_ptr<Conte
   return *list[i];
 }
 
-IncludeGraph::Memo& IncludeGraph::MemoOf(int node) {
+inline IncludeGraph::Memo& IncludeGraph::MemoOf(int node) {
   if (memo_.size() <= static_cast<size_t>(node)) memo_.resize(search_.node_count());
   return memo_[static_cast<size_t>(node)];
 }
 
-IncludeGraph::Placed& IncludeGraph::SlotOf(Context& context, int node) {
+inline IncludeGraph::Placed& IncludeGraph::SlotOf(Context& context, int node) {
   std::vector<int32_t>& slots = context.slots;
   if (slots.size() <= static_cast<size_t>(node)) slots.resize(search_.node_count(), -1);
   if (slots[node] < 0) {
@@ -772,7 +772,7 @@ int IncludeGraph::ReachOf(int node) {
   return distance;
 }
 
-bool IncludeGraph::CheckIncludeDepth(bool assembler) {
+inline bool IncludeGraph::CheckIncludeDepth(bool assembler) {
   if (search_.depth() <= search_.DepthLimit(assembler)) return true;
   NoteNestingLimit();
   return false;

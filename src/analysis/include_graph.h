@@ -24,6 +24,12 @@
 //     The skips above keep that repetition to the files on the cycle.
 //   - A source scanned again under the same context (mostly: for the next
 //     target) gives the records and notes of its first run again.
+//   - A file that a source includes and that has a cycle below it (its
+//     records depend on where the limit cuts the cycle, so no closure
+//     stands for it) records at depth 1 what it records for any source of
+//     the context: that is worked out once, in a run of its own before the
+//     source's, and given again to every source that includes it. On real
+//     trees nearly every source reaches a cycle.
 //   - The search for each include line is done once per search context and
 //     refresh (IncludeSearch), the include lines of a file are read once
 //     (IncludeFileCache).

@@ -63,7 +63,7 @@ bool IncludeSearch::BeginRun(std::string_view source, int scan_kind,
   std::string directory = GetFileDirectory(source);
   search_ = std::move(search_list);
   search_.insert(search_.begin(), 2, directory);
-  saved_count_ = 0;
+  entered_.clear();
   depth_ = 0;
   assembler_flag_ = false;
   skip_system_ = skip_system;
@@ -178,15 +178,12 @@ const IncludeLines* IncludeSearch::LinesOf(int node, IncludeReading reading) {
 
 void IncludeSearch::EnterFile(int node) {
   if (style_ != 3 || context_->reading != IncludeReading::kC) return;
-  // Swapped, not moved: the strings keep their buffers from file to file.
-  if (saved_count_ == saved_entries_.size()) saved_entries_.emplace_back();
-  saved_entries_[saved_count_++].swap(search_[1]);
-  search_[1].assign(DirectoryOf(node));
+  entered_.push_back(node);
 }
 
 void IncludeSearch::LeaveFile() {
   if (style_ != 3 || context_->reading != IncludeReading::kC) return;
-  search_[1].swap(saved_entries_[--saved_count_]);
+  entered_.pop_back();
 }
 
 std::span<const IncludeResolved> IncludeSearch::Search(int node, const IncludeLines& lines,
@@ -403,7 +400,9 @@ bool IncludeSearch::Probe(size_t i, const IncludeLine& line, const LineName& nam
     }
     candidate_.assign(dir).append(line.name);
   } else {
-    candidate_ = CompletePath(search_[i], line.name);
+    // Position 1 of the file being scanned (MR44A) is its directory.
+    candidate_ = CompletePath(
+        i == 1 && !entered_.empty() ? DirectoryOf(entered_.back()) : search_[i], line.name);
   }
   if (!files_.FileExists(candidate_)) return false;
   if (node != nullptr) *node = NodeFor(candidate_);

@@ -217,9 +217,10 @@ class IncludeSearch {
   std::string base_directory_;
   std::string toolchain_include_;
   std::vector<std::string> search_;
-  std::vector<std::string> saved_entries_;  // MR44A: outer position-1 entries
-  size_t saved_count_ = 0;                  // in use of them
-  std::string cwd_;                         // the current directory of the run
+  // MR44A: the C files being scanned, outermost first; position 1 holds the
+  // directory of the last (the source's directory while there is none).
+  std::vector<int> entered_;
+  std::string cwd_;  // the current directory of the run
   int depth_ = 0;
   bool assembler_flag_ = false;
   bool skip_system_ = false;
