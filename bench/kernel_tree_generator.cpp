@@ -22,9 +22,14 @@ KernelTreeShape KernelTreeShape::Scaled(double factor) {
   shape.core = scale(shape.core, 8);
   shape.source_folders = scale(shape.source_folders, 2);
   shape.unresolved = scale(shape.unresolved, 2);
+  shape.cycles = scale(shape.cycles, 1);
+  shape.largest_cycle = std::min(shape.largest_cycle, std::max(2, shape.core / 8));
   shape.mean_closure = scale(shape.mean_closure, 16);
   shape.total_bytes = static_cast<size_t>(static_cast<double>(shape.total_bytes) * factor);
+  shape.header_bytes = static_cast<size_t>(static_cast<double>(shape.header_bytes) * factor);
   shape.largest_file = std::min(shape.largest_file, std::max<size_t>(shape.total_bytes / 16, 4096));
+  shape.largest_header =
+      std::min(shape.largest_header, std::max<size_t>(shape.header_bytes / 16, 4096));
   return shape;
 }
 
@@ -312,6 +317,11 @@ class KernelGenerator {
     if (low >= rank) return -1;
     return Uniform(low, rank - 1);
   }
+  // A core header of the lowest 40%, below the cycles.
+  int CoreLow() {
+    int end = level_begin_[0] + std::max(1, (level_begin_[1] - level_begin_[0]) * 40 / 100);
+    return Uniform(level_begin_[0], end - 1);
+  }
   int CoreTop() {
     int begin = level_begin_[0] + (level_begin_[1] - level_begin_[0]) * 85 / 100;
     return Uniform(begin, level_begin_[1] - 1);
@@ -327,12 +337,17 @@ class KernelGenerator {
     for (int h = 0; h < static_cast<int>(headers_.size()); ++h) {
       switch (headers_[h].level) {
         case 0:
-          for (int k = Uniform(2, 5); k > 0; --k)
+          // One of the headers just below first: chains run through the
+          // whole core, as deep as the real tree's.
+          AddInclude(h, Below(h, 0, 4));
+          for (int k = Uniform(1, 3); k > 0; --k)
             AddInclude(h, Below(h, 0, 24));
           break;
         case 1:
+          // Leaves stay below the cycles, as about four in ten real
+          // headers do.
           for (int k = Uniform(1, 2); k > 0; --k)
-            AddInclude(h, OfLevel(0));
+            AddInclude(h, CoreLow());
           if (Real() < 0.5) AddInclude(h, Below(h, 1, 40));
           break;
         case 2:
@@ -370,13 +385,17 @@ class KernelGenerator {
         }
       }
     }
-    // Guarded cycles, each among the headers of one folder.
-    for (int c = 0, f = 0; c < shape_.cycles && f < static_cast<int>(folders_.size()); ++f) {
-      const std::vector<int>& locals = folder_locals_[static_cast<size_t>(f)];
-      if (locals.size() < 2) continue;
-      AddInclude(locals.front(), locals.back());
-      AddInclude(locals.back(), locals.front());
-      ++c;
+    // Guarded cycles among the core headers of the middle, which every
+    // header above reaches: one of `largest_cycle` headers, the rest of 2 to
+    // 5. The lowest header of each includes the highest.
+    int core = level_begin_[1] - level_begin_[0];
+    for (int c = 0; c < shape_.cycles && core >= 4; ++c) {
+      int length = c == 0 ? shape_.largest_cycle : Uniform(2, c < 6 ? 5 : 2);
+      length = std::min(length, core / 4);
+      int top = level_begin_[0] + Uniform(core * 40 / 100 + length, core * 80 / 100);
+      for (int k = 0; k + 1 < length; ++k)
+        AddInclude(top - k, top - k - 1);
+      AddInclude(top - length + 1, top);
     }
   }
 
@@ -500,30 +519,28 @@ class KernelGenerator {
     }
   }
 
-  // Sizes spread as in real code (log-normal), scaled to the total.
-  std::vector<size_t> Sizes() {
-    std::lognormal_distribution<double> source_size(std::log(14000.0), 0.75);
-    std::lognormal_distribution<double> header_size(std::log(3500.0), 0.9);
+  // `count` sizes spread as in real code (log-normal: the median, and the
+  // spread that gives the real tree's mean), scaled to `total`; the largest
+  // is `largest`.
+  std::vector<size_t> Sizes(size_t count, double median, double sigma, size_t total,
+                            size_t largest) {
+    std::lognormal_distribution<double> size(std::log(median), sigma);
     std::vector<double> drawn;
-    for (size_t s = 0; s < sources_.size(); ++s)
-      drawn.push_back(source_size(random_));
-    for (size_t h = 0; h < headers_.size(); ++h)
-      drawn.push_back(header_size(random_));
-    double largest = static_cast<double>(shape_.largest_file);
-    double total = static_cast<double>(shape_.total_bytes);
+    for (size_t i = 0; i < count; ++i)
+      drawn.push_back(size(random_));
+    double cap = static_cast<double>(largest);
     double scale = 1.0;
     for (int pass = 0; pass < 4; ++pass) {
       double sum = 0;
       for (double d : drawn)
-        sum += std::min(largest, d * scale);
-      scale *= total / sum;
+        sum += std::min(cap, d * scale);
+      scale *= static_cast<double>(total) / sum;
     }
     std::vector<size_t> sizes;
     for (double d : drawn)
-      sizes.push_back(static_cast<size_t>(std::min(largest, d * scale)));
-    // The largest source is as large as the largest file may be.
-    auto top = std::max_element(sizes.begin(), sizes.begin() + static_cast<long>(sources_.size()));
-    if (top != sizes.end()) *top = shape_.largest_file;
+      sizes.push_back(static_cast<size_t>(std::min(cap, d * scale)));
+    auto top = std::max_element(sizes.begin(), sizes.end());
+    if (top != sizes.end()) *top = largest;
     return sizes;
   }
 
@@ -532,7 +549,12 @@ class KernelGenerator {
     tree.root = root_;
     for (const char* dir : kIncludeDirs)
       tree.include_dirs.push_back(dir);
-    std::vector<size_t> sizes = Sizes();
+    size_t header_bytes = std::min(shape_.header_bytes, shape_.total_bytes);
+    std::vector<size_t> sizes =
+        Sizes(sources_.size(), 12000, 1.2, shape_.total_bytes - header_bytes, shape_.largest_file);
+    std::vector<size_t> header_sizes =
+        Sizes(headers_.size(), 2600, 1.45, header_bytes, shape_.largest_header);
+    sizes.insert(sizes.end(), header_sizes.begin(), header_sizes.end());
     for (size_t s = 0; s < sources_.size(); ++s) {
       const Source& source = sources_[s];
       const std::string& dir = folders_[static_cast<size_t>(source.folder)];

@@ -12,9 +12,13 @@
 //     folder; global headers also include siblings that way);
 //   - a few hundred includes of headers that exist nowhere, inside
 //     conditionals (the scan ignores conditionals, so they are unresolved);
-//   - a few guarded include cycles among the core headers;
-//   - file sizes spread as in real code, the largest about 100 KB, with
-//     comments, strings and code around the include lines.
+//   - the real tree's depth: core headers that include the ones just below
+//     them, so that chains of includes run about a hundred deep, and twenty
+//     guarded include cycles among them (the largest of 16 headers) that
+//     nearly every source reaches, so the scan meets the nesting limit;
+//   - file sizes spread as in real code (sources about 12 KB, headers about
+//     2.6 KB in the median, with long tails), with comments, strings and
+//     code around the include lines.
 //
 // Each source's includes are picked so that the headers it reaches number
 // about `mean_closure` (spread between half and one and a half of it).
@@ -34,10 +38,13 @@ struct KernelTreeShape {
   int core = 200;      // reached by nearly every source
   int source_folders = 290;
   int unresolved = 300;    // include lines that name no file
-  int cycles = 2;          // guarded include cycles
+  int cycles = 20;         // guarded include cycles among the core headers
+  int largest_cycle = 16;  // headers on the largest
   int mean_closure = 700;  // headers reached by one source, on average
-  size_t total_bytes = size_t{83} << 20;
-  size_t largest_file = size_t{100} << 10;
+  size_t total_bytes = 109'000'000;
+  size_t header_bytes = 25'600'000;  // of the total
+  size_t largest_file = 875'000;     // a source
+  size_t largest_header = 333'000;
   uint32_t seed = 12;
 
   // The same kind of tree with about `factor` times the files and bytes.

@@ -68,6 +68,10 @@ struct IncludeGraph::Context {
   // source's directory, and whether one of them is in it.
   size_t names_checked = 0;
   bool dirty = false;
+  // In a context: Height and Reach of the files asked for, by file (-2
+  // unknown), asked for again and again by the scan.
+  std::vector<int> heights;
+  std::vector<int> reaches;
 };
 
 namespace {
@@ -89,6 +93,11 @@ struct IncludeGraph::Placed {
   int height = kHeightUnknown;
   int reach = -1;
   Closure closure;
+  // For a file above a cycle: what its scan at depth 1 records (entries in
+  // direct_entries_, events in direct_events_, the limit noted in place),
+  // and what the scan tells its includer.
+  Closure direct;
+  ScanResult direct_result;
 };
 
 // Blocks that never move keep references valid while the store grows.
@@ -117,6 +126,8 @@ void IncludeGraph::BeginRefresh() {
   closure_generation_ = 0;
   closure_entries_.clear();
   closure_events_.clear();
+  direct_entries_.clear();
+  direct_events_.clear();
   placed_->items.clear();
   placed_->store.Reset();
   contexts_.clear();
@@ -146,12 +157,12 @@ IncludeGraph::Context& IncludeGraph::ContextAt(std::vector<std::unique_ptr<Conte
   return *list[i];
 }
 
-IncludeGraph::Memo& IncludeGraph::MemoOf(int node) {
+inline IncludeGraph::Memo& IncludeGraph::MemoOf(int node) {
   if (memo_.size() <= static_cast<size_t>(node)) memo_.resize(search_.node_count());
   return memo_[static_cast<size_t>(node)];
 }
 
-IncludeGraph::Placed& IncludeGraph::SlotOf(Context& context, int node) {
+inline IncludeGraph::Placed& IncludeGraph::SlotOf(Context& context, int node) {
   std::vector<int32_t>& slots = context.slots;
   if (slots.size() <= static_cast<size_t>(node)) slots.resize(search_.node_count(), -1);
   if (slots[node] < 0) {
@@ -196,6 +207,7 @@ IncludeGraph::Records IncludeGraph::Scan(const IncludeSearch::Run& run) {
       run_forms_.clear();
       run_events_.clear();
     }
+    ScanDirectIncludes(node);
     cached.begin = static_cast<uint32_t>(run_records_.size());
     cached.events_begin = static_cast<uint32_t>(run_events_.size());
     if (reading_ == IncludeReading::kC) {
@@ -435,6 +447,51 @@ IncludeGraph::ScanResult IncludeGraph::ScanFile(int node, IncludeReading reading
   return result;
 }
 
+void IncludeGraph::ScanDirectIncludes(int node) {
+  const IncludeLines* lines = search_.LinesOf(node, reading_);
+  if (lines == nullptr) return;
+  bool c_file = reading_ == IncludeReading::kC;
+  if (c_file) search_.EnterFile(node);
+  const std::span<const IncludeResolved> resolved = Resolve(node, *lines, true);
+  for (size_t i = 0; i < lines->size(); ++i) {
+    int child = resolved[i].node;
+    if (child < 0 || !search_.Counts((*lines)[i]) || Height(child) != kHeightInfinite ||
+        At(child).direct.built) {
+      continue;
+    }
+    // A run of its own: what the scan records does not depend on what the
+    // run recorded before, only on the file and its depth.
+    ResetRun();
+    size_t records_begin = run_records_.size();
+    size_t events_begin = run_events_.size();
+    search_.set_depth(1);
+    ScanResult result = VisitIncluded(child, reading_);
+    search_.set_depth(0);
+    Closure direct;
+    direct.built = true;
+    direct.begin = static_cast<uint32_t>(direct_entries_.size());
+    direct.events_begin = static_cast<uint32_t>(direct_events_.size());
+    for (size_t k = records_begin; k < run_records_.size(); ++k) {
+      int ref = run_records_[k];
+      int record_id = ref >= 0 ? search_.RecordIdOf(ref) : search_.GuessRecordId(-1 - ref);
+      direct_entries_.push_back({ref, record_id, run_forms_[k]});
+    }
+    direct_events_.insert(direct_events_.end(),
+                          run_events_.begin() + static_cast<long>(events_begin), run_events_.end());
+    direct.count = static_cast<uint32_t>(direct_entries_.size()) - direct.begin;
+    direct.events_count = static_cast<uint32_t>(direct_events_.size()) - direct.events_begin;
+    run_records_.resize(records_begin);
+    run_forms_.resize(records_begin);
+    run_events_.resize(events_begin);
+    Placed& placed = At(child);
+    placed.direct = direct;
+    placed.direct_result = result;
+  }
+  if (c_file) search_.LeaveFile();
+  // The source's own run starts afresh.
+  ResetRun();
+}
+
 IncludeGraph::ScanResult IncludeGraph::VisitIncluded(int node, IncludeReading reading) {
   int radius = search_.DepthLimit(reading == IncludeReading::kAssembler) - search_.depth();
   {
@@ -485,7 +542,35 @@ IncludeGraph::ScanResult IncludeGraph::VisitIncluded(int node, IncludeReading re
     MemoOf(node).full_height = height;
     return ScanResult{false, height};
   }
-  ScanResult result = reading == IncludeReading::kC ? ScanCIncludes(node) : ScanFile(node, reading);
+  ScanResult result;
+  const Placed* placed = search_.depth() == 1 ? &At(node) : nullptr;
+  if (placed != nullptr && placed->direct.built) {
+    // Worked out before the run (ScanDirectIncludes): given again.
+    Closure direct = placed->direct;
+    result = placed->direct_result;
+    if (recorded_in_run_.size() < search_.record_count()) {
+      recorded_in_run_.resize(search_.record_count(), 0);
+    }
+    uint32_t* recorded = recorded_in_run_.data();
+    const ClosureEntry* entries = direct_entries_.data() + direct.begin;
+    for (uint32_t i = 0; i < direct.count; ++i) {
+      uint32_t& stamp = recorded[static_cast<size_t>(entries[i].record_id)];
+      if (stamp == run_) continue;
+      stamp = run_;
+      run_records_.push_back(entries[i].ref);
+      run_forms_ += entries[i].form;
+    }
+    for (uint32_t i = 0; i < direct.events_count; ++i) {
+      const Event& event = direct_events_[direct.events_begin + i];
+      if (event.node < 0) {
+        NoteNestingLimit();
+      } else {
+        NoteUnresolved(event.node, static_cast<size_t>(event.line));
+      }
+    }
+  } else {
+    result = reading == IncludeReading::kC ? ScanCIncludes(node) : ScanFile(node, reading);
+  }
   Memo& memo = MemoOf(node);
   if (!result.hit_limit) {
     memo.full_height = result.height;
@@ -521,6 +606,17 @@ const std::span<const IncludeResolved>* IncludeGraph::Edges(int node) {
 }
 
 int IncludeGraph::Height(int node) {
+  std::vector<int>& known = context_->heights;
+  if (static_cast<size_t>(node) < known.size() && known[node] != kHeightUnknown) {
+    return known[node];
+  }
+  int height = HeightOf(node);
+  if (known.size() < search_.node_count()) known.resize(search_.node_count(), kHeightUnknown);
+  known[node] = height;
+  return height;
+}
+
+int IncludeGraph::HeightOf(int node) {
   if (At(node).height >= 0) return At(node).height;
   // Depth first, without recursion: include graphs can be long chains. A
   // file that reaches a file still in progress lies on or above a cycle:
@@ -633,6 +729,15 @@ const IncludeGraph::Closure& IncludeGraph::ClosureOf(int node) {
 }
 
 int IncludeGraph::Reach(int node) {
+  std::vector<int>& known = context_->reaches;
+  if (static_cast<size_t>(node) < known.size() && known[node] >= 0) return known[node];
+  int reach = ReachOf(node);
+  if (known.size() < search_.node_count()) known.resize(search_.node_count(), -1);
+  known[node] = reach;
+  return reach;
+}
+
+int IncludeGraph::ReachOf(int node) {
   if (At(node).reach >= 0) return At(node).reach;
   // Breadth first: the largest shortest distance from this file to a file
   // below it (itself included when it lies on a cycle).
@@ -667,7 +772,7 @@ int IncludeGraph::Reach(int node) {
   return distance;
 }
 
-bool IncludeGraph::CheckIncludeDepth(bool assembler) {
+inline bool IncludeGraph::CheckIncludeDepth(bool assembler) {
   if (search_.depth() <= search_.DepthLimit(assembler)) return true;
   NoteNestingLimit();
   return false;

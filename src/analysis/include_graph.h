@@ -24,6 +24,12 @@
 //     The skips above keep that repetition to the files on the cycle.
 //   - A source scanned again under the same context (mostly: for the next
 //     target) gives the records and notes of its first run again.
+//   - A file that a source includes and that has a cycle below it (its
+//     records depend on where the limit cuts the cycle, so no closure
+//     stands for it) records at depth 1 what it records for any source of
+//     the context: that is worked out once, in a run of its own before the
+//     source's, and given again to every source that includes it. On real
+//     trees nearly every source reaches a cycle.
 //   - The search for each include line is done once per search context and
 //     refresh (IncludeSearch), the include lines of a file are read once
 //     (IncludeFileCache).
@@ -139,8 +145,15 @@ class IncludeGraph {
   const std::span<const IncludeResolved>* Edges(int node);
   int Height(int node);
   int Reach(int node);
+  // The same, worked out (Height and Reach keep the answers by file).
+  int HeightOf(int node);
+  int ReachOf(int node);
   // Everything a scan of `node` records, for a node of finite height.
   const Closure& ClosureOf(int node);
+  // Works out, each in a run of its own, what a scan of each file that the
+  // outermost source `node` includes records at depth 1, where a cycle lies
+  // below it (its closure cannot stand for it).
+  void ScanDirectIncludes(int node);
 
   // Scans file `node`, which the current depth has reached.
   ScanResult ScanCIncludes(int node);
@@ -185,6 +198,9 @@ class IncludeGraph {
   uint32_t closure_generation_ = 0;
   std::vector<ClosureEntry> closure_entries_;
   std::vector<Event> closure_events_;
+  // What scans at depth 1 recorded (see ScanDirectIncludes), one after the other.
+  std::vector<ClosureEntry> direct_entries_;
+  std::vector<Event> direct_events_;
   std::unique_ptr<PlacedStore> placed_;  // files under contexts, see Context::slots
   std::vector<int> tail_order_;          // TailComplete's buffer
   std::vector<int32_t> names_;           // NoteTailTable's buffer

@@ -320,6 +320,9 @@ TEST(IncludeScannerReferenceTest, TrickyTreesGiveTheSameRecordsAsThePlainRecursi
       {"C:\\p\\d.h", "#include \"x4.h\"\n"},
       {"C:\\p\\e.h", ""},
       {"C:\\p\\late.h", "#include \"x1.h\"\n#include \"b.h\"\n"},
+      // Includes the files above the cycle in the other order: what each
+      // records below it is worked out once and given again.
+      {"C:\\p\\second.c", "#include \"late.h\"\n#include \"a.h\"\n#include \"g.h\"\n"},
   };
   // Diamonds reached first deep, then shallow, past the limit.
   Files deep_then_shallow = {
@@ -397,6 +400,10 @@ TEST(IncludeScannerReferenceTest, TrickyTreesGiveTheSameRecordsAsThePlainRecursi
        TreeOf(shadowed, {"C:\\p\\a\\one.c", "C:\\p\\b\\two.c"}, {1, 1}, 0)},
       {"cycle then branches, style 0", TreeOf(cycle_then_branches, {"C:\\p\\main.c"}, {1}, 0)},
       {"cycle then branches, style 3", TreeOf(cycle_then_branches, {"C:\\p\\main.c"}, {1}, 3)},
+      {"cycle then branches, two sources, style 0",
+       TreeOf(cycle_then_branches, {"C:\\p\\main.c", "C:\\p\\second.c"}, {1, 1}, 0)},
+      {"cycle then branches, two sources, style 1",
+       TreeOf(cycle_then_branches, {"C:\\p\\second.c", "C:\\p\\main.c"}, {1, 1}, 1)},
       {"deep then shallow", TreeOf(deep_then_shallow, {"C:\\p\\main.c"}, {1}, 2)},
       {"shallow then deep", TreeOf(shallow_then_deep, {"C:\\p\\main.c"}, {1}, 0)},
       {"same name, style 0", TreeOf(same_name, {"C:\\p\\src\\main.c"}, {1}, 0)},

@@ -41,6 +41,7 @@ void IncludeSearch::BeginRefresh(bool update_dependency_file) {
   found_nodes_.Clear();
   probed_paths_.Clear();
   guesses_.Clear();
+  guess_records_.clear();
   nodes_.clear();
   node_paths_.Clear();
   record_paths_.Clear();
@@ -62,7 +63,7 @@ bool IncludeSearch::BeginRun(std::string_view source, int scan_kind,
   std::string directory = GetFileDirectory(source);
   search_ = std::move(search_list);
   search_.insert(search_.begin(), 2, directory);
-  saved_entries_.clear();
+  entered_.clear();
   depth_ = 0;
   assembler_flag_ = false;
   skip_system_ = skip_system;
@@ -175,23 +176,14 @@ const IncludeLines* IncludeSearch::LinesOf(int node, IncludeReading reading) {
   return n.lines[r];
 }
 
-int IncludeSearch::DepthLimit(bool assembler) const {
-  if (assembler_flag_) return 255;
-  if (assembler) return 8;
-  if (style_ == 2 || style_ == 0) return 31;
-  return 255;
-}
-
 void IncludeSearch::EnterFile(int node) {
   if (style_ != 3 || context_->reading != IncludeReading::kC) return;
-  saved_entries_.push_back(std::move(search_[1]));
-  search_[1] = DirectoryOf(node);
+  entered_.push_back(node);
 }
 
 void IncludeSearch::LeaveFile() {
   if (style_ != 3 || context_->reading != IncludeReading::kC) return;
-  search_[1] = std::move(saved_entries_.back());
-  saved_entries_.pop_back();
+  entered_.pop_back();
 }
 
 std::span<const IncludeResolved> IncludeSearch::Search(int node, const IncludeLines& lines,
@@ -204,7 +196,11 @@ std::span<const IncludeResolved> IncludeSearch::Search(int node, const IncludeLi
       r.node = -1;
       if (!guess_.empty()) {
         r.guess_record = RecordIdFor(guess_);
-        r.guess_ref = -1 - guesses_.Add(guess_);
+        int guess = guesses_.Add(guess_);
+        if (static_cast<size_t>(guess) == guess_records_.size()) {
+          guess_records_.push_back(r.guess_record);
+        }
+        r.guess_ref = -1 - guess;
       }
     }
   }
@@ -404,7 +400,9 @@ bool IncludeSearch::Probe(size_t i, const IncludeLine& line, const LineName& nam
     }
     candidate_.assign(dir).append(line.name);
   } else {
-    candidate_ = CompletePath(search_[i], line.name);
+    // Position 1 of the file being scanned (MR44A) is its directory.
+    candidate_ = CompletePath(
+        i == 1 && !entered_.empty() ? DirectoryOf(entered_.back()) : search_[i], line.name);
   }
   if (!files_.FileExists(candidate_)) return false;
   if (node != nullptr) *node = NodeFor(candidate_);

@@ -130,7 +130,12 @@ class IncludeSearch {
   void set_depth(int depth) { depth_ = depth; }
   // The deepest nesting allowed (`assembler`: called from the assembler
   // reading).
-  int DepthLimit(bool assembler) const;
+  int DepthLimit(bool assembler) const {
+    if (assembler_flag_) return 255;
+    if (assembler) return 8;
+    if (style_ == 2 || style_ == 0) return 31;
+    return 255;
+  }
   // Whether the outermost file's quoted includes are searched otherwise
   // than an included file's (assembler macro sources under style 0).
   bool OutermostDiffers() const { return assembler_flag_ && style_ == 0; }
@@ -175,6 +180,8 @@ class IncludeSearch {
     return ref >= 0 ? node_paths_.Text(ref) : guesses_.Text(-1 - ref);
   }
   size_t guess_count() const { return guesses_.size(); }
+  // The record id of the guess with id `guess`.
+  int GuessRecordId(int guess) const { return guess_records_[static_cast<size_t>(guess)]; }
 
  private:
   struct Context;
@@ -210,18 +217,21 @@ class IncludeSearch {
   std::string base_directory_;
   std::string toolchain_include_;
   std::vector<std::string> search_;
-  std::vector<std::string> saved_entries_;  // MR44A: outer position-1 entries
-  std::string cwd_;                         // the current directory of the run
+  // MR44A: the C files being scanned, outermost first; position 1 holds the
+  // directory of the last (the source's directory while there is none).
+  std::vector<int> entered_;
+  std::string cwd_;  // the current directory of the run
   int depth_ = 0;
   bool assembler_flag_ = false;
   bool skip_system_ = false;
   Context* context_ = nullptr;
 
   std::vector<Node> nodes_;
-  TextTable node_paths_;    // by node id
-  TextTable record_paths_;  // lower case, by record id
-  TextTable guesses_;       // by guess id
-  std::string guess_;       // Search's buffers
+  TextTable node_paths_;            // by node id
+  TextTable record_paths_;          // lower case, by record id
+  TextTable guesses_;               // by guess id
+  std::vector<int> guess_records_;  // record ids, by guess id
+  std::string guess_;               // Search's buffers
   std::string lower_buffer_;
   std::string candidate_;
   // Include names by id, the names in each directory listing, and the file
