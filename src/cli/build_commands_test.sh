@@ -186,9 +186,11 @@ for phase in make refresh; do
     [ "$phase" = refresh ] && case $how in TERM | HUP) continue ;; esac
     rm -f "$work/steps" "$work/go"
     if [ "$phase" = refresh ]; then
-      (exec 9> Example.kws.lock && flock 9 && exec "$work/nap" 30) &
+      ws_lock=$(lock_file Example.kws)
+      mkdir -p "$(dirname "$ws_lock")"
+      (exec 9> "$ws_lock" && flock 9 && exec "$work/nap" 30) &
       holder=$!
-      until_true eval '! flock -n Example.kws.lock true'
+      until_true eval '! flock -n "$ws_lock" true'
       start -v build Motor
       until_true grep -qs "waiting for another zelvan on Example.kws$" "$work/bg.txt" ||
         fail "$phase $how: no wait: $(cat "$work/bg.txt")"
@@ -221,7 +223,8 @@ for ended in bg zombie; do
   check "stop a session that ended ($ended)" 1 "" -- "$zelvan" stop "$(session_of "$work/$ended.txt")"
 done
 kill "$reaper" && wait "$reaper" 2> /dev/null
-[ -z "$(ls -A "$XDG_RUNTIME_DIR"/*)" ] || fail "stop requests left: $(ls "$XDG_RUNTIME_DIR"/*)"
+left=$(ls -A "$XDG_RUNTIME_DIR"/zelvan-objects* 2> /dev/null)
+[ -z "$left" ] || fail "stop requests left: $left"
 
 # A second build or clean waits for the first (or gives up in time, having
 # changed nothing), while other commands use the workspace; nothing is

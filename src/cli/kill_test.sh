@@ -157,7 +157,7 @@ if [ -n "${3-}" ]; then
   run() {
     "$zelvan" -q -w Example.kws "$@" >/dev/null 2>"$work/run.txt"
     echo "$? $(awk '/their dependency records were dropped:$/ { drop = 1; next }
-                    drop && /^\\/ { next } { drop = 0; print }' "$work/run.txt")"
+                    drop && /^[\\/]/ { next } { drop = 0; print }' "$work/run.txt")"
   }
   kills=0
   for writer in "${writers[@]}"; do
