@@ -28,6 +28,7 @@
 
 #include "build/compile_commands.h"
 #include "build/gnu_makefile.h"
+#include "build/rule_text.h"
 #include "cli/workspace_session.h"
 #include "model/one_project_data.h"
 #include "model/path_functions.h"
@@ -90,7 +91,8 @@ int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
     std::string text;
     GenerateGnuMakefileText(workspace, *project, &session.cpus(), options, &text);
     if (!unnamable.empty()) return session.Failed(UnnamableMessage(unnamable));
-    std::cout << text;
+    // The bytes the file would hold: the stored form has the toolchain's line ends.
+    std::cout << (options.host_paths ? text : ToTextModeFile(text));
     return kExitOk;
   }
   std::string path =

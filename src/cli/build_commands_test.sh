@@ -129,6 +129,8 @@ done
 # The makefile the build ran is the host form that `makefile --gnu --host-paths` prints.
 check "host form" 0 "$(cat Motor/Debug/obj/Motor.mak)" -- "$zelvan" -q makefile --gnu --host-paths --stdout Motor
 check "stored form, alone" 0 "$ws/Motor/Motor.mak" -- "$zelvan" -q makefile --gnu --alone Motor
+"$zelvan" -q makefile --gnu --alone --stdout Motor | cmp -s - Motor/Motor.mak ||
+  fail "stored form on stdout: not the file's bytes"
 grep -q '^# KOVA Generated GNU Format makefile, based on Motor.KBP' Motor/Motor.mak ||
   fail "Motor.mak: not the GNU form"
 grep -q 'OBJS1' Motor/Motor.mak && ! grep -q 'OBJS2' Motor/Motor.mak || fail "--alone: not one project"

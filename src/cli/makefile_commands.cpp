@@ -27,6 +27,7 @@
 #include "build/custom_build_rules.h"
 #include "build/kmake_file.h"
 #include "build/project_build_steps.h"
+#include "build/rule_text.h"
 #include "cli/build_commands.h"
 #include "cli/cli_command.h"
 #include "cli/component_session.h"
@@ -212,7 +213,8 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
                            /*prepare_disk=*/false)) {
       return GenerationFailed(session, project->OutputName());
     }
-    std::cout << text;
+    // The bytes the file would hold, line ends included.
+    std::cout << ToTextModeFile(text);
     return kExitOk;
   }
   std::string path =
