@@ -45,7 +45,8 @@ class Database {
     object_dirs_.clear();
     for (FileState& state : context.files()) {
       COneSourceFile& file = *state.file;
-      if (!state.built || state.custom_build != 0 || !IsCompiledToolIndex(file.ToolKind())) {
+      // Editors' C tools read C sources only, not the assembler's.
+      if (!state.built || state.custom_build != 0 || file.ToolKind() != kToolIndexCompiler) {
         continue;
       }
       std::string source = Host(file.FullPath());
@@ -213,10 +214,11 @@ std::string BuildCompileCommands(CProjectData& workspace,
   for (COneProjectData* project : projects) {
     if (target) {
       if (project->HasTarget(*target)) database.AddProject(*project, *target);
-      continue;
+    } else if (project->HasTarget(project->CurrentTarget())) {
+      database.AddProject(*project, project->CurrentTarget());
+    } else if (!project->Targets().empty()) {
+      database.AddProject(*project, project->Targets().front());
     }
-    for (const std::string& name : project->Targets())
-      database.AddProject(*project, name);
   }
   return database.Text();
 }

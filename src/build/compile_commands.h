@@ -1,8 +1,8 @@
 // The JSON compilation database ("compile_commands.json") that clangd,
-// clang-tidy and editors read: one entry per compiled source of each
-// project and target, with host paths, the command formed as the compile
-// rule forms it (the options with "-c", then the system include path),
-// every include directory made absolute.
+// clang-tidy and editors read: one entry per C source of each project, for
+// one target (a file has one entry, as the tools expect), with host paths, the command formed as
+// the compile rule forms it (the options with "-c", then the system include path), every include
+// directory made absolute.
 //
 // One entry a line (wrapped here):
 //
@@ -27,8 +27,9 @@ class CCPUTools;
 class COneProjectData;
 class CProjectData;
 
-// The database of `projects`, for every target each has (or `target`
-// only; a project without it has no entries), as JSON text.
+// The database of `projects` for `target` (a project without it has no
+// entries), else for each project's current target (its first when it has
+// no valid current one), as JSON text.
 std::string BuildCompileCommands(CProjectData& workspace,
                                  const std::vector<COneProjectData*>& projects,
                                  const CCPUTools* cpus, std::optional<std::string_view> target);

@@ -501,22 +501,22 @@ TEST(HostMakeTextTest, NamesForMakeAndForTheShell) {
   EXPECT_EQ(DefinitionValue("'/a#b' -DX=#1"), "'/a\\#b' -DX=\\#1");
 }
 
-// An entry per compiled source and target, read back; the command as the
-// compile rule forms it, every include directory full.
+// An entry per C source of the target (no assembler source), read back; the
+// command as the compile rule forms it, every include directory full.
 TEST_F(GnuMakefileTest, CompileCommandsReadBack) {
   Open({{"C:\\ws\\app\\App.kbp", kApp}, {"C:\\ws\\lib\\Lib.kbp", kLib}});
   auto json = nlohmann::json::parse(
       BuildCompileCommands(*workspace_, {&Project("Lib"), &Project("App")}, &cpus_, "Debug"));
-  ASSERT_EQ(json.size(), 3u);  // a.c, b.asm, main.c; no custom build step
+  ASSERT_EQ(json.size(), 2u);  // a.c, main.c; no assembler source, no custom build step
   std::string root = root_.path();
-  EXPECT_EQ(json[1]["directory"], root + "/C/ws/lib");
-  EXPECT_EQ(json[1]["file"], root + "/C/ws/lib/b.asm");
-  EXPECT_EQ(json[1]["output"], root + "/C/ws/lib/obj/b.rel");
-  EXPECT_EQ(json[1]["arguments"],
-            nlohmann::json({"as520", "-l", "-c", "-I", root + "/K/Shared/include", "-I",
-                            root + "/K/Tools/MX520/include", root + "/C/ws/lib/b.asm", "-o",
-                            root + "/C/ws/lib/obj/b.rel"}));
-  EXPECT_EQ(json[2]["output"], root + "/C/ws/app/my tmp/main.rel");
+  EXPECT_EQ(json[0]["directory"], root + "/C/ws/lib");
+  EXPECT_EQ(json[0]["file"], root + "/C/ws/lib/a.c");
+  EXPECT_EQ(json[0]["output"], root + "/C/ws/lib/obj/a.rel");
+  EXPECT_EQ(json[0]["arguments"],
+            nlohmann::json({"cc520", "-g", "-c", "-I", root + "/K/Shared/include", "-I",
+                            root + "/K/Tools/MX520/include", root + "/C/ws/lib/a.c", "-o",
+                            root + "/C/ws/lib/obj/a.rel"}));
+  EXPECT_EQ(json[1]["output"], root + "/C/ws/app/my tmp/main.rel");
 }
 
 }  // namespace

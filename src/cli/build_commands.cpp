@@ -333,7 +333,7 @@ void RegisterBuildCommands(const CommandRegistry& registry) {
         "Write compile_commands.json (for clangd and editors) of the projects; print its path");
     auto args = std::make_shared<CompileCommandsArgs>();
     cmd->add_option("PROJECT", args->projects, "Output or project names (default: every project)");
-    cmd->add_option("--target", args->target, "One target only (default: every target)");
+    cmd->add_option("--target", args->target, "The target (default: each project's current one)");
     cmd->add_option("-o,--output", args->output,
                     "The file (default: compile_commands.json beside the workspace file)");
     cmd->callback(

@@ -15,6 +15,7 @@ namespace zelvan {
 // tool list.
 inline constexpr std::array<std::string_view, 7> kToolKindNames = {"CC",  "AS",  "MAC", "APP",
                                                                    "CCL", "MPP", "LINK"};
+inline constexpr int kToolIndexCompiler = 0;
 inline constexpr int kToolIndexLink = 6;
 
 // Index of a tool key (letter case ignored), or -1.
