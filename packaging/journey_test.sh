@@ -27,9 +27,8 @@ bare() {
     ${STUB_TOOL_LOG:+STUB_TOOL_LOG="$STUB_TOOL_LOG"} "$@"
 }
 
-# What `clean` does not remove yet: the module, the converted image, the
-# command records and the build's own makefile. Objects must go.
-kept_by_clean='\.(abs|lib|h16|mot|hex|cmd|klo)$|/obj/[^/]*\.mak$'
+# What `clean` leaves of a build: nothing (the pattern matches no file).
+kept_by_clean='^$'
 
 # Every file below the current folder with its modification time.
 snapshot() { find . -type f ! -name '*.lock' -printf '%P %T@\n' | sort; }

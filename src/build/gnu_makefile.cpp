@@ -168,6 +168,8 @@ class GnuMakefileWriter {
     made_.clear();
     dependencies_.clear();
     headers_.clear();
+    records_.clear();
+    copies_.clear();
     header_seen_.clear();
     if (host()) {
       for (Part& part : parts) {
@@ -206,6 +208,11 @@ class GnuMakefileWriter {
     for (const std::string* header : headers_)
       *out += *header + " :\n";
     if (!headers_.empty()) *out += "\n";
+    // A command record that is not there (a build writes its own target's
+    // only) makes its object again instead of stopping make.
+    for (const std::string& record : records_)
+      *out += record + " :\n";
+    if (!records_.empty()) *out += "\n";
     for (Part& part : parts) {
       std::string text;
       Clean(*part.context, &text);
@@ -383,11 +390,31 @@ class GnuMakefileWriter {
   // The commands that made an object, kept beside it ("<object>.cmd") and
   // written only when they change: the object depends on them, so that
   // new options make it again. Its host path.
+  // The files that side-file steps ("\tcp FROM TO") copy to, for Clean.
+  void RememberCopies(const MakeContext& context, std::string_view steps) {
+    while (!steps.empty()) {
+      size_t end = steps.find('\n');
+      std::string_view line = steps.substr(0, end);
+      steps.remove_prefix(end == std::string_view::npos ? steps.size() : end + 1);
+      if (!line.starts_with("\tcp ")) continue;
+      std::vector<std::string_view> words = ArgumentSlices(line.substr(4));
+      if (!words.empty()) copies_[&context.project()].push_back(FullFile(context, words.back()));
+    }
+  }
+
+  // Whether the block's command records and librarian command file are
+  // written: a build writes those of the target it makes only.
+  bool WritesRecords(const MakeContext& context) const {
+    return context.prepare_disk() &&
+           (options_.records_target.empty() || context.target() == options_.records_target);
+  }
+
   std::string CommandRecord(MakeContext& context, const FileState& state,
                             const std::string& commands) {
     std::string path = ObjectFile(context, state) + ".cmd";
+    records_.push_back(host_.File(path));
     std::string old;
-    if (context.prepare_disk() && !(context.fs().ReadFile(path, &old) && old == commands)) {
+    if (WritesRecords(context) && !(context.fs().ReadFile(path, &old) && old == commands)) {
       context.EnsureDirectory(GetFileDirectory(path));
       // A record that cannot be written only makes the next build compile again.
       WriteFileAtomic(context.fs(), path, commands, nullptr,
@@ -622,7 +649,7 @@ class GnuMakefileWriter {
       first = false;
       text += line + "\n";
     }
-    if (context.prepare_disk()) {
+    if (WritesRecords(context)) {
       // The librarian reports a command file it cannot read.
       WriteFileAtomic(context.fs(), path, text, nullptr,
                       WriteOptions{Durability::kScratch, /*replace_read_only=*/true, {}});
@@ -732,6 +759,7 @@ class GnuMakefileWriter {
     } else {
       WriteSideFileSteps(context, state, options, has_p, has_oal, &steps);
     }
+    RememberCopies(context, steps);
     std::string recipe = commands + Commands(steps);
 
     *out += ObjectPath(context, state) + " : ";
@@ -826,6 +854,31 @@ class GnuMakefileWriter {
         *out += " " + HostWord(context, file);
       *out += "\n";
     }
+    // And what else a build of the block makes: the module, the converted
+    // file, the custom steps' outputs, the command records and the
+    // librarian command file.
+    std::vector<std::string> made = {ModuleFile(context)};
+    const std::vector<std::string>& copies = copies_[&context.project()];
+    made.insert(made.end(), copies.begin(), copies.end());
+    std::string convert;
+    if (GetConvertOutput(context, &convert)) made.push_back(convert);
+    for (FileState& state : context.files()) {
+      if (!state.built) continue;
+      if (state.custom_build != 0) {
+        for (const std::string& output : FileCBuildOutputs(context, state))
+          made.push_back(FullFile(context, output));
+      } else if (IsCompiledToolIndex(state.file->ToolKind())) {
+        made.push_back(ObjectFile(context, state) + ".cmd");
+      }
+    }
+    if (context.is_library()) {
+      made.push_back(
+          ReplaceExtension(LibrarianCommandFilePath(context.project()), context.target() + ".klo"));
+    }
+    *out += "\trm -f";
+    for (const std::string& file : made)
+      *out += " " + HostWord(context, file);
+    *out += "\n";
   }
 
  public:
@@ -847,6 +900,8 @@ class GnuMakefileWriter {
   // make (full paths, lower case), and the headers its rules name.
   std::unordered_set<std::string> made_;
   std::vector<const std::string*> headers_;
+  std::vector<std::string> records_;
+  std::unordered_map<const COneProjectData*, std::vector<std::string>> copies_;
   std::unordered_set<std::string_view> header_seen_;
 };
 

@@ -128,6 +128,9 @@ struct GnuMakefileOptions {
   // Where the host form puts the first host path that a rule cannot name
   // (MakeCanName), or nothing; WriteGnuMakefile then writes no file.
   std::string* unnamable = nullptr;
+  // The target whose command records and librarian command file the host
+  // form writes (the one a build makes); empty: every target's.
+  std::string records_target;
 };
 
 // The whole text, every target of the project. A linked project without

@@ -353,6 +353,10 @@ OutName=
 
 <root>/C/ws/lib/a.h :
 
+<root>/C/ws/lib/obj/a.rel.cmd :
+<root>/C/ws/lib/obj/b.rel.cmd :
+<root>/C/ws/app/my\ tmp/main.rel.cmd :
+
 )",
              "host form");
   EXPECT_NE(host.find("\nSysIncludePath2= -I <root>/K/Shared/include"), std::string::npos);

@@ -119,6 +119,7 @@ struct MakeRun {
   ChildProcess make;
   std::string target;
   std::string announce;  // what is built, with which makefile
+  std::string makefile;  // the makefile make runs (a system path)
 };
 
 // Writes the host-form makefile and sets up the run; false after printing why.
@@ -151,6 +152,7 @@ bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean
   std::string makefile = AppendLastSlash(dir) + project->BaseName() + ".mak";
   GnuMakefileOptions options;
   options.host_paths = true;
+  options.records_target = run->target;
   std::string unnamable;
   options.unnamable = &unnamable;
   workspace.ClearStatus();
@@ -199,6 +201,7 @@ bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean
   }
   run->announce = std::string(clean ? "cleaning " : "building ") + project->OutputName() + " (" +
                   run->target + ") with " + fs.ToHostPath(makefile);
+  run->makefile = makefile;
   return true;
 }
 
@@ -242,6 +245,8 @@ MakeEnd RunMakeSession(const GlobalOptions& globals, const BuildArgs& args, bool
               << " is incomplete\n";
     return {kExitMakeFailed};
   }
+  // The makefile, too, was made for the build.
+  if (clean) session.fs().DeleteFile(run.makefile);
   return {kExitOk};
 }
 

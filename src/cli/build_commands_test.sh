@@ -120,14 +120,21 @@ rm Motor/extra.h
 build "build without extra.h" build Motor
 grep -q 'extra\.h' Motor/Debug/obj/Motor.mak && fail "a header gone: still a prerequisite"
 
-build "clean" clean Motor
-for made in MathLib/Debug/obj/fixmath.rel MathLib/Debug/obj/sintab.rel Motor/Debug/obj/main.rel \
-  Motor/Debug/obj/startup.rel; do
-  [ ! -e "$made" ] || fail "clean left $made"
-done
-
 # The makefile the build ran is the host form that `makefile --gnu --host-paths` prints.
 check "host form" 0 "$(cat Motor/Debug/obj/Motor.mak)" -- "$zelvan" -q makefile --gnu --host-paths --stdout Motor
+
+# Clean removes what the build made, its own makefile too, and nothing else.
+find . -type f | sort > "$work/built.txt"
+build "clean" clean Motor
+for made in MathLib/Debug/obj/fixmath.rel MathLib/Debug/obj/sintab.rel Motor/Debug/obj/main.rel \
+  Motor/Debug/obj/startup.rel Motor/Debug/obj/main.rel.cmd MathLib/Debug/MathLib.lib \
+  MathLib/MathLib.Debug.klo MathLib/sintab.c Motor/Debug/Motor.abs Motor/Debug/Motor.h16 \
+  Motor/Debug/obj/Motor.mak MathLib/Debug/mulacc.lst; do
+  [ ! -e "$made" ] || fail "clean left $made"
+done
+gone=$(find . -type f | sort | comm -23 "$work/built.txt" - |
+  grep -Ev '\.(rel|cmd|lib|klo|abs|h16|lst|mak)$|/sintab\.c$' || true)
+[ -z "$gone" ] || fail "clean removed more: $gone"
 check "stored form, alone" 0 "$ws/Motor/Motor.mak" -- "$zelvan" -q makefile --gnu --alone Motor
 "$zelvan" -q makefile --gnu --alone --stdout Motor | cmp -s - Motor/Motor.mak ||
   fail "stored form on stdout: not the file's bytes"
