@@ -321,7 +321,7 @@ prebuild2 <root>/C/ws/app/out/App.abs <root>/C/ws/app/out/App.s24
 	cd $(ProjDir1) && rm <root>/C/ws/lib/b.lst
 
 prebuild2:
-	echo stamp $(ProjDir2)
+	@echo stamp $(ProjDir2)
 	cd $(ProjDir2) && stamp $(ProjDir2)
 
 <root>/C/ws/app/out/App.s24 : <root>/C/ws/app/out/App.abs
@@ -348,7 +348,7 @@ OutDir2='<root>/C/ws/app/my tmp'
 OutName=
 
 <root>/C/ws/app/gen.c : <root>/C/ws/app/gen.def
-	echo gen $(InputPath2)
+	@echo gen $(InputPath2)
 	cd $(ProjDir2) && gen $(InputPath2)
 
 <root>/C/ws/lib/a.h :

@@ -262,8 +262,13 @@ std::string HostPathMapper::Recipe(std::string_view lines, std::string_view pref
     std::string_view line = lines.substr(0, end);
     if (line.starts_with("\t")) {
       out += '\t';
-      // An echo runs anywhere.
-      if (!line.substr(1).starts_with("echo ")) out += prefix;
+      // An echo runs anywhere, and is not echoed itself: its text is the
+      // one line the user sees.
+      if (line.substr(1).starts_with("echo ")) {
+        out += '@';
+      } else {
+        out += prefix;
+      }
       out += Words(line.substr(1));
     } else {
       out += line;

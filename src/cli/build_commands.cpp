@@ -19,7 +19,9 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -120,6 +122,7 @@ struct MakeRun {
   std::string target;
   std::string announce;  // what is built, with which makefile
   std::string makefile;  // the makefile make runs (a system path)
+  std::string subject;   // "Motor.abs (Debug)"
 };
 
 // Writes the host-form makefile and sets up the run; false after printing why.
@@ -202,6 +205,7 @@ bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean
   run->announce = std::string(clean ? "cleaning " : "building ") + project->OutputName() + " (" +
                   run->target + ") with " + fs.ToHostPath(makefile);
   run->makefile = makefile;
+  run->subject = project->OutputName() + " (" + run->target + ")";
   return true;
 }
 
@@ -227,7 +231,21 @@ MakeEnd RunMakeSession(const GlobalOptions& globals, const BuildArgs& args, bool
   // Other commands may use the workspace while make runs; the build lock
   // stays, and so does the session's name for `zelvan stop`.
   session.CloseWorkspace();
+  if (!clean) {
+    // Asked first, so that a build with nothing to do says so.
+    ChildProcess question = run.make;
+    question.arguments.push_back("-q");
+    int status = -1;
+    std::string ignored;
+    if (RunChildProcess(question, nullptr, &status, &ignored) && status == 0) {
+      std::cerr << "zelvan: " << run.subject << " is up to date\n";
+      return {kExitOk};
+    }
+  }
   if (!globals.quiet) std::cerr << "zelvan: " << run.announce << std::endl;
+  // -q: only errors and the summary line.
+  if (globals.quiet) run.make.discard_output = true;
+  const auto started = std::chrono::steady_clock::now();
   ChildOutcome outcome;
   std::string error;
   bool ran = RunChildProcessGroup(
@@ -246,7 +264,16 @@ MakeEnd RunMakeSession(const GlobalOptions& globals, const BuildArgs& args, bool
     return {kExitMakeFailed};
   }
   // The makefile, too, was made for the build.
-  if (clean) session.fs().DeleteFile(run.makefile);
+  if (clean) {
+    session.fs().DeleteFile(run.makefile);
+    if (!globals.quiet) std::cerr << "zelvan: " << run.subject << " is clean\n";
+    return {kExitOk};
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  char took[32];
+  std::snprintf(took, sizeof took, "%.1f", seconds);
+  std::cerr << "zelvan: " << run.subject << " built in " << took << " s\n";
   return {kExitOk};
 }
 

@@ -64,7 +64,7 @@ for ((i = 0; i < ${#table[@]}; i += 2)); do
 done
 before=$(sources "$ws")
 
-"$zelvan" -q build Motor > "$work/make.txt" 2>&1 || fail "build: status $?: $(tail -n 5 "$work/make.txt")"
+"$zelvan" build Motor > "$work/make.txt" 2>&1 || fail "build: status $?: $(tail -n 5 "$work/make.txt")"
 no_pwned build
 for name in "${added[@]}"; do
   object="Motor/Debug/obj/${name%.c}.rel"
@@ -122,7 +122,7 @@ check "new [\`touch\${IFS}PWNED\`]" 0 '`touch${IFS}PWNED`/`touch${IFS}PWNED`.KBP
 motor='$(touch${IFS}PWNED)'"'"'#'
 check "rename Motor [$motor]" 0 "Motor/$motor.kbp" -- "$zelvan" -q rename Motor "$motor"
 for project in '`touch PWNED`' '`touch${IFS}PWNED`' "$motor"; do
-  "$zelvan" -q build "$project" > "$work/make.txt" 2>&1 ||
+  "$zelvan" build "$project" > "$work/make.txt" 2>&1 ||
     fail "build [$project]: status $?: $(tail -n 5 "$work/make.txt")"
   no_pwned "build [$project]"
   [ "$project" != "$motor" ] || grep -qxF "Building $motor for Debug" "$work/make.txt" ||

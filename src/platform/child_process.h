@@ -27,6 +27,8 @@ struct ChildProcess {
   std::string working_dir;  // empty: this process's
   // Set (or replaced) in the child's environment; everything else is inherited.
   std::vector<std::pair<std::string, std::string>> environment;
+  // The child's standard output goes nowhere (its errors still reach ours).
+  bool discard_output = false;
 };
 
 // The executable file `name` in the directories of `path_list` (a PATH

@@ -132,6 +132,10 @@ bool Spawn(const ChildProcess& child, const ExecArguments& exec, int output_fd, 
       ::dup2(output_fd, STDERR_FILENO);
     }
     if (input_fd >= 0) ::dup2(input_fd, STDIN_FILENO);
+    if (child.discard_output) {
+      int null_fd = ::open("/dev/null", O_WRONLY);
+      if (null_fd >= 0) ::dup2(null_fd, STDOUT_FILENO);
+    }
     // Tells the parent which step failed: 'd' the directory, 'x' the exec.
     char message[1 + sizeof(int)];
     message[0] = 'd';
