@@ -3,7 +3,8 @@
 // the function to run in `selected`. A command returns the exit status:
 // 0 success, 1 the operation failed (a one-line message went to stderr),
 // 2 bad usage; `build` and `clean` also 3 when make failed and 4 when a
-// stop request ended them (a signal ends them by that signal).
+// stop request ended them (a signal ends them by that signal); `makefile
+// --check` 1 when a makefile is out of date and 3 when it could not check.
 #pragma once
 
 #include <functional>
@@ -20,6 +21,7 @@ enum ExitStatus {
   kExitFailed = 1,
   kExitUsage = 2,
   kExitMakeFailed = 3,
+  kExitNotChecked = 3,  // `makefile --check` could not check (1 is "out of date")
   kExitStopped = 4,
 };
 

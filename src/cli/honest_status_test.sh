@@ -51,7 +51,7 @@ compile-commands|1||zelvan: $ws/compile_commands.json was not written; UNREAD
 makefile|1||zelvan: Motor.abs links a project that is not in the workspace; nothing was written; UNREAD
 makefile --gnu|1||zelvan: Motor.abs links a project that is not in the workspace; nothing was written; UNREAD
 makefile Motor --stdout|1||zelvan: Motor.abs links MathLib.lib, which is not in the workspace; nothing was printed; UNREAD
-makefile --check|1||zelvan: nothing was checked; UNREAD
+makefile --check|3||zelvan: nothing was checked; UNREAD
 build-makefile Motor Debug|1||zelvan: Motor links a project that is not in the workspace; nothing was written; UNREAD
 build|1||zelvan: Motor.abs links MathLib.lib, which is not in the workspace; nothing was built; UNREAD
 functions --format ctags|1||zelvan: the list lacks the projects that could not be read; UNREAD

@@ -91,18 +91,19 @@ struct MakefileArgs {
 int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
   CProjectData& workspace = session.workspace();
   std::vector<COneProjectData*> projects;
-  if (!session.FindProjects(args.projects, &projects)) return kExitFailed;
+  if (!session.FindProjects(args.projects, &projects)) return kExitNotChecked;
   const char* kUnchecked = "nothing was checked";
-  if (args.projects.empty() && !session.AllProjectsRead(kUnchecked)) return kExitFailed;
+  if (args.projects.empty() && !session.AllProjectsRead(kUnchecked)) return kExitNotChecked;
   for (COneProjectData* project : projects) {
-    if (!session.LinkedProjectsRead(*project, kUnchecked)) return kExitFailed;
+    if (!session.LinkedProjectsRead(*project, kUnchecked)) return kExitNotChecked;
   }
   int stale = 0;
   JsonDocument list = JsonDocument::array();
   for (COneProjectData* project : projects) {
     bool current = false;
     if (!IsKmakeFileCurrent(workspace, &session.cpus(), *project, &current)) {
-      return GenerationFailed(session, project->OutputName());
+      GenerationFailed(session, project->OutputName());
+      return kExitNotChecked;
     }
     const std::string makefile = session.fs().ToHostPath(project->MakefilePath());
     if (args.json) {
@@ -192,7 +193,7 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
     session.SetReadOnly();
     session.SetRefreshDependenciesOnOpen(true);
   }
-  if (!session.Open()) return kExitFailed;
+  if (!session.Open()) return args.check ? kExitNotChecked : kExitFailed;
   if (args.check) return RunCheck(session, args);
   if (args.projects.size() > 1) return session.Failed("name one project (or use --check)");
   COneProjectData* project =

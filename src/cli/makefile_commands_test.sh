@@ -11,6 +11,7 @@ tab=$'\t'
 check "makefile of the active project" 0 "$ws/Motor/Motor.mak" -- "$zelvan" -q makefile
 head -c 3 Motor/Motor.mak | od -c | grep -q '#  \\r  \\n' || fail "makefile: lines do not end in CR LF"
 "$zelvan" -q makefile --stdout Motor | cmp -s - Motor/Motor.mak || fail "--stdout: not the file's bytes"
+check "check: an unknown project is no stale makefile" 3 "" -- "$zelvan" -q makefile --check Nope
 check "check: two not written yet" 1 "MathLib.lib${tab}$ws/MathLib/MathLib.mak
 Sensor.abs${tab}$ws/Sensor/Sensor.mak" -- "$zelvan" -q makefile --check
 check "makefile MathLib" 0 "$ws/MathLib/MathLib.mak" -- "$zelvan" -q makefile MathLib
