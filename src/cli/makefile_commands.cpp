@@ -38,6 +38,7 @@
 #include "platform/bstr.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
+#include "storage/project_files.h"
 
 namespace zelvan::cli {
 
@@ -82,6 +83,7 @@ struct MakefileArgs {
   bool alone = false;
   bool host_paths = false;
   bool json = false;  // --check --json
+  bool all = false;   // every project of the workspace
 };
 
 // --json lists every project checked, the current ones too (the exit
@@ -126,7 +128,6 @@ int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
 int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs& args) {
   ComponentSession session(globals);
   if (!session.Open()) return kExitFailed;
-  if (args.projects.size() > 1) return session.Failed("name one project (or use --check)");
   IService& service = session.service();
   VariantArgs a;
   std::string path;
@@ -145,39 +146,46 @@ int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs
                  ? session.Failed("the workspace has no active project, or it was stopped")
                  : session.FailedWith(path);
     }
-  } else {
-    std::string project = args.projects.empty() ? "" : args.projects.front();
-    if (project.empty()) {
-      ScopedBstr current;
-      service.GetProjectInfo(0, a.Text(""), a.Empty(), current.Receive());
-      project = current.Text();
-      if (project.empty()) return session.NoActiveProject();
-    }
+    std::cout << session.fs().ToHostPath(path) << '\n';
+    return kExitOk;
+  }
+  std::vector<std::string> projects = args.projects;
+  if (args.all) {
+    // Kind 2: the workspace's projects, in its order.
+    ScopedBstr names;
+    service.GetProjectInfo(2, a.Text(""), a.Empty(), names.Receive());
+    SplitList(names.Text(), &projects);
+  } else if (projects.empty()) {
+    ScopedBstr current;
+    service.GetProjectInfo(0, a.Text(""), a.Empty(), current.Receive());
+    if (current.Text().empty()) return session.NoActiveProject();
+    projects.push_back(current.Text());
+  }
+  // Kind 100 takes the mode, kind 133 whether the project stands alone.
+  const std::string value =
+      args.gnu ? (args.alone ? "1" : "0") : std::to_string(static_cast<int>(kModes.at(args.mode)));
+  for (const std::string& project : projects) {
     if (takes_links && !session.LinkedProjectsRead(project, "nothing was written")) {
       return kExitFailed;
     }
     ScopedBstr makefile;
-    // Kind 100 takes the mode, kind 133 whether the project stands alone.
-    const std::string value = args.gnu ? (args.alone ? "1" : "0")
-                                       : std::to_string(static_cast<int>(kModes.at(args.mode)));
     if (service.GetProjectInfo(args.gnu ? kGnuMakefile : kProjectMakefile, a.Text(project),
                                a.Text(value), makefile.Receive()) != S_OK) {
       return session.FailedWith(project);
     }
-    path = makefile.Text();
+    std::cout << session.fs().ToHostPath(makefile.Text()) << '\n';
   }
-  std::cout << session.fs().ToHostPath(path) << '\n';
   return kExitOk;
 }
 
 int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
   if (args.gnu) {
-    if (args.projects.size() > 1) {
-      std::cerr << "zelvan: name one project\n";
-      return kExitUsage;
-    }
     if (!args.host_paths && !args.to_stdout && args.output.empty()) {
       return RunMakefileThroughComponent(globals, args);
+    }
+    if (args.projects.size() > 1 || args.all) {
+      std::cerr << "zelvan: makefile: name one project for --host-paths and --stdout\n";
+      return kExitUsage;
     }
     return RunGnuMakefile(globals, {args.projects.empty() ? std::string() : args.projects.front(),
                                     args.alone, args.host_paths, args.to_stdout, args.output});
@@ -195,7 +203,9 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
   }
   if (!session.Open()) return args.check ? kExitNotChecked : kExitFailed;
   if (args.check) return RunCheck(session, args);
-  if (args.projects.size() > 1) return session.Failed("name one project (or use --check)");
+  if (args.projects.size() > 1 || args.all) {
+    return session.Failed("name one project for --target, --clean, --stdout and -o");
+  }
   COneProjectData* project =
       session.FindProjectOrActive(args.projects.empty() ? std::string() : args.projects.front());
   if (project == nullptr || !CheckTarget(session, *project, args.target)) return kExitFailed;
@@ -366,7 +376,10 @@ void RegisterMakefileCommands(const CommandRegistry& registry) {
         "Write the KMAKE makefile of a project (default: the active one) and print "
         "its path; --check names the projects whose makefile is not current");
     auto args = std::make_shared<MakefileArgs>();
-    cmd->add_option("PROJECT", args->projects, "Output name or project name");
+    auto* named = cmd->add_option("PROJECT", args->projects,
+                                  "Output names or project names (default: the active project)");
+    auto* all =
+        cmd->add_flag("--all", args->all, "Every project of the workspace")->excludes(named);
     cmd->add_option("--target", args->target, "One target only (default: every target)");
     cmd->add_option("--mode", args->mode, "normal, sub (a linked project's) or fal")
         ->check(CLI::IsMember(mode_names));
@@ -375,6 +388,7 @@ void RegisterMakefileCommands(const CommandRegistry& registry) {
                                    "The makefile (default: the project's own, <project>.mak)");
     auto* to_stdout = cmd->add_flag("--stdout", args->to_stdout, "Print the text, write nothing");
     output->excludes(to_stdout);
+    all->excludes(output);
     auto* check = cmd->add_flag("--check", args->check,
                                 "Write nothing; exit 1 naming each project whose makefile "
                                 "differs from what would be generated now")

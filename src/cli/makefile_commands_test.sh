@@ -51,4 +51,13 @@ check "the copy" 0 "title${tab}Pack
 command${tab}pack \$(TargetPath)
 output${tab}Debug\\Sensor.pak" -- "$zelvan" -q build-step Sensor Release custom-build
 check "unknown step" 1 "" -- "$zelvan" -q build-step Sensor Debug during-build
+
+# Several projects at once, or every one; nothing stale afterwards.
+check "makefile of two" 0 "$ws/Sensor/Sensor.mak
+$ws/MathLib/MathLib.mak" -- "$zelvan" -q makefile Sensor MathLib
+check "makefile --all" 0 "$ws/MathLib/MathLib.mak
+$ws/Motor/Motor.mak
+$ws/Sensor/Sensor.mak" -- "$zelvan" -q makefile --all
+check "all current" 0 "" -- "$zelvan" -q makefile --check
+check "--all with a project" 2 "" -- "$zelvan" -q makefile --all Motor
 finish makefile
