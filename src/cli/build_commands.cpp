@@ -22,6 +22,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -114,6 +115,7 @@ struct BuildArgs {
   std::string project;
   std::string target;
   int jobs = 0;
+  bool all = false;  // every project, linked ones first
 };
 
 // What runs make: its program, makefile, directory and goals.
@@ -277,10 +279,41 @@ MakeEnd RunMakeSession(const GlobalOptions& globals, const BuildArgs& args, bool
   return {kExitOk};
 }
 
+// The workspace's projects, each after the projects it links (workspace
+// order otherwise); false after printing why.
+bool ProjectsInLinkOrder(const GlobalOptions& globals, std::vector<std::string>* names) {
+  WorkspaceSession session(globals);
+  session.SetReadOnly();
+  if (!session.Open() || !session.AllProjectsRead("nothing was built")) return false;
+  CProjectData& workspace = session.workspace();
+  std::vector<COneProjectData*> done;
+  std::function<void(COneProjectData*, int)> visit = [&](COneProjectData* project, int depth) {
+    if (std::find(done.begin(), done.end(), project) != done.end() || depth > 64) return;
+    for (const std::string& name : project->LinkList()) {
+      COneProjectData* linked = workspace.FindProject(name);
+      if (linked != nullptr && linked != project) visit(linked, depth + 1);
+    }
+    if (std::find(done.begin(), done.end(), project) == done.end()) done.push_back(project);
+  };
+  for (const auto& project : workspace.Projects())
+    visit(project.get(), 0);
+  for (COneProjectData* project : done)
+    names->push_back(project->OutputName());
+  return true;
+}
+
 int RunMake(const GlobalOptions& globals, const BuildArgs& args, bool clean) {
-  MakeEnd end = RunMakeSession(globals, args, clean);
-  if (end.signal != 0) EndProcessBySignal(end.signal);
-  return end.status;
+  std::vector<std::string> projects = {args.project};
+  if (args.all && !ProjectsInLinkOrder(globals, &projects)) return kExitFailed;
+  if (args.all) projects.erase(projects.begin());
+  for (const std::string& project : projects) {
+    BuildArgs one = args;
+    one.project = project;
+    MakeEnd end = RunMakeSession(globals, one, clean);
+    if (end.signal != 0) EndProcessBySignal(end.signal);
+    if (end.status != kExitOk) return end.status;
+  }
+  return kExitOk;
 }
 
 struct CompileCommandsArgs {
@@ -349,7 +382,10 @@ void RegisterBuildCommands(const CommandRegistry& registry) {
                 "make failed, 4 when `zelvan stop` stopped it (Ctrl-C or a signal ends it by "
                 "that signal, with make and all it started)");
     auto args = std::make_shared<BuildArgs>();
-    cmd->add_option("PROJECT", args->project, "Output name or project name (default: the active)");
+    auto* named = cmd->add_option("PROJECT", args->project,
+                                  "Output name or project name (default: the active)");
+    cmd->add_flag("--all", args->all, "Every project of the workspace, linked ones first")
+        ->excludes(named);
     cmd->add_option("--target", args->target, "Build target (default: the project's current one)");
     if (!clean) {
       cmd->add_option("-j,--jobs", args->jobs, "Jobs make runs at once")

@@ -274,4 +274,11 @@ wait "$second" || fail "turns: the second build failed: $(cat "$work/second.txt"
 rc=$?
 [ "$rc" = 3 ] || fail "make failed: status $rc, want 3"
 stderr_has "make failed" "make failed"
+
+# Every project, linked ones first; a failure ends the run with its status.
+"$zelvan" -q build --all > /dev/null 2> "$work/all.txt"
+rc=$?
+[ "$rc" = 3 ] || fail "build --all: status $rc, want 3 (Motor's failing step)"
+[ "$(grep '^zelvan:' "$work/all.txt" | sed 's/ built in .*\| is up to date//')" = "zelvan: MathLib.lib (Debug)
+zelvan: make failed (status 2); the build is incomplete" ] || fail "build --all: $(cat "$work/all.txt")"
 finish build
