@@ -158,6 +158,10 @@ if command -v clangd > /dev/null; then
     fail "clangd --check: $(tail -n 5 "$work/clangd.txt")"
   grep -q "All checks completed, 0 errors" "$work/clangd.txt" ||
     fail "clangd did not find the headers: $(grep '^E' "$work/clangd.txt" | head -n 3)"
+  for file in $(grep -o '"file":"[^"]*"' compile_commands.json | cut -d'"' -f4); do
+    [ -e "$file" ] || continue
+    clangd --check="$file" 2>&1 | grep -q "Failed to parse" && fail "clangd cannot parse the entry of $file"
+  done
 else
   echo "clangd is not installed: its check is skipped"
 fi
