@@ -244,7 +244,7 @@ int ComponentSession::Failed() {
 }
 
 int ComponentSession::FailedWith(std::string_view subject) {
-  return PrintFailure(err_, LastStatus(), LastMessage(), host().LastError(), subject);
+  return PrintFailure(err_, &fs(), LastStatus(), LastMessage(), host().LastError(), subject);
 }
 
 int ComponentSession::Failed(std::string_view message) {
@@ -254,7 +254,7 @@ int ComponentSession::Failed(std::string_view message) {
 
 int ComponentSession::FailedWithStatus(uint32_t status, unsigned message_id,
                                        std::string_view subject) {
-  return PrintFailure(err_, status, LoadMessage(host(), message_id), {}, subject);
+  return PrintFailure(err_, &fs(), status, LoadMessage(host(), message_id), {}, subject);
 }
 
 }  // namespace zelvan::cli

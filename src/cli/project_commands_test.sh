@@ -87,4 +87,10 @@ TABLE
 check "rename: invalid name" 1 "" -- "$zelvan" rename Drive "a:b"
 stderr_has "rename: invalid name" "error 0x000013E1"
 
+# The system's messages name full paths in host form, blanks and all.
+mkdir "Two Words"
+check "new in a folder" 0 "Two Words/Twin.KBP" -- "$zelvan" -q new Twin --cpu MR44 --dir "Two Words"
+check "new again" 1 "" -- "$zelvan" -q new Twin --cpu MR44 --dir "Two Words"
+stderr_has "new again" "error 0x00001151: The file $PWD/Two Words/Twin.KBP already exists. (Twin)"
+
 finish "project command"

@@ -76,8 +76,16 @@ std::unique_ptr<TerminalProgress> MakeCommandProgress(const GlobalOptions& optio
 // Prints why an operation failed: a non-zero `status` with its `message`,
 // followed by what it concerns when `subject` is given; else the host's
 // last error; else that the operation failed. Returns kExitFailed.
-int PrintFailure(std::ostream& err, uint32_t status, std::string_view message,
+// The system's message keeps its words; the full paths in it are given in
+// host form through `fs` (when there is one).
+int PrintFailure(std::ostream& err, FileSystem* fs, uint32_t status, std::string_view message,
                  std::string_view host_error, std::string_view subject);
+
+// `message` with each full system path in it ("\home\u\ws\Motor.lcf",
+// "K:\Tools\x") in host form ("/home/u/ws/Motor.lcf"). A path runs to the
+// next blank, or past it while the word after the blank goes on with `\`;
+// a closing ".", "," or ")" is not part of it.
+std::string HostPathsIn(FileSystem& fs, std::string_view message);
 
 // What a "not one of the project's targets" failure concerns: the target
 // asked for and those the project has ("Nightly; targets: Debug, Release").

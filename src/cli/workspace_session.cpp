@@ -308,9 +308,10 @@ int WorkspaceSession::Failed() {
 }
 
 int WorkspaceSession::FailedWith(std::string_view subject) {
-  if (!workspace_) return PrintFailure(err_, 0, {}, host_.LastError(), subject);
-  return PrintFailure(err_, workspace_->GetLastStatus(), workspace_->GetLastMessage(),
-                      host_.LastError(), subject);
+  if (!workspace_)
+    return PrintFailure(err_, host_platform_ ? &fs() : nullptr, 0, {}, host_.LastError(), subject);
+  return PrintFailure(err_, host_platform_ ? &fs() : nullptr, workspace_->GetLastStatus(),
+                      workspace_->GetLastMessage(), host_.LastError(), subject);
 }
 
 int WorkspaceSession::Failed(std::string_view message) {
