@@ -8,7 +8,6 @@
 source "$(dirname "$0")/example_workspace_test_lib.sh"
 
 ws=$PWD
-sys=$(printf '%s' "$ws" | tr / '\\')  # the workspace as the system names it
 tab=$'\t'
 
 # stderr_is NAME TEXT: the last command's stderr is TEXT.
@@ -40,7 +39,7 @@ while IFS='|' read -r command status out last <&3; do
     [ $kind = deleted ] && why="it does not exist"
     # shellcheck disable=SC2086
     check "$kind: $command" "$status" "${out//'\n'/$'\n'}" -- "$zelvan" $command
-    stderr_is "$kind: $command" "$(printf '%s\n%s' "The project file $sys\\MathLib\\MathLib.kbp cannot be \
+    stderr_is "$kind: $command" "$(printf '%s\n%s' "The project file $ws/MathLib/MathLib.kbp cannot be \
 read and is left out of the workspace: $why." "${last//UNREAD/$unread}")"
     cp "$work/MathLib.kbp" MathLib/MathLib.kbp
   done

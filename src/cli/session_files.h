@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "host/host_path_text.h"
 #include "host/terminal_progress.h"
 #include "platform/ansi_text.h"
 
@@ -80,12 +81,6 @@ std::unique_ptr<TerminalProgress> MakeCommandProgress(const GlobalOptions& optio
 // host form through `fs` (when there is one).
 int PrintFailure(std::ostream& err, FileSystem* fs, uint32_t status, std::string_view message,
                  std::string_view host_error, std::string_view subject);
-
-// `message` with each full system path in it ("\home\u\ws\Motor.lcf",
-// "K:\Tools\x") in host form ("/home/u/ws/Motor.lcf"). A path runs to the
-// next blank, or past it while the word after the blank goes on with `\`;
-// a closing ".", "," or ")" is not part of it.
-std::string HostPathsIn(FileSystem& fs, std::string_view message);
 
 // What a "not one of the project's targets" failure concerns: the target
 // asked for and those the project has ("Nightly; targets: Debug, Release").

@@ -1,5 +1,6 @@
 #include "host/headless_host.h"
 
+#include "host/host_path_text.h"
 #include "model/message_texts.h"
 #include "model/path_functions.h"
 #include "model/status_codes.h"
@@ -306,7 +307,11 @@ void HeadlessHost::ReportError(uint32_t code, std::string_view message) {
 void HeadlessHost::WriteOutputLine(std::string_view text, int kind) {
   if (summarize_unresolved_ && Summarized(text)) return;
   if (!show_information_ && kind != kOutputWarning) return;
-  messages_ << text << "\n";
+  if (platform_.fs != nullptr) {
+    messages_ << HostPathsIn(*platform_.fs, text) << "\n";
+  } else {
+    messages_ << text << "\n";
+  }
 }
 
 bool HeadlessHost::Summarized(std::string_view text) {

@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "host/host_path_text.h"
 #include "model/message_texts.h"
 #include "model/status_codes.h"
 #include "tests/support/model_test_platform.h"
@@ -164,6 +165,26 @@ TEST_F(HeadlessHostTest, QuietHostCountsUnresolvedIncludesInOneLine) {
       }
     }
     EXPECT_EQ(out.str(), c.printed);
+  }
+}
+
+// The system's texts keep their words; their full paths are the host's.
+TEST_F(HeadlessHostTest, HostPathsInTexts) {
+  const std::string k = env_.fs.ToHostPath("K:\\Tools\\a b.h");
+  const struct {
+    const char* text;
+    std::string want;
+  } cases[] = {
+      {"The file \\ws\\Motor\\Motor.lcf exists.", "The file /ws/Motor/Motor.lcf exists."},
+      {"W-007-D001:\\ws\\main.c(26):#include \"x.h\"",
+       "W-007-D001:/ws/main.c(26):#include \"x.h\""},
+      {"Motor.abs - (\\ws\\my dir\\main.c)", "Motor.abs - (/ws/my dir/main.c)"},
+      {"in K:\\Tools\\a b.h, and \\ws\\c.h.", "in " + k + ", and /ws/c.h."},
+      {"no path: a\\b, 50\\ 2, \\ alone", "no path: a\\b, 50\\ 2, \\ alone"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(HostPathsIn(env_.fs, c.text), c.want);
   }
 }
 
