@@ -1,5 +1,10 @@
 #include "cli/cli_toolchain.h"
 
+#include <cstdio>
+#include <vector>
+
+#include "cli/closest_name.h"
+
 #include "platform/ui_hooks.h"
 #include "toolchain/install_location.h"
 
@@ -40,6 +45,20 @@ bool OpenToolchain(const GlobalOptions& globals, ToolchainSession* session, std:
   session->cpus = std::make_unique<CCPUTools>(session->platform(), *session->util);
   session->cpus->LoadCpuTools();
   return true;
+}
+
+void ReportUnknownCpu(const CCPUTools* cpus, std::string_view typed) {
+  std::vector<std::string> known;
+  if (cpus != nullptr) {
+    for (const auto& info : cpus->Cpus())
+      known.push_back(info->CpuName);
+  }
+  std::string message = "unknown CPU " + std::string(typed);
+  for (const std::string& name : known)
+    message += (&name == &known.front() ? "; known: " : ", ") + name;
+  std::string closest = ClosestName(typed, known);
+  if (!closest.empty()) message += " (did you mean " + closest + "?)";
+  std::fprintf(stderr, "zelvan: %s\n", message.c_str());
 }
 
 }  // namespace zelvan::cli

@@ -29,4 +29,8 @@ struct ToolchainSession {
 // False with a one-line reason in `error`.
 bool OpenToolchain(const GlobalOptions& globals, ToolchainSession* session, std::string* error);
 
+// Prints "zelvan: unknown CPU X; known: A, B (did you mean A?)" with the
+// families of `cpus` (none when it is null).
+void ReportUnknownCpu(const CCPUTools* cpus, std::string_view typed);
+
 }  // namespace zelvan::cli

@@ -6,7 +6,6 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_toolchain.h"
-#include "cli/closest_name.h"
 #include "cli/json_output.h"
 #include "toolchain/option_definition.h"
 #include "toolchain/proj_opt_string.h"
@@ -48,15 +47,7 @@ int RunFormat(const GlobalOptions& globals, const FormatArgs& args) {
   }
   const CCPUInfo* cpu = session.cpus->FindCpu(args.cpu);
   if (cpu == nullptr) {
-    std::vector<std::string> known;
-    for (const auto& info : session.cpus->Cpus())
-      known.push_back(info->CpuName);
-    const std::string closest = ClosestName(args.cpu, known);
-    std::string list;
-    for (const std::string& name : known)
-      list += (list.empty() ? "" : ", ") + name;
-    std::fprintf(stderr, "zelvan: unknown CPU %s%s; known: %s\n", args.cpu.c_str(),
-                 closest.empty() ? "" : (" (did you mean " + closest + "?)").c_str(), list.c_str());
+    ReportUnknownCpu(session.cpus.get(), args.cpu);
     return kExitFailed;
   }
   CProjOPtString options;

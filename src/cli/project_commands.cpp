@@ -17,7 +17,6 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_toolchain.h"
-#include "cli/closest_name.h"
 #include "cli/component_session.h"
 #include "model/path_functions.h"
 #include "model/status_codes.h"
@@ -71,24 +70,12 @@ bool ResolveCpu(const GlobalOptions& globals, const std::string& typed, std::str
   if (!cpu->empty()) return true;
   ToolchainSession toolchain;
   std::string error;
-  std::vector<std::string> known;
-  if (OpenToolchain(globals, &toolchain, &error)) {
-    if (toolchain.cpus->FindCpu(typed) != nullptr) {
-      *cpu = typed;
-      return true;
-    }
-    for (const auto& info : toolchain.cpus->Cpus())
-      known.push_back(info->CpuName);
+  const bool opened = OpenToolchain(globals, &toolchain, &error);
+  if (opened && toolchain.cpus->FindCpu(typed) != nullptr) {
+    *cpu = typed;
+    return true;
   }
-  std::string message = "unknown CPU " + typed;
-  if (!known.empty()) {
-    message += "; known:";
-    for (const std::string& name : known)
-      message += (&name == &known.front() ? " " : ", ") + name;
-  }
-  std::string closest = ClosestName(typed, known);
-  if (!closest.empty()) message += " (did you mean " + closest + "?)";
-  std::fprintf(stderr, "zelvan: %s\n", message.c_str());
+  ReportUnknownCpu(opened ? toolchain.cpus.get() : nullptr, typed);
   return false;
 }
 
