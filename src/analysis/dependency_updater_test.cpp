@@ -353,7 +353,16 @@ TEST_F(DependencyUpdaterTest, ModifiedModeScansStaleFilesOnlyAndWritesOnlyWhenIt
   EXPECT_EQ(env_.ide.Calls("RefreshProjectView"), (std::vector<std::string>{kAppFile}));
 }
 
-TEST_F(DependencyUpdaterTest, AStopEndsTheRefreshAfterTheCurrentFileAndKeepsFilesWhole) {
+// The same refresh with one thread and with two (the second scanning the
+// later half of the files ahead): a stop or a failed write ends it alike.
+class DependencyUpdaterThreadsTest : public DependencyUpdaterTest,
+                                     public ::testing::WithParamInterface<int> {
+ protected:
+  DependencyUpdaterThreadsTest() { updater_->SetThreads(GetParam()); }
+};
+INSTANTIATE_TEST_SUITE_P(Threads, DependencyUpdaterThreadsTest, ::testing::Values(1, 2));
+
+TEST_P(DependencyUpdaterThreadsTest, AStopEndsTheRefreshAfterTheCurrentFileAndKeepsFilesWhole) {
   AppFiles({{"main.c", "#include \"a.h\"\n"},
             {"util.c", "#include \"a.h\"\n"},
             {"start.asm", ""},
@@ -422,7 +431,7 @@ TEST_F(DependencyUpdaterTest, TheDependencyFileIsReadOnOpenAndStrangersAreNamed)
   EXPECT_EQ(env_.Contents(kAppDeps).find("gone.c"), std::string::npos);
 }
 
-TEST_F(DependencyUpdaterTest, AnUnwritableDependencyFileIsReportedAndLeftAsItWas) {
+TEST_P(DependencyUpdaterThreadsTest, AnUnwritableDependencyFileIsReportedAndLeftAsItWas) {
   AppFiles({{"main.c", "#include \"a.h\"\n"}, {"a.h", ""}});
   env_.AddFile(kAppDeps, "old");
   env_.fs.FailAlways(testing::FsOp::kRename);
