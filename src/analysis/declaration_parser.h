@@ -42,6 +42,10 @@ class CDeclarationParser : public DeclarationHandler {
   // "enum" or "__regbank" construct being skipped, or right after "#pragma".
   int HandleDeclarationToken(CPerserBase& parser, const std::string& word,
                              uint32_t result) override;
+  // True at file scope between declarations, at the start of a declaration
+  // inside a struct or class body, and anywhere inside a function body
+  // (where only the braces count).
+  bool BetweenDeclarations(CPerserBase& parser) override;
 
  private:
   struct TokenView {
@@ -104,6 +108,13 @@ class CDeclarationParser : public DeclarationHandler {
   // A constructor or destructor of the class whose body is open: the last
   // type word becomes the name.
   bool TakeConstructorName(CDefileVariable* record) const;
+  // A definition in the old style with no type: "main() {", "isatty(fd)
+  // int fd; {". The one word so far becomes the name.
+  bool TakeImplicitIntName(CPerserBase& p, CDefileVariable* record) const;
+  // "name __P((int a))": a "(" right after the one that opened a parameter
+  // list. The word before the list wrapped it; the word before that is the
+  // name, and the inner parentheses hold the parameters.
+  void TakeWrappedParameters(CPerserBase& p) const;
 
   std::deque<Token> queue_;
   // The words at file scope of the line being read and of the line before.
@@ -111,6 +122,8 @@ class CDeclarationParser : public DeclarationHandler {
   std::vector<Token> previous_line_tokens_;
   // The line the current record started on; the last line resynchronised.
   int32_t record_line_ = 0;
+  // The line of the first word of the current declaration's type.
+  int32_t first_type_line_ = 0;
   int32_t resync_line_ = 0;
   // The brace depth at which the current record started.
   int32_t base_depth_ = 0;
