@@ -15,11 +15,17 @@
 //     a function returning one; "FOO(x)" followed by more words was a macro
 //     call, and the words after it go on as usual ("FOO(1, 2) name(...)"
 //     defines name, "T FOO(x) = {...}" is an object);
+//   - at file scope, a name in lower case with no type words before its
+//     parameter list ("main() {", "isatty(fd) int fd; {") is a function in
+//     the old style, unless more words follow the list on their way to a
+//     "{" or a "name(": then it was a macro call ("weak_alias(a, b)");
+//   - "name __P((int a))": the macro word wraps the parameter list;
 //   - "enum" bodies, "__attribute__((...))" and similar compiler extensions,
 //     and preprocessor lines the scanner leaves are skipped;
 //   - inside a class body, a member function with a body is a record of its
 //     own; statements inside a function body never are;
-//   - "extern" marks no definition, but "extern "C"" only names a linkage.
+//   - "extern" is a storage word: with a body the function is defined, and
+//     "extern "C"" only names a linkage.
 #pragma once
 
 #include <cstdint>
