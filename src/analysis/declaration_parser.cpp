@@ -54,6 +54,16 @@ bool IsExtensionWithArgument(std::string_view word) {
   return std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords);
 }
 
+// Blanks the scanner keeps in words: the carriage returns of a text held in
+// memory, and form feeds and vertical tabs (a page break alone on its line
+// must not start a declaration).
+constexpr std::string_view kBlankControls = "\r\f\v";
+
+void StripBlankControls(std::string* word) {
+  if (word->find_first_of(kBlankControls) == std::string::npos) return;
+  std::erase_if(*word, [](char c) { return kBlankControls.find(c) != std::string_view::npos; });
+}
+
 bool IsBlankKind(uint32_t kind) {
   return kind == token::kSpace || kind == token::kTab || kind == token::kEndOfLine;
 }
@@ -196,16 +206,50 @@ bool CDeclarationParser::TakeConstructorName(CDefileVariable* record) const {
   return true;
 }
 
+bool CDeclarationParser::TakeImplicitIntName(CPerserBase& p, CDefileVariable* record) const {
+  // Only at file scope, where a statement cannot stand.
+  if (p.brace_depth() != 0 || p.paren_depth() != 0 || record != Root(p) ||
+      (record->storage & CDefileVariable::kTypedef) != 0 || !IsPlainName(record->type)) {
+    return false;
+  }
+  // A name in capitals is a macro: "DEFINE_HANDLER(irq) {" defines no
+  // function of that name.
+  if (std::none_of(record->type.begin(), record->type.end(),
+                   [](char c) { return c >= 'a' && c <= 'z'; })) {
+    return false;
+  }
+  record->name = std::move(record->type);
+  record->type.clear();
+  record->line = first_type_line_;  // "static" may stand on the line before
+  record->implicit_type = true;
+  return true;
+}
+
+void CDeclarationParser::TakeWrappedParameters(CPerserBase& p) const {
+  CDefileVariable* current = Current(p);
+  if (current == nullptr || current->kind != kFunction || p.member_flag() != 0 ||
+      p.parser_state() != kArguments || p.paren_depth() != current->argument_level ||
+      !current->argument_words.empty()) {
+    return;
+  }
+  size_t blank = current->type.rfind(' ');
+  size_t start = blank == std::string::npos ? 0 : blank + 1;
+  std::string_view last = std::string_view(current->type).substr(start);
+  if (!IsPlainName(last)) return;
+  current->name = std::string(last);
+  current->type.erase(blank == std::string::npos ? 0 : blank);
+  ++current->argument_level;
+}
+
 // --- Words.
 
 int CDeclarationParser::HandleDeclarationToken(CPerserBase& parser, const std::string& word,
                                                uint32_t result) {
   std::string_view text = word;
   std::string stripped;
-  if (word.find('\r') != std::string::npos) {
-    // A text held in memory keeps its carriage returns in the words.
+  if (word.find_first_of(kBlankControls) != std::string::npos) {
     stripped = word;
-    std::erase(stripped, '\r');
+    StripBlankControls(&stripped);
     text = stripped;
   }
   int ok = Step(parser, TokenView{text, token::KindOf(result), parser.token_line(), false});
@@ -218,11 +262,22 @@ int CDeclarationParser::HandleDeclarationToken(CPerserBase& parser, const std::s
   return ok;
 }
 
+bool CDeclarationParser::BetweenDeclarations(CPerserBase& p) {
+  if (p.member_flag() != 0) return true;
+  if (!queue_.empty() || p.paren_depth() != 0) return false;
+  if (Root(p) == nullptr) return true;
+  // A fresh declaration inside braces, with no word yet.
+  const CDefileVariable* current = Current(p);
+  return p.parser_state() == kStart && RelativeDepth(p) > 0 && current != nullptr &&
+         current->kind == kUnknown && current->storage == 0 && current->type.empty() &&
+         current->name.empty();
+}
+
 bool CDeclarationParser::ReadSignificant(CPerserBase& p, Token* token) {
   for (;;) {
     uint32_t result = p.NextToken(&token->word);
     if (result == 0) return false;
-    if (token->word.find('\r') != std::string::npos) std::erase(token->word, '\r');
+    StripBlankControls(&token->word);
     token->kind = token::KindOf(result);
     token->line = p.token_line();
     token->raw = false;
@@ -379,12 +434,14 @@ int CDeclarationParser::Step(CPerserBase& p, const TokenView& token) {
           current->line = token.line;
         } else if (!EqualsNoCase(w, "switch")) {
           state = kType;
+          if (current->type.empty()) first_type_line_ = token.line;
           current->AddTypeWord(w);
           current->line = token.line;
         }
         break;
       case kType:
         if (IsTypeWord(w) || current->type.empty()) {
+          if (current->type.empty()) first_type_line_ = token.line;
           current->AddTypeWord(w);
         } else if (current->type == "class" || current->type == "struct" ||
                    current->type == "union") {
@@ -423,6 +480,7 @@ int CDeclarationParser::Step(CPerserBase& p, const TokenView& token) {
   // The delimiter.
   switch (k) {
     case token::kOpenParen:
+      if (w.empty()) TakeWrappedParameters(p);
       OpenParen(p);
       break;
     case token::kCloseParen:
@@ -507,6 +565,36 @@ bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, const TokenView
     current->argument_level = 1;
     p.set_paren_depth(1);
     p.set_parser_state(kArguments);
+    return true;
+  }
+  CDefileVariable* record = Current(p);
+  if (kind == token::kOpenParen && IsPlainName(word) && record != nullptr &&
+      (record->implicit_type || HoldsMacroArguments(record->argument_words)) &&
+      std::all_of(statement_words_.begin(), statement_words_.end(), [&](const std::string& w) {
+        // "int (*cb) __P((int))" declares a parameter named in the list.
+        return CanStartDefinition(w) &&
+               std::find(record->argument_words.begin(), record->argument_words.end(), w) ==
+                   record->argument_words.end();
+      })) {
+    // "__printf(2, 3) static void f(", "static __realloc_size(2) void *\n
+    // g(": no parameter is declared so, and the "name(x)" before was a
+    // macro call. The words since are the type and the name of the
+    // declaration; the "(" is read again.
+    record->implicit_type = false;
+    record->after_macro_call = true;
+    record->kind = kUnknown;
+    record->argument_words.clear();
+    record->argument_level = 0;
+    std::string macro = std::move(record->name);
+    record->name.clear();
+    record->AddTypeWord(macro);
+    statement_words_.pop_back();
+    for (const std::string& type_word : statement_words_)
+      record->AddTypeWord(type_word);
+    statement_words_.clear();
+    if (!line_tokens_.empty()) line_tokens_.pop_back();
+    queue_.push_front(Token{std::string(word), kind, token.line, true});
+    p.set_parser_state(kName);
     return true;
   }
   if (kind != token::kSemicolon) return true;
@@ -659,7 +747,7 @@ void CDeclarationParser::OpenParen(CPerserBase& p) {
   if (current != nullptr) {
     if (current->kind == kUnknown) {
       if (current->name.empty()) {
-        if (TakeConstructorName(current)) {
+        if (TakeConstructorName(current) || TakeImplicitIntName(p, current)) {
           current->kind = kFunction;
           state = kArguments;
         } else {
@@ -715,6 +803,12 @@ void CDeclarationParser::OpenBrace(CPerserBase& p, int32_t line) {
   CDefileVariable* current = Current(p);
   int32_t depth = RelativeDepth(p);
   if (current != nullptr && current->kind == kUnknown) current->kind = kBody;
+  if (current != nullptr && current->implicit_type &&
+      (p.parser_state() != kAfterParameters || !statement_words_.empty())) {
+    // "weak_alias (a, b)" then "struct s {", or "free_ptr (static struct s
+    // {": that was a macro call, and this body is none of it.
+    current->kind = kDeclarator;
+  }
   if (current != nullptr && current->kind == kFunction && depth > 0 && p.member_flag() == 0) {
     // A member function defined inside a class body: the class record is
     // finished, and the function goes on as a record of its own.

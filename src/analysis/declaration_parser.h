@@ -15,11 +15,17 @@
 //     a function returning one; "FOO(x)" followed by more words was a macro
 //     call, and the words after it go on as usual ("FOO(1, 2) name(...)"
 //     defines name, "T FOO(x) = {...}" is an object);
+//   - at file scope, a name in lower case with no type words before its
+//     parameter list ("main() {", "isatty(fd) int fd; {") is a function in
+//     the old style, unless more words follow the list on their way to a
+//     "{" or a "name(": then it was a macro call ("weak_alias(a, b)");
+//   - "name __P((int a))": the macro word wraps the parameter list;
 //   - "enum" bodies, "__attribute__((...))" and similar compiler extensions,
 //     and preprocessor lines the scanner leaves are skipped;
 //   - inside a class body, a member function with a body is a record of its
 //     own; statements inside a function body never are;
-//   - "extern" marks no definition, but "extern "C"" only names a linkage.
+//   - "extern" is a storage word: with a body the function is defined, and
+//     "extern "C"" only names a linkage.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +48,10 @@ class CDeclarationParser : public DeclarationHandler {
   // "enum" or "__regbank" construct being skipped, or right after "#pragma".
   int HandleDeclarationToken(CPerserBase& parser, const std::string& word,
                              uint32_t result) override;
+  // True at file scope between declarations, at the start of a declaration
+  // inside a struct or class body, and anywhere inside a function body
+  // (where only the braces count).
+  bool BetweenDeclarations(CPerserBase& parser) override;
 
  private:
   struct TokenView {
@@ -104,6 +114,13 @@ class CDeclarationParser : public DeclarationHandler {
   // A constructor or destructor of the class whose body is open: the last
   // type word becomes the name.
   bool TakeConstructorName(CDefileVariable* record) const;
+  // A definition in the old style with no type: "main() {", "isatty(fd)
+  // int fd; {". The one word so far becomes the name.
+  bool TakeImplicitIntName(CPerserBase& p, CDefileVariable* record) const;
+  // "name __P((int a))": a "(" right after the one that opened a parameter
+  // list. The word before the list wrapped it; the word before that is the
+  // name, and the inner parentheses hold the parameters.
+  void TakeWrappedParameters(CPerserBase& p) const;
 
   std::deque<Token> queue_;
   // The words at file scope of the line being read and of the line before.
@@ -111,6 +128,8 @@ class CDeclarationParser : public DeclarationHandler {
   std::vector<Token> previous_line_tokens_;
   // The line the current record started on; the last line resynchronised.
   int32_t record_line_ = 0;
+  // The line of the first word of the current declaration's type.
+  int32_t first_type_line_ = 0;
   int32_t resync_line_ = 0;
   // The brace depth at which the current record started.
   int32_t base_depth_ = 0;

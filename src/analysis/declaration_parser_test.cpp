@@ -35,8 +35,11 @@ TEST(DeclarationParserTest, FunctionsOfRealWorldShapes) {
   const ParserCase cases[] = {
       // Declarations inside a body are no entries of their own.
       {"main", "int main(void) { int x; }", "1 int|main(void)\n"},
-      {"prototype and extern", "int f(int a);\nextern int g(void) { return 0; }\nstatic int h();",
-       ""},
+      // "extern" with a body still defines the function.
+      {"prototype and extern",
+       "int f(int a);\nextern int g(void) { return 0; }\nstatic int h();\nextern DB *\n"
+       "open_db(file)\n  char *file;\n{\n}\n",
+       "2 int|g(void)\n5 DB *|open_db(file)\n"},
       {"storage and pointer arguments",
        "static unsigned long f(char *p, int n)\n{\n  return n;\n}\n",
        "1 unsigned long|f(char * p,int n)\n"},
@@ -90,14 +93,46 @@ TEST(DeclarationParserTest, FunctionsOfRealWorldShapes) {
        "4 int|g(const T * p,int * k)\n9 int|bar(void)\n13 FOO x int|f(void)\n"},
       {"macro that defines a function", "DEFINE_HANDLER(irq) { return 0; }\nint after(void) { }",
        "2 int|after(void)\n"},
+      // Definitions in the old style with no type at all.
+      {"no type",
+       "main ()\n{\n}\nisatty (fd)\n     int fd;\n{\n}\nstatic\nzero_bss()\n{\n}\n"
+       "_getpid (n)\n{\n}\n",
+       "1 |main()\n4 |isatty(fd)\n9 |zero_bss()\n12 |_getpid(n)\n"},
+      {"macro calls that look like definitions with no type",
+       "weak_alias (a, b)\nstruct s {\n  int x;\n};\nfree_ptr (\nstatic struct t\n{\n  int a;\n"
+       "} *p);\n__printf(2, 3) static void log_it(const char *f, ...)\n{\n}\n"
+       "static __realloc_size(2) void *\nresize(void *p)\n{\n}\n"
+       "int scan(d, sel)\n  char *d;\n  int (*sel) __P((int));\n{\n}\n",
+       "10 __printf void|log_it(const char * f,...)\n14 __realloc_size void *|resize(void * "
+       "p)\n"
+       "17 int|scan(d,sel)\n"},
+      {"parameters wrapped in a macro", "static void\nlock_all __P((void))\n{\n}\n",
+       "2 void|lock_all(void)\n"},
+      {"brackets holding quotes", "static char buf[sizeof(\"[]:n\")];\nint f(void) { }\n",
+       "2 int|f(void)\n"},
       {"static inline in a guarded header",
        "#ifndef UTIL_H\n#define UTIL_H\nstatic inline int max(int a, int b)\n"
        "{ return a > b ? a : b; }\n#endif\n",
        "3 inline int|max(int a,int b)\n"},
+      // Every configuration's functions, but one body for each.
       {"conditional branches",
        "#if 0\nint never(void) { }\n#endif\n#ifdef CONFIG_X\nint x_on(void) { return 1; }\n"
-       "#else\nint x_off(void) { return 0; }\n#endif\n",
-       "5 int|x_on(void)\n"},
+       "#else\nint x_off(void) { return 0; }\n#endif\n#ifndef _REENT_ONLY\nint r(void) { "
+       "}\n#endif\n",
+       "5 int|x_on(void)\n7 int|x_off(void)\n10 int|r(void)\n"},
+      {"conditional heads of one definition",
+       "#ifdef X\nint f(int a)\n#else\nint f(a) int a;\n#endif\n{\n}\n"
+       "#ifdef X\nint g(int a) {\n#elif Y\nint g(long a) {\n#else\nint g(void) {\n#endif\n"
+       "  return 0;\n}\nint after(void) { }\n",
+       "2 int|f(int a)\n9 int|g(int a)\n17 int|after(void)\n"},
+      {"conditionals inside bodies",
+       "int h(void)\n{\n#ifdef X\n  if (a) {\n#else\n  if (b) {\n#endif\n  }\n"
+       "#if A\n  a();\n#else\n  b();\n#endif\n}\nstruct s {\n#ifdef X\n  int a;\n#else\n"
+       "  long a;\n#endif\n};\nint k(void) { }\n",
+       "1 int|h(void)\n22 int|k(void)\n"},
+      {"page break before a conditional",
+       "int a;\n\f\n#ifdef X\nint f(void) { }\n#else\nint g(void) { }\n#endif\n",
+       "4 int|f(void)\n6 int|g(void)\n"},
       {"parenthesised conditions of an RTOS kernel",
        "#if ( configUSE_MUTEXES == 1 )\nBaseType_t xGive( QueueHandle_t x )\n{\n}\n#endif\n"
        "#if ( 0 )\nvoid vOff( void ) { }\n#endif\n",

@@ -84,8 +84,7 @@ std::vector<std::string> CDefileVariable::Arguments() const {
 
 bool IsFunctionDefinition(const CDefileVariable& record) {
   return record.kind == CDefineVariableData::kFunction && record.body_flag == 0 &&
-         (record.storage & CDefileVariable::kExtern) == 0 && !IsStatementWord(record.name) &&
-         !record.nested.empty();
+         !IsStatementWord(record.name) && !record.nested.empty();
 }
 
 void CollectFunctions(const CPerserBase& scanner, std::vector<CDefineVariableData>* functions) {

@@ -60,14 +60,17 @@ class CDefileVariable : public CDeclarationRecord {
   bool pointer_declarator = false;
   // Words followed "FOO(x)", which was thus a macro call.
   bool after_macro_call = false;
+  // A function with no type words: "main() {".
+  bool implicit_type = false;
   // The parenthesis depth inside the parameter list (1 for most functions);
   // parentheses deeper than it belong to an argument ("void (*cb)(int)").
   int32_t argument_level = 0;
 };
 
 // A record the scanner finished that defines a function: a function
-// declaration with a body, not started inside another function's body, not
-// "extern", and not named "if", "switch" or "while".
+// declaration with a body, not started inside another function's body, and
+// not named "if", "switch" or "while". "extern" does not matter: with a body,
+// "extern int f(void) { ... }" defines f.
 bool IsFunctionDefinition(const CDefileVariable& record);
 
 // Appends an entry for every finished record of `scanner` that defines a

@@ -105,7 +105,7 @@ uint32_t CPerserBase::NextToken(std::string* word) {
         SkipQuoted(c);
         break;
       case '[':
-        SkipQuoted(']');
+        SkipBracketed();
         break;
       case '/': {
         int next = PeekChar();
@@ -169,6 +169,18 @@ void CPerserBase::SkipQuoted(int terminator) {
   }
 }
 
+void CPerserBase::SkipBracketed() {
+  // "buf[sizeof("[]:n")]" and "a[b[1]]" close at their own "]".
+  for (int depth = 1;;) {
+    int c = GetChar();
+    if (c == 0) return;
+    if (c == '\n') CountLine();
+    if (c == '"' || c == '\'') SkipQuoted(c);
+    if (c == '[') ++depth;
+    if (c == ']' && --depth == 0) return;
+  }
+}
+
 void CPerserBase::SkipBlockComment() {
   for (;;) {
     int c = GetChar();
@@ -188,35 +200,23 @@ bool CPerserBase::ParseTokens() {
     uint32_t result = NextToken(&word);
     if (result == 0) break;
     bool line_ended = token::KindOf(result) == token::kEndOfLine;
-    bool guard_armed = guard_armed_;
-    guard_armed_ = false;
     switch (DirectiveOf(word)) {
       case Directive::kConditional:
         ok = preprocessor_status_.BeginConditional(word);
+        if (ok) branchings_.push_back({false, BetweenDeclarations(), brace_depth_, member_flag_});
         // "#if(" : the condition word ended by the "(" is the directive itself.
         parenthesised_if_ = word == "#if" && token::KindOf(result) == token::kOpenParen;
         continue;
       case Directive::kElse:
-        ok = preprocessor_status_.ToggleElse();
+        ok = BeginNextBranch();
         if (ok && !line_ended) SkipToEndOfLine();
         continue;
       case Directive::kDefine:
-        if (guard_armed && !line_ended) {
-          // "#ifndef X" "#define X": an include guard, whose branch is taken.
-          std::string name;
-          uint32_t name_result = NextToken(&name);
-          if (name == guard_name_ && preprocessor_status_.GetLast() == pp_state::kIfndefNotTaken) {
-            preprocessor_status_.SetLast(pp_state::kIfndefTaken);
-          }
-          line_ended = name_result == 0 || token::KindOf(name_result) == token::kEndOfLine;
-        }
-        if (!line_ended) SkipToEndOfLine();
-        continue;
       case Directive::kLine:
         if (!line_ended) SkipToEndOfLine();
         continue;
       case Directive::kEndif:
-        preprocessor_status_.Pop();
+        if (preprocessor_status_.Pop() && !branchings_.empty()) branchings_.pop_back();
         continue;
       case Directive::kNone:
         break;
@@ -227,11 +227,9 @@ bool CPerserBase::ParseTokens() {
       // line is, and only a zero makes it false.
       parenthesised_if_ = false;
       preprocessor_status_.SetCondition(ReadConditionIsZero(word, result) ? "0" : "1");
+      NoteCondition();
     } else if (preprocessor_status_.SetCondition(word)) {
-      if (preprocessor_status_.GetLast() == pp_state::kIfndefNotTaken) {
-        guard_name_ = word;
-        guard_armed_ = true;
-      }
+      NoteCondition();
       if (!line_ended) SkipToEndOfLine();
     } else if ((preprocessor_status_.GetEffectiveState() & pp_state::kStateMask) == 0) {
       if (handler_ && handler_->HandleDeclarationToken(*this, word, result) == 0) ok = false;
@@ -239,6 +237,27 @@ bool CPerserBase::ParseTokens() {
   }
   FinishCurrentRecord();
   return ok;
+}
+
+bool CPerserBase::BetweenDeclarations() {
+  return handler_ == nullptr || handler_->BetweenDeclarations(*this);
+}
+
+void CPerserBase::NoteCondition() {
+  if (!branchings_.empty())
+    branchings_.back().taken = pp_state::IsActive(preprocessor_status_.GetLast());
+}
+
+bool CPerserBase::BeginNextBranch() {
+  bool take = true;
+  if (!branchings_.empty()) {
+    const Branching& b = branchings_.back();
+    take = !b.taken || (b.between && brace_depth_ == b.brace_depth &&
+                        member_flag_ == b.member_flag && BetweenDeclarations());
+  }
+  if (!preprocessor_status_.NextBranch(take)) return false;
+  if (take && !branchings_.empty()) branchings_.back().taken = true;
+  return true;
 }
 
 bool CPerserBase::ReadConditionIsZero(const std::string& first, uint32_t result) {

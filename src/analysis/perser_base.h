@@ -4,12 +4,18 @@
 // handler.
 //
 // The scanner is shallow on purpose: no macro expansion, no expression
-// evaluation, no include processing. "#if" is taken unless its first word is
-// empty or all zeros, or, for a parenthesised condition, unless the whole
-// line is nothing but a zero in parentheses ("#if ( 0 )"; "#if ( X == 1 )"
-// is taken). "#ifdef" is always taken, "#ifndef" never, except as
-// an include guard: an "#ifndef X" whose next line is "#define X" is taken,
-// or nothing in a guarded header would ever be seen.
+// evaluation, no include processing. Its words serve a list of what a source
+// defines in any configuration, so it follows every branch it can:
+//   - "#if" is taken unless its first word is empty or all zeros, or, for a
+//     parenthesised condition, unless the whole line is nothing but a zero
+//     in parentheses ("#if ( 0 )"; "#if ( X == 1 )" is taken). "#ifdef" and
+//     "#ifndef" are always taken;
+//   - a branch after "#else" or "#elif" is taken when no branch before it
+//     was, and also when the conditional began between declarations and the
+//     branch before ended there again, at the same brace depth (as the
+//     handler judges: DeclarationHandler::BetweenDeclarations). Otherwise
+//     the branches would stack up: "#ifdef X / int f(int a) { / #else /
+//     int f(long a) { / #endif" opens one body, not two.
 //
 // Subclasses supply the characters (CPerserFile, CPerserString). One scanner
 // object serves one text: its line count and stacks are never reset.
@@ -67,6 +73,9 @@ class DeclarationHandler {
   // further words itself through the parser (NextToken, SkipToKind ...).
   virtual int HandleDeclarationToken(CPerserBase& parser, const std::string& word,
                                      uint32_t result) = 0;
+  // Whether the words so far form whole declarations or statements, so that
+  // the next ones may come from another branch of a conditional.
+  virtual bool BetweenDeclarations(CPerserBase& /*parser*/) { return true; }
 };
 
 class CPerserBase {
@@ -97,6 +106,9 @@ class CPerserBase {
   // Reads up to and including `terminator`; a backslash escapes the next
   // character. Stops at the end of the text.
   void SkipQuoted(int terminator);
+  // Reads up to and including the "]" that closes a "[" just read, passing
+  // over nested brackets and quoted text.
+  void SkipBracketed();
   // Reads up to and including "*/" (the "/*" already read).
   void SkipBlockComment();
 
@@ -147,6 +159,11 @@ class CPerserBase {
   // Reads a parenthesised "#if" condition to the end of its line, starting
   // from its first word and that word's result; true when it is only zero.
   bool ReadConditionIsZero(const std::string& first, uint32_t result);
+  bool BetweenDeclarations();
+  // "#else" or "#elif": decides whether the next branch is taken.
+  bool BeginNextBranch();
+  // The newest conditional now knows whether its first branch is taken.
+  void NoteCondition();
 
   std::string word_buffer_;
   CPreprocessorStatus preprocessor_status_;
@@ -163,9 +180,15 @@ class CPerserBase {
   DeclarationHandler* handler_ = nullptr;
   // "#if(" was read: its condition is parenthesised.
   bool parenthesised_if_ = false;
-  // The condition of an "#ifndef" just read, while its "#define" may follow.
-  std::string guard_name_;
-  bool guard_armed_ = false;
+  // One per open conditional: where it began, and whether one of its
+  // branches was taken.
+  struct Branching {
+    bool taken = false;
+    bool between = false;
+    int32_t brace_depth = 0;
+    uint32_t member_flag = 0;
+  };
+  std::vector<Branching> branchings_;
 };
 
 }  // namespace zelvan

@@ -45,8 +45,9 @@ TEST(PerserBaseTest, WordsAndDelimiters) {
       {"a'\\''b;", "1 [ab] ;\n"},
       {"x\"a\\\"b\"y", "1 [xy] LF\n"},
       {"a[10] = {0};", "1 [a] SPACE\n1 [] =\n1 [] {\n1 [0] }\n1 [] ;\n"},
-      // Brackets know no quotes: the first "]" closes, the quote after it opens.
-      {"a[\"]\"] b", "1 [a] LF\n"},
+      // A bracket closes at its own "]", past quoted text and nested brackets.
+      {"a[\"]\"] b", "1 [a] SPACE\n1 [b] LF\n"},
+      {"buf[sizeof(\"[]:n\")][b[1]]; c", "1 [buf] ;\n1 [c] LF\n"},
       // Comments.
       {"f() // {x}\ny", "1 [f] (\n1 [] )\n1 [] LF\n2 [y] LF\n"},
       {"a// c\nb", "1 [a] LF\n2 [b] LF\n"},
@@ -79,18 +80,27 @@ TEST(PerserBaseTest, WordsAndDelimiters) {
   }
 }
 
-// Accepts words until it meets `refuse`; remembers what it saw.
+// Accepts words until it meets `refuse`; remembers what it saw. Counts the
+// braces, and stands between declarations except right after "mid".
 class RecordingHandler : public DeclarationHandler {
  public:
   explicit RecordingHandler(std::string refuse = "") : refuse_(std::move(refuse)) {}
-  int HandleDeclarationToken(CPerserBase&, const std::string& word, uint32_t result) override {
+  int HandleDeclarationToken(CPerserBase& parser, const std::string& word,
+                             uint32_t result) override {
     seen += word + "|" + std::string(DelimiterName(token::KindOf(result))) + "\n";
+    if (token::KindOf(result) == token::kOpenBrace)
+      parser.set_brace_depth(parser.brace_depth() + 1);
+    if (token::KindOf(result) == token::kCloseBrace)
+      parser.set_brace_depth(parser.brace_depth() - 1);
+    if (!word.empty()) last_ = word;
     return word == refuse_ ? 0 : 1;
   }
+  bool BetweenDeclarations(CPerserBase&) override { return last_ != "mid"; }
   std::string seen;
 
  private:
   std::string refuse_;
+  std::string last_;
 };
 
 struct ParseCase {
@@ -103,22 +113,41 @@ struct ParseCase {
 TEST(PerserBaseTest, ParseTokensFollowsConditionals) {
   const ParseCase cases[] = {
       {"empty", "", true, ""},
-      {"ifdef", "#ifdef X\na\n#else\nb\n#endif\nc", true, "a|LF\nc|LF\n"},
-      {"ifndef", "#ifndef X\na\n#else\nb\n#endif\nc", true, "b|LF\nc|LF\n"},
-      {"include guard", "#ifndef X_H\n#define X_H 1\na\n#else\nb\n#endif", true, "a|LF\n"},
-      {"not a guard", "#ifndef X\na\n#define X\nb\n#endif\n#ifndef Y\n#define Z\nc\n#endif", true,
-       ""},
-      {"if elif else", "#if 0\na\n#elif 1\nb\n#else\nc\n#endif\n", true, "b|LF\n"},
-      {"elif condition unread", "#if 1\na\n#elif 0\nb\n#endif\n", true, "a|LF\n"},
+      // Every branch is scanned that leaves the handler where the
+      // conditional found it: "#ifdef" and "#ifndef" alike, and the branches
+      // after "#else" and "#elif".
+      {"ifdef", "#ifdef X\na\n#else\nb\n#endif\nc", true, "a|LF\nb|LF\nc|LF\n"},
+      {"ifndef", "#ifndef X\na\n#else\nb\n#endif\nc", true, "a|LF\nb|LF\nc|LF\n"},
+      {"guarded header", "#ifndef X_H\n#define X_H 1\na\n#endif", true, "a|LF\n"},
+      {"if elif else", "#if 0\na\n#elif 1\nb\n#else\nc\n#endif\n", true, "b|LF\nc|LF\n"},
+      {"elif chain", "#if A\na\n#elif B\nb\n#elif C\nc\n#else\nd\n#endif", true,
+       "a|LF\nb|LF\nc|LF\nd|LF\n"},
+      {"elif condition unread", "#if 1\na\n#elif 0\nb\n#endif\n", true, "a|LF\nb|LF\n"},
       {"nested", "#if 1\n#if 0\na\n#endif\nb\n#endif\n#if 0\n#if 1\nc\n#endif\n#endif\nd", true,
        "b|LF\nd|LF\n"},
+      {"else inside a dropped branch", "#if 0\n#ifdef X\na\n#else\nb\n#endif\n#else\nc\n#endif",
+       true, "c|LF\n"},
+      // A branch that opens or closes a brace is the last one scanned.
+      {"brace opened in a branch", "#ifdef X\nf {\n#elif Y\ng {\n#else\nh {\n#endif\n}\nk", true,
+       "f|SPACE\n|{\n|LF\n|}\n|LF\nk|LF\n"},
+      {"brace closed in a branch", "{\n#ifndef X\n}\n#else\n}\n#endif\nk", true,
+       "|{\n|LF\n|}\n|LF\nk|LF\n"},
+      {"braces balanced in a branch", "#ifdef X\nf { }\n#else\ng { }\n#endif", true,
+       "f|SPACE\n|{\n|}\n|LF\ng|SPACE\n|{\n|}\n|LF\n"},
+      {"branch after a dropped zero", "#if 0\nf {\n#else\ng {\n#endif", true, "g|SPACE\n|{\n|LF\n"},
+      // Nor are later branches scanned when the handler stood inside a
+      // declaration at the directive, or at the "#else".
+      {"inside a declaration at the if", "mid\n#ifdef X\na\n#else\nb\n#endif", true,
+       "mid|LF\na|LF\n"},
+      {"inside a declaration at the else", "#ifdef X\nmid\n#else\nb\n#endif\nc", true,
+       "mid|LF\nc|LF\n"},
       // A parenthesised condition is false only when it is nothing but a zero.
       {"if parenthesis", "#if (1)\na\n#endif\nb", true, "a|LF\nb|LF\n"},
       {"if parenthesised zero", "#if (0)\na\n#endif\n#if ( 0 ) /* off */\nb\n#else\nc\n#endif",
        true, "c|LF\n"},
       {"if parenthesis without blank", "#if(0)\na\n#endif\n#if(X)\nb\n#endif", true, "b|LF\n"},
       {"if parenthesised comparison", "#if ( configUSE_X == 1 )\na\n#else\nb\n#endif", true,
-       "a|LF\n"},
+       "a|LF\nb|LF\n"},
       {"if parenthesised nesting", "#if ((0)) // (1)\na\n#endif\n#if (0) || X\nb\n#endif", true,
        "b|LF\n"},
       {"if parenthesis continued", "#if ( 0 \\\n )\na\n#endif\nb", true, "b|LF\n"},

@@ -127,7 +127,7 @@ TEST(PerserFileTest, ParseFileRunsTheParseLoopOverTheFile) {
     std::string words;
   };
   MemoryFileSystem fs;
-  ASSERT_TRUE(fs.AddFile("C:\\a.c", "#ifdef X\r\nint a;\r\n#else\r\nint b;\r\n#endif\r\n"));
+  ASSERT_TRUE(fs.AddFile("C:\\a.c", "#if 0\r\nint a;\r\n#else\r\nint b;\r\n#endif\r\n"));
   ASSERT_TRUE(fs.AddFile("C:\\bad.c", "#else\r\nint a;"));
   ASSERT_TRUE(fs.AddFile("C:\\binary.c", std::string("\x00\xff\x01\x02", 4) + "int a;"));
   const struct {
@@ -135,7 +135,7 @@ TEST(PerserFileTest, ParseFileRunsTheParseLoopOverTheFile) {
     bool ok;
     const char* words;
   } cases[] = {
-      {"C:\\a.c", true, "int a "},
+      {"C:\\a.c", true, "int b "},
       {"C:\\bad.c", false, ""},
       // A file that starts with a zero byte has no text at all.
       {"C:\\binary.c", true, ""},

@@ -45,7 +45,7 @@ bool CPreprocessorStatus::SetCondition(std::string_view word) {
   if (last == pp_state::kIfdefPending) {
     state = pp_state::kIfdefTaken;
   } else if (last == pp_state::kIfndefPending) {
-    state = pp_state::kIfndefNotTaken;
+    state = pp_state::kIfndefTaken;
   } else {
     // Only a literal zero (or nothing) is known to be false; anything else,
     // a macro name included, is assumed true.
@@ -55,11 +55,10 @@ bool CPreprocessorStatus::SetCondition(std::string_view word) {
   return SetLast(state);
 }
 
-bool CPreprocessorStatus::ToggleElse() {
+bool CPreprocessorStatus::NextBranch(bool taken) {
   uint32_t last = GetLastOrZero();
   if (last == 0 || pp_state::IsPending(last)) return false;
-  return SetLast(pp_state::IsInactive(last) ? (last & ~pp_state::kInactive)
-                                            : (last | pp_state::kInactive));
+  return SetLast(taken ? (last & ~pp_state::kInactive) : (last | pp_state::kInactive));
 }
 
 uint32_t CPreprocessorStatus::GetEffectiveState() const {

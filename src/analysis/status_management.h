@@ -6,7 +6,8 @@
 //   0x0000  active: words in it are handed on;
 //   0x1000  inactive: the branch is not taken;
 //   0x2000  pending: the directive has been seen, its condition not yet.
-// "#else" and "#elif" toggle bit 0x1000 of the newest word.
+// "#else" and "#elif" set or clear bit 0x1000 of the newest word, as the
+// scanner decides (perser_base.h).
 //
 // CClassStatus holds the access value (3 public, 2 protected, 1 private) of
 // each open brace level for the declaration parser.
@@ -27,8 +28,8 @@ inline constexpr uint32_t kIfndefPending = 0x2004;
 inline constexpr uint32_t kIfTaken = 0x0001;
 inline constexpr uint32_t kIfNotTaken = 0x1001;
 inline constexpr uint32_t kIfdefTaken = 0x0002;
-inline constexpr uint32_t kIfndefNotTaken = 0x1004;
-inline constexpr uint32_t kIfndefTaken = 0x0004;  // "#else" of an "#ifndef", or an include guard
+inline constexpr uint32_t kIfndefNotTaken = 0x1004;  // a later branch of it, not scanned
+inline constexpr uint32_t kIfndefTaken = 0x0004;
 
 inline constexpr uint32_t kStateMask = 0xF000;
 inline constexpr uint32_t kInactive = 0x1000;
@@ -81,14 +82,14 @@ class CPreprocessorStatus : public CStatusManagement {
   bool BeginConditional(std::string_view directive);
 
   // Takes `word` as the condition of a pending conditional. False, with
-  // nothing changed, when the newest word is not pending. "#ifdef" is always
-  // taken, "#ifndef" never; "#if" is not taken when `word` is empty or all
-  // '0' characters.
+  // nothing changed, when the newest word is not pending. "#ifdef" and
+  // "#ifndef" are always taken; "#if" is not taken when `word` is empty or
+  // all '0' characters.
   bool SetCondition(std::string_view word);
 
-  // "#else" / "#elif": switches the newest conditional to its other branch.
-  // Fails with no open conditional or while it is pending.
-  bool ToggleElse();
+  // "#else" / "#elif": the newest conditional goes on with its next branch,
+  // scanned or not. Fails with no open conditional or while it is pending.
+  bool NextBranch(bool taken);
 
   // The newest word, with bit 0x1000 added when it is active but some
   // enclosing level is inactive. Words are handed on only when this has none

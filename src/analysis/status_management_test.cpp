@@ -19,7 +19,7 @@ TEST(StatusManagementTest, ConditionOfIfDecidesTheBranch) {
       {"#if", "000", pp_state::kIfNotTaken},   {"#if", "1", pp_state::kIfTaken},
       {"#if", "0x0", pp_state::kIfTaken},      {"#if", "FOO", pp_state::kIfTaken},
       {"#if", "!defined", pp_state::kIfTaken}, {"#ifdef", "", pp_state::kIfdefTaken},
-      {"#ifdef", "0", pp_state::kIfdefTaken},  {"#ifndef", "X", pp_state::kIfndefNotTaken},
+      {"#ifdef", "0", pp_state::kIfdefTaken},  {"#ifndef", "X", pp_state::kIfndefTaken},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.directive) + " '" + c.word + "'");

@@ -104,7 +104,9 @@ def write_project(root, name, files, compile_options, cpu="MR44A"):
     path = os.path.join(root, name + ".kbp")
     with open(path, "w", newline="\r\n") as f:
         f.write("\n".join(lines) + "\n")
-    for stale in (".kde", ".kdx"):
+    # Data files of an earlier run (the function database too: a changed
+    # parser must parse every source again).
+    for stale in (".kde", ".kdx", ".kfv"):
         if os.path.exists(os.path.join(root, name + stale)):
             os.remove(os.path.join(root, name + stale))
     return path
@@ -267,7 +269,34 @@ class SourceLines:
         return lines[line - 1] if 0 < line <= len(lines) else ""
 
 
-def missed_causes(missed, ours):
+def swallowed_pairs(missed, extra, theirs):
+    """ctags takes a macro call with no ";" ("weak_alias (a, b)") for an
+    old-style definition whose parameter declarations run on to the next
+    "{": it lists the macro and not the definition after it. Each such pair
+    is a miss (the macro) and an extra (the definition) with no ctags tag
+    between them."""
+    lines = {}
+    for _, path, line in theirs:
+        lines.setdefault(path, []).append(line)
+    extra_by_file = {}
+    for tag in extra:
+        extra_by_file.setdefault(tag[1], []).append(tag)
+    text = SourceLines()
+    pairs = {}
+    for name, path, line in sorted(missed, key=lambda t: (t[1], t[2])):
+        if not re.match(r"\s*(static\s+)?" + re.escape(name) + r"\s*\(", text(path, line)):
+            continue
+        after = sorted((t for t in extra_by_file.get(path, []) if t[2] > line and t not in
+                        pairs.values()), key=lambda t: t[2])
+        if after and not any(line < other < after[0][2] for other in lines[path]):
+            pairs[(name, path, line)] = after[0]
+    return pairs
+
+
+SWALLOWED = "a macro call with no ';' that ctags takes for an old-style definition"
+
+
+def missed_causes(missed, ours, pairs):
     """ctags' functions that zelvan does not list, by the likely cause."""
     named = {(name, path) for name, path, _ in ours}
     last = {}
@@ -276,7 +305,9 @@ def missed_causes(missed, ours):
     text = SourceLines()
     causes = {}
     for name, path, line in sorted(missed, key=lambda t: (t[1], t[2])):
-        if (name, path) in named:
+        if (name, path, line) in pairs:
+            cause = SWALLOWED + " (zelvan lists the definition after it)"
+        elif (name, path) in named:
             cause = "listed at another line"
         elif re.match(r"\s*[A-Z][A-Z0-9_]*\s*\(", text(path, line)):
             cause = "macro calls that ctags takes for definitions"
@@ -288,12 +319,23 @@ def missed_causes(missed, ours):
     return causes
 
 
-def extra_causes(extra, theirs):
+def extra_causes(extra, theirs, pairs):
     named = {(name, path) for name, path, _ in theirs}
+    swallowed = set(pairs.values())
+    text = SourceLines()
     causes = {}
     for name, path, line in sorted(extra, key=lambda t: (t[1], t[2])):
-        if (name, path) in named:
+        here = text(path, line)
+        if (name, path, line) in swallowed:
+            cause = "the definition after " + SWALLOWED
+        elif (name, path) in named:
             cause = "ctags lists at another line"
+        elif re.match(r"\s*" + re.escape(name) + r"\s*\([\w\s,]*\)\s*$", here):
+            cause = "old-style definitions (a list of parameter names) that ctags does not list"
+            if re.match(r"\s*extern\b", text(path, line - 1)):
+                cause += ", after 'extern'"
+        elif re.match(r"\s*[A-Z][A-Z0-9_]*\s*\(.*\b" + re.escape(name) + r"\s*\(", here):
+            cause = "functions defined in a macro's arguments, which ctags does not list"
         elif name.startswith("__") or re.fullmatch(r"[A-Z0-9_]+", name):
             cause = "annotation words or macros listed as the function"
         else:
@@ -331,10 +373,16 @@ def functions(args):
     print(f"{args.tree}: {len(files)} sources; ctags {len(theirs)} functions, zelvan {len(ours)}, "
           f"both {len(both)}")
     print(f"recall {recall:.2f}% (name, file and line), precision {precision:.2f}%")
-    for title, causes in (("missed", missed_causes(theirs - ours, ours)),
-                          ("not confirmed", extra_causes(ours - theirs, theirs))):
+    pairs = swallowed_pairs(theirs - ours, ours - theirs, theirs)
+    for title, causes in (("missed", missed_causes(theirs - ours, ours, pairs)),
+                          ("not confirmed", extra_causes(ours - theirs, theirs, pairs))):
         for cause, found in sorted(causes.items(), key=lambda kv: -len(kv[1])):
-            print(f"  {title}: {len(found)} {cause}, e.g. {', '.join(found[:3])}")
+            print(f"  {title}: {len(found):5} {cause}, e.g. {', '.join(found[:3])}")
+    # The figures with ctags' own misreadings of macro calls set aside.
+    fair_recall = 100.0 * len(both) / max(1, len(theirs) - len(pairs))
+    fair_precision = 100.0 * (len(both) + len(pairs)) / max(1, len(ours))
+    print(f"with the {len(pairs)} macro calls ctags takes for definitions set aside: recall "
+          f"{fair_recall:.2f}%, precision {fair_precision:.2f}%")
     if recall < args.min_recall or precision < args.min_precision:
         sys.exit(f"FAIL: recall {recall:.2f}% (at least {args.min_recall}%), precision "
                  f"{precision:.2f}% (at least {args.min_precision}%)")
