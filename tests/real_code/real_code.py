@@ -34,6 +34,9 @@ LINUX_INCLUDES = ["arch/x86/include", "arch/x86/include/generated", "include",
 LINUX_FORCED = ["include/linux/compiler-version.h", "include/linux/kconfig.h",
                 "include/linux/compiler_types.h"]
 NEWLIB_INCLUDES = ["newlib/libc/include"]
+# newlib's glibc-style macros that make aliases or system-call stubs.
+CTAGS_MACROS = ["weak_alias", "strong_alias", "libc_hidden_def", "libc_hidden_proto",
+                "libresolv_hidden_def"] + [f"_syscall{n}" for n in range(7)]
 
 
 def run(cmd, cwd=None, env=None, check=True):
@@ -361,7 +364,12 @@ def functions(args):
         f.write(r.stdout)
     with open(os.path.join(work, f"{args.tree}_files.txt"), "w") as f:
         f.write("\n".join(files) + "\n")
-    r = run(["ctags", "-x", "--languages=C", "--langmap=C:.c.h", "--kinds-C=f",
+    # ctags is told the tree's own alias macros, as its manual advises for
+    # macros that stand where a declaration may ("weak_alias (a, b)" with no
+    # ";"): without it, it takes each call for an old-style definition and
+    # loses the real definition after it.
+    ignore = ["-I", ",".join(m + "+" for m in CTAGS_MACROS)] if args.tree == "newlib" else []
+    r = run(["ctags", "-x", "--languages=C", "--langmap=C:.c.h", "--kinds-C=f", *ignore,
              "--_xformat=%N\t%F\t%n", "-L", os.path.join(work, f"{args.tree}_files.txt")], cwd=root)
     with open(os.path.join(work, f"{args.tree}_ctags.tags"), "w") as f:
         f.write(r.stdout)
