@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/bstr.h"
+#include "com/bstr.h"
 #include "service/component_ids.h"
 #include "service/ide_bridge.h"
 #include "service/ide_connection.h"
