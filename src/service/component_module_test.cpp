@@ -10,17 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "analysis/dependency_progress.h"
 #include "com/bstr.h"
 #include "com/dispatch_object.h"
 #include "com/inproc_server.h"
 #include "com/safe_array.h"
 #include "com/variant_args.h"
-#include "host/host_ide_objects.h"
 #include "model/project_data.h"
 #include "model/status_codes.h"
 #include "platform/registry.h"
 #include "service/component_interfaces.h"
+#include "service/ide_interfaces.h"
 #include "tests/support/model_test_platform.h"
 #include "tests/support/recording_ide_host.h"
 
@@ -370,22 +369,28 @@ TEST_F(ComponentModuleTest, ProjectObjectChecksInOrderAndReportsItsFailures) {
 // A refresh posts its progress to the window the IDE hands over; a write
 // that failed is told to the IDE once, when the workspace is saved or closed.
 TEST_F(ComponentModuleTest, RefreshesShowTheirProgressAndFailedWritesAreTold) {
-  struct Recorded final : DependencyProgress {
-    void SetTotal(uint64_t steps) override { log += "total " + std::to_string(steps) + ";"; }
-    void SetProject(std::string_view name) override { log += std::string(name) + ";"; }
-    void Step() override { log += "+"; }
+  // The IDE's progress window, recording what is posted to it.
+  struct Window final : DispatchObject<IKovaProgressWindow> {
+    Window() : DispatchObject(IID_IKovaProgressWindow) {}
+    HRESULT STDMETHODCALLTYPE PostProgress(UINT message, ULONGLONG number, BSTR text) override {
+      if (message == kProgressTotalMessage) log += "total " + std::to_string(number) + ";";
+      if (message == kProgressProjectMessage) log += TextFromBstr(text) + ";";
+      if (message == kProgressStepMessage) log += "+";
+      return S_OK;
+    }
     std::string log;
-  } progress;
+  };
   Open();
-  ComPtr<HostProgressWindow> window = MakeComObject<HostProgressWindow>(progress);
+  ComPtr<Window> window = MakeComObject<Window>();
+  const std::string& log = window->log;
   VARIANT handle = args_.Empty();
   handle.vt = VT_UNKNOWN;
   handle.punkVal = window.Get();
   EXPECT_EQ(service_->Method73(10003, args_.Array({"App"}), handle, args_.VariantRef()), S_OK);
-  EXPECT_EQ(progress.log, "total 2;App.abs;++");
+  EXPECT_EQ(log, "total 2;App.abs;++");
   ScopedBstr cancelled;
   EXPECT_EQ(service_->GetProjectInfo(125, args_.Empty(), handle, cancelled.Receive()), S_OK);
-  EXPECT_EQ(progress.log, "total 2;App.abs;++total 2;App.abs;++Lib.lib;");
+  EXPECT_EQ(log, "total 2;App.abs;++total 2;App.abs;++Lib.lib;");
   // A number (a window of another system) shows nothing.
   EXPECT_EQ(service_->UpdateProjectDependencies(0, args_.Text("App"), args_.Long(7)), S_OK);
 
