@@ -17,8 +17,10 @@
 #include "com/variant_args.h"
 #include "model/project_data.h"
 #include "model/status_codes.h"
+#include "platform/local_time.h"
 #include "platform/registry.h"
 #include "service/component_interfaces.h"
+#include "service/ide_connection.h"
 #include "service/ide_interfaces.h"
 #include "tests/support/model_test_platform.h"
 #include "tests/support/recording_ide_host.h"
@@ -401,6 +403,27 @@ TEST_F(ComponentModuleTest, RefreshesShowTheirProgressAndFailedWritesAreTold) {
   EXPECT_THAT(ide_.Calls(kOutputWindowProgId, 22),
               ::testing::ElementsAre("Build Project Service|0|0x40041155|The file "
                                      "C:\\ws\\app\\App.kde was not written: disk full.|Zelvan"));
+}
+
+// The IDE's request (event 12806) refreshes the modified files of the
+// project it names, or of every project; an unknown name is reported.
+TEST_F(ComponentModuleTest, TheIdesRequestRefreshesModifiedFiles) {
+  // The clock a second after the last write: a refresh in the second of a
+  // change counts the file stale again.
+  auto sync_clock = [&] { env_.system.now = ToLocalTime(env_.memory.Now() / 1000000000 + 1); };
+  sync_clock();
+  Open();
+  ComPtr<ICommand> command = Create<ICommand>(CLSID_Command);
+  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n");
+  env_.AddFile("C:\\ws\\app\\a.h", "");
+  sync_clock();
+  EXPECT_EQ(command->Notify(kEventUpdateDependencies, args_.Text("App")), S_OK);
+  EXPECT_NE(env_.Contents("C:\\ws\\app\\App.kde").find("Debug0=1|a.h\r\n"), std::string::npos);
+  EXPECT_EQ(Status(), 0u);
+  EXPECT_EQ(command->Notify(kEventUpdateDependencies, args_.Text("Nope")), S_OK);
+  EXPECT_EQ(Status(), kStatusProjectNotFound);
+  EXPECT_EQ(command->Notify(kEventUpdateDependencies, args_.Empty()), S_OK);
+  EXPECT_EQ(Status(), 0u);
 }
 
 // Calls by name end in the same methods: outs become the result, or go
