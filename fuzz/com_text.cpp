@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/bstr.h"
-#include "platform/com_types.h"
-#include "platform/safe_array.h"
+#include "com/bstr.h"
+#include "com/com_types.h"
+#include "com/safe_array.h"
 
 using namespace zelvan;
 

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/com_ptr.h"
-#include "platform/dispatch_object.h"
-#include "platform/safe_array.h"
-#include "platform/variant.h"
+#include "com/com_ptr.h"
+#include "com/dispatch_object.h"
+#include "com/safe_array.h"
+#include "com/variant.h"
 #include "service/component_ids.h"
 #include "service/component_module.h"
 #include "tests/support/model_test_platform.h"

@@ -18,8 +18,8 @@
 #include "model/one_source_file.h"
 #include "model/project_data.h"
 #include "model/status_codes.h"
+#include "model/workspace_hooks.h"
 #include "platform/local_time.h"
-#include "service/service_hooks.h"
 #include "tests/support/model_test_platform.h"
 #include "toolchain/cpu_tools.h"
 #include "toolchain/qk_util.h"
@@ -36,6 +36,30 @@ constexpr const char* kAppFile = "C:\\ws\\app\\App.kbp";
 constexpr const char* kAppDeps = "C:\\ws\\app\\App.kde";
 constexpr const char* kAppIndex = "C:\\ws\\app\\App.kdx";
 constexpr int64_t kSecond = 1000000000;
+
+// What opening, adding to and saving the workspace hand to the updater, as
+// the service's hooks do (which write makefiles besides).
+class RefreshHooks final : public WorkspaceHooks {
+ public:
+  explicit RefreshHooks(DependencyUpdater& updater) : updater_(updater) {}
+  void RefreshDependencies(CProjectData& workspace) override {
+    workspace_ = &workspace;
+    updater_.WorkspaceOpened(workspace);
+  }
+  bool WriteMakefile(CProjectData&, COneProjectData&, bool) override { return true; }
+  void SourceFileAdded(CProjectData& workspace, COneProjectData& project,
+                       COneSourceFile& file) override {
+    updater_.ComputeAddedFile(workspace, project, file);
+  }
+  bool SaveSourceFileData(COneProjectData& project) override {
+    return workspace_ == nullptr || updater_.ProjectSaving(*workspace_, project);
+  }
+  void SetWorkspace(CProjectData* workspace) { workspace_ = workspace; }
+
+ private:
+  DependencyUpdater& updater_;
+  CProjectData* workspace_ = nullptr;
+};
 
 // Two targets; main.c has options of its own for Debug.
 const std::string kAppProject = Crlf(
@@ -70,7 +94,7 @@ class DependencyUpdaterTest : public ::testing::Test {
     cpus_.LoadCpuTools();
     updater_ = std::make_unique<DependencyUpdater>(cpus_);
     updater_->SetStopCheckInterval(std::chrono::milliseconds(0));
-    hooks_ = std::make_unique<ServiceHooks>(*updater_);
+    hooks_ = std::make_unique<RefreshHooks>(*updater_);
     env_.ide.project_files = {kAppFile};
     env_.AddFile(kAppFile, kAppProject);
   }
@@ -115,7 +139,7 @@ class DependencyUpdaterTest : public ::testing::Test {
   QkUtil util_;
   CCPUTools cpus_;
   std::unique_ptr<DependencyUpdater> updater_;
-  std::unique_ptr<ServiceHooks> hooks_;
+  std::unique_ptr<RefreshHooks> hooks_;
   std::unique_ptr<CProjectData> workspace_;
 };
 
@@ -460,12 +484,14 @@ TEST_F(DependencyUpdaterTest, ListedRefreshChecksEveryNameFirst) {
                                            DependencyMode::kModifiedFiles, nullptr, nullptr));
   EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h"}));
 
-  // The IDE's request (event 12806) for one project, and for all.
+  // Modified files of one project, and of all.
   AppFiles({{"a.h", "#include \"b.h\"\n"}, {"b.h", ""}});
   SyncClock();
-  hooks_->UpdateDependenciesRequested("App");
+  ASSERT_TRUE(updater_->UpdateDependencies(*workspace_, {"App"}, DependencyMode::kModifiedFiles,
+                                           nullptr, nullptr));
   EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h", "1|b.h"}));
-  hooks_->UpdateDependenciesRequested("");
+  EXPECT_TRUE(
+      updater_->UpdateDependencies(*workspace_, DependencyMode::kModifiedFiles, nullptr, nullptr));
   EXPECT_EQ(workspace_->GetLastStatus(), 0u);
 }
 
@@ -581,7 +607,7 @@ TEST(DependencyRefreshAtScaleTest, TwoThreadsWriteWhatOneWrites) {
     for (int open = 0; open < 2; ++open) {
       DependencyUpdater updater(cpus);
       updater.SetThreads(threads);
-      ServiceHooks hooks(updater);
+      RefreshHooks hooks(updater);
       std::unique_ptr<CProjectData> workspace = env.NewWorkspace(&hooks);
       hooks.SetWorkspace(workspace.get());
       env.ide.calls.clear();

@@ -15,12 +15,12 @@
 #include <string_view>
 
 #include "cli/cli_command.h"
+#include "com/class_registry.h"
+#include "com/com_ptr.h"
+#include "com/inproc_server.h"
 #include "host/headless_host.h"
 #include "host/host_ide_objects.h"
-#include "platform/class_registry.h"
-#include "platform/com_ptr.h"
 #include "platform/host_platform.h"
-#include "platform/inproc_server.h"
 
 namespace zelvan::cli {
 

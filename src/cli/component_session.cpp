@@ -5,12 +5,12 @@
 #include <set>
 
 #include "cli/session_files.h"
+#include "com/bstr.h"
+#include "com/safe_array.h"
 #include "model/message_texts.h"
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
-#include "platform/bstr.h"
 #include "platform/file_system.h"
-#include "platform/safe_array.h"
 #include "platform/system_services.h"
 #include "platform/win_path.h"
 #include "storage/project_files.h"

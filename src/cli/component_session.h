@@ -27,11 +27,11 @@
 
 #include "cli/cli_command.h"
 #include "cli/component_host.h"
+#include "com/com_ptr.h"
+#include "com/variant.h"
+#include "com/variant_args.h"
 #include "host/terminal_progress.h"
 #include "host/write_locks.h"
-#include "platform/com_ptr.h"
-#include "platform/variant.h"
-#include "platform/variant_args.h"
 #include "service/component_interfaces.h"
 
 namespace zelvan::cli {

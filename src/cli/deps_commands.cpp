@@ -19,10 +19,10 @@
 #include "cli/component_session.h"
 #include "cli/json_output.h"
 #include "cli/workspace_session.h"
+#include "com/bstr.h"
 #include "model/dependency_record.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
-#include "platform/bstr.h"
 
 namespace zelvan::cli {
 

@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "com/bstr.h"
+#include "com/variant.h"
 #include "platform/ansi_text.h"
-#include "platform/bstr.h"
-#include "platform/variant.h"
 
 namespace zelvan {
 

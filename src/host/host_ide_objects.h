@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "analysis/dependency_progress.h"
+#include "com/com_ptr.h"
+#include "com/dispatch_object.h"
 #include "model/ide_services.h"
-#include "platform/com_ptr.h"
-#include "platform/dispatch_object.h"
 #include "service/ide_interfaces.h"
 
 namespace zelvan {

@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/bstr.h"
+#include "analysis/dependency_progress.h"
+#include "com/bstr.h"
+#include "com/variant.h"
 #include "service/component_ids.h"
 #include "service/ide_bridge.h"
 #include "service/ide_connection.h"
+#include "service/window_progress.h"
 #include "tests/support/recording_ide_host.h"
 #include "tests/support/recording_ide_services.h"
 
@@ -181,6 +184,31 @@ TEST(HostIdeObjectsTest, ApplicationHandsOutServicesByProgIdInAnyCase) {
   // The connection let go of everything when it went.
   EXPECT_EQ(ReferenceCount(application->Service(kWorkspaceProgId)), workspace_before);
   EXPECT_EQ(ReferenceCount(application.Get()), 1u);
+}
+
+// What the service posts to the host's progress window reaches the
+// terminal's progress; a message of another kind is refused.
+TEST(HostIdeObjectsTest, ProgressWindowPassesTheRefreshOn) {
+  struct Recorded final : DependencyProgress {
+    void SetTotal(uint64_t steps) override { log += "total " + std::to_string(steps) + ";"; }
+    void SetProject(std::string_view name) override { log += std::string(name) + ";"; }
+    void Step() override { log += "+"; }
+    std::string log;
+  } progress;
+  ComPtr<HostProgressWindow> window = MakeComObject<HostProgressWindow>(progress);
+  VARIANT handle;
+  VariantInit(&handle);
+  handle.vt = VT_UNKNOWN;
+  handle.punkVal = window.Get();
+  WindowProgress posted(handle);
+  ASSERT_NE(posted.get(), nullptr);
+  posted.SetTotal(2);
+  posted.SetProject("App.abs");
+  posted.Step();
+  posted.Step();
+  EXPECT_EQ(progress.log, "total 2;App.abs;++");
+  EXPECT_EQ(window->PostProgress(kProgressStepMessage + 1, 0, nullptr), E_INVALIDARG);
+  EXPECT_EQ(progress.log, "total 2;App.abs;++");
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // the model: the IDE's busy state and notifications, the service's check of
 // a typed file name, and the host's own record of the workspace. The
 // service component implements it over its IDE connection; the headless
-// host over its workspace file (host/headless_project_services.h).
+// host over its workspace file (tests/support/headless_project_services.h).
 #pragma once
 
 #include <string>

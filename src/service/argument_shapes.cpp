@@ -1,8 +1,8 @@
 #include "service/argument_shapes.h"
 
+#include "com/safe_array.h"
 #include "model/one_project_data.h"
 #include "model/status_codes.h"
-#include "platform/safe_array.h"
 
 namespace zelvan {
 

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "com/com_types.h"
+#include "com/variant.h"
 #include "model/project_data.h"
-#include "platform/com_types.h"
-#include "platform/variant.h"
 
 namespace zelvan {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/com_types.h"
+#include "com/com_types.h"
 
 namespace zelvan {
 

@@ -5,7 +5,7 @@
 // objects' interfaces by.
 #pragma once
 
-#include "platform/com_types.h"
+#include "com/com_types.h"
 
 namespace zelvan {
 

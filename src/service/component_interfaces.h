@@ -23,8 +23,8 @@
 // its status and message left for GetLastStatus and GetLastMessage.
 #pragma once
 
-#include "platform/com_types.h"
-#include "platform/variant.h"
+#include "com/com_types.h"
+#include "com/variant.h"
 #include "service/component_ids.h"
 
 namespace zelvan {

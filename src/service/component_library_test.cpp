@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "analysis/function_requests.h"
+#include "com/class_registry.h"
+#include "com/inproc_server.h"
+#include "com/variant_args.h"
 #include "model/status_codes.h"
-#include "platform/class_registry.h"
 #include "platform/file_system.h"
 #include "platform/host_platform.h"
-#include "platform/inproc_server.h"
 #include "platform/system_services.h"
-#include "platform/variant_args.h"
 #include "service/argument_shapes.h"
 #include "service/component_interfaces.h"
 #include "tests/support/recording_ide_host.h"

@@ -4,13 +4,13 @@
 #include <utility>
 
 #include "analysis/dependency_updater.h"
+#include "com/class_registry.h"
+#include "com/com_ptr.h"
+#include "com/dispatch_object.h"
 #include "model/message_texts.h"
 #include "model/prj_svc_pro_file.h"
 #include "model/project_data.h"
 #include "model/status_codes.h"
-#include "platform/class_registry.h"
-#include "platform/com_ptr.h"
-#include "platform/dispatch_object.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/win_path.h"

@@ -23,7 +23,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/com_types.h"
+#include "com/com_types.h"
 #include "platform/platform.h"
 
 namespace zelvan {

@@ -10,17 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "analysis/dependency_progress.h"
-#include "host/host_ide_objects.h"
+#include "com/bstr.h"
+#include "com/dispatch_object.h"
+#include "com/inproc_server.h"
+#include "com/safe_array.h"
+#include "com/variant_args.h"
 #include "model/project_data.h"
 #include "model/status_codes.h"
-#include "platform/bstr.h"
-#include "platform/dispatch_object.h"
-#include "platform/inproc_server.h"
+#include "platform/local_time.h"
 #include "platform/registry.h"
-#include "platform/safe_array.h"
-#include "platform/variant_args.h"
 #include "service/component_interfaces.h"
+#include "service/ide_connection.h"
+#include "service/ide_interfaces.h"
 #include "tests/support/model_test_platform.h"
 #include "tests/support/recording_ide_host.h"
 
@@ -370,22 +371,28 @@ TEST_F(ComponentModuleTest, ProjectObjectChecksInOrderAndReportsItsFailures) {
 // A refresh posts its progress to the window the IDE hands over; a write
 // that failed is told to the IDE once, when the workspace is saved or closed.
 TEST_F(ComponentModuleTest, RefreshesShowTheirProgressAndFailedWritesAreTold) {
-  struct Recorded final : DependencyProgress {
-    void SetTotal(uint64_t steps) override { log += "total " + std::to_string(steps) + ";"; }
-    void SetProject(std::string_view name) override { log += std::string(name) + ";"; }
-    void Step() override { log += "+"; }
+  // The IDE's progress window, recording what is posted to it.
+  struct Window final : DispatchObject<IKovaProgressWindow> {
+    Window() : DispatchObject(IID_IKovaProgressWindow) {}
+    HRESULT STDMETHODCALLTYPE PostProgress(UINT message, ULONGLONG number, BSTR text) override {
+      if (message == kProgressTotalMessage) log += "total " + std::to_string(number) + ";";
+      if (message == kProgressProjectMessage) log += TextFromBstr(text) + ";";
+      if (message == kProgressStepMessage) log += "+";
+      return S_OK;
+    }
     std::string log;
-  } progress;
+  };
   Open();
-  ComPtr<HostProgressWindow> window = MakeComObject<HostProgressWindow>(progress);
+  ComPtr<Window> window = MakeComObject<Window>();
+  const std::string& log = window->log;
   VARIANT handle = args_.Empty();
   handle.vt = VT_UNKNOWN;
   handle.punkVal = window.Get();
   EXPECT_EQ(service_->Method73(10003, args_.Array({"App"}), handle, args_.VariantRef()), S_OK);
-  EXPECT_EQ(progress.log, "total 2;App.abs;++");
+  EXPECT_EQ(log, "total 2;App.abs;++");
   ScopedBstr cancelled;
   EXPECT_EQ(service_->GetProjectInfo(125, args_.Empty(), handle, cancelled.Receive()), S_OK);
-  EXPECT_EQ(progress.log, "total 2;App.abs;++total 2;App.abs;++Lib.lib;");
+  EXPECT_EQ(log, "total 2;App.abs;++total 2;App.abs;++Lib.lib;");
   // A number (a window of another system) shows nothing.
   EXPECT_EQ(service_->UpdateProjectDependencies(0, args_.Text("App"), args_.Long(7)), S_OK);
 
@@ -396,6 +403,27 @@ TEST_F(ComponentModuleTest, RefreshesShowTheirProgressAndFailedWritesAreTold) {
   EXPECT_THAT(ide_.Calls(kOutputWindowProgId, 22),
               ::testing::ElementsAre("Build Project Service|0|0x40041155|The file "
                                      "C:\\ws\\app\\App.kde was not written: disk full.|Zelvan"));
+}
+
+// The IDE's request (event 12806) refreshes the modified files of the
+// project it names, or of every project; an unknown name is reported.
+TEST_F(ComponentModuleTest, TheIdesRequestRefreshesModifiedFiles) {
+  // The clock a second after the last write: a refresh in the second of a
+  // change counts the file stale again.
+  auto sync_clock = [&] { env_.system.now = ToLocalTime(env_.memory.Now() / 1000000000 + 1); };
+  sync_clock();
+  Open();
+  ComPtr<ICommand> command = Create<ICommand>(CLSID_Command);
+  env_.AddFile("C:\\ws\\app\\main.c", "#include \"a.h\"\n");
+  env_.AddFile("C:\\ws\\app\\a.h", "");
+  sync_clock();
+  EXPECT_EQ(command->Notify(kEventUpdateDependencies, args_.Text("App")), S_OK);
+  EXPECT_NE(env_.Contents("C:\\ws\\app\\App.kde").find("Debug0=1|a.h\r\n"), std::string::npos);
+  EXPECT_EQ(Status(), 0u);
+  EXPECT_EQ(command->Notify(kEventUpdateDependencies, args_.Text("Nope")), S_OK);
+  EXPECT_EQ(Status(), kStatusProjectNotFound);
+  EXPECT_EQ(command->Notify(kEventUpdateDependencies, args_.Empty()), S_OK);
+  EXPECT_EQ(Status(), 0u);
 }
 
 // Calls by name end in the same methods: outs become the result, or go

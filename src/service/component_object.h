@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/dispatch_object.h"
+#include "com/dispatch_object.h"
 #include "service/component_module.h"
 #include "service/dispatch_call.h"
 

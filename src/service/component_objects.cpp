@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "com/bstr.h"
 #include "platform/ansi_text.h"
-#include "platform/bstr.h"
 #include "service/argument_shapes.h"
 #include "service/ide_connection.h"
 

@@ -3,8 +3,8 @@
 // class factory that makes every object of the module.
 #pragma once
 
-#include "platform/com_types.h"
-#include "platform/inproc_server.h"
+#include "com/com_types.h"
+#include "com/inproc_server.h"
 #include "service/component_interfaces.h"
 #include "service/component_object.h"
 

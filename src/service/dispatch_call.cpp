@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "platform/bstr.h"
-#include "platform/safe_array.h"
+#include "com/bstr.h"
+#include "com/safe_array.h"
 
 namespace zelvan {
 

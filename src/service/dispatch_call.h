@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/com_types.h"
-#include "platform/dispatch_object.h"
-#include "platform/variant.h"
+#include "com/com_types.h"
+#include "com/dispatch_object.h"
+#include "com/variant.h"
 
 namespace zelvan {
 

@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "platform/bstr.h"
-#include "platform/variant.h"
+#include "com/bstr.h"
+#include "com/variant.h"
 #include "service/ide_connection.h"
 
 namespace zelvan {

@@ -2,11 +2,11 @@
 
 #include <utility>
 
+#include "com/bstr.h"
+#include "com/dispatch_object.h"
 #include "model/message_texts.h"
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
-#include "platform/bstr.h"
-#include "platform/dispatch_object.h"
 #include "platform/ui_hooks.h"
 #include "service/component_ids.h"
 

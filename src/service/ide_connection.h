@@ -22,9 +22,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/com_ptr.h"
-#include "platform/com_types.h"
-#include "platform/variant.h"
+#include "com/com_ptr.h"
+#include "com/com_types.h"
+#include "com/variant.h"
 #include "service/ide_interfaces.h"
 
 namespace zelvan {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/bstr.h"
-#include "platform/dispatch_object.h"
+#include "com/bstr.h"
+#include "com/dispatch_object.h"
 #include "platform/ui_hooks.h"
 #include "service/component_ids.h"
 #include "tests/support/recording_ide_host.h"

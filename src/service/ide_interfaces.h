@@ -18,8 +18,8 @@
 // success where noted.
 #pragma once
 
-#include "platform/com_types.h"
-#include "platform/variant.h"
+#include "com/com_types.h"
+#include "com/variant.h"
 
 namespace zelvan {
 

@@ -7,7 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/bstr.h"
+#include "com/bstr.h"
 #include "tests/support/recording_ide_host.h"
 #include "tests/support/vtable_call.h"
 

@@ -52,8 +52,8 @@
 
 #include <string_view>
 
-#include "platform/com_types.h"
-#include "platform/variant.h"
+#include "com/com_types.h"
+#include "com/variant.h"
 
 namespace zelvan {
 

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "build/kmake_file.h"
+#include "com/bstr.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
 #include "model/project_data.h"
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
-#include "platform/bstr.h"
 #include "projects/copy_rename.h"
 #include "projects/new_project.h"
 #include "service/argument_shapes.h"

@@ -4,11 +4,11 @@
 // service it needs) is not connected.
 #include <string>
 
+#include "com/bstr.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
 #include "model/project_data.h"
 #include "model/status_codes.h"
-#include "platform/bstr.h"
 #include "service/argument_shapes.h"
 #include "service/ide_connection.h"
 #include "service/service_object.h"

@@ -1,6 +1,6 @@
 #include "service/window_progress.h"
 
-#include "platform/bstr.h"
+#include "com/bstr.h"
 
 namespace zelvan {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "analysis/dependency_progress.h"
-#include "platform/com_ptr.h"
-#include "platform/variant.h"
+#include "com/com_ptr.h"
+#include "com/variant.h"
 #include "service/ide_interfaces.h"
 
 namespace zelvan {

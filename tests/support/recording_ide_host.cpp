@@ -2,10 +2,10 @@
 
 #include <utility>
 
+#include "com/bstr.h"
+#include "com/dispatch_object.h"
+#include "com/variant.h"
 #include "platform/ansi_text.h"
-#include "platform/bstr.h"
-#include "platform/dispatch_object.h"
-#include "platform/variant.h"
 
 namespace zelvan::testing {
 

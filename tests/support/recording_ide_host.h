@@ -23,8 +23,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/com_ptr.h"
-#include "platform/com_types.h"
+#include "com/com_ptr.h"
+#include "com/com_types.h"
 #include "platform/ui_hooks.h"
 #include "service/ide_interfaces.h"
 

@@ -10,7 +10,6 @@
 #include <sstream>
 
 #include "host/headless_host.h"
-#include "host/headless_project_services.h"
 #include "model/one_project_data.h"
 #include "model/prj_svc_pro_file.h"
 #include "model/project_data.h"
@@ -24,6 +23,7 @@
 #include "projects/new_project.h"
 #include "tests/support/fake_system_services.h"
 #include "tests/support/faulty_file_system.h"
+#include "tests/support/headless_project_services.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/repository_files.h"
 #include "tests/support/test_text.h"
@@ -59,7 +59,7 @@ class TestServices : public ProjectServices {
   std::vector<int> commands;
 
  private:
-  HeadlessProjectServices real_;
+  testing::HeadlessProjectServices real_;
 };
 
 // The headless host's stack over the files, with the example workspace open.

@@ -1,4 +1,4 @@
-#include "platform/variant.h"
+#include "com/variant.h"
 
 #include <cstring>
 

@@ -17,8 +17,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/com_ptr.h"
-#include "platform/com_types.h"
+#include "com/com_ptr.h"
+#include "com/com_types.h"
 #include "platform/platform.h"
 
 namespace zelvan {

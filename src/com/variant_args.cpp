@@ -1,6 +1,6 @@
-#include "platform/variant_args.h"
+#include "com/variant_args.h"
 
-#include "platform/safe_array.h"
+#include "com/safe_array.h"
 
 namespace zelvan {
 

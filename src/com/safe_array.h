@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/com_types.h"
+#include "com/com_types.h"
 
 namespace zelvan {
 

@@ -1,4 +1,4 @@
-#include "platform/bstr.h"
+#include "com/bstr.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/com_types.h"
+#include "com/com_types.h"
 
 #include <cstdio>
 

@@ -23,7 +23,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/com_types.h"
+#include "com/com_types.h"
 
 namespace zelvan {
 

@@ -1,4 +1,4 @@
-#include "platform/class_registry.h"
+#include "com/class_registry.h"
 
 #include <utility>
 #include <vector>

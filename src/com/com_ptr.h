@@ -10,7 +10,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "platform/com_types.h"
+#include "com/com_types.h"
 
 namespace zelvan {
 

@@ -1,4 +1,4 @@
-#include "platform/safe_array.h"
+#include "com/safe_array.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -6,8 +6,8 @@
 #include <limits>
 #include <utility>
 
-#include "platform/bstr.h"
-#include "platform/variant.h"
+#include "com/bstr.h"
+#include "com/variant.h"
 
 namespace zelvan {
 namespace {

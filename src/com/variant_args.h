@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/bstr.h"
-#include "platform/variant.h"
+#include "com/bstr.h"
+#include "com/variant.h"
 
 namespace zelvan {
 

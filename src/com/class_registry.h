@@ -1,5 +1,5 @@
 // The registration of in-process component classes, kept in the registry
-// stand-in (registry.h) the way HKEY_CLASSES_ROOT keeps it for the current
+// stand-in (platform/registry.h) the way HKEY_CLASSES_ROOT keeps it for the current
 // user: below "Software\Classes". One class, with the default values
 // written as "@":
 //
@@ -31,7 +31,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/com_types.h"
+#include "com/com_types.h"
 
 namespace zelvan {
 

@@ -25,9 +25,9 @@
 #include <type_traits>
 #include <utility>
 
-#include "platform/com_ptr.h"
-#include "platform/com_types.h"
-#include "platform/variant.h"
+#include "com/com_ptr.h"
+#include "com/com_types.h"
+#include "com/variant.h"
 
 namespace zelvan {
 

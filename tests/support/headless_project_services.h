@@ -7,7 +7,7 @@
 #include "host/headless_host.h"
 #include "service/connection_project_services.h"
 
-namespace zelvan {
+namespace zelvan::testing {
 
 class HeadlessProjectServices final : public ConnectionProjectServices {
  public:
@@ -17,4 +17,4 @@ class HeadlessProjectServices final : public ConnectionProjectServices {
       : ConnectionProjectServices(connection, host) {}
 };
 
-}  // namespace zelvan
+}  // namespace zelvan::testing

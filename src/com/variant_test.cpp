@@ -1,8 +1,8 @@
-#include "platform/variant.h"
+#include "com/variant.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/dispatch_object.h"
+#include "com/dispatch_object.h"
 
 namespace zelvan {
 namespace {

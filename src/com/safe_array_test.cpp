@@ -1,12 +1,12 @@
-#include "platform/safe_array.h"
+#include "com/safe_array.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
+#include "com/bstr.h"
+#include "com/variant.h"
 #include "platform/ansi_text.h"
-#include "platform/bstr.h"
-#include "platform/variant.h"
 
 namespace zelvan {
 namespace {

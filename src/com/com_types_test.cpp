@@ -1,11 +1,11 @@
-#include "platform/com_types.h"
+#include "com/com_types.h"
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
 
-#include "platform/safe_array.h"
-#include "platform/variant.h"
+#include "com/safe_array.h"
+#include "com/variant.h"
 
 namespace zelvan {
 namespace {

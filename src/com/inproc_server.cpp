@@ -1,6 +1,6 @@
-#include "platform/inproc_server.h"
+#include "com/inproc_server.h"
 
-#include "platform/class_registry.h"
+#include "com/class_registry.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/system_services.h"

@@ -1,4 +1,4 @@
-#include "platform/dispatch_object.h"
+#include "com/dispatch_object.h"
 
 #include <gtest/gtest.h>
 
