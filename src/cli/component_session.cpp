@@ -13,6 +13,7 @@
 #include "platform/safe_array.h"
 #include "platform/system_services.h"
 #include "platform/win_path.h"
+#include "service/project_info_kind.h"
 #include "storage/project_files.h"
 #include "toolchain/install_location.h"
 
@@ -95,7 +96,7 @@ bool ComponentSession::Start() {
   }
   if (options_.verbose) {
     ScopedBstr name;
-    service_->GetProjectInfo(121, args.Text(""), args.Empty(), name.Receive());
+    service_->GetProjectInfo(kInfoStopRequestName, args.Text(""), args.Empty(), name.Receive());
     err_ << "zelvan: session " << name.Text() << " (another shell stops it with: zelvan stop "
          << name.Text() << ")\n";
   }
@@ -179,7 +180,8 @@ std::vector<std::string> ComponentSession::UnreadProjects() {
       WorkspaceProjectFiles(host(), fs(), host().WorkspacePath());
   VariantArgs args;
   ScopedBstr names;
-  if (service_->GetProjectInfo(2, args.Text(""), args.Empty(), names.Receive()) == S_OK) {
+  if (service_->GetProjectInfo(kInfoProjects, args.Text(""), args.Empty(), names.Receive()) ==
+      S_OK) {
     std::vector<std::string> outputs;
     SplitList(names.Text(), &outputs);
     for (const std::string& output : outputs) {
