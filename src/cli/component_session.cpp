@@ -22,7 +22,7 @@ namespace zelvan::cli {
 // --- ComponentSession.
 
 ComponentSession::ComponentSession(const GlobalOptions& options)
-    : options_(options), err_(std::cerr), component_(options) {}
+    : SessionReports(std::cerr), options_(options), component_(options) {}
 
 ComponentSession::~ComponentSession() {
   Close();
@@ -51,10 +51,6 @@ void ComponentSession::Close() {
 
 FileSystem& ComponentSession::fs() {
   return *platform().fs;
-}
-
-std::string ComponentSession::SystemPath(std::string_view host_path) {
-  return CommandLinePath(fs(), host_path, err_);
 }
 
 bool ComponentSession::Start() {
@@ -198,13 +194,6 @@ std::vector<std::string> ComponentSession::UnreadProjects() {
   return unread;
 }
 
-bool ComponentSession::AllProjectsRead(std::string_view consequence) {
-  std::vector<std::string> unread = UnreadProjects();
-  if (unread.empty()) return true;
-  FailedForUnread(err_, consequence, unread);
-  return false;
-}
-
 bool ComponentSession::LinkedProjectsRead(const std::string& project,
                                           std::string_view consequence) {
   std::vector<std::string> unread = UnreadProjects();
@@ -227,13 +216,7 @@ bool ComponentSession::LinkedProjectsRead(const std::string& project,
 }
 
 int ComponentSession::NoActiveProject() {
-  const std::string active = host().GetActiveProjectFile();
-  const std::vector<std::string> unread = UnreadProjects();
-  const std::string shown = active.empty() ? std::string() : fs().ToHostPath(active);
-  if (!shown.empty() && std::find(unread.begin(), unread.end(), shown) != unread.end()) {
-    return FailedForUnread(err_, "the active project was left out of the workspace", {shown});
-  }
-  return Failed("the workspace has no active project; name one");
+  return ReportNoActiveProject(host().GetActiveProjectFile());
 }
 
 int ComponentSession::Save() {
@@ -241,17 +224,8 @@ int ComponentSession::Save() {
   return kExitOk;
 }
 
-int ComponentSession::Failed() {
-  return FailedWith("");
-}
-
 int ComponentSession::FailedWith(std::string_view subject) {
   return PrintFailure(err_, &fs(), LastStatus(), LastMessage(), host().LastError(), subject);
-}
-
-int ComponentSession::Failed(std::string_view message) {
-  err_ << "zelvan: " << message << "\n";
-  return kExitFailed;
 }
 
 int ComponentSession::FailedWithStatus(uint32_t status, unsigned message_id,
