@@ -214,10 +214,8 @@ std::string BuildCompileCommands(CProjectData& workspace,
   for (COneProjectData* project : projects) {
     if (target) {
       if (project->HasTarget(*target)) database.AddProject(*project, *target);
-    } else if (project->HasTarget(project->CurrentTarget())) {
-      database.AddProject(*project, project->CurrentTarget());
-    } else if (!project->Targets().empty()) {
-      database.AddProject(*project, project->Targets().front());
+    } else if (!project->CurrentOrFirstTarget().empty()) {
+      database.AddProject(*project, project->CurrentOrFirstTarget());
     }
   }
   return database.Text();

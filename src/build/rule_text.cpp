@@ -38,24 +38,7 @@ bool GetListingFile(std::string_view options, std::string* file) {
 }
 
 std::vector<std::string_view> ArgumentSlices(std::string_view options) {
-  std::vector<std::string_view> slices;
-  size_t i = 0;
-  while (i < options.size()) {
-    while (i < options.size() && IsBlank(options[i]))
-      ++i;
-    if (i == options.size()) break;
-    size_t start = i;
-    bool quoted = false;
-    for (; i < options.size(); ++i) {
-      if (options[i] == '"') {
-        quoted = !quoted;
-      } else if (!quoted && IsBlank(options[i])) {
-        break;
-      }
-    }
-    slices.push_back(options.substr(start, i - start));
-  }
-  return slices;
+  return QuotedArgumentSlices(options);
 }
 
 std::string CollectOptionTexts(std::string_view options, std::string_view option) {

@@ -56,12 +56,9 @@ std::string ChooseTarget(WorkspaceSession& session, COneProjectData& project,
     session.FailedWith(project.OutputName() + " " + target);
     return std::string();
   }
-  if (project.HasTarget(project.CurrentTarget())) return project.CurrentTarget();
-  if (project.Targets().empty()) {
-    session.Failed(project.OutputName() + " has no target");
-    return std::string();
-  }
-  return project.Targets().front();
+  const std::string_view chosen = project.CurrentOrFirstTarget();
+  if (chosen.empty()) session.Failed(project.OutputName() + " has no target");
+  return std::string(chosen);
 }
 
 std::string UnnamableMessage(std::string_view path) {
@@ -366,47 +363,55 @@ int RunCompileCommands(const GlobalOptions& globals, const CompileCommandsArgs& 
   return kExitOk;
 }
 
+int RunBuild(const GlobalOptions& globals, const BuildArgs& args) {
+  return RunMake(globals, args, /*clean=*/false);
+}
+
+int RunClean(const GlobalOptions& globals, const BuildArgs& args) {
+  return RunMake(globals, args, /*clean=*/true);
+}
+
+void CleanOptions(CLI::App& cmd, BuildArgs& args) {
+  auto* named =
+      cmd.add_option("PROJECT", args.project, "Output name or project name (default: the active)");
+  cmd.add_flag("--all", args.all, "Every project of the workspace, linked ones first")
+      ->excludes(named);
+  cmd.add_option("--target", args.target, "Build target (default: the project's current one)");
+}
+
+void BuildOptions(CLI::App& cmd, BuildArgs& args) {
+  CleanOptions(cmd, args);
+  cmd.add_option("-j,--jobs", args.jobs, "Jobs make runs at once")->check(CLI::Range(1, 1024));
+}
+
+void CompileCommandsOptions(CLI::App& cmd, CompileCommandsArgs& args) {
+  cmd.add_option("PROJECT", args.projects, "Output or project names (default: every project)");
+  cmd.add_option("--target", args.target, "The target (default: each project's current one)");
+  cmd.add_option("-o,--output", args.output,
+                 "The file (default: compile_commands.json beside the workspace file)");
+}
+
+const CommandEntry kBuildCommands[] = {
+    {.name = "build",
+     .help = "Build a project and the projects it links with GNU make; exit status 3 when make "
+             "failed, 4 when `zelvan stop` stopped it (Ctrl-C or a signal ends it by that "
+             "signal, with make and all it started)",
+     .set_up = SetUp(BuildOptions, RunBuild)},
+    {.name = "clean",
+     .help = "Remove what a build of a project and the projects it links made (their Clean "
+             "rules), with GNU make; exit status 3 when make failed, 4 when `zelvan stop` "
+             "stopped it",
+     .set_up = SetUp(CleanOptions, RunClean)},
+    {.name = "compile-commands",
+     .help = "Write compile_commands.json (for clangd and editors) of the projects; print its "
+             "path",
+     .set_up = SetUp(CompileCommandsOptions, RunCompileCommands)},
+};
+
 }  // namespace
 
 void RegisterBuildCommands(const CommandRegistry& registry) {
-  CLI::App& app = *registry.app;
-  GlobalOptions& globals = *registry.globals;
-  CommandFunction& selected = *registry.selected;
-  for (bool clean : {false, true}) {
-    auto* cmd = app.add_subcommand(
-        clean ? "clean" : "build",
-        clean ? "Remove what a build of a project and the projects it links made (their Clean "
-                "rules), with GNU make; exit status 3 when make failed, 4 when `zelvan stop` "
-                "stopped it"
-              : "Build a project and the projects it links with GNU make; exit status 3 when "
-                "make failed, 4 when `zelvan stop` stopped it (Ctrl-C or a signal ends it by "
-                "that signal, with make and all it started)");
-    auto args = std::make_shared<BuildArgs>();
-    auto* named = cmd->add_option("PROJECT", args->project,
-                                  "Output name or project name (default: the active)");
-    cmd->add_flag("--all", args->all, "Every project of the workspace, linked ones first")
-        ->excludes(named);
-    cmd->add_option("--target", args->target, "Build target (default: the project's current one)");
-    if (!clean) {
-      cmd->add_option("-j,--jobs", args->jobs, "Jobs make runs at once")
-          ->check(CLI::Range(1, 1024));
-    }
-    cmd->callback([&, args, clean] {
-      selected = [&globals, args, clean] { return RunMake(globals, *args, clean); };
-    });
-  }
-  {
-    auto* cmd = app.add_subcommand(
-        "compile-commands",
-        "Write compile_commands.json (for clangd and editors) of the projects; print its path");
-    auto args = std::make_shared<CompileCommandsArgs>();
-    cmd->add_option("PROJECT", args->projects, "Output or project names (default: every project)");
-    cmd->add_option("--target", args->target, "The target (default: each project's current one)");
-    cmd->add_option("-o,--output", args->output,
-                    "The file (default: compile_commands.json beside the workspace file)");
-    cmd->callback(
-        [&, args] { selected = [&globals, args] { return RunCompileCommands(globals, *args); }; });
-  }
+  AddCommands(registry, *registry.app, kBuildCommands);
 }
 
 }  // namespace zelvan::cli

@@ -11,7 +11,7 @@ namespace zelvan::cli {
 namespace {
 
 // A command and the words that reach it: "zelvan", "zelvan cpu show".
-struct CommandEntry {
+struct NamedCommand {
   std::string path;
   const CLI::App* command;
 };
@@ -22,14 +22,14 @@ std::vector<const CLI::App*> VisibleSubcommands(const CLI::App& app) {
       [](const CLI::App* sub) { return !sub->get_name().empty() && !sub->get_group().empty(); });
 }
 
-void CollectCommands(const CLI::App& app, const std::string& path, std::vector<CommandEntry>* out) {
+void CollectCommands(const CLI::App& app, const std::string& path, std::vector<NamedCommand>* out) {
   out->push_back({path, &app});
   for (const CLI::App* sub : VisibleSubcommands(app))
     CollectCommands(*sub, path + " " + sub->get_name(), out);
 }
 
-std::vector<CommandEntry> AllCommands(const CLI::App& app) {
-  std::vector<CommandEntry> entries;
+std::vector<NamedCommand> AllCommands(const CLI::App& app) {
+  std::vector<NamedCommand> entries;
   CollectCommands(app, app.get_name(), &entries);
   return entries;
 }
@@ -233,9 +233,9 @@ An example workspace.
 }  // namespace
 
 std::string BashCompletion(const CLI::App& app) {
-  const std::vector<CommandEntry> entries = AllCommands(app);
+  const std::vector<NamedCommand> entries = AllCommands(app);
   std::string commands, options, values, arguments;
-  for (const CommandEntry& entry : entries) {
+  for (const NamedCommand& entry : entries) {
     std::vector<std::string> names;
     for (const CLI::App* sub : VisibleSubcommands(*entry.command))
       names.push_back(sub->get_name());
@@ -378,7 +378,7 @@ std::string ManualPage(const CLI::App& app, std::string_view version) {
   page += ".SH OPTIONS\n";
   AppendOptionList(app, &page);
   page += ".SH COMMANDS\n";
-  for (const CommandEntry& entry : AllCommands(app)) {
+  for (const NamedCommand& entry : AllCommands(app)) {
     const CLI::App& command = *entry.command;
     if (&command == &app) continue;
     std::vector<std::string> usage;
@@ -408,26 +408,52 @@ std::string ManualPage(const CLI::App& app, std::string_view version) {
   return page;
 }
 
+namespace {
+
+// The application whose commands the reference describes.
+struct ReferenceArgs {
+  const CLI::App* app = nullptr;
+};
+
+void CompletionOptions(CLI::App& cmd, ReferenceArgs& args) {
+  args.app = cmd.get_parent()->get_parent();
+}
+
+void ManualOptions(CLI::App& cmd, ReferenceArgs& args) {
+  args.app = cmd.get_parent();
+}
+
+int RunBashCompletion(const ReferenceArgs& args) {
+  std::cout << BashCompletion(*args.app);
+  return kExitOk;
+}
+
+int RunManual(const ReferenceArgs& args) {
+  std::cout << ManualPage(*args.app, ZELVAN_VERSION);
+  return kExitOk;
+}
+
+const CommandEntry kCompletionCommands[] = {
+    {.name = "bash",
+     .help = "The completion of bash",
+     .set_up = SetUp(CompletionOptions, RunBashCompletion)},
+};
+
+const CommandEntry kReferenceCommands[] = {
+    {.name = "completion",
+     .help = "Print a shell completion script",
+     .commands = kCompletionCommands,
+     .hidden = true},
+    {.name = "manual",
+     .help = "Print the manual page (roff)",
+     .set_up = SetUp(ManualOptions, RunManual),
+     .hidden = true},
+};
+
+}  // namespace
+
 void RegisterReferenceCommands(const CommandRegistry& registry) {
-  CLI::App& app = *registry.app;
-  CommandFunction& selected = *registry.selected;
-  CLI::App* completion = app.add_subcommand("completion", "Print a shell completion script");
-  completion->group("");
-  completion->require_subcommand(1);
-  completion->add_subcommand("bash", "The completion of bash")->callback([&app, &selected] {
-    selected = [&app] {
-      std::cout << BashCompletion(app);
-      return static_cast<int>(kExitOk);
-    };
-  });
-  app.add_subcommand("manual", "Print the manual page (roff)")
-      ->group("")
-      ->callback([&app, &selected] {
-        selected = [&app] {
-          std::cout << ManualPage(app, ZELVAN_VERSION);
-          return static_cast<int>(kExitOk);
-        };
-      });
+  AddCommands(registry, *registry.app, kReferenceCommands);
 }
 
 }  // namespace zelvan::cli

@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "cli/cli_command.h"
@@ -38,6 +39,15 @@ struct CallArgs {
   std::vector<std::string> words;
   bool save = false;
   bool list = false;
+  CLI::App* command = nullptr;
+
+  // Every word from OBJECT.METHOD on is the call's.
+  void Finish() {
+    std::vector<std::string> remaining = command->remaining();
+    if (remaining.empty()) return;
+    member = remaining.front();
+    words.assign(remaining.begin() + 1, remaining.end());
+  }
 };
 
 // A VARIANT that frees what it holds.
@@ -301,6 +311,10 @@ int RunCallList(const GlobalOptions& options) {
   return kExitOk;
 }
 
+int RunCallOrList(const GlobalOptions& options, const CallArgs& args) {
+  return args.list ? RunCallList(options) : RunCall(options, args);
+}
+
 int RunRegistration(const GlobalOptions& options, bool install) {
   ComponentHost component(options);
   std::string error;
@@ -317,46 +331,42 @@ int RunRegistration(const GlobalOptions& options, bool install) {
   return kExitOk;
 }
 
+int RunRegister(const GlobalOptions& options, const std::monostate&) {
+  return RunRegistration(options, true);
+}
+
+int RunUnregister(const GlobalOptions& options, const std::monostate&) {
+  return RunRegistration(options, false);
+}
+
+void CallOptions(CLI::App& cmd, CallArgs& args) {
+  args.command = &cmd;
+  cmd.add_flag("--save", args.save, "Save the workspace of -w after the call");
+  cmd.add_flag("--list", args.list,
+               "List the objects and their methods with their parameters, and call none");
+  cmd.prefix_command();
+  // Every word from OBJECT.METHOD on is the call's, none the top level's.
+  cmd.fallthrough(false);
+}
+
+const CommandEntry kComponentCommands[] = {
+    {.name = "call",
+     .help = "Call a method of the component by name, as a script does: zelvan call "
+             "OBJECT.METHOD [ARG...]; arguments are text, --long N, --strings 'a;b;c' or "
+             "--empty. Prints the HRESULT, the out values and the workspace's status",
+     .set_up = SetUp(CallOptions, RunCallOrList)},
+    {.name = "register",
+     .help = "Register the component's classes (Zelvan.Connect and the others)",
+     .set_up = SetUp<std::monostate>(nullptr, RunRegister)},
+    {.name = "unregister",
+     .help = "Remove the component's registration",
+     .set_up = SetUp<std::monostate>(nullptr, RunUnregister)},
+};
+
 }  // namespace
 
 void RegisterComponentCommands(const CommandRegistry& registry) {
-  CLI::App& app = *registry.app;
-  const GlobalOptions& globals = *registry.globals;
-  CommandFunction& selected = *registry.selected;
-
-  {
-    auto* cmd = app.add_subcommand(
-        "call",
-        "Call a method of the component by name, as a script does: zelvan call OBJECT.METHOD "
-        "[ARG...]; arguments are text, --long N, --strings 'a;b;c' or --empty. Prints the "
-        "HRESULT, the out values and the workspace's status");
-    auto args = std::make_shared<CallArgs>();
-    cmd->add_flag("--save", args->save, "Save the workspace of -w after the call");
-    cmd->add_flag("--list", args->list,
-                  "List the objects and their methods with their parameters, and call none");
-    cmd->prefix_command();
-    // Every word from OBJECT.METHOD on is the call's, none the top level's.
-    cmd->fallthrough(false);
-    cmd->callback([&, args, cmd] {
-      std::vector<std::string> words = cmd->remaining();
-      if (!words.empty()) {
-        args->member = words.front();
-        args->words.assign(words.begin() + 1, words.end());
-      }
-      selected = [&globals, args] {
-        return args->list ? RunCallList(globals) : RunCall(globals, *args);
-      };
-    });
-  }
-  {
-    auto* cmd = app.add_subcommand(
-        "register", "Register the component's classes (Zelvan.Connect and the others)");
-    cmd->callback([&] { selected = [&globals] { return RunRegistration(globals, true); }; });
-  }
-  {
-    auto* cmd = app.add_subcommand("unregister", "Remove the component's registration");
-    cmd->callback([&] { selected = [&globals] { return RunRegistration(globals, false); }; });
-  }
+  AddCommands(registry, *registry.app, kComponentCommands);
 }
 
 }  // namespace zelvan::cli

@@ -13,6 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/system_services.h"
 #include "platform/win_path.h"
+#include "service/project_info_kind.h"
 #include "storage/project_files.h"
 #include "toolchain/install_location.h"
 
@@ -21,7 +22,7 @@ namespace zelvan::cli {
 // --- ComponentSession.
 
 ComponentSession::ComponentSession(const GlobalOptions& options)
-    : options_(options), err_(std::cerr), component_(options) {}
+    : SessionReports(std::cerr), options_(options), component_(options) {}
 
 ComponentSession::~ComponentSession() {
   Close();
@@ -50,10 +51,6 @@ void ComponentSession::Close() {
 
 FileSystem& ComponentSession::fs() {
   return *platform().fs;
-}
-
-std::string ComponentSession::SystemPath(std::string_view host_path) {
-  return CommandLinePath(fs(), host_path, err_);
 }
 
 bool ComponentSession::Start() {
@@ -95,7 +92,7 @@ bool ComponentSession::Start() {
   }
   if (options_.verbose) {
     ScopedBstr name;
-    service_->GetProjectInfo(121, args.Text(""), args.Empty(), name.Receive());
+    service_->GetProjectInfo(kInfoStopRequestName, args.Text(""), args.Empty(), name.Receive());
     err_ << "zelvan: session " << name.Text() << " (another shell stops it with: zelvan stop "
          << name.Text() << ")\n";
   }
@@ -179,7 +176,8 @@ std::vector<std::string> ComponentSession::UnreadProjects() {
       WorkspaceProjectFiles(host(), fs(), host().WorkspacePath());
   VariantArgs args;
   ScopedBstr names;
-  if (service_->GetProjectInfo(2, args.Text(""), args.Empty(), names.Receive()) == S_OK) {
+  if (service_->GetProjectInfo(kInfoProjects, args.Text(""), args.Empty(), names.Receive()) ==
+      S_OK) {
     std::vector<std::string> outputs;
     SplitList(names.Text(), &outputs);
     for (const std::string& output : outputs) {
@@ -194,13 +192,6 @@ std::vector<std::string> ComponentSession::UnreadProjects() {
   for (const std::string& file : files)
     unread.push_back(fs().ToHostPath(file));
   return unread;
-}
-
-bool ComponentSession::AllProjectsRead(std::string_view consequence) {
-  std::vector<std::string> unread = UnreadProjects();
-  if (unread.empty()) return true;
-  FailedForUnread(err_, consequence, unread);
-  return false;
 }
 
 bool ComponentSession::LinkedProjectsRead(const std::string& project,
@@ -225,13 +216,7 @@ bool ComponentSession::LinkedProjectsRead(const std::string& project,
 }
 
 int ComponentSession::NoActiveProject() {
-  const std::string active = host().GetActiveProjectFile();
-  const std::vector<std::string> unread = UnreadProjects();
-  const std::string shown = active.empty() ? std::string() : fs().ToHostPath(active);
-  if (!shown.empty() && std::find(unread.begin(), unread.end(), shown) != unread.end()) {
-    return FailedForUnread(err_, "the active project was left out of the workspace", {shown});
-  }
-  return Failed("the workspace has no active project; name one");
+  return ReportNoActiveProject(host().GetActiveProjectFile());
 }
 
 int ComponentSession::Save() {
@@ -239,17 +224,8 @@ int ComponentSession::Save() {
   return kExitOk;
 }
 
-int ComponentSession::Failed() {
-  return FailedWith("");
-}
-
 int ComponentSession::FailedWith(std::string_view subject) {
   return PrintFailure(err_, &fs(), LastStatus(), LastMessage(), host().LastError(), subject);
-}
-
-int ComponentSession::Failed(std::string_view message) {
-  err_ << "zelvan: " << message << "\n";
-  return kExitFailed;
 }
 
 int ComponentSession::FailedWithStatus(uint32_t status, unsigned message_id,

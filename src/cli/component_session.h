@@ -27,6 +27,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/component_host.h"
+#include "cli/session_files.h"
 #include "com/com_ptr.h"
 #include "com/variant.h"
 #include "com/variant_args.h"
@@ -36,7 +37,7 @@
 
 namespace zelvan::cli {
 
-class ComponentSession {
+class ComponentSession : public SessionReports {
  public:
   explicit ComponentSession(const GlobalOptions& options);
   ~ComponentSession();
@@ -73,9 +74,7 @@ class ComponentSession {
   IProject& project_object() { return *project_.Get(); }
   HeadlessHost& host() { return component_.host(); }
   Platform& platform() { return component_.platform(); }
-  FileSystem& fs();
-  // A host path from the command line as a full system path.
-  std::string SystemPath(std::string_view host_path);
+  FileSystem& fs() override;
 
   // The progress of a refresh the command asks for (see WorkspaceSession),
   // and a progress window over it to hand to the refresh (VT_UNKNOWN; the
@@ -87,11 +86,7 @@ class ComponentSession {
   uint32_t LastStatus();
   std::string LastMessage();
 
-  // The project files of the workspace that it could not read (host paths).
-  std::vector<std::string> UnreadProjects();
-  // For a command whose work takes every project: false after printing
-  // `consequence` when the workspace could not read some.
-  bool AllProjectsRead(std::string_view consequence);
+  std::vector<std::string> UnreadProjects() override;
   // For a command whose work takes the projects that `project` (empty: the
   // active one) links: false after printing `consequence` when one of them
   // is not in the workspace while some projects could not be read.
@@ -103,12 +98,7 @@ class ComponentSession {
 
   // Saves the workspace (SaveWorkspace); the exit status of the command.
   int Save();
-  // Prints the workspace's status and message, followed by what it
-  // concerns when `subject` is given; returns kExitFailed.
-  int Failed();
-  int FailedWith(std::string_view subject);
-  // Prints `message`; returns kExitFailed.
-  int Failed(std::string_view message);
+  int FailedWith(std::string_view subject) override;
   // Prints a status that a check of the command's own found, as the
   // workspace's would be printed; returns kExitFailed.
   int FailedWithStatus(uint32_t status, unsigned message_id, std::string_view subject = {});
@@ -118,7 +108,6 @@ class ComponentSession {
   bool OpenThroughService();
 
   const GlobalOptions& options_;
-  std::ostream& err_;
   bool refresh_on_open_ = true;
   bool read_only_ = false;
   // Built in this order, let go in the reverse one: the objects before the

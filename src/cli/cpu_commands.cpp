@@ -46,10 +46,15 @@ bool Open(const GlobalOptions& globals, ToolchainSession* session) {
   return false;
 }
 
+struct ListArgs {
+  bool json = false;
+};
+
 // --json:
 //   {"source": "INI files", "cpus": [{"name": "MR44", "ini_file": "K:\\...\\MR44.ini"}, ...]}
 // ("source" is "registry" when the families come from the registry).
-int ListCpus(const GlobalOptions& globals, bool json) {
+int ListCpus(const GlobalOptions& globals, const ListArgs& args) {
+  const bool json = args.json;
   ToolchainSession session;
   if (!Open(globals, &session)) return kExitFailed;
   const auto& cpus = session.cpus->Cpus();
@@ -122,7 +127,14 @@ void PrintCpuJson(const CCPUTools& tools, const CCPUInfo& info, CpuFacts facts) 
   PrintJson(document);
 }
 
-int ShowCpu(const GlobalOptions& globals, const std::string& cpu, bool json) {
+struct ShowArgs {
+  std::string cpu;
+  bool json = false;
+};
+
+int ShowCpu(const GlobalOptions& globals, const ShowArgs& args) {
+  const std::string& cpu = args.cpu;
+  const bool json = args.json;
   ToolchainSession session;
   if (!Open(globals, &session)) return kExitFailed;
   const CCPUTools& tools = *session.cpus;
@@ -162,30 +174,32 @@ int ShowCpu(const GlobalOptions& globals, const std::string& cpu, bool json) {
   return kExitOk;
 }
 
+void ListOptions(CLI::App& cmd, ListArgs& args) {
+  AddJsonFlag(&cmd, &args.json);
+}
+
+void ShowOptions(CLI::App& cmd, ShowArgs& args) {
+  cmd.add_option("CPU", args.cpu, "CPU family name, e.g. MX-520/S (case ignored)")->required();
+  AddJsonFlag(&cmd, &args.json);
+}
+
+const CommandEntry kCpuCommands[] = {
+    {.name = "list",
+     .help = "List the CPU families with their INI files",
+     .set_up = SetUp(ListOptions, ListCpus)},
+    {.name = "show",
+     .help = "Show the tools, directories and homes of a CPU family",
+     .set_up = SetUp(ShowOptions, ShowCpu)},
+};
+
+const CommandEntry kCpuGroup[] = {
+    {.name = "cpu", .help = "The installed CPU families", .commands = kCpuCommands},
+};
+
 }  // namespace
 
 void RegisterCpuCommands(const CommandRegistry& registry) {
-  CLI::App* cpu = registry.app->add_subcommand("cpu", "The installed CPU families");
-  cpu->require_subcommand(1);
-  GlobalOptions* globals = registry.globals;
-  CommandFunction* selected = registry.selected;
-
-  CLI::App* list = cpu->add_subcommand("list", "List the CPU families with their INI files");
-  auto list_json = std::make_shared<bool>(false);
-  AddJsonFlag(list, list_json.get());
-  list->callback([globals, selected, list_json] {
-    *selected = [globals, list_json] { return ListCpus(*globals, *list_json); };
-  });
-
-  auto name = std::make_shared<std::string>();
-  auto show_json = std::make_shared<bool>(false);
-  CLI::App* show =
-      cpu->add_subcommand("show", "Show the tools, directories and homes of a CPU family");
-  show->add_option("CPU", *name, "CPU family name, e.g. MX-520/S (case ignored)")->required();
-  AddJsonFlag(show, show_json.get());
-  show->callback([globals, selected, name, show_json] {
-    *selected = [globals, name, show_json] { return ShowCpu(*globals, *name, *show_json); };
-  });
+  AddCommands(registry, *registry.app, kCpuGroup);
 }
 
 }  // namespace zelvan::cli

@@ -3,9 +3,10 @@
 //   zelvan deps [--all|--modified] [PROJECT...]   refresh (every project when none is named)
 //   zelvan deps show PROJECT FILE [--target T]    the stored list of one source
 //
-// The refresh goes through the component: GetProjectInfo kinds 125 and 126
-// for every project, Method73 kinds 10003 and 10004 for named ones, each
-// with a progress window of the command's own. No method gives a source's
+// The refresh goes through the component: GetProjectInfo
+// kInfoUpdateEveryProject and kInfoUpdateStaleOfEveryProject for every
+// project, Method73 kinds 10003 and 10004 for named ones, each with a
+// progress window of the command's own. No method gives a source's
 // stored list: `deps show` reads it from the workspace directly.
 #include <CLI/CLI.hpp>
 
@@ -23,14 +24,13 @@
 #include "model/dependency_record.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
+#include "service/project_info_kind.h"
 
 namespace zelvan::cli {
 
 namespace {
 
-// The refresh requests: GetProjectInfo kinds and Method73 kinds.
-constexpr LONG kUpdateEveryProject = 125;
-constexpr LONG kUpdateStaleOfEveryProject = 126;
+// The refresh requests of Method73.
 constexpr LONG kUpdateProjects = 10003;
 constexpr LONG kUpdateStaleOfProjects = 10004;
 
@@ -51,7 +51,7 @@ int RunDeps(const GlobalOptions& globals, const DepsArgs& args) {
   bool cancelled = false;
   if (args.projects.empty()) {
     ScopedBstr result;
-    hr = service.GetProjectInfo(args.all ? kUpdateEveryProject : kUpdateStaleOfEveryProject,
+    hr = service.GetProjectInfo(args.all ? kInfoUpdateEveryProject : kInfoUpdateStaleOfEveryProject,
                                 a.Empty(), session.ProgressWindow(), result.Receive());
     cancelled = result.Text() == "1";
   } else {
@@ -165,38 +165,38 @@ int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
   return kExitOk;
 }
 
+void DepsOptions(CLI::App& cmd, DepsArgs& args) {
+  auto* all = cmd.add_flag("--all", args.all, "Scan every source again");
+  cmd.add_flag("--modified", args.modified, "Scan only sources whose list is out of date")
+      ->excludes(all);
+  cmd.add_option("PROJECT", args.projects, "Output names or project names (default: all)");
+}
+
+void ShowOptions(CLI::App& cmd, ShowArgs& args) {
+  cmd.add_option("PROJECT", args.project, "Output name or project name")->required();
+  cmd.add_option("FILE", args.file, "The source as the project names it, or its path")->required();
+  cmd.add_option("--target", args.target, "Build target (default: the current one)");
+  AddJsonFlag(&cmd, &args.json);
+}
+
+const CommandEntry kDepsCommands[] = {
+    {.name = "show",
+     .help = "Print the stored include list of one source",
+     .set_up = SetUp(ShowOptions, RunShow)},
+};
+
+const CommandEntry kDepsGroup[] = {
+    {.name = "deps",
+     .help = "Bring the include dependencies of the sources up to date (modified files only "
+             "unless --all); `deps show` prints a stored list",
+     .set_up = SetUp(DepsOptions, RunDeps),
+     .commands = kDepsCommands},
+};
+
 }  // namespace
 
 void RegisterDepsCommands(const CommandRegistry& registry) {
-  CLI::App& app = *registry.app;
-  GlobalOptions& globals = *registry.globals;
-  CommandFunction& selected = *registry.selected;
-
-  auto* deps = app.add_subcommand(
-      "deps",
-      "Bring the include dependencies of the sources up to date (modified files only "
-      "unless --all); `deps show` prints a stored list");
-  auto args = std::make_shared<DepsArgs>();
-  auto* all = deps->add_flag("--all", args->all, "Scan every source again");
-  deps->add_flag("--modified", args->modified, "Scan only sources whose list is out of date")
-      ->excludes(all);
-  deps->add_option("PROJECT", args->projects, "Output names or project names (default: all)");
-  deps->callback([&, deps, args] {
-    if (deps->get_subcommands().empty()) {
-      selected = [&globals, args] { return RunDeps(globals, *args); };
-    }
-  });
-
-  auto* show = deps->add_subcommand("show", "Print the stored include list of one source");
-  auto show_args = std::make_shared<ShowArgs>();
-  show->add_option("PROJECT", show_args->project, "Output name or project name")->required();
-  show->add_option("FILE", show_args->file, "The source as the project names it, or its path")
-      ->required();
-  show->add_option("--target", show_args->target, "Build target (default: the current one)");
-  AddJsonFlag(show, &show_args->json);
-  show->callback([&, show_args] {
-    selected = [&globals, show_args] { return RunShow(globals, *show_args); };
-  });
+  AddCommands(registry, *registry.app, kDepsGroup);
 }
 
 }  // namespace zelvan::cli

@@ -257,73 +257,80 @@ int RunFileSet(const GlobalOptions& globals, const FileSetArgs& args) {
   return session.Save();
 }
 
+struct FilesArgs {
+  std::string project;
+  std::string target;
+  bool json = false;
+};
+
+struct ProjectFilesArgs {
+  std::string project;
+  std::vector<std::string> files;
+};
+
+void FilesOptions(CLI::App& cmd, FilesArgs& args) {
+  cmd.add_option("PROJECT", args.project, "Output name or project name")->required();
+  cmd.add_option("--target", args.target,
+                 "Build target (default: the current one, else the project's first)");
+  AddJsonFlag(&cmd, &args.json);
+}
+
+void AddFileOptions(CLI::App& cmd, ProjectFilesArgs& args) {
+  cmd.add_option("PROJECT", args.project, "Output name or project name")->required();
+  cmd.add_option("FILES", args.files, "The files to add")->required();
+}
+
+void RemoveFileOptions(CLI::App& cmd, ProjectFilesArgs& args) {
+  cmd.add_option("PROJECT", args.project, "Output name or project name")->required();
+  cmd.add_option("FILES", args.files, "The files, as `files` lists them, or their paths")
+      ->required();
+}
+
+void FileSetOptions(CLI::App& cmd, FileSetArgs& args) {
+  std::vector<std::string> names;
+  for (const auto& [name, setting] : kFileSettings)
+    names.emplace_back(name);
+  cmd.add_option("PROJECT", args.project, "Output name or project name")->required();
+  cmd.add_option("TARGET", args.target, "Build target")->required();
+  cmd.add_option("FILE", args.file, "The file, as `files` lists it, or its path")->required();
+  cmd.add_option("SETTING", args.setting,
+                 "nobuild (1: not built), custombuild (non-zero: built by its custom build "
+                 "step), compile (own options), temp (own directory), nolcf (1: a link "
+                 "command file not used)")
+      ->required()
+      ->check(CLI::IsMember(names));
+  cmd.add_option("VALUE", args.value, "The new value (may be empty)")->required();
+}
+
+const CommandEntry kFileCommands[] = {
+    {.name = "files",
+     .help = "List a project's files in project order: relative path, tool kind, object, "
+             "folder, and for the target NoBuild, CustomBuild, COMPILE and TEMP",
+     .set_up = SetUp(FilesOptions,
+                     [](const GlobalOptions& globals, const FilesArgs& args) {
+                       return RunFiles(globals, args.project, args.target, args.json);
+                     })},
+    {.name = "add-file",
+     .help = "Add files to a project; each goes into the folder that takes its extension",
+     .set_up = SetUp(AddFileOptions,
+                     [](const GlobalOptions& globals, const ProjectFilesArgs& args) {
+                       return RunAddFile(globals, args.project, args.files);
+                     })},
+    {.name = "remove-file",
+     .help = "Take files out of a project (the files themselves stay on disk)",
+     .set_up = SetUp(RemoveFileOptions,
+                     [](const GlobalOptions& globals, const ProjectFilesArgs& args) {
+                       return RunRemoveFile(globals, args.project, args.files);
+                     })},
+    {.name = "file-set",
+     .help = "Change a setting of a project's file for a target",
+     .set_up = SetUp(FileSetOptions, RunFileSet)},
+};
+
 }  // namespace
 
 void RegisterFileCommands(const CommandRegistry& registry) {
-  CLI::App& app = *registry.app;
-  const GlobalOptions& globals = *registry.globals;
-  CommandFunction& selected = *registry.selected;
-
-  {
-    auto* cmd = app.add_subcommand(
-        "files",
-        "List a project's files in project order: relative path, tool kind, object, folder, "
-        "and for the target NoBuild, CustomBuild, COMPILE and TEMP");
-    auto project = std::make_shared<std::string>();
-    auto target = std::make_shared<std::string>();
-    cmd->add_option("PROJECT", *project, "Output name or project name")->required();
-    cmd->add_option("--target", *target,
-                    "Build target (default: the current one, else the project's first)");
-    auto json = std::make_shared<bool>(false);
-    AddJsonFlag(cmd, json.get());
-    cmd->callback([&, project, target, json] {
-      selected = [&globals, project, target, json] {
-        return RunFiles(globals, *project, *target, *json);
-      };
-    });
-  }
-  {
-    auto* cmd = app.add_subcommand(
-        "add-file", "Add files to a project; each goes into the folder that takes its extension");
-    auto project = std::make_shared<std::string>();
-    auto files = std::make_shared<std::vector<std::string>>();
-    cmd->add_option("PROJECT", *project, "Output name or project name")->required();
-    cmd->add_option("FILES", *files, "The files to add")->required();
-    cmd->callback([&, project, files] {
-      selected = [&globals, project, files] { return RunAddFile(globals, *project, *files); };
-    });
-  }
-  {
-    auto* cmd = app.add_subcommand(
-        "remove-file", "Take files out of a project (the files themselves stay on disk)");
-    auto project = std::make_shared<std::string>();
-    auto files = std::make_shared<std::vector<std::string>>();
-    cmd->add_option("PROJECT", *project, "Output name or project name")->required();
-    cmd->add_option("FILES", *files, "The files, as `files` lists them, or their paths")
-        ->required();
-    cmd->callback([&, project, files] {
-      selected = [&globals, project, files] { return RunRemoveFile(globals, *project, *files); };
-    });
-  }
-  {
-    auto* cmd = app.add_subcommand("file-set", "Change a setting of a project's file for a target");
-    auto args = std::make_shared<FileSetArgs>();
-    std::vector<std::string> names;
-    for (const auto& [name, setting] : kFileSettings)
-      names.emplace_back(name);
-    cmd->add_option("PROJECT", args->project, "Output name or project name")->required();
-    cmd->add_option("TARGET", args->target, "Build target")->required();
-    cmd->add_option("FILE", args->file, "The file, as `files` lists it, or its path")->required();
-    cmd->add_option("SETTING", args->setting,
-                    "nobuild (1: not built), custombuild (non-zero: built by its custom build "
-                    "step), compile (own options), temp (own directory), nolcf (1: a link "
-                    "command file not used)")
-        ->required()
-        ->check(CLI::IsMember(names));
-    cmd->add_option("VALUE", args->value, "The new value (may be empty)")->required();
-    cmd->callback(
-        [&, args] { selected = [&globals, args] { return RunFileSet(globals, *args); }; });
-  }
+  AddCommands(registry, *registry.app, kFileCommands);
 }
 
 }  // namespace zelvan::cli

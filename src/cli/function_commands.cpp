@@ -180,30 +180,29 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
   return kExitOk;
 }
 
+void FunctionsOptions(CLI::App& cmd, FunctionsArgs& args) {
+  cmd.add_option("PROJECT", args.project, "Output name or project name (default: every project)");
+  cmd.add_option("FILE", args.files,
+                 "Sources of the project, as the project names them or by path (default: all)");
+  cmd.add_flag("--refresh", args.refresh,
+               "Parse every source again instead of trusting the function database");
+  auto* format = cmd.add_option("--format", args.format,
+                                "plain (default), or ctags: a sorted tags file for editors")
+                     ->check(CLI::IsMember({"plain", "ctags"}));
+  AddJsonFlag(&cmd, &args.json)->excludes(format);
+}
+
+const CommandEntry kFunctionCommands[] = {
+    {.name = "functions",
+     .help = "List the functions the sources define, one a line: file(line): name(arguments); "
+             "the function database is brought up to date first",
+     .set_up = SetUp(FunctionsOptions, RunFunctions)},
+};
+
 }  // namespace
 
 void RegisterFunctionCommands(const CommandRegistry& registry) {
-  auto args = std::make_shared<FunctionsArgs>();
-  CLI::App* functions = registry.app->add_subcommand(
-      "functions",
-      "List the functions the sources define, one a line: file(line): name(arguments); the "
-      "function database is brought up to date first");
-  functions->add_option("PROJECT", args->project,
-                        "Output name or project name (default: every project)");
-  functions->add_option("FILE", args->files,
-                        "Sources of the project, as the project names them or by path "
-                        "(default: all)");
-  functions->add_flag("--refresh", args->refresh,
-                      "Parse every source again instead of trusting the function database");
-  auto* format = functions
-                     ->add_option("--format", args->format,
-                                  "plain (default), or ctags: a sorted tags file for editors")
-                     ->check(CLI::IsMember({"plain", "ctags"}));
-  AddJsonFlag(functions, &args->json)->excludes(format);
-  GlobalOptions* globals = registry.globals;
-  functions->callback([args, registry, globals] {
-    *registry.selected = [args, globals] { return RunFunctions(*globals, *args); };
-  });
+  AddCommands(registry, *registry.app, kFunctionCommands);
 }
 
 }  // namespace zelvan::cli

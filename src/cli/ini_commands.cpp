@@ -134,54 +134,68 @@ int RunSections(const IniArguments& args) {
   return kExitOk;
 }
 
+void GetOptions(CLI::App& cmd, IniArguments& args) {
+  cmd.add_option("FILE", args.file, "Profile file (host path)")->required();
+  cmd.add_option("SECTION", args.section, "Section name (case ignored)")->required();
+  cmd.add_option("KEY", args.key, "Key name (case ignored)")->required();
+  cmd.add_option("--default", args.default_value,
+                 "Print DEFAULT when the file, section or key is missing, instead of failing")
+      ->type_name("DEFAULT")
+      ->each([&args](const std::string&) { args.has_default = true; });
+}
+
+void SetOptions(CLI::App& cmd, IniArguments& args) {
+  cmd.add_option("FILE", args.file, "Profile file (host path)")->required();
+  cmd.add_option("SECTION", args.section, "Section name")->required();
+  cmd.add_option("KEY", args.key, "Key name")->required();
+  cmd.add_option("VALUE", args.value,
+                 "The value, written as given (use -- before a value that starts with -)")
+      ->required();
+}
+
+void DeleteOptions(CLI::App& cmd, IniArguments& args) {
+  cmd.add_option("FILE", args.file, "Profile file (host path)")->required();
+  cmd.add_option("SECTION", args.section, "Section name")->required();
+  cmd.add_option("KEY", args.key, "Key name");
+}
+
+void KeysOptions(CLI::App& cmd, IniArguments& args) {
+  cmd.add_option("FILE", args.file, "Profile file (host path)")->required();
+  cmd.add_option("SECTION", args.section, "Section name")->required();
+}
+
+void SectionsOptions(CLI::App& cmd, IniArguments& args) {
+  cmd.add_option("FILE", args.file, "Profile file (host path)")->required();
+}
+
+const CommandEntry kIniCommands[] = {
+    {.name = "get",
+     .help = "Print the value of KEY in SECTION",
+     .set_up = SetUp(GetOptions, RunGet)},
+    {.name = "set",
+     .help = "Set KEY in SECTION to VALUE, creating the file, section or key as needed",
+     .set_up = SetUp(SetOptions, RunSet)},
+    {.name = "delete",
+     .help = "Delete KEY from SECTION, or the whole SECTION when no KEY is given",
+     .set_up = SetUp(DeleteOptions, RunDelete)},
+    {.name = "keys",
+     .help = "Print the key names of SECTION, one a line",
+     .set_up = SetUp(KeysOptions, RunKeys)},
+    {.name = "sections",
+     .help = "Print the section names, one a line",
+     .set_up = SetUp(SectionsOptions, RunSections)},
+};
+
+const CommandEntry kIniGroup[] = {
+    {.name = "ini",
+     .help = "Read and write profile (INI) files by the rules of the system's project files",
+     .commands = kIniCommands},
+};
+
 }  // namespace
 
 void RegisterIniCommands(const CommandRegistry& registry) {
-  CLI::App* ini = registry.app->add_subcommand(
-      "ini", "Read and write profile (INI) files by the rules of the system's project files");
-  ini->require_subcommand(1);
-  auto args = std::make_shared<IniArguments>();
-  CommandFunction* selected = registry.selected;
-  auto select = [selected, args](int (*run)(const IniArguments&)) {
-    return [selected, args, run]() { *selected = [args, run]() { return run(*args); }; };
-  };
-
-  CLI::App* get = ini->add_subcommand("get", "Print the value of KEY in SECTION");
-  get->add_option("FILE", args->file, "Profile file (host path)")->required();
-  get->add_option("SECTION", args->section, "Section name (case ignored)")->required();
-  get->add_option("KEY", args->key, "Key name (case ignored)")->required();
-  get->add_option("--default", args->default_value,
-                  "Print DEFAULT when the file, section or key is missing, instead of failing")
-      ->type_name("DEFAULT")
-      ->each([args](const std::string&) { args->has_default = true; });
-  get->callback(select(RunGet));
-
-  CLI::App* set = ini->add_subcommand(
-      "set", "Set KEY in SECTION to VALUE, creating the file, section or key as needed");
-  set->add_option("FILE", args->file, "Profile file (host path)")->required();
-  set->add_option("SECTION", args->section, "Section name")->required();
-  set->add_option("KEY", args->key, "Key name")->required();
-  set->add_option("VALUE", args->value,
-                  "The value, written as given (use -- before a value "
-                  "that starts with -)")
-      ->required();
-  set->callback(select(RunSet));
-
-  CLI::App* remove = ini->add_subcommand(
-      "delete", "Delete KEY from SECTION, or the whole SECTION when no KEY is given");
-  remove->add_option("FILE", args->file, "Profile file (host path)")->required();
-  remove->add_option("SECTION", args->section, "Section name")->required();
-  remove->add_option("KEY", args->key, "Key name");
-  remove->callback(select(RunDelete));
-
-  CLI::App* keys = ini->add_subcommand("keys", "Print the key names of SECTION, one a line");
-  keys->add_option("FILE", args->file, "Profile file (host path)")->required();
-  keys->add_option("SECTION", args->section, "Section name")->required();
-  keys->callback(select(RunKeys));
-
-  CLI::App* sections = ini->add_subcommand("sections", "Print the section names, one a line");
-  sections->add_option("FILE", args->file, "Profile file (host path)")->required();
-  sections->callback(select(RunSections));
+  AddCommands(registry, *registry.app, kIniGroup);
 }
 
 }  // namespace zelvan::cli

@@ -136,43 +136,53 @@ int RunSetMemory(const GlobalOptions& globals, const LcfArgs& args) {
   return kExitOk;
 }
 
+void ValueOptions(CLI::App& cmd, LcfArgs& args) {
+  cmd.add_option("ARGS", args.words, "[PROJECT] [TARGET] SYMBOL (default: the current ones)")
+      ->required()
+      ->expected(1, 3);
+}
+
+void OuterOptions(CLI::App& cmd, LcfArgs& args) {
+  cmd.add_option("FILE", args.file, "The link command file")->required();
+  cmd.add_option("SYMBOL", args.symbol, "The symbol")->required();
+}
+
+void MemoryOptions(CLI::App& cmd, LcfArgs& args) {
+  cmd.add_option("FILE", args.file, "The link command file")->required();
+  AddJsonFlag(&cmd, &args.json);
+}
+
+void SetMemoryOptions(CLI::App& cmd, LcfArgs& args) {
+  cmd.add_option("FILE", args.file, "The link command file")->required();
+  cmd.add_option("AREA", args.areas, "NAME:START:SIZE, e.g. ROM:0:0x40000")->required();
+}
+
+const CommandEntry kLcfCommands[] = {
+    {.name = "value",
+     .help = "The value of a first-level SECTIONS assignment in a target's link command file",
+     .set_up = SetUp(ValueOptions, RunValue)},
+    {.name = "outer",
+     .help = "The value of an assignment outside SECTIONS",
+     .set_up = SetUp(OuterOptions, RunOuter)},
+    {.name = "memory",
+     .help = "The areas of the memory block: name, start, size",
+     .set_up = SetUp(MemoryOptions, RunMemory)},
+    {.name = "set-memory",
+     .help = "Replace the memory block with the given areas (RAM and ROM as data.s/m/l and "
+             "code.s/m/l); the rest of the file stays as it is",
+     .set_up = SetUp(SetMemoryOptions, RunSetMemory)},
+};
+
+const CommandEntry kLcfGroup[] = {
+    {.name = "lcf",
+     .help = "Symbol values and the memory block of link command files",
+     .commands = kLcfCommands},
+};
+
 }  // namespace
 
 void RegisterLcfCommands(const CommandRegistry& registry) {
-  GlobalOptions& globals = *registry.globals;
-  CommandFunction& selected = *registry.selected;
-  auto args = std::make_shared<LcfArgs>();
-  CLI::App* lcf = registry.app->add_subcommand(
-      "lcf", "Symbol values and the memory block of link command files");
-  lcf->require_subcommand(1);
-
-  CLI::App* value = lcf->add_subcommand(
-      "value", "The value of a first-level SECTIONS assignment in a target's link command file");
-  value->add_option("ARGS", args->words, "[PROJECT] [TARGET] SYMBOL (default: the current ones)")
-      ->required()
-      ->expected(1, 3);
-  value->callback([&, args] { selected = [&globals, args] { return RunValue(globals, *args); }; });
-
-  CLI::App* outer = lcf->add_subcommand("outer", "The value of an assignment outside SECTIONS");
-  outer->add_option("FILE", args->file, "The link command file")->required();
-  outer->add_option("SYMBOL", args->symbol, "The symbol")->required();
-  outer->callback([&, args] { selected = [&globals, args] { return RunOuter(globals, *args); }; });
-
-  CLI::App* memory =
-      lcf->add_subcommand("memory", "The areas of the memory block: name, start, size");
-  memory->add_option("FILE", args->file, "The link command file")->required();
-  AddJsonFlag(memory, &args->json);
-  memory->callback(
-      [&, args] { selected = [&globals, args] { return RunMemory(globals, *args); }; });
-
-  CLI::App* set = lcf->add_subcommand(
-      "set-memory",
-      "Replace the memory block with the given areas (RAM and ROM as data.s/m/l "
-      "and code.s/m/l); the rest of the file stays as it is");
-  set->add_option("FILE", args->file, "The link command file")->required();
-  set->add_option("AREA", args->areas, "NAME:START:SIZE, e.g. ROM:0:0x40000")->required();
-  set->callback(
-      [&, args] { selected = [&globals, args] { return RunSetMemory(globals, *args); }; });
+  AddCommands(registry, *registry.app, kLcfGroup);
 }
 
 }  // namespace zelvan::cli

@@ -9,11 +9,11 @@
 //   zelvan build-step PROJECT TARGET --copy-to OTHER
 //
 // They go through the component: the makefile of a project with
-// GetProjectInfo kind 100, or SaveMakefile for the active project's to
-// another file; the build makefile and its side makefiles with kinds 103
-// to 105; build steps with Method15 and Method56. No method takes a single
-// target or the Clean flag of the project's makefile, gives its text or
-// compares it with the file: `makefile` with --target, --clean, --stdout,
+// GetProjectInfo kInfoProjectMakefile, or SaveMakefile for the active
+// project's to another file; the build makefile and its side makefiles with
+// kInfoBuildMakefile, kInfoPreBuildMakefile and kInfoConvertMakefile; build steps with Method15 and
+// Method56. No method takes a single target or the Clean flag of the project's makefile, gives its
+// text or compares it with the file: `makefile` with --target, --clean, --stdout,
 // --check, or -o with a project named, works on the workspace directly.
 #include <CLI/CLI.hpp>
 
@@ -38,6 +38,7 @@
 #include "model/status_codes.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
+#include "service/project_info_kind.h"
 #include "storage/project_files.h"
 
 namespace zelvan::cli {
@@ -47,12 +48,7 @@ namespace {
 const std::map<std::string, MakeMode> kModes = {
     {"normal", NormalMode}, {"sub", SubProjectMode}, {"fal", FalMode}};
 
-// GetProjectInfo kinds, and the kinds of Method15.
-constexpr LONG kProjectMakefile = 100;
-constexpr LONG kGnuMakefile = 133;
-constexpr LONG kBuildMakefile = 103;
-constexpr LONG kPreBuildMakefile = 104;
-constexpr LONG kConvertMakefile = 105;
+// The kinds of Method15.
 constexpr LONG kReadBuildStep = 0;
 constexpr LONG kWriteBuildStep = 1;
 
@@ -123,7 +119,7 @@ int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
 }
 
 // The makefile of a project, or of the active one, in a mode and to its own
-// name (GetProjectInfo kind 100; the GNU form, kind 133), or the active
+// name (kInfoProjectMakefile; the GNU form, kInfoGnuMakefile), or the active
 // project's to another file (SaveMakefile).
 int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs& args) {
   ComponentSession session(globals);
@@ -136,7 +132,7 @@ int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs
   if (!args.output.empty()) {
     path = session.SystemPath(args.output);
     ScopedBstr active;
-    service.GetProjectInfo(0, a.Text(""), a.Empty(), active.Receive());
+    service.GetProjectInfo(kInfoCurrentProject, a.Text(""), a.Empty(), active.Receive());
     if (takes_links && !active.Text().empty() &&
         !session.LinkedProjectsRead(active.Text(), "nothing was written")) {
       return kExitFailed;
@@ -151,17 +147,17 @@ int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs
   }
   std::vector<std::string> projects = args.projects;
   if (args.all) {
-    // Kind 2: the workspace's projects, in its order.
+    // The workspace's projects, in its order.
     ScopedBstr names;
-    service.GetProjectInfo(2, a.Text(""), a.Empty(), names.Receive());
+    service.GetProjectInfo(kInfoProjects, a.Text(""), a.Empty(), names.Receive());
     SplitList(names.Text(), &projects);
   } else if (projects.empty()) {
     ScopedBstr current;
-    service.GetProjectInfo(0, a.Text(""), a.Empty(), current.Receive());
+    service.GetProjectInfo(kInfoCurrentProject, a.Text(""), a.Empty(), current.Receive());
     if (current.Text().empty()) return session.NoActiveProject();
     projects.push_back(current.Text());
   }
-  // Kind 100 takes the mode, kind 133 whether the project stands alone.
+  // The KMAKE form takes the mode, the GNU form whether the project stands alone.
   const std::string value =
       args.gnu ? (args.alone ? "1" : "0") : std::to_string(static_cast<int>(kModes.at(args.mode)));
   for (const std::string& project : projects) {
@@ -169,7 +165,7 @@ int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs
       return kExitFailed;
     }
     ScopedBstr makefile;
-    if (service.GetProjectInfo(args.gnu ? kGnuMakefile : kProjectMakefile, a.Text(project),
+    if (service.GetProjectInfo(args.gnu ? kInfoGnuMakefile : kInfoProjectMakefile, a.Text(project),
                                a.Text(value), makefile.Receive()) != S_OK) {
       return session.FailedWith(project);
     }
@@ -247,10 +243,10 @@ struct BuildMakefileArgs {
   bool convert = false;
 };
 
-// A makefile of GetProjectInfo kinds 103 to 105: its path, or empty after
+// A build makefile or one of its side makefiles: its path, or empty after
 // printing why.
-std::string ProjectInfoMakefile(ComponentSession& session, LONG kind, const std::string& project,
-                                VARIANT value) {
+std::string ProjectInfoMakefile(ComponentSession& session, ProjectInfoKind kind,
+                                const std::string& project, VARIANT value) {
   VariantArgs a;
   ScopedBstr path;
   if (session.service().GetProjectInfo(kind, a.Text(project), value, path.Receive()) != S_OK) {
@@ -278,7 +274,7 @@ int RunBuildMakefile(const GlobalOptions& globals, const BuildMakefileArgs& args
   FileStatus before;
   const bool existed = session.fs().Stat(expected, &before);
   const std::string path = ProjectInfoMakefile(
-      session, kBuildMakefile, args.project,
+      session, kInfoBuildMakefile, args.project,
       a.Array({args.target, std::to_string(static_cast<int>(mode)), args.clean ? "1" : "0"}));
   if (path.empty()) return kExitFailed;
   FileStatus after;
@@ -286,8 +282,8 @@ int RunBuildMakefile(const GlobalOptions& globals, const BuildMakefileArgs& args
       !existed || !session.fs().Stat(path, &after) || !after.SameVersion(before);
   std::cout << session.fs().ToHostPath(path) << '\n';
   std::cerr << "zelvan: " << (regenerated ? "regenerated" : "up to date, left as it was") << "\n";
-  for (const auto& [wanted, kind] :
-       {std::pair{args.pre_build, kPreBuildMakefile}, std::pair{args.convert, kConvertMakefile}}) {
+  for (const auto& [wanted, kind] : {std::pair{args.pre_build, kInfoPreBuildMakefile},
+                                     std::pair{args.convert, kInfoConvertMakefile}}) {
     if (!wanted) continue;
     const std::string side = ProjectInfoMakefile(session, kind, args.project, a.Text(args.target));
     if (side.empty()) return kExitFailed;
@@ -305,6 +301,12 @@ struct BuildStepArgs {
   std::vector<std::string> outputs;
   bool clear = false;
   std::string copy_to;
+
+  void Finish() const {
+    if (step.empty() && copy_to.empty()) {
+      throw CLI::ValidationError("STEP", "name a STEP, or --copy-to");
+    }
+  }
 };
 
 void PrintStep(const ProjectBuildStepSettings& settings) {
@@ -362,87 +364,77 @@ int RunBuildStep(const GlobalOptions& globals, const BuildStepArgs& args) {
   return session.Save();
 }
 
+void MakefileOptions(CLI::App& cmd, MakefileArgs& args) {
+  auto* named = cmd.add_option("PROJECT", args.projects,
+                               "Output names or project names (default: the active project)");
+  auto* all = cmd.add_flag("--all", args.all, "Every project of the workspace")->excludes(named);
+  cmd.add_option("--target", args.target, "One target only (default: every target)");
+  cmd.add_option("--mode", args.mode, "normal, sub (a linked project's) or fal")
+      ->check(CLI::IsMember(std::vector<std::string>{"normal", "sub", "fal"}));
+  cmd.add_flag("--clean", args.clean, "Write the Clean section whatever the number of files");
+  auto* output = cmd.add_option("-o,--output", args.output,
+                                "The makefile (default: the project's own, <project>.mak)");
+  auto* to_stdout = cmd.add_flag("--stdout", args.to_stdout, "Print the text, write nothing");
+  output->excludes(to_stdout);
+  all->excludes(output);
+  auto* check = cmd.add_flag("--check", args.check,
+                             "Write nothing; exit 1 naming each project whose makefile "
+                             "differs from what would be generated now")
+                    ->excludes(output)
+                    ->excludes(to_stdout);
+  AddJsonFlag(&cmd, &args.json)->needs(check);
+  auto* gnu = cmd.add_flag("--gnu", args.gnu,
+                           "The GNU-format makefile: the project and the projects it links")
+                  ->excludes("--check")
+                  ->excludes("--target")
+                  ->excludes("--clean")
+                  ->excludes("--mode");
+  cmd.add_flag("--alone", args.alone, "GNU form: the project alone")->needs(gnu);
+  cmd.add_flag("--host-paths", args.host_paths,
+               "GNU form with this host's paths and tools, for a real build")
+      ->needs(gnu);
+}
+
+void BuildMakefileOptions(CLI::App& cmd, BuildMakefileArgs& args) {
+  cmd.add_option("PROJECT", args.project, "Output name or project name")->required();
+  cmd.add_option("TARGET", args.target, "Build target")->required();
+  cmd.add_option("--mode", args.mode, "normal or fal")
+      ->check(CLI::IsMember(std::vector<std::string>{"normal", "fal"}));
+  cmd.add_flag("--clean", args.clean, "Write the Clean section whatever the number of files");
+  cmd.add_flag("--pre-build", args.pre_build,
+               "Also write the pre-build makefile (tempmakepre.mak)");
+  cmd.add_flag("--convert", args.convert, "Also write the convert makefile (tempmakeabs.mak)");
+}
+
+void BuildStepOptions(CLI::App& cmd, BuildStepArgs& args) {
+  cmd.add_option("PROJECT", args.project, "Output name or project name")->required();
+  cmd.add_option("TARGET", args.target, "Build target")->required();
+  cmd.add_option("STEP", args.step, "before-build, before-link, after-build or custom-build");
+  cmd.add_option("--title", args.title, "The event's title, or the custom build's comment");
+  cmd.add_option("--command", args.commands, "A command (repeat for several); replaces them");
+  cmd.add_option("--output", args.outputs, "A custom build output (repeat); replaces them");
+  cmd.add_flag("--clear", args.clear, "Empty the step first");
+  cmd.add_option("--copy-to", args.copy_to, "Copy every step of TARGET to this target");
+}
+
+const CommandEntry kMakefileCommands[] = {
+    {.name = "makefile",
+     .help = "Write the KMAKE makefile of a project (default: the active one) and print "
+             "its path; --check names the projects whose makefile is not current",
+     .set_up = SetUp(MakefileOptions, RunMakefile)},
+    {.name = "build-makefile",
+     .help = "Make the build makefile of one target (tempmake.mak) when it is out of date; "
+             "print its path",
+     .set_up = SetUp(BuildMakefileOptions, RunBuildMakefile)},
+    {.name = "build-step",
+     .help = "Show or change a build event or the project custom build of a target",
+     .set_up = SetUp(BuildStepOptions, RunBuildStep)},
+};
+
 }  // namespace
 
 void RegisterMakefileCommands(const CommandRegistry& registry) {
-  CLI::App& app = *registry.app;
-  GlobalOptions& globals = *registry.globals;
-  CommandFunction& selected = *registry.selected;
-  std::vector<std::string> mode_names = {"normal", "sub", "fal"};
-
-  {
-    auto* cmd = app.add_subcommand(
-        "makefile",
-        "Write the KMAKE makefile of a project (default: the active one) and print "
-        "its path; --check names the projects whose makefile is not current");
-    auto args = std::make_shared<MakefileArgs>();
-    auto* named = cmd->add_option("PROJECT", args->projects,
-                                  "Output names or project names (default: the active project)");
-    auto* all =
-        cmd->add_flag("--all", args->all, "Every project of the workspace")->excludes(named);
-    cmd->add_option("--target", args->target, "One target only (default: every target)");
-    cmd->add_option("--mode", args->mode, "normal, sub (a linked project's) or fal")
-        ->check(CLI::IsMember(mode_names));
-    cmd->add_flag("--clean", args->clean, "Write the Clean section whatever the number of files");
-    auto* output = cmd->add_option("-o,--output", args->output,
-                                   "The makefile (default: the project's own, <project>.mak)");
-    auto* to_stdout = cmd->add_flag("--stdout", args->to_stdout, "Print the text, write nothing");
-    output->excludes(to_stdout);
-    all->excludes(output);
-    auto* check = cmd->add_flag("--check", args->check,
-                                "Write nothing; exit 1 naming each project whose makefile "
-                                "differs from what would be generated now")
-                      ->excludes(output)
-                      ->excludes(to_stdout);
-    AddJsonFlag(cmd, &args->json)->needs(check);
-    auto* gnu = cmd->add_flag("--gnu", args->gnu,
-                              "The GNU-format makefile: the project and the projects it links")
-                    ->excludes("--check")
-                    ->excludes("--target")
-                    ->excludes("--clean")
-                    ->excludes("--mode");
-    cmd->add_flag("--alone", args->alone, "GNU form: the project alone")->needs(gnu);
-    cmd->add_flag("--host-paths", args->host_paths,
-                  "GNU form with this host's paths and tools, for a real build")
-        ->needs(gnu);
-    cmd->callback(
-        [&, args] { selected = [&globals, args] { return RunMakefile(globals, *args); }; });
-  }
-  {
-    auto* cmd = app.add_subcommand("build-makefile",
-                                   "Make the build makefile of one target (tempmake.mak) when it "
-                                   "is out of date; print its path");
-    auto args = std::make_shared<BuildMakefileArgs>();
-    cmd->add_option("PROJECT", args->project, "Output name or project name")->required();
-    cmd->add_option("TARGET", args->target, "Build target")->required();
-    cmd->add_option("--mode", args->mode, "normal or fal")
-        ->check(CLI::IsMember(std::vector<std::string>{"normal", "fal"}));
-    cmd->add_flag("--clean", args->clean, "Write the Clean section whatever the number of files");
-    cmd->add_flag("--pre-build", args->pre_build,
-                  "Also write the pre-build makefile (tempmakepre.mak)");
-    cmd->add_flag("--convert", args->convert, "Also write the convert makefile (tempmakeabs.mak)");
-    cmd->callback(
-        [&, args] { selected = [&globals, args] { return RunBuildMakefile(globals, *args); }; });
-  }
-  {
-    auto* cmd = app.add_subcommand(
-        "build-step", "Show or change a build event or the project custom build of a target");
-    auto args = std::make_shared<BuildStepArgs>();
-    cmd->add_option("PROJECT", args->project, "Output name or project name")->required();
-    cmd->add_option("TARGET", args->target, "Build target")->required();
-    cmd->add_option("STEP", args->step, "before-build, before-link, after-build or custom-build");
-    cmd->add_option("--title", args->title, "The event's title, or the custom build's comment");
-    cmd->add_option("--command", args->commands, "A command (repeat for several); replaces them");
-    cmd->add_option("--output", args->outputs, "A custom build output (repeat); replaces them");
-    cmd->add_flag("--clear", args->clear, "Empty the step first");
-    cmd->add_option("--copy-to", args->copy_to, "Copy every step of TARGET to this target");
-    cmd->callback([&, args] {
-      if (args->step.empty() && args->copy_to.empty()) {
-        throw CLI::ValidationError("STEP", "name a STEP, or --copy-to");
-      }
-      selected = [&globals, args] { return RunBuildStep(globals, *args); };
-    });
-  }
+  AddCommands(registry, *registry.app, kMakefileCommands);
 }
 
 }  // namespace zelvan::cli

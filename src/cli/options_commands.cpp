@@ -74,25 +74,29 @@ int RunFormat(const GlobalOptions& globals, const FormatArgs& args) {
   return accepted ? kExitOk : kExitFailed;
 }
 
+void FormatOptions(CLI::App& cmd, FormatArgs& args) {
+  cmd.add_option("--cpu", args.cpu, "CPU family of the project, e.g. MX-520")->required();
+  cmd.add_option("--table", args.table, "Option table")
+      ->check(CLI::IsMember({"compiler", "linker", "converter"}));
+  cmd.add_option("options", args.options, "The options (put them after --)");
+  AddJsonFlag(&cmd, &args.json);
+}
+
+const CommandEntry kOptionsCommands[] = {
+    {.name = "format",
+     .help = "Print an option string in canonical order; each argument that is not accepted "
+             "goes to stderr (exit 1)",
+     .set_up = SetUp(FormatOptions, RunFormat)},
+};
+
+const CommandEntry kOptionsGroup[] = {
+    {.name = "options", .help = "Parse and rebuild tool options", .commands = kOptionsCommands},
+};
+
 }  // namespace
 
 void RegisterOptionsCommands(const CommandRegistry& registry) {
-  CLI::App* group = registry.app->add_subcommand("options", "Parse and rebuild tool options");
-  group->require_subcommand(1);
-
-  auto args = std::make_shared<FormatArgs>();
-  CLI::App* format = group->add_subcommand(
-      "format",
-      "Print an option string in canonical order; each argument that is not accepted goes to "
-      "stderr (exit 1)");
-  format->add_option("--cpu", args->cpu, "CPU family of the project, e.g. MX-520")->required();
-  format->add_option("--table", args->table, "Option table")
-      ->check(CLI::IsMember({"compiler", "linker", "converter"}));
-  format->add_option("options", args->options, "The options (put them after --)");
-  AddJsonFlag(format, &args->json);
-  format->callback([args, registry] {
-    *registry.selected = [args, globals = registry.globals] { return RunFormat(*globals, *args); };
-  });
+  AddCommands(registry, *registry.app, kOptionsGroup);
 }
 
 }  // namespace zelvan::cli

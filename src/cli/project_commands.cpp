@@ -146,37 +146,42 @@ int RunRename(const GlobalOptions& globals, const ProjectArgs& args) {
   return PrintProjectFile(session, ProjectFileOf(session, NormalizeProjectName(args.new_name)));
 }
 
+void NewOptions(CLI::App& cmd, ProjectArgs& args) {
+  cmd.add_option("NAME", args.name, "The project's name")->required();
+  cmd.add_option("--cpu", args.cpu, "The CPU (MX-520, MX-520/R1, MX-310/P1, MR44 ...)")->required();
+  cmd.add_option("--dir", args.dir,
+                 "The project's folder, relative to the workspace's (default: NAME)");
+  cmd.add_option("--type", args.type, "abs (application), lib (library) or full")
+      ->check(CLI::IsMember({"abs", "lib", "full"}, CLI::ignore_case));
+  cmd.add_option("--memory", args.memory,
+                 "Memory size in KB: MX-310/P1's size; a full project's memory model");
+}
+
+void CopyOptions(CLI::App& cmd, ProjectArgs& args) {
+  cmd.add_option("PROJECT", args.project, "Output name or project name")->required();
+}
+
+void RenameOptions(CLI::App& cmd, ProjectArgs& args) {
+  cmd.add_option("PROJECT", args.project, "Output name or project name")->required();
+  cmd.add_option("NEWNAME", args.new_name, "The new name")->required();
+}
+
+const CommandEntry kProjectCommands[] = {
+    {.name = "new",
+     .help = "Create a project from the templates of its CPU and add it to the workspace",
+     .set_up = SetUp(NewOptions, RunNew)},
+    {.name = "copy",
+     .help = "Copy a project's files to Copy<name> beside it (the copy joins no workspace)",
+     .set_up = SetUp(CopyOptions, RunCopy)},
+    {.name = "rename",
+     .help = "Rename a project and its files",
+     .set_up = SetUp(RenameOptions, RunRename)},
+};
+
 }  // namespace
 
 void RegisterProjectCommands(const CommandRegistry& registry) {
-  CLI::App& app = *registry.app;
-  const GlobalOptions& globals = *registry.globals;
-  CommandFunction& selected = *registry.selected;
-  auto args = std::make_shared<ProjectArgs>();
-
-  auto* create = app.add_subcommand(
-      "new", "Create a project from the templates of its CPU and add it to the workspace");
-  create->add_option("NAME", args->name, "The project's name")->required();
-  create->add_option("--cpu", args->cpu, "The CPU (MX-520, MX-520/R1, MX-310/P1, MR44 ...)")
-      ->required();
-  create->add_option("--dir", args->dir,
-                     "The project's folder, relative to the workspace's (default: NAME)");
-  create->add_option("--type", args->type, "abs (application), lib (library) or full")
-      ->check(CLI::IsMember({"abs", "lib", "full"}, CLI::ignore_case));
-  create->add_option("--memory", args->memory,
-                     "Memory size in KB: MX-310/P1's size; a full project's memory model");
-  create->callback([&, args] { selected = [&globals, args] { return RunNew(globals, *args); }; });
-
-  auto* copy = app.add_subcommand(
-      "copy", "Copy a project's files to Copy<name> beside it (the copy joins no workspace)");
-  copy->add_option("PROJECT", args->project, "Output name or project name")->required();
-  copy->callback([&, args] { selected = [&globals, args] { return RunCopy(globals, *args); }; });
-
-  auto* rename = app.add_subcommand("rename", "Rename a project and its files");
-  rename->add_option("PROJECT", args->project, "Output name or project name")->required();
-  rename->add_option("NEWNAME", args->new_name, "The new name")->required();
-  rename->callback(
-      [&, args] { selected = [&globals, args] { return RunRename(globals, *args); }; });
+  AddCommands(registry, *registry.app, kProjectCommands);
 }
 
 }  // namespace zelvan::cli

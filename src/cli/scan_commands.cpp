@@ -43,17 +43,23 @@ int RunScan(const ScanArgs& args) {
   return kExitOk;
 }
 
+void ScanOptions(CLI::App& cmd, ScanArgs& args) {
+  cmd.add_option("file", args.file, "The source file")->required();
+  cmd.add_flag("--active", args.active,
+               "Only the words the parser hands on: directives consumed, inactive branches "
+               "dropped");
+}
+
+const CommandEntry kScanCommands[] = {
+    {.name = "scan",
+     .help = "Print the words of a C source and the delimiter that ended each (a debugging aid)",
+     .set_up = SetUp(ScanOptions, RunScan)},
+};
+
 }  // namespace
 
 void RegisterScanCommands(const CommandRegistry& registry) {
-  auto args = std::make_shared<ScanArgs>();
-  CLI::App* scan = registry.app->add_subcommand(
-      "scan", "Print the words of a C source and the delimiter that ended each (a debugging aid)");
-  scan->add_option("file", args->file, "The source file")->required();
-  scan->add_flag("--active", args->active,
-                 "Only the words the parser hands on: directives consumed, inactive branches "
-                 "dropped");
-  scan->callback([args, registry] { *registry.selected = [args] { return RunScan(*args); }; });
+  AddCommands(registry, *registry.app, kScanCommands);
 }
 
 }  // namespace zelvan::cli

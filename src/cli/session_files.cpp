@@ -1,5 +1,6 @@
 #include "cli/session_files.h"
 
+#include <algorithm>
 #include <cctype>
 #include <iostream>
 #include <vector>
@@ -187,6 +188,31 @@ int FailedForUnread(std::ostream& err, std::string_view consequence,
     err << (i == 0 ? " " : ", ") << unread[i];
   err << "\n";
   return kExitFailed;
+}
+
+int SessionReports::Failed(std::string_view message) {
+  err_ << "zelvan: " << message << "\n";
+  return kExitFailed;
+}
+
+bool SessionReports::AllProjectsRead(std::string_view consequence) {
+  const std::vector<std::string> unread = UnreadProjects();
+  if (unread.empty()) return true;
+  FailedForUnread(err_, consequence, unread);
+  return false;
+}
+
+std::string SessionReports::SystemPath(std::string_view host_path) {
+  return CommandLinePath(fs(), host_path, err_);
+}
+
+int SessionReports::ReportNoActiveProject(const std::string& active_file) {
+  const std::string shown = active_file.empty() ? std::string() : fs().ToHostPath(active_file);
+  const std::vector<std::string> unread = UnreadProjects();
+  if (!shown.empty() && std::find(unread.begin(), unread.end(), shown) != unread.end()) {
+    return FailedForUnread(err_, "the active project was left out of the workspace", {shown});
+  }
+  return Failed("the workspace has no active project; name one");
 }
 
 }  // namespace zelvan::cli

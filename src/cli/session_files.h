@@ -95,4 +95,35 @@ void NoteUnwrittenFiles();
 int FailedForUnread(std::ostream& err, std::string_view consequence,
                     const std::vector<std::string>& unread);
 
+// What both sessions tell the user in the same words, whichever way they
+// reach the workspace (directly or through the component): each says which
+// projects could not be read and how the workspace's status is printed.
+class SessionReports {
+ public:
+  // The project files of the workspace that it could not read (host paths).
+  virtual std::vector<std::string> UnreadProjects() = 0;
+  // Prints the workspace's status and message, followed by what it
+  // concerns when `subject` is given; returns kExitFailed.
+  virtual int FailedWith(std::string_view subject) = 0;
+  virtual FileSystem& fs() = 0;
+
+  int Failed() { return FailedWith(""); }
+  // Prints `message`; returns kExitFailed.
+  int Failed(std::string_view message);
+  // For a command whose work takes every project: false after printing
+  // `consequence` when the workspace could not read some.
+  bool AllProjectsRead(std::string_view consequence);
+  // A host path from the command line as a full system path.
+  std::string SystemPath(std::string_view host_path);
+
+ protected:
+  explicit SessionReports(std::ostream& err) : err_(err) {}
+  ~SessionReports() = default;
+  // Prints that the workspace has no active project, or that it could not
+  // read it (`active_file`, a system path, empty for none); kExitFailed.
+  int ReportNoActiveProject(const std::string& active_file);
+
+  std::ostream& err_;
+};
+
 }  // namespace zelvan::cli

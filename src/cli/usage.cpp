@@ -228,39 +228,55 @@ void ArrangeHelp(CLI::App& app) {
       0));
 }
 
+namespace {
+
+struct HelpArgs {
+  std::vector<std::string> words;
+  const CLI::App* app = nullptr;
+};
+
+void HelpOptions(CLI::App& cmd, HelpArgs& args) {
+  args.app = cmd.get_parent();
+  cmd.add_option("COMMAND", args.words, "The command, as in `zelvan help cpu show`");
+}
+
+int RunHelp(const HelpArgs& args) {
+  const CLI::App& app = *args.app;
+  const CLI::App* command = &app;
+  for (const std::string& word : args.words) {
+    const CLI::App* sub = nullptr;
+    std::vector<std::string> names;
+    for (const CLI::App* candidate : ShownCommands(*command)) {
+      names.push_back(candidate->get_name());
+      if (candidate->get_name() == word) sub = candidate;
+    }
+    if (sub == nullptr) {
+      const std::string where = CommandPath(*command);
+      const std::string closest = ClosestName(word, names);
+      std::cerr << "zelvan: " << (command == &app ? "" : command->get_name() + ": ")
+                << "unknown command " << word
+                << (closest.empty() ? "" : " (did you mean " + closest + "?)") << Suffix(where);
+      return static_cast<int>(kExitUsage);
+    }
+    command = sub;
+  }
+  // Not help(): that would describe the `help` command itself.
+  std::cout << command->get_formatter()->make_help(command, CommandPath(*command),
+                                                   CLI::AppFormatMode::Normal);
+  return static_cast<int>(kExitOk);
+}
+
+const CommandEntry kHelpCommands[] = {
+    {.name = "help",
+     .help = "Show the help of zelvan or of a command",
+     .set_up = SetUp(HelpOptions, RunHelp),
+     .hidden = true},
+};
+
+}  // namespace
+
 void RegisterHelpCommand(const CommandRegistry& registry) {
-  CLI::App& app = *registry.app;
-  CommandFunction& selected = *registry.selected;
-  CLI::App* help = app.add_subcommand("help", "Show the help of zelvan or of a command");
-  help->group("");
-  auto words = std::make_shared<std::vector<std::string>>();
-  help->add_option("COMMAND", *words, "The command, as in `zelvan help cpu show`");
-  help->callback([&app, &selected, words] {
-    selected = [&app, words] {
-      const CLI::App* command = &app;
-      for (const std::string& word : *words) {
-        const CLI::App* sub = nullptr;
-        std::vector<std::string> names;
-        for (const CLI::App* candidate : ShownCommands(*command)) {
-          names.push_back(candidate->get_name());
-          if (candidate->get_name() == word) sub = candidate;
-        }
-        if (sub == nullptr) {
-          const std::string where = CommandPath(*command);
-          const std::string closest = ClosestName(word, names);
-          std::cerr << "zelvan: " << (command == &app ? "" : command->get_name() + ": ")
-                    << "unknown command " << word
-                    << (closest.empty() ? "" : " (did you mean " + closest + "?)") << Suffix(where);
-          return static_cast<int>(kExitUsage);
-        }
-        command = sub;
-      }
-      // Not help(): that would describe the `help` command itself.
-      std::cout << command->get_formatter()->make_help(command, CommandPath(*command),
-                                                       CLI::AppFormatMode::Normal);
-      return static_cast<int>(kExitOk);
-    };
-  });
+  AddCommands(registry, *registry.app, kHelpCommands);
 }
 
 std::string UsageErrorMessage(const CLI::App& app, const CLI::ParseError& error) {

@@ -32,6 +32,7 @@
 #include "platform/process_tag.h"
 #include "platform/system_services.h"
 #include "platform/win_path.h"
+#include "service/project_info_kind.h"
 #include "storage/profile_functions.h"
 #include "storage/project_files.h"
 
@@ -219,8 +220,8 @@ int RunInit(const GlobalOptions& globals, const std::string& workspace_arg,
   return status;
 }
 
-// A list of the workspace or of a project (GetProjectInfo kind 2 or 6).
-bool ProjectInfoList(ComponentSession& session, LONG kind, std::string_view project,
+// A list of the workspace or of a project (kInfoProjects or kInfoTargets).
+bool ProjectInfoList(ComponentSession& session, ProjectInfoKind kind, std::string_view project,
                      std::vector<std::string>* items) {
   VariantArgs args;
   ScopedBstr text;
@@ -236,7 +237,8 @@ bool ProjectInfoList(ComponentSession& session, LONG kind, std::string_view proj
 // project and a target; false after printing why.
 bool CheckProjectTarget(ComponentSession& session, std::string_view project,
                         std::string_view target, std::vector<std::string>* targets) {
-  if (!ProjectInfoList(session, 6, project, targets)) return session.FailedWith(project), false;
+  if (!ProjectInfoList(session, kInfoTargets, project, targets))
+    return session.FailedWith(project), false;
   for (std::string& name : *targets) {
     if (EqualsNoCase(name, target)) return true;
   }
@@ -266,11 +268,11 @@ int RunProjects(const GlobalOptions& globals, bool json) {
   if (!session.Open()) return kExitFailed;
   IService& service = session.service();
   std::vector<std::string> names;
-  if (!ProjectInfoList(session, 2, "", &names)) return session.Failed();
+  if (!ProjectInfoList(session, kInfoProjects, "", &names)) return session.Failed();
   VariantArgs info;
   ScopedBstr active, active_target;
-  service.GetProjectInfo(0, info.Text(""), info.Empty(), active.Receive());
-  service.GetProjectInfo(1, info.Text(""), info.Empty(), active_target.Receive());
+  service.GetProjectInfo(kInfoCurrentProject, info.Text(""), info.Empty(), active.Receive());
+  service.GetProjectInfo(kInfoCurrentTarget, info.Text(""), info.Empty(), active_target.Receive());
   // A list that lacks a project is no answer: the text form lists the
   // others first, the JSON form prints nothing.
   const std::vector<std::string> unread = session.UnreadProjects();
@@ -284,7 +286,7 @@ int RunProjects(const GlobalOptions& globals, bool json) {
     std::vector<std::string> targets;
     if (service.Method14(args.Text(name), file, args.Text(kProjectSection), args.Out(),
                          args.Text(kCpuKey), cpu) != S_OK ||
-        !ProjectInfoList(session, 6, name, &targets)) {
+        !ProjectInfoList(session, kInfoTargets, name, &targets)) {
       return session.FailedWith(name);
     }
     // The link list holds projects of the workspace; an entry of one that
@@ -445,8 +447,8 @@ int RunActivate(const GlobalOptions& globals, const std::string& project_arg,
   if (status == kExitOk) {
     ScopedBstr project;
     ScopedBstr target;
-    service.GetProjectInfo(0, args.Text(""), args.Empty(), project.Receive());
-    service.GetProjectInfo(1, args.Text(""), args.Empty(), target.Receive());
+    service.GetProjectInfo(kInfoCurrentProject, args.Text(""), args.Empty(), project.Receive());
+    service.GetProjectInfo(kInfoCurrentTarget, args.Text(""), args.Empty(), target.Receive());
     std::cout << project.Text() << " (" << target.Text() << ")\n";
   }
   return status;
@@ -462,7 +464,7 @@ int SavedUnless(ComponentSession& session, HRESULT hr, std::string_view project,
   const uint32_t status = session.LastStatus();
   if (status == kStatusTargetNotFound && !target.empty()) {
     std::vector<std::string> targets;
-    ProjectInfoList(session, 6, project, &targets);
+    ProjectInfoList(session, kInfoTargets, project, &targets);
     return session.FailedWithStatus(status, kMsgTargetNotFound, TargetsSubject(target, targets));
   }
   return session.FailedWith(status == kStatusProjectNotFound ? project : "");
@@ -499,7 +501,7 @@ int RunLink(const GlobalOptions& globals, bool add, const std::string& project_a
   IService& service = session.service();
   // When the project is there, a project not found is the linked one.
   std::vector<std::string> targets;
-  const bool project_known = ProjectInfoList(session, 6, project_arg, &targets);
+  const bool project_known = ProjectInfoList(session, kInfoTargets, project_arg, &targets);
   return SavedUnless(session,
                      add ? service.AddLinkProject(args.Text(project_arg), args.Text(linked_arg))
                          : service.RemoveLinkProject(args.Text(project_arg), args.Text(linked_arg)),
@@ -661,10 +663,12 @@ int RunComplete(const GlobalOptions& globals, const std::string& kind, const std
     if (kind == "targets" && owner.empty()) {  // the active project's
       VariantArgs args;
       ScopedBstr active;
-      session.service().GetProjectInfo(0, args.Text(""), args.Empty(), active.Receive());
+      session.service().GetProjectInfo(kInfoCurrentProject, args.Text(""), args.Empty(),
+                                       active.Receive());
       owner = active.Text();
     }
-    if (!ProjectInfoList(session, kind == "projects" ? 2 : 6, owner, &words)) return kExitFailed;
+    if (!ProjectInfoList(session, kind == "projects" ? kInfoProjects : kInfoTargets, owner, &words))
+      return kExitFailed;
   }
   for (const std::string& word : words)
     std::cout << word << '\n';
@@ -697,164 +701,197 @@ int RunStop(const GlobalOptions& globals, const std::string& name) {
   return kExitOk;
 }
 
+// The words the workspace's commands take, each filling what it names.
+struct WorkspaceArgs {
+  std::string workspace;              // init
+  std::vector<std::string> projects;  // init
+  std::string project;
+  std::string target;  // activate, target remove
+  std::string existing;
+  std::string added;
+  std::string linked;
+  std::string kind;   // complete
+  std::string stamp;  // stop
+  bool json = false;
+};
+
+// `get` and `set`.
+struct SettingArgs {
+  ProjectTargetArgs target;
+  std::string name;
+  std::string value;
+};
+
+const char* const kSettingHelp =
+    "compile, link, convert, output, work, temp or debug (the effective value); with --raw, "
+    "a key of the target's section";
+const char* const kRawHelp =
+    "SETTING is a key of the target's section, read or written as it stands";
+const char* const kProjectHelp = "Output name or project name";
+
+void InitOptions(CLI::App& cmd, WorkspaceArgs& args) {
+  cmd.add_option("WORKSPACE", args.workspace, "The new workspace file (.kws)")->required();
+  cmd.add_option("PROJECTS", args.projects, "Project files (.kbp), the first one active");
+}
+
+void JsonOptions(CLI::App& cmd, WorkspaceArgs& args) {
+  AddJsonFlag(&cmd, &args.json);
+}
+
+void AddProjectOptions(CLI::App& cmd, WorkspaceArgs& args) {
+  cmd.add_option("PROJECT", args.project, "The project file (.kbp)")->required();
+}
+
+void ProjectOptions(CLI::App& cmd, WorkspaceArgs& args) {
+  cmd.add_option("PROJECT", args.project, kProjectHelp)->required();
+}
+
+void ActivateOptions(CLI::App& cmd, WorkspaceArgs& args) {
+  ProjectOptions(cmd, args);
+  cmd.add_option("TARGET", args.target, "Build target to make current");
+}
+
+void TargetAddOptions(CLI::App& cmd, WorkspaceArgs& args) {
+  ProjectOptions(cmd, args);
+  cmd.add_option("EXISTING", args.existing, "The target to copy")->required();
+  cmd.add_option("NEW", args.added, "The new target's name")->required();
+}
+
+void TargetRemoveOptions(CLI::App& cmd, WorkspaceArgs& args) {
+  ProjectOptions(cmd, args);
+  cmd.add_option("TARGET", args.target, "The target to remove")->required();
+}
+
+void LinkOptions(CLI::App& cmd, WorkspaceArgs& args) {
+  ProjectOptions(cmd, args);
+  cmd.add_option("LINKED", args.linked, "The linked project")->required();
+}
+
+void GetOptions(CLI::App& cmd, SettingArgs& args) {
+  cmd.add_option("PROJECT", args.target.project, kProjectHelp)->required();
+  cmd.add_option("TARGET", args.target.target, "Build target")->required();
+  cmd.add_option("SETTING", args.name, kSettingHelp)->required();
+  cmd.add_flag("--raw", args.target.raw, kRawHelp);
+  AddJsonFlag(&cmd, &args.target.json);
+}
+
+void SetOptions(CLI::App& cmd, SettingArgs& args) {
+  cmd.add_option("PROJECT", args.target.project, kProjectHelp)->required();
+  cmd.add_option("TARGET", args.target.target, "Build target")->required();
+  cmd.add_option("SETTING", args.name, kSettingHelp)->required();
+  cmd.add_option("VALUE", args.value,
+                 "The new value (may be empty; -- before one that starts with -)")
+      ->required();
+  cmd.add_flag("--raw", args.target.raw, kRawHelp);
+}
+
+void CompleteOptions(CLI::App& cmd, WorkspaceArgs& args) {
+  cmd.add_option("KIND", args.kind, "What to list")
+      ->required()
+      ->check(CLI::IsMember({"projects", "targets", "cpus", "settings"}));
+  cmd.add_option("PROJECT", args.project, "The project whose targets to list (default: active)");
+}
+
+void StopOptions(CLI::App& cmd, WorkspaceArgs& args) {
+  cmd.add_option("SESSION", args.stamp, "The session's name, as --verbose prints it")->required();
+}
+
+using Globals = const GlobalOptions&;
+using Args = const WorkspaceArgs&;
+
+const CommandEntry kTargetCommands[] = {
+    {.name = "add",
+     .help = "Add a target as a copy of an existing one",
+     .set_up = SetUp(TargetAddOptions,
+                     [](Globals globals, Args args) {
+                       return RunTargetAdd(globals, args.project, args.existing, args.added);
+                     })},
+    {.name = "remove",
+     .help = "Remove a target with its settings",
+     .set_up = SetUp(TargetRemoveOptions,
+                     [](Globals globals, Args args) {
+                       return RunTargetRemove(globals, args.project, args.target);
+                     })},
+};
+
+const CommandEntry kLinkCommands[] = {
+    {.name = "add",
+     .help = "PROJECT links LINKED from now on",
+     .set_up = SetUp(LinkOptions,
+                     [](Globals globals, Args args) {
+                       return RunLink(globals, true, args.project, args.linked);
+                     })},
+    {.name = "remove",
+     .help = "PROJECT no longer links LINKED",
+     .set_up = SetUp(LinkOptions,
+                     [](Globals globals, Args args) {
+                       return RunLink(globals, false, args.project, args.linked);
+                     })},
+};
+
+const CommandEntry kWorkspaceCommands[] = {
+    {.name = "init",
+     .help = "Create a workspace file with the given projects",
+     .set_up = SetUp(InitOptions,
+                     [](Globals globals, Args args) {
+                       return RunInit(globals, args.workspace, args.projects);
+                     })},
+    {.name = "projects",
+     .help = "List the projects: output, project file, CPU, targets, linked projects",
+     .set_up = SetUp(JsonOptions,
+                     [](Globals globals, Args args) { return RunProjects(globals, args.json); })},
+    {.name = "status",
+     .help = "Show the active project and target, stale makefiles and dependency lists",
+     .set_up = SetUp(JsonOptions,
+                     [](Globals globals, Args args) { return RunStatus(globals, args.json); })},
+    {.name = "add-project",
+     .help = "Add a project file to the workspace",
+     .set_up =
+         SetUp(AddProjectOptions,
+               [](Globals globals, Args args) { return RunAddProject(globals, args.project); })},
+    {.name = "remove-project",
+     .help = "Take a project out of the workspace (its files stay on disk)",
+     .set_up =
+         SetUp(ProjectOptions,
+               [](Globals globals, Args args) { return RunRemoveProject(globals, args.project); })},
+    {.name = "activate",
+     .help = "Make a project (and a target) current",
+     .set_up = SetUp(ActivateOptions,
+                     [](Globals globals, Args args) {
+                       return RunActivate(globals, args.project, args.target);
+                     })},
+    {.name = "target",
+     .help = "Add or remove a build target of a project",
+     .commands = kTargetCommands},
+    {.name = "link", .help = "Add or remove a linked project", .commands = kLinkCommands},
+    {.name = "get",
+     .help = "Print a per-target setting of a project",
+     .set_up = SetUp(GetOptions,
+                     [](Globals globals, const SettingArgs& args) {
+                       return RunGet(globals, args.target, args.name);
+                     })},
+    {.name = "set",
+     .help = "Change a per-target setting of a project",
+     .set_up = SetUp(SetOptions,
+                     [](Globals globals, const SettingArgs& args) {
+                       return RunSet(globals, args.target, args.name, args.value);
+                     })},
+    {.name = "complete",
+     .help = "Print the words the shell's completion offers",
+     .set_up = SetUp(
+         CompleteOptions,
+         [](Globals globals, Args args) { return RunComplete(globals, args.kind, args.project); }),
+     .hidden = true},
+    {.name = "stop",
+     .help = "Ask a running zelvan session to stop its long work (see --verbose)",
+     .set_up = SetUp(StopOptions,
+                     [](Globals globals, Args args) { return RunStop(globals, args.stamp); })},
+};
+
 }  // namespace
 
 void RegisterWorkspaceCommands(const CommandRegistry& registry) {
-  CLI::App& app = *registry.app;
-  const GlobalOptions& globals = *registry.globals;
-  CommandFunction& selected = *registry.selected;
-
-  {
-    auto* cmd = app.add_subcommand("init", "Create a workspace file with the given projects");
-    auto workspace = std::make_shared<std::string>();
-    auto projects = std::make_shared<std::vector<std::string>>();
-    cmd->add_option("WORKSPACE", *workspace, "The new workspace file (.kws)")->required();
-    cmd->add_option("PROJECTS", *projects, "Project files (.kbp), the first one active");
-    cmd->callback([&, workspace, projects] {
-      selected = [&globals, workspace, projects] {
-        return RunInit(globals, *workspace, *projects);
-      };
-    });
-  }
-  {
-    auto* cmd = app.add_subcommand(
-        "projects", "List the projects: output, project file, CPU, targets, linked projects");
-    auto json = std::make_shared<bool>(false);
-    AddJsonFlag(cmd, json.get());
-    cmd->callback(
-        [&, json] { selected = [&globals, json] { return RunProjects(globals, *json); }; });
-  }
-  {
-    auto* cmd = app.add_subcommand(
-        "status", "Show the active project and target, stale makefiles and dependency lists");
-    auto json = std::make_shared<bool>(false);
-    AddJsonFlag(cmd, json.get());
-    cmd->callback([&, json] { selected = [&globals, json] { return RunStatus(globals, *json); }; });
-  }
-  {
-    auto* cmd = app.add_subcommand("add-project", "Add a project file to the workspace");
-    auto project = std::make_shared<std::string>();
-    cmd->add_option("PROJECT", *project, "The project file (.kbp)")->required();
-    cmd->callback([&, project] {
-      selected = [&globals, project] { return RunAddProject(globals, *project); };
-    });
-  }
-  {
-    auto* cmd = app.add_subcommand("remove-project",
-                                   "Take a project out of the workspace (its files stay on disk)");
-    auto project = std::make_shared<std::string>();
-    cmd->add_option("PROJECT", *project, "Output name or project name")->required();
-    cmd->callback([&, project] {
-      selected = [&globals, project] { return RunRemoveProject(globals, *project); };
-    });
-  }
-  {
-    auto* cmd = app.add_subcommand("activate", "Make a project (and a target) current");
-    auto project = std::make_shared<std::string>();
-    auto target = std::make_shared<std::string>();
-    cmd->add_option("PROJECT", *project, "Output name or project name")->required();
-    cmd->add_option("TARGET", *target, "Build target to make current");
-    cmd->callback([&, project, target] {
-      selected = [&globals, project, target] { return RunActivate(globals, *project, *target); };
-    });
-  }
-  {
-    auto* cmd = app.add_subcommand("target", "Add or remove a build target of a project");
-    cmd->require_subcommand(1);
-    auto* add = cmd->add_subcommand("add", "Add a target as a copy of an existing one");
-    auto project = std::make_shared<std::string>();
-    auto existing = std::make_shared<std::string>();
-    auto added = std::make_shared<std::string>();
-    add->add_option("PROJECT", *project, "Output name or project name")->required();
-    add->add_option("EXISTING", *existing, "The target to copy")->required();
-    add->add_option("NEW", *added, "The new target's name")->required();
-    add->callback([&, project, existing, added] {
-      selected = [&globals, project, existing, added] {
-        return RunTargetAdd(globals, *project, *existing, *added);
-      };
-    });
-    auto* remove = cmd->add_subcommand("remove", "Remove a target with its settings");
-    auto target = std::make_shared<std::string>();
-    remove->add_option("PROJECT", *project, "Output name or project name")->required();
-    remove->add_option("TARGET", *target, "The target to remove")->required();
-    remove->callback([&, project, target] {
-      selected = [&globals, project, target] {
-        return RunTargetRemove(globals, *project, *target);
-      };
-    });
-  }
-  {
-    auto* cmd = app.add_subcommand("link", "Add or remove a linked project");
-    cmd->require_subcommand(1);
-    auto project = std::make_shared<std::string>();
-    auto linked = std::make_shared<std::string>();
-    for (bool add : {true, false}) {
-      auto* sub =
-          cmd->add_subcommand(add ? "add" : "remove", add ? "PROJECT links LINKED from now on"
-                                                          : "PROJECT no longer links LINKED");
-      sub->add_option("PROJECT", *project, "Output name or project name")->required();
-      sub->add_option("LINKED", *linked, "The linked project")->required();
-      sub->callback([&, add, project, linked] {
-        selected = [&globals, add, project, linked] {
-          return RunLink(globals, add, *project, *linked);
-        };
-      });
-    }
-  }
-  const char* kSettingHelp =
-      "compile, link, convert, output, work, temp or debug (the effective value); with --raw, "
-      "a key of the target's section";
-  const char* kRawHelp = "SETTING is a key of the target's section, read or written as it stands";
-  {
-    auto* cmd = app.add_subcommand("get", "Print a per-target setting of a project");
-    auto args = std::make_shared<ProjectTargetArgs>();
-    auto name = std::make_shared<std::string>();
-    cmd->add_option("PROJECT", args->project, "Output name or project name")->required();
-    cmd->add_option("TARGET", args->target, "Build target")->required();
-    cmd->add_option("SETTING", *name, kSettingHelp)->required();
-    cmd->add_flag("--raw", args->raw, kRawHelp);
-    AddJsonFlag(cmd, &args->json);
-    cmd->callback([&, args, name] {
-      selected = [&globals, args, name] { return RunGet(globals, *args, *name); };
-    });
-  }
-  {
-    auto* cmd = app.add_subcommand("set", "Change a per-target setting of a project");
-    auto args = std::make_shared<ProjectTargetArgs>();
-    auto name = std::make_shared<std::string>();
-    auto value = std::make_shared<std::string>();
-    cmd->add_option("PROJECT", args->project, "Output name or project name")->required();
-    cmd->add_option("TARGET", args->target, "Build target")->required();
-    cmd->add_option("SETTING", *name, kSettingHelp)->required();
-    cmd->add_option("VALUE", *value,
-                    "The new value (may be empty; -- before one that starts with -)")
-        ->required();
-    cmd->add_flag("--raw", args->raw, kRawHelp);
-    cmd->callback([&, args, name, value] {
-      selected = [&globals, args, name, value] { return RunSet(globals, *args, *name, *value); };
-    });
-  }
-  {
-    auto* cmd = app.add_subcommand("complete", "Print the words the shell's completion offers");
-    cmd->group("");
-    auto kind = std::make_shared<std::string>();
-    auto project = std::make_shared<std::string>();
-    cmd->add_option("KIND", *kind, "What to list")
-        ->required()
-        ->check(CLI::IsMember({"projects", "targets", "cpus", "settings"}));
-    cmd->add_option("PROJECT", *project, "The project whose targets to list (default: active)");
-    cmd->callback([&, kind, project] {
-      selected = [&globals, kind, project] { return RunComplete(globals, *kind, *project); };
-    });
-  }
-  {
-    auto* cmd = app.add_subcommand(
-        "stop", "Ask a running zelvan session to stop its long work (see --verbose)");
-    auto stamp = std::make_shared<std::string>();
-    cmd->add_option("SESSION", *stamp, "The session's name, as --verbose prints it")->required();
-    cmd->callback(
-        [&, stamp] { selected = [&globals, stamp] { return RunStop(globals, *stamp); }; });
-  }
+  AddCommands(registry, *registry.app, kWorkspaceCommands);
 }
 
 }  // namespace zelvan::cli

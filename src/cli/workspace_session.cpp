@@ -29,8 +29,8 @@ AnswerPolicy PolicyOf(const GlobalOptions& options) {
 }  // namespace
 
 WorkspaceSession::WorkspaceSession(const GlobalOptions& options)
-    : options_(options),
-      err_(std::cerr),
+    : SessionReports(std::cerr),
+      options_(options),
       host_(PolicyOf(options), std::cerr, options.verbose && !options.quiet) {
   host_.SetSummarizeUnresolved(options.quiet && !options.verbose);
 }
@@ -130,10 +130,6 @@ void WorkspaceSession::SetReadOnly() {
 DependencyProgress& WorkspaceSession::CommandProgress() {
   if (!command_progress_) command_progress_ = MakeCommandProgress(options_);
   return *command_progress_;
-}
-
-std::string WorkspaceSession::SystemPath(std::string_view host_path) {
-  return CommandLinePath(fs(), host_path, err_);
 }
 
 bool WorkspaceSession::StartForOpening() {
@@ -244,15 +240,7 @@ COneProjectData* WorkspaceSession::FindProject(std::string_view name) {
 COneProjectData* WorkspaceSession::FindProjectOrActive(std::string_view name) {
   if (!name.empty()) return FindProject(name);
   COneProjectData* project = workspace_->FindProjectByFile(workspace_->ActiveProjectFile());
-  if (project == nullptr) {
-    const std::string active = fs().ToHostPath(workspace_->ActiveProjectFile());
-    const std::vector<std::string> unread = UnreadProjects();
-    if (!active.empty() && std::find(unread.begin(), unread.end(), active) != unread.end()) {
-      FailedForUnread(err_, "the active project was left out of the workspace", {active});
-    } else {
-      Failed("the workspace has no active project; name one");
-    }
-  }
+  if (project == nullptr) ReportNoActiveProject(workspace_->ActiveProjectFile());
   return project;
 }
 
@@ -277,13 +265,6 @@ std::vector<std::string> WorkspaceSession::UnreadProjects() {
   return files;
 }
 
-bool WorkspaceSession::AllProjectsRead(std::string_view consequence) {
-  std::vector<std::string> unread = UnreadProjects();
-  if (unread.empty()) return true;
-  FailedForUnread(err_, consequence, unread);
-  return false;
-}
-
 bool WorkspaceSession::LinkedProjectsRead(COneProjectData& project, std::string_view consequence) {
   std::vector<std::string> unread = UnreadProjects();
   if (unread.empty()) return true;
@@ -303,20 +284,11 @@ int WorkspaceSession::Save() {
   return kExitOk;
 }
 
-int WorkspaceSession::Failed() {
-  return FailedWith("");
-}
-
 int WorkspaceSession::FailedWith(std::string_view subject) {
   if (!workspace_)
     return PrintFailure(err_, host_platform_ ? &fs() : nullptr, 0, {}, host_.LastError(), subject);
   return PrintFailure(err_, host_platform_ ? &fs() : nullptr, workspace_->GetLastStatus(),
                       workspace_->GetLastMessage(), host_.LastError(), subject);
-}
-
-int WorkspaceSession::Failed(std::string_view message) {
-  err_ << "zelvan: " << message << "\n";
-  return kExitFailed;
 }
 
 }  // namespace zelvan::cli

@@ -18,6 +18,7 @@
 
 #include "analysis/dependency_updater.h"
 #include "cli/cli_command.h"
+#include "cli/session_files.h"
 #include "com/com_ptr.h"
 #include "host/headless_host.h"
 #include "host/host_ide_objects.h"
@@ -35,7 +36,7 @@
 
 namespace zelvan::cli {
 
-class WorkspaceSession {
+class WorkspaceSession : public SessionReports {
  public:
   explicit WorkspaceSession(const GlobalOptions& options);
   ~WorkspaceSession();
@@ -91,9 +92,7 @@ class WorkspaceSession {
   CCPUTools& cpus() { return *cpus_; }
   IdeConnection& connection() { return *connection_; }
   Platform& platform() { return host_platform_->platform(); }
-  FileSystem& fs() { return *platform().fs; }
-  // A host path from the command line as a full system path.
-  std::string SystemPath(std::string_view host_path);
+  FileSystem& fs() override { return *platform().fs; }
 
   // The project a command names: output name, output name without its
   // extension, or project file base name. Prints and returns null when none.
@@ -106,11 +105,7 @@ class WorkspaceSession {
   // name finds none.
   bool FindProjects(const std::vector<std::string>& names, std::vector<COneProjectData*>* projects);
 
-  // The project files of the workspace that it could not read (host paths).
-  std::vector<std::string> UnreadProjects();
-  // For a command whose work takes every project: false after printing
-  // `consequence` when the workspace could not read some.
-  bool AllProjectsRead(std::string_view consequence);
+  std::vector<std::string> UnreadProjects() override;
   // For a command whose work takes the projects `project` links: false
   // after printing `consequence` when one of them is not in the workspace
   // while some projects could not be read (it may be one of those).
@@ -118,12 +113,7 @@ class WorkspaceSession {
 
   // Saves the workspace; the exit status of the command.
   int Save();
-  // Prints the workspace's status and message, followed by what it
-  // concerns when `subject` is given; returns kExitFailed.
-  int Failed();
-  int FailedWith(std::string_view subject);
-  // Prints `message`; returns kExitFailed.
-  int Failed(std::string_view message);
+  int FailedWith(std::string_view subject) override;
 
  private:
   // Start; false after printing why a workspace cannot be opened.
@@ -131,7 +121,6 @@ class WorkspaceSession {
   // Removes the temporaries of killed commands beside the workspace's files.
   void RemoveDeadTemporaries();
   const GlobalOptions& options_;
-  std::ostream& err_;
   // Why the session cannot open a workspace ("zelvan: ...\n"), from Start.
   std::string start_error_;
   HeadlessHost host_;

@@ -469,6 +469,11 @@ bool COneProjectData::HasTarget(std::string_view target) const {
   return false;
 }
 
+std::string_view COneProjectData::CurrentOrFirstTarget() const {
+  if (HasTarget(current_target_)) return current_target_;
+  return targets_.empty() ? std::string_view() : std::string_view(targets_.front());
+}
+
 std::string_view COneProjectData::TargetSpelling(std::string_view target) const {
   for (const std::string& name : targets_) {
     if (EqualsNoCase(name, target)) return name;

@@ -152,6 +152,9 @@ class COneProjectData {
   // project does not have it.
   std::string_view TargetSpelling(std::string_view target) const;
   const std::string& CurrentTarget() const { return current_target_; }
+  // The target a build takes when none is named: the current one when the
+  // project has it, else the first; empty when the project has no target.
+  std::string_view CurrentOrFirstTarget() const;
   // Makes `target` current and loads its settings into the cache.
   void SetCurrentTarget(std::string_view target);
   // Re-reads the cached settings of `target` from the working copy.

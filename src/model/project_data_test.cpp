@@ -529,6 +529,11 @@ TEST_F(CProjectDataTest, AddTargetCopiesSettingsFilesAndFolders) {
   COneProjectData* app = workspace_->FindProject("App");
   EXPECT_THAT(app->Targets(), ElementsAre("Debug", "Release", "Final", "Trace"));
   EXPECT_EQ(app->CurrentTarget(), "Trace");
+  EXPECT_EQ(app->CurrentOrFirstTarget(), "Trace");
+  // A current target the project no longer has gives way to its first.
+  app->SetCurrentTarget("");
+  EXPECT_EQ(app->CurrentOrFirstTarget(), "Debug");
+  app->SetCurrentTarget("Trace");
   // The new target's section and file sections follow; nothing else changes.
   const std::string& copy = app->WorkingCopyPath();
   std::string expected = kAppProject;

@@ -11,6 +11,7 @@
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/profile_text.h"
+#include "service/project_info_kind.h"
 #include "toolchain/cpu_tools.h"
 #include "toolchain/qk_util.h"
 #include "toolchain/support_cpu.h"
@@ -69,13 +70,13 @@ bool RuleText(CProjectData& workspace, const CCPUTools* cpus, COneProjectData& p
   PrepareTarget(context);
   std::string rules;
   switch (kind) {
-    case 130:
+    case kInfoCompileRules:
       BuildCompileRules(context, &rules);
       break;
-    case 131:
+    case kInfoLinkRule:
       BuildLinkRule(context, &rules);
       break;
-    case 132:
+    case kInfoCleanSection:
       rules = "Clean :\n";
       BuildCleanLines(context, &rules);
       break;

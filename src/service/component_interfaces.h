@@ -75,21 +75,24 @@ class IService : public IDispatch {
   // 29: kind, a CPU name, an option or tool text, and the answer (cpu_info_kinds).
   virtual HRESULT STDMETHODCALLTYPE GetCpuInfo(LONG kind, VARIANT cpu, VARIANT option,
                                                VARIANT* result) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Method30(VARIANT a, VARIANT b, VARIANT c) = 0;  // 30
-  virtual HRESULT STDMETHODCALLTYPE OpenWorkspace(VARIANT workspace) = 0;           // 31
-  virtual HRESULT STDMETHODCALLTYPE CloseWorkspace() = 0;                           // 32
-  virtual HRESULT STDMETHODCALLTYPE SaveWorkspace(LONG ask) = 0;                    // 33
+  virtual HRESULT STDMETHODCALLTYPE Method30(VARIANT project, VARIANT folder,
+                                             VARIANT value) = 0;           // 30
+  virtual HRESULT STDMETHODCALLTYPE OpenWorkspace(VARIANT workspace) = 0;  // 31
+  virtual HRESULT STDMETHODCALLTYPE CloseWorkspace() = 0;                  // 32
+  virtual HRESULT STDMETHODCALLTYPE SaveWorkspace(LONG ask) = 0;           // 33
   virtual HRESULT STDMETHODCALLTYPE GetIncludePaths(LONG kind, BSTR project, BSTR target,
-                                                    VARIANT* paths) = 0;   // 34
-  virtual HRESULT STDMETHODCALLTYPE AddProject(VARIANT project_file) = 0;  // 35
-  virtual HRESULT STDMETHODCALLTYPE Method36(VARIANT a, VARIANT b) = 0;    // 36
+                                                    VARIANT* paths) = 0;          // 34
+  virtual HRESULT STDMETHODCALLTYPE AddProject(VARIANT project_file) = 0;         // 35
+  virtual HRESULT STDMETHODCALLTYPE Method36(VARIANT project, VARIANT file) = 0;  // 36
   // 37-39: new projects; the count is returned as "%d" text.
-  virtual HRESULT STDMETHODCALLTYPE CreateProject(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d,
-                                                  VARIANT* count, VARIANT* result) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Method38(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d,
-                                             VARIANT* count, VARIANT* result) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Method39(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d,
-                                             VARIANT* count, VARIANT* result) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CreateProject(VARIANT* name, VARIANT* cpu, VARIANT* folder,
+                                                  VARIANT* memory, VARIANT* count,
+                                                  VARIANT* result) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Method38(VARIANT* name, VARIANT* cpu, VARIANT* folder,
+                                             VARIANT* memory, VARIANT* count, VARIANT* result) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Method39(VARIANT* name, VARIANT* cpu, VARIANT* folder,
+                                             VARIANT* type_and_memory, VARIANT* count,
+                                             VARIANT* result) = 0;
   virtual HRESULT STDMETHODCALLTYPE ConvertOldProject(VARIANT file) = 0;  // 40
   virtual HRESULT STDMETHODCALLTYPE Method41(VARIANT entries) = 0;        // 41
   // 42-44: get latest, check out, check in the workspace's archive.
@@ -103,26 +106,27 @@ class IService : public IDispatch {
   // 48, 49: check out, check in one source file of a project.
   virtual HRESULT STDMETHODCALLTYPE Method48(BSTR project, VARIANT file) = 0;
   virtual HRESULT STDMETHODCALLTYPE Method49(BSTR project, VARIANT file) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Method50(BSTR a, VARIANT b) = 0;                        // 50
-  virtual HRESULT STDMETHODCALLTYPE GetWorkspaceArchiveState(LONG* state) = 0;              // 51
-  virtual HRESULT STDMETHODCALLTYPE GetProjectArchiveState(BSTR project, LONG* state) = 0;  // 52
-  virtual HRESULT STDMETHODCALLTYPE Method53(BSTR a, BSTR b, VARIANT* result) = 0;          // 53
-  virtual HRESULT STDMETHODCALLTYPE GetLastMessage(BSTR* message) = 0;                      // 54
+  virtual HRESULT STDMETHODCALLTYPE Method50(BSTR unused1, VARIANT unused2) = 0;             // 50
+  virtual HRESULT STDMETHODCALLTYPE GetWorkspaceArchiveState(LONG* state) = 0;               // 51
+  virtual HRESULT STDMETHODCALLTYPE GetProjectArchiveState(BSTR project, LONG* state) = 0;   // 52
+  virtual HRESULT STDMETHODCALLTYPE Method53(BSTR project, BSTR item, VARIANT* result) = 0;  // 53
+  virtual HRESULT STDMETHODCALLTYPE GetLastMessage(BSTR* message) = 0;                       // 54
   // 55: the target's WORK (else DefaultWORK) and its DefaultWORK, stored
   // through the two VARIANTs, which must hold references.
   virtual HRESULT STDMETHODCALLTYPE GetWorkDir(BSTR project, BSTR target, VARIANT work,
                                                VARIANT default_work) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Method56(BSTR project, BSTR target, VARIANT a,
-                                             VARIANT b) = 0;  // 56
+  virtual HRESULT STDMETHODCALLTYPE Method56(BSTR project, BSTR target, VARIANT other_target,
+                                             VARIANT unused) = 0;  // 56
   virtual HRESULT STDMETHODCALLTYPE GetFileNoBuild(BSTR project, BSTR file, BSTR target,
                                                    LONG* no_build) = 0;  // 57
   // 58: kind 0 the name without "/", 1 the template CPU name, 2 "1" when the
   // family takes new projects.
   virtual HRESULT STDMETHODCALLTYPE GetCpuName(LONG kind, BSTR cpu, VARIANT* result) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Method59(BSTR file, VARIANT a) = 0;             // 59
-  virtual HRESULT STDMETHODCALLTYPE Method60(BSTR file, VARIANT a, VARIANT b) = 0;  // 60
-  virtual HRESULT STDMETHODCALLTYPE Method61(BSTR a, BSTR b, VARIANT c) = 0;        // 61
-  virtual HRESULT STDMETHODCALLTYPE Method62() = 0;                                 // 62
+  virtual HRESULT STDMETHODCALLTYPE Method59(BSTR file, VARIANT old_project) = 0;  // 59
+  virtual HRESULT STDMETHODCALLTYPE Method60(BSTR file, VARIANT old_project,
+                                             VARIANT options) = 0;                          // 60
+  virtual HRESULT STDMETHODCALLTYPE Method61(BSTR project, BSTR file, VARIANT answer) = 0;  // 61
+  virtual HRESULT STDMETHODCALLTYPE Method62() = 0;                                         // 62
   // 63: whether the IDE's source control can be reached.
   virtual HRESULT STDMETHODCALLTYPE Method63() = 0;
   // 64: redraws the item images of a project in the IDE's file view.
@@ -134,8 +138,8 @@ class IService : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE Method66(VARIANT project, VARIANT file) = 0;
   virtual HRESULT STDMETHODCALLTYPE Method67(VARIANT project, VARIANT file) = 0;
   virtual HRESULT STDMETHODCALLTYPE Method68(VARIANT project, VARIANT file) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Method69(LONG kind, VARIANT a, VARIANT b) = 0;  // 69
-  virtual HRESULT STDMETHODCALLTYPE Method70(LONG kind, VARIANT a, VARIANT b) = 0;  // 70
+  virtual HRESULT STDMETHODCALLTYPE Method69(LONG kind, VARIANT project, VARIANT answer) = 0;  // 69
+  virtual HRESULT STDMETHODCALLTYPE Method70(LONG kind, VARIANT project, VARIANT answer) = 0;  // 70
   // 71: refreshes the source-control status of every project in the IDE.
   virtual HRESULT STDMETHODCALLTYPE Method71() = 0;
   // 72: fills a view tree's node table: the tree (1 or 2), the node handles
@@ -145,9 +149,9 @@ class IService : public IDispatch {
   // the answer (a reference to a string array).
   virtual HRESULT STDMETHODCALLTYPE Method73(LONG kind, VARIANT projects, VARIANT window,
                                              VARIANT result) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Method74(VARIANT a, VARIANT b) = 0;  // 74
-  virtual HRESULT STDMETHODCALLTYPE Method75(VARIANT a, VARIANT b) = 0;  // 75
-  virtual HRESULT STDMETHODCALLTYPE Method76(VARIANT a) = 0;             // 76
+  virtual HRESULT STDMETHODCALLTYPE Method74(VARIANT makefile, VARIANT project) = 0;  // 74
+  virtual HRESULT STDMETHODCALLTYPE Method75(VARIANT makefile, VARIANT project) = 0;  // 75
+  virtual HRESULT STDMETHODCALLTYPE Method76(VARIANT makefile) = 0;                   // 76
   // 77: registers a window under an event name; on success the id of the
   // event and the message that carries custom events (12549).
   virtual HRESULT STDMETHODCALLTYPE SetEventData(LONG window, BSTR name, LONG* event_id,
@@ -160,14 +164,14 @@ class IService : public IDispatch {
   // 80: AddFile with mode 0 (one file) or 1 (a file or a string array).
   virtual HRESULT STDMETHODCALLTYPE AddFileEx(LONG mode, VARIANT project, VARIANT files,
                                               VARIANT unused) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Method81(VARIANT a) = 0;  // 81
+  virtual HRESULT STDMETHODCALLTYPE Method81(VARIANT project) = 0;  // 81
   // 82: redraws the tree of a project in the IDE.
   virtual HRESULT STDMETHODCALLTYPE Method82(BSTR project) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetSectionsValue(VARIANT project, VARIANT target,
                                                      VARIANT symbol, VARIANT* value) = 0;  // 83
   virtual HRESULT STDMETHODCALLTYPE GetOuterValue(VARIANT link_file, VARIANT symbol,
                                                   VARIANT* value) = 0;               // 84
-  virtual HRESULT STDMETHODCALLTYPE Method85(VARIANT a) = 0;                         // 85
+  virtual HRESULT STDMETHODCALLTYPE Method85(VARIANT project) = 0;                   // 85
   virtual HRESULT STDMETHODCALLTYPE CopyProject(BSTR project) = 0;                   // 86
   virtual HRESULT STDMETHODCALLTYPE RenameProject(BSTR project, BSTR new_name) = 0;  // 87
 
@@ -180,15 +184,15 @@ class IService : public IDispatch {
 // means the current project, an empty target the current target.
 class IProject : public IDispatch {
  public:
-  virtual HRESULT STDMETHODCALLTYPE Method7(BSTR a, LONG b) = 0;                          // 7
-  virtual HRESULT STDMETHODCALLTYPE Method8(BSTR a, LONG b, LONG c) = 0;                  // 8
+  virtual HRESULT STDMETHODCALLTYPE Method7(BSTR project, LONG setting) = 0;              // 7
+  virtual HRESULT STDMETHODCALLTYPE Method8(BSTR project, LONG setting, LONG value) = 0;  // 8
   virtual HRESULT STDMETHODCALLTYPE WriteMakefileOfProject(BSTR project, LONG mode) = 0;  // 9
-  virtual HRESULT STDMETHODCALLTYPE Method10(LONG a) = 0;                                 // 10
-  virtual HRESULT STDMETHODCALLTYPE Method11(LONG a) = 0;                                 // 11
+  virtual HRESULT STDMETHODCALLTYPE Method10(LONG setting) = 0;                           // 10
+  virtual HRESULT STDMETHODCALLTYPE Method11(LONG setting) = 0;                           // 11
   // 12: adds `linked` to the project's link list, or removes it when it is there.
   virtual HRESULT STDMETHODCALLTYPE Method12(BSTR project, BSTR linked) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Method13(BSTR a, LONG b) = 0;  // 13
-  virtual HRESULT STDMETHODCALLTYPE Method14P(BSTR project) = 0;   // 14
+  virtual HRESULT STDMETHODCALLTYPE Method13(BSTR project, LONG setting) = 0;  // 13
+  virtual HRESULT STDMETHODCALLTYPE Method14P(BSTR project) = 0;               // 14
   virtual HRESULT STDMETHODCALLTYPE GetFileTempDir(BSTR project, BSTR target, BSTR file,
                                                    BSTR* dir) = 0;  // 15
   virtual HRESULT STDMETHODCALLTYPE SetFileTempDir(BSTR project, BSTR target, BSTR file,

@@ -22,6 +22,7 @@
 #include "service/component_interfaces.h"
 #include "service/ide_connection.h"
 #include "service/ide_interfaces.h"
+#include "service/project_info_kind.h"
 #include "tests/support/model_test_platform.h"
 #include "tests/support/recording_ide_host.h"
 
@@ -190,9 +191,13 @@ TEST_F(ComponentModuleTest, ProjectInfoKindsAnswerAndChange) {
 
   service_->CloseWorkspace();
   ScopedBstr answer;
-  EXPECT_EQ(service_->GetProjectInfo(121, args_.Text(""), args_.Empty(), answer.Receive()), S_OK);
+  EXPECT_EQ(service_->GetProjectInfo(kInfoStopRequestName, args_.Text(""), args_.Empty(),
+                                     answer.Receive()),
+            S_OK);
   EXPECT_EQ(answer.Text(), module_.workspace().StopObjectName());
-  EXPECT_EQ(service_->GetProjectInfo(0, args_.Text(""), args_.Empty(), answer.Receive()), S_FALSE);
+  EXPECT_EQ(service_->GetProjectInfo(kInfoCurrentProject, args_.Text(""), args_.Empty(),
+                                     answer.Receive()),
+            S_FALSE);
   EXPECT_EQ(Status(), kStatusNoWorkspace);
 }
 
@@ -391,7 +396,9 @@ TEST_F(ComponentModuleTest, RefreshesShowTheirProgressAndFailedWritesAreTold) {
   EXPECT_EQ(service_->Method73(10003, args_.Array({"App"}), handle, args_.VariantRef()), S_OK);
   EXPECT_EQ(log, "total 2;App.abs;++");
   ScopedBstr cancelled;
-  EXPECT_EQ(service_->GetProjectInfo(125, args_.Empty(), handle, cancelled.Receive()), S_OK);
+  EXPECT_EQ(
+      service_->GetProjectInfo(kInfoUpdateEveryProject, args_.Empty(), handle, cancelled.Receive()),
+      S_OK);
   EXPECT_EQ(log, "total 2;App.abs;++total 2;App.abs;++Lib.lib;");
   // A number (a window of another system) shows nothing.
   EXPECT_EQ(service_->UpdateProjectDependencies(0, args_.Text("App"), args_.Long(7)), S_OK);

@@ -17,6 +17,7 @@
 #include "service/argument_shapes.h"
 #include "service/build_queries.h"
 #include "service/component_module.h"
+#include "service/project_info_kind.h"
 #include "service/window_progress.h"
 #include "storage/profile_functions.h"
 #include "storage/project_files.h"
@@ -25,9 +26,6 @@
 namespace zelvan {
 namespace {
 
-// The one kind that answers without an open workspace: the name of the
-// stop request of the workspace's long operations.
-constexpr LONG kKindWithoutWorkspace = 121;
 // Profile values read "with the 32768-character buffer".
 constexpr size_t kLongValueBuffer = 32768;
 
@@ -38,15 +36,20 @@ bool IsKnownKind(LONG kind) {
 
 bool NeedsProject(LONG kind) {
   if (kind == 3 || (kind >= 6 && kind <= 9)) return true;
-  if (kind == 16 || kind == 24 || kind == 50 || kind == 51 || kind == 58) return true;
-  if (kind >= 100 && kind <= 133) return kind != 121 && kind != 125 && kind != 126;
+  if (kind == kInfoProjectValue || kind == kInfoMemoryModels || kind == kInfoSettingsPath ||
+      kind == kInfoSectionKeys || kind == kInfoOptionsPath) {
+    return true;
+  }
+  if (kind >= 100 && kind <= 133)
+    return kind != kInfoStopRequestName && kind != kInfoUpdateEveryProject &&
+           kind != kInfoUpdateStaleOfEveryProject;
   return (kind >= 1001 && kind <= 1020) || kind == 2000;
 }
 
 // The GNU-format makefile (133) has a block per target as the KMAKE one
 // has: without targets it would build nothing, and is refused the same way.
 bool NeedsTarget(LONG kind) {
-  return (kind >= 100 && kind <= 107) || kind == 133;
+  return (kind >= kInfoProjectMakefile && kind <= kInfoFalDirectory) || kind == kInfoGnuMakefile;
 }
 
 std::string ProjectNames(const CProjectData& workspace) {
@@ -66,48 +69,48 @@ class Query {
   std::string Answer(LONG kind) {
     PrivateProfile& profile = *workspace_.platform().profile;
     switch (kind) {
-      case 0:
-      case 5:
+      case kInfoCurrentProject:
+      case kInfoCurrentProjectName:
         return workspace_.CurrentProjectName();
-      case 1:
+      case kInfoCurrentTarget:
         return workspace_.CurrentTarget();
-      case 2:
-      case 4:
+      case kInfoProjects:
+      case kInfoProjectList:
         return ProjectNames(workspace_);
-      case 6:
+      case kInfoTargets:
         return JoinWithSemicolons(project_->Targets());
-      case 9:
+      case kInfoFolderFilter:
         return ReadWorkingCopy(profile, Value(), kFilterKey, 0);
-      case 16:
+      case kInfoProjectValue:
         return ReadWorkingCopy(profile, kProjectSection, Value(), kLongValueBuffer);
-      case 50:
+      case kInfoSettingsPath:
         return project_->IdeProjectFilePath();
-      case 51: {
+      case kInfoSectionKeys: {
         std::string names;
         if (value_ok()) ReadProfileString(profile, Value(), kAllKeys, &names, WorkingCopy());
         return names;
       }
-      case 58:
+      case kInfoOptionsPath:
         return project_->OptionsPath();
-      case 101:
-      case 102:
+      case kInfoTargetOutputDirectory:
+      case kInfoTargetOutput:
         return TargetOutput(kind);
-      case 108:
+      case kInfoLcfOpen:
         return LcfOpen(profile);
-      case 110: {
+      case kInfoRelativePath: {
         std::string relative;
         if (value_ok()) MakeRelativePathDot(project_->ProjectFilePath(), Value(), &relative);
         return relative;
       }
-      case 114:
+      case kInfoSourceEntries:
         return JoinWithSemicolons(project_->SourceEntries());
-      case kKindWithoutWorkspace:
+      case kInfoStopRequestName:
         return workspace_.StopObjectName();
-      case 125:
-      case 126:
-        return UpdateEveryProject(kind == 125 ? DependencyMode::kAllFiles
-                                              : DependencyMode::kModifiedFiles);
-      case 24: {
+      case kInfoUpdateEveryProject:
+      case kInfoUpdateStaleOfEveryProject:
+        return UpdateEveryProject(kind == kInfoUpdateEveryProject ? DependencyMode::kAllFiles
+                                                                  : DependencyMode::kModifiedFiles);
+      case kInfoMemoryModels: {
         std::string text;
         const std::string model = OptionalValue();
         if (workspace_.GetLastStatus() == 0) {
@@ -115,21 +118,21 @@ class Query {
         }
         return text;
       }
-      case 100:
+      case kInfoProjectMakefile:
         return ProjectMakefile();
-      case 103:
+      case kInfoBuildMakefile:
         return BuildMakefile();
-      case 104:
-      case 105:
+      case kInfoPreBuildMakefile:
+      case kInfoConvertMakefile:
         return SideMakefile(kind);
-      case 107: {
+      case kInfoFalDirectory: {
         std::string target;
         if (!Target(OptionalValue(), &target)) return std::string();
         return FalDirectory(workspace_, &module_.cpus(), *project_, target);
       }
-      case 130:
-      case 131:
-      case 132: {
+      case kInfoCompileRules:
+      case kInfoLinkRule:
+      case kInfoCleanSection: {
         std::string target;
         std::string text;
         if (Target(OptionalValue(), &target)) {
@@ -137,18 +140,18 @@ class Query {
         }
         return text;
       }
-      case 133:
+      case kInfoGnuMakefile:
         // The project with the projects it links (the value "1": alone),
         // written to its own makefile, whose path is the answer.
         return GenerateGnuMakefile(workspace_, &module_.cpus(), *project_, OptionalValue())
                    ? project_->MakefilePath()
                    : std::string();
-      case 1001:
-      case 1002:
-      case 1003:
-      case 1006:
-      case 1007:
-      case 1008:
+      case kInfoCpuHome:
+      case kInfoCpuSecondHome:
+      case kInfoCpuSecondHomeVariable:
+      case kInfoCpuTemporaryDirectory:
+      case kInfoCpuExecutableDirectories:
+      case kInfoCpuTool:
         return CpuAnswer(kind);
       default:
         return std::string();
@@ -192,7 +195,7 @@ class Query {
     std::string target;
     std::string dir;
     if (!Target(Value(), &target)) return dir;
-    if (kind == 101) {
+    if (kind == kInfoTargetOutputDirectory) {
       project_->GetOutputDir(target, &dir);
     } else {
       project_->GetTargetValue(target, kKeyOutput, &dir);
@@ -269,13 +272,13 @@ class Query {
   std::string SideMakefile(LONG kind) {
     std::string target;
     if (!Target(OptionalValue(), &target)) return std::string();
-    if (kind == 105 && project_->IsLibrary()) {
+    if (kind == kInfoConvertMakefile && project_->IsLibrary()) {
       workspace_.SetStatus(kStatusBadArgument, kMsgBadArgument);
       return std::string();
     }
     std::string makefile;
     const bool written =
-        kind == 104
+        kind == kInfoPreBuildMakefile
             ? WritePreBuildMakefile(workspace_, *project_, &module_.cpus(), target, &makefile)
             : WriteConversionMakefile(workspace_, *project_, &module_.cpus(), target, &makefile);
     if (written) return makefile;
@@ -303,19 +306,19 @@ class Query {
     std::string variable;
     std::vector<std::string> dirs;
     switch (kind) {
-      case 1001:
+      case kInfoCpuHome:
         cpus.ReadHomeDir(cpu, &text);
         return text;
-      case 1002:
+      case kInfoCpuSecondHome:
         cpus.ReadSecondHome(cpu, &variable, &text);
         return text;
-      case 1003:
+      case kInfoCpuSecondHomeVariable:
         cpus.ReadSecondHome(cpu, &variable, &text);
         return variable;
-      case 1006:
+      case kInfoCpuTemporaryDirectory:
         cpus.GetTemporaryDirs(cpu, &dirs);
         return dirs.empty() ? std::string() : dirs.front();
-      case 1007:
+      case kInfoCpuExecutableDirectories:
         cpus.GetExecutableDirs(cpu, &dirs);
         return JoinWithSemicolons(dirs);
       default: {
@@ -359,14 +362,16 @@ HRESULT GetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& projec
   *result = nullptr;
   CProjectData& workspace = module.workspace();
   workspace.ClearStatus();
-  if (!workspace.IsOpen() && kind != kKindWithoutWorkspace) {
+  if (!workspace.IsOpen() && kind != kInfoStopRequestName) {
     workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return S_FALSE;
   }
   COneProjectData* project = nullptr;
   // The dependency kinds take their second argument (the progress window)
   // as it is and name no project.
-  if (kind != 125 && kind != 126 && !ProjectOf(workspace, project_arg, &project)) return S_FALSE;
+  if (kind != kInfoUpdateEveryProject && kind != kInfoUpdateStaleOfEveryProject &&
+      !ProjectOf(workspace, project_arg, &project))
+    return S_FALSE;
 
   std::string text;
   if (!IsKnownKind(kind)) {
@@ -400,12 +405,12 @@ HRESULT SetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& projec
     return project != nullptr;
   };
   switch (kind) {
-    case 0:
-    case 5:
+    case kInfoCurrentProject:
+    case kInfoCurrentProjectName:
       return workspace.SetActiveProject(text) ? S_OK : S_FALSE;
-    case 1:
+    case kInfoCurrentTarget:
       return workspace.ChangeCurrentTarget(text) ? S_OK : S_FALSE;
-    case 9: {
+    case kInfoFolderFilter: {
       TextArg folder(value);
       if (!needs_project()) return S_FALSE;
       if (!folder.ok() || folder.str().empty()) {
@@ -419,10 +424,10 @@ HRESULT SetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& projec
       }
       return S_OK;
     }
-    case 22:
+    case kInfoRenameCurrentProject:
       workspace.SetCurrentProjectName(text);
       return S_OK;
-    case 108: {
+    case kInfoLcfOpen: {
       std::string settings;
       if (!needs_project()) return S_FALSE;
       if (!ChangeExtension(*platform.fs, project->ProjectFilePath(), kIdeSettingsExtension,
@@ -433,6 +438,7 @@ HRESULT SetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& projec
       }
       return S_OK;
     }
+    // Kinds the IDE sets that this system keeps nothing of.
     case 11:
     case 15:
     case 19:

@@ -29,13 +29,13 @@ class ProjectObject final : public ComponentObject<IProject> {
  public:
   explicit ProjectObject(ComponentModule& module);
 
-  HRESULT STDMETHODCALLTYPE Method7(BSTR a, LONG b) override;
-  HRESULT STDMETHODCALLTYPE Method8(BSTR a, LONG b, LONG c) override;
+  HRESULT STDMETHODCALLTYPE Method7(BSTR project, LONG setting) override;
+  HRESULT STDMETHODCALLTYPE Method8(BSTR project, LONG setting, LONG value) override;
   HRESULT STDMETHODCALLTYPE WriteMakefileOfProject(BSTR project, LONG mode) override;
-  HRESULT STDMETHODCALLTYPE Method10(LONG a) override;
-  HRESULT STDMETHODCALLTYPE Method11(LONG a) override;
+  HRESULT STDMETHODCALLTYPE Method10(LONG setting) override;
+  HRESULT STDMETHODCALLTYPE Method11(LONG setting) override;
   HRESULT STDMETHODCALLTYPE Method12(BSTR project, BSTR linked) override;
-  HRESULT STDMETHODCALLTYPE Method13(BSTR a, LONG b) override;
+  HRESULT STDMETHODCALLTYPE Method13(BSTR project, LONG setting) override;
   HRESULT STDMETHODCALLTYPE Method14P(BSTR project) override;
   HRESULT STDMETHODCALLTYPE GetFileTempDir(BSTR project, BSTR target, BSTR file,
                                            BSTR* dir) override;

@@ -710,19 +710,20 @@ HRESULT ServiceObject::CreateProjectVariant(int variant, VARIANT* const (&args)[
   return stored ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT ServiceObject::CreateProject(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d, VARIANT* count,
-                                     VARIANT* result) {
-  return CreateProjectVariant(kNewFullProject, {a, b, c, d}, count, result);
+HRESULT ServiceObject::CreateProject(VARIANT* name, VARIANT* cpu, VARIANT* folder, VARIANT* memory,
+                                     VARIANT* count, VARIANT* result) {
+  return CreateProjectVariant(kNewFullProject, {name, cpu, folder, memory}, count, result);
 }
 
-HRESULT ServiceObject::Method38(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d, VARIANT* count,
-                                VARIANT* result) {
-  return CreateProjectVariant(kNewFullProjectAlone, {a, b, c, d}, count, result);
+HRESULT ServiceObject::Method38(VARIANT* name, VARIANT* cpu, VARIANT* folder, VARIANT* memory,
+                                VARIANT* count, VARIANT* result) {
+  return CreateProjectVariant(kNewFullProjectAlone, {name, cpu, folder, memory}, count, result);
 }
 
-HRESULT ServiceObject::Method39(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d, VARIANT* count,
-                                VARIANT* result) {
-  return CreateProjectVariant(kNewProjectOfType, {a, b, c, d}, count, result);
+HRESULT ServiceObject::Method39(VARIANT* name, VARIANT* cpu, VARIANT* folder,
+                                VARIANT* type_and_memory, VARIANT* count, VARIANT* result) {
+  return CreateProjectVariant(kNewProjectOfType, {name, cpu, folder, type_and_memory}, count,
+                              result);
 }
 
 HRESULT ServiceObject::CopyProject(BSTR project) {
@@ -771,16 +772,16 @@ HRESULT ServiceObject::Method8() {
 HRESULT ServiceObject::Method9() {
   return S_OK;
 }
-HRESULT ServiceObject::Method50(BSTR, VARIANT b) {
-  ArgumentScope scope{&b};
+HRESULT ServiceObject::Method50(BSTR, VARIANT unused) {
+  ArgumentScope scope{&unused};
   return S_OK;
 }
-HRESULT ServiceObject::Method30(VARIANT a, VARIANT b, VARIANT c) {
-  ArgumentScope scope{&a, &b, &c};
+HRESULT ServiceObject::Method30(VARIANT project, VARIANT folder, VARIANT value) {
+  ArgumentScope scope{&project, &folder, &value};
   return NotAvailable("Method30");
 }
-HRESULT ServiceObject::Method36(VARIANT a, VARIANT b) {
-  ArgumentScope scope{&a, &b};
+HRESULT ServiceObject::Method36(VARIANT project, VARIANT file) {
+  ArgumentScope scope{&project, &file};
   return NotAvailable("Method36");
 }
 HRESULT ServiceObject::Method41(VARIANT entries) {
@@ -798,44 +799,44 @@ HRESULT ServiceObject::Method53(BSTR, BSTR, VARIANT* result) {
   NotAvailable("Method53");
   return S_OK;
 }
-HRESULT ServiceObject::Method59(BSTR, VARIANT a) {
-  ArgumentScope scope{&a};
+HRESULT ServiceObject::Method59(BSTR, VARIANT old_project) {
+  ArgumentScope scope{&old_project};
   return NotAvailable("Method59");
 }
-HRESULT ServiceObject::Method60(BSTR, VARIANT a, VARIANT b) {
-  ArgumentScope scope{&a, &b};
+HRESULT ServiceObject::Method60(BSTR, VARIANT old_project, VARIANT options) {
+  ArgumentScope scope{&old_project, &options};
   return NotAvailable("Method60");
 }
-HRESULT ServiceObject::Method61(BSTR, BSTR, VARIANT c) {
-  ArgumentScope scope{&c};
+HRESULT ServiceObject::Method61(BSTR, BSTR, VARIANT answer) {
+  ArgumentScope scope{&answer};
   return NotAvailable("Method61");
 }
-HRESULT ServiceObject::Method69(LONG, VARIANT a, VARIANT b) {
-  ArgumentScope scope{&a, &b};
+HRESULT ServiceObject::Method69(LONG, VARIANT project, VARIANT answer) {
+  ArgumentScope scope{&project, &answer};
   return NotAvailable("Method69");
 }
-HRESULT ServiceObject::Method70(LONG, VARIANT a, VARIANT b) {
-  ArgumentScope scope{&a, &b};
+HRESULT ServiceObject::Method70(LONG, VARIANT project, VARIANT answer) {
+  ArgumentScope scope{&project, &answer};
   return NotAvailable("Method70");
 }
-HRESULT ServiceObject::Method74(VARIANT a, VARIANT b) {
-  ArgumentScope scope{&a, &b};
+HRESULT ServiceObject::Method74(VARIANT makefile, VARIANT project) {
+  ArgumentScope scope{&makefile, &project};
   return NotAvailable("Method74");
 }
-HRESULT ServiceObject::Method75(VARIANT a, VARIANT b) {
-  ArgumentScope scope{&a, &b};
+HRESULT ServiceObject::Method75(VARIANT makefile, VARIANT project) {
+  ArgumentScope scope{&makefile, &project};
   return NotAvailable("Method75");
 }
-HRESULT ServiceObject::Method76(VARIANT a) {
-  ArgumentScope scope{&a};
+HRESULT ServiceObject::Method76(VARIANT makefile) {
+  ArgumentScope scope{&makefile};
   return NotAvailable("Method76");
 }
-HRESULT ServiceObject::Method81(VARIANT a) {
-  ArgumentScope scope{&a};
+HRESULT ServiceObject::Method81(VARIANT project) {
+  ArgumentScope scope{&project};
   return NotAvailable("Method81");
 }
-HRESULT ServiceObject::Method85(VARIANT a) {
-  ArgumentScope scope{&a};
+HRESULT ServiceObject::Method85(VARIANT project) {
+  ArgumentScope scope{&project};
   return NotAvailable("Method85");
 }
 

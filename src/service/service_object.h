@@ -73,19 +73,21 @@ class ServiceObject final : public ComponentObject<IService> {
   HRESULT STDMETHODCALLTYPE GetLinkProjectByIndex(VARIANT project, LONG index, BSTR* name) override;
   HRESULT STDMETHODCALLTYPE GetCpuInfo(LONG kind, VARIANT cpu, VARIANT option,
                                        VARIANT* result) override;
-  HRESULT STDMETHODCALLTYPE Method30(VARIANT a, VARIANT b, VARIANT c) override;
+  HRESULT STDMETHODCALLTYPE Method30(VARIANT project, VARIANT folder, VARIANT value) override;
   HRESULT STDMETHODCALLTYPE OpenWorkspace(VARIANT workspace) override;
   HRESULT STDMETHODCALLTYPE CloseWorkspace() override;
   HRESULT STDMETHODCALLTYPE SaveWorkspace(LONG ask) override;
   HRESULT STDMETHODCALLTYPE GetIncludePaths(LONG kind, BSTR project, BSTR target,
                                             VARIANT* paths) override;
   HRESULT STDMETHODCALLTYPE AddProject(VARIANT project_file) override;
-  HRESULT STDMETHODCALLTYPE Method36(VARIANT a, VARIANT b) override;
-  HRESULT STDMETHODCALLTYPE CreateProject(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d,
-                                          VARIANT* count, VARIANT* result) override;
-  HRESULT STDMETHODCALLTYPE Method38(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d, VARIANT* count,
-                                     VARIANT* result) override;
-  HRESULT STDMETHODCALLTYPE Method39(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d, VARIANT* count,
+  HRESULT STDMETHODCALLTYPE Method36(VARIANT project, VARIANT file) override;
+  HRESULT STDMETHODCALLTYPE CreateProject(VARIANT* name, VARIANT* cpu, VARIANT* folder,
+                                          VARIANT* memory, VARIANT* count,
+                                          VARIANT* result) override;
+  HRESULT STDMETHODCALLTYPE Method38(VARIANT* name, VARIANT* cpu, VARIANT* folder, VARIANT* memory,
+                                     VARIANT* count, VARIANT* result) override;
+  HRESULT STDMETHODCALLTYPE Method39(VARIANT* name, VARIANT* cpu, VARIANT* folder,
+                                     VARIANT* type_and_memory, VARIANT* count,
                                      VARIANT* result) override;
   HRESULT STDMETHODCALLTYPE ConvertOldProject(VARIANT file) override;
   HRESULT STDMETHODCALLTYPE Method41(VARIANT entries) override;
@@ -97,10 +99,10 @@ class ServiceObject final : public ComponentObject<IService> {
   HRESULT STDMETHODCALLTYPE Method47(BSTR project) override;
   HRESULT STDMETHODCALLTYPE Method48(BSTR project, VARIANT file) override;
   HRESULT STDMETHODCALLTYPE Method49(BSTR project, VARIANT file) override;
-  HRESULT STDMETHODCALLTYPE Method50(BSTR a, VARIANT b) override;
+  HRESULT STDMETHODCALLTYPE Method50(BSTR unused1, VARIANT unused2) override;
   HRESULT STDMETHODCALLTYPE GetWorkspaceArchiveState(LONG* state) override;
   HRESULT STDMETHODCALLTYPE GetProjectArchiveState(BSTR project, LONG* state) override;
-  HRESULT STDMETHODCALLTYPE Method53(BSTR a, BSTR b, VARIANT* result) override;
+  HRESULT STDMETHODCALLTYPE Method53(BSTR project, BSTR item, VARIANT* result) override;
   HRESULT STDMETHODCALLTYPE GetLastMessage(BSTR* message) override;
   HRESULT STDMETHODCALLTYPE GetWorkDir(BSTR project, BSTR target, VARIANT work,
                                        VARIANT default_work) override;
@@ -109,9 +111,9 @@ class ServiceObject final : public ComponentObject<IService> {
   HRESULT STDMETHODCALLTYPE GetFileNoBuild(BSTR project, BSTR file, BSTR target,
                                            LONG* no_build) override;
   HRESULT STDMETHODCALLTYPE GetCpuName(LONG kind, BSTR cpu, VARIANT* result) override;
-  HRESULT STDMETHODCALLTYPE Method59(BSTR file, VARIANT a) override;
-  HRESULT STDMETHODCALLTYPE Method60(BSTR file, VARIANT a, VARIANT b) override;
-  HRESULT STDMETHODCALLTYPE Method61(BSTR a, BSTR b, VARIANT c) override;
+  HRESULT STDMETHODCALLTYPE Method59(BSTR file, VARIANT old_project) override;
+  HRESULT STDMETHODCALLTYPE Method60(BSTR file, VARIANT old_project, VARIANT options) override;
+  HRESULT STDMETHODCALLTYPE Method61(BSTR project, BSTR file, VARIANT answer) override;
   HRESULT STDMETHODCALLTYPE Method62() override;
   HRESULT STDMETHODCALLTYPE Method63() override;
   HRESULT STDMETHODCALLTYPE Method64(BSTR project) override;
@@ -119,15 +121,15 @@ class ServiceObject final : public ComponentObject<IService> {
   HRESULT STDMETHODCALLTYPE Method66(VARIANT project, VARIANT file) override;
   HRESULT STDMETHODCALLTYPE Method67(VARIANT project, VARIANT file) override;
   HRESULT STDMETHODCALLTYPE Method68(VARIANT project, VARIANT file) override;
-  HRESULT STDMETHODCALLTYPE Method69(LONG kind, VARIANT a, VARIANT b) override;
-  HRESULT STDMETHODCALLTYPE Method70(LONG kind, VARIANT a, VARIANT b) override;
+  HRESULT STDMETHODCALLTYPE Method69(LONG kind, VARIANT project, VARIANT answer) override;
+  HRESULT STDMETHODCALLTYPE Method70(LONG kind, VARIANT project, VARIANT answer) override;
   HRESULT STDMETHODCALLTYPE Method71() override;
   HRESULT STDMETHODCALLTYPE CreateTable(VARIANT tree, VARIANT handles, VARIANT texts) override;
   HRESULT STDMETHODCALLTYPE Method73(LONG kind, VARIANT projects, VARIANT window,
                                      VARIANT result) override;
-  HRESULT STDMETHODCALLTYPE Method74(VARIANT a, VARIANT b) override;
-  HRESULT STDMETHODCALLTYPE Method75(VARIANT a, VARIANT b) override;
-  HRESULT STDMETHODCALLTYPE Method76(VARIANT a) override;
+  HRESULT STDMETHODCALLTYPE Method74(VARIANT makefile, VARIANT project) override;
+  HRESULT STDMETHODCALLTYPE Method75(VARIANT makefile, VARIANT project) override;
+  HRESULT STDMETHODCALLTYPE Method76(VARIANT makefile) override;
   HRESULT STDMETHODCALLTYPE SetEventData(LONG window, BSTR name, LONG* event_id,
                                          LONG* message) override;
   HRESULT STDMETHODCALLTYPE DeleteEventData(LONG window) override;
@@ -135,13 +137,13 @@ class ServiceObject final : public ComponentObject<IService> {
                                                       VARIANT window) override;
   HRESULT STDMETHODCALLTYPE AddFileEx(LONG mode, VARIANT project, VARIANT files,
                                       VARIANT unused) override;
-  HRESULT STDMETHODCALLTYPE Method81(VARIANT a) override;
+  HRESULT STDMETHODCALLTYPE Method81(VARIANT project) override;
   HRESULT STDMETHODCALLTYPE Method82(BSTR project) override;
   HRESULT STDMETHODCALLTYPE GetSectionsValue(VARIANT project, VARIANT target, VARIANT symbol,
                                              VARIANT* value) override;
   HRESULT STDMETHODCALLTYPE GetOuterValue(VARIANT link_file, VARIANT symbol,
                                           VARIANT* value) override;
-  HRESULT STDMETHODCALLTYPE Method85(VARIANT a) override;
+  HRESULT STDMETHODCALLTYPE Method85(VARIANT project) override;
   HRESULT STDMETHODCALLTYPE CopyProject(BSTR project) override;
   HRESULT STDMETHODCALLTYPE RenameProject(BSTR project, BSTR new_name) override;
 

@@ -9,6 +9,7 @@
 #include "platform/system_services.h"
 #include "platform/win_path.h"
 #include "toolchain/cpu_tools.h"
+#include "toolchain/option_text.h"
 
 namespace zelvan {
 
@@ -39,25 +40,7 @@ const CpuDriverRow* FindDriverRow(std::string_view home_variable) {
 }
 
 std::vector<std::string> SplitDriverArguments(std::string_view options) {
-  std::vector<std::string> args;
-  std::string current;
-  bool in_argument = false;
-  bool quoted = false;
-  for (char c : options) {
-    if (c == '"') {
-      quoted = !quoted;
-      in_argument = true;
-    } else if (IsBlank(c) && !quoted) {
-      if (in_argument) args.push_back(std::move(current));
-      current.clear();
-      in_argument = false;
-    } else {
-      current += c;
-      in_argument = true;
-    }
-  }
-  if (in_argument) args.push_back(std::move(current));
-  return args;
+  return SplitArguments(options);
 }
 
 namespace {

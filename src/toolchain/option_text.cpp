@@ -1,5 +1,7 @@
 #include "toolchain/option_text.h"
 
+#include <algorithm>
+
 #include "platform/ansi_text.h"
 #include "toolchain/option_definition.h"
 #include "toolchain/proj_opt_string.h"
@@ -15,13 +17,11 @@ constexpr std::string_view kOutputOption = "-o";
 template <typename Visit>
 size_t FindAtArgumentStart(std::string_view text, std::string_view token, Visit visit) {
   if (token.empty()) return std::string_view::npos;
-  bool quoted = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (!quoted && (i == 0 || IsBlank(text[i - 1])) && text.substr(i).starts_with(token) &&
-        visit(i)) {
-      return i;
-    }
-    if (text[i] == '"') quoted = !quoted;
+  for (size_t i = 0; i < text.size();) {
+    const QuotedArgument arg = ScanQuotedArgument(text, i, {.skip_leading_blanks = true});
+    if (arg.begin == text.size()) break;
+    if (text.substr(arg.begin).starts_with(token) && visit(arg.begin)) return arg.begin;
+    i = arg.end;
   }
   return std::string_view::npos;
 }
@@ -29,15 +29,7 @@ size_t FindAtArgumentStart(std::string_view text, std::string_view token, Visit 
 // Index of the first blank outside quotes at or after `from` (quotes counted
 // from `from` on); text.size() when none.
 size_t EndOfArgument(std::string_view text, size_t from) {
-  bool quoted = false;
-  for (size_t i = from; i < text.size(); ++i) {
-    if (text[i] == '"') {
-      quoted = !quoted;
-    } else if (!quoted && IsBlank(text[i])) {
-      return i;
-    }
-  }
-  return text.size();
+  return ScanQuotedArgument(text, from).end;
 }
 
 std::string Splice(std::string_view text, size_t cut_from, size_t resume_at) {
@@ -49,13 +41,45 @@ std::string Splice(std::string_view text, size_t cut_from, size_t resume_at) {
 // Where the argument of an option ends, given the index just after its name:
 // the attached text, or when blanks follow, the next argument.
 size_t EndOfOptionArgument(std::string_view text, size_t after_name) {
-  size_t i = after_name;
-  while (i < text.size() && IsBlank(text[i]))
-    ++i;
-  return EndOfArgument(text, i);
+  return ScanQuotedArgument(text, after_name, {.skip_leading_blanks = true}).end;
 }
 
 }  // namespace
+
+QuotedArgument ScanQuotedArgument(std::string_view text, size_t from,
+                                  QuotedArgumentOptions options) {
+  QuotedArgument arg;
+  size_t i = std::min(from, text.size());
+  if (options.skip_leading_blanks) {
+    while (i < text.size() && IsBlank(text[i]))
+      ++i;
+  }
+  arg.begin = i;
+  bool quoted = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && IsBlank(c)) {
+      break;
+    } else if (options.unquote) {
+      arg.unquoted.push_back(c);
+    }
+  }
+  arg.end = i;
+  arg.open_quote = quoted;
+  return arg;
+}
+
+std::vector<std::string_view> QuotedArgumentSlices(std::string_view text) {
+  std::vector<std::string_view> slices;
+  for (size_t i = 0;;) {
+    const QuotedArgument arg = ScanQuotedArgument(text, i, {.skip_leading_blanks = true});
+    if (arg.begin == text.size()) return slices;
+    slices.push_back(text.substr(arg.begin, arg.end - arg.begin));
+    i = arg.end;
+  }
+}
 
 std::ptrdiff_t FindOutsideQuotes(std::string_view text, std::string_view token) {
   if (text.empty() || token.empty()) return -1;
@@ -68,22 +92,10 @@ std::ptrdiff_t FindOutsideQuotes(std::string_view text, std::string_view token) 
 }
 
 size_t ReadFirstArgument(std::string_view text, std::string* arg) {
-  arg->clear();
-  size_t i = 0;
-  while (i < text.size() && IsBlank(text[i]))
-    ++i;
-  bool quoted = false;
-  for (; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '"') {
-      quoted = !quoted;
-    } else if (!quoted && IsBlank(c)) {
-      break;
-    } else {
-      arg->push_back(c);
-    }
-  }
-  return i;
+  QuotedArgument first =
+      ScanQuotedArgument(text, 0, {.skip_leading_blanks = true, .unquote = true});
+  *arg = std::move(first.unquoted);
+  return first.end;
 }
 
 bool RemoveOption(std::string_view text, std::string_view option, std::string* rest) {
@@ -140,14 +152,12 @@ std::ptrdiff_t FindLibraryOption(std::string_view text) {
 
 std::vector<std::string> SplitArguments(std::string_view text) {
   std::vector<std::string> args;
-  size_t i = 0;
-  while (true) {
-    while (i < text.size() && IsBlank(text[i]))
-      ++i;
-    if (i == text.size()) return args;
-    std::string arg;
-    i += ReadFirstArgument(text.substr(i), &arg);
-    args.push_back(std::move(arg));
+  for (size_t i = 0;;) {
+    QuotedArgument arg =
+        ScanQuotedArgument(text, i, {.skip_leading_blanks = true, .unquote = true});
+    if (arg.begin == text.size()) return args;
+    args.push_back(std::move(arg.unquoted));
+    i = arg.end;
   }
 }
 

@@ -17,6 +17,25 @@
 
 namespace zelvan {
 
+// One argument of an option string as every reader of one splits it: from
+// where it starts up to the first blank outside quotes. Readers differ only
+// in whether blanks before it are skipped and whether they want its text.
+struct QuotedArgumentOptions {
+  bool skip_leading_blanks = false;  // else it starts at `from`, even on a blank
+  bool unquote = false;              // fill `unquoted`
+};
+struct QuotedArgument {
+  size_t begin = 0;         // its first character (the text's size: none)
+  size_t end = 0;           // the blank that ends it, or the text's size
+  std::string unquoted;     // its characters without the quotes, when asked
+  bool open_quote = false;  // a quote was left open (it runs to the end)
+};
+QuotedArgument ScanQuotedArgument(std::string_view text, size_t from,
+                                  QuotedArgumentOptions options = {});
+
+// Every argument of an option string as written, quotes kept.
+std::vector<std::string_view> QuotedArgumentSlices(std::string_view text);
+
 // Index of the first occurrence of `token` outside double quotes; -1 when
 // there is none, or when `text` or `token` is empty.
 std::ptrdiff_t FindOutsideQuotes(std::string_view text, std::string_view token);

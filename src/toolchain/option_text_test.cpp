@@ -50,6 +50,22 @@ const Function kLibrary = [](const char* text, const char*) {
   return std::to_string(FindLibraryOption(text));
 };
 const Function kSplit = [](const char* text, const char*) { return Joined(SplitArguments(text)); };
+// One argument from the second's position: begin-end, the unquoted text
+// and "open" for a quote left open; "b" in the options skips blanks first.
+const Function kScan = [](const char* text, const char* from_and_options) {
+  const std::string_view spec = from_and_options;
+  const QuotedArgument arg = ScanQuotedArgument(
+      text, static_cast<size_t>(spec[0] - '0'),
+      {.skip_leading_blanks = spec.find('b') != std::string_view::npos, .unquote = true});
+  return std::to_string(arg.begin) + "-" + std::to_string(arg.end) + " " + arg.unquoted +
+         (arg.open_quote ? " open" : "");
+};
+const Function kSlices = [](const char* text, const char*) {
+  std::string joined;
+  for (std::string_view slice : QuotedArgumentSlices(text))
+    joined += "[" + std::string(slice) + "]";
+  return joined;
+};
 const Function kExtract = [](const char* text, const char* option) {
   return Joined(ExtractOptionValues(text, option));
 };
@@ -104,6 +120,12 @@ TEST(OptionTextTest, EveryFunctionOnItsCases) {
       {"split", kSplit, "-DX=\"a b\"c", "", "[-DX=a bc]"},
       {"split", kSplit, "a \"\" b", "", "[a][][b]"},
       {"split", kSplit, "\"unclosed  x", "", "[unclosed  x]"},
+      {"scan", kScan, "a\"b c\"d e", "0", "0-7 ab cd"},
+      {"scan", kScan, "  a b", "0", "0-0 "},
+      {"scan", kScan, "  a b", "0b", "2-3 a"},
+      {"scan", kScan, "a \"b c", "2", "2-6 b c open"},
+      {"scan", kScan, "a ", "5b", "2-2 "},
+      {"slices", kSlices, " -DX=\"a b\"c \t\"\" \"open x", "", "[-DX=\"a b\"c][\"\"][\"open x]"},
       {"extract", kExtract, "-Ia -I b -I \"c:\\my inc\" -O2", "-I", "[a][b][c:\\my inc]"},
       {"extract", kExtract, "-DX-Ie -i f \"-I g\"", "-I", ""},
       {"extract", kExtract, "-I -Ia", "-I", "[-Ia]"},

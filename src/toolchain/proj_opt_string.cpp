@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/ansi_text.h"
+#include "toolchain/option_text.h"
 
 namespace zelvan {
 namespace {
@@ -37,24 +38,14 @@ struct Argument {
 };
 
 Argument ReadArgument(std::string_view text) {
+  QuotedArgument scan = ScanQuotedArgument(text, 0, {.unquote = true});
   Argument arg;
-  bool quoted = false;
-  size_t i = 0;
-  for (; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '"') {
-      quoted = !quoted;
-    } else if (!quoted && IsBlank(c)) {
-      break;
-    } else {
-      arg.unquoted.push_back(c);
-    }
-  }
-  arg.length = i;
-  arg.raw.assign(text.substr(0, i));
+  arg.length = scan.end;
+  arg.raw.assign(text.substr(0, scan.end));
+  arg.unquoted = std::move(scan.unquoted);
   // Closing the quote keeps the value from swallowing what follows it once
   // it is written back in another place.
-  if (quoted) arg.raw.push_back('"');
+  if (scan.open_quote) arg.raw.push_back('"');
   return arg;
 }
 
@@ -164,15 +155,7 @@ bool Accepts(const OptionDefinition& row, std::string_view value) {
 }
 
 bool HasBlankOutsideQuotes(std::string_view text) {
-  bool quoted = false;
-  for (char c : text) {
-    if (c == '"') {
-      quoted = !quoted;
-    } else if (!quoted && IsBlank(c)) {
-      return true;
-    }
-  }
-  return false;
+  return ScanQuotedArgument(text, 0).end != text.size();
 }
 
 }  // namespace
