@@ -17,6 +17,18 @@ struct IncludeGraph::Memo {
   int full_height = -1;    // height of a finished scan that stayed within the limit
   int limit_radius = -1;   // largest radius of a finished scan that reached it
   bool saturated = false;  // such a scan reached every file below this one
+  int scanning = 0;        // scans of the file under way (more than one: a cycle)
+};
+
+// A run put aside while a run nested in it works out what a file records
+// from scratch (see VisitUnknown), or a spare one; the arrays keep their
+// memory for the next nested run.
+struct IncludeGraph::RunState {
+  uint32_t run = 0;
+  bool hit_limit = false;
+  std::unordered_set<uint64_t> warned_lines;
+  std::vector<uint32_t> recorded;
+  std::vector<Memo> memo;
 };
 
 // A run as it went, to give the same records and notes again when the same
@@ -98,6 +110,15 @@ struct IncludeGraph::Placed {
   // and what the scan tells its includer.
   Closure direct;
   ScanResult direct_result;
+  // Where its scans from scratch by depth stand (see revisit_tables_), or -1.
+  int32_t revisit_table = -1;
+};
+
+// What a scan of a file above a cycle records from scratch at one depth
+// (beside Placed::direct, in the same arrays).
+struct IncludeGraph::Revisit {
+  Closure records;
+  ScanResult result;
 };
 
 // Blocks that never move keep references valid while the store grows.
@@ -128,6 +149,8 @@ void IncludeGraph::BeginRefresh() {
   closure_events_.clear();
   direct_entries_.clear();
   direct_events_.clear();
+  revisits_.clear();
+  revisit_tables_.clear();
   placed_->items.clear();
   placed_->store.Reset();
   contexts_.clear();
@@ -177,14 +200,33 @@ IncludeGraph::Placed& IncludeGraph::At(int node) {
   return SlotOf(*context_, node);
 }
 
+inline void IncludeGraph::NoteNestingLimit() {
+  if (run_hit_limit_) return;
+  run_hit_limit_ = true;
+  run_events_.push_back({-1, 0});
+}
+
 void IncludeGraph::ResetRun() {
-  if (++run_ == 0) {
-    // After 2^32 runs the stamps would repeat: start them over.
-    std::fill(recorded_in_run_.begin(), recorded_in_run_.end(), 0);
-    for (Memo& memo : memo_)
-      memo.memo_run = 0;
-    run_ = 1;
+  if (++runs_started_ == 0) {
+    // After 2^32 runs the stamps would repeat: start them over. Runs put
+    // aside keep their stamps, renumbered 1, 2, ...
+    auto renumber = [](std::vector<uint32_t>& recorded, std::vector<Memo>& memo, uint32_t from,
+                       uint32_t to) {
+      for (uint32_t& stamp : recorded)
+        stamp = stamp == from && from != 0 ? to : 0;
+      for (Memo& m : memo)
+        m.memo_run = m.memo_run == from && from != 0 ? to : 0;
+    };
+    for (size_t k = 0; k < levels_.size(); ++k) {
+      RunState& level = levels_[k];
+      uint32_t to = k < nesting_ ? static_cast<uint32_t>(k + 1) : 0;
+      renumber(level.recorded, level.memo, level.run, to);
+      level.run = to;
+    }
+    renumber(recorded_in_run_, memo_, 0, 0);
+    runs_started_ = static_cast<uint32_t>(nesting_ + 1);
   }
+  run_ = runs_started_;
   if (!warned_lines_.empty()) warned_lines_.clear();
   run_hit_limit_ = false;
 }
@@ -404,6 +446,35 @@ uint8_t IncludeGraph::TreeHome(int node) {
   return home[node];
 }
 
+inline IncludeGraph::ScanResult IncludeGraph::VisitIncluded(int node, IncludeReading reading) {
+  int radius = search_.DepthLimit(reading == IncludeReading::kAssembler) - search_.depth();
+  {
+    Memo& memo = MemoOf(node);
+    if (memo.memo_run != run_) {
+      memo.memo_run = run_;
+      memo.full_height = -1;
+      memo.limit_radius = -1;
+      memo.saturated = false;
+      memo.scanning = 0;
+    }
+    // A scan here would record nothing new; only whether it would reach the
+    // limit is left to decide.
+    if (memo.full_height >= 0) {
+      if (memo.full_height <= radius) return ScanResult{false, memo.full_height};
+      NoteNestingLimit();
+      return ScanResult{true, 0};
+    }
+    if (memo.limit_radius >= radius || memo.saturated) {
+      if (memo.limit_radius < radius && Height(node) <= radius) {
+        return ScanResult{false, Height(node)};
+      }
+      NoteNestingLimit();
+      return ScanResult{true, 0};
+    }
+  }
+  return VisitUnknown(node, reading, radius);
+}
+
 IncludeGraph::ScanResult IncludeGraph::ScanCIncludes(int node) {
   // MR44A: while a C file is scanned, position 1 is that file's directory.
   search_.EnterFile(node);
@@ -447,6 +518,83 @@ IncludeGraph::ScanResult IncludeGraph::ScanFile(int node, IncludeReading reading
   return result;
 }
 
+IncludeGraph::ScanResult IncludeGraph::ScanMarked(int node, IncludeReading reading) {
+  ++MemoOf(node).scanning;
+  ScanResult result = reading == IncludeReading::kC ? ScanCIncludes(node) : ScanFile(node, reading);
+  --MemoOf(node).scanning;
+  return result;
+}
+
+void IncludeGraph::Replay(const Closure& list) {
+  if (recorded_in_run_.size() < search_.record_count()) {
+    recorded_in_run_.resize(search_.record_count(), 0);
+  }
+  uint32_t* recorded = recorded_in_run_.data();
+  const ClosureEntry* entries = direct_entries_.data() + list.begin;
+  for (uint32_t i = 0; i < list.count; ++i) {
+    uint32_t& stamp = recorded[static_cast<size_t>(entries[i].record_id)];
+    if (stamp == run_) continue;
+    stamp = run_;
+    run_records_.push_back(entries[i].ref);
+    run_forms_ += entries[i].form;
+  }
+  for (uint32_t i = 0; i < list.events_count; ++i) {
+    const Event& event = direct_events_[list.events_begin + i];
+    if (event.node < 0) {
+      NoteNestingLimit();
+    } else {
+      NoteUnresolved(event.node, static_cast<size_t>(event.line));
+    }
+  }
+}
+
+IncludeGraph::Closure IncludeGraph::KeepRecords(size_t records_begin, size_t events_begin) {
+  Closure kept;
+  kept.built = true;
+  kept.begin = static_cast<uint32_t>(direct_entries_.size());
+  kept.events_begin = static_cast<uint32_t>(direct_events_.size());
+  for (size_t k = records_begin; k < run_records_.size(); ++k) {
+    int ref = run_records_[k];
+    int record_id = ref >= 0 ? search_.RecordIdOf(ref) : search_.GuessRecordId(-1 - ref);
+    direct_entries_.push_back({ref, record_id, run_forms_[k]});
+  }
+  direct_events_.insert(direct_events_.end(), run_events_.begin() + static_cast<long>(events_begin),
+                        run_events_.end());
+  kept.count = static_cast<uint32_t>(direct_entries_.size()) - kept.begin;
+  kept.events_count = static_cast<uint32_t>(direct_events_.size()) - kept.events_begin;
+  run_records_.resize(records_begin);
+  run_forms_.resize(records_begin);
+  run_events_.resize(events_begin);
+  return kept;
+}
+
+IncludeGraph::Revisit IncludeGraph::ScanFromScratch(int node, IncludeReading reading) {
+  // The current run is put aside (its arrays swapped with a spare level's)
+  // and given back whole afterwards; the nested run appends its records and
+  // events after the current run's and takes them away again.
+  if (levels_.size() == nesting_) levels_.emplace_back();
+  RunState& aside = levels_[nesting_++];
+  aside.run = run_;
+  aside.hit_limit = run_hit_limit_;
+  aside.warned_lines.swap(warned_lines_);
+  aside.recorded.swap(recorded_in_run_);
+  aside.memo.swap(memo_);
+  ResetRun();
+  size_t records_begin = run_records_.size();
+  size_t events_begin = run_events_.size();
+  Revisit revisit;
+  MemoOf(node) = Memo{run_, -1, -1, false, 0};
+  revisit.result = ScanMarked(node, reading);
+  revisit.records = KeepRecords(records_begin, events_begin);
+  RunState& back = levels_[--nesting_];
+  run_ = back.run;
+  run_hit_limit_ = back.hit_limit;
+  warned_lines_.swap(back.warned_lines);
+  recorded_in_run_.swap(back.recorded);
+  memo_.swap(back.memo);
+  return revisit;
+}
+
 void IncludeGraph::ScanDirectIncludes(int node) {
   const IncludeLines* lines = search_.LinesOf(node, reading_);
   if (lines == nullptr) return;
@@ -467,22 +615,7 @@ void IncludeGraph::ScanDirectIncludes(int node) {
     search_.set_depth(1);
     ScanResult result = VisitIncluded(child, reading_);
     search_.set_depth(0);
-    Closure direct;
-    direct.built = true;
-    direct.begin = static_cast<uint32_t>(direct_entries_.size());
-    direct.events_begin = static_cast<uint32_t>(direct_events_.size());
-    for (size_t k = records_begin; k < run_records_.size(); ++k) {
-      int ref = run_records_[k];
-      int record_id = ref >= 0 ? search_.RecordIdOf(ref) : search_.GuessRecordId(-1 - ref);
-      direct_entries_.push_back({ref, record_id, run_forms_[k]});
-    }
-    direct_events_.insert(direct_events_.end(),
-                          run_events_.begin() + static_cast<long>(events_begin), run_events_.end());
-    direct.count = static_cast<uint32_t>(direct_entries_.size()) - direct.begin;
-    direct.events_count = static_cast<uint32_t>(direct_events_.size()) - direct.events_begin;
-    run_records_.resize(records_begin);
-    run_forms_.resize(records_begin);
-    run_events_.resize(events_begin);
+    Closure direct = KeepRecords(records_begin, events_begin);
     Placed& placed = At(child);
     placed.direct = direct;
     placed.direct_result = result;
@@ -492,31 +625,7 @@ void IncludeGraph::ScanDirectIncludes(int node) {
   ResetRun();
 }
 
-IncludeGraph::ScanResult IncludeGraph::VisitIncluded(int node, IncludeReading reading) {
-  int radius = search_.DepthLimit(reading == IncludeReading::kAssembler) - search_.depth();
-  {
-    Memo& memo = MemoOf(node);
-    if (memo.memo_run != run_) {
-      memo.memo_run = run_;
-      memo.full_height = -1;
-      memo.limit_radius = -1;
-      memo.saturated = false;
-    }
-    // A scan here would record nothing new; only whether it would reach the
-    // limit is left to decide.
-    if (memo.full_height >= 0) {
-      if (memo.full_height <= radius) return ScanResult{false, memo.full_height};
-      NoteNestingLimit();
-      return ScanResult{true, 0};
-    }
-    if (memo.limit_radius >= radius || memo.saturated) {
-      if (memo.limit_radius < radius && Height(node) <= radius) {
-        return ScanResult{false, Height(node)};
-      }
-      NoteNestingLimit();
-      return ScanResult{true, 0};
-    }
-  }
+IncludeGraph::ScanResult IncludeGraph::VisitUnknown(int node, IncludeReading reading, int radius) {
   // A file whose whole tree fits below this depth records the same at any
   // depth: its closure, worked out once per context, stands for the scan.
   int height = Height(node);
@@ -546,30 +655,37 @@ IncludeGraph::ScanResult IncludeGraph::VisitIncluded(int node, IncludeReading re
   const Placed* placed = search_.depth() == 1 ? &At(node) : nullptr;
   if (placed != nullptr && placed->direct.built) {
     // Worked out before the run (ScanDirectIncludes): given again.
-    Closure direct = placed->direct;
     result = placed->direct_result;
-    if (recorded_in_run_.size() < search_.record_count()) {
-      recorded_in_run_.resize(search_.record_count(), 0);
-    }
-    uint32_t* recorded = recorded_in_run_.data();
-    const ClosureEntry* entries = direct_entries_.data() + direct.begin;
-    for (uint32_t i = 0; i < direct.count; ++i) {
-      uint32_t& stamp = recorded[static_cast<size_t>(entries[i].record_id)];
-      if (stamp == run_) continue;
-      stamp = run_;
-      run_records_.push_back(entries[i].ref);
-      run_forms_ += entries[i].form;
-    }
-    for (uint32_t i = 0; i < direct.events_count; ++i) {
-      const Event& event = direct_events_[direct.events_begin + i];
-      if (event.node < 0) {
-        NoteNestingLimit();
-      } else {
-        NoteUnresolved(event.node, static_cast<size_t>(event.line));
+    Replay(placed->direct);
+  } else if (search_.depth() > 1 && height == kHeightInfinite) {
+    // Below a cycle: the scan records what a scan from scratch at this depth
+    // records (kept by file and depth), less what the run has recorded. A
+    // file met again while it is being scanned is worked out so, in a run
+    // nested in this one, rather than scanned round the cycle down to the
+    // limit again and again.
+    size_t depth = static_cast<size_t>(search_.depth());
+    int32_t table = At(node).revisit_table;
+    int32_t known = table >= 0 ? revisit_tables_[static_cast<size_t>(table) + depth] : -1;
+    if (known < 0 && MemoOf(node).scanning > 0 && nesting_ < kMaxNesting) {
+      Revisit revisit = ScanFromScratch(node, reading);
+      if (table < 0) {
+        table = static_cast<int32_t>(revisit_tables_.size());
+        revisit_tables_.resize(revisit_tables_.size() + kDepthSlots, -1);
+        At(node).revisit_table = table;
       }
+      known = static_cast<int32_t>(revisits_.size());
+      revisit_tables_[static_cast<size_t>(table) + depth] = known;
+      revisits_.push_back(revisit);
+    }
+    if (known >= 0) {
+      const Revisit& revisit = revisits_[static_cast<size_t>(known)];
+      result = revisit.result;
+      Replay(revisit.records);
+    } else {
+      result = ScanMarked(node, reading);
     }
   } else {
-    result = reading == IncludeReading::kC ? ScanCIncludes(node) : ScanFile(node, reading);
+    result = ScanMarked(node, reading);
   }
   Memo& memo = MemoOf(node);
   if (!result.hit_limit) {
@@ -776,12 +892,6 @@ inline bool IncludeGraph::CheckIncludeDepth(bool assembler) {
   if (search_.depth() <= search_.DepthLimit(assembler)) return true;
   NoteNestingLimit();
   return false;
-}
-
-void IncludeGraph::NoteNestingLimit() {
-  if (run_hit_limit_) return;
-  run_hit_limit_ = true;
-  run_events_.push_back({-1, 0});
 }
 
 void IncludeGraph::NoteUnresolved(int node, size_t line_index) {

@@ -18,9 +18,17 @@
 //     that scan already reached every file below it (the largest distance
 //     to a file below is at most limit - d0); otherwise it is scanned again,
 //     as a shallower scan can reach further.
-//   - A file met again while it is still being scanned lies on a cycle; it
-//     is scanned again, as the plain recursion does, because the order in
-//     which the limit cuts the repeated cycle decides the order of records.
+//   - A file met again while it is still being scanned lies on a cycle;
+//     the order in which the limit cuts the repeated cycle decides the
+//     order of records. What a scan of file F at depth d records in a run
+//     of its own (from scratch) is a list that depends only on F and d; a
+//     scan within a run records that list less what the run has recorded
+//     before (first occurrences stay first occurrences), and notes its
+//     notes less those noted. So the scan from scratch is worked out once
+//     per context, in a run nested in the current one, and given again
+//     wherever F is met at depth d below a cycle, rather than the cycle
+//     being scanned round and round down to the limit by every run.
+//     Nested runs go 32 deep at most; deeper, the cycle is scanned again.
 //     The skips above keep that repetition to the files on the cycle.
 //   - A source scanned again under the same context (mostly: for the next
 //     target) gives the records and notes of its first run again.
@@ -106,6 +114,8 @@ class IncludeGraph {
     int height = 0;          // longest chain of includes below, when !hit_limit
   };
   struct Memo;
+  struct RunState;
+  struct Revisit;
   struct Context;
   struct CachedRun;
   struct Closure;
@@ -161,6 +171,20 @@ class IncludeGraph {
   // An include resolved to `node` at the current depth: scans it, or
   // answers from what this run already knows about it.
   ScanResult VisitIncluded(int node, IncludeReading reading);
+  // The same where the run knows nothing that settles it (`radius`: how
+  // many levels the limit leaves below the file).
+  ScanResult VisitUnknown(int node, IncludeReading reading, int radius);
+  // Scans `node`, marked in the run as being scanned meanwhile.
+  ScanResult ScanMarked(int node, IncludeReading reading);
+  // What a scan of `node` at the current depth records in a run of its
+  // own, worked out in a run nested in the current one.
+  Revisit ScanFromScratch(int node, IncludeReading reading);
+  // Records and notes what a list kept in direct_entries_ and
+  // direct_events_ holds, less what the run has recorded and noted.
+  void Replay(const Closure& list);
+  // Moves the records and events of the run from the given positions on
+  // into direct_entries_ and direct_events_.
+  Closure KeepRecords(size_t records_begin, size_t events_begin);
   // Appends a record unless the run has recorded its path; false when it
   // had. `ref` names the path (a node id, or -1 - a guess id), `form` is
   // '1' or '0'.
@@ -175,8 +199,10 @@ class IncludeGraph {
   size_t file_scans_ = 0;
   size_t runs_replayed_ = 0;
 
-  // The current run.
+  // The current run, and how many runs were started (runs nested in one
+  // another, see ScanFromScratch, have ids in the order they started).
   uint32_t run_ = 0;
+  uint32_t runs_started_ = 0;
   Context* context_ = nullptr;
   Context* tail_ = nullptr;
   IncludeReading reading_ = IncludeReading::kC;
@@ -185,6 +211,15 @@ class IncludeGraph {
   std::vector<uint32_t> recorded_in_run_;      // by record id
 
   std::vector<Memo> memo_;  // by node
+  // Runs put aside by nested runs (the first nesting_), then spares.
+  static constexpr size_t kMaxNesting = 32;
+  std::vector<RunState> levels_;
+  size_t nesting_ = 0;
+  // What scans from scratch recorded, and where they stand by file (a table
+  // of kDepthSlots from Placed::revisit_table on) and depth.
+  static constexpr size_t kDepthSlots = 257;
+  std::vector<Revisit> revisits_;
+  std::vector<int32_t> revisit_tables_;
   std::vector<std::unique_ptr<Context>> contexts_;
   std::vector<std::unique_ptr<Context>> tails_;
   // The runs so far, and their records and events, one after the other.

@@ -383,6 +383,31 @@ TEST(IncludeScannerReferenceTest, TrickyTreesGiveTheSameRecordsAsThePlainRecursi
       {"C:\\p\\inc\\a.inc", ".include \"z.inc\"\n"},
   };
 
+  // Cycles of one and three files with branches and unresolved includes
+  // off the cycle, entered at different depths and phases, also just above
+  // the limit of 255 after a long chain: a file met again while it is being
+  // scanned records what a scan of it from scratch at that depth records
+  // (worked out once, in nested runs, as deep as they go).
+  Files cycles_near_limit = {
+      {"C:\\p\\main.c", "#include \"p.h\"\n#include \"q.h\"\n#include \"k1.h\"\n"},
+      {"C:\\p\\second.c", "#include \"r3.h\"\n#include \"k240.h\"\n#include \"p.h\"\n"},
+      {"C:\\p\\p.h", "#include \"s1.h\"\n#include \"r1.h\"\n"},
+      {"C:\\p\\q.h", "#include \"r2.h\"\n#include \"s1.h\"\n"},
+      {"C:\\p\\s1.h", "#include \"s1.h\"\n#include \"w2.h\"\n#include \"gone1.h\"\n"},
+      {"C:\\p\\r1.h", "#include \"r2.h\"\n#include \"w1.h\"\n"},
+      {"C:\\p\\r2.h", "#include \"r3.h\"\n"},
+      {"C:\\p\\r3.h", "#include \"r1.h\"\n#include \"w3.h\"\n#include \"gone2.h\"\n"},
+      {"C:\\p\\w1.h", "#include \"w2.h\"\n"},
+      {"C:\\p\\w2.h", "#include \"w3.h\"\n#include \"gone3.h\"\n"},
+      {"C:\\p\\w3.h", "#include \"w4.h\"\n"},
+      {"C:\\p\\w4.h", ""},
+  };
+  for (int i = 1; i <= 252; ++i) {
+    cycles_near_limit.push_back(
+        {"C:\\p\\k" + std::to_string(i) + ".h",
+         i < 252 ? "#include \"k" + std::to_string(i + 1) + ".h\"\n" : "#include \"r1.h\"\n"});
+  }
+
   // A shared header whose quoted include one source folder shadows: that
   // folder's sources may not take the header's tree from the others.
   Files shadowed = {
@@ -417,6 +442,12 @@ TEST(IncludeScannerReferenceTest, TrickyTreesGiveTheSameRecordsAsThePlainRecursi
       {"assembler chain, macro", TreeOf(asm_chain, {"C:\\p\\m.asm"}, {4}, 0)},
       {"source in cycle, style 0", TreeOf(source_in_cycle, {"C:\\p\\m.mac"}, {4}, 0)},
       {"source in cycle, style 1", TreeOf(source_in_cycle, {"C:\\p\\m.mac"}, {4}, 1)},
+      {"cycles near the limit of 255",
+       TreeOf(cycles_near_limit, {"C:\\p\\main.c", "C:\\p\\second.c"}, {1, 1}, 1)},
+      {"cycles near the limit of 255, style 3",
+       TreeOf(cycles_near_limit, {"C:\\p\\second.c", "C:\\p\\main.c"}, {1, 1}, 3)},
+      {"cycles near the limit of 31",
+       TreeOf(cycles_near_limit, {"C:\\p\\main.c", "C:\\p\\second.c"}, {1, 1}, 0)},
       {"ladder past the limit", TreeOf(Ladder(14), {"C:\\p\\main.c"}, {1}, 0)},
       {"chain at the limit of 31", TreeOf(Chain(31, false), {"C:\\p\\main.c"}, {1}, 0)},
       {"chain past the limit of 31", TreeOf(Chain(32, false), {"C:\\p\\main.c"}, {1}, 2)},

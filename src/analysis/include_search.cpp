@@ -84,6 +84,7 @@ bool IncludeSearch::BeginRun(std::string_view source, int scan_kind,
       return false;
   }
   context_ = &FindContext(run->reading, skip_system);
+  context_reading_ = context_->reading;
   run->context = last_context_;
   run->tail = context_->tail;
   run->source = NodeFor(source);
@@ -166,24 +167,12 @@ const std::string& IncludeSearch::DirectoryOf(int node) {
   return n.directory;
 }
 
-const IncludeLines* IncludeSearch::LinesOf(int node, IncludeReading reading) {
+const IncludeLines* IncludeSearch::LoadLines(int node, IncludeReading reading) {
   int r = static_cast<int>(reading);
   Node& n = nodes_[static_cast<size_t>(node)];
-  if (!n.lines_loaded[r]) {
-    n.lines[r] = files_.Lines(node_paths_.Text(node), reading);
-    n.lines_loaded[r] = true;
-  }
+  n.lines[r] = files_.Lines(node_paths_.Text(node), reading);
+  n.lines_loaded[r] = true;
   return n.lines[r];
-}
-
-void IncludeSearch::EnterFile(int node) {
-  if (style_ != 3 || context_->reading != IncludeReading::kC) return;
-  entered_.push_back(node);
-}
-
-void IncludeSearch::LeaveFile() {
-  if (style_ != 3 || context_->reading != IncludeReading::kC) return;
-  entered_.pop_back();
 }
 
 std::span<const IncludeResolved> IncludeSearch::Search(int node, const IncludeLines& lines,

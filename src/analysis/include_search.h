@@ -140,9 +140,14 @@ class IncludeSearch {
   // than an included file's (assembler macro sources under style 0).
   bool OutermostDiffers() const { return assembler_flag_ && style_ == 0; }
   // MR44A: while the C file `node` is scanned, position 1 holds its
-  // directory. Each Enter is followed by one Leave.
-  void EnterFile(int node);
-  void LeaveFile();
+  // directory. Each Enter is followed by one Leave. Inline: the scan
+  // enters a file millions of times in a refresh.
+  void EnterFile(int node) {
+    if (style_ == 3 && context_reading_ == IncludeReading::kC) entered_.push_back(node);
+  }
+  void LeaveFile() {
+    if (style_ == 3 && context_reading_ == IncludeReading::kC) entered_.pop_back();
+  }
 
   // The searches of the include lines of `node`, and whether the source's
   // directory decided any (found there, or the guess lies there). The
@@ -170,7 +175,11 @@ class IncludeSearch {
   int NodeFor(std::string_view path);
   std::string_view NodePath(int node) const { return node_paths_.Text(node); }
   int RecordIdOf(int node) const { return nodes_[static_cast<size_t>(node)].record_id; }
-  const IncludeLines* LinesOf(int node, IncludeReading reading);
+  const IncludeLines* LinesOf(int node, IncludeReading reading) {
+    const Node& n = nodes_[static_cast<size_t>(node)];
+    int r = static_cast<int>(reading);
+    return n.lines_loaded[r] ? n.lines[r] : LoadLines(node, reading);
+  }
   size_t node_count() const { return nodes_.size(); }
   // Paths that differ only in case are one record: record ids count up from
   // 0 below record_count().
@@ -187,6 +196,7 @@ class IncludeSearch {
   struct Context;
 
   int RecordIdFor(std::string_view path);
+  const IncludeLines* LoadLines(int node, IncludeReading reading);
   Context& FindContext(IncludeReading reading, bool skip_system);
   // The drive and directory of a file, worked out when first asked for.
   const std::string& DirectoryOf(int node);
@@ -225,6 +235,7 @@ class IncludeSearch {
   bool assembler_flag_ = false;
   bool skip_system_ = false;
   Context* context_ = nullptr;
+  IncludeReading context_reading_ = IncludeReading::kC;  // the reading of context_
 
   std::vector<Node> nodes_;
   TextTable node_paths_;            // by node id
