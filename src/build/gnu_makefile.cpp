@@ -14,6 +14,7 @@
 #include "build/make_variables.h"
 #include "build/rule_text.h"
 #include "build/target_rules.h"
+#include "model/dependency_record.h"
 #include "model/message_texts.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
@@ -23,6 +24,7 @@
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
+#include "storage/text_table.h"
 #include "toolchain/cpu_tools.h"
 #include "toolchain/lang_tools.h"
 #include "toolchain/option_text.h"
@@ -833,8 +835,9 @@ class GnuMakefileWriter {
     size_t dependencies = numbered->size();
     context.AppendDependencies(file, numbered);
     std::string_view added = std::string_view(*numbered).substr(dependencies);
-    if (std::memchr(added.data(), '$', added.size()) != nullptr ||
-        std::memchr(added.data(), '\n', added.size()) != nullptr) {
+    if (!added.empty() && MayHoldDollarOrLineEnd(file, context.target()) &&
+        (std::memchr(added.data(), '$', added.size()) != nullptr ||
+         std::memchr(added.data(), '\n', added.size()) != nullptr)) {
       piece_.assign(added);
       numbered->resize(dependencies);
       AppendNumberedPiece(piece_, number, /*line_start=*/false, numbered);
@@ -850,6 +853,26 @@ class GnuMakefileWriter {
       AppendNumberedPiece(tail_, number, /*line_start=*/false, &numbered_tail_);
     }
     *numbered += numbered_tail_;
+  }
+
+  // Whether a dependency path of the file's record may hold a "$" or a
+  // line end (a dependency is written as it is found, or made relative,
+  // which adds neither). Asked once per path table: a table rarely holds
+  // either, and its paths are met hundreds of thousands of times.
+  bool MayHoldDollarOrLineEnd(const COneSourceFile& file, std::string_view target) {
+    const CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
+    const TextTable* table = record == nullptr ? nullptr : record->path_table();
+    if (table == nullptr) return true;
+    if (table != checked_table_ || table->size() != checked_size_) {
+      checked_table_ = table;
+      checked_size_ = table->size();
+      checked_holds_ = false;
+      for (size_t id = 0; id < checked_size_ && !checked_holds_; ++id) {
+        std::string_view path = table->Text(static_cast<int32_t>(id));
+        checked_holds_ = path.find_first_of("$\n") != std::string_view::npos;
+      }
+    }
+    return checked_holds_;
   }
 
   // The rule's first line up to its dependencies.
@@ -991,7 +1014,46 @@ class GnuMakefileWriter {
   // The last compile rule's commands, as written and numbered.
   int tail_number_ = 0;
   std::string tail_, numbered_tail_;
+  // The path table last looked at by MayHoldDollarOrLineEnd, its size then
+  // and the answer.
+  const TextTable* checked_table_ = nullptr;
+  size_t checked_size_ = 0;
+  bool checked_holds_ = true;
 };
+
+}  // namespace
+
+namespace {
+
+// About the size of the makefile's text, for room at once: the text of a
+// large project is megabytes, which grown step by step is copied again and
+// again. Each file of each target takes a rule, its Clean lines and its
+// name in OBJS, and its dependencies.
+size_t EstimatedSize(const std::vector<COneProjectData*>& projects) {
+  constexpr size_t kPerFile = 384;
+  size_t size = 4096;
+  const TextTable* table = nullptr;
+  size_t per_path = 0;  // the mean length of the table's paths, and a blank
+  for (const COneProjectData* project : projects) {
+    for (const std::string& target : project->Targets()) {
+      size += 4096;
+      for (const auto& file : project->SourceFiles()) {
+        size += kPerFile;
+        const CDependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
+        if (record == nullptr || record->empty()) continue;
+        if (record->path_table() != table && record->path_table() != nullptr) {
+          table = record->path_table();
+          size_t total = 0;
+          for (size_t id = 0; id < table->size(); ++id)
+            total += table->Text(static_cast<int32_t>(id)).size();
+          per_path = table->size() == 0 ? 0 : total / table->size() + 1;
+        }
+        size += record->size() * per_path;
+      }
+    }
+  }
+  return size;
+}
 
 }  // namespace
 
@@ -1001,7 +1063,9 @@ void GenerateGnuMakefileText(CProjectData& workspace, COneProjectData& project,
   std::vector<COneProjectData*> projects = GnuProjectList(workspace, project, options.alone);
   GnuMakefileWriter writer(workspace, cpus, options);
   writer.SetNumbers(projects);
-  *text = "#\n# KOVA Generated GNU Format makefile, based on " + project.BaseName() + ".KBP\n#\n";
+  text->clear();
+  text->reserve(EstimatedSize(projects));
+  *text += "#\n# KOVA Generated GNU Format makefile, based on " + project.BaseName() + ".KBP\n#\n";
   for (const std::string& target : project.Targets())
     writer.Block(target, projects, text);
   if (options.unnamable != nullptr) *options.unnamable = writer.unnamable();
