@@ -111,6 +111,11 @@ std::string LockedFileSystem::ToHostPath(std::string_view path) {
   return fs_.ToHostPath(path);
 }
 
+std::vector<std::string> LockedFileSystem::ToHostPaths(const std::vector<std::string>& paths) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return fs_.ToHostPaths(paths);
+}
+
 std::string LockedFileSystem::FromHostPath(std::string_view host_path) const {
   std::lock_guard<std::mutex> lock(mutex_);
   return fs_.FromHostPath(host_path);

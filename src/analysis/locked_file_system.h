@@ -45,6 +45,7 @@ class LockedFileSystem final : public FileSystem {
                      std::vector<DirectoryEntry>* entries) override;
   bool GetShortPathName(std::string_view path, std::string* short_path) override;
   std::string ToHostPath(std::string_view path) override;
+  std::vector<std::string> ToHostPaths(const std::vector<std::string>& paths) override;
   std::string FromHostPath(std::string_view host_path) const override;
   void WaitForBackgroundWork() override;
 

@@ -43,12 +43,20 @@ class Database {
     std::unordered_map<std::string, std::string> tools;  // by tool kind
     leading_.clear();  // options and objects name paths relative to this project
     object_dirs_.clear();
+    // The sources mapped in one call: the file system reads each folder once.
+    std::vector<std::string> sources;
+    for (FileState& state : context.files()) {
+      if (Entered(state) && hosts_.find(state.file->FullPath()) == hosts_.end())
+        sources.push_back(state.file->FullPath());
+    }
+    std::vector<std::string> mapped = fs_.ToHostPaths(sources);
+    for (size_t i = 0; i < sources.size(); ++i) {
+      if (mapped[i].empty()) mapped[i] = ForwardSlashes(sources[i]);
+      hosts_.emplace(std::move(sources[i]), std::move(mapped[i]));
+    }
     for (FileState& state : context.files()) {
       COneSourceFile& file = *state.file;
-      // Editors' C tools read C sources only, not the assembler's.
-      if (!state.built || state.custom_build != 0 || file.ToolKind() != kToolIndexCompiler) {
-        continue;
-      }
+      if (!Entered(state)) continue;
       std::string source = Host(file.FullPath());
       std::string object = Object(context, state);
       // Most files of a target share tool and options: their leading
@@ -104,6 +112,11 @@ class Database {
   }
 
   std::string Text() { return text_ + "\n]\n"; }
+
+  // Editors' C tools read C sources only, not the assembler's.
+  static bool Entered(const FileState& state) {
+    return state.built && state.custom_build == 0 && state.file->ToolKind() == kToolIndexCompiler;
+  }
 
   static std::string Encode(const nlohmann::ordered_json& value) {
     return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);

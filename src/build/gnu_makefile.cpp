@@ -1,6 +1,7 @@
 #include "build/gnu_makefile.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <unordered_set>
@@ -13,6 +14,7 @@
 #include "build/make_variables.h"
 #include "build/rule_text.h"
 #include "build/target_rules.h"
+#include "model/dependency_record.h"
 #include "model/message_texts.h"
 #include "model/one_project_data.h"
 #include "model/one_source_file.h"
@@ -22,6 +24,7 @@
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
+#include "storage/text_table.h"
 #include "toolchain/cpu_tools.h"
 #include "toolchain/lang_tools.h"
 #include "toolchain/option_text.h"
@@ -30,10 +33,24 @@ namespace zelvan {
 
 namespace {
 
+constexpr size_t kLongest = 16;  // longer than any numbered name
+static_assert(std::all_of(kNumberedVariables.begin(), kNumberedVariables.end(),
+                          [](std::string_view name) { return name.size() < kLongest; }));
+
+// Asked for every "$(" of the text: the names are compared with those of
+// the same length only, without hashing.
 bool IsNumberedVariable(std::string_view name) {
-  static const std::unordered_set<std::string_view> kNames(kNumberedVariables.begin(),
-                                                           kNumberedVariables.end());
-  return kNames.count(name) != 0;
+  static const auto kByLength = [] {
+    std::array<std::vector<std::string_view>, kLongest> by_length;
+    for (std::string_view numbered : kNumberedVariables)
+      by_length[numbered.size()].push_back(numbered);
+    return by_length;
+  }();
+  if (name.size() >= kLongest) return false;
+  for (std::string_view numbered : kByLength[name.size()]) {
+    if (numbered == name) return true;
+  }
+  return false;
 }
 
 bool IsNameCharacter(char c) {
@@ -43,35 +60,38 @@ bool IsNameCharacter(char c) {
 }  // namespace
 
 void AppendNumbered(std::string_view text, int number, std::string* out) {
+  AppendNumberedPiece(text, number, /*line_start=*/true, out);
+}
+
+void AppendNumberedPiece(std::string_view text, int number, bool line_start, std::string* out) {
   std::string suffix = std::to_string(number);
   out->reserve(out->size() + text.size() + text.size() / 32);
   const char* begin = text.data();
   const char* end = begin + text.size();
   const char* done = begin;
-  // A definition: the name up to "=" at the start of a line.
-  auto definition = [&](const char* line) {
-    const char* name_end = line;
-    while (name_end < end && IsNameCharacter(*name_end))
-      ++name_end;
-    if (name_end < end && *name_end == '=' &&
-        IsNumberedVariable(std::string_view(line, static_cast<size_t>(name_end - line)))) {
-      out->append(done, name_end);
-      *out += suffix;
-      done = name_end;
-    }
-  };
-  definition(begin);
-  // The next line start and the next "$", each found with memchr.
+  // Only a "$" and a "=" can change the text: the next of each is found
+  // with memchr, so that lines without either (most of a makefile) are
+  // copied as they are.
   auto find = [end](const char* from, char c) {
     const void* at = from < end ? std::memchr(from, c, static_cast<size_t>(end - from)) : nullptr;
     return at == nullptr ? end : static_cast<const char*>(at);
   };
-  const char* newline = find(begin, '\n');
+  const char* equals = find(begin, '=');
   const char* dollar = find(begin, '$');
-  while (newline < end || dollar < end) {
-    if (newline < dollar) {
-      definition(newline + 1);
-      newline = find(newline + 1, '\n');
+  while (equals < end || dollar < end) {
+    if (equals < dollar) {
+      // A definition: a whole line's start of name characters, then "=".
+      const char* name = equals;
+      while (name > begin && IsNameCharacter(name[-1]))
+        --name;
+      bool starts_line = name == begin ? line_start : name[-1] == '\n';
+      if (starts_line && name < equals &&
+          IsNumberedVariable(std::string_view(name, static_cast<size_t>(equals - name)))) {
+        out->append(done, equals);
+        *out += suffix;
+        done = equals;
+      }
+      equals = find(equals + 1, '=');
       continue;
     }
     if (dollar + 1 < end && dollar[1] == '$') {
@@ -507,7 +527,7 @@ class GnuMakefileWriter {
           CustomBuildRule(context, state, out);
         }
       } else if (IsCompiledToolIndex(state.file->ToolKind())) {
-        CompileRule(context, state, out);
+        CompileRule(context, state, out, part.number, numbered);
       }
       // Whole lines only: numbering reads a line's start.
       if (out->size() >= kNumberedPiece) {
@@ -719,7 +739,9 @@ class GnuMakefileWriter {
     *out += Recipe(commands) + "\n";
   }
 
-  void CompileRule(MakeContext& context, const FileState& state, std::string* out) {
+  // `out` and `numbered` as for Rules.
+  void CompileRule(MakeContext& context, const FileState& state, std::string* out, int number,
+                   std::string* numbered) {
     COneSourceFile& file = *state.file;
     file.ImsMoveSteps().clear();
     const std::string& stored = context.Options(state);
@@ -733,7 +755,7 @@ class GnuMakefileWriter {
     const std::string& options = facts.without_p;
     bool has_oal = facts.has_oal;
     if (!host()) {
-      StoredCompileRule(context, state, facts, out);
+      StoredCompileRule(context, state, facts, number, out, numbered);
       return;
     }
 
@@ -779,26 +801,111 @@ class GnuMakefileWriter {
     *out += '\n' + recipe + "\n";
   }
 
-  // The compile rule of the stored form, written straight into the text:
-  // it is made for every file of every target.
+  // The compile rule of the stored form, made for every file of every
+  // target: numbered as it is written when `out` holds whole lines only
+  // (they are numbered first), its dependencies (most of its bytes) only
+  // looked at for a "$" or a line end, which none has but a strange name.
   void StoredCompileRule(MakeContext& context, const FileState& state, const OptionFacts& facts,
-                         std::string* out) {
+                         int number, std::string* out, std::string* numbered) {
     const COneSourceFile& file = *state.file;
-    *out += ObjectPath(context, state);
+    if (!out->empty() && out->back() != '\n') {
+      StoredRuleHead(context, state, out);
+      context.AppendDependencies(file, out);
+      StoredRuleTail(context, state, facts, out);
+      return;
+    }
+    if (!out->empty()) {
+      AppendNumbered(*out, number, numbered);
+      out->clear();
+    }
+    piece_.clear();
+    StoredRuleHead(context, state, &piece_);
+    // Most heads are "$(TEMP)\<object> : <source>" with no other "$" or
+    // "=": only the TEMP is numbered.
+    constexpr std::string_view kInTemp = "$(TEMP)\\";
+    std::string_view rest = piece_;
+    if (rest.starts_with(kInTemp) && rest.find_first_of("$=", kInTemp.size()) == rest.npos) {
+      *numbered += "$(TEMP";
+      *numbered += std::to_string(number);
+      *numbered += ")\\";
+      numbered->append(rest.substr(kInTemp.size()));
+    } else {
+      AppendNumberedPiece(piece_, number, /*line_start=*/true, numbered);
+    }
+    size_t dependencies = numbered->size();
+    context.AppendDependencies(file, numbered);
+    std::string_view added = std::string_view(*numbered).substr(dependencies);
+    if (!added.empty() && MayHoldDollarOrLineEnd(file, context.target()) &&
+        (std::memchr(added.data(), '$', added.size()) != nullptr ||
+         std::memchr(added.data(), '\n', added.size()) != nullptr)) {
+      piece_.assign(added);
+      numbered->resize(dependencies);
+      AppendNumberedPiece(piece_, number, /*line_start=*/false, numbered);
+    }
+    // Files of a target mostly share their commands: the last one's
+    // numbered text is used again.
+    piece_.clear();
+    StoredRuleTail(context, state, facts, &piece_);
+    if (number != tail_number_ || piece_ != tail_) {
+      tail_number_ = number;
+      tail_ = piece_;
+      numbered_tail_.clear();
+      AppendNumberedPiece(tail_, number, /*line_start=*/false, &numbered_tail_);
+    }
+    *numbered += numbered_tail_;
+  }
+
+  // Whether a dependency path of the file's record may hold a "$" or a
+  // line end (a dependency is written as it is found, or made relative,
+  // which adds neither). Asked once per path table: a table rarely holds
+  // either, and its paths are met hundreds of thousands of times.
+  bool MayHoldDollarOrLineEnd(const COneSourceFile& file, std::string_view target) {
+    const CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
+    const TextTable* table = record == nullptr ? nullptr : record->path_table();
+    if (table == nullptr) return true;
+    if (table != checked_table_ || table->size() != checked_size_) {
+      checked_table_ = table;
+      checked_size_ = table->size();
+      checked_holds_ = false;
+      for (size_t id = 0; id < checked_size_ && !checked_holds_; ++id) {
+        std::string_view path = table->Text(static_cast<int32_t>(id));
+        checked_holds_ = path.find_first_of("$\n") != std::string_view::npos;
+      }
+    }
+    return checked_holds_;
+  }
+
+  // The rule's first line up to its dependencies.
+  void StoredRuleHead(MakeContext& context, const FileState& state, std::string* out) {
+    const COneSourceFile& file = *state.file;
+    if (!context.source_folder() && !state.has_output_option && state.own_temp.empty()) {
+      *out += "$(TEMP)\\";
+      *out += file.ObjectName();
+    } else {
+      *out += ObjectPath(context, state);
+    }
     *out += " : ";
     const std::string& source = context.source_folder() ? file.FullPath() : file.RelativePath();
     if (HasBlank(source)) {
-      *out += '"' + source + '"';
+      *out += '"';
+      *out += source;
+      *out += '"';
     } else {
       *out += source;
     }
-    context.AppendDependencies(file, out);
+  }
+
+  // From the end of the first line: the commands and the blank line.
+  void StoredRuleTail(MakeContext& context, const FileState& state, const OptionFacts& facts,
+                      std::string* out) {
+    const COneSourceFile& file = *state.file;
     *out += '\n';
-    auto line = [&](std::string_view words, std::string_view more) {
+    auto line = [&](std::string_view words, std::string_view c, std::string_view more) {
       *out += "\t$(";
       *out += file.ToolKindName();
       *out += ") ";
       *out += words;
+      *out += c;
       *out += " $(";
       *out += kSysIncludePath;
       *out += ") \"$<\"";
@@ -806,13 +913,13 @@ class GnuMakefileWriter {
       *out += '\n';
     };
     const std::string& options = facts.without_p;
-    std::string with_c = options + (facts.has_c ? "" : " -c ");
-    line(with_c, state.has_output_option ? "" : " -o \"$@\"");
+    std::string_view c = facts.has_c ? "" : " -c ";
+    line(options, c, state.has_output_option ? "" : " -o \"$@\"");
     if (facts.has_p && file.ToolKind() == 0) {
-      std::string preprocess = with_c;
+      std::string preprocess = options + std::string(c);
       RemoveWordOption(preprocess, "-c", &preprocess);
       RemoveWordOption(preprocess, "-Xi", &preprocess);
-      line("-P " + preprocess, "");
+      line("-P " + preprocess, "", "");
       WriteSideFileSteps(context, state, preprocess + " -P", facts.has_p, facts.has_oal, out);
     } else {
       WriteSideFileSteps(context, state, facts, out);
@@ -903,7 +1010,50 @@ class GnuMakefileWriter {
   std::vector<std::string> records_;
   std::unordered_map<const COneProjectData*, std::vector<std::string>> copies_;
   std::unordered_set<std::string_view> header_seen_;
+  std::string piece_;  // of a compile rule being numbered
+  // The last compile rule's commands, as written and numbered.
+  int tail_number_ = 0;
+  std::string tail_, numbered_tail_;
+  // The path table last looked at by MayHoldDollarOrLineEnd, its size then
+  // and the answer.
+  const TextTable* checked_table_ = nullptr;
+  size_t checked_size_ = 0;
+  bool checked_holds_ = true;
 };
+
+}  // namespace
+
+namespace {
+
+// About the size of the makefile's text, for room at once: the text of a
+// large project is megabytes, which grown step by step is copied again and
+// again. Each file of each target takes a rule, its Clean lines and its
+// name in OBJS, and its dependencies.
+size_t EstimatedSize(const std::vector<COneProjectData*>& projects) {
+  constexpr size_t kPerFile = 384;
+  size_t size = 4096;
+  const TextTable* table = nullptr;
+  size_t per_path = 0;  // the mean length of the table's paths, and a blank
+  for (const COneProjectData* project : projects) {
+    for (const std::string& target : project->Targets()) {
+      size += 4096;
+      for (const auto& file : project->SourceFiles()) {
+        size += kPerFile;
+        const CDependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
+        if (record == nullptr || record->empty()) continue;
+        if (record->path_table() != table && record->path_table() != nullptr) {
+          table = record->path_table();
+          size_t total = 0;
+          for (size_t id = 0; id < table->size(); ++id)
+            total += table->Text(static_cast<int32_t>(id)).size();
+          per_path = table->size() == 0 ? 0 : total / table->size() + 1;
+        }
+        size += record->size() * per_path;
+      }
+    }
+  }
+  return size;
+}
 
 }  // namespace
 
@@ -913,7 +1063,9 @@ void GenerateGnuMakefileText(CProjectData& workspace, COneProjectData& project,
   std::vector<COneProjectData*> projects = GnuProjectList(workspace, project, options.alone);
   GnuMakefileWriter writer(workspace, cpus, options);
   writer.SetNumbers(projects);
-  *text = "#\n# KOVA Generated GNU Format makefile, based on " + project.BaseName() + ".KBP\n#\n";
+  text->clear();
+  text->reserve(EstimatedSize(projects));
+  *text += "#\n# KOVA Generated GNU Format makefile, based on " + project.BaseName() + ".KBP\n#\n";
   for (const std::string& target : project.Targets())
     writer.Block(target, projects, text);
   if (options.unnamable != nullptr) *options.unnamable = writer.unnamable();

@@ -112,6 +112,10 @@ inline constexpr std::array<std::string_view, 41> kNumberedVariables = {"TEMP",
 // every line that defines one ("NAME=...") defining "NAME<number>".
 std::string NumberMakeVariables(std::string_view text, int number);
 void AppendNumbered(std::string_view text, int number, std::string* out);
+// The same for a piece of a text: `line_start` says whether it starts a
+// line (a definition may start it). A piece must not begin or end inside a
+// "$(NAME)" or "$$".
+void AppendNumberedPiece(std::string_view text, int number, bool line_start, std::string* out);
 
 // The projects of the makefile: the linked projects that the workspace has
 // (by output name or title, each once), then the project; with `alone` the

@@ -245,7 +245,10 @@ void BuildCleanLine(MakeContext& context, const FileState& state, std::string* o
   const std::string& dir =
       state.temp.empty() ? context.project_directory() : context.FullDirectory(state.temp);
   // Written piece by piece: a line for every side file of every source.
+  // The lines of a file differ in the extension only: the first one's
+  // start is copied for the others.
   bool quoted = HasBlank(dir) || HasBlank(file.Title());
+  size_t start = std::string::npos, length = 0;
   for (const char* const* extension = kRemoved[kind]; *extension != nullptr; ++extension) {
     // "+": only for the MR44 family.
     const char* name = *extension;
@@ -253,10 +256,16 @@ void BuildCleanLine(MakeContext& context, const FileState& state, std::string* o
       if (!mr44) continue;
       ++name;
     }
-    *out += quoted ? "\trm \"" : "\trm ";
-    *out += dir;
-    *out += file.Title();
-    *out += '.';
+    if (start == std::string::npos) {
+      start = out->size();
+      *out += quoted ? "\trm \"" : "\trm ";
+      *out += dir;
+      *out += file.Title();
+      *out += '.';
+      length = out->size() - start;
+    } else {
+      out->append(*out, start, length);
+    }
     *out += name;
     *out += quoted ? "\"\n" : "\n";
   }

@@ -146,6 +146,16 @@ class FileSystem {
   // resolves letter case the way every other call does; it returns an empty
   // text for a path that has no place on the host (an unmapped drive).
   virtual std::string ToHostPath(std::string_view path) = 0;
+  // ToHostPath of each path, in order. A file system may share the work of
+  // paths in one directory (a listing read once instead of a look-up per
+  // file); nothing is kept past the call.
+  virtual std::vector<std::string> ToHostPaths(const std::vector<std::string>& paths) {
+    std::vector<std::string> hosts;
+    hosts.reserve(paths.size());
+    for (const std::string& path : paths)
+      hosts.push_back(ToHostPath(path));
+    return hosts;
+  }
   virtual std::string FromHostPath(std::string_view host_path) const = 0;
 
   // A file system for another thread to read with while this one is used:

@@ -537,6 +537,72 @@ std::string PosixFileSystem::ToHostPath(std::string_view path) {
   return Resolve(path, &host) ? host : std::string();
 }
 
+std::vector<std::string> PosixFileSystem::ToHostPaths(const std::vector<std::string>& paths) {
+  // A directory of this call: where it resolves to and its listing; null
+  // when it cannot be read or changed too recently to trust its listing
+  // (its files are then resolved one by one, as ToHostPath does).
+  struct Dir {
+    std::string host;
+    const Listing* listing = nullptr;
+  };
+  std::unordered_map<std::string, Dir> dirs;  // by the directory as written
+  std::vector<std::string> hosts;
+  hosts.reserve(paths.size());
+  for (const std::string& path : paths) {
+    const MappedPath* mapped = MapToHost(path);
+    if (mapped == nullptr) {
+      hosts.emplace_back();
+      continue;
+    }
+    if (mapped->components.empty()) {
+      hosts.push_back(ToHostPath(path));
+      continue;
+    }
+    const std::string& name = mapped->components.back();
+    const std::string& direct = mapped->direct;
+    std::string written = mapped->components.size() == 1
+                              ? mapped->base
+                              : direct.substr(0, direct.size() - name.size() - 1);
+    auto it = dirs.find(written);
+    if (it == dirs.end()) {
+      Dir dir;
+      struct stat st;
+      if (::lstat(written.c_str(), &st) == 0) {
+        dir.host = written;
+      } else {
+        std::vector<std::string> parents(mapped->components.begin(), mapped->components.end() - 1);
+        dir.host = ResolveComponents(mapped->base, parents);
+      }
+      // As FindEntry: a listing read in the tick of the directory's last
+      // change is read once more, and not trusted if that is still so.
+      auto racy = [](const Listing* listing) {
+        return listing->read_at_ns - listing->dir_mtime_ns < 2000000000;
+      };
+      dir.listing = GetListing(dir.host, false);
+      if (dir.listing != nullptr && racy(dir.listing)) dir.listing = GetListing(dir.host, true);
+      if (dir.listing != nullptr && racy(dir.listing)) dir.listing = nullptr;
+      it = dirs.emplace(std::move(written), std::move(dir)).first;
+    }
+    const Dir& dir = it->second;
+    if (dir.listing == nullptr) {
+      hosts.push_back(ToHostPath(path));
+      continue;
+    }
+    // The name as written when the directory has it, else one equal
+    // without regard to case, else (a new file) as written.
+    const std::string* entry = &name;
+    auto found = dir.listing->by_lower_name.find(ToLowerAscii(name));
+    if (found != dir.listing->by_lower_name.end()) {
+      entry = &found->second.front();
+      for (const std::string& candidate : found->second) {
+        if (candidate == name) entry = &candidate;
+      }
+    }
+    hosts.push_back(JoinHost(dir.host, *entry));
+  }
+  return hosts;
+}
+
 std::string PosixFileSystem::FromHostPath(std::string_view host_path) const {
   if (!IsKnownHostPath(host_path)) {
     // Relative, and no current directory to resolve it against: it stays

@@ -80,6 +80,8 @@ class PosixFileSystem final : public FileSystem {
                      std::vector<DirectoryEntry>* entries) override;
   bool GetShortPathName(std::string_view path, std::string* short_path) override;
   std::string ToHostPath(std::string_view path) override;
+  // Each directory's files looked up in its listing: one stat per directory.
+  std::vector<std::string> ToHostPaths(const std::vector<std::string>& paths) override;
   std::string FromHostPath(std::string_view host_path) const override;
   std::unique_ptr<FileSystem> NewThreadReader() override;
   void WaitForBackgroundWork() override;

@@ -1,5 +1,6 @@
 #include "platform/posix_file_system.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -74,6 +75,46 @@ TEST(PosixFileSystemTest, ResolvesLetterCaseComponentByComponent) {
   ASSERT_FALSE(fs.Stat(base + "\\proj\\src\\late.txt", &status));
   dir.WriteFile("Proj/Src/LATE.TXT", "late");
   EXPECT_TRUE(fs.Stat(base + "\\proj\\src\\late.txt", &status));
+
+  // Many paths mapped at once, a listing per directory, as one at a time.
+  // The directories are an hour old, so their listings are trusted.
+  dir.WriteFile("Proj/Src/Dup.c", "");
+  dir.WriteFile("Proj/Src/DUP.c", "");
+  ASSERT_EQ(::symlink("nowhere", dir.HostPath("Proj/Src/Dangling.h").c_str()), 0);
+  ASSERT_EQ(::symlink("Src", dir.HostPath("Proj/Linked").c_str()), 0);
+  for (const char* old_dir : {"Proj", "Proj/Src"}) {
+    struct timespec times[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.HostPath(old_dir).c_str(), times, 0), 0);
+  }
+  struct Case {
+    std::string path;
+    std::string host;  // empty: only the same as ToHostPath
+  };
+  const Case cases[] = {
+      {base + "\\Proj\\Src\\Main.C", dir.HostPath("Proj/Src/Main.C")},
+      {base + "\\proj\\src\\main.c", dir.HostPath("Proj/Src/Main.C")},
+      {base + "\\proj\\src\\Fresh.c", dir.HostPath("Proj/Src/Fresh.c")},
+      {base + "\\proj\\gone\\x.c", dir.HostPath("Proj/gone/x.c")},
+      {base + "\\proj\\src\\DUP.c", dir.HostPath("Proj/Src/DUP.c")},
+      {base + "\\proj\\src\\dup.C", ""},
+      {base + "\\PROJ\\SRC\\dangling.h", dir.HostPath("Proj/Src/Dangling.h")},
+      {base + "\\proj\\linked\\new.h", dir.HostPath("Proj/Linked/New.h")},
+      {base + "\\proj\\src\\main.c\\x", dir.HostPath("Proj/Src/Main.C/x")},
+      {base + "\\proj\\src\\late.txt", dir.HostPath("Proj/Src/LATE.TXT")},
+      {"D:\\x", ""},
+  };
+  std::vector<std::string> paths;
+  for (const Case& c : cases)
+    paths.push_back(c.path);
+  std::vector<std::string> hosts = fs.ToHostPaths(paths);
+  ASSERT_EQ(hosts.size(), paths.size());
+  for (size_t i = 0; i < paths.size(); ++i) {
+    SCOPED_TRACE(paths[i]);
+    EXPECT_EQ(hosts[i], fs.ToHostPath(paths[i]));
+    if (!cases[i].host.empty()) {
+      EXPECT_EQ(hosts[i], cases[i].host);
+    }
+  }
 }
 
 TEST(PosixFileSystemTest, KeepsItsOwnCurrentDirectory) {
