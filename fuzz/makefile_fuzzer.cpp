@@ -2,8 +2,10 @@
 // paths and options (blanks, "#", "$(...)", quotes and the options the rules
 // test for), with random include dependencies, generated in a mode the
 // input picks. Generation must not crash and must be deterministic: the
-// same project gives the same text twice, and in a workspace opened anew.
-// The platform is made once; each input only writes its project file.
+// same project gives the same text twice, and in a workspace opened anew
+// (each checked on a share of the inputs). The platform and a workspace are
+// made once; each input only writes its project file, which the workspace
+// takes in and gives up again.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -100,7 +102,9 @@ std::string ProjectText(FuzzedDataProvider& data, std::vector<std::string>* file
                      (data.ConsumeBool() ? "App.lib" : "App.abs") + "\nCPU=" + cpu +
                      "\nCPUFAMILY=" + cpu + "\nTARGET=Debug;Release;\n" + "LinkProject=Lib.lib;" +
                      Value(data) + ";\nFolder=S;\n[S]\n";
-  int count = data.ConsumeIntegralInRange(0, 12);
+  // Up to eight sources: enough for every rule and dependency between them;
+  // more only make each input slower.
+  int count = data.ConsumeIntegralInRange(0, 8);
   text += zelvan::StringPrintf("SOURCECOUNT=%d\n", count);
   for (int i = 0; i < count; ++i) {
     files->push_back(FileName(data, i));
