@@ -32,13 +32,19 @@ bool DispatchTable::Add(DISPID id, std::string_view name, WORD flags, UINT min_a
   constexpr WORD kKinds =
       DISPATCH_METHOD | DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF;
   if ((flags & kKinds) == 0 || (flags & ~kKinds) != 0) return false;
-  if (min_args > max_args || !member || members_.count(id) != 0) return false;
+  const auto position =
+      std::lower_bound(members_.begin(), members_.end(), id,
+                       [](const Entry& entry, DISPID wanted) { return entry.id < wanted; });
+  if (min_args > max_args || !member || (position != members_.end() && position->id == id)) {
+    return false;
+  }
   if (!name.empty()) {
-    for (const auto& [other_id, entry] : members_) {
+    for (const Entry& entry : members_) {
       if (EqualsNoCase(entry.name, name)) return false;
     }
   }
-  members_.emplace(id, Entry{std::string(name), flags, min_args, max_args, std::move(member)});
+  members_.insert(position,
+                  Entry{id, std::string(name), flags, min_args, max_args, std::move(member)});
   return true;
 }
 
@@ -50,9 +56,9 @@ HRESULT DispatchTable::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, D
     ids[i] = DISPID_UNKNOWN;
   }
   const std::string name = TextFromOleString(names[0]);
-  for (const auto& [id, entry] : members_) {
+  for (const Entry& entry : members_) {
     if (!entry.name.empty() && EqualsNoCase(entry.name, name)) {
-      ids[0] = id;
+      ids[0] = entry.id;
       break;
     }
   }
@@ -63,11 +69,13 @@ HRESULT DispatchTable::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, D
 HRESULT DispatchTable::Invoke(DISPID id, REFIID riid, WORD flags, DISPPARAMS* params,
                               VARIANT* result, UINT* arg_error) const {
   if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-  const auto found = members_.find(id);
-  if (found == members_.end() || (found->second.flags & flags) == 0) {
+  const auto found =
+      std::lower_bound(members_.begin(), members_.end(), id,
+                       [](const Entry& entry, DISPID wanted) { return entry.id < wanted; });
+  if (found == members_.end() || found->id != id || (found->flags & flags) == 0) {
     return DISP_E_MEMBERNOTFOUND;
   }
-  const Entry& entry = found->second;
+  const Entry& entry = *found;
   if (params == nullptr) return E_INVALIDARG;
   if ((params->cArgs > 0 && params->rgvarg == nullptr) || params->cNamedArgs > params->cArgs ||
       (params->cNamedArgs > 0 && params->rgdispidNamedArgs == nullptr)) {

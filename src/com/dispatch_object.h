@@ -24,6 +24,7 @@
 #include <string_view>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "com/com_ptr.h"
 #include "com/com_types.h"
@@ -86,15 +87,21 @@ class DispatchTable {
   HRESULT Invoke(DISPID id, REFIID riid, WORD flags, DISPPARAMS* params, VARIANT* result,
                  UINT* arg_error) const;
 
+  // Room for `count` members, so that adding them moves none.
+  void Reserve(size_t count) { members_.reserve(count); }
+
  private:
   struct Entry {
+    DISPID id;
     std::string name;
     WORD flags;
     UINT min_args;
     UINT max_args;
     DispatchMember member;
   };
-  std::map<DISPID, Entry> members_;
+  // By DISPID: one block for all of an object's members, where a map spent
+  // an allocation on each (objects are made and dropped by the hundred).
+  std::vector<Entry> members_;
 };
 
 template <class Interface = IDispatch>
@@ -155,6 +162,7 @@ class DispatchObject : public Interface {
   // before them.
   virtual ~DispatchObject() = default;
 
+  void ReserveMembers(size_t count) { members_.Reserve(count); }
   bool AddMember(DISPID id, std::string_view name, WORD flags, UINT min_args, UINT max_args,
                  DispatchMember member) {
     return members_.Add(id, name, flags, min_args, max_args, std::move(member));

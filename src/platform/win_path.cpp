@@ -178,10 +178,36 @@ bool SplitRoot(std::string_view path, std::string* root, std::string_view* rest)
   return false;
 }
 
+// True for a path GetFullPathName gives back as it is: an upper-case drive,
+// "\\" between the parts, none empty, "." or "..", and single-byte text.
+bool IsFullPathAlready(std::string_view path) {
+  if (path.size() < 3 || path[0] < 'A' || path[0] > 'Z' || path[1] != ':' || path[2] != '\\') {
+    return false;
+  }
+  size_t start = 3;
+  for (size_t i = 3; i <= path.size(); ++i) {
+    if (i < path.size()) {
+      const unsigned char c = static_cast<unsigned char>(path[i]);
+      if (c >= 0x80 || c == '/') return false;
+      if (c != '\\') continue;
+    }
+    std::string_view part = path.substr(start, i - start);
+    if ((part.empty() && i < path.size()) || part == "." || part == "..") return false;
+    start = i + 1;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool GetFullPathName(std::string_view path, std::string_view current_dir, std::string* out) {
   if (path.empty()) return false;
+  // Most paths asked about are full already (every profile read asks):
+  // they need none of the copies below.
+  if (IsFullPathAlready(path)) {
+    out->assign(path);
+    return true;
+  }
   std::string cwd_root;
   std::string_view cwd_rest;
   std::string combined;

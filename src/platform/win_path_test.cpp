@@ -63,6 +63,10 @@ TEST(WinPathTest, FullPathNames) {
       {"x", "\\\\srv\\share\\d\\", "\\\\srv\\share\\d\\x"},
       {"a", "\\home\\me\\", "\\home\\me\\a"},
       {"\\etc\\..\\a", "\\home\\", "\\a"},
+      // Full already, and nearly so.
+      {"C:\\w\\a b\\", "D:\\", "C:\\w\\a b\\"},
+      {"C:\\", "D:\\", "C:\\"},
+      {"c:\\w\\.\\a\\\\b\\..", "D:\\", "C:\\w\\a"},
       {"", "C:\\", nullptr},
       {"a", "relative", nullptr},
   };

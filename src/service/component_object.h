@@ -7,6 +7,7 @@
 // through the slot run the same code.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -40,7 +41,14 @@ template <class Interface>
 class ComponentObject : public DispatchObject<Interface>, public DescribedObject {
  protected:
   ComponentObject(ComponentModule& module, const IID& iid)
-      : DispatchObject<Interface>(iid), module_(module), reference_(module) {}
+      : DispatchObject<Interface>(iid), module_(module), reference_(module) {
+    // Every object of a class registers the same methods: room for as many
+    // as the last one had, taken at once.
+    const size_t expected = expected_members_.load(std::memory_order_relaxed);
+    signatures_.reserve(expected);
+    bodies_.reserve(expected);
+    this->ReserveMembers(expected);
+  }
 
   using Body = std::function<HRESULT(DispatchCall& call)>;
   // Registers method `slot` by `name`; false when the slot or the name is taken.
@@ -50,23 +58,33 @@ class ComponentObject : public DispatchObject<Interface>, public DescribedObject
       if (!IsOutShape(shape)) ++ins;
     }
     const UINT all = static_cast<UINT>(shapes.size());
-    DispatchMember member = [shapes, body = std::move(body)](DispatchArgs& args, VARIANT* result) {
-      DispatchCall call(args, shapes);
+    // The table's function holds the object and the index alone, small
+    // enough to be kept without an allocation; the shapes and the body stay
+    // here (objects are made for every connection and hold ~80 methods).
+    const size_t index = signatures_.size();
+    DispatchMember member = [this, index](DispatchArgs& args, VARIANT* result) {
+      DispatchCall call(args, signatures_[index].shapes);
       const HRESULT hr = call.Prepare();
       if (FAILED(hr)) return hr;
-      return call.Finish(body(call), result);
+      return call.Finish(bodies_[index](call), result);
     };
     if (!this->AddMember(slot, name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, ins, all,
                          std::move(member))) {
       return false;
     }
     signatures_.push_back({slot, std::string(name), std::move(shapes)});
+    bodies_.push_back(std::move(body));
+    if (signatures_.size() > expected_members_.load(std::memory_order_relaxed)) {
+      expected_members_.store(signatures_.size(), std::memory_order_relaxed);
+    }
     return true;
   }
 
   ComponentModule& module_;
 
  private:
+  std::vector<Body> bodies_;  // by the index of the signature
+  static inline std::atomic<size_t> expected_members_{0};
   ModuleReference reference_;
 };
 

@@ -92,7 +92,7 @@ bool MemoryFileSystem::Resolve(std::string_view path, std::string* full, std::st
 }
 
 std::shared_ptr<MemoryFileSystem::Node> MemoryFileSystem::Find(std::string_view key) const {
-  auto it = nodes_.find(std::string(key));
+  auto it = nodes_.find(key);
   return it == nodes_.end() ? nullptr : it->second;
 }
 

@@ -86,7 +86,8 @@ class MemoryFileSystem : public FileSystem {
   bool IsDirectoryKey(std::string_view key) const;
   int64_t Tick();
 
-  std::map<std::string, std::shared_ptr<Node>> nodes_;  // by lower-cased full path
+  // By lower-cased full path; looked up by views, without a copy of the key.
+  std::map<std::string, std::shared_ptr<Node>, std::less<>> nodes_;
   std::string cwd_ = "C:\\";
   int64_t now_ns_;
 };
