@@ -6,7 +6,10 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DZELVAN_FUZZ=ON -DZELVAN_TESTS=OFF -DZELVAN_BENCH=OFF -DZELVAN_WERROR=ON >/dev/null
-cmake --build build-fuzz -j "$(nproc)"
+# Only the harnesses: the program and the component module are not built
+# for fuzzing (a clang shared library does not carry the sanitizer runtime).
+mapfile -t fuzzers < build-fuzz/fuzzers.txt
+cmake --build build-fuzz -j "$(nproc)" --target "${fuzzers[@]}"
 while read -r name; do
   [ -n "$name" ] || continue
   corpus=fuzz/corpus/$name
