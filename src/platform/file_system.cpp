@@ -109,7 +109,7 @@ bool WriteFileAtomic(FileSystem& fs, std::string_view path,
   std::string target = fs.ResolveLinks(path);
   auto fail = [&](const std::string& reason) {
     if (error) *error = reason;
-    fs.NoteFailedWrite(target + ": " + reason);
+    fs.NoteFailedWrite(target, reason);
     return false;
   };
   FileStatus existing;

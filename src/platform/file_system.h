@@ -163,14 +163,20 @@ class FileSystem {
   // waits too.
   virtual void WaitForBackgroundWork() {}
 
-  // Every WriteFileAtomic through this file system that failed, as
-  // "<path>: <reason>", in order: a host that must not report success when
-  // a file it had to write was not written looks here at the end.
-  const std::vector<std::string>& FailedWrites() const { return failed_writes_; }
-  void NoteFailedWrite(std::string text) { failed_writes_.push_back(std::move(text)); }
+  // Every WriteFileAtomic through this file system that failed, in order: a
+  // host that must not report success when a file it had to write was not
+  // written looks here at the end, and tells the user the path and why.
+  struct FailedWrite {
+    std::string path;    // in the system's form
+    std::string reason;  // the step that failed and the OS's reason
+  };
+  const std::vector<FailedWrite>& FailedWrites() const { return failed_writes_; }
+  void NoteFailedWrite(std::string path, std::string reason) {
+    failed_writes_.push_back({std::move(path), std::move(reason)});
+  }
 
  private:
-  std::vector<std::string> failed_writes_;
+  std::vector<FailedWrite> failed_writes_;
 };
 
 // Helpers built on the interface, so every FileSystem gets the same rules.
