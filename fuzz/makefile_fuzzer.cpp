@@ -156,10 +156,10 @@ class StatCache : public zelvan::FileSystem {
     return it->second.first;
   }
   std::string GetCurrentDirectory() const override { return fs_.GetCurrentDirectory(); }
-  bool SetCurrentDirectory(std::string_view dir) override {
+  zelvan::Status SetCurrentDirectory(std::string_view dir) override {
     return Changed(fs_.SetCurrentDirectory(dir));
   }
-  bool ReadFile(std::string_view path, std::string* contents) override {
+  zelvan::Status ReadFile(std::string_view path, std::string* contents) override {
     return fs_.ReadFile(path, contents);
   }
   std::unique_ptr<zelvan::WritableFile> OpenForWrite(std::string_view path) override {
@@ -171,32 +171,35 @@ class StatCache : public zelvan::FileSystem {
     stats_.clear();
     return Watched(fs_.CreateFileLike(path, like));
   }
-  bool AppendToFile(std::string_view path, std::string_view data) override {
+  zelvan::Status AppendToFile(std::string_view path, std::string_view data) override {
     return Changed(fs_.AppendToFile(path, data));
   }
-  bool Rename(std::string_view from, std::string_view to) override {
+  zelvan::Status Rename(std::string_view from, std::string_view to) override {
     return Changed(fs_.Rename(from, to));
   }
-  bool DeleteFile(std::string_view path) override { return Changed(fs_.DeleteFile(path)); }
-  bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override {
+  zelvan::Status DeleteFile(std::string_view path) override {
+    return Changed(fs_.DeleteFile(path));
+  }
+  zelvan::Status CopyFile(std::string_view from, std::string_view to,
+                          bool fail_if_exists) override {
     return Changed(fs_.CopyFile(from, to, fail_if_exists));
   }
-  bool MoveFile(std::string_view from, std::string_view to) override {
+  zelvan::Status MoveFile(std::string_view from, std::string_view to) override {
     return Changed(fs_.MoveFile(from, to));
   }
-  bool SetReadOnly(std::string_view path, bool read_only) override {
+  zelvan::Status SetReadOnly(std::string_view path, bool read_only) override {
     return Changed(fs_.SetReadOnly(path, read_only));
   }
-  bool CreateDirectory(std::string_view path) override {
-    if (!Changed(fs_.CreateDirectory(path))) return false;
-    made_.emplace_back(path);
-    return true;
+  zelvan::Status CreateDirectory(std::string_view path) override {
+    zelvan::Status made = Changed(fs_.CreateDirectory(path));
+    if (made) made_.emplace_back(path);
+    return made;
   }
-  bool RemoveDirectory(std::string_view path) override {
+  zelvan::Status RemoveDirectory(std::string_view path) override {
     return Changed(fs_.RemoveDirectory(path));
   }
-  bool ListDirectory(std::string_view dir, std::string_view pattern,
-                     std::vector<zelvan::DirectoryEntry>* entries) override {
+  zelvan::Status ListDirectory(std::string_view dir, std::string_view pattern,
+                               std::vector<zelvan::DirectoryEntry>* entries) override {
     return fs_.ListDirectory(dir, pattern, entries);
   }
   bool GetShortPathName(std::string_view path, std::string* short_path) override {
@@ -224,10 +227,12 @@ class StatCache : public zelvan::FileSystem {
    public:
     WatchedFile(std::unique_ptr<zelvan::WritableFile> file, StatCache& cache)
         : file_(std::move(file)), cache_(cache) {}
-    bool Append(std::string_view data) override { return cache_.Changed(file_->Append(data)); }
-    bool Flush() override { return cache_.Changed(file_->Flush()); }
-    bool Sync() override { return file_->Sync(); }
-    bool Close() override { return cache_.Changed(file_->Close()); }
+    zelvan::Status Append(std::string_view data) override {
+      return cache_.Changed(file_->Append(data));
+    }
+    zelvan::Status Flush() override { return cache_.Changed(file_->Flush()); }
+    zelvan::Status Sync() override { return file_->Sync(); }
+    zelvan::Status Close() override { return cache_.Changed(file_->Close()); }
 
    private:
     std::unique_ptr<zelvan::WritableFile> file_;
@@ -238,7 +243,7 @@ class StatCache : public zelvan::FileSystem {
     size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
   };
 
-  bool Changed(bool result) {
+  zelvan::Status Changed(zelvan::Status result) {
     stats_.clear();
     return result;
   }

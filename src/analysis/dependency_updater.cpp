@@ -558,7 +558,8 @@ bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProject
     written = WriteFileAtomic(
         *fs_, project.DependencyFilePath(),
         [&](WritableFile& file) {
-          return writer.Write(threads_, [&](std::string_view piece) { return file.Append(piece); });
+          return writer.Write(threads_,
+                              [&](std::string_view piece) { return file.Append(piece).ok(); });
         },
         &error, WriteOptions{Durability::kScratch, true, {}});
     if (indexer.joinable()) indexer.join();

@@ -201,8 +201,8 @@ TEST_F(FunctionDatabaseTest, SourceChangedWhileParsedIsParsedAgain) {
    public:
     explicit ChangingFileSystem(testing::MemoryFileSystem& memory)
         : FaultyFileSystem(memory), memory_(memory) {}
-    bool ReadFile(std::string_view path, std::string* contents) override {
-      bool read = FaultyFileSystem::ReadFile(path, contents);
+    Status ReadFile(std::string_view path, std::string* contents) override {
+      Status read = FaultyFileSystem::ReadFile(path, contents);
       if (path.ends_with("main.c")) memory_.SetModificationTime(path, memory_.Now() + 5000000000);
       return read;
     }

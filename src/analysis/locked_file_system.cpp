@@ -7,7 +7,7 @@ std::string LockedFileSystem::GetCurrentDirectory() const {
   return fs_.GetCurrentDirectory();
 }
 
-bool LockedFileSystem::SetCurrentDirectory(std::string_view dir) {
+Status LockedFileSystem::SetCurrentDirectory(std::string_view dir) {
   std::lock_guard<std::mutex> lock(mutex_);
   return fs_.SetCurrentDirectory(dir);
 }
@@ -17,7 +17,7 @@ bool LockedFileSystem::Stat(std::string_view path, FileStatus* status) {
   return fs_.Stat(path, status);
 }
 
-bool LockedFileSystem::ReadFile(std::string_view path, std::string* contents) {
+Status LockedFileSystem::ReadFile(std::string_view path, std::string* contents) {
   std::lock_guard<std::mutex> lock(mutex_);
   return fs_.ReadFile(path, contents);
 }
@@ -43,7 +43,7 @@ void LockedFileSystem::SyncDirectory(std::string_view dir) {
   fs_.SyncDirectory(dir);
 }
 
-bool LockedFileSystem::AppendToFile(std::string_view path, std::string_view data) {
+Status LockedFileSystem::AppendToFile(std::string_view path, std::string_view data) {
   std::lock_guard<std::mutex> lock(mutex_);
   return fs_.AppendToFile(path, data);
 }
@@ -54,49 +54,49 @@ LockResult LockedFileSystem::TryLockFile(std::string_view lock_path,
   return fs_.TryLockFile(lock_path, lock);
 }
 
-bool LockedFileSystem::Rename(std::string_view from, std::string_view to) {
+Status LockedFileSystem::Rename(std::string_view from, std::string_view to) {
   std::lock_guard<std::mutex> lock(mutex_);
   return fs_.Rename(from, to);
 }
 
-bool LockedFileSystem::DeleteFile(std::string_view path) {
+Status LockedFileSystem::DeleteFile(std::string_view path) {
   std::lock_guard<std::mutex> lock(mutex_);
   return fs_.DeleteFile(path);
 }
 
-bool LockedFileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
+Status LockedFileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
   std::lock_guard<std::mutex> lock(mutex_);
   return fs_.CopyFile(from, to, fail_if_exists);
 }
 
-bool LockedFileSystem::CopyScratchFile(std::string_view from, std::string_view to,
-                                       bool fail_if_exists) {
+Status LockedFileSystem::CopyScratchFile(std::string_view from, std::string_view to,
+                                         bool fail_if_exists) {
   std::lock_guard<std::mutex> lock(mutex_);
   return fs_.CopyScratchFile(from, to, fail_if_exists);
 }
 
-bool LockedFileSystem::MoveFile(std::string_view from, std::string_view to) {
+Status LockedFileSystem::MoveFile(std::string_view from, std::string_view to) {
   std::lock_guard<std::mutex> lock(mutex_);
   return fs_.MoveFile(from, to);
 }
 
-bool LockedFileSystem::SetReadOnly(std::string_view path, bool read_only) {
+Status LockedFileSystem::SetReadOnly(std::string_view path, bool read_only) {
   std::lock_guard<std::mutex> lock(mutex_);
   return fs_.SetReadOnly(path, read_only);
 }
 
-bool LockedFileSystem::CreateDirectory(std::string_view path) {
+Status LockedFileSystem::CreateDirectory(std::string_view path) {
   std::lock_guard<std::mutex> lock(mutex_);
   return fs_.CreateDirectory(path);
 }
 
-bool LockedFileSystem::RemoveDirectory(std::string_view path) {
+Status LockedFileSystem::RemoveDirectory(std::string_view path) {
   std::lock_guard<std::mutex> lock(mutex_);
   return fs_.RemoveDirectory(path);
 }
 
-bool LockedFileSystem::ListDirectory(std::string_view dir, std::string_view pattern,
-                                     std::vector<DirectoryEntry>* entries) {
+Status LockedFileSystem::ListDirectory(std::string_view dir, std::string_view pattern,
+                                       std::vector<DirectoryEntry>* entries) {
   std::lock_guard<std::mutex> lock(mutex_);
   return fs_.ListDirectory(dir, pattern, entries);
 }

@@ -146,8 +146,11 @@ void RemoveDeadTemporariesOf(const Platform& platform, const std::string& worksp
 
 void ReportUnwrittenFiles(Platform& platform, std::ostream& err) {
   platform.profile->FlushAll();
-  for (const std::string& failure : platform.fs->FailedWrites())
-    err << "zelvan: not written: " << failure << "\n";
+  for (const FileSystem::FailedWrite& failure : platform.fs->FailedWrites()) {
+    std::string host = platform.fs->ToHostPath(failure.path);
+    err << "zelvan: not written: " << (host.empty() ? failure.path : host) << ": " << failure.reason
+        << "\n";
+  }
   if (!platform.fs->FailedWrites().empty()) NoteUnwrittenFiles();
 }
 

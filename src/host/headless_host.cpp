@@ -221,7 +221,7 @@ bool HeadlessHost::WriteWorkspaceSetting(std::string_view section, std::string_v
     last_error_ = settings_path_ + ": " + error;
     // The command fails at its end (the host looks at the failed writes),
     // and says so once, not once per setting.
-    if (!settings_unwritten_) platform_.fs->NoteFailedWrite(last_error_);
+    if (!settings_unwritten_) platform_.fs->NoteFailedWrite(settings_path_, error);
     settings_unwritten_ = true;
     return false;
   }

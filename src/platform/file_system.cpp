@@ -1,5 +1,7 @@
 #include "platform/file_system.h"
 
+#include <errno.h>
+
 #include <atomic>
 #include <chrono>
 #include <random>
@@ -18,12 +20,16 @@ std::string FileSystem::FullPath(std::string_view path) const {
   return full;
 }
 
-bool FileSystem::AppendToFile(std::string_view path, std::string_view data) {
+Status FileSystem::AppendToFile(std::string_view path, std::string_view data) {
   std::string text;
   FileStatus status;
-  if (Stat(path, &status) && !ReadFile(path, &text)) return false;
+  if (Stat(path, &status)) {
+    if (Status read = ReadFile(path, &text); !read) return read;
+  }
   text += data;
-  return WriteFileAtomic(*this, path, text);
+  std::string error;
+  if (!WriteFileAtomic(*this, path, text, &error)) return Status::IoError(error);
+  return Status::OK();
 }
 
 bool FileExists(FileSystem& fs, std::string_view path) {
@@ -37,6 +43,27 @@ bool DirectoryExists(FileSystem& fs, std::string_view path) {
 }
 
 namespace {
+
+// Keeps the first failure of a file, for the writer that only answers
+// whether it wrote.
+class RecordingFile : public WritableFile {
+ public:
+  explicit RecordingFile(WritableFile& file) : file_(file) {}
+  Status Append(std::string_view data) override { return Record(file_.Append(data)); }
+  Status Flush() override { return Record(file_.Flush()); }
+  Status Sync() override { return Record(file_.Sync()); }
+  Status Close() override { return Record(file_.Close()); }
+  const Status& first_failure() const { return first_failure_; }
+
+ private:
+  Status Record(Status status) {
+    if (!status && first_failure_.ok()) first_failure_ = status;
+    return status;
+  }
+
+  WritableFile& file_;
+  Status first_failure_;
+};
 
 std::string RandomSuffix() {
   static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -72,7 +99,8 @@ bool MakeUniqueName(FileSystem& fs, std::string_view pattern, std::string* path)
 bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
                      std::string* error, const WriteOptions& options) {
   return WriteFileAtomic(
-      fs, path, [contents](WritableFile& file) { return file.Append(contents); }, error, options);
+      fs, path, [contents](WritableFile& file) { return file.Append(contents).ok(); }, error,
+      options);
 }
 
 bool WriteFileAtomic(FileSystem& fs, std::string_view path,
@@ -81,7 +109,7 @@ bool WriteFileAtomic(FileSystem& fs, std::string_view path,
   std::string target = fs.ResolveLinks(path);
   auto fail = [&](const std::string& reason) {
     if (error) *error = reason;
-    fs.NoteFailedWrite(target + ": " + reason);
+    fs.NoteFailedWrite(target, reason);
     return false;
   };
   FileStatus existing;
@@ -95,26 +123,40 @@ bool WriteFileAtomic(FileSystem& fs, std::string_view path,
   if (!MakeUniqueName(fs, TemporaryPattern(target + "."), &temp)) {
     return fail("no temporary name beside the file");
   }
+  // A file that cannot be opened leaves only errno to tell why.
+  errno = 0;
   std::unique_ptr<WritableFile> file =
       fs.CreateFileLike(temp, exists ? std::string_view(target) : options.permissions_of);
-  if (!file) return fail("cannot create a temporary file beside the file");
+  if (!file) {
+    int why = errno;
+    return fail(why != 0 ? Status::FromErrno(why, "creating the temporary file").ToString()
+                         : std::string("creating the temporary file failed"));
+  }
   bool durable = options.durability == Durability::kDurable;
-  bool ok = write(*file) && file->Flush() && (!durable || file->Sync());
-  bool closed = file->Close();
+  RecordingFile recording(*file);
+  bool written = write(recording);
+  Status status = recording.first_failure();
+  if (written && status.ok()) status = file->Flush();
+  if (written && status.ok() && durable) status = file->Sync();
+  Status closed = file->Close();
   file.reset();
-  if (!ok || !closed) {
+  if (status.ok() && !closed.ok()) status = closed;
+  if (!written || !status.ok()) {
     fs.DeleteFile(temp);
-    return fail("writing the temporary file failed");
+    return fail(status.ok() ? std::string("writing the temporary file failed")
+                            : "writing the temporary file: " + status.ToString());
   }
   bool cleared = exists && existing.read_only;
-  if (cleared && !fs.SetReadOnly(target, false)) {
-    fs.DeleteFile(temp);
-    return fail("cannot clear the read-only attribute");
+  if (cleared) {
+    if (Status writable = fs.SetReadOnly(target, false); !writable) {
+      fs.DeleteFile(temp);
+      return fail("clearing the read-only attribute: " + writable.ToString());
+    }
   }
-  if (!fs.Rename(temp, target)) {
+  if (Status renamed = fs.Rename(temp, target); !renamed) {
     if (cleared) fs.SetReadOnly(target, true);
     fs.DeleteFile(temp);
-    return fail("replacing the file failed");
+    return fail("replacing the file: " + renamed.ToString());
   }
   // The new name must survive a crash of the machine as much as the data.
   if (durable) fs.SyncDirectory(GetFileDirectory(target));

@@ -6,7 +6,9 @@
 // FileSystem objects never disturb each other). Only an implementation knows
 // how such a path reaches the host: on POSIX, see posix_file_system.h.
 //
-// Every call reports failure by its result and never throws. Tests replace a
+// Every call reports failure by its result and never throws: a Status with
+// the reason (the OS's own where the OS refused, see status.h); only the
+// queries Stat and GetShortPathName answer with a bool. Tests replace a
 // FileSystem by a wrapper that injects faults (tests/support) or by a
 // different root.
 #pragma once
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include "platform/local_time.h"
+#include "platform/status.h"
 
 namespace zelvan {
 
@@ -48,12 +51,12 @@ struct DirectoryEntry {
 class WritableFile {
  public:
   virtual ~WritableFile() = default;
-  virtual bool Append(std::string_view data) = 0;
+  virtual Status Append(std::string_view data) = 0;
   // Hands buffered data to the operating system.
-  virtual bool Flush() = 0;
+  virtual Status Flush() = 0;
   // Flushes and makes the data durable on disk.
-  virtual bool Sync() = 0;
-  virtual bool Close() = 0;
+  virtual Status Sync() = 0;
+  virtual Status Close() = 0;
 };
 
 // An advisory lock, released when destroyed (and by the host when the
@@ -77,13 +80,13 @@ class FileSystem {
   // could not tell it (relative paths then name no file).
   virtual std::string GetCurrentDirectory() const = 0;
   // Fails when `dir` is no existing directory.
-  virtual bool SetCurrentDirectory(std::string_view dir) = 0;
+  virtual Status SetCurrentDirectory(std::string_view dir) = 0;
   // The full path of `path` against the current directory (GetFullPathName of win_path.h).
   std::string FullPath(std::string_view path) const;
 
   // False when nothing exists at `path`.
   virtual bool Stat(std::string_view path, FileStatus* status) = 0;
-  virtual bool ReadFile(std::string_view path, std::string* contents) = 0;
+  virtual Status ReadFile(std::string_view path, std::string* contents) = 0;
   // Creates or truncates `path` for writing.
   virtual std::unique_ptr<WritableFile> OpenForWrite(std::string_view path) = 0;
   // Creates `path`, which does not exist yet, for writing. It gets the
@@ -104,7 +107,7 @@ class FileSystem {
   // host, so lines of two processes never mix and a link, FIFO or pipe is
   // written, not replaced; never waits for a FIFO without reader. The
   // default reads the file and writes it whole again.
-  virtual bool AppendToFile(std::string_view path, std::string_view data);
+  virtual Status AppendToFile(std::string_view path, std::string_view data);
   // Takes the exclusive advisory lock of the lock file `lock_path`, made
   // when missing, without waiting. The default has no other process to lock out.
   // The lock file of `path` (a full path, links resolved): see LockFilePath.
@@ -116,28 +119,28 @@ class FileSystem {
   }
   // Renames, replacing an existing `to` (as MoveFileEx with replace does); a
   // read-only `to` is not replaced.
-  virtual bool Rename(std::string_view from, std::string_view to) = 0;
-  virtual bool DeleteFile(std::string_view path) = 0;
+  virtual Status Rename(std::string_view from, std::string_view to) = 0;
+  virtual Status DeleteFile(std::string_view path) = 0;
   // Copies contents and the read-only attribute. Fails when `to` exists and
   // `fail_if_exists` is set, or when `to` exists and is read-only.
-  virtual bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) = 0;
+  virtual Status CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) = 0;
   // CopyFile for a scratch copy, one that is made again from its source
   // after a crash (a project's working copy): the same result, but the data
   // may stay in the system's buffers instead of being forced to disk.
-  virtual bool CopyScratchFile(std::string_view from, std::string_view to, bool fail_if_exists) {
+  virtual Status CopyScratchFile(std::string_view from, std::string_view to, bool fail_if_exists) {
     return CopyFile(from, to, fail_if_exists);
   }
   // Moves a file or directory; fails when `to` exists.
-  virtual bool MoveFile(std::string_view from, std::string_view to) = 0;
-  virtual bool SetReadOnly(std::string_view path, bool read_only) = 0;
+  virtual Status MoveFile(std::string_view from, std::string_view to) = 0;
+  virtual Status SetReadOnly(std::string_view path, bool read_only) = 0;
   // One directory level; fails when it exists or its parent is missing.
-  virtual bool CreateDirectory(std::string_view path) = 0;
+  virtual Status CreateDirectory(std::string_view path) = 0;
   // An empty directory.
-  virtual bool RemoveDirectory(std::string_view path) = 0;
+  virtual Status RemoveDirectory(std::string_view path) = 0;
   // The entries of `dir` whose names match `pattern` (`*` and `?`, ASCII case
   // ignored), without "." and "..", sorted by name. False when `dir` cannot be read.
-  virtual bool ListDirectory(std::string_view dir, std::string_view pattern,
-                             std::vector<DirectoryEntry>* entries) = 0;
+  virtual Status ListDirectory(std::string_view dir, std::string_view pattern,
+                               std::vector<DirectoryEntry>* entries) = 0;
   // The short (8.3) form of an existing path. False when the platform has none.
   virtual bool GetShortPathName(std::string_view path, std::string* short_path) = 0;
 
@@ -170,14 +173,20 @@ class FileSystem {
   // waits too.
   virtual void WaitForBackgroundWork() {}
 
-  // Every WriteFileAtomic through this file system that failed, as
-  // "<path>: <reason>", in order: a host that must not report success when
-  // a file it had to write was not written looks here at the end.
-  const std::vector<std::string>& FailedWrites() const { return failed_writes_; }
-  void NoteFailedWrite(std::string text) { failed_writes_.push_back(std::move(text)); }
+  // Every WriteFileAtomic through this file system that failed, in order: a
+  // host that must not report success when a file it had to write was not
+  // written looks here at the end, and tells the user the path and why.
+  struct FailedWrite {
+    std::string path;    // in the system's form
+    std::string reason;  // the step that failed and the OS's reason
+  };
+  const std::vector<FailedWrite>& FailedWrites() const { return failed_writes_; }
+  void NoteFailedWrite(std::string path, std::string reason) {
+    failed_writes_.push_back({std::move(path), std::move(reason)});
+  }
 
  private:
-  std::vector<std::string> failed_writes_;
+  std::vector<FailedWrite> failed_writes_;
 };
 
 // Helpers built on the interface, so every FileSystem gets the same rules.

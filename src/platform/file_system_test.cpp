@@ -73,7 +73,8 @@ TEST_P(FileSystemContractTest, ReadOnlyFilesAreNeverReplaced) {
   EXPECT_FALSE(WriteFileAtomic(fs, "p.kbp", "changed", &error));
   EXPECT_EQ(error, "the file is read-only");
   ASSERT_EQ(fs.FailedWrites().size(), 1u);
-  EXPECT_TRUE(fs.FailedWrites()[0].ends_with("p.kbp: the file is read-only"));
+  EXPECT_TRUE(fs.FailedWrites()[0].path.ends_with("p.kbp"));
+  EXPECT_EQ(fs.FailedWrites()[0].reason, "the file is read-only");
   EXPECT_FALSE(fs.DeleteFile("p.kbp"));
   EXPECT_FALSE(fs.CopyFile("other.kbp", "p.kbp", false));
   EXPECT_FALSE(fs.CopyFile("p.kbp", "p.kbp", false));
@@ -165,6 +166,72 @@ TEST_P(FileSystemContractTest, AtomicWriteLeavesNoTemporary) {
   EXPECT_FALSE(WriteFileAtomic(fs, "f.txt", pieces(false), &error, WriteOptions{}));
   EXPECT_EQ(Read("f.txt"), "ab");
   EXPECT_EQ(Names("."), "d\\ f.txt ");
+}
+
+// A failure tells why, in the host's words, on both file systems alike.
+TEST_P(FileSystemContractTest, FailuresTellTheirReason) {
+  FileSystem& fs = *fs_;
+  ASSERT_TRUE(WriteFileAtomic(fs, "ro.txt", "kept"));
+  ASSERT_TRUE(fs.SetReadOnly("ro.txt", true));
+  ASSERT_TRUE(fs.CreateDirectory("d"));
+  ASSERT_TRUE(WriteFileAtomic(fs, "d\\f.txt", "x"));
+  std::string contents;
+  const struct {
+    const char* what;
+    std::function<Status()> call;
+    const char* reason;
+  } kCases[] = {
+      {"read a missing file", [&] { return fs.ReadFile("missing.txt", &contents); },
+       "No such file or directory"},
+      {"read a folder", [&] { return fs.ReadFile("d", &contents); }, "Is a directory"},
+      {"folder in a missing folder", [&] { return fs.CreateDirectory("no\\d"); },
+       "No such file or directory"},
+      {"folder that exists", [&] { return fs.CreateDirectory("d"); }, "File exists"},
+      {"delete a read-only file", [&] { return fs.DeleteFile("ro.txt"); }, "Permission denied"},
+      {"delete a folder", [&] { return fs.DeleteFile("d"); }, "Is a directory"},
+      {"remove a full folder", [&] { return fs.RemoveDirectory("d"); }, "Directory not empty"},
+      {"rename onto a read-only file", [&] { return fs.Rename("d\\f.txt", "ro.txt"); },
+       "Permission denied"},
+      {"copy onto an existing file", [&] { return fs.CopyFile("d\\f.txt", "ro.txt", true); },
+       "File exists"},
+      {"list a missing folder",
+       [&] {
+         std::vector<DirectoryEntry> entries;
+         return fs.ListDirectory("missing", "*", &entries);
+       },
+       "No such file or directory"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    Status status = c.call();
+    EXPECT_FALSE(status.ok());
+    EXPECT_EQ(status.ToString(), c.reason);
+  }
+  // A whole-file write says which step failed.
+  const struct {
+    const char* path;
+    const char* reason;
+  } kWrites[] = {
+      {"no\\f.txt", "creating the temporary file: No such file or directory"},
+      {"ro.txt", "the file is read-only"},
+      {"d", "is a directory"},
+  };
+  for (const auto& c : kWrites) {
+    SCOPED_TRACE(c.path);
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomic(fs, c.path, "x", &error));
+    EXPECT_EQ(error, c.reason);
+    EXPECT_EQ(fs.FailedWrites().back().reason, c.reason);
+  }
+  EXPECT_EQ(Read("ro.txt"), "kept");
+  if (GetParam() == Kind::kPosix) {
+    // A full disk: the device that is always full.
+    std::unique_ptr<WritableFile> full = fs.OpenForWrite(fs.FromHostPath("/dev/full"));
+    ASSERT_NE(full, nullptr);
+    EXPECT_TRUE(full->Append("x").ok());  // buffered
+    EXPECT_EQ(full->Flush().ToString(), "No space left on device");
+    EXPECT_EQ(full->Close().ToString(), "No space left on device");
+  }
 }
 
 // Whatever step of a whole-file write fails, the old file stays byte for

@@ -68,24 +68,31 @@ class PosixWritableFile : public WritableFile {
     if (fd_ >= 0) ::close(fd_);
   }
 
-  bool Append(std::string_view data) override {
-    if (fd_ < 0) return false;
+  Status Append(std::string_view data) override {
+    if (fd_ < 0) return Closed();
     if (buffer_.size() + data.size() < kBufferSize) {
       buffer_.append(data);
-      return true;
+      return Status::OK();
     }
     // Large pieces (a whole file written at once) go out as they are, not
     // copied into the buffer first.
-    return WriteBuffer() && WriteAll(data);
+    if (!WriteBuffer() || !WriteAll(data)) return Status::FromErrno(errno);
+    return Status::OK();
   }
-  bool Flush() override { return fd_ >= 0 && WriteBuffer(); }
-  bool Sync() override { return Flush() && ::fsync(fd_) == 0; }
-  bool Close() override {
-    if (fd_ < 0) return false;
-    bool ok = WriteBuffer();
-    ok = (::close(fd_) == 0) && ok;
+  Status Flush() override {
+    if (fd_ < 0) return Closed();
+    return WriteBuffer() ? Status::OK() : Status::FromErrno(errno);
+  }
+  Status Sync() override {
+    if (Status status = Flush(); !status) return status;
+    return ::fsync(fd_) == 0 ? Status::OK() : Status::FromErrno(errno);
+  }
+  Status Close() override {
+    if (fd_ < 0) return Closed();
+    Status status = WriteBuffer() ? Status::OK() : Status::FromErrno(errno);
+    if (::close(fd_) != 0 && status.ok()) status = Status::FromErrno(errno);
     fd_ = -1;
-    return ok;
+    return status;
   }
 
  private:
@@ -114,9 +121,22 @@ class PosixWritableFile : public WritableFile {
     return ok;
   }
 
+  static Status Closed() { return Status::Invalid("the file is closed"); }
+
   int fd_;
   std::string buffer_;
 };
+
+// A path that Resolve cannot place (an unmapped drive, a file where a
+// folder should be).
+Status NoPlace() {
+  return Status::NotFound("the path has no place on the host");
+}
+
+// The Windows calls refuse a read-only file; the OS would not.
+Status ReadOnly() {
+  return Status::FromErrno(EACCES);
+}
 
 class PosixFileLock : public FileLock {
  public:
@@ -180,12 +200,12 @@ std::string PosixFileSystem::GetCurrentDirectory() const {
   return cwd_;
 }
 
-bool PosixFileSystem::SetCurrentDirectory(std::string_view dir) {
+Status PosixFileSystem::SetCurrentDirectory(std::string_view dir) {
   std::string full = FullPath(dir);
   FileStatus status;
-  if (!Stat(full, &status) || !status.is_directory) return false;
+  if (!Stat(full, &status) || !status.is_directory) return Status::NotFound("no such folder");
   cwd_ = AppendLastSlash(full);
-  return true;
+  return Status::OK();
 }
 
 bool PosixFileSystem::Stat(std::string_view path, FileStatus* status) {
@@ -206,16 +226,18 @@ bool PosixFileSystem::Stat(std::string_view path, FileStatus* status) {
   return true;
 }
 
-bool PosixFileSystem::ReadFile(std::string_view path, std::string* contents) {
+Status PosixFileSystem::ReadFile(std::string_view path, std::string* contents) {
   std::string host;
-  if (!Resolve(path, &host)) return false;
+  if (!Resolve(path, &host)) return NoPlace();
   // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
   int fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return Status::FromErrno(errno);
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    Status status =
+        S_ISDIR(st.st_mode) ? Status::FromErrno(EISDIR) : Status::Invalid("not a regular file");
     ::close(fd);
-    return false;
+    return status;
   }
   std::string data;
   data.reserve(static_cast<size_t>(st.st_size));
@@ -224,15 +246,16 @@ bool PosixFileSystem::ReadFile(std::string_view path, std::string* contents) {
     ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0) {
       if (errno == EINTR) continue;
+      Status status = Status::FromErrno(errno);
       ::close(fd);
-      return false;
+      return status;
     }
     if (n == 0) break;
     data.append(buffer, static_cast<size_t>(n));
   }
   ::close(fd);
   *contents = std::move(data);
-  return true;
+  return Status::OK();
 }
 
 std::unique_ptr<WritableFile> PosixFileSystem::OpenForWrite(std::string_view path) {
@@ -291,23 +314,24 @@ void PosixFileSystem::SyncDirectory(std::string_view dir) {
   ::close(fd);
 }
 
-bool PosixFileSystem::AppendToFile(std::string_view path, std::string_view data) {
+Status PosixFileSystem::AppendToFile(std::string_view path, std::string_view data) {
   std::string host;
-  if (!Resolve(path, &host)) return false;
+  if (!Resolve(path, &host)) return NoPlace();
   // O_NONBLOCK only for the open: a FIFO without reader fails at once
   // instead of waiting, and the write then waits like any other.
   int fd = ::open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
+  if (fd < 0) return Status::FromErrno(errno);
   Invalidate(host);
   struct stat st;
   if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)) {
     ::close(fd);  // the read-only attribute holds for appends too
-    return false;
+    return Status::FromErrno(EACCES);
   }
   int flags = ::fcntl(fd, F_GETFL);
   if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  bool ok = WriteAll(fd, data);
-  return (::close(fd) == 0) && ok;
+  Status status = WriteAll(fd, data) ? Status::OK() : Status::FromErrno(errno);
+  if (::close(fd) != 0 && status.ok()) status = Status::FromErrno(errno);
+  return status;
 }
 
 LockResult PosixFileSystem::TryLockFile(std::string_view lock_path,
@@ -364,22 +388,24 @@ std::string PosixFileSystem::LockFileOf(std::string_view path) {
   return FromHostPath(lock_dir_ + "/" + name + ".lock");
 }
 
-bool PosixFileSystem::Rename(std::string_view from, std::string_view to) {
+Status PosixFileSystem::Rename(std::string_view from, std::string_view to) {
   std::string host_from, host_to;
-  if (!Resolve(from, &host_from) || !Resolve(to, &host_to)) return false;
+  if (!Resolve(from, &host_from) || !Resolve(to, &host_to)) return NoPlace();
   // Like the Windows call, a read-only file is not replaced.
   struct stat st;
   bool exists = ::lstat(host_to.c_str(), &st) == 0;
-  if (exists && !S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) return false;
+  if (exists && !S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) return ReadOnly();
   constexpr off_t kLargeFile = off_t{4} << 20;
   bool large = exists && S_ISREG(st.st_mode) && st.st_size >= kLargeFile;
-  if (large ? !ReplaceLarge(host_from, host_to)
-            : ::rename(host_from.c_str(), host_to.c_str()) != 0) {
-    return false;
+  if (large) {
+    Status status = ReplaceLarge(host_from, host_to);
+    if (!status) return status;
+  } else if (::rename(host_from.c_str(), host_to.c_str()) != 0) {
+    return Status::FromErrno(errno);
   }
   Invalidate(host_from);
   Invalidate(host_to);
-  return true;
+  return Status::OK();
 }
 
 // Replacing a file of tens of megabytes costs tens of milliseconds twice
@@ -390,7 +416,7 @@ bool PosixFileSystem::Rename(std::string_view from, std::string_view to) {
 // long. So the two names are exchanged, the old file (now under `from`) is
 // removed while it is held open, and it is let go on a thread of its own.
 // Where names cannot be exchanged, a plain rename does it.
-bool PosixFileSystem::ReplaceLarge(const std::string& from, const std::string& to) {
+Status PosixFileSystem::ReplaceLarge(const std::string& from, const std::string& to) {
   int old_file = ::open(to.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   bool replaced = false;
 #ifdef RENAME_EXCHANGE
@@ -400,14 +426,15 @@ bool PosixFileSystem::ReplaceLarge(const std::string& from, const std::string& t
   }
 #endif
   if (!replaced && ::rename(from.c_str(), to.c_str()) != 0) {
+    Status status = Status::FromErrno(errno);
     if (old_file >= 0) ::close(old_file);
-    return false;
+    return status;
   }
   if (old_file >= 0) {
     WaitForBackgroundWork();
     releases_.emplace_back([old_file] { ::close(old_file); });
   }
-  return true;
+  return Status::OK();
 }
 
 void PosixFileSystem::WaitForBackgroundWork() {
@@ -416,97 +443,103 @@ void PosixFileSystem::WaitForBackgroundWork() {
   releases_.clear();
 }
 
-bool PosixFileSystem::DeleteFile(std::string_view path) {
+Status PosixFileSystem::DeleteFile(std::string_view path) {
   std::string host;
-  if (!Resolve(path, &host)) return false;
+  if (!Resolve(path, &host)) return NoPlace();
   struct stat st;
   // Like the Windows call: directories and read-only files are not deleted.
-  if (::lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) return false;
-  if (::unlink(host.c_str()) != 0) return false;
+  if (::lstat(host.c_str(), &st) != 0) return Status::FromErrno(errno);
+  if (S_ISDIR(st.st_mode)) return Status::FromErrno(EISDIR);
+  if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) return ReadOnly();
+  if (::unlink(host.c_str()) != 0) return Status::FromErrno(errno);
   Invalidate(host);
-  return true;
+  return Status::OK();
 }
 
-bool PosixFileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
+Status PosixFileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
   return Copy(from, to, fail_if_exists, Durability::kDurable);
 }
 
-bool PosixFileSystem::CopyScratchFile(std::string_view from, std::string_view to,
-                                      bool fail_if_exists) {
+Status PosixFileSystem::CopyScratchFile(std::string_view from, std::string_view to,
+                                        bool fail_if_exists) {
   return Copy(from, to, fail_if_exists, Durability::kScratch);
 }
 
-bool PosixFileSystem::Copy(std::string_view from, std::string_view to, bool fail_if_exists,
-                           Durability durability) {
+Status PosixFileSystem::Copy(std::string_view from, std::string_view to, bool fail_if_exists,
+                             Durability durability) {
   FileStatus source;
-  if (!Stat(from, &source) || source.is_directory) return false;
+  if (!Stat(from, &source)) return Status::FromErrno(ENOENT);
+  if (source.is_directory) return Status::FromErrno(EISDIR);
   FileStatus target;
-  if (Stat(to, &target) && (fail_if_exists || target.is_directory)) return false;
-  std::string contents;
-  if (!ReadFile(from, &contents)) return false;
-  // A new copy gets the permissions of its source, as cp gives them.
-  if (!WriteFileAtomic(*this, to, contents, nullptr, WriteOptions{durability, false, from})) {
-    return false;
+  if (Stat(to, &target) && (fail_if_exists || target.is_directory)) {
+    return Status::FromErrno(target.is_directory ? EISDIR : EEXIST);
   }
-  return !source.read_only || SetReadOnly(to, true);
+  std::string contents;
+  if (Status status = ReadFile(from, &contents); !status) return status;
+  // A new copy gets the permissions of its source, as cp gives them.
+  std::string error;
+  if (!WriteFileAtomic(*this, to, contents, &error, WriteOptions{durability, false, from})) {
+    return Status::IoError(error);
+  }
+  return source.read_only ? SetReadOnly(to, true) : Status::OK();
 }
 
-bool PosixFileSystem::MoveFile(std::string_view from, std::string_view to) {
+Status PosixFileSystem::MoveFile(std::string_view from, std::string_view to) {
   std::string host_from, host_to;
-  if (!Resolve(from, &host_from) || !Resolve(to, &host_to)) return false;
+  if (!Resolve(from, &host_from) || !Resolve(to, &host_to)) return NoPlace();
   struct stat st;
-  if (::lstat(host_from.c_str(), &st) != 0) return false;
-  if (::lstat(host_to.c_str(), &st) == 0) return false;
+  if (::lstat(host_from.c_str(), &st) != 0) return Status::FromErrno(errno);
+  if (::lstat(host_to.c_str(), &st) == 0) return Status::FromErrno(EEXIST);
   if (::rename(host_from.c_str(), host_to.c_str()) == 0) {
     Invalidate(host_from);
     Invalidate(host_to);
-    return true;
+    return Status::OK();
   }
-  if (errno != EXDEV || S_ISDIR(st.st_mode)) return false;
+  if (errno != EXDEV || S_ISDIR(st.st_mode)) return Status::FromErrno(errno);
   // Another device: copy, then remove the original.
-  if (!CopyFile(from, to, true)) return false;
+  if (Status status = CopyFile(from, to, true); !status) return status;
   if (::unlink(host_from.c_str()) != 0) {
+    Status status = Status::FromErrno(errno);
     DeleteFile(to);
-    return false;
+    return status;
   }
   Invalidate(host_from);
-  return true;
+  return Status::OK();
 }
 
-bool PosixFileSystem::SetReadOnly(std::string_view path, bool read_only) {
+Status PosixFileSystem::SetReadOnly(std::string_view path, bool read_only) {
   std::string host;
-  if (!Resolve(path, &host)) return false;
+  if (!Resolve(path, &host)) return NoPlace();
   struct stat st;
-  if (::stat(host.c_str(), &st) != 0) return false;
+  if (::stat(host.c_str(), &st) != 0) return Status::FromErrno(errno);
   mode_t mode = st.st_mode & 07777;
   mode = read_only ? (mode & ~(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
-  return ::chmod(host.c_str(), mode) == 0;
+  return ::chmod(host.c_str(), mode) == 0 ? Status::OK() : Status::FromErrno(errno);
 }
 
-bool PosixFileSystem::CreateDirectory(std::string_view path) {
+Status PosixFileSystem::CreateDirectory(std::string_view path) {
   std::string host;
-  if (!Resolve(path, &host)) return false;
-  if (::mkdir(host.c_str(), 0777) != 0) return false;
+  if (!Resolve(path, &host)) return NoPlace();
+  if (::mkdir(host.c_str(), 0777) != 0) return Status::FromErrno(errno);
   Invalidate(host);
-  return true;
+  return Status::OK();
 }
 
-bool PosixFileSystem::RemoveDirectory(std::string_view path) {
+Status PosixFileSystem::RemoveDirectory(std::string_view path) {
   std::string host;
-  if (!Resolve(path, &host)) return false;
-  if (::rmdir(host.c_str()) != 0) return false;
+  if (!Resolve(path, &host)) return NoPlace();
+  if (::rmdir(host.c_str()) != 0) return Status::FromErrno(errno);
   Invalidate(host);
   cache_.erase(host);
-  return true;
+  return Status::OK();
 }
 
-bool PosixFileSystem::ListDirectory(std::string_view dir, std::string_view pattern,
-                                    std::vector<DirectoryEntry>* entries) {
+Status PosixFileSystem::ListDirectory(std::string_view dir, std::string_view pattern,
+                                      std::vector<DirectoryEntry>* entries) {
   std::string host;
-  if (!Resolve(dir, &host)) return false;
+  if (!Resolve(dir, &host)) return NoPlace();
   DIR* d = ::opendir(host.c_str());
-  if (d == nullptr) return false;
+  if (d == nullptr) return Status::FromErrno(errno);
   entries->clear();
   while (struct dirent* e = ::readdir(d)) {
     std::string_view name = e->d_name;
@@ -525,7 +558,7 @@ bool PosixFileSystem::ListDirectory(std::string_view dir, std::string_view patte
   ::closedir(d);
   std::sort(entries->begin(), entries->end(),
             [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
-  return true;
+  return Status::OK();
 }
 
 bool PosixFileSystem::GetShortPathName(std::string_view, std::string*) {

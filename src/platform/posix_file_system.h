@@ -53,31 +53,31 @@ class PosixFileSystem final : public FileSystem {
   bool MapDrive(char letter, const std::string& host_dir, bool keep_existing);
 
   std::string GetCurrentDirectory() const override;
-  bool SetCurrentDirectory(std::string_view dir) override;
+  Status SetCurrentDirectory(std::string_view dir) override;
   bool Stat(std::string_view path, FileStatus* status) override;
-  bool ReadFile(std::string_view path, std::string* contents) override;
+  Status ReadFile(std::string_view path, std::string* contents) override;
   std::unique_ptr<WritableFile> OpenForWrite(std::string_view path) override;
   std::unique_ptr<WritableFile> CreateFileLike(std::string_view path,
                                                std::string_view like) override;
   std::string ResolveLinks(std::string_view path) override;
   void SyncDirectory(std::string_view dir) override;
-  bool AppendToFile(std::string_view path, std::string_view data) override;
+  Status AppendToFile(std::string_view path, std::string_view data) override;
   LockResult TryLockFile(std::string_view lock_path, std::unique_ptr<FileLock>* lock) override;
   std::string LockFileOf(std::string_view path) override;
   // The host folder lock files go to, made (mode 0700) when first used. One
   // that is not a directory of this user's that only the user may enter is
   // not used. Empty: beside the files.
   void SetLockDirectory(std::string host_dir) { lock_dir_ = std::move(host_dir); }
-  bool Rename(std::string_view from, std::string_view to) override;
-  bool DeleteFile(std::string_view path) override;
-  bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override;
-  bool CopyScratchFile(std::string_view from, std::string_view to, bool fail_if_exists) override;
-  bool MoveFile(std::string_view from, std::string_view to) override;
-  bool SetReadOnly(std::string_view path, bool read_only) override;
-  bool CreateDirectory(std::string_view path) override;
-  bool RemoveDirectory(std::string_view path) override;
-  bool ListDirectory(std::string_view dir, std::string_view pattern,
-                     std::vector<DirectoryEntry>* entries) override;
+  Status Rename(std::string_view from, std::string_view to) override;
+  Status DeleteFile(std::string_view path) override;
+  Status CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override;
+  Status CopyScratchFile(std::string_view from, std::string_view to, bool fail_if_exists) override;
+  Status MoveFile(std::string_view from, std::string_view to) override;
+  Status SetReadOnly(std::string_view path, bool read_only) override;
+  Status CreateDirectory(std::string_view path) override;
+  Status RemoveDirectory(std::string_view path) override;
+  Status ListDirectory(std::string_view dir, std::string_view pattern,
+                       std::vector<DirectoryEntry>* entries) override;
   bool GetShortPathName(std::string_view path, std::string* short_path) override;
   std::string ToHostPath(std::string_view path) override;
   // Each directory's files looked up in its listing: one stat per directory.
@@ -91,9 +91,10 @@ class PosixFileSystem final : public FileSystem {
   bool IsKnownHostPath(std::string_view host_path) const;
   std::string lock_dir_;
   int lock_dir_state_ = 0;  // 0 not yet looked at, 1 usable, -1 not
-  bool Copy(std::string_view from, std::string_view to, bool fail_if_exists, Durability durability);
+  Status Copy(std::string_view from, std::string_view to, bool fail_if_exists,
+              Durability durability);
   // Rename's way for a large file that replaces another (host paths).
-  bool ReplaceLarge(const std::string& from, const std::string& to);
+  Status ReplaceLarge(const std::string& from, const std::string& to);
 
   struct Listing {
     int64_t dir_mtime_ns = 0;

@@ -109,15 +109,11 @@ ComponentModule::~ComponentModule() {
 }
 
 void ComponentModule::ReportFailedWrites() {
-  const std::vector<std::string>& failed = platform_.fs->FailedWrites();
+  const std::vector<FileSystem::FailedWrite>& failed = platform_.fs->FailedWrites();
   for (; reported_writes_ < failed.size(); ++reported_writes_) {
-    // Each is "<path>: <reason>".
-    const std::string& failure = failed[reported_writes_];
-    const size_t colon = failure.find(": ");
-    const std::string path = failure.substr(0, colon);
-    const std::string reason = colon == std::string::npos ? "" : failure.substr(colon + 2);
-    connection_->ReportError(kStatusFileNotWritten,
-                             LoadMessage(*platform_.ui, kMsgFileNotWritten, {path, reason}));
+    const FileSystem::FailedWrite& failure = failed[reported_writes_];
+    connection_->ReportError(kStatusFileNotWritten, LoadMessage(*platform_.ui, kMsgFileNotWritten,
+                                                                {failure.path, failure.reason}));
   }
 }
 

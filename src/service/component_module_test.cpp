@@ -403,7 +403,7 @@ TEST_F(ComponentModuleTest, RefreshesShowTheirProgressAndFailedWritesAreTold) {
   // A number (a window of another system) shows nothing.
   EXPECT_EQ(service_->UpdateProjectDependencies(0, args_.Text("App"), args_.Long(7)), S_OK);
 
-  env_.platform.fs->NoteFailedWrite("C:\\ws\\app\\App.kde: disk full");
+  env_.platform.fs->NoteFailedWrite("C:\\ws\\app\\App.kde", "disk full");
   ide_.ClearCalls();
   EXPECT_EQ(service_->SaveWorkspace(0), S_OK);
   EXPECT_EQ(service_->CloseWorkspace(), S_OK);

@@ -16,19 +16,19 @@ class FaultyFileSystem::File : public WritableFile {
   File(FaultyFileSystem* owner, std::unique_ptr<WritableFile> base)
       : owner_(owner), base_(std::move(base)) {}
 
-  bool Append(std::string_view data) override {
+  Status Append(std::string_view data) override {
     if (owner_->ShouldFail(FsOp::kAppend)) {
       base_->Append(data.substr(0, data.size() / 2));
-      return false;
+      return Injected();
     }
     return base_->Append(data);
   }
-  bool Flush() override { return !owner_->ShouldFail(FsOp::kFlush) && base_->Flush(); }
-  bool Sync() override { return !owner_->ShouldFail(FsOp::kSync) && base_->Sync(); }
-  bool Close() override {
+  Status Flush() override { return owner_->ShouldFail(FsOp::kFlush) ? Injected() : base_->Flush(); }
+  Status Sync() override { return owner_->ShouldFail(FsOp::kSync) ? Injected() : base_->Sync(); }
+  Status Close() override {
     bool fail = owner_->ShouldFail(FsOp::kClose);
-    bool closed = base_->Close();
-    return closed && !fail;
+    Status closed = base_->Close();
+    return fail ? Injected() : closed;
   }
 
  private:

@@ -11,7 +11,8 @@
 // operations of a WritableFile (Append, Flush, Sync, Close) are counted over
 // every file the wrapper opened. A failing Append first writes half of its
 // data, like a disk that fills up mid-write; a failing Close still closes the
-// file. Every other failing call does nothing and reports false (or null).
+// file. Every other failing call does nothing and reports its failure (null
+// for a file), with the reason "injected fault".
 #pragma once
 
 #include <array>
@@ -64,12 +65,14 @@ class FaultyFileSystem : public FileSystem {
   void ResetCounts();
 
   std::string GetCurrentDirectory() const override { return base_.GetCurrentDirectory(); }
-  bool SetCurrentDirectory(std::string_view dir) override { return base_.SetCurrentDirectory(dir); }
+  Status SetCurrentDirectory(std::string_view dir) override {
+    return base_.SetCurrentDirectory(dir);
+  }
   bool Stat(std::string_view path, FileStatus* status) override {
     return !ShouldFail(FsOp::kStat) && base_.Stat(path, status);
   }
-  bool ReadFile(std::string_view path, std::string* contents) override {
-    return !ShouldFail(FsOp::kReadFile) && base_.ReadFile(path, contents);
+  Status ReadFile(std::string_view path, std::string* contents) override {
+    return ShouldFail(FsOp::kReadFile) ? Injected() : base_.ReadFile(path, contents);
   }
   std::unique_ptr<WritableFile> OpenForWrite(std::string_view path) override;
   // Counted and failed as OpenForWrite.
@@ -77,36 +80,37 @@ class FaultyFileSystem : public FileSystem {
                                                std::string_view like) override;
   std::string ResolveLinks(std::string_view path) override { return base_.ResolveLinks(path); }
   void SyncDirectory(std::string_view dir) override { base_.SyncDirectory(dir); }
-  bool AppendToFile(std::string_view path, std::string_view data) override {
+  Status AppendToFile(std::string_view path, std::string_view data) override {
     return base_.AppendToFile(path, data);
   }
   LockResult TryLockFile(std::string_view lock_path, std::unique_ptr<FileLock>* lock) override {
     return base_.TryLockFile(lock_path, lock);
   }
-  bool Rename(std::string_view from, std::string_view to) override {
-    return !ShouldFail(FsOp::kRename) && base_.Rename(from, to);
+  Status Rename(std::string_view from, std::string_view to) override {
+    return ShouldFail(FsOp::kRename) ? Injected() : base_.Rename(from, to);
   }
-  bool DeleteFile(std::string_view path) override {
-    return !ShouldFail(FsOp::kDeleteFile) && base_.DeleteFile(path);
+  Status DeleteFile(std::string_view path) override {
+    return ShouldFail(FsOp::kDeleteFile) ? Injected() : base_.DeleteFile(path);
   }
-  bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override {
-    return !ShouldFail(FsOp::kCopyFile) && base_.CopyFile(from, to, fail_if_exists);
+  Status CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override {
+    return ShouldFail(FsOp::kCopyFile) ? Injected() : base_.CopyFile(from, to, fail_if_exists);
   }
-  bool MoveFile(std::string_view from, std::string_view to) override {
-    return !ShouldFail(FsOp::kMoveFile) && base_.MoveFile(from, to);
+  Status MoveFile(std::string_view from, std::string_view to) override {
+    return ShouldFail(FsOp::kMoveFile) ? Injected() : base_.MoveFile(from, to);
   }
-  bool SetReadOnly(std::string_view path, bool read_only) override {
-    return !ShouldFail(FsOp::kSetReadOnly) && base_.SetReadOnly(path, read_only);
+  Status SetReadOnly(std::string_view path, bool read_only) override {
+    return ShouldFail(FsOp::kSetReadOnly) ? Injected() : base_.SetReadOnly(path, read_only);
   }
-  bool CreateDirectory(std::string_view path) override {
-    return !ShouldFail(FsOp::kCreateDirectory) && base_.CreateDirectory(path);
+  Status CreateDirectory(std::string_view path) override {
+    return ShouldFail(FsOp::kCreateDirectory) ? Injected() : base_.CreateDirectory(path);
   }
-  bool RemoveDirectory(std::string_view path) override {
-    return !ShouldFail(FsOp::kRemoveDirectory) && base_.RemoveDirectory(path);
+  Status RemoveDirectory(std::string_view path) override {
+    return ShouldFail(FsOp::kRemoveDirectory) ? Injected() : base_.RemoveDirectory(path);
   }
-  bool ListDirectory(std::string_view dir, std::string_view pattern,
-                     std::vector<DirectoryEntry>* entries) override {
-    return !ShouldFail(FsOp::kListDirectory) && base_.ListDirectory(dir, pattern, entries);
+  Status ListDirectory(std::string_view dir, std::string_view pattern,
+                       std::vector<DirectoryEntry>* entries) override {
+    return ShouldFail(FsOp::kListDirectory) ? Injected()
+                                            : base_.ListDirectory(dir, pattern, entries);
   }
   bool GetShortPathName(std::string_view path, std::string* short_path) override {
     return base_.GetShortPathName(path, short_path);
@@ -119,6 +123,8 @@ class FaultyFileSystem : public FileSystem {
  private:
   class File;
 
+  // The reason an injected failure gives.
+  static Status Injected() { return Status::IoError("injected fault"); }
   // Counts a call of `op` and tells whether it is to fail.
   bool ShouldFail(FsOp op);
   // The file behind the wrapper that counts and fails its calls; null stays null.

@@ -1,5 +1,7 @@
 #include "tests/support/memory_file_system.h"
 
+#include <errno.h>
+
 #include <algorithm>
 
 #include "platform/ansi_text.h"
@@ -18,21 +20,23 @@ struct MemoryFileSystem::Node {
 class MemoryFileSystem::File : public WritableFile {
  public:
   File(MemoryFileSystem* fs, std::shared_ptr<Node> node) : fs_(fs), node_(std::move(node)) {}
-  bool Append(std::string_view data) override {
-    if (closed_) return false;
+  Status Append(std::string_view data) override {
+    if (closed_) return Closed();
     node_->data.append(data);
     node_->mtime_ns = fs_->Tick();
-    return true;
+    return Status::OK();
   }
-  bool Flush() override { return !closed_; }
-  bool Sync() override { return !closed_; }
-  bool Close() override {
-    if (closed_) return false;
+  Status Flush() override { return closed_ ? Closed() : Status::OK(); }
+  Status Sync() override { return closed_ ? Closed() : Status::OK(); }
+  Status Close() override {
+    if (closed_) return Closed();
     closed_ = true;
-    return true;
+    return Status::OK();
   }
 
  private:
+  static Status Closed() { return Status::Invalid("the file is closed"); }
+
   MemoryFileSystem* fs_;
   std::shared_ptr<Node> node_;
   bool closed_ = false;
@@ -42,6 +46,19 @@ namespace {
 
 constexpr int64_t kSecond = 1000000000;
 constexpr int64_t kStartTime = 1704164645 * kSecond;  // 2024-01-02 03:04:05 UTC
+
+// The reasons the host would give, so that one table of failures holds for
+// both file systems.
+Status Missing() {
+  return Status::FromErrno(ENOENT);
+}
+Status Refused() {
+  return Status::FromErrno(EACCES);
+}
+std::unique_ptr<WritableFile> Fail(int why) {
+  errno = why;
+  return nullptr;
+}
 
 bool IsRoot(std::string_view full) {
   if (full == "\\") return true;
@@ -111,11 +128,11 @@ std::string MemoryFileSystem::GetCurrentDirectory() const {
   return cwd_;
 }
 
-bool MemoryFileSystem::SetCurrentDirectory(std::string_view dir) {
+Status MemoryFileSystem::SetCurrentDirectory(std::string_view dir) {
   std::string full, key;
-  if (!Resolve(dir, &full, &key) || !IsDirectoryKey(key)) return false;
+  if (!Resolve(dir, &full, &key) || !IsDirectoryKey(key)) return Missing();
   cwd_ = AppendLastSlash(full);
-  return true;
+  return Status::OK();
 }
 
 bool MemoryFileSystem::Stat(std::string_view path, FileStatus* status) {
@@ -132,23 +149,26 @@ bool MemoryFileSystem::Stat(std::string_view path, FileStatus* status) {
   return true;
 }
 
-bool MemoryFileSystem::ReadFile(std::string_view path, std::string* contents) {
+Status MemoryFileSystem::ReadFile(std::string_view path, std::string* contents) {
   std::shared_ptr<Node> node = FindPath(path);
-  if (!node || node->is_directory) return false;
+  if (!node) return Missing();
+  if (node->is_directory) return Status::FromErrno(EISDIR);
   *contents = node->data;
-  return true;
+  return Status::OK();
 }
 
 std::unique_ptr<WritableFile> MemoryFileSystem::OpenForWrite(std::string_view path) {
   std::string full, key;
-  if (!Resolve(path, &full, &key) || IsRoot(key)) return nullptr;
+  // Like the host, a refusal leaves its reason in errno.
+  if (!Resolve(path, &full, &key) || IsRoot(key)) return Fail(ENOENT);
   std::shared_ptr<Node> node = Find(key);
   if (node) {
-    if (node->is_directory || node->read_only) return nullptr;
+    if (node->is_directory) return Fail(EISDIR);
+    if (node->read_only) return Fail(EACCES);
     node->data.clear();
     node->mtime_ns = Tick();
   } else {
-    if (!IsDirectoryKey(ParentKey(key))) return nullptr;
+    if (!IsDirectoryKey(ParentKey(key))) return Fail(ENOENT);
     node = std::make_shared<Node>();
     node->path = full;
     node->mtime_ns = Tick();
@@ -157,22 +177,27 @@ std::unique_ptr<WritableFile> MemoryFileSystem::OpenForWrite(std::string_view pa
   return std::make_unique<File>(this, node);
 }
 
-bool MemoryFileSystem::Rename(std::string_view from, std::string_view to) {
+Status MemoryFileSystem::Rename(std::string_view from, std::string_view to) {
   std::string from_full, from_key, to_full, to_key;
-  if (!Resolve(from, &from_full, &from_key) || !Resolve(to, &to_full, &to_key)) return false;
+  if (!Resolve(from, &from_full, &from_key) || !Resolve(to, &to_full, &to_key)) return Missing();
   std::shared_ptr<Node> source = Find(from_key);
-  if (!source || IsRoot(to_key) || !IsDirectoryKey(ParentKey(to_key))) return false;
+  if (!source || !IsDirectoryKey(ParentKey(to_key))) return Missing();
+  if (IsRoot(to_key)) return Refused();
   if (from_key == to_key) {  // a change of letter case only
     source->path = to_full;
-    return true;
+    return Status::OK();
   }
   std::shared_ptr<Node> target = Find(to_key);
   if (target) {
-    if (target->is_directory || source->is_directory || target->read_only) return false;
+    if (target->is_directory) return Status::FromErrno(EISDIR);
+    if (source->is_directory) return Status::FromErrno(ENOTDIR);
+    if (target->read_only) return Refused();
     to_full = target->path;  // a replaced file keeps its own spelling, as on the host
   }
   if (source->is_directory) {
-    if (to_key.compare(0, from_key.size() + 1, from_key + "\\") == 0) return false;  // into itself
+    if (to_key.compare(0, from_key.size() + 1, from_key + "\\") == 0) {
+      return Status::FromErrno(EINVAL);  // into itself
+    }
     // Move the whole subtree.
     std::string prefix = from_key + "\\";
     std::vector<std::pair<std::string, std::shared_ptr<Node>>> moved;
@@ -189,29 +214,34 @@ bool MemoryFileSystem::Rename(std::string_view from, std::string_view to) {
   nodes_.erase(from_key);
   source->path = to_full;
   nodes_[to_key] = source;
-  return true;
+  return Status::OK();
 }
 
-bool MemoryFileSystem::DeleteFile(std::string_view path) {
+Status MemoryFileSystem::DeleteFile(std::string_view path) {
   std::string full, key;
-  if (!Resolve(path, &full, &key)) return false;
+  if (!Resolve(path, &full, &key)) return Missing();
   std::shared_ptr<Node> node = Find(key);
-  if (!node || node->is_directory || node->read_only) return false;
+  if (!node) return Missing();
+  if (node->is_directory) return Status::FromErrno(EISDIR);
+  if (node->read_only) return Refused();
   nodes_.erase(key);
-  return true;
+  return Status::OK();
 }
 
-bool MemoryFileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
+Status MemoryFileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
   std::string from_full, from_key, to_full, to_key;
-  if (!Resolve(from, &from_full, &from_key) || !Resolve(to, &to_full, &to_key)) return false;
+  if (!Resolve(from, &from_full, &from_key) || !Resolve(to, &to_full, &to_key)) return Missing();
   std::shared_ptr<Node> source = Find(from_key);
-  if (!source || source->is_directory) return false;
-  if (from_key == to_key) return false;
+  if (!source) return Missing();
+  if (source->is_directory) return Status::FromErrno(EISDIR);
+  if (from_key == to_key) return Status::FromErrno(EEXIST);
   std::shared_ptr<Node> target = Find(to_key);
   if (target) {
-    if (fail_if_exists || target->is_directory || target->read_only) return false;
+    if (target->is_directory) return Status::FromErrno(EISDIR);
+    if (fail_if_exists) return Status::FromErrno(EEXIST);
+    if (target->read_only) return Refused();
   } else {
-    if (!IsDirectoryKey(ParentKey(to_key))) return false;
+    if (!IsDirectoryKey(ParentKey(to_key))) return Missing();
     target = std::make_shared<Node>();
     target->path = to_full;
     nodes_[to_key] = target;
@@ -220,52 +250,54 @@ bool MemoryFileSystem::CopyFile(std::string_view from, std::string_view to, bool
   target->data = source->data;
   target->read_only = source->read_only;
   target->mtime_ns = source->mtime_ns;
-  return true;
+  return Status::OK();
 }
 
-bool MemoryFileSystem::MoveFile(std::string_view from, std::string_view to) {
+Status MemoryFileSystem::MoveFile(std::string_view from, std::string_view to) {
   std::string from_full, from_key, to_full, to_key;
-  if (!Resolve(from, &from_full, &from_key) || !Resolve(to, &to_full, &to_key)) return false;
-  if (from_key != to_key && Find(to_key)) return false;
+  if (!Resolve(from, &from_full, &from_key) || !Resolve(to, &to_full, &to_key)) return Missing();
+  if (from_key != to_key && Find(to_key)) return Status::FromErrno(EEXIST);
   return Rename(from, to);
 }
 
-bool MemoryFileSystem::SetReadOnly(std::string_view path, bool read_only) {
+Status MemoryFileSystem::SetReadOnly(std::string_view path, bool read_only) {
   std::shared_ptr<Node> node = FindPath(path);
-  if (!node) return false;
+  if (!node) return Missing();
   node->read_only = read_only;
-  return true;
+  return Status::OK();
 }
 
-bool MemoryFileSystem::CreateDirectory(std::string_view path) {
+Status MemoryFileSystem::CreateDirectory(std::string_view path) {
   std::string full, key;
-  if (!Resolve(path, &full, &key) || IsRoot(key) || Find(key)) return false;
-  if (!IsDirectoryKey(ParentKey(key))) return false;
+  if (!Resolve(path, &full, &key)) return Missing();
+  if (IsRoot(key) || Find(key)) return Status::FromErrno(EEXIST);
+  if (!IsDirectoryKey(ParentKey(key))) return Missing();
   auto node = std::make_shared<Node>();
   node->path = full;
   node->is_directory = true;
   node->mtime_ns = Tick();
   nodes_[key] = node;
-  return true;
+  return Status::OK();
 }
 
-bool MemoryFileSystem::RemoveDirectory(std::string_view path) {
+Status MemoryFileSystem::RemoveDirectory(std::string_view path) {
   std::string full, key;
-  if (!Resolve(path, &full, &key)) return false;
+  if (!Resolve(path, &full, &key)) return Missing();
   std::shared_ptr<Node> node = Find(key);
-  if (!node || !node->is_directory) return false;
+  if (!node) return Missing();
+  if (!node->is_directory) return Status::FromErrno(ENOTDIR);
   auto child = nodes_.lower_bound(key + "\\");
   if (child != nodes_.end() && child->first.compare(0, key.size() + 1, key + "\\") == 0) {
-    return false;
+    return Status::FromErrno(ENOTEMPTY);
   }
   nodes_.erase(key);
-  return true;
+  return Status::OK();
 }
 
-bool MemoryFileSystem::ListDirectory(std::string_view dir, std::string_view pattern,
-                                     std::vector<DirectoryEntry>* entries) {
+Status MemoryFileSystem::ListDirectory(std::string_view dir, std::string_view pattern,
+                                       std::vector<DirectoryEntry>* entries) {
   std::string full, key;
-  if (!Resolve(dir, &full, &key) || !IsDirectoryKey(key)) return false;
+  if (!Resolve(dir, &full, &key) || !IsDirectoryKey(key)) return Missing();
   std::string prefix = AppendLastSlash(key);
   entries->clear();
   for (auto it = nodes_.lower_bound(prefix);
@@ -279,7 +311,7 @@ bool MemoryFileSystem::ListDirectory(std::string_view dir, std::string_view patt
   }
   std::sort(entries->begin(), entries->end(),
             [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
-  return true;
+  return Status::OK();
 }
 
 bool MemoryFileSystem::GetShortPathName(std::string_view, std::string*) {

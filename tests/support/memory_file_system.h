@@ -40,19 +40,19 @@ class MemoryFileSystem : public FileSystem {
   ~MemoryFileSystem() override;
 
   std::string GetCurrentDirectory() const override;
-  bool SetCurrentDirectory(std::string_view dir) override;
+  Status SetCurrentDirectory(std::string_view dir) override;
   bool Stat(std::string_view path, FileStatus* status) override;
-  bool ReadFile(std::string_view path, std::string* contents) override;
+  Status ReadFile(std::string_view path, std::string* contents) override;
   std::unique_ptr<WritableFile> OpenForWrite(std::string_view path) override;
-  bool Rename(std::string_view from, std::string_view to) override;
-  bool DeleteFile(std::string_view path) override;
-  bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override;
-  bool MoveFile(std::string_view from, std::string_view to) override;
-  bool SetReadOnly(std::string_view path, bool read_only) override;
-  bool CreateDirectory(std::string_view path) override;
-  bool RemoveDirectory(std::string_view path) override;
-  bool ListDirectory(std::string_view dir, std::string_view pattern,
-                     std::vector<DirectoryEntry>* entries) override;
+  Status Rename(std::string_view from, std::string_view to) override;
+  Status DeleteFile(std::string_view path) override;
+  Status CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) override;
+  Status MoveFile(std::string_view from, std::string_view to) override;
+  Status SetReadOnly(std::string_view path, bool read_only) override;
+  Status CreateDirectory(std::string_view path) override;
+  Status RemoveDirectory(std::string_view path) override;
+  Status ListDirectory(std::string_view dir, std::string_view pattern,
+                       std::vector<DirectoryEntry>* entries) override;
   bool GetShortPathName(std::string_view path, std::string* short_path) override;
   std::string ToHostPath(std::string_view path) override;
   std::string FromHostPath(std::string_view host_path) const override;
