@@ -35,6 +35,21 @@ void RemoveOneTrailingBackslash(std::string* text) {
   if (!text->empty() && text->back() == '\\') text->pop_back();
 }
 
+// Whether `record` already lists `ids` of `table` with `forms` (padded and
+// cut to the ids as SetDependencies does), without copying the record.
+bool ListsSameDependencies(const CDependencyRecord& record, const TextTable& table,
+                           const std::vector<DependencyPathId>& ids, std::string_view forms) {
+  if (record.size() != ids.size()) return false;
+  const bool same_table = record.path_table() == &table;
+  for (size_t i = 0; i < ids.size(); ++i) {
+    char form = i < forms.size() ? forms[i] : CDependencyRecord::kNoForm;
+    if (record.form(i) != form) return false;
+    if (same_table && record.path_id(i) == ids[i]) continue;
+    if (record.path(i) != table.Text(ids[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // --- Make variables.
@@ -451,9 +466,7 @@ void DependencyUpdater::StoreRecord(COneProjectData& project, COneSourceFile& fi
     // stamp makes the record current. Within the second a source was
     // changed in, it stays stale whatever the stamp: writing it then would
     // only make every command, a failing one too, write the file again.
-    CDependencyRecord scanned = *record;
-    scanned.SetDependencies(*paths_, ids, forms);
-    if (scanned == *record) {
+    if (ListsSameDependencies(*record, *paths_, ids, forms)) {
       const std::string stored_stamp = record->stamp();
       record->set_stamp(refresh_stamp_);
       if (!IsDependencyStale(file.TargetEntries(), target, file.RelativePath(), *times_)) {
