@@ -86,7 +86,7 @@ struct World {
     std::string stamp = zelvan::FormatTimeStamp(newest);
     CountingOutput out;
     NoUi ui;
-    zelvan::CIncludeScanner scanner(*fs, ui, out);
+    zelvan::IncludeScanner scanner(*fs, ui, out);
     scanner.SetBaseDirectory(tree.root);
     records.resize(tree.sources.size());
     for (size_t s = 0; s < tree.sources.size(); ++s) {
@@ -97,7 +97,7 @@ struct World {
         for (std::string& path : paths) {
           if (path.compare(0, tree.root.size(), tree.root) == 0) path.erase(0, tree.root.size());
         }
-        zelvan::CDependencyRecord record(target);
+        zelvan::DependencyRecord record(target);
         record.SetDependencies(paths_table, paths, forms);
         record.set_stamp(stamp);
         records[s].push_back(std::move(record));
@@ -110,7 +110,7 @@ struct World {
   GeneratedTree tree;
   zelvan::TextTable paths_table;
   std::unique_ptr<zelvan::PosixFileSystem> fs;
-  std::vector<std::vector<zelvan::CDependencyRecord>> records;
+  std::vector<std::vector<zelvan::DependencyRecord>> records;
   std::vector<std::string> relative_sources;
 };
 
@@ -155,7 +155,7 @@ void ScanAllSources(benchmark::State& state, ScanOne scan_one) {
   World& world = TheWorld();
   CountingOutput out;
   NoUi ui;
-  zelvan::CIncludeScanner scanner(*world.fs, ui, out);
+  zelvan::IncludeScanner scanner(*world.fs, ui, out);
   zelvan::IncludeScanOptions options;
   options.report_unresolved = true;
   size_t records = 0;
@@ -171,7 +171,7 @@ void ScanAllSources(benchmark::State& state, ScanOne scan_one) {
     }
     benchmark::DoNotOptimize(records);
   }
-  zelvan::CIncludeScanner::Stats stats = scanner.stats();
+  zelvan::IncludeScanner::Stats stats = scanner.stats();
   state.counters["records"] = static_cast<double>(records);
   state.counters["file_scans"] = static_cast<double>(stats.file_scans);
   state.counters["files_read"] = static_cast<double>(stats.files_read);
@@ -181,7 +181,7 @@ void ScanAllSources(benchmark::State& state, ScanOne scan_one) {
 void BM_ScanAllSourcesTwoTargets(benchmark::State& state) {
   std::vector<std::string> paths, forms;
   ScanAllSources(
-      state, [&](zelvan::CIncludeScanner& scanner, const std::string& source,
+      state, [&](zelvan::IncludeScanner& scanner, const std::string& source,
                  const std::vector<std::string>& dirs, const zelvan::IncludeScanOptions& options) {
         scanner.ScanIncludes(source, zelvan::kScanKindC, dirs, options, &paths, &forms);
         return paths.size();
@@ -194,7 +194,7 @@ void BM_ScanAllSourcesTwoTargetsRefs(benchmark::State& state) {
   std::vector<int> refs;
   std::string forms;
   ScanAllSources(
-      state, [&](zelvan::CIncludeScanner& scanner, const std::string& source,
+      state, [&](zelvan::IncludeScanner& scanner, const std::string& source,
                  const std::vector<std::string>& dirs, const zelvan::IncludeScanOptions& options) {
         scanner.ScanIncludeRefs(source, zelvan::kScanKindC, dirs, options, &refs, &forms);
         return refs.size();

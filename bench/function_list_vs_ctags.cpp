@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
     auto start = Clock::now();
     parsed_entries = 0;
     for (const auto& file : tree.files) {
-      std::vector<zelvan::CDefineVariableData> functions;
+      std::vector<zelvan::FunctionDatabaseEntry> functions;
       uint32_t last = 0;
       zelvan::ParseFunctionsInFile(
           fs, fs.FromHostPath(root + "/" + file.path),

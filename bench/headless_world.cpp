@@ -14,7 +14,7 @@ HeadlessWorld::HeadlessWorld(HostPathMap map, const std::string& host_cwd)
       host_(AnswerPolicy::kSafe, sink_, /*show_information=*/false) {
   platform_ = Platform{&fs_, &profile_, registry_.get(), system_.get(), &host_};
   host_.Attach(platform_);
-  settings_ = std::make_unique<CPrjSvcProFile>(platform_);
+  settings_ = std::make_unique<ServiceSettings>(platform_);
 }
 
 HeadlessWorld::~HeadlessWorld() {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "host/headless_host.h"
-#include "model/prj_svc_pro_file.h"
+#include "model/service_settings.h"
 #include "platform/posix_file_system.h"
 #include "platform/private_profile.h"
 #include "platform/registry.h"
@@ -35,7 +35,7 @@ class HeadlessWorld {
   PrivateProfile& profile() { return profile_; }
   HeadlessHost& host() { return host_; }
   Platform& platform() { return platform_; }
-  CPrjSvcProFile& settings() { return *settings_; }
+  ServiceSettings& settings() { return *settings_; }
 
  private:
   std::unique_ptr<SystemServices> system_;
@@ -45,7 +45,7 @@ class HeadlessWorld {
   std::ostringstream sink_;
   HeadlessHost host_;
   Platform platform_;
-  std::unique_ptr<CPrjSvcProFile> settings_;
+  std::unique_ptr<ServiceSettings> settings_;
   std::optional<std::string> saved_temp_;
   bool temp_set_ = false;
 };

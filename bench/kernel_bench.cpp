@@ -46,16 +46,16 @@
 #include "analysis/dependency_updater.h"
 #include "bench/headless_world.h"
 #include "bench/kernel_tree_generator.h"
-#include "model/one_source_file.h"
-#include "model/project_data.h"
+#include "model/source_file.h"
+#include "model/workspace.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/posix_file_system.h"
 #include "platform/win_path.h"
 #include "service/service_hooks.h"
 #include "tests/support/temp_dir.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/installation.h"
 
 // --- Heap use: the bytes allocated through operator new, and their peak.
 
@@ -128,8 +128,8 @@ class KernelWorld {
     dir_.WriteFile("kernel/kernel.kbp", bench::KernelProjectText(tree_));
     dir_.WriteFile("temp/.keep", "");
     world_.SetTemp("C:\\temp");
-    util_ = std::make_unique<QkUtil>(world_.platform(), "C:\\noinstall");
-    cpus_ = std::make_unique<CCPUTools>(world_.platform(), *util_);
+    util_ = std::make_unique<Installation>(world_.platform(), "C:\\noinstall");
+    cpus_ = std::make_unique<CpuTable>(world_.platform(), *util_);
     world_.host().UseSingleProject(project_);
     tree_files_.reserve(tree_.files.size());
     for (const auto& file : tree_.files)
@@ -148,8 +148,8 @@ class KernelWorld {
         real_(true) {
     dir_.WriteFile("temp/.keep", "");
     world_.SetTemp(world_.fs().FromHostPath(dir_.path() + "/temp"));
-    util_ = std::make_unique<QkUtil>(world_.platform(), "C:\\noinstall");
-    cpus_ = std::make_unique<CCPUTools>(world_.platform(), *util_);
+    util_ = std::make_unique<Installation>(world_.platform(), "C:\\noinstall");
+    cpus_ = std::make_unique<CpuTable>(world_.platform(), *util_);
     world_.host().UseSingleProject(project_);
     DepsAll();
     Session session(*this, false);
@@ -191,8 +191,8 @@ class KernelWorld {
       updater_ = std::make_unique<DependencyUpdater>(*world.cpus_);
       updater_->SetRefreshOnOpen(refresh_on_open);
       hooks_ = std::make_unique<ServiceHooks>(*updater_);
-      workspace_ = std::make_unique<CProjectData>(world.world_.platform(), world.world_.settings(),
-                                                  world.world_.host(), hooks_.get());
+      workspace_ = std::make_unique<Workspace>(world.world_.platform(), world.world_.settings(),
+                                               world.world_.host(), hooks_.get());
       hooks_->SetWorkspace(workspace_.get());
       workspace_->OpenWorkspace(world.world_.host().WorkspacePath());
     }
@@ -203,14 +203,14 @@ class KernelWorld {
       workspace_.reset();
       platform_.fs->WaitForBackgroundWork();
     }
-    CProjectData& workspace() { return *workspace_; }
+    Workspace& workspace() { return *workspace_; }
     DependencyUpdater& updater() { return *updater_; }
 
    private:
     const Platform& platform_;
     std::unique_ptr<DependencyUpdater> updater_;
     std::unique_ptr<ServiceHooks> hooks_;
-    std::unique_ptr<CProjectData> workspace_;
+    std::unique_ptr<Workspace> workspace_;
   };
 
   void DepsAll() {
@@ -288,8 +288,8 @@ class KernelWorld {
   testing::TempDir dir_;
   bench::GeneratedTree tree_;
   bench::HeadlessWorld world_;
-  std::unique_ptr<QkUtil> util_;
-  std::unique_ptr<CCPUTools> cpus_;
+  std::unique_ptr<Installation> util_;
+  std::unique_ptr<CpuTable> cpus_;
   std::string project_;
   std::string dependency_file_;
   bool real_ = false;

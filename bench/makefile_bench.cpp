@@ -34,16 +34,16 @@
 #include "build/gnu_makefile.h"
 #include "build/kmake_file.h"
 #include "model/dependency_record.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/source_file.h"
+#include "model/workspace.h"
 #include "platform/ansi_text.h"
 #include "platform/child_process.h"
 #include "platform/file_system.h"
 #include "storage/text_table.h"
 #include "tests/support/temp_dir.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/installation.h"
 
 namespace zelvan {
 namespace {
@@ -120,7 +120,7 @@ class MakefileWorld {
       dir_.WriteFile("bench/" + HostForm(name), "");
       DependencySection section{name, {}};
       for (const char* target : kTargets) {
-        CDependencyRecord record{target};
+        DependencyRecord record{target};
         record.SetDependencies(paths_, DependenciesOf(i),
                                std::vector<std::string>(kDependencies, "1"));
         record.set_stamp("2099-12-31 23:59:59");  // later than every file
@@ -135,24 +135,23 @@ class MakefileWorld {
 
     world_.SetTemp("C:\\temp");
     Platform& platform = world_.platform();
-    util_ = std::make_unique<QkUtil>(platform, "C:\\noinstall");
-    cpus_ = std::make_unique<CCPUTools>(platform, *util_);
-    workspace_ =
-        std::make_unique<CProjectData>(platform, world_.settings(), world_.host(), nullptr);
+    util_ = std::make_unique<Installation>(platform, "C:\\noinstall");
+    cpus_ = std::make_unique<CpuTable>(platform, *util_);
+    workspace_ = std::make_unique<Workspace>(platform, world_.settings(), world_.host(), nullptr);
     world_.host().UseSingleProject("C:\\bench\\Bench.kbp");
     workspace_->OpenWorkspace(world_.host().WorkspacePath());
     // The records as the dependency file gives them.
     project_ = workspace_->Projects().front().get();
     DistributeDependencySections(sections, [this](std::string_view source) {
-      COneSourceFile* file = project_->FindSourceFileByRelativePath(source);
+      SourceFile* file = project_->FindSourceFileByRelativePath(source);
       return file ? &file->TargetEntries() : nullptr;
     });
   }
   ~MakefileWorld() { workspace_.reset(); }
 
-  CProjectData& workspace() { return *workspace_; }
-  COneProjectData& project() { return *project_; }
-  const CCPUTools& cpus() { return *cpus_; }
+  Workspace& workspace() { return *workspace_; }
+  Project& project() { return *project_; }
+  const CpuTable& cpus() { return *cpus_; }
   const std::string& dir() const { return dir_.path(); }
   // Runs the command line on the workspace; false when it failed.
   bool Command(const std::string& arguments) {
@@ -177,10 +176,10 @@ class MakefileWorld {
   testing::TempDir dir_;
   TextTable paths_;  // the records' paths
   bench::HeadlessWorld world_;
-  std::unique_ptr<QkUtil> util_;
-  std::unique_ptr<CCPUTools> cpus_;
-  std::unique_ptr<CProjectData> workspace_;
-  COneProjectData* project_ = nullptr;
+  std::unique_ptr<Installation> util_;
+  std::unique_ptr<CpuTable> cpus_;
+  std::unique_ptr<Workspace> workspace_;
+  Project* project_ = nullptr;
 };
 
 MakefileWorld& TheWorld() {

@@ -1,6 +1,6 @@
 // Reading values from a 5 MB profile file: 10,000 reads through
 // ReadProfileString (the private-profile cache, with its stat check on every
-// call) against the same reads from a loaded CProfileData; and a batch of
+// call) against the same reads from a loaded ProfileData; and a batch of
 // 1,000 writes flushed once. The file lives in the host's temporary folder.
 #include <benchmark/benchmark.h>
 
@@ -20,8 +20,8 @@
 
 namespace {
 
-using zelvan::CProfileData;
 using zelvan::PrivateProfile;
+using zelvan::ProfileData;
 
 constexpr int kSections = 2000;
 constexpr int kKeysPerSection = 60;
@@ -110,7 +110,7 @@ void BM_ReadProfileString_Host(benchmark::State& state) {
 BENCHMARK(BM_ReadProfileString_Host)->Unit(benchmark::kMillisecond);
 
 void BM_ProfileDataGetValue(benchmark::State& state) {
-  CProfileData data;
+  ProfileData data;
   data.Parse(ProfileText());
   std::string value;
   for (auto _ : state) {
@@ -142,7 +142,7 @@ void BM_ProfileDataLoadAndGetValue_Host(benchmark::State& state) {
   HostFile& file = File();
   std::string value;
   for (auto _ : state) {
-    CProfileData data;
+    ProfileData data;
     data.Load(file.fs(), file.path);
     for (const auto& [section, key] : ReadSet()) {
       data.GetValue(section, key, &value);

@@ -19,14 +19,14 @@
 #include "analysis/dependency_updater.h"
 #include "bench/headless_world.h"
 #include "bench/include_tree_generator.h"
-#include "model/one_source_file.h"
-#include "model/project_data.h"
+#include "model/source_file.h"
+#include "model/workspace.h"
 #include "platform/ansi_text.h"
 #include "platform/posix_file_system.h"
 #include "service/service_hooks.h"
 #include "tests/support/temp_dir.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/installation.h"
 
 namespace zelvan {
 namespace {
@@ -63,20 +63,20 @@ class RefreshWorld {
     dir_.WriteFile("temp/.keep", "");
     world_.SetTemp("C:\\temp");
     Platform& platform = world_.platform();
-    util_ = std::make_unique<QkUtil>(platform, "C:\\noinstall");
-    cpus_ = std::make_unique<CCPUTools>(platform, *util_);
+    util_ = std::make_unique<Installation>(platform, "C:\\noinstall");
+    cpus_ = std::make_unique<CpuTable>(platform, *util_);
     updater_ = std::make_unique<DependencyUpdater>(*cpus_);
     updater_->SetRefreshOnOpen(false);
     hooks_ = std::make_unique<ServiceHooks>(*updater_);
     workspace_ =
-        std::make_unique<CProjectData>(platform, world_.settings(), world_.host(), hooks_.get());
+        std::make_unique<Workspace>(platform, world_.settings(), world_.host(), hooks_.get());
     hooks_->SetWorkspace(workspace_.get());
     world_.host().UseSingleProject("C:\\bench\\Bench.kbp");
     workspace_->OpenWorkspace(world_.host().WorkspacePath());
   }
   ~RefreshWorld() { workspace_.reset(); }
 
-  CProjectData& workspace() { return *workspace_; }
+  Workspace& workspace() { return *workspace_; }
   DependencyUpdater& updater() { return *updater_; }
   size_t Records() {
     size_t records = 0;
@@ -106,11 +106,11 @@ class RefreshWorld {
   testing::TempDir dir_;
   bench::GeneratedTree tree_;
   bench::HeadlessWorld world_;
-  std::unique_ptr<QkUtil> util_;
-  std::unique_ptr<CCPUTools> cpus_;
+  std::unique_ptr<Installation> util_;
+  std::unique_ptr<CpuTable> cpus_;
   std::unique_ptr<DependencyUpdater> updater_;
   std::unique_ptr<ServiceHooks> hooks_;
-  std::unique_ptr<CProjectData> workspace_;
+  std::unique_ptr<Workspace> workspace_;
 };
 
 RefreshWorld& TheWorld() {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "analysis/perser_file.h"
-#include "analysis/perser_string.h"
+#include "analysis/c_file_scanner.h"
+#include "analysis/c_text_scanner.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ const std::string& Source() {
 
 void BM_NextTokenString(benchmark::State& state) {
   for (auto _ : state) {
-    zelvan::CPerserString source(Source());
+    zelvan::CTextScanner source(Source());
     std::string word;
     size_t words = 0;
     while (source.NextToken(&word))
@@ -39,7 +39,7 @@ BENCHMARK(BM_NextTokenString);
 
 void BM_ParseTokensFile(benchmark::State& state) {
   for (auto _ : state) {
-    zelvan::CPerserFile source;
+    zelvan::CFileScanner source;
     uint32_t last = 0;
     bool ok = source.ParseBytes(
         Source(), "bench.c",

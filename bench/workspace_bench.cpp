@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "bench/headless_world.h"
-#include "model/one_source_file.h"
-#include "model/project_data.h"
+#include "model/source_file.h"
+#include "model/workspace.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/posix_file_system.h"
@@ -121,8 +121,8 @@ class WorkspaceFixture {
     workspace_file_ = WriteSyntheticWorkspace(fs, root_);
     // Working copies go into the fixture's own folder.
     world_.SetTemp(root_ + "temp");
-    workspace_ = std::make_unique<CProjectData>(world_.platform(), world_.settings(), world_.host(),
-                                                nullptr);
+    workspace_ =
+        std::make_unique<Workspace>(world_.platform(), world_.settings(), world_.host(), nullptr);
     std::string error;
     world_.host().LoadWorkspaceFile(workspace_file_, &error);
   }
@@ -132,7 +132,7 @@ class WorkspaceFixture {
     RemoveTree(world_.fs(), root_);
   }
 
-  CProjectData& workspace() { return *workspace_; }
+  Workspace& workspace() { return *workspace_; }
   const std::string& workspace_file() const { return workspace_file_; }
   uint64_t ProjectFileBytes() {
     FileStatus status;
@@ -142,12 +142,12 @@ class WorkspaceFixture {
 
  private:
   bench::HeadlessWorld world_;
-  std::unique_ptr<CProjectData> workspace_;
+  std::unique_ptr<Workspace> workspace_;
   std::string root_;
   std::string workspace_file_;
 };
 
-size_t LoadedFiles(CProjectData& workspace) {
+size_t LoadedFiles(Workspace& workspace) {
   size_t files = 0;
   for (const auto& project : workspace.Projects())
     files += project->SourceFiles().size();

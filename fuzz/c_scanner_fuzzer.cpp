@@ -9,13 +9,13 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/perser_file.h"
-#include "analysis/perser_string.h"
+#include "analysis/c_file_scanner.h"
+#include "analysis/c_text_scanner.h"
 #include "analysis/scan_words.h"
 
 namespace {
 
-using zelvan::CPerserBase;
+using zelvan::CScanner;
 using zelvan::ScannedWord;
 
 // Builds records like a declaration parser would, reads words itself on
@@ -24,8 +24,7 @@ class FuzzHandler : public zelvan::DeclarationHandler {
  public:
   explicit FuzzHandler(size_t refuse_at) : refuse_at_(refuse_at) {}
 
-  int HandleDeclarationToken(CPerserBase& parser, const std::string& word,
-                             uint32_t result) override {
+  int HandleDeclarationToken(CScanner& parser, const std::string& word, uint32_t result) override {
     if (++count_ == refuse_at_) return 0;
     if (word == "enum") return parser.SkipToKind(zelvan::token::kSemicolon) != 0;
     if (word == "#pragma") {
@@ -33,7 +32,7 @@ class FuzzHandler : public zelvan::DeclarationHandler {
       return 1;
     }
     if (!parser.current_record() && !word.empty()) {
-      parser.SetCurrentRecord(std::make_unique<zelvan::CDeclarationRecord>());
+      parser.SetCurrentRecord(std::make_unique<zelvan::DeclarationRecord>());
     }
     if (zelvan::token::KindOf(result) == zelvan::token::kSemicolon) parser.FinishCurrentRecord();
     return 1;
@@ -64,13 +63,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<ScannedWord> file_words;
   std::vector<ScannedWord> string_words;
   {
-    zelvan::CPerserFile file;
+    zelvan::CFileScanner file;
     if (!file.OpenBytes(std::string(text), "C:\\fuzz\\input.c")) __builtin_trap();
     zelvan::ReadAllWords(file, &file_words);
     if (file.GetChar() != 0 || file.PeekChar() != 0) __builtin_trap();
   }
   {
-    zelvan::CPerserString str(text);
+    zelvan::CTextScanner str(text);
     zelvan::ReadAllWords(str, &string_words);
     if (str.GetChar() != 0) __builtin_trap();
   }
@@ -81,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t refuse_at = size == 0 ? 1 : data[0] % 32 + 1;
   for (size_t refuse : {size_t{0}, refuse_at}) {
     FuzzHandler file_handler(refuse);
-    zelvan::CPerserFile file;
+    zelvan::CFileScanner file;
     file.set_declaration_handler(&file_handler);
     uint64_t calls = 0;
     file.ParseBytes(std::string(text), "input.c",
@@ -93,14 +92,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (file.current_record() != nullptr) __builtin_trap();
 
     FuzzHandler string_handler(refuse);
-    zelvan::CPerserString str(text);
+    zelvan::CTextScanner str(text);
     str.set_declaration_handler(&string_handler);
     str.ParseTokens();
     if (str.current_record() != nullptr) __builtin_trap();
   }
 
   std::vector<ScannedWord> active;
-  zelvan::CPerserString str(text);
+  zelvan::CTextScanner str(text);
   zelvan::ReadActiveWords(str, &active);
   CheckWords(active, false);
   return 0;

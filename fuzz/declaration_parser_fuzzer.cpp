@@ -14,12 +14,12 @@
 
 namespace {
 
-void Check(const std::vector<zelvan::CDefineVariableData>& functions, size_t lines) {
-  for (const zelvan::CDefineVariableData& entry : functions) {
-    if (entry.kind != zelvan::CDefineVariableData::kFunction) __builtin_trap();
+void Check(const std::vector<zelvan::FunctionDatabaseEntry>& functions, size_t lines) {
+  for (const zelvan::FunctionDatabaseEntry& entry : functions) {
+    if (entry.kind != zelvan::FunctionDatabaseEntry::kFunction) __builtin_trap();
     if (entry.name.empty()) __builtin_trap();
     if (entry.line < 1 || static_cast<size_t>(entry.line) > lines) __builtin_trap();
-    zelvan::CDefineVariableData read;
+    zelvan::FunctionDatabaseEntry read;
     if (!read.ReadStoredForm(entry.StoredForm()) || !(read == entry)) __builtin_trap();
     for (const std::string* field : {&entry.type, &entry.name}) {
       if (field->find_first_of(std::string_view("\r\n;\0", 4)) != std::string::npos) {
@@ -38,12 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t lines = 1 + static_cast<size_t>(std::count_if(
                          text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }));
 
-  std::vector<zelvan::CDefineVariableData> from_text;
+  std::vector<zelvan::FunctionDatabaseEntry> from_text;
   bool text_ok = zelvan::ParseFunctionsInText(text, &from_text);
   Check(from_text, lines);
   if (!text_ok && !from_text.empty()) __builtin_trap();
 
-  std::vector<zelvan::CDefineVariableData> from_file;
+  std::vector<zelvan::FunctionDatabaseEntry> from_file;
   uint32_t last = 0;
   bool file_ok = zelvan::ParseFunctionsInBytes(
       std::string(text), "C:\\fuzz\\input.c",

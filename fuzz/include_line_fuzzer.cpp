@@ -19,7 +19,7 @@ namespace {
 void CheckAgainstLineByLine(std::string_view text, zelvan::IncludeReading reading) {
   std::vector<zelvan::IncludeLine> fast = zelvan::ParseIncludeLines(text, reading);
   zelvan::TextLineReader reader(text);
-  zelvan::CCommentRemover remover;
+  zelvan::CommentRemover remover;
   std::string_view line;
   size_t index = 0;
   while (reader.Next(&line)) {
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 16)) return 0;
   std::string_view text(reinterpret_cast<const char*>(data), size);
   zelvan::TextLineReader reader(text);
-  zelvan::CCommentRemover remover;
+  zelvan::CommentRemover remover;
   std::string_view line;
   int previous = 0;
   while (reader.Next(&line)) {

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zelvan::testing::FixedTextUi ui;
   zelvan::testing::RecordingDependencyOutput out;
   zelvan::testing::RecordingDependencyOutput reference_out;
-  zelvan::CIncludeScanner scanner(fs, ui, out);
+  zelvan::IncludeScanner scanner(fs, ui, out);
   zelvan::testing::ReferenceIncludeScanner reference(fs, ui, reference_out);
   scanner.BeginRefresh(tree.update_dependency_file);
   reference.BeginRefresh(tree.update_dependency_file);

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   std::string text(reinterpret_cast<const char*>(data) + 1 + count * 9, size - 1 - count * 9);
 
-  zelvan::CAnalizeLinkCommandFile lcf("C:\\fuzz\\input.lcf");
+  zelvan::LinkCommandFileParser lcf("C:\\fuzz\\input.lcf");
   lcf.AnalyzeText(text);
   uint32_t number = 0;
   for (const auto& [name, value] : lcf.outer_values()) {

@@ -21,10 +21,10 @@
 
 #include "build/kmake_file.h"
 #include "model/dependency_record.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
-#include "model/prj_svc_pro_file.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/service_settings.h"
+#include "model/source_file.h"
+#include "model/workspace.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
@@ -272,7 +272,7 @@ class World {
     memory_.AddFile(kLibProject, "[PROJECT]\r\nOUTPUT=Lib.lib\r\nTARGET=Debug;\r\n");
     ide_.project_files = {kAppProject, kLibProject};
     // The application project is not there yet: the workspace opens with the library alone.
-    kept_ = std::make_unique<zelvan::CProjectData>(platform_, settings_, ide_, nullptr);
+    kept_ = std::make_unique<zelvan::Workspace>(platform_, settings_, ide_, nullptr);
     if (!kept_->OpenWorkspace(kWorkspace)) std::abort();
     lib_ = kept_->FindProject("Lib");
     if (lib_ == nullptr) std::abort();
@@ -294,7 +294,7 @@ class World {
     cache_.Forget();
     std::string text;
     std::string error;
-    if (zelvan::COneProjectData* project = kept_->InsertProject(kAppProject, lib_, &error)) {
+    if (zelvan::Project* project = kept_->InsertProject(kAppProject, lib_, &error)) {
       // Opening leaves out a project without an output name.
       if (!project->OutputName().empty()) {
         text = Generate(*kept_, *project, dependencies, mode, clean, twice);
@@ -312,13 +312,13 @@ class World {
   static constexpr const char* kAppProject = "C:\\ws\\app\\App.kbp";
   static constexpr const char* kLibProject = "C:\\ws\\lib\\Lib.kbp";
 
-  static std::string Generate(zelvan::CProjectData& workspace, zelvan::COneProjectData& project,
+  static std::string Generate(zelvan::Workspace& workspace, zelvan::Project& project,
                               const std::vector<std::vector<std::string>>& dependencies,
                               zelvan::MakeMode mode, bool clean, bool twice) {
     const auto& sources = project.SourceFiles();
     for (size_t i = 0; i < sources.size() && i < dependencies.size(); ++i) {
       for (const char* target : {"Debug", "Release"}) {
-        zelvan::CDependencyRecord record{target};
+        zelvan::DependencyRecord record{target};
         record.SetDependencies(workspace.dependency_paths(), dependencies[i], {});
         sources[i]->TargetEntries().push_back(record);
       }
@@ -341,9 +341,9 @@ class World {
     cache_.Forget();
     std::string text;
     {
-      zelvan::CProjectData workspace(platform_, settings_, ide_, nullptr);
+      zelvan::Workspace workspace(platform_, settings_, ide_, nullptr);
       if (workspace.OpenWorkspace(kWorkspace)) {
-        if (zelvan::COneProjectData* project = workspace.FindProject("App"))
+        if (zelvan::Project* project = workspace.FindProject("App"))
           text = Generate(workspace, *project, dependencies, mode, clean, false);
         workspace.CloseWorkspace();
       }
@@ -376,10 +376,10 @@ class World {
   zelvan::testing::FakeSystemServices system_;
   zelvan::testing::RecordingIdeServices ide_;
   zelvan::Platform platform_{&cache_, &profile_, registry_.get(), &system_, &ide_};
-  zelvan::CPrjSvcProFile settings_{platform_};
+  zelvan::ServiceSettings settings_{platform_};
   std::set<std::string> fixed_;
-  std::unique_ptr<zelvan::CProjectData> kept_;
-  zelvan::COneProjectData* lib_ = nullptr;
+  std::unique_ptr<zelvan::Workspace> kept_;
+  zelvan::Project* lib_ = nullptr;
 };
 
 }  // namespace

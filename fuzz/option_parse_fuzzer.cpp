@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "toolchain/option_definition.h"
+#include "toolchain/option_string.h"
 #include "toolchain/option_text.h"
-#include "toolchain/proj_opt_string.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const unsigned selector = data[0];
   std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
 
-  CProjOPtString options;
+  OptionString options;
   options.SetTable(kTables[selector % 3]);
   options.SetCpu(kCpus[(selector / 3) % 6]);
   options.ParseOptions(text, false);

@@ -1,4 +1,4 @@
-// Loads arbitrary bytes with CProfileData, saves the result, loads it again
+// Loads arbitrary bytes with ProfileData, saves the result, loads it again
 // and checks that every lookup gives the same answer; then stores a few
 // values chosen by the input and checks that they survive a save too.
 #include <cstddef>
@@ -11,14 +11,14 @@
 
 namespace {
 
-using zelvan::CProfileData;
+using zelvan::ProfileData;
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
 }
 
 // The whole content as one text, and every lookup checked against it.
-std::string Dump(const CProfileData& data) {
+std::string Dump(const ProfileData& data) {
   std::string out;
   for (const auto& section : data.sections()) {
     out += "[" + section->name() + "]\n";
@@ -34,8 +34,8 @@ std::string Dump(const CProfileData& data) {
 }
 
 // Saves `data` and loads the file into `loaded`.
-void SaveAndLoad(zelvan::testing::MemoryFileSystem& fs, const CProfileData& data,
-                 CProfileData* loaded) {
+void SaveAndLoad(zelvan::testing::MemoryFileSystem& fs, const ProfileData& data,
+                 ProfileData* loaded) {
   Check(data.Save(fs, "C:\\fuzz.kfv"));
   std::string saved = fs.Contents("C:\\fuzz.kfv").value_or("");
   Check(saved == data.Render());
@@ -50,9 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view input(reinterpret_cast<const char*>(data), size);
   zelvan::testing::MemoryFileSystem fs;
   fs.AddFile("C:\\input.kfv", input);
-  CProfileData first;
+  ProfileData first;
   Check(first.Load(fs, "C:\\input.kfv"));
-  CProfileData second;
+  ProfileData second;
   SaveAndLoad(fs, first, &second);
   Check(Dump(first) == Dump(second));
 
@@ -62,8 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string key(input.substr(third, third % 8));
   std::string value(input.substr(2 * third));
   bool stored = second.SetValue(section, key, value);
-  Check(stored == CProfileData::WriteRefusal(section, key, value).empty());
-  CProfileData third_load;
+  Check(stored == ProfileData::WriteRefusal(section, key, value).empty());
+  ProfileData third_load;
   SaveAndLoad(fs, second, &third_load);
   Check(Dump(second) == Dump(third_load));
   if (stored) {

@@ -9,15 +9,15 @@
 #include <string_view>
 #include <vector>
 
-#include "model/one_project_data.h"
+#include "model/project.h"
 #include "platform/ansi_text.h"
 #include "storage/profile_data.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  zelvan::CProfileData file;
+  zelvan::ProfileData file;
   file.Parse(std::string_view(reinterpret_cast<const char*>(data), size));
   std::vector<std::string> folders, sources;
-  zelvan::COneProjectData::ListFolders(file, &folders, &sources);
+  zelvan::Project::ListFolders(file, &folders, &sources);
   std::set<std::string, zelvan::NoCaseLess> seen(folders.begin(), folders.end());
   if (seen.size() != folders.size()) std::abort();
   seen = std::set<std::string, zelvan::NoCaseLess>(sources.begin(), sources.end());

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "platform/ansi_text.h"
 #include "platform/platform.h"
 #include "platform/private_profile.h"
@@ -21,7 +21,7 @@ namespace {
 
 constexpr const char* kProjectFile = "C:\\p\\App.kbp";
 
-void CheckUnique(const zelvan::COneProjectData& project) {
+void CheckUnique(const zelvan::Project& project) {
   std::set<std::string, zelvan::NoCaseLess> paths, relative;
   for (const auto& file : project.SourceFiles()) {
     if (!paths.insert(file->FullPath()).second) std::abort();
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fs.AddFile(file, "");
   }
 
-  zelvan::COneProjectData project(platform, kProjectFile, "App.kbp");
+  zelvan::Project project(platform, kProjectFile, "App.kbp");
   std::string error;
   if (!project.Open(&error)) return 0;
   project.LoadWholeFile();
@@ -55,8 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                            "C:\\p\\odd]name.c", "D:\\lib\\rt.lib", "C:\\p\\a.c"}) {
     profile.Flush(project.WorkingCopyPath());
     std::string before = fs.Contents(project.WorkingCopyPath()).value_or("");
-    zelvan::COneSourceFile* added = nullptr;
-    if (project.AddSourceFile(file, &added) != zelvan::COneProjectData::AddFileResult::kAdded) {
+    zelvan::SourceFile* added = nullptr;
+    if (project.AddSourceFile(file, &added) != zelvan::Project::AddFileResult::kAdded) {
       profile.Flush(project.WorkingCopyPath());
       if (fs.Contents(project.WorkingCopyPath()).value_or("") != before) std::abort();
       continue;

@@ -4,20 +4,20 @@
 #include <unordered_set>
 #include <utility>
 
-#include "analysis/perser_string.h"
+#include "analysis/c_text_scanner.h"
 #include "platform/ansi_text.h"
 
 namespace zelvan {
 
 namespace {
 
-constexpr int32_t kUnknown = CDefineVariableData::kUnknown;
-constexpr int32_t kObject = CDefineVariableData::kObject;
-constexpr int32_t kDeclarator = CDefineVariableData::kDeclarator;
-constexpr int32_t kFunction = CDefineVariableData::kFunction;
-constexpr int32_t kBody = CDefineVariableData::kBody;
+constexpr int32_t kUnknown = FunctionDatabaseEntry::kUnknown;
+constexpr int32_t kObject = FunctionDatabaseEntry::kObject;
+constexpr int32_t kDeclarator = FunctionDatabaseEntry::kDeclarator;
+constexpr int32_t kFunction = FunctionDatabaseEntry::kFunction;
+constexpr int32_t kBody = FunctionDatabaseEntry::kBody;
 
-// Parser states (CPerserBase::parser_state).
+// Parser states (CScanner::parser_state).
 enum State : uint32_t {
   kNone = 0,
   kStart = 1,            // a declaration begins: its first type word
@@ -126,7 +126,7 @@ bool EndsInPointerMark(std::string_view word) {
 
 // The class, struct or union that a record with a body names: the word after
 // the keyword in its type ("class X" names X).
-std::string ScopeNameOf(const CDefileVariable* record) {
+std::string ScopeNameOf(const ParsedDeclaration* record) {
   if (record == nullptr || record->kind < kBody) return std::string();
   std::vector<std::string> words = SplitAll(record->type, ' ');
   for (size_t i = 0; i + 1 < words.size(); ++i) {
@@ -137,8 +137,8 @@ std::string ScopeNameOf(const CDefileVariable* record) {
 
 // Whether a body that closed leaves the declaration open for declarators
 // ("struct s { ... } a, *b;"); linkage blocks and namespaces end at "}".
-bool TakesDeclarators(const CDefileVariable& record) {
-  if ((record.storage & CDefileVariable::kTypedef) != 0) return true;
+bool TakesDeclarators(const ParsedDeclaration& record) {
+  if ((record.storage & ParsedDeclaration::kTypedef) != 0) return true;
   for (const std::string& word : SplitAll(record.type, ' ')) {
     if (word == "struct" || word == "union" || word == "class" || word == "enum") return true;
   }
@@ -149,33 +149,33 @@ bool TakesDeclarators(const CDefileVariable& record) {
 
 // --- Records.
 
-CDefileVariable* CDeclarationParser::Root(CPerserBase& p) const {
-  return static_cast<CDefileVariable*>(p.current_record());
+ParsedDeclaration* DeclarationParser::Root(CScanner& p) const {
+  return static_cast<ParsedDeclaration*>(p.current_record());
 }
 
-int32_t CDeclarationParser::RelativeDepth(CPerserBase& p) const {
+int32_t DeclarationParser::RelativeDepth(CScanner& p) const {
   return p.brace_depth() - base_depth_;
 }
 
-CDefileVariable* CDeclarationParser::Current(CPerserBase& p) const {
-  CDefileVariable* root = Root(p);
+ParsedDeclaration* DeclarationParser::Current(CScanner& p) const {
+  ParsedDeclaration* root = Root(p);
   int32_t depth = RelativeDepth(p);
   return root != nullptr && depth >= 0 ? root->At(depth) : nullptr;
 }
 
-int32_t CDeclarationParser::NewestAccess(CPerserBase& p) const {
+int32_t DeclarationParser::NewestAccess(CScanner& p) const {
   uint32_t access = p.class_status().GetLast();
-  return access == CStatusManagement::kEmpty ? 2 : static_cast<int32_t>(access);
+  return access == StateStack::kEmpty ? 2 : static_cast<int32_t>(access);
 }
 
-void CDeclarationParser::StartRoot(CPerserBase& p, int32_t line) {
-  p.SetCurrentRecord(std::make_unique<CDefileVariable>(static_cast<int32_t>(p.member_flag()), line,
-                                                       NewestAccess(p)));
+void DeclarationParser::StartRoot(CScanner& p, int32_t line) {
+  p.SetCurrentRecord(std::make_unique<ParsedDeclaration>(static_cast<int32_t>(p.member_flag()),
+                                                         line, NewestAccess(p)));
   base_depth_ = p.brace_depth();
   record_line_ = line;
 }
 
-void CDeclarationParser::FinishRoot(CPerserBase& p) {
+void DeclarationParser::FinishRoot(CScanner& p) {
   p.FinishCurrentRecord();
   p.set_parser_state(kNone);
   // Parentheses never span declarations: one left open by a macro call must
@@ -183,15 +183,15 @@ void CDeclarationParser::FinishRoot(CPerserBase& p) {
   p.set_paren_depth(0);
 }
 
-void CDeclarationParser::ReplaceCurrent(CPerserBase& p, std::unique_ptr<CDefileVariable> next) {
-  CDefileVariable* root = Root(p);
+void DeclarationParser::ReplaceCurrent(CScanner& p, std::unique_ptr<ParsedDeclaration> next) {
+  ParsedDeclaration* root = Root(p);
   int32_t depth = RelativeDepth(p);
   if (root == nullptr || depth <= 0) return;
-  CDefileVariable* parent = root->At(depth - 1);
+  ParsedDeclaration* parent = root->At(depth - 1);
   if (parent != nullptr && !parent->nested.empty()) parent->nested.back() = std::move(next);
 }
 
-bool CDeclarationParser::TakeConstructorName(CDefileVariable* record) const {
+bool DeclarationParser::TakeConstructorName(ParsedDeclaration* record) const {
   if (scope_names_.empty() || scope_names_.back().empty()) return false;
   const std::string& scope = scope_names_.back();
   size_t blank = record->type.rfind(' ');
@@ -206,10 +206,10 @@ bool CDeclarationParser::TakeConstructorName(CDefileVariable* record) const {
   return true;
 }
 
-bool CDeclarationParser::TakeImplicitIntName(CPerserBase& p, CDefileVariable* record) const {
+bool DeclarationParser::TakeImplicitIntName(CScanner& p, ParsedDeclaration* record) const {
   // Only at file scope, where a statement cannot stand.
   if (p.brace_depth() != 0 || p.paren_depth() != 0 || record != Root(p) ||
-      (record->storage & CDefileVariable::kTypedef) != 0 || !IsPlainName(record->type)) {
+      (record->storage & ParsedDeclaration::kTypedef) != 0 || !IsPlainName(record->type)) {
     return false;
   }
   // A name in capitals is a macro: "DEFINE_HANDLER(irq) {" defines no
@@ -225,8 +225,8 @@ bool CDeclarationParser::TakeImplicitIntName(CPerserBase& p, CDefileVariable* re
   return true;
 }
 
-void CDeclarationParser::TakeWrappedParameters(CPerserBase& p) const {
-  CDefileVariable* current = Current(p);
+void DeclarationParser::TakeWrappedParameters(CScanner& p) const {
+  ParsedDeclaration* current = Current(p);
   if (current == nullptr || current->kind != kFunction || p.member_flag() != 0 ||
       p.parser_state() != kArguments || p.paren_depth() != current->argument_level ||
       !current->argument_words.empty()) {
@@ -243,8 +243,8 @@ void CDeclarationParser::TakeWrappedParameters(CPerserBase& p) const {
 
 // --- Words.
 
-int CDeclarationParser::HandleDeclarationToken(CPerserBase& parser, const std::string& word,
-                                               uint32_t result) {
+int DeclarationParser::HandleDeclarationToken(CScanner& parser, const std::string& word,
+                                              uint32_t result) {
   std::string_view text = word;
   std::string stripped;
   if (word.find_first_of(kBlankControls) != std::string::npos) {
@@ -262,18 +262,18 @@ int CDeclarationParser::HandleDeclarationToken(CPerserBase& parser, const std::s
   return ok;
 }
 
-bool CDeclarationParser::BetweenDeclarations(CPerserBase& p) {
+bool DeclarationParser::BetweenDeclarations(CScanner& p) {
   if (p.member_flag() != 0) return true;
   if (!queue_.empty() || p.paren_depth() != 0) return false;
   if (Root(p) == nullptr) return true;
   // A fresh declaration inside braces, with no word yet.
-  const CDefileVariable* current = Current(p);
+  const ParsedDeclaration* current = Current(p);
   return p.parser_state() == kStart && RelativeDepth(p) > 0 && current != nullptr &&
          current->kind == kUnknown && current->storage == 0 && current->type.empty() &&
          current->name.empty();
 }
 
-bool CDeclarationParser::ReadSignificant(CPerserBase& p, Token* token) {
+bool DeclarationParser::ReadSignificant(CScanner& p, Token* token) {
   for (;;) {
     uint32_t result = p.NextToken(&token->word);
     if (result == 0) return false;
@@ -285,7 +285,7 @@ bool CDeclarationParser::ReadSignificant(CPerserBase& p, Token* token) {
   }
 }
 
-int CDeclarationParser::SkipEnumBody(CPerserBase& p) {
+int DeclarationParser::SkipEnumBody(CScanner& p) {
   std::string word;
   for (int depth = 1; depth > 0;) {
     uint32_t result = p.NextToken(&word);
@@ -299,7 +299,7 @@ int CDeclarationParser::SkipEnumBody(CPerserBase& p) {
   return 1;
 }
 
-int CDeclarationParser::SkipEnum(CPerserBase& p, const TokenView& token) {
+int DeclarationParser::SkipEnum(CScanner& p, const TokenView& token) {
   if (token.kind == token::kOpenBrace) return SkipEnumBody(p);
   Token tag;
   if (IsBlankKind(token.kind)) {
@@ -327,7 +327,7 @@ int CDeclarationParser::SkipEnum(CPerserBase& p, const TokenView& token) {
   return 1;
 }
 
-int CDeclarationParser::SkipExtension(CPerserBase& p, const TokenView& token) {
+int DeclarationParser::SkipExtension(CScanner& p, const TokenView& token) {
   if (token.kind != token::kOpenParen) {
     if (!IsBlankKind(token.kind)) {
       // "__attribute__;": the delimiter still counts.
@@ -351,7 +351,7 @@ int CDeclarationParser::SkipExtension(CPerserBase& p, const TokenView& token) {
   return 1;
 }
 
-int CDeclarationParser::StepInBody(CPerserBase& p, const TokenView& token) {
+int DeclarationParser::StepInBody(CScanner& p, const TokenView& token) {
   if (!token.raw && !token.word.empty() && token.word[0] == '#' &&
       token.kind != token::kEndOfLine) {
     return p.SkipToEndOfLine() != 0 ? 1 : 0;
@@ -366,7 +366,7 @@ int CDeclarationParser::StepInBody(CPerserBase& p, const TokenView& token) {
   return 1;
 }
 
-int CDeclarationParser::Step(CPerserBase& p, const TokenView& token) {
+int DeclarationParser::Step(CScanner& p, const TokenView& token) {
   // Nothing inside a function body is a record of its own: only the brace
   // that closes it matters.
   if (p.member_flag() != 0) return StepInBody(p, token);
@@ -401,14 +401,14 @@ int CDeclarationParser::Step(CPerserBase& p, const TokenView& token) {
   bool linkage = after_extern_ && w.empty() && (IsBlankKind(k) || k == token::kOpenBrace);
   after_extern_ = w == "extern";
   if (linkage) {
-    if (CDefileVariable* current = Current(p)) current->storage &= ~CDefileVariable::kExtern;
+    if (ParsedDeclaration* current = Current(p)) current->storage &= ~ParsedDeclaration::kExtern;
   }
 
   // Access words inside braces only change the access of what follows.
   if (!w.empty() && p.brace_depth() > 0) {
     if (int32_t access = AccessOf(w)) {
       p.class_status().SetLast(static_cast<uint32_t>(access));
-      if (CDefileVariable* current = Current(p)) current->access = access;
+      if (ParsedDeclaration* current = Current(p)) current->access = access;
       return 1;
     }
   }
@@ -424,7 +424,7 @@ int CDeclarationParser::Step(CPerserBase& p, const TokenView& token) {
   }
 
   // The word.
-  CDefileVariable* current = Current(p);
+  ParsedDeclaration* current = Current(p);
   if (!w.empty() && current != nullptr) {
     switch (state) {
       case kStart:
@@ -507,7 +507,7 @@ int CDeclarationParser::Step(CPerserBase& p, const TokenView& token) {
   return 1;
 }
 
-bool CDeclarationParser::ConsumedByInitialiser(CPerserBase& p, uint32_t kind) {
+bool DeclarationParser::ConsumedByInitialiser(CScanner& p, uint32_t kind) {
   switch (kind) {
     case token::kSemicolon:
     case token::kComma:
@@ -536,7 +536,7 @@ bool CDeclarationParser::ConsumedByInitialiser(CPerserBase& p, uint32_t kind) {
   }
 }
 
-bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, const TokenView& token) {
+bool DeclarationParser::ConsumedAfterParameters(CScanner& p, const TokenView& token) {
   std::string_view word = token.word;
   uint32_t kind = token.kind;
   // "= {...}": the parentheses were a macro call in an object's declarator.
@@ -550,7 +550,7 @@ bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, const TokenView
   if (!word.empty()) statement_words_.emplace_back(word);
   if (kind == token::kOpenParen && words_after_parameters_ == 1 &&
       IsPlainName(first_after_parameters_)) {
-    CDefileVariable* current = Current(p);
+    ParsedDeclaration* current = Current(p);
     if (current == nullptr) return true;
     if (!HoldsMacroArguments(current->argument_words)) {
       // "int f(void) __acquires(x) {": an annotation after a real parameter
@@ -567,7 +567,7 @@ bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, const TokenView
     p.set_parser_state(kArguments);
     return true;
   }
-  CDefileVariable* record = Current(p);
+  ParsedDeclaration* record = Current(p);
   if (kind == token::kOpenParen && IsPlainName(word) && record != nullptr &&
       (record->implicit_type || HoldsMacroArguments(record->argument_words)) &&
       std::all_of(statement_words_.begin(), statement_words_.end(), [&](const std::string& w) {
@@ -603,7 +603,7 @@ bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, const TokenView
   // a prototype.
   std::vector<std::string> words;
   words.swap(statement_words_);
-  CDefileVariable* current = Current(p);
+  ParsedDeclaration* current = Current(p);
   if (current == nullptr) return false;
   std::unordered_set<std::string_view> identifiers;
   bool after_comma = true;
@@ -624,7 +624,7 @@ bool CDeclarationParser::ConsumedAfterParameters(CPerserBase& p, const TokenView
   return false;
 }
 
-bool CDeclarationParser::SkipParenthesised(CPerserBase& p) {
+bool DeclarationParser::SkipParenthesised(CScanner& p) {
   std::string word;
   for (int depth = 1; depth > 0;) {
     uint32_t result = p.NextToken(&word);
@@ -635,7 +635,7 @@ bool CDeclarationParser::SkipParenthesised(CPerserBase& p) {
   return true;
 }
 
-void CDeclarationParser::NoteLineToken(CPerserBase& p, const TokenView& token) {
+void DeclarationParser::NoteLineToken(CScanner& p, const TokenView& token) {
   if (p.brace_depth() != 0 || token.kind == token::kOpenBrace || token.kind == token::kCloseBrace) {
     line_tokens_.clear();
     previous_line_tokens_.clear();
@@ -667,10 +667,10 @@ bool OnlyTypeWords(const std::vector<std::string>& words, const std::vector<uint
 
 }  // namespace
 
-bool CDeclarationParser::Resynchronise(CPerserBase& p, const TokenView& token) {
+bool DeclarationParser::Resynchronise(CScanner& p, const TokenView& token) {
   // Only "name(" at file scope, outside parentheses, in a declaration that
   // began on an earlier line and cannot go on with a definition here.
-  CDefileVariable* root = Root(p);
+  ParsedDeclaration* root = Root(p);
   if (token.kind != token::kOpenParen || root == nullptr || p.member_flag() != 0 ||
       record_line_ >= token.line || resync_line_ == token.line) {
     return false;
@@ -740,8 +740,8 @@ bool CDeclarationParser::Resynchronise(CPerserBase& p, const TokenView& token) {
 
 // --- Delimiters.
 
-void CDeclarationParser::OpenParen(CPerserBase& p) {
-  CDefileVariable* current = Current(p);
+void DeclarationParser::OpenParen(CScanner& p) {
+  ParsedDeclaration* current = Current(p);
   int32_t parens = p.paren_depth();
   uint32_t state = p.parser_state();
   if (current != nullptr) {
@@ -781,10 +781,10 @@ void CDeclarationParser::OpenParen(CPerserBase& p) {
   p.set_paren_depth(parens + 1);
 }
 
-void CDeclarationParser::CloseParen(CPerserBase& p) {
+void DeclarationParser::CloseParen(CScanner& p) {
   int32_t parens = p.paren_depth();
   if (parens <= 0) return;
-  CDefileVariable* current = Current(p);
+  ParsedDeclaration* current = Current(p);
   if (current != nullptr && p.parser_state() == kArguments && current->argument_level > 0 &&
       parens > current->argument_level) {
     current->argument_words.push_back(")");
@@ -799,8 +799,8 @@ void CDeclarationParser::CloseParen(CPerserBase& p) {
   statement_words_.clear();
 }
 
-void CDeclarationParser::OpenBrace(CPerserBase& p, int32_t line) {
-  CDefileVariable* current = Current(p);
+void DeclarationParser::OpenBrace(CScanner& p, int32_t line) {
+  ParsedDeclaration* current = Current(p);
   int32_t depth = RelativeDepth(p);
   if (current != nullptr && current->kind == kUnknown) current->kind = kBody;
   if (current != nullptr && current->implicit_type &&
@@ -812,8 +812,8 @@ void CDeclarationParser::OpenBrace(CPerserBase& p, int32_t line) {
   if (current != nullptr && current->kind == kFunction && depth > 0 && p.member_flag() == 0) {
     // A member function defined inside a class body: the class record is
     // finished, and the function goes on as a record of its own.
-    CDefileVariable* parent = Root(p)->At(depth - 1);
-    std::unique_ptr<CDefileVariable> member = std::move(parent->nested.back());
+    ParsedDeclaration* parent = Root(p)->At(depth - 1);
+    std::unique_ptr<ParsedDeclaration> member = std::move(parent->nested.back());
     parent->nested.pop_back();
     p.FinishCurrentRecord();
     p.SetCurrentRecord(std::move(member));
@@ -824,11 +824,11 @@ void CDeclarationParser::OpenBrace(CPerserBase& p, int32_t line) {
   scope_names_.push_back(ScopeNameOf(current));
   p.set_brace_depth(p.brace_depth() + 1);
   p.set_parser_state(kStart);
-  CDefileVariable* root = Root(p);
+  ParsedDeclaration* root = Root(p);
   if (root != nullptr) {
-    if (CDefileVariable* parent = root->At(depth)) {
+    if (ParsedDeclaration* parent = root->At(depth)) {
       parent->nested.push_back(
-          std::make_unique<CDefileVariable>(static_cast<int32_t>(p.member_flag()), line, 2));
+          std::make_unique<ParsedDeclaration>(static_cast<int32_t>(p.member_flag()), line, 2));
     }
   }
   p.class_status().Push(2);
@@ -839,14 +839,14 @@ void CDeclarationParser::OpenBrace(CPerserBase& p, int32_t line) {
   }
 }
 
-void CDeclarationParser::CloseBrace(CPerserBase& p) {
+void DeclarationParser::CloseBrace(CScanner& p) {
   if (p.brace_depth() <= 0) return;
   // A brace that closes the level a declaration started on ends it.
   if (Root(p) != nullptr && RelativeDepth(p) == 0) FinishRoot(p);
   p.class_status().Pop();
   if (!scope_names_.empty()) scope_names_.pop_back();
   p.set_brace_depth(p.brace_depth() - 1);
-  CDefileVariable* root = Root(p);
+  ParsedDeclaration* root = Root(p);
   if (root == nullptr || RelativeDepth(p) != 0) return;
   p.set_member_flag(0);
   p.set_parser_state(kNone);
@@ -858,8 +858,8 @@ void CDeclarationParser::CloseBrace(CPerserBase& p) {
   FinishRoot(p);
 }
 
-void CDeclarationParser::Semicolon(CPerserBase& p, int32_t line) {
-  CDefileVariable* current = Current(p);
+void DeclarationParser::Semicolon(CScanner& p, int32_t line) {
+  ParsedDeclaration* current = Current(p);
   if (current != nullptr && current->kind == kUnknown) current->kind = kObject;
   if (Root(p) == nullptr) return;
   if (RelativeDepth(p) == 0) {
@@ -869,13 +869,13 @@ void CDeclarationParser::Semicolon(CPerserBase& p, int32_t line) {
   // Each declaration or statement inside braces starts afresh.
   p.set_parser_state(kStart);
   if (current != nullptr) {
-    ReplaceCurrent(p, std::make_unique<CDefileVariable>(static_cast<int32_t>(p.member_flag()), line,
-                                                        NewestAccess(p)));
+    ReplaceCurrent(p, std::make_unique<ParsedDeclaration>(static_cast<int32_t>(p.member_flag()),
+                                                          line, NewestAccess(p)));
   }
 }
 
-void CDeclarationParser::Comma(CPerserBase& p, int32_t line) {
-  CDefileVariable* current = Current(p);
+void DeclarationParser::Comma(CScanner& p, int32_t line) {
+  ParsedDeclaration* current = Current(p);
   if (current == nullptr) return;
   if (current->kind == kUnknown) current->kind = kObject;
   if (p.paren_depth() > 0 || (current->kind != kObject && current->kind != kDeclarator)) {
@@ -885,18 +885,18 @@ void CDeclarationParser::Comma(CPerserBase& p, int32_t line) {
   // The next declaration of a list: "int a, *b;".
   p.set_parser_state(kName);
   if (RelativeDepth(p) == 0) {
-    std::unique_ptr<CDefileVariable> next = current->NextOfList(line);
+    std::unique_ptr<ParsedDeclaration> next = current->NextOfList(line);
     p.FinishCurrentRecord();
     p.SetCurrentRecord(std::move(next));
   } else {
-    std::unique_ptr<CDefileVariable> next = current->NextOfList(line);
+    std::unique_ptr<ParsedDeclaration> next = current->NextOfList(line);
     next->kind = kUnknown;
     ReplaceCurrent(p, std::move(next));
   }
 }
 
-void CDeclarationParser::Equals(CPerserBase& p) {
-  CDefileVariable* current = Current(p);
+void DeclarationParser::Equals(CScanner& p) {
+  ParsedDeclaration* current = Current(p);
   if (current != nullptr && current->kind == kUnknown) current->kind = kObject;
   if (p.parser_state() == kArguments && p.paren_depth() > 0) {
     // A default argument: "int f(int n = 3)".
@@ -913,7 +913,7 @@ void CDeclarationParser::Equals(CPerserBase& p) {
 
 namespace {
 
-bool Collect(CPerserBase& scanner, bool scanned, std::vector<CDefineVariableData>* functions) {
+bool Collect(CScanner& scanner, bool scanned, std::vector<FunctionDatabaseEntry>* functions) {
   if (!scanned) return false;
   CollectFunctions(scanner, functions);
   return true;
@@ -921,25 +921,25 @@ bool Collect(CPerserBase& scanner, bool scanned, std::vector<CDefineVariableData
 
 }  // namespace
 
-bool ParseFunctionsInText(std::string_view text, std::vector<CDefineVariableData>* functions) {
-  CPerserString scanner(text);
-  CDeclarationParser parser;
+bool ParseFunctionsInText(std::string_view text, std::vector<FunctionDatabaseEntry>* functions) {
+  CTextScanner scanner(text);
+  DeclarationParser parser;
   scanner.set_declaration_handler(&parser);
   return Collect(scanner, scanner.ParseTokens(), functions);
 }
 
 bool ParseFunctionsInFile(FileSystem& fs, std::string_view path, ProgressCallback callback,
-                          std::vector<CDefineVariableData>* functions) {
-  CPerserFile scanner;
-  CDeclarationParser parser;
+                          std::vector<FunctionDatabaseEntry>* functions) {
+  CFileScanner scanner;
+  DeclarationParser parser;
   scanner.set_declaration_handler(&parser);
   return Collect(scanner, scanner.ParseFile(fs, path, std::move(callback)), functions);
 }
 
 bool ParseFunctionsInBytes(std::string bytes, std::string_view path, ProgressCallback callback,
-                           std::vector<CDefineVariableData>* functions) {
-  CPerserFile scanner;
-  CDeclarationParser parser;
+                           std::vector<FunctionDatabaseEntry>* functions) {
+  CFileScanner scanner;
+  DeclarationParser parser;
   scanner.set_declaration_handler(&parser);
   return Collect(scanner, scanner.ParseBytes(std::move(bytes), path, std::move(callback)),
                  functions);

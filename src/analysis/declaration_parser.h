@@ -1,6 +1,6 @@
 // The declaration parser: follows the words of the C scanner through
 // declarations, brace levels and parameter lists, and leaves one finished
-// declaration record (define_variable.h) per outer declaration on the
+// declaration record (parsed_declaration.h) per outer declaration on the
 // scanner, from which the function definitions are collected.
 //
 // Like the scanner it is shallow: it knows declarations by their shape, not
@@ -35,23 +35,22 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/define_variable.h"
-#include "analysis/perser_file.h"
+#include "analysis/c_file_scanner.h"
+#include "analysis/parsed_declaration.h"
 
 namespace zelvan {
 
 class FileSystem;
 
-class CDeclarationParser : public DeclarationHandler {
+class DeclarationParser : public DeclarationHandler {
  public:
   // Returns 0, which stops the scan, only when the text ends inside an
   // "enum" or "__regbank" construct being skipped, or right after "#pragma".
-  int HandleDeclarationToken(CPerserBase& parser, const std::string& word,
-                             uint32_t result) override;
+  int HandleDeclarationToken(CScanner& parser, const std::string& word, uint32_t result) override;
   // True at file scope between declarations, at the start of a declaration
   // inside a struct or class body, and anywhere inside a function body
   // (where only the braces count).
-  bool BetweenDeclarations(CPerserBase& parser) override;
+  bool BetweenDeclarations(CScanner& parser) override;
 
  private:
   struct TokenView {
@@ -69,58 +68,58 @@ class CDeclarationParser : public DeclarationHandler {
     TokenView View() const { return {word, kind, line, raw}; }
   };
 
-  int Step(CPerserBase& p, const TokenView& token);
+  int Step(CScanner& p, const TokenView& token);
   // Inside a function body only the braces count.
-  int StepInBody(CPerserBase& p, const TokenView& token);
+  int StepInBody(CScanner& p, const TokenView& token);
   // Reads the next word that is not an empty one ended by a blank or line
   // end; false at the end of the text.
-  bool ReadSignificant(CPerserBase& p, Token* token);
-  int SkipEnum(CPerserBase& p, const TokenView& token);
-  int SkipEnumBody(CPerserBase& p);
-  int SkipExtension(CPerserBase& p, const TokenView& token);
+  bool ReadSignificant(CScanner& p, Token* token);
+  int SkipEnum(CScanner& p, const TokenView& token);
+  int SkipEnumBody(CScanner& p);
+  int SkipExtension(CScanner& p, const TokenView& token);
   // The states that swallow words: 6 skips an initialiser, 8 passes over
   // what stands between a parameter list and a body. True when consumed.
-  bool ConsumedByInitialiser(CPerserBase& p, uint32_t kind);
-  bool ConsumedAfterParameters(CPerserBase& p, const TokenView& token);
+  bool ConsumedByInitialiser(CScanner& p, uint32_t kind);
+  bool ConsumedAfterParameters(CScanner& p, const TokenView& token);
 
   // Reads up to the ")" that closes a "(" just read; true.
-  bool SkipParenthesised(CPerserBase& p);
+  bool SkipParenthesised(CScanner& p);
   // Keeps the words of the current and the previous line at file scope.
-  void NoteLineToken(CPerserBase& p, const TokenView& token);
+  void NoteLineToken(CScanner& p, const TokenView& token);
   // Text the parser could not place ("FOO(a, b)" or "a, b" with no ";", the
   // body of a "#pragma asm" block) must not hide a definition on a later
   // line: at "name(" there, preceded on its line (or alone on the line
   // before) by type words only, the declaration so far is dropped and the
   // line read again. True when it was.
-  bool Resynchronise(CPerserBase& p, const TokenView& token);
+  bool Resynchronise(CScanner& p, const TokenView& token);
 
-  void OpenParen(CPerserBase& p);
-  void CloseParen(CPerserBase& p);
-  void OpenBrace(CPerserBase& p, int32_t line);
-  void CloseBrace(CPerserBase& p);
-  void Semicolon(CPerserBase& p, int32_t line);
-  void Comma(CPerserBase& p, int32_t line);
-  void Equals(CPerserBase& p);
+  void OpenParen(CScanner& p);
+  void CloseParen(CScanner& p);
+  void OpenBrace(CScanner& p, int32_t line);
+  void CloseBrace(CScanner& p);
+  void Semicolon(CScanner& p, int32_t line);
+  void Comma(CScanner& p, int32_t line);
+  void Equals(CScanner& p);
 
-  CDefileVariable* Root(CPerserBase& p) const;
-  int32_t RelativeDepth(CPerserBase& p) const;
+  ParsedDeclaration* Root(CScanner& p) const;
+  int32_t RelativeDepth(CScanner& p) const;
   // The declaration at the current brace level; null when there is none.
-  CDefileVariable* Current(CPerserBase& p) const;
-  void StartRoot(CPerserBase& p, int32_t line);
-  void FinishRoot(CPerserBase& p);
+  ParsedDeclaration* Current(CScanner& p) const;
+  void StartRoot(CScanner& p, int32_t line);
+  void FinishRoot(CScanner& p);
   // Starts a fresh declaration in place of the one at the current level.
-  void ReplaceCurrent(CPerserBase& p, std::unique_ptr<CDefileVariable> next);
-  int32_t NewestAccess(CPerserBase& p) const;
+  void ReplaceCurrent(CScanner& p, std::unique_ptr<ParsedDeclaration> next);
+  int32_t NewestAccess(CScanner& p) const;
   // A constructor or destructor of the class whose body is open: the last
   // type word becomes the name.
-  bool TakeConstructorName(CDefileVariable* record) const;
+  bool TakeConstructorName(ParsedDeclaration* record) const;
   // A definition in the old style with no type: "main() {", "isatty(fd)
   // int fd; {". The one word so far becomes the name.
-  bool TakeImplicitIntName(CPerserBase& p, CDefileVariable* record) const;
+  bool TakeImplicitIntName(CScanner& p, ParsedDeclaration* record) const;
   // "name __P((int a))": a "(" right after the one that opened a parameter
   // list. The word before the list wrapped it; the word before that is the
   // name, and the inner parentheses hold the parameters.
-  void TakeWrappedParameters(CPerserBase& p) const;
+  void TakeWrappedParameters(CScanner& p) const;
 
   std::deque<Token> queue_;
   // The words at file scope of the line being read and of the line before.
@@ -152,10 +151,10 @@ class CDeclarationParser : public DeclarationHandler {
 // declaration parser, then IsFunctionDefinition. False when the scan failed
 // (the file could not be read, or it ended inside a construct being
 // skipped); nothing is appended then.
-bool ParseFunctionsInText(std::string_view text, std::vector<CDefineVariableData>* functions);
+bool ParseFunctionsInText(std::string_view text, std::vector<FunctionDatabaseEntry>* functions);
 bool ParseFunctionsInFile(FileSystem& fs, std::string_view path, ProgressCallback callback,
-                          std::vector<CDefineVariableData>* functions);
+                          std::vector<FunctionDatabaseEntry>* functions);
 bool ParseFunctionsInBytes(std::string bytes, std::string_view path, ProgressCallback callback,
-                           std::vector<CDefineVariableData>* functions);
+                           std::vector<FunctionDatabaseEntry>* functions);
 
 }  // namespace zelvan

@@ -8,17 +8,17 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/perser_string.h"
+#include "analysis/c_text_scanner.h"
 
 namespace zelvan {
 namespace {
 
 // One line per function: "<line> <type>|<display form>".
 std::string Functions(std::string_view text, bool* ok) {
-  std::vector<CDefineVariableData> functions;
+  std::vector<FunctionDatabaseEntry> functions;
   *ok = ParseFunctionsInText(text, &functions);
   std::string out;
-  for (const CDefineVariableData& f : functions)
+  for (const FunctionDatabaseEntry& f : functions)
     out += std::to_string(f.line) + " " + f.type + "|" + f.DisplayForm() + "\n";
   return out;
 }

@@ -78,7 +78,7 @@ class SectionReader {
       std::string_view target;
       int count = 0;
       if (!in_source || !ParseCountLine(line, &target, &count)) continue;
-      CDependencyRecord record;
+      DependencyRecord record;
       if (ReadRecord(target, count, &pos, &record)) {
         sections->back().records.push_back(std::move(record));
       }
@@ -89,7 +89,7 @@ class SectionReader {
  private:
   // The value lines and the stamp line after a count line; `pos` moves past
   // what the record takes. False when the record cannot be kept.
-  bool ReadRecord(std::string_view target, int count, size_t* pos, CDependencyRecord* record) {
+  bool ReadRecord(std::string_view target, int count, size_t* pos, DependencyRecord* record) {
     ids_.clear();
     forms_.clear();
     last_ = -1;
@@ -109,7 +109,7 @@ class SectionReader {
       }
       std::string_view value = line.substr(eq + 1);
       if (Holds(value, '\r')) writable = false;
-      char form = CDependencyRecord::kNoForm;
+      char form = DependencyRecord::kNoForm;
       // A form byte of 0 could not be told from no form: such a value is
       // kept whole as the path, which writes back the same bytes.
       if (value.size() >= 2 && value[1] == '|' && value[0] != '\0') {
@@ -215,7 +215,7 @@ std::vector<DependencySection> ReadDependencyFile(std::string_view text, TextTab
   for (size_t id = 0; id < global.size(); ++id)
     global[id] = paths.Add(second_paths.Text(static_cast<int32_t>(id)));
   for (DependencySection& section : second) {
-    for (CDependencyRecord& record : section.records) {
+    for (DependencyRecord& record : section.records) {
       std::vector<DependencyPathId> ids(record.path_ids().begin(), record.path_ids().end());
       for (DependencyPathId& id : ids)
         id = global[static_cast<size_t>(id)];
@@ -282,7 +282,7 @@ class DependencyFileWriter::Impl {
  public:
   explicit Impl(const std::vector<DependencySectionView>& sections) : sections_(sections) {
     for (const DependencySectionView& section : sections) {
-      for (const CDependencyRecord& record : *section.records) {
+      for (const DependencyRecord& record : *section.records) {
         if (table_ == nullptr) table_ = record.path_table();
       }
     }
@@ -305,7 +305,7 @@ class DependencyFileWriter::Impl {
       if (section.source.find('\n') != std::string_view::npos) continue;
       size_t size = section.source.size() + 4;
       for (size_t r = 0; r < section.records->size(); ++r) {
-        const CDependencyRecord& record = (*section.records)[r];
+        const DependencyRecord& record = (*section.records)[r];
         writable_[first_record_[s] + r] = IsWritable(record);
         if (!writable_[first_record_[s] + r]) continue;
         size_t target = record.target().size();
@@ -314,7 +314,7 @@ class DependencyFileWriter::Impl {
         size_t digits = 0;
         for (size_t i = 0; i < record.size(); ++i) {
           size += record.path(i).size();
-          if (record.form(i) != CDependencyRecord::kNoForm) size += 2;
+          if (record.form(i) != DependencyRecord::kNoForm) size += 2;
         }
         for (size_t limit = 10, low = 0; low < record.size(); low = limit, limit *= 10)
           digits += (std::min(limit, record.size()) - low) * DecimalDigits(low);
@@ -336,7 +336,7 @@ class DependencyFileWriter::Impl {
     std::vector<std::string_view> texts;
     size_t size = header + 8;
     uint32_t section_count = 0;
-    auto number_of = [&](const CDependencyRecord& record, size_t i) -> int32_t& {
+    auto number_of = [&](const DependencyRecord& record, size_t i) -> int32_t& {
       if (record.path_table() == table_) return numbers[static_cast<size_t>(record.path_id(i))];
       size_t other = static_cast<size_t>(others.Add(record.path(i)));
       if (other == other_numbers.size()) other_numbers.push_back(-1);
@@ -349,7 +349,7 @@ class DependencyFileWriter::Impl {
       size += 8 + section.source.size();
       for (size_t r = 0; r < section.records->size(); ++r) {
         if (!writable_[first_record_[s] + r]) continue;
-        const CDependencyRecord& record = (*section.records)[r];
+        const DependencyRecord& record = (*section.records)[r];
         size += 12 + record.target().size() + record.stamp().size() + 5 * record.size();
         for (size_t i = 0; i < record.size(); ++i) {
           int32_t& number = number_of(record, i);
@@ -376,7 +376,7 @@ class DependencyFileWriter::Impl {
       p = Put32(p, count);
       for (size_t r = 0; r < section.records->size(); ++r) {
         if (!writable_[first_record_[s] + r]) continue;
-        const CDependencyRecord& record = (*section.records)[r];
+        const DependencyRecord& record = (*section.records)[r];
         p = PutText(p, record.target());
         p = PutText(p, record.stamp());
         p = Put32(p, static_cast<uint32_t>(record.size()));
@@ -408,7 +408,7 @@ class DependencyFileWriter::Impl {
   }
 
   // The lines of sections [begin, end) at their places in `out`: the
-  // profile lines of CCountedList::WriteList for each record.
+  // profile lines of CountedList::WriteList for each record.
   // `out` holds the text from offset `base` on.
   void Format(size_t begin, size_t end, char* out, size_t base = 0) const {
     std::string key;
@@ -423,7 +423,7 @@ class DependencyFileWriter::Impl {
       p = Put(p, "]\r\n");
       for (size_t r = 0; r < section.records->size(); ++r) {
         if (!writable_[first_record_[s] + r]) continue;
-        const CDependencyRecord& record = (*section.records)[r];
+        const DependencyRecord& record = (*section.records)[r];
         std::string_view target = record.target();
         p = Put(p, target);
         *p++ = '=';
@@ -438,7 +438,7 @@ class DependencyFileWriter::Impl {
           p = Put(p, key);
           *p++ = '=';
           char form = record.form(i);
-          if (form != CDependencyRecord::kNoForm) {
+          if (form != DependencyRecord::kNoForm) {
             *p++ = form;
             *p++ = '|';
           }
@@ -454,7 +454,7 @@ class DependencyFileWriter::Impl {
   }
 
  private:
-  bool IsWritable(const CDependencyRecord& record) const {
+  bool IsWritable(const DependencyRecord& record) const {
     const std::string& target = record.target();
     if (target.empty() || Holds(target, '=') || HasLineBreak(target) || Holds(target, '\0') ||
         HasLineBreak(record.stamp())) {
@@ -466,7 +466,7 @@ class DependencyFileWriter::Impl {
       uint8_t flags =
           known ? flags_[static_cast<size_t>(record.path_id(i))] : PathFlags(record.path(i));
       if ((flags & kBreaks) != 0 || form == '\r' || form == '\n') return false;
-      if (form == CDependencyRecord::kNoForm && (flags & kLooksFormed) != 0) return false;
+      if (form == DependencyRecord::kNoForm && (flags & kLooksFormed) != 0) return false;
     }
     return true;
   }
@@ -492,14 +492,14 @@ size_t DependencyFileWriter::Measure(int threads) {
   const std::vector<DependencySectionView>& sections = writer.sections();
   size_t dependencies = 0;
   for (const DependencySectionView& section : sections) {
-    for (const CDependencyRecord& record : *section.records)
+    for (const DependencyRecord& record : *section.records)
       dependencies += record.size() + 2;
   }
   size_t half = sections.size();
   if (threads > 1 && dependencies * 32 >= kParallelBytes) {
     size_t seen = 0;
     for (half = 0; half < sections.size() && seen < dependencies / 2; ++half) {
-      for (const CDependencyRecord& record : *sections[half].records)
+      for (const DependencyRecord& record : *sections[half].records)
         seen += record.size() + 2;
     }
   }
@@ -677,7 +677,7 @@ bool ReadDependencyIndex(std::string_view index, const FileStatus& text, TextTab
       return false;
     }
     for (uint32_t r = 0; r < record_count && in.ok(); ++r) {
-      CDependencyRecord& record = section.records.emplace_back(std::string(in.Text()));
+      DependencyRecord& record = section.records.emplace_back(std::string(in.Text()));
       record.set_stamp(std::string(in.Text()));
       uint32_t count = in.Number<uint32_t>();
       if (count > in.left() / 5) {
@@ -713,16 +713,16 @@ std::string WriteDependencyFile(const std::vector<DependencySection>& sections) 
 
 std::vector<std::string> DistributeDependencySections(
     std::vector<DependencySection> sections,
-    const std::function<std::vector<CDependencyRecord>*(std::string_view)>& find_source) {
+    const std::function<std::vector<DependencyRecord>*(std::string_view)>& find_source) {
   std::vector<std::string> unknown;
   for (DependencySection& section : sections) {
-    std::vector<CDependencyRecord>* records = find_source(ToLowerAscii(section.source));
+    std::vector<DependencyRecord>* records = find_source(ToLowerAscii(section.source));
     if (records == nullptr) {
       unknown.push_back(std::move(section.source));
       continue;
     }
-    for (CDependencyRecord& record : section.records) {
-      CDependencyRecord* existing = FindDependencyRecord(*records, record.target());
+    for (DependencyRecord& record : section.records) {
+      DependencyRecord* existing = FindDependencyRecord(*records, record.target());
       if (existing != nullptr) {
         *existing = std::move(record);
       } else {

@@ -60,7 +60,7 @@ namespace zelvan {
 
 struct DependencySection {
   std::string source;  // relative path, as written
-  std::vector<CDependencyRecord> records;
+  std::vector<DependencyRecord> records;
 
   bool operator==(const DependencySection&) const = default;
 };
@@ -69,7 +69,7 @@ struct DependencySection {
 // source files), not copied.
 struct DependencySectionView {
   std::string_view source;
-  const std::vector<CDependencyRecord>* records;
+  const std::vector<DependencyRecord>* records;
 };
 
 // The text of a file, in one block that is not cleared before it is filled.
@@ -139,6 +139,6 @@ bool ReadDependencyIndex(std::string_view index, const FileStatus& text, TextTab
 // the sections without source, as written, in file order.
 std::vector<std::string> DistributeDependencySections(
     std::vector<DependencySection> sections,
-    const std::function<std::vector<CDependencyRecord>*(std::string_view)>& find_source);
+    const std::function<std::vector<DependencyRecord>*(std::string_view)>& find_source);
 
 }  // namespace zelvan

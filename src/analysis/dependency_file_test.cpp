@@ -19,10 +19,10 @@ TextTable& Paths() {
   return paths;
 }
 
-CDependencyRecord Record(const std::string& target, const std::string& stamp,
-                         const std::vector<std::string>& paths,
-                         const std::vector<std::string>& forms) {
-  CDependencyRecord record(target);
+DependencyRecord Record(const std::string& target, const std::string& stamp,
+                        const std::vector<std::string>& paths,
+                        const std::vector<std::string>& forms) {
+  DependencyRecord record(target);
   record.set_stamp(stamp);
   record.SetDependencies(Paths(), paths, forms);
   return record;
@@ -33,11 +33,11 @@ std::string Show(const std::vector<DependencySection>& sections) {
   std::string out;
   for (const DependencySection& section : sections) {
     out += "[" + section.source + "]\n";
-    for (const CDependencyRecord& record : section.records) {
+    for (const DependencyRecord& record : section.records) {
       out += "  " + record.target() + " @" + record.stamp() + ":";
       for (size_t i = 0; i < record.size(); ++i) {
         out += " ";
-        if (record.form(i) != CDependencyRecord::kNoForm) out += record.form(i);
+        if (record.form(i) != DependencyRecord::kNoForm) out += record.form(i);
         out += "|" + std::string(record.path(i));
       }
       out += "\n";
@@ -202,7 +202,7 @@ TEST(DependencyFileTest, TwoThreadsReadAndWriteAsOneDoes) {
 }
 
 TEST(DependencyFileTest, SectionsGoToTheSourcesTheProjectHolds) {
-  std::map<std::string, std::vector<CDependencyRecord>> sources;
+  std::map<std::string, std::vector<DependencyRecord>> sources;
   sources["src\\main.c"] = {Record("DEBUG", "old", {"old.h"}, {"1"}), Record("Test", "t", {}, {})};
   sources["src\\util.c"] = {};
   std::vector<std::string> asked;
@@ -210,7 +210,7 @@ TEST(DependencyFileTest, SectionsGoToTheSourcesTheProjectHolds) {
       ReadDependencyFile("[SRC\\Main.c]\r\nDebug=1\r\nDebug0=1|new.h\r\nDebugstamp=new\r\n"
                          "Release=0\r\n[gone.c]\r\nDebug=0\r\n[src\\util.c]\r\n[Old\\Gone.c]\r\n",
                          Paths()),
-      [&](std::string_view name) -> std::vector<CDependencyRecord>* {
+      [&](std::string_view name) -> std::vector<DependencyRecord>* {
         asked.emplace_back(name);
         auto it = sources.find(std::string(name));
         return it == sources.end() ? nullptr : &it->second;
@@ -220,8 +220,8 @@ TEST(DependencyFileTest, SectionsGoToTheSourcesTheProjectHolds) {
   EXPECT_EQ(unknown, (std::vector<std::string>{"gone.c", "Old\\Gone.c"}));
   EXPECT_EQ(
       sources["src\\main.c"],
-      (std::vector<CDependencyRecord>{Record("Debug", "new", {"new.h"}, {"1"}),
-                                      Record("Test", "t", {}, {}), Record("Release", "", {}, {})}));
+      (std::vector<DependencyRecord>{Record("Debug", "new", {"new.h"}, {"1"}),
+                                     Record("Test", "t", {}, {}), Record("Release", "", {}, {})}));
   EXPECT_TRUE(sources["src\\util.c"].empty());
 }
 

@@ -142,9 +142,9 @@ void ModificationTimeCache::Clear() {
   stat_calls_ = 0;
 }
 
-bool IsDependencyStale(const std::vector<CDependencyRecord>& records, std::string_view target,
+bool IsDependencyStale(const std::vector<DependencyRecord>& records, std::string_view target,
                        std::string_view source_path, ModificationTimeCache& times) {
-  const CDependencyRecord* record = FindDependencyRecord(records, target);
+  const DependencyRecord* record = FindDependencyRecord(records, target);
   if (record == nullptr) return true;
   int64_t stamp = StampNumber(record->stamp());
   if (stamp < 0) {

@@ -90,7 +90,7 @@ class ModificationTimeCache {
 // The staleness test of `source_path` (as the source is named, full or
 // relative to the cache's base directory) for `target`. `records` are all
 // records of the source.
-bool IsDependencyStale(const std::vector<CDependencyRecord>& records, std::string_view target,
+bool IsDependencyStale(const std::vector<DependencyRecord>& records, std::string_view target,
                        std::string_view source_path, ModificationTimeCache& times);
 
 }  // namespace zelvan

@@ -32,17 +32,17 @@ class DependencyStalenessTest : public ::testing::Test {
     ASSERT_TRUE(fs_.AddFile(path, "x"));
     ASSERT_TRUE(fs_.SetModificationTime(path, (kBase + offset) * kSecond));
   }
-  static std::vector<CDependencyRecord> Records(const std::string& target, int64_t stamp,
-                                                std::vector<std::string> paths) {
-    CDependencyRecord record(target);
+  static std::vector<DependencyRecord> Records(const std::string& target, int64_t stamp,
+                                               std::vector<std::string> paths) {
+    DependencyRecord record(target);
     record.set_stamp(StampAt(stamp));
     std::vector<std::string> forms(paths.size(), "1");
     record.SetDependencies(Paths(), paths, forms);
     return {record};
   }
 
-  static std::vector<CDependencyRecord> WithStamp(std::vector<CDependencyRecord> records,
-                                                  const std::string& stamp) {
+  static std::vector<DependencyRecord> WithStamp(std::vector<DependencyRecord> records,
+                                                 const std::string& stamp) {
     records[0].set_stamp(stamp);
     return records;
   }
@@ -57,7 +57,7 @@ TEST_F(DependencyStalenessTest, StaleWhenAnythingIsAsNewAsTheStamp) {
   AddFile("C:\\sys\\s.h", 5);
   const struct {
     const char* name;
-    std::vector<CDependencyRecord> records;
+    std::vector<DependencyRecord> records;
     const char* target;
     const char* source;
     bool stale;
@@ -105,7 +105,7 @@ TEST_F(DependencyStalenessTest, EachFileIsAskedOncePerRefreshAndEveryChangeIsSee
   AddFile("C:\\p\\x.h", 2);
   AddFile("C:\\p\\y.h", 3);
   AddFile("C:\\q\\x.h", 50);
-  std::vector<CDependencyRecord> records = Records("Debug", 10, {"x.h", "y.h", "gone.h"});
+  std::vector<DependencyRecord> records = Records("Debug", 10, {"x.h", "y.h", "gone.h"});
   records.push_back(Records("Release", 10, {"x.h", "y.h"})[0]);
   ModificationTimeCache times(fs_);
   times.SetBaseDirectory("C:\\p\\");

@@ -8,13 +8,13 @@
 #include "analysis/dependency_progress.h"
 #include "model/ide_services.h"
 #include "model/message_texts.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
 #include "model/path_functions.h"
-#include "model/prj_svc_pro_file.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/service_settings.h"
+#include "model/source_file.h"
 #include "model/status_codes.h"
 #include "model/substitute_macros.h"
+#include "model/workspace.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "platform/registry.h"
@@ -22,10 +22,10 @@
 #include "platform/ui_hooks.h"
 #include "platform/win_path.h"
 #include "storage/time_stamp.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/lang_tools.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/installation.h"
+#include "toolchain/language_table.h"
 #include "toolchain/option_text.h"
-#include "toolchain/qk_util.h"
 
 namespace zelvan {
 
@@ -37,12 +37,12 @@ void RemoveOneTrailingBackslash(std::string* text) {
 
 // Whether `record` already lists `ids` of `table` with `forms` (padded and
 // cut to the ids as SetDependencies does), without copying the record.
-bool ListsSameDependencies(const CDependencyRecord& record, const TextTable& table,
+bool ListsSameDependencies(const DependencyRecord& record, const TextTable& table,
                            const std::vector<DependencyPathId>& ids, std::string_view forms) {
   if (record.size() != ids.size()) return false;
   const bool same_table = record.path_table() == &table;
   for (size_t i = 0; i < ids.size(); ++i) {
-    char form = i < forms.size() ? forms[i] : CDependencyRecord::kNoForm;
+    char form = i < forms.size() ? forms[i] : DependencyRecord::kNoForm;
     if (record.form(i) != form) return false;
     if (same_table && record.path_id(i) == ids[i]) continue;
     if (record.path(i) != table.Text(ids[i])) return false;
@@ -54,8 +54,7 @@ bool ListsSameDependencies(const CDependencyRecord& record, const TextTable& tab
 
 // --- Make variables.
 
-TargetMacros MakeTargetMacros(COneProjectData& project, std::string_view target,
-                              const CCPUTools& cpus) {
+TargetMacros MakeTargetMacros(Project& project, std::string_view target, const CpuTable& cpus) {
   static const char* const kKeys[] = {"DefaultTEMP", "DefaultOUTPUT", "DefaultWORK", "TEMP",
                                       "OUTPUT",      "WORK",          "TARGET",      "TARGET_NAME"};
   TargetMacros macros;
@@ -106,7 +105,7 @@ std::string ExpandTargetMacros(std::string_view text, const TargetMacros& macros
 
 class DependencyUpdater::WorkspaceOutput final : public DependencyOutput, public UiHooks {
  public:
-  void Attach(CProjectData& workspace) {
+  void Attach(Workspace& workspace) {
     ide_ = &workspace.ide();
     ui_ = workspace.platform().ui;
   }
@@ -129,22 +128,22 @@ class DependencyUpdater::WorkspaceOutput final : public DependencyOutput, public
   UiHooks* ui_ = nullptr;
 };
 
-DependencyUpdater::DependencyUpdater(const CCPUTools& cpus)
+DependencyUpdater::DependencyUpdater(const CpuTable& cpus)
     : cpus_(cpus), output_(std::make_unique<WorkspaceOutput>()) {
   SetThreads(static_cast<int>(std::thread::hardware_concurrency()));
 }
 
 DependencyUpdater::~DependencyUpdater() = default;
 
-std::string DependencyUpdater::Key(const COneProjectData& project) {
+std::string DependencyUpdater::Key(const Project& project) {
   return project.WorkingCopyPath();
 }
 
-bool DependencyUpdater::IsLoaded(const COneProjectData& project) const {
+bool DependencyUpdater::IsLoaded(const Project& project) const {
   return loaded_.count(Key(project)) != 0;
 }
 
-void DependencyUpdater::Attach(CProjectData& workspace) {
+void DependencyUpdater::Attach(Workspace& workspace) {
   output_->Attach(workspace);
   FileSystem* fs = workspace.platform().fs;
   if (fs_ != fs) {
@@ -154,7 +153,7 @@ void DependencyUpdater::Attach(CProjectData& workspace) {
     worker_fs_.reset();
     scanner_.reset();
     locked_fs_ = std::make_unique<LockedFileSystem>(*fs);
-    scanner_ = std::make_unique<CIncludeScanner>(*locked_fs_, *output_, *output_);
+    scanner_ = std::make_unique<IncludeScanner>(*locked_fs_, *output_, *output_);
     times_ = std::make_unique<ModificationTimeCache>(*fs);
   }
   paths_ = &workspace.dependency_paths();
@@ -162,7 +161,7 @@ void DependencyUpdater::Attach(CProjectData& workspace) {
 
 // --- Refreshes.
 
-void DependencyUpdater::BeginRefresh(CProjectData& workspace) {
+void DependencyUpdater::BeginRefresh(Workspace& workspace) {
   Attach(workspace);
   update_dependency_file_ = workspace.settings().ReadUpdateDependencyFile() != 0;
   scanner_->BeginRefresh(update_dependency_file_);
@@ -176,7 +175,7 @@ void DependencyUpdater::BeginRefresh(CProjectData& workspace) {
   project_directory_.clear();
 }
 
-void DependencyUpdater::BeginProject(COneProjectData& project) {
+void DependencyUpdater::BeginProject(Project& project) {
   project_directory_ = AppendLastSlash(project.ProjectDirectory());
   times_->SetBaseDirectory(project_directory_);
   cpu_include_dirs_.clear();
@@ -190,14 +189,14 @@ void DependencyUpdater::BeginProject(COneProjectData& project) {
   title_ = project.OutputName();
 }
 
-void DependencyUpdater::SetUpScanner(CIncludeScanner& scanner) const {
+void DependencyUpdater::SetUpScanner(IncludeScanner& scanner) const {
   scanner.SetBaseDirectory(project_directory_);
   scanner.set_include_style(include_style_);
   scanner.SetToolchainIncludeDirectory(cpu_include_dirs_.empty() ? std::string()
                                                                  : cpu_include_dirs_.front());
 }
 
-bool DependencyUpdater::StopRequested(CProjectData& workspace) {
+bool DependencyUpdater::StopRequested(Workspace& workspace) {
   auto now = std::chrono::steady_clock::now();
   if (last_stop_check_ != std::chrono::steady_clock::time_point{} &&
       now - last_stop_check_ < stop_check_interval_) {
@@ -207,20 +206,20 @@ bool DependencyUpdater::StopRequested(CProjectData& workspace) {
   return workspace.IsStopRequested();
 }
 
-bool DependencyUpdater::UpdateDependencies(CProjectData& workspace, DependencyMode mode,
+bool DependencyUpdater::UpdateDependencies(Workspace& workspace, DependencyMode mode,
                                            DependencyProgress* progress, bool* cancelled) {
   workspace.ClearStatus();
   if (!workspace.IsOpen()) {
     workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return false;
   }
-  std::vector<COneProjectData*> projects;
+  std::vector<Project*> projects;
   for (const auto& project : workspace.Projects())
     projects.push_back(project.get());
   return Run(workspace, projects, mode, progress, cancelled);
 }
 
-bool DependencyUpdater::UpdateDependencies(CProjectData& workspace,
+bool DependencyUpdater::UpdateDependencies(Workspace& workspace,
                                            const std::vector<std::string>& names,
                                            DependencyMode mode, DependencyProgress* progress,
                                            bool* cancelled) {
@@ -229,9 +228,9 @@ bool DependencyUpdater::UpdateDependencies(CProjectData& workspace,
     workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return false;
   }
-  std::vector<COneProjectData*> projects;
+  std::vector<Project*> projects;
   for (const std::string& name : names) {
-    COneProjectData* project = workspace.FindProject(name);
+    Project* project = workspace.FindProject(name);
     if (project == nullptr) {
       std::string file;
       if (workspace.ResolveProjectFile(name, &file)) project = workspace.FindProjectByFile(file);
@@ -248,7 +247,7 @@ bool DependencyUpdater::UpdateDependencies(CProjectData& workspace,
   return Run(workspace, projects, mode, progress, cancelled);
 }
 
-bool DependencyUpdater::Run(CProjectData& workspace, const std::vector<COneProjectData*>& projects,
+bool DependencyUpdater::Run(Workspace& workspace, const std::vector<Project*>& projects,
                             DependencyMode mode, DependencyProgress* progress, bool* cancelled) {
   if (cancelled != nullptr) *cancelled = false;
   if (progress == nullptr) progress = default_progress_;
@@ -264,13 +263,13 @@ bool DependencyUpdater::Run(CProjectData& workspace, const std::vector<COneProje
   BeginRefresh(workspace);
 
   uint64_t total = 0;
-  for (COneProjectData* project : projects) {
+  for (Project* project : projects) {
     total += static_cast<uint64_t>(project->Targets().size()) * project->SourceFiles().size();
   }
   if (progress != nullptr) progress->SetTotal(total);
   bool stopped = false;
   in_refresh_ = true;
-  for (COneProjectData* project : projects) {
+  for (Project* project : projects) {
     // A project added after the workspace opened has its file read now.
     LoadDependencyFile(workspace, *project, true);
     if (progress != nullptr) progress->SetProject(project->OutputName());
@@ -298,7 +297,7 @@ bool DependencyUpdater::Run(CProjectData& workspace, const std::vector<COneProje
   return true;
 }
 
-bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneProjectData& project,
+bool DependencyUpdater::UpdateProjectDependencies(Workspace& workspace, Project& project,
                                                   DependencyMode mode,
                                                   DependencyProgress* progress) {
   if (!in_refresh_) BeginRefresh(workspace);
@@ -308,7 +307,7 @@ bool DependencyUpdater::UpdateProjectDependencies(CProjectData& workspace, COneP
   // them. Staleness and search lists are worked out first: while the
   // worker scans, only the scanners call the file system.
   struct Step {
-    COneSourceFile* file;
+    SourceFile* file;
     const std::string* target;
     bool scan;
   };
@@ -390,8 +389,8 @@ DependencyPathId DependencyUpdater::StoredPath(StoredSlots& slots, int ref, std:
   return slot;
 }
 
-DependencyScanJob DependencyUpdater::MakeJob(CProjectData& workspace, COneProjectData& project,
-                                             COneSourceFile& file, std::string_view target) {
+DependencyScanJob DependencyUpdater::MakeJob(Workspace& workspace, Project& project,
+                                             SourceFile& file, std::string_view target) {
   DependencyScanJob job;
   std::string options;
   file.GetCompileOptions(target, &options);
@@ -414,8 +413,8 @@ DependencyScanJob DependencyUpdater::MakeJob(CProjectData& workspace, COneProjec
   return job;
 }
 
-void DependencyUpdater::ComputeFile(COneProjectData& project, COneSourceFile& file,
-                                    std::string_view target, DependencyScanJob job) {
+void DependencyUpdater::ComputeFile(Project& project, SourceFile& file, std::string_view target,
+                                    DependencyScanJob job) {
   scanner_->ScanIncludeRefs(job.source, job.scan_kind, std::move(job.search), ScanOptions(), &refs_,
                             &forms_);
   std::vector<DependencyPathId> ids(refs_.size());
@@ -434,14 +433,14 @@ void DependencyUpdater::StartWorker(std::vector<DependencyScanJob> jobs, bool ke
     worker_refresh_due_ = false;
   }
   worker_->Stop();
-  CIncludeScanner& scanner = worker_->scanner();
+  IncludeScanner& scanner = worker_->scanner();
   SetUpScanner(scanner);
   scanner.set_keep_runs(keep_runs);
   worker_stored_.Clear();
   worker_->Start(std::move(jobs), ScanOptions());
 }
 
-bool DependencyUpdater::StoreWorkerResult(COneProjectData& project, COneSourceFile& file,
+bool DependencyUpdater::StoreWorkerResult(Project& project, SourceFile& file,
                                           std::string_view target, size_t index) {
   const ScanWorker::Result* result = worker_->Take(index);
   if (result == nullptr) return false;
@@ -457,10 +456,9 @@ bool DependencyUpdater::StoreWorkerResult(COneProjectData& project, COneSourceFi
   return true;
 }
 
-void DependencyUpdater::StoreRecord(COneProjectData& project, COneSourceFile& file,
-                                    std::string_view target, std::vector<DependencyPathId> ids,
-                                    const std::string& forms) {
-  CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
+void DependencyUpdater::StoreRecord(Project& project, SourceFile& file, std::string_view target,
+                                    std::vector<DependencyPathId> ids, const std::string& forms) {
+  DependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
   if (record != nullptr) {
     // A scan that finds what is stored changes the file only when the new
     // stamp makes the record current. Within the second a source was
@@ -484,8 +482,7 @@ void DependencyUpdater::StoreRecord(COneProjectData& project, COneSourceFile& fi
   MarkChanged(project);
 }
 
-void DependencyUpdater::ComputeAddedFile(CProjectData& workspace, COneProjectData& project,
-                                         COneSourceFile& file) {
+void DependencyUpdater::ComputeAddedFile(Workspace& workspace, Project& project, SourceFile& file) {
   std::string target = workspace.CurrentTarget();
   if (!project.HasTarget(target)) target = project.CurrentTarget();
   if (!project.HasTarget(target)) return;
@@ -497,8 +494,7 @@ void DependencyUpdater::ComputeAddedFile(CProjectData& workspace, COneProjectDat
 
 // --- The dependency file.
 
-void DependencyUpdater::LoadDependencyFile(CProjectData& workspace, COneProjectData& project,
-                                           bool warn) {
+void DependencyUpdater::LoadDependencyFile(Workspace& workspace, Project& project, bool warn) {
   if (!loaded_.insert(Key(project)).second) return;
   Attach(workspace);
   // A missing or unreadable file leaves every source stale: a refresh
@@ -525,7 +521,7 @@ void DependencyUpdater::LoadDependencyFile(CProjectData& workspace, COneProjectD
   std::string().swap(bytes);
   std::vector<std::string> orphans =
       DistributeDependencySections(std::move(sections), [&project](std::string_view lower_path) {
-        COneSourceFile* file = project.FindSourceFileByRelativePath(lower_path);
+        SourceFile* file = project.FindSourceFileByRelativePath(lower_path);
         return file != nullptr ? &file->TargetEntries() : nullptr;
       });
   if (orphans.empty()) return;
@@ -547,7 +543,7 @@ void DependencyUpdater::LoadDependencyFile(CProjectData& workspace, COneProjectD
                               kMbOk | kMbIconWarning, kMsgStaleDependencies);
 }
 
-bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProjectData& project) {
+bool DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& project) {
   if (read_only_) return true;
   Attach(workspace);
   std::vector<DependencySectionView> sections;
@@ -596,7 +592,7 @@ bool DependencyUpdater::WriteDependencyFile(CProjectData& workspace, COneProject
   return true;
 }
 
-std::string DependencyUpdater::IndexPath(const COneProjectData& project) {
+std::string DependencyUpdater::IndexPath(const Project& project) {
   std::string path = project.DependencyFilePath();
   size_t dot = path.rfind('.');
   size_t separator = FindLastSeparator(path);
@@ -606,7 +602,7 @@ std::string DependencyUpdater::IndexPath(const COneProjectData& project) {
   return path + ".kdx";
 }
 
-void DependencyUpdater::WriteIndex(const COneProjectData& project,
+void DependencyUpdater::WriteIndex(const Project& project,
                                    const std::vector<DependencySectionView>& sections,
                                    const FileStatus& text) {
   WriteFileAtomic(*fs_, IndexPath(project), FormatDependencyIndex(sections, text), nullptr,
@@ -615,7 +611,7 @@ void DependencyUpdater::WriteIndex(const COneProjectData& project,
 
 // --- Hooks.
 
-void DependencyUpdater::WorkspaceOpened(CProjectData& workspace) {
+void DependencyUpdater::WorkspaceOpened(Workspace& workspace) {
   for (const auto& project : workspace.Projects())
     LoadDependencyFile(workspace, *project, true);
   if (refresh_on_open_) {
@@ -623,7 +619,7 @@ void DependencyUpdater::WorkspaceOpened(CProjectData& workspace) {
   }
 }
 
-bool DependencyUpdater::ProjectSaving(CProjectData& workspace, COneProjectData& project) {
+bool DependencyUpdater::ProjectSaving(Workspace& workspace, Project& project) {
   return changed_.count(Key(project)) == 0 || WriteDependencyFile(workspace, project);
 }
 
@@ -635,13 +631,13 @@ bool DependencyUpdater::TreeViewSystemInclude(const Platform& platform) {
 }
 
 std::map<std::string, std::string> DependencyUpdater::CollectProjectDependencies(
-    const COneProjectData& project, std::string_view target, bool system_includes) {
+    const Project& project, std::string_view target, bool system_includes) {
   std::map<std::string, std::string> collected;
   for (const auto& file : project.SourceFiles()) {
-    const CDependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
+    const DependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
     if (record == nullptr) continue;
     for (size_t i = 0; i < record->size(); ++i) {
-      if (!system_includes && record->form(i) == CDependencyRecord::kAngle) continue;
+      if (!system_includes && record->form(i) == DependencyRecord::kAngle) continue;
       collected.emplace(ToLowerAscii(record->path(i)), record->path(i));
     }
   }

@@ -8,7 +8,7 @@
 // when it has them, else the project's), then the include directories of
 // the project's CPU (its INC list, then the secondary and the main home
 // with "\include"). Each entry is expanded with the target's make variables
-// (see TargetMacros). The source is scanned (CIncludeScanner) and its record
+// (see TargetMacros). The source is scanned (IncludeScanner) and its record
 // for the target replaced: found files relative to the project directory,
 // guessed paths of unresolved includes as they were guessed, the forms, and
 // the current time as stamp.
@@ -64,10 +64,10 @@
 
 namespace zelvan {
 
-class CCPUTools;
-class COneProjectData;
-class COneSourceFile;
-class CProjectData;
+class CpuTable;
+class Project;
+class SourceFile;
+class Workspace;
 class DependencyProgress;
 class FileSystem;
 struct Platform;
@@ -88,8 +88,7 @@ struct TargetMacros {
   std::vector<std::string> names;
   std::vector<std::string> values;
 };
-TargetMacros MakeTargetMacros(COneProjectData& project, std::string_view target,
-                              const CCPUTools& cpus);
+TargetMacros MakeTargetMacros(Project& project, std::string_view target, const CpuTable& cpus);
 // Every "$(NAME)" of a known name replaced by its value.
 std::string ExpandTargetMacros(std::string_view text, const TargetMacros& macros);
 
@@ -97,7 +96,7 @@ class DependencyUpdater {
  public:
   // `cpus` must outlive the updater. Lines go to the IDE services of the
   // workspace each operation is given, texts come from its string resources.
-  explicit DependencyUpdater(const CCPUTools& cpus);
+  explicit DependencyUpdater(const CpuTable& cpus);
   ~DependencyUpdater();
   DependencyUpdater(const DependencyUpdater&) = delete;
   DependencyUpdater& operator=(const DependencyUpdater&) = delete;
@@ -120,37 +119,38 @@ class DependencyUpdater {
 
   // The whole workspace; `cancelled` (when given) tells whether it was
   // stopped. False only without an open workspace (status set).
-  bool UpdateDependencies(CProjectData& workspace, DependencyMode mode,
-                          DependencyProgress* progress, bool* cancelled);
+  bool UpdateDependencies(Workspace& workspace, DependencyMode mode, DependencyProgress* progress,
+                          bool* cancelled);
   // The projects named in `names` (output name or project file base name).
   // A name that is no project of the workspace fails the call before
   // anything is scanned (kStatusProjectNotFound).
-  bool UpdateDependencies(CProjectData& workspace, const std::vector<std::string>& names,
+  bool UpdateDependencies(Workspace& workspace, const std::vector<std::string>& names,
                           DependencyMode mode, DependencyProgress* progress, bool* cancelled);
   // One project; outside a refresh that UpdateDependencies began, files
   // are looked at anew first. False when stopped.
-  bool UpdateProjectDependencies(CProjectData& workspace, COneProjectData& project,
-                                 DependencyMode mode, DependencyProgress* progress);
+  bool UpdateProjectDependencies(Workspace& workspace, Project& project, DependencyMode mode,
+                                 DependencyProgress* progress);
 
   // Reads the project's dependency file into its sources' records (once
   // per opened project). Sections of sources the project no longer holds
   // are dropped; with `warn` they are named in message box 5069. A missing
   // file is no error (every source is then stale).
-  void LoadDependencyFile(CProjectData& workspace, COneProjectData& project, bool warn);
+  void LoadDependencyFile(Workspace& workspace, Project& project, bool warn);
   // Writes the project's dependency file from its sources' records. False,
   // with the workspace's status set (kStatusDependencyFile), when it cannot
   // be written; the file is then as it was.
-  bool WriteDependencyFile(CProjectData& workspace, COneProjectData& project);
+  bool WriteDependencyFile(Workspace& workspace, Project& project);
 
   // The per-file step for one file outside a refresh (a file just added):
   // the workspace's current target, else the project's.
-  void ComputeAddedFile(CProjectData& workspace, COneProjectData& project, COneSourceFile& file);
+  void ComputeAddedFile(Workspace& workspace, Project& project, SourceFile& file);
 
   // Every dependency of the project's records for `target`, once, keyed by
   // its lower-case path (the value: the path as stored). Angle-bracket
   // includes only with `system_includes` (the setting TreeViewSystemInclude).
-  static std::map<std::string, std::string> CollectProjectDependencies(
-      const COneProjectData& project, std::string_view target, bool system_includes);
+  static std::map<std::string, std::string> CollectProjectDependencies(const Project& project,
+                                                                       std::string_view target,
+                                                                       bool system_includes);
   // The service setting "TreeViewSystemInclude" (a registry value beside
   // BuildMake; missing: 0): whether the tree shows angle-bracket includes.
   static bool TreeViewSystemInclude(const Platform& platform);
@@ -159,11 +159,11 @@ class DependencyUpdater {
 
   // A workspace has opened: reads every project's dependency file, then
   // brings every project up to date (modified mode).
-  void WorkspaceOpened(CProjectData& workspace);
+  void WorkspaceOpened(Workspace& workspace);
   // A project is being saved: its dependency file is written when its
   // records changed since it was read or last written. False when it could
   // not be written (WriteDependencyFile).
-  bool ProjectSaving(CProjectData& workspace, COneProjectData& project);
+  bool ProjectSaving(Workspace& workspace, Project& project);
 
   // How often a refresh looks for the stop object of another process, at
   // most (looking costs a call to the file system, and a refresh with
@@ -176,37 +176,36 @@ class DependencyUpdater {
   void SetThreads(int threads) { threads_ = threads > 1 ? 2 : 1; }
 
   // For tests and benchmarks (null before the first use).
-  CIncludeScanner* scanner() { return scanner_.get(); }
+  IncludeScanner* scanner() { return scanner_.get(); }
 
  private:
   class WorkspaceOutput;
   // Takes the workspace's output, texts and file system.
-  void Attach(CProjectData& workspace);
-  bool Run(CProjectData& workspace, const std::vector<COneProjectData*>& projects,
-           DependencyMode mode, DependencyProgress* progress, bool* cancelled);
+  void Attach(Workspace& workspace);
+  bool Run(Workspace& workspace, const std::vector<Project*>& projects, DependencyMode mode,
+           DependencyProgress* progress, bool* cancelled);
   // The per-file step: what the scan of a file for a target needs, the
   // scan, and the record stored.
-  DependencyScanJob MakeJob(CProjectData& workspace, COneProjectData& project, COneSourceFile& file,
+  DependencyScanJob MakeJob(Workspace& workspace, Project& project, SourceFile& file,
                             std::string_view target);
-  void ComputeFile(COneProjectData& project, COneSourceFile& file, std::string_view target,
+  void ComputeFile(Project& project, SourceFile& file, std::string_view target,
                    DependencyScanJob job);
-  void StoreRecord(COneProjectData& project, COneSourceFile& file, std::string_view target,
+  void StoreRecord(Project& project, SourceFile& file, std::string_view target,
                    std::vector<DependencyPathId> ids, const std::string& forms);
   IncludeScanOptions ScanOptions() const;
   // Starts a refresh: warnings due again, files looked at anew.
-  void BeginRefresh(CProjectData& workspace);
+  void BeginRefresh(Workspace& workspace);
   // Sets the scanner up for a project.
-  void BeginProject(COneProjectData& project);
-  void SetUpScanner(CIncludeScanner& scanner) const;
+  void BeginProject(Project& project);
+  void SetUpScanner(IncludeScanner& scanner) const;
   // Hands the jobs to the worker (made anew for each refresh, set up like
   // the refresh's scanner).
   void StartWorker(std::vector<DependencyScanJob> jobs, bool keep_runs);
   // Stores the record of a job the worker scanned and writes its lines;
   // false when the worker stopped before it.
-  bool StoreWorkerResult(COneProjectData& project, COneSourceFile& file, std::string_view target,
-                         size_t index);
+  bool StoreWorkerResult(Project& project, SourceFile& file, std::string_view target, size_t index);
   // Whether the user asked to stop (see SetStopCheckInterval).
-  bool StopRequested(CProjectData& workspace);
+  bool StopRequested(Workspace& workspace);
   // The stored path of each reference of one scanner for the current
   // project, by node id and by guess index (-1: not yet worked out).
   struct StoredSlots {
@@ -226,22 +225,22 @@ class DependencyUpdater {
   // The stored path of scanner reference `ref` (whose path is `path`),
   // worked out once and kept in `slots`.
   DependencyPathId StoredPath(StoredSlots& slots, int ref, std::string_view path);
-  bool IsLoaded(const COneProjectData& project) const;
+  bool IsLoaded(const Project& project) const;
   // The index beside the dependency file (see dependency_file.h), and its
   // writing for the text whose status is `text`.
-  static std::string IndexPath(const COneProjectData& project);
-  void WriteIndex(const COneProjectData& project,
-                  const std::vector<DependencySectionView>& sections, const FileStatus& text);
-  void MarkChanged(const COneProjectData& project) { changed_.insert(Key(project)); }
-  static std::string Key(const COneProjectData& project);
+  static std::string IndexPath(const Project& project);
+  void WriteIndex(const Project& project, const std::vector<DependencySectionView>& sections,
+                  const FileStatus& text);
+  void MarkChanged(const Project& project) { changed_.insert(Key(project)); }
+  static std::string Key(const Project& project);
 
-  const CCPUTools& cpus_;
+  const CpuTable& cpus_;
   std::unique_ptr<WorkspaceOutput> output_;
   FileSystem* fs_ = nullptr;
   // The scanners reach the file system through a lock: with two threads
   // the worker's scans run beside the refresh's own.
   std::unique_ptr<LockedFileSystem> locked_fs_;
-  std::unique_ptr<CIncludeScanner> scanner_;
+  std::unique_ptr<IncludeScanner> scanner_;
   // The worker reads through a file system of its own where there is one.
   std::unique_ptr<FileSystem> worker_fs_;
   std::unique_ptr<ScanWorker> worker_;

@@ -14,15 +14,15 @@
 #include "analysis/dependency_progress.h"
 #include "bench/kernel_tree_generator.h"
 #include "model/message_texts.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 #include "model/workspace_hooks.h"
 #include "platform/local_time.h"
 #include "tests/support/model_test_platform.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/installation.h"
 
 namespace zelvan {
 namespace {
@@ -42,23 +42,22 @@ constexpr int64_t kSecond = 1000000000;
 class RefreshHooks final : public WorkspaceHooks {
  public:
   explicit RefreshHooks(DependencyUpdater& updater) : updater_(updater) {}
-  void RefreshDependencies(CProjectData& workspace) override {
+  void RefreshDependencies(Workspace& workspace) override {
     workspace_ = &workspace;
     updater_.WorkspaceOpened(workspace);
   }
-  bool WriteMakefile(CProjectData&, COneProjectData&, bool) override { return true; }
-  void SourceFileAdded(CProjectData& workspace, COneProjectData& project,
-                       COneSourceFile& file) override {
+  bool WriteMakefile(Workspace&, Project&, bool) override { return true; }
+  void SourceFileAdded(Workspace& workspace, Project& project, SourceFile& file) override {
     updater_.ComputeAddedFile(workspace, project, file);
   }
-  bool SaveSourceFileData(COneProjectData& project) override {
+  bool SaveSourceFileData(Project& project) override {
     return workspace_ == nullptr || updater_.ProjectSaving(*workspace_, project);
   }
-  void SetWorkspace(CProjectData* workspace) { workspace_ = workspace; }
+  void SetWorkspace(Workspace* workspace) { workspace_ = workspace; }
 
  private:
   DependencyUpdater& updater_;
-  CProjectData* workspace_ = nullptr;
+  Workspace* workspace_ = nullptr;
 };
 
 // Two targets; main.c has options of its own for Debug.
@@ -115,14 +114,12 @@ class DependencyUpdaterTest : public ::testing::Test {
   // The workspace's clock a second after the last change of a file: a
   // refresh in the second of a change counts that file stale again.
   void SyncClock() { env_.system.now = ToLocalTime(env_.memory.Now() / kSecond + 1); }
-  COneProjectData& App() { return *workspace_->FindProject("App.abs"); }
-  COneSourceFile& File(const char* relative) {
-    return *App().FindSourceFileByRelativePath(relative);
-  }
+  Project& App() { return *workspace_->FindProject("App.abs"); }
+  SourceFile& File(const char* relative) { return *App().FindSourceFileByRelativePath(relative); }
   // "<form>|<path>" of a file's record for a target.
   std::vector<std::string> List(const char* relative, const char* target) {
     std::vector<std::string> out;
-    const CDependencyRecord* record = FindDependencyRecord(File(relative).TargetEntries(), target);
+    const DependencyRecord* record = FindDependencyRecord(File(relative).TargetEntries(), target);
     if (record == nullptr) return {"(none)"};
     for (size_t i = 0; i < record->size(); ++i)
       out.push_back(record->form(i) + ("|" + std::string(record->path(i))));
@@ -136,11 +133,11 @@ class DependencyUpdaterTest : public ::testing::Test {
   }
 
   ModelTestPlatform env_;
-  QkUtil util_;
-  CCPUTools cpus_;
+  Installation util_;
+  CpuTable cpus_;
   std::unique_ptr<DependencyUpdater> updater_;
   std::unique_ptr<RefreshHooks> hooks_;
-  std::unique_ptr<CProjectData> workspace_;
+  std::unique_ptr<Workspace> workspace_;
 };
 
 TEST_F(DependencyUpdaterTest, RecordsFollowTheSearchListOfEachFileAndTarget) {
@@ -527,7 +524,7 @@ TEST_F(DependencyUpdaterTest, EachProjectScansInTheStyleOfItsOwnFamily) {
   env_.ide.project_files = {kFirst, kSecondFile};
   Open();
   auto list = [&](const char* name) {
-    const CDependencyRecord* record = FindDependencyRecord(
+    const DependencyRecord* record = FindDependencyRecord(
         workspace_->FindProject(name)->SourceFiles()[0]->TargetEntries(), "Debug");
     std::vector<std::string> paths;
     for (size_t i = 0; i < record->size(); ++i)
@@ -555,10 +552,10 @@ TEST_F(DependencyUpdaterTest, TheIndexIsTrustedOnlyForItsOwnText) {
 
   // An index of other records for this very text is taken as it is.
   TextTable other_paths;
-  CDependencyRecord other("Debug");
+  DependencyRecord other("Debug");
   other.SetDependencies(other_paths, {"from-index.h"}, {"1"});
   other.set_stamp("2099-01-01 00:00:00");
-  std::vector<CDependencyRecord> records = {other};
+  std::vector<DependencyRecord> records = {other};
   env_.AddFile(kAppIndex, FormatDependencyIndex({{"main.c", &records}}, status));
   ASSERT_TRUE(env_.memory.SetModificationTime(kAppDeps, status.mtime_ns));
   updater_->SetRefreshOnOpen(false);
@@ -602,17 +599,17 @@ TEST(DependencyRefreshAtScaleTest, TwoThreadsWriteWhatOneWrites) {
     env.AddFile(kProject, bench::KernelProjectText(tree));
     env.ide.project_files = {kProject};
     env.system.now = ToLocalTime(env.memory.Now() / kSecond + 1);
-    QkUtil util(env.platform, "C:\\kova");
-    CCPUTools cpus(env.platform, util);
+    Installation util(env.platform, "C:\\kova");
+    CpuTable cpus(env.platform, util);
     for (int open = 0; open < 2; ++open) {
       DependencyUpdater updater(cpus);
       updater.SetThreads(threads);
       RefreshHooks hooks(updater);
-      std::unique_ptr<CProjectData> workspace = env.NewWorkspace(&hooks);
+      std::unique_ptr<Workspace> workspace = env.NewWorkspace(&hooks);
       hooks.SetWorkspace(workspace.get());
       env.ide.calls.clear();
       ASSERT_TRUE(workspace->OpenWorkspace("C:\\kernel\\kernel.kws"));
-      COneProjectData& project = *workspace->Projects().front();
+      Project& project = *workspace->Projects().front();
       if (open == 0) {
         written[threads - 1] = env.Contents(kDeps);
         for (const std::string& call : env.ide.calls) {

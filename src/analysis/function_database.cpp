@@ -5,14 +5,14 @@
 #include <utility>
 
 #include "analysis/declaration_parser.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/source_file.h"
+#include "model/workspace.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "storage/profile_data.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/installation.h"
 
 namespace zelvan {
 
@@ -27,20 +27,19 @@ std::string DataKey(int32_t index) {
   return StringPrintf("data%d", index);
 }
 
-bool TakesPart(const COneSourceFile& file) {
-  return file.HasFlag(COneSourceFile::kListedExtension);
+bool TakesPart(const SourceFile& file) {
+  return file.HasFlag(SourceFile::kListedExtension);
 }
 
-void Clear(COneSourceFile& file) {
+void Clear(SourceFile& file) {
   file.Functions().clear();
   file.FunctionTime().clear();
 }
 
 // Entries of a section, whole or not at all. With `current_time` the
 // section counts only when it was written for that time.
-bool LoadSection(const CProfileData& database, COneSourceFile& file,
-                 const std::string* current_time) {
-  const CSectionData* section = database.FindSection(file.RelativePath());
+bool LoadSection(const ProfileData& database, SourceFile& file, const std::string* current_time) {
+  const ProfileSection* section = database.FindSection(file.RelativePath());
   if (section == nullptr) return false;
   std::string time, count_text;
   if (!section->GetValue(kTimeKey, &time) || time.empty()) return false;
@@ -50,7 +49,7 @@ bool LoadSection(const CProfileData& database, COneSourceFile& file,
   const char* end = count_text.data() + count_text.size();
   auto [stop, error] = std::from_chars(count_text.data(), end, count);
   if (error != std::errc() || stop != end || count < 0 || count > kMaxEntries) return false;
-  std::vector<CDefineVariableData> functions(static_cast<size_t>(count));
+  std::vector<FunctionDatabaseEntry> functions(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
     std::string stored;
     if (!section->GetValue(DataKey(i), &stored) || !functions[i].ReadStoredForm(stored)) {
@@ -63,7 +62,7 @@ bool LoadSection(const CProfileData& database, COneSourceFile& file,
 }
 
 // Writes a source's section; nothing for a source without a time.
-void StoreSection(CProfileData* database, const COneSourceFile& file) {
+void StoreSection(ProfileData* database, const SourceFile& file) {
   if (file.FunctionTime().empty()) return;
   const std::string& section = file.RelativePath();
   database->SetValue(section, kTimeKey, file.FunctionTime());
@@ -73,7 +72,7 @@ void StoreSection(CProfileData* database, const COneSourceFile& file) {
   }
 }
 
-bool SaveDatabase(FileSystem& fs, const COneProjectData& project, const CProfileData& database,
+bool SaveDatabase(FileSystem& fs, const Project& project, const ProfileData& database,
                   std::string* write_error) {
   std::string error;
   if (database.Save(fs, project.FunctionDatabasePath(), &error)) return true;
@@ -85,11 +84,11 @@ bool SaveDatabase(FileSystem& fs, const COneProjectData& project, const CProfile
 }
 
 // The entries of the same file from another project whose entries are current.
-bool TakeFromOtherProject(CProjectData& workspace, COneSourceFile& file) {
+bool TakeFromOtherProject(Workspace& workspace, SourceFile& file) {
   FileSystem& fs = *workspace.platform().fs;
   for (const auto& project : workspace.Projects()) {
-    if (project.get() == &file.Project()) continue;
-    const COneSourceFile* same = project->FindSourceFile(file.FullPath());
+    if (project.get() == &file.OwnerProject()) continue;
+    const SourceFile* same = project->FindSourceFile(file.FullPath());
     std::string text;
     if (same != nullptr && IsFunctionDataCurrent(fs, *same) &&
         GetCurrentFunctionDatabaseText(fs, *same, &text)) {
@@ -101,7 +100,7 @@ bool TakeFromOtherProject(CProjectData& workspace, COneSourceFile& file) {
 
 // Entries of a source that are not current, from another project or by
 // parsing; counted.
-void Rebuild(CProjectData& workspace, COneSourceFile& file, const FunctionUpdateOptions& options,
+void Rebuild(Workspace& workspace, SourceFile& file, const FunctionUpdateOptions& options,
              bool transfer, FunctionUpdateCounts* counts) {
   Clear(file);
   if (!options.parse_all && transfer && TakeFromOtherProject(workspace, file)) {
@@ -152,22 +151,22 @@ void AddSourceDirectory(std::string_view full_path, std::vector<std::string>* di
   directories->push_back(std::move(directory));
 }
 
-bool IsFunctionDataCurrent(FileSystem& fs, const COneSourceFile& file) {
+bool IsFunctionDataCurrent(FileSystem& fs, const SourceFile& file) {
   std::string time;
   return TakesPart(file) && !file.FunctionTime().empty() &&
          ReadFunctionTime(fs, file.FullPath(), &time) && time == file.FunctionTime();
 }
 
-std::string GetFunctionDatabaseText(const COneSourceFile& file) {
+std::string GetFunctionDatabaseText(const SourceFile& file) {
   std::string text = file.FunctionTime() + "\n" + std::to_string(file.Functions().size()) + "\n";
-  for (const CDefineVariableData& entry : file.Functions()) {
+  for (const FunctionDatabaseEntry& entry : file.Functions()) {
     text += entry.StoredForm();
     text += '\n';
   }
   return text;
 }
 
-bool GetCurrentFunctionDatabaseText(FileSystem& fs, const COneSourceFile& file, std::string* text) {
+bool GetCurrentFunctionDatabaseText(FileSystem& fs, const SourceFile& file, std::string* text) {
   std::string time;
   if (!TakesPart(file) || !ReadFunctionTime(fs, file.FullPath(), &time) ||
       time > file.FunctionTime()) {
@@ -177,7 +176,7 @@ bool GetCurrentFunctionDatabaseText(FileSystem& fs, const COneSourceFile& file, 
   return true;
 }
 
-bool SetFunctionDatabase(FileSystem& fs, COneSourceFile& file, std::string_view text) {
+bool SetFunctionDatabase(FileSystem& fs, SourceFile& file, std::string_view text) {
   Clear(file);
   if (!TakesPart(file)) return false;
   std::vector<std::string> lines = SplitAll(text, '\n');
@@ -189,7 +188,7 @@ bool SetFunctionDatabase(FileSystem& fs, COneSourceFile& file, std::string_view 
       static_cast<size_t>(count) > lines.size() - 2) {
     return false;
   }
-  std::vector<CDefineVariableData> functions(static_cast<size_t>(count));
+  std::vector<FunctionDatabaseEntry> functions(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) {
     if (!functions[i].ReadStoredForm(lines[2 + i])) return false;
   }
@@ -199,8 +198,7 @@ bool SetFunctionDatabase(FileSystem& fs, COneSourceFile& file, std::string_view 
   return true;
 }
 
-bool ParseFunctions(CProjectData& workspace, COneSourceFile& file,
-                    const std::string* directory_filter) {
+bool ParseFunctions(Workspace& workspace, SourceFile& file, const std::string* directory_filter) {
   if (directory_filter != nullptr) {
     std::string directory = SourceDirectory(file.FullPath());
     if (directory.empty()) return false;
@@ -223,26 +221,26 @@ bool ParseFunctions(CProjectData& workspace, COneSourceFile& file,
   // as a newer time at the next update, instead of being taken as seen.
   std::string time;
   ReadFunctionTime(fs, file.FullPath(), &time);
-  std::vector<CDefineVariableData> functions;
+  std::vector<FunctionDatabaseEntry> functions;
   if (!ParseFunctionsInFile(fs, file.FullPath(), report, &functions)) return false;
   file.Functions() = std::move(functions);
   file.FunctionTime() = std::move(time);
   return true;
 }
 
-bool ParseFunctionsFromText(COneSourceFile& file, std::string_view text) {
+bool ParseFunctionsFromText(SourceFile& file, std::string_view text) {
   if (!TakesPart(file)) return false;
   file.Functions().clear();
   return ParseFunctionsInText(text, &file.Functions());
 }
 
-bool ParseFunctionsFromPath(FileSystem& fs, COneSourceFile& file, std::string_view path) {
+bool ParseFunctionsFromPath(FileSystem& fs, SourceFile& file, std::string_view path) {
   if (!TakesPart(file)) return false;
   file.Functions().clear();
   return ParseFunctionsInFile(fs, path, nullptr, &file.Functions());
 }
 
-bool TreeViewFunction(CProjectData& workspace) {
+bool TreeViewFunction(Workspace& workspace) {
   uint32_t value = 1;
   Registry* registry = workspace.platform().registry;
   if (registry == nullptr ||
@@ -252,18 +250,18 @@ bool TreeViewFunction(CProjectData& workspace) {
   return value != 0;
 }
 
-bool UpdateFunctionDatabase(CProjectData& workspace, COneProjectData& project,
+bool UpdateFunctionDatabase(Workspace& workspace, Project& project,
                             const FunctionUpdateOptions& options, FunctionUpdateCounts* counts,
                             std::string* write_error) {
   FunctionUpdateCounts own_counts;
   if (counts == nullptr) counts = &own_counts;
   FileSystem& fs = *workspace.platform().fs;
   bool transfer = TreeViewFunction(workspace);
-  CProfileData database;
+  ProfileData database;
   if (!options.parse_all) database.Load(fs, project.FunctionDatabasePath());
   bool rebuilt = false;
   for (const auto& source : project.SourceFiles()) {
-    COneSourceFile& file = *source;
+    SourceFile& file = *source;
     if (!TakesPart(file) || (!options.parse_all && IsFunctionDataCurrent(fs, file))) continue;
     Clear(file);
     std::string current;
@@ -277,7 +275,7 @@ bool UpdateFunctionDatabase(CProjectData& workspace, COneProjectData& project,
   }
   if (!rebuilt) return false;
   // The whole file again, from what the sources hold now.
-  CProfileData written;
+  ProfileData written;
   for (const auto& file : project.SourceFiles()) {
     if (TakesPart(*file)) StoreSection(&written, *file);
   }
@@ -285,7 +283,7 @@ bool UpdateFunctionDatabase(CProjectData& workspace, COneProjectData& project,
   return true;
 }
 
-bool RefreshFunctionDatabase(CProjectData& workspace, COneSourceFile& file,
+bool RefreshFunctionDatabase(Workspace& workspace, SourceFile& file,
                              const FunctionUpdateOptions& options, FunctionUpdateCounts* counts,
                              std::string* write_error) {
   FunctionUpdateCounts own_counts;
@@ -293,8 +291,8 @@ bool RefreshFunctionDatabase(CProjectData& workspace, COneSourceFile& file,
   FileSystem& fs = *workspace.platform().fs;
   std::string current;
   if (!TakesPart(file) || !ReadFunctionTime(fs, file.FullPath(), &current)) return false;
-  const COneProjectData& project = file.Project();
-  CProfileData database;
+  const Project& project = file.OwnerProject();
+  ProfileData database;
   database.Load(fs, project.FunctionDatabasePath());
   bool loaded = false;
   if (file.FunctionTime().empty() && !options.parse_all && LoadSection(database, file, nullptr)) {
@@ -305,7 +303,7 @@ bool RefreshFunctionDatabase(CProjectData& workspace, COneSourceFile& file,
   if (loaded) --counts->loaded;
   Rebuild(workspace, file, options, TreeViewFunction(workspace), counts);
   // The other sections as they were, this one in its place (or at the end).
-  CProfileData written;
+  ProfileData written;
   bool stored = false;
   for (const auto& section : database.sections()) {
     if (EqualsNoCase(section->name(), file.RelativePath())) {

@@ -9,7 +9,7 @@
 // Function database file (the project's ".kfv", profile syntax, CR LF): one
 // section per source, named by its path relative to the project, with the
 // time the entries were found, their number and the entries in stored form
-// (model/define_variable_data.h). Keys are read without regard to case.
+// (model/function_database_entry.h). Keys are read without regard to case.
 //
 //   [src\motor.c]
 //   DTIME=20240309140500
@@ -40,9 +40,9 @@
 
 namespace zelvan {
 
-class CProjectData;
-class COneProjectData;
-class COneSourceFile;
+class Workspace;
+class Project;
+class SourceFile;
 class FileSystem;
 
 // A file's modification time as the function database keeps it:
@@ -60,31 +60,31 @@ std::string SourceDirectory(std::string_view full_path);
 void AddSourceDirectory(std::string_view full_path, std::vector<std::string>* directories);
 
 // The source takes part and its entries were found for its current time.
-bool IsFunctionDataCurrent(FileSystem& fs, const COneSourceFile& file);
+bool IsFunctionDataCurrent(FileSystem& fs, const SourceFile& file);
 
 // The transfer text of a source's entries.
-std::string GetFunctionDatabaseText(const COneSourceFile& file);
+std::string GetFunctionDatabaseText(const SourceFile& file);
 // The same, only when the entries are current (the file is not newer than
 // FunctionTime); false otherwise.
-bool GetCurrentFunctionDatabaseText(FileSystem& fs, const COneSourceFile& file, std::string* text);
+bool GetCurrentFunctionDatabaseText(FileSystem& fs, const SourceFile& file, std::string* text);
 // Takes the entries of a transfer text. Their time is the one the text
 // gives, so entries found for an older version of the file count as stale
 // and are rebuilt by the next update; it is empty when the file's status
 // cannot be read. False, with no entries and no time, for a text with too
 // few lines or a damaged entry.
-bool SetFunctionDatabase(FileSystem& fs, COneSourceFile& file, std::string_view text);
+bool SetFunctionDatabase(FileSystem& fs, SourceFile& file, std::string_view text);
 
 // Parses the source file itself (whether or not it takes part), writing
 // progress lines to the IDE's output pane. With `directory_filter`, a source
 // in another directory is left as it is (true); a path without a directory
 // gives false. False, with no entries, when the file cannot be read or its
 // scan fails. Sets FunctionTime to the time the file had when it was read.
-bool ParseFunctions(CProjectData& workspace, COneSourceFile& file,
+bool ParseFunctions(Workspace& workspace, SourceFile& file,
                     const std::string* directory_filter = nullptr);
 // Parses the editor's text of the file, or another file, in place of the
 // file itself; FunctionTime is not touched.
-bool ParseFunctionsFromText(COneSourceFile& file, std::string_view text);
-bool ParseFunctionsFromPath(FileSystem& fs, COneSourceFile& file, std::string_view path);
+bool ParseFunctionsFromText(SourceFile& file, std::string_view text);
+bool ParseFunctionsFromPath(FileSystem& fs, SourceFile& file, std::string_view path);
 
 struct FunctionUpdateOptions {
   // Only sources in this directory are parsed (ParseFunctions); empty: all.
@@ -111,7 +111,7 @@ struct FunctionUpdateCounts {
 // the setting "TreeViewFunction" is 0), else by parsing. True when some
 // source was rebuilt; the database file is then written again. A failed
 // write leaves the old file and its reason in `write_error` (when given).
-bool UpdateFunctionDatabase(CProjectData& workspace, COneProjectData& project,
+bool UpdateFunctionDatabase(Workspace& workspace, Project& project,
                             const FunctionUpdateOptions& options = {},
                             FunctionUpdateCounts* counts = nullptr,
                             std::string* write_error = nullptr);
@@ -120,13 +120,13 @@ bool UpdateFunctionDatabase(CProjectData& workspace, COneProjectData& project,
 // database file, else rebuilt, and a rebuilt source's section is written.
 // True when entries were loaded or rebuilt; false when the source does not
 // take part or its status cannot be read.
-bool RefreshFunctionDatabase(CProjectData& workspace, COneSourceFile& file,
+bool RefreshFunctionDatabase(Workspace& workspace, SourceFile& file,
                              const FunctionUpdateOptions& options = {},
                              FunctionUpdateCounts* counts = nullptr,
                              std::string* write_error = nullptr);
 
 // The setting "TreeViewFunction" of the service (a registry value beside
 // BuildMake; missing: 1).
-bool TreeViewFunction(CProjectData& workspace);
+bool TreeViewFunction(Workspace& workspace);
 
 }  // namespace zelvan

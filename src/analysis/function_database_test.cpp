@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "analysis/function_requests.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 #include "tests/support/model_test_platform.h"
 
 namespace zelvan {
@@ -28,7 +28,7 @@ constexpr const char* kAppFile = "C:\\ws\\app\\App.kbp";
 constexpr const char* kLibFile = "C:\\ws\\lib\\Lib.kbp";
 constexpr const char* kAppDatabase = "C:\\ws\\app\\App.kfv";
 
-std::string Project(const char* output, const std::vector<std::string>& sources) {
+std::string ProjectText(const char* output, const std::vector<std::string>& sources) {
   return Crlf(std::string("[PROJECT]\nOUTPUT=") + output +
               "\nCPU=MX-520\nTARGET=Debug;\nFolder=Code;\n" +
               testing::SourceFolder("Code", sources));
@@ -37,8 +37,8 @@ std::string Project(const char* output, const std::vector<std::string>& sources)
 class FunctionDatabaseTest : public ::testing::Test {
  protected:
   FunctionDatabaseTest() {
-    env_.AddFile(kAppFile, Project("App.abs", {"main.c", "util.c", "app.h", "start.asm"}));
-    env_.AddFile(kLibFile, Project("Lib.lib", {"..\\app\\util.c", "lib.c"}));
+    env_.AddFile(kAppFile, ProjectText("App.abs", {"main.c", "util.c", "app.h", "start.asm"}));
+    env_.AddFile(kLibFile, ProjectText("Lib.lib", {"..\\app\\util.c", "lib.c"}));
     env_.AddFile("C:\\ws\\app\\main.c", "int main(void)\n{\n  return helper(1);\n}\n");
     env_.AddFile("C:\\ws\\app\\util.c",
                  "static int twice(int v) { return 2 * v; }\nint helper(int n) { return n; }\n");
@@ -56,9 +56,9 @@ class FunctionDatabaseTest : public ::testing::Test {
     workspace_->SetListedExtensions({"c", "h"});
     ASSERT_TRUE(workspace_->OpenWorkspace(kWorkspace));
   }
-  COneProjectData& App() { return *workspace_->FindProject("App.abs"); }
-  COneProjectData& Lib() { return *workspace_->FindProject("Lib.lib"); }
-  COneSourceFile& Source(COneProjectData& project, const char* relative) {
+  Project& App() { return *workspace_->FindProject("App.abs"); }
+  Project& Lib() { return *workspace_->FindProject("Lib.lib"); }
+  SourceFile& Source(Project& project, const char* relative) {
     return *project.FindSourceFileByRelativePath(relative);
   }
   std::string Stamp(const char* path) {
@@ -74,7 +74,7 @@ class FunctionDatabaseTest : public ::testing::Test {
                 "[app.h]\nDTIME=" +
                 Stamp("C:\\ws\\app\\app.h") + "\nCOUNT=1\nDATA0=3;inline int;one;3;1;void;\n");
   }
-  FunctionUpdateCounts Update(COneProjectData& project, bool* rebuilt = nullptr) {
+  FunctionUpdateCounts Update(Project& project, bool* rebuilt = nullptr) {
     FunctionUpdateCounts counts;
     bool result = UpdateFunctionDatabase(*workspace_, project, {}, &counts);
     if (rebuilt != nullptr) *rebuilt = result;
@@ -82,7 +82,7 @@ class FunctionDatabaseTest : public ::testing::Test {
   }
 
   ModelTestPlatform env_;
-  std::unique_ptr<CProjectData> workspace_;
+  std::unique_ptr<Workspace> workspace_;
 };
 
 TEST_F(FunctionDatabaseTest, DatabaseFileIsWrittenReadBackAndOnlyChangedSourcesParsed) {
@@ -222,7 +222,7 @@ TEST_F(FunctionDatabaseTest, SourceChangedWhileParsedIsParsedAgain) {
 
 TEST_F(FunctionDatabaseTest, TransferTextAndSingleSources) {
   Open();
-  COneSourceFile& main = Source(App(), "main.c");
+  SourceFile& main = Source(App(), "main.c");
   std::string now = Stamp("C:\\ws\\app\\main.c");
   struct TextCase {
     std::string text;
@@ -246,7 +246,7 @@ TEST_F(FunctionDatabaseTest, TransferTextAndSingleSources) {
   // A single source: loaded from the file when current, rebuilt when not.
   Update(App());
   Open();
-  COneSourceFile& util = Source(App(), "util.c");
+  SourceFile& util = Source(App(), "util.c");
   FunctionUpdateCounts counts;
   EXPECT_TRUE(RefreshFunctionDatabase(*workspace_, util, {}, &counts));
   EXPECT_EQ(counts.loaded, 1);
@@ -261,7 +261,7 @@ TEST_F(FunctionDatabaseTest, TransferTextAndSingleSources) {
       << written;
 
   // A source that takes no part.
-  COneSourceFile& start = Source(App(), "start.asm");
+  SourceFile& start = Source(App(), "start.asm");
   EXPECT_FALSE(RefreshFunctionDatabase(*workspace_, start));
   EXPECT_FALSE(SetFunctionDatabase(env_.fs, start, now + "\n0\n"));
   EXPECT_FALSE(ParseFunctionsFromText(start, "int f(void) { }"));
@@ -316,7 +316,7 @@ TEST_F(FunctionDatabaseTest, RequestsOfTheIde) {
 
 TEST(DefineVariableDataTest, DisplayFormsOfEachKind) {
   const struct {
-    CDefineVariableData entry;
+    FunctionDatabaseEntry entry;
     const char* display;
   } cases[] = {
       {{1, 3, "int", "table[4]", {}}, "table"},
@@ -328,7 +328,7 @@ TEST(DefineVariableDataTest, DisplayFormsOfEachKind) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.entry.DisplayForm(), c.display);
-    CDefineVariableData read;
+    FunctionDatabaseEntry read;
     ASSERT_TRUE(read.ReadStoredForm(c.entry.StoredForm())) << c.entry.StoredForm();
     EXPECT_EQ(read, c.entry);
   }

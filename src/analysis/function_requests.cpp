@@ -1,16 +1,16 @@
 #include "analysis/function_requests.h"
 
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 
 namespace zelvan {
 
 namespace {
 
-COneProjectData* RequestedProject(CProjectData& workspace, const std::string& name) {
-  COneProjectData* project = nullptr;
+Project* RequestedProject(Workspace& workspace, const std::string& name) {
+  Project* project = nullptr;
   if (name.empty()) {
     project = workspace.CurrentProject();
   } else {
@@ -24,19 +24,19 @@ COneProjectData* RequestedProject(CProjectData& workspace, const std::string& na
 
 }  // namespace
 
-bool GetSourceFunctions(CProjectData& workspace, FunctionDatabaseRequest* request,
+bool GetSourceFunctions(Workspace& workspace, FunctionDatabaseRequest* request,
                         FunctionSourceMode mode) {
   request->functions.clear();
   if (!workspace.BeginOperation({})) return false;
-  COneProjectData* project = RequestedProject(workspace, request->project);
+  Project* project = RequestedProject(workspace, request->project);
   if (project == nullptr) return false;
-  COneSourceFile* file = project->FindSourceFileByRelativePath(request->file);
+  SourceFile* file = project->FindSourceFileByRelativePath(request->file);
   if (file == nullptr) file = project->FindSourceFile(request->file);
   if (file == nullptr) {
     workspace.SetStatus(kStatusFileNotInProject, kMsgFileNotInProject);
     return false;
   }
-  if (!file->HasFlag(COneSourceFile::kListedExtension)) {
+  if (!file->HasFlag(SourceFile::kListedExtension)) {
     workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return false;
   }
@@ -50,23 +50,23 @@ bool GetSourceFunctions(CProjectData& workspace, FunctionDatabaseRequest* reques
   return true;
 }
 
-bool UpdateProjectFunctions(CProjectData& workspace, FunctionDatabaseRequest* request) {
+bool UpdateProjectFunctions(Workspace& workspace, FunctionDatabaseRequest* request) {
   request->directories.clear();
   if (!workspace.BeginOperation({})) return false;
-  COneProjectData* project = RequestedProject(workspace, request->project);
+  Project* project = RequestedProject(workspace, request->project);
   if (project == nullptr) return false;
   FunctionUpdateOptions options;
   options.directory_filter = request->directory;
   UpdateFunctionDatabase(workspace, *project, options, nullptr, &request->write_error);
   for (const auto& file : project->SourceFiles()) {
-    if (file->HasFlag(COneSourceFile::kListedExtension)) {
+    if (file->HasFlag(SourceFile::kListedExtension)) {
       AddSourceDirectory(file->FullPath(), &request->directories);
     }
   }
   return true;
 }
 
-bool UpdateWorkspaceFunctions(CProjectData& workspace, std::string* write_error) {
+bool UpdateWorkspaceFunctions(Workspace& workspace, std::string* write_error) {
   if (!workspace.BeginOperation({})) return false;
   for (const auto& project : workspace.Projects()) {
     std::string error;

@@ -13,7 +13,7 @@
 
 namespace zelvan {
 
-class CProjectData;
+class Workspace;
 
 // The request record the IDE passes, and what it gets back in it.
 struct FunctionDatabaseRequest {
@@ -41,15 +41,15 @@ enum class FunctionSourceMode {
 
 // The entries of one source as transfer text. False when the source does not
 // take part (kStatusBadArgument) or its entries could not be made.
-bool GetSourceFunctions(CProjectData& workspace, FunctionDatabaseRequest* request,
+bool GetSourceFunctions(Workspace& workspace, FunctionDatabaseRequest* request,
                         FunctionSourceMode mode);
 
 // Brings the function database of one project up to date and lists the
 // directories of its sources. True also when nothing had to be rebuilt.
-bool UpdateProjectFunctions(CProjectData& workspace, FunctionDatabaseRequest* request);
+bool UpdateProjectFunctions(Workspace& workspace, FunctionDatabaseRequest* request);
 
 // Brings the function database of every project of the workspace up to
 // date, in workspace order, so that a file shared by projects is parsed once.
-bool UpdateWorkspaceFunctions(CProjectData& workspace, std::string* write_error = nullptr);
+bool UpdateWorkspaceFunctions(Workspace& workspace, std::string* write_error = nullptr);
 
 }  // namespace zelvan

@@ -29,7 +29,7 @@ bool HasIncludeNoCase(std::string_view line) {
 // Reads one line as the scanner does and appends its include, if any.
 // `comments` carries the block-comment state from line to line.
 void ParseOneLine(std::string_view line, int line_number, IncludeReading reading,
-                  CCommentRemover* comments, std::string* buffer, std::string* name,
+                  CommentRemover* comments, std::string* buffer, std::string* name,
                   std::vector<IncludeLine>* lines) {
   std::string_view cleaned = line;
   if (reading == IncludeReading::kC) {
@@ -59,7 +59,7 @@ const char* FindChar(const char* p, const char* end, char c) {
 }
 
 // Carries the block-comment state over a line that holds no "include", as
-// CCommentRemover does, without making the cleaned line. Returns the state
+// CommentRemover does, without making the cleaned line. Returns the state
 // after the line; `joined` is set when comments split the line's kept text
 // into several pieces (joined, they might spell "include").
 bool CarryCommentState(std::string_view line, bool in_comment, bool* joined) {
@@ -123,7 +123,7 @@ bool CarryCommentState(std::string_view line, bool in_comment, bool* joined) {
 // comment state at its start.
 void ParseCIncludeLines(std::string_view text, std::vector<IncludeLine>* out) {
   std::vector<IncludeLine>& lines = *out;
-  CCommentRemover comments;
+  CommentRemover comments;
   std::string buffer;
   std::string name;
   bool has_cr = std::memchr(text.data(), '\r', text.size()) != nullptr;
@@ -200,7 +200,7 @@ void AppendIncludeLines(std::string_view text, IncludeReading reading,
     return;
   }
   TextLineReader reader(text);
-  CCommentRemover comments;
+  CommentRemover comments;
   std::string_view line;
   std::string name;
   std::string buffer;

@@ -19,7 +19,7 @@ namespace {
 std::vector<std::string> LineByLine(std::string_view text, IncludeReading reading) {
   std::vector<std::string> out;
   TextLineReader reader(text);
-  CCommentRemover comments;
+  CommentRemover comments;
   std::string_view line;
   while (reader.Next(&line)) {
     std::string cleaned =

@@ -18,23 +18,23 @@ bool IsIdentifierChar(char c) {
 
 }  // namespace
 
-std::string CCommentRemover::RemoveComments(std::string_view line) {
+std::string CommentRemover::RemoveComments(std::string_view line) {
   std::string out;
   RemoveComments(line, &out);
   return out;
 }
 
-void CCommentRemover::RemoveComments(std::string_view line, std::string* cleaned) {
+void CommentRemover::RemoveComments(std::string_view line, std::string* cleaned) {
   cleaned->clear();
   cleaned->reserve(line.size());
   Walk(line, cleaned);
 }
 
-void CCommentRemover::SkipLine(std::string_view line) {
+void CommentRemover::SkipLine(std::string_view line) {
   Walk(line, nullptr);
 }
 
-void CCommentRemover::Walk(std::string_view line, std::string* out) {
+void CommentRemover::Walk(std::string_view line, std::string* out) {
   char quote = 0;   // the open literal's quote character, 0 outside literals
   size_t kept = 0;  // start of the run of kept characters not yet copied
   for (size_t i = 0; i < line.size(); ++i) {

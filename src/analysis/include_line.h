@@ -26,7 +26,7 @@ inline constexpr int kIncludeQuoted = 1;
 // outside one, "//" drops the rest of the line. Comment marks inside string
 // and character literals are text, not comments, so "/*" in a string does
 // not hide the includes that follow.
-class CCommentRemover {
+class CommentRemover {
  public:
   // `line` without its line end.
   std::string RemoveComments(std::string_view line);

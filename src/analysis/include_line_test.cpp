@@ -34,7 +34,7 @@ TEST(IncludeLineTest, CommentsAreRemovedAcrossLines) {
       {"x = \"open /* ", "x = \"open /* ", false},
       {"/* ok */ y", " y", false},
   };
-  CCommentRemover remover;
+  CommentRemover remover;
   for (const auto& l : lines) {
     SCOPED_TRACE(l.line);
     EXPECT_EQ(remover.RemoveComments(l.line), l.cleaned);

@@ -7,10 +7,10 @@
 
 namespace zelvan {
 
-CIncludeScanner::CIncludeScanner(FileSystem& fs, UiHooks& ui, DependencyOutput& output)
+IncludeScanner::IncludeScanner(FileSystem& fs, UiHooks& ui, DependencyOutput& output)
     : fs_(fs), files_(fs), search_(fs, files_), graph_(search_), warnings_(ui, output) {}
 
-void CIncludeScanner::BeginRefresh(bool update_dependency_file) {
+void IncludeScanner::BeginRefresh(bool update_dependency_file) {
   files_.Clear();
   search_.BeginRefresh(update_dependency_file);
   graph_.BeginRefresh();
@@ -19,12 +19,12 @@ void CIncludeScanner::BeginRefresh(bool update_dependency_file) {
   chain_.clear();
 }
 
-int CIncludeScanner::SetIncludeStyle(std::string_view cpu_family) {
+int IncludeScanner::SetIncludeStyle(std::string_view cpu_family) {
   search_.set_style(IncludeStyleForCpu(cpu_family, search_.style()));
   return search_.style();
 }
 
-CIncludeScanner::Stats CIncludeScanner::stats() const {
+IncludeScanner::Stats IncludeScanner::stats() const {
   Stats stats;
   stats.file_scans = graph_.file_scans();
   stats.runs_replayed = graph_.runs_replayed();
@@ -33,9 +33,9 @@ CIncludeScanner::Stats CIncludeScanner::stats() const {
   return stats;
 }
 
-bool CIncludeScanner::Run(std::string_view source, int scan_kind,
-                          std::vector<std::string> search_list, const IncludeScanOptions& options,
-                          IncludeGraph::Records* records, std::vector<IncludeNote>* notes) {
+bool IncludeScanner::Run(std::string_view source, int scan_kind,
+                         std::vector<std::string> search_list, const IncludeScanOptions& options,
+                         IncludeGraph::Records* records, std::vector<IncludeNote>* notes) {
   IncludeSearch::Run run;
   last_run_hit_limit_ = false;
   if (!search_.BeginRun(source, scan_kind, std::move(search_list), options.skip_system_includes,
@@ -67,7 +67,7 @@ bool CIncludeScanner::Run(std::string_view source, int scan_kind,
   return true;
 }
 
-std::string CIncludeScanner::DeepChain(std::string_view source, const IncludeSearch::Run& run) {
+std::string IncludeScanner::DeepChain(std::string_view source, const IncludeSearch::Run& run) {
   // The memoised scan knows that a branch went too deep, not along which
   // files: they are searched for again, once a refresh.
   const int saved_depth = search_.depth();
@@ -99,7 +99,7 @@ std::string CIncludeScanner::DeepChain(std::string_view source, const IncludeSea
   return text + " (" + std::to_string(limit + 1) + " includes deep)";
 }
 
-const std::vector<int>& CIncludeScanner::IncludedBy(int node, IncludeReading reading) {
+const std::vector<int>& IncludeScanner::IncludedBy(int node, IncludeReading reading) {
   auto [it, added] = included_by_.try_emplace(node);
   if (!added) return it->second;
   const IncludeLines* lines = search_.LinesOf(node, reading);
@@ -116,8 +116,8 @@ const std::vector<int>& CIncludeScanner::IncludedBy(int node, IncludeReading rea
 }
 
 // Whether a chain of `need` includes starts at `node`; `chain` receives it.
-bool CIncludeScanner::ChainFrom(int node, int need, IncludeReading reading,
-                                std::vector<int>* chain) {
+bool IncludeScanner::ChainFrom(int node, int need, IncludeReading reading,
+                               std::vector<int>* chain) {
   if (need <= 0) return true;
   auto known = too_short_.find(node);
   if (known != too_short_.end() && known->second <= need) return false;
@@ -134,11 +134,11 @@ bool CIncludeScanner::ChainFrom(int node, int need, IncludeReading reading,
   return false;
 }
 
-bool CIncludeScanner::ScanIncludes(std::string_view source, int scan_kind,
-                                   std::vector<std::string> search_list,
-                                   const IncludeScanOptions& options,
-                                   std::vector<std::string>* paths,
-                                   std::vector<std::string>* forms) {
+bool IncludeScanner::ScanIncludes(std::string_view source, int scan_kind,
+                                  std::vector<std::string> search_list,
+                                  const IncludeScanOptions& options,
+                                  std::vector<std::string>* paths,
+                                  std::vector<std::string>* forms) {
   IncludeGraph::Records records;
   Run(source, scan_kind, std::move(search_list), options, &records);
   size_t count = records.refs.size();
@@ -154,10 +154,10 @@ bool CIncludeScanner::ScanIncludes(std::string_view source, int scan_kind,
   return true;
 }
 
-bool CIncludeScanner::ScanIncludeRefs(std::string_view source, int scan_kind,
-                                      std::vector<std::string> search_list,
-                                      const IncludeScanOptions& options, std::vector<int>* refs,
-                                      std::string* forms) {
+bool IncludeScanner::ScanIncludeRefs(std::string_view source, int scan_kind,
+                                     std::vector<std::string> search_list,
+                                     const IncludeScanOptions& options, std::vector<int>* refs,
+                                     std::string* forms) {
   IncludeGraph::Records records;
   Run(source, scan_kind, std::move(search_list), options, &records);
   refs->assign(records.refs.begin(), records.refs.end());
@@ -165,10 +165,10 @@ bool CIncludeScanner::ScanIncludeRefs(std::string_view source, int scan_kind,
   return true;
 }
 
-bool CIncludeScanner::ScanIncludeRefs(std::string_view source, int scan_kind,
-                                      std::vector<std::string> search_list,
-                                      const IncludeScanOptions& options, std::vector<int>* refs,
-                                      std::string* forms, std::vector<IncludeNote>* notes) {
+bool IncludeScanner::ScanIncludeRefs(std::string_view source, int scan_kind,
+                                     std::vector<std::string> search_list,
+                                     const IncludeScanOptions& options, std::vector<int>* refs,
+                                     std::string* forms, std::vector<IncludeNote>* notes) {
   IncludeGraph::Records records;
   notes->clear();
   Run(source, scan_kind, std::move(search_list), options, &records, notes);

@@ -34,12 +34,12 @@ class UiHooks;
 // All state lives in the object: scanners do not share anything, so two of
 // them may work at the same time (on a file system that allows it). One
 // object serves one refresh at a time.
-class CIncludeScanner {
+class IncludeScanner {
  public:
   // `fs`, `ui` and `output` must outlive the scanner.
-  CIncludeScanner(FileSystem& fs, UiHooks& ui, DependencyOutput& output);
-  CIncludeScanner(const CIncludeScanner&) = delete;
-  CIncludeScanner& operator=(const CIncludeScanner&) = delete;
+  IncludeScanner(FileSystem& fs, UiHooks& ui, DependencyOutput& output);
+  IncludeScanner(const IncludeScanner&) = delete;
+  IncludeScanner& operator=(const IncludeScanner&) = delete;
 
   // Starts a refresh: both warnings ("W-007-D000:", "W-007-D003:") are due
   // again, the unresolved count is 0, and what the last refresh learnt about

@@ -51,7 +51,7 @@ class IncludeScannerTest : public ::testing::Test {
   MemoryFileSystem fs_;
   FixedTextUi ui_;
   RecordingDependencyOutput out_;
-  CIncludeScanner scanner_{fs_, ui_, out_};
+  IncludeScanner scanner_{fs_, ui_, out_};
 };
 
 TEST_F(IncludeScannerTest, SearchOrderCompletionAndGuesses) {
@@ -197,7 +197,7 @@ TEST_F(IncludeScannerTest, DiamondsAreScannedOncePerRefresh) {
   EXPECT_EQ(records[119], "1 C:\\p\\l1b.h");
   // Each file is read once; below the source, whole trees that fit within
   // the limit are taken from their closures without walking them again.
-  CIncludeScanner::Stats stats = scanner_.stats();
+  IncludeScanner::Stats stats = scanner_.stats();
   EXPECT_EQ(stats.files_read, 121u);
   EXPECT_EQ(stats.file_scans, 1u);
   EXPECT_EQ(Scan("C:\\p\\second.c", kScanKindC).size(), 119u);
@@ -228,11 +228,11 @@ bool ExpectSameAsReference(const IncludeTreeCase& tree, size_t budget) {
   FixedTextUi ui;
   RecordingDependencyOutput out;
   RecordingDependencyOutput reference_out;
-  CIncludeScanner scanner(fs, ui, out);
+  IncludeScanner scanner(fs, ui, out);
   ReferenceIncludeScanner reference(fs, ui, reference_out);
   // The same scan giving references instead of texts.
   RecordingDependencyOutput refs_out;
-  CIncludeScanner refs_scanner(fs, ui, refs_out);
+  IncludeScanner refs_scanner(fs, ui, refs_out);
   auto configure = [&](auto& s) {
     s.BeginRefresh(tree.update_dependency_file);
     s.set_include_style(tree.style);

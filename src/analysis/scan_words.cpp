@@ -10,8 +10,7 @@ class WordCollector : public DeclarationHandler {
  public:
   explicit WordCollector(std::vector<ScannedWord>* words) : words_(words) {}
 
-  int HandleDeclarationToken(CPerserBase& parser, const std::string& word,
-                             uint32_t result) override {
+  int HandleDeclarationToken(CScanner& parser, const std::string& word, uint32_t result) override {
     words_->push_back({word, token::KindOf(result), parser.token_line()});
     return 1;
   }
@@ -22,14 +21,14 @@ class WordCollector : public DeclarationHandler {
 
 }  // namespace
 
-void ReadAllWords(CPerserBase& source, std::vector<ScannedWord>* words) {
+void ReadAllWords(CScanner& source, std::vector<ScannedWord>* words) {
   std::string word;
   while (uint32_t result = source.NextToken(&word)) {
     words->push_back({word, token::KindOf(result), source.token_line()});
   }
 }
 
-bool ReadActiveWords(CPerserBase& source, std::vector<ScannedWord>* words) {
+bool ReadActiveWords(CScanner& source, std::vector<ScannedWord>* words) {
   WordCollector collector(words);
   source.set_declaration_handler(&collector);
   bool ok = source.ParseTokens();

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/perser_base.h"
+#include "analysis/c_scanner.h"
 
 namespace zelvan {
 
@@ -21,12 +21,12 @@ struct ScannedWord {
 
 // Every word that NextToken reads from `source` up to the end of its text,
 // directives and inactive branches included.
-void ReadAllWords(CPerserBase& source, std::vector<ScannedWord>* words);
+void ReadAllWords(CScanner& source, std::vector<ScannedWord>* words);
 
 // The words that ParseTokens hands on: directives consumed, inactive branches
 // dropped. Returns the result of ParseTokens. The source's declaration
 // handler is replaced for the run and cleared afterwards.
-bool ReadActiveWords(CPerserBase& source, std::vector<ScannedWord>* words);
+bool ReadActiveWords(CScanner& source, std::vector<ScannedWord>* words);
 
 // One line per word: line number, the word in brackets, the delimiter name;
 // control characters in a word are written as \xHH. For example

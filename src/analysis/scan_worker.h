@@ -48,7 +48,7 @@ class ScanWorker {
 
   // The worker's scanner, to be set up like the refresh's own; only while
   // no jobs run.
-  CIncludeScanner& scanner() { return scanner_; }
+  IncludeScanner& scanner() { return scanner_; }
 
   // What the worker made of one job.
   struct Result {
@@ -75,7 +75,7 @@ class ScanWorker {
  private:
   void Work();
 
-  CIncludeScanner scanner_;
+  IncludeScanner scanner_;
   std::vector<DependencyScanJob> jobs_;
   IncludeScanOptions options_;
   std::vector<Result> results_;

@@ -7,14 +7,14 @@
 #include "build/compile_rules.h"
 #include "build/make_context.h"
 #include "build/rule_text.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
 #include "model/path_functions.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/source_file.h"
+#include "model/workspace.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/lang_tools.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/language_table.h"
 #include "toolchain/option_text.h"
 
 namespace zelvan {
@@ -30,10 +30,10 @@ std::string Unquoted(std::string_view text) {
 
 class Database {
  public:
-  Database(CProjectData& workspace, const CCPUTools* cpus)
+  Database(Workspace& workspace, const CpuTable* cpus)
       : fs_(*workspace.platform().fs), workspace_(workspace), cpus_(cpus) {}
 
-  void AddProject(COneProjectData& project, std::string_view target) {
+  void AddProject(Project& project, std::string_view target) {
     MakeContext context(workspace_, project, cpus_, target, NormalMode, /*prepare_disk=*/false);
     std::string encoded_directory = Encode(Host(StripTrailingSlash(project.ProjectDirectory())));
     std::vector<std::string> system_includes;
@@ -55,7 +55,7 @@ class Database {
       hosts_.emplace(std::move(sources[i]), std::move(mapped[i]));
     }
     for (FileState& state : context.files()) {
-      COneSourceFile& file = *state.file;
+      SourceFile& file = *state.file;
       if (!Entered(state)) continue;
       std::string source = Host(file.FullPath());
       std::string object = Object(context, state);
@@ -171,8 +171,8 @@ class Database {
   }
 
   // The program a TOOLS line names, found in the CPU family's executable directories.
-  std::string Tool(const COneProjectData& project, const std::string& kind) {
-    const CCPUInfo* cpu = cpus_ == nullptr ? nullptr : cpus_->FindCpu(project.Cpu());
+  std::string Tool(const Project& project, const std::string& kind) {
+    const CpuInfo* cpu = cpus_ == nullptr ? nullptr : cpus_->FindCpu(project.Cpu());
     if (cpu == nullptr) return kind;
     std::string name = kind;
     for (size_t i = 0; i < cpu->ToolKeys.size(); ++i) {
@@ -208,8 +208,8 @@ class Database {
   }
 
   FileSystem& fs_;
-  CProjectData& workspace_;
-  const CCPUTools* cpus_;
+  Workspace& workspace_;
+  const CpuTable* cpus_;
   std::unordered_map<std::string, std::string> hosts_;
   std::unordered_map<std::string, std::string> object_dirs_;  // host directory, by its text
   std::unordered_map<std::string, std::string> leading_;      // encoded, by tool and options
@@ -220,11 +220,10 @@ class Database {
 
 }  // namespace
 
-std::string BuildCompileCommands(CProjectData& workspace,
-                                 const std::vector<COneProjectData*>& projects,
-                                 const CCPUTools* cpus, std::optional<std::string_view> target) {
+std::string BuildCompileCommands(Workspace& workspace, const std::vector<Project*>& projects,
+                                 const CpuTable* cpus, std::optional<std::string_view> target) {
   Database database(workspace, cpus);
-  for (COneProjectData* project : projects) {
+  for (Project* project : projects) {
     if (target) {
       if (project->HasTarget(*target)) database.AddProject(*project, *target);
     } else if (!project->CurrentOrFirstTarget().empty()) {

@@ -4,13 +4,13 @@
 #include "build/dependency_paths.h"
 #include "build/make_context.h"
 #include "build/rule_text.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
 #include "model/path_functions.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/substitute_macros.h"
 #include "platform/ansi_text.h"
 #include "platform/win_path.h"
-#include "toolchain/lang_tools.h"
+#include "toolchain/language_table.h"
 #include "toolchain/option_text.h"
 
 namespace zelvan {
@@ -144,7 +144,7 @@ class SideFileSteps {
 
  private:
   MakeContext& context_;
-  COneSourceFile& file_;
+  SourceFile& file_;
   std::string* out_;
   std::string side_dir_;  // ends in `\`
   std::string temp_dir_, list_dir_;
@@ -165,14 +165,14 @@ bool MayLeaveSideFiles(int kind, const OptionFacts& facts) {
   return kind > kCC && kind <= kMPP && (facts.has_oal || facts.has_listing);
 }
 
-void AppendDependencies(MakeContext& context, const COneSourceFile& file, std::string* out) {
+void AppendDependencies(MakeContext& context, const SourceFile& file, std::string* out) {
   context.AppendDependencies(file, out);
   *out += '\n';
 }
 
 void BuildFalCompileRule(MakeContext& context, const FileState& state, std::string options,
                          bool has_p, bool has_oal, std::string* out) {
-  const COneSourceFile& file = *state.file;
+  const SourceFile& file = *state.file;
   *out += "\"$(OUTPUT)\\" + file.ObjectName() + "\" : \"" + file.RelativePath() + "\"";
   AppendDependencies(context, file, out);
   *out += "\t$(" + file.ToolKindName() + ") ";
@@ -249,7 +249,7 @@ void BuildCompileRule(MakeContext& context, const FileState& state, std::string*
     BuildCustomBuildRule(context, state, out);
     return;
   }
-  COneSourceFile& file = *state.file;
+  SourceFile& file = *state.file;
   file.ImsMoveSteps().clear();
   // Most rules take their options as they are: copied only when they change.
   const std::string& stored = context.Options(state);

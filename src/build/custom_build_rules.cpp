@@ -5,9 +5,9 @@
 #include "build/make_variables.h"
 #include "build/rule_text.h"
 #include "build/target_rules.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
 #include "model/path_functions.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/substitute_macros.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
@@ -22,7 +22,7 @@ void BuildEventCommands(const BuildStep& step, std::string* out) {
 }
 
 void BuildFileMacroBlock(MakeContext& /*context*/, const FileState& state, std::string* out) {
-  const COneSourceFile& file = *state.file;
+  const SourceFile& file = *state.file;
   const std::string& relative = file.RelativePath();
   std::string object = ObjectLocation(state);
   *out += "IntDir=" + StripTrailingBackslashes(state.temp) + "\n";
@@ -35,7 +35,7 @@ void BuildFileMacroBlock(MakeContext& /*context*/, const FileState& state, std::
 }
 
 void BuildCustomBuildRule(MakeContext& context, const FileState& state, std::string* out) {
-  const COneSourceFile& file = *state.file;
+  const SourceFile& file = *state.file;
   const std::string& target = context.target();
   BuildFileMacroBlock(context, state, out);
   std::string outputs, dependencies;
@@ -52,7 +52,7 @@ void BuildCustomBuildRule(MakeContext& context, const FileState& state, std::str
 }
 
 std::vector<std::string> ProjectCBuildOutputs(MakeContext& context) {
-  COneProjectData& project = context.project();
+  Project& project = context.project();
   std::vector<std::string> outputs;
   for (const std::string& output : context.custom_build().outputs) {
     std::string path = SubstituteMacros(output, project.MacroNames(), project.MacroValues());
@@ -88,7 +88,7 @@ void BuildProjectCustomBuildRule(MakeContext& context, std::string* out) {
 
 namespace {
 
-std::string_view TargetOrFirst(const COneProjectData& project, std::string_view target) {
+std::string_view TargetOrFirst(const Project& project, std::string_view target) {
   if (project.HasTarget(target) || project.Targets().empty()) return target;
   return project.Targets().front();
 }
@@ -101,8 +101,8 @@ void BeginAuxiliaryText(MakeContext& context, std::string* text) {
 
 }  // namespace
 
-bool BuildPreBuildMakefileText(CProjectData& workspace, COneProjectData& project,
-                               const CCPUTools* cpus, std::string_view target, std::string* text) {
+bool BuildPreBuildMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
+                               std::string_view target, std::string* text) {
   text->clear();
   target = TargetOrFirst(project, target);
   if (!project.HasTarget(target)) return false;
@@ -114,9 +114,8 @@ bool BuildPreBuildMakefileText(CProjectData& workspace, COneProjectData& project
   return true;
 }
 
-bool BuildConversionMakefileText(CProjectData& workspace, COneProjectData& project,
-                                 const CCPUTools* cpus, std::string_view target,
-                                 std::string* text) {
+bool BuildConversionMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
+                                 std::string_view target, std::string* text) {
   text->clear();
   target = TargetOrFirst(project, target);
   if (project.IsLibrary() || !project.HasTarget(target)) return false;
@@ -129,8 +128,7 @@ bool BuildConversionMakefileText(CProjectData& workspace, COneProjectData& proje
 
 namespace {
 
-bool WriteAuxiliary(COneProjectData& project, int index, const std::string& text,
-                    std::string* path) {
+bool WriteAuxiliary(Project& project, int index, const std::string& text, std::string* path) {
   *path = project.TempMakefilePath(index);
   return WriteKmakeDocument(*project.platform().fs, *path, EscapeComments(text),
                             Durability::kScratch);
@@ -138,15 +136,15 @@ bool WriteAuxiliary(COneProjectData& project, int index, const std::string& text
 
 }  // namespace
 
-bool WritePreBuildMakefile(CProjectData& workspace, COneProjectData& project, const CCPUTools* cpus,
+bool WritePreBuildMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
                            std::string_view target, std::string* path) {
   std::string text;
   if (!BuildPreBuildMakefileText(workspace, project, cpus, target, &text)) return false;
   return WriteAuxiliary(project, 3, text, path);
 }
 
-bool WriteConversionMakefile(CProjectData& workspace, COneProjectData& project,
-                             const CCPUTools* cpus, std::string_view target, std::string* path) {
+bool WriteConversionMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
+                             std::string_view target, std::string* path) {
   std::string text;
   if (!BuildConversionMakefileText(workspace, project, cpus, target, &text)) return false;
   return WriteAuxiliary(project, 2, text, path);

@@ -29,9 +29,9 @@
 
 namespace zelvan {
 
-class CCPUTools;
-class COneProjectData;
-class CProjectData;
+class CpuTable;
+class Project;
+class Workspace;
 class MakeContext;
 struct BuildStep;
 struct FileState;
@@ -54,16 +54,16 @@ void BuildProjectCustomBuildRule(MakeContext& context, std::string* out);
 // The text of the pre-build and convert makefiles for `target` (the
 // project's first target when it has no such target). The convert
 // makefile is false for a library project.
-bool BuildPreBuildMakefileText(CProjectData& workspace, COneProjectData& project,
-                               const CCPUTools* cpus, std::string_view target, std::string* text);
-bool BuildConversionMakefileText(CProjectData& workspace, COneProjectData& project,
-                                 const CCPUTools* cpus, std::string_view target, std::string* text);
+bool BuildPreBuildMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
+                               std::string_view target, std::string* text);
+bool BuildConversionMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
+                                 std::string_view target, std::string* text);
 // Write them to "tempmakepre.mak" and "tempmakeabs.mak" in the project
 // directory and give the path; false when there is nothing to write or the
 // file cannot be written.
-bool WritePreBuildMakefile(CProjectData& workspace, COneProjectData& project, const CCPUTools* cpus,
+bool WritePreBuildMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
                            std::string_view target, std::string* path);
-bool WriteConversionMakefile(CProjectData& workspace, COneProjectData& project,
-                             const CCPUTools* cpus, std::string_view target, std::string* path);
+bool WriteConversionMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
+                             std::string_view target, std::string* path);
 
 }  // namespace zelvan

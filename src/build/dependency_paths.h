@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "model/dependency_record.h"
-#include "model/one_source_file.h"
+#include "model/source_file.h"
 #include "storage/text_table.h"
 
 namespace zelvan {
@@ -18,8 +18,8 @@ namespace zelvan {
 // project directory for files that exist, as found for the others. Nothing
 // when the file has no record for the target.
 template <typename Visit>
-void ForEachDependencyPath(const COneSourceFile& file, std::string_view target, Visit&& visit) {
-  const CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
+void ForEachDependencyPath(const SourceFile& file, std::string_view target, Visit&& visit) {
+  const DependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
   if (record == nullptr) return;
   for (size_t i = 0; i < record->size(); ++i)
     visit(record->path(i));
@@ -36,7 +36,7 @@ class DependencyPathMemo {
   // Calls `visit(value)` for each dependency of `record`, in order;
   // `make(path)` makes a path's value the first time it is met.
   template <typename Make, typename Visit>
-  void ForEach(const CDependencyRecord& record, Make&& make, Visit&& visit) {
+  void ForEach(const DependencyRecord& record, Make&& make, Visit&& visit) {
     if (record.empty()) return;
     Prepare(record);
     for (size_t i = 0; i < record.size(); ++i)
@@ -45,7 +45,7 @@ class DependencyPathMemo {
 
  private:
   // Every id of the record's table has a slot.
-  void Prepare(const CDependencyRecord& record) {
+  void Prepare(const DependencyRecord& record) {
     if (record.path_table() != table_) {
       table_ = record.path_table();
       slots_.clear();
@@ -54,7 +54,7 @@ class DependencyPathMemo {
     if (table_ != nullptr && slots_.size() < table_->size()) slots_.resize(table_->size(), -1);
   }
   template <typename Make>
-  const T& Value(const CDependencyRecord& record, size_t i, Make& make) {
+  const T& Value(const DependencyRecord& record, size_t i, Make& make) {
     size_t id = static_cast<size_t>(record.path_id(i));
     if (id >= slots_.size()) slots_.resize(id + 1, -1);
     int32_t slot = slots_[id];

@@ -16,17 +16,17 @@
 #include "build/target_rules.h"
 #include "model/dependency_record.h"
 #include "model/message_texts.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
 #include "model/path_functions.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/status_codes.h"
 #include "model/substitute_macros.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
 #include "storage/text_table.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/lang_tools.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/language_table.h"
 #include "toolchain/option_text.h"
 
 namespace zelvan {
@@ -118,12 +118,11 @@ std::string NumberMakeVariables(std::string_view text, int number) {
   return out;
 }
 
-std::vector<COneProjectData*> GnuProjectList(CProjectData& workspace, COneProjectData& project,
-                                             bool alone) {
-  std::vector<COneProjectData*> list;
+std::vector<Project*> GnuProjectList(Workspace& workspace, Project& project, bool alone) {
+  std::vector<Project*> list;
   if (!alone) {
     for (const std::string& name : project.LinkList()) {
-      COneProjectData* linked = workspace.FindProject(name);
+      Project* linked = workspace.FindProject(name);
       if (linked == nullptr || linked == &project ||
           std::find(list.begin(), list.end(), linked) != list.end()) {
         continue;
@@ -162,21 +161,19 @@ bool IsPathMacro(std::string_view name) {
 // One project of the list, for one target.
 struct Part {
   int number = 0;
-  COneProjectData* project = nullptr;
+  Project* project = nullptr;
   std::unique_ptr<MakeContext> context;
 };
 
 class GnuMakefileWriter {
  public:
-  GnuMakefileWriter(CProjectData& workspace, const CCPUTools* cpus,
-                    const GnuMakefileOptions& options)
+  GnuMakefileWriter(Workspace& workspace, const CpuTable* cpus, const GnuMakefileOptions& options)
       : workspace_(workspace), cpus_(cpus), options_(options), host_(*workspace.platform().fs) {}
 
-  void Block(const std::string& target, const std::vector<COneProjectData*>& projects,
-             std::string* out) {
+  void Block(const std::string& target, const std::vector<Project*>& projects, std::string* out) {
     std::vector<Part> parts;
     for (size_t i = 0; i < projects.size(); ++i) {
-      COneProjectData& project = *projects[i];
+      Project& project = *projects[i];
       if (!project.HasTarget(target)) continue;
       Part& part = parts.emplace_back();
       part.number = static_cast<int>(i) + 1;
@@ -279,7 +276,7 @@ class GnuMakefileWriter {
   // --- Variables.
 
   void Variables(MakeContext& context, std::string* out) {
-    COneProjectData& project = context.project();
+    Project& project = context.project();
     std::string temp = StripTrailingBackslashes(context.temp_dir());
     std::string output = StripTrailingBackslashes(context.output_dir());
     if (host()) {
@@ -296,8 +293,8 @@ class GnuMakefileWriter {
     if (host()) tools = HostTools(project, tools);
     *out += tools;
     if (host()) {
-      HostSystemPath(context, "SysLibraryPath", " -L ", &CCPUTools::GetLibraryDirs, out);
-      HostSystemPath(context, "SysIncludePath", " -I ", &CCPUTools::GetIncludeDirs, out);
+      HostSystemPath(context, "SysLibraryPath", " -L ", &CpuTable::GetLibraryDirs, out);
+      HostSystemPath(context, "SysIncludePath", " -I ", &CpuTable::GetIncludeDirs, out);
     } else {
       BuildSysLibraryPath(context, out);
       BuildSysIncludePath(context, out);
@@ -331,7 +328,7 @@ class GnuMakefileWriter {
     return std::to_string(number_of_.at(&context.project()));
   }
 
-  std::string HostTools(const COneProjectData& project, std::string_view tools) {
+  std::string HostTools(const Project& project, std::string_view tools) {
     std::string out;
     while (!tools.empty()) {
       size_t end = tools.find('\n');
@@ -351,7 +348,7 @@ class GnuMakefileWriter {
   }
 
   void HostSystemPath(MakeContext& context, const char* name, const char* option,
-                      bool (CCPUTools::*dirs_of)(std::string_view, std::vector<std::string>*) const,
+                      bool (CpuTable::*dirs_of)(std::string_view, std::vector<std::string>*) const,
                       std::string* out) {
     std::vector<std::string> dirs;
     if (cpus_ == nullptr) return;
@@ -548,7 +545,7 @@ class GnuMakefileWriter {
   std::string LinkedModules(const Part& part, const std::vector<Part>& parts) {
     std::string text;
     for (const std::string& name : part.project->LinkList()) {
-      COneProjectData* linked = workspace_.FindProject(name);
+      Project* linked = workspace_.FindProject(name);
       for (const Part& other : parts) {
         if (other.project == linked && &other != &part) {
           text += " " + host_.File(ModuleFile(*other.context));
@@ -697,7 +694,7 @@ class GnuMakefileWriter {
 
   // The files a file's custom build step makes, its macros substituted.
   static std::vector<std::string> FileCBuildOutputs(MakeContext& context, const FileState& state) {
-    COneSourceFile& file = *state.file;
+    SourceFile& file = *state.file;
     std::vector<std::string> outputs;
     file.GetCBuildOutputs(context.target(), &outputs);
     for (std::string& output : outputs) {
@@ -713,7 +710,7 @@ class GnuMakefileWriter {
       BuildCustomBuildRule(context, state, out);
       return;
     }
-    COneSourceFile& file = *state.file;
+    SourceFile& file = *state.file;
     const std::string& target = context.target();
     std::string block;
     BuildFileMacroBlock(context, state, &block);
@@ -742,7 +739,7 @@ class GnuMakefileWriter {
   // `out` and `numbered` as for Rules.
   void CompileRule(MakeContext& context, const FileState& state, std::string* out, int number,
                    std::string* numbered) {
-    COneSourceFile& file = *state.file;
+    SourceFile& file = *state.file;
     file.ImsMoveSteps().clear();
     const std::string& stored = context.Options(state);
     if (stored.find("$(") != std::string::npos) {
@@ -807,7 +804,7 @@ class GnuMakefileWriter {
   // looked at for a "$" or a line end, which none has but a strange name.
   void StoredCompileRule(MakeContext& context, const FileState& state, const OptionFacts& facts,
                          int number, std::string* out, std::string* numbered) {
-    const COneSourceFile& file = *state.file;
+    const SourceFile& file = *state.file;
     if (!out->empty() && out->back() != '\n') {
       StoredRuleHead(context, state, out);
       context.AppendDependencies(file, out);
@@ -859,8 +856,8 @@ class GnuMakefileWriter {
   // line end (a dependency is written as it is found, or made relative,
   // which adds neither). Asked once per path table: a table rarely holds
   // either, and its paths are met hundreds of thousands of times.
-  bool MayHoldDollarOrLineEnd(const COneSourceFile& file, std::string_view target) {
-    const CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
+  bool MayHoldDollarOrLineEnd(const SourceFile& file, std::string_view target) {
+    const DependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
     const TextTable* table = record == nullptr ? nullptr : record->path_table();
     if (table == nullptr) return true;
     if (table != checked_table_ || table->size() != checked_size_) {
@@ -877,7 +874,7 @@ class GnuMakefileWriter {
 
   // The rule's first line up to its dependencies.
   void StoredRuleHead(MakeContext& context, const FileState& state, std::string* out) {
-    const COneSourceFile& file = *state.file;
+    const SourceFile& file = *state.file;
     if (!context.source_folder() && !state.has_output_option && state.own_temp.empty()) {
       *out += "$(TEMP)\\";
       *out += file.ObjectName();
@@ -898,7 +895,7 @@ class GnuMakefileWriter {
   // From the end of the first line: the commands and the blank line.
   void StoredRuleTail(MakeContext& context, const FileState& state, const OptionFacts& facts,
                       std::string* out) {
-    const COneSourceFile& file = *state.file;
+    const SourceFile& file = *state.file;
     *out += '\n';
     auto line = [&](std::string_view words, std::string_view c, std::string_view more) {
       *out += "\t$(";
@@ -990,25 +987,24 @@ class GnuMakefileWriter {
 
  public:
   const std::string& unnamable() const { return host_.Unnamable(); }
-  void SetNumbers(const std::vector<COneProjectData*>& projects) {
+  void SetNumbers(const std::vector<Project*>& projects) {
     for (size_t i = 0; i < projects.size(); ++i)
       number_of_[projects[i]] = static_cast<int>(i) + 1;
   }
 
  private:
-  CProjectData& workspace_;
-  const CCPUTools* cpus_;
+  Workspace& workspace_;
+  const CpuTable* cpus_;
   GnuMakefileOptions options_;
   HostPathMapper host_;
-  std::unordered_map<const COneProjectData*, int> number_of_;
-  std::unordered_map<const COneProjectData*, std::unordered_map<std::string, std::string>>
-      dependencies_;
+  std::unordered_map<const Project*, int> number_of_;
+  std::unordered_map<const Project*, std::unordered_map<std::string, std::string>> dependencies_;
   // Of the block being written: the modules and converted files its rules
   // make (full paths, lower case), and the headers its rules name.
   std::unordered_set<std::string> made_;
   std::vector<const std::string*> headers_;
   std::vector<std::string> records_;
-  std::unordered_map<const COneProjectData*, std::vector<std::string>> copies_;
+  std::unordered_map<const Project*, std::vector<std::string>> copies_;
   std::unordered_set<std::string_view> header_seen_;
   std::string piece_;  // of a compile rule being numbered
   // The last compile rule's commands, as written and numbered.
@@ -1029,17 +1025,17 @@ namespace {
 // large project is megabytes, which grown step by step is copied again and
 // again. Each file of each target takes a rule, its Clean lines and its
 // name in OBJS, and its dependencies.
-size_t EstimatedSize(const std::vector<COneProjectData*>& projects) {
+size_t EstimatedSize(const std::vector<Project*>& projects) {
   constexpr size_t kPerFile = 384;
   size_t size = 4096;
   const TextTable* table = nullptr;
   size_t per_path = 0;  // the mean length of the table's paths, and a blank
-  for (const COneProjectData* project : projects) {
+  for (const Project* project : projects) {
     for (const std::string& target : project->Targets()) {
       size += 4096;
       for (const auto& file : project->SourceFiles()) {
         size += kPerFile;
-        const CDependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
+        const DependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
         if (record == nullptr || record->empty()) continue;
         if (record->path_table() != table && record->path_table() != nullptr) {
           table = record->path_table();
@@ -1057,10 +1053,9 @@ size_t EstimatedSize(const std::vector<COneProjectData*>& projects) {
 
 }  // namespace
 
-void GenerateGnuMakefileText(CProjectData& workspace, COneProjectData& project,
-                             const CCPUTools* cpus, const GnuMakefileOptions& options,
-                             std::string* text) {
-  std::vector<COneProjectData*> projects = GnuProjectList(workspace, project, options.alone);
+void GenerateGnuMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
+                             const GnuMakefileOptions& options, std::string* text) {
+  std::vector<Project*> projects = GnuProjectList(workspace, project, options.alone);
   GnuMakefileWriter writer(workspace, cpus, options);
   writer.SetNumbers(projects);
   text->clear();
@@ -1071,7 +1066,7 @@ void GenerateGnuMakefileText(CProjectData& workspace, COneProjectData& project,
   if (options.unnamable != nullptr) *options.unnamable = writer.unnamable();
 }
 
-bool WriteGnuMakefile(CProjectData& workspace, COneProjectData& project, const CCPUTools* cpus,
+bool WriteGnuMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
                       const GnuMakefileOptions& options, std::string_view path) {
   std::string text;
   std::string unnamable;
@@ -1095,7 +1090,7 @@ bool WriteGnuMakefile(CProjectData& workspace, COneProjectData& project, const C
   return true;
 }
 
-bool GenerateGnuMakefile(CProjectData& workspace, const CCPUTools* cpus, COneProjectData& project,
+bool GenerateGnuMakefile(Workspace& workspace, const CpuTable* cpus, Project& project,
                          std::string_view alone_text) {
   workspace.ClearStatus();
   GnuMakefileOptions options;

@@ -58,12 +58,12 @@
 #include <string_view>
 #include <vector>
 
-#include "model/project_data.h"
+#include "model/workspace.h"
 
 namespace zelvan {
 
-class CCPUTools;
-class COneProjectData;
+class CpuTable;
+class Project;
 
 // The variables whose definitions and references get the project's number.
 inline constexpr std::array<std::string_view, 41> kNumberedVariables = {"TEMP",
@@ -120,8 +120,7 @@ void AppendNumberedPiece(std::string_view text, int number, bool line_start, std
 // The projects of the makefile: the linked projects that the workspace has
 // (by output name or title, each once), then the project; with `alone` the
 // project only.
-std::vector<COneProjectData*> GnuProjectList(CProjectData& workspace, COneProjectData& project,
-                                             bool alone);
+std::vector<Project*> GnuProjectList(Workspace& workspace, Project& project, bool alone);
 
 struct GnuMakefileOptions {
   bool alone = false;
@@ -139,15 +138,14 @@ struct GnuMakefileOptions {
 
 // The whole text, every target of the project. A linked project without
 // the target has no part in that target's block.
-void GenerateGnuMakefileText(CProjectData& workspace, COneProjectData& project,
-                             const CCPUTools* cpus, const GnuMakefileOptions& options,
-                             std::string* text);
+void GenerateGnuMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
+                             const GnuMakefileOptions& options, std::string* text);
 
 // Writes the text to `path` in one piece (the host form with line feeds,
 // the stored form in text mode, CR LF). A file that cannot be written, or
 // a host form with a path that make cannot name, gives
 // kStatusMakefileNotWritten and false; the old file stays whole.
-bool WriteGnuMakefile(CProjectData& workspace, COneProjectData& project, const CCPUTools* cpus,
+bool WriteGnuMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
                       const GnuMakefileOptions& options, std::string_view path);
 
 // What the component runs for the GNU makefile of a project: `alone_text`
@@ -155,7 +153,7 @@ bool WriteGnuMakefile(CProjectData& workspace, COneProjectData& project, const C
 // the project's own makefile ("<project>.mak"), in the stored form.
 // Starts with the status cleared; false with kStatusMakefileNotWritten
 // when the file cannot be written.
-bool GenerateGnuMakefile(CProjectData& workspace, const CCPUTools* cpus, COneProjectData& project,
+bool GenerateGnuMakefile(Workspace& workspace, const CpuTable* cpus, Project& project,
                          std::string_view alone_text);
 
 }  // namespace zelvan

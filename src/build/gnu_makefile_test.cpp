@@ -52,7 +52,7 @@ class GnuMakefileTest : public testing::MakefileWorkspaceTest {
     options.host_paths = host;
     options.prepare_disk = false;
     std::string text;
-    GenerateGnuMakefileText(*workspace_, Project(project), &cpus_, options, &text);
+    GenerateGnuMakefileText(*workspace_, ProjectNamed(project), &cpus_, options, &text);
     if (!host) {
       Text(project, alone, true);
       return text;
@@ -398,7 +398,7 @@ TEST_F(GnuMakefileTest, WrittenWholeOrNotAtAll) {
   Open({{"C:\\ws\\big\\Big.kbp",
          "[PROJECT]\nOUTPUT=Big.abs\nCPU=MX-520\nTARGET=Debug;\nFolder=S;\n" +
              testing::SourceFolder("S", files)}});
-  COneProjectData& big = Project("Big");
+  Project& big = ProjectNamed("Big");
   env_.AddFile(big.MakefilePath(), "old");
   env_.memory.SetReadOnly(big.MakefilePath(), true);
   ASSERT_TRUE(GenerateGnuMakefile(*workspace_, &cpus_, big, "0"));
@@ -509,8 +509,8 @@ TEST(HostMakeTextTest, NamesForMakeAndForTheShell) {
 // command as the compile rule forms it, every include directory full.
 TEST_F(GnuMakefileTest, CompileCommandsReadBack) {
   Open({{"C:\\ws\\app\\App.kbp", kApp}, {"C:\\ws\\lib\\Lib.kbp", kLib}});
-  auto json = nlohmann::json::parse(
-      BuildCompileCommands(*workspace_, {&Project("Lib"), &Project("App")}, &cpus_, "Debug"));
+  auto json = nlohmann::json::parse(BuildCompileCommands(
+      *workspace_, {&ProjectNamed("Lib"), &ProjectNamed("App")}, &cpus_, "Debug"));
   ASSERT_EQ(json.size(), 2u);  // a.c, main.c; no assembler source, no custom build step
   std::string root = root_.path();
   EXPECT_EQ(json[0]["directory"], root + "/C/ws/lib");

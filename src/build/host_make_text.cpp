@@ -7,7 +7,7 @@
 #include "build/rule_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
-#include "toolchain/cpu_tools.h"
+#include "toolchain/cpu_table.h"
 
 namespace zelvan {
 
@@ -280,7 +280,7 @@ std::string HostPathMapper::Recipe(std::string_view lines, std::string_view pref
   return out;
 }
 
-std::string HostPathMapper::Tool(const CCPUTools* cpus, std::string_view cpu,
+std::string HostPathMapper::Tool(const CpuTable* cpus, std::string_view cpu,
                                  std::string_view name) {
   std::vector<std::string> dirs;
   if (cpus != nullptr) cpus->GetExecutableDirs(cpu, &dirs);

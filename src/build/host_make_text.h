@@ -42,7 +42,7 @@
 
 namespace zelvan {
 
-class CCPUTools;
+class CpuTable;
 class FileSystem;
 
 std::string ToGnuPath(std::string_view path);
@@ -85,7 +85,7 @@ class HostPathMapper {
   std::string Recipe(std::string_view lines, std::string_view prefix);
   // The tool of a TOOLS line: the file of that name in the CPU family's
   // executable directories, in host form; the name itself when there is none.
-  std::string Tool(const CCPUTools* cpus, std::string_view cpu, std::string_view name);
+  std::string Tool(const CpuTable* cpus, std::string_view cpu, std::string_view name);
   // The first host path met that a rule cannot name; empty when none.
   const std::string& Unnamable() const { return unnamable_; }
 

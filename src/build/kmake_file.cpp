@@ -10,9 +10,9 @@
 #include "build/rule_text.h"
 #include "build/target_rules.h"
 #include "model/message_texts.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
 #include "model/path_functions.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/status_codes.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
@@ -25,11 +25,11 @@ namespace {
 constexpr size_t kCleanFileLimit = 30;
 
 // "link :" with one sub-make per linked project of the workspace.
-void BuildSubProjectRule(CProjectData& workspace, COneProjectData& project, std::string* out) {
+void BuildSubProjectRule(Workspace& workspace, Project& project, std::string* out) {
   if (project.LinkList().empty()) return;
   *out += "link :\n";
   for (const std::string& name : project.LinkList()) {
-    COneProjectData* linked = workspace.FindProject(name);
+    Project* linked = workspace.FindProject(name);
     if (linked == nullptr) continue;
     std::string makefile = QuoteIfBlank(linked->MakefilePath());
     std::string dir = linked->Drive() + linked->Directory();
@@ -42,9 +42,9 @@ void BuildSubProjectRule(CProjectData& workspace, COneProjectData& project, std:
   *out += '\n';
 }
 
-void BuildBlock(CProjectData& workspace, MakeContext& context, const std::string& headers,
+void BuildBlock(Workspace& workspace, MakeContext& context, const std::string& headers,
                 std::string* out) {
-  COneProjectData& project = context.project();
+  Project& project = context.project();
   *out += "ifeq($(CFG)," + context.target() + ")\n";
   PrepareTarget(context);
   BuildVariableBlock(context, out);
@@ -75,9 +75,9 @@ void BuildBlock(CProjectData& workspace, MakeContext& context, const std::string
 
 }  // namespace
 
-bool GenerateKmakeText(CProjectData& workspace, COneProjectData& project, const CCPUTools* cpus,
-                       MakeMode mode, std::optional<std::string_view> target, bool force_clean,
-                       std::string* text, bool prepare_disk) {
+bool GenerateKmakeText(Workspace& workspace, Project& project, const CpuTable* cpus, MakeMode mode,
+                       std::optional<std::string_view> target, bool force_clean, std::string* text,
+                       bool prepare_disk) {
   text->clear();
   std::vector<std::string> targets = project.Targets();
   if (target) {
@@ -125,7 +125,7 @@ bool GenerateKmakeText(CProjectData& workspace, COneProjectData& project, const 
   return true;
 }
 
-std::string DefaultMakefileName(const CProjectData& workspace) {
+std::string DefaultMakefileName(const Workspace& workspace) {
   const std::string& active = workspace.ActiveProjectFile();
   size_t dot = active.rfind('.');
   size_t separator = FindLastSeparator(active);
@@ -135,14 +135,14 @@ std::string DefaultMakefileName(const CProjectData& workspace) {
 
 namespace {
 
-bool Generate(CProjectData& workspace, const CCPUTools* cpus, ArgText makefile,
+bool Generate(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
               std::string_view project_file, MakeMode mode, std::optional<std::string_view> target,
               bool force_clean) {
   if (!workspace.IsOpen()) {
     workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return false;
   }
-  COneProjectData* project = workspace.FindProjectByFile(project_file);
+  Project* project = workspace.FindProjectByFile(project_file);
   if (project == nullptr || project_file.empty()) {
     workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
     return false;
@@ -162,28 +162,28 @@ bool Generate(CProjectData& workspace, const CCPUTools* cpus, ArgText makefile,
 
 }  // namespace
 
-bool GenerateKmakeFile(CProjectData& workspace, const CCPUTools* cpus, ArgText makefile,
+bool GenerateKmakeFile(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
                        std::string_view project_file, MakeMode mode,
                        std::optional<std::string_view> target, bool force_clean) {
   workspace.ClearStatus();
   return Generate(workspace, cpus, makefile, project_file, mode, target, force_clean);
 }
 
-bool SaveMakefile(CProjectData& workspace, const CCPUTools* cpus, ArgText makefile) {
+bool SaveMakefile(Workspace& workspace, const CpuTable* cpus, ArgText makefile) {
   return GenerateKmakeFile(workspace, cpus, makefile, workspace.ActiveProjectFile(), NormalMode,
                            std::nullopt, false);
 }
 
-COneProjectData* FindProjectByNameOrFile(CProjectData& workspace, std::string_view project) {
+Project* FindProjectByNameOrFile(Workspace& workspace, std::string_view project) {
   if (project.empty()) return nullptr;
-  if (COneProjectData* found = workspace.FindProjectByFile(project)) return found;
-  if (COneProjectData* found = workspace.FindProject(project)) return found;
+  if (Project* found = workspace.FindProjectByFile(project)) return found;
+  if (Project* found = workspace.FindProject(project)) return found;
   std::string file;
   if (workspace.ResolveProjectFile(project, &file)) return workspace.FindProjectByFile(file);
   return nullptr;
 }
 
-bool WriteMakefileOfProject(CProjectData& workspace, const CCPUTools* cpus,
+bool WriteMakefileOfProject(Workspace& workspace, const CpuTable* cpus,
                             std::string_view project_file, std::string_view project_name,
                             std::string_view mode_text, std::string* makefile) {
   workspace.ClearStatus();
@@ -203,7 +203,7 @@ bool WriteMakefileOfProject(CProjectData& workspace, const CCPUTools* cpus,
     workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return false;
   }
-  COneProjectData* named = FindProjectByNameOrFile(workspace, project_name);
+  Project* named = FindProjectByNameOrFile(workspace, project_name);
   if (named == nullptr || workspace.FindProjectByFile(project_file) != named) {
     workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
     return false;
@@ -213,7 +213,7 @@ bool WriteMakefileOfProject(CProjectData& workspace, const CCPUTools* cpus,
                   static_cast<MakeMode>(mode), std::nullopt, false);
 }
 
-bool MakefileNeedsUpdate(COneProjectData& project, MakeMode mode, std::string_view makefile) {
+bool MakefileNeedsUpdate(Project& project, MakeMode mode, std::string_view makefile) {
   FileSystem& fs = *project.platform().fs;
   fs.SetReadOnly(makefile, false);
   fs.SetReadOnly(LibrarianCommandFilePath(project), false);
@@ -227,7 +227,7 @@ bool MakefileNeedsUpdate(COneProjectData& project, MakeMode mode, std::string_vi
          made.mtime_ns < dependencies.mtime_ns;
 }
 
-bool PrepareBuildMakefile(CProjectData& workspace, const CCPUTools* cpus, std::string_view project,
+bool PrepareBuildMakefile(Workspace& workspace, const CpuTable* cpus, std::string_view project,
                           std::string_view target, MakeMode mode, bool force_clean,
                           std::string* makefile, bool* regenerated) {
   workspace.ClearStatus();
@@ -237,7 +237,7 @@ bool PrepareBuildMakefile(CProjectData& workspace, const CCPUTools* cpus, std::s
     workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return false;
   }
-  COneProjectData* found = FindProjectByNameOrFile(workspace, project);
+  Project* found = FindProjectByNameOrFile(workspace, project);
   if (found == nullptr || target.empty()) {
     workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return false;
@@ -249,14 +249,14 @@ bool PrepareBuildMakefile(CProjectData& workspace, const CCPUTools* cpus, std::s
                   target, force_clean);
 }
 
-bool WriteMakefileForSave(CProjectData& workspace, const CCPUTools* cpus, COneProjectData& project,
+bool WriteMakefileForSave(Workspace& workspace, const CpuTable* cpus, Project& project,
                           bool without_dependencies) {
   return Generate(workspace, cpus, std::string_view(project.MakefilePath()),
                   project.ProjectFilePath(), without_dependencies ? SubProjectMode : NormalMode,
                   std::nullopt, /*force_clean=*/true);
 }
 
-bool IsKmakeFileCurrent(CProjectData& workspace, const CCPUTools* cpus, COneProjectData& project,
+bool IsKmakeFileCurrent(Workspace& workspace, const CpuTable* cpus, Project& project,
                         bool* current) {
   *current = false;
   std::string text;

@@ -14,7 +14,7 @@
 #include "platform/file_system.h"
 #include "storage/text_table.h"
 #include "tests/support/makefile_workspace.h"
-#include "toolchain/cpu_tools.h"
+#include "toolchain/cpu_table.h"
 
 namespace zelvan {
 namespace {
@@ -30,7 +30,7 @@ class KmakeFileTest : public testing::MakefileWorkspaceTest {
                    std::optional<std::string_view> target = std::nullopt, bool clean = false) {
     std::string text;
     EXPECT_TRUE(
-        GenerateKmakeText(*workspace_, Project(project), &cpus_, mode, target, clean, &text));
+        GenerateKmakeText(*workspace_, ProjectNamed(project), &cpus_, mode, target, clean, &text));
     return text;
   }
 };
@@ -244,9 +244,8 @@ OutName=
   EXPECT_EQ(text.find("\trm tables.c", clean), std::string::npos);
   EXPECT_EQ(text.find("skip.", clean), std::string::npos);
   // The directories the rules name exist.
-  COneProjectData& app = Project("App");
-  EXPECT_TRUE(
-      app.FindSourceFileByRelativePath("tables.def")->HasFlag(COneSourceFile::kConsumedOutput));
+  Project& app = ProjectNamed("App");
+  EXPECT_TRUE(app.FindSourceFileByRelativePath("tables.def")->HasFlag(SourceFile::kConsumedOutput));
   EXPECT_EQ(app.FindSourceFileByRelativePath("boot.asm")->ImsMoveSteps(),
             std::vector<std::string>{"\tcp C:\\ws\\app\\boot.ims C:\\ws\\app\\obj\\boot.ims\n"
                                      "\trm C:\\ws\\app\\boot.ims\n"});
@@ -384,7 +383,7 @@ TEST_F(KmakeFileTest, CompileRulesOfEveryKind) {
                           "]\nCOMPILE=" + c.options + "\nTEMP=" + c.temp + "\n";
     Open({{"C:\\ws\\one\\One.kbp", project}});
     Depend("One", c.file, "Debug", {"one.h", "..\\inc\\x y.h"});
-    MakeContext context(*workspace_, Project("One"), &cpus_, "Debug", c.mode);
+    MakeContext context(*workspace_, ProjectNamed("One"), &cpus_, "Debug", c.mode);
     PrepareTarget(context);
     std::string text;
     BuildCompileRule(context, context.files()[0], &text);
@@ -418,7 +417,7 @@ TEST_F(KmakeFileTest, CleanLinesOfEveryKind) {
            std::string("[PROJECT]\nOUTPUT=One.abs\nCPU=") + c.cpu + "\nCPUFAMILY=" + c.cpu +
                "\nTARGET=Debug;\nFolder=S;\n[S]\nSOURCECOUNT=1\nSOURCE0=" + c.file +
                "\n[PROJECT!MACRO!Debug]\nTEMP=.\\obj\n"}});
-    MakeContext context(*workspace_, Project("One"), &cpus_, "Debug", NormalMode);
+    MakeContext context(*workspace_, ProjectNamed("One"), &cpus_, "Debug", NormalMode);
     PrepareTarget(context);
     std::string text, expected;
     BuildCleanLine(context, context.files()[0], &text);
@@ -623,7 +622,7 @@ ProjectBeforeBuildCommand-1=
 )";
   Open({{"C:\\ws\\aux\\Aux.kbp", aux}});
   std::string path;
-  ASSERT_TRUE(WritePreBuildMakefile(*workspace_, Project("Aux"), &cpus_, "Nope", &path));
+  ASSERT_TRUE(WritePreBuildMakefile(*workspace_, ProjectNamed("Aux"), &cpus_, "Nope", &path));
   EXPECT_EQ(path, "C:\\ws\\aux\\tempmakepre.mak");
   const std::string kBlocks = R"~(DefaultTEMP=
 DefaultOUTPUT=
@@ -667,16 +666,16 @@ all:
 	stamp '#1
 )~"),
              "pre-build makefile");
-  ASSERT_TRUE(WriteConversionMakefile(*workspace_, Project("Aux"), &cpus_, "Debug", &path));
+  ASSERT_TRUE(WriteConversionMakefile(*workspace_, ProjectNamed("Aux"), &cpus_, "Debug", &path));
   EXPECT_EQ(path, "C:\\ws\\aux\\tempmakeabs.mak");
   ExpectText(env_.Contents(path),
              Crlf(kBlocks + "all:\n\tcd C:\\ws\\aux\\bin&&$(CONV) -Fh20 -cc 0xFF -$ Aux.abs\n"),
              "convert makefile");
   // A library has no convert step; a makefile that cannot be written is reported.
   Open({{"C:\\ws\\lib\\Lib.kbp", kLib}, {"C:\\ws\\aux\\Aux.kbp", aux}});
-  EXPECT_FALSE(WriteConversionMakefile(*workspace_, Project("Lib"), &cpus_, "Debug", &path));
+  EXPECT_FALSE(WriteConversionMakefile(*workspace_, ProjectNamed("Lib"), &cpus_, "Debug", &path));
   env_.fs.FailNth(FsOp::kRename, 1);
-  EXPECT_FALSE(WritePreBuildMakefile(*workspace_, Project("Aux"), &cpus_, "Debug", &path));
+  EXPECT_FALSE(WritePreBuildMakefile(*workspace_, ProjectNamed("Aux"), &cpus_, "Debug", &path));
 }
 
 // The variable block of a project of each CPU family of the demo installation.
@@ -776,9 +775,9 @@ TEST_F(KmakeFileTest, AProjectOutputThatFeedsAFileGetsNoRule) {
   // A record whose paths are in a table of its own reads alike (the rules
   // look paths up by their ids).
   TextTable own;
-  CDependencyRecord record{"Debug"};
+  DependencyRecord record{"Debug"};
   record.SetDependencies(own, {"gen.h", "OUT\\tiny.pak"}, {});
-  Project("Tiny").FindSourceFileByRelativePath("start.asm")->TargetEntries().push_back(record);
+  ProjectNamed("Tiny").FindSourceFileByRelativePath("start.asm")->TargetEntries().push_back(record);
   std::string text = Text("Tiny", SubProjectMode);
   EXPECT_NE(text.find("all :  \"$(OUTPUT)\\Tiny.abs\" \"out\\Tiny.s32\"\n"), std::string::npos);
   EXPECT_EQ(text.find(": \"$(OUTPUT)\\Tiny.abs\"\n\techo pack"), std::string::npos);
@@ -822,7 +821,7 @@ TEST_F(KmakeFileTest, GenerationFailuresLeaveTheMakefileAsItWas) {
   env_.fs.SetReadOnly(kMakefile, true);
   EXPECT_TRUE(SaveMakefile(*workspace_, &cpus_, std::string_view()));
   EXPECT_EQ(env_.Contents(kMakefile), Crlf(Text("App")));
-  EXPECT_FALSE(Project("App").MakefileOutOfDate());
+  EXPECT_FALSE(ProjectNamed("App").MakefileOutOfDate());
 }
 
 TEST_F(KmakeFileTest, WriteMakefileOfProjectChecksItsArguments) {
@@ -853,7 +852,7 @@ TEST_F(KmakeFileTest, WriteMakefileOfProjectChecksItsArguments) {
 
 TEST_F(KmakeFileTest, BuildMakefileIsMadeOnlyWhenNeeded) {
   Open({{"C:\\ws\\app\\App.kbp", kApp}});
-  COneProjectData& app = Project("App");
+  Project& app = ProjectNamed("App");
   auto prepare = [&](MakeMode mode, std::string_view project = "App") {
     std::string path;
     bool regenerated = false;
@@ -887,15 +886,14 @@ TEST_F(KmakeFileTest, BuildMakefileIsMadeOnlyWhenNeeded) {
 // included, linked projects made by it only when BuildDepend is set.
 class MakefileOnSave final : public WorkspaceHooks {
  public:
-  explicit MakefileOnSave(const CCPUTools& cpus) : cpus_(cpus) {}
-  void RefreshDependencies(CProjectData&) override {}
-  bool WriteMakefile(CProjectData& workspace, COneProjectData& project,
-                     bool without_dependencies) override {
+  explicit MakefileOnSave(const CpuTable& cpus) : cpus_(cpus) {}
+  void RefreshDependencies(Workspace&) override {}
+  bool WriteMakefile(Workspace& workspace, Project& project, bool without_dependencies) override {
     return WriteMakefileForSave(workspace, &cpus_, project, without_dependencies);
   }
 
  private:
-  const CCPUTools& cpus_;
+  const CpuTable& cpus_;
 };
 
 TEST_F(KmakeFileTest, SavingWritesTheMakefilesWhenAsked) {
@@ -908,7 +906,7 @@ TEST_F(KmakeFileTest, SavingWritesTheMakefilesWhenAsked) {
     env_.AddFile("C:\\ws\\many\\Many.kbp", Crlf(ProjectOfFiles(30) + "LinkProject=Lib.lib;\n"));
     env_.AddFile("C:\\ws\\lib\\Lib.kbp", Crlf(kLib));
     env_.ide.project_files = {"C:\\ws\\many\\Many.kbp", "C:\\ws\\lib\\Lib.kbp"};
-    workspace_ = std::make_unique<CProjectData>(env_.platform, env_.settings, env_.ide, &hooks);
+    workspace_ = std::make_unique<Workspace>(env_.platform, env_.settings, env_.ide, &hooks);
     ASSERT_TRUE(workspace_->OpenWorkspace("C:\\ws\\Demo.kws"));
     ASSERT_TRUE(workspace_->SaveWorkspace(false));
     std::string text = env_.Contents("C:\\ws\\many\\Many.mak");

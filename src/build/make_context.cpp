@@ -7,21 +7,21 @@
 #include "build/dependency_paths.h"
 #include "build/make_variables.h"
 #include "build/rule_text.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
 #include "model/path_functions.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/substitute_macros.h"
+#include "model/workspace.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
-#include "storage/cash_profile_data.h"
-#include "toolchain/lang_tools.h"
+#include "storage/target_value_cache.h"
+#include "toolchain/language_table.h"
 #include "toolchain/option_text.h"
 
 namespace zelvan {
 
-MakeContext::MakeContext(CProjectData& workspace, COneProjectData& project, const CCPUTools* cpus,
+MakeContext::MakeContext(Workspace& workspace, Project& project, const CpuTable* cpus,
                          std::string_view target, MakeMode mode, bool prepare_disk)
     : workspace_(workspace),
       project_(project),
@@ -70,7 +70,7 @@ MakeContext::MakeContext(CProjectData& workspace, COneProjectData& project, cons
     FileState& state = files_.emplace_back();
     state.file = file.get();
     // The file's cached settings of the target, found once for its five keys.
-    const COneCashProfileData* cached = file->SettingsCache().FindSection(target_);
+    const CachedSection* cached = file->SettingsCache().FindSection(target_);
     auto read = [&](const char* key, std::string* value) {
       if (cached == nullptr || !cached->GetValue(key, value)) {
         file->ReadFileSetting(target_, key, value);
@@ -155,8 +155,8 @@ const std::string& MakeContext::FullDirectoryName(const std::string& dir) {
   return it->second;
 }
 
-void MakeContext::AppendDependencies(const COneSourceFile& file, std::string* out) {
-  const CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target_);
+void MakeContext::AppendDependencies(const SourceFile& file, std::string* out) {
+  const DependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target_);
   if (record == nullptr) return;
   auto text_of = [this](std::string_view path) {
     // A path that is relative already stays as it is: made relative again,
@@ -317,7 +317,7 @@ class Preparation {
     std::vector<FileState>& files = context_.files();
     for (size_t i = 0; i < files.size(); ++i) {
       FileState& state = files[i];
-      COneSourceFile& file = *state.file;
+      SourceFile& file = *state.file;
       file.SetConsumedOutput(false);
       file.Outputs().clear();
       file.Inputs().clear();
@@ -342,7 +342,7 @@ class Preparation {
 
     for (FileState& state : files) {
       if (!state.built) continue;
-      COneSourceFile& file = *state.file;
+      SourceFile& file = *state.file;
       // A file's relative path made full is its full path.
       file.Inputs().push_back(file.RelativePath().find('$') == std::string::npos
                                   ? ToLowerAscii(file.FullPath())
@@ -356,7 +356,7 @@ class Preparation {
       for (const std::string& input : file.Inputs())
         Match(input);
       if (state.custom_build != 0 || index_.empty()) continue;
-      const CDependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
+      const DependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
       if (record == nullptr || !AnyMayBeOutput(record->path_table())) continue;
       // A path matched once is matched: the next file that includes it has
       // nothing to add.
@@ -373,7 +373,7 @@ class Preparation {
  private:
   // The object as the pass compares it.
   std::string ObjectOutput(const FileState& state) {
-    const COneSourceFile& file = *state.file;
+    const SourceFile& file = *state.file;
     if (context_.fal()) return Normalize("$(OUTPUT)\\" + file.ObjectName());
     if (state.has_output_option) {
       context_.EnsureDirectory(GetFileDirectory(state.output_argument));
@@ -429,14 +429,14 @@ class Preparation {
 
 void PrepareTarget(MakeContext& context) {
   Preparation(context).Run();
-  COneProjectData& project = context.project();
+  Project& project = context.project();
   std::string block;
   BuildIdeMacroBlock(context, &block);
   project.MacroNames().clear();
   project.MacroValues().clear();
   AppendMacroLines(block, &project.MacroNames(), &project.MacroValues());
   for (FileState& state : context.files()) {
-    COneSourceFile& file = *state.file;
+    SourceFile& file = *state.file;
     file.MacroNames().clear();
     file.MacroValues().clear();
     if (state.custom_build == 0) continue;

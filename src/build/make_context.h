@@ -20,10 +20,10 @@
 
 namespace zelvan {
 
-class CCPUTools;
-class COneProjectData;
-class COneSourceFile;
-class CProjectData;
+class CpuTable;
+class Project;
+class SourceFile;
+class Workspace;
 class FileSystem;
 
 // The per-target keys of the variable block, in its order.
@@ -33,7 +33,7 @@ inline constexpr std::array<const char*, 8> kVariableKeys = {
 
 // A source file as one target sees it.
 struct FileState {
-  COneSourceFile* file = nullptr;
+  SourceFile* file = nullptr;
   bool built = false;        // not excluded by NoBuild
   int32_t custom_build = 0;  // CustomBuild
   // COMPILE; else the target's (MakeContext::Options), unless
@@ -69,15 +69,15 @@ class MakeContext {
   // `target` must be one of the project's targets. Without `prepare_disk`
   // the rules make no directory and write no librarian command file (the
   // text is only looked at).
-  MakeContext(CProjectData& workspace, COneProjectData& project, const CCPUTools* cpus,
-              std::string_view target, MakeMode mode, bool prepare_disk = true);
+  MakeContext(Workspace& workspace, Project& project, const CpuTable* cpus, std::string_view target,
+              MakeMode mode, bool prepare_disk = true);
   ~MakeContext();
   MakeContext(const MakeContext&) = delete;
   MakeContext& operator=(const MakeContext&) = delete;
 
-  CProjectData& workspace() const { return workspace_; }
-  COneProjectData& project() const { return project_; }
-  const CCPUTools* cpus() const { return cpus_; }
+  Workspace& workspace() const { return workspace_; }
+  Project& project() const { return project_; }
+  const CpuTable* cpus() const { return cpus_; }
   FileSystem& fs() const { return fs_; }
   // The target as the project spells it.
   const std::string& target() const { return target_; }
@@ -143,7 +143,7 @@ class MakeContext {
   // it, a blank before each: relative to the project directory (a relative
   // path stays as it is), then quoted when it holds a blank; as stored
   // (quoted) in source-folder mode.
-  void AppendDependencies(const COneSourceFile& file, std::string* out);
+  void AppendDependencies(const SourceFile& file, std::string* out);
   // What the rules ask of a file's compile options, worked out once per
   // distinct options text (most files of a target share the target's).
   const OptionFacts& FactsOf(const std::string& options);
@@ -154,9 +154,9 @@ class MakeContext {
  private:
   void ReadStep(const char* title_key, const char* base, BuildStep* step) const;
 
-  CProjectData& workspace_;
-  COneProjectData& project_;
-  const CCPUTools* cpus_;
+  Workspace& workspace_;
+  Project& project_;
+  const CpuTable* cpus_;
   FileSystem& fs_;
   std::string target_;
   MakeMode mode_;

@@ -4,14 +4,14 @@
 #include "build/make_context.h"
 #include "build/rule_text.h"
 #include "build/target_rules.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
 #include "model/path_functions.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/source_file.h"
+#include "model/workspace.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/lang_tools.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/language_table.h"
 #include "toolchain/option_text.h"
 
 namespace zelvan {
@@ -44,7 +44,7 @@ void BuildVariableBlock(MakeContext& context, std::string* out) {
     tools = "\n";
   }
   *out += tools;
-  COneProjectData& project = context.project();
+  Project& project = context.project();
   AppendMacroLines(std::string_view(*out).substr(start), &project.MacroNames(),
                    &project.MacroValues());
 }
@@ -65,7 +65,7 @@ void BuildSysIncludePath(MakeContext& context, std::string* out) {
 
 void CollectHeaderFiles(MakeContext& context, std::vector<std::string>* list) {
   for (const FileState& state : context.files()) {
-    if (state.file->HasFlag(COneSourceFile::kHeader)) list->push_back(state.file->RelativePath());
+    if (state.file->HasFlag(SourceFile::kHeader)) list->push_back(state.file->RelativePath());
   }
 }
 
@@ -106,7 +106,7 @@ void BuildObjectList(MakeContext& context, std::string* out) {
 }
 
 std::string FindLinkCommandFile(MakeContext& context) {
-  const COneSourceFile* file = context.project().FindLinkCommandFile(context.target());
+  const SourceFile* file = context.project().FindLinkCommandFile(context.target());
   return file == nullptr ? std::string() : file->FullPath();
 }
 
@@ -136,7 +136,7 @@ std::string WithNoWait(std::string options) {
 }  // namespace
 
 void BuildIdeMacroBlock(MakeContext& context, std::string* out) {
-  COneProjectData& project = context.project();
+  Project& project = context.project();
   const std::string& workspace = context.workspace().WorkspacePath();
   *out += "WkspDir=" + DirectoryText(workspace, false) + "\n";
   *out += "WkspName=" + SplitPath(workspace).title + "\n";

@@ -1,7 +1,7 @@
 #include "build/project_build_steps.h"
 
 #include "build/custom_build_keys.h"
-#include "model/one_project_data.h"
+#include "model/project.h"
 #include "model/status_codes.h"
 
 namespace zelvan {
@@ -32,17 +32,16 @@ constexpr ProjectBuildStepKind kAllKinds[] = {
     ProjectBuildStepKind::kAfterBuild, ProjectBuildStepKind::kCustomBuild};
 
 // The project of a step operation, with every target named checked.
-COneProjectData* StepProject(CProjectData& workspace, ArgText project,
-                             std::initializer_list<ArgText> targets) {
+Project* StepProject(Workspace& workspace, ArgText project,
+                     std::initializer_list<ArgText> targets) {
   std::vector<ArgText> args{project};
   args.insert(args.end(), targets);
   for (const ArgText& arg : args) {
     if (!workspace.BeginOperation({arg})) return nullptr;
   }
   std::string file;
-  COneProjectData* found = workspace.ResolveProjectFile(*project, &file)
-                               ? workspace.FindProjectByFile(file)
-                               : workspace.FindProject(*project);
+  Project* found = workspace.ResolveProjectFile(*project, &file) ? workspace.FindProjectByFile(file)
+                                                                 : workspace.FindProject(*project);
   if (found == nullptr) {
     workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
     return nullptr;
@@ -56,7 +55,7 @@ COneProjectData* StepProject(CProjectData& workspace, ArgText project,
   return found;
 }
 
-void ReadStep(COneProjectData& project, std::string_view target, ProjectBuildStepKind kind,
+void ReadStep(Project& project, std::string_view target, ProjectBuildStepKind kind,
               ProjectBuildStepSettings* settings) {
   StepKeys keys = KeysOf(kind);
   project.GetTargetValue(target, keys.title, &settings->title);
@@ -67,7 +66,7 @@ void ReadStep(COneProjectData& project, std::string_view target, ProjectBuildSte
   }
 }
 
-bool WriteStep(COneProjectData& project, std::string_view target, ProjectBuildStepKind kind,
+bool WriteStep(Project& project, std::string_view target, ProjectBuildStepKind kind,
                const ProjectBuildStepSettings& settings) {
   StepKeys keys = KeysOf(kind);
   bool written = project.SetTargetValue(target, keys.title, settings.title) &&
@@ -96,17 +95,17 @@ bool ParseProjectBuildStepKind(std::string_view text, ProjectBuildStepKind* kind
   return false;
 }
 
-bool GetProjectBuildStep(CProjectData& workspace, ArgText project, ArgText target,
+bool GetProjectBuildStep(Workspace& workspace, ArgText project, ArgText target,
                          ProjectBuildStepKind kind, ProjectBuildStepSettings* settings) {
-  COneProjectData* found = StepProject(workspace, project, {target});
+  Project* found = StepProject(workspace, project, {target});
   if (found == nullptr) return false;
   ReadStep(*found, *target, kind, settings);
   return true;
 }
 
-bool SetProjectBuildStep(CProjectData& workspace, ArgText project, ArgText target,
+bool SetProjectBuildStep(Workspace& workspace, ArgText project, ArgText target,
                          ProjectBuildStepKind kind, const ProjectBuildStepSettings& settings) {
-  COneProjectData* found = StepProject(workspace, project, {target});
+  Project* found = StepProject(workspace, project, {target});
   if (found == nullptr) return false;
   if (!WriteStep(*found, *target, kind, settings)) {
     workspace.SetStatus(kStatusTargetSettingFailed, kMsgTargetSettingFailed);
@@ -115,8 +114,8 @@ bool SetProjectBuildStep(CProjectData& workspace, ArgText project, ArgText targe
   return true;
 }
 
-bool CopyProjectBuildSteps(CProjectData& workspace, ArgText project, ArgText from, ArgText to) {
-  COneProjectData* found = StepProject(workspace, project, {from, to});
+bool CopyProjectBuildSteps(Workspace& workspace, ArgText project, ArgText from, ArgText to) {
+  Project* found = StepProject(workspace, project, {from, to});
   if (found == nullptr) return false;
   for (ProjectBuildStepKind kind : kAllKinds) {
     ProjectBuildStepSettings settings;

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/project_data.h"
+#include "model/workspace.h"
 
 namespace zelvan {
 
@@ -28,12 +28,12 @@ struct ProjectBuildStepSettings {
   std::vector<std::string> outputs;  // the custom build only
 };
 
-bool GetProjectBuildStep(CProjectData& workspace, ArgText project, ArgText target,
+bool GetProjectBuildStep(Workspace& workspace, ArgText project, ArgText target,
                          ProjectBuildStepKind kind, ProjectBuildStepSettings* settings);
 // Replaces the step whole; the project's makefiles are out of date afterwards.
-bool SetProjectBuildStep(CProjectData& workspace, ArgText project, ArgText target,
+bool SetProjectBuildStep(Workspace& workspace, ArgText project, ArgText target,
                          ProjectBuildStepKind kind, const ProjectBuildStepSettings& settings);
 // Copies every step of target `from` to target `to` (both of the project).
-bool CopyProjectBuildSteps(CProjectData& workspace, ArgText project, ArgText from, ArgText to);
+bool CopyProjectBuildSteps(Workspace& workspace, ArgText project, ArgText from, ArgText to);
 
 }  // namespace zelvan

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "model/one_project_data.h"
+#include "model/project.h"
 #include "model/status_codes.h"
 #include "tests/support/model_test_platform.h"
 
@@ -26,7 +26,7 @@ TEST(ProjectBuildStepsTest, StepsAreReadChangedCopiedAndRefused) {
                    "ProjectAfterBuildCommand-2=echo done\nProjectCBuildCommandCount=99999\n"
                    "ProjectCBuildCommand-0=pack\n"));
   env.ide.project_files = {"C:\\ws\\app\\App.kbp"};
-  std::unique_ptr<CProjectData> workspace = env.NewWorkspace();
+  std::unique_ptr<Workspace> workspace = env.NewWorkspace();
   ASSERT_TRUE(workspace->OpenWorkspace("C:\\ws\\Demo.kws"));
   auto get = [&](const char* target, ProjectBuildStepKind kind) {
     ProjectBuildStepSettings settings;

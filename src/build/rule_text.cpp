@@ -5,7 +5,7 @@
 #include "model/path_functions.h"
 #include "platform/ansi_text.h"
 #include "platform/win_path.h"
-#include "toolchain/lang_tools.h"
+#include "toolchain/language_table.h"
 #include "toolchain/option_text.h"
 
 namespace zelvan {
@@ -65,7 +65,7 @@ std::string OptionWithValue(std::string_view options, std::string_view option) {
   return std::string();
 }
 
-void SplitLinkOptions(std::string_view options, const CLangTools& languages, std::string* words,
+void SplitLinkOptions(std::string_view options, const LanguageTable& languages, std::string* words,
                       std::string* names) {
   words->clear();
   names->clear();

@@ -14,7 +14,7 @@
 
 namespace zelvan {
 
-class CLangTools;
+class LanguageTable;
 
 // The text holds a blank or a tab (a plain loop: find_first_of costs a
 // memchr per character, and rules test every path they write).
@@ -50,7 +50,7 @@ std::string OptionWithValue(std::string_view options, std::string_view option);
 // names among them (arguments that are no option and whose extension is a
 // library or object extension; the argument of a separated "-o" is its
 // option's). Both joined by single blanks.
-void SplitLinkOptions(std::string_view options, const CLangTools& languages, std::string* words,
+void SplitLinkOptions(std::string_view options, const LanguageTable& languages, std::string* words,
                       std::string* names);
 
 // Commands as rule lines: "\techo <command>\n" unless the command is an

@@ -4,13 +4,13 @@
 #include "build/custom_build_rules.h"
 #include "build/make_context.h"
 #include "build/rule_text.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
 #include "model/path_functions.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/substitute_macros.h"
 #include "platform/ansi_text.h"
 #include "platform/win_path.h"
-#include "toolchain/lang_tools.h"
+#include "toolchain/language_table.h"
 #include "toolchain/option_text.h"
 
 namespace zelvan {
@@ -112,7 +112,7 @@ void BuildLinkWords(MakeContext& context, std::string* words, std::string* names
   }
   std::string listing;
   if (GetListingFile(*words, &listing)) {
-    COneProjectData& project = context.project();
+    Project& project = context.project();
     listing = SubstituteMacros(listing, project.MacroNames(), project.MacroValues());
     context.EnsureDirectory(GetFileDirectory(listing));
   }
@@ -175,7 +175,7 @@ void BuildAllRule(MakeContext& context, std::string* out) {
   if (context.mode() == NormalMode && !context.project().LinkList().empty()) list += "link ";
   for (const FileState& state : context.files()) {
     if (state.custom_build != 1 || !state.built ||
-        state.file->HasFlag(COneSourceFile::kConsumedOutput)) {
+        state.file->HasFlag(SourceFile::kConsumedOutput)) {
       continue;
     }
     std::string outputs;
@@ -221,8 +221,8 @@ void BuildConvertRule(const MakeContext& context, std::string* out) {
 }
 
 void BuildCleanLine(MakeContext& context, const FileState& state, std::string* out) {
-  const COneSourceFile& file = *state.file;
-  if (!state.built || file.HasFlag(COneSourceFile::kConsumedOutput)) return;
+  const SourceFile& file = *state.file;
+  if (!state.built || file.HasFlag(SourceFile::kConsumedOutput)) return;
   if (state.custom_build != 0) {
     std::string outputs;
     file.GetCBuildOutputText(context.target(), &outputs, 0, context.prepare_disk());
@@ -287,7 +287,7 @@ void BuildFalStep(MakeContext& context, const FileState& state, std::string* out
       "\tcp " + QuoteIfBlank(fal) + " " + QuoteIfBlank(dir + "\\" + fal) + "\n\trm " + fal + "\n";
 }
 
-std::string LibrarianCommandFilePath(const COneProjectData& project) {
+std::string LibrarianCommandFilePath(const Project& project) {
   return ReplaceExtension(project.ProjectFilePath(), "klo");
 }
 
@@ -296,12 +296,11 @@ std::string BuildLibrarianCommandText(MakeContext& context) {
   text += QuoteIfBlank(context.Relative(context.FullPath(GetLibraryPath(context)))) + "\n";
   for (const FileState& state : context.files()) {
     if (!state.built) continue;
-    const COneSourceFile& file = *state.file;
+    const SourceFile& file = *state.file;
     if (IsCompiledToolIndex(file.ToolKind())) {
       if (state.has_output_option) context.EnsureDirectory(GetFileDirectory(state.output_argument));
       text += QuoteIfBlank(ObjectLocation(state)) + "\n";
-    } else if (file.ToolKind() == kToolIndexLink &&
-               !file.HasFlag(COneSourceFile::kLinkCommandFile)) {
+    } else if (file.ToolKind() == kToolIndexLink && !file.HasFlag(SourceFile::kLinkCommandFile)) {
       text += QuoteIfBlank(context.Relative(file.FullPath())) + "\n";
     }
   }

@@ -20,7 +20,7 @@
 
 namespace zelvan {
 
-class COneProjectData;
+class Project;
 class MakeContext;
 struct FileState;
 
@@ -52,7 +52,7 @@ void BuildCleanLine(MakeContext& context, const FileState& state, std::string* o
 // FalMode: moves the file's ".fal" file to its TEMP directory.
 void BuildFalStep(MakeContext& context, const FileState& state, std::string* out);
 
-std::string LibrarianCommandFilePath(const COneProjectData& project);
+std::string LibrarianCommandFilePath(const Project& project);
 std::string BuildLibrarianCommandText(MakeContext& context);
 // Writes the librarian command file (a file that cannot be written is left
 // for the librarian to report) and gives the librarian's argument for it,

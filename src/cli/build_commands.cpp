@@ -33,8 +33,8 @@
 #include "build/gnu_makefile.h"
 #include "build/rule_text.h"
 #include "cli/workspace_session.h"
-#include "model/one_project_data.h"
 #include "model/path_functions.h"
+#include "model/project.h"
 #include "model/status_codes.h"
 #include "platform/child_process.h"
 #include "platform/file_system.h"
@@ -48,8 +48,7 @@ namespace {
 
 // `target`, else the project's current target, else its first; empty
 // after printing why when the project has no such target.
-std::string ChooseTarget(WorkspaceSession& session, COneProjectData& project,
-                         const std::string& target) {
+std::string ChooseTarget(WorkspaceSession& session, Project& project, const std::string& target) {
   if (!target.empty()) {
     if (project.HasTarget(target)) return std::string(project.TargetSpelling(target));
     session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
@@ -71,9 +70,9 @@ std::string UnnamableMessage(std::string_view path) {
 int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
-  COneProjectData* project = session.FindProjectOrActive(args.project);
+  Project* project = session.FindProjectOrActive(args.project);
   if (project == nullptr) return kExitFailed;
-  CProjectData& workspace = session.workspace();
+  Workspace& workspace = session.workspace();
   const char* kNothing = args.to_stdout ? "nothing was printed" : "nothing was written";
   if (!args.alone && !session.LinkedProjectsRead(*project, kNothing)) return kExitFailed;
   // A makefile without a block builds nothing: refused, as the KMAKE one is.
@@ -126,7 +125,7 @@ struct MakeRun {
 
 // Writes the host-form makefile and sets up the run; false after printing why.
 bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean, MakeRun* run) {
-  COneProjectData* project = session.FindProjectOrActive(args.project);
+  Project* project = session.FindProjectOrActive(args.project);
   if (project == nullptr) return false;
   run->target = ChooseTarget(session, *project, args.target);
   if (run->target.empty()) return false;
@@ -141,7 +140,7 @@ bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean
     return false;
   }
 
-  CProjectData& workspace = session.workspace();
+  Workspace& workspace = session.workspace();
   FileSystem& fs = session.fs();
   std::string temp;
   project->GetTempDir(run->target, &temp);
@@ -171,8 +170,8 @@ bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean
   // The tools, and the programs that build steps name, come from the CPU
   // families' executable directories.
   std::vector<std::string> path;
-  std::vector<COneProjectData*> projects = GnuProjectList(workspace, *project, false);
-  for (COneProjectData* member : projects) {
+  std::vector<Project*> projects = GnuProjectList(workspace, *project, false);
+  for (Project* member : projects) {
     std::vector<std::string> dirs;
     session.cpus().GetExecutableDirs(member->Cpu(), &dirs);
     for (const std::string& exe : dirs) {
@@ -282,19 +281,19 @@ bool ProjectsInLinkOrder(const GlobalOptions& globals, std::vector<std::string>*
   WorkspaceSession session(globals);
   session.SetReadOnly();
   if (!session.Open() || !session.AllProjectsRead("nothing was built")) return false;
-  CProjectData& workspace = session.workspace();
-  std::vector<COneProjectData*> done;
-  std::function<void(COneProjectData*, int)> visit = [&](COneProjectData* project, int depth) {
+  Workspace& workspace = session.workspace();
+  std::vector<Project*> done;
+  std::function<void(Project*, int)> visit = [&](Project* project, int depth) {
     if (std::find(done.begin(), done.end(), project) != done.end() || depth > 64) return;
     for (const std::string& name : project->LinkList()) {
-      COneProjectData* linked = workspace.FindProject(name);
+      Project* linked = workspace.FindProject(name);
       if (linked != nullptr && linked != project) visit(linked, depth + 1);
     }
     if (std::find(done.begin(), done.end(), project) == done.end()) done.push_back(project);
   };
   for (const auto& project : workspace.Projects())
     visit(project.get(), 0);
-  for (COneProjectData* project : done)
+  for (Project* project : done)
     names->push_back(project->OutputName());
   return true;
 }
@@ -322,13 +321,13 @@ struct CompileCommandsArgs {
 int RunCompileCommands(const GlobalOptions& globals, const CompileCommandsArgs& args) {
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
-  CProjectData& workspace = session.workspace();
-  std::vector<COneProjectData*> projects;
+  Workspace& workspace = session.workspace();
+  std::vector<Project*> projects;
   if (!session.FindProjects(args.projects, &projects)) return kExitFailed;
   std::optional<std::string_view> target;
   if (!args.target.empty()) {
     bool any = false;
-    for (COneProjectData* project : projects)
+    for (Project* project : projects)
       any = any || project->HasTarget(args.target);
     if (!any) {
       workspace.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);

@@ -41,13 +41,13 @@ bool OpenToolchain(const GlobalOptions& globals, ToolchainSession* session, std:
     *error = "cannot map drive " + std::string(1, location.drive) + ": to the installation";
     return false;
   }
-  session->util = std::make_unique<QkUtil>(session->platform(), location.folder);
-  session->cpus = std::make_unique<CCPUTools>(session->platform(), *session->util);
+  session->util = std::make_unique<Installation>(session->platform(), location.folder);
+  session->cpus = std::make_unique<CpuTable>(session->platform(), *session->util);
   session->cpus->LoadCpuTools();
   return true;
 }
 
-void ReportUnknownCpu(const CCPUTools* cpus, std::string_view typed) {
+void ReportUnknownCpu(const CpuTable* cpus, std::string_view typed) {
   std::vector<std::string> known;
   if (cpus != nullptr) {
     for (const auto& info : cpus->Cpus())

@@ -10,16 +10,16 @@
 #include "cli/cli_command.h"
 #include "platform/host_platform.h"
 #include "platform/ui_hooks.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/installation.h"
 
 namespace zelvan::cli {
 
 struct ToolchainSession {
   std::unique_ptr<UiHooks> ui;
   std::unique_ptr<HostPlatform> host;
-  std::unique_ptr<QkUtil> util;
-  std::unique_ptr<CCPUTools> cpus;
+  std::unique_ptr<Installation> util;
+  std::unique_ptr<CpuTable> cpus;
 
   Platform& platform() { return host->platform(); }
 };
@@ -31,6 +31,6 @@ bool OpenToolchain(const GlobalOptions& globals, ToolchainSession* session, std:
 
 // Prints "zelvan: unknown CPU X; known: A, B (did you mean A?)" with the
 // families of `cpus` (none when it is null).
-void ReportUnknownCpu(const CCPUTools* cpus, std::string_view typed);
+void ReportUnknownCpu(const CpuTable* cpus, std::string_view typed);
 
 }  // namespace zelvan::cli

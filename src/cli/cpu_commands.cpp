@@ -12,7 +12,7 @@
 #include "cli/cli_toolchain.h"
 #include "cli/json_output.h"
 #include "platform/file_system.h"
-#include "toolchain/cpu_tools.h"
+#include "toolchain/cpu_table.h"
 
 namespace zelvan::cli {
 
@@ -35,7 +35,7 @@ void PrintField(const char* label, const std::string& value) {
   PrintField(label, value.empty() ? std::vector<std::string>{} : std::vector<std::string>{value});
 }
 
-const char* SourceName(const CCPUTools& tools) {
+const char* SourceName(const CpuTable& tools) {
   return tools.FromRegistry() ? "registry" : "INI files";
 }
 
@@ -85,13 +85,12 @@ int ListCpus(const GlobalOptions& globals, const ListArgs& args) {
 struct DirectoryList {
   const char* label;
   const char* key;
-  bool (CCPUTools::*read)(std::string_view, std::vector<std::string>*) const;
+  bool (CpuTable::*read)(std::string_view, std::vector<std::string>*) const;
 };
-const DirectoryList kDirectoryLists[] = {
-    {"Include", "include", &CCPUTools::GetIncludeDirs},
-    {"Library", "library", &CCPUTools::GetLibraryDirs},
-    {"Executable", "executable", &CCPUTools::GetExecutableDirs},
-    {"Temporary", "temporary", &CCPUTools::GetTemporaryDirs}};
+const DirectoryList kDirectoryLists[] = {{"Include", "include", &CpuTable::GetIncludeDirs},
+                                         {"Library", "library", &CpuTable::GetLibraryDirs},
+                                         {"Executable", "executable", &CpuTable::GetExecutableDirs},
+                                         {"Temporary", "temporary", &CpuTable::GetTemporaryDirs}};
 
 // What `cpu show` prints, label by label.
 struct CpuFacts {
@@ -111,7 +110,7 @@ struct CpuFacts {
 //    "secondary_home": {"variable": "KHOME520", "folder": "K:\\Tools\\MX520"},
 //    "compiler": {"path": "K:\\Tools\\MX520\\bin\\cc520.exe", "found": false}}
 // ("home" and "secondary_home" are null when the family has none).
-void PrintCpuJson(const CCPUTools& tools, const CCPUInfo& info, CpuFacts facts) {
+void PrintCpuJson(const CpuTable& tools, const CpuInfo& info, CpuFacts facts) {
   JsonDocument document = {{"cpu", info.CpuName},
                            {"source", SourceName(tools)},
                            {"ini_file", info.IniPath},
@@ -137,8 +136,8 @@ int ShowCpu(const GlobalOptions& globals, const ShowArgs& args) {
   const bool json = args.json;
   ToolchainSession session;
   if (!Open(globals, &session)) return kExitFailed;
-  const CCPUTools& tools = *session.cpus;
-  const CCPUInfo* info = tools.FindCpu(cpu);
+  const CpuTable& tools = *session.cpus;
+  const CpuInfo* info = tools.FindCpu(cpu);
   if (!info) {
     std::fprintf(stderr, "zelvan: unknown CPU: %s\n", cpu.c_str());
     return kExitFailed;

@@ -22,8 +22,8 @@
 #include "cli/workspace_session.h"
 #include "com/bstr.h"
 #include "model/dependency_record.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "service/project_info_kind.h"
 
 namespace zelvan::cli {
@@ -96,15 +96,15 @@ struct ShowArgs {
 //    "includes": [{"path": "..\\include\\board.h", "form": "angle"},
 //                 {"path": "motor.h", "form": "quoted"}, ...]}
 // ("form" is null for a dependency stored without one).
-void PrintIncludesJson(const COneProjectData& project, const COneSourceFile& file,
-                       const std::string& target, const CDependencyRecord& record) {
+void PrintIncludesJson(const Project& project, const SourceFile& file, const std::string& target,
+                       const DependencyRecord& record) {
   JsonDocument includes = JsonDocument::array();
   for (size_t i = 0; i < record.size(); ++i) {
     const char form = record.form(i);
     includes.push_back({{"path", std::string(record.path(i))},
-                        {"form", form == CDependencyRecord::kQuoted  ? JsonDocument("quoted")
-                                 : form == CDependencyRecord::kAngle ? JsonDocument("angle")
-                                                                     : JsonDocument()}});
+                        {"form", form == DependencyRecord::kQuoted  ? JsonDocument("quoted")
+                                 : form == DependencyRecord::kAngle ? JsonDocument("angle")
+                                                                    : JsonDocument()}});
   }
   PrintJson({{"project", project.OutputName()},
              {"file", file.RelativePath()},
@@ -117,7 +117,7 @@ int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
   // What is stored, as it is stored.
   session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
-  COneProjectData* project = session.FindProject(args.project);
+  Project* project = session.FindProject(args.project);
   if (project == nullptr) return kExitFailed;
   // The file as the project names it ("src\main.c", or with `/`), else a
   // path to it.
@@ -125,7 +125,7 @@ int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
   for (char& c : relative) {
     if (c == '/') c = '\\';
   }
-  COneSourceFile* file = project->FindSourceFileByRelativePath(relative);
+  SourceFile* file = project->FindSourceFileByRelativePath(relative);
   if (file == nullptr) file = project->FindSourceFile(session.SystemPath(args.file));
   if (file == nullptr) {
     return session.Failed("the project " + project->OutputName() + " has no file " + args.file);
@@ -141,7 +141,7 @@ int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
     return session.Failed("the project " + project->OutputName() + " has no target " +
                           (target.empty() ? std::string("at all") : target));
   }
-  const CDependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
+  const DependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
   if (record == nullptr) {
     return session.Failed("no dependency list of " + file->RelativePath() + " for " + target +
                           " is stored (zelvan deps makes them)");
@@ -154,9 +154,9 @@ int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
   for (size_t i = 0; i < record->size(); ++i) {
     char form = record->form(i);
     std::string_view path = record->path(i);
-    if (form == CDependencyRecord::kQuoted) {
+    if (form == DependencyRecord::kQuoted) {
       std::cout << '"' << path << "\"\n";
-    } else if (form == CDependencyRecord::kAngle) {
+    } else if (form == DependencyRecord::kAngle) {
       std::cout << '<' << path << ">\n";
     } else {
       std::cout << path << '\n';

@@ -14,8 +14,8 @@
 #include "cli/json_output.h"
 #include "cli/session_files.h"
 #include "cli/workspace_session.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
@@ -31,7 +31,7 @@ std::string OrDash(std::string_view text) {
 
 // The target a listing shows: the one asked for, else the workspace's
 // current target when the project has it, else the project's first.
-bool ChooseTarget(WorkspaceSession& session, COneProjectData& project, const std::string& asked,
+bool ChooseTarget(WorkspaceSession& session, Project& project, const std::string& asked,
                   std::string* target) {
   if (!asked.empty()) {
     if (!project.HasTarget(asked)) {
@@ -64,7 +64,7 @@ int RunFiles(const GlobalOptions& globals, const std::string& project_arg,
   WorkspaceSession session(globals);
   session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
-  COneProjectData* project = session.FindProject(project_arg);
+  Project* project = session.FindProject(project_arg);
   if (project == nullptr) return kExitFailed;
   std::string target;
   if (!ChooseTarget(session, *project, target_arg, &target)) return kExitFailed;
@@ -113,7 +113,7 @@ int RunAddFile(const GlobalOptions& globals, const std::string& project_arg,
                const std::vector<std::string>& file_args) {
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
-  COneProjectData* project = session.FindProject(project_arg);
+  Project* project = session.FindProject(project_arg);
   if (project == nullptr) return kExitFailed;
   // Each file is added or refused on its own; those added are saved either
   // way, and when none was, nothing is written.
@@ -124,7 +124,7 @@ int RunAddFile(const GlobalOptions& globals, const std::string& project_arg,
       continue;
     }
     ++added_count;
-    const COneSourceFile& added = *project->SourceFiles().back();
+    const SourceFile& added = *project->SourceFiles().back();
     std::cout << added.RelativePath() << '\t' << added.FolderName() << '\n';
   }
   if (added_count == 0) return kExitFailed;
@@ -133,11 +133,10 @@ int RunAddFile(const GlobalOptions& globals, const std::string& project_arg,
 }
 
 // A file of `project` named as `files` lists it (either slash), or by its path.
-COneSourceFile* NamedFile(WorkspaceSession& session, COneProjectData& project,
-                          const std::string& name) {
+SourceFile* NamedFile(WorkspaceSession& session, Project& project, const std::string& name) {
   std::string relative = name;
   std::replace(relative.begin(), relative.end(), '/', '\\');
-  COneSourceFile* file = project.FindSourceFileByRelativePath(relative);
+  SourceFile* file = project.FindSourceFileByRelativePath(relative);
   if (file == nullptr) file = project.FindSourceFile(session.SystemPath(name));
   if (file == nullptr) {
     session.workspace().SetStatus(kStatusFileNotInProject, kMsgFileNotInProject);
@@ -153,15 +152,15 @@ int RunRemoveFile(const GlobalOptions& globals, const std::string& project_arg,
   WorkspaceSession session(globals);
   session.SetRefreshDependenciesOnOpen(false);
   if (!session.Open()) return kExitFailed;
-  COneProjectData* project = session.FindProject(project_arg);
+  Project* project = session.FindProject(project_arg);
   if (project == nullptr) return kExitFailed;
-  std::vector<const COneSourceFile*> files;
+  std::vector<const SourceFile*> files;
   for (const std::string& arg : file_args) {
-    const COneSourceFile* file = NamedFile(session, *project, arg);
+    const SourceFile* file = NamedFile(session, *project, arg);
     if (file == nullptr) return kExitFailed;
     if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
   }
-  for (const COneSourceFile* file : files) {
+  for (const SourceFile* file : files) {
     const std::string shown = ForwardSlashes(file->RelativePath());
     std::string detail;
     if (!project->RemoveSourceFile(file, &detail)) {
@@ -200,15 +199,15 @@ struct FileSetArgs {
 int RunFileSet(const GlobalOptions& globals, const FileSetArgs& args) {
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
-  CProjectData& workspace = session.workspace();
-  COneProjectData* project = session.FindProject(args.project);
+  Workspace& workspace = session.workspace();
+  Project* project = session.FindProject(args.project);
   if (project == nullptr) return kExitFailed;
   if (!project->HasTarget(args.target)) {
     workspace.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
     return session.FailedWith(TargetsSubject(args.target, project->Targets()));
   }
   // A file is named as `files` lists it, or by its path.
-  COneSourceFile* file = project->FindSourceFileByRelativePath(args.file);
+  SourceFile* file = project->FindSourceFileByRelativePath(args.file);
   if (file == nullptr) file = project->FindSourceFile(session.SystemPath(args.file));
   if (file == nullptr) {
     workspace.SetStatus(kStatusFileNotInProject, kMsgFileNotInProject);
@@ -227,7 +226,7 @@ int RunFileSet(const GlobalOptions& globals, const FileSetArgs& args) {
     workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return session.FailedWith(value);
   }
-  if (setting == FileSetting::kNoLcf && !file->HasFlag(COneSourceFile::kLinkCommandFile)) {
+  if (setting == FileSetting::kNoLcf && !file->HasFlag(SourceFile::kLinkCommandFile)) {
     workspace.SetStatus(kStatusFileSettingFailed, kMsgFileSettingFailed);
     return session.FailedWith(file->RelativePath() + " is no link command file");
   }

@@ -20,9 +20,9 @@
 #include "cli/json_output.h"
 #include "cli/session_files.h"
 #include "cli/workspace_session.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
-#include "model/prj_svc_pro_file.h"
+#include "model/project.h"
+#include "model/service_settings.h"
+#include "model/source_file.h"
 #include "platform/file_system.h"
 
 namespace zelvan::cli {
@@ -38,7 +38,7 @@ struct FunctionsArgs {
 };
 
 // A source's host path, relative to the current directory when it lies below it.
-std::string ShownPath(FileSystem& fs, const COneSourceFile& file) {
+std::string ShownPath(FileSystem& fs, const SourceFile& file) {
   std::string path = fs.ToHostPath(file.FullPath());
   std::string here = fs.ToHostPath(fs.GetCurrentDirectory());
   if (!here.empty() && here.back() != '/') here += '/';
@@ -47,18 +47,18 @@ std::string ShownPath(FileSystem& fs, const COneSourceFile& file) {
 }
 
 // The sources a command names: as the project names them, or by path.
-bool NamedSources(WorkspaceSession& session, COneProjectData& project,
-                  const std::vector<std::string>& names, std::vector<COneSourceFile*>* files) {
+bool NamedSources(WorkspaceSession& session, Project& project,
+                  const std::vector<std::string>& names, std::vector<SourceFile*>* files) {
   for (const std::string& name : names) {
     std::string relative = name;
     std::replace(relative.begin(), relative.end(), '/', '\\');
-    COneSourceFile* file = project.FindSourceFileByRelativePath(relative);
+    SourceFile* file = project.FindSourceFileByRelativePath(relative);
     if (file == nullptr) file = project.FindSourceFile(session.SystemPath(name));
     if (file == nullptr) {
       session.Failed("the project " + project.OutputName() + " has no file " + name);
       return false;
     }
-    if (!file->HasFlag(COneSourceFile::kListedExtension)) {
+    if (!file->HasFlag(SourceFile::kListedExtension)) {
       session.Failed(file->RelativePath() +
                      " takes no part in the function database (its extension is not in the "
                      "builder configuration's FunctionExtend list)");
@@ -77,11 +77,11 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
   } else {
     session.SetReadOnly();
   }
-  CProjectData& workspace = session.workspace();
+  Workspace& workspace = session.workspace();
   workspace.SetListedExtensions(workspace.settings().FunctionScanExtensions());
   if (!session.Open()) return kExitFailed;
 
-  std::vector<COneProjectData*> projects;
+  std::vector<Project*> projects;
   // A list of every project that lacks some is no answer: the text form
   // lists the others first, the JSON and tags forms print nothing.
   std::vector<std::string> unread;
@@ -94,11 +94,11 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
       return FailedForUnread(std::cerr, kIncomplete, unread);
     }
   } else {
-    COneProjectData* project = session.FindProject(args.project);
+    Project* project = session.FindProject(args.project);
     if (project == nullptr) return kExitFailed;
     projects.push_back(project);
   }
-  std::vector<COneSourceFile*> named;
+  std::vector<SourceFile*> named;
   if (!args.files.empty() && !NamedSources(session, *projects.front(), args.files, &named)) {
     return kExitFailed;
   }
@@ -109,11 +109,11 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
   options.write = args.refresh;
   FunctionUpdateCounts counts;
   std::string error;
-  for (COneProjectData* project : projects) {
+  for (Project* project : projects) {
     if (named.empty()) {
       UpdateFunctionDatabase(workspace, *project, options, &counts, &error);
     } else {
-      for (COneSourceFile* file : named)
+      for (SourceFile* file : named)
         RefreshFunctionDatabase(workspace, *file, options, &counts, &error);
     }
     if (!error.empty()) {
@@ -135,9 +135,9 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
   FileSystem& fs = session.fs();
   std::vector<std::tuple<std::string, std::string, int32_t>> tags;
   JsonDocument list = JsonDocument::array();
-  for (COneProjectData* project : projects) {
+  for (Project* project : projects) {
     for (const auto& file : project->SourceFiles()) {
-      if (!file->HasFlag(COneSourceFile::kListedExtension)) continue;
+      if (!file->HasFlag(SourceFile::kListedExtension)) continue;
       if (!named.empty() && std::find(named.begin(), named.end(), file.get()) == named.end()) {
         continue;
       }
@@ -147,7 +147,7 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
         continue;
       }
       std::string path = ShownPath(fs, *file);
-      for (const CDefineVariableData& entry : file->Functions()) {
+      for (const FunctionDatabaseEntry& entry : file->Functions()) {
         if (args.json) {
           list.push_back({{"project", project->OutputName()},
                           {"file", path},

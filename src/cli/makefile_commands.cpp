@@ -34,7 +34,7 @@
 #include "cli/json_output.h"
 #include "cli/workspace_session.h"
 #include "com/bstr.h"
-#include "model/one_project_data.h"
+#include "model/project.h"
 #include "model/status_codes.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
@@ -53,7 +53,7 @@ constexpr LONG kReadBuildStep = 0;
 constexpr LONG kWriteBuildStep = 1;
 
 // False after printing why when the project has no such target.
-bool CheckTarget(WorkspaceSession& session, COneProjectData& project, const std::string& target) {
+bool CheckTarget(WorkspaceSession& session, Project& project, const std::string& target) {
   if (target.empty() || project.HasTarget(target)) return true;
   session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
   session.FailedWith(project.OutputName() + " " + target);
@@ -87,17 +87,17 @@ struct MakefileArgs {
 //   {"makefiles": [{"project": "Motor.abs", "makefile": "/home/me/ws/Motor/Motor.mak",
 //                   "current": false}, ...]}
 int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
-  CProjectData& workspace = session.workspace();
-  std::vector<COneProjectData*> projects;
+  Workspace& workspace = session.workspace();
+  std::vector<Project*> projects;
   if (!session.FindProjects(args.projects, &projects)) return kExitNotChecked;
   const char* kUnchecked = "nothing was checked";
   if (args.projects.empty() && !session.AllProjectsRead(kUnchecked)) return kExitNotChecked;
-  for (COneProjectData* project : projects) {
+  for (Project* project : projects) {
     if (!session.LinkedProjectsRead(*project, kUnchecked)) return kExitNotChecked;
   }
   int stale = 0;
   JsonDocument list = JsonDocument::array();
-  for (COneProjectData* project : projects) {
+  for (Project* project : projects) {
     bool current = false;
     if (!IsKmakeFileCurrent(workspace, &session.cpus(), *project, &current)) {
       GenerationFailed(session, project->OutputName());
@@ -202,10 +202,10 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
   if (args.projects.size() > 1 || args.all) {
     return session.Failed("name one project for --target, --clean, --stdout and -o");
   }
-  COneProjectData* project =
+  Project* project =
       session.FindProjectOrActive(args.projects.empty() ? std::string() : args.projects.front());
   if (project == nullptr || !CheckTarget(session, *project, args.target)) return kExitFailed;
-  CProjectData& workspace = session.workspace();
+  Workspace& workspace = session.workspace();
   MakeMode mode = kModes.at(args.mode);
   if (mode != SubProjectMode &&
       !session.LinkedProjectsRead(*project,

@@ -8,7 +8,7 @@
 #include "cli/cli_toolchain.h"
 #include "cli/json_output.h"
 #include "toolchain/option_definition.h"
-#include "toolchain/proj_opt_string.h"
+#include "toolchain/option_string.h"
 
 namespace zelvan::cli {
 namespace {
@@ -45,12 +45,12 @@ int RunFormat(const GlobalOptions& globals, const FormatArgs& args) {
     std::fprintf(stderr, "zelvan: %s\n", error.c_str());
     return kExitFailed;
   }
-  const CCPUInfo* cpu = session.cpus->FindCpu(args.cpu);
+  const CpuInfo* cpu = session.cpus->FindCpu(args.cpu);
   if (cpu == nullptr) {
     ReportUnknownCpu(session.cpus.get(), args.cpu);
     return kExitFailed;
   }
-  CProjOPtString options;
+  OptionString options;
   if (args.table == "compiler") {
     options.SetTable(CompilerOptionTable());
   } else if (args.table == "linker") {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/perser_file.h"
+#include "analysis/c_file_scanner.h"
 #include "analysis/scan_words.h"
 #include "cli/cli_command.h"
 #include "cli/session_files.h"
@@ -23,7 +23,7 @@ struct ScanArgs {
 int RunScan(const ScanArgs& args) {
   std::unique_ptr<HostPlatform> host = HostPlatform::Create(nullptr);
   FileSystem& fs = *host->platform().fs;
-  CPerserFile source;
+  CFileScanner source;
   if (!source.Open(fs, CommandLinePath(fs, args.file, std::cerr))) {
     std::fprintf(stderr, "zelvan: cannot read %s\n", args.file.c_str());
     return kExitFailed;

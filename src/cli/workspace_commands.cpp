@@ -23,9 +23,9 @@
 #include "cli/session_files.h"
 #include "cli/workspace_session.h"
 #include "com/bstr.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
 #include "model/path_functions.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
@@ -51,7 +51,7 @@ std::string JoinOrDash(const std::vector<std::string>& items) {
 }
 
 // The stored spelling of a target name given in any letter case.
-std::string TargetName(COneProjectData& project, std::string_view name) {
+std::string TargetName(Project& project, std::string_view name) {
   for (const std::string& target : project.Targets()) {
     if (EqualsNoCase(target, name)) return target;
   }
@@ -92,8 +92,8 @@ int UnknownSetting(std::string_view name) {
   return kExitUsage;
 }
 
-bool GetSetting(COneProjectData& project, std::string_view target, Setting setting,
-                std::string_view name, std::string* value) {
+bool GetSetting(Project& project, std::string_view target, Setting setting, std::string_view name,
+                std::string* value) {
   switch (setting) {
     case Setting::kCompile:
       return project.GetCompileOptions(target, value);
@@ -115,8 +115,8 @@ bool GetSetting(COneProjectData& project, std::string_view target, Setting setti
   return false;
 }
 
-bool SetSetting(COneProjectData& project, std::string_view target, Setting setting,
-                std::string_view name, std::string_view value) {
+bool SetSetting(Project& project, std::string_view target, Setting setting, std::string_view name,
+                std::string_view value) {
   switch (setting) {
     case Setting::kCompile:
       return project.SetProjectCompile(target, value);
@@ -170,7 +170,7 @@ void PrintSetting(const ProjectTargetArgs& args, std::string_view target, std::s
              {"value", value}});
 }
 
-int CheckTarget(WorkspaceSession& session, COneProjectData& project, std::string_view target) {
+int CheckTarget(WorkspaceSession& session, Project& project, std::string_view target) {
   if (project.HasTarget(target)) return kExitOk;
   session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
   return session.FailedWith(TargetsSubject(target, project.Targets()));
@@ -340,7 +340,7 @@ int RunStatus(const GlobalOptions& globals, bool json) {
   WorkspaceSession session(globals);
   session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
-  CProjectData& workspace = session.workspace();
+  Workspace& workspace = session.workspace();
   if (!session.AllProjectsRead("the status would be incomplete")) return kExitFailed;
   size_t lists = 0;
   size_t stale = 0;
@@ -398,10 +398,10 @@ int RunRemoveProject(const GlobalOptions& globals, const std::string& project_ar
   WorkspaceSession session(globals);
   session.SetRefreshDependenciesOnOpen(false);
   if (!session.Open()) return kExitFailed;
-  COneProjectData* project = session.FindProject(project_arg);
+  Project* project = session.FindProject(project_arg);
   if (project == nullptr) return kExitFailed;
-  CProjectData& workspace = session.workspace();
-  COneProjectData* successor = nullptr;
+  Workspace& workspace = session.workspace();
+  Project* successor = nullptr;
   for (const auto& other : workspace.Projects()) {
     if (other.get() != project) {
       successor = other.get();
@@ -612,7 +612,7 @@ int RunGet(const GlobalOptions& globals, const ProjectTargetArgs& args, const st
   WorkspaceSession session(globals);
   session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
-  COneProjectData* project = session.FindProject(args.project);
+  Project* project = session.FindProject(args.project);
   if (project == nullptr) return kExitFailed;
   if (CheckTarget(session, *project, args.target) != kExitOk) return kExitFailed;
   std::string value;
@@ -628,7 +628,7 @@ int RunSet(const GlobalOptions& globals, const ProjectTargetArgs& args, const st
   if (WrittenByComponent(*setting)) return RunSetThroughComponent(globals, args, *setting, value);
   WorkspaceSession session(globals);
   if (!session.Open()) return kExitFailed;
-  COneProjectData* project = session.FindProject(args.project);
+  Project* project = session.FindProject(args.project);
   if (project == nullptr) return kExitFailed;
   if (CheckTarget(session, *project, args.target) != kExitOk) return kExitFailed;
   if ((*setting == Setting::kRaw && !IsUsableKey(typed)) ||

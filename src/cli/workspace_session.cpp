@@ -72,13 +72,13 @@ void WorkspaceSession::Start() {
       MapInstallationDrive(&location, [&host](char letter, const std::string& dir) {
         return host.MapDriveUnlessSet(letter, dir);
       })) {
-    util_ = std::make_unique<QkUtil>(platform(), location.folder);
+    util_ = std::make_unique<Installation>(platform(), location.folder);
   } else {
     if (options_.verbose) err_ << "zelvan: warning: no installation: " << error << "\n";
-    util_ = std::make_unique<QkUtil>(platform(), std::string());
+    util_ = std::make_unique<Installation>(platform(), std::string());
   }
-  settings_ = std::make_unique<CPrjSvcProFile>(platform(), util_.get());
-  cpus_ = std::make_unique<CCPUTools>(platform(), *util_);
+  settings_ = std::make_unique<ServiceSettings>(platform(), util_.get());
+  cpus_ = std::make_unique<CpuTable>(platform(), *util_);
   dependencies_ = std::make_unique<DependencyUpdater>(*cpus_);
   dependencies_->SetIncludeChains(true);
   hooks_ = std::make_unique<ServiceHooks>(*dependencies_, util_.get(), cpus_.get());
@@ -108,7 +108,7 @@ void WorkspaceSession::Start() {
                                                               : TerminalProgress::Style::kQuiet);
   dependencies_->SetDefaultProgress(open_progress_.get());
 
-  workspace_ = std::make_unique<CProjectData>(platform(), *settings_, *bridge_, hooks_.get());
+  workspace_ = std::make_unique<Workspace>(platform(), *settings_, *bridge_, hooks_.get());
   hooks_->SetWorkspace(workspace_.get());
   if (options_.verbose) {
     err_ << "zelvan: session " << workspace_->StopObjectName()
@@ -224,8 +224,8 @@ void WorkspaceSession::RemoveDeadTemporaries() {
   RemoveDeadTemporariesOf(platform(), workspace_->WorkspacePath(), projects);
 }
 
-COneProjectData* WorkspaceSession::FindProject(std::string_view name) {
-  COneProjectData* project = workspace_->FindProject(name);
+Project* WorkspaceSession::FindProject(std::string_view name) {
+  Project* project = workspace_->FindProject(name);
   if (project == nullptr) {
     std::string file;
     if (workspace_->ResolveProjectFile(name, &file)) project = workspace_->FindProjectByFile(file);
@@ -237,17 +237,17 @@ COneProjectData* WorkspaceSession::FindProject(std::string_view name) {
   return project;
 }
 
-COneProjectData* WorkspaceSession::FindProjectOrActive(std::string_view name) {
+Project* WorkspaceSession::FindProjectOrActive(std::string_view name) {
   if (!name.empty()) return FindProject(name);
-  COneProjectData* project = workspace_->FindProjectByFile(workspace_->ActiveProjectFile());
+  Project* project = workspace_->FindProjectByFile(workspace_->ActiveProjectFile());
   if (project == nullptr) ReportNoActiveProject(workspace_->ActiveProjectFile());
   return project;
 }
 
 bool WorkspaceSession::FindProjects(const std::vector<std::string>& names,
-                                    std::vector<COneProjectData*>* projects) {
+                                    std::vector<Project*>* projects) {
   for (const std::string& name : names) {
-    COneProjectData* project = FindProject(name);
+    Project* project = FindProject(name);
     if (project == nullptr) return false;
     projects->push_back(project);
   }
@@ -260,12 +260,12 @@ bool WorkspaceSession::FindProjects(const std::vector<std::string>& names,
 
 std::vector<std::string> WorkspaceSession::UnreadProjects() {
   std::vector<std::string> files;
-  for (const CProjectData::UnreadProject& unread : workspace_->UnreadProjects())
+  for (const Workspace::UnreadProject& unread : workspace_->UnreadProjects())
     files.push_back(fs().ToHostPath(unread.file));
   return files;
 }
 
-bool WorkspaceSession::LinkedProjectsRead(COneProjectData& project, std::string_view consequence) {
+bool WorkspaceSession::LinkedProjectsRead(Project& project, std::string_view consequence) {
   std::vector<std::string> unread = UnreadProjects();
   if (unread.empty()) return true;
   for (const std::string& link : project.LinkList()) {

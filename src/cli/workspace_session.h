@@ -24,15 +24,15 @@
 #include "host/host_ide_objects.h"
 #include "host/terminal_progress.h"
 #include "host/write_locks.h"
-#include "model/prj_svc_pro_file.h"
-#include "model/project_data.h"
+#include "model/service_settings.h"
+#include "model/workspace.h"
 #include "platform/host_platform.h"
 #include "platform/interrupt_stop.h"
 #include "service/ide_bridge.h"
 #include "service/ide_connection.h"
 #include "service/service_hooks.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/installation.h"
 
 namespace zelvan::cli {
 
@@ -79,37 +79,37 @@ class WorkspaceSession : public SessionReports {
   // SetRefreshDependenciesOnOpen may ask for that), and never written.
   void SetReadOnly();
 
-  CProjectData& workspace() { return *workspace_; }
+  Workspace& workspace() { return *workspace_; }
   DependencyUpdater& dependencies() { return *dependencies_; }
   // The CPU families of the installation (empty without one).
-  const CCPUTools& cpus() const { return *cpus_; }
+  const CpuTable& cpus() const { return *cpus_; }
   // The progress display of a refresh the command asks for: a bar on a
   // terminal, plain lines elsewhere, nothing with --quiet.
   DependencyProgress& CommandProgress();
   HeadlessHost& host() { return host_; }
   // The toolchain installation, its CPU families and the IDE connection (after Start).
-  QkUtil& util() { return *util_; }
-  CCPUTools& cpus() { return *cpus_; }
+  Installation& util() { return *util_; }
+  CpuTable& cpus() { return *cpus_; }
   IdeConnection& connection() { return *connection_; }
   Platform& platform() { return host_platform_->platform(); }
   FileSystem& fs() override { return *platform().fs; }
 
   // The project a command names: output name, output name without its
   // extension, or project file base name. Prints and returns null when none.
-  COneProjectData* FindProject(std::string_view name);
+  Project* FindProject(std::string_view name);
   // The project a command names, or the active one when it names none.
   // Prints and returns null when there is none.
-  COneProjectData* FindProjectOrActive(std::string_view name);
+  Project* FindProjectOrActive(std::string_view name);
   // The projects named, each as FindProject finds it, or every project of
   // the workspace when `names` is empty. Prints and returns false when a
   // name finds none.
-  bool FindProjects(const std::vector<std::string>& names, std::vector<COneProjectData*>* projects);
+  bool FindProjects(const std::vector<std::string>& names, std::vector<Project*>* projects);
 
   std::vector<std::string> UnreadProjects() override;
   // For a command whose work takes the projects `project` links: false
   // after printing `consequence` when one of them is not in the workspace
   // while some projects could not be read (it may be one of those).
-  bool LinkedProjectsRead(COneProjectData& project, std::string_view consequence);
+  bool LinkedProjectsRead(Project& project, std::string_view consequence);
 
   // Saves the workspace; the exit status of the command.
   int Save();
@@ -128,7 +128,7 @@ class WorkspaceSession : public SessionReports {
   std::unique_ptr<WriteLocks> locks_;
   std::unique_ptr<FileLock> build_lock_;
   bool closed_ = false;
-  std::unique_ptr<CPrjSvcProFile> settings_;
+  std::unique_ptr<ServiceSettings> settings_;
   // The host's IDE objects, and the service's connection to them that the
   // workspace reaches the host through, as it reaches a real IDE.
   ComPtr<HostApplication> application_;
@@ -138,13 +138,13 @@ class WorkspaceSession : public SessionReports {
   std::unique_ptr<InterruptibleSystemServices> interruptible_;
   // The toolchain (include directories of each CPU) and the service's
   // parts above the model.
-  std::unique_ptr<QkUtil> util_;
-  std::unique_ptr<CCPUTools> cpus_;
+  std::unique_ptr<Installation> util_;
+  std::unique_ptr<CpuTable> cpus_;
   std::unique_ptr<DependencyUpdater> dependencies_;
   std::unique_ptr<ServiceHooks> hooks_;
   std::unique_ptr<TerminalProgress> open_progress_;
   std::unique_ptr<TerminalProgress> command_progress_;
-  std::unique_ptr<CProjectData> workspace_;
+  std::unique_ptr<Workspace> workspace_;
 };
 
 }  // namespace zelvan::cli

@@ -10,10 +10,10 @@
 #include <sstream>
 
 #include "host/headless_host.h"
-#include "model/one_project_data.h"
-#include "model/prj_svc_pro_file.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/service_settings.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 #include "platform/ansi_text.h"
 #include "platform/posix_file_system.h"
 #include "platform/private_profile.h"
@@ -27,7 +27,7 @@
 #include "tests/support/memory_file_system.h"
 #include "tests/support/repository_files.h"
 #include "tests/support/test_text.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/installation.h"
 
 namespace zelvan {
 namespace {
@@ -89,7 +89,7 @@ class World {
     if (workspace) workspace->CloseWorkspace();
     std::string error;
     host.LoadWorkspaceFile(kWorkspace, &error);
-    workspace = std::make_unique<CProjectData>(platform, settings, host, nullptr);
+    workspace = std::make_unique<Workspace>(platform, settings, host, nullptr);
     EXPECT_TRUE(workspace->OpenWorkspace(kWorkspace));
   }
 
@@ -143,10 +143,10 @@ class World {
   std::ostringstream messages;
   HeadlessHost host;
   Platform platform{&fs, &profile, registry.get(), &system, &host};
-  QkUtil util{platform, "K:"};
-  CPrjSvcProFile settings{platform, &util};
+  Installation util{platform, "K:"};
+  ServiceSettings settings{platform, &util};
   TestServices services{host};
-  std::unique_ptr<CProjectData> workspace;
+  std::unique_ptr<Workspace> workspace;
 };
 
 // The paths whose contents differ, or that only one of the two has.

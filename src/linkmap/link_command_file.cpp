@@ -23,20 +23,20 @@ bool ParseLinkerNumber(std::string_view text, uint32_t* value) {
   return true;
 }
 
-bool CAnalizeLinkCommandFile::AnalyzeLinkCommandFile(FileSystem& fs) {
+bool LinkCommandFileParser::AnalyzeLinkCommandFile(FileSystem& fs) {
   if (!Open(fs, path_)) return false;
   CollectAssignments();
   Close();
   return true;
 }
 
-void CAnalizeLinkCommandFile::AnalyzeText(std::string bytes) {
+void LinkCommandFileParser::AnalyzeText(std::string bytes) {
   if (!OpenBytes(std::move(bytes), path_)) return;
   CollectAssignments();
   Close();
 }
 
-void CAnalizeLinkCommandFile::CollectAssignments() {
+void LinkCommandFileParser::CollectAssignments() {
   int level = 0;
   bool in_sections = false;
   std::string name;
@@ -79,12 +79,12 @@ void CAnalizeLinkCommandFile::CollectAssignments() {
   }
 }
 
-bool CAnalizeLinkCommandFile::GetOuterValue(std::string_view name, uint32_t* value) const {
+bool LinkCommandFileParser::GetOuterValue(std::string_view name, uint32_t* value) const {
   auto it = outer_.find(ToLowerAscii(name));
   return it != outer_.end() && ParseLinkerNumber(it->second, value);
 }
 
-bool CAnalizeLinkCommandFile::GetSectionsValue(std::string_view name, uint32_t* value) const {
+bool LinkCommandFileParser::GetSectionsValue(std::string_view name, uint32_t* value) const {
   auto it = sections_.find(ToLowerAscii(name));
   return it != sections_.end() && ParseLinkerNumber(it->second, value);
 }

@@ -22,7 +22,7 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/perser_file.h"
+#include "analysis/c_file_scanner.h"
 
 namespace zelvan {
 
@@ -33,9 +33,9 @@ class FileSystem;
 // lies within 0..0xFFFFFFFF. An empty text is no number.
 bool ParseLinkerNumber(std::string_view text, uint32_t* value);
 
-class CAnalizeLinkCommandFile : public CPerserFile {
+class LinkCommandFileParser : public CFileScanner {
  public:
-  explicit CAnalizeLinkCommandFile(std::string path) : path_(std::move(path)) {}
+  explicit LinkCommandFileParser(std::string path) : path_(std::move(path)) {}
 
   // Reads the file at the path through `fs`; false only when it cannot be read.
   bool AnalyzeLinkCommandFile(FileSystem& fs);

@@ -35,7 +35,7 @@ constexpr const char* kScript =
     "after = 7;\r\n";
 
 TEST(LinkCommandFile, AssignmentsOutsideAndAtTheFirstLevelOfSections) {
-  CAnalizeLinkCommandFile lcf("C:\\p\\board.lcf");
+  LinkCommandFileParser lcf("C:\\p\\board.lcf");
   lcf.AnalyzeText(kScript);
   struct Case {
     const char* name;

@@ -1,8 +1,8 @@
 #include "linkmap/link_command_values.h"
 
 #include "linkmap/link_command_file.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/status_codes.h"
 
 namespace zelvan {
@@ -10,9 +10,9 @@ namespace zelvan {
 namespace {
 
 // Analyses the file and answers from the outer or the sections map.
-bool AnswerFrom(CProjectData& workspace, const std::string& path, std::string_view symbol,
+bool AnswerFrom(Workspace& workspace, const std::string& path, std::string_view symbol,
                 bool sections, uint32_t* value) {
-  CAnalizeLinkCommandFile lcf(path);
+  LinkCommandFileParser lcf(path);
   if (!lcf.AnalyzeLinkCommandFile(*workspace.platform().fs)) {
     workspace.SetStatus(kStatusLinkCommandFileUnreadable, kMsgLinkCommandFileUnreadable, {path});
     return false;
@@ -26,10 +26,10 @@ bool AnswerFrom(CProjectData& workspace, const std::string& path, std::string_vi
 
 }  // namespace
 
-bool GetSectionsValue(CProjectData& workspace, ArgText project, ArgText target, ArgText symbol,
+bool GetSectionsValue(Workspace& workspace, ArgText project, ArgText target, ArgText symbol,
                       uint32_t* value) {
   if (!workspace.BeginOperation({project, target, symbol})) return false;
-  COneProjectData* owner = nullptr;
+  Project* owner = nullptr;
   if (project->empty()) {
     owner = workspace.CurrentProject();
   } else {
@@ -51,7 +51,7 @@ bool GetSectionsValue(CProjectData& workspace, ArgText project, ArgText target, 
     return false;
   }
   std::string spelling(owner->TargetSpelling(name));
-  const COneSourceFile* lcf = owner->FindLinkCommandFile(spelling);
+  const SourceFile* lcf = owner->FindLinkCommandFile(spelling);
   if (lcf == nullptr) {
     workspace.SetStatus(kStatusNoLinkCommandFile, kMsgNoLinkCommandFile,
                         {owner->OutputName(), spelling});
@@ -60,7 +60,7 @@ bool GetSectionsValue(CProjectData& workspace, ArgText project, ArgText target, 
   return AnswerFrom(workspace, lcf->FullPath(), *symbol, true, value);
 }
 
-bool GetOuterValue(CProjectData& workspace, ArgText lcf_path, ArgText symbol, uint32_t* value) {
+bool GetOuterValue(Workspace& workspace, ArgText lcf_path, ArgText symbol, uint32_t* value) {
   workspace.ClearStatus();
   if (!lcf_path || !symbol) {
     workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/project_data.h"
+#include "model/workspace.h"
 
 namespace zelvan {
 
@@ -17,12 +17,12 @@ namespace zelvan {
 // open workspace, for an unknown project or target, a target without link
 // command file, an unreadable file, and a symbol that is not assigned a
 // number within 0..0xFFFFFFFF.
-bool GetSectionsValue(CProjectData& workspace, ArgText project, ArgText target, ArgText symbol,
+bool GetSectionsValue(Workspace& workspace, ArgText project, ArgText target, ArgText symbol,
                       uint32_t* value);
 
 // The numeric value of an assignment outside SECTIONS in the link command
 // file at `lcf_path` (full, or relative to the current directory). Needs no
 // open workspace; fails like GetSectionsValue.
-bool GetOuterValue(CProjectData& workspace, ArgText lcf_path, ArgText symbol, uint32_t* value);
+bool GetOuterValue(Workspace& workspace, ArgText lcf_path, ArgText symbol, uint32_t* value);
 
 }  // namespace zelvan

@@ -5,7 +5,7 @@
 
 namespace zelvan {
 
-class CBuilderFileInfo {
+class BuilderFileInfo {
  public:
   static constexpr uint32_t kAlways = 2;   // set on every file
   static constexpr uint32_t kExists = 4;   // the file was there when last tested

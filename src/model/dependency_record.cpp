@@ -4,16 +4,16 @@
 
 namespace zelvan {
 
-void CDependencyRecord::SetDependencies(const TextTable& table, std::vector<DependencyPathId> ids,
-                                        std::string forms) {
+void DependencyRecord::SetDependencies(const TextTable& table, std::vector<DependencyPathId> ids,
+                                       std::string forms) {
   paths_ = &table;
   ids_ = std::move(ids);
   forms_ = std::move(forms);
   forms_.resize(ids_.size(), kNoForm);
 }
 
-void CDependencyRecord::SetDependencies(TextTable& table, const std::vector<std::string>& paths,
-                                        const std::vector<std::string>& forms) {
+void DependencyRecord::SetDependencies(TextTable& table, const std::vector<std::string>& paths,
+                                       const std::vector<std::string>& forms) {
   std::vector<DependencyPathId> ids;
   std::string form_bytes;
   for (size_t i = 0; i < paths.size(); ++i) {
@@ -23,7 +23,7 @@ void CDependencyRecord::SetDependencies(TextTable& table, const std::vector<std:
   SetDependencies(table, std::move(ids), std::move(form_bytes));
 }
 
-bool CDependencyRecord::operator==(const CDependencyRecord& other) const {
+bool DependencyRecord::operator==(const DependencyRecord& other) const {
   if (target_ != other.target_ || stamp_ != other.stamp_ || forms_ != other.forms_) return false;
   for (size_t i = 0; i < size(); ++i) {
     if (path(i) != other.path(i)) return false;
@@ -31,17 +31,17 @@ bool CDependencyRecord::operator==(const CDependencyRecord& other) const {
   return true;
 }
 
-const CDependencyRecord* FindDependencyRecord(const std::vector<CDependencyRecord>& records,
-                                              std::string_view target) {
-  for (const CDependencyRecord& record : records) {
+const DependencyRecord* FindDependencyRecord(const std::vector<DependencyRecord>& records,
+                                             std::string_view target) {
+  for (const DependencyRecord& record : records) {
     if (EqualsNoCase(record.target(), target)) return &record;
   }
   return nullptr;
 }
 
-CDependencyRecord* FindDependencyRecord(std::vector<CDependencyRecord>& records,
-                                        std::string_view target) {
-  for (CDependencyRecord& record : records) {
+DependencyRecord* FindDependencyRecord(std::vector<DependencyRecord>& records,
+                                       std::string_view target) {
+  for (DependencyRecord& record : records) {
     if (EqualsNoCase(record.target(), target)) return &record;
   }
   return nullptr;

@@ -10,7 +10,7 @@
 //
 // A large workspace holds millions of dependencies but a few thousand
 // distinct paths, so a record holds ids of the workspace's path table
-// (CProjectData::dependency_paths) and one form byte per dependency, not
+// (Workspace::dependency_paths) and one form byte per dependency, not
 // strings. Reading a record:
 //
 //   for (size_t i = 0; i < record.size(); ++i)
@@ -33,15 +33,15 @@ namespace zelvan {
 // A path of the workspace's path table.
 using DependencyPathId = int32_t;
 
-class CDependencyRecord {
+class DependencyRecord {
  public:
   // Forms of a dependency.
   static constexpr char kQuoted = '1';
   static constexpr char kAngle = '0';
   static constexpr char kNoForm = '\0';
 
-  CDependencyRecord() = default;
-  explicit CDependencyRecord(std::string target) : target_(std::move(target)) {}
+  DependencyRecord() = default;
+  explicit DependencyRecord(std::string target) : target_(std::move(target)) {}
 
   const std::string& target() const { return target_; }
   void set_target(std::string target) { target_ = std::move(target); }
@@ -71,7 +71,7 @@ class CDependencyRecord {
                        const std::vector<std::string>& forms);
 
   // Records are equal when target, stamp, paths (as texts) and forms are.
-  bool operator==(const CDependencyRecord& other) const;
+  bool operator==(const DependencyRecord& other) const;
 
  private:
   std::string target_;
@@ -82,9 +82,9 @@ class CDependencyRecord {
 };
 
 // The record of `target` (compared without regard to case), or null.
-const CDependencyRecord* FindDependencyRecord(const std::vector<CDependencyRecord>& records,
-                                              std::string_view target);
-CDependencyRecord* FindDependencyRecord(std::vector<CDependencyRecord>& records,
-                                        std::string_view target);
+const DependencyRecord* FindDependencyRecord(const std::vector<DependencyRecord>& records,
+                                             std::string_view target);
+DependencyRecord* FindDependencyRecord(std::vector<DependencyRecord>& records,
+                                       std::string_view target);
 
 }  // namespace zelvan

@@ -5,7 +5,7 @@
 
 #include "model/status_codes.h"
 #include "platform/ui_hooks.h"
-#include "toolchain/cpu_tools.h"
+#include "toolchain/cpu_table.h"
 
 namespace zelvan {
 

@@ -11,13 +11,13 @@
 
 namespace zelvan {
 
-class CLangTools;
-class CPrjSvcProFile;
+class LanguageTable;
+class ServiceSettings;
 class WorkspaceHooks;
 
 struct ProjectEnvironment {
-  const CLangTools* languages = nullptr;     // never null in an environment a project is given
-  const CPrjSvcProFile* settings = nullptr;  // null: no extension is a source extension
+  const LanguageTable* languages = nullptr;   // never null in an environment a project is given
+  const ServiceSettings* settings = nullptr;  // null: no extension is a source extension
   // Extensions (without dot) that mark a file ListedExtension. Nothing in
   // the system fills it; a host may.
   std::vector<std::string> listed_extensions;

@@ -4,10 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 #include "model/workspace_hooks.h"
 #include "tests/support/model_test_platform.h"
 #include "tests/support/test_text.h"
@@ -80,14 +80,13 @@ const std::string kBareProject = Crlf("[PROJECT]\nOUTPUT=Bare.abs\nTARGET=Debug;
 // Hooks that record what the model asked of the layers above.
 class RecordingHooks : public WorkspaceHooks {
  public:
-  void RefreshDependencies(CProjectData&) override {}
-  bool WriteMakefile(CProjectData&, COneProjectData&, bool) override { return true; }
-  void SourceFileAdded(CProjectData& workspace, COneProjectData& project,
-                       COneSourceFile& file) override {
+  void RefreshDependencies(Workspace&) override {}
+  bool WriteMakefile(Workspace&, Project&, bool) override { return true; }
+  void SourceFileAdded(Workspace& workspace, Project& project, SourceFile& file) override {
     added.push_back(project.OutputName() + " " + file.RelativePath() + " " +
                     workspace.CurrentTarget());
   }
-  bool SaveSourceFileData(COneProjectData& project) override {
+  bool SaveSourceFileData(Project& project) override {
     saved.push_back(project.OutputName());
     return true;
   }
@@ -113,17 +112,17 @@ class ProjectSourcesTest : public ::testing::Test {
     workspace_ = env_.NewWorkspace(&hooks_);
   }
 
-  COneProjectData& Open() {
+  Project& Open() {
     EXPECT_TRUE(workspace_->OpenWorkspace(kWorkspace));
     return *workspace_->FindProject("App");
   }
-  std::vector<std::string> Files(const COneProjectData& project) {
+  std::vector<std::string> Files(const Project& project) {
     std::vector<std::string> files;
     for (const auto& file : project.SourceFiles())
       files.push_back(file->FolderName() + "|" + file->RelativePath());
     return files;
   }
-  std::string WorkingCopy(const COneProjectData& project) {
+  std::string WorkingCopy(const Project& project) {
     env_.profile.Flush(project.WorkingCopyPath());
     return env_.Contents(project.WorkingCopyPath());
   }
@@ -140,11 +139,11 @@ class ProjectSourcesTest : public ::testing::Test {
 
   ModelTestPlatform env_;
   RecordingHooks hooks_;
-  std::unique_ptr<CProjectData> workspace_;
+  std::unique_ptr<Workspace> workspace_;
 };
 
 TEST_F(ProjectSourcesTest, OpeningLoadsTheFilesInProjectOrderAndChangesNothing) {
-  COneProjectData& app = Open();
+  Project& app = Open();
   // Folders depth first; one record per file whatever its spelling; empty
   // entries skipped; a count that is no number lists nothing, a huge one no
   // more than the folder has.
@@ -166,7 +165,7 @@ TEST_F(ProjectSourcesTest, OpeningLoadsTheFilesInProjectOrderAndChangesNothing) 
 }
 
 TEST_F(ProjectSourcesTest, ProjectOptionsMarkTheFilesThatFollowThem) {
-  COneProjectData& app = Open();
+  Project& app = Open();
   // Marks that cannot be written are not cached.
   env_.fs.FailNth(FsOp::kRename, 2);  // the project's flush passes, the files' fails
   EXPECT_FALSE(app.SetProjectCompile("Debug", "-g -O2"));
@@ -185,9 +184,9 @@ TEST_F(ProjectSourcesTest, ProjectOptionsMarkTheFilesThatFollowThem) {
 }
 
 TEST_F(ProjectSourcesTest, TargetsCarryTheFilesSectionsAlong) {
-  COneProjectData& app = Open();
+  Project& app = Open();
   ASSERT_TRUE(workspace_->AddTarget("App", "Release", "Trace"));
-  COneSourceFile& util = *app.SourceFiles()[2];
+  SourceFile& util = *app.SourceFiles()[2];
   EXPECT_FALSE(util.IsBuilt("Trace"));
   std::string value;
   EXPECT_TRUE(util.SettingsCache().GetValue("Trace", "NoBuild", &value));
@@ -200,7 +199,7 @@ TEST_F(ProjectSourcesTest, TargetsCarryTheFilesSectionsAlong) {
 }
 
 TEST_F(ProjectSourcesTest, AddingPlacesFilesByFolderFilters) {
-  COneProjectData& app = Open();
+  Project& app = Open();
   ASSERT_TRUE(workspace_->AddFile("App", "C:\\ws\\app\\x.c")) << workspace_->GetLastMessage();
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
   ASSERT_TRUE(workspace_->AddFile("app.abs", "C:/ws/app/sub/../X.cpp"));
@@ -239,7 +238,7 @@ TEST_F(ProjectSourcesTest, AddingPlacesFilesByFolderFilters) {
   EXPECT_THAT(hooks_.saved, ElementsAre("App.abs", "Bare.abs"));
   workspace_->CloseWorkspace();
   EXPECT_EQ(Visible(env_.Contents(kAppFile)), Visible(expected));
-  COneProjectData& again = Open();
+  Project& again = Open();
   EXPECT_THAT(Files(again), ElementsAre("Code|app.h", "Code|notes.md", "C Sources|main.c",
                                         "C Sources|..\\common\\util.c", "C Sources|bad\x01name.c",
                                         "C Sources|x.c", "C Sources|X.cpp", "C Sources|io.c",
@@ -249,7 +248,7 @@ TEST_F(ProjectSourcesTest, AddingPlacesFilesByFolderFilters) {
 TEST_F(ProjectSourcesTest, AProjectWithoutFoldersGetsOne) {
   Open();
   ASSERT_TRUE(workspace_->AddFile("Bare", "C:\\ws\\app\\main.c"));
-  COneProjectData& bare = *workspace_->FindProject("Bare");
+  Project& bare = *workspace_->FindProject("Bare");
   EXPECT_EQ(Visible(WorkingCopy(bare)),
             Visible(Crlf("[PROJECT]\nOUTPUT=Bare.abs\nTARGET=Debug;\nFolder=Source Files;\n"
                          "[Source Files]\nSOURCE0=..\\app\\main.c\nSOURCECOUNT=1\n")));
@@ -265,7 +264,7 @@ TEST_F(ProjectSourcesTest, AFileThatOpeningWouldNotFindIsRefused) {
       "[Src]\nFILTER=c\nSOURCECOUNT = 1\nSOURCE0=a.c\n");
   env_.AddFile(kBareFile, odd);
   Open();
-  COneProjectData& bare = *workspace_->FindProject("Bare");
+  Project& bare = *workspace_->FindProject("Bare");
   EXPECT_FALSE(workspace_->AddFile("Bare", "C:\\ws\\app\\main.c"));
   ExpectStatus(kStatusFileNotAdded, kMsgFileNotAdded, "[Src]");
   EXPECT_EQ(Visible(WorkingCopy(bare)), Visible(odd));
@@ -276,7 +275,7 @@ TEST_F(ProjectSourcesTest, AFileThatOpeningWouldNotFindIsRefused) {
 }
 
 TEST_F(ProjectSourcesTest, BadFilesAreRefusedAndChangeNothing) {
-  COneProjectData& app = Open();
+  Project& app = Open();
   std::string before = WorkingCopy(app);
   size_t files = app.SourceFiles().size();
   struct Case {

@@ -129,7 +129,7 @@ inline constexpr unsigned kMsgIncludesNotFoundCount = 5074;  // %d: the count
 inline constexpr unsigned kMsgRenameCopyFailed = 5076;
 inline constexpr unsigned kMsgDependencyUpdateCancelled = 5079;
 inline constexpr unsigned kMsgSaveFailed = 5082;  // %s: the project files, one a line
-// 5083 to 5085, the compiler check, are named in toolchain/cpu_tools.h.
+// 5083 to 5085, the compiler check, are named in toolchain/cpu_table.h.
 inline constexpr unsigned kMsgReplaceFile = 5086;        // %s: the path
 inline constexpr unsigned kMsgProgress = 5087;           // %s, %d: the name, the percentage
 inline constexpr unsigned kMsgReadOnlyAskCancel = 5088;  // %s: the project files, one a line

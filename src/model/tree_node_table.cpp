@@ -4,26 +4,26 @@
 
 namespace zelvan {
 
-void CTreeNodeTable::SetNodeText(uint32_t handle, std::string_view text) {
+void TreeNodeTable::SetNodeText(uint32_t handle, std::string_view text) {
   nodes_[handle] = std::string(text);
 }
 
-bool CTreeNodeTable::GetNodeText(uint32_t handle, std::string* text) const {
+bool TreeNodeTable::GetNodeText(uint32_t handle, std::string* text) const {
   auto it = nodes_.find(handle);
   if (it == nodes_.end()) return false;
   *text = it->second;
   return true;
 }
 
-void CTreeNodeTable::RemoveNode(uint32_t handle) {
+void TreeNodeTable::RemoveNode(uint32_t handle) {
   nodes_.erase(handle);
 }
 
-void CTreeNodeTable::ClearNodes() {
+void TreeNodeTable::ClearNodes() {
   nodes_.clear();
 }
 
-uint32_t CTreeNodeTable::FindNode(std::string_view text) const {
+uint32_t TreeNodeTable::FindNode(std::string_view text) const {
   for (const auto& [handle, node_text] : nodes_) {
     if (EqualsNoCase(node_text, text)) return handle;
   }

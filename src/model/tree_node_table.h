@@ -12,9 +12,9 @@
 
 namespace zelvan {
 
-class CTreeNodeTable {
+class TreeNodeTable {
  public:
-  virtual ~CTreeNodeTable() = default;
+  virtual ~TreeNodeTable() = default;
 
   // Stores a copy of `text`, replacing the text of the same handle.
   void SetNodeText(uint32_t handle, std::string_view text);

@@ -5,8 +5,8 @@
 namespace zelvan {
 namespace {
 
-TEST(CTreeNodeTable, StoresFindsAndForgetsNodes) {
-  CTreeNodeTable table;
+TEST(TreeNodeTable, StoresFindsAndForgetsNodes) {
+  TreeNodeTable table;
   std::string text;
   EXPECT_FALSE(table.GetNodeText(7, &text));
   EXPECT_EQ(table.FindNode("main.c"), 0u);

@@ -5,9 +5,9 @@
 
 namespace zelvan {
 
-class CProjectData;
-class COneProjectData;
-class COneSourceFile;
+class Workspace;
+class Project;
+class SourceFile;
 
 class WorkspaceHooks {
  public:
@@ -15,27 +15,26 @@ class WorkspaceHooks {
 
   // A workspace has opened: bring the include dependencies of every project
   // up to date.
-  virtual void RefreshDependencies(CProjectData& workspace) = 0;
+  virtual void RefreshDependencies(Workspace& workspace) = 0;
   // The workspace is being saved with makefile export on: write the
   // project's makefile. `without_dependencies` when dependency lines are off.
   // False when the makefile could not be written (the workspace's status says why).
-  virtual bool WriteMakefile(CProjectData& workspace, COneProjectData& project,
-                             bool without_dependencies) = 0;
+  virtual bool WriteMakefile(Workspace& workspace, Project& project, bool without_dependencies) = 0;
   // A file joined a project: compute its include dependencies for the
   // workspace's current target at once.
-  virtual void SourceFileAdded(CProjectData& /*workspace*/, COneProjectData& /*project*/,
-                               COneSourceFile& /*file*/) {}
+  virtual void SourceFileAdded(Workspace& /*workspace*/, Project& /*project*/,
+                               SourceFile& /*file*/) {}
   // A project is being saved: write what its source files keep beside the
   // project file (their dependency records). False when it could not be
   // written; the hook has said why, and the save fails.
-  virtual bool SaveSourceFileData(COneProjectData& /*project*/) { return true; }
+  virtual bool SaveSourceFileData(Project& /*project*/) { return true; }
 };
 
 // Does nothing; the workspace uses it when it is given no hooks.
 class NullWorkspaceHooks final : public WorkspaceHooks {
  public:
-  void RefreshDependencies(CProjectData&) override {}
-  bool WriteMakefile(CProjectData&, COneProjectData&, bool) override { return true; }
+  void RefreshDependencies(Workspace&) override {}
+  bool WriteMakefile(Workspace&, Project&, bool) override { return true; }
 };
 
 }  // namespace zelvan

@@ -2,15 +2,15 @@
 
 #include <string>
 
-#include "model/project_data.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 #include "platform/ui_hooks.h"
 #include "projects/file_transaction.h"
 #include "projects/project_services.h"
 
 namespace zelvan {
 
-bool ReportCommandFailure(CProjectData& workspace, ProjectServices& services, bool interactive,
+bool ReportCommandFailure(Workspace& workspace, ProjectServices& services, bool interactive,
                           uint32_t code, unsigned message_id,
                           std::initializer_list<std::string_view> args) {
   workspace.SetStatus(code, message_id, args);
@@ -38,7 +38,7 @@ bool Command::SaveWorkspaceState() {
   return workspace_.SaveLinkLists();
 }
 
-bool Command::SaveProjectFirst(COneProjectData& project) {
+bool Command::SaveProjectFirst(Project& project) {
   if (project.IsModified() && !project.Save()) {
     return Fail(kStatusProjectsNotSaved, kMsgSaveFailed, {project.ProjectFilePath()});
   }

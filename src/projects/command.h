@@ -14,21 +14,21 @@
 
 namespace zelvan {
 
-class COneProjectData;
-class CProjectData;
+class Project;
+class Workspace;
 class FileTransaction;
 class ProjectServices;
 
 // Stores a failure as the workspace's status and message; with
 // `interactive`, also beeps and shows the message in a message box. Always false.
-bool ReportCommandFailure(CProjectData& workspace, ProjectServices& services, bool interactive,
+bool ReportCommandFailure(Workspace& workspace, ProjectServices& services, bool interactive,
                           uint32_t code, unsigned message_id,
                           std::initializer_list<std::string_view> args = {});
 
 class Command {
  public:
   // Both must outlive the command.
-  Command(CProjectData& workspace, ProjectServices& services)
+  Command(Workspace& workspace, ProjectServices& services)
       : workspace_(workspace), services_(services) {}
   virtual ~Command() = default;
   Command(const Command&) = delete;
@@ -44,13 +44,13 @@ class Command {
   // Saves the pending changes of a project whose files are about to be
   // copied, so the copy has them. False, with the status set, when they
   // cannot be saved.
-  bool SaveProjectFirst(COneProjectData& project);
+  bool SaveProjectFirst(Project& project);
   // Has `files` put back the host's workspace record and the workspace
   // options, should the command fail; once the record changed, the
   // command's files stay even if it is killed (FileTransaction::DoneWhenChanged).
   void ProtectWorkspaceState(FileTransaction& files);
 
-  CProjectData& workspace_;
+  Workspace& workspace_;
   ProjectServices& services_;
   bool interactive_ = false;
 };

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "model/message_texts.h"
-#include "model/one_project_data.h"
-#include "model/project_data.h"
+#include "model/project.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
 #include "projects/builder_files.h"
@@ -21,7 +21,7 @@ namespace {
 constexpr std::string_view kLayoutExtension = "KLO";
 
 // A companion of the project file: its path with another extension.
-std::string Companion(const COneProjectData& project, std::string_view extension) {
+std::string Companion(const Project& project, std::string_view extension) {
   const std::string& file = project.ProjectFilePath();
   return file.substr(0, file.size() - project.Extension().size()) + "." + std::string(extension);
 }
@@ -31,7 +31,7 @@ std::string Companion(const COneProjectData& project, std::string_view extension
 bool CommandCopyProject::Execute(std::string_view name) {
   new_project_file_.clear();
   if (!Begin()) return false;
-  COneProjectData* project = workspace_.IsOpen() ? workspace_.FindProject(name) : nullptr;
+  Project* project = workspace_.IsOpen() ? workspace_.FindProject(name) : nullptr;
   if (project == nullptr) return Fail(kMsgProjectNotFound, kMsgProjectNotFound);
   if (!SaveProjectFirst(*project)) return false;
 
@@ -55,7 +55,7 @@ bool CommandCopyProject::Execute(std::string_view name) {
 bool CommandRenameProject::Execute(std::string_view name, std::string_view new_name_argument) {
   new_project_file_.clear();
   if (!Begin()) return false;
-  COneProjectData* project = workspace_.IsOpen() ? workspace_.FindProject(name) : nullptr;
+  Project* project = workspace_.IsOpen() ? workspace_.FindProject(name) : nullptr;
   if (project == nullptr) return Fail(kMsgProjectNotFound, kMsgProjectNotFound);
   std::string new_name = NormalizeProjectName(new_name_argument);
   if (!IsValidProjectName(new_name)) return Fail(kMsgInvalidName, kMsgInvalidName);
@@ -65,7 +65,7 @@ bool CommandRenameProject::Execute(std::string_view name, std::string_view new_n
   }
   // Output names identify projects; a second project of the same name would
   // make every look-up by name ambiguous.
-  COneProjectData* other = workspace_.FindProject(ReplaceBaseName(project->OutputName(), new_name));
+  Project* other = workspace_.FindProject(ReplaceBaseName(project->OutputName(), new_name));
   if (other != nullptr && other != project) return Fail(kStatusProjectExists, kMsgProjectExists);
   if (!SaveProjectFirst(*project)) return false;
 
@@ -98,7 +98,7 @@ bool CommandRenameProject::Execute(std::string_view name, std::string_view new_n
   }
 
   std::string error;
-  COneProjectData* renamed = workspace_.InsertProject(project_file.Path(), project, &error);
+  Project* renamed = workspace_.InsertProject(project_file.Path(), project, &error);
   if (renamed == nullptr) {
     return Fail(kStatusWorkingCopyFailed, kMsgWorkingCopyFailed, {project_file.Path()});
   }
@@ -131,13 +131,13 @@ bool CommandRenameProject::Execute(std::string_view name, std::string_view new_n
   return true;
 }
 
-void CommandRenameProject::Undo(COneProjectData* renamed, const std::string& old_file,
+void CommandRenameProject::Undo(Project* renamed, const std::string& old_file,
                                 const std::string& old_output) {
   std::string error;
   services_.ReplaceWorkspaceProject(renamed->ProjectFilePath(), old_file, &error);
   for (const auto& each : workspace_.Projects())
     each->ReplaceLink(renamed->OutputName(), old_output);
-  COneProjectData* old = workspace_.InsertProject(old_file, renamed, &error);
+  Project* old = workspace_.InsertProject(old_file, renamed, &error);
   if (old != nullptr) {
     for (const std::string& link : renamed->LinkList())
       old->AddLink(link);
@@ -146,7 +146,7 @@ void CommandRenameProject::Undo(COneProjectData* renamed, const std::string& old
   workspace_.SaveLinkLists();
 }
 
-bool CopyProject(CProjectData& workspace, ProjectServices& services, std::string_view project,
+bool CopyProject(Workspace& workspace, ProjectServices& services, std::string_view project,
                  std::string* new_project_file) {
   CommandCopyProject command(workspace, services);
   bool copied = command.Execute(project);
@@ -154,7 +154,7 @@ bool CopyProject(CProjectData& workspace, ProjectServices& services, std::string
   return copied;
 }
 
-bool RenameProject(CProjectData& workspace, ProjectServices& services, std::string_view project,
+bool RenameProject(Workspace& workspace, ProjectServices& services, std::string_view project,
                    std::string_view new_name, std::string* new_project_file) {
   CommandRenameProject command(workspace, services);
   bool renamed = command.Execute(project, new_name);

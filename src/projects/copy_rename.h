@@ -33,7 +33,7 @@
 
 namespace zelvan {
 
-class COneProjectData;
+class Project;
 
 class CommandCopyProject : public Command {
  public:
@@ -56,15 +56,15 @@ class CommandRenameProject : public Command {
 
  private:
   // Puts the old project back in the place of the renamed one.
-  void Undo(COneProjectData* renamed, const std::string& old_file, const std::string& old_output);
+  void Undo(Project* renamed, const std::string& old_file, const std::string& old_output);
 
   std::string new_project_file_;
 };
 
 // The same as functions of the workspace.
-bool CopyProject(CProjectData& workspace, ProjectServices& services, std::string_view project,
+bool CopyProject(Workspace& workspace, ProjectServices& services, std::string_view project,
                  std::string* new_project_file = nullptr);
-bool RenameProject(CProjectData& workspace, ProjectServices& services, std::string_view project,
+bool RenameProject(Workspace& workspace, ProjectServices& services, std::string_view project,
                    std::string_view new_name, std::string* new_project_file = nullptr);
 
 }  // namespace zelvan

@@ -2,15 +2,15 @@
 
 #include <memory>
 
-#include "model/project_data.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
-#include "projects/create_template.h"
 #include "projects/file_transaction.h"
 #include "projects/project_name.h"
 #include "projects/project_services.h"
+#include "projects/template_creator.h"
 #include "storage/project_files.h"
 #include "toolchain/support_cpu.h"
 
@@ -64,15 +64,15 @@ bool MethodNewProject::Run(const NewProjectRequest& request, Kind kind, bool add
   if (cpu.IsMX520Family()) variant = ToUpperAscii(cpu.GetCpuNameWithoutSlash());
   if (cpu.IsMX310P1()) variant = StringPrintf("%dk", size);
 
-  std::unique_ptr<CCreateTemplate> creator;
+  std::unique_ptr<TemplateCreator> creator;
   if (kind == Kind::kFull) {
     std::string model = request.memory_model;
     if (model.empty() && cpu.IsMX310P1()) model = variant;
-    creator = std::make_unique<CCreateProject>(workspace_, util_, services_, interactive_, model);
+    creator = std::make_unique<ProjectCreator>(workspace_, util_, services_, interactive_, model);
   } else if (kind == Kind::kLibrary) {
-    creator = std::make_unique<CCreateLibrary>(workspace_, util_, services_, interactive_);
+    creator = std::make_unique<LibraryCreator>(workspace_, util_, services_, interactive_);
   } else {
-    creator = std::make_unique<CCreateBrankProject>(workspace_, util_, services_, interactive_);
+    creator = std::make_unique<BlankProjectCreator>(workspace_, util_, services_, interactive_);
   }
   creator->InitTemplatePaths(folder_path, name, request.cpu, variant, request.toolchain_folder);
   if (!creator->Plan()) return false;
@@ -122,7 +122,7 @@ bool MethodNewProject::Run(const NewProjectRequest& request, Kind kind, bool add
   return true;
 }
 
-bool NewProject(CProjectData& workspace, const QkUtil& util, ProjectServices& services,
+bool NewProject(Workspace& workspace, const Installation& util, ProjectServices& services,
                 const NewProjectRequest& request, std::string* project_file) {
   MethodNewProject method(workspace, util, services);
   bool created = method.NewProject(request);
@@ -130,7 +130,7 @@ bool NewProject(CProjectData& workspace, const QkUtil& util, ProjectServices& se
   return created;
 }
 
-bool CreateFullProject(CProjectData& workspace, const QkUtil& util, ProjectServices& services,
+bool CreateFullProject(Workspace& workspace, const Installation& util, ProjectServices& services,
                        const NewProjectRequest& request, bool add_to_workspace, int* result,
                        std::string* project_file) {
   MethodNewProject method(workspace, util, services);

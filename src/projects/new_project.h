@@ -1,4 +1,4 @@
-// New projects from the templates of the installation (create_template.h):
+// New projects from the templates of the installation (template_creator.h):
 // the operations behind the Project object's slot 31 (NewProject) and the
 // Service object's slot 37 and its variants 38 and 39 (a full project).
 //
@@ -32,7 +32,7 @@
 
 namespace zelvan {
 
-class QkUtil;
+class Installation;
 
 struct NewProjectRequest {
   std::string name;
@@ -54,7 +54,7 @@ struct NewProjectRequest {
 class MethodNewProject : public Command {
  public:
   // Everything must outlive the command.
-  MethodNewProject(CProjectData& workspace, const QkUtil& util, ProjectServices& services)
+  MethodNewProject(Workspace& workspace, const Installation& util, ProjectServices& services)
       : Command(workspace, services), util_(util) {}
 
   // Slot 31: a blank ("abs") or library ("lib") project, added to the
@@ -74,16 +74,16 @@ class MethodNewProject : public Command {
   enum class Kind { kBlank, kLibrary, kFull };
   bool Run(const NewProjectRequest& request, Kind kind, bool add_to_workspace);
 
-  const QkUtil& util_;
+  const Installation& util_;
   std::string project_file_;
   int result_ = 0;
 };
 
 // The same as functions of the workspace, for the Service and Project objects.
-bool NewProject(CProjectData& workspace, const QkUtil& util, ProjectServices& services,
+bool NewProject(Workspace& workspace, const Installation& util, ProjectServices& services,
                 const NewProjectRequest& request, std::string* project_file = nullptr);
 // `result`: see MethodNewProject::Result.
-bool CreateFullProject(CProjectData& workspace, const QkUtil& util, ProjectServices& services,
+bool CreateFullProject(Workspace& workspace, const Installation& util, ProjectServices& services,
                        const NewProjectRequest& request, bool add_to_workspace, int* result,
                        std::string* project_file = nullptr);
 

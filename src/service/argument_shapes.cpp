@@ -1,7 +1,7 @@
 #include "service/argument_shapes.h"
 
 #include "com/safe_array.h"
-#include "model/one_project_data.h"
+#include "model/project.h"
 #include "model/status_codes.h"
 
 namespace zelvan {
@@ -103,8 +103,8 @@ bool TextsFromVariant(const VARIANT& v, std::vector<std::string>* out) {
   return StringsFromVariant(v, out);
 }
 
-COneProjectData* FindNamedProject(CProjectData& workspace, std::string_view name) {
-  COneProjectData* project = workspace.FindProject(name);
+Project* FindNamedProject(Workspace& workspace, std::string_view name) {
+  Project* project = workspace.FindProject(name);
   std::string file;
   if (project == nullptr && workspace.ResolveProjectFile(name, &file)) {
     project = workspace.FindProjectByFile(file);
@@ -113,9 +113,8 @@ COneProjectData* FindNamedProject(CProjectData& workspace, std::string_view name
   return project;
 }
 
-COneSourceFile* FindNamedFile(CProjectData& workspace, COneProjectData& project,
-                              std::string_view file) {
-  COneSourceFile* found = project.FindSourceFile(file);
+SourceFile* FindNamedFile(Workspace& workspace, Project& project, std::string_view file) {
+  SourceFile* found = project.FindSourceFile(file);
   if (found == nullptr) found = project.FindSourceFileByRelativePath(file);
   if (found == nullptr) workspace.SetStatus(kStatusFileNotInProject, kMsgFileNotInProject);
   return found;

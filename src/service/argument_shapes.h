@@ -13,11 +13,11 @@
 
 #include "com/com_types.h"
 #include "com/variant.h"
-#include "model/project_data.h"
+#include "model/workspace.h"
 
 namespace zelvan {
 
-class COneSourceFile;
+class SourceFile;
 
 // A string argument; not ok() when the VARIANT holds something else.
 class TextArg {
@@ -67,12 +67,11 @@ bool TextsFromVariant(const VARIANT& v, std::vector<std::string>* out);
 // The project a name names: its output name or project file base name
 // (FindProject), else its output name without extension
 // (ResolveProjectFile). Null, with kStatusProjectNotFound set, when none does.
-COneProjectData* FindNamedProject(CProjectData& workspace, std::string_view name);
+Project* FindNamedProject(Workspace& workspace, std::string_view name);
 
 // A file of `project` by full path, or by its path relative to the project
 // directory. Null, with kStatusFileNotInProject set, when it has none.
-COneSourceFile* FindNamedFile(CProjectData& workspace, COneProjectData& project,
-                              std::string_view file);
+SourceFile* FindNamedFile(Workspace& workspace, Project& project, std::string_view file);
 
 // Each item followed by `;`.
 std::string JoinWithSemicolons(const std::vector<std::string>& items);

@@ -5,15 +5,15 @@
 #include "build/rule_text.h"
 #include "build/target_rules.h"
 #include "linkmap/memory_model.h"
-#include "model/one_project_data.h"
-#include "model/project_data.h"
+#include "model/project.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/profile_text.h"
 #include "service/project_info_kind.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/installation.h"
 #include "toolchain/support_cpu.h"
 
 namespace zelvan {
@@ -43,7 +43,7 @@ std::vector<std::string> IncludeOptionPaths(std::string_view options) {
   return paths;
 }
 
-bool IncludePaths(CProjectData& workspace, const CCPUTools& cpus, COneProjectData& project,
+bool IncludePaths(Workspace& workspace, const CpuTable& cpus, Project& project,
                   std::string_view target, LONG kind, std::vector<std::string>* paths) {
   paths->clear();
   if (kind != kOwnIncludePaths && kind != kSystemIncludePaths && kind != kAllIncludePaths) {
@@ -63,8 +63,8 @@ bool IncludePaths(CProjectData& workspace, const CCPUTools& cpus, COneProjectDat
   return true;
 }
 
-bool RuleText(CProjectData& workspace, const CCPUTools* cpus, COneProjectData& project,
-              std::string_view target, LONG kind, std::string* text) {
+bool RuleText(Workspace& workspace, const CpuTable* cpus, Project& project, std::string_view target,
+              LONG kind, std::string* text) {
   text->clear();
   MakeContext context(workspace, project, cpus, target, NormalMode, /*prepare_disk=*/false);
   PrepareTarget(context);
@@ -88,13 +88,13 @@ bool RuleText(CProjectData& workspace, const CCPUTools* cpus, COneProjectData& p
   return true;
 }
 
-std::string FalDirectory(CProjectData& workspace, const CCPUTools* cpus, COneProjectData& project,
+std::string FalDirectory(Workspace& workspace, const CpuTable* cpus, Project& project,
                          std::string_view target) {
   MakeContext context(workspace, project, cpus, target, FalMode, /*prepare_disk=*/false);
   return context.module_dir();
 }
 
-bool MemoryModelInfo(CProjectData& workspace, const QkUtil& util, const COneProjectData& project,
+bool MemoryModelInfo(Workspace& workspace, const Installation& util, const Project& project,
                      std::string_view model, std::string* text) {
   text->clear();
   const std::string cpu = SupportCpu(project.Cpu()).GetTemplateCpuName();

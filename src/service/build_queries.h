@@ -15,17 +15,17 @@
 
 namespace zelvan {
 
-class CCPUTools;
-class COneProjectData;
-class CProjectData;
-class QkUtil;
+class CpuTable;
+class Project;
+class Workspace;
+class Installation;
 
 // GetIncludePaths kinds: the directories of the "-I" options of the
 // target's compile options, as written (0); the system include directories
 // of the project's CPU family (1); both, in the order a compile line
 // searches them (2). Any other kind: kStatusBadArgument.
 enum IncludePathKind : LONG { kOwnIncludePaths = 0, kSystemIncludePaths = 1, kAllIncludePaths = 2 };
-bool IncludePaths(CProjectData& workspace, const CCPUTools& cpus, COneProjectData& project,
+bool IncludePaths(Workspace& workspace, const CpuTable& cpus, Project& project,
                   std::string_view target, LONG kind, std::vector<std::string>* paths);
 
 // The directories of the "-I" options in `options` ("-Idir" or "-I dir",
@@ -36,12 +36,12 @@ std::vector<std::string> IncludeOptionPaths(std::string_view options);
 // target (130), its link or library rule (131) and its Clean section (132),
 // as the target's block of the KMAKE makefile holds them. Nothing is
 // written to disk.
-bool RuleText(CProjectData& workspace, const CCPUTools* cpus, COneProjectData& project,
-              std::string_view target, LONG kind, std::string* text);
+bool RuleText(Workspace& workspace, const CpuTable* cpus, Project& project, std::string_view target,
+              LONG kind, std::string* text);
 
 // GetProjectInfo kind 107: where the target's module and side files go in
 // FalMode, a full path ending in `\`.
-std::string FalDirectory(CProjectData& workspace, const CCPUTools* cpus, COneProjectData& project,
+std::string FalDirectory(Workspace& workspace, const CpuTable* cpus, Project& project,
                          std::string_view target);
 
 // GetProjectInfo kind 24, the memory models of the project's CPU family, as
@@ -51,7 +51,7 @@ std::string FalDirectory(CProjectData& workspace, const CCPUTools* cpus, COnePro
 // (FormatAreaListText: "0x0;0x10000;ROM\n0x10000;0x8000;RAM\n"). Fails with
 // kStatusTemplateUnreadable when the INI cannot be read and with
 // kStatusBadArgument for a model it does not list or cannot read.
-bool MemoryModelInfo(CProjectData& workspace, const QkUtil& util, const COneProjectData& project,
+bool MemoryModelInfo(Workspace& workspace, const Installation& util, const Project& project,
                      std::string_view model, std::string* text);
 
 }  // namespace zelvan

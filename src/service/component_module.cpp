@@ -8,9 +8,9 @@
 #include "com/com_ptr.h"
 #include "com/dispatch_object.h"
 #include "model/message_texts.h"
-#include "model/prj_svc_pro_file.h"
-#include "model/project_data.h"
+#include "model/service_settings.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/win_path.h"
@@ -23,10 +23,10 @@
 #include "service/service_hooks.h"
 #include "service/service_object.h"
 #include "storage/project_files.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/custom_event_data.h"
-#include "toolchain/lang_tools.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/custom_events.h"
+#include "toolchain/installation.h"
+#include "toolchain/language_table.h"
 
 #ifndef ZELVAN_VERSION_MAJOR
 #define ZELVAN_VERSION_MAJOR 0
@@ -59,14 +59,14 @@ ComponentVersion ComponentProductVersion() {
 
 ComponentModule::ComponentModule(const Platform& platform, ComponentOptions options)
     : platform_(platform), options_(std::move(options)) {
-  util_ = std::make_unique<QkUtil>(platform_, options_.install_folder);
-  settings_ = std::make_unique<CPrjSvcProFile>(platform_, util_.get());
+  util_ = std::make_unique<Installation>(platform_, options_.install_folder);
+  settings_ = std::make_unique<ServiceSettings>(platform_, util_.get());
   // No resource module of its own is shipped: the texts are built in, as
   // when that module cannot be loaded and the component serves in its place.
   settings_->SetResourceModulePath(ResourceModulePath(options_.module_path));
-  languages_ = std::make_unique<CLangTools>();
-  cpus_ = std::make_unique<CCPUTools>(platform_, *util_);
-  events_ = std::make_unique<CCustomEventData>(kCustomEventFirstId, kCustomEventLastId);
+  languages_ = std::make_unique<LanguageTable>();
+  cpus_ = std::make_unique<CpuTable>(platform_, *util_);
+  events_ = std::make_unique<CustomEvents>(kCustomEventFirstId, kCustomEventLastId);
   dependencies_ = std::make_unique<DependencyUpdater>(*cpus_);
   dependencies_->SetRefreshOnOpen(options_.refresh_dependencies_on_open);
   dependencies_->SetReadOnly(options_.read_only);
@@ -92,8 +92,8 @@ ComponentModule::ComponentModule(const Platform& platform, ComponentOptions opti
   connection_ = std::make_unique<IdeConnection>(*platform_.ui, std::move(connection_hooks));
   bridge_ = std::make_unique<IdeBridge>(*connection_);
   project_services_ = std::make_unique<ConnectionProjectServices>(connection_.get(), *bridge_);
-  workspace_ = std::make_unique<CProjectData>(platform_, *settings_, *bridge_, hooks_.get(),
-                                              languages_.get());
+  workspace_ =
+      std::make_unique<Workspace>(platform_, *settings_, *bridge_, hooks_.get(), languages_.get());
   hooks_->SetWorkspace(workspace_.get());
 }
 

@@ -28,17 +28,17 @@
 
 namespace zelvan {
 
-class CCPUTools;
-class CCustomEventData;
-class CLangTools;
-class CPrjSvcProFile;
-class CProjectData;
+class CpuTable;
+class CustomEvents;
+class LanguageTable;
+class ServiceSettings;
+class Workspace;
 class ConnectionProjectServices;
 class DependencyUpdater;
 class IdeBridge;
 class IdeConnection;
 class ProjectServices;
-class QkUtil;
+class Installation;
 class ServiceHooks;
 
 struct ComponentOptions {
@@ -100,13 +100,13 @@ class ComponentModule {
   // --- The process-wide objects.
   Platform& platform() { return platform_; }
   const std::string& ModulePath() const { return options_.module_path; }
-  CProjectData& workspace() { return *workspace_; }
+  Workspace& workspace() { return *workspace_; }
   IdeConnection& connection() { return *connection_; }
-  CCPUTools& cpus() { return *cpus_; }
-  QkUtil& util() { return *util_; }
+  CpuTable& cpus() { return *cpus_; }
+  Installation& util() { return *util_; }
   DependencyUpdater& dependencies() { return *dependencies_; }
-  CCustomEventData& events() { return *events_; }
-  CPrjSvcProFile& settings() { return *settings_; }
+  CustomEvents& events() { return *events_; }
+  ServiceSettings& settings() { return *settings_; }
   // What new, copy and rename need of the IDE.
   ProjectServices& project_services();
   // Reports every write through the module's file system that failed since
@@ -125,17 +125,17 @@ class ComponentModule {
   int64_t locks_ = 0;
   size_t reported_writes_ = 0;
   LONG workspace_archive_state_ = -1;
-  std::unique_ptr<QkUtil> util_;
-  std::unique_ptr<CPrjSvcProFile> settings_;
-  std::unique_ptr<CLangTools> languages_;
-  std::unique_ptr<CCPUTools> cpus_;
-  std::unique_ptr<CCustomEventData> events_;
+  std::unique_ptr<Installation> util_;
+  std::unique_ptr<ServiceSettings> settings_;
+  std::unique_ptr<LanguageTable> languages_;
+  std::unique_ptr<CpuTable> cpus_;
+  std::unique_ptr<CustomEvents> events_;
   std::unique_ptr<DependencyUpdater> dependencies_;
   std::unique_ptr<ServiceHooks> hooks_;
   std::unique_ptr<IdeConnection> connection_;
   std::unique_ptr<IdeBridge> bridge_;
   std::unique_ptr<ConnectionProjectServices> project_services_;
-  std::unique_ptr<CProjectData> workspace_;
+  std::unique_ptr<Workspace> workspace_;
 };
 
 // One counted reference to the module for as long as it lives; every object

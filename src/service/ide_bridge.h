@@ -4,7 +4,7 @@
 //   IdeConnection connection(ui);
 //   connection.Connect(application);
 //   IdeBridge bridge(connection);
-//   CProjectData workspace(platform, &bridge, ...);
+//   Workspace workspace(platform, &bridge, ...);
 //
 // Requests that need the workspace object fail (or give nothing) while the
 // connection has none; reports and message boxes follow the connection's rules.

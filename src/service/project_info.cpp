@@ -8,10 +8,10 @@
 #include "build/gnu_makefile.h"
 #include "build/kmake_file.h"
 #include "com/bstr.h"
-#include "model/one_project_data.h"
 #include "model/path_functions.h"
-#include "model/project_data.h"
+#include "model/project.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 #include "platform/ansi_text.h"
 #include "platform/private_profile.h"
 #include "service/argument_shapes.h"
@@ -21,7 +21,7 @@
 #include "service/window_progress.h"
 #include "storage/profile_functions.h"
 #include "storage/project_files.h"
-#include "toolchain/cpu_tools.h"
+#include "toolchain/cpu_table.h"
 
 namespace zelvan {
 namespace {
@@ -52,7 +52,7 @@ bool NeedsTarget(LONG kind) {
   return (kind >= kInfoProjectMakefile && kind <= kInfoFalDirectory) || kind == kInfoGnuMakefile;
 }
 
-std::string ProjectNames(const CProjectData& workspace) {
+std::string ProjectNames(const Workspace& workspace) {
   std::vector<std::string> names;
   for (const auto& project : workspace.Projects()) {
     names.push_back(project->OutputName());
@@ -62,7 +62,7 @@ std::string ProjectNames(const CProjectData& workspace) {
 
 class Query {
  public:
-  Query(ComponentModule& module, COneProjectData* project, const VARIANT& value)
+  Query(ComponentModule& module, Project* project, const VARIANT& value)
       : module_(module), workspace_(module.workspace()), project_(project), value_(value) {}
 
   // The text of `kind`; a failure leaves the workspace's status set.
@@ -296,7 +296,7 @@ class Query {
   }
 
   std::string CpuAnswer(LONG kind) {
-    const CCPUTools& cpus = module_.cpus();
+    const CpuTable& cpus = module_.cpus();
     const std::string& cpu = project_->Cpu();
     if (cpus.FindCpu(cpu) == nullptr) {
       workspace_.SetStatus(kStatusUnknownCpu, kMsgCpuNameNotKnown);
@@ -330,14 +330,14 @@ class Query {
   }
 
   ComponentModule& module_;
-  CProjectData& workspace_;
-  COneProjectData* project_;
+  Workspace& workspace_;
+  Project* project_;
   const VARIANT& value_;
 };
 
 // The project the project VARIANT names; `*project` stays null for an empty
 // name. False with the status set when the name is no text or names none.
-bool ProjectOf(CProjectData& workspace, const VARIANT& name_arg, COneProjectData** project) {
+bool ProjectOf(Workspace& workspace, const VARIANT& name_arg, Project** project) {
   *project = nullptr;
   TextArg name(name_arg);
   if (!name.ok()) {
@@ -360,13 +360,13 @@ HRESULT GetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& projec
                        const VARIANT& value, BSTR* result) {
   if (result == nullptr) return E_POINTER;
   *result = nullptr;
-  CProjectData& workspace = module.workspace();
+  Workspace& workspace = module.workspace();
   workspace.ClearStatus();
   if (!workspace.IsOpen() && kind != kInfoStopRequestName) {
     workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return S_FALSE;
   }
-  COneProjectData* project = nullptr;
+  Project* project = nullptr;
   // The dependency kinds take their second argument (the progress window)
   // as it is and name no project.
   if (kind != kInfoUpdateEveryProject && kind != kInfoUpdateStaleOfEveryProject &&
@@ -390,13 +390,13 @@ HRESULT GetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& projec
 
 HRESULT SetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& project_arg,
                        const VARIANT& value, std::string_view text) {
-  CProjectData& workspace = module.workspace();
+  Workspace& workspace = module.workspace();
   workspace.ClearStatus();
   if (!workspace.IsOpen()) {
     workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return S_FALSE;
   }
-  COneProjectData* project = nullptr;
+  Project* project = nullptr;
   if (!ProjectOf(workspace, project_arg, &project)) return S_FALSE;
 
   const Platform& platform = workspace.platform();

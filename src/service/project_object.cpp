@@ -8,10 +8,10 @@
 
 #include "build/kmake_file.h"
 #include "com/bstr.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 #include "platform/ansi_text.h"
 #include "projects/copy_rename.h"
 #include "projects/new_project.h"
@@ -32,16 +32,16 @@ ProjectObject::ProjectObject(ComponentModule& module) : ComponentObject(module, 
 }
 
 bool ProjectObject::Begin() {
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   ws.ClearStatusAndMessage();
   if (ws.IsOpen()) return true;
   ws.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
   return false;
 }
 
-bool ProjectObject::Begin(BSTR project, COneProjectData** found) {
+bool ProjectObject::Begin(BSTR project, Project** found) {
   if (!Begin()) return false;
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   const std::string name = TextFromBstr(project);
   *found = name.empty() ? ws.CurrentProject() : ws.FindProject(name);
   if (*found != nullptr) return true;
@@ -49,8 +49,7 @@ bool ProjectObject::Begin(BSTR project, COneProjectData** found) {
   return false;
 }
 
-bool ProjectObject::Begin(BSTR project, BSTR target, COneProjectData** found,
-                          std::string* target_name) {
+bool ProjectObject::Begin(BSTR project, BSTR target, Project** found, std::string* target_name) {
   if (!Begin(project, found)) return false;
   *target_name = TextFromBstr(target);
   if (target_name->empty()) *target_name = workspace().CurrentTarget();
@@ -62,15 +61,15 @@ bool ProjectObject::Begin(BSTR project, BSTR target, COneProjectData** found,
   return false;
 }
 
-bool ProjectObject::Begin(BSTR project, BSTR target, BSTR file, COneProjectData** found,
-                          std::string* target_name, COneSourceFile** source) {
+bool ProjectObject::Begin(BSTR project, BSTR target, BSTR file, Project** found,
+                          std::string* target_name, SourceFile** source) {
   if (!Begin(project, target, found, target_name)) return false;
   *source = FindNamedFile(workspace(), **found, TextFromBstr(file));
   return *source != nullptr;
 }
 
 HRESULT ProjectObject::Fail() {
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   module_.connection().ReportError(ws.GetLastStatus() & 0xFFFFu, ws.GetLastMessage());
   return E_FAIL;
 }
@@ -115,14 +114,14 @@ HRESULT ProjectObject::GetProjectByIndex(LONG index, BSTR* name) {
 }
 
 HRESULT ProjectObject::Method14P(BSTR project) {
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   return Done(Begin(project, &found));
 }
 
 HRESULT ProjectObject::GetLinkProjectCount(BSTR project, LONG* count) {
   if (count == nullptr) return E_POINTER;
   *count = 0;
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   if (!Begin(project, &found)) return Fail();
   *count = static_cast<LONG>(found->LinkList().size());
   return S_OK;
@@ -131,7 +130,7 @@ HRESULT ProjectObject::GetLinkProjectCount(BSTR project, LONG* count) {
 HRESULT ProjectObject::GetLinkProjectByIndex(BSTR project, LONG index, BSTR* name) {
   if (name == nullptr) return E_POINTER;
   *name = nullptr;
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   if (!Begin(project, &found)) return Fail();
   const auto& links = found->LinkList();
   if (index < 0 || static_cast<size_t>(index) >= links.size()) {
@@ -145,10 +144,10 @@ HRESULT ProjectObject::GetLinkProjectByIndex(BSTR project, LONG index, BSTR* nam
 }
 
 HRESULT ProjectObject::Method12(BSTR project, BSTR linked) {
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   if (!Begin(project, &found)) return Fail();
-  CProjectData& ws = workspace();
-  COneProjectData* other = ws.FindProject(TextFromBstr(linked));
+  Workspace& ws = workspace();
+  Project* other = ws.FindProject(TextFromBstr(linked));
   if (other == nullptr) return Check(false, kStatusProjectNotFound, kMsgProjectNotFound);
   bool listed = false;
   for (const std::string& link : found->LinkList()) {
@@ -166,7 +165,7 @@ HRESULT ProjectObject::Method12(BSTR project, BSTR linked) {
 HRESULT ProjectObject::GetOutputDir(BSTR project, BSTR target, BSTR* dir) {
   if (dir == nullptr) return E_POINTER;
   *dir = nullptr;
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   std::string name;
   if (!Begin(project, target, &found, &name)) return Fail();
   std::string text;
@@ -176,7 +175,7 @@ HRESULT ProjectObject::GetOutputDir(BSTR project, BSTR target, BSTR* dir) {
 }
 
 HRESULT ProjectObject::SetOutputDir(BSTR project, BSTR target, BSTR dir) {
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   std::string name;
   if (!Begin(project, target, &found, &name) || !CheckDirectoryName(dir)) return Fail();
   return Check(found->SetOutputDir(name, TextFromBstr(dir)), kStatusFileSettingFailed,
@@ -186,7 +185,7 @@ HRESULT ProjectObject::SetOutputDir(BSTR project, BSTR target, BSTR dir) {
 HRESULT ProjectObject::GetLinkOptions(BSTR project, BSTR target, BSTR* options) {
   if (options == nullptr) return E_POINTER;
   *options = nullptr;
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   std::string name;
   if (!Begin(project, target, &found, &name)) return Fail();
   std::string text;
@@ -196,7 +195,7 @@ HRESULT ProjectObject::GetLinkOptions(BSTR project, BSTR target, BSTR* options) 
 }
 
 HRESULT ProjectObject::SetProjectLink(BSTR project, BSTR target, BSTR options) {
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   std::string name;
   if (!Begin(project, target, &found, &name)) return Fail();
   return Check(found->SetProjectLink(name, TextFromBstr(options)), kStatusFileSettingFailed,
@@ -206,7 +205,7 @@ HRESULT ProjectObject::SetProjectLink(BSTR project, BSTR target, BSTR options) {
 HRESULT ProjectObject::GetProjectConvert(BSTR project, BSTR target, BSTR* options) {
   if (options == nullptr) return E_POINTER;
   *options = nullptr;
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   std::string name;
   if (!Begin(project, target, &found, &name)) return Fail();
   std::string text;
@@ -216,7 +215,7 @@ HRESULT ProjectObject::GetProjectConvert(BSTR project, BSTR target, BSTR* option
 }
 
 HRESULT ProjectObject::SetProjectConvert(BSTR project, BSTR target, BSTR options) {
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   std::string name;
   if (!Begin(project, target, &found, &name)) return Fail();
   return Check(found->SetProjectConvert(name, TextFromBstr(options)), kStatusFileSettingFailed,
@@ -228,9 +227,9 @@ HRESULT ProjectObject::SetProjectConvert(BSTR project, BSTR target, BSTR options
 HRESULT ProjectObject::GetFileTempDir(BSTR project, BSTR target, BSTR file, BSTR* dir) {
   if (dir == nullptr) return E_POINTER;
   *dir = nullptr;
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   std::string name;
-  COneSourceFile* source = nullptr;
+  SourceFile* source = nullptr;
   if (!Begin(project, target, file, &found, &name, &source)) return Fail();
   std::string text;
   source->GetTempDir(name, &text);
@@ -239,9 +238,9 @@ HRESULT ProjectObject::GetFileTempDir(BSTR project, BSTR target, BSTR file, BSTR
 }
 
 HRESULT ProjectObject::SetFileTempDir(BSTR project, BSTR target, BSTR file, BSTR dir) {
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   std::string name;
-  COneSourceFile* source = nullptr;
+  SourceFile* source = nullptr;
   if (!Begin(project, target, file, &found, &name, &source) || !CheckDirectoryName(dir)) {
     return Fail();
   }
@@ -252,29 +251,29 @@ HRESULT ProjectObject::SetFileTempDir(BSTR project, BSTR target, BSTR file, BSTR
 HRESULT ProjectObject::GetFileNoBuild(BSTR project, BSTR target, BSTR file, LONG* no_build) {
   if (no_build == nullptr) return E_POINTER;
   *no_build = 0;
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   std::string name;
-  COneSourceFile* source = nullptr;
+  SourceFile* source = nullptr;
   if (!Begin(project, target, file, &found, &name, &source)) return Fail();
   *no_build = source->IsBuilt(name) ? 0 : 1;
   return S_OK;
 }
 
 HRESULT ProjectObject::Method20(BSTR project, BSTR target, BSTR file, LONG no_build) {
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   std::string name;
-  COneSourceFile* source = nullptr;
+  SourceFile* source = nullptr;
   if (!Begin(project, target, file, &found, &name, &source)) return Fail();
   return Check(source->SetNoBuild(name, std::to_string(no_build)), kStatusFileSettingFailed,
                kMsgFileSettingFailed);
 }
 
 HRESULT ProjectObject::SetOptionsChecked(BSTR project, BSTR target, BSTR file, BSTR options) {
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   std::string name;
   if (!Begin(project, target, &found, &name)) return Fail();
   const std::string file_name = TextFromBstr(file);
-  COneSourceFile* source = nullptr;
+  SourceFile* source = nullptr;
   if (!file_name.empty()) {
     source = FindNamedFile(workspace(), *found, file_name);
     if (source == nullptr) return Fail();
@@ -291,7 +290,7 @@ HRESULT ProjectObject::SetOptionsChecked(BSTR project, BSTR target, BSTR file, B
 // --- Makefiles.
 
 HRESULT ProjectObject::MakefileDone(bool ok) {
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   // The generator fails without a status when it was stopped or had no
   // makefile name: the IDE must still be told why.
   if (!ok && ws.GetLastStatus() == 0) {
@@ -305,7 +304,7 @@ HRESULT ProjectObject::MakefileDone(bool ok) {
 }
 
 HRESULT ProjectObject::WriteMakefileOfProject(BSTR project, LONG mode) {
-  COneProjectData* found = nullptr;
+  Project* found = nullptr;
   if (!Begin(project, &found)) return Fail();
   std::string makefile;
   return MakefileDone(zelvan::WriteMakefileOfProject(workspace(), &module_.cpus(),
@@ -315,7 +314,7 @@ HRESULT ProjectObject::WriteMakefileOfProject(BSTR project, LONG mode) {
 
 HRESULT ProjectObject::SaveMakefile(VARIANT makefile) {
   ArgumentScope scope{&makefile};
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   ws.ClearStatusAndMessage();
   TextArg path(makefile);
   if (!path.ok() && makefile.vt != VT_EMPTY) {
@@ -329,7 +328,7 @@ HRESULT ProjectObject::SaveMakefile(VARIANT makefile) {
 
 HRESULT ProjectObject::NewProject(BSTR name, VARIANT arguments) {
   ArgumentScope scope{&arguments};
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   ws.ClearStatusAndMessage();
   std::vector<std::string> values;
   if (arguments.vt != VT_EMPTY && !TextsFromVariant(arguments, &values)) {

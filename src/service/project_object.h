@@ -21,9 +21,9 @@
 
 namespace zelvan {
 
-class COneProjectData;
-class COneSourceFile;
-class CProjectData;
+class Project;
+class SourceFile;
+class Workspace;
 
 class ProjectObject final : public ComponentObject<IProject> {
  public:
@@ -61,13 +61,13 @@ class ProjectObject final : public ComponentObject<IProject> {
   HRESULT STDMETHODCALLTYPE Method33(BSTR project, VARIANT new_name) override;
 
  private:
-  CProjectData& workspace() { return module_.workspace(); }
+  Workspace& workspace() { return module_.workspace(); }
   // The common checks; false with the status set.
   bool Begin();
-  bool Begin(BSTR project, COneProjectData** found);
-  bool Begin(BSTR project, BSTR target, COneProjectData** found, std::string* target_name);
-  bool Begin(BSTR project, BSTR target, BSTR file, COneProjectData** found,
-             std::string* target_name, COneSourceFile** source);
+  bool Begin(BSTR project, Project** found);
+  bool Begin(BSTR project, BSTR target, Project** found, std::string* target_name);
+  bool Begin(BSTR project, BSTR target, BSTR file, Project** found, std::string* target_name,
+             SourceFile** source);
   // Reports the workspace's status to the IDE; E_FAIL.
   HRESULT Fail();
   HRESULT Done(bool ok) { return ok ? S_OK : Fail(); }

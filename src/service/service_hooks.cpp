@@ -7,30 +7,29 @@
 #include "build/kmake_file.h"
 #include "model/ide_services.h"
 #include "model/message_texts.h"
-#include "model/project_data.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 #include "platform/platform.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/installation.h"
 
 namespace zelvan {
 
-void ServiceHooks::RefreshDependencies(CProjectData& workspace) {
+void ServiceHooks::RefreshDependencies(Workspace& workspace) {
   workspace_ = &workspace;
   dependencies_.WorkspaceOpened(workspace);
 }
 
-bool ServiceHooks::WriteMakefile(CProjectData& workspace, COneProjectData& project,
+bool ServiceHooks::WriteMakefile(Workspace& workspace, Project& project,
                                  bool without_dependencies) {
   return WriteMakefileForSave(workspace, cpus_, project, without_dependencies);
 }
 
-void ServiceHooks::SourceFileAdded(CProjectData& workspace, COneProjectData& project,
-                                   COneSourceFile& file) {
+void ServiceHooks::SourceFileAdded(Workspace& workspace, Project& project, SourceFile& file) {
   workspace_ = &workspace;
   dependencies_.ComputeAddedFile(workspace, project, file);
 }
 
-bool ServiceHooks::SaveSourceFileData(COneProjectData& project) {
+bool ServiceHooks::SaveSourceFileData(Project& project) {
   ScopedUsedTime timing(util_, "UpdateDependencyFile");
   return workspace_ == nullptr || dependencies_.ProjectSaving(*workspace_, project);
 }

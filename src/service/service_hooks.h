@@ -12,29 +12,27 @@
 
 namespace zelvan {
 
-class CCPUTools;
+class CpuTable;
 class DependencyUpdater;
-class QkUtil;
+class Installation;
 
 class ServiceHooks final : public WorkspaceHooks {
  public:
   // `dependencies`, `util` (may be null: no timing trace) and `cpus` (may be
   // null: makefiles without the tool lines and search paths of the CPU
   // families) must outlive the hooks.
-  explicit ServiceHooks(DependencyUpdater& dependencies, const QkUtil* util = nullptr,
-                        const CCPUTools* cpus = nullptr)
+  explicit ServiceHooks(DependencyUpdater& dependencies, const Installation* util = nullptr,
+                        const CpuTable* cpus = nullptr)
       : dependencies_(dependencies), util_(util), cpus_(cpus) {}
 
-  void RefreshDependencies(CProjectData& workspace) override;
-  bool WriteMakefile(CProjectData& workspace, COneProjectData& project,
-                     bool without_dependencies) override;
-  void SourceFileAdded(CProjectData& workspace, COneProjectData& project,
-                       COneSourceFile& file) override;
-  bool SaveSourceFileData(COneProjectData& project) override;
+  void RefreshDependencies(Workspace& workspace) override;
+  bool WriteMakefile(Workspace& workspace, Project& project, bool without_dependencies) override;
+  void SourceFileAdded(Workspace& workspace, Project& project, SourceFile& file) override;
+  bool SaveSourceFileData(Project& project) override;
 
   // The workspace the hooks serve (saving a project names none); set by
   // whoever creates both.
-  void SetWorkspace(CProjectData* workspace) { workspace_ = workspace; }
+  void SetWorkspace(Workspace* workspace) { workspace_ = workspace; }
 
   // The IDE asked for the include dependencies of `project` (empty: of
   // every project) to be brought up to date. Files whose records are stale
@@ -44,9 +42,9 @@ class ServiceHooks final : public WorkspaceHooks {
 
  private:
   DependencyUpdater& dependencies_;
-  const QkUtil* util_;
-  const CCPUTools* cpus_;
-  CProjectData* workspace_ = nullptr;
+  const Installation* util_;
+  const CpuTable* cpus_;
+  Workspace* workspace_ = nullptr;
 };
 
 }  // namespace zelvan

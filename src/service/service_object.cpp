@@ -12,10 +12,10 @@
 #include "com/bstr.h"
 #include "com/variant.h"
 #include "linkmap/link_command_values.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 #include "platform/ansi_text.h"
 #include "platform/private_profile.h"
 #include "projects/copy_rename.h"
@@ -27,9 +27,9 @@
 #include "service/window_progress.h"
 #include "storage/old_project_files.h"
 #include "storage/profile_functions.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/custom_event_data.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/custom_events.h"
+#include "toolchain/installation.h"
 #include "toolchain/support_cpu.h"
 
 namespace zelvan {
@@ -57,10 +57,9 @@ enum CpuInfoKind : LONG {
 // The project and target a call names: an empty project name means the
 // current project, an empty target that project's current one. Null, with
 // the status set, when either is unknown.
-COneProjectData* FindProjectAndTarget(CProjectData& ws, BSTR project, BSTR target,
-                                      std::string* target_name) {
+Project* FindProjectAndTarget(Workspace& ws, BSTR project, BSTR target, std::string* target_name) {
   const std::string name = TextFromBstr(project);
-  COneProjectData* found = name.empty() ? ws.CurrentProject() : FindNamedProject(ws, name);
+  Project* found = name.empty() ? ws.CurrentProject() : FindNamedProject(ws, name);
   if (found == nullptr) {
     ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
     return nullptr;
@@ -154,9 +153,9 @@ HRESULT ServiceObject::Method14(VARIANT project, VARIANT* project_file, VARIANT 
   TextArg name(project);
   TextArg section_name(section);
   TextArg key_name(key);
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   if (!ws.BeginOperation({name, section_name, key_name})) return S_FALSE;
-  COneProjectData* found = FindNamedProject(ws, name.str());
+  Project* found = FindNamedProject(ws, name.str());
   if (found == nullptr) return S_FALSE;
   PrivateProfile& profile = *ws.platform().profile;
   std::string names;
@@ -184,7 +183,7 @@ HRESULT ServiceObject::GetLinkProjectCount(VARIANT project, LONG* count) {
   *count = 0;
   TextArg name(project);
   if (!workspace().BeginOperation({name})) return S_FALSE;
-  COneProjectData* found = FindNamedProject(workspace(), name.str());
+  Project* found = FindNamedProject(workspace(), name.str());
   if (found == nullptr) return S_FALSE;
   *count = static_cast<LONG>(found->LinkList().size());
   return S_OK;
@@ -195,9 +194,9 @@ HRESULT ServiceObject::GetLinkProjectByIndex(VARIANT project, LONG index, BSTR* 
   if (name == nullptr) return E_POINTER;
   *name = nullptr;
   TextArg project_name(project);
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   if (!ws.BeginOperation({project_name})) return S_FALSE;
-  COneProjectData* found = FindNamedProject(ws, project_name.str());
+  Project* found = FindNamedProject(ws, project_name.str());
   if (found == nullptr) return S_FALSE;
   const std::vector<std::string>& links = found->LinkList();
   if (index < 0 || static_cast<size_t>(index) >= links.size()) {
@@ -224,7 +223,7 @@ HRESULT ServiceObject::RemoveTarget(VARIANT project, VARIANT target) {
 
 HRESULT ServiceObject::GetWorkDir(BSTR project, BSTR target, VARIANT work, VARIANT default_work) {
   ArgumentScope scope{&work, &default_work};
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   if (!ws.BeginOperation({})) return S_FALSE;
   auto is_place = [](const VARIANT& v) {
     return (v.vt & VT_BYREF) != 0 || v.vt == VT_EMPTY || v.vt == VT_ERROR;
@@ -234,7 +233,7 @@ HRESULT ServiceObject::GetWorkDir(BSTR project, BSTR target, VARIANT work, VARIA
     return S_FALSE;
   }
   std::string target_name;
-  COneProjectData* found = FindProjectAndTarget(ws, project, target, &target_name);
+  Project* found = FindProjectAndTarget(ws, project, target, &target_name);
   if (found == nullptr) return S_FALSE;
   std::string dir;
   std::string default_dir;
@@ -248,10 +247,10 @@ HRESULT ServiceObject::GetWorkDir(BSTR project, BSTR target, VARIANT work, VARIA
 HRESULT ServiceObject::GetFileNoBuild(BSTR project, BSTR file, BSTR target, LONG* no_build) {
   if (no_build == nullptr) return E_POINTER;
   *no_build = 0;
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   if (!ws.BeginOperation({})) return S_OK;
-  COneProjectData* found = FindNamedProject(ws, TextFromBstr(project));
-  COneSourceFile* source = found ? FindNamedFile(ws, *found, TextFromBstr(file)) : nullptr;
+  Project* found = FindNamedProject(ws, TextFromBstr(project));
+  SourceFile* source = found ? FindNamedFile(ws, *found, TextFromBstr(file)) : nullptr;
   if (source == nullptr) return S_OK;
   const std::string target_name = TextFromBstr(target);
   if (!found->HasTarget(target_name)) {
@@ -267,7 +266,7 @@ HRESULT ServiceObject::GetFileNoBuild(BSTR project, BSTR file, BSTR target, LONG
 HRESULT ServiceObject::GetTreeNodeTextOf(const VARIANT& node, BSTR* text) {
   if (text == nullptr) return E_POINTER;
   *text = nullptr;
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   ws.ClearStatus();
   std::string answer;
   LONG handle = 0;
@@ -298,7 +297,7 @@ HRESULT ServiceObject::Method20(VARIANT node, BSTR* text) {
 
 HRESULT ServiceObject::CreateTable(VARIANT tree, VARIANT handles, VARIANT texts) {
   ArgumentScope scope{&tree, &handles, &texts};
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   ws.ClearStatus();
   LONG index = 0;
   std::vector<LONG> numbers;
@@ -309,7 +308,7 @@ HRESULT ServiceObject::CreateTable(VARIANT tree, VARIANT handles, VARIANT texts)
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
   }
-  CTreeNodeTable& table = ws.TreeTable(index);
+  TreeNodeTable& table = ws.TreeTable(index);
   table.ClearNodes();
   for (size_t i = 0; i < numbers.size(); ++i) {
     table.SetNodeText(static_cast<uint32_t>(numbers[i]), strings[i]);
@@ -323,12 +322,12 @@ HRESULT ServiceObject::CreateTable(VARIANT tree, VARIANT handles, VARIANT texts)
 HRESULT ServiceObject::UpdateDependencies(VARIANT project, VARIANT file) {
   ArgumentScope scope{&project, &file};
   TextArg name(project);
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   if (!ws.BeginOperation({name})) return S_FALSE;
-  COneProjectData* found = FindNamedProject(ws, name.str());
+  Project* found = FindNamedProject(ws, name.str());
   if (found == nullptr) return S_FALSE;
   if (file.vt == VT_BSTR) {
-    COneSourceFile* source = FindNamedFile(ws, *found, TextFromBstr(file.bstrVal));
+    SourceFile* source = FindNamedFile(ws, *found, TextFromBstr(file.bstrVal));
     if (source == nullptr) return S_FALSE;
     module_.dependencies().ComputeAddedFile(ws, *found, *source);
     return S_OK;
@@ -340,7 +339,7 @@ HRESULT ServiceObject::UpdateDependencies(VARIANT project, VARIANT file) {
 HRESULT ServiceObject::UpdateProjectDependencies(LONG mode, VARIANT project, VARIANT window) {
   ArgumentScope scope{&project, &window};
   TextArg name(project);
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   if (!ws.BeginOperation({name})) return S_FALSE;
   if (mode != 0 && mode != 1) {
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
@@ -355,14 +354,14 @@ HRESULT ServiceObject::UpdateProjectDependencies(LONG mode, VARIANT project, VAR
     return Result(updater.UpdateDependencies(ws, dependency_mode, progress.get(), &cancelled) &&
                   !cancelled);
   }
-  COneProjectData* found = FindNamedProject(ws, name.str());
+  Project* found = FindNamedProject(ws, name.str());
   if (found == nullptr) return S_FALSE;
   return Result(updater.UpdateProjectDependencies(ws, *found, dependency_mode, progress.get()));
 }
 
 HRESULT ServiceObject::AddFiles(const VARIANT& project, const VARIANT& files, bool one_file) {
   TextArg name(project);
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   if (!ws.BeginOperation({name})) return S_FALSE;
   std::vector<std::string> paths;
   if (one_file ? !IsText(files) : !TextsFromVariant(files, &paths)) {
@@ -393,7 +392,7 @@ HRESULT ServiceObject::AddFileEx(LONG mode, VARIANT project, VARIANT files, VARI
 
 HRESULT ServiceObject::Method73(LONG kind, VARIANT projects, VARIANT window, VARIANT result) {
   ArgumentScope scope{&projects, &window, &result};
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   if (!ws.BeginOperation({})) return S_FALSE;
   constexpr LONG kUpdateAll = 10003;
   constexpr LONG kUpdateStale = 10004;
@@ -419,7 +418,7 @@ HRESULT ServiceObject::Method73(LONG kind, VARIANT projects, VARIANT window, VAR
 HRESULT ServiceObject::GetCpuInfo(LONG kind, VARIANT cpu, VARIANT option, VARIANT* result) {
   ArgumentScope scope{&cpu, &option};
   if (result == nullptr) return E_POINTER;
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   ws.ClearStatus();
   TextArg name(cpu);
   TextArg text(option);
@@ -428,7 +427,7 @@ HRESULT ServiceObject::GetCpuInfo(LONG kind, VARIANT cpu, VARIANT option, VARIAN
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
   }
-  const CCPUTools& cpus = module_.cpus();
+  const CpuTable& cpus = module_.cpus();
   if (cpus.FindCpu(name.str()) == nullptr) {
     ws.SetStatus(kStatusUnknownCpu, kMsgCpuNameNotKnown);
     return S_FALSE;
@@ -476,7 +475,7 @@ HRESULT ServiceObject::GetCpuInfo(LONG kind, VARIANT cpu, VARIANT option, VARIAN
 
 HRESULT ServiceObject::GetCpuName(LONG kind, BSTR cpu, VARIANT* result) {
   if (result == nullptr) return E_POINTER;
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   ws.ClearStatus();
   const SupportCpu support(TextFromBstr(cpu));
   std::string answer;
@@ -499,11 +498,11 @@ HRESULT ServiceObject::GetCpuName(LONG kind, BSTR cpu, VARIANT* result) {
 
 HRESULT ServiceObject::SetEventData(LONG window, BSTR name, LONG* event_id, LONG* message) {
   if (event_id == nullptr || message == nullptr) return E_POINTER;
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   ws.ClearStatus();
   uint32_t id = 0;
-  if (!module_.events().SetEventData(static_cast<CCustomEventData::Handle>(window),
-                                     TextFromBstr(name), &id)) {
+  if (!module_.events().SetEventData(static_cast<CustomEvents::Handle>(window), TextFromBstr(name),
+                                     &id)) {
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
   }
@@ -513,9 +512,9 @@ HRESULT ServiceObject::SetEventData(LONG window, BSTR name, LONG* event_id, LONG
 }
 
 HRESULT ServiceObject::DeleteEventData(LONG window) {
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   ws.ClearStatus();
-  if (module_.events().DelEventData(static_cast<CCustomEventData::Handle>(window))) return S_OK;
+  if (module_.events().DelEventData(static_cast<CustomEvents::Handle>(window))) return S_OK;
   ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
   return S_FALSE;
 }
@@ -524,7 +523,7 @@ HRESULT ServiceObject::DeleteEventData(LONG window) {
 
 HRESULT ServiceObject::ConvertOldProject(VARIANT file) {
   ArgumentScope scope{&file};
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   ws.ClearStatus();
   TextArg path(file);
   if (!path.ok()) {
@@ -548,8 +547,8 @@ HRESULT ServiceObject::ConvertOldProject(VARIANT file) {
 // --- The function database.
 
 HRESULT ServiceObject::FunctionRequest(PVOID request,
-                                       bool (*operation)(CProjectData&, FunctionDatabaseRequest*)) {
-  CProjectData& ws = workspace();
+                                       bool (*operation)(Workspace&, FunctionDatabaseRequest*)) {
+  Workspace& ws = workspace();
   ws.ClearStatus();
   // A script has no record to hand over.
   if (request == nullptr) {
@@ -560,13 +559,13 @@ HRESULT ServiceObject::FunctionRequest(PVOID request,
 }
 
 HRESULT ServiceObject::Method10(PVOID request) {
-  return FunctionRequest(request, [](CProjectData& ws, FunctionDatabaseRequest* record) {
+  return FunctionRequest(request, [](Workspace& ws, FunctionDatabaseRequest* record) {
     return GetSourceFunctions(ws, record, FunctionSourceMode::kFromFile);
   });
 }
 
 HRESULT ServiceObject::Method11(PVOID request) {
-  return FunctionRequest(request, [](CProjectData& ws, FunctionDatabaseRequest* record) {
+  return FunctionRequest(request, [](Workspace& ws, FunctionDatabaseRequest* record) {
     return GetSourceFunctions(ws, record, FunctionSourceMode::kFromEditorText);
   });
 }
@@ -589,7 +588,7 @@ HRESULT ServiceObject::Method15(LONG kind, VARIANT project, VARIANT* title, VARI
   TextArg name(project);
   TextArg target_name(target);
   TextArg step_name(step);
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   if (!ws.BeginOperation({name, target_name, step_name})) return S_FALSE;
   ProjectBuildStepKind step_kind;
   if (!ParseProjectBuildStepKind(step_name.str(), &step_kind) ||
@@ -628,7 +627,7 @@ HRESULT ServiceObject::Method56(BSTR project, BSTR target, VARIANT other_target,
 
 HRESULT ServiceObject::SaveMakefile(VARIANT makefile) {
   ArgumentScope scope{&makefile};
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   ws.ClearStatus();
   TextArg path(makefile);
   if (!path.ok() && makefile.vt != VT_EMPTY) {
@@ -640,10 +639,10 @@ HRESULT ServiceObject::SaveMakefile(VARIANT makefile) {
 
 HRESULT ServiceObject::GetIncludePaths(LONG kind, BSTR project, BSTR target, VARIANT* paths) {
   if (paths == nullptr) return E_POINTER;
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   if (!ws.BeginOperation({})) return S_FALSE;
   std::string target_name;
-  COneProjectData* found = FindProjectAndTarget(ws, project, target, &target_name);
+  Project* found = FindProjectAndTarget(ws, project, target, &target_name);
   if (found == nullptr) return S_FALSE;
   std::vector<std::string> list;
   if (!IncludePaths(ws, module_.cpus(), *found, found->TargetSpelling(target_name), kind, &list)) {
@@ -660,7 +659,7 @@ HRESULT ServiceObject::CreateProjectVariant(int variant, VARIANT* const (&args)[
   for (VARIANT* arg : args) {
     if (arg == nullptr) return E_POINTER;
   }
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   ws.ClearStatus();
   TextArg name(*args[0]);
   TextArg cpu(*args[1]);

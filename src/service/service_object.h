@@ -35,8 +35,8 @@
 
 namespace zelvan {
 
-class COneProjectData;
-class CProjectData;
+class Project;
+class Workspace;
 struct FunctionDatabaseRequest;
 
 class ServiceObject final : public ComponentObject<IService> {
@@ -159,7 +159,7 @@ class ServiceObject final : public ComponentObject<IService> {
     kNewProjectOfType = 39
   };
 
-  CProjectData& workspace() { return module_.workspace(); }
+  Workspace& workspace() { return module_.workspace(); }
   // S_OK for true, S_FALSE for false.
   static HRESULT Result(bool ok) { return ok ? S_OK : S_FALSE; }
   // S_FALSE with kStatusNotAvailable naming `method`.
@@ -168,8 +168,7 @@ class ServiceObject final : public ComponentObject<IService> {
   HRESULT NotConnected(std::string_view service);
   HRESULT GetTreeNodeTextOf(const VARIANT& node, BSTR* text);
   HRESULT AddFiles(const VARIANT& project, const VARIANT& files, bool one_file);
-  HRESULT FunctionRequest(PVOID request,
-                          bool (*operation)(CProjectData&, FunctionDatabaseRequest*));
+  HRESULT FunctionRequest(PVOID request, bool (*operation)(Workspace&, FunctionDatabaseRequest*));
   HRESULT CreateProjectVariant(int variant, VARIANT* const (&args)[4], VARIANT* count,
                                VARIANT* result);
   // An action of the IDE's source control on `path`; the path's state

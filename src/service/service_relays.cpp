@@ -5,10 +5,10 @@
 #include <string>
 
 #include "com/bstr.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
-#include "model/project_data.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "model/status_codes.h"
+#include "model/workspace.h"
 #include "service/argument_shapes.h"
 #include "service/ide_connection.h"
 #include "service/service_object.h"
@@ -22,7 +22,7 @@ constexpr const char* kSourceControl = "source control";
 
 HRESULT ServiceObject::RunArchiveAction(ArchiveAction action, const std::string& path,
                                         LONG* state) {
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   IKovaArchiveProvider* provider = module_.connection().ArchiveProvider();
   if (provider == nullptr) return NotConnected(kSourceControl);
   if (path.empty()) {
@@ -58,7 +58,7 @@ HRESULT ServiceObject::RunArchiveAction(ArchiveAction action, const std::string&
 }
 
 HRESULT ServiceObject::WorkspaceArchiveAction(ArchiveAction action) {
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   if (!ws.BeginOperation({})) return S_FALSE;
   LONG state = module_.WorkspaceArchiveState();
   const HRESULT hr = RunArchiveAction(action, ws.WorkspaceArchivePath(), &state);
@@ -67,23 +67,23 @@ HRESULT ServiceObject::WorkspaceArchiveAction(ArchiveAction action) {
 }
 
 HRESULT ServiceObject::ProjectArchiveAction(ArchiveAction action, BSTR project) {
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   if (!ws.BeginOperation({})) return S_FALSE;
-  COneProjectData* found = FindNamedProject(ws, TextFromBstr(project));
+  Project* found = FindNamedProject(ws, TextFromBstr(project));
   if (found == nullptr) return S_FALSE;
   return RunArchiveAction(action, found->ArchivePath(), nullptr);
 }
 
 HRESULT ServiceObject::FileArchiveAction(ArchiveAction action, const std::string& project,
                                          const VARIANT& file, bool refresh) {
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   TextArg file_name(file);
   if (!ws.BeginOperation({file_name})) return S_FALSE;
-  COneProjectData* found = FindNamedProject(ws, project);
+  Project* found = FindNamedProject(ws, project);
   if (found == nullptr) return S_FALSE;
   std::string path = found->ProjectFilePath();
   if (!file_name.str().empty()) {
-    COneSourceFile* source = FindNamedFile(ws, *found, file_name.str());
+    SourceFile* source = FindNamedFile(ws, *found, file_name.str());
     if (source == nullptr) return S_FALSE;
     path = source->FullPath();
   }
@@ -145,8 +145,8 @@ HRESULT ServiceObject::GetWorkspaceArchiveState(LONG* state) {
 HRESULT ServiceObject::GetProjectArchiveState(BSTR project, LONG* state) {
   if (state == nullptr) return E_POINTER;
   *state = kArchiveStateUnknown;
-  CProjectData& ws = workspace();
-  COneProjectData* found = ws.FindProject(TextFromBstr(project));
+  Workspace& ws = workspace();
+  Project* found = ws.FindProject(TextFromBstr(project));
   IKovaArchiveProvider* provider = module_.connection().ArchiveProvider();
   if (found == nullptr || provider == nullptr || found->ArchivePath().empty()) return S_OK;
   ScopedBstr path(found->ArchivePath());
@@ -162,9 +162,9 @@ HRESULT ServiceObject::Method63() {
 }
 
 HRESULT ServiceObject::Method64(BSTR project) {
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   if (!ws.BeginOperation({})) return S_FALSE;
-  COneProjectData* found = FindNamedProject(ws, TextFromBstr(project));
+  Project* found = FindNamedProject(ws, TextFromBstr(project));
   if (found == nullptr) return S_FALSE;
   IKovaFileView* view = module_.connection().FileView();
   if (view == nullptr) return NotConnected("file view");
@@ -181,9 +181,9 @@ HRESULT ServiceObject::Method71() {
 }
 
 HRESULT ServiceObject::Method82(BSTR project) {
-  CProjectData& ws = workspace();
+  Workspace& ws = workspace();
   if (!ws.BeginOperation({})) return S_FALSE;
-  COneProjectData* found = FindNamedProject(ws, TextFromBstr(project));
+  Project* found = FindNamedProject(ws, TextFromBstr(project));
   if (found == nullptr) return S_FALSE;
   if (module_.connection().Workspace() == nullptr) return NotConnected("workspace");
   ws.ide().RefreshProjectView(found->ProjectFilePath());

@@ -7,14 +7,14 @@
 
 namespace zelvan {
 
-CCountedList::CCountedList(const CCountedList& other)
+CountedList::CountedList(const CountedList& other)
     : kind_(1),
       stamp_(other.stamp_),
       name_(other.name_),
       values_(other.values_),
       marks_(other.marks_) {}
 
-CCountedList& CCountedList::operator=(const CCountedList& other) {
+CountedList& CountedList::operator=(const CountedList& other) {
   if (this != &other) {
     kind_ = 1;
     stamp_ = other.stamp_;
@@ -25,11 +25,11 @@ CCountedList& CCountedList::operator=(const CCountedList& other) {
   return *this;
 }
 
-std::string_view CCountedList::MarkAt(size_t i) const {
+std::string_view CountedList::MarkAt(size_t i) const {
   return i < marks_.size() ? std::string_view(marks_[i]) : std::string_view();
 }
 
-bool CCountedList::Add(std::string_view value, std::string_view mark) {
+bool CountedList::Add(std::string_view value, std::string_view mark) {
   if (mark.size() > 1 || HasLineBreak(value) || HasLineBreak(mark)) return false;
   if (mark.empty() && value.size() >= 2 && value[1] == '|') return false;
   marks_.resize(values_.size());  // keep the arrays parallel
@@ -38,12 +38,12 @@ bool CCountedList::Add(std::string_view value, std::string_view mark) {
   return true;
 }
 
-void CCountedList::ClearValues() {
+void CountedList::ClearValues() {
   values_.clear();
   marks_.clear();
 }
 
-bool CCountedList::WriteList(std::string* out) const {
+bool CountedList::WriteList(std::string* out) const {
   if (name_.empty() || name_.find('=') != std::string::npos || HasLineBreak(name_) ||
       HasLineBreak(stamp_)) {
     return false;
@@ -68,7 +68,7 @@ bool CCountedList::WriteList(std::string* out) const {
   return true;
 }
 
-bool CCountedList::ReadList(LineReader& reader, int count) {
+bool CountedList::ReadList(LineReader& reader, int count) {
   std::vector<std::string> values;
   std::vector<std::string> marks;
   std::string_view line;
@@ -102,7 +102,7 @@ bool CCountedList::ReadList(LineReader& reader, int count) {
   return true;
 }
 
-bool CCountedList::IsOutOfDate(FileSystem& fs, std::string_view name) const {
+bool CountedList::IsOutOfDate(FileSystem& fs, std::string_view name) const {
   if (!EqualsNoCase(name, name_) || values_.empty()) return false;
   for (const std::string& value : values_) {
     FileStatus status;

@@ -26,13 +26,13 @@ namespace zelvan {
 class FileSystem;
 class LineReader;
 
-class CCountedList {
+class CountedList {
  public:
-  CCountedList() = default;
-  explicit CCountedList(std::string name) : name_(std::move(name)) {}
+  CountedList() = default;
+  explicit CountedList(std::string name) : name_(std::move(name)) {}
   // A copy records that it is one (kind 1).
-  CCountedList(const CCountedList& other);
-  CCountedList& operator=(const CCountedList& other);
+  CountedList(const CountedList& other);
+  CountedList& operator=(const CountedList& other);
 
   // 0 when created empty, 1 when created as a copy of another record.
   uint32_t kind() const { return kind_; }

@@ -16,7 +16,7 @@ using testing::Visible;
 
 // Written as the dependency file holds it, and read back the same.
 TEST(CountedListTest, WriteListAndReadItBack) {
-  CCountedList record("INC");
+  CountedList record("INC");
   record.set_stamp("2024-03-09 14:05:00");
   ASSERT_TRUE(record.Add("C:\\kova\\include\\stdio.h", "S"));
   ASSERT_TRUE(record.Add(Bytes("b\0\xff.h")));
@@ -30,21 +30,21 @@ TEST(CountedListTest, WriteListAndReadItBack) {
   LineReader reader(text);
   std::string_view line;
   ASSERT_TRUE(reader.ReadLine(&line) && reader.ReadLine(&line));
-  CCountedList read("inc");
+  CountedList read("inc");
   ASSERT_TRUE(read.ReadList(reader, 2));
   EXPECT_EQ(read.values(), record.values());
   EXPECT_EQ(read.marks(), record.marks());
   EXPECT_EQ(read.stamp(), record.stamp());
   EXPECT_TRUE(reader.AtEnd());
 
-  CCountedList empty("Debug");
+  CountedList empty("Debug");
   text.clear();
   ASSERT_TRUE(empty.WriteList(&text));
   EXPECT_EQ(text, "Debug=0\r\nDebugstamp=\r\n");
 }
 
 TEST(CountedListTest, RefusesWhatWouldNotReadBack) {
-  CCountedList record("INC");
+  CountedList record("INC");
   EXPECT_FALSE(record.Add("a", "SS") || record.Add("a\nb") || record.Add("a", "\r") ||
                record.Add("x|looks marked"));
   EXPECT_TRUE(record.Add("x|fine", "1"));
@@ -62,7 +62,7 @@ TEST(CountedListTest, RefusesWhatWouldNotReadBack) {
 }
 
 // The values of a record as they are written, "mark|value", each ended by ";".
-std::string Entries(const CCountedList& record) {
+std::string Entries(const CountedList& record) {
   std::string out;
   for (size_t i = 0; i < record.values().size(); ++i) {
     if (!record.marks()[i].empty()) out += record.marks()[i] + "|";
@@ -97,7 +97,7 @@ TEST(CountedListTest, ReadList) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    CCountedList record("INC");
+    CountedList record("INC");
     record.set_stamp("old");
     LineReader reader(c.text);
     EXPECT_EQ(record.ReadList(reader, c.count), c.ok);
@@ -139,7 +139,7 @@ TEST(CountedListTest, IsOutOfDate) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    CCountedList record("INC");
+    CountedList record("INC");
     record.set_stamp(stamp);
     for (const char* file : c.files)
       record.Add(file);

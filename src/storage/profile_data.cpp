@@ -6,17 +6,17 @@
 
 namespace zelvan {
 
-CSectionData::CSectionData(std::string name) : name_(std::move(name)) {}
-CSectionData::~CSectionData() = default;
+ProfileSection::ProfileSection(std::string name) : name_(std::move(name)) {}
+ProfileSection::~ProfileSection() = default;
 
-bool CSectionData::GetValue(std::string_view key, std::string* value) const {
+bool ProfileSection::GetValue(std::string_view key, std::string* value) const {
   auto it = index_.find(ToUpperAscii(key));
   if (it == index_.end()) return false;
   *value = values_[it->second].second;
   return true;
 }
 
-void CSectionData::SetValue(std::string_view key, std::string_view value) {
+void ProfileSection::SetValue(std::string_view key, std::string_view value) {
   std::string upper = ToUpperAscii(key);
   auto [it, added] = index_.try_emplace(upper, values_.size());
   if (added) {
@@ -26,17 +26,17 @@ void CSectionData::SetValue(std::string_view key, std::string_view value) {
   }
 }
 
-bool CSectionData::AddValue(std::string_view key, std::string_view value) {
+bool ProfileSection::AddValue(std::string_view key, std::string_view value) {
   std::string upper = ToUpperAscii(key);
   auto [it, added] = index_.try_emplace(upper, values_.size());
   if (added) values_.emplace_back(std::move(upper), std::string(value));
   return added;
 }
 
-CProfileData::CProfileData() = default;
-CProfileData::~CProfileData() = default;
+ProfileData::ProfileData() = default;
+ProfileData::~ProfileData() = default;
 
-bool CProfileData::Load(FileSystem& fs, std::string_view path) {
+bool ProfileData::Load(FileSystem& fs, std::string_view path) {
   ClearReadOnly(fs, path);  // a failure shows in the read below
   std::string text;
   if (!fs.ReadFile(path, &text)) return false;
@@ -45,13 +45,13 @@ bool CProfileData::Load(FileSystem& fs, std::string_view path) {
   return true;
 }
 
-bool CProfileData::Save(FileSystem& fs, std::string_view path, std::string* error) const {
+bool ProfileData::Save(FileSystem& fs, std::string_view path, std::string* error) const {
   ClearReadOnly(fs, path);
   return WriteFileAtomic(fs, path, Render(), error);
 }
 
-void CProfileData::Parse(std::string_view text) {
-  CSectionData* current = nullptr;
+void ProfileData::Parse(std::string_view text) {
+  ProfileSection* current = nullptr;
   size_t pos = 0;
   while (pos < text.size()) {
     size_t next;
@@ -69,7 +69,7 @@ void CProfileData::Parse(std::string_view text) {
   }
 }
 
-std::string CProfileData::Render() const {
+std::string ProfileData::Render() const {
   std::string out;
   for (const auto& section : sections_) {
     out += '[';
@@ -85,24 +85,24 @@ std::string CProfileData::Render() const {
   return out;
 }
 
-void CProfileData::Clear() {
+void ProfileData::Clear() {
   sections_.clear();
   by_name_.clear();
 }
 
-CSectionData* CProfileData::AddSection(std::string_view name) {
+ProfileSection* ProfileData::AddSection(std::string_view name) {
   by_name_[std::string(name)].push_back(sections_.size());
-  sections_.push_back(std::make_unique<CSectionData>(std::string(name)));
+  sections_.push_back(std::make_unique<ProfileSection>(std::string(name)));
   return sections_.back().get();
 }
 
-CSectionData* CProfileData::FindSection(std::string_view name) const {
+ProfileSection* ProfileData::FindSection(std::string_view name) const {
   auto it = by_name_.find(name);
   return it == by_name_.end() ? nullptr : sections_[it->second.front()].get();
 }
 
-bool CProfileData::GetValue(std::string_view section, std::string_view key,
-                            std::string* value) const {
+bool ProfileData::GetValue(std::string_view section, std::string_view key,
+                           std::string* value) const {
   auto it = by_name_.find(section);
   if (it == by_name_.end()) return false;
   std::string upper = ToUpperAscii(key);
@@ -112,8 +112,8 @@ bool CProfileData::GetValue(std::string_view section, std::string_view key,
   return false;
 }
 
-std::string CProfileData::WriteRefusal(std::string_view section, std::string_view key,
-                                       std::string_view value) {
+std::string ProfileData::WriteRefusal(std::string_view section, std::string_view key,
+                                      std::string_view value) {
   for (std::string_view text : {section, key, value}) {
     if (text.find_first_of("\r\n") != std::string_view::npos) {
       return "a section, key or value may not hold a line break";
@@ -126,10 +126,9 @@ std::string CProfileData::WriteRefusal(std::string_view section, std::string_vie
   return std::string();
 }
 
-bool CProfileData::SetValue(std::string_view section, std::string_view key,
-                            std::string_view value) {
+bool ProfileData::SetValue(std::string_view section, std::string_view key, std::string_view value) {
   if (!WriteRefusal(section, key, value).empty()) return false;
-  CSectionData* found = FindSection(section);
+  ProfileSection* found = FindSection(section);
   if (found == nullptr) found = AddSection(section);
   found->SetValue(key, value);
   return true;

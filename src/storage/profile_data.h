@@ -36,12 +36,12 @@ namespace zelvan {
 
 class FileSystem;
 
-// One section of a CProfileData. Keys are upper-cased on the way in, so
+// One section of a ProfileData. Keys are upper-cased on the way in, so
 // lookups ignore case.
-class CSectionData {
+class ProfileSection {
  public:
-  explicit CSectionData(std::string name);
-  virtual ~CSectionData();
+  explicit ProfileSection(std::string name);
+  virtual ~ProfileSection();
 
   const std::string& name() const { return name_; }
   bool GetValue(std::string_view key, std::string* value) const;
@@ -58,12 +58,12 @@ class CSectionData {
   std::unordered_map<std::string, size_t> index_;  // upper-cased key -> position in values_
 };
 
-class CProfileData {
+class ProfileData {
  public:
-  CProfileData();
-  ~CProfileData();
-  CProfileData(const CProfileData&) = delete;
-  CProfileData& operator=(const CProfileData&) = delete;
+  ProfileData();
+  ~ProfileData();
+  ProfileData(const ProfileData&) = delete;
+  ProfileData& operator=(const ProfileData&) = delete;
 
   // Clears the file's read-only attribute and adds its sections to the ones
   // held (callers Clear first). A file that cannot be read changes nothing
@@ -81,7 +81,7 @@ class CProfileData {
 
   void Clear();
   // The first section of that name (case ignored), or null.
-  CSectionData* FindSection(std::string_view name) const;
+  ProfileSection* FindSection(std::string_view name) const;
   // The value from the first section of that name that holds the key.
   bool GetValue(std::string_view section, std::string_view key, std::string* value) const;
   // Stores into the first section of that name, or a new one at the end.
@@ -95,13 +95,13 @@ class CProfileData {
                                   std::string_view value);
 
   const std::string& path() const { return path_; }
-  const std::vector<std::unique_ptr<CSectionData>>& sections() const { return sections_; }
+  const std::vector<std::unique_ptr<ProfileSection>>& sections() const { return sections_; }
 
  private:
-  CSectionData* AddSection(std::string_view name);
+  ProfileSection* AddSection(std::string_view name);
 
   std::string path_;
-  std::vector<std::unique_ptr<CSectionData>> sections_;
+  std::vector<std::unique_ptr<ProfileSection>> sections_;
   // Positions in sections_ of every section of a name, in order.
   std::unordered_map<std::string, std::vector<size_t>, NoCaseHash, NoCaseEqual> by_name_;
 };

@@ -28,7 +28,7 @@ TEST(ProfileDataTest, EveryReaderEndsLinesAlike) {
     MemoryFileSystem fs;
     fs.AddFile("C:\\p.kbp", text);
     PrivateProfile profile(fs);
-    CProfileData data;
+    ProfileData data;
     ASSERT_TRUE(data.Load(fs, "C:\\p.kbp"));
     std::string lines, value;
     for (const char* key : {"SOURCECOUNT", "SOURCE0", "SOURCE1"}) {
@@ -68,7 +68,7 @@ TEST(ProfileDataTest, ReadRules) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    CProfileData data;
+    ProfileData data;
     data.Parse(c.text);
     std::string value = "unchanged";
     bool found = data.GetValue(c.section, c.key, &value);
@@ -97,7 +97,7 @@ TEST(ProfileDataTest, RenderWritesUpperCaseKeysInOrderWithCrLf) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    CProfileData data;
+    ProfileData data;
     data.Parse(c.text);
     EXPECT_EQ(Visible(data.Render()), Visible(c.rendered));
   }
@@ -113,11 +113,11 @@ TEST(ProfileDataTest, SetValueRefusesWhatWouldNotReadBack) {
       {"S\n", "k", "v"}, {"S", "k\r", "v"}, {"S", "k", "a\nb"},
       {"S", "a=b", "v"}, {"S", "#k", "v"},  {"S", "[k", "v]"},
   };
-  CProfileData data;
+  ProfileData data;
   for (const Case& c : cases) {
     SCOPED_TRACE(Visible(std::string(c.section) + "|" + c.key + "|" + c.value));
     EXPECT_FALSE(data.SetValue(c.section, c.key, c.value));
-    EXPECT_FALSE(CProfileData::WriteRefusal(c.section, c.key, c.value).empty());
+    EXPECT_FALSE(ProfileData::WriteRefusal(c.section, c.key, c.value).empty());
   }
   EXPECT_TRUE(data.sections().empty());
   EXPECT_TRUE(data.SetValue("S", "", "empty key reads back"));
@@ -133,7 +133,7 @@ TEST_F(ProfileDataFileTest, LoadAddsToWhatIsHeldAndMakesReadOnlyFilesWritable) {
   memory_.AddFile("C:\\a.kfv", "[A]\nk=1\n");
   memory_.AddFile("C:\\b.kfv", "[B]\nk=2\n");
   memory_.SetReadOnly("C:\\a.kfv", true);
-  CProfileData data;
+  ProfileData data;
   ASSERT_TRUE(data.Load(fs_, "C:\\b.kfv") && data.Load(fs_, "C:\\a.kfv"));
   // A missing file changes neither the sections nor the path.
   EXPECT_FALSE(data.Load(fs_, "C:\\missing.kfv"));
@@ -155,7 +155,7 @@ TEST_F(ProfileDataFileTest, FailedSaveLeavesTheOldFile) {
   for (FsOp fault : faults) {
     SCOPED_TRACE(FsOpName(fault));
     memory_.AddFile("C:\\db.kfv", old_text);
-    CProfileData data;
+    ProfileData data;
     ASSERT_TRUE(data.Load(fs_, "C:\\db.kfv"));
     data.SetValue("A", "k", std::string(100000, 'n'));
     fs_.FailNth(fault, 1);
@@ -169,7 +169,7 @@ TEST_F(ProfileDataFileTest, FailedSaveLeavesTheOldFile) {
 }
 
 TEST_F(ProfileDataFileTest, HugeValuesAndBinaryBytesSurviveSaveAndLoad) {
-  CProfileData data;
+  ProfileData data;
   std::string huge(4 * 1024 * 1024, 'h');
   huge[7] = '=';
   const std::string binary = Bytes("\0\x01\xff\x80[x]#");
@@ -177,7 +177,7 @@ TEST_F(ProfileDataFileTest, HugeValuesAndBinaryBytesSurviveSaveAndLoad) {
   ASSERT_TRUE(data.SetValue("S", "binary", binary));
   ASSERT_TRUE(data.SetValue(Bytes("bin\0ary"), "k", "v"));
   ASSERT_TRUE(data.Save(fs_, "C:\\big.kfv"));
-  CProfileData loaded;
+  ProfileData loaded;
   ASSERT_TRUE(loaded.Load(fs_, "C:\\big.kfv"));
   std::string value;
   ASSERT_TRUE(loaded.GetValue("s", "HUGE", &value));

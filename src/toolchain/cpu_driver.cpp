@@ -8,7 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/system_services.h"
 #include "platform/win_path.h"
-#include "toolchain/cpu_tools.h"
+#include "toolchain/cpu_table.h"
 #include "toolchain/option_text.h"
 
 namespace zelvan {
@@ -78,7 +78,7 @@ bool Fail(std::string* reason, std::string text) {
 
 }  // namespace
 
-bool CheckOptionsWithDriver(Platform& platform, const CCPUTools& tools, std::string_view cpu,
+bool CheckOptionsWithDriver(Platform& platform, const CpuTable& tools, std::string_view cpu,
                             std::string_view options, std::string* reason) {
   std::string home;
   std::string variable;

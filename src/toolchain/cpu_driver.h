@@ -28,7 +28,7 @@
 
 namespace zelvan {
 
-class CCPUTools;
+class CpuTable;
 
 struct CpuDriverRow {
   uint32_t CpuCode;  // 0 ends the table
@@ -63,7 +63,7 @@ std::vector<std::string> SplitDriverArguments(std::string_view options);
 // when there is no driver to ask (unknown CPU, no table row for the home
 // variable, or a row without driver); false when it rejects them, cannot be
 // loaded or has no "CheckOption". `reason`, when given, says why on false.
-bool CheckOptionsWithDriver(Platform& platform, const CCPUTools& tools, std::string_view cpu,
+bool CheckOptionsWithDriver(Platform& platform, const CpuTable& tools, std::string_view cpu,
                             std::string_view options, std::string* reason = nullptr);
 
 }  // namespace zelvan

@@ -10,8 +10,8 @@
 #include "platform/file_system.h"
 #include "platform/system_services.h"
 #include "tests/support/toolchain_platform.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/installation.h"
 
 namespace zelvan {
 namespace {
@@ -143,8 +143,8 @@ class CheckOptionsWithDriverTest : public ::testing::Test {
   }
 
   testing::ToolchainPlatform env_;
-  QkUtil util_{env_.platform(), "T:\\Inst"};
-  CCPUTools tools_{env_.platform(), util_};
+  Installation util_{env_.platform(), "T:\\Inst"};
+  CpuTable tools_{env_.platform(), util_};
   std::unique_ptr<DynamicLibrary> held_;
 };
 

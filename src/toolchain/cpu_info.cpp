@@ -6,7 +6,7 @@
 #include "platform/private_profile.h"
 #include "platform/registry.h"
 #include "platform/win_path.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/installation.h"
 #include "toolchain/support_cpu.h"
 
 namespace zelvan {
@@ -44,17 +44,17 @@ void AppendUniqueNoCase(std::vector<std::string>* list, std::string_view entry) 
   list->emplace_back(entry);
 }
 
-CCPUInfo::CCPUInfo(Platform& platform, std::string_view cpu_name, std::string_view ini_path)
-    : CCPUInfo(platform, cpu_name, ini_path, NoLoad{}) {
-  CCPUInfo::LoadTools();
+CpuInfo::CpuInfo(Platform& platform, std::string_view cpu_name, std::string_view ini_path)
+    : CpuInfo(platform, cpu_name, ini_path, NoLoad{}) {
+  CpuInfo::LoadTools();
 }
 
-CCPUInfo::CCPUInfo(Platform& platform, std::string_view cpu_name, std::string_view ini_path, NoLoad)
+CpuInfo::CpuInfo(Platform& platform, std::string_view cpu_name, std::string_view ini_path, NoLoad)
     : CpuName(cpu_name), IniPath(ini_path), platform_(platform) {}
 
-CCPUInfo::~CCPUInfo() = default;
+CpuInfo::~CpuInfo() = default;
 
-void CCPUInfo::LoadTools() {
+void CpuInfo::LoadTools() {
   PrivateProfile& profile = *platform_.profile;
   for (const std::string& key : profile.GetKeyNames("TOOLS", IniPath)) {
     std::string value = profile.GetString("TOOLS", key, "", IniPath);
@@ -64,13 +64,13 @@ void CCPUInfo::LoadTools() {
   }
 }
 
-bool CCPUInfo::HasCompiler(std::string_view dir) const {
+bool CpuInfo::HasCompiler(std::string_view dir) const {
   if (dir.empty() || CompilerName.empty()) return false;
   return FileExists(*platform_.fs, JoinOne(dir, "bin\\" + CompilerName + ".exe"));
 }
 
-void CCPUInfo::ReadDirectoryList(std::string_view section, std::string_view key,
-                                 std::vector<std::string>* list) const {
+void CpuInfo::ReadDirectoryList(std::string_view section, std::string_view key,
+                                std::vector<std::string>* list) const {
   PrivateProfile& profile = *platform_.profile;
   int count = ClampCount(profile.GetInt(section, key, 0, IniPath));
   for (int i = 0; i < count; ++i) {
@@ -78,7 +78,7 @@ void CCPUInfo::ReadDirectoryList(std::string_view section, std::string_view key,
   }
 }
 
-void CCPUInfo::ReadHomeDir(std::string* dir) const {
+void CpuInfo::ReadHomeDir(std::string* dir) const {
   PrivateProfile& profile = *platform_.profile;
   dir->clear();
   int count = ClampCount(profile.GetInt("KHOME", "FILE", 0, IniPath));
@@ -91,7 +91,7 @@ void CCPUInfo::ReadHomeDir(std::string* dir) const {
   }
 }
 
-void CCPUInfo::ReadSecondHome(std::string* var_name, std::string* dir) const {
+void CpuInfo::ReadSecondHome(std::string* var_name, std::string* dir) const {
   PrivateProfile& profile = *platform_.profile;
   *var_name = profile.GetString("KHOMExx", "NAME", "", IniPath);
   dir->clear();
@@ -105,15 +105,15 @@ void CCPUInfo::ReadSecondHome(std::string* var_name, std::string* dir) const {
   }
 }
 
-CCPUInfoInReg::CCPUInfoInReg(Platform& platform, QkUtil& util, std::string_view cpu_name,
-                             std::string_view ini_path)
-    : CCPUInfo(platform, cpu_name, ini_path, NoLoad{}), util_(util) {
-  CCPUInfoInReg::LoadTools();
+RegisteredCpuInfo::RegisteredCpuInfo(Platform& platform, Installation& util,
+                                     std::string_view cpu_name, std::string_view ini_path)
+    : CpuInfo(platform, cpu_name, ini_path, NoLoad{}), util_(util) {
+  RegisteredCpuInfo::LoadTools();
 }
 
-void CCPUInfoInReg::LoadTools() {
+void RegisteredCpuInfo::LoadTools() {
   IniPath = util_.QkGetDefaultConfigIniPath(CpuNameWithoutSlash(CpuName));
-  CCPUInfo::LoadTools();
+  CpuInfo::LoadTools();
   PrivateProfile& profile = *platform_.profile;
   for (const std::string& key : profile.GetKeyNames("CHECK", IniPath)) {
     std::string value = profile.GetString("CHECK", key, "", IniPath);
@@ -121,12 +121,12 @@ void CCPUInfoInReg::LoadTools() {
   }
 }
 
-std::string CCPUInfoInReg::SectionKey(std::string_view section) const {
+std::string RegisteredCpuInfo::SectionKey(std::string_view section) const {
   return std::string(kBuilderRegistryKey) + "\\" + CpuName + "\\" + std::string(section);
 }
 
-void CCPUInfoInReg::ReadDirectoryList(std::string_view section, std::string_view key,
-                                      std::vector<std::string>* list) const {
+void RegisteredCpuInfo::ReadDirectoryList(std::string_view section, std::string_view key,
+                                          std::vector<std::string>* list) const {
   Registry& registry = *platform_.registry;
   std::string reg_key = SectionKey(section);
   uint32_t count = 0;
@@ -141,7 +141,7 @@ void CCPUInfoInReg::ReadDirectoryList(std::string_view section, std::string_view
   }
 }
 
-void CCPUInfoInReg::ReadHomeDir(std::string* dir) const {
+void RegisteredCpuInfo::ReadHomeDir(std::string* dir) const {
   Registry& registry = *platform_.registry;
   dir->clear();
   std::string reg_key = SectionKey("KHOME");
@@ -162,7 +162,7 @@ void CCPUInfoInReg::ReadHomeDir(std::string* dir) const {
   }
 }
 
-void CCPUInfoInReg::ReadSecondHome(std::string* var_name, std::string* dir) const {
+void RegisteredCpuInfo::ReadSecondHome(std::string* var_name, std::string* dir) const {
   Registry& registry = *platform_.registry;
   std::string reg_key = SectionKey("KHOMExx");
   std::string name, entry;

@@ -1,8 +1,8 @@
-// CCPUInfo and CCPUInfoInReg: what the system knows about one installed CPU
+// CpuInfo and RegisteredCpuInfo: what the system knows about one installed CPU
 // family, read from its INI file and (in registry mode) from the registry.
 //
 // The INI file of a family (named by the CPU name without "/", in the
-// template folder of qk_util.h), in profile syntax:
+// template folder of installation.h), in profile syntax:
 //
 //   [TOOLS]            one key per tool kind; "CC" names the compiler program
 //   CC=cc520           (a base name: the program is "<home>\bin\cc520.exe")
@@ -42,20 +42,20 @@
 
 namespace zelvan {
 
-class QkUtil;
+class Installation;
 
 inline constexpr int kMaxDirectoryEntries = 1000;
 
 // Appends `entry` unless it is empty or `list` holds it already (case ignored).
 void AppendUniqueNoCase(std::vector<std::string>* list, std::string_view entry);
 
-class CCPUInfo {
+class CpuInfo {
  public:
   // Reads the tool table of `ini_path` at once.
-  CCPUInfo(Platform& platform, std::string_view cpu_name, std::string_view ini_path);
-  virtual ~CCPUInfo();
-  CCPUInfo(const CCPUInfo&) = delete;
-  CCPUInfo& operator=(const CCPUInfo&) = delete;
+  CpuInfo(Platform& platform, std::string_view cpu_name, std::string_view ini_path);
+  virtual ~CpuInfo();
+  CpuInfo(const CpuInfo&) = delete;
+  CpuInfo& operator=(const CpuInfo&) = delete;
 
   // Reads section "TOOLS" into the fields below (appending to them).
   virtual void LoadTools();
@@ -77,7 +77,7 @@ class CCPUInfo {
  protected:
   // For derived classes, which load in their own constructor.
   struct NoLoad {};
-  CCPUInfo(Platform& platform, std::string_view cpu_name, std::string_view ini_path, NoLoad);
+  CpuInfo(Platform& platform, std::string_view cpu_name, std::string_view ini_path, NoLoad);
 
   // Whether "<dir>\bin\<CompilerName>.exe" exists.
   bool HasCompiler(std::string_view dir) const;
@@ -85,12 +85,12 @@ class CCPUInfo {
   Platform& platform_;
 };
 
-class CCPUInfoInReg : public CCPUInfo {
+class RegisteredCpuInfo : public CpuInfo {
  public:
   // The INI file is taken from the utility library's CPU folder, whatever
   // `ini_path` says; `util` must outlive this object.
-  CCPUInfoInReg(Platform& platform, QkUtil& util, std::string_view cpu_name,
-                std::string_view ini_path);
+  RegisteredCpuInfo(Platform& platform, Installation& util, std::string_view cpu_name,
+                    std::string_view ini_path);
 
   void LoadTools() override;
   void ReadDirectoryList(std::string_view section, std::string_view key,
@@ -104,7 +104,7 @@ class CCPUInfoInReg : public CCPUInfo {
  private:
   std::string SectionKey(std::string_view section) const;
 
-  QkUtil& util_;
+  Installation& util_;
 };
 
 }  // namespace zelvan

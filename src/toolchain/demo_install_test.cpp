@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "tests/support/toolchain_platform.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/installation.h"
 
 namespace zelvan {
 namespace {
@@ -19,7 +19,7 @@ std::string Join(const std::vector<std::string>& list) {
 }
 
 // Every answer the list gives about one CPU, as text.
-std::string Describe(const CCPUTools& tools, const std::string& cpu) {
+std::string Describe(const CpuTable& tools, const std::string& cpu) {
   std::string out;
   if (!tools.GetToolsText(cpu, &out)) return "unknown\n";
   std::vector<std::string> inc, lib, exe, tmp, homes;
@@ -46,8 +46,8 @@ TEST(DemoInstallationTest, RegistryAndIniModeGiveTheSameAnswers) {
   const std::string demo = std::string(ZELVAN_SOURCE_DIR) + "/share/kova";
   testing::ToolchainPlatform ini_env({{'K', demo}}, "T:\\no-registry.ini");
   testing::ToolchainPlatform reg_env({{'K', demo}}, "K:\\registry.ini");
-  QkUtil ini_util(ini_env.platform(), "K:"), reg_util(reg_env.platform(), "K:");
-  CCPUTools ini_tools(ini_env.platform(), ini_util), reg_tools(reg_env.platform(), reg_util);
+  Installation ini_util(ini_env.platform(), "K:"), reg_util(reg_env.platform(), "K:");
+  CpuTable ini_tools(ini_env.platform(), ini_util), reg_tools(reg_env.platform(), reg_util);
   ASSERT_TRUE(ini_tools.LoadCpuTools() && reg_tools.LoadCpuTools());
   ASSERT_TRUE(!ini_tools.FromRegistry() && reg_tools.FromRegistry());
   ASSERT_EQ(ini_tools.Cpus().size(), reg_tools.Cpus().size());

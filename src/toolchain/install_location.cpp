@@ -7,7 +7,7 @@
 #include "platform/private_profile.h"
 #include "platform/system_services.h"
 #include "platform/win_path.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/installation.h"
 
 namespace zelvan {
 

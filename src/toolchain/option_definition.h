@@ -1,7 +1,7 @@
 // The option vocabulary of the compiler, linker and converter.
 //
 // Each tool has a fixed definition table. An option string is parsed against
-// the rows that apply to the project's CPU family (see CProjOPtString) and
+// the rows that apply to the project's CPU family (see OptionString) and
 // rebuilt with every option in the slot of its row's order number.
 //
 // A row applies to a CPU when its `cpu_mask` shares a bit with the CPU's mask:

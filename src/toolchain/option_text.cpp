@@ -4,7 +4,7 @@
 
 #include "platform/ansi_text.h"
 #include "toolchain/option_definition.h"
-#include "toolchain/proj_opt_string.h"
+#include "toolchain/option_string.h"
 
 namespace zelvan {
 namespace {
@@ -179,7 +179,7 @@ std::vector<std::string> ExtractOptionValues(std::string_view text, std::string_
 }
 
 std::string GetEndianOptionText(std::string_view compile_options, std::string_view cpu_name) {
-  CProjOPtString options;
+  OptionString options;
   options.SetTable(CompilerOptionTable());
   options.SetCpu(cpu_name);
   options.ParseOptions(compile_options, false);

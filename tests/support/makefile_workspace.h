@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "model/dependency_record.h"
-#include "model/one_project_data.h"
-#include "model/one_source_file.h"
+#include "model/project.h"
+#include "model/source_file.h"
 #include "tests/support/model_test_platform.h"
 #include "tests/support/repository_files.h"
 #include "tests/support/test_text.h"
-#include "toolchain/cpu_tools.h"
-#include "toolchain/qk_util.h"
+#include "toolchain/cpu_table.h"
+#include "toolchain/installation.h"
 
 namespace zelvan::testing {
 
@@ -43,19 +43,19 @@ class MakefileWorkspaceTest : public ::testing::Test {
     workspace_ = env_.NewWorkspace();
     ASSERT_TRUE(workspace_->OpenWorkspace("C:\\ws\\Demo.kws"));
   }
-  COneProjectData& Project(std::string_view name) { return *workspace_->FindProject(name); }
+  Project& ProjectNamed(std::string_view name) { return *workspace_->FindProject(name); }
   // Gives a file the include dependencies of a target.
   void Depend(std::string_view project, std::string_view file, std::string_view target,
               const std::vector<std::string>& paths) {
-    CDependencyRecord record{std::string(target)};
+    DependencyRecord record{std::string(target)};
     record.SetDependencies(workspace_->dependency_paths(), paths, {});
-    Project(project).FindSourceFileByRelativePath(file)->TargetEntries().push_back(record);
+    ProjectNamed(project).FindSourceFileByRelativePath(file)->TargetEntries().push_back(record);
   }
 
   ModelTestPlatform env_;
-  QkUtil util_{env_.platform, "K:"};
-  CCPUTools cpus_{env_.platform, util_};
-  std::unique_ptr<CProjectData> workspace_;
+  Installation util_{env_.platform, "K:"};
+  CpuTable cpus_{env_.platform, util_};
+  std::unique_ptr<Workspace> workspace_;
 };
 
 // Compares and names the case on failure, with line ends shown.

@@ -31,8 +31,8 @@ std::vector<std::string> ModelTestPlatform::WorkingCopies() const {
   return copies;
 }
 
-std::unique_ptr<CProjectData> ModelTestPlatform::NewWorkspace(WorkspaceHooks* hooks) {
-  return std::make_unique<CProjectData>(platform, settings, ide, hooks);
+std::unique_ptr<Workspace> ModelTestPlatform::NewWorkspace(WorkspaceHooks* hooks) {
+  return std::make_unique<Workspace>(platform, settings, ide, hooks);
 }
 
 std::string Crlf(std::string_view text) {

@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "model/prj_svc_pro_file.h"
-#include "model/project_data.h"
+#include "model/service_settings.h"
+#include "model/workspace.h"
 #include "platform/platform.h"
 #include "platform/private_profile.h"
 #include "platform/registry.h"
@@ -38,7 +38,7 @@ class ModelTestPlatform {
   std::string Contents(std::string_view path) const { return memory.Contents(path).value_or(""); }
   // Every file below C:\Temp\KOVA (the working copies).
   std::vector<std::string> WorkingCopies() const;
-  std::unique_ptr<CProjectData> NewWorkspace(WorkspaceHooks* hooks = nullptr);
+  std::unique_ptr<Workspace> NewWorkspace(WorkspaceHooks* hooks = nullptr);
 
   MemoryFileSystem memory;
   FaultyFileSystem fs{memory};
@@ -47,7 +47,7 @@ class ModelTestPlatform {
   FakeSystemServices system;
   RecordingIdeServices ide;
   Platform platform;
-  CPrjSvcProFile settings{platform};
+  ServiceSettings settings{platform};
 };
 
 // Replaces CR LF by LF and LF by CR LF: test texts are written with "\n" and

@@ -82,7 +82,7 @@ void ReferenceIncludeScanner::ScanLines(const std::string& file, bool assembler)
   std::string text;
   if (!fs_.ReadFile(file, &text)) return;
   TextLineReader reader(text);
-  CCommentRemover comments;
+  CommentRemover comments;
   std::string_view raw;
   while (!out_of_budget_ && reader.Next(&raw)) {
     std::string line = assembler ? CleanAsmLine(raw) : comments.RemoveComments(raw);

@@ -2,7 +2,7 @@
 // include is looked up afresh, every found file is read and scanned again
 // each time it is included, and only the depth limit ends a cycle. It is
 // exponential on diamond-shaped trees and exists only to check
-// CIncludeScanner against: both must give the same records and the same
+// IncludeScanner against: both must give the same records and the same
 // nesting-limit decisions.
 #pragma once
 
@@ -34,7 +34,7 @@ class ReferenceIncludeScanner {
   // A run gives up after this many file scans (0: never).
   void set_scan_budget(size_t scans) { budget_ = scans; }
 
-  // As CIncludeScanner::ScanIncludes. False when the budget ran out; the
+  // As IncludeScanner::ScanIncludes. False when the budget ran out; the
   // records are then incomplete.
   bool ScanIncludes(std::string_view source, int scan_kind, std::vector<std::string> search_list,
                     const IncludeScanOptions& options, std::vector<std::string>* paths,

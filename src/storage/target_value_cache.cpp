@@ -1,0 +1,78 @@
+#include "storage/target_value_cache.h"
+
+#include "platform/ansi_text.h"
+
+namespace zelvan {
+
+CachedSection::CachedSection(std::string name) : name_(std::move(name)) {}
+CachedSection::~CachedSection() = default;
+
+bool CachedSection::GetValue(std::string_view key, std::string* value) const {
+  for (const auto& [name, stored] : values_) {
+    if (name == key) {
+      *value = stored;
+      return true;
+    }
+  }
+  return false;
+}
+
+void CachedSection::SetValue(std::string_view key, std::string_view value) {
+  for (auto& [name, stored] : values_) {
+    if (name == key) {
+      stored.assign(value);
+      return;
+    }
+  }
+  // A source file caches six keys per target: room for them at once.
+  if (values_.empty()) values_.reserve(8);
+  values_.emplace_back(std::string(key), std::string(value));
+}
+
+TargetValueCache::TargetValueCache() = default;
+TargetValueCache::~TargetValueCache() = default;
+
+CachedSection* TargetValueCache::Find(std::string_view section) const {
+  for (const auto& one : sections_) {
+    if (EqualsNoCase(one->name(), section)) return one.get();
+  }
+  return nullptr;
+}
+
+bool TargetValueCache::SetValue(std::string_view section, std::string_view key,
+                                std::string_view value) {
+  CachedSection* one = Find(section);
+  if (one == nullptr) {
+    sections_.push_back(std::make_unique<CachedSection>(std::string(section)));
+    one = sections_.back().get();
+  }
+  one->SetValue(key, value);
+  return true;
+}
+
+bool TargetValueCache::GetValue(std::string_view section, std::string_view key,
+                                std::string* value) const {
+  value->clear();
+  CachedSection* one = Find(section);
+  return one != nullptr && one->GetValue(key, value);
+}
+
+bool TargetValueCache::HasSection(std::string_view section) const {
+  return Find(section) != nullptr;
+}
+
+bool TargetValueCache::RemoveSection(std::string_view section) {
+  for (auto it = sections_.begin(); it != sections_.end(); ++it) {
+    if (EqualsNoCase((*it)->name(), section)) {
+      sections_.erase(it);
+      break;
+    }
+  }
+  return true;
+}
+
+void TargetValueCache::RemoveAll() {
+  sections_.clear();
+}
+
+}  // namespace zelvan

@@ -1,0 +1,61 @@
+// The per-target value cache that each project and each source file keeps
+// in front of its file, so that repeated reads of one target setting during
+// makefile generation do not go to the disk.
+//
+// Sections (by convention named after build targets such as "Debug") are
+// found without regard to case; keys are compared exactly as passed. The
+// cache is filled only by per-target writes and by explicit refreshes of the
+// owner, never by reads, so it never holds a value the file lacks.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace zelvan {
+
+// One cached section.
+class CachedSection {
+ public:
+  explicit CachedSection(std::string name);
+  virtual ~CachedSection();
+
+  const std::string& name() const { return name_; }
+  bool GetValue(std::string_view key, std::string* value) const;
+  void SetValue(std::string_view key, std::string_view value);
+
+ private:
+  std::string name_;
+  // Exact keys in order of storing. A section holds a handful of keys and
+  // every source file keeps a few sections: a flat list is found faster than
+  // a hash table is built.
+  std::vector<std::pair<std::string, std::string>> values_;
+};
+
+class TargetValueCache {
+ public:
+  TargetValueCache();
+  ~TargetValueCache();
+  TargetValueCache(const TargetValueCache&) = delete;
+  TargetValueCache& operator=(const TargetValueCache&) = delete;
+
+  // Stores into the first section of that name, creating it at the end. Always true.
+  bool SetValue(std::string_view section, std::string_view key, std::string_view value);
+  // Empties `value` first; true and the value when the section holds the key.
+  bool GetValue(std::string_view section, std::string_view key, std::string* value) const;
+  bool HasSection(std::string_view section) const;
+  // The cached section, for several reads of it in a row; null when none.
+  const CachedSection* FindSection(std::string_view section) const { return Find(section); }
+  // Removes the first section of that name (a target was deleted). Always true.
+  bool RemoveSection(std::string_view section);
+  void RemoveAll();
+
+ private:
+  CachedSection* Find(std::string_view section) const;
+
+  std::vector<std::unique_ptr<CachedSection>> sections_;  // in order of creation
+};
+
+}  // namespace zelvan
