@@ -301,7 +301,10 @@ int HeadlessHost::Answer(AnswerPolicy policy, unsigned style, unsigned /*message
 }
 
 void HeadlessHost::ReportError(uint32_t code, std::string_view message) {
-  messages_ << StringPrintf("error 0x%08X: ", 0x40040000u + (code & 0xFFFFu)) << message << "\n";
+  messages_ << StringPrintf("error 0x%08X: ", 0x40040000u + (code & 0xFFFFu))
+            << (platform_.fs != nullptr ? HostPathsIn(*platform_.fs, message)
+                                        : std::string(message))
+            << "\n";
 }
 
 void HeadlessHost::WriteOutputLine(std::string_view text, int kind) {

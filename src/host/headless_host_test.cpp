@@ -113,9 +113,11 @@ TEST_F(HeadlessHostTest, PrintsMessagesOutputAndErrors) {
   host_.WriteOutputLine("I-007-1000:start", kOutputInformation);
   host_.WriteOutputLine("W-007-D000:missing", kOutputWarning);
   host_.ReportError(0x1103, "no project");
+  host_.ReportError(0x1155, "The file \\ws\\M.kde was not written: disk full.");
   EXPECT_EQ(out_.str(),
             "KOVA: Save?\n  (answered No)\nKOVA: Gone.\nI-007-1000:start\nW-007-D000:missing\n"
-            "error 0x40041103: no project\n");
+            "error 0x40041103: no project\n"
+            "error 0x40041155: The file /ws/M.kde was not written: disk full.\n");
   EXPECT_EQ(host_.LoadString(kMsgNoWorkspace), DefaultMessageText(kMsgNoWorkspace));
   EXPECT_EQ(host_.LoadString(1), "");
 
