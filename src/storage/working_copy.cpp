@@ -54,9 +54,10 @@ bool CreateWorkingCopy(const Platform& platform, std::string_view project_path,
     if (!MakeUniqueName(fs, pattern, &name)) break;
     // A working copy is made again from the project file after a crash: it
     // need not be forced to disk.
-    if (!fs.CopyScratchFile(project_path, name, /*fail_if_exists=*/true)) {
+    if (Status copied = fs.CopyScratchFile(project_path, name, /*fail_if_exists=*/true); !copied) {
       if (FileExists(fs, name)) continue;
-      return fail("cannot copy " + std::string(project_path) + " to " + name);
+      return fail("cannot copy " + std::string(project_path) + " to " + name + ": " +
+                  copied.ToString());
     }
     FileStatus status;
     if (fs.Stat(name, &status) && status.read_only && !fs.SetReadOnly(name, false)) {
