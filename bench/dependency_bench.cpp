@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "analysis/dependency_output.h"
-#include "analysis/dependency_staleness.h"
-#include "analysis/include_file_cache.h"
-#include "analysis/include_scanner.h"
 #include "bench/include_tree_generator.h"
+#include "dependencies/dependency_output.h"
+#include "dependencies/dependency_staleness.h"
+#include "dependencies/include_file_cache.h"
+#include "dependencies/include_scanner.h"
 #include "model/dependency_record.h"
 #include "platform/file_system.h"
 #include "platform/posix_file_system.h"

@@ -22,10 +22,10 @@
 #include <tuple>
 #include <vector>
 
-#include "analysis/declaration_parser.h"
 #include "bench/c_tree_generator.h"
 #include "platform/file_system.h"
 #include "platform/host_platform.h"
+#include "scanner/declaration_parser.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -43,9 +43,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/dependency_updater.h"
 #include "bench/headless_world.h"
 #include "bench/kernel_tree_generator.h"
+#include "dependencies/dependency_updater.h"
 #include "model/source_file.h"
 #include "model/workspace.h"
 #include "platform/ansi_text.h"

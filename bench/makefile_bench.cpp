@@ -27,12 +27,12 @@
 #include <string>
 #include <vector>
 
-#include "analysis/dependency_file.h"
 #include "bench/headless_world.h"
-#include "build/compile_commands.h"
-#include "build/dependency_paths.h"
-#include "build/gnu_makefile.h"
-#include "build/kmake_file.h"
+#include "dependencies/dependency_file.h"
+#include "makefile/compile_commands.h"
+#include "makefile/dependency_paths.h"
+#include "makefile/gnu_makefile.h"
+#include "makefile/kmake_file.h"
 #include "model/dependency_record.h"
 #include "model/project.h"
 #include "model/source_file.h"

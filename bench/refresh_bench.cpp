@@ -16,9 +16,9 @@
 #include <memory>
 #include <string>
 
-#include "analysis/dependency_updater.h"
 #include "bench/headless_world.h"
 #include "bench/include_tree_generator.h"
+#include "dependencies/dependency_updater.h"
 #include "model/source_file.h"
 #include "model/workspace.h"
 #include "platform/ansi_text.h"

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "analysis/c_file_scanner.h"
-#include "analysis/c_text_scanner.h"
+#include "scanner/c_file_scanner.h"
+#include "scanner/c_text_scanner.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/c_file_scanner.h"
-#include "analysis/c_text_scanner.h"
-#include "analysis/scan_words.h"
+#include "scanner/c_file_scanner.h"
+#include "scanner/c_text_scanner.h"
+#include "scanner/scan_words.h"
 
 namespace {
 

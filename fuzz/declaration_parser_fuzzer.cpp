@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/declaration_parser.h"
+#include "scanner/declaration_parser.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/dependency_file.h"
+#include "dependencies/dependency_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 16)) return 0;

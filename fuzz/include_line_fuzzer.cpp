@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/include_file_cache.h"
-#include "analysis/include_line.h"
+#include "dependencies/include_file_cache.h"
+#include "dependencies/include_line.h"
 
 namespace {
 

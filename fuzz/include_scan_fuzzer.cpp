@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/include_scanner.h"
+#include "dependencies/include_scanner.h"
 #include "tests/support/include_tree.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/reference_include_scanner.h"

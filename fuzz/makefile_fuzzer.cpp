@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "build/kmake_file.h"
+#include "makefile/kmake_file.h"
 #include "model/dependency_record.h"
 #include "model/project.h"
 #include "model/service_settings.h"

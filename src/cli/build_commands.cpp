@@ -29,10 +29,10 @@
 #include <string>
 #include <vector>
 
-#include "build/compile_commands.h"
-#include "build/gnu_makefile.h"
-#include "build/rule_text.h"
 #include "cli/workspace_session.h"
+#include "makefile/compile_commands.h"
+#include "makefile/gnu_makefile.h"
+#include "makefile/rule_text.h"
 #include "model/path_functions.h"
 #include "model/project.h"
 #include "model/status_codes.h"

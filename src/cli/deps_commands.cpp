@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "analysis/dependency_updater.h"
 #include "cli/cli_command.h"
 #include "cli/component_session.h"
 #include "cli/json_output.h"
 #include "cli/workspace_session.h"
 #include "com/bstr.h"
+#include "dependencies/dependency_updater.h"
 #include "model/dependency_record.h"
 #include "model/project.h"
 #include "model/source_file.h"

@@ -15,7 +15,6 @@
 #include <tuple>
 #include <vector>
 
-#include "analysis/function_database.h"
 #include "cli/cli_command.h"
 #include "cli/json_output.h"
 #include "cli/session_files.h"
@@ -24,6 +23,7 @@
 #include "model/service_settings.h"
 #include "model/source_file.h"
 #include "platform/file_system.h"
+#include "scanner/function_database.h"
 
 namespace zelvan::cli {
 

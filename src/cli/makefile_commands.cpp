@@ -24,16 +24,16 @@
 #include <string>
 #include <vector>
 
-#include "build/custom_build_rules.h"
-#include "build/kmake_file.h"
-#include "build/project_build_steps.h"
-#include "build/rule_text.h"
 #include "cli/build_commands.h"
 #include "cli/cli_command.h"
 #include "cli/component_session.h"
 #include "cli/json_output.h"
 #include "cli/workspace_session.h"
 #include "com/bstr.h"
+#include "makefile/custom_build_rules.h"
+#include "makefile/kmake_file.h"
+#include "makefile/project_build_steps.h"
+#include "makefile/rule_text.h"
 #include "model/project.h"
 #include "model/status_codes.h"
 #include "platform/file_system.h"

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "analysis/c_file_scanner.h"
-#include "analysis/scan_words.h"
 #include "cli/cli_command.h"
 #include "cli/session_files.h"
 #include "platform/file_system.h"
 #include "platform/host_platform.h"
+#include "scanner/c_file_scanner.h"
+#include "scanner/scan_words.h"
 
 namespace zelvan::cli {
 namespace {

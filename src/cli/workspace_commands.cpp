@@ -13,8 +13,6 @@
 #include <iostream>
 #include <optional>
 
-#include "analysis/dependency_staleness.h"
-#include "build/kmake_file.h"
 #include "cli/cli_command.h"
 #include "cli/cli_toolchain.h"
 #include "cli/closest_name.h"
@@ -23,6 +21,8 @@
 #include "cli/session_files.h"
 #include "cli/workspace_session.h"
 #include "com/bstr.h"
+#include "dependencies/dependency_staleness.h"
+#include "makefile/kmake_file.h"
 #include "model/path_functions.h"
 #include "model/project.h"
 #include "model/source_file.h"

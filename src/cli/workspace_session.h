@@ -16,10 +16,10 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/dependency_updater.h"
 #include "cli/cli_command.h"
 #include "cli/session_files.h"
 #include "com/com_ptr.h"
+#include "dependencies/dependency_updater.h"
 #include "host/headless_host.h"
 #include "host/host_ide_objects.h"
 #include "host/terminal_progress.h"

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/dependency_progress.h"
 #include "com/com_ptr.h"
 #include "com/dispatch_object.h"
+#include "dependencies/dependency_progress.h"
 #include "model/ide_services.h"
 #include "service/ide_interfaces.h"
 

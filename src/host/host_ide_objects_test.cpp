@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/dependency_progress.h"
 #include "com/bstr.h"
 #include "com/variant.h"
+#include "dependencies/dependency_progress.h"
 #include "service/component_ids.h"
 #include "service/ide_bridge.h"
 #include "service/ide_connection.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/dependency_progress.h"
+#include "dependencies/dependency_progress.h"
 
 namespace zelvan {
 

@@ -22,7 +22,7 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/c_file_scanner.h"
+#include "scanner/c_file_scanner.h"
 
 namespace zelvan {
 

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "analysis/function_requests.h"
 #include "com/class_registry.h"
 #include "com/inproc_server.h"
 #include "com/variant_args.h"
@@ -19,6 +18,7 @@
 #include "platform/file_system.h"
 #include "platform/host_platform.h"
 #include "platform/system_services.h"
+#include "scanner/function_requests.h"
 #include "service/argument_shapes.h"
 #include "service/component_interfaces.h"
 #include "tests/support/recording_ide_host.h"

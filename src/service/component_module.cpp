@@ -3,10 +3,10 @@
 #include <new>
 #include <utility>
 
-#include "analysis/dependency_updater.h"
 #include "com/class_registry.h"
 #include "com/com_ptr.h"
 #include "com/dispatch_object.h"
+#include "dependencies/dependency_updater.h"
 #include "model/message_texts.h"
 #include "model/service_settings.h"
 #include "model/status_codes.h"

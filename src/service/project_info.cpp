@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "analysis/dependency_updater.h"
-#include "build/custom_build_rules.h"
-#include "build/gnu_makefile.h"
-#include "build/kmake_file.h"
 #include "com/bstr.h"
+#include "dependencies/dependency_updater.h"
+#include "makefile/custom_build_rules.h"
+#include "makefile/gnu_makefile.h"
+#include "makefile/kmake_file.h"
 #include "model/path_functions.h"
 #include "model/project.h"
 #include "model/status_codes.h"

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "build/kmake_file.h"
 #include "com/bstr.h"
+#include "makefile/kmake_file.h"
 #include "model/project.h"
 #include "model/source_file.h"
 #include "model/status_codes.h"

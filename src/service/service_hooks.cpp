@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/dependency_updater.h"
-#include "build/kmake_file.h"
+#include "dependencies/dependency_updater.h"
+#include "makefile/kmake_file.h"
 #include "model/ide_services.h"
 #include "model/message_texts.h"
 #include "model/status_codes.h"

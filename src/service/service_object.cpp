@@ -5,13 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "analysis/dependency_updater.h"
-#include "analysis/function_requests.h"
-#include "build/kmake_file.h"
-#include "build/project_build_steps.h"
 #include "com/bstr.h"
 #include "com/variant.h"
+#include "dependencies/dependency_updater.h"
 #include "linkmap/link_command_values.h"
+#include "makefile/kmake_file.h"
+#include "makefile/project_build_steps.h"
 #include "model/project.h"
 #include "model/source_file.h"
 #include "model/status_codes.h"
@@ -20,6 +19,7 @@
 #include "platform/private_profile.h"
 #include "projects/copy_rename.h"
 #include "projects/new_project.h"
+#include "scanner/function_requests.h"
 #include "service/argument_shapes.h"
 #include "service/build_queries.h"
 #include "service/ide_connection.h"

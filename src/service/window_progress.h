@@ -6,9 +6,9 @@
 
 #include <string_view>
 
-#include "analysis/dependency_progress.h"
 #include "com/com_ptr.h"
 #include "com/variant.h"
+#include "dependencies/dependency_progress.h"
 #include "service/ide_interfaces.h"
 
 namespace zelvan {

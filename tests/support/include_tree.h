@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/dependency_output.h"
+#include "dependencies/dependency_output.h"
 #include "platform/ui_hooks.h"
 
 namespace zelvan::testing {

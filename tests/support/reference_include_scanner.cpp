@@ -1,7 +1,7 @@
 #include "tests/support/reference_include_scanner.h"
 
-#include "analysis/dependency_output.h"
-#include "analysis/include_line.h"
+#include "dependencies/dependency_output.h"
+#include "dependencies/include_line.h"
 #include "model/message_texts.h"
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"

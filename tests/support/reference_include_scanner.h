@@ -12,7 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "analysis/include_scanner.h"
+#include "dependencies/include_scanner.h"
 
 namespace zelvan {
 class DependencyOutput;

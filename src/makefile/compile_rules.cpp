@@ -1,0 +1,313 @@
+#include "makefile/compile_rules.h"
+
+#include "makefile/custom_build_rules.h"
+#include "makefile/dependency_paths.h"
+#include "makefile/make_context.h"
+#include "makefile/rule_text.h"
+#include "model/path_functions.h"
+#include "model/project.h"
+#include "model/source_file.h"
+#include "model/substitute_macros.h"
+#include "platform/ansi_text.h"
+#include "platform/win_path.h"
+#include "toolchain/language_table.h"
+#include "toolchain/option_text.h"
+
+namespace zelvan {
+
+namespace {
+
+enum ToolKindIndex { kCC = 0, kAS = 1, kMAC = 2, kAPP = 3, kCCL = 4, kMPP = 5 };
+
+std::string QuoteIfTrimmedBlank(const std::string& path) {
+  return HasBlank(TrimBlanks(path)) ? "\"" + path + "\"" : path;
+}
+
+// The object path in source-folder mode: full, with the extension "rel".
+std::string SourceFolderObjectPath(MakeContext& context, const FileState& state, std::string path) {
+  size_t at = path.find("$(TEMP)");
+  if (at != std::string::npos) path.replace(at, 7, StripTrailingBackslash(state.temp));
+  if (path.size() >= 2 && path.front() == '"' && path.back() == '"') {
+    path = path.substr(1, path.size() - 2);
+  }
+  return QuoteIfBlank(ReplaceExtension(context.FullPath(path), "rel"));
+}
+
+// The steps that move the side files of one compile: each a copy and a
+// removal, or in FalMode the removal alone for the steps that allow it.
+class SideFileSteps {
+ public:
+  SideFileSteps(MakeContext& context, const FileState& state, std::string* out)
+      : context_(context), file_(*state.file), out_(out) {
+    const std::string& project_dir = context.project_directory();
+    side_dir_ = context.source_folder() ? file_.Drive() + file_.Directory() : project_dir;
+    if (context.fal()) {
+      temp_dir_ = list_dir_ = std::string(kFalDirectory);
+    } else {
+      static const std::string kHere = ".";
+      temp_dir_ = context.FullDirectoryName(state.temp.empty() ? kHere : state.temp);
+      list_dir_ =
+          context.FullDirectoryName(context.output_dir().empty() ? kHere : context.output_dir());
+    }
+  }
+
+  // Moves <side dir>\<title>.<extension> to <dir>\<title>.<extension>.
+  // `mode`: remove-only in FalMode. `ims`: from the project directory, into
+  // the file's ImsMoveSteps instead of the rule.
+  void Move(const char* extension, const std::string& dir, bool mode, bool ims = false) {
+    std::string name = file_.Title() + "." + extension;
+    std::string source =
+        QuoteIfTrimmedBlank((ims ? context_.project_directory() : side_dir_) + name);
+    std::string step;
+    if (mode && context_.fal()) {
+      step = "\trm " + source + "\n";
+    } else {
+      std::string destination = QuoteIfTrimmedBlank(dir + "\\" + name);
+      step = "\tcp " + source + " " + destination + "\n\trm " + source + "\n";
+    }
+    if (ims) {
+      file_.ImsMoveSteps().push_back(std::move(step));
+    } else {
+      *out_ += step;
+    }
+  }
+
+  // The listing: a file named by the option itself stays where the
+  // compiler writes it (its directory is made); else it goes to OUTPUT.
+  void Listing(std::string_view options) {
+    std::string named;
+    if (GetListingFile(options, &named)) {
+      if (named.find('$') != std::string::npos) {
+        named = SubstituteMacros(named, file_.MacroNames(), file_.MacroValues());
+        named = SubstituteMacros(named, context_.project().MacroNames(),
+                                 context_.project().MacroValues());
+      }
+      context_.EnsureDirectory(GetFileDirectory(named));
+      return;
+    }
+    Move("lst", list_dir_, true);
+  }
+
+  // The assembler's macro-expansion listing of MAC, APP and MPP files.
+  void MacroListing(std::string_view options) {
+    const std::string& family = context_.project().CpuFamily();
+    bool med = EqualsNoCase(family, "MR44A")
+                   ? !HasOption(options, "-kumpp=off")
+                   : (EqualsNoCase(family, "MX-310/P") || EqualsNoCase(family, "MX-310/P1") ||
+                      EqualsNoCase(family, "MX-520")) &&
+                         !HasOption(options, "-Mi");
+    if (med) Move("med", temp_dir_, true);
+  }
+
+  void Write(std::string_view options, bool has_p, bool has_oal) {
+    bool listing = HasListingOption(options);
+    switch (file_.ToolKind()) {
+      case kCC:
+        if (listing) Listing(options);
+        if (HasOption(options, "-XF") && !has_oal) Move("asm", temp_dir_, true);
+        if (has_p) Move("i", temp_dir_, true);
+        if (has_oal) {
+          Move("asm", temp_dir_, false);
+          Move("ims", temp_dir_, false, true);
+        }
+        if (listing && (HasOption(options, "-Xi") || HasOption(options, "-kumpp=on"))) {
+          Move("med", temp_dir_, true);
+        }
+        break;
+      case kAS:
+        if (listing) Listing(options);
+        if (listing && EqualsNoCase(context_.project().CpuFamily(), "MR44A") &&
+            HasOption(options, "-kumpp=on")) {
+          Move("med", temp_dir_, true);
+        }
+        if (has_oal) Move("ims", temp_dir_, false, true);
+        break;
+      case kMAC:
+      case kAPP:
+      case kMPP:
+        if (listing) {
+          Listing(options);
+          MacroListing(options);
+        }
+        if (has_oal && file_.ToolKind() != kMPP) {
+          Move("asm", temp_dir_, false);
+          Move("ims", temp_dir_, false, true);
+        }
+        break;
+      case kCCL:
+        if (listing) Listing(options);
+        break;
+      default:
+        break;
+    }
+  }
+
+ private:
+  MakeContext& context_;
+  SourceFile& file_;
+  std::string* out_;
+  std::string side_dir_;  // ends in `\`
+  std::string temp_dir_, list_dir_;
+};
+
+// Whether a compile may leave side files to move, before the steps are
+// worked out (most compiles leave none).
+bool MayLeaveSideFiles(int kind, std::string_view options, bool has_p, bool has_oal) {
+  if (kind == kCC) {
+    return has_p || has_oal || HasListingOption(options) || HasOption(options, "-XF");
+  }
+  return kind > kCC && kind <= kMPP && (has_oal || HasListingOption(options));
+}
+
+// The same from the facts of the options.
+bool MayLeaveSideFiles(int kind, const OptionFacts& facts) {
+  if (kind == kCC) return facts.has_p || facts.has_oal || facts.has_listing || facts.has_xf;
+  return kind > kCC && kind <= kMPP && (facts.has_oal || facts.has_listing);
+}
+
+void AppendDependencies(MakeContext& context, const SourceFile& file, std::string* out) {
+  context.AppendDependencies(file, out);
+  *out += '\n';
+}
+
+void BuildFalCompileRule(MakeContext& context, const FileState& state, std::string options,
+                         bool has_p, bool has_oal, std::string* out) {
+  const SourceFile& file = *state.file;
+  *out += "\"$(OUTPUT)\\" + file.ObjectName() + "\" : \"" + file.RelativePath() + "\"";
+  AppendDependencies(context, file, out);
+  *out += "\t$(" + file.ToolKindName() + ") ";
+  if (!HasOption(options, "-c")) *out += " -c ";
+  if (!HasOption(options, "-g")) *out += " -g ";
+  if (state.has_output_option) RemoveOutputOption(options, &options);
+  *out += "-GF " + options + " $(" + std::string(kSysIncludePath) + ") \"" + file.FullPath() +
+          "\" -o $@\n";
+  if (has_p && file.ToolKind() == kCC) options += " -P";
+  WriteSideFileSteps(context, state, options, has_p, has_oal, out);
+  *out += '\n';
+}
+
+}  // namespace
+
+void WriteSideFileSteps(MakeContext& context, const FileState& state, std::string_view options,
+                        bool has_p, bool has_oal, std::string* out) {
+  if (MayLeaveSideFiles(state.file->ToolKind(), options, has_p, has_oal)) {
+    SideFileSteps(context, state, out).Write(options, has_p, has_oal);
+  }
+}
+
+void WriteSideFileSteps(MakeContext& context, const FileState& state, const OptionFacts& facts,
+                        std::string* out) {
+  if (MayLeaveSideFiles(state.file->ToolKind(), facts)) {
+    SideFileSteps(context, state, out).Write(facts.without_p, facts.has_p, facts.has_oal);
+  }
+}
+
+std::string ObjectLocation(const FileState& state) {
+  if (state.has_output_option) return state.output_argument;
+  return StripTrailingBackslash(state.temp) + "\\" + state.file->ObjectName();
+}
+
+std::string GetObjectPath(MakeContext& context, const FileState& state, bool create_dir) {
+  std::string path;
+  AppendObjectPath(context, state, create_dir, &path);
+  return path;
+}
+
+void AppendObjectPath(MakeContext& context, const FileState& state, bool create_dir,
+                      std::string* out) {
+  if (!state.built) return;
+  const std::string& object = state.file->ObjectName();
+  if (context.fal()) {
+    *out += "\"$(OUTPUT)\\" + object + "\"";
+    return;
+  }
+  if (state.own_temp.empty() && !state.has_output_option && !context.source_folder()) {
+    *out += "\"$(TEMP)\\";
+    *out += object;
+    *out += '"';
+    return;
+  }
+  std::string path;
+  if (state.has_output_option) {
+    path = state.output_argument;
+    if (create_dir) context.EnsureDirectory(GetFileDirectory(path));
+  } else if (state.own_temp.empty()) {
+    path = "\"$(TEMP)\\" + object + "\"";
+  } else {
+    std::string dir = StripTrailingBackslash(state.own_temp);
+    path = dir + "\\" + object;
+    if (HasBlank(dir) || HasBlank(object)) path = "\"" + path + "\"";
+    if (create_dir) context.EnsureDirectory(dir);
+  }
+  if (context.source_folder()) path = SourceFolderObjectPath(context, state, std::move(path));
+  *out += path;
+}
+
+void BuildCompileRule(MakeContext& context, const FileState& state, std::string* out) {
+  if (!state.built) return;
+  if (state.custom_build != 0) {
+    BuildCustomBuildRule(context, state, out);
+    return;
+  }
+  SourceFile& file = *state.file;
+  file.ImsMoveSteps().clear();
+  // Most rules take their options as they are: copied only when they change.
+  const std::string& stored = context.Options(state);
+  if (stored.find("$(") != std::string::npos) BuildFileMacroBlock(context, state, out);
+  const OptionFacts& facts = context.FactsOf(stored);
+  bool has_p = facts.has_p;
+  std::string_view options = facts.without_p;
+  bool has_oal = facts.has_oal;
+  if (context.fal()) {
+    BuildFalCompileRule(context, state, std::string(options), has_p, has_oal, out);
+    return;
+  }
+
+  AppendObjectPath(context, state, /*create_dir=*/true, out);
+  *out += " : ";
+  const std::string& source = context.source_folder() ? file.FullPath() : file.RelativePath();
+  if (HasBlank(source)) {
+    *out += '"' + source + '"';
+  } else {
+    *out += source;
+  }
+  AppendDependencies(context, file, out);
+
+  const char* add_c = facts.has_c ? "" : " -c ";
+  auto command = [&](std::string_view preprocess, std::string_view text, std::string_view more) {
+    *out += "\t$(";
+    *out += file.ToolKindName();
+    *out += ") ";
+    *out += preprocess;
+    *out += text;
+    *out += more;
+    *out += " $(";
+    *out += kSysIncludePath;
+    *out += ") $<";
+  };
+  command("", options, add_c);
+  *out += state.has_output_option ? "\n" : " -o $@\n";
+  if (has_p && file.ToolKind() == kCC) {
+    std::string preprocess = std::string(options) + add_c;
+    RemoveWordOption(preprocess, "-c", &preprocess);
+    RemoveWordOption(preprocess, "-Xi", &preprocess);
+    command("-P ", preprocess, "");
+    *out += '\n';
+    WriteSideFileSteps(context, state, preprocess + " -P", has_p, has_oal, out);
+  } else {
+    WriteSideFileSteps(context, state, facts, out);
+  }
+  *out += '\n';
+}
+
+void BuildCompileRules(MakeContext& context, std::string* out) {
+  // A file whose output another file consumes keeps its rule: make reaches
+  // it through the consumer, and nothing else would make that output.
+  for (const FileState& state : context.files()) {
+    int kind = state.file->ToolKind();
+    if (IsCompiledToolIndex(kind) || state.custom_build == 1) BuildCompileRule(context, state, out);
+  }
+  context.EnsureDirectory(AppendLastSlash(context.temp_dir()));
+}
+
+}  // namespace zelvan

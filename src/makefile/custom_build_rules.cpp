@@ -1,0 +1,153 @@
+#include "makefile/custom_build_rules.h"
+
+#include "makefile/compile_rules.h"
+#include "makefile/make_context.h"
+#include "makefile/make_variables.h"
+#include "makefile/rule_text.h"
+#include "makefile/target_rules.h"
+#include "model/path_functions.h"
+#include "model/project.h"
+#include "model/source_file.h"
+#include "model/substitute_macros.h"
+#include "platform/file_system.h"
+#include "platform/win_path.h"
+#include "storage/project_files.h"
+
+namespace zelvan {
+
+void BuildEventCommands(const BuildStep& step, std::string* out) {
+  if (step.commands.empty()) return;
+  if (!step.title.empty()) *out += "\techo " + step.title + "\n";
+  AppendCommandLines(step.commands, out);
+}
+
+void BuildFileMacroBlock(MakeContext& /*context*/, const FileState& state, std::string* out) {
+  const SourceFile& file = *state.file;
+  const std::string& relative = file.RelativePath();
+  std::string object = ObjectLocation(state);
+  *out += "IntDir=" + StripTrailingBackslashes(state.temp) + "\n";
+  *out += "InputPath=" + relative + "\n";
+  *out += "InputDir=" + DirectoryText(relative, false, ".") + "\n";
+  *out += "InputName=" + SplitPath(relative).title + "\n";
+  *out += "OutDir=" + DirectoryText(object, false, ".") + "\n";
+  *out += "OutName=" + SplitPath(object).title + "\n";
+  *out += '\n';
+}
+
+void BuildCustomBuildRule(MakeContext& context, const FileState& state, std::string* out) {
+  const SourceFile& file = *state.file;
+  const std::string& target = context.target();
+  BuildFileMacroBlock(context, state, out);
+  std::string outputs, dependencies;
+  file.GetCBuildOutputText(target, &outputs, 1, context.prepare_disk());
+  file.GetCBuildDependencyText(target, &dependencies);
+  *out += outputs + " : " + dependencies + "\n";
+  std::string comment;
+  file.GetCBuildComment(target, &comment);
+  if (!comment.empty()) *out += "\techo " + comment + "\n";
+  std::vector<std::string> commands;
+  file.GetCBuildCommands(target, &commands);
+  AppendCommandLines(commands, out);
+  *out += '\n';
+}
+
+std::vector<std::string> ProjectCBuildOutputs(MakeContext& context) {
+  Project& project = context.project();
+  std::vector<std::string> outputs;
+  for (const std::string& output : context.custom_build().outputs) {
+    std::string path = SubstituteMacros(output, project.MacroNames(), project.MacroValues());
+    if (path.find('$') == std::string::npos) context.EnsureDirectory(GetFileDirectory(path));
+    outputs.push_back(std::move(path));
+  }
+  return outputs;
+}
+
+void GetProjectCBuildOutputText(MakeContext& context, int quote_mode, std::string* text) {
+  text->clear();
+  for (const std::string& output : ProjectCBuildOutputs(context)) {
+    if (quote_mode == 1) {
+      *text += "\"" + output + "\" ";
+    } else {
+      if (!text->empty()) *text += ' ';
+      *text += output;
+    }
+  }
+}
+
+void BuildProjectCustomBuildRule(MakeContext& context, std::string* out) {
+  if (context.fal() || context.AnyProjectOutputConsumed()) return;
+  std::string outputs;
+  GetProjectCBuildOutputText(context, 1, &outputs);
+  if (outputs.empty()) return;
+  const BuildStep& step = context.custom_build();
+  *out += outputs + " : " + GetTargetPath(context, true) + "\n";
+  if (!step.title.empty()) *out += "\techo " + step.title + "\n";
+  AppendCommandLines(step.commands, out);
+  *out += '\n';
+}
+
+namespace {
+
+std::string_view TargetOrFirst(const Project& project, std::string_view target) {
+  if (project.HasTarget(target) || project.Targets().empty()) return target;
+  return project.Targets().front();
+}
+
+// The variable block with the macro table rebuilt, as a sub-project sees it.
+void BeginAuxiliaryText(MakeContext& context, std::string* text) {
+  PrepareTarget(context);
+  BuildVariableBlock(context, text);
+}
+
+}  // namespace
+
+bool BuildPreBuildMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
+                               std::string_view target, std::string* text) {
+  text->clear();
+  target = TargetOrFirst(project, target);
+  if (!project.HasTarget(target)) return false;
+  MakeContext context(workspace, project, cpus, target, SubProjectMode);
+  BeginAuxiliaryText(context, text);
+  BuildIdeMacroBlock(context, text);
+  *text += "all:\n";
+  BuildEventCommands(context.before_build(), text);
+  return true;
+}
+
+bool BuildConversionMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
+                                 std::string_view target, std::string* text) {
+  text->clear();
+  target = TargetOrFirst(project, target);
+  if (project.IsLibrary() || !project.HasTarget(target)) return false;
+  MakeContext context(workspace, project, cpus, target, SubProjectMode);
+  BeginAuxiliaryText(context, text);
+  *text += "all:\n";
+  BuildConvertCommand(context, text);
+  return true;
+}
+
+namespace {
+
+bool WriteAuxiliary(Project& project, int index, const std::string& text, std::string* path) {
+  *path = project.TempMakefilePath(index);
+  return WriteKmakeDocument(*project.platform().fs, *path, EscapeComments(text),
+                            Durability::kScratch);
+}
+
+}  // namespace
+
+bool WritePreBuildMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
+                           std::string_view target, std::string* path) {
+  std::string text;
+  if (!BuildPreBuildMakefileText(workspace, project, cpus, target, &text)) return false;
+  return WriteAuxiliary(project, 3, text, path);
+}
+
+bool WriteConversionMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
+                             std::string_view target, std::string* path) {
+  std::string text;
+  if (!BuildConversionMakefileText(workspace, project, cpus, target, &text)) return false;
+  return WriteAuxiliary(project, 2, text, path);
+}
+
+}  // namespace zelvan

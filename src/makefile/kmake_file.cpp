@@ -1,0 +1,273 @@
+#include "makefile/kmake_file.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "makefile/compile_rules.h"
+#include "makefile/custom_build_rules.h"
+#include "makefile/make_context.h"
+#include "makefile/make_variables.h"
+#include "makefile/rule_text.h"
+#include "makefile/target_rules.h"
+#include "model/message_texts.h"
+#include "model/path_functions.h"
+#include "model/project.h"
+#include "model/source_file.h"
+#include "model/status_codes.h"
+#include "platform/file_system.h"
+#include "platform/win_path.h"
+
+namespace zelvan {
+
+namespace {
+
+// Fewer files than this get a Clean section without being asked.
+constexpr size_t kCleanFileLimit = 30;
+
+// "link :" with one sub-make per linked project of the workspace.
+void BuildSubProjectRule(Workspace& workspace, Project& project, std::string* out) {
+  if (project.LinkList().empty()) return;
+  *out += "link :\n";
+  for (const std::string& name : project.LinkList()) {
+    Project* linked = workspace.FindProject(name);
+    if (linked == nullptr) continue;
+    std::string makefile = QuoteIfBlank(linked->MakefilePath());
+    std::string dir = linked->Drive() + linked->Directory();
+    if (!dir.empty()) {
+      *out += "\tcd " + QuoteIfBlank(dir) + "&&kmake $(MAKEFLAGS) -f " + makefile + "\n";
+    } else {
+      *out += "\tkmake $(MAKEFLAGS) -f " + makefile + "\n";
+    }
+  }
+  *out += '\n';
+}
+
+void BuildBlock(Workspace& workspace, MakeContext& context, const std::string& headers,
+                std::string* out) {
+  Project& project = context.project();
+  *out += "ifeq($(CFG)," + context.target() + ")\n";
+  PrepareTarget(context);
+  BuildVariableBlock(context, out);
+  BuildSysLibraryPath(context, out);
+  BuildSysIncludePath(context, out);
+  *out += headers;
+  BuildObjectList(context, out);
+  std::vector<std::string> libraries;
+  CollectLibraryFiles(context, &libraries);
+  BuildFileListVariable(context, "LIBS", libraries, out);
+  BuildLcfVariable(context, out);
+  BuildIdeMacroBlock(context, out);
+  BuildAllRule(context, out);
+  if (context.mode() == NormalMode) BuildSubProjectRule(workspace, project, out);
+  if (context.has_conversion()) {
+    BuildConvertRule(context, out);
+    std::string after;
+    BuildEventCommands(context.after_build(), &after);
+    if (!after.empty()) {
+      while (!out->empty() && out->back() == '\n')
+        out->pop_back();
+      *out += "\n" + after + "\n";
+    }
+  }
+  BuildLinkRule(context, out);
+  BuildCompileRules(context, out);
+}
+
+}  // namespace
+
+bool GenerateKmakeText(Workspace& workspace, Project& project, const CpuTable* cpus, MakeMode mode,
+                       std::optional<std::string_view> target, bool force_clean, std::string* text,
+                       bool prepare_disk) {
+  text->clear();
+  std::vector<std::string> targets = project.Targets();
+  if (target) {
+    std::string chosen(project.HasTarget(*target) ? project.TargetSpelling(*target)
+                                                  : std::string_view());
+    if (chosen.empty() && !targets.empty()) chosen = targets.front();
+    targets.clear();
+    if (!chosen.empty()) targets.push_back(chosen);
+  }
+  bool clean = force_clean || project.SourceFiles().size() < kCleanFileLimit;
+  // The blocks are written behind the heading, in place: a large project's
+  // text is megabytes, and copying it costs as much as making it.
+  *text = "#\n# KOVA Generated KMAKE File, based on " + FileNamePart(project.ProjectFilePath()) +
+          "\n#\n";
+  size_t heading = text->size();
+  std::string& body = *text;
+  std::string headers;
+  for (const std::string& name : targets) {
+    if (workspace.IsStopRequested()) {
+      text->clear();
+      return false;
+    }
+    MakeContext context(workspace, project, cpus, name, mode, prepare_disk);
+    if (headers.empty()) {
+      std::vector<std::string> list;
+      CollectHeaderFiles(context, &list);
+      BuildFileListVariable(context, "INCS", list, &headers);
+    }
+    BuildBlock(workspace, context, headers, &body);
+    if (workspace.IsStopRequested()) {
+      text->clear();
+      return false;
+    }
+    if (clean) {
+      body += "Clean :\n";
+      BuildCleanLines(context, &body);
+    }
+    body += "\nendif\n\n";
+  }
+  if (text->find('#', heading) != std::string::npos) {
+    std::string blocks = EscapeComments(std::string_view(*text).substr(heading));
+    text->resize(heading);
+    *text += blocks;
+  }
+  return true;
+}
+
+std::string DefaultMakefileName(const Workspace& workspace) {
+  const std::string& active = workspace.ActiveProjectFile();
+  size_t dot = active.rfind('.');
+  size_t separator = FindLastSeparator(active);
+  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return "";
+  return active.substr(0, dot + 1) + "mak";
+}
+
+namespace {
+
+bool Generate(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
+              std::string_view project_file, MakeMode mode, std::optional<std::string_view> target,
+              bool force_clean) {
+  if (!workspace.IsOpen()) {
+    workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+    return false;
+  }
+  Project* project = workspace.FindProjectByFile(project_file);
+  if (project == nullptr || project_file.empty()) {
+    workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
+    return false;
+  }
+  if (!makefile) return false;
+  std::string path = makefile->empty() ? DefaultMakefileName(workspace) : std::string(*makefile);
+  if (path.empty()) return false;
+  std::string text;
+  if (!GenerateKmakeText(workspace, *project, cpus, mode, target, force_clean, &text)) return false;
+  if (!WriteKmakeDocument(*workspace.platform().fs, path, text, Durability::kDurable)) {
+    workspace.SetStatus(kStatusMakefileNotWritten, kMsgMakefileNotWritten);
+    return false;
+  }
+  project->SetMakefileOutOfDate(false);
+  return true;
+}
+
+}  // namespace
+
+bool GenerateKmakeFile(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
+                       std::string_view project_file, MakeMode mode,
+                       std::optional<std::string_view> target, bool force_clean) {
+  workspace.ClearStatus();
+  return Generate(workspace, cpus, makefile, project_file, mode, target, force_clean);
+}
+
+bool SaveMakefile(Workspace& workspace, const CpuTable* cpus, ArgText makefile) {
+  return GenerateKmakeFile(workspace, cpus, makefile, workspace.ActiveProjectFile(), NormalMode,
+                           std::nullopt, false);
+}
+
+Project* FindProjectByNameOrFile(Workspace& workspace, std::string_view project) {
+  if (project.empty()) return nullptr;
+  if (Project* found = workspace.FindProjectByFile(project)) return found;
+  if (Project* found = workspace.FindProject(project)) return found;
+  std::string file;
+  if (workspace.ResolveProjectFile(project, &file)) return workspace.FindProjectByFile(file);
+  return nullptr;
+}
+
+bool WriteMakefileOfProject(Workspace& workspace, const CpuTable* cpus,
+                            std::string_view project_file, std::string_view project_name,
+                            std::string_view mode_text, std::string* makefile) {
+  workspace.ClearStatus();
+  makefile->clear();
+  if (project_file.empty() || project_name.empty()) {
+    workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return false;
+  }
+  if (!workspace.IsOpen()) {
+    workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+    return false;
+  }
+  std::string mode_string(mode_text);
+  char* end = nullptr;
+  long mode = std::strtol(mode_string.c_str(), &end, 10);
+  if (end == mode_string.c_str() || *end != '\0' || mode < NormalMode || mode > FalMode) {
+    workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return false;
+  }
+  Project* named = FindProjectByNameOrFile(workspace, project_name);
+  if (named == nullptr || workspace.FindProjectByFile(project_file) != named) {
+    workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
+    return false;
+  }
+  *makefile = named->MakefilePath();
+  return Generate(workspace, cpus, std::string_view(*makefile), named->ProjectFilePath(),
+                  static_cast<MakeMode>(mode), std::nullopt, false);
+}
+
+bool MakefileNeedsUpdate(Project& project, MakeMode mode, std::string_view makefile) {
+  FileSystem& fs = *project.platform().fs;
+  fs.SetReadOnly(makefile, false);
+  fs.SetReadOnly(LibrarianCommandFilePath(project), false);
+  if (mode == FalMode || project.MakefileOutOfDate()) return true;
+  FileStatus made, working_copy, dependencies;
+  if (!fs.Stat(makefile, &made)) return true;
+  if (fs.Stat(project.WorkingCopyPath(), &working_copy) && made.mtime_ns <= working_copy.mtime_ns) {
+    return true;
+  }
+  return fs.Stat(project.DependencyFilePath(), &dependencies) &&
+         made.mtime_ns < dependencies.mtime_ns;
+}
+
+bool PrepareBuildMakefile(Workspace& workspace, const CpuTable* cpus, std::string_view project,
+                          std::string_view target, MakeMode mode, bool force_clean,
+                          std::string* makefile, bool* regenerated) {
+  workspace.ClearStatus();
+  makefile->clear();
+  if (regenerated) *regenerated = false;
+  if (!workspace.IsOpen()) {
+    workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+    return false;
+  }
+  Project* found = FindProjectByNameOrFile(workspace, project);
+  if (found == nullptr || target.empty()) {
+    workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
+    return false;
+  }
+  *makefile = found->TempMakefilePath(mode == FalMode ? 1 : 0);
+  if (!MakefileNeedsUpdate(*found, mode, *makefile)) return true;
+  if (regenerated) *regenerated = true;
+  return Generate(workspace, cpus, std::string_view(*makefile), found->ProjectFilePath(), mode,
+                  target, force_clean);
+}
+
+bool WriteMakefileForSave(Workspace& workspace, const CpuTable* cpus, Project& project,
+                          bool without_dependencies) {
+  return Generate(workspace, cpus, std::string_view(project.MakefilePath()),
+                  project.ProjectFilePath(), without_dependencies ? SubProjectMode : NormalMode,
+                  std::nullopt, /*force_clean=*/true);
+}
+
+bool IsKmakeFileCurrent(Workspace& workspace, const CpuTable* cpus, Project& project,
+                        bool* current) {
+  *current = false;
+  std::string text;
+  if (!GenerateKmakeText(workspace, project, cpus, NormalMode, std::nullopt, false, &text,
+                         /*prepare_disk=*/false)) {
+    return false;
+  }
+  std::string on_disk;
+  *current = workspace.platform().fs->ReadFile(project.MakefilePath(), &on_disk) &&
+             on_disk == ToTextModeFile(text);
+  return true;
+}
+
+}  // namespace zelvan

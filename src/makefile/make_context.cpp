@@ -1,0 +1,449 @@
+#include "makefile/make_context.h"
+
+#include <algorithm>
+
+#include "makefile/custom_build_keys.h"
+#include "makefile/custom_build_rules.h"
+#include "makefile/dependency_paths.h"
+#include "makefile/make_variables.h"
+#include "makefile/rule_text.h"
+#include "model/path_functions.h"
+#include "model/project.h"
+#include "model/source_file.h"
+#include "model/substitute_macros.h"
+#include "model/workspace.h"
+#include "platform/ansi_text.h"
+#include "platform/file_system.h"
+#include "platform/win_path.h"
+#include "storage/target_value_cache.h"
+#include "toolchain/language_table.h"
+#include "toolchain/option_text.h"
+
+namespace zelvan {
+
+MakeContext::MakeContext(Workspace& workspace, Project& project, const CpuTable* cpus,
+                         std::string_view target, MakeMode mode, bool prepare_disk)
+    : workspace_(workspace),
+      project_(project),
+      cpus_(cpus),
+      fs_(*project.platform().fs),
+      target_(project.TargetSpelling(target)),
+      mode_(mode),
+      prepare_disk_(prepare_disk) {
+  project.GetCompileOptions(target_, &default_compile_);
+  project.GetLinkOptions(target_, &link_options_);
+  project.GetConvertOptions(target_, &convert_options_);
+  project.GetTempDir(target_, &temp_dir_);
+  project.GetOutputDir(target_, &output_dir_);
+  project.GetWorkDir(target_, &work_dir_);
+  project.GetTargetValue(target_, kKeyLibraryOutput, &library_output_);
+  for (size_t i = 0; i < kVariableKeys.size(); ++i)
+    project.GetTargetValue(target_, kVariableKeys[i], &variables_[i]);
+  std::string source_folder;
+  project.GetTargetValue(target_, kKeySourceFolder, &source_folder);
+  source_folder_ = source_folder == "1";
+  ReadStep(kKeyBeforeBuildTitle, kKeyBeforeBuildCommand, &before_build_);
+  ReadStep(kKeyBeforeLinkTitle, kKeyBeforeLinkCommand, &before_link_);
+  ReadStep(kKeyAfterBuildTitle, kKeyAfterBuildCommand, &after_build_);
+  ReadStep(kKeyCBuildProjectComment, kKeyCBuildProjectCommand, &custom_build_);
+  project.GetTargetList(target_, kKeyCBuildProjectOutput, &custom_build_.outputs);
+  consumed_project_outputs_.assign(custom_build_.outputs.size(), false);
+
+  // The module: the "-o" file of the link options, else OUTPUT and TARGET_NAME.
+  has_link_output_ = ReadOutputArgument(link_options_, &link_output_);
+  if (has_link_output_) {
+    std::string full = FullPath(link_output_);
+    module_dir_ = GetFileDirectory(full);
+    module_name_ = FileNamePart(full);
+  } else {
+    module_dir_ = AppendLastSlash(FullPath(output_dir_.empty() ? "." : output_dir_));
+    module_name_ = variable("TARGET_NAME");
+    // A target without TARGET_NAME still makes the project's output file.
+    if (module_name_.empty()) module_name_ = project.OutputName();
+  }
+  if (fal()) module_dir_ += std::string(kFalDirectory) + "\\";
+
+  std::string default_output;
+  bool default_has_output = ReadOutputArgument(default_compile_, &default_output);
+  files_.reserve(project.SourceFiles().size());
+  for (const auto& file : project.SourceFiles()) {
+    FileState& state = files_.emplace_back();
+    state.file = file.get();
+    // The file's cached settings of the target, found once for its five keys.
+    const CachedSection* cached = file->SettingsCache().FindSection(target_);
+    auto read = [&](const char* key, std::string* value) {
+      if (cached == nullptr || !cached->GetValue(key, value)) {
+        file->ReadFileSetting(target_, key, value);
+      }
+    };
+    std::string value;
+    read(kKeyNoBuild, &value);
+    state.built = ReadsAsInteger(value) != 1;
+    read(kKeyCustomBuild, &value);
+    state.custom_build = static_cast<int32_t>(ReadsAsInteger(value));
+    read(kKeyCompile, &state.own_options);
+    if (state.own_options.empty()) {
+      read(kKeyBlankCompileOption, &value);
+      state.default_options = value != "1";
+    }
+    read(kKeyTemp, &state.own_temp);
+    state.temp = state.own_temp.empty() ? temp_dir_ : state.own_temp;
+    if (state.default_options) {
+      state.has_output_option = default_has_output;
+      state.output_argument = default_output;
+    } else {
+      state.has_output_option = ReadOutputArgument(state.own_options, &state.output_argument);
+    }
+  }
+}
+
+MakeContext::~MakeContext() = default;
+
+void MakeContext::ReadStep(const char* title_key, const char* base, BuildStep* step) const {
+  project_.GetTargetValue(target_, title_key, &step->title);
+  project_.GetTargetList(target_, base, &step->commands);
+}
+
+const std::string& MakeContext::variable(std::string_view key) const {
+  for (size_t i = 0; i < kVariableKeys.size(); ++i) {
+    if (key == kVariableKeys[i]) return variables_[i];
+  }
+  static const std::string kEmpty;
+  return kEmpty;
+}
+
+bool MakeContext::is_library() const {
+  return project_.IsLibrary();
+}
+
+bool MakeContext::has_conversion() const {
+  return !is_library() && !convert_options_.empty();
+}
+
+bool MakeContext::AnyProjectOutputConsumed() const {
+  return std::find(consumed_project_outputs_.begin(), consumed_project_outputs_.end(), true) !=
+         consumed_project_outputs_.end();
+}
+
+const std::string& MakeContext::project_directory() const {
+  return project_.ProjectDirectory();
+}
+
+std::string MakeContext::FullPath(std::string_view path) const {
+  std::string full;
+  if (!GetFullPathName(path, project_.ProjectDirectory(), &full)) return std::string(path);
+  return full;
+}
+
+const std::string& MakeContext::FullDirectory(const std::string& dir) {
+  auto it = full_dirs_.find(dir);
+  if (it == full_dirs_.end()) it = full_dirs_.emplace(dir, AppendLastSlash(FullPath(dir))).first;
+  return it->second;
+}
+
+std::string MakeContext::Relative(std::string_view path) const {
+  std::string relative;
+  MakeRelativePath(project_.ProjectFilePath(), path, &relative);
+  return relative;
+}
+
+const std::string& MakeContext::FullDirectoryName(const std::string& dir) {
+  auto it = full_dir_names_.find(dir);
+  if (it == full_dir_names_.end()) {
+    it = full_dir_names_.emplace(dir, StripTrailingSlash(FullPath(dir))).first;
+  }
+  return it->second;
+}
+
+void MakeContext::AppendDependencies(const SourceFile& file, std::string* out) {
+  const DependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target_);
+  if (record == nullptr) return;
+  auto text_of = [this](std::string_view path) {
+    // A path that is relative already stays as it is: made relative again,
+    // one whose first directory shares a name with the project's would be
+    // taken apart.
+    std::string text(path);
+    if (!source_folder_ && (HasDrive(path) || IsFullPath(path))) text = Relative(path);
+    return " " + QuoteIfBlank(text);
+  };
+  dependency_texts_.ForEach(*record, text_of,
+                            [out](const std::string& text) { out->append(text); });
+}
+
+const OptionFacts& MakeContext::FactsOf(const std::string& options) {
+  // Files in a row mostly share their options: the last ones are tried first.
+  if (last_facts_ != nullptr && last_facts_->first == options) return last_facts_->second;
+  auto it = option_facts_.find(options);
+  if (it != option_facts_.end()) {
+    last_facts_ = &*it;
+    return it->second;
+  }
+  OptionFacts facts;
+  facts.has_p = RemoveWordOption(options, "-P", &facts.without_p);
+  if (!facts.has_p) facts.without_p = options;
+  const std::string& rest = facts.without_p;
+  facts.has_oal = HasWordOption(rest, "-Oal");
+  facts.has_c = HasWordOption(rest, "-c");
+  facts.has_listing = FindLibraryOption(rest) >= 0;
+  facts.has_xf = HasWordOption(rest, "-XF");
+  last_facts_ = &*option_facts_.emplace(options, std::move(facts)).first;
+  return last_facts_->second;
+}
+
+void MakeContext::EnsureDirectory(std::string_view dir) {
+  // A directory that names a macro is make's to expand, not a name to create
+  // (a lone "$" is part of a name).
+  if (dir.empty() || !prepare_disk_ || dir.find("$(") != std::string_view::npos) return;
+  std::string full = StripTrailingSlash(FullPath(dir));
+  if (!ensured_dirs_.insert(ToLowerAscii(full)).second) return;
+  CreateDirectories(fs_, full);
+}
+
+// --- The preparation pass.
+
+namespace {
+
+// FNV-1a of the lower-cased text.
+uint64_t NoCaseHashOf(std::string_view text) {
+  uint64_t hash = 1469598103934665603ull;
+  for (char c : text) {
+    hash ^= static_cast<unsigned char>(ToLowerAscii(c));
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+// The last part of a path and the text after its last dot, as bytes. A
+// path keeps them when it is made full and its macros are substituted
+// (only "." and "..", a trailing separator and a macro in the last part
+// change them: `exact` is false for those), so they tell most inputs apart
+// from every output without forming their full paths. It runs for every
+// include dependency: one backward pass over the last part.
+struct PathEnd {
+  std::string_view name;
+  std::string_view extension;
+  bool exact = true;
+};
+
+PathEnd EndOf(std::string_view path) {
+  size_t name = path.size();
+  size_t dot = std::string_view::npos;
+  bool macro = false;
+  while (name > 0) {
+    char c = path[name - 1];
+    if (c == '\\' || c == '/') break;
+    if (c == '.' && dot == std::string_view::npos) dot = name - 1;
+    macro = macro || c == '$';
+    --name;
+  }
+  PathEnd end;
+  end.name = path.substr(name);
+  if (dot != std::string_view::npos) end.extension = path.substr(dot + 1);
+  end.exact = !macro && !end.name.empty() && end.name.back() != '.';
+  return end;
+}
+
+// The outputs of one block by their full lower-case paths (views of the
+// strings in the files' Outputs and the project's), with the extensions and
+// the hashes of the names among them.
+class OutputIndex {
+ public:
+  // `owner` >= 0: a file index; < 0: project output -owner - 1.
+  void Add(std::string_view full, int owner) {
+    outputs_.emplace_back(full, owner);
+    PathEnd end = EndOf(full);
+    names_.push_back(NoCaseHashOf(end.name));
+    for (const std::string& extension : extensions_) {
+      if (extension == end.extension) return;
+    }
+    extensions_.emplace_back(end.extension);
+  }
+  // After the last Add.
+  void Seal() { std::sort(names_.begin(), names_.end()); }
+  // False when `path`, made full, can be no output.
+  bool MayHold(std::string_view path) const {
+    PathEnd end = EndOf(path);
+    if (!end.exact) return true;
+    for (const std::string& extension : extensions_) {
+      if (EqualsNoCase(extension, end.extension)) {
+        return std::binary_search(names_.begin(), names_.end(), NoCaseHashOf(end.name));
+      }
+    }
+    return false;
+  }
+  template <typename Visit>
+  void ForEachOwner(std::string_view full, Visit visit) {
+    // Made when first asked: in most blocks no input passes MayHold.
+    if (owners_.empty()) {
+      owners_.reserve(outputs_.size());
+      for (const auto& [output, owner] : outputs_)
+        owners_.emplace(output, owner);
+    }
+    auto [from, to] = owners_.equal_range(full);
+    for (auto it = from; it != to; ++it)
+      visit(it->second);
+  }
+  bool empty() const { return outputs_.empty(); }
+
+ private:
+  std::vector<std::pair<std::string_view, int>> outputs_;
+  std::unordered_multimap<std::string_view, int> owners_;
+  std::vector<uint64_t> names_;
+  std::vector<std::string> extensions_;
+};
+
+class Preparation {
+ public:
+  explicit Preparation(MakeContext& context) : context_(context) {
+    // The values a path of the pass may name, as the block defines them.
+    names_ = {"TEMP", "OUTPUT", "WORK", "TARGET", "TARGET_NAME"};
+    values_ = {context.temp_dir(), context.output_dir(), context.variable("WORK"),
+               context.variable("TARGET"), context.variable("TARGET_NAME")};
+  }
+
+  // A path as the pass compares it: substituted, full, lower case. A path
+  // with a drive or a network or rooted path is full already.
+  std::string Normalize(std::string_view entry) const {
+    std::string path = entry.find('$') == std::string_view::npos
+                           ? std::string(entry)
+                           : SubstituteMacros(entry, names_, values_);
+    bool full = (path.size() > 2 && path[1] == ':') || (!path.empty() && IsPathSeparator(path[0]));
+    if (!full) path = context_.FullPath(path);
+    return ToLowerAscii(path);
+  }
+
+  void Run() {
+    const std::string& target = context_.target();
+    std::vector<FileState>& files = context_.files();
+    for (size_t i = 0; i < files.size(); ++i) {
+      FileState& state = files[i];
+      SourceFile& file = *state.file;
+      file.SetConsumedOutput(false);
+      file.Outputs().clear();
+      file.Inputs().clear();
+      if (!state.built) continue;
+      if (state.custom_build != 0) {
+        std::vector<std::string> raw;
+        file.GetCBuildOutputs(target, &raw);
+        for (const std::string& entry : raw)
+          file.Outputs().push_back(Normalize(entry));
+      } else if (IsCompiledToolIndex(file.ToolKind())) {
+        file.Outputs().push_back(ObjectOutput(state));
+      }
+      for (const std::string& output : file.Outputs())
+        index_.Add(output, static_cast<int>(i));
+    }
+    const std::vector<std::string>& project_outputs = context_.custom_build().outputs;
+    for (const std::string& output : project_outputs)
+      project_outputs_.push_back(Normalize(output));
+    for (size_t i = 0; i < project_outputs_.size(); ++i)
+      index_.Add(project_outputs_[i], -static_cast<int>(i) - 1);
+    index_.Seal();
+
+    for (FileState& state : files) {
+      if (!state.built) continue;
+      SourceFile& file = *state.file;
+      // A file's relative path made full is its full path.
+      file.Inputs().push_back(file.RelativePath().find('$') == std::string::npos
+                                  ? ToLowerAscii(file.FullPath())
+                                  : Normalize(file.RelativePath()));
+      if (state.custom_build != 0) {
+        std::vector<std::string> dependencies;
+        file.GetCBuildDependencies(target, &dependencies, /*quote=*/false, /*existing_only=*/false);
+        for (const std::string& dependency : dependencies)
+          file.Inputs().push_back(Normalize(dependency));
+      }
+      for (const std::string& input : file.Inputs())
+        Match(input);
+      if (state.custom_build != 0 || index_.empty()) continue;
+      const DependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
+      if (record == nullptr || !AnyMayBeOutput(record->path_table())) continue;
+      // A path matched once is matched: the next file that includes it has
+      // nothing to add.
+      matched_.ForEach(
+          *record,
+          [this](std::string_view path) {
+            if (index_.MayHold(path)) Match(Normalize(path));
+            return char{1};
+          },
+          [](char) {});
+    }
+  }
+
+ private:
+  // The object as the pass compares it.
+  std::string ObjectOutput(const FileState& state) {
+    const SourceFile& file = *state.file;
+    if (context_.fal()) return Normalize("$(OUTPUT)\\" + file.ObjectName());
+    if (state.has_output_option) {
+      context_.EnsureDirectory(GetFileDirectory(state.output_argument));
+      return Normalize(state.output_argument);
+    }
+    // Files share their TEMP directory: it is made full once. An object
+    // name is a plain name, which a full path keeps as it is.
+    auto it = temp_dirs_.find(state.temp);
+    if (it == temp_dirs_.end()) {
+      it = temp_dirs_.emplace(state.temp, Normalize(StripTrailingBackslash(state.temp) + "\\x"))
+               .first;
+      it->second.pop_back();
+    }
+    return it->second + ToLowerAscii(file.ObjectName());
+  }
+
+  // Whether some path of the records' table may be an output, asked once
+  // per table: most tables hold none (they are headers), which spares the
+  // walk over every dependency. A table far larger than the project is
+  // walked instead.
+  bool AnyMayBeOutput(const TextTable* table) {
+    if (table == nullptr) return false;
+    if (table == checked_table_) return checked_may_hold_;
+    checked_table_ = table;
+    checked_may_hold_ = table->size() > 64 * context_.files().size();
+    for (int32_t id = 0; !checked_may_hold_ && static_cast<size_t>(id) < table->size(); ++id)
+      checked_may_hold_ = index_.MayHold(table->Text(id));
+    return checked_may_hold_;
+  }
+
+  void Match(std::string_view input) {
+    if (!index_.MayHold(input)) return;
+    index_.ForEachOwner(input, [this](int owner) {
+      if (owner >= 0) {
+        context_.files()[static_cast<size_t>(owner)].file->SetConsumedOutput(true);
+      } else {
+        context_.consumed_project_outputs()[static_cast<size_t>(-owner - 1)] = true;
+      }
+    });
+  }
+
+  MakeContext& context_;
+  std::vector<std::string> names_, values_;
+  std::vector<std::string> project_outputs_;  // normalized; the index views them
+  OutputIndex index_;
+  DependencyPathMemo<char> matched_;
+  const TextTable* checked_table_ = nullptr;
+  bool checked_may_hold_ = false;  // the paths of dependencies already matched
+  std::unordered_map<std::string, std::string> temp_dirs_;
+};
+
+}  // namespace
+
+void PrepareTarget(MakeContext& context) {
+  Preparation(context).Run();
+  Project& project = context.project();
+  std::string block;
+  BuildIdeMacroBlock(context, &block);
+  project.MacroNames().clear();
+  project.MacroValues().clear();
+  AppendMacroLines(block, &project.MacroNames(), &project.MacroValues());
+  for (FileState& state : context.files()) {
+    SourceFile& file = *state.file;
+    file.MacroNames().clear();
+    file.MacroValues().clear();
+    if (state.custom_build == 0) continue;
+    block.clear();
+    BuildFileMacroBlock(context, state, &block);
+    AppendMacroLines(block, &file.MacroNames(), &file.MacroValues());
+  }
+}
+
+}  // namespace zelvan

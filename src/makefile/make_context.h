@@ -1,0 +1,192 @@
+// The context of one block of a makefile: a project, one of its targets and
+// the generation mode, with the settings that every rule of the block reads
+// (read once, when the context is made) and the state of each source file
+// for the target. PrepareTarget runs before any text of the block: it
+// finds the files whose output another file consumes and fills the macro
+// tables that custom build steps substitute with.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "makefile/dependency_paths.h"
+#include "makefile/make_mode.h"
+
+namespace zelvan {
+
+class CpuTable;
+class Project;
+class SourceFile;
+class Workspace;
+class FileSystem;
+
+// The per-target keys of the variable block, in its order.
+inline constexpr std::array<const char*, 8> kVariableKeys = {
+    "DefaultTEMP", "DefaultOUTPUT", "DefaultWORK", "TEMP",
+    "OUTPUT",      "WORK",          "TARGET",      "TARGET_NAME"};
+
+// A source file as one target sees it.
+struct FileState {
+  SourceFile* file = nullptr;
+  bool built = false;        // not excluded by NoBuild
+  int32_t custom_build = 0;  // CustomBuild
+  // COMPILE; else the target's (MakeContext::Options), unless
+  // BlankCompileOption is "1".
+  std::string own_options;
+  bool default_options = false;
+  std::string own_temp;  // the file's own TEMP
+  std::string temp;      // its own TEMP, else the target's
+  bool has_output_option = false;
+  std::string output_argument;  // of "-o" in its options
+};
+
+// A file's compile options as the compile rule reads them.
+struct OptionFacts {
+  bool has_p = false;        // "-P" (preprocess too), which the rule takes out
+  std::string without_p;     // the options without it
+  bool has_oal = false;      // "-Oal", of those
+  bool has_c = false;        // "-c"
+  bool has_listing = false;  // HasListingOption
+  bool has_xf = false;       // "-XF"
+};
+
+// A build event or the project custom build of a target.
+struct BuildStep {
+  std::string title;  // the event's title, or the custom build's comment
+  std::vector<std::string> commands;
+  std::vector<std::string> outputs;  // the project custom build only
+};
+
+class MakeContext {
+ public:
+  // `cpus` may be null: no TOOLS lines and no system directories then.
+  // `target` must be one of the project's targets. Without `prepare_disk`
+  // the rules make no directory and write no librarian command file (the
+  // text is only looked at).
+  MakeContext(Workspace& workspace, Project& project, const CpuTable* cpus, std::string_view target,
+              MakeMode mode, bool prepare_disk = true);
+  ~MakeContext();
+  MakeContext(const MakeContext&) = delete;
+  MakeContext& operator=(const MakeContext&) = delete;
+
+  Workspace& workspace() const { return workspace_; }
+  Project& project() const { return project_; }
+  const CpuTable* cpus() const { return cpus_; }
+  FileSystem& fs() const { return fs_; }
+  // The target as the project spells it.
+  const std::string& target() const { return target_; }
+  MakeMode mode() const { return mode_; }
+  bool fal() const { return mode_ == FalMode; }
+  bool prepare_disk() const { return prepare_disk_; }
+  // Objects beside the sources: the target's "SourceFolder" is "1".
+  bool source_folder() const { return source_folder_; }
+
+  // --- Settings of the target.
+  const std::string& default_compile() const { return default_compile_; }
+  // The compile options of a file.
+  const std::string& Options(const FileState& state) const {
+    return state.default_options ? default_compile_ : state.own_options;
+  }
+  const std::string& link_options() const { return link_options_; }
+  const std::string& convert_options() const { return convert_options_; }
+  const std::string& temp_dir() const { return temp_dir_; }      // TEMP, else DefaultTEMP
+  const std::string& output_dir() const { return output_dir_; }  // OUTPUT, else DefaultOUTPUT
+  const std::string& work_dir() const { return work_dir_; }      // WORK, else DefaultWORK
+  const std::string& library_output() const { return library_output_; }
+  // The values of kVariableKeys, as stored.
+  const std::array<std::string, 8>& variables() const { return variables_; }
+  const std::string& variable(std::string_view key) const;
+
+  const BuildStep& before_build() const { return before_build_; }
+  const BuildStep& before_link() const { return before_link_; }
+  const BuildStep& after_build() const { return after_build_; }
+  const BuildStep& custom_build() const { return custom_build_; }
+
+  // --- The module the link step makes.
+  bool is_library() const;
+  // The link options hold "-o"; its argument.
+  bool has_link_output() const { return has_link_output_; }
+  const std::string& link_output() const { return link_output_; }
+  // Full directory (ending in `\`, with kFalDirectory in FalMode) and name.
+  const std::string& module_dir() const { return module_dir_; }
+  const std::string& module_name() const { return module_name_; }
+  std::string module_path() const { return module_dir_ + module_name_; }
+  // Not a library, and convert options to run.
+  bool has_conversion() const;
+
+  // --- Files, in project order.
+  std::vector<FileState>& files() { return files_; }
+  // Set by PrepareTarget: whether a project custom build output feeds a file.
+  const std::vector<bool>& consumed_project_outputs() const { return consumed_project_outputs_; }
+  std::vector<bool>& consumed_project_outputs() { return consumed_project_outputs_; }
+  bool AnyProjectOutputConsumed() const;
+
+  // --- Paths.
+  const std::string& project_directory() const;
+  // `path` resolved against the project directory; `path` itself when it cannot be.
+  std::string FullPath(std::string_view path) const;
+  // A directory resolved against the project directory, ending in `\`;
+  // looked up once per context (files share their directories).
+  const std::string& FullDirectory(const std::string& dir);
+  // A full path relative to the project directory.
+  std::string Relative(std::string_view path) const;
+  // A full directory without its trailing separator; looked up once per
+  // context, like FullDirectory.
+  const std::string& FullDirectoryName(const std::string& dir);
+  // Appends each dependency path of the file for the target as a rule lists
+  // it, a blank before each: relative to the project directory (a relative
+  // path stays as it is), then quoted when it holds a blank; as stored
+  // (quoted) in source-folder mode.
+  void AppendDependencies(const SourceFile& file, std::string* out);
+  // What the rules ask of a file's compile options, worked out once per
+  // distinct options text (most files of a target share the target's).
+  const OptionFacts& FactsOf(const std::string& options);
+  // Creates a directory (relative: below the project directory) once per
+  // context, unless it names a macro; failures are left for the build to show.
+  void EnsureDirectory(std::string_view dir);
+
+ private:
+  void ReadStep(const char* title_key, const char* base, BuildStep* step) const;
+
+  Workspace& workspace_;
+  Project& project_;
+  const CpuTable* cpus_;
+  FileSystem& fs_;
+  std::string target_;
+  MakeMode mode_;
+  bool prepare_disk_;
+  bool source_folder_ = false;
+  std::string default_compile_, link_options_, convert_options_;
+  std::string temp_dir_, output_dir_, work_dir_, library_output_;
+  std::array<std::string, 8> variables_;
+  BuildStep before_build_, before_link_, after_build_, custom_build_;
+  bool has_link_output_ = false;
+  std::string link_output_;
+  std::string module_dir_, module_name_;
+  std::vector<FileState> files_;
+  std::vector<bool> consumed_project_outputs_;
+  std::unordered_set<std::string> ensured_dirs_;
+  std::unordered_map<std::string, std::string> full_dirs_;
+  std::unordered_map<std::string, std::string> full_dir_names_;
+  DependencyPathMemo<std::string> dependency_texts_;  // each with a blank before it
+  std::unordered_map<std::string, OptionFacts> option_facts_;
+  const std::pair<const std::string, OptionFacts>* last_facts_ = nullptr;  // of option_facts_
+};
+
+// The preparation pass of a block. For every file: Outputs (the custom
+// build outputs, or the object), Inputs (its own path and custom build
+// dependencies) and ConsumedOutput (an output that is an input of a built
+// file: its own path, a custom build dependency or an include dependency;
+// such a file stays out of "all" and Clean, its consumer makes it).
+// Then the project custom build outputs that feed a file, the project
+// macro table (the IDE macro block) and the macro table of every file
+// with a custom build step. Paths are compared as full lower-case paths.
+void PrepareTarget(MakeContext& context);
+
+}  // namespace zelvan

@@ -1,0 +1,131 @@
+#include "makefile/project_build_steps.h"
+
+#include "makefile/custom_build_keys.h"
+#include "model/project.h"
+#include "model/status_codes.h"
+
+namespace zelvan {
+
+namespace {
+
+struct StepKeys {
+  const char* title;
+  const char* commands;
+};
+
+StepKeys KeysOf(ProjectBuildStepKind kind) {
+  switch (kind) {
+    case ProjectBuildStepKind::kBeforeBuild:
+      return {kKeyBeforeBuildTitle, kKeyBeforeBuildCommand};
+    case ProjectBuildStepKind::kBeforeLink:
+      return {kKeyBeforeLinkTitle, kKeyBeforeLinkCommand};
+    case ProjectBuildStepKind::kAfterBuild:
+      return {kKeyAfterBuildTitle, kKeyAfterBuildCommand};
+    case ProjectBuildStepKind::kCustomBuild:
+      break;
+  }
+  return {kKeyCBuildProjectComment, kKeyCBuildProjectCommand};
+}
+
+constexpr ProjectBuildStepKind kAllKinds[] = {
+    ProjectBuildStepKind::kBeforeBuild, ProjectBuildStepKind::kBeforeLink,
+    ProjectBuildStepKind::kAfterBuild, ProjectBuildStepKind::kCustomBuild};
+
+// The project of a step operation, with every target named checked.
+Project* StepProject(Workspace& workspace, ArgText project,
+                     std::initializer_list<ArgText> targets) {
+  std::vector<ArgText> args{project};
+  args.insert(args.end(), targets);
+  for (const ArgText& arg : args) {
+    if (!workspace.BeginOperation({arg})) return nullptr;
+  }
+  std::string file;
+  Project* found = workspace.ResolveProjectFile(*project, &file) ? workspace.FindProjectByFile(file)
+                                                                 : workspace.FindProject(*project);
+  if (found == nullptr) {
+    workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
+    return nullptr;
+  }
+  for (const ArgText& target : targets) {
+    if (!found->HasTarget(*target)) {
+      workspace.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
+      return nullptr;
+    }
+  }
+  return found;
+}
+
+void ReadStep(Project& project, std::string_view target, ProjectBuildStepKind kind,
+              ProjectBuildStepSettings* settings) {
+  StepKeys keys = KeysOf(kind);
+  project.GetTargetValue(target, keys.title, &settings->title);
+  project.GetTargetList(target, keys.commands, &settings->commands);
+  settings->outputs.clear();
+  if (kind == ProjectBuildStepKind::kCustomBuild) {
+    project.GetTargetList(target, kKeyCBuildProjectOutput, &settings->outputs);
+  }
+}
+
+bool WriteStep(Project& project, std::string_view target, ProjectBuildStepKind kind,
+               const ProjectBuildStepSettings& settings) {
+  StepKeys keys = KeysOf(kind);
+  bool written = project.SetTargetValue(target, keys.title, settings.title) &&
+                 project.SetTargetList(target, keys.commands, settings.commands) &&
+                 (kind != ProjectBuildStepKind::kCustomBuild ||
+                  project.SetTargetList(target, kKeyCBuildProjectOutput, settings.outputs));
+  project.SetMakefileOutOfDate(true);
+  return written;
+}
+
+}  // namespace
+
+bool ParseProjectBuildStepKind(std::string_view text, ProjectBuildStepKind* kind) {
+  static constexpr std::pair<std::string_view, ProjectBuildStepKind> kNames[] = {
+      {"before-build", ProjectBuildStepKind::kBeforeBuild},
+      {"before-link", ProjectBuildStepKind::kBeforeLink},
+      {"after-build", ProjectBuildStepKind::kAfterBuild},
+      {"custom-build", ProjectBuildStepKind::kCustomBuild},
+  };
+  for (const auto& [name, value] : kNames) {
+    if (text == name) {
+      *kind = value;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool GetProjectBuildStep(Workspace& workspace, ArgText project, ArgText target,
+                         ProjectBuildStepKind kind, ProjectBuildStepSettings* settings) {
+  Project* found = StepProject(workspace, project, {target});
+  if (found == nullptr) return false;
+  ReadStep(*found, *target, kind, settings);
+  return true;
+}
+
+bool SetProjectBuildStep(Workspace& workspace, ArgText project, ArgText target,
+                         ProjectBuildStepKind kind, const ProjectBuildStepSettings& settings) {
+  Project* found = StepProject(workspace, project, {target});
+  if (found == nullptr) return false;
+  if (!WriteStep(*found, *target, kind, settings)) {
+    workspace.SetStatus(kStatusTargetSettingFailed, kMsgTargetSettingFailed);
+    return false;
+  }
+  return true;
+}
+
+bool CopyProjectBuildSteps(Workspace& workspace, ArgText project, ArgText from, ArgText to) {
+  Project* found = StepProject(workspace, project, {from, to});
+  if (found == nullptr) return false;
+  for (ProjectBuildStepKind kind : kAllKinds) {
+    ProjectBuildStepSettings settings;
+    ReadStep(*found, *from, kind, &settings);
+    if (!WriteStep(*found, *to, kind, settings)) {
+      workspace.SetStatus(kStatusTargetSettingFailed, kMsgTargetSettingFailed);
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace zelvan
