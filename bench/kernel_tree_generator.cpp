@@ -338,10 +338,12 @@ class KernelGenerator {
       switch (headers_[h].level) {
         case 0:
           // One of the headers just below first: chains run through the
-          // whole core, as deep as the real tree's.
+          // whole core, as deep as the real tree's. Up to five more close
+          // below: paths of many lengths meet each cycle, so a full refresh
+          // scans the cycles again at many depths, as on the real tree.
           AddInclude(h, Below(h, 0, 4));
-          for (int k = Uniform(1, 3); k > 0; --k)
-            AddInclude(h, Below(h, 0, 24));
+          for (int k = Uniform(1, 5); k > 0; --k)
+            AddInclude(h, Below(h, 0, 12));
           break;
         case 1:
           // Leaves stay below the cycles, as about four in ten real
