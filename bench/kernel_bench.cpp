@@ -156,12 +156,12 @@ class KernelWorld {
     DepsAll();
     Session session(*this, false);
     std::set<std::string> seen;
-    for (const auto& project : session.workspace().Projects()) {
+    for (const auto& project : session.workspace().projects().All()) {
       for (const auto& file : project->SourceFiles()) {
         ++sources_;
         if (seen.insert(ToLowerAscii(file->FullPath())).second)
           tree_files_.push_back(file->FullPath());
-        for (const auto& record : file->TargetEntries()) {
+        for (const auto& record : file->dependencies().records) {
           for (size_t i = 0; i < record.size(); ++i) {
             // Stored relative to the project's folder where they lie below it.
             std::string path(record.path(i));
@@ -196,12 +196,12 @@ class KernelWorld {
       workspace_ = std::make_unique<Workspace>(world.world_.platform(), world.world_.settings(),
                                                world.world_.host(), hooks_.get());
       hooks_->SetWorkspace(workspace_.get());
-      workspace_->OpenWorkspace(world.world_.host().WorkspacePath());
+      workspace_->document().Open(world.world_.host().WorkspacePath());
     }
     // The command line's file system ends with its process: the run waits
     // for what it still does in the background, as the process would.
     ~Session() {
-      workspace_->CloseWorkspace();
+      workspace_->document().Close();
       workspace_.reset();
       platform_.fs->WaitForBackgroundWork();
     }
@@ -240,9 +240,9 @@ class KernelWorld {
     Session session(*this, false);
     size_t records = 0, sources = 0, lowest = SIZE_MAX, highest = 0;
     std::set<std::string> reached;
-    for (const auto& project : session.workspace().Projects()) {
+    for (const auto& project : session.workspace().projects().All()) {
       for (const auto& file : project->SourceFiles()) {
-        for (const auto& record : file->TargetEntries()) {
+        for (const auto& record : file->dependencies().records) {
           size_t count = record.size();
           records += count;
           ++sources;

@@ -139,12 +139,12 @@ class MakefileWorld {
     cpus_ = std::make_unique<CpuTable>(platform, *util_);
     workspace_ = std::make_unique<Workspace>(platform, world_.settings(), world_.host(), nullptr);
     world_.host().UseSingleProject("C:\\bench\\Bench.kbp");
-    workspace_->OpenWorkspace(world_.host().WorkspacePath());
+    workspace_->document().Open(world_.host().WorkspacePath());
     // The records as the dependency file gives them.
-    project_ = workspace_->Projects().front().get();
+    project_ = workspace_->projects().All().front().get();
     DistributeDependencySections(sections, [this](std::string_view source) {
       SourceFile* file = project_->FindSourceFileByRelativePath(source);
-      return file ? &file->TargetEntries() : nullptr;
+      return file ? &file->dependencies().records : nullptr;
     });
   }
   ~MakefileWorld() { workspace_.reset(); }

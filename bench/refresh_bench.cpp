@@ -72,7 +72,7 @@ class RefreshWorld {
         std::make_unique<Workspace>(platform, world_.settings(), world_.host(), hooks_.get());
     hooks_->SetWorkspace(workspace_.get());
     world_.host().UseSingleProject("C:\\bench\\Bench.kbp");
-    workspace_->OpenWorkspace(world_.host().WorkspacePath());
+    workspace_->document().Open(world_.host().WorkspacePath());
   }
   ~RefreshWorld() { workspace_.reset(); }
 
@@ -80,9 +80,9 @@ class RefreshWorld {
   DependencyUpdater& updater() { return *updater_; }
   size_t Records() {
     size_t records = 0;
-    for (const auto& project : workspace_->Projects()) {
+    for (const auto& project : workspace_->projects().All()) {
       for (const auto& file : project->SourceFiles()) {
-        for (const auto& record : file->TargetEntries())
+        for (const auto& record : file->dependencies().records)
           records += record.size();
       }
     }

@@ -149,7 +149,7 @@ class WorkspaceFixture {
 
 size_t LoadedFiles(Workspace& workspace) {
   size_t files = 0;
-  for (const auto& project : workspace.Projects())
+  for (const auto& project : workspace.projects().All())
     files += project->SourceFiles().size();
   return files;
 }
@@ -159,10 +159,10 @@ void BM_OpenCloseWorkspace(benchmark::State& state) {
   size_t projects = 0;
   size_t files = 0;
   for (auto _ : state) {
-    fixture.workspace().OpenWorkspace(fixture.workspace_file());
-    projects = fixture.workspace().Projects().size();
+    fixture.workspace().document().Open(fixture.workspace_file());
+    projects = fixture.workspace().projects().All().size();
     files = LoadedFiles(fixture.workspace());
-    fixture.workspace().CloseWorkspace();
+    fixture.workspace().document().Close();
   }
   state.counters["projects"] = static_cast<double>(projects);
   state.counters["files"] = static_cast<double>(files);
@@ -178,10 +178,10 @@ void BM_OpenWorkspace(benchmark::State& state) {
   WorkspaceFixture fixture;
   size_t files = 0;
   for (auto _ : state) {
-    fixture.workspace().OpenWorkspace(fixture.workspace_file());
+    fixture.workspace().document().Open(fixture.workspace_file());
     state.PauseTiming();
     files = LoadedFiles(fixture.workspace());
-    fixture.workspace().CloseWorkspace();
+    fixture.workspace().document().Close();
     state.ResumeTiming();
   }
   state.counters["files"] = static_cast<double>(files);
@@ -196,9 +196,9 @@ void BM_CloseWorkspace(benchmark::State& state) {
   WorkspaceFixture fixture;
   for (auto _ : state) {
     state.PauseTiming();
-    fixture.workspace().OpenWorkspace(fixture.workspace_file());
+    fixture.workspace().document().Open(fixture.workspace_file());
     state.ResumeTiming();
-    fixture.workspace().CloseWorkspace();
+    fixture.workspace().document().Close();
   }
 }
 BENCHMARK(BM_CloseWorkspace)->Unit(benchmark::kMillisecond);

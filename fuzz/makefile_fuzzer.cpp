@@ -273,8 +273,8 @@ class World {
     ide_.project_files = {kAppProject, kLibProject};
     // The application project is not there yet: the workspace opens with the library alone.
     kept_ = std::make_unique<zelvan::Workspace>(platform_, settings_, ide_, nullptr);
-    if (!kept_->OpenWorkspace(kWorkspace)) std::abort();
-    lib_ = kept_->FindProject("Lib");
+    if (!kept_->document().Open(kWorkspace)) std::abort();
+    lib_ = kept_->projects().Find("Lib");
     if (lib_ == nullptr) std::abort();
     // What the open made (the library's working copy) stays with the world.
     profile_.FlushAll();
@@ -320,7 +320,7 @@ class World {
       for (const char* target : {"Debug", "Release"}) {
         zelvan::DependencyRecord record{target};
         record.SetDependencies(workspace.dependency_paths(), dependencies[i], {});
-        sources[i]->TargetEntries().push_back(record);
+        sources[i]->dependencies().records.push_back(record);
       }
     }
     std::string text;
@@ -342,10 +342,10 @@ class World {
     std::string text;
     {
       zelvan::Workspace workspace(platform_, settings_, ide_, nullptr);
-      if (workspace.OpenWorkspace(kWorkspace)) {
-        if (zelvan::Project* project = workspace.FindProject("App"))
+      if (workspace.document().Open(kWorkspace)) {
+        if (zelvan::Project* project = workspace.projects().Find("App"))
           text = Generate(workspace, *project, dependencies, mode, clean, false);
-        workspace.CloseWorkspace();
+        workspace.document().Close();
       }
     }
     Reset();

@@ -286,12 +286,12 @@ bool ProjectsInLinkOrder(const GlobalOptions& globals, std::vector<std::string>*
   std::function<void(Project*, int)> visit = [&](Project* project, int depth) {
     if (std::find(done.begin(), done.end(), project) != done.end() || depth > 64) return;
     for (const std::string& name : project->LinkList()) {
-      Project* linked = workspace.FindProject(name);
+      Project* linked = workspace.projects().Find(name);
       if (linked != nullptr && linked != project) visit(linked, depth + 1);
     }
     if (std::find(done.begin(), done.end(), project) == done.end()) done.push_back(project);
   };
-  for (const auto& project : workspace.Projects())
+  for (const auto& project : workspace.projects().All())
     visit(project.get(), 0);
   for (Project* project : done)
     names->push_back(project->OutputName());
@@ -339,9 +339,9 @@ int RunCompileCommands(const GlobalOptions& globals, const CompileCommandsArgs& 
   if (!args.output.empty()) {
     path = session.SystemPath(args.output);
   } else {
-    const std::string& anchor = workspace.WorkspacePath().empty()
+    const std::string& anchor = workspace.document().Path().empty()
                                     ? projects.front()->ProjectFilePath()
-                                    : workspace.WorkspacePath();
+                                    : workspace.document().Path();
     path = GetFileDirectory(anchor) + "compile_commands.json";
   }
   // A database that lacks a project would replace one that has it.

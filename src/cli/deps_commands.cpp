@@ -134,14 +134,14 @@ int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
   // project's own current one.
   std::string target = args.target;
   if (target.empty()) {
-    target = session.workspace().CurrentTarget();
+    target = session.workspace().selection().CurrentTarget();
     if (!project->HasTarget(target)) target = project->CurrentTarget();
   }
   if (!project->HasTarget(target)) {
     return session.Failed("the project " + project->OutputName() + " has no target " +
                           (target.empty() ? std::string("at all") : target));
   }
-  const DependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
+  const DependencyRecord* record = FindDependencyRecord(file->dependencies().records, target);
   if (record == nullptr) {
     return session.Failed("no dependency list of " + file->RelativePath() + " for " + target +
                           " is stored (zelvan deps makes them)");

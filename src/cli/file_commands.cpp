@@ -42,7 +42,7 @@ bool ChooseTarget(WorkspaceSession& session, Project& project, const std::string
     *target = std::string(project.TargetSpelling(asked));
     return true;
   }
-  const std::string& current = session.workspace().CurrentTarget();
+  const std::string& current = session.workspace().selection().CurrentTarget();
   if (project.HasTarget(current)) {
     *target = std::string(project.TargetSpelling(current));
   } else if (!project.Targets().empty()) {
@@ -74,10 +74,10 @@ int RunFiles(const GlobalOptions& globals, const std::string& project_arg,
     int nobuild = 0;
     int custom_build = 0;
     if (!target.empty()) {
-      file->ReadFileSetting(target, kKeyCompile, &compile);
-      file->GetTempDir(target, &temp);
-      nobuild = file->IsBuilt(target) ? 0 : 1;
-      custom_build = file->GetCustomBuild(target);
+      file->settings().Read(target, kKeyCompile, &compile);
+      file->settings().GetTempDir(target, &temp);
+      nobuild = file->settings().IsBuilt(target) ? 0 : 1;
+      custom_build = file->settings().GetCustomBuild(target);
     }
     if (json) {
       JsonDocument entry = {{"path", file->RelativePath()},
@@ -168,7 +168,7 @@ int RunRemoveFile(const GlobalOptions& globals, const std::string& project_arg,
     }
     std::cout << shown << '\n';
   }
-  session.workspace().SetModified();
+  session.workspace().document().SetModified();
   int status = session.Save();
   if (status == kExitOk && FileExists(session.fs(), project->DependencyFilePath()) &&
       !session.dependencies().WriteDependencyFile(session.workspace(), *project)) {
@@ -233,19 +233,19 @@ int RunFileSet(const GlobalOptions& globals, const FileSetArgs& args) {
   bool ok = false;
   switch (setting) {
     case FileSetting::kNoBuild:
-      ok = file->SetNoBuild(target, value);
+      ok = file->settings().SetNoBuild(target, value);
       break;
     case FileSetting::kCustomBuild:
-      ok = file->SetCustomBuild(target, value);
+      ok = file->settings().SetCustomBuild(target, value);
       break;
     case FileSetting::kCompile:
-      ok = file->SetCompileOptions(target, value);
+      ok = file->settings().SetCompileOptions(target, value);
       break;
     case FileSetting::kTemp:
-      ok = file->SetTempDir(target, value);
+      ok = file->settings().SetTempDir(target, value);
       break;
     case FileSetting::kNoLcf:
-      ok = file->SetLcfUsed(target, value == "0");
+      ok = file->settings().SetLcfUsed(target, value == "0");
       break;
   }
   if (!ok) {

@@ -87,7 +87,7 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
   std::vector<std::string> unread;
   const char* kIncomplete = "the list lacks the projects that could not be read";
   if (args.project.empty()) {
-    for (const auto& project : workspace.Projects())
+    for (const auto& project : workspace.projects().All())
       projects.push_back(project.get());
     unread = session.UnreadProjects();
     if (!unread.empty() && (args.json || args.format == "ctags")) {
@@ -141,13 +141,13 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
       if (!named.empty() && std::find(named.begin(), named.end(), file.get()) == named.end()) {
         continue;
       }
-      if (file->FunctionTime().empty()) {
+      if (file->function_list().time.empty()) {
         std::cerr << "zelvan: warning: " << file->RelativePath() << " of " << project->OutputName()
                   << " could not be read or scanned\n";
         continue;
       }
       std::string path = ShownPath(fs, *file);
-      for (const FunctionDatabaseEntry& entry : file->Functions()) {
+      for (const FunctionDatabaseEntry& entry : file->function_list().entries) {
         if (args.json) {
           list.push_back({{"project", project->OutputName()},
                           {"file", path},

@@ -345,12 +345,13 @@ int RunStatus(const GlobalOptions& globals, bool json) {
   size_t lists = 0;
   size_t stale = 0;
   ModificationTimeCache times(session.fs());
-  for (const auto& project : workspace.Projects()) {
+  for (const auto& project : workspace.projects().All()) {
     times.SetBaseDirectory(project->ProjectDirectory());
     for (const std::string& target : project->Targets()) {
       for (const auto& file : project->SourceFiles()) {
         ++lists;
-        if (IsDependencyStale(file->TargetEntries(), target, file->FullPath(), times)) ++stale;
+        if (IsDependencyStale(file->dependencies().records, target, file->FullPath(), times))
+          ++stale;
       }
     }
   }
@@ -359,15 +360,15 @@ int RunStatus(const GlobalOptions& globals, bool json) {
                                               nullptr);
   }
   std::vector<std::string> out_of_date;
-  for (const auto& project : workspace.Projects()) {
+  for (const auto& project : workspace.projects().All()) {
     bool current = false;
     if (!IsKmakeFileCurrent(workspace, &session.cpus(), *project, &current)) {
       return session.FailedWith(project->OutputName());
     }
     if (!current) out_of_date.push_back(project->OutputName());
   }
-  const std::string& active = workspace.CurrentProjectName();
-  const std::string& target = workspace.CurrentTarget();
+  const std::string& active = workspace.selection().CurrentProjectName();
+  const std::string& target = workspace.selection().CurrentTarget();
   if (json) {
     PrintJson({{"project", TextOrNull(active)},
                {"target", TextOrNull(active.empty() ? std::string() : target)},
@@ -402,14 +403,14 @@ int RunRemoveProject(const GlobalOptions& globals, const std::string& project_ar
   if (project == nullptr) return kExitFailed;
   Workspace& workspace = session.workspace();
   Project* successor = nullptr;
-  for (const auto& other : workspace.Projects()) {
+  for (const auto& other : workspace.projects().All()) {
     if (other.get() != project) {
       successor = other.get();
       break;
     }
   }
   const std::string file = project->ProjectFilePath();
-  const bool was_active = PathEquals(workspace.ActiveProjectFile(), file);
+  const bool was_active = PathEquals(workspace.selection().ActiveProjectFile(), file);
   std::string error;
   if (!session.host().RemoveWorkspaceProject(file, &error)) return session.Failed(error);
   workspace.RemoveProject(project, successor);

@@ -144,7 +144,7 @@ bool WorkspaceSession::Open() {
   if (!ChooseWorkspacePath(fs(), options_, err_, &path)) return false;
   if (EqualsNoCase(SplitPath(path).extension, ".kbp")) {
     if (!LockSingleProject(host_, fs(), *locks_, path, err_)) return false;
-    if (!workspace_->OpenWorkspace(host_.WorkspacePath())) return Failed(), false;
+    if (!workspace_->document().Open(host_.WorkspacePath())) return Failed(), false;
     RemoveDeadTemporaries();
     return true;
   }
@@ -154,7 +154,7 @@ bool WorkspaceSession::Open() {
 bool WorkspaceSession::OpenWorkspaceFile(const std::string& workspace_path) {
   if (!StartForOpening()) return false;
   if (!LockWorkspaceFiles(host_, fs(), *locks_, workspace_path, err_)) return false;
-  if (!workspace_->OpenWorkspace(workspace_path)) {
+  if (!workspace_->document().Open(workspace_path)) {
     Failed();
     return false;
   }
@@ -210,7 +210,7 @@ bool WorkspaceSession::LockBuild() {
 void WorkspaceSession::CloseWorkspace() {
   if (closed_ || !host_platform_) return;
   closed_ = true;
-  if (workspace_) workspace_->CloseWorkspace();
+  if (workspace_) workspace_->document().Close();
   // Closing wrote settings into the profile cache: they reach the disk
   // now, while a failure can still be told.
   ReportUnwrittenFiles(platform(), err_);
@@ -219,16 +219,17 @@ void WorkspaceSession::CloseWorkspace() {
 
 void WorkspaceSession::RemoveDeadTemporaries() {
   std::set<std::string, NoCaseLess> projects;
-  for (const auto& project : workspace_->Projects())
+  for (const auto& project : workspace_->projects().All())
     projects.insert(project->ProjectFilePath());
-  RemoveDeadTemporariesOf(platform(), workspace_->WorkspacePath(), projects);
+  RemoveDeadTemporariesOf(platform(), workspace_->document().Path(), projects);
 }
 
 Project* WorkspaceSession::FindProject(std::string_view name) {
-  Project* project = workspace_->FindProject(name);
+  Project* project = workspace_->projects().Find(name);
   if (project == nullptr) {
     std::string file;
-    if (workspace_->ResolveProjectFile(name, &file)) project = workspace_->FindProjectByFile(file);
+    if (workspace_->projects().ResolveFile(name, &file))
+      project = workspace_->projects().FindByFile(file);
   }
   if (project == nullptr) {
     workspace_->SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
@@ -239,8 +240,8 @@ Project* WorkspaceSession::FindProject(std::string_view name) {
 
 Project* WorkspaceSession::FindProjectOrActive(std::string_view name) {
   if (!name.empty()) return FindProject(name);
-  Project* project = workspace_->FindProjectByFile(workspace_->ActiveProjectFile());
-  if (project == nullptr) ReportNoActiveProject(workspace_->ActiveProjectFile());
+  Project* project = workspace_->projects().FindByFile(workspace_->selection().ActiveProjectFile());
+  if (project == nullptr) ReportNoActiveProject(workspace_->selection().ActiveProjectFile());
   return project;
 }
 
@@ -252,7 +253,7 @@ bool WorkspaceSession::FindProjects(const std::vector<std::string>& names,
     projects->push_back(project);
   }
   if (names.empty()) {
-    for (const auto& project : workspace_->Projects())
+    for (const auto& project : workspace_->projects().All())
       projects->push_back(project.get());
   }
   return true;
@@ -260,7 +261,7 @@ bool WorkspaceSession::FindProjects(const std::vector<std::string>& names,
 
 std::vector<std::string> WorkspaceSession::UnreadProjects() {
   std::vector<std::string> files;
-  for (const Workspace::UnreadProject& unread : workspace_->UnreadProjects())
+  for (const UnreadProject& unread : workspace_->projects().Unread())
     files.push_back(fs().ToHostPath(unread.file));
   return files;
 }
@@ -269,7 +270,7 @@ bool WorkspaceSession::LinkedProjectsRead(Project& project, std::string_view con
   std::vector<std::string> unread = UnreadProjects();
   if (unread.empty()) return true;
   for (const std::string& link : project.LinkList()) {
-    if (workspace_->FindProject(link) != nullptr) continue;
+    if (workspace_->projects().Find(link) != nullptr) continue;
     FailedForUnread(err_,
                     project.OutputName() + " links " + link + ", which is not in the workspace; " +
                         std::string(consequence),
@@ -280,7 +281,7 @@ bool WorkspaceSession::LinkedProjectsRead(Project& project, std::string_view con
 }
 
 int WorkspaceSession::Save() {
-  if (!workspace_->SaveWorkspace(false)) return Failed();
+  if (!workspace_->document().Save(false)) return Failed();
   return kExitOk;
 }
 

@@ -209,12 +209,12 @@ bool DependencyUpdater::StopRequested(Workspace& workspace) {
 bool DependencyUpdater::UpdateDependencies(Workspace& workspace, DependencyMode mode,
                                            DependencyProgress* progress, bool* cancelled) {
   workspace.ClearStatus();
-  if (!workspace.IsOpen()) {
+  if (!workspace.document().IsOpen()) {
     workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return false;
   }
   std::vector<Project*> projects;
-  for (const auto& project : workspace.Projects())
+  for (const auto& project : workspace.projects().All())
     projects.push_back(project.get());
   return Run(workspace, projects, mode, progress, cancelled);
 }
@@ -224,16 +224,17 @@ bool DependencyUpdater::UpdateDependencies(Workspace& workspace,
                                            DependencyMode mode, DependencyProgress* progress,
                                            bool* cancelled) {
   workspace.ClearStatus();
-  if (!workspace.IsOpen()) {
+  if (!workspace.document().IsOpen()) {
     workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return false;
   }
   std::vector<Project*> projects;
   for (const std::string& name : names) {
-    Project* project = workspace.FindProject(name);
+    Project* project = workspace.projects().Find(name);
     if (project == nullptr) {
       std::string file;
-      if (workspace.ResolveProjectFile(name, &file)) project = workspace.FindProjectByFile(file);
+      if (workspace.projects().ResolveFile(name, &file))
+        project = workspace.projects().FindByFile(file);
     }
     if (project == nullptr) {
       workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
@@ -315,8 +316,9 @@ bool DependencyUpdater::UpdateProjectDependencies(Workspace& workspace, Project&
   std::vector<DependencyScanJob> jobs;
   for (const std::string& target : targets) {
     for (const auto& file : project.SourceFiles()) {
-      bool scan = mode == DependencyMode::kAllFiles ||
-                  IsDependencyStale(file->TargetEntries(), target, file->RelativePath(), *times_);
+      bool scan =
+          mode == DependencyMode::kAllFiles ||
+          IsDependencyStale(file->dependencies().records, target, file->RelativePath(), *times_);
       steps.push_back({file.get(), &target, scan});
       if (scan) jobs.push_back(MakeJob(workspace, project, *file, target));
     }
@@ -393,7 +395,7 @@ DependencyScanJob DependencyUpdater::MakeJob(Workspace& workspace, Project& proj
                                              SourceFile& file, std::string_view target) {
   DependencyScanJob job;
   std::string options;
-  file.GetCompileOptions(target, &options);
+  file.settings().GetCompileOptions(target, &options);
   job.search = ExtractOptionValues(options, "-I");
   // The compiler searches the CPU's directories whatever options a file
   // has (SysIncludePath stands on every compile line), so the scan does too.
@@ -458,7 +460,7 @@ bool DependencyUpdater::StoreWorkerResult(Project& project, SourceFile& file,
 
 void DependencyUpdater::StoreRecord(Project& project, SourceFile& file, std::string_view target,
                                     std::vector<DependencyPathId> ids, const std::string& forms) {
-  DependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
+  DependencyRecord* record = FindDependencyRecord(file.dependencies().records, target);
   if (record != nullptr) {
     // A scan that finds what is stored changes the file only when the new
     // stamp makes the record current. Within the second a source was
@@ -467,7 +469,7 @@ void DependencyUpdater::StoreRecord(Project& project, SourceFile& file, std::str
     if (ListsSameDependencies(*record, *paths_, ids, forms)) {
       const std::string stored_stamp = record->stamp();
       record->set_stamp(refresh_stamp_);
-      if (!IsDependencyStale(file.TargetEntries(), target, file.RelativePath(), *times_)) {
+      if (!IsDependencyStale(file.dependencies().records, target, file.RelativePath(), *times_)) {
         MarkChanged(project);
       } else {
         record->set_stamp(stored_stamp);
@@ -475,7 +477,7 @@ void DependencyUpdater::StoreRecord(Project& project, SourceFile& file, std::str
       return;
     }
   } else {
-    record = &file.TargetEntries().emplace_back(std::string(project.TargetSpelling(target)));
+    record = &file.dependencies().records.emplace_back(std::string(project.TargetSpelling(target)));
   }
   record->SetDependencies(*paths_, std::move(ids), forms);
   record->set_stamp(refresh_stamp_);
@@ -483,7 +485,7 @@ void DependencyUpdater::StoreRecord(Project& project, SourceFile& file, std::str
 }
 
 void DependencyUpdater::ComputeAddedFile(Workspace& workspace, Project& project, SourceFile& file) {
-  std::string target = workspace.CurrentTarget();
+  std::string target = workspace.selection().CurrentTarget();
   if (!project.HasTarget(target)) target = project.CurrentTarget();
   if (!project.HasTarget(target)) return;
   // Files are looked at as they are now, not as an earlier refresh saw them.
@@ -522,7 +524,7 @@ void DependencyUpdater::LoadDependencyFile(Workspace& workspace, Project& projec
   std::vector<std::string> orphans =
       DistributeDependencySections(std::move(sections), [&project](std::string_view lower_path) {
         SourceFile* file = project.FindSourceFileByRelativePath(lower_path);
-        return file != nullptr ? &file->TargetEntries() : nullptr;
+        return file != nullptr ? &file->dependencies().records : nullptr;
       });
   if (orphans.empty()) return;
   // The next write drops them; a command that writes nothing drops them
@@ -549,7 +551,7 @@ bool DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& proje
   std::vector<DependencySectionView> sections;
   sections.reserve(project.SourceFiles().size());
   for (const auto& file : project.SourceFiles())
-    sections.push_back({file->RelativePath(), &file->TargetEntries()});
+    sections.push_back({file->RelativePath(), &file->dependencies().records});
   std::string error;
   DependencyFileWriter writer(sections);
   bool written = false;
@@ -612,7 +614,7 @@ void DependencyUpdater::WriteIndex(const Project& project,
 // --- Hooks.
 
 void DependencyUpdater::WorkspaceOpened(Workspace& workspace) {
-  for (const auto& project : workspace.Projects())
+  for (const auto& project : workspace.projects().All())
     LoadDependencyFile(workspace, *project, true);
   if (refresh_on_open_) {
     UpdateDependencies(workspace, DependencyMode::kModifiedFiles, nullptr, nullptr);
@@ -634,7 +636,7 @@ std::map<std::string, std::string> DependencyUpdater::CollectProjectDependencies
     const Project& project, std::string_view target, bool system_includes) {
   std::map<std::string, std::string> collected;
   for (const auto& file : project.SourceFiles()) {
-    const DependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
+    const DependencyRecord* record = FindDependencyRecord(file->dependencies().records, target);
     if (record == nullptr) continue;
     for (size_t i = 0; i < record->size(); ++i) {
       if (!system_includes && record->form(i) == DependencyRecord::kAngle) continue;

@@ -109,17 +109,18 @@ class DependencyUpdaterTest : public ::testing::Test {
     SyncClock();
     workspace_ = env_.NewWorkspace(hooks_.get());
     hooks_->SetWorkspace(workspace_.get());
-    ASSERT_TRUE(workspace_->OpenWorkspace(kWorkspace));
+    ASSERT_TRUE(workspace_->document().Open(kWorkspace));
   }
   // The workspace's clock a second after the last change of a file: a
   // refresh in the second of a change counts that file stale again.
   void SyncClock() { env_.system.now = ToLocalTime(env_.memory.Now() / kSecond + 1); }
-  Project& App() { return *workspace_->FindProject("App.abs"); }
+  Project& App() { return *workspace_->projects().Find("App.abs"); }
   SourceFile& File(const char* relative) { return *App().FindSourceFileByRelativePath(relative); }
   // "<form>|<path>" of a file's record for a target.
   std::vector<std::string> List(const char* relative, const char* target) {
     std::vector<std::string> out;
-    const DependencyRecord* record = FindDependencyRecord(File(relative).TargetEntries(), target);
+    const DependencyRecord* record =
+        FindDependencyRecord(File(relative).dependencies().records, target);
     if (record == nullptr) return {"(none)"};
     for (size_t i = 0; i < record->size(); ++i)
       out.push_back(record->form(i) + ("|" + std::string(record->path(i))));
@@ -495,11 +496,11 @@ TEST_F(DependencyUpdaterTest, ListedRefreshChecksEveryNameFirst) {
 TEST_F(DependencyUpdaterTest, AnAddedFileGetsItsListAtOnceAndTheSaveWritesIt) {
   AppFiles({{"main.c", ""}, {"new.c", "#include \"a.h\"\n"}, {"a.h", ""}});
   Open();
-  ASSERT_TRUE(workspace_->ChangeCurrentTarget("Release"));
+  ASSERT_TRUE(workspace_->selection().ChangeCurrentTarget("Release"));
   ASSERT_TRUE(workspace_->AddFile("App", "C:\\ws\\app\\new.c"));
   EXPECT_EQ(List("new.c", "Release"), (std::vector<std::string>{"1|a.h"}));
   EXPECT_EQ(List("new.c", "Debug"), (std::vector<std::string>{"(none)"}));
-  ASSERT_TRUE(workspace_->SaveWorkspace(false));
+  ASSERT_TRUE(workspace_->document().Save(false));
   EXPECT_NE(env_.Contents(kAppDeps).find("[new.c]\r\nRelease=1\r\nRelease0=1|a.h\r\n"),
             std::string::npos);
 }
@@ -525,7 +526,7 @@ TEST_F(DependencyUpdaterTest, EachProjectScansInTheStyleOfItsOwnFamily) {
   Open();
   auto list = [&](const char* name) {
     const DependencyRecord* record = FindDependencyRecord(
-        workspace_->FindProject(name)->SourceFiles()[0]->TargetEntries(), "Debug");
+        workspace_->projects().Find(name)->SourceFiles()[0]->dependencies().records, "Debug");
     std::vector<std::string> paths;
     for (size_t i = 0; i < record->size(); ++i)
       paths.emplace_back(record->path(i));
@@ -608,8 +609,8 @@ TEST(DependencyRefreshAtScaleTest, TwoThreadsWriteWhatOneWrites) {
       std::unique_ptr<Workspace> workspace = env.NewWorkspace(&hooks);
       hooks.SetWorkspace(workspace.get());
       env.ide.calls.clear();
-      ASSERT_TRUE(workspace->OpenWorkspace("C:\\kernel\\kernel.kws"));
-      Project& project = *workspace->Projects().front();
+      ASSERT_TRUE(workspace->document().Open("C:\\kernel\\kernel.kws"));
+      Project& project = *workspace->projects().All().front();
       if (open == 0) {
         written[threads - 1] = env.Contents(kDeps);
         for (const std::string& call : env.ide.calls) {

@@ -86,11 +86,11 @@ class World {
   }
   // Closes the workspace (when open) and opens it again with a fresh host state.
   void Reopen() {
-    if (workspace) workspace->CloseWorkspace();
+    if (workspace) workspace->document().Close();
     std::string error;
     host.LoadWorkspaceFile(kWorkspace, &error);
     workspace = std::make_unique<Workspace>(platform, settings, host, nullptr);
-    EXPECT_TRUE(workspace->OpenWorkspace(kWorkspace));
+    EXPECT_TRUE(workspace->document().Open(kWorkspace));
   }
 
   bool New(const NewProjectRequest& request, std::string* file = nullptr) {
@@ -116,8 +116,8 @@ class World {
   // The workspace as its projects, their link lists, the active project and
   // the host's list; and the working copies there are.
   std::string State() {
-    std::string state = "active " + workspace->ActiveProjectFile() + "\n";
-    for (const auto& project : workspace->Projects()) {
+    std::string state = "active " + workspace->selection().ActiveProjectFile() + "\n";
+    for (const auto& project : workspace->projects().All()) {
       std::string links;
       project->GetLinkList(&links);
       state += project->ProjectFilePath() + " links " + links + "\n";
@@ -253,7 +253,7 @@ TEST(ProjectCommands, FailuresChangeNothing) {
       {"size", nullptr, new_project(Request("A", "MX-310/P1", "abs", 80)), 4417,
        "The memory size is not valid for this CPU."},
       {"model", nullptr, new_project(full), 4417, "The memory size is not valid for this CPU."},
-      {"no workspace", [](World& w) { w.workspace->CloseWorkspace(); }, new_a, 4096,
+      {"no workspace", [](World& w) { w.workspace->document().Close(); }, new_a, 4096,
        "No workspace is open."},
       {"project file exists", nullptr, new_project(Request("Motor", "MX-520")), 4433,
        "The file C:\\ws\\Motor\\Motor.KBP already exists."},
@@ -322,7 +322,7 @@ TEST(ProjectCommands, FailuresChangeNothing) {
     World world;
     if (c.setup) c.setup(world);
     Files before = world.Snapshot();
-    std::string state = world.workspace->IsOpen() ? world.State() : "";
+    std::string state = world.workspace->document().IsOpen() ? world.State() : "";
     EXPECT_FALSE(c.run(world));
     EXPECT_EQ(world.Status(), std::to_string(c.status) + ": " + c.message);
     EXPECT_EQ(Differences(world.Snapshot(), before), "");
@@ -352,7 +352,7 @@ TEST(ProjectCommands, NamesAndFolders) {
         << c.name << " " << world.Status();
     EXPECT_EQ(file, c.project_file) << c.name;
     EXPECT_EQ(world.services.commands, std::vector<int>{12804});
-    EXPECT_NE(world.workspace->FindProject("App.abs"), nullptr);
+    EXPECT_NE(world.workspace->projects().Find("App.abs"), nullptr);
   }
 }
 
@@ -450,7 +450,7 @@ TEST(ProjectCommands, CopyAndRenameCarryTheIdeFiles) {
   std::string copy = *world.memory.Contents("C:\\ws\\Motor\\CopyMotor.kbp");
   EXPECT_NE(copy.find("OUTPUT=CopyMotor.abs\r\n"), std::string::npos);
   EXPECT_FALSE(world.memory.Contents("C:\\ws\\Motor\\CopyMotor.KPA"));
-  EXPECT_EQ(world.workspace->Projects().size(), 3u);
+  EXPECT_EQ(world.workspace->projects().All().size(), 3u);
   EXPECT_FALSE(world.Copy("Motor"));
   EXPECT_EQ(world.workspace->GetLastStatus(), 5023u);
 
@@ -479,7 +479,7 @@ TEST(ProjectCommands, RenameKeepsThePlaceAndTheLinks) {
   World world;
   ASSERT_TRUE(
       world.workspace->AddLinkProject(std::string_view("Sensor"), std::string_view("Motor")));
-  ASSERT_TRUE(world.workspace->SaveLinkLists());
+  ASSERT_TRUE(world.workspace->document().SaveLinkLists());
   ASSERT_TRUE(world.Rename("Motor", "Drive.abs")) << world.Status();
   const std::string expected =
       "active C:\\ws\\Motor\\Drive.kbp\n"
@@ -491,7 +491,7 @@ TEST(ProjectCommands, RenameKeepsThePlaceAndTheLinks) {
       "host C:\\ws\\Sensor\\Sensor.kbp\n"
       "working copies 3\n";
   EXPECT_EQ(world.State(), expected);
-  EXPECT_EQ(world.workspace->CurrentProjectName(), "Drive.abs");
+  EXPECT_EQ(world.workspace->selection().CurrentProjectName(), "Drive.abs");
   EXPECT_EQ(world.memory.Contents("C:\\ws\\Example.kwa"),
             "[Builder]\r\nComposition=Debug\r\nLinkProject0=MathLib.lib;\r\n"
             "LinkProject1=Drive.abs;MathLib.lib;\r\nLinkProject2=Sensor.abs;Drive.abs;\r\n"

@@ -31,11 +31,12 @@ bool GetSectionsValue(Workspace& workspace, ArgText project, ArgText target, Arg
   if (!workspace.BeginOperation({project, target, symbol})) return false;
   Project* owner = nullptr;
   if (project->empty()) {
-    owner = workspace.CurrentProject();
+    owner = workspace.selection().CurrentProject();
   } else {
     std::string file;
-    if (workspace.ResolveProjectFile(*project, &file)) owner = workspace.FindProjectByFile(file);
-    if (owner == nullptr) owner = workspace.FindProject(*project);
+    if (workspace.projects().ResolveFile(*project, &file))
+      owner = workspace.projects().FindByFile(file);
+    if (owner == nullptr) owner = workspace.projects().Find(*project);
   }
   if (owner == nullptr) {
     workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
@@ -43,7 +44,7 @@ bool GetSectionsValue(Workspace& workspace, ArgText project, ArgText target, Arg
   }
   std::string_view name = *target;
   if (name.empty()) {
-    name = workspace.CurrentTarget();
+    name = workspace.selection().CurrentTarget();
     if (!owner->HasTarget(name)) name = owner->CurrentTarget();
   }
   if (!owner->HasTarget(name)) {

@@ -53,7 +53,7 @@ class SideFileSteps {
 
   // Moves <side dir>\<title>.<extension> to <dir>\<title>.<extension>.
   // `mode`: remove-only in FalMode. `ims`: from the project directory, into
-  // the file's ImsMoveSteps instead of the rule.
+  // the file's make_lists().ims_move_steps instead of the rule.
   void Move(const char* extension, const std::string& dir, bool mode, bool ims = false) {
     std::string name = file_.Title() + "." + extension;
     std::string source =
@@ -66,7 +66,7 @@ class SideFileSteps {
       step = "\tcp " + source + " " + destination + "\n\trm " + source + "\n";
     }
     if (ims) {
-      file_.ImsMoveSteps().push_back(std::move(step));
+      file_.make_lists().ims_move_steps.push_back(std::move(step));
     } else {
       *out_ += step;
     }
@@ -78,7 +78,8 @@ class SideFileSteps {
     std::string named;
     if (GetListingFile(options, &named)) {
       if (named.find('$') != std::string::npos) {
-        named = SubstituteMacros(named, file_.MacroNames(), file_.MacroValues());
+        named = SubstituteMacros(named, file_.make_lists().macro_names,
+                                 file_.make_lists().macro_values);
         named = SubstituteMacros(named, context_.project().MacroNames(),
                                  context_.project().MacroValues());
       }
@@ -250,7 +251,7 @@ void BuildCompileRule(MakeContext& context, const FileState& state, std::string*
     return;
   }
   SourceFile& file = *state.file;
-  file.ImsMoveSteps().clear();
+  file.make_lists().ims_move_steps.clear();
   // Most rules take their options as they are: copied only when they change.
   const std::string& stored = context.Options(state);
   if (stored.find("$(") != std::string::npos) BuildFileMacroBlock(context, state, out);

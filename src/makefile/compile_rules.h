@@ -27,7 +27,7 @@ void AppendObjectPath(MakeContext& context, const FileState& state, bool create_
 std::string ObjectLocation(const FileState& state);
 // The steps that move the side files a compile with `options` leaves
 // (`has_p`: "-P" was given, `has_oal`: "-Oal"); ".ims" moves go to the
-// file's ImsMoveSteps.
+// file's make_lists().ims_move_steps.
 void WriteSideFileSteps(MakeContext& context, const FileState& state, std::string_view options,
                         bool has_p, bool has_oal, std::string* out);
 // The same for the options as the file has them, from their facts.

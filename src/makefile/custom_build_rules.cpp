@@ -39,14 +39,14 @@ void BuildCustomBuildRule(MakeContext& context, const FileState& state, std::str
   const std::string& target = context.target();
   BuildFileMacroBlock(context, state, out);
   std::string outputs, dependencies;
-  file.GetCBuildOutputText(target, &outputs, 1, context.prepare_disk());
-  file.GetCBuildDependencyText(target, &dependencies);
+  file.settings().GetCBuildOutputText(target, &outputs, 1, context.prepare_disk());
+  file.settings().GetCBuildDependencyText(target, &dependencies);
   *out += outputs + " : " + dependencies + "\n";
   std::string comment;
-  file.GetCBuildComment(target, &comment);
+  file.settings().GetCBuildComment(target, &comment);
   if (!comment.empty()) *out += "\techo " + comment + "\n";
   std::vector<std::string> commands;
-  file.GetCBuildCommands(target, &commands);
+  file.settings().GetCBuildList(target, CBuildList::kCommands, &commands);
   AppendCommandLines(commands, out);
   *out += '\n';
 }

@@ -19,7 +19,7 @@ namespace zelvan {
 // when the file has no record for the target.
 template <typename Visit>
 void ForEachDependencyPath(const SourceFile& file, std::string_view target, Visit&& visit) {
-  const DependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
+  const DependencyRecord* record = FindDependencyRecord(file.dependencies().records, target);
   if (record == nullptr) return;
   for (size_t i = 0; i < record->size(); ++i)
     visit(record->path(i));

@@ -122,7 +122,7 @@ std::vector<Project*> GnuProjectList(Workspace& workspace, Project& project, boo
   std::vector<Project*> list;
   if (!alone) {
     for (const std::string& name : project.LinkList()) {
-      Project* linked = workspace.FindProject(name);
+      Project* linked = workspace.projects().Find(name);
       if (linked == nullptr || linked == &project ||
           std::find(list.begin(), list.end(), linked) != list.end()) {
         continue;
@@ -545,7 +545,7 @@ class GnuMakefileWriter {
   std::string LinkedModules(const Part& part, const std::vector<Part>& parts) {
     std::string text;
     for (const std::string& name : part.project->LinkList()) {
-      Project* linked = workspace_.FindProject(name);
+      Project* linked = workspace_.projects().Find(name);
       for (const Part& other : parts) {
         if (other.project == linked && &other != &part) {
           text += " " + host_.File(ModuleFile(*other.context));
@@ -696,9 +696,10 @@ class GnuMakefileWriter {
   static std::vector<std::string> FileCBuildOutputs(MakeContext& context, const FileState& state) {
     SourceFile& file = *state.file;
     std::vector<std::string> outputs;
-    file.GetCBuildOutputs(context.target(), &outputs);
+    file.settings().GetCBuildList(context.target(), CBuildList::kOutputs, &outputs);
     for (std::string& output : outputs) {
-      output = SubstituteMacros(output, file.MacroNames(), file.MacroValues());
+      output =
+          SubstituteMacros(output, file.make_lists().macro_names, file.make_lists().macro_values);
       output =
           SubstituteMacros(output, context.project().MacroNames(), context.project().MacroValues());
     }
@@ -721,17 +722,18 @@ class GnuMakefileWriter {
       *out += HostFile(context, path) + " ";
     }
     *out += ": " + host_.File(file.FullPath());
-    file.GetCBuildDependencies(target, &dependencies, /*quote=*/false, /*existing_only=*/true);
+    file.settings().GetCBuildDependencies(target, &dependencies, /*quote=*/false,
+                                          /*existing_only=*/true);
     for (const std::string& dependency : dependencies) {
-      *out += " " + HostFile(context,
-                             SubstituteMacros(dependency, file.MacroNames(), file.MacroValues()));
+      *out += " " + HostFile(context, SubstituteMacros(dependency, file.make_lists().macro_names,
+                                                       file.make_lists().macro_values));
     }
     *out += "\n";
     std::string comment, commands;
-    file.GetCBuildComment(target, &comment);
+    file.settings().GetCBuildComment(target, &comment);
     if (!comment.empty()) commands += "\techo " + comment + "\n";
     std::vector<std::string> list;
-    file.GetCBuildCommands(target, &list);
+    file.settings().GetCBuildList(target, CBuildList::kCommands, &list);
     AppendCommandLines(list, &commands);
     *out += Recipe(commands) + "\n";
   }
@@ -740,7 +742,7 @@ class GnuMakefileWriter {
   void CompileRule(MakeContext& context, const FileState& state, std::string* out, int number,
                    std::string* numbered) {
     SourceFile& file = *state.file;
-    file.ImsMoveSteps().clear();
+    file.make_lists().ims_move_steps.clear();
     const std::string& stored = context.Options(state);
     if (stored.find("$(") != std::string::npos) {
       std::string block;
@@ -857,7 +859,7 @@ class GnuMakefileWriter {
   // which adds neither). Asked once per path table: a table rarely holds
   // either, and its paths are met hundreds of thousands of times.
   bool MayHoldDollarOrLineEnd(const SourceFile& file, std::string_view target) {
-    const DependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
+    const DependencyRecord* record = FindDependencyRecord(file.dependencies().records, target);
     const TextTable* table = record == nullptr ? nullptr : record->path_table();
     if (table == nullptr) return true;
     if (table != checked_table_ || table->size() != checked_size_) {
@@ -1035,7 +1037,7 @@ size_t EstimatedSize(const std::vector<Project*>& projects) {
       size += 4096;
       for (const auto& file : project->SourceFiles()) {
         size += kPerFile;
-        const DependencyRecord* record = FindDependencyRecord(file->TargetEntries(), target);
+        const DependencyRecord* record = FindDependencyRecord(file->dependencies().records, target);
         if (record == nullptr || record->empty()) continue;
         if (record->path_table() != table && record->path_table() != nullptr) {
           table = record->path_table();

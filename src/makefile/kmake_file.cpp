@@ -29,7 +29,7 @@ void BuildSubProjectRule(Workspace& workspace, Project& project, std::string* ou
   if (project.LinkList().empty()) return;
   *out += "link :\n";
   for (const std::string& name : project.LinkList()) {
-    Project* linked = workspace.FindProject(name);
+    Project* linked = workspace.projects().Find(name);
     if (linked == nullptr) continue;
     std::string makefile = QuoteIfBlank(linked->MakefilePath());
     std::string dir = linked->Drive() + linked->Directory();
@@ -126,7 +126,7 @@ bool GenerateKmakeText(Workspace& workspace, Project& project, const CpuTable* c
 }
 
 std::string DefaultMakefileName(const Workspace& workspace) {
-  const std::string& active = workspace.ActiveProjectFile();
+  const std::string& active = workspace.selection().ActiveProjectFile();
   size_t dot = active.rfind('.');
   size_t separator = FindLastSeparator(active);
   if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return "";
@@ -138,11 +138,11 @@ namespace {
 bool Generate(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
               std::string_view project_file, MakeMode mode, std::optional<std::string_view> target,
               bool force_clean) {
-  if (!workspace.IsOpen()) {
+  if (!workspace.document().IsOpen()) {
     workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return false;
   }
-  Project* project = workspace.FindProjectByFile(project_file);
+  Project* project = workspace.projects().FindByFile(project_file);
   if (project == nullptr || project_file.empty()) {
     workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
     return false;
@@ -170,16 +170,17 @@ bool GenerateKmakeFile(Workspace& workspace, const CpuTable* cpus, ArgText makef
 }
 
 bool SaveMakefile(Workspace& workspace, const CpuTable* cpus, ArgText makefile) {
-  return GenerateKmakeFile(workspace, cpus, makefile, workspace.ActiveProjectFile(), NormalMode,
-                           std::nullopt, false);
+  return GenerateKmakeFile(workspace, cpus, makefile, workspace.selection().ActiveProjectFile(),
+                           NormalMode, std::nullopt, false);
 }
 
 Project* FindProjectByNameOrFile(Workspace& workspace, std::string_view project) {
   if (project.empty()) return nullptr;
-  if (Project* found = workspace.FindProjectByFile(project)) return found;
-  if (Project* found = workspace.FindProject(project)) return found;
+  if (Project* found = workspace.projects().FindByFile(project)) return found;
+  if (Project* found = workspace.projects().Find(project)) return found;
   std::string file;
-  if (workspace.ResolveProjectFile(project, &file)) return workspace.FindProjectByFile(file);
+  if (workspace.projects().ResolveFile(project, &file))
+    return workspace.projects().FindByFile(file);
   return nullptr;
 }
 
@@ -192,7 +193,7 @@ bool WriteMakefileOfProject(Workspace& workspace, const CpuTable* cpus,
     workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return false;
   }
-  if (!workspace.IsOpen()) {
+  if (!workspace.document().IsOpen()) {
     workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return false;
   }
@@ -204,7 +205,7 @@ bool WriteMakefileOfProject(Workspace& workspace, const CpuTable* cpus,
     return false;
   }
   Project* named = FindProjectByNameOrFile(workspace, project_name);
-  if (named == nullptr || workspace.FindProjectByFile(project_file) != named) {
+  if (named == nullptr || workspace.projects().FindByFile(project_file) != named) {
     workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
     return false;
   }
@@ -233,7 +234,7 @@ bool PrepareBuildMakefile(Workspace& workspace, const CpuTable* cpus, std::strin
   workspace.ClearStatus();
   makefile->clear();
   if (regenerated) *regenerated = false;
-  if (!workspace.IsOpen()) {
+  if (!workspace.document().IsOpen()) {
     workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return false;
   }

@@ -246,7 +246,7 @@ OutName=
   // The directories the rules name exist.
   Project& app = ProjectNamed("App");
   EXPECT_TRUE(app.FindSourceFileByRelativePath("tables.def")->HasFlag(SourceFile::kConsumedOutput));
-  EXPECT_EQ(app.FindSourceFileByRelativePath("boot.asm")->ImsMoveSteps(),
+  EXPECT_EQ(app.FindSourceFileByRelativePath("boot.asm")->make_lists().ims_move_steps,
             std::vector<std::string>{"\tcp C:\\ws\\app\\boot.ims C:\\ws\\app\\obj\\boot.ims\n"
                                      "\trm C:\\ws\\app\\boot.ims\n"});
   for (const char* dir : {"C:\\ws\\app\\tmp dir", "C:\\ws\\app\\out"}) {
@@ -262,7 +262,7 @@ struct RuleCase {
   const char* temp;     // its own TEMP
   MakeMode mode;
   bool source_folder;
-  // The rule, then the steps kept apart (ImsMoveSteps), each after "ims:".
+  // The rule, then the steps kept apart (make_lists().ims_move_steps), each after "ims:".
   const char* expected;
 };
 
@@ -387,7 +387,7 @@ TEST_F(KmakeFileTest, CompileRulesOfEveryKind) {
     PrepareTarget(context);
     std::string text;
     BuildCompileRule(context, context.files()[0], &text);
-    for (const std::string& step : context.files()[0].file->ImsMoveSteps())
+    for (const std::string& step : context.files()[0].file->make_lists().ims_move_steps)
       text += "ims:" + step;
     ExpectText(text, c.expected, c.name);
   }
@@ -777,7 +777,10 @@ TEST_F(KmakeFileTest, AProjectOutputThatFeedsAFileGetsNoRule) {
   TextTable own;
   DependencyRecord record{"Debug"};
   record.SetDependencies(own, {"gen.h", "OUT\\tiny.pak"}, {});
-  ProjectNamed("Tiny").FindSourceFileByRelativePath("start.asm")->TargetEntries().push_back(record);
+  ProjectNamed("Tiny")
+      .FindSourceFileByRelativePath("start.asm")
+      ->dependencies()
+      .records.push_back(record);
   std::string text = Text("Tiny", SubProjectMode);
   EXPECT_NE(text.find("all :  \"$(OUTPUT)\\Tiny.abs\" \"out\\Tiny.s32\"\n"), std::string::npos);
   EXPECT_EQ(text.find(": \"$(OUTPUT)\\Tiny.abs\"\n\techo pack"), std::string::npos);
@@ -812,12 +815,12 @@ TEST_F(KmakeFileTest, GenerationFailuresLeaveTheMakefileAsItWas) {
   env_.system.CreateNamedObject(workspace_->StopObjectName());
   expect_failure("stop requested", generate(kMakefile, "C:\\ws\\app\\App.kbp"), 0, 0);
   env_.system.RemoveNamedObject(workspace_->StopObjectName());
-  workspace_->CloseWorkspace();
+  workspace_->document().Close();
   expect_failure("no workspace", SaveMakefile(*workspace_, &cpus_, std::string_view()),
                  kStatusNoWorkspace, kMsgNoWorkspace);
 
   // A read-only makefile is replaced; the default name is the active project's.
-  ASSERT_TRUE(workspace_->OpenWorkspace("C:\\ws\\Demo.kws"));
+  ASSERT_TRUE(workspace_->document().Open("C:\\ws\\Demo.kws"));
   env_.fs.SetReadOnly(kMakefile, true);
   EXPECT_TRUE(SaveMakefile(*workspace_, &cpus_, std::string_view()));
   EXPECT_EQ(env_.Contents(kMakefile), Crlf(Text("App")));
@@ -907,8 +910,8 @@ TEST_F(KmakeFileTest, SavingWritesTheMakefilesWhenAsked) {
     env_.AddFile("C:\\ws\\lib\\Lib.kbp", Crlf(kLib));
     env_.ide.project_files = {"C:\\ws\\many\\Many.kbp", "C:\\ws\\lib\\Lib.kbp"};
     workspace_ = std::make_unique<Workspace>(env_.platform, env_.settings, env_.ide, &hooks);
-    ASSERT_TRUE(workspace_->OpenWorkspace("C:\\ws\\Demo.kws"));
-    ASSERT_TRUE(workspace_->SaveWorkspace(false));
+    ASSERT_TRUE(workspace_->document().Open("C:\\ws\\Demo.kws"));
+    ASSERT_TRUE(workspace_->document().Save(false));
     std::string text = env_.Contents("C:\\ws\\many\\Many.mak");
     EXPECT_EQ(text,
               Crlf(Text("Many", *depend == '1' ? NormalMode : SubProjectMode, std::nullopt, true)));
@@ -917,7 +920,7 @@ TEST_F(KmakeFileTest, SavingWritesTheMakefilesWhenAsked) {
   }
   // A makefile that cannot be written fails the save with its status.
   env_.fs.FailAlways(FsOp::kRename);
-  EXPECT_FALSE(workspace_->SaveWorkspace(false));
+  EXPECT_FALSE(workspace_->document().Save(false));
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusMakefileNotWritten);
 }
 

@@ -70,10 +70,10 @@ MakeContext::MakeContext(Workspace& workspace, Project& project, const CpuTable*
     FileState& state = files_.emplace_back();
     state.file = file.get();
     // The file's cached settings of the target, found once for its five keys.
-    const CachedSection* cached = file->SettingsCache().FindSection(target_);
+    const CachedSection* cached = file->settings().Cache().FindSection(target_);
     auto read = [&](const char* key, std::string* value) {
       if (cached == nullptr || !cached->GetValue(key, value)) {
-        file->ReadFileSetting(target_, key, value);
+        file->settings().Read(target_, key, value);
       }
     };
     std::string value;
@@ -156,7 +156,7 @@ const std::string& MakeContext::FullDirectoryName(const std::string& dir) {
 }
 
 void MakeContext::AppendDependencies(const SourceFile& file, std::string* out) {
-  const DependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target_);
+  const DependencyRecord* record = FindDependencyRecord(file.dependencies().records, target_);
   if (record == nullptr) return;
   auto text_of = [this](std::string_view path) {
     // A path that is relative already stays as it is: made relative again,
@@ -319,18 +319,18 @@ class Preparation {
       FileState& state = files[i];
       SourceFile& file = *state.file;
       file.SetConsumedOutput(false);
-      file.Outputs().clear();
-      file.Inputs().clear();
+      file.make_lists().outputs.clear();
+      file.make_lists().inputs.clear();
       if (!state.built) continue;
       if (state.custom_build != 0) {
         std::vector<std::string> raw;
-        file.GetCBuildOutputs(target, &raw);
+        file.settings().GetCBuildList(target, CBuildList::kOutputs, &raw);
         for (const std::string& entry : raw)
-          file.Outputs().push_back(Normalize(entry));
+          file.make_lists().outputs.push_back(Normalize(entry));
       } else if (IsCompiledToolIndex(file.ToolKind())) {
-        file.Outputs().push_back(ObjectOutput(state));
+        file.make_lists().outputs.push_back(ObjectOutput(state));
       }
-      for (const std::string& output : file.Outputs())
+      for (const std::string& output : file.make_lists().outputs)
         index_.Add(output, static_cast<int>(i));
     }
     const std::vector<std::string>& project_outputs = context_.custom_build().outputs;
@@ -344,19 +344,20 @@ class Preparation {
       if (!state.built) continue;
       SourceFile& file = *state.file;
       // A file's relative path made full is its full path.
-      file.Inputs().push_back(file.RelativePath().find('$') == std::string::npos
-                                  ? ToLowerAscii(file.FullPath())
-                                  : Normalize(file.RelativePath()));
+      file.make_lists().inputs.push_back(file.RelativePath().find('$') == std::string::npos
+                                             ? ToLowerAscii(file.FullPath())
+                                             : Normalize(file.RelativePath()));
       if (state.custom_build != 0) {
         std::vector<std::string> dependencies;
-        file.GetCBuildDependencies(target, &dependencies, /*quote=*/false, /*existing_only=*/false);
+        file.settings().GetCBuildDependencies(target, &dependencies, /*quote=*/false,
+                                              /*existing_only=*/false);
         for (const std::string& dependency : dependencies)
-          file.Inputs().push_back(Normalize(dependency));
+          file.make_lists().inputs.push_back(Normalize(dependency));
       }
-      for (const std::string& input : file.Inputs())
+      for (const std::string& input : file.make_lists().inputs)
         Match(input);
       if (state.custom_build != 0 || index_.empty()) continue;
-      const DependencyRecord* record = FindDependencyRecord(file.TargetEntries(), target);
+      const DependencyRecord* record = FindDependencyRecord(file.dependencies().records, target);
       if (record == nullptr || !AnyMayBeOutput(record->path_table())) continue;
       // A path matched once is matched: the next file that includes it has
       // nothing to add.
@@ -437,12 +438,12 @@ void PrepareTarget(MakeContext& context) {
   AppendMacroLines(block, &project.MacroNames(), &project.MacroValues());
   for (FileState& state : context.files()) {
     SourceFile& file = *state.file;
-    file.MacroNames().clear();
-    file.MacroValues().clear();
+    file.make_lists().macro_names.clear();
+    file.make_lists().macro_values.clear();
     if (state.custom_build == 0) continue;
     block.clear();
     BuildFileMacroBlock(context, state, &block);
-    AppendMacroLines(block, &file.MacroNames(), &file.MacroValues());
+    AppendMacroLines(block, &file.make_lists().macro_names, &file.make_lists().macro_values);
   }
 }
 

@@ -137,7 +137,7 @@ std::string WithNoWait(std::string options) {
 
 void BuildIdeMacroBlock(MakeContext& context, std::string* out) {
   Project& project = context.project();
-  const std::string& workspace = context.workspace().WorkspacePath();
+  const std::string& workspace = context.workspace().document().Path();
   *out += "WkspDir=" + DirectoryText(workspace, false) + "\n";
   *out += "WkspName=" + SplitPath(workspace).title + "\n";
   *out += "ProjDir=" + DirectoryText(project.ProjectFilePath(), false, ".") + "\n";

@@ -40,8 +40,9 @@ Project* StepProject(Workspace& workspace, ArgText project,
     if (!workspace.BeginOperation({arg})) return nullptr;
   }
   std::string file;
-  Project* found = workspace.ResolveProjectFile(*project, &file) ? workspace.FindProjectByFile(file)
-                                                                 : workspace.FindProject(*project);
+  Project* found = workspace.projects().ResolveFile(*project, &file)
+                       ? workspace.projects().FindByFile(file)
+                       : workspace.projects().Find(*project);
   if (found == nullptr) {
     workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
     return nullptr;

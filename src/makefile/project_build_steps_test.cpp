@@ -27,7 +27,7 @@ TEST(ProjectBuildStepsTest, StepsAreReadChangedCopiedAndRefused) {
                    "ProjectCBuildCommand-0=pack\n"));
   env.ide.project_files = {"C:\\ws\\app\\App.kbp"};
   std::unique_ptr<Workspace> workspace = env.NewWorkspace();
-  ASSERT_TRUE(workspace->OpenWorkspace("C:\\ws\\Demo.kws"));
+  ASSERT_TRUE(workspace->document().Open("C:\\ws\\Demo.kws"));
   auto get = [&](const char* target, ProjectBuildStepKind kind) {
     ProjectBuildStepSettings settings;
     EXPECT_TRUE(GetProjectBuildStep(*workspace, "App", target, kind, &settings));
@@ -40,8 +40,8 @@ TEST(ProjectBuildStepsTest, StepsAreReadChangedCopiedAndRefused) {
   // A shorter list leaves no entry of the longer one; a copy takes every step.
   ASSERT_TRUE(SetProjectBuildStep(*workspace, "App", "debug", kCustom, {"Pack", {"p"}, {"o.pak"}}));
   ASSERT_TRUE(SetProjectBuildStep(*workspace, "App", "Debug", kAfter, {"", {"report"}, {}}));
-  EXPECT_TRUE(workspace->FindProject("App")->MakefileOutOfDate());
-  std::string text = env.Contents(workspace->FindProject("App")->WorkingCopyPath());
+  EXPECT_TRUE(workspace->projects().Find("App")->MakefileOutOfDate());
+  std::string text = env.Contents(workspace->projects().Find("App")->WorkingCopyPath());
   EXPECT_NE(text.find("ProjectAfterBuildCommandCount=1\r\nProjectAfterBuildCommand-0=report\r\n"
                       "ProjectCBuildCommandCount=1\r\n"),
             std::string::npos)
@@ -71,7 +71,7 @@ TEST(ProjectBuildStepsTest, StepsAreReadChangedCopiedAndRefused) {
   env.fs.FailAlways(FsOp::kRename);
   EXPECT_FALSE(SetProjectBuildStep(*workspace, "App", "Debug", kAfter, {"t", {"c"}, {}}));
   EXPECT_EQ(workspace->GetLastStatus(), kStatusTargetSettingFailed);
-  workspace->CloseWorkspace();
+  workspace->document().Close();
   EXPECT_FALSE(GetProjectBuildStep(*workspace, "App", "Debug", kAfter, &copied));
   EXPECT_EQ(workspace->GetLastStatus(), kStatusNoWorkspace);
 }

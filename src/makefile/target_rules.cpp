@@ -179,7 +179,8 @@ void BuildAllRule(MakeContext& context, std::string* out) {
       continue;
     }
     std::string outputs;
-    state.file->GetCBuildOutputText(context.target(), &outputs, 1, context.prepare_disk());
+    state.file->settings().GetCBuildOutputText(context.target(), &outputs, 1,
+                                               context.prepare_disk());
     list += outputs;
   }
   list += " " + GetTargetPath(context, true);
@@ -225,7 +226,7 @@ void BuildCleanLine(MakeContext& context, const FileState& state, std::string* o
   if (!state.built || file.HasFlag(SourceFile::kConsumedOutput)) return;
   if (state.custom_build != 0) {
     std::string outputs;
-    file.GetCBuildOutputText(context.target(), &outputs, 0, context.prepare_disk());
+    file.settings().GetCBuildOutputText(context.target(), &outputs, 0, context.prepare_disk());
     // rm without a name would fail the whole Clean.
     if (!outputs.empty()) *out += "\trm " + outputs + "\n";
     return;

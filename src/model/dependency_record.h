@@ -19,6 +19,7 @@
 // path_id(i) names a path for callers that work on many records at once.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -86,5 +87,18 @@ const DependencyRecord* FindDependencyRecord(const std::vector<DependencyRecord>
                                              std::string_view target);
 DependencyRecord* FindDependencyRecord(std::vector<DependencyRecord>& records,
                                        std::string_view target);
+
+// What the include-dependency analysis keeps on a file between its steps.
+struct DependencyScanState {
+  int32_t status = 0;
+  std::array<std::string, 3> texts;
+};
+
+// What the include-dependency engine keeps on one project file.
+struct SourceDependencies {
+  // One record per target (FindDependencyRecord by target name).
+  std::vector<DependencyRecord> records;
+  DependencyScanState scan_state;
+};
 
 }  // namespace zelvan

@@ -45,4 +45,12 @@ struct FunctionDatabaseEntry {
   std::vector<std::string> arguments;
 };
 
+// The functions a file defines, in the order they were found
+// (scanner/function_database.h), and the file's modification time when they
+// were found, as "%04d%02d%02d%02d%02d%02d"; empty when there is none.
+struct FunctionListState {
+  std::vector<FunctionDatabaseEntry> entries;
+  std::string time;
+};
+
 }  // namespace zelvan

@@ -183,7 +183,7 @@ void Project::LoadSourceFiles(const std::vector<std::string>& source_folders) {
     auto file = std::make_unique<SourceFile>(std::move(full), *this, false);
     file->SetFolderName(source_folders[i]);
     for (const std::string& target : targets_)
-      file->LoadSettingsFromSection(target);
+      file->settings().LoadFromSection(target);
     RegisterSourceFile(std::move(file));
   }
 }
@@ -206,7 +206,7 @@ SourceFile* Project::FindSourceFileByRelativePath(std::string_view relative_path
 
 const SourceFile* Project::FindLinkCommandFile(std::string_view target) const {
   for (const auto& file : source_files_) {
-    if (file->IsLcfUsed(target)) return file.get();
+    if (file->settings().IsLcfUsed(target)) return file.get();
   }
   return nullptr;
 }
@@ -391,7 +391,7 @@ Project::AddFileResult Project::AddSourceFile(std::string_view full_path, Source
   file->SetFolderName(folder);
   // A section left by an earlier file of that name holds its settings.
   for (const std::string& target : targets_)
-    file->ReloadSettings(target);
+    file->settings().Reload(target);
   *added = file.get();
   RegisterSourceFile(std::move(file));
   return AddFileResult::kAdded;
@@ -690,11 +690,11 @@ bool Project::SetProjectCompile(std::string_view target, std::string_view option
   // Files without options of their own follow the project's: they need
   // building again. One flush for all of them.
   for (const auto& file : source_files_)
-    file->MarkUpdateIfNoOwnOptions(target, /*flush=*/false);
+    file->settings().MarkUpdateIfNoOwnOptions(target, /*flush=*/false);
   if (!Flush()) {
     // The marks did not reach the file: the caches must not show them.
     for (const auto& file : source_files_)
-      file->ReloadSettings(target);
+      file->settings().Reload(target);
     return false;
   }
   return true;
@@ -785,7 +785,7 @@ bool Project::NeedsUpdate(std::string_view target) {
   GetTargetValue(target, kKeyUpdateConvert, &update);
   if (!update.empty()) return true;
   for (const auto& file : source_files_) {
-    if (file->IsUpdate(target)) return true;
+    if (file->settings().IsUpdate(target)) return true;
   }
   return false;
 }
@@ -882,7 +882,7 @@ bool Project::CopyTarget(std::string_view existing, std::string_view new_target)
   // The new target's caches start from its sections, copies of the existing ones.
   ReloadTargetCache(new_target);
   for (const auto& file : source_files_)
-    file->ReloadSettings(new_target);
+    file->settings().Reload(new_target);
   current_target_ = std::string(new_target);
 
   std::string dir =

@@ -84,7 +84,7 @@ class RecordingHooks : public WorkspaceHooks {
   bool WriteMakefile(Workspace&, Project&, bool) override { return true; }
   void SourceFileAdded(Workspace& workspace, Project& project, SourceFile& file) override {
     added.push_back(project.OutputName() + " " + file.RelativePath() + " " +
-                    workspace.CurrentTarget());
+                    workspace.selection().CurrentTarget());
   }
   bool SaveSourceFileData(Project& project) override {
     saved.push_back(project.OutputName());
@@ -113,8 +113,8 @@ class ProjectSourcesTest : public ::testing::Test {
   }
 
   Project& Open() {
-    EXPECT_TRUE(workspace_->OpenWorkspace(kWorkspace));
-    return *workspace_->FindProject("App");
+    EXPECT_TRUE(workspace_->document().Open(kWorkspace));
+    return *workspace_->projects().Find("App");
   }
   std::vector<std::string> Files(const Project& project) {
     std::vector<std::string> files;
@@ -155,12 +155,12 @@ TEST_F(ProjectSourcesTest, OpeningLoadsTheFilesInProjectOrderAndChangesNothing) 
   EXPECT_EQ(app.FindSourceFileByRelativePath("Main.C"), app.SourceFiles()[1].get());
   EXPECT_EQ(app.FindSourceFileByRelativePath("io.c"), nullptr);
   // Settings of every target are loaded with the files.
-  EXPECT_FALSE(app.SourceFiles()[2]->IsBuilt("Release"));
+  EXPECT_FALSE(app.SourceFiles()[2]->settings().IsBuilt("Release"));
   std::string options;
-  app.SourceFiles()[1]->GetCompileOptions("Debug", &options);
+  app.SourceFiles()[1]->settings().GetCompileOptions("Debug", &options);
   EXPECT_EQ(options, "-O0");
   EXPECT_EQ(Visible(WorkingCopy(app)), Visible(kAppProject));
-  workspace_->CloseWorkspace();
+  workspace_->document().Close();
   EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
 }
 
@@ -170,32 +170,33 @@ TEST_F(ProjectSourcesTest, ProjectOptionsMarkTheFilesThatFollowThem) {
   env_.fs.FailNth(FsOp::kRename, 2);  // the project's flush passes, the files' fails
   EXPECT_FALSE(app.SetProjectCompile("Debug", "-g -O2"));
   for (const auto& file : app.SourceFiles())
-    EXPECT_FALSE(file->IsUpdate("Debug")) << file->RelativePath();
+    EXPECT_FALSE(file->settings().IsUpdate("Debug")) << file->RelativePath();
   EXPECT_FALSE(app.NeedsUpdate("Release"));
-  ASSERT_TRUE(app.SourceFiles()[1]->SetUpdate("Release", true));
+  ASSERT_TRUE(app.SourceFiles()[1]->settings().SetUpdate("Release", true));
   EXPECT_TRUE(app.NeedsUpdate("Release"));
 
   ASSERT_TRUE(app.SetProjectCompile("Debug", "-g -O1"));
   for (const auto& file : app.SourceFiles())  // main.c has options of its own
-    EXPECT_EQ(file->IsUpdate("Debug"), file->RelativePath() != "main.c") << file->RelativePath();
+    EXPECT_EQ(file->settings().IsUpdate("Debug"), file->RelativePath() != "main.c")
+        << file->RelativePath();
   // An unknown target marks nothing.
   EXPECT_FALSE(app.SetProjectCompile("Final", "-O3"));
-  EXPECT_FALSE(app.SourceFiles()[0]->IsUpdate("Final"));
+  EXPECT_FALSE(app.SourceFiles()[0]->settings().IsUpdate("Final"));
 }
 
 TEST_F(ProjectSourcesTest, TargetsCarryTheFilesSectionsAlong) {
   Project& app = Open();
   ASSERT_TRUE(workspace_->AddTarget("App", "Release", "Trace"));
   SourceFile& util = *app.SourceFiles()[2];
-  EXPECT_FALSE(util.IsBuilt("Trace"));
+  EXPECT_FALSE(util.settings().IsBuilt("Trace"));
   std::string value;
-  EXPECT_TRUE(util.SettingsCache().GetValue("Trace", "NoBuild", &value));
+  EXPECT_TRUE(util.settings().Cache().GetValue("Trace", "NoBuild", &value));
 
   ASSERT_TRUE(workspace_->RemoveTarget("App", "trace"));
-  EXPECT_FALSE(util.SettingsCache().HasSection("Trace"));
+  EXPECT_FALSE(util.settings().Cache().HasSection("Trace"));
   // A target of that name made again starts from its own copy, not the old cache.
   ASSERT_TRUE(workspace_->AddTarget("App", "Debug", "Trace"));
-  EXPECT_TRUE(util.IsBuilt("Trace"));
+  EXPECT_TRUE(util.settings().IsBuilt("Trace"));
 }
 
 TEST_F(ProjectSourcesTest, AddingPlacesFilesByFolderFilters) {
@@ -226,7 +227,7 @@ TEST_F(ProjectSourcesTest, AddingPlacesFilesByFolderFilters) {
       ElementsAre("Code|app.h", "C Sources|main.c", "C Sources|..\\common\\util.c",
                   "C Sources|bad\x01name.c", "Asm|start.asm", "Libs|rt.lib", "Libs|D:\\sdk\\x.lib",
                   "C Sources|x.c", "C Sources|X.cpp", "Code|notes.md", "C Sources|io.c"));
-  EXPECT_FALSE(app.FindSourceFileByRelativePath("io.c")->IsBuilt("Debug"));
+  EXPECT_FALSE(app.FindSourceFileByRelativePath("io.c")->settings().IsBuilt("Debug"));
   EXPECT_EQ(app.SourceFiles()[8]->FullPath(), "C:\\ws\\app\\X.cpp");
   EXPECT_THAT(hooks_.added, ElementsAre("App.abs x.c Debug", "App.abs X.cpp Debug",
                                         "App.abs notes.md Debug", "App.abs io.c Debug"));
@@ -234,9 +235,9 @@ TEST_F(ProjectSourcesTest, AddingPlacesFilesByFolderFilters) {
   // Saved and opened again, the project lists them in its own order. The
   // source data of every project is saved, unmodified ones too: dependency
   // records change without the project file.
-  ASSERT_TRUE(workspace_->SaveWorkspace(false));
+  ASSERT_TRUE(workspace_->document().Save(false));
   EXPECT_THAT(hooks_.saved, ElementsAre("App.abs", "Bare.abs"));
-  workspace_->CloseWorkspace();
+  workspace_->document().Close();
   EXPECT_EQ(Visible(env_.Contents(kAppFile)), Visible(expected));
   Project& again = Open();
   EXPECT_THAT(Files(again), ElementsAre("Code|app.h", "Code|notes.md", "C Sources|main.c",
@@ -248,7 +249,7 @@ TEST_F(ProjectSourcesTest, AddingPlacesFilesByFolderFilters) {
 TEST_F(ProjectSourcesTest, AProjectWithoutFoldersGetsOne) {
   Open();
   ASSERT_TRUE(workspace_->AddFile("Bare", "C:\\ws\\app\\main.c"));
-  Project& bare = *workspace_->FindProject("Bare");
+  Project& bare = *workspace_->projects().Find("Bare");
   EXPECT_EQ(Visible(WorkingCopy(bare)),
             Visible(Crlf("[PROJECT]\nOUTPUT=Bare.abs\nTARGET=Debug;\nFolder=Source Files;\n"
                          "[Source Files]\nSOURCE0=..\\app\\main.c\nSOURCECOUNT=1\n")));
@@ -264,7 +265,7 @@ TEST_F(ProjectSourcesTest, AFileThatOpeningWouldNotFindIsRefused) {
       "[Src]\nFILTER=c\nSOURCECOUNT = 1\nSOURCE0=a.c\n");
   env_.AddFile(kBareFile, odd);
   Open();
-  Project& bare = *workspace_->FindProject("Bare");
+  Project& bare = *workspace_->projects().Find("Bare");
   EXPECT_FALSE(workspace_->AddFile("Bare", "C:\\ws\\app\\main.c"));
   ExpectStatus(kStatusFileNotAdded, kMsgFileNotAdded, "[Src]");
   EXPECT_EQ(Visible(WorkingCopy(bare)), Visible(odd));
@@ -332,7 +333,7 @@ TEST_F(ProjectSourcesTest, BadFilesAreRefusedAndChangeNothing) {
   EXPECT_EQ(app.SourceFiles().size(), files);
   EXPECT_THAT(hooks_.added, IsEmpty());
 
-  workspace_->CloseWorkspace();
+  workspace_->document().Close();
   EXPECT_FALSE(workspace_->AddFile("App", "C:\\ws\\app\\x.c"));
   ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
 }

@@ -119,7 +119,7 @@ class SourceFileTest : public ::testing::Test {
   }
   std::string Read(SourceFile& file, std::string_view target, std::string_view key) {
     std::string value;
-    EXPECT_TRUE(file.ReadFileSetting(target, key, &value));
+    EXPECT_TRUE(file.settings().Read(target, key, &value));
     return value;
   }
 
@@ -203,11 +203,11 @@ TEST_F(SourceFileTest, SettingsLoadedWithTheProjectAreServedFromTheCache) {
   EXPECT_GT(env_.fs.Count(FsOp::kStat), 0);
 
   // Reloading reads the same; a change made behind the file's back shows then.
-  main.ReloadSettings("Debug");
+  main.settings().Reload("Debug");
   EXPECT_EQ(Read(main, "Debug", "COMPILE"), " -g -O0 ");
   env_.profile.WriteString("Debug!main.c", "COMPILE", "-O1", project_->WorkingCopyPath());
   EXPECT_EQ(Read(main, "Debug", "COMPILE"), " -g -O0 ");
-  main.ReloadSettings("Debug");
+  main.settings().Reload("Debug");
   EXPECT_EQ(Read(main, "Debug", "COMPILE"), "-O1");
 }
 
@@ -215,14 +215,14 @@ TEST_F(SourceFileTest, ChangesWriteTheWorkingCopyAndTheCache) {
   Open();
   SourceFile& util = File("..\\common\\util.c");
   SourceFile& start = File("start.asm");
-  ASSERT_TRUE(util.SetCompileOptions("release", "-O3"));
-  ASSERT_TRUE(util.SetNoBuild("Release", "1"));
-  ASSERT_TRUE(util.SetTempDir("Release", ".\\t"));
-  ASSERT_TRUE(start.SetCustomBuild("Debug", "1"));
-  ASSERT_TRUE(start.SetUpdate("Debug", true));
-  ASSERT_TRUE(start.SetUpdate("Debug", false));  // removes the key
-  ASSERT_TRUE(File("main.c").SetUpdate("Debug", false));
-  ASSERT_TRUE(File("boot.lcf").SetLcfUsed("Debug", true));
+  ASSERT_TRUE(util.settings().SetCompileOptions("release", "-O3"));
+  ASSERT_TRUE(util.settings().SetNoBuild("Release", "1"));
+  ASSERT_TRUE(util.settings().SetTempDir("Release", ".\\t"));
+  ASSERT_TRUE(start.settings().SetCustomBuild("Debug", "1"));
+  ASSERT_TRUE(start.settings().SetUpdate("Debug", true));
+  ASSERT_TRUE(start.settings().SetUpdate("Debug", false));  // removes the key
+  ASSERT_TRUE(File("main.c").settings().SetUpdate("Debug", false));
+  ASSERT_TRUE(File("boot.lcf").settings().SetLcfUsed("Debug", true));
 
   std::string expected = kProject;
   Replace(&expected, "TEMP=.\\main\\obj\r\nUPDATE=1\r\n", "TEMP=.\\main\\obj\r\n");
@@ -238,7 +238,7 @@ TEST_F(SourceFileTest, ChangesWriteTheWorkingCopyAndTheCache) {
                 Read(util, "Release", "TEMP") + "|" + Read(start, "Debug", "CustomBuild") + "|" +
                 Read(start, "Debug", "UPDATE"),
             "-O3|1|.\\t|1|0");
-  EXPECT_FALSE(start.IsUpdate("Debug"));
+  EXPECT_FALSE(start.settings().IsUpdate("Debug"));
   EXPECT_EQ(env_.fs.Count(FsOp::kStat), 0);
 }
 
@@ -248,17 +248,20 @@ TEST_F(SourceFileTest, ChangesThatCannotBeWrittenChangeNothing) {
   std::string before = WorkingCopy();
   // Unknown target, a link-command-file setting of another file, a value
   // that would break the file.
-  EXPECT_FALSE(main.SetCompileOptions("Final", "-O3") || main.SetLcfUsed("Debug", false) ||
-               File("boot.lcf").SetLcfUsed("Final", false) || main.SetTempDir("Debug", "a\r\nb") ||
-               main.SetCompileOptions("Debug", "-O3\n-O1"));
+  EXPECT_FALSE(main.settings().SetCompileOptions("Final", "-O3") ||
+               main.settings().SetLcfUsed("Debug", false) ||
+               File("boot.lcf").settings().SetLcfUsed("Final", false) ||
+               main.settings().SetTempDir("Debug", "a\r\nb") ||
+               main.settings().SetCompileOptions("Debug", "-O3\n-O1"));
   std::string section;
-  EXPECT_FALSE(main.GetFileSection("Final", &section));
-  ASSERT_TRUE(main.GetFileSection("release", &section));
+  EXPECT_FALSE(main.settings().GetFileSection("Final", &section));
+  ASSERT_TRUE(main.settings().GetFileSection("release", &section));
   EXPECT_EQ(section, "Release!main.c");
 
   // The disk refuses: the cache keeps what the file has.
   env_.fs.FailAlways(FsOp::kRename);
-  EXPECT_FALSE(main.SetCompileOptions("Debug", "-O3") || main.SetUpdate("Debug", false));
+  EXPECT_FALSE(main.settings().SetCompileOptions("Debug", "-O3") ||
+               main.settings().SetUpdate("Debug", false));
   env_.fs.ClearFaults();
   EXPECT_EQ(Read(main, "Debug", "COMPILE") + "|" + Read(main, "Debug", "UPDATE"), "-g -O0|1");
   EXPECT_EQ(WorkingCopy(), before);
@@ -266,8 +269,8 @@ TEST_F(SourceFileTest, ChangesThatCannotBeWrittenChangeNothing) {
 
 TEST_F(SourceFileTest, IntegerSettingsAndEffectiveValues) {
   Open();
-  SourceFile& main = File("main.c");
-  SourceFile& util = File("..\\common\\util.c");
+  SourceFileSettings& main = File("main.c").settings();
+  SourceFileSettings& util = File("..\\common\\util.c").settings();
   // Only the integer 1 excludes: not "2", not "abc".
   EXPECT_TRUE(main.IsBuilt("Debug") && !main.IsBuilt("Release") && util.IsBuilt("Debug") &&
               util.IsBuilt("Release"));
@@ -286,9 +289,9 @@ TEST_F(SourceFileTest, IntegerSettingsAndEffectiveValues) {
   std::string own, blank, project, plain, value;
   ASSERT_TRUE(main.GetCompileOptions("Debug", &own) && util.GetCompileOptions("Debug", &blank) &&
               util.GetCompileOptions("Release", &project) &&
-              File("gen.mac").GetCompileOptions("Debug", &plain));
+              File("gen.mac").settings().GetCompileOptions("Debug", &plain));
   EXPECT_EQ(own + "|" + blank + "|" + project + "|" + plain, "-g -O0||-O2|-g -I..\\inc");
-  EXPECT_FALSE(File("gen.mac").GetCompileOptions("Final", &value));
+  EXPECT_FALSE(File("gen.mac").settings().GetCompileOptions("Final", &value));
   // Temporary directories: the file's own, else the project's through its default.
   std::string own_temp, no_temp, project_temp, other_temp;
   main.GetTempDir("Debug", &own_temp);
@@ -299,10 +302,10 @@ TEST_F(SourceFileTest, IntegerSettingsAndEffectiveValues) {
             ".\\main\\obj||.\\Release\\obj|.\\Debug\\obj");
 
   EXPECT_TRUE(main.IsUpdate("Debug") && !main.IsUpdate("Release") &&
-              !File("boot.lcf").IsLcfUsed("Debug") && File("boot.lcf").IsLcfUsed("Release") &&
-              !main.IsLcfUsed("Release"));
-  EXPECT_EQ(File("tables.def").GetCustomBuild("Debug") * 10 +
-                File("tables.def").GetCustomBuild("Release"),
+              !File("boot.lcf").settings().IsLcfUsed("Debug") &&
+              File("boot.lcf").settings().IsLcfUsed("Release") && !main.IsLcfUsed("Release"));
+  EXPECT_EQ(File("tables.def").settings().GetCustomBuild("Debug") * 10 +
+                File("tables.def").settings().GetCustomBuild("Release"),
             10);
 }
 
@@ -310,45 +313,45 @@ TEST_F(SourceFileTest, CustomBuildLists) {
   Open();
   SourceFile& tables = File("tables.def");
   std::string text;
-  tables.GetCBuildComment("Debug", &text);
+  tables.settings().GetCBuildComment("Debug", &text);
   EXPECT_EQ(text, "Generating tables");
   std::vector<std::string> list = {"stale"};
-  tables.GetCBuildCommands("Debug", &list);
+  tables.settings().GetCBuildList("Debug", CBuildList::kCommands, &list);
   EXPECT_THAT(list, ElementsAre("gen $(InputPath)", "echo done"));
-  tables.GetCBuildOutputs("Debug", &list);
+  tables.settings().GetCBuildList("Debug", CBuildList::kOutputs, &list);
   EXPECT_THAT(list, ElementsAre("$(IntDir)\\tables.c", "out dir\\tables.h"));
-  tables.GetCBuildDependencies("Debug", &list, false, false);
+  tables.settings().GetCBuildDependencies("Debug", &list, false, false);
   EXPECT_THAT(list, ElementsAre("gen.py", "missing.py", "my tools\\gen.cfg"));
-  tables.GetCBuildDependencies("Debug", &list, true, true);
+  tables.settings().GetCBuildDependencies("Debug", &list, true, true);
   EXPECT_THAT(list, ElementsAre("gen.py", "\"my tools\\gen.cfg\""));
   // A count far beyond the section's keys costs no more than the section;
   // a negative one lists nothing.
-  tables.GetCBuildCommands("Release", &list);
+  tables.settings().GetCBuildList("Release", CBuildList::kCommands, &list);
   EXPECT_THAT(list, ElementsAre("one"));
-  tables.GetCBuildOutputs("Release", &list);
+  tables.settings().GetCBuildList("Release", CBuildList::kOutputs, &list);
   EXPECT_THAT(list, IsEmpty());
-  File("main.c").GetCBuildCommands("Debug", &list);
+  File("main.c").settings().GetCBuildList("Debug", CBuildList::kCommands, &list);
   EXPECT_THAT(list, IsEmpty());
 
-  EXPECT_TRUE(tables.GetCBuildDependencyText("Debug", &text));
+  EXPECT_TRUE(tables.settings().GetCBuildDependencyText("Debug", &text));
   EXPECT_EQ(text, "tables.def gen.py \"my tools\\gen.cfg\" ");
 
   // Outputs take the file's macros, then the project's; the directory of
   // each output without macros left is made.
-  tables.MacroNames() = {"IntDir"};
-  tables.MacroValues() = {".\\Debug\\obj"};
+  tables.make_lists().macro_names = {"IntDir"};
+  tables.make_lists().macro_values = {".\\Debug\\obj"};
   project_->MacroNames() = {"IntDir", "ProjDir"};
   project_->MacroValues() = {"ignored", "C:\\work\\app"};
-  ASSERT_TRUE(tables.GetCBuildOutputText("Debug", &text, 1));
+  ASSERT_TRUE(tables.settings().GetCBuildOutputText("Debug", &text, 1));
   EXPECT_EQ(text, "\".\\Debug\\obj\\tables.c\" \"out dir\\tables.h\" ");
   EXPECT_TRUE(DirectoryExists(env_.memory, "C:\\work\\app\\Debug\\obj"));
   EXPECT_TRUE(DirectoryExists(env_.memory, "C:\\work\\app\\out dir"));
-  ASSERT_TRUE(tables.GetCBuildOutputText("Debug", &text, 0));
+  ASSERT_TRUE(tables.settings().GetCBuildOutputText("Debug", &text, 0));
   EXPECT_EQ(text, ".\\Debug\\obj\\tables.c out dir\\tables.h");
   // An output still naming an unknown macro makes no directory.
-  tables.MacroNames().clear();
+  tables.make_lists().macro_names.clear();
   project_->MacroNames().clear();
-  ASSERT_TRUE(tables.GetCBuildOutputText("Debug", &text, 0));
+  ASSERT_TRUE(tables.settings().GetCBuildOutputText("Debug", &text, 0));
   EXPECT_EQ(text, "$(IntDir)\\tables.c out dir\\tables.h");
   EXPECT_FALSE(DirectoryExists(env_.memory, "C:\\work\\app\\$(IntDir)"));
 }
@@ -385,7 +388,7 @@ TEST_F(SourceFileTest, ImagesLabelsLibrariesAndPreprocessedNames) {
   EXPECT_TRUE(File("rt.lib").AddToLibraryList("Debug", &libraries));
   EXPECT_FALSE(File("boot.lcf").AddToLibraryList("Debug", &libraries));
   EXPECT_FALSE(File("main.c").AddToLibraryList("Debug", &libraries));
-  ASSERT_TRUE(File("rt.lib").SetNoBuild("Release", "1"));
+  ASSERT_TRUE(File("rt.lib").settings().SetNoBuild("Release", "1"));
   EXPECT_FALSE(File("rt.lib").AddToLibraryList("Release", &libraries));
   EXPECT_THAT(libraries, ElementsAre("rt.lib"));
 

@@ -30,4 +30,25 @@ uint32_t TreeNodeTable::FindNode(std::string_view text) const {
   return 0;
 }
 
+bool ViewTrees::GetNodeText(uint32_t handle, std::string* text) const {
+  return tables_[0].GetNodeText(handle, text) || tables_[1].GetNodeText(handle, text);
+}
+
+void ViewTrees::GetNodeTexts(const std::vector<uint32_t>& handles, std::string* text) const {
+  text->clear();
+  const TreeNodeTable& table = current_ == 2 ? tables_[1] : tables_[0];
+  for (uint32_t handle : handles) {
+    std::string node;
+    if (table.GetNodeText(handle, &node)) {
+      *text += node;
+      *text += ';';
+    }
+  }
+}
+
+void ViewTrees::Clear() {
+  for (TreeNodeTable& table : tables_)
+    table.ClearNodes();
+}
+
 }  // namespace zelvan

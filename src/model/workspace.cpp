@@ -1,7 +1,5 @@
 #include "model/workspace.h"
 
-#include <iterator>
-
 #include "model/message_texts.h"
 #include "model/path_functions.h"
 #include "model/service_settings.h"
@@ -24,8 +22,6 @@ namespace zelvan {
 namespace {
 
 // Buffers of the IDE's profile reads.
-constexpr size_t kSettingBuffer = 1024;
-constexpr size_t kLinkListBuffer = 32768;
 constexpr size_t kIdentityBuffer = 32768;
 
 NullWorkspaceHooks null_hooks;
@@ -36,25 +32,16 @@ std::string EnvValue(SystemServices& system, const char* name, size_t limit) {
   return value;
 }
 
-std::string JoinLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) {
-    if (!text.empty()) text += '\n';
-    text += line;
-  }
-  return text;
-}
-
-std::string StripExtension(std::string_view name) {
-  size_t dot = name.rfind('.');
-  return std::string(dot == std::string_view::npos ? name : name.substr(0, dot));
-}
-
 }  // namespace
 
 Workspace::Workspace(const Platform& platform, ServiceSettings& settings, IdeServices& ide,
                      WorkspaceHooks* hooks, const LanguageTable* languages)
-    : platform_(platform), settings_(settings), ide_(ide), hooks_(hooks ? hooks : &null_hooks) {
+    : platform_(platform),
+      settings_(settings),
+      ide_(ide),
+      hooks_(hooks ? hooks : &null_hooks),
+      selection_(platform_, ide_, projects_),
+      document_(*this) {
   if (languages == nullptr) {
     own_languages_ = std::make_unique<LanguageTable>();
     languages = own_languages_.get();
@@ -79,8 +66,8 @@ Workspace::Workspace(const Platform& platform, ServiceSettings& settings, IdeSer
 }
 
 Workspace::~Workspace() {
-  DestroyProjects();
-  conversion_projects_.clear();
+  projects_.Clear();
+  projects_.ClearConversionProjects();
   SystemServices& system = *platform_.system;
   if (saved_path_) {
     system.SetEnv("PATH", *saved_path_);
@@ -107,367 +94,11 @@ bool Workspace::IsStopRequested() {
   return platform_.system->NamedObjectExists(stop_object_name_);
 }
 
-// --- Opening and closing.
-
-std::unique_ptr<Project> Workspace::LoadProject(const std::string& project_file,
-                                                std::string* error) {
-  std::string relative;
-  MakeRelativePath(workspace_path_, project_file, &relative);
-  auto project = std::make_unique<Project>(platform_, project_file, relative, &environment_);
-  if (!project->Open(error)) return nullptr;
-  project->LoadWholeFile();
-  project->LoadSettings();
-  return project;
-}
-
-void Workspace::Register(std::unique_ptr<Project> project, const Project* before) {
-  projects_by_file_[project->ProjectFilePath()] = project.get();
-  projects_by_working_copy_[project->WorkingCopyPath()] = project.get();
-  auto position = projects_.begin();
-  while (position != projects_.end() && position->get() != before)
-    ++position;
-  projects_.insert(position, std::move(project));
-}
-
-bool Workspace::OpenWorkspace(ArgText workspace_path) {
-  ClearStatus();
-  if (!workspace_path || workspace_path->empty()) {
-    SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
-  }
-  std::string path = platform_.fs->FullPath(*workspace_path);
-  if (IsOpen() && !PathEquals(path, workspace_path_)) CloseWorkspace();
-  workspace_path_ = path;
-
-  std::vector<std::string> files;
-  if (!ide_.GetWorkspaceProjectFiles(workspace_path_, &files)) {
-    ReadArchiveSettings();
-    workspace_path_.clear();
-    workspace_archive_path_.clear();
-    SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return false;
-  }
-  ChangeExtension(*platform_.fs, workspace_path_, kWorkspaceOptionsExtension,
-                  &workspace_options_path_);
-
-  std::string progress_text = LoadMessage(*platform_.ui, kMsgOutputPane);
-  progress_.Reset();
-  unread_projects_.clear();
-  // A project that cannot be read is left out, and said so: the host decides
-  // whether the command it runs can do without it.
-  auto leave_out = [this](const std::string& file, std::string reason) {
-    ide_.WriteOutputLine(LoadMessage(*platform_.ui, kMsgProjectNotRead, {file, reason}),
-                         kOutputWarning);
-    unread_projects_.push_back({file, std::move(reason)});
-  };
-  for (size_t i = 0; i < files.size(); ++i) {
-    std::string file;
-    if (!ChangeExtension(*platform_.fs, platform_.fs->FullPath(files[i]), kProjectExtension,
-                         &file)) {
-      continue;
-    }
-    // Opening the same workspace again keeps the projects that are open.
-    if (projects_by_file_.count(file) != 0) continue;
-    FileStatus status;
-    if (!platform_.fs->Stat(file, &status)) {
-      leave_out(file, "it does not exist");
-      continue;
-    }
-    if (status.is_directory || status.is_other) {
-      leave_out(file, "it is not a regular file");
-      continue;
-    }
-    std::string error;
-    std::unique_ptr<Project> project = LoadProject(file, &error);
-    if (!project) {
-      leave_out(file, error);
-      continue;
-    }
-    // Output names identify projects; a file without one (damaged, cut
-    // short, or no project file at all) is refused as AddProject refuses it.
-    if (project->OutputName().empty()) {
-      leave_out(file, "it names no output file");
-      continue;
-    }
-    if (FindByOutputName(project->OutputName()) != nullptr) {
-      // A second project of the same name would make every look-up by name ambiguous.
-      leave_out(file, "another project has its output name " + project->OutputName());
-      continue;
-    }
-    Register(std::move(project));
-    progress_.Write(ide_, *platform_.ui, progress_text, static_cast<uint32_t>(i + 1),
-                    static_cast<uint32_t>(files.size()));
-  }
-  LoadLinkLists();
-
-  ide_.RefreshSourceControlStatus();
-  hooks_->RefreshDependencies(*this);
-
-  std::string active = ide_.GetActiveProjectFile();
-  Project* current = nullptr;
-  if (!active.empty() &&
-      ChangeExtension(*platform_.fs, platform_.fs->FullPath(active), kProjectExtension, &active)) {
-    active_project_file_ = active;
-    for (const auto& project : projects_) {
-      if (PathEquals(project->ProjectFilePath(), active)) current = project.get();
-    }
-  }
-  current_target_ = ide_.ReadWorkspaceSetting(kBuilderSection, kCompositionKey, kSettingBuffer);
-  saved_target_ = current_target_;
-  if (current) {
-    current_project_name_ = current->OutputName();
-    SetCurrentTargetOfProject(*current);
-  }
-
-  ReadArchiveSettings();
-  for (const auto& project : projects_)
-    project->ReleaseWholeFile();
-  return true;
-}
-
-void Workspace::SetCurrentTargetOfProject(Project& project) {
-  if (!project.HasTarget(current_target_)) {
-    current_target_ = project.Targets().empty() ? std::string() : project.Targets().front();
-  }
-  project.SetCurrentTarget(current_target_);
-}
-
-void Workspace::ActivateProject(Project& project) {
-  std::string previous = current_target_;
-  SetCurrentTargetOfProject(project);
-  if (!EqualsNoCase(previous, current_target_)) {
-    for (const auto& each : projects_)
-      each->SetMakefileOutOfDate(true);
-  }
-}
-
-void Workspace::ReadArchiveSettings() {
-  workspace_archive_path_.clear();
-  std::string settings;
-  if (!ChangeExtension(*platform_.fs, workspace_path_, kArchiveSettingsExtension, &settings))
-    return;
-  std::string archive = platform_.profile->GetString(kArchiveSection, kArchivePathKey, "", settings,
-                                                     kArchivePathMax + 1);
-  if (!archive.empty()) {
-    GetFullPathName(archive, GetFileDirectory(workspace_path_), &workspace_archive_path_);
-  }
-}
-
-bool Workspace::CloseWorkspace() {
-  if (IsOpen()) {
-    SaveTargetSetting();
-    WriteViewTrees();
-    WriteViewState(/*replace=*/false);
-  }
-  for (TreeNodeTable& table : tree_tables_)
-    table.ClearNodes();
-  workspace_path_.clear();
-  workspace_options_path_.clear();
-  workspace_archive_path_.clear();
-  active_project_file_.clear();
-  current_project_name_.clear();
-  unread_projects_.clear();
-  current_target_.clear();
-  saved_target_.clear();
-  saved_link_values_.clear();
-  link_lists_known_ = false;
-  DestroyProjects();
-  modified_ = false;
-  return true;
-}
-
-void Workspace::DestroyProjects() {
-  projects_by_file_.clear();
-  projects_by_working_copy_.clear();
-  // Each project deletes its working copy as it goes.
-  projects_.clear();
-}
-
-// --- Saving.
-
-bool Workspace::SaveWorkspace(bool ask) {
-  ClearStatus();
-  if (!IsOpen()) {
-    SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return true;
-  }
-  SaveTargetSetting();
-  SaveLinkLists();
-
-  std::vector<std::string> read_only;
-  for (const auto& project : projects_) {
-    if (project->ProjectFileIsReadOnly() && project->IsModified()) {
-      read_only.push_back(project->ProjectFilePath());
-    }
-  }
-  if (!read_only.empty()) {
-    std::string list = JoinLines(read_only);
-    if (ask) {
-      std::string text = LoadMessage(*platform_.ui, kMsgReadOnlyAskCancel, {list});
-      int answer = ide_.ShowMessage(
-          kMessageCaption, text, kMbYesNo | kMbIconWarning | kMbDefButton2, kMsgReadOnlyAskCancel);
-      if (answer == kIdYes) {
-        SetStatus(kStatusProjectsNotSaved, kMsgReadOnlyNotSaved, {list});
-        return false;
-      }
-    } else {
-      std::string text = LoadMessage(*platform_.ui, kMsgReadOnlyNotSaved, {list});
-      ide_.ShowMessage(kMessageCaption, text, kMbOk | kMbIconWarning, kMsgReadOnlyNotSaved);
-    }
-  }
-
-  std::vector<std::string> failed;
-  for (const auto& project : projects_) {
-    if (project->ProjectFileIsReadOnly()) continue;
-    if (!project->Save()) {
-      failed.insert(failed.end(), project->SaveFailures().begin(), project->SaveFailures().end());
-    }
-  }
-  if (!failed.empty()) {
-    std::string text = LoadMessage(*platform_.ui, kMsgSaveFailed, {JoinLines(failed)});
-    ide_.ShowMessage(kMessageCaption, text, kMbOk | kMbIconWarning, kMsgSaveFailed);
-  }
-
-  settings_.ReloadBuildSwitches();
-  bool makefiles_ok = true;
-  if (settings_.BuildMake() != 0) {
-    for (const auto& project : projects_) {
-      if (!hooks_->WriteMakefile(*this, *project, settings_.BuildDepend() == 0)) {
-        makefiles_ok = false;
-      }
-    }
-  }
-  if (save_view_state_) {
-    WriteViewTrees();
-    WriteViewState(/*replace=*/true);
-  }
-  modified_ = false;
-
-  // A change that did not reach its project file is a failed save, even
-  // though the user has been told in a message box.
-  if (!failed.empty()) {
-    SetStatus(kStatusProjectsNotSaved, kMsgSaveFailed, {JoinLines(failed)});
-    return false;
-  }
-  if (!read_only.empty()) {
-    SetStatus(kStatusProjectsNotSaved, kMsgReadOnlyNotSaved, {JoinLines(read_only)});
-    return false;
-  }
-  return makefiles_ok;
-}
-
-void Workspace::SaveTargetSetting() {
-  if (!IsOpen() || current_target_ == saved_target_) return;
-  if (ide_.WriteWorkspaceSetting(kBuilderSection, kCompositionKey, current_target_)) {
-    saved_target_ = current_target_;
-  }
-}
-
-std::vector<std::string> Workspace::LinkListValues() const {
-  std::vector<std::string> values;
-  for (const auto& project : projects_) {
-    std::string links;
-    project->GetLinkList(&links);
-    values.push_back(project->OutputName() + ";" + links);
-  }
-  return values;
-}
-
-bool Workspace::SaveLinkLists() {
-  if (!IsOpen() || (!save_view_state_ && !modified_)) return true;
-  std::vector<std::string> values = LinkListValues();
-  if (values == saved_link_values_ && link_lists_known_) return true;
-  bool written = true;
-  for (size_t i = 0; i < values.size(); ++i) {
-    written &= ide_.WriteWorkspaceSetting(
-        kBuilderSection, std::string(kLinkProjectKey) + std::to_string(i), values[i]);
-  }
-  for (const auto& project : projects_)
-    project->RemoveLinkProjectKey();
-  written &= ide_.WriteWorkspaceSetting(kBuilderSection, kLinkProjectKey,
-                                        StringPrintf("%zu", values.size()));
-  // Lists the IDE did not take are written again by the next save.
-  if (!written) {
-    link_lists_known_ = false;
-    return false;
-  }
-  saved_link_values_ = std::move(values);
-  link_lists_known_ = true;
-  return true;
-}
-
-void Workspace::LoadLinkLists() {
-  std::string count_text =
-      ide_.ReadWorkspaceSetting(kBuilderSection, kLinkProjectKey, kSettingBuffer);
-  if (count_text.empty()) {
-    // No lists in the workspace settings: the projects keep what their
-    // files gave them, and the first save writes the lists.
-    saved_link_values_.clear();
-    link_lists_known_ = false;
-    return;
-  }
-  long count = std::strtol(count_text.c_str(), nullptr, 10);
-  std::vector<std::string> stored;
-  for (long i = 0; i < count && i < 100000; ++i) {
-    std::string value = ide_.ReadWorkspaceSetting(
-        kBuilderSection, std::string(kLinkProjectKey) + std::to_string(i), kLinkListBuffer);
-    stored.push_back(value);
-    std::vector<std::string> names;
-    SplitList(value, &names);
-    if (names.empty()) continue;
-    Project* owner = FindByOutputName(names.front());
-    if (owner == nullptr) continue;
-    // The workspace's list replaces the one of the earlier layout.
-    while (!owner->LinkList().empty())
-      owner->RemoveLink(owner->LinkList().front());
-    for (size_t n = 1; n < names.size(); ++n)
-      owner->AddLink(names[n]);
-  }
-  saved_link_values_ = std::move(stored);
-  link_lists_known_ = true;
-}
-
-void Workspace::WriteViewTrees() {
-  // The view trees hold the IDE's node handles, which live only as long as
-  // the IDE's windows: nothing of them outlives the session.
-}
-
-void Workspace::WriteViewState(bool replace) {
-  if (workspace_options_path_.empty()) return;
-  PrivateProfile& profile = *platform_.profile;
-  if (!replace && !FileExists(*platform_.fs, workspace_options_path_)) {
-    // Closing writes the state of projects the IDE has shown; a workspace
-    // that was never shown gets no options file just for being opened.
-    bool shown = false;
-    for (const auto& project : projects_) {
-      if (!project->OpenFolders().empty() || project->ExpandState() != 2) shown = true;
-    }
-    if (!shown) return;
-  }
-  // The view state is the workspace's own: a read-only file is replaced too.
-  ClearReadOnly(*platform_.fs, workspace_options_path_);
-  if (replace) {
-    profile.DeleteSection(kOpenProjectFolderSection, workspace_options_path_);
-    profile.DeleteSection(kOpenProjectExpandSection, workspace_options_path_);
-  }
-  for (const auto& project : projects_) {
-    std::string folders;
-    JoinList(project->OpenFolders(), &folders);
-    // The folder list is written without its final `;`.
-    if (!folders.empty()) folders.pop_back();
-    profile.WriteString(kOpenProjectFolderSection, project->RelativePath(), folders,
-                        workspace_options_path_);
-    profile.WriteString(kOpenProjectExpandSection, project->RelativePath(),
-                        StringPrintf("%d", project->ExpandState()), workspace_options_path_);
-  }
-  profile.Flush(workspace_options_path_);
-}
-
 // --- Adding projects.
 
 bool Workspace::BeginOperation(std::initializer_list<ArgText> args) {
   ClearStatus();
-  if (!IsOpen()) {
+  if (!document_.IsOpen()) {
     SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return false;
   }
@@ -502,7 +133,7 @@ bool Workspace::AddProject(ArgText project_file) {
     SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
     return false;
   }
-  for (const auto& project : projects_) {
+  for (const auto& project : projects_.All()) {
     if (PathEquals(project->ProjectFilePath(), path)) {
       SetStatus(kStatusProjectExists, kMsgProjectExists);
       return false;
@@ -510,188 +141,75 @@ bool Workspace::AddProject(ArgText project_file) {
   }
 
   std::string error;
-  std::unique_ptr<Project> project = LoadProject(path, &error);
+  std::unique_ptr<Project> project = document_.LoadProject(path, &error);
   if (!project) {
     SetStatus(kStatusWorkingCopyFailed, kMsgWorkingCopyFailed, {path});
     last_message_ += " (" + error + ")";
     return false;
   }
   project->ReleaseWholeFile();
-  if (FindByOutputName(project->OutputName()) != nullptr) {
+  if (projects_.FindByOutputName(project->OutputName()) != nullptr) {
     SetStatus(kStatusProjectExists, kMsgProjectExists);
     return false;  // the project and its working copy go with it
   }
-  if (!ide_.AddProjectToWorkspace(project->IdeProjectFilePath(), workspace_path_)) {
+  if (!ide_.AddProjectToWorkspace(project->IdeProjectFilePath(), document_.Path())) {
     return false;
   }
 
   Project& added = *project;
-  Register(std::move(project));
+  projects_.Insert(std::move(project));
   ide_.RefreshSourceControlStatus();
-  added.SetCurrentTarget(added.HasTarget(current_target_)
-                             ? current_target_
-                             : (added.Targets().empty() ? std::string() : added.Targets().front()));
+  selection_.GiveTargetTo(added);
   ide_.ProjectFileAdded(added.ProjectFilePath());
-  modified_ = true;
+  document_.SetModified();
 
-  if (active_project_file_.empty()) {
-    active_project_file_ = added.ProjectFilePath();
-    ActiveProjectChanged();
+  if (selection_.ActiveProjectFile().empty()) {
+    selection_.SetActiveProjectFile(added.ProjectFilePath());
+    selection_.ActiveProjectChanged();
   }
-  bool save_view_state = save_view_state_;
-  save_view_state_ = false;
-  SaveWorkspace(false);
-  save_view_state_ = save_view_state;
+  bool save_view_state = document_.SaveViewState();
+  document_.SetSaveViewState(false);
+  document_.Save(false);
+  document_.SetSaveViewState(save_view_state);
   ClearStatus();
   return true;
 }
 
 Project* Workspace::InsertProject(std::string_view project_file, const Project* before,
                                   std::string* error) {
-  std::unique_ptr<Project> project = LoadProject(std::string(project_file), error);
+  std::unique_ptr<Project> project = document_.LoadProject(std::string(project_file), error);
   if (!project) return nullptr;
   project->ReleaseWholeFile();
   Project& inserted = *project;
-  Register(std::move(project), before);
-  inserted.SetCurrentTarget(
-      inserted.HasTarget(current_target_)
-          ? current_target_
-          : (inserted.Targets().empty() ? std::string() : inserted.Targets().front()));
-  modified_ = true;
+  projects_.Insert(std::move(project), before);
+  selection_.GiveTargetTo(inserted);
+  document_.SetModified();
   return &inserted;
 }
 
 void Workspace::RemoveProject(const Project* project, Project* successor) {
-  auto it = projects_.begin();
-  while (it != projects_.end() && it->get() != project)
-    ++it;
-  if (it == projects_.end()) return;
-  for (ProjectMap* map : {&projects_by_file_, &projects_by_working_copy_}) {
-    for (auto entry = map->begin(); entry != map->end();) {
-      entry = entry->second == project ? map->erase(entry) : std::next(entry);
-    }
-  }
-  bool was_active = PathEquals(active_project_file_, project->ProjectFilePath());
-  bool was_current = EqualsNoCase(current_project_name_, project->OutputName());
-  projects_.erase(it);  // the project and its working copy go
-  if (was_active) active_project_file_ = successor ? successor->ProjectFilePath() : std::string();
-  if (was_current) {
-    current_project_name_ = successor ? successor->OutputName() : std::string();
-    if (successor) SetCurrentTargetOfProject(*successor);
-  }
-  modified_ = true;
-}
-
-bool Workspace::ActiveProjectChanged() {
-  std::string active = ide_.GetActiveProjectFile();
-  // When the IDE names none, the project this workspace knows as active stays.
-  if (active.empty()) active = active_project_file_;
-  std::string file;
-  if (active.empty() ||
-      !ChangeExtension(*platform_.fs, platform_.fs->FullPath(active), kProjectExtension, &file)) {
-    return false;
-  }
-  current_project_name_ =
-      platform_.profile->GetString(kProjectSection, kOutputKey, "", file, kIdentityBuffer);
-  active_project_file_ = file;
-  Project* project = FindProject(current_project_name_);
-  if (project == nullptr) return false;
-  ActivateProject(*project);
-  return true;
+  std::unique_ptr<Project> taken = projects_.Take(project);
+  if (!taken) return;
+  selection_.ReplaceProject(*taken, successor);
+  taken.reset();  // the project and its working copy go
+  document_.SetModified();
 }
 
 bool Workspace::SetActiveProject(std::string_view name) {
   ClearStatus();
-  Project* project = FindProject(name);
+  Project* project = projects_.Find(name);
   if (project == nullptr) {
     SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
     return false;
   }
-  active_project_file_ = project->ProjectFilePath();
-  current_project_name_ = project->OutputName();
-  ActivateProject(*project);
+  selection_.Activate(*project);
   return true;
-}
-
-void Workspace::SetCurrentProjectName(std::string_view name) {
-  if (!EqualsNoCase(name, current_project_name_)) current_project_name_ = std::string(name);
-}
-
-bool Workspace::ChangeCurrentTarget(std::string_view target) {
-  if (EqualsNoCase(target, current_target_)) return true;
-  current_target_ = std::string(target);
-  for (const auto& project : projects_) {
-    project->ReloadTargetCache(current_target_);
-    project->SetMakefileOutOfDate(true);
-  }
-  if (Project* current = CurrentProject()) {
-    current->SetCurrentTarget(current_target_);
-    ide_.RefreshProjectView(current->ProjectFilePath());
-  }
-  return true;
-}
-
-// --- Look-ups.
-
-Project* Workspace::FindByOutputName(std::string_view output_name) {
-  for (const auto& project : projects_) {
-    if (EqualsNoCase(project->OutputName(), output_name)) return project.get();
-  }
-  return nullptr;
-}
-
-Project* Workspace::FindNamedProject(std::string_view name) const {
-  // Every command names projects by this one rule. An output name is
-  // matched before a shortened one or a file name, so that a name never
-  // reaches another project than the one whose output it is.
-  for (const auto& project : projects_) {
-    if (EqualsNoCase(project->OutputName(), name)) return project.get();
-  }
-  for (const auto& project : projects_) {
-    if (EqualsNoCase(StripExtension(project->OutputName()), name)) return project.get();
-  }
-  for (const auto& project : projects_) {
-    if (EqualsNoCase(project->BaseName(), name)) return project.get();
-  }
-  return nullptr;
-}
-
-Project* Workspace::FindProject(std::string_view name) {
-  if (name.empty()) return nullptr;
-  if (Project* project = FindNamedProject(name)) return project;
-  for (const auto& project : conversion_projects_) {
-    if (EqualsNoCase(project->OutputName(), name)) return project.get();
-  }
-  return nullptr;
-}
-
-Project* Workspace::FindProjectByFile(std::string_view path) {
-  if (auto it = projects_by_file_.find(path); it != projects_by_file_.end()) return it->second;
-  if (auto it = projects_by_working_copy_.find(path); it != projects_by_working_copy_.end()) {
-    return it->second;
-  }
-  for (const auto& project : conversion_projects_) {
-    if (PathEquals(project->ProjectFilePath(), path)) return project.get();
-  }
-  return nullptr;
-}
-
-bool Workspace::ResolveProjectFile(std::string_view name, std::string* project_file) {
-  const Project* project = name.empty() ? nullptr : FindNamedProject(name);
-  if (project == nullptr) return false;
-  *project_file = project->ProjectFilePath();
-  return true;
-}
-
-Project* Workspace::CurrentProject() {
-  if (current_project_name_.empty()) return nullptr;
-  return FindProject(current_project_name_);
 }
 
 Project* Workspace::ProjectArgument(ArgText name) {
   std::string file;
   Project* project = nullptr;
-  if (ResolveProjectFile(*name, &file)) project = FindProjectByFile(file);
+  if (projects_.ResolveFile(*name, &file)) project = projects_.FindByFile(file);
   if (project == nullptr) SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
   return project;
 }
@@ -713,7 +231,7 @@ bool Workspace::AddLinkProject(ArgText project, ArgText linked) {
     SetStatus(kStatusLinkExists, kMsgLinkExists);
     return false;
   }
-  modified_ = true;
+  document_.SetModified();
   return true;
 }
 
@@ -722,7 +240,7 @@ bool Workspace::RemoveLinkProject(ArgText project, ArgText linked) {
   Project* owner = ProjectArgument(project);
   if (owner == nullptr) return false;
   std::string file;
-  Project* target = ResolveProjectFile(*linked, &file) ? FindProjectByFile(file) : nullptr;
+  Project* target = projects_.ResolveFile(*linked, &file) ? projects_.FindByFile(file) : nullptr;
   // An entry naming a project that left the workspace can still be removed by its name.
   std::string name = target ? target->OutputName() : std::string(*linked);
   if (!owner->RemoveLink(name)) {
@@ -733,7 +251,7 @@ bool Workspace::RemoveLinkProject(ArgText project, ArgText linked) {
     }
     return false;
   }
-  modified_ = true;
+  document_.SetModified();
   return true;
 }
 
@@ -857,40 +375,11 @@ bool Workspace::RemoveTarget(ArgText project, ArgText target) {
     SetStatus(kStatusBadArgument, kMsgBadArgument);
     return false;
   }
-  if (owner == CurrentProject() && !owner->HasTarget(current_target_)) {
-    current_target_ = owner->Targets().front();
-    owner->SetCurrentTarget(current_target_);
+  if (owner == selection_.CurrentProject() && !owner->HasTarget(selection_.CurrentTarget())) {
+    selection_.FitTargetTo(*owner);
   }
-  ide_.CurrentTargetChanged(current_target_);
+  ide_.CurrentTargetChanged(selection_.CurrentTarget());
   return true;
-}
-
-// --- View trees.
-
-bool Workspace::GetTreeNodeText(uint32_t handle, std::string* text) {
-  return tree_tables_[0].GetNodeText(handle, text) || tree_tables_[1].GetNodeText(handle, text);
-}
-
-void Workspace::GetTreeNodeTexts(const std::vector<uint32_t>& handles, std::string* text) {
-  text->clear();
-  TreeNodeTable& table = TreeTable(current_tree_);
-  for (uint32_t handle : handles) {
-    std::string node;
-    if (table.GetNodeText(handle, &node)) {
-      *text += node;
-      *text += ';';
-    }
-  }
-}
-
-// --- Conversion projects.
-
-void Workspace::AddConversionProject(std::unique_ptr<Project> project) {
-  conversion_projects_.push_back(std::move(project));
-}
-
-void Workspace::ClearConversionProjects() {
-  conversion_projects_.clear();
 }
 
 }  // namespace zelvan

@@ -109,7 +109,7 @@ class WorkspaceTest : public ::testing::Test {
     workspace_ = env_.NewWorkspace(&hooks_);
   }
 
-  void Open() { ASSERT_TRUE(workspace_->OpenWorkspace(kWorkspace)); }
+  void Open() { ASSERT_TRUE(workspace_->document().Open(kWorkspace)); }
   std::string Value(const std::string& file, const std::string& section, const std::string& key) {
     return env_.profile.GetString(section, key, "", file);
   }
@@ -158,20 +158,21 @@ TEST_F(WorkspaceTest, StopRequestsComeThroughTheNamedObject) {
 
 TEST_F(WorkspaceTest, OpenSkipsMissingProjectsAndChoosesTheActiveOne) {
   Open();
-  ASSERT_EQ(workspace_->Projects().size(), 2u);
+  ASSERT_EQ(workspace_->projects().All().size(), 2u);
   // The .kpr listed is opened as the .kbp.
-  const Workspace& w = *workspace_;
-  EXPECT_EQ(w.Projects()[0]->OutputName() + " " + w.Projects()[0]->RelativePath() + " " +
-                w.Projects()[1]->ProjectFilePath() + " " + w.WorkspaceOptionsPath() + " " +
-                w.ActiveProjectFile() + " " + w.CurrentProjectName() + " " + w.CurrentTarget() +
-                " " + workspace_->CurrentProject()->CurrentTarget(),
+  Workspace& w = *workspace_;
+  EXPECT_EQ(w.projects().All()[0]->OutputName() + " " + w.projects().All()[0]->RelativePath() +
+                " " + w.projects().All()[1]->ProjectFilePath() + " " + w.document().OptionsPath() +
+                " " + w.selection().ActiveProjectFile() + " " + w.selection().CurrentProjectName() +
+                " " + w.selection().CurrentTarget() + " " +
+                w.selection().CurrentProject()->CurrentTarget(),
             "Mathe.lib lib\\Mathe.kbp C:\\ws\\app\\App.kbp C:\\ws\\Demo.kop C:\\ws\\app\\App.kbp "
             "App.abs Release Release");
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
   EXPECT_EQ(hooks_.refreshes, 1);
   EXPECT_THAT(env_.ide.Calls("RefreshSourceControlStatus"), ElementsAre(""));
   EXPECT_EQ(env_.WorkingCopies().size(), 2u);
-  for (const auto& project : workspace_->Projects())
+  for (const auto& project : workspace_->projects().All())
     EXPECT_EQ(project->WholeFile(), nullptr);
   // Progress after each project, in percent, and the project left out.
   EXPECT_THAT(env_.ide.Calls("WriteOutputLine"),
@@ -189,12 +190,12 @@ TEST_F(WorkspaceTest, OpenLeavesOutTheProjectsItCannotReadAndSaysWhy) {
   env_.ide.project_files = {kAppFile, kBinary, kCut, "C:\\ws\\gone\\Gone.kbp", kLibFile};
   Open();
   std::vector<std::string> unread;
-  for (const Workspace::UnreadProject& project : workspace_->UnreadProjects())
+  for (const UnreadProject& project : workspace_->projects().Unread())
     unread.push_back(project.file + ": " + project.reason);
   EXPECT_THAT(unread, ElementsAre("C:\\ws\\bin\\Bin.kbp: it names no output file",
                                   "C:\\ws\\cut\\Cut.kbp: it names no output file",
                                   "C:\\ws\\gone\\Gone.kbp: it does not exist"));
-  ASSERT_EQ(workspace_->Projects().size(), 2u);
+  ASSERT_EQ(workspace_->projects().All().size(), 2u);
   EXPECT_EQ(env_.WorkingCopies().size(), 2u);
   // The host hears of each, to tell the user.
   std::vector<std::string> lines = env_.ide.Calls("WriteOutputLine");
@@ -203,8 +204,8 @@ TEST_F(WorkspaceTest, OpenLeavesOutTheProjectsItCannotReadAndSaysWhy) {
                             return line.find("cannot be read and is left out") != std::string::npos;
                           }),
             3);
-  workspace_->CloseWorkspace();
-  EXPECT_THAT(workspace_->UnreadProjects(), IsEmpty());
+  workspace_->document().Close();
+  EXPECT_THAT(workspace_->projects().Unread(), IsEmpty());
 }
 
 TEST_F(WorkspaceTest, EveryLookUpByNameFollowsOneRule) {
@@ -227,9 +228,9 @@ TEST_F(WorkspaceTest, EveryLookUpByNameFollowsOneRule) {
       {"", nullptr},     {"Motor.l", nullptr},
   };
   for (const auto& c : kCases) {
-    const Project* found = workspace_->FindProject(c.name);
+    const Project* found = workspace_->projects().Find(c.name);
     std::string file;
-    const bool resolved = workspace_->ResolveProjectFile(c.name, &file);
+    const bool resolved = workspace_->projects().ResolveFile(c.name, &file);
     const std::string want = c.file ? c.file : "-";
     EXPECT_EQ(found ? found->ProjectFilePath() : "-", want) << c.name;
     EXPECT_EQ(resolved ? file : "-", want) << c.name;
@@ -239,58 +240,59 @@ TEST_F(WorkspaceTest, EveryLookUpByNameFollowsOneRule) {
 TEST_F(WorkspaceTest, AStoredTargetTheActiveProjectLacksFallsBackToItsFirst) {
   env_.ide.settings["Builder|Composition"] = "Nightly";
   Open();
-  EXPECT_EQ(workspace_->CurrentTarget(), "Debug");
+  EXPECT_EQ(workspace_->selection().CurrentTarget(), "Debug");
   // Closing writes the target that became current.
-  workspace_->CloseWorkspace();
+  workspace_->document().Close();
   EXPECT_EQ(env_.ide.Setting("Builder", "Composition"), "Debug");
 }
 
 TEST_F(WorkspaceTest, FailedProjectListAndLookUps) {
   env_.ide.fail_project_list = true;
-  EXPECT_FALSE(workspace_->OpenWorkspace(kWorkspace));
-  EXPECT_FALSE(workspace_->IsOpen());
+  EXPECT_FALSE(workspace_->document().Open(kWorkspace));
+  EXPECT_FALSE(workspace_->document().IsOpen());
   ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-  EXPECT_FALSE(workspace_->OpenWorkspace(std::nullopt));
+  EXPECT_FALSE(workspace_->document().Open(std::nullopt));
   ExpectStatus(kStatusBadArgument, kMsgBadArgument);
   // Saving without a workspace succeeds with a status.
-  EXPECT_TRUE(workspace_->SaveWorkspace(false));
+  EXPECT_TRUE(workspace_->document().Save(false));
   ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-  EXPECT_TRUE(workspace_->CloseWorkspace());
+  EXPECT_TRUE(workspace_->document().Close());
 
   env_.ide.fail_project_list = false;
   Open();
-  EXPECT_EQ(workspace_->FindProject("mathe.LIB")->ProjectFilePath(), kLibFile);
-  EXPECT_EQ(workspace_->FindProject("app")->ProjectFilePath(), kAppFile);  // file base name
-  EXPECT_EQ(workspace_->FindProject("Nothing"), nullptr);
-  EXPECT_EQ(workspace_->FindProjectByFile("c:\\WS\\lib\\mathe.kbp")->OutputName(), "Mathe.lib");
-  Project* app = workspace_->FindProject("App.abs");
-  EXPECT_EQ(workspace_->FindProjectByFile(app->WorkingCopyPath()), app);
+  EXPECT_EQ(workspace_->projects().Find("mathe.LIB")->ProjectFilePath(), kLibFile);
+  EXPECT_EQ(workspace_->projects().Find("app")->ProjectFilePath(), kAppFile);  // file base name
+  EXPECT_EQ(workspace_->projects().Find("Nothing"), nullptr);
+  EXPECT_EQ(workspace_->projects().FindByFile("c:\\WS\\lib\\mathe.kbp")->OutputName(), "Mathe.lib");
+  Project* app = workspace_->projects().Find("App.abs");
+  EXPECT_EQ(workspace_->projects().FindByFile(app->WorkingCopyPath()), app);
   std::string file;
-  ASSERT_TRUE(workspace_->ResolveProjectFile("MATHE", &file));  // without the extension
+  ASSERT_TRUE(workspace_->projects().ResolveFile("MATHE", &file));  // without the extension
   EXPECT_EQ(file, kLibFile);
-  EXPECT_FALSE(workspace_->ResolveProjectFile("Mathe.l", &file));
+  EXPECT_FALSE(workspace_->projects().ResolveFile("Mathe.l", &file));
 }
 
 TEST_F(WorkspaceTest, CloseWithoutSaveDiscardsEveryChange) {
   Open();
-  Project* app = workspace_->FindProject("App.abs");
+  Project* app = workspace_->projects().Find("App.abs");
   ASSERT_TRUE(app->SetProjectCompile("Debug", "-O0"));
   ASSERT_TRUE(workspace_->AddLinkProject("App", "Mathe"));
-  EXPECT_TRUE(workspace_->CloseWorkspace());
+  EXPECT_TRUE(workspace_->document().Close());
   EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
   EXPECT_EQ(env_.Contents(kLibFile), kLibProject);
   EXPECT_THAT(env_.WorkingCopies(), IsEmpty());
-  EXPECT_FALSE(workspace_->IsOpen() || !workspace_->Projects().empty() || workspace_->IsModified());
+  EXPECT_FALSE(workspace_->document().IsOpen() || !workspace_->projects().All().empty() ||
+               workspace_->document().IsModified());
   // Nothing shown, nothing written beside the workspace.
   EXPECT_FALSE(env_.memory.Contents("C:\\ws\\Demo.kop").has_value());
 }
 
 TEST_F(WorkspaceTest, SaveRewritesOnlyTheChangedKeys) {
   Open();
-  Project* app = workspace_->FindProject("App.abs");
+  Project* app = workspace_->projects().Find("App.abs");
   ASSERT_TRUE(app->SetTempDir("Release", ".\\R\\obj"));
   ASSERT_TRUE(app->SetProjectCompile("debug", "-g -I..\\lib -DTRACE"));
-  ASSERT_TRUE(workspace_->SaveWorkspace(false));
+  ASSERT_TRUE(workspace_->document().Save(false));
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
   std::string expected = kAppProject;
   expected.replace(expected.find("ProjectCompile=-g -I..\\lib"), 26,
@@ -305,7 +307,7 @@ TEST_F(WorkspaceTest, SaveRewritesOnlyTheChangedKeys) {
   expected += "[Debug!io.c]\r\nUPDATE=1\r\n";
   EXPECT_EQ(env_.Contents(kAppFile), expected);
   EXPECT_EQ(env_.Contents(kLibFile), kLibProject);  // unchanged: not rewritten
-  workspace_->CloseWorkspace();
+  workspace_->document().Close();
   EXPECT_EQ(env_.Contents(kAppFile), expected);
   EXPECT_THAT(env_.WorkingCopies(), IsEmpty());
 }
@@ -320,9 +322,9 @@ TEST_F(WorkspaceTest, SaveWritesLinkListsTargetViewStateAndMakefiles) {
   Workspace& workspace = *workspace_;
   Open();
   ASSERT_TRUE(workspace.AddLinkProject("App.abs", "Mathe.lib"));
-  EXPECT_TRUE(workspace.IsModified());
-  ASSERT_TRUE(workspace.SaveWorkspace(false));
-  EXPECT_FALSE(workspace.IsModified());
+  EXPECT_TRUE(workspace.document().IsModified());
+  ASSERT_TRUE(workspace.document().Save(false));
+  EXPECT_FALSE(workspace.document().IsModified());
   EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject") + " " +
                 env_.ide.Setting("Builder", "LinkProject0") + " " +
                 env_.ide.Setting("Builder", "LinkProject1"),
@@ -334,14 +336,14 @@ TEST_F(WorkspaceTest, SaveWritesLinkListsTargetViewStateAndMakefiles) {
 
   // Unchanged lists are not written again.
   size_t writes = env_.ide.Calls("WriteWorkspaceSetting").size();
-  ASSERT_TRUE(workspace.SaveWorkspace(false));
+  ASSERT_TRUE(workspace.document().Save(false));
   EXPECT_EQ(env_.ide.Calls("WriteWorkspaceSetting").size(), writes);
-  workspace.CloseWorkspace();
+  workspace.document().Close();
 
   // The lists come back on the next open.
-  ASSERT_TRUE(workspace.OpenWorkspace(kWorkspace));
-  EXPECT_THAT(workspace.FindProject("App")->LinkList(), ElementsAre("Mathe.lib"));
-  ASSERT_TRUE(workspace.SaveWorkspace(false));
+  ASSERT_TRUE(workspace.document().Open(kWorkspace));
+  EXPECT_THAT(workspace.projects().Find("App")->LinkList(), ElementsAre("Mathe.lib"));
+  ASSERT_TRUE(workspace.document().Save(false));
   EXPECT_EQ(env_.ide.Calls("WriteWorkspaceSetting").size(), writes);
 }
 
@@ -350,8 +352,8 @@ TEST_F(WorkspaceTest, TheEarlierLayoutsLinkKeyMovesToTheWorkspace) {
   app.replace(app.find("Folder=Sources;"), 15, "Folder=Sources;\r\nLinkProject=Mathe.lib;");
   env_.AddFile(kAppFile, app);
   Open();
-  EXPECT_THAT(workspace_->FindProject("App")->LinkList(), ElementsAre("Mathe.lib"));
-  ASSERT_TRUE(workspace_->SaveWorkspace(false));
+  EXPECT_THAT(workspace_->projects().Find("App")->LinkList(), ElementsAre("Mathe.lib"));
+  ASSERT_TRUE(workspace_->document().Save(false));
   EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject1"), "App.abs;Mathe.lib;");
   EXPECT_EQ(env_.Contents(kAppFile), kAppProject);  // the key is gone from the project file
 }
@@ -359,14 +361,14 @@ TEST_F(WorkspaceTest, TheEarlierLayoutsLinkKeyMovesToTheWorkspace) {
 TEST_F(WorkspaceTest, ReadOnlyProjectFilesAreToldOrAsked) {
   Open();
   env_.memory.SetReadOnly(kAppFile, true);
-  Project* app = workspace_->FindProject("App");
-  Project* lib = workspace_->FindProject("Mathe");
+  Project* app = workspace_->projects().Find("App");
+  Project* lib = workspace_->projects().Find("Mathe");
   ASSERT_TRUE(app->SetProjectCompile("Debug", "-O1"));
   ASSERT_TRUE(lib->SetProjectCompile("Debug", "-O1"));
 
   // Asked, and the answer is Yes: nothing is saved.
   env_.ide.answer = kIdYes;
-  EXPECT_FALSE(workspace_->SaveWorkspace(true));
+  EXPECT_FALSE(workspace_->document().Save(true));
   ASSERT_EQ(env_.ide.Calls("ShowMessage").size(), 1u);
   EXPECT_EQ(env_.ide.Calls("ShowMessage")[0],
             "KOVA|These project files are read-only and cannot be saved:\nC:\\ws\\app\\App.kbp\n"
@@ -375,13 +377,13 @@ TEST_F(WorkspaceTest, ReadOnlyProjectFilesAreToldOrAsked) {
 
   // Asked, and the answer is No: the others are saved.
   env_.ide.answer = kIdNo;
-  EXPECT_FALSE(workspace_->SaveWorkspace(true));
+  EXPECT_FALSE(workspace_->document().Save(true));
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectsNotSaved);
   EXPECT_NE(env_.Contents(kLibFile), kLibProject);
   EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
 
   // Not asked: told.
-  EXPECT_FALSE(workspace_->SaveWorkspace(false));
+  EXPECT_FALSE(workspace_->document().Save(false));
   EXPECT_EQ(env_.ide.Calls("ShowMessage")[2],
             "KOVA|These project files are read-only; their changes were not saved:\n"
             "C:\\ws\\app\\App.kbp|48|5064");
@@ -389,9 +391,9 @@ TEST_F(WorkspaceTest, ReadOnlyProjectFilesAreToldOrAsked) {
 
   // A read-only project without changes is no reason to complain.
   env_.memory.SetReadOnly(kAppFile, false);
-  ASSERT_TRUE(workspace_->SaveWorkspace(false));
+  ASSERT_TRUE(workspace_->document().Save(false));
   env_.memory.SetReadOnly(kAppFile, true);
-  EXPECT_TRUE(workspace_->SaveWorkspace(false));
+  EXPECT_TRUE(workspace_->document().Save(false));
   EXPECT_EQ(env_.ide.Calls("ShowMessage").size(), 3u);
 }
 
@@ -416,9 +418,9 @@ TEST_F(WorkspaceTest, WhatASaveCouldNotWriteIsListedAndNothingIsLost) {
     SCOPED_TRACE(c.what);
     env_.AddFile(kAppFile, kAppProject);
     Open();
-    ASSERT_TRUE(workspace_->FindProject("App")->SetProjectCompile("Debug", "-O1"));
+    ASSERT_TRUE(workspace_->projects().Find("App")->SetProjectCompile("Debug", "-O1"));
     c.fault();
-    EXPECT_FALSE(workspace_->SaveWorkspace(false));
+    EXPECT_FALSE(workspace_->document().Save(false));
     env_.fs.ClearFaults();
     hooks_.source_data_saves = true;
     EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectsNotSaved);
@@ -430,7 +432,7 @@ TEST_F(WorkspaceTest, WhatASaveCouldNotWriteIsListedAndNothingIsLost) {
     if (!c.on_disk.empty()) {
       EXPECT_EQ(env_.Contents(kAppFile), c.on_disk);
     }
-    workspace_->CloseWorkspace();
+    workspace_->document().Close();
   }
   // The changes the third save could not make are beside the project file.
   std::vector<DirectoryEntry> kept;
@@ -467,7 +469,7 @@ TEST_F(WorkspaceTest, AddProjectChecksInOrderAndLeavesNoWorkingCopy) {
     SCOPED_TRACE(c.name);
     EXPECT_FALSE(workspace_->AddProject(c.path));
     ExpectStatus(c.status, c.message);
-    EXPECT_EQ(workspace_->Projects().size(), 2u);
+    EXPECT_EQ(workspace_->projects().All().size(), 2u);
     EXPECT_EQ(env_.WorkingCopies().size(), open_copies);
   }
 
@@ -481,7 +483,7 @@ TEST_F(WorkspaceTest, AddProjectChecksInOrderAndLeavesNoWorkingCopy) {
   env_.ide.refuse_add = true;
   EXPECT_FALSE(workspace_->AddProject(kToolFile));
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
-  EXPECT_EQ(workspace_->Projects().size(), 2u);
+  EXPECT_EQ(workspace_->projects().All().size(), 2u);
   EXPECT_EQ(env_.WorkingCopies().size(), open_copies);
 }
 
@@ -513,11 +515,11 @@ TEST_F(WorkspaceTest, LinkProjectsAreCheckedAndCounted) {
     EXPECT_EQ(workspace_->GetLastStatus(), c.status);
   }
   // An entry of a project that left the workspace is removed by its name.
-  workspace_->FindProject("App")->AddLink("Old.lib");
+  workspace_->projects().Find("App")->AddLink("Old.lib");
   EXPECT_TRUE(workspace_->RemoveLinkProject("App", "old.lib"));
-  EXPECT_THAT(workspace_->FindProject("App")->LinkList(), IsEmpty());
+  EXPECT_THAT(workspace_->projects().Find("App")->LinkList(), IsEmpty());
 
-  workspace_->CloseWorkspace();
+  workspace_->document().Close();
   EXPECT_FALSE(workspace_->AddLinkProject("App", "Mathe"));
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusNoWorkspace);
 }
@@ -526,7 +528,7 @@ TEST_F(WorkspaceTest, AddTargetCopiesSettingsFilesAndFolders) {
   Open();
   ASSERT_TRUE(workspace_->AddTarget("App", "debug", "Trace"));
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
-  Project* app = workspace_->FindProject("App");
+  Project* app = workspace_->projects().Find("App");
   EXPECT_THAT(app->Targets(), ElementsAre("Debug", "Release", "Final", "Trace"));
   EXPECT_EQ(app->CurrentTarget(), "Trace");
   EXPECT_EQ(app->CurrentOrFirstTarget(), "Trace");
@@ -586,20 +588,20 @@ TEST_F(WorkspaceTest, AddTargetRefusals) {
     EXPECT_FALSE(workspace_->AddTarget(c.project, c.existing, c.added));
     EXPECT_EQ(workspace_->GetLastStatus(), c.status);
   }
-  EXPECT_FALSE(workspace_->FindProject("App")->IsModified());
+  EXPECT_FALSE(workspace_->projects().Find("App")->IsModified());
 }
 
 // The target add and remove commands cover the plain cases.
 TEST_F(WorkspaceTest, RemovingTheCurrentTargetAndTheLastOne) {
   Open();
-  Project* app = workspace_->FindProject("App");
+  Project* app = workspace_->projects().Find("App");
   ASSERT_TRUE(workspace_->RemoveTarget("App", "release"));
   const std::string& copy = app->WorkingCopyPath();
   for (const std::string& section : env_.profile.GetSectionNames(copy))
     EXPECT_FALSE(EndsWithNoCase(section, "Release") || StartsWithNoCase(section, "Release!"))
         << section;
   // The current target was removed: the first remaining one takes its place.
-  EXPECT_EQ(workspace_->CurrentTarget(), "Debug");
+  EXPECT_EQ(workspace_->selection().CurrentTarget(), "Debug");
   EXPECT_THAT(env_.ide.Calls("CurrentTargetChanged"), ElementsAre("Debug"));
   ASSERT_TRUE(workspace_->RemoveTarget("App", "Final"));
   // The last target stays, and nothing is written.
@@ -614,28 +616,28 @@ TEST_F(WorkspaceTest, OpeningAgainKeepsOpenProjectsAndSkipsDuplicateNames) {
   env_.AddFile("C:\\ws\\x\\Twin.kbp", Crlf("[PROJECT]\nOUTPUT=APP.abs\nTARGET=Debug\n"));
   env_.ide.project_files.push_back("C:\\ws\\x\\Twin.kbp");
   Open();
-  EXPECT_EQ(workspace_->Projects().size(), 2u);
+  EXPECT_EQ(workspace_->projects().All().size(), 2u);
   EXPECT_THAT(env_.ide.Calls("WriteOutputLine"),
               ::testing::Contains(::testing::HasSubstr(
                   "Twin.kbp cannot be read and is left out of the workspace: another project has "
                   "its output name APP.abs.")));
-  ASSERT_TRUE(workspace_->FindProject("App")->SetProjectCompile("Debug", "-O1"));
+  ASSERT_TRUE(workspace_->projects().Find("App")->SetProjectCompile("Debug", "-O1"));
   Open();
-  EXPECT_EQ(workspace_->Projects().size(), 2u);
+  EXPECT_EQ(workspace_->projects().All().size(), 2u);
   EXPECT_EQ(env_.WorkingCopies().size(), 2u);
-  EXPECT_TRUE(workspace_->FindProject("App")->IsModified());  // the open project stayed
+  EXPECT_TRUE(workspace_->projects().Find("App")->IsModified());  // the open project stayed
 }
 
 TEST_F(WorkspaceTest, TreeNodeTexts) {
-  workspace_->TreeTable(1).SetNodeText(10, "main.c");
-  workspace_->TreeTable(2).SetNodeText(20, "Sources");
-  workspace_->TreeTable(1).SetNodeText(11, "io.c");
+  workspace_->view_trees().Table(1).SetNodeText(10, "main.c");
+  workspace_->view_trees().Table(2).SetNodeText(20, "Sources");
+  workspace_->view_trees().Table(1).SetNodeText(11, "io.c");
   std::string one, text, other;
-  ASSERT_TRUE(workspace_->GetTreeNodeText(20, &one));  // either tree
-  EXPECT_FALSE(workspace_->GetTreeNodeText(99, &one));
-  workspace_->GetTreeNodeTexts({10, 99, 11}, &text);
-  workspace_->SetCurrentTreeIndex(2);
-  workspace_->GetTreeNodeTexts({10, 20}, &other);
+  ASSERT_TRUE(workspace_->view_trees().GetNodeText(20, &one));  // either tree
+  EXPECT_FALSE(workspace_->view_trees().GetNodeText(99, &one));
+  workspace_->view_trees().GetNodeTexts({10, 99, 11}, &text);
+  workspace_->view_trees().SetCurrentIndex(2);
+  workspace_->view_trees().GetNodeTexts({10, 20}, &other);
   EXPECT_EQ(one + " " + text + " " + other, "Sources main.c;io.c; Sources;");
 }
 

@@ -34,8 +34,8 @@ bool Command::Fail(uint32_t code, unsigned message_id,
 }
 
 bool Command::SaveWorkspaceState() {
-  workspace_.SaveTargetSetting();
-  return workspace_.SaveLinkLists();
+  workspace_.document().SaveTargetSetting();
+  return workspace_.document().SaveLinkLists();
 }
 
 bool Command::SaveProjectFirst(Project& project) {
@@ -50,7 +50,8 @@ void Command::ProtectWorkspaceState(FileTransaction& files) {
     files.Protect(file);
     files.DoneWhenChanged(file);
   }
-  if (!workspace_.WorkspaceOptionsPath().empty()) files.Protect(workspace_.WorkspaceOptionsPath());
+  if (!workspace_.document().OptionsPath().empty())
+    files.Protect(workspace_.document().OptionsPath());
 }
 
 }  // namespace zelvan

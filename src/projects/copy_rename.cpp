@@ -31,7 +31,7 @@ std::string Companion(const Project& project, std::string_view extension) {
 bool CommandCopyProject::Execute(std::string_view name) {
   new_project_file_.clear();
   if (!Begin()) return false;
-  Project* project = workspace_.IsOpen() ? workspace_.FindProject(name) : nullptr;
+  Project* project = workspace_.document().IsOpen() ? workspace_.projects().Find(name) : nullptr;
   if (project == nullptr) return Fail(kMsgProjectNotFound, kMsgProjectNotFound);
   if (!SaveProjectFirst(*project)) return false;
 
@@ -55,7 +55,7 @@ bool CommandCopyProject::Execute(std::string_view name) {
 bool CommandRenameProject::Execute(std::string_view name, std::string_view new_name_argument) {
   new_project_file_.clear();
   if (!Begin()) return false;
-  Project* project = workspace_.IsOpen() ? workspace_.FindProject(name) : nullptr;
+  Project* project = workspace_.document().IsOpen() ? workspace_.projects().Find(name) : nullptr;
   if (project == nullptr) return Fail(kMsgProjectNotFound, kMsgProjectNotFound);
   std::string new_name = NormalizeProjectName(new_name_argument);
   if (!IsValidProjectName(new_name)) return Fail(kMsgInvalidName, kMsgInvalidName);
@@ -65,7 +65,7 @@ bool CommandRenameProject::Execute(std::string_view name, std::string_view new_n
   }
   // Output names identify projects; a second project of the same name would
   // make every look-up by name ambiguous.
-  Project* other = workspace_.FindProject(ReplaceBaseName(project->OutputName(), new_name));
+  Project* other = workspace_.projects().Find(ReplaceBaseName(project->OutputName(), new_name));
   if (other != nullptr && other != project) return Fail(kStatusProjectExists, kMsgProjectExists);
   if (!SaveProjectFirst(*project)) return false;
 
@@ -106,7 +106,7 @@ bool CommandRenameProject::Execute(std::string_view name, std::string_view new_n
   // one's, and every list that names the old project names the new one.
   for (const std::string& link : project->LinkList())
     renamed->AddLink(link);
-  for (const auto& each : workspace_.Projects())
+  for (const auto& each : workspace_.projects().All())
     each->ReplaceLink(old_output, renamed->OutputName());
   workspace_.RemoveProject(project, renamed);
   if (!services_.ReplaceWorkspaceProject(old_file, renamed->ProjectFilePath(), &error) ||
@@ -135,7 +135,7 @@ void CommandRenameProject::Undo(Project* renamed, const std::string& old_file,
                                 const std::string& old_output) {
   std::string error;
   services_.ReplaceWorkspaceProject(renamed->ProjectFilePath(), old_file, &error);
-  for (const auto& each : workspace_.Projects())
+  for (const auto& each : workspace_.projects().All())
     each->ReplaceLink(renamed->OutputName(), old_output);
   Project* old = workspace_.InsertProject(old_file, renamed, &error);
   if (old != nullptr) {
@@ -143,7 +143,7 @@ void CommandRenameProject::Undo(Project* renamed, const std::string& old_file,
       old->AddLink(link);
   }
   workspace_.RemoveProject(renamed, old);
-  workspace_.SaveLinkLists();
+  workspace_.document().SaveLinkLists();
 }
 
 bool CopyProject(Workspace& workspace, ProjectServices& services, std::string_view project,

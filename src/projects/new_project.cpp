@@ -50,12 +50,12 @@ bool MethodNewProject::Run(const NewProjectRequest& request, Kind kind, bool add
   if (cpu.IsMX310P1() && size != 64 && size != 96 && size != 128) {
     return Fail(kStatusInvalidMemorySize, kMsgInvalidMemorySize);
   }
-  if (!workspace_.IsOpen()) return Fail(kStatusNewNoWorkspace, kMsgNoWorkspace);
+  if (!workspace_.document().IsOpen()) return Fail(kStatusNewNoWorkspace, kMsgNoWorkspace);
 
   std::string folder_path;
   if (!GetFullPathName(
-          IsFullPath(folder) ? folder : GetFileDirectory(workspace_.WorkspacePath()) + folder, "\\",
-          &folder_path)) {
+          IsFullPath(folder) ? folder : GetFileDirectory(workspace_.document().Path()) + folder,
+          "\\", &folder_path)) {
     return Fail(kStatusInvalidFolder, kMsgInvalidPath);
   }
   folder_path = AppendLastSlash(StripTrailingSlash(folder_path));
@@ -80,13 +80,13 @@ bool MethodNewProject::Run(const NewProjectRequest& request, Kind kind, bool add
 
   std::string output;
   creator->ProjectText().Lookup(kProjectSection, kOutputKey, &output);
-  if (add_to_workspace && !output.empty() && workspace_.FindProject(output) != nullptr) {
+  if (add_to_workspace && !output.empty() && workspace_.projects().Find(output) != nullptr) {
     return Fail(kStatusProjectExists, kMsgProjectExists);
   }
 
   FileSystem& fs = *workspace_.platform().fs;
   // The journal goes beside the workspace file, where every later command looks.
-  FileTransaction files(fs, GetFileDirectory(workspace_.WorkspacePath()));
+  FileTransaction files(fs, GetFileDirectory(workspace_.document().Path()));
   ProtectWorkspaceState(files);
   // Saving the workspace may write the new project's makefile and dependency file.
   for (std::string_view extension : {kMakefileExtension, kDependencyExtension}) {
@@ -108,11 +108,11 @@ bool MethodNewProject::Run(const NewProjectRequest& request, Kind kind, bool add
     if (!SaveWorkspaceState()) {
       std::string project_file;
       if (ChangeExtension(fs, file, kProjectExtension, &project_file)) {
-        workspace_.RemoveProject(workspace_.FindProjectByFile(project_file), nullptr);
+        workspace_.RemoveProject(workspace_.projects().FindByFile(project_file), nullptr);
         std::string ignored;
         services_.RemoveWorkspaceProject(project_file, &ignored);
       }
-      workspace_.SaveLinkLists();
+      workspace_.document().SaveLinkLists();
       return Fail(kStatusWorkspaceStateNotSaved, kMsgWorkspaceStateNotSaved);
     }
   }

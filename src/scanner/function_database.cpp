@@ -32,8 +32,8 @@ bool TakesPart(const SourceFile& file) {
 }
 
 void Clear(SourceFile& file) {
-  file.Functions().clear();
-  file.FunctionTime().clear();
+  file.function_list().entries.clear();
+  file.function_list().time.clear();
 }
 
 // Entries of a section, whole or not at all. With `current_time` the
@@ -56,19 +56,20 @@ bool LoadSection(const ProfileData& database, SourceFile& file, const std::strin
       return false;
     }
   }
-  file.Functions() = std::move(functions);
-  file.FunctionTime() = std::move(time);
+  file.function_list().entries = std::move(functions);
+  file.function_list().time = std::move(time);
   return true;
 }
 
 // Writes a source's section; nothing for a source without a time.
 void StoreSection(ProfileData* database, const SourceFile& file) {
-  if (file.FunctionTime().empty()) return;
+  if (file.function_list().time.empty()) return;
   const std::string& section = file.RelativePath();
-  database->SetValue(section, kTimeKey, file.FunctionTime());
-  database->SetValue(section, kCountKey, std::to_string(file.Functions().size()));
-  for (size_t i = 0; i < file.Functions().size(); ++i) {
-    database->SetValue(section, DataKey(static_cast<int32_t>(i)), file.Functions()[i].StoredForm());
+  database->SetValue(section, kTimeKey, file.function_list().time);
+  database->SetValue(section, kCountKey, std::to_string(file.function_list().entries.size()));
+  for (size_t i = 0; i < file.function_list().entries.size(); ++i) {
+    database->SetValue(section, DataKey(static_cast<int32_t>(i)),
+                       file.function_list().entries[i].StoredForm());
   }
 }
 
@@ -86,7 +87,7 @@ bool SaveDatabase(FileSystem& fs, const Project& project, const ProfileData& dat
 // The entries of the same file from another project whose entries are current.
 bool TakeFromOtherProject(Workspace& workspace, SourceFile& file) {
   FileSystem& fs = *workspace.platform().fs;
-  for (const auto& project : workspace.Projects()) {
+  for (const auto& project : workspace.projects().All()) {
     if (project.get() == &file.OwnerProject()) continue;
     const SourceFile* same = project->FindSourceFile(file.FullPath());
     std::string text;
@@ -153,13 +154,14 @@ void AddSourceDirectory(std::string_view full_path, std::vector<std::string>* di
 
 bool IsFunctionDataCurrent(FileSystem& fs, const SourceFile& file) {
   std::string time;
-  return TakesPart(file) && !file.FunctionTime().empty() &&
-         ReadFunctionTime(fs, file.FullPath(), &time) && time == file.FunctionTime();
+  return TakesPart(file) && !file.function_list().time.empty() &&
+         ReadFunctionTime(fs, file.FullPath(), &time) && time == file.function_list().time;
 }
 
 std::string GetFunctionDatabaseText(const SourceFile& file) {
-  std::string text = file.FunctionTime() + "\n" + std::to_string(file.Functions().size()) + "\n";
-  for (const FunctionDatabaseEntry& entry : file.Functions()) {
+  std::string text =
+      file.function_list().time + "\n" + std::to_string(file.function_list().entries.size()) + "\n";
+  for (const FunctionDatabaseEntry& entry : file.function_list().entries) {
     text += entry.StoredForm();
     text += '\n';
   }
@@ -169,7 +171,7 @@ std::string GetFunctionDatabaseText(const SourceFile& file) {
 bool GetCurrentFunctionDatabaseText(FileSystem& fs, const SourceFile& file, std::string* text) {
   std::string time;
   if (!TakesPart(file) || !ReadFunctionTime(fs, file.FullPath(), &time) ||
-      time > file.FunctionTime()) {
+      time > file.function_list().time) {
     return false;
   }
   *text = GetFunctionDatabaseText(file);
@@ -192,9 +194,9 @@ bool SetFunctionDatabase(FileSystem& fs, SourceFile& file, std::string_view text
   for (int32_t i = 0; i < count; ++i) {
     if (!functions[i].ReadStoredForm(lines[2 + i])) return false;
   }
-  file.Functions() = std::move(functions);
+  file.function_list().entries = std::move(functions);
   std::string current;
-  if (ReadFunctionTime(fs, file.FullPath(), &current)) file.FunctionTime() = lines[0];
+  if (ReadFunctionTime(fs, file.FullPath(), &current)) file.function_list().time = lines[0];
   return true;
 }
 
@@ -223,21 +225,21 @@ bool ParseFunctions(Workspace& workspace, SourceFile& file, const std::string* d
   ReadFunctionTime(fs, file.FullPath(), &time);
   std::vector<FunctionDatabaseEntry> functions;
   if (!ParseFunctionsInFile(fs, file.FullPath(), report, &functions)) return false;
-  file.Functions() = std::move(functions);
-  file.FunctionTime() = std::move(time);
+  file.function_list().entries = std::move(functions);
+  file.function_list().time = std::move(time);
   return true;
 }
 
 bool ParseFunctionsFromText(SourceFile& file, std::string_view text) {
   if (!TakesPart(file)) return false;
-  file.Functions().clear();
-  return ParseFunctionsInText(text, &file.Functions());
+  file.function_list().entries.clear();
+  return ParseFunctionsInText(text, &file.function_list().entries);
 }
 
 bool ParseFunctionsFromPath(FileSystem& fs, SourceFile& file, std::string_view path) {
   if (!TakesPart(file)) return false;
-  file.Functions().clear();
-  return ParseFunctionsInFile(fs, path, nullptr, &file.Functions());
+  file.function_list().entries.clear();
+  return ParseFunctionsInFile(fs, path, nullptr, &file.function_list().entries);
 }
 
 bool TreeViewFunction(Workspace& workspace) {
@@ -295,11 +297,12 @@ bool RefreshFunctionDatabase(Workspace& workspace, SourceFile& file,
   ProfileData database;
   database.Load(fs, project.FunctionDatabasePath());
   bool loaded = false;
-  if (file.FunctionTime().empty() && !options.parse_all && LoadSection(database, file, nullptr)) {
+  if (file.function_list().time.empty() && !options.parse_all &&
+      LoadSection(database, file, nullptr)) {
     ++counts->loaded;
     loaded = true;
   }
-  if (!options.parse_all && file.FunctionTime() == current) return loaded;
+  if (!options.parse_all && file.function_list().time == current) return loaded;
   if (loaded) --counts->loaded;
   Rebuild(workspace, file, options, TreeViewFunction(workspace), counts);
   // The other sections as they were, this one in its place (or at the end).

@@ -65,7 +65,7 @@ bool IsFunctionDataCurrent(FileSystem& fs, const SourceFile& file);
 // The transfer text of a source's entries.
 std::string GetFunctionDatabaseText(const SourceFile& file);
 // The same, only when the entries are current (the file is not newer than
-// FunctionTime); false otherwise.
+// the function list's time); false otherwise.
 bool GetCurrentFunctionDatabaseText(FileSystem& fs, const SourceFile& file, std::string* text);
 // Takes the entries of a transfer text. Their time is the one the text
 // gives, so entries found for an older version of the file count as stale
@@ -78,11 +78,11 @@ bool SetFunctionDatabase(FileSystem& fs, SourceFile& file, std::string_view text
 // progress lines to the IDE's output pane. With `directory_filter`, a source
 // in another directory is left as it is (true); a path without a directory
 // gives false. False, with no entries, when the file cannot be read or its
-// scan fails. Sets FunctionTime to the time the file had when it was read.
+// scan fails. Sets the function list's time to the time the file had when it was read.
 bool ParseFunctions(Workspace& workspace, SourceFile& file,
                     const std::string* directory_filter = nullptr);
 // Parses the editor's text of the file, or another file, in place of the
-// file itself; FunctionTime is not touched.
+// file itself; the function list's time is not touched.
 bool ParseFunctionsFromText(SourceFile& file, std::string_view text);
 bool ParseFunctionsFromPath(FileSystem& fs, SourceFile& file, std::string_view path);
 

@@ -54,10 +54,10 @@ class FunctionDatabaseTest : public ::testing::Test {
   void Open() {
     workspace_ = env_.NewWorkspace();
     workspace_->SetListedExtensions({"c", "h"});
-    ASSERT_TRUE(workspace_->OpenWorkspace(kWorkspace));
+    ASSERT_TRUE(workspace_->document().Open(kWorkspace));
   }
-  Project& App() { return *workspace_->FindProject("App.abs"); }
-  Project& Lib() { return *workspace_->FindProject("Lib.lib"); }
+  Project& App() { return *workspace_->projects().Find("App.abs"); }
+  Project& Lib() { return *workspace_->projects().Find("Lib.lib"); }
   SourceFile& Source(Project& project, const char* relative) {
     return *project.FindSourceFileByRelativePath(relative);
   }
@@ -116,7 +116,7 @@ TEST_F(FunctionDatabaseTest, DatabaseFileIsWrittenReadBackAndOnlyChangedSourcesP
   EXPECT_TRUE(rebuilt);
   EXPECT_EQ(counts.parsed, 1);
   EXPECT_EQ(counts.loaded, 2);
-  EXPECT_EQ(Source(App(), "main.c").Functions().size(), 2u);
+  EXPECT_EQ(Source(App(), "main.c").function_list().entries.size(), 2u);
   EXPECT_EQ(env_.Contents(kAppDatabase),
             AppDatabase("COUNT=2\nDATA0=3;int;main;1;1;void;\nDATA1=3;void;idle;2;1;void;\n"));
 
@@ -192,7 +192,7 @@ TEST_F(FunctionDatabaseTest, FailedWriteLeavesTheOldFile) {
   EXPECT_TRUE(UpdateFunctionDatabase(*workspace_, App(), {}, nullptr, &error));
   EXPECT_NE(error.find("App.kfv could not be written"), std::string::npos) << error;
   EXPECT_EQ(env_.Contents(kAppDatabase), "[old]\r\n");
-  EXPECT_EQ(Source(App(), "main.c").Functions().size(), 1u);
+  EXPECT_EQ(Source(App(), "main.c").function_list().entries.size(), 1u);
 }
 
 TEST_F(FunctionDatabaseTest, SourceChangedWhileParsedIsParsedAgain) {
@@ -239,7 +239,7 @@ TEST_F(FunctionDatabaseTest, TransferTextAndSingleSources) {
   for (const TextCase& c : texts) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(SetFunctionDatabase(env_.fs, main, c.text), c.ok);
-    EXPECT_EQ(main.Functions().size(), c.ok ? 1u : 0u);
+    EXPECT_EQ(main.function_list().entries.size(), c.ok ? 1u : 0u);
     EXPECT_EQ(IsFunctionDataCurrent(env_.fs, main), c.current);
   }
 
@@ -291,8 +291,8 @@ TEST_F(FunctionDatabaseTest, RequestsOfTheIde) {
   request.directory = "C:\\ws\\lib";
   ASSERT_TRUE(UpdateProjectFunctions(*workspace_, &request));
   EXPECT_EQ(request.directories, (std::vector<std::string>{"C:\\ws\\app", "C:\\ws\\lib"}));
-  EXPECT_EQ(Source(Lib(), "lib.c").Functions().size(), 1u);
-  EXPECT_TRUE(Source(Lib(), "..\\app\\util.c").Functions().empty());
+  EXPECT_EQ(Source(Lib(), "lib.c").function_list().entries.size(), 1u);
+  EXPECT_TRUE(Source(Lib(), "..\\app\\util.c").function_list().entries.empty());
 
   const struct {
     const char* project;
@@ -309,7 +309,7 @@ TEST_F(FunctionDatabaseTest, RequestsOfTheIde) {
     EXPECT_FALSE(GetSourceFunctions(*workspace_, &request, FunctionSourceMode::kFromFile));
     EXPECT_EQ(workspace_->GetLastStatus(), f.status) << f.project << " " << f.file;
   }
-  workspace_->CloseWorkspace();
+  workspace_->document().Close();
   EXPECT_FALSE(UpdateWorkspaceFunctions(*workspace_));
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusNoWorkspace);
 }

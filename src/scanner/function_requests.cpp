@@ -12,11 +12,12 @@ namespace {
 Project* RequestedProject(Workspace& workspace, const std::string& name) {
   Project* project = nullptr;
   if (name.empty()) {
-    project = workspace.CurrentProject();
+    project = workspace.selection().CurrentProject();
   } else {
     std::string file;
-    if (workspace.ResolveProjectFile(name, &file)) project = workspace.FindProjectByFile(file);
-    if (project == nullptr) project = workspace.FindProject(name);
+    if (workspace.projects().ResolveFile(name, &file))
+      project = workspace.projects().FindByFile(file);
+    if (project == nullptr) project = workspace.projects().Find(name);
   }
   if (project == nullptr) workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
   return project;
@@ -68,7 +69,7 @@ bool UpdateProjectFunctions(Workspace& workspace, FunctionDatabaseRequest* reque
 
 bool UpdateWorkspaceFunctions(Workspace& workspace, std::string* write_error) {
   if (!workspace.BeginOperation({})) return false;
-  for (const auto& project : workspace.Projects()) {
+  for (const auto& project : workspace.projects().All()) {
     std::string error;
     UpdateFunctionDatabase(workspace, *project, {}, nullptr, &error);
     if (write_error != nullptr && !error.empty() && write_error->empty()) *write_error = error;

@@ -104,10 +104,10 @@ bool TextsFromVariant(const VARIANT& v, std::vector<std::string>* out) {
 }
 
 Project* FindNamedProject(Workspace& workspace, std::string_view name) {
-  Project* project = workspace.FindProject(name);
+  Project* project = workspace.projects().Find(name);
   std::string file;
-  if (project == nullptr && workspace.ResolveProjectFile(name, &file)) {
-    project = workspace.FindProjectByFile(file);
+  if (project == nullptr && workspace.projects().ResolveFile(name, &file)) {
+    project = workspace.projects().FindByFile(file);
   }
   if (project == nullptr) workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
   return project;

@@ -66,7 +66,7 @@ bool TextsFromVariant(const VARIANT& v, std::vector<std::string>* out);
 
 // The project a name names: its output name or project file base name
 // (FindProject), else its output name without extension
-// (ResolveProjectFile). Null, with kStatusProjectNotFound set, when none does.
+// (ProjectList::ResolveFile). Null, with kStatusProjectNotFound set, when none does.
 Project* FindNamedProject(Workspace& workspace, std::string_view name);
 
 // A file of `project` by full path, or by its path relative to the project

@@ -54,7 +54,7 @@ bool NeedsTarget(LONG kind) {
 
 std::string ProjectNames(const Workspace& workspace) {
   std::vector<std::string> names;
-  for (const auto& project : workspace.Projects()) {
+  for (const auto& project : workspace.projects().All()) {
     names.push_back(project->OutputName());
   }
   return JoinWithSemicolons(names);
@@ -71,9 +71,9 @@ class Query {
     switch (kind) {
       case kInfoCurrentProject:
       case kInfoCurrentProjectName:
-        return workspace_.CurrentProjectName();
+        return workspace_.selection().CurrentProjectName();
       case kInfoCurrentTarget:
-        return workspace_.CurrentTarget();
+        return workspace_.selection().CurrentTarget();
       case kInfoProjects:
       case kInfoProjectList:
         return ProjectNames(workspace_);
@@ -346,7 +346,8 @@ bool ProjectOf(Workspace& workspace, const VARIANT& name_arg, Project** project)
   }
   if (name.str().empty()) return true;
   std::string file;
-  if (workspace.ResolveProjectFile(name.str(), &file)) *project = workspace.FindProjectByFile(file);
+  if (workspace.projects().ResolveFile(name.str(), &file))
+    *project = workspace.projects().FindByFile(file);
   if (*project == nullptr) {
     workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
     return false;
@@ -362,7 +363,7 @@ HRESULT GetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& projec
   *result = nullptr;
   Workspace& workspace = module.workspace();
   workspace.ClearStatus();
-  if (!workspace.IsOpen() && kind != kInfoStopRequestName) {
+  if (!workspace.document().IsOpen() && kind != kInfoStopRequestName) {
     workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return S_FALSE;
   }
@@ -392,7 +393,7 @@ HRESULT SetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& projec
                        const VARIANT& value, std::string_view text) {
   Workspace& workspace = module.workspace();
   workspace.ClearStatus();
-  if (!workspace.IsOpen()) {
+  if (!workspace.document().IsOpen()) {
     workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
     return S_FALSE;
   }
@@ -409,7 +410,7 @@ HRESULT SetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& projec
     case kInfoCurrentProjectName:
       return workspace.SetActiveProject(text) ? S_OK : S_FALSE;
     case kInfoCurrentTarget:
-      return workspace.ChangeCurrentTarget(text) ? S_OK : S_FALSE;
+      return workspace.selection().ChangeCurrentTarget(text) ? S_OK : S_FALSE;
     case kInfoFolderFilter: {
       TextArg folder(value);
       if (!needs_project()) return S_FALSE;
@@ -425,7 +426,7 @@ HRESULT SetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& projec
       return S_OK;
     }
     case kInfoRenameCurrentProject:
-      workspace.SetCurrentProjectName(text);
+      workspace.selection().SetCurrentProjectName(text);
       return S_OK;
     case kInfoLcfOpen: {
       std::string settings;

@@ -3,7 +3,7 @@
 //
 // Both clear the status first and need an open workspace (GetProjectInfo
 // kind 121 excepted). The project VARIANT names a project by output name,
-// with or without its extension (ResolveProjectFile); an empty name names
+// with or without its extension (ProjectList::ResolveFile); an empty name names
 // none. The value VARIANT, where a kind reads it, is a string: a folder
 // section (9), a key of section PROJECT (16), a section (51), a target
 // (101 to 107, 130 to 133; empty: the project's current target), a path (110) or a

@@ -34,7 +34,7 @@ ProjectObject::ProjectObject(ComponentModule& module) : ComponentObject(module, 
 bool ProjectObject::Begin() {
   Workspace& ws = workspace();
   ws.ClearStatusAndMessage();
-  if (ws.IsOpen()) return true;
+  if (ws.document().IsOpen()) return true;
   ws.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
   return false;
 }
@@ -43,7 +43,7 @@ bool ProjectObject::Begin(BSTR project, Project** found) {
   if (!Begin()) return false;
   Workspace& ws = workspace();
   const std::string name = TextFromBstr(project);
-  *found = name.empty() ? ws.CurrentProject() : ws.FindProject(name);
+  *found = name.empty() ? ws.selection().CurrentProject() : ws.projects().Find(name);
   if (*found != nullptr) return true;
   ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
   return false;
@@ -52,7 +52,7 @@ bool ProjectObject::Begin(BSTR project, Project** found) {
 bool ProjectObject::Begin(BSTR project, BSTR target, Project** found, std::string* target_name) {
   if (!Begin(project, found)) return false;
   *target_name = TextFromBstr(target);
-  if (target_name->empty()) *target_name = workspace().CurrentTarget();
+  if (target_name->empty()) *target_name = workspace().selection().CurrentTarget();
   if ((*found)->HasTarget(*target_name)) {
     *target_name = std::string((*found)->TargetSpelling(*target_name));
     return true;
@@ -97,7 +97,7 @@ HRESULT ProjectObject::GetProjectCount(LONG* count) {
   if (count == nullptr) return E_POINTER;
   *count = 0;
   if (!Begin()) return Fail();
-  *count = static_cast<LONG>(workspace().Projects().size());
+  *count = static_cast<LONG>(workspace().projects().All().size());
   return S_OK;
 }
 
@@ -105,7 +105,7 @@ HRESULT ProjectObject::GetProjectByIndex(LONG index, BSTR* name) {
   if (name == nullptr) return E_POINTER;
   *name = nullptr;
   if (!Begin()) return Fail();
-  const auto& projects = workspace().Projects();
+  const auto& projects = workspace().projects().All();
   if (index < 0 || static_cast<size_t>(index) >= projects.size()) {
     return Check(false, kStatusIndexOutOfRange, kMsgIndexOutOfRange);
   }
@@ -136,7 +136,7 @@ HRESULT ProjectObject::GetLinkProjectByIndex(BSTR project, LONG index, BSTR* nam
   if (index < 0 || static_cast<size_t>(index) >= links.size()) {
     return Check(false, kStatusIndexOutOfRange, kMsgIndexOutOfRange);
   }
-  if (workspace().FindProject(links[index]) == nullptr) {
+  if (workspace().projects().Find(links[index]) == nullptr) {
     return Check(false, kStatusProjectNotFound, kMsgProjectNotFound);
   }
   *name = BstrFromText(links[index]);
@@ -147,7 +147,7 @@ HRESULT ProjectObject::Method12(BSTR project, BSTR linked) {
   Project* found = nullptr;
   if (!Begin(project, &found)) return Fail();
   Workspace& ws = workspace();
-  Project* other = ws.FindProject(TextFromBstr(linked));
+  Project* other = ws.projects().Find(TextFromBstr(linked));
   if (other == nullptr) return Check(false, kStatusProjectNotFound, kMsgProjectNotFound);
   bool listed = false;
   for (const std::string& link : found->LinkList()) {
@@ -232,7 +232,7 @@ HRESULT ProjectObject::GetFileTempDir(BSTR project, BSTR target, BSTR file, BSTR
   SourceFile* source = nullptr;
   if (!Begin(project, target, file, &found, &name, &source)) return Fail();
   std::string text;
-  source->GetTempDir(name, &text);
+  source->settings().GetTempDir(name, &text);
   *dir = BstrFromText(text);
   return S_OK;
 }
@@ -244,7 +244,7 @@ HRESULT ProjectObject::SetFileTempDir(BSTR project, BSTR target, BSTR file, BSTR
   if (!Begin(project, target, file, &found, &name, &source) || !CheckDirectoryName(dir)) {
     return Fail();
   }
-  return Check(source->SetTempDir(name, TextFromBstr(dir)), kStatusFileSettingFailed,
+  return Check(source->settings().SetTempDir(name, TextFromBstr(dir)), kStatusFileSettingFailed,
                kMsgFileSettingFailed);
 }
 
@@ -255,7 +255,7 @@ HRESULT ProjectObject::GetFileNoBuild(BSTR project, BSTR target, BSTR file, LONG
   std::string name;
   SourceFile* source = nullptr;
   if (!Begin(project, target, file, &found, &name, &source)) return Fail();
-  *no_build = source->IsBuilt(name) ? 0 : 1;
+  *no_build = source->settings().IsBuilt(name) ? 0 : 1;
   return S_OK;
 }
 
@@ -264,8 +264,8 @@ HRESULT ProjectObject::Method20(BSTR project, BSTR target, BSTR file, LONG no_bu
   std::string name;
   SourceFile* source = nullptr;
   if (!Begin(project, target, file, &found, &name, &source)) return Fail();
-  return Check(source->SetNoBuild(name, std::to_string(no_build)), kStatusFileSettingFailed,
-               kMsgFileSettingFailed);
+  return Check(source->settings().SetNoBuild(name, std::to_string(no_build)),
+               kStatusFileSettingFailed, kMsgFileSettingFailed);
 }
 
 HRESULT ProjectObject::SetOptionsChecked(BSTR project, BSTR target, BSTR file, BSTR options) {
@@ -282,7 +282,7 @@ HRESULT ProjectObject::SetOptionsChecked(BSTR project, BSTR target, BSTR file, B
   if (!CheckOptionsWithDriver(module_.platform(), module_.cpus(), found->Cpu(), text)) {
     return Check(false, kStatusOptionsRejected, kMsgOptionsRejected);
   }
-  const bool set = source != nullptr ? source->SetCompileOptions(name, text)
+  const bool set = source != nullptr ? source->settings().SetCompileOptions(name, text)
                                      : found->SetProjectCompile(name, text);
   return Check(set, kStatusFileSettingFailed, kMsgFileSettingFailed);
 }

@@ -35,7 +35,7 @@ bool ServiceHooks::SaveSourceFileData(Project& project) {
 }
 
 void ServiceHooks::UpdateDependenciesRequested(std::string_view project) {
-  if (workspace_ == nullptr || !workspace_->IsOpen()) return;
+  if (workspace_ == nullptr || !workspace_->document().IsOpen()) return;
   if (project.empty()) {
     dependencies_.UpdateDependencies(*workspace_, DependencyMode::kModifiedFiles, nullptr, nullptr);
   } else {

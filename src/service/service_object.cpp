@@ -59,7 +59,7 @@ enum CpuInfoKind : LONG {
 // the status set, when either is unknown.
 Project* FindProjectAndTarget(Workspace& ws, BSTR project, BSTR target, std::string* target_name) {
   const std::string name = TextFromBstr(project);
-  Project* found = name.empty() ? ws.CurrentProject() : FindNamedProject(ws, name);
+  Project* found = name.empty() ? ws.selection().CurrentProject() : FindNamedProject(ws, name);
   if (found == nullptr) {
     ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
     return nullptr;
@@ -93,17 +93,17 @@ HRESULT ServiceObject::NotConnected(std::string_view service) {
 
 HRESULT ServiceObject::ActiveProjectChanged(VARIANT unused) {
   ArgumentScope scope{&unused};
-  return Result(workspace().ActiveProjectChanged());
+  return Result(workspace().selection().ActiveProjectChanged());
 }
 
 HRESULT ServiceObject::OpenWorkspace(VARIANT path) {
   ArgumentScope scope{&path};
-  return Result(workspace().OpenWorkspace(TextArg(path)));
+  return Result(workspace().document().Open(TextArg(path)));
 }
 
 HRESULT ServiceObject::CloseWorkspace() {
   workspace().ClearStatus();
-  const bool closed = workspace().CloseWorkspace();
+  const bool closed = workspace().document().Close();
   // What closing left in the profile cache reaches the disk now, while a
   // failure can still be told.
   module_.platform().profile->FlushAll();
@@ -112,7 +112,7 @@ HRESULT ServiceObject::CloseWorkspace() {
 }
 
 HRESULT ServiceObject::SaveWorkspace(LONG ask) {
-  const bool saved = workspace().SaveWorkspace(ask != 0);
+  const bool saved = workspace().document().Save(ask != 0);
   module_.ReportFailedWrites();
   return Result(saved);
 }
@@ -203,7 +203,7 @@ HRESULT ServiceObject::GetLinkProjectByIndex(VARIANT project, LONG index, BSTR* 
     ws.SetStatus(kStatusIndexOutOfRange, kMsgIndexOutOfRange);
     return S_FALSE;
   }
-  if (ws.FindProject(links[index]) == nullptr) {
+  if (ws.projects().Find(links[index]) == nullptr) {
     ws.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
     return S_FALSE;
   }
@@ -257,7 +257,7 @@ HRESULT ServiceObject::GetFileNoBuild(BSTR project, BSTR file, BSTR target, LONG
     ws.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
     return S_OK;
   }
-  *no_build = source->IsBuilt(target_name) ? 0 : 1;
+  *no_build = source->settings().IsBuilt(target_name) ? 0 : 1;
   return S_OK;
 }
 
@@ -275,9 +275,9 @@ HRESULT ServiceObject::GetTreeNodeTextOf(const VARIANT& node, BSTR* text) {
     for (const LONG* next = node.plVal; *next != 0 && handles.size() < kMaxNodeHandles; ++next) {
       handles.push_back(static_cast<uint32_t>(*next));
     }
-    ws.GetTreeNodeTexts(handles, &answer);
+    ws.view_trees().GetNodeTexts(handles, &answer);
   } else if (!LongFromVariant(node, &handle) ||
-             !ws.GetTreeNodeText(static_cast<uint32_t>(handle), &answer)) {
+             !ws.view_trees().GetNodeText(static_cast<uint32_t>(handle), &answer)) {
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
   }
@@ -308,12 +308,12 @@ HRESULT ServiceObject::CreateTable(VARIANT tree, VARIANT handles, VARIANT texts)
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
   }
-  TreeNodeTable& table = ws.TreeTable(index);
+  TreeNodeTable& table = ws.view_trees().Table(index);
   table.ClearNodes();
   for (size_t i = 0; i < numbers.size(); ++i) {
     table.SetNodeText(static_cast<uint32_t>(numbers[i]), strings[i]);
   }
-  ws.SetCurrentTreeIndex(index);
+  ws.view_trees().SetCurrentIndex(index);
   return S_OK;
 }
 

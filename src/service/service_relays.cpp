@@ -61,7 +61,7 @@ HRESULT ServiceObject::WorkspaceArchiveAction(ArchiveAction action) {
   Workspace& ws = workspace();
   if (!ws.BeginOperation({})) return S_FALSE;
   LONG state = module_.WorkspaceArchiveState();
-  const HRESULT hr = RunArchiveAction(action, ws.WorkspaceArchivePath(), &state);
+  const HRESULT hr = RunArchiveAction(action, ws.document().ArchivePath(), &state);
   module_.SetWorkspaceArchiveState(state);
   return hr;
 }
@@ -146,7 +146,7 @@ HRESULT ServiceObject::GetProjectArchiveState(BSTR project, LONG* state) {
   if (state == nullptr) return E_POINTER;
   *state = kArchiveStateUnknown;
   Workspace& ws = workspace();
-  Project* found = ws.FindProject(TextFromBstr(project));
+  Project* found = ws.projects().Find(TextFromBstr(project));
   IKovaArchiveProvider* provider = module_.connection().ArchiveProvider();
   if (found == nullptr || provider == nullptr || found->ArchivePath().empty()) return S_OK;
   ScopedBstr path(found->ArchivePath());

@@ -41,15 +41,16 @@ class MakefileWorkspaceTest : public ::testing::Test {
     }
     env_.ide.active_project = env_.ide.project_files.front();
     workspace_ = env_.NewWorkspace();
-    ASSERT_TRUE(workspace_->OpenWorkspace("C:\\ws\\Demo.kws"));
+    ASSERT_TRUE(workspace_->document().Open("C:\\ws\\Demo.kws"));
   }
-  Project& ProjectNamed(std::string_view name) { return *workspace_->FindProject(name); }
+  Project& ProjectNamed(std::string_view name) { return *workspace_->projects().Find(name); }
   // Gives a file the include dependencies of a target.
   void Depend(std::string_view project, std::string_view file, std::string_view target,
               const std::vector<std::string>& paths) {
     DependencyRecord record{std::string(target)};
     record.SetDependencies(workspace_->dependency_paths(), paths, {});
-    ProjectNamed(project).FindSourceFileByRelativePath(file)->TargetEntries().push_back(record);
+    ProjectNamed(project).FindSourceFileByRelativePath(file)->dependencies().records.push_back(
+        record);
   }
 
   ModelTestPlatform env_;

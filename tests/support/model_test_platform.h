@@ -8,7 +8,7 @@
 //   env.AddFile("C:\\ws\\app.kbp", kAppProject);
 //   env.ide.project_files = {"C:\\ws\\app.kbp"};
 //   auto workspace = env.NewWorkspace();
-//   ASSERT_TRUE(workspace->OpenWorkspace("C:\\ws\\ws.kws"));
+//   ASSERT_TRUE(workspace->document().Open("C:\\ws\\ws.kws"));
 #pragma once
 
 #include <memory>

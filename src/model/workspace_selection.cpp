@@ -1,0 +1,137 @@
+#include "model/workspace_selection.h"
+
+#include "model/project.h"
+#include "model/project_list.h"
+#include "platform/file_system.h"
+#include "platform/private_profile.h"
+#include "platform/win_path.h"
+#include "storage/profile_functions.h"
+#include "storage/project_files.h"
+
+namespace zelvan {
+
+namespace {
+
+// Buffers of the IDE's profile reads.
+constexpr size_t kSettingBuffer = 1024;
+constexpr size_t kIdentityBuffer = 32768;
+
+}  // namespace
+
+WorkspaceSelection::WorkspaceSelection(const Platform& platform, IdeServices& ide,
+                                       ProjectList& projects)
+    : platform_(platform), ide_(ide), projects_(projects) {}
+
+Project* WorkspaceSelection::CurrentProject() const {
+  if (current_project_name_.empty()) return nullptr;
+  return projects_.Find(current_project_name_);
+}
+
+void WorkspaceSelection::Load() {
+  std::string active = ide_.GetActiveProjectFile();
+  Project* current = nullptr;
+  if (!active.empty() &&
+      ChangeExtension(*platform_.fs, platform_.fs->FullPath(active), kProjectExtension, &active)) {
+    active_project_file_ = active;
+    for (const auto& project : projects_.All()) {
+      if (PathEquals(project->ProjectFilePath(), active)) current = project.get();
+    }
+  }
+  current_target_ = ide_.ReadWorkspaceSetting(kBuilderSection, kCompositionKey, kSettingBuffer);
+  saved_target_ = current_target_;
+  if (current) {
+    current_project_name_ = current->OutputName();
+    FitTargetTo(*current);
+  }
+}
+
+void WorkspaceSelection::SaveTarget() {
+  if (current_target_ == saved_target_) return;
+  if (ide_.WriteWorkspaceSetting(kBuilderSection, kCompositionKey, current_target_)) {
+    saved_target_ = current_target_;
+  }
+}
+
+void WorkspaceSelection::Clear() {
+  active_project_file_.clear();
+  current_project_name_.clear();
+  current_target_.clear();
+  saved_target_.clear();
+}
+
+void WorkspaceSelection::FitTargetTo(Project& project) {
+  if (!project.HasTarget(current_target_)) {
+    current_target_ = project.Targets().empty() ? std::string() : project.Targets().front();
+  }
+  project.SetCurrentTarget(current_target_);
+}
+
+void WorkspaceSelection::GiveTargetTo(Project& project) const {
+  project.SetCurrentTarget(
+      project.HasTarget(current_target_)
+          ? current_target_
+          : (project.Targets().empty() ? std::string() : project.Targets().front()));
+}
+
+void WorkspaceSelection::ActivateTarget(Project& project) {
+  std::string previous = current_target_;
+  FitTargetTo(project);
+  if (!EqualsNoCase(previous, current_target_)) {
+    for (const auto& each : projects_.All())
+      each->SetMakefileOutOfDate(true);
+  }
+}
+
+void WorkspaceSelection::ReplaceProject(const Project& leaving, Project* successor) {
+  if (PathEquals(active_project_file_, leaving.ProjectFilePath())) {
+    active_project_file_ = successor ? successor->ProjectFilePath() : std::string();
+  }
+  if (EqualsNoCase(current_project_name_, leaving.OutputName())) {
+    current_project_name_ = successor ? successor->OutputName() : std::string();
+    if (successor) FitTargetTo(*successor);
+  }
+}
+
+bool WorkspaceSelection::ActiveProjectChanged() {
+  std::string active = ide_.GetActiveProjectFile();
+  // When the IDE names none, the project this workspace knows as active stays.
+  if (active.empty()) active = active_project_file_;
+  std::string file;
+  if (active.empty() ||
+      !ChangeExtension(*platform_.fs, platform_.fs->FullPath(active), kProjectExtension, &file)) {
+    return false;
+  }
+  current_project_name_ =
+      platform_.profile->GetString(kProjectSection, kOutputKey, "", file, kIdentityBuffer);
+  active_project_file_ = file;
+  Project* project = projects_.Find(current_project_name_);
+  if (project == nullptr) return false;
+  ActivateTarget(*project);
+  return true;
+}
+
+void WorkspaceSelection::Activate(Project& project) {
+  active_project_file_ = project.ProjectFilePath();
+  current_project_name_ = project.OutputName();
+  ActivateTarget(project);
+}
+
+void WorkspaceSelection::SetCurrentProjectName(std::string_view name) {
+  if (!EqualsNoCase(name, current_project_name_)) current_project_name_ = std::string(name);
+}
+
+bool WorkspaceSelection::ChangeCurrentTarget(std::string_view target) {
+  if (EqualsNoCase(target, current_target_)) return true;
+  current_target_ = std::string(target);
+  for (const auto& project : projects_.All()) {
+    project->ReloadTargetCache(current_target_);
+    project->SetMakefileOutOfDate(true);
+  }
+  if (Project* current = CurrentProject()) {
+    current->SetCurrentTarget(current_target_);
+    ide_.RefreshProjectView(current->ProjectFilePath());
+  }
+  return true;
+}
+
+}  // namespace zelvan
