@@ -41,6 +41,7 @@
 #include "platform/interrupt.h"
 #include "platform/system_services.h"
 #include "platform/win_path.h"
+#include "service/report_status.h"
 
 namespace zelvan::cli {
 
@@ -97,7 +98,8 @@ int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
   std::string path =
       args.output.empty() ? project->MakefilePath() : session.SystemPath(args.output);
   workspace.ClearStatus();
-  if (!WriteGnuMakefile(workspace, *project, &session.cpus(), options, path)) {
+  if (!ReportStatus(workspace,
+                    WriteGnuMakefile(workspace, *project, &session.cpus(), options, path))) {
     if (!unnamable.empty()) return session.Failed(UnnamableMessage(unnamable));
     return session.FailedWith(path);
   }
@@ -157,7 +159,8 @@ bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean
   std::string unnamable;
   options.unnamable = &unnamable;
   workspace.ClearStatus();
-  if (!WriteGnuMakefile(workspace, *project, &session.cpus(), options, makefile)) {
+  if (!ReportStatus(workspace,
+                    WriteGnuMakefile(workspace, *project, &session.cpus(), options, makefile))) {
     if (!unnamable.empty()) {
       session.Failed(UnnamableMessage(unnamable) + "; nothing was " +
                      (clean ? "removed" : "built"));
@@ -350,13 +353,14 @@ int RunCompileCommands(const GlobalOptions& globals, const CompileCommandsArgs& 
     return kExitFailed;
   }
   std::string text = BuildCompileCommands(workspace, projects, &session.cpus(), target);
-  std::string error;
   // The workspace's lock covers the file, and the write replaces it in one
   // step: no lock file of its own is left beside it. Like every file made
   // from the workspace, a read-only one is replaced.
-  if (!WriteFileAtomic(session.fs(), path, text, &error,
-                       WriteOptions{Durability::kScratch, /*replace_read_only=*/true, {}})) {
-    return session.Failed(session.fs().ToHostPath(path) + ": " + error);
+  if (Status written =
+          WriteFileAtomic(session.fs(), path, text,
+                          WriteOptions{Durability::kScratch, /*replace_read_only=*/true, {}});
+      !written) {
+    return session.Failed(session.fs().ToHostPath(path) + ": " + written.ToString());
   }
   std::cout << session.fs().ToHostPath(path) << '\n';
   return kExitOk;

@@ -20,6 +20,7 @@
 #include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/win_path.h"
+#include "service/report_status.h"
 
 namespace zelvan::cli {
 
@@ -171,7 +172,8 @@ int RunRemoveFile(const GlobalOptions& globals, const std::string& project_arg,
   session.workspace().document().SetModified();
   int status = session.Save();
   if (status == kExitOk && FileExists(session.fs(), project->DependencyFilePath()) &&
-      !session.dependencies().WriteDependencyFile(session.workspace(), *project)) {
+      !ReportStatus(session.workspace(),
+                    session.dependencies().WriteDependencyFile(session.workspace(), *project))) {
     return session.Failed();
   }
   return status;

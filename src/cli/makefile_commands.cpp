@@ -39,6 +39,7 @@
 #include "platform/file_system.h"
 #include "platform/win_path.h"
 #include "service/project_info_kind.h"
+#include "service/report_status.h"
 #include "storage/project_files.h"
 
 namespace zelvan::cli {
@@ -226,8 +227,10 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
   }
   std::string path =
       args.output.empty() ? project->MakefilePath() : session.SystemPath(args.output);
-  if (!GenerateKmakeFile(workspace, &session.cpus(), std::string_view(path),
-                         project->ProjectFilePath(), mode, target, args.clean)) {
+  workspace.ClearStatus();
+  if (!ReportStatus(workspace,
+                    GenerateKmakeFile(workspace, &session.cpus(), std::string_view(path),
+                                      project->ProjectFilePath(), mode, target, args.clean))) {
     return GenerationFailed(session, path);
   }
   std::cout << session.fs().ToHostPath(path) << '\n';

@@ -356,6 +356,7 @@ int RunStatus(const GlobalOptions& globals, bool json) {
     }
   }
   if (stale != 0) {
+    workspace.ClearStatus();
     session.dependencies().UpdateDependencies(workspace, DependencyMode::kModifiedFiles, nullptr,
                                               nullptr);
   }

@@ -8,6 +8,7 @@
 #include "dependencies/dependency_progress.h"
 #include "model/ide_services.h"
 #include "model/message_texts.h"
+#include "model/operation_status.h"
 #include "model/path_functions.h"
 #include "model/project.h"
 #include "model/service_settings.h"
@@ -206,28 +207,21 @@ bool DependencyUpdater::StopRequested(Workspace& workspace) {
   return workspace.IsStopRequested();
 }
 
-bool DependencyUpdater::UpdateDependencies(Workspace& workspace, DependencyMode mode,
-                                           DependencyProgress* progress, bool* cancelled) {
-  workspace.ClearStatus();
-  if (!workspace.document().IsOpen()) {
-    workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return false;
-  }
+Status DependencyUpdater::UpdateDependencies(Workspace& workspace, DependencyMode mode,
+                                             DependencyProgress* progress, bool* cancelled) {
+  if (!workspace.document().IsOpen()) return OperationFailure(kStatusNoWorkspace, kMsgNoWorkspace);
   std::vector<Project*> projects;
   for (const auto& project : workspace.projects().All())
     projects.push_back(project.get());
-  return Run(workspace, projects, mode, progress, cancelled);
+  Run(workspace, projects, mode, progress, cancelled);
+  return Status::OK();
 }
 
-bool DependencyUpdater::UpdateDependencies(Workspace& workspace,
-                                           const std::vector<std::string>& names,
-                                           DependencyMode mode, DependencyProgress* progress,
-                                           bool* cancelled) {
-  workspace.ClearStatus();
-  if (!workspace.document().IsOpen()) {
-    workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return false;
-  }
+Status DependencyUpdater::UpdateDependencies(Workspace& workspace,
+                                             const std::vector<std::string>& names,
+                                             DependencyMode mode, DependencyProgress* progress,
+                                             bool* cancelled) {
+  if (!workspace.document().IsOpen()) return OperationFailure(kStatusNoWorkspace, kMsgNoWorkspace);
   std::vector<Project*> projects;
   for (const std::string& name : names) {
     Project* project = workspace.projects().Find(name);
@@ -236,19 +230,17 @@ bool DependencyUpdater::UpdateDependencies(Workspace& workspace,
       if (workspace.projects().ResolveFile(name, &file))
         project = workspace.projects().FindByFile(file);
     }
-    if (project == nullptr) {
-      workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
-      return false;
-    }
+    if (project == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
     // A project named twice is refreshed once.
     if (std::find(projects.begin(), projects.end(), project) == projects.end()) {
       projects.push_back(project);
     }
   }
-  return Run(workspace, projects, mode, progress, cancelled);
+  Run(workspace, projects, mode, progress, cancelled);
+  return Status::OK();
 }
 
-bool DependencyUpdater::Run(Workspace& workspace, const std::vector<Project*>& projects,
+void DependencyUpdater::Run(Workspace& workspace, const std::vector<Project*>& projects,
                             DependencyMode mode, DependencyProgress* progress, bool* cancelled) {
   if (cancelled != nullptr) *cancelled = false;
   if (progress == nullptr) progress = default_progress_;
@@ -285,7 +277,7 @@ bool DependencyUpdater::Run(Workspace& workspace, const std::vector<Project*>& p
     if (cancelled != nullptr) *cancelled = true;
     ide.WriteOutputLine("I-007-1200:" + LoadMessage(ui, kMsgDependencyUpdateCancelled),
                         kOutputInformation);
-    return true;
+    return;
   }
   int unresolved = scanner_->unresolved_count();
   if (unresolved != 0) {
@@ -295,7 +287,6 @@ bool DependencyUpdater::Run(Workspace& workspace, const std::vector<Project*>& p
   }
   ide.WriteOutputLine("I-007-1100:" + LoadMessage(ui, kMsgDependencyUpdateDone),
                       kOutputInformation);
-  return true;
 }
 
 bool DependencyUpdater::UpdateProjectDependencies(Workspace& workspace, Project& project,
@@ -359,7 +350,10 @@ bool DependencyUpdater::UpdateProjectDependencies(Workspace& workspace, Project&
   // longer in the project that loading dropped are changes too, or every
   // later command would find and name them again.
   if ((mode == DependencyMode::kAllFiles && !stopped) || changed_.count(Key(project)) != 0) {
-    WriteDependencyFile(workspace, project);
+    // The refresh goes on: its records are whole in memory all the same.
+    if (Status written = WriteDependencyFile(workspace, project); !written && failure_report_) {
+      failure_report_(workspace, written);
+    }
     workspace.ide().RefreshProjectView(project.ProjectFilePath());
   }
   return !stopped;
@@ -545,16 +539,15 @@ void DependencyUpdater::LoadDependencyFile(Workspace& workspace, Project& projec
                               kMbOk | kMbIconWarning, kMsgStaleDependencies);
 }
 
-bool DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& project) {
-  if (read_only_) return true;
+Status DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& project) {
+  if (read_only_) return Status::OK();
   Attach(workspace);
   std::vector<DependencySectionView> sections;
   sections.reserve(project.SourceFiles().size());
   for (const auto& file : project.SourceFiles())
     sections.push_back({file->RelativePath(), &file->dependencies().records});
-  std::string error;
   DependencyFileWriter writer(sections);
-  bool written = false;
+  Status written;
   std::string index_body;
   {
     writer.Measure(threads_);
@@ -572,15 +565,17 @@ bool DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& proje
           return writer.Write(threads_,
                               [&](std::string_view piece) { return file.Append(piece).ok(); });
         },
-        &error, WriteOptions{Durability::kScratch, true, {}});
+        WriteOptions{Durability::kScratch, true, {}});
     if (indexer.joinable()) indexer.join();
   }
   if (!written) {
-    workspace.SetStatus(kStatusDependencyFileFailed, kMsgDependencyFileFailed);
     workspace.ide().WriteOutputLine(
-        project.DependencyFilePath() + ": " + workspace.GetLastMessage() + " (" + error + ")",
+        project.DependencyFilePath() + ": " +
+            LoadMessage(*workspace.platform().ui, kMsgDependencyFileFailed, {}) + " (" +
+            written.ToString() + ")",
         kOutputWarning);
-    return false;
+    return OperationFailure(std::move(written), kStatusDependencyFileFailed,
+                            kMsgDependencyFileFailed);
   }
   changed_.erase(Key(project));
   FileStatus status;
@@ -589,9 +584,9 @@ bool DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& proje
     // The index is only a copy: when it cannot be written, the next opening
     // reads the text (an older index names another text and is not used).
     WriteFileAtomic(*fs_, IndexPath(project), DependencyIndex(std::move(index_body), status),
-                    nullptr, WriteOptions{Durability::kScratch, true, {}});
+                    WriteOptions{Durability::kScratch, true, {}});
   }
-  return true;
+  return Status::OK();
 }
 
 std::string DependencyUpdater::IndexPath(const Project& project) {
@@ -607,7 +602,7 @@ std::string DependencyUpdater::IndexPath(const Project& project) {
 void DependencyUpdater::WriteIndex(const Project& project,
                                    const std::vector<DependencySectionView>& sections,
                                    const FileStatus& text) {
-  WriteFileAtomic(*fs_, IndexPath(project), FormatDependencyIndex(sections, text), nullptr,
+  WriteFileAtomic(*fs_, IndexPath(project), FormatDependencyIndex(sections, text),
                   WriteOptions{Durability::kScratch, true, {}});
 }
 
@@ -621,8 +616,9 @@ void DependencyUpdater::WorkspaceOpened(Workspace& workspace) {
   }
 }
 
-bool DependencyUpdater::ProjectSaving(Workspace& workspace, Project& project) {
-  return changed_.count(Key(project)) == 0 || WriteDependencyFile(workspace, project);
+Status DependencyUpdater::ProjectSaving(Workspace& workspace, Project& project) {
+  if (changed_.count(Key(project)) == 0) return Status::OK();
+  return WriteDependencyFile(workspace, project);
 }
 
 bool DependencyUpdater::TreeViewSystemInclude(const Platform& platform) {

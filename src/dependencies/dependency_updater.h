@@ -47,6 +47,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -61,6 +62,7 @@
 #include "dependencies/locked_file_system.h"
 #include "dependencies/scan_worker.h"
 #include "platform/ansi_text.h"
+#include "platform/status.h"
 
 namespace zelvan {
 
@@ -114,20 +116,26 @@ class DependencyUpdater {
   // When true, the depth warning is followed by the chain of includes that
   // went too deep (a command line asks; the IDE's window stays as it is).
   void SetIncludeChains(bool chains) { include_chains_ = chains; }
+  // Where a failure goes that does not fail the operation it happens in (a
+  // dependency file that a refresh could not write): the component makes it
+  // the workspace's last status. None: it shows in the output pane only.
+  using FailureReport = std::function<void(Workspace& workspace, const Status& failure)>;
+  void SetFailureReport(FailureReport report) { failure_report_ = std::move(report); }
 
   // --- Operations.
 
   // The whole workspace; `cancelled` (when given) tells whether it was
-  // stopped. False only without an open workspace (status set).
-  bool UpdateDependencies(Workspace& workspace, DependencyMode mode, DependencyProgress* progress,
-                          bool* cancelled);
+  // stopped. Fails only without an open workspace (kStatusNoWorkspace).
+  Status UpdateDependencies(Workspace& workspace, DependencyMode mode, DependencyProgress* progress,
+                            bool* cancelled);
   // The projects named in `names` (output name or project file base name).
   // A name that is no project of the workspace fails the call before
   // anything is scanned (kStatusProjectNotFound).
-  bool UpdateDependencies(Workspace& workspace, const std::vector<std::string>& names,
-                          DependencyMode mode, DependencyProgress* progress, bool* cancelled);
+  Status UpdateDependencies(Workspace& workspace, const std::vector<std::string>& names,
+                            DependencyMode mode, DependencyProgress* progress, bool* cancelled);
   // One project; outside a refresh that UpdateDependencies began, files
-  // are looked at anew first. False when stopped.
+  // are looked at anew first. False when stopped. A dependency file that
+  // cannot be written goes to the failure report.
   bool UpdateProjectDependencies(Workspace& workspace, Project& project, DependencyMode mode,
                                  DependencyProgress* progress);
 
@@ -136,10 +144,10 @@ class DependencyUpdater {
   // are dropped; with `warn` they are named in message box 5069. A missing
   // file is no error (every source is then stale).
   void LoadDependencyFile(Workspace& workspace, Project& project, bool warn);
-  // Writes the project's dependency file from its sources' records. False,
-  // with the workspace's status set (kStatusDependencyFile), when it cannot
-  // be written; the file is then as it was.
-  bool WriteDependencyFile(Workspace& workspace, Project& project);
+  // Writes the project's dependency file from its sources' records. Fails
+  // with kStatusDependencyFileFailed and the system's reason, the file as
+  // it was, when it cannot be written.
+  Status WriteDependencyFile(Workspace& workspace, Project& project);
 
   // The per-file step for one file outside a refresh (a file just added):
   // the workspace's current target, else the project's.
@@ -163,7 +171,7 @@ class DependencyUpdater {
   // A project is being saved: its dependency file is written when its
   // records changed since it was read or last written. False when it could
   // not be written (WriteDependencyFile).
-  bool ProjectSaving(Workspace& workspace, Project& project);
+  Status ProjectSaving(Workspace& workspace, Project& project);
 
   // How often a refresh looks for the stop object of another process, at
   // most (looking costs a call to the file system, and a refresh with
@@ -182,7 +190,7 @@ class DependencyUpdater {
   class WorkspaceOutput;
   // Takes the workspace's output, texts and file system.
   void Attach(Workspace& workspace);
-  bool Run(Workspace& workspace, const std::vector<Project*>& projects, DependencyMode mode,
+  void Run(Workspace& workspace, const std::vector<Project*>& projects, DependencyMode mode,
            DependencyProgress* progress, bool* cancelled);
   // The per-file step: what the scan of a file for a target needs, the
   // scan, and the record stored.
@@ -248,6 +256,7 @@ class DependencyUpdater {
   bool update_dependency_file_ = false;
   std::unique_ptr<ModificationTimeCache> times_;
   DependencyProgress* default_progress_ = nullptr;
+  FailureReport failure_report_;
   bool refresh_on_open_ = true;
   bool read_only_ = false;
   bool include_chains_ = false;

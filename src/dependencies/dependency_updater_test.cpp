@@ -93,6 +93,7 @@ class DependencyUpdaterTest : public ::testing::Test {
     cpus_.LoadCpuTools();
     updater_ = std::make_unique<DependencyUpdater>(cpus_);
     updater_->SetStopCheckInterval(std::chrono::milliseconds(0));
+    updater_->SetFailureReport([this](Workspace&, const Status& failure) { reported_ = failure; });
     hooks_ = std::make_unique<RefreshHooks>(*updater_);
     env_.ide.project_files = {kAppFile};
     env_.AddFile(kAppFile, kAppProject);
@@ -130,10 +131,11 @@ class DependencyUpdaterTest : public ::testing::Test {
   bool Refresh(DependencyMode mode, bool* cancelled = nullptr,
                DependencyProgress* progress = nullptr) {
     env_.ide.calls.clear();
-    return updater_->UpdateDependencies(*workspace_, mode, progress, cancelled);
+    return updater_->UpdateDependencies(*workspace_, mode, progress, cancelled).ok();
   }
 
   ModelTestPlatform env_;
+  Status reported_;  // the last failure the updater reported
   Installation util_;
   CpuTable cpus_;
   std::unique_ptr<DependencyUpdater> updater_;
@@ -460,7 +462,8 @@ TEST_P(DependencyUpdaterThreadsTest, AnUnwritableDependencyFileIsReportedAndLeft
   Open();
   env_.fs.ClearFaults();
   EXPECT_EQ(env_.Contents(kAppDeps), "old");
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusDependencyFileFailed);
+  EXPECT_EQ(reported_.code(), kStatusDependencyFileFailed);
+  EXPECT_EQ(reported_.ToString(), "replacing the file: injected fault");
   EXPECT_THAT(OutputLines(), ::testing::Contains(::testing::HasSubstr(kAppDeps)));
   // The records are there all the same.
   EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h"}));
@@ -472,9 +475,11 @@ TEST_F(DependencyUpdaterTest, ListedRefreshChecksEveryNameFirst) {
   Open();
   EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"(none)"}));
   env_.ide.calls.clear();
-  EXPECT_FALSE(updater_->UpdateDependencies(*workspace_, {"App", "Nope"}, DependencyMode::kAllFiles,
-                                            nullptr, nullptr));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectNotFound);
+  EXPECT_EQ(updater_
+                ->UpdateDependencies(*workspace_, {"App", "Nope"}, DependencyMode::kAllFiles,
+                                     nullptr, nullptr)
+                .code(),
+            kStatusProjectNotFound);
   EXPECT_TRUE(env_.ide.calls.empty());
   EXPECT_EQ(env_.Contents(kAppDeps), "");
 
@@ -490,7 +495,6 @@ TEST_F(DependencyUpdaterTest, ListedRefreshChecksEveryNameFirst) {
   EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h", "1|b.h"}));
   EXPECT_TRUE(
       updater_->UpdateDependencies(*workspace_, DependencyMode::kModifiedFiles, nullptr, nullptr));
-  EXPECT_EQ(workspace_->GetLastStatus(), 0u);
 }
 
 TEST_F(DependencyUpdaterTest, AnAddedFileGetsItsListAtOnceAndTheSaveWritesIt) {

@@ -46,7 +46,9 @@ bool HeadlessHost::CreateWorkspaceFile(FileSystem& fs, std::string_view workspac
   if (!file.projects.empty()) file.active = file.projects.front();
   std::string text;
   if (!UpdateWorkspaceFileText("", file, &text, error)) return false;
-  return WriteFileAtomic(fs, workspace_path, text, error);
+  Status written = WriteFileAtomic(fs, workspace_path, text);
+  if (!written && error != nullptr) *error = written.ToString();
+  return written.ok();
 }
 
 bool HeadlessHost::LoadWorkspaceFile(std::string_view workspace_path, std::string* error) {
@@ -175,7 +177,9 @@ bool HeadlessHost::WriteWorkspaceFile(std::string* error) {
   }
   std::string text;
   if (!UpdateWorkspaceFileText(old_text, file_, &text, error)) return false;
-  return WriteFileAtomic(fs, workspace_path_, text, error);
+  Status written = WriteFileAtomic(fs, workspace_path_, text);
+  if (!written && error != nullptr) *error = written.ToString();
+  return written.ok();
 }
 
 // --- IdeServices.

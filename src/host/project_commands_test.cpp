@@ -21,6 +21,7 @@
 #include "platform/registry.h"
 #include "projects/copy_rename.h"
 #include "projects/new_project.h"
+#include "service/report_status.h"
 #include "tests/support/fake_system_services.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/headless_project_services.h"
@@ -93,16 +94,22 @@ class World {
     EXPECT_TRUE(workspace->document().Open(kWorkspace));
   }
 
+  // Each as the component runs it: the status cleared, a failure made the workspace's status.
   bool New(const NewProjectRequest& request, std::string* file = nullptr) {
-    if (request.type == "full") {
-      int result = 0;
-      return CreateFullProject(*workspace, util, services, request, true, &result, file);
-    }
-    return NewProject(*workspace, util, services, request, file);
+    workspace->ClearStatus();
+    int result = 0;
+    return ReportStatus(*workspace, request.type == "full"
+                                        ? CreateFullProject(*workspace, util, services, request,
+                                                            true, &result, file)
+                                        : NewProject(*workspace, util, services, request, file));
   }
-  bool Copy(std::string_view project) { return CopyProject(*workspace, services, project); }
+  bool Copy(std::string_view project) {
+    workspace->ClearStatus();
+    return ReportStatus(*workspace, CopyProject(*workspace, services, project));
+  }
   bool Rename(std::string_view project, std::string_view name) {
-    return RenameProject(*workspace, services, project, name);
+    workspace->ClearStatus();
+    return ReportStatus(*workspace, RenameProject(*workspace, services, project, name));
   }
 
   // Every file but the working copies.

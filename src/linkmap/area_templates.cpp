@@ -52,10 +52,10 @@ bool InstantiateTemplateFile(FileSystem& fs, std::string_view template_path,
   std::string text;
   std::string why = "cannot be read";
   if (fs.ReadFile(template_path, &text)) {
-    if (WriteFileAtomic(fs, output_path, InstantiateTemplateText(text, keys, values, settings),
-                        &why)) {
-      return true;
-    }
+    Status written =
+        WriteFileAtomic(fs, output_path, InstantiateTemplateText(text, keys, values, settings));
+    if (written) return true;
+    why = written.ToString();
     template_path = output_path;
   }
   if (failed_path) *failed_path = std::string(template_path);

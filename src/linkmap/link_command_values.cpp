@@ -1,6 +1,7 @@
 #include "linkmap/link_command_values.h"
 
 #include "linkmap/link_command_file.h"
+#include "model/operation_status.h"
 #include "model/project.h"
 #include "model/source_file.h"
 #include "model/status_codes.h"
@@ -10,25 +11,25 @@ namespace zelvan {
 namespace {
 
 // Analyses the file and answers from the outer or the sections map.
-bool AnswerFrom(Workspace& workspace, const std::string& path, std::string_view symbol,
-                bool sections, uint32_t* value) {
+Status AnswerFrom(Workspace& workspace, const std::string& path, std::string_view symbol,
+                  bool sections, uint32_t* value) {
   LinkCommandFileParser lcf(path);
   if (!lcf.AnalyzeLinkCommandFile(*workspace.platform().fs)) {
-    workspace.SetStatus(kStatusLinkCommandFileUnreadable, kMsgLinkCommandFileUnreadable, {path});
-    return false;
+    return OperationFailure(kStatusLinkCommandFileUnreadable, kMsgLinkCommandFileUnreadable,
+                            {path});
   }
   if (!(sections ? lcf.GetSectionsValue(symbol, value) : lcf.GetOuterValue(symbol, value))) {
-    workspace.SetStatus(kStatusSymbolHasNoValue, kMsgSymbolHasNoValue, {symbol, path});
-    return false;
+    return OperationFailure(kStatusSymbolHasNoValue, kMsgSymbolHasNoValue,
+                            {std::string(symbol), path});
   }
-  return true;
+  return Status::OK();
 }
 
 }  // namespace
 
-bool GetSectionsValue(Workspace& workspace, ArgText project, ArgText target, ArgText symbol,
-                      uint32_t* value) {
-  if (!workspace.BeginOperation({project, target, symbol})) return false;
+Status GetSectionsValue(Workspace& workspace, ArgText project, ArgText target, ArgText symbol,
+                        uint32_t* value) {
+  if (Status begun = CheckOperation(workspace, {project, target, symbol}); !begun) return begun;
   Project* owner = nullptr;
   if (project->empty()) {
     owner = workspace.selection().CurrentProject();
@@ -38,35 +39,24 @@ bool GetSectionsValue(Workspace& workspace, ArgText project, ArgText target, Arg
       owner = workspace.projects().FindByFile(file);
     if (owner == nullptr) owner = workspace.projects().Find(*project);
   }
-  if (owner == nullptr) {
-    workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
-    return false;
-  }
+  if (owner == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   std::string_view name = *target;
   if (name.empty()) {
     name = workspace.selection().CurrentTarget();
     if (!owner->HasTarget(name)) name = owner->CurrentTarget();
   }
-  if (!owner->HasTarget(name)) {
-    workspace.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-    return false;
-  }
+  if (!owner->HasTarget(name)) return OperationFailure(kStatusTargetNotFound, kMsgTargetNotFound);
   std::string spelling(owner->TargetSpelling(name));
   const SourceFile* lcf = owner->FindLinkCommandFile(spelling);
   if (lcf == nullptr) {
-    workspace.SetStatus(kStatusNoLinkCommandFile, kMsgNoLinkCommandFile,
-                        {owner->OutputName(), spelling});
-    return false;
+    return OperationFailure(kStatusNoLinkCommandFile, kMsgNoLinkCommandFile,
+                            {std::string(owner->OutputName()), spelling});
   }
   return AnswerFrom(workspace, lcf->FullPath(), *symbol, true, value);
 }
 
-bool GetOuterValue(Workspace& workspace, ArgText lcf_path, ArgText symbol, uint32_t* value) {
-  workspace.ClearStatus();
-  if (!lcf_path || !symbol) {
-    workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
-  }
+Status GetOuterValue(Workspace& workspace, ArgText lcf_path, ArgText symbol, uint32_t* value) {
+  if (!lcf_path || !symbol) return OperationFailure(kStatusBadArgument, kMsgBadArgument);
   return AnswerFrom(workspace, std::string(*lcf_path), *symbol, false, value);
 }
 

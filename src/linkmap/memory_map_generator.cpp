@@ -148,14 +148,15 @@ bool WriteMemoryMapToLcf(FileSystem& fs, std::string_view path, const MemoryArea
   }
   std::string new_text;
   std::string why;
-  if (!ReplaceMemoryBlock(old_text, areas, settings, &new_text, &why) ||
-      (new_text != old_text &&
-       !WriteFileAtomic(fs, path, new_text, &why,
-                        WriteOptions{Durability::kDurable, /*replace_read_only=*/true, {}}))) {
+  if (!ReplaceMemoryBlock(old_text, areas, settings, &new_text, &why)) {
     if (error) *error = std::string(path) + ": " + why;
     return false;
   }
-  return true;
+  if (new_text == old_text) return true;
+  Status written = WriteFileAtomic(
+      fs, path, new_text, WriteOptions{Durability::kDurable, /*replace_read_only=*/true, {}});
+  if (!written && error) *error = std::string(path) + ": " + written.ToString();
+  return written.ok();
 }
 
 }  // namespace zelvan

@@ -131,7 +131,8 @@ namespace {
 bool WriteAuxiliary(Project& project, int index, const std::string& text, std::string* path) {
   *path = project.TempMakefilePath(index);
   return WriteKmakeDocument(*project.platform().fs, *path, EscapeComments(text),
-                            Durability::kScratch);
+                            Durability::kScratch)
+      .ok();
 }
 
 }  // namespace

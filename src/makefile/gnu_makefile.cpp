@@ -16,6 +16,7 @@
 #include "makefile/target_rules.h"
 #include "model/dependency_record.h"
 #include "model/message_texts.h"
+#include "model/operation_status.h"
 #include "model/path_functions.h"
 #include "model/project.h"
 #include "model/source_file.h"
@@ -434,7 +435,7 @@ class GnuMakefileWriter {
     if (WritesRecords(context) && !(context.fs().ReadFile(path, &old) && old == commands)) {
       context.EnsureDirectory(GetFileDirectory(path));
       // A record that cannot be written only makes the next build compile again.
-      WriteFileAtomic(context.fs(), path, commands, nullptr,
+      WriteFileAtomic(context.fs(), path, commands,
                       WriteOptions{Durability::kScratch, /*replace_read_only=*/true, {}});
     }
     return host_.File(path);
@@ -668,7 +669,7 @@ class GnuMakefileWriter {
     }
     if (WritesRecords(context)) {
       // The librarian reports a command file it cannot read.
-      WriteFileAtomic(context.fs(), path, text, nullptr,
+      WriteFileAtomic(context.fs(), path, text,
                       WriteOptions{Durability::kScratch, /*replace_read_only=*/true, {}});
     }
     return path;
@@ -1068,8 +1069,8 @@ void GenerateGnuMakefileText(Workspace& workspace, Project& project, const CpuTa
   if (options.unnamable != nullptr) *options.unnamable = writer.unnamable();
 }
 
-bool WriteGnuMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
-                      const GnuMakefileOptions& options, std::string_view path) {
+Status WriteGnuMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
+                        const GnuMakefileOptions& options, std::string_view path) {
   std::string text;
   std::string unnamable;
   GnuMakefileOptions with_check = options;
@@ -1078,23 +1079,21 @@ bool WriteGnuMakefile(Workspace& workspace, Project& project, const CpuTable* cp
   if (options.unnamable != nullptr) *options.unnamable = unnamable;
   if (options.host_paths && !unnamable.empty()) {
     // Make would build, or clean, some other file.
-    workspace.SetStatus(kStatusMakefileNotWritten, kMsgMakefileNotWritten);
-    return false;
+    return OperationFailure(kStatusMakefileNotWritten, kMsgMakefileNotWritten);
   }
   FileSystem& fs = *workspace.platform().fs;
-  bool written = options.host_paths ? WriteFileAtomic(fs, path, text, nullptr,
-                                                      WriteOptions{Durability::kScratch, true, {}})
-                                    : WriteKmakeDocument(fs, path, text, Durability::kDurable);
+  Status written =
+      options.host_paths
+          ? WriteFileAtomic(fs, path, text, WriteOptions{Durability::kScratch, true, {}})
+          : WriteKmakeDocument(fs, path, text, Durability::kDurable);
   if (!written) {
-    workspace.SetStatus(kStatusMakefileNotWritten, kMsgMakefileNotWritten);
-    return false;
+    return OperationFailure(std::move(written), kStatusMakefileNotWritten, kMsgMakefileNotWritten);
   }
-  return true;
+  return Status::OK();
 }
 
-bool GenerateGnuMakefile(Workspace& workspace, const CpuTable* cpus, Project& project,
-                         std::string_view alone_text) {
-  workspace.ClearStatus();
+Status GenerateGnuMakefile(Workspace& workspace, const CpuTable* cpus, Project& project,
+                           std::string_view alone_text) {
   GnuMakefileOptions options;
   options.alone = ReadsAsInteger(alone_text) != 0;
   return WriteGnuMakefile(workspace, project, cpus, options, project.MakefilePath());

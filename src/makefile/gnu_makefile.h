@@ -59,6 +59,7 @@
 #include <vector>
 
 #include "model/workspace.h"
+#include "platform/status.h"
 
 namespace zelvan {
 
@@ -143,17 +144,16 @@ void GenerateGnuMakefileText(Workspace& workspace, Project& project, const CpuTa
 
 // Writes the text to `path` in one piece (the host form with line feeds,
 // the stored form in text mode, CR LF). A file that cannot be written, or
-// a host form with a path that make cannot name, gives
-// kStatusMakefileNotWritten and false; the old file stays whole.
-bool WriteGnuMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
-                      const GnuMakefileOptions& options, std::string_view path);
+// a host form with a path that make cannot name, fails with
+// kStatusMakefileNotWritten; the old file stays whole.
+Status WriteGnuMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
+                        const GnuMakefileOptions& options, std::string_view path);
 
 // What the component runs for the GNU makefile of a project: `alone_text`
 // is read as an integer, non-zero meaning the project alone; the file is
 // the project's own makefile ("<project>.mak"), in the stored form.
-// Starts with the status cleared; false with kStatusMakefileNotWritten
-// when the file cannot be written.
-bool GenerateGnuMakefile(Workspace& workspace, const CpuTable* cpus, Project& project,
-                         std::string_view alone_text);
+// Fails with kStatusMakefileNotWritten when the file cannot be written.
+Status GenerateGnuMakefile(Workspace& workspace, const CpuTable* cpus, Project& project,
+                           std::string_view alone_text);
 
 }  // namespace zelvan

@@ -7,7 +7,6 @@
 
 #include "makefile/compile_commands.h"
 #include "makefile/host_make_text.h"
-#include "model/message_texts.h"
 #include "model/status_codes.h"
 #include "platform/child_process.h"
 #include "platform/file_system.h"
@@ -407,10 +406,10 @@ TEST_F(GnuMakefileTest, WrittenWholeOrNotAtAll) {
   EXPECT_GT(text.size(), 300000u);
   EXPECT_EQ(env_.Contents(big.MakefilePath()), testing::Crlf(text));  // read-only replaced
   env_.fs.FailNth(FsOp::kRename, 1);
-  workspace_->SetStatus(kStatusOk, 0);
-  EXPECT_FALSE(GenerateGnuMakefile(*workspace_, &cpus_, big, "1"));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusMakefileNotWritten);
-  EXPECT_EQ(workspace_->GetLastMessage(), DefaultMessageText(kMsgMakefileNotWritten));
+  Status failed = GenerateGnuMakefile(*workspace_, &cpus_, big, "1");
+  EXPECT_EQ(failed.code(), kStatusMakefileNotWritten);
+  EXPECT_EQ(failed.message_id(), kMsgMakefileNotWritten);
+  EXPECT_EQ(failed.ToString(), "replacing the file: injected fault");
   EXPECT_EQ(env_.Contents(big.MakefilePath()), testing::Crlf(text));
 }
 

@@ -10,6 +10,7 @@
 #include "makefile/rule_text.h"
 #include "makefile/target_rules.h"
 #include "model/message_texts.h"
+#include "model/operation_status.h"
 #include "model/path_functions.h"
 #include "model/project.h"
 #include "model/source_file.h"
@@ -135,43 +136,42 @@ std::string DefaultMakefileName(const Workspace& workspace) {
 
 namespace {
 
-bool Generate(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
-              std::string_view project_file, MakeMode mode, std::optional<std::string_view> target,
-              bool force_clean) {
-  if (!workspace.document().IsOpen()) {
-    workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return false;
-  }
+Status Generate(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
+                std::string_view project_file, MakeMode mode,
+                std::optional<std::string_view> target, bool force_clean) {
+  if (!workspace.document().IsOpen()) return OperationFailure(kStatusNoWorkspace, kMsgNoWorkspace);
   Project* project = workspace.projects().FindByFile(project_file);
   if (project == nullptr || project_file.empty()) {
-    workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
-    return false;
+    return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   }
-  if (!makefile) return false;
+  // No makefile name, and a stop, fail without a code of their own.
+  if (!makefile) return Status::Invalid("no makefile name");
   std::string path = makefile->empty() ? DefaultMakefileName(workspace) : std::string(*makefile);
-  if (path.empty()) return false;
+  if (path.empty()) return Status::Invalid("no makefile name");
   std::string text;
-  if (!GenerateKmakeText(workspace, *project, cpus, mode, target, force_clean, &text)) return false;
-  if (!WriteKmakeDocument(*workspace.platform().fs, path, text, Durability::kDurable)) {
-    workspace.SetStatus(kStatusMakefileNotWritten, kMsgMakefileNotWritten);
-    return false;
+  if (!GenerateKmakeText(workspace, *project, cpus, mode, target, force_clean, &text)) {
+    return Status::Invalid("stopped");
+  }
+  if (Status written =
+          WriteKmakeDocument(*workspace.platform().fs, path, text, Durability::kDurable);
+      !written) {
+    return OperationFailure(std::move(written), kStatusMakefileNotWritten, kMsgMakefileNotWritten);
   }
   project->SetMakefileOutOfDate(false);
-  return true;
+  return Status::OK();
 }
 
 }  // namespace
 
-bool GenerateKmakeFile(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
-                       std::string_view project_file, MakeMode mode,
-                       std::optional<std::string_view> target, bool force_clean) {
-  workspace.ClearStatus();
+Status GenerateKmakeFile(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
+                         std::string_view project_file, MakeMode mode,
+                         std::optional<std::string_view> target, bool force_clean) {
   return Generate(workspace, cpus, makefile, project_file, mode, target, force_clean);
 }
 
-bool SaveMakefile(Workspace& workspace, const CpuTable* cpus, ArgText makefile) {
-  return GenerateKmakeFile(workspace, cpus, makefile, workspace.selection().ActiveProjectFile(),
-                           NormalMode, std::nullopt, false);
+Status SaveMakefile(Workspace& workspace, const CpuTable* cpus, ArgText makefile) {
+  return GenerateKmakeFile(workspace, cpus, makefile, workspace.selection().ActiveProjectFile(), NormalMode,
+                           std::nullopt, false);
 }
 
 Project* FindProjectByNameOrFile(Workspace& workspace, std::string_view project) {
@@ -184,30 +184,23 @@ Project* FindProjectByNameOrFile(Workspace& workspace, std::string_view project)
   return nullptr;
 }
 
-bool WriteMakefileOfProject(Workspace& workspace, const CpuTable* cpus,
-                            std::string_view project_file, std::string_view project_name,
-                            std::string_view mode_text, std::string* makefile) {
-  workspace.ClearStatus();
+Status WriteMakefileOfProject(Workspace& workspace, const CpuTable* cpus,
+                              std::string_view project_file, std::string_view project_name,
+                              std::string_view mode_text, std::string* makefile) {
   makefile->clear();
   if (project_file.empty() || project_name.empty()) {
-    workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
+    return OperationFailure(kStatusBadArgument, kMsgBadArgument);
   }
-  if (!workspace.document().IsOpen()) {
-    workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return false;
-  }
+  if (!workspace.document().IsOpen()) return OperationFailure(kStatusNoWorkspace, kMsgNoWorkspace);
   std::string mode_string(mode_text);
   char* end = nullptr;
   long mode = std::strtol(mode_string.c_str(), &end, 10);
   if (end == mode_string.c_str() || *end != '\0' || mode < NormalMode || mode > FalMode) {
-    workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
+    return OperationFailure(kStatusBadArgument, kMsgBadArgument);
   }
   Project* named = FindProjectByNameOrFile(workspace, project_name);
   if (named == nullptr || workspace.projects().FindByFile(project_file) != named) {
-    workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
-    return false;
+    return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   }
   *makefile = named->MakefilePath();
   return Generate(workspace, cpus, std::string_view(*makefile), named->ProjectFilePath(),
@@ -228,30 +221,25 @@ bool MakefileNeedsUpdate(Project& project, MakeMode mode, std::string_view makef
          made.mtime_ns < dependencies.mtime_ns;
 }
 
-bool PrepareBuildMakefile(Workspace& workspace, const CpuTable* cpus, std::string_view project,
-                          std::string_view target, MakeMode mode, bool force_clean,
-                          std::string* makefile, bool* regenerated) {
-  workspace.ClearStatus();
+Status PrepareBuildMakefile(Workspace& workspace, const CpuTable* cpus, std::string_view project,
+                            std::string_view target, MakeMode mode, bool force_clean,
+                            std::string* makefile, bool* regenerated) {
   makefile->clear();
   if (regenerated) *regenerated = false;
-  if (!workspace.document().IsOpen()) {
-    workspace.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return false;
-  }
+  if (!workspace.document().IsOpen()) return OperationFailure(kStatusNoWorkspace, kMsgNoWorkspace);
   Project* found = FindProjectByNameOrFile(workspace, project);
   if (found == nullptr || target.empty()) {
-    workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
+    return OperationFailure(kStatusBadArgument, kMsgBadArgument);
   }
   *makefile = found->TempMakefilePath(mode == FalMode ? 1 : 0);
-  if (!MakefileNeedsUpdate(*found, mode, *makefile)) return true;
+  if (!MakefileNeedsUpdate(*found, mode, *makefile)) return Status::OK();
   if (regenerated) *regenerated = true;
   return Generate(workspace, cpus, std::string_view(*makefile), found->ProjectFilePath(), mode,
                   target, force_clean);
 }
 
-bool WriteMakefileForSave(Workspace& workspace, const CpuTable* cpus, Project& project,
-                          bool without_dependencies) {
+Status WriteMakefileForSave(Workspace& workspace, const CpuTable* cpus, Project& project,
+                            bool without_dependencies) {
   return Generate(workspace, cpus, std::string_view(project.MakefilePath()),
                   project.ProjectFilePath(), without_dependencies ? SubProjectMode : NormalMode,
                   std::nullopt, /*force_clean=*/true);

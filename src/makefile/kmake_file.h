@@ -20,8 +20,8 @@
 // built whole in memory and written in one piece with CR LF line ends, so
 // a stopped or failed generation leaves the old makefile as it was.
 //
-// The operations report failure by their result and leave the status and
-// message on the workspace (model/status_codes.h).
+// The operations report failure by their result, which carries the code and
+// message to report (model/operation_status.h).
 #pragma once
 
 #include <optional>
@@ -30,6 +30,7 @@
 
 #include "makefile/make_mode.h"
 #include "model/workspace.h"
+#include "platform/status.h"
 
 namespace zelvan {
 
@@ -55,21 +56,21 @@ std::string DefaultMakefileName(const Workspace& workspace);
 // kStatusProjectNotFound, without status for no makefile name or a stop,
 // and with kStatusMakefileNotWritten. Success clears the project's
 // makefile-out-of-date mark.
-bool GenerateKmakeFile(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
-                       std::string_view project_file, MakeMode mode,
-                       std::optional<std::string_view> target, bool force_clean);
+Status GenerateKmakeFile(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
+                         std::string_view project_file, MakeMode mode,
+                         std::optional<std::string_view> target, bool force_clean);
 
 // The active project's makefile, all targets, NormalMode.
-bool SaveMakefile(Workspace& workspace, const CpuTable* cpus, ArgText makefile);
+Status SaveMakefile(Workspace& workspace, const CpuTable* cpus, ArgText makefile);
 
 // The makefile of a project by its file and its name, in the mode that
 // `mode_text` gives ("0", "1" or "2"), to the project's own name, which
 // `makefile` receives. Empty texts or a mode that is none of these give
 // kStatusBadArgument; a name that is no project of the workspace, or a
 // project file of another project, kStatusProjectNotFound.
-bool WriteMakefileOfProject(Workspace& workspace, const CpuTable* cpus,
-                            std::string_view project_file, std::string_view project_name,
-                            std::string_view mode_text, std::string* makefile);
+Status WriteMakefileOfProject(Workspace& workspace, const CpuTable* cpus,
+                              std::string_view project_file, std::string_view project_name,
+                              std::string_view mode_text, std::string* makefile);
 
 // Whether the build makefile of a project must be made again: in FalMode,
 // when the project's settings changed since (the out-of-date mark), and
@@ -82,16 +83,16 @@ bool MakefileNeedsUpdate(Project& project, MakeMode mode, std::string_view makef
 // FalMode "tempmake.falmak") in the project directory, made again only when
 // MakefileNeedsUpdate. `project` is a project name or project file; an
 // empty text or an unknown project gives kStatusBadArgument.
-bool PrepareBuildMakefile(Workspace& workspace, const CpuTable* cpus, std::string_view project,
-                          std::string_view target, MakeMode mode, bool force_clean,
-                          std::string* makefile, bool* regenerated = nullptr);
+Status PrepareBuildMakefile(Workspace& workspace, const CpuTable* cpus, std::string_view project,
+                            std::string_view target, MakeMode mode, bool force_clean,
+                            std::string* makefile, bool* regenerated = nullptr);
 
 // Saving the workspace with makefile export on: the project's own
 // makefile, all targets, Clean forced; SubProjectMode when
 // `without_dependencies` (the projects it links are not made by it), else
-// NormalMode. A failure leaves its status; success leaves the status as it was.
-bool WriteMakefileForSave(Workspace& workspace, const CpuTable* cpus, Project& project,
-                          bool without_dependencies);
+// NormalMode.
+Status WriteMakefileForSave(Workspace& workspace, const CpuTable* cpus, Project& project,
+                            bool without_dependencies);
 
 // Whether the project's own makefile holds what `zelvan makefile` would
 // write now (NormalMode, all targets); a missing file does not. Writes

@@ -7,7 +7,6 @@
 #include "makefile/make_context.h"
 #include "makefile/target_rules.h"
 #include "model/dependency_record.h"
-#include "model/message_texts.h"
 #include "model/status_codes.h"
 #include "model/workspace_hooks.h"
 #include "platform/ansi_text.h"
@@ -798,12 +797,11 @@ TEST_F(KmakeFileTest, GenerationFailuresLeaveTheMakefileAsItWas) {
     return GenerateKmakeFile(*workspace_, &cpus_, makefile, project, NormalMode, std::nullopt,
                              false);
   };
-  auto expect_failure = [&](const char* name, bool result, uint32_t status, unsigned message) {
+  auto expect_failure = [&](const char* name, const Status& result, uint32_t status,
+                            unsigned message) {
     EXPECT_FALSE(result) << name;
-    EXPECT_EQ(workspace_->GetLastStatus(), status) << name;
-    if (message != 0) {
-      EXPECT_EQ(workspace_->GetLastMessage(), DefaultMessageText(message)) << name;
-    }
+    EXPECT_EQ(result.code(), status) << name;
+    EXPECT_EQ(result.message_id(), message) << name;
     EXPECT_EQ(env_.Contents(kMakefile), kOld) << name;
   };
   expect_failure("unknown project", generate(kMakefile, "C:\\ws\\x\\X.kbp"), kStatusProjectNotFound,
@@ -845,9 +843,9 @@ TEST_F(KmakeFileTest, WriteMakefileOfProjectChecksItsArguments) {
   };
   for (const auto& c : cases) {
     std::string makefile;
-    EXPECT_EQ(WriteMakefileOfProject(*workspace_, &cpus_, c.file, c.name, c.mode, &makefile),
-              c.status == kStatusOk);
-    EXPECT_EQ(workspace_->GetLastStatus(), c.status) << c.name << " " << c.mode;
+    Status made = WriteMakefileOfProject(*workspace_, &cpus_, c.file, c.name, c.mode, &makefile);
+    EXPECT_EQ(made.ok(), c.status == kStatusOk);
+    EXPECT_EQ(made.code(), c.status) << c.name << " " << c.mode;
     EXPECT_EQ(makefile, c.status == kStatusOk ? "C:\\ws\\lib\\Lib.mak" : "");
   }
   EXPECT_EQ(env_.Contents("C:\\ws\\lib\\Lib.mak"), Crlf(Text("Lib", FalMode)));
@@ -876,9 +874,9 @@ TEST_F(KmakeFileTest, BuildMakefileIsMadeOnlyWhenNeeded) {
   EXPECT_TRUE(prepare(NormalMode));
 
   std::string path;
-  EXPECT_FALSE(
-      PrepareBuildMakefile(*workspace_, &cpus_, "Nope", "Debug", NormalMode, false, &path));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusBadArgument);
+  EXPECT_EQ(
+      PrepareBuildMakefile(*workspace_, &cpus_, "Nope", "Debug", NormalMode, false, &path).code(),
+      kStatusBadArgument);
   // Saving a project whose makefiles are out of date takes the build makefile away.
   app.SetMakefileOutOfDate(true);
   app.Save();
@@ -892,7 +890,10 @@ class MakefileOnSave final : public WorkspaceHooks {
   explicit MakefileOnSave(const CpuTable& cpus) : cpus_(cpus) {}
   void RefreshDependencies(Workspace&) override {}
   bool WriteMakefile(Workspace& workspace, Project& project, bool without_dependencies) override {
-    return WriteMakefileForSave(workspace, &cpus_, project, without_dependencies);
+    // What the component's hooks do: a failure leaves its status.
+    Status made = WriteMakefileForSave(workspace, &cpus_, project, without_dependencies);
+    if (made.code() != kStatusOk) workspace.SetStatus(made.code(), made.message_id());
+    return made.ok();
   }
 
  private:

@@ -1,8 +1,8 @@
 #include "makefile/project_build_steps.h"
 
 #include "makefile/custom_build_keys.h"
+#include "model/operation_status.h"
 #include "model/project.h"
-#include "model/status_codes.h"
 
 namespace zelvan {
 
@@ -32,28 +32,23 @@ constexpr ProjectBuildStepKind kAllKinds[] = {
     ProjectBuildStepKind::kAfterBuild, ProjectBuildStepKind::kCustomBuild};
 
 // The project of a step operation, with every target named checked.
-Project* StepProject(Workspace& workspace, ArgText project,
-                     std::initializer_list<ArgText> targets) {
+Status StepProject(Workspace& workspace, ArgText project, std::initializer_list<ArgText> targets,
+                   Project** found) {
   std::vector<ArgText> args{project};
   args.insert(args.end(), targets);
   for (const ArgText& arg : args) {
-    if (!workspace.BeginOperation({arg})) return nullptr;
+    if (Status begun = CheckOperation(workspace, {arg}); !begun) return begun;
   }
   std::string file;
-  Project* found = workspace.projects().ResolveFile(*project, &file)
-                       ? workspace.projects().FindByFile(file)
-                       : workspace.projects().Find(*project);
-  if (found == nullptr) {
-    workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
-    return nullptr;
-  }
+  *found = workspace.projects().ResolveFile(*project, &file) ? workspace.projects().FindByFile(file)
+                                                         : workspace.projects().Find(*project);
+  if (*found == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   for (const ArgText& target : targets) {
-    if (!found->HasTarget(*target)) {
-      workspace.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-      return nullptr;
+    if (!(*found)->HasTarget(*target)) {
+      return OperationFailure(kStatusTargetNotFound, kMsgTargetNotFound);
     }
   }
-  return found;
+  return Status::OK();
 }
 
 void ReadStep(Project& project, std::string_view target, ProjectBuildStepKind kind,
@@ -96,37 +91,35 @@ bool ParseProjectBuildStepKind(std::string_view text, ProjectBuildStepKind* kind
   return false;
 }
 
-bool GetProjectBuildStep(Workspace& workspace, ArgText project, ArgText target,
-                         ProjectBuildStepKind kind, ProjectBuildStepSettings* settings) {
-  Project* found = StepProject(workspace, project, {target});
-  if (found == nullptr) return false;
+Status GetProjectBuildStep(Workspace& workspace, ArgText project, ArgText target,
+                           ProjectBuildStepKind kind, ProjectBuildStepSettings* settings) {
+  Project* found = nullptr;
+  if (Status status = StepProject(workspace, project, {target}, &found); !status) return status;
   ReadStep(*found, *target, kind, settings);
-  return true;
+  return Status::OK();
 }
 
-bool SetProjectBuildStep(Workspace& workspace, ArgText project, ArgText target,
-                         ProjectBuildStepKind kind, const ProjectBuildStepSettings& settings) {
-  Project* found = StepProject(workspace, project, {target});
-  if (found == nullptr) return false;
+Status SetProjectBuildStep(Workspace& workspace, ArgText project, ArgText target,
+                           ProjectBuildStepKind kind, const ProjectBuildStepSettings& settings) {
+  Project* found = nullptr;
+  if (Status status = StepProject(workspace, project, {target}, &found); !status) return status;
   if (!WriteStep(*found, *target, kind, settings)) {
-    workspace.SetStatus(kStatusTargetSettingFailed, kMsgTargetSettingFailed);
-    return false;
+    return OperationFailure(kStatusTargetSettingFailed, kMsgTargetSettingFailed);
   }
-  return true;
+  return Status::OK();
 }
 
-bool CopyProjectBuildSteps(Workspace& workspace, ArgText project, ArgText from, ArgText to) {
-  Project* found = StepProject(workspace, project, {from, to});
-  if (found == nullptr) return false;
+Status CopyProjectBuildSteps(Workspace& workspace, ArgText project, ArgText from, ArgText to) {
+  Project* found = nullptr;
+  if (Status status = StepProject(workspace, project, {from, to}, &found); !status) return status;
   for (ProjectBuildStepKind kind : kAllKinds) {
     ProjectBuildStepSettings settings;
     ReadStep(*found, *from, kind, &settings);
     if (!WriteStep(*found, *to, kind, settings)) {
-      workspace.SetStatus(kStatusTargetSettingFailed, kMsgTargetSettingFailed);
-      return false;
+      return OperationFailure(kStatusTargetSettingFailed, kMsgTargetSettingFailed);
     }
   }
-  return true;
+  return Status::OK();
 }
 
 }  // namespace zelvan

@@ -2,11 +2,10 @@
 // changed as the IDE's settings dialog does (Service slots 15 and 56).
 // Their keys are in custom_build_keys.h.
 //
-// Each operation starts with the workspace's status cleared and fails with
-// kStatusNoWorkspace, kStatusBadArgument (an argument that is no text, or
-// an unknown step), kStatusProjectNotFound, kStatusTargetNotFound or
-// kStatusTargetSettingFailed (the working copy did not take the change,
-// which then did not happen or happened in part).
+// Each operation fails, with the code and message to report
+// (operation_status.h), with kStatusNoWorkspace, kStatusBadArgument (an argument that is no text,
+// or an unknown step), kStatusProjectNotFound, kStatusTargetNotFound or kStatusTargetSettingFailed
+// (the working copy did not take the change, which then did not happen or happened in part).
 #pragma once
 
 #include <string>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "model/workspace.h"
+#include "platform/status.h"
 
 namespace zelvan {
 
@@ -28,12 +28,12 @@ struct ProjectBuildStepSettings {
   std::vector<std::string> outputs;  // the custom build only
 };
 
-bool GetProjectBuildStep(Workspace& workspace, ArgText project, ArgText target,
-                         ProjectBuildStepKind kind, ProjectBuildStepSettings* settings);
+Status GetProjectBuildStep(Workspace& workspace, ArgText project, ArgText target,
+                           ProjectBuildStepKind kind, ProjectBuildStepSettings* settings);
 // Replaces the step whole; the project's makefiles are out of date afterwards.
-bool SetProjectBuildStep(Workspace& workspace, ArgText project, ArgText target,
-                         ProjectBuildStepKind kind, const ProjectBuildStepSettings& settings);
+Status SetProjectBuildStep(Workspace& workspace, ArgText project, ArgText target,
+                           ProjectBuildStepKind kind, const ProjectBuildStepSettings& settings);
 // Copies every step of target `from` to target `to` (both of the project).
-bool CopyProjectBuildSteps(Workspace& workspace, ArgText project, ArgText from, ArgText to);
+Status CopyProjectBuildSteps(Workspace& workspace, ArgText project, ArgText from, ArgText to);
 
 }  // namespace zelvan

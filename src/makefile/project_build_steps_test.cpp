@@ -52,7 +52,7 @@ TEST(ProjectBuildStepsTest, StepsAreReadChangedCopiedAndRefused) {
   EXPECT_EQ(copied.title + copied.commands[0] + copied.outputs[0], "Packpo.pak");
   EXPECT_EQ(get("Release", kAfter).commands, Steps{"report"});
 
-  const std::pair<std::function<bool()>, uint32_t> failures[] = {
+  const std::pair<std::function<Status()>, uint32_t> failures[] = {
       {[&] { return GetProjectBuildStep(*workspace, "Nope", "Debug", kAfter, &copied); },
        kStatusProjectNotFound},
       {[&] { return GetProjectBuildStep(*workspace, "App", "Final", kAfter, &copied); },
@@ -64,16 +64,14 @@ TEST(ProjectBuildStepsTest, StepsAreReadChangedCopiedAndRefused) {
        },
        kStatusTargetSettingFailed},
   };
-  for (const auto& [call, status] : failures) {
-    EXPECT_FALSE(call());
-    EXPECT_EQ(workspace->GetLastStatus(), status);
-  }
+  for (const auto& [call, status] : failures)
+    EXPECT_EQ(call().code(), status);
   env.fs.FailAlways(FsOp::kRename);
-  EXPECT_FALSE(SetProjectBuildStep(*workspace, "App", "Debug", kAfter, {"t", {"c"}, {}}));
-  EXPECT_EQ(workspace->GetLastStatus(), kStatusTargetSettingFailed);
+  EXPECT_EQ(SetProjectBuildStep(*workspace, "App", "Debug", kAfter, {"t", {"c"}, {}}).code(),
+            kStatusTargetSettingFailed);
   workspace->document().Close();
-  EXPECT_FALSE(GetProjectBuildStep(*workspace, "App", "Debug", kAfter, &copied));
-  EXPECT_EQ(workspace->GetLastStatus(), kStatusNoWorkspace);
+  EXPECT_EQ(GetProjectBuildStep(*workspace, "App", "Debug", kAfter, &copied).code(),
+            kStatusNoWorkspace);
 }
 
 }  // namespace

@@ -126,6 +126,7 @@ class Workspace {
   WorkspaceSelection& selection() { return selection_; }
   const WorkspaceSelection& selection() const { return selection_; }
   WorkspaceDocument& document() { return document_; }
+  const WorkspaceDocument& document() const { return document_; }
   ViewTrees& view_trees() { return view_trees_; }
 
   const Platform& platform() const { return platform_; }

@@ -27,9 +27,7 @@ Status FileSystem::AppendToFile(std::string_view path, std::string_view data) {
     if (Status read = ReadFile(path, &text); !read) return read;
   }
   text += data;
-  std::string error;
-  if (!WriteFileAtomic(*this, path, text, &error)) return Status::IoError(error);
-  return Status::OK();
+  return WriteFileAtomic(*this, path, text);
 }
 
 bool FileExists(FileSystem& fs, std::string_view path) {
@@ -96,32 +94,32 @@ bool MakeUniqueName(FileSystem& fs, std::string_view pattern, std::string* path)
   return false;
 }
 
-bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
-                     std::string* error, const WriteOptions& options) {
+Status WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
+                       const WriteOptions& options) {
   return WriteFileAtomic(
-      fs, path, [contents](WritableFile& file) { return file.Append(contents).ok(); }, error,
-      options);
+      fs, path, [contents](WritableFile& file) { return file.Append(contents).ok(); }, options);
 }
 
-bool WriteFileAtomic(FileSystem& fs, std::string_view path,
-                     const std::function<bool(WritableFile& file)>& write, std::string* error,
-                     const WriteOptions& options) {
+Status WriteFileAtomic(FileSystem& fs, std::string_view path,
+                       const std::function<bool(WritableFile& file)>& write,
+                       const WriteOptions& options) {
   std::string target = fs.ResolveLinks(path);
-  auto fail = [&](const std::string& reason) {
-    if (error) *error = reason;
-    fs.NoteFailedWrite(target, reason);
-    return false;
+  auto fail = [&](Status status) {
+    fs.NoteFailedWrite(target, status.ToString());
+    return status;
   };
   FileStatus existing;
   bool exists = fs.Stat(target, &existing);
   if (exists) {
-    if (existing.is_directory) return fail("is a directory");
-    if (existing.is_other) return fail("is not a regular file");
-    if (existing.read_only && !options.replace_read_only) return fail("the file is read-only");
+    if (existing.is_directory) return fail(Status::Invalid("is a directory"));
+    if (existing.is_other) return fail(Status::Invalid("is not a regular file"));
+    if (existing.read_only && !options.replace_read_only) {
+      return fail(Status::Invalid("the file is read-only"));
+    }
   }
   std::string temp;
   if (!MakeUniqueName(fs, TemporaryPattern(target + "."), &temp)) {
-    return fail("no temporary name beside the file");
+    return fail(Status::IoError("no temporary name beside the file"));
   }
   // A file that cannot be opened leaves only errno to tell why.
   errno = 0;
@@ -129,8 +127,8 @@ bool WriteFileAtomic(FileSystem& fs, std::string_view path,
       fs.CreateFileLike(temp, exists ? std::string_view(target) : options.permissions_of);
   if (!file) {
     int why = errno;
-    return fail(why != 0 ? Status::FromErrno(why, "creating the temporary file").ToString()
-                         : std::string("creating the temporary file failed"));
+    return fail(why != 0 ? Status::FromErrno(why, "creating the temporary file")
+                         : Status::IoError("creating the temporary file failed"));
   }
   bool durable = options.durability == Durability::kDurable;
   RecordingFile recording(*file);
@@ -143,24 +141,24 @@ bool WriteFileAtomic(FileSystem& fs, std::string_view path,
   if (status.ok() && !closed.ok()) status = closed;
   if (!written || !status.ok()) {
     fs.DeleteFile(temp);
-    return fail(status.ok() ? std::string("writing the temporary file failed")
-                            : "writing the temporary file: " + status.ToString());
+    return fail(status.ok() ? Status::IoError("writing the temporary file failed")
+                            : status.WithContext("writing the temporary file"));
   }
   bool cleared = exists && existing.read_only;
   if (cleared) {
     if (Status writable = fs.SetReadOnly(target, false); !writable) {
       fs.DeleteFile(temp);
-      return fail("clearing the read-only attribute: " + writable.ToString());
+      return fail(writable.WithContext("clearing the read-only attribute"));
     }
   }
   if (Status renamed = fs.Rename(temp, target); !renamed) {
     if (cleared) fs.SetReadOnly(target, true);
     fs.DeleteFile(temp);
-    return fail("replacing the file: " + renamed.ToString());
+    return fail(renamed.WithContext("replacing the file"));
   }
   // The new name must survive a crash of the machine as much as the data.
   if (durable) fs.SyncDirectory(GetFileDirectory(target));
-  return true;
+  return Status::OK();
 }
 
 namespace {

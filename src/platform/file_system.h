@@ -217,20 +217,27 @@ struct WriteOptions {
 // the file replaced are kept, and a directory, device, FIFO or socket is
 // never replaced. A read-only file is refused unless the options say
 // otherwise. On any failure the temporary is removed, the file stays as it
-// was, the result is false with a reason in `error` (when given), and the
-// failure is noted on `fs` (FailedWrites).
-bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
-                     std::string* error, const WriteOptions& options);
+// was, the result says which step failed and the OS's reason ("writing the
+// temporary file: File too large"), and the failure is noted on `fs`
+// (FailedWrites).
+Status WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
+                       const WriteOptions& options = {});
+inline Status WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
+                              Durability durability) {
+  return WriteFileAtomic(fs, path, contents, WriteOptions{durability, false, {}});
+}
 // The same, the contents written by `write` into the temporary piece by
 // piece (a large file need not be built whole in memory first); false from
 // `write` fails the write as above.
-bool WriteFileAtomic(FileSystem& fs, std::string_view path,
-                     const std::function<bool(WritableFile& file)>& write, std::string* error,
-                     const WriteOptions& options);
+Status WriteFileAtomic(FileSystem& fs, std::string_view path,
+                       const std::function<bool(WritableFile& file)>& write,
+                       const WriteOptions& options);
+// The bool-and-text form, for callers not yet moved to the Status one.
 inline bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
-                            std::string* error = nullptr,
-                            Durability durability = Durability::kDurable) {
-  return WriteFileAtomic(fs, path, contents, error, WriteOptions{durability, false, {}});
+                            std::string* error, Durability durability) {
+  Status status = WriteFileAtomic(fs, path, contents, durability);
+  if (!status && error != nullptr) *error = status.ToString();
+  return status.ok();
 }
 
 // Temporaries carry the tag of the process that made them, so that one left

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <functional>
 #include <memory>
 
@@ -69,9 +70,7 @@ TEST_P(FileSystemContractTest, ReadOnlyFilesAreNeverReplaced) {
   EXPECT_TRUE(status.read_only);
   EXPECT_EQ(status.size, 8u);
 
-  std::string error;
-  EXPECT_FALSE(WriteFileAtomic(fs, "p.kbp", "changed", &error));
-  EXPECT_EQ(error, "the file is read-only");
+  EXPECT_EQ(WriteFileAtomic(fs, "p.kbp", "changed").ToString(), "the file is read-only");
   ASSERT_EQ(fs.FailedWrites().size(), 1u);
   EXPECT_TRUE(fs.FailedWrites()[0].path.ends_with("p.kbp"));
   EXPECT_EQ(fs.FailedWrites()[0].reason, "the file is read-only");
@@ -94,7 +93,7 @@ TEST_P(FileSystemContractTest, ReadOnlyFilesAreNeverReplaced) {
   EXPECT_EQ(Read("scratch.kbp"), "original");
   EXPECT_FALSE(fs.CopyScratchFile("other.kbp", "scratch.kbp", false));  // read-only target
   // A file of the system's own is replaced all the same, and is writable then.
-  EXPECT_TRUE(WriteFileAtomic(fs, "p.kbp", "changed", nullptr, {Durability::kScratch, true, {}}));
+  EXPECT_TRUE(WriteFileAtomic(fs, "p.kbp", "changed", {Durability::kScratch, true, {}}));
   EXPECT_EQ(Read("p.kbp"), "changed");
   ASSERT_TRUE(fs.Stat("p.kbp", &status));
   EXPECT_FALSE(status.read_only);
@@ -150,20 +149,17 @@ TEST_P(FileSystemContractTest, AtomicWriteLeavesNoTemporary) {
   ASSERT_TRUE(WriteFileAtomic(fs, "F.TXT", "short"));
   EXPECT_EQ(Read("f.txt"), "short");
   EXPECT_EQ(Names("."), "f.txt ");
-  std::string error;
-  EXPECT_FALSE(WriteFileAtomic(fs, "no\\f.txt", "x", &error));  // no such directory
-  EXPECT_NE(error, "");
+  EXPECT_NE(WriteFileAtomic(fs, "no\\f.txt", "x").ToString(), "");  // no such directory
   ASSERT_TRUE(fs.CreateDirectory("d"));
-  EXPECT_FALSE(WriteFileAtomic(fs, "d", "x", &error));
-  EXPECT_EQ(error, "is a directory");
+  EXPECT_EQ(WriteFileAtomic(fs, "d", "x").ToString(), "is a directory");
   EXPECT_EQ(Names("."), "d\\ f.txt ");
   // Written in pieces; a writer that fails leaves the file as it was.
   auto pieces = [](bool ok) {
     return [ok](WritableFile& file) { return file.Append("a") && file.Append("b") && ok; };
   };
-  ASSERT_TRUE(WriteFileAtomic(fs, "f.txt", pieces(true), nullptr, WriteOptions{}));
+  ASSERT_TRUE(WriteFileAtomic(fs, "f.txt", pieces(true), WriteOptions{}));
   EXPECT_EQ(Read("f.txt"), "ab");
-  EXPECT_FALSE(WriteFileAtomic(fs, "f.txt", pieces(false), &error, WriteOptions{}));
+  EXPECT_FALSE(WriteFileAtomic(fs, "f.txt", pieces(false), WriteOptions{}));
   EXPECT_EQ(Read("f.txt"), "ab");
   EXPECT_EQ(Names("."), "d\\ f.txt ");
 }
@@ -207,20 +203,21 @@ TEST_P(FileSystemContractTest, FailuresTellTheirReason) {
     EXPECT_FALSE(status.ok());
     EXPECT_EQ(status.ToString(), c.reason);
   }
-  // A whole-file write says which step failed.
+  // A whole-file write says which step failed, and keeps the OS's error.
   const struct {
     const char* path;
     const char* reason;
+    int os_error;
   } kWrites[] = {
-      {"no\\f.txt", "creating the temporary file: No such file or directory"},
-      {"ro.txt", "the file is read-only"},
-      {"d", "is a directory"},
+      {"no\\f.txt", "creating the temporary file: No such file or directory", ENOENT},
+      {"ro.txt", "the file is read-only", 0},
+      {"d", "is a directory", 0},
   };
   for (const auto& c : kWrites) {
     SCOPED_TRACE(c.path);
-    std::string error;
-    EXPECT_FALSE(WriteFileAtomic(fs, c.path, "x", &error));
-    EXPECT_EQ(error, c.reason);
+    Status written = WriteFileAtomic(fs, c.path, "x");
+    EXPECT_EQ(written.ToString(), c.reason);
+    EXPECT_EQ(written.os_error(), c.os_error);
     EXPECT_EQ(fs.FailedWrites().back().reason, c.reason);
   }
   EXPECT_EQ(Read("ro.txt"), "kept");
@@ -252,7 +249,7 @@ TEST(WriteFileAtomicTest, AFailedStepLeavesTheOldFile) {
     EXPECT_EQ(memory.AllFiles(), std::vector<std::string>{"C:\\d\\file.ini"});
     EXPECT_EQ(fs.FailedWrites().size(), 1u);
     fs.ClearFaults();
-    ASSERT_TRUE(WriteFileAtomic(fs, "C:\\d\\file.ini", "scratch", nullptr, Durability::kScratch));
+    ASSERT_TRUE(WriteFileAtomic(fs, "C:\\d\\file.ini", "scratch", Durability::kScratch));
     EXPECT_EQ(
         fs.Count(FsOp::kSync),
         fault == FsOp::kOpenForWrite || fault == FsOp::kAppend || fault == FsOp::kFlush ? 0 : 1);

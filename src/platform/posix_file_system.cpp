@@ -477,9 +477,9 @@ Status PosixFileSystem::Copy(std::string_view from, std::string_view to, bool fa
   std::string contents;
   if (Status status = ReadFile(from, &contents); !status) return status;
   // A new copy gets the permissions of its source, as cp gives them.
-  std::string error;
-  if (!WriteFileAtomic(*this, to, contents, &error, WriteOptions{durability, false, from})) {
-    return Status::IoError(error);
+  if (Status written = WriteFileAtomic(*this, to, contents, WriteOptions{durability, false, from});
+      !written) {
+    return written;
   }
   return source.read_only ? SetReadOnly(to, true) : Status::OK();
 }

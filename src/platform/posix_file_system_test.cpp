@@ -192,12 +192,12 @@ TEST(PosixFileSystemTest, WritesKeepTheFilesIdentity) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
-    std::string error;
     std::string path = Win(dir.HostPath("ws/")) + c.path;
     WriteOptions options;
     options.replace_read_only = c.replace_read_only;
-    EXPECT_EQ(WriteFileAtomic(fs, path, "new", &error, options), c.error == nullptr);
-    EXPECT_EQ(error, c.error ? c.error : "");
+    Status written = WriteFileAtomic(fs, path, "new", options);
+    EXPECT_EQ(written.ok(), c.error == nullptr);
+    EXPECT_EQ(written.ok() ? "" : written.ToString(), c.error ? c.error : "");
     if (c.lands_in != nullptr) {
       EXPECT_EQ(dir.ReadFile(c.lands_in), "new");
       EXPECT_EQ(Mode(dir.HostPath(c.lands_in)), c.mode);

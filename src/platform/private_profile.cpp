@@ -160,10 +160,9 @@ class PrivateProfile::Impl {
       entry.pending.clear();  // the edits cancelled out: nothing to write
       return true;
     }
-    std::string error;
-    if (!WriteFileAtomic(fs_, entry.path, text, &error)) {
+    if (Status written = WriteFileAtomic(fs_, entry.path, text); !written) {
       Drop(entry);
-      return Fail("cannot write the file: " + error);
+      return Fail("cannot write the file: " + written.ToString());
     }
     FileStatus now;
     entry.exists = fs_.Stat(entry.path, &now) && !now.is_directory;

@@ -85,7 +85,7 @@ bool UndoJournal::Add(std::string line) {
   std::string text = std::string(kHeader) + "\n";
   for (const std::string& each : lines_)
     text += each + "\n";
-  return WriteFileAtomic(fs_, path_, text);
+  return WriteFileAtomic(fs_, path_, text).ok();
 }
 
 void UndoJournal::Close() {

@@ -1,8 +1,11 @@
 #include "projects/command.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "model/status_codes.h"
+#include "model/message_texts.h"
+#include "model/operation_status.h"
 #include "model/workspace.h"
 #include "platform/ui_hooks.h"
 #include "projects/file_transaction.h"
@@ -10,27 +13,38 @@
 
 namespace zelvan {
 
-bool ReportCommandFailure(Workspace& workspace, ProjectServices& services, bool interactive,
-                          uint32_t code, unsigned message_id,
-                          std::initializer_list<std::string_view> args) {
-  workspace.SetStatus(code, message_id, args);
+Status CommandFailure(Workspace& workspace, ProjectServices& services, bool interactive,
+                      uint32_t code, unsigned message_id,
+                      std::initializer_list<std::string_view> args) {
   if (interactive) {
     services.Beep();
-    workspace.ide().ShowMessage(kMessageCaption, workspace.GetLastMessage(), kMbOk | kMbIconWarning,
-                                message_id);
+    workspace.ide().ShowMessage(kMessageCaption,
+                                LoadMessage(*workspace.platform().ui, message_id, args),
+                                kMbOk | kMbIconWarning, message_id);
   }
-  return false;
+  return OperationFailure(code, message_id, std::vector<std::string>(args.begin(), args.end()));
+}
+
+Status Command::Outcome(bool done) const {
+  if (done) return Status::OK();
+  // A step that failed with the workspace's status set by the model has no code of its own.
+  return failure_.ok() ? Status::Invalid("the command failed") : failure_;
 }
 
 bool Command::Begin() {
-  workspace_.ClearStatus();
+  failure_ = Status::OK();
   if (services_.IsBusy()) return Fail(kStatusIdeBusy, kMsgIdeBusy);
   return true;
 }
 
 bool Command::Fail(uint32_t code, unsigned message_id,
                    std::initializer_list<std::string_view> args) {
-  return ReportCommandFailure(workspace_, services_, interactive_, code, message_id, args);
+  return Fail(CommandFailure(workspace_, services_, interactive_, code, message_id, args));
+}
+
+bool Command::Fail(Status failure) {
+  failure_ = std::move(failure);
+  return false;
 }
 
 bool Command::SaveWorkspaceState() {

@@ -2,15 +2,18 @@
 // CommandRenameProject) share: the workspace they change, the services
 // above the model, failure reporting and the workspace-state step.
 //
-// A command that fails leaves its status code and message on the workspace
-// (GetLastStatus, GetLastMessage) and reports nothing itself: the caller
-// reports them to the IDE (IdeServices::ReportError), as every Service
+// A command that fails returns its status code and message in its Status
+// (model/operation_status.h) and reports nothing itself but the message box
+// of an interactive command: the caller makes it the workspace's status and
+// reports that to the IDE (IdeServices::ReportError), as every Service
 // method does with a failed operation's status.
 #pragma once
 
 #include <cstdint>
 #include <initializer_list>
 #include <string_view>
+
+#include "platform/status.h"
 
 namespace zelvan {
 
@@ -19,11 +22,11 @@ class Workspace;
 class FileTransaction;
 class ProjectServices;
 
-// Stores a failure as the workspace's status and message; with
-// `interactive`, also beeps and shows the message in a message box. Always false.
-bool ReportCommandFailure(Workspace& workspace, ProjectServices& services, bool interactive,
-                          uint32_t code, unsigned message_id,
-                          std::initializer_list<std::string_view> args = {});
+// The failure of a command, under `code` with its message; with
+// `interactive`, also beeps and shows the message in a message box.
+Status CommandFailure(Workspace& workspace, ProjectServices& services, bool interactive,
+                      uint32_t code, unsigned message_id,
+                      std::initializer_list<std::string_view> args = {});
 
 class Command {
  public:
@@ -34,15 +37,23 @@ class Command {
   Command(const Command&) = delete;
   Command& operator=(const Command&) = delete;
 
+ public:
+  // Why the command failed (when it did).
+  const Status& failure() const { return failure_; }
+  // The outcome of a command that returned `done`: ok, or its failure.
+  Status Outcome(bool done) const;
+
  protected:
-  // Clears the status; while the IDE builds, fails with 40965 / 5025.
+  // Forgets an earlier failure; while the IDE builds, fails with 40965 / 5025.
   bool Begin();
+  // Keep the failure (CommandFailure) and return false.
   bool Fail(uint32_t code, unsigned message_id, std::initializer_list<std::string_view> args = {});
+  bool Fail(Status failure);
   // The workspace-state step: the current target and the link lists go to
   // the IDE's workspace settings. False when they could not be written.
   bool SaveWorkspaceState();
   // Saves the pending changes of a project whose files are about to be
-  // copied, so the copy has them. False, with the status set, when they
+  // copied, so the copy has them. False, with the failure kept, when they
   // cannot be saved.
   bool SaveProjectFirst(Project& project);
   // Has `files` put back the host's workspace record and the workspace
@@ -53,6 +64,7 @@ class Command {
   Workspace& workspace_;
   ProjectServices& services_;
   bool interactive_ = false;
+  Status failure_;
 };
 
 }  // namespace zelvan

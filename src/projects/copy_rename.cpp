@@ -146,20 +146,20 @@ void CommandRenameProject::Undo(Project* renamed, const std::string& old_file,
   workspace_.document().SaveLinkLists();
 }
 
-bool CopyProject(Workspace& workspace, ProjectServices& services, std::string_view project,
-                 std::string* new_project_file) {
+Status CopyProject(Workspace& workspace, ProjectServices& services, std::string_view project,
+                   std::string* new_project_file) {
   CommandCopyProject command(workspace, services);
   bool copied = command.Execute(project);
   if (copied && new_project_file) *new_project_file = command.NewProjectFile();
-  return copied;
+  return command.Outcome(copied);
 }
 
-bool RenameProject(Workspace& workspace, ProjectServices& services, std::string_view project,
-                   std::string_view new_name, std::string* new_project_file) {
+Status RenameProject(Workspace& workspace, ProjectServices& services, std::string_view project,
+                     std::string_view new_name, std::string* new_project_file) {
   CommandRenameProject command(workspace, services);
   bool renamed = command.Execute(project, new_name);
   if (renamed && new_project_file) *new_project_file = command.NewProjectFile();
-  return renamed;
+  return command.Outcome(renamed);
 }
 
 }  // namespace zelvan

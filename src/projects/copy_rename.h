@@ -62,9 +62,9 @@ class CommandRenameProject : public Command {
 };
 
 // The same as functions of the workspace.
-bool CopyProject(Workspace& workspace, ProjectServices& services, std::string_view project,
-                 std::string* new_project_file = nullptr);
-bool RenameProject(Workspace& workspace, ProjectServices& services, std::string_view project,
-                   std::string_view new_name, std::string* new_project_file = nullptr);
+Status CopyProject(Workspace& workspace, ProjectServices& services, std::string_view project,
+                   std::string* new_project_file = nullptr);
+Status RenameProject(Workspace& workspace, ProjectServices& services, std::string_view project,
+                     std::string_view new_name, std::string* new_project_file = nullptr);
 
 }  // namespace zelvan

@@ -74,8 +74,10 @@ bool FileTransaction::Write(std::string_view path, std::string_view contents, bo
     *error = "its read-only attribute cannot be cleared";
     return false;
   }
-  if (!WriteFileAtomic(fs_, path, contents, error,
-                       WriteOptions{Durability::kDurable, false, permissions_of})) {
+  if (Status written = WriteFileAtomic(fs_, path, contents,
+                                       WriteOptions{Durability::kDurable, false, permissions_of});
+      !written) {
+    *error = written.ToString();
     return false;
   }
   if (read_only && !fs_.SetReadOnly(path, true)) {

@@ -75,7 +75,7 @@ bool MethodNewProject::Run(const NewProjectRequest& request, Kind kind, bool add
     creator = std::make_unique<BlankProjectCreator>(workspace_, util_, services_, interactive_);
   }
   creator->InitTemplatePaths(folder_path, name, request.cpu, variant, request.toolchain_folder);
-  if (!creator->Plan()) return false;
+  if (!creator->Plan()) return Fail(creator->failure());
   result_ = creator->Result();
 
   std::string output;
@@ -95,10 +95,11 @@ bool MethodNewProject::Run(const NewProjectRequest& request, Kind kind, bool add
       files.Protect(companion);
     }
   }
-  if (!creator->Write(files)) return false;
+  if (!creator->Write(files)) return Fail(creator->failure());
 
   if (add_to_workspace) {
     const std::string& file = creator->ProjectFilePath();
+    // The workspace's own status says why it refused the project, when it does.
     if (!workspace_.AddProject(file)) {
       if (workspace_.GetLastStatus() == kStatusOk) {
         Fail(kStatusWorkspaceStateNotSaved, kMsgWorkspaceStateNotSaved);
@@ -122,22 +123,22 @@ bool MethodNewProject::Run(const NewProjectRequest& request, Kind kind, bool add
   return true;
 }
 
-bool NewProject(Workspace& workspace, const Installation& util, ProjectServices& services,
-                const NewProjectRequest& request, std::string* project_file) {
+Status NewProject(Workspace& workspace, const Installation& util, ProjectServices& services,
+                  const NewProjectRequest& request, std::string* project_file) {
   MethodNewProject method(workspace, util, services);
   bool created = method.NewProject(request);
   if (created && project_file) *project_file = method.ProjectFilePath();
-  return created;
+  return method.Outcome(created);
 }
 
-bool CreateFullProject(Workspace& workspace, const Installation& util, ProjectServices& services,
-                       const NewProjectRequest& request, bool add_to_workspace, int* result,
-                       std::string* project_file) {
+Status CreateFullProject(Workspace& workspace, const Installation& util, ProjectServices& services,
+                         const NewProjectRequest& request, bool add_to_workspace, int* result,
+                         std::string* project_file) {
   MethodNewProject method(workspace, util, services);
   bool created = method.CreateProject(request, add_to_workspace);
   if (result) *result = method.Result();
   if (created && project_file) *project_file = method.ProjectFilePath();
-  return created;
+  return method.Outcome(created);
 }
 
 }  // namespace zelvan

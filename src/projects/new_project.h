@@ -15,8 +15,9 @@
 // 5131), the project file exists (4433 / 5052), a full project's memory
 // model does not exist (4417 / 5090), a project of the same output name is
 // in the workspace (0x40031105 / 5034); while it is written: a file cannot
-// be written (4437 / 5132); while it is added: the workspace's refusal, or
-// the workspace settings cannot be saved (4438 / 5133).
+// be written (4437 / 5132); while it is added: the workspace's refusal (its
+// own status, which the failure leaves as it is), or the workspace settings
+// cannot be saved (4438 / 5133).
 //
 // A project is made whole or not at all: when any step fails, the files it
 // wrote are deleted, files it replaced get their bytes back, and the
@@ -80,11 +81,11 @@ class MethodNewProject : public Command {
 };
 
 // The same as functions of the workspace, for the Service and Project objects.
-bool NewProject(Workspace& workspace, const Installation& util, ProjectServices& services,
-                const NewProjectRequest& request, std::string* project_file = nullptr);
+Status NewProject(Workspace& workspace, const Installation& util, ProjectServices& services,
+                  const NewProjectRequest& request, std::string* project_file = nullptr);
 // `result`: see MethodNewProject::Result.
-bool CreateFullProject(Workspace& workspace, const Installation& util, ProjectServices& services,
-                       const NewProjectRequest& request, bool add_to_workspace, int* result,
-                       std::string* project_file = nullptr);
+Status CreateFullProject(Workspace& workspace, const Installation& util, ProjectServices& services,
+                         const NewProjectRequest& request, bool add_to_workspace, int* result,
+                         std::string* project_file = nullptr);
 
 }  // namespace zelvan

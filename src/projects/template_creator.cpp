@@ -100,7 +100,8 @@ TemplateCreator::~TemplateCreator() = default;
 
 bool TemplateCreator::Fail(uint32_t code, unsigned message_id,
                            std::initializer_list<std::string_view> args) {
-  return ReportCommandFailure(workspace_, services_, interactive_, code, message_id, args);
+  failure_ = CommandFailure(workspace_, services_, interactive_, code, message_id, args);
+  return false;
 }
 
 void TemplateCreator::InitTemplatePaths(std::string_view folder, std::string_view name,

@@ -50,6 +50,7 @@
 
 #include "linkmap/memory_map_generator.h"
 #include "platform/profile_text.h"
+#include "platform/status.h"
 
 namespace zelvan {
 
@@ -76,10 +77,12 @@ class TemplateCreator {
 
   // Reads the template, builds the macro list and makes every file of the
   // project in memory, asking about destinations that exist. False, with
-  // the workspace status set, when the project cannot be made.
+  // the failure kept, when the project cannot be made.
   bool Plan();
   // Writes the planned files through `files`, the project file last.
   bool Write(FileTransaction& files);
+  // Why Plan or Write failed.
+  const Status& failure() const { return failure_; }
 
   // 1 when the user chose to keep a file of the project folder that a
   // template file would have replaced, else 0.
@@ -102,6 +105,7 @@ class TemplateCreator {
   const Installation& util_;
   ProjectServices& services_;
   bool interactive_;
+  Status failure_;
   std::string folder_, name_, cpu_, variant_, toolchain_folder_;
   std::string template_ini_, template_folder_, default_folder_;
   std::string project_file_;
@@ -121,7 +125,7 @@ class TemplateCreator {
   // Reads a template file from the template folder, else from Default.
   bool ReadTemplateFile(std::string_view name, std::string* text);
   // The text of template file `name` with the macros in. False, with the
-  // status set, when it grows past the bound.
+  // failure kept, when it grows past the bound.
   bool CopyWithSubstitution(std::string_view text, std::string_view name, std::string* copy);
   bool FailEndless(std::string_view macro);
   void QuoteOutputFiles();

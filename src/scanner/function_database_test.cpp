@@ -306,12 +306,12 @@ TEST_F(FunctionDatabaseTest, RequestsOfTheIde) {
   for (const auto& f : failures) {
     request.project = f.project;
     request.file = f.file;
-    EXPECT_FALSE(GetSourceFunctions(*workspace_, &request, FunctionSourceMode::kFromFile));
-    EXPECT_EQ(workspace_->GetLastStatus(), f.status) << f.project << " " << f.file;
+    EXPECT_EQ(GetSourceFunctions(*workspace_, &request, FunctionSourceMode::kFromFile).code(),
+              f.status)
+        << f.project << " " << f.file;
   }
   workspace_->document().Close();
-  EXPECT_FALSE(UpdateWorkspaceFunctions(*workspace_));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusNoWorkspace);
+  EXPECT_EQ(UpdateWorkspaceFunctions(*workspace_).code(), kStatusNoWorkspace);
 }
 
 TEST(DefineVariableDataTest, DisplayFormsOfEachKind) {

@@ -1,5 +1,6 @@
 #include "scanner/function_requests.h"
 
+#include "model/operation_status.h"
 #include "model/project.h"
 #include "model/source_file.h"
 #include "model/status_codes.h"
@@ -19,27 +20,22 @@ Project* RequestedProject(Workspace& workspace, const std::string& name) {
       project = workspace.projects().FindByFile(file);
     if (project == nullptr) project = workspace.projects().Find(name);
   }
-  if (project == nullptr) workspace.SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
   return project;
 }
 
 }  // namespace
 
-bool GetSourceFunctions(Workspace& workspace, FunctionDatabaseRequest* request,
-                        FunctionSourceMode mode) {
+Status GetSourceFunctions(Workspace& workspace, FunctionDatabaseRequest* request,
+                          FunctionSourceMode mode) {
   request->functions.clear();
-  if (!workspace.BeginOperation({})) return false;
+  if (Status begun = CheckOperation(workspace, {}); !begun) return begun;
   Project* project = RequestedProject(workspace, request->project);
-  if (project == nullptr) return false;
+  if (project == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   SourceFile* file = project->FindSourceFileByRelativePath(request->file);
   if (file == nullptr) file = project->FindSourceFile(request->file);
-  if (file == nullptr) {
-    workspace.SetStatus(kStatusFileNotInProject, kMsgFileNotInProject);
-    return false;
-  }
+  if (file == nullptr) return OperationFailure(kStatusFileNotInProject, kMsgFileNotInProject);
   if (!file->HasFlag(SourceFile::kListedExtension)) {
-    workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
+    return OperationFailure(kStatusBadArgument, kMsgBadArgument);
   }
   if (mode == FunctionSourceMode::kFromEditorText) {
     ParseFunctionsFromText(*file, request->text);
@@ -48,14 +44,14 @@ bool GetSourceFunctions(Workspace& workspace, FunctionDatabaseRequest* request,
     RefreshFunctionDatabase(workspace, *file, {}, &counts, &request->write_error);
   }
   request->functions = GetFunctionDatabaseText(*file);
-  return true;
+  return Status::OK();
 }
 
-bool UpdateProjectFunctions(Workspace& workspace, FunctionDatabaseRequest* request) {
+Status UpdateProjectFunctions(Workspace& workspace, FunctionDatabaseRequest* request) {
   request->directories.clear();
-  if (!workspace.BeginOperation({})) return false;
+  if (Status begun = CheckOperation(workspace, {}); !begun) return begun;
   Project* project = RequestedProject(workspace, request->project);
-  if (project == nullptr) return false;
+  if (project == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   FunctionUpdateOptions options;
   options.directory_filter = request->directory;
   UpdateFunctionDatabase(workspace, *project, options, nullptr, &request->write_error);
@@ -64,17 +60,17 @@ bool UpdateProjectFunctions(Workspace& workspace, FunctionDatabaseRequest* reque
       AddSourceDirectory(file->FullPath(), &request->directories);
     }
   }
-  return true;
+  return Status::OK();
 }
 
-bool UpdateWorkspaceFunctions(Workspace& workspace, std::string* write_error) {
-  if (!workspace.BeginOperation({})) return false;
+Status UpdateWorkspaceFunctions(Workspace& workspace, std::string* write_error) {
+  if (Status begun = CheckOperation(workspace, {}); !begun) return begun;
   for (const auto& project : workspace.projects().All()) {
     std::string error;
     UpdateFunctionDatabase(workspace, *project, {}, nullptr, &error);
     if (write_error != nullptr && !error.empty() && write_error->empty()) *write_error = error;
   }
-  return true;
+  return Status::OK();
 }
 
 }  // namespace zelvan

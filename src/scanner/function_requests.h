@@ -3,12 +3,13 @@
 // the update of one project with the directories of its sources, and the
 // update of the whole workspace. Each starts like every workspace
 // operation: without an open workspace, or for a project or file that is
-// not there, it fails with the workspace's status and message set.
+// not there, it fails with the code and message to report (operation_status.h).
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "platform/status.h"
 #include "scanner/function_database.h"
 
 namespace zelvan {
@@ -41,15 +42,15 @@ enum class FunctionSourceMode {
 
 // The entries of one source as transfer text. False when the source does not
 // take part (kStatusBadArgument) or its entries could not be made.
-bool GetSourceFunctions(Workspace& workspace, FunctionDatabaseRequest* request,
-                        FunctionSourceMode mode);
+Status GetSourceFunctions(Workspace& workspace, FunctionDatabaseRequest* request,
+                          FunctionSourceMode mode);
 
 // Brings the function database of one project up to date and lists the
 // directories of its sources. True also when nothing had to be rebuilt.
-bool UpdateProjectFunctions(Workspace& workspace, FunctionDatabaseRequest* request);
+Status UpdateProjectFunctions(Workspace& workspace, FunctionDatabaseRequest* request);
 
 // Brings the function database of every project of the workspace up to
 // date, in workspace order, so that a file shared by projects is parsed once.
-bool UpdateWorkspaceFunctions(Workspace& workspace, std::string* write_error = nullptr);
+Status UpdateWorkspaceFunctions(Workspace& workspace, std::string* write_error = nullptr);
 
 }  // namespace zelvan

@@ -18,6 +18,7 @@
 #include "service/build_queries.h"
 #include "service/component_module.h"
 #include "service/project_info_kind.h"
+#include "service/report_status.h"
 #include "service/window_progress.h"
 #include "storage/profile_functions.h"
 #include "storage/project_files.h"
@@ -143,7 +144,8 @@ class Query {
       case kInfoGnuMakefile:
         // The project with the projects it links (the value "1": alone),
         // written to its own makefile, whose path is the answer.
-        return GenerateGnuMakefile(workspace_, &module_.cpus(), *project_, OptionalValue())
+        return ReportStatus(workspace_, GenerateGnuMakefile(workspace_, &module_.cpus(), *project_,
+                                                            OptionalValue()))
                    ? project_->MakefilePath()
                    : std::string();
       case kInfoCpuHome:
@@ -229,9 +231,10 @@ class Query {
     std::string mode = OptionalValue();
     if (workspace_.GetLastStatus() != 0) return std::string();
     std::string makefile;
-    const bool done =
+    const bool done = ReportStatus(
+        workspace_,
         WriteMakefileOfProject(workspace_, &module_.cpus(), project_->ProjectFilePath(),
-                               project_->OutputName(), mode.empty() ? "0" : mode, &makefile);
+                               project_->OutputName(), mode.empty() ? "0" : mode, &makefile));
     return MakefileOrStop(done, makefile);
   }
 
@@ -261,8 +264,9 @@ class Query {
     }
     if (workspace_.GetLastStatus() != 0) return std::string();
     std::string makefile;
-    const bool done = PrepareBuildMakefile(workspace_, &module_.cpus(), project_->ProjectFilePath(),
-                                           target, mode, parts[2] == "1", &makefile);
+    const bool done = ReportStatus(
+        workspace_, PrepareBuildMakefile(workspace_, &module_.cpus(), project_->ProjectFilePath(),
+                                         target, mode, parts[2] == "1", &makefile));
     return MakefileOrStop(done, makefile);
   }
 

@@ -17,6 +17,7 @@
 #include "projects/new_project.h"
 #include "service/argument_shapes.h"
 #include "service/ide_connection.h"
+#include "service/report_status.h"
 #include "toolchain/cpu_driver.h"
 
 namespace zelvan {
@@ -289,8 +290,9 @@ HRESULT ProjectObject::SetOptionsChecked(BSTR project, BSTR target, BSTR file, B
 
 // --- Makefiles.
 
-HRESULT ProjectObject::MakefileDone(bool ok) {
+HRESULT ProjectObject::MakefileDone(const Status& made) {
   Workspace& ws = workspace();
+  const bool ok = ReportStatus(ws, made);
   // The generator fails without a status when it was stopped or had no
   // makefile name: the IDE must still be told why.
   if (!ok && ws.GetLastStatus() == 0) {
@@ -348,13 +350,15 @@ HRESULT ProjectObject::NewProject(BSTR name, VARIANT arguments) {
     }
     request.memory_kb = static_cast<int>(kb);
   }
-  return Done(zelvan::NewProject(ws, module_.util(), module_.project_services(), request));
+  return Done(ReportStatus(
+      ws, zelvan::NewProject(ws, module_.util(), module_.project_services(), request)));
 }
 
 HRESULT ProjectObject::Method32(BSTR project, VARIANT unused) {
   ArgumentScope scope{&unused};
   workspace().ClearStatusAndMessage();
-  return Done(CopyProject(workspace(), module_.project_services(), TextFromBstr(project)));
+  return Done(ReportStatus(
+      workspace(), CopyProject(workspace(), module_.project_services(), TextFromBstr(project))));
 }
 
 HRESULT ProjectObject::Method33(BSTR project, VARIANT new_name) {
@@ -362,8 +366,8 @@ HRESULT ProjectObject::Method33(BSTR project, VARIANT new_name) {
   workspace().ClearStatusAndMessage();
   TextArg name(new_name);
   if (!name.ok()) return Check(false, kStatusBadArgument, kMsgBadArgument);
-  return Done(
-      RenameProject(workspace(), module_.project_services(), TextFromBstr(project), name.str()));
+  return Done(ReportStatus(workspace(), RenameProject(workspace(), module_.project_services(),
+                                                      TextFromBstr(project), name.str())));
 }
 
 // --- Workspace queries with no operation in this service.

@@ -16,6 +16,7 @@
 
 #include <string>
 
+#include "platform/status.h"
 #include "service/component_interfaces.h"
 #include "service/component_object.h"
 
@@ -71,8 +72,8 @@ class ProjectObject final : public ComponentObject<IProject> {
   // Reports the workspace's status to the IDE; E_FAIL.
   HRESULT Fail();
   HRESULT Done(bool ok) { return ok ? S_OK : Fail(); }
-  // Done for the makefile generator, which may fail without a status.
-  HRESULT MakefileDone(bool ok);
+  // Done for the makefile generator, whose failure may have no code.
+  HRESULT MakefileDone(const Status& made);
   // Sets `status` and `message_id` unless `ok`; then Done.
   HRESULT Check(bool ok, uint32_t status, unsigned message_id);
   // A directory name the dialogs may store; 5055 otherwise.

@@ -10,9 +10,17 @@
 #include "model/status_codes.h"
 #include "model/workspace.h"
 #include "platform/platform.h"
+#include "service/report_status.h"
 #include "toolchain/installation.h"
 
 namespace zelvan {
+
+ServiceHooks::ServiceHooks(DependencyUpdater& dependencies, const Installation* util,
+                           const CpuTable* cpus)
+    : dependencies_(dependencies), util_(util), cpus_(cpus) {
+  dependencies_.SetFailureReport(
+      [](Workspace& workspace, const Status& failure) { ReportStatus(workspace, failure); });
+}
 
 void ServiceHooks::RefreshDependencies(Workspace& workspace) {
   workspace_ = &workspace;
@@ -21,7 +29,8 @@ void ServiceHooks::RefreshDependencies(Workspace& workspace) {
 
 bool ServiceHooks::WriteMakefile(Workspace& workspace, Project& project,
                                  bool without_dependencies) {
-  return WriteMakefileForSave(workspace, cpus_, project, without_dependencies);
+  return ReportStatus(workspace,
+                      WriteMakefileForSave(workspace, cpus_, project, without_dependencies));
 }
 
 void ServiceHooks::SourceFileAdded(Workspace& workspace, Project& project, SourceFile& file) {
@@ -31,16 +40,19 @@ void ServiceHooks::SourceFileAdded(Workspace& workspace, Project& project, Sourc
 
 bool ServiceHooks::SaveSourceFileData(Project& project) {
   ScopedUsedTime timing(util_, "UpdateDependencyFile");
-  return workspace_ == nullptr || dependencies_.ProjectSaving(*workspace_, project);
+  return workspace_ == nullptr ||
+         ReportStatus(*workspace_, dependencies_.ProjectSaving(*workspace_, project));
 }
 
 void ServiceHooks::UpdateDependenciesRequested(std::string_view project) {
   if (workspace_ == nullptr || !workspace_->document().IsOpen()) return;
+  workspace_->ClearStatus();
   if (project.empty()) {
     dependencies_.UpdateDependencies(*workspace_, DependencyMode::kModifiedFiles, nullptr, nullptr);
   } else {
-    dependencies_.UpdateDependencies(*workspace_, {std::string(project)},
-                                     DependencyMode::kModifiedFiles, nullptr, nullptr);
+    ReportStatus(*workspace_, dependencies_.UpdateDependencies(*workspace_, {std::string(project)},
+                                                               DependencyMode::kModifiedFiles,
+                                                               nullptr, nullptr));
   }
   // The IDE's function view takes its entries anew through the function
   // database methods (Service 10, 24); there is no view of ours to redraw.

@@ -20,10 +20,10 @@ class ServiceHooks final : public WorkspaceHooks {
  public:
   // `dependencies`, `util` (may be null: no timing trace) and `cpus` (may be
   // null: makefiles without the tool lines and search paths of the CPU
-  // families) must outlive the hooks.
+  // families) must outlive the hooks. A dependency file that a refresh
+  // cannot write becomes the workspace's last status.
   explicit ServiceHooks(DependencyUpdater& dependencies, const Installation* util = nullptr,
-                        const CpuTable* cpus = nullptr)
-      : dependencies_(dependencies), util_(util), cpus_(cpus) {}
+                        const CpuTable* cpus = nullptr);
 
   void RefreshDependencies(Workspace& workspace) override;
   bool WriteMakefile(Workspace& workspace, Project& project, bool without_dependencies) override;

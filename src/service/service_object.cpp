@@ -24,6 +24,7 @@
 #include "service/build_queries.h"
 #include "service/ide_connection.h"
 #include "service/project_info.h"
+#include "service/report_status.h"
 #include "service/window_progress.h"
 #include "storage/old_project_files.h"
 #include "storage/profile_functions.h"
@@ -351,7 +352,8 @@ HRESULT ServiceObject::UpdateProjectDependencies(LONG mode, VARIANT project, VAR
   WindowProgress progress(window);
   if (name.str().empty()) {
     bool cancelled = false;
-    return Result(updater.UpdateDependencies(ws, dependency_mode, progress.get(), &cancelled) &&
+    return Result(ReportStatus(ws, updater.UpdateDependencies(ws, dependency_mode, progress.get(),
+                                                              &cancelled)) &&
                   !cancelled);
   }
   Project* found = FindNamedProject(ws, name.str());
@@ -406,7 +408,8 @@ HRESULT ServiceObject::Method73(LONG kind, VARIANT projects, VARIANT window, VAR
   const DependencyMode mode =
       kind == kUpdateAll ? DependencyMode::kAllFiles : DependencyMode::kModifiedFiles;
   WindowProgress progress(window);
-  if (!module_.dependencies().UpdateDependencies(ws, names, mode, progress.get(), &cancelled)) {
+  if (!ReportStatus(ws, module_.dependencies().UpdateDependencies(ws, names, mode, progress.get(),
+                                                                  &cancelled))) {
     return S_FALSE;
   }
   if (cancelled) StoreStringsThrough(result, {"1"});
@@ -547,7 +550,7 @@ HRESULT ServiceObject::ConvertOldProject(VARIANT file) {
 // --- The function database.
 
 HRESULT ServiceObject::FunctionRequest(PVOID request,
-                                       bool (*operation)(Workspace&, FunctionDatabaseRequest*)) {
+                                       Status (*operation)(Workspace&, FunctionDatabaseRequest*)) {
   Workspace& ws = workspace();
   ws.ClearStatus();
   // A script has no record to hand over.
@@ -555,7 +558,7 @@ HRESULT ServiceObject::FunctionRequest(PVOID request,
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
   }
-  return Result(operation(ws, static_cast<FunctionDatabaseRequest*>(request)));
+  return Result(ReportStatus(ws, operation(ws, static_cast<FunctionDatabaseRequest*>(request))));
 }
 
 HRESULT ServiceObject::Method10(PVOID request) {
@@ -576,7 +579,7 @@ HRESULT ServiceObject::Method24(PVOID request) {
 
 HRESULT ServiceObject::Method62() {
   workspace().ClearStatus();
-  return Result(UpdateWorkspaceFunctions(workspace()));
+  return Result(ReportStatus(workspace(), UpdateWorkspaceFunctions(workspace())));
 }
 
 // --- Makefiles and build steps.
@@ -598,7 +601,9 @@ HRESULT ServiceObject::Method15(LONG kind, VARIANT project, VARIANT* title, VARI
   }
   ProjectBuildStepSettings settings;
   if (kind == kReadBuildStep) {
-    if (!GetProjectBuildStep(ws, name, target_name, step_kind, &settings)) return S_FALSE;
+    if (!ReportStatus(ws, GetProjectBuildStep(ws, name, target_name, step_kind, &settings))) {
+      return S_FALSE;
+    }
     const bool stored = StoreText(title, settings.title) &&
                         StoreStrings(commands, settings.commands) &&
                         StoreStrings(outputs, settings.outputs);
@@ -614,7 +619,7 @@ HRESULT ServiceObject::Method15(LONG kind, VARIANT project, VARIANT* title, VARI
     return S_FALSE;
   }
   settings.title = new_title.str();
-  return Result(SetProjectBuildStep(ws, name, target_name, step_kind, settings));
+  return Result(ReportStatus(ws, SetProjectBuildStep(ws, name, target_name, step_kind, settings)));
 }
 
 HRESULT ServiceObject::Method56(BSTR project, BSTR target, VARIANT other_target, VARIANT unused) {
@@ -622,7 +627,8 @@ HRESULT ServiceObject::Method56(BSTR project, BSTR target, VARIANT other_target,
   workspace().ClearStatus();
   const std::string name = TextFromBstr(project);
   const std::string from = TextFromBstr(target);
-  return Result(CopyProjectBuildSteps(workspace(), name, from, TextArg(other_target)));
+  return Result(ReportStatus(
+      workspace(), CopyProjectBuildSteps(workspace(), name, from, TextArg(other_target))));
 }
 
 HRESULT ServiceObject::SaveMakefile(VARIANT makefile) {
@@ -634,7 +640,7 @@ HRESULT ServiceObject::SaveMakefile(VARIANT makefile) {
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
   }
-  return Result(zelvan::SaveMakefile(ws, &module_.cpus(), path.str()));
+  return Result(ReportStatus(ws, zelvan::SaveMakefile(ws, &module_.cpus(), path.str())));
 }
 
 HRESULT ServiceObject::GetIncludePaths(LONG kind, BSTR project, BSTR target, VARIANT* paths) {
@@ -691,7 +697,8 @@ HRESULT ServiceObject::CreateProjectVariant(int variant, VARIANT* const (&args)[
   if (variant == kNewProjectOfType) {
     request.type = type_and_size[0];
     if (memory > 0) request.memory_kb = memory;
-    created = NewProject(ws, module_.util(), module_.project_services(), request, &project_file);
+    created = ReportStatus(
+        ws, NewProject(ws, module_.util(), module_.project_services(), request, &project_file));
   } else {
     // A size in KB names the model of that size; a text names a model.
     if (memory > 0) {
@@ -701,8 +708,9 @@ HRESULT ServiceObject::CreateProjectVariant(int variant, VARIANT* const (&args)[
       request.memory_model = last_text.str();
     }
     module_.cpus().ReadHomeDir(request.cpu, &request.toolchain_folder);
-    created = CreateFullProject(ws, module_.util(), module_.project_services(), request,
-                                variant == kNewFullProject, &kept, &project_file);
+    created =
+        ReportStatus(ws, CreateFullProject(ws, module_.util(), module_.project_services(), request,
+                                           variant == kNewFullProject, &kept, &project_file));
   }
   if (!created) return S_FALSE;
   const bool stored = StoreText(count, StringPrintf("%d", kept)) && StoreText(result, project_file);
@@ -727,14 +735,16 @@ HRESULT ServiceObject::Method39(VARIANT* name, VARIANT* cpu, VARIANT* folder,
 
 HRESULT ServiceObject::CopyProject(BSTR project) {
   workspace().ClearStatus();
-  return Result(
-      zelvan::CopyProject(workspace(), module_.project_services(), TextFromBstr(project)));
+  return Result(ReportStatus(
+      workspace(),
+      zelvan::CopyProject(workspace(), module_.project_services(), TextFromBstr(project))));
 }
 
 HRESULT ServiceObject::RenameProject(BSTR project, BSTR new_name) {
   workspace().ClearStatus();
-  return Result(zelvan::RenameProject(workspace(), module_.project_services(),
-                                      TextFromBstr(project), TextFromBstr(new_name)));
+  return Result(ReportStatus(workspace(),
+                             zelvan::RenameProject(workspace(), module_.project_services(),
+                                                   TextFromBstr(project), TextFromBstr(new_name))));
 }
 
 // --- Link command files.
@@ -745,8 +755,9 @@ HRESULT ServiceObject::GetSectionsValue(VARIANT project, VARIANT target, VARIANT
   if (value == nullptr) return E_POINTER;
   workspace().ClearStatus();
   uint32_t number = 0;
-  if (!zelvan::GetSectionsValue(workspace(), TextArg(project), TextArg(target), TextArg(symbol),
-                                &number)) {
+  if (!ReportStatus(workspace(),
+                    zelvan::GetSectionsValue(workspace(), TextArg(project), TextArg(target),
+                                             TextArg(symbol), &number))) {
     return S_FALSE;
   }
   return StoreText(value, StringPrintf("0x%08X", number)) ? S_OK : E_OUTOFMEMORY;
@@ -757,7 +768,8 @@ HRESULT ServiceObject::GetOuterValue(VARIANT link_file, VARIANT symbol, VARIANT*
   if (value == nullptr) return E_POINTER;
   workspace().ClearStatus();
   uint32_t number = 0;
-  if (!zelvan::GetOuterValue(workspace(), TextArg(link_file), TextArg(symbol), &number)) {
+  if (!ReportStatus(workspace(), zelvan::GetOuterValue(workspace(), TextArg(link_file),
+                                                       TextArg(symbol), &number))) {
     return S_FALSE;
   }
   return StoreText(value, StringPrintf("0x%08X", number)) ? S_OK : E_OUTOFMEMORY;

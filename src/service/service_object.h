@@ -30,6 +30,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/status.h"
 #include "service/component_interfaces.h"
 #include "service/component_object.h"
 
@@ -168,7 +169,7 @@ class ServiceObject final : public ComponentObject<IService> {
   HRESULT NotConnected(std::string_view service);
   HRESULT GetTreeNodeTextOf(const VARIANT& node, BSTR* text);
   HRESULT AddFiles(const VARIANT& project, const VARIANT& files, bool one_file);
-  HRESULT FunctionRequest(PVOID request, bool (*operation)(Workspace&, FunctionDatabaseRequest*));
+  HRESULT FunctionRequest(PVOID request, Status (*operation)(Workspace&, FunctionDatabaseRequest*));
   HRESULT CreateProjectVariant(int variant, VARIANT* const (&args)[4], VARIANT* count,
                                VARIANT* result);
   // An action of the IDE's source control on `path`; the path's state

@@ -47,7 +47,9 @@ bool ProfileData::Load(FileSystem& fs, std::string_view path) {
 
 bool ProfileData::Save(FileSystem& fs, std::string_view path, std::string* error) const {
   ClearReadOnly(fs, path);
-  return WriteFileAtomic(fs, path, Render(), error);
+  Status written = WriteFileAtomic(fs, path, Render());
+  if (!written && error != nullptr) *error = written.ToString();
+  return written.ok();
 }
 
 void ProfileData::Parse(std::string_view text) {
