@@ -170,8 +170,8 @@ Status GenerateKmakeFile(Workspace& workspace, const CpuTable* cpus, ArgText mak
 }
 
 Status SaveMakefile(Workspace& workspace, const CpuTable* cpus, ArgText makefile) {
-  return GenerateKmakeFile(workspace, cpus, makefile, workspace.selection().ActiveProjectFile(), NormalMode,
-                           std::nullopt, false);
+  return GenerateKmakeFile(workspace, cpus, makefile, workspace.selection().ActiveProjectFile(),
+                           NormalMode, std::nullopt, false);
 }
 
 Project* FindProjectByNameOrFile(Workspace& workspace, std::string_view project) {

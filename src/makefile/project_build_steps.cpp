@@ -41,7 +41,7 @@ Status StepProject(Workspace& workspace, ArgText project, std::initializer_list<
   }
   std::string file;
   *found = workspace.projects().ResolveFile(*project, &file) ? workspace.projects().FindByFile(file)
-                                                         : workspace.projects().Find(*project);
+                                                             : workspace.projects().Find(*project);
   if (*found == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   for (const ArgText& target : targets) {
     if (!(*found)->HasTarget(*target)) {
