@@ -155,7 +155,7 @@ class KernelWorld {
     Session session(*this, false);
     std::set<std::string> seen;
     for (const auto& project : session.workspace().Projects()) {
-      for (const auto& file : project->SourceFiles()) {
+      for (const auto& file : project->sources().Files()) {
         ++sources_;
         if (seen.insert(ToLowerAscii(file->FullPath())).second)
           tree_files_.push_back(file->FullPath());
@@ -231,7 +231,7 @@ class KernelWorld {
     size_t records = 0, sources = 0, lowest = SIZE_MAX, highest = 0;
     std::set<std::string> reached;
     for (const auto& project : session.workspace().Projects()) {
-      for (const auto& file : project->SourceFiles()) {
+      for (const auto& file : project->sources().Files()) {
         for (const auto& record : file->TargetEntries()) {
           size_t count = record.size();
           records += count;

@@ -220,7 +220,7 @@ void WorkspaceSession::CloseWorkspace() {
 void WorkspaceSession::RemoveDeadTemporaries() {
   std::set<std::string, NoCaseLess> projects;
   for (const auto& project : workspace_->Projects())
-    projects.insert(project->ProjectFilePath());
+    projects.insert(project->paths().project_file);
   RemoveDeadTemporariesOf(platform(), workspace_->WorkspacePath(), projects);
 }
 
@@ -268,11 +268,11 @@ std::vector<std::string> WorkspaceSession::UnreadProjects() {
 bool WorkspaceSession::LinkedProjectsRead(Project& project, std::string_view consequence) {
   std::vector<std::string> unread = UnreadProjects();
   if (unread.empty()) return true;
-  for (const std::string& link : project.LinkList()) {
+  for (const std::string& link : project.links().Names()) {
     if (workspace_->FindProject(link) != nullptr) continue;
     FailedForUnread(err_,
-                    project.OutputName() + " links " + link + ", which is not in the workspace; " +
-                        std::string(consequence),
+                    project.paths().output_name + " links " + link +
+                        ", which is not in the workspace; " + std::string(consequence),
                     unread);
     return false;
   }

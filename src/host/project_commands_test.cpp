@@ -119,8 +119,8 @@ class World {
     std::string state = "active " + workspace->ActiveProjectFile() + "\n";
     for (const auto& project : workspace->Projects()) {
       std::string links;
-      project->GetLinkList(&links);
-      state += project->ProjectFilePath() + " links " + links + "\n";
+      project->links().GetText(&links);
+      state += project->paths().project_file + " links " + links + "\n";
     }
     std::vector<std::string> listed;
     host.GetWorkspaceProjectFiles(kWorkspace, &listed);

@@ -44,17 +44,17 @@ bool GetSectionsValue(Workspace& workspace, ArgText project, ArgText target, Arg
   std::string_view name = *target;
   if (name.empty()) {
     name = workspace.CurrentTarget();
-    if (!owner->HasTarget(name)) name = owner->CurrentTarget();
+    if (!owner->targets().Has(name)) name = owner->targets().Current();
   }
-  if (!owner->HasTarget(name)) {
+  if (!owner->targets().Has(name)) {
     workspace.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
     return false;
   }
-  std::string spelling(owner->TargetSpelling(name));
-  const SourceFile* lcf = owner->FindLinkCommandFile(spelling);
+  std::string spelling(owner->targets().Spelling(name));
+  const SourceFile* lcf = owner->sources().FindLinkCommandFile(spelling);
   if (lcf == nullptr) {
     workspace.SetStatus(kStatusNoLinkCommandFile, kMsgNoLinkCommandFile,
-                        {owner->OutputName(), spelling});
+                        {owner->paths().output_name, spelling});
     return false;
   }
   return AnswerFrom(workspace, lcf->FullPath(), *symbol, true, value);

@@ -79,8 +79,8 @@ class SideFileSteps {
     if (GetListingFile(options, &named)) {
       if (named.find('$') != std::string::npos) {
         named = SubstituteMacros(named, file_.MacroNames(), file_.MacroValues());
-        named = SubstituteMacros(named, context_.project().MacroNames(),
-                                 context_.project().MacroValues());
+        named = SubstituteMacros(named, context_.project().make_state().macro_names,
+                                 context_.project().make_state().macro_values);
       }
       context_.EnsureDirectory(GetFileDirectory(named));
       return;

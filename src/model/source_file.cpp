@@ -55,7 +55,7 @@ SourceFile::SourceFile(std::string full_path, Project& project, bool skip_depend
   title_ = std::move(parts.title);
   extension_ = std::move(parts.extension);
   file_name_ = title_ + extension_;
-  MakeRelativePath(project.ProjectFilePath(), full_path_, &relative_path_);
+  MakeRelativePath(project.paths().project_file, full_path_, &relative_path_);
 
   const ProjectEnvironment& environment = project.Environment();
   const LanguageTable& languages = *environment.languages;
@@ -94,14 +94,14 @@ void SourceFile::SetConsumedOutput(bool consumed) {
 
 std::string SourceFile::SectionOf(std::string_view target) const {
   // A new section takes the target's name as the project spells it.
-  std::string section(project_->TargetSpelling(target));
+  std::string section(project_->targets().Spelling(target));
   section += '!';
   section += relative_path_;
   return section;
 }
 
 bool SourceFile::GetFileSection(std::string_view target, std::string* section) const {
-  if (!project_->HasTarget(target)) return false;
+  if (!project_->targets().Has(target)) return false;
   *section = SectionOf(target);
   return true;
 }
@@ -110,7 +110,7 @@ bool SourceFile::ReadFileSetting(std::string_view target, std::string_view key,
                                  std::string* value) const {
   if (settings_cache_.GetValue(target, key, value)) return true;
   *value = project_->platform().profile->GetString(SectionOf(target), key, "",
-                                                   project_->WorkingCopyPath());
+                                                   project_->paths().working_copy);
   return true;
 }
 
@@ -122,8 +122,8 @@ int64_t SourceFile::ReadInteger(std::string_view target, std::string_view key) c
 
 bool SourceFile::WriteSettings(std::string_view target, std::initializer_list<Setting> settings,
                                bool flush) {
-  if (!project_->HasTarget(target)) return false;
-  const std::string& file = project_->WorkingCopyPath();
+  if (!project_->targets().Has(target)) return false;
+  const std::string& file = project_->paths().working_copy;
   if (file.empty()) return false;
   std::string section = SectionOf(target);
   // Checked first, so that a refusal cannot leave half of the values pending.
@@ -159,7 +159,7 @@ bool SourceFile::GetCompileOptions(std::string_view target, std::string* options
   std::string blank;
   ReadFileSetting(target, kKeyBlankCompileOption, &blank);
   if (blank == "1") return true;
-  return project_->GetCompileOptions(target, options);
+  return project_->targets().GetOptions(target, TargetOptions::kCompile, options);
 }
 
 bool SourceFile::GetTempDir(std::string_view target, std::string* dir) const {
@@ -168,7 +168,7 @@ bool SourceFile::GetTempDir(std::string_view target, std::string* dir) const {
 
 bool SourceFile::GetEffectiveTempDir(std::string_view target, std::string* dir) const {
   ReadFileSetting(target, kKeyTemp, dir);
-  if (dir->empty()) project_->GetTempDir(target, dir);
+  if (dir->empty()) project_->targets().GetDir(target, TargetDir::kTemp, dir);
   return true;
 }
 
@@ -191,7 +191,7 @@ bool SourceFile::ReadList(std::string_view target, const char* base,
     // Every entry is a key of its own: a count beyond the keys is damaged.
     int64_t keys = static_cast<int64_t>(
         project_->platform()
-            .profile->GetKeyNames(SectionOf(target), project_->WorkingCopyPath())
+            .profile->GetKeyNames(SectionOf(target), project_->paths().working_copy)
             .size());
     count = std::min(count, keys);
   }
@@ -227,7 +227,8 @@ bool SourceFile::GetCBuildDependencies(std::string_view target,
   for (std::string& entry : stored) {
     if (existing_only) {
       std::string full;
-      if (!GetFullPathName(entry, project_->ProjectDirectory(), &full) || !FileExists(fs, full)) {
+      if (!GetFullPathName(entry, project_->paths().project_directory, &full) ||
+          !FileExists(fs, full)) {
         continue;
       }
     }
@@ -244,10 +245,11 @@ bool SourceFile::GetCBuildOutputText(std::string_view target, std::string* text,
   FileSystem& fs = *project_->platform().fs;
   for (const std::string& output : outputs) {
     std::string path = SubstituteMacros(output, macro_names_, macro_values_);
-    path = SubstituteMacros(path, project_->MacroNames(), project_->MacroValues());
+    path = SubstituteMacros(path, project_->make_state().macro_names,
+                            project_->make_state().macro_values);
     if (create_dirs && path.find('$') == std::string::npos) {
       std::string full;
-      if (GetFullPathName(path, project_->ProjectDirectory(), &full)) {
+      if (GetFullPathName(path, project_->paths().project_directory, &full)) {
         CreateDirectories(fs, GetFileDirectory(full));  // a failure shows when the step runs
       }
     }
@@ -278,7 +280,7 @@ bool SourceFile::GetPreprocessedName(std::string_view /*target*/, std::string* p
   path->clear();
   if (tool_kind_ != 2 && tool_kind_ != 3 && tool_kind_ != 5) return false;  // MAC, APP, MPP
   const char* extension = EqualsNoCase(project_->CpuFamily(), "MR44A") ? ".eas" : ".asm";
-  *path = project_->Drive() + project_->Directory() + title_ + extension;
+  *path = project_->paths().drive + project_->paths().directory + title_ + extension;
   return true;
 }
 
@@ -290,8 +292,8 @@ bool SourceFile::AddToLibraryList(std::string_view target, std::vector<std::stri
 
 bool SourceFile::GetImageIndex(std::string_view target, int32_t* index) const {
   std::string chosen(target);
-  if (!project_->HasTarget(chosen) && !project_->Targets().empty()) {
-    chosen = project_->Targets().front();
+  if (!project_->targets().Has(chosen) && !project_->targets().List().empty()) {
+    chosen = project_->targets().List().front();
   }
   if (HasFlag(kLinkCommandFile)) {
     *index = IsLcfUsed(chosen) ? 22 : 16;
@@ -337,9 +339,9 @@ bool SourceFile::SetTempDir(std::string_view target, std::string_view dir) {
 
 bool SourceFile::SetUpdate(std::string_view target, bool on) {
   if (on) return WriteSettings(target, {{kKeyUpdate, "1"}}, true);
-  if (!project_->HasTarget(target) || project_->WorkingCopyPath().empty()) return false;
+  if (!project_->targets().Has(target) || project_->paths().working_copy.empty()) return false;
   PrivateProfile& profile = *project_->platform().profile;
-  const std::string& file = project_->WorkingCopyPath();
+  const std::string& file = project_->paths().working_copy;
   if (!profile.DeleteKey(SectionOf(target), kKeyUpdate, file) || !profile.Flush(file)) {
     return false;
   }
@@ -349,7 +351,7 @@ bool SourceFile::SetUpdate(std::string_view target, bool on) {
 
 bool SourceFile::MarkUpdateIfNoOwnOptions(std::string_view target, bool flush) {
   std::string own = project_->platform().profile->GetString(SectionOf(target), kKeyCompile, "",
-                                                            project_->WorkingCopyPath());
+                                                            project_->paths().working_copy);
   if (!own.empty()) return true;
   return WriteSettings(target, {{kKeyUpdate, "1"}}, flush);
 }
@@ -365,12 +367,12 @@ void SourceFile::ReloadSettings(std::string_view target) {
   for (const char* key :
        {kKeyUpdate, kKeyNoBuild, kKeyCustomBuild, kKeyTemp, kKeyCompile, kKeyBlankCompileOption}) {
     settings_cache_.SetValue(target, key,
-                             profile.GetString(section, key, "", project_->WorkingCopyPath()));
+                             profile.GetString(section, key, "", project_->paths().working_copy));
   }
 }
 
 void SourceFile::LoadSettingsFromSection(std::string_view target) {
-  const ProfileData* whole = project_->WholeFile();
+  const ProfileData* whole = project_->store().WholeFile();
   const ProfileSection* section = whole ? whole->FindSection(SectionOf(target)) : nullptr;
   for (const char* key : kCachedKeys) {
     std::string value;

@@ -115,14 +115,14 @@ std::unique_ptr<Project> Workspace::LoadProject(const std::string& project_file,
   MakeRelativePath(workspace_path_, project_file, &relative);
   auto project = std::make_unique<Project>(platform_, project_file, relative, &environment_);
   if (!project->Open(error)) return nullptr;
-  project->LoadWholeFile();
+  project->store().LoadWholeFile();
   project->LoadSettings();
   return project;
 }
 
 void Workspace::Register(std::unique_ptr<Project> project, const Project* before) {
-  projects_by_file_[project->ProjectFilePath()] = project.get();
-  projects_by_working_copy_[project->WorkingCopyPath()] = project.get();
+  projects_by_file_[project->paths().project_file] = project.get();
+  projects_by_working_copy_[project->paths().working_copy] = project.get();
   auto position = projects_.begin();
   while (position != projects_.end() && position->get() != before)
     ++position;
@@ -185,13 +185,13 @@ bool Workspace::OpenWorkspace(ArgText workspace_path) {
     }
     // Output names identify projects; a file without one (damaged, cut
     // short, or no project file at all) is refused as AddProject refuses it.
-    if (project->OutputName().empty()) {
+    if (project->paths().output_name.empty()) {
       leave_out(file, "it names no output file");
       continue;
     }
-    if (FindByOutputName(project->OutputName()) != nullptr) {
+    if (FindByOutputName(project->paths().output_name) != nullptr) {
       // A second project of the same name would make every look-up by name ambiguous.
-      leave_out(file, "another project has its output name " + project->OutputName());
+      leave_out(file, "another project has its output name " + project->paths().output_name);
       continue;
     }
     Register(std::move(project));
@@ -209,27 +209,28 @@ bool Workspace::OpenWorkspace(ArgText workspace_path) {
       ChangeExtension(*platform_.fs, platform_.fs->FullPath(active), kProjectExtension, &active)) {
     active_project_file_ = active;
     for (const auto& project : projects_) {
-      if (PathEquals(project->ProjectFilePath(), active)) current = project.get();
+      if (PathEquals(project->paths().project_file, active)) current = project.get();
     }
   }
   current_target_ = ide_.ReadWorkspaceSetting(kBuilderSection, kCompositionKey, kSettingBuffer);
   saved_target_ = current_target_;
   if (current) {
-    current_project_name_ = current->OutputName();
+    current_project_name_ = current->paths().output_name;
     SetCurrentTargetOfProject(*current);
   }
 
   ReadArchiveSettings();
   for (const auto& project : projects_)
-    project->ReleaseWholeFile();
+    project->store().ReleaseWholeFile();
   return true;
 }
 
 void Workspace::SetCurrentTargetOfProject(Project& project) {
-  if (!project.HasTarget(current_target_)) {
-    current_target_ = project.Targets().empty() ? std::string() : project.Targets().front();
+  if (!project.targets().Has(current_target_)) {
+    current_target_ =
+        project.targets().List().empty() ? std::string() : project.targets().List().front();
   }
-  project.SetCurrentTarget(current_target_);
+  project.targets().SetCurrent(current_target_);
 }
 
 void Workspace::ActivateProject(Project& project) {
@@ -237,7 +238,7 @@ void Workspace::ActivateProject(Project& project) {
   SetCurrentTargetOfProject(project);
   if (!EqualsNoCase(previous, current_target_)) {
     for (const auto& each : projects_)
-      each->SetMakefileOutOfDate(true);
+      each->make_state().makefile_out_of_date = true;
   }
 }
 
@@ -296,8 +297,8 @@ bool Workspace::SaveWorkspace(bool ask) {
 
   std::vector<std::string> read_only;
   for (const auto& project : projects_) {
-    if (project->ProjectFileIsReadOnly() && project->IsModified()) {
-      read_only.push_back(project->ProjectFilePath());
+    if (project->store().ProjectFileIsReadOnly() && project->store().IsModified()) {
+      read_only.push_back(project->paths().project_file);
     }
   }
   if (!read_only.empty()) {
@@ -318,9 +319,10 @@ bool Workspace::SaveWorkspace(bool ask) {
 
   std::vector<std::string> failed;
   for (const auto& project : projects_) {
-    if (project->ProjectFileIsReadOnly()) continue;
+    if (project->store().ProjectFileIsReadOnly()) continue;
     if (!project->Save()) {
-      failed.insert(failed.end(), project->SaveFailures().begin(), project->SaveFailures().end());
+      failed.insert(failed.end(), project->store().SaveFailures().begin(),
+                    project->store().SaveFailures().end());
     }
   }
   if (!failed.empty()) {
@@ -367,8 +369,8 @@ std::vector<std::string> Workspace::LinkListValues() const {
   std::vector<std::string> values;
   for (const auto& project : projects_) {
     std::string links;
-    project->GetLinkList(&links);
-    values.push_back(project->OutputName() + ";" + links);
+    project->links().GetText(&links);
+    values.push_back(project->paths().output_name + ";" + links);
   }
   return values;
 }
@@ -383,7 +385,7 @@ bool Workspace::SaveLinkLists() {
         kBuilderSection, std::string(kLinkProjectKey) + std::to_string(i), values[i]);
   }
   for (const auto& project : projects_)
-    project->RemoveLinkProjectKey();
+    project->links().RemoveLinkProjectKey();
   written &= ide_.WriteWorkspaceSetting(kBuilderSection, kLinkProjectKey,
                                         StringPrintf("%zu", values.size()));
   // Lists the IDE did not take are written again by the next save.
@@ -418,10 +420,10 @@ void Workspace::LoadLinkLists() {
     Project* owner = FindByOutputName(names.front());
     if (owner == nullptr) continue;
     // The workspace's list replaces the one of the earlier layout.
-    while (!owner->LinkList().empty())
-      owner->RemoveLink(owner->LinkList().front());
+    while (!owner->links().Names().empty())
+      owner->links().Remove(owner->links().Names().front());
     for (size_t n = 1; n < names.size(); ++n)
-      owner->AddLink(names[n]);
+      owner->links().Add(names[n]);
   }
   saved_link_values_ = std::move(stored);
   link_lists_known_ = true;
@@ -440,7 +442,8 @@ void Workspace::WriteViewState(bool replace) {
     // that was never shown gets no options file just for being opened.
     bool shown = false;
     for (const auto& project : projects_) {
-      if (!project->OpenFolders().empty() || project->ExpandState() != 2) shown = true;
+      if (!project->sources().OpenFolders().empty() || project->sources().ExpandState() != 2)
+        shown = true;
     }
     if (!shown) return;
   }
@@ -452,13 +455,14 @@ void Workspace::WriteViewState(bool replace) {
   }
   for (const auto& project : projects_) {
     std::string folders;
-    JoinList(project->OpenFolders(), &folders);
+    JoinList(project->sources().OpenFolders(), &folders);
     // The folder list is written without its final `;`.
     if (!folders.empty()) folders.pop_back();
-    profile.WriteString(kOpenProjectFolderSection, project->RelativePath(), folders,
+    profile.WriteString(kOpenProjectFolderSection, project->paths().relative_path, folders,
                         workspace_options_path_);
-    profile.WriteString(kOpenProjectExpandSection, project->RelativePath(),
-                        StringPrintf("%d", project->ExpandState()), workspace_options_path_);
+    profile.WriteString(kOpenProjectExpandSection, project->paths().relative_path,
+                        StringPrintf("%d", project->sources().ExpandState()),
+                        workspace_options_path_);
   }
   profile.Flush(workspace_options_path_);
 }
@@ -503,7 +507,7 @@ bool Workspace::AddProject(ArgText project_file) {
     return false;
   }
   for (const auto& project : projects_) {
-    if (PathEquals(project->ProjectFilePath(), path)) {
+    if (PathEquals(project->paths().project_file, path)) {
       SetStatus(kStatusProjectExists, kMsgProjectExists);
       return false;
     }
@@ -516,26 +520,27 @@ bool Workspace::AddProject(ArgText project_file) {
     last_message_ += " (" + error + ")";
     return false;
   }
-  project->ReleaseWholeFile();
-  if (FindByOutputName(project->OutputName()) != nullptr) {
+  project->store().ReleaseWholeFile();
+  if (FindByOutputName(project->paths().output_name) != nullptr) {
     SetStatus(kStatusProjectExists, kMsgProjectExists);
     return false;  // the project and its working copy go with it
   }
-  if (!ide_.AddProjectToWorkspace(project->IdeProjectFilePath(), workspace_path_)) {
+  if (!ide_.AddProjectToWorkspace(project->paths().ide_project_file, workspace_path_)) {
     return false;
   }
 
   Project& added = *project;
   Register(std::move(project));
   ide_.RefreshSourceControlStatus();
-  added.SetCurrentTarget(added.HasTarget(current_target_)
-                             ? current_target_
-                             : (added.Targets().empty() ? std::string() : added.Targets().front()));
-  ide_.ProjectFileAdded(added.ProjectFilePath());
+  added.targets().SetCurrent(
+      added.targets().Has(current_target_)
+          ? current_target_
+          : (added.targets().List().empty() ? std::string() : added.targets().List().front()));
+  ide_.ProjectFileAdded(added.paths().project_file);
   modified_ = true;
 
   if (active_project_file_.empty()) {
-    active_project_file_ = added.ProjectFilePath();
+    active_project_file_ = added.paths().project_file;
     ActiveProjectChanged();
   }
   bool save_view_state = save_view_state_;
@@ -550,13 +555,14 @@ Project* Workspace::InsertProject(std::string_view project_file, const Project* 
                                   std::string* error) {
   std::unique_ptr<Project> project = LoadProject(std::string(project_file), error);
   if (!project) return nullptr;
-  project->ReleaseWholeFile();
+  project->store().ReleaseWholeFile();
   Project& inserted = *project;
   Register(std::move(project), before);
-  inserted.SetCurrentTarget(
-      inserted.HasTarget(current_target_)
-          ? current_target_
-          : (inserted.Targets().empty() ? std::string() : inserted.Targets().front()));
+  inserted.targets().SetCurrent(inserted.targets().Has(current_target_)
+                                    ? current_target_
+                                    : (inserted.targets().List().empty()
+                                           ? std::string()
+                                           : inserted.targets().List().front()));
   modified_ = true;
   return &inserted;
 }
@@ -571,12 +577,13 @@ void Workspace::RemoveProject(const Project* project, Project* successor) {
       entry = entry->second == project ? map->erase(entry) : std::next(entry);
     }
   }
-  bool was_active = PathEquals(active_project_file_, project->ProjectFilePath());
-  bool was_current = EqualsNoCase(current_project_name_, project->OutputName());
+  bool was_active = PathEquals(active_project_file_, project->paths().project_file);
+  bool was_current = EqualsNoCase(current_project_name_, project->paths().output_name);
   projects_.erase(it);  // the project and its working copy go
-  if (was_active) active_project_file_ = successor ? successor->ProjectFilePath() : std::string();
+  if (was_active)
+    active_project_file_ = successor ? successor->paths().project_file : std::string();
   if (was_current) {
-    current_project_name_ = successor ? successor->OutputName() : std::string();
+    current_project_name_ = successor ? successor->paths().output_name : std::string();
     if (successor) SetCurrentTargetOfProject(*successor);
   }
   modified_ = true;
@@ -607,8 +614,8 @@ bool Workspace::SetActiveProject(std::string_view name) {
     SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
     return false;
   }
-  active_project_file_ = project->ProjectFilePath();
-  current_project_name_ = project->OutputName();
+  active_project_file_ = project->paths().project_file;
+  current_project_name_ = project->paths().output_name;
   ActivateProject(*project);
   return true;
 }
@@ -621,12 +628,12 @@ bool Workspace::ChangeCurrentTarget(std::string_view target) {
   if (EqualsNoCase(target, current_target_)) return true;
   current_target_ = std::string(target);
   for (const auto& project : projects_) {
-    project->ReloadTargetCache(current_target_);
-    project->SetMakefileOutOfDate(true);
+    project->targets().ReloadCache(current_target_);
+    project->make_state().makefile_out_of_date = true;
   }
   if (Project* current = CurrentProject()) {
-    current->SetCurrentTarget(current_target_);
-    ide_.RefreshProjectView(current->ProjectFilePath());
+    current->targets().SetCurrent(current_target_);
+    ide_.RefreshProjectView(current->paths().project_file);
   }
   return true;
 }
@@ -635,7 +642,7 @@ bool Workspace::ChangeCurrentTarget(std::string_view target) {
 
 Project* Workspace::FindByOutputName(std::string_view output_name) {
   for (const auto& project : projects_) {
-    if (EqualsNoCase(project->OutputName(), output_name)) return project.get();
+    if (EqualsNoCase(project->paths().output_name, output_name)) return project.get();
   }
   return nullptr;
 }
@@ -645,13 +652,13 @@ Project* Workspace::FindNamedProject(std::string_view name) const {
   // matched before a shortened one or a file name, so that a name never
   // reaches another project than the one whose output it is.
   for (const auto& project : projects_) {
-    if (EqualsNoCase(project->OutputName(), name)) return project.get();
+    if (EqualsNoCase(project->paths().output_name, name)) return project.get();
   }
   for (const auto& project : projects_) {
-    if (EqualsNoCase(StripExtension(project->OutputName()), name)) return project.get();
+    if (EqualsNoCase(StripExtension(project->paths().output_name), name)) return project.get();
   }
   for (const auto& project : projects_) {
-    if (EqualsNoCase(project->BaseName(), name)) return project.get();
+    if (EqualsNoCase(project->paths().base_name, name)) return project.get();
   }
   return nullptr;
 }
@@ -660,7 +667,7 @@ Project* Workspace::FindProject(std::string_view name) {
   if (name.empty()) return nullptr;
   if (Project* project = FindNamedProject(name)) return project;
   for (const auto& project : conversion_projects_) {
-    if (EqualsNoCase(project->OutputName(), name)) return project.get();
+    if (EqualsNoCase(project->paths().output_name, name)) return project.get();
   }
   return nullptr;
 }
@@ -671,7 +678,7 @@ Project* Workspace::FindProjectByFile(std::string_view path) {
     return it->second;
   }
   for (const auto& project : conversion_projects_) {
-    if (PathEquals(project->ProjectFilePath(), path)) return project.get();
+    if (PathEquals(project->paths().project_file, path)) return project.get();
   }
   return nullptr;
 }
@@ -679,7 +686,7 @@ Project* Workspace::FindProjectByFile(std::string_view path) {
 bool Workspace::ResolveProjectFile(std::string_view name, std::string* project_file) {
   const Project* project = name.empty() ? nullptr : FindNamedProject(name);
   if (project == nullptr) return false;
-  *project_file = project->ProjectFilePath();
+  *project_file = project->paths().project_file;
   return true;
 }
 
@@ -709,7 +716,7 @@ bool Workspace::AddLinkProject(ArgText project, ArgText linked) {
     SetStatus(kStatusBadArgument, kMsgBadArgument);
     return false;
   }
-  if (!owner->AddLink(target->OutputName())) {
+  if (!owner->links().Add(target->paths().output_name)) {
     SetStatus(kStatusLinkExists, kMsgLinkExists);
     return false;
   }
@@ -724,8 +731,8 @@ bool Workspace::RemoveLinkProject(ArgText project, ArgText linked) {
   std::string file;
   Project* target = ResolveProjectFile(*linked, &file) ? FindProjectByFile(file) : nullptr;
   // An entry naming a project that left the workspace can still be removed by its name.
-  std::string name = target ? target->OutputName() : std::string(*linked);
-  if (!owner->RemoveLink(name)) {
+  std::string name = target ? target->paths().output_name : std::string(*linked);
+  if (!owner->links().Remove(name)) {
     if (target == nullptr) {
       SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
     } else {
@@ -762,23 +769,23 @@ bool Workspace::AddFile(ArgText project, ArgText file) {
   }
   SourceFile* added = nullptr;
   std::string detail;
-  Project::AddFileResult result;
+  ProjectSources::AddFileResult result;
   {
     ScopedUsedTime timing(util, "AddFile");
-    result = owner->AddSourceFile(path, &added, &detail);
+    result = owner->sources().Add(path, &added, &detail);
   }
   switch (result) {
-    case Project::AddFileResult::kAdded:
+    case ProjectSources::AddFileResult::kAdded:
       break;
-    case Project::AddFileResult::kAlreadyInProject:
+    case ProjectSources::AddFileResult::kAlreadyInProject:
       SetStatus(kStatusFileInProject, kMsgFileInProject, {path});
       return false;
-    case Project::AddFileResult::kInvalidName:
+    case ProjectSources::AddFileResult::kInvalidName:
       // The reason goes with it: the name alone does not show which character.
       SetStatus(kStatusInvalidPath, kMsgFileNotAdded, {path, detail});
       return false;
-    case Project::AddFileResult::kFolderDamaged:
-    case Project::AddFileResult::kNotWritten:
+    case ProjectSources::AddFileResult::kFolderDamaged:
+    case ProjectSources::AddFileResult::kNotWritten:
       SetStatus(kStatusFileNotAdded, kMsgFileNotAdded, {path, detail});
       return false;
   }
@@ -814,20 +821,20 @@ bool Workspace::AddTarget(ArgText project, ArgText existing, ArgText new_target)
   }
   Project* owner = ProjectArgument(project);
   if (owner == nullptr) return false;
-  owner->ReloadTargets();
-  if (owner->Targets().empty()) {
+  owner->targets().Reload();
+  if (owner->targets().List().empty()) {
     SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
     return false;
   }
-  if (owner->HasTarget(*new_target)) {
+  if (owner->targets().Has(*new_target)) {
     SetStatus(kStatusTargetExists, kMsgTargetExists);
     return false;
   }
-  if (!owner->HasTarget(*existing)) {
+  if (!owner->targets().Has(*existing)) {
     SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
     return false;
   }
-  if (!owner->CopyTarget(*existing, *new_target)) {
+  if (!owner->targets().Copy(*existing, *new_target)) {
     SetStatus(kStatusBadArgument, kMsgBadArgument);
     return false;
   }
@@ -838,28 +845,28 @@ bool Workspace::RemoveTarget(ArgText project, ArgText target) {
   if (!BeginOperation({project, target})) return false;
   Project* owner = ProjectArgument(project);
   if (owner == nullptr) return false;
-  owner->ReloadTargets();
-  if (owner->Targets().empty()) {
+  owner->targets().Reload();
+  if (owner->targets().List().empty()) {
     SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
     return false;
   }
-  if (!owner->HasTarget(*target)) {
+  if (!owner->targets().Has(*target)) {
     SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
     return false;
   }
   // The last target stays: a project without targets cannot be built or
   // given a target again.
-  if (owner->Targets().size() == 1) {
+  if (owner->targets().List().size() == 1) {
     SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
     return false;
   }
-  if (!owner->DeleteTarget(*target)) {
+  if (!owner->targets().Delete(*target)) {
     SetStatus(kStatusBadArgument, kMsgBadArgument);
     return false;
   }
-  if (owner == CurrentProject() && !owner->HasTarget(current_target_)) {
-    current_target_ = owner->Targets().front();
-    owner->SetCurrentTarget(current_target_);
+  if (owner == CurrentProject() && !owner->targets().Has(current_target_)) {
+    current_target_ = owner->targets().List().front();
+    owner->targets().SetCurrent(current_target_);
   }
   ide_.CurrentTargetChanged(current_target_);
   return true;

@@ -88,7 +88,7 @@ class CountingHooks : public WorkspaceHooks {
  public:
   void RefreshDependencies(Workspace&) override { ++refreshes; }
   bool WriteMakefile(Workspace&, Project& project, bool without_dependencies) override {
-    makefiles.push_back(project.OutputName() + (without_dependencies ? " nodep" : " dep"));
+    makefiles.push_back(project.paths().output_name + (without_dependencies ? " nodep" : " dep"));
     return true;
   }
   bool SaveSourceFileData(Project&) override { return source_data_saves; }
@@ -161,10 +161,10 @@ TEST_F(WorkspaceTest, OpenSkipsMissingProjectsAndChoosesTheActiveOne) {
   ASSERT_EQ(workspace_->Projects().size(), 2u);
   // The .kpr listed is opened as the .kbp.
   const Workspace& w = *workspace_;
-  EXPECT_EQ(w.Projects()[0]->OutputName() + " " + w.Projects()[0]->RelativePath() + " " +
-                w.Projects()[1]->ProjectFilePath() + " " + w.WorkspaceOptionsPath() + " " +
+  EXPECT_EQ(w.Projects()[0]->paths().output_name + " " + w.Projects()[0]->paths().relative_path +
+                " " + w.Projects()[1]->paths().project_file + " " + w.WorkspaceOptionsPath() + " " +
                 w.ActiveProjectFile() + " " + w.CurrentProjectName() + " " + w.CurrentTarget() +
-                " " + workspace_->CurrentProject()->CurrentTarget(),
+                " " + workspace_->CurrentProject()->targets().Current(),
             "Mathe.lib lib\\Mathe.kbp C:\\ws\\app\\App.kbp C:\\ws\\Demo.kop C:\\ws\\app\\App.kbp "
             "App.abs Release Release");
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
@@ -172,7 +172,7 @@ TEST_F(WorkspaceTest, OpenSkipsMissingProjectsAndChoosesTheActiveOne) {
   EXPECT_THAT(env_.ide.Calls("RefreshSourceControlStatus"), ElementsAre(""));
   EXPECT_EQ(env_.WorkingCopies().size(), 2u);
   for (const auto& project : workspace_->Projects())
-    EXPECT_EQ(project->WholeFile(), nullptr);
+    EXPECT_EQ(project->store().WholeFile(), nullptr);
   // Progress after each project, in percent, and the project left out.
   EXPECT_THAT(env_.ide.Calls("WriteOutputLine"),
               ElementsAre("18|Build Project: 33%",
@@ -231,7 +231,7 @@ TEST_F(WorkspaceTest, EveryLookUpByNameFollowsOneRule) {
     std::string file;
     const bool resolved = workspace_->ResolveProjectFile(c.name, &file);
     const std::string want = c.file ? c.file : "-";
-    EXPECT_EQ(found ? found->ProjectFilePath() : "-", want) << c.name;
+    EXPECT_EQ(found ? found->paths().project_file : "-", want) << c.name;
     EXPECT_EQ(resolved ? file : "-", want) << c.name;
   }
 }
@@ -259,12 +259,13 @@ TEST_F(WorkspaceTest, FailedProjectListAndLookUps) {
 
   env_.ide.fail_project_list = false;
   Open();
-  EXPECT_EQ(workspace_->FindProject("mathe.LIB")->ProjectFilePath(), kLibFile);
-  EXPECT_EQ(workspace_->FindProject("app")->ProjectFilePath(), kAppFile);  // file base name
+  EXPECT_EQ(workspace_->FindProject("mathe.LIB")->paths().project_file, kLibFile);
+  EXPECT_EQ(workspace_->FindProject("app")->paths().project_file, kAppFile);  // file base name
   EXPECT_EQ(workspace_->FindProject("Nothing"), nullptr);
-  EXPECT_EQ(workspace_->FindProjectByFile("c:\\WS\\lib\\mathe.kbp")->OutputName(), "Mathe.lib");
+  EXPECT_EQ(workspace_->FindProjectByFile("c:\\WS\\lib\\mathe.kbp")->paths().output_name,
+            "Mathe.lib");
   Project* app = workspace_->FindProject("App.abs");
-  EXPECT_EQ(workspace_->FindProjectByFile(app->WorkingCopyPath()), app);
+  EXPECT_EQ(workspace_->FindProjectByFile(app->paths().working_copy), app);
   std::string file;
   ASSERT_TRUE(workspace_->ResolveProjectFile("MATHE", &file));  // without the extension
   EXPECT_EQ(file, kLibFile);
@@ -274,7 +275,7 @@ TEST_F(WorkspaceTest, FailedProjectListAndLookUps) {
 TEST_F(WorkspaceTest, CloseWithoutSaveDiscardsEveryChange) {
   Open();
   Project* app = workspace_->FindProject("App.abs");
-  ASSERT_TRUE(app->SetProjectCompile("Debug", "-O0"));
+  ASSERT_TRUE(app->targets().SetProjectOptions("Debug", TargetOptions::kCompile, "-O0"));
   ASSERT_TRUE(workspace_->AddLinkProject("App", "Mathe"));
   EXPECT_TRUE(workspace_->CloseWorkspace());
   EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
@@ -288,8 +289,9 @@ TEST_F(WorkspaceTest, CloseWithoutSaveDiscardsEveryChange) {
 TEST_F(WorkspaceTest, SaveRewritesOnlyTheChangedKeys) {
   Open();
   Project* app = workspace_->FindProject("App.abs");
-  ASSERT_TRUE(app->SetTempDir("Release", ".\\R\\obj"));
-  ASSERT_TRUE(app->SetProjectCompile("debug", "-g -I..\\lib -DTRACE"));
+  ASSERT_TRUE(app->targets().SetDir("Release", TargetDir::kTemp, ".\\R\\obj"));
+  ASSERT_TRUE(
+      app->targets().SetProjectOptions("debug", TargetOptions::kCompile, "-g -I..\\lib -DTRACE"));
   ASSERT_TRUE(workspace_->SaveWorkspace(false));
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
   std::string expected = kAppProject;
@@ -340,7 +342,7 @@ TEST_F(WorkspaceTest, SaveWritesLinkListsTargetViewStateAndMakefiles) {
 
   // The lists come back on the next open.
   ASSERT_TRUE(workspace.OpenWorkspace(kWorkspace));
-  EXPECT_THAT(workspace.FindProject("App")->LinkList(), ElementsAre("Mathe.lib"));
+  EXPECT_THAT(workspace.FindProject("App")->links().Names(), ElementsAre("Mathe.lib"));
   ASSERT_TRUE(workspace.SaveWorkspace(false));
   EXPECT_EQ(env_.ide.Calls("WriteWorkspaceSetting").size(), writes);
 }
@@ -350,7 +352,7 @@ TEST_F(WorkspaceTest, TheEarlierLayoutsLinkKeyMovesToTheWorkspace) {
   app.replace(app.find("Folder=Sources;"), 15, "Folder=Sources;\r\nLinkProject=Mathe.lib;");
   env_.AddFile(kAppFile, app);
   Open();
-  EXPECT_THAT(workspace_->FindProject("App")->LinkList(), ElementsAre("Mathe.lib"));
+  EXPECT_THAT(workspace_->FindProject("App")->links().Names(), ElementsAre("Mathe.lib"));
   ASSERT_TRUE(workspace_->SaveWorkspace(false));
   EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject1"), "App.abs;Mathe.lib;");
   EXPECT_EQ(env_.Contents(kAppFile), kAppProject);  // the key is gone from the project file
@@ -361,8 +363,8 @@ TEST_F(WorkspaceTest, ReadOnlyProjectFilesAreToldOrAsked) {
   env_.memory.SetReadOnly(kAppFile, true);
   Project* app = workspace_->FindProject("App");
   Project* lib = workspace_->FindProject("Mathe");
-  ASSERT_TRUE(app->SetProjectCompile("Debug", "-O1"));
-  ASSERT_TRUE(lib->SetProjectCompile("Debug", "-O1"));
+  ASSERT_TRUE(app->targets().SetProjectOptions("Debug", TargetOptions::kCompile, "-O1"));
+  ASSERT_TRUE(lib->targets().SetProjectOptions("Debug", TargetOptions::kCompile, "-O1"));
 
   // Asked, and the answer is Yes: nothing is saved.
   env_.ide.answer = kIdYes;
@@ -416,7 +418,8 @@ TEST_F(WorkspaceTest, WhatASaveCouldNotWriteIsListedAndNothingIsLost) {
     SCOPED_TRACE(c.what);
     env_.AddFile(kAppFile, kAppProject);
     Open();
-    ASSERT_TRUE(workspace_->FindProject("App")->SetProjectCompile("Debug", "-O1"));
+    ASSERT_TRUE(workspace_->FindProject("App")->targets().SetProjectOptions(
+        "Debug", TargetOptions::kCompile, "-O1"));
     c.fault();
     EXPECT_FALSE(workspace_->SaveWorkspace(false));
     env_.fs.ClearFaults();
@@ -513,9 +516,9 @@ TEST_F(WorkspaceTest, LinkProjectsAreCheckedAndCounted) {
     EXPECT_EQ(workspace_->GetLastStatus(), c.status);
   }
   // An entry of a project that left the workspace is removed by its name.
-  workspace_->FindProject("App")->AddLink("Old.lib");
+  workspace_->FindProject("App")->links().Add("Old.lib");
   EXPECT_TRUE(workspace_->RemoveLinkProject("App", "old.lib"));
-  EXPECT_THAT(workspace_->FindProject("App")->LinkList(), IsEmpty());
+  EXPECT_THAT(workspace_->FindProject("App")->links().Names(), IsEmpty());
 
   workspace_->CloseWorkspace();
   EXPECT_FALSE(workspace_->AddLinkProject("App", "Mathe"));
@@ -527,15 +530,15 @@ TEST_F(WorkspaceTest, AddTargetCopiesSettingsFilesAndFolders) {
   ASSERT_TRUE(workspace_->AddTarget("App", "debug", "Trace"));
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
   Project* app = workspace_->FindProject("App");
-  EXPECT_THAT(app->Targets(), ElementsAre("Debug", "Release", "Final", "Trace"));
-  EXPECT_EQ(app->CurrentTarget(), "Trace");
-  EXPECT_EQ(app->CurrentOrFirstTarget(), "Trace");
+  EXPECT_THAT(app->targets().List(), ElementsAre("Debug", "Release", "Final", "Trace"));
+  EXPECT_EQ(app->targets().Current(), "Trace");
+  EXPECT_EQ(app->targets().CurrentOrFirst(), "Trace");
   // A current target the project no longer has gives way to its first.
-  app->SetCurrentTarget("");
-  EXPECT_EQ(app->CurrentOrFirstTarget(), "Debug");
-  app->SetCurrentTarget("Trace");
+  app->targets().SetCurrent("");
+  EXPECT_EQ(app->targets().CurrentOrFirst(), "Debug");
+  app->targets().SetCurrent("Trace");
   // The new target's section and file sections follow; nothing else changes.
-  const std::string& copy = app->WorkingCopyPath();
+  const std::string& copy = app->paths().working_copy;
   std::string expected = kAppProject;
   expected.replace(expected.find("TARGET=Debug;Release;Final;"), 27,
                    "TARGET=Debug;Release;Final;Trace;");
@@ -586,7 +589,7 @@ TEST_F(WorkspaceTest, AddTargetRefusals) {
     EXPECT_FALSE(workspace_->AddTarget(c.project, c.existing, c.added));
     EXPECT_EQ(workspace_->GetLastStatus(), c.status);
   }
-  EXPECT_FALSE(workspace_->FindProject("App")->IsModified());
+  EXPECT_FALSE(workspace_->FindProject("App")->store().IsModified());
 }
 
 // The target add and remove commands cover the plain cases.
@@ -594,7 +597,7 @@ TEST_F(WorkspaceTest, RemovingTheCurrentTargetAndTheLastOne) {
   Open();
   Project* app = workspace_->FindProject("App");
   ASSERT_TRUE(workspace_->RemoveTarget("App", "release"));
-  const std::string& copy = app->WorkingCopyPath();
+  const std::string& copy = app->paths().working_copy;
   for (const std::string& section : env_.profile.GetSectionNames(copy))
     EXPECT_FALSE(EndsWithNoCase(section, "Release") || StartsWithNoCase(section, "Release!"))
         << section;
@@ -607,7 +610,7 @@ TEST_F(WorkspaceTest, RemovingTheCurrentTargetAndTheLastOne) {
   EXPECT_FALSE(workspace_->RemoveTarget("App", "Debug"));
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusNoOutputOrTargets);
   EXPECT_EQ(env_.Contents(copy), before);
-  EXPECT_THAT(app->Targets(), ElementsAre("Debug"));
+  EXPECT_THAT(app->targets().List(), ElementsAre("Debug"));
 }
 
 TEST_F(WorkspaceTest, OpeningAgainKeepsOpenProjectsAndSkipsDuplicateNames) {
@@ -619,11 +622,12 @@ TEST_F(WorkspaceTest, OpeningAgainKeepsOpenProjectsAndSkipsDuplicateNames) {
               ::testing::Contains(::testing::HasSubstr(
                   "Twin.kbp cannot be read and is left out of the workspace: another project has "
                   "its output name APP.abs.")));
-  ASSERT_TRUE(workspace_->FindProject("App")->SetProjectCompile("Debug", "-O1"));
+  ASSERT_TRUE(workspace_->FindProject("App")->targets().SetProjectOptions(
+      "Debug", TargetOptions::kCompile, "-O1"));
   Open();
   EXPECT_EQ(workspace_->Projects().size(), 2u);
   EXPECT_EQ(env_.WorkingCopies().size(), 2u);
-  EXPECT_TRUE(workspace_->FindProject("App")->IsModified());  // the open project stayed
+  EXPECT_TRUE(workspace_->FindProject("App")->store().IsModified());  // the open project stayed
 }
 
 TEST_F(WorkspaceTest, TreeNodeTexts) {

@@ -30,8 +30,8 @@ bool GetSourceFunctions(Workspace& workspace, FunctionDatabaseRequest* request,
   if (!workspace.BeginOperation({})) return false;
   Project* project = RequestedProject(workspace, request->project);
   if (project == nullptr) return false;
-  SourceFile* file = project->FindSourceFileByRelativePath(request->file);
-  if (file == nullptr) file = project->FindSourceFile(request->file);
+  SourceFile* file = project->sources().FindByRelativePath(request->file);
+  if (file == nullptr) file = project->sources().Find(request->file);
   if (file == nullptr) {
     workspace.SetStatus(kStatusFileNotInProject, kMsgFileNotInProject);
     return false;
@@ -58,7 +58,7 @@ bool UpdateProjectFunctions(Workspace& workspace, FunctionDatabaseRequest* reque
   FunctionUpdateOptions options;
   options.directory_filter = request->directory;
   UpdateFunctionDatabase(workspace, *project, options, nullptr, &request->write_error);
-  for (const auto& file : project->SourceFiles()) {
+  for (const auto& file : project->sources().Files()) {
     if (file->HasFlag(SourceFile::kListedExtension)) {
       AddSourceDirectory(file->FullPath(), &request->directories);
     }
