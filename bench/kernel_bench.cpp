@@ -157,7 +157,7 @@ class KernelWorld {
     Session session(*this, false);
     std::set<std::string> seen;
     for (const auto& project : session.workspace().projects().All()) {
-      for (const auto& file : project->SourceFiles()) {
+      for (const auto& file : project->sources().Files()) {
         ++sources_;
         if (seen.insert(ToLowerAscii(file->FullPath())).second)
           tree_files_.push_back(file->FullPath());
@@ -241,7 +241,7 @@ class KernelWorld {
     size_t records = 0, sources = 0, lowest = SIZE_MAX, highest = 0;
     std::set<std::string> reached;
     for (const auto& project : session.workspace().projects().All()) {
-      for (const auto& file : project->SourceFiles()) {
+      for (const auto& file : project->sources().Files()) {
         for (const auto& record : file->dependencies().records) {
           size_t count = record.size();
           records += count;

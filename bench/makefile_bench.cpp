@@ -143,7 +143,7 @@ class MakefileWorld {
     // The records as the dependency file gives them.
     project_ = workspace_->projects().All().front().get();
     DistributeDependencySections(sections, [this](std::string_view source) {
-      SourceFile* file = project_->FindSourceFileByRelativePath(source);
+      SourceFile* file = project_->sources().FindByRelativePath(source);
       return file ? &file->dependencies().records : nullptr;
     });
   }
@@ -193,7 +193,7 @@ void BM_ConcatenateDependencies(benchmark::State& state) {
   for (auto _ : state) {
     std::string text;
     for (const char* target : kTargets) {
-      for (const auto& file : world.project().SourceFiles()) {
+      for (const auto& file : world.project().sources().Files()) {
         text += file->ObjectName();
         text += " : ";
         text += file->RelativePath();
@@ -228,7 +228,7 @@ void BM_GenerateKmakeFile(benchmark::State& state) {
   MakefileWorld& world = TheWorld();
   for (auto _ : state) {
     GenerateKmakeFile(world.workspace(), &world.cpus(), std::string_view("C:\\bench\\Bench.mak"),
-                      world.project().ProjectFilePath(), NormalMode, std::nullopt, false);
+                      world.project().paths().project_file, NormalMode, std::nullopt, false);
   }
 }
 BENCHMARK(BM_GenerateKmakeFile)->Unit(benchmark::kMillisecond);

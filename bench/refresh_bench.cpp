@@ -81,7 +81,7 @@ class RefreshWorld {
   size_t Records() {
     size_t records = 0;
     for (const auto& project : workspace_->projects().All()) {
-      for (const auto& file : project->SourceFiles()) {
+      for (const auto& file : project->sources().Files()) {
         for (const auto& record : file->dependencies().records)
           records += record.size();
       }

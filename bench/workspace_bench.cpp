@@ -150,7 +150,7 @@ class WorkspaceFixture {
 size_t LoadedFiles(Workspace& workspace) {
   size_t files = 0;
   for (const auto& project : workspace.projects().All())
-    files += project->SourceFiles().size();
+    files += project->sources().Files().size();
   return files;
 }
 

@@ -296,7 +296,7 @@ class World {
     std::string error;
     if (zelvan::Project* project = kept_->InsertProject(kAppProject, lib_, &error)) {
       // Opening leaves out a project without an output name.
-      if (!project->OutputName().empty()) {
+      if (!project->paths().output_name.empty()) {
         text = Generate(*kept_, *project, dependencies, mode, clean, twice);
       }
       kept_->RemoveProject(project, nullptr);
@@ -315,7 +315,7 @@ class World {
   static std::string Generate(zelvan::Workspace& workspace, zelvan::Project& project,
                               const std::vector<std::vector<std::string>>& dependencies,
                               zelvan::MakeMode mode, bool clean, bool twice) {
-    const auto& sources = project.SourceFiles();
+    const auto& sources = project.sources().Files();
     for (size_t i = 0; i < sources.size() && i < dependencies.size(); ++i) {
       for (const char* target : {"Debug", "Release"}) {
         zelvan::DependencyRecord record{target};

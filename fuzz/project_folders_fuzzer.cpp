@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zelvan::ProfileData file;
   file.Parse(std::string_view(reinterpret_cast<const char*>(data), size));
   std::vector<std::string> folders, sources;
-  zelvan::Project::ListFolders(file, &folders, &sources);
+  zelvan::ProjectSources::ListFolders(file, &folders, &sources);
   std::set<std::string, zelvan::NoCaseLess> seen(folders.begin(), folders.end());
   if (seen.size() != folders.size()) std::abort();
   seen = std::set<std::string, zelvan::NoCaseLess>(sources.begin(), sources.end());

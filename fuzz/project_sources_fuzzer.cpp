@@ -23,7 +23,7 @@ constexpr const char* kProjectFile = "C:\\p\\App.kbp";
 
 void CheckUnique(const zelvan::Project& project) {
   std::set<std::string, zelvan::NoCaseLess> paths, relative;
-  for (const auto& file : project.SourceFiles()) {
+  for (const auto& file : project.sources().Files()) {
     if (!paths.insert(file->FullPath()).second) std::abort();
     if (!relative.insert(file->RelativePath()).second) std::abort();
   }
@@ -46,28 +46,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zelvan::Project project(platform, kProjectFile, "App.kbp");
   std::string error;
   if (!project.Open(&error)) return 0;
-  project.LoadWholeFile();
+  project.store().LoadWholeFile();
   project.LoadSettings();
-  project.ReleaseWholeFile();
+  project.store().ReleaseWholeFile();
   CheckUnique(project);
 
   for (const char* file : {"C:\\p\\a.c", "C:\\p\\src\\b.asm", "C:\\p\\x.h", "C:\\q\\c.lcf",
                            "C:\\p\\odd]name.c", "D:\\lib\\rt.lib", "C:\\p\\a.c"}) {
-    profile.Flush(project.WorkingCopyPath());
-    std::string before = fs.Contents(project.WorkingCopyPath()).value_or("");
+    profile.Flush(project.paths().working_copy);
+    std::string before = fs.Contents(project.paths().working_copy).value_or("");
     zelvan::SourceFile* added = nullptr;
-    if (project.AddSourceFile(file, &added) != zelvan::Project::AddFileResult::kAdded) {
-      profile.Flush(project.WorkingCopyPath());
-      if (fs.Contents(project.WorkingCopyPath()).value_or("") != before) std::abort();
+    if (project.sources().Add(file, &added) != zelvan::ProjectSources::AddFileResult::kAdded) {
+      profile.Flush(project.paths().working_copy);
+      if (fs.Contents(project.paths().working_copy).value_or("") != before) std::abort();
       continue;
     }
     if (added == nullptr || !zelvan::EqualsNoCase(added->FullPath(), file)) std::abort();
     // Read anew, the project lists the file.
-    project.LoadWholeFile();
+    project.store().LoadWholeFile();
     project.LoadSettings();
-    project.ReleaseWholeFile();
+    project.store().ReleaseWholeFile();
     CheckUnique(project);
-    if (project.FindSourceFile(file) == nullptr) std::abort();
+    if (project.sources().Find(file) == nullptr) std::abort();
   }
   return 0;
 }

@@ -51,13 +51,13 @@ namespace {
 // after printing why when the project has no such target.
 std::string ChooseTarget(WorkspaceSession& session, Project& project, const std::string& target) {
   if (!target.empty()) {
-    if (project.HasTarget(target)) return std::string(project.TargetSpelling(target));
+    if (project.targets().Has(target)) return std::string(project.targets().Spelling(target));
     session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-    session.FailedWith(project.OutputName() + " " + target);
+    session.FailedWith(project.paths().output_name + " " + target);
     return std::string();
   }
-  const std::string_view chosen = project.CurrentOrFirstTarget();
-  if (chosen.empty()) session.Failed(project.OutputName() + " has no target");
+  const std::string_view chosen = project.targets().CurrentOrFirst();
+  if (chosen.empty()) session.Failed(project.paths().output_name + " has no target");
   return std::string(chosen);
 }
 
@@ -77,9 +77,9 @@ int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
   const char* kNothing = args.to_stdout ? "nothing was printed" : "nothing was written";
   if (!args.alone && !session.LinkedProjectsRead(*project, kNothing)) return kExitFailed;
   // A makefile without a block builds nothing: refused, as the KMAKE one is.
-  if (project->Targets().empty()) {
+  if (project->targets().List().empty()) {
     workspace.SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
-    return session.FailedWith(project->OutputName());
+    return session.FailedWith(project->paths().output_name);
   }
   GnuMakefileOptions options;
   options.alone = args.alone;
@@ -96,7 +96,7 @@ int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
     return kExitOk;
   }
   std::string path =
-      args.output.empty() ? project->MakefilePath() : session.SystemPath(args.output);
+      args.output.empty() ? project->paths().makefile : session.SystemPath(args.output);
   workspace.ClearStatus();
   if (!ReportStatus(workspace,
                     WriteGnuMakefile(workspace, *project, &session.cpus(), options, path))) {
@@ -145,14 +145,14 @@ bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean
   Workspace& workspace = session.workspace();
   FileSystem& fs = session.fs();
   std::string temp;
-  project->GetTempDir(run->target, &temp);
+  project->targets().GetDir(run->target, TargetDir::kTemp, &temp);
   std::string dir;
-  if (!GetFullPathName(temp.empty() ? "." : temp, project->ProjectDirectory(), &dir) ||
+  if (!GetFullPathName(temp.empty() ? "." : temp, project->paths().project_directory, &dir) ||
       !CreateDirectories(fs, dir)) {
     session.Failed("cannot make the directory " + fs.ToHostPath(dir));
     return false;
   }
-  std::string makefile = AppendLastSlash(dir) + project->BaseName() + ".mak";
+  std::string makefile = AppendLastSlash(dir) + project->paths().base_name + ".mak";
   GnuMakefileOptions options;
   options.host_paths = true;
   options.records_target = run->target;
@@ -198,15 +198,15 @@ bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean
     run->make.arguments.push_back("all");
   } else {
     for (size_t i = 0; i < projects.size(); ++i) {
-      if (projects[i]->HasTarget(run->target)) {
+      if (projects[i]->targets().Has(run->target)) {
         run->make.arguments.push_back("Clean" + std::to_string(i + 1));
       }
     }
   }
-  run->announce = std::string(clean ? "cleaning " : "building ") + project->OutputName() + " (" +
-                  run->target + ") with " + fs.ToHostPath(makefile);
+  run->announce = std::string(clean ? "cleaning " : "building ") + project->paths().output_name +
+                  " (" + run->target + ") with " + fs.ToHostPath(makefile);
   run->makefile = makefile;
-  run->subject = project->OutputName() + " (" + run->target + ")";
+  run->subject = project->paths().output_name + " (" + run->target + ")";
   return true;
 }
 
@@ -288,7 +288,7 @@ bool ProjectsInLinkOrder(const GlobalOptions& globals, std::vector<std::string>*
   std::vector<Project*> done;
   std::function<void(Project*, int)> visit = [&](Project* project, int depth) {
     if (std::find(done.begin(), done.end(), project) != done.end() || depth > 64) return;
-    for (const std::string& name : project->LinkList()) {
+    for (const std::string& name : project->links().Names()) {
       Project* linked = workspace.projects().Find(name);
       if (linked != nullptr && linked != project) visit(linked, depth + 1);
     }
@@ -297,7 +297,7 @@ bool ProjectsInLinkOrder(const GlobalOptions& globals, std::vector<std::string>*
   for (const auto& project : workspace.projects().All())
     visit(project.get(), 0);
   for (Project* project : done)
-    names->push_back(project->OutputName());
+    names->push_back(project->paths().output_name);
   return true;
 }
 
@@ -331,7 +331,7 @@ int RunCompileCommands(const GlobalOptions& globals, const CompileCommandsArgs& 
   if (!args.target.empty()) {
     bool any = false;
     for (Project* project : projects)
-      any = any || project->HasTarget(args.target);
+      any = any || project->targets().Has(args.target);
     if (!any) {
       workspace.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
       return session.FailedWith(args.target);
@@ -343,7 +343,7 @@ int RunCompileCommands(const GlobalOptions& globals, const CompileCommandsArgs& 
     path = session.SystemPath(args.output);
   } else {
     const std::string& anchor = workspace.document().Path().empty()
-                                    ? projects.front()->ProjectFilePath()
+                                    ? projects.front()->paths().project_file
                                     : workspace.document().Path();
     path = GetFileDirectory(anchor) + "compile_commands.json";
   }

@@ -106,7 +106,7 @@ void PrintIncludesJson(const Project& project, const SourceFile& file, const std
                                  : form == DependencyRecord::kAngle ? JsonDocument("angle")
                                                                     : JsonDocument()}});
   }
-  PrintJson({{"project", project.OutputName()},
+  PrintJson({{"project", project.paths().output_name},
              {"file", file.RelativePath()},
              {"target", target},
              {"includes", std::move(includes)}});
@@ -125,20 +125,21 @@ int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
   for (char& c : relative) {
     if (c == '/') c = '\\';
   }
-  SourceFile* file = project->FindSourceFileByRelativePath(relative);
-  if (file == nullptr) file = project->FindSourceFile(session.SystemPath(args.file));
+  SourceFile* file = project->sources().FindByRelativePath(relative);
+  if (file == nullptr) file = project->sources().Find(session.SystemPath(args.file));
   if (file == nullptr) {
-    return session.Failed("the project " + project->OutputName() + " has no file " + args.file);
+    return session.Failed("the project " + project->paths().output_name + " has no file " +
+                          args.file);
   }
   // The target asked for, else the workspace's current one, else the
   // project's own current one.
   std::string target = args.target;
   if (target.empty()) {
     target = session.workspace().selection().CurrentTarget();
-    if (!project->HasTarget(target)) target = project->CurrentTarget();
+    if (!project->targets().Has(target)) target = project->targets().Current();
   }
-  if (!project->HasTarget(target)) {
-    return session.Failed("the project " + project->OutputName() + " has no target " +
+  if (!project->targets().Has(target)) {
+    return session.Failed("the project " + project->paths().output_name + " has no target " +
                           (target.empty() ? std::string("at all") : target));
   }
   const DependencyRecord* record = FindDependencyRecord(file->dependencies().records, target);
@@ -147,7 +148,7 @@ int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
                           " is stored (zelvan deps makes them)");
   }
   if (args.json) {
-    PrintIncludesJson(*project, *file, std::string(project->TargetSpelling(target)), *record);
+    PrintIncludesJson(*project, *file, std::string(project->targets().Spelling(target)), *record);
     return kExitOk;
   }
   // One path a line, in the form it was included by: "..." or <...>.

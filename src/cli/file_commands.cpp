@@ -35,19 +35,19 @@ std::string OrDash(std::string_view text) {
 bool ChooseTarget(WorkspaceSession& session, Project& project, const std::string& asked,
                   std::string* target) {
   if (!asked.empty()) {
-    if (!project.HasTarget(asked)) {
+    if (!project.targets().Has(asked)) {
       session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-      session.FailedWith(TargetsSubject(asked, project.Targets()));
+      session.FailedWith(TargetsSubject(asked, project.targets().List()));
       return false;
     }
-    *target = std::string(project.TargetSpelling(asked));
+    *target = std::string(project.targets().Spelling(asked));
     return true;
   }
   const std::string& current = session.workspace().selection().CurrentTarget();
-  if (project.HasTarget(current)) {
-    *target = std::string(project.TargetSpelling(current));
-  } else if (!project.Targets().empty()) {
-    *target = project.Targets().front();
+  if (project.targets().Has(current)) {
+    *target = std::string(project.targets().Spelling(current));
+  } else if (!project.targets().List().empty()) {
+    *target = project.targets().List().front();
   } else {
     target->clear();
   }
@@ -70,7 +70,7 @@ int RunFiles(const GlobalOptions& globals, const std::string& project_arg,
   std::string target;
   if (!ChooseTarget(session, *project, target_arg, &target)) return kExitFailed;
   JsonDocument list = JsonDocument::array();
-  for (const auto& file : project->SourceFiles()) {
+  for (const auto& file : project->sources().Files()) {
     std::string compile, temp;
     int nobuild = 0;
     int custom_build = 0;
@@ -103,7 +103,7 @@ int RunFiles(const GlobalOptions& globals, const std::string& project_arg,
               << OrDash(temp) << '\n';
   }
   if (json) {
-    PrintJson({{"project", project->OutputName()},
+    PrintJson({{"project", project->paths().output_name},
                {"target", TextOrNull(target)},
                {"files", std::move(list)}});
   }
@@ -120,12 +120,12 @@ int RunAddFile(const GlobalOptions& globals, const std::string& project_arg,
   // way, and when none was, nothing is written.
   size_t added_count = 0;
   for (const std::string& arg : file_args) {
-    if (!session.workspace().AddFile(project->OutputName(), session.SystemPath(arg))) {
+    if (!session.workspace().AddFile(project->paths().output_name, session.SystemPath(arg))) {
       session.FailedWith(arg);
       continue;
     }
     ++added_count;
-    const SourceFile& added = *project->SourceFiles().back();
+    const SourceFile& added = *project->sources().Files().back();
     std::cout << added.RelativePath() << '\t' << added.FolderName() << '\n';
   }
   if (added_count == 0) return kExitFailed;
@@ -137,8 +137,8 @@ int RunAddFile(const GlobalOptions& globals, const std::string& project_arg,
 SourceFile* NamedFile(WorkspaceSession& session, Project& project, const std::string& name) {
   std::string relative = name;
   std::replace(relative.begin(), relative.end(), '/', '\\');
-  SourceFile* file = project.FindSourceFileByRelativePath(relative);
-  if (file == nullptr) file = project.FindSourceFile(session.SystemPath(name));
+  SourceFile* file = project.sources().FindByRelativePath(relative);
+  if (file == nullptr) file = project.sources().Find(session.SystemPath(name));
   if (file == nullptr) {
     session.workspace().SetStatus(kStatusFileNotInProject, kMsgFileNotInProject);
     session.FailedWith(name);
@@ -164,14 +164,14 @@ int RunRemoveFile(const GlobalOptions& globals, const std::string& project_arg,
   for (const SourceFile* file : files) {
     const std::string shown = ForwardSlashes(file->RelativePath());
     std::string detail;
-    if (!project->RemoveSourceFile(file, &detail)) {
+    if (!project->sources().Remove(file, &detail)) {
       return session.Failed("could not remove " + shown + ": " + detail);
     }
     std::cout << shown << '\n';
   }
   session.workspace().document().SetModified();
   int status = session.Save();
-  if (status == kExitOk && FileExists(session.fs(), project->DependencyFilePath()) &&
+  if (status == kExitOk && FileExists(session.fs(), project->paths().dependency_file) &&
       !ReportStatus(session.workspace(),
                     session.dependencies().WriteDependencyFile(session.workspace(), *project))) {
     return session.Failed();
@@ -204,13 +204,13 @@ int RunFileSet(const GlobalOptions& globals, const FileSetArgs& args) {
   Workspace& workspace = session.workspace();
   Project* project = session.FindProject(args.project);
   if (project == nullptr) return kExitFailed;
-  if (!project->HasTarget(args.target)) {
+  if (!project->targets().Has(args.target)) {
     workspace.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-    return session.FailedWith(TargetsSubject(args.target, project->Targets()));
+    return session.FailedWith(TargetsSubject(args.target, project->targets().List()));
   }
   // A file is named as `files` lists it, or by its path.
-  SourceFile* file = project->FindSourceFileByRelativePath(args.file);
-  if (file == nullptr) file = project->FindSourceFile(session.SystemPath(args.file));
+  SourceFile* file = project->sources().FindByRelativePath(args.file);
+  if (file == nullptr) file = project->sources().Find(session.SystemPath(args.file));
   if (file == nullptr) {
     workspace.SetStatus(kStatusFileNotInProject, kMsgFileNotInProject);
     return session.FailedWith(args.file);
@@ -252,7 +252,7 @@ int RunFileSet(const GlobalOptions& globals, const FileSetArgs& args) {
   }
   if (!ok) {
     workspace.SetStatus(kStatusFileSettingFailed, kMsgFileSettingFailed);
-    return session.FailedWith("the working copy of " + project->ProjectFilePath() +
+    return session.FailedWith("the working copy of " + project->paths().project_file +
                               " cannot be written");
   }
   return session.Save();

@@ -52,10 +52,10 @@ bool NamedSources(WorkspaceSession& session, Project& project,
   for (const std::string& name : names) {
     std::string relative = name;
     std::replace(relative.begin(), relative.end(), '/', '\\');
-    SourceFile* file = project.FindSourceFileByRelativePath(relative);
-    if (file == nullptr) file = project.FindSourceFile(session.SystemPath(name));
+    SourceFile* file = project.sources().FindByRelativePath(relative);
+    if (file == nullptr) file = project.sources().Find(session.SystemPath(name));
     if (file == nullptr) {
-      session.Failed("the project " + project.OutputName() + " has no file " + name);
+      session.Failed("the project " + project.paths().output_name + " has no file " + name);
       return false;
     }
     if (!file->HasFlag(SourceFile::kListedExtension)) {
@@ -136,20 +136,20 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
   std::vector<std::tuple<std::string, std::string, int32_t>> tags;
   JsonDocument list = JsonDocument::array();
   for (Project* project : projects) {
-    for (const auto& file : project->SourceFiles()) {
+    for (const auto& file : project->sources().Files()) {
       if (!file->HasFlag(SourceFile::kListedExtension)) continue;
       if (!named.empty() && std::find(named.begin(), named.end(), file.get()) == named.end()) {
         continue;
       }
       if (file->function_list().time.empty()) {
-        std::cerr << "zelvan: warning: " << file->RelativePath() << " of " << project->OutputName()
-                  << " could not be read or scanned\n";
+        std::cerr << "zelvan: warning: " << file->RelativePath() << " of "
+                  << project->paths().output_name << " could not be read or scanned\n";
         continue;
       }
       std::string path = ShownPath(fs, *file);
       for (const FunctionDatabaseEntry& entry : file->function_list().entries) {
         if (args.json) {
-          list.push_back({{"project", project->OutputName()},
+          list.push_back({{"project", project->paths().output_name},
                           {"file", path},
                           {"line", entry.line},
                           {"name", entry.name},

@@ -55,9 +55,9 @@ constexpr LONG kWriteBuildStep = 1;
 
 // False after printing why when the project has no such target.
 bool CheckTarget(WorkspaceSession& session, Project& project, const std::string& target) {
-  if (target.empty() || project.HasTarget(target)) return true;
+  if (target.empty() || project.targets().Has(target)) return true;
   session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-  session.FailedWith(project.OutputName() + " " + target);
+  session.FailedWith(project.paths().output_name + " " + target);
   return false;
 }
 
@@ -101,17 +101,18 @@ int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
   for (Project* project : projects) {
     bool current = false;
     if (!IsKmakeFileCurrent(workspace, &session.cpus(), *project, &current)) {
-      GenerationFailed(session, project->OutputName());
+      GenerationFailed(session, project->paths().output_name);
       return kExitNotChecked;
     }
-    const std::string makefile = session.fs().ToHostPath(project->MakefilePath());
+    const std::string makefile = session.fs().ToHostPath(project->paths().makefile);
     if (args.json) {
-      list.push_back(
-          {{"project", project->OutputName()}, {"makefile", makefile}, {"current", current}});
+      list.push_back({{"project", project->paths().output_name},
+                      {"makefile", makefile},
+                      {"current", current}});
     }
     if (current) continue;
     ++stale;
-    if (!args.json) std::cout << project->OutputName() << '\t' << makefile << '\n';
+    if (!args.json) std::cout << project->paths().output_name << '\t' << makefile << '\n';
   }
   if (args.json) PrintJson({{"makefiles", std::move(list)}});
   if (stale == 0) return kExitOk;
@@ -219,18 +220,18 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
     std::string text;
     if (!GenerateKmakeText(workspace, *project, &session.cpus(), mode, target, args.clean, &text,
                            /*prepare_disk=*/false)) {
-      return GenerationFailed(session, project->OutputName());
+      return GenerationFailed(session, project->paths().output_name);
     }
     // The bytes the file would hold, line ends included.
     std::cout << ToTextModeFile(text);
     return kExitOk;
   }
   std::string path =
-      args.output.empty() ? project->MakefilePath() : session.SystemPath(args.output);
+      args.output.empty() ? project->paths().makefile : session.SystemPath(args.output);
   workspace.ClearStatus();
   if (!ReportStatus(workspace,
                     GenerateKmakeFile(workspace, &session.cpus(), std::string_view(path),
-                                      project->ProjectFilePath(), mode, target, args.clean))) {
+                                      project->paths().project_file, mode, target, args.clean))) {
     return GenerationFailed(session, path);
   }
   std::cout << session.fs().ToHostPath(path) << '\n';

@@ -52,7 +52,7 @@ std::string JoinOrDash(const std::vector<std::string>& items) {
 
 // The stored spelling of a target name given in any letter case.
 std::string TargetName(Project& project, std::string_view name) {
-  for (const std::string& target : project.Targets()) {
+  for (const std::string& target : project.targets().List()) {
     if (EqualsNoCase(target, name)) return target;
   }
   return std::string(name);
@@ -96,21 +96,21 @@ bool GetSetting(Project& project, std::string_view target, Setting setting, std:
                 std::string* value) {
   switch (setting) {
     case Setting::kCompile:
-      return project.GetCompileOptions(target, value);
+      return project.targets().GetOptions(target, TargetOptions::kCompile, value);
     case Setting::kLink:
-      return project.GetLinkOptions(target, value);
+      return project.targets().GetOptions(target, TargetOptions::kLink, value);
     case Setting::kConvert:
-      return project.GetConvertOptions(target, value);
+      return project.targets().GetOptions(target, TargetOptions::kConvert, value);
     case Setting::kOutput:
-      return project.GetOutputDir(target, value);
+      return project.targets().GetDir(target, TargetDir::kOutput, value);
     case Setting::kWork:
-      return project.GetWorkDir(target, value);
+      return project.targets().GetDir(target, TargetDir::kWork, value);
     case Setting::kTemp:
-      return project.GetTempDir(target, value);
+      return project.targets().GetDir(target, TargetDir::kTemp, value);
     case Setting::kDebug:
-      return project.GetDebugFile(target, value);
+      return project.targets().GetDir(target, TargetDir::kDebug, value);
     case Setting::kRaw:
-      return project.GetTargetValue(target, name, value);
+      return project.targets().GetValue(target, name, value);
   }
   return false;
 }
@@ -119,21 +119,21 @@ bool SetSetting(Project& project, std::string_view target, Setting setting, std:
                 std::string_view value) {
   switch (setting) {
     case Setting::kCompile:
-      return project.SetProjectCompile(target, value);
+      return project.targets().SetProjectOptions(target, TargetOptions::kCompile, value);
     case Setting::kLink:
-      return project.SetProjectLink(target, value);
+      return project.targets().SetProjectOptions(target, TargetOptions::kLink, value);
     case Setting::kConvert:
-      return project.SetProjectConvert(target, value);
+      return project.targets().SetProjectOptions(target, TargetOptions::kConvert, value);
     case Setting::kOutput:
-      return project.SetOutputDir(target, value);
+      return project.targets().SetDir(target, TargetDir::kOutput, value);
     case Setting::kWork:
-      return project.SetWorkDir(target, value);
+      return project.targets().SetDir(target, TargetDir::kWork, value);
     case Setting::kTemp:
-      return project.SetTempDir(target, value);
+      return project.targets().SetDir(target, TargetDir::kTemp, value);
     case Setting::kDebug:
-      return project.SetDebugFilePath(target, value);
+      return project.targets().SetDir(target, TargetDir::kDebug, value);
     case Setting::kRaw:
-      return project.SetTargetValue(target, name, value);
+      return project.targets().SetValue(target, name, value);
   }
   return false;
 }
@@ -171,9 +171,9 @@ void PrintSetting(const ProjectTargetArgs& args, std::string_view target, std::s
 }
 
 int CheckTarget(WorkspaceSession& session, Project& project, std::string_view target) {
-  if (project.HasTarget(target)) return kExitOk;
+  if (project.targets().Has(target)) return kExitOk;
   session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-  return session.FailedWith(TargetsSubject(target, project.Targets()));
+  return session.FailedWith(TargetsSubject(target, project.targets().List()));
 }
 
 // --- The commands.
@@ -346,9 +346,9 @@ int RunStatus(const GlobalOptions& globals, bool json) {
   size_t stale = 0;
   ModificationTimeCache times(session.fs());
   for (const auto& project : workspace.projects().All()) {
-    times.SetBaseDirectory(project->ProjectDirectory());
-    for (const std::string& target : project->Targets()) {
-      for (const auto& file : project->SourceFiles()) {
+    times.SetBaseDirectory(project->paths().project_directory);
+    for (const std::string& target : project->targets().List()) {
+      for (const auto& file : project->sources().Files()) {
         ++lists;
         if (IsDependencyStale(file->dependencies().records, target, file->FullPath(), times))
           ++stale;
@@ -364,9 +364,9 @@ int RunStatus(const GlobalOptions& globals, bool json) {
   for (const auto& project : workspace.projects().All()) {
     bool current = false;
     if (!IsKmakeFileCurrent(workspace, &session.cpus(), *project, &current)) {
-      return session.FailedWith(project->OutputName());
+      return session.FailedWith(project->paths().output_name);
     }
-    if (!current) out_of_date.push_back(project->OutputName());
+    if (!current) out_of_date.push_back(project->paths().output_name);
   }
   const std::string& active = workspace.selection().CurrentProjectName();
   const std::string& target = workspace.selection().CurrentTarget();
@@ -410,13 +410,13 @@ int RunRemoveProject(const GlobalOptions& globals, const std::string& project_ar
       break;
     }
   }
-  const std::string file = project->ProjectFilePath();
+  const std::string file = project->paths().project_file;
   const bool was_active = PathEquals(workspace.selection().ActiveProjectFile(), file);
   std::string error;
   if (!session.host().RemoveWorkspaceProject(file, &error)) return session.Failed(error);
   workspace.RemoveProject(project, successor);
   if (was_active && successor != nullptr &&
-      !session.host().SetActiveProject(successor->ProjectFilePath(), &error)) {
+      !session.host().SetActiveProject(successor->paths().project_file, &error)) {
     return session.Failed(error);
   }
   return session.Save();
@@ -640,7 +640,7 @@ int RunSet(const GlobalOptions& globals, const ProjectTargetArgs& args, const st
   }
   if (!SetSetting(*project, TargetName(*project, args.target), *setting, typed, value)) {
     return session.Failed("the setting could not be written to the working copy of " +
-                          project->ProjectFilePath());
+                          project->paths().project_file);
   }
   return session.Save();
 }

@@ -220,7 +220,7 @@ void WorkspaceSession::CloseWorkspace() {
 void WorkspaceSession::RemoveDeadTemporaries() {
   std::set<std::string, NoCaseLess> projects;
   for (const auto& project : workspace_->projects().All())
-    projects.insert(project->ProjectFilePath());
+    projects.insert(project->paths().project_file);
   RemoveDeadTemporariesOf(platform(), workspace_->document().Path(), projects);
 }
 
@@ -269,11 +269,11 @@ std::vector<std::string> WorkspaceSession::UnreadProjects() {
 bool WorkspaceSession::LinkedProjectsRead(Project& project, std::string_view consequence) {
   std::vector<std::string> unread = UnreadProjects();
   if (unread.empty()) return true;
-  for (const std::string& link : project.LinkList()) {
+  for (const std::string& link : project.links().Names()) {
     if (workspace_->projects().Find(link) != nullptr) continue;
     FailedForUnread(err_,
-                    project.OutputName() + " links " + link + ", which is not in the workspace; " +
-                        std::string(consequence),
+                    project.paths().output_name + " links " + link +
+                        ", which is not in the workspace; " + std::string(consequence),
                     unread);
     return false;
   }

@@ -73,7 +73,7 @@ TargetMacros MakeTargetMacros(Project& project, std::string_view target, const C
   std::string default_temp, default_output;
   for (const char* key : kKeys) {
     std::string value;
-    project.GetTargetValue(target, key, &value);
+    project.targets().GetValue(target, key, &value);
     std::string_view name = key;
     if (name == "TEMP" || name == "OUTPUT") RemoveOneTrailingBackslash(&value);
     if (name == "DefaultTEMP") default_temp = value;
@@ -137,7 +137,7 @@ DependencyUpdater::DependencyUpdater(const CpuTable& cpus)
 DependencyUpdater::~DependencyUpdater() = default;
 
 std::string DependencyUpdater::Key(const Project& project) {
-  return project.WorkingCopyPath();
+  return project.paths().working_copy;
 }
 
 bool DependencyUpdater::IsLoaded(const Project& project) const {
@@ -177,7 +177,7 @@ void DependencyUpdater::BeginRefresh(Workspace& workspace) {
 }
 
 void DependencyUpdater::BeginProject(Project& project) {
-  project_directory_ = AppendLastSlash(project.ProjectDirectory());
+  project_directory_ = AppendLastSlash(project.paths().project_directory);
   times_->SetBaseDirectory(project_directory_);
   cpu_include_dirs_.clear();
   cpus_.GetIncludeDirs(project.Cpu(), &cpu_include_dirs_);
@@ -187,7 +187,7 @@ void DependencyUpdater::BeginProject(Project& project) {
   SetUpScanner(*scanner_);
   own_stored_.Clear();
   macros_ready_ = false;
-  title_ = project.OutputName();
+  title_ = project.paths().output_name;
 }
 
 void DependencyUpdater::SetUpScanner(IncludeScanner& scanner) const {
@@ -257,7 +257,8 @@ void DependencyUpdater::Run(Workspace& workspace, const std::vector<Project*>& p
 
   uint64_t total = 0;
   for (Project* project : projects) {
-    total += static_cast<uint64_t>(project->Targets().size()) * project->SourceFiles().size();
+    total +=
+        static_cast<uint64_t>(project->targets().List().size()) * project->sources().Files().size();
   }
   if (progress != nullptr) progress->SetTotal(total);
   bool stopped = false;
@@ -265,7 +266,7 @@ void DependencyUpdater::Run(Workspace& workspace, const std::vector<Project*>& p
   for (Project* project : projects) {
     // A project added after the workspace opened has its file read now.
     LoadDependencyFile(workspace, *project, true);
-    if (progress != nullptr) progress->SetProject(project->OutputName());
+    if (progress != nullptr) progress->SetProject(project->paths().output_name);
     if (!UpdateProjectDependencies(workspace, *project, mode, progress)) {
       stopped = true;
       break;
@@ -294,7 +295,7 @@ bool DependencyUpdater::UpdateProjectDependencies(Workspace& workspace, Project&
                                                   DependencyProgress* progress) {
   if (!in_refresh_) BeginRefresh(workspace);
   BeginProject(project);
-  const std::vector<std::string> targets = project.Targets();
+  const std::vector<std::string> targets = project.targets().List();
   // The steps in order (each file for each target), and the scans among
   // them. Staleness and search lists are worked out first: while the
   // worker scans, only the scanners call the file system.
@@ -306,7 +307,7 @@ bool DependencyUpdater::UpdateProjectDependencies(Workspace& workspace, Project&
   std::vector<Step> steps;
   std::vector<DependencyScanJob> jobs;
   for (const std::string& target : targets) {
-    for (const auto& file : project.SourceFiles()) {
+    for (const auto& file : project.sources().Files()) {
       bool scan =
           mode == DependencyMode::kAllFiles ||
           IsDependencyStale(file->dependencies().records, target, file->RelativePath(), *times_);
@@ -354,7 +355,7 @@ bool DependencyUpdater::UpdateProjectDependencies(Workspace& workspace, Project&
     if (Status written = WriteDependencyFile(workspace, project); !written && failure_report_) {
       failure_report_(workspace, written);
     }
-    workspace.ide().RefreshProjectView(project.ProjectFilePath());
+    workspace.ide().RefreshProjectView(project.paths().project_file);
   }
   return !stopped;
 }
@@ -471,7 +472,8 @@ void DependencyUpdater::StoreRecord(Project& project, SourceFile& file, std::str
       return;
     }
   } else {
-    record = &file.dependencies().records.emplace_back(std::string(project.TargetSpelling(target)));
+    record =
+        &file.dependencies().records.emplace_back(std::string(project.targets().Spelling(target)));
   }
   record->SetDependencies(*paths_, std::move(ids), forms);
   record->set_stamp(refresh_stamp_);
@@ -480,8 +482,8 @@ void DependencyUpdater::StoreRecord(Project& project, SourceFile& file, std::str
 
 void DependencyUpdater::ComputeAddedFile(Workspace& workspace, Project& project, SourceFile& file) {
   std::string target = workspace.selection().CurrentTarget();
-  if (!project.HasTarget(target)) target = project.CurrentTarget();
-  if (!project.HasTarget(target)) return;
+  if (!project.targets().Has(target)) target = project.targets().Current();
+  if (!project.targets().Has(target)) return;
   // Files are looked at as they are now, not as an earlier refresh saw them.
   BeginRefresh(workspace);
   BeginProject(project);
@@ -495,7 +497,7 @@ void DependencyUpdater::LoadDependencyFile(Workspace& workspace, Project& projec
   Attach(workspace);
   // A missing or unreadable file leaves every source stale: a refresh
   // scans them and writes the file anew.
-  const std::string& path = project.DependencyFilePath();
+  const std::string& path = project.paths().dependency_file;
   FileStatus status;
   if (!fs_->Stat(path, &status) || status.is_directory) return;
   std::vector<DependencySection> sections;
@@ -517,7 +519,7 @@ void DependencyUpdater::LoadDependencyFile(Workspace& workspace, Project& projec
   std::string().swap(bytes);
   std::vector<std::string> orphans =
       DistributeDependencySections(std::move(sections), [&project](std::string_view lower_path) {
-        SourceFile* file = project.FindSourceFileByRelativePath(lower_path);
+        SourceFile* file = project.sources().FindByRelativePath(lower_path);
         return file != nullptr ? &file->dependencies().records : nullptr;
       });
   if (orphans.empty()) return;
@@ -526,7 +528,7 @@ void DependencyUpdater::LoadDependencyFile(Workspace& workspace, Project& projec
   MarkChanged(project);
   if (!warn || read_only_) return;
   std::string names;
-  std::string directory = AppendLastSlash(project.ProjectDirectory());
+  std::string directory = AppendLastSlash(project.paths().project_directory);
   for (const std::string& orphan : orphans) {
     std::string full;
     if (!GetFullPathName(orphan, directory, &full)) full = orphan;
@@ -543,8 +545,8 @@ Status DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& pro
   if (read_only_) return Status::OK();
   Attach(workspace);
   std::vector<DependencySectionView> sections;
-  sections.reserve(project.SourceFiles().size());
-  for (const auto& file : project.SourceFiles())
+  sections.reserve(project.sources().Files().size());
+  for (const auto& file : project.sources().Files())
     sections.push_back({file->RelativePath(), &file->dependencies().records});
   DependencyFileWriter writer(sections);
   Status written;
@@ -560,7 +562,7 @@ Status DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& pro
     // read-only one is replaced all the same. It is written in pieces, so
     // the whole text is never in memory at once.
     written = WriteFileAtomic(
-        *fs_, project.DependencyFilePath(),
+        *fs_, project.paths().dependency_file,
         [&](WritableFile& file) {
           return writer.Write(threads_,
                               [&](std::string_view piece) { return file.Append(piece).ok(); });
@@ -570,7 +572,7 @@ Status DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& pro
   }
   if (!written) {
     workspace.ide().WriteOutputLine(
-        project.DependencyFilePath() + ": " +
+        project.paths().dependency_file + ": " +
             LoadMessage(*workspace.platform().ui, kMsgDependencyFileFailed, {}) + " (" +
             written.ToString() + ")",
         kOutputWarning);
@@ -579,7 +581,7 @@ Status DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& pro
   }
   changed_.erase(Key(project));
   FileStatus status;
-  if (fs_->Stat(project.DependencyFilePath(), &status)) {
+  if (fs_->Stat(project.paths().dependency_file, &status)) {
     if (threads_ == 1) index_body = writer.IndexBody();
     // The index is only a copy: when it cannot be written, the next opening
     // reads the text (an older index names another text and is not used).
@@ -590,7 +592,7 @@ Status DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& pro
 }
 
 std::string DependencyUpdater::IndexPath(const Project& project) {
-  std::string path = project.DependencyFilePath();
+  std::string path = project.paths().dependency_file;
   size_t dot = path.rfind('.');
   size_t separator = FindLastSeparator(path);
   if (dot != std::string::npos && (separator == std::string::npos || dot > separator)) {
@@ -631,7 +633,7 @@ bool DependencyUpdater::TreeViewSystemInclude(const Platform& platform) {
 std::map<std::string, std::string> DependencyUpdater::CollectProjectDependencies(
     const Project& project, std::string_view target, bool system_includes) {
   std::map<std::string, std::string> collected;
-  for (const auto& file : project.SourceFiles()) {
+  for (const auto& file : project.sources().Files()) {
     const DependencyRecord* record = FindDependencyRecord(file->dependencies().records, target);
     if (record == nullptr) continue;
     for (size_t i = 0; i < record->size(); ++i) {

@@ -116,7 +116,7 @@ class DependencyUpdaterTest : public ::testing::Test {
   // refresh in the second of a change counts that file stale again.
   void SyncClock() { env_.system.now = ToLocalTime(env_.memory.Now() / kSecond + 1); }
   Project& App() { return *workspace_->projects().Find("App.abs"); }
-  SourceFile& File(const char* relative) { return *App().FindSourceFileByRelativePath(relative); }
+  SourceFile& File(const char* relative) { return *App().sources().FindByRelativePath(relative); }
   // "<form>|<path>" of a file's record for a target.
   std::vector<std::string> List(const char* relative, const char* target) {
     std::vector<std::string> out;
@@ -530,7 +530,7 @@ TEST_F(DependencyUpdaterTest, EachProjectScansInTheStyleOfItsOwnFamily) {
   Open();
   auto list = [&](const char* name) {
     const DependencyRecord* record = FindDependencyRecord(
-        workspace_->projects().Find(name)->SourceFiles()[0]->dependencies().records, "Debug");
+        workspace_->projects().Find(name)->sources().Files()[0]->dependencies().records, "Debug");
     std::vector<std::string> paths;
     for (size_t i = 0; i < record->size(); ++i)
       paths.emplace_back(record->path(i));

@@ -126,8 +126,8 @@ class World {
     std::string state = "active " + workspace->selection().ActiveProjectFile() + "\n";
     for (const auto& project : workspace->projects().All()) {
       std::string links;
-      project->GetLinkList(&links);
-      state += project->ProjectFilePath() + " links " + links + "\n";
+      project->links().GetText(&links);
+      state += project->paths().project_file + " links " + links + "\n";
     }
     std::vector<std::string> listed;
     host.GetWorkspaceProjectFiles(kWorkspace, &listed);

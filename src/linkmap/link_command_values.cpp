@@ -43,14 +43,15 @@ Status GetSectionsValue(Workspace& workspace, ArgText project, ArgText target, A
   std::string_view name = *target;
   if (name.empty()) {
     name = workspace.selection().CurrentTarget();
-    if (!owner->HasTarget(name)) name = owner->CurrentTarget();
+    if (!owner->targets().Has(name)) name = owner->targets().Current();
   }
-  if (!owner->HasTarget(name)) return OperationFailure(kStatusTargetNotFound, kMsgTargetNotFound);
-  std::string spelling(owner->TargetSpelling(name));
-  const SourceFile* lcf = owner->FindLinkCommandFile(spelling);
+  if (!owner->targets().Has(name))
+    return OperationFailure(kStatusTargetNotFound, kMsgTargetNotFound);
+  std::string spelling(owner->targets().Spelling(name));
+  const SourceFile* lcf = owner->sources().FindLinkCommandFile(spelling);
   if (lcf == nullptr) {
     return OperationFailure(kStatusNoLinkCommandFile, kMsgNoLinkCommandFile,
-                            {std::string(owner->OutputName()), spelling});
+                            {std::string(owner->paths().output_name), spelling});
   }
   return AnswerFrom(workspace, lcf->FullPath(), *symbol, true, value);
 }

@@ -35,7 +35,8 @@ class Database {
 
   void AddProject(Project& project, std::string_view target) {
     MakeContext context(workspace_, project, cpus_, target, NormalMode, /*prepare_disk=*/false);
-    std::string encoded_directory = Encode(Host(StripTrailingSlash(project.ProjectDirectory())));
+    std::string encoded_directory =
+        Encode(Host(StripTrailingSlash(project.paths().project_directory)));
     std::vector<std::string> system_includes;
     if (cpus_ != nullptr) cpus_->GetIncludeDirs(project.Cpu(), &system_includes);
     for (std::string& dir : system_includes)
@@ -225,9 +226,9 @@ std::string BuildCompileCommands(Workspace& workspace, const std::vector<Project
   Database database(workspace, cpus);
   for (Project* project : projects) {
     if (target) {
-      if (project->HasTarget(*target)) database.AddProject(*project, *target);
-    } else if (!project->CurrentOrFirstTarget().empty()) {
-      database.AddProject(*project, project->CurrentOrFirstTarget());
+      if (project->targets().Has(*target)) database.AddProject(*project, *target);
+    } else if (!project->targets().CurrentOrFirst().empty()) {
+      database.AddProject(*project, project->targets().CurrentOrFirst());
     }
   }
   return database.Text();

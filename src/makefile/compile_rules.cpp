@@ -80,8 +80,8 @@ class SideFileSteps {
       if (named.find('$') != std::string::npos) {
         named = SubstituteMacros(named, file_.make_lists().macro_names,
                                  file_.make_lists().macro_values);
-        named = SubstituteMacros(named, context_.project().MacroNames(),
-                                 context_.project().MacroValues());
+        named = SubstituteMacros(named, context_.project().make_state().macro_names,
+                                 context_.project().make_state().macro_values);
       }
       context_.EnsureDirectory(GetFileDirectory(named));
       return;

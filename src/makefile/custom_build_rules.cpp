@@ -55,7 +55,8 @@ std::vector<std::string> ProjectCBuildOutputs(MakeContext& context) {
   Project& project = context.project();
   std::vector<std::string> outputs;
   for (const std::string& output : context.custom_build().outputs) {
-    std::string path = SubstituteMacros(output, project.MacroNames(), project.MacroValues());
+    std::string path = SubstituteMacros(output, project.make_state().macro_names,
+                                        project.make_state().macro_values);
     if (path.find('$') == std::string::npos) context.EnsureDirectory(GetFileDirectory(path));
     outputs.push_back(std::move(path));
   }
@@ -89,8 +90,8 @@ void BuildProjectCustomBuildRule(MakeContext& context, std::string* out) {
 namespace {
 
 std::string_view TargetOrFirst(const Project& project, std::string_view target) {
-  if (project.HasTarget(target) || project.Targets().empty()) return target;
-  return project.Targets().front();
+  if (project.targets().Has(target) || project.targets().List().empty()) return target;
+  return project.targets().List().front();
 }
 
 // The variable block with the macro table rebuilt, as a sub-project sees it.
@@ -105,7 +106,7 @@ bool BuildPreBuildMakefileText(Workspace& workspace, Project& project, const Cpu
                                std::string_view target, std::string* text) {
   text->clear();
   target = TargetOrFirst(project, target);
-  if (!project.HasTarget(target)) return false;
+  if (!project.targets().Has(target)) return false;
   MakeContext context(workspace, project, cpus, target, SubProjectMode);
   BeginAuxiliaryText(context, text);
   BuildIdeMacroBlock(context, text);
@@ -118,7 +119,7 @@ bool BuildConversionMakefileText(Workspace& workspace, Project& project, const C
                                  std::string_view target, std::string* text) {
   text->clear();
   target = TargetOrFirst(project, target);
-  if (project.IsLibrary() || !project.HasTarget(target)) return false;
+  if (project.IsLibrary() || !project.targets().Has(target)) return false;
   MakeContext context(workspace, project, cpus, target, SubProjectMode);
   BeginAuxiliaryText(context, text);
   *text += "all:\n";
@@ -129,7 +130,7 @@ bool BuildConversionMakefileText(Workspace& workspace, Project& project, const C
 namespace {
 
 bool WriteAuxiliary(Project& project, int index, const std::string& text, std::string* path) {
-  *path = project.TempMakefilePath(index);
+  *path = project.paths().temp_makefiles[index];
   return WriteKmakeDocument(*project.platform().fs, *path, EscapeComments(text),
                             Durability::kScratch)
       .ok();

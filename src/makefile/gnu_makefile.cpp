@@ -122,7 +122,7 @@ std::string NumberMakeVariables(std::string_view text, int number) {
 std::vector<Project*> GnuProjectList(Workspace& workspace, Project& project, bool alone) {
   std::vector<Project*> list;
   if (!alone) {
-    for (const std::string& name : project.LinkList()) {
+    for (const std::string& name : project.links().Names()) {
       Project* linked = workspace.projects().Find(name);
       if (linked == nullptr || linked == &project ||
           std::find(list.begin(), list.end(), linked) != list.end()) {
@@ -175,7 +175,7 @@ class GnuMakefileWriter {
     std::vector<Part> parts;
     for (size_t i = 0; i < projects.size(); ++i) {
       Project& project = *projects[i];
-      if (!project.HasTarget(target)) continue;
+      if (!project.targets().Has(target)) continue;
       Part& part = parts.emplace_back();
       part.number = static_cast<int>(i) + 1;
       part.project = &project;
@@ -545,7 +545,7 @@ class GnuMakefileWriter {
   // real make must have them before the link, and link again when they change.
   std::string LinkedModules(const Part& part, const std::vector<Part>& parts) {
     std::string text;
-    for (const std::string& name : part.project->LinkList()) {
+    for (const std::string& name : part.project->links().Names()) {
       Project* linked = workspace_.projects().Find(name);
       for (const Part& other : parts) {
         if (other.project == linked && &other != &part) {
@@ -701,8 +701,8 @@ class GnuMakefileWriter {
     for (std::string& output : outputs) {
       output =
           SubstituteMacros(output, file.make_lists().macro_names, file.make_lists().macro_values);
-      output =
-          SubstituteMacros(output, context.project().MacroNames(), context.project().MacroValues());
+      output = SubstituteMacros(output, context.project().make_state().macro_names,
+                                context.project().make_state().macro_values);
     }
     return outputs;
   }
@@ -1034,9 +1034,9 @@ size_t EstimatedSize(const std::vector<Project*>& projects) {
   const TextTable* table = nullptr;
   size_t per_path = 0;  // the mean length of the table's paths, and a blank
   for (const Project* project : projects) {
-    for (const std::string& target : project->Targets()) {
+    for (const std::string& target : project->targets().List()) {
       size += 4096;
-      for (const auto& file : project->SourceFiles()) {
+      for (const auto& file : project->sources().Files()) {
         size += kPerFile;
         const DependencyRecord* record = FindDependencyRecord(file->dependencies().records, target);
         if (record == nullptr || record->empty()) continue;
@@ -1063,8 +1063,9 @@ void GenerateGnuMakefileText(Workspace& workspace, Project& project, const CpuTa
   writer.SetNumbers(projects);
   text->clear();
   text->reserve(EstimatedSize(projects));
-  *text += "#\n# KOVA Generated GNU Format makefile, based on " + project.BaseName() + ".KBP\n#\n";
-  for (const std::string& target : project.Targets())
+  *text += "#\n# KOVA Generated GNU Format makefile, based on " + project.paths().base_name +
+           ".KBP\n#\n";
+  for (const std::string& target : project.targets().List())
     writer.Block(target, projects, text);
   if (options.unnamable != nullptr) *options.unnamable = writer.unnamable();
 }
@@ -1096,7 +1097,7 @@ Status GenerateGnuMakefile(Workspace& workspace, const CpuTable* cpus, Project& 
                            std::string_view alone_text) {
   GnuMakefileOptions options;
   options.alone = ReadsAsInteger(alone_text) != 0;
-  return WriteGnuMakefile(workspace, project, cpus, options, project.MakefilePath());
+  return WriteGnuMakefile(workspace, project, cpus, options, project.paths().makefile);
 }
 
 }  // namespace zelvan

@@ -398,19 +398,19 @@ TEST_F(GnuMakefileTest, WrittenWholeOrNotAtAll) {
          "[PROJECT]\nOUTPUT=Big.abs\nCPU=MX-520\nTARGET=Debug;\nFolder=S;\n" +
              testing::SourceFolder("S", files)}});
   Project& big = ProjectNamed("Big");
-  env_.AddFile(big.MakefilePath(), "old");
-  env_.memory.SetReadOnly(big.MakefilePath(), true);
+  env_.AddFile(big.paths().makefile, "old");
+  env_.memory.SetReadOnly(big.paths().makefile, true);
   ASSERT_TRUE(GenerateGnuMakefile(*workspace_, &cpus_, big, "0"));
   std::string text;
   GenerateGnuMakefileText(*workspace_, big, &cpus_, {}, &text);
   EXPECT_GT(text.size(), 300000u);
-  EXPECT_EQ(env_.Contents(big.MakefilePath()), testing::Crlf(text));  // read-only replaced
+  EXPECT_EQ(env_.Contents(big.paths().makefile), testing::Crlf(text));  // read-only replaced
   env_.fs.FailNth(FsOp::kRename, 1);
   Status failed = GenerateGnuMakefile(*workspace_, &cpus_, big, "1");
   EXPECT_EQ(failed.code(), kStatusMakefileNotWritten);
   EXPECT_EQ(failed.message_id(), kMsgMakefileNotWritten);
   EXPECT_EQ(failed.ToString(), "replacing the file: injected fault");
-  EXPECT_EQ(env_.Contents(big.MakefilePath()), testing::Crlf(text));
+  EXPECT_EQ(env_.Contents(big.paths().makefile), testing::Crlf(text));
 }
 
 TEST(NumberMakeVariablesTest, ListedNamesOnly) {

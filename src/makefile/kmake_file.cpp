@@ -27,13 +27,13 @@ constexpr size_t kCleanFileLimit = 30;
 
 // "link :" with one sub-make per linked project of the workspace.
 void BuildSubProjectRule(Workspace& workspace, Project& project, std::string* out) {
-  if (project.LinkList().empty()) return;
+  if (project.links().Names().empty()) return;
   *out += "link :\n";
-  for (const std::string& name : project.LinkList()) {
+  for (const std::string& name : project.links().Names()) {
     Project* linked = workspace.projects().Find(name);
     if (linked == nullptr) continue;
-    std::string makefile = QuoteIfBlank(linked->MakefilePath());
-    std::string dir = linked->Drive() + linked->Directory();
+    std::string makefile = QuoteIfBlank(linked->paths().makefile);
+    std::string dir = linked->paths().drive + linked->paths().directory;
     if (!dir.empty()) {
       *out += "\tcd " + QuoteIfBlank(dir) + "&&kmake $(MAKEFLAGS) -f " + makefile + "\n";
     } else {
@@ -80,18 +80,18 @@ bool GenerateKmakeText(Workspace& workspace, Project& project, const CpuTable* c
                        std::optional<std::string_view> target, bool force_clean, std::string* text,
                        bool prepare_disk) {
   text->clear();
-  std::vector<std::string> targets = project.Targets();
+  std::vector<std::string> targets = project.targets().List();
   if (target) {
-    std::string chosen(project.HasTarget(*target) ? project.TargetSpelling(*target)
-                                                  : std::string_view());
+    std::string chosen(project.targets().Has(*target) ? project.targets().Spelling(*target)
+                                                      : std::string_view());
     if (chosen.empty() && !targets.empty()) chosen = targets.front();
     targets.clear();
     if (!chosen.empty()) targets.push_back(chosen);
   }
-  bool clean = force_clean || project.SourceFiles().size() < kCleanFileLimit;
+  bool clean = force_clean || project.sources().Files().size() < kCleanFileLimit;
   // The blocks are written behind the heading, in place: a large project's
   // text is megabytes, and copying it costs as much as making it.
-  *text = "#\n# KOVA Generated KMAKE File, based on " + FileNamePart(project.ProjectFilePath()) +
+  *text = "#\n# KOVA Generated KMAKE File, based on " + FileNamePart(project.paths().project_file) +
           "\n#\n";
   size_t heading = text->size();
   std::string& body = *text;
@@ -157,7 +157,7 @@ Status Generate(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
       !written) {
     return OperationFailure(std::move(written), kStatusMakefileNotWritten, kMsgMakefileNotWritten);
   }
-  project->SetMakefileOutOfDate(false);
+  project->make_state().makefile_out_of_date = false;
   return Status::OK();
 }
 
@@ -202,8 +202,8 @@ Status WriteMakefileOfProject(Workspace& workspace, const CpuTable* cpus,
   if (named == nullptr || workspace.projects().FindByFile(project_file) != named) {
     return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   }
-  *makefile = named->MakefilePath();
-  return Generate(workspace, cpus, std::string_view(*makefile), named->ProjectFilePath(),
+  *makefile = named->paths().makefile;
+  return Generate(workspace, cpus, std::string_view(*makefile), named->paths().project_file,
                   static_cast<MakeMode>(mode), std::nullopt, false);
 }
 
@@ -211,13 +211,14 @@ bool MakefileNeedsUpdate(Project& project, MakeMode mode, std::string_view makef
   FileSystem& fs = *project.platform().fs;
   fs.SetReadOnly(makefile, false);
   fs.SetReadOnly(LibrarianCommandFilePath(project), false);
-  if (mode == FalMode || project.MakefileOutOfDate()) return true;
+  if (mode == FalMode || project.make_state().makefile_out_of_date) return true;
   FileStatus made, working_copy, dependencies;
   if (!fs.Stat(makefile, &made)) return true;
-  if (fs.Stat(project.WorkingCopyPath(), &working_copy) && made.mtime_ns <= working_copy.mtime_ns) {
+  if (fs.Stat(project.paths().working_copy, &working_copy) &&
+      made.mtime_ns <= working_copy.mtime_ns) {
     return true;
   }
-  return fs.Stat(project.DependencyFilePath(), &dependencies) &&
+  return fs.Stat(project.paths().dependency_file, &dependencies) &&
          made.mtime_ns < dependencies.mtime_ns;
 }
 
@@ -231,17 +232,17 @@ Status PrepareBuildMakefile(Workspace& workspace, const CpuTable* cpus, std::str
   if (found == nullptr || target.empty()) {
     return OperationFailure(kStatusBadArgument, kMsgBadArgument);
   }
-  *makefile = found->TempMakefilePath(mode == FalMode ? 1 : 0);
+  *makefile = found->paths().temp_makefiles[mode == FalMode ? 1 : 0];
   if (!MakefileNeedsUpdate(*found, mode, *makefile)) return Status::OK();
   if (regenerated) *regenerated = true;
-  return Generate(workspace, cpus, std::string_view(*makefile), found->ProjectFilePath(), mode,
+  return Generate(workspace, cpus, std::string_view(*makefile), found->paths().project_file, mode,
                   target, force_clean);
 }
 
 Status WriteMakefileForSave(Workspace& workspace, const CpuTable* cpus, Project& project,
                             bool without_dependencies) {
-  return Generate(workspace, cpus, std::string_view(project.MakefilePath()),
-                  project.ProjectFilePath(), without_dependencies ? SubProjectMode : NormalMode,
+  return Generate(workspace, cpus, std::string_view(project.paths().makefile),
+                  project.paths().project_file, without_dependencies ? SubProjectMode : NormalMode,
                   std::nullopt, /*force_clean=*/true);
 }
 
@@ -254,7 +255,7 @@ bool IsKmakeFileCurrent(Workspace& workspace, const CpuTable* cpus, Project& pro
     return false;
   }
   std::string on_disk;
-  *current = workspace.platform().fs->ReadFile(project.MakefilePath(), &on_disk) &&
+  *current = workspace.platform().fs->ReadFile(project.paths().makefile, &on_disk) &&
              on_disk == ToTextModeFile(text);
   return true;
 }

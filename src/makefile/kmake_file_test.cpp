@@ -244,8 +244,8 @@ OutName=
   EXPECT_EQ(text.find("skip.", clean), std::string::npos);
   // The directories the rules name exist.
   Project& app = ProjectNamed("App");
-  EXPECT_TRUE(app.FindSourceFileByRelativePath("tables.def")->HasFlag(SourceFile::kConsumedOutput));
-  EXPECT_EQ(app.FindSourceFileByRelativePath("boot.asm")->make_lists().ims_move_steps,
+  EXPECT_TRUE(app.sources().FindByRelativePath("tables.def")->HasFlag(SourceFile::kConsumedOutput));
+  EXPECT_EQ(app.sources().FindByRelativePath("boot.asm")->make_lists().ims_move_steps,
             std::vector<std::string>{"\tcp C:\\ws\\app\\boot.ims C:\\ws\\app\\obj\\boot.ims\n"
                                      "\trm C:\\ws\\app\\boot.ims\n"});
   for (const char* dir : {"C:\\ws\\app\\tmp dir", "C:\\ws\\app\\out"}) {
@@ -777,7 +777,8 @@ TEST_F(KmakeFileTest, AProjectOutputThatFeedsAFileGetsNoRule) {
   DependencyRecord record{"Debug"};
   record.SetDependencies(own, {"gen.h", "OUT\\tiny.pak"}, {});
   ProjectNamed("Tiny")
-      .FindSourceFileByRelativePath("start.asm")
+      .sources()
+      .FindByRelativePath("start.asm")
       ->dependencies()
       .records.push_back(record);
   std::string text = Text("Tiny", SubProjectMode);
@@ -822,7 +823,7 @@ TEST_F(KmakeFileTest, GenerationFailuresLeaveTheMakefileAsItWas) {
   env_.fs.SetReadOnly(kMakefile, true);
   EXPECT_TRUE(SaveMakefile(*workspace_, &cpus_, std::string_view()));
   EXPECT_EQ(env_.Contents(kMakefile), Crlf(Text("App")));
-  EXPECT_FALSE(ProjectNamed("App").MakefileOutOfDate());
+  EXPECT_FALSE(ProjectNamed("App").make_state().makefile_out_of_date);
 }
 
 TEST_F(KmakeFileTest, WriteMakefileOfProjectChecksItsArguments) {
@@ -865,10 +866,11 @@ TEST_F(KmakeFileTest, BuildMakefileIsMadeOnlyWhenNeeded) {
   EXPECT_TRUE(prepare(NormalMode));  // new project: out of date
   EXPECT_FALSE(prepare(NormalMode, "C:\\ws\\app\\App.kbp"));
   EXPECT_TRUE(prepare(FalMode));
-  ASSERT_TRUE(app.SetTargetValue("Debug", "DefaultOUTPUT", ".\\bin"));  // the working copy changes
+  ASSERT_TRUE(
+      app.targets().SetValue("Debug", "DefaultOUTPUT", ".\\bin"));  // the working copy changes
   EXPECT_TRUE(prepare(NormalMode));
   EXPECT_FALSE(prepare(NormalMode));
-  env_.AddFile(app.DependencyFilePath(), "");  // newer dependencies
+  env_.AddFile(app.paths().dependency_file, "");  // newer dependencies
   EXPECT_TRUE(prepare(NormalMode));
   env_.memory.DeleteFile("C:\\ws\\app\\tempmake.mak");
   EXPECT_TRUE(prepare(NormalMode));
@@ -878,7 +880,7 @@ TEST_F(KmakeFileTest, BuildMakefileIsMadeOnlyWhenNeeded) {
       PrepareBuildMakefile(*workspace_, &cpus_, "Nope", "Debug", NormalMode, false, &path).code(),
       kStatusBadArgument);
   // Saving a project whose makefiles are out of date takes the build makefile away.
-  app.SetMakefileOutOfDate(true);
+  app.make_state().makefile_out_of_date = true;
   app.Save();
   EXPECT_FALSE(FileExists(env_.fs, "C:\\ws\\app\\tempmake.mak"));
 }

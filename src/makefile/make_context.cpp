@@ -27,26 +27,26 @@ MakeContext::MakeContext(Workspace& workspace, Project& project, const CpuTable*
       project_(project),
       cpus_(cpus),
       fs_(*project.platform().fs),
-      target_(project.TargetSpelling(target)),
+      target_(project.targets().Spelling(target)),
       mode_(mode),
       prepare_disk_(prepare_disk) {
-  project.GetCompileOptions(target_, &default_compile_);
-  project.GetLinkOptions(target_, &link_options_);
-  project.GetConvertOptions(target_, &convert_options_);
-  project.GetTempDir(target_, &temp_dir_);
-  project.GetOutputDir(target_, &output_dir_);
-  project.GetWorkDir(target_, &work_dir_);
-  project.GetTargetValue(target_, kKeyLibraryOutput, &library_output_);
+  project.targets().GetOptions(target_, TargetOptions::kCompile, &default_compile_);
+  project.targets().GetOptions(target_, TargetOptions::kLink, &link_options_);
+  project.targets().GetOptions(target_, TargetOptions::kConvert, &convert_options_);
+  project.targets().GetDir(target_, TargetDir::kTemp, &temp_dir_);
+  project.targets().GetDir(target_, TargetDir::kOutput, &output_dir_);
+  project.targets().GetDir(target_, TargetDir::kWork, &work_dir_);
+  project.targets().GetValue(target_, kKeyLibraryOutput, &library_output_);
   for (size_t i = 0; i < kVariableKeys.size(); ++i)
-    project.GetTargetValue(target_, kVariableKeys[i], &variables_[i]);
+    project.targets().GetValue(target_, kVariableKeys[i], &variables_[i]);
   std::string source_folder;
-  project.GetTargetValue(target_, kKeySourceFolder, &source_folder);
+  project.targets().GetValue(target_, kKeySourceFolder, &source_folder);
   source_folder_ = source_folder == "1";
   ReadStep(kKeyBeforeBuildTitle, kKeyBeforeBuildCommand, &before_build_);
   ReadStep(kKeyBeforeLinkTitle, kKeyBeforeLinkCommand, &before_link_);
   ReadStep(kKeyAfterBuildTitle, kKeyAfterBuildCommand, &after_build_);
   ReadStep(kKeyCBuildProjectComment, kKeyCBuildProjectCommand, &custom_build_);
-  project.GetTargetList(target_, kKeyCBuildProjectOutput, &custom_build_.outputs);
+  project.targets().GetCountedList(target_, kKeyCBuildProjectOutput, &custom_build_.outputs);
   consumed_project_outputs_.assign(custom_build_.outputs.size(), false);
 
   // The module: the "-o" file of the link options, else OUTPUT and TARGET_NAME.
@@ -59,14 +59,14 @@ MakeContext::MakeContext(Workspace& workspace, Project& project, const CpuTable*
     module_dir_ = AppendLastSlash(FullPath(output_dir_.empty() ? "." : output_dir_));
     module_name_ = variable("TARGET_NAME");
     // A target without TARGET_NAME still makes the project's output file.
-    if (module_name_.empty()) module_name_ = project.OutputName();
+    if (module_name_.empty()) module_name_ = project.paths().output_name;
   }
   if (fal()) module_dir_ += std::string(kFalDirectory) + "\\";
 
   std::string default_output;
   bool default_has_output = ReadOutputArgument(default_compile_, &default_output);
-  files_.reserve(project.SourceFiles().size());
-  for (const auto& file : project.SourceFiles()) {
+  files_.reserve(project.sources().Files().size());
+  for (const auto& file : project.sources().Files()) {
     FileState& state = files_.emplace_back();
     state.file = file.get();
     // The file's cached settings of the target, found once for its five keys.
@@ -100,8 +100,8 @@ MakeContext::MakeContext(Workspace& workspace, Project& project, const CpuTable*
 MakeContext::~MakeContext() = default;
 
 void MakeContext::ReadStep(const char* title_key, const char* base, BuildStep* step) const {
-  project_.GetTargetValue(target_, title_key, &step->title);
-  project_.GetTargetList(target_, base, &step->commands);
+  project_.targets().GetValue(target_, title_key, &step->title);
+  project_.targets().GetCountedList(target_, base, &step->commands);
 }
 
 const std::string& MakeContext::variable(std::string_view key) const {
@@ -126,12 +126,12 @@ bool MakeContext::AnyProjectOutputConsumed() const {
 }
 
 const std::string& MakeContext::project_directory() const {
-  return project_.ProjectDirectory();
+  return project_.paths().project_directory;
 }
 
 std::string MakeContext::FullPath(std::string_view path) const {
   std::string full;
-  if (!GetFullPathName(path, project_.ProjectDirectory(), &full)) return std::string(path);
+  if (!GetFullPathName(path, project_.paths().project_directory, &full)) return std::string(path);
   return full;
 }
 
@@ -143,7 +143,7 @@ const std::string& MakeContext::FullDirectory(const std::string& dir) {
 
 std::string MakeContext::Relative(std::string_view path) const {
   std::string relative;
-  MakeRelativePath(project_.ProjectFilePath(), path, &relative);
+  MakeRelativePath(project_.paths().project_file, path, &relative);
   return relative;
 }
 
@@ -433,9 +433,9 @@ void PrepareTarget(MakeContext& context) {
   Project& project = context.project();
   std::string block;
   BuildIdeMacroBlock(context, &block);
-  project.MacroNames().clear();
-  project.MacroValues().clear();
-  AppendMacroLines(block, &project.MacroNames(), &project.MacroValues());
+  project.make_state().macro_names.clear();
+  project.make_state().macro_values.clear();
+  AppendMacroLines(block, &project.make_state().macro_names, &project.make_state().macro_values);
   for (FileState& state : context.files()) {
     SourceFile& file = *state.file;
     file.make_lists().macro_names.clear();

@@ -36,7 +36,8 @@ void BuildVariableBlock(MakeContext& context, std::string* out) {
   if (context.fal()) {
     // Later lines override the earlier ones.
     std::string fal(kFalDirectory);
-    *out += "TARGET=" + fal + "\\" + ReplaceExtension(context.project().OutputName(), "abf") + "\n";
+    *out += "TARGET=" + fal + "\\" +
+            ReplaceExtension(context.project().paths().output_name, "abf") + "\n";
     *out += "OUTPUT=" + fal + "\n";
   }
   std::string tools;
@@ -45,8 +46,8 @@ void BuildVariableBlock(MakeContext& context, std::string* out) {
   }
   *out += tools;
   Project& project = context.project();
-  AppendMacroLines(std::string_view(*out).substr(start), &project.MacroNames(),
-                   &project.MacroValues());
+  AppendMacroLines(std::string_view(*out).substr(start), &project.make_state().macro_names,
+                   &project.make_state().macro_values);
 }
 
 void BuildSysLibraryPath(MakeContext& context, std::string* out) {
@@ -106,7 +107,7 @@ void BuildObjectList(MakeContext& context, std::string* out) {
 }
 
 std::string FindLinkCommandFile(MakeContext& context) {
-  const SourceFile* file = context.project().FindLinkCommandFile(context.target());
+  const SourceFile* file = context.project().sources().FindLinkCommandFile(context.target());
   return file == nullptr ? std::string() : file->FullPath();
 }
 
@@ -140,8 +141,8 @@ void BuildIdeMacroBlock(MakeContext& context, std::string* out) {
   const std::string& workspace = context.workspace().document().Path();
   *out += "WkspDir=" + DirectoryText(workspace, false) + "\n";
   *out += "WkspName=" + SplitPath(workspace).title + "\n";
-  *out += "ProjDir=" + DirectoryText(project.ProjectFilePath(), false, ".") + "\n";
-  *out += "ProjName=" + project.BaseName() + "\n";
+  *out += "ProjDir=" + DirectoryText(project.paths().project_file, false, ".") + "\n";
+  *out += "ProjName=" + project.paths().base_name + "\n";
   std::string target_path = GetTargetPath(context, /*quote=*/false);
   std::string target_dir = DirectoryText(target_path, true);
   std::string target_name = SplitPath(target_path).title;

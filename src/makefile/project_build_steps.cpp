@@ -44,7 +44,7 @@ Status StepProject(Workspace& workspace, ArgText project, std::initializer_list<
                                                              : workspace.projects().Find(*project);
   if (*found == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   for (const ArgText& target : targets) {
-    if (!(*found)->HasTarget(*target)) {
+    if (!(*found)->targets().Has(*target)) {
       return OperationFailure(kStatusTargetNotFound, kMsgTargetNotFound);
     }
   }
@@ -54,22 +54,23 @@ Status StepProject(Workspace& workspace, ArgText project, std::initializer_list<
 void ReadStep(Project& project, std::string_view target, ProjectBuildStepKind kind,
               ProjectBuildStepSettings* settings) {
   StepKeys keys = KeysOf(kind);
-  project.GetTargetValue(target, keys.title, &settings->title);
-  project.GetTargetList(target, keys.commands, &settings->commands);
+  project.targets().GetValue(target, keys.title, &settings->title);
+  project.targets().GetCountedList(target, keys.commands, &settings->commands);
   settings->outputs.clear();
   if (kind == ProjectBuildStepKind::kCustomBuild) {
-    project.GetTargetList(target, kKeyCBuildProjectOutput, &settings->outputs);
+    project.targets().GetCountedList(target, kKeyCBuildProjectOutput, &settings->outputs);
   }
 }
 
 bool WriteStep(Project& project, std::string_view target, ProjectBuildStepKind kind,
                const ProjectBuildStepSettings& settings) {
   StepKeys keys = KeysOf(kind);
-  bool written = project.SetTargetValue(target, keys.title, settings.title) &&
-                 project.SetTargetList(target, keys.commands, settings.commands) &&
-                 (kind != ProjectBuildStepKind::kCustomBuild ||
-                  project.SetTargetList(target, kKeyCBuildProjectOutput, settings.outputs));
-  project.SetMakefileOutOfDate(true);
+  bool written =
+      project.targets().SetValue(target, keys.title, settings.title) &&
+      project.targets().SetCountedList(target, keys.commands, settings.commands) &&
+      (kind != ProjectBuildStepKind::kCustomBuild ||
+       project.targets().SetCountedList(target, kKeyCBuildProjectOutput, settings.outputs));
+  project.make_state().makefile_out_of_date = true;
   return written;
 }
 

@@ -40,8 +40,8 @@ TEST(ProjectBuildStepsTest, StepsAreReadChangedCopiedAndRefused) {
   // A shorter list leaves no entry of the longer one; a copy takes every step.
   ASSERT_TRUE(SetProjectBuildStep(*workspace, "App", "debug", kCustom, {"Pack", {"p"}, {"o.pak"}}));
   ASSERT_TRUE(SetProjectBuildStep(*workspace, "App", "Debug", kAfter, {"", {"report"}, {}}));
-  EXPECT_TRUE(workspace->projects().Find("App")->MakefileOutOfDate());
-  std::string text = env.Contents(workspace->projects().Find("App")->WorkingCopyPath());
+  EXPECT_TRUE(workspace->projects().Find("App")->make_state().makefile_out_of_date);
+  std::string text = env.Contents(workspace->projects().Find("App")->paths().working_copy);
   EXPECT_NE(text.find("ProjectAfterBuildCommandCount=1\r\nProjectAfterBuildCommand-0=report\r\n"
                       "ProjectCBuildCommandCount=1\r\n"),
             std::string::npos)

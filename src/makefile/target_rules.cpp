@@ -113,7 +113,8 @@ void BuildLinkWords(MakeContext& context, std::string* words, std::string* names
   std::string listing;
   if (GetListingFile(*words, &listing)) {
     Project& project = context.project();
-    listing = SubstituteMacros(listing, project.MacroNames(), project.MacroValues());
+    listing = SubstituteMacros(listing, project.make_state().macro_names,
+                               project.make_state().macro_values);
     context.EnsureDirectory(GetFileDirectory(listing));
   }
   *words += " $(" + std::string(kSysLibraryPath) + ")";
@@ -121,7 +122,8 @@ void BuildLinkWords(MakeContext& context, std::string* words, std::string* names
 
 std::string GetLibraryPath(const MakeContext& context) {
   if (!context.library_output().empty()) return context.library_output();
-  return StripTrailingBackslash(context.output_dir()) + "\\" + context.project().OutputName();
+  return StripTrailingBackslash(context.output_dir()) + "\\" +
+         context.project().paths().output_name;
 }
 
 std::string GetTargetPath(const MakeContext& context, bool quote) {
@@ -172,7 +174,7 @@ bool GetConvertOutput(const MakeContext& context, std::string* path) {
 
 void BuildAllRule(MakeContext& context, std::string* out) {
   std::string list;
-  if (context.mode() == NormalMode && !context.project().LinkList().empty()) list += "link ";
+  if (context.mode() == NormalMode && !context.project().links().Names().empty()) list += "link ";
   for (const FileState& state : context.files()) {
     if (state.custom_build != 1 || !state.built ||
         state.file->HasFlag(SourceFile::kConsumedOutput)) {
@@ -289,7 +291,7 @@ void BuildFalStep(MakeContext& context, const FileState& state, std::string* out
 }
 
 std::string LibrarianCommandFilePath(const Project& project) {
-  return ReplaceExtension(project.ProjectFilePath(), "klo");
+  return ReplaceExtension(project.paths().project_file, "klo");
 }
 
 std::string BuildLibrarianCommandText(MakeContext& context) {

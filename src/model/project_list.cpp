@@ -17,7 +17,7 @@ std::string StripExtension(std::string_view name) {
 
 Project* ProjectList::FindByOutputName(std::string_view output_name) const {
   for (const auto& project : projects_) {
-    if (EqualsNoCase(project->OutputName(), output_name)) return project.get();
+    if (EqualsNoCase(project->paths().output_name, output_name)) return project.get();
   }
   return nullptr;
 }
@@ -28,10 +28,10 @@ Project* ProjectList::FindNamed(std::string_view name) const {
   // reaches another project than the one whose output it is.
   if (Project* project = FindByOutputName(name)) return project;
   for (const auto& project : projects_) {
-    if (EqualsNoCase(StripExtension(project->OutputName()), name)) return project.get();
+    if (EqualsNoCase(StripExtension(project->paths().output_name), name)) return project.get();
   }
   for (const auto& project : projects_) {
-    if (EqualsNoCase(project->BaseName(), name)) return project.get();
+    if (EqualsNoCase(project->paths().base_name, name)) return project.get();
   }
   return nullptr;
 }
@@ -40,7 +40,7 @@ Project* ProjectList::Find(std::string_view name) const {
   if (name.empty()) return nullptr;
   if (Project* project = FindNamed(name)) return project;
   for (const auto& project : conversion_projects_) {
-    if (EqualsNoCase(project->OutputName(), name)) return project.get();
+    if (EqualsNoCase(project->paths().output_name, name)) return project.get();
   }
   return nullptr;
 }
@@ -49,7 +49,7 @@ Project* ProjectList::FindByFile(std::string_view path) const {
   if (auto it = by_file_.find(path); it != by_file_.end()) return it->second;
   if (auto it = by_working_copy_.find(path); it != by_working_copy_.end()) return it->second;
   for (const auto& project : conversion_projects_) {
-    if (PathEquals(project->ProjectFilePath(), path)) return project.get();
+    if (PathEquals(project->paths().project_file, path)) return project.get();
   }
   return nullptr;
 }
@@ -57,13 +57,13 @@ Project* ProjectList::FindByFile(std::string_view path) const {
 bool ProjectList::ResolveFile(std::string_view name, std::string* project_file) const {
   const Project* project = name.empty() ? nullptr : FindNamed(name);
   if (project == nullptr) return false;
-  *project_file = project->ProjectFilePath();
+  *project_file = project->paths().project_file;
   return true;
 }
 
 void ProjectList::Insert(std::unique_ptr<Project> project, const Project* before) {
-  by_file_[project->ProjectFilePath()] = project.get();
-  by_working_copy_[project->WorkingCopyPath()] = project.get();
+  by_file_[project->paths().project_file] = project.get();
+  by_working_copy_[project->paths().working_copy] = project.get();
   auto position = projects_.begin();
   while (position != projects_.end() && position->get() != before)
     ++position;

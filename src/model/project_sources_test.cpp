@@ -83,11 +83,11 @@ class RecordingHooks : public WorkspaceHooks {
   void RefreshDependencies(Workspace&) override {}
   bool WriteMakefile(Workspace&, Project&, bool) override { return true; }
   void SourceFileAdded(Workspace& workspace, Project& project, SourceFile& file) override {
-    added.push_back(project.OutputName() + " " + file.RelativePath() + " " +
+    added.push_back(project.paths().output_name + " " + file.RelativePath() + " " +
                     workspace.selection().CurrentTarget());
   }
   bool SaveSourceFileData(Project& project) override {
-    saved.push_back(project.OutputName());
+    saved.push_back(project.paths().output_name);
     return true;
   }
   std::vector<std::string> added;
@@ -118,13 +118,13 @@ class ProjectSourcesTest : public ::testing::Test {
   }
   std::vector<std::string> Files(const Project& project) {
     std::vector<std::string> files;
-    for (const auto& file : project.SourceFiles())
+    for (const auto& file : project.sources().Files())
       files.push_back(file->FolderName() + "|" + file->RelativePath());
     return files;
   }
   std::string WorkingCopy(const Project& project) {
-    env_.profile.Flush(project.WorkingCopyPath());
-    return env_.Contents(project.WorkingCopyPath());
+    env_.profile.Flush(project.paths().working_copy);
+    return env_.Contents(project.paths().working_copy);
   }
   void ExpectStatus(uint32_t code, unsigned message_id, std::string_view arg = {}) {
     EXPECT_EQ(workspace_->GetLastStatus(), code);
@@ -150,14 +150,14 @@ TEST_F(ProjectSourcesTest, OpeningLoadsTheFilesInProjectOrderAndChangesNothing) 
   EXPECT_THAT(Files(app), ElementsAre("Code|app.h", "C Sources|main.c",
                                       "C Sources|..\\common\\util.c", "C Sources|bad\x01name.c",
                                       "Asm|start.asm", "Libs|rt.lib", "Libs|D:\\sdk\\x.lib"));
-  EXPECT_EQ(app.SourceFiles()[2]->FullPath(), "C:\\ws\\common\\util.c");
-  EXPECT_EQ(app.FindSourceFile("c:\\WS\\APP\\MAIN.C"), app.SourceFiles()[1].get());
-  EXPECT_EQ(app.FindSourceFileByRelativePath("Main.C"), app.SourceFiles()[1].get());
-  EXPECT_EQ(app.FindSourceFileByRelativePath("io.c"), nullptr);
+  EXPECT_EQ(app.sources().Files()[2]->FullPath(), "C:\\ws\\common\\util.c");
+  EXPECT_EQ(app.sources().Find("c:\\WS\\APP\\MAIN.C"), app.sources().Files()[1].get());
+  EXPECT_EQ(app.sources().FindByRelativePath("Main.C"), app.sources().Files()[1].get());
+  EXPECT_EQ(app.sources().FindByRelativePath("io.c"), nullptr);
   // Settings of every target are loaded with the files.
-  EXPECT_FALSE(app.SourceFiles()[2]->settings().IsBuilt("Release"));
+  EXPECT_FALSE(app.sources().Files()[2]->settings().IsBuilt("Release"));
   std::string options;
-  app.SourceFiles()[1]->settings().GetCompileOptions("Debug", &options);
+  app.sources().Files()[1]->settings().GetCompileOptions("Debug", &options);
   EXPECT_EQ(options, "-O0");
   EXPECT_EQ(Visible(WorkingCopy(app)), Visible(kAppProject));
   workspace_->document().Close();
@@ -168,26 +168,26 @@ TEST_F(ProjectSourcesTest, ProjectOptionsMarkTheFilesThatFollowThem) {
   Project& app = Open();
   // Marks that cannot be written are not cached.
   env_.fs.FailNth(FsOp::kRename, 2);  // the project's flush passes, the files' fails
-  EXPECT_FALSE(app.SetProjectCompile("Debug", "-g -O2"));
-  for (const auto& file : app.SourceFiles())
+  EXPECT_FALSE(app.targets().SetProjectOptions("Debug", TargetOptions::kCompile, "-g -O2"));
+  for (const auto& file : app.sources().Files())
     EXPECT_FALSE(file->settings().IsUpdate("Debug")) << file->RelativePath();
-  EXPECT_FALSE(app.NeedsUpdate("Release"));
-  ASSERT_TRUE(app.SourceFiles()[1]->settings().SetUpdate("Release", true));
-  EXPECT_TRUE(app.NeedsUpdate("Release"));
+  EXPECT_FALSE(app.targets().NeedsUpdate("Release"));
+  ASSERT_TRUE(app.sources().Files()[1]->settings().SetUpdate("Release", true));
+  EXPECT_TRUE(app.targets().NeedsUpdate("Release"));
 
-  ASSERT_TRUE(app.SetProjectCompile("Debug", "-g -O1"));
-  for (const auto& file : app.SourceFiles())  // main.c has options of its own
+  ASSERT_TRUE(app.targets().SetProjectOptions("Debug", TargetOptions::kCompile, "-g -O1"));
+  for (const auto& file : app.sources().Files())  // main.c has options of its own
     EXPECT_EQ(file->settings().IsUpdate("Debug"), file->RelativePath() != "main.c")
         << file->RelativePath();
   // An unknown target marks nothing.
-  EXPECT_FALSE(app.SetProjectCompile("Final", "-O3"));
-  EXPECT_FALSE(app.SourceFiles()[0]->settings().IsUpdate("Final"));
+  EXPECT_FALSE(app.targets().SetProjectOptions("Final", TargetOptions::kCompile, "-O3"));
+  EXPECT_FALSE(app.sources().Files()[0]->settings().IsUpdate("Final"));
 }
 
 TEST_F(ProjectSourcesTest, TargetsCarryTheFilesSectionsAlong) {
   Project& app = Open();
   ASSERT_TRUE(workspace_->AddTarget("App", "Release", "Trace"));
-  SourceFile& util = *app.SourceFiles()[2];
+  SourceFile& util = *app.sources().Files()[2];
   EXPECT_FALSE(util.settings().IsBuilt("Trace"));
   std::string value;
   EXPECT_TRUE(util.settings().Cache().GetValue("Trace", "NoBuild", &value));
@@ -227,8 +227,8 @@ TEST_F(ProjectSourcesTest, AddingPlacesFilesByFolderFilters) {
       ElementsAre("Code|app.h", "C Sources|main.c", "C Sources|..\\common\\util.c",
                   "C Sources|bad\x01name.c", "Asm|start.asm", "Libs|rt.lib", "Libs|D:\\sdk\\x.lib",
                   "C Sources|x.c", "C Sources|X.cpp", "Code|notes.md", "C Sources|io.c"));
-  EXPECT_FALSE(app.FindSourceFileByRelativePath("io.c")->settings().IsBuilt("Debug"));
-  EXPECT_EQ(app.SourceFiles()[8]->FullPath(), "C:\\ws\\app\\X.cpp");
+  EXPECT_FALSE(app.sources().FindByRelativePath("io.c")->settings().IsBuilt("Debug"));
+  EXPECT_EQ(app.sources().Files()[8]->FullPath(), "C:\\ws\\app\\X.cpp");
   EXPECT_THAT(hooks_.added, ElementsAre("App.abs x.c Debug", "App.abs X.cpp Debug",
                                         "App.abs notes.md Debug", "App.abs io.c Debug"));
 
@@ -254,7 +254,7 @@ TEST_F(ProjectSourcesTest, AProjectWithoutFoldersGetsOne) {
             Visible(Crlf("[PROJECT]\nOUTPUT=Bare.abs\nTARGET=Debug;\nFolder=Source Files;\n"
                          "[Source Files]\nSOURCE0=..\\app\\main.c\nSOURCECOUNT=1\n")));
   EXPECT_THAT(Files(bare), ElementsAre("Source Files|..\\app\\main.c"));
-  EXPECT_THAT(bare.FolderSections(), ElementsAre("Source Files"));
+  EXPECT_THAT(bare.sources().Folders(), ElementsAre("Source Files"));
 }
 
 // The profile functions and opening read a key written with blanks around it
@@ -269,16 +269,16 @@ TEST_F(ProjectSourcesTest, AFileThatOpeningWouldNotFindIsRefused) {
   EXPECT_FALSE(workspace_->AddFile("Bare", "C:\\ws\\app\\main.c"));
   ExpectStatus(kStatusFileNotAdded, kMsgFileNotAdded, "[Src]");
   EXPECT_EQ(Visible(WorkingCopy(bare)), Visible(odd));
-  EXPECT_THAT(bare.SourceFiles(), IsEmpty());
+  EXPECT_THAT(bare.sources().Files(), IsEmpty());
   // Later changes still reach the working copy.
-  ASSERT_TRUE(bare.SetTempDir("Debug", ".\\t"));
+  ASSERT_TRUE(bare.targets().SetDir("Debug", TargetDir::kTemp, ".\\t"));
   EXPECT_NE(WorkingCopy(bare).find("TEMP=.\\t"), std::string::npos);
 }
 
 TEST_F(ProjectSourcesTest, BadFilesAreRefusedAndChangeNothing) {
   Project& app = Open();
   std::string before = WorkingCopy(app);
-  size_t files = app.SourceFiles().size();
+  size_t files = app.sources().Files().size();
   struct Case {
     const char* project;
     const char* file;
@@ -320,17 +320,17 @@ TEST_F(ProjectSourcesTest, BadFilesAreRefusedAndChangeNothing) {
   ExpectStatus(kStatusBadArgument, kMsgBadArgument);
 
   // A working copy that cannot be written.
-  env_.memory.SetReadOnly(app.WorkingCopyPath(), true);
+  env_.memory.SetReadOnly(app.paths().working_copy, true);
   EXPECT_FALSE(workspace_->AddFile("App", "C:\\ws\\app\\x.c"));
   ExpectStatus(kStatusFileNotAdded, kMsgFileNotAdded, "x.c");
-  env_.memory.SetReadOnly(app.WorkingCopyPath(), false);
+  env_.memory.SetReadOnly(app.paths().working_copy, false);
   env_.fs.FailAlways(FsOp::kRename);
   EXPECT_FALSE(workspace_->AddFile("App", "C:\\ws\\app\\x.c"));
   ExpectStatus(kStatusFileNotAdded, kMsgFileNotAdded, "x.c");
   env_.fs.ClearFaults();
 
   EXPECT_EQ(Visible(WorkingCopy(app)), Visible(before));
-  EXPECT_EQ(app.SourceFiles().size(), files);
+  EXPECT_EQ(app.sources().Files().size(), files);
   EXPECT_THAT(hooks_.added, IsEmpty());
 
   workspace_->document().Close();

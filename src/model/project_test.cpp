@@ -1,5 +1,7 @@
 #include "model/project.h"
 
+#include <functional>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -70,8 +72,8 @@ class ProjectTest : public ::testing::Test {
   }
   // The working copy's value of a per-target key.
   std::string WorkingValue(Project& project, const std::string& target, const std::string& key) {
-    env_.profile.Flush(project.WorkingCopyPath());
-    return env_.profile.GetString("PROJECT!MACRO!" + target, key, "", project.WorkingCopyPath());
+    env_.profile.Flush(project.paths().working_copy);
+    return env_.profile.GetString("PROJECT!MACRO!" + target, key, "", project.paths().working_copy);
   }
 
   ModelTestPlatform env_;
@@ -81,20 +83,20 @@ TEST_F(ProjectTest, OpenDerivesNamesAndMakesTheWorkingCopy) {
   auto project = OpenProject();
   // An empty piece between two targets is skipped. Companion files: the
   // project's title with another extension, or a fixed name beside it by index.
-  EXPECT_THAT(project->Targets(), ElementsAre("Debug", "Release"));
-  EXPECT_EQ(project->OutputName() + " " + project->Cpu() + " " + project->CpuFamily() + " " +
-                std::to_string(project->IsLibrary()) + " [" + project->ArchivePath() + "] " +
-                project->DependencyFilePath() + " " + project->TempMakefilePath(0) + " " +
-                project->TempMakefilePath(1) + " " + project->TempMakefilePath(2) + " " +
-                project->TempMakefilePath(3),
+  EXPECT_THAT(project->targets().List(), ElementsAre("Debug", "Release"));
+  EXPECT_EQ(project->paths().output_name + " " + project->Cpu() + " " + project->CpuFamily() + " " +
+                std::to_string(project->IsLibrary()) + " [" + project->paths().archive + "] " +
+                project->paths().dependency_file + " " + project->paths().temp_makefiles[0] + " " +
+                project->paths().temp_makefiles[1] + " " + project->paths().temp_makefiles[2] +
+                " " + project->paths().temp_makefiles[3],
             "App.abs MX-520 MX-520 0 [] C:\\work\\app\\App.kde C:\\work\\app\\tempmake.mak "
             "C:\\work\\app\\tempmake.falmak C:\\work\\app\\tempmakeabs.mak "
             "C:\\work\\app\\tempmakepre.mak");
 
-  ASSERT_THAT(env_.WorkingCopies(), ElementsAre(project->WorkingCopyPath()));
-  EXPECT_TRUE(StartsWithNoCase(project->WorkingCopyPath(), "C:\\Temp\\KOVA\\App_kbp_"));
-  EXPECT_EQ(env_.Contents(project->WorkingCopyPath()), kAppProject);
-  EXPECT_FALSE(project->IsModified());
+  ASSERT_THAT(env_.WorkingCopies(), ElementsAre(project->paths().working_copy));
+  EXPECT_TRUE(StartsWithNoCase(project->paths().working_copy, "C:\\Temp\\KOVA\\App_kbp_"));
+  EXPECT_EQ(env_.Contents(project->paths().working_copy), kAppProject);
+  EXPECT_FALSE(project->store().IsModified());
 
   project.reset();
   EXPECT_THAT(env_.WorkingCopies(), ElementsAre());
@@ -107,23 +109,33 @@ TEST_F(ProjectTest, OpenDerivesNamesAndMakesTheWorkingCopy) {
   std::string error;
   ASSERT_TRUE(library.Open(&error)) << error;
   EXPECT_TRUE(library.IsLibrary());
-  EXPECT_EQ(library.ArchivePath(), "C:\\archive\\util.arc");
+  EXPECT_EQ(library.paths().archive, "C:\\archive\\util.arc");
 }
 
 TEST_F(ProjectTest, WholeFileLoadsFoldersSourcesAndTheEarlierLinkList) {
   auto project = OpenProject();
-  ASSERT_TRUE(project->LoadWholeFile());
+  ASSERT_TRUE(project->store().LoadWholeFile());
   project->LoadSettings();
-  project->ReleaseWholeFile();
-  EXPECT_EQ(project->WholeFile(), nullptr);
+  project->store().ReleaseWholeFile();
+  EXPECT_EQ(project->store().WholeFile(), nullptr);
   // Depth first; a folder that lists an ancestor is visited once; empty entries skipped.
-  EXPECT_THAT(project->FolderSections(), ElementsAre("Sources", "Startup", "Headers"));
-  EXPECT_THAT(project->LinkList(), ElementsAre("Util.lib", "Base.lib"));
+  EXPECT_THAT(project->sources().Folders(), ElementsAre("Sources", "Startup", "Headers"));
+  EXPECT_THAT(project->links().Names(), ElementsAre("Util.lib", "Base.lib"));
 }
 
 TEST_F(ProjectTest, EffectiveOptionsFollowProjectBlankAndDefault) {
   auto project = OpenProject();
-  using Getter = bool (Project::*)(std::string_view, std::string*);
+  using Getter = std::function<bool(ProjectTargets&, std::string_view, std::string*)>;
+  auto options = [](TargetOptions which) {
+    return [which](ProjectTargets& t, std::string_view n, std::string* v) {
+      return t.GetOptions(n, which, v);
+    };
+  };
+  auto dir = [](TargetDir which) {
+    return [which](ProjectTargets& t, std::string_view n, std::string* v) {
+      return t.GetDir(n, which, v);
+    };
+  };
   struct Case {
     const char* what;
     Getter get;
@@ -132,30 +144,30 @@ TEST_F(ProjectTest, EffectiveOptionsFollowProjectBlankAndDefault) {
   };
   const Case cases[] = {
       // ProjectCompile empty and BlankCompileOption "1": no options, not the default.
-      {"compile", &Project::GetCompileOptions, "Debug", ""},
-      {"compile", &Project::GetCompileOptions, "Final", nullptr},
-      {"link", &Project::GetLinkOptions, "Debug", "-x -o \"C:\\my out\\App.abs\" -m"},
-      {"link", &Project::GetLinkOptions, "Release", ""},  // BlankLinkOption
-      {"link", &Project::GetLinkOptions, "Final", nullptr},
-      {"project convert", &Project::GetProjectConvert, "Final", nullptr},
+      {"compile", options(TargetOptions::kCompile), "Debug", ""},
+      {"compile", options(TargetOptions::kCompile), "Final", nullptr},
+      {"link", options(TargetOptions::kLink), "Debug", "-x -o \"C:\\my out\\App.abs\" -m"},
+      {"link", options(TargetOptions::kLink), "Release", ""},  // BlankLinkOption
+      {"link", options(TargetOptions::kLink), "Final", nullptr},
+      {"project convert", &ProjectTargets::GetProjectConvert, "Final", nullptr},
       // Directories: the project value, else the default one.
-      {"output", &Project::GetOutputDir, "Debug", ".\\Debug"},
-      {"output direct", &Project::GetOutputDirDirect, "DEBUG", ".\\Debug"},
-      {"output direct", &Project::GetOutputDirDirect, "Final", nullptr},
-      {"temp", &Project::GetTempDir, "Debug", ".\\Debug\\obj"},
-      {"work", &Project::GetWorkDir, "Debug", "."},
+      {"output", dir(TargetDir::kOutput), "Debug", ".\\Debug"},
+      {"output direct", &ProjectTargets::GetOutputDirDirect, "DEBUG", ".\\Debug"},
+      {"output direct", &ProjectTargets::GetOutputDirDirect, "Final", nullptr},
+      {"temp", dir(TargetDir::kTemp), "Debug", ".\\Debug\\obj"},
+      {"work", dir(TargetDir::kWork), "Debug", "."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.what) + " " + c.target);
     std::string value;
-    EXPECT_EQ(((*project).*c.get)(c.target, &value), c.expected != nullptr);
+    EXPECT_EQ(c.get(project->targets(), c.target, &value), c.expected != nullptr);
     if (c.expected) {
       EXPECT_EQ(value, c.expected);
     }
   }
   // A missing key reads as empty.
   std::string value = "stale";
-  project->GetTargetValue("Debug", "NoSuchKey", &value);
+  project->targets().GetValue("Debug", "NoSuchKey", &value);
   EXPECT_EQ(value, "");
 }
 
@@ -180,9 +192,9 @@ TEST_F(ProjectTest, SetOutputDirMovesTheOutputFileOfTheLinkOptions) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.options);
     auto project = OpenProject();
-    ASSERT_TRUE(project->SetTargetValue("Debug", kKeyProjectLink, c.options));
-    ASSERT_TRUE(project->SetTargetValue("Debug", kKeyUpdate, ""));
-    ASSERT_TRUE(project->SetOutputDir("debug", c.dir));
+    ASSERT_TRUE(project->targets().SetValue("Debug", kKeyProjectLink, c.options));
+    ASSERT_TRUE(project->targets().SetValue("Debug", kKeyUpdate, ""));
+    ASSERT_TRUE(project->targets().SetDir("debug", TargetDir::kOutput, c.dir));
     EXPECT_EQ(WorkingValue(*project, "Debug", "OUTPUT"), c.dir);
     EXPECT_EQ(WorkingValue(*project, "Debug", "ProjectLink"), c.expected);
     EXPECT_EQ(WorkingValue(*project, "Debug", "UPDATE"), "1");
@@ -193,60 +205,64 @@ TEST_F(ProjectTest, SetOutputDirMovesTheOutputFileOfTheLinkOptions) {
 // project's link options give the output directory; debug files follow it.
 TEST_F(ProjectTest, OutputDirectoriesLinkOptionsAndDebugFiles) {
   auto project = OpenProject();
-  ASSERT_TRUE(project->SetDebugFile("Debug"));
-  ASSERT_TRUE(project->SetDefaultDebugFile("Debug"));
+  ASSERT_TRUE(project->targets().SetDebugFile("Debug"));
+  ASSERT_TRUE(project->targets().SetDefaultDebugFile("Debug"));
   EXPECT_EQ(WorkingValue(*project, "Debug", "DEBUG"), ".\\Debug\\App.abs");
   EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultDEBUG"), ".\\Debug\\App.abs");
-  ASSERT_TRUE(project->SetDefaultOutputDir("Debug", ".\\D2"));
+  ASSERT_TRUE(project->targets().SetDefaultDir("Debug", TargetDir::kOutput, ".\\D2"));
   EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultOUTPUT"), ".\\D2");
   EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultLink"), "-g -o .\\D2\\App.abs");
   // The project's own link options are not the default's business.
   EXPECT_EQ(WorkingValue(*project, "Debug", "ProjectLink"), "-x -o \"C:\\my out\\App.abs\" -m");
-  EXPECT_FALSE(project->SetOutputDir("Final", ".\\x"));
-  EXPECT_FALSE(project->SetDefaultOutputDir("Final", ".\\x"));
+  EXPECT_FALSE(project->targets().SetDir("Final", TargetDir::kOutput, ".\\x"));
+  EXPECT_FALSE(project->targets().SetDefaultDir("Final", TargetDir::kOutput, ".\\x"));
 
-  ASSERT_TRUE(project->SetProjectLink("Release", "-g -o \"D:\\out dir\\App.abs\""));
+  ASSERT_TRUE(project->targets().SetProjectOptions("Release", TargetOptions::kLink,
+                                                   "-g -o \"D:\\out dir\\App.abs\""));
   EXPECT_EQ(WorkingValue(*project, "Release", "OUTPUT"), "D:\\out dir");
   EXPECT_EQ(WorkingValue(*project, "Release", "ProjectLink"), "-g -o \"D:\\out dir\\App.abs\"");
   // Without -o, OUTPUT stays.
-  ASSERT_TRUE(project->SetProjectLink("Release", "-g -m"));
+  ASSERT_TRUE(project->targets().SetProjectOptions("Release", TargetOptions::kLink, "-g -m"));
   EXPECT_EQ(WorkingValue(*project, "Release", "OUTPUT"), "D:\\out dir");
   std::string value;
-  project->GetOutputDir("Release", &value);
+  project->targets().GetDir("Release", TargetDir::kOutput, &value);
   EXPECT_EQ(value, "D:\\out dir");
 }
 
 TEST_F(ProjectTest, SettersCheckTheTargetAndWriteNothingForAnUnknownOne) {
   auto project = OpenProject();
-  EXPECT_FALSE(project->SetProjectCompile("Final", "-O3") || project->SetTempDir("Final", "x") ||
-               project->SetDefaultTempDir("Final", "x") ||
-               project->SetProjectConvert("Final", "x") || project->SetDefaultLink("Final", "x") ||
-               project->SetDebugFile("Final") || project->MarkUpdate("Final") ||
-               project->SetTargetValue("Final", "KEY", "x"));
-  EXPECT_FALSE(project->IsModified());
-  EXPECT_EQ(env_.Contents(project->WorkingCopyPath()), kAppProject);
+  EXPECT_FALSE(project->targets().SetProjectOptions("Final", TargetOptions::kCompile, "-O3") ||
+               project->targets().SetDir("Final", TargetDir::kTemp, "x") ||
+               project->targets().SetDefaultDir("Final", TargetDir::kTemp, "x") ||
+               project->targets().SetProjectOptions("Final", TargetOptions::kConvert, "x") ||
+               project->targets().SetDefaultOptions("Final", TargetOptions::kLink, "x") ||
+               project->targets().SetDebugFile("Final") || project->targets().MarkUpdate("Final") ||
+               project->targets().SetValue("Final", "KEY", "x"));
+  EXPECT_FALSE(project->store().IsModified());
+  EXPECT_EQ(env_.Contents(project->paths().working_copy), kAppProject);
 
   // A target name in another letter case is the same target.
-  EXPECT_TRUE(project->HasTarget("rElEaSe"));
-  ASSERT_TRUE(project->SetProjectCompile("RELEASE", "-O3"));
+  EXPECT_TRUE(project->targets().Has("rElEaSe"));
+  ASSERT_TRUE(project->targets().SetProjectOptions("RELEASE", TargetOptions::kCompile, "-O3"));
   EXPECT_EQ(WorkingValue(*project, "Release", "ProjectCompile"), "-O3");
   EXPECT_EQ(WorkingValue(*project, "Release", "UPDATE"), "1");
-  EXPECT_TRUE(project->NeedsUpdate("Release"));
-  EXPECT_FALSE(project->NeedsUpdate("Debug"));
+  EXPECT_TRUE(project->targets().NeedsUpdate("Release"));
+  EXPECT_FALSE(project->targets().NeedsUpdate("Debug"));
 }
 
 TEST_F(ProjectTest, TheCacheAnswersWithoutReadingTheFile) {
   auto project = OpenProject();
-  ASSERT_TRUE(project->SetTempDir("Debug", ".\\tmp2"));
+  ASSERT_TRUE(project->targets().SetDir("Debug", TargetDir::kTemp, ".\\tmp2"));
   // The file changes behind the project's back: the cached value stands.
-  env_.profile.WriteString("PROJECT!MACRO!Debug", "TEMP", ".\\other", project->WorkingCopyPath());
-  env_.profile.Flush(project->WorkingCopyPath());
+  env_.profile.WriteString("PROJECT!MACRO!Debug", "TEMP", ".\\other",
+                           project->paths().working_copy);
+  env_.profile.Flush(project->paths().working_copy);
   std::string value;
-  project->GetTargetValue("Debug", "TEMP", &value);
+  project->targets().GetValue("Debug", "TEMP", &value);
   EXPECT_EQ(value, ".\\tmp2");
   // A refresh reads the file again.
-  project->RefreshTempDir("Debug");
-  project->GetTargetValue("Debug", "TEMP", &value);
+  project->targets().RefreshTempDir("Debug");
+  project->targets().GetValue("Debug", "TEMP", &value);
   EXPECT_EQ(value, ".\\other");
 }
 
@@ -260,19 +276,19 @@ TEST_F(ProjectTest, SaveCopiesOnlyAModifiedWorkingCopy) {
   EXPECT_FALSE(env_.memory.Contents("C:\\work\\app\\tempmake.mak").has_value());
 
   // A change of the same size within the same clock tick is still a change.
-  ASSERT_TRUE(project->SetTargetValue("Debug", "TEMP", ".\\Debug\\ob2"));
-  EXPECT_TRUE(project->IsModified());
+  ASSERT_TRUE(project->targets().SetValue("Debug", "TEMP", ".\\Debug\\ob2"));
+  EXPECT_TRUE(project->store().IsModified());
   EXPECT_TRUE(project->Save());
   EXPECT_EQ(env_.fs.Count(FsOp::kCopyFile), 1);
-  EXPECT_FALSE(project->IsModified());
+  EXPECT_FALSE(project->store().IsModified());
   std::string expected = kAppProject;
   expected.replace(expected.find("TEMP=.\\Debug\\obj"), 16, "TEMP=.\\Debug\\ob2");
   EXPECT_EQ(env_.Contents(kProjectFile), expected);
 
   // Writing a value back to what it was leaves nothing to save.
-  ASSERT_TRUE(project->SetTargetValue("Debug", "TEMP", ".\\x"));
-  ASSERT_TRUE(project->SetTargetValue("Debug", "TEMP", ".\\Debug\\ob2"));
-  EXPECT_FALSE(project->IsModified());
+  ASSERT_TRUE(project->targets().SetValue("Debug", "TEMP", ".\\x"));
+  ASSERT_TRUE(project->targets().SetValue("Debug", "TEMP", ".\\Debug\\ob2"));
+  EXPECT_FALSE(project->store().IsModified());
 }
 
 TEST_F(ProjectTest, SystemDirectoriesOfTheCpu) {

@@ -26,7 +26,7 @@ SourceFile::SourceFile(std::string full_path, Project& project, bool skip_depend
   title_ = std::move(parts.title);
   extension_ = std::move(parts.extension);
   file_name_ = title_ + extension_;
-  MakeRelativePath(project.ProjectFilePath(), full_path_, &relative_path_);
+  MakeRelativePath(project.paths().project_file, full_path_, &relative_path_);
 
   const ProjectEnvironment& environment = project.Environment();
   const LanguageTable& languages = *environment.languages;
@@ -73,7 +73,7 @@ bool SourceFile::GetPreprocessedName(std::string_view /*target*/, std::string* p
   path->clear();
   if (tool_kind_ != 2 && tool_kind_ != 3 && tool_kind_ != 5) return false;  // MAC, APP, MPP
   const char* extension = EqualsNoCase(project_->CpuFamily(), "MR44A") ? ".eas" : ".asm";
-  *path = project_->Drive() + project_->Directory() + title_ + extension;
+  *path = project_->paths().drive + project_->paths().directory + title_ + extension;
   return true;
 }
 
@@ -86,8 +86,8 @@ bool SourceFile::AddToLibraryList(std::string_view target, std::vector<std::stri
 
 bool SourceFile::GetImageIndex(std::string_view target, int32_t* index) const {
   std::string chosen(target);
-  if (!project_->HasTarget(chosen) && !project_->Targets().empty()) {
-    chosen = project_->Targets().front();
+  if (!project_->targets().Has(chosen) && !project_->targets().List().empty()) {
+    chosen = project_->targets().List().front();
   }
   if (HasFlag(kLinkCommandFile)) {
     *index = settings_.IsLcfUsed(chosen) ? 22 : 16;

@@ -51,14 +51,14 @@ Project& SourceFileSettings::project() const {
 
 std::string SourceFileSettings::SectionOf(std::string_view target) const {
   // A new section takes the target's name as the project spells it.
-  std::string section(project().TargetSpelling(target));
+  std::string section(project().targets().Spelling(target));
   section += '!';
   section += file_.RelativePath();
   return section;
 }
 
 bool SourceFileSettings::GetFileSection(std::string_view target, std::string* section) const {
-  if (!project().HasTarget(target)) return false;
+  if (!project().targets().Has(target)) return false;
   *section = SectionOf(target);
   return true;
 }
@@ -67,7 +67,7 @@ bool SourceFileSettings::Read(std::string_view target, std::string_view key,
                               std::string* value) const {
   if (cache_.GetValue(target, key, value)) return true;
   *value = project().platform().profile->GetString(SectionOf(target), key, "",
-                                                   project().WorkingCopyPath());
+                                                   project().paths().working_copy);
   return true;
 }
 
@@ -79,8 +79,8 @@ int64_t SourceFileSettings::ReadInteger(std::string_view target, std::string_vie
 
 bool SourceFileSettings::WriteSettings(std::string_view target,
                                        std::initializer_list<Setting> settings, bool flush) {
-  if (!project().HasTarget(target)) return false;
-  const std::string& file = project().WorkingCopyPath();
+  if (!project().targets().Has(target)) return false;
+  const std::string& file = project().paths().working_copy;
   if (file.empty()) return false;
   std::string section = SectionOf(target);
   // Checked first, so that a refusal cannot leave half of the values pending.
@@ -112,7 +112,7 @@ bool SourceFileSettings::GetCompileOptions(std::string_view target, std::string*
   std::string blank;
   Read(target, kKeyBlankCompileOption, &blank);
   if (blank == "1") return true;
-  return project().GetCompileOptions(target, options);
+  return project().targets().GetOptions(target, TargetOptions::kCompile, options);
 }
 
 bool SourceFileSettings::GetOwnCompileOptions(std::string_view target, std::string* options) const {
@@ -125,7 +125,7 @@ bool SourceFileSettings::GetTempDir(std::string_view target, std::string* dir) c
 
 bool SourceFileSettings::GetEffectiveTempDir(std::string_view target, std::string* dir) const {
   Read(target, kKeyTemp, dir);
-  if (dir->empty()) project().GetTempDir(target, dir);
+  if (dir->empty()) project().targets().GetDir(target, TargetDir::kTemp, dir);
   return true;
 }
 
@@ -152,7 +152,7 @@ bool SourceFileSettings::GetCBuildList(std::string_view target, CBuildList list,
     int64_t keys = static_cast<int64_t>(
         project()
             .platform()
-            .profile->GetKeyNames(SectionOf(target), project().WorkingCopyPath())
+            .profile->GetKeyNames(SectionOf(target), project().paths().working_copy)
             .size());
     count = std::min(count, keys);
   }
@@ -178,7 +178,8 @@ bool SourceFileSettings::GetCBuildDependencies(std::string_view target,
   for (std::string& entry : stored) {
     if (existing_only) {
       std::string full;
-      if (!GetFullPathName(entry, project().ProjectDirectory(), &full) || !FileExists(fs, full)) {
+      if (!GetFullPathName(entry, project().paths().project_directory, &full) ||
+          !FileExists(fs, full)) {
         continue;
       }
     }
@@ -196,10 +197,11 @@ bool SourceFileSettings::GetCBuildOutputText(std::string_view target, std::strin
   for (const std::string& output : outputs) {
     std::string path =
         SubstituteMacros(output, file_.make_lists().macro_names, file_.make_lists().macro_values);
-    path = SubstituteMacros(path, project().MacroNames(), project().MacroValues());
+    path = SubstituteMacros(path, project().make_state().macro_names,
+                            project().make_state().macro_values);
     if (create_dirs && path.find('$') == std::string::npos) {
       std::string full;
-      if (GetFullPathName(path, project().ProjectDirectory(), &full)) {
+      if (GetFullPathName(path, project().paths().project_directory, &full)) {
         CreateDirectories(fs, GetFileDirectory(full));  // a failure shows when the step runs
       }
     }
@@ -244,9 +246,9 @@ bool SourceFileSettings::SetTempDir(std::string_view target, std::string_view di
 
 bool SourceFileSettings::SetUpdate(std::string_view target, bool on) {
   if (on) return WriteSettings(target, {{kKeyUpdate, "1"}}, true);
-  if (!project().HasTarget(target) || project().WorkingCopyPath().empty()) return false;
+  if (!project().targets().Has(target) || project().paths().working_copy.empty()) return false;
   PrivateProfile& profile = *project().platform().profile;
-  const std::string& file = project().WorkingCopyPath();
+  const std::string& file = project().paths().working_copy;
   if (!profile.DeleteKey(SectionOf(target), kKeyUpdate, file) || !profile.Flush(file)) {
     return false;
   }
@@ -256,7 +258,7 @@ bool SourceFileSettings::SetUpdate(std::string_view target, bool on) {
 
 bool SourceFileSettings::MarkUpdateIfNoOwnOptions(std::string_view target, bool flush) {
   std::string own = project().platform().profile->GetString(SectionOf(target), kKeyCompile, "",
-                                                            project().WorkingCopyPath());
+                                                            project().paths().working_copy);
   if (!own.empty()) return true;
   return WriteSettings(target, {{kKeyUpdate, "1"}}, flush);
 }
@@ -271,12 +273,13 @@ void SourceFileSettings::Reload(std::string_view target) {
   std::string section = SectionOf(target);
   for (const char* key :
        {kKeyUpdate, kKeyNoBuild, kKeyCustomBuild, kKeyTemp, kKeyCompile, kKeyBlankCompileOption}) {
-    cache_.SetValue(target, key, profile.GetString(section, key, "", project().WorkingCopyPath()));
+    cache_.SetValue(target, key,
+                    profile.GetString(section, key, "", project().paths().working_copy));
   }
 }
 
 void SourceFileSettings::LoadFromSection(std::string_view target) {
-  const ProfileData* whole = project().WholeFile();
+  const ProfileData* whole = project().store().WholeFile();
   const ProfileSection* section = whole ? whole->FindSection(SectionOf(target)) : nullptr;
   for (const char* key : kCachedKeys) {
     std::string value;

@@ -103,19 +103,19 @@ class SourceFileTest : public ::testing::Test {
         std::make_unique<Project>(env_.platform, kProjectFile, "app\\App.kbp", &environment_);
     std::string error;
     EXPECT_TRUE(project_->Open(&error)) << error;
-    EXPECT_TRUE(project_->LoadWholeFile());
+    EXPECT_TRUE(project_->store().LoadWholeFile());
     project_->LoadSettings();
-    project_->ReleaseWholeFile();
+    project_->store().ReleaseWholeFile();
     return *project_;
   }
   SourceFile& File(std::string_view relative) {
-    SourceFile* file = project_->FindSourceFileByRelativePath(relative);
+    SourceFile* file = project_->sources().FindByRelativePath(relative);
     EXPECT_NE(file, nullptr) << relative;
     return *file;
   }
   std::string WorkingCopy() {
-    env_.profile.Flush(project_->WorkingCopyPath());
-    return env_.Contents(project_->WorkingCopyPath());
+    env_.profile.Flush(project_->paths().working_copy);
+    return env_.Contents(project_->paths().working_copy);
   }
   std::string Read(SourceFile& file, std::string_view target, std::string_view key) {
     std::string value;
@@ -205,7 +205,7 @@ TEST_F(SourceFileTest, SettingsLoadedWithTheProjectAreServedFromTheCache) {
   // Reloading reads the same; a change made behind the file's back shows then.
   main.settings().Reload("Debug");
   EXPECT_EQ(Read(main, "Debug", "COMPILE"), " -g -O0 ");
-  env_.profile.WriteString("Debug!main.c", "COMPILE", "-O1", project_->WorkingCopyPath());
+  env_.profile.WriteString("Debug!main.c", "COMPILE", "-O1", project_->paths().working_copy);
   EXPECT_EQ(Read(main, "Debug", "COMPILE"), " -g -O0 ");
   main.settings().Reload("Debug");
   EXPECT_EQ(Read(main, "Debug", "COMPILE"), "-O1");
@@ -340,8 +340,8 @@ TEST_F(SourceFileTest, CustomBuildLists) {
   // each output without macros left is made.
   tables.make_lists().macro_names = {"IntDir"};
   tables.make_lists().macro_values = {".\\Debug\\obj"};
-  project_->MacroNames() = {"IntDir", "ProjDir"};
-  project_->MacroValues() = {"ignored", "C:\\work\\app"};
+  project_->make_state().macro_names = {"IntDir", "ProjDir"};
+  project_->make_state().macro_values = {"ignored", "C:\\work\\app"};
   ASSERT_TRUE(tables.settings().GetCBuildOutputText("Debug", &text, 1));
   EXPECT_EQ(text, "\".\\Debug\\obj\\tables.c\" \"out dir\\tables.h\" ");
   EXPECT_TRUE(DirectoryExists(env_.memory, "C:\\work\\app\\Debug\\obj"));
@@ -350,7 +350,7 @@ TEST_F(SourceFileTest, CustomBuildLists) {
   EXPECT_EQ(text, ".\\Debug\\obj\\tables.c out dir\\tables.h");
   // An output still naming an unknown macro makes no directory.
   tables.make_lists().macro_names.clear();
-  project_->MacroNames().clear();
+  project_->make_state().macro_names.clear();
   ASSERT_TRUE(tables.settings().GetCBuildOutputText("Debug", &text, 0));
   EXPECT_EQ(text, "$(IntDir)\\tables.c out dir\\tables.h");
   EXPECT_FALSE(DirectoryExists(env_.memory, "C:\\work\\app\\$(IntDir)"));

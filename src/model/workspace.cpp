@@ -134,7 +134,7 @@ bool Workspace::AddProject(ArgText project_file) {
     return false;
   }
   for (const auto& project : projects_.All()) {
-    if (PathEquals(project->ProjectFilePath(), path)) {
+    if (PathEquals(project->paths().project_file, path)) {
       SetStatus(kStatusProjectExists, kMsgProjectExists);
       return false;
     }
@@ -147,12 +147,12 @@ bool Workspace::AddProject(ArgText project_file) {
     last_message_ += " (" + error + ")";
     return false;
   }
-  project->ReleaseWholeFile();
-  if (projects_.FindByOutputName(project->OutputName()) != nullptr) {
+  project->store().ReleaseWholeFile();
+  if (projects_.FindByOutputName(project->paths().output_name) != nullptr) {
     SetStatus(kStatusProjectExists, kMsgProjectExists);
     return false;  // the project and its working copy go with it
   }
-  if (!ide_.AddProjectToWorkspace(project->IdeProjectFilePath(), document_.Path())) {
+  if (!ide_.AddProjectToWorkspace(project->paths().ide_project_file, document_.Path())) {
     return false;
   }
 
@@ -160,11 +160,11 @@ bool Workspace::AddProject(ArgText project_file) {
   projects_.Insert(std::move(project));
   ide_.RefreshSourceControlStatus();
   selection_.GiveTargetTo(added);
-  ide_.ProjectFileAdded(added.ProjectFilePath());
+  ide_.ProjectFileAdded(added.paths().project_file);
   document_.SetModified();
 
   if (selection_.ActiveProjectFile().empty()) {
-    selection_.SetActiveProjectFile(added.ProjectFilePath());
+    selection_.SetActiveProjectFile(added.paths().project_file);
     selection_.ActiveProjectChanged();
   }
   bool save_view_state = document_.SaveViewState();
@@ -179,7 +179,7 @@ Project* Workspace::InsertProject(std::string_view project_file, const Project* 
                                   std::string* error) {
   std::unique_ptr<Project> project = document_.LoadProject(std::string(project_file), error);
   if (!project) return nullptr;
-  project->ReleaseWholeFile();
+  project->store().ReleaseWholeFile();
   Project& inserted = *project;
   projects_.Insert(std::move(project), before);
   selection_.GiveTargetTo(inserted);
@@ -227,7 +227,7 @@ bool Workspace::AddLinkProject(ArgText project, ArgText linked) {
     SetStatus(kStatusBadArgument, kMsgBadArgument);
     return false;
   }
-  if (!owner->AddLink(target->OutputName())) {
+  if (!owner->links().Add(target->paths().output_name)) {
     SetStatus(kStatusLinkExists, kMsgLinkExists);
     return false;
   }
@@ -242,8 +242,8 @@ bool Workspace::RemoveLinkProject(ArgText project, ArgText linked) {
   std::string file;
   Project* target = projects_.ResolveFile(*linked, &file) ? projects_.FindByFile(file) : nullptr;
   // An entry naming a project that left the workspace can still be removed by its name.
-  std::string name = target ? target->OutputName() : std::string(*linked);
-  if (!owner->RemoveLink(name)) {
+  std::string name = target ? target->paths().output_name : std::string(*linked);
+  if (!owner->links().Remove(name)) {
     if (target == nullptr) {
       SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
     } else {
@@ -280,23 +280,23 @@ bool Workspace::AddFile(ArgText project, ArgText file) {
   }
   SourceFile* added = nullptr;
   std::string detail;
-  Project::AddFileResult result;
+  ProjectSources::AddFileResult result;
   {
     ScopedUsedTime timing(util, "AddFile");
-    result = owner->AddSourceFile(path, &added, &detail);
+    result = owner->sources().Add(path, &added, &detail);
   }
   switch (result) {
-    case Project::AddFileResult::kAdded:
+    case ProjectSources::AddFileResult::kAdded:
       break;
-    case Project::AddFileResult::kAlreadyInProject:
+    case ProjectSources::AddFileResult::kAlreadyInProject:
       SetStatus(kStatusFileInProject, kMsgFileInProject, {path});
       return false;
-    case Project::AddFileResult::kInvalidName:
+    case ProjectSources::AddFileResult::kInvalidName:
       // The reason goes with it: the name alone does not show which character.
       SetStatus(kStatusInvalidPath, kMsgFileNotAdded, {path, detail});
       return false;
-    case Project::AddFileResult::kFolderDamaged:
-    case Project::AddFileResult::kNotWritten:
+    case ProjectSources::AddFileResult::kFolderDamaged:
+    case ProjectSources::AddFileResult::kNotWritten:
       SetStatus(kStatusFileNotAdded, kMsgFileNotAdded, {path, detail});
       return false;
   }
@@ -332,20 +332,20 @@ bool Workspace::AddTarget(ArgText project, ArgText existing, ArgText new_target)
   }
   Project* owner = ProjectArgument(project);
   if (owner == nullptr) return false;
-  owner->ReloadTargets();
-  if (owner->Targets().empty()) {
+  owner->targets().Reload();
+  if (owner->targets().List().empty()) {
     SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
     return false;
   }
-  if (owner->HasTarget(*new_target)) {
+  if (owner->targets().Has(*new_target)) {
     SetStatus(kStatusTargetExists, kMsgTargetExists);
     return false;
   }
-  if (!owner->HasTarget(*existing)) {
+  if (!owner->targets().Has(*existing)) {
     SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
     return false;
   }
-  if (!owner->CopyTarget(*existing, *new_target)) {
+  if (!owner->targets().Copy(*existing, *new_target)) {
     SetStatus(kStatusBadArgument, kMsgBadArgument);
     return false;
   }
@@ -356,26 +356,26 @@ bool Workspace::RemoveTarget(ArgText project, ArgText target) {
   if (!BeginOperation({project, target})) return false;
   Project* owner = ProjectArgument(project);
   if (owner == nullptr) return false;
-  owner->ReloadTargets();
-  if (owner->Targets().empty()) {
+  owner->targets().Reload();
+  if (owner->targets().List().empty()) {
     SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
     return false;
   }
-  if (!owner->HasTarget(*target)) {
+  if (!owner->targets().Has(*target)) {
     SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
     return false;
   }
   // The last target stays: a project without targets cannot be built or
   // given a target again.
-  if (owner->Targets().size() == 1) {
+  if (owner->targets().List().size() == 1) {
     SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
     return false;
   }
-  if (!owner->DeleteTarget(*target)) {
+  if (!owner->targets().Delete(*target)) {
     SetStatus(kStatusBadArgument, kMsgBadArgument);
     return false;
   }
-  if (owner == selection_.CurrentProject() && !owner->HasTarget(selection_.CurrentTarget())) {
+  if (owner == selection_.CurrentProject() && !owner->targets().Has(selection_.CurrentTarget())) {
     selection_.FitTargetTo(*owner);
   }
   ide_.CurrentTargetChanged(selection_.CurrentTarget());

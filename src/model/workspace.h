@@ -60,7 +60,7 @@ class Workspace {
   bool AddLinkProject(ArgText project, ArgText linked);
   bool RemoveLinkProject(ArgText project, ArgText linked);
   // Adds an existing file (a full path) to a project: it goes into the
-  // folder its extension belongs to (Project::AddSourceFile), and
+  // folder its extension belongs to (ProjectSources::Add), and
   // its include dependencies are computed at once. Fails, changing nothing,
   // for a path that is no valid full path or cannot be stored (5055), a file
   // that does not exist (kStatusFileNotFound), a file the project has

@@ -41,7 +41,7 @@ std::unique_ptr<Project> WorkspaceDocument::LoadProject(const std::string& proje
   auto project = std::make_unique<Project>(workspace_.platform(), project_file, relative,
                                            &workspace_.environment_);
   if (!project->Open(error)) return nullptr;
-  project->LoadWholeFile();
+  project->store().LoadWholeFile();
   project->LoadSettings();
   return project;
 }
@@ -104,13 +104,13 @@ bool WorkspaceDocument::Open(ArgText workspace_path) {
     }
     // Output names identify projects; a file without one (damaged, cut
     // short, or no project file at all) is refused as AddProject refuses it.
-    if (project->OutputName().empty()) {
+    if (project->paths().output_name.empty()) {
       leave_out(file, "it names no output file");
       continue;
     }
-    if (projects.FindByOutputName(project->OutputName()) != nullptr) {
+    if (projects.FindByOutputName(project->paths().output_name) != nullptr) {
       // A second project of the same name would make every look-up by name ambiguous.
-      leave_out(file, "another project has its output name " + project->OutputName());
+      leave_out(file, "another project has its output name " + project->paths().output_name);
       continue;
     }
     projects.Insert(std::move(project));
@@ -126,7 +126,7 @@ bool WorkspaceDocument::Open(ArgText workspace_path) {
 
   ReadArchiveSettings();
   for (const auto& project : projects.All())
-    project->ReleaseWholeFile();
+    project->store().ReleaseWholeFile();
   return true;
 }
 
@@ -175,8 +175,8 @@ bool WorkspaceDocument::Save(bool ask) {
   const ProjectList::Projects& projects = workspace_.projects().All();
   std::vector<std::string> read_only;
   for (const auto& project : projects) {
-    if (project->ProjectFileIsReadOnly() && project->IsModified()) {
-      read_only.push_back(project->ProjectFilePath());
+    if (project->store().ProjectFileIsReadOnly() && project->store().IsModified()) {
+      read_only.push_back(project->paths().project_file);
     }
   }
   if (!read_only.empty()) {
@@ -197,9 +197,10 @@ bool WorkspaceDocument::Save(bool ask) {
 
   std::vector<std::string> failed;
   for (const auto& project : projects) {
-    if (project->ProjectFileIsReadOnly()) continue;
+    if (project->store().ProjectFileIsReadOnly()) continue;
     if (!project->Save()) {
-      failed.insert(failed.end(), project->SaveFailures().begin(), project->SaveFailures().end());
+      failed.insert(failed.end(), project->store().SaveFailures().begin(),
+                    project->store().SaveFailures().end());
     }
   }
   if (!failed.empty()) {
@@ -244,8 +245,8 @@ std::vector<std::string> WorkspaceDocument::LinkListValues() const {
   std::vector<std::string> values;
   for (const auto& project : workspace_.projects().All()) {
     std::string links;
-    project->GetLinkList(&links);
-    values.push_back(project->OutputName() + ";" + links);
+    project->links().GetText(&links);
+    values.push_back(project->paths().output_name + ";" + links);
   }
   return values;
 }
@@ -261,7 +262,7 @@ bool WorkspaceDocument::SaveLinkLists() {
         kBuilderSection, std::string(kLinkProjectKey) + std::to_string(i), values[i]);
   }
   for (const auto& project : workspace_.projects().All())
-    project->RemoveLinkProjectKey();
+    project->links().RemoveLinkProjectKey();
   written &= ide.WriteWorkspaceSetting(kBuilderSection, kLinkProjectKey,
                                        StringPrintf("%zu", values.size()));
   // Lists the IDE did not take are written again by the next save.
@@ -297,10 +298,10 @@ void WorkspaceDocument::LoadLinkLists() {
     Project* owner = workspace_.projects().FindByOutputName(names.front());
     if (owner == nullptr) continue;
     // The workspace's list replaces the one of the earlier layout.
-    while (!owner->LinkList().empty())
-      owner->RemoveLink(owner->LinkList().front());
+    while (!owner->links().Names().empty())
+      owner->links().Remove(owner->links().Names().front());
     for (size_t n = 1; n < names.size(); ++n)
-      owner->AddLink(names[n]);
+      owner->links().Add(names[n]);
   }
   saved_link_values_ = std::move(stored);
   link_lists_known_ = true;
@@ -321,7 +322,8 @@ void WorkspaceDocument::WriteViewState(bool replace) {
     // that was never shown gets no options file just for being opened.
     bool shown = false;
     for (const auto& project : projects) {
-      if (!project->OpenFolders().empty() || project->ExpandState() != 2) shown = true;
+      if (!project->sources().OpenFolders().empty() || project->sources().ExpandState() != 2)
+        shown = true;
     }
     if (!shown) return;
   }
@@ -333,12 +335,13 @@ void WorkspaceDocument::WriteViewState(bool replace) {
   }
   for (const auto& project : projects) {
     std::string folders;
-    JoinList(project->OpenFolders(), &folders);
+    JoinList(project->sources().OpenFolders(), &folders);
     // The folder list is written without its final `;`.
     if (!folders.empty()) folders.pop_back();
-    profile.WriteString(kOpenProjectFolderSection, project->RelativePath(), folders, options_path_);
-    profile.WriteString(kOpenProjectExpandSection, project->RelativePath(),
-                        StringPrintf("%d", project->ExpandState()), options_path_);
+    profile.WriteString(kOpenProjectFolderSection, project->paths().relative_path, folders,
+                        options_path_);
+    profile.WriteString(kOpenProjectExpandSection, project->paths().relative_path,
+                        StringPrintf("%d", project->sources().ExpandState()), options_path_);
   }
   profile.Flush(options_path_);
 }

@@ -34,13 +34,13 @@ void WorkspaceSelection::Load() {
       ChangeExtension(*platform_.fs, platform_.fs->FullPath(active), kProjectExtension, &active)) {
     active_project_file_ = active;
     for (const auto& project : projects_.All()) {
-      if (PathEquals(project->ProjectFilePath(), active)) current = project.get();
+      if (PathEquals(project->paths().project_file, active)) current = project.get();
     }
   }
   current_target_ = ide_.ReadWorkspaceSetting(kBuilderSection, kCompositionKey, kSettingBuffer);
   saved_target_ = current_target_;
   if (current) {
-    current_project_name_ = current->OutputName();
+    current_project_name_ = current->paths().output_name;
     FitTargetTo(*current);
   }
 }
@@ -60,17 +60,18 @@ void WorkspaceSelection::Clear() {
 }
 
 void WorkspaceSelection::FitTargetTo(Project& project) {
-  if (!project.HasTarget(current_target_)) {
-    current_target_ = project.Targets().empty() ? std::string() : project.Targets().front();
+  if (!project.targets().Has(current_target_)) {
+    current_target_ =
+        project.targets().List().empty() ? std::string() : project.targets().List().front();
   }
-  project.SetCurrentTarget(current_target_);
+  project.targets().SetCurrent(current_target_);
 }
 
 void WorkspaceSelection::GiveTargetTo(Project& project) const {
-  project.SetCurrentTarget(
-      project.HasTarget(current_target_)
+  project.targets().SetCurrent(
+      project.targets().Has(current_target_)
           ? current_target_
-          : (project.Targets().empty() ? std::string() : project.Targets().front()));
+          : (project.targets().List().empty() ? std::string() : project.targets().List().front()));
 }
 
 void WorkspaceSelection::ActivateTarget(Project& project) {
@@ -78,16 +79,16 @@ void WorkspaceSelection::ActivateTarget(Project& project) {
   FitTargetTo(project);
   if (!EqualsNoCase(previous, current_target_)) {
     for (const auto& each : projects_.All())
-      each->SetMakefileOutOfDate(true);
+      each->make_state().makefile_out_of_date = true;
   }
 }
 
 void WorkspaceSelection::ReplaceProject(const Project& leaving, Project* successor) {
-  if (PathEquals(active_project_file_, leaving.ProjectFilePath())) {
-    active_project_file_ = successor ? successor->ProjectFilePath() : std::string();
+  if (PathEquals(active_project_file_, leaving.paths().project_file)) {
+    active_project_file_ = successor ? successor->paths().project_file : std::string();
   }
-  if (EqualsNoCase(current_project_name_, leaving.OutputName())) {
-    current_project_name_ = successor ? successor->OutputName() : std::string();
+  if (EqualsNoCase(current_project_name_, leaving.paths().output_name)) {
+    current_project_name_ = successor ? successor->paths().output_name : std::string();
     if (successor) FitTargetTo(*successor);
   }
 }
@@ -111,8 +112,8 @@ bool WorkspaceSelection::ActiveProjectChanged() {
 }
 
 void WorkspaceSelection::Activate(Project& project) {
-  active_project_file_ = project.ProjectFilePath();
-  current_project_name_ = project.OutputName();
+  active_project_file_ = project.paths().project_file;
+  current_project_name_ = project.paths().output_name;
   ActivateTarget(project);
 }
 
@@ -124,12 +125,12 @@ bool WorkspaceSelection::ChangeCurrentTarget(std::string_view target) {
   if (EqualsNoCase(target, current_target_)) return true;
   current_target_ = std::string(target);
   for (const auto& project : projects_.All()) {
-    project->ReloadTargetCache(current_target_);
-    project->SetMakefileOutOfDate(true);
+    project->targets().ReloadCache(current_target_);
+    project->make_state().makefile_out_of_date = true;
   }
   if (Project* current = CurrentProject()) {
-    current->SetCurrentTarget(current_target_);
-    ide_.RefreshProjectView(current->ProjectFilePath());
+    current->targets().SetCurrent(current_target_);
+    ide_.RefreshProjectView(current->paths().project_file);
   }
   return true;
 }

@@ -88,7 +88,7 @@ class CountingHooks : public WorkspaceHooks {
  public:
   void RefreshDependencies(Workspace&) override { ++refreshes; }
   bool WriteMakefile(Workspace&, Project& project, bool without_dependencies) override {
-    makefiles.push_back(project.OutputName() + (without_dependencies ? " nodep" : " dep"));
+    makefiles.push_back(project.paths().output_name + (without_dependencies ? " nodep" : " dep"));
     return true;
   }
   bool SaveSourceFileData(Project&) override { return source_data_saves; }
@@ -161,11 +161,12 @@ TEST_F(WorkspaceTest, OpenSkipsMissingProjectsAndChoosesTheActiveOne) {
   ASSERT_EQ(workspace_->projects().All().size(), 2u);
   // The .kpr listed is opened as the .kbp.
   Workspace& w = *workspace_;
-  EXPECT_EQ(w.projects().All()[0]->OutputName() + " " + w.projects().All()[0]->RelativePath() +
-                " " + w.projects().All()[1]->ProjectFilePath() + " " + w.document().OptionsPath() +
+  EXPECT_EQ(w.projects().All()[0]->paths().output_name + " " +
+                w.projects().All()[0]->paths().relative_path + " " +
+                w.projects().All()[1]->paths().project_file + " " + w.document().OptionsPath() +
                 " " + w.selection().ActiveProjectFile() + " " + w.selection().CurrentProjectName() +
                 " " + w.selection().CurrentTarget() + " " +
-                w.selection().CurrentProject()->CurrentTarget(),
+                w.selection().CurrentProject()->targets().Current(),
             "Mathe.lib lib\\Mathe.kbp C:\\ws\\app\\App.kbp C:\\ws\\Demo.kop C:\\ws\\app\\App.kbp "
             "App.abs Release Release");
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
@@ -173,7 +174,7 @@ TEST_F(WorkspaceTest, OpenSkipsMissingProjectsAndChoosesTheActiveOne) {
   EXPECT_THAT(env_.ide.Calls("RefreshSourceControlStatus"), ElementsAre(""));
   EXPECT_EQ(env_.WorkingCopies().size(), 2u);
   for (const auto& project : workspace_->projects().All())
-    EXPECT_EQ(project->WholeFile(), nullptr);
+    EXPECT_EQ(project->store().WholeFile(), nullptr);
   // Progress after each project, in percent, and the project left out.
   EXPECT_THAT(env_.ide.Calls("WriteOutputLine"),
               ElementsAre("18|Build Project: 33%",
@@ -232,7 +233,7 @@ TEST_F(WorkspaceTest, EveryLookUpByNameFollowsOneRule) {
     std::string file;
     const bool resolved = workspace_->projects().ResolveFile(c.name, &file);
     const std::string want = c.file ? c.file : "-";
-    EXPECT_EQ(found ? found->ProjectFilePath() : "-", want) << c.name;
+    EXPECT_EQ(found ? found->paths().project_file : "-", want) << c.name;
     EXPECT_EQ(resolved ? file : "-", want) << c.name;
   }
 }
@@ -260,12 +261,13 @@ TEST_F(WorkspaceTest, FailedProjectListAndLookUps) {
 
   env_.ide.fail_project_list = false;
   Open();
-  EXPECT_EQ(workspace_->projects().Find("mathe.LIB")->ProjectFilePath(), kLibFile);
-  EXPECT_EQ(workspace_->projects().Find("app")->ProjectFilePath(), kAppFile);  // file base name
+  EXPECT_EQ(workspace_->projects().Find("mathe.LIB")->paths().project_file, kLibFile);
+  EXPECT_EQ(workspace_->projects().Find("app")->paths().project_file, kAppFile);  // file base name
   EXPECT_EQ(workspace_->projects().Find("Nothing"), nullptr);
-  EXPECT_EQ(workspace_->projects().FindByFile("c:\\WS\\lib\\mathe.kbp")->OutputName(), "Mathe.lib");
+  EXPECT_EQ(workspace_->projects().FindByFile("c:\\WS\\lib\\mathe.kbp")->paths().output_name,
+            "Mathe.lib");
   Project* app = workspace_->projects().Find("App.abs");
-  EXPECT_EQ(workspace_->projects().FindByFile(app->WorkingCopyPath()), app);
+  EXPECT_EQ(workspace_->projects().FindByFile(app->paths().working_copy), app);
   std::string file;
   ASSERT_TRUE(workspace_->projects().ResolveFile("MATHE", &file));  // without the extension
   EXPECT_EQ(file, kLibFile);
@@ -275,7 +277,7 @@ TEST_F(WorkspaceTest, FailedProjectListAndLookUps) {
 TEST_F(WorkspaceTest, CloseWithoutSaveDiscardsEveryChange) {
   Open();
   Project* app = workspace_->projects().Find("App.abs");
-  ASSERT_TRUE(app->SetProjectCompile("Debug", "-O0"));
+  ASSERT_TRUE(app->targets().SetProjectOptions("Debug", TargetOptions::kCompile, "-O0"));
   ASSERT_TRUE(workspace_->AddLinkProject("App", "Mathe"));
   EXPECT_TRUE(workspace_->document().Close());
   EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
@@ -290,8 +292,9 @@ TEST_F(WorkspaceTest, CloseWithoutSaveDiscardsEveryChange) {
 TEST_F(WorkspaceTest, SaveRewritesOnlyTheChangedKeys) {
   Open();
   Project* app = workspace_->projects().Find("App.abs");
-  ASSERT_TRUE(app->SetTempDir("Release", ".\\R\\obj"));
-  ASSERT_TRUE(app->SetProjectCompile("debug", "-g -I..\\lib -DTRACE"));
+  ASSERT_TRUE(app->targets().SetDir("Release", TargetDir::kTemp, ".\\R\\obj"));
+  ASSERT_TRUE(
+      app->targets().SetProjectOptions("debug", TargetOptions::kCompile, "-g -I..\\lib -DTRACE"));
   ASSERT_TRUE(workspace_->document().Save(false));
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
   std::string expected = kAppProject;
@@ -342,7 +345,7 @@ TEST_F(WorkspaceTest, SaveWritesLinkListsTargetViewStateAndMakefiles) {
 
   // The lists come back on the next open.
   ASSERT_TRUE(workspace.document().Open(kWorkspace));
-  EXPECT_THAT(workspace.projects().Find("App")->LinkList(), ElementsAre("Mathe.lib"));
+  EXPECT_THAT(workspace.projects().Find("App")->links().Names(), ElementsAre("Mathe.lib"));
   ASSERT_TRUE(workspace.document().Save(false));
   EXPECT_EQ(env_.ide.Calls("WriteWorkspaceSetting").size(), writes);
 }
@@ -352,7 +355,7 @@ TEST_F(WorkspaceTest, TheEarlierLayoutsLinkKeyMovesToTheWorkspace) {
   app.replace(app.find("Folder=Sources;"), 15, "Folder=Sources;\r\nLinkProject=Mathe.lib;");
   env_.AddFile(kAppFile, app);
   Open();
-  EXPECT_THAT(workspace_->projects().Find("App")->LinkList(), ElementsAre("Mathe.lib"));
+  EXPECT_THAT(workspace_->projects().Find("App")->links().Names(), ElementsAre("Mathe.lib"));
   ASSERT_TRUE(workspace_->document().Save(false));
   EXPECT_EQ(env_.ide.Setting("Builder", "LinkProject1"), "App.abs;Mathe.lib;");
   EXPECT_EQ(env_.Contents(kAppFile), kAppProject);  // the key is gone from the project file
@@ -363,8 +366,8 @@ TEST_F(WorkspaceTest, ReadOnlyProjectFilesAreToldOrAsked) {
   env_.memory.SetReadOnly(kAppFile, true);
   Project* app = workspace_->projects().Find("App");
   Project* lib = workspace_->projects().Find("Mathe");
-  ASSERT_TRUE(app->SetProjectCompile("Debug", "-O1"));
-  ASSERT_TRUE(lib->SetProjectCompile("Debug", "-O1"));
+  ASSERT_TRUE(app->targets().SetProjectOptions("Debug", TargetOptions::kCompile, "-O1"));
+  ASSERT_TRUE(lib->targets().SetProjectOptions("Debug", TargetOptions::kCompile, "-O1"));
 
   // Asked, and the answer is Yes: nothing is saved.
   env_.ide.answer = kIdYes;
@@ -418,7 +421,8 @@ TEST_F(WorkspaceTest, WhatASaveCouldNotWriteIsListedAndNothingIsLost) {
     SCOPED_TRACE(c.what);
     env_.AddFile(kAppFile, kAppProject);
     Open();
-    ASSERT_TRUE(workspace_->projects().Find("App")->SetProjectCompile("Debug", "-O1"));
+    ASSERT_TRUE(workspace_->projects().Find("App")->targets().SetProjectOptions(
+        "Debug", TargetOptions::kCompile, "-O1"));
     c.fault();
     EXPECT_FALSE(workspace_->document().Save(false));
     env_.fs.ClearFaults();
@@ -515,9 +519,9 @@ TEST_F(WorkspaceTest, LinkProjectsAreCheckedAndCounted) {
     EXPECT_EQ(workspace_->GetLastStatus(), c.status);
   }
   // An entry of a project that left the workspace is removed by its name.
-  workspace_->projects().Find("App")->AddLink("Old.lib");
+  workspace_->projects().Find("App")->links().Add("Old.lib");
   EXPECT_TRUE(workspace_->RemoveLinkProject("App", "old.lib"));
-  EXPECT_THAT(workspace_->projects().Find("App")->LinkList(), IsEmpty());
+  EXPECT_THAT(workspace_->projects().Find("App")->links().Names(), IsEmpty());
 
   workspace_->document().Close();
   EXPECT_FALSE(workspace_->AddLinkProject("App", "Mathe"));
@@ -529,15 +533,15 @@ TEST_F(WorkspaceTest, AddTargetCopiesSettingsFilesAndFolders) {
   ASSERT_TRUE(workspace_->AddTarget("App", "debug", "Trace"));
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
   Project* app = workspace_->projects().Find("App");
-  EXPECT_THAT(app->Targets(), ElementsAre("Debug", "Release", "Final", "Trace"));
-  EXPECT_EQ(app->CurrentTarget(), "Trace");
-  EXPECT_EQ(app->CurrentOrFirstTarget(), "Trace");
+  EXPECT_THAT(app->targets().List(), ElementsAre("Debug", "Release", "Final", "Trace"));
+  EXPECT_EQ(app->targets().Current(), "Trace");
+  EXPECT_EQ(app->targets().CurrentOrFirst(), "Trace");
   // A current target the project no longer has gives way to its first.
-  app->SetCurrentTarget("");
-  EXPECT_EQ(app->CurrentOrFirstTarget(), "Debug");
-  app->SetCurrentTarget("Trace");
+  app->targets().SetCurrent("");
+  EXPECT_EQ(app->targets().CurrentOrFirst(), "Debug");
+  app->targets().SetCurrent("Trace");
   // The new target's section and file sections follow; nothing else changes.
-  const std::string& copy = app->WorkingCopyPath();
+  const std::string& copy = app->paths().working_copy;
   std::string expected = kAppProject;
   expected.replace(expected.find("TARGET=Debug;Release;Final;"), 27,
                    "TARGET=Debug;Release;Final;Trace;");
@@ -588,7 +592,7 @@ TEST_F(WorkspaceTest, AddTargetRefusals) {
     EXPECT_FALSE(workspace_->AddTarget(c.project, c.existing, c.added));
     EXPECT_EQ(workspace_->GetLastStatus(), c.status);
   }
-  EXPECT_FALSE(workspace_->projects().Find("App")->IsModified());
+  EXPECT_FALSE(workspace_->projects().Find("App")->store().IsModified());
 }
 
 // The target add and remove commands cover the plain cases.
@@ -596,7 +600,7 @@ TEST_F(WorkspaceTest, RemovingTheCurrentTargetAndTheLastOne) {
   Open();
   Project* app = workspace_->projects().Find("App");
   ASSERT_TRUE(workspace_->RemoveTarget("App", "release"));
-  const std::string& copy = app->WorkingCopyPath();
+  const std::string& copy = app->paths().working_copy;
   for (const std::string& section : env_.profile.GetSectionNames(copy))
     EXPECT_FALSE(EndsWithNoCase(section, "Release") || StartsWithNoCase(section, "Release!"))
         << section;
@@ -609,7 +613,7 @@ TEST_F(WorkspaceTest, RemovingTheCurrentTargetAndTheLastOne) {
   EXPECT_FALSE(workspace_->RemoveTarget("App", "Debug"));
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusNoOutputOrTargets);
   EXPECT_EQ(env_.Contents(copy), before);
-  EXPECT_THAT(app->Targets(), ElementsAre("Debug"));
+  EXPECT_THAT(app->targets().List(), ElementsAre("Debug"));
 }
 
 TEST_F(WorkspaceTest, OpeningAgainKeepsOpenProjectsAndSkipsDuplicateNames) {
@@ -621,11 +625,12 @@ TEST_F(WorkspaceTest, OpeningAgainKeepsOpenProjectsAndSkipsDuplicateNames) {
               ::testing::Contains(::testing::HasSubstr(
                   "Twin.kbp cannot be read and is left out of the workspace: another project has "
                   "its output name APP.abs.")));
-  ASSERT_TRUE(workspace_->projects().Find("App")->SetProjectCompile("Debug", "-O1"));
+  ASSERT_TRUE(workspace_->projects().Find("App")->targets().SetProjectOptions(
+      "Debug", TargetOptions::kCompile, "-O1"));
   Open();
   EXPECT_EQ(workspace_->projects().All().size(), 2u);
   EXPECT_EQ(env_.WorkingCopies().size(), 2u);
-  EXPECT_TRUE(workspace_->projects().Find("App")->IsModified());  // the open project stayed
+  EXPECT_TRUE(workspace_->projects().Find("App")->store().IsModified());  // the open project stayed
 }
 
 TEST_F(WorkspaceTest, TreeNodeTexts) {

@@ -53,8 +53,8 @@ bool Command::SaveWorkspaceState() {
 }
 
 bool Command::SaveProjectFirst(Project& project) {
-  if (project.IsModified() && !project.Save()) {
-    return Fail(kStatusProjectsNotSaved, kMsgSaveFailed, {project.ProjectFilePath()});
+  if (project.store().IsModified() && !project.Save()) {
+    return Fail(kStatusProjectsNotSaved, kMsgSaveFailed, {project.paths().project_file});
   }
   return true;
 }

@@ -22,8 +22,9 @@ constexpr std::string_view kLayoutExtension = "KLO";
 
 // A companion of the project file: its path with another extension.
 std::string Companion(const Project& project, std::string_view extension) {
-  const std::string& file = project.ProjectFilePath();
-  return file.substr(0, file.size() - project.Extension().size()) + "." + std::string(extension);
+  const std::string& file = project.paths().project_file;
+  return file.substr(0, file.size() - project.paths().extension.size()) + "." +
+         std::string(extension);
 }
 
 }  // namespace
@@ -37,10 +38,10 @@ bool CommandCopyProject::Execute(std::string_view name) {
 
   FileSystem& fs = *workspace_.platform().fs;
   // The journal goes beside the project file, where the copies go.
-  FileTransaction files(fs, GetFileDirectory(project->ProjectFilePath()));
-  std::string new_base_name = "Copy" + project->BaseName();
-  ProjectFile ide_record(project->IdeProjectFilePath());
-  BuilderProfile project_file(project->ProjectFilePath());
+  FileTransaction files(fs, GetFileDirectory(project->paths().project_file));
+  std::string new_base_name = "Copy" + project->paths().base_name;
+  ProjectFile ide_record(project->paths().ide_project_file);
+  BuilderProfile project_file(project->paths().project_file);
   std::string error;
   if ((ide_record.Exists(fs) && !ide_record.CopyTo(new_base_name, fs, files, &error)) ||
       !project_file.CopyTo(new_base_name, fs, files, &error)) {
@@ -59,31 +60,32 @@ bool CommandRenameProject::Execute(std::string_view name, std::string_view new_n
   if (project == nullptr) return Fail(kMsgProjectNotFound, kMsgProjectNotFound);
   std::string new_name = NormalizeProjectName(new_name_argument);
   if (!IsValidProjectName(new_name)) return Fail(kMsgInvalidName, kMsgInvalidName);
-  if (new_name == project->BaseName()) {
-    new_project_file_ = project->ProjectFilePath();
+  if (new_name == project->paths().base_name) {
+    new_project_file_ = project->paths().project_file;
     return true;
   }
   // Output names identify projects; a second project of the same name would
   // make every look-up by name ambiguous.
-  Project* other = workspace_.projects().Find(ReplaceBaseName(project->OutputName(), new_name));
+  Project* other =
+      workspace_.projects().Find(ReplaceBaseName(project->paths().output_name, new_name));
   if (other != nullptr && other != project) return Fail(kStatusProjectExists, kMsgProjectExists);
   if (!SaveProjectFirst(*project)) return false;
 
   FileSystem& fs = *workspace_.platform().fs;
-  FileTransaction files(fs, GetFileDirectory(project->ProjectFilePath()));
+  FileTransaction files(fs, GetFileDirectory(project->paths().project_file));
   ProtectWorkspaceState(files);
-  const std::string old_file = project->ProjectFilePath();
-  const std::string old_output = project->OutputName();
+  const std::string old_file = project->paths().project_file;
+  const std::string old_output = project->paths().output_name;
   // The IDE's files first, the project file after them; compiler settings
   // and layout are carried over too, since the old ones are deleted.
   ActiveProjectFile ide_settings(Companion(*project, kIdeSettingsExtension));
-  ProjectFile ide_record(project->IdeProjectFilePath());
+  ProjectFile ide_record(project->paths().ide_project_file);
   BuilderProfile project_file(old_file);
-  BuilderFile compiler_settings(project->CompilerSettingsPath());
+  BuilderFile compiler_settings(project->paths().compiler_settings);
   BuilderFile layout(Companion(*project, kLayoutExtension));
   std::vector<std::string> old_files = {ide_settings.Path(), ide_record.Path(),
                                         project_file.Path(), compiler_settings.Path(),
-                                        layout.Path(),       project->FunctionDatabasePath()};
+                                        layout.Path(),       project->paths().function_database};
   for (const std::string& path : old_files) {
     if (FileExists(fs, path)) files.DeleteWhenDone(path);
   }
@@ -104,12 +106,12 @@ bool CommandRenameProject::Execute(std::string_view name, std::string_view new_n
   }
   // The workspace keeps the link lists: the renamed project takes the old
   // one's, and every list that names the old project names the new one.
-  for (const std::string& link : project->LinkList())
-    renamed->AddLink(link);
+  for (const std::string& link : project->links().Names())
+    renamed->links().Add(link);
   for (const auto& each : workspace_.projects().All())
-    each->ReplaceLink(old_output, renamed->OutputName());
+    each->links().Replace(old_output, renamed->paths().output_name);
   workspace_.RemoveProject(project, renamed);
-  if (!services_.ReplaceWorkspaceProject(old_file, renamed->ProjectFilePath(), &error) ||
+  if (!services_.ReplaceWorkspaceProject(old_file, renamed->paths().project_file, &error) ||
       !SaveWorkspaceState()) {
     Undo(renamed, old_file, old_output);
     return Fail(kStatusWorkspaceStateNotSaved, kMsgWorkspaceStateNotSaved);
@@ -127,20 +129,20 @@ bool CommandRenameProject::Execute(std::string_view name, std::string_view new_n
     }
   }
   files.Commit();
-  new_project_file_ = renamed->ProjectFilePath();
+  new_project_file_ = renamed->paths().project_file;
   return true;
 }
 
 void CommandRenameProject::Undo(Project* renamed, const std::string& old_file,
                                 const std::string& old_output) {
   std::string error;
-  services_.ReplaceWorkspaceProject(renamed->ProjectFilePath(), old_file, &error);
+  services_.ReplaceWorkspaceProject(renamed->paths().project_file, old_file, &error);
   for (const auto& each : workspace_.projects().All())
-    each->ReplaceLink(renamed->OutputName(), old_output);
+    each->links().Replace(renamed->paths().output_name, old_output);
   Project* old = workspace_.InsertProject(old_file, renamed, &error);
   if (old != nullptr) {
-    for (const std::string& link : renamed->LinkList())
-      old->AddLink(link);
+    for (const std::string& link : renamed->links().Names())
+      old->links().Add(link);
   }
   workspace_.RemoveProject(renamed, old);
   workspace_.document().SaveLinkLists();

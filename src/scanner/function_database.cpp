@@ -76,9 +76,9 @@ void StoreSection(ProfileData* database, const SourceFile& file) {
 bool SaveDatabase(FileSystem& fs, const Project& project, const ProfileData& database,
                   std::string* write_error) {
   std::string error;
-  if (database.Save(fs, project.FunctionDatabasePath(), &error)) return true;
+  if (database.Save(fs, project.paths().function_database, &error)) return true;
   if (write_error != nullptr) {
-    *write_error = "the function database " + project.FunctionDatabasePath() +
+    *write_error = "the function database " + project.paths().function_database +
                    " could not be written: " + error;
   }
   return false;
@@ -89,7 +89,7 @@ bool TakeFromOtherProject(Workspace& workspace, SourceFile& file) {
   FileSystem& fs = *workspace.platform().fs;
   for (const auto& project : workspace.projects().All()) {
     if (project.get() == &file.OwnerProject()) continue;
-    const SourceFile* same = project->FindSourceFile(file.FullPath());
+    const SourceFile* same = project->sources().Find(file.FullPath());
     std::string text;
     if (same != nullptr && IsFunctionDataCurrent(fs, *same) &&
         GetCurrentFunctionDatabaseText(fs, *same, &text)) {
@@ -260,9 +260,9 @@ bool UpdateFunctionDatabase(Workspace& workspace, Project& project,
   FileSystem& fs = *workspace.platform().fs;
   bool transfer = TreeViewFunction(workspace);
   ProfileData database;
-  if (!options.parse_all) database.Load(fs, project.FunctionDatabasePath());
+  if (!options.parse_all) database.Load(fs, project.paths().function_database);
   bool rebuilt = false;
-  for (const auto& source : project.SourceFiles()) {
+  for (const auto& source : project.sources().Files()) {
     SourceFile& file = *source;
     if (!TakesPart(file) || (!options.parse_all && IsFunctionDataCurrent(fs, file))) continue;
     Clear(file);
@@ -278,7 +278,7 @@ bool UpdateFunctionDatabase(Workspace& workspace, Project& project,
   if (!rebuilt) return false;
   // The whole file again, from what the sources hold now.
   ProfileData written;
-  for (const auto& file : project.SourceFiles()) {
+  for (const auto& file : project.sources().Files()) {
     if (TakesPart(*file)) StoreSection(&written, *file);
   }
   if (options.write) SaveDatabase(fs, project, written, write_error);
@@ -295,7 +295,7 @@ bool RefreshFunctionDatabase(Workspace& workspace, SourceFile& file,
   if (!TakesPart(file) || !ReadFunctionTime(fs, file.FullPath(), &current)) return false;
   const Project& project = file.OwnerProject();
   ProfileData database;
-  database.Load(fs, project.FunctionDatabasePath());
+  database.Load(fs, project.paths().function_database);
   bool loaded = false;
   if (file.function_list().time.empty() && !options.parse_all &&
       LoadSection(database, file, nullptr)) {

@@ -59,7 +59,7 @@ class FunctionDatabaseTest : public ::testing::Test {
   Project& App() { return *workspace_->projects().Find("App.abs"); }
   Project& Lib() { return *workspace_->projects().Find("Lib.lib"); }
   SourceFile& Source(Project& project, const char* relative) {
-    return *project.FindSourceFileByRelativePath(relative);
+    return *project.sources().FindByRelativePath(relative);
   }
   std::string Stamp(const char* path) {
     std::string time;

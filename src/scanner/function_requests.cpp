@@ -31,8 +31,8 @@ Status GetSourceFunctions(Workspace& workspace, FunctionDatabaseRequest* request
   if (Status begun = CheckOperation(workspace, {}); !begun) return begun;
   Project* project = RequestedProject(workspace, request->project);
   if (project == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
-  SourceFile* file = project->FindSourceFileByRelativePath(request->file);
-  if (file == nullptr) file = project->FindSourceFile(request->file);
+  SourceFile* file = project->sources().FindByRelativePath(request->file);
+  if (file == nullptr) file = project->sources().Find(request->file);
   if (file == nullptr) return OperationFailure(kStatusFileNotInProject, kMsgFileNotInProject);
   if (!file->HasFlag(SourceFile::kListedExtension)) {
     return OperationFailure(kStatusBadArgument, kMsgBadArgument);
@@ -55,7 +55,7 @@ Status UpdateProjectFunctions(Workspace& workspace, FunctionDatabaseRequest* req
   FunctionUpdateOptions options;
   options.directory_filter = request->directory;
   UpdateFunctionDatabase(workspace, *project, options, nullptr, &request->write_error);
-  for (const auto& file : project->SourceFiles()) {
+  for (const auto& file : project->sources().Files()) {
     if (file->HasFlag(SourceFile::kListedExtension)) {
       AddSourceDirectory(file->FullPath(), &request->directories);
     }

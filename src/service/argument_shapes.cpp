@@ -114,8 +114,8 @@ Project* FindNamedProject(Workspace& workspace, std::string_view name) {
 }
 
 SourceFile* FindNamedFile(Workspace& workspace, Project& project, std::string_view file) {
-  SourceFile* found = project.FindSourceFile(file);
-  if (found == nullptr) found = project.FindSourceFileByRelativePath(file);
+  SourceFile* found = project.sources().Find(file);
+  if (found == nullptr) found = project.sources().FindByRelativePath(file);
   if (found == nullptr) workspace.SetStatus(kStatusFileNotInProject, kMsgFileNotInProject);
   return found;
 }

@@ -52,7 +52,7 @@ bool IncludePaths(Workspace& workspace, const CpuTable& cpus, Project& project,
   }
   if (kind != kSystemIncludePaths) {
     std::string options;
-    project.GetCompileOptions(target, &options);
+    project.targets().GetOptions(target, TargetOptions::kCompile, &options);
     *paths = IncludeOptionPaths(options);
   }
   if (kind != kOwnIncludePaths) {

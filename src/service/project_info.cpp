@@ -56,7 +56,7 @@ bool NeedsTarget(LONG kind) {
 std::string ProjectNames(const Workspace& workspace) {
   std::vector<std::string> names;
   for (const auto& project : workspace.projects().All()) {
-    names.push_back(project->OutputName());
+    names.push_back(project->paths().output_name);
   }
   return JoinWithSemicolons(names);
 }
@@ -79,20 +79,20 @@ class Query {
       case kInfoProjectList:
         return ProjectNames(workspace_);
       case kInfoTargets:
-        return JoinWithSemicolons(project_->Targets());
+        return JoinWithSemicolons(project_->targets().List());
       case kInfoFolderFilter:
         return ReadWorkingCopy(profile, Value(), kFilterKey, 0);
       case kInfoProjectValue:
         return ReadWorkingCopy(profile, kProjectSection, Value(), kLongValueBuffer);
       case kInfoSettingsPath:
-        return project_->IdeProjectFilePath();
+        return project_->paths().ide_project_file;
       case kInfoSectionKeys: {
         std::string names;
         if (value_ok()) ReadProfileString(profile, Value(), kAllKeys, &names, WorkingCopy());
         return names;
       }
       case kInfoOptionsPath:
-        return project_->OptionsPath();
+        return project_->paths().options_file;
       case kInfoTargetOutputDirectory:
       case kInfoTargetOutput:
         return TargetOutput(kind);
@@ -100,11 +100,11 @@ class Query {
         return LcfOpen(profile);
       case kInfoRelativePath: {
         std::string relative;
-        if (value_ok()) MakeRelativePathDot(project_->ProjectFilePath(), Value(), &relative);
+        if (value_ok()) MakeRelativePathDot(project_->paths().project_file, Value(), &relative);
         return relative;
       }
       case kInfoSourceEntries:
-        return JoinWithSemicolons(project_->SourceEntries());
+        return JoinWithSemicolons(project_->sources().Entries());
       case kInfoStopRequestName:
         return workspace_.StopObjectName();
       case kInfoUpdateEveryProject:
@@ -146,7 +146,7 @@ class Query {
         // written to its own makefile, whose path is the answer.
         return ReportStatus(workspace_, GenerateGnuMakefile(workspace_, &module_.cpus(), *project_,
                                                             OptionalValue()))
-                   ? project_->MakefilePath()
+                   ? project_->paths().makefile
                    : std::string();
       case kInfoCpuHome:
       case kInfoCpuSecondHome:
@@ -173,7 +173,7 @@ class Query {
   }
   // The value, where leaving it empty (VT_EMPTY) is allowed.
   std::string OptionalValue() { return value_.vt == VT_EMPTY ? std::string() : Value(); }
-  const std::string& WorkingCopy() const { return project_->WorkingCopyPath(); }
+  const std::string& WorkingCopy() const { return project_->paths().working_copy; }
 
   std::string ReadWorkingCopy(PrivateProfile& profile, std::string_view section,
                               std::string_view key, size_t buffer) {
@@ -184,12 +184,12 @@ class Query {
   // The target `name` names (empty: the project's current one).
   bool Target(std::string name, std::string* target) {
     if (workspace_.GetLastStatus() != 0) return false;
-    if (name.empty()) name = project_->CurrentTarget();
-    if (!project_->HasTarget(name)) {
+    if (name.empty()) name = project_->targets().Current();
+    if (!project_->targets().Has(name)) {
       workspace_.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
       return false;
     }
-    *target = std::string(project_->TargetSpelling(name));
+    *target = std::string(project_->targets().Spelling(name));
     return true;
   }
 
@@ -198,9 +198,9 @@ class Query {
     std::string dir;
     if (!Target(Value(), &target)) return dir;
     if (kind == kInfoTargetOutputDirectory) {
-      project_->GetOutputDir(target, &dir);
+      project_->targets().GetDir(target, TargetDir::kOutput, &dir);
     } else {
-      project_->GetTargetValue(target, kKeyOutput, &dir);
+      project_->targets().GetValue(target, kKeyOutput, &dir);
     }
     return dir;
   }
@@ -210,7 +210,7 @@ class Query {
   std::string LcfOpen(PrivateProfile& profile) {
     std::string settings;
     std::string value;
-    if (ChangeExtension(*workspace_.platform().fs, project_->ProjectFilePath(),
+    if (ChangeExtension(*workspace_.platform().fs, project_->paths().project_file,
                         kIdeSettingsExtension, &settings) &&
         profile.Lookup(kProjectSection, kLcfOpenKey, settings, &value)) {
       return value;
@@ -232,9 +232,9 @@ class Query {
     if (workspace_.GetLastStatus() != 0) return std::string();
     std::string makefile;
     const bool done = ReportStatus(
-        workspace_,
-        WriteMakefileOfProject(workspace_, &module_.cpus(), project_->ProjectFilePath(),
-                               project_->OutputName(), mode.empty() ? "0" : mode, &makefile));
+        workspace_, WriteMakefileOfProject(
+                        workspace_, &module_.cpus(), project_->paths().project_file,
+                        project_->paths().output_name, mode.empty() ? "0" : mode, &makefile));
     return MakefileOrStop(done, makefile);
   }
 
@@ -264,9 +264,10 @@ class Query {
     }
     if (workspace_.GetLastStatus() != 0) return std::string();
     std::string makefile;
-    const bool done = ReportStatus(
-        workspace_, PrepareBuildMakefile(workspace_, &module_.cpus(), project_->ProjectFilePath(),
-                                         target, mode, parts[2] == "1", &makefile));
+    const bool done =
+        ReportStatus(workspace_, PrepareBuildMakefile(workspace_, &module_.cpus(),
+                                                      project_->paths().project_file, target, mode,
+                                                      parts[2] == "1", &makefile));
     return MakefileOrStop(done, makefile);
   }
 
@@ -383,7 +384,7 @@ HRESULT GetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& projec
     if (project != nullptr) workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
   } else if (NeedsProject(kind) && project == nullptr) {
     workspace.SetStatus(kStatusBadArgument, kMsgBadArgument);
-  } else if (NeedsTarget(kind) && project != nullptr && project->Targets().empty()) {
+  } else if (NeedsTarget(kind) && project != nullptr && project->targets().List().empty()) {
     workspace.SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
   } else {
     text = Query(module, project, value).Answer(kind);
@@ -423,7 +424,7 @@ HRESULT SetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& projec
         return S_FALSE;
       }
       if (!WriteProfileString(platform, folder.str(), kFilterKey, text,
-                              project->WorkingCopyPath())) {
+                              project->paths().working_copy)) {
         workspace.SetStatus(kStatusFileSettingFailed, kMsgFileSettingFailed);
         return S_FALSE;
       }
@@ -435,7 +436,7 @@ HRESULT SetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& projec
     case kInfoLcfOpen: {
       std::string settings;
       if (!needs_project()) return S_FALSE;
-      if (!ChangeExtension(*platform.fs, project->ProjectFilePath(), kIdeSettingsExtension,
+      if (!ChangeExtension(*platform.fs, project->paths().project_file, kIdeSettingsExtension,
                            &settings) ||
           !WriteProfileString(platform, kProjectSection, kLcfOpenKey, text, settings)) {
         workspace.SetStatus(kStatusFileSettingFailed, kMsgFileSettingFailed);

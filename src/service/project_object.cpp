@@ -54,8 +54,8 @@ bool ProjectObject::Begin(BSTR project, BSTR target, Project** found, std::strin
   if (!Begin(project, found)) return false;
   *target_name = TextFromBstr(target);
   if (target_name->empty()) *target_name = workspace().selection().CurrentTarget();
-  if ((*found)->HasTarget(*target_name)) {
-    *target_name = std::string((*found)->TargetSpelling(*target_name));
+  if ((*found)->targets().Has(*target_name)) {
+    *target_name = std::string((*found)->targets().Spelling(*target_name));
     return true;
   }
   workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
@@ -110,7 +110,7 @@ HRESULT ProjectObject::GetProjectByIndex(LONG index, BSTR* name) {
   if (index < 0 || static_cast<size_t>(index) >= projects.size()) {
     return Check(false, kStatusIndexOutOfRange, kMsgIndexOutOfRange);
   }
-  *name = BstrFromText(projects[index]->OutputName());
+  *name = BstrFromText(projects[index]->paths().output_name);
   return S_OK;
 }
 
@@ -124,7 +124,7 @@ HRESULT ProjectObject::GetLinkProjectCount(BSTR project, LONG* count) {
   *count = 0;
   Project* found = nullptr;
   if (!Begin(project, &found)) return Fail();
-  *count = static_cast<LONG>(found->LinkList().size());
+  *count = static_cast<LONG>(found->links().Names().size());
   return S_OK;
 }
 
@@ -133,7 +133,7 @@ HRESULT ProjectObject::GetLinkProjectByIndex(BSTR project, LONG index, BSTR* nam
   *name = nullptr;
   Project* found = nullptr;
   if (!Begin(project, &found)) return Fail();
-  const auto& links = found->LinkList();
+  const auto& links = found->links().Names();
   if (index < 0 || static_cast<size_t>(index) >= links.size()) {
     return Check(false, kStatusIndexOutOfRange, kMsgIndexOutOfRange);
   }
@@ -151,11 +151,11 @@ HRESULT ProjectObject::Method12(BSTR project, BSTR linked) {
   Project* other = ws.projects().Find(TextFromBstr(linked));
   if (other == nullptr) return Check(false, kStatusProjectNotFound, kMsgProjectNotFound);
   bool listed = false;
-  for (const std::string& link : found->LinkList()) {
-    listed = listed || EqualsNoCase(link, other->OutputName());
+  for (const std::string& link : found->links().Names()) {
+    listed = listed || EqualsNoCase(link, other->paths().output_name);
   }
-  const std::string& a = found->OutputName();
-  const std::string& b = other->OutputName();
+  const std::string& a = found->paths().output_name;
+  const std::string& b = other->paths().output_name;
   if (listed ? ws.RemoveLinkProject(a, b) : ws.AddLinkProject(a, b)) return S_OK;
   ws.SetStatus(ws.GetLastStatus(), listed ? kMsgLinkRemoveFailed : kMsgLinkAddFailed);
   return Fail();
@@ -170,7 +170,7 @@ HRESULT ProjectObject::GetOutputDir(BSTR project, BSTR target, BSTR* dir) {
   std::string name;
   if (!Begin(project, target, &found, &name)) return Fail();
   std::string text;
-  found->GetOutputDirDirect(name, &text);
+  found->targets().GetOutputDirDirect(name, &text);
   *dir = BstrFromText(text);
   return S_OK;
 }
@@ -179,8 +179,8 @@ HRESULT ProjectObject::SetOutputDir(BSTR project, BSTR target, BSTR dir) {
   Project* found = nullptr;
   std::string name;
   if (!Begin(project, target, &found, &name) || !CheckDirectoryName(dir)) return Fail();
-  return Check(found->SetOutputDir(name, TextFromBstr(dir)), kStatusFileSettingFailed,
-               kMsgFileSettingFailed);
+  return Check(found->targets().SetDir(name, TargetDir::kOutput, TextFromBstr(dir)),
+               kStatusFileSettingFailed, kMsgFileSettingFailed);
 }
 
 HRESULT ProjectObject::GetLinkOptions(BSTR project, BSTR target, BSTR* options) {
@@ -190,7 +190,7 @@ HRESULT ProjectObject::GetLinkOptions(BSTR project, BSTR target, BSTR* options) 
   std::string name;
   if (!Begin(project, target, &found, &name)) return Fail();
   std::string text;
-  found->GetLinkOptions(name, &text);
+  found->targets().GetOptions(name, TargetOptions::kLink, &text);
   *options = BstrFromText(text);
   return S_OK;
 }
@@ -199,8 +199,9 @@ HRESULT ProjectObject::SetProjectLink(BSTR project, BSTR target, BSTR options) {
   Project* found = nullptr;
   std::string name;
   if (!Begin(project, target, &found, &name)) return Fail();
-  return Check(found->SetProjectLink(name, TextFromBstr(options)), kStatusFileSettingFailed,
-               kMsgFileSettingFailed);
+  return Check(
+      found->targets().SetProjectOptions(name, TargetOptions::kLink, TextFromBstr(options)),
+      kStatusFileSettingFailed, kMsgFileSettingFailed);
 }
 
 HRESULT ProjectObject::GetProjectConvert(BSTR project, BSTR target, BSTR* options) {
@@ -210,7 +211,7 @@ HRESULT ProjectObject::GetProjectConvert(BSTR project, BSTR target, BSTR* option
   std::string name;
   if (!Begin(project, target, &found, &name)) return Fail();
   std::string text;
-  found->GetProjectConvert(name, &text);
+  found->targets().GetProjectConvert(name, &text);
   *options = BstrFromText(text);
   return S_OK;
 }
@@ -219,8 +220,9 @@ HRESULT ProjectObject::SetProjectConvert(BSTR project, BSTR target, BSTR options
   Project* found = nullptr;
   std::string name;
   if (!Begin(project, target, &found, &name)) return Fail();
-  return Check(found->SetProjectConvert(name, TextFromBstr(options)), kStatusFileSettingFailed,
-               kMsgFileSettingFailed);
+  return Check(
+      found->targets().SetProjectOptions(name, TargetOptions::kConvert, TextFromBstr(options)),
+      kStatusFileSettingFailed, kMsgFileSettingFailed);
 }
 
 // --- Per-file settings.
@@ -283,8 +285,9 @@ HRESULT ProjectObject::SetOptionsChecked(BSTR project, BSTR target, BSTR file, B
   if (!CheckOptionsWithDriver(module_.platform(), module_.cpus(), found->Cpu(), text)) {
     return Check(false, kStatusOptionsRejected, kMsgOptionsRejected);
   }
-  const bool set = source != nullptr ? source->settings().SetCompileOptions(name, text)
-                                     : found->SetProjectCompile(name, text);
+  const bool set = source != nullptr
+                       ? source->settings().SetCompileOptions(name, text)
+                       : found->targets().SetProjectOptions(name, TargetOptions::kCompile, text);
   return Check(set, kStatusFileSettingFailed, kMsgFileSettingFailed);
 }
 
@@ -309,9 +312,9 @@ HRESULT ProjectObject::WriteMakefileOfProject(BSTR project, LONG mode) {
   Project* found = nullptr;
   if (!Begin(project, &found)) return Fail();
   std::string makefile;
-  return MakefileDone(zelvan::WriteMakefileOfProject(workspace(), &module_.cpus(),
-                                                     found->ProjectFilePath(), found->OutputName(),
-                                                     std::to_string(mode), &makefile));
+  return MakefileDone(
+      zelvan::WriteMakefileOfProject(workspace(), &module_.cpus(), found->paths().project_file,
+                                     found->paths().output_name, std::to_string(mode), &makefile));
 }
 
 HRESULT ProjectObject::SaveMakefile(VARIANT makefile) {

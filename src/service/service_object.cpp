@@ -66,8 +66,8 @@ Project* FindProjectAndTarget(Workspace& ws, BSTR project, BSTR target, std::str
     return nullptr;
   }
   *target_name = TextFromBstr(target);
-  if (target_name->empty()) *target_name = found->CurrentTarget();
-  if (!found->HasTarget(*target_name)) {
+  if (target_name->empty()) *target_name = found->targets().Current();
+  if (!found->targets().Has(*target_name)) {
     ws.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
     return nullptr;
   }
@@ -161,9 +161,10 @@ HRESULT ServiceObject::Method14(VARIANT project, VARIANT* project_file, VARIANT 
   PrivateProfile& profile = *ws.platform().profile;
   std::string names;
   std::string text;
-  ReadProfileString(profile, section_name.str(), kAllKeys, &names, found->WorkingCopyPath());
-  ReadProfileString(profile, section_name.str(), key_name.str(), &text, found->WorkingCopyPath());
-  const bool stored = StoreText(project_file, found->ProjectFilePath()) &&
+  ReadProfileString(profile, section_name.str(), kAllKeys, &names, found->paths().working_copy);
+  ReadProfileString(profile, section_name.str(), key_name.str(), &text,
+                    found->paths().working_copy);
+  const bool stored = StoreText(project_file, found->paths().project_file) &&
                       StoreText(key_names, names) && StoreText(value, text);
   return stored ? S_OK : E_OUTOFMEMORY;
 }
@@ -186,7 +187,7 @@ HRESULT ServiceObject::GetLinkProjectCount(VARIANT project, LONG* count) {
   if (!workspace().BeginOperation({name})) return S_FALSE;
   Project* found = FindNamedProject(workspace(), name.str());
   if (found == nullptr) return S_FALSE;
-  *count = static_cast<LONG>(found->LinkList().size());
+  *count = static_cast<LONG>(found->links().Names().size());
   return S_OK;
 }
 
@@ -199,7 +200,7 @@ HRESULT ServiceObject::GetLinkProjectByIndex(VARIANT project, LONG index, BSTR* 
   if (!ws.BeginOperation({project_name})) return S_FALSE;
   Project* found = FindNamedProject(ws, project_name.str());
   if (found == nullptr) return S_FALSE;
-  const std::vector<std::string>& links = found->LinkList();
+  const std::vector<std::string>& links = found->links().Names();
   if (index < 0 || static_cast<size_t>(index) >= links.size()) {
     ws.SetStatus(kStatusIndexOutOfRange, kMsgIndexOutOfRange);
     return S_FALSE;
@@ -238,8 +239,8 @@ HRESULT ServiceObject::GetWorkDir(BSTR project, BSTR target, VARIANT work, VARIA
   if (found == nullptr) return S_FALSE;
   std::string dir;
   std::string default_dir;
-  found->GetWorkDir(target_name, &dir);
-  found->GetTargetValue(target_name, kKeyDefaultWork, &default_dir);
+  found->targets().GetDir(target_name, TargetDir::kWork, &dir);
+  found->targets().GetValue(target_name, kKeyDefaultWork, &default_dir);
   StoreTextThrough(work, dir);
   StoreTextThrough(default_work, default_dir);
   return S_OK;
@@ -254,7 +255,7 @@ HRESULT ServiceObject::GetFileNoBuild(BSTR project, BSTR file, BSTR target, LONG
   SourceFile* source = found ? FindNamedFile(ws, *found, TextFromBstr(file)) : nullptr;
   if (source == nullptr) return S_OK;
   const std::string target_name = TextFromBstr(target);
-  if (!found->HasTarget(target_name)) {
+  if (!found->targets().Has(target_name)) {
     ws.SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
     return S_OK;
   }
@@ -651,7 +652,8 @@ HRESULT ServiceObject::GetIncludePaths(LONG kind, BSTR project, BSTR target, VAR
   Project* found = FindProjectAndTarget(ws, project, target, &target_name);
   if (found == nullptr) return S_FALSE;
   std::vector<std::string> list;
-  if (!IncludePaths(ws, module_.cpus(), *found, found->TargetSpelling(target_name), kind, &list)) {
+  if (!IncludePaths(ws, module_.cpus(), *found, found->targets().Spelling(target_name), kind,
+                    &list)) {
     return S_FALSE;
   }
   return StoreStrings(paths, list) ? S_OK : E_OUTOFMEMORY;

@@ -71,7 +71,7 @@ HRESULT ServiceObject::ProjectArchiveAction(ArchiveAction action, BSTR project) 
   if (!ws.BeginOperation({})) return S_FALSE;
   Project* found = FindNamedProject(ws, TextFromBstr(project));
   if (found == nullptr) return S_FALSE;
-  return RunArchiveAction(action, found->ArchivePath(), nullptr);
+  return RunArchiveAction(action, found->paths().archive, nullptr);
 }
 
 HRESULT ServiceObject::FileArchiveAction(ArchiveAction action, const std::string& project,
@@ -81,7 +81,7 @@ HRESULT ServiceObject::FileArchiveAction(ArchiveAction action, const std::string
   if (!ws.BeginOperation({file_name})) return S_FALSE;
   Project* found = FindNamedProject(ws, project);
   if (found == nullptr) return S_FALSE;
-  std::string path = found->ProjectFilePath();
+  std::string path = found->paths().project_file;
   if (!file_name.str().empty()) {
     SourceFile* source = FindNamedFile(ws, *found, file_name.str());
     if (source == nullptr) return S_FALSE;
@@ -148,8 +148,8 @@ HRESULT ServiceObject::GetProjectArchiveState(BSTR project, LONG* state) {
   Workspace& ws = workspace();
   Project* found = ws.projects().Find(TextFromBstr(project));
   IKovaArchiveProvider* provider = module_.connection().ArchiveProvider();
-  if (found == nullptr || provider == nullptr || found->ArchivePath().empty()) return S_OK;
-  ScopedBstr path(found->ArchivePath());
+  if (found == nullptr || provider == nullptr || found->paths().archive.empty()) return S_OK;
+  ScopedBstr path(found->paths().archive);
   LONG now = kArchiveStateUnknown;
   if (SUCCEEDED(provider->GetState(path.Get(), 0, &now))) *state = now;
   return S_OK;
@@ -168,7 +168,7 @@ HRESULT ServiceObject::Method64(BSTR project) {
   if (found == nullptr) return S_FALSE;
   IKovaFileView* view = module_.connection().FileView();
   if (view == nullptr) return NotConnected("file view");
-  ScopedBstr file(found->ProjectFilePath());
+  ScopedBstr file(found->paths().project_file);
   LONG done = 0;
   return Result(SUCCEEDED(view->RefreshItemImages(file.Get(), &done)) && done == 1);
 }
@@ -186,7 +186,7 @@ HRESULT ServiceObject::Method82(BSTR project) {
   Project* found = FindNamedProject(ws, TextFromBstr(project));
   if (found == nullptr) return S_FALSE;
   if (module_.connection().Workspace() == nullptr) return NotConnected("workspace");
-  ws.ide().RefreshProjectView(found->ProjectFilePath());
+  ws.ide().RefreshProjectView(found->paths().project_file);
   return S_OK;
 }
 

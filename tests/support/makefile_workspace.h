@@ -49,7 +49,7 @@ class MakefileWorkspaceTest : public ::testing::Test {
               const std::vector<std::string>& paths) {
     DependencyRecord record{std::string(target)};
     record.SetDependencies(workspace_->dependency_paths(), paths, {});
-    ProjectNamed(project).FindSourceFileByRelativePath(file)->dependencies().records.push_back(
+    ProjectNamed(project).sources().FindByRelativePath(file)->dependencies().records.push_back(
         record);
   }
 
