@@ -240,7 +240,8 @@ ProjectSources::AddFileResult ProjectSources::Add(std::string_view full_path, So
   // oddly (blanks in keys, repeated sections, nesting beyond reach) can
   // hide the new entry from. Such a project gets no entry that would be lost.
   if (!ListsSource(folder, relative)) {
-    WriteFileAtomic(project_.store().Fs(), working_copy, before, nullptr, Durability::kScratch);
+    // Best effort: the failure already reported is the one that counts.
+    (void)WriteFileAtomic(project_.store().Fs(), working_copy, before, Durability::kScratch);
     profile.Forget(working_copy);
     return fail(AddFileResult::kFolderDamaged,
                 "the project file, read anew, would not list it in the folder [" + folder + "]");
@@ -298,7 +299,8 @@ bool ProjectSources::Remove(const SourceFile* file, std::string* detail) {
       project_.store().Flush();
   if (!written) {
     std::string reason = profile.LastError();
-    WriteFileAtomic(project_.store().Fs(), working_copy, before, nullptr, Durability::kScratch);
+    // Best effort: the failure already reported is the one that counts.
+    (void)WriteFileAtomic(project_.store().Fs(), working_copy, before, Durability::kScratch);
     profile.Forget(working_copy);
     return *detail = "the working copy cannot be written: " + reason, false;
   }

@@ -232,13 +232,6 @@ inline Status WriteFileAtomic(FileSystem& fs, std::string_view path, std::string
 Status WriteFileAtomic(FileSystem& fs, std::string_view path,
                        const std::function<bool(WritableFile& file)>& write,
                        const WriteOptions& options);
-// The bool-and-text form, for callers not yet moved to the Status one.
-inline bool WriteFileAtomic(FileSystem& fs, std::string_view path, std::string_view contents,
-                            std::string* error, Durability durability) {
-  Status status = WriteFileAtomic(fs, path, contents, durability);
-  if (!status && error != nullptr) *error = status.ToString();
-  return status.ok();
-}
 
 // Temporaries carry the tag of the process that made them, so that one left
 // by a killed process can be told from one still being written:
