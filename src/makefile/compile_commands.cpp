@@ -34,7 +34,7 @@ class Database {
       : fs_(*workspace.platform().fs), workspace_(workspace), cpus_(cpus) {}
 
   void AddProject(Project& project, std::string_view target) {
-    MakeContext context(workspace_, project, cpus_, target, NormalMode, /*prepare_disk=*/false);
+    MakeContext context(workspace_, project, cpus_, target, NormalMode, /*plan=*/nullptr);
     std::string encoded_directory = Encode(Host(StripTrailingSlash(project.ProjectDirectory())));
     std::vector<std::string> system_includes;
     if (cpus_ != nullptr) cpus_->GetIncludeDirs(project.Cpu(), &system_includes);

@@ -169,15 +169,4 @@ std::string ToTextModeFile(std::string_view text) {
   return ReplaceEach(text, '\n', "\r\n");
 }
 
-bool WriteKmakeDocument(FileSystem& fs, std::string_view path, std::string_view text,
-                        Durability durability, std::string* error) {
-  std::string on_disk = ToTextModeFile(text);
-  FileStatus status;
-  bool was_read_only = fs.Stat(path, &status) && status.read_only;
-  if (was_read_only) fs.SetReadOnly(path, false);
-  if (WriteFileAtomic(fs, path, on_disk, error, durability)) return true;
-  if (was_read_only) fs.SetReadOnly(path, true);
-  return false;
-}
-
 }  // namespace zelvan
