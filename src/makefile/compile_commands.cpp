@@ -207,7 +207,7 @@ class Database {
     }
   }
 
-  FileSystem& fs_;
+  ReadOnlyFileSystem& fs_;
   Workspace& workspace_;
   const CpuTable* cpus_;
   std::unordered_map<std::string, std::string> hosts_;

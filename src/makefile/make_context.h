@@ -24,7 +24,7 @@ class CpuTable;
 class Project;
 class SourceFile;
 class Workspace;
-class FileSystem;
+class ReadOnlyFileSystem;
 struct OutputPlan;
 
 // The per-target keys of the variable block, in its order.
@@ -78,7 +78,8 @@ class MakeContext {
   Workspace& workspace() const { return workspace_; }
   Project& project() const { return project_; }
   const CpuTable* cpus() const { return cpus_; }
-  FileSystem& fs() const { return fs_; }
+  // Generators only read: what they make goes to plan().
+  ReadOnlyFileSystem& fs() const { return fs_; }
   // The target as the project spells it.
   const std::string& target() const { return target_; }
   MakeMode mode() const { return mode_; }
@@ -161,7 +162,7 @@ class MakeContext {
   Workspace& workspace_;
   Project& project_;
   const CpuTable* cpus_;
-  FileSystem& fs_;
+  ReadOnlyFileSystem& fs_;
   std::string target_;
   MakeMode mode_;
   OutputPlan* plan_;
