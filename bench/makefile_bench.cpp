@@ -33,6 +33,7 @@
 #include "makefile/dependency_paths.h"
 #include "makefile/gnu_makefile.h"
 #include "makefile/kmake_file.h"
+#include "makefile/output_plan.h"
 #include "model/dependency_record.h"
 #include "model/project.h"
 #include "model/source_file.h"
@@ -216,8 +217,9 @@ void BM_GenerateKmakeText(benchmark::State& state) {
   size_t bytes = 0;
   for (auto _ : state) {
     std::string text;
+    OutputPlan plan;
     GenerateKmakeText(world.workspace(), world.project(), &world.cpus(), NormalMode, std::nullopt,
-                      false, &text);
+                      false, &text, &plan);
     bytes = text.size();
   }
   state.counters["bytes"] = static_cast<double>(bytes);
@@ -237,9 +239,11 @@ std::string GnuText(bool host, bool prepare_disk) {
   MakefileWorld& world = TheWorld();
   GnuMakefileOptions options;
   options.host_paths = host;
-  options.prepare_disk = prepare_disk;
+  OutputPlan plan;
+  if (prepare_disk) options.plan = &plan;
   std::string text;
   GenerateGnuMakefileText(world.workspace(), world.project(), &world.cpus(), options, &text);
+  (void)ApplyOutputPlan(*world.workspace().platform().fs, plan);
   return text;
 }
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "makefile/kmake_file.h"
+#include "makefile/output_plan.h"
 #include "model/dependency_record.h"
 #include "model/project.h"
 #include "model/service_settings.h"
@@ -324,10 +325,14 @@ class World {
       }
     }
     std::string text;
-    zelvan::GenerateKmakeText(workspace, project, nullptr, mode, std::nullopt, clean, &text);
+    zelvan::OutputPlan plan;
+    zelvan::GenerateKmakeText(workspace, project, nullptr, mode, std::nullopt, clean, &text, &plan);
+    (void)zelvan::ApplyOutputPlan(*workspace.platform().fs, plan);
     std::string again;
     if (twice) {
-      zelvan::GenerateKmakeText(workspace, project, nullptr, mode, std::nullopt, clean, &again);
+      zelvan::OutputPlan again_plan;
+      zelvan::GenerateKmakeText(workspace, project, nullptr, mode, std::nullopt, clean, &again,
+                                &again_plan);
       if (again != text) std::abort();
     }
     return text;

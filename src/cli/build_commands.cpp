@@ -87,7 +87,6 @@ int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
   std::string unnamable;
   options.unnamable = &unnamable;
   if (args.to_stdout) {
-    options.prepare_disk = false;
     std::string text;
     GenerateGnuMakefileText(workspace, *project, &session.cpus(), options, &text);
     if (!unnamable.empty()) return session.Failed(UnnamableMessage(unnamable));

@@ -219,7 +219,7 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
   if (args.to_stdout) {
     std::string text;
     if (!GenerateKmakeText(workspace, *project, &session.cpus(), mode, target, args.clean, &text,
-                           /*prepare_disk=*/false)) {
+                           /*plan=*/nullptr)) {
       return GenerationFailed(session, project->paths().output_name);
     }
     // The bytes the file would hold, line ends included.

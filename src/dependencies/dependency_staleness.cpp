@@ -45,7 +45,7 @@ int64_t TimeNumber(const LocalTime& time) {
 
 }  // namespace
 
-ModificationTimeCache::ModificationTimeCache(FileSystem& fs) : fs_(fs) {}
+ModificationTimeCache::ModificationTimeCache(FileReader& fs) : fs_(fs) {}
 
 void ModificationTimeCache::SetBaseDirectory(std::string_view dir) {
   std::string directory = dir.empty() ? std::string() : AppendLastSlash(dir);

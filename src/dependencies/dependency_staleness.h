@@ -26,7 +26,7 @@
 
 namespace zelvan {
 
-class FileSystem;
+class FileReader;
 
 // Modification times in stamp form, each file asked of the file system once
 // per refresh. Files are assumed not to change while a refresh runs.
@@ -38,7 +38,7 @@ class FileSystem;
 // about each distinct file once and looks at each dependency as an index.
 class ModificationTimeCache {
  public:
-  explicit ModificationTimeCache(FileSystem& fs);
+  explicit ModificationTimeCache(FileReader& fs);
   ModificationTimeCache(const ModificationTimeCache&) = delete;
   ModificationTimeCache& operator=(const ModificationTimeCache&) = delete;
 
@@ -75,7 +75,7 @@ class ModificationTimeCache {
   int32_t FileOf(std::string_view path);
   int64_t Time(int32_t file);
 
-  FileSystem& fs_;
+  FileReader& fs_;
   std::unordered_map<std::string, std::unique_ptr<Base>> bases_;  // by directory
   Base* base_ = nullptr;
   TextTable files_;              // full paths

@@ -250,7 +250,7 @@ class DependencyUpdater {
   std::unique_ptr<LockedFileSystem> locked_fs_;
   std::unique_ptr<IncludeScanner> scanner_;
   // The worker reads through a file system of its own where there is one.
-  std::unique_ptr<FileSystem> worker_fs_;
+  std::unique_ptr<ReadOnlyFileSystem> worker_fs_;
   std::unique_ptr<ScanWorker> worker_;
   bool worker_refresh_due_ = true;  // the worker has not begun this refresh
   bool update_dependency_file_ = false;

@@ -305,7 +305,7 @@ struct IncludeFileCache::Store {
   }
 };
 
-IncludeFileCache::IncludeFileCache(FileSystem& fs) : fs_(fs), store_(std::make_unique<Store>()) {}
+IncludeFileCache::IncludeFileCache(FileReader& fs) : fs_(fs), store_(std::make_unique<Store>()) {}
 
 IncludeFileCache::~IncludeFileCache() = default;
 

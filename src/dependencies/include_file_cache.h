@@ -21,7 +21,7 @@
 
 namespace zelvan {
 
-class FileSystem;
+class FileReader;
 
 // One include line of a file.
 struct IncludeLine {
@@ -47,7 +47,7 @@ using IncludeLines = std::span<const IncludeLine>;
 
 class IncludeFileCache {
  public:
-  explicit IncludeFileCache(FileSystem& fs);
+  explicit IncludeFileCache(FileReader& fs);
   ~IncludeFileCache();
   IncludeFileCache(const IncludeFileCache&) = delete;
   IncludeFileCache& operator=(const IncludeFileCache&) = delete;
@@ -85,7 +85,7 @@ class IncludeFileCache {
  private:
   struct Store;
 
-  FileSystem& fs_;
+  FileReader& fs_;
   // Candidates recur with the same spelling (directory entry + include
   // name), so exact text is the quick key; the listing matches any case.
   TextTable exists_paths_;

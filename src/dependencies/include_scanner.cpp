@@ -7,7 +7,7 @@
 
 namespace zelvan {
 
-IncludeScanner::IncludeScanner(FileSystem& fs, UiHooks& ui, DependencyOutput& output)
+IncludeScanner::IncludeScanner(ReadOnlyFileSystem& fs, UiHooks& ui, DependencyOutput& output)
     : fs_(fs), files_(fs), search_(fs, files_), graph_(search_), warnings_(ui, output) {}
 
 void IncludeScanner::BeginRefresh(bool update_dependency_file) {

@@ -28,7 +28,7 @@
 namespace zelvan {
 
 class DependencyOutput;
-class FileSystem;
+class ReadOnlyFileSystem;
 class UiHooks;
 
 // All state lives in the object: scanners do not share anything, so two of
@@ -37,7 +37,7 @@ class UiHooks;
 class IncludeScanner {
  public:
   // `fs`, `ui` and `output` must outlive the scanner.
-  IncludeScanner(FileSystem& fs, UiHooks& ui, DependencyOutput& output);
+  IncludeScanner(ReadOnlyFileSystem& fs, UiHooks& ui, DependencyOutput& output);
   IncludeScanner(const IncludeScanner&) = delete;
   IncludeScanner& operator=(const IncludeScanner&) = delete;
 
@@ -128,7 +128,7 @@ class IncludeScanner {
   const std::vector<int>& IncludedBy(int node, IncludeReading reading);
   bool ChainFrom(int node, int need, IncludeReading reading, std::vector<int>* chain);
 
-  FileSystem& fs_;
+  ReadOnlyFileSystem& fs_;
   IncludeFileCache files_;
   IncludeSearch search_;
   IncludeGraph graph_;

@@ -28,7 +28,7 @@ int IncludeStyleForCpu(std::string_view cpu_family, int previous) {
   return previous;
 }
 
-IncludeSearch::IncludeSearch(FileSystem& fs, IncludeFileCache& files) : fs_(fs), files_(files) {}
+IncludeSearch::IncludeSearch(PathMapper& fs, IncludeFileCache& files) : fs_(fs), files_(files) {}
 
 IncludeSearch::~IncludeSearch() = default;
 

@@ -54,7 +54,7 @@
 
 namespace zelvan {
 
-class FileSystem;
+class PathMapper;
 
 // Scan kinds of the language table: which scanner reads a source.
 inline constexpr int kScanKindNone = 0;
@@ -97,7 +97,7 @@ class IncludeSearch {
 
  public:
   // `fs` and `files` must outlive the search.
-  IncludeSearch(FileSystem& fs, IncludeFileCache& files);
+  IncludeSearch(PathMapper& fs, IncludeFileCache& files);
   ~IncludeSearch();
   IncludeSearch(const IncludeSearch&) = delete;
   IncludeSearch& operator=(const IncludeSearch&) = delete;
@@ -219,7 +219,7 @@ class IncludeSearch {
   int FoundNode(size_t i, std::string_view name, int32_t exact);
   std::string CompletePath(std::string_view dir, std::string_view name) const;
 
-  FileSystem& fs_;
+  PathMapper& fs_;
   IncludeFileCache& files_;
   bool update_dependency_file_ = false;
 

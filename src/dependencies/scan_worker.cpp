@@ -2,7 +2,7 @@
 
 namespace zelvan {
 
-ScanWorker::ScanWorker(FileSystem& fs, UiHooks& ui, DependencyOutput& output)
+ScanWorker::ScanWorker(ReadOnlyFileSystem& fs, UiHooks& ui, DependencyOutput& output)
     : scanner_(fs, ui, output) {}
 
 ScanWorker::~ScanWorker() {

@@ -26,7 +26,7 @@
 namespace zelvan {
 
 class DependencyOutput;
-class FileSystem;
+class ReadOnlyFileSystem;
 class UiHooks;
 
 // One source to scan, with everything the per-file step works out for it.
@@ -40,7 +40,7 @@ class ScanWorker {
  public:
   // `fs` must allow calls from two threads (see LockedFileSystem); the
   // worker's scanner writes no lines, but needs `ui` and `output` to be.
-  ScanWorker(FileSystem& fs, UiHooks& ui, DependencyOutput& output);
+  ScanWorker(ReadOnlyFileSystem& fs, UiHooks& ui, DependencyOutput& output);
   // Stops the thread.
   ~ScanWorker();
   ScanWorker(const ScanWorker&) = delete;

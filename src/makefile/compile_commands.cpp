@@ -34,7 +34,7 @@ class Database {
       : fs_(*workspace.platform().fs), workspace_(workspace), cpus_(cpus) {}
 
   void AddProject(Project& project, std::string_view target) {
-    MakeContext context(workspace_, project, cpus_, target, NormalMode, /*prepare_disk=*/false);
+    MakeContext context(workspace_, project, cpus_, target, NormalMode, /*plan=*/nullptr);
     std::string encoded_directory =
         Encode(Host(StripTrailingSlash(project.paths().project_directory)));
     std::vector<std::string> system_includes;
@@ -208,7 +208,7 @@ class Database {
     }
   }
 
-  FileSystem& fs_;
+  ReadOnlyFileSystem& fs_;
   Workspace& workspace_;
   const CpuTable* cpus_;
   std::unordered_map<std::string, std::string> hosts_;

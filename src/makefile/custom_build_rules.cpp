@@ -3,6 +3,7 @@
 #include "makefile/compile_rules.h"
 #include "makefile/make_context.h"
 #include "makefile/make_variables.h"
+#include "makefile/output_plan.h"
 #include "makefile/rule_text.h"
 #include "makefile/target_rules.h"
 #include "model/path_functions.h"
@@ -38,8 +39,8 @@ void BuildCustomBuildRule(MakeContext& context, const FileState& state, std::str
   const SourceFile& file = *state.file;
   const std::string& target = context.target();
   BuildFileMacroBlock(context, state, out);
-  std::string outputs, dependencies;
-  file.settings().GetCBuildOutputText(target, &outputs, 1, context.prepare_disk());
+  std::string outputs = context.CBuildOutputText(state, 1);
+  std::string dependencies;
   file.settings().GetCBuildDependencyText(target, &dependencies);
   *out += outputs + " : " + dependencies + "\n";
   std::string comment;
@@ -103,11 +104,11 @@ void BeginAuxiliaryText(MakeContext& context, std::string* text) {
 }  // namespace
 
 bool BuildPreBuildMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
-                               std::string_view target, std::string* text) {
+                               std::string_view target, std::string* text, OutputPlan* plan) {
   text->clear();
   target = TargetOrFirst(project, target);
   if (!project.targets().Has(target)) return false;
-  MakeContext context(workspace, project, cpus, target, SubProjectMode);
+  MakeContext context(workspace, project, cpus, target, SubProjectMode, plan);
   BeginAuxiliaryText(context, text);
   BuildIdeMacroBlock(context, text);
   *text += "all:\n";
@@ -116,11 +117,11 @@ bool BuildPreBuildMakefileText(Workspace& workspace, Project& project, const Cpu
 }
 
 bool BuildConversionMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
-                                 std::string_view target, std::string* text) {
+                                 std::string_view target, std::string* text, OutputPlan* plan) {
   text->clear();
   target = TargetOrFirst(project, target);
   if (project.IsLibrary() || !project.targets().Has(target)) return false;
-  MakeContext context(workspace, project, cpus, target, SubProjectMode);
+  MakeContext context(workspace, project, cpus, target, SubProjectMode, plan);
   BeginAuxiliaryText(context, text);
   *text += "all:\n";
   BuildConvertCommand(context, text);
@@ -129,11 +130,12 @@ bool BuildConversionMakefileText(Workspace& workspace, Project& project, const C
 
 namespace {
 
-bool WriteAuxiliary(Project& project, int index, const std::string& text, std::string* path) {
+bool WriteAuxiliary(Project& project, int index, const std::string& text, OutputPlan* plan,
+                    std::string* path) {
   *path = project.paths().temp_makefiles[index];
-  return WriteKmakeDocument(*project.platform().fs, *path, EscapeComments(text),
-                            Durability::kScratch)
-      .ok();
+  plan->AddFile({*path, ToTextModeFile(EscapeComments(text)), Durability::kScratch,
+                 ReadOnlyRule::kClearedFirst});
+  return ApplyOutputPlan(*project.platform().fs, *plan).ok();
 }
 
 }  // namespace
@@ -141,15 +143,17 @@ bool WriteAuxiliary(Project& project, int index, const std::string& text, std::s
 bool WritePreBuildMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
                            std::string_view target, std::string* path) {
   std::string text;
-  if (!BuildPreBuildMakefileText(workspace, project, cpus, target, &text)) return false;
-  return WriteAuxiliary(project, 3, text, path);
+  OutputPlan plan;
+  if (!BuildPreBuildMakefileText(workspace, project, cpus, target, &text, &plan)) return false;
+  return WriteAuxiliary(project, 3, text, &plan, path);
 }
 
 bool WriteConversionMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
                              std::string_view target, std::string* path) {
   std::string text;
-  if (!BuildConversionMakefileText(workspace, project, cpus, target, &text)) return false;
-  return WriteAuxiliary(project, 2, text, path);
+  OutputPlan plan;
+  if (!BuildConversionMakefileText(workspace, project, cpus, target, &text, &plan)) return false;
+  return WriteAuxiliary(project, 2, text, &plan, path);
 }
 
 }  // namespace zelvan

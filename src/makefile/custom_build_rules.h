@@ -35,6 +35,7 @@ class Workspace;
 class MakeContext;
 struct BuildStep;
 struct FileState;
+struct OutputPlan;
 
 // The commands of an event, its title echoed first; nothing when it has
 // no command.
@@ -53,11 +54,12 @@ void BuildProjectCustomBuildRule(MakeContext& context, std::string* out);
 
 // The text of the pre-build and convert makefiles for `target` (the
 // project's first target when it has no such target). The convert
-// makefile is false for a library project.
+// makefile is false for a library project. The folders their rules name
+// go to `plan`.
 bool BuildPreBuildMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
-                               std::string_view target, std::string* text);
+                               std::string_view target, std::string* text, OutputPlan* plan);
 bool BuildConversionMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
-                                 std::string_view target, std::string* text);
+                                 std::string_view target, std::string* text, OutputPlan* plan);
 // Write them to "tempmakepre.mak" and "tempmakeabs.mak" in the project
 // directory and give the path; false when there is nothing to write or the
 // file cannot be written.

@@ -12,6 +12,7 @@
 #include "makefile/host_make_text.h"
 #include "makefile/make_context.h"
 #include "makefile/make_variables.h"
+#include "makefile/output_plan.h"
 #include "makefile/rule_text.h"
 #include "makefile/target_rules.h"
 #include "model/dependency_record.h"
@@ -180,7 +181,7 @@ class GnuMakefileWriter {
       part.number = static_cast<int>(i) + 1;
       part.project = &project;
       part.context = std::make_unique<MakeContext>(workspace_, project, cpus_, target, NormalMode,
-                                                   options_.prepare_disk);
+                                                   options_.plan);
       PrepareTarget(*part.context);
     }
     made_.clear();
@@ -423,7 +424,7 @@ class GnuMakefileWriter {
   // Whether the block's command records and librarian command file are
   // written: a build writes those of the target it makes only.
   bool WritesRecords(const MakeContext& context) const {
-    return context.prepare_disk() &&
+    return context.plan() != nullptr &&
            (options_.records_target.empty() || context.target() == options_.records_target);
   }
 
@@ -435,8 +436,8 @@ class GnuMakefileWriter {
     if (WritesRecords(context) && !(context.fs().ReadFile(path, &old) && old == commands)) {
       context.EnsureDirectory(GetFileDirectory(path));
       // A record that cannot be written only makes the next build compile again.
-      WriteFileAtomic(context.fs(), path, commands,
-                      WriteOptions{Durability::kScratch, /*replace_read_only=*/true, {}});
+      context.plan()->AddFile(
+          {path, commands, Durability::kScratch, ReadOnlyRule::kReplaced, /*required=*/false});
     }
     return host_.File(path);
   }
@@ -669,8 +670,8 @@ class GnuMakefileWriter {
     }
     if (WritesRecords(context)) {
       // The librarian reports a command file it cannot read.
-      WriteFileAtomic(context.fs(), path, text,
-                      WriteOptions{Durability::kScratch, /*replace_read_only=*/true, {}});
+      context.plan()->AddFile(
+          {path, std::move(text), Durability::kScratch, ReadOnlyRule::kReplaced, false});
     }
     return path;
   }
@@ -1074,20 +1075,24 @@ Status WriteGnuMakefile(Workspace& workspace, Project& project, const CpuTable* 
                         const GnuMakefileOptions& options, std::string_view path) {
   std::string text;
   std::string unnamable;
+  OutputPlan plan;
   GnuMakefileOptions with_check = options;
   with_check.unnamable = &unnamable;
+  with_check.plan = &plan;
   GenerateGnuMakefileText(workspace, project, cpus, with_check, &text);
   if (options.unnamable != nullptr) *options.unnamable = unnamable;
   if (options.host_paths && !unnamable.empty()) {
     // Make would build, or clean, some other file.
     return OperationFailure(kStatusMakefileNotWritten, kMsgMakefileNotWritten);
   }
-  FileSystem& fs = *workspace.platform().fs;
-  Status written =
-      options.host_paths
-          ? WriteFileAtomic(fs, path, text, WriteOptions{Durability::kScratch, true, {}})
-          : WriteKmakeDocument(fs, path, text, Durability::kDurable);
-  if (!written) {
+  if (options.host_paths) {
+    plan.AddFile(
+        {std::string(path), std::move(text), Durability::kScratch, ReadOnlyRule::kReplaced});
+  } else {
+    plan.AddFile({std::string(path), ToTextModeFile(text), Durability::kDurable,
+                  ReadOnlyRule::kClearedFirst});
+  }
+  if (Status written = ApplyOutputPlan(*workspace.platform().fs, plan); !written) {
     return OperationFailure(std::move(written), kStatusMakefileNotWritten, kMsgMakefileNotWritten);
   }
   return Status::OK();

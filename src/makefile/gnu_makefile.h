@@ -65,6 +65,7 @@ namespace zelvan {
 
 class CpuTable;
 class Project;
+struct OutputPlan;
 
 // The variables whose definitions and references get the project's number.
 inline constexpr std::array<std::string_view, 41> kNumberedVariables = {"TEMP",
@@ -126,9 +127,10 @@ std::vector<Project*> GnuProjectList(Workspace& workspace, Project& project, boo
 struct GnuMakefileOptions {
   bool alone = false;
   bool host_paths = false;
-  // Without `prepare_disk` no directory and no librarian command file is
-  // made: the text is only looked at.
-  bool prepare_disk = true;
+  // Where the folders, command records and librarian command files of the
+  // host form go (ApplyOutputPlan writes them); null when the text is only
+  // looked at.
+  OutputPlan* plan = nullptr;
   // Where the host form puts the first host path that a rule cannot name
   // (MakeCanName), or nothing; WriteGnuMakefile then writes no file.
   std::string* unnamable = nullptr;

@@ -49,7 +49,6 @@ class GnuMakefileTest : public testing::MakefileWorkspaceTest {
     GnuMakefileOptions options;
     options.alone = alone;
     options.host_paths = host;
-    options.prepare_disk = false;
     std::string text;
     GenerateGnuMakefileText(*workspace_, ProjectNamed(project), &cpus_, options, &text);
     if (!host) {

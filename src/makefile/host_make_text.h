@@ -43,7 +43,7 @@
 namespace zelvan {
 
 class CpuTable;
-class FileSystem;
+class ReadOnlyFileSystem;
 
 std::string ToGnuPath(std::string_view path);
 // A host path as a rule names it: `\` before each blank, tab, "#" and ":",
@@ -65,7 +65,7 @@ bool IsHostMakeVariable(std::string_view name);
 class HostPathMapper {
  public:
   // `fs` maps the paths; it must outlive the mapper.
-  explicit HostPathMapper(FileSystem& fs) : fs_(fs) {}
+  explicit HostPathMapper(ReadOnlyFileSystem& fs) : fs_(fs) {}
 
   // The host path of a full system path, double quotes around it dropped;
   // a path the host has no place for (an unmapped drive) with "/"
@@ -93,7 +93,7 @@ class HostPathMapper {
   std::string MapWord(std::string_view word);
   std::string PathPart(std::string_view path);
 
-  FileSystem& fs_;
+  ReadOnlyFileSystem& fs_;
   std::string unnamable_;
   struct TextHash {
     using is_transparent = void;

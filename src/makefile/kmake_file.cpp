@@ -7,6 +7,7 @@
 #include "makefile/custom_build_rules.h"
 #include "makefile/make_context.h"
 #include "makefile/make_variables.h"
+#include "makefile/output_plan.h"
 #include "makefile/rule_text.h"
 #include "makefile/target_rules.h"
 #include "model/message_texts.h"
@@ -78,7 +79,7 @@ void BuildBlock(Workspace& workspace, MakeContext& context, const std::string& h
 
 bool GenerateKmakeText(Workspace& workspace, Project& project, const CpuTable* cpus, MakeMode mode,
                        std::optional<std::string_view> target, bool force_clean, std::string* text,
-                       bool prepare_disk) {
+                       OutputPlan* plan) {
   text->clear();
   std::vector<std::string> targets = project.targets().List();
   if (target) {
@@ -101,7 +102,7 @@ bool GenerateKmakeText(Workspace& workspace, Project& project, const CpuTable* c
       text->clear();
       return false;
     }
-    MakeContext context(workspace, project, cpus, name, mode, prepare_disk);
+    MakeContext context(workspace, project, cpus, name, mode, plan);
     if (headers.empty()) {
       std::vector<std::string> list;
       CollectHeaderFiles(context, &list);
@@ -149,12 +150,12 @@ Status Generate(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
   std::string path = makefile->empty() ? DefaultMakefileName(workspace) : std::string(*makefile);
   if (path.empty()) return Status::Invalid("no makefile name");
   std::string text;
-  if (!GenerateKmakeText(workspace, *project, cpus, mode, target, force_clean, &text)) {
+  OutputPlan plan;
+  if (!GenerateKmakeText(workspace, *project, cpus, mode, target, force_clean, &text, &plan)) {
     return Status::Invalid("stopped");
   }
-  if (Status written =
-          WriteKmakeDocument(*workspace.platform().fs, path, text, Durability::kDurable);
-      !written) {
+  plan.AddFile({path, ToTextModeFile(text), Durability::kDurable, ReadOnlyRule::kClearedFirst});
+  if (Status written = ApplyOutputPlan(*workspace.platform().fs, plan); !written) {
     return OperationFailure(std::move(written), kStatusMakefileNotWritten, kMsgMakefileNotWritten);
   }
   project->make_state().makefile_out_of_date = false;
@@ -251,7 +252,7 @@ bool IsKmakeFileCurrent(Workspace& workspace, const CpuTable* cpus, Project& pro
   *current = false;
   std::string text;
   if (!GenerateKmakeText(workspace, project, cpus, NormalMode, std::nullopt, false, &text,
-                         /*prepare_disk=*/false)) {
+                         /*plan=*/nullptr)) {
     return false;
   }
   std::string on_disk;

@@ -36,15 +36,17 @@ namespace zelvan {
 
 class CpuTable;
 class Project;
+struct OutputPlan;
 
 // The blocks of one project: all its targets, or `target` alone (the
 // project's first target when it has no such target). `force_clean` writes
-// the Clean section whatever the number of files. Without `prepare_disk`
-// no directory and no librarian command file is made (the text is only
-// looked at). False, and `text` empty, when a stop was requested.
+// the Clean section whatever the number of files. The folders the rules
+// name and the librarian command file go to `plan` (ApplyOutputPlan writes
+// them); null when the text is only looked at. False, and `text` empty,
+// when a stop was requested.
 bool GenerateKmakeText(Workspace& workspace, Project& project, const CpuTable* cpus, MakeMode mode,
                        std::optional<std::string_view> target, bool force_clean, std::string* text,
-                       bool prepare_disk = true);
+                       OutputPlan* plan);
 
 // The makefile names: the active project's path with the extension "mak"
 // (empty when it has no extension), and a project's own ("<project>.mak").

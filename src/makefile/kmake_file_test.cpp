@@ -5,6 +5,7 @@
 #include "makefile/compile_rules.h"
 #include "makefile/custom_build_rules.h"
 #include "makefile/make_context.h"
+#include "makefile/output_plan.h"
 #include "makefile/target_rules.h"
 #include "model/dependency_record.h"
 #include "model/status_codes.h"
@@ -26,10 +27,11 @@ using testing::SourceFolder;
 class KmakeFileTest : public testing::MakefileWorkspaceTest {
  protected:
   std::string Text(std::string_view project, MakeMode mode = NormalMode,
-                   std::optional<std::string_view> target = std::nullopt, bool clean = false) {
+                   std::optional<std::string_view> target = std::nullopt, bool clean = false,
+                   OutputPlan* plan = nullptr) {
     std::string text;
-    EXPECT_TRUE(
-        GenerateKmakeText(*workspace_, ProjectNamed(project), &cpus_, mode, target, clean, &text));
+    EXPECT_TRUE(GenerateKmakeText(*workspace_, ProjectNamed(project), &cpus_, mode, target, clean,
+                                  &text, plan));
     return text;
   }
 };
@@ -112,7 +114,8 @@ TEST_F(KmakeFileTest, WholeMakefileOfAProjectWithEveryKindOfStep) {
   env_.AddFile("C:\\ws\\app\\app.h", "");
   Depend("App", "main.c", "Debug", {"app.h", "..\\inc\\board.h", "D:\\KOVA\\include\\std io.h"});
   Depend("App", "tables.c", "Debug", {"app.h"});
-  const std::string text = Text("App");
+  OutputPlan plan;
+  const std::string text = Text("App", NormalMode, std::nullopt, false, &plan);
   const size_t clean = text.find("Clean :\n");
   ExpectText(text.substr(0, clean), R"(#
 # KOVA Generated KMAKE File, based on App.kbp
@@ -242,15 +245,17 @@ OutName=
             std::string::npos);
   EXPECT_EQ(text.find("\trm tables.c", clean), std::string::npos);
   EXPECT_EQ(text.find("skip.", clean), std::string::npos);
-  // The directories the rules name exist.
   Project& app = ProjectNamed("App");
   EXPECT_TRUE(app.sources().FindByRelativePath("tables.def")->HasFlag(SourceFile::kConsumedOutput));
   EXPECT_EQ(app.sources().FindByRelativePath("boot.asm")->make_lists().ims_move_steps,
             std::vector<std::string>{"\tcp C:\\ws\\app\\boot.ims C:\\ws\\app\\obj\\boot.ims\n"
                                      "\trm C:\\ws\\app\\boot.ims\n"});
-  for (const char* dir : {"C:\\ws\\app\\tmp dir", "C:\\ws\\app\\out"}) {
-    EXPECT_TRUE(DirectoryExists(env_.fs, dir)) << dir;
-  }
+  // The directories the rules name are planned, each once, and nothing is
+  // made on the way.
+  EXPECT_EQ(plan.folders, (std::vector<std::string>{"C:\\ws\\app\\tmp dir", "C:\\ws\\app\\out",
+                                                    "C:\\ws\\app\\", "C:\\ws\\app\\obj"}));
+  EXPECT_TRUE(plan.files.empty());
+  EXPECT_FALSE(DirectoryExists(env_.fs, "C:\\ws\\app\\out"));
 }
 
 struct RuleCase {
@@ -558,7 +563,8 @@ NoBuild=1
 )";
   Open({{"C:\\ws\\lib\\Lib.kbp", lib}});
   env_.AddFile("C:\\ws\\lib\\Lib.klo", "old");
-  ExpectText(Rules(Text("Lib", NormalMode, "Debug")), R"~(all :  "..\out dir\Lib.lib"
+  OutputPlan plan;
+  ExpectText(Rules(Text("Lib", NormalMode, "Debug", false, &plan)), R"~(all :  "..\out dir\Lib.lib"
 
 "..\out dir\Lib.lib" : $(OBJS) $(LIBS)
 	echo check
@@ -577,11 +583,17 @@ x\c.rel : c.c
 
 )~",
              "library");
-  ExpectText(env_.Contents("C:\\ws\\lib\\Lib.klo"),
+  // The librarian command file is planned, not written.
+  ASSERT_EQ(plan.files.size(), 1u);
+  EXPECT_EQ(plan.files[0].path, "C:\\ws\\lib\\Lib.klo");
+  EXPECT_FALSE(plan.files[0].required);
+  ExpectText(plan.files[0].contents,
              Crlf("-r\n\"..\\out dir\\Lib.lib\"\n.\\Debug\\obj\\a.rel\n.\\Debug\\obj\\b.rel\n"
                   "old.rel\nx\\c.rel\n"),
              "librarian command file");
-  EXPECT_TRUE(DirectoryExists(env_.fs, "C:\\ws\\lib\\x"));  // the directory of c.c's own -o
+  EXPECT_EQ(env_.Contents("C:\\ws\\lib\\Lib.klo"), "old");
+  // x: the directory of c.c's own -o.
+  EXPECT_EQ(plan.folders, (std::vector<std::string>{"C:\\ws\\lib\\x", "C:\\ws\\lib\\Debug\\obj"}));
   ExpectText(Rules(Text("Lib", FalMode, "Release")), R"~(all :  "$(TARGET)"
 
 "$(TARGET)" : $(OBJS) $(LIBS) $(LCF)
@@ -595,12 +607,6 @@ x\c.rel : c.c
 
 )~",
              "library in FalMode");
-
-  // A librarian command file that cannot be replaced stays as it was.
-  env_.AddFile("C:\\ws\\lib\\Lib.klo", "old");
-  env_.fs.FailAlways(FsOp::kRename);
-  Text("Lib", NormalMode, "Debug");
-  EXPECT_EQ(env_.Contents("C:\\ws\\lib\\Lib.klo"), "old");
 }
 
 TEST_F(KmakeFileTest, AuxiliaryMakefiles) {

@@ -6,6 +6,7 @@
 #include "makefile/custom_build_rules.h"
 #include "makefile/dependency_paths.h"
 #include "makefile/make_variables.h"
+#include "makefile/output_plan.h"
 #include "makefile/rule_text.h"
 #include "model/path_functions.h"
 #include "model/project.h"
@@ -22,14 +23,14 @@
 namespace zelvan {
 
 MakeContext::MakeContext(Workspace& workspace, Project& project, const CpuTable* cpus,
-                         std::string_view target, MakeMode mode, bool prepare_disk)
+                         std::string_view target, MakeMode mode, OutputPlan* plan)
     : workspace_(workspace),
       project_(project),
       cpus_(cpus),
       fs_(*project.platform().fs),
       target_(project.targets().Spelling(target)),
       mode_(mode),
-      prepare_disk_(prepare_disk) {
+      plan_(plan) {
   project.targets().GetOptions(target_, TargetOptions::kCompile, &default_compile_);
   project.targets().GetOptions(target_, TargetOptions::kLink, &link_options_);
   project.targets().GetOptions(target_, TargetOptions::kConvert, &convert_options_);
@@ -193,10 +194,29 @@ const OptionFacts& MakeContext::FactsOf(const std::string& options) {
 void MakeContext::EnsureDirectory(std::string_view dir) {
   // A directory that names a macro is make's to expand, not a name to create
   // (a lone "$" is part of a name).
-  if (dir.empty() || !prepare_disk_ || dir.find("$(") != std::string_view::npos) return;
-  std::string full = StripTrailingSlash(FullPath(dir));
-  if (!ensured_dirs_.insert(ToLowerAscii(full)).second) return;
-  CreateDirectories(fs_, full);
+  if (dir.empty() || plan_ == nullptr || dir.find("$(") != std::string_view::npos) return;
+  plan_->AddFolder(StripTrailingSlash(FullPath(dir)));
+}
+
+std::string MakeContext::CBuildOutputText(const FileState& state, int quote_mode) {
+  SourceFile& file = *state.file;
+  std::string text;
+  file.settings().GetCBuildOutputText(target_, &text, quote_mode, /*create_dirs=*/false);
+  if (plan_ == nullptr) return text;
+  std::vector<std::string> outputs;
+  file.settings().GetCBuildList(target_, CBuildList::kOutputs, &outputs);
+  for (const std::string& output : outputs) {
+    std::string path =
+        SubstituteMacros(output, file.make_lists().macro_names, file.make_lists().macro_values);
+    path = SubstituteMacros(path, project_.make_state().macro_names,
+                            project_.make_state().macro_values);
+    std::string full;
+    if (path.find('$') == std::string::npos &&
+        GetFullPathName(path, project_.paths().project_directory, &full)) {
+      plan_->AddFolder(GetFileDirectory(full));
+    }
+  }
+  return text;
 }
 
 // --- The preparation pass.

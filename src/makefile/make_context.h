@@ -24,7 +24,8 @@ class CpuTable;
 class Project;
 class SourceFile;
 class Workspace;
-class FileSystem;
+class ReadOnlyFileSystem;
+struct OutputPlan;
 
 // The per-target keys of the variable block, in its order.
 inline constexpr std::array<const char*, 8> kVariableKeys = {
@@ -66,11 +67,10 @@ struct BuildStep {
 class MakeContext {
  public:
   // `cpus` may be null: no TOOLS lines and no system directories then.
-  // `target` must be one of the project's targets. Without `prepare_disk`
-  // the rules make no directory and write no librarian command file (the
-  // text is only looked at).
+  // `target` must be one of the project's targets. The folders and files
+  // the rules need go to `plan`; without one the text is only looked at.
   MakeContext(Workspace& workspace, Project& project, const CpuTable* cpus, std::string_view target,
-              MakeMode mode, bool prepare_disk = true);
+              MakeMode mode, OutputPlan* plan = nullptr);
   ~MakeContext();
   MakeContext(const MakeContext&) = delete;
   MakeContext& operator=(const MakeContext&) = delete;
@@ -78,12 +78,14 @@ class MakeContext {
   Workspace& workspace() const { return workspace_; }
   Project& project() const { return project_; }
   const CpuTable* cpus() const { return cpus_; }
-  FileSystem& fs() const { return fs_; }
+  // Generators only read: what they make goes to plan().
+  ReadOnlyFileSystem& fs() const { return fs_; }
   // The target as the project spells it.
   const std::string& target() const { return target_; }
   MakeMode mode() const { return mode_; }
   bool fal() const { return mode_ == FalMode; }
-  bool prepare_disk() const { return prepare_disk_; }
+  // Null when the text is only looked at.
+  OutputPlan* plan() const { return plan_; }
   // Objects beside the sources: the target's "SourceFolder" is "1".
   bool source_folder() const { return source_folder_; }
 
@@ -147,9 +149,12 @@ class MakeContext {
   // What the rules ask of a file's compile options, worked out once per
   // distinct options text (most files of a target share the target's).
   const OptionFacts& FactsOf(const std::string& options);
-  // Creates a directory (relative: below the project directory) once per
-  // context, unless it names a macro; failures are left for the build to show.
+  // Plans a directory (relative: below the project directory), unless it
+  // names a macro.
   void EnsureDirectory(std::string_view dir);
+  // The custom build outputs of a file as SourceFile::GetCBuildOutputText
+  // gives them, the directory of each output without `$` planned.
+  std::string CBuildOutputText(const FileState& state, int quote_mode);
 
  private:
   void ReadStep(const char* title_key, const char* base, BuildStep* step) const;
@@ -157,10 +162,10 @@ class MakeContext {
   Workspace& workspace_;
   Project& project_;
   const CpuTable* cpus_;
-  FileSystem& fs_;
+  ReadOnlyFileSystem& fs_;
   std::string target_;
   MakeMode mode_;
-  bool prepare_disk_;
+  OutputPlan* plan_;
   bool source_folder_ = false;
   std::string default_compile_, link_options_, convert_options_;
   std::string temp_dir_, output_dir_, work_dir_, library_output_;
@@ -171,7 +176,6 @@ class MakeContext {
   std::string module_dir_, module_name_;
   std::vector<FileState> files_;
   std::vector<bool> consumed_project_outputs_;
-  std::unordered_set<std::string> ensured_dirs_;
   std::unordered_map<std::string, std::string> full_dirs_;
   std::unordered_map<std::string, std::string> full_dir_names_;
   DependencyPathMemo<std::string> dependency_texts_;  // each with a blank before it

@@ -169,15 +169,4 @@ std::string ToTextModeFile(std::string_view text) {
   return ReplaceEach(text, '\n', "\r\n");
 }
 
-Status WriteKmakeDocument(FileSystem& fs, std::string_view path, std::string_view text,
-                          Durability durability) {
-  std::string on_disk = ToTextModeFile(text);
-  FileStatus status;
-  bool was_read_only = fs.Stat(path, &status) && status.read_only;
-  if (was_read_only) fs.SetReadOnly(path, false);
-  Status written = WriteFileAtomic(fs, path, on_disk, durability);
-  if (!written && was_read_only) fs.SetReadOnly(path, true);
-  return written;
-}
-
 }  // namespace zelvan

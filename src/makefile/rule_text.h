@@ -77,10 +77,4 @@ std::string EscapeComments(std::string_view body);
 // A text as a file written in text mode holds it: every line feed a CR LF.
 std::string ToTextModeFile(std::string_view text);
 
-// Writes a KMAKE document in text mode (every line feed becomes CR LF) in
-// one piece: a failed write leaves the old file as it was. A read-only
-// file is replaced all the same (and stays read-only when the write fails).
-Status WriteKmakeDocument(FileSystem& fs, std::string_view path, std::string_view text,
-                          Durability durability);
-
 }  // namespace zelvan

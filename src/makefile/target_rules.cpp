@@ -3,6 +3,7 @@
 #include "makefile/compile_rules.h"
 #include "makefile/custom_build_rules.h"
 #include "makefile/make_context.h"
+#include "makefile/output_plan.h"
 #include "makefile/rule_text.h"
 #include "model/path_functions.h"
 #include "model/project.h"
@@ -180,10 +181,7 @@ void BuildAllRule(MakeContext& context, std::string* out) {
         state.file->HasFlag(SourceFile::kConsumedOutput)) {
       continue;
     }
-    std::string outputs;
-    state.file->settings().GetCBuildOutputText(context.target(), &outputs, 1,
-                                               context.prepare_disk());
-    list += outputs;
+    list += context.CBuildOutputText(state, 1);
   }
   list += " " + GetTargetPath(context, true);
   std::string convert;
@@ -227,8 +225,7 @@ void BuildCleanLine(MakeContext& context, const FileState& state, std::string* o
   const SourceFile& file = *state.file;
   if (!state.built || file.HasFlag(SourceFile::kConsumedOutput)) return;
   if (state.custom_build != 0) {
-    std::string outputs;
-    file.settings().GetCBuildOutputText(context.target(), &outputs, 0, context.prepare_disk());
+    std::string outputs = context.CBuildOutputText(state, 0);
     // rm without a name would fail the whole Clean.
     if (!outputs.empty()) *out += "\trm " + outputs + "\n";
     return;
@@ -313,7 +310,11 @@ std::string BuildLibrarianCommandText(MakeContext& context) {
 void WriteLibrarianCommandFile(MakeContext& context, std::string* argument) {
   std::string path = LibrarianCommandFilePath(context.project());
   std::string text = BuildLibrarianCommandText(context);
-  if (context.prepare_disk()) WriteKmakeDocument(context.fs(), path, text, Durability::kScratch);
+  if (context.plan() != nullptr) {
+    // The librarian reports a command file it cannot read.
+    context.plan()->AddFile({path, ToTextModeFile(text), Durability::kScratch,
+                             ReadOnlyRule::kClearedFirst, /*required=*/false});
+  }
   *argument = ".\\" + FileNamePart(path);
 }
 

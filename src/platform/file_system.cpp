@@ -14,7 +14,7 @@
 
 namespace zelvan {
 
-std::string FileSystem::FullPath(std::string_view path) const {
+std::string PathMapper::FullPath(std::string_view path) const {
   std::string full;
   if (!GetFullPathName(path, GetCurrentDirectory(), &full)) return std::string(path);
   return full;
@@ -30,12 +30,12 @@ Status FileSystem::AppendToFile(std::string_view path, std::string_view data) {
   return WriteFileAtomic(*this, path, text);
 }
 
-bool FileExists(FileSystem& fs, std::string_view path) {
+bool FileExists(FileReader& fs, std::string_view path) {
   FileStatus status;
   return fs.Stat(path, &status) && !status.is_directory && !status.is_other;
 }
 
-bool DirectoryExists(FileSystem& fs, std::string_view path) {
+bool DirectoryExists(FileReader& fs, std::string_view path) {
   FileStatus status;
   return fs.Stat(path, &status) && status.is_directory;
 }

@@ -6,6 +6,12 @@
 // FileSystem objects never disturb each other). Only an implementation knows
 // how such a path reaches the host: on POSIX, see posix_file_system.h.
 //
+// The interface comes in three parts, so that code and wrappers name only
+// what they use: FileReader (stat, read, list), FileWriter (everything that
+// changes files, and the locks) and PathMapper (the current directory and
+// host paths). A ReadOnlyFileSystem is the first and the last, what a
+// thread that only reads gets; a FileSystem is all three.
+//
 // Every call reports failure by its result and never throws: a Status with
 // the reason (the OS's own where the OS refused, see status.h); only the
 // queries Stat and GetShortPathName answer with a bool. Tests replace a
@@ -72,9 +78,28 @@ enum class LockResult {
   kUnavailable,  // no lock file can be made there (so nothing can be written there either)
 };
 
-class FileSystem {
+// Reading files: all that a scan of sources asks of the disk.
+class FileReader {
  public:
-  virtual ~FileSystem() = default;
+  virtual ~FileReader() = default;
+
+  // False when nothing exists at `path`.
+  virtual bool Stat(std::string_view path, FileStatus* status) = 0;
+  virtual Status ReadFile(std::string_view path, std::string* contents) = 0;
+  // The entries of `dir` whose names match `pattern` (`*` and `?`, ASCII case
+  // ignored), without "." and "..", sorted by name. False when `dir` cannot be read.
+  virtual Status ListDirectory(std::string_view dir, std::string_view pattern,
+                               std::vector<DirectoryEntry>* entries) = 0;
+  // The short (8.3) form of an existing path. False when the platform has none.
+  virtual bool GetShortPathName(std::string_view path, std::string* short_path) = 0;
+};
+
+// The current directory that relative paths are taken against, and the
+// mapping between the system's paths and the host's, for the edges that
+// take host paths (the command line, loading a library).
+class PathMapper {
+ public:
+  virtual ~PathMapper() = default;
 
   // The current directory, a full path ending in `\`; empty when the host
   // could not tell it (relative paths then name no file).
@@ -84,9 +109,29 @@ class FileSystem {
   // The full path of `path` against the current directory (GetFullPathName of win_path.h).
   std::string FullPath(std::string_view path) const;
 
-  // False when nothing exists at `path`.
-  virtual bool Stat(std::string_view path, FileStatus* status) = 0;
-  virtual Status ReadFile(std::string_view path, std::string* contents) = 0;
+  // ToHostPath resolves letter case the way every other call does; it
+  // returns an empty text for a path that has no place on the host (an
+  // unmapped drive).
+  virtual std::string ToHostPath(std::string_view path) = 0;
+  // ToHostPath of each path, in order. A file system may share the work of
+  // paths in one directory (a listing read once instead of a look-up per
+  // file); nothing is kept past the call.
+  virtual std::vector<std::string> ToHostPaths(const std::vector<std::string>& paths) {
+    std::vector<std::string> hosts;
+    hosts.reserve(paths.size());
+    for (const std::string& path : paths)
+      hosts.push_back(ToHostPath(path));
+    return hosts;
+  }
+  virtual std::string FromHostPath(std::string_view host_path) const = 0;
+};
+
+// Changing files: writing, renaming, deleting, copying and moving them,
+// directories, the read-only attribute and the locks that serialise writers.
+class FileWriter {
+ public:
+  virtual ~FileWriter() = default;
+
   // Creates or truncates `path` for writing.
   virtual std::unique_ptr<WritableFile> OpenForWrite(std::string_view path) = 0;
   // Creates `path`, which does not exist yet, for writing. It gets the
@@ -105,9 +150,8 @@ class FileSystem {
   virtual void SyncDirectory(std::string_view /*dir*/) {}
   // Appends `data` to `path` (created when missing) in one write of the
   // host, so lines of two processes never mix and a link, FIFO or pipe is
-  // written, not replaced; never waits for a FIFO without reader. The
-  // default reads the file and writes it whole again.
-  virtual Status AppendToFile(std::string_view path, std::string_view data);
+  // written, not replaced; never waits for a FIFO without reader.
+  virtual Status AppendToFile(std::string_view path, std::string_view data) = 0;
   // Takes the exclusive advisory lock of the lock file `lock_path`, made
   // when missing, without waiting. The default has no other process to lock out.
   // The lock file of `path` (a full path, links resolved): see LockFilePath.
@@ -137,37 +181,6 @@ class FileSystem {
   virtual Status CreateDirectory(std::string_view path) = 0;
   // An empty directory.
   virtual Status RemoveDirectory(std::string_view path) = 0;
-  // The entries of `dir` whose names match `pattern` (`*` and `?`, ASCII case
-  // ignored), without "." and "..", sorted by name. False when `dir` cannot be read.
-  virtual Status ListDirectory(std::string_view dir, std::string_view pattern,
-                               std::vector<DirectoryEntry>* entries) = 0;
-  // The short (8.3) form of an existing path. False when the platform has none.
-  virtual bool GetShortPathName(std::string_view path, std::string* short_path) = 0;
-
-  // Mapping between the system's paths and the host's, for the edges that
-  // take host paths (the command line, loading a library). ToHostPath
-  // resolves letter case the way every other call does; it returns an empty
-  // text for a path that has no place on the host (an unmapped drive).
-  virtual std::string ToHostPath(std::string_view path) = 0;
-  // ToHostPath of each path, in order. A file system may share the work of
-  // paths in one directory (a listing read once instead of a look-up per
-  // file); nothing is kept past the call.
-  virtual std::vector<std::string> ToHostPaths(const std::vector<std::string>& paths) {
-    std::vector<std::string> hosts;
-    hosts.reserve(paths.size());
-    for (const std::string& path : paths)
-      hosts.push_back(ToHostPath(path));
-    return hosts;
-  }
-  virtual std::string FromHostPath(std::string_view host_path) const = 0;
-
-  // A file system for another thread to read with while this one is used:
-  // the same files and current directory, with caches of its own, so that
-  // two threads read at once without waiting for each other. Null where
-  // this file system cannot be shared that way; the threads then take turns
-  // (see LockedFileSystem). Writes through it are not seen by this one's
-  // caches.
-  virtual std::unique_ptr<FileSystem> NewThreadReader() { return nullptr; }
   // Waits for what calls that have returned left to do in the background
   // (letting go of a large file that a rename replaced); the destructor
   // waits too.
@@ -189,10 +202,28 @@ class FileSystem {
   std::vector<FailedWrite> failed_writes_;
 };
 
+// Files to read and the paths to name them by: what a thread that only
+// reads is given (see FileSystem::NewThreadReader and LockedFileSystem).
+class ReadOnlyFileSystem : public FileReader, public PathMapper {};
+
+// The whole file system, as Platform hands it out.
+class FileSystem : public ReadOnlyFileSystem, public FileWriter {
+ public:
+  // The default reads the file and writes it whole again.
+  Status AppendToFile(std::string_view path, std::string_view data) override;
+
+  // A file system for another thread to read with while this one is used:
+  // the same files and current directory, with caches of its own, so that
+  // two threads read at once without waiting for each other. Null where
+  // this file system cannot be shared that way; the threads then take turns
+  // (see LockedFileSystem).
+  virtual std::unique_ptr<ReadOnlyFileSystem> NewThreadReader() { return nullptr; }
+};
+
 // Helpers built on the interface, so every FileSystem gets the same rules.
 
-bool FileExists(FileSystem& fs, std::string_view path);
-bool DirectoryExists(FileSystem& fs, std::string_view path);
+bool FileExists(FileReader& fs, std::string_view path);
+bool DirectoryExists(FileReader& fs, std::string_view path);
 
 // Whether a write must be on disk before it counts as done.
 enum class Durability {

@@ -189,7 +189,7 @@ PosixFileSystem::~PosixFileSystem() {
   WaitForBackgroundWork();
 }
 
-std::unique_ptr<FileSystem> PosixFileSystem::NewThreadReader() {
+std::unique_ptr<ReadOnlyFileSystem> PosixFileSystem::NewThreadReader() {
   // The drive map is already in host form; only the caches start empty.
   auto reader = std::make_unique<PosixFileSystem>(map_, host_cwd_);
   reader->cwd_ = cwd_;

@@ -83,7 +83,7 @@ class PosixFileSystem final : public FileSystem {
   // Each directory's files looked up in its listing: one stat per directory.
   std::vector<std::string> ToHostPaths(const std::vector<std::string>& paths) override;
   std::string FromHostPath(std::string_view host_path) const override;
-  std::unique_ptr<FileSystem> NewThreadReader() override;
+  std::unique_ptr<ReadOnlyFileSystem> NewThreadReader() override;
   void WaitForBackgroundWork() override;
 
  private:

@@ -129,7 +129,7 @@ TEST(PosixFileSystemTest, KeepsItsOwnCurrentDirectory) {
   std::string contents;
   EXPECT_TRUE(fs.ReadFile("..\\b\\F.TXT", &contents));
   // A reader for another thread starts where this one stands.
-  std::unique_ptr<FileSystem> reader = fs.NewThreadReader();
+  std::unique_ptr<ReadOnlyFileSystem> reader = fs.NewThreadReader();
   ASSERT_NE(reader, nullptr);
   EXPECT_EQ(reader->GetCurrentDirectory(), fs.GetCurrentDirectory());
   contents.clear();

@@ -66,7 +66,7 @@ bool IncludePaths(Workspace& workspace, const CpuTable& cpus, Project& project,
 bool RuleText(Workspace& workspace, const CpuTable* cpus, Project& project, std::string_view target,
               LONG kind, std::string* text) {
   text->clear();
-  MakeContext context(workspace, project, cpus, target, NormalMode, /*prepare_disk=*/false);
+  MakeContext context(workspace, project, cpus, target, NormalMode, /*plan=*/nullptr);
   PrepareTarget(context);
   std::string rules;
   switch (kind) {
@@ -90,7 +90,7 @@ bool RuleText(Workspace& workspace, const CpuTable* cpus, Project& project, std:
 
 std::string FalDirectory(Workspace& workspace, const CpuTable* cpus, Project& project,
                          std::string_view target) {
-  MakeContext context(workspace, project, cpus, target, FalMode, /*prepare_disk=*/false);
+  MakeContext context(workspace, project, cpus, target, FalMode, /*plan=*/nullptr);
   return context.module_dir();
 }
 

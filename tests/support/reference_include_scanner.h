@@ -16,7 +16,7 @@
 
 namespace zelvan {
 class DependencyOutput;
-class FileSystem;
+class ReadOnlyFileSystem;
 class UiHooks;
 }  // namespace zelvan
 
@@ -24,7 +24,7 @@ namespace zelvan::testing {
 
 class ReferenceIncludeScanner {
  public:
-  ReferenceIncludeScanner(FileSystem& fs, UiHooks& ui, DependencyOutput& output)
+  ReferenceIncludeScanner(ReadOnlyFileSystem& fs, UiHooks& ui, DependencyOutput& output)
       : fs_(fs), ui_(ui), output_(output) {}
 
   void BeginRefresh(bool update_dependency_file);
@@ -52,7 +52,7 @@ class ReferenceIncludeScanner {
   bool CheckIncludeDepth(bool assembler);
   void RecordDependency(int form, const std::string& path);
 
-  FileSystem& fs_;
+  ReadOnlyFileSystem& fs_;
   UiHooks& ui_;
   DependencyOutput& output_;
 
