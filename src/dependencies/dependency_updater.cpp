@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <thread>
 
 #include "dependencies/dependency_file.h"
 #include "dependencies/dependency_progress.h"
@@ -15,6 +14,7 @@
 #include "model/status_codes.h"
 #include "model/substitute_macros.h"
 #include "model/workspace.h"
+#include "platform/background_task.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "platform/registry.h"
@@ -130,7 +130,7 @@ class DependencyUpdater::WorkspaceOutput final : public DependencyOutput, public
 
 DependencyUpdater::DependencyUpdater(const CpuTable& cpus)
     : cpus_(cpus), output_(std::make_unique<WorkspaceOutput>()) {
-  SetThreads(static_cast<int>(std::thread::hardware_concurrency()));
+  SetThreads(static_cast<int>(BackgroundTask::HardwareThreads()));
 }
 
 DependencyUpdater::~DependencyUpdater() = default;
@@ -557,8 +557,8 @@ bool DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& proje
   {
     writer.Measure(threads_);
     // With two threads the index is worked out while the text is written.
-    std::thread indexer;
-    if (threads_ > 1) indexer = std::thread([&] { index_body = writer.IndexBody(); });
+    BackgroundTask indexer;
+    if (threads_ > 1) indexer.Start([&] { index_body = writer.IndexBody(); });
     // The file is made again by a refresh when it is lost: it is written
     // whole or not at all, but not forced to disk (a large workspace's
     // file holds tens of megabytes). The file is the system's own: a
@@ -571,7 +571,7 @@ bool DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& proje
                               [&](std::string_view piece) { return file.Append(piece).ok(); });
         },
         &error, WriteOptions{Durability::kScratch, true, {}});
-    if (indexer.joinable()) indexer.join();
+    indexer.Wait();
   }
   if (!written) {
     workspace.SetStatus(kStatusDependencyFileFailed, kMsgDependencyFileFailed);

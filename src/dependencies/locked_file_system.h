@@ -7,12 +7,12 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/thread_annotations.h"
 
 namespace zelvan {
 
@@ -20,7 +20,7 @@ class LockedFileSystem final : public FileSystem {
  public:
   // `fs` must outlive this object; while threads use this object, nothing
   // may call `fs` directly.
-  explicit LockedFileSystem(FileSystem& fs) : fs_(fs) {}
+  explicit LockedFileSystem(FileSystem& fs) : fs_(&fs) {}
 
   std::string GetCurrentDirectory() const override;
   Status SetCurrentDirectory(std::string_view dir) override;
@@ -50,8 +50,8 @@ class LockedFileSystem final : public FileSystem {
   void WaitForBackgroundWork() override;
 
  private:
-  FileSystem& fs_;
-  mutable std::mutex mutex_;
+  mutable Mutex mutex_;
+  FileSystem* const fs_ PT_GUARDED_BY(mutex_);
 };
 
 }  // namespace zelvan
