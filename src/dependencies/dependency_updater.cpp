@@ -152,9 +152,11 @@ void DependencyUpdater::Attach(Workspace& workspace) {
     worker_.reset();
     worker_fs_.reset();
     scanner_.reset();
+    times_.reset();
     locked_fs_ = std::make_unique<LockedFileSystem>(*fs);
     scanner_ = std::make_unique<IncludeScanner>(*locked_fs_, *output_, *output_);
-    times_ = std::make_unique<ModificationTimeCache>(*fs);
+    // Records are checked while the worker scans: through the lock too.
+    times_ = std::make_unique<ModificationTimeCache>(*locked_fs_);
   }
   paths_ = &workspace.dependency_paths();
 }
