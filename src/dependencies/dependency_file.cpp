@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <thread>
 
 #include "platform/ansi_text.h"
+#include "platform/background_task.h"
 
 namespace zelvan {
 
@@ -207,9 +207,10 @@ std::vector<DependencySection> ReadDependencyFile(std::string_view text, TextTab
   // reaches the split as a line of its own (not as a record's value line).
   TextTable second_paths;
   std::vector<DependencySection> second;
-  std::thread helper([&] { SectionReader(text, second_paths).Read(split, kNone, &second); });
+  BackgroundTask helper;
+  helper.Start([&] { SectionReader(text, second_paths).Read(split, kNone, &second); });
   bool joined = SectionReader(text, paths).Read(0, split, &sections);
-  helper.join();
+  helper.Wait();
   if (!joined) return sections;
   std::vector<DependencyPathId> global(second_paths.size());
   for (size_t id = 0; id < global.size(); ++id)
@@ -506,9 +507,10 @@ size_t DependencyFileWriter::Measure(int threads) {
   if (half == sections.size()) {
     writer.Measure(0, sections.size());
   } else {
-    std::thread helper([&] { writer.Measure(half, sections.size()); });
+    BackgroundTask helper;
+    helper.Start([&] { writer.Measure(half, sections.size()); });
     writer.Measure(0, half);
-    helper.join();
+    helper.Wait();
   }
   placed_ = true;
   return writer.Place();
@@ -549,17 +551,14 @@ bool DependencyFileWriter::Write(int threads, const std::function<bool(std::stri
   size_t pieces = starts.size() - 1;
   if (pieces > 0) format(0);
   for (size_t piece = 0; piece < pieces; ++piece) {
-    std::thread helper;
-    if (piece + 1 < pieces) {
-      if (threads > 1) {
-        helper = std::thread([&format, piece] { format(piece + 1); });
-      }
-    }
+    BackgroundTask helper;
+    const bool beside = threads > 1 && piece + 1 < pieces;
+    if (beside) helper.Start([&format, piece] { format(piece + 1); });
     size_t begin = writer.offset(starts[piece]);
     bool ok = append(
         std::string_view(buffers[piece % 2].get(), writer.offset(starts[piece + 1]) - begin));
-    if (helper.joinable()) {
-      helper.join();
+    if (beside) {
+      helper.Wait();
     } else if (ok && piece + 1 < pieces) {
       format(piece + 1);
     }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <thread>
 
 #include "dependencies/dependency_file.h"
 #include "dependencies/dependency_progress.h"
@@ -16,6 +15,7 @@
 #include "model/status_codes.h"
 #include "model/substitute_macros.h"
 #include "model/workspace.h"
+#include "platform/background_task.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "platform/registry.h"
@@ -131,7 +131,7 @@ class DependencyUpdater::WorkspaceOutput final : public DependencyOutput, public
 
 DependencyUpdater::DependencyUpdater(const CpuTable& cpus)
     : cpus_(cpus), output_(std::make_unique<WorkspaceOutput>()) {
-  SetThreads(static_cast<int>(std::thread::hardware_concurrency()));
+  SetThreads(static_cast<int>(BackgroundTask::HardwareThreads()));
 }
 
 DependencyUpdater::~DependencyUpdater() = default;
@@ -153,9 +153,11 @@ void DependencyUpdater::Attach(Workspace& workspace) {
     worker_.reset();
     worker_fs_.reset();
     scanner_.reset();
+    times_.reset();
     locked_fs_ = std::make_unique<LockedFileSystem>(*fs);
     scanner_ = std::make_unique<IncludeScanner>(*locked_fs_, *output_, *output_);
-    times_ = std::make_unique<ModificationTimeCache>(*fs);
+    // Records are checked while the worker scans: through the lock too.
+    times_ = std::make_unique<ModificationTimeCache>(*locked_fs_);
   }
   paths_ = &workspace.dependency_paths();
 }
@@ -554,8 +556,8 @@ Status DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& pro
   {
     writer.Measure(threads_);
     // With two threads the index is worked out while the text is written.
-    std::thread indexer;
-    if (threads_ > 1) indexer = std::thread([&] { index_body = writer.IndexBody(); });
+    BackgroundTask indexer;
+    if (threads_ > 1) indexer.Start([&] { index_body = writer.IndexBody(); });
     // The file is made again by a refresh when it is lost: it is written
     // whole or not at all, but not forced to disk (a large workspace's
     // file holds tens of megabytes). The file is the system's own: a
@@ -568,7 +570,7 @@ Status DependencyUpdater::WriteDependencyFile(Workspace& workspace, Project& pro
                               [&](std::string_view piece) { return file.Append(piece).ok(); });
         },
         WriteOptions{Durability::kScratch, true, {}});
-    if (indexer.joinable()) indexer.join();
+    indexer.Wait();
   }
   if (!written) {
     workspace.ide().WriteOutputLine(

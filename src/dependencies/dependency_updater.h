@@ -245,8 +245,8 @@ class DependencyUpdater {
   const CpuTable& cpus_;
   std::unique_ptr<WorkspaceOutput> output_;
   FileSystem* fs_ = nullptr;
-  // The scanners reach the file system through a lock: with two threads
-  // the worker's scans run beside the refresh's own.
+  // The scanners and the time cache reach the file system through a lock:
+  // with two threads the worker's scans run beside the refresh's own.
   std::unique_ptr<LockedFileSystem> locked_fs_;
   std::unique_ptr<IncludeScanner> scanner_;
   // The worker reads through a file system of its own where there is one.

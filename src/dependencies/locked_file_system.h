@@ -7,12 +7,12 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/thread_annotations.h"
 
 namespace zelvan {
 
@@ -20,7 +20,7 @@ class LockedFileSystem final : public ReadOnlyFileSystem {
  public:
   // `fs` must outlive this object; while threads use this object, nothing
   // may call `fs` directly.
-  explicit LockedFileSystem(ReadOnlyFileSystem& fs) : fs_(fs) {}
+  explicit LockedFileSystem(ReadOnlyFileSystem& fs) : fs_(&fs) {}
 
   bool Stat(std::string_view path, FileStatus* status) override;
   Status ReadFile(std::string_view path, std::string* contents) override;
@@ -35,8 +35,8 @@ class LockedFileSystem final : public ReadOnlyFileSystem {
   std::string FromHostPath(std::string_view host_path) const override;
 
  private:
-  ReadOnlyFileSystem& fs_;
-  mutable std::mutex mutex_;
+  mutable Mutex mutex_;
+  ReadOnlyFileSystem* const fs_ PT_GUARDED_BY(mutex_);
 };
 
 }  // namespace zelvan

@@ -15,22 +15,21 @@ void ScanWorker::Start(std::vector<DependencyScanJob> jobs, const IncludeScanOpt
   options_ = options;
   results_.clear();
   results_.resize(jobs_.size());
-  done_ = 0;
-  finished_ = false;
-  stop_ = false;
-  thread_ = std::thread([this] { Work(); });
+  {
+    MutexLock lock(mutex_);
+    done_ = 0;
+    finished_ = false;
+  }
+  task_.Start([this](std::stop_token stop) { Work(stop); });
 }
 
-void ScanWorker::Work() {
+void ScanWorker::Work(std::stop_token stop) {
   // Whether a reference was handed on since Start, by node and by guess.
   std::vector<bool> node_seen;
   std::vector<bool> guess_seen;
   std::vector<IncludeNote> notes;
   for (size_t i = 0; i < jobs_.size(); ++i) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (stop_) break;
-    }
+    if (stop.stop_requested()) break;
     DependencyScanJob& job = jobs_[i];
     Result& result = results_[i];
     scanner_.ScanIncludeRefs(job.source, job.scan_kind, std::move(job.search), options_,
@@ -49,28 +48,24 @@ void ScanWorker::Work() {
       result.notes.push_back(note);
     }
     result.source = std::move(job.source);
-    std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     done_ = i + 1;
-    done_changed_.notify_one();
+    done_changed_.NotifyOne();
   }
-  std::lock_guard<std::mutex> lock(mutex_);
+  MutexLock lock(mutex_);
   finished_ = true;
-  done_changed_.notify_one();
+  done_changed_.NotifyOne();
 }
 
 const ScanWorker::Result* ScanWorker::Take(size_t index) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  done_changed_.wait(lock, [&] { return done_ > index || finished_; });
+  MutexLock lock(mutex_);
+  while (done_ <= index && !finished_)
+    done_changed_.Wait(mutex_);
   return done_ > index ? &results_[index] : nullptr;
 }
 
 void ScanWorker::Stop() {
-  if (!thread_.joinable()) return;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stop_ = true;
-  }
-  thread_.join();
+  task_.Stop();
 }
 
 }  // namespace zelvan

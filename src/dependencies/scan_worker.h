@@ -10,18 +10,18 @@
 // scanner is read by another thread while it runs.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <memory>
-#include <mutex>
+#include <stop_token>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "dependencies/include_scanner.h"
+#include "platform/background_task.h"
+#include "platform/thread_annotations.h"
 
 namespace zelvan {
 
@@ -68,23 +68,25 @@ class ScanWorker {
   void Start(std::vector<DependencyScanJob> jobs, const IncludeScanOptions& options);
   // Waits until the job `index` of the last Start is done. Null when the
   // worker was stopped before it. The result stays until the next Start.
-  const Result* Take(size_t index);
+  const Result* Take(size_t index) EXCLUDES(mutex_);
   // Stops after the job in hand and waits for the thread.
   void Stop();
 
  private:
-  void Work();
+  void Work(std::stop_token stop) EXCLUDES(mutex_);
 
+  // While a task runs, the scanner, the jobs and the results from `done_`
+  // on are its own; a result below `done_` is the caller's.
   IncludeScanner scanner_;
   std::vector<DependencyScanJob> jobs_;
   IncludeScanOptions options_;
   std::vector<Result> results_;
-  std::thread thread_;
-  std::mutex mutex_;
-  std::condition_variable done_changed_;
-  size_t done_ = 0;        // results ready
-  bool finished_ = false;  // the thread does no more
-  bool stop_ = false;
+  Mutex mutex_;
+  CondVar done_changed_;
+  size_t done_ GUARDED_BY(mutex_) = 0;        // results ready
+  bool finished_ GUARDED_BY(mutex_) = false;  // the thread does no more
+  // Last, so that it stops first.
+  BackgroundTask task_;
 };
 
 }  // namespace zelvan

@@ -430,17 +430,13 @@ Status PosixFileSystem::ReplaceLarge(const std::string& from, const std::string&
     if (old_file >= 0) ::close(old_file);
     return status;
   }
-  if (old_file >= 0) {
-    WaitForBackgroundWork();
-    releases_.emplace_back([old_file] { ::close(old_file); });
-  }
+  // One at a time: Start waits for the file let go before.
+  if (old_file >= 0) release_.Start([old_file] { ::close(old_file); });
   return Status::OK();
 }
 
 void PosixFileSystem::WaitForBackgroundWork() {
-  for (std::thread& release : releases_)
-    release.join();
-  releases_.clear();
+  release_.Wait();
 }
 
 Status PosixFileSystem::DeleteFile(std::string_view path) {

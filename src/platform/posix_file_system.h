@@ -24,10 +24,10 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/background_task.h"
 #include "platform/file_system.h"
 
 namespace zelvan {
@@ -126,8 +126,8 @@ class PosixFileSystem final : public FileSystem {
   const Listing* GetListing(const std::string& dir, bool force);
   void Invalidate(const std::string& host_path);
 
-  // Large files that Rename replaced, being let go (see ReplaceLarge).
-  std::vector<std::thread> releases_;
+  // The large file that Rename replaced last, being let go (see ReplaceLarge).
+  BackgroundTask release_;
   HostPathMap map_;
   std::string host_cwd_;
   std::string cwd_;
