@@ -19,6 +19,13 @@
 // real module (`zelvan call`, `register`, `unregister`) load it with
 // ComponentHost, which is a tool of its own and not a session.
 //
+// Built in process, the module runs as the loaded one did: the same
+// options (include chains, refresh on opening, read only), Ctrl-C as a
+// stop request, its resource language looked up under the module's name.
+// The session saves and closes through the Service object, as the IDE
+// does, so the service tells the host of each file it could not write
+// (kStatusFileNotWritten); what fails after that is told by the session.
+//
 // Opening locks the workspace file and its project files (WriteLocks) for
 // the whole command, and removes what killed commands left in their
 // directories and in the working-copy folder (RemoveDeadTemporaries).
