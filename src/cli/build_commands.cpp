@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/workspace_session.h"
+#include "cli/session.h"
 #include "makefile/compile_commands.h"
 #include "makefile/gnu_makefile.h"
 #include "makefile/rule_text.h"
@@ -49,7 +49,7 @@ namespace {
 
 // `target`, else the project's current target, else its first; empty
 // after printing why when the project has no such target.
-std::string ChooseTarget(WorkspaceSession& session, Project& project, const std::string& target) {
+std::string ChooseTarget(Session& session, Project& project, const std::string& target) {
   if (!target.empty()) {
     if (project.targets().Has(target)) return std::string(project.targets().Spelling(target));
     session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
@@ -69,7 +69,7 @@ std::string UnnamableMessage(std::string_view path) {
 }  // namespace
 
 int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
-  WorkspaceSession session(globals);
+  Session session(globals);
   if (!session.Open()) return kExitFailed;
   Project* project = session.FindProjectOrActive(args.project);
   if (project == nullptr) return kExitFailed;
@@ -125,7 +125,7 @@ struct MakeRun {
 };
 
 // Writes the host-form makefile and sets up the run; false after printing why.
-bool PrepareMakeRun(WorkspaceSession& session, const BuildArgs& args, bool clean, MakeRun* run) {
+bool PrepareMakeRun(Session& session, const BuildArgs& args, bool clean, MakeRun* run) {
   Project* project = session.FindProjectOrActive(args.project);
   if (project == nullptr) return false;
   run->target = ChooseTarget(session, *project, args.target);
@@ -218,7 +218,7 @@ struct MakeEnd {
 
 MakeEnd RunMakeSession(const GlobalOptions& globals, const BuildArgs& args, bool clean) {
   const char* what = clean ? "clean" : "build";
-  WorkspaceSession session(globals);
+  Session session(globals);
   MakeRun run;
   if (!session.LockBuild() || !session.Open() || !PrepareMakeRun(session, args, clean, &run)) {
     // A wait or a refresh stopped by Ctrl-C or `zelvan stop` stops the build too.
@@ -280,7 +280,7 @@ MakeEnd RunMakeSession(const GlobalOptions& globals, const BuildArgs& args, bool
 // The workspace's projects, each after the projects it links (workspace
 // order otherwise); false after printing why.
 bool ProjectsInLinkOrder(const GlobalOptions& globals, std::vector<std::string>* names) {
-  WorkspaceSession session(globals);
+  Session session(globals);
   session.SetReadOnly();
   if (!session.Open() || !session.AllProjectsRead("nothing was built")) return false;
   Workspace& workspace = session.workspace();
@@ -321,7 +321,7 @@ struct CompileCommandsArgs {
 };
 
 int RunCompileCommands(const GlobalOptions& globals, const CompileCommandsArgs& args) {
-  WorkspaceSession session(globals);
+  Session session(globals);
   if (!session.Open()) return kExitFailed;
   Workspace& workspace = session.workspace();
   std::vector<Project*> projects;

@@ -42,7 +42,7 @@ struct GlobalOptions {
 using CommandFunction = std::function<int()>;
 
 // The exit status of a command that returned `status`: kExitFailed as well
-// when a file it had to write was not written (see WorkspaceSession).
+// when a file it had to write was not written (see Session).
 int FinalExitStatus(int status);
 
 struct CommandRegistry {

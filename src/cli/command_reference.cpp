@@ -221,8 +221,8 @@ The demo installation (CPU families, templates and stub tools), used when no
 other installation is named.
 .TP
 .I PREFIX/lib/zelvan/libzelvan_component.so
-The component module that \fBcall\fR, \fBregister\fR and the workspace commands
-load when the registry names none.
+The component module that \fBcall\fR and \fBregister\fR load when the registry
+names none.
 .TP
 .I PREFIX/share/doc/zelvan/examples/
 An example workspace.

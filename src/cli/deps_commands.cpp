@@ -16,9 +16,8 @@
 #include <vector>
 
 #include "cli/cli_command.h"
-#include "cli/component_session.h"
 #include "cli/json_output.h"
-#include "cli/workspace_session.h"
+#include "cli/session.h"
 #include "com/bstr.h"
 #include "dependencies/dependency_updater.h"
 #include "model/dependency_record.h"
@@ -41,7 +40,7 @@ struct DepsArgs {
 };
 
 int RunDeps(const GlobalOptions& globals, const DepsArgs& args) {
-  ComponentSession session(globals);
+  Session session(globals);
   // The refresh asked for is the only one: opening only reads the files.
   session.SetRefreshDependenciesOnOpen(false);
   if (!session.Open()) return kExitFailed;
@@ -113,7 +112,7 @@ void PrintIncludesJson(const Project& project, const SourceFile& file, const std
 }
 
 int RunShow(const GlobalOptions& globals, const ShowArgs& args) {
-  WorkspaceSession session(globals);
+  Session session(globals);
   // What is stored, as it is stored.
   session.SetReadOnly();
   if (!session.Open()) return kExitFailed;

@@ -12,8 +12,8 @@
 
 #include "cli/cli_command.h"
 #include "cli/json_output.h"
+#include "cli/session.h"
 #include "cli/session_files.h"
-#include "cli/workspace_session.h"
 #include "model/project.h"
 #include "model/source_file.h"
 #include "model/status_codes.h"
@@ -32,7 +32,7 @@ std::string OrDash(std::string_view text) {
 
 // The target a listing shows: the one asked for, else the workspace's
 // current target when the project has it, else the project's first.
-bool ChooseTarget(WorkspaceSession& session, Project& project, const std::string& asked,
+bool ChooseTarget(Session& session, Project& project, const std::string& asked,
                   std::string* target) {
   if (!asked.empty()) {
     if (!project.targets().Has(asked)) {
@@ -62,7 +62,7 @@ bool ChooseTarget(WorkspaceSession& session, Project& project, const std::string
 // per-target values when the project has no target.
 int RunFiles(const GlobalOptions& globals, const std::string& project_arg,
              const std::string& target_arg, bool json) {
-  WorkspaceSession session(globals);
+  Session session(globals);
   session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   Project* project = session.FindProject(project_arg);
@@ -112,7 +112,7 @@ int RunFiles(const GlobalOptions& globals, const std::string& project_arg,
 
 int RunAddFile(const GlobalOptions& globals, const std::string& project_arg,
                const std::vector<std::string>& file_args) {
-  WorkspaceSession session(globals);
+  Session session(globals);
   if (!session.Open()) return kExitFailed;
   Project* project = session.FindProject(project_arg);
   if (project == nullptr) return kExitFailed;
@@ -134,7 +134,7 @@ int RunAddFile(const GlobalOptions& globals, const std::string& project_arg,
 }
 
 // A file of `project` named as `files` lists it (either slash), or by its path.
-SourceFile* NamedFile(WorkspaceSession& session, Project& project, const std::string& name) {
+SourceFile* NamedFile(Session& session, Project& project, const std::string& name) {
   std::string relative = name;
   std::replace(relative.begin(), relative.end(), '/', '\\');
   SourceFile* file = project.sources().FindByRelativePath(relative);
@@ -150,7 +150,7 @@ SourceFile* NamedFile(WorkspaceSession& session, Project& project, const std::st
 // dependency records go with them, so that no later command finds them.
 int RunRemoveFile(const GlobalOptions& globals, const std::string& project_arg,
                   const std::vector<std::string>& file_args) {
-  WorkspaceSession session(globals);
+  Session session(globals);
   session.SetRefreshDependenciesOnOpen(false);
   if (!session.Open()) return kExitFailed;
   Project* project = session.FindProject(project_arg);
@@ -199,7 +199,7 @@ struct FileSetArgs {
 };
 
 int RunFileSet(const GlobalOptions& globals, const FileSetArgs& args) {
-  WorkspaceSession session(globals);
+  Session session(globals);
   if (!session.Open()) return kExitFailed;
   Workspace& workspace = session.workspace();
   Project* project = session.FindProject(args.project);

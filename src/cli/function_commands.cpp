@@ -17,10 +17,9 @@
 
 #include "cli/cli_command.h"
 #include "cli/json_output.h"
+#include "cli/session.h"
 #include "cli/session_files.h"
-#include "cli/workspace_session.h"
 #include "model/project.h"
-#include "model/service_settings.h"
 #include "model/source_file.h"
 #include "platform/file_system.h"
 #include "scanner/function_database.h"
@@ -47,8 +46,8 @@ std::string ShownPath(FileSystem& fs, const SourceFile& file) {
 }
 
 // The sources a command names: as the project names them, or by path.
-bool NamedSources(WorkspaceSession& session, Project& project,
-                  const std::vector<std::string>& names, std::vector<SourceFile*>* files) {
+bool NamedSources(Session& session, Project& project, const std::vector<std::string>& names,
+                  std::vector<SourceFile*>* files) {
   for (const std::string& name : names) {
     std::string relative = name;
     std::replace(relative.begin(), relative.end(), '/', '\\');
@@ -70,7 +69,7 @@ bool NamedSources(WorkspaceSession& session, Project& project,
 }
 
 int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
-  WorkspaceSession session(globals);
+  Session session(globals);
   // Only the functions are asked for: the include dependencies wait.
   if (args.refresh) {
     session.SetRefreshDependenciesOnOpen(false);
@@ -78,7 +77,6 @@ int RunFunctions(const GlobalOptions& globals, const FunctionsArgs& args) {
     session.SetReadOnly();
   }
   Workspace& workspace = session.workspace();
-  workspace.SetListedExtensions(workspace.settings().FunctionScanExtensions());
   if (!session.Open()) return kExitFailed;
 
   std::vector<Project*> projects;

@@ -15,9 +15,8 @@
 #include <vector>
 
 #include "cli/cli_command.h"
-#include "cli/component_session.h"
 #include "cli/json_output.h"
-#include "cli/workspace_session.h"
+#include "cli/session.h"
 #include "linkmap/link_command_file.h"
 #include "linkmap/memory_map_generator.h"
 #include "linkmap/memory_map_reader.h"
@@ -44,7 +43,7 @@ struct LcfArgs {
 };
 
 int RunValue(const GlobalOptions& globals, const LcfArgs& args) {
-  ComponentSession session(globals);
+  Session session(globals);
   session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   const std::vector<std::string>& w = args.words;
@@ -61,8 +60,8 @@ int RunValue(const GlobalOptions& globals, const LcfArgs& args) {
 
 // The file needs no workspace.
 int RunOuter(const GlobalOptions& globals, const LcfArgs& args) {
-  ComponentSession session(globals);
-  if (!session.Start()) return kExitFailed;
+  Session session(globals);
+  if (!session.StartForOpening()) return kExitFailed;
   VariantArgs a;
   VARIANT* value = a.Out();
   if (session.service().GetOuterValue(a.Text(LcfPath(session.fs(), session.SystemPath(args.file))),
@@ -76,7 +75,7 @@ int RunOuter(const GlobalOptions& globals, const LcfArgs& args) {
 // --json (numbers as numbers, the file as the command named it):
 //   {"file": "Motor/Motor.lcf", "areas": [{"name": "ROM", "start": 0, "size": 262144}, ...]}
 int RunMemory(const GlobalOptions& globals, const LcfArgs& args) {
-  WorkspaceSession session(globals);
+  Session session(globals);
   session.Start();
   MemoryAreaList areas;
   std::string error;
@@ -125,7 +124,7 @@ int RunSetMemory(const GlobalOptions& globals, const LcfArgs& args) {
       return kExitUsage;
     }
   }
-  WorkspaceSession session(globals);
+  Session session(globals);
   session.Start();
   MemoryMapSettings settings;
   std::string error;

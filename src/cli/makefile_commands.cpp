@@ -26,9 +26,8 @@
 
 #include "cli/build_commands.h"
 #include "cli/cli_command.h"
-#include "cli/component_session.h"
 #include "cli/json_output.h"
-#include "cli/workspace_session.h"
+#include "cli/session.h"
 #include "com/bstr.h"
 #include "makefile/custom_build_rules.h"
 #include "makefile/kmake_file.h"
@@ -54,14 +53,14 @@ constexpr LONG kReadBuildStep = 0;
 constexpr LONG kWriteBuildStep = 1;
 
 // False after printing why when the project has no such target.
-bool CheckTarget(WorkspaceSession& session, Project& project, const std::string& target) {
+bool CheckTarget(Session& session, Project& project, const std::string& target) {
   if (target.empty() || project.targets().Has(target)) return true;
   session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
   session.FailedWith(project.paths().output_name + " " + target);
   return false;
 }
 
-int GenerationFailed(WorkspaceSession& session, std::string_view subject) {
+int GenerationFailed(Session& session, std::string_view subject) {
   if (session.workspace().GetLastStatus() == 0) {
     return session.Failed("generation was stopped; nothing was written");
   }
@@ -87,7 +86,7 @@ struct MakefileArgs {
 // status and the message on stderr are those of the text form):
 //   {"makefiles": [{"project": "Motor.abs", "makefile": "/home/me/ws/Motor/Motor.mak",
 //                   "current": false}, ...]}
-int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
+int RunCheck(Session& session, const MakefileArgs& args) {
   Workspace& workspace = session.workspace();
   std::vector<Project*> projects;
   if (!session.FindProjects(args.projects, &projects)) return kExitNotChecked;
@@ -123,9 +122,7 @@ int RunCheck(WorkspaceSession& session, const MakefileArgs& args) {
 // The makefile of a project, or of the active one, in a mode and to its own
 // name (kInfoProjectMakefile; the GNU form, kInfoGnuMakefile), or the active
 // project's to another file (SaveMakefile).
-int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs& args) {
-  ComponentSession session(globals);
-  if (!session.Open()) return kExitFailed;
+int RunMakefileThroughService(Session& session, const MakefileArgs& args) {
   IService& service = session.service();
   VariantArgs a;
   std::string path;
@@ -177,10 +174,7 @@ int RunMakefileThroughComponent(const GlobalOptions& globals, const MakefileArgs
 }
 
 int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
-  if (args.gnu) {
-    if (!args.host_paths && !args.to_stdout && args.output.empty()) {
-      return RunMakefileThroughComponent(globals, args);
-    }
+  if (args.gnu && (args.host_paths || args.to_stdout || !args.output.empty())) {
     if (args.projects.size() > 1 || args.all) {
       std::cerr << "zelvan: makefile: name one project for --host-paths and --stdout\n";
       return kExitUsage;
@@ -188,12 +182,7 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
     return RunGnuMakefile(globals, {args.projects.empty() ? std::string() : args.projects.front(),
                                     args.alone, args.host_paths, args.to_stdout, args.output});
   }
-  const bool named_elsewhere = !args.output.empty() && !args.projects.empty();
-  if (!args.check && !args.to_stdout && !args.clean && args.target.empty() && !named_elsewhere &&
-      (args.output.empty() || args.mode == "normal")) {
-    return RunMakefileThroughComponent(globals, args);
-  }
-  WorkspaceSession session(globals);
+  Session session(globals);
   if (args.check) {
     // Up-to-date dependencies are compared, and kept in memory only.
     session.SetReadOnly();
@@ -201,6 +190,11 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
   }
   if (!session.Open()) return args.check ? kExitNotChecked : kExitFailed;
   if (args.check) return RunCheck(session, args);
+  const bool named_elsewhere = !args.output.empty() && !args.projects.empty();
+  if (args.gnu || (!args.to_stdout && !args.clean && args.target.empty() && !named_elsewhere &&
+                   (args.output.empty() || args.mode == "normal"))) {
+    return RunMakefileThroughService(session, args);
+  }
   if (args.projects.size() > 1 || args.all) {
     return session.Failed("name one project for --target, --clean, --stdout and -o");
   }
@@ -249,8 +243,8 @@ struct BuildMakefileArgs {
 
 // A build makefile or one of its side makefiles: its path, or empty after
 // printing why.
-std::string ProjectInfoMakefile(ComponentSession& session, ProjectInfoKind kind,
-                                const std::string& project, VARIANT value) {
+std::string ProjectInfoMakefile(Session& session, ProjectInfoKind kind, const std::string& project,
+                                VARIANT value) {
   VariantArgs a;
   ScopedBstr path;
   if (session.service().GetProjectInfo(kind, a.Text(project), value, path.Receive()) != S_OK) {
@@ -261,7 +255,7 @@ std::string ProjectInfoMakefile(ComponentSession& session, ProjectInfoKind kind,
 }
 
 int RunBuildMakefile(const GlobalOptions& globals, const BuildMakefileArgs& args) {
-  ComponentSession session(globals);
+  Session session(globals);
   if (!session.Open()) return kExitFailed;
   VariantArgs a;
   // The build makefile lies beside the project file; whether it was made
@@ -322,7 +316,7 @@ void PrintStep(const ProjectBuildStepSettings& settings) {
 }
 
 int RunBuildStep(const GlobalOptions& globals, const BuildStepArgs& args) {
-  ComponentSession session(globals);
+  Session session(globals);
   if (!session.Open()) return kExitFailed;
   IService& service = session.service();
   VariantArgs a;

@@ -17,7 +17,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_toolchain.h"
-#include "cli/component_session.h"
+#include "cli/session.h"
 #include "model/path_functions.h"
 #include "model/status_codes.h"
 #include "platform/ansi_text.h"
@@ -40,7 +40,7 @@ struct ProjectArgs {
   std::string new_name;
 };
 
-int PrintProjectFile(ComponentSession& session, const std::string& project_file) {
+int PrintProjectFile(Session& session, const std::string& project_file) {
   std::string relative;
   MakeRelativePath(session.host().WorkspacePath(), project_file, &relative);
   std::printf("%s\n", ForwardSlashes(relative).c_str());
@@ -48,7 +48,7 @@ int PrintProjectFile(ComponentSession& session, const std::string& project_file)
 }
 
 // The project file of a project of the workspace (Method14).
-std::string ProjectFileOf(ComponentSession& session, std::string_view project) {
+std::string ProjectFileOf(Session& session, std::string_view project) {
   VariantArgs a;
   VARIANT* file = a.Out();
   session.service().Method14(a.Text(project), file, a.Text(""), a.Out(), a.Text(""), a.Out());
@@ -56,7 +56,7 @@ std::string ProjectFileOf(ComponentSession& session, std::string_view project) {
 }
 
 // Opens the workspace; the commands need no dependency refresh.
-bool OpenForProjects(ComponentSession& session) {
+bool OpenForProjects(Session& session) {
   session.SetRefreshDependenciesOnOpen(false);
   return session.Open();
 }
@@ -84,7 +84,7 @@ bool ResolveCpu(const GlobalOptions& globals, const std::string& typed, std::str
 int RunNew(const GlobalOptions& globals, const ProjectArgs& args) {
   std::string cpu;
   if (!ResolveCpu(globals, args.cpu, &cpu)) return kExitFailed;
-  ComponentSession session(globals);
+  Session session(globals);
   if (!OpenForProjects(session)) return kExitFailed;
   if (session.host().IsSingleProject()) {
     return session.Failed(
@@ -121,7 +121,7 @@ int RunNew(const GlobalOptions& globals, const ProjectArgs& args) {
 }
 
 int RunCopy(const GlobalOptions& globals, const ProjectArgs& args) {
-  ComponentSession session(globals);
+  Session session(globals);
   if (!OpenForProjects(session)) return kExitFailed;
   VariantArgs a;
   if (session.service().CopyProject(a.Bstr(args.project)) != S_OK) {
@@ -135,7 +135,7 @@ int RunCopy(const GlobalOptions& globals, const ProjectArgs& args) {
 }
 
 int RunRename(const GlobalOptions& globals, const ProjectArgs& args) {
-  ComponentSession session(globals);
+  Session session(globals);
   if (!OpenForProjects(session)) return kExitFailed;
   VariantArgs a;
   if (session.service().RenameProject(a.Bstr(args.project), a.Bstr(args.new_name)) != S_OK) {

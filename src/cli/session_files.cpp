@@ -144,9 +144,11 @@ void RemoveDeadTemporariesOf(const Platform& platform, const std::string& worksp
     RemoveDeadTemporaries(*platform.fs, dir);
 }
 
-void ReportUnwrittenFiles(Platform& platform, std::ostream& err) {
+void ReportUnwrittenFiles(Platform& platform, std::ostream& err, size_t told) {
   platform.profile->FlushAll();
-  for (const FileSystem::FailedWrite& failure : platform.fs->FailedWrites()) {
+  const std::vector<FileSystem::FailedWrite>& failed = platform.fs->FailedWrites();
+  for (size_t i = told; i < failed.size(); ++i) {
+    const FileSystem::FailedWrite& failure = failed[i];
     std::string host = platform.fs->ToHostPath(failure.path);
     err << "zelvan: not written: " << (host.empty() ? failure.path : host) << ": " << failure.reason
         << "\n";

@@ -1,7 +1,6 @@
-// What every session of the command line does with the files of the
-// workspace it opens, and how it tells the user, whether it reaches the
-// workspace directly (WorkspaceSession) or through the component
-// (ComponentSession).
+// What the command line's session (session.h) does with the files of the
+// workspace it opens, and how it tells the user, whether a command reaches
+// the workspace directly or through the component's Service object.
 #pragma once
 
 #include <cstdint>
@@ -66,9 +65,9 @@ void RemoveDeadTemporariesOf(const Platform& platform, const std::string& worksp
                              const std::set<std::string, NoCaseLess>& project_files);
 
 // Writes what the profile cache holds, then tells each write of the file
-// system that failed ("zelvan: not written: ..."); the command then fails
-// (FinalExitStatus).
-void ReportUnwrittenFiles(Platform& platform, std::ostream& err);
+// system that failed ("zelvan: not written: ..."), but for the first `told`
+// ones, which were told already; the command then fails (FinalExitStatus).
+void ReportUnwrittenFiles(Platform& platform, std::ostream& err, size_t told = 0);
 
 // The progress display of a refresh a command asks for: a bar on a
 // terminal, plain lines elsewhere, nothing with --quiet.
@@ -95,9 +94,9 @@ void NoteUnwrittenFiles();
 int FailedForUnread(std::ostream& err, std::string_view consequence,
                     const std::vector<std::string>& unread);
 
-// What both sessions tell the user in the same words, whichever way they
-// reach the workspace (directly or through the component): each says which
-// projects could not be read and how the workspace's status is printed.
+// What the session tells the user in the same words, whichever way a
+// command reaches the workspace (directly or through the Service object):
+// which projects could not be read and how the workspace's status is printed.
 class SessionReports {
  public:
   // The project files of the workspace that it could not read (host paths).

@@ -3,11 +3,11 @@
 // per-target settings. Each command opens the workspace, runs one
 // operation, saves when it changed something, and closes.
 //
-// They go through the component (ComponentSession), calling the methods of
-// its Service and Project objects: every one but the per-target settings
-// that no method reads or changes (get compile, convert, temp, debug; set
-// compile, work, temp, debug and raw keys), which work on the workspace
-// directly, and stop, which needs no workspace.
+// They call the methods of the session's Service and Project objects:
+// every one but the per-target settings that no method reads or changes
+// (get compile, convert, temp, debug; set compile, work, temp, debug and
+// raw keys), which work on the workspace directly, and stop, which needs
+// no workspace.
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -16,10 +16,9 @@
 #include "cli/cli_command.h"
 #include "cli/cli_toolchain.h"
 #include "cli/closest_name.h"
-#include "cli/component_session.h"
 #include "cli/json_output.h"
+#include "cli/session.h"
 #include "cli/session_files.h"
-#include "cli/workspace_session.h"
 #include "com/bstr.h"
 #include "dependencies/dependency_staleness.h"
 #include "makefile/kmake_file.h"
@@ -170,7 +169,7 @@ void PrintSetting(const ProjectTargetArgs& args, std::string_view target, std::s
              {"value", value}});
 }
 
-int CheckTarget(WorkspaceSession& session, Project& project, std::string_view target) {
+int CheckTarget(Session& session, Project& project, std::string_view target) {
   if (project.targets().Has(target)) return kExitOk;
   session.workspace().SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
   return session.FailedWith(TargetsSubject(target, project.targets().List()));
@@ -180,8 +179,8 @@ int CheckTarget(WorkspaceSession& session, Project& project, std::string_view ta
 
 int RunInit(const GlobalOptions& globals, const std::string& workspace_arg,
             const std::vector<std::string>& project_args) {
-  ComponentSession session(globals);
-  if (!session.Start()) return kExitFailed;
+  Session session(globals);
+  if (!session.StartForOpening()) return kExitFailed;
   FileSystem& fs = session.fs();
   std::string workspace = session.SystemPath(workspace_arg);
   PathParts parts = SplitPath(workspace);
@@ -210,7 +209,7 @@ int RunInit(const GlobalOptions& globals, const std::string& workspace_arg,
       }
     }
   }
-  session.Close();
+  session.CloseWorkspace();
   if (status != kExitOk) {
     // A workspace that could not take all its projects is not left half made.
     fs.DeleteFile(workspace);
@@ -221,7 +220,7 @@ int RunInit(const GlobalOptions& globals, const std::string& workspace_arg,
 }
 
 // A list of the workspace or of a project (kInfoProjects or kInfoTargets).
-bool ProjectInfoList(ComponentSession& session, ProjectInfoKind kind, std::string_view project,
+bool ProjectInfoList(Session& session, ProjectInfoKind kind, std::string_view project,
                      std::vector<std::string>* items) {
   VariantArgs args;
   ScopedBstr text;
@@ -235,8 +234,8 @@ bool ProjectInfoList(ComponentSession& session, ProjectInfoKind kind, std::strin
 
 // The targets of a project, after the checks of a command that names a
 // project and a target; false after printing why.
-bool CheckProjectTarget(ComponentSession& session, std::string_view project,
-                        std::string_view target, std::vector<std::string>* targets) {
+bool CheckProjectTarget(Session& session, std::string_view project, std::string_view target,
+                        std::vector<std::string>* targets) {
   if (!ProjectInfoList(session, kInfoTargets, project, targets))
     return session.FailedWith(project), false;
   for (std::string& name : *targets) {
@@ -263,7 +262,7 @@ std::string TargetName(const std::vector<std::string>& targets, std::string_view
 //                  "active": true, "target": "Debug"}, ...]}
 // ("cpu" is null when the project names none, "target" for the others).
 int RunProjects(const GlobalOptions& globals, bool json) {
-  ComponentSession session(globals);
+  Session session(globals);
   session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   IService& service = session.service();
@@ -337,7 +336,7 @@ int RunProjects(const GlobalOptions& globals, bool json) {
 //   {"project": "Motor.abs", "target": "Debug", "makefiles_out_of_date": ["MathLib.lib"],
 //    "stale_dependency_lists": 3, "dependency_lists": 26}
 int RunStatus(const GlobalOptions& globals, bool json) {
-  WorkspaceSession session(globals);
+  Session session(globals);
   session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   Workspace& workspace = session.workspace();
@@ -388,7 +387,7 @@ int RunStatus(const GlobalOptions& globals, bool json) {
 }
 
 int RunAddProject(const GlobalOptions& globals, const std::string& project_arg) {
-  ComponentSession session(globals);
+  Session session(globals);
   if (!session.Open()) return kExitFailed;
   if (!session.AddProject(project_arg)) return kExitFailed;
   return session.Save();
@@ -397,7 +396,7 @@ int RunAddProject(const GlobalOptions& globals, const std::string& project_arg) 
 // The project leaves the workspace file; its files stay on disk. When it
 // was the active project, the first one left takes its place.
 int RunRemoveProject(const GlobalOptions& globals, const std::string& project_arg) {
-  WorkspaceSession session(globals);
+  Session session(globals);
   session.SetRefreshDependenciesOnOpen(false);
   if (!session.Open()) return kExitFailed;
   Project* project = session.FindProject(project_arg);
@@ -424,7 +423,7 @@ int RunRemoveProject(const GlobalOptions& globals, const std::string& project_ar
 
 int RunActivate(const GlobalOptions& globals, const std::string& project_arg,
                 const std::string& target_arg) {
-  ComponentSession session(globals);
+  Session session(globals);
   if (!session.Open()) return kExitFailed;
   IService& service = session.service();
   VariantArgs args;
@@ -460,7 +459,7 @@ int RunActivate(const GlobalOptions& globals, const std::string& project_arg,
 // the failure printed (naming the project when it was not found).
 // A failure names the project when it was not found, the target asked for
 // (with the project's) when that was not.
-int SavedUnless(ComponentSession& session, HRESULT hr, std::string_view project,
+int SavedUnless(Session& session, HRESULT hr, std::string_view project,
                 std::string_view target = {}) {
   if (hr == S_OK) return session.Save();
   const uint32_t status = session.LastStatus();
@@ -474,7 +473,7 @@ int SavedUnless(ComponentSession& session, HRESULT hr, std::string_view project,
 
 int RunTargetAdd(const GlobalOptions& globals, const std::string& project_arg,
                  const std::string& existing, const std::string& new_target) {
-  ComponentSession session(globals);
+  Session session(globals);
   if (!session.Open()) return kExitFailed;
   VariantArgs args;
   return SavedUnless(session,
@@ -485,7 +484,7 @@ int RunTargetAdd(const GlobalOptions& globals, const std::string& project_arg,
 
 int RunTargetRemove(const GlobalOptions& globals, const std::string& project_arg,
                     const std::string& target) {
-  ComponentSession session(globals);
+  Session session(globals);
   if (!session.Open()) return kExitFailed;
   VariantArgs args;
   return SavedUnless(session,
@@ -497,7 +496,7 @@ int RunTargetRemove(const GlobalOptions& globals, const std::string& project_arg
 // name it was linked as.
 int RunLink(const GlobalOptions& globals, bool add, const std::string& project_arg,
             const std::string& linked_arg) {
-  ComponentSession session(globals);
+  Session session(globals);
   if (!session.Open()) return kExitFailed;
   VariantArgs args;
   IService& service = session.service();
@@ -521,7 +520,7 @@ bool WrittenByComponent(Setting setting) {
 
 int RunGetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs& args,
                            Setting setting, const std::string& name) {
-  ComponentSession session(globals);
+  Session session(globals);
   session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   std::vector<std::string> targets;
@@ -563,7 +562,7 @@ int RunGetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs
 
 int RunSetThroughComponent(const GlobalOptions& globals, const ProjectTargetArgs& args,
                            Setting setting, const std::string& value) {
-  ComponentSession session(globals);
+  Session session(globals);
   if (!session.Open()) return kExitFailed;
   std::vector<std::string> targets;
   if (!CheckProjectTarget(session, args.project, args.target, &targets)) return kExitFailed;
@@ -611,7 +610,7 @@ int RunGet(const GlobalOptions& globals, const ProjectTargetArgs& args, const st
   if (!setting) return kExitUsage;
   const std::string name = SettingName(*setting, typed);
   if (ReadByComponent(*setting)) return RunGetThroughComponent(globals, args, *setting, name);
-  WorkspaceSession session(globals);
+  Session session(globals);
   session.SetReadOnly();
   if (!session.Open()) return kExitFailed;
   Project* project = session.FindProject(args.project);
@@ -628,7 +627,7 @@ int RunSet(const GlobalOptions& globals, const ProjectTargetArgs& args, const st
   const std::optional<Setting> setting = RequestedSetting(args, typed);
   if (!setting) return kExitUsage;
   if (WrittenByComponent(*setting)) return RunSetThroughComponent(globals, args, *setting, value);
-  WorkspaceSession session(globals);
+  Session session(globals);
   if (!session.Open()) return kExitFailed;
   Project* project = session.FindProject(args.project);
   if (project == nullptr) return kExitFailed;
@@ -659,7 +658,7 @@ int RunComplete(const GlobalOptions& globals, const std::string& kind, const std
     for (const auto& info : toolchain.cpus->Cpus())
       words.push_back(info->CpuName);
   } else {
-    ComponentSession session(globals);
+    Session session(globals);
     if (!session.Open()) return kExitFailed;
     std::string owner = project;
     if (kind == "targets" && owner.empty()) {  // the active project's
@@ -680,7 +679,7 @@ int RunComplete(const GlobalOptions& globals, const std::string& kind, const std
 // A session is named "<start stamp>-<process tag>" (StopObjectName): the
 // request reaches that session only, and only while it runs.
 int RunStop(const GlobalOptions& globals, const std::string& name) {
-  WorkspaceSession session(globals);
+  Session session(globals);
   session.Start();
   size_t dash = name.find('-');
   std::string_view stamp = std::string_view(name).substr(0, dash);
