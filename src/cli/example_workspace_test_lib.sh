@@ -54,6 +54,11 @@ stderr_has() {
   grep -qF -- "$2" "$work/stderr.txt" || fail "$1: stderr lacks [$2]: $(cat "$work/stderr.txt")"
 }
 
+# stderr_is NAME TEXT: the last command's stderr is TEXT.
+stderr_is() {
+  [ "$(cat "$work/stderr.txt")" = "$2" ] || fail "$1: stderr [$(cat "$work/stderr.txt")] (want [$2])"
+}
+
 # finish NAME: the exit status and summary line.
 finish() {
   if [ "$failures" != 0 ]; then

@@ -85,8 +85,7 @@ done <<TABLE
 TABLE
 mkdir -p Nested/deeper && touch Nested/A.kws Nested/B.kws
 check "two workspaces on the way up" 1 "" -- bash -c "cd Nested/deeper && '$zelvan' status"
-[ "$(cat "$work/stderr.txt")" = "zelvan: several workspace files (.kws) in $top/Nested; name one with -w" ] ||
-  fail "two workspaces: $(cat "$work/stderr.txt")"
+stderr_is "two workspaces" "zelvan: several workspace files (.kws) in $top/Nested; name one with -w"
 rm -r Nested
 
 check "projects" 0 "MathLib.lib${tab}MathLib/MathLib.kbp${tab}MX-520${tab}Debug;Release${tab}-${tab}-
@@ -135,7 +134,7 @@ check_stderr() {
   local name=$1 status=$2 expected=$3 err=$4
   shift 5
   check "$name" "$status" "$expected" -- "$@"
-  [ "$(cat "$work/stderr.txt")" = "$err" ] || fail "$name: stderr [$(cat "$work/stderr.txt")] (want [$err])"
+  stderr_is "$name" "$err"
 }
 known="settings: compile, link, convert, output, work, temp, debug; --raw reads or writes a key of the target's section"
 cp Motor/Motor.kbp "$work/Motor.before"
