@@ -19,8 +19,6 @@ check_err "linker options" 0 "-o out.abs -L lib -lp40 " "" -- \
 check_err "converter options" 0 "-Fs24 -cc \"a b\" " "" -- \
   "$zelvan" options format --cpu MR44A --table converter -- -cc "a b" -Fs24
 
-check "an unknown table is bad usage" 2 "" -- "$zelvan" options format --cpu MX-520 --table bogus -- -O1
-
 list=$("$zelvan" cpu list)
 for cpu in MR44 MR44A MX-520 MX-310P MX-310P1; do
   grep -q "^$cpu " <<<"$list" || fail "cpu list lacks $cpu"
