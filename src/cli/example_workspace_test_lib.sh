@@ -23,6 +23,13 @@ fail() {
 
 after_check() { :; }
 
+# no_working_copies NAME: no file is left in the private TMPDIR.
+no_working_copies() {
+  local left
+  left=$(find "$TMPDIR" -type f | head -5)
+  [ -z "$left" ] || fail "$1: working copies left behind: $left"
+}
+
 # check NAME EXPECTED_STATUS EXPECTED_STDOUT -- command...
 check() {
   local name=$1 status=$2 expected=$3

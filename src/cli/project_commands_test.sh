@@ -6,9 +6,7 @@
 # Usage: project_commands_test.sh path/to/zelvan path/to/examples
 source "$(dirname "$0")/example_workspace_test_lib.sh"
 
-after_check() {
-  [ -z "$(find "$TMPDIR" -type f | head -1)" ] || fail "$1: working copies left behind"
-}
+after_check() { no_working_copies "$1"; }
 tab=$'\t'
 crlf() { printf '%s\r\n' "$@"; }
 

@@ -8,12 +8,6 @@
 source "$(dirname "$0")/example_workspace_test_lib.sh"
 
 # No working copy may outlive a command.
-no_working_copies() {
-  local left
-  left=$(find "$TMPDIR" -type f | head -5)
-  [ -z "$left" ] || fail "$1: working copies left behind: $left"
-}
-
 after_check() { no_working_copies "$1"; }
 
 # Two files hold the same bytes.
