@@ -6,11 +6,7 @@
 source "$(dirname "$0")/example_workspace_test_lib.sh"
 export ZELVAN_REGISTRY="$work/registry.ini"
 
-after_check() {
-  local left
-  left=$(find "$TMPDIR" -type f | head -5)
-  [ -z "$left" ] || fail "$1: working copies left behind: $left"
-}
+after_check() { no_working_copies "$1"; }
 
 check "targets" 0 'HRESULT 0x00000000
 out: "Debug;Release;"

@@ -64,8 +64,6 @@ check "deps --all MathLib" 0 "" -- "$zelvan" --quiet deps --all MathLib
 cmp -s Sensor/Sensor.kde "$work/Sensor.kde" || fail "deps --all MathLib: Sensor.kde changed"
 
 # Bad requests.
-check "unknown project" 1 "" -- "$zelvan" deps Motor Nope
-stderr_has "unknown project" "0x40031103"
 check "both modes" 2 "" -- "$zelvan" deps --all --modified
 check "unknown file" 1 "" -- "$zelvan" deps show Motor none.c
 check "unknown target" 1 "" -- "$zelvan" deps show Motor main.c --target Final

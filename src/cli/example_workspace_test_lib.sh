@@ -23,6 +23,13 @@ fail() {
 
 after_check() { :; }
 
+# no_working_copies NAME: no file is left in the private TMPDIR.
+no_working_copies() {
+  local left
+  left=$(find "$TMPDIR" -type f | head -5)
+  [ -z "$left" ] || fail "$1: working copies left behind: $left"
+}
+
 # check NAME EXPECTED_STATUS EXPECTED_STDOUT -- command...
 check() {
   local name=$1 status=$2 expected=$3
@@ -52,6 +59,11 @@ lock_file() {
 # stderr_has NAME TEXT: the last command's stderr holds TEXT.
 stderr_has() {
   grep -qF -- "$2" "$work/stderr.txt" || fail "$1: stderr lacks [$2]: $(cat "$work/stderr.txt")"
+}
+
+# stderr_is NAME TEXT: the last command's stderr is TEXT.
+stderr_is() {
+  [ "$(cat "$work/stderr.txt")" = "$2" ] || fail "$1: stderr [$(cat "$work/stderr.txt")] (want [$2])"
 }
 
 # finish NAME: the exit status and summary line.

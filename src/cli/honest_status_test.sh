@@ -10,10 +10,6 @@ source "$(dirname "$0")/example_workspace_test_lib.sh"
 ws=$PWD
 tab=$'\t'
 
-# stderr_is NAME TEXT: the last command's stderr is TEXT.
-stderr_is() {
-  [ "$(cat "$work/stderr.txt")" = "$2" ] || fail "$1: stderr [$(cat "$work/stderr.txt")] (want [$2])"
-}
 # stamp FILE...: sizes and times to the nanosecond.
 stamp() { stat -c '%n %s %y' "$@"; }
 

@@ -2,37 +2,18 @@
 # Runs the built `zelvan ini` commands on real files: exit statuses, output,
 # the file's bytes after each change, and nothing left beside the file.
 # Usage: ini_commands_test.sh path/to/zelvan
-set -u
-zelvan=$(realpath "$1")
-work=$(mktemp -d)
-trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
-cd "$work"
-failures=0
+source "$(dirname "$0")/example_workspace_test_lib.sh" "$1" "$(dirname "$0")/../../examples"
+mkdir "$work/ini" && cd "$work/ini"
 
-# check NAME EXPECTED_STATUS EXPECTED_STDOUT -- command...
-check() {
-  local name=$1 status=$2 expected=$3
-  shift 4
-  local out rc
-  out=$("$@" 2>stderr.txt)
-  rc=$?
-  if [ "$rc" != "$status" ] || [ "$out" != "$expected" ]; then
-    echo "FAIL: $name: status $rc (want $status), output [$out] (want [$expected])"
-    echo "  stderr: $(cat stderr.txt)"
-    failures=$((failures + 1))
-  fi
-  if [ "$status" = 1 ] && [ "$(wc -l < stderr.txt)" != 1 ]; then
-    echo "FAIL: $name: want one line on stderr, got: $(cat stderr.txt)"
-    failures=$((failures + 1))
-  fi
+# A refused command says why in one line (`status` is check's own).
+after_check() {
+  [ "$status" != 1 ] || [ "$(wc -l <"$work/stderr.txt")" = 1 ] ||
+    fail "$1: want one line on stderr, got: $(cat "$work/stderr.txt")"
 }
 
 # same_file NAME FILE EXPECTED_BYTES (printf format)
 same_file() {
-  if ! printf "$3" | cmp -s - "$2"; then
-    echo "FAIL: $1: $2 holds $(od -c "$2" | head -5)"
-    failures=$((failures + 1))
-  fi
+  printf "$3" | cmp -s - "$2" || fail "$1: $2 holds $(od -c "$2" | head -5)"
 }
 
 printf '; top\n[Project]\nCPU = MX-520\nName="my app"\n[Empty]\n' > p.ini
@@ -66,7 +47,7 @@ check "delete what is not there" 0 "" -- "$zelvan" ini delete p.ini nope key
 same_file "after the deletes" p.ini \
   '; top\n[Project]\nCPU =MX-310\nOUTPUT=app.abs\r\n[New]\r\nk=-5\r\n'
 check "delete from a missing file" 0 "" -- "$zelvan" ini delete missing.ini S
-[ -e missing.ini ] && { echo "FAIL: delete created missing.ini"; failures=$((failures + 1)); }
+[ ! -e missing.ini ] || fail "delete created missing.ini"
 check "set creates the file" 0 "" -- "$zelvan" ini set new.ini S k v
 same_file "a new file" new.ini '[S]\r\nk=v\r\n'
 
@@ -74,20 +55,17 @@ cp p.ini before.ini
 chmod a-w p.ini
 check "set on a read-only file" 1 "" -- "$zelvan" ini set p.ini Project CPU X
 check "delete on a read-only file" 1 "" -- "$zelvan" ini delete p.ini Project
-cmp -s p.ini before.ini || { echo "FAIL: the read-only file changed"; failures=$((failures + 1)); }
+cmp -s p.ini before.ini || fail "the read-only file changed"
 chmod u+w p.ini
 
 check "no command" 2 "" -- "$zelvan" ini
 check "missing argument" 2 "" -- "$zelvan" ini get p.ini Project
 check "extra argument" 2 "" -- "$zelvan" ini sections p.ini extra
 for command in get set delete keys sections; do
-  "$zelvan" ini "$command" --help > help.txt 2>&1 || { echo "FAIL: $command --help"; failures=$((failures + 1)); }
-  grep -q "Usage" help.txt || { echo "FAIL: $command --help shows no usage"; failures=$((failures + 1)); }
+  help=$("$zelvan" ini "$command" --help 2>&1) && grep -q "Usage" <<<"$help" ||
+    fail "$command --help shows no usage: $help"
 done
-rm -f help.txt stderr.txt
 
 leftover=$(ls -A | grep -v -x -e p.ini -e before.ini -e new.ini)
-[ -z "$leftover" ] || { echo "FAIL: files left behind: $leftover"; failures=$((failures + 1)); }
-
-[ "$failures" = 0 ] && echo "all ini command checks passed"
-exit $((failures > 0))
+[ -z "$leftover" ] || fail "files left behind: $leftover"
+finish "ini command"

