@@ -15,6 +15,7 @@
 #include "platform/system_services.h"
 #include "platform/win_path.h"
 #include "service/component_ids.h"
+#include "service/report_status.h"
 #include "storage/project_files.h"
 #include "toolchain/install_location.h"
 
@@ -154,7 +155,8 @@ bool Session::AddProject(const std::string& host_path) {
   std::string path = SystemPath(host_path);
   std::string file;
   if (ChangeExtension(fs(), path, kProjectExtension, &file) && !LockFile(file)) return false;
-  if (!workspace().AddProject(path)) return FailedWith(host_path), false;
+  workspace().ClearStatus();
+  if (!ReportStatus(workspace(), workspace().AddProject(path))) return FailedWith(host_path), false;
   ::zelvan::RemoveDeadTemporaries(fs(), GetFileDirectory(file));
   return true;
 }

@@ -113,6 +113,10 @@ class WorkspaceTest : public ::testing::Test {
   std::string Value(const std::string& file, const std::string& section, const std::string& key) {
     return env_.profile.GetString(section, key, "", file);
   }
+  static void ExpectStatus(const Status& status, uint32_t code, unsigned message_id) {
+    EXPECT_EQ(status.code(), code);
+    EXPECT_EQ(status.message_id(), message_id);
+  }
   void ExpectStatus(uint32_t code, unsigned message_id) {
     EXPECT_EQ(workspace_->GetLastStatus(), code);
     EXPECT_EQ(workspace_->GetLastMessage(), env_.ide.LoadString(message_id));
@@ -447,8 +451,7 @@ TEST_F(WorkspaceTest, WhatASaveCouldNotWriteIsListedAndNothingIsLost) {
 }
 
 TEST_F(WorkspaceTest, AddProjectChecksInOrderAndLeavesNoWorkingCopy) {
-  EXPECT_FALSE(workspace_->AddProject(kToolFile));
-  ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+  ExpectStatus(workspace_->AddProject(kToolFile), kStatusNoWorkspace, kMsgNoWorkspace);
   Open();
   const size_t open_copies = env_.WorkingCopies().size();
 
@@ -471,22 +474,21 @@ TEST_F(WorkspaceTest, AddProjectChecksInOrderAndLeavesNoWorkingCopy) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_FALSE(workspace_->AddProject(c.path));
-    ExpectStatus(c.status, c.message);
+    ExpectStatus(workspace_->AddProject(c.path), c.status, c.message);
     EXPECT_EQ(workspace_->projects().All().size(), 2u);
     EXPECT_EQ(env_.WorkingCopies().size(), open_copies);
   }
 
   // The working copy cannot be made.
   env_.fs.FailNth(FsOp::kCopyFile, 1);
-  EXPECT_FALSE(workspace_->AddProject(kToolFile));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusWorkingCopyFailed);
+  EXPECT_EQ(workspace_->AddProject(kToolFile).code(), kStatusWorkingCopyFailed);
   EXPECT_EQ(env_.WorkingCopies().size(), open_copies);
 
   // The IDE refuses: no status, nothing kept.
   env_.ide.refuse_add = true;
-  EXPECT_FALSE(workspace_->AddProject(kToolFile));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
+  Status refused = workspace_->AddProject(kToolFile);
+  EXPECT_FALSE(refused);
+  EXPECT_EQ(refused.code(), kStatusOk);
   EXPECT_EQ(workspace_->projects().All().size(), 2u);
   EXPECT_EQ(env_.WorkingCopies().size(), open_copies);
 }
@@ -513,10 +515,10 @@ TEST_F(WorkspaceTest, LinkProjectsAreCheckedAndCounted) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    bool ok = c.add ? workspace_->AddLinkProject(c.project, c.linked)
-                    : workspace_->RemoveLinkProject(c.project, c.linked);
-    EXPECT_EQ(ok, c.ok);
-    EXPECT_EQ(workspace_->GetLastStatus(), c.status);
+    Status done = c.add ? workspace_->AddLinkProject(c.project, c.linked)
+                        : workspace_->RemoveLinkProject(c.project, c.linked);
+    EXPECT_EQ(done.ok(), c.ok);
+    EXPECT_EQ(done.code(), c.status);
   }
   // An entry of a project that left the workspace is removed by its name.
   workspace_->projects().Find("App")->links().Add("Old.lib");
@@ -524,8 +526,7 @@ TEST_F(WorkspaceTest, LinkProjectsAreCheckedAndCounted) {
   EXPECT_THAT(workspace_->projects().Find("App")->links().Names(), IsEmpty());
 
   workspace_->document().Close();
-  EXPECT_FALSE(workspace_->AddLinkProject("App", "Mathe"));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusNoWorkspace);
+  EXPECT_EQ(workspace_->AddLinkProject("App", "Mathe").code(), kStatusNoWorkspace);
 }
 
 TEST_F(WorkspaceTest, AddTargetCopiesSettingsFilesAndFolders) {
@@ -589,8 +590,7 @@ TEST_F(WorkspaceTest, AddTargetRefusals) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_FALSE(workspace_->AddTarget(c.project, c.existing, c.added));
-    EXPECT_EQ(workspace_->GetLastStatus(), c.status);
+    EXPECT_EQ(workspace_->AddTarget(c.project, c.existing, c.added).code(), c.status);
   }
   EXPECT_FALSE(workspace_->projects().Find("App")->store().IsModified());
 }
@@ -610,8 +610,7 @@ TEST_F(WorkspaceTest, RemovingTheCurrentTargetAndTheLastOne) {
   ASSERT_TRUE(workspace_->RemoveTarget("App", "Final"));
   // The last target stays, and nothing is written.
   std::string before = env_.Contents(copy);
-  EXPECT_FALSE(workspace_->RemoveTarget("App", "Debug"));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusNoOutputOrTargets);
+  EXPECT_EQ(workspace_->RemoveTarget("App", "Debug").code(), kStatusNoOutputOrTargets);
   EXPECT_EQ(env_.Contents(copy), before);
   EXPECT_THAT(app->targets().List(), ElementsAre("Debug"));
 }
