@@ -133,7 +133,10 @@ bool Session::Open() {
   if (!ChooseWorkspacePath(fs(), options_, err_, &path)) return false;
   if (EqualsNoCase(SplitPath(path).extension, ".kbp")) {
     if (!LockSingleProject(host_, fs(), *locks_, path, err_)) return false;
-    if (!workspace().document().Open(host_.WorkspacePath())) return Failed(), false;
+    workspace().ClearStatus();
+    if (!ReportStatus(workspace(), workspace().document().Open(host_.WorkspacePath()))) {
+      return Failed(), false;
+    }
     RemoveDeadTemporaries();
     return true;
   }
@@ -143,7 +146,8 @@ bool Session::Open() {
 bool Session::OpenWorkspaceFile(const std::string& workspace_path) {
   if (!StartForOpening()) return false;
   if (!LockWorkspaceFiles(host_, fs(), *locks_, workspace_path, err_)) return false;
-  if (!workspace().document().Open(workspace_path)) {
+  workspace().ClearStatus();
+  if (!ReportStatus(workspace(), workspace().document().Open(workspace_path))) {
     Failed();
     return false;
   }

@@ -117,10 +117,6 @@ class WorkspaceTest : public ::testing::Test {
     EXPECT_EQ(status.code(), code);
     EXPECT_EQ(status.message_id(), message_id);
   }
-  void ExpectStatus(uint32_t code, unsigned message_id) {
-    EXPECT_EQ(workspace_->GetLastStatus(), code);
-    EXPECT_EQ(workspace_->GetLastMessage(), env_.ide.LoadString(message_id));
-  }
 
   ModelTestPlatform env_;
   CountingHooks hooks_;
@@ -253,14 +249,11 @@ TEST_F(WorkspaceTest, AStoredTargetTheActiveProjectLacksFallsBackToItsFirst) {
 
 TEST_F(WorkspaceTest, FailedProjectListAndLookUps) {
   env_.ide.fail_project_list = true;
-  EXPECT_FALSE(workspace_->document().Open(kWorkspace));
+  ExpectStatus(workspace_->document().Open(kWorkspace), kStatusNoWorkspace, kMsgNoWorkspace);
   EXPECT_FALSE(workspace_->document().IsOpen());
-  ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-  EXPECT_FALSE(workspace_->document().Open(std::nullopt));
-  ExpectStatus(kStatusBadArgument, kMsgBadArgument);
-  // Saving without a workspace succeeds with a status.
-  EXPECT_TRUE(workspace_->document().Save(false));
-  ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+  ExpectStatus(workspace_->document().Open(std::nullopt), kStatusBadArgument, kMsgBadArgument);
+  // Saving without a workspace has nothing to do (the component reports it done).
+  ExpectStatus(workspace_->document().Save(false), kStatusNoWorkspace, kMsgNoWorkspace);
   EXPECT_TRUE(workspace_->document().Close());
 
   env_.ide.fail_project_list = false;
@@ -384,8 +377,7 @@ TEST_F(WorkspaceTest, ReadOnlyProjectFilesAreToldOrAsked) {
 
   // Asked, and the answer is No: the others are saved.
   env_.ide.answer = kIdNo;
-  EXPECT_FALSE(workspace_->document().Save(true));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectsNotSaved);
+  EXPECT_EQ(workspace_->document().Save(true).code(), kStatusProjectsNotSaved);
   EXPECT_NE(env_.Contents(kLibFile), kLibProject);
   EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
 
@@ -428,15 +420,15 @@ TEST_F(WorkspaceTest, WhatASaveCouldNotWriteIsListedAndNothingIsLost) {
     ASSERT_TRUE(workspace_->projects().Find("App")->targets().SetProjectOptions(
         "Debug", TargetOptions::kCompile, "-O1"));
     c.fault();
-    EXPECT_FALSE(workspace_->document().Save(false));
+    Status saved = workspace_->document().Save(false);
     env_.fs.ClearFaults();
     hooks_.source_data_saves = true;
-    EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectsNotSaved);
-    std::string message = workspace_->GetLastMessage();
+    ExpectStatus(saved, kStatusProjectsNotSaved, kMsgSaveFailed);
+    std::string message = saved.arguments().at(0);
     EXPECT_EQ(message.substr(0, message.find(".unsaved-") == std::string::npos
                                     ? std::string::npos
                                     : message.find(".unsaved-") + 9),
-              "These projects could not be saved:\n" + c.message);
+              c.message);
     if (!c.on_disk.empty()) {
       EXPECT_EQ(env_.Contents(kAppFile), c.on_disk);
     }

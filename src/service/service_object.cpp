@@ -99,7 +99,8 @@ HRESULT ServiceObject::ActiveProjectChanged(VARIANT unused) {
 
 HRESULT ServiceObject::OpenWorkspace(VARIANT path) {
   ArgumentScope scope{&path};
-  return Result(workspace().document().Open(TextArg(path)));
+  workspace().ClearStatus();
+  return Result(ReportStatus(workspace(), workspace().document().Open(TextArg(path))));
 }
 
 HRESULT ServiceObject::CloseWorkspace() {
@@ -113,9 +114,12 @@ HRESULT ServiceObject::CloseWorkspace() {
 }
 
 HRESULT ServiceObject::SaveWorkspace(LONG ask) {
-  const bool saved = workspace().document().Save(ask != 0);
+  workspace().ClearStatus();
+  const Status saved = workspace().document().Save(ask != 0);
+  // Without an open workspace there is nothing to save: done, the status says so.
+  const bool done = ReportStatus(workspace(), saved) || saved.code() == kStatusNoWorkspace;
   module_.ReportFailedWrites();
-  return Result(saved);
+  return Result(done);
 }
 
 HRESULT ServiceObject::AddProject(VARIANT project_file) {
