@@ -120,7 +120,10 @@ int RunAddFile(const GlobalOptions& globals, const std::string& project_arg,
   // way, and when none was, nothing is written.
   size_t added_count = 0;
   for (const std::string& arg : file_args) {
-    if (!session.workspace().AddFile(project->paths().output_name, session.SystemPath(arg))) {
+    Workspace& workspace = session.workspace();
+    workspace.ClearStatus();
+    if (!ReportStatus(workspace,
+                      workspace.AddFile(project->paths().output_name, session.SystemPath(arg)))) {
       session.FailedWith(arg);
       continue;
     }

@@ -15,6 +15,7 @@
 #include "platform/system_services.h"
 #include "platform/win_path.h"
 #include "service/component_ids.h"
+#include "service/report_status.h"
 #include "storage/project_files.h"
 #include "toolchain/install_location.h"
 
@@ -132,7 +133,10 @@ bool Session::Open() {
   if (!ChooseWorkspacePath(fs(), options_, err_, &path)) return false;
   if (EqualsNoCase(SplitPath(path).extension, ".kbp")) {
     if (!LockSingleProject(host_, fs(), *locks_, path, err_)) return false;
-    if (!workspace().document().Open(host_.WorkspacePath())) return Failed(), false;
+    workspace().ClearStatus();
+    if (!ReportStatus(workspace(), workspace().document().Open(host_.WorkspacePath()))) {
+      return Failed(), false;
+    }
     RemoveDeadTemporaries();
     return true;
   }
@@ -142,7 +146,8 @@ bool Session::Open() {
 bool Session::OpenWorkspaceFile(const std::string& workspace_path) {
   if (!StartForOpening()) return false;
   if (!LockWorkspaceFiles(host_, fs(), *locks_, workspace_path, err_)) return false;
-  if (!workspace().document().Open(workspace_path)) {
+  workspace().ClearStatus();
+  if (!ReportStatus(workspace(), workspace().document().Open(workspace_path))) {
     Failed();
     return false;
   }
@@ -154,7 +159,8 @@ bool Session::AddProject(const std::string& host_path) {
   std::string path = SystemPath(host_path);
   std::string file;
   if (ChangeExtension(fs(), path, kProjectExtension, &file) && !LockFile(file)) return false;
-  if (!workspace().AddProject(path)) return FailedWith(host_path), false;
+  workspace().ClearStatus();
+  if (!ReportStatus(workspace(), workspace().AddProject(path))) return FailedWith(host_path), false;
   ::zelvan::RemoveDeadTemporaries(fs(), GetFileDirectory(file));
   return true;
 }

@@ -1,9 +1,10 @@
 // Failures of workspace operations as Status values.
 //
-// The layers above the model (makefiles, link maps, the scanner, the
-// dependency engine, the project commands) return a Status that carries the
-// code and message (status_codes.h) a failure is reported under, its
-// arguments and, where the OS refused, the OS's reason. Only the component
+// The workspace's operations and the layers above the model (makefiles,
+// link maps, the scanner, the dependency engine, the project commands)
+// return a Status that carries the code and message (status_codes.h) a
+// failure is reported under, its arguments and, where the OS refused, the
+// OS's reason. Only the component
 // and the command line make it the workspace's last status (ReportStatus in
 // the service), so the layers below need the workspace for its projects,
 // not for reporting. A failure without a code (a stop, say) has nothing to

@@ -126,14 +126,17 @@ class ProjectSourcesTest : public ::testing::Test {
     env_.profile.Flush(project.paths().working_copy);
     return env_.Contents(project.paths().working_copy);
   }
-  void ExpectStatus(uint32_t code, unsigned message_id, std::string_view arg = {}) {
-    EXPECT_EQ(workspace_->GetLastStatus(), code);
-    std::string text = env_.ide.LoadString(message_id);
-    if (!arg.empty()) {
-      EXPECT_NE(workspace_->GetLastMessage().find(arg), std::string::npos)
-          << workspace_->GetLastMessage();
+  static void ExpectStatus(const Status& status, uint32_t code, unsigned message_id,
+                           std::string_view arg = {}) {
+    EXPECT_EQ(status.code(), code);
+    EXPECT_EQ(status.message_id(), message_id);
+    std::string args;
+    for (const std::string& a : status.arguments())
+      args += a + "\n";
+    if (arg.empty()) {
+      EXPECT_EQ(args, "");
     } else {
-      EXPECT_EQ(workspace_->GetLastMessage(), text);
+      EXPECT_NE(args.find(arg), std::string::npos) << args;
     }
   }
 
@@ -266,8 +269,8 @@ TEST_F(ProjectSourcesTest, AFileThatOpeningWouldNotFindIsRefused) {
   env_.AddFile(kBareFile, odd);
   Open();
   Project& bare = *workspace_->projects().Find("Bare");
-  EXPECT_FALSE(workspace_->AddFile("Bare", "C:\\ws\\app\\main.c"));
-  ExpectStatus(kStatusFileNotAdded, kMsgFileNotAdded, "[Src]");
+  ExpectStatus(workspace_->AddFile("Bare", "C:\\ws\\app\\main.c"), kStatusFileNotAdded,
+               kMsgFileNotAdded, "[Src]");
   EXPECT_EQ(Visible(WorkingCopy(bare)), Visible(odd));
   EXPECT_THAT(bare.sources().Files(), IsEmpty());
   // Later changes still reach the working copy.
@@ -313,20 +316,19 @@ TEST_F(ProjectSourcesTest, BadFilesAreRefusedAndChangeNothing) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
-    EXPECT_FALSE(workspace_->AddFile(c.project, c.file));
-    ExpectStatus(c.status, c.message, c.in_message);
+    ExpectStatus(workspace_->AddFile(c.project, c.file), c.status, c.message, c.in_message);
   }
-  EXPECT_FALSE(workspace_->AddFile(std::nullopt, "C:\\ws\\app\\x.c"));
-  ExpectStatus(kStatusBadArgument, kMsgBadArgument);
+  ExpectStatus(workspace_->AddFile(std::nullopt, "C:\\ws\\app\\x.c"), kStatusBadArgument,
+               kMsgBadArgument);
 
   // A working copy that cannot be written.
   env_.memory.SetReadOnly(app.paths().working_copy, true);
-  EXPECT_FALSE(workspace_->AddFile("App", "C:\\ws\\app\\x.c"));
-  ExpectStatus(kStatusFileNotAdded, kMsgFileNotAdded, "x.c");
+  ExpectStatus(workspace_->AddFile("App", "C:\\ws\\app\\x.c"), kStatusFileNotAdded,
+               kMsgFileNotAdded, "x.c");
   env_.memory.SetReadOnly(app.paths().working_copy, false);
   env_.fs.FailAlways(FsOp::kRename);
-  EXPECT_FALSE(workspace_->AddFile("App", "C:\\ws\\app\\x.c"));
-  ExpectStatus(kStatusFileNotAdded, kMsgFileNotAdded, "x.c");
+  ExpectStatus(workspace_->AddFile("App", "C:\\ws\\app\\x.c"), kStatusFileNotAdded,
+               kMsgFileNotAdded, "x.c");
   env_.fs.ClearFaults();
 
   EXPECT_EQ(Visible(WorkingCopy(app)), Visible(before));
@@ -334,8 +336,7 @@ TEST_F(ProjectSourcesTest, BadFilesAreRefusedAndChangeNothing) {
   EXPECT_THAT(hooks_.added, IsEmpty());
 
   workspace_->document().Close();
-  EXPECT_FALSE(workspace_->AddFile("App", "C:\\ws\\app\\x.c"));
-  ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+  ExpectStatus(workspace_->AddFile("App", "C:\\ws\\app\\x.c"), kStatusNoWorkspace, kMsgNoWorkspace);
 }
 
 }  // namespace

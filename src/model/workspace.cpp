@@ -1,6 +1,7 @@
 #include "model/workspace.h"
 
 #include "model/message_texts.h"
+#include "model/operation_status.h"
 #include "model/path_functions.h"
 #include "model/service_settings.h"
 #include "model/source_file.h"
@@ -98,62 +99,49 @@ bool Workspace::IsStopRequested() {
 
 bool Workspace::BeginOperation(std::initializer_list<ArgText> args) {
   ClearStatus();
-  if (!document_.IsOpen()) {
-    SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return false;
-  }
-  for (const ArgText& arg : args) {
-    if (!arg) {
-      SetStatus(kStatusBadArgument, kMsgBadArgument);
-      return false;
-    }
-  }
-  return true;
+  Status checked = CheckOperation(*this, args);
+  if (!checked) SetStatus(checked.code(), checked.message_id());
+  return checked.ok();
 }
 
-bool Workspace::AddProject(ArgText project_file) {
-  if (!BeginOperation({project_file})) return false;
+Status Workspace::AddProject(ArgText project_file) {
+  if (Status checked = CheckOperation(*this, {project_file}); !checked) return checked;
   FileSystem& fs = *platform_.fs;
   std::string path;
   if (project_file->empty() || !ChangeExtension(fs, *project_file, kProjectExtension, &path)) {
-    SetStatus(kStatusProjectFileMissing, kMsgProjectNotFound);
-    return false;
+    return OperationFailure(kStatusProjectFileMissing, kMsgProjectNotFound);
   }
   if (!FileExists(fs, path)) {
-    SetStatus(kStatusProjectFileMissing, kMsgProjectNotFound);
-    return false;
+    return OperationFailure(kStatusProjectFileMissing, kMsgProjectNotFound);
   }
   if (!Installation::CheckFullPathName(path)) {
-    SetStatus(kStatusInvalidPath, kMsgInvalidPath);
-    return false;
+    return OperationFailure(kStatusInvalidPath, kMsgInvalidPath);
   }
   path = fs.FullPath(path);
   if (platform_.profile->GetString(kProjectSection, kOutputKey, "", path, kIdentityBuffer)
           .empty()) {
-    SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
-    return false;
+    return OperationFailure(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
   }
   for (const auto& project : projects_.All()) {
     if (PathEquals(project->paths().project_file, path)) {
-      SetStatus(kStatusProjectExists, kMsgProjectExists);
-      return false;
+      return OperationFailure(kStatusProjectExists, kMsgProjectExists);
     }
   }
 
   std::string error;
   std::unique_ptr<Project> project = document_.LoadProject(path, &error);
   if (!project) {
-    SetStatus(kStatusWorkingCopyFailed, kMsgWorkingCopyFailed, {path});
-    last_message_ += " (" + error + ")";
-    return false;
+    // The reason goes after the message (ReportStatus).
+    return OperationFailure(Status::Invalid(error), kStatusWorkingCopyFailed, kMsgWorkingCopyFailed,
+                            {path});
   }
   project->store().ReleaseWholeFile();
   if (projects_.FindByOutputName(project->paths().output_name) != nullptr) {
-    SetStatus(kStatusProjectExists, kMsgProjectExists);
-    return false;  // the project and its working copy go with it
+    // The project and its working copy go with it.
+    return OperationFailure(kStatusProjectExists, kMsgProjectExists);
   }
   if (!ide_.AddProjectToWorkspace(project->paths().ide_project_file, document_.Path())) {
-    return false;
+    return Status::Invalid("the IDE refused the project");
   }
 
   Project& added = *project;
@@ -171,8 +159,9 @@ bool Workspace::AddProject(ArgText project_file) {
   document_.SetSaveViewState(false);
   document_.Save(false);
   document_.SetSaveViewState(save_view_state);
+  // What saving the workspace file left in the status is no failure of adding.
   ClearStatus();
-  return true;
+  return Status::OK();
 }
 
 Project* Workspace::InsertProject(std::string_view project_file, const Project* before,
@@ -195,72 +184,63 @@ void Workspace::RemoveProject(const Project* project, Project* successor) {
   document_.SetModified();
 }
 
-bool Workspace::SetActiveProject(std::string_view name) {
-  ClearStatus();
+Status Workspace::SetActiveProject(std::string_view name) {
   Project* project = projects_.Find(name);
   if (project == nullptr) {
-    SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
-    return false;
+    return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   }
   selection_.Activate(*project);
-  return true;
+  return Status::OK();
 }
 
 Project* Workspace::ProjectArgument(ArgText name) {
   std::string file;
   Project* project = nullptr;
   if (projects_.ResolveFile(*name, &file)) project = projects_.FindByFile(file);
-  if (project == nullptr) SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
   return project;
 }
 
 // --- Link lists.
 
-bool Workspace::AddLinkProject(ArgText project, ArgText linked) {
-  if (!BeginOperation({project, linked})) return false;
+Status Workspace::AddLinkProject(ArgText project, ArgText linked) {
+  if (Status checked = CheckOperation(*this, {project, linked}); !checked) return checked;
   Project* owner = ProjectArgument(project);
-  if (owner == nullptr) return false;
+  if (owner == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   Project* target = ProjectArgument(linked);
-  if (target == nullptr) return false;
+  if (target == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   // A project that links itself would make its makefile call itself.
   if (owner == target) {
-    SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
+    return OperationFailure(kStatusBadArgument, kMsgBadArgument);
   }
   if (!owner->links().Add(target->paths().output_name)) {
-    SetStatus(kStatusLinkExists, kMsgLinkExists);
-    return false;
+    return OperationFailure(kStatusLinkExists, kMsgLinkExists);
   }
   document_.SetModified();
-  return true;
+  return Status::OK();
 }
 
-bool Workspace::RemoveLinkProject(ArgText project, ArgText linked) {
-  if (!BeginOperation({project, linked})) return false;
+Status Workspace::RemoveLinkProject(ArgText project, ArgText linked) {
+  if (Status checked = CheckOperation(*this, {project, linked}); !checked) return checked;
   Project* owner = ProjectArgument(project);
-  if (owner == nullptr) return false;
+  if (owner == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   std::string file;
   Project* target = projects_.ResolveFile(*linked, &file) ? projects_.FindByFile(file) : nullptr;
   // An entry naming a project that left the workspace can still be removed by its name.
   std::string name = target ? target->paths().output_name : std::string(*linked);
   if (!owner->links().Remove(name)) {
-    if (target == nullptr) {
-      SetStatus(kStatusProjectNotFound, kMsgProjectNotFound);
-    } else {
-      SetStatus(kStatusLinkMissing, kMsgLinkMissing);
-    }
-    return false;
+    if (target == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
+    return OperationFailure(kStatusLinkMissing, kMsgLinkMissing);
   }
   document_.SetModified();
-  return true;
+  return Status::OK();
 }
 
 // --- Files.
 
-bool Workspace::AddFile(ArgText project, ArgText file) {
-  if (!BeginOperation({project, file})) return false;
+Status Workspace::AddFile(ArgText project, ArgText file) {
+  if (Status checked = CheckOperation(*this, {project, file}); !checked) return checked;
   Project* owner = ProjectArgument(project);
-  if (owner == nullptr) return false;
+  if (owner == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   const Installation* util = settings_.util();
   std::string path;
   bool valid;
@@ -269,14 +249,12 @@ bool Workspace::AddFile(ArgText project, ArgText file) {
     valid = Installation::CheckFullPathName(*file) && GetFullPathName(*file, "\\", &path);
   }
   if (!valid) {
-    SetStatus(kStatusInvalidPath, kMsgInvalidPath);
-    return false;
+    return OperationFailure(kStatusInvalidPath, kMsgInvalidPath);
   }
   FileStatus status;
   // A device or FIFO is no source: reading it could wait forever.
   if (!platform_.fs->Stat(path, &status) || status.is_directory || status.is_other) {
-    SetStatus(kStatusFileNotFound, kMsgFileNotFound, {path});
-    return false;
+    return OperationFailure(kStatusFileNotFound, kMsgFileNotFound, {path});
   }
   SourceFile* added = nullptr;
   std::string detail;
@@ -289,20 +267,17 @@ bool Workspace::AddFile(ArgText project, ArgText file) {
     case ProjectSources::AddFileResult::kAdded:
       break;
     case ProjectSources::AddFileResult::kAlreadyInProject:
-      SetStatus(kStatusFileInProject, kMsgFileInProject, {path});
-      return false;
+      return OperationFailure(kStatusFileInProject, kMsgFileInProject, {path});
     case ProjectSources::AddFileResult::kInvalidName:
       // The reason goes with it: the name alone does not show which character.
-      SetStatus(kStatusInvalidPath, kMsgFileNotAdded, {path, detail});
-      return false;
+      return OperationFailure(kStatusInvalidPath, kMsgFileNotAdded, {path, detail});
     case ProjectSources::AddFileResult::kFolderDamaged:
     case ProjectSources::AddFileResult::kNotWritten:
-      SetStatus(kStatusFileNotAdded, kMsgFileNotAdded, {path, detail});
-      return false;
+      return OperationFailure(kStatusFileNotAdded, kMsgFileNotAdded, {path, detail});
   }
   ScopedUsedTime timing(util, "GetDependence");
   hooks_->SourceFileAdded(*this, *owner, *added);
-  return true;
+  return Status::OK();
 }
 
 // --- Targets.
@@ -324,62 +299,54 @@ bool IsValidTargetName(std::string_view name) {
 
 }  // namespace
 
-bool Workspace::AddTarget(ArgText project, ArgText existing, ArgText new_target) {
-  if (!BeginOperation({project, existing, new_target})) return false;
+Status Workspace::AddTarget(ArgText project, ArgText existing, ArgText new_target) {
+  if (Status checked = CheckOperation(*this, {project, existing, new_target}); !checked)
+    return checked;
   if (!IsValidTargetName(*new_target)) {
-    SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
+    return OperationFailure(kStatusBadArgument, kMsgBadArgument);
   }
   Project* owner = ProjectArgument(project);
-  if (owner == nullptr) return false;
+  if (owner == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   owner->targets().Reload();
   if (owner->targets().List().empty()) {
-    SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
-    return false;
+    return OperationFailure(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
   }
   if (owner->targets().Has(*new_target)) {
-    SetStatus(kStatusTargetExists, kMsgTargetExists);
-    return false;
+    return OperationFailure(kStatusTargetExists, kMsgTargetExists);
   }
   if (!owner->targets().Has(*existing)) {
-    SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-    return false;
+    return OperationFailure(kStatusTargetNotFound, kMsgTargetNotFound);
   }
   if (!owner->targets().Copy(*existing, *new_target)) {
-    SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
+    return OperationFailure(kStatusBadArgument, kMsgBadArgument);
   }
-  return true;
+  return Status::OK();
 }
 
-bool Workspace::RemoveTarget(ArgText project, ArgText target) {
-  if (!BeginOperation({project, target})) return false;
+Status Workspace::RemoveTarget(ArgText project, ArgText target) {
+  if (Status checked = CheckOperation(*this, {project, target}); !checked) return checked;
   Project* owner = ProjectArgument(project);
-  if (owner == nullptr) return false;
+  if (owner == nullptr) return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   owner->targets().Reload();
   if (owner->targets().List().empty()) {
-    SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
-    return false;
+    return OperationFailure(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
   }
   if (!owner->targets().Has(*target)) {
-    SetStatus(kStatusTargetNotFound, kMsgTargetNotFound);
-    return false;
+    return OperationFailure(kStatusTargetNotFound, kMsgTargetNotFound);
   }
   // The last target stays: a project without targets cannot be built or
   // given a target again.
   if (owner->targets().List().size() == 1) {
-    SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
-    return false;
+    return OperationFailure(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
   }
   if (!owner->targets().Delete(*target)) {
-    SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
+    return OperationFailure(kStatusBadArgument, kMsgBadArgument);
   }
   if (owner == selection_.CurrentProject() && !owner->targets().Has(selection_.CurrentTarget())) {
     selection_.FitTargetTo(*owner);
   }
   ide_.CurrentTargetChanged(selection_.CurrentTarget());
-  return true;
+  return Status::OK();
 }
 
 }  // namespace zelvan

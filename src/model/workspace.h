@@ -6,9 +6,11 @@
 // the service settings, the IDE services and the hooks of the layers above,
 // all of which must outlive it.
 //
-// Operations return true on success. A failing operation leaves a status
-// code and a message (status_codes.h) for GetLastStatus and GetLastMessage;
-// every operation that can fail starts by setting the status to 0.
+// Operations return a Status: a failure carries the code and message
+// (status_codes.h, operation_status.h) it is reported under. They leave the
+// last status (GetLastStatus, GetLastMessage) to their callers, the
+// component and the command line, which clear it when an operation begins
+// and set it from the failure (ReportStatus in the service).
 #pragma once
 
 #include <cstdint>
@@ -29,6 +31,7 @@
 #include "model/workspace_selection.h"
 #include "platform/ansi_text.h"
 #include "platform/platform.h"
+#include "platform/status.h"
 #include "storage/text_table.h"
 
 namespace zelvan {
@@ -51,14 +54,15 @@ class Workspace {
   Workspace& operator=(const Workspace&) = delete;
 
   // Adds a project file to the workspace (and to the IDE's).
-  bool AddProject(ArgText project_file);
+  // A failure without a code: the IDE refused it.
+  Status AddProject(ArgText project_file);
   // Makes the project of that name (ProjectList::Find) the active and
   // current project and chooses its target, as ActiveProjectChanged does for
   // the project the IDE names. Fails with kStatusProjectNotFound.
-  bool SetActiveProject(std::string_view name);
+  Status SetActiveProject(std::string_view name);
 
-  bool AddLinkProject(ArgText project, ArgText linked);
-  bool RemoveLinkProject(ArgText project, ArgText linked);
+  Status AddLinkProject(ArgText project, ArgText linked);
+  Status RemoveLinkProject(ArgText project, ArgText linked);
   // Adds an existing file (a full path) to a project: it goes into the
   // folder its extension belongs to (ProjectSources::Add), and
   // its include dependencies are computed at once. Fails, changing nothing,
@@ -66,10 +70,10 @@ class Workspace {
   // that does not exist (kStatusFileNotFound), a file the project has
   // (kStatusFileInProject), or a project file that cannot take it
   // (kStatusFileNotAdded).
-  bool AddFile(ArgText project, ArgText file);
+  Status AddFile(ArgText project, ArgText file);
   // Adds `new_target` to a project as a copy of `existing`.
-  bool AddTarget(ArgText project, ArgText existing, ArgText new_target);
-  bool RemoveTarget(ArgText project, ArgText target);
+  Status AddTarget(ArgText project, ArgText existing, ArgText new_target);
+  Status RemoveTarget(ArgText project, ArgText target);
 
   // --- Projects put in and taken out by the project commands (new, rename).
 
@@ -95,6 +99,8 @@ class Workspace {
   // Sets the status and loads the message text, formatted with `args`.
   void SetStatus(uint32_t code, unsigned message_id,
                  std::initializer_list<std::string_view> args = {});
+  // Puts `text` after the last message (a failure's reason, say).
+  void AppendToLastMessage(std::string_view text) { last_message_ += text; }
   // The start of an operation on the open workspace: clears the status, then
   // fails with "no workspace" or "bad argument" (an argument that is no text).
   bool BeginOperation(std::initializer_list<ArgText> args);
@@ -144,7 +150,7 @@ class Workspace {
  private:
   friend class WorkspaceDocument;  // loads projects with the environment
 
-  // The project a name argument names, through ResolveFile; sets the status when none.
+  // The project a name argument names, through ResolveFile; null when none.
   Project* ProjectArgument(ArgText name);
 
   Platform platform_;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "model/message_texts.h"
+#include "model/operation_status.h"
 #include "model/path_functions.h"
 #include "model/service_settings.h"
 #include "model/status_codes.h"
@@ -46,11 +47,9 @@ std::unique_ptr<Project> WorkspaceDocument::LoadProject(const std::string& proje
   return project;
 }
 
-bool WorkspaceDocument::Open(ArgText workspace_path) {
-  workspace_.ClearStatus();
+Status WorkspaceDocument::Open(ArgText workspace_path) {
   if (!workspace_path || workspace_path->empty()) {
-    workspace_.SetStatus(kStatusBadArgument, kMsgBadArgument);
-    return false;
+    return OperationFailure(kStatusBadArgument, kMsgBadArgument);
   }
   const Platform& platform = workspace_.platform();
   IdeServices& ide = workspace_.ide();
@@ -64,8 +63,7 @@ bool WorkspaceDocument::Open(ArgText workspace_path) {
     ReadArchiveSettings();
     path_.clear();
     archive_path_.clear();
-    workspace_.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return false;
+    return OperationFailure(kStatusNoWorkspace, kMsgNoWorkspace);
   }
   ChangeExtension(*platform.fs, path_, kWorkspaceOptionsExtension, &options_path_);
 
@@ -127,7 +125,7 @@ bool WorkspaceDocument::Open(ArgText workspace_path) {
   ReadArchiveSettings();
   for (const auto& project : projects.All())
     project->store().ReleaseWholeFile();
-  return true;
+  return Status::OK();
 }
 
 void WorkspaceDocument::ReadArchiveSettings() {
@@ -161,12 +159,8 @@ bool WorkspaceDocument::Close() {
   return true;
 }
 
-bool WorkspaceDocument::Save(bool ask) {
-  workspace_.ClearStatus();
-  if (!IsOpen()) {
-    workspace_.SetStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-    return true;
-  }
+Status WorkspaceDocument::Save(bool ask) {
+  if (!IsOpen()) return OperationFailure(kStatusNoWorkspace, kMsgNoWorkspace);
   SaveTargetSetting();
   SaveLinkLists();
 
@@ -186,8 +180,7 @@ bool WorkspaceDocument::Save(bool ask) {
       int answer = ide.ShowMessage(kMessageCaption, text, kMbYesNo | kMbIconWarning | kMbDefButton2,
                                    kMsgReadOnlyAskCancel);
       if (answer == kIdYes) {
-        workspace_.SetStatus(kStatusProjectsNotSaved, kMsgReadOnlyNotSaved, {list});
-        return false;
+        return OperationFailure(kStatusProjectsNotSaved, kMsgReadOnlyNotSaved, {list});
       }
     } else {
       std::string text = LoadMessage(*platform.ui, kMsgReadOnlyNotSaved, {list});
@@ -227,14 +220,13 @@ bool WorkspaceDocument::Save(bool ask) {
   // A change that did not reach its project file is a failed save, even
   // though the user has been told in a message box.
   if (!failed.empty()) {
-    workspace_.SetStatus(kStatusProjectsNotSaved, kMsgSaveFailed, {JoinLines(failed)});
-    return false;
+    return OperationFailure(kStatusProjectsNotSaved, kMsgSaveFailed, {JoinLines(failed)});
   }
   if (!read_only.empty()) {
-    workspace_.SetStatus(kStatusProjectsNotSaved, kMsgReadOnlyNotSaved, {JoinLines(read_only)});
-    return false;
+    return OperationFailure(kStatusProjectsNotSaved, kMsgReadOnlyNotSaved, {JoinLines(read_only)});
   }
-  return makefiles_ok;
+  // A makefile that was not written has set its status (the hooks).
+  return makefiles_ok ? Status::OK() : Status::Invalid("a makefile was not written");
 }
 
 void WorkspaceDocument::SaveTargetSetting() {

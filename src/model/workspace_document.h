@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/status.h"
+
 namespace zelvan {
 
 class Project;
@@ -36,20 +38,24 @@ using ArgText = std::optional<std::string_view>;
 
 class WorkspaceDocument {
  public:
-  // A part of `workspace`, which reports the status of its operations.
+  // A part of `workspace`. Open and Save return their failure (a Status with
+  // its code and message); the caller makes it the workspace's last status.
   explicit WorkspaceDocument(Workspace& workspace) : workspace_(workspace) {}
   WorkspaceDocument(const WorkspaceDocument&) = delete;
   WorkspaceDocument& operator=(const WorkspaceDocument&) = delete;
 
   // Opens the projects the IDE lists for `workspace_path`. Project files
   // that do not exist are skipped without a message.
-  bool Open(ArgText workspace_path);
+  Status Open(ArgText workspace_path);
   // Discards unsaved changes with the working copies. Always true.
   bool Close();
   // Saves the modified projects. A read-only project file is never
   // overwritten: with `ask` the user may cancel the whole save, without it
-  // he is told. False when a change did not reach its project file.
-  bool Save(bool ask);
+  // he is told. Fails when a change did not reach its project file, with
+  // kStatusNoWorkspace when none is open (which the component reports as
+  // done), and without a code when a makefile was not written (the hooks
+  // set its status).
+  Status Save(bool ask);
   // Writes the current target to the workspace settings when it changed.
   void SaveTargetSetting();
   // Writes the numbered LinkProject entries of the workspace settings when

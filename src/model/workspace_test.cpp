@@ -113,9 +113,9 @@ class WorkspaceTest : public ::testing::Test {
   std::string Value(const std::string& file, const std::string& section, const std::string& key) {
     return env_.profile.GetString(section, key, "", file);
   }
-  void ExpectStatus(uint32_t code, unsigned message_id) {
-    EXPECT_EQ(workspace_->GetLastStatus(), code);
-    EXPECT_EQ(workspace_->GetLastMessage(), env_.ide.LoadString(message_id));
+  static void ExpectStatus(const Status& status, uint32_t code, unsigned message_id) {
+    EXPECT_EQ(status.code(), code);
+    EXPECT_EQ(status.message_id(), message_id);
   }
 
   ModelTestPlatform env_;
@@ -249,14 +249,11 @@ TEST_F(WorkspaceTest, AStoredTargetTheActiveProjectLacksFallsBackToItsFirst) {
 
 TEST_F(WorkspaceTest, FailedProjectListAndLookUps) {
   env_.ide.fail_project_list = true;
-  EXPECT_FALSE(workspace_->document().Open(kWorkspace));
+  ExpectStatus(workspace_->document().Open(kWorkspace), kStatusNoWorkspace, kMsgNoWorkspace);
   EXPECT_FALSE(workspace_->document().IsOpen());
-  ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
-  EXPECT_FALSE(workspace_->document().Open(std::nullopt));
-  ExpectStatus(kStatusBadArgument, kMsgBadArgument);
-  // Saving without a workspace succeeds with a status.
-  EXPECT_TRUE(workspace_->document().Save(false));
-  ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+  ExpectStatus(workspace_->document().Open(std::nullopt), kStatusBadArgument, kMsgBadArgument);
+  // Saving without a workspace has nothing to do (the component reports it done).
+  ExpectStatus(workspace_->document().Save(false), kStatusNoWorkspace, kMsgNoWorkspace);
   EXPECT_TRUE(workspace_->document().Close());
 
   env_.ide.fail_project_list = false;
@@ -380,8 +377,7 @@ TEST_F(WorkspaceTest, ReadOnlyProjectFilesAreToldOrAsked) {
 
   // Asked, and the answer is No: the others are saved.
   env_.ide.answer = kIdNo;
-  EXPECT_FALSE(workspace_->document().Save(true));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectsNotSaved);
+  EXPECT_EQ(workspace_->document().Save(true).code(), kStatusProjectsNotSaved);
   EXPECT_NE(env_.Contents(kLibFile), kLibProject);
   EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
 
@@ -424,15 +420,15 @@ TEST_F(WorkspaceTest, WhatASaveCouldNotWriteIsListedAndNothingIsLost) {
     ASSERT_TRUE(workspace_->projects().Find("App")->targets().SetProjectOptions(
         "Debug", TargetOptions::kCompile, "-O1"));
     c.fault();
-    EXPECT_FALSE(workspace_->document().Save(false));
+    Status saved = workspace_->document().Save(false);
     env_.fs.ClearFaults();
     hooks_.source_data_saves = true;
-    EXPECT_EQ(workspace_->GetLastStatus(), kStatusProjectsNotSaved);
-    std::string message = workspace_->GetLastMessage();
+    ExpectStatus(saved, kStatusProjectsNotSaved, kMsgSaveFailed);
+    std::string message = saved.arguments().at(0);
     EXPECT_EQ(message.substr(0, message.find(".unsaved-") == std::string::npos
                                     ? std::string::npos
                                     : message.find(".unsaved-") + 9),
-              "These projects could not be saved:\n" + c.message);
+              c.message);
     if (!c.on_disk.empty()) {
       EXPECT_EQ(env_.Contents(kAppFile), c.on_disk);
     }
@@ -447,8 +443,7 @@ TEST_F(WorkspaceTest, WhatASaveCouldNotWriteIsListedAndNothingIsLost) {
 }
 
 TEST_F(WorkspaceTest, AddProjectChecksInOrderAndLeavesNoWorkingCopy) {
-  EXPECT_FALSE(workspace_->AddProject(kToolFile));
-  ExpectStatus(kStatusNoWorkspace, kMsgNoWorkspace);
+  ExpectStatus(workspace_->AddProject(kToolFile), kStatusNoWorkspace, kMsgNoWorkspace);
   Open();
   const size_t open_copies = env_.WorkingCopies().size();
 
@@ -471,22 +466,21 @@ TEST_F(WorkspaceTest, AddProjectChecksInOrderAndLeavesNoWorkingCopy) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_FALSE(workspace_->AddProject(c.path));
-    ExpectStatus(c.status, c.message);
+    ExpectStatus(workspace_->AddProject(c.path), c.status, c.message);
     EXPECT_EQ(workspace_->projects().All().size(), 2u);
     EXPECT_EQ(env_.WorkingCopies().size(), open_copies);
   }
 
   // The working copy cannot be made.
   env_.fs.FailNth(FsOp::kCopyFile, 1);
-  EXPECT_FALSE(workspace_->AddProject(kToolFile));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusWorkingCopyFailed);
+  EXPECT_EQ(workspace_->AddProject(kToolFile).code(), kStatusWorkingCopyFailed);
   EXPECT_EQ(env_.WorkingCopies().size(), open_copies);
 
   // The IDE refuses: no status, nothing kept.
   env_.ide.refuse_add = true;
-  EXPECT_FALSE(workspace_->AddProject(kToolFile));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusOk);
+  Status refused = workspace_->AddProject(kToolFile);
+  EXPECT_FALSE(refused);
+  EXPECT_EQ(refused.code(), kStatusOk);
   EXPECT_EQ(workspace_->projects().All().size(), 2u);
   EXPECT_EQ(env_.WorkingCopies().size(), open_copies);
 }
@@ -513,10 +507,10 @@ TEST_F(WorkspaceTest, LinkProjectsAreCheckedAndCounted) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    bool ok = c.add ? workspace_->AddLinkProject(c.project, c.linked)
-                    : workspace_->RemoveLinkProject(c.project, c.linked);
-    EXPECT_EQ(ok, c.ok);
-    EXPECT_EQ(workspace_->GetLastStatus(), c.status);
+    Status done = c.add ? workspace_->AddLinkProject(c.project, c.linked)
+                        : workspace_->RemoveLinkProject(c.project, c.linked);
+    EXPECT_EQ(done.ok(), c.ok);
+    EXPECT_EQ(done.code(), c.status);
   }
   // An entry of a project that left the workspace is removed by its name.
   workspace_->projects().Find("App")->links().Add("Old.lib");
@@ -524,8 +518,7 @@ TEST_F(WorkspaceTest, LinkProjectsAreCheckedAndCounted) {
   EXPECT_THAT(workspace_->projects().Find("App")->links().Names(), IsEmpty());
 
   workspace_->document().Close();
-  EXPECT_FALSE(workspace_->AddLinkProject("App", "Mathe"));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusNoWorkspace);
+  EXPECT_EQ(workspace_->AddLinkProject("App", "Mathe").code(), kStatusNoWorkspace);
 }
 
 TEST_F(WorkspaceTest, AddTargetCopiesSettingsFilesAndFolders) {
@@ -589,8 +582,7 @@ TEST_F(WorkspaceTest, AddTargetRefusals) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_FALSE(workspace_->AddTarget(c.project, c.existing, c.added));
-    EXPECT_EQ(workspace_->GetLastStatus(), c.status);
+    EXPECT_EQ(workspace_->AddTarget(c.project, c.existing, c.added).code(), c.status);
   }
   EXPECT_FALSE(workspace_->projects().Find("App")->store().IsModified());
 }
@@ -610,8 +602,7 @@ TEST_F(WorkspaceTest, RemovingTheCurrentTargetAndTheLastOne) {
   ASSERT_TRUE(workspace_->RemoveTarget("App", "Final"));
   // The last target stays, and nothing is written.
   std::string before = env_.Contents(copy);
-  EXPECT_FALSE(workspace_->RemoveTarget("App", "Debug"));
-  EXPECT_EQ(workspace_->GetLastStatus(), kStatusNoOutputOrTargets);
+  EXPECT_EQ(workspace_->RemoveTarget("App", "Debug").code(), kStatusNoOutputOrTargets);
   EXPECT_EQ(env_.Contents(copy), before);
   EXPECT_THAT(app->targets().List(), ElementsAre("Debug"));
 }

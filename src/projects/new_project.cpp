@@ -99,8 +99,11 @@ bool MethodNewProject::Run(const NewProjectRequest& request, Kind kind, bool add
 
   if (add_to_workspace) {
     const std::string& file = creator->ProjectFilePath();
-    // The workspace's own status says why it refused the project, when it does.
-    if (!workspace_.AddProject(file)) {
+    // The workspace's failure says why it refused the project; a refusal of
+    // the IDE's may have left its own status.
+    workspace_.ClearStatus();
+    if (Status added = workspace_.AddProject(file); !added) {
+      if (added.code() != 0) return Fail(std::move(added));
       if (workspace_.GetLastStatus() == kStatusOk) {
         Fail(kStatusWorkspaceStateNotSaved, kMsgWorkspaceStateNotSaved);
       }

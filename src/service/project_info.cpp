@@ -413,7 +413,7 @@ HRESULT SetProjectInfo(ComponentModule& module, LONG kind, const VARIANT& projec
   switch (kind) {
     case kInfoCurrentProject:
     case kInfoCurrentProjectName:
-      return workspace.SetActiveProject(text) ? S_OK : S_FALSE;
+      return ReportStatus(workspace, workspace.SetActiveProject(text)) ? S_OK : S_FALSE;
     case kInfoCurrentTarget:
       return workspace.selection().ChangeCurrentTarget(text) ? S_OK : S_FALSE;
     case kInfoFolderFilter: {

@@ -156,7 +156,7 @@ HRESULT ProjectObject::Method12(BSTR project, BSTR linked) {
   }
   const std::string& a = found->paths().output_name;
   const std::string& b = other->paths().output_name;
-  if (listed ? ws.RemoveLinkProject(a, b) : ws.AddLinkProject(a, b)) return S_OK;
+  if (ReportStatus(ws, listed ? ws.RemoveLinkProject(a, b) : ws.AddLinkProject(a, b))) return S_OK;
   ws.SetStatus(ws.GetLastStatus(), listed ? kMsgLinkRemoveFailed : kMsgLinkAddFailed);
   return Fail();
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "model/status_codes.h"
 #include "model/workspace.h"
 
 namespace zelvan {
@@ -25,6 +26,10 @@ bool ReportStatus(Workspace& workspace, const Status& status) {
     default:
       workspace.SetStatus(status.code(), status.message_id(), {a[0], a[1], a[2]});
       break;
+  }
+  // A working copy that cannot be made tells the OS's reason after the message.
+  if (status.code() == kStatusWorkingCopyFailed && !status.ToString().empty()) {
+    workspace.AppendToLastMessage(" (" + status.ToString() + ")");
   }
   return false;
 }

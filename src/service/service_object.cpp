@@ -84,7 +84,8 @@ HRESULT ServiceObject::ActiveProjectChanged(VARIANT unused) {
 
 HRESULT ServiceObject::OpenWorkspace(VARIANT path) {
   ArgumentScope scope{&path};
-  return Result(workspace().document().Open(TextArg(path)));
+  workspace().ClearStatus();
+  return Result(ReportStatus(workspace(), workspace().document().Open(TextArg(path))));
 }
 
 HRESULT ServiceObject::CloseWorkspace() {
@@ -98,14 +99,18 @@ HRESULT ServiceObject::CloseWorkspace() {
 }
 
 HRESULT ServiceObject::SaveWorkspace(LONG ask) {
-  const bool saved = workspace().document().Save(ask != 0);
+  workspace().ClearStatus();
+  const Status saved = workspace().document().Save(ask != 0);
+  // Without an open workspace there is nothing to save: done, the status says so.
+  const bool done = ReportStatus(workspace(), saved) || saved.code() == kStatusNoWorkspace;
   module_.ReportFailedWrites();
-  return Result(saved);
+  return Result(done);
 }
 
 HRESULT ServiceObject::AddProject(VARIANT project_file) {
   ArgumentScope scope{&project_file};
-  return Result(workspace().AddProject(TextArg(project_file)));
+  workspace().ClearStatus();
+  return Result(ReportStatus(workspace(), workspace().AddProject(TextArg(project_file))));
 }
 
 HRESULT ServiceObject::GetLastStatus(LONG* status) {
@@ -156,12 +161,16 @@ HRESULT ServiceObject::Method14(VARIANT project, VARIANT* project_file, VARIANT 
 
 HRESULT ServiceObject::AddLinkProject(VARIANT project, VARIANT linked) {
   ArgumentScope scope{&project, &linked};
-  return Result(workspace().AddLinkProject(TextArg(project), TextArg(linked)));
+  workspace().ClearStatus();
+  return Result(
+      ReportStatus(workspace(), workspace().AddLinkProject(TextArg(project), TextArg(linked))));
 }
 
 HRESULT ServiceObject::RemoveLinkProject(VARIANT project, VARIANT linked) {
   ArgumentScope scope{&project, &linked};
-  return Result(workspace().RemoveLinkProject(TextArg(project), TextArg(linked)));
+  workspace().ClearStatus();
+  return Result(
+      ReportStatus(workspace(), workspace().RemoveLinkProject(TextArg(project), TextArg(linked))));
 }
 
 HRESULT ServiceObject::GetLinkProjectCount(VARIANT project, LONG* count) {
@@ -200,12 +209,16 @@ HRESULT ServiceObject::GetLinkProjectByIndex(VARIANT project, LONG index, BSTR* 
 
 HRESULT ServiceObject::AddTarget(VARIANT project, VARIANT existing, VARIANT new_target) {
   ArgumentScope scope{&project, &existing, &new_target};
-  return Result(workspace().AddTarget(TextArg(project), TextArg(existing), TextArg(new_target)));
+  workspace().ClearStatus();
+  return Result(ReportStatus(workspace(), workspace().AddTarget(TextArg(project), TextArg(existing),
+                                                                TextArg(new_target))));
 }
 
 HRESULT ServiceObject::RemoveTarget(VARIANT project, VARIANT target) {
   ArgumentScope scope{&project, &target};
-  return Result(workspace().RemoveTarget(TextArg(project), TextArg(target)));
+  workspace().ClearStatus();
+  return Result(
+      ReportStatus(workspace(), workspace().RemoveTarget(TextArg(project), TextArg(target))));
 }
 
 HRESULT ServiceObject::GetWorkDir(BSTR project, BSTR target, VARIANT work, VARIANT default_work) {
@@ -358,7 +371,7 @@ HRESULT ServiceObject::AddFiles(const VARIANT& project, const VARIANT& files, bo
   }
   if (one_file) paths = {TextArg(files).str()};
   for (const std::string& path : paths) {
-    if (!ws.AddFile(name, path)) return S_FALSE;
+    if (!ReportStatus(ws, ws.AddFile(name, path))) return S_FALSE;
   }
   return S_OK;
 }
