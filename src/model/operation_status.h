@@ -39,7 +39,8 @@ inline Status OperationFailure(Status cause, uint32_t code, unsigned message_id,
   return cause;
 }
 
-// The checks Workspace::BeginOperation makes, the workspace left as it is:
+// The checks every operation on the open workspace begins with (the
+// component's BeginOperation reports them), the workspace left as it is:
 // without an open workspace kStatusNoWorkspace, for an argument that is no
 // text kStatusBadArgument.
 inline Status CheckOperation(const Workspace& workspace, std::initializer_list<ArgText> args) {

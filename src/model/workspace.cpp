@@ -97,13 +97,6 @@ bool Workspace::IsStopRequested() {
 
 // --- Adding projects.
 
-bool Workspace::BeginOperation(std::initializer_list<ArgText> args) {
-  ClearStatus();
-  Status checked = CheckOperation(*this, args);
-  if (!checked) SetStatus(checked.code(), checked.message_id());
-  return checked.ok();
-}
-
 Status Workspace::AddProject(ArgText project_file) {
   if (Status checked = CheckOperation(*this, {project_file}); !checked) return checked;
   FileSystem& fs = *platform_.fs;

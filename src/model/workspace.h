@@ -101,9 +101,6 @@ class Workspace {
                  std::initializer_list<std::string_view> args = {});
   // Puts `text` after the last message (a failure's reason, say).
   void AppendToLastMessage(std::string_view text) { last_message_ += text; }
-  // The start of an operation on the open workspace: clears the status, then
-  // fails with "no workspace" or "bad argument" (an argument that is no text).
-  bool BeginOperation(std::initializer_list<ArgText> args);
 
   // --- Stop requests from other processes.
 

@@ -34,4 +34,9 @@ bool ReportStatus(Workspace& workspace, const Status& status) {
   return false;
 }
 
+bool BeginOperation(Workspace& workspace, std::initializer_list<ArgText> args) {
+  workspace.ClearStatus();
+  return ReportStatus(workspace, CheckOperation(workspace, args));
+}
+
 }  // namespace zelvan

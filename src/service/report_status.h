@@ -3,6 +3,9 @@
 // GetLastMessage), and from them the HRESULT and the message text.
 #pragma once
 
+#include <initializer_list>
+
+#include "model/operation_status.h"
 #include "platform/status.h"
 
 namespace zelvan {
@@ -15,5 +18,10 @@ class Workspace;
 // begins, as every component method does. True when `status` is ok, so a
 // call site stays `if (!ReportStatus(workspace, Operation(...))) ...`.
 bool ReportStatus(Workspace& workspace, const Status& status);
+
+// How a component method begins: the last status cleared, then the checks
+// of CheckOperation (an open workspace, arguments that are text), a failure
+// reported. True when the method may go on.
+bool BeginOperation(Workspace& workspace, std::initializer_list<ArgText> args);
 
 }  // namespace zelvan

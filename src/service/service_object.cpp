@@ -145,7 +145,7 @@ HRESULT ServiceObject::Method14(VARIANT project, VARIANT* project_file, VARIANT 
   TextArg section_name(section);
   TextArg key_name(key);
   Workspace& ws = workspace();
-  if (!ws.BeginOperation({name, section_name, key_name})) return S_FALSE;
+  if (!BeginOperation(ws, {name, section_name, key_name})) return S_FALSE;
   Project* found = FindNamedProject(ws, name.str());
   if (found == nullptr) return S_FALSE;
   PrivateProfile& profile = *ws.platform().profile;
@@ -178,7 +178,7 @@ HRESULT ServiceObject::GetLinkProjectCount(VARIANT project, LONG* count) {
   if (count == nullptr) return E_POINTER;
   *count = 0;
   TextArg name(project);
-  if (!workspace().BeginOperation({name})) return S_FALSE;
+  if (!BeginOperation(workspace(), {name})) return S_FALSE;
   Project* found = FindNamedProject(workspace(), name.str());
   if (found == nullptr) return S_FALSE;
   *count = static_cast<LONG>(found->links().Names().size());
@@ -191,7 +191,7 @@ HRESULT ServiceObject::GetLinkProjectByIndex(VARIANT project, LONG index, BSTR* 
   *name = nullptr;
   TextArg project_name(project);
   Workspace& ws = workspace();
-  if (!ws.BeginOperation({project_name})) return S_FALSE;
+  if (!BeginOperation(ws, {project_name})) return S_FALSE;
   Project* found = FindNamedProject(ws, project_name.str());
   if (found == nullptr) return S_FALSE;
   const std::vector<std::string>& links = found->links().Names();
@@ -224,7 +224,7 @@ HRESULT ServiceObject::RemoveTarget(VARIANT project, VARIANT target) {
 HRESULT ServiceObject::GetWorkDir(BSTR project, BSTR target, VARIANT work, VARIANT default_work) {
   ArgumentScope scope{&work, &default_work};
   Workspace& ws = workspace();
-  if (!ws.BeginOperation({})) return S_FALSE;
+  if (!BeginOperation(ws, {})) return S_FALSE;
   auto is_place = [](const VARIANT& v) {
     return (v.vt & VT_BYREF) != 0 || v.vt == VT_EMPTY || v.vt == VT_ERROR;
   };
@@ -248,7 +248,7 @@ HRESULT ServiceObject::GetFileNoBuild(BSTR project, BSTR file, BSTR target, LONG
   if (no_build == nullptr) return E_POINTER;
   *no_build = 0;
   Workspace& ws = workspace();
-  if (!ws.BeginOperation({})) return S_OK;
+  if (!BeginOperation(ws, {})) return S_OK;
   Project* found = FindNamedProject(ws, TextFromBstr(project));
   SourceFile* source = found ? FindNamedFile(ws, *found, TextFromBstr(file)) : nullptr;
   if (source == nullptr) return S_OK;
@@ -323,7 +323,7 @@ HRESULT ServiceObject::UpdateDependencies(VARIANT project, VARIANT file) {
   ArgumentScope scope{&project, &file};
   TextArg name(project);
   Workspace& ws = workspace();
-  if (!ws.BeginOperation({name})) return S_FALSE;
+  if (!BeginOperation(ws, {name})) return S_FALSE;
   Project* found = FindNamedProject(ws, name.str());
   if (found == nullptr) return S_FALSE;
   if (file.vt == VT_BSTR) {
@@ -340,7 +340,7 @@ HRESULT ServiceObject::UpdateProjectDependencies(LONG mode, VARIANT project, VAR
   ArgumentScope scope{&project, &window};
   TextArg name(project);
   Workspace& ws = workspace();
-  if (!ws.BeginOperation({name})) return S_FALSE;
+  if (!BeginOperation(ws, {name})) return S_FALSE;
   if (mode != 0 && mode != 1) {
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
@@ -363,7 +363,7 @@ HRESULT ServiceObject::UpdateProjectDependencies(LONG mode, VARIANT project, VAR
 HRESULT ServiceObject::AddFiles(const VARIANT& project, const VARIANT& files, bool one_file) {
   TextArg name(project);
   Workspace& ws = workspace();
-  if (!ws.BeginOperation({name})) return S_FALSE;
+  if (!BeginOperation(ws, {name})) return S_FALSE;
   std::vector<std::string> paths;
   if (one_file ? !IsText(files) : !TextsFromVariant(files, &paths)) {
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
@@ -394,7 +394,7 @@ HRESULT ServiceObject::AddFileEx(LONG mode, VARIANT project, VARIANT files, VARI
 HRESULT ServiceObject::Method73(LONG kind, VARIANT projects, VARIANT window, VARIANT result) {
   ArgumentScope scope{&projects, &window, &result};
   Workspace& ws = workspace();
-  if (!ws.BeginOperation({})) return S_FALSE;
+  if (!BeginOperation(ws, {})) return S_FALSE;
   constexpr LONG kUpdateAll = 10003;
   constexpr LONG kUpdateStale = 10004;
   if (kind != kUpdateAll && kind != kUpdateStale) return NotAvailable("Method73");

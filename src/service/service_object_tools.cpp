@@ -236,7 +236,7 @@ HRESULT ServiceObject::Method15(LONG kind, VARIANT project, VARIANT* title, VARI
   TextArg target_name(target);
   TextArg step_name(step);
   Workspace& ws = workspace();
-  if (!ws.BeginOperation({name, target_name, step_name})) return S_FALSE;
+  if (!BeginOperation(ws, {name, target_name, step_name})) return S_FALSE;
   ProjectBuildStepKind step_kind;
   if (!ParseProjectBuildStepKind(step_name.str(), &step_kind) ||
       (kind != kReadBuildStep && kind != kWriteBuildStep)) {
@@ -290,7 +290,7 @@ HRESULT ServiceObject::SaveMakefile(VARIANT makefile) {
 HRESULT ServiceObject::GetIncludePaths(LONG kind, BSTR project, BSTR target, VARIANT* paths) {
   if (paths == nullptr) return E_POINTER;
   Workspace& ws = workspace();
-  if (!ws.BeginOperation({})) return S_FALSE;
+  if (!BeginOperation(ws, {})) return S_FALSE;
   std::string target_name;
   Project* found = FindProjectAndTarget(ws, project, target, &target_name);
   if (found == nullptr) return S_FALSE;

@@ -11,6 +11,7 @@
 #include "model/workspace.h"
 #include "service/argument_shapes.h"
 #include "service/ide_connection.h"
+#include "service/report_status.h"
 #include "service/service_object.h"
 
 namespace zelvan {
@@ -59,7 +60,7 @@ HRESULT ServiceObject::RunArchiveAction(ArchiveAction action, const std::string&
 
 HRESULT ServiceObject::WorkspaceArchiveAction(ArchiveAction action) {
   Workspace& ws = workspace();
-  if (!ws.BeginOperation({})) return S_FALSE;
+  if (!BeginOperation(ws, {})) return S_FALSE;
   LONG state = module_.WorkspaceArchiveState();
   const HRESULT hr = RunArchiveAction(action, ws.document().ArchivePath(), &state);
   module_.SetWorkspaceArchiveState(state);
@@ -68,7 +69,7 @@ HRESULT ServiceObject::WorkspaceArchiveAction(ArchiveAction action) {
 
 HRESULT ServiceObject::ProjectArchiveAction(ArchiveAction action, BSTR project) {
   Workspace& ws = workspace();
-  if (!ws.BeginOperation({})) return S_FALSE;
+  if (!BeginOperation(ws, {})) return S_FALSE;
   Project* found = FindNamedProject(ws, TextFromBstr(project));
   if (found == nullptr) return S_FALSE;
   return RunArchiveAction(action, found->paths().archive, nullptr);
@@ -78,7 +79,7 @@ HRESULT ServiceObject::FileArchiveAction(ArchiveAction action, const std::string
                                          const VARIANT& file, bool refresh) {
   Workspace& ws = workspace();
   TextArg file_name(file);
-  if (!ws.BeginOperation({file_name})) return S_FALSE;
+  if (!BeginOperation(ws, {file_name})) return S_FALSE;
   Project* found = FindNamedProject(ws, project);
   if (found == nullptr) return S_FALSE;
   std::string path = found->paths().project_file;
@@ -163,7 +164,7 @@ HRESULT ServiceObject::Method63() {
 
 HRESULT ServiceObject::Method64(BSTR project) {
   Workspace& ws = workspace();
-  if (!ws.BeginOperation({})) return S_FALSE;
+  if (!BeginOperation(ws, {})) return S_FALSE;
   Project* found = FindNamedProject(ws, TextFromBstr(project));
   if (found == nullptr) return S_FALSE;
   IKovaFileView* view = module_.connection().FileView();
@@ -182,7 +183,7 @@ HRESULT ServiceObject::Method71() {
 
 HRESULT ServiceObject::Method82(BSTR project) {
   Workspace& ws = workspace();
-  if (!ws.BeginOperation({})) return S_FALSE;
+  if (!BeginOperation(ws, {})) return S_FALSE;
   Project* found = FindNamedProject(ws, TextFromBstr(project));
   if (found == nullptr) return S_FALSE;
   if (module_.connection().Workspace() == nullptr) return NotConnected("workspace");
