@@ -53,10 +53,10 @@ const Function kSplit = [](const char* text, const char*) { return Joined(SplitA
 // One argument from the second's position: begin-end, the unquoted text
 // and "open" for a quote left open; "b" in the options skips blanks first.
 const Function kScan = [](const char* text, const char* from_and_options) {
-  const std::string_view spec = from_and_options;
+  const std::string_view how = from_and_options;
   const QuotedArgument arg = ScanQuotedArgument(
-      text, static_cast<size_t>(spec[0] - '0'),
-      {.skip_leading_blanks = spec.find('b') != std::string_view::npos, .unquote = true});
+      text, static_cast<size_t>(how[0] - '0'),
+      {.skip_leading_blanks = how.find('b') != std::string_view::npos, .unquote = true});
   return std::to_string(arg.begin) + "-" + std::to_string(arg.end) + " " + arg.unquoted +
          (arg.open_quote ? " open" : "");
 };
