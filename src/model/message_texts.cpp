@@ -124,7 +124,7 @@ std::vector<unsigned> DefaultMessageIds() {
   return ids;
 }
 
-std::string FormatMessageText(std::string_view text, std::initializer_list<std::string_view> args) {
+std::string FormatMessageText(std::string_view text, std::span<const std::string_view> args) {
   std::string out;
   out.reserve(text.size());
   auto next = args.begin();
@@ -157,6 +157,11 @@ std::string LoadMessage(UiHooks& ui, unsigned id) {
 
 std::string LoadMessage(UiHooks& ui, unsigned id, std::initializer_list<std::string_view> args) {
   return FormatMessageText(LoadMessage(ui, id), args);
+}
+
+std::string LoadMessage(UiHooks& ui, unsigned id, const std::vector<std::string>& args) {
+  const std::vector<std::string_view> views(args.begin(), args.end());
+  return FormatMessageText(LoadMessage(ui, id), views);
 }
 
 }  // namespace zelvan

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,11 +26,17 @@ std::vector<unsigned> DefaultMessageIds();
 // Fills the places of `text` in order: `%s` and `%d` take the next argument
 // as it stands, `%%` is one `%`. A place without an argument becomes empty;
 // any other `%` stays as it is.
-std::string FormatMessageText(std::string_view text, std::initializer_list<std::string_view> args);
+std::string FormatMessageText(std::string_view text, std::span<const std::string_view> args);
+inline std::string FormatMessageText(std::string_view text,
+                                     std::initializer_list<std::string_view> args) {
+  return FormatMessageText(text, std::span<const std::string_view>(args.begin(), args.size()));
+}
 
 // The text of `id` from the UI's string resources; when they have none, the
 // built-in text; when there is none either, "Message <id>".
 std::string LoadMessage(UiHooks& ui, unsigned id);
 std::string LoadMessage(UiHooks& ui, unsigned id, std::initializer_list<std::string_view> args);
+// The same with arguments that a Status carries.
+std::string LoadMessage(UiHooks& ui, unsigned id, const std::vector<std::string>& args);
 
 }  // namespace zelvan

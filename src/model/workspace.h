@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/ide_services.h"
@@ -99,8 +100,11 @@ class Workspace {
   // Sets the status and loads the message text, formatted with `args`.
   void SetStatus(uint32_t code, unsigned message_id,
                  std::initializer_list<std::string_view> args = {});
-  // Puts `text` after the last message (a failure's reason, say).
-  void AppendToLastMessage(std::string_view text) { last_message_ += text; }
+  // Sets the status and a message already made (from a Status, say).
+  void SetStatusMessage(uint32_t code, std::string message) {
+    last_status_ = code;
+    last_message_ = std::move(message);
+  }
 
   // --- Stop requests from other processes.
 
