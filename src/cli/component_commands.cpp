@@ -60,8 +60,9 @@ struct Argument {
 };
 
 // The call's arguments from the words after OBJECT.METHOD: text by default;
-// "--long N", "--strings a;b;c" (a string array), "--empty"; "--" makes
-// every later word text.
+// "--long N", "--strings a;b;c" (a string array), "--empty", "--missing"
+// (an optional argument left out, as a script leaves one); "--" makes every
+// later word text.
 bool ParseArguments(const std::vector<std::string>& words, std::vector<VARIANT>* args,
                     std::string* error) {
   bool options = true;
@@ -73,7 +74,11 @@ bool ParseArguments(const std::vector<std::string>& words, std::vector<VARIANT>*
       options = false;
       continue;
     }
-    if (options && word == "--empty") {
+    if (options && (word == "--empty" || word == "--missing")) {
+      if (word == "--missing") {
+        v.vt = VT_ERROR;
+        v.scode = DISP_E_PARAMNOTFOUND;
+      }
       args->push_back(v);
       continue;
     }
@@ -265,6 +270,8 @@ const char* ShapeText(Shape shape) {
     case Shape::kVariant:
     case Shape::kVariantRef:
       return "value";
+    case Shape::kOptionalVariant:
+      return "[value]";
     case Shape::kBstr:
     case Shape::kOwnedBstr:
       return "text";
@@ -352,8 +359,9 @@ void CallOptions(CLI::App& cmd, CallArgs& args) {
 const CommandEntry kComponentCommands[] = {
     {.name = "call",
      .help = "Call a method of the component by name, as a script does: zelvan call "
-             "OBJECT.METHOD [ARG...]; arguments are text, --long N, --strings 'a;b;c' or "
-             "--empty. Prints the HRESULT, the out values and the workspace's status",
+             "OBJECT.METHOD [ARG...]; arguments are text, --long N, --strings 'a;b;c', "
+             "--empty or --missing (an optional one left out). Prints the HRESULT, the out values "
+             "and the workspace's status",
      .set_up = SetUp(CallOptions, RunCallOrList)},
     {.name = "register",
      .help = "Register the component's classes (Zelvan.Connect and the others)",

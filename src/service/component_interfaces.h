@@ -221,10 +221,13 @@ class IProject : public IDispatch {
                                                       BSTR* options) = 0;  // 29
   virtual HRESULT STDMETHODCALLTYPE SetProjectConvert(BSTR project, BSTR target,
                                                       BSTR options) = 0;  // 30
-  // 31-33: project commands: a new project (the name, and a string list of
-  // the CPU, folder, type and memory size), a copy of the named project,
-  // and its rename to the text of the VARIANT.
-  virtual HRESULT STDMETHODCALLTYPE NewProject(BSTR command, VARIANT arguments) = 0;
+  // 31: a new project of the name and CPU in the folder (relative: to the
+  // workspace's directory; empty: that directory itself), of the type "abs"
+  // or "lib" (empty: "abs"), with the memory size in KB (a number, default
+  // 64). Through IDispatch the last three may be left out.
+  virtual HRESULT STDMETHODCALLTYPE NewProject(BSTR name, BSTR cpu, VARIANT folder, VARIANT type,
+                                               VARIANT memory_kb) = 0;
+  // 32, 33: a copy of the named project, and its rename to the text of the VARIANT.
   virtual HRESULT STDMETHODCALLTYPE Method32(BSTR command, VARIANT arguments) = 0;
   virtual HRESULT STDMETHODCALLTYPE Method33(BSTR command, VARIANT arguments) = 0;
 

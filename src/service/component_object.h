@@ -53,10 +53,7 @@ class ComponentObject : public DispatchObject<Interface>, public DescribedObject
   using Body = std::function<HRESULT(DispatchCall& call)>;
   // Registers method `slot` by `name`; false when the slot or the name is taken.
   bool Member(DISPID slot, std::string_view name, std::vector<Shape> shapes, Body body) {
-    UINT ins = 0;
-    for (Shape shape : shapes) {
-      if (!IsOutShape(shape)) ++ins;
-    }
+    const UINT required = RequiredArgumentCount(shapes);
     const UINT all = static_cast<UINT>(shapes.size());
     // The table's function holds the object and the index alone, small
     // enough to be kept without an allocation; the shapes and the body stay
@@ -68,7 +65,7 @@ class ComponentObject : public DispatchObject<Interface>, public DescribedObject
       if (FAILED(hr)) return hr;
       return call.Finish(bodies_[index](call), result);
     };
-    if (!this->AddMember(slot, name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, ins, all,
+    if (!this->AddMember(slot, name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, required, all,
                          std::move(member))) {
       return false;
     }

@@ -12,7 +12,19 @@ bool IsOutShape(Shape shape) {
          shape == Shape::kOutDispatch;
 }
 
-DispatchCall::DispatchCall(DispatchArgs& args, const std::vector<Shape>& shapes) : args_(args) {
+UINT RequiredArgumentCount(const std::vector<Shape>& shapes) {
+  UINT required = 0;
+  UINT ins = 0;
+  for (Shape shape : shapes) {
+    if (IsOutShape(shape)) continue;
+    ++ins;
+    if (shape != Shape::kOptionalVariant) required = ins;
+  }
+  return required;
+}
+
+DispatchCall::DispatchCall(DispatchArgs& args, const std::vector<Shape>& shapes)
+    : args_(args), required_(RequiredArgumentCount(shapes)) {
   slots_.resize(shapes.size());
   for (size_t i = 0; i < shapes.size(); ++i) {
     slots_[i].shape = shapes[i];
@@ -35,7 +47,9 @@ HRESULT DispatchCall::Prepare() {
     for (Slot& slot : slots_) {
       if (slot.copied_array) SafeArrayDestroy(slot.value.parray);
       slot.copied_array = false;
-      if (slot.shape == Shape::kVariant) VariantInit(&slot.value);
+      if (slot.shape == Shape::kVariant || slot.shape == Shape::kOptionalVariant) {
+        VariantInit(&slot.value);
+      }
     }
   }
   return hr;
@@ -47,7 +61,7 @@ HRESULT DispatchCall::PrepareSlots() {
     if (!IsOutShape(slot.shape)) ++ins;
   }
   const bool all = args_.size() == slots_.size();
-  if (!all && args_.size() != ins) return DISP_E_BADPARAMCOUNT;
+  if (!all && (args_.size() > ins || args_.size() < required_)) return DISP_E_BADPARAMCOUNT;
 
   UINT position = 0;
   for (Slot& slot : slots_) {
@@ -60,9 +74,17 @@ HRESULT DispatchCall::PrepareSlots() {
       continue;
     }
     slot.arg = args_.Get(position);
+    if (slot.arg == nullptr) {
+      // An optional argument left out at the end: what COM passes for one.
+      slot.value.vt = VT_ERROR;
+      slot.value.scode = DISP_E_PARAMNOTFOUND;
+      ++position;
+      continue;
+    }
     const VARIANT& arg = *slot.arg;
     switch (slot.shape) {
       case Shape::kVariant:
+      case Shape::kOptionalVariant:
         if ((arg.vt & VT_ARRAY) != 0 && (arg.vt & VT_BYREF) == 0) {
           // The method destroys an array it is given by value; the
           // caller's stays with the caller.

@@ -4,13 +4,17 @@
 // through its slot.
 //
 // A caller passes either every argument in order, with a by-reference
-// VARIANT at each out position, or only the in arguments. Either way the
-// out values become the call's result: one out value is the result itself,
-// several are a SAFEARRAY of VARIANTs in order; by-reference out arguments
-// receive them as well. A BSTR out the method left null is VT_EMPTY.
+// VARIANT at each out position, or only the in arguments (less optional
+// ones at their end). Either way the out values become the call's result:
+// one out value is the result itself, several are a SAFEARRAY of VARIANTs
+// in order; by-reference out arguments receive them as well. A BSTR out
+// the method left null is VT_EMPTY.
 //
 //   in shapes     accepted VARIANTs
 //   kVariant      any (a SAFEARRAY by value is copied: the method takes the copy)
+//   kOptionalVariant  the same, and may be left out: at the end by passing
+//                 fewer arguments, anywhere by passing VT_ERROR with
+//                 DISP_E_PARAMNOTFOUND; the method is given the latter
 //   kVariantRef   any; the method reads the caller's VARIANT
 //   kBstr         a string (StringFromVariant); kOwnedBstr the same, freed by the method
 //   kLong         VT_I4, by value or by reference
@@ -31,6 +35,7 @@ namespace zelvan {
 
 enum class Shape : uint8_t {
   kVariant,
+  kOptionalVariant,
   kVariantRef,
   kBstr,
   kOwnedBstr,
@@ -44,6 +49,9 @@ enum class Shape : uint8_t {
 };
 
 bool IsOutShape(Shape shape);
+// The fewest arguments a call passes: the in arguments up to the last one
+// that is not optional.
+UINT RequiredArgumentCount(const std::vector<Shape>& shapes);
 
 class DispatchCall {
  public:
@@ -88,6 +96,7 @@ class DispatchCall {
   };
 
   DispatchArgs& args_;
+  UINT required_;
   std::vector<Slot> slots_;
 };
 

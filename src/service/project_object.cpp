@@ -1,10 +1,8 @@
 #include "service/project_object.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "com/bstr.h"
 #include "makefile/kmake_file.h"
@@ -25,6 +23,37 @@ namespace {
 
 // Characters the dialogs refuse in a directory name.
 constexpr std::string_view kForbiddenInDirectory = "/:,;*?\"<>|";
+
+// An optional VARIANT left out (VT_ERROR, as COM passes one) or left empty.
+bool IsLeftOut(const VARIANT& v) {
+  return v.vt == VT_EMPTY || (v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND);
+}
+
+// An optional text; false for a VARIANT that holds another type.
+bool OptionalText(const VARIANT& v, std::string* out) {
+  if (IsLeftOut(v)) return true;
+  TextArg text(v);
+  *out = text.str();
+  return text.ok();
+}
+
+// A memory size in KB: a number (a script's small literal is VT_I2), or
+// its decimal text; false for anything else or a size out of range.
+bool OptionalMemorySize(const VARIANT& v, int* kb) {
+  if (IsLeftOut(v)) return true;
+  LONG number = 0;
+  if (v.vt == VT_I2 || (v.vt == (VT_I2 | VT_BYREF) && v.piVal != nullptr)) {
+    number = v.vt == VT_I2 ? v.iVal : *v.piVal;
+  } else if (!LongFromVariant(v, &number)) {
+    TextArg text(v);
+    char* end = nullptr;
+    number = std::strtol(text.str().c_str(), &end, 10);
+    if (!text.ok() || text.str().empty() || *end != '\0') return false;
+  }
+  if (number <= 0 || number > 0xFFFF) return false;
+  *kb = static_cast<int>(number);
+  return true;
+}
 
 }  // namespace
 
@@ -331,27 +360,17 @@ HRESULT ProjectObject::SaveMakefile(VARIANT makefile) {
 // --- New projects, copy and rename. The commands refuse while the IDE
 // builds (40965) and look the project up themselves.
 
-HRESULT ProjectObject::NewProject(BSTR name, VARIANT arguments) {
-  ArgumentScope scope{&arguments};
+HRESULT ProjectObject::NewProject(BSTR name, BSTR cpu, VARIANT folder, VARIANT type,
+                                  VARIANT memory_kb) {
+  ArgumentScope scope{&folder, &type, &memory_kb};
   Workspace& ws = workspace();
   ws.ClearStatusAndMessage();
-  std::vector<std::string> values;
-  if (arguments.vt != VT_EMPTY && !TextsFromVariant(arguments, &values)) {
-    return Check(false, kStatusBadArgument, kMsgBadArgument);
-  }
-  values.resize(std::max<size_t>(values.size(), 4));
   NewProjectRequest request;
   request.name = TextFromBstr(name);
-  request.cpu = values[0];
-  request.folder = values[1];
-  request.type = values[2];
-  if (!values[3].empty()) {
-    char* end = nullptr;
-    const long kb = std::strtol(values[3].c_str(), &end, 10);
-    if (*end != '\0' || kb <= 0 || kb > 0xFFFF) {
-      return Check(false, kStatusBadArgument, kMsgBadArgument);
-    }
-    request.memory_kb = static_cast<int>(kb);
+  request.cpu = TextFromBstr(cpu);
+  if (!OptionalText(folder, &request.folder) || !OptionalText(type, &request.type) ||
+      !OptionalMemorySize(memory_kb, &request.memory_kb)) {
+    return Check(false, kStatusBadArgument, kMsgBadArgument);
   }
   return Done(ReportStatus(
       ws, zelvan::NewProject(ws, module_.util(), module_.project_services(), request)));
@@ -446,8 +465,11 @@ void ProjectObject::RegisterMembers() {
          [this](DispatchCall& c) { return GetProjectConvert(c.Bstr(0), c.Bstr(1), c.OutBstr(2)); });
   Member(30, "SetProjectConvert", {S::kBstr, S::kBstr, S::kBstr},
          [this](DispatchCall& c) { return SetProjectConvert(c.Bstr(0), c.Bstr(1), c.Bstr(2)); });
-  Member(31, "NewProject", {S::kBstr, S::kVariant},
-         [this](DispatchCall& c) { return NewProject(c.Bstr(0), c.Variant(1)); });
+  Member(31, "NewProject",
+         {S::kBstr, S::kBstr, S::kOptionalVariant, S::kOptionalVariant, S::kOptionalVariant},
+         [this](DispatchCall& c) {
+           return NewProject(c.Bstr(0), c.Bstr(1), c.Variant(2), c.Variant(3), c.Variant(4));
+         });
   Member(32, "Method32", {S::kBstr, S::kVariant},
          [this](DispatchCall& c) { return Method32(c.Bstr(0), c.Variant(1)); });
   Member(33, "Method33", {S::kBstr, S::kVariant},

@@ -8,10 +8,10 @@
 // target is one of the project's (empty: the current target, 5044).
 //
 // New, copy and rename (31 to 33) make their own checks, in their own
-// order: 31 takes the project name and a string list of the CPU, the
-// folder, the type ("abs" or "lib") and the memory size in KB (later ones
-// may be left out); 32 copies the named project; 33 renames it to the
-// text the VARIANT holds.
+// order: 31 makes a project of a name, a CPU, and three VARIANTs that
+// may be empty or left out (VT_ERROR): the folder, the type ("abs" or
+// "lib") and the memory size in KB (a number, or its decimal text); 32
+// copies the named project; 33 renames it to the text the VARIANT holds.
 #pragma once
 
 #include <string>
@@ -57,7 +57,8 @@ class ProjectObject final : public ComponentObject<IProject> {
   HRESULT STDMETHODCALLTYPE GetLinkProjectByIndex(BSTR project, LONG index, BSTR* name) override;
   HRESULT STDMETHODCALLTYPE GetProjectConvert(BSTR project, BSTR target, BSTR* options) override;
   HRESULT STDMETHODCALLTYPE SetProjectConvert(BSTR project, BSTR target, BSTR options) override;
-  HRESULT STDMETHODCALLTYPE NewProject(BSTR name, VARIANT arguments) override;
+  HRESULT STDMETHODCALLTYPE NewProject(BSTR name, BSTR cpu, VARIANT folder, VARIANT type,
+                                       VARIANT memory_kb) override;
   HRESULT STDMETHODCALLTYPE Method32(BSTR project, VARIANT unused) override;
   HRESULT STDMETHODCALLTYPE Method33(BSTR project, VARIANT new_name) override;
 
