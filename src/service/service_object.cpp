@@ -181,8 +181,9 @@ HRESULT ServiceObject::GetLinkProjectCount(VARIANT project, LONG* count) {
   if (!BeginOperation(workspace(), {name})) return S_FALSE;
   Project* found = FindNamedProject(workspace(), name.str());
   if (found == nullptr) return S_FALSE;
+  // A count answers S_OK only when it is positive.
   *count = static_cast<LONG>(found->links().Names().size());
-  return S_OK;
+  return *count > 0 ? S_OK : S_FALSE;
 }
 
 HRESULT ServiceObject::GetLinkProjectByIndex(VARIANT project, LONG index, BSTR* name) {
