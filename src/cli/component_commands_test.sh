@@ -36,6 +36,22 @@ check "add a target" 0 'HRESULT 0x00000000
 status 0x00000000' -- "$zelvan" -w Example.kws call --save Service.AddTarget Motor Debug Trace
 check "the target is there" 0 '.\Trace' -- "$zelvan" get Motor Trace output
 
+# A new project through the Project object: the name and the CPU, then the
+# folder, the type and the memory size, each of which may be left out.
+check "new library of 128k" 0 'HRESULT 0x00000000
+status 0x00000000' -- "$zelvan" -w Example.kws call --save Project.NewProject Gear MX-310/P1 \
+  gear lib --long 128
+grep -q $'^OUTPUT=Gear.lib\r$' gear/Gear.KBP || fail "new library: not a library"
+check "new library: options" 0 '-g -O0 -Nc3' -- "$zelvan" get Gear Debug compile
+check "new of a name and a CPU" 0 'HRESULT 0x00000000
+status 0x00000000' -- "$zelvan" -w Example.kws call --save Project.NewProject Pump MX-520
+grep -q $'^OUTPUT=Pump.abs\r$' Pump.KBP || fail "new of a name and a CPU: not in the workspace folder"
+check "new: type left out" 0 'HRESULT 0x00000000
+status 0x00000000' -- "$zelvan" -w Example.kws call Project.NewProject Fan MX-520 fan --missing 96
+check "new: no size" 1 'HRESULT 0x80004005
+status 0x40030005: An argument is not acceptable.' -- "$zelvan" -w Example.kws call \
+  Project.NewProject X MX-520 "" abs big
+
 # Registration writes the classes and removes exactly them.
 printf '; mine\r\n[Software\\Other]\r\nX=1\r\n' > "$work/registry.ini"
 cp "$work/registry.ini" "$work/registry.before"

@@ -1,26 +1,32 @@
 // The built component module, loaded the way a host loads it: through the
 // platform's library loader, by its four entry points, with a recording IDE
-// connected. Every Service slot is called through its slot.
+// connected. Every slot of the five objects is called by name, as a script
+// host calls it; what only the slots take is called through them.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <array>
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "com/class_registry.h"
+#include "com/dispatch_object.h"
 #include "com/inproc_server.h"
+#include "com/safe_array.h"
 #include "com/variant_args.h"
 #include "model/status_codes.h"
+#include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/host_platform.h"
 #include "platform/system_services.h"
 #include "scanner/function_requests.h"
 #include "service/argument_shapes.h"
 #include "service/component_interfaces.h"
+#include "service/ide_interfaces.h"
 #include "tests/support/recording_ide_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -33,7 +39,8 @@ using testing::TempDir;
 constexpr const char* kApp =
     "[PROJECT]\r\nOUTPUT=App.abs\r\nCPU=MX-520\r\nTARGET=Debug;Release;\r\nFolder=Src;\r\n"
     "[Src]\r\nFILTER=c\r\nSOURCECOUNT=1\r\nSOURCE0=main.c\r\n"
-    "[PROJECT!MACRO!Debug]\r\nDefaultWORK=.\\work\r\n";
+    "[PROJECT!MACRO!Debug]\r\nDefaultWORK=.\\work\r\nDefaultOUTPUT=.\\Debug\r\n"
+    "ProjectLink=-g -o .\\Debug\\App.abs\r\n";
 constexpr const char* kLib =
     "[PROJECT]\r\nOUTPUT=Lib.lib\r\nCPU=MX-520\r\nTARGET=Debug;\r\nFolder=Src;\r\n"
     "[Src]\r\nSOURCECOUNT=0\r\n";
@@ -53,13 +60,48 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
-struct SlotCase {
-  const char* name;
-  std::function<HRESULT(IService*, VariantArgs&, VARIANT* out)> call;
+// A function-database transfer text without the time on its first line.
+std::string Entries(const std::string& text) {
+  return text.substr(std::min(text.size(), text.find('\n') + 1));
+}
+
+// One call by name through IDispatch, as a script host makes it. The
+// arguments, separated by blanks:
+//   'text'    VT_BSTR ($\ starts a path in the workspace's folder); &'text' by reference
+//   12        VT_I4          -   VT_EMPTY       ?   left out (VT_ERROR, DISP_E_PARAMNOTFOUND)
+//   @         a VARIANT by reference, for an out value
+//   [a;b]     a string array by value       <7;8>   an array of VT_I4 by value
+//   *7;0      VT_I4 by reference to the numbers (a zero-terminated list)
+// `out` is the call's result as Shown, then "|" and what each @ received.
+struct Row {
+  char object;  // Service, Project, Command, Version, Konnect
+  DISPID slot;
+  const char* args;
   HRESULT hr;
-  uint32_t status;
-  std::optional<std::string> text = std::nullopt;  // what `out` holds afterwards
+  uint32_t status = 0;  // the workspace's afterwards (Service and Project calls that ran)
+  const char* out = nullptr;
 };
+
+std::string Shown(const VARIANT& v) {
+  std::vector<std::string> items;
+  if (v.vt == (VT_ARRAY | VT_VARIANT)) {
+    std::string text;
+    LONG last = -1;
+    SafeArrayGetUBound(v.parray, 1, &last);
+    for (LONG i = 0; i <= last; ++i) {
+      VARIANT item;
+      VariantInit(&item);
+      SafeArrayGetElement(v.parray, &i, &item);
+      text += (i > 0 ? "|" : "") + Shown(item);
+      VariantClear(&item);
+    }
+    return text;
+  }
+  if (v.vt == VT_I4) return std::to_string(v.lVal);
+  if (v.vt == VT_DISPATCH) return v.pdispVal != nullptr ? "object" : "null";
+  if (StringsFromVariant(v, &items)) return JoinWithSemicolons(items);
+  return VariantText(v);
+}
 
 class ComponentLibraryTest : public ::testing::Test {
  protected:
@@ -84,6 +126,13 @@ class ComponentLibraryTest : public ::testing::Test {
   std::string SystemPath(std::string_view relative) {
     return host_->platform().fs->FromHostPath(dir_.HostPath(relative));
   }
+  // `text` with each $ before a backslash replaced by the workspace's folder.
+  std::string Expand(std::string text) {
+    for (size_t at = text.find("$\\"); at != std::string::npos; at = text.find("$\\", at)) {
+      text.replace(at, 1, SystemPath("ws"));
+    }
+    return text;
+  }
 
   void Load() {
     std::string error;
@@ -91,6 +140,7 @@ class ComponentLibraryTest : public ::testing::Test {
     ASSERT_TRUE(module_) << error;
   }
   void Unload() {
+    objects_.clear();
     service_ = nullptr;
     connect_ = nullptr;
     module_.reset();
@@ -117,6 +167,13 @@ class ComponentLibraryTest : public ::testing::Test {
     ASSERT_TRUE(connect_ && service_);
     ASSERT_EQ(connect_->Connect(ide_.application(), args_.Empty(), args_.Empty()), S_OK);
     ASSERT_EQ(service_->OpenWorkspace(args_.Text(SystemPath("ws/Demo.kws"))), S_OK);
+    for (const auto& [object, clsid] : {std::pair{'S', &CLSID_Service},
+                                        {'P', &CLSID_Project},
+                                        {'C', &CLSID_Command},
+                                        {'V', &CLSID_Version},
+                                        {'K', &CLSID_Connect}}) {
+      objects_[object] = Create<IDispatch>(*clsid);
+    }
   }
   LONG Status() {
     LONG status = -1;
@@ -124,20 +181,89 @@ class ComponentLibraryTest : public ::testing::Test {
     return status;
   }
 
-  // Calls each case and checks its result, status and text.
-  void RunCases(const std::vector<SlotCase>& cases) {
-    for (const SlotCase& c : cases) {
-      SCOPED_TRACE(c.name);
-      VARIANT out;
-      VariantInit(&out);
-      EXPECT_EQ(c.call(service_.Get(), args_, &out), c.hr);
-      if (c.hr != E_POINTER) {
-        EXPECT_EQ(static_cast<uint32_t>(Status()), c.status);
+  std::vector<VARIANT> Arguments(std::string_view text) {
+    std::vector<VARIANT> args;
+    auto word_end = [&](size_t from) { return std::min(text.size(), text.find(' ', from)); };
+    for (size_t at = 0; at < text.size(); ++at) {
+      if (text[at] == ' ') continue;
+      const bool by_ref = text[at] == '&';
+      if (text[at + by_ref] == '\'') {
+        const size_t close = text.find('\'', at + by_ref + 1);
+        const std::string value =
+            Expand(std::string(text.substr(at + by_ref + 1, close - at - by_ref - 1)));
+        args.push_back(by_ref ? args_.Ref(value) : args_.Text(value));
+        at = close;
+        continue;
       }
-      if (c.text) {
-        EXPECT_EQ(VariantText(out), *c.text);
+      const size_t end = word_end(at);
+      const std::string word(text.substr(at, end - at));
+      at = end;
+      std::vector<std::string> items;
+      const size_t bracket = word[0] == '[' || word[0] == '<' ? 1 : 0;
+      for (size_t from = 1; word.size() > 1 + bracket && from < word.size();) {
+        const size_t stop = std::min(word.find(';', from), word.size() - bracket);
+        items.push_back(Expand(word.substr(from, stop - from)));
+        from = stop + 1;
       }
-      VariantClear(&out);
+      std::vector<LONG> numbers;
+      for (size_t i = 0; (word[0] == '<' || word[0] == '*') && i < items.size(); ++i) {
+        numbers.push_back(std::stol(items[i]));
+      }
+      if (word == "-" || word == "?") {
+        args.push_back(args_.Empty());
+        if (word == "?") {
+          args.back().vt = VT_ERROR;
+          args.back().scode = DISP_E_PARAMNOTFOUND;
+        }
+      } else if (word == "@") {
+        args.push_back(args_.VariantRef());
+      } else if (word[0] == '[') {
+        args.push_back(args_.Array(items));
+      } else if (word[0] == '<') {
+        args.push_back(args_.LongArray(numbers));
+      } else if (word[0] == '*') {
+        args.push_back(args_.LongsRef(numbers));
+      } else {
+        args.push_back(args_.Long(std::stol(word)));
+      }
+    }
+    return args;
+  }
+
+  // Calls each row and checks its result, status and out values; a failure
+  // of the Project object is reported to the IDE with its status's low half.
+  void RunRows(const std::vector<Row>& rows) {
+    for (const Row& row : rows) {
+      SCOPED_TRACE(StringPrintf("%c %ld (%s)", row.object, static_cast<long>(row.slot), row.args));
+      std::vector<VARIANT> args = Arguments(row.args);
+      const size_t reports = ide_.Calls(kOutputWindowProgId, 22).size();
+      VARIANT result;
+      VariantInit(&result);
+      EXPECT_EQ(CallDispatch(objects_[row.object].Get(), row.slot, DISPATCH_METHOD, args.data(),
+                             static_cast<UINT>(args.size()), &result),
+                row.hr);
+      const bool ran = row.hr == S_OK || row.hr == S_FALSE || row.hr == E_FAIL;
+      if (ran && (row.object == 'S' || row.object == 'P')) {
+        EXPECT_EQ(static_cast<uint32_t>(Status()), row.status);
+      }
+      std::string out = Shown(result);
+      for (VARIANT& arg : args) {
+        if (arg.vt == (VT_VARIANT | VT_BYREF)) out += "|" + Shown(*arg.pvarVal);
+        // The caller's arrays stay the caller's.
+        if ((arg.vt & VT_ARRAY) != 0) {
+          EXPECT_EQ(SafeArrayDestroy(arg.parray), S_OK);
+        }
+      }
+      if (row.out != nullptr) {
+        EXPECT_EQ(out, Expand(row.out));
+      }
+      const std::vector<std::string> now = ide_.Calls(kOutputWindowProgId, 22);
+      ASSERT_EQ(now.size(), reports + (row.hr == E_FAIL ? 1 : 0));
+      if (row.hr == E_FAIL) {
+        EXPECT_THAT(now.back(), ::testing::HasSubstr(
+                                    StringPrintf("|0x%08X|", 0x40040000u | (Status() & 0xFFFFu))));
+      }
+      VariantClear(&result);
       args_.Clear();
     }
   }
@@ -151,395 +277,275 @@ class ComponentLibraryTest : public ::testing::Test {
   std::unique_ptr<InprocServerModule> module_;
   ComPtr<IConnect> connect_;
   ComPtr<IService> service_;
+  std::map<char, ComPtr<IDispatch>> objects_;
 };
 
-// A text out argument as a VARIANT, for the cases' common check.
-HRESULT Text(HRESULT hr, BSTR* text, VARIANT* out) {
-  out->vt = VT_BSTR;
-  out->bstrVal = *text;
-  return hr;
-}
-
-// The four in-out arguments of the project-creating slots, holding `texts`
-// (null: left empty).
-std::array<VARIANT*, 4> Outs(VariantArgs& a, std::array<const char*, 4> texts) {
-  std::array<VARIANT*, 4> outs;
-  for (size_t i = 0; i < outs.size(); ++i) {
-    outs[i] = a.Out();
-    if (texts[i] != nullptr) *outs[i] = VariantFromText(texts[i]);
-  }
-  return outs;
-}
-
-// A function-database transfer text without the time on its first line.
-std::string Entries(const std::string& text) {
-  return text.substr(std::min(text.size(), text.find('\n') + 1));
-}
-
-// Each test opens the workspace afresh; within a test the cases run in
-// order, and a case may see what an earlier one of its test changed. The
-// tables keep one case to a few lines.
+// Each test opens the workspace afresh; within a test the rows run in order,
+// and a row may see what an earlier one changed. Every slot of the five
+// objects is called by name, in each shape a script may give it: all
+// arguments with the outs by reference, the in arguments alone, optional
+// ones left out, and too few or of the wrong kind.
 TEST_F(ComponentLibraryTest, QueriesAnswerTheirArguments) {
   Open();
-  const std::string app = SystemPath("ws/app") + "\\";
-  FunctionDatabaseRequest record;
   // clang-format off
-  const std::vector<SlotCase> cases = {
-      {"7 active project", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->ActiveProjectChanged(a.Long(3)); }, S_OK, 0},
-      {"8 reserved", [](IService* s, VariantArgs&, VARIANT*) { return s->Method8(); }, S_OK, 0},
-      {"10 no record", [](IService* s, VariantArgs&, VARIANT*) { return s->Method10(nullptr); },
-       S_FALSE, kStatusBadArgument},
-      {"10 a source's functions", [&](IService* s, VariantArgs&, VARIANT* o) {
-         record.project = "App"; record.file = "main.c";
-         HRESULT hr = s->Method10(&record);
-         *o = VariantFromText(Entries(record.functions)); return hr; }, S_OK, 0,
-       "1\n3;int;main;2;1;void;\n"},
-      {"11 the editor's text", [&](IService* s, VariantArgs&, VARIANT* o) {
-         record.project = ""; record.text = "\nlong edited(int a) { return a; }\n";
-         HRESULT hr = s->Method11(&record);
-         *o = VariantFromText(Entries(record.functions)); return hr; }, S_OK, 0,
-       "1\n3;long;edited;2;1;int a;\n"},
-      {"11 a file not in the project", [&](IService* s, VariantArgs&, VARIANT*) {
-         record.file = "none.c"; return s->Method11(&record); }, S_FALSE,
-       kStatusFileNotInProject},
-      {"12 every project", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->GetProjectInfo(2, a.Text(""), a.Empty(), &t), &t, o);
-       }, S_OK, 0, "App.abs;Lib.lib;"},
-      {"12 targets, by reference", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->GetProjectInfo(6, a.Ref("App"), a.Empty(), &t), &t, o);
-       }, S_OK, 0, "Debug;Release;"},
-      {"12 the project's makefile", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->GetProjectInfo(100, a.Text("App"), a.Text(""), &t), &t, o);
-       }, S_OK, 0, app + "App.mak"},
-      {"12 makefile mode not one", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->GetProjectInfo(100, a.Text("App"), a.Text("3"), &t), &t, o);
-       }, S_FALSE, kStatusBadArgument, ""},
-      {"12 build makefile", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->GetProjectInfo(103, a.Text("App"), a.Ref("debug"), &t), &t, o);
-       }, S_OK, 0, app + "tempmake.mak"},
-      {"12 build makefile, FAL, Clean", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr;
-         return Text(s->GetProjectInfo(103, a.Text("App"), a.Array({"Release", "2", "1"}), &t), &t, o);
-       }, S_OK, 0, app + "tempmake.falmak"},
-      {"12 build makefile, unknown mode", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr;
-         return Text(s->GetProjectInfo(103, a.Text("App"), a.Array({"Debug", "1"}), &t), &t, o);
-       }, S_FALSE, kStatusBadArgument, ""},
-      {"12 memory models", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->GetProjectInfo(24, a.Text("App"), a.Empty(), &t), &t, o);
-       }, S_OK, 0, "64k;128k;"},
-      {"12 GNU makefile", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->GetProjectInfo(133, a.Text("App"), a.Text("1"), &t), &t, o);
-       }, S_OK, 0, app + "App.mak"},
-      {"12 null out", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->GetProjectInfo(0, a.Text(""), a.Empty(), nullptr); }, E_POINTER, 0},
-      {"13 current target", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->SetProjectInfo(1, a.Text(""), a.Empty(), VariantArgs::Owned("Release")); },
-       S_OK, 0},
-      {"13 unknown kind", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->SetProjectInfo(77, a.Text(""), a.Empty(), VariantArgs::Owned("x")); },
-       S_FALSE, kStatusBadArgument},
-      {"14 profile value", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->Method14(a.Text("App"), a.Out(), a.Ref("PROJECT"), a.Out(), a.Text("CPU"), o);
-       }, S_OK, 0, "MX-520"},
-      {"14 key not a string", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->Method14(a.Text("App"), a.Out(), a.Text("PROJECT"), a.Out(), a.Long(0), o);
-       }, S_FALSE, kStatusBadArgument},
-      {"16 null out", [](IService* s, VariantArgs&, VARIANT*) { return s->GetLastStatus(nullptr); },
-       E_POINTER, 0},
-      {"24 a project's directories", [&](IService* s, VariantArgs&, VARIANT* o) {
-         record.project = "App";
-         HRESULT hr = s->Method24(&record);
-         *o = VariantFromText(record.directories.empty() ? "" : record.directories.front());
-         return hr; }, S_OK, 0, SystemPath("ws/app")},
-      {"24 unknown project", [&](IService* s, VariantArgs&, VARIANT*) {
-         record.project = "No"; return s->Method24(&record); }, S_FALSE, kStatusProjectNotFound},
-      {"29 include dirs", [](IService* s, VariantArgs& a, VARIANT* o) {
-         HRESULT hr = s->GetCpuInfo(1, a.Text("mx-520"), a.Empty(), o);
-         std::vector<std::string> dirs;
-         StringsFromVariant(*o, &dirs);
-         VariantClear(o);
-         *o = VariantFromText(dirs.empty() ? "" : dirs.back());
-         return hr; }, S_OK, 0, "K:\\Tools\\MX520\\include"},
-      {"29 unknown CPU", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->GetCpuInfo(0, a.Text("ZX-1"), a.Empty(), o); }, S_FALSE, kStatusUnknownCpu},
-      {"29 option library", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->GetCpuInfo(300, a.Text("MX-520"), a.Ref("-Nc1"), o); }, S_OK, 0},
-      {"29 unknown kind", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->GetCpuInfo(42, a.Text("MX-520"), a.Empty(), o); }, S_FALSE, kStatusBadArgument},
-      {"30 folder operation", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method30(a.Empty(), a.Array({"x"}), a.Empty()); }, S_FALSE,
-       kStatusNotAvailable},
-      {"31 path not a string", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->OpenWorkspace(a.Long(0)); }, S_FALSE, kStatusBadArgument},
-      {"33 save", [](IService* s, VariantArgs&, VARIANT*) { return s->SaveWorkspace(0); }, S_OK, 0},
-      {"34 include paths", [](IService* s, VariantArgs& a, VARIANT* o) {
-         HRESULT hr = s->GetIncludePaths(2, a.Bstr("App"), a.Bstr(""), o);
-         std::vector<std::string> dirs;
-         StringsFromVariant(*o, &dirs);
-         VariantClear(o);
-         *o = VariantFromText(JoinWithSemicolons(dirs));
-         return hr; }, S_OK, 0, "K:\\Shared\\include;K:\\Tools\\MX520\\include;"},
-      {"34 unknown kind", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->GetIncludePaths(3, a.Bstr(""), a.Bstr(""), o); }, S_FALSE, kStatusBadArgument},
-      {"34 unknown target", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->GetIncludePaths(0, a.Bstr("Lib"), a.Bstr("Release"), o); }, S_FALSE,
-       kStatusTargetNotFound},
-      {"35 a project already there", [&](IService* s, VariantArgs& a, VARIANT*) {
-         return s->AddProject(a.Text(SystemPath("ws/lib/Lib.kbp"))); }, S_FALSE,
-       kStatusProjectExists},
-      {"40 missing old project", [&](IService* s, VariantArgs& a, VARIANT*) {
-         return s->ConvertOldProject(a.Text(SystemPath("ws/old.kip"))); }, S_FALSE,
-       kStatusProjectFileMissing},
-      {"40 ignored kind", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->ConvertOldProject(a.Text("x.bprj")); }, S_OK, 0},
-      {"41 entries not numbers", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method41(a.Text("1")); }, S_FALSE, kStatusBadArgument},
-      {"42 workspace archive", [](IService* s, VariantArgs&, VARIANT*) { return s->Method42(); },
-       S_OK, 0},
-      {"45 project without archive", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method45(a.Bstr("App")); }, S_FALSE, kStatusArchiveFailed},
-      {"46 unknown project", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method46(a.Bstr("No")); }, S_FALSE, kStatusProjectNotFound},
-      {"48 file", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method48(a.Bstr("App"), a.Text("main.c")); }, S_OK, 0},
-      {"49 file not a string", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method49(a.Bstr("App"), a.Long(1)); }, S_FALSE, kStatusBadArgument},
-      // 50 and 51 leave the status of 49 as it is.
-      {"50 reserved", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method50(a.Bstr(""), a.Array({})); }, S_OK, kStatusBadArgument},
-      {"51 workspace state", [](IService* s, VariantArgs&, VARIANT* o) {
-         o->vt = VT_I4; return s->GetWorkspaceArchiveState(&o->lVal); }, S_OK, kStatusBadArgument},
-      {"53 query", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->Method53(a.Bstr(""), a.Bstr(""), o); }, S_OK, kStatusNotAvailable, ""},
-      {"55 work directory", [](IService* s, VariantArgs& a, VARIANT* o) {
-         VARIANT work = a.VariantRef();
-         HRESULT hr = s->GetWorkDir(a.Bstr("App"), a.Bstr("debug"), work, a.Empty());
-         VariantCopy(o, work.pvarVal);
-         return hr; }, S_OK, 0, ".\\work"},
-      {"55 no place for the answer", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->GetWorkDir(a.Bstr("App"), a.Bstr(""), a.Text("x"), a.Empty()); }, S_FALSE,
-       kStatusBadArgument},
-      {"57 no-build flag", [](IService* s, VariantArgs& a, VARIANT* o) {
-         o->vt = VT_I4;
-         return s->GetFileNoBuild(a.Bstr("App"), a.Bstr("main.c"), a.Bstr("Debug"), &o->lVal); },
-       S_OK, 0},
-      {"58 CPU name", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->GetCpuName(0, a.Bstr("MX-520/S"), o); }, S_OK, 0, "MX-520S"},
-      {"58 unknown kind", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->GetCpuName(9, a.Bstr("MX-520"), o); }, S_FALSE, kStatusBadArgument},
-      {"62 every project's functions", [](IService* s, VariantArgs&, VARIANT*) {
-         return s->Method62(); }, S_OK, 0},
-      {"63 source control", [](IService* s, VariantArgs&, VARIANT*) { return s->Method63(); }, S_OK,
-       0},
-      {"66 check out", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method66(a.Text("App"), a.Ref("main.c")); }, S_OK, 0},
-      {"67 unknown project", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method67(a.Text("No"), a.Text("")); }, S_FALSE, kStatusProjectNotFound},
-      {"68 file not a string", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method68(a.Text("App"), a.Long(1)); }, S_FALSE, kStatusBadArgument},
-      {"73 listed projects", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method73(10004, a.Array({"App"}), a.Long(0), a.VariantRef()); }, S_OK, 0},
-      {"73 unknown project", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method73(10003, a.Array({"App", "No"}), a.Long(0), a.VariantRef()); }, S_FALSE,
-       kStatusProjectNotFound},
-      {"77 event", [](IService* s, VariantArgs& a, VARIANT* o) {
-         LONG message = 0; o->vt = VT_I4;
-         HRESULT hr = s->SetEventData(5, a.Bstr("build"), &o->lVal, &message);
-         return message == 12549 ? hr : E_FAIL; }, S_OK, 0},
-      {"78 event", [](IService* s, VariantArgs&, VARIANT*) { return s->DeleteEventData(5); }, S_OK,
-       0},
-      {"78 event again", [](IService* s, VariantArgs&, VARIANT*) { return s->DeleteEventData(5); },
-       S_FALSE, kStatusBadArgument},
-      {"79 every project", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->UpdateProjectDependencies(1, a.Text(""), a.Long(0)); }, S_OK, 0},
-      {"79 unknown mode", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->UpdateProjectDependencies(2, a.Text("App"), a.Long(0)); }, S_FALSE,
-       kStatusBadArgument},
-      {"82 project view", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method82(a.Bstr("Lib")); }, S_OK, 0},
-      {"83 no link command file", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->GetSectionsValue(a.Text(""), a.Text(""), a.Text("x"), o); }, S_FALSE,
-       kStatusNoLinkCommandFile},
-      {"83 symbol not a string", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->GetSectionsValue(a.Text(""), a.Text(""), a.Long(0), o); }, S_FALSE,
-       kStatusBadArgument},
-      {"84 outer value", [&](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->GetOuterValue(a.Text(app + "app.lcf"), a.Ref("_STACK"), o); }, S_OK, 0,
-       "0x00008000"},
-      {"84 inside SECTIONS", [&](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->GetOuterValue(a.Text(app + "app.lcf"), a.Text("_heap"), o); }, S_FALSE,
-       kStatusSymbolHasNoValue},
-      {"84 file not a string", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->GetOuterValue(a.Long(0), a.Text("x"), o); }, S_FALSE, kStatusBadArgument},
-  };
+  RunRows({
+      {'S', 7, "3", S_OK}, {'S', 8, "", S_OK}, {'S', 9, "", S_OK},
+      // A script has no request record to give: the method gets none.
+      {'S', 10, "-", S_FALSE, kStatusBadArgument}, {'S', 11, "0", S_FALSE, kStatusBadArgument},
+      {'S', 24, "''", S_FALSE, kStatusBadArgument},
+      {'S', 12, "2 '' -", S_OK, 0, "App.abs;Lib.lib;"},
+      {'S', 12, "6 &'App' -", S_OK, 0, "Debug;Release;"},
+      {'S', 12, "0 '' - @", S_OK, 0, "App.abs|App.abs"},
+      {'S', 12, "0 '' - 0", DISP_E_TYPEMISMATCH}, {'S', 12, "'6' 'App' -", DISP_E_TYPEMISMATCH},
+      {'S', 12, "6 'App'", DISP_E_BADPARAMCOUNT},
+      {'S', 12, "100 'App' ''", S_OK, 0, "$\\app\\App.mak"},
+      {'S', 12, "100 'App' '3'", S_FALSE, kStatusBadArgument, ""},
+      {'S', 12, "103 'App' &'debug'", S_OK, 0, "$\\app\\tempmake.mak"},
+      {'S', 12, "103 'App' [Release;2;1]", S_OK, 0, "$\\app\\tempmake.falmak"},
+      {'S', 12, "103 'App' [Debug;1]", S_FALSE, kStatusBadArgument, ""},
+      {'S', 12, "24 'App' -", S_OK, 0, "64k;128k;"},
+      {'S', 12, "133 'App' '1'", S_OK, 0, "$\\app\\App.mak"},
+      {'S', 13, "1 '' - 'Release'", S_OK}, {'S', 13, "77 '' - 'x'", S_FALSE, kStatusBadArgument},
+      {'S', 14, "'App' &'PROJECT' 'CPU'", S_OK, 0, "$\\app\\App.kbp|OUTPUT;CPU;TARGET;Folder;|MX-520"},
+      {'S', 14, "'App' @ 'PROJECT' @ 'CPU' @", S_OK, 0,
+       "$\\app\\App.kbp|OUTPUT;CPU;TARGET;Folder;|MX-520|$\\app\\App.kbp|OUTPUT;CPU;TARGET;Folder;|MX-520"},
+      {'S', 14, "'App' 'PROJECT' 0", S_FALSE, kStatusBadArgument},
+      {'S', 16, "", S_OK, kStatusBadArgument, "1073938437"},
+      {'S', 54, "@", S_OK, kStatusBadArgument,
+       "An argument is not acceptable.|An argument is not acceptable."},
+      {'S', 29, "1 'mx-520' -", S_OK, 0, "K:\\Shared\\include;K:\\Tools\\MX520\\include;"},
+      {'S', 29, "0 'ZX-1' -", S_FALSE, kStatusUnknownCpu},
+      {'S', 29, "300 'MX-520' &'-Nc1'", S_OK},
+      {'S', 29, "42 'MX-520' -", S_FALSE, kStatusBadArgument},
+      {'S', 30, "- [x] -", S_FALSE, kStatusNotAvailable},
+      {'S', 31, "0", S_FALSE, kStatusBadArgument}, {'S', 33, "0", S_OK},
+      {'S', 34, "2 'App' ''", S_OK, 0, "K:\\Shared\\include;K:\\Tools\\MX520\\include;"},
+      {'S', 34, "3 '' ''", S_FALSE, kStatusBadArgument},
+      {'S', 34, "0 'Lib' 'Release'", S_FALSE, kStatusTargetNotFound},
+      {'S', 35, "'$\\lib\\Lib.kbp'", S_FALSE, kStatusProjectExists},
+      {'S', 36, "'App' 'main.c'", S_FALSE, kStatusNotAvailable},
+      {'S', 40, "'$\\old.kip'", S_FALSE, kStatusProjectFileMissing},
+      {'S', 40, "'x.bprj'", S_OK}, {'S', 41, "'1'", S_FALSE, kStatusBadArgument},
+      {'S', 42, "", S_OK}, {'S', 43, "", S_OK}, {'S', 44, "", S_OK},
+      {'S', 45, "'App'", S_FALSE, kStatusArchiveFailed},
+      {'S', 46, "'No'", S_FALSE, kStatusProjectNotFound},
+      {'S', 47, "'App'", S_FALSE, kStatusArchiveFailed},
+      {'S', 48, "'App' 'main.c'", S_OK}, {'S', 49, "'App' 1", S_FALSE, kStatusBadArgument},
+      // 50 to 52 leave the status of 49 as it is.
+      {'S', 50, "'' []", S_OK, kStatusBadArgument},
+      {'S', 51, "", S_OK, kStatusBadArgument, "-1"},
+      {'S', 52, "'No'", S_OK, kStatusBadArgument, "-1"},
+      {'S', 53, "'' ''", S_OK, kStatusNotAvailable, ""},
+      {'S', 55, "'App' 'debug' @ @", S_OK, 0, "|.\\work|.\\work"},
+      {'S', 55, "'App' '' 'x' -", S_FALSE, kStatusBadArgument},
+      {'S', 57, "'App' 'main.c' 'Debug'", S_OK, 0, "0"},
+      {'S', 58, "0 'MX-520/S'", S_OK, 0, "MX-520S"},
+      {'S', 58, "9 'MX-520'", S_FALSE, kStatusBadArgument},
+      {'S', 59, "'x' -", S_FALSE, kStatusNotAvailable},
+      {'S', 60, "'x' - -", S_FALSE, kStatusNotAvailable},
+      {'S', 61, "'App' 'main.c' @", S_FALSE, kStatusNotAvailable},
+      {'S', 62, "", S_OK}, {'S', 63, "", S_OK}, {'S', 64, "'App'", S_OK},
+      {'S', 65, "'App' 'main.c'", S_OK}, {'S', 66, "'App' &'main.c'", S_OK},
+      {'S', 67, "'No' ''", S_FALSE, kStatusProjectNotFound},
+      {'S', 68, "'App' 1", S_FALSE, kStatusBadArgument},
+      {'S', 69, "0 'App' @", S_FALSE, kStatusNotAvailable},
+      {'S', 70, "0 'App' @", S_FALSE, kStatusNotAvailable}, {'S', 71, "", S_OK},
+      {'S', 73, "10004 [App] 0 @", S_OK},
+      {'S', 73, "10003 [App;No] 0 @", S_FALSE, kStatusProjectNotFound},
+      {'S', 74, "'x.mak' 'App'", S_FALSE, kStatusNotAvailable},
+      {'S', 75, "'x.mak' 'App'", S_FALSE, kStatusNotAvailable},
+      {'S', 76, "'x.mak'", S_FALSE, kStatusNotAvailable},
+      {'S', 77, "5 'build'", S_OK, 0, "12550|12549"},
+      {'S', 77, "6 'build' *0 *0", S_OK, 0, "12551|12549"},
+      {'S', 78, "5", S_OK}, {'S', 78, "5", S_FALSE, kStatusBadArgument},
+      {'S', 79, "1 '' 0", S_OK}, {'S', 79, "2 'App' 0", S_FALSE, kStatusBadArgument},
+      {'S', 81, "'App'", S_FALSE, kStatusNotAvailable}, {'S', 82, "'Lib'", S_OK},
+      {'S', 83, "'' '' 'x'", S_FALSE, kStatusNoLinkCommandFile},
+      {'S', 83, "'' '' 0", S_FALSE, kStatusBadArgument},
+      {'S', 84, "'$\\app\\app.lcf' &'_STACK'", S_OK, 0, "0x00008000"},
+      {'S', 84, "'$\\app\\app.lcf' '_heap'", S_FALSE, kStatusSymbolHasNoValue},
+      {'S', 84, "0 'x'", S_FALSE, kStatusBadArgument},
+      {'S', 85, "'App'", S_FALSE, kStatusNotAvailable},
+      {'C', 8, "'Zelvan.version'", S_OK, 0, "object"}, {'C', 8, "'Zelvan.Other'", S_OK, 0, "null"},
+      {'C', 8, "", DISP_E_BADPARAMCOUNT}, {'C', 9, "", S_OK}, {'C', 10, "", S_OK},
+      {'V', 7, "", S_OK, 0, "1|0"}, {'V', 8, "", S_OK, 0, ""},
+      {'K', 9, "", S_OK, 0, "COMPONENT"}, {'K', 7, "- - -", S_FALSE}, {'K', 8, "", S_OK},
+  });
   // clang-format on
-  RunCases(cases);
 }
 
 TEST_F(ComponentLibraryTest, ChangesToLinksStepsFilesAndTargetsAreSeenByLaterCalls) {
   Open();
-  const std::string util = SystemPath("ws/app/util.c");
+  // A step's title and commands go in through out arguments, which only
+  // the slot takes in.
+  VARIANT* title = args_.Out(VariantFromText("Pack"));
+  VARIANT* commands = args_.Out(args_.Array({"pack $(TargetPath)"}));
+  ASSERT_EQ(service_->Method15(1, args_.Text("App"), title, args_.Text("Debug"), commands,
+                               args_.Ref("custom-build"), args_.Out(), nullptr),
+            S_OK);
+  args_.Clear();
   // clang-format off
-  const std::vector<SlotCase> cases = {
-      {"15 write a step", [](IService* s, VariantArgs& a, VARIANT*) {
-         VARIANT* title = a.Out();
-         VARIANT* commands = a.Out();
-         *title = VariantFromText("Pack");
-         *commands = a.Array({"pack $(TargetPath)"});
-         return s->Method15(1, a.Text("App"), title, a.Text("Debug"), commands,
-                            a.Ref("custom-build"), a.Out(), nullptr); }, S_OK, 0},
-      {"56 copy the steps", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method56(a.Bstr("App"), a.Bstr("Debug"), a.Text("Release"), a.Empty()); },
-       S_OK, 0},
-      {"15 read the copy", [](IService* s, VariantArgs& a, VARIANT* o) {
-         VARIANT* title = a.Out();
-         HRESULT hr = s->Method15(0, a.Text("App"), title, a.Text("release"), a.Out(),
-                                  a.Text("custom-build"), a.Out(), nullptr);
-         VariantCopy(o, title);
-         return hr; }, S_OK, 0, "Pack"},
-      {"15 unknown step", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method15(0, a.Text("App"), a.Out(), a.Text("Debug"), a.Out(),
-                            a.Text("during-build"), a.Out(), nullptr); }, S_FALSE,
-       kStatusBadArgument},
-      {"15 commands not strings", [](IService* s, VariantArgs& a, VARIANT*) {
-         VARIANT* commands = a.Out();
-         *commands = VariantFromLong(1);
-         return s->Method15(1, a.Text("App"), a.Out(), a.Text("Debug"), commands,
-                            a.Text("after-build"), a.Out(), nullptr); }, S_FALSE,
-       kStatusBadArgument},
-      {"56 unknown project", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method56(a.Bstr("No"), a.Bstr("Debug"), a.Text("Release"), a.Empty()); },
-       S_FALSE, kStatusProjectNotFound},
-      {"56 target not a string", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method56(a.Bstr("App"), a.Bstr("Debug"), a.Long(1), a.Empty()); },
-       S_FALSE, kStatusBadArgument},
-      {"17 link", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->AddLinkProject(a.Text("App"), a.Ref("Lib")); }, S_OK, 0},
-      {"17 link again", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->AddLinkProject(a.Text("App"), a.Text("Lib")); }, S_FALSE, kStatusLinkExists},
-      {"27 link count", [](IService* s, VariantArgs& a, VARIANT* o) {
-         o->vt = VT_I4; return s->GetLinkProjectCount(a.Text("App"), &o->lVal); }, S_OK, 0},
-      {"28 link entry", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->GetLinkProjectByIndex(a.Text("App"), 0, &t), &t, o);
-       }, S_OK, 0, "Lib.lib"},
-      {"28 past the end", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->GetLinkProjectByIndex(a.Text("App"), 1, &t), &t, o);
-       }, S_FALSE, kStatusIndexOutOfRange, ""},
-      {"18 unlink", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->RemoveLinkProject(a.Text("App"), a.Text("Lib")); }, S_OK, 0},
-      {"72 node table", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->CreateTable(a.Long(1), a.LongArray({7, 8}), a.Array({"seven", "eight"})); },
-       S_OK, 0},
-      {"72 counts differ", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->CreateTable(a.Long(1), a.Long(7), a.Array({"a", "b"})); }, S_FALSE,
-       kStatusBadArgument},
-      {"19 one node", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->GetTreeNodeText(a.Long(8), &t), &t, o); }, S_OK, 0,
-       "eight"},
-      {"20 node list", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->Method20(a.LongsRef({7, 9, 8, 0}), &t), &t, o); }, S_OK, 0,
-       "seven;eight;"},
-      {"19 node not a number", [](IService* s, VariantArgs& a, VARIANT* o) {
-         BSTR t = nullptr; return Text(s->GetTreeNodeText(a.Text("7"), &t), &t, o); }, S_FALSE,
-       kStatusBadArgument},
-      {"21 makefile", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->SaveMakefile(a.Empty()); }, S_OK, 0},
-      {"21 makefile in a missing folder", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->SaveMakefile(a.Text("Z:\\none\\App.mak")); }, S_FALSE,
-       kStatusMakefileNotWritten},
-      {"21 makefile path not a string", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->SaveMakefile(a.Long(1)); }, S_FALSE, kStatusBadArgument},
-      {"22 one file", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->UpdateDependencies(a.Text("App"), a.Text("main.c")); }, S_OK, 0},
-      {"22 file not in the project", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->UpdateDependencies(a.Text("App"), a.Text("no.c")); }, S_FALSE,
-       kStatusFileNotInProject},
-      {"22 whole project", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->UpdateDependencies(a.Text("App"), a.Empty()); }, S_OK, 0},
-      {"23 files not strings", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->AddFile(a.Text("App"), a.Long(2), a.Empty()); }, S_FALSE, kStatusBadArgument},
-      {"23 a list of files", [&](IService* s, VariantArgs& a, VARIANT*) {
-         return s->AddFile(a.Text("App"), a.Array({util}), a.Empty()); }, S_OK, 0},
-      {"80 unknown mode", [&](IService* s, VariantArgs& a, VARIANT*) {
-         return s->AddFileEx(2, a.Text("App"), a.Text(util), a.Empty()); }, S_FALSE,
-       kStatusBadArgument},
-      {"80 the file again", [&](IService* s, VariantArgs& a, VARIANT*) {
-         return s->AddFileEx(0, a.Text("App"), a.Text(util), a.Empty()); }, S_FALSE,
-       kStatusFileInProject},
-      {"25 target", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->AddTarget(a.Text("App"), a.Text("Debug"), a.Text("Trace")); }, S_OK, 0},
-      {"26 target", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->RemoveTarget(a.Text("App"), a.Text("Trace")); }, S_OK, 0},
-  };
+  RunRows({
+      {'S', 56, "'App' 'Debug' 'Release' -", S_OK},
+      {'S', 15, "0 'App' 'release' 'custom-build' ''", S_OK, 0, "Pack|pack $(TargetPath);|"},
+      {'S', 15, "0 'App' 'Debug' 'during-build' ''", S_FALSE, kStatusBadArgument},
+      {'S', 56, "'No' 'Debug' 'Release' -", S_FALSE, kStatusProjectNotFound},
+      {'S', 56, "'App' 'Debug' 1 -", S_FALSE, kStatusBadArgument},
+      // A count of nothing answers S_FALSE.
+      {'S', 27, "'App'", S_FALSE, 0, "0"},
+      {'S', 17, "'App' &'Lib'", S_OK}, {'S', 17, "'App' 'Lib'", S_FALSE, kStatusLinkExists},
+      {'S', 27, "'App' @", S_OK, 0, "1|1"},
+      {'S', 28, "'App' 0", S_OK, 0, "Lib.lib"},
+      {'S', 28, "'App' 1", S_FALSE, kStatusIndexOutOfRange, ""},
+      {'S', 18, "'App' 'Lib'", S_OK},
+      {'S', 72, "1 <7;8> [seven;eight]", S_OK}, {'S', 72, "1 7 [a;b]", S_FALSE, kStatusBadArgument},
+      {'S', 19, "8", S_OK, 0, "eight"}, {'S', 20, "*8", S_OK, 0, "eight;"},
+      {'S', 19, "<8;7>", S_OK, 0, "eight;seven;"}, {'S', 19, "'7'", S_FALSE, kStatusBadArgument},
+      {'S', 21, "-", S_OK},
+      {'S', 21, "'Z:\\none\\App.mak'", S_FALSE, kStatusMakefileNotWritten},
+      {'S', 21, "1", S_FALSE, kStatusBadArgument},
+      {'S', 22, "'App' 'main.c'", S_OK}, {'S', 22, "'App' 'no.c'", S_FALSE, kStatusFileNotInProject},
+      {'S', 22, "'App' -", S_OK},
+      {'S', 23, "'App' 2 -", S_FALSE, kStatusBadArgument},
+      {'S', 23, "'App' [$\\app\\util.c] -", S_OK},
+      {'S', 80, "2 'App' '$\\app\\util.c' -", S_FALSE, kStatusBadArgument},
+      {'S', 80, "0 'App' '$\\app\\util.c' -", S_FALSE, kStatusFileInProject},
+      {'S', 25, "'App' 'Debug' 'Trace'", S_OK}, {'S', 26, "'App' 'Trace'", S_OK},
+      // Kept: an empty new target name is refused, and the last target stays.
+      {'S', 25, "'App' 'Debug' ''", S_FALSE, kStatusBadArgument},
+      {'S', 26, "'Lib' 'Debug'", S_FALSE, kStatusNoOutputOrTargets},
+  });
   // clang-format on
-  RunCases(cases);
 }
 
 TEST_F(ComponentLibraryTest, ProjectsAreMadeCopiedAndRenamedAndTheWorkspaceCloses) {
   Open();
   // clang-format off
-  const std::vector<SlotCase> cases = {
-      {"37 a full project", [](IService* s, VariantArgs& a, VARIANT* o) {
-         auto args = Outs(a, {"Full", "MX-520", "Full", nullptr});
-         *args[3] = VariantFromLong(128);
-         VARIANT* count = a.Out();
-         HRESULT hr = s->CreateProject(args[0], args[1], args[2], args[3], count, o);
-         return VariantText(*count) == "0" ? hr : E_UNEXPECTED; }, S_OK, 0,
-       SystemPath("ws") + "\\Full\\Full.KBP"},
-      {"37 name not a string", [](IService* s, VariantArgs& a, VARIANT* o) {
-         return s->CreateProject(a.Out(), a.Out(), a.Out(), a.Out(), a.Out(), o); }, S_FALSE,
-       kStatusBadArgument},
-      {"38 a full project left out", [](IService* s, VariantArgs& a, VARIANT* o) {
-         auto args = Outs(a, {"Alone", "mr44", "alone", nullptr});
-         return s->Method38(args[0], args[1], args[2], args[3], a.Out(), o); }, S_OK, 0,
-       SystemPath("ws") + "\\alone\\Alone.KBP"},
-      {"38 null out", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->Method38(a.Out(), a.Out(), a.Out(), a.Out(), nullptr, nullptr); }, E_POINTER,
-       0},
-      {"39 a library", [](IService* s, VariantArgs& a, VARIANT* o) {
-         auto args = Outs(a, {"Extra", "MX-520", "libs", "lib"});
-         return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_OK, 0,
-       SystemPath("ws") + "\\libs\\Extra.KBP"},
-      {"39 type and memory size", [](IService* s, VariantArgs& a, VARIANT* o) {
-         auto args = Outs(a, {"Small", "MX-310/P1", "small", nullptr});
-         *args[3] = a.Array({"abs", "96"});
-         return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_OK, 0, SystemPath("ws") + "\\small\\Small.KBP"},
-      {"39 a size that is no number", [](IService* s, VariantArgs& a, VARIANT* o) {
-         auto args = Outs(a, {"X", "MX-310/P1", nullptr, nullptr});
-         *args[3] = a.Array({"abs", "big"});
-         return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_FALSE, kStatusBadArgument},
-      {"39 unknown type", [](IService* s, VariantArgs& a, VARIANT* o) {
-         auto args = Outs(a, {"X", "MX-520", nullptr, "exe"});
-         return s->Method39(args[0], args[1], args[2], args[3], a.Out(), o); }, S_FALSE,
-       kStatusInvalidProjectType},
-      {"86 unknown project", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->CopyProject(a.Bstr("No")); }, S_FALSE, kMsgProjectNotFound},
-      {"86 copy", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->CopyProject(a.Bstr("App")); }, S_OK, 0},
-      {"86 copy again", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->CopyProject(a.Bstr("App")); }, S_FALSE, kMsgCopyFailed},
-      {"87 rename", [](IService* s, VariantArgs& a, VARIANT* o) {
-         HRESULT hr = s->RenameProject(a.Bstr("App"), a.Bstr("Main.abs"));
-         BSTR t = nullptr;
-         s->GetProjectInfo(2, a.Text(""), a.Empty(), &t);
-         return Text(hr, &t, o); }, S_OK, 0, "Main.abs;Lib.lib;Full.abs;Extra.lib;Small.abs;"},
-      {"87 invalid name", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->RenameProject(a.Bstr("Main"), a.Bstr("a:b")); }, S_FALSE,
-       kMsgInvalidName},
-      {"32 close", [](IService* s, VariantArgs&, VARIANT*) { return s->CloseWorkspace(); }, S_OK,
-       0},
-      {"17 without a workspace", [](IService* s, VariantArgs& a, VARIANT*) {
-         return s->AddLinkProject(a.Text("App"), a.Text("Lib")); }, S_FALSE, kStatusNoWorkspace},
-  };
+  RunRows({
+      {'S', 37, "'Full' 'MX-520' 'Full' 128", S_OK, 0, "0|$\\Full\\Full.KBP"},
+      {'S', 37, "@ @ @ @ @ @", S_FALSE, kStatusBadArgument},
+      {'S', 38, "'Alone' 'mr44' 'alone' -", S_OK, 0, "0|$\\alone\\Alone.KBP"},
+      {'S', 39, "'Extra' 'MX-520' 'libs' 'lib'", S_OK, 0, "0|$\\libs\\Extra.KBP"},
+      {'S', 39, "'Small' 'MX-310/P1' 'small' [abs;96]", S_OK, 0, "0|$\\small\\Small.KBP"},
+      {'S', 39, "'X' 'MX-310/P1' - [abs;big]", S_FALSE, kStatusBadArgument},
+      {'S', 39, "'X' 'MX-520' - 'exe'", S_FALSE, kStatusInvalidProjectType},
+      // The Project object's: name and CPU, then folder, type and memory
+      // size, each of which may be left out or empty.
+      {'P', 31, "'Two' 'MX-520'", S_OK},
+      {'P', 31, "'Three' 'MX-310/P1' 'three' 'lib' 128", S_OK},
+      {'P', 31, "'Four' 'MX-310/P1' ? 'LIB' '96'", S_OK},
+      {'P', 31, "'Five' 'MX-310/P1' 'five' - ?", S_OK},
+      {'S', 12, "2 '' -", S_OK, 0, "App.abs;Lib.lib;Full.abs;Extra.lib;Small.abs;"
+                                   "Two.abs;Three.lib;Four.lib;Five.abs;"},
+      {'P', 31, "'X' 'MX-310/P1' 'x' 'abs' 80", E_FAIL, kStatusInvalidMemorySize},
+      {'P', 31, "'X' 'MX-520' - - 'big'", E_FAIL, kStatusBadArgument},
+      {'P', 31, "'X' 'MX-520' 1", E_FAIL, kStatusBadArgument},
+      {'P', 31, "'X' 'MX-520' - 'exe'", E_FAIL, kStatusInvalidProjectType},
+      {'P', 31, "'X' 'MX-520' 'a:b'", E_FAIL, kStatusInvalidFolder},
+      {'P', 31, "'X'", DISP_E_BADPARAMCOUNT}, {'P', 31, "'X' 'MX-520' - - - -", DISP_E_BADPARAMCOUNT},
+      {'P', 31, "'X' 2", DISP_E_TYPEMISMATCH},
+      {'S', 86, "'No'", S_FALSE, kMsgProjectNotFound}, {'S', 86, "'App'", S_OK},
+      {'S', 86, "'App'", S_FALSE, kMsgCopyFailed},
+      {'S', 87, "'App' 'Main.abs'", S_OK},
+      {'S', 87, "'Main' 'a:b'", S_FALSE, kMsgInvalidName},
+      {'P', 32, "'Nope' -", E_FAIL, kMsgProjectNotFound},
+      {'P', 33, "'Lib' 1", E_FAIL, kStatusBadArgument}, {'P', 33, "'Lib' &'Base'", S_OK},
+      {'S', 12, "2 '' -", S_OK, 0, "Main.abs;Base.lib;Full.abs;Extra.lib;Small.abs;"
+                                   "Two.abs;Three.lib;Four.lib;Five.abs;"},
+      {'S', 32, "", S_OK},
+      {'S', 17, "'App' 'Lib'", S_FALSE, kStatusNoWorkspace},
+      // Kept: the active project's makefile without a workspace is S_FALSE.
+      {'S', 21, "-", S_FALSE, kStatusNoWorkspace}, {'P', 21, "-", E_FAIL, kStatusNoWorkspace},
+      {'P', 25, "", E_FAIL, kStatusNoWorkspace},
+      {'S', 54, "", S_OK, kStatusNoWorkspace, "No workspace is open."},
+  });
   // clang-format on
-  RunCases(cases);
-  // The message belongs to the last status.
-  BSTR message = nullptr;
-  EXPECT_EQ(service_->GetLastMessage(&message), S_OK);
-  EXPECT_EQ(TextFromBstr(message), "No workspace is open.");
-  SysFreeString(message);
+  // What the Project object made: a library, and the memory size given.
+  EXPECT_THAT(dir_.ReadFile("ws/three/Three.KBP"), ::testing::HasSubstr("OUTPUT=Three.lib"));
+  EXPECT_THAT(dir_.ReadFile("ws/three/Three.KBP"), ::testing::HasSubstr(" -Nc3\r\n"));
+  EXPECT_THAT(dir_.ReadFile("ws/Four.KBP"), ::testing::HasSubstr(" -Nc2\r\n"));
+  EXPECT_THAT(dir_.ReadFile("ws/five/Five.KBP"), ::testing::HasSubstr(" -Nc1\r\n"));
+}
+
+// The Project object's checks, in order (workspace, project, target, file),
+// and what its changes do.
+TEST_F(ComponentLibraryTest, ProjectObjectChecksInOrderAndReportsItsFailures) {
+  Open();
+  // clang-format off
+  RunRows({
+      {'P', 25, "", S_OK, 0, "2"}, {'P', 25, "@", S_OK, 0, "2|2"},
+      {'P', 26, "1", S_OK, 0, "Lib.lib"}, {'P', 26, "2", E_FAIL, kStatusIndexOutOfRange},
+      {'P', 14, "'Nope'", E_FAIL, kStatusProjectNotFound}, {'P', 14, "''", S_OK},
+      {'P', 17, "'' ''", S_OK, 0, ".\\Debug"},
+      {'P', 17, "'App' 'Final'", E_FAIL, kStatusTargetNotFound},
+      {'P', 18, "'App' 'Debug' '.\\bin'", S_OK},
+      {'P', 18, "'App' 'Debug' 'C:\\bin'", E_FAIL, kStatusInvalidPath},
+      {'P', 23, "'App' ''", S_OK, 0, "-g -o .\\bin\\App.abs"},
+      {'P', 24, "'App' 'Debug' '-g'", S_OK}, {'P', 23, "'App' ''", S_OK, 0, "-g"},
+      {'P', 15, "'App' '' 'x.c'", E_FAIL, kStatusFileNotInProject},
+      {'P', 16, "'App' '' 'main.c' '.\\obj'", S_OK},
+      {'P', 15, "'App' '' 'main.c'", S_OK, 0, ".\\obj"},
+      {'P', 16, "'App' '' 'main.c' 'a|b'", E_FAIL, kStatusInvalidPath},
+      {'P', 20, "'App' 'Release' 'main.c' 1", S_OK},
+      {'P', 19, "'App' 'Release' 'main.c'", S_OK, 0, "1"},
+      {'P', 22, "'App' '' 'main.c' '-g'", E_FAIL, kStatusOptionsRejected},
+      {'P', 27, "'App'", S_OK, 0, "0"},
+      {'P', 12, "'App' 'Lib'", S_OK}, {'P', 28, "'App' 0", S_OK, 0, "Lib.lib"},
+      {'P', 28, "'App' 1", E_FAIL, kStatusIndexOutOfRange},
+      {'P', 12, "'App' 'Lib'", S_OK}, {'P', 27, "'App'", S_OK, 0, "0"},
+      {'P', 12, "'App' 'Nope'", E_FAIL, kStatusProjectNotFound},
+      {'P', 30, "'App' 'Debug' '-Fmot'", S_OK}, {'P', 29, "'App' 'Debug'", S_OK, 0, "-Fmot"},
+      {'P', 9, "'App' 0", S_OK}, {'P', 9, "'' 3", E_FAIL, kStatusBadArgument},
+      {'P', 21, "&'$\\m.mak'", S_OK},
+      {'P', 7, "'' 0", S_FALSE, kStatusNotAvailable}, {'P', 8, "'' 0 0", S_FALSE, kStatusNotAvailable},
+      {'P', 10, "0", S_FALSE, kStatusNotAvailable}, {'P', 11, "0", S_FALSE, kStatusNotAvailable},
+      {'P', 13, "'' 0", S_FALSE, kStatusNotAvailable},
+      // Refused while the IDE builds.
+      {'C', 7, "8192 -", S_OK}, {'P', 31, "'New' 'MX-520'", E_FAIL, kStatusIdeBusy},
+      {'C', 7, "8193 -", S_OK},
+  });
+  // clang-format on
+}
+
+// What a script cannot give: request records, in values through out
+// arguments, and null outs. These go through the slots.
+TEST_F(ComponentLibraryTest, SlotsTakeWhatNoScriptGives) {
+  Open();
+  FunctionDatabaseRequest record;
+  record.project = "App";
+  record.file = "main.c";
+  EXPECT_EQ(service_->Method10(&record), S_OK);
+  EXPECT_EQ(Entries(record.functions), "1\n3;int;main;2;1;void;\n");
+  record.project = "";
+  record.text = "\nlong edited(int a) { return a; }\n";
+  EXPECT_EQ(service_->Method11(&record), S_OK);
+  EXPECT_EQ(Entries(record.functions), "1\n3;long;edited;2;1;int a;\n");
+  record.file = "none.c";
+  EXPECT_EQ(service_->Method11(&record), S_FALSE);
+  EXPECT_EQ(static_cast<uint32_t>(Status()), kStatusFileNotInProject);
+  record.project = "App";
+  EXPECT_EQ(service_->Method24(&record), S_OK);
+  EXPECT_THAT(record.directories, ::testing::ElementsAre(SystemPath("ws/app")));
+  record.project = "No";
+  EXPECT_EQ(service_->Method24(&record), S_FALSE);
+  EXPECT_EQ(static_cast<uint32_t>(Status()), kStatusProjectNotFound);
+
+  VARIANT* commands = args_.Out(VariantFromLong(1));
+  EXPECT_EQ(service_->Method15(1, args_.Text("App"), args_.Out(), args_.Text("Debug"), commands,
+                               args_.Text("after-build"), args_.Out(), nullptr),
+            S_FALSE);
+  EXPECT_EQ(static_cast<uint32_t>(Status()), kStatusBadArgument);
+  // A zero-terminated list of tree nodes (a script holds one or an array).
+  EXPECT_EQ(service_->CreateTable(args_.Long(1), args_.LongArray({7, 8}), args_.Array({"7", "8"})),
+            S_OK);
+  ScopedBstr nodes;
+  EXPECT_EQ(service_->Method20(args_.LongsRef({7, 9, 8, 0}), nodes.Receive()), S_OK);
+  EXPECT_EQ(nodes.Text(), "7;8;");
+  EXPECT_EQ(service_->GetProjectInfo(0, args_.Text(""), args_.Empty(), nullptr), E_POINTER);
+  EXPECT_EQ(service_->GetLastStatus(nullptr), E_POINTER);
+  EXPECT_EQ(
+      service_->Method38(args_.Out(), args_.Out(), args_.Out(), args_.Out(), nullptr, nullptr),
+      E_POINTER);
 }
 
 // Every string argument refuses every other kind of VARIANT alike; arrays
