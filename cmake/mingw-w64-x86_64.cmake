@@ -28,3 +28,7 @@ find_program(ZELVAN_WINE wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(ZELVAN_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${ZELVAN_WINE})
 endif()
+
+# The header-only libraries come from the build machine (see mingw-host-packages/).
+set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/mingw-host-packages CACHE PATH "")
+set(CLI11_DIR ${CMAKE_CURRENT_LIST_DIR}/mingw-host-packages CACHE PATH "")
