@@ -55,8 +55,13 @@ size_t FindSubstring(std::string_view text, size_t from, std::string_view needle
     }
   }
 #endif
+#if defined(_WIN32)
+  // No memmem in the Windows C runtime.
+  return text.find(needle, i);
+#else
   const void* found = memmem(data + i, size - i, needle.data(), n);
   return found == nullptr ? npos : static_cast<size_t>(static_cast<const char*>(found) - data);
+#endif
 }
 
 size_t FindPair(std::string_view text, size_t from, char first, char second) {
