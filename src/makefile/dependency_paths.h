@@ -53,16 +53,23 @@ class DependencyPathMemo {
     }
     if (table_ != nullptr && slots_.size() < table_->size()) slots_.resize(table_->size(), -1);
   }
+  // A value made already is found in line; making one is out of line, so
+  // that the loops over hundreds of thousands of dependencies stay tight.
   template <typename Make>
   const T& Value(const DependencyRecord& record, size_t i, Make& make) {
     size_t id = static_cast<size_t>(record.path_id(i));
-    if (id >= slots_.size()) slots_.resize(id + 1, -1);
-    int32_t slot = slots_[id];
-    if (slot < 0) {
-      values_.push_back(make(record.path(i)));
-      slot = slots_[id] = static_cast<int32_t>(values_.size() - 1);
+    if (id < slots_.size() && slots_[id] >= 0) [[likely]] {
+      return values_[static_cast<size_t>(slots_[id])];
     }
-    return values_[static_cast<size_t>(slot)];
+    return MakeValue(record, i, make);
+  }
+  template <typename Make>
+  [[gnu::noinline]] const T& MakeValue(const DependencyRecord& record, size_t i, Make& make) {
+    size_t id = static_cast<size_t>(record.path_id(i));
+    if (id >= slots_.size()) slots_.resize(id + 1, -1);
+    values_.push_back(make(record.path(i)));
+    slots_[id] = static_cast<int32_t>(values_.size() - 1);
+    return values_.back();
   }
 
   const TextTable* table_ = nullptr;

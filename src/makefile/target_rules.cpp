@@ -221,7 +221,23 @@ void BuildConvertRule(const MakeContext& context, std::string* out) {
   *out += '\n';
 }
 
-void BuildCleanLine(MakeContext& context, const FileState& state, std::string* out) {
+namespace {
+
+// What the Clean lines of a block share: the CPU family's test, and the
+// directory of the files in the last TEMP met (files in a row mostly share it).
+struct CleanLineState {
+  explicit CleanLineState(const MakeContext& context) {
+    const std::string& family = context.project().CpuFamily();
+    mr44 = EqualsNoCase(family, "MR44") || EqualsNoCase(family, "MR44A");
+  }
+  bool mr44 = false;
+  const std::string* temp = nullptr;  // of the last file
+  const std::string* dir = nullptr;   // its directory
+  bool dir_blank = false;
+};
+
+void AppendCleanLine(MakeContext& context, const FileState& state, CleanLineState& shared,
+                     std::string* out) {
   const SourceFile& file = *state.file;
   if (!state.built || file.HasFlag(SourceFile::kConsumedOutput)) return;
   if (state.custom_build != 0) {
@@ -240,20 +256,23 @@ void BuildCleanLine(MakeContext& context, const FileState& state, std::string* o
   };
   int kind = file.ToolKind();
   if (!IsCompiledToolIndex(kind)) return;
-  const std::string& family = context.project().CpuFamily();
-  bool mr44 = EqualsNoCase(family, "MR44") || EqualsNoCase(family, "MR44A");
-  const std::string& dir =
-      state.temp.empty() ? context.project_directory() : context.FullDirectory(state.temp);
+  if (shared.temp == nullptr || *shared.temp != state.temp) {
+    shared.temp = &state.temp;
+    shared.dir =
+        state.temp.empty() ? &context.project_directory() : &context.FullDirectory(state.temp);
+    shared.dir_blank = HasBlank(*shared.dir);
+  }
+  const std::string& dir = *shared.dir;
   // Written piece by piece: a line for every side file of every source.
   // The lines of a file differ in the extension only: the first one's
   // start is copied for the others.
-  bool quoted = HasBlank(dir) || HasBlank(file.Title());
+  bool quoted = shared.dir_blank || HasBlank(file.Title());
   size_t start = std::string::npos, length = 0;
   for (const char* const* extension = kRemoved[kind]; *extension != nullptr; ++extension) {
     // "+": only for the MR44 family.
     const char* name = *extension;
     if (name[0] == '+') {
-      if (!mr44) continue;
+      if (!shared.mr44) continue;
       ++name;
     }
     if (start == std::string::npos) {
@@ -271,9 +290,17 @@ void BuildCleanLine(MakeContext& context, const FileState& state, std::string* o
   }
 }
 
+}  // namespace
+
+void BuildCleanLine(MakeContext& context, const FileState& state, std::string* out) {
+  CleanLineState shared(context);
+  AppendCleanLine(context, state, shared, out);
+}
+
 void BuildCleanLines(MakeContext& context, std::string* out) {
+  CleanLineState shared(context);
   for (const FileState& state : context.files())
-    BuildCleanLine(context, state, out);
+    AppendCleanLine(context, state, shared, out);
   std::string outputs;
   GetProjectCBuildOutputText(context, 0, &outputs);
   if (!outputs.empty()) *out += "\trm " + outputs + "\n";

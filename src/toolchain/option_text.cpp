@@ -116,8 +116,12 @@ bool RemoveWordOption(std::string_view text, std::string_view option, std::strin
 }
 
 bool HasWordOption(std::string_view text, std::string_view option) {
-  std::string unused;
-  return RemoveWordOption(text, option, &unused);
+  // Found as RemoveWordOption finds it, without making the rest: every rule
+  // asks this of its options.
+  return FindAtArgumentStart(text, option, [&](size_t i) {
+           size_t end = i + option.size();
+           return end == text.size() || IsBlank(text[end]);
+         }) != std::string_view::npos;
 }
 
 std::ptrdiff_t FindOutputOption(std::string_view text) {
