@@ -508,7 +508,7 @@ TEST(HostMakeTextTest, NamesForMakeAndForTheShell) {
 TEST_F(GnuMakefileTest, CompileCommandsReadBack) {
   Open({{"C:\\ws\\app\\App.kbp", kApp}, {"C:\\ws\\lib\\Lib.kbp", kLib}});
   auto json = nlohmann::json::parse(BuildCompileCommands(
-      *workspace_, {&ProjectNamed("Lib"), &ProjectNamed("App")}, &cpus_, "Debug"));
+      *workspace_, states_, {&ProjectNamed("Lib"), &ProjectNamed("App")}, &cpus_, "Debug"));
   ASSERT_EQ(json.size(), 2u);  // a.c, main.c; no assembler source, no custom build step
   std::string root = root_.path();
   EXPECT_EQ(json[0]["directory"], root + "/C/ws/lib");
