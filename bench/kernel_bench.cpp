@@ -192,7 +192,7 @@ class KernelWorld {
     Session(KernelWorld& world, bool refresh_on_open) : platform_(world.world_.platform()) {
       updater_ = std::make_unique<DependencyUpdater>(*world.cpus_);
       updater_->SetRefreshOnOpen(refresh_on_open);
-      hooks_ = std::make_unique<ServiceHooks>(*updater_);
+      hooks_ = std::make_unique<ServiceHooks>(states_, *updater_);
       workspace_ = std::make_unique<Workspace>(world.world_.platform(), world.world_.settings(),
                                                world.world_.host(), hooks_.get());
       hooks_->SetWorkspace(workspace_.get());
@@ -210,6 +210,7 @@ class KernelWorld {
 
    private:
     const Platform& platform_;
+    MakeStateStore states_;
     std::unique_ptr<DependencyUpdater> updater_;
     std::unique_ptr<ServiceHooks> hooks_;
     std::unique_ptr<Workspace> workspace_;

@@ -33,6 +33,7 @@
 #include "makefile/dependency_paths.h"
 #include "makefile/gnu_makefile.h"
 #include "makefile/kmake_file.h"
+#include "makefile/make_state.h"
 #include "makefile/output_plan.h"
 #include "model/dependency_record.h"
 #include "model/project.h"
@@ -138,7 +139,7 @@ class MakefileWorld {
     Platform& platform = world_.platform();
     util_ = std::make_unique<Installation>(platform, "C:\\noinstall");
     cpus_ = std::make_unique<CpuTable>(platform, *util_);
-    workspace_ = std::make_unique<Workspace>(platform, world_.settings(), world_.host(), nullptr);
+    workspace_ = std::make_unique<Workspace>(platform, world_.settings(), world_.host(), &hooks_);
     world_.host().UseSingleProject("C:\\bench\\Bench.kbp");
     workspace_->document().Open(world_.host().WorkspacePath());
     // The records as the dependency file gives them.
@@ -153,6 +154,7 @@ class MakefileWorld {
   Workspace& workspace() { return *workspace_; }
   Project& project() { return *project_; }
   const CpuTable& cpus() { return *cpus_; }
+  MakeStateStore& states() { return states_; }
   const std::string& dir() const { return dir_.path(); }
   // Runs the command line on the workspace; false when it failed.
   bool Command(const std::string& arguments) {
@@ -179,6 +181,8 @@ class MakefileWorld {
   bench::HeadlessWorld world_;
   std::unique_ptr<Installation> util_;
   std::unique_ptr<CpuTable> cpus_;
+  MakeStateStore states_;
+  MakeStateHooks hooks_{states_};
   std::unique_ptr<Workspace> workspace_;
   Project* project_ = nullptr;
 };
@@ -218,8 +222,8 @@ void BM_GenerateKmakeText(benchmark::State& state) {
   for (auto _ : state) {
     std::string text;
     OutputPlan plan;
-    GenerateKmakeText(world.workspace(), world.project(), &world.cpus(), NormalMode, std::nullopt,
-                      false, &text, &plan);
+    GenerateKmakeText(world.workspace(), world.states(), world.project(), &world.cpus(), NormalMode,
+                      std::nullopt, false, &text, &plan);
     bytes = text.size();
   }
   state.counters["bytes"] = static_cast<double>(bytes);
@@ -229,7 +233,8 @@ BENCHMARK(BM_GenerateKmakeText)->Unit(benchmark::kMillisecond);
 void BM_GenerateKmakeFile(benchmark::State& state) {
   MakefileWorld& world = TheWorld();
   for (auto _ : state) {
-    GenerateKmakeFile(world.workspace(), &world.cpus(), std::string_view("C:\\bench\\Bench.mak"),
+    GenerateKmakeFile(world.workspace(), world.states(), &world.cpus(),
+                      std::string_view("C:\\bench\\Bench.mak"),
                       world.project().paths().project_file, NormalMode, std::nullopt, false);
   }
 }
@@ -242,7 +247,8 @@ std::string GnuText(bool host, bool prepare_disk) {
   OutputPlan plan;
   if (prepare_disk) options.plan = &plan;
   std::string text;
-  GenerateGnuMakefileText(world.workspace(), world.project(), &world.cpus(), options, &text);
+  GenerateGnuMakefileText(world.workspace(), world.states(), world.project(), &world.cpus(),
+                          options, &text);
   (void)ApplyOutputPlan(*world.workspace().platform().fs, plan);
   return text;
 }
@@ -289,7 +295,8 @@ void BM_CompileCommands(benchmark::State& state) {
   MakefileWorld& world = TheWorld();
   size_t bytes = 0;
   for (auto _ : state) {
-    bytes = BuildCompileCommands(world.workspace(), {&world.project()}, &world.cpus(), std::nullopt)
+    bytes = BuildCompileCommands(world.workspace(), world.states(), {&world.project()},
+                                 &world.cpus(), std::nullopt)
                 .size();
   }
   state.counters["bytes"] = static_cast<double>(bytes);

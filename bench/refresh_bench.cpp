@@ -67,7 +67,7 @@ class RefreshWorld {
     cpus_ = std::make_unique<CpuTable>(platform, *util_);
     updater_ = std::make_unique<DependencyUpdater>(*cpus_);
     updater_->SetRefreshOnOpen(false);
-    hooks_ = std::make_unique<ServiceHooks>(*updater_);
+    hooks_ = std::make_unique<ServiceHooks>(states_, *updater_);
     workspace_ =
         std::make_unique<Workspace>(platform, world_.settings(), world_.host(), hooks_.get());
     hooks_->SetWorkspace(workspace_.get());
@@ -108,6 +108,7 @@ class RefreshWorld {
   bench::HeadlessWorld world_;
   std::unique_ptr<Installation> util_;
   std::unique_ptr<CpuTable> cpus_;
+  MakeStateStore states_;
   std::unique_ptr<DependencyUpdater> updater_;
   std::unique_ptr<ServiceHooks> hooks_;
   std::unique_ptr<Workspace> workspace_;

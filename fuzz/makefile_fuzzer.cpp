@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "makefile/kmake_file.h"
+#include "makefile/make_state.h"
 #include "makefile/output_plan.h"
 #include "model/dependency_record.h"
 #include "model/project.h"
@@ -273,7 +274,7 @@ class World {
     memory_.AddFile(kLibProject, "[PROJECT]\r\nOUTPUT=Lib.lib\r\nTARGET=Debug;\r\n");
     ide_.project_files = {kAppProject, kLibProject};
     // The application project is not there yet: the workspace opens with the library alone.
-    kept_ = std::make_unique<zelvan::Workspace>(platform_, settings_, ide_, nullptr);
+    kept_ = std::make_unique<zelvan::Workspace>(platform_, settings_, ide_, &hooks_);
     if (!kept_->document().Open(kWorkspace)) std::abort();
     lib_ = kept_->projects().Find("Lib");
     if (lib_ == nullptr) std::abort();
@@ -298,7 +299,7 @@ class World {
     if (zelvan::Project* project = kept_->InsertProject(kAppProject, lib_, &error)) {
       // Opening leaves out a project without an output name.
       if (!project->paths().output_name.empty()) {
-        text = Generate(*kept_, *project, dependencies, mode, clean, twice);
+        text = Generate(*kept_, states_, *project, dependencies, mode, clean, twice);
       }
       kept_->RemoveProject(project, nullptr);
     }
@@ -313,7 +314,8 @@ class World {
   static constexpr const char* kAppProject = "C:\\ws\\app\\App.kbp";
   static constexpr const char* kLibProject = "C:\\ws\\lib\\Lib.kbp";
 
-  static std::string Generate(zelvan::Workspace& workspace, zelvan::Project& project,
+  static std::string Generate(zelvan::Workspace& workspace, zelvan::MakeStateStore& states,
+                              zelvan::Project& project,
                               const std::vector<std::vector<std::string>>& dependencies,
                               zelvan::MakeMode mode, bool clean, bool twice) {
     const auto& sources = project.sources().Files();
@@ -326,13 +328,14 @@ class World {
     }
     std::string text;
     zelvan::OutputPlan plan;
-    zelvan::GenerateKmakeText(workspace, project, nullptr, mode, std::nullopt, clean, &text, &plan);
+    zelvan::GenerateKmakeText(workspace, states, project, nullptr, mode, std::nullopt, clean, &text,
+                              &plan);
     (void)zelvan::ApplyOutputPlan(*workspace.platform().fs, plan);
     std::string again;
     if (twice) {
       zelvan::OutputPlan again_plan;
-      zelvan::GenerateKmakeText(workspace, project, nullptr, mode, std::nullopt, clean, &again,
-                                &again_plan);
+      zelvan::GenerateKmakeText(workspace, states, project, nullptr, mode, std::nullopt, clean,
+                                &again, &again_plan);
       if (again != text) std::abort();
     }
     return text;
@@ -346,10 +349,10 @@ class World {
     cache_.Forget();
     std::string text;
     {
-      zelvan::Workspace workspace(platform_, settings_, ide_, nullptr);
+      zelvan::Workspace workspace(platform_, settings_, ide_, &hooks_);
       if (workspace.document().Open(kWorkspace)) {
         if (zelvan::Project* project = workspace.projects().Find("App"))
-          text = Generate(workspace, *project, dependencies, mode, clean, false);
+          text = Generate(workspace, states_, *project, dependencies, mode, clean, false);
         workspace.document().Close();
       }
     }
@@ -383,6 +386,8 @@ class World {
   zelvan::Platform platform_{&cache_, &profile_, registry_.get(), &system_, &ide_};
   zelvan::ServiceSettings settings_{platform_};
   std::set<std::string> fixed_;
+  zelvan::MakeStateStore states_;
+  zelvan::MakeStateHooks hooks_{states_};
   std::unique_ptr<zelvan::Workspace> kept_;
   zelvan::Project* lib_ = nullptr;
 };

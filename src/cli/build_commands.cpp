@@ -75,7 +75,7 @@ int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
   if (project == nullptr) return kExitFailed;
   Workspace& workspace = session.workspace();
   const char* kNothing = args.to_stdout ? "nothing was printed" : "nothing was written";
-  if (!args.alone && !session.LinkedProjectsRead(*project, kNothing)) return kExitFailed;
+  if (!args.alone && !session.LinkedProjectsRead(project, kNothing)) return kExitFailed;
   // A makefile without a block builds nothing: refused, as the KMAKE one is.
   if (project->targets().List().empty()) {
     workspace.SetStatus(kStatusNoOutputOrTargets, kMsgNoOutputOrTargets);
@@ -88,7 +88,8 @@ int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
   options.unnamable = &unnamable;
   if (args.to_stdout) {
     std::string text;
-    GenerateGnuMakefileText(workspace, *project, &session.cpus(), options, &text);
+    GenerateGnuMakefileText(workspace, session.make_states(), *project, &session.cpus(), options,
+                            &text);
     if (!unnamable.empty()) return session.Failed(UnnamableMessage(unnamable));
     // The bytes the file would hold: the stored form has the toolchain's line ends.
     std::cout << (options.host_paths ? text : ToTextModeFile(text));
@@ -97,8 +98,8 @@ int RunGnuMakefile(const GlobalOptions& globals, const GnuMakefileArgs& args) {
   std::string path =
       args.output.empty() ? project->paths().makefile : session.SystemPath(args.output);
   workspace.ClearStatus();
-  if (!ReportStatus(workspace,
-                    WriteGnuMakefile(workspace, *project, &session.cpus(), options, path))) {
+  if (!ReportStatus(workspace, WriteGnuMakefile(workspace, session.make_states(), *project,
+                                                &session.cpus(), options, path))) {
     if (!unnamable.empty()) return session.Failed(UnnamableMessage(unnamable));
     return session.FailedWith(path);
   }
@@ -130,7 +131,7 @@ bool PrepareMakeRun(Session& session, const BuildArgs& args, bool clean, MakeRun
   if (project == nullptr) return false;
   run->target = ChooseTarget(session, *project, args.target);
   if (run->target.empty()) return false;
-  if (!session.LinkedProjectsRead(*project, clean ? "nothing was cleaned" : "nothing was built")) {
+  if (!session.LinkedProjectsRead(project, clean ? "nothing was cleaned" : "nothing was built")) {
     return false;
   }
   SystemServices& system = *session.platform().system;
@@ -158,8 +159,8 @@ bool PrepareMakeRun(Session& session, const BuildArgs& args, bool clean, MakeRun
   std::string unnamable;
   options.unnamable = &unnamable;
   workspace.ClearStatus();
-  if (!ReportStatus(workspace,
-                    WriteGnuMakefile(workspace, *project, &session.cpus(), options, makefile))) {
+  if (!ReportStatus(workspace, WriteGnuMakefile(workspace, session.make_states(), *project,
+                                                &session.cpus(), options, makefile))) {
     if (!unnamable.empty()) {
       session.Failed(UnnamableMessage(unnamable) + "; nothing was " +
                      (clean ? "removed" : "built"));
@@ -351,7 +352,8 @@ int RunCompileCommands(const GlobalOptions& globals, const CompileCommandsArgs& 
       !session.AllProjectsRead(session.fs().ToHostPath(path) + " was not written")) {
     return kExitFailed;
   }
-  std::string text = BuildCompileCommands(workspace, projects, &session.cpus(), target);
+  std::string text =
+      BuildCompileCommands(workspace, session.make_states(), projects, &session.cpus(), target);
   // The workspace's lock covers the file, and the write replaces it in one
   // step: no lock file of its own is left beside it. Like every file made
   // from the workspace, a read-only one is replaced.

@@ -43,11 +43,11 @@ done 3<<EOF
 projects|1|$listed|zelvan: the list lacks the projects that could not be read; UNREAD
 projects --json|1||zelvan: the list lacks the projects that could not be read; UNREAD
 compile-commands|1||zelvan: $ws/compile_commands.json was not written; UNREAD
-makefile|1||zelvan: Motor.abs links a project that is not in the workspace; nothing was written; UNREAD
-makefile --gnu|1||zelvan: Motor.abs links a project that is not in the workspace; nothing was written; UNREAD
+makefile|1||zelvan: Motor.abs links MathLib.lib, which is not in the workspace; nothing was written; UNREAD
+makefile --gnu|1||zelvan: Motor.abs links MathLib.lib, which is not in the workspace; nothing was written; UNREAD
 makefile Motor --stdout|1||zelvan: Motor.abs links MathLib.lib, which is not in the workspace; nothing was printed; UNREAD
 makefile --check|3||zelvan: nothing was checked; UNREAD
-build-makefile Motor Debug|1||zelvan: Motor links a project that is not in the workspace; nothing was written; UNREAD
+build-makefile Motor Debug|1||zelvan: Motor.abs links MathLib.lib, which is not in the workspace; nothing was written; UNREAD
 build|1||zelvan: Motor.abs links MathLib.lib, which is not in the workspace; nothing was built; UNREAD
 functions --format ctags|1||zelvan: the list lacks the projects that could not be read; UNREAD
 get Sensor Debug compile|0|-g -I..\\include|

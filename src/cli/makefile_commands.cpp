@@ -93,13 +93,14 @@ int RunCheck(Session& session, const MakefileArgs& args) {
   const char* kUnchecked = "nothing was checked";
   if (args.projects.empty() && !session.AllProjectsRead(kUnchecked)) return kExitNotChecked;
   for (Project* project : projects) {
-    if (!session.LinkedProjectsRead(*project, kUnchecked)) return kExitNotChecked;
+    if (!session.LinkedProjectsRead(project, kUnchecked)) return kExitNotChecked;
   }
   int stale = 0;
   JsonDocument list = JsonDocument::array();
   for (Project* project : projects) {
     bool current = false;
-    if (!IsKmakeFileCurrent(workspace, &session.cpus(), *project, &current)) {
+    if (!IsKmakeFileCurrent(workspace, session.make_states(), &session.cpus(), *project,
+                            &current)) {
       GenerationFailed(session, project->paths().output_name);
       return kExitNotChecked;
     }
@@ -133,7 +134,8 @@ int RunMakefileThroughService(Session& session, const MakefileArgs& args) {
     ScopedBstr active;
     service.GetProjectInfo(kInfoCurrentProject, a.Text(""), a.Empty(), active.Receive());
     if (takes_links && !active.Text().empty() &&
-        !session.LinkedProjectsRead(active.Text(), "nothing was written")) {
+        !session.LinkedProjectsRead(FindProjectByNameOrFile(session.workspace(), active.Text()),
+                                    "nothing was written")) {
       return kExitFailed;
     }
     if (service.SaveMakefile(a.Text(path)) != S_OK) {
@@ -160,7 +162,9 @@ int RunMakefileThroughService(Session& session, const MakefileArgs& args) {
   const std::string value =
       args.gnu ? (args.alone ? "1" : "0") : std::to_string(static_cast<int>(kModes.at(args.mode)));
   for (const std::string& project : projects) {
-    if (takes_links && !session.LinkedProjectsRead(project, "nothing was written")) {
+    if (takes_links &&
+        !session.LinkedProjectsRead(FindProjectByNameOrFile(session.workspace(), project),
+                                    "nothing was written")) {
       return kExitFailed;
     }
     ScopedBstr makefile;
@@ -204,7 +208,7 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
   Workspace& workspace = session.workspace();
   MakeMode mode = kModes.at(args.mode);
   if (mode != SubProjectMode &&
-      !session.LinkedProjectsRead(*project,
+      !session.LinkedProjectsRead(project,
                                   args.to_stdout ? "nothing was printed" : "nothing was written")) {
     return kExitFailed;
   }
@@ -212,7 +216,8 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
   if (!args.target.empty()) target = args.target;
   if (args.to_stdout) {
     std::string text;
-    if (!GenerateKmakeText(workspace, *project, &session.cpus(), mode, target, args.clean, &text,
+    if (!GenerateKmakeText(workspace, session.make_states(), *project, &session.cpus(), mode,
+                           target, args.clean, &text,
                            /*plan=*/nullptr)) {
       return GenerationFailed(session, project->paths().output_name);
     }
@@ -224,8 +229,9 @@ int RunMakefile(const GlobalOptions& globals, const MakefileArgs& args) {
       args.output.empty() ? project->paths().makefile : session.SystemPath(args.output);
   workspace.ClearStatus();
   if (!ReportStatus(workspace,
-                    GenerateKmakeFile(workspace, &session.cpus(), std::string_view(path),
-                                      project->paths().project_file, mode, target, args.clean))) {
+                    GenerateKmakeFile(workspace, session.make_states(), &session.cpus(),
+                                      std::string_view(path), project->paths().project_file, mode,
+                                      target, args.clean))) {
     return GenerationFailed(session, path);
   }
   std::cout << session.fs().ToHostPath(path) << '\n';
@@ -265,7 +271,10 @@ int RunBuildMakefile(const GlobalOptions& globals, const BuildMakefileArgs& args
                                  a.Text(""), a.Out()) != S_OK) {
     return session.FailedWith(args.project);
   }
-  if (!session.LinkedProjectsRead(args.project, "nothing was written")) return kExitFailed;
+  if (!session.LinkedProjectsRead(FindProjectByNameOrFile(session.workspace(), args.project),
+                                  "nothing was written")) {
+    return kExitFailed;
+  }
   const MakeMode mode = kModes.at(args.mode);
   const std::string expected = GetFileDirectory(VariantText(*project_file)) +
                                (mode == FalMode ? "tempmake.falmak" : "tempmake.mak");

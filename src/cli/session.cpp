@@ -306,34 +306,14 @@ std::vector<std::string> Session::UnreadProjects() {
   return files;
 }
 
-bool Session::LinkedProjectsRead(Project& project, std::string_view consequence) {
+bool Session::LinkedProjectsRead(const Project* project, std::string_view consequence) {
   std::vector<std::string> unread = UnreadProjects();
-  if (unread.empty()) return true;
-  for (const std::string& link : project.links().Names()) {
+  if (project == nullptr || unread.empty()) return true;
+  for (const std::string& link : project->links().Names()) {
     if (workspace().projects().Find(link) != nullptr) continue;
     FailedForUnread(err_,
-                    project.paths().output_name + " links " + link +
+                    project->paths().output_name + " links " + link +
                         ", which is not in the workspace; " + std::string(consequence),
-                    unread);
-    return false;
-  }
-  return true;
-}
-
-bool Session::LinkedProjectsRead(const std::string& project, std::string_view consequence) {
-  std::vector<std::string> unread = UnreadProjects();
-  if (unread.empty()) return true;
-  VariantArgs args;
-  LONG count = 0;
-  service().GetLinkProjectCount(args.Text(project), &count);
-  for (LONG i = 0; i < count; ++i) {
-    ScopedBstr link;
-    if (service().GetLinkProjectByIndex(args.Text(project), i, link.Receive()) == S_OK) continue;
-    // An entry that names no project of the workspace is not handed out.
-    FailedForUnread(err_,
-                    (project.empty() ? std::string("the active project") : project) +
-                        " links a project that is not in the workspace; " +
-                        std::string(consequence),
                     unread);
     return false;
   }

@@ -111,6 +111,7 @@ class Session : public SessionReports {
   // The toolchain installation and its CPU families (empty without one).
   Installation& util() { return module_->util(); }
   CpuTable& cpus() { return module_->cpus(); }
+  MakeStateStore& make_states() { return module_->make_states(); }
   IdeConnection& connection() { return module_->connection(); }
   HeadlessHost& host() { return host_; }
   Platform& platform() { return host_platform_->platform(); }
@@ -146,11 +147,9 @@ class Session : public SessionReports {
   std::vector<std::string> UnreadProjects() override;
   // For a command whose work takes the projects `project` links: false
   // after printing `consequence` when one of them is not in the workspace
-  // while some projects could not be read (it may be one of those).
-  bool LinkedProjectsRead(Project& project, std::string_view consequence);
-  // The same for the project a method is called with (empty: the active
-  // one), as the Service object hands out its links.
-  bool LinkedProjectsRead(const std::string& project, std::string_view consequence);
+  // while some projects could not be read (it may be one of those). True
+  // for no project (null).
+  bool LinkedProjectsRead(const Project* project, std::string_view consequence);
 
   // Saves the workspace; the exit status of the command.
   int Save();

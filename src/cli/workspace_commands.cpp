@@ -241,7 +241,8 @@ int RunStatus(const GlobalOptions& globals, bool json) {
   std::vector<std::string> out_of_date;
   for (const auto& project : workspace.projects().All()) {
     bool current = false;
-    if (!IsKmakeFileCurrent(workspace, &session.cpus(), *project, &current)) {
+    if (!IsKmakeFileCurrent(workspace, session.make_states(), &session.cpus(), *project,
+                            &current)) {
       return session.FailedWith(project->paths().output_name);
     }
     if (!current) out_of_date.push_back(project->paths().output_name);

@@ -23,7 +23,7 @@ bool ParseLinkerNumber(std::string_view text, uint32_t* value) {
   return true;
 }
 
-bool LinkCommandFileParser::AnalyzeLinkCommandFile(FileSystem& fs) {
+bool LinkCommandFileParser::AnalyzeLinkCommandFile(FileReader& fs) {
   if (!Open(fs, path_)) return false;
   CollectAssignments();
   Close();

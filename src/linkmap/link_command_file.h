@@ -26,7 +26,7 @@
 
 namespace zelvan {
 
-class FileSystem;
+class FileReader;
 
 // A number as the C library's strtol reads it in base 0 ("0x" hexadecimal,
 // a leading 0 octal, else decimal), only when it makes up the whole text and
@@ -38,7 +38,7 @@ class LinkCommandFileParser : public CFileScanner {
   explicit LinkCommandFileParser(std::string path) : path_(std::move(path)) {}
 
   // Reads the file at the path through `fs`; false only when it cannot be read.
-  bool AnalyzeLinkCommandFile(FileSystem& fs);
+  bool AnalyzeLinkCommandFile(FileReader& fs);
   // Reads `bytes` as the file's contents.
   void AnalyzeText(std::string bytes);
 

@@ -310,7 +310,7 @@ bool ReadMemoryMapText(std::string_view text, MemoryAreaList* areas, size_t* ste
   return true;
 }
 
-bool ReadMemoryMap(FileSystem& fs, std::string_view path, MemoryAreaList* areas,
+bool ReadMemoryMap(FileReader& fs, std::string_view path, MemoryAreaList* areas,
                    std::string* error) {
   std::string text;
   if (!fs.ReadFile(path, &text)) {

@@ -33,7 +33,7 @@
 
 namespace zelvan {
 
-class FileSystem;
+class FileReader;
 
 // Appends the areas of the memory block of `text` to `areas`. False when the
 // text has no memory block. The reading is linear: `steps`, when given,
@@ -42,7 +42,7 @@ bool ReadMemoryMapText(std::string_view text, MemoryAreaList* areas, size_t* ste
 
 // The same for the file at `path`. False, with the reason in `error`, when
 // the file cannot be read or has no memory block.
-bool ReadMemoryMap(FileSystem& fs, std::string_view path, MemoryAreaList* areas,
+bool ReadMemoryMap(FileReader& fs, std::string_view path, MemoryAreaList* areas,
                    std::string* error = nullptr);
 
 // A value of an entry: line feeds and every "0x" removed, then hexadecimal

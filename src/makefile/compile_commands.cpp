@@ -30,11 +30,11 @@ std::string Unquoted(std::string_view text) {
 
 class Database {
  public:
-  Database(Workspace& workspace, const CpuTable* cpus)
-      : fs_(*workspace.platform().fs), workspace_(workspace), cpus_(cpus) {}
+  Database(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus)
+      : fs_(*workspace.platform().fs), workspace_(workspace), states_(states), cpus_(cpus) {}
 
   void AddProject(Project& project, std::string_view target) {
-    MakeContext context(workspace_, project, cpus_, target, NormalMode, /*plan=*/nullptr);
+    MakeContext context(workspace_, states_, project, cpus_, target, NormalMode, /*plan=*/nullptr);
     std::string encoded_directory =
         Encode(Host(StripTrailingSlash(project.paths().project_directory)));
     std::vector<std::string> system_includes;
@@ -159,13 +159,13 @@ class Database {
     std::string_view name =
         std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
     if (name.empty() || name == "." || name == "..") {
-      std::string full = context.FullPath(path);
+      std::string full = context.paths().FullPath(path);
       return Host(StripTrailingSlash(GetFileDirectory(full))) + "/" + FileNamePart(full);
     }
     std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     auto known = object_dirs_.find(dir);
     if (known == object_dirs_.end()) {
-      std::string host = Host(StripTrailingSlash(GetFileDirectory(context.FullPath(path))));
+      std::string host = Host(StripTrailingSlash(GetFileDirectory(context.paths().FullPath(path))));
       known = object_dirs_.emplace(std::move(dir), std::move(host)).first;
     }
     return known->second + "/" + std::string(name);
@@ -197,12 +197,13 @@ class Database {
     for (std::string_view slice : ArgumentSlices(options)) {
       std::string argument = Unquoted(slice);
       if (path_next) {
-        argument = Host(context.FullPath(argument));
+        argument = Host(context.paths().FullPath(argument));
         path_next = false;
       } else if (argument == "-I" || argument == "-o") {
         path_next = true;
       } else if (argument.starts_with("-I")) {
-        argument = "-I" + Host(context.FullPath(Unquoted(std::string_view(argument).substr(2))));
+        argument =
+            "-I" + Host(context.paths().FullPath(Unquoted(std::string_view(argument).substr(2))));
       }
       arguments->push_back(std::move(argument));
     }
@@ -210,6 +211,7 @@ class Database {
 
   ReadOnlyFileSystem& fs_;
   Workspace& workspace_;
+  MakeStateStore& states_;
   const CpuTable* cpus_;
   std::unordered_map<std::string, std::string> hosts_;
   std::unordered_map<std::string, std::string> object_dirs_;  // host directory, by its text
@@ -221,9 +223,10 @@ class Database {
 
 }  // namespace
 
-std::string BuildCompileCommands(Workspace& workspace, const std::vector<Project*>& projects,
-                                 const CpuTable* cpus, std::optional<std::string_view> target) {
-  Database database(workspace, cpus);
+std::string BuildCompileCommands(Workspace& workspace, MakeStateStore& states,
+                                 const std::vector<Project*>& projects, const CpuTable* cpus,
+                                 std::optional<std::string_view> target) {
+  Database database(workspace, states, cpus);
   for (Project* project : projects) {
     if (target) {
       if (project->targets().Has(*target)) database.AddProject(*project, *target);

@@ -24,13 +24,15 @@
 namespace zelvan {
 
 class CpuTable;
+class MakeStateStore;
 class Project;
 class Workspace;
 
 // The database of `projects` for `target` (a project without it has no
 // entries), else for each project's current target (its first when it has
 // no valid current one), as JSON text.
-std::string BuildCompileCommands(Workspace& workspace, const std::vector<Project*>& projects,
-                                 const CpuTable* cpus, std::optional<std::string_view> target);
+std::string BuildCompileCommands(Workspace& workspace, MakeStateStore& states,
+                                 const std::vector<Project*>& projects, const CpuTable* cpus,
+                                 std::optional<std::string_view> target);
 
 }  // namespace zelvan

@@ -30,7 +30,7 @@ std::string SourceFolderObjectPath(MakeContext& context, const FileState& state,
   if (path.size() >= 2 && path.front() == '"' && path.back() == '"') {
     path = path.substr(1, path.size() - 2);
   }
-  return QuoteIfBlank(ReplaceExtension(context.FullPath(path), "rel"));
+  return QuoteIfBlank(ReplaceExtension(context.paths().FullPath(path), "rel"));
 }
 
 // The steps that move the side files of one compile: each a copy and a
@@ -39,15 +39,15 @@ class SideFileSteps {
  public:
   SideFileSteps(MakeContext& context, const FileState& state, std::string* out)
       : context_(context), file_(*state.file), out_(out) {
-    const std::string& project_dir = context.project_directory();
+    const std::string& project_dir = context.paths().project_directory();
     side_dir_ = context.source_folder() ? file_.Drive() + file_.Directory() : project_dir;
     if (context.fal()) {
       temp_dir_ = list_dir_ = std::string(kFalDirectory);
     } else {
       static const std::string kHere = ".";
-      temp_dir_ = context.FullDirectoryName(state.temp.empty() ? kHere : state.temp);
-      list_dir_ =
-          context.FullDirectoryName(context.output_dir().empty() ? kHere : context.output_dir());
+      temp_dir_ = context.paths().FullDirectoryName(state.temp.empty() ? kHere : state.temp);
+      list_dir_ = context.paths().FullDirectoryName(
+          context.output_dir().empty() ? kHere : context.output_dir());
     }
   }
 
@@ -57,7 +57,7 @@ class SideFileSteps {
   void Move(const char* extension, const std::string& dir, bool mode, bool ims = false) {
     std::string name = file_.Title() + "." + extension;
     std::string source =
-        QuoteIfTrimmedBlank((ims ? context_.project_directory() : side_dir_) + name);
+        QuoteIfTrimmedBlank((ims ? context_.paths().project_directory() : side_dir_) + name);
     std::string step;
     if (mode && context_.fal()) {
       step = "\trm " + source + "\n";
@@ -80,8 +80,8 @@ class SideFileSteps {
       if (named.find('$') != std::string::npos) {
         named = SubstituteMacros(named, file_.make_lists().macro_names,
                                  file_.make_lists().macro_values);
-        named = SubstituteMacros(named, context_.project().make_state().macro_names,
-                                 context_.project().make_state().macro_values);
+        named = SubstituteMacros(named, context_.make_state().macro_names,
+                                 context_.make_state().macro_values);
       }
       context_.EnsureDirectory(GetFileDirectory(named));
       return;

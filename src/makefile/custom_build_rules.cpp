@@ -53,11 +53,10 @@ void BuildCustomBuildRule(MakeContext& context, const FileState& state, std::str
 }
 
 std::vector<std::string> ProjectCBuildOutputs(MakeContext& context) {
-  Project& project = context.project();
   std::vector<std::string> outputs;
   for (const std::string& output : context.custom_build().outputs) {
-    std::string path = SubstituteMacros(output, project.make_state().macro_names,
-                                        project.make_state().macro_values);
+    std::string path = SubstituteMacros(output, context.make_state().macro_names,
+                                        context.make_state().macro_values);
     if (path.find('$') == std::string::npos) context.EnsureDirectory(GetFileDirectory(path));
     outputs.push_back(std::move(path));
   }
@@ -103,12 +102,13 @@ void BeginAuxiliaryText(MakeContext& context, std::string* text) {
 
 }  // namespace
 
-bool BuildPreBuildMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
-                               std::string_view target, std::string* text, OutputPlan* plan) {
+bool BuildPreBuildMakefileText(Workspace& workspace, MakeStateStore& states, Project& project,
+                               const CpuTable* cpus, std::string_view target, std::string* text,
+                               OutputPlan* plan) {
   text->clear();
   target = TargetOrFirst(project, target);
   if (!project.targets().Has(target)) return false;
-  MakeContext context(workspace, project, cpus, target, SubProjectMode, plan);
+  MakeContext context(workspace, states, project, cpus, target, SubProjectMode, plan);
   BeginAuxiliaryText(context, text);
   BuildIdeMacroBlock(context, text);
   *text += "all:\n";
@@ -116,12 +116,13 @@ bool BuildPreBuildMakefileText(Workspace& workspace, Project& project, const Cpu
   return true;
 }
 
-bool BuildConversionMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
-                                 std::string_view target, std::string* text, OutputPlan* plan) {
+bool BuildConversionMakefileText(Workspace& workspace, MakeStateStore& states, Project& project,
+                                 const CpuTable* cpus, std::string_view target, std::string* text,
+                                 OutputPlan* plan) {
   text->clear();
   target = TargetOrFirst(project, target);
   if (project.IsLibrary() || !project.targets().Has(target)) return false;
-  MakeContext context(workspace, project, cpus, target, SubProjectMode, plan);
+  MakeContext context(workspace, states, project, cpus, target, SubProjectMode, plan);
   BeginAuxiliaryText(context, text);
   *text += "all:\n";
   BuildConvertCommand(context, text);
@@ -140,19 +141,21 @@ bool WriteAuxiliary(Project& project, int index, const std::string& text, Output
 
 }  // namespace
 
-bool WritePreBuildMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
-                           std::string_view target, std::string* path) {
+bool WritePreBuildMakefile(Workspace& workspace, MakeStateStore& states, Project& project,
+                           const CpuTable* cpus, std::string_view target, std::string* path) {
   std::string text;
   OutputPlan plan;
-  if (!BuildPreBuildMakefileText(workspace, project, cpus, target, &text, &plan)) return false;
+  if (!BuildPreBuildMakefileText(workspace, states, project, cpus, target, &text, &plan))
+    return false;
   return WriteAuxiliary(project, 3, text, &plan, path);
 }
 
-bool WriteConversionMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
-                             std::string_view target, std::string* path) {
+bool WriteConversionMakefile(Workspace& workspace, MakeStateStore& states, Project& project,
+                             const CpuTable* cpus, std::string_view target, std::string* path) {
   std::string text;
   OutputPlan plan;
-  if (!BuildConversionMakefileText(workspace, project, cpus, target, &text, &plan)) return false;
+  if (!BuildConversionMakefileText(workspace, states, project, cpus, target, &text, &plan))
+    return false;
   return WriteAuxiliary(project, 2, text, &plan, path);
 }
 

@@ -30,6 +30,7 @@
 namespace zelvan {
 
 class CpuTable;
+class MakeStateStore;
 class Project;
 class Workspace;
 class MakeContext;
@@ -56,16 +57,18 @@ void BuildProjectCustomBuildRule(MakeContext& context, std::string* out);
 // project's first target when it has no such target). The convert
 // makefile is false for a library project. The folders their rules name
 // go to `plan`.
-bool BuildPreBuildMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
-                               std::string_view target, std::string* text, OutputPlan* plan);
-bool BuildConversionMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
-                                 std::string_view target, std::string* text, OutputPlan* plan);
+bool BuildPreBuildMakefileText(Workspace& workspace, MakeStateStore& states, Project& project,
+                               const CpuTable* cpus, std::string_view target, std::string* text,
+                               OutputPlan* plan);
+bool BuildConversionMakefileText(Workspace& workspace, MakeStateStore& states, Project& project,
+                                 const CpuTable* cpus, std::string_view target, std::string* text,
+                                 OutputPlan* plan);
 // Write them to "tempmakepre.mak" and "tempmakeabs.mak" in the project
 // directory and give the path; false when there is nothing to write or the
 // file cannot be written.
-bool WritePreBuildMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
-                           std::string_view target, std::string* path);
-bool WriteConversionMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
-                             std::string_view target, std::string* path);
+bool WritePreBuildMakefile(Workspace& workspace, MakeStateStore& states, Project& project,
+                           const CpuTable* cpus, std::string_view target, std::string* path);
+bool WriteConversionMakefile(Workspace& workspace, MakeStateStore& states, Project& project,
+                             const CpuTable* cpus, std::string_view target, std::string* path);
 
 }  // namespace zelvan

@@ -173,10 +173,11 @@ size_t EstimatedSize(const std::vector<Project*>& projects) {
 
 }  // namespace
 
-void GenerateGnuMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
-                             const GnuMakefileOptions& options, std::string* text) {
+void GenerateGnuMakefileText(Workspace& workspace, MakeStateStore& states, Project& project,
+                             const CpuTable* cpus, const GnuMakefileOptions& options,
+                             std::string* text) {
   std::vector<Project*> projects = GnuProjectList(workspace, project, options.alone);
-  GnuMakefileWriter writer(workspace, cpus, options);
+  GnuMakefileWriter writer(workspace, states, cpus, options);
   writer.SetNumbers(projects);
   text->clear();
   text->reserve(EstimatedSize(projects));
@@ -187,15 +188,16 @@ void GenerateGnuMakefileText(Workspace& workspace, Project& project, const CpuTa
   if (options.unnamable != nullptr) *options.unnamable = writer.unnamable();
 }
 
-Status WriteGnuMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
-                        const GnuMakefileOptions& options, std::string_view path) {
+Status WriteGnuMakefile(Workspace& workspace, MakeStateStore& states, Project& project,
+                        const CpuTable* cpus, const GnuMakefileOptions& options,
+                        std::string_view path) {
   std::string text;
   std::string unnamable;
   OutputPlan plan;
   GnuMakefileOptions with_check = options;
   with_check.unnamable = &unnamable;
   with_check.plan = &plan;
-  GenerateGnuMakefileText(workspace, project, cpus, with_check, &text);
+  GenerateGnuMakefileText(workspace, states, project, cpus, with_check, &text);
   if (options.unnamable != nullptr) *options.unnamable = unnamable;
   if (options.host_paths && !unnamable.empty()) {
     // Make would build, or clean, some other file.
@@ -214,11 +216,11 @@ Status WriteGnuMakefile(Workspace& workspace, Project& project, const CpuTable* 
   return Status::OK();
 }
 
-Status GenerateGnuMakefile(Workspace& workspace, const CpuTable* cpus, Project& project,
-                           std::string_view alone_text) {
+Status GenerateGnuMakefile(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus,
+                           Project& project, std::string_view alone_text) {
   GnuMakefileOptions options;
   options.alone = ReadsAsInteger(alone_text) != 0;
-  return WriteGnuMakefile(workspace, project, cpus, options, project.paths().makefile);
+  return WriteGnuMakefile(workspace, states, project, cpus, options, project.paths().makefile);
 }
 
 }  // namespace zelvan

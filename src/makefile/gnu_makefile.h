@@ -64,6 +64,7 @@
 namespace zelvan {
 
 class CpuTable;
+class MakeStateStore;
 class Project;
 struct OutputPlan;
 
@@ -141,21 +142,23 @@ struct GnuMakefileOptions {
 
 // The whole text, every target of the project. A linked project without
 // the target has no part in that target's block.
-void GenerateGnuMakefileText(Workspace& workspace, Project& project, const CpuTable* cpus,
-                             const GnuMakefileOptions& options, std::string* text);
+void GenerateGnuMakefileText(Workspace& workspace, MakeStateStore& states, Project& project,
+                             const CpuTable* cpus, const GnuMakefileOptions& options,
+                             std::string* text);
 
 // Writes the text to `path` in one piece (the host form with line feeds,
 // the stored form in text mode, CR LF). A file that cannot be written, or
 // a host form with a path that make cannot name, fails with
 // kStatusMakefileNotWritten; the old file stays whole.
-Status WriteGnuMakefile(Workspace& workspace, Project& project, const CpuTable* cpus,
-                        const GnuMakefileOptions& options, std::string_view path);
+Status WriteGnuMakefile(Workspace& workspace, MakeStateStore& states, Project& project,
+                        const CpuTable* cpus, const GnuMakefileOptions& options,
+                        std::string_view path);
 
 // What the component runs for the GNU makefile of a project: `alone_text`
 // is read as an integer, non-zero meaning the project alone; the file is
 // the project's own makefile ("<project>.mak"), in the stored form.
 // Fails with kStatusMakefileNotWritten when the file cannot be written.
-Status GenerateGnuMakefile(Workspace& workspace, const CpuTable* cpus, Project& project,
-                           std::string_view alone_text);
+Status GenerateGnuMakefile(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus,
+                           Project& project, std::string_view alone_text);
 
 }  // namespace zelvan

@@ -105,8 +105,8 @@ void GnuMakefileWriter::ConvertRule(MakeContext& context, std::string* out) {
   GetConvertOutput(context, &convert);
   std::string module = context.module_path();
   if (!host()) {
-    *out +=
-        ToGnuPath(context.Relative(convert)) + " : " + ToGnuPath(context.Relative(module)) + "\n";
+    *out += ToGnuPath(context.paths().Relative(convert)) + " : " +
+            ToGnuPath(context.paths().Relative(module)) + "\n";
     BuildConvertCommand(context, out);
     *out += '\n';
     return;
@@ -207,7 +207,7 @@ std::string GnuMakefileWriter::HostLibrarianCommandFile(MakeContext& context) {
     std::string line = Unquoted(stored.substr(0, end));
     stored.remove_prefix(end == std::string_view::npos ? stored.size() : end + 1);
     if (!first) {
-      std::string host = context.fs().ToHostPath(context.FullPath(line));
+      std::string host = context.fs().ToHostPath(context.paths().FullPath(line));
       if (!host.empty()) line = HasBlank(host) ? "\"" + host + "\"" : host;
     }
     first = false;
@@ -239,21 +239,6 @@ void GnuMakefileWriter::ProjectCustomBuildRule(MakeContext& context, std::string
   *out += Recipe(commands) + "\n";
 }
 
-// The files a file's custom build step makes, its macros substituted.
-std::vector<std::string> GnuMakefileWriter::FileCBuildOutputs(MakeContext& context,
-                                                              const FileState& state) {
-  SourceFile& file = *state.file;
-  std::vector<std::string> outputs;
-  file.settings().GetCBuildList(context.target(), CBuildList::kOutputs, &outputs);
-  for (std::string& output : outputs) {
-    output =
-        SubstituteMacros(output, file.make_lists().macro_names, file.make_lists().macro_values);
-    output = SubstituteMacros(output, context.project().make_state().macro_names,
-                              context.project().make_state().macro_values);
-  }
-  return outputs;
-}
-
 void GnuMakefileWriter::CustomBuildRule(MakeContext& context, const FileState& state,
                                         std::string* out) {
   if (!host()) {
@@ -267,7 +252,7 @@ void GnuMakefileWriter::CustomBuildRule(MakeContext& context, const FileState& s
   *out += HostMacroLines(context, block);
   std::vector<std::string> dependencies;
   for (const std::string& path : FileCBuildOutputs(context, state)) {
-    context.EnsureDirectory(GetFileDirectory(context.FullPath(path)));
+    context.EnsureDirectory(GetFileDirectory(context.paths().FullPath(path)));
     *out += HostFile(context, path) + " ";
   }
   *out += ": " + host_.File(file.FullPath());

@@ -50,7 +50,7 @@ class GnuMakefileTest : public testing::MakefileWorkspaceTest {
     options.alone = alone;
     options.host_paths = host;
     std::string text;
-    GenerateGnuMakefileText(*workspace_, ProjectNamed(project), &cpus_, options, &text);
+    GenerateGnuMakefileText(*workspace_, states_, ProjectNamed(project), &cpus_, options, &text);
     if (!host) {
       Text(project, alone, true);
       return text;
@@ -399,13 +399,13 @@ TEST_F(GnuMakefileTest, WrittenWholeOrNotAtAll) {
   Project& big = ProjectNamed("Big");
   env_.AddFile(big.paths().makefile, "old");
   env_.memory.SetReadOnly(big.paths().makefile, true);
-  ASSERT_TRUE(GenerateGnuMakefile(*workspace_, &cpus_, big, "0"));
+  ASSERT_TRUE(GenerateGnuMakefile(*workspace_, states_, &cpus_, big, "0"));
   std::string text;
-  GenerateGnuMakefileText(*workspace_, big, &cpus_, {}, &text);
+  GenerateGnuMakefileText(*workspace_, states_, big, &cpus_, {}, &text);
   EXPECT_GT(text.size(), 300000u);
   EXPECT_EQ(env_.Contents(big.paths().makefile), testing::Crlf(text));  // read-only replaced
   env_.fs.FailNth(FsOp::kRename, 1);
-  Status failed = GenerateGnuMakefile(*workspace_, &cpus_, big, "1");
+  Status failed = GenerateGnuMakefile(*workspace_, states_, &cpus_, big, "1");
   EXPECT_EQ(failed.code(), kStatusMakefileNotWritten);
   EXPECT_EQ(failed.message_id(), kMsgMakefileNotWritten);
   EXPECT_EQ(failed.ToString(), "replacing the file: injected fault");
@@ -508,7 +508,7 @@ TEST(HostMakeTextTest, NamesForMakeAndForTheShell) {
 TEST_F(GnuMakefileTest, CompileCommandsReadBack) {
   Open({{"C:\\ws\\app\\App.kbp", kApp}, {"C:\\ws\\lib\\Lib.kbp", kLib}});
   auto json = nlohmann::json::parse(BuildCompileCommands(
-      *workspace_, {&ProjectNamed("Lib"), &ProjectNamed("App")}, &cpus_, "Debug"));
+      *workspace_, states_, {&ProjectNamed("Lib"), &ProjectNamed("App")}, &cpus_, "Debug"));
   ASSERT_EQ(json.size(), 2u);  // a.c, main.c; no assembler source, no custom build step
   std::string root = root_.path();
   EXPECT_EQ(json[0]["directory"], root + "/C/ws/lib");

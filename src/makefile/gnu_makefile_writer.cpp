@@ -42,7 +42,7 @@ std::string Unquoted(std::string_view text) {
 
 // The module a project's block makes: its library, or the linked module.
 std::string ModuleFile(const MakeContext& context) {
-  if (context.is_library()) return context.FullPath(GetLibraryPath(context));
+  if (context.is_library()) return context.paths().FullPath(GetLibraryPath(context));
   return context.module_path();
 }
 
@@ -64,8 +64,8 @@ void GnuMakefileWriter::Block(const std::string& target, const std::vector<Proje
     Part& part = parts.emplace_back();
     part.number = static_cast<int>(i) + 1;
     part.project = &project;
-    part.context = std::make_unique<MakeContext>(workspace_, project, cpus_, target, NormalMode,
-                                                 options_.plan);
+    part.context = std::make_unique<MakeContext>(workspace_, states_, project, cpus_, target,
+                                                 NormalMode, options_.plan);
     PrepareTarget(*part.context);
   }
   made_.clear();
@@ -137,7 +137,7 @@ std::string GnuMakefileWriter::FullFile(const MakeContext& context, std::string_
     std::string value = StripTrailingBackslashes(*dir);
     full.replace(0, name.size(), value.empty() ? std::string(".") : value);
   }
-  return context.FullPath(full);
+  return context.paths().FullPath(full);
 }
 
 // A file of the project as a rule names it.
@@ -282,7 +282,7 @@ std::string GnuMakefileWriter::ObjectFile(MakeContext& context, const FileState&
   std::string path = Unquoted(GetObjectPath(context, state, /*create_dir=*/false));
   size_t at = path.find("$(TEMP)");
   if (at != std::string::npos) path.replace(at, 7, StripTrailingBackslash(state.temp));
-  return context.FullPath(path);
+  return context.paths().FullPath(path);
 }
 
 // The commands that made an object, kept beside it ("<object>.cmd") and
@@ -357,7 +357,7 @@ void GnuMakefileWriter::AllEntries(const Part& part, std::string* out) {
   if (!context.before_build().commands.empty()) entries = "prebuild" + std::to_string(part.number);
   auto add = [&](const std::string& full) {
     if (!entries.empty()) entries += ' ';
-    entries += host() ? host_.File(full) : ToGnuPath(context.Relative(full));
+    entries += host() ? host_.File(full) : ToGnuPath(context.paths().Relative(full));
   };
   add(ModuleFile(context));
   std::string convert;

@@ -35,8 +35,13 @@ struct Part {
 
 class GnuMakefileWriter {
  public:
-  GnuMakefileWriter(Workspace& workspace, const CpuTable* cpus, const GnuMakefileOptions& options)
-      : workspace_(workspace), cpus_(cpus), options_(options), host_(*workspace.platform().fs) {}
+  GnuMakefileWriter(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus,
+                    const GnuMakefileOptions& options)
+      : workspace_(workspace),
+        states_(states),
+        cpus_(cpus),
+        options_(options),
+        host_(*workspace.platform().fs) {}
 
   void Block(const std::string& target, const std::vector<Project*>& projects, std::string* out);
 
@@ -106,8 +111,6 @@ class GnuMakefileWriter {
 
   void ProjectCustomBuildRule(MakeContext& context, std::string* out);
 
-  static std::vector<std::string> FileCBuildOutputs(MakeContext& context, const FileState& state);
-
   void CustomBuildRule(MakeContext& context, const FileState& state, std::string* out);
 
   void CompileRule(MakeContext& context, const FileState& state, std::string* out, int number,
@@ -135,6 +138,7 @@ class GnuMakefileWriter {
 
  private:
   Workspace& workspace_;
+  MakeStateStore& states_;
   const CpuTable* cpus_;
   GnuMakefileOptions options_;
   HostPathMapper host_;

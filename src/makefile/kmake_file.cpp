@@ -77,9 +77,9 @@ void BuildBlock(Workspace& workspace, MakeContext& context, const std::string& h
 
 }  // namespace
 
-bool GenerateKmakeText(Workspace& workspace, Project& project, const CpuTable* cpus, MakeMode mode,
-                       std::optional<std::string_view> target, bool force_clean, std::string* text,
-                       OutputPlan* plan) {
+bool GenerateKmakeText(Workspace& workspace, MakeStateStore& states, Project& project,
+                       const CpuTable* cpus, MakeMode mode, std::optional<std::string_view> target,
+                       bool force_clean, std::string* text, OutputPlan* plan) {
   text->clear();
   std::vector<std::string> targets = project.targets().List();
   if (target) {
@@ -102,7 +102,7 @@ bool GenerateKmakeText(Workspace& workspace, Project& project, const CpuTable* c
       text->clear();
       return false;
     }
-    MakeContext context(workspace, project, cpus, name, mode, plan);
+    MakeContext context(workspace, states, project, cpus, name, mode, plan);
     if (headers.empty()) {
       std::vector<std::string> list;
       CollectHeaderFiles(context, &list);
@@ -137,8 +137,8 @@ std::string DefaultMakefileName(const Workspace& workspace) {
 
 namespace {
 
-Status Generate(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
-                std::string_view project_file, MakeMode mode,
+Status Generate(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus,
+                ArgText makefile, std::string_view project_file, MakeMode mode,
                 std::optional<std::string_view> target, bool force_clean) {
   if (!workspace.document().IsOpen()) return OperationFailure(kStatusNoWorkspace, kMsgNoWorkspace);
   Project* project = workspace.projects().FindByFile(project_file);
@@ -151,28 +151,31 @@ Status Generate(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
   if (path.empty()) return Status::Invalid("no makefile name");
   std::string text;
   OutputPlan plan;
-  if (!GenerateKmakeText(workspace, *project, cpus, mode, target, force_clean, &text, &plan)) {
+  if (!GenerateKmakeText(workspace, states, *project, cpus, mode, target, force_clean, &text,
+                         &plan)) {
     return Status::Invalid("stopped");
   }
   plan.AddFile({path, ToTextModeFile(text), Durability::kDurable, ReadOnlyRule::kClearedFirst});
   if (Status written = ApplyOutputPlan(*workspace.platform().fs, plan); !written) {
     return OperationFailure(std::move(written), kStatusMakefileNotWritten, kMsgMakefileNotWritten);
   }
-  project->make_state().makefile_out_of_date = false;
+  states.Of(*project).makefile_out_of_date = false;
   return Status::OK();
 }
 
 }  // namespace
 
-Status GenerateKmakeFile(Workspace& workspace, const CpuTable* cpus, ArgText makefile,
-                         std::string_view project_file, MakeMode mode,
+Status GenerateKmakeFile(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus,
+                         ArgText makefile, std::string_view project_file, MakeMode mode,
                          std::optional<std::string_view> target, bool force_clean) {
-  return Generate(workspace, cpus, makefile, project_file, mode, target, force_clean);
+  return Generate(workspace, states, cpus, makefile, project_file, mode, target, force_clean);
 }
 
-Status SaveMakefile(Workspace& workspace, const CpuTable* cpus, ArgText makefile) {
-  return GenerateKmakeFile(workspace, cpus, makefile, workspace.selection().ActiveProjectFile(),
-                           NormalMode, std::nullopt, false);
+Status SaveMakefile(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus,
+                    ArgText makefile) {
+  return GenerateKmakeFile(workspace, states, cpus, makefile,
+                           workspace.selection().ActiveProjectFile(), NormalMode, std::nullopt,
+                           false);
 }
 
 Project* FindProjectByNameOrFile(Workspace& workspace, std::string_view project) {
@@ -185,7 +188,7 @@ Project* FindProjectByNameOrFile(Workspace& workspace, std::string_view project)
   return nullptr;
 }
 
-Status WriteMakefileOfProject(Workspace& workspace, const CpuTable* cpus,
+Status WriteMakefileOfProject(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus,
                               std::string_view project_file, std::string_view project_name,
                               std::string_view mode_text, std::string* makefile) {
   makefile->clear();
@@ -204,15 +207,16 @@ Status WriteMakefileOfProject(Workspace& workspace, const CpuTable* cpus,
     return OperationFailure(kStatusProjectNotFound, kMsgProjectNotFound);
   }
   *makefile = named->paths().makefile;
-  return Generate(workspace, cpus, std::string_view(*makefile), named->paths().project_file,
+  return Generate(workspace, states, cpus, std::string_view(*makefile), named->paths().project_file,
                   static_cast<MakeMode>(mode), std::nullopt, false);
 }
 
-bool MakefileNeedsUpdate(Project& project, MakeMode mode, std::string_view makefile) {
+bool MakefileNeedsUpdate(MakeStateStore& states, Project& project, MakeMode mode,
+                         std::string_view makefile) {
   FileSystem& fs = *project.platform().fs;
   fs.SetReadOnly(makefile, false);
   fs.SetReadOnly(LibrarianCommandFilePath(project), false);
-  if (mode == FalMode || project.make_state().makefile_out_of_date) return true;
+  if (mode == FalMode || states.Of(project).makefile_out_of_date) return true;
   FileStatus made, working_copy, dependencies;
   if (!fs.Stat(makefile, &made)) return true;
   if (fs.Stat(project.paths().working_copy, &working_copy) &&
@@ -223,9 +227,9 @@ bool MakefileNeedsUpdate(Project& project, MakeMode mode, std::string_view makef
          made.mtime_ns < dependencies.mtime_ns;
 }
 
-Status PrepareBuildMakefile(Workspace& workspace, const CpuTable* cpus, std::string_view project,
-                            std::string_view target, MakeMode mode, bool force_clean,
-                            std::string* makefile, bool* regenerated) {
+Status PrepareBuildMakefile(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus,
+                            std::string_view project, std::string_view target, MakeMode mode,
+                            bool force_clean, std::string* makefile, bool* regenerated) {
   makefile->clear();
   if (regenerated) *regenerated = false;
   if (!workspace.document().IsOpen()) return OperationFailure(kStatusNoWorkspace, kMsgNoWorkspace);
@@ -234,24 +238,24 @@ Status PrepareBuildMakefile(Workspace& workspace, const CpuTable* cpus, std::str
     return OperationFailure(kStatusBadArgument, kMsgBadArgument);
   }
   *makefile = found->paths().temp_makefiles[mode == FalMode ? 1 : 0];
-  if (!MakefileNeedsUpdate(*found, mode, *makefile)) return Status::OK();
+  if (!MakefileNeedsUpdate(states, *found, mode, *makefile)) return Status::OK();
   if (regenerated) *regenerated = true;
-  return Generate(workspace, cpus, std::string_view(*makefile), found->paths().project_file, mode,
-                  target, force_clean);
+  return Generate(workspace, states, cpus, std::string_view(*makefile), found->paths().project_file,
+                  mode, target, force_clean);
 }
 
-Status WriteMakefileForSave(Workspace& workspace, const CpuTable* cpus, Project& project,
-                            bool without_dependencies) {
-  return Generate(workspace, cpus, std::string_view(project.paths().makefile),
+Status WriteMakefileForSave(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus,
+                            Project& project, bool without_dependencies) {
+  return Generate(workspace, states, cpus, std::string_view(project.paths().makefile),
                   project.paths().project_file, without_dependencies ? SubProjectMode : NormalMode,
                   std::nullopt, /*force_clean=*/true);
 }
 
-bool IsKmakeFileCurrent(Workspace& workspace, const CpuTable* cpus, Project& project,
-                        bool* current) {
+bool IsKmakeFileCurrent(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus,
+                        Project& project, bool* current) {
   *current = false;
   std::string text;
-  if (!GenerateKmakeText(workspace, project, cpus, NormalMode, std::nullopt, false, &text,
+  if (!GenerateKmakeText(workspace, states, project, cpus, NormalMode, std::nullopt, false, &text,
                          /*plan=*/nullptr)) {
     return false;
   }

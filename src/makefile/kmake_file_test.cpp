@@ -30,8 +30,8 @@ class KmakeFileTest : public testing::MakefileWorkspaceTest {
                    std::optional<std::string_view> target = std::nullopt, bool clean = false,
                    OutputPlan* plan = nullptr) {
     std::string text;
-    EXPECT_TRUE(GenerateKmakeText(*workspace_, ProjectNamed(project), &cpus_, mode, target, clean,
-                                  &text, plan));
+    EXPECT_TRUE(GenerateKmakeText(*workspace_, states_, ProjectNamed(project), &cpus_, mode, target,
+                                  clean, &text, plan));
     return text;
   }
 };
@@ -387,7 +387,7 @@ TEST_F(KmakeFileTest, CompileRulesOfEveryKind) {
                           "]\nCOMPILE=" + c.options + "\nTEMP=" + c.temp + "\n";
     Open({{"C:\\ws\\one\\One.kbp", project}});
     Depend("One", c.file, "Debug", {"one.h", "..\\inc\\x y.h"});
-    MakeContext context(*workspace_, ProjectNamed("One"), &cpus_, "Debug", c.mode);
+    MakeContext context(*workspace_, states_, ProjectNamed("One"), &cpus_, "Debug", c.mode);
     PrepareTarget(context);
     std::string text;
     BuildCompileRule(context, context.files()[0], &text);
@@ -421,7 +421,7 @@ TEST_F(KmakeFileTest, CleanLinesOfEveryKind) {
            std::string("[PROJECT]\nOUTPUT=One.abs\nCPU=") + c.cpu + "\nCPUFAMILY=" + c.cpu +
                "\nTARGET=Debug;\nFolder=S;\n[S]\nSOURCECOUNT=1\nSOURCE0=" + c.file +
                "\n[PROJECT!MACRO!Debug]\nTEMP=.\\obj\n"}});
-    MakeContext context(*workspace_, ProjectNamed("One"), &cpus_, "Debug", NormalMode);
+    MakeContext context(*workspace_, states_, ProjectNamed("One"), &cpus_, "Debug", NormalMode);
     PrepareTarget(context);
     std::string text, expected;
     BuildCleanLine(context, context.files()[0], &text);
@@ -627,7 +627,8 @@ ProjectBeforeBuildCommand-1=
 )";
   Open({{"C:\\ws\\aux\\Aux.kbp", aux}});
   std::string path;
-  ASSERT_TRUE(WritePreBuildMakefile(*workspace_, ProjectNamed("Aux"), &cpus_, "Nope", &path));
+  ASSERT_TRUE(
+      WritePreBuildMakefile(*workspace_, states_, ProjectNamed("Aux"), &cpus_, "Nope", &path));
   EXPECT_EQ(path, "C:\\ws\\aux\\tempmakepre.mak");
   const std::string kBlocks = R"~(DefaultTEMP=
 DefaultOUTPUT=
@@ -671,16 +672,19 @@ all:
 	stamp '#1
 )~"),
              "pre-build makefile");
-  ASSERT_TRUE(WriteConversionMakefile(*workspace_, ProjectNamed("Aux"), &cpus_, "Debug", &path));
+  ASSERT_TRUE(
+      WriteConversionMakefile(*workspace_, states_, ProjectNamed("Aux"), &cpus_, "Debug", &path));
   EXPECT_EQ(path, "C:\\ws\\aux\\tempmakeabs.mak");
   ExpectText(env_.Contents(path),
              Crlf(kBlocks + "all:\n\tcd C:\\ws\\aux\\bin&&$(CONV) -Fh20 -cc 0xFF -$ Aux.abs\n"),
              "convert makefile");
   // A library has no convert step; a makefile that cannot be written is reported.
   Open({{"C:\\ws\\lib\\Lib.kbp", kLib}, {"C:\\ws\\aux\\Aux.kbp", aux}});
-  EXPECT_FALSE(WriteConversionMakefile(*workspace_, ProjectNamed("Lib"), &cpus_, "Debug", &path));
+  EXPECT_FALSE(
+      WriteConversionMakefile(*workspace_, states_, ProjectNamed("Lib"), &cpus_, "Debug", &path));
   env_.fs.FailNth(FsOp::kRename, 1);
-  EXPECT_FALSE(WritePreBuildMakefile(*workspace_, ProjectNamed("Aux"), &cpus_, "Debug", &path));
+  EXPECT_FALSE(
+      WritePreBuildMakefile(*workspace_, states_, ProjectNamed("Aux"), &cpus_, "Debug", &path));
 }
 
 // The variable block of a project of each CPU family of the demo installation.
@@ -801,8 +805,8 @@ TEST_F(KmakeFileTest, GenerationFailuresLeaveTheMakefileAsItWas) {
   const std::string kOld = "old makefile\r\n";
   env_.AddFile(kMakefile, kOld);
   auto generate = [&](ArgText makefile, std::string_view project) {
-    return GenerateKmakeFile(*workspace_, &cpus_, makefile, project, NormalMode, std::nullopt,
-                             false);
+    return GenerateKmakeFile(*workspace_, states_, &cpus_, makefile, project, NormalMode,
+                             std::nullopt, false);
   };
   auto expect_failure = [&](const char* name, const Status& result, uint32_t status,
                             unsigned message) {
@@ -821,15 +825,15 @@ TEST_F(KmakeFileTest, GenerationFailuresLeaveTheMakefileAsItWas) {
   expect_failure("stop requested", generate(kMakefile, "C:\\ws\\app\\App.kbp"), 0, 0);
   env_.system.RemoveNamedObject(workspace_->StopObjectName());
   workspace_->document().Close();
-  expect_failure("no workspace", SaveMakefile(*workspace_, &cpus_, std::string_view()),
+  expect_failure("no workspace", SaveMakefile(*workspace_, states_, &cpus_, std::string_view()),
                  kStatusNoWorkspace, kMsgNoWorkspace);
 
   // A read-only makefile is replaced; the default name is the active project's.
   ASSERT_TRUE(workspace_->document().Open("C:\\ws\\Demo.kws"));
   env_.fs.SetReadOnly(kMakefile, true);
-  EXPECT_TRUE(SaveMakefile(*workspace_, &cpus_, std::string_view()));
+  EXPECT_TRUE(SaveMakefile(*workspace_, states_, &cpus_, std::string_view()));
   EXPECT_EQ(env_.Contents(kMakefile), Crlf(Text("App")));
-  EXPECT_FALSE(ProjectNamed("App").make_state().makefile_out_of_date);
+  EXPECT_FALSE(states_.Of(ProjectNamed("App")).makefile_out_of_date);
 }
 
 TEST_F(KmakeFileTest, WriteMakefileOfProjectChecksItsArguments) {
@@ -850,7 +854,8 @@ TEST_F(KmakeFileTest, WriteMakefileOfProjectChecksItsArguments) {
   };
   for (const auto& c : cases) {
     std::string makefile;
-    Status made = WriteMakefileOfProject(*workspace_, &cpus_, c.file, c.name, c.mode, &makefile);
+    Status made =
+        WriteMakefileOfProject(*workspace_, states_, &cpus_, c.file, c.name, c.mode, &makefile);
     EXPECT_EQ(made.ok(), c.status == kStatusOk);
     EXPECT_EQ(made.code(), c.status) << c.name << " " << c.mode;
     EXPECT_EQ(makefile, c.status == kStatusOk ? "C:\\ws\\lib\\Lib.mak" : "");
@@ -864,8 +869,8 @@ TEST_F(KmakeFileTest, BuildMakefileIsMadeOnlyWhenNeeded) {
   auto prepare = [&](MakeMode mode, std::string_view project = "App") {
     std::string path;
     bool regenerated = false;
-    EXPECT_TRUE(PrepareBuildMakefile(*workspace_, &cpus_, project, "Debug", mode, false, &path,
-                                     &regenerated));
+    EXPECT_TRUE(PrepareBuildMakefile(*workspace_, states_, &cpus_, project, "Debug", mode, false,
+                                     &path, &regenerated));
     EXPECT_EQ(path, mode == FalMode ? "C:\\ws\\app\\tempmake.falmak" : "C:\\ws\\app\\tempmake.mak");
     return regenerated;
   };
@@ -880,13 +885,18 @@ TEST_F(KmakeFileTest, BuildMakefileIsMadeOnlyWhenNeeded) {
   EXPECT_TRUE(prepare(NormalMode));
   env_.memory.DeleteFile("C:\\ws\\app\\tempmake.mak");
   EXPECT_TRUE(prepare(NormalMode));
+  // Another current target puts every makefile out of date (through the hooks).
+  EXPECT_FALSE(prepare(NormalMode));
+  workspace_->selection().ChangeCurrentTarget("Release");
+  EXPECT_TRUE(prepare(NormalMode));
 
   std::string path;
   EXPECT_EQ(
-      PrepareBuildMakefile(*workspace_, &cpus_, "Nope", "Debug", NormalMode, false, &path).code(),
+      PrepareBuildMakefile(*workspace_, states_, &cpus_, "Nope", "Debug", NormalMode, false, &path)
+          .code(),
       kStatusBadArgument);
   // Saving a project whose makefiles are out of date takes the build makefile away.
-  app.make_state().makefile_out_of_date = true;
+  states_.Of(app).makefile_out_of_date = true;
   app.Save();
   EXPECT_FALSE(FileExists(env_.fs, "C:\\ws\\app\\tempmake.mak"));
 }
@@ -895,21 +905,22 @@ TEST_F(KmakeFileTest, BuildMakefileIsMadeOnlyWhenNeeded) {
 // included, linked projects made by it only when BuildDepend is set.
 class MakefileOnSave final : public WorkspaceHooks {
  public:
-  explicit MakefileOnSave(const CpuTable& cpus) : cpus_(cpus) {}
+  MakefileOnSave(MakeStateStore& states, const CpuTable& cpus) : states_(states), cpus_(cpus) {}
   void RefreshDependencies(Workspace&) override {}
   bool WriteMakefile(Workspace& workspace, Project& project, bool without_dependencies) override {
     // What the component's hooks do: a failure leaves its status.
-    Status made = WriteMakefileForSave(workspace, &cpus_, project, without_dependencies);
+    Status made = WriteMakefileForSave(workspace, states_, &cpus_, project, without_dependencies);
     if (made.code() != kStatusOk) workspace.SetStatus(made.code(), made.message_id());
     return made.ok();
   }
 
  private:
+  MakeStateStore& states_;
   const CpuTable& cpus_;
 };
 
 TEST_F(KmakeFileTest, SavingWritesTheMakefilesWhenAsked) {
-  MakefileOnSave hooks(cpus_);
+  MakefileOnSave hooks(states_, cpus_);
   for (const char* depend : {"0", "1"}) {
     env_.AddFile("C:\\registry.ini", Crlf(std::string("[Software\\Zentrak\\Semiconductor\\KOVA\\"
                                                       "Builder]\nBuildMake=dword:00000001\n"
@@ -931,6 +942,7 @@ TEST_F(KmakeFileTest, SavingWritesTheMakefilesWhenAsked) {
   env_.fs.FailAlways(FsOp::kRename);
   EXPECT_FALSE(workspace_->document().Save(false));
   EXPECT_EQ(workspace_->GetLastStatus(), kStatusMakefileNotWritten);
+  workspace_.reset();  // before the hooks it was given
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "makefile/custom_build_keys.h"
 #include "makefile/custom_build_rules.h"
 #include "makefile/dependency_paths.h"
+#include "makefile/make_state.h"
 #include "makefile/make_variables.h"
 #include "makefile/output_plan.h"
 #include "makefile/rule_text.h"
@@ -23,15 +24,18 @@
 
 namespace zelvan {
 
-MakeContext::MakeContext(Workspace& workspace, Project& project, const CpuTable* cpus,
-                         std::string_view target, MakeMode mode, OutputPlan* plan)
+MakeContext::MakeContext(Workspace& workspace, MakeStateStore& states, Project& project,
+                         const CpuTable* cpus, std::string_view target, MakeMode mode,
+                         OutputPlan* plan)
     : workspace_(workspace),
       project_(project),
+      make_state_(states.Of(project)),
       cpus_(cpus),
       fs_(*project.platform().fs),
       target_(project.targets().Spelling(target)),
       mode_(mode),
-      plan_(plan) {
+      plan_(plan),
+      paths_(project.paths()) {
   project.targets().GetOptions(target_, TargetOptions::kCompile, &default_compile_);
   project.targets().GetOptions(target_, TargetOptions::kLink, &link_options_);
   project.targets().GetOptions(target_, TargetOptions::kConvert, &convert_options_);
@@ -54,11 +58,11 @@ MakeContext::MakeContext(Workspace& workspace, Project& project, const CpuTable*
   // The module: the "-o" file of the link options, else OUTPUT and TARGET_NAME.
   has_link_output_ = ReadOutputArgument(link_options_, &link_output_);
   if (has_link_output_) {
-    std::string full = FullPath(link_output_);
+    std::string full = paths_.FullPath(link_output_);
     module_dir_ = GetFileDirectory(full);
     module_name_ = FileNamePart(full);
   } else {
-    module_dir_ = AppendLastSlash(FullPath(output_dir_.empty() ? "." : output_dir_));
+    module_dir_ = AppendLastSlash(paths_.FullPath(output_dir_.empty() ? "." : output_dir_));
     module_name_ = variable("TARGET_NAME");
     // A target without TARGET_NAME still makes the project's output file.
     if (module_name_.empty()) module_name_ = project.paths().output_name;
@@ -127,36 +131,6 @@ bool MakeContext::AnyProjectOutputConsumed() const {
          consumed_project_outputs_.end();
 }
 
-const std::string& MakeContext::project_directory() const {
-  return project_.paths().project_directory;
-}
-
-std::string MakeContext::FullPath(std::string_view path) const {
-  std::string full;
-  if (!GetFullPathName(path, project_.paths().project_directory, &full)) return std::string(path);
-  return full;
-}
-
-const std::string& MakeContext::FullDirectory(const std::string& dir) {
-  auto it = full_dirs_.find(dir);
-  if (it == full_dirs_.end()) it = full_dirs_.emplace(dir, AppendLastSlash(FullPath(dir))).first;
-  return it->second;
-}
-
-std::string MakeContext::Relative(std::string_view path) const {
-  std::string relative;
-  MakeRelativePath(project_.paths().project_file, path, &relative);
-  return relative;
-}
-
-const std::string& MakeContext::FullDirectoryName(const std::string& dir) {
-  auto it = full_dir_names_.find(dir);
-  if (it == full_dir_names_.end()) {
-    it = full_dir_names_.emplace(dir, StripTrailingSlash(FullPath(dir))).first;
-  }
-  return it->second;
-}
-
 void MakeContext::AppendDependencies(const SourceFile& file, std::string* out) {
   const DependencyRecord* record = FindDependencyRecord(file.dependencies().records, target_);
   if (record == nullptr) return;
@@ -165,7 +139,7 @@ void MakeContext::AppendDependencies(const SourceFile& file, std::string* out) {
     // one whose first directory shares a name with the project's would be
     // taken apart.
     std::string text(path);
-    if (!source_folder_ && (HasDrive(path) || IsFullPath(path))) text = Relative(path);
+    if (!source_folder_ && (HasDrive(path) || IsFullPath(path))) text = paths_.Relative(path);
     return " " + QuoteIfBlank(text);
   };
   // Copied into room made ahead, grown when a text does not fit: a rule
@@ -207,28 +181,38 @@ void MakeContext::EnsureDirectory(std::string_view dir) {
   // A directory that names a macro is make's to expand, not a name to create
   // (a lone "$" is part of a name).
   if (dir.empty() || plan_ == nullptr || dir.find("$(") != std::string_view::npos) return;
-  plan_->AddFolder(StripTrailingSlash(FullPath(dir)));
+  plan_->AddFolder(StripTrailingSlash(paths_.FullPath(dir)));
 }
 
 std::string MakeContext::CBuildOutputText(const FileState& state, int quote_mode) {
-  SourceFile& file = *state.file;
   std::string text;
-  file.settings().GetCBuildOutputText(target_, &text, quote_mode, /*create_dirs=*/false);
-  if (plan_ == nullptr) return text;
-  std::vector<std::string> outputs;
-  file.settings().GetCBuildList(target_, CBuildList::kOutputs, &outputs);
-  for (const std::string& output : outputs) {
-    std::string path =
-        SubstituteMacros(output, file.make_lists().macro_names, file.make_lists().macro_values);
-    path = SubstituteMacros(path, project_.make_state().macro_names,
-                            project_.make_state().macro_values);
+  for (const std::string& path : FileCBuildOutputs(*this, state)) {
+    if (quote_mode == 1) {
+      text += '"' + path + "\" ";
+    } else {
+      if (!text.empty()) text += ' ';
+      text += path;
+    }
     std::string full;
-    if (path.find('$') == std::string::npos &&
+    if (plan_ != nullptr && path.find('$') == std::string::npos &&
         GetFullPathName(path, project_.paths().project_directory, &full)) {
       plan_->AddFolder(GetFileDirectory(full));
     }
   }
   return text;
+}
+
+std::vector<std::string> FileCBuildOutputs(const MakeContext& context, const FileState& state) {
+  SourceFile& file = *state.file;
+  std::vector<std::string> outputs;
+  file.settings().GetCBuildList(context.target(), CBuildList::kOutputs, &outputs);
+  for (std::string& output : outputs) {
+    output =
+        SubstituteMacros(output, file.make_lists().macro_names, file.make_lists().macro_values);
+    output = SubstituteMacros(output, context.make_state().macro_names,
+                              context.make_state().macro_values);
+  }
+  return outputs;
 }
 
 // --- The preparation pass.
@@ -340,7 +324,7 @@ class Preparation {
                            ? std::string(entry)
                            : SubstituteMacros(entry, names_, values_);
     bool full = (path.size() > 2 && path[1] == ':') || (!path.empty() && IsPathSeparator(path[0]));
-    if (!full) path = context_.FullPath(path);
+    if (!full) path = context_.paths().FullPath(path);
     return ToLowerAscii(path);
   }
 
@@ -462,12 +446,12 @@ class Preparation {
 
 void PrepareTarget(MakeContext& context) {
   Preparation(context).Run();
-  Project& project = context.project();
   std::string block;
   BuildIdeMacroBlock(context, &block);
-  project.make_state().macro_names.clear();
-  project.make_state().macro_values.clear();
-  AppendMacroLines(block, &project.make_state().macro_names, &project.make_state().macro_values);
+  ProjectMakeState& macros = context.make_state();
+  macros.macro_names.clear();
+  macros.macro_values.clear();
+  AppendMacroLines(block, &macros.macro_names, &macros.macro_values);
   for (FileState& state : context.files()) {
     SourceFile& file = *state.file;
     file.make_lists().macro_names.clear();

@@ -17,6 +17,8 @@
 
 #include "makefile/dependency_paths.h"
 #include "makefile/make_mode.h"
+#include "makefile/make_paths.h"
+#include "makefile/make_state.h"
 
 namespace zelvan {
 
@@ -66,17 +68,20 @@ struct BuildStep {
 
 class MakeContext {
  public:
+  // `states` holds what generation keeps on the project (make_state.h).
   // `cpus` may be null: no TOOLS lines and no system directories then.
   // `target` must be one of the project's targets. The folders and files
   // the rules need go to `plan`; without one the text is only looked at.
-  MakeContext(Workspace& workspace, Project& project, const CpuTable* cpus, std::string_view target,
-              MakeMode mode, OutputPlan* plan = nullptr);
+  MakeContext(Workspace& workspace, MakeStateStore& states, Project& project, const CpuTable* cpus,
+              std::string_view target, MakeMode mode, OutputPlan* plan = nullptr);
   ~MakeContext();
   MakeContext(const MakeContext&) = delete;
   MakeContext& operator=(const MakeContext&) = delete;
 
   Workspace& workspace() const { return workspace_; }
   Project& project() const { return project_; }
+  // The project's macro table and makefile mark, kept between generations.
+  ProjectMakeState& make_state() const { return make_state_; }
   const CpuTable* cpus() const { return cpus_; }
   // Generators only read: what they make goes to plan().
   ReadOnlyFileSystem& fs() const { return fs_; }
@@ -101,8 +106,7 @@ class MakeContext {
   const std::string& output_dir() const { return output_dir_; }  // OUTPUT, else DefaultOUTPUT
   const std::string& work_dir() const { return work_dir_; }      // WORK, else DefaultWORK
   const std::string& library_output() const { return library_output_; }
-  // The values of kVariableKeys, as stored.
-  const std::array<std::string, 8>& variables() const { return variables_; }
+  // The value of one of kVariableKeys, as stored.
   const std::string& variable(std::string_view key) const;
 
   const BuildStep& before_build() const { return before_build_; }
@@ -125,22 +129,11 @@ class MakeContext {
   // --- Files, in project order.
   std::vector<FileState>& files() { return files_; }
   // Set by PrepareTarget: whether a project custom build output feeds a file.
-  const std::vector<bool>& consumed_project_outputs() const { return consumed_project_outputs_; }
   std::vector<bool>& consumed_project_outputs() { return consumed_project_outputs_; }
   bool AnyProjectOutputConsumed() const;
 
-  // --- Paths.
-  const std::string& project_directory() const;
-  // `path` resolved against the project directory; `path` itself when it cannot be.
-  std::string FullPath(std::string_view path) const;
-  // A directory resolved against the project directory, ending in `\`;
-  // looked up once per context (files share their directories).
-  const std::string& FullDirectory(const std::string& dir);
-  // A full path relative to the project directory.
-  std::string Relative(std::string_view path) const;
-  // A full directory without its trailing separator; looked up once per
-  // context, like FullDirectory.
-  const std::string& FullDirectoryName(const std::string& dir);
+  // --- Paths against the project directory.
+  MakePaths& paths() const { return paths_; }
   // Appends each dependency path of the file for the target as a rule lists
   // it, a blank before each: relative to the project directory (a relative
   // path stays as it is), then quoted when it holds a blank; as stored
@@ -152,8 +145,9 @@ class MakeContext {
   // Plans a directory (relative: below the project directory), unless it
   // names a macro.
   void EnsureDirectory(std::string_view dir);
-  // The custom build outputs of a file as SourceFile::GetCBuildOutputText
-  // gives them, the directory of each output without `$` planned.
+  // The custom build outputs of a file on one line (FileCBuildOutputs), the
+  // directory of each output without `$` planned. Quote mode 1: `"output" `
+  // for each; other modes: joined by single blanks.
   std::string CBuildOutputText(const FileState& state, int quote_mode);
 
  private:
@@ -161,6 +155,7 @@ class MakeContext {
 
   Workspace& workspace_;
   Project& project_;
+  ProjectMakeState& make_state_;
   const CpuTable* cpus_;
   ReadOnlyFileSystem& fs_;
   std::string target_;
@@ -176,8 +171,7 @@ class MakeContext {
   std::string module_dir_, module_name_;
   std::vector<FileState> files_;
   std::vector<bool> consumed_project_outputs_;
-  std::unordered_map<std::string, std::string> full_dirs_;
-  std::unordered_map<std::string, std::string> full_dir_names_;
+  mutable MakePaths paths_;                           // its look-ups are memos, not state
   DependencyPathMemo<std::string> dependency_texts_;  // each with a blank before it
   std::unordered_map<std::string, OptionFacts> option_facts_;
   const std::pair<const std::string, OptionFacts>* last_facts_ = nullptr;  // of option_facts_
@@ -192,5 +186,9 @@ class MakeContext {
 // macro table (the IDE macro block) and the macro table of every file
 // with a custom build step. Paths are compared as full lower-case paths.
 void PrepareTarget(MakeContext& context);
+
+// The custom build outputs of a file for the context's target, each
+// substituted with the file's macro table and then the project's.
+std::vector<std::string> FileCBuildOutputs(const MakeContext& context, const FileState& state);
 
 }  // namespace zelvan

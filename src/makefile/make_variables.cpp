@@ -18,10 +18,8 @@ namespace zelvan {
 
 void BuildVariableBlock(MakeContext& context, std::string* out) {
   size_t start = out->size();
-  const auto& values = context.variables();
-  for (size_t i = 0; i < kVariableKeys.size(); ++i) {
-    std::string_view key = kVariableKeys[i];
-    std::string value = values[i];
+  for (std::string_view key : kVariableKeys) {
+    std::string value = context.variable(key);
     if ((key == "TEMP" || key == "OUTPUT") && !value.empty()) value = StripTrailingBackslash(value);
     *out += key;
     *out += '=';
@@ -45,9 +43,8 @@ void BuildVariableBlock(MakeContext& context, std::string* out) {
     tools = "\n";
   }
   *out += tools;
-  Project& project = context.project();
-  AppendMacroLines(std::string_view(*out).substr(start), &project.make_state().macro_names,
-                   &project.make_state().macro_values);
+  AppendMacroLines(std::string_view(*out).substr(start), &context.make_state().macro_names,
+                   &context.make_state().macro_values);
 }
 
 void BuildSysLibraryPath(MakeContext& context, std::string* out) {
@@ -84,7 +81,7 @@ void BuildFileListVariable(MakeContext& context, const char* name,
     std::string short_path;
     if (!HasBlank(path)) {
       *out += path;
-    } else if (context.fs().GetShortPathName(context.FullPath(path), &short_path)) {
+    } else if (context.fs().GetShortPathName(context.paths().FullPath(path), &short_path)) {
       *out += short_path;
     } else {
       // No short form on this system: the path in quotes names it as well.

@@ -3,6 +3,7 @@
 #include "makefile/custom_build_keys.h"
 #include "model/operation_status.h"
 #include "model/project.h"
+#include "model/workspace_hooks.h"
 
 namespace zelvan {
 
@@ -70,7 +71,7 @@ bool WriteStep(Project& project, std::string_view target, ProjectBuildStepKind k
       project.targets().SetCountedList(target, keys.commands, settings.commands) &&
       (kind != ProjectBuildStepKind::kCustomBuild ||
        project.targets().SetCountedList(target, kKeyCBuildProjectOutput, settings.outputs));
-  project.make_state().makefile_out_of_date = true;
+  if (WorkspaceHooks* hooks = project.Environment().hooks) hooks->MakefileOutOfDate(project);
   return written;
 }
 

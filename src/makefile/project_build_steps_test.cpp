@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "makefile/make_state.h"
 #include "model/project.h"
 #include "model/status_codes.h"
 #include "tests/support/model_test_platform.h"
@@ -26,8 +27,12 @@ TEST(ProjectBuildStepsTest, StepsAreReadChangedCopiedAndRefused) {
                    "ProjectAfterBuildCommand-2=echo done\nProjectCBuildCommandCount=99999\n"
                    "ProjectCBuildCommand-0=pack\n"));
   env.ide.project_files = {"C:\\ws\\app\\App.kbp"};
-  std::unique_ptr<Workspace> workspace = env.NewWorkspace();
+  MakeStateStore states;
+  MakeStateHooks hooks(states);
+  std::unique_ptr<Workspace> workspace = env.NewWorkspace(&hooks);
   ASSERT_TRUE(workspace->document().Open("C:\\ws\\Demo.kws"));
+  ProjectMakeState& state = states.Of(*workspace->projects().Find("App"));
+  state.makefile_out_of_date = false;
   auto get = [&](const char* target, ProjectBuildStepKind kind) {
     ProjectBuildStepSettings settings;
     EXPECT_TRUE(GetProjectBuildStep(*workspace, "App", target, kind, &settings));
@@ -40,7 +45,7 @@ TEST(ProjectBuildStepsTest, StepsAreReadChangedCopiedAndRefused) {
   // A shorter list leaves no entry of the longer one; a copy takes every step.
   ASSERT_TRUE(SetProjectBuildStep(*workspace, "App", "debug", kCustom, {"Pack", {"p"}, {"o.pak"}}));
   ASSERT_TRUE(SetProjectBuildStep(*workspace, "App", "Debug", kAfter, {"", {"report"}, {}}));
-  EXPECT_TRUE(workspace->projects().Find("App")->make_state().makefile_out_of_date);
+  EXPECT_TRUE(state.makefile_out_of_date);
   std::string text = env.Contents(workspace->projects().Find("App")->paths().working_copy);
   EXPECT_NE(text.find("ProjectAfterBuildCommandCount=1\r\nProjectAfterBuildCommand-0=report\r\n"
                       "ProjectCBuildCommandCount=1\r\n"),

@@ -109,13 +109,12 @@ void BuildLinkWords(MakeContext& context, std::string* words, std::string* names
   context.EnsureDirectory(context.module_dir());
   if (HasListingOption(*words) && !HasOptionPrefix(*words, "-lf")) {
     std::string map = ReplaceExtension(context.module_path(), "map");
-    *words += " -lf" + QuoteIfBlank(context.Relative(map)) + " ";
+    *words += " -lf" + QuoteIfBlank(context.paths().Relative(map)) + " ";
   }
   std::string listing;
   if (GetListingFile(*words, &listing)) {
-    Project& project = context.project();
-    listing = SubstituteMacros(listing, project.make_state().macro_names,
-                               project.make_state().macro_values);
+    listing = SubstituteMacros(listing, context.make_state().macro_names,
+                               context.make_state().macro_values);
     context.EnsureDirectory(GetFileDirectory(listing));
   }
   *words += " $(" + std::string(kSysLibraryPath) + ")";
@@ -185,7 +184,7 @@ void BuildAllRule(MakeContext& context, std::string* out) {
   }
   list += " " + GetTargetPath(context, true);
   std::string convert;
-  if (GetConvertOutput(context, &convert)) list += " " + Quoted(context.Relative(convert));
+  if (GetConvertOutput(context, &convert)) list += " " + Quoted(context.paths().Relative(convert));
   if (!context.fal()) {
     std::vector<std::string> outputs = ProjectCBuildOutputs(context);
     for (size_t i = 0; i < outputs.size(); ++i) {
@@ -215,8 +214,8 @@ void BuildConvertCommand(const MakeContext& context, std::string* out) {
 void BuildConvertRule(const MakeContext& context, std::string* out) {
   std::string convert;
   if (!GetConvertOutput(context, &convert)) return;
-  *out += Quoted(context.Relative(convert)) + " : " +
-          Quoted(context.Relative(context.module_path())) + "\n";
+  *out += Quoted(context.paths().Relative(convert)) + " : " +
+          Quoted(context.paths().Relative(context.module_path())) + "\n";
   BuildConvertCommand(context, out);
   *out += '\n';
 }
@@ -258,8 +257,8 @@ void AppendCleanLine(MakeContext& context, const FileState& state, CleanLineStat
   if (!IsCompiledToolIndex(kind)) return;
   if (shared.temp == nullptr || *shared.temp != state.temp) {
     shared.temp = &state.temp;
-    shared.dir =
-        state.temp.empty() ? &context.project_directory() : &context.FullDirectory(state.temp);
+    shared.dir = state.temp.empty() ? &context.paths().project_directory()
+                                    : &context.paths().FullDirectory(state.temp);
     shared.dir_blank = HasBlank(*shared.dir);
   }
   const std::string& dir = *shared.dir;
@@ -320,7 +319,9 @@ std::string LibrarianCommandFilePath(const Project& project) {
 
 std::string BuildLibrarianCommandText(MakeContext& context) {
   std::string text = "-r\n";
-  text += QuoteIfBlank(context.Relative(context.FullPath(GetLibraryPath(context)))) + "\n";
+  text +=
+      QuoteIfBlank(context.paths().Relative(context.paths().FullPath(GetLibraryPath(context)))) +
+      "\n";
   for (const FileState& state : context.files()) {
     if (!state.built) continue;
     const SourceFile& file = *state.file;
@@ -328,7 +329,7 @@ std::string BuildLibrarianCommandText(MakeContext& context) {
       if (state.has_output_option) context.EnsureDirectory(GetFileDirectory(state.output_argument));
       text += QuoteIfBlank(ObjectLocation(state)) + "\n";
     } else if (file.ToolKind() == kToolIndexLink && !file.HasFlag(SourceFile::kLinkCommandFile)) {
-      text += QuoteIfBlank(context.Relative(file.FullPath())) + "\n";
+      text += QuoteIfBlank(context.paths().Relative(file.FullPath())) + "\n";
     }
   }
   return text;

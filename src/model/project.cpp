@@ -49,6 +49,7 @@ Project::~Project() {
   // The files go first: they refer to the project.
   sources_.Clear();
   store_.DeleteWorkingCopy();
+  if (environment_->hooks != nullptr) environment_->hooks->ProjectClosed(*this);
 }
 
 bool Project::Open(std::string* error) {
@@ -137,10 +138,7 @@ bool Project::Save() {
   bool source_data_saved =
       environment_->hooks == nullptr || environment_->hooks->SaveSourceFileData(*this);
   bool saved = store_.Save(source_data_saved);
-  if (make_state_.makefile_out_of_date) {
-    platform_.fs->SetReadOnly(paths_.temp_makefiles[0], false);
-    platform_.fs->DeleteFile(paths_.temp_makefiles[0]);
-  }
+  if (environment_->hooks != nullptr) environment_->hooks->ProjectSaved(*this);
   return saved;
 }
 

@@ -58,13 +58,6 @@ namespace zelvan {
 class CpuTable;
 class LanguageTable;
 
-// What makefile generation leaves on the project: the macro table it
-// fills, and whether the project's makefile must be written anew.
-struct ProjectMakeState {
-  std::vector<std::string> macro_names, macro_values;
-  bool makefile_out_of_date = true;
-};
-
 class Project {
  public:
   // `project_file` is the full path of the .kbp file, `relative_path` its
@@ -73,7 +66,7 @@ class Project {
   // without one the project uses the fixed language tables and nothing else.
   Project(const Platform& platform, std::string project_file, std::string relative_path,
           const ProjectEnvironment* environment = nullptr);
-  // Deletes the working copy.
+  // Deletes the working copy; tells the hooks (ProjectClosed).
   ~Project();
   Project(const Project&) = delete;
   Project& operator=(const Project&) = delete;
@@ -99,8 +92,6 @@ class Project {
   const ProjectSources& sources() const { return sources_; }
   ProjectLinks& links() { return links_; }
   const ProjectLinks& links() const { return links_; }
-  ProjectMakeState& make_state() { return make_state_; }
-  const ProjectMakeState& make_state() const { return make_state_; }
 
   const std::string& Cpu() const { return cpu_; }
   const std::string& CpuFamily() const { return cpu_family_; }
@@ -117,8 +108,9 @@ class Project {
   bool GetSystemIncludeOption(const CpuTable& cpus, std::string* text);
 
   // Saves the source files' data (the hooks' SaveSourceFileData), then the
-  // working copy (ProjectStore::Save); an out-of-date makefile's
-  // "tempmake.mak" is deleted. False when anything was not written;
+  // working copy (ProjectStore::Save), then tells the hooks (ProjectSaved:
+  // the makefile layer drops an out-of-date "tempmake.mak"). False when
+  // anything was not written;
   // store().SaveFailures() says what.
   bool Save();
 
@@ -138,7 +130,6 @@ class Project {
   ProjectTargets targets_;
   ProjectSources sources_;
   ProjectLinks links_;
-  ProjectMakeState make_state_;
   std::string cpu_, cpu_family_;
   bool is_library_ = false;
 };

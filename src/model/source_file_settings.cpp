@@ -188,33 +188,6 @@ bool SourceFileSettings::GetCBuildDependencies(std::string_view target,
   return true;
 }
 
-bool SourceFileSettings::GetCBuildOutputText(std::string_view target, std::string* text,
-                                             int quote_mode, bool create_dirs) const {
-  text->clear();
-  std::vector<std::string> outputs;
-  GetCBuildList(target, CBuildList::kOutputs, &outputs);
-  FileSystem& fs = *project().platform().fs;
-  for (const std::string& output : outputs) {
-    std::string path =
-        SubstituteMacros(output, file_.make_lists().macro_names, file_.make_lists().macro_values);
-    path = SubstituteMacros(path, project().make_state().macro_names,
-                            project().make_state().macro_values);
-    if (create_dirs && path.find('$') == std::string::npos) {
-      std::string full;
-      if (GetFullPathName(path, project().paths().project_directory, &full)) {
-        CreateDirectories(fs, GetFileDirectory(full));  // a failure shows when the step runs
-      }
-    }
-    if (quote_mode == 1) {
-      *text += '"' + path + "\" ";
-    } else {
-      if (!text->empty()) *text += ' ';
-      *text += path;
-    }
-  }
-  return true;
-}
-
 bool SourceFileSettings::GetCBuildDependencyText(std::string_view target, std::string* text) const {
   std::vector<std::string> dependencies;
   GetCBuildDependencies(target, &dependencies, /*quote=*/true, /*existing_only=*/true);

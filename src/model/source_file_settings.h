@@ -94,12 +94,6 @@ class SourceFileSettings {
   // entry holding a blank is put in double quotes.
   bool GetCBuildDependencies(std::string_view target, std::vector<std::string>* dependencies,
                              bool quote, bool existing_only) const;
-  // The outputs on one line, each substituted with the file's macro table and
-  // then the project's; with `create_dirs` the directory of an output left
-  // without `$` is created. Quote mode 1: `"output" ` for each; other
-  // modes: joined by single blanks.
-  bool GetCBuildOutputText(std::string_view target, std::string* text, int quote_mode,
-                           bool create_dirs = true) const;
   // The relative path and each existing dependency, quoted where they hold a
   // blank, each followed by a blank.
   bool GetCBuildDependencyText(std::string_view target, std::string* text) const;

@@ -335,25 +335,6 @@ TEST_F(SourceFileTest, CustomBuildLists) {
 
   EXPECT_TRUE(tables.settings().GetCBuildDependencyText("Debug", &text));
   EXPECT_EQ(text, "tables.def gen.py \"my tools\\gen.cfg\" ");
-
-  // Outputs take the file's macros, then the project's; the directory of
-  // each output without macros left is made.
-  tables.make_lists().macro_names = {"IntDir"};
-  tables.make_lists().macro_values = {".\\Debug\\obj"};
-  project_->make_state().macro_names = {"IntDir", "ProjDir"};
-  project_->make_state().macro_values = {"ignored", "C:\\work\\app"};
-  ASSERT_TRUE(tables.settings().GetCBuildOutputText("Debug", &text, 1));
-  EXPECT_EQ(text, "\".\\Debug\\obj\\tables.c\" \"out dir\\tables.h\" ");
-  EXPECT_TRUE(DirectoryExists(env_.memory, "C:\\work\\app\\Debug\\obj"));
-  EXPECT_TRUE(DirectoryExists(env_.memory, "C:\\work\\app\\out dir"));
-  ASSERT_TRUE(tables.settings().GetCBuildOutputText("Debug", &text, 0));
-  EXPECT_EQ(text, ".\\Debug\\obj\\tables.c out dir\\tables.h");
-  // An output still naming an unknown macro makes no directory.
-  tables.make_lists().macro_names.clear();
-  project_->make_state().macro_names.clear();
-  ASSERT_TRUE(tables.settings().GetCBuildOutputText("Debug", &text, 0));
-  EXPECT_EQ(text, "$(IntDir)\\tables.c out dir\\tables.h");
-  EXPECT_FALSE(DirectoryExists(env_.memory, "C:\\work\\app\\$(IntDir)"));
 }
 
 TEST_F(SourceFileTest, ImagesLabelsLibrariesAndPreprocessedNames) {

@@ -1,6 +1,8 @@
 // Work that opening and saving a workspace starts in the layers above the
-// model (dependency analysis, makefile generation). Those layers implement
-// this interface and hand it to the workspace; the model never includes them.
+// model (dependency analysis, makefile generation), and the changes to a
+// project that what those layers keep on it follows (makefile/make_state.h).
+// Those layers implement this interface and hand it to the workspace; the
+// model never includes them.
 #pragma once
 
 namespace zelvan {
@@ -28,6 +30,13 @@ class WorkspaceHooks {
   // project file (their dependency records). False when it could not be
   // written; the hook has said why, and the save fails.
   virtual bool SaveSourceFileData(Project& /*project*/) { return true; }
+  // The project's settings changed for its makefile (its current target):
+  // the makefile must be written anew.
+  virtual void MakefileOutOfDate(Project& /*project*/) {}
+  // The project was saved (after SaveSourceFileData and the working copy).
+  virtual void ProjectSaved(Project& /*project*/) {}
+  // The project is being destroyed; whatever the layer keeps on it goes.
+  virtual void ProjectClosed(Project& /*project*/) {}
 };
 
 // Does nothing; the workspace uses it when it is given no hooks.

@@ -2,6 +2,7 @@
 
 #include "model/project.h"
 #include "model/project_list.h"
+#include "model/workspace_hooks.h"
 #include "platform/file_system.h"
 #include "platform/private_profile.h"
 #include "platform/win_path.h"
@@ -15,6 +16,11 @@ namespace {
 // Buffers of the IDE's profile reads.
 constexpr size_t kSettingBuffer = 1024;
 constexpr size_t kIdentityBuffer = 32768;
+
+// What the makefile layer keeps on the project follows its target.
+void MarkMakefileOutOfDate(Project& project) {
+  if (WorkspaceHooks* hooks = project.Environment().hooks) hooks->MakefileOutOfDate(project);
+}
 
 }  // namespace
 
@@ -79,7 +85,7 @@ void WorkspaceSelection::ActivateTarget(Project& project) {
   FitTargetTo(project);
   if (!EqualsNoCase(previous, current_target_)) {
     for (const auto& each : projects_.All())
-      each->make_state().makefile_out_of_date = true;
+      MarkMakefileOutOfDate(*each);
   }
 }
 
@@ -126,7 +132,7 @@ bool WorkspaceSelection::ChangeCurrentTarget(std::string_view target) {
   current_target_ = std::string(target);
   for (const auto& project : projects_.All()) {
     project->targets().ReloadCache(current_target_);
-    project->make_state().makefile_out_of_date = true;
+    MarkMakefileOutOfDate(*project);
   }
   if (Project* current = CurrentProject()) {
     current->targets().SetCurrent(current_target_);

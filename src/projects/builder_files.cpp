@@ -31,11 +31,11 @@ void RenamePathValue(ProfileText& file, std::string_view section, std::string_vi
 
 }  // namespace
 
-bool BuilderFile::Exists(FileSystem& fs) const {
+bool BuilderFile::Exists(FileReader& fs) const {
   return FileExists(fs, path_);
 }
 
-bool BuilderFile::CopyTo(std::string_view new_base_name, FileSystem& fs, FileTransaction& files,
+bool BuilderFile::CopyTo(std::string_view new_base_name, FileReader& fs, FileTransaction& files,
                          std::string* error) {
   std::string text;
   FileStatus status;

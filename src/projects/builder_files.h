@@ -22,7 +22,7 @@
 
 namespace zelvan {
 
-class FileSystem;
+class FileReader;
 class FileTransaction;
 
 class BuilderFile {
@@ -35,11 +35,11 @@ class BuilderFile {
   // the read-only attribute and the permissions. On success Path() names the copy. False, with
   // the reason in `error`, when the file cannot be read or the copy exists
   // or cannot be written.
-  virtual bool CopyTo(std::string_view new_base_name, FileSystem& fs, FileTransaction& files,
+  virtual bool CopyTo(std::string_view new_base_name, FileReader& fs, FileTransaction& files,
                       std::string* error);
 
   const std::string& Path() const { return path_; }
-  bool Exists(FileSystem& fs) const;
+  bool Exists(FileReader& fs) const;
 
  protected:
   // The contents of the copy; the bytes unchanged here.

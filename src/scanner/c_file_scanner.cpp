@@ -45,7 +45,7 @@ bool CFileScanner::OpenBytes(std::string bytes, std::string_view path) {
   return true;
 }
 
-bool CFileScanner::Open(FileSystem& fs, std::string_view path) {
+bool CFileScanner::Open(FileReader& fs, std::string_view path) {
   Close();
   std::string bytes;
   if (!fs.ReadFile(path, &bytes)) return false;
@@ -65,7 +65,7 @@ bool CFileScanner::RunParse(ProgressCallback callback) {
   return ok;
 }
 
-bool CFileScanner::ParseFile(FileSystem& fs, std::string_view path, ProgressCallback callback) {
+bool CFileScanner::ParseFile(FileReader& fs, std::string_view path, ProgressCallback callback) {
   if (!Open(fs, path)) return false;
   return RunParse(std::move(callback));
 }

@@ -6,7 +6,7 @@
 // a lone LF each give one line feed (CR CR gives two). PeekChar gives the
 // raw byte. A zero byte ends the text.
 //
-// The file is read whole through the FileSystem when it is opened and
+// The file is read whole through the FileReader when it is opened and
 // dropped again when it is closed; nothing is held open on the host.
 #pragma once
 
@@ -20,7 +20,7 @@
 
 namespace zelvan {
 
-class FileSystem;
+class FileReader;
 
 // Told after each character that GetChar hands out: (file name without its
 // directory, read position after the character, file length).
@@ -41,7 +41,7 @@ class CFileScanner : public CScanner {
   // Reads the file at `path` (Windows form) and makes it the text, position
   // 0. False, with nothing opened, when it cannot be read or is 4 GiB or
   // larger.
-  bool Open(FileSystem& fs, std::string_view path);
+  bool Open(FileReader& fs, std::string_view path);
   // Makes `bytes` the text, as if read from the file at `path` (only its
   // name part is kept). False when `bytes` is 4 GiB or larger.
   bool OpenBytes(std::string bytes, std::string_view path);
@@ -52,7 +52,7 @@ class CFileScanner : public CScanner {
 
   // Open, ParseTokens, Close. False when the file cannot be read (nothing is
   // scanned) or ParseTokens fails.
-  bool ParseFile(FileSystem& fs, std::string_view path, ProgressCallback callback);
+  bool ParseFile(FileReader& fs, std::string_view path, ProgressCallback callback);
   // The same over bytes given by the caller.
   bool ParseBytes(std::string bytes, std::string_view path, ProgressCallback callback);
 

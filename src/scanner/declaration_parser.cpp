@@ -321,7 +321,7 @@ bool ParseFunctionsInText(std::string_view text, std::vector<FunctionDatabaseEnt
   return Collect(scanner, scanner.ParseTokens(), functions);
 }
 
-bool ParseFunctionsInFile(FileSystem& fs, std::string_view path, ProgressCallback callback,
+bool ParseFunctionsInFile(FileReader& fs, std::string_view path, ProgressCallback callback,
                           std::vector<FunctionDatabaseEntry>* functions) {
   CFileScanner scanner;
   DeclarationParser parser;

@@ -40,7 +40,7 @@
 
 namespace zelvan {
 
-class FileSystem;
+class FileReader;
 
 class DeclarationParser : public DeclarationHandler {
  public:
@@ -152,7 +152,7 @@ class DeclarationParser : public DeclarationHandler {
 // (the file could not be read, or it ended inside a construct being
 // skipped); nothing is appended then.
 bool ParseFunctionsInText(std::string_view text, std::vector<FunctionDatabaseEntry>* functions);
-bool ParseFunctionsInFile(FileSystem& fs, std::string_view path, ProgressCallback callback,
+bool ParseFunctionsInFile(FileReader& fs, std::string_view path, ProgressCallback callback,
                           std::vector<FunctionDatabaseEntry>* functions);
 bool ParseFunctionsInBytes(std::string bytes, std::string_view path, ProgressCallback callback,
                            std::vector<FunctionDatabaseEntry>* functions);

@@ -125,7 +125,7 @@ std::string FormatFunctionTime(const LocalTime& time) {
                       time.minute, time.second);
 }
 
-bool ReadFunctionTime(FileSystem& fs, std::string_view path, std::string* time) {
+bool ReadFunctionTime(FileReader& fs, std::string_view path, std::string* time) {
   FileStatus status;
   if (!fs.Stat(path, &status) || status.is_directory) {
     time->clear();
@@ -152,7 +152,7 @@ void AddSourceDirectory(std::string_view full_path, std::vector<std::string>* di
   directories->push_back(std::move(directory));
 }
 
-bool IsFunctionDataCurrent(FileSystem& fs, const SourceFile& file) {
+bool IsFunctionDataCurrent(FileReader& fs, const SourceFile& file) {
   std::string time;
   return TakesPart(file) && !file.function_list().time.empty() &&
          ReadFunctionTime(fs, file.FullPath(), &time) && time == file.function_list().time;
@@ -168,7 +168,7 @@ std::string GetFunctionDatabaseText(const SourceFile& file) {
   return text;
 }
 
-bool GetCurrentFunctionDatabaseText(FileSystem& fs, const SourceFile& file, std::string* text) {
+bool GetCurrentFunctionDatabaseText(FileReader& fs, const SourceFile& file, std::string* text) {
   std::string time;
   if (!TakesPart(file) || !ReadFunctionTime(fs, file.FullPath(), &time) ||
       time > file.function_list().time) {
@@ -178,7 +178,7 @@ bool GetCurrentFunctionDatabaseText(FileSystem& fs, const SourceFile& file, std:
   return true;
 }
 
-bool SetFunctionDatabase(FileSystem& fs, SourceFile& file, std::string_view text) {
+bool SetFunctionDatabase(FileReader& fs, SourceFile& file, std::string_view text) {
   Clear(file);
   if (!TakesPart(file)) return false;
   std::vector<std::string> lines = SplitAll(text, '\n');
@@ -236,7 +236,7 @@ bool ParseFunctionsFromText(SourceFile& file, std::string_view text) {
   return ParseFunctionsInText(text, &file.function_list().entries);
 }
 
-bool ParseFunctionsFromPath(FileSystem& fs, SourceFile& file, std::string_view path) {
+bool ParseFunctionsFromPath(FileReader& fs, SourceFile& file, std::string_view path) {
   if (!TakesPart(file)) return false;
   file.function_list().entries.clear();
   return ParseFunctionsInFile(fs, path, nullptr, &file.function_list().entries);

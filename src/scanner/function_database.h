@@ -43,14 +43,14 @@ namespace zelvan {
 class Workspace;
 class Project;
 class SourceFile;
-class FileSystem;
+class FileReader;
 
 // A file's modification time as the function database keeps it:
 // "%04d%02d%02d%02d%02d%02d".
 std::string FormatFunctionTime(const LocalTime& time);
 // The current time of the file at `path`; false (and empty) when its status
 // cannot be read.
-bool ReadFunctionTime(FileSystem& fs, std::string_view path, std::string* time);
+bool ReadFunctionTime(FileReader& fs, std::string_view path, std::string* time);
 
 // The directory of a full path, up to its last `\` ("X:" gets its `\`);
 // empty for a path without one.
@@ -60,19 +60,19 @@ std::string SourceDirectory(std::string_view full_path);
 void AddSourceDirectory(std::string_view full_path, std::vector<std::string>* directories);
 
 // The source takes part and its entries were found for its current time.
-bool IsFunctionDataCurrent(FileSystem& fs, const SourceFile& file);
+bool IsFunctionDataCurrent(FileReader& fs, const SourceFile& file);
 
 // The transfer text of a source's entries.
 std::string GetFunctionDatabaseText(const SourceFile& file);
 // The same, only when the entries are current (the file is not newer than
 // the function list's time); false otherwise.
-bool GetCurrentFunctionDatabaseText(FileSystem& fs, const SourceFile& file, std::string* text);
+bool GetCurrentFunctionDatabaseText(FileReader& fs, const SourceFile& file, std::string* text);
 // Takes the entries of a transfer text. Their time is the one the text
 // gives, so entries found for an older version of the file count as stale
 // and are rebuilt by the next update; it is empty when the file's status
 // cannot be read. False, with no entries and no time, for a text with too
 // few lines or a damaged entry.
-bool SetFunctionDatabase(FileSystem& fs, SourceFile& file, std::string_view text);
+bool SetFunctionDatabase(FileReader& fs, SourceFile& file, std::string_view text);
 
 // Parses the source file itself (whether or not it takes part), writing
 // progress lines to the IDE's output pane. With `directory_filter`, a source
@@ -84,7 +84,7 @@ bool ParseFunctions(Workspace& workspace, SourceFile& file,
 // Parses the editor's text of the file, or another file, in place of the
 // file itself; the function list's time is not touched.
 bool ParseFunctionsFromText(SourceFile& file, std::string_view text);
-bool ParseFunctionsFromPath(FileSystem& fs, SourceFile& file, std::string_view path);
+bool ParseFunctionsFromPath(FileReader& fs, SourceFile& file, std::string_view path);
 
 struct FunctionUpdateOptions {
   // Only sources in this directory are parsed (ParseFunctions); empty: all.

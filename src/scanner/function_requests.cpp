@@ -5,6 +5,7 @@
 #include "model/source_file.h"
 #include "model/status_codes.h"
 #include "model/workspace.h"
+#include "platform/file_system.h"
 
 namespace zelvan {
 

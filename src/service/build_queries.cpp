@@ -63,10 +63,10 @@ bool IncludePaths(Workspace& workspace, const CpuTable& cpus, Project& project,
   return true;
 }
 
-bool RuleText(Workspace& workspace, const CpuTable* cpus, Project& project, std::string_view target,
-              LONG kind, std::string* text) {
+bool RuleText(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus, Project& project,
+              std::string_view target, LONG kind, std::string* text) {
   text->clear();
-  MakeContext context(workspace, project, cpus, target, NormalMode, /*plan=*/nullptr);
+  MakeContext context(workspace, states, project, cpus, target, NormalMode, /*plan=*/nullptr);
   PrepareTarget(context);
   std::string rules;
   switch (kind) {
@@ -88,9 +88,9 @@ bool RuleText(Workspace& workspace, const CpuTable* cpus, Project& project, std:
   return true;
 }
 
-std::string FalDirectory(Workspace& workspace, const CpuTable* cpus, Project& project,
-                         std::string_view target) {
-  MakeContext context(workspace, project, cpus, target, FalMode, /*plan=*/nullptr);
+std::string FalDirectory(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus,
+                         Project& project, std::string_view target) {
+  MakeContext context(workspace, states, project, cpus, target, FalMode, /*plan=*/nullptr);
   return context.module_dir();
 }
 

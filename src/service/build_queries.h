@@ -16,6 +16,7 @@
 namespace zelvan {
 
 class CpuTable;
+class MakeStateStore;
 class Project;
 class Workspace;
 class Installation;
@@ -36,13 +37,13 @@ std::vector<std::string> IncludeOptionPaths(std::string_view options);
 // target (130), its link or library rule (131) and its Clean section (132),
 // as the target's block of the KMAKE makefile holds them. Nothing is
 // written to disk.
-bool RuleText(Workspace& workspace, const CpuTable* cpus, Project& project, std::string_view target,
-              LONG kind, std::string* text);
+bool RuleText(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus, Project& project,
+              std::string_view target, LONG kind, std::string* text);
 
 // GetProjectInfo kind 107: where the target's module and side files go in
 // FalMode, a full path ending in `\`.
-std::string FalDirectory(Workspace& workspace, const CpuTable* cpus, Project& project,
-                         std::string_view target);
+std::string FalDirectory(Workspace& workspace, MakeStateStore& states, const CpuTable* cpus,
+                         Project& project, std::string_view target);
 
 // GetProjectInfo kind 24, the memory models of the project's CPU family, as
 // its template INI describes them (linkmap/memory_model.h). With `model`

@@ -7,6 +7,7 @@
 #include "com/com_ptr.h"
 #include "com/dispatch_object.h"
 #include "dependencies/dependency_updater.h"
+#include "makefile/make_state.h"
 #include "model/message_texts.h"
 #include "model/service_settings.h"
 #include "model/status_codes.h"
@@ -71,7 +72,8 @@ ComponentModule::ComponentModule(const Platform& platform, ComponentOptions opti
   dependencies_->SetRefreshOnOpen(options_.refresh_dependencies_on_open);
   dependencies_->SetReadOnly(options_.read_only);
   dependencies_->SetIncludeChains(options_.include_chains);
-  hooks_ = std::make_unique<ServiceHooks>(*dependencies_, util_.get(), cpus_.get());
+  make_states_ = std::make_unique<MakeStateStore>();
+  hooks_ = std::make_unique<ServiceHooks>(*make_states_, *dependencies_, util_.get(), cpus_.get());
 
   ConnectionHooks connection_hooks;
   connection_hooks.load_service_settings = [this] {

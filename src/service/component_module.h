@@ -31,6 +31,7 @@ namespace zelvan {
 class CpuTable;
 class CustomEvents;
 class LanguageTable;
+class MakeStateStore;
 class ServiceSettings;
 class Workspace;
 class ConnectionProjectServices;
@@ -103,6 +104,8 @@ class ComponentModule {
   Workspace& workspace() { return *workspace_; }
   IdeConnection& connection() { return *connection_; }
   CpuTable& cpus() { return *cpus_; }
+  // What makefile generation keeps on each project (makefile/make_state.h).
+  MakeStateStore& make_states() { return *make_states_; }
   Installation& util() { return *util_; }
   DependencyUpdater& dependencies() { return *dependencies_; }
   CustomEvents& events() { return *events_; }
@@ -131,6 +134,7 @@ class ComponentModule {
   std::unique_ptr<CpuTable> cpus_;
   std::unique_ptr<CustomEvents> events_;
   std::unique_ptr<DependencyUpdater> dependencies_;
+  std::unique_ptr<MakeStateStore> make_states_;
   std::unique_ptr<ServiceHooks> hooks_;
   std::unique_ptr<IdeConnection> connection_;
   std::unique_ptr<IdeBridge> bridge_;

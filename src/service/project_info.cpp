@@ -13,6 +13,7 @@
 #include "model/status_codes.h"
 #include "model/workspace.h"
 #include "platform/ansi_text.h"
+#include "platform/file_system.h"
 #include "platform/private_profile.h"
 #include "service/argument_shapes.h"
 #include "service/build_queries.h"
@@ -129,7 +130,7 @@ class Query {
       case kInfoFalDirectory: {
         std::string target;
         if (!Target(OptionalValue(), &target)) return std::string();
-        return FalDirectory(workspace_, &module_.cpus(), *project_, target);
+        return FalDirectory(workspace_, module_.make_states(), &module_.cpus(), *project_, target);
       }
       case kInfoCompileRules:
       case kInfoLinkRule:
@@ -137,15 +138,17 @@ class Query {
         std::string target;
         std::string text;
         if (Target(OptionalValue(), &target)) {
-          RuleText(workspace_, &module_.cpus(), *project_, target, kind, &text);
+          RuleText(workspace_, module_.make_states(), &module_.cpus(), *project_, target, kind,
+                   &text);
         }
         return text;
       }
       case kInfoGnuMakefile:
         // The project with the projects it links (the value "1": alone),
         // written to its own makefile, whose path is the answer.
-        return ReportStatus(workspace_, GenerateGnuMakefile(workspace_, &module_.cpus(), *project_,
-                                                            OptionalValue()))
+        return ReportStatus(workspace_,
+                            GenerateGnuMakefile(workspace_, module_.make_states(), &module_.cpus(),
+                                                *project_, OptionalValue()))
                    ? project_->paths().makefile
                    : std::string();
       case kInfoCpuHome:
@@ -232,9 +235,10 @@ class Query {
     if (workspace_.GetLastStatus() != 0) return std::string();
     std::string makefile;
     const bool done = ReportStatus(
-        workspace_, WriteMakefileOfProject(
-                        workspace_, &module_.cpus(), project_->paths().project_file,
-                        project_->paths().output_name, mode.empty() ? "0" : mode, &makefile));
+        workspace_,
+        WriteMakefileOfProject(workspace_, module_.make_states(), &module_.cpus(),
+                               project_->paths().project_file, project_->paths().output_name,
+                               mode.empty() ? "0" : mode, &makefile));
     return MakefileOrStop(done, makefile);
   }
 
@@ -264,10 +268,10 @@ class Query {
     }
     if (workspace_.GetLastStatus() != 0) return std::string();
     std::string makefile;
-    const bool done =
-        ReportStatus(workspace_, PrepareBuildMakefile(workspace_, &module_.cpus(),
-                                                      project_->paths().project_file, target, mode,
-                                                      parts[2] == "1", &makefile));
+    const bool done = ReportStatus(
+        workspace_, PrepareBuildMakefile(workspace_, module_.make_states(), &module_.cpus(),
+                                         project_->paths().project_file, target, mode,
+                                         parts[2] == "1", &makefile));
     return MakefileOrStop(done, makefile);
   }
 
@@ -282,10 +286,11 @@ class Query {
       return std::string();
     }
     std::string makefile;
-    const bool written =
-        kind == kInfoPreBuildMakefile
-            ? WritePreBuildMakefile(workspace_, *project_, &module_.cpus(), target, &makefile)
-            : WriteConversionMakefile(workspace_, *project_, &module_.cpus(), target, &makefile);
+    const bool written = kind == kInfoPreBuildMakefile
+                             ? WritePreBuildMakefile(workspace_, module_.make_states(), *project_,
+                                                     &module_.cpus(), target, &makefile)
+                             : WriteConversionMakefile(workspace_, module_.make_states(), *project_,
+                                                       &module_.cpus(), target, &makefile);
     if (written) return makefile;
     if (workspace_.GetLastStatus() == 0) {
       workspace_.SetStatus(kStatusMakefileNotWritten, kMsgMakefileNotWritten);

@@ -341,9 +341,9 @@ HRESULT ProjectObject::WriteMakefileOfProject(BSTR project, LONG mode) {
   Project* found = nullptr;
   if (!Begin(project, &found)) return Fail();
   std::string makefile;
-  return MakefileDone(
-      zelvan::WriteMakefileOfProject(workspace(), &module_.cpus(), found->paths().project_file,
-                                     found->paths().output_name, std::to_string(mode), &makefile));
+  return MakefileDone(zelvan::WriteMakefileOfProject(
+      workspace(), module_.make_states(), &module_.cpus(), found->paths().project_file,
+      found->paths().output_name, std::to_string(mode), &makefile));
 }
 
 HRESULT ProjectObject::SaveMakefile(VARIANT makefile) {
@@ -354,7 +354,7 @@ HRESULT ProjectObject::SaveMakefile(VARIANT makefile) {
   if (!path.ok() && makefile.vt != VT_EMPTY) {
     return Check(false, kStatusBadArgument, kMsgBadArgument);
   }
-  return MakefileDone(zelvan::SaveMakefile(ws, &module_.cpus(), path.str()));
+  return MakefileDone(zelvan::SaveMakefile(ws, module_.make_states(), &module_.cpus(), path.str()));
 }
 
 // --- New projects, copy and rename. The commands refuse while the IDE

@@ -15,9 +15,9 @@
 
 namespace zelvan {
 
-ServiceHooks::ServiceHooks(DependencyUpdater& dependencies, const Installation* util,
-                           const CpuTable* cpus)
-    : dependencies_(dependencies), util_(util), cpus_(cpus) {
+ServiceHooks::ServiceHooks(MakeStateStore& states, DependencyUpdater& dependencies,
+                           const Installation* util, const CpuTable* cpus)
+    : MakeStateHooks(states), dependencies_(dependencies), util_(util), cpus_(cpus) {
   dependencies_.SetFailureReport(
       [](Workspace& workspace, const Status& failure) { ReportStatus(workspace, failure); });
 }
@@ -29,8 +29,8 @@ void ServiceHooks::RefreshDependencies(Workspace& workspace) {
 
 bool ServiceHooks::WriteMakefile(Workspace& workspace, Project& project,
                                  bool without_dependencies) {
-  return ReportStatus(workspace,
-                      WriteMakefileForSave(workspace, cpus_, project, without_dependencies));
+  return ReportStatus(
+      workspace, WriteMakefileForSave(workspace, states(), cpus_, project, without_dependencies));
 }
 
 void ServiceHooks::SourceFileAdded(Workspace& workspace, Project& project, SourceFile& file) {

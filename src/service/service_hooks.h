@@ -3,12 +3,13 @@
 // service's parts: include dependencies (DependencyUpdater) when a workspace
 // opens, a file is added, a project is saved, or the IDE asks (event 12806).
 //
-// Makefile export on save goes to the makefile generator (build/kmake_file.h).
+// Makefile export on save goes to the makefile generator (makefile/kmake_file.h);
+// what generation keeps on each project follows the model (MakeStateHooks).
 #pragma once
 
 #include <string_view>
 
-#include "model/workspace_hooks.h"
+#include "makefile/make_state.h"
 
 namespace zelvan {
 
@@ -16,14 +17,14 @@ class CpuTable;
 class DependencyUpdater;
 class Installation;
 
-class ServiceHooks final : public WorkspaceHooks {
+class ServiceHooks final : public MakeStateHooks {
  public:
-  // `dependencies`, `util` (may be null: no timing trace) and `cpus` (may be
+  // `states`, `dependencies`, `util` (may be null: no timing trace) and `cpus` (may be
   // null: makefiles without the tool lines and search paths of the CPU
   // families) must outlive the hooks. A dependency file that a refresh
   // cannot write becomes the workspace's last status.
-  explicit ServiceHooks(DependencyUpdater& dependencies, const Installation* util = nullptr,
-                        const CpuTable* cpus = nullptr);
+  ServiceHooks(MakeStateStore& states, DependencyUpdater& dependencies,
+               const Installation* util = nullptr, const CpuTable* cpus = nullptr);
 
   void RefreshDependencies(Workspace& workspace) override;
   bool WriteMakefile(Workspace& workspace, Project& project, bool without_dependencies) override;

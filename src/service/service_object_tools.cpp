@@ -284,7 +284,8 @@ HRESULT ServiceObject::SaveMakefile(VARIANT makefile) {
     ws.SetStatus(kStatusBadArgument, kMsgBadArgument);
     return S_FALSE;
   }
-  return Result(ReportStatus(ws, zelvan::SaveMakefile(ws, &module_.cpus(), path.str())));
+  return Result(ReportStatus(
+      ws, zelvan::SaveMakefile(ws, module_.make_states(), &module_.cpus(), path.str())));
 }
 
 HRESULT ServiceObject::GetIncludePaths(LONG kind, BSTR project, BSTR target, VARIANT* paths) {

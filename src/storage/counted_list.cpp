@@ -102,7 +102,7 @@ bool CountedList::ReadList(LineReader& reader, int count) {
   return true;
 }
 
-bool CountedList::IsOutOfDate(FileSystem& fs, std::string_view name) const {
+bool CountedList::IsOutOfDate(FileReader& fs, std::string_view name) const {
   if (!EqualsNoCase(name, name_) || values_.empty()) return false;
   for (const std::string& value : values_) {
     FileStatus status;

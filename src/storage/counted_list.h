@@ -23,7 +23,7 @@
 
 namespace zelvan {
 
-class FileSystem;
+class FileReader;
 class LineReader;
 
 class CountedList {
@@ -67,7 +67,7 @@ class CountedList {
   // True when `name` is this record's (case ignored), it has values, and a
   // listed file is newer than the stamp. The files are checked in order; a
   // file whose status cannot be read ends the check with false.
-  bool IsOutOfDate(FileSystem& fs, std::string_view name) const;
+  bool IsOutOfDate(FileReader& fs, std::string_view name) const;
 
  private:
   uint32_t kind_ = 0;

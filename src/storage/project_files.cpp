@@ -10,7 +10,7 @@ std::string SourceKey(int index) {
   return std::string(kSourceKeyPrefix) + std::to_string(index);
 }
 
-bool ChangeExtension(FileSystem& fs, std::string_view path, std::string_view extension,
+bool ChangeExtension(FileReader& fs, std::string_view path, std::string_view extension,
                      std::string* result) {
   if (DirectoryExists(fs, path)) return false;
   PathParts parts = SplitPath(path);

@@ -43,7 +43,7 @@
 
 namespace zelvan {
 
-class FileSystem;
+class FileReader;
 
 // Extensions, without the dot, as the system writes them; they are compared
 // without regard to case.
@@ -107,7 +107,7 @@ std::string SourceKey(int index);
 // `path` with its extension replaced by `extension` (given without the dot;
 // a leading dot is ignored). False when `path` names an existing directory
 // or ends in a separator: a directory has no companion files.
-bool ChangeExtension(FileSystem& fs, std::string_view path, std::string_view extension,
+bool ChangeExtension(FileReader& fs, std::string_view path, std::string_view extension,
                      std::string* result);
 
 // Splits `text` at `;` into `items` (emptied first), dropping empty pieces.

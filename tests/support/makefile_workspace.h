@@ -1,6 +1,6 @@
 // A fixture for the makefile generators' tests: the model test platform
 // with the demo installation as K:, its CPU tools loaded, and a workspace
-// opened from project texts.
+// opened from project texts, whose make state `states_` keeps.
 //
 //   Open({{"C:\\ws\\app\\App.kbp", kApp}, {"C:\\ws\\lib\\Lib.kbp", kLib}});
 //   Depend("App", "main.c", "Debug", {"app.h"});
@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "makefile/make_state.h"
 #include "model/dependency_record.h"
 #include "model/project.h"
 #include "model/source_file.h"
@@ -40,7 +41,7 @@ class MakefileWorkspaceTest : public ::testing::Test {
       env_.ide.project_files.push_back(path);
     }
     env_.ide.active_project = env_.ide.project_files.front();
-    workspace_ = env_.NewWorkspace();
+    workspace_ = env_.NewWorkspace(&make_hooks_);
     ASSERT_TRUE(workspace_->document().Open("C:\\ws\\Demo.kws"));
   }
   Project& ProjectNamed(std::string_view name) { return *workspace_->projects().Find(name); }
@@ -56,6 +57,8 @@ class MakefileWorkspaceTest : public ::testing::Test {
   ModelTestPlatform env_;
   Installation util_{env_.platform, "K:"};
   CpuTable cpus_{env_.platform, util_};
+  MakeStateStore states_;
+  MakeStateHooks make_hooks_{states_};
   std::unique_ptr<Workspace> workspace_;
 };
 
