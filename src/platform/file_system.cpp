@@ -121,12 +121,18 @@ Status WriteFileAtomic(FileSystem& fs, std::string_view path,
   if (!MakeUniqueName(fs, TemporaryPattern(target + "."), &temp)) {
     return fail(Status::IoError("no temporary name beside the file"));
   }
-  // A file that cannot be opened leaves only errno to tell why.
+  // A file that cannot be opened leaves only errno to tell why, or on
+  // Windows the system's last error (errno stays for the C runtime's own
+  // calls, and a stand-in's).
   errno = 0;
+  ClearLastOsError();
   std::unique_ptr<WritableFile> file =
       fs.CreateFileLike(temp, exists ? std::string_view(target) : options.permissions_of);
   if (!file) {
     int why = errno;
+    int os_why = LastOsError();
+    if (why == 0 && os_why != 0)
+      return fail(Status::FromOsError(os_why, "creating the temporary file"));
     return fail(why != 0 ? Status::FromErrno(why, "creating the temporary file")
                          : Status::IoError("creating the temporary file failed"));
   }

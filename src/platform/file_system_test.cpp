@@ -1,7 +1,7 @@
-// The contract of FileSystem, run against the real file system and against
-// the in-memory one the other tests stand on, so that the stand-in cannot
-// drift from what it stands in for. Paths are relative to each one's
-// current directory.
+// The contract of FileSystem, run against the host's real file system (POSIX
+// or Win32) and against the in-memory one the other tests stand on, so that
+// the stand-in cannot drift from what it stands in for. Paths are relative
+// to each one's current directory.
 #include "platform/file_system.h"
 
 #include <gtest/gtest.h>
@@ -10,29 +10,52 @@
 #include <functional>
 #include <memory>
 
-#include "platform/posix_file_system.h"
+#include "platform/ansi_text.h"
 #include "platform/process_tag.h"
 #include "platform/undo_journal.h"
+#include "platform/win_path.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_text.h"
 
+#ifdef _WIN32
+#include "platform/win32_file_system.h"
+#else
+#include "platform/posix_file_system.h"
+#endif
+
 namespace zelvan {
 namespace {
 
-enum class Kind { kPosix, kMemory };
+#ifdef _WIN32
+constexpr bool kWin32 = true;
+constexpr char kHostName[] = "Win32";
+std::unique_ptr<FileSystem> HostFileSystem(const std::string& dir) {
+  return std::make_unique<Win32FileSystem>(dir);
+}
+#else
+constexpr bool kWin32 = false;
+constexpr char kHostName[] = "Posix";
+std::unique_ptr<FileSystem> HostFileSystem(const std::string& dir) {
+  return std::make_unique<PosixFileSystem>(HostPathMap{}, dir);
+}
+#endif
+
+enum class Kind { kHost, kMemory };
 
 class FileSystemContractTest : public ::testing::TestWithParam<Kind> {
  protected:
   FileSystemContractTest() {
-    if (GetParam() == Kind::kPosix) {
-      posix_ = std::make_unique<PosixFileSystem>(HostPathMap{}, dir_.path());
-      fs_ = posix_.get();
+    if (GetParam() == Kind::kHost) {
+      host_ = HostFileSystem(dir_.path());
+      fs_ = host_.get();
     } else {
       fs_ = &memory_;
     }
   }
+  // Windows tells its own reasons, by system error code.
+  bool Win32() const { return kWin32 && GetParam() == Kind::kHost; }
 
   std::string Read(std::string_view path) {
     std::string contents;
@@ -50,14 +73,14 @@ class FileSystemContractTest : public ::testing::TestWithParam<Kind> {
 
   testing::TempDir dir_;
   testing::MemoryFileSystem memory_;
-  std::unique_ptr<PosixFileSystem> posix_;
+  std::unique_ptr<FileSystem> host_;
   FileSystem* fs_;
 };
 
 INSTANTIATE_TEST_SUITE_P(Both, FileSystemContractTest,
-                         ::testing::Values(Kind::kPosix, Kind::kMemory),
+                         ::testing::Values(Kind::kHost, Kind::kMemory),
                          [](const ::testing::TestParamInfo<Kind>& param) {
-                           return param.param == Kind::kPosix ? "Posix" : "Memory";
+                           return param.param == Kind::kHost ? kHostName : "Memory";
                          });
 
 TEST_P(FileSystemContractTest, ReadOnlyFilesAreNeverReplaced) {
@@ -123,8 +146,6 @@ TEST_P(FileSystemContractTest, DirectoriesListingsAndNames) {
   EXPECT_EQ(unique.size(), std::string("x\\p_kbp_XXXXXX").size());
   EXPECT_FALSE(FileExists(fs, unique));
   EXPECT_FALSE(MakeUniqueName(fs, "x\\p_kbp_XXXXX", &unique));
-  std::string short_name;
-  EXPECT_FALSE(fs.GetShortPathName("x", &short_name));
 
   ASSERT_TRUE(fs.MoveFile("x\\c.txt", "x\\y\\moved.txt"));
   EXPECT_EQ(Read("x\\y\\moved.txt"), "data");
@@ -164,6 +185,36 @@ TEST_P(FileSystemContractTest, AtomicWriteLeavesNoTemporary) {
   EXPECT_EQ(Names("."), "d\\ f.txt ");
 }
 
+// Only Windows has short (8.3) names: one names the same file, and a name
+// that is short already stays. Windows shortens "a long name.text" to
+// "ALONGN~1.TEX" and Wine to a hashed form of its own, so the form is
+// checked, not the letters.
+TEST_P(FileSystemContractTest, ShortNames) {
+  FileSystem& fs = *fs_;
+  ASSERT_TRUE(fs.CreateDirectory("long folder"));
+  ASSERT_TRUE(WriteFileAtomic(fs, "long folder\\a long name.text", "long"));
+  ASSERT_TRUE(WriteFileAtomic(fs, "short.txt", "short"));
+  std::string short_path;
+  if (!Win32()) {
+    EXPECT_FALSE(fs.GetShortPathName("short.txt", &short_path));
+    return;
+  }
+  ASSERT_TRUE(fs.GetShortPathName("long folder\\a long name.text", &short_path));
+  std::vector<std::string_view> names = PathComponents(short_path);
+  ASSERT_GE(names.size(), 2u);
+  for (std::string_view name : {names[names.size() - 2], names.back()}) {
+    SCOPED_TRACE(short_path);
+    size_t dot = name.find('.');
+    EXPECT_LE(name.substr(0, dot).size(), 8u);
+    EXPECT_LE(dot == std::string_view::npos ? 0 : name.size() - dot - 1, 3u);
+    EXPECT_EQ(name.find(' '), std::string_view::npos);
+  }
+  EXPECT_EQ(Read(short_path), "long");
+  ASSERT_TRUE(fs.GetShortPathName("SHORT.TXT", &short_path));
+  EXPECT_TRUE(EqualsNoCase(FileNamePart(short_path), "short.txt")) << short_path;
+  EXPECT_FALSE(fs.GetShortPathName("missing.txt", &short_path));
+}
+
 // A failure tells why, in the host's words, on both file systems alike.
 TEST_P(FileSystemContractTest, FailuresTellTheirReason) {
   FileSystem& fs = *fs_;
@@ -172,44 +223,58 @@ TEST_P(FileSystemContractTest, FailuresTellTheirReason) {
   ASSERT_TRUE(fs.CreateDirectory("d"));
   ASSERT_TRUE(WriteFileAtomic(fs, "d\\f.txt", "x"));
   std::string contents;
+  // The reason, and on Windows the system error code whose text it is.
   const struct {
     const char* what;
     std::function<Status()> call;
     const char* reason;
+    int win32;
   } kCases[] = {
       {"read a missing file", [&] { return fs.ReadFile("missing.txt", &contents); },
-       "No such file or directory"},
-      {"read a folder", [&] { return fs.ReadFile("d", &contents); }, "Is a directory"},
+       "No such file or directory", 2},  // ERROR_FILE_NOT_FOUND
+      {"read a folder", [&] { return fs.ReadFile("d", &contents); }, "Is a directory",
+       5},  // ERROR_ACCESS_DENIED
       {"folder in a missing folder", [&] { return fs.CreateDirectory("no\\d"); },
-       "No such file or directory"},
-      {"folder that exists", [&] { return fs.CreateDirectory("d"); }, "File exists"},
-      {"delete a read-only file", [&] { return fs.DeleteFile("ro.txt"); }, "Permission denied"},
-      {"delete a folder", [&] { return fs.DeleteFile("d"); }, "Is a directory"},
-      {"remove a full folder", [&] { return fs.RemoveDirectory("d"); }, "Directory not empty"},
+       "No such file or directory", 3},  // ERROR_PATH_NOT_FOUND
+      {"folder that exists", [&] { return fs.CreateDirectory("d"); }, "File exists",
+       183},  // ERROR_ALREADY_EXISTS
+      {"delete a read-only file", [&] { return fs.DeleteFile("ro.txt"); }, "Permission denied", 5},
+      {"delete a folder", [&] { return fs.DeleteFile("d"); }, "Is a directory", 5},
+      {"remove a full folder", [&] { return fs.RemoveDirectory("d"); }, "Directory not empty",
+       145},  // ERROR_DIR_NOT_EMPTY
       {"rename onto a read-only file", [&] { return fs.Rename("d\\f.txt", "ro.txt"); },
-       "Permission denied"},
+       "Permission denied", 5},
       {"copy onto an existing file", [&] { return fs.CopyFile("d\\f.txt", "ro.txt", true); },
-       "File exists"},
+       "File exists", 80},  // ERROR_FILE_EXISTS
       {"list a missing folder",
        [&] {
          std::vector<DirectoryEntry> entries;
          return fs.ListDirectory("missing", "*", &entries);
        },
-       "No such file or directory"},
+       "No such file or directory", 3},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
     Status status = c.call();
     EXPECT_FALSE(status.ok());
-    EXPECT_EQ(status.ToString(), c.reason);
+    if (Win32()) {
+      EXPECT_EQ(status.os_error(), c.win32);
+      EXPECT_EQ(status.ToString(), Status::FromOsError(c.win32).ToString());
+    } else {
+      EXPECT_EQ(status.ToString(), c.reason);
+    }
   }
   // A whole-file write says which step failed, and keeps the OS's error.
-  const struct {
+  struct WriteCase {
     const char* path;
-    const char* reason;
+    std::string reason;
     int os_error;
-  } kWrites[] = {
-      {"no\\f.txt", "creating the temporary file: No such file or directory", ENOENT},
+  };
+  const WriteCase kWrites[] = {
+      Win32() ? WriteCase{"no\\f.txt",
+                          Status::FromOsError(3, "creating the temporary file").ToString(), 3}
+              : WriteCase{"no\\f.txt", "creating the temporary file: No such file or directory",
+                          ENOENT},
       {"ro.txt", "the file is read-only", 0},
       {"d", "is a directory", 0},
   };
@@ -221,7 +286,7 @@ TEST_P(FileSystemContractTest, FailuresTellTheirReason) {
     EXPECT_EQ(fs.FailedWrites().back().reason, c.reason);
   }
   EXPECT_EQ(Read("ro.txt"), "kept");
-  if (GetParam() == Kind::kPosix) {
+  if (GetParam() == Kind::kHost && !kWin32) {
     // A full disk: the device that is always full.
     std::unique_ptr<WritableFile> full = fs.OpenForWrite(fs.FromHostPath("/dev/full"));
     ASSERT_NE(full, nullptr);

@@ -1,5 +1,5 @@
 // The platform of the machine the program runs on, built from the
-// environment:
+// environment. On POSIX (host_platform_posix.cpp):
 //
 //   ZELVAN_DRIVE_<X>    host directory that drive X: maps to (for example
 //                       ZELVAN_DRIVE_C=/srv/c); a drive without one has no files
@@ -10,6 +10,8 @@
 //   ZELVAN_CODEPAGE     ANSI code page for double-byte lead bytes (default single-byte)
 //   ZELVAN_STOP_ON_INTERRUPT  "1": the first Ctrl-C is a stop request of every
 //                       session (interrupt_stop.h), for a host on a terminal
+// On Windows paths are native and the registry is the real one: see
+// host_platform_win32.cpp.
 #pragma once
 
 #include <memory>
@@ -19,8 +21,6 @@
 
 namespace zelvan {
 
-class PosixFileSystem;
-
 class HostPlatform {
  public:
   // `ui` stays owned by the caller and must outlive the HostPlatform.
@@ -29,7 +29,8 @@ class HostPlatform {
 
   Platform& platform() { return platform_; }
 
-  // Maps drive `letter` to a host directory unless the environment mapped it already.
+  // Maps drive `letter` to a host directory unless the environment (on
+  // Windows: the system) has it already.
   bool MapDriveUnlessSet(char letter, const std::string& host_dir);
 
  private:

@@ -5,15 +5,27 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <vector>
 
 namespace zelvan::testing {
 
 TempDir::TempDir() {
+#ifdef _WIN32
+  // No mkdtemp: a name of our own, taken when the directory could be made.
+  std::random_device random;
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("zelvan-test-" + std::to_string(random() % 1000000000u));
+    std::error_code ec;
+    if (std::filesystem::create_directory(dir, ec)) path_ = dir.string();
+  }
+#else
   std::string pattern = (std::filesystem::temp_directory_path() / "zelvan-test-XXXXXX").string();
   char* made = ::mkdtemp(pattern.data());
   path_ = made ? made : "";
+#endif
 }
 
 TempDir::~TempDir() {

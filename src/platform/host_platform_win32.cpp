@@ -1,0 +1,101 @@
+// The platform of a Windows host: native paths (no drive map), the real
+// registry of the current user, named mutexes as stop objects. Of the
+// environment it reads:
+//   ZELVAN_REGISTRY  a registry file of our own (registry.h) instead of the
+//                    real registry, for tests that must not touch the user's
+//   ZELVAN_STOP_ON_INTERRUPT  "1": the first Ctrl-C is a stop request of
+//                    every session (interrupt_stop.h)
+// The ANSI code page is the system's (GetACP).
+#include "platform/win32_api.h"
+
+#include "platform/ansi_text.h"
+#include "platform/host_platform.h"
+#include "platform/interrupt_stop.h"
+#include "platform/private_profile.h"
+#include "platform/registry.h"
+#include "platform/win32_file_system.h"
+#include "platform/win32_registry.h"
+#include "platform/win32_system_services.h"
+#include "platform/win_path.h"
+
+namespace zelvan {
+
+struct HostPlatform::Parts {
+  std::unique_ptr<SystemServices> system;
+  std::unique_ptr<InterruptibleSystemServices> interruptible;
+  std::unique_ptr<Win32FileSystem> fs;
+  std::unique_ptr<PrivateProfile> profile;
+  std::unique_ptr<Registry> registry;
+};
+
+HostPlatform::HostPlatform() : parts_(std::make_unique<Parts>()) {}
+
+HostPlatform::~HostPlatform() {
+  // The profile cache flushes pending writes, so it goes before the file system.
+  parts_->registry.reset();
+  parts_->profile.reset();
+  parts_->fs.reset();
+  parts_->interruptible.reset();
+}
+
+namespace {
+
+std::string TempFolder() {
+  char buffer[MAX_PATH + 1];
+  DWORD got = ::GetTempPathA(sizeof buffer, buffer);
+  return got > 0 && got < sizeof buffer ? std::string(buffer, got) : std::string();
+}
+
+}  // namespace
+
+std::unique_ptr<HostPlatform> HostPlatform::Create(UiHooks* ui) {
+  std::unique_ptr<HostPlatform> host(new HostPlatform());
+  Parts& parts = *host->parts_;
+  parts.system = CreateWin32SystemServices();
+  SystemServices& system = *parts.system;
+  SetAnsiCodePage(::GetACP());
+
+  parts.fs = std::make_unique<Win32FileSystem>();
+  if (std::string temp = TempFolder(); !temp.empty()) {
+    parts.fs->SetLockDirectory(AppendLastSlash(temp) + "zelvan-locks");
+  }
+  parts.profile = std::make_unique<PrivateProfile>(*parts.fs);
+  if (auto path = system.GetEnv("ZELVAN_REGISTRY"); path && !path->empty()) {
+    std::string registry_path = parts.fs->FromHostPath(*path);
+    RemoveDeadTemporaries(*parts.fs, GetFileDirectory(registry_path));
+    parts.registry = CreateFileRegistry(*parts.profile, registry_path, parts.fs.get());
+  } else {
+    parts.registry = CreateWin32Registry();
+  }
+
+  host->platform_.fs = parts.fs.get();
+  host->platform_.profile = parts.profile.get();
+  host->platform_.registry = parts.registry.get();
+  host->platform_.system = parts.system.get();
+  if (auto stop = system.GetEnv("ZELVAN_STOP_ON_INTERRUPT"); stop && *stop == "1") {
+    parts.interruptible = std::make_unique<InterruptibleSystemServices>(system);
+    host->platform_.system = parts.interruptible.get();
+  }
+  host->platform_.ui = ui;
+  return host;
+}
+
+std::string CurrentDirectoryProblem() {
+  std::string error;
+  Win32ProcessDirectory(&error);
+  return error;
+}
+
+// Paths are the host's own: a drive that exists is the user's and stays.
+// A missing one is made a substitute for the folder (DefineDosDevice, what
+// `subst` does), for an installation that names itself by a drive letter.
+bool HostPlatform::MapDriveUnlessSet(char letter, const std::string& host_dir) {
+  letter = ToUpperAscii(letter);
+  if (letter < 'A' || letter > 'Z') return false;
+  if ((::GetLogicalDrives() & (1u << (letter - 'A'))) != 0) return true;
+  std::string drive = std::string(1, letter) + ":";
+  std::string target = parts_->fs->ToHostPath(host_dir);
+  return ::DefineDosDeviceA(0, drive.c_str(), StripTrailingSlash(target).c_str()) != 0;
+}
+
+}  // namespace zelvan

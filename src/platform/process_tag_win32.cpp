@@ -1,0 +1,65 @@
+#include "platform/win32_api.h"
+
+#include <charconv>
+
+#include "platform/process_tag.h"
+
+namespace zelvan {
+
+namespace {
+
+// The creation time of a process in 100-nanosecond intervals since 1601,
+// as digits; false when the process cannot be asked.
+bool CreationTime(HANDLE process, std::string* ticks) {
+  FILETIME created, exited, kernel, user;
+  if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) return false;
+  uint64_t value = (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+  *ticks = std::to_string(value);
+  return true;
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && text.size() <= 20 &&
+         text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+}  // namespace
+
+const std::string& OwnProcessTag() {
+  static const std::string own = [] {
+    std::string ticks(1, '0');  // stays when the start time cannot be read
+    CreationTime(::GetCurrentProcess(), &ticks);
+    return std::to_string(::GetCurrentProcessId()) + "-" + ticks;
+  }();
+  return own;
+}
+
+bool IsProcessTag(std::string_view text) {
+  size_t dash = text.find('-');
+  return dash != std::string_view::npos && AllDigits(text.substr(0, dash)) &&
+         AllDigits(text.substr(dash + 1));
+}
+
+bool IsProcessTagAlive(std::string_view tag) {
+  if (!IsProcessTag(tag)) return true;
+  size_t dash = tag.find('-');
+  std::string_view pid = tag.substr(0, dash);
+  std::string_view start = tag.substr(dash + 1);
+  unsigned long long number = 0;
+  std::from_chars(pid.data(), pid.data() + pid.size(), number);
+  if (number == 0 || number > 0xFFFFFFFFull) return false;
+  HANDLE process =
+      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(number));
+  if (process == nullptr) {
+    // No such process; one we may not ask is someone's, alive.
+    return ::GetLastError() == ERROR_ACCESS_DENIED;
+  }
+  DWORD code = 0;
+  bool running = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  std::string ticks;
+  bool same = start == "0" || !CreationTime(process, &ticks) || ticks == start;
+  ::CloseHandle(process);
+  return running && same;
+}
+
+}  // namespace zelvan
