@@ -105,6 +105,11 @@ HRESULT VariantClear(VARIANT* pvarg);
 // interface, a copied SAFEARRAY; a by-reference value copies the pointer.
 // Copying a VARIANT onto itself does nothing.
 HRESULT VariantCopy(VARIANT* dest, const VARIANT* src);
+#else
+// The system's takes its source as non-const, though it only reads it.
+inline HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) {
+  return ::VariantCopy(dest, const_cast<VARIANT*>(src));
+}
 #endif  // _WIN32
 
 // A VARIANT holding a new BSTR of `text` (VT_EMPTY if memory runs out).
