@@ -16,7 +16,14 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#undef CreateProcess
+#undef FormatMessage
+#undef GetComputerName
 #undef GetMessage
 #undef GetObject
+#undef GetPrivateProfileString
+#undef GetUserName
 #undef LoadString
 #undef MessageBox
+#undef ReplaceFile
+#undef WriteProfileString

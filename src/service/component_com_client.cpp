@@ -6,10 +6,12 @@
 // component runtime: every call is IDispatch::Invoke with the member's
 // DISPID (its slot) and real VARIANTs, the outs passed by reference.
 //
-// Two kinds of call cannot travel through IDispatch and go through the
+// Three kinds of call cannot travel through IDispatch and go through the
 // interface's slot instead (still on the object CoCreateInstance made): a
-// null out pointer (a script has no way to pass one) and the binary request
-// records of the function-database slots. The summary counts both.
+// null out pointer (a script has no way to pass one), the binary request
+// records of the function-database slots, and a zero-terminated list of
+// tree nodes by reference (through IDispatch a long by reference is one
+// node). The summary counts them.
 //
 //   component_com_client.exe
 // prints one line per check that failed and ends with "N passed, M failed";
@@ -171,8 +173,8 @@ class InvokedService final : public IService {
   ZELVAN_INVOKED(16, GetLastStatus, (LONG* s), s)
   ZELVAN_INVOKED(17, AddLinkProject, (VARIANT a, VARIANT b), a, b)
   ZELVAN_INVOKED(18, RemoveLinkProject, (VARIANT a, VARIANT b), a, b)
-  ZELVAN_INVOKED(19, GetTreeNodeText, (VARIANT a, BSTR* b), a, b)
-  ZELVAN_INVOKED(20, Method20, (VARIANT a, BSTR* b), a, b)
+  HRESULT STDMETHODCALLTYPE GetTreeNodeText(VARIANT a, BSTR* b) override { return NodeText(19, a, b); }
+  HRESULT STDMETHODCALLTYPE Method20(VARIANT a, BSTR* b) override { return NodeText(20, a, b); }
   ZELVAN_INVOKED(21, SaveMakefile, (VARIANT a), a)
   ZELVAN_INVOKED(22, UpdateDependencies, (VARIANT a, VARIANT b), a, b)
   ZELVAN_INVOKED(23, AddFile, (VARIANT a, VARIANT b, VARIANT c), a, b, c)
@@ -256,6 +258,17 @@ class InvokedService final : public IService {
       }
     }
     return hr;
+  }
+  // A zero-terminated list of node handles by reference is the slot's
+  // alone: through IDispatch a long by reference is one handle, as a
+  // script's variable is.
+  HRESULT NodeText(DISPID slot, VARIANT node, BSTR* text) {
+    if (node.vt == (VT_I4 | VT_BYREF)) {
+      return Slot([&] {
+        return slot == 19 ? slots_->GetTreeNodeText(node, text) : slots_->Method20(node, text);
+      });
+    }
+    return Call(slot, {node, text}, [&] { return slots_->GetTreeNodeText(node, text); });
   }
   template <class Fallback>
   HRESULT Slot(Fallback through_slot) {

@@ -39,6 +39,8 @@ ZELVAN_INSTALL=$(windows_path "$source_dir/share/kova")
 
 "$wine" wineboot --init >/dev/null 2>&1
 "$wineserver" -w
+# One server for the many short calls below (it stays until cleanup).
+"$wineserver" -p
 
 # reg query KEY [/v NAME | /ve]: the value's data, "" when missing.
 query() {
@@ -85,7 +87,6 @@ check_unregistered() {
 
 echo "== regsvr32 ZELVAN.DLL"
 if "$wine" regsvr32 /s "$dll"; then pass; else fail "regsvr32 answered $?"; fi
-"$wineserver" -w
 check_registered
 
 echo "== the COM client"
@@ -103,7 +104,6 @@ fi
 
 echo "== regsvr32 /u ZELVAN.DLL"
 if "$wine" regsvr32 /s /u "$dll"; then pass; else fail "regsvr32 /u answered $?"; fi
-"$wineserver" -w
 check_unregistered
 
 echo "$passed passed, $failed failed"

@@ -4,8 +4,10 @@
 // through its slot.
 //
 // A caller passes either every argument in order, with a by-reference
-// VARIANT at each out position, or only the in arguments. Either way the
-// out values become the call's result: one out value is the result itself,
+// VARIANT at each out position, or only the in arguments. A VARIANT out
+// (kOutVariant) given as a VARIANT by reference is in and out: the method
+// starts from a copy of what it holds. Either way the out values become the
+// call's result: one out value is the result itself,
 // several are a SAFEARRAY of VARIANTs in order; by-reference out arguments
 // receive them as well. A BSTR out the method left null is VT_EMPTY.
 //
