@@ -8,14 +8,20 @@
 #   make package              the Debian package $(BUILD)/zelvan_<version>_<arch>.deb
 #   make real-code            the real-code suite (tests/real_code): zelvan on the Linux
 #                             and newlib sources against gcc -MM, ctags and GNU ld
+#   make windows              the Windows build in $(WINDOWS_BUILD)/ (MinGW-w64 cross
+#                             compiler), and its test run under Wine (tools/windows-test.sh)
 
 BUILD ?= build
 CMAKE_FLAGS ?=
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
+WINDOWS_BUILD ?= build-windows
+# What the Windows build makes: the command line and the platform layer's tests.
+WINDOWS_TARGETS ?= zelvan zelvan_platform_tests
+CCACHE := $(shell command -v ccache >/dev/null 2>&1 && echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache")
 
-.PHONY: all deps configure build demo test real-code install package clean format
+.PHONY: all deps configure build demo test real-code windows install package clean format
 
 all: build
 
@@ -47,6 +53,19 @@ real-code: deps
 	@$(MAKE) --no-print-directory build CMAKE_FLAGS="$(CMAKE_FLAGS) -DZELVAN_REAL_CODE=ON"
 	ctest --test-dir $(BUILD) --output-on-failure -L real_code
 
+# Lean: -O1, no benchmarks, and of the tests only the platform's (they run under Wine).
+windows: deps
+	@tools/install-deps.sh tools/packages-windows.txt
+	@echo "== configuring $(WINDOWS_BUILD)/ (MinGW-w64 cross build)"
+	@if [ ! -f $(WINDOWS_BUILD)/CMakeCache.txt ]; then cmake -S . -B $(WINDOWS_BUILD) $(GENERATOR) \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+	  "-DCMAKE_CXX_FLAGS_RELEASE=-O1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELEASE=-O1 -DNDEBUG" \
+	  -DZELVAN_TESTS=OFF -DZELVAN_BENCH=OFF -DZELVAN_PLATFORM_TESTS=ON $(CCACHE) $(CMAKE_FLAGS); \
+	else cmake -S . -B $(WINDOWS_BUILD) $(CMAKE_FLAGS) >/dev/null; fi
+	@echo "== building $(WINDOWS_TARGETS) for Windows"
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target $(WINDOWS_TARGETS)
+	tools/windows-test.sh $(WINDOWS_BUILD)
+
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX) --strip
 
@@ -57,4 +76,4 @@ format:
 	git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(WINDOWS_BUILD)

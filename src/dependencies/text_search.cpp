@@ -55,10 +55,9 @@ size_t FindSubstring(std::string_view text, size_t from, std::string_view needle
     }
   }
 #endif
-#ifdef _WIN32
-  // No memmem in the Windows C library.
-  const size_t found = std::string_view(data + i, size - i).find(needle);
-  return found == std::string_view::npos ? npos : i + found;
+#if defined(_WIN32)
+  // No memmem in the Windows C runtime.
+  return text.find(needle, i);
 #else
   const void* found = memmem(data + i, size - i, needle.data(), n);
   return found == nullptr ? npos : static_cast<size_t>(static_cast<const char*>(found) - data);

@@ -195,7 +195,7 @@ Status WriteMakefileOfProject(Workspace& workspace, const CpuTable* cpus,
   if (!workspace.document().IsOpen()) return OperationFailure(kStatusNoWorkspace, kMsgNoWorkspace);
   std::string mode_string(mode_text);
   char* end = nullptr;
-  long mode = std::strtol(mode_string.c_str(), &end, 10);
+  long long mode = std::strtoll(mode_string.c_str(), &end, 10);
   if (end == mode_string.c_str() || *end != '\0' || mode < NormalMode || mode > FalMode) {
     return OperationFailure(kStatusBadArgument, kMsgBadArgument);
   }

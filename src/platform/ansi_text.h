@@ -67,12 +67,7 @@ std::string_view TrimRightBlanks(std::string_view text);
 std::vector<std::string> SplitAll(std::string_view text, char separator);
 
 // printf-style formatting into a std::string.
-#ifdef _WIN32
-// MinGW's C runtime formats as C99 says (%zu, %lld); its `printf` checks would not.
-std::string StringPrintf(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
-#else
 std::string StringPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
-#endif
 
 // Function objects for containers keyed without regard to case.
 struct NoCaseLess {

@@ -12,6 +12,7 @@
 
 #include "platform/ansi_text.h"
 #include "platform/child_process.h"
+#include "platform/os_error.h"
 #include "platform/status.h"
 
 namespace zelvan {
@@ -19,7 +20,7 @@ namespace zelvan {
 namespace {
 
 std::string LastErrorText(std::string_view context) {
-  return Status::FromOsError(static_cast<int>(::GetLastError()), context).ToString();
+  return OsErrorStatus(static_cast<int>(::GetLastError()), context).ToString();
 }
 
 bool IsFile(const std::string& path) {

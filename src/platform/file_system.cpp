@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/ansi_text.h"
+#include "platform/os_error.h"
 #include "platform/process_tag.h"
 #include "platform/undo_journal.h"
 #include "platform/win_path.h"
@@ -131,8 +132,7 @@ Status WriteFileAtomic(FileSystem& fs, std::string_view path,
   if (!file) {
     int why = errno;
     int os_why = LastOsError();
-    if (why == 0 && os_why != 0)
-      return fail(Status::FromOsError(os_why, "creating the temporary file"));
+    if (why == 0 && os_why != 0) return fail(OsErrorStatus(os_why, "creating the temporary file"));
     return fail(why != 0 ? Status::FromErrno(why, "creating the temporary file")
                          : Status::IoError("creating the temporary file failed"));
   }

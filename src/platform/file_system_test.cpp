@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "platform/ansi_text.h"
+#include "platform/os_error.h"
 #include "platform/process_tag.h"
 #include "platform/undo_journal.h"
 #include "platform/win_path.h"
@@ -258,8 +259,7 @@ TEST_P(FileSystemContractTest, FailuresTellTheirReason) {
     Status status = c.call();
     EXPECT_FALSE(status.ok());
     if (Win32()) {
-      EXPECT_EQ(status.os_error(), c.win32);
-      EXPECT_EQ(status.ToString(), Status::FromOsError(c.win32).ToString());
+      EXPECT_EQ(status.ToString(), OsErrorStatus(c.win32).ToString());
     } else {
       EXPECT_EQ(status.ToString(), c.reason);
     }
@@ -271,10 +271,10 @@ TEST_P(FileSystemContractTest, FailuresTellTheirReason) {
     int os_error;
   };
   const WriteCase kWrites[] = {
-      Win32() ? WriteCase{"no\\f.txt",
-                          Status::FromOsError(3, "creating the temporary file").ToString(), 3}
-              : WriteCase{"no\\f.txt", "creating the temporary file: No such file or directory",
-                          ENOENT},
+      Win32()
+          ? WriteCase{"no\\f.txt", OsErrorStatus(3, "creating the temporary file").ToString(), 0}
+          : WriteCase{"no\\f.txt", "creating the temporary file: No such file or directory",
+                      ENOENT},
       {"ro.txt", "the file is read-only", 0},
       {"d", "is a directory", 0},
   };

@@ -1,11 +1,11 @@
 #include <errno.h>
 
-#include "platform/status.h"
+#include "platform/os_error.h"
 
 namespace zelvan {
 
-Status Status::FromOsError(int os_error, std::string_view context) {
-  return FromErrno(os_error, context);
+Status OsErrorStatus(int os_error, std::string_view context) {
+  return Status::FromErrno(os_error, context);
 }
 
 int LastOsError() {

@@ -1,10 +1,10 @@
 #include "platform/win32_api.h"
 
-#include "platform/status.h"
+#include "platform/os_error.h"
 
 namespace zelvan {
 
-Status Status::FromOsError(int os_error, std::string_view context) {
+Status OsErrorStatus(int os_error, std::string_view context) {
   std::string text = context.empty() ? std::string() : std::string(context) + ": ";
   char* message = nullptr;
   DWORD length = ::FormatMessageA(
@@ -19,11 +19,11 @@ Status Status::FromOsError(int os_error, std::string_view context) {
     reason.pop_back();
   if (reason.empty()) reason = "system error " + std::to_string(os_error);
   text += reason;
-  Kind kind = os_error == ERROR_FILE_NOT_FOUND || os_error == ERROR_PATH_NOT_FOUND ? Kind::kNotFound
-                                                                                   : Kind::kIoError;
-  Status status(kind, text);
-  status.rep_->os_error = os_error;
-  return status;
+  // os_error() of a Status is an errno value: the system code is not kept there.
+  if (os_error == ERROR_FILE_NOT_FOUND || os_error == ERROR_PATH_NOT_FOUND) {
+    return Status::NotFound(text);
+  }
+  return Status::IoError(text);
 }
 
 int LastOsError() {

@@ -2,8 +2,8 @@
 //
 // A Status is either ok or a failure of some kind with a text that says why:
 // the step that failed and, where the OS refused, the OS's own reason (the
-// text of errno, or on Windows of the system error code, taken where the
-// call failed, so nothing later can change it). ToString gives the reason as the user sees it:
+// text of errno, taken where the call failed, so nothing later can change
+// it). ToString gives the reason as the user sees it:
 //   "replacing the file: No space left on device"
 // An ok Status holds nothing and costs no allocation; copying a failure
 // copies its text. Layers above may attach the code and message id they
@@ -44,16 +44,12 @@ class Status {
   // The failure of an OS call: `errno_value`'s text, after `context` and
   // ": " when given. ENOENT and ENOTDIR are kNotFound, all else kIoError.
   static Status FromErrno(int errno_value, std::string_view context = {});
-  // The same for the OS's own error number: errno on POSIX; on Windows a
-  // system error code (GetLastError) and its FormatMessage text, where
-  // ERROR_FILE_NOT_FOUND and ERROR_PATH_NOT_FOUND are kNotFound.
-  static Status FromOsError(int os_error, std::string_view context = {});
 
   bool ok() const { return rep_ == nullptr; }
   explicit operator bool() const { return ok(); }
   Kind kind() const { return rep_ ? rep_->kind : Kind::kOk; }
   bool IsNotFound() const { return kind() == Kind::kNotFound; }
-  // The OS's error number the failure came from (FromOsError), 0 when none.
+  // The errno the failure came from, 0 when none.
   int os_error() const { return rep_ ? rep_->os_error : 0; }
 
   // "OK", or the reason.
@@ -92,10 +88,5 @@ class Status {
  private:
   std::unique_ptr<Rep> rep_;  // null when ok
 };
-
-// The calling thread's last OS error (errno; GetLastError on Windows), and
-// clearing it, for a caller whose callee answered only yes or no.
-int LastOsError();
-void ClearLastOsError();
 
 }  // namespace zelvan

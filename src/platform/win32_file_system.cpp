@@ -7,6 +7,7 @@
 
 #include "platform/ansi_text.h"
 #include "platform/local_time.h"
+#include "platform/os_error.h"
 #include "platform/win_path.h"
 
 namespace zelvan {
@@ -15,11 +16,11 @@ namespace {
 
 // The last error of the calling thread as a Status.
 Status LastError(std::string_view context = {}) {
-  return Status::FromOsError(static_cast<int>(::GetLastError()), context);
+  return OsErrorStatus(static_cast<int>(::GetLastError()), context);
 }
 
 Status OsError(DWORD code) {
-  return Status::FromOsError(static_cast<int>(code));
+  return OsErrorStatus(static_cast<int>(code));
 }
 
 // 100-nanosecond intervals between 1601-01-01 and the epoch.

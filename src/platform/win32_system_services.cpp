@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "platform/os_error.h"
 #include "platform/status.h"
 
 namespace zelvan {
@@ -125,7 +126,7 @@ class Win32SystemServices : public SystemServices {
     HMODULE module =
         ::LoadLibraryExA(std::string(host_path).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (module == nullptr) {
-      if (error) *error = Status::FromOsError(static_cast<int>(::GetLastError())).ToString();
+      if (error) *error = OsErrorStatus(static_cast<int>(::GetLastError())).ToString();
       return nullptr;
     }
     return std::make_unique<Win32DynamicLibrary>(module);
