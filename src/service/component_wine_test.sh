@@ -33,12 +33,14 @@ windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 dll=$(windows_path "$build/src/cli/ZELVAN.DLL")
 client="$build/src/cli/component_com_client.exe"
-# The demo installation, whose files name it as drive K:.
+# The demo installation, whose files name it as drive K: (below).
 export ZELVAN_INSTALL
 ZELVAN_INSTALL=$(windows_path "$source_dir/share/kova")
 
 "$wine" wineboot --init >/dev/null 2>&1
 "$wineserver" -w
+# The demo installation names itself as drive K:, as a user's would be.
+ln -s "$source_dir/share/kova" "$prefix/dosdevices/k:"
 # One server for the many short calls below (it stays until cleanup).
 "$wineserver" -p
 

@@ -60,7 +60,12 @@ class DispatchCall {
 
   // Parameter `i` of the method (in declaration order, outs counted).
   VARIANT Variant(size_t i) const { return slots_[i].value; }
-  VARIANT* VariantRef(size_t i) const { return slots_[i].arg; }
+  // The caller's VARIANT; for a VARIANT by reference, the one it refers
+  // to, which the slot's VARIANT* would point at.
+  VARIANT* VariantRef(size_t i) const {
+    VARIANT* arg = slots_[i].arg;
+    return arg->vt == (VT_VARIANT | VT_BYREF) && arg->pvarVal != nullptr ? arg->pvarVal : arg;
+  }
   BSTR Bstr(size_t i) const { return slots_[i].bstr; }
   // The method frees it: the call lets go of it.
   BSTR OwnedBstr(size_t i);
