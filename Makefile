@@ -17,8 +17,9 @@ GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 WINDOWS_BUILD ?= build-windows
-# What the Windows build makes: the command line and the platform layer's tests.
-WINDOWS_TARGETS ?= zelvan zelvan_platform_tests
+# What the Windows build makes: the command line, the platform layer's tests,
+# ZELVAN.DLL and the COM client that calls it (src/service/component_wine_test.sh).
+WINDOWS_TARGETS ?= zelvan zelvan_platform_tests zelvan_component component_com_client
 CCACHE := $(shell command -v ccache >/dev/null 2>&1 && echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache")
 
 .PHONY: all deps configure build demo test real-code windows install package clean format
@@ -53,7 +54,8 @@ real-code: deps
 	@$(MAKE) --no-print-directory build CMAKE_FLAGS="$(CMAKE_FLAGS) -DZELVAN_REAL_CODE=ON"
 	ctest --test-dir $(BUILD) --output-on-failure -L real_code
 
-# Lean: -O1, no benchmarks, and of the tests only the platform's (they run under Wine).
+# Lean: -O1, no benchmarks, and of the tests only the platform's and the
+# component's through the COM runtime (they run under Wine).
 windows: deps
 	@tools/install-deps.sh tools/packages-windows.txt
 	@echo "== configuring $(WINDOWS_BUILD)/ (MinGW-w64 cross build)"

@@ -6,6 +6,26 @@
 #include <cstring>
 
 namespace zelvan {
+
+#ifdef _WIN32
+
+namespace {
+
+// The system's BSTR, with our length limit so that both builds refuse the
+// same texts.
+BSTR Allocate(UINT length) {
+  if (length > kMaxBstrLength) return nullptr;
+  return SysAllocStringLen(nullptr, length);
+}
+
+}  // namespace
+
+size_t BstrLiveCount() {
+  return 0;
+}
+
+#else
+
 namespace {
 
 std::atomic<size_t> g_live_bstrs{0};
@@ -73,6 +93,8 @@ UINT SysStringLen(BSTR text) {
 size_t BstrLiveCount() {
   return g_live_bstrs.load(std::memory_order_relaxed);
 }
+
+#endif  // _WIN32
 
 BSTR BstrFromText(std::string_view text) {
   if (text.size() > kMaxBstrLength) return nullptr;

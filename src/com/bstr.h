@@ -10,7 +10,8 @@
 // The count comes first so that the string may hold zero code units; the
 // terminating zero lets a BSTR pass where a zero-terminated string is
 // expected. A null BSTR is the empty string to every function here. BSTRs are
-// allocated and freed only by the functions of this file.
+// allocated and freed only by the functions of this file (in a Win32 build,
+// by the system's, which lay them out alike).
 //
 // Text conversion maps each byte to the code unit of the same value (and
 // back), so every byte string, zero bytes and bytes above 0x7F included,
@@ -30,6 +31,7 @@ namespace zelvan {
 // The longest BSTR, in code units; longer requests fail like a failed allocation.
 inline constexpr UINT kMaxBstrLength = 0x3FFFFFF0;
 
+#ifndef _WIN32
 // A copy of the zero-terminated `text`; null for null `text` or no memory.
 BSTR SysAllocString(const OLECHAR* text);
 // A BSTR of `length` code units copied from `text`, or zero-filled when `text`
@@ -41,8 +43,11 @@ void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);
 // Length in bytes (the prefix); 0 for null.
 UINT SysStringByteLen(BSTR text);
+#endif
 
 // The number of BSTRs allocated and not yet freed, for tests of ownership.
+// A Win32 build leaves the strings to the system's allocator and counts
+// none: always 0 there.
 size_t BstrLiveCount();
 
 // A new BSTR holding `text` byte for byte. Never null for text that fits;

@@ -37,8 +37,14 @@ namespace zelvan {
 
 class Registry;
 
+#ifdef _WIN32
+// HKEY_CLASSES_ROOT itself, where the component runtime finds classes (the
+// registry names its root keys).
+inline constexpr std::string_view kClassesRootKey = "HKEY_CLASSES_ROOT";
+#else
 // Where HKEY_CLASSES_ROOT of the current user lies in the registry stand-in.
 inline constexpr std::string_view kClassesRootKey = "Software\\Classes";
+#endif
 // The name the registry stand-in gives a key's default value.
 inline constexpr std::string_view kDefaultValueName = "@";
 

@@ -4,24 +4,29 @@
 // dual interfaces, so every type here keeps the binary layout and the numeric
 // values of the Windows component object model: the names, sizes, field
 // offsets and virtual-function slot orders are those of the system headers.
-// A Win32 build takes these declarations from the system headers instead and
-// the code that uses them does not change; code therefore uses the names
-// unqualified (`S_OK`, never `zelvan::S_OK`).
+// A Win32 build takes these declarations from the system headers instead
+// (com/windows_com.h) and the code that uses them does not change; code
+// therefore uses the names unqualified (`S_OK`, never `zelvan::S_OK`).
 //
 // Interfaces are abstract classes without a virtual destructor, so that their
 // virtual functions alone make up the vtable: IUnknown fills slots 0-2,
 // IDispatch slots 3-6 and an object's own methods follow from slot 7.
-// STDMETHODCALLTYPE is the standard calling convention; on this platform it
+// STDMETHODCALLTYPE is the standard calling convention; on a POSIX host it
 // is the ordinary one.
 //
 // Strings inside the system are single-byte text; across the interfaces they
-// are BSTRs (bstr.h). VARIANT and SAFEARRAY live in variant.h and
-// safe_array.h.
+// are BSTRs (bstr.h) of 16-bit code units: char16_t here, wchar_t in a Win32
+// build. OLESTR("text") is a literal of them on either. VARIANT and SAFEARRAY
+// live in variant.h and safe_array.h.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#ifdef _WIN32
+#include "com/windows_com.h"
+#else
 
 #ifndef STDMETHODCALLTYPE
 #define STDMETHODCALLTYPE
@@ -138,14 +143,6 @@ inline constexpr IID IID_NULL = GUID_NULL;
 inline constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 inline constexpr IID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
-// Reads the registry form "{6A3F2B10-1C4D-4E5F-8A9B-0C1D2E3F4A50}": 8-4-4-4-12
-// hex digits of either case. The braces may be left off, but not just one of
-// them. Anything else (blanks, other lengths, non-hex digits) is refused and
-// leaves `out` unchanged.
-bool ParseGuid(std::string_view text, GUID* out);
-// The registry form with braces and upper-case digits.
-std::string FormatGuid(REFGUID guid);
-
 // ---- IUnknown and IDispatch ------------------------------------------------
 
 struct VARIANT;
@@ -208,6 +205,23 @@ class IDispatch : public IUnknown {
  protected:
   ~IDispatch() = default;
 };
+
+}  // namespace zelvan
+
+// A literal of code units: OLESTR("Name").
+#define OLESTR(text) u##text
+
+#endif  // _WIN32
+
+namespace zelvan {
+
+// Reads the registry form "{6A3F2B10-1C4D-4E5F-8A9B-0C1D2E3F4A50}": 8-4-4-4-12
+// hex digits of either case. The braces may be left off, but not just one of
+// them. Anything else (blanks, other lengths, non-hex digits) is refused and
+// leaves `out` unchanged.
+bool ParseGuid(std::string_view text, GUID* out);
+// The registry form with braces and upper-case digits.
+std::string FormatGuid(REFGUID guid);
 
 // The interface identifier of an interface type, for ComPtr::As and
 // DispatchObject. Each interface of the system specialises it:

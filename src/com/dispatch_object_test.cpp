@@ -227,9 +227,9 @@ TEST_F(DispatchObjectTest, ReportsTheArgumentAtFaultAndContainsFailures) {
 
 // Names are found without regard to case; registration refuses clashes and nonsense.
 TEST_F(DispatchObjectTest, NamesAndRegistration) {
-  OLECHAR concat[] = u"CONCAT";
-  OLECHAR unknown[] = u"Nothing";
-  OLECHAR arg_name[] = u"value";
+  OLECHAR concat[] = OLESTR("CONCAT");
+  OLECHAR unknown[] = OLESTR("Nothing");
+  OLECHAR arg_name[] = OLESTR("value");
   LPOLESTR names[] = {concat, arg_name};
   DISPID ids[2] = {0, 0};
   EXPECT_EQ(counter_->GetIDsOfNames(IID_NULL, names, 1, 0, ids), S_OK);

@@ -26,6 +26,7 @@ namespace zelvan {
 class DynamicLibrary;
 class SystemServices;
 
+#ifndef _WIN32
 inline constexpr IID IID_IClassFactory = {
     0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
@@ -39,6 +40,7 @@ class IClassFactory : public IUnknown {
  protected:
   ~IClassFactory() = default;
 };
+#endif  // _WIN32
 
 template <>
 struct InterfaceTraits<IClassFactory> {
@@ -103,6 +105,8 @@ class ClassObjectLoader {
   std::map<std::string, std::unique_ptr<InprocServerModule>> modules_;
 };
 
+#ifndef _WIN32
 inline constexpr HRESULT CO_E_DLLNOTFOUND = MakeHresult(0x800401F8);
+#endif
 
 }  // namespace zelvan

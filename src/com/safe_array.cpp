@@ -12,6 +12,18 @@
 namespace zelvan {
 namespace {
 
+VARTYPE ElementType(SAFEARRAY* psa) {
+  VARTYPE vt = VT_EMPTY;
+  SafeArrayGetVartype(psa, &vt);
+  return vt;
+}
+
+}  // namespace
+
+#ifndef _WIN32
+
+namespace {
+
 // Bytes allocated before the descriptor; the element type sits in the last four.
 constexpr size_t kHeaderBytes = 16;
 constexpr size_t kMaxDataBytes = size_t{256} << 20;
@@ -35,12 +47,6 @@ ULONG ElementSize(VARTYPE vt, USHORT* feature) {
     default:
       return 0;
   }
-}
-
-VARTYPE ElementType(SAFEARRAY* psa) {
-  VARTYPE vt = VT_EMPTY;
-  SafeArrayGetVartype(psa, &vt);
-  return vt;
 }
 
 // The element at `rgIndices`, checked against the bounds.
@@ -280,6 +286,8 @@ HRESULT SafeArrayAccessData(SAFEARRAY* psa, void** ppvData) {
 HRESULT SafeArrayUnaccessData(SAFEARRAY* psa) {
   return SafeArrayUnlock(psa);
 }
+
+#endif  // _WIN32
 
 SAFEARRAY* SafeArrayFromStrings(const std::vector<std::string>& items) {
   if (items.size() > std::numeric_limits<ULONG>::max()) return nullptr;

@@ -12,6 +12,10 @@
 // VARIANT. Get and Put copy, as the standard functions do: GetElement hands
 // out a new BSTR (or VARIANT copy) that the caller owns, PutElement stores a
 // copy of what it is given.
+//
+// A Win32 build takes the descriptor and the functions from the system
+// (oleaut32), which supports more than the above; the two helpers at the
+// end are the system's own on both.
 #pragma once
 
 #include <string>
@@ -21,6 +25,7 @@
 
 namespace zelvan {
 
+#ifndef _WIN32
 struct SAFEARRAYBOUND {
   ULONG cElements;
   LONG lLbound;
@@ -80,6 +85,7 @@ HRESULT SafeArrayLock(SAFEARRAY* psa);
 HRESULT SafeArrayUnlock(SAFEARRAY* psa);
 HRESULT SafeArrayAccessData(SAFEARRAY* psa, void** ppvData);
 HRESULT SafeArrayUnaccessData(SAFEARRAY* psa);
+#endif  // _WIN32
 
 // A new array of BSTR with lower bound 0 holding `items` in order; null when
 // memory runs out or the list is too long.

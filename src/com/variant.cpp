@@ -5,6 +5,8 @@
 namespace zelvan {
 namespace {
 
+#ifndef _WIN32
+
 // Types whose value the VARIANT holds inline, with nothing to free.
 bool IsPlainType(VARTYPE vt) {
   switch (vt) {
@@ -33,6 +35,8 @@ bool IsPlainType(VARTYPE vt) {
   }
 }
 
+#endif  // _WIN32
+
 constexpr VARTYPE kVariantByRef = VT_VARIANT | VT_BYREF;
 
 // The VARIANT that `v` stands for: itself, or the one it refers to. A
@@ -49,6 +53,8 @@ VARIANT* Referent(VARIANT* v) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
 
 void VariantInit(VARIANT* pvarg) {
   if (pvarg == nullptr) return;
@@ -124,6 +130,8 @@ HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) {
   *dest = copy;
   return S_OK;
 }
+
+#endif  // _WIN32
 
 VARIANT VariantFromText(std::string_view text) {
   VARIANT v;

@@ -6,8 +6,10 @@
 // owns the target of a by-reference value (VT_BYREF): that belongs to the
 // caller who passed it.
 //
-// The helpers below are what the service methods use to unpack their
-// arguments and to hand results back through VARIANTs passed by reference.
+// A Win32 build takes the struct and VariantInit, VariantClear and
+// VariantCopy from the system (oleaut32). The helpers below are what the
+// service methods use to unpack their arguments and to hand results back
+// through VARIANTs passed by reference.
 #pragma once
 
 #include <string>
@@ -20,6 +22,7 @@
 
 namespace zelvan {
 
+#ifndef _WIN32
 enum VARENUM {
   VT_EMPTY = 0,
   VT_NULL = 1,
@@ -102,6 +105,12 @@ HRESULT VariantClear(VARIANT* pvarg);
 // interface, a copied SAFEARRAY; a by-reference value copies the pointer.
 // Copying a VARIANT onto itself does nothing.
 HRESULT VariantCopy(VARIANT* dest, const VARIANT* src);
+#else
+// The system's takes its source as non-const, though it only reads it.
+inline HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) {
+  return ::VariantCopy(dest, const_cast<VARIANT*>(src));
+}
+#endif  // _WIN32
 
 // A VARIANT holding a new BSTR of `text` (VT_EMPTY if memory runs out).
 VARIANT VariantFromText(std::string_view text);

@@ -16,6 +16,25 @@ std::string KeyPath(std::string_view key) {
   return out;
 }
 
+// A key's root and its path below it: HKEY_CLASSES_ROOT for a path that
+// starts with that name (the component's class registration), else
+// HKEY_CURRENT_USER.
+struct Place {
+  HKEY root;
+  std::string path;
+};
+
+Place Locate(std::string_view key) {
+  constexpr std::string_view kClassesRoot = "HKEY_CLASSES_ROOT";
+  std::string path = KeyPath(key);
+  if (path.size() >= kClassesRoot.size() &&
+      EqualsNoCase(std::string_view(path).substr(0, kClassesRoot.size()), kClassesRoot) &&
+      (path.size() == kClassesRoot.size() || path[kClassesRoot.size()] == '\\')) {
+    return {HKEY_CLASSES_ROOT, KeyPath(std::string_view(path).substr(kClassesRoot.size()))};
+  }
+  return {HKEY_CURRENT_USER, path};
+}
+
 // Null names the key's default value.
 const char* ValueName(const std::string& value) {
   return value == "@" ? nullptr : value.c_str();
@@ -25,8 +44,8 @@ const char* ValueName(const std::string& value) {
 class Key {
  public:
   Key(std::string_view path, REGSAM access) {
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath(path).c_str(), 0, access, &key_) !=
-        ERROR_SUCCESS) {
+    const Place place = Locate(path);
+    if (::RegOpenKeyExA(place.root, place.path.c_str(), 0, access, &key_) != ERROR_SUCCESS) {
       key_ = nullptr;
     }
   }
@@ -107,9 +126,9 @@ class Win32Registry : public Registry {
 
   bool WriteString(std::string_view key, std::string_view value, std::string_view text) override {
     HKEY created = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath(key).c_str(), 0, nullptr,
-                          REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &created,
-                          nullptr) != ERROR_SUCCESS) {
+    const Place place = Locate(key);
+    if (::RegCreateKeyExA(place.root, place.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_SET_VALUE, nullptr, &created, nullptr) != ERROR_SUCCESS) {
       return false;
     }
     std::string name(value);
@@ -130,10 +149,10 @@ class Win32Registry : public Registry {
   }
 
   bool DeleteKey(std::string_view key) override {
-    std::string path = KeyPath(key);
-    if (path.empty()) return false;
+    const Place place = Locate(key);
+    if (place.path.empty()) return false;
     {
-      Key open(path, KEY_READ);
+      Key open(key, KEY_READ);
       if (!open) return true;
       DWORD subkeys = 0;
       DWORD values = 0;
@@ -143,11 +162,14 @@ class Win32Registry : public Registry {
         return false;
       }
     }
-    LONG result = ::RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
+    LONG result = ::RegDeleteKeyA(place.root, place.path.c_str());
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
   }
 
-  bool Flush() override { return ::RegFlushKey(HKEY_CURRENT_USER) == ERROR_SUCCESS; }
+  bool Flush() override {
+    const bool user = ::RegFlushKey(HKEY_CURRENT_USER) == ERROR_SUCCESS;
+    return ::RegFlushKey(HKEY_CLASSES_ROOT) == ERROR_SUCCESS && user;
+  }
 };
 
 }  // namespace

@@ -37,8 +37,12 @@ inline constexpr IID IID_IProject = {
 // The name the service reports its errors under.
 inline constexpr const char* kComponentModuleName = "Zelvan";
 
-// The module file: "ZELVAN.DLL" in a Windows build, this on a POSIX host.
+// The module file.
+#ifdef _WIN32
+inline constexpr const char* kComponentLibraryName = "ZELVAN.DLL";
+#else
 inline constexpr const char* kComponentLibraryName = "libzelvan_component.so";
+#endif
 
 // The registration of one creatable class.
 struct ComponentClass {

@@ -13,6 +13,7 @@
 #include "model/status_codes.h"
 #include "model/workspace.h"
 #include "platform/file_system.h"
+#include "platform/module_version.h"
 #include "platform/registry.h"
 #include "platform/win_path.h"
 #include "service/component_ids.h"
@@ -174,6 +175,18 @@ HRESULT ComponentModule::GetClassObject(REFCLSID clsid, REFIID riid, void** obje
   const HRESULT hr = factory->QueryInterface(riid, object);
   factory->Release();
   return hr;
+}
+
+ComponentVersion ComponentModule::ProductVersion() const {
+  if (!options_.module_path.empty()) {
+    uint32_t most = 0;
+    uint32_t least = 0;
+    const std::string host = platform_.fs->ToHostPath(options_.module_path);
+    if (!host.empty() && ReadModuleProductVersion(host, &most, &least)) {
+      return {static_cast<LONG>(most), static_cast<LONG>(least)};
+    }
+  }
+  return ComponentProductVersion();
 }
 
 HRESULT ComponentModule::RegisterServer() {

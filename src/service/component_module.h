@@ -65,6 +65,7 @@ struct ComponentVersion {
   LONG most;
   LONG least;
 };
+// The version this build was made as.
 ComponentVersion ComponentProductVersion();
 
 class ComponentModule {
@@ -101,6 +102,9 @@ class ComponentModule {
   // --- The process-wide objects.
   Platform& platform() { return platform_; }
   const std::string& ModulePath() const { return options_.module_path; }
+  // The product version in the module file's version resource; the built-in
+  // one when it has none (a POSIX host's module, a module built in process).
+  ComponentVersion ProductVersion() const;
   Workspace& workspace() { return *workspace_; }
   IdeConnection& connection() { return *connection_; }
   CpuTable& cpus() { return *cpus_; }

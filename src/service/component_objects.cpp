@@ -85,7 +85,7 @@ VersionObject::VersionObject(ComponentModule& module) : ComponentObject(module, 
 
 HRESULT VersionObject::Method7(LONG* most, LONG* least) {
   if (most == nullptr || least == nullptr) return E_POINTER;
-  const ComponentVersion version = ComponentProductVersion();
+  const ComponentVersion version = module_.ProductVersion();
   *most = version.most;
   *least = version.least;
   return S_OK;

@@ -70,6 +70,12 @@ HRESULT DispatchCall::PrepareSlots() {
       slot.arg = args_.Get(position);
       // An out argument must say where its value goes.
       if ((slot.arg->vt & VT_BYREF) == 0) return args_.TypeMismatch(position);
+      // A VARIANT out is in and out, as through the slot: the method sees
+      // what the caller's VARIANT holds.
+      if (slot.shape == Shape::kOutVariant && slot.arg->vt == (VT_VARIANT | VT_BYREF) &&
+          slot.arg->pvarVal != nullptr && FAILED(VariantCopy(&slot.value, slot.arg->pvarVal))) {
+        return E_OUTOFMEMORY;
+      }
       ++position;
       continue;
     }

@@ -5,10 +5,12 @@
 //
 // A caller passes either every argument in order, with a by-reference
 // VARIANT at each out position, or only the in arguments (less optional
-// ones at their end). Either way the out values become the call's result:
-// one out value is the result itself, several are a SAFEARRAY of VARIANTs
-// in order; by-reference out arguments receive them as well. A BSTR out
-// the method left null is VT_EMPTY.
+// ones at their end). A VARIANT out (kOutVariant) given as a VARIANT by
+// reference is in and out: the method starts from a copy of what it holds.
+// Either way the out values become the call's result: one out value is the
+// result itself, several are a SAFEARRAY of VARIANTs in order; by-reference
+// out arguments receive them as well. A BSTR out the method left null is
+// VT_EMPTY.
 //
 //   in shapes     accepted VARIANTs
 //   kVariant      any (a SAFEARRAY by value is copied: the method takes the copy)
@@ -66,7 +68,12 @@ class DispatchCall {
 
   // Parameter `i` of the method (in declaration order, outs counted).
   VARIANT Variant(size_t i) const { return slots_[i].value; }
-  VARIANT* VariantRef(size_t i) const { return slots_[i].arg; }
+  // The caller's VARIANT; for a VARIANT by reference, the one it refers
+  // to, which the slot's VARIANT* would point at.
+  VARIANT* VariantRef(size_t i) const {
+    VARIANT* arg = slots_[i].arg;
+    return arg->vt == (VT_VARIANT | VT_BYREF) && arg->pvarVal != nullptr ? arg->pvarVal : arg;
+  }
   BSTR Bstr(size_t i) const { return slots_[i].bstr; }
   // The method frees it: the call lets go of it.
   BSTR OwnedBstr(size_t i);

@@ -13,16 +13,32 @@ namespace zelvan {
 
 namespace {
 
+// Host paths: '/' separates on a POSIX host; a Windows host takes '\' as
+// well, and an absolute path there may start with a drive ("C:\").
+#ifdef _WIN32
+constexpr bool kWindowsHost = true;
+#else
+constexpr bool kWindowsHost = false;
+#endif
+
+bool IsHostSeparator(char c) {
+  return c == '/' || (kWindowsHost && c == '\\');
+}
+
+bool IsAbsoluteHostPath(std::string_view path) {
+  if (!path.empty() && IsHostSeparator(path.front())) return true;
+  return kWindowsHost && path.size() >= 3 && path[1] == ':' && IsHostSeparator(path[2]);
+}
+
 std::string StripHostSlashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/')
+  while (path.size() > 1 && IsHostSeparator(path.back()) && !(kWindowsHost && path.size() == 3))
     path.pop_back();
   return path;
 }
 
 // A host path made absolute against the file system's current directory.
 std::string AbsoluteHostPath(FileSystem& fs, std::string_view host_path) {
-  if (!host_path.empty() && host_path.front() == '/')
-    return StripHostSlashes(std::string(host_path));
+  if (IsAbsoluteHostPath(host_path)) return StripHostSlashes(std::string(host_path));
   std::string cwd = fs.ToHostPath(fs.GetCurrentDirectory());
   if (cwd.empty()) return std::string(host_path);
   return StripHostSlashes(StripHostSlashes(cwd) + "/" + std::string(host_path));
@@ -36,7 +52,7 @@ bool HostDirectoryExists(FileSystem& fs, const std::string& host_path) {
 std::string FindDemoInstallation(Platform& platform) {
   std::string dir = platform.system->ExecutableHostPath();
   while (true) {
-    size_t slash = dir.find_last_of('/');
+    size_t slash = dir.find_last_of(kWindowsHost ? "/\\" : "/");
     if (slash == std::string::npos) return {};
     dir.resize(slash);
     for (std::string_view layout : {kDemoInstallation, kInstalledDemoInstallation}) {
