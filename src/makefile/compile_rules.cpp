@@ -59,24 +59,28 @@ class SideFileSteps {
     std::string source =
         QuoteIfTrimmedBlank((ims ? context_.paths().project_directory() : side_dir_) + name);
     std::string step;
+    std::string* out = ims ? &step : out_;
     if (mode && context_.fal()) {
-      step = "\trm " + source + "\n";
+      *out += "\trm ";
+      *out += source;
+      *out += '\n';
     } else {
-      std::string destination = QuoteIfTrimmedBlank(dir + "\\" + name);
-      step = "\tcp " + source + " " + destination + "\n\trm " + source + "\n";
+      *out += "\tcp ";
+      *out += source;
+      *out += ' ';
+      *out += QuoteIfTrimmedBlank(dir + "\\" + name);
+      *out += "\n\trm ";
+      *out += source;
+      *out += '\n';
     }
-    if (ims) {
-      file_.make_lists().ims_move_steps.push_back(std::move(step));
-    } else {
-      *out_ += step;
-    }
+    if (ims) file_.make_lists().ims_move_steps.push_back(std::move(step));
   }
 
   // The listing: a file named by the option itself stays where the
   // compiler writes it (its directory is made); else it goes to OUTPUT.
-  void Listing(std::string_view options) {
-    std::string named;
-    if (GetListingFile(options, &named)) {
+  void Listing(const SideFileFacts& facts) {
+    if (facts.names_listing) {
+      std::string named = facts.listing_file;
       if (named.find('$') != std::string::npos) {
         named = SubstituteMacros(named, file_.make_lists().macro_names,
                                  file_.make_lists().macro_values);
@@ -90,35 +94,33 @@ class SideFileSteps {
   }
 
   // The assembler's macro-expansion listing of MAC, APP and MPP files.
-  void MacroListing(std::string_view options) {
+  void MacroListing(const SideFileFacts& facts) {
     const std::string& family = context_.project().CpuFamily();
     bool med = EqualsNoCase(family, "MR44A")
-                   ? !HasOption(options, "-kumpp=off")
+                   ? !facts.has_kumpp_off
                    : (EqualsNoCase(family, "MX-310/P") || EqualsNoCase(family, "MX-310/P1") ||
                       EqualsNoCase(family, "MX-520")) &&
-                         !HasOption(options, "-Mi");
+                         !facts.has_mi;
     if (med) Move("med", temp_dir_, true);
   }
 
-  void Write(std::string_view options, bool has_p, bool has_oal) {
-    bool listing = HasListingOption(options);
+  void Write(const SideFileFacts& facts, bool has_p, bool has_oal) {
+    bool listing = facts.listing;
     switch (file_.ToolKind()) {
       case kCC:
-        if (listing) Listing(options);
-        if (HasOption(options, "-XF") && !has_oal) Move("asm", temp_dir_, true);
+        if (listing) Listing(facts);
+        if (facts.has_xf && !has_oal) Move("asm", temp_dir_, true);
         if (has_p) Move("i", temp_dir_, true);
         if (has_oal) {
           Move("asm", temp_dir_, false);
           Move("ims", temp_dir_, false, true);
         }
-        if (listing && (HasOption(options, "-Xi") || HasOption(options, "-kumpp=on"))) {
-          Move("med", temp_dir_, true);
-        }
+        if (listing && (facts.has_xi || facts.has_kumpp_on)) Move("med", temp_dir_, true);
         break;
       case kAS:
-        if (listing) Listing(options);
+        if (listing) Listing(facts);
         if (listing && EqualsNoCase(context_.project().CpuFamily(), "MR44A") &&
-            HasOption(options, "-kumpp=on")) {
+            facts.has_kumpp_on) {
           Move("med", temp_dir_, true);
         }
         if (has_oal) Move("ims", temp_dir_, false, true);
@@ -127,8 +129,8 @@ class SideFileSteps {
       case kAPP:
       case kMPP:
         if (listing) {
-          Listing(options);
-          MacroListing(options);
+          Listing(facts);
+          MacroListing(facts);
         }
         if (has_oal && file_.ToolKind() != kMPP) {
           Move("asm", temp_dir_, false);
@@ -136,7 +138,7 @@ class SideFileSteps {
         }
         break;
       case kCCL:
-        if (listing) Listing(options);
+        if (listing) Listing(facts);
         break;
       default:
         break;
@@ -162,12 +164,12 @@ bool MayLeaveSideFiles(int kind, std::string_view options, bool has_p, bool has_
 
 // The same from the facts of the options.
 bool MayLeaveSideFiles(int kind, const OptionFacts& facts) {
-  if (kind == kCC) return facts.has_p || facts.has_oal || facts.has_listing || facts.has_xf;
-  return kind > kCC && kind <= kMPP && (facts.has_oal || facts.has_listing);
+  if (kind == kCC) return facts.has_p || facts.has_oal || facts.side.listing || facts.side.has_xf;
+  return kind > kCC && kind <= kMPP && (facts.has_oal || facts.side.listing);
 }
 
-void AppendDependencies(MakeContext& context, const SourceFile& file, std::string* out) {
-  context.AppendDependencies(file, out);
+void AppendDependencies(MakeContext& context, const FileState& state, std::string* out) {
+  context.AppendDependencies(state, out);
   *out += '\n';
 }
 
@@ -175,7 +177,7 @@ void BuildFalCompileRule(MakeContext& context, const FileState& state, std::stri
                          bool has_p, bool has_oal, std::string* out) {
   const SourceFile& file = *state.file;
   *out += "\"$(OUTPUT)\\" + file.ObjectName() + "\" : \"" + file.RelativePath() + "\"";
-  AppendDependencies(context, file, out);
+  AppendDependencies(context, state, out);
   *out += "\t$(" + file.ToolKindName() + ") ";
   if (!HasOption(options, "-c")) *out += " -c ";
   if (!HasOption(options, "-g")) *out += " -g ";
@@ -192,14 +194,14 @@ void BuildFalCompileRule(MakeContext& context, const FileState& state, std::stri
 void WriteSideFileSteps(MakeContext& context, const FileState& state, std::string_view options,
                         bool has_p, bool has_oal, std::string* out) {
   if (MayLeaveSideFiles(state.file->ToolKind(), options, has_p, has_oal)) {
-    SideFileSteps(context, state, out).Write(options, has_p, has_oal);
+    SideFileSteps(context, state, out).Write(ReadSideFileFacts(options), has_p, has_oal);
   }
 }
 
 void WriteSideFileSteps(MakeContext& context, const FileState& state, const OptionFacts& facts,
                         std::string* out) {
   if (MayLeaveSideFiles(state.file->ToolKind(), facts)) {
-    SideFileSteps(context, state, out).Write(facts.without_p, facts.has_p, facts.has_oal);
+    SideFileSteps(context, state, out).Write(facts.side, facts.has_p, facts.has_oal);
   }
 }
 
@@ -272,7 +274,7 @@ void BuildCompileRule(MakeContext& context, const FileState& state, std::string*
   } else {
     *out += source;
   }
-  AppendDependencies(context, file, out);
+  AppendDependencies(context, state, out);
 
   const char* add_c = facts.has_c ? "" : " -c ";
   auto command = [&](std::string_view preprocess, std::string_view text, std::string_view more) {

@@ -341,10 +341,9 @@ void GnuMakefileWriter::CompileRule(MakeContext& context, const FileState& state
 void GnuMakefileWriter::StoredCompileRule(MakeContext& context, const FileState& state,
                                           const OptionFacts& facts, int number, std::string* out,
                                           std::string* numbered) {
-  const SourceFile& file = *state.file;
   if (!out->empty() && out->back() != '\n') {
     StoredRuleHead(context, state, out);
-    context.AppendDependencies(file, out);
+    context.AppendDependencies(state, out);
     StoredRuleTail(context, state, facts, out);
     return;
   }
@@ -367,9 +366,9 @@ void GnuMakefileWriter::StoredCompileRule(MakeContext& context, const FileState&
     AppendNumberedPiece(piece_, number, /*line_start=*/true, numbered);
   }
   size_t dependencies = numbered->size();
-  context.AppendDependencies(file, numbered);
+  context.AppendDependencies(state, numbered);
   std::string_view added = std::string_view(*numbered).substr(dependencies);
-  if (!added.empty() && MayHoldDollarOrLineEnd(file, context.target()) &&
+  if (!added.empty() && MayHoldDollarOrLineEnd(state.record) &&
       (std::memchr(added.data(), '$', added.size()) != nullptr ||
        std::memchr(added.data(), '\n', added.size()) != nullptr)) {
     piece_.assign(added);
@@ -393,8 +392,7 @@ void GnuMakefileWriter::StoredCompileRule(MakeContext& context, const FileState&
 // line end (a dependency is written as it is found, or made relative,
 // which adds neither). Asked once per path table: a table rarely holds
 // either, and its paths are met hundreds of thousands of times.
-bool GnuMakefileWriter::MayHoldDollarOrLineEnd(const SourceFile& file, std::string_view target) {
-  const DependencyRecord* record = FindDependencyRecord(file.dependencies().records, target);
+bool GnuMakefileWriter::MayHoldDollarOrLineEnd(const DependencyRecord* record) {
   const TextTable* table = record == nullptr ? nullptr : record->path_table();
   if (table == nullptr) return true;
   if (table != checked_table_ || table->size() != checked_size_) {

@@ -119,7 +119,7 @@ class GnuMakefileWriter {
   void StoredCompileRule(MakeContext& context, const FileState& state, const OptionFacts& facts,
                          int number, std::string* out, std::string* numbered);
 
-  bool MayHoldDollarOrLineEnd(const SourceFile& file, std::string_view target);
+  bool MayHoldDollarOrLineEnd(const DependencyRecord* record);
 
   void StoredRuleHead(MakeContext& context, const FileState& state, std::string* out);
 

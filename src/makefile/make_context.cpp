@@ -75,6 +75,7 @@ MakeContext::MakeContext(Workspace& workspace, MakeStateStore& states, Project& 
   for (const auto& file : project.sources().Files()) {
     FileState& state = files_.emplace_back();
     state.file = file.get();
+    state.record = FindDependencyRecord(file->dependencies().records, target_);
     // The file's cached settings of the target, found once for its five keys.
     const CachedSection* cached = file->settings().Cache().FindSection(target_);
     auto read = [&](const char* key, std::string* value) {
@@ -131,8 +132,8 @@ bool MakeContext::AnyProjectOutputConsumed() const {
          consumed_project_outputs_.end();
 }
 
-void MakeContext::AppendDependencies(const SourceFile& file, std::string* out) {
-  const DependencyRecord* record = FindDependencyRecord(file.dependencies().records, target_);
+void MakeContext::AppendDependencies(const FileState& state, std::string* out) {
+  const DependencyRecord* record = state.record;
   if (record == nullptr) return;
   auto text_of = [this](std::string_view path) {
     // A path that is relative already stays as it is: made relative again,
@@ -171,8 +172,7 @@ const OptionFacts& MakeContext::FactsOf(const std::string& options) {
   const std::string& rest = facts.without_p;
   facts.has_oal = HasWordOption(rest, "-Oal");
   facts.has_c = HasWordOption(rest, "-c");
-  facts.has_listing = FindLibraryOption(rest) >= 0;
-  facts.has_xf = HasWordOption(rest, "-XF");
+  facts.side = ReadSideFileFacts(rest);
   last_facts_ = &*option_facts_.emplace(options, std::move(facts)).first;
   return last_facts_->second;
 }
@@ -259,20 +259,22 @@ PathEnd EndOf(std::string_view path) {
   return end;
 }
 
-// The outputs of one block by their full lower-case paths (views of the
-// strings in the files' Outputs and the project's), with the extensions and
-// the hashes of the names among them.
+// The outputs of one block by their full lower-case paths, with the
+// extensions and the hashes of their names. An object's full path is formed
+// only when some input may be it: in most blocks none is.
 class OutputIndex {
  public:
-  // `owner` >= 0: a file index; < 0: project output -owner - 1.
-  void Add(std::string_view full, int owner) {
-    outputs_.emplace_back(full, owner);
-    PathEnd end = EndOf(full);
-    names_.push_back(NoCaseHashOf(end.name));
-    for (const std::string& extension : extensions_) {
-      if (extension == end.extension) return;
-    }
-    extensions_.emplace_back(end.extension);
+  // `owner` >= 0: a file index; < 0: project output -owner - 1. `full`:
+  // the output's full lower-case path.
+  void Add(std::string full, int owner) {
+    AddEnd(full);
+    outputs_.push_back({std::move(full), owner});
+  }
+  // An output whose full path is formed when first asked (see
+  // ForEachOwner); `last_part` ends as that path will.
+  void AddFormedLater(std::string_view last_part, int owner) {
+    AddEnd(last_part);
+    outputs_.push_back({std::string(), owner});
   }
   // After the last Add.
   void Seal() { std::sort(names_.begin(), names_.end()); }
@@ -287,13 +289,16 @@ class OutputIndex {
     }
     return false;
   }
-  template <typename Visit>
-  void ForEachOwner(std::string_view full, Visit visit) {
+  // `form(owner)` gives the full path of an output added without one.
+  template <typename Form, typename Visit>
+  void ForEachOwner(std::string_view full, Form form, Visit visit) {
     // Made when first asked: in most blocks no input passes MayHold.
     if (owners_.empty()) {
       owners_.reserve(outputs_.size());
-      for (const auto& [output, owner] : outputs_)
-        owners_.emplace(output, owner);
+      for (Output& output : outputs_) {
+        if (output.full.empty()) output.full = form(output.owner);
+        owners_.emplace(output.full, output.owner);
+      }
     }
     auto [from, to] = owners_.equal_range(full);
     for (auto it = from; it != to; ++it)
@@ -302,8 +307,20 @@ class OutputIndex {
   bool empty() const { return outputs_.empty(); }
 
  private:
-  std::vector<std::pair<std::string_view, int>> outputs_;
-  std::unordered_multimap<std::string_view, int> owners_;
+  struct Output {
+    std::string full;  // empty until formed
+    int owner;
+  };
+  void AddEnd(std::string_view path) {
+    PathEnd end = EndOf(path);
+    names_.push_back(NoCaseHashOf(end.name));
+    for (const std::string& extension : extensions_) {
+      if (EqualsNoCase(extension, end.extension)) return;
+    }
+    extensions_.emplace_back(end.extension);
+  }
+  std::vector<Output> outputs_;
+  std::unordered_multimap<std::string_view, int> owners_;  // views of outputs_
   std::vector<uint64_t> names_;
   std::vector<std::string> extensions_;
 };
@@ -335,45 +352,40 @@ class Preparation {
       FileState& state = files[i];
       SourceFile& file = *state.file;
       file.SetConsumedOutput(false);
-      file.make_lists().outputs.clear();
-      file.make_lists().inputs.clear();
       if (!state.built) continue;
+      int owner = static_cast<int>(i);
       if (state.custom_build != 0) {
         std::vector<std::string> raw;
         file.settings().GetCBuildList(target, CBuildList::kOutputs, &raw);
         for (const std::string& entry : raw)
-          file.make_lists().outputs.push_back(Normalize(entry));
+          index_.Add(Normalize(entry), owner);
       } else if (IsCompiledToolIndex(file.ToolKind())) {
-        file.make_lists().outputs.push_back(ObjectOutput(state));
+        AddObjectOutput(state, owner);
       }
-      for (const std::string& output : file.make_lists().outputs)
-        index_.Add(output, static_cast<int>(i));
     }
     const std::vector<std::string>& project_outputs = context_.custom_build().outputs;
-    for (const std::string& output : project_outputs)
-      project_outputs_.push_back(Normalize(output));
-    for (size_t i = 0; i < project_outputs_.size(); ++i)
-      index_.Add(project_outputs_[i], -static_cast<int>(i) - 1);
+    for (size_t i = 0; i < project_outputs.size(); ++i)
+      index_.Add(Normalize(project_outputs[i]), -static_cast<int>(i) - 1);
     index_.Seal();
 
     for (FileState& state : files) {
       if (!state.built) continue;
       SourceFile& file = *state.file;
       // A file's relative path made full is its full path.
-      file.make_lists().inputs.push_back(file.RelativePath().find('$') == std::string::npos
-                                             ? ToLowerAscii(file.FullPath())
-                                             : Normalize(file.RelativePath()));
+      if (file.RelativePath().find('$') == std::string::npos) {
+        if (index_.MayHold(file.FullPath())) Match(ToLowerAscii(file.FullPath()));
+      } else {
+        Match(Normalize(file.RelativePath()));
+      }
       if (state.custom_build != 0) {
         std::vector<std::string> dependencies;
         file.settings().GetCBuildDependencies(target, &dependencies, /*quote=*/false,
                                               /*existing_only=*/false);
         for (const std::string& dependency : dependencies)
-          file.make_lists().inputs.push_back(Normalize(dependency));
+          Match(Normalize(dependency));
       }
-      for (const std::string& input : file.make_lists().inputs)
-        Match(input);
       if (state.custom_build != 0 || index_.empty()) continue;
-      const DependencyRecord* record = FindDependencyRecord(file.dependencies().records, target);
+      const DependencyRecord* record = state.record;
       if (record == nullptr || !AnyMayBeOutput(record->path_table())) continue;
       // A path matched once is matched: the next file that includes it has
       // nothing to add.
@@ -388,23 +400,32 @@ class Preparation {
   }
 
  private:
-  // The object as the pass compares it.
-  std::string ObjectOutput(const FileState& state) {
+  // The object as the pass compares it. In a TEMP directory (most are) its
+  // full path is formed only if an input may be it.
+  void AddObjectOutput(const FileState& state, int owner) {
     const SourceFile& file = *state.file;
-    if (context_.fal()) return Normalize("$(OUTPUT)\\" + file.ObjectName());
+    if (context_.fal()) {
+      index_.Add(Normalize("$(OUTPUT)\\" + file.ObjectName()), owner);
+      return;
+    }
     if (state.has_output_option) {
       context_.EnsureDirectory(GetFileDirectory(state.output_argument));
-      return Normalize(state.output_argument);
+      index_.Add(Normalize(state.output_argument), owner);
+      return;
     }
-    // Files share their TEMP directory: it is made full once. An object
-    // name is a plain name, which a full path keeps as it is.
+    // An object name is a plain name, which a full path keeps as it is.
+    index_.AddFormedLater(file.ObjectName(), owner);
+  }
+
+  std::string ObjectInTemp(const FileState& state) {
+    // Files share their TEMP directory: it is made full once.
     auto it = temp_dirs_.find(state.temp);
     if (it == temp_dirs_.end()) {
       it = temp_dirs_.emplace(state.temp, Normalize(StripTrailingBackslash(state.temp) + "\\x"))
                .first;
       it->second.pop_back();
     }
-    return it->second + ToLowerAscii(file.ObjectName());
+    return it->second + ToLowerAscii(state.file->ObjectName());
   }
 
   // Whether some path of the records' table may be an output, asked once
@@ -423,18 +444,20 @@ class Preparation {
 
   void Match(std::string_view input) {
     if (!index_.MayHold(input)) return;
-    index_.ForEachOwner(input, [this](int owner) {
-      if (owner >= 0) {
-        context_.files()[static_cast<size_t>(owner)].file->SetConsumedOutput(true);
-      } else {
-        context_.consumed_project_outputs()[static_cast<size_t>(-owner - 1)] = true;
-      }
-    });
+    index_.ForEachOwner(
+        input,
+        [this](int owner) { return ObjectInTemp(context_.files()[static_cast<size_t>(owner)]); },
+        [this](int owner) {
+          if (owner >= 0) {
+            context_.files()[static_cast<size_t>(owner)].file->SetConsumedOutput(true);
+          } else {
+            context_.consumed_project_outputs()[static_cast<size_t>(-owner - 1)] = true;
+          }
+        });
   }
 
   MakeContext& context_;
   std::vector<std::string> names_, values_;
-  std::vector<std::string> project_outputs_;  // normalized; the index views them
   OutputIndex index_;
   DependencyPathMemo<char> matched_;
   const TextTable* checked_table_ = nullptr;

@@ -19,6 +19,7 @@
 #include "makefile/make_mode.h"
 #include "makefile/make_paths.h"
 #include "makefile/make_state.h"
+#include "makefile/rule_text.h"
 
 namespace zelvan {
 
@@ -47,16 +48,18 @@ struct FileState {
   std::string temp;      // its own TEMP, else the target's
   bool has_output_option = false;
   std::string output_argument;  // of "-o" in its options
+  // The file's include dependencies of the target, found once: every rule
+  // and pass of the block reads them.
+  const DependencyRecord* record = nullptr;
 };
 
 // A file's compile options as the compile rule reads them.
 struct OptionFacts {
-  bool has_p = false;        // "-P" (preprocess too), which the rule takes out
-  std::string without_p;     // the options without it
-  bool has_oal = false;      // "-Oal", of those
-  bool has_c = false;        // "-c"
-  bool has_listing = false;  // HasListingOption
-  bool has_xf = false;       // "-XF"
+  bool has_p = false;     // "-P" (preprocess too), which the rule takes out
+  std::string without_p;  // the options without it
+  bool has_oal = false;   // "-Oal", of those
+  bool has_c = false;     // "-c"
+  SideFileFacts side;     // of those
 };
 
 // A build event or the project custom build of a target.
@@ -138,7 +141,7 @@ class MakeContext {
   // it, a blank before each: relative to the project directory (a relative
   // path stays as it is), then quoted when it holds a blank; as stored
   // (quoted) in source-folder mode.
-  void AppendDependencies(const SourceFile& file, std::string* out);
+  void AppendDependencies(const FileState& state, std::string* out);
   // What the rules ask of a file's compile options, worked out once per
   // distinct options text (most files of a target share the target's).
   const OptionFacts& FactsOf(const std::string& options);

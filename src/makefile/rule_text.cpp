@@ -37,6 +37,33 @@ bool GetListingFile(std::string_view options, std::string* file) {
   return true;
 }
 
+SideFileFacts ReadSideFileFacts(std::string_view options) {
+  // One pass over the arguments: a word option is an argument that is
+  // exactly its text, and the listing option the first argument that
+  // HasListingOption takes.
+  SideFileFacts facts;
+  for (std::string_view argument : ArgumentSlices(options)) {
+    if (argument.starts_with("-l")) {
+      facts.listing =
+          facts.listing ||
+          !(argument.starts_with("-licm") || argument.starts_with("-lvcm") ||
+            argument.starts_with("-loop_unroll") || argument.starts_with("-loop_rotation"));
+    } else if (argument == "-XF") {
+      facts.has_xf = true;
+    } else if (argument == "-Xi") {
+      facts.has_xi = true;
+    } else if (argument == "-kumpp=on") {
+      facts.has_kumpp_on = true;
+    } else if (argument == "-kumpp=off") {
+      facts.has_kumpp_off = true;
+    } else if (argument == "-Mi") {
+      facts.has_mi = true;
+    }
+  }
+  if (facts.listing) facts.names_listing = GetListingFile(options, &facts.listing_file);
+  return facts;
+}
+
 std::vector<std::string_view> ArgumentSlices(std::string_view options) {
   return QuotedArgumentSlices(options);
 }

@@ -36,6 +36,20 @@ bool HasListingOption(std::string_view options);
 // followed by the name, as in "-lf.\list\a.lst"). False when there is no
 // listing option or it names no file.
 bool GetListingFile(std::string_view options, std::string* file);
+// What in a compile's options decides the steps that move its side files
+// (ReadSideFileFacts).
+struct SideFileFacts {
+  bool listing = false;        // HasListingOption
+  bool names_listing = false;  // GetListingFile, and its file
+  std::string listing_file;
+  bool has_xf = false;         // "-XF"
+  bool has_xi = false;         // "-Xi"
+  bool has_kumpp_on = false;   // "-kumpp=on"
+  bool has_kumpp_off = false;  // "-kumpp=off"
+  bool has_mi = false;         // "-Mi"
+};
+
+SideFileFacts ReadSideFileFacts(std::string_view options);
 
 // The arguments as written, quotes kept.
 std::vector<std::string_view> ArgumentSlices(std::string_view options);

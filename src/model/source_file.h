@@ -23,8 +23,6 @@ class Project;
 
 // What the makefile generator keeps on a file while it writes one target.
 struct SourceMakeLists {
-  std::vector<std::string> outputs;
-  std::vector<std::string> inputs;
   // The file's own macro table, for its custom build step.
   std::vector<std::string> macro_names;
   std::vector<std::string> macro_values;
