@@ -112,17 +112,6 @@ TEST_F(ProjectTest, OpenDerivesNamesAndMakesTheWorkingCopy) {
   EXPECT_EQ(library.paths().archive, "C:\\archive\\util.arc");
 }
 
-TEST_F(ProjectTest, WholeFileLoadsFoldersSourcesAndTheEarlierLinkList) {
-  auto project = OpenProject();
-  ASSERT_TRUE(project->store().LoadWholeFile());
-  project->LoadSettings();
-  project->store().ReleaseWholeFile();
-  EXPECT_EQ(project->store().WholeFile(), nullptr);
-  // Depth first; a folder that lists an ancestor is visited once; empty entries skipped.
-  EXPECT_THAT(project->sources().Folders(), ElementsAre("Sources", "Startup", "Headers"));
-  EXPECT_THAT(project->links().Names(), ElementsAre("Util.lib", "Base.lib"));
-}
-
 TEST_F(ProjectTest, EffectiveOptionsFollowProjectBlankAndDefault) {
   auto project = OpenProject();
   using Getter = std::function<bool(ProjectTargets&, std::string_view, std::string*)>;
@@ -214,8 +203,6 @@ TEST_F(ProjectTest, OutputDirectoriesLinkOptionsAndDebugFiles) {
   EXPECT_EQ(WorkingValue(*project, "Debug", "DefaultLink"), "-g -o .\\D2\\App.abs");
   // The project's own link options are not the default's business.
   EXPECT_EQ(WorkingValue(*project, "Debug", "ProjectLink"), "-x -o \"C:\\my out\\App.abs\" -m");
-  EXPECT_FALSE(project->targets().SetDir("Final", TargetDir::kOutput, ".\\x"));
-  EXPECT_FALSE(project->targets().SetDefaultDir("Final", TargetDir::kOutput, ".\\x"));
 
   ASSERT_TRUE(project->targets().SetProjectOptions("Release", TargetOptions::kLink,
                                                    "-g -o \"D:\\out dir\\App.abs\""));

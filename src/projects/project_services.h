@@ -1,8 +1,8 @@
 // What the project commands (new, copy, rename) need from the layers above
 // the model: the IDE's busy state and notifications, the service's check of
 // a typed file name, and the host's own record of the workspace. The
-// service component implements it over its IDE connection; the headless
-// host over its workspace file (tests/support/headless_project_services.h).
+// service component implements it over its IDE connection, with the IDE or
+// the headless host (over its workspace file) keeping the record.
 #pragma once
 
 #include <string>

@@ -1,8 +1,8 @@
 // The project commands' services (projects/project_services.h) for the
 // component: the busy flag and the commands of the IDE connection, the
 // service's file-name check, and the IDE (through its workspace object)
-// as the keeper of the workspace's record. The headless host uses them
-// too, as the IDE that keeps the record (HeadlessProjectServices).
+// as the keeper of the workspace's record. The headless host can stand in
+// for the IDE there, keeping the record in its workspace file.
 #pragma once
 
 #include <string>

@@ -4,9 +4,8 @@ namespace zelvan::testing {
 
 const char* FsOpName(FsOp op) {
   static const char* const kNames[kFsOpCount] = {
-      "Stat",     "ReadFile",    "OpenForWrite",    "Append",          "Flush",
-      "Sync",     "Close",       "Rename",          "DeleteFile",      "CopyFile",
-      "MoveFile", "SetReadOnly", "CreateDirectory", "RemoveDirectory", "ListDirectory",
+      "Stat",  "ReadFile", "OpenForWrite", "Append",      "Flush",           "Sync",
+      "Close", "Rename",   "CopyFile",     "SetReadOnly", "CreateDirectory",
   };
   return kNames[static_cast<size_t>(op)];
 }

@@ -182,7 +182,8 @@ Status MemoryFileSystem::Rename(std::string_view from, std::string_view to) {
   if (!Resolve(from, &from_full, &from_key) || !Resolve(to, &to_full, &to_key)) return Missing();
   std::shared_ptr<Node> source = Find(from_key);
   if (!source || !IsDirectoryKey(ParentKey(to_key))) return Missing();
-  if (IsRoot(to_key)) return Refused();
+  // Only files move: the system never renames a directory.
+  if (IsRoot(to_key) || source->is_directory) return Refused();
   if (from_key == to_key) {  // a change of letter case only
     source->path = to_full;
     return Status::OK();
@@ -190,26 +191,8 @@ Status MemoryFileSystem::Rename(std::string_view from, std::string_view to) {
   std::shared_ptr<Node> target = Find(to_key);
   if (target) {
     if (target->is_directory) return Status::FromErrno(EISDIR);
-    if (source->is_directory) return Status::FromErrno(ENOTDIR);
     if (target->read_only) return Refused();
     to_full = target->path;  // a replaced file keeps its own spelling, as on the host
-  }
-  if (source->is_directory) {
-    if (to_key.compare(0, from_key.size() + 1, from_key + "\\") == 0) {
-      return Status::FromErrno(EINVAL);  // into itself
-    }
-    // Move the whole subtree.
-    std::string prefix = from_key + "\\";
-    std::vector<std::pair<std::string, std::shared_ptr<Node>>> moved;
-    for (auto it = nodes_.lower_bound(prefix);
-         it != nodes_.end() && it->first.compare(0, prefix.size(), prefix) == 0;) {
-      moved.emplace_back(it->first.substr(prefix.size()), it->second);
-      it = nodes_.erase(it);
-    }
-    for (auto& [rest, node] : moved) {
-      node->path = to_full + "\\" + node->path.substr(node->path.size() - rest.size());
-      nodes_[to_key + "\\" + rest] = node;
-    }
   }
   nodes_.erase(from_key);
   source->path = to_full;

@@ -9,6 +9,7 @@
 // Semantics follow the Windows calls the system was designed around:
 //   - OpenForWrite, DeleteFile and Rename onto a read-only file fail;
 //   - a file replaced by Rename keeps the spelling of its name, as on the host;
+//   - Rename and MoveFile move files only (the system never moves a directory);
 //   - CopyFile copies contents, the read-only attribute and the modification time;
 //   - data appended to an open file is visible at once (a file left half
 //     written by a failing writer shows its half);
