@@ -81,6 +81,30 @@ std::string LongForm(std::string full) {
   return std::string(kLongPrefix) + full;
 }
 
+// Paths cross to the system in UTF-16, converted from the ANSI code page
+// as the ANSI calls convert them, which limit them to MAX_PATH.
+std::wstring Wide(std::string_view text) {
+  const int size = static_cast<int>(text.size());
+  std::wstring out(size == 0 ? 0 : ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0),
+                   L'\0');
+  if (!out.empty())
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, out.data(), static_cast<int>(out.size()));
+  return out;
+}
+
+std::string Narrow(std::wstring_view text) {
+  const int size = static_cast<int>(text.size());
+  std::string out(
+      size == 0 ? 0
+                : ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr),
+      '\0');
+  if (!out.empty()) {
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, out.data(), static_cast<int>(out.size()),
+                          nullptr, nullptr);
+  }
+  return out;
+}
+
 // What the system answers in the long form, as a user writes it.
 std::string WithoutLongPrefix(std::string path) {
   if (path.starts_with(kLongNetworkPrefix)) return "\\\\" + path.substr(kLongNetworkPrefix.size());
@@ -90,8 +114,8 @@ std::string WithoutLongPrefix(std::string path) {
 
 // Opened for writing: the file stays readable by others, and may be
 // renamed or deleted while open (a rename over it by another writer).
-HANDLE OpenWrite(const std::string& host, DWORD disposition) {
-  return ::CreateFileA(host.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+HANDLE OpenWrite(const std::wstring& host, DWORD disposition) {
+  return ::CreateFileW(host.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -120,8 +144,8 @@ Win32FileSystem::Win32FileSystem(std::string cwd) {
   }
 }
 
-std::string Win32FileSystem::SystemPath(std::string_view path) const {
-  return LongForm(FullPath(path));
+std::wstring Win32FileSystem::SystemPath(std::string_view path) const {
+  return Wide(LongForm(FullPath(path)));
 }
 
 std::unique_ptr<ReadOnlyFileSystem> Win32FileSystem::NewThreadReader() {
@@ -149,7 +173,7 @@ std::string Win32FileSystem::FromHostPath(std::string_view host_path) const {
 
 bool Win32FileSystem::Stat(std::string_view path, FileStatus* status) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!::GetFileAttributesExA(SystemPath(path).c_str(), GetFileExInfoStandard, &data)) return false;
+  if (!::GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &data)) return false;
   status->is_directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   status->is_other = (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0;
   status->read_only = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
@@ -160,7 +184,7 @@ bool Win32FileSystem::Stat(std::string_view path, FileStatus* status) {
 }
 
 Status Win32FileSystem::ReadFile(std::string_view path, std::string* contents) {
-  HANDLE file = ::CreateFileA(SystemPath(path).c_str(), GENERIC_READ,
+  HANDLE file = ::CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastError();
@@ -204,7 +228,7 @@ std::unique_ptr<WritableFile> Win32FileSystem::CreateFileLike(std::string_view p
 
 Status Win32FileSystem::AppendToFile(std::string_view path, std::string_view data) {
   // FILE_APPEND_DATA alone: every write lands at the end, whoever else appends.
-  HANDLE file = ::CreateFileA(SystemPath(path).c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+  HANDLE file = ::CreateFileW(SystemPath(path).c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastError();
@@ -256,12 +280,12 @@ std::string Win32FileSystem::LockFileOf(std::string_view path) {
 
 LockResult Win32FileSystem::TryLockFile(std::string_view lock_path,
                                         std::unique_ptr<FileLock>* lock) {
-  std::string host = SystemPath(lock_path);
+  std::wstring host = SystemPath(lock_path);
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  HANDLE file = ::CreateFileA(host.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
+  HANDLE file = ::CreateFileW(host.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {  // one we may not write
-    file = ::CreateFileA(host.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+    file = ::CreateFileW(host.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   if (file == INVALID_HANDLE_VALUE) return LockResult::kUnavailable;
@@ -276,19 +300,19 @@ LockResult Win32FileSystem::TryLockFile(std::string_view lock_path,
 }
 
 Status Win32FileSystem::Rename(std::string_view from, std::string_view to) {
-  std::string target = SystemPath(to);
+  std::wstring target = SystemPath(to);
   // A file replaced keeps its name as stored, whatever letters `to` uses.
-  WIN32_FIND_DATAA found;
-  HANDLE search = ::FindFirstFileA(target.c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW(target.c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     ::FindClose(search);
     // Windows refuses to replace a read-only file; Wine would replace it.
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
       return OsError(ERROR_ACCESS_DENIED);
     }
-    target = GetFileDirectory(target) + found.cFileName;
+    target = target.substr(0, target.rfind(L'\\') + 1) + found.cFileName;
   }
-  if (!::MoveFileExA(SystemPath(from).c_str(), target.c_str(),
+  if (!::MoveFileExW(SystemPath(from).c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return LastError();
   }
@@ -296,7 +320,7 @@ Status Win32FileSystem::Rename(std::string_view from, std::string_view to) {
 }
 
 Status Win32FileSystem::DeleteFile(std::string_view path) {
-  return ::DeleteFileA(SystemPath(path).c_str()) ? Status::OK() : LastError();
+  return ::DeleteFileW(SystemPath(path).c_str()) ? Status::OK() : LastError();
 }
 
 Status Win32FileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
@@ -330,7 +354,7 @@ Status Win32FileSystem::Copy(std::string_view from, std::string_view to, bool fa
 
 Status Win32FileSystem::MoveFile(std::string_view from, std::string_view to) {
   // Without REPLACE_EXISTING an existing `to` is refused.
-  if (!::MoveFileExA(SystemPath(from).c_str(), SystemPath(to).c_str(),
+  if (!::MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
                      MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
     return LastError();
   }
@@ -338,32 +362,32 @@ Status Win32FileSystem::MoveFile(std::string_view from, std::string_view to) {
 }
 
 Status Win32FileSystem::SetReadOnly(std::string_view path, bool read_only) {
-  std::string host = SystemPath(path);
-  DWORD attributes = ::GetFileAttributesA(host.c_str());
+  std::wstring host = SystemPath(path);
+  DWORD attributes = ::GetFileAttributesW(host.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
   DWORD wanted = read_only ? (attributes | FILE_ATTRIBUTE_READONLY)
                            : (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   // A file with no other attribute must say so.
   if (wanted == 0) wanted = FILE_ATTRIBUTE_NORMAL;
   if (wanted == attributes) return Status::OK();
-  return ::SetFileAttributesA(host.c_str(), wanted) ? Status::OK() : LastError();
+  return ::SetFileAttributesW(host.c_str(), wanted) ? Status::OK() : LastError();
 }
 
 Status Win32FileSystem::CreateDirectory(std::string_view path) {
-  return ::CreateDirectoryA(SystemPath(path).c_str(), nullptr) ? Status::OK() : LastError();
+  return ::CreateDirectoryW(SystemPath(path).c_str(), nullptr) ? Status::OK() : LastError();
 }
 
 Status Win32FileSystem::RemoveDirectory(std::string_view path) {
-  return ::RemoveDirectoryA(SystemPath(path).c_str()) ? Status::OK() : LastError();
+  return ::RemoveDirectoryW(SystemPath(path).c_str()) ? Status::OK() : LastError();
 }
 
 Status Win32FileSystem::ListDirectory(std::string_view dir, std::string_view pattern,
                                       std::vector<DirectoryEntry>* entries) {
   // Every name is listed and matched here: the host's own matching also
   // matches the short names, and "*.ini" would find "a.inix".
-  std::string search = LongForm(AppendLastSlash(FullPath(dir)) + "*");
-  WIN32_FIND_DATAA found;
-  HANDLE handle = ::FindFirstFileA(search.c_str(), &found);
+  std::wstring search = Wide(LongForm(AppendLastSlash(FullPath(dir)) + "*"));
+  WIN32_FIND_DATAW found;
+  HANDLE handle = ::FindFirstFileW(search.c_str(), &found);
   entries->clear();
   if (handle == INVALID_HANDLE_VALUE) {
     // A folder without entries, not even "." (a drive's root).
@@ -373,11 +397,11 @@ Status Win32FileSystem::ListDirectory(std::string_view dir, std::string_view pat
     return LastError();
   }
   do {
-    std::string_view name = found.cFileName;
+    std::string name = Narrow(found.cFileName);
     if (name == "." || name == ".." || !MatchesPattern(name, pattern)) continue;
     entries->push_back(
         {std::string(name), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-  } while (::FindNextFileA(handle, &found));
+  } while (::FindNextFileW(handle, &found));
   ::FindClose(handle);
   std::sort(entries->begin(), entries->end(),
             [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
@@ -385,14 +409,14 @@ Status Win32FileSystem::ListDirectory(std::string_view dir, std::string_view pat
 }
 
 bool Win32FileSystem::GetShortPathName(std::string_view path, std::string* short_path) {
-  std::string host = SystemPath(path);
-  DWORD size = ::GetShortPathNameA(host.c_str(), nullptr, 0);
+  std::wstring host = SystemPath(path);
+  DWORD size = ::GetShortPathNameW(host.c_str(), nullptr, 0);
   if (size == 0) return false;
-  std::string out(size, '\0');
-  DWORD got = ::GetShortPathNameA(host.c_str(), out.data(), size);
+  std::wstring out(size, L'\0');
+  DWORD got = ::GetShortPathNameW(host.c_str(), out.data(), size);
   if (got == 0 || got >= size) return false;
   out.resize(got);
-  *short_path = WithoutLongPrefix(std::move(out));
+  *short_path = WithoutLongPrefix(Narrow(out));
   return true;
 }
 

@@ -60,9 +60,9 @@ class Win32FileSystem final : public FileSystem {
   std::unique_ptr<ReadOnlyFileSystem> NewThreadReader() override;
 
  private:
-  // The path the system calls are given: full, and past MAX_PATH in the
-  // long form (\\?\), which the user never sees.
-  std::string SystemPath(std::string_view path) const;
+  // The path the system calls are given: full, in UTF-16, and past
+  // MAX_PATH in the long form (\\?\), which the user never sees.
+  std::wstring SystemPath(std::string_view path) const;
   Status Copy(std::string_view from, std::string_view to, bool fail_if_exists,
               Durability durability);
 
