@@ -66,6 +66,29 @@ struct ChildOutcome {
 bool RunChildProcessGroup(const ChildProcess& child, const std::function<bool()>& stop_requested,
                           int poll_ms, ChildOutcome* outcome, std::string* error);
 
+// The bookkeeping of RunChildProcessGroup's wait, the same on every host
+// (child_process.cpp): the stop request asked until it says yes once, and
+// how the wait ended, in `outcome`.
+class GroupWait {
+ public:
+  GroupWait(const std::function<bool()>& stop_requested, ChildOutcome* outcome)
+      : stop_requested_(stop_requested), outcome_(outcome) {}
+  // Before the start: true when a stop request or `signal` came first, so
+  // that nothing is to start.
+  bool EndsBeforeStart(int signal);
+  // While the child runs: true the first time a stop is requested, when
+  // the group is to be asked to stop.
+  bool StopNow();
+  // At the end of the wait: true when what is left of the group is to be
+  // killed (it was stopped, or `signal` came).
+  bool End(int signal);
+
+ private:
+  const std::function<bool()>& stop_requested_;
+  ChildOutcome* outcome_;
+  bool stopped_ = false;
+};
+
 // Ends this process by `signal`, as its default action would, so that the
 // parent (a shell running a script) sees what stopped it; when the signal
 // is ignored or blocked, exits with 128 + `signal` instead.

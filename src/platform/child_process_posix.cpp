@@ -301,14 +301,8 @@ bool RunChildProcessGroup(const ChildProcess& child, const std::function<bool()>
   GroupSignals signals;
   if (!signals.Install(error)) return false;
   // A stop that came before the child would start starts nothing.
-  if (stop_requested && stop_requested()) {
-    outcome->stop_requested = true;
-    return true;
-  }
-  if (group_signal != 0) {
-    outcome->signal = group_signal;
-    return true;
-  }
+  GroupWait wait(stop_requested, outcome);
+  if (wait.EndsBeforeStart(group_signal)) return true;
   sigset_t blocked, previous_mask;
   sigemptyset(&blocked);
   for (int signal : kStopSignals)
@@ -331,7 +325,6 @@ bool RunChildProcessGroup(const ChildProcess& child, const std::function<bool()>
     return false;
   }
   bool exec_ok = ChildStarted(child, spawned.report, error);
-  bool stopped = false;
   while (true) {
     // Looked at, not reaped: while the child is a zombie its group id
     // cannot name another group.
@@ -339,19 +332,14 @@ bool RunChildProcessGroup(const ChildProcess& child, const std::function<bool()>
     int looked =
         ::waitid(P_PID, static_cast<id_t>(spawned.pid), &info, WEXITED | WNOHANG | WNOWAIT);
     if ((looked == 0 && info.si_pid == spawned.pid) || (looked < 0 && errno != EINTR)) break;
-    if (!stopped && stop_requested && stop_requested()) {
-      stopped = true;
-      outcome->stop_requested = true;
-      ::kill(-spawned.pid, SIGTERM);
-    }
+    if (wait.StopNow()) ::kill(-spawned.pid, SIGTERM);
     struct pollfd wake = {wake_pipe[0], POLLIN, 0};
     ::poll(&wake, 1, poll_ms);
     char drain[64];
     while (::read(wake_pipe[0], drain, sizeof(drain)) > 0) {
     }
   }
-  outcome->signal = group_signal;
-  if (stopped || outcome->signal != 0) ::kill(-spawned.pid, SIGKILL);
+  if (wait.End(group_signal)) ::kill(-spawned.pid, SIGKILL);
   group_leader = 0;
   int status = 0;
   if (!Reap(spawned.pid, &status, error) || !exec_ok) return false;

@@ -224,14 +224,8 @@ bool RunChildProcessGroup(const ChildProcess& child, const std::function<bool()>
       if (HANDLE job = group_job.exchange(nullptr)) ::CloseHandle(job);
     }
   } restore;
-  if (stop_requested && stop_requested()) {
-    outcome->stop_requested = true;
-    return true;
-  }
-  if (group_signal != 0) {
-    outcome->signal = group_signal;
-    return true;
-  }
+  GroupWait wait(stop_requested, outcome);
+  if (wait.EndsBeforeStart(group_signal)) return true;
   // Closing the job's last handle ends what is left in it: nothing the
   // child started outlives us, however we end.
   HANDLE job = ::CreateJobObjectA(nullptr, nullptr);
@@ -249,16 +243,10 @@ bool RunChildProcessGroup(const ChildProcess& child, const std::function<bool()>
   if (job != nullptr) ::AssignProcessToJobObject(job, process.hProcess);
   ::ResumeThread(process.hThread);
   ::CloseHandle(process.hThread);
-  bool stopped = false;
   while (::WaitForSingleObject(process.hProcess, static_cast<DWORD>(poll_ms)) == WAIT_TIMEOUT) {
-    if (!stopped && stop_requested && stop_requested()) {
-      stopped = true;
-      outcome->stop_requested = true;
-      ::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process.dwProcessId);
-    }
+    if (wait.StopNow()) ::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process.dwProcessId);
   }
-  outcome->signal = group_signal;
-  if ((stopped || outcome->signal != 0) && job != nullptr) ::TerminateJobObject(job, 1);
+  if (wait.End(group_signal) && job != nullptr) ::TerminateJobObject(job, 1);
   outcome->exit_status = ExitStatus(process.hProcess);
   ::CloseHandle(process.hProcess);
   return true;

@@ -11,34 +11,25 @@ namespace {
 
 constexpr std::string_view kDwordPrefix = "dword:";
 
-std::string NormaliseKey(std::string_view key) {
-  std::string out(TrimBlanks(key));
-  while (!out.empty() && out.back() == '\\')
-    out.pop_back();
-  while (!out.empty() && out.front() == '\\')
-    out.erase(0, 1);
-  return out;
-}
-
 class FileRegistry : public Registry {
  public:
   FileRegistry(PrivateProfile& profile, std::string path, FileSystem* fs)
       : profile_(profile), path_(std::move(path)), fs_(fs) {}
 
   bool KeyExists(std::string_view key) override {
-    std::string wanted = NormaliseKey(key);
+    std::string wanted = NormaliseRegistryKey(key);
     for (const std::string& section : profile_.GetSectionNames(path_)) {
-      std::string name = NormaliseKey(section);
+      std::string name = NormaliseRegistryKey(section);
       if (EqualsNoCase(name, wanted) || IsBelow(name, wanted)) return true;
     }
     return false;
   }
 
   std::vector<std::string> SubKeys(std::string_view key) override {
-    std::string parent = NormaliseKey(key);
+    std::string parent = NormaliseRegistryKey(key);
     std::vector<std::string> out;
     for (const std::string& section : profile_.GetSectionNames(path_)) {
-      std::string name = NormaliseKey(section);
+      std::string name = NormaliseRegistryKey(section);
       if (!IsBelow(name, parent)) continue;
       std::string rest = parent.empty() ? name : name.substr(parent.size() + 1);
       std::string child = rest.substr(0, rest.find('\\'));
@@ -52,7 +43,7 @@ class FileRegistry : public Registry {
 
   bool ReadDword(std::string_view key, std::string_view value, uint32_t* out) override {
     std::string text;
-    if (!profile_.Lookup(NormaliseKey(key), value, path_, &text)) return false;
+    if (!profile_.Lookup(NormaliseRegistryKey(key), value, path_, &text)) return false;
     if (!StartsWithNoCase(text, kDwordPrefix)) return false;
     std::string digits(TrimBlanks(std::string_view(text).substr(kDwordPrefix.size())));
     if (digits.empty() || digits.size() > 8) return false;
@@ -65,25 +56,25 @@ class FileRegistry : public Registry {
 
   bool ReadString(std::string_view key, std::string_view value, std::string* out) override {
     std::string text;
-    if (!profile_.Lookup(NormaliseKey(key), value, path_, &text)) return false;
+    if (!profile_.Lookup(NormaliseRegistryKey(key), value, path_, &text)) return false;
     if (StartsWithNoCase(text, kDwordPrefix)) return false;
     *out = std::move(text);
     return true;
   }
 
   bool WriteString(std::string_view key, std::string_view value, std::string_view text) override {
-    return profile_.WriteString(NormaliseKey(key), value, text, path_);
+    return profile_.WriteString(NormaliseRegistryKey(key), value, text, path_);
   }
 
   bool DeleteValue(std::string_view key, std::string_view value) override {
-    return profile_.DeleteKey(NormaliseKey(key), value, path_);
+    return profile_.DeleteKey(NormaliseRegistryKey(key), value, path_);
   }
 
   bool DeleteKey(std::string_view key) override {
-    const std::string name = NormaliseKey(key);
+    const std::string name = NormaliseRegistryKey(key);
     if (name.empty()) return false;
     for (const std::string& section : profile_.GetSectionNames(path_)) {
-      if (IsBelow(NormaliseKey(section), name)) return false;
+      if (IsBelow(NormaliseRegistryKey(section), name)) return false;
     }
     if (!profile_.GetKeyNames(name, path_).empty()) return false;
     return profile_.DeleteSection(name, path_);
@@ -107,6 +98,15 @@ class FileRegistry : public Registry {
 };
 
 }  // namespace
+
+std::string NormaliseRegistryKey(std::string_view key) {
+  std::string out(TrimBlanks(key));
+  while (!out.empty() && out.back() == '\\')
+    out.pop_back();
+  while (!out.empty() && out.front() == '\\')
+    out.erase(0, 1);
+  return out;
+}
 
 std::unique_ptr<Registry> CreateFileRegistry(PrivateProfile& profile, std::string path,
                                              FileSystem* fs) {

@@ -183,6 +183,28 @@ TEST_P(FileSystemContractTest, AtomicWriteLeavesNoTemporary) {
   EXPECT_EQ(Names("."), "d\\ f.txt ");
 }
 
+// A path longer than MAX_PATH (260) is a path like any other, and the
+// names listed are as short as they were written.
+TEST_P(FileSystemContractTest, PathsLongerThanMaxPath) {
+  FileSystem& fs = *fs_;
+  std::vector<std::string> dirs = {fs.FullPath(std::string(60, 'a'))};
+  while (dirs.size() < 5)
+    dirs.push_back(dirs.back() + "\\" + std::string(60, static_cast<char>('a' + dirs.size())));
+  ASSERT_TRUE(CreateDirectories(fs, dirs.back()));
+  const std::string file = dirs.back() + "\\" + std::string(40, 'f') + ".txt";
+  ASSERT_GT(file.size(), 300u);
+  ASSERT_TRUE(WriteFileAtomic(fs, file, "long"));
+  EXPECT_EQ(Read(file), "long");
+  EXPECT_EQ(Names(dirs.back()), std::string(40, 'f') + ".txt ");
+  ASSERT_TRUE(fs.Rename(file, dirs.back() + "\\renamed.txt"));
+  EXPECT_EQ(Names(dirs.back()), "renamed.txt ");
+  ASSERT_TRUE(fs.DeleteFile(dirs.back() + "\\renamed.txt"));
+  EXPECT_EQ(Names(dirs.back()), "");
+  for (auto dir = dirs.rbegin(); dir != dirs.rend(); ++dir)
+    EXPECT_TRUE(fs.RemoveDirectory(*dir)) << *dir;
+  EXPECT_EQ(Names("."), "");
+}
+
 // Only Windows has short (8.3) names: one names the same file, and a name
 // that is short already stays. Windows shortens "a long name.text" to
 // "ALONGN~1.TEX" and Wine to a hashed form of its own, so the form is

@@ -36,6 +36,13 @@ class HostPlatform {
  private:
   HostPlatform();
   struct Parts;
+  // What both hosts share: the profile cache over `fs`, the registry (the
+  // file at host path `registry_file`, or `native` when that is empty), and
+  // the stop on interrupt the environment asks for (host_platform.cpp).
+  static std::unique_ptr<HostPlatform> Assemble(std::unique_ptr<SystemServices> system,
+                                                std::unique_ptr<FileSystem> fs,
+                                                const std::string& registry_file,
+                                                std::unique_ptr<Registry> native, UiHooks* ui);
   std::unique_ptr<Parts> parts_;
   Platform platform_;
 };

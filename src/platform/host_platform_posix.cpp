@@ -9,32 +9,12 @@
 #include <cstring>
 
 #include "platform/ansi_text.h"
-#include "platform/interrupt_stop.h"
 #include "platform/posix_file_system.h"
 #include "platform/posix_system_services.h"
-#include "platform/private_profile.h"
 #include "platform/registry.h"
 #include "platform/win_path.h"
 
 namespace zelvan {
-
-struct HostPlatform::Parts {
-  std::unique_ptr<SystemServices> system;
-  std::unique_ptr<InterruptibleSystemServices> interruptible;
-  std::unique_ptr<PosixFileSystem> fs;
-  std::unique_ptr<PrivateProfile> profile;
-  std::unique_ptr<Registry> registry;
-};
-
-HostPlatform::HostPlatform() : parts_(std::make_unique<Parts>()) {}
-
-HostPlatform::~HostPlatform() {
-  // The profile cache flushes pending writes, so it goes before the file system.
-  parts_->registry.reset();
-  parts_->profile.reset();
-  parts_->fs.reset();
-  parts_->interruptible.reset();
-}
 
 namespace {
 
@@ -66,43 +46,24 @@ std::unique_ptr<HostPlatform> HostPlatform::Create(UiHooks* ui) {
   // A write past the file-size limit fails like one on a full disk, and is
   // reported, instead of ending the process.
   ::signal(SIGXFSZ, SIG_IGN);
-  std::unique_ptr<HostPlatform> host(new HostPlatform());
-  Parts& parts = *host->parts_;
-  parts.system = CreatePosixSystemServices();
-  SystemServices& system = *parts.system;
+  std::unique_ptr<SystemServices> system = CreatePosixSystemServices();
 
   HostPathMap map;
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     std::string name = std::string("ZELVAN_DRIVE_") + letter;
-    if (auto dir = system.GetEnv(name); dir && !dir->empty()) map.drives[letter] = *dir;
+    if (auto dir = system->GetEnv(name); dir && !dir->empty()) map.drives[letter] = *dir;
   }
-  if (auto root = system.GetEnv("ZELVAN_NETWORK_ROOT"); root && !root->empty()) {
+  if (auto root = system->GetEnv("ZELVAN_NETWORK_ROOT"); root && !root->empty()) {
     map.network_root = *root;
   }
-  if (auto code_page = system.GetEnv("ZELVAN_CODEPAGE"); code_page && !code_page->empty()) {
+  if (auto code_page = system->GetEnv("ZELVAN_CODEPAGE"); code_page && !code_page->empty()) {
     SetAnsiCodePage(static_cast<unsigned>(std::strtoul(code_page->c_str(), nullptr, 10)));
   }
-  parts.fs = std::make_unique<PosixFileSystem>(std::move(map), HostWorkingDirectory(nullptr));
-  parts.fs->SetLockDirectory(DefaultLockDir());
-  parts.profile = std::make_unique<PrivateProfile>(*parts.fs);
-
-  std::string registry_host = DefaultRegistryPath(system);
-  if (auto path = system.GetEnv("ZELVAN_REGISTRY"); path && !path->empty()) registry_host = *path;
-  std::string registry_path = parts.fs->FromHostPath(registry_host);
-  // Every command reads the registry: its folder loses what killed ones left.
-  RemoveDeadTemporaries(*parts.fs, GetFileDirectory(registry_path));
-  parts.registry = CreateFileRegistry(*parts.profile, registry_path, parts.fs.get());
-
-  host->platform_.fs = parts.fs.get();
-  host->platform_.profile = parts.profile.get();
-  host->platform_.registry = parts.registry.get();
-  host->platform_.system = parts.system.get();
-  if (auto stop = system.GetEnv("ZELVAN_STOP_ON_INTERRUPT"); stop && *stop == "1") {
-    parts.interruptible = std::make_unique<InterruptibleSystemServices>(system);
-    host->platform_.system = parts.interruptible.get();
-  }
-  host->platform_.ui = ui;
-  return host;
+  auto fs = std::make_unique<PosixFileSystem>(std::move(map), HostWorkingDirectory(nullptr));
+  fs->SetLockDirectory(DefaultLockDir());
+  std::string registry = DefaultRegistryPath(*system);
+  if (auto path = system->GetEnv("ZELVAN_REGISTRY"); path && !path->empty()) registry = *path;
+  return Assemble(std::move(system), std::move(fs), registry, nullptr, ui);
 }
 
 std::string CurrentDirectoryProblem() {
@@ -112,7 +73,9 @@ std::string CurrentDirectoryProblem() {
 }
 
 bool HostPlatform::MapDriveUnlessSet(char letter, const std::string& host_dir) {
-  return parts_->fs->MapDrive(letter, host_dir, /*keep_existing=*/true);
+  return static_cast<PosixFileSystem&>(*platform_.fs)
+      .MapDrive(letter, host_dir,
+                /*keep_existing=*/true);
 }
 
 }  // namespace zelvan

@@ -10,8 +10,6 @@
 
 #include "platform/ansi_text.h"
 #include "platform/host_platform.h"
-#include "platform/interrupt_stop.h"
-#include "platform/private_profile.h"
 #include "platform/registry.h"
 #include "platform/win32_file_system.h"
 #include "platform/win32_registry.h"
@@ -19,24 +17,6 @@
 #include "platform/win_path.h"
 
 namespace zelvan {
-
-struct HostPlatform::Parts {
-  std::unique_ptr<SystemServices> system;
-  std::unique_ptr<InterruptibleSystemServices> interruptible;
-  std::unique_ptr<Win32FileSystem> fs;
-  std::unique_ptr<PrivateProfile> profile;
-  std::unique_ptr<Registry> registry;
-};
-
-HostPlatform::HostPlatform() : parts_(std::make_unique<Parts>()) {}
-
-HostPlatform::~HostPlatform() {
-  // The profile cache flushes pending writes, so it goes before the file system.
-  parts_->registry.reset();
-  parts_->profile.reset();
-  parts_->fs.reset();
-  parts_->interruptible.reset();
-}
 
 namespace {
 
@@ -49,35 +29,15 @@ std::string TempFolder() {
 }  // namespace
 
 std::unique_ptr<HostPlatform> HostPlatform::Create(UiHooks* ui) {
-  std::unique_ptr<HostPlatform> host(new HostPlatform());
-  Parts& parts = *host->parts_;
-  parts.system = CreateWin32SystemServices();
-  SystemServices& system = *parts.system;
+  std::unique_ptr<SystemServices> system = CreateWin32SystemServices();
   SetAnsiCodePage(::GetACP());
-
-  parts.fs = std::make_unique<Win32FileSystem>();
+  auto fs = std::make_unique<Win32FileSystem>();
   if (std::string temp = TempFolder(); !temp.empty()) {
-    parts.fs->SetLockDirectory(AppendLastSlash(temp) + "zelvan-locks");
+    fs->SetLockDirectory(AppendLastSlash(temp) + "zelvan-locks");
   }
-  parts.profile = std::make_unique<PrivateProfile>(*parts.fs);
-  if (auto path = system.GetEnv("ZELVAN_REGISTRY"); path && !path->empty()) {
-    std::string registry_path = parts.fs->FromHostPath(*path);
-    RemoveDeadTemporaries(*parts.fs, GetFileDirectory(registry_path));
-    parts.registry = CreateFileRegistry(*parts.profile, registry_path, parts.fs.get());
-  } else {
-    parts.registry = CreateWin32Registry();
-  }
-
-  host->platform_.fs = parts.fs.get();
-  host->platform_.profile = parts.profile.get();
-  host->platform_.registry = parts.registry.get();
-  host->platform_.system = parts.system.get();
-  if (auto stop = system.GetEnv("ZELVAN_STOP_ON_INTERRUPT"); stop && *stop == "1") {
-    parts.interruptible = std::make_unique<InterruptibleSystemServices>(system);
-    host->platform_.system = parts.interruptible.get();
-  }
-  host->platform_.ui = ui;
-  return host;
+  std::string registry = system->GetEnv("ZELVAN_REGISTRY").value_or("");
+  return Assemble(std::move(system), std::move(fs), registry,
+                  registry.empty() ? CreateWin32Registry() : nullptr, ui);
 }
 
 std::string CurrentDirectoryProblem() {
@@ -94,7 +54,7 @@ bool HostPlatform::MapDriveUnlessSet(char letter, const std::string& host_dir) {
   if (letter < 'A' || letter > 'Z') return false;
   if ((::GetLogicalDrives() & (1u << (letter - 'A'))) != 0) return true;
   std::string drive = std::string(1, letter) + ":";
-  std::string target = parts_->fs->ToHostPath(host_dir);
+  std::string target = platform_.fs->ToHostPath(host_dir);
   return ::DefineDosDeviceA(0, drive.c_str(), StripTrailingSlash(target).c_str()) != 0;
 }
 

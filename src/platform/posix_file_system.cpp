@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/ansi_text.h"
+#include "platform/buffered_writable_file.h"
 #include "platform/posix_file_system_internal.h"
 #include "platform/win_path.h"
 
@@ -59,70 +60,28 @@ std::string posix_internal::NormaliseHostPath(std::string_view path, const std::
 
 namespace {
 
-class PosixWritableFile : public WritableFile {
+class PosixWritableFile final : public BufferedWritableFile {
  public:
   explicit PosixWritableFile(int fd) : fd_(fd) {}
   ~PosixWritableFile() override {
-    if (fd_ >= 0) ::close(fd_);
-  }
-
-  Status Append(std::string_view data) override {
-    if (fd_ < 0) return Closed();
-    if (buffer_.size() + data.size() < kBufferSize) {
-      buffer_.append(data);
-      return Status::OK();
-    }
-    // Large pieces (a whole file written at once) go out as they are, not
-    // copied into the buffer first.
-    if (!WriteBuffer() || !WriteAll(data)) return Status::FromErrno(errno);
-    return Status::OK();
-  }
-  Status Flush() override {
-    if (fd_ < 0) return Closed();
-    return WriteBuffer() ? Status::OK() : Status::FromErrno(errno);
-  }
-  Status Sync() override {
-    if (Status status = Flush(); !status) return status;
-    return ::fsync(fd_) == 0 ? Status::OK() : Status::FromErrno(errno);
-  }
-  Status Close() override {
-    if (fd_ < 0) return Closed();
-    Status status = WriteBuffer() ? Status::OK() : Status::FromErrno(errno);
-    if (::close(fd_) != 0 && status.ok()) status = Status::FromErrno(errno);
-    fd_ = -1;
-    return status;
+    if (!closed()) ::close(fd_);
   }
 
  private:
-  static constexpr size_t kBufferSize = 1 << 16;
-
-  // Writes `data` whole; `done` tells how much of it went out.
-  bool WriteAll(std::string_view data, size_t* done = nullptr) {
-    size_t written = 0;
-    bool ok = true;
-    while (written < data.size()) {
-      ssize_t n = ::write(fd_, data.data() + written, data.size() - written);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        ok = false;
-        break;
-      }
-      written += static_cast<size_t>(n);
-    }
-    if (done != nullptr) *done = written;
-    return ok;
+  Status WriteSome(std::string_view data, size_t* written) override {
+    ssize_t n;
+    do {
+      n = ::write(fd_, data.data(), data.size());
+    } while (n < 0 && errno == EINTR);
+    *written = n < 0 ? 0 : static_cast<size_t>(n);
+    return n < 0 ? Status::FromErrno(errno) : Status::OK();
   }
-  bool WriteBuffer() {
-    size_t done = 0;
-    bool ok = WriteAll(buffer_, &done);
-    buffer_.erase(0, done);
-    return ok;
+  Status SyncFile() override { return ::fsync(fd_) == 0 ? Status::OK() : Status::FromErrno(errno); }
+  Status CloseFile() override {
+    return ::close(fd_) == 0 ? Status::OK() : Status::FromErrno(errno);
   }
-
-  static Status Closed() { return Status::Invalid("the file is closed"); }
 
   int fd_;
-  std::string buffer_;
 };
 
 // A path that Resolve cannot place (an unmapped drive, a file where a

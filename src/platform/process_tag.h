@@ -18,5 +18,7 @@ const std::string& OwnProcessTag();
 bool IsProcessTagAlive(std::string_view tag);
 // Whether `text` has the form of a tag.
 bool IsProcessTag(std::string_view text);
+// The process id and start time of `tag`; false when it is no tag.
+bool SplitProcessTag(std::string_view tag, unsigned long long* pid, std::string_view* start);
 
 }  // namespace zelvan

@@ -3,9 +3,9 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #include "platform/process_tag.h"
 
@@ -35,11 +35,6 @@ bool ReadStartTicks(const std::string& pid, std::string* ticks, char* state = nu
   return true;
 }
 
-bool AllDigits(std::string_view text) {
-  return !text.empty() && text.size() <= 20 &&
-         text.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
 }  // namespace
 
 const std::string& OwnProcessTag() {
@@ -54,20 +49,12 @@ const std::string& OwnProcessTag() {
   return own;
 }
 
-bool IsProcessTag(std::string_view text) {
-  size_t dash = text.find('-');
-  return dash != std::string_view::npos && AllDigits(text.substr(0, dash)) &&
-         AllDigits(text.substr(dash + 1));
-}
-
 bool IsProcessTagAlive(std::string_view tag) {
-  if (!IsProcessTag(tag)) return true;
-  size_t dash = tag.find('-');
-  std::string pid(tag.substr(0, dash));
-  std::string_view start = tag.substr(dash + 1);
-  long long number = 0;
-  std::from_chars(pid.data(), pid.data() + pid.size(), number);
-  if (number <= 0 || number > 0x7FFFFFFF) return false;
+  unsigned long long number = 0;
+  std::string_view start;
+  if (!SplitProcessTag(tag, &number, &start)) return true;
+  if (number == 0 || number > 0x7FFFFFFF) return false;
+  std::string pid = std::to_string(number);
   std::string ticks;
   char state = 0;
   // A zombie has ended; only its parent has not yet been told.

@@ -1,6 +1,6 @@
 #include "platform/win32_api.h"
 
-#include <charconv>
+#include <string>
 
 #include "platform/process_tag.h"
 
@@ -18,11 +18,6 @@ bool CreationTime(HANDLE process, std::string* ticks) {
   return true;
 }
 
-bool AllDigits(std::string_view text) {
-  return !text.empty() && text.size() <= 20 &&
-         text.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
 }  // namespace
 
 const std::string& OwnProcessTag() {
@@ -34,19 +29,10 @@ const std::string& OwnProcessTag() {
   return own;
 }
 
-bool IsProcessTag(std::string_view text) {
-  size_t dash = text.find('-');
-  return dash != std::string_view::npos && AllDigits(text.substr(0, dash)) &&
-         AllDigits(text.substr(dash + 1));
-}
-
 bool IsProcessTagAlive(std::string_view tag) {
-  if (!IsProcessTag(tag)) return true;
-  size_t dash = tag.find('-');
-  std::string_view pid = tag.substr(0, dash);
-  std::string_view start = tag.substr(dash + 1);
   unsigned long long number = 0;
-  std::from_chars(pid.data(), pid.data() + pid.size(), number);
+  std::string_view start;
+  if (!SplitProcessTag(tag, &number, &start)) return true;
   if (number == 0 || number > 0xFFFFFFFFull) return false;
   HANDLE process =
       ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(number));

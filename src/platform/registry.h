@@ -57,6 +57,10 @@ class Registry {
   virtual bool Flush() { return true; }
 };
 
+// A key path as both registries take it: blanks and separators at either
+// end dropped.
+std::string NormaliseRegistryKey(std::string_view key);
+
 // A Registry backed by the file described above (a system path), read through
 // the private-profile cache, so it is read again whenever it changed. A
 // missing file is an empty hive. With `fs`, a flush first creates the file's

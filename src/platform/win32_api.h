@@ -22,3 +22,13 @@
 #undef MoveFile
 #undef RemoveDirectory
 #undef SetCurrentDirectory
+
+#include <string>
+
+namespace zelvan {
+
+// The host path of the file of `module` (null: the program); empty when the
+// system cannot tell (module_path_win32.cpp).
+std::string Win32ModuleFileName(HMODULE module);
+
+}  // namespace zelvan

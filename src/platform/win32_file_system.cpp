@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/ansi_text.h"
+#include "platform/buffered_writable_file.h"
 #include "platform/local_time.h"
 #include "platform/os_error.h"
 #include "platform/win_path.h"
@@ -36,68 +37,25 @@ int64_t FloorDiv(int64_t a, int64_t b) {
   return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
 }
 
-class Win32WritableFile : public WritableFile {
+class Win32WritableFile final : public BufferedWritableFile {
  public:
   explicit Win32WritableFile(HANDLE handle) : handle_(handle) {}
   ~Win32WritableFile() override {
-    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
-  }
-
-  Status Append(std::string_view data) override {
-    if (handle_ == INVALID_HANDLE_VALUE) return Closed();
-    if (buffer_.size() + data.size() < kBufferSize) {
-      buffer_.append(data);
-      return Status::OK();
-    }
-    // Large pieces (a whole file written at once) go out as they are.
-    if (!WriteBuffer() || !WriteAll(data)) return LastError();
-    return Status::OK();
-  }
-  Status Flush() override {
-    if (handle_ == INVALID_HANDLE_VALUE) return Closed();
-    return WriteBuffer() ? Status::OK() : LastError();
-  }
-  Status Sync() override {
-    if (Status status = Flush(); !status) return status;
-    return ::FlushFileBuffers(handle_) ? Status::OK() : LastError();
-  }
-  Status Close() override {
-    if (handle_ == INVALID_HANDLE_VALUE) return Closed();
-    Status status = WriteBuffer() ? Status::OK() : LastError();
-    if (!::CloseHandle(handle_) && status.ok()) status = LastError();
-    handle_ = INVALID_HANDLE_VALUE;
-    return status;
+    if (!closed()) ::CloseHandle(handle_);
   }
 
  private:
-  static constexpr size_t kBufferSize = 1 << 16;
-
-  bool WriteAll(std::string_view data, size_t* done = nullptr) {
-    size_t written = 0;
-    bool ok = true;
-    while (written < data.size()) {
-      DWORD piece = static_cast<DWORD>(std::min<size_t>(data.size() - written, 1u << 30));
-      DWORD n = 0;
-      if (!::WriteFile(handle_, data.data() + written, piece, &n, nullptr)) {
-        ok = false;
-        break;
-      }
-      written += n;
-    }
-    if (done != nullptr) *done = written;
-    return ok;
+  Status WriteSome(std::string_view data, size_t* written) override {
+    DWORD piece = static_cast<DWORD>(std::min<size_t>(data.size(), 1u << 30));
+    DWORD n = 0;
+    const bool ok = ::WriteFile(handle_, data.data(), piece, &n, nullptr);
+    *written = n;
+    return ok ? Status::OK() : LastError();
   }
-  bool WriteBuffer() {
-    size_t done = 0;
-    bool ok = WriteAll(buffer_, &done);
-    buffer_.erase(0, done);
-    return ok;
-  }
-
-  static Status Closed() { return Status::Invalid("the file is closed"); }
+  Status SyncFile() override { return ::FlushFileBuffers(handle_) ? Status::OK() : LastError(); }
+  Status CloseFile() override { return ::CloseHandle(handle_) ? Status::OK() : LastError(); }
 
   HANDLE handle_;
-  std::string buffer_;
 };
 
 class Win32FileLock : public FileLock {
@@ -109,10 +67,55 @@ class Win32FileLock : public FileLock {
   HANDLE handle_;
 };
 
+// The form of a full path the system calls take: past MAX_PATH (less the
+// room CreateDirectory keeps for a file name) only with the \\?\ prefix. That
+// form is taken as it is, so the path must be full, "." and ".." resolved.
+constexpr std::string_view kLongPrefix = "\\\\?\\";
+constexpr std::string_view kLongNetworkPrefix = "\\\\?\\UNC\\";
+
+std::string LongForm(std::string full) {
+  if (full.size() < MAX_PATH - 12 || full.starts_with(kLongPrefix) || !IsFullPath(full)) {
+    return full;
+  }
+  if (full.starts_with("\\\\")) return std::string(kLongNetworkPrefix) + full.substr(2);
+  return std::string(kLongPrefix) + full;
+}
+
+// Paths cross to the system in UTF-16, converted from the ANSI code page
+// as the ANSI calls convert them, which limit them to MAX_PATH.
+std::wstring Wide(std::string_view text) {
+  const int size = static_cast<int>(text.size());
+  std::wstring out(size == 0 ? 0 : ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0),
+                   L'\0');
+  if (!out.empty())
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, out.data(), static_cast<int>(out.size()));
+  return out;
+}
+
+std::string Narrow(std::wstring_view text) {
+  const int size = static_cast<int>(text.size());
+  std::string out(
+      size == 0 ? 0
+                : ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr),
+      '\0');
+  if (!out.empty()) {
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, out.data(), static_cast<int>(out.size()),
+                          nullptr, nullptr);
+  }
+  return out;
+}
+
+// What the system answers in the long form, as a user writes it.
+std::string WithoutLongPrefix(std::string path) {
+  if (path.starts_with(kLongNetworkPrefix)) return "\\\\" + path.substr(kLongNetworkPrefix.size());
+  if (path.starts_with(kLongPrefix)) return path.substr(kLongPrefix.size());
+  return path;
+}
+
 // Opened for writing: the file stays readable by others, and may be
 // renamed or deleted while open (a rename over it by another writer).
-HANDLE OpenWrite(const std::string& host, DWORD disposition) {
-  return ::CreateFileA(host.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+HANDLE OpenWrite(const std::wstring& host, DWORD disposition) {
+  return ::CreateFileW(host.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -141,6 +144,10 @@ Win32FileSystem::Win32FileSystem(std::string cwd) {
   }
 }
 
+std::wstring Win32FileSystem::SystemPath(std::string_view path) const {
+  return Wide(LongForm(FullPath(path)));
+}
+
 std::unique_ptr<ReadOnlyFileSystem> Win32FileSystem::NewThreadReader() {
   // Nothing is cached here: a reader needs only the current directory.
   return std::make_unique<Win32FileSystem>(cwd_);
@@ -166,7 +173,7 @@ std::string Win32FileSystem::FromHostPath(std::string_view host_path) const {
 
 bool Win32FileSystem::Stat(std::string_view path, FileStatus* status) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!::GetFileAttributesExA(FullPath(path).c_str(), GetFileExInfoStandard, &data)) return false;
+  if (!::GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &data)) return false;
   status->is_directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   status->is_other = (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0;
   status->read_only = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
@@ -177,7 +184,7 @@ bool Win32FileSystem::Stat(std::string_view path, FileStatus* status) {
 }
 
 Status Win32FileSystem::ReadFile(std::string_view path, std::string* contents) {
-  HANDLE file = ::CreateFileA(FullPath(path).c_str(), GENERIC_READ,
+  HANDLE file = ::CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastError();
@@ -205,7 +212,7 @@ Status Win32FileSystem::ReadFile(std::string_view path, std::string* contents) {
 }
 
 std::unique_ptr<WritableFile> Win32FileSystem::OpenForWrite(std::string_view path) {
-  HANDLE file = OpenWrite(FullPath(path), CREATE_ALWAYS);
+  HANDLE file = OpenWrite(SystemPath(path), CREATE_ALWAYS);
   if (file == INVALID_HANDLE_VALUE) return nullptr;  // GetLastError tells why
   return std::make_unique<Win32WritableFile>(file);
 }
@@ -214,14 +221,14 @@ std::unique_ptr<WritableFile> Win32FileSystem::OpenForWrite(std::string_view pat
 // bits to carry over, and the read-only attribute is the writer's to set.
 std::unique_ptr<WritableFile> Win32FileSystem::CreateFileLike(std::string_view path,
                                                               std::string_view) {
-  HANDLE file = OpenWrite(FullPath(path), CREATE_NEW);
+  HANDLE file = OpenWrite(SystemPath(path), CREATE_NEW);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<Win32WritableFile>(file);
 }
 
 Status Win32FileSystem::AppendToFile(std::string_view path, std::string_view data) {
   // FILE_APPEND_DATA alone: every write lands at the end, whoever else appends.
-  HANDLE file = ::CreateFileA(FullPath(path).c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+  HANDLE file = ::CreateFileW(SystemPath(path).c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastError();
@@ -273,12 +280,12 @@ std::string Win32FileSystem::LockFileOf(std::string_view path) {
 
 LockResult Win32FileSystem::TryLockFile(std::string_view lock_path,
                                         std::unique_ptr<FileLock>* lock) {
-  std::string host = FullPath(lock_path);
+  std::wstring host = SystemPath(lock_path);
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  HANDLE file = ::CreateFileA(host.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
+  HANDLE file = ::CreateFileW(host.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {  // one we may not write
-    file = ::CreateFileA(host.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+    file = ::CreateFileW(host.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   if (file == INVALID_HANDLE_VALUE) return LockResult::kUnavailable;
@@ -293,19 +300,19 @@ LockResult Win32FileSystem::TryLockFile(std::string_view lock_path,
 }
 
 Status Win32FileSystem::Rename(std::string_view from, std::string_view to) {
-  std::string target = FullPath(to);
+  std::wstring target = SystemPath(to);
   // A file replaced keeps its name as stored, whatever letters `to` uses.
-  WIN32_FIND_DATAA found;
-  HANDLE search = ::FindFirstFileA(target.c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW(target.c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     ::FindClose(search);
     // Windows refuses to replace a read-only file; Wine would replace it.
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
       return OsError(ERROR_ACCESS_DENIED);
     }
-    target = GetFileDirectory(target) + found.cFileName;
+    target = target.substr(0, target.rfind(L'\\') + 1) + found.cFileName;
   }
-  if (!::MoveFileExA(FullPath(from).c_str(), target.c_str(),
+  if (!::MoveFileExW(SystemPath(from).c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return LastError();
   }
@@ -313,7 +320,7 @@ Status Win32FileSystem::Rename(std::string_view from, std::string_view to) {
 }
 
 Status Win32FileSystem::DeleteFile(std::string_view path) {
-  return ::DeleteFileA(FullPath(path).c_str()) ? Status::OK() : LastError();
+  return ::DeleteFileW(SystemPath(path).c_str()) ? Status::OK() : LastError();
 }
 
 Status Win32FileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
@@ -347,7 +354,7 @@ Status Win32FileSystem::Copy(std::string_view from, std::string_view to, bool fa
 
 Status Win32FileSystem::MoveFile(std::string_view from, std::string_view to) {
   // Without REPLACE_EXISTING an existing `to` is refused.
-  if (!::MoveFileExA(FullPath(from).c_str(), FullPath(to).c_str(),
+  if (!::MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
                      MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
     return LastError();
   }
@@ -355,32 +362,32 @@ Status Win32FileSystem::MoveFile(std::string_view from, std::string_view to) {
 }
 
 Status Win32FileSystem::SetReadOnly(std::string_view path, bool read_only) {
-  std::string host = FullPath(path);
-  DWORD attributes = ::GetFileAttributesA(host.c_str());
+  std::wstring host = SystemPath(path);
+  DWORD attributes = ::GetFileAttributesW(host.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
   DWORD wanted = read_only ? (attributes | FILE_ATTRIBUTE_READONLY)
                            : (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   // A file with no other attribute must say so.
   if (wanted == 0) wanted = FILE_ATTRIBUTE_NORMAL;
   if (wanted == attributes) return Status::OK();
-  return ::SetFileAttributesA(host.c_str(), wanted) ? Status::OK() : LastError();
+  return ::SetFileAttributesW(host.c_str(), wanted) ? Status::OK() : LastError();
 }
 
 Status Win32FileSystem::CreateDirectory(std::string_view path) {
-  return ::CreateDirectoryA(FullPath(path).c_str(), nullptr) ? Status::OK() : LastError();
+  return ::CreateDirectoryW(SystemPath(path).c_str(), nullptr) ? Status::OK() : LastError();
 }
 
 Status Win32FileSystem::RemoveDirectory(std::string_view path) {
-  return ::RemoveDirectoryA(FullPath(path).c_str()) ? Status::OK() : LastError();
+  return ::RemoveDirectoryW(SystemPath(path).c_str()) ? Status::OK() : LastError();
 }
 
 Status Win32FileSystem::ListDirectory(std::string_view dir, std::string_view pattern,
                                       std::vector<DirectoryEntry>* entries) {
   // Every name is listed and matched here: the host's own matching also
   // matches the short names, and "*.ini" would find "a.inix".
-  std::string search = AppendLastSlash(FullPath(dir)) + "*";
-  WIN32_FIND_DATAA found;
-  HANDLE handle = ::FindFirstFileA(search.c_str(), &found);
+  std::wstring search = Wide(LongForm(AppendLastSlash(FullPath(dir)) + "*"));
+  WIN32_FIND_DATAW found;
+  HANDLE handle = ::FindFirstFileW(search.c_str(), &found);
   entries->clear();
   if (handle == INVALID_HANDLE_VALUE) {
     // A folder without entries, not even "." (a drive's root).
@@ -390,11 +397,11 @@ Status Win32FileSystem::ListDirectory(std::string_view dir, std::string_view pat
     return LastError();
   }
   do {
-    std::string_view name = found.cFileName;
+    std::string name = Narrow(found.cFileName);
     if (name == "." || name == ".." || !MatchesPattern(name, pattern)) continue;
     entries->push_back(
         {std::string(name), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-  } while (::FindNextFileA(handle, &found));
+  } while (::FindNextFileW(handle, &found));
   ::FindClose(handle);
   std::sort(entries->begin(), entries->end(),
             [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
@@ -402,14 +409,14 @@ Status Win32FileSystem::ListDirectory(std::string_view dir, std::string_view pat
 }
 
 bool Win32FileSystem::GetShortPathName(std::string_view path, std::string* short_path) {
-  std::string host = FullPath(path);
-  DWORD size = ::GetShortPathNameA(host.c_str(), nullptr, 0);
+  std::wstring host = SystemPath(path);
+  DWORD size = ::GetShortPathNameW(host.c_str(), nullptr, 0);
   if (size == 0) return false;
-  std::string out(size, '\0');
-  DWORD got = ::GetShortPathNameA(host.c_str(), out.data(), size);
+  std::wstring out(size, L'\0');
+  DWORD got = ::GetShortPathNameW(host.c_str(), out.data(), size);
   if (got == 0 || got >= size) return false;
   out.resize(got);
-  *short_path = std::move(out);
+  *short_path = WithoutLongPrefix(Narrow(out));
   return true;
 }
 

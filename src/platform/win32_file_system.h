@@ -8,7 +8,8 @@
 // The read-only attribute is FILE_ATTRIBUTE_READONLY. A whole-file write
 // renames its temporary over the file with MoveFileEx(REPLACE_EXISTING |
 // WRITE_THROUGH), so the new name is on disk when the call returns. Short
-// (8.3) names come from GetShortPathName. Locks are LockFileEx locks on
+// (8.3) names come from GetShortPathName. Paths longer than MAX_PATH
+// reach the system in the \\?\ form. Locks are LockFileEx locks on
 // lock files in a folder of the user's own (SetLockDirectory), which the
 // host drops when the process ends. Failures carry the system's text
 // (FormatMessage) and its error code (Status::os_error).
@@ -59,6 +60,9 @@ class Win32FileSystem final : public FileSystem {
   std::unique_ptr<ReadOnlyFileSystem> NewThreadReader() override;
 
  private:
+  // The path the system calls are given: full, in UTF-16, and past
+  // MAX_PATH in the long form (\\?\), which the user never sees.
+  std::wstring SystemPath(std::string_view path) const;
   Status Copy(std::string_view from, std::string_view to, bool fail_if_exists,
               Durability durability);
 

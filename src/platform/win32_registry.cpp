@@ -7,15 +7,6 @@
 namespace zelvan {
 namespace {
 
-std::string KeyPath(std::string_view key) {
-  std::string out(TrimBlanks(key));
-  while (!out.empty() && out.back() == '\\')
-    out.pop_back();
-  while (!out.empty() && out.front() == '\\')
-    out.erase(0, 1);
-  return out;
-}
-
 // A key's root and its path below it: HKEY_CLASSES_ROOT for a path that
 // starts with that name (the component's class registration), else
 // HKEY_CURRENT_USER.
@@ -26,11 +17,12 @@ struct Place {
 
 Place Locate(std::string_view key) {
   constexpr std::string_view kClassesRoot = "HKEY_CLASSES_ROOT";
-  std::string path = KeyPath(key);
+  std::string path = NormaliseRegistryKey(key);
   if (path.size() >= kClassesRoot.size() &&
       EqualsNoCase(std::string_view(path).substr(0, kClassesRoot.size()), kClassesRoot) &&
       (path.size() == kClassesRoot.size() || path[kClassesRoot.size()] == '\\')) {
-    return {HKEY_CLASSES_ROOT, KeyPath(std::string_view(path).substr(kClassesRoot.size()))};
+    return {HKEY_CLASSES_ROOT,
+            NormaliseRegistryKey(std::string_view(path).substr(kClassesRoot.size()))};
   }
   return {HKEY_CURRENT_USER, path};
 }

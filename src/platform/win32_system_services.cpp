@@ -81,18 +81,7 @@ class Win32SystemServices : public SystemServices {
     return LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
   }
 
-  std::string ExecutableHostPath() override {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-      DWORD got = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-      if (got == 0) return "";
-      if (got < path.size()) {
-        path.resize(got);
-        return path;
-      }
-      path.resize(path.size() * 2);
-    }
-  }
+  std::string ExecutableHostPath() override { return Win32ModuleFileName(nullptr); }
 
   bool NamedObjectExists(std::string_view name) override {
     HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, MutexName(name).c_str());

@@ -2,7 +2,7 @@
 # ZELVAN.DLL as a real in-process server under Wine, in a Wine prefix of its
 # own that is removed afterwards: regsvr32 registers the five classes under
 # HKEY_CLASSES_ROOT (checked with `reg query`), the COM client creates each
-# by ProgID and runs the Service slot cases through the component runtime,
+# by ProgID and runs the slot table through the component runtime,
 # and regsvr32 /u removes every key again.
 #   component_wine_test.sh BUILD_DIR SOURCE_DIR
 # BUILD_DIR holds src/cli/ZELVAN.DLL and src/cli/component_com_client.exe.
