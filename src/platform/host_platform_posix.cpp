@@ -115,4 +115,6 @@ bool HostPlatform::MapDriveUnlessSet(char letter, const std::string& host_dir) {
   return parts_->fs->MapDrive(letter, host_dir, /*keep_existing=*/true);
 }
 
+void UseBinaryStandardOutput() {}
+
 }  // namespace zelvan
