@@ -18,7 +18,16 @@ set -uo pipefail
 build=$(realpath "${1:?usage: wine_cli_test.sh WINDOWS_BUILD SOURCE_DIR [LINUX_BUILD]}")
 source_dir=$(realpath "${2:?usage: wine_cli_test.sh WINDOWS_BUILD SOURCE_DIR [LINUX_BUILD]}")
 linux_zelvan=
-[ -n "${3:-}" ] && [ -x "$3/src/cli/zelvan" ] && linux_zelvan=$(realpath "$3/src/cli/zelvan")
+kova_linux=
+if [ -n "${3:-}" ] && [ -x "$3/src/cli/zelvan" ]; then
+  linux_zelvan=$(realpath "$3/src/cli/zelvan")
+  # The demo installation that zelvan finds above itself, as it does.
+  kova_linux=$(dirname "$linux_zelvan")
+  until [ -f "$kova_linux/share/kova/Config/QkUtil.ini" ] || [ "$kova_linux" = / ]; do
+    kova_linux=$(dirname "$kova_linux")
+  done
+  kova_linux=$kova_linux/share/kova
+fi
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 zelvan_exe="$build/src/cli/zelvan.exe"
@@ -52,23 +61,38 @@ if [ -n "$own_prefix" ]; then
 fi
 # One server for the many short commands below.
 "$wineserver" -p 2>/dev/null
+# The demo installation names itself as drive K:, which zelvan maps to it with
+# DefineDosDevice (what `subst` does) when the drive is not there. Wine's
+# DefineDosDevice makes a name that no file can be opened through, so the
+# drive is mapped here as a Wine user maps one (winecfg): zelvan then finds
+# it there and keeps it.
+ln -sfn "$source_dir/share/kova" "$WINEPREFIX/dosdevices/k:"
 
 # zelvan.exe ARGS...: the Windows program under Wine, with Wine's own noise
 # (fixme lines) off.
 zelvan_exe() { "$wine" "$zelvan_exe" "$@"; }
 
 # The text of FILE with the root of the copy in it (host or system form,
-# JSON-escaped or not) as <ws>, and the separators of the path after it as
-# `/`; SIDE is "win" (the root as Wine names it, with its drive) or "lin".
+# JSON-escaped or not) as <ws>, the installation (its drive K:, or the host
+# folder Linux names it by) as <kova>, and the separators of the path after
+# either as `/`; SIDE is "win" (the root as Wine names it, with its drive)
+# or "lin". The time a dependency list was made (.kde) is <time>. With a
+# third word "shown", also the separators of relative paths, which each host
+# shows in its own form (Motor\main.c, Motor/main.c); in the files the
+# system writes they are the same on both.
 normalise() {
-  ROOT=$work SIDE=$1 perl -0777 -pe '
+  ROOT=$work SIDE=$1 KOVA=$kova_linux SHOWN=${3:-} perl -0777 -pe '
     BEGIN {
-      my @parts = grep { length } split m{/}, $ENV{ROOT};
       $sep = q{(?:\\\\\\\\|\\\\|/)};
-      my $body = join($sep, map { quotemeta } @parts) . $sep . $ENV{SIDE};
+      sub path_of { join($sep, map { quotemeta } grep { length } split m{/}, $_[0]) }
+      my $body = path_of($ENV{ROOT}) . $sep . $ENV{SIDE};
       $root = $ENV{SIDE} eq "win" ? qr{[Zz]:$sep$body}i : qr{$sep$body};
+      $kova = $ENV{SIDE} eq "win" || !$ENV{KOVA} ? qr{(?<!\w)[Kk]:(?=$sep)} : qr{(?:$sep@{[path_of($ENV{KOVA})]}|(?<!\w)[Kk]:(?=$sep))};
     }
     s{$root($sep[^\s"<>;,:()=]*)?}{my $t = $1 // ""; $t =~ s{\\\\|\\}{/}g; "<ws>$t"}ge;
+    s{$kova($sep[^\s"<>;,:()=]*)?}{my $t = $1 // ""; $t =~ s{\\\\|\\}{/}g; "<kova>$t"}ge;
+    s{^(\w*stamp=)\d{4}-\d\d-\d\d \d\d:\d\d:\d\d}{$1<time>}gm;
+    s{(?<![\w\\/.:-])((?:[\w.-]+\\)+[\w.-]+)}{$1 =~ tr{\\}{/}r}ge if $ENV{SHOWN};
   ' "$2"
 }
 
@@ -142,9 +166,10 @@ else
     rc_lin=$(cat "$work/lin.$n.rc")
     [ "$rc_win" = "$rc_lin" ] && pass || fail "zelvan $line: exit status $rc_win under Wine, $rc_lin on Linux"
     for stream in out err; do
-      # The console's text mode ends lines with CRLF under Wine.
-      if diff <(normalise win "$work/win.$n.$stream" | tr -d '\r') \
-        <(normalise lin "$work/lin.$n.$stream") >"$work/diff.txt"; then pass; else
+      # Messages go through the console's text mode, which ends lines with
+      # CRLF on Windows; standard output carries its bytes as they are.
+      if diff <(normalise win "$work/win.$n.$stream" shown | if [ $stream = err ]; then sed 's/\r$//'; else cat; fi) \
+        <(normalise lin "$work/lin.$n.$stream" shown) >"$work/diff.txt"; then pass; else
         fail "zelvan $line: std$stream differs (< Wine, > Linux):"
         head -20 "$work/diff.txt" | sed 's/^/     /'
       fi
@@ -162,6 +187,13 @@ else
   while IFS= read -r file; do
     [ -f "$work/lin/$file" ] || continue
     compared=$((compared + 1))
+    if [[ $file == *.kdx ]]; then
+      # The index of a .kde file holds its time and the times of the run;
+      # of the rest, its size tells.
+      [ "$(stat -c %s "$work/win/$file")" = "$(stat -c %s "$work/lin/$file")" ] && pass ||
+        fail "$file: $(stat -c %s "$work/win/$file") bytes under Wine, $(stat -c %s "$work/lin/$file") on Linux"
+      continue
+    fi
     if cmp -s <(normalise win "$work/win/$file") <(normalise lin "$work/lin/$file"); then pass; else
       fail "$file differs (< Wine, > Linux):"
       diff <(normalise win "$work/win/$file") <(normalise lin "$work/lin/$file") | head -20 |
