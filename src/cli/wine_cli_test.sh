@@ -247,12 +247,14 @@ call_has "zelvan unregister, again" "unregistered" unregister
 # ---- 3. `stop` --------------------------------------------------------------
 
 echo "== zelvan.exe stop: the request outlives the stop command"
-# A lock of Wine is a POSIX lock of the file's first byte, which a lock taken
-# here (fcntl, as perl takes it) holds off, as another zelvan's would.
-# A first refresh takes the lock once, which leaves its file.
+# Wine keeps a lock of a file (LockFileEx) as a POSIX lock of the same bytes,
+# so a lock of the first byte taken here (fcntl, with Linux x86-64's struct
+# flock) holds zelvan.exe off as another zelvan's would. A first refresh
+# takes the lock once, which leaves its file, the newest one.
 zelvan_exe -q deps --all 2>/dev/null || fail "zelvan.exe deps --all in the copy failed"
 locks=$(find "$WINEPREFIX/drive_c/users" -type d -name zelvan-locks 2>/dev/null | head -1)
-lock=$(find "${locks:-/nonexistent}" -iname '*example.kws*.lock' 2>/dev/null | grep -i call | head -1)
+lock=$(find "${locks:-/nonexistent}" -iname '*example.kws*.lock' -printf '%T@ %p\n' 2>/dev/null |
+  sort -n | tail -1 | cut -d' ' -f2-)
 if [ -z "$lock" ]; then
   fail "no lock file of $work/call/Example.kws in Wine's temporary folder ($locks)"
 else
@@ -265,6 +267,8 @@ else
   ZELVAN_LOCK_TIMEOUT=60 zelvan_exe -v deps --all >/dev/null 2>"$work/session.txt" &
   session_pid=$!
   for _ in $(seq 400); do grep -q "waiting for another zelvan" "$work/session.txt" && break; sleep 0.05; done
+  grep -q "waiting for another zelvan" "$work/session.txt" ||
+    fail "the session did not wait for the lock held here: $(tr -d '\r' <"$work/session.txt")"
   session=$(tr -d '\r' <"$work/session.txt" | sed -n 's/^zelvan: session \([^ ]*\) .*/\1/p')
   if [ -n "$session" ] && zelvan_exe stop "$session"; then pass; else
     fail "zelvan.exe stop [$session] failed: $(cat "$work/session.txt")"
