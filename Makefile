@@ -9,7 +9,8 @@
 #   make real-code            the real-code suite (tests/real_code): zelvan on the Linux
 #                             and newlib sources against gcc -MM, ctags and GNU ld
 #   make windows              the Windows build in $(WINDOWS_BUILD)/ (MinGW-w64 cross
-#                             compiler), and its test run under Wine (tools/windows-test.sh)
+#                             compiler), and its test run under Wine (tools/windows-test.sh),
+#                             which compares with the Linux build in $(BUILD)/ when there is one
 
 BUILD ?= build
 CMAKE_FLAGS ?=
@@ -66,7 +67,7 @@ windows: deps
 	else cmake -S . -B $(WINDOWS_BUILD) $(CMAKE_FLAGS) >/dev/null; fi
 	@echo "== building $(WINDOWS_TARGETS) for Windows"
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target $(WINDOWS_TARGETS)
-	tools/windows-test.sh $(WINDOWS_BUILD)
+	tools/windows-test.sh $(WINDOWS_BUILD) $(BUILD)
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX) --strip

@@ -2,9 +2,12 @@
 # The Windows test run: the cross-built programs of BUILD (default
 # build-windows) under Wine, in a Wine prefix of its own that is removed
 # afterwards, so that nothing of the user's Wine (or registry) is touched.
-#   tools/windows-test.sh [BUILD]
+# With the Linux build LINUX_BUILD (default build), zelvan.exe's commands are
+# compared with those of its zelvan (src/cli/wine_cli_test.sh).
+#   tools/windows-test.sh [BUILD [LINUX_BUILD]]
 set -euo pipefail
 build=${1:-build-windows}
+linux_build=${2:-build}
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/zelvan-wine-XXXXXX")
@@ -28,3 +31,8 @@ case "$version" in *[0-9].[0-9]*) ;; *) echo "zelvan.exe --version printed no ve
 
 echo "== the platform tests under Wine"
 ctest --test-dir "$build" --output-on-failure
+
+echo "== zelvan.exe's commands under Wine (src/cli/wine_cli_test.sh)"
+start=$(date +%s)
+"$(dirname "$0")/../src/cli/wine_cli_test.sh" "$build" "$(dirname "$0")/.." "$linux_build"
+echo "   done in $(($(date +%s) - start)) s"

@@ -184,21 +184,21 @@ int RunCall(const GlobalOptions& options, const CallArgs& args) {
   if (!ParseArguments(args.words, &call_args, &error)) return Fail(error, kExitUsage);
 
   ComponentHost component(options);
-  InprocServerModule* module = component.Module(true, &error);
-  if (module == nullptr) return Fail("cannot load the component: " + error);
+  if (!component.OpenRegistered(&error)) {
+    return Fail("cannot load the component: " + error);
+  }
 
   int status = kExitFailed;
   {
     ComPtr<IDispatch> connect;
     ComPtr<IDispatch> service;
     ComPtr<IDispatch> target;
-    if (FAILED(component.Create(*module, "Connect", &connect)) ||
-        FAILED(component.Create(*module, "Service", &service))) {
-      return Fail("the component made no objects");
+    if (FAILED(component.CreateRegistered("Connect", &connect, &error)) ||
+        FAILED(component.CreateRegistered("Service", &service, &error))) {
+      return Fail("the component made no objects: " + error);
     }
-    if (FAILED(component.Create(*module, object_name, &target))) {
-      return Fail("no object " + object_name + " (Connect, Command, Service, Version, Project)",
-                  kExitUsage);
+    if (const HRESULT hr = component.CreateRegistered(object_name, &target, &error); FAILED(hr)) {
+      return Fail(error, hr == CLASS_E_CLASSNOTAVAILABLE ? kExitUsage : kExitFailed);
     }
     ComPtr<IConnect> connection;
     ComPtr<IService> workspace;

@@ -41,6 +41,7 @@ ComponentHost::ComponentHost(const GlobalOptions& options)
 ComponentHost::~ComponentHost() {
   loader_.reset();
   application_ = nullptr;
+  runtime_.reset();
 }
 
 void ComponentHost::SetModuleOption(std::string_view name, std::string_view value) {
@@ -84,6 +85,38 @@ HRESULT ComponentHost::Create(InprocServerModule& module, std::string_view objec
     return factory->CreateInstance(nullptr, IID_IDispatch,
                                    reinterpret_cast<void**>(out->ReleaseAndGetAddressOf()));
   }
+  return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+bool ComponentHost::OpenRegistered(std::string* error) {
+  runtime_ = SystemComRuntime::Enter(error);
+  if (runtime_) {
+    // Whether the classes are registered, asked as the first object is made.
+    ComPtr<IDispatch> probe;
+    if (SUCCEEDED(CreateRegistered("Connect", &probe, error))) return true;
+    *error += std::string("; register it first (zelvan register, or regsvr32 ") +
+              kComponentLibraryName + ")";
+    return false;
+  }
+  if (!error->empty()) return false;
+  module_ = Module(true, error);
+  return module_ != nullptr;
+}
+
+HRESULT ComponentHost::CreateRegistered(std::string_view object, ComPtr<IDispatch>* out,
+                                        std::string* error) {
+  for (const ComponentClass& entry : kComponentClasses) {
+    if (!EqualsNoCase(entry.object, object)) continue;
+    if (runtime_) return runtime_->CreateInstance(entry.independent_prog_id, out, error);
+    if (module_ == nullptr) {
+      *error = "the component is not loaded";
+      return E_UNEXPECTED;
+    }
+    const HRESULT hr = Create(*module_, object, out);
+    if (FAILED(hr)) *error = std::string("the component made no ") + entry.object + " object";
+    return hr;
+  }
+  *error = "no object " + std::string(object) + " (Connect, Command, Service, Version, Project)";
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 

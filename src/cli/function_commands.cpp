@@ -22,6 +22,7 @@
 #include "model/project.h"
 #include "model/source_file.h"
 #include "platform/file_system.h"
+#include "platform/win_path.h"
 #include "scanner/function_database.h"
 
 namespace zelvan::cli {
@@ -38,11 +39,17 @@ struct FunctionsArgs {
 
 // A source's host path, relative to the current directory when it lies below it.
 std::string ShownPath(FileSystem& fs, const SourceFile& file) {
-  std::string path = fs.ToHostPath(file.FullPath());
-  std::string here = fs.ToHostPath(fs.GetCurrentDirectory());
-  if (!here.empty() && here.back() != '/') here += '/';
-  if (!here.empty() && path.compare(0, here.size(), here) == 0) path.erase(0, here.size());
-  return path;
+  // Below the current directory, relative to it: the tail after it is as
+  // long in host form as in system form (the same names, separators for
+  // separators), whichever separator the host uses.
+  const std::string full = file.FullPath();
+  const std::string path = fs.ToHostPath(full);
+  const std::string here = AppendLastSlash(fs.GetCurrentDirectory());
+  if (here.size() < 2 || full.size() <= here.size() || full.compare(0, here.size(), here) != 0 ||
+      path.size() < full.size() - here.size()) {
+    return path;
+  }
+  return path.substr(path.size() - (full.size() - here.size()));
 }
 
 // The sources a command names: as the project names them, or by path.

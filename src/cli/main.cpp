@@ -7,9 +7,12 @@
 #include "cli/cli_command.h"
 #include "cli/command_reference.h"
 #include "cli/usage.h"
+#include "platform/host_platform.h"
 
 int main(int argc, char** argv) {
   using namespace zelvan::cli;
+  // Makefiles, JSON and tags files go to standard output byte for byte.
+  zelvan::UseBinaryStandardOutput();
 
   CLI::App app{"zelvan - build projects of the KOVA IDE without the IDE", "zelvan"};
   app.require_subcommand(1);

@@ -436,7 +436,7 @@ int RunStop(const GlobalOptions& globals, const std::string& name) {
   }
   if (!IsProcessTagAlive(tag)) return session.Failed("no zelvan session " + name + " is running");
   SystemServices& system = *session.platform().system;
-  if (!system.NamedObjectExists(name) && !system.CreateNamedObject(name)) {
+  if (!system.NamedObjectExists(name) && !system.CreateNamedObjectFor(name, tag)) {
     return session.Failed("the stop request could not be made");
   }
   // A session that ended meanwhile took no request: none is left behind.

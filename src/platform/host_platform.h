@@ -47,6 +47,12 @@ class HostPlatform {
   Platform platform_;
 };
 
+// Standard output carries the bytes written as they are: on Windows its
+// line ends are not made CRLF (text written there, such as a makefile with
+// line ends of its own, is then the file it would be); elsewhere they are
+// never changed.
+void UseBinaryStandardOutput();
+
 // Why the host cannot tell the current directory (GetCurrentDirectory of its
 // file system is empty), as the host words it; empty when it can.
 std::string CurrentDirectoryProblem();

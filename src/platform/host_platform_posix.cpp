@@ -78,4 +78,6 @@ bool HostPlatform::MapDriveUnlessSet(char letter, const std::string& host_dir) {
                 /*keep_existing=*/true);
 }
 
+void UseBinaryStandardOutput() {}
+
 }  // namespace zelvan

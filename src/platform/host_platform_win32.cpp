@@ -8,6 +8,11 @@
 // The ANSI code page is the system's (GetACP).
 #include "platform/win32_api.h"
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
 #include "platform/ansi_text.h"
 #include "platform/host_platform.h"
 #include "platform/registry.h"
@@ -56,6 +61,11 @@ bool HostPlatform::MapDriveUnlessSet(char letter, const std::string& host_dir) {
   std::string drive = std::string(1, letter) + ":";
   std::string target = platform_.fs->ToHostPath(host_dir);
   return ::DefineDosDeviceA(0, drive.c_str(), StripTrailingSlash(target).c_str()) != 0;
+}
+
+void UseBinaryStandardOutput() {
+  std::fflush(stdout);
+  _setmode(_fileno(stdout), _O_BINARY);
 }
 
 }  // namespace zelvan

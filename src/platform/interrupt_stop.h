@@ -39,6 +39,9 @@ class InterruptibleSystemServices final : public SystemServices {
   }
   bool CreateNamedObject(std::string_view name) override { return inner_.CreateNamedObject(name); }
   bool RemoveNamedObject(std::string_view name) override { return inner_.RemoveNamedObject(name); }
+  bool CreateNamedObjectFor(std::string_view name, std::string_view owner_tag) override {
+    return inner_.CreateNamedObjectFor(name, owner_tag);
+  }
   std::unique_ptr<DynamicLibrary> LoadLibrary(std::string_view host_path,
                                               std::string* error) override {
     return inner_.LoadLibrary(host_path, error);

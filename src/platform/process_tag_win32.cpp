@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/process_tag.h"
+#include "platform/win32_process_tag.h"
 
 namespace zelvan {
 
@@ -46,6 +47,27 @@ bool IsProcessTagAlive(std::string_view tag) {
   bool same = start == "0" || !CreationTime(process, &ticks) || ticks == start;
   ::CloseHandle(process);
   return running && same;
+}
+
+HANDLE OpenTaggedProcess(std::string_view tag, DWORD access) {
+  if (!IsProcessTag(tag)) return nullptr;
+  size_t dash = tag.find('-');
+  std::string_view start = tag.substr(dash + 1);
+  unsigned long long number = 0;
+  std::from_chars(tag.data(), tag.data() + dash, number);
+  if (number == 0 || number > 0xFFFFFFFFull) return nullptr;
+  HANDLE process =
+      ::OpenProcess(access | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(number));
+  if (process == nullptr) return nullptr;
+  DWORD code = 0;
+  std::string ticks;
+  // A process that reused the id is another one.
+  if (!::GetExitCodeProcess(process, &code) || code != STILL_ACTIVE ||
+      (start != "0" && (!CreationTime(process, &ticks) || ticks != start))) {
+    ::CloseHandle(process);
+    return nullptr;
+  }
+  return process;
 }
 
 }  // namespace zelvan

@@ -40,6 +40,15 @@ class SystemServices {
   virtual bool NamedObjectExists(std::string_view name) = 0;
   virtual bool CreateNamedObject(std::string_view name) = 0;
   virtual bool RemoveNamedObject(std::string_view name) = 0;
+  // Creates the object `name` for the running process `owner_tag` names
+  // (process_tag.h), as a request to it: it lasts until the owner removes
+  // it or ends, however soon this process ends. A file does anyway; a named
+  // mutex lives only while a process holds it, so on Windows the owner is
+  // given a handle to it. False when it cannot be made (on Windows, also
+  // when the owner is gone).
+  virtual bool CreateNamedObjectFor(std::string_view name, std::string_view /*owner_tag*/) {
+    return CreateNamedObject(name);
+  }
 
   // A folder for this user's temporary files in the host folder `host_dir`:
   // `host_dir` itself when this user owns it and no one else can write to

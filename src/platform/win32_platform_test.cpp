@@ -4,6 +4,8 @@
 // system passes the contract of file_system_test.cpp.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "platform/ansi_text.h"
 #include "platform/child_process.h"
 #include "platform/file_system.h"
@@ -84,6 +86,44 @@ TEST(Win32PlatformTest, StopObjectsAreNamedMutexes) {
   EXPECT_TRUE(asker->NamedObjectExists("a\\b"));
   maker.reset();
   EXPECT_FALSE(asker->NamedObjectExists("a\\b"));
+}
+
+// A stop request to a running process outlives the command that made it: the
+// process it is for gets a handle to the mutex, so it stays after its maker
+// has gone, until that process ends. A process that is gone gets none.
+TEST(Win32PlatformTest, StopRequestsOutliveTheirMaker) {
+  std::unique_ptr<SystemServices> maker = CreateWin32SystemServices();
+  std::unique_ptr<SystemServices> asker = CreateWin32SystemServices();
+  const std::string name = "20240308-" + OwnProcessTag();
+  ASSERT_TRUE(maker->CreateNamedObjectFor(name, OwnProcessTag()));
+  maker.reset();
+  EXPECT_TRUE(asker->NamedObjectExists(name));
+  EXPECT_FALSE(asker->CreateNamedObjectFor(name + "-gone", "4000000000-1"));
+  EXPECT_FALSE(asker->NamedObjectExists(name + "-gone"));
+
+  // Through a child process that ends at once, as `zelvan stop` does: the
+  // same program, asked to make the request for this one.
+  const std::string child_name = "20240309-" + OwnProcessTag();
+  ChildProcess child;
+  child.program = asker->ExecutableHostPath();
+  child.arguments = {"--gtest_filter=Win32PlatformTest.MakeStopRequest"};
+  child.environment = {{"ZELVAN_TEST_STOP_REQUEST", child_name + "|" + OwnProcessTag()}};
+  child.discard_output = true;
+  int status = -1;
+  std::string error;
+  ASSERT_TRUE(RunChildProcess(child, nullptr, &status, &error)) << error;
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(asker->NamedObjectExists(child_name));
+}
+
+// The child of StopRequestsOutliveTheirMaker; does nothing when run alone.
+TEST(Win32PlatformTest, MakeStopRequest) {
+  std::unique_ptr<SystemServices> system = CreateWin32SystemServices();
+  std::optional<std::string> request = system->GetEnv("ZELVAN_TEST_STOP_REQUEST");
+  if (!request) return;
+  const size_t bar = request->find('|');
+  ASSERT_NE(bar, std::string::npos);
+  EXPECT_TRUE(system->CreateNamedObjectFor(request->substr(0, bar), request->substr(bar + 1)));
 }
 
 TEST(Win32PlatformTest, ProcessNamesTimeAndEnvironment) {

@@ -7,6 +7,7 @@
 
 #include "platform/os_error.h"
 #include "platform/status.h"
+#include "platform/win32_process_tag.h"
 
 namespace zelvan {
 namespace {
@@ -107,6 +108,21 @@ class Win32SystemServices : public SystemServices {
     ::CloseHandle(it->second);
     objects_.erase(it);
     return true;
+  }
+
+  // The owner gets a handle of its own to the mutex (DuplicateHandle), so
+  // that the mutex lives on after this process ends, until the owner lets
+  // it go or ends. Ours is closed again.
+  bool CreateNamedObjectFor(std::string_view name, std::string_view owner_tag) override {
+    HANDLE owner = OpenTaggedProcess(owner_tag, PROCESS_DUP_HANDLE);
+    if (owner == nullptr) return false;
+    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, MutexName(name).c_str());
+    HANDLE given = nullptr;
+    bool done = mutex != nullptr && ::DuplicateHandle(::GetCurrentProcess(), mutex, owner, &given,
+                                                      0, FALSE, DUPLICATE_SAME_ACCESS);
+    if (mutex != nullptr) ::CloseHandle(mutex);
+    ::CloseHandle(owner);
+    return done;
   }
 
   std::unique_ptr<DynamicLibrary> LoadLibrary(std::string_view host_path,

@@ -6,7 +6,9 @@
 // A stop object is a named mutex in the session's namespace: it exists
 // while some process holds a handle to it. CreateNamedObject makes it and
 // keeps the handle until RemoveNamedObject or the end of these services;
-// NamedObjectExists opens it (OpenMutex) and lets go at once.
+// NamedObjectExists opens it (OpenMutex) and lets go at once. A request to
+// another process (CreateNamedObjectFor) hands that process a handle of its
+// own, so the request outlives the short command that made it.
 #pragma once
 
 #include <memory>
