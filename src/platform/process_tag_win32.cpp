@@ -50,11 +50,9 @@ bool IsProcessTagAlive(std::string_view tag) {
 }
 
 HANDLE OpenTaggedProcess(std::string_view tag, DWORD access) {
-  if (!IsProcessTag(tag)) return nullptr;
-  size_t dash = tag.find('-');
-  std::string_view start = tag.substr(dash + 1);
   unsigned long long number = 0;
-  std::from_chars(tag.data(), tag.data() + dash, number);
+  std::string_view start;
+  if (!SplitProcessTag(tag, &number, &start)) return nullptr;
   if (number == 0 || number > 0xFFFFFFFFull) return nullptr;
   HANDLE process =
       ::OpenProcess(access | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(number));
