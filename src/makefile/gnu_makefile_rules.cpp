@@ -357,7 +357,7 @@ void GnuMakefileWriter::StoredCompileRule(MakeContext& context, const FileState&
   // "=": only the TEMP is numbered.
   constexpr std::string_view kInTemp = "$(TEMP)\\";
   std::string_view rest = piece_;
-  if (rest.starts_with(kInTemp) && rest.find_first_of("$=", kInTemp.size()) == rest.npos) {
+  if (rest.starts_with(kInTemp) && !HasEither(rest.substr(kInTemp.size()), '$', '=')) {
     *numbered += "$(TEMP";
     *numbered += std::to_string(number);
     *numbered += ")\\";
@@ -401,7 +401,7 @@ bool GnuMakefileWriter::MayHoldDollarOrLineEnd(const DependencyRecord* record) {
     checked_holds_ = false;
     for (size_t id = 0; id < checked_size_ && !checked_holds_; ++id) {
       std::string_view path = table->Text(static_cast<int32_t>(id));
-      checked_holds_ = path.find_first_of("$\n") != std::string_view::npos;
+      checked_holds_ = HasEither(path, '$', '\n');
     }
   }
   return checked_holds_;

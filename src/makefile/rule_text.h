@@ -16,13 +16,18 @@ namespace zelvan {
 
 class LanguageTable;
 
-// The text holds a blank or a tab (a plain loop: find_first_of costs a
-// memchr per character, and rules test every path they write).
-inline bool HasBlank(std::string_view text) {
+// The text holds `a` or `b` (a plain loop: find_first_of costs a memchr
+// per character, and rules test every path they write).
+inline bool HasEither(std::string_view text, char a, char b) {
   for (char c : text) {
-    if (c == ' ' || c == '\t') return true;
+    if (c == a || c == b) return true;
   }
   return false;
+}
+
+// The text holds a blank or a tab.
+inline bool HasBlank(std::string_view text) {
+  return HasEither(text, ' ', '\t');
 }
 
 // `option` stands as a whole argument.
