@@ -70,9 +70,9 @@ if ! run bash "$work/demo.sh" "$zelvan" "$prefix/share/doc/zelvan/examples" >"$w
   tail -30 "$work/demo.log"
 fi
 # The module in lib/zelvan, the demo installation in share/zelvan/kova.
-grep -qF "registered ${prefix//\//\\}\\lib\\zelvan\\libzelvan_component.so" "$work/demo.log" ||
+grep -qF "registered $prefix/lib/zelvan/libzelvan_component.so" "$work/demo.log" ||
   fail "the component was not taken from lib/zelvan: $(grep registered "$work/demo.log")"
-grep -qF 'MX-520    K:\Config\Builder\Template\MX-520.ini' "$work/demo.log" ||
+grep -qF "MX-520    $prefix/share/zelvan/kova/Config/Builder/Template/MX-520.ini" "$work/demo.log" ||
   fail "the demo installation was not found"
 grep -q '^; lk520 module Motor.abs' "$work/demo.log" || fail "the demo built nothing"
 

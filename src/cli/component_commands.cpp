@@ -334,7 +334,8 @@ int RunRegistration(const GlobalOptions& options, bool install) {
     return Fail(install ? "the registry did not take the classes"
                         : "the registry did not let the classes go");
   }
-  std::cout << (install ? "registered " : "unregistered ") << component.ModulePath() << "\n";
+  std::cout << (install ? "registered " : "unregistered ")
+            << component.platform().fs->ToHostPath(component.ModulePath()) << "\n";
   return kExitOk;
 }
 

@@ -57,13 +57,13 @@ printf '; mine\r\n[Software\\Other]\r\nX=1\r\n' > "$work/registry.ini"
 cp "$work/registry.ini" "$work/registry.before"
 module=$(dirname "$zelvan")/libzelvan_component.so
 check "register" 0 "HRESULT 0x00000000
-registered $(printf '%s' "$(realpath "$module")" | tr / '\\')" -- "$zelvan" register
+registered $(realpath "$module")" -- "$zelvan" register
 grep -q '^@=Zelvan.Service.1' "$work/registry.ini" || fail "register: no CurVer of Zelvan.Service"
 check "through the registry" 0 'HRESULT 0x00000000
 out: "COMPONENT"
 status 0x00000000' -- "$zelvan" call Connect.GetComponentKind
 check "unregister" 0 "HRESULT 0x00000000
-unregistered $(printf '%s' "$(realpath "$module")" | tr / '\\')" -- "$zelvan" unregister
+unregistered $(realpath "$module")" -- "$zelvan" unregister
 cmp -s "$work/registry.ini" "$work/registry.before" || fail "unregister: registry differs"
 
 # A registered module that cannot be loaded gives way to the one beside

@@ -54,8 +54,9 @@ InprocServerModule* ComponentHost::Module(bool registered, std::string* error) {
   if (registered && ClsidFromProgId(registry, "Zelvan.Connect", &clsid) &&
       InprocServerPath(registry, clsid, &module_path_)) {
     if (InprocServerModule* module = loader_->LoadModule(module_path_, error)) return module;
-    std::cerr << "zelvan: warning: the registered component " << module_path_
-              << " cannot be loaded (" << *error << "); using the one beside zelvan\n";
+    std::cerr << "zelvan: warning: the registered component "
+              << platform().fs->ToHostPath(module_path_) << " cannot be loaded (" << *error
+              << "); using the one beside zelvan\n";
   }
   module_path_ = ModuleBesideProgram();
   return loader_->LoadModule(module_path_, error);

@@ -51,13 +51,15 @@ struct ListArgs {
 };
 
 // --json:
-//   {"source": "INI files", "cpus": [{"name": "MR44", "ini_file": "K:\\...\\MR44.ini"}, ...]}
+//   {"source": "INI files", "cpus": [{"name": "MR44", "ini_file": "/.../MR44.ini"}, ...]}
 // ("source" is "registry" when the families come from the registry).
 int ListCpus(const GlobalOptions& globals, const ListArgs& args) {
   const bool json = args.json;
   ToolchainSession session;
   if (!Open(globals, &session)) return kExitFailed;
   const auto& cpus = session.cpus->Cpus();
+  // The INI files are the user's files: shown where they lie on this machine.
+  FileSystem& fs = *session.platform().fs;
   if (cpus.empty()) {
     std::string where = session.cpus->FromRegistry() ? "the registry (none has its INI file)"
                                                      : session.cpus->Folder();
@@ -67,7 +69,7 @@ int ListCpus(const GlobalOptions& globals, const ListArgs& args) {
   if (json) {
     JsonDocument list = JsonDocument::array();
     for (const auto& info : cpus)
-      list.push_back({{"name", info->CpuName}, {"ini_file", info->IniPath}});
+      list.push_back({{"name", info->CpuName}, {"ini_file", fs.ToHostPath(info->IniPath)}});
     PrintJson({{"source", SourceName(*session.cpus)}, {"cpus", std::move(list)}});
     return kExitOk;
   }
@@ -76,7 +78,7 @@ int ListCpus(const GlobalOptions& globals, const ListArgs& args) {
     width = std::max(width, info->CpuName.size());
   for (const auto& info : cpus) {
     std::printf("%-*s  %s\n", static_cast<int>(width), info->CpuName.c_str(),
-                info->IniPath.c_str());
+                fs.ToHostPath(info->IniPath).c_str());
   }
   return kExitOk;
 }
@@ -103,17 +105,18 @@ struct CpuFacts {
 };
 
 // --json:
-//   {"cpu": "MX-520", "source": "INI files", "ini_file": "K:\\...\\MX-520.ini",
+//   {"cpu": "MX-520", "source": "INI files", "ini_file": "/.../MX-520.ini",
 //    "tools": {"CC": "cc520", "AS": "as520", ...},
 //    "include": ["K:\\Shared\\include", ...], "library": [...], "executable": [...],
 //    "temporary": [...], "home": "K:\\Tools\\MX520",
 //    "secondary_home": {"variable": "KHOME520", "folder": "K:\\Tools\\MX520"},
 //    "compiler": {"path": "K:\\Tools\\MX520\\bin\\cc520.exe", "found": false}}
 // ("home" and "secondary_home" are null when the family has none).
-void PrintCpuJson(const CpuTable& tools, const CpuInfo& info, CpuFacts facts) {
+void PrintCpuJson(const CpuTable& tools, const CpuInfo& info, const std::string& ini_file,
+                  CpuFacts facts) {
   JsonDocument document = {{"cpu", info.CpuName},
                            {"source", SourceName(tools)},
-                           {"ini_file", info.IniPath},
+                           {"ini_file", ini_file},
                            {"tools", std::move(facts.tool_table)}};
   for (size_t i = 0; i < facts.lists.size(); ++i)
     document[kDirectoryLists[i].key] = std::move(facts.lists[i]);
@@ -154,14 +157,15 @@ int ShowCpu(const GlobalOptions& globals, const ShowArgs& args) {
   tools.ReadHomeDir(cpu, &facts.home);
   tools.ReadSecondHome(cpu, &facts.second_var, &facts.second_home);
   facts.compiler_found = tools.CheckCompiler(cpu, &facts.check);
+  const std::string ini_file = session.platform().fs->ToHostPath(info->IniPath);
   if (json) {
-    PrintCpuJson(tools, *info, std::move(facts));
+    PrintCpuJson(tools, *info, ini_file, std::move(facts));
     return kExitOk;
   }
 
   PrintField("CPU", info->CpuName);
   PrintField("Source", SourceName(tools));
-  PrintField("INI file", info->IniPath);
+  PrintField("INI file", ini_file);
   PrintField("Tools", facts.tools);
   for (size_t i = 0; i < facts.lists.size(); ++i)
     PrintField(kDirectoryLists[i].label, facts.lists[i]);
