@@ -78,6 +78,10 @@ TEST(DeclarationParserTest, FunctionsOfRealWorldShapes) {
        "int f(void) __acquires(x) {\n}\nstatic int g(int a)\n\t__must_hold(&l)\n"
        "\t__releases(a) __acquires(b)\n{\n}\nvoid h(void) NOINLINE __attribute__((cold)) {\n}\n",
        "1 int|f(void)\n3 int|g(int a)\n8 void|h(void)\n"},
+      {"annotations before the name",
+       "static void\n__releases(&l->lock)\n__acquires(&l->lock)\nwake(struct s *s)\n{\n}\n"
+       "static void __acquires(q)\nstop(int t)\n{\n}\n",
+       "4 void __releases __acquires|wake(struct s * s)\n8 void __acquires|stop(int t)\n"},
       // Text that cannot be placed never hides a later definition.
       {"comma-separated lines with no semicolon",
        "DEF_ENTRY(a, b),\nDEF_ENTRY(c, d)\nint after_table(void) { }\na, b, c\n"

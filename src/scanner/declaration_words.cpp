@@ -68,12 +68,16 @@ bool IsBlankKind(uint32_t kind) {
 bool EndsInPointerMark(std::string_view word);
 
 // Whether the words of a parenthesised list are those of a macro call
-// ("1, 2", "x") rather than of a parameter list: every argument one name or
-// number, and at least one. "()", "(void)", "(int n)", "(char *p)" and
+// ("1, 2", "x", "&l->lock") rather than of a parameter list: every argument
+// one name or number, or an expression no declaration holds (an address,
+// a member), and at least one. "()", "(void)", "(int n)", "(char *p)" and
 // "(...)" are parameter lists.
 bool HoldsMacroArguments(const std::vector<std::string>& words) {
   bool after_comma = true;
   for (const std::string& word : words) {
+    if ((after_comma && word.starts_with('&')) || word.find("->") != std::string::npos) {
+      return true;
+    }
     if (word == ",") {
       if (after_comma) return false;
       after_comma = true;

@@ -310,11 +310,17 @@ def missed_causes(missed, ours, pairs):
     last = {}
     for _, path, line in ours:
         last[path] = max(last.get(path, 0), line)
+    # Two sources whose names differ in letter case only are one file to
+    # zelvan, as on Windows; it lists the functions of one of them.
+    listed = {path for _, path, _ in ours}
+    folded = {path.lower() for path in listed}
     text = SourceLines()
     causes = {}
     for name, path, line in sorted(missed, key=lambda t: (t[1], t[2])):
         if (name, path, line) in pairs:
             cause = SWALLOWED + " (zelvan lists the definition after it)"
+        elif path not in listed and path.lower() in folded:
+            cause = "a source whose name differs from another's in letter case only (one file)"
         elif (name, path) in named:
             cause = "listed at another line"
         elif any(re.match(r"\s*" + re.escape(d.split("(")[0]) + r"\s*\(", text(path, line))
