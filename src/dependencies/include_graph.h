@@ -238,7 +238,13 @@ class IncludeGraph {
   std::vector<Event> direct_events_;
   std::unique_ptr<PlacedStore> placed_;  // files under contexts, see Context::slots
   std::vector<int> tail_order_;          // TailComplete's buffer
-  std::vector<int32_t> names_;           // NoteTailTable's buffer
+  // TreeHome's buffers: by file, its place among the files walked; by
+  // place, where its includers start in tree_includers_.
+  std::vector<int> tree_place_;
+  std::vector<int> tree_first_;
+  std::vector<int> tree_next_;
+  std::vector<int> tree_includers_;
+  std::vector<int32_t> names_;  // NoteTailTable's buffer
 };
 
 }  // namespace zelvan

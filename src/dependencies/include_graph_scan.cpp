@@ -117,10 +117,12 @@ IncludeGraph::Closure IncludeGraph::KeepRecords(size_t records_begin, size_t eve
   kept.built = true;
   kept.begin = static_cast<uint32_t>(direct_entries_.size());
   kept.events_begin = static_cast<uint32_t>(direct_events_.size());
+  direct_entries_.resize(kept.begin + (run_records_.size() - records_begin));
+  ClosureEntry* kept_entry = direct_entries_.data() + kept.begin;
   for (size_t k = records_begin; k < run_records_.size(); ++k) {
     int ref = run_records_[k];
     int record_id = ref >= 0 ? search_.RecordIdOf(ref) : search_.GuessRecordId(-1 - ref);
-    direct_entries_.push_back({ref, record_id, run_forms_[k]});
+    *kept_entry++ = {ref, record_id, run_forms_[k]};
   }
   direct_events_.insert(direct_events_.end(), run_events_.begin() + static_cast<long>(events_begin),
                         run_events_.end());
