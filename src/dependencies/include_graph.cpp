@@ -11,7 +11,9 @@
 namespace zelvan {
 
 IncludeGraph::IncludeGraph(IncludeSearch& search)
-    : search_(search), placed_(std::make_unique<PlacedStore>()) {}
+    : search_(search),
+      direct_entries_(std::make_unique<EntryStore>()),
+      placed_(std::make_unique<PlacedStore>()) {}
 
 IncludeGraph::~IncludeGraph() = default;
 
@@ -30,7 +32,7 @@ void IncludeGraph::BeginRefresh() {
   closure_generation_ = 0;
   closure_entries_.clear();
   closure_events_.clear();
-  direct_entries_.clear();
+  direct_entries_->Reset();
   direct_events_.clear();
   revisits_.clear();
   revisit_tables_.clear();

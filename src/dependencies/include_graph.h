@@ -121,6 +121,7 @@ class IncludeGraph {
   struct Closure;
   struct Placed;
   struct PlacedStore;
+  struct EntryStore;
   struct ClosureEntry {
     int ref;
     int record_id;
@@ -234,7 +235,7 @@ class IncludeGraph {
   std::vector<ClosureEntry> closure_entries_;
   std::vector<Event> closure_events_;
   // What scans at depth 1 recorded (see ScanDirectIncludes), one after the other.
-  std::vector<ClosureEntry> direct_entries_;
+  std::unique_ptr<EntryStore> direct_entries_;
   std::vector<Event> direct_events_;
   std::unique_ptr<PlacedStore> placed_;  // files under contexts, see Context::slots
   std::vector<int> tail_order_;          // TailComplete's buffer
