@@ -101,10 +101,14 @@ IncludeGraph::Records IncludeGraph::Scan(const IncludeSearch::Run& run) {
   tail_ = &ContextAt(tails_, run.tail);
   reading_ = run.reading;
   int node = run.source;
+  // Runs are looked up only where they are kept: the table is as long as
+  // the refresh has files, in every context.
   std::vector<int32_t>& runs = context_->runs;
-  if (runs.size() <= static_cast<size_t>(node)) runs.resize(search_.node_count(), -1);
+  if (keep_runs_ && runs.size() <= static_cast<size_t>(node)) {
+    runs.resize(search_.node_count(), -1);
+  }
   CachedRun cached;
-  if (runs[node] >= 0) {
+  if (keep_runs_ && runs[node] >= 0) {
     ++runs_replayed_;
     cached = runs_[static_cast<size_t>(runs[node])];
   } else {
