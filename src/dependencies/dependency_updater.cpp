@@ -1,7 +1,6 @@
 #include "dependencies/dependency_updater.h"
 
 #include <algorithm>
-#include <iterator>
 
 #include "dependencies/dependency_file.h"
 #include "dependencies/dependency_progress.h"
@@ -321,13 +320,14 @@ bool DependencyUpdater::UpdateProjectDependencies(Workspace& workspace, Project&
   // same search list.
   const bool keep_runs = targets.size() > 1;
   scanner_->set_keep_runs(keep_runs);
-  // With two threads the worker scans the later half meanwhile.
+  // With two threads the worker scans every source while this thread
+  // stores the records, writes the lines and then the file. Sources share
+  // most of their headers: one scanner works out their trees once, where
+  // two scanners that split the sources would each work them out.
   size_t own_jobs = jobs.size();
   if (threads_ > 1 && jobs.size() >= 2) {
-    own_jobs = (jobs.size() + 1) / 2;
-    StartWorker(std::vector<DependencyScanJob>(std::make_move_iterator(jobs.begin() + own_jobs),
-                                               std::make_move_iterator(jobs.end())),
-                keep_runs);
+    own_jobs = 0;
+    StartWorker(std::move(jobs), keep_runs);
   }
   bool stopped = false;
   size_t job = 0;

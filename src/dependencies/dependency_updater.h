@@ -33,10 +33,9 @@
 // are made stored paths (relative to the project) once per distinct path
 // and project. A refresh works out every file's staleness and search list
 // first; with two threads a second scanner (ScanWorker) then scans the
-// later half of the sources while the refresh scans the earlier half, and
-// its records are stored and its lines written when the refresh comes to
-// them (records, lines and their order do not change), and the dependency
-// file is read and written in halves. The file
+// sources while the refresh stores their records and writes their lines
+// in turn (records, lines and their order do not change), and the
+// dependency file is read and written in halves. The file
 // is read from its index when that is the text's (see dependency_file.h)
 // and written with it.
 //

@@ -378,7 +378,7 @@ TEST_F(DependencyUpdaterTest, ModifiedModeScansStaleFilesOnlyAndWritesOnlyWhenIt
 }
 
 // The same refresh with one thread and with two (the second scanning the
-// later half of the files ahead): a stop or a failed write ends it alike.
+// files ahead): a stop or a failed write ends it alike.
 class DependencyUpdaterThreadsTest : public DependencyUpdaterTest,
                                      public ::testing::WithParamInterface<int> {
  protected:

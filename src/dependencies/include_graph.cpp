@@ -11,7 +11,9 @@
 namespace zelvan {
 
 IncludeGraph::IncludeGraph(IncludeSearch& search)
-    : search_(search), placed_(std::make_unique<PlacedStore>()) {}
+    : search_(search),
+      direct_entries_(std::make_unique<EntryStore>()),
+      placed_(std::make_unique<PlacedStore>()) {}
 
 IncludeGraph::~IncludeGraph() = default;
 
@@ -30,7 +32,7 @@ void IncludeGraph::BeginRefresh() {
   closure_generation_ = 0;
   closure_entries_.clear();
   closure_events_.clear();
-  direct_entries_.clear();
+  direct_entries_->Reset();
   direct_events_.clear();
   revisits_.clear();
   revisit_tables_.clear();
@@ -99,10 +101,14 @@ IncludeGraph::Records IncludeGraph::Scan(const IncludeSearch::Run& run) {
   tail_ = &ContextAt(tails_, run.tail);
   reading_ = run.reading;
   int node = run.source;
+  // Runs are looked up only where they are kept: the table is as long as
+  // the refresh has files, in every context.
   std::vector<int32_t>& runs = context_->runs;
-  if (runs.size() <= static_cast<size_t>(node)) runs.resize(search_.node_count(), -1);
+  if (keep_runs_ && runs.size() <= static_cast<size_t>(node)) {
+    runs.resize(search_.node_count(), -1);
+  }
   CachedRun cached;
-  if (runs[node] >= 0) {
+  if (keep_runs_ && runs[node] >= 0) {
     ++runs_replayed_;
     cached = runs_[static_cast<size_t>(runs[node])];
   } else {
@@ -280,14 +286,31 @@ uint8_t IncludeGraph::TreeHome(int node) {
       }
     }
   }
-  std::sort(up.begin(), up.end());
+  // The files that include each file, grouped by file in one pass (by its
+  // place in `order`): the walk above may have met thousands of files.
+  std::vector<int>& place = tree_place_;
+  if (place.size() < search_.node_count()) place.resize(search_.node_count(), 0);
+  for (size_t k = 0; k < order.size(); ++k)
+    place[order[k]] = static_cast<int>(k);
+  std::vector<int>& first = tree_first_;
+  first.assign(order.size() + 1, 0);
+  for (const auto& [file, includer] : up)
+    ++first[place[file] + 1];
+  for (size_t k = 0; k < order.size(); ++k)
+    first[k + 1] += first[k];
+  std::vector<int>& includers = tree_includers_;
+  includers.resize(up.size());
+  std::vector<int>& next = tree_next_;
+  next.assign(first.begin(), first.end() - 1);
+  for (const auto& [file, includer] : up)
+    includers[next[place[file]]++] = includer;
   for (size_t k = 0; k < seeds.size(); ++k) {
     int v = seeds[k];
     if (home[v] == kHomeOwn) continue;
     home[v] = kHomeOwn;
-    auto it = std::lower_bound(up.begin(), up.end(), std::make_pair(v, INT_MIN));
-    for (; it != up.end() && it->first == v; ++it) {
-      if (home[it->second] != kHomeOwn) seeds.push_back(it->second);
+    int at = place[v];
+    for (int i = first[at]; i < first[at + 1]; ++i) {
+      if (home[includers[i]] != kHomeOwn) seeds.push_back(includers[i]);
     }
   }
   for (int v : order) {

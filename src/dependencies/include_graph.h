@@ -121,6 +121,7 @@ class IncludeGraph {
   struct Closure;
   struct Placed;
   struct PlacedStore;
+  struct EntryStore;
   struct ClosureEntry {
     int ref;
     int record_id;
@@ -234,11 +235,17 @@ class IncludeGraph {
   std::vector<ClosureEntry> closure_entries_;
   std::vector<Event> closure_events_;
   // What scans at depth 1 recorded (see ScanDirectIncludes), one after the other.
-  std::vector<ClosureEntry> direct_entries_;
+  std::unique_ptr<EntryStore> direct_entries_;
   std::vector<Event> direct_events_;
   std::unique_ptr<PlacedStore> placed_;  // files under contexts, see Context::slots
   std::vector<int> tail_order_;          // TailComplete's buffer
-  std::vector<int32_t> names_;           // NoteTailTable's buffer
+  // TreeHome's buffers: by file, its place among the files walked; by
+  // place, where its includers start in tree_includers_.
+  std::vector<int> tree_place_;
+  std::vector<int> tree_first_;
+  std::vector<int> tree_next_;
+  std::vector<int> tree_includers_;
+  std::vector<int32_t> names_;  // NoteTailTable's buffer
 };
 
 }  // namespace zelvan

@@ -94,7 +94,7 @@ void IncludeGraph::Replay(const Closure& list) {
     recorded_in_run_.resize(search_.record_count(), 0);
   }
   uint32_t* recorded = recorded_in_run_.data();
-  const ClosureEntry* entries = direct_entries_.data() + list.begin;
+  const ClosureEntry* entries = list.count > 0 ? direct_entries_->At(list.begin) : nullptr;
   for (uint32_t i = 0; i < list.count; ++i) {
     uint32_t& stamp = recorded[static_cast<size_t>(entries[i].record_id)];
     if (stamp == run_) continue;
@@ -115,16 +115,16 @@ void IncludeGraph::Replay(const Closure& list) {
 IncludeGraph::Closure IncludeGraph::KeepRecords(size_t records_begin, size_t events_begin) {
   Closure kept;
   kept.built = true;
-  kept.begin = static_cast<uint32_t>(direct_entries_.size());
   kept.events_begin = static_cast<uint32_t>(direct_events_.size());
+  kept.count = static_cast<uint32_t>(run_records_.size() - records_begin);
+  ClosureEntry* kept_entry = direct_entries_->Allocate(kept.count, &kept.begin);
   for (size_t k = records_begin; k < run_records_.size(); ++k) {
     int ref = run_records_[k];
     int record_id = ref >= 0 ? search_.RecordIdOf(ref) : search_.GuessRecordId(-1 - ref);
-    direct_entries_.push_back({ref, record_id, run_forms_[k]});
+    *kept_entry++ = {ref, record_id, run_forms_[k]};
   }
   direct_events_.insert(direct_events_.end(), run_events_.begin() + static_cast<long>(events_begin),
                         run_events_.end());
-  kept.count = static_cast<uint32_t>(direct_entries_.size()) - kept.begin;
   kept.events_count = static_cast<uint32_t>(direct_events_.size()) - kept.events_begin;
   run_records_.resize(records_begin);
   run_forms_.resize(records_begin);

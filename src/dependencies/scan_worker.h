@@ -1,7 +1,7 @@
 // A second include scanner on a thread of its own. A refresh with two
-// threads hands it the later part of its scans; while the refresh's own
-// scanner does the earlier part, the worker scans its jobs in order and
-// keeps each one's records and notes until the refresh comes to it.
+// threads hands it its scans; the worker scans its jobs in order and keeps
+// each one's records and notes until the refresh comes to it, which stores
+// the records of one job while the worker scans the next.
 //
 // Scanners share nothing, so a job gives the records the refresh's scanner
 // would give; only the references are the worker's own. Each job's result

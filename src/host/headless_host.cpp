@@ -346,7 +346,22 @@ bool HeadlessHost::Summarized(std::string_view text) {
 
 void HeadlessHost::WriteOutputLineAt(std::string_view /*file*/, int /*line*/, std::string_view text,
                                      int kind) {
-  WriteOutputLine(text, kind);
+  if (platform_.fs == nullptr) {
+    WriteOutputLine(text, kind);
+    return;
+  }
+  if (summarize_unresolved_ && Summarized(text)) return;
+  if (!show_information_ && kind != kOutputWarning) return;
+  // A refresh names the same few include lines again for every source that
+  // reaches them, and finding a line's paths on the host takes a look at
+  // the disk per folder: each text is put in host form once per output
+  // pane, files taken as they were when first looked at (as the refresh
+  // takes them).
+  constexpr size_t kMaxHostLines = 1 << 16;
+  if (host_lines_.size() >= kMaxHostLines) host_lines_.clear();
+  auto [it, added] = host_lines_.try_emplace(std::string(text));
+  if (added) it->second = HostPathsIn(*platform_.fs, text);
+  messages_ << it->second << "\n";
 }
 
 // --- UiHooks.

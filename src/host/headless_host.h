@@ -18,6 +18,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "host/workspace_file.h"
@@ -111,7 +112,7 @@ class HeadlessHost : public IdeServices, public UiHooks {
   void ReportError(uint32_t code, std::string_view message) override;
   void WriteOutputLine(std::string_view text, int kind) override;
   void WriteOutputLineAt(std::string_view file, int line, std::string_view text, int kind) override;
-  void ClearOutputPane() override {}
+  void ClearOutputPane() override { host_lines_.clear(); }
   void ShowOutputPane() override {}
 
   // --- UiHooks.
@@ -132,6 +133,9 @@ class HeadlessHost : public IdeServices, public UiHooks {
   bool show_information_;
   bool summarize_unresolved_ = false;
   int unresolved_ = 0;  // lines left out since the last count line
+  // Lines that name a file and line, in host form, by their text (see
+  // WriteOutputLineAt).
+  std::unordered_map<std::string, std::string> host_lines_;
   Platform platform_;
   std::string workspace_path_;
   std::string settings_path_;

@@ -100,6 +100,10 @@ TEST(PosixFileSystemTest, ResolvesLetterCaseComponentByComponent) {
       {base + "\\PROJ\\SRC\\dangling.h", dir.HostPath("Proj/Src/Dangling.h")},
       {base + "\\proj\\linked\\new.h", dir.HostPath("Proj/Linked/New.h")},
       {base + "\\proj\\src\\main.c\\x", dir.HostPath("Proj/Src/Main.C/x")},
+      // The folder as written, the name not.
+      {base + "\\Proj\\Src\\main.c", dir.HostPath("Proj/Src/Main.C")},
+      {base + "\\Proj\\Src\\Main.C\\x", dir.HostPath("Proj/Src/Main.C/x")},
+      {base + "\\Proj\\Src\\main.c(3):text", dir.HostPath("Proj/Src/main.c(3):text")},
       {base + "\\proj\\src\\late.txt", dir.HostPath("Proj/Src/LATE.TXT")},
       {"D:\\x", ""},
   };

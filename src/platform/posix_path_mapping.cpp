@@ -197,7 +197,21 @@ std::string PosixFileSystem::JoinComponents(const std::string& base,
 std::string PosixFileSystem::ResolveComponents(const std::string& base,
                                                const std::vector<std::string>& components) {
   std::string current = base;
-  for (size_t i = 0; i < components.size(); ++i) {
+  size_t i = 0;
+  // Mostly only the last name is not as written (a message's word that
+  // starts with a path): when the folder holding it exists as written, each
+  // of its names is found as written, and its listing alone is read.
+  if (components.size() > 1) {
+    std::string folder = base;
+    for (size_t k = 0; k + 1 < components.size(); ++k)
+      folder = JoinHost(folder, components[k]);
+    struct stat st;
+    if (::lstat(folder.c_str(), &st) == 0) {
+      current = std::move(folder);
+      i = components.size() - 1;
+    }
+  }
+  for (; i < components.size(); ++i) {
     const std::string* match = FindEntry(current, components[i]);
     if (match == nullptr) {
       for (size_t j = i; j < components.size(); ++j)
