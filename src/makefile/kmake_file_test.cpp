@@ -680,49 +680,6 @@ all:
       WritePreBuildMakefile(*workspace_, states_, ProjectNamed("Aux"), &cpus_, "Debug", &path));
 }
 
-// The variable block of a project of each CPU family of the demo installation.
-TEST_F(KmakeFileTest, ToolsAndSearchPathsOfEveryFamily) {
-  const std::string kMx520 =
-      "CC=cc520\nAS=as520\nMAC=mac520\nLINK=lk520\nAR=lb520\nCONV=cv520\n\n"
-      "SysLibraryPath= -L K:\\Tools\\MX520\\lib\n\n"
-      "SysIncludePath= -I K:\\Shared\\include -I K:\\Tools\\MX520\\include\n\n";
-  const std::string kMx310 =
-      "CC=cc310p\nAS=as310p\nAPP=app310p\nLINK=lk310p\nAR=lb310p\nCONV=cv310p\n\n"
-      "SysLibraryPath= -L K:\\Tools\\MX310P\\lib\n\n"
-      "SysIncludePath= -I K:\\Shared\\include -I K:\\Tools\\MX310P\\include\n\n";
-  const struct {
-    const char* cpu;
-    std::string expected;
-  } cases[] = {
-      {"MX-520", kMx520},
-      {"MX-520/S", kMx520},
-      {"MX-520/R", kMx520},
-      {"MX-310/P", kMx310},
-      {"MX-310/P1", kMx310},
-      {"K310SA1",
-       "CC=cc310sa\nAS=as310sa\nLINK=lk310sa\nAR=lb310sa\nCONV=cv310sa\n\n"
-       "SysLibraryPath= -L K:\\Tools\\K310SA\\lib\n\n"
-       "SysIncludePath= -I K:\\Shared\\include -I K:\\Tools\\K310SA\\include\n\n"},
-      {"MR44",
-       "CC=cc52ip\nAS=as52i\nMPP=mpp52i\nLINK=lk52i\nAR=lb52i\nCONV=cv52i\nFAL=fal52i\n"
-       "\nSysLibraryPath= -L K:\\Tools\\MR44\\lib\n\n"
-       "SysIncludePath= -I K:\\Shared\\include -I K:\\Tools\\MR44P\\include -I "
-       "K:\\Tools\\MR44\\include\n"
-       "\n"},
-      {"MR44A",
-       "CC=ccmr\nAS=asmr\nLINK=lkmr\nAR=lbmr\nCONV=cvmr\nFAL=falmr\n\n"
-       "SysLibraryPath= -L K:\\Tools\\MR44A\\lib\n\n"
-       "SysIncludePath= -I K:\\Shared\\include -I K:\\Tools\\MR44A\\include\n\n"},
-  };
-  for (const auto& c : cases) {
-    Open({{"C:\\ws\\f\\F.kbp", std::string("[PROJECT]\nOUTPUT=F.abs\nCPU=") + c.cpu +
-                                   "\nTARGET=Debug;\n[PROJECT!MACRO!Debug]\nTEMP=t\nOUTPUT=o\n"}});
-    std::string text = Text("F");
-    size_t from = text.find("TARGET_NAME=\n") + 13;
-    ExpectText(text.substr(from, text.find("INCS=") - from), c.expected, c.cpu);
-  }
-}
-
 // A project of `files` C files (the first links Lib), Debug and Release.
 std::string ProjectOfFiles(int files) {
   std::vector<std::string> names;
