@@ -263,7 +263,6 @@ struct RuleCase {
   const char* cpu;      // CPU and family
   const char* file;     // its path in the project
   const char* options;  // its own COMPILE
-  const char* temp;     // its own TEMP
   MakeMode mode;
   bool source_folder;
   // The rule, then the steps kept apart (make_lists().ims_move_steps), each after "ims:".
@@ -271,7 +270,7 @@ struct RuleCase {
 };
 
 const RuleCase kRuleCases[] = {
-    {"C with -c -P: a preprocessor command and the .i moved", "MX-520", "a.c", "-c -P -O1", "",
+    {"C with -c -P: a preprocessor command and the .i moved", "MX-520", "a.c", "-c -P -O1",
      NormalMode, false, R"("$(TEMP)\a.rel" : a.c one.h "..\inc\x y.h"
 	$(CC) -c  -O1 $(SysIncludePath) $< -o $@
 	$(CC) -P   -O1 $(SysIncludePath) $<
@@ -280,7 +279,7 @@ const RuleCase kRuleCases[] = {
 
 )"},
     {"C with a listing and -Xi: the listing to OUTPUT, the .med to TEMP", "MX-520", "a.c", "-l -Xi",
-     "", NormalMode, false, R"("$(TEMP)\a.rel" : a.c one.h "..\inc\x y.h"
+     NormalMode, false, R"("$(TEMP)\a.rel" : a.c one.h "..\inc\x y.h"
 	$(CC) -l -Xi -c  $(SysIncludePath) $< -o $@
 	cp C:\ws\one\a.lst C:\ws\one\out\a.lst
 	rm C:\ws\one\a.lst
@@ -288,14 +287,14 @@ const RuleCase kRuleCases[] = {
 	rm C:\ws\one\a.med
 
 )"},
-    {"C with -XF", "MX-520", "a.c", "-XF", "", NormalMode, false,
+    {"C with -XF", "MX-520", "a.c", "-XF", NormalMode, false,
      R"("$(TEMP)\a.rel" : a.c one.h "..\inc\x y.h"
 	$(CC) -XF -c  $(SysIncludePath) $< -o $@
 	cp C:\ws\one\a.asm C:\ws\one\obj\a.asm
 	rm C:\ws\one\a.asm
 
 )"},
-    {"C with -Oal: .asm copied, .ims kept apart", "MX-520", "a.c", "-Oal", "", NormalMode, false,
+    {"C with -Oal: .asm copied, .ims kept apart", "MX-520", "a.c", "-Oal", NormalMode, false,
      R"("$(TEMP)\a.rel" : a.c one.h "..\inc\x y.h"
 	$(CC) -Oal -c  $(SysIncludePath) $< -o $@
 	cp C:\ws\one\a.asm C:\ws\one\obj\a.asm
@@ -305,7 +304,7 @@ ims:	cp C:\ws\one\a.ims C:\ws\one\obj\a.ims
 	rm C:\ws\one\a.ims
 )"},
     {"C with a listing file of its own and a macro", "MX-520", "a.c", "-lf$(OutDir)\\lst\\a.lst",
-     "", NormalMode, false, R"(IntDir=.\obj
+     NormalMode, false, R"(IntDir=.\obj
 InputPath=a.c
 InputDir=.
 InputName=a
@@ -316,7 +315,7 @@ OutName=a
 	$(CC) -lf$(OutDir)\lst\a.lst -c  $(SysIncludePath) $< -o $@
 
 )"},
-    {"AS of MR44A with -kumpp=on", "MR44A", "a.asm", "-l -kumpp=on", "", NormalMode, false,
+    {"AS of MR44A with -kumpp=on", "MR44A", "a.asm", "-l -kumpp=on", NormalMode, false,
      R"("$(TEMP)\a.rel" : a.asm one.h "..\inc\x y.h"
 	$(AS) -l -kumpp=on -c  $(SysIncludePath) $< -o $@
 	cp C:\ws\one\a.lst C:\ws\one\out\a.lst
@@ -325,14 +324,14 @@ OutName=a
 	rm C:\ws\one\a.med
 
 )"},
-    {"MPP of MR44 with a listing: no .med for MR44", "MR44", "a.mpp", "-l", "", NormalMode, false,
+    {"MPP of MR44 with a listing: no .med for MR44", "MR44", "a.mpp", "-l", NormalMode, false,
      R"("$(TEMP)\a.rel" : a.mpp one.h "..\inc\x y.h"
 	$(MPP) -l -c  $(SysIncludePath) $< -o $@
 	cp C:\ws\one\a.lst C:\ws\one\out\a.lst
 	rm C:\ws\one\a.lst
 
 )"},
-    {"MAC of MX-520 with a listing", "MX-520", "a.mac", "-l", "", NormalMode, false,
+    {"MAC of MX-520 with a listing", "MX-520", "a.mac", "-l", NormalMode, false,
      R"("$(TEMP)\a.rel" : a.mac one.h "..\inc\x y.h"
 	$(MAC) -l -c  $(SysIncludePath) $< -o $@
 	cp C:\ws\one\a.lst C:\ws\one\out\a.lst
@@ -341,33 +340,28 @@ OutName=a
 	rm C:\ws\one\a.med
 
 )"},
-    {"MAC of MX-520 with -Mi", "MX-520", "a.mac", "-l -Mi", "", NormalMode, false,
+    {"MAC of MX-520 with -Mi", "MX-520", "a.mac", "-l -Mi", NormalMode, false,
      R"("$(TEMP)\a.rel" : a.mac one.h "..\inc\x y.h"
 	$(MAC) -l -Mi -c  $(SysIncludePath) $< -o $@
 	cp C:\ws\one\a.lst C:\ws\one\out\a.lst
 	rm C:\ws\one\a.lst
 
 )"},
-    {"APP of MR44A with -kumpp=off", "MR44A", "a.app", "-l -kumpp=off", "", NormalMode, false,
+    {"APP of MR44A with -kumpp=off", "MR44A", "a.app", "-l -kumpp=off", NormalMode, false,
      R"("$(TEMP)\a.rel" : a.app one.h "..\inc\x y.h"
 	$(APP) -l -kumpp=off -c  $(SysIncludePath) $< -o $@
 	cp C:\ws\one\a.lst C:\ws\one\out\a.lst
 	rm C:\ws\one\a.lst
 
 )"},
-    {"blanks in the source, its TEMP and a dependency", "MX-520", "my src\\a b.c", "-g",
-     ".\\my obj", NormalMode, false, R"(".\my obj\a b.rel" : "my src\a b.c" one.h "..\inc\x y.h"
-	$(CC) -g -c  $(SysIncludePath) $< -o $@
-
-)"},
-    {"source-folder mode", "MX-520", "sub\\a.c", "-l", "", NormalMode, true,
+    {"source-folder mode", "MX-520", "sub\\a.c", "-l", NormalMode, true,
      R"(C:\ws\one\obj\a.rel : C:\ws\one\sub\a.c one.h "..\inc\x y.h"
 	$(CC) -l -c  $(SysIncludePath) $< -o $@
 	cp C:\ws\one\sub\a.lst C:\ws\one\out\a.lst
 	rm C:\ws\one\sub\a.lst
 
 )"},
-    {"FalMode: the FAL form, side files removed in _FALTMP_", "MR44", "a.c", "-P -l -o x.rel", "",
+    {"FalMode: the FAL form, side files removed in _FALTMP_", "MR44", "a.c", "-P -l -o x.rel",
      FalMode, false, R"("$(OUTPUT)\a.rel" : "a.c" one.h "..\inc\x y.h"
 	$(CC)  -c  -g -GF  -l  $(SysIncludePath) "C:\ws\one\a.c" -o $@
 	rm C:\ws\one\a.lst
@@ -378,13 +372,12 @@ OutName=a
 
 TEST_F(KmakeFileTest, CompileRulesOfEveryKind) {
   for (const RuleCase& c : kRuleCases) {
-    std::string project = std::string("[PROJECT]\nOUTPUT=One.abs\nCPU=") + c.cpu +
-                          "\nCPUFAMILY=" + c.cpu +
-                          "\nTARGET=Debug;\nFolder=S;\n[S]\nSOURCECOUNT=1\nSOURCE0=" + c.file +
-                          "\n[PROJECT!MACRO!Debug]\nDefaultCompile=-g\nDefaultOUTPUT=.\\out\n"
-                          "DefaultTEMP=.\\obj\nSourceFolder=" +
-                          (c.source_folder ? "1" : "0") + "\n[Debug!" + c.file +
-                          "]\nCOMPILE=" + c.options + "\nTEMP=" + c.temp + "\n";
+    std::string project =
+        std::string("[PROJECT]\nOUTPUT=One.abs\nCPU=") + c.cpu + "\nCPUFAMILY=" + c.cpu +
+        "\nTARGET=Debug;\nFolder=S;\n[S]\nSOURCECOUNT=1\nSOURCE0=" + c.file +
+        "\n[PROJECT!MACRO!Debug]\nDefaultCompile=-g\nDefaultOUTPUT=.\\out\n"
+        "DefaultTEMP=.\\obj\nSourceFolder=" +
+        (c.source_folder ? "1" : "0") + "\n[Debug!" + c.file + "]\nCOMPILE=" + c.options + "\n";
     Open({{"C:\\ws\\one\\One.kbp", project}});
     Depend("One", c.file, "Debug", {"one.h", "..\\inc\\x y.h"});
     MakeContext context(*workspace_, states_, ProjectNamed("One"), &cpus_, "Debug", c.mode);
@@ -685,49 +678,6 @@ all:
   env_.fs.FailNth(FsOp::kRename, 1);
   EXPECT_FALSE(
       WritePreBuildMakefile(*workspace_, states_, ProjectNamed("Aux"), &cpus_, "Debug", &path));
-}
-
-// The variable block of a project of each CPU family of the demo installation.
-TEST_F(KmakeFileTest, ToolsAndSearchPathsOfEveryFamily) {
-  const std::string kMx520 =
-      "CC=cc520\nAS=as520\nMAC=mac520\nLINK=lk520\nAR=lb520\nCONV=cv520\n\n"
-      "SysLibraryPath= -L K:\\Tools\\MX520\\lib\n\n"
-      "SysIncludePath= -I K:\\Shared\\include -I K:\\Tools\\MX520\\include\n\n";
-  const std::string kMx310 =
-      "CC=cc310p\nAS=as310p\nAPP=app310p\nLINK=lk310p\nAR=lb310p\nCONV=cv310p\n\n"
-      "SysLibraryPath= -L K:\\Tools\\MX310P\\lib\n\n"
-      "SysIncludePath= -I K:\\Shared\\include -I K:\\Tools\\MX310P\\include\n\n";
-  const struct {
-    const char* cpu;
-    std::string expected;
-  } cases[] = {
-      {"MX-520", kMx520},
-      {"MX-520/S", kMx520},
-      {"MX-520/R", kMx520},
-      {"MX-310/P", kMx310},
-      {"MX-310/P1", kMx310},
-      {"K310SA1",
-       "CC=cc310sa\nAS=as310sa\nLINK=lk310sa\nAR=lb310sa\nCONV=cv310sa\n\n"
-       "SysLibraryPath= -L K:\\Tools\\K310SA\\lib\n\n"
-       "SysIncludePath= -I K:\\Shared\\include -I K:\\Tools\\K310SA\\include\n\n"},
-      {"MR44",
-       "CC=cc52ip\nAS=as52i\nMPP=mpp52i\nLINK=lk52i\nAR=lb52i\nCONV=cv52i\nFAL=fal52i\n"
-       "\nSysLibraryPath= -L K:\\Tools\\MR44\\lib\n\n"
-       "SysIncludePath= -I K:\\Shared\\include -I K:\\Tools\\MR44P\\include -I "
-       "K:\\Tools\\MR44\\include\n"
-       "\n"},
-      {"MR44A",
-       "CC=ccmr\nAS=asmr\nLINK=lkmr\nAR=lbmr\nCONV=cvmr\nFAL=falmr\n\n"
-       "SysLibraryPath= -L K:\\Tools\\MR44A\\lib\n\n"
-       "SysIncludePath= -I K:\\Shared\\include -I K:\\Tools\\MR44A\\include\n\n"},
-  };
-  for (const auto& c : cases) {
-    Open({{"C:\\ws\\f\\F.kbp", std::string("[PROJECT]\nOUTPUT=F.abs\nCPU=") + c.cpu +
-                                   "\nTARGET=Debug;\n[PROJECT!MACRO!Debug]\nTEMP=t\nOUTPUT=o\n"}});
-    std::string text = Text("F");
-    size_t from = text.find("TARGET_NAME=\n") + 13;
-    ExpectText(text.substr(from, text.find("INCS=") - from), c.expected, c.cpu);
-  }
 }
 
 // A project of `files` C files (the first links Lib), Debug and Release.

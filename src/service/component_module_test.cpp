@@ -104,10 +104,8 @@ TEST_F(ComponentModuleTest, ProjectInfoKindsAnswerAndChange) {
   auto none = [](VariantArgs& a) { return a.Empty(); };
   auto text = [](const char* t) { return [t](VariantArgs& a) { return a.Text(t); }; };
   const std::vector<Step> steps = {
-      {0, "", none, "App.abs", false, S_OK, 0},
       {1, "", none, "Debug", false, S_OK, 0},
       {4, "", none, "App.abs;Lib.lib;", false, S_OK, 0},
-      {6, "app", none, "Debug;Release;", false, S_OK, 0},
       {6, "", none, "", false, S_FALSE, kStatusBadArgument},
       {6, "App.exe", none, "", false, S_FALSE, kStatusProjectNotFound},
       {9, "App", text("Src"), "c", false, S_OK, 0},

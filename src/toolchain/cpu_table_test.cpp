@@ -73,39 +73,6 @@ TEST_F(CpuTableTest, ToolsTextAndCompilerName) {
   EXPECT_EQ(tools.FindCpu("EMPTY")->CompilerName, "");
 }
 
-TEST_F(CpuTableTest, DirectoryListsAreAppendedOnceInAnyLetterCase) {
-  env_.Write("Home\\bin\\cc520.exe");
-  env_.Write("Second\\bin\\cc520.exe");
-  WriteIni("MX-520.ini",
-           "[TOOLS]\nCC=cc520\n"
-           "[INC]\nFILE=5\nFILE0=T:\\Shared\\include\nFILE1=t:\\SHARED\\Include\nFILE2=\n"
-           "FILE4=T:\\Extra\nFILE5=T:\\BeyondTheCount\n"
-           "[LIB]\nFILE=1\nFILE0=T:\\Home\\lib\n"
-           "[EXE]\nFILE=2\nFILE0=T:\\Home\\bin\nFILE1=T:\\Tools\n"
-           "[TMP]\nFILE=1\nFILE0=T:\\Temp\n"
-           "[KHOME]\nFILE=1\nFILE0=T:\\Home\n"
-           "[KHOMExx]\nNAME=KHOME520\nFILE=1\nFILE0=T:\\Second\n");
-  CpuTable& tools = Load();
-
-  Strings list = {"T:\\EXTRA"};
-  ASSERT_TRUE(tools.GetIncludeDirs("MX-520", &list));
-  EXPECT_EQ(list, (Strings{"T:\\EXTRA", "T:\\Shared\\include", "T:\\Second\\include",
-                           "T:\\Home\\include"}));
-  // Asking again adds nothing.
-  ASSERT_TRUE(tools.GetIncludeDirs("MX-520", &list));
-  EXPECT_EQ(list.size(), 4u);
-
-  list.clear();
-  ASSERT_TRUE(tools.GetLibraryDirs("MX-520", &list) && tools.GetExecutableDirs("MX-520", &list) &&
-              tools.GetTemporaryDirs("MX-520", &list));
-  EXPECT_EQ(list, (Strings{"T:\\Home\\lib", "T:\\Home\\bin", "T:\\Tools", "T:\\Temp"}));
-
-  list = {"t:\\home"};
-  ASSERT_TRUE(tools.AddHomeDir("MX-520", &list));
-  ASSERT_TRUE(tools.AddHomeXXDir("MX-520", &list));
-  EXPECT_EQ(list, (Strings{"t:\\home", "T:\\Second"}));
-}
-
 TEST_F(CpuTableTest, UnknownCpuLeavesEveryOutputAlone) {
   EXPECT_TRUE(Load().Cpus().empty());  // no template folder
   WriteIni("MX-520.ini", "[TOOLS]\nCC=cc520\n[INC]\nFILE=1\nFILE0=T:\\x\n");
