@@ -311,9 +311,13 @@ void HeadlessHost::ReportError(uint32_t code, std::string_view message) {
             << "\n";
 }
 
+bool HeadlessHost::Shown(std::string_view text, int kind) {
+  if (summarize_unresolved_ && Summarized(text)) return false;
+  return show_information_ || kind == kOutputWarning;
+}
+
 void HeadlessHost::WriteOutputLine(std::string_view text, int kind) {
-  if (summarize_unresolved_ && Summarized(text)) return;
-  if (!show_information_ && kind != kOutputWarning) return;
+  if (!Shown(text, kind)) return;
   if (platform_.fs != nullptr) {
     messages_ << HostPathsIn(*platform_.fs, text) << "\n";
   } else {
@@ -350,8 +354,7 @@ void HeadlessHost::WriteOutputLineAt(std::string_view /*file*/, int /*line*/, st
     WriteOutputLine(text, kind);
     return;
   }
-  if (summarize_unresolved_ && Summarized(text)) return;
-  if (!show_information_ && kind != kOutputWarning) return;
+  if (!Shown(text, kind)) return;
   // A refresh names the same few include lines again for every source that
   // reaches them, and finding a line's paths on the host takes a look at
   // the disk per folder: each text is put in host form once per output

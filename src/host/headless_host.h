@@ -126,6 +126,9 @@ class HeadlessHost : public IdeServices, public UiHooks {
   bool WriteWorkspaceFile(std::string* error);
   // Whether a line is left out (or printed in its own way) under SetSummarizeUnresolved.
   bool Summarized(std::string_view text);
+  // Whether a line of the output pane is printed: not when summarized, nor
+  // information under --quiet.
+  bool Shown(std::string_view text, int kind);
   std::string FullProjectPath(std::string_view stored) const;
 
   AnswerPolicy policy_;
