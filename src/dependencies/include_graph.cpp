@@ -32,7 +32,7 @@ void IncludeGraph::BeginRefresh() {
   closure_generation_ = 0;
   closure_entries_.clear();
   closure_events_.clear();
-  direct_entries_->Reset();
+  direct_entries_->store.Reset();
   direct_events_.clear();
   revisits_.clear();
   revisit_tables_.clear();

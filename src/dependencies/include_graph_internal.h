@@ -3,10 +3,8 @@
 // everywhere.
 #pragma once
 
-#include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <memory>
 #include <span>
 #include <unordered_set>
 #include <vector>
@@ -56,7 +54,8 @@ struct IncludeGraph::CachedRun {
 // does not allocate (and free) blocks for every file in every context.
 struct IncludeGraph::Closure {
   bool built = false;
-  uint32_t begin = 0;  // in closure_entries_
+  uint32_t begin = 0;                  // in closure_entries_
+  const ClosureEntry* kept = nullptr;  // a list kept by a scan at depth 1, in direct_entries_
   uint32_t count = 0;
   uint32_t events_begin = 0;  // in closure_events_
   uint32_t events_count = 0;
@@ -126,47 +125,10 @@ struct IncludeGraph::Revisit {
   ScanResult result;
 };
 
-// Lists of entries one after the other, named by their position, in blocks
-// that never move: the lists of a refresh take tens of megabytes, which a
-// vector would copy (and fault in again) at each doubling. A list lies in
-// one block; one longer than a block has a block of its own and takes up
-// the positions of as many blocks. Reset keeps the blocks for the next
-// refresh.
+// The lists that scans at depth 1 keep: tens of megabytes in a refresh,
+// which a vector would copy (and fault in again) at each doubling.
 struct IncludeGraph::EntryStore {
-  static constexpr uint32_t kShift = 16;
-  static constexpr uint32_t kBlock = uint32_t{1} << kShift;
-
-  // Room for `count` entries (left as they are); their position goes to
-  // `position`.
-  ClosureEntry* Allocate(uint32_t count, uint32_t* position) {
-    uint32_t offset = end & (kBlock - 1);
-    if (offset != 0 && (count > kBlock - offset)) end += kBlock - offset;
-    size_t block = end >> kShift;
-    size_t blocks_taken = count > kBlock ? (count + kBlock - 1) / kBlock : 1;
-    if (blocks.size() < block + blocks_taken) {
-      blocks.resize(block + blocks_taken);
-      sizes.resize(block + blocks_taken, 0);
-    }
-    if ((end & (kBlock - 1)) == 0) {
-      size_t need = std::max<size_t>(count, kBlock);
-      if (sizes[block] < need) {
-        blocks[block].reset(new ClosureEntry[need]);
-        sizes[block] = need;
-      }
-    }
-    *position = end;
-    ClosureEntry* room = blocks[block].get() + (end & (kBlock - 1));
-    end += count > kBlock ? static_cast<uint32_t>(blocks_taken) * kBlock : count;
-    return room;
-  }
-  const ClosureEntry* At(uint32_t position) const {
-    return blocks[position >> kShift].get() + (position & (kBlock - 1));
-  }
-  void Reset() { end = 0; }
-
-  std::vector<std::unique_ptr<ClosureEntry[]>> blocks;
-  std::vector<size_t> sizes;
-  uint32_t end = 0;
+  SpanArena<ClosureEntry> store{size_t{1} << 16};
 };
 
 // Blocks that never move keep references valid while the store grows.

@@ -94,7 +94,7 @@ void IncludeGraph::Replay(const Closure& list) {
     recorded_in_run_.resize(search_.record_count(), 0);
   }
   uint32_t* recorded = recorded_in_run_.data();
-  const ClosureEntry* entries = list.count > 0 ? direct_entries_->At(list.begin) : nullptr;
+  const ClosureEntry* entries = list.kept;
   for (uint32_t i = 0; i < list.count; ++i) {
     uint32_t& stamp = recorded[static_cast<size_t>(entries[i].record_id)];
     if (stamp == run_) continue;
@@ -117,7 +117,8 @@ IncludeGraph::Closure IncludeGraph::KeepRecords(size_t records_begin, size_t eve
   kept.built = true;
   kept.events_begin = static_cast<uint32_t>(direct_events_.size());
   kept.count = static_cast<uint32_t>(run_records_.size() - records_begin);
-  ClosureEntry* kept_entry = direct_entries_->Allocate(kept.count, &kept.begin);
+  ClosureEntry* kept_entry = direct_entries_->store.Allocate(kept.count).data();
+  kept.kept = kept_entry;
   for (size_t k = records_begin; k < run_records_.size(); ++k) {
     int ref = run_records_[k];
     int record_id = ref >= 0 ? search_.RecordIdOf(ref) : search_.GuessRecordId(-1 - ref);
