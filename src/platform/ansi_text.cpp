@@ -126,7 +126,7 @@ unsigned GetAnsiCodePage() {
   return g_code_page;
 }
 
-bool IsLeadByte(unsigned char byte) {
+bool IsLeadByteOfCodePage(unsigned char byte) {
   switch (g_code_page.load(std::memory_order_relaxed)) {
     case 932:  // Shift-JIS
       return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);

@@ -88,6 +88,11 @@ struct NoCaseEqual {
 // and 950 have their usual lead-byte ranges.
 void SetAnsiCodePage(unsigned code_page);
 unsigned GetAnsiCodePage();
-bool IsLeadByte(unsigned char byte);
+bool IsLeadByteOfCodePage(unsigned char byte);
+// In line: path loops ask it of every byte, and no code page has a lead
+// byte below 0x81.
+inline bool IsLeadByte(unsigned char byte) {
+  return byte >= 0x81 && IsLeadByteOfCodePage(byte);
+}
 
 }  // namespace zelvan
