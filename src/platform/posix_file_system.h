@@ -133,6 +133,7 @@ class PosixFileSystem final : public FileSystem {
   std::string cwd_;
   std::unordered_map<std::string, Listing> cache_;
   std::unordered_map<std::string, MappedPath> mapped_;
+  std::string mapped_key_;  // MapToHost's look-up key, kept for its room
 };
 
 }  // namespace zelvan

@@ -47,6 +47,10 @@ std::vector<std::string> PosixFileSystem::ToHostPaths(const std::vector<std::str
     const Listing* listing = nullptr;
   };
   std::unordered_map<std::string, Dir> dirs;  // by the directory as written
+  // Paths in a row mostly share their directory: the last one is tried first.
+  std::string_view last_written;
+  const Dir* last_dir = nullptr;
+  std::string lower;
   std::vector<std::string> hosts;
   hosts.reserve(paths.size());
   for (const std::string& path : paths) {
@@ -61,30 +65,39 @@ std::vector<std::string> PosixFileSystem::ToHostPaths(const std::vector<std::str
     }
     const std::string& name = mapped->components.back();
     const std::string& direct = mapped->direct;
-    std::string written = mapped->components.size() == 1
-                              ? mapped->base
-                              : direct.substr(0, direct.size() - name.size() - 1);
-    auto it = dirs.find(written);
-    if (it == dirs.end()) {
-      Dir dir;
-      struct stat st;
-      if (::lstat(written.c_str(), &st) == 0) {
-        dir.host = written;
-      } else {
-        std::vector<std::string> parents(mapped->components.begin(), mapped->components.end() - 1);
-        dir.host = ResolveComponents(mapped->base, parents);
+    std::string_view written =
+        mapped->components.size() == 1
+            ? std::string_view(mapped->base)
+            : std::string_view(direct).substr(0, direct.size() - name.size() - 1);
+    if (last_dir == nullptr || written != last_written) {
+      auto it = dirs.find(std::string(written));
+      if (it == dirs.end()) {
+        Dir dir;
+        std::string written_text(written);
+        struct stat st;
+        if (::lstat(written_text.c_str(), &st) == 0) {
+          dir.host = written_text;
+        } else {
+          std::vector<std::string> parents(mapped->components.begin(),
+                                           mapped->components.end() - 1);
+          dir.host = ResolveComponents(mapped->base, parents);
+        }
+        // As FindEntry: a listing read in the tick of the directory's last
+        // change is read once more, and not trusted if that is still so.
+        auto racy = [](const Listing* listing) {
+          return listing->read_at_ns - listing->dir_mtime_ns < 2000000000;
+        };
+        dir.listing = GetListing(dir.host, false);
+        if (dir.listing != nullptr && racy(dir.listing)) dir.listing = GetListing(dir.host, true);
+        if (dir.listing != nullptr && racy(dir.listing)) dir.listing = nullptr;
+        it = dirs.emplace(std::move(written_text), std::move(dir)).first;
       }
-      // As FindEntry: a listing read in the tick of the directory's last
-      // change is read once more, and not trusted if that is still so.
-      auto racy = [](const Listing* listing) {
-        return listing->read_at_ns - listing->dir_mtime_ns < 2000000000;
-      };
-      dir.listing = GetListing(dir.host, false);
-      if (dir.listing != nullptr && racy(dir.listing)) dir.listing = GetListing(dir.host, true);
-      if (dir.listing != nullptr && racy(dir.listing)) dir.listing = nullptr;
-      it = dirs.emplace(std::move(written), std::move(dir)).first;
+      // The key, not `written`: the mapped path it views may be let go by
+      // the next MapToHost.
+      last_written = it->first;
+      last_dir = &it->second;
     }
-    const Dir& dir = it->second;
+    const Dir& dir = *last_dir;
     if (dir.listing == nullptr) {
       hosts.push_back(ToHostPath(path));
       continue;
@@ -92,14 +105,21 @@ std::vector<std::string> PosixFileSystem::ToHostPaths(const std::vector<std::str
     // The name as written when the directory has it, else one equal
     // without regard to case, else (a new file) as written.
     const std::string* entry = &name;
-    auto found = dir.listing->by_lower_name.find(ToLowerAscii(name));
+    lower.assign(name);
+    for (char& c : lower)
+      c = ToLowerAscii(c);
+    auto found = dir.listing->by_lower_name.find(lower);
     if (found != dir.listing->by_lower_name.end()) {
       entry = &found->second.front();
       for (const std::string& candidate : found->second) {
         if (candidate == name) entry = &candidate;
       }
     }
-    hosts.push_back(JoinHost(dir.host, *entry));
+    std::string& host = hosts.emplace_back();
+    host.reserve(dir.host.size() + 1 + entry->size());
+    host = dir.host;
+    if (host.empty() || host.back() != '/') host += '/';
+    host += *entry;
   }
   return hosts;
 }
@@ -143,7 +163,8 @@ std::string PosixFileSystem::FromHostPath(std::string_view host_path) const {
 // and the components below it. False when the path has no place on the host.
 const PosixFileSystem::MappedPath* PosixFileSystem::MapToHost(std::string_view path) {
   // Profile reads map the same few paths again and again; remember them.
-  std::string key = cwd_;
+  std::string& key = mapped_key_;  // a member: most calls find the path, and allocate nothing
+  key.assign(cwd_);
   key += '|';
   key += path;
   if (auto it = mapped_.find(key); it != mapped_.end()) return &it->second;
@@ -168,7 +189,7 @@ const PosixFileSystem::MappedPath* PosixFileSystem::MapToHost(std::string_view p
     mapped.components.emplace_back(part);
   mapped.direct = JoinComponents(mapped.base, mapped.components);
   if (mapped_.size() >= kMaxMappedPaths) mapped_.clear();
-  return &mapped_.emplace(std::move(key), std::move(mapped)).first->second;
+  return &mapped_.emplace(key, std::move(mapped)).first->second;
 }
 
 // The host path for a system path: the path as written when it exists,
