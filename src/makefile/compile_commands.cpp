@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <unordered_map>
 
 #include "makefile/compile_rules.h"
@@ -43,48 +44,67 @@ class Database {
       dir = Host(StripTrailingSlash(dir));
     std::unordered_map<std::string, std::string> tools;  // by tool kind
     leading_.clear();  // options and objects name paths relative to this project
+    last_leading_ = nullptr;
     object_dirs_.clear();
+    last_object_dir_ = nullptr;
     // The sources mapped in one call: the file system reads each folder once.
+    // Each file's host path is found here, so the loop below hashes nothing.
+    std::vector<FileState>& files = context.files();
+    std::vector<const std::string*> source_hosts(files.size(), nullptr);
+    std::vector<size_t> unknown;
     std::vector<std::string> sources;
-    for (FileState& state : context.files()) {
-      if (Entered(state) && hosts_.find(state.file->FullPath()) == hosts_.end())
-        sources.push_back(state.file->FullPath());
+    for (size_t i = 0; i < files.size(); ++i) {
+      if (!Entered(files[i])) continue;
+      auto known = hosts_.find(files[i].file->FullPath());
+      if (known != hosts_.end()) {
+        source_hosts[i] = &known->second;
+      } else {
+        unknown.push_back(i);
+        sources.push_back(files[i].file->FullPath());
+      }
     }
     std::vector<std::string> mapped = fs_.ToHostPaths(sources);
-    for (size_t i = 0; i < sources.size(); ++i) {
-      if (mapped[i].empty()) mapped[i] = ForwardSlashes(sources[i]);
-      hosts_.emplace(std::move(sources[i]), std::move(mapped[i]));
+    for (size_t k = 0; k < sources.size(); ++k) {
+      if (mapped[k].empty()) mapped[k] = ForwardSlashes(sources[k]);
+      // A file listed twice is mapped twice; the first stays.
+      source_hosts[unknown[k]] =
+          &hosts_.emplace(std::move(sources[k]), std::move(mapped[k])).first->second;
     }
-    for (FileState& state : context.files()) {
+    for (size_t i = 0; i < files.size(); ++i) {
+      FileState& state = files[i];
       SourceFile& file = *state.file;
       if (!Entered(state)) continue;
-      std::string source = Host(file.FullPath());
-      std::string object = Object(context, state);
+      const std::string& source = *source_hosts[i];
+      const std::string& object = Object(context, state);
       // Most files of a target share tool and options: their leading
       // arguments are formed and encoded once.
       const std::string& stored = context.Options(state);
       key_.assign(file.ToolKindName());
       key_ += '\n';
       key_ += stored;
-      auto leading = leading_.find(key_);
-      if (leading == leading_.end()) {
-        std::string options = stored;
-        nlohmann::ordered_json first = nlohmann::ordered_json::array();
-        auto tool = tools.find(file.ToolKindName());
-        if (tool == tools.end()) {
-          tool = tools.emplace(file.ToolKindName(), Tool(project, file.ToolKindName())).first;
+      if (last_leading_ == nullptr || key_ != last_key_) {
+        auto leading = leading_.find(key_);
+        if (leading == leading_.end()) {
+          std::string options = stored;
+          nlohmann::ordered_json first = nlohmann::ordered_json::array();
+          auto tool = tools.find(file.ToolKindName());
+          if (tool == tools.end()) {
+            tool = tools.emplace(file.ToolKindName(), Tool(project, file.ToolKindName())).first;
+          }
+          first.push_back(tool->second);
+          RemoveWordOption(options, "-P", &options);
+          AddOptions(context, options, &first);
+          if (!HasOption(options, "-c")) first.push_back("-c");
+          for (const std::string& dir : system_includes) {
+            first.push_back("-I");
+            first.push_back(dir);
+          }
+          std::string encoded = Encode(first);
+          encoded.pop_back();  // the array stays open for the file's own arguments
+          leading = leading_.emplace(key_, std::move(encoded)).first;
         }
-        first.push_back(tool->second);
-        RemoveWordOption(options, "-P", &options);
-        AddOptions(context, options, &first);
-        if (!HasOption(options, "-c")) first.push_back("-c");
-        for (const std::string& dir : system_includes) {
-          first.push_back("-I");
-          first.push_back(dir);
-        }
-        std::string encoded = Encode(first);
-        encoded.pop_back();  // the array stays open for the file's own arguments
-        leading = leading_.emplace(key_, std::move(encoded)).first;
+        last_leading_ = &leading->second;
+        last_key_ = key_;
       }
       // One entry a line, its values encoded by the library: the whole tree
       // is never held, and a name that is no UTF-8 (a double-byte code
@@ -101,7 +121,7 @@ class Database {
       text_ += ",\"output\":";
       text_ += encoded_object_;
       text_ += ",\"arguments\":";
-      text_ += leading->second;
+      text_ += *last_leading_;
       text_ += ',';
       text_ += encoded_source_;
       if (!state.has_output_option) {
@@ -112,7 +132,10 @@ class Database {
     }
   }
 
-  std::string Text() { return text_ + "\n]\n"; }
+  std::string Text() {
+    text_ += "\n]\n";
+    return std::move(text_);
+  }
 
   // Editors' C tools read C sources only, not the assembler's.
   static bool Entered(const FileState& state) {
@@ -127,9 +150,14 @@ class Database {
   // backslash (nearly every path) stands as it is between quotes, without
   // building a JSON value for it: every file has two.
   static void AppendEncoded(std::string_view text, std::string* out) {
+    static constexpr auto kPlain = [] {
+      std::array<bool, 256> plain{};
+      for (int c = 0x20; c < 0x7F; ++c)
+        plain[static_cast<size_t>(c)] = c != '"' && c != '\\';
+      return plain;
+    }();
     for (char c : text) {
-      auto byte = static_cast<unsigned char>(c);
-      if (byte < 0x20 || byte >= 0x7F || c == '"' || c == '\\') {
+      if (!kPlain[static_cast<unsigned char>(c)]) {
         *out += Encode(std::string(text));
         return;
       }
@@ -149,26 +177,51 @@ class Database {
     return hosts_.emplace(full, std::move(host)).first->second;
   }
 
-  // The object's full host path.
-  std::string Object(MakeContext& context, const FileState& state) {
-    std::string path = Unquoted(GetObjectPath(context, state, /*create_dir=*/false));
-    size_t at = path.find("$(TEMP)");
-    if (at != std::string::npos) path.replace(at, 7, StripTrailingBackslash(state.temp));
-    // Objects share a few directories: each is made full and mapped once.
+  // The object's full host path, valid until the next call.
+  const std::string& Object(MakeContext& context, const FileState& state) {
+    object_.clear();
+    AppendObjectPath(context, state, /*create_dir=*/false, &object_);
+    // Formed in a buffer kept for its room: this runs for every file.
+    std::string_view written = object_;
+    if (written.size() >= 2 && written.front() == '"' && written.back() == '"') {
+      written = written.substr(1, written.size() - 2);
+    }
+    std::string& path = path_;
+    size_t at = written.find("$(TEMP)");
+    if (at == std::string_view::npos) {
+      path.assign(written);
+    } else {
+      std::string_view temp = state.temp();
+      if (!temp.empty() && temp.back() == '\\') temp.remove_suffix(1);
+      path.assign(written.substr(0, at));
+      path += temp;
+      path += written.substr(at + 7);
+    }
+    // Objects share a few directories: each is made full and mapped once,
+    // and the last one is tried first.
     size_t slash = FindLastSeparator(path);
     std::string_view name =
         std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
     if (name.empty() || name == "." || name == "..") {
       std::string full = context.paths().FullPath(path);
-      return Host(StripTrailingSlash(GetFileDirectory(full))) + "/" + FileNamePart(full);
+      object_ = Host(StripTrailingSlash(GetFileDirectory(full))) + "/" + FileNamePart(full);
+      return object_;
     }
-    std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    auto known = object_dirs_.find(dir);
-    if (known == object_dirs_.end()) {
-      std::string host = Host(StripTrailingSlash(GetFileDirectory(context.paths().FullPath(path))));
-      known = object_dirs_.emplace(std::move(dir), std::move(host)).first;
+    std::string_view dir =
+        std::string_view(path).substr(0, slash == std::string::npos ? 0 : slash + 1);
+    if (last_object_dir_ == nullptr || last_object_dir_->first != dir) {
+      auto known = object_dirs_.find(std::string(dir));
+      if (known == object_dirs_.end()) {
+        std::string host =
+            Host(StripTrailingSlash(GetFileDirectory(context.paths().FullPath(path))));
+        known = object_dirs_.emplace(std::string(dir), std::move(host)).first;
+      }
+      last_object_dir_ = &*known;
     }
-    return known->second + "/" + std::string(name);
+    object_.assign(last_object_dir_->second);
+    object_ += '/';
+    object_ += name;
+    return object_;
   }
 
   // The program a TOOLS line names, found in the CPU family's executable directories.
@@ -215,10 +268,15 @@ class Database {
   const CpuTable* cpus_;
   std::unordered_map<std::string, std::string> hosts_;
   std::unordered_map<std::string, std::string> object_dirs_;  // host directory, by its text
-  std::unordered_map<std::string, std::string> leading_;      // encoded, by tool and options
+  const std::pair<const std::string, std::string>* last_object_dir_ = nullptr;  // of object_dirs_
+  std::string object_;                                                          // the last Object
+  std::string path_;                                      // Object's, as written with TEMP in place
+  std::unordered_map<std::string, std::string> leading_;  // encoded, by tool and options
   std::string text_ = "[\n";
   std::string encoded_source_, encoded_object_;  // of the entry being written
   std::string key_;                              // of leading_, for the entry being written
+  std::string last_key_;                         // of the last entry; files in a row share it
+  const std::string* last_leading_ = nullptr;    // its value in leading_
 };
 
 }  // namespace
