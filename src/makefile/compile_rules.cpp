@@ -26,7 +26,7 @@ std::string QuoteIfTrimmedBlank(const std::string& path) {
 // The object path in source-folder mode: full, with the extension "rel".
 std::string SourceFolderObjectPath(MakeContext& context, const FileState& state, std::string path) {
   size_t at = path.find("$(TEMP)");
-  if (at != std::string::npos) path.replace(at, 7, StripTrailingBackslash(state.temp));
+  if (at != std::string::npos) path.replace(at, 7, StripTrailingBackslash(state.temp()));
   if (path.size() >= 2 && path.front() == '"' && path.back() == '"') {
     path = path.substr(1, path.size() - 2);
   }
@@ -45,7 +45,7 @@ class SideFileSteps {
       temp_dir_ = list_dir_ = std::string(kFalDirectory);
     } else {
       static const std::string kHere = ".";
-      temp_dir_ = context.paths().FullDirectoryName(state.temp.empty() ? kHere : state.temp);
+      temp_dir_ = context.paths().FullDirectoryName(state.temp().empty() ? kHere : state.temp());
       list_dir_ = context.paths().FullDirectoryName(
           context.output_dir().empty() ? kHere : context.output_dir());
     }
@@ -206,8 +206,8 @@ void WriteSideFileSteps(MakeContext& context, const FileState& state, const Opti
 }
 
 std::string ObjectLocation(const FileState& state) {
-  if (state.has_output_option) return state.output_argument;
-  return StripTrailingBackslash(state.temp) + "\\" + state.file->ObjectName();
+  if (state.has_output_option) return state.output_argument();
+  return StripTrailingBackslash(state.temp()) + "\\" + state.file->ObjectName();
 }
 
 std::string GetObjectPath(MakeContext& context, const FileState& state, bool create_dir) {
@@ -232,7 +232,7 @@ void AppendObjectPath(MakeContext& context, const FileState& state, bool create_
   }
   std::string path;
   if (state.has_output_option) {
-    path = state.output_argument;
+    path = state.output_argument();
     if (create_dir) context.EnsureDirectory(GetFileDirectory(path));
   } else if (state.own_temp.empty()) {
     path = "\"$(TEMP)\\" + object + "\"";

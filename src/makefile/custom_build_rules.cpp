@@ -26,7 +26,7 @@ void BuildFileMacroBlock(MakeContext& /*context*/, const FileState& state, std::
   const SourceFile& file = *state.file;
   const std::string& relative = file.RelativePath();
   std::string object = ObjectLocation(state);
-  *out += "IntDir=" + StripTrailingBackslashes(state.temp) + "\n";
+  *out += "IntDir=" + StripTrailingBackslashes(state.temp()) + "\n";
   *out += "InputPath=" + relative + "\n";
   *out += "InputDir=" + DirectoryText(relative, false, ".") + "\n";
   *out += "InputName=" + SplitPath(relative).title + "\n";

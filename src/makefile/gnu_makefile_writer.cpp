@@ -281,7 +281,7 @@ std::string GnuMakefileWriter::ObjectPath(MakeContext& context, const FileState&
 std::string GnuMakefileWriter::ObjectFile(MakeContext& context, const FileState& state) {
   std::string path = Unquoted(GetObjectPath(context, state, /*create_dir=*/false));
   size_t at = path.find("$(TEMP)");
-  if (at != std::string::npos) path.replace(at, 7, StripTrailingBackslash(state.temp));
+  if (at != std::string::npos) path.replace(at, 7, StripTrailingBackslash(state.temp()));
   return context.paths().FullPath(path);
 }
 

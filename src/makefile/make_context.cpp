@@ -69,37 +69,50 @@ MakeContext::MakeContext(Workspace& workspace, MakeStateStore& states, Project& 
   }
   if (fal()) module_dir_ += std::string(kFalDirectory) + "\\";
 
-  std::string default_output;
-  bool default_has_output = ReadOutputArgument(default_compile_, &default_output);
+  bool default_has_output = ReadOutputArgument(default_compile_, &default_output_argument_);
   files_.reserve(project.sources().Files().size());
   for (const auto& file : project.sources().Files()) {
     FileState& state = files_.emplace_back();
     state.file = file.get();
     state.record = FindDependencyRecord(file->dependencies().records, target_);
-    // The file's cached settings of the target, found once for its five keys.
+    // The file's cached settings of the target, its five keys found in one
+    // pass over them; a key the cache lacks is read from the file.
     const CachedSection* cached = file->settings().Cache().FindSection(target_);
-    auto read = [&](const char* key, std::string* value) {
-      if (cached == nullptr || !cached->GetValue(key, value)) {
-        file->settings().Read(target_, key, value);
+    enum { kNoBuild, kCustomBuild, kCompile, kBlankCompileOption, kTemp, kKeys };
+    static constexpr std::array<std::string_view, kKeys> kKeyNames = {
+        kKeyNoBuild, kKeyCustomBuild, kKeyCompile, kKeyBlankCompileOption, kKeyTemp};
+    std::array<const std::string*, kKeys> found{};
+    if (cached != nullptr) {
+      cached->ForEachValue([&found](const std::string& key, const std::string& value) {
+        for (size_t k = 0; k < kKeys; ++k) {
+          if (found[k] == nullptr && key == kKeyNames[k]) found[k] = &value;
+        }
+      });
+    }
+    auto read = [&](int key, std::string* value) {
+      if (found[static_cast<size_t>(key)] != nullptr) {
+        *value = *found[static_cast<size_t>(key)];
+      } else {
+        file->settings().Read(target_, kKeyNames[static_cast<size_t>(key)], value);
       }
     };
     std::string value;
-    read(kKeyNoBuild, &value);
+    read(kNoBuild, &value);
     state.built = ReadsAsInteger(value) != 1;
-    read(kKeyCustomBuild, &value);
+    read(kCustomBuild, &value);
     state.custom_build = static_cast<int32_t>(ReadsAsInteger(value));
-    read(kKeyCompile, &state.own_options);
+    read(kCompile, &state.own_options);
     if (state.own_options.empty()) {
-      read(kKeyBlankCompileOption, &value);
+      read(kBlankCompileOption, &value);
       state.default_options = value != "1";
     }
-    read(kKeyTemp, &state.own_temp);
-    state.temp = state.own_temp.empty() ? temp_dir_ : state.own_temp;
+    read(kTemp, &state.own_temp);
+    state.target_temp = &temp_dir_;
+    state.default_output_argument = &default_output_argument_;
     if (state.default_options) {
       state.has_output_option = default_has_output;
-      state.output_argument = default_output;
     } else {
-      state.has_output_option = ReadOutputArgument(state.own_options, &state.output_argument);
+      state.has_output_option = ReadOutputArgument(state.own_options, &state.own_output_argument);
     }
   }
 }
@@ -276,15 +289,31 @@ class OutputIndex {
     AddEnd(last_part);
     outputs_.push_back({std::string(), owner});
   }
-  // After the last Add.
-  void Seal() { std::sort(names_.begin(), names_.end()); }
+  // After the last Add: the name hashes go into an open-addressed set
+  // (linear probing, 0 marks a free slot), asked once per input path.
+  void Seal() {
+    size_t size = 16;
+    while (size < 2 * names_.size())
+      size *= 2;
+    slots_.assign(size, 0);
+    for (uint64_t name : names_) {
+      size_t at = SlotOf(name);
+      while (slots_[at] != 0 && slots_[at] != Stored(name))
+        at = (at + 1) & (slots_.size() - 1);
+      slots_[at] = Stored(name);
+    }
+  }
   // False when `path`, made full, can be no output.
   bool MayHold(std::string_view path) const {
     PathEnd end = EndOf(path);
     if (!end.exact) return true;
     for (const std::string& extension : extensions_) {
       if (EqualsNoCase(extension, end.extension)) {
-        return std::binary_search(names_.begin(), names_.end(), NoCaseHashOf(end.name));
+        uint64_t name = NoCaseHashOf(end.name);
+        for (size_t at = SlotOf(name); slots_[at] != 0; at = (at + 1) & (slots_.size() - 1)) {
+          if (slots_[at] == Stored(name)) return true;
+        }
+        return false;
       }
     }
     return false;
@@ -321,7 +350,12 @@ class OutputIndex {
   }
   std::vector<Output> outputs_;
   std::unordered_multimap<std::string_view, int> owners_;  // views of outputs_
-  std::vector<uint64_t> names_;
+  static uint64_t Stored(uint64_t name) { return name == 0 ? 1 : name; }
+  size_t SlotOf(uint64_t name) const {
+    return static_cast<size_t>(name >> 17) & (slots_.size() - 1);
+  }
+  std::vector<uint64_t> names_;  // hashes of the outputs' last parts
+  std::vector<uint64_t> slots_;  // the set of names_, made by Seal
   std::vector<std::string> extensions_;
 };
 
@@ -409,8 +443,8 @@ class Preparation {
       return;
     }
     if (state.has_output_option) {
-      context_.EnsureDirectory(GetFileDirectory(state.output_argument));
-      index_.Add(Normalize(state.output_argument), owner);
+      context_.EnsureDirectory(GetFileDirectory(state.output_argument()));
+      index_.Add(Normalize(state.output_argument()), owner);
       return;
     }
     // An object name is a plain name, which a full path keeps as it is.
@@ -419,9 +453,9 @@ class Preparation {
 
   std::string ObjectInTemp(const FileState& state) {
     // Files share their TEMP directory: it is made full once.
-    auto it = temp_dirs_.find(state.temp);
+    auto it = temp_dirs_.find(state.temp());
     if (it == temp_dirs_.end()) {
-      it = temp_dirs_.emplace(state.temp, Normalize(StripTrailingBackslash(state.temp) + "\\x"))
+      it = temp_dirs_.emplace(state.temp(), Normalize(StripTrailingBackslash(state.temp()) + "\\x"))
                .first;
       it->second.pop_back();
     }

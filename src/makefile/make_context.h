@@ -45,9 +45,19 @@ struct FileState {
   std::string own_options;
   bool default_options = false;
   std::string own_temp;  // the file's own TEMP
-  std::string temp;      // its own TEMP, else the target's
+  // Its own TEMP, else the target's.
+  const std::string& temp() const { return own_temp.empty() ? *target_temp : own_temp; }
   bool has_output_option = false;
-  std::string output_argument;  // of "-o" in its options
+  // The argument of "-o" in its options.
+  const std::string& output_argument() const {
+    return default_options ? *default_output_argument : own_output_argument;
+  }
+  // The target's values the two above fall back to, kept by the context:
+  // most files share them, and copying them for every file of every block
+  // was a good part of the block's cost.
+  const std::string* target_temp = nullptr;
+  const std::string* default_output_argument = nullptr;
+  std::string own_output_argument;  // of its own options
   // The file's include dependencies of the target, found once: every rule
   // and pass of the block reads them.
   const DependencyRecord* record = nullptr;
@@ -172,6 +182,7 @@ class MakeContext {
   bool has_link_output_ = false;
   std::string link_output_;
   std::string module_dir_, module_name_;
+  std::string default_output_argument_;  // of "-o" in default_compile_
   std::vector<FileState> files_;
   std::vector<bool> consumed_project_outputs_;
   mutable MakePaths paths_;                           // its look-ups are memos, not state

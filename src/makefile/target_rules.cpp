@@ -255,10 +255,10 @@ void AppendCleanLine(MakeContext& context, const FileState& state, CleanLineStat
   };
   int kind = file.ToolKind();
   if (!IsCompiledToolIndex(kind)) return;
-  if (shared.temp == nullptr || *shared.temp != state.temp) {
-    shared.temp = &state.temp;
-    shared.dir = state.temp.empty() ? &context.paths().project_directory()
-                                    : &context.paths().FullDirectory(state.temp);
+  if (shared.temp == nullptr || *shared.temp != state.temp()) {
+    shared.temp = &state.temp();
+    shared.dir = state.temp().empty() ? &context.paths().project_directory()
+                                      : &context.paths().FullDirectory(state.temp());
     shared.dir_blank = HasBlank(*shared.dir);
   }
   const std::string& dir = *shared.dir;
@@ -307,7 +307,7 @@ void BuildCleanLines(MakeContext& context, std::string* out) {
 
 void BuildFalStep(MakeContext& context, const FileState& state, std::string* out) {
   std::string fal = state.file->Title() + ".fal";
-  std::string dir = StripTrailingBackslash(state.temp);
+  std::string dir = StripTrailingBackslash(state.temp());
   context.EnsureDirectory(dir);
   *out +=
       "\tcp " + QuoteIfBlank(fal) + " " + QuoteIfBlank(dir + "\\" + fal) + "\n\trm " + fal + "\n";
@@ -326,7 +326,8 @@ std::string BuildLibrarianCommandText(MakeContext& context) {
     if (!state.built) continue;
     const SourceFile& file = *state.file;
     if (IsCompiledToolIndex(file.ToolKind())) {
-      if (state.has_output_option) context.EnsureDirectory(GetFileDirectory(state.output_argument));
+      if (state.has_output_option)
+        context.EnsureDirectory(GetFileDirectory(state.output_argument()));
       text += QuoteIfBlank(ObjectLocation(state)) + "\n";
     } else if (file.ToolKind() == kToolIndexLink && !file.HasFlag(SourceFile::kLinkCommandFile)) {
       text += QuoteIfBlank(context.paths().Relative(file.FullPath())) + "\n";

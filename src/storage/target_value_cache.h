@@ -25,6 +25,13 @@ class CachedSection {
   const std::string& name() const { return name_; }
   bool GetValue(std::string_view key, std::string* value) const;
   void SetValue(std::string_view key, std::string_view value);
+  // Calls `visit(key, value)` for each value, in order of storing: several
+  // keys read in one pass over the section.
+  template <typename Visit>
+  void ForEachValue(Visit&& visit) const {
+    for (const auto& [key, value] : values_)
+      visit(key, value);
+  }
 
  private:
   std::string name_;
