@@ -32,7 +32,7 @@ class ProjectFilesTest : public ::testing::Test {
   Platform platform_;
 };
 
-TEST_F(ProjectFilesTest, ChangeExtension) {
+TEST_F(ProjectFilesTest, ChangeExtensionAndLibraryOutputs) {
   memory_.AddDirectory("C:\\work\\dir.kbp");
   const struct {
     const char* path;
@@ -58,6 +58,10 @@ TEST_F(ProjectFilesTest, ChangeExtension) {
       EXPECT_EQ(result, c.expected);
     }
   }
+  for (const char* library : {"app.lib", "APP.LIB", "dir.x\\a.Lib"})
+    EXPECT_TRUE(IsLibraryOutput(library)) << library;
+  for (const char* other : {"app.abs", "lib", "app.libx", "a.lib\\b.abs", ""})
+    EXPECT_FALSE(IsLibraryOutput(other)) << other;
 }
 
 TEST_F(ProjectFilesTest, Lists) {
@@ -84,13 +88,6 @@ TEST_F(ProjectFilesTest, Lists) {
     JoinList(items, &joined);
     EXPECT_EQ(joined, c.joined);
   }
-}
-
-TEST_F(ProjectFilesTest, LibraryOutputs) {
-  for (const char* library : {"app.lib", "APP.LIB", "dir.x\\a.Lib"})
-    EXPECT_TRUE(IsLibraryOutput(library)) << library;
-  for (const char* other : {"app.abs", "lib", "app.libx", "a.lib\\b.abs", ""})
-    EXPECT_FALSE(IsLibraryOutput(other)) << other;
 }
 
 TEST_F(ProjectFilesTest, WorkingCopyNames) {
