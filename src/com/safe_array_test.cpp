@@ -15,18 +15,17 @@ constexpr LONG kMinLong = std::numeric_limits<LONG>::min();
 constexpr LONG kMaxLong = std::numeric_limits<LONG>::max();
 
 TEST(SafeArrayTest, BoundsAndDescriptorForAnyLowerBound) {
-  struct Case {
+  const struct {
     LONG lower;
     ULONG count;
     LONG upper;
-  };
-  const Case cases[] = {{0, 3, 2},
-                        {1, 3, 3},
-                        {-5, 2, -4},
-                        {7, 0, 6},
-                        {kMaxLong, 1, kMaxLong},
-                        {kMinLong, 1, kMinLong}};
-  for (const Case& c : cases) {
+  } cases[] = {{0, 3, 2},
+               {1, 3, 3},
+               {-5, 2, -4},
+               {7, 0, 6},
+               {kMaxLong, 1, kMaxLong},
+               {kMinLong, 1, kMinLong}};
+  for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "lower " << c.lower << " count " << c.count);
     SAFEARRAY* psa = SafeArrayCreateVector(VT_BSTR, c.lower, c.count);
     ASSERT_NE(psa, nullptr);

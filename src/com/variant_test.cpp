@@ -155,15 +155,14 @@ TEST(VariantTest, ReadsStringsAndNumbersThroughReferences) {
   null_null.vt = VT_NULL;
   VARIANT i4 = VariantFromLong(-3);
 
-  struct Case {
+  const struct {
     const char* name;
     const VARIANT* v;
     bool is_text;
     const char* text;
     bool is_long;
     LONG value;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"bstr", &by_value, true, "value", false, 0},
       {"bstr byref", &bstr_ref, true, "C:\\work\\a.kpr", false, 0},
       {"null bstr byref", &null_bstr_ref, true, "", false, 0},
@@ -176,7 +175,7 @@ TEST(VariantTest, ReadsStringsAndNumbersThroughReferences) {
       {"variant byref to i4 byref", &to_long, false, "", true, 12},
       {"null", &null_null, false, "", false, 0},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::string read = "unchanged";
     EXPECT_EQ(StringFromVariant(*c.v, &read), c.is_text);

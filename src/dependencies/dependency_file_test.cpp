@@ -73,14 +73,12 @@ const char kProjectText[] =
     "Debug2=1|x|y.h\r\n"
     "Debugstamp=\r\n";
 
-TEST(DependencyFileTest, WritesTheWholeFileAndReadsItBack) {
+TEST(DependencyFileTest, WritesTheWholeFileReadsItBackAndLeavesOutTheUnreadable) {
   std::string text = WriteDependencyFile(kProject);
   EXPECT_EQ(Visible(text), Visible(kProjectText));
   EXPECT_EQ(Show(ReadDependencyFile(text, Paths())), Show(kProject));
   EXPECT_EQ(WriteDependencyFile({}), "");
-}
-
-TEST(DependencyFileTest, WritingLeavesOutWhatCouldNotBeReadBack) {
+  // Writing leaves out what could not be read back.
   std::vector<DependencySection> sections = {
       {"a.c",
        {Record("Debug", "s", {"ok.h", "bad\r\nname.h"}, {"1", "1"}),

@@ -10,7 +10,7 @@ namespace {
 
 using namespace std::string_view_literals;
 
-TEST(IncludeLineTest, CommentsAreRemovedAcrossLines) {
+TEST(IncludeLineTest, CommentsAreRemovedAndAssemblerLinesCut) {
   // Consecutive lines of one text, each with its cleaned form.
   const struct {
     const char* line;
@@ -43,9 +43,7 @@ TEST(IncludeLineTest, CommentsAreRemovedAcrossLines) {
   remover.RemoveComments("/*");
   remover.Reset();
   EXPECT_EQ(remover.RemoveComments("a"), "a");
-}
-
-TEST(IncludeLineTest, AssemblerLinesAreLowerCasedAndCutAtSemicolon) {
+  // Assembler lines are lower-cased and cut at the semicolon.
   EXPECT_EQ(CleanAsmLine("  .INCLUDE \"Reg.INC\" ; Comment"), "  .include \"reg.inc\" ");
   EXPECT_EQ(CleanAsmLine("No Semicolon"), "no semicolon");
   EXPECT_EQ(CleanAsmLine(";INCLUDE \"x\""), "");

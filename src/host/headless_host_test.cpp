@@ -18,17 +18,16 @@ using ::testing::ElementsAre;
 using testing::ModelTestPlatform;
 
 TEST(HeadlessHost, AnswersByPolicy) {
-  struct Case {
+  const struct {
     unsigned style;
     int safe, yes, no;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {kMbOk | kMbIconWarning, kIdOk, kIdOk, kIdOk},
       {kMbOkCancel, kIdCancel, kIdOk, kIdCancel},
       {kMbYesNo | kMbIconWarning | kMbDefButton2, kIdNo, kIdYes, kIdNo},
       {kMbYesNoCancel, kIdCancel, kIdYes, kIdNo},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.style);
     EXPECT_EQ(HeadlessHost::Answer(AnswerPolicy::kSafe, c.style, 0), c.safe);
     EXPECT_EQ(HeadlessHost::Answer(AnswerPolicy::kYes, c.style, 0), c.yes);
@@ -190,7 +189,7 @@ TEST_F(HeadlessHostTest, HostPathsInTexts) {
   }
 }
 
-TEST_F(HeadlessHostTest, TempPointsAtTheTemporaryFolder) {
+TEST_F(HeadlessHostTest, TempPointsAtTheTemporaryFolderAndWorkspaceFilesAreMadeOnlyWhereNoneIs) {
   env_.system.env.erase("TEMP");
   env_.system.env["TMPDIR"] = "/var/tmp/me";
   std::string error;
@@ -199,10 +198,7 @@ TEST_F(HeadlessHostTest, TempPointsAtTheTemporaryFolder) {
   env_.system.env["TEMP"] = "D:\\keep";
   EXPECT_TRUE(HeadlessHost::PrepareEnvironment(env_.system, env_.fs, &error));
   EXPECT_EQ(env_.system.env["TEMP"], "D:\\keep");
-}
-
-TEST_F(HeadlessHostTest, CreatesWorkspaceFilesOnlyWhereNoneIs) {
-  std::string error;
+  // Workspace files are created only where none is.
   EXPECT_FALSE(HeadlessHost::CreateWorkspaceFile(env_.fs, "C:\\none\\New.kws", {}, &error));
   EXPECT_NE(error, "");
   env_.memory.AddDirectory("C:\\ws");

@@ -45,11 +45,10 @@ void Prepare(RecordingIdeServices& ide) {
 }
 
 TEST(HostIdeObjectsTest, EveryRequestReachesTheHostUnchanged) {
-  struct Case {
+  const struct {
     const char* name;
     std::function<std::string(IdeServices&)> request;  // gives the result as text
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"project files",
        [](IdeServices& ide) {
          std::vector<std::string> files;
@@ -103,7 +102,7 @@ TEST(HostIdeObjectsTest, EveryRequestReachesTheHostUnchanged) {
          return std::string();
        }},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     RecordingIdeServices direct;
     Prepare(direct);

@@ -364,7 +364,7 @@ TEST(ProjectCommands, NamesAndFolders) {
 // The files of a new project, compared whole with the expected ones in
 // testdata (ZELVAN_UPDATE_GOLDEN=1 writes them anew).
 TEST(ProjectCommands, CreatedProjectsPerFamilyAndType) {
-  struct Case {
+  const struct {
     const char* golden;
     const char* name;
     const char* cpu;
@@ -372,8 +372,7 @@ TEST(ProjectCommands, CreatedProjectsPerFamilyAndType) {
     int memory;
     const char* model;
     const char* language;
-  };
-  const Case kCases[] = {
+  } kCases[] = {
       {"mx520r1_abs", "App", "MX-520/R1", "abs", 64, "", nullptr},
       {"mx520_blank_in_name", "My App", "MX-520", "abs", 64, "", nullptr},
       {"mx520_lib", "Filters", "MX-520", "lib", 64, "", nullptr},
@@ -397,7 +396,7 @@ TEST(ProjectCommands, CreatedProjectsPerFamilyAndType) {
   };
   PosixFileSystem testdata({{{'G', ZELVAN_SOURCE_DIR "/src/projects/testdata"}}, ""}, "/");
   bool update = std::getenv("ZELVAN_UPDATE_GOLDEN") != nullptr;
-  for (const Case& c : kCases) {
+  for (const auto& c : kCases) {
     SCOPED_TRACE(c.golden);
     World world(AnswerPolicy::kSafe, c.language);
     NewProjectRequest request = Request(c.name, c.cpu, c.type, c.memory);

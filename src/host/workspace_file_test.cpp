@@ -15,13 +15,12 @@ using testing::Visible;
 // What a workspace file lists; what is no workspace file (null) is refused
 // and leaves the result alone.
 TEST(WorkspaceFile, ParsesProjectsInOrderAndRefusesOtherFiles) {
-  struct Case {
+  const struct {
     const char* name;
     std::string text;
     const char* projects;  // each ended by ";"; null: refused
     std::string active;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"plain",
        "[Workspace]\r\nFormat=1\r\nActive=b\\b.kbp\r\n[Projects]\r\nCount=2\r\n"
        "Project0=a\\a.kbp\r\nProject1=b\\b.kbp\r\n",
@@ -46,7 +45,7 @@ TEST(WorkspaceFile, ParsesProjectsInOrderAndRefusesOtherFiles) {
       {"a negative Count", "[Projects]\nCount=-1\n", nullptr, ""},
       {"a Count no number", "[Projects]\nCount=3x\n", nullptr, ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     WorkspaceFile file;
     if (c.projects == nullptr) file.active = "kept";

@@ -27,12 +27,11 @@ TEST(MessageTexts, TheTableIsSortedWithoutDuplicates) {
 }
 
 TEST(MessageTexts, PlacesAreFilledInOrderAndNeverTrusted) {
-  struct Case {
+  const struct {
     const char* text;
     std::initializer_list<std::string_view> args;
     const char* expected;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"The file %s already exists.", {"C:\\a.c"}, "The file C:\\a.c already exists."},
       {"%s: %d%%", {"main.c", "50"}, "main.c: 50%"},
       {"%d of %s", {}, " of "},               // missing arguments: empty
@@ -40,7 +39,7 @@ TEST(MessageTexts, PlacesAreFilledInOrderAndNeverTrusted) {
       {"%n %x %", {"a"}, "%n %x %"},          // other sequences stay
       {"%s%s", {"%s", "%d"}, "%s%d"},         // arguments are not re-read
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(FormatMessageText(c.text, c.args), c.expected);
   }

@@ -282,14 +282,13 @@ TEST_F(ProjectSourcesTest, BadFilesAreRefusedAndChangeNothing) {
   Project& app = Open();
   std::string before = WorkingCopy(app);
   size_t files = app.sources().Files().size();
-  struct Case {
+  const struct {
     const char* project;
     const char* file;
     uint32_t status;
     unsigned message;
     const char* in_message;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"App", "C:\\ws\\app\\missing.c", kStatusFileNotFound, kMsgFileNotFound,
        "C:\\ws\\app\\missing.c"},
       {"App", "C:\\ws\\app\\dir.c", kStatusFileNotFound, kMsgFileNotFound, "dir.c"},
@@ -314,7 +313,7 @@ TEST_F(ProjectSourcesTest, BadFilesAreRefusedAndChangeNothing) {
       {"App", "C:\\ws\\app\\b.asm", kStatusFileNotAdded, kMsgFileNotAdded, "[Asm]"},
       {"Nope", "C:\\ws\\app\\x.c", kStatusProjectNotFound, kMsgProjectNotFound, ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     ExpectStatus(workspace_->AddFile(c.project, c.file), c.status, c.message, c.in_message);
   }

@@ -125,13 +125,12 @@ TEST_F(ProjectTest, EffectiveOptionsFollowProjectBlankAndDefault) {
       return t.GetDir(n, which, v);
     };
   };
-  struct Case {
+  const struct {
     const char* what;
     Getter get;
     const char* target;
     const char* expected;  // null: fails
-  };
-  const Case cases[] = {
+  } cases[] = {
       // ProjectCompile empty and BlankCompileOption "1": no options, not the default.
       {"compile", options(TargetOptions::kCompile), "Debug", ""},
       {"compile", options(TargetOptions::kCompile), "Final", nullptr},
@@ -146,7 +145,7 @@ TEST_F(ProjectTest, EffectiveOptionsFollowProjectBlankAndDefault) {
       {"temp", dir(TargetDir::kTemp), "Debug", ".\\Debug\\obj"},
       {"work", dir(TargetDir::kWork), "Debug", "."},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.what) + " " + c.target);
     std::string value;
     EXPECT_EQ(c.get(project->targets(), c.target, &value), c.expected != nullptr);
@@ -161,12 +160,11 @@ TEST_F(ProjectTest, EffectiveOptionsFollowProjectBlankAndDefault) {
 }
 
 TEST_F(ProjectTest, SetOutputDirMovesTheOutputFileOfTheLinkOptions) {
-  struct Case {
+  const struct {
     const char* options;
     const char* dir;
     const char* expected;
-  };
-  const Case cases[] = {
+  } cases[] = {
       // A quoted path with a blank: same file name in the new directory.
       {"-x -o \"C:\\my out\\App.abs\" -m", ".\\Final", "-x -o .\\Final\\App.abs -m"},
       {"-x -o \"C:\\my out\\App.abs\" -m", "C:\\new out\\", "-x -o \"C:\\new out\\App.abs\" -m"},
@@ -178,7 +176,7 @@ TEST_F(ProjectTest, SetOutputDirMovesTheOutputFileOfTheLinkOptions) {
       // Without -o the options stay as they were.
       {"-g -m", "bin", "-g -m"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.options);
     auto project = OpenProject();
     ASSERT_TRUE(project->targets().SetValue("Debug", kKeyProjectLink, c.options));

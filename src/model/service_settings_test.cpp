@@ -76,11 +76,10 @@ TEST(ServiceSettings, ResourceLanguageAndFunctionExtensionsComeFromTheUtilityLib
   EXPECT_EQ(settings.ResourceLanguage(), 1041u);
   EXPECT_THAT(settings.FunctionScanExtensions(), ElementsAre("c", "cpp", "h"));
 
-  struct Case {
+  const struct {
     std::string builder_ini;
     std::vector<std::string> extensions;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"[Builder]\nFunctionExtend=\n", {"c", "h"}},    // empty: the default
       {"[Builder]\nFunctionExtend=;;\n", {"c", "h"}},  // nothing but separators
       {"[Other]\nFunctionExtend=asm\n", {"c", "h"}},   // not in section Builder
@@ -89,7 +88,7 @@ TEST(ServiceSettings, ResourceLanguageAndFunctionExtensionsComeFromTheUtilityLib
       {"[Builder]\nFunctionExtend=c;\x01\xFF;" + std::string(1100, 'x') + "\n",
        {"c", "\x01\xFF", std::string(1023 - 5, 'x')}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.builder_ini);
     env.AddFile("C:\\kova\\Config\\Builder\\Builder.ini", Crlf(c.builder_ini));
     settings.LoadServiceSettings();

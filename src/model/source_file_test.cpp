@@ -339,20 +339,19 @@ TEST_F(SourceFileTest, CustomBuildLists) {
 
 TEST_F(SourceFileTest, ImagesLabelsLibrariesAndPreprocessedNames) {
   Project& project = Open();
-  struct Case {
+  const struct {
     const char* file;
     const char* target;
     int32_t image;
     const char* label;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"main.c", "Debug", 6, "Lang Tool"},      {"main.c", "Release", 16, "Lang Tool"},  // excluded
       {"main.c", "Final", 6, "Lang Tool"},     // an unknown target: the first one
       {"boot.lcf", "Debug", 16, "Lang Tool"},  // not used for the link
       {"boot.lcf", "Release", 22, "Lang Tool"}, {"tables.def", "Debug", 20, "Custom Build"},
       {"tables.def", "Release", 8, ""},         {"app.h", "Debug", 8, ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.file) + " " + c.target);
     int32_t image = -1;
     std::string label = "stale";

@@ -8,11 +8,10 @@ namespace {
 TEST(SubstituteMacros, ReplacesEachNameInTableOrder) {
   const std::vector<std::string> names = {"IntDir", "OutDir", "Deep", "Empty"};
   const std::vector<std::string> values = {".\\obj", "$(Deep)\\bin", "C:\\d"};
-  struct Case {
+  const struct {
     const char* text;
     const char* expected;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"$(IntDir)\\a.c $(IntDir)\\b.c", ".\\obj\\a.c .\\obj\\b.c"},
       // A value that names a later macro is substituted in turn; an earlier one is not.
       {"$(OutDir)\\x", "C:\\d\\bin\\x"},
@@ -23,7 +22,7 @@ TEST(SubstituteMacros, ReplacesEachNameInTableOrder) {
       {"no macros", "no macros"},
       {"", ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(SubstituteMacros(c.text, names, values), c.expected);
   }

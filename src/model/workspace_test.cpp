@@ -141,9 +141,8 @@ TEST_F(WorkspaceTest, ConstructionReadsTheMachineAndRestoresPath) {
   env_.system.env["PATH"] = "C:\\set later";
   workspace.reset();
   EXPECT_EQ(env_.system.env.count("PATH"), 0u);
-}
 
-TEST_F(WorkspaceTest, StopRequestsComeThroughTheNamedObject) {
+  // Stop requests come through the named object.
   EXPECT_FALSE(workspace_->IsStopRequested());
   env_.system.CreateNamedObject(workspace_->StartStamp());  // the stamp alone is another session's
   EXPECT_FALSE(workspace_->IsStopRequested());
@@ -180,6 +179,15 @@ TEST_F(WorkspaceTest, OpenSkipsMissingProjectsAndChoosesTheActiveOne) {
                           "17|The project file C:\\ws\\gone\\Gone.kbp cannot be read and is left "
                           "out of the workspace: it does not exist.",
                           "18|Build Project: 100%"));
+
+  // A stored target the active project lacks falls back to its first, and
+  // closing writes the target that became current.
+  workspace_->document().Close();
+  env_.ide.settings["Builder|Composition"] = "Nightly";
+  Open();
+  EXPECT_EQ(workspace_->selection().CurrentTarget(), "Debug");
+  workspace_->document().Close();
+  EXPECT_EQ(env_.ide.Setting("Builder", "Composition"), "Debug");
 }
 
 TEST_F(WorkspaceTest, OpenLeavesOutTheProjectsItCannotReadAndSaysWhy) {
@@ -227,15 +235,6 @@ TEST_F(WorkspaceTest, EveryLookUpByNameFollowsOneRule) {
     EXPECT_EQ(found ? found->paths().project_file : "-", want) << c.name;
     EXPECT_EQ(resolved ? file : "-", want) << c.name;
   }
-}
-
-TEST_F(WorkspaceTest, AStoredTargetTheActiveProjectLacksFallsBackToItsFirst) {
-  env_.ide.settings["Builder|Composition"] = "Nightly";
-  Open();
-  EXPECT_EQ(workspace_->selection().CurrentTarget(), "Debug");
-  // Closing writes the target that became current.
-  workspace_->document().Close();
-  EXPECT_EQ(env_.ide.Setting("Builder", "Composition"), "Debug");
 }
 
 TEST_F(WorkspaceTest, FailedProjectListAndLookUps) {
@@ -472,14 +471,13 @@ TEST_F(WorkspaceTest, AddProjectChecksInOrderAndLeavesNoWorkingCopy) {
 
 TEST_F(WorkspaceTest, LinkProjectsAreCheckedAndCounted) {
   Open();
-  struct Case {
+  const struct {
     const char* name;
     bool add;
     ArgText project, linked;
     bool ok;
     uint32_t status;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"add", true, "App.abs", "mathe", true, kStatusOk},
       {"add again", true, "app", "MATHE.LIB", false, kStatusLinkExists},
       {"unknown project", true, "Nope", "Mathe", false, kStatusProjectNotFound},
@@ -490,7 +488,7 @@ TEST_F(WorkspaceTest, LinkProjectsAreCheckedAndCounted) {
       {"remove again", false, "App", "Mathe", false, kStatusLinkMissing},
       {"remove unknown", false, "App", "Nope", false, kStatusProjectNotFound},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Status done = c.add ? workspace_->AddLinkProject(c.project, c.linked)
                         : workspace_->RemoveLinkProject(c.project, c.linked);
@@ -506,8 +504,26 @@ TEST_F(WorkspaceTest, LinkProjectsAreCheckedAndCounted) {
   EXPECT_EQ(workspace_->AddLinkProject("App", "Mathe").code(), kStatusNoWorkspace);
 }
 
-TEST_F(WorkspaceTest, AddTargetCopiesSettingsFilesAndFolders) {
+TEST_F(WorkspaceTest, AddTargetRefusalsThenCopiesSettingsFilesAndFolders) {
   Open();
+  const struct {
+    const char* name;
+    ArgText project, existing, added;
+    uint32_t status;
+  } cases[] = {
+      {"no string", "App", std::nullopt, "X", kStatusBadArgument},
+      {"unknown project", "Nope", "Debug", "X", kStatusProjectNotFound},
+      {"exists", "App", "Debug", "RELEASE", kStatusTargetExists},
+      {"unknown existing", "App", "Nightly", "X", kStatusTargetNotFound},
+      {"semicolon", "App", "Debug", "A;B", kStatusBadArgument},
+      {"bracket", "App", "Debug", "A]", kStatusBadArgument},
+      {"empty", "App", "Debug", " ", kStatusBadArgument},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(workspace_->AddTarget(c.project, c.existing, c.added).code(), c.status);
+  }
+  EXPECT_FALSE(workspace_->projects().Find("App")->store().IsModified());
   ASSERT_TRUE(workspace_->AddTarget("App", "debug", "Trace"));
   Project* app = workspace_->projects().Find("App");
   EXPECT_THAT(app->targets().List(), ElementsAre("Debug", "Release", "Final", "Trace"));
@@ -545,29 +561,6 @@ NoBuild=0
   // A name beginning with a dot is a directory as it stands.
   ASSERT_TRUE(workspace_->AddTarget("App", "Release", ".rel"));
   EXPECT_EQ(Value(copy, "PROJECT!MACRO!.rel", "OUTPUT"), ".rel");
-}
-
-TEST_F(WorkspaceTest, AddTargetRefusals) {
-  Open();
-  struct Case {
-    const char* name;
-    ArgText project, existing, added;
-    uint32_t status;
-  };
-  const Case cases[] = {
-      {"no string", "App", std::nullopt, "X", kStatusBadArgument},
-      {"unknown project", "Nope", "Debug", "X", kStatusProjectNotFound},
-      {"exists", "App", "Debug", "RELEASE", kStatusTargetExists},
-      {"unknown existing", "App", "Nightly", "X", kStatusTargetNotFound},
-      {"semicolon", "App", "Debug", "A;B", kStatusBadArgument},
-      {"bracket", "App", "Debug", "A]", kStatusBadArgument},
-      {"empty", "App", "Debug", " ", kStatusBadArgument},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(workspace_->AddTarget(c.project, c.existing, c.added).code(), c.status);
-  }
-  EXPECT_FALSE(workspace_->projects().Find("App")->store().IsModified());
 }
 
 // The target add and remove commands cover the plain cases.

@@ -26,14 +26,13 @@ bool Running(int pid) {
 // ignores SIGINT). A stop before the start starts nothing; a child that
 // ends on its own keeps its status, a signal its 128 + signal.
 TEST(ChildProcessTest, AStopEndsTheWholeGroup) {
-  struct Case {
+  const struct {
     const char* name;
     const char* script;  // $1: where the grandchild's pid goes
     int stop_after;      // polls before the stop: -1 never, 0 before the start
     int to_us;           // signal this process gets at the stop, 0: a stop request
     int status;          // -1: did not run
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"ends on its own", "exit 3", -1, 0, 3},
       {"killed by a signal", "kill -KILL $$", -1, 0, 128 + SIGKILL},
       {"stop request", "sleep 30 & echo $! > \"$1\"; wait", 2, 0, 128 + SIGTERM},
@@ -42,7 +41,7 @@ TEST(ChildProcessTest, AStopEndsTheWholeGroup) {
       {"SIGHUP to us", "sleep 30 & echo $! > \"$1\"; wait", 2, SIGHUP, 128 + SIGHUP},
       {"stop before the start", "echo ran > \"$1\"", 0, 0, -1},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     testing::TempDir dir;
     std::string pid_file = dir.HostPath("pid");

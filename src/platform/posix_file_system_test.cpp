@@ -86,11 +86,10 @@ TEST(PosixFileSystemTest, ResolvesLetterCaseComponentByComponent) {
     struct timespec times[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, dir.HostPath(old_dir).c_str(), times, 0), 0);
   }
-  struct Case {
+  const struct {
     std::string path;
     std::string host;  // empty: only the same as ToHostPath
-  };
-  const Case cases[] = {
+  } cases[] = {
       {base + "\\Proj\\Src\\Main.C", dir.HostPath("Proj/Src/Main.C")},
       {base + "\\proj\\src\\main.c", dir.HostPath("Proj/Src/Main.C")},
       {base + "\\proj\\src\\Fresh.c", dir.HostPath("Proj/Src/Fresh.c")},
@@ -108,7 +107,7 @@ TEST(PosixFileSystemTest, ResolvesLetterCaseComponentByComponent) {
       {"D:\\x", ""},
   };
   std::vector<std::string> paths;
-  for (const Case& c : cases)
+  for (const auto& c : cases)
     paths.push_back(c.path);
   std::vector<std::string> hosts = fs.ToHostPaths(paths);
   ASSERT_EQ(hosts.size(), paths.size());
@@ -176,14 +175,13 @@ TEST(PosixFileSystemTest, WritesKeepTheFilesIdentity) {
   ::chmod(dir.HostPath("ws/ro.kde").c_str(), 0444);
   // A large file replaced is let go in the background.
   dir.WriteFile("ws/big.kde", std::string(size_t{5} << 20, 'x'));
-  struct Case {
+  const struct {
     const char* path;  // written, below ws
     bool replace_read_only;
     const char* error;     // null: written
     const char* lands_in;  // the host file that holds the new contents
     int mode;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"plain.kde", false, nullptr, "ws/plain.kde", 0640},
       {"link.kbp", false, nullptr, "real/p.kbp", 0600},
       {"chain.kbp", false, nullptr, "real/p.kbp", 0600},
@@ -194,7 +192,7 @@ TEST(PosixFileSystemTest, WritesKeepTheFilesIdentity) {
       {"ro.kde", true, nullptr, "ws/ro.kde", 0644},
       {"big.kde", false, nullptr, "ws/big.kde", 0666 & ~Umask()},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     std::string path = Win(dir.HostPath("ws/")) + c.path;
     WriteOptions options;

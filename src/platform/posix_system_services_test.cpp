@@ -15,13 +15,12 @@ namespace {
 TEST(PosixSystemServicesTest, PrivateFolders) {
   testing::TempDir temp;
   const std::string own = "/zelvan-" + std::to_string(::geteuid());
-  struct Case {
+  const struct {
     const char* name;
     mode_t mode;
     const char* prepare;  // what is made at <dir>/zelvan-<uid> first
     const char* result;   // "self", "own" or "refused"
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"private", 0700, "", "self"},
       {"shared", 01777, "", "own"},
       {"shared, own folder made before", 01777, "folder", "own"},
@@ -31,7 +30,7 @@ TEST(PosixSystemServicesTest, PrivateFolders) {
       {"shared, another user's folder", 01777, "foreign folder", "refused"},
   };
   auto system = CreatePosixSystemServices(temp.path() + "/objects");
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::string dir = temp.path() + "/" + c.name;
     ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);

@@ -11,14 +11,13 @@ using testing::Bytes;
 using testing::Visible;
 
 TEST(ProfileTextTest, ReadRules) {
-  struct Case {
+  const struct {
     const char* what;
     std::string text;
     const char* section;
     const char* key;
     const char* expected;  // null: not found
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"names ignore case", "[Sec]\nKey=v\n", "sEC", "kEY", "v"},
       {"blanks inside the brackets", "[ \tS  ]\nk=v", "S", "k", "v"},
       {"blanks around key and value", "[S]\n \tk \t=  v w \t\n", "S", "k", "v w"},
@@ -41,7 +40,7 @@ TEST(ProfileTextTest, ReadRules) {
       {"lone CR ends lines", "[S]\rk=v\rx=y", "S", "x", "y"},
       {"empty section name", "[]\nk=v\n", "", "k", "v"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ProfileText text(c.text);
     std::string value = "unchanged";
@@ -93,7 +92,7 @@ TEST(ProfileTextTest, RenderKeepsEveryByte) {
 TEST(ProfileTextTest, Edits) {
   using Edit = ProfileText::Edit;
   enum Op { kSet, kDeleteKey, kDeleteSection };
-  struct Case {
+  const struct {
     const char* what;
     const char* before;
     Op op;
@@ -102,8 +101,7 @@ TEST(ProfileTextTest, Edits) {
     const char* value;
     Edit result;
     const char* after;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"new file", "", kSet, "S", "k", "v", Edit::kChanged, "[S]\r\nk=v\r\n"},
       {"new section at the end", "[A]\r\na=1\r\n", kSet, "B", "b", "2", Edit::kChanged,
        "[A]\r\na=1\r\n[B]\r\nb=2\r\n"},
@@ -152,7 +150,7 @@ TEST(ProfileTextTest, Edits) {
        Edit::kChanged, "[A]\na=1\r\n"},
       {"delete missing section", "[A]\n", kDeleteSection, "B", "", "", Edit::kUnchanged, "[A]\n"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ProfileText text(c.before);
     Edit result = c.op == kSet         ? text.Set(c.section, c.key, c.value)

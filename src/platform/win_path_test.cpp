@@ -8,14 +8,13 @@ namespace zelvan {
 namespace {
 
 TEST(WinPathTest, SplitPathLikeTheRuntime) {
-  struct Case {
+  const struct {
     const char* path;
     const char* drive;
     const char* dir;
     const char* title;
     const char* ext;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"C:\\work\\app\\main.c", "C:", "\\work\\app\\", "main", ".c"},
       {"main.c", "", "", "main", ".c"},
       {"C:main", "C:", "", "main", ""},
@@ -25,7 +24,7 @@ TEST(WinPathTest, SplitPathLikeTheRuntime) {
       {".profile", "", "", "", ".profile"},
       {"", "", "", "", ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     PathParts parts = SplitPath(c.path);
     EXPECT_EQ(parts.drive + "|" + parts.directory + "|" + parts.title + "|" + parts.extension,
@@ -46,12 +45,11 @@ TEST(WinPathTest, DoubleByteTrailBytesAreNoSeparators) {
 }
 
 TEST(WinPathTest, FullPathNames) {
-  struct Case {
+  const struct {
     const char* path;
     const char* cwd;
     const char* expected;  // null: fails
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"a\\b.c", "C:\\work\\", "C:\\work\\a\\b.c"},
       {"..\\..\\..\\x", "C:\\work\\", "C:\\x"},
       {".\\a\\.\\b\\", "C:\\w", "C:\\w\\a\\b\\"},
@@ -70,7 +68,7 @@ TEST(WinPathTest, FullPathNames) {
       {"", "C:\\", nullptr},
       {"a", "relative", nullptr},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.path) + " in " + c.cwd);
     std::string out;
     bool ok = GetFullPathName(c.path, c.cwd, &out);

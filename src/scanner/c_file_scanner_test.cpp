@@ -41,16 +41,15 @@ std::string StringWords(std::string_view text) {
 }
 
 TEST(PerserFileTest, LineEndsAreTranslated) {
-  struct Case {
+  const struct {
     std::string_view bytes;
     const char* chars;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"a\r\nb", "a|b"},  {"a\n\rb", "a|b"},  {"a\rb", "a|b"},        {"a\nb", "a|b"},
       {"a\r\rb", "a||b"}, {"a\n\nb", "a||b"}, {"a\r\n\r\nb", "a||b"}, {"a\n\r\nb", "a||b"},
       {"\r", "|"},        {"a\r\n", "a|"},    {"a\r\0\nb"sv, "a|"},   {"ab\0cd"sv, "ab"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message()
                  << "bytes: " << ::testing::PrintToString(std::string(c.bytes)));
     CFileScanner source;

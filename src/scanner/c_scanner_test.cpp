@@ -220,19 +220,18 @@ std::string RecordWords(const CScanner& parser) {
 }
 
 TEST(PerserBaseTest, RecordsArePendedAtTheEndAndFreedWithTheScanner) {
-  struct Case {
+  const struct {
     const char* text;
     bool ok;
     const char* records;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"", true, ""},
       {"int a; char b; long c", true, "int char long "},
       {"int a; enum { x, y }; long c;", true, "int long "},
       {"int a; enum { x, y }", false, "int "},
       {"int a; long stop b;", false, "int long "},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     int live = 0;
     {

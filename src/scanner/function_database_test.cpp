@@ -155,12 +155,11 @@ TEST_F(FunctionDatabaseTest, DamagedDatabaseFileIsRebuilt) {
   Open();
   Update(App());
   const std::string good = AppDatabase();
-  struct Damage {
+  const struct {
     const char* name;
     std::string from, to;
     int parsed;
-  };
-  const Damage damages[] = {
+  } damages[] = {
       {"count beyond the entries", "COUNT=2", "COUNT=3", 1},
       {"count no number", "COUNT=2", "COUNT=2x", 1},
       {"huge count", "COUNT=1\r\nDATA0=3;int;main", "COUNT=99999999999\r\nDATA0=3;int;main", 1},
@@ -170,7 +169,7 @@ TEST_F(FunctionDatabaseTest, DamagedDatabaseFileIsRebuilt) {
       {"time missing", "[app.h]\r\nDTIME=", "[app.h]\r\nDTIMEX=", 1},
       {"binary bytes", good, std::string("\0\xff[\x01]\r\n=\x80\n[main.c\r\nDATA0=\0", 18), 3},
   };
-  for (const Damage& damage : damages) {
+  for (const auto& damage : damages) {
     SCOPED_TRACE(damage.name);
     std::string damaged = good;
     damaged.replace(damaged.find(damage.from), damage.from.size(), damage.to);
@@ -224,19 +223,18 @@ TEST_F(FunctionDatabaseTest, TransferTextAndSingleSources) {
   Open();
   SourceFile& main = Source(App(), "main.c");
   std::string now = Stamp("C:\\ws\\app\\main.c");
-  struct TextCase {
+  const struct {
     std::string text;
     bool ok;
     bool current;
-  };
-  const TextCase texts[] = {
+  } texts[] = {
       {now + "\n1\n3;int;main;1;1;void;\n", true, true},
       {"19990101000000\n1\n3;int;main;1;1;void;\n", true, false},  // an older version's entries
       {now, false, false},
       {now + "\n2\n3;int;main;1;1;void;\n", false, false},
       {now + "\n1\ngarbage\n", false, false},
   };
-  for (const TextCase& c : texts) {
+  for (const auto& c : texts) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(SetFunctionDatabase(env_.fs, main, c.text), c.ok);
     EXPECT_EQ(main.function_list().entries.size(), c.ok ? 1u : 0u);

@@ -9,19 +9,18 @@ namespace {
 // through CScanner::ParseTokens.
 
 TEST(StatusManagementTest, ConditionOfIfDecidesTheBranch) {
-  struct Case {
+  const struct {
     const char* directive;
     const char* word;
     uint32_t state;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"#if", "", pp_state::kIfNotTaken},      {"#if", "0", pp_state::kIfNotTaken},
       {"#if", "000", pp_state::kIfNotTaken},   {"#if", "1", pp_state::kIfTaken},
       {"#if", "0x0", pp_state::kIfTaken},      {"#if", "FOO", pp_state::kIfTaken},
       {"#if", "!defined", pp_state::kIfTaken}, {"#ifdef", "", pp_state::kIfdefTaken},
       {"#ifdef", "0", pp_state::kIfdefTaken},  {"#ifndef", "X", pp_state::kIfndefTaken},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.directive) + " '" + c.word + "'");
     PreprocessorStateStack status;
     ASSERT_TRUE(status.BeginConditional(c.directive));

@@ -16,11 +16,10 @@ class FileNameCheckTest : public ::testing::Test {
 };
 
 TEST_F(FileNameCheckTest, ForbiddenCharactersAnywhereButTheDrive) {
-  struct Case {
+  const struct {
     std::string path;
     bool valid;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"C:\\Projects\\Motor\\Motor.kbp", true},
       {"Motor", true},
       {"My Project.v2", true},
@@ -33,7 +32,7 @@ TEST_F(FileNameCheckTest, ForbiddenCharactersAnywhereButTheDrive) {
       {"name.e|t", false},         // and in the extension
       {"\xE9t\xE9.c", true},       // high bytes are single characters without a code page
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     EXPECT_EQ(IsValidFileName(c.path), c.valid);
   }

@@ -223,12 +223,11 @@ TEST_F(IdeConnectionTest, ReportingWithoutAConnectionDoesNothing) {
 
 TEST_F(IdeConnectionTest, ReportErrorGoesToTheOutputWindowAndTheAutomationServer) {
   ConnectWithEveryService();
-  struct Case {
+  const struct {
     uint32_t code;
     std::string message;
     std::string reported;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {0x1103, "Project not found.", "0x40041103"},
       {0, "", "0x40040000"},
       {0xFFFF, "last", "0x4004FFFF"},
@@ -236,7 +235,7 @@ TEST_F(IdeConnectionTest, ReportErrorGoesToTheOutputWindowAndTheAutomationServer
       {0x40031103, "status given whole", "0x40041103"},
       {7, std::string("bin\x01\xFF\0ary", 9), "0x40040007"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
     host_.ClearCalls();
     connection_.ReportError(c.code, c.message);
@@ -278,11 +277,10 @@ TEST_F(IdeConnectionTest, ProgressIsWrittenOncePerPercentage) {
               ElementsAre("KOutputW.Service 18: Zelvan|0|0",
                           "KOutputW.Service 17: Zelvan|<null>|0|18|main.c: 75% done|0"));
 
-  struct Case {
+  const struct {
     uint64_t done, total;
     std::vector<std::string> lines;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {1, 0, {}},                    // no total: nothing
       {3, 4, {}},                    // the same percentage again
       {1, 3, {"main.c: 33% done"}},  // rounded down
@@ -291,7 +289,7 @@ TEST_F(IdeConnectionTest, ProgressIsWrittenOncePerPercentage) {
       {5'000'000'000, 10'000'000'000, {"main.c: 50% done"}},  // beyond 32 bits
       {4, 4, {"main.c: 100% done"}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.done) + " of " + std::to_string(c.total));
     host_.ClearCalls();
     connection_.WriteProgress("main.c", c.done, c.total);

@@ -72,7 +72,7 @@ std::string Entries(const CountedList& record) {
 }
 
 TEST(CountedListTest, ReadList) {
-  struct Case {
+  const struct {
     const char* what;
     std::string text;  // after the count line
     int count;
@@ -80,8 +80,7 @@ TEST(CountedListTest, ReadList) {
     const char* entries;
     const char* stamp;
     const char* next_line;  // what the caller reads next; null at the end
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"values and stamp", "INC0=S|a.h\r\nINC1=b.h\r\nincSTAMP=2024-01-01 00:00:00\r\n[next]\r\n",
        2, true, "S|a.h;b.h;", "2024-01-01 00:00:00", "[next]"},
       {"no stamp line: the next line is left", "INC0=a\r\n[src\\b.c]\r\n", 1, true, "a;", "old",
@@ -95,7 +94,7 @@ TEST(CountedListTest, ReadList) {
       {"a line without equals among the values", "INC0=a\n[next]\n", 2, false, "", "old", "[next]"},
       {"a huge count", "INC0=a\n", 2000000000, false, "", "old", nullptr},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     CountedList record("INC");
     record.set_stamp("old");
@@ -124,20 +123,19 @@ TEST(CountedListTest, IsOutOfDate) {
   at("C:\\same.h", {2024, 1, 1, 12, 0, 0});
   at("C:\\new.h", {2024, 1, 1, 12, 0, 1});
   const std::string stamp = FormatTimeStamp({2024, 1, 1, 12, 0, 0});
-  struct Case {
+  const struct {
     const char* what;
     const char* name;
     std::vector<const char*> files;
     bool expected;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"all older or the same", "INC", {"C:\\old.h", "C:\\same.h"}, false},
       {"one newer, name without case", "inc", {"C:\\old.h", "C:\\new.h"}, true},
       {"another name", "LIB", {"C:\\new.h"}, false},
       {"a missing file before a newer one", "INC", {"C:\\gone.h", "C:\\new.h"}, false},
       {"a newer file before a missing one", "INC", {"C:\\new.h", "C:\\gone.h"}, true},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     CountedList record("INC");
     record.set_stamp(stamp);

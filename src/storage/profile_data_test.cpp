@@ -44,14 +44,13 @@ TEST(ProfileDataTest, EveryReaderEndsLinesAlike) {
 }
 
 TEST(ProfileDataTest, ReadRules) {
-  struct Case {
+  const struct {
     const char* what;
     const char* text;
     const char* section;
     const char* key;
     const char* expected;  // null: not found
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"key and section ignore case", "[Sec]\nKey=v\n", "sEC", "KEY", "v"},
       {"first line of a key wins", "[S]\nk=1\nK=2\n", "S", "k", "1"},
       {"further equals signs stay in the value", "[S]\nk=a=b=\n", "S", "k", "a=b="},
@@ -66,7 +65,7 @@ TEST(ProfileDataTest, ReadRules) {
       {"a lone CR ends a line", "[S]\rk=a\rb=c\r\n", "S", "b", "c"},
       {"the first section that holds the key", "[S]\na=1\n[s]\na=2\n", "s", "a", "1"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ProfileData data;
     data.Parse(c.text);
@@ -82,12 +81,11 @@ TEST(ProfileDataTest, ReadRules) {
 }
 
 TEST(ProfileDataTest, RenderWritesUpperCaseKeysInOrderWithCrLf) {
-  struct Case {
+  const struct {
     const char* what;
     const char* text;
     const char* rendered;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"empty", "", ""},
       {"order of reading, keys upper-cased",
        "# comment\nignored=1\n[Beta]\nzeta=1\nalpha=2\n\n[alpha]\nk=v\n",
@@ -95,7 +93,7 @@ TEST(ProfileDataTest, RenderWritesUpperCaseKeysInOrderWithCrLf) {
       {"repeated sections stay apart", "[S]\na=1\n[S]\na=2\n", "[S]\r\nA=1\r\n[S]\r\nA=2\r\n"},
       {"only the first line of a key", "[S]\nk=1\nk=2\n", "[S]\r\nK=1\r\n"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ProfileData data;
     data.Parse(c.text);
@@ -104,17 +102,16 @@ TEST(ProfileDataTest, RenderWritesUpperCaseKeysInOrderWithCrLf) {
 }
 
 TEST(ProfileDataTest, SetValueRefusesWhatWouldNotReadBack) {
-  struct Case {
+  const struct {
     const char* section;
     const char* key;
     const char* value;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"S\n", "k", "v"}, {"S", "k\r", "v"}, {"S", "k", "a\nb"},
       {"S", "a=b", "v"}, {"S", "#k", "v"},  {"S", "[k", "v]"},
   };
   ProfileData data;
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(Visible(std::string(c.section) + "|" + c.key + "|" + c.value));
     EXPECT_FALSE(data.SetValue(c.section, c.key, c.value));
     EXPECT_FALSE(ProfileData::WriteRefusal(c.section, c.key, c.value).empty());

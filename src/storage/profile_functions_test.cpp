@@ -34,16 +34,15 @@ TEST_F(ProfileFunctionsTest, ReadProfileString) {
   long_value += "end";
   memory_.AddFile(kFile, "[PROJECT]\r\nCPU=MX-520\r\nLONG=" + long_value +
                              "\r\n[Keys]\r\nA=1\r\nB=2\r\na=3\r\n[Empty]\r\n");
-  struct Case {
+  const struct {
     const char* section;
     const char* key;
     std::string expected;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"project", "long", long_value}, {"PROJECT", "NONE", ""}, {"Keys", ".~ALL", "A;B;"},
       {"Missing", ".~ALL", ""},        {"Keys", ".~all", ""},  // only the exact literal lists keys
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.section) + "/" + c.key);
     std::string value = "stale";
     EXPECT_EQ(ReadProfileString(profile_, c.section, c.key, &value, kFile), c.expected.size());

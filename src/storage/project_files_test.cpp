@@ -32,14 +32,13 @@ class ProjectFilesTest : public ::testing::Test {
   Platform platform_;
 };
 
-TEST_F(ProjectFilesTest, ChangeExtension) {
+TEST_F(ProjectFilesTest, ChangeExtensionAndLibraryOutputs) {
   memory_.AddDirectory("C:\\work\\dir.kbp");
-  struct Case {
+  const struct {
     const char* path;
     const char* extension;
     const char* expected;  // null: no name
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"C:\\work\\app.kbp", "kde", "C:\\work\\app.kde"},
       {"C:\\work\\app", "kbp", "C:\\work\\app.kbp"},
       {"C:\\w.d\\app.tar.kbp", ".kfv", "C:\\w.d\\app.tar.kfv"},
@@ -47,7 +46,7 @@ TEST_F(ProjectFilesTest, ChangeExtension) {
       {"C:\\work\\dir.kbp", "kde", nullptr},
       {"", "kde", nullptr},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     std::string result = "unchanged";
     bool ok = ChangeExtension(fs_, c.path, c.extension, &result);
@@ -59,16 +58,19 @@ TEST_F(ProjectFilesTest, ChangeExtension) {
       EXPECT_EQ(result, c.expected);
     }
   }
+  for (const char* library : {"app.lib", "APP.LIB", "dir.x\\a.Lib"})
+    EXPECT_TRUE(IsLibraryOutput(library)) << library;
+  for (const char* other : {"app.abs", "lib", "app.libx", "a.lib\\b.abs", ""})
+    EXPECT_FALSE(IsLibraryOutput(other)) << other;
 }
 
 TEST_F(ProjectFilesTest, Lists) {
-  struct Case {
+  const struct {
     const char* text;
     int examined;
     std::vector<std::string> items;
     const char* joined;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"Debug;Release", 2, {"Debug", "Release"}, "Debug;Release;"},
       {"Debug;;Release", 3, {"Debug", "Release"}, "Debug;Release;"},
       {"Debug;Release;", 2, {"Debug", "Release"}, "Debug;Release;"},
@@ -77,7 +79,7 @@ TEST_F(ProjectFilesTest, Lists) {
       {";;", 2, {}, ""},
       {" a ; b", 2, {" a ", " b"}, " a ; b;"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     std::vector<std::string> items = {"stale"};
     EXPECT_EQ(SplitList(c.text, &items), c.examined);
@@ -88,21 +90,13 @@ TEST_F(ProjectFilesTest, Lists) {
   }
 }
 
-TEST_F(ProjectFilesTest, LibraryOutputs) {
-  for (const char* library : {"app.lib", "APP.LIB", "dir.x\\a.Lib"})
-    EXPECT_TRUE(IsLibraryOutput(library)) << library;
-  for (const char* other : {"app.abs", "lib", "app.libx", "a.lib\\b.abs", ""})
-    EXPECT_FALSE(IsLibraryOutput(other)) << other;
-}
-
 TEST_F(ProjectFilesTest, WorkingCopyNames) {
-  struct Case {
+  const struct {
     const char* temp;  // null: unset
     const char* tmp;
     const char* project;
     const char* expected;  // before the owner's tag
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"C:\\Temp", "D:\\tmp", "C:\\work\\app.kbp", "C:\\Temp\\KOVA\\app_kbp_"},
       {"C:\\Temp\\", nullptr, "C:\\work\\app.kbp", "C:\\Temp\\KOVA\\app_kbp_"},
       {"", "D:\\tmp", "C:\\work\\app.kbp", "D:\\tmp\\KOVA\\app_kbp_"},
@@ -111,7 +105,7 @@ TEST_F(ProjectFilesTest, WorkingCopyNames) {
       {"", "", "C:\\work\\app", "C:\\work\\KOVA\\app__"},
       {"/tmp", nullptr, "C:\\work\\app.kbp", "\\tmp\\KOVA\\app_kbp_"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.temp ? c.temp : "-") + " " + (c.tmp ? c.tmp : "-"));
     system_.env.clear();
     if (c.temp) system_.env["TEMP"] = c.temp;
@@ -155,11 +149,10 @@ TEST_F(ProjectFilesTest, OlderGenerationFiles) {
   memory_.AddFile("C:\\old\\swapped.kip", "[SIGNATURE]\r\nTYPE=KOVA_WSP\r\n");
   memory_.AddFile("C:\\old\\a.bprj", "");
   memory_.AddFile("C:\\old\\app.kbp", "[SIGNATURE]\r\nTYPE=KOVA_PRJ\r\n");
-  struct Case {
+  const struct {
     const char* path;
     OldFileKind kind;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"C:\\old\\ws.kiw", OldFileKind::kWorkspace},
       {"C:\\old\\prj.KIP", OldFileKind::kProject},
       {"C:\\old\\older.kip", OldFileKind::kOlderKind},
@@ -169,7 +162,7 @@ TEST_F(ProjectFilesTest, OlderGenerationFiles) {
       {"C:\\old\\app.kbp", OldFileKind::kNotOld},
       {"C:\\old\\noext", OldFileKind::kNotOld},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     EXPECT_EQ(ClassifyOldFile(platform_, c.path), c.kind);
   }

@@ -17,12 +17,11 @@ namespace zelvan {
 namespace {
 
 TEST(CpuDriverTableTest, CompilerByCpuAndHomeVariable) {
-  struct Case {
+  const struct {
     const char* cpu;
     const char* home_variable;  // null: none given
     const char* compiler;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"MR44", nullptr, "cc52i.exe"},  // the first MR44 row
       {"mr44", "khome52ip", "cc52ip.exe"},
       {"MR44", "KHOME520", ""},
@@ -32,7 +31,7 @@ TEST(CpuDriverTableTest, CompilerByCpuAndHomeVariable) {
       {"MX-520/S", nullptr, ""},  // not in the table
       {"", nullptr, ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.cpu) + " / " + (c.home_variable ? c.home_variable : "(none)"));
     std::optional<std::string_view> variable;
     if (c.home_variable) variable = c.home_variable;
@@ -41,11 +40,10 @@ TEST(CpuDriverTableTest, CompilerByCpuAndHomeVariable) {
 }
 
 TEST(SplitDriverArgumentsTest, BlanksSeparateAndQuotesGroup) {
-  struct Case {
+  const struct {
     const char* options;
     std::vector<std::string> args;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"", {}},
       {"  -O1\t\t-g  ", {"-O1", "-g"}},
       {"-I\"C:\\My Dir\"\\x -C", {"-IC:\\My Dir\\x", "-C"}},
@@ -53,7 +51,7 @@ TEST(SplitDriverArgumentsTest, BlanksSeparateAndQuotesGroup) {
       {"\"unterminated arg", {"unterminated arg"}},
       {"-o \"out dir\\x.rel\" -C abcdefg.c", {"-o", "out dir\\x.rel", "-C", "abcdefg.c"}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.options);
     EXPECT_EQ(SplitDriverArguments(c.options), c.args);
   }
@@ -149,7 +147,7 @@ class CheckOptionsWithDriverTest : public ::testing::Test {
 };
 
 TEST_F(CheckOptionsWithDriverTest, EachArgumentFormReceivesWhatItExpects) {
-  struct Case {
+  const struct {
     const char* cpu;
     const char* home;
     const char* driver;
@@ -157,13 +155,12 @@ TEST_F(CheckOptionsWithDriverTest, EachArgumentFormReceivesWhatItExpects) {
     unsigned code;
     int mode_word;
     int flags;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"MX-520", "H520", "qkdriver.dll", 0, 0x10002, -1, -1},
       {"mr44a", "H44A", "QkDriver44A.DLL", 1, 0x10001, -1, 0},
       {"MR44", "H52IP", "QkDriver52IP.DLL", 2, 0x10001, 0, 0},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.cpu);
     CheckOptionCall* call = Record(c.home, c.driver);
     ASSERT_NE(call, nullptr);
@@ -196,19 +193,18 @@ TEST_F(CheckOptionsWithDriverTest, EachArgumentFormReceivesWhatItExpects) {
 }
 
 TEST_F(CheckOptionsWithDriverTest, MissingOrBrokenDrivers) {
-  struct Case {
+  const struct {
     const char* cpu;
     bool ok;
     const char* reason;  // part of the reason on false
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"K310SA1", true, ""},  // no table row for KHOME310SA: nothing to check
       {"MX-999", true, ""},   // unknown CPU: no home variable either
       {"MX-310/P", false, "no such driver library: T:\\H310\\bin\\QkDriver310p.DLL"},
       {"MX-520/S", false, "cannot load driver library T:\\HBROKEN\\bin\\QkDriver.DLL"},
       {"MX-520/R", false, "has no CheckOption"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.cpu);
     std::string reason;
     EXPECT_EQ(CheckOptionsWithDriver(env_.platform(), tools_, c.cpu, "-O1", &reason), c.ok);

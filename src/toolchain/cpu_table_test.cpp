@@ -90,12 +90,11 @@ TEST_F(CpuTableTest, UnknownCpuLeavesEveryOutputAlone) {
 }
 
 TEST_F(CpuTableTest, MalformedIniFilesGiveEmptyAnswers) {
-  struct Case {
+  const struct {
     const char* name;
     std::string contents;
     Strings includes;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"BINARY", std::string("\0\x01\xff[INC\n=\x80\0FILE=2\n", 18), {}},
       {"NOSECTIONS", "FILE=1\nFILE0=T:\\x\n", {}},
       {"NEGATIVE", "[INC]\nFILE=-3\nFILE0=T:\\x\n", {}},
@@ -105,10 +104,10 @@ TEST_F(CpuTableTest, MalformedIniFilesGiveEmptyAnswers) {
       {"OVERFLOW", "[INC]\nFILE=99999999999999999999\nFILE0=T:\\x\n", {"T:\\x"}},
       {"UNTERMINATED", "[INC\nFILE=1\nFILE0=T:\\x\n", {}},
   };
-  for (const Case& c : cases)
+  for (const auto& c : cases)
     WriteIni(std::string(c.name) + ".ini", c.contents);
   CpuTable& tools = Load();
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Strings list;
     ASSERT_TRUE(tools.GetIncludeDirs(c.name, &list));
@@ -202,15 +201,14 @@ TEST_F(CpuTableTest, CheckCompiler) {
   WriteIni("MX-520.ini", "[TOOLS]\nCC=cc520\n[KHOME]\nFILE=1\nFILE0=T:\\H52I\n");
   CpuTable& tools = Load();
 
-  struct Case {
+  const struct {
     const char* cpu;
     bool ok;
     const char* code;
     unsigned message;
     const char* arg;
     const char* path;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"MR44", true, "", 0, "", "T:\\H52IP\\bin\\cc52ip.exe"},
       // Not in the driver table: the tool table names the program.
       {"k310sa1", true, "", 0, "", "T:\\HSA\\bin\\cc310sa.exe"},
@@ -219,7 +217,7 @@ TEST_F(CpuTableTest, CheckCompiler) {
       {"MX-310/P", false, "5", 5085, "MX-310/P", ""},
       {"mx-520/s", false, "5", 5085, "mx-520/s", ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.cpu);
     CompilerCheck check;
     check.code = "stale";

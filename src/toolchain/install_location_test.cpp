@@ -30,12 +30,11 @@ class InstallLocationTest : public ::testing::Test {
 // The option, then the environment, then the demo above the program.
 TEST_F(InstallLocationTest, OptionThenEnvironmentThenDemo) {
   const std::string demo = env_.HostPath("clone/share/kova");
-  struct Case {
+  const struct {
     std::string option, env, executable;
     std::string expected;  // the host folder, or the error
     char drive;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {env_.HostPath("other/"), demo, "", env_.HostPath("other"), 0},
       {"share/kova", "", "", demo, 'K'},  // against the current directory
       {"", demo, "/usr/bin/zelvan-nowhere", demo, 'K'},
@@ -47,7 +46,7 @@ TEST_F(InstallLocationTest, OptionThenEnvironmentThenDemo) {
       {"", "/no/such/kova", "", "ZELVAN_INSTALL names no folder: /no/such/kova", 0},
   };
   ASSERT_TRUE(env_.fs().SetCurrentDirectory(env_.fs().FromHostPath(env_.HostPath("clone"))));
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.option + " | " + c.env + " | " + c.executable);
     system_.env.clear();
     if (!c.env.empty()) system_.env["ZELVAN_INSTALL"] = c.env;

@@ -63,18 +63,17 @@ TEST_F(InstallationTest, SettingsOfTheInstallation) {
              "[Toolchain]\nSupportCPP=1\n[Resource]\nLanguage=1041\nzelvanres.dll=1031\n"
              "Broken.DLL=12abc\nHuge.DLL=4294967297\n");
   EXPECT_TRUE(util_.IsSupportCPP());
-  struct Case {
+  const struct {
     const char* module;
     uint32_t language;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"T:\\bin\\ZelvanRES.DLL", 1031},  // by its file name, case ignored
       {"T:\\bin\\Other.DLL", 1041},
       {"", 1041},
       {"Broken.DLL", 1033},  // not a number: the default, not a part of it
       {"Huge.DLL", 1033},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.module);
     ASSERT_TRUE(util_.GetDLLLanguage(c.module, &language));
     EXPECT_EQ(language, c.language);
@@ -89,13 +88,12 @@ TEST_F(InstallationTest, LibraryAndConverterByCpuOption) {
              "[Convert:mx-520]\n-Nc1=-M64\n"
              "[Library:MX-520/S]\n-Nc3=special.lib\n"
              "[Library:MR44]\n-Nc1=mr.lib\n");
-  struct Case {
+  const struct {
     const char* cpu;
     const char* option;
     const char* library;
     const char* converter;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"MX-520", "-Nc1", "c520n1.lib", "-M64"},
       {"MX-520", "-nc1", "lower.lib", ""},  // options differ by letter case
       {"MX-520/S", "-Nc3", "special.lib", ""},
@@ -105,7 +103,7 @@ TEST_F(InstallationTest, LibraryAndConverterByCpuOption) {
       {"MR44A", "-Nc1", "", ""},
       {"MX-520", "", "", ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.cpu) + " " + c.option);
     EXPECT_EQ(util_.QkGetLibraryNameByOption(c.cpu, c.option), c.library);
     EXPECT_EQ(util_.QkGetConvertOptionByOption(c.cpu, c.option), c.converter);

@@ -6,14 +6,13 @@ namespace zelvan {
 namespace {
 
 TEST(LangToolsTest, ClassifiesExtensionsIgnoringCase) {
-  struct Case {
+  const struct {
     const char* ext;
     const char* tool_key;  // "" when no source language has the extension
     int32_t scan_kind;
     bool header;
     bool library;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"c", "CC", kScanC, false, false},           {"CXX", "CC", kScanC, false, false},
       {"asm", "AS", kScanAsm, false, false},       {"EAS", "AS", kScanAsm, false, false},
       {"mac", "MAC", kScanAsmMacro, false, false}, {"app", "APP", kScanAsm, false, false},
@@ -25,7 +24,7 @@ TEST(LangToolsTest, ClassifiesExtensionsIgnoringCase) {
       {"c;cpp", "", kScanNone, false, false},      {"xyz", "", kScanNone, false, false},
   };
   LanguageTable tools;
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.ext);
     std::string key = "stale";
     EXPECT_EQ(tools.GetToolKeyByExt(c.ext, &key), *c.tool_key != '\0');

@@ -74,14 +74,13 @@ const Function kEndian = [](const char* text, const char* cpu) {
 };
 
 TEST(OptionTextTest, EveryFunctionOnItsCases) {
-  struct Case {
+  const struct {
     const char* function;
     const Function& run;
     const char* text;
     const char* arg;
     const char* expected;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"find", kFind, "-O2 -o a.abs", "-o", "4"},
       {"find", kFind, "\"-o x\" -o y", "-o", "7"},
       {"find", kFind, "\"unclosed -o", "-o", "-1"},
@@ -136,7 +135,7 @@ TEST(OptionTextTest, EveryFunctionOnItsCases) {
       {"endian", kEndian, "-Rbe", "mr44", ""},    // CPU masks take "MR44" in exact case
       {"endian", kEndian, "-Rxx -Rei", "MR44", ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.function) + ": " + c.text + " / " + c.arg);
     EXPECT_EQ(c.run(c.text, c.arg), c.expected);
   }

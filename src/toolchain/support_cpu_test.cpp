@@ -6,15 +6,14 @@ namespace zelvan {
 namespace {
 
 TEST(SupportCpuTest, FamiliesAndNames) {
-  struct Case {
+  const struct {
     const char* cpu;
     bool mx520;
     bool supported;
     const char* template_name;
     const char* without_slash;
     const char* family_spelling;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"MX-520", true, true, "MX-520", "MX-520", "MX-520"},
       {"MX-520/S", true, true, "MX-520", "MX-520S", "MX-520/S"},
       {"Mx-520/r1", true, true, "MX-520", "Mx-520r1", "MX-520/R1"},
@@ -29,7 +28,7 @@ TEST(SupportCpuTest, FamiliesAndNames) {
       {"", false, false, "", "", ""},
       {"//", false, false, "", "", ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.cpu);
     SupportCpu cpu(c.cpu);
     EXPECT_EQ(cpu.IsMX520Family(), c.mx520);
