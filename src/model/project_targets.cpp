@@ -11,6 +11,7 @@
 #include "platform/win_path.h"
 #include "storage/profile_functions.h"
 #include "storage/project_files.h"
+#include "storage/target_section_key.h"
 #include "toolchain/option_text.h"
 
 namespace zelvan {

@@ -3,6 +3,7 @@
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "platform/private_profile.h"
+#include "storage/target_section_key.h"
 
 namespace zelvan {
 

@@ -21,22 +21,6 @@ inline constexpr std::string_view kTargetSectionPrefix = "PROJECT!MACRO!";
 // "PROJECT!MACRO!" followed by `target`.
 std::string TargetSectionName(std::string_view target);
 
-// The same name for a lookup, on the stack when it fits: target settings are
-// read many times for each makefile, and the name is longer than the
-// strings kept without the heap.
-class TargetSectionKey {
- public:
-  explicit TargetSectionKey(std::string_view target);
-  TargetSectionKey(const TargetSectionKey&) = delete;
-  TargetSectionKey& operator=(const TargetSectionKey&) = delete;
-  std::string_view view() const { return view_; }
-
- private:
-  char buffer_[64];
-  std::string long_name_;
-  std::string_view view_;
-};
-
 // Reads one value (empty when the file, section or key is missing) and
 // returns its length. With the key ".~ALL" the value is the names of all keys
 // of the section instead, each followed by `;` (empty for a missing section).

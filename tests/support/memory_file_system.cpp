@@ -99,6 +99,7 @@ int64_t MemoryFileSystem::Tick() {
   return now_ns_;
 }
 
+// `full` may be null when only the key is wanted.
 bool MemoryFileSystem::Resolve(std::string_view path, std::string* full, std::string* key) const {
   std::string out;
   if (!GetFullPathName(path, cwd_, &out)) return false;

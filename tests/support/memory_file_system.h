@@ -79,7 +79,6 @@ class MemoryFileSystem : public FileSystem {
   class File;
 
   // The full path of `path` and its lookup key; false for a malformed path.
-  // `full` may be null when only the key is wanted.
   bool Resolve(std::string_view path, std::string* full, std::string* key) const;
   std::shared_ptr<Node> Find(std::string_view key) const;
   // The node of `path`; null for a malformed path or none there.
