@@ -8,6 +8,7 @@
 // takes in and gives up again.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -76,67 +77,118 @@ const char* const kFileKeys[] = {
     "COMPILE", "TEMP", "NoBuild", "CustomBuild", "BlankCompileOption", "NoLCF", "CBuildComment"};
 const char* const kFileLists[] = {"CBuildCommand", "CBuildOutput", "CBuildDependency"};
 
-// A value made of pieces and random text; a profile line cannot hold a line break.
-std::string Value(FuzzedDataProvider& data) {
-  std::string value;
+// A value made of pieces and random text, appended to `out`; a profile line
+// cannot hold a line break. The input's text is built in one string: each
+// allocation costs the sanitizers' allocator more than the rest of the
+// building.
+void AppendValue(FuzzedDataProvider& data, std::string* out) {
+  const size_t start = out->size();
   int pieces = data.ConsumeIntegralInRange(0, 6);
   for (int i = 0; i < pieces; ++i) {
     if (data.ConsumeBool()) {
-      value += data.PickValueInArray(kPieces);
+      *out += data.PickValueInArray(kPieces);
     } else {
-      value += data.ConsumeRandomLengthString(12);
+      *out += data.ConsumeRandomLengthString(12);
     }
-    if (data.ConsumeBool()) value += ' ';
+    if (data.ConsumeBool()) *out += ' ';
   }
-  std::erase_if(value, [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+  out->erase(std::remove_if(out->begin() + static_cast<std::ptrdiff_t>(start), out->end(),
+                            [](char c) { return c == '\r' || c == '\n' || c == '\0'; }),
+             out->end());
+}
+
+std::string Value(FuzzedDataProvider& data) {
+  std::string value;
+  AppendValue(data, &value);
   return value;
 }
 
 std::string FileName(FuzzedDataProvider& data, int index) {
   std::string name;
-  if (data.ConsumeBool()) name += data.PickValueInArray(kPieces) + std::string("\\");
-  name += zelvan::StringPrintf("f%d", index);
+  if (data.ConsumeBool()) {
+    name += data.PickValueInArray(kPieces);
+    name += '\\';
+  }
+  name += 'f';
+  name += std::to_string(index);
   if (data.ConsumeBool()) name += " x";
-  return name + data.PickValueInArray(kExtensions);
+  name += data.PickValueInArray(kExtensions);
+  return name;
+}
+
+// `key` "=" a value "\n".
+void AppendSetting(FuzzedDataProvider& data, std::string_view key, std::string* text) {
+  *text += key;
+  *text += '=';
+  AppendValue(data, text);
+  *text += '\n';
+}
+
+// The count of a list and its entries ("<list>-<i>").
+void AppendList(FuzzedDataProvider& data, std::string_view list, std::string* text) {
+  int entries = data.ConsumeIntegralInRange(0, 2);
+  *text += list;
+  *text += "Count=";
+  *text += std::to_string(entries);
+  *text += '\n';
+  for (int i = 0; i < entries; ++i) {
+    *text += list;
+    *text += '-';
+    *text += std::to_string(i);
+    *text += '=';
+    AppendValue(data, text);
+    *text += '\n';
+  }
 }
 
 std::string ProjectText(FuzzedDataProvider& data, std::vector<std::string>* files) {
   const char* cpu = data.PickValueInArray(kCpus);
-  std::string text = std::string("[PROJECT]\nOUTPUT=") +
-                     (data.ConsumeBool() ? "App.lib" : "App.abs") + "\nCPU=" + cpu +
-                     "\nCPUFAMILY=" + cpu + "\nTARGET=Debug;Release;\n" + "LinkProject=Lib.lib;" +
-                     Value(data) + ";\nFolder=S;\n[S]\n";
+  std::string text;
+  text.reserve(4096);
+  text += "[PROJECT]\nOUTPUT=";
+  text += data.ConsumeBool() ? "App.lib" : "App.abs";
+  text += "\nCPU=";
+  text += cpu;
+  text += "\nCPUFAMILY=";
+  text += cpu;
+  text += "\nTARGET=Debug;Release;\nLinkProject=Lib.lib;";
+  AppendValue(data, &text);
+  text += ";\nFolder=S;\n[S]\n";
   // Up to eight sources: enough for every rule and dependency between them;
   // more only make each input slower.
   int count = data.ConsumeIntegralInRange(0, 8);
-  text += zelvan::StringPrintf("SOURCECOUNT=%d\n", count);
+  text += "SOURCECOUNT=";
+  text += std::to_string(count);
+  text += '\n';
   for (int i = 0; i < count; ++i) {
     files->push_back(FileName(data, i));
-    text += zelvan::StringPrintf("SOURCE%d=%s\n", i, files->back().c_str());
+    text += "SOURCE";
+    text += std::to_string(i);
+    text += '=';
+    text += files->back();
+    text += '\n';
   }
   for (const char* target : {"Debug", "Release"}) {
-    text += std::string("[PROJECT!MACRO!") + target + "]\n";
+    text += "[PROJECT!MACRO!";
+    text += target;
+    text += "]\n";
     for (const char* key : kTargetKeys) {
-      if (data.ConsumeBool()) text += std::string(key) + "=" + Value(data) + "\n";
+      if (data.ConsumeBool()) AppendSetting(data, key, &text);
     }
-    for (const char* list : kTargetLists) {
-      int entries = data.ConsumeIntegralInRange(0, 2);
-      text += zelvan::StringPrintf("%sCount=%d\n", list, entries);
-      for (int i = 0; i < entries; ++i)
-        text += zelvan::StringPrintf("%s-%d=", list, i) + Value(data) + "\n";
-    }
+    for (const char* list : kTargetLists)
+      AppendList(data, list, &text);
     for (const std::string& file : *files) {
       if (!data.ConsumeBool()) continue;
-      text += std::string("[") + target + "!" + file + "]\n";
+      text += '[';
+      text += target;
+      text += '!';
+      text += file;
+      text += "]\n";
       for (const char* key : kFileKeys) {
-        if (data.ConsumeBool()) text += std::string(key) + "=" + Value(data) + "\n";
+        if (data.ConsumeBool()) AppendSetting(data, key, &text);
       }
-      for (const char* list : kFileLists) {
-        int entries = data.ConsumeIntegralInRange(0, 2);
-        text += zelvan::StringPrintf("%sCount=%d\n", list, entries);
-        for (int i = 0; i < entries; ++i)
-          text += zelvan::StringPrintf("%s-%d=", list, i) + Value(data) + "\n";
-      }
+      for (const char* list : kFileLists)
+        AppendList(data, list, &text);
     }
   }
   return text;

@@ -1,5 +1,6 @@
 #include "model/path_functions.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/ansi_text.h"
@@ -12,6 +13,9 @@ namespace {
 // separators) carry no name and are left out.
 std::vector<std::string_view> DirectoryComponents(std::string_view directory) {
   std::vector<std::string_view> parts;
+  // At most one part more than separators: one allocation, not one per doubling.
+  parts.reserve(1 + static_cast<size_t>(std::count_if(directory.begin(), directory.end(),
+                                                      [](char c) { return IsPathSeparator(c); })));
   size_t start = 0;
   for (size_t i = 0; i <= directory.size(); ++i) {
     bool at_end = i == directory.size();

@@ -11,6 +11,7 @@
 #include "platform/win_path.h"
 #include "storage/profile_functions.h"
 #include "storage/project_files.h"
+#include "storage/target_section_key.h"
 #include "toolchain/option_text.h"
 
 namespace zelvan {
@@ -130,7 +131,7 @@ void ProjectTargets::Refresh(std::string_view target, const char* key) {
 // --- Reading and writing values.
 
 std::string ProjectTargets::ReadKey(std::string_view target, std::string_view key) const {
-  return project_.store().ReadKey(TargetSectionName(target), key);
+  return project_.store().ReadKey(TargetSectionKey(target).view(), key);
 }
 
 bool ProjectTargets::WriteKey(std::string_view target, std::string_view key, std::string_view value,
@@ -168,18 +169,23 @@ int64_t ProjectTargets::CountedListCount(std::string_view target, std::string_vi
       count, static_cast<int64_t>(
                  project_.store()
                      .Profile()
-                     .GetKeyNames(TargetSectionName(target), project_.paths().working_copy)
+                     .GetKeyNames(TargetSectionKey(target).view(), project_.paths().working_copy)
                      .size()));
 }
 
 bool ProjectTargets::GetCountedList(std::string_view target, std::string_view base,
                                     std::vector<std::string>* items) {
   items->clear();
-  std::string base_text(base);
-  int64_t count = CountedListCount(target, base_text + "Count");
+  // One buffer for the names of the count and of every entry ("<base>-<i>").
+  std::string key(base);
+  key += "Count";
+  int64_t count = CountedListCount(target, key);
   for (int64_t i = 0; i < count; ++i) {
+    key.resize(base.size());
+    key += '-';
+    key += std::to_string(static_cast<int>(i));
     std::string value;
-    GetValue(target, StringPrintf("%s-%d", base_text.c_str(), static_cast<int>(i)), &value);
+    GetValue(target, key, &value);
     if (!value.empty()) items->push_back(std::move(value));
   }
   return true;

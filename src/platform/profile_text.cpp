@@ -57,9 +57,37 @@ LineInfo Classify(std::string_view text) {
 
 }  // namespace
 
+// A line's text is a view into the text parsed (which the ProfileText and
+// its copies share and never change), or into a string of its own once it
+// is made or changed by an edit: parsing then allocates nothing per line.
 struct ProfileText::Line {
-  std::string text;
+  std::string_view text;
   unsigned char eol = kCrLf;
+  // Held through a pointer, so that `text` stays valid when lines move.
+  std::unique_ptr<std::string> own;
+
+  Line() = default;
+  Line(std::string_view parsed, unsigned char line_end) : text(parsed), eol(line_end) {}
+  Line(const Line& other) : text(other.text), eol(other.eol) {
+    if (other.own != nullptr) SetText(*other.own);
+  }
+  Line& operator=(const Line& other) {
+    if (this != &other) *this = Line(other);
+    return *this;
+  }
+  Line(Line&&) noexcept = default;
+  Line& operator=(Line&&) noexcept = default;
+
+  static Line Made(std::string text, unsigned char line_end) {
+    Line line;
+    line.eol = line_end;
+    line.SetText(std::move(text));
+    return line;
+  }
+  void SetText(std::string changed) {
+    own = std::make_unique<std::string>(std::move(changed));
+    text = *own;
+  }
 };
 
 struct ProfileText::Section {
@@ -74,6 +102,7 @@ struct ProfileText::Section {
   void EnsureKeys() const {
     if (keys_built) return;
     keys.clear();
+    keys.reserve(body.size());
     for (size_t i = 0; i < body.size(); ++i) {
       LineInfo info = Classify(body[i].text);
       if (info.kind == LineKind::kKey) keys.try_emplace(std::string(info.name), i);
@@ -100,7 +129,8 @@ ProfileText::~ProfileText() = default;
 ProfileText::ProfileText(ProfileText&&) noexcept = default;
 ProfileText& ProfileText::operator=(ProfileText&&) noexcept = default;
 
-ProfileText::ProfileText(const ProfileText& other) : first_section_(other.first_section_) {
+ProfileText::ProfileText(const ProfileText& other)
+    : source_(other.source_), first_section_(other.first_section_) {
   sections_.reserve(other.sections_.size());
   for (const auto& section : other.sections_) {
     sections_.push_back(std::make_unique<Section>(*section));
@@ -115,15 +145,35 @@ ProfileText& ProfileText::operator=(const ProfileText& other) {
   return *this;
 }
 
-void ProfileText::Parse(std::string_view text) {
+void ProfileText::Parse(std::string_view parsed) {
+  // The lines are views into this copy.
+  auto source = std::make_shared<const std::string>(parsed);
+  std::string_view text = *source;
+  // A first pass counts the lines of each section, so that each list of
+  // lines is allocated once at its size rather than grown line by line.
+  std::vector<size_t> body_sizes(1, 0);
+  for (size_t pos = 0; pos < text.size();) {
+    size_t next;
+    size_t end = FindLineEnd(text, pos, &next);
+    if (Classify(text.substr(pos, end - pos)).kind == LineKind::kSection) {
+      body_sizes.push_back(0);
+    } else {
+      ++body_sizes.back();
+    }
+    pos = next;
+  }
+  sections_.reserve(sections_.size() + body_sizes.size() - 1);
+  first_section_.reserve(first_section_.size() + body_sizes.size() - 1);
+  size_t section_index = 0;
   Section* current = sections_.back().get();
+  current->body.reserve(current->body.size() + body_sizes[0]);
   size_t pos = 0;
   while (pos < text.size()) {
     size_t next;
     size_t end = FindLineEnd(text, pos, &next);
     Line line;
     line.eol = next == end ? kNoEol : next == end + 2 ? kCrLf : text[end] == '\r' ? kCr : kLf;
-    line.text.assign(text.substr(pos, end - pos));
+    line.text = text.substr(pos, end - pos);
     pos = next;
 
     LineInfo info = Classify(line.text);
@@ -132,6 +182,7 @@ void ProfileText::Parse(std::string_view text) {
       section->name.assign(info.name);
       section->has_header = true;
       section->header = std::move(line);
+      section->body.reserve(body_sizes[++section_index]);
       first_section_.try_emplace(section->name, sections_.size());
       current = section.get();
       sections_.push_back(std::move(section));
@@ -139,6 +190,7 @@ void ProfileText::Parse(std::string_view text) {
       current->body.push_back(std::move(line));
     }
   }
+  source_ = std::move(source);
 }
 
 const ProfileText::Section* ProfileText::FindSection(std::string_view trimmed_name) const {
@@ -254,8 +306,8 @@ ProfileText::Edit ProfileText::Set(std::string_view section, std::string_view ke
     auto added = std::make_unique<Section>();
     added->name.assign(section);
     added->has_header = true;
-    added->header.text = "[" + added->name + "]";
-    added->body.push_back(Line{std::string(key) + "=" + std::string(value), kCrLf});
+    added->header = Line::Made("[" + added->name + "]", kCrLf);
+    added->body.push_back(Line::Made(std::string(key) + "=" + std::string(value), kCrLf));
     first_section_.try_emplace(added->name, sections_.size());
     sections_.push_back(std::move(added));
     return Edit::kChanged;
@@ -268,8 +320,10 @@ ProfileText::Edit ProfileText::Set(std::string_view section, std::string_view ke
     LineInfo info = Classify(line.text);
     if (std::string_view(line.text).substr(info.value_pos) == value) return Edit::kUnchanged;
     EndLastLine();
-    line.text.resize(info.value_pos);  // keeps the key as written and its `=`
-    line.text.append(value);
+    // Keeps the key as written and its `=`.
+    std::string changed(line.text.substr(0, info.value_pos));
+    changed.append(value);
+    line.SetText(std::move(changed));
     return Edit::kChanged;
   }
 
@@ -279,7 +333,7 @@ ProfileText::Edit ProfileText::Set(std::string_view section, std::string_view ke
     --pos;
   EndLastLine();
   found->body.insert(found->body.begin() + static_cast<std::ptrdiff_t>(pos),
-                     Line{std::string(key) + "=" + std::string(value), kCrLf});
+                     Line::Made(std::string(key) + "=" + std::string(value), kCrLf));
   // No key line follows `pos`, so no other index moves.
   found->keys.try_emplace(std::string(key), pos);
   return Edit::kChanged;

@@ -88,6 +88,8 @@ class ProfileText {
   // A last line without line end gets CR LF, before anything is added after it.
   void EndLastLine();
 
+  // The text parsed, which the lines read point into; shared with copies.
+  std::shared_ptr<const std::string> source_;
   // sections_[0] holds the lines before the first header and has no header.
   std::vector<std::unique_ptr<Section>> sections_;
   // The position in sections_ of the first section of each name.

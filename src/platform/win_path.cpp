@@ -1,5 +1,6 @@
 #include "platform/win_path.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/ansi_text.h"
@@ -128,6 +129,9 @@ std::string FileNamePart(std::string_view path) {
 
 std::vector<std::string_view> PathComponents(std::string_view text) {
   std::vector<std::string_view> out;
+  // At most one component more than separators: one allocation, not one per doubling.
+  out.reserve(1 + static_cast<size_t>(std::count_if(text.begin(), text.end(),
+                                                    [](char c) { return IsPathSeparator(c); })));
   size_t start = 0;
   for (size_t i = 0; i <= text.size(); ++i) {
     // A lead byte takes the next byte with it; a lead byte at the very end stands alone.
@@ -237,8 +241,10 @@ bool GetFullPathName(std::string_view path, std::string_view current_dir, std::s
   std::string root;
   std::string_view rest;
   if (!SplitRoot(combined, &root, &rest)) return false;
+  std::vector<std::string_view> parts = PathComponents(rest);
   std::vector<std::string_view> stack;
-  for (std::string_view part : PathComponents(rest)) {
+  stack.reserve(parts.size());
+  for (std::string_view part : parts) {
     if (part == ".") continue;
     if (part == "..") {
       if (!stack.empty()) stack.pop_back();
@@ -246,7 +252,9 @@ bool GetFullPathName(std::string_view path, std::string_view current_dir, std::s
     }
     stack.push_back(part);
   }
-  std::string result = root;
+  std::string result;
+  result.reserve(combined.size() + 1);
+  result = root;
   for (size_t i = 0; i < stack.size(); ++i) {
     if (i > 0) result += '\\';
     result += stack[i];

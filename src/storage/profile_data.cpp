@@ -26,6 +26,11 @@ void ProfileSection::SetValue(std::string_view key, std::string_view value) {
   }
 }
 
+void ProfileSection::Reserve(size_t count) {
+  values_.reserve(values_.size() + count);
+  index_.reserve(index_.size() + count);
+}
+
 bool ProfileSection::AddValue(std::string_view key, std::string_view value) {
   std::string upper = ToUpperAscii(key);
   auto [it, added] = index_.try_emplace(upper, values_.size());
@@ -52,21 +57,48 @@ bool ProfileData::Save(FileSystem& fs, std::string_view path, std::string* error
   return written.ok();
 }
 
+namespace {
+
+enum class ParsedLine { kSkipped, kSection, kValue };
+
+ParsedLine ClassifyLine(std::string_view line) {
+  if (line.empty() || line[0] == '#') return ParsedLine::kSkipped;
+  if (line.size() >= 2 && line[0] == '[' && line.back() == ']') return ParsedLine::kSection;
+  return line.find('=') == std::string_view::npos ? ParsedLine::kSkipped : ParsedLine::kValue;
+}
+
+}  // namespace
+
 void ProfileData::Parse(std::string_view text) {
+  // A first pass counts the sections and the value lines of each, so that
+  // each section's lists are allocated once at their size.
+  std::vector<size_t> value_counts;
+  for (size_t pos = 0; pos < text.size();) {
+    size_t next;
+    ParsedLine kind = ClassifyLine(text.substr(pos, FindLineEnd(text, pos, &next) - pos));
+    pos = next;
+    if (kind == ParsedLine::kSection) {
+      value_counts.push_back(0);
+    } else if (kind == ParsedLine::kValue && !value_counts.empty()) {
+      ++value_counts.back();
+    }
+  }
+  sections_.reserve(sections_.size() + value_counts.size());
+  size_t section_index = 0;
   ProfileSection* current = nullptr;
   size_t pos = 0;
   while (pos < text.size()) {
     size_t next;
     std::string_view line = text.substr(pos, FindLineEnd(text, pos, &next) - pos);
     pos = next;
-    if (line.empty() || line[0] == '#') continue;
-    if (line.size() >= 2 && line[0] == '[' && line.back() == ']') {
+    ParsedLine kind = ClassifyLine(line);
+    if (kind == ParsedLine::kSection) {
       current = AddSection(line.substr(1, line.size() - 2));
+      current->Reserve(value_counts[section_index++]);
       continue;
     }
-    if (current == nullptr) continue;
+    if (kind != ParsedLine::kValue || current == nullptr) continue;
     size_t eq = line.find('=');
-    if (eq == std::string_view::npos) continue;
     current->AddValue(line.substr(0, eq), line.substr(eq + 1));
   }
 }

@@ -49,6 +49,8 @@ class ProfileSection {
   void SetValue(std::string_view key, std::string_view value);
   // Stores the value unless the key is held already (the first line wins).
   bool AddValue(std::string_view key, std::string_view value);
+  // Room for `count` more values, so that adding them allocates no more lists.
+  void Reserve(size_t count);
   // Upper-cased keys and their values, in the order they were first stored.
   const std::vector<std::pair<std::string, std::string>>& values() const { return values_; }
 

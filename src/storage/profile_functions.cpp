@@ -3,6 +3,7 @@
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "platform/private_profile.h"
+#include "storage/target_section_key.h"
 
 namespace zelvan {
 
@@ -10,6 +11,18 @@ std::string TargetSectionName(std::string_view target) {
   std::string name(kTargetSectionPrefix);
   name += target;
   return name;
+}
+
+TargetSectionKey::TargetSectionKey(std::string_view target) {
+  const size_t size = kTargetSectionPrefix.size() + target.size();
+  if (size <= sizeof(buffer_)) {
+    kTargetSectionPrefix.copy(buffer_, kTargetSectionPrefix.size());
+    target.copy(buffer_ + kTargetSectionPrefix.size(), target.size());
+    view_ = std::string_view(buffer_, size);
+  } else {
+    long_name_ = TargetSectionName(target);
+    view_ = long_name_;
+  }
 }
 
 size_t ReadProfileString(PrivateProfile& profile, std::string_view section, std::string_view key,
@@ -28,7 +41,7 @@ size_t ReadProfileString(PrivateProfile& profile, std::string_view section, std:
 
 bool ReadTargetProfileString(PrivateProfile& profile, std::string_view target, std::string_view key,
                              std::string* value, std::string_view file) {
-  ReadProfileString(profile, TargetSectionName(target), key, value, file);
+  ReadProfileString(profile, TargetSectionKey(target).view(), key, value, file);
   return true;
 }
 

@@ -76,6 +76,8 @@ std::vector<std::string_view> QuotedArgumentSlices(std::string_view text) {
   for (size_t i = 0;;) {
     const QuotedArgument arg = ScanQuotedArgument(text, i, {.skip_leading_blanks = true});
     if (arg.begin == text.size()) return slices;
+    // Option texts hold a few words: room for them at once, not one doubling each.
+    if (slices.empty()) slices.reserve(8);
     slices.push_back(text.substr(arg.begin, arg.end - arg.begin));
     i = arg.end;
   }

@@ -99,10 +99,18 @@ int64_t MemoryFileSystem::Tick() {
   return now_ns_;
 }
 
+// `full` may be null when only the key is wanted.
 bool MemoryFileSystem::Resolve(std::string_view path, std::string* full, std::string* key) const {
   std::string out;
   if (!GetFullPathName(path, cwd_, &out)) return false;
   if (!IsRoot(out) && IsPathSeparator(out.back())) out.pop_back();
+  if (full == nullptr) {
+    // Only the key is wanted: made in place, without a copy.
+    for (char& c : out)
+      c = ToLowerAscii(c);
+    *key = std::move(out);
+    return true;
+  }
   *key = ToLowerAscii(out);
   *full = std::move(out);
   return true;
@@ -114,8 +122,8 @@ std::shared_ptr<MemoryFileSystem::Node> MemoryFileSystem::Find(std::string_view 
 }
 
 std::shared_ptr<MemoryFileSystem::Node> MemoryFileSystem::FindPath(std::string_view path) const {
-  std::string full, key;
-  return Resolve(path, &full, &key) ? Find(key) : nullptr;
+  std::string key;
+  return Resolve(path, nullptr, &key) ? Find(key) : nullptr;
 }
 
 bool MemoryFileSystem::IsDirectoryKey(std::string_view key) const {
@@ -136,8 +144,8 @@ Status MemoryFileSystem::SetCurrentDirectory(std::string_view dir) {
 }
 
 bool MemoryFileSystem::Stat(std::string_view path, FileStatus* status) {
-  std::string full, key;
-  if (!Resolve(path, &full, &key)) return false;
+  std::string key;
+  if (!Resolve(path, nullptr, &key)) return false;
   if (IsRoot(key)) {
     *status = MakeStatus(true, false, 0, kStartTime);
     return true;
