@@ -151,20 +151,22 @@ size_t EstimatedSize(const std::vector<Project*>& projects) {
   const TextTable* table = nullptr;
   size_t per_path = 0;  // the mean length of the table's paths, and a blank
   for (const Project* project : projects) {
-    for (const std::string& target : project->targets().List()) {
-      size += 4096;
-      for (const auto& file : project->sources().Files()) {
-        size += kPerFile;
-        const DependencyRecord* record = FindDependencyRecord(file->dependencies().records, target);
-        if (record == nullptr || record->empty()) continue;
-        if (record->path_table() != table && record->path_table() != nullptr) {
-          table = record->path_table();
+    size_t targets = project->targets().List().size();
+    size += 4096 * targets;
+    for (const auto& file : project->sources().Files()) {
+      size += kPerFile * targets;
+      // Every record, not the targets' by name: a record of a target gone
+      // since only adds room, and no name is compared.
+      for (const DependencyRecord& record : file->dependencies().records) {
+        if (record.empty()) continue;
+        if (record.path_table() != table && record.path_table() != nullptr) {
+          table = record.path_table();
           size_t total = 0;
           for (size_t id = 0; id < table->size(); ++id)
             total += table->Text(static_cast<int32_t>(id)).size();
           per_path = table->size() == 0 ? 0 : total / table->size() + 1;
         }
-        size += record->size() * per_path;
+        size += record.size() * per_path;
       }
     }
   }

@@ -70,14 +70,28 @@ MakeContext::MakeContext(Workspace& workspace, MakeStateStore& states, Project& 
   if (fal()) module_dir_ += std::string(kFalDirectory) + "\\";
 
   bool default_has_output = ReadOutputArgument(default_compile_, &default_output_argument_);
-  files_.reserve(project.sources().Files().size());
-  for (const auto& file : project.sources().Files()) {
-    FileState& state = files_.emplace_back();
-    state.file = file.get();
-    state.record = FindDependencyRecord(file->dependencies().records, target_);
+  // Two passes: first each file's record and cached section, then its
+  // settings. The files' data lie scattered on the heap; in a short first
+  // loop the processor waits for several of them at once, and the second
+  // asks for the settings of a file a few ahead while it reads one.
+  const auto& sources = project.sources().Files();
+  std::vector<const CachedSection*> sections(sources.size());
+  files_.resize(sources.size());
+  for (size_t i = 0; i < sources.size(); ++i) {
+    files_[i].file = sources[i].get();
+    files_[i].record = FindDependencyRecord(sources[i]->dependencies().records, target_);
+    sections[i] = sources[i]->settings().Cache().FindSection(target_);
+  }
+  constexpr size_t kAhead = 4;
+  for (size_t i = 0; i < sources.size(); ++i) {
+    if (i + kAhead < sections.size() && sections[i + kAhead] != nullptr) {
+      sections[i + kAhead]->Prefetch();
+    }
+    FileState& state = files_[i];
+    SourceFile* file = state.file;
     // The file's cached settings of the target, its five keys found in one
     // pass over them; a key the cache lacks is read from the file.
-    const CachedSection* cached = file->settings().Cache().FindSection(target_);
+    const CachedSection* cached = sections[i];
     enum { kNoBuild, kCustomBuild, kCompile, kBlankCompileOption, kTemp, kKeys };
     static constexpr std::array<std::string_view, kKeys> kKeyNames = {
         kKeyNoBuild, kKeyCustomBuild, kKeyCompile, kKeyBlankCompileOption, kKeyTemp};
@@ -85,7 +99,11 @@ MakeContext::MakeContext(Workspace& workspace, MakeStateStore& states, Project& 
     if (cached != nullptr) {
       cached->ForEachValue([&found](const std::string& key, const std::string& value) {
         for (size_t k = 0; k < kKeys; ++k) {
-          if (found[k] == nullptr && key == kKeyNames[k]) found[k] = &value;
+          // The first byte before the whole key: it tells these keys apart.
+          if (found[k] == nullptr && key.size() == kKeyNames[k].size() &&
+              key[0] == kKeyNames[k][0] && key == kKeyNames[k]) {
+            found[k] = &value;
+          }
         }
       });
     }

@@ -34,7 +34,10 @@ bool DependencyRecord::operator==(const DependencyRecord& other) const {
 const DependencyRecord* FindDependencyRecord(const std::vector<DependencyRecord>& records,
                                              std::string_view target) {
   for (const DependencyRecord& record : records) {
-    if (EqualsNoCase(record.target(), target)) return &record;
+    // Sizes first: the call is made only for the name that may be it.
+    if (record.target().size() == target.size() && EqualsNoCase(record.target(), target)) {
+      return &record;
+    }
   }
   return nullptr;
 }
@@ -42,7 +45,10 @@ const DependencyRecord* FindDependencyRecord(const std::vector<DependencyRecord>
 DependencyRecord* FindDependencyRecord(std::vector<DependencyRecord>& records,
                                        std::string_view target) {
   for (DependencyRecord& record : records) {
-    if (EqualsNoCase(record.target(), target)) return &record;
+    // Sizes first: the call is made only for the name that may be it.
+    if (record.target().size() == target.size() && EqualsNoCase(record.target(), target)) {
+      return &record;
+    }
   }
   return nullptr;
 }

@@ -34,7 +34,9 @@ TargetValueCache::~TargetValueCache() = default;
 
 CachedSection* TargetValueCache::Find(std::string_view section) const {
   for (const auto& one : sections_) {
-    if (EqualsNoCase(one->name(), section)) return one.get();
+    if (one->name().size() == section.size() && EqualsNoCase(one->name(), section)) {
+      return one.get();
+    }
   }
   return nullptr;
 }

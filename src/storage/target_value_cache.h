@@ -32,6 +32,9 @@ class CachedSection {
     for (const auto& [key, value] : values_)
       visit(key, value);
   }
+  // Asks the processor to fetch the values before they are read: a caller
+  // that reads many sections in a row knows the next ones first.
+  void Prefetch() const { __builtin_prefetch(values_.data()); }
 
  private:
   std::string name_;
