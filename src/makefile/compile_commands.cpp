@@ -22,11 +22,12 @@ namespace zelvan {
 
 namespace {
 
-std::string Unquoted(std::string_view text) {
+// The text between a pair of enclosing quotes, else the text.
+std::string_view Unquoted(std::string_view text) {
   if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
-    return std::string(text.substr(1, text.size() - 2));
+    return text.substr(1, text.size() - 2);
   }
-  return std::string(text);
+  return text;
 }
 
 class Database {
@@ -182,10 +183,7 @@ class Database {
     object_.clear();
     AppendObjectPath(context, state, /*create_dir=*/false, &object_);
     // Formed in a buffer kept for its room: this runs for every file.
-    std::string_view written = object_;
-    if (written.size() >= 2 && written.front() == '"' && written.back() == '"') {
-      written = written.substr(1, written.size() - 2);
-    }
+    std::string_view written = Unquoted(object_);
     std::string& path = path_;
     size_t at = written.find("$(TEMP)");
     if (at == std::string_view::npos) {
@@ -248,7 +246,7 @@ class Database {
                   nlohmann::ordered_json* arguments) {
     bool path_next = false;
     for (std::string_view slice : ArgumentSlices(options)) {
-      std::string argument = Unquoted(slice);
+      std::string argument(Unquoted(slice));
       if (path_next) {
         argument = Host(context.paths().FullPath(argument));
         path_next = false;
