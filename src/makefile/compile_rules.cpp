@@ -164,8 +164,9 @@ bool MayLeaveSideFiles(int kind, std::string_view options, bool has_p, bool has_
 
 // The same from the facts of the options.
 bool MayLeaveSideFiles(int kind, const OptionFacts& facts) {
-  if (kind == kCC) return facts.has_p || facts.has_oal || facts.side.listing || facts.side.has_xf;
-  return kind > kCC && kind <= kMPP && (facts.has_oal || facts.side.listing);
+  if (kind == kCC)
+    return facts.has_p || facts.side.has_oal || facts.side.listing || facts.side.has_xf;
+  return kind > kCC && kind <= kMPP && (facts.side.has_oal || facts.side.listing);
 }
 
 void AppendDependencies(MakeContext& context, const FileState& state, std::string* out) {
@@ -201,7 +202,7 @@ void WriteSideFileSteps(MakeContext& context, const FileState& state, std::strin
 void WriteSideFileSteps(MakeContext& context, const FileState& state, const OptionFacts& facts,
                         std::string* out) {
   if (MayLeaveSideFiles(state.file->ToolKind(), facts)) {
-    SideFileSteps(context, state, out).Write(facts.side, facts.has_p, facts.has_oal);
+    SideFileSteps(context, state, out).Write(facts.side, facts.has_p, facts.side.has_oal);
   }
 }
 
@@ -260,7 +261,7 @@ void BuildCompileRule(MakeContext& context, const FileState& state, std::string*
   const OptionFacts& facts = context.FactsOf(stored);
   bool has_p = facts.has_p;
   std::string_view options = facts.without_p;
-  bool has_oal = facts.has_oal;
+  bool has_oal = facts.side.has_oal;
   if (context.fal()) {
     BuildFalCompileRule(context, state, std::string(options), has_p, has_oal, out);
     return;
@@ -276,7 +277,7 @@ void BuildCompileRule(MakeContext& context, const FileState& state, std::string*
   }
   AppendDependencies(context, state, out);
 
-  const char* add_c = facts.has_c ? "" : " -c ";
+  const char* add_c = facts.side.has_c ? "" : " -c ";
   auto command = [&](std::string_view preprocess, std::string_view text, std::string_view more) {
     *out += "\t$(";
     *out += file.ToolKindName();

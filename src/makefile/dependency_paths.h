@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -75,6 +78,86 @@ class DependencyPathMemo {
   const TextTable* table_ = nullptr;
   std::vector<int32_t> slots_;  // index in values_ by path id; -1: not made yet
   std::vector<T> values_;
+};
+
+// The text of each distinct dependency path as a rule lists it, made once
+// and kept in one buffer, for appending a record's texts to a rule. Most
+// texts are shorter than kChunk: each is copied as kChunk bytes (a fixed
+// copy, two moves) and the end advanced by its length, instead of a call
+// that copies a length it must look at. The buffer and the rule keep
+// kChunk bytes of room after their last text for that.
+class DependencyTextArena {
+ public:
+  // Appends the text of each dependency of `record` to `out`, in order;
+  // `make(path)` makes a path's text (a std::string) the first time.
+  template <typename Make>
+  void Append(const DependencyRecord& record, Make&& make, std::string* out) {
+    if (record.empty()) return;
+    Prepare(record);
+    std::span<const DependencyPathId> ids = record.path_ids();
+    // First every text made and the length of all, so that the copies
+    // below need no check of room.
+    size_t length = 0;
+    for (size_t i = 0; i < ids.size(); ++i) {
+      size_t id = static_cast<size_t>(ids[i]);
+      if (id >= entries_.size() || entries_[id].size == kNotMade) [[unlikely]] {
+        MakeText(record, i, make);
+      }
+      length += entries_[id].size;
+    }
+    const size_t at = out->size();
+    out->resize(at + length + kChunk);
+    char* to = out->data() + at;
+    const char* texts = texts_.data();
+    for (DependencyPathId id : ids) {
+      const Entry entry = entries_[static_cast<size_t>(id)];
+      if (entry.size <= kChunk) [[likely]] {
+        std::memcpy(to, texts + entry.at, kChunk);
+      } else {
+        CopyLong(to, texts + entry.at, entry.size);
+      }
+      to += entry.size;
+    }
+    out->resize(at + length);
+  }
+
+ private:
+  static constexpr size_t kChunk = 32;
+  static constexpr uint32_t kNotMade = UINT32_MAX;
+  struct Entry {
+    uint32_t at = 0;  // in texts_
+    uint32_t size = kNotMade;
+  };
+
+  void Prepare(const DependencyRecord& record) {
+    if (record.path_table() != table_) {
+      table_ = record.path_table();
+      entries_.clear();
+      texts_.assign(kChunk, '\0');
+    }
+    if (table_ != nullptr && entries_.size() < table_->size()) entries_.resize(table_->size());
+  }
+  // Out of line: in line, the compiler makes both copies one call.
+  [[gnu::noinline]] static void CopyLong(char* to, const char* from, size_t size) {
+    std::memcpy(to, from, size);
+  }
+  template <typename Make>
+  [[gnu::noinline]] void MakeText(const DependencyRecord& record, size_t i, Make& make) {
+    size_t id = static_cast<size_t>(record.path_id(i));
+    if (id >= entries_.size()) entries_.resize(id + 1);
+    std::string text = make(record.path(i));
+    // The room after the last text is where this one starts.
+    Entry& entry = entries_[id];
+    entry.at = static_cast<uint32_t>(texts_.size() - kChunk);
+    entry.size = static_cast<uint32_t>(text.size());
+    texts_.resize(entry.at);
+    texts_ += text;
+    texts_.append(kChunk, '\0');
+  }
+
+  const TextTable* table_ = nullptr;
+  std::vector<Entry> entries_;  // by path id
+  std::string texts_;           // the texts one after another, then kChunk bytes of room
 };
 
 }  // namespace zelvan

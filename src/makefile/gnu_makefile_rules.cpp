@@ -286,7 +286,7 @@ void GnuMakefileWriter::CompileRule(MakeContext& context, const FileState& state
   const OptionFacts& facts = context.FactsOf(stored);
   bool has_p = facts.has_p;
   const std::string& options = facts.without_p;
-  bool has_oal = facts.has_oal;
+  bool has_oal = facts.side.has_oal;
   if (!host()) {
     StoredCompileRule(context, state, facts, number, out, numbered);
     return;
@@ -298,7 +298,7 @@ void GnuMakefileWriter::CompileRule(MakeContext& context, const FileState& state
   std::string include = " $(" + std::string(kSysIncludePath) + ") " +
                         (host() ? host_.Word(file.FullPath()) : std::string("\"$<\""));
   std::string output = host() ? " -o " + host_.Word(ObjectFile(context, state)) : " -o \"$@\"";
-  std::string with_c = options + (facts.has_c ? "" : " -c ");
+  std::string with_c = options + (facts.side.has_c ? "" : " -c ");
   auto line = [&](const std::string& words, std::string_view more) {
     return host() ? HostCommand(tool + host_.Words(words) + include + std::string(more))
                   : "\t" + tool + words + include + std::string(more) + "\n";
@@ -446,14 +446,14 @@ void GnuMakefileWriter::StoredRuleTail(MakeContext& context, const FileState& st
     *out += '\n';
   };
   const std::string& options = facts.without_p;
-  std::string_view c = facts.has_c ? "" : " -c ";
+  std::string_view c = facts.side.has_c ? "" : " -c ";
   line(options, c, state.has_output_option ? "" : " -o \"$@\"");
   if (facts.has_p && file.ToolKind() == 0) {
     std::string preprocess = options + std::string(c);
     RemoveWordOption(preprocess, "-c", &preprocess);
     RemoveWordOption(preprocess, "-Xi", &preprocess);
     line("-P " + preprocess, "", "");
-    WriteSideFileSteps(context, state, preprocess + " -P", facts.has_p, facts.has_oal, out);
+    WriteSideFileSteps(context, state, preprocess + " -P", facts.has_p, facts.side.has_oal, out);
   } else {
     WriteSideFileSteps(context, state, facts, out);
   }

@@ -366,12 +366,12 @@ void GnuMakefileWriter::AllEntries(const Part& part, std::string* out) {
 }
 
 void GnuMakefileWriter::Clean(MakeContext& context, std::string* out) {
-  std::string lines;
-  BuildCleanLines(context, &lines);
   if (!host()) {
-    *out += lines;
+    BuildCleanLines(context, out);
     return;
   }
+  std::string lines;
+  BuildCleanLines(context, &lines);
   // A file that is not there is no failure of Clean.
   std::string_view rest = lines;
   while (!rest.empty()) {

@@ -174,19 +174,7 @@ void MakeContext::AppendDependencies(const FileState& state, std::string* out) {
     if (!source_folder_ && (HasDrive(path) || IsFullPath(path))) text = paths_.Relative(path);
     return " " + QuoteIfBlank(text);
   };
-  // Copied into room made ahead, grown when a text does not fit: a rule
-  // lists dozens of short texts, and appending them one by one costs more
-  // than copying them.
-  constexpr size_t kRoomPerText = 24;
-  size_t at = out->size();
-  size_t room = record->size() * kRoomPerText;
-  out->resize(at + room);
-  dependency_texts_.ForEach(*record, text_of, [out, &at, room](const std::string& text) {
-    if (out->size() - at < text.size()) out->resize(out->size() + text.size() + room);
-    std::memcpy(out->data() + at, text.data(), text.size());
-    at += text.size();
-  });
-  out->resize(at);
+  dependency_texts_.Append(*record, text_of, out);
 }
 
 const OptionFacts& MakeContext::FactsOf(const std::string& options) {
@@ -200,10 +188,7 @@ const OptionFacts& MakeContext::FactsOf(const std::string& options) {
   OptionFacts facts;
   facts.has_p = RemoveWordOption(options, "-P", &facts.without_p);
   if (!facts.has_p) facts.without_p = options;
-  const std::string& rest = facts.without_p;
-  facts.has_oal = HasWordOption(rest, "-Oal");
-  facts.has_c = HasWordOption(rest, "-c");
-  facts.side = ReadSideFileFacts(rest);
+  facts.side = ReadSideFileFacts(facts.without_p);
   last_facts_ = &*option_facts_.emplace(options, std::move(facts)).first;
   return last_facts_->second;
 }

@@ -67,9 +67,7 @@ struct FileState {
 struct OptionFacts {
   bool has_p = false;     // "-P" (preprocess too), which the rule takes out
   std::string without_p;  // the options without it
-  bool has_oal = false;   // "-Oal", of those
-  bool has_c = false;     // "-c"
-  SideFileFacts side;     // of those
+  SideFileFacts side;     // of those, with "-Oal" and "-c"
 };
 
 // A build event or the project custom build of a target.
@@ -185,8 +183,8 @@ class MakeContext {
   std::string default_output_argument_;  // of "-o" in default_compile_
   std::vector<FileState> files_;
   std::vector<bool> consumed_project_outputs_;
-  mutable MakePaths paths_;                           // its look-ups are memos, not state
-  DependencyPathMemo<std::string> dependency_texts_;  // each with a blank before it
+  mutable MakePaths paths_;               // its look-ups are memos, not state
+  DependencyTextArena dependency_texts_;  // each with a blank before it
   std::unordered_map<std::string, OptionFacts> option_facts_;
   const std::pair<const std::string, OptionFacts>* last_facts_ = nullptr;  // of option_facts_
 };

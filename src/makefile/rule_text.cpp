@@ -48,6 +48,10 @@ SideFileFacts ReadSideFileFacts(std::string_view options) {
           facts.listing ||
           !(argument.starts_with("-licm") || argument.starts_with("-lvcm") ||
             argument.starts_with("-loop_unroll") || argument.starts_with("-loop_rotation"));
+    } else if (argument == "-Oal") {
+      facts.has_oal = true;
+    } else if (argument == "-c") {
+      facts.has_c = true;
     } else if (argument == "-XF") {
       facts.has_xf = true;
     } else if (argument == "-Xi") {

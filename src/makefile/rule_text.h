@@ -41,12 +41,15 @@ bool HasListingOption(std::string_view options);
 // followed by the name, as in "-lf.\list\a.lst"). False when there is no
 // listing option or it names no file.
 bool GetListingFile(std::string_view options, std::string* file);
-// What in a compile's options decides the steps that move its side files
-// (ReadSideFileFacts).
+// What in a compile's options decides the steps that move its side files,
+// and the word options the compile rule asks for, found in one pass over
+// the arguments (ReadSideFileFacts).
 struct SideFileFacts {
   bool listing = false;        // HasListingOption
   bool names_listing = false;  // GetListingFile, and its file
   std::string listing_file;
+  bool has_oal = false;        // "-Oal"
+  bool has_c = false;          // "-c"
   bool has_xf = false;         // "-XF"
   bool has_xi = false;         // "-Xi"
   bool has_kumpp_on = false;   // "-kumpp=on"

@@ -298,8 +298,17 @@ void BuildCleanLine(MakeContext& context, const FileState& state, std::string* o
 
 void BuildCleanLines(MakeContext& context, std::string* out) {
   CleanLineState shared(context);
-  for (const FileState& state : context.files())
+  const size_t start = out->size();
+  bool sized = false;
+  for (const FileState& state : context.files()) {
     AppendCleanLine(context, state, shared, out);
+    if (!sized && out->size() > start) {
+      // The files' lines are alike: room for all of them at once, sized
+      // from the first file's, instead of the text copied at each doubling.
+      out->reserve(start + (out->size() - start) * (context.files().size() + 1));
+      sized = true;
+    }
+  }
   std::string outputs;
   GetProjectCBuildOutputText(context, 0, &outputs);
   if (!outputs.empty()) *out += "\trm " + outputs + "\n";
