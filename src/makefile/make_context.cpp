@@ -95,21 +95,29 @@ MakeContext::MakeContext(Workspace& workspace, MakeStateStore& states, Project& 
     enum { kNoBuild, kCustomBuild, kCompile, kBlankCompileOption, kTemp, kKeys };
     static constexpr std::array<std::string_view, kKeys> kKeyNames = {
         kKeyNoBuild, kKeyCustomBuild, kKeyCompile, kKeyBlankCompileOption, kKeyTemp};
-    std::array<const std::string*, kKeys> found{};
+    std::array<std::string_view, kKeys> found{};
+    std::array<bool, kKeys> has{};
     if (cached != nullptr) {
-      cached->ForEachValue([&found](const std::string& key, const std::string& value) {
+      cached->ForEachValue([&](std::string_view key, std::string_view value) {
         for (size_t k = 0; k < kKeys; ++k) {
           // The first byte before the whole key: it tells these keys apart.
-          if (found[k] == nullptr && key.size() == kKeyNames[k].size() &&
-              key[0] == kKeyNames[k][0] && key == kKeyNames[k]) {
-            found[k] = &value;
+          if (!has[k] && key.size() == kKeyNames[k].size() && key[0] == kKeyNames[k][0] &&
+              key == kKeyNames[k]) {
+            found[k] = value;
+            has[k] = true;
           }
         }
       });
     }
     auto read = [&](int key, std::string* value) {
-      if (found[static_cast<size_t>(key)] != nullptr) {
-        *value = *found[static_cast<size_t>(key)];
+      if (has[static_cast<size_t>(key)]) {
+        // Most values are empty: cleared without the copy's checks.
+        std::string_view text = found[static_cast<size_t>(key)];
+        if (text.empty()) {
+          value->clear();
+        } else {
+          value->assign(text);
+        }
       } else {
         file->settings().Read(target_, kKeyNames[static_cast<size_t>(key)], value);
       }

@@ -8,25 +8,35 @@ CachedSection::CachedSection(std::string name) : name_(std::move(name)) {}
 CachedSection::~CachedSection() = default;
 
 bool CachedSection::GetValue(std::string_view key, std::string* value) const {
-  for (const auto& [name, stored] : values_) {
-    if (name == key) {
-      *value = stored;
+  for (size_t at = 0; at < entries_.size();) {
+    Entry entry = EntryAt(at);
+    if (entry.key == key) {
+      value->assign(entry.value);
       return true;
     }
+    at = entry.end;
   }
   return false;
 }
 
 void CachedSection::SetValue(std::string_view key, std::string_view value) {
-  for (auto& [name, stored] : values_) {
-    if (name == key) {
-      stored.assign(value);
+  const uint32_t sizes[2] = {static_cast<uint32_t>(key.size()),
+                             static_cast<uint32_t>(value.size())};
+  for (size_t at = 0; at < entries_.size();) {
+    Entry entry = EntryAt(at);
+    if (entry.key == key) {
+      const size_t value_at = static_cast<size_t>(entry.value.data() - entries_.data());
+      entries_.replace(value_at, entry.value.size(), value);
+      std::memcpy(entries_.data() + at, sizes, sizeof sizes);
       return;
     }
+    at = entry.end;
   }
   // A source file caches six keys per target: room for them at once.
-  if (values_.empty()) values_.reserve(8);
-  values_.emplace_back(std::string(key), std::string(value));
+  if (entries_.empty()) entries_.reserve(128);
+  entries_.append(reinterpret_cast<const char*>(sizes), sizeof sizes);
+  entries_.append(key);
+  entries_.append(value);
 }
 
 TargetValueCache::TargetValueCache() = default;
