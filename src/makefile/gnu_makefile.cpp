@@ -137,43 +137,7 @@ std::vector<Project*> GnuProjectList(Workspace& workspace, Project& project, boo
   return list;
 }
 
-namespace {
-
 using gnu_makefile_internal::GnuMakefileWriter;
-
-// About the size of the makefile's text, for room at once: the text of a
-// large project is megabytes, which grown step by step is copied again and
-// again. Each file of each target takes a rule, its Clean lines and its
-// name in OBJS, and its dependencies.
-size_t EstimatedSize(const std::vector<Project*>& projects) {
-  constexpr size_t kPerFile = 384;
-  size_t size = 4096;
-  const TextTable* table = nullptr;
-  size_t per_path = 0;  // the mean length of the table's paths, and a blank
-  for (const Project* project : projects) {
-    size_t targets = project->targets().List().size();
-    size += 4096 * targets;
-    for (const auto& file : project->sources().Files()) {
-      size += kPerFile * targets;
-      // Every record, not the targets' by name: a record of a target gone
-      // since only adds room, and no name is compared.
-      for (const DependencyRecord& record : file->dependencies().records) {
-        if (record.empty()) continue;
-        if (record.path_table() != table && record.path_table() != nullptr) {
-          table = record.path_table();
-          size_t total = 0;
-          for (size_t id = 0; id < table->size(); ++id)
-            total += table->Text(static_cast<int32_t>(id)).size();
-          per_path = table->size() == 0 ? 0 : total / table->size() + 1;
-        }
-        size += record.size() * per_path;
-      }
-    }
-  }
-  return size;
-}
-
-}  // namespace
 
 void GenerateGnuMakefileText(Workspace& workspace, MakeStateStore& states, Project& project,
                              const CpuTable* cpus, const GnuMakefileOptions& options,
@@ -182,11 +146,11 @@ void GenerateGnuMakefileText(Workspace& workspace, MakeStateStore& states, Proje
   GnuMakefileWriter writer(workspace, states, cpus, options);
   writer.SetNumbers(projects);
   text->clear();
-  text->reserve(EstimatedSize(projects));
   *text += "#\n# KOVA Generated GNU Format makefile, based on " + project.paths().base_name +
            ".KBP\n#\n";
-  for (const std::string& target : project.targets().List())
-    writer.Block(target, projects, text);
+  const std::vector<std::string>& targets = project.targets().List();
+  for (size_t i = 0; i < targets.size(); ++i)
+    writer.Block(targets[i], projects, targets.size() - i, text);
   if (options.unnamable != nullptr) *options.unnamable = writer.unnamable();
 }
 

@@ -43,10 +43,14 @@ class GnuMakefileWriter {
         options_(options),
         host_(*workspace.platform().fs) {}
 
-  void Block(const std::string& target, const std::vector<Project*>& projects, std::string* out);
+  // Appends the block of `target`; `blocks_left`: this one and those still
+  // to come, which room is made for at once.
+  void Block(const std::string& target, const std::vector<Project*>& projects, size_t blocks_left,
+             std::string* out);
 
  private:
   bool host() const { return options_.host_paths; }
+  size_t EstimatedSize(const std::vector<Part>& parts);
 
   std::string FullFile(const MakeContext& context, std::string_view path);
   const std::string& HostFile(const MakeContext& context, std::string_view path);
@@ -56,6 +60,8 @@ class GnuMakefileWriter {
   static std::string HostCommand(std::string_view command);
   static constexpr std::string_view kInProjectDir = "cd $(ProjDir) && ";
   static constexpr size_t kNumberedPiece = 64 * 1024;
+  const TextTable* sized_table_ = nullptr;  // the table whose mean path length is known
+  size_t per_path_ = 0;                     // that length, and a blank
 
   // --- Variables.
 
