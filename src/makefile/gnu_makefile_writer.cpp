@@ -55,33 +55,6 @@ bool IsPathMacro(std::string_view name) {
   return false;
 }
 
-// About the size of a block's text, for room at once: the text of a
-// large project is megabytes, which grown step by step is copied again and
-// again. Each file takes a rule, its Clean lines and its name in OBJS, and
-// its dependencies (the records the contexts found already).
-size_t GnuMakefileWriter::EstimatedSize(const std::vector<Part>& parts) {
-  constexpr size_t kPerFile = 384;
-  size_t size = 4096;
-  for (const Part& part : parts) {
-    size += 4096;
-    for (const FileState& state : part.context->files()) {
-      size += kPerFile;
-      const DependencyRecord* record = state.record;
-      if (record == nullptr || record->empty()) continue;
-      const TextTable* table = record->path_table();
-      if (table != sized_table_ && table != nullptr) {
-        sized_table_ = table;
-        size_t total = 0;
-        for (size_t id = 0; id < table->size(); ++id)
-          total += table->Text(static_cast<int32_t>(id)).size();
-        per_path_ = table->size() == 0 ? 0 : total / table->size() + 1;
-      }
-      size += record->size() * per_path_;
-    }
-  }
-  return size;
-}
-
 void GnuMakefileWriter::Block(const std::string& target, const std::vector<Project*>& projects,
                               size_t blocks_left, std::string* out) {
   std::vector<Part> parts;
@@ -96,7 +69,10 @@ void GnuMakefileWriter::Block(const std::string& target, const std::vector<Proje
     PrepareTarget(*part.context);
   }
   // The blocks of the targets are alike: room for the others too.
-  out->reserve(out->size() + EstimatedSize(parts) * blocks_left);
+  size_t size = 0;
+  for (const Part& part : parts)
+    size += EstimatedTextSize(*part.context);
+  out->reserve(out->size() + size * blocks_left);
   made_.clear();
   dependencies_.clear();
   headers_.clear();

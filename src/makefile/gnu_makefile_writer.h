@@ -50,7 +50,6 @@ class GnuMakefileWriter {
 
  private:
   bool host() const { return options_.host_paths; }
-  size_t EstimatedSize(const std::vector<Part>& parts);
 
   std::string FullFile(const MakeContext& context, std::string_view path);
   const std::string& HostFile(const MakeContext& context, std::string_view path);
@@ -60,8 +59,6 @@ class GnuMakefileWriter {
   static std::string HostCommand(std::string_view command);
   static constexpr std::string_view kInProjectDir = "cd $(ProjDir) && ";
   static constexpr size_t kNumberedPiece = 64 * 1024;
-  const TextTable* sized_table_ = nullptr;  // the table whose mean path length is known
-  size_t per_path_ = 0;                     // that length, and a blank
 
   // --- Variables.
 

@@ -97,12 +97,16 @@ bool GenerateKmakeText(Workspace& workspace, MakeStateStore& states, Project& pr
   size_t heading = text->size();
   std::string& body = *text;
   std::string headers;
-  for (const std::string& name : targets) {
+  bool has_hash = false;
+  for (size_t i = 0; i < targets.size(); ++i) {
     if (workspace.IsStopRequested()) {
       text->clear();
       return false;
     }
-    MakeContext context(workspace, states, project, cpus, name, mode, plan);
+    MakeContext context(workspace, states, project, cpus, targets[i], mode, plan);
+    // The blocks of the targets are alike: room for the others too.
+    const size_t block = body.size();
+    body.reserve(block + EstimatedTextSize(context) * (targets.size() - i));
     if (headers.empty()) {
       std::vector<std::string> list;
       CollectHeaderFiles(context, &list);
@@ -118,8 +122,10 @@ bool GenerateKmakeText(Workspace& workspace, MakeStateStore& states, Project& pr
       BuildCleanLines(context, &body);
     }
     body += "\nendif\n\n";
+    // Looked at while the block's text is still in the processor's caches.
+    has_hash = has_hash || body.find('#', block) != std::string::npos;
   }
-  if (text->find('#', heading) != std::string::npos) {
+  if (has_hash) {
     std::string blocks = EscapeComments(std::string_view(*text).substr(heading));
     text->resize(heading);
     *text += blocks;

@@ -239,6 +239,27 @@ std::vector<std::string> FileCBuildOutputs(const MakeContext& context, const Fil
   return outputs;
 }
 
+size_t EstimatedTextSize(const MakeContext& context) {
+  constexpr size_t kPerFile = 384;
+  size_t size = 4096;
+  const TextTable* table = nullptr;
+  size_t per_path = 0;  // the mean length of the table's paths, and a blank
+  for (const FileState& state : context.files()) {
+    size += kPerFile;
+    const DependencyRecord* record = state.record;
+    if (record == nullptr || record->empty()) continue;
+    if (record->path_table() != table && record->path_table() != nullptr) {
+      table = record->path_table();
+      size_t total = 0;
+      for (size_t id = 0; id < table->size(); ++id)
+        total += table->Text(static_cast<int32_t>(id)).size();
+      per_path = table->size() == 0 ? 0 : total / table->size() + 1;
+    }
+    size += record->size() * per_path;
+  }
+  return size;
+}
+
 // --- The preparation pass.
 
 namespace {

@@ -139,6 +139,7 @@ class MakeContext {
 
   // --- Files, in project order.
   std::vector<FileState>& files() { return files_; }
+  const std::vector<FileState>& files() const { return files_; }
   // Set by PrepareTarget: whether a project custom build output feeds a file.
   std::vector<bool>& consumed_project_outputs() { return consumed_project_outputs_; }
   bool AnyProjectOutputConsumed() const;
@@ -188,6 +189,12 @@ class MakeContext {
   std::unordered_map<std::string, OptionFacts> option_facts_;
   const std::pair<const std::string, OptionFacts>* last_facts_ = nullptr;  // of option_facts_
 };
+
+// About the size of the block's text, for room at once: the text of a
+// large project is megabytes, which grown step by step is copied again and
+// again. Each file takes a rule, its Clean lines and its name in the lists,
+// and its dependencies.
+size_t EstimatedTextSize(const MakeContext& context);
 
 // The preparation pass of a block. For every file: Outputs (the custom
 // build outputs, or the object), Inputs (its own path and custom build
