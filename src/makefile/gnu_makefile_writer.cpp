@@ -122,10 +122,19 @@ void GnuMakefileWriter::Block(const std::string& target, const std::vector<Proje
     *out += record + " :\n";
   if (!records_.empty()) *out += "\n";
   for (Part& part : parts) {
-    std::string text;
-    Clean(*part.context, &text);
     *out += "Clean" + std::to_string(part.number) + " :\n";
-    AppendNumbered(text, part.number, out);
+    // Written in place: Clean lines are megabytes in a large project, and
+    // hold a "$" or a "=" (all that numbering can change) only when a name
+    // does.
+    const size_t start = out->size();
+    Clean(*part.context, out);
+    std::string_view lines = std::string_view(*out).substr(start);
+    if (std::memchr(lines.data(), '$', lines.size()) != nullptr ||
+        std::memchr(lines.data(), '=', lines.size()) != nullptr) {
+      std::string text(lines);
+      out->resize(start);
+      AppendNumbered(text, part.number, out);
+    }
     *out += "\n";
   }
   *out += "endif\n\n";

@@ -245,13 +245,16 @@ void AppendCleanLine(MakeContext& context, const FileState& state, CleanLineStat
     if (!outputs.empty()) *out += "\trm " + outputs + "\n";
     return;
   }
-  static constexpr const char* kRemoved[6][8] = {
-      {"asm", "i", "rel", "+fal", "+ims", "+irl", "med", nullptr},  // CC
-      {"rel", "+fal", "+ims", "+irl", "med", nullptr},              // AS
-      {"med", "rel", "asm", "+ims", "+irl", nullptr},               // MAC
-      {"rel", "asm", "+ims", "+irl", "med", nullptr},               // APP
-      {"cpl", "rel", nullptr},                                      // CCL
-      {"med", "rel", "eas", "+ims", "+irl", "i", nullptr},          // MPP
+  // "+": only for the MR44 family. Views, so that no name's length is counted
+  // again for every file.
+  using namespace std::string_view_literals;
+  static constexpr std::string_view kRemoved[6][8] = {
+      {"asm"sv, "i"sv, "rel"sv, "+fal"sv, "+ims"sv, "+irl"sv, "med"sv, {}},  // CC
+      {"rel"sv, "+fal"sv, "+ims"sv, "+irl"sv, "med"sv, {}},                  // AS
+      {"med"sv, "rel"sv, "asm"sv, "+ims"sv, "+irl"sv, {}},                   // MAC
+      {"rel"sv, "asm"sv, "+ims"sv, "+irl"sv, "med"sv, {}},                   // APP
+      {"cpl"sv, "rel"sv, {}},                                                // CCL
+      {"med"sv, "rel"sv, "eas"sv, "+ims"sv, "+irl"sv, "i"sv, {}},            // MPP
   };
   int kind = file.ToolKind();
   if (!IsCompiledToolIndex(kind)) return;
@@ -266,26 +269,26 @@ void AppendCleanLine(MakeContext& context, const FileState& state, CleanLineStat
   // The lines of a file differ in the extension only: the first one's
   // start is copied for the others.
   bool quoted = shared.dir_blank || HasBlank(file.Title());
+  const std::string_view end = quoted ? "\"\n"sv : "\n"sv;
   size_t start = std::string::npos, length = 0;
-  for (const char* const* extension = kRemoved[kind]; *extension != nullptr; ++extension) {
-    // "+": only for the MR44 family.
-    const char* name = *extension;
+  for (const std::string_view* extension = kRemoved[kind]; !extension->empty(); ++extension) {
+    std::string_view name = *extension;
     if (name[0] == '+') {
       if (!shared.mr44) continue;
-      ++name;
+      name.remove_prefix(1);
     }
     if (start == std::string::npos) {
       start = out->size();
-      *out += quoted ? "\trm \"" : "\trm ";
-      *out += dir;
-      *out += file.Title();
-      *out += '.';
+      out->append(quoted ? "\trm \""sv : "\trm "sv);
+      out->append(dir);
+      out->append(file.Title());
+      out->push_back('.');
       length = out->size() - start;
     } else {
       out->append(*out, start, length);
     }
-    *out += name;
-    *out += quoted ? "\"\n" : "\n";
+    out->append(name);
+    out->append(end);
   }
 }
 
