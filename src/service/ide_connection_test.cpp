@@ -244,11 +244,6 @@ TEST_F(IdeConnectionTest, ReportErrorGoesToTheOutputWindowAndTheAutomationServer
                                          "AutoSrv.Service 16: " + kProjectIid + "|Zelvan|" +
                                              c.message + "|0|0|" + c.reported + "|0"));
   }
-
-  host_.ClearCalls();
-  connection_.ReportErrorById(0x1000, 5025);
-  EXPECT_THAT(host_.Calls(kOutputWindowProgId, 22),
-              ElementsAre("Error|0|0x40041000|The IDE is building.|Zelvan"));
 }
 
 TEST_F(IdeConnectionTest, OutputLinesGoToTheServicePane) {
