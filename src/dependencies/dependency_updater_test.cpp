@@ -67,12 +67,8 @@ const std::string kAppProject = Crlf(
     "CPU=MX-520\n"
     "CPUFAMILY=MX-520\n"
     "TARGET=Debug;Release;\n"
-    "Folder=Code;\n"
-    "[Code]\n"
-    "SOURCECOUNT=3\n"
-    "SOURCE0=main.c\n"
-    "SOURCE1=util.c\n"
-    "SOURCE2=start.asm\n"
+    "Folder=Code;\n" +
+    testing::SourceFolder("Code", {"main.c", "util.c", "start.asm"}) +
     "[PROJECT!MACRO!Debug]\n"
     "ProjectCompile=-g -I..\\inc -I$(OUTPUT)\\gen\n"
     "OUTPUT=out\\\n"
