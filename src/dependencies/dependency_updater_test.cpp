@@ -472,13 +472,6 @@ TEST_F(DependencyUpdaterTest, ListedRefreshChecksEveryNameFirst) {
   ASSERT_TRUE(updater_->UpdateDependencies(*workspace_, {"App", "app.abs"},
                                            DependencyMode::kModifiedFiles, nullptr, nullptr));
   EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h"}));
-
-  // Modified files of one project.
-  AppFiles({{"a.h", "#include \"b.h\"\n"}, {"b.h", ""}});
-  SyncClock();
-  ASSERT_TRUE(updater_->UpdateDependencies(*workspace_, {"App"}, DependencyMode::kModifiedFiles,
-                                           nullptr, nullptr));
-  EXPECT_EQ(List("main.c", "Debug"), (std::vector<std::string>{"1|a.h", "1|b.h"}));
 }
 
 TEST_F(DependencyUpdaterTest, AnAddedFileGetsItsListAtOnceAndTheSaveWritesIt) {
