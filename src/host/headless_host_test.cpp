@@ -119,12 +119,6 @@ TEST_F(HeadlessHostTest, PrintsMessagesOutputAndErrors) {
             "error 0x40041155: The file /ws/M.kde was not written: disk full.\n");
   EXPECT_EQ(host_.LoadString(kMsgNoWorkspace), DefaultMessageText(kMsgNoWorkspace));
   EXPECT_EQ(host_.LoadString(1), "");
-
-  std::ostringstream quiet_out;
-  HeadlessHost quiet(AnswerPolicy::kYes, quiet_out, /*show_information=*/false);
-  quiet.WriteOutputLine("progress", kOutputInformation);
-  quiet.WriteOutputLine("warning", kOutputWarning);
-  EXPECT_EQ(quiet_out.str(), "warning\n");
 }
 
 TEST_F(HeadlessHostTest, QuietHostCountsUnresolvedIncludesInOneLine) {

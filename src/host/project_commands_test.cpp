@@ -81,15 +81,13 @@ class World {
     system.env["TMP"] = "C:\\Tmp";
     host.Attach(platform);
     settings.LoadServiceSettings();
-    std::string error;
-    EXPECT_TRUE(host.LoadWorkspaceFile(kWorkspace, &error)) << error;
     Reopen();
   }
   // Closes the workspace (when open) and opens it again with a fresh host state.
   void Reopen() {
     if (workspace) workspace->document().Close();
     std::string error;
-    host.LoadWorkspaceFile(kWorkspace, &error);
+    EXPECT_TRUE(host.LoadWorkspaceFile(kWorkspace, &error)) << error;
     workspace = std::make_unique<Workspace>(platform, settings, host, nullptr);
     EXPECT_TRUE(workspace->document().Open(kWorkspace));
   }

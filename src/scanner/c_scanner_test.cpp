@@ -154,7 +154,7 @@ TEST(PerserBaseTest, ParseTokensFollowsConditionals) {
        "c|LF\n"},
       {"if parenthesised nothing", "#if ()\na\n#endif\nb", true, "b|LF\n"},
       {"if macro", "#if !defined(X)\na\n#endif", true, "a|LF\n"},
-      {"if zeros", "#if 00\na\n#endif", true, ""},
+      {"if zeros", "#if 00\na\n#endif\n#if 0x0\nb\n#endif", true, "b|LF\n"},
       {"condition on next line", "#ifdef\nX\na\n#endif", true, "a|LF\n"},
       {"rest of condition line", "#ifdef X // {\na\n#endif", true, "a|LF\n"},
       {"else without if", "a\n#else\nb", false, "a|LF\n"},

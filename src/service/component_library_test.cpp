@@ -74,13 +74,17 @@ class ComponentLibraryTest : public ::testing::Test {
     service_ = nullptr;
     module_.reset();
   }
-  template <class Interface>
-  ComPtr<Interface> Create(REFCLSID clsid) {
+  ComPtr<IClassFactory> Factory(REFCLSID clsid, HRESULT expected = S_OK) {
     ComPtr<IClassFactory> factory;
-    ComPtr<Interface> object;
     EXPECT_EQ(module_->GetClassObject(clsid, IID_IClassFactory,
                                       reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())),
-              S_OK);
+              expected);
+    return factory;
+  }
+  template <class Interface>
+  ComPtr<Interface> Create(REFCLSID clsid) {
+    ComPtr<IClassFactory> factory = Factory(clsid);
+    ComPtr<Interface> object;
     if (factory) {
       EXPECT_EQ(factory->CreateInstance(nullptr, InterfaceTraits<Interface>::Iid(),
                                         reinterpret_cast<void**>(object.ReleaseAndGetAddressOf())),
@@ -210,10 +214,7 @@ TEST_F(ComponentLibraryTest, ObjectsHoldTheModuleAndAFreshLoadStartsAfresh) {
   ComPtr<IService> service = Create<IService>(CLSID_Service);
   ComPtr<IVersion> version = Create<IVersion>(CLSID_Version);
   ComPtr<ICommand> command = Create<ICommand>(CLSID_Command);
-  ComPtr<IDispatch> unknown;
-  EXPECT_EQ(module_->GetClassObject(GUID_NULL, IID_IClassFactory,
-                                    reinterpret_cast<void**>(unknown.ReleaseAndGetAddressOf())),
-            CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(Factory(GUID_NULL, CLASS_E_CLASSNOTAVAILABLE), nullptr);
   LONG id = 0;
   LONG message = 0;
   ASSERT_EQ(service->SetEventData(1, args_.Bstr("a"), &id, &message), S_OK);
@@ -227,9 +228,7 @@ TEST_F(ComponentLibraryTest, ObjectsHoldTheModuleAndAFreshLoadStartsAfresh) {
   EXPECT_EQ(found.As(&as_version), S_OK);
 
   // A lock keeps the module after its objects are gone.
-  ComPtr<IClassFactory> factory;
-  module_->GetClassObject(CLSID_Project, IID_IClassFactory,
-                          reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
+  ComPtr<IClassFactory> factory = Factory(CLSID_Project);
   factory->LockServer(1);
   factory = nullptr;
   found = nullptr;
@@ -238,8 +237,7 @@ TEST_F(ComponentLibraryTest, ObjectsHoldTheModuleAndAFreshLoadStartsAfresh) {
   version = nullptr;
   command = nullptr;
   EXPECT_EQ(module_->CanUnloadNow(), S_FALSE);
-  module_->GetClassObject(CLSID_Project, IID_IClassFactory,
-                          reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
+  factory = Factory(CLSID_Project);
   factory->LockServer(0);
   factory->LockServer(0);  // one unlock too many changes nothing
   factory = nullptr;

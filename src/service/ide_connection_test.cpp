@@ -10,6 +10,7 @@
 #include "com/dispatch_object.h"
 #include "platform/ui_hooks.h"
 #include "service/component_ids.h"
+#include "service/ide_bridge.h"
 #include "tests/support/recording_ide_host.h"
 #include "tests/support/recording_ide_services.h"
 
@@ -82,7 +83,7 @@ TEST_F(IdeConnectionTest, ConnectHoldsTheServicesOwnObjectsOrNone) {
 // An application object that is no IDE application.
 class ForeignApplication : public DispatchObject<IDispatch> {};
 
-TEST_F(IdeConnectionTest, FailedConnectKeepsWhatItObtained) {
+TEST_F(IdeConnectionTest, FailedConnectKeepsWhatItObtainedAndTheBridgeAsksNothing) {
   int loads = 0;
   connection_.SetHooks({[&] { ++loads; }, [&] { ++loads; }, {}, {}, {}});
 
@@ -109,6 +110,23 @@ TEST_F(IdeConnectionTest, FailedConnectKeepsWhatItObtained) {
   connection_.ReportError(0x1000, "no workspace");
   EXPECT_THAT(host_.Calls(kOutputWindowProgId, 22),
               ElementsAre("Error|0|0x40041000|no workspace|Zelvan"));
+
+  // Without the workspace object the IDE's requests fail quietly (what each
+  // reaches otherwise is shown by host/host_ide_objects_test.cpp).
+  host_.ClearCalls();
+  IdeBridge bridge(connection_);
+  std::vector<std::string> files = {"kept"};
+  EXPECT_FALSE(bridge.GetWorkspaceProjectFiles("C:\\ws\\ws.kws", &files));
+  EXPECT_THAT(files, ElementsAre("kept"));
+  EXPECT_EQ(bridge.GetActiveProjectFile(), "");
+  EXPECT_EQ(bridge.ReadWorkspaceSetting("Builder", "Composition", 1024), "");
+  EXPECT_FALSE(bridge.WriteWorkspaceSetting("Builder", "Composition", "Debug"));
+  EXPECT_FALSE(bridge.AddProjectToWorkspace("C:\\ws\\c\\c.kpr", "C:\\ws\\ws.kws"));
+  bridge.ProjectFileAdded("C:\\ws\\c\\c.kbp");
+  bridge.CurrentTargetChanged("Debug");
+  bridge.RefreshProjectView("C:\\ws\\a\\a.kbp");
+  bridge.RefreshSourceControlStatus();
+  EXPECT_THAT(host_.Log(), IsEmpty());
 }
 
 TEST_F(IdeConnectionTest, DisconnectReleasesEveryReference) {
@@ -244,11 +262,6 @@ TEST_F(IdeConnectionTest, ReportErrorGoesToTheOutputWindowAndTheAutomationServer
                                          "AutoSrv.Service 16: " + kProjectIid + "|Zelvan|" +
                                              c.message + "|0|0|" + c.reported + "|0"));
   }
-
-  host_.ClearCalls();
-  connection_.ReportErrorById(0x1000, 5025);
-  EXPECT_THAT(host_.Calls(kOutputWindowProgId, 22),
-              ElementsAre("Error|0|0x40041000|The IDE is building.|Zelvan"));
 }
 
 TEST_F(IdeConnectionTest, OutputLinesGoToTheServicePane) {
