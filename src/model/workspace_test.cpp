@@ -195,14 +195,18 @@ TEST_F(WorkspaceTest, OpenLeavesOutTheProjectsItCannotReadAndSaysWhy) {
   const char* kCut = "C:\\ws\\cut\\Cut.kbp";
   env_.AddFile(kBinary, std::string("\0\x01\xff[PROJECT]\0OUTPUT", 19));
   env_.AddFile(kCut, "[PROJECT]\r\nOUTP");
-  env_.ide.project_files = {kAppFile, kBinary, kCut, "C:\\ws\\gone\\Gone.kbp", kLibFile};
+  const char* kTwin = "C:\\ws\\x\\Twin.kbp";  // App's output name again
+  env_.AddFile(kTwin, Crlf("[PROJECT]\nOUTPUT=APP.abs\nTARGET=Debug\n"));
+  env_.ide.project_files = {kAppFile, kBinary, kCut, "C:\\ws\\gone\\Gone.kbp", kTwin, kLibFile};
   Open();
   std::vector<std::string> unread;
   for (const UnreadProject& project : workspace_->projects().Unread())
     unread.push_back(project.file + ": " + project.reason);
-  EXPECT_THAT(unread, ElementsAre("C:\\ws\\bin\\Bin.kbp: it names no output file",
-                                  "C:\\ws\\cut\\Cut.kbp: it names no output file",
-                                  "C:\\ws\\gone\\Gone.kbp: it does not exist"));
+  EXPECT_THAT(unread,
+              ElementsAre("C:\\ws\\bin\\Bin.kbp: it names no output file",
+                          "C:\\ws\\cut\\Cut.kbp: it names no output file",
+                          "C:\\ws\\gone\\Gone.kbp: it does not exist",
+                          "C:\\ws\\x\\Twin.kbp: another project has its output name APP.abs"));
   ASSERT_EQ(workspace_->projects().All().size(), 2u);
   workspace_->document().Close();
   EXPECT_THAT(workspace_->projects().Unread(), IsEmpty());
@@ -260,6 +264,11 @@ TEST_F(WorkspaceTest, CloseWithoutSaveDiscardsEveryChange) {
   Project* app = workspace_->projects().Find("App.abs");
   ASSERT_TRUE(app->targets().SetProjectOptions("Debug", TargetOptions::kCompile, "-O0"));
   ASSERT_TRUE(workspace_->AddLinkProject("App", "Mathe"));
+  // Opening again keeps the open projects, changes and all.
+  Open();
+  EXPECT_EQ(env_.WorkingCopies().size(), 2u);
+  EXPECT_EQ(workspace_->projects().Find("App"), app);
+  EXPECT_TRUE(app->store().IsModified());
   EXPECT_TRUE(workspace_->document().Close());
   EXPECT_EQ(env_.Contents(kAppFile), kAppProject);
   EXPECT_EQ(env_.Contents(kLibFile), kLibProject);
@@ -581,23 +590,6 @@ TEST_F(WorkspaceTest, RemovingTheCurrentTargetAndTheLastOne) {
   EXPECT_EQ(workspace_->RemoveTarget("App", "Debug").code(), kStatusNoOutputOrTargets);
   EXPECT_EQ(env_.Contents(copy), before);
   EXPECT_THAT(app->targets().List(), ElementsAre("Debug"));
-}
-
-TEST_F(WorkspaceTest, OpeningAgainKeepsOpenProjectsAndSkipsDuplicateNames) {
-  env_.AddFile("C:\\ws\\x\\Twin.kbp", Crlf("[PROJECT]\nOUTPUT=APP.abs\nTARGET=Debug\n"));
-  env_.ide.project_files.push_back("C:\\ws\\x\\Twin.kbp");
-  Open();
-  EXPECT_EQ(workspace_->projects().All().size(), 2u);
-  EXPECT_THAT(env_.ide.Calls("WriteOutputLine"),
-              ::testing::Contains(::testing::HasSubstr(
-                  "Twin.kbp cannot be read and is left out of the workspace: another project has "
-                  "its output name APP.abs.")));
-  ASSERT_TRUE(workspace_->projects().Find("App")->targets().SetProjectOptions(
-      "Debug", TargetOptions::kCompile, "-O1"));
-  Open();
-  EXPECT_EQ(workspace_->projects().All().size(), 2u);
-  EXPECT_EQ(env_.WorkingCopies().size(), 2u);
-  EXPECT_TRUE(workspace_->projects().Find("App")->store().IsModified());  // the open project stayed
 }
 
 TEST_F(WorkspaceTest, TreeNodeTexts) {

@@ -39,31 +39,6 @@ TEST(CpuDriverTableTest, CompilerByCpuAndHomeVariable) {
   }
 }
 
-TEST(SplitDriverArgumentsTest, BlanksSeparateAndQuotesGroup) {
-  const struct {
-    const char* options;
-    std::vector<std::string> args;
-  } cases[] = {
-      {"", {}},
-      {"  -O1\t\t-g  ", {"-O1", "-g"}},
-      {"-I\"C:\\My Dir\"\\x -C", {"-IC:\\My Dir\\x", "-C"}},
-      {"a \"\" b", {"a", "", "b"}},
-      {"\"unterminated arg", {"unterminated arg"}},
-      {"-o \"out dir\\x.rel\" -C abcdefg.c", {"-o", "out dir\\x.rel", "-C", "abcdefg.c"}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.options);
-    EXPECT_EQ(SplitDriverArguments(c.options), c.args);
-  }
-  // No limit on the length of one argument or on their number.
-  std::string long_arg(20000, 'x');
-  EXPECT_EQ(SplitDriverArguments("-a " + long_arg), (std::vector<std::string>{"-a", long_arg}));
-  std::string many;
-  for (int i = 0; i < 5000; ++i)
-    many += "-x ";
-  EXPECT_EQ(SplitDriverArguments(many).size(), 5000u);
-}
-
 // What the test driver library recorded (testdata/check_option_driver.c).
 struct CheckOptionCall {
   int calls;

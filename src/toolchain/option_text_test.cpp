@@ -119,6 +119,7 @@ TEST(OptionTextTest, EveryFunctionOnItsCases) {
       {"split", kSplit, "-DX=\"a b\"c", "", "[-DX=a bc]"},
       {"split", kSplit, "a \"\" b", "", "[a][][b]"},
       {"split", kSplit, "\"unclosed  x", "", "[unclosed  x]"},
+      {"split", kSplit, " \t ", "", ""},
       {"scan", kScan, "a\"b c\"d e", "0", "0-7 ab cd"},
       {"scan", kScan, "  a b", "0", "0-0 "},
       {"scan", kScan, "  a b", "0b", "2-3 a"},
@@ -139,6 +140,9 @@ TEST(OptionTextTest, EveryFunctionOnItsCases) {
     SCOPED_TRACE(std::string(c.function) + ": " + c.text + " / " + c.arg);
     EXPECT_EQ(c.run(c.text, c.arg), c.expected);
   }
+  // No limit on the length of an argument (the drivers' checks split this way).
+  const std::string long_arg(20000, 'x');
+  EXPECT_EQ(SplitArguments("-a " + long_arg), (std::vector<std::string>{"-a", long_arg}));
 }
 
 }  // namespace

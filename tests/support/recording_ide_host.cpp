@@ -124,9 +124,10 @@ class RecordingWorkspace : public RecordingObject<IKovaWorkspace> {
     Note(17, {Text(workspace)});
     return StoreStrings(files, state_->project_files) ? S_OK : E_INVALIDARG;
   }
+  // The IDE keeps no record files of its own.
   HRESULT STDMETHODCALLTYPE GetRecordFiles(VARIANT* files) override {
     Note(18, {});
-    return StoreStrings(files, state_->record_files) ? S_OK : E_INVALIDARG;
+    return StoreStrings(files, {}) ? S_OK : E_INVALIDARG;
   }
 };
 

@@ -49,8 +49,6 @@ struct RecordingIdeState {
   // The workspace.
   std::vector<std::string> project_files;
   std::string active_project;
-  // The files of the IDE's record of the workspace (slot 18).
-  std::vector<std::string> record_files;
   // Workspace settings "section|key" -> value.
   std::vector<std::pair<std::string, std::string>> settings;
   // The button every message box returns.
