@@ -196,8 +196,11 @@ TEST_F(WorkspaceTest, OpenLeavesOutTheProjectsItCannotReadAndSaysWhy) {
   env_.AddFile(kBinary, std::string("\0\x01\xff[PROJECT]\0OUTPUT", 19));
   env_.AddFile(kCut, "[PROJECT]\r\nOUTP");
   const char* kTwin = "C:\\ws\\x\\Twin.kbp";  // App's output name again
+  const char* kDir = "C:\\ws\\dir\\Dir.kbp";
   env_.AddFile(kTwin, Crlf("[PROJECT]\nOUTPUT=APP.abs\nTARGET=Debug\n"));
-  env_.ide.project_files = {kAppFile, kBinary, kCut, "C:\\ws\\gone\\Gone.kbp", kTwin, kLibFile};
+  env_.memory.AddDirectory(kDir);
+  env_.ide.project_files = {kAppFile, kBinary, kCut,    "C:\\ws\\gone\\Gone.kbp",
+                            kTwin,    kDir,    kLibFile};
   Open();
   std::vector<std::string> unread;
   for (const UnreadProject& project : workspace_->projects().Unread())
@@ -206,7 +209,8 @@ TEST_F(WorkspaceTest, OpenLeavesOutTheProjectsItCannotReadAndSaysWhy) {
               ElementsAre("C:\\ws\\bin\\Bin.kbp: it names no output file",
                           "C:\\ws\\cut\\Cut.kbp: it names no output file",
                           "C:\\ws\\gone\\Gone.kbp: it does not exist",
-                          "C:\\ws\\x\\Twin.kbp: another project has its output name APP.abs"));
+                          "C:\\ws\\x\\Twin.kbp: another project has its output name APP.abs",
+                          "C:\\ws\\dir\\Dir.kbp: it is not a regular file"));
   ASSERT_EQ(workspace_->projects().All().size(), 2u);
   workspace_->document().Close();
   EXPECT_THAT(workspace_->projects().Unread(), IsEmpty());
