@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "makefile/custom_build_keys.h"
 #include "makefile/custom_build_rules.h"
@@ -95,24 +96,22 @@ MakeContext::MakeContext(Workspace& workspace, MakeStateStore& states, Project& 
     enum { kNoBuild, kCustomBuild, kCompile, kBlankCompileOption, kTemp, kKeys };
     static constexpr std::array<std::string_view, kKeys> kKeyNames = {
         kKeyNoBuild, kKeyCustomBuild, kKeyCompile, kKeyBlankCompileOption, kKeyTemp};
-    std::array<std::string_view, kKeys> found{};
-    std::array<bool, kKeys> has{};
+    std::array<std::optional<std::string_view>, kKeys> found{};
     if (cached != nullptr) {
       cached->ForEachValue([&](std::string_view key, std::string_view value) {
         for (size_t k = 0; k < kKeys; ++k) {
           // The first byte before the whole key: it tells these keys apart.
-          if (!has[k] && key.size() == kKeyNames[k].size() && key[0] == kKeyNames[k][0] &&
+          if (!found[k] && key.size() == kKeyNames[k].size() && key[0] == kKeyNames[k][0] &&
               key == kKeyNames[k]) {
             found[k] = value;
-            has[k] = true;
           }
         }
       });
     }
     auto read = [&](int key, std::string* value) {
-      if (has[static_cast<size_t>(key)]) {
+      if (const auto& cached_value = found[static_cast<size_t>(key)]) {
         // Most values are empty: cleared without the copy's checks.
-        std::string_view text = found[static_cast<size_t>(key)];
+        std::string_view text = *cached_value;
         if (text.empty()) {
           value->clear();
         } else {

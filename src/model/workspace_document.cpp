@@ -80,9 +80,10 @@ Status WorkspaceDocument::Open(ArgText workspace_path) {
   };
   for (size_t i = 0; i < files.size(); ++i) {
     std::string file;
-    if (!ChangeExtension(*platform.fs, platform.fs->FullPath(files[i]), kProjectExtension, &file)) {
+    const std::string listed = platform.fs->FullPath(files[i]);
+    if (!ChangeExtension(*platform.fs, listed, kProjectExtension, &file)) {
       // A folder has no project file to read; left out like any other entry.
-      leave_out(platform.fs->FullPath(files[i]), "it is not a regular file");
+      leave_out(listed, "it is not a regular file");
       continue;
     }
     // Opening the same workspace again keeps the projects that are open.
