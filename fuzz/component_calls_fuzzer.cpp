@@ -4,8 +4,9 @@
 // arrays with odd bounds, arrays the runtime refuses to make), on a
 // workspace of two projects in memory. No call may crash, each must answer
 // S_OK, S_FALSE or a failure, and no object may stay referenced after an
-// input. The platform, the module and the five objects are made once; each
-// input starts from the same state (World::Reset).
+// input. The platform, the module, the five objects and the connection to
+// the IDE are made once; each input starts from the same state
+// (World::Reset).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -22,6 +23,7 @@
 #include "com/variant.h"
 #include "service/component_ids.h"
 #include "service/component_module.h"
+#include "service/ide_connection.h"
 #include "tests/support/model_test_platform.h"
 #include "tests/support/recording_ide_host.h"
 #include "tests/support/recording_ide_services.h"
@@ -171,13 +173,17 @@ VARIANT Argument(Reader& in, Targets& targets, IDispatch* application, int depth
 }
 
 // The fixed world, made once: the platform with the workspace's files, the
-// recording IDE, the component module and its five objects. The objects keep
-// nothing of their own (what calls do stays in the module), so they serve
-// every input; one input in eight calls five made for it instead, which go
-// with it. Reset takes the rest back to its first state after each input
-// (files, environment, the IDE's answers), so that inputs do not depend on
-// each other and what an input made is freed before it ends (libFuzzer
-// checks for leaks after every input that frees less than it allocated).
+// recording IDE, the component module, its five objects and its connection
+// to the IDE. The objects keep nothing of their own (what calls do stays in
+// the module), so they serve every input; one input in eight calls five made
+// for it instead, which go with it. The connection is made again only after
+// an input that connected, disconnected or told the component a build
+// began: connecting makes the connection's three objects and reads the
+// settings, which would otherwise be most of an input's work. Reset takes
+// the rest back to its first state after each input (files, environment,
+// the IDE's answers), so that inputs do not depend on each other and what an
+// input made is freed before it ends (libFuzzer checks for leaks after every
+// input that frees less than it allocated).
 class World {
  public:
   World() : module_(env_.platform, {"C:\\Zelvan\\libzelvan_component.so", ""}) {
@@ -188,6 +194,25 @@ class World {
     initial_env_ = env_.system.env;
     kept_ = CreateObjects();
     Reset();
+    Connect();
+    // Counted once, before any input could hold a reference.
+    connected_references_ = module_.References();
+  }
+
+  // Connected to the recording IDE, as an IDE connects once per session.
+  void Connect() {
+    VARIANT connect[] = {VARIANT{}, VARIANT{}, VARIANT{}};
+    connect[0].vt = VT_DISPATCH;
+    connect[0].pdispVal = application();
+    CallDispatch(kept_[0].Get(), 7, DISPATCH_METHOD, connect, 3, nullptr);
+  }
+
+  // After an input: a connection that the input changed is made anew.
+  void Reconnect(bool connection_called) {
+    if (!connection_called && !module_.connection().BusyFlag()) return;
+    VARIANT none{};
+    CallDispatch(kept_[0].Get(), 8, DISPATCH_METHOD, &none, 0, nullptr);
+    Connect();
   }
 
   std::vector<ComPtr<IDispatch>> CreateObjects() {
@@ -205,13 +230,13 @@ class World {
   const std::vector<ComPtr<IDispatch>>& kept() const { return kept_; }
 
   // Nothing an input did holds an object: the module counts the kept
-  // objects alone, and each of them once.
+  // objects and the connection's alone, and each of the kept ones once.
   bool Unreferenced() {
     for (const ComPtr<IDispatch>& object : kept_) {
       object->AddRef();
       if (object->Release() != 1) return false;
     }
-    return module_.References() == static_cast<int64_t>(kept_.size());
+    return module_.References() == connected_references_;
   }
 
   void Reset() {
@@ -236,6 +261,7 @@ class World {
       env_.memory.Stat(kFiles[i].first, &status);
       stamps_[i] = status.mtime_ns;
     }
+    env_.fs.TakeFailedWrites();
     env_.ide.calls.clear();
     env_.ide.settings.clear();
     if (env_.system.env != initial_env_) env_.system.env = initial_env_;
@@ -262,6 +288,7 @@ class World {
   testing::RecordingIdeHost ide_;
   ComponentModule module_;
   std::vector<ComPtr<IDispatch>> kept_;
+  int64_t connected_references_ = 0;        // the kept objects and the connection's
   int64_t stamps_[std::size(kFiles)] = {};  // of kFiles, when last written
   std::set<std::string> fixed_;
   std::map<std::string, std::string> initial_env_;
@@ -272,25 +299,28 @@ class World {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static World* world = new World();
   Reader in(data, size);
+  bool connection_called = false;
   {
     const uint8_t first = in.Byte();
     std::vector<ComPtr<IDispatch>> made;
     if (first / 4 % 8 == 3) made = world->CreateObjects();
     const std::vector<ComPtr<IDispatch>>& objects = made.empty() ? world->kept() : made;
     IDispatch* application = world->application();
-    // Most runs work on a connected, open workspace.
-    if (first % 4 != 0) {
-      VARIANT connect[] = {VARIANT{}, VARIANT{}, VARIANT{}};
-      connect[0].vt = VT_DISPATCH;
-      connect[0].pdispVal = application;
-      CallDispatch(objects[0].Get(), 7, DISPATCH_METHOD, connect, 3, nullptr);
-      VARIANT open = VariantFromText("C:\\ws\\Demo.kws");
-      CallDispatch(objects[2].Get(), 31, DISPATCH_METHOD, &open, 1, nullptr);
-      VariantClear(&open);
+    // Every run starts on the workspace just opened (opening frees the one
+    // before, so what an input keeps balances what it frees); most are
+    // connected to the IDE, the others are not.
+    VARIANT open = VariantFromText("C:\\ws\\Demo.kws");
+    CallDispatch(objects[2].Get(), 31, DISPATCH_METHOD, &open, 1, nullptr);
+    VariantClear(&open);
+    if (first % 4 == 0) {
+      CallDispatch(objects[0].Get(), 8, DISPATCH_METHOD, &open, 0, nullptr);
+      connection_called = true;
     }
     for (int calls = 0; calls < 48 && !in.empty(); ++calls) {
-      IDispatch* target = objects[in.Byte() % objects.size()].Get();
+      const size_t which = in.Byte() % objects.size();
+      IDispatch* target = objects[which].Get();
       const DISPID id = in.Byte() % 92;
+      connection_called |= which == 0 && (id == 7 || id == 8);
       const UINT count = in.Byte() % 9;
       Targets targets;
       std::vector<VARIANT> args;
@@ -305,9 +335,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (VARIANT& arg : args)
         VariantClear(&arg);
     }
-    VARIANT none{};
-    CallDispatch(objects[0].Get(), 8, DISPATCH_METHOD, &none, 0, nullptr);
   }
+  world->Reconnect(connection_called);
   if (!world->Unreferenced()) std::abort();
   world->Reset();
   return 0;

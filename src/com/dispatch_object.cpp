@@ -38,13 +38,14 @@ bool DispatchTable::Add(DISPID id, std::string_view name, WORD flags, UINT min_a
   if (min_args > max_args || !member || (position != members_.end() && position->id == id)) {
     return false;
   }
+  const size_t hash = NoCaseHash()(name);
   if (!name.empty()) {
     for (const Entry& entry : members_) {
-      if (EqualsNoCase(entry.name, name)) return false;
+      if (entry.name_hash == hash && EqualsNoCase(entry.name, name)) return false;
     }
   }
   members_.insert(position,
-                  Entry{id, std::string(name), flags, min_args, max_args, std::move(member)});
+                  Entry{id, std::string(name), hash, flags, min_args, max_args, std::move(member)});
   return true;
 }
 
@@ -56,8 +57,9 @@ HRESULT DispatchTable::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, D
     ids[i] = DISPID_UNKNOWN;
   }
   const std::string name = TextFromOleString(names[0]);
+  const size_t hash = NoCaseHash()(name);
   for (const Entry& entry : members_) {
-    if (!entry.name.empty() && EqualsNoCase(entry.name, name)) {
+    if (entry.name_hash == hash && !entry.name.empty() && EqualsNoCase(entry.name, name)) {
       ids[0] = entry.id;
       break;
     }

@@ -94,6 +94,9 @@ class DispatchTable {
   struct Entry {
     DISPID id;
     std::string name;
+    // Of the name in lower case: an object registers about a hundred
+    // members, each checked against all before it.
+    size_t name_hash;
     WORD flags;
     UINT min_args;
     UINT max_args;

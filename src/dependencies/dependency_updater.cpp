@@ -612,6 +612,12 @@ void DependencyUpdater::WriteIndex(const Project& project,
 
 // --- Hooks.
 
+void DependencyUpdater::ProjectClosed(const Project& project) {
+  const std::string key = Key(project);
+  loaded_.erase(key);
+  changed_.erase(key);
+}
+
 void DependencyUpdater::WorkspaceOpened(Workspace& workspace) {
   for (const auto& project : workspace.projects().All())
     LoadDependencyFile(workspace, *project, true);

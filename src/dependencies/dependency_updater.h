@@ -171,6 +171,9 @@ class DependencyUpdater {
   // records changed since it was read or last written. False when it could
   // not be written (WriteDependencyFile).
   Status ProjectSaving(Workspace& workspace, Project& project);
+  // A project is being closed: what is kept on its working copy goes (its
+  // next opening has a working copy of its own).
+  void ProjectClosed(const Project& project);
 
   // How often a refresh looks for the stop object of another process, at
   // most (looking costs a call to the file system, and a refresh with

@@ -48,8 +48,9 @@ Project::Project(const Platform& platform, std::string project_file, std::string
 Project::~Project() {
   // The files go first: they refer to the project.
   sources_.Clear();
-  store_.DeleteWorkingCopy();
+  // Before the working copy goes: the hooks know the project by it.
   if (environment_->hooks != nullptr) environment_->hooks->ProjectClosed(*this);
+  store_.DeleteWorkingCopy();
 }
 
 bool Project::Open(std::string* error) {

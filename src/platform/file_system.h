@@ -25,6 +25,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/local_time.h"
@@ -194,6 +195,9 @@ class FileWriter {
     std::string reason;  // the step that failed and the OS's reason
   };
   const std::vector<FailedWrite>& FailedWrites() const { return failed_writes_; }
+  // Those noted since the last call, for a host that lives long and
+  // reports them as they happen (the list would otherwise only grow).
+  std::vector<FailedWrite> TakeFailedWrites() { return std::exchange(failed_writes_, {}); }
   void NoteFailedWrite(std::string path, std::string reason) {
     failed_writes_.push_back({std::move(path), std::move(reason)});
   }

@@ -112,9 +112,7 @@ ComponentModule::~ComponentModule() {
 }
 
 void ComponentModule::ReportFailedWrites() {
-  const std::vector<FileSystem::FailedWrite>& failed = platform_.fs->FailedWrites();
-  for (; reported_writes_ < failed.size(); ++reported_writes_) {
-    const FileSystem::FailedWrite& failure = failed[reported_writes_];
+  for (const FileSystem::FailedWrite& failure : platform_.fs->TakeFailedWrites()) {
     connection_->ReportError(kStatusFileNotWritten, LoadMessage(*platform_.ui, kMsgFileNotWritten,
                                                                 {failure.path, failure.reason}));
   }

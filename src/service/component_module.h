@@ -130,7 +130,6 @@ class ComponentModule {
   ComponentOptions options_;
   int64_t references_ = 0;
   int64_t locks_ = 0;
-  size_t reported_writes_ = 0;
   LONG workspace_archive_state_ = -1;
   std::unique_ptr<Installation> util_;
   std::unique_ptr<ServiceSettings> settings_;

@@ -44,6 +44,11 @@ bool ServiceHooks::SaveSourceFileData(Project& project) {
          ReportStatus(*workspace_, dependencies_.ProjectSaving(*workspace_, project));
 }
 
+void ServiceHooks::ProjectClosed(Project& project) {
+  MakeStateHooks::ProjectClosed(project);
+  dependencies_.ProjectClosed(project);
+}
+
 void ServiceHooks::UpdateDependenciesRequested(std::string_view project) {
   if (workspace_ == nullptr || !workspace_->document().IsOpen()) return;
   workspace_->ClearStatus();

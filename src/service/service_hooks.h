@@ -30,6 +30,7 @@ class ServiceHooks final : public MakeStateHooks {
   bool WriteMakefile(Workspace& workspace, Project& project, bool without_dependencies) override;
   void SourceFileAdded(Workspace& workspace, Project& project, SourceFile& file) override;
   bool SaveSourceFileData(Project& project) override;
+  void ProjectClosed(Project& project) override;
 
   // The workspace the hooks serve (saving a project names none); set by
   // whoever creates both.
