@@ -21,6 +21,7 @@
 #include "com/dispatch_object.h"
 #include "com/safe_array.h"
 #include "com/variant.h"
+#include "dependencies/dependency_updater.h"
 #include "service/component_ids.h"
 #include "service/component_module.h"
 #include "service/ide_connection.h"
@@ -192,6 +193,9 @@ class World {
     for (const std::string& file : env_.memory.AllFiles())
       fixed_.insert(file);
     initial_env_ = env_.system.env;
+    // One thread: an input must do the same each time it runs, and a refresh
+    // on two would start a thread for every input.
+    module_.dependencies().SetThreads(1);
     kept_ = CreateObjects();
     Reset();
     Connect();
