@@ -90,7 +90,7 @@ TEST(PerserFileTest, SourcesDifferOnlyOnCarriageReturns) {
     SCOPED_TRACE(::testing::PrintToString(std::string(c.text)));
     const std::string string_words = StringWords(c.text);
     EXPECT_EQ(FileWords(c.text), c.file_words ? c.file_words : string_words);
-    if (c.string_words) EXPECT_EQ(string_words, c.string_words);
+    EXPECT_EQ(string_words, c.string_words ? c.string_words : string_words);
   }
 }
 
