@@ -134,6 +134,15 @@ Files Chain(int length, bool assembler) {
   return files;
 }
 
+// Headers C:\p\<stem>1.h to <stem><length>.h, each including the next and
+// the last holding `last`.
+void AddChain(Files* files, const std::string& stem, int length, const std::string& last) {
+  for (int i = 1; i <= length; ++i) {
+    files->push_back({"C:\\p\\" + stem + std::to_string(i) + ".h",
+                      i < length ? "#include \"" + stem + std::to_string(i + 1) + ".h\"\n" : last});
+  }
+}
+
 TEST_F(IncludeScannerTest, UnresolvedIncludesAreReportedOncePerIncludingFileAndRun) {
   AddFiles({
       {"C:\\p\\src\\main.c",
@@ -329,11 +338,7 @@ TEST(IncludeScannerReferenceTest, TrickyTreesGiveTheSameRecordsAsThePlainRecursi
       {"C:\\p\\main.c", "#include \"h1.h\"\n#include \"m.h\"\n"},
       {"C:\\p\\m.h", "#include \"t1.h\"\n"},
   };
-  for (int i = 1; i <= 28; ++i) {
-    deep_then_shallow.push_back(
-        {"C:\\p\\h" + std::to_string(i) + ".h",
-         i < 28 ? "#include \"h" + std::to_string(i + 1) + ".h\"\n" : "#include \"t1.h\"\n"});
-  }
+  AddChain(&deep_then_shallow, "h", 28, "#include \"t1.h\"\n");
   for (int i = 1; i <= 8; ++i) {
     deep_then_shallow.push_back({"C:\\p\\t" + std::to_string(i) + ".h",
                                  "#include \"t" + std::to_string(i + 1) + ".h\"\n#include \"u" +
@@ -345,16 +350,8 @@ TEST(IncludeScannerReferenceTest, TrickyTreesGiveTheSameRecordsAsThePlainRecursi
   Files shallow_then_deep = {
       {"C:\\p\\main.c", "#include \"t1.h\"\n#include \"h1.h\"\n"},
   };
-  for (int i = 1; i <= 25; ++i) {
-    shallow_then_deep.push_back(
-        {"C:\\p\\h" + std::to_string(i) + ".h",
-         i < 25 ? "#include \"h" + std::to_string(i + 1) + ".h\"\n" : "#include \"t1.h\"\n"});
-  }
-  for (int i = 1; i <= 10; ++i) {
-    shallow_then_deep.push_back(
-        {"C:\\p\\t" + std::to_string(i) + ".h",
-         i < 10 ? "#include \"t" + std::to_string(i + 1) + ".h\"\n" : "#include \"gone.h\"\n"});
-  }
+  AddChain(&shallow_then_deep, "h", 25, "#include \"t1.h\"\n");
+  AddChain(&shallow_then_deep, "t", 10, "#include \"gone.h\"\n");
   // One name found through different search entries, by style.
   Files same_name = {
       {"C:\\p\\src\\main.c", "#include \"C:\\p\\lib\\l.h\"\n#include \"k.h\"\n#include <k.h>\n"},
@@ -402,11 +399,7 @@ TEST(IncludeScannerReferenceTest, TrickyTreesGiveTheSameRecordsAsThePlainRecursi
       {"C:\\p\\w3.h", "#include \"w4.h\"\n"},
       {"C:\\p\\w4.h", ""},
   };
-  for (int i = 1; i <= 252; ++i) {
-    cycles_near_limit.push_back(
-        {"C:\\p\\k" + std::to_string(i) + ".h",
-         i < 252 ? "#include \"k" + std::to_string(i + 1) + ".h\"\n" : "#include \"r1.h\"\n"});
-  }
+  AddChain(&cycles_near_limit, "k", 252, "#include \"r1.h\"\n");
 
   // A shared header whose quoted include one source folder shadows: that
   // folder's sources may not take the header's tree from the others.
