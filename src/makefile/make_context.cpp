@@ -339,7 +339,7 @@ class OutputIndex {
     PathEnd end = EndOf(path);
     if (!end.exact) return true;
     for (const std::string& extension : extensions_) {
-      if (EqualsNoCase(extension, end.extension)) {
+      if (extension.size() == end.extension.size() && EqualsNoCase(extension, end.extension)) {
         uint64_t name = NoCaseHashOf(end.name);
         for (size_t at = SlotOf(name); slots_[at] != 0; at = (at + 1) & (slots_.size() - 1)) {
           if (slots_[at] == Stored(name)) return true;
@@ -375,7 +375,8 @@ class OutputIndex {
     PathEnd end = EndOf(path);
     names_.push_back(NoCaseHashOf(end.name));
     for (const std::string& extension : extensions_) {
-      if (EqualsNoCase(extension, end.extension)) return;
+      if (extension.size() == end.extension.size() && EqualsNoCase(extension, end.extension))
+        return;
     }
     extensions_.emplace_back(end.extension);
   }
