@@ -40,7 +40,7 @@ std::string StringWords(std::string_view text) {
   return FormatWords(words);
 }
 
-TEST(PerserFileTest, LineEndsAreTranslated) {
+TEST(CFileScannerTest, LineEndsAreTranslated) {
   const struct {
     std::string_view bytes;
     const char* chars;
@@ -64,7 +64,7 @@ TEST(PerserFileTest, LineEndsAreTranslated) {
 // Without "\r" a file and the in-memory text give the same words. A file
 // reads "\r" as a line end, the in-memory text as a character; a
 // continuation before "\r\n" counts one line in both.
-TEST(PerserFileTest, SourcesDifferOnlyOnCarriageReturns) {
+TEST(CFileScannerTest, SourcesDifferOnlyOnCarriageReturns) {
   const struct {
     std::string_view text;
     const char* file_words;    // null: as the in-memory text's
@@ -94,7 +94,7 @@ TEST(PerserFileTest, SourcesDifferOnlyOnCarriageReturns) {
   }
 }
 
-TEST(PerserFileTest, ProgressIsToldAfterEveryCharacter) {
+TEST(CFileScannerTest, ProgressIsToldAfterEveryCharacter) {
   MemoryFileSystem fs;
   ASSERT_TRUE(fs.AddFile("C:\\src\\main.c", "a;\r\nb"));
   std::string progress;
@@ -110,7 +110,7 @@ TEST(PerserFileTest, ProgressIsToldAfterEveryCharacter) {
   EXPECT_EQ(source.GetChar(), 0);
 }
 
-TEST(PerserFileTest, ParseFileRunsTheParseLoopOverTheFile) {
+TEST(CFileScannerTest, ParseFileRunsTheParseLoopOverTheFile) {
   struct Handler : DeclarationHandler {
     int HandleDeclarationToken(CScanner&, const std::string& word, uint32_t) override {
       if (!word.empty()) words += word + " ";

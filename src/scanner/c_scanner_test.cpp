@@ -24,7 +24,7 @@ struct ScanCase {
   const char* words;
 };
 
-TEST(PerserBaseTest, WordsAndDelimiters) {
+TEST(CScannerTest, WordsAndDelimiters) {
   using namespace std::string_view_literals;
   const ScanCase cases[] = {
       {"char *p;", "1 [char] SPACE\n1 [*] *\n1 [p] ;\n"},
@@ -109,7 +109,7 @@ struct ParseCase {
   const char* words;  // what the handler sees
 };
 
-TEST(PerserBaseTest, ParseTokensFollowsConditionals) {
+TEST(CScannerTest, ParseTokensFollowsConditionals) {
   const ParseCase cases[] = {
       {"empty", "", true, ""},
       // Every branch is scanned that leaves the handler where the
@@ -219,7 +219,7 @@ std::string RecordWords(const CScanner& parser) {
   return out;
 }
 
-TEST(PerserBaseTest, RecordsArePendedAtTheEndAndFreedWithTheScanner) {
+TEST(CScannerTest, RecordsArePendedAtTheEndAndFreedWithTheScanner) {
   const struct {
     const char* text;
     bool ok;
@@ -247,7 +247,7 @@ TEST(PerserBaseTest, RecordsArePendedAtTheEndAndFreedWithTheScanner) {
   }
 }
 
-TEST(PerserBaseTest, ActiveWordsKeepTheirStartLine) {
+TEST(CScannerTest, ActiveWordsKeepTheirStartLine) {
   CTextScanner source("int\n#ifdef A\n  f(a,\n     b);\n#endif\n");
   std::vector<ScannedWord> words;
   EXPECT_TRUE(ReadActiveWords(source, &words));
