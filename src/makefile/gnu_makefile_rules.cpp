@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <memory>
 #include <unordered_set>
 
@@ -368,9 +367,7 @@ void GnuMakefileWriter::StoredCompileRule(MakeContext& context, const FileState&
   size_t dependencies = numbered->size();
   context.AppendDependencies(state, numbered);
   std::string_view added = std::string_view(*numbered).substr(dependencies);
-  if (!added.empty() && MayHoldDollarOrLineEnd(state.record) &&
-      (std::memchr(added.data(), '$', added.size()) != nullptr ||
-       std::memchr(added.data(), '\n', added.size()) != nullptr)) {
+  if (MayHoldDollarOrLineEnd(state.record) && HasEither(added, '$', '\n')) {
     piece_.assign(added);
     numbered->resize(dependencies);
     AppendNumberedPiece(piece_, number, /*line_start=*/false, numbered);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <memory>
 #include <unordered_set>
 
@@ -129,8 +128,7 @@ void GnuMakefileWriter::Block(const std::string& target, const std::vector<Proje
     const size_t start = out->size();
     Clean(*part.context, out);
     std::string_view lines = std::string_view(*out).substr(start);
-    if (std::memchr(lines.data(), '$', lines.size()) != nullptr ||
-        std::memchr(lines.data(), '=', lines.size()) != nullptr) {
+    if (HasEither(lines, '$', '=')) {
       std::string text(lines);
       out->resize(start);
       AppendNumbered(text, part.number, out);
