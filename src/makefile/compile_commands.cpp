@@ -72,6 +72,7 @@ class Database {
           &hosts_.emplace(std::move(sources[k]), std::move(mapped[k])).first->second;
     }
     for (size_t i = 0; i < files.size(); ++i) {
+      PrefetchFilesAhead(files, i);
       FileState& state = files[i];
       SourceFile& file = *state.file;
       if (!Entered(state)) continue;

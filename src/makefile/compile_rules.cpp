@@ -307,7 +307,10 @@ void BuildCompileRule(MakeContext& context, const FileState& state, std::string*
 void BuildCompileRules(MakeContext& context, std::string* out) {
   // A file whose output another file consumes keeps its rule: make reaches
   // it through the consumer, and nothing else would make that output.
-  for (const FileState& state : context.files()) {
+  const std::vector<FileState>& files = context.files();
+  for (size_t i = 0; i < files.size(); ++i) {
+    PrefetchFilesAhead(files, i);
+    const FileState& state = files[i];
     int kind = state.file->ToolKind();
     if (IsCompiledToolIndex(kind) || state.custom_build == 1) BuildCompileRule(context, state, out);
   }

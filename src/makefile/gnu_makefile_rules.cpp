@@ -61,7 +61,10 @@ void GnuMakefileWriter::Rules(Part& part, const std::vector<Part>& parts, std::s
     LinkRule(context, linked, out);
   }
   ProjectCustomBuildRule(context, out);
-  for (FileState& state : context.files()) {
+  std::vector<FileState>& files = context.files();
+  for (size_t i = 0; i < files.size(); ++i) {
+    PrefetchFilesAhead(files, i);
+    FileState& state = files[i];
     if (!state.built) continue;
     if (state.custom_build != 0) {
       if (IsCompiledToolIndex(state.file->ToolKind()) || state.custom_build == 1) {

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -62,6 +63,35 @@ struct FileState {
   // and pass of the block reads them.
   const DependencyRecord* record = nullptr;
 };
+
+// Asks the processor for the data of the files after `files[i]`: a pass
+// that writes a rule per file calls it for each. The files' data lie
+// scattered on the heap, and in a large project they are out of the cache
+// again by the time the rules are written: those passes waited on memory
+// more than they worked. Two steps: first the objects a few files ahead,
+// then, once those are there, the texts and dependency ids they point to.
+// Always in line: GCC takes a function that only prefetches for one
+// without effect and drops the calls.
+[[gnu::always_inline]] inline void PrefetchFilesAhead(const std::vector<FileState>& files,
+                                                      size_t i) {
+  constexpr size_t kObjectsAhead = 8, kTextsAhead = 4;
+  if (i + kObjectsAhead < files.size()) {
+    const FileState& state = files[i + kObjectsAhead];
+    __builtin_prefetch(state.file);
+    __builtin_prefetch(state.record);  // a null one is no fault
+  }
+  if (i + kTextsAhead < files.size()) {
+    const FileState& state = files[i + kTextsAhead];
+    __builtin_prefetch(state.file->RelativePath().data());
+    __builtin_prefetch(state.file->ObjectName().data());
+    if (state.record != nullptr) {
+      std::span<const DependencyPathId> ids = state.record->path_ids();
+      const char* bytes = reinterpret_cast<const char*>(ids.data());
+      for (size_t at = 0; at < ids.size_bytes(); at += 64)
+        __builtin_prefetch(bytes + at);
+    }
+  }
+}
 
 // A file's compile options as the compile rule reads them.
 struct OptionFacts {
