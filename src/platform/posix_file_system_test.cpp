@@ -104,6 +104,9 @@ TEST(PosixFileSystemTest, ResolvesLetterCaseComponentByComponent) {
       {base + "\\Proj\\Src\\Main.C\\x", dir.HostPath("Proj/Src/Main.C/x")},
       {base + "\\Proj\\Src\\main.c(3):text", dir.HostPath("Proj/Src/main.c(3):text")},
       {base + "\\proj\\src\\late.txt", dir.HostPath("Proj/Src/LATE.TXT")},
+      // A double-byte character's trail byte is no separator.
+      {base + "\\proj\\src\\\x95\\a.c", ""},
+      {base + "\\proj\\src\\\x95\\b.c", ""},
       {"D:\\x", ""},
   };
   std::vector<std::string> paths;

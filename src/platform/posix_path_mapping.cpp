@@ -38,6 +38,28 @@ std::string PosixFileSystem::ToHostPath(std::string_view path) {
   return Resolve(path, &host) ? host : std::string();
 }
 
+namespace {
+
+// The last part of a path when it follows a separator and is a plain name:
+// printable ASCII that no mapping changes (no character a Windows name may
+// not hold, no trailing dot or blank, which full paths lose); else empty.
+std::string_view PlainLastName(std::string_view path) {
+  size_t at = path.size();
+  while (at > 0) {
+    char c = path[at - 1];
+    if (c == '\\' || c == '/') break;
+    if (c < 0x20 || c > 0x7E || std::string_view(":*?\"<>|").find(c) != std::string_view::npos) {
+      return {};
+    }
+    --at;
+  }
+  std::string_view name = path.substr(at);
+  if (at == 0 || name.empty() || name.back() == '.' || name.back() == ' ') return {};
+  return name;
+}
+
+}  // namespace
+
 std::vector<std::string> PosixFileSystem::ToHostPaths(const std::vector<std::string>& paths) {
   // A directory of this call: where it resolves to and its listing; null
   // when it cannot be read or changed too recently to trust its listing
@@ -53,7 +75,41 @@ std::vector<std::string> PosixFileSystem::ToHostPaths(const std::vector<std::str
   std::string lower;
   std::vector<std::string> hosts;
   hosts.reserve(paths.size());
+  // The name as written when the directory has it, else one equal without
+  // regard to case, else (a new file) as written.
+  auto append_host = [&](const Dir& dir, std::string_view name) {
+    std::string_view entry = name;
+    lower.assign(name);
+    for (char& c : lower)
+      c = ToLowerAscii(c);
+    auto found = dir.listing->by_lower_name.find(lower);
+    if (found != dir.listing->by_lower_name.end()) {
+      entry = found->second.front();
+      for (const std::string& candidate : found->second) {
+        if (candidate == name) entry = candidate;
+      }
+    }
+    std::string& host = hosts.emplace_back();
+    host.reserve(dir.host.size() + 1 + entry.size());
+    host = dir.host;
+    if (host.empty() || host.back() != '/') host += '/';
+    host += entry;
+  };
+  // Paths in a row mostly share their directory as written: a plain name
+  // after the last one's directory text is in that directory, and the path
+  // is not mapped again. The text must be one whose split the mapping
+  // confirmed (`last_split`): what stands before a separator decides
+  // whether it is one (a double-byte character's trail byte is not).
+  std::string last_split;
   for (const std::string& path : paths) {
+    std::string_view plain_name = PlainLastName(path);
+    if (last_dir != nullptr && last_dir->listing != nullptr && !last_split.empty() &&
+        !plain_name.empty() && path.size() - plain_name.size() == last_split.size() &&
+        path.compare(0, last_split.size(), last_split) == 0) {
+      append_host(*last_dir, plain_name);
+      continue;
+    }
+    last_split.clear();
     const MappedPath* mapped = MapToHost(path);
     if (mapped == nullptr) {
       hosts.emplace_back();
@@ -102,24 +158,10 @@ std::vector<std::string> PosixFileSystem::ToHostPaths(const std::vector<std::str
       hosts.push_back(ToHostPath(path));
       continue;
     }
-    // The name as written when the directory has it, else one equal
-    // without regard to case, else (a new file) as written.
-    const std::string* entry = &name;
-    lower.assign(name);
-    for (char& c : lower)
-      c = ToLowerAscii(c);
-    auto found = dir.listing->by_lower_name.find(lower);
-    if (found != dir.listing->by_lower_name.end()) {
-      entry = &found->second.front();
-      for (const std::string& candidate : found->second) {
-        if (candidate == name) entry = &candidate;
-      }
+    if (!plain_name.empty() && plain_name == name) {
+      last_split.assign(path, 0, path.size() - name.size());
     }
-    std::string& host = hosts.emplace_back();
-    host.reserve(dir.host.size() + 1 + entry->size());
-    host = dir.host;
-    if (host.empty() || host.back() != '/') host += '/';
-    host += *entry;
+    append_host(dir, name);
   }
   return hosts;
 }
