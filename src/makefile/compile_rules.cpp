@@ -19,10 +19,6 @@ namespace {
 
 enum ToolKindIndex { kCC = 0, kAS = 1, kMAC = 2, kAPP = 3, kCCL = 4, kMPP = 5 };
 
-std::string QuoteIfTrimmedBlank(const std::string& path) {
-  return HasBlank(TrimBlanks(path)) ? "\"" + path + "\"" : path;
-}
-
 // The object path in source-folder mode: full, with the extension "rel".
 std::string SourceFolderObjectPath(MakeContext& context, const FileState& state, std::string path) {
   size_t at = path.find("$(TEMP)");
@@ -39,14 +35,21 @@ class SideFileSteps {
  public:
   SideFileSteps(MakeContext& context, const FileState& state, std::string* out)
       : context_(context), file_(*state.file), out_(out) {
-    const std::string& project_dir = context.paths().project_directory();
-    side_dir_ = context.source_folder() ? file_.Drive() + file_.Directory() : project_dir;
+    // Views of the context's texts: a rule with side files makes this for
+    // every file, and copies were most of its cost.
+    if (context.source_folder()) {
+      own_side_dir_ = file_.Drive() + file_.Directory();
+      side_dir_ = &own_side_dir_;
+    } else {
+      side_dir_ = &context.paths().project_directory();
+    }
     if (context.fal()) {
-      temp_dir_ = list_dir_ = std::string(kFalDirectory);
+      own_temp_dir_ = std::string(kFalDirectory);
+      temp_dir_ = list_dir_ = &own_temp_dir_;
     } else {
       static const std::string kHere = ".";
-      temp_dir_ = context.paths().FullDirectoryName(state.temp().empty() ? kHere : state.temp());
-      list_dir_ = context.paths().FullDirectoryName(
+      temp_dir_ = &context.paths().FullDirectoryName(state.temp().empty() ? kHere : state.temp());
+      list_dir_ = &context.paths().FullDirectoryName(
           context.output_dir().empty() ? kHere : context.output_dir());
     }
   }
@@ -54,23 +57,38 @@ class SideFileSteps {
   // Moves <side dir>\<title>.<extension> to <dir>\<title>.<extension>.
   // `mode`: remove-only in FalMode. `ims`: from the project directory, into
   // the file's make_lists().ims_move_steps instead of the rule.
-  void Move(const char* extension, const std::string& dir, bool mode, bool ims = false) {
-    std::string name = file_.Title() + "." + extension;
-    std::string source =
-        QuoteIfTrimmedBlank((ims ? context_.paths().project_directory() : side_dir_) + name);
+  void Move(const char* extension, const std::string* dir, bool mode, bool ims = false) {
     std::string step;
     std::string* out = ims ? &step : out_;
+    const std::string& from = ims ? context_.paths().project_directory() : *side_dir_;
+    // "<dir><separator><title>.<extension>", quoted when it holds a blank
+    // that is not at an end.
+    auto append_path = [&](const std::string& in, std::string_view separator) {
+      const size_t start = out->size();
+      out->append(in);
+      out->append(separator);
+      out->append(file_.Title());
+      out->push_back('.');
+      out->append(extension);
+      std::string_view path = std::string_view(*out).substr(start);
+      if (HasBlank(TrimBlanks(path))) {
+        out->insert(start, 1, '"');
+        out->push_back('"');
+      }
+    };
     if (mode && context_.fal()) {
       *out += "\trm ";
-      *out += source;
+      append_path(from, "");
       *out += '\n';
     } else {
       *out += "\tcp ";
-      *out += source;
+      const size_t source = out->size();
+      append_path(from, "");
+      const size_t source_end = out->size();
       *out += ' ';
-      *out += QuoteIfTrimmedBlank(dir + "\\" + name);
+      append_path(*dir, "\\");
       *out += "\n\trm ";
-      *out += source;
+      out->append(*out, source, source_end - source);
       *out += '\n';
     }
     if (ims) file_.make_lists().ims_move_steps.push_back(std::move(step));
@@ -149,8 +167,10 @@ class SideFileSteps {
   MakeContext& context_;
   SourceFile& file_;
   std::string* out_;
-  std::string side_dir_;  // ends in `\`
-  std::string temp_dir_, list_dir_;
+  const std::string* side_dir_;  // ends in `\`
+  const std::string* temp_dir_;
+  const std::string* list_dir_;
+  std::string own_side_dir_, own_temp_dir_;  // when the views do not name the context's
 };
 
 // Whether a compile may leave side files to move, before the steps are

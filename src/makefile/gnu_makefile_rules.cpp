@@ -319,7 +319,8 @@ void GnuMakefileWriter::CompileRule(MakeContext& context, const FileState& state
   RememberCopies(context, steps);
   std::string recipe = commands + Commands(steps);
 
-  *out += ObjectPath(context, state) + " : ";
+  AppendObjectPath(context, state, out);
+  *out += " : ";
   const std::string& source = context.source_folder() ? file.FullPath() : file.RelativePath();
   *out += host() ? host_.File(file.FullPath()) : QuoteIfBlank(source);
   ForEachDependencyPath(file, context.target(), [&](std::string_view path) {
@@ -411,12 +412,7 @@ bool GnuMakefileWriter::MayHoldDollarOrLineEnd(const DependencyRecord* record) {
 void GnuMakefileWriter::StoredRuleHead(MakeContext& context, const FileState& state,
                                        std::string* out) {
   const SourceFile& file = *state.file;
-  if (!context.source_folder() && !state.has_output_option && state.own_temp.empty()) {
-    *out += "$(TEMP)\\";
-    *out += file.ObjectName();
-  } else {
-    *out += ObjectPath(context, state);
-  }
+  AppendObjectPath(context, state, out);
   *out += " : ";
   const std::string& source = context.source_folder() ? file.FullPath() : file.RelativePath();
   if (HasBlank(source)) {

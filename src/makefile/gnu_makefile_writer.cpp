@@ -203,7 +203,7 @@ void GnuMakefileWriter::Variables(MakeContext& context, std::string* out) {
     }
     if (!first) *out += "\\\n";
     first = false;
-    *out += ObjectPath(context, state);
+    AppendObjectPath(context, state, out);
   }
   *out += "\n";
   FileList(context, "LIBS", libraries, out);
@@ -277,16 +277,22 @@ bool GnuMakefileWriter::IsPrerequisite(const MakeContext& context, std::string_v
   return context.fs().Stat(full, &status) || made_.count(ToLowerAscii(full)) != 0;
 }
 
-// The object as the rules name it: in the target's TEMP unless the file
-// says otherwise.
-std::string GnuMakefileWriter::ObjectPath(MakeContext& context, const FileState& state) {
+// Appends the object as the rules name it: in the target's TEMP unless the
+// file says otherwise.
+void GnuMakefileWriter::AppendObjectPath(MakeContext& context, const FileState& state,
+                                         std::string* out) {
   if (host()) {
     GetObjectPath(context, state, /*create_dir=*/true);
-    return host_.File(ObjectFile(context, state));
+    *out += host_.File(ObjectFile(context, state));
+    return;
   }
   bool in_temp = !context.source_folder() && !state.has_output_option && state.own_temp.empty();
-  if (in_temp) return "$(TEMP)\\" + state.file->ObjectName();
-  return GetObjectPath(context, state, /*create_dir=*/true);
+  if (in_temp) {
+    *out += "$(TEMP)\\";
+    *out += state.file->ObjectName();
+    return;
+  }
+  *out += GetObjectPath(context, state, /*create_dir=*/true);
 }
 
 // The object's full path.

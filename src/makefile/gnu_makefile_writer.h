@@ -77,7 +77,7 @@ class GnuMakefileWriter {
 
   bool IsPrerequisite(const MakeContext& context, std::string_view path);
 
-  std::string ObjectPath(MakeContext& context, const FileState& state);
+  void AppendObjectPath(MakeContext& context, const FileState& state, std::string* out);
 
   std::string ObjectFile(MakeContext& context, const FileState& state);
 

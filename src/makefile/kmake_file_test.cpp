@@ -287,6 +287,13 @@ const RuleCase kRuleCases[] = {
 	rm C:\ws\one\a.med
 
 )"},
+    {"C with -XF, a blank in the name: each side file quoted", "MX-520", "b c.c", "-XF", NormalMode,
+     false, R"("$(TEMP)\b c.rel" : "b c.c" one.h "..\inc\x y.h"
+	$(CC) -XF -c  $(SysIncludePath) $< -o $@
+	cp "C:\ws\one\b c.asm" "C:\ws\one\obj\b c.asm"
+	rm "C:\ws\one\b c.asm"
+
+)"},
     {"C with -XF", "MX-520", "a.c", "-XF", NormalMode, false,
      R"("$(TEMP)\a.rel" : a.c one.h "..\inc\x y.h"
 	$(CC) -XF -c  $(SysIncludePath) $< -o $@

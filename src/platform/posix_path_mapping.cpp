@@ -48,8 +48,17 @@ std::string_view PlainLastName(std::string_view path) {
   while (at > 0) {
     char c = path[at - 1];
     if (c == '\\' || c == '/') break;
-    if (c < 0x20 || c > 0x7E || std::string_view(":*?\"<>|").find(c) != std::string_view::npos) {
-      return {};
+    switch (c) {
+      case ':':
+      case '*':
+      case '?':
+      case '"':
+      case '<':
+      case '>':
+      case '|':
+        return {};
+      default:
+        if (c < 0x20 || c > 0x7E) return {};
     }
     --at;
   }
