@@ -72,13 +72,27 @@ MakeContext::MakeContext(Workspace& workspace, MakeStateStore& states, Project& 
 
   bool default_has_output = ReadOutputArgument(default_compile_, &default_output_argument_);
   // Two passes: first each file's record and cached section, then its
-  // settings. The files' data lie scattered on the heap; in a short first
-  // loop the processor waits for several of them at once, and the second
-  // asks for the settings of a file a few ahead while it reads one.
+  // settings. The files' data lie scattered on the heap: the first loop
+  // asks for each file's lists a few files ahead, in steps (the object,
+  // then the lists it points to, then the sections they point to), and the
+  // second asks for the settings of a file a few ahead while it reads one.
   const auto& sources = project.sources().Files();
   std::vector<const CachedSection*> sections(sources.size());
   files_.resize(sources.size());
   for (size_t i = 0; i < sources.size(); ++i) {
+    if (i + 8 < sources.size()) {
+      const SourceFile& ahead = *sources[i + 8];
+      __builtin_prefetch(&ahead.dependencies().records);
+      __builtin_prefetch(&ahead.settings().Cache());
+    }
+    if (i + 4 < sources.size()) {
+      const SourceFile& ahead = *sources[i + 4];
+      __builtin_prefetch(ahead.dependencies().records.data());
+      ahead.settings().Cache().Prefetch(TargetValueCache::PrefetchStep::kList);
+    }
+    if (i + 2 < sources.size()) {
+      sources[i + 2]->settings().Cache().Prefetch(TargetValueCache::PrefetchStep::kSections);
+    }
     files_[i].file = sources[i].get();
     files_[i].record = FindDependencyRecord(sources[i]->dependencies().records, target_);
     sections[i] = sources[i]->settings().Cache().FindSection(target_);

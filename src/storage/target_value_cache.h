@@ -81,6 +81,20 @@ class TargetValueCache {
   bool HasSection(std::string_view section) const;
   // The cached section, for several reads of it in a row; null when none.
   const CachedSection* FindSection(std::string_view section) const { return Find(section); }
+  // Asks the processor to fetch what FindSection reads, in two steps: the
+  // list of sections (kList), then, once that is there, the sections
+  // (kSections). For a caller that finds the sections of many files in a
+  // row. Always in line: GCC takes a function that only prefetches for one
+  // without effect and drops its calls.
+  enum class PrefetchStep { kList, kSections };
+  [[gnu::always_inline]] void Prefetch(PrefetchStep step) const {
+    if (step == PrefetchStep::kList) {
+      __builtin_prefetch(sections_.data());
+      return;
+    }
+    for (const auto& one : sections_)
+      __builtin_prefetch(one.get());
+  }
   // Removes the first section of that name (a target was deleted). Always true.
   bool RemoveSection(std::string_view section);
   void RemoveAll();
