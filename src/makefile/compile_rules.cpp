@@ -54,6 +54,10 @@ class SideFileSteps {
     }
   }
 
+  // Its views may name its own texts.
+  SideFileSteps(const SideFileSteps&) = delete;
+  SideFileSteps& operator=(const SideFileSteps&) = delete;
+
   // Moves <side dir>\<title>.<extension> to <dir>\<title>.<extension>.
   // `mode`: remove-only in FalMode. `ims`: from the project directory, into
   // the file's make_lists().ims_move_steps instead of the rule.
