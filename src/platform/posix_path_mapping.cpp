@@ -47,7 +47,7 @@ std::string_view PlainLastName(std::string_view path) {
   size_t at = path.size();
   while (at > 0) {
     char c = path[at - 1];
-    if (c == '\\' || c == '/') break;
+    if (IsPathSeparator(c)) break;
     switch (c) {
       case ':':
       case '*':
@@ -108,13 +108,13 @@ std::vector<std::string> PosixFileSystem::ToHostPaths(const std::vector<std::str
   // after the last one's directory text is in that directory, and the path
   // is not mapped again. The text must be one whose split the mapping
   // confirmed (`last_split`): what stands before a separator decides
-  // whether it is one (a double-byte character's trail byte is not).
+  // whether it is one (a double-byte character's trail byte is not). It is
+  // set only for a directory with a listing, which `last_dir` then is.
   std::string last_split;
   for (const std::string& path : paths) {
     std::string_view plain_name = PlainLastName(path);
-    if (last_dir != nullptr && last_dir->listing != nullptr && !last_split.empty() &&
-        !plain_name.empty() && path.size() - plain_name.size() == last_split.size() &&
-        path.compare(0, last_split.size(), last_split) == 0) {
+    if (!last_split.empty() && !plain_name.empty() &&
+        std::string_view(path).substr(0, path.size() - plain_name.size()) == last_split) {
       append_host(*last_dir, plain_name);
       continue;
     }
